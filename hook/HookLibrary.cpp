@@ -1,0 +1,48 @@
+// Exports and shared state of Zel.dll. Built without the C runtime: it imports only
+// kernel32 and user32, so it can be mapped into any process that receives keyboard input.
+#define PV_BUILDING_ZEL
+#include "hook/HookState.h"
+#include "hook/SharedSection.h"
+#include "hook/ZelApi.h"
+
+PV_SHARED_BEGIN
+HWND g_mainWindow PV_SHARED = nullptr;
+HHOOK g_keyboardHook PV_SHARED = nullptr;
+HWND g_targetWindow PV_SHARED = nullptr;
+PV_SHARED_END
+
+namespace {
+// Installation looks the module up by this name: the file must keep it.
+const char kModuleName[] = "Zel.dll";
+} // namespace
+
+// No per-process set-up: the library runs inside foreign processes and must stay inert there.
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
+
+ZEL_API void WINAPI RemoveHook(void)
+{
+    if (g_keyboardHook) {
+        UnhookWindowsHookEx(g_keyboardHook);
+        g_keyboardHook = nullptr;
+    }
+    g_mainWindow = nullptr;
+}
+
+ZEL_API int WINAPI InstallHook(HWND mainWindow)
+{
+    RemoveHook();
+    g_mainWindow = mainWindow;
+    if (g_keyboardHook) {
+        UnhookWindowsHookEx(g_keyboardHook);
+        g_keyboardHook = nullptr;
+    }
+    HMODULE self = GetModuleHandleA(kModuleName);
+    if (self && !g_keyboardHook)
+        g_keyboardHook = SetWindowsHookExA(WH_KEYBOARD, KeyboardHookProc, self, 0);
+    return 1;
+}
+
+ZEL_API BOOL WINAPI ActivateTarget(void)
+{
+    return SetForegroundWindow(g_targetWindow);
+}

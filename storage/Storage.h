@@ -1,0 +1,251 @@
+// Embedded storage layer: the part of the Metakit file format that dictionary files use.
+//
+// A storage is a set of named views (tables) below one root; each view has string (S), byte (B)
+// or 32-bit integer (I) columns. Files are read through a caller-supplied c4_FileStrategy, which
+// sees every byte read and written with its absolute file offset (a subclass may scramble them).
+//
+// How a storage uses its file:
+//  - At open the whole file is read into memory through the strategy, then the strategy's handle
+//    is closed (DataClose). Views are served from that image; edits live in memory beside it.
+//    Two storages on the same file therefore never block each other and never see partial writes.
+//  - Commit writes a complete fresh image to a sibling temporary file through the same strategy
+//    (BeginRewrite, DataWrite..., DataCommit, EndRewrite) and atomically moves it over the file.
+//    An interrupted commit leaves the old file untouched.
+//  - A file that is not a valid storage is refused (Status() != c4_Status::Ok): its views read as
+//    empty and Commit never writes over it. A missing or 0-byte file opens as a new empty storage.
+//
+// Values returned as std::string_view point into the storage's memory; they stay valid until the
+// next change to that view, Commit, or the storage's destruction. Values are byte strings: zero
+// bytes inside them are kept. Search and Find compare values up to their first zero byte.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+typedef int32_t t4_i32;
+
+namespace pv_storage {
+class FileHandle;
+struct StorageData;
+struct ViewData;
+}  // namespace pv_storage
+
+// File access for a storage. The base class reads and writes a plain file; subclasses override
+// DataRead/DataWrite to transform bytes (they are called with absolute file offsets, and every byte
+// the storage reads or writes passes through them) and DataCommit/ResetFileMapping to do nothing.
+class c4_FileStrategy {
+public:
+    c4_FileStrategy();
+    virtual ~c4_FileStrategy();
+    c4_FileStrategy(const c4_FileStrategy&) = delete;
+    c4_FileStrategy& operator=(const c4_FileStrategy&) = delete;
+
+    // True after a successful DataOpen.
+    virtual bool IsValid() const;
+    // Opens fileName (ANSI path on Windows). mode 0: read-only, the file must exist;
+    // mode 1: read-write, a missing file is created empty. Shares read/write/delete with others.
+    virtual bool DataOpen(const char* fileName, int mode);
+    // Reads up to length bytes at pos into buffer. Returns the count read (short at the end of the
+    // file), or -1 on failure. length < 1 reads nothing and returns 0.
+    virtual int DataRead(t4_i32 pos, void* buffer, int length);
+    // Writes length bytes at pos. Returns false on failure (also remembered: HasFailed()).
+    virtual bool DataWrite(t4_i32 pos, const void* buffer, int length);
+    // Called after all bytes of a commit are written, with the new file size. The base flushes.
+    virtual void DataCommit(t4_i32 newSize);
+    // Called when the storage no longer relies on earlier reads; the base keeps no mapping.
+    virtual void ResetFileMapping();
+    // Size of the current file in bytes, or -1 (failure, or larger than 2 GiB - 1).
+    virtual t4_i32 FileSize();
+
+    // --- Used by c4_Storage around DataRead/DataWrite; subclasses normally keep these. ---
+    // Closes the handle. A later DataRead or FileSize reopens the file read-only.
+    virtual void DataClose();
+    // Starts a rewrite: creates (truncates) the sibling file FileName() + ".tmp" and directs
+    // DataRead/DataWrite/FileSize/DataCommit to it, so a scrambling subclass scrambles it as well.
+    virtual bool BeginRewrite();
+    // Ends a rewrite. replace = true: flushes the temporary file to disk and atomically moves it
+    // over FileName() (fails, leaving the old file as it was, if anything went wrong since
+    // BeginRewrite). replace = false: deletes the temporary file. Either way the handle is closed.
+    virtual bool EndRewrite(bool replace);
+
+    const std::string& FileName() const { return fileName_; }
+    bool IsWritable() const { return writable_; }
+    // True when a read or write failed since DataOpen or BeginRewrite.
+    bool HasFailed() const { return failed_; }
+
+protected:
+    void SetFailed() { failed_ = true; }
+
+private:
+    bool EnsureOpen();
+
+    std::string fileName_;
+    std::string tempName_;
+    bool writable_ = false;
+    bool valid_ = false;
+    bool failed_ = false;
+    bool rewriting_ = false;
+    std::unique_ptr<pv_storage::FileHandle> file_;
+};
+
+// Outcome of opening a storage.
+enum class c4_Status {
+    Ok,           // a valid storage, or a new empty one (missing or 0-byte file)
+    NoFile,       // the strategy could not open or create the file
+    ReadError,    // reading the file failed
+    Corrupt,      // not a valid storage file (bad header or tails, sizes that do not fit, ...)
+    Unsupported,  // a valid file that uses parts of the format this layer does not handle
+};
+
+class c4_View;
+class c4_Row;
+
+// A named property (column) of a view; the name is matched without regard to ASCII case.
+class c4_Property {
+public:
+    c4_Property(char type, const char* name) : type_(type), name_(name ? name : "") {}
+    char Type() const { return type_; }
+    const char* Name() const { return name_.c_str(); }
+
+private:
+    char type_;
+    std::string name_;
+};
+
+// String property, e.g. c4_StringProp pKey("key").
+class c4_StringProp : public c4_Property {
+public:
+    explicit c4_StringProp(const char* name) : c4_Property('S', name) {}
+    // The value in a row of a view (empty when the row or the property does not exist).
+    std::string_view Get(const c4_View& view, int row) const;
+    // Sets the value in a row of a view; false when the row or the property does not exist.
+    bool Set(c4_View& view, int row, std::string_view value) const;
+    // A row holding just this value, e.g. view.Search(pKey["word"]) or pKey[k] + pData[d].
+    c4_Row operator[](std::string_view value) const;
+};
+
+// 32-bit integer property.
+class c4_IntProp : public c4_Property {
+public:
+    explicit c4_IntProp(const char* name) : c4_Property('I', name) {}
+    t4_i32 Get(const c4_View& view, int row) const;
+    bool Set(c4_View& view, int row, t4_i32 value) const;
+    c4_Row operator[](t4_i32 value) const;
+};
+
+// A free-standing row of named values, used to add, insert, set and search rows.
+class c4_Row {
+public:
+    c4_Row() = default;
+    c4_Row& Set(const c4_StringProp& prop, std::string_view value);
+    c4_Row& Set(const c4_IntProp& prop, t4_i32 value);
+    // Values of other replace values of the same name.
+    c4_Row& operator+=(const c4_Row& other);
+
+    struct Value {
+        std::string name;
+        char type;  // 'S' or 'I'
+        std::string text;
+        t4_i32 number = 0;
+    };
+    const std::vector<Value>& Values() const { return values_; }
+    // The value of the named property, or null.
+    const Value* Find(const char* name) const;
+
+private:
+    std::vector<Value> values_;
+};
+c4_Row operator+(const c4_Row& a, const c4_Row& b);
+
+// A handle to a view of a storage (copies share the same view), or an empty detached view.
+class c4_View {
+public:
+    c4_View();
+    ~c4_View();
+    c4_View(const c4_View&);
+    c4_View& operator=(const c4_View&);
+
+    int GetSize() const;
+
+    int NumProperties() const;
+    std::string PropertyName(int column) const;
+    char PropertyType(int column) const;           // 'S', 'B' or 'I'
+    int FindProperty(const char* name) const;      // column index (ASCII case ignored), or -1
+
+    // Lower bound: the first row that does not sort before the row given, comparing the view's
+    // columns in order (a property missing from the query counts as empty / 0). Strings compare
+    // up to the first zero byte, ASCII letters folded to lower case, bytes unsigned.
+    // Returns 0..GetSize(); rows inserted at this position keep the view sorted.
+    int Search(const c4_Row& key) const;
+    // First row at or after start whose values equal every property of the query (strings
+    // compared as in Search, so without regard to ASCII case), or -1.
+    int Find(const c4_Row& query, int start = 0) const;
+
+    // Appends a row; returns its index, or -1 on failure. Properties missing from the row are
+    // empty / 0; properties the view does not have are ignored.
+    int Add(const c4_Row& row);
+    // Inserts count copies of the row before index (0..GetSize()). false on a bad index.
+    bool InsertAt(int index, const c4_Row& row, int count = 1);
+    // Removes count rows from index. false on a bad range.
+    bool RemoveAt(int index, int count = 1);
+    // Sets the properties present in row on row index; other properties keep their values.
+    bool SetAt(int index, const c4_Row& row);
+
+    // Typed access by column index (see FindProperty); an out-of-range row or column, or a
+    // column of another type, reads as empty / 0 and cannot be set.
+    std::string_view GetString(int row, int column) const;
+    bool SetString(int row, int column, std::string_view value);
+    t4_i32 GetInt(int row, int column) const;
+    bool SetInt(int row, int column, t4_i32 value);
+
+private:
+    friend class c4_Storage;
+    explicit c4_View(std::shared_ptr<pv_storage::ViewData> data);
+    std::shared_ptr<pv_storage::ViewData> data_;
+};
+
+class c4_Storage {
+public:
+    // An empty storage in memory, without a file (Commit fails; SaveTo works).
+    c4_Storage();
+    // Opens the storage in the strategy's file (see the top of this file). mode 0 is read-only
+    // (Commit fails), mode 1 read-write. owned: the storage deletes the strategy when destroyed.
+    explicit c4_Storage(c4_FileStrategy& strategy, bool owned = false, int mode = 1);
+    ~c4_Storage();
+    c4_Storage(const c4_Storage&) = delete;
+    c4_Storage& operator=(const c4_Storage&) = delete;
+
+    c4_Status Status() const;
+    bool IsValid() const { return Status() == c4_Status::Ok; }
+    // Why the file was refused (empty when Status() is Ok).
+    const std::string& StatusText() const;
+
+    // The view described as "NAME[prop:T,...]" (T: S string, I integer, B bytes). A view missing
+    // from the storage is created empty; an existing one keeps its rows, its columns matched by
+    // name, and takes this layout (columns not named are dropped at the next commit).
+    // Returns an empty detached view for a description that cannot be parsed.
+    c4_View GetAs(const char* description);
+    // The existing view of that name (ASCII case ignored) as stored, or an empty detached view.
+    c4_View View(const char* name) const;
+    int NumViews() const;
+    std::string ViewName(int index) const;
+    // The structure description, e.g. "DBINFO[prop:S,value:S],DBDATA[key:S,data:S]".
+    std::string Description() const;
+
+    // True when there are changes that Commit would write.
+    bool IsDirty() const;
+    // Writes all changes to the file, crash-safely (temporary file + atomic replace).
+    // Writes nothing and succeeds when nothing changed. Fails (and writes nothing) for a refused,
+    // read-only or file-less storage, and when the file cannot be written; the changes are then
+    // still held in memory and a later Commit may succeed.
+    bool Commit();
+    // The complete file image that Commit would write, in the library's one-pass layout.
+    bool SaveTo(std::vector<uint8_t>& image) const;
+
+private:
+    std::unique_ptr<pv_storage::StorageData> data_;
+};

@@ -1,0 +1,287 @@
+// pvctl: a console tool that end-to-end tests use to look at and steer windows.
+//
+//   pvctl.exe COMMAND ARGS...     run one command, print "ok VALUE" or "err MESSAGE"
+//   pvctl.exe serve               read commands from stdin, one per line, answer each with one line
+//
+// Window handles are hex; texts are passed as hex bytes (ANSI) so any character survives.
+//   find CLASS|- TITLEHEX|- TIMEOUT_MS           top-level window by class and/or title
+//   child HWND CLASS|- ID|- TIMEOUT_MS           descendant window by class and/or control id
+//   gettext HWND / settext HWND HEX              WM_GETTEXT / WM_SETTEXT
+//   xid HWND                                     the X window id (decimal) behind a top-level window
+//   foreground / setfg HWND / exists HWND / pid HWND / focusof HWND
+//   send HWND MSG WPARAM LPARAM [TIMEOUT_MS]     SendMessageTimeout, prints the result
+//   post HWND MSG WPARAM LPARAM / close HWND     PostMessage, WM_CLOSE
+//   copydata HWND DATA HEX [TIMEOUT_MS]          WM_COPYDATA, prints the result
+//   kill HWND                                    terminate the process that owns the window
+//   getclip / setclip HEX                        CF_TEXT on the clipboard ("none" when absent)
+#include "tools/testkit/TestkitUtil.h"
+
+#include <cstdlib>
+
+namespace {
+
+using testkit::FromHex;
+using testkit::ToHex;
+
+struct Reply {
+    bool ok;
+    std::string value;
+};
+
+Reply Ok(const std::string& value = "") { return {true, value}; }
+Reply Err(const std::string& message) { return {false, message}; }
+
+std::string HandleText(HWND window)
+{
+    char buffer[32];
+    snprintf(buffer, sizeof buffer, "%llx", (unsigned long long)(ULONG_PTR)window);
+    return buffer;
+}
+
+std::string Number(long long value) { return std::to_string(value); }
+
+HWND ParseHandle(const std::string& text) { return (HWND)(ULONG_PTR)strtoull(text.c_str(), nullptr, 16); }
+
+long long ParseNumber(const std::string& text) { return strtoll(text.c_str(), nullptr, 0); }
+
+// Polls until `probe` finds a window or the time is up.
+template <class Probe> HWND PollFor(DWORD timeoutMs, Probe probe)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (HWND found = probe())
+            return found;
+        if (GetTickCount() - start >= timeoutMs)
+            return nullptr;
+        Sleep(20);
+    }
+}
+
+struct ChildQuery {
+    std::string className;
+    bool anyClass;
+    int id;
+    bool anyId;
+    HWND found;
+};
+
+BOOL CALLBACK MatchChild(HWND window, LPARAM param)
+{
+    auto* query = reinterpret_cast<ChildQuery*>(param);
+    char className[256] = "";
+    GetClassNameA(window, className, sizeof className);
+    if ((query->anyClass || lstrcmpiA(className, query->className.c_str()) == 0) &&
+        (query->anyId || GetDlgCtrlID(window) == query->id)) {
+        query->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+std::string WindowText(HWND window)
+{
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length))
+        return std::string();
+    std::string text(length + 1, '\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutA(window, WM_GETTEXT, text.size(), (LPARAM)&text[0], SMTO_ABORTIFHUNG, 5000, &copied);
+    text.resize(copied);
+    return text;
+}
+
+bool OpenClipboardPatiently()
+{
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (OpenClipboard(nullptr))
+            return true;
+        Sleep(20);
+    }
+    return false;
+}
+
+Reply Run(const std::vector<std::string>& words)
+{
+    if (words.empty())
+        return Err("no command");
+    const std::string& command = words[0];
+    auto arg = [&](size_t i) -> std::string { return i < words.size() ? words[i] : std::string(); };
+    auto need = [&](size_t count) { return words.size() >= count + 1; };
+
+    if (command == "find" && need(2)) {
+        std::string className = arg(1), title;
+        bool anyTitle = arg(2) == "-";
+        if (!anyTitle && !FromHex(arg(2), title))
+            return Err("bad title");
+        DWORD timeout = need(3) ? (DWORD)ParseNumber(arg(3)) : 0;
+        HWND found = PollFor(timeout, [&] {
+            return FindWindowA(className == "-" ? nullptr : className.c_str(), anyTitle ? nullptr : title.c_str());
+        });
+        return found ? Ok(HandleText(found)) : Err("not found");
+    }
+    if (command == "child" && need(3)) {
+        HWND parent = ParseHandle(arg(1));
+        ChildQuery query{arg(2), arg(2) == "-", (int)ParseNumber(arg(3)), arg(3) == "-", nullptr};
+        DWORD timeout = need(4) ? (DWORD)ParseNumber(arg(4)) : 0;
+        HWND found = PollFor(timeout, [&] {
+            query.found = nullptr;
+            EnumChildWindows(parent, MatchChild, (LPARAM)&query);
+            return query.found;
+        });
+        return found ? Ok(HandleText(found)) : Err("not found");
+    }
+    if (command == "gettext" && need(1)) {
+        HWND window = ParseHandle(arg(1));
+        if (!IsWindow(window))
+            return Err("no window");
+        return Ok(ToHex(WindowText(window)));
+    }
+    if (command == "settext" && need(2)) {
+        std::string text;
+        if (!FromHex(arg(2), text))
+            return Err("bad text");
+        DWORD_PTR result = 0;
+        if (!SendMessageTimeoutA(ParseHandle(arg(1)), WM_SETTEXT, 0, (LPARAM)text.c_str(), SMTO_ABORTIFHUNG, 5000,
+                                 &result))
+            return Err("no answer");
+        return Ok(Number((long long)result));
+    }
+    if (command == "xid" && need(1)) {
+        HANDLE id = GetPropA(ParseHandle(arg(1)), "__wine_x11_whole_window");
+        return id ? Ok(Number((long long)(ULONG_PTR)id)) : Err("no X window");
+    }
+    if (command == "foreground")
+        return Ok(HandleText(GetForegroundWindow()));
+    if (command == "setfg" && need(1))
+        return Ok(Number(SetForegroundWindow(ParseHandle(arg(1)))));
+    if (command == "exists" && need(1))
+        return Ok(Number(IsWindow(ParseHandle(arg(1))) ? 1 : 0));
+    if (command == "pid" && need(1)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(ParseHandle(arg(1)), &pid);
+        return pid ? Ok(Number(pid)) : Err("no window");
+    }
+    if (command == "focusof" && need(1)) {
+        // The focus window of the thread that owns the given window.
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        DWORD thread = GetWindowThreadProcessId(ParseHandle(arg(1)), nullptr);
+        if (!thread || !GetGUIThreadInfo(thread, &info))
+            return Err("no thread info");
+        return Ok(HandleText(info.hwndFocus));
+    }
+    if ((command == "send" || command == "post") && need(4)) {
+        HWND window = ParseHandle(arg(1));
+        UINT message = (UINT)ParseNumber(arg(2));
+        WPARAM wParam = (WPARAM)ParseNumber(arg(3));
+        LPARAM lParam = (LPARAM)ParseNumber(arg(4));
+        if (command == "post")
+            return PostMessageA(window, message, wParam, lParam) ? Ok() : Err("post failed");
+        DWORD timeout = need(5) ? (DWORD)ParseNumber(arg(5)) : 5000;
+        DWORD_PTR result = 0;
+        if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, timeout, &result))
+            return Err("no answer");
+        return Ok(Number((long long)(LONG_PTR)result));
+    }
+    if (command == "close" && need(1))
+        return PostMessageA(ParseHandle(arg(1)), WM_CLOSE, 0, 0) ? Ok() : Err("post failed");
+    if (command == "copydata" && need(3)) {
+        std::string data;
+        if (!FromHex(arg(3), data))
+            return Err("bad data");
+        COPYDATASTRUCT copy = {(ULONG_PTR)ParseNumber(arg(2)), (DWORD)data.size() + 1, (PVOID)data.c_str()};
+        DWORD timeout = need(4) ? (DWORD)ParseNumber(arg(4)) : 5000;
+        DWORD_PTR result = 0;
+        if (!SendMessageTimeoutA(ParseHandle(arg(1)), WM_COPYDATA, 0, (LPARAM)&copy, SMTO_NORMAL, timeout, &result))
+            return Err("no answer");
+        return Ok(Number((long long)(LONG_PTR)result));
+    }
+    if (command == "kill" && need(1)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(ParseHandle(arg(1)), &pid);
+        HANDLE process = pid ? OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid) : nullptr;
+        if (!process)
+            return Err("no process");
+        BOOL killed = TerminateProcess(process, 9);
+        WaitForSingleObject(process, 5000);
+        CloseHandle(process);
+        return killed ? Ok() : Err("terminate failed");
+    }
+    if (command == "getclip") {
+        if (!OpenClipboardPatiently())
+            return Err("clipboard busy");
+        std::string text;
+        bool present = false;
+        if (HANDLE data = GetClipboardData(CF_TEXT)) {
+            if (const char* bytes = static_cast<const char*>(GlobalLock(data))) {
+                text = bytes;
+                present = true;
+                GlobalUnlock(data);
+            }
+        }
+        CloseClipboard();
+        return Ok(present ? ToHex(text) : "none");
+    }
+    if (command == "setclip" && need(1)) {
+        std::string text;
+        if (!FromHex(arg(1), text))
+            return Err("bad text");
+        if (!OpenClipboardPatiently())
+            return Err("clipboard busy");
+        EmptyClipboard();
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+        bool placed = false;
+        if (memory) {
+            memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
+            GlobalUnlock(memory);
+            placed = SetClipboardData(CF_TEXT, memory) != nullptr;
+            if (!placed)
+                GlobalFree(memory);
+        }
+        CloseClipboard();
+        return placed ? Ok() : Err("set failed");
+    }
+    return Err("unknown command or missing arguments: " + command);
+}
+
+void WriteAll(HANDLE out, const std::string& text)
+{
+    DWORD written = 0;
+    WriteFile(out, text.data(), (DWORD)text.size(), &written, nullptr);
+}
+
+std::string Format(const Reply& reply) { return (reply.ok ? "ok " : "err ") + reply.value + "\n"; }
+
+int Serve()
+{
+    HANDLE in = GetStdHandle(STD_INPUT_HANDLE), out = GetStdHandle(STD_OUTPUT_HANDLE);
+    std::string pending;
+    char buffer[4096];
+    for (;;) {
+        size_t newline;
+        while ((newline = pending.find('\n')) != std::string::npos) {
+            std::string line = pending.substr(0, newline);
+            pending.erase(0, newline + 1);
+            std::vector<std::string> words = testkit::SplitWords(line);
+            if (!words.empty() && words[0] == "quit")
+                return 0;
+            WriteAll(out, Format(Run(words)));
+        }
+        DWORD got = 0;
+        if (!ReadFile(in, buffer, sizeof buffer, &got, nullptr) || got == 0)
+            return 0;
+        pending.append(buffer, got);
+    }
+}
+
+} // namespace
+
+int main()
+{
+    std::vector<std::string> args = testkit::CommandLineArgs();
+    if (args.size() == 1 && args[0] == "serve")
+        return Serve();
+    Reply reply = Run(args);
+    WriteAll(GetStdHandle(STD_OUTPUT_HANDLE), Format(reply));
+    return reply.ok ? 0 : 1;
+}

@@ -1,0 +1,10 @@
+// Typing from the test receiver, the way the main program types into the target: every event
+// carries the synthetic scan code, so the hook must not report it.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+int TypeText(const std::string& text);
+int TypeVirtualKey(BYTE virtualKey);
+int PasteClipboardText(const std::string& text);

@@ -1,0 +1,330 @@
+#include "dict/AutoLearnDictionary.h"
+
+#include <algorithm>
+#include <limits>
+#include <new>
+
+namespace {
+
+// Records read per file access while loading.
+constexpr std::size_t kLoadChunkRecords = 256;
+// A prefix shared by at most this many distinct texts is answered from the ordered index;
+// a more common one by walking the records in memory, where the next hit is near.
+constexpr std::size_t kIndexedPrefixBudget = 64;
+constexpr std::uint64_t kMaxRecords = std::numeric_limits<std::uint32_t>::max() - 1;
+
+std::string_view UpToZero(std::string_view text)
+{
+    const std::size_t zero = text.find('\0');
+    return zero == std::string_view::npos ? text : text.substr(0, zero);
+}
+
+bool StartsWith(const std::string& text, std::string_view prefix)
+{
+    return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
+}
+
+}  // namespace
+
+bool CAutoLearnDictionary::Open(const std::string& path)
+{
+    Close();
+    path_ = path;
+    if (!file_.Open(path))
+        return false;
+    const std::int64_t size = file_.Size();
+    if (size < 0) {
+        file_.Close();
+        return false;
+    }
+    std::uint64_t count = static_cast<std::uint64_t>(size) / kAutoLearnRecordSize;
+    if (count > kMaxRecords) {
+        file_.Close();
+        return false;
+    }
+    // A partial record at the end is what an interrupted write leaves; records are always
+    // written at count * 516, so cutting it off keeps appends aligned. Should the cut fail
+    // (read-only file), the remainder is ignored and the next append overwrites it.
+    if (static_cast<std::uint64_t>(size) % kAutoLearnRecordSize != 0 && file_.IsWritable())
+        file_.Resize(static_cast<std::int64_t>(count * kAutoLearnRecordSize));
+
+    try {
+        std::vector<unsigned char> chunk(kLoadChunkRecords * kAutoLearnRecordSize);
+        std::uint64_t loaded = 0;
+        while (loaded < count) {
+            const std::size_t want = static_cast<std::size_t>(
+                std::min<std::uint64_t>(kLoadChunkRecords, count - loaded));
+            const std::int64_t got = file_.ReadAt(static_cast<std::int64_t>(loaded * kAutoLearnRecordSize),
+                                                  chunk.data(), want * kAutoLearnRecordSize);
+            if (got < 0)
+                throw std::bad_alloc();  // handled below like any other failed load
+            const std::size_t whole = static_cast<std::size_t>(got) / kAutoLearnRecordSize;
+            for (std::size_t i = 0; i < whole; ++i) {
+                records_.push_back(DecodeAutoLearnRecord(chunk.data() + i * kAutoLearnRecordSize));
+                IndexAdd(records_.back().text, static_cast<std::uint32_t>(records_.size() - 1));
+            }
+            loaded += whole;
+            if (whole < want)
+                break;  // the file became shorter while it was read
+        }
+    } catch (const std::bad_alloc&) {
+        records_.clear();
+        index_.clear();
+        file_.Close();
+        return false;
+    }
+
+    open_ = true;
+    current_ = 0;
+    LoadCurrent();
+    return true;
+}
+
+void CAutoLearnDictionary::Close()
+{
+    file_.Close();
+    open_ = false;
+    records_.clear();
+    index_.clear();
+    current_ = 0;
+    currentCount_ = 0;
+    currentText_.clear();
+}
+
+bool CAutoLearnDictionary::Truncate()
+{
+    if (!open_) {
+        if (path_.empty())
+            return false;
+        const std::string path = path_;
+        if (!Open(path))
+            return false;
+    }
+    if (!file_.Resize(0))
+        return false;
+    records_.clear();
+    index_.clear();
+    current_ = 0;
+    LoadCurrent();
+    return true;
+}
+
+void CAutoLearnDictionary::ApplySettings(bool enabled, unsigned minWordLength, std::string_view separators)
+{
+    enabled_ = enabled;
+    minWordLength_ = minWordLength;
+    rules_.SetSeparators(separators);
+}
+
+void CAutoLearnDictionary::LoadCurrent()
+{
+    if (current_ < records_.size()) {
+        currentCount_ = records_[current_].count;
+        currentText_ = records_[current_].text;
+    } else {
+        currentCount_ = 0;
+        currentText_.clear();
+    }
+}
+
+void CAutoLearnDictionary::MoveFirst()
+{
+    current_ = 0;
+    LoadCurrent();
+}
+
+void CAutoLearnDictionary::MoveNext()
+{
+    if (open_ && current_ < records_.size()) {
+        ++current_;
+        LoadCurrent();
+    }
+}
+
+void CAutoLearnDictionary::SetCurrent(std::int32_t count, std::string_view text)
+{
+    currentCount_ = count;
+    currentText_.assign(text.data(), text.size());
+}
+
+bool CAutoLearnDictionary::WriteRecord(std::size_t index, std::int32_t count, const std::string& text)
+{
+    unsigned char bytes[kAutoLearnRecordSize];
+    EncodeAutoLearnRecord(count, text, bytes);
+    const std::int64_t offset = static_cast<std::int64_t>(index) * static_cast<std::int64_t>(kAutoLearnRecordSize);
+    const bool replacing = index < records_.size();
+
+    unsigned char before[kAutoLearnRecordSize];
+    const bool haveBefore = replacing && file_.ReadAt(offset, before, sizeof before) ==
+                                             static_cast<std::int64_t>(sizeof before);
+    if (file_.WriteAt(offset, bytes, sizeof bytes))
+        return true;
+
+    // The write failed, perhaps halfway: put the file back as it was.
+    if (!replacing) {
+        file_.Resize(offset);
+        return false;
+    }
+    if (haveBefore)
+        file_.WriteAt(offset, before, sizeof before);
+    // Whatever the file now holds for this record is the truth.
+    unsigned char now[kAutoLearnRecordSize];
+    if (file_.ReadAt(offset, now, sizeof now) == static_cast<std::int64_t>(sizeof now)) {
+        AutoLearnRecord onDisk = DecodeAutoLearnRecord(now);
+        if (onDisk != records_[index]) {
+            IndexRemove(records_[index].text, static_cast<std::uint32_t>(index));
+            records_[index] = std::move(onDisk);
+            IndexAdd(records_[index].text, static_cast<std::uint32_t>(index));
+        }
+    }
+    return false;
+}
+
+bool CAutoLearnDictionary::UpdateCurrent()
+{
+    if (!open_ || current_ >= records_.size())
+        return false;
+    const std::string text = AutoLearnStoredText(currentText_, rules_.LeadBytes());
+    if (!WriteRecord(current_, currentCount_, text)) {
+        LoadCurrent();
+        return false;
+    }
+    AutoLearnRecord& record = records_[current_];
+    if (record.text != text) {
+        IndexRemove(record.text, static_cast<std::uint32_t>(current_));
+        record.text = text;
+        IndexAdd(record.text, static_cast<std::uint32_t>(current_));
+    }
+    record.count = currentCount_;
+    currentText_ = text;
+    return true;
+}
+
+bool CAutoLearnDictionary::Append()
+{
+    if (!open_ || records_.size() >= kMaxRecords)
+        return false;
+    const std::string text = AutoLearnStoredText(currentText_, rules_.LeadBytes());
+    const std::size_t index = records_.size();
+    if (!WriteRecord(index, currentCount_, text))
+        return false;
+    records_.push_back(AutoLearnRecord{currentCount_, text});
+    IndexAdd(text, static_cast<std::uint32_t>(index));
+    current_ = index;
+    currentText_ = text;
+    return true;
+}
+
+LearnOutcome CAutoLearnDictionary::Learn(std::string_view typedText)
+{
+    if (!open_ || !enabled_)
+        return LearnOutcome::NotLearnt;
+    const std::string word = rules_.ExtractWord(typedText);
+    if (word.empty() || word.size() < minWordLength_)
+        return LearnOutcome::NotLearnt;
+    if (knownWords_ && knownWords_->HoldsExactly(word))
+        return LearnOutcome::NotLearnt;
+
+    const auto found = index_.find(word);
+    if (found != index_.end()) {
+        current_ = found->second.front();
+        const std::int32_t count = records_[current_].count;
+        SetCurrent(count == std::numeric_limits<std::int32_t>::max() ? count : count + 1, word);
+        return UpdateCurrent() ? LearnOutcome::Counted : LearnOutcome::WriteFailed;
+    }
+    const std::size_t previous = current_;
+    SetCurrent(1, word);
+    if (Append())
+        return LearnOutcome::Added;
+    current_ = std::min(previous, records_.size());
+    LoadCurrent();
+    return LearnOutcome::WriteFailed;
+}
+
+std::string CAutoLearnDictionary::FirstSuggestion(std::string_view prefix)
+{
+    if (!open_ || !enabled_)
+        return std::string();
+    MoveFirst();
+    return NextSuggestion(prefix);
+}
+
+std::string CAutoLearnDictionary::NextSuggestion(std::string_view prefix)
+{
+    if (!open_ || !enabled_)
+        return std::string();
+    prefix = UpToZero(prefix);
+    const std::size_t hit = FindSuggestionFrom(current_, prefix);
+    if (hit >= records_.size()) {
+        current_ = records_.size();
+        LoadCurrent();
+        return std::string();
+    }
+    current_ = hit + 1;
+    LoadCurrent();
+    return records_[hit].text;
+}
+
+bool CAutoLearnDictionary::Offered(const AutoLearnRecord& record, std::string_view prefix) const
+{
+    return record.count >= offerThreshold_ && StartsWith(record.text, prefix);
+}
+
+std::size_t CAutoLearnDictionary::FindSuggestionFrom(std::size_t from, std::string_view prefix) const
+{
+    const std::size_t none = records_.size();
+    if (from >= records_.size())
+        return none;
+
+    // Few texts with this prefix: the smallest record index at or after `from` among them.
+    std::size_t best = none;
+    std::size_t visited = 0;
+    bool complete = true;
+    for (auto it = index_.lower_bound(prefix); it != index_.end() && StartsWith(it->first, prefix); ++it) {
+        if (++visited > kIndexedPrefixBudget) {
+            complete = false;
+            break;
+        }
+        const std::vector<std::uint32_t>& at = it->second;
+        for (auto pos = std::lower_bound(at.begin(), at.end(), from); pos != at.end() && *pos < best; ++pos) {
+            if (records_[*pos].count >= offerThreshold_) {
+                best = *pos;
+                break;
+            }
+            if (++visited > kIndexedPrefixBudget) {
+                complete = false;
+                break;
+            }
+        }
+        if (!complete)
+            break;
+    }
+    if (complete)
+        return best;
+
+    // A common prefix: hits are dense, so the walk in file order is short.
+    for (std::size_t i = from; i < records_.size(); ++i) {
+        if (Offered(records_[i], prefix))
+            return i;
+    }
+    return none;
+}
+
+void CAutoLearnDictionary::IndexAdd(const std::string& text, std::uint32_t index)
+{
+    std::vector<std::uint32_t>& at = index_[text];
+    at.insert(std::upper_bound(at.begin(), at.end(), index), index);
+}
+
+void CAutoLearnDictionary::IndexRemove(const std::string& text, std::uint32_t index)
+{
+    const auto found = index_.find(text);
+    if (found == index_.end())
+        return;
+    std::vector<std::uint32_t>& at = found->second;
+    const auto pos = std::lower_bound(at.begin(), at.end(), index);
+    if (pos != at.end() && *pos == index)
+        at.erase(pos);
+    if (at.empty())
+        index_.erase(found);
+}

@@ -1,0 +1,122 @@
+#pragma once
+// The learnt-words store: AutoLearn.dic, a flat file of 516-byte records (see AutoLearnRecord.h).
+//
+// The file is the truth. Every record is also kept in memory with an ordered index of the
+// texts, so that learning and suggestions answer without reading the file on each keystroke;
+// every change is written to the file at once and the memory copy follows only what the
+// file accepted. Results and their order are those of a record-by-record walk of the file.
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dict/AutoLearnFile.h"
+#include "dict/AutoLearnRecord.h"
+#include "dict/AutoLearnWordRules.h"
+
+// Answers whether the loaded dictionaries already hold a text exactly as typed (same bytes,
+// same case); such texts are not learnt. The engine's adapter runs the dictionary set's merged
+// search with mode 0x29, shorthands included, and compares the first match's key with the text.
+class IKnownWords {
+public:
+    virtual ~IKnownWords() = default;
+    virtual bool HoldsExactly(const std::string& text) = 0;
+};
+
+enum class LearnOutcome {
+    NotLearnt,    // closed, disabled, no separator at the end, too short, known to a dictionary
+    Counted,      // an existing record's count went up by one
+    Added,        // a new record with count 1 was appended
+    WriteFailed,  // the file refused the change; file and memory are as before
+};
+
+class CAutoLearnDictionary {
+public:
+    CAutoLearnDictionary() = default;
+    ~CAutoLearnDictionary() = default;
+    CAutoLearnDictionary(const CAutoLearnDictionary&) = delete;
+    CAutoLearnDictionary& operator=(const CAutoLearnDictionary&) = delete;
+
+    // Opens or creates the file without truncating it and reads every record. A partial record
+    // at the end (length not a multiple of 516) is cut off the file. A file that may only be
+    // read is opened for suggestions; learning then reports WriteFailed.
+    bool Open(const std::string& path);
+    void Close();
+    // Empties the file (creates it when it is not open). False, with nothing changed, on failure.
+    bool Truncate();
+
+    bool IsOpen() const { return open_; }
+    bool IsWritable() const { return open_ && file_.IsWritable(); }
+    const std::string& Path() const { return path_; }
+    std::size_t RecordCount() const { return records_.size(); }
+
+    // Settings, as the settings model holds them.
+    void ApplySettings(bool enabled, unsigned minWordLength, std::string_view separators);
+    void SetEnabled(bool enabled) { enabled_ = enabled; }
+    bool IsEnabled() const { return enabled_; }
+    void SetMinWordLength(unsigned length) { minWordLength_ = length; }
+    unsigned MinWordLength() const { return minWordLength_; }
+    void SetOfferThreshold(std::int32_t threshold) { offerThreshold_ = threshold; }
+    std::int32_t OfferThreshold() const { return offerThreshold_; }
+    // Separators become the text followed by tab, carriage return and line feed; an empty
+    // text leaves them as they are.
+    void SetSeparators(std::string_view separators) { rules_.SetSeparators(separators); }
+    const std::string& Separators() const { return rules_.Separators(); }
+    // Which bytes start a double-byte character in the ANSI code page in use (default: none).
+    void SetLeadBytes(const CLeadByteTable& leadBytes) { rules_.SetLeadBytes(leadBytes); }
+    const CAutoLearnWordRules& WordRules() const { return rules_; }
+    // Not owned; null for none.
+    void SetKnownWords(IKnownWords* knownWords) { knownWords_ = knownWords; }
+
+    // Walking the records, oldest first.
+    void MoveFirst();
+    void MoveNext();
+    bool IsEnd() const { return !open_ || current_ >= records_.size(); }
+    std::size_t CurrentIndex() const { return current_; }
+    std::int32_t CurrentCount() const { return currentCount_; }
+    const std::string& CurrentText() const { return currentText_; }
+    void SetCurrent(std::int32_t count, std::string_view text);
+    // Writes the current count and text over the current record.
+    bool UpdateCurrent();
+    // Writes the current count and text as a new last record, which becomes the current one.
+    bool Append();
+
+    // True when the text's last character is a separator.
+    bool EndsWithSeparator(std::string_view text) const { return rules_.EndsWithSeparator(text); }
+    // Counts the last word of a typed text that has just been ended by a separator.
+    LearnOutcome Learn(std::string_view typedText);
+    // Learnt texts that begin with the prefix (same case) and were learnt at least
+    // offer-threshold times, in file order; empty text when there are no more.
+    std::string FirstSuggestion(std::string_view prefix);
+    std::string NextSuggestion(std::string_view prefix);
+
+    // Every record as memory holds it.
+    const std::vector<AutoLearnRecord>& Records() const { return records_; }
+
+private:
+    void LoadCurrent();
+    bool WriteRecord(std::size_t index, std::int32_t count, const std::string& text);
+    void IndexAdd(const std::string& text, std::uint32_t index);
+    void IndexRemove(const std::string& text, std::uint32_t index);
+    std::size_t FindSuggestionFrom(std::size_t from, std::string_view prefix) const;
+    bool Offered(const AutoLearnRecord& record, std::string_view prefix) const;
+
+    std::string path_;
+    CAutoLearnFile file_;
+    bool open_ = false;
+    std::vector<AutoLearnRecord> records_;
+    // Text -> indices of the records holding it, ascending (duplicates come from imports).
+    std::map<std::string, std::vector<std::uint32_t>, std::less<>> index_;
+    std::size_t current_ = 0;
+    std::int32_t currentCount_ = 0;
+    std::string currentText_;
+
+    unsigned minWordLength_ = 3;
+    std::int32_t offerThreshold_ = 1;
+    bool enabled_ = true;
+    CAutoLearnWordRules rules_;
+    IKnownWords* knownWords_ = nullptr;
+};

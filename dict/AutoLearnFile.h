@@ -1,0 +1,43 @@
+#pragma once
+// The AutoLearn file as positional reads and writes that go straight to the system (no
+// buffering of our own), so that every completed write is visible to other readers at once.
+// On Windows the file is shared for reading and writing, so the AutoLearn page of a dialog
+// or another tool may read it while the program keeps it open.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+class CAutoLearnFile {
+public:
+    CAutoLearnFile() = default;
+    ~CAutoLearnFile() { Close(); }
+    CAutoLearnFile(const CAutoLearnFile&) = delete;
+    CAutoLearnFile& operator=(const CAutoLearnFile&) = delete;
+
+    // Opens the file for reading and writing, creating it when missing, never truncating it.
+    // A file that may only be read is opened read-only (IsWritable() is then false).
+    bool Open(const std::string& path);
+    void Close();
+    bool IsOpen() const;
+    bool IsWritable() const { return writable_; }
+
+    // Current length in bytes, or -1 on failure.
+    std::int64_t Size() const;
+    // Reads up to `length` bytes at `offset`; returns the number read (0 at the end), -1 on failure.
+    std::int64_t ReadAt(std::int64_t offset, void* buffer, std::size_t length) const;
+    // Writes all `length` bytes at `offset`; false when any of them could not be written.
+    bool WriteAt(std::int64_t offset, const void* buffer, std::size_t length);
+    // Cuts or extends the file to `length` bytes.
+    bool Resize(std::int64_t length);
+    // Hands the written data to the disk (fsync). Not called per record: see CAutoLearnDictionary.
+    bool Sync();
+
+private:
+#ifdef _WIN32
+    void* handle_ = nullptr;  // HANDLE; INVALID_HANDLE_VALUE is kept as nullptr
+#else
+    int fd_ = -1;
+#endif
+    bool writable_ = false;
+};

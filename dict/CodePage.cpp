@@ -1,0 +1,236 @@
+#include "dict/CodePage.h"
+
+#include <cstring>
+
+void CCodePage::Lower(char* text, std::size_t length) const
+{
+    auto* bytes = reinterpret_cast<unsigned char*>(text);
+    for (std::size_t i = 0; i < length; ++i) {
+        if (leadByte_[bytes[i]] && i + 1 < length) {
+            ++i;  // the trail byte may look like an ASCII letter: keep it
+            continue;
+        }
+        bytes[i] = lower_[bytes[i]];
+    }
+}
+
+namespace {
+
+// One character of a multibyte text as a number: the folded byte for single-byte
+// characters, lead * 256 + trail for double-byte ones.
+unsigned NextChar(const CCodePage& cp, const unsigned char* s, std::size_t n, std::size_t& i)
+{
+    unsigned char c = s[i++];
+    if (cp.IsLeadByte(c) && i < n)
+        return (unsigned(c) << 8) | s[i++];
+    return cp.LowerByte(c);
+}
+
+}  // namespace
+
+int CCodePage::CompareNoCase(std::string_view a, std::string_view b) const
+{
+    auto* pa = reinterpret_cast<const unsigned char*>(a.data());
+    auto* pb = reinterpret_cast<const unsigned char*>(b.data());
+    std::size_t ia = 0, ib = 0;
+    while (ia < a.size() && ib < b.size()) {
+        unsigned ca, cb;
+        if (!leadByte_[pa[ia]] && !leadByte_[pb[ib]]) {
+            ca = lower_[pa[ia++]];
+            cb = lower_[pb[ib++]];
+        } else {
+            ca = NextChar(*this, pa, a.size(), ia);
+            cb = NextChar(*this, pb, b.size(), ib);
+        }
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    if (ia < a.size())
+        return 1;
+    if (ib < b.size())
+        return -1;
+    return 0;
+}
+
+std::size_t CCodePage::FindAtCharBoundary(std::string_view haystack, std::string_view needle) const
+{
+    if (needle.empty())
+        return 0;
+    if (needle.size() > haystack.size())
+        return std::string_view::npos;
+    std::size_t i = 0;
+    const std::size_t last = haystack.size() - needle.size();
+    while (i <= last) {
+        std::size_t next = haystack.find(needle[0], i);
+        if (next == std::string_view::npos || next > last)
+            return std::string_view::npos;
+        // Step over whole characters up to `next`: a hit inside a double-byte
+        // character is no hit.
+        while (i < next) {
+            if (leadByte_[static_cast<unsigned char>(haystack[i])])
+                i += 2;
+            else
+                i += 1;
+        }
+        if (i == next && std::memcmp(haystack.data() + i, needle.data(), needle.size()) == 0)
+            return i;
+        if (i == next)
+            i += leadByte_[static_cast<unsigned char>(haystack[i])] ? 2 : 1;
+    }
+    return std::string_view::npos;
+}
+
+// ---------------------------------------------------------------- UTF-8 <-> UTF-16
+
+void Utf8ToUtf16(std::string_view text, std::u16string& out)
+{
+    auto* s = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    while (i < n) {
+        unsigned char c = s[i];
+        if (c < 0x80) {
+            out.push_back(c);
+            ++i;
+            continue;
+        }
+        unsigned need = 0;
+        char32_t cp = 0, min = 0;
+        if (c >= 0xC2 && c <= 0xDF) { need = 1; cp = c & 0x1F; min = 0x80; }
+        else if (c >= 0xE0 && c <= 0xEF) { need = 2; cp = c & 0x0F; min = 0x800; }
+        else if (c >= 0xF0 && c <= 0xF4) { need = 3; cp = c & 0x07; min = 0x10000; }
+        else {
+            out.push_back(0xFFFD);
+            ++i;
+            continue;
+        }
+        std::size_t j = i + 1;
+        unsigned got = 0;
+        while (got < need && j < n && (s[j] & 0xC0) == 0x80) {
+            cp = (cp << 6) | (s[j] & 0x3F);
+            ++j;
+            ++got;
+        }
+        if (got < need || cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+            out.push_back(0xFFFD);
+            i = j;  // past the lead byte and the continuation bytes it took
+            continue;
+        }
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out.push_back(char16_t(0xD800 + (cp >> 10)));
+            out.push_back(char16_t(0xDC00 + (cp & 0x3FF)));
+        } else {
+            out.push_back(char16_t(cp));
+        }
+        i = j;
+    }
+}
+
+void Utf16ToUtf8(std::u16string_view text, std::string& out)
+{
+    const std::size_t n = text.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        char32_t cp = text[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+            cp = 0xFFFD;
+        }
+        if (cp < 0x80) {
+            out.push_back(char(cp));
+        } else if (cp < 0x800) {
+            out.push_back(char(0xC0 | (cp >> 6)));
+            out.push_back(char(0x80 | (cp & 0x3F)));
+        } else if (cp < 0x10000) {
+            out.push_back(char(0xE0 | (cp >> 12)));
+            out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(char(0x80 | (cp & 0x3F)));
+        } else {
+            out.push_back(char(0xF0 | (cp >> 18)));
+            out.push_back(char(0x80 | ((cp >> 12) & 0x3F)));
+            out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(char(0x80 | (cp & 0x3F)));
+        }
+    }
+}
+
+// ---------------------------------------------------------------- Windows-1252
+
+namespace {
+
+// Unicode of the bytes 0x80-0x9F; the five unassigned ones map to the C1 controls,
+// as the system's own conversion does.
+const char16_t kHigh1252[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+class CCodePage1252 : public CCodePage {
+public:
+    CCodePage1252()
+    {
+        for (int b = 0; b < 256; ++b)
+            lower_[b] = static_cast<unsigned char>(b);
+        for (int b = 'A'; b <= 'Z'; ++b)
+            lower_[b] = static_cast<unsigned char>(b + 32);
+        for (int b = 0xC0; b <= 0xDE; ++b)
+            if (b != 0xD7)
+                lower_[b] = static_cast<unsigned char>(b + 32);
+        lower_[0x8A] = 0x9A;  // S caron
+        lower_[0x8C] = 0x9C;  // OE
+        lower_[0x8E] = 0x9E;  // Z caron
+        lower_[0x9F] = 0xFF;  // Y diaeresis
+    }
+
+    unsigned Id() const override { return 1252; }
+
+    bool ToUtf16(std::string_view text, std::u16string& out) const override
+    {
+        out.reserve(out.size() + text.size());
+        for (unsigned char c : text)
+            out.push_back(c >= 0x80 && c < 0xA0 ? kHigh1252[c - 0x80] : char16_t(c));
+        return true;
+    }
+
+    bool FromUtf16(std::u16string_view text, std::string& out) const override
+    {
+        out.reserve(out.size() + text.size());
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            char16_t u = text[i];
+            if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+                out.push_back(char(u));
+                continue;
+            }
+            char mapped = '?';
+            for (int k = 0; k < 32; ++k)
+                if (kHigh1252[k] == u) {
+                    mapped = char(0x80 + k);
+                    break;
+                }
+            // A surrogate pair is one character: one default character.
+            if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
+                ++i;
+            out.push_back(mapped);
+        }
+        return true;
+    }
+};
+
+}  // namespace
+
+const CCodePage& Windows1252CodePage()
+{
+    static const CCodePage1252 instance;
+    return instance;
+}
+
+#ifndef _WIN32
+const CCodePage& SystemCodePage()
+{
+    return Windows1252CodePage();
+}
+#endif

@@ -1,0 +1,58 @@
+#pragma once
+// The system's ANSI code page as the dictionaries and the completion engine see it:
+// conversion to and from UTF-16, lead-byte detection and case folding.
+//
+// Hot paths (search walks, merged comparison) only use the inline table lookups; the
+// conversions are virtual and used when a dictionary stores UTF-8 or UTF-16 text.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+class CCodePage {
+public:
+    virtual ~CCodePage() = default;
+
+    // Code page number (1252, 932, ...).
+    virtual unsigned Id() const = 0;
+
+    // Appends the UTF-16 code units of `text` to `out`. Returns false (out untouched)
+    // when the text cannot be converted.
+    virtual bool ToUtf16(std::string_view text, std::u16string& out) const = 0;
+    // Appends the code page bytes of `text` to `out`; characters that the code page
+    // lacks become its default character. Returns false when nothing could be converted.
+    virtual bool FromUtf16(std::u16string_view text, std::string& out) const = 0;
+
+    bool IsLeadByte(unsigned char byte) const { return leadByte_[byte]; }
+    // Lower case of a single-byte character.
+    unsigned char LowerByte(unsigned char byte) const { return lower_[byte]; }
+
+    // Lower-cases in place, leaving the bytes of double-byte characters alone.
+    void Lower(char* text, std::size_t length) const;
+    void Lower(std::string& text) const { Lower(text.data(), text.size()); }
+
+    // Case-insensitive comparison of two texts: <0, 0, >0. Single-byte characters are
+    // folded with the lower-case table, double-byte characters compared as they are.
+    int CompareNoCase(std::string_view a, std::string_view b) const;
+
+    // Position of the first occurrence of `needle` in `haystack` that starts on a
+    // character boundary, or npos. Both are compared as given (callers lower-case them).
+    std::size_t FindAtCharBoundary(std::string_view haystack, std::string_view needle) const;
+
+protected:
+    // Implementations fill both tables in their constructors.
+    unsigned char lower_[256] = {};
+    bool leadByte_[256] = {};
+};
+
+// The code page of this process: the ANSI code page on Windows, Windows-1252 elsewhere.
+const CCodePage& SystemCodePage();
+
+// The portable Windows-1252 implementation (also used by tests on every platform).
+const CCodePage& Windows1252CodePage();
+
+// UTF-8 <-> UTF-16 without the code page. Invalid UTF-8 sequences become U+FFFD;
+// unpaired surrogates are encoded as U+FFFD as well.
+void Utf8ToUtf16(std::string_view text, std::u16string& out);
+void Utf16ToUtf8(std::u16string_view text, std::string& out);
+

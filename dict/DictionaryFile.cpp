@@ -1,0 +1,477 @@
+#include "dict/DictionaryFile.h"
+
+#include <cstdlib>
+
+#include "dict/ScramblingFileStrategy.h"
+
+namespace {
+
+const char kInfoDescription[] = "DBINFO[prop:S,value:S]";
+const char kDataDescription[] = "DBDATA[key:S,data:S]";
+
+const c4_StringProp pProp("prop");
+const c4_StringProp pValue("value");
+const c4_StringProp pKey("key");
+const c4_StringProp pData("data");
+
+const char kTypeProp[] = "DBTYPE";
+const char kKeyCodeProp[] = "KEYCODE";
+const char kDataCodeProp[] = "DATACODE";
+const char kEditProp[] = "DBEDIT";
+const char kEncryptProp[] = "DBEncrypt";
+const char kCaptionProp[] = "DBCAPTION";
+const char kDescriptionProp[] = "DBDESCRIPTION";
+
+// Plain decimal conversion: leading blanks, a sign, digits; anything else reads as 0.
+int ParseNumber(std::string_view text)
+{
+    std::string copy(text);
+    return static_cast<int>(std::strtol(copy.c_str(), nullptr, 10));
+}
+
+bool IsCapital(char c)
+{
+    return c >= 'A' && c <= 'Z';
+}
+
+bool IsSmall(char c)
+{
+    return c >= 'a' && c <= 'z';
+}
+
+// Where the query may occur in a key under a match mode.
+bool ModeAccepts(int mode, std::size_t at, std::size_t queryLength, std::size_t keyLength)
+{
+    if (mode == MATCH_ANY)
+        return true;
+    const bool atStart = at == 0;
+    const bool atEnd = at + queryLength == keyLength;
+    if (mode & MATCH_START)
+        return atStart;
+    if (mode & MATCH_INSIDE)
+        return !atStart && !atEnd;
+    if (mode & MATCH_END)
+        return atEnd;
+    return false;
+}
+
+}  // namespace
+
+CDictionaryFile::CDictionaryFile(const CCodePage& codePage) : codePage_(codePage), codec_(codePage) {}
+
+CDictionaryFile::~CDictionaryFile()
+{
+    Close();
+}
+
+void CDictionaryFile::ResetInfo()
+{
+    type_ = DICTIONARY_WORDS;
+    keyCode_ = CODE_ANSI;
+    dataCode_ = CODE_ANSI;
+    editFlags_ = 1;
+    encrypted_ = 0;
+    caption_.clear();
+    description_.clear();
+    captionHeader_ = true;
+}
+
+bool CDictionaryFile::Open(const std::string& path, bool readOnly)
+{
+    Close();
+    openError_.clear();
+    if (path.empty()) {
+        openError_ = "no file name";
+        return false;
+    }
+    // Properties missing from this file take their defaults, not the last file's values.
+    ResetInfo();
+    path_ = path;
+    UpdateCaptionHeader();
+
+    auto strategy = std::make_unique<CScramblingFileStrategy>(path.c_str(), !readOnly);
+    if (!strategy->IsValid()) {
+        openError_ = readOnly ? "cannot open the file" : "cannot open or create the file";
+        return false;
+    }
+    auto storage = std::make_unique<c4_Storage>(*strategy, false, readOnly ? 0 : 1);
+    if (!storage->IsValid()) {
+        // A damaged file is refused and left exactly as it is.
+        openError_ = "not a dictionary file";
+        if (!storage->StatusText().empty())
+            openError_ += " (" + storage->StatusText() + ")";
+        return false;
+    }
+    c4_View info = storage->GetAs(kInfoDescription);
+    c4_View data = storage->GetAs(kDataDescription);
+    const int propColumn = info.FindProperty("prop");
+    const int valueColumn = info.FindProperty("value");
+    const int keyColumn = data.FindProperty("key");
+    const int dataColumn = data.FindProperty("data");
+    if (propColumn < 0 || valueColumn < 0 || keyColumn < 0 || dataColumn < 0) {
+        openError_ = "not a dictionary file (views cannot be made)";
+        return false;
+    }
+
+    strategy_ = std::move(strategy);
+    storage_ = std::move(storage);
+    info_ = info;
+    data_ = data;
+    propColumn_ = propColumn;
+    valueColumn_ = valueColumn;
+    keyColumn_ = keyColumn;
+    dataColumn_ = dataColumn;
+    readOnly_ = readOnly;
+    open_ = true;
+    cursor_ = -1;
+    positioned_ = false;
+    hasQuery_ = false;
+
+    ReadInfo();
+    if (type_ == DICTIONARY_SHORTHAND)
+        captionHeader_ = false;
+    return true;
+}
+
+void CDictionaryFile::ReleaseStorage(bool commit)
+{
+    if (storage_ && commit && !readOnly_)
+        storage_->Commit();
+    info_ = c4_View();
+    data_ = c4_View();
+    storage_.reset();
+    strategy_.reset();
+}
+
+void CDictionaryFile::Close()
+{
+    ReleaseStorage(open_);
+    open_ = false;
+    readOnly_ = false;
+    description_.clear();
+    caption_.clear();
+    path_.clear();
+    query_.clear();
+    lowerQuery_.clear();
+    hasQuery_ = false;
+    positioned_ = false;
+    cursor_ = -1;
+    UpdateCaptionHeader();
+}
+
+bool CDictionaryFile::Commit()
+{
+    if (!open_ || readOnly_)
+        return false;
+    return storage_->Commit();
+}
+
+void CDictionaryFile::ReadInfo()
+{
+    if (!open_)
+        return;
+    auto find = [this](const char* name, std::string_view& value) {
+        const int row = info_.Find(pProp[name]);
+        if (row < 0)
+            return false;
+        value = info_.GetString(row, valueColumn_);
+        return true;
+    };
+    std::string_view value;
+    if (find(kTypeProp, value))
+        type_ = ParseNumber(value);
+    if (find(kKeyCodeProp, value))
+        keyCode_ = ParseNumber(value);
+    if (find(kDataCodeProp, value))
+        dataCode_ = ParseNumber(value);
+    if (find(kEditProp, value))
+        editFlags_ = ParseNumber(value);
+    if (find(kEncryptProp, value))
+        encrypted_ = ParseNumber(value);
+    if (find(kCaptionProp, value))
+        caption_.assign(value.data(), value.size());
+    if (find(kDescriptionProp, value))
+        description_.assign(value.data(), value.size());
+    UpdateCaptionHeader();
+}
+
+bool CDictionaryFile::WriteInfo()
+{
+    if (!open_ || readOnly_)
+        return false;
+    auto write = [this](const char* name, std::string_view value) {
+        const int row = info_.Find(pProp[name]);
+        if (row >= 0)
+            return info_.SetAt(row, pValue[value]);
+        return info_.Add(pProp[name] + pValue[value]) >= 0;
+    };
+    bool ok = write(kTypeProp, std::to_string(type_));
+    ok = write(kKeyCodeProp, std::to_string(keyCode_)) && ok;
+    ok = write(kDataCodeProp, std::to_string(dataCode_)) && ok;
+    ok = write(kEditProp, std::to_string(editFlags_)) && ok;
+    ok = write(kEncryptProp, std::to_string(encrypted_)) && ok;
+    if (!caption_.empty())
+        ok = write(kCaptionProp, caption_) && ok;
+    if (!description_.empty())
+        ok = write(kDescriptionProp, description_) && ok;
+    return storage_->Commit() && ok;
+}
+
+std::string CDictionaryFile::DisplayName() const
+{
+    if (!caption_.empty())
+        return caption_;
+    if (!path_.empty()) {
+        const std::size_t cut = path_.find_last_of("\\/");
+        return cut == std::string::npos ? path_ : path_.substr(cut + 1);
+    }
+    return "UNKNOWN DICTIONARY";
+}
+
+void CDictionaryFile::UpdateCaptionHeader()
+{
+    captionHeaderText_ = "----" + DisplayName() + "----\r\n";
+}
+
+void CDictionaryFile::SetCaption(const char* text, std::size_t length)
+{
+    caption_.assign(text ? text : "", text ? length : 0);
+    UpdateCaptionHeader();
+}
+
+void CDictionaryFile::SetDescription(const char* text, std::size_t length)
+{
+    description_.assign(text ? text : "", text ? length : 0);
+}
+
+void CDictionaryFile::SetLengthLimits(int minimum, int maximum)
+{
+    minKeyLength_ = minimum;
+    maxKeyLength_ = maximum;
+}
+
+int CDictionaryFile::CountEntries() const
+{
+    return open_ ? data_.GetSize() : 0;
+}
+
+void CDictionaryFile::EncodeKey(std::string_view key, std::string& out)
+{
+    codec_.Encode(keyCode_, encrypted_ != 0, key, out);
+}
+
+bool CDictionaryFile::ReadStoredEntry(int row, std::string_view& key, std::string_view& data) const
+{
+    if (!open_ || row < 0 || row >= data_.GetSize())
+        return false;
+    key = data_.GetString(row, keyColumn_);
+    data = data_.GetString(row, dataColumn_);
+    return true;
+}
+
+bool CDictionaryFile::ReadEntry(int row, std::string& key, std::string& data)
+{
+    std::string_view storedKey, storedData;
+    if (!ReadStoredEntry(row, storedKey, storedData))
+        return false;
+    codec_.Decode(keyCode_, encrypted_ != 0, storedKey, key);
+    codec_.Decode(dataCode_, encrypted_ != 0, storedData, data);
+    return true;
+}
+
+int CDictionaryFile::CountInfoRows() const
+{
+    return open_ ? info_.GetSize() : 0;
+}
+
+bool CDictionaryFile::ReadInfoRow(int row, std::string_view& prop, std::string_view& value) const
+{
+    if (!open_ || row < 0 || row >= info_.GetSize())
+        return false;
+    prop = info_.GetString(row, propColumn_);
+    value = info_.GetString(row, valueColumn_);
+    return true;
+}
+
+// ---------------------------------------------------------------- editing
+
+bool CDictionaryFile::AddEntry(std::string_view key, std::string_view data)
+{
+    if (!open_ || readOnly_)
+        return false;
+    EncodeKey(key, encoded_);
+    if (encoded_.empty())
+        return false;
+    codec_.Encode(dataCode_, encrypted_ != 0, data, encodedData_);
+    int position = data_.Search(pKey[encoded_]);
+    if (position < 0)
+        position = 0;
+    return data_.InsertAt(position, pKey[encoded_] + pData[encodedData_]);
+}
+
+int CDictionaryFile::FindStoredKey(std::string_view key)
+{
+    EncodeKey(key, encoded_);
+    if (encoded_.empty())
+        return -1;
+    return data_.Find(pKey[encoded_]);
+}
+
+bool CDictionaryFile::RemoveEntry(std::string_view key)
+{
+    if (!open_ || readOnly_)
+        return false;
+    const int row = FindStoredKey(key);
+    if (row < 0 || !data_.RemoveAt(row))
+        return false;
+    return storage_->Commit();
+}
+
+bool CDictionaryFile::ReplaceEntry(std::string_view oldKey, std::string_view newKey, std::string_view newData)
+{
+    if (!open_ || readOnly_)
+        return false;
+    const int row = FindStoredKey(oldKey);
+    if (row < 0)
+        return false;
+    EncodeKey(newKey, encoded_);
+    if (encoded_.empty())
+        return false;
+    codec_.Encode(dataCode_, encrypted_ != 0, newData, encodedData_);
+    if (!data_.SetAt(row, pKey[encoded_] + pData[encodedData_]))
+        return false;
+    return storage_->Commit();
+}
+
+// ---------------------------------------------------------------- searching
+
+void CDictionaryFile::StoreQuery(std::string_view query, int mode)
+{
+    query_.assign(query.data(), query.size());
+    lowerQuery_.assign(query.data(), query.size());
+    codePage_.Lower(lowerQuery_);
+    mode_ = mode;
+    hasQuery_ = true;
+    positioned_ = false;
+    cursor_ = -1;
+    // The stored keys are encoded (and scrambled): so must the key that is looked up be.
+    EncodeKey(query, searchKey_);
+    searchRow_.Set(pKey, searchKey_);
+}
+
+bool CDictionaryFile::FindFirst(std::string_view query, DictionaryMatch& match, int mode)
+{
+    StoreQuery(query, mode);
+    return SearchStep(Step::First, match, false);
+}
+
+bool CDictionaryFile::FindNext(DictionaryMatch& match)
+{
+    return SearchStep(Step::Forwards, match, false);
+}
+
+bool CDictionaryFile::FindPrevious(DictionaryMatch& match)
+{
+    return SearchStep(Step::Backwards, match, false);
+}
+
+bool CDictionaryFile::ContainsKey(std::string_view key, DictionaryMatch& match, int mode)
+{
+    StoreQuery(key, mode);
+    if (SearchStep(Step::First, match, true) && codePage_.CompareNoCase(match.key, key) == 0)
+        return true;
+    // The cursor stays where the key would be; an empty query walks on from there.
+    query_.clear();
+    lowerQuery_.clear();
+    return false;
+}
+
+// One step of a search: moves the cursor over rows that are skipped until a row matches
+// or the walk ends. Rows are sorted, so the matching rows follow each other and the walk
+// ends at the first visited row that does not contain the query. allEntries: no row is
+// skipped for its length or for the word/phrase bits.
+bool CDictionaryFile::SearchStep(Step step, DictionaryMatch& match, bool allEntries)
+{
+    match.Clear(type_);
+    if (!hasQuery_ || !open_)
+        return false;
+
+    const int count = data_.GetSize();
+    bool stay = false;
+    if (!positioned_) {
+        cursor_ = searchKey_.empty() ? 0 : data_.Search(searchRow_);
+        if (cursor_ < 0)
+            cursor_ = 0;
+        positioned_ = true;
+        stay = true;
+    }
+
+    const bool encrypted = encrypted_ != 0;
+    const bool plainKeys = !encrypted && NormalizeEntryTextCode(keyCode_) == CODE_ANSI;
+    const bool plainData = !encrypted && NormalizeEntryTextCode(dataCode_) == CODE_ANSI;
+    const bool filtered = type_ != DICTIONARY_SHORTHAND && !allEntries;
+
+    for (;;) {
+        if (!stay)
+            cursor_ += step == Step::Backwards ? -1 : 1;
+        stay = false;
+        if (cursor_ < 0) {
+            cursor_ = -1;
+            return false;
+        }
+        if (cursor_ >= count) {
+            cursor_ = count;
+            return false;
+        }
+
+        std::string_view key = data_.GetString(cursor_, keyColumn_);
+        if (!plainKeys) {
+            codec_.Decode(keyCode_, encrypted, key, keyText_);
+            key = keyText_;
+        }
+
+        if (filtered) {
+            const long long length = static_cast<long long>(key.size());
+            if (length < minKeyLength_ || length > maxKeyLength_)
+                continue;
+            const bool phrase = key.find(' ') != std::string_view::npos;
+            if (!(mode_ & (phrase ? MATCH_PHRASES : MATCH_WORDS)))
+                continue;
+        }
+
+        lowerKey_.assign(key.data(), key.size());
+        codePage_.Lower(lowerKey_);
+        const std::size_t at = codePage_.FindAtCharBoundary(lowerKey_, lowerQuery_);
+        if (at == std::string::npos)
+            return false;
+        if (!ModeAccepts(mode_, at, lowerQuery_.size(), lowerKey_.size()))
+            return false;
+
+        match.key.assign(key.data(), key.size());
+        if (type_ == DICTIONARY_WORDS && !query_.empty() && IsCapital(query_[0])) {
+            std::string& text = match.key;
+            if (query_.size() >= 2 && IsCapital(query_[1])) {
+                for (std::size_t i = 0; i < text.size(); ++i) {
+                    if (codePage_.IsLeadByte(static_cast<unsigned char>(text[i])))
+                        ++i;  // double-byte character: its trail byte is no letter
+                    else if (IsSmall(text[i]))
+                        text[i] = static_cast<char>(text[i] - 32);
+                }
+            } else if (!text.empty() && IsSmall(text[0])) {
+                text[0] = static_cast<char>(text[0] - 32);
+            }
+        }
+
+        std::string_view data = data_.GetString(cursor_, dataColumn_);
+        if (!data.empty() && !plainData) {
+            codec_.Decode(dataCode_, encrypted, data, dataText_);
+            data = dataText_;
+        }
+        if (!data.empty()) {
+            if (captionHeader_ && type_ != DICTIONARY_SHORTHAND)
+                match.data.assign(captionHeaderText_);
+            match.data.append(data.data(), data.size());
+        }
+        return true;
+    }
+}

@@ -1,0 +1,153 @@
+#pragma once
+// One open dictionary file: its properties (view DBINFO), its entries (view DBDATA, kept
+// sorted by key) and a search cursor that walks the sorted entries directly.
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "dict/CodePage.h"
+#include "dict/DictionaryMatch.h"
+#include "dict/EntryText.h"
+#include "storage/Storage.h"
+
+class CScramblingFileStrategy;
+
+class CDictionaryFile {
+public:
+    explicit CDictionaryFile(const CCodePage& codePage = SystemCodePage());
+    ~CDictionaryFile();
+    CDictionaryFile(const CDictionaryFile&) = delete;
+    CDictionaryFile& operator=(const CDictionaryFile&) = delete;
+
+    // Opens the file, creating it when it is missing (unless readOnly), and reads its
+    // properties. Fails for an empty path, a file that cannot be opened or created, and a
+    // file that is not a dictionary storage (such a file is never written). A read-only
+    // dictionary never writes its file.
+    bool Open(const std::string& path, bool readOnly = false);
+    // Commits pending changes and closes. Safe on a closed object.
+    void Close();
+    bool IsOpen() const { return open_; }
+    bool IsReadOnly() const { return readOnly_; }
+    // Why the last Open failed (empty after a successful one).
+    const std::string& OpenError() const { return openError_; }
+
+    // Properties from DBINFO; a missing row keeps the current value.
+    void ReadInfo();
+    // Properties to DBINFO (one row per property), then commits. False if not written.
+    bool WriteInfo();
+    // Writes pending changes. False if they could not be written (they are kept).
+    bool Commit();
+
+    // Searches: see the search step in DictionaryFile.cpp.
+    bool FindFirst(std::string_view query, DictionaryMatch& match, int mode = MATCH_ANY);
+    bool FindNext(DictionaryMatch& match);
+    bool FindPrevious(DictionaryMatch& match);
+    // Whether an entry with exactly this key exists (case ignored), whatever the length
+    // limits and word/phrase bits. Positions the cursor for FindNext either way; when the
+    // key is not there the stored query becomes empty, so FindNext walks on from there.
+    bool ContainsKey(std::string_view key, DictionaryMatch& match, int mode = MATCH_START);
+
+    // Inserts an entry at its sorted place (keys need not be unique). Does not commit.
+    // Fails when the stored key would be empty.
+    bool AddEntry(std::string_view key, std::string_view data);
+    // Removes the first entry whose key equals this one (ASCII case ignored) and commits.
+    bool RemoveEntry(std::string_view key);
+    // Overwrites key and data of the first entry whose key equals oldKey, in place, and commits.
+    bool ReplaceEntry(std::string_view oldKey, std::string_view newKey, std::string_view newData);
+    int CountEntries() const;
+
+    // Entry of a row in stored order, decoded to ANSI text. False for a bad row.
+    bool ReadEntry(int row, std::string& key, std::string& data);
+    // Entry of a row as stored (encoded, and scrambled when encrypted). False for a bad row.
+    bool ReadStoredEntry(int row, std::string_view& key, std::string_view& data) const;
+    // Rows of DBINFO as stored.
+    int CountInfoRows() const;
+    bool ReadInfoRow(int row, std::string_view& prop, std::string_view& value) const;
+    // The stored form of a key: the entries are sorted by these.
+    void EncodeKey(std::string_view key, std::string& out);
+
+    // Caption, else the file name of the path, else "UNKNOWN DICTIONARY".
+    std::string DisplayName() const;
+    const std::string& Caption() const { return caption_; }
+    const std::string& Description() const { return description_; }
+    const std::string& Path() const { return path_; }
+    void SetCaption(const char* text, std::size_t length);
+    void SetCaption(std::string_view text) { SetCaption(text.data(), text.size()); }
+    void SetDescription(const char* text, std::size_t length);
+    void SetDescription(std::string_view text) { SetDescription(text.data(), text.size()); }
+
+    int Type() const { return type_; }
+    void SetType(int type) { type_ = type; }
+    int KeyCode() const { return keyCode_; }
+    void SetKeyCode(int code) { keyCode_ = code; }
+    int DataCode() const { return dataCode_; }
+    void SetDataCode(int code) { dataCode_ = code; }
+    int EditFlags() const { return editFlags_; }
+    void SetEditFlags(int flags) { editFlags_ = flags; }
+    int EncryptFlag() const { return encrypted_; }
+    bool IsEncrypted() const { return encrypted_ != 0; }
+    void SetEncrypted(bool on) { encrypted_ = on ? 1 : 0; }
+    // Whether match data starts with the "----caption----" header.
+    bool HasCaptionHeader() const { return captionHeader_; }
+    void SetCaptionHeader(bool on) { captionHeader_ = on; }
+    // Word/phrase keys shorter than minimum or longer than maximum are not offered.
+    void SetLengthLimits(int minimum, int maximum);
+    int MinKeyLength() const { return minKeyLength_; }
+    int MaxKeyLength() const { return maxKeyLength_; }
+    // Row of the current match; -1 before the first row.
+    int Cursor() const { return cursor_; }
+    int Mode() const { return mode_; }
+
+private:
+    enum class Step { First, Forwards, Backwards };
+    bool SearchStep(Step step, DictionaryMatch& match, bool allEntries);
+    void StoreQuery(std::string_view query, int mode);
+    void ResetInfo();
+    void UpdateCaptionHeader();
+    void ReleaseStorage(bool commit);
+    int FindStoredKey(std::string_view key);
+
+    const CCodePage& codePage_;
+    CEntryTextCodec codec_;
+
+    std::unique_ptr<CScramblingFileStrategy> strategy_;
+    std::unique_ptr<c4_Storage> storage_;
+    c4_View info_;
+    c4_View data_;
+    int keyColumn_ = -1;
+    int dataColumn_ = -1;
+    int propColumn_ = -1;
+    int valueColumn_ = -1;
+    bool open_ = false;
+    bool readOnly_ = false;
+    std::string openError_;
+
+    std::string path_;
+    std::string caption_;
+    std::string description_;
+    std::string captionHeaderText_;
+    int type_ = DICTIONARY_WORDS;
+    int keyCode_ = CODE_ANSI;
+    int dataCode_ = CODE_ANSI;
+    int editFlags_ = 1;
+    int encrypted_ = 0;
+    bool captionHeader_ = true;
+    int minKeyLength_ = 1;
+    int maxKeyLength_ = 500;
+
+    // Search state; the buffers keep their capacity from one step to the next.
+    int cursor_ = -1;
+    bool positioned_ = false;
+    bool hasQuery_ = false;
+    int mode_ = MATCH_ANY;
+    std::string query_;
+    std::string lowerQuery_;
+    std::string searchKey_;  // the query as stored keys are: encoded and scrambled
+    c4_Row searchRow_;
+    std::string keyText_;
+    std::string lowerKey_;
+    std::string dataText_;
+    std::string encoded_;
+    std::string encodedData_;
+};

@@ -1,0 +1,136 @@
+// The completion engine: keeps the text typed in the target control, decides for each key
+// reported by the hook whether it passes, searches candidates for the last words typed (AutoLearn
+// items, dictionaries, or the files of a typed drive path), pages through them, and types the
+// chosen one. It has no window of its own; CPromptDialog forwards its messages here.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/engine/EngineServices.h"
+#include "app/engine/EngineTypes.h"
+#include "app/engine/WindowTextMemory.h"
+
+class CCompletionEngine {
+public:
+    // Typed text kept per control, in bytes.
+    static constexpr std::size_t kMaxTypedText = 1024;
+    static constexpr std::size_t kMaxPendingText = 65536;
+    // Entries taken from one folder listing, and AutoLearn items taken for one search.
+    static constexpr std::size_t kMaxPathCandidates = 1000;
+    static constexpr std::size_t kMaxLearntCandidates = 1000;
+    static constexpr unsigned kAcceptInputDelayMs = 100;
+    static constexpr unsigned kEscapeKey = 0x1B;
+    static constexpr unsigned kBackspaceKey = 0x08;
+
+    // MoveSelection codes besides the row numbers 0 ... 9.
+    static constexpr int kSelectPrevious = -1;
+    static constexpr int kSelectNext = -2;
+    static constexpr int kSelectPreviousPage = -4;
+    static constexpr int kSelectNextPage = -5;
+    static constexpr int kSelectCurrent = -6;
+
+    explicit CCompletionEngine(const EngineServices& services);
+    CCompletionEngine(const CCompletionEngine&) = delete;
+    CCompletionEngine& operator=(const CCompletionEngine&) = delete;
+
+    void ApplySettings(const EngineSettings& settings);
+    const EngineSettings& Settings() const { return settings_; }
+    // The dictionary match mode the settings give: start of key, words and phrases as enabled.
+    int MatchMode() const { return matchMode_; }
+    int PageSize() const { return pageSize_; }
+
+    // WM_HOOK_KEY: chars = up to two ANSI bytes (low first), keyInfo = vk << 8 | release flag.
+    // 1: let the key reach the target; 0: swallow it.
+    int OnHookKey(unsigned chars, unsigned keyInfo);
+
+    // WM_PROMPT_SEARCH: 0 when a prompt is shown, 1 when not.
+    int SearchTyped();
+    // The last n + 1 words of text, cut at the separators, leading white space removed.
+    static std::string ExtractTail(const std::string& text, int n);
+    static bool IsTailSeparator(unsigned char byte);
+
+    int FindPathCandidates(const std::string& key);
+    int FindCandidates(const std::string& key);
+    int FindLearnt(const std::string& key);
+    int NextPage(int count);
+    int PreviousPage();
+    int ShowPage(int first, int count);
+    // Codes 0 ... 9 select that row, the kSelect* codes move. 0 when the selected row may be
+    // completed, 1 otherwise.
+    int MoveSelection(int code);
+    void SetPending(int candidateIndex);
+    // Types a text other than a candidate's.
+    void SetPendingText(const std::string& text, CompletionMode mode);
+    // WM_PROMPT_COMPLETE: 1 when text was typed.
+    int CompleteSelection();
+    void ClearCandidates();
+
+    // The caret tracker's focus notifications, always Save then Restore.
+    void SaveWindowText(WindowHandle window);
+    void RestoreWindowText(WindowHandle window);
+    // Timer 1003: focus changes replace the typed text again.
+    void OnAcceptInputTimer() { acceptInput_ = true; }
+
+    // The list's own notifications: a row became selected (LVN_ITEMCHANGED) or was
+    // double-clicked (NM_DBLCLK; posts WM_PROMPT_COMPLETE when it may be completed).
+    void OnRowSelected(int row);
+    void OnRowDoubleClicked(int row);
+
+    const std::string& TypedText() const { return typedText_; }
+    const std::string& SearchKey() const { return searchKey_; }
+    const std::string& PendingText() const { return pendingText_; }
+    CompletionMode PendingMode() const { return pendingMode_; }
+    const std::vector<DictionaryMatch>& Candidates() const { return candidates_; }
+    // Candidate index of each row of the page shown.
+    const std::vector<int>& Rows() const { return rows_; }
+    int SelectedRow() const { return selectedRow_; }
+    int PageStart() const { return pageStart_; }
+    int LearntHits() const { return learntHits_; }
+    bool AcceptsInput() const { return acceptInput_; }
+    const CWindowTextMemory& WindowTexts() const { return windowTexts_; }
+
+private:
+    bool IsSelectionKey(unsigned vk) const;
+    int IndexKeySlot(unsigned vk) const;
+    bool IsCompleteKey(unsigned vk) const;
+    void ForgetTypedText();
+    void AppendTyped(const std::string& text);
+    void RemoveLastTypedCharacter();
+    void AddOrJoin(DictionaryMatch&& match);
+    void SortPathCandidates();
+    void SelectRowAt(int row);
+    int CountCharacters(const std::string& text) const;
+    static bool IsPathKind(int kind) { return kind == KIND_FILE || kind == KIND_FOLDER; }
+
+    IPromptView& view_;
+    IFocusTracker& focus_;
+    IDesktop& desktop_;
+    IFileSystem& files_;
+    IDictionarySearch& dictionaries_;
+    IAutoLearnStore& autoLearn_;
+    IKeyOutput& output_;
+    const CClock& clock_;
+    const CCodePage& codePage_;
+
+    EngineSettings settings_;
+    int matchMode_ = 0x29;
+    int pageSize_ = 5;
+
+    std::string typedText_;
+    std::string searchKey_;
+    std::vector<DictionaryMatch> candidates_;
+    std::vector<int> rows_;
+    int selectedRow_ = -1;
+    int pageStart_ = 0;
+    int learntHits_ = 0;
+    // The dictionary cursor belongs to the candidates shown and may still yield matches.
+    bool dictionaryCursorLive_ = false;
+    bool pathSorted_ = false;
+    std::string pendingText_;
+    CompletionMode pendingMode_ = MODE_REPLACE;
+    bool acceptInput_ = true;
+    CWindowTextMemory windowTexts_;
+};

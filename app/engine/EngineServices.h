@@ -1,0 +1,116 @@
+// What the completion engine needs from the rest of the program. The main window implements
+// these with the real prompt list, caret tracker, dictionaries and keystroke output; the tests
+// use fakes, so the engine runs without a desktop.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/engine/EngineTypes.h"
+
+class CCodePage;
+class CClock;
+class CMacroScript;
+
+// The prompt window: its list, preview and message queue.
+class IPromptView {
+public:
+    virtual ~IPromptView() = default;
+    virtual WindowHandle Handle() const = 0;
+    virtual bool IsPromptVisible() const = 0;
+    // Shows the prompt under the caret (unless an input method is active or no caret point is
+    // known) or hides it.
+    virtual void ShowPrompt(bool show) = 0;
+    // Replaces the list rows, selects row 0, scrolls it into view and lays the window out (path
+    // pages: no row labels, a vertical scroll bar). Returns the number of rows inserted.
+    virtual int ShowRows(const std::vector<PromptRow>& rows, bool pathPage) = 0;
+    // Selects a row and scrolls it into view.
+    virtual void SelectRow(int row) = 0;
+    virtual void ClearRows() = 0;
+    // Preview of the selected row, placed beside it; an empty text hides the preview.
+    virtual void ShowPreview(const std::string& text, int style) = 0;
+    // Post WM_PROMPT_SEARCH / WM_PROMPT_COMPLETE to the window itself.
+    virtual void PostSearch() = 0;
+    virtual void PostComplete() = 0;
+    // Starts the 100 ms timer after a completion; on its tick the window calls
+    // CCompletionEngine::OnAcceptInputTimer.
+    virtual void StartAcceptInputTimer() = 0;
+};
+
+// The caret tracker's view of the focused control.
+class IFocusTracker {
+public:
+    virtual ~IFocusTracker() = default;
+    // Whether the focused control takes completions (edit-box rules, caret, Word).
+    virtual bool IsTargetControl() = 0;
+    // The control that last took the focus; 0 after the focus went to a menu.
+    virtual WindowHandle FocusWindow() = 0;
+    // A password box (ES_PASSWORD, or an accessible object in the protected state).
+    virtual bool IsPasswordControl(WindowHandle window) = 0;
+};
+
+// Window queries and the per-application rules.
+class IDesktop {
+public:
+    virtual ~IDesktop() = default;
+    virtual WindowHandle ForegroundWindow() = 0;
+    // Follows the parents up to the top-level window.
+    virtual WindowHandle TopLevelAncestor(WindowHandle window) = 0;
+    virtual bool WindowExists(WindowHandle window) = 0;
+    // False when the rules switch the engine off for the window's application.
+    virtual bool EngineWorksIn(WindowHandle window) = 0;
+};
+
+class IFileSystem {
+public:
+    virtual ~IFileSystem() = default;
+    // Visits the entries that match a pattern such as "C:\\Prog\\*.*" ("." and ".." included
+    // as the system reports them) until visit returns false. False when nothing matches or the
+    // folder cannot be listed.
+    virtual bool ListDirectory(const std::string& pattern,
+                               const std::function<bool(const DirectoryEntry&)>& visit) = 0;
+};
+
+// The merged search of the loaded dictionaries (CDictionarySet).
+class IDictionarySearch {
+public:
+    virtual ~IDictionarySearch() = default;
+    virtual bool FindFirst(const std::string& query, int matchMode, bool includeShorthand,
+                           DictionaryMatch& match) = 0;
+    virtual bool FindNext(DictionaryMatch& match) = 0;
+};
+
+// The AutoLearn store (CAutoLearnDictionary); closed or disabled it learns and offers nothing.
+class IAutoLearnStore {
+public:
+    virtual ~IAutoLearnStore() = default;
+    virtual bool EndsWithSeparator(const std::string& text) = 0;
+    virtual void Learn(const std::string& typedText) = 0;
+    virtual std::string FirstSuggestion(const std::string& prefix) = 0;
+    virtual std::string NextSuggestion(const std::string& prefix) = 0;
+};
+
+// Typing into the target application.
+class IKeyOutput {
+public:
+    virtual ~IKeyOutput() = default;
+    virtual void BringToFront(WindowHandle target) = 0;
+    virtual void SendBackspaces(int count) = 0;
+    // Plays a parsed script (CMacroScript::PlayScript) into the focused window of target.
+    virtual void PlayScript(WindowHandle target, const CMacroScript& script) = 0;
+    virtual void Beep() = 0;
+};
+
+// Everything the engine uses; none of the pointers may be null. Nothing is owned.
+struct EngineServices {
+    IPromptView* view = nullptr;
+    IFocusTracker* focus = nullptr;
+    IDesktop* desktop = nullptr;
+    IFileSystem* files = nullptr;
+    IDictionarySearch* dictionaries = nullptr;
+    IAutoLearnStore* autoLearn = nullptr;
+    IKeyOutput* output = nullptr;
+    const CClock* clock = nullptr;        // date and time macros
+    const CCodePage* codePage = nullptr;  // lead bytes, case folding
+};

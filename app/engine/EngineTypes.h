@@ -1,0 +1,60 @@
+// Values shared by the completion engine and the main window that drives it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "dict/DictionaryMatch.h"
+
+// Window handles cross the engine as opaque numbers (HWND cast to uintptr_t on Windows).
+using WindowHandle = std::uintptr_t;
+
+// Kinds of candidates: the two dictionary types, then the engine's own. The list icon of a
+// candidate is image kind - 1.
+constexpr int KIND_WORD = DICTIONARY_WORDS;        // 1: word or phrase
+constexpr int KIND_SHORTHAND = DICTIONARY_SHORTHAND;  // 2
+constexpr int KIND_FILE = 3;
+constexpr int KIND_FOLDER = 4;
+constexpr int KIND_LEARNT = 5;
+
+// How CompleteSelection types the pending text.
+enum CompletionMode {
+    MODE_EXPAND = 0,   // delete the typed key, type the text, forget the typed text
+    MODE_APPEND = 1,   // type what the text has beyond the typed key
+    MODE_REPLACE = 2,  // delete the typed key, type the text
+    MODE_FOLDER = 3,   // delete the typed part of the name, type the folder name and a backslash
+    MODE_FILE = 4,     // delete the typed part of the name, type the file name
+};
+
+// Preview styles.
+constexpr int PREVIEW_NORMAL = 1;
+constexpr int PREVIEW_SHORTHAND = 2;
+
+// The settings values the engine works with; the main window fills them from CAppSettings.
+struct EngineSettings {
+    std::uint8_t vkSelectPrev = 0x26;      // Up
+    std::uint8_t vkSelectNext = 0x28;      // Down
+    std::uint8_t vkSelectIndex[10] = {0x70, 0x71, 0x72, 0x73, 0x74, 0x75, 0x76, 0x77, 0x78, 0x79};
+    std::uint8_t vkSelectPageDown = 0x22;  // Page Down
+    std::uint8_t vkSelectPageUp = 0x21;    // Page Up
+    std::uint8_t vkSelect[10] = {0x09, 0x0D, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    bool enableWord = true;                // bEnableWord
+    bool enablePhrase = true;              // bEnablePhrase
+    bool enableShorthand = true;           // bEnableShorthand
+    std::uint32_t minInput = 1;            // nMinInput
+    std::uint32_t maxItemShow = 5;         // nMaxItemShow: rows per page
+};
+
+// One row of the prompt list.
+struct PromptRow {
+    std::string text;  // the candidate's key
+    int image = 0;     // kind - 1
+};
+
+// One entry of a folder listing.
+struct DirectoryEntry {
+    std::string name;
+    std::uint32_t attributes = 0;  // FILE_ATTRIBUTE_* bits
+};
+
+constexpr std::uint32_t kFileAttributeDirectory = 0x10;

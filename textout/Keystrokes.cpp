@@ -1,0 +1,109 @@
+#include "textout/Keystrokes.h"
+
+#include "hook/HookMessages.h"
+
+namespace {
+
+constexpr int SHIFT_BIT = 0x01;
+constexpr int CTRL_BIT = 0x02;
+constexpr int ALT_BIT = 0x04;
+
+void AppendEvent(KeyEventList& events, std::uint8_t virtualKey, std::uint8_t flags)
+{
+    KeyEvent event;
+    event.virtualKey = virtualKey;
+    event.scanCode = SYNTHETIC_SCAN_CODE;
+    event.flags = flags;
+    events.push_back(event);
+}
+
+bool NeedsShift(char ch, int shiftState, CInputSystem& input)
+{
+    // Letters follow Caps Lock so that the target receives the case we mean.
+    if (ch >= 'a' && ch <= 'z')
+        return input.IsCapsLockOn();
+    if (ch >= 'A' && ch <= 'Z')
+        return !input.IsCapsLockOn();
+    return (shiftState & SHIFT_BIT) != 0;
+}
+
+}  // namespace
+
+void AppendKeyPress(KeyEventList& events, std::uint8_t virtualKey)
+{
+    AppendEvent(events, virtualKey, 0);
+    AppendEvent(events, virtualKey, KEY_EVENT_UP);
+}
+
+bool CanTypeCharacter(char ch, CInputSystem& input)
+{
+    return input.ScanCharacter(ch) != -1;
+}
+
+void AppendCharacter(KeyEventList& events, char ch, CInputSystem& input)
+{
+    const std::int16_t scan = input.ScanCharacter(ch);
+    std::uint8_t virtualKey = vkey::NoKey;
+    int shiftState = SHIFT_BIT;
+    if (scan != -1) {
+        virtualKey = static_cast<std::uint8_t>(scan & 0xFF);
+        shiftState = (scan >> 8) & 0xFF;
+    }
+    const bool shift = NeedsShift(ch, shiftState, input);
+    // A character on the AltGr level: Ctrl+Alt, which Windows reads as AltGr, else the base
+    // key's character would be typed. Ctrl alone (control characters, line feed) is not pressed.
+    const bool altGr = scan != -1 && (shiftState & (CTRL_BIT | ALT_BIT)) == (CTRL_BIT | ALT_BIT);
+
+    if (altGr) {
+        AppendEvent(events, vkey::Control, 0);
+        AppendEvent(events, vkey::Menu, 0);
+    }
+    if (shift)
+        AppendEvent(events, vkey::Shift, 0);
+    AppendKeyPress(events, virtualKey);
+    if (shift)
+        AppendEvent(events, vkey::Shift, KEY_EVENT_UP);
+    if (altGr) {
+        AppendEvent(events, vkey::Menu, KEY_EVENT_UP);
+        AppendEvent(events, vkey::Control, KEY_EVENT_UP);
+    }
+}
+
+KeyEventList PlanKeystroke(char ch, std::uint8_t virtualKey, CInputSystem& input)
+{
+    KeyEventList events;
+    if (virtualKey != 0)
+        AppendKeyPress(events, virtualKey);
+    if (ch != 0)
+        AppendCharacter(events, ch, input);
+    return events;
+}
+
+int SendKeystroke(CInputSystem& input, char ch, std::uint8_t virtualKey)
+{
+    if (ch == 0 && virtualKey == 0)
+        return 0;
+    input.SendKeyEvents(PlanKeystroke(ch, virtualKey, input));
+    return 1;
+}
+
+KeyEventList PlanPasteKeys()
+{
+    KeyEventList events;
+    AppendEvent(events, vkey::Control, KEY_EVENT_EXTENDED);
+    AppendEvent(events, vkey::V, KEY_EVENT_EXTENDED);
+    AppendEvent(events, vkey::V, KEY_EVENT_EXTENDED | KEY_EVENT_UP);
+    AppendEvent(events, vkey::Control, KEY_EVENT_EXTENDED | KEY_EVENT_UP);
+    return events;
+}
+
+int PasteText(CInputSystem& input, const char* text)
+{
+    if (text == nullptr)
+        return 0;
+    // Without the text on the clipboard, Ctrl+V would paste whatever was there before.
+    if (input.PutTextOnClipboard(text) != ClipboardResult::Stored)
+        return 0;
+    input.SendKeyEvents(PlanPasteKeys());
+    return 1;
+}

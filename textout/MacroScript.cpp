@@ -1,0 +1,183 @@
+#include "textout/MacroScript.h"
+
+#include "textout/Keystrokes.h"
+
+const char* const g_macroNames[MACRO_NAME_COUNT + 1] = {
+    "%DATE%",       "%TIME_24%",    "%TIME_12%",    "%YEAR%",      "%MONTH%",          "%MONTH_02%",
+    "%MONTHNAME%",  "%FULLMONTHNAME%", "%DAY%",     "%DAY_02%",    "%WEEK%",           "%WEEKNAME%",
+    "%FULLWEEKNAME%", "%HOUR_24%",  "%HOUR_24_02%", "%HOUR_12%",   "%HOUR_12_02%",     "%MINUTE%",
+    "%MINUTE_02%",  "%SECOND%",     "%SECOND_02%",  "%CARET%",     "%UP%",             "%DOWN%",
+    "%PGUP%",       "%PGDN%",       "%BACKSPACE%",  "%RETURN%",    "%DELETE%",         "%HOME%",
+    "%END%",        "%TAB%",        "",
+};
+
+namespace {
+
+// Formats of the date and time macros, in MacroName order.
+const char* const DATE_FORMATS[MACRO_CARET] = {
+    "%x",  "%H:%M:%S", "%I:%M:%S %p", "%Y", "%#m", "%m",  "%b",  "%B", "%#d", "%d", "%w",
+    "%a",  "%A",       "%#H",         "%H", "%#I", "%I",  "%#M", "%M", "%#S", "%S",
+};
+
+const std::uint8_t KEY_MACRO_KEYS[MACRO_NAME_COUNT - MACRO_UP] = {
+    vkey::Up,   vkey::Down,   vkey::Prior, vkey::Next, vkey::Back,
+    vkey::Return, vkey::Delete, vkey::Home, vkey::End,  vkey::Tab,
+};
+
+const char PERCENT = '%';
+
+std::size_t CountLineBreaks(const std::string& text)
+{
+    std::size_t count = 0;
+    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] == '\r' && text[i + 1] == '\n')
+            ++count;
+    }
+    return count;
+}
+
+void PlayLiteral(const std::string& piece, bool caretSet, long& caretCount, CInputSystem& input)
+{
+    const std::size_t characters = CountCharacters(piece, input);
+    if (caretSet) {
+        // The caret crosses a CR LF line break with one Left press, typed or pasted.
+        caretCount += static_cast<long>(characters - CountLineBreaks(piece));
+    }
+    if (piece.empty())
+        return;
+
+    bool typeable = characters == piece.size();
+    for (std::size_t i = 0; typeable && i < piece.size(); ++i)
+        typeable = CanTypeCharacter(piece[i], input);
+    if (!typeable) {
+        // Double-byte text, or a character the layout has no key for: keys would lose it.
+        PasteText(input, piece.c_str());
+        return;
+    }
+
+    KeyEventList events;
+    for (std::size_t i = 0; i < piece.size(); ++i) {
+        AppendCharacter(events, piece[i], input);
+        if (piece[i] == '\r' && i + 1 < piece.size() && piece[i + 1] == '\n')
+            ++i;  // Return alone makes the line break
+    }
+    input.SendKeyEvents(events);
+}
+
+}  // namespace
+
+int FindMacroName(const std::string& token)
+{
+    for (int i = 0; i < MACRO_NAME_COUNT; ++i) {
+        if (token == g_macroNames[i])
+            return i;
+    }
+    return -1;
+}
+
+bool IsDateMacro(int index)
+{
+    return index >= 0 && index < MACRO_CARET;
+}
+
+bool IsKeyMacro(int index)
+{
+    return index >= MACRO_UP && index < MACRO_NAME_COUNT;
+}
+
+std::uint8_t MacroVirtualKey(int index)
+{
+    return IsKeyMacro(index) ? KEY_MACRO_KEYS[index - MACRO_UP] : 0;
+}
+
+std::string ExpandDateMacro(const std::string& token, const CClock& clock)
+{
+    if (token.empty())
+        return std::string();
+    const int index = FindMacroName(token);
+    if (!IsDateMacro(index))
+        return std::string();
+    return FormatLocalTime(DATE_FORMATS[index], clock.Now());
+}
+
+std::string ExpandDateMacro(const std::string& token)
+{
+    return ExpandDateMacro(token, CSystemClock());
+}
+
+int CMacroScript::ParseMacros(const std::string& text, const CClock& clock)
+{
+    // An empty text clears the script too: replaying old pieces would type them twice.
+    m_pieces.clear();
+    std::size_t start = 0;
+    std::size_t open = text.find(PERCENT);
+    if (open == std::string::npos) {
+        m_pieces.push_back(text);
+        return 1;
+    }
+    while (open != std::string::npos) {
+        const std::size_t close = text.find(PERCENT, open + 1);
+        if (close == std::string::npos) {
+            m_pieces.push_back(text.substr(start));
+            return 1;
+        }
+        const std::string token = text.substr(open, close - open + 1);
+        if (FindMacroName(token) < 0) {
+            open = close;  // the closing sign may open the next name
+            continue;
+        }
+        m_pieces.push_back(text.substr(start, open - start));
+        std::string value = ExpandDateMacro(token, clock);
+        m_pieces.push_back(value.empty() ? token : value);
+        start = close + 1;
+        open = text.find(PERCENT, start);
+        if (open == std::string::npos)
+            m_pieces.push_back(text.substr(start));
+    }
+    return 1;
+}
+
+int CMacroScript::ParseMacros(const std::string& text)
+{
+    return ParseMacros(text, CSystemClock());
+}
+
+int CMacroScript::PlayScript(CInputSystem& input) const
+{
+    bool caretSet = false;
+    long caretCount = 0;  // characters typed after %CARET%
+    for (const std::string& piece : m_pieces) {
+        const int name = FindMacroName(piece);
+        if (IsKeyMacro(name)) {
+            SendKeystroke(input, 0, MacroVirtualKey(name));
+            if (caretSet) {
+                if (name == MACRO_RETURN || name == MACRO_TAB)
+                    ++caretCount;
+                else if (name == MACRO_BACKSPACE)
+                    --caretCount;
+            }
+        } else if (name == MACRO_CARET) {
+            caretSet = true;
+        } else {
+            PlayLiteral(piece, caretSet, caretCount, input);
+        }
+    }
+    if (caretSet && caretCount > 0) {
+        KeyEventList events;
+        for (long i = 0; i < caretCount; ++i)
+            AppendKeyPress(events, vkey::Left);
+        input.SendKeyEvents(events);
+    }
+    return 1;
+}
+
+std::size_t CountCharacters(const std::string& text, CInputSystem& input)
+{
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (input.IsLeadByte(text[i]) && i + 1 < text.size())
+            ++i;
+        ++count;
+    }
+    return count;
+}

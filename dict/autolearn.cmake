@@ -1,0 +1,14 @@
+# The AutoLearn store: portable, no Windows API beyond the file wrapper's own branch.
+add_library(pv_autolearn STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/AutoLearnRecord.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/AutoLearnWordRules.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/AutoLearnFile.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/AutoLearnDictionary.cpp)
+target_compile_features(pv_autolearn PUBLIC cxx_std_17)
+target_include_directories(pv_autolearn PUBLIC ${CMAKE_SOURCE_DIR})
+
+# The fuzz target instruments the library it drives.
+if(PV_FUZZ AND NOT WIN32 AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+  target_compile_options(pv_autolearn PRIVATE -fsanitize=fuzzer-no-link,address,undefined)
+  target_link_options(pv_autolearn INTERFACE -fsanitize=address,undefined)
+endif()

@@ -1,0 +1,439 @@
+#include "dict/AutoLearnDictionary.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/dict/autolearn/AutoLearnReference.h"
+#include "tests/dict/autolearn/TempFolder.h"
+
+#ifndef _WIN32
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
+namespace {
+
+std::string RecordBytes(std::int32_t count, const std::string& text)
+{
+    unsigned char bytes[kAutoLearnRecordSize];
+    EncodeAutoLearnRecord(count, text, bytes);
+    return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
+}
+
+class CFakeDictionaries : public IKnownWords {
+public:
+    std::set<std::string> words;
+    std::vector<std::string> asked;
+    bool HoldsExactly(const std::string& text) override
+    {
+        asked.push_back(text);
+        return words.count(text) != 0;
+    }
+};
+
+// A double-byte code page shaped like Shift-JIS: lead bytes 0x81-0x9F and 0xE0-0xFC.
+CLeadByteTable DoubleByteTable()
+{
+    return CLeadByteTable([](unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); });
+}
+
+std::vector<std::string> AllSuggestions(CAutoLearnDictionary& store, const std::string& prefix)
+{
+    std::vector<std::string> out;
+    for (std::string s = store.FirstSuggestion(prefix); !s.empty(); s = store.NextSuggestion(prefix))
+        out.push_back(s);
+    return out;
+}
+
+class AutoLearnTest : public ::testing::Test {
+protected:
+    CTempFolder folder;
+    std::string path = folder.File("AutoLearn.dic");
+    CAutoLearnDictionary store;
+};
+
+TEST(AutoLearnRecordTest, LayoutIsCountLittleEndianThenZeroPaddedText)
+{
+    const std::string bytes = RecordBytes(0x01020304, "hello");
+    ASSERT_EQ(bytes.size(), 516u);
+    EXPECT_EQ(bytes.substr(0, 4), std::string("\x04\x03\x02\x01", 4));
+    EXPECT_EQ(bytes.substr(4, 5), "hello");
+    EXPECT_EQ(bytes.find_first_not_of('\0', 9), std::string::npos);
+
+    const AutoLearnRecord negative = DecodeAutoLearnRecord(
+        reinterpret_cast<const unsigned char*>(RecordBytes(-2, "x").data()));
+    EXPECT_EQ(negative.count, -2);
+    EXPECT_EQ(negative.text, "x");
+}
+
+TEST(AutoLearnRecordTest, TextsAreCutAtCharacterBoundaries)
+{
+    const CLeadByteTable single;
+    EXPECT_EQ(AutoLearnStoredText(std::string(600, 'a'), single).size(), 511u);
+    EXPECT_EQ(AutoLearnStoredText(std::string("ab\0cd", 5), single), "ab");
+
+    // 510 single bytes and a double-byte character: the character would end at byte 512.
+    const std::string text = std::string(510, 'a') + "\x82\xA0" + "z";
+    EXPECT_EQ(AutoLearnStoredText(text, single).size(), 511u);
+    EXPECT_EQ(AutoLearnStoredText(text, DoubleByteTable()), std::string(510, 'a'));
+    // 509 and the character: it ends at 511 and stays whole.
+    EXPECT_EQ(AutoLearnStoredText(std::string(509, 'a') + "\x82\xA0zz", DoubleByteTable()),
+              std::string(509, 'a') + "\x82\xA0");
+}
+
+TEST(AutoLearnWordRulesTest, FindsTheLastWordBehindTheSeparators)
+{
+    CAutoLearnWordRules rules;
+    EXPECT_EQ(rules.Separators(), std::string("; ',.!\"?\t\r\n"));
+    EXPECT_EQ(rules.ExtractWord("hello, "), "hello");
+    EXPECT_EQ(rules.ExtractWord("I said hello, "), "hello");
+    EXPECT_EQ(rules.ExtractWord("don't "), "t");  // the apostrophe separates
+    EXPECT_EQ(rules.ExtractWord("word\t"), "word");
+    EXPECT_EQ(rules.ExtractWord("word\r\n"), "word");
+    EXPECT_EQ(rules.ExtractWord("\x01\x02;; word?"), "word");
+    EXPECT_EQ(rules.ExtractWord("hello"), "");     // not ended yet
+    EXPECT_EQ(rules.ExtractWord(" ,;. "), "");     // separators only
+    EXPECT_EQ(rules.ExtractWord("\x05\x06 "), "");  // control characters only
+    EXPECT_EQ(rules.ExtractWord(""), "");
+    // Letters of the code page above 0x7F start words like any other letter.
+    EXPECT_EQ(rules.ExtractWord("\xE9" "clair "), "\xE9" "clair");
+
+    rules.SetSeparators("");  // ignored
+    EXPECT_EQ(rules.ExtractWord("a-b "), "a-b");
+    rules.SetSeparators("-");
+    EXPECT_EQ(rules.Separators(), "-\t\r\n");
+    EXPECT_EQ(rules.ExtractWord("a-b-"), "b");
+    EXPECT_EQ(rules.ExtractWord("a b "), "");  // the blank no longer separates
+    EXPECT_EQ(rules.ExtractWord("a b\n"), "a b");
+}
+
+TEST(AutoLearnWordRulesTest, TrailBytesAreNeverTakenForSeparators)
+{
+    CAutoLearnWordRules rules;
+    rules.SetSeparators("@ ");
+    rules.SetLeadBytes(DoubleByteTable());
+    // 0x81 0x40 is one character whose trail byte is the code of '@'.
+    EXPECT_FALSE(rules.EndsWithSeparator("ab\x81@"));
+    EXPECT_TRUE(rules.EndsWithSeparator("ab\x81@@"));
+    EXPECT_EQ(rules.ExtractWord("x@\x81@y\x81@@"), "\x81@y\x81@");
+    // A double-byte separator matches only the whole character.
+    rules.SetSeparators("\x81\x41");
+    EXPECT_TRUE(rules.EndsWithSeparator("word\x81\x41"));
+    EXPECT_FALSE(rules.EndsWithSeparator("wordA"));
+    EXPECT_EQ(rules.ExtractWord("one\x81\x41two\x81\x41"), "two");
+}
+
+TEST_F(AutoLearnTest, LearningCountsWordsWithTheDefaultSettings)
+{
+    ASSERT_TRUE(store.Open(path));
+    EXPECT_EQ(store.RecordCount(), 0u);
+    EXPECT_EQ(store.Learn("hello, "), LearnOutcome::Added);
+    EXPECT_EQ(store.Learn("hello, "), LearnOutcome::Counted);
+    EXPECT_EQ(store.Learn("Well hello."), LearnOutcome::Counted);
+    EXPECT_EQ(store.Learn("Hello "), LearnOutcome::Added);  // case counts
+    EXPECT_EQ(store.Learn("hello"), LearnOutcome::NotLearnt);
+    EXPECT_EQ(store.Learn(""), LearnOutcome::NotLearnt);
+
+    ASSERT_EQ(store.RecordCount(), 2u);
+    EXPECT_EQ(store.Records()[0], (AutoLearnRecord{3, "hello"}));
+    EXPECT_EQ(store.Records()[1], (AutoLearnRecord{1, "Hello"}));
+    EXPECT_EQ(CTempFolder::Read(path), RecordBytes(3, "hello") + RecordBytes(1, "Hello"));
+    // The record just counted is the current one.
+    EXPECT_EQ(store.CurrentIndex(), 1u);
+    EXPECT_EQ(store.CurrentText(), "Hello");
+}
+
+TEST_F(AutoLearnTest, MinimumLengthCountsBytes)
+{
+    ASSERT_TRUE(store.Open(path));
+    EXPECT_EQ(store.MinWordLength(), 3u);
+    EXPECT_EQ(store.Learn("hi "), LearnOutcome::NotLearnt);
+    EXPECT_EQ(store.Learn("hey "), LearnOutcome::Added);
+    store.ApplySettings(true, 0, "; ',.!\"?");
+    EXPECT_EQ(store.Learn("a "), LearnOutcome::Added);
+    store.SetMinWordLength(6);
+    EXPECT_EQ(store.Learn("\x82\xA0\x82\xA2\x82 "), LearnOutcome::NotLearnt);  // 5 bytes
+    EXPECT_EQ(store.Learn("\x82\xA0\x82\xA2\x82\xA4 "), LearnOutcome::Added);  // 6 bytes
+    EXPECT_EQ(store.RecordCount(), 3u);
+}
+
+TEST_F(AutoLearnTest, WordsTheDictionariesHoldAreNotLearnt)
+{
+    CFakeDictionaries dictionaries;
+    dictionaries.words = {"the", "Paris"};
+    store.SetKnownWords(&dictionaries);
+    ASSERT_TRUE(store.Open(path));
+    EXPECT_EQ(store.Learn("at the "), LearnOutcome::NotLearnt);
+    EXPECT_EQ(store.Learn("to Paris!"), LearnOutcome::NotLearnt);
+    EXPECT_EQ(store.Learn("The "), LearnOutcome::Added);  // not held in this case
+    EXPECT_EQ(dictionaries.asked, (std::vector<std::string>{"the", "Paris", "The"}));
+    // Too short for learning: the dictionaries are not even asked.
+    EXPECT_EQ(store.Learn("to "), LearnOutcome::NotLearnt);
+    EXPECT_EQ(dictionaries.asked.size(), 3u);
+    ASSERT_EQ(store.RecordCount(), 1u);
+    EXPECT_EQ(store.Records()[0].text, "The");
+}
+
+TEST_F(AutoLearnTest, DisabledOrClosedStoreNeitherLearnsNorOffers)
+{
+    EXPECT_EQ(store.Learn("hello "), LearnOutcome::NotLearnt);
+    EXPECT_EQ(store.FirstSuggestion("he"), "");
+    EXPECT_TRUE(store.IsEnd());
+    ASSERT_TRUE(store.Open(path));
+    ASSERT_EQ(store.Learn("hello "), LearnOutcome::Added);
+    store.SetEnabled(false);
+    EXPECT_EQ(store.Learn("hello "), LearnOutcome::NotLearnt);
+    EXPECT_EQ(store.FirstSuggestion("he"), "");
+    store.SetEnabled(true);
+    EXPECT_EQ(store.FirstSuggestion("he"), "hello");
+    EXPECT_EQ(store.Records()[0].count, 1);
+    store.Close();
+    EXPECT_FALSE(store.IsOpen());
+    EXPECT_EQ(store.RecordCount(), 0u);
+    EXPECT_EQ(store.Learn("hello "), LearnOutcome::NotLearnt);
+}
+
+TEST_F(AutoLearnTest, SuggestionsComeInFileOrderAboveTheThreshold)
+{
+    ASSERT_TRUE(store.Open(path));
+    for (const char* typed : {"help ", "zebra ", "hello ", "Hermes ", "he ", "hello ", "hex ", "helm "})
+        store.Learn(typed);
+    store.SetMinWordLength(0);
+    store.Learn("he ");
+    // "he" was too short the first time and came last.
+    EXPECT_EQ(AllSuggestions(store, "he"), (std::vector<std::string>{"help", "hello", "hex", "helm", "he"}));
+    EXPECT_EQ(AllSuggestions(store, "He"), (std::vector<std::string>{"Hermes"}));
+    EXPECT_EQ(AllSuggestions(store, "hello"), (std::vector<std::string>{"hello"}));
+    EXPECT_EQ(AllSuggestions(store, "helloo"), (std::vector<std::string>{}));
+    EXPECT_EQ(AllSuggestions(store, "").size(), 7u);
+
+    store.SetOfferThreshold(2);
+    EXPECT_EQ(AllSuggestions(store, "he"), (std::vector<std::string>{"hello"}));
+    store.SetOfferThreshold(1);
+
+    // Suggestions walk the records: the next call goes on behind the last one.
+    EXPECT_EQ(store.FirstSuggestion("hel"), "help");
+    EXPECT_EQ(store.CurrentIndex(), 1u);
+    EXPECT_EQ(store.NextSuggestion("hel"), "hello");
+    EXPECT_EQ(store.FirstSuggestion("hel"), "help");  // starts again
+    EXPECT_EQ(store.NextSuggestion("hel"), "hello");
+    EXPECT_EQ(store.NextSuggestion("hel"), "helm");
+    EXPECT_EQ(store.NextSuggestion("hel"), "");
+    EXPECT_TRUE(store.IsEnd());
+    EXPECT_EQ(store.NextSuggestion("hel"), "");
+}
+
+TEST_F(AutoLearnTest, CommonPrefixesAndDuplicateTextsKeepFileOrder)
+{
+    // Many texts share "a" (walked in memory), few share "b" (answered by the index); the
+    // duplicates come from appends, as an import makes them.
+    ASSERT_TRUE(store.Open(path));
+    std::vector<std::string> expectA, expectB;
+    for (int i = 0; i < 300; ++i) {
+        const std::string text = (i % 7 == 3 ? "b" : "a") + std::to_string(i % 150);
+        store.SetCurrent(i % 11 == 0 ? 0 : 1, text);
+        ASSERT_TRUE(store.Append());
+        if (i % 11 != 0)
+            (text[0] == 'a' ? expectA : expectB).push_back(text);
+    }
+    EXPECT_EQ(AllSuggestions(store, "a"), expectA);
+    EXPECT_EQ(AllSuggestions(store, "b"), expectB);
+    // Learning counts the first record of a duplicated text.
+    store.SetMinWordLength(1);
+    ASSERT_EQ(store.Learn("a1 "), LearnOutcome::Counted);
+    EXPECT_EQ(store.CurrentIndex(), 1u);
+    EXPECT_EQ(store.Records()[1].count, 2);
+    EXPECT_EQ(store.Records()[151].count, 1);
+}
+
+TEST_F(AutoLearnTest, OddLengthFileLosesOnlyItsPartialRecord)
+{
+    const std::string good = RecordBytes(4, "alpha") + RecordBytes(2, "beta");
+    CTempFolder::Write(path, good + std::string(100, 'x'));
+    ASSERT_TRUE(store.Open(path));
+    EXPECT_EQ(store.RecordCount(), 2u);
+    EXPECT_EQ(CTempFolder::Read(path), good);  // cut back to whole records
+
+    ASSERT_EQ(store.Learn("gamma "), LearnOutcome::Added);
+    store.Close();
+    EXPECT_EQ(CTempFolder::Read(path), good + RecordBytes(1, "gamma"));
+    ASSERT_TRUE(store.Open(path));
+    EXPECT_EQ(store.Records(), (std::vector<AutoLearnRecord>{{4, "alpha"}, {2, "beta"}, {1, "gamma"}}));
+}
+
+TEST_F(AutoLearnTest, LongTextsAreCutAndCountedAsOne)
+{
+    ASSERT_TRUE(store.Open(path));
+    const std::string word(700, 'w');
+    EXPECT_EQ(store.Learn(word + " "), LearnOutcome::Added);
+    EXPECT_EQ(store.Learn(word + " "), LearnOutcome::Counted);
+    ASSERT_EQ(store.RecordCount(), 1u);
+    EXPECT_EQ(store.Records()[0], (AutoLearnRecord{2, std::string(511, 'w')}));
+    EXPECT_EQ(CTempFolder::Read(path), RecordBytes(2, std::string(511, 'w')));
+
+    store.SetLeadBytes(DoubleByteTable());
+    const std::string wide = std::string(510, 'v') + "\x82\xA0\x82\xA0 ";
+    EXPECT_EQ(store.Learn(wide), LearnOutcome::Added);
+    EXPECT_EQ(store.Records()[1].text, std::string(510, 'v'));
+    // Texts set by the page are cut the same way when written.
+    store.SetCurrent(7, std::string(520, 'p'));
+    ASSERT_TRUE(store.Append());
+    EXPECT_EQ(store.CurrentText().size(), 511u);
+    store.Close();
+    ASSERT_TRUE(store.Open(path));
+    EXPECT_EQ(store.Records()[2], (AutoLearnRecord{7, std::string(511, 'p')}));
+}
+
+TEST_F(AutoLearnTest, TextFieldWithoutTerminatorIsReadToTheFieldEnd)
+{
+    std::string unterminated = RecordBytes(5, "");
+    std::memset(&unterminated[4], 'q', kAutoLearnTextField);
+    const std::string garbage(kAutoLearnRecordSize, '\xFF');
+    CTempFolder::Write(path, RecordBytes(1, "first") + unterminated + garbage + RecordBytes(1, "last"));
+
+    ASSERT_TRUE(store.Open(path));
+    ASSERT_EQ(store.RecordCount(), 4u);
+    EXPECT_EQ(store.Records()[0], (AutoLearnRecord{1, "first"}));
+    EXPECT_EQ(store.Records()[1], (AutoLearnRecord{5, std::string(512, 'q')}));
+    EXPECT_EQ(store.Records()[2], (AutoLearnRecord{-1, std::string(512, '\xFF')}));
+    EXPECT_EQ(store.Records()[3], (AutoLearnRecord{1, "last"}));
+    EXPECT_EQ(AllSuggestions(store, "qq"), (std::vector<std::string>{std::string(512, 'q')}));
+    EXPECT_EQ(AllSuggestions(store, "\xFF"), (std::vector<std::string>{}));  // count -1 is below 1
+
+    // Writing the record back stores the text as a record holds it: 511 bytes and a zero.
+    store.MoveFirst();
+    store.MoveNext();
+    ASSERT_TRUE(store.UpdateCurrent());
+    EXPECT_EQ(store.Records()[1], (AutoLearnRecord{5, std::string(511, 'q')}));
+    EXPECT_EQ(store.Records()[0], (AutoLearnRecord{1, "first"}));
+    store.Close();
+    EXPECT_EQ(ScanAutoLearnFile(path)[1], (AutoLearnRecord{5, std::string(511, 'q')}));
+}
+
+TEST_F(AutoLearnTest, CountsStopAtTheLargestValue)
+{
+    CTempFolder::Write(path, RecordBytes(INT_MAX, "often"));
+    ASSERT_TRUE(store.Open(path));
+    EXPECT_EQ(store.Learn("often "), LearnOutcome::Counted);
+    EXPECT_EQ(store.Records()[0].count, INT_MAX);
+}
+
+TEST_F(AutoLearnTest, IterationUpdateTruncateAndReopen)
+{
+    ASSERT_TRUE(store.Open(path));
+    for (const char* typed : {"one ", "two ", "three ", "two "})
+        store.Learn(typed);
+
+    std::vector<AutoLearnRecord> walked;
+    for (store.MoveFirst(); !store.IsEnd(); store.MoveNext())
+        walked.push_back({store.CurrentCount(), store.CurrentText()});
+    EXPECT_EQ(walked, (std::vector<AutoLearnRecord>{{1, "one"}, {2, "two"}, {1, "three"}}));
+    store.MoveNext();  // past the end stays there
+    EXPECT_TRUE(store.IsEnd());
+    EXPECT_FALSE(store.UpdateCurrent());
+
+    // Edit the middle record as the page does: new text, count restarted.
+    store.MoveFirst();
+    store.MoveNext();
+    store.SetCurrent(9, "deux");
+    ASSERT_TRUE(store.UpdateCurrent());
+    EXPECT_EQ(AllSuggestions(store, "tw"), (std::vector<std::string>{}));
+    EXPECT_EQ(AllSuggestions(store, "de"), (std::vector<std::string>{"deux"}));
+    EXPECT_EQ(store.Learn("two "), LearnOutcome::Added);
+    EXPECT_EQ(store.Learn("deux "), LearnOutcome::Counted);
+
+    const std::vector<AutoLearnRecord> expected{{1, "one"}, {10, "deux"}, {1, "three"}, {1, "two"}};
+    EXPECT_EQ(store.Records(), expected);
+    store.Close();
+    ASSERT_TRUE(store.Open(path));
+    EXPECT_EQ(store.Records(), expected);
+    EXPECT_EQ(store.CurrentText(), "one");  // the first record is read on open
+
+    ASSERT_TRUE(store.Truncate());
+    EXPECT_EQ(store.RecordCount(), 0u);
+    EXPECT_TRUE(store.IsEnd());
+    EXPECT_EQ(CTempFolder::Read(path).size(), 0u);
+    EXPECT_EQ(store.FirstSuggestion("o"), "");
+    EXPECT_EQ(store.Learn("three "), LearnOutcome::Added);
+    EXPECT_EQ(CTempFolder::Read(path), RecordBytes(1, "three"));
+
+    // Truncate on a closed store creates the file anew.
+    store.Close();
+    ASSERT_TRUE(store.Truncate());
+    EXPECT_TRUE(store.IsOpen());
+    EXPECT_EQ(CTempFolder::Read(path).size(), 0u);
+}
+
+TEST_F(AutoLearnTest, OpenCreatesTheFileAndFailsWhereItCannot)
+{
+    ASSERT_TRUE(store.Open(path));
+    EXPECT_TRUE(store.IsWritable());
+    EXPECT_EQ(CTempFolder::Read(path).size(), 0u);
+    EXPECT_FALSE(store.Open(folder.File("missing-folder/AutoLearn.dic")));
+    EXPECT_FALSE(store.IsOpen());
+    EXPECT_EQ(store.Learn("hello "), LearnOutcome::NotLearnt);
+    CAutoLearnDictionary nothing;
+    EXPECT_FALSE(nothing.Truncate());
+}
+
+TEST_F(AutoLearnTest, ReadOnlyFileStillOffersButLearnsNothing)
+{
+    CTempFolder::Write(path, RecordBytes(1, "hello"));
+    std::filesystem::permissions(path, std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
+                                           std::filesystem::perms::others_write,
+                                 std::filesystem::perm_options::remove);
+    ASSERT_TRUE(store.Open(path));
+    if (store.IsWritable())
+        GTEST_SKIP() << "this account may write read-only files";
+    EXPECT_EQ(store.FirstSuggestion("he"), "hello");
+    EXPECT_EQ(store.Learn("hello "), LearnOutcome::WriteFailed);
+    EXPECT_EQ(store.Learn("world "), LearnOutcome::WriteFailed);
+    EXPECT_FALSE(store.Truncate());
+    EXPECT_EQ(store.Records(), (std::vector<AutoLearnRecord>{{1, "hello"}}));
+    EXPECT_EQ(CTempFolder::Read(path), RecordBytes(1, "hello"));
+}
+
+#ifndef _WIN32
+// A full disk, imitated with the file size limit: the record that does not fit is written
+// only partly, and must neither stay in the file nor reach the memory copy.
+TEST_F(AutoLearnTest, FullDiskLeavesNoHalfRecord)
+{
+    ASSERT_TRUE(store.Open(path));
+    ASSERT_EQ(store.Learn("alpha "), LearnOutcome::Added);
+    ASSERT_EQ(store.Learn("beta "), LearnOutcome::Added);
+
+    struct sigaction ignore = {}, previous = {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGXFSZ, &ignore, &previous);
+    rlimit saved = {};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limited = saved;
+    limited.rlim_cur = 2 * kAutoLearnRecordSize + 300;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+
+    const LearnOutcome added = store.Learn("gamma ");
+    const LearnOutcome counted = store.Learn("alpha ");  // overwrites in place: fits
+    const std::string suggestion = store.FirstSuggestion("ga");
+
+    setrlimit(RLIMIT_FSIZE, &saved);
+    sigaction(SIGXFSZ, &previous, nullptr);
+
+    EXPECT_EQ(added, LearnOutcome::WriteFailed);
+    EXPECT_EQ(counted, LearnOutcome::Counted);
+    EXPECT_EQ(suggestion, "");
+    const std::vector<AutoLearnRecord> expected{{2, "alpha"}, {1, "beta"}};
+    EXPECT_EQ(store.Records(), expected);
+    EXPECT_EQ(CTempFolder::Read(path).size(), 2 * kAutoLearnRecordSize);
+    EXPECT_EQ(ScanAutoLearnFile(path), expected);
+
+    EXPECT_EQ(store.Learn("gamma "), LearnOutcome::Added);  // room again
+    EXPECT_EQ(ScanAutoLearnFile(path).size(), 3u);
+}
+#endif
+
+}  // namespace

@@ -1,0 +1,137 @@
+// Random sequences of operations on the indexed store and on the record-by-record reference:
+// every answer must agree, and the memory copy must equal a fresh scan of the file.
+
+#include "dict/AutoLearnDictionary.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/dict/autolearn/AutoLearnReference.h"
+#include "tests/dict/autolearn/TempFolder.h"
+
+namespace {
+
+class CFakeDictionaries : public IKnownWords {
+public:
+    std::set<std::string> words{"hel", "abc", "Ab"};
+    bool HoldsExactly(const std::string& text) override { return words.count(text) != 0; }
+};
+
+struct PropertyCase {
+    unsigned seed;
+    bool doubleByte;
+};
+
+class AutoLearnPropertyTest : public ::testing::TestWithParam<PropertyCase> {};
+
+std::string RandomText(std::mt19937& rng, bool doubleByte)
+{
+    // Few letters, so texts repeat and share prefixes; some separators and odd bytes.
+    static const char pieces[] = "aabbhelAB; ,.\t\x01\x82\xE9";
+    std::string text;
+    const int length = std::uniform_int_distribution<int>(0, 9)(rng);
+    for (int i = 0; i < length; ++i)
+        text += pieces[std::uniform_int_distribution<int>(0, sizeof pieces - 2)(rng)];
+    if (std::uniform_int_distribution<int>(0, 40)(rng) == 0)
+        text = std::string(505 + std::uniform_int_distribution<int>(0, 12)(rng), 'h') + (doubleByte ? "\x82\xA0" : "");
+    if (std::uniform_int_distribution<int>(0, 1)(rng))
+        text += " ";
+    return text;
+}
+
+TEST_P(AutoLearnPropertyTest, IndexedStoreMatchesTheRecordScan)
+{
+    const PropertyCase param = GetParam();
+    std::mt19937 rng(param.seed);
+    CTempFolder folder;
+    const std::string path = folder.File("AutoLearn.dic");
+    const std::string referencePath = folder.File("Reference.dic");
+
+    CFakeDictionaries dictionaries;
+    CAutoLearnDictionary store;
+    CReferenceAutoLearn reference;
+    const CLeadByteTable table = param.doubleByte
+        ? CLeadByteTable([](unsigned char b) { return b >= 0x81 && b <= 0x9F; })
+        : CLeadByteTable();
+    store.SetLeadBytes(table);
+    reference.rules.SetLeadBytes(table);
+    store.SetKnownWords(&dictionaries);
+    reference.knownWords = &dictionaries;
+    ASSERT_TRUE(store.Open(path));
+    ASSERT_TRUE(reference.Open(referencePath));
+
+    std::string prefix;
+    bool cursorsAgree = true;  // both walks stand on the same record
+    for (int step = 0; step < 3000; ++step) {
+        const int op = std::uniform_int_distribution<int>(0, 99)(rng);
+        SCOPED_TRACE("seed " + std::to_string(param.seed) + " step " + std::to_string(step) + " op " +
+                     std::to_string(op));
+        if (op < 45) {
+            const std::string typed = RandomText(rng, param.doubleByte);
+            ASSERT_EQ(store.Learn(typed), reference.Learn(typed)) << "typed [" << typed << "]";
+        } else if (op < 65) {
+            prefix = RandomText(rng, param.doubleByte).substr(0, std::uniform_int_distribution<int>(0, 3)(rng));
+            ASSERT_EQ(store.FirstSuggestion(prefix), reference.FirstSuggestion(prefix)) << "[" << prefix << "]";
+            cursorsAgree = true;
+        } else if (op < 80) {
+            if (!cursorsAgree)
+                continue;
+            ASSERT_EQ(store.NextSuggestion(prefix), reference.NextSuggestion(prefix)) << "[" << prefix << "]";
+        } else if (op < 86) {
+            // Duplicates and odd counts, as an import makes them.
+            const std::int32_t count = std::uniform_int_distribution<int>(-1, 3)(rng);
+            const std::string text = RandomText(rng, param.doubleByte);
+            store.SetCurrent(count, text);
+            ASSERT_EQ(store.Append(), reference.Append(count, text));
+        } else if (op < 91) {
+            // Edit a random record as the page does, then re-sync the reference from the file.
+            if (store.RecordCount() == 0)
+                continue;
+            const std::size_t at = std::uniform_int_distribution<std::size_t>(0, store.RecordCount() - 1)(rng);
+            store.MoveFirst();
+            for (std::size_t i = 0; i < at; ++i)
+                store.MoveNext();
+            store.SetCurrent(std::uniform_int_distribution<int>(0, 3)(rng), RandomText(rng, param.doubleByte));
+            ASSERT_TRUE(store.UpdateCurrent());
+            reference.Close();
+            folder.Write(referencePath, folder.Read(path));
+            ASSERT_TRUE(reference.Open(referencePath));
+            cursorsAgree = false;
+        } else if (op < 94) {
+            store.SetMinWordLength(std::uniform_int_distribution<unsigned>(0, 4)(rng));
+            reference.minWordLength = store.MinWordLength();
+            store.SetOfferThreshold(std::uniform_int_distribution<int>(0, 2)(rng));
+            reference.offerThreshold = store.OfferThreshold();
+        } else if (op < 97) {
+            store.Close();
+            ASSERT_TRUE(store.Open(path));
+            cursorsAgree = false;
+        } else if (op < 98) {
+            ASSERT_TRUE(store.Truncate());
+            reference.Close();
+            folder.Write(referencePath, "");
+            ASSERT_TRUE(reference.Open(referencePath));
+        } else {
+            const std::string separators = std::uniform_int_distribution<int>(0, 1)(rng) ? "; ,." : "a\x82\x41";
+            store.SetSeparators(separators);
+            reference.rules.SetSeparators(separators);
+        }
+        if (step % 50 == 0 || op >= 86) {
+            ASSERT_EQ(store.Records(), ScanAutoLearnFile(path));
+            ASSERT_EQ(store.Records(), reference.ReadAll());
+        }
+    }
+    EXPECT_EQ(store.Records(), ScanAutoLearnFile(path));
+    EXPECT_EQ(store.Records(), reference.ReadAll());
+    EXPECT_GT(store.RecordCount(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, AutoLearnPropertyTest,
+                         ::testing::Values(PropertyCase{1, false}, PropertyCase{2, false}, PropertyCase{3, true},
+                                           PropertyCase{4, true}, PropertyCase{5, false}, PropertyCase{6, true}));
+
+}  // namespace

@@ -1,0 +1,146 @@
+#pragma once
+// A straightforward AutoLearn store that walks the file record by record on every call: a
+// seek and a 516-byte read per record, no memory of its own. Tests compare the indexed store
+// with it; the benchmark measures against it. Word extraction is shared (CAutoLearnWordRules).
+
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "dict/AutoLearnDictionary.h"
+#include "dict/AutoLearnRecord.h"
+#include "dict/AutoLearnWordRules.h"
+
+class CReferenceAutoLearn {
+public:
+    ~CReferenceAutoLearn() { Close(); }
+
+    bool Open(const std::string& path)
+    {
+        Close();
+        file_ = std::fopen(path.c_str(), "r+b");
+        if (!file_)
+            file_ = std::fopen(path.c_str(), "w+b");
+        if (!file_)
+            return false;
+        std::fseek(file_, 0, SEEK_END);
+        count_ = static_cast<std::size_t>(std::ftell(file_)) / kAutoLearnRecordSize;
+        current_ = 0;
+        return true;
+    }
+    void Close()
+    {
+        if (file_)
+            std::fclose(file_);
+        file_ = nullptr;
+        count_ = current_ = 0;
+    }
+
+    CAutoLearnWordRules rules;
+    unsigned minWordLength = 3;
+    std::int32_t offerThreshold = 1;
+    IKnownWords* knownWords = nullptr;
+
+    std::size_t RecordCount() const { return count_; }
+
+    LearnOutcome Learn(const std::string& typed)
+    {
+        if (!file_)
+            return LearnOutcome::NotLearnt;
+        const std::string word = rules.ExtractWord(typed);
+        if (word.empty() || word.size() < minWordLength)
+            return LearnOutcome::NotLearnt;
+        if (knownWords && knownWords->HoldsExactly(word))
+            return LearnOutcome::NotLearnt;
+        for (std::size_t i = 0; i < count_; ++i) {
+            AutoLearnRecord record;
+            if (!Read(i, record))
+                return LearnOutcome::WriteFailed;
+            if (record.text == word) {
+                const std::int32_t count =
+                    record.count == std::numeric_limits<std::int32_t>::max() ? record.count : record.count + 1;
+                current_ = i;
+                return Write(i, count, word) ? LearnOutcome::Counted : LearnOutcome::WriteFailed;
+            }
+        }
+        if (!Write(count_, 1, word))
+            return LearnOutcome::WriteFailed;
+        current_ = count_++;
+        return LearnOutcome::Added;
+    }
+
+    bool Append(std::int32_t count, const std::string& text)
+    {
+        if (!file_ || !Write(count_, count, text))
+            return false;
+        current_ = count_++;
+        return true;
+    }
+
+    std::string FirstSuggestion(const std::string& prefix)
+    {
+        current_ = 0;
+        return NextSuggestion(prefix);
+    }
+    std::string NextSuggestion(const std::string& prefix)
+    {
+        while (file_ && current_ < count_) {
+            AutoLearnRecord record;
+            if (!Read(current_, record))
+                break;
+            ++current_;
+            if (record.count >= offerThreshold && record.text.compare(0, prefix.size(), prefix) == 0 &&
+                record.text.size() >= prefix.size())
+                return record.text;
+        }
+        current_ = count_;
+        return std::string();
+    }
+
+    std::vector<AutoLearnRecord> ReadAll()
+    {
+        std::vector<AutoLearnRecord> all;
+        AutoLearnRecord record;
+        for (std::size_t i = 0; i < count_ && Read(i, record); ++i)
+            all.push_back(record);
+        return all;
+    }
+
+private:
+    bool Read(std::size_t index, AutoLearnRecord& record)
+    {
+        unsigned char bytes[kAutoLearnRecordSize];
+        if (std::fseek(file_, static_cast<long>(index * kAutoLearnRecordSize), SEEK_SET) != 0 ||
+            std::fread(bytes, 1, sizeof bytes, file_) != sizeof bytes)
+            return false;
+        record = DecodeAutoLearnRecord(bytes);
+        return true;
+    }
+    bool Write(std::size_t index, std::int32_t count, const std::string& text)
+    {
+        unsigned char bytes[kAutoLearnRecordSize];
+        EncodeAutoLearnRecord(count, AutoLearnStoredText(text, rules.LeadBytes()), bytes);
+        return std::fseek(file_, static_cast<long>(index * kAutoLearnRecordSize), SEEK_SET) == 0 &&
+               std::fwrite(bytes, 1, sizeof bytes, file_) == sizeof bytes && std::fflush(file_) == 0;
+    }
+
+    std::FILE* file_ = nullptr;
+    std::size_t count_ = 0;
+    std::size_t current_ = 0;
+};
+
+// Every whole record of a file, read afresh (a remainder past the last whole record is ignored).
+inline std::vector<AutoLearnRecord> ScanAutoLearnFile(const std::string& path)
+{
+    std::vector<AutoLearnRecord> all;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return all;
+    unsigned char bytes[kAutoLearnRecordSize];
+    while (std::fread(bytes, 1, sizeof bytes, file) == sizeof bytes)
+        all.push_back(DecodeAutoLearnRecord(bytes));
+    std::fclose(file);
+    return all;
+}

@@ -3,7 +3,7 @@
 //   pvctl.exe COMMAND ARGS...     run one command, print "ok VALUE" or "err MESSAGE"
 //   pvctl.exe serve               read commands from stdin, one per line, answer each with one line
 //
-// Window handles are hex; texts are passed as hex bytes (ANSI) so any character survives.
+// Window handles are hex; texts are passed as hex bytes (ANSI) so any character survives, "-" for none.
 //   find CLASS|- TITLEHEX|- TIMEOUT_MS           top-level window by class and/or title
 //   child HWND CLASS|- ID|- TIMEOUT_MS           descendant window by class and/or control id
 //   gettext HWND / settext HWND HEX              WM_GETTEXT / WM_SETTEXT
@@ -12,7 +12,8 @@
 //   send HWND MSG WPARAM LPARAM [TIMEOUT_MS]     SendMessageTimeout, prints the result
 //   post HWND MSG WPARAM LPARAM / close HWND     PostMessage, WM_CLOSE
 //   copydata HWND DATA HEX [TIMEOUT_MS]          WM_COPYDATA, prints the result
-//   kill HWND                                    terminate the process that owns the window
+//   alive PID                                    ok while the process runs
+//   kill HWND / killpid PID                      terminate the process that owns the window / by id
 //   getclip / setclip HEX                        CF_TEXT on the clipboard ("none" when absent)
 #include "tools/testkit/TestkitUtil.h"
 
@@ -90,6 +91,16 @@ std::string WindowText(HWND window)
     return text;
 }
 
+// Texts are hex; "-" stands for the empty text.
+bool TextArg(const std::string& word, std::string& text)
+{
+    if (word == "-") {
+        text.clear();
+        return true;
+    }
+    return FromHex(word, text);
+}
+
 bool OpenClipboardPatiently()
 {
     for (int attempt = 0; attempt < 50; ++attempt) {
@@ -138,7 +149,7 @@ Reply Run(const std::vector<std::string>& words)
     }
     if (command == "settext" && need(2)) {
         std::string text;
-        if (!FromHex(arg(2), text))
+        if (!TextArg(arg(2), text))
             return Err("bad text");
         DWORD_PTR result = 0;
         if (!SendMessageTimeoutA(ParseHandle(arg(1)), WM_SETTEXT, 0, (LPARAM)text.c_str(), SMTO_ABORTIFHUNG, 5000,
@@ -187,7 +198,7 @@ Reply Run(const std::vector<std::string>& words)
         return PostMessageA(ParseHandle(arg(1)), WM_CLOSE, 0, 0) ? Ok() : Err("post failed");
     if (command == "copydata" && need(3)) {
         std::string data;
-        if (!FromHex(arg(3), data))
+        if (!TextArg(arg(3), data))
             return Err("bad data");
         COPYDATASTRUCT copy = {(ULONG_PTR)ParseNumber(arg(2)), (DWORD)data.size() + 1, (PVOID)data.c_str()};
         DWORD timeout = need(4) ? (DWORD)ParseNumber(arg(4)) : 5000;
@@ -196,9 +207,12 @@ Reply Run(const std::vector<std::string>& words)
             return Err("no answer");
         return Ok(Number((long long)(LONG_PTR)result));
     }
-    if (command == "kill" && need(1)) {
+    if ((command == "kill" || command == "killpid") && need(1)) {
         DWORD pid = 0;
-        GetWindowThreadProcessId(ParseHandle(arg(1)), &pid);
+        if (command == "killpid")
+            pid = (DWORD)ParseNumber(arg(1));
+        else
+            GetWindowThreadProcessId(ParseHandle(arg(1)), &pid);
         HANDLE process = pid ? OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid) : nullptr;
         if (!process)
             return Err("no process");
@@ -206,6 +220,15 @@ Reply Run(const std::vector<std::string>& words)
         WaitForSingleObject(process, 5000);
         CloseHandle(process);
         return killed ? Ok() : Err("terminate failed");
+    }
+    if (command == "alive" && need(1)) {
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, (DWORD)ParseNumber(arg(1)));
+        if (!process)
+            return Err("no process");
+        DWORD code = 0;
+        bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+        CloseHandle(process);
+        return running ? Ok() : Err("ended");
     }
     if (command == "getclip") {
         if (!OpenClipboardPatiently())
@@ -224,7 +247,7 @@ Reply Run(const std::vector<std::string>& words)
     }
     if (command == "setclip" && need(1)) {
         std::string text;
-        if (!FromHex(arg(1), text))
+        if (!TextArg(arg(1), text))
             return Err("bad text");
         if (!OpenClipboardPatiently())
             return Err("clipboard busy");

@@ -154,6 +154,7 @@ class Session:
         self._own_env_dir = None
         self._ctl = None
         self._deadline = None
+        self._file_count = 0
 
     # ----- set-up and tear-down
 
@@ -190,7 +191,7 @@ class Session:
         if env.get("DISPLAY") and env.get("WINEPREFIX"):
             return env
         # Not run under the test command: bring up our own environment for this script.
-        self._own_env_dir = os.path.join(_binary_dir(), "e2e-wine-env-" + self.name)
+        self._own_env_dir = os.path.join(_binary_dir(), "e2e-wine-env")
         subprocess.check_call(["bash", os.path.join(_source_dir(), "scripts", "wine-env.sh"), "start",
                                self._own_env_dir], stdout=subprocess.DEVNULL)
         self._deadline = time.monotonic() + self.limit  # the start-up is not the scenario's time
@@ -360,6 +361,11 @@ class Session:
 
     # ----- cases and evidence
 
+    def new_file(self, stem, suffix):
+        """A fresh path in the scenario's output folder."""
+        self._file_count += 1
+        return os.path.join(self.out_dir, "%s-%d%s" % (stem, self._file_count, suffix))
+
     def log(self, message):
         print("[%s] %s" % (self.name, message), flush=True)
 
@@ -401,7 +407,7 @@ class TestTarget:
 
     def __init__(self, session, title, focus_id):
         self.session = session
-        self.log_path = os.path.join(session.out_dir, "target-%d.log" % id(self))
+        self.log_path = session.new_file("target", ".log")
         self.proc = session.start("pvtarget.exe", "--title", title, "--log", self.log_path, "--focus", focus_id,
                                   name="pvtarget")
         self.hwnd = self.proc.track(session.wait_window(cls="PvTestTarget", title=title))
@@ -462,7 +468,7 @@ class Receiver:
 
     def __init__(self, session, rules, install, name):
         self.session = session
-        self.log_path = os.path.join(session.out_dir, "%s-%d.log" % (name, id(self)))
+        self.log_path = session.new_file(name, ".log")
         args = ["--log", self.log_path]
         for rule in rules:
             args += ["--rule", rule]

@@ -1,0 +1,77 @@
+"""Typing survives a main window that is gone, hangs, or whose process dies while the hook is set."""
+
+import time
+
+from harness import Session, Failure, expect
+
+# The hook gives up on a main window that has not answered after this long (KeyboardHook.cpp).
+ANSWER_LIMIT_S = 0.25
+
+with Session("hook_resilience") as s:
+    target = s.start_target()
+
+    def fresh_receiver(*rules):
+        recv = s.start_receiver(rules=rules)
+        target.clear()
+        target.focus(target.SINGLE)
+        return recv
+
+    def destroyed_window():
+        recv = fresh_receiver("destroy d", "swallow z")
+        r = recv.mark()
+        s.type("d")
+        recv.wait_line("destroyed", r)
+        s.wait_until(lambda: s.ctl("exists", "%x" % recv.hwnd) == "0", "the receiver window to go")
+        # z would be swallowed by a live window; with the window gone every key must pass.
+        s.type("zebra")
+        target.wait_text(target.single, "dzebra")
+        expect(recv.keys(r), [(100, 68, 0, 1)], "reports (only the press that destroyed the window)")
+        s.ctl("alive", recv.proc.win_pid)  # the process, and with it the hook, is still there
+        s.ctl("killpid", recv.proc.win_pid)
+
+    def hung_receiver():
+        recv = fresh_receiver("block h 8000")
+        r, t = recv.mark(), target.mark()
+        s.type("h")
+        recv.wait_line("key ch=104", r)
+        started = time.monotonic()
+        s.type("ang on")
+        target.wait_text(target.single, "hang on", timeout=6)
+        elapsed = time.monotonic() - started
+        if any(line == "unblocked" for line in recv.lines(r)):
+            raise Failure("keys only passed after the receiver answered again")
+        # Each of the 13 key events (h's release, then "ang on") waits at most the limit.
+        if elapsed > 13 * ANSWER_LIMIT_S + 2.5:
+            raise Failure("typing took %.1f s while the receiver hung" % elapsed)
+        expect([e[2] for e in target.events(t) if e[0] == "down"], list(b"HANG ON"), "keys in the target")
+        s.ctl("killpid", recv.proc.win_pid)
+        s.log("7 keys passed a hung receiver in %.2f s" % elapsed)
+
+    def killed_receiver():
+        recv = fresh_receiver("swallow x")
+        r = recv.mark()
+        s.type("ab")
+        target.wait_text(target.single, "ab")
+        recv.wait_keys(4, r)
+        s.ctl("kill", "%x" % recv.hwnd)
+        s.type("xyz")
+        target.wait_text(target.single, "abxyz")
+
+    def receiver_dies_in_handler():
+        recv = fresh_receiver("exit e")
+        s.type("e")
+        s.wait_until(lambda: not _alive(recv), "the receiver to end")
+        s.type("ndless")
+        target.wait_text(target.single, "endless")
+
+    def _alive(recv):
+        try:
+            s.ctl("alive", recv.proc.win_pid)
+            return True
+        except Failure:
+            return False
+
+    s.case("destroyed_window", destroyed_window)
+    s.case("hung_receiver", hung_receiver)
+    s.case("killed_receiver", killed_receiver)
+    s.case("receiver_dies_in_handler", receiver_dies_in_handler)

@@ -1,0 +1,22 @@
+// Gives the dictionary store the DBS flags of Config.ini through its own interface.
+#pragma once
+
+#include <string>
+
+#include "config/AppSettings.h"
+#include "dict/DictionaryEnableStore.h"
+
+class CDictionaryEnableSettings : public IDictionaryEnableStore {
+ public:
+  explicit CDictionaryEnableSettings(CAppSettings& settings) : settings_(settings) {}
+
+  bool IsDictionaryEnabled(const std::string& path) const override {
+    return settings_.IsDictionaryEnabled(path);
+  }
+  bool SetDictionaryEnabled(const std::string& path, bool enabled) override {
+    return settings_.SetDictionaryEnabled(path, enabled);
+  }
+
+ private:
+  CAppSettings& settings_;
+};

@@ -1,0 +1,256 @@
+#include "config/ProfileUpdate.h"
+
+#include <atomic>
+#include <cstdio>
+#include <map>
+#include <set>
+
+#include "config/ProfileText.h"
+
+namespace {
+
+// Settings files are small; anything beyond this is not ours to rewrite.
+constexpr DWORD kLargestCopy = 64u * 1024u * 1024u;
+
+std::atomic<unsigned> g_copyCounter{0};
+
+class FileHandle {
+ public:
+  explicit FileHandle(HANDLE handle) : handle_(handle) {}
+  ~FileHandle() {
+    if (valid()) CloseHandle(handle_);
+  }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+std::string LowerAscii(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+// The profile reader strips blanks around values and one pair of quotes; only values that
+// survive that unchanged can be compared byte for byte.
+bool ReadsBackVerbatim(const std::string& value) {
+  if (value.empty()) return true;
+  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  if (blank(value.front()) || blank(value.back())) return false;
+  if (value.find_first_of("\r\n") != std::string::npos) return false;
+  if (value.front() == '"' || value.front() == '\'') return false;
+  return true;
+}
+
+bool WriteAll(HANDLE file, const std::string& data) {
+  std::size_t done = 0;
+  while (done < data.size()) {
+    DWORD chunk = static_cast<DWORD>(data.size() - done > 1u << 20 ? 1u << 20 : data.size() - done);
+    DWORD written = 0;
+    if (!WriteFile(file, data.data() + done, chunk, &written, nullptr) || written == 0) return false;
+    done += written;
+  }
+  return true;
+}
+
+}  // namespace
+
+CProfileUpdate::CProfileUpdate(const std::string& targetPath) : target_(targetPath) {
+  staged_ = StageCopy();
+}
+
+CProfileUpdate::~CProfileUpdate() { Discard(); }
+
+bool CProfileUpdate::StageCopy() {
+  if (target_.empty()) return false;
+  std::string content;
+  const DWORD attributes = GetFileAttributesA(target_.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return false;
+    // Sharing only reads: a file that someone else holds open for writing counts as locked.
+    FileHandle source(CreateFileA(target_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!source.valid()) return false;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(source.get(), &size) || size.QuadPart > kLargestCopy) return false;
+    content.resize(static_cast<std::size_t>(size.QuadPart));
+    std::size_t done = 0;
+    while (done < content.size()) {
+      DWORD got = 0;
+      if (!ReadFile(source.get(), &content[done], static_cast<DWORD>(content.size() - done), &got, nullptr))
+        return false;
+      if (got == 0) break;
+      done += got;
+    }
+    content.resize(done);
+    FILETIME written;
+    if (GetFileTime(source.get(), nullptr, nullptr, &written)) {
+      targetTime_ = (static_cast<uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
+    }
+    targetSize_ = done;
+    targetExisted_ = true;
+  }
+
+  // The copy lies beside the file so that the final rename stays on one volume.
+  const unsigned pid = GetCurrentProcessId();
+  for (int attempt = 0; attempt < 64; ++attempt) {
+    char suffix[48];
+    std::snprintf(suffix, sizeof suffix, ".%u-%u.pvtmp", pid, g_copyCounter.fetch_add(1));
+    std::string candidate = target_ + suffix;
+    FileHandle copy(CreateFileA(candidate.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!copy.valid()) {
+      if (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS) continue;
+      return false;
+    }
+    copyPath_ = candidate;
+    if (!WriteAll(copy.get(), content) || !FlushFileBuffers(copy.get())) return false;
+    break;
+  }
+  if (copyPath_.empty()) return false;
+  SetPath(copyPath_.c_str());
+  SectionNames(sectionsBefore_);
+  return true;
+}
+
+bool CProfileUpdate::PutString(const char* section, const char* key, const char* value) {
+  if (!staged_) return false;
+  Change change;
+  change.section = section ? section : "";
+  if (!key) {
+    change.removeSection = true;
+  } else {
+    change.key = key;
+    if (value) change.value = value; else change.removeKey = true;
+  }
+  bool ok = CProfileFile::PutString(section, key, value);
+  if (!ok) failedWrite_ = true;
+  changes_.push_back(change);
+  return ok;
+}
+
+bool CProfileUpdate::PutSection(const char* section, const std::vector<std::string>& lines) {
+  if (!staged_) return false;
+  Change change;
+  change.section = section ? section : "";
+  change.wholeSection = true;
+  bool ok = CProfileFile::PutSection(section, lines);
+  if (!ok) failedWrite_ = true;
+  changes_.push_back(change);
+  return ok;
+}
+
+bool CProfileUpdate::Verify() const {
+  // Replay the changes to know what the copy must hold now.
+  std::set<std::string> touched;                                   // lower-case section names
+  std::map<std::string, bool> removed;                             // section -> removed at the end
+  std::map<std::pair<std::string, std::string>, const Change*> keys;  // last change per key
+  for (const Change& change : changes_) {
+    const std::string section = LowerAscii(change.section);
+    touched.insert(section);
+    if (change.removeSection || change.wholeSection) {
+      removed[section] = change.removeSection;
+      for (auto it = keys.begin(); it != keys.end();) {
+        it = (it->first.first == section) ? keys.erase(it) : std::next(it);
+      }
+    } else {
+      if (!change.removeKey) removed[section] = false;
+      keys[{section, LowerAscii(change.key)}] = &change;
+    }
+  }
+
+  std::vector<std::string> names;
+  SectionNames(names);
+  std::set<std::string> present;
+  for (const std::string& name : names) present.insert(LowerAscii(name));
+  // Sections the update did not touch must all still be there: a cut-short file loses them.
+  for (const std::string& name : sectionsBefore_) {
+    const std::string section = LowerAscii(name);
+    if (!touched.count(section) && !present.count(section)) return false;
+  }
+  for (const auto& entry : removed) {
+    if (entry.second && present.count(entry.first)) return false;
+  }
+  for (const auto& entry : keys) {
+    const Change& change = *entry.second;
+    const char* section = change.section.c_str();
+    const char* key = change.key.c_str();
+    if (change.removeKey) {
+      if (HasKey(section, key)) return false;
+    } else if (ReadsBackVerbatim(change.value)) {
+      if (ReadText(section, key, ProfileText::kMissingKeyMarker) != change.value) return false;
+    } else if (!HasKey(section, key)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool CProfileUpdate::Commit() {
+  if (!staged_ || failedWrite_) {
+    Discard();
+    return false;
+  }
+  if (changes_.empty()) {
+    Discard();
+    return true;
+  }
+  Flush();
+  if (!Verify()) {
+    Discard();
+    return false;
+  }
+  {
+    FileHandle copy(CreateFileA(copyPath_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!copy.valid() || !FlushFileBuffers(copy.get())) {
+      Discard();
+      return false;
+    }
+  }
+
+  // Someone may have changed the file since it was copied: never overwrite that.
+  const DWORD attributes = GetFileAttributesA(target_.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    bool unchanged = targetExisted_ && !(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
+    if (unchanged) {
+      WIN32_FILE_ATTRIBUTE_DATA data;
+      unchanged = GetFileAttributesExA(target_.c_str(), GetFileExInfoStandard, &data) &&
+                  ((static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                   data.ftLastWriteTime.dwLowDateTime) == targetTime_ &&
+                  ((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow) == targetSize_;
+    }
+    if (!unchanged) {
+      Discard();
+      return false;
+    }
+    const DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
+    if (kept) SetFileAttributesA(copyPath_.c_str(), kept);
+  } else if (targetExisted_) {
+    Discard();  // deleted meanwhile: leave it to whoever did that
+    return false;
+  }
+
+  if (!MoveFileExA(copyPath_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    Discard();
+    return false;
+  }
+  copyPath_.clear();
+  staged_ = false;
+  SetPath(target_.c_str());
+  return true;
+}
+
+void CProfileUpdate::Discard() {
+  if (!copyPath_.empty()) {
+    DeleteFileA(copyPath_.c_str());
+    copyPath_.clear();
+  }
+  staged_ = false;
+  changes_.clear();
+}

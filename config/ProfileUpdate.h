@@ -1,0 +1,62 @@
+// A change to an INI file that either lands whole or not at all.
+//
+// The system's profile writer rewrites the whole file for every key it sets; a crash, a full
+// disk or a second writer in between can leave the settings file cut short. So the writes
+// go to a private copy beside the file, and Commit checks that the copy holds every value
+// written and every section it held before, then renames it over the file in one step.
+// A read-only or locked file is never touched: the update then fails and the file stays as
+// it was.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "config/ProfileFile.h"
+
+class CProfileUpdate : public CProfileFile {
+ public:
+  // Stages a copy of targetPath (a missing file starts as an empty copy).
+  explicit CProfileUpdate(const std::string& targetPath);
+  // Throws away an update that was not committed.
+  ~CProfileUpdate() override;
+
+  // False when no copy could be staged (read-only or locked file, no room, no rights):
+  // writes then fail and Commit reports false.
+  bool IsStaged() const { return staged_; }
+
+  // Verifies the copy and replaces the file by it. True when the file now holds the update
+  // (or there was nothing to write).
+  bool Commit();
+
+  const std::string& TargetPath() const { return target_; }
+
+ protected:
+  bool PutString(const char* section, const char* key, const char* value) override;
+  bool PutSection(const char* section, const std::vector<std::string>& lines) override;
+
+ private:
+  struct Change {
+    std::string section;
+    std::string key;     // empty with removeSection or wholeSection
+    std::string value;
+    bool removeKey = false;
+    bool removeSection = false;
+    bool wholeSection = false;
+  };
+
+  bool StageCopy();
+  bool Verify() const;
+  void Discard();
+
+  std::string target_;
+  std::string copyPath_;
+  uint64_t targetTime_ = 0;
+  uint64_t targetSize_ = 0;
+  bool targetExisted_ = false;
+  std::vector<std::string> sectionsBefore_;
+  std::vector<Change> changes_;
+  bool staged_ = false;
+  bool failedWrite_ = false;
+};

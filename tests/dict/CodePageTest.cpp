@@ -1,0 +1,196 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "dict/CodePage.h"
+#include "dict/EntryText.h"
+#include "dict/TextScrambling.h"
+
+namespace {
+
+// A double-byte code page shaped like the Japanese one: lead bytes 0x81-0x9F and 0xE0-0xFC,
+// trail bytes that may look like ASCII letters. Only the tables matter here.
+class CFakeDoubleByteCodePage : public CCodePage {
+public:
+    CFakeDoubleByteCodePage()
+    {
+        for (int b = 0; b < 256; ++b)
+            lower_[b] = static_cast<unsigned char>(b >= 'A' && b <= 'Z' ? b + 32 : b);
+        for (int b = 0x81; b <= 0x9F; ++b)
+            leadByte_[b] = true;
+        for (int b = 0xE0; b <= 0xFC; ++b)
+            leadByte_[b] = true;
+    }
+    unsigned Id() const override { return 932; }
+    bool ToUtf16(std::string_view, std::u16string&) const override { return false; }
+    bool FromUtf16(std::u16string_view, std::string&) const override { return false; }
+};
+
+const CCodePage& cp1252 = Windows1252CodePage();
+
+}  // namespace
+
+TEST(CodePage1252, LowerFoldsAsciiAndLatinCapitalsOnly)
+{
+    std::string text = "ABC xyz \xC9\xC0\xDE \xD7 \x8A\x8C\x8E\x9F \xDF 0[]_";
+    cp1252.Lower(text);
+    EXPECT_EQ(text, "abc xyz \xE9\xE0\xFE \xD7 \x9A\x9C\x9E\xFF \xDF 0[]_");
+}
+
+TEST(CodePage1252, CompareNoCaseOrdersByFoldedUnsignedBytes)
+{
+    EXPECT_EQ(cp1252.CompareNoCase("Apple", "aPPLE"), 0);
+    EXPECT_EQ(cp1252.CompareNoCase("\xC9t\xE9", "\xE9T\xC9"), 0);
+    EXPECT_LT(cp1252.CompareNoCase("ab", "abc"), 0);
+    EXPECT_GT(cp1252.CompareNoCase("abc", "ab"), 0);
+    EXPECT_LT(cp1252.CompareNoCase("abz", "ab\xE9"), 0);  // bytes >= 0x80 after ASCII
+    EXPECT_LT(cp1252.CompareNoCase("", "a"), 0);
+    EXPECT_LT(cp1252.CompareNoCase("ab_", "abc"), 0);  // '_' sorts before the folded letters
+}
+
+TEST(CodePage1252, ConvertsThroughUtf16)
+{
+    std::u16string wide;
+    ASSERT_TRUE(cp1252.ToUtf16("a\x80\x9F\xE9\x81", wide));
+    EXPECT_EQ(wide, (std::u16string{u'a', 0x20AC, 0x0178, 0x00E9, 0x0081}));
+
+    std::string back;
+    ASSERT_TRUE(cp1252.FromUtf16(wide, back));
+    EXPECT_EQ(back, "a\x80\x9F\xE9\x81");
+
+    // Characters the code page lacks become '?', a surrogate pair as one character.
+    back.clear();
+    cp1252.FromUtf16(u"\u4E2D\U0001F600x", back);
+    EXPECT_EQ(back, "??x");
+}
+
+TEST(CodePageUtf8, RoundTripsAndReplacesInvalidSequences)
+{
+    const std::u16string wide = u"a\u00E9\u4E2D\U0001F600";
+    std::string utf8;
+    Utf16ToUtf8(wide, utf8);
+    EXPECT_EQ(utf8, "a\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80");
+    std::u16string back;
+    Utf8ToUtf16(utf8, back);
+    EXPECT_EQ(back, wide);
+
+    std::u16string bad;
+    // A lone continuation byte, an overlong form, a cut sequence at the end.
+    Utf8ToUtf16("x\x80y\xC0\xAFz\xE4\xB8", bad);
+    EXPECT_EQ(bad, (std::u16string{u'x', 0xFFFD, u'y', 0xFFFD, 0xFFFD, u'z', 0xFFFD}));
+
+    std::string lone;
+    Utf16ToUtf8(std::u16string{0xD800, u'a'}, lone);
+    EXPECT_EQ(lone, "\xEF\xBF\xBD" "a");
+}
+
+TEST(CodePageDoubleByte, LeavesTrailBytesAloneWhenLoweringComparingAndFinding)
+{
+    CFakeDoubleByteCodePage cp;
+    // 0x83 0x41 is one character whose trail byte looks like 'A'.
+    std::string text = "X\x83\x41Y";
+    cp.Lower(text);
+    EXPECT_EQ(text, "x\x83\x41y");
+
+    EXPECT_NE(cp.CompareNoCase("\x83\x41", "\x83\x61"), 0);
+    EXPECT_EQ(cp.CompareNoCase("A\x83\x41", "a\x83\x41"), 0);
+
+    // "A" occurs only inside the double-byte character: no hit; "a" after it is one.
+    EXPECT_EQ(cp.FindAtCharBoundary("\x83\x41", "A"), std::string::npos);
+    EXPECT_EQ(cp.FindAtCharBoundary("\x83\x41" "A", "A"), 2u);
+    EXPECT_EQ(cp1252.FindAtCharBoundary("\x83\x41", "A"), 1u);
+    EXPECT_EQ(cp.FindAtCharBoundary("abc", ""), 0u);
+    EXPECT_EQ(cp.FindAtCharBoundary("ab", "abc"), std::string::npos);
+}
+
+TEST(TextScrambling, RoundTripsEveryByteValueAndMapsTheKeyToZero)
+{
+    std::string all(256, '\0');
+    for (int b = 0; b < 256; ++b)
+        all[b] = static_cast<char>(b);
+    std::string scrambled = all;
+    ScrambleText(scrambled.data(), scrambled.size());
+    EXPECT_NE(scrambled, all);
+    // A permutation of the byte values, so nothing is lost.
+    bool seen[256] = {};
+    for (char c : scrambled)
+        seen[static_cast<unsigned char>(c)] = true;
+    for (bool s : seen)
+        EXPECT_TRUE(s);
+    EXPECT_EQ(scrambled[K_STRING], '\0');
+    // 'a' = 0x61: 0x61 ^ 0x0C = 0x6D, rotated left by five bits: 0xAD.
+    EXPECT_EQ(static_cast<unsigned char>(scrambled['a']), 0xADu);
+
+    UnscrambleText(scrambled.data(), scrambled.size());
+    EXPECT_EQ(scrambled, all);
+}
+
+TEST(TextScrambling, FileBytesDependOnTheAbsoluteOffsetOnly)
+{
+    unsigned char bytes[300];
+    for (int i = 0; i < 300; ++i)
+        bytes[i] = 0;
+    ScrambleFileBytes(250, bytes, sizeof bytes);
+    EXPECT_EQ(bytes[0], (250 ^ 0xC5));
+    EXPECT_EQ(bytes[6], 0xC5);  // offset 256 wraps to 0
+    EXPECT_EQ(bytes[299], ((549 & 0xFF) ^ 0xC5));
+
+    // Scrambling in pieces equals scrambling at once, and twice gives the input back.
+    unsigned char pieces[300] = {};
+    ScrambleFileBytes(250, pieces, 7);
+    ScrambleFileBytes(257, pieces + 7, 293);
+    EXPECT_EQ(0, std::memcmp(bytes, pieces, sizeof bytes));
+    ScrambleFileBytes(250, bytes, sizeof bytes);
+    for (unsigned char b : bytes)
+        EXPECT_EQ(b, 0);
+}
+
+TEST(EntryText, EncodesAndDecodesEachCode)
+{
+    CEntryTextCodec codec(cp1252);
+    std::string stored, text;
+
+    codec.Encode(CODE_ANSI, false, "caf\xE9", stored);
+    EXPECT_EQ(stored, "caf\xE9");
+    codec.Encode(CODE_UTF8, false, "caf\xE9 \x80", stored);
+    EXPECT_EQ(stored, "caf\xC3\xA9 \xE2\x82\xAC");
+    codec.Decode(CODE_UTF8, false, stored, text);
+    EXPECT_EQ(text, "caf\xE9 \x80");
+
+    // UTF-16 values are full of zero bytes: they stay whole.
+    codec.Encode(CODE_UTF16, false, "ab\xE9", stored);
+    EXPECT_EQ(stored, std::string("a\0b\0\xE9\0", 6));
+    codec.Decode(CODE_UTF16, false, stored, text);
+    EXPECT_EQ(text, "ab\xE9");
+    codec.Decode(CODE_UTF16, false, std::string("a\0b", 3), text);  // odd byte dropped
+    EXPECT_EQ(text, "a");
+
+    // Unknown codes are ANSI.
+    codec.Encode(7, false, "x\xE9", stored);
+    EXPECT_EQ(stored, "x\xE9");
+    EXPECT_EQ(NormalizeEntryTextCode(0), CODE_ANSI);
+
+    // Characters outside the code page decode to '?'.
+    codec.Decode(CODE_UTF8, false, "\xE4\xB8\xAD" "a", text);
+    EXPECT_EQ(text, "?a");
+}
+
+TEST(EntryText, EncryptedValuesAreScrambledAfterEncodingAndKeepZeroBytes)
+{
+    CEntryTextCodec codec(cp1252);
+    std::string stored, text;
+    const std::string plain = "form\x0C" "feed";
+    codec.Encode(CODE_ANSI, true, plain, stored);
+    ASSERT_EQ(stored.size(), plain.size());
+    EXPECT_EQ(stored[4], '\0');
+    codec.Decode(CODE_ANSI, true, stored, text);
+    EXPECT_EQ(text, plain);
+
+    codec.Encode(CODE_UTF8, true, "\xE9", stored);
+    std::string expected = "\xC3\xA9";
+    ScrambleText(expected.data(), expected.size());
+    EXPECT_EQ(stored, expected);
+    codec.Decode(CODE_UTF8, true, stored, text);
+    EXPECT_EQ(text, "\xE9");
+}

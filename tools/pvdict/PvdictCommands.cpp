@@ -1,0 +1,446 @@
+#include "tools/pvdict/PvdictCommands.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <numeric>
+#include <set>
+#include <string_view>
+#include <sys/stat.h>
+
+#include "dict/CodePage.h"
+#include "dict/DictionaryFile.h"
+#include "dict/DictionarySet.h"
+#include "dict/EntryText.h"
+#include "tools/pvdict/TabText.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: pvdict create FILE [--type N] [--keycode N] [--datacode N] [--edit N] [--encrypt]\n"
+    "                          [--caption TEXT] [--description TEXT] [--from ROWS.tsv] [--force]\n"
+    "       pvdict dump [--raw] FILE\n"
+    "       pvdict search [--mode N] [--limit N] [--no-shorthand] [--no-header] [--lengths MIN,MAX]\n"
+    "                     QUERY FILE...\n"
+    "Rows are key<TAB>data, with the escapes \\\\ \\t \\r \\n \\xHH.\n";
+
+// Command line of one command: options (with or without a value) and positional arguments.
+struct Arguments {
+    std::vector<std::string> positional;
+    std::vector<std::pair<std::string, std::string>> options;
+    std::set<std::string> flags;
+
+    const std::string* Option(const std::string& name) const
+    {
+        for (auto it = options.rbegin(); it != options.rend(); ++it)
+            if (it->first == name)
+                return &it->second;
+        return nullptr;
+    }
+    bool Flag(const std::string& name) const { return flags.count(name) != 0; }
+};
+
+class CCommand {
+public:
+    CCommand(std::FILE* in, std::FILE* out, std::FILE* err) : in_(in), out_(out), err_(err) {}
+
+    int Run(const std::vector<std::string>& args);
+
+private:
+    bool Parse(const std::vector<std::string>& args, std::size_t first, const std::set<std::string>& valued,
+               const std::set<std::string>& flags, Arguments& parsed);
+    int Fail(int code, const std::string& message);
+    bool Number(const Arguments& parsed, const char* name, long minimum, long maximum, long& value);
+    bool Write(const std::string& text);
+
+    int Create(const Arguments& parsed);
+    int Dump(const Arguments& parsed);
+    int Search(const Arguments& parsed);
+
+    std::FILE* in_;
+    std::FILE* out_;
+    std::FILE* err_;
+};
+
+int CCommand::Fail(int code, const std::string& message)
+{
+    std::string line = "pvdict: " + message;
+    // One line, whatever the message carries.
+    std::replace(line.begin(), line.end(), '\n', ' ');
+    std::replace(line.begin(), line.end(), '\r', ' ');
+    std::fprintf(err_, "%s\n", line.c_str());
+    return code;
+}
+
+bool CCommand::Write(const std::string& text)
+{
+    if (text.empty())
+        return true;
+    return std::fwrite(text.data(), 1, text.size(), out_) == text.size();
+}
+
+bool CCommand::Parse(const std::vector<std::string>& args, std::size_t first, const std::set<std::string>& valued,
+                     const std::set<std::string>& flags, Arguments& parsed)
+{
+    bool optionsEnded = false;
+    for (std::size_t i = first; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
+            parsed.positional.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        std::string name = arg;
+        std::string value;
+        bool hasValue = false;
+        const std::size_t equals = arg.find('=');
+        if (equals != std::string::npos) {
+            name = arg.substr(0, equals);
+            value = arg.substr(equals + 1);
+            hasValue = true;
+        }
+        if (valued.count(name)) {
+            if (!hasValue) {
+                if (i + 1 >= args.size()) {
+                    Fail(PVDICT_BAD_USAGE, name + " needs a value");
+                    return false;
+                }
+                value = args[++i];
+            }
+            parsed.options.emplace_back(name, value);
+        } else if (flags.count(name) && !hasValue) {
+            parsed.flags.insert(name);
+        } else {
+            Fail(PVDICT_BAD_USAGE, "unknown option " + name);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CCommand::Number(const Arguments& parsed, const char* name, long minimum, long maximum, long& value)
+{
+    const std::string* text = parsed.Option(name);
+    if (!text)
+        return true;
+    char* end = nullptr;
+    errno = 0;
+    const long number = std::strtol(text->c_str(), &end, 0);
+    if (text->empty() || *end != '\0' || errno == ERANGE || number < minimum || number > maximum) {
+        Fail(PVDICT_BAD_USAGE, std::string(name) + ": bad value '" + *text + "' (" + std::to_string(minimum) +
+                                   " to " + std::to_string(maximum) + ")");
+        return false;
+    }
+    value = number;
+    return true;
+}
+
+bool ReadAll(std::FILE* file, std::string& text)
+{
+    char buffer[1 << 16];
+    for (;;) {
+        const std::size_t got = std::fread(buffer, 1, sizeof buffer, file);
+        text.append(buffer, got);
+        if (got < sizeof buffer)
+            return !std::ferror(file);
+    }
+}
+
+bool FileExists(const std::string& path)
+{
+    struct stat info;
+    return ::stat(path.c_str(), &info) == 0;
+}
+
+struct InputRow {
+    std::string key;
+    std::string data;
+};
+
+// Parses key<TAB>data rows; false with a message naming the line.
+bool ParseRows(const std::string& text, std::vector<InputRow>& rows, std::string& error)
+{
+    std::size_t start = 0;
+    int lineNumber = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string_view line(text.data() + start, end - start);
+        start = end + 1;
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (line.empty())
+            continue;
+        const std::size_t tab = line.find('\t');
+        const std::string_view key = line.substr(0, tab);
+        const std::string_view data = tab == std::string_view::npos ? std::string_view() : line.substr(tab + 1);
+        if (data.find('\t') != std::string_view::npos) {
+            error = "line " + std::to_string(lineNumber) + ": more than two fields (write a tab in a value as \\t)";
+            return false;
+        }
+        InputRow row;
+        std::string reason;
+        if (!Unescape(key, row.key, reason) || !Unescape(data, row.data, reason)) {
+            error = "line " + std::to_string(lineNumber) + ": " + reason;
+            return false;
+        }
+        if (row.key.empty()) {
+            error = "line " + std::to_string(lineNumber) + ": empty key";
+            return false;
+        }
+        rows.push_back(std::move(row));
+    }
+    return true;
+}
+
+// The storage's key order: up to the first zero byte, ASCII letters folded, bytes unsigned.
+bool StoredKeyLess(const std::string& a, const std::string& b)
+{
+    const std::size_t na = std::min(a.size(), std::strlen(a.c_str()));
+    const std::size_t nb = std::min(b.size(), std::strlen(b.c_str()));
+    const std::size_t n = std::min(na, nb);
+    for (std::size_t i = 0; i < n; ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]);
+        unsigned char y = static_cast<unsigned char>(b[i]);
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<unsigned char>(x + 32);
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<unsigned char>(y + 32);
+        if (x != y)
+            return x < y;
+    }
+    return na < nb;
+}
+
+int CCommand::Create(const Arguments& parsed)
+{
+    if (parsed.positional.size() != 1)
+        return Fail(PVDICT_BAD_USAGE, "create needs exactly one FILE");
+    const std::string& path = parsed.positional[0];
+    long type = 1, keyCode = 1, dataCode = 1, edit = 1;
+    if (!Number(parsed, "--type", 1, 2, type) || !Number(parsed, "--keycode", 1, 3, keyCode) ||
+        !Number(parsed, "--datacode", 1, 3, dataCode) || !Number(parsed, "--edit", 0, 0x7FFFFFFF, edit))
+        return PVDICT_BAD_USAGE;
+    const bool encrypt = parsed.Flag("--encrypt");
+
+    if (FileExists(path) && !parsed.Flag("--force"))
+        return Fail(PVDICT_FAILED, path + ": exists (use --force to replace it)");
+
+    std::string text;
+    if (const std::string* from = parsed.Option("--from")) {
+        std::FILE* file = std::fopen(from->c_str(), "rb");
+        if (!file)
+            return Fail(PVDICT_FAILED, *from + ": cannot open (" + std::strerror(errno) + ")");
+        const bool ok = ReadAll(file, text);
+        std::fclose(file);
+        if (!ok)
+            return Fail(PVDICT_FAILED, *from + ": read error");
+    } else if (!ReadAll(in_, text)) {
+        return Fail(PVDICT_FAILED, "standard input: read error");
+    }
+    std::vector<InputRow> rows;
+    std::string error;
+    if (!ParseRows(text, rows, error))
+        return Fail(PVDICT_BAD_USAGE, (parsed.Option("--from") ? *parsed.Option("--from") : std::string("input")) +
+                                          ": " + error);
+    text.clear();
+    text.shrink_to_fit();
+
+    // Adding the rows in stored-key order (equal keys in input order) gives the same
+    // file as adding them as they come, but every insertion lands at the end.
+    CEntryTextCodec codec(SystemCodePage());
+    std::vector<std::string> storedKeys(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        codec.Encode(static_cast<int>(keyCode), encrypt, rows[i].key, storedKeys[i]);
+        if (storedKeys[i].empty())
+            return Fail(PVDICT_BAD_USAGE, "entry " + std::to_string(i + 1) + ": key is empty once encoded");
+    }
+    std::vector<std::size_t> order(rows.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return StoredKeyLess(storedKeys[a], storedKeys[b]); });
+    storedKeys.clear();
+    storedKeys.shrink_to_fit();
+
+    // Built beside the target and moved over it only when complete.
+    const std::string temporary = path + ".pvdict-new";
+    std::remove(temporary.c_str());
+    bool ok;
+    {
+        CDictionaryFile dictionary;
+        if (!dictionary.Open(temporary))
+            return Fail(PVDICT_FAILED, temporary + ": " + dictionary.OpenError());
+        dictionary.SetType(static_cast<int>(type));
+        dictionary.SetKeyCode(static_cast<int>(keyCode));
+        dictionary.SetDataCode(static_cast<int>(dataCode));
+        dictionary.SetEditFlags(static_cast<int>(edit));
+        dictionary.SetEncrypted(encrypt);
+        if (const std::string* caption = parsed.Option("--caption"))
+            dictionary.SetCaption(*caption);
+        if (const std::string* description = parsed.Option("--description"))
+            dictionary.SetDescription(*description);
+        ok = true;
+        for (std::size_t index : order) {
+            if (!dictionary.AddEntry(rows[index].key, rows[index].data)) {
+                ok = false;
+                break;
+            }
+        }
+        ok = ok && dictionary.WriteInfo();
+        dictionary.Close();
+    }
+    if (!ok) {
+        std::remove(temporary.c_str());
+        return Fail(PVDICT_FAILED, path + ": could not write the dictionary");
+    }
+#ifdef _WIN32
+    std::remove(path.c_str());  // rename does not replace on Windows
+#endif
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        const std::string reason = std::strerror(errno);
+        std::remove(temporary.c_str());
+        return Fail(PVDICT_FAILED, path + ": cannot replace (" + reason + ")");
+    }
+    return PVDICT_OK;
+}
+
+int CCommand::Dump(const Arguments& parsed)
+{
+    if (parsed.positional.size() != 1)
+        return Fail(PVDICT_BAD_USAGE, "dump needs exactly one FILE");
+    const std::string& path = parsed.positional[0];
+    const bool raw = parsed.Flag("--raw");
+    CDictionaryFile dictionary;
+    if (!dictionary.Open(path, true))
+        return Fail(PVDICT_FAILED, path + ": " + dictionary.OpenError());
+
+    std::string text;
+    const int infoRows = dictionary.CountInfoRows();
+    text += "#DBINFO " + std::to_string(infoRows) + "\n";
+    for (int row = 0; row < infoRows; ++row) {
+        std::string_view prop, value;
+        dictionary.ReadInfoRow(row, prop, value);
+        AppendEscaped(prop, text);
+        text += '\t';
+        AppendEscaped(value, text);
+        text += '\n';
+    }
+    const int entries = dictionary.CountEntries();
+    text += "#DBDATA " + std::to_string(entries) + "\n";
+    std::string key, data;
+    for (int row = 0; row < entries; ++row) {
+        if (raw) {
+            std::string_view storedKey, storedData;
+            dictionary.ReadStoredEntry(row, storedKey, storedData);
+            AppendEscaped(storedKey, text);
+            text += '\t';
+            AppendEscaped(storedData, text);
+        } else {
+            dictionary.ReadEntry(row, key, data);
+            AppendEscaped(key, text);
+            text += '\t';
+            AppendEscaped(data, text);
+        }
+        text += '\n';
+        if (text.size() > (1 << 20)) {
+            if (!Write(text))
+                return Fail(PVDICT_FAILED, "cannot write the output");
+            text.clear();
+        }
+    }
+    if (!Write(text))
+        return Fail(PVDICT_FAILED, "cannot write the output");
+    return PVDICT_OK;
+}
+
+int CCommand::Search(const Arguments& parsed)
+{
+    if (parsed.positional.size() < 2)
+        return Fail(PVDICT_BAD_USAGE, "search needs a QUERY and at least one FILE");
+    long mode = MATCH_START | MATCH_WORDS | MATCH_PHRASES;
+    long limit = 0;
+    if (!Number(parsed, "--mode", -1, 0x7FFFFFFF, mode) || !Number(parsed, "--limit", 0, 0x7FFFFFFF, limit))
+        return PVDICT_BAD_USAGE;
+    long minimum = 1, maximum = 500;
+    if (const std::string* lengths = parsed.Option("--lengths")) {
+        char* end = nullptr;
+        minimum = std::strtol(lengths->c_str(), &end, 10);
+        if (*end != ',' || end == lengths->c_str())
+            return Fail(PVDICT_BAD_USAGE, "--lengths: expected MIN,MAX");
+        const char* second = end + 1;
+        maximum = std::strtol(second, &end, 10);
+        if (*end != '\0' || end == second || minimum < 0 || maximum < minimum)
+            return Fail(PVDICT_BAD_USAGE, "--lengths: expected MIN,MAX with 0 <= MIN <= MAX");
+    }
+    const std::string& query = parsed.positional[0];
+    const std::vector<std::string> paths(parsed.positional.begin() + 1, parsed.positional.end());
+
+    CDictionarySet set;
+    set.SetLengthLimits(static_cast<int>(minimum), static_cast<int>(maximum));
+    set.LoadFiles(paths, true);
+    for (int i = 0; i < set.Count(); ++i) {
+        if (!set.Dictionary(i).IsOpen())
+            return Fail(PVDICT_FAILED, set.PathAt(i) + ": " + set.Dictionary(i).OpenError());
+        if (parsed.Flag("--no-header"))
+            set.Dictionary(i).SetCaptionHeader(false);
+    }
+
+    std::string text;
+    DictionaryMatch match;
+    long printed = 0;
+    for (bool found = set.FindFirst(query, match, static_cast<int>(mode), !parsed.Flag("--no-shorthand")); found;
+         found = set.FindNext(match)) {
+        AppendEscaped(match.key, text);
+        text += '\t';
+        AppendEscaped(match.data, text);
+        text += '\n';
+        if (++printed == limit)
+            break;
+    }
+    if (!Write(text))
+        return Fail(PVDICT_FAILED, "cannot write the output");
+    return PVDICT_OK;
+}
+
+int CCommand::Run(const std::vector<std::string>& args)
+{
+    if (args.empty())
+        return Fail(PVDICT_BAD_USAGE, "no command (create, dump, search or help)");
+    const std::string& command = args[0];
+    Arguments parsed;
+    if (command == "create") {
+        if (!Parse(args, 1, {"--type", "--keycode", "--datacode", "--edit", "--caption", "--description", "--from"},
+                   {"--encrypt", "--force"}, parsed))
+            return PVDICT_BAD_USAGE;
+        return Create(parsed);
+    }
+    if (command == "dump") {
+        if (!Parse(args, 1, {}, {"--raw"}, parsed))
+            return PVDICT_BAD_USAGE;
+        return Dump(parsed);
+    }
+    if (command == "search") {
+        if (!Parse(args, 1, {"--mode", "--limit", "--lengths"}, {"--no-shorthand", "--no-header"}, parsed))
+            return PVDICT_BAD_USAGE;
+        return Search(parsed);
+    }
+    if (command == "help" || command == "--help" || command == "-h") {
+        std::fputs(kUsage, out_);
+        return PVDICT_OK;
+    }
+    return Fail(PVDICT_BAD_USAGE, "unknown command '" + command + "' (create, dump, search or help)");
+}
+
+}  // namespace
+
+int RunPvdict(const std::vector<std::string>& args, std::FILE* in, std::FILE* out, std::FILE* err)
+{
+    CCommand command(in, out, err);
+    return command.Run(args);
+}

@@ -1,0 +1,162 @@
+#!/usr/bin/env python3
+"""Draws the program's icons and the candidate-kind strip and writes them as ICO and BMP files.
+
+usage: make_images.py OUTPUT_DIR
+Writes pennivox.ico (enabled), pennivox_off.ico (disabled) and kinds.bmp (five 16x16 images:
+word, shorthand, file, folder, learnt word; magenta is the transparent colour).
+"""
+import os
+import struct
+import sys
+
+MAGENTA = (255, 0, 255)
+
+
+class Canvas:
+    def __init__(self, width, height, fill):
+        self.width, self.height = width, height
+        self.pixels = [[fill for _ in range(width)] for _ in range(height)]
+
+    def put(self, x, y, colour):
+        if 0 <= x < self.width and 0 <= y < self.height:
+            self.pixels[y][x] = colour
+
+    def rect(self, x0, y0, x1, y1, colour):
+        for y in range(y0, y1):
+            for x in range(x0, x1):
+                self.put(x, y, colour)
+
+    def frame(self, x0, y0, x1, y1, colour):
+        for x in range(x0, x1):
+            self.put(x, y0, colour)
+            self.put(x, y1 - 1, colour)
+        for y in range(y0, y1):
+            self.put(x0, y, colour)
+            self.put(x1 - 1, y, colour)
+
+    def polygon(self, points, colour):
+        for y in range(self.height):
+            for x in range(self.width):
+                if inside(points, x + 0.5, y + 0.5):
+                    self.put(x, y, colour)
+
+    def rounded(self, x0, y0, x1, y1, radius, colour):
+        for y in range(y0, y1):
+            for x in range(x0, x1):
+                cx = min(max(x + 0.5, x0 + radius), x1 - radius)
+                cy = min(max(y + 0.5, y0 + radius), y1 - radius)
+                if (x + 0.5 - cx) ** 2 + (y + 0.5 - cy) ** 2 <= radius * radius:
+                    self.put(x, y, colour)
+
+
+def inside(points, x, y):
+    result = False
+    j = len(points) - 1
+    for i in range(len(points)):
+        xi, yi = points[i]
+        xj, yj = points[j]
+        if (yi > y) != (yj > y) and x < (xj - xi) * (y - yi) / (yj - yi) + xi:
+            result = not result
+        j = i
+    return result
+
+
+def logo(size, body, accent):
+    """A rounded tile with two lines of text and a small prompt box hanging below the caret."""
+    c = Canvas(size, size, None)
+    s = size / 32.0
+    px = lambda v: int(round(v * s))
+    c.rounded(0, 0, size, size, 6 * s, body)
+    c.rect(px(5), px(6), px(27), px(9), (255, 255, 255))
+    c.rect(px(5), px(12), px(16), px(15), (255, 255, 255))
+    c.rect(px(16), px(10), px(18), px(17), accent)           # the caret
+    c.rect(px(12), px(19), px(28), px(28), (255, 255, 255))   # the prompt under it
+    c.frame(px(12), px(19), px(28), px(28), accent)
+    c.rect(px(13), px(20), px(27), px(23), accent)            # its selected row
+    return c
+
+
+def write_ico(path, canvases):
+    images = []
+    for c in canvases:
+        w, h = c.width, c.height
+        xor = bytearray()
+        for y in reversed(range(h)):
+            for x in range(w):
+                p = c.pixels[y][x]
+                xor += bytes((0, 0, 0, 0)) if p is None else bytes((p[2], p[1], p[0], 255))
+        row_bytes = ((w + 31) // 32) * 4
+        mask = bytearray()
+        for y in reversed(range(h)):
+            row = bytearray(row_bytes)
+            for x in range(w):
+                if c.pixels[y][x] is None:
+                    row[x // 8] |= 0x80 >> (x % 8)
+            mask += row
+        header = struct.pack("<IiiHHIIiiII", 40, w, h * 2, 1, 32, 0, len(xor) + len(mask), 0, 0, 0, 0)
+        images.append((w, h, header + xor + mask))
+    out = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    for w, h, data in images:
+        out += struct.pack("<BBBBHHII", w % 256, h % 256, 0, 0, 1, 32, len(data), offset)
+        offset += len(data)
+    for _, _, data in images:
+        out += data
+    with open(path, "wb") as f:
+        f.write(out)
+
+
+def write_bmp(path, c):
+    w, h = c.width, c.height
+    row_bytes = (w * 3 + 3) & ~3
+    data = bytearray()
+    for y in reversed(range(h)):
+        row = bytearray()
+        for x in range(w):
+            p = c.pixels[y][x] or MAGENTA
+            row += bytes((p[2], p[1], p[0]))
+        row += bytes(row_bytes - len(row))
+        data += row
+    header = struct.pack("<2sIHHI", b"BM", 14 + 40 + len(data), 0, 0, 54)
+    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(data), 2835, 2835, 0, 0)
+    with open(path, "wb") as f:
+        f.write(header + info + data)
+
+
+def kinds():
+    c = Canvas(80, 16, MAGENTA)
+    grey, dark = (150, 150, 150), (60, 60, 60)
+    # 0 word or phrase: a blue "a" on a page
+    c.rect(2, 1, 14, 15, (255, 255, 255)); c.frame(2, 1, 14, 15, grey)
+    c.rect(5, 6, 11, 7, (30, 80, 190)); c.rect(10, 6, 11, 13, (30, 80, 190))
+    c.rect(5, 9, 11, 10, (30, 80, 190)); c.rect(5, 9, 6, 13, (30, 80, 190)); c.rect(5, 12, 11, 13, (30, 80, 190))
+    # 1 shorthand: an orange bolt
+    c.polygon([(16 + 9, 1), (16 + 3, 9), (16 + 7, 9), (16 + 5, 15), (16 + 13, 6), (16 + 9, 6), (16 + 11, 1)],
+              (240, 140, 20))
+    # 2 file: a page with a folded corner and lines
+    c.polygon([(35, 1), (43, 1), (46, 4), (46, 15), (35, 15)], (255, 255, 255))
+    c.frame(35, 1, 47, 15, grey)
+    c.polygon([(43, 1), (47, 5), (43, 5)], (200, 200, 200))
+    for y in (7, 9, 11):
+        c.rect(37, y, 44, y + 1, dark)
+    # 3 folder: yellow
+    c.rect(49, 3, 55, 6, (220, 170, 40))
+    c.rect(49, 5, 63, 14, (250, 205, 70)); c.frame(49, 5, 63, 14, (190, 140, 30))
+    # 4 learnt word: a green star
+    star = [(72, 1), (74, 6), (79, 6), (75, 9), (77, 15), (72, 11), (67, 15), (69, 9), (65, 6), (70, 6)]
+    c.polygon(star, (40, 160, 60))
+    return c
+
+
+def main():
+    out = sys.argv[1] if len(sys.argv) > 1 else "."
+    os.makedirs(out, exist_ok=True)
+    blue, orange = (49, 106, 197), (250, 150, 30)
+    write_ico(os.path.join(out, "pennivox.ico"), [logo(32, blue, orange), logo(16, blue, orange)])
+    write_ico(os.path.join(out, "pennivox_off.ico"),
+              [logo(32, (140, 140, 140), (90, 90, 90)), logo(16, (140, 140, 140), (90, 90, 90))])
+    write_bmp(os.path.join(out, "kinds.bmp"), kinds())
+
+
+if __name__ == "__main__":
+    main()

@@ -131,6 +131,7 @@ class Process:
         self.name = name
         self.windows = []
         self.win_pid = None
+        self.before_close = []  # control tool commands run before its windows are closed
 
     def track(self, hwnd):
         self.windows.append(hwnd)
@@ -208,6 +209,11 @@ class Session:
 
     def _stop_all(self):
         for proc in reversed(self._procs):
+            for words in proc.before_close:
+                try:
+                    self.ctl(*words)
+                except Failure:
+                    pass
             for hwnd in proc.windows:
                 try:
                     if self.ctl("exists", "%x" % hwnd) == "1":
@@ -283,6 +289,8 @@ class Session:
         proc = self.start("notepad", name="notepad")
         hwnd = proc.track(self.wait_window(cls="Notepad"))
         edit = self.child(hwnd, cls="Edit")
+        # Unmodified text: closing then asks nothing.
+        proc.before_close.append(("send", "%x" % edit, 0xB9, 0, 0))  # EM_SETMODIFY
         self.focus(hwnd)
         return proc, hwnd, edit
 
@@ -329,7 +337,20 @@ class Session:
     def focus(self, hwnd):
         """Gives a top-level window the X keyboard focus (no window manager runs on Xvfb)."""
         xid = self.ctl("xid", "%x" % hwnd)
-        self._xdotool("windowfocus", "--sync", xid)
+        last = [None]
+
+        def try_focus():
+            # A window that is not mapped yet answers BadMatch: try again.
+            try:
+                self._xdotool("windowfocus", "--sync", xid)
+                return True
+            except Failure as error:
+                last[0] = error
+                return False
+        try:
+            self.wait_until(try_focus, "X focus on window %x" % hwnd)
+        except Failure:
+            raise Failure("could not focus window %x: %s" % (hwnd, last[0]))
         self.wait_until(lambda: self.foreground() == hwnd, "window %x in the foreground" % hwnd)
 
     # ----- typing

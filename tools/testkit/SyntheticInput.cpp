@@ -3,32 +3,23 @@
 #include "hook/HookMessages.h"
 
 #ifdef PV_HAVE_TEXTOUT
-#include "textout/Keystrokes.h"
+// The program's own text output, as the main program uses it.
 #include "textout/Win32InputSystem.h"
 
 int TypeText(const std::string& text)
 {
-    CWin32InputSystem input;
     int sent = 0;
     for (char ch : text)
-        sent += SendKeystroke(input, ch, 0);
+        sent += SendKeystroke(ch, 0);
     return sent == (int)text.size() ? 1 : 0;
 }
 
-int TypeVirtualKey(BYTE virtualKey)
-{
-    CWin32InputSystem input;
-    return SendKeystroke(input, 0, virtualKey);
-}
+int TypeVirtualKey(BYTE virtualKey) { return SendKeystroke(0, virtualKey); }
 
-int PasteClipboardText(const std::string& text)
-{
-    CWin32InputSystem input;
-    return PasteText(input, text.c_str());
-}
+int PasteClipboardText(const std::string& text) { return PasteText(text.c_str()); }
 
 #else
-
+// Until text output is built: minimal synthetic events of our own.
 #include <vector>
 
 namespace {

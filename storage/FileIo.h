@@ -1,0 +1,42 @@
+// Minimal file access for the storage layer; the one place with platform file calls
+// (FileIoPosix.cpp natively, FileIoWin.cpp on Windows).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace pv_storage {
+
+enum class OpenMode {
+    ReadOnly,        // the file must exist
+    ReadWrite,       // created empty when missing
+    CreateTruncate,  // created, or emptied when it exists
+};
+
+class FileHandle {
+public:
+    // Null on failure. Other handles on the same file may read, write, rename and delete it.
+    static std::unique_ptr<FileHandle> Open(const std::string& path, OpenMode mode);
+    ~FileHandle();
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+
+    // Count of bytes read (short at the end of the file), or -1.
+    int Read(int64_t pos, void* buffer, int length);
+    bool Write(int64_t pos, const void* buffer, int length);
+    // -1 on failure.
+    int64_t Size();
+    // Forces the written data to disk.
+    bool Flush();
+
+private:
+    explicit FileHandle(intptr_t handle) : handle_(handle) {}
+    intptr_t handle_;
+};
+
+// Moves from over to (replacing it) in one atomic step and makes the change durable.
+bool ReplaceFileAtomically(const std::string& from, const std::string& to);
+bool RemoveFileIfExists(const std::string& path);
+
+}  // namespace pv_storage

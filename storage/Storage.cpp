@@ -1,0 +1,726 @@
+#include "storage/StorageInternal.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+using pv_storage::Cell;
+using pv_storage::Column;
+using pv_storage::Field;
+using pv_storage::FrozenColumn;
+using pv_storage::Image;
+using pv_storage::ItemCursor;
+using pv_storage::ParseResult;
+using pv_storage::ViewData;
+
+namespace pv_storage {
+
+namespace {
+const char kNoBytes[1] = {0};
+const std::string_view kEmpty(kNoBytes, 0);
+
+bool IsStringType(char type) { return type == 'S' || type == 'B'; }
+}  // namespace
+
+// ---- ViewData ----
+
+std::string_view ViewData::Item(size_t column, uint32_t row) const {
+    if (column >= columns.size() || row >= rows)
+        return kEmpty;
+    const Column& col = columns[column];
+    if (thawed) {
+        const Cell& cell = col.cells[row];
+        uint32_t len = cell.len & ~Cell::kArena;
+        if (len == 0)
+            return kEmpty;
+        const char* base = (cell.len & Cell::kArena) ? arena.data()
+                                                      : reinterpret_cast<const char*>(ImageBytes());
+        return std::string_view(base + cell.pos, len);
+    }
+    const FrozenColumn& f = col.frozen;
+    const uint8_t* bytes = ImageBytes();
+    int32_t size = f.sizes.Get(bytes, row);
+    if (size > 0) {
+        uint32_t first = row & ~(FrozenColumn::kCheckpointStep - 1);
+        uint32_t offset = f.checkpoints[row >> FrozenColumn::kCheckpointShift];
+        for (uint32_t r = first; r < row; ++r)
+            offset += static_cast<uint32_t>(f.sizes.Get(bytes, r));
+        return std::string_view(reinterpret_cast<const char*>(bytes) + f.dataPos + offset,
+                                static_cast<size_t>(size));
+    }
+    auto memo = std::lower_bound(f.memos.begin(), f.memos.end(), row,
+                                 [](const Memo& m, uint32_t r) { return m.row < r; });
+    if (memo != f.memos.end() && memo->row == row)
+        return std::string_view(reinterpret_cast<const char*>(bytes) + memo->pos, memo->size);
+    return kEmpty;
+}
+
+std::string_view ViewData::Value(size_t column, uint32_t row) const {
+    std::string_view item = Item(column, row);
+    if (column < columns.size() && columns[column].field.type == 'S' && !item.empty() &&
+        item.back() == '\0')
+        item.remove_suffix(1);
+    return item;
+}
+
+int32_t ViewData::Int(size_t column, uint32_t row) const {
+    if (column >= columns.size() || row >= rows || columns[column].field.type != 'I')
+        return 0;
+    if (thawed)
+        return columns[column].ints[row];
+    return columns[column].frozen.sizes.Get(ImageBytes(), row);
+}
+
+int ViewData::FindColumn(std::string_view name) const {
+    for (size_t i = 0; i < columns.size(); ++i)
+        if (EqualNames(columns[i].field.name, name))
+            return static_cast<int>(i);
+    return -1;
+}
+
+void ViewData::Thaw() {
+    if (thawed)
+        return;
+    const uint8_t* bytes = ImageBytes();
+    for (size_t c = 0; c < columns.size(); ++c) {
+        Column& col = columns[c];
+        if (col.field.type == 'I') {
+            col.ints.resize(rows);
+            for (uint32_t r = 0; r < rows; ++r)
+                col.ints[r] = col.frozen.sizes.Get(bytes, r);
+        } else {
+            col.cells.resize(rows);
+            ItemCursor cursor(*this, c, 0);
+            for (uint32_t r = 0; r < rows; ++r) {
+                std::string_view item = cursor.Next();
+                Cell& cell = col.cells[r];
+                cell.len = static_cast<uint32_t>(item.size());
+                cell.pos = item.empty() ? 0
+                                        : static_cast<uint32_t>(
+                                              reinterpret_cast<const uint8_t*>(item.data()) - bytes);
+            }
+        }
+    }
+    for (Column& col : columns)
+        col.frozen = FrozenColumn();
+    thawed = true;
+}
+
+bool ViewData::MakeCell(std::string_view item, Cell& cell) {
+    if (item.empty()) {
+        cell = Cell();
+        return true;
+    }
+    if (item.size() >= Cell::kArena || arena.size() + item.size() > UINT32_MAX)
+        return false;
+    cell.pos = static_cast<uint32_t>(arena.size());
+    cell.len = static_cast<uint32_t>(item.size()) | Cell::kArena;
+    arena.insert(arena.end(), item.begin(), item.end());
+    return true;
+}
+
+// ---- ItemCursor ----
+
+ItemCursor::ItemCursor(const ViewData& view, size_t column, uint32_t startRow)
+    : view_(view), column_(column), row_(startRow) {
+    if (view.thawed || column >= view.columns.size() || startRow >= view.rows)
+        return;
+    const FrozenColumn& f = view.columns[column].frozen;
+    if (f.dataSize > 0) {
+        offset_ = f.checkpoints[startRow >> FrozenColumn::kCheckpointShift];
+        for (uint32_t r = startRow & ~(FrozenColumn::kCheckpointStep - 1); r < startRow; ++r)
+            offset_ += static_cast<uint32_t>(f.sizes.Get(view.ImageBytes(), r));
+    }
+    memo_ = static_cast<size_t>(
+        std::lower_bound(f.memos.begin(), f.memos.end(), startRow,
+                         [](const Memo& m, uint32_t r) { return m.row < r; }) -
+        f.memos.begin());
+}
+
+std::string_view ItemCursor::Next() {
+    if (row_ >= view_.rows || column_ >= view_.columns.size())
+        return kEmpty;
+    if (view_.thawed)
+        return view_.Item(column_, row_++);
+    const FrozenColumn& f = view_.columns[column_].frozen;
+    const uint8_t* bytes = view_.ImageBytes();
+    uint32_t row = row_++;
+    int32_t size = f.sizes.Get(bytes, row);
+    if (size > 0) {
+        std::string_view item(reinterpret_cast<const char*>(bytes) + f.dataPos + offset_,
+                              static_cast<size_t>(size));
+        offset_ += static_cast<uint32_t>(size);
+        return item;
+    }
+    while (memo_ < f.memos.size() && f.memos[memo_].row < row)
+        ++memo_;
+    if (memo_ < f.memos.size() && f.memos[memo_].row == row) {
+        const Memo& m = f.memos[memo_++];
+        return std::string_view(reinterpret_cast<const char*>(bytes) + m.pos, m.size);
+    }
+    return kEmpty;
+}
+
+// ---- the storage ----
+
+struct StorageData {
+    c4_FileStrategy* strategy = nullptr;
+    bool ownsStrategy = false;
+    bool writable = false;
+    c4_Status status = c4_Status::Ok;
+    std::string message;
+    std::shared_ptr<const Image> image;
+    uint32_t base = 0;  // where the storage starts in the file; the bytes before it are kept
+    std::vector<std::shared_ptr<ViewData>> views;
+    bool structureChanged = false;
+
+    bool IsDirty() const {
+        if (structureChanged)
+            return true;
+        for (const auto& view : views)
+            if (view->modified)
+                return true;
+        return false;
+    }
+
+    std::string_view Prefix() const {
+        if (!image || base == 0)
+            return std::string_view();
+        return std::string_view(reinterpret_cast<const char*>(image->data), base);
+    }
+
+    std::shared_ptr<ViewData> FindView(std::string_view name) const {
+        for (const auto& view : views)
+            if (EqualNames(view->name, name))
+                return view;
+        return nullptr;
+    }
+
+    // Takes the views of a parsed image. Views already known (after a commit) keep their
+    // identity, so c4_View handles held by callers stay attached.
+    void Adopt(ParseResult& parsed, std::shared_ptr<const Image> newImage) {
+        image = std::move(newImage);
+        base = parsed.base;
+        for (size_t i = 0; i < parsed.views.size(); ++i) {
+            pv_storage::ParsedView& pv = parsed.views[i];
+            std::shared_ptr<ViewData> view = i < views.size() ? views[i] : nullptr;
+            if (!view) {
+                view = std::make_shared<ViewData>();
+                views.push_back(view);
+            }
+            view->name = pv.name;
+            view->rows = pv.rows;
+            view->columns.clear();
+            view->columns.resize(pv.fields.size());
+            for (size_t c = 0; c < pv.fields.size(); ++c) {
+                view->columns[c].field = pv.fields[c];
+                view->columns[c].frozen = std::move(pv.columns[c]);
+            }
+            view->thawed = false;
+            view->modified = false;
+            view->image = image;
+            std::vector<char>().swap(view->arena);
+        }
+        structureChanged = false;
+    }
+
+    void Load() {
+        c4_FileStrategy& s = *strategy;
+        if (!s.IsValid()) {
+            status = c4_Status::NoFile;
+            message = "the file could not be opened";
+            return;
+        }
+        s.ResetFileMapping();
+        t4_i32 size = s.FileSize();
+        if (size < 0) {
+            status = c4_Status::ReadError;
+            message = "the size of the file could not be read";
+            s.DataClose();
+            return;
+        }
+        auto loaded = std::make_shared<Image>();
+        loaded->raw.reset(new uint8_t[size > 0 ? size : 1]);
+        loaded->data = loaded->raw.get();
+        loaded->size = static_cast<size_t>(size);
+        const int kChunk = 1 << 20;
+        for (t4_i32 pos = 0; pos < size;) {
+            int want = std::min<t4_i32>(kChunk, size - pos);
+            int got = s.DataRead(pos, loaded->raw.get() + pos, want);
+            if (got <= 0 || got > want) {
+                status = c4_Status::ReadError;
+                message = "the file could not be read";
+                s.DataClose();
+                return;
+            }
+            pos += got;
+        }
+        // Everything is in memory: let go of the file so other storages can replace it.
+        s.DataClose();
+        ParseResult parsed = pv_storage::ParseImage(loaded->data, loaded->size);
+        if (parsed.status != c4_Status::Ok) {
+            status = parsed.status;
+            message = parsed.message;
+            return;
+        }
+        Adopt(parsed, std::move(loaded));
+    }
+};
+
+}  // namespace pv_storage
+
+using pv_storage::StorageData;
+
+// ---- properties and rows ----
+
+std::string_view c4_StringProp::Get(const c4_View& view, int row) const {
+    return view.GetString(row, view.FindProperty(Name()));
+}
+
+bool c4_StringProp::Set(c4_View& view, int row, std::string_view value) const {
+    return view.SetString(row, view.FindProperty(Name()), value);
+}
+
+c4_Row c4_StringProp::operator[](std::string_view value) const {
+    c4_Row row;
+    row.Set(*this, value);
+    return row;
+}
+
+t4_i32 c4_IntProp::Get(const c4_View& view, int row) const {
+    return view.GetInt(row, view.FindProperty(Name()));
+}
+
+bool c4_IntProp::Set(c4_View& view, int row, t4_i32 value) const {
+    return view.SetInt(row, view.FindProperty(Name()), value);
+}
+
+c4_Row c4_IntProp::operator[](t4_i32 value) const {
+    c4_Row row;
+    row.Set(*this, value);
+    return row;
+}
+
+static c4_Row::Value& RowSlot(std::vector<c4_Row::Value>& values, const char* name) {
+    for (c4_Row::Value& v : values)
+        if (pv_storage::EqualNames(v.name, name))
+            return v;
+    values.push_back(c4_Row::Value{name, 'S', std::string(), 0});
+    return values.back();
+}
+
+c4_Row& c4_Row::Set(const c4_StringProp& prop, std::string_view value) {
+    c4_Row::Value& slot = RowSlot(values_, prop.Name());
+    slot.type = 'S';
+    slot.text.assign(value.data(), value.size());
+    slot.number = 0;
+    return *this;
+}
+
+c4_Row& c4_Row::Set(const c4_IntProp& prop, t4_i32 value) {
+    c4_Row::Value& slot = RowSlot(values_, prop.Name());
+    slot.type = 'I';
+    slot.text.clear();
+    slot.number = value;
+    return *this;
+}
+
+c4_Row& c4_Row::operator+=(const c4_Row& other) {
+    for (const Value& v : other.values_)
+        RowSlot(values_, v.name.c_str()) = v;
+    return *this;
+}
+
+const c4_Row::Value* c4_Row::Find(const char* name) const {
+    for (const Value& v : values_)
+        if (pv_storage::EqualNames(v.name, name))
+            return &v;
+    return nullptr;
+}
+
+c4_Row operator+(const c4_Row& a, const c4_Row& b) {
+    c4_Row sum = a;
+    sum += b;
+    return sum;
+}
+
+// ---- views ----
+
+c4_View::c4_View() = default;
+c4_View::~c4_View() = default;
+c4_View::c4_View(const c4_View&) = default;
+c4_View& c4_View::operator=(const c4_View&) = default;
+c4_View::c4_View(std::shared_ptr<ViewData> data) : data_(std::move(data)) {}
+
+int c4_View::GetSize() const { return data_ ? static_cast<int>(data_->rows) : 0; }
+
+int c4_View::NumProperties() const { return data_ ? static_cast<int>(data_->columns.size()) : 0; }
+
+std::string c4_View::PropertyName(int column) const {
+    if (!data_ || column < 0 || column >= NumProperties())
+        return std::string();
+    return data_->columns[column].field.name;
+}
+
+char c4_View::PropertyType(int column) const {
+    if (!data_ || column < 0 || column >= NumProperties())
+        return 0;
+    return data_->columns[column].field.type;
+}
+
+int c4_View::FindProperty(const char* name) const {
+    return data_ && name ? data_->FindColumn(name) : -1;
+}
+
+namespace {
+
+// The query's value for each column of the view: null where the query has none (or one of
+// another kind), which then counts as empty / 0.
+std::vector<const c4_Row::Value*> MatchColumns(const ViewData& view, const c4_Row& row) {
+    std::vector<const c4_Row::Value*> match(view.columns.size(), nullptr);
+    for (size_t c = 0; c < view.columns.size(); ++c) {
+        const c4_Row::Value* v = row.Find(view.columns[c].field.name.c_str());
+        if (v && (v->type == 'I') == (view.columns[c].field.type == 'I'))
+            match[c] = v;
+    }
+    return match;
+}
+
+int CompareBytes(std::string_view a, std::string_view b) {
+    int c = std::memcmp(a.data(), b.data(), std::min(a.size(), b.size()));
+    if (c != 0)
+        return c < 0 ? -1 : 1;
+    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+
+int CompareCell(const ViewData& view, size_t column, uint32_t row, const c4_Row::Value* q) {
+    char type = view.columns[column].field.type;
+    if (type == 'I') {
+        int32_t a = view.Int(column, row), b = q ? q->number : 0;
+        return a < b ? -1 : a > b ? 1 : 0;
+    }
+    std::string_view b = q ? std::string_view(q->text) : std::string_view();
+    if (type == 'B')
+        return CompareBytes(view.Value(column, row), b);
+    return pv_storage::CompareText(view.Value(column, row), b);
+}
+
+}  // namespace
+
+int c4_View::Search(const c4_Row& key) const {
+    if (!data_)
+        return 0;
+    const ViewData& view = *data_;
+    std::vector<const c4_Row::Value*> query = MatchColumns(view, key);
+    int64_t lo = -1, hi = view.rows;
+    while (lo + 1 != hi) {
+        int64_t m = (lo + hi) / 2;
+        int c = 0;
+        for (size_t col = 0; col < view.columns.size() && c == 0; ++col)
+            c = CompareCell(view, col, static_cast<uint32_t>(m), query[col]);
+        if (c < 0)
+            lo = m;
+        else
+            hi = m;
+    }
+    return static_cast<int>(hi);
+}
+
+int c4_View::Find(const c4_Row& query, int start) const {
+    if (!data_)
+        return -1;
+    const ViewData& view = *data_;
+    if (start < 0)
+        start = 0;
+    if (static_cast<uint32_t>(start) >= view.rows)
+        return -1;
+    struct Term {
+        int column;  // -1: the view lacks the property, so its value counts as empty / 0
+        const c4_Row::Value* value;
+    };
+    std::vector<Term> terms;
+    for (const c4_Row::Value& v : query.Values())
+        terms.push_back(Term{view.FindColumn(v.name), &v});
+    // A property the view lacks reads as empty / 0 in every row: decide it once.
+    for (const Term& t : terms) {
+        if (t.column >= 0)
+            continue;
+        bool matchesDefault = t.value->type == 'I' ? t.value->number == 0
+                                                   : pv_storage::CompareText("", t.value->text) == 0;
+        if (!matchesDefault)
+            return -1;
+    }
+    // String terms are read sequentially (cheap on the frozen form).
+    std::vector<ItemCursor> cursors;
+    std::vector<const c4_Row::Value*> cursorValues;
+    std::vector<const Term*> otherTerms;
+    for (const Term& t : terms) {
+        if (t.column < 0)
+            continue;
+        char type = view.columns[t.column].field.type;
+        if (type == 'S' && t.value->type == 'S') {
+            cursors.emplace_back(view, static_cast<size_t>(t.column), static_cast<uint32_t>(start));
+            cursorValues.push_back(t.value);
+        } else {
+            otherTerms.push_back(&t);
+        }
+    }
+    for (uint32_t row = static_cast<uint32_t>(start); row < view.rows; ++row) {
+        bool equal = true;
+        for (size_t i = 0; i < cursors.size(); ++i) {
+            std::string_view item = cursors[i].Next();  // advance every cursor each row
+            if (equal && pv_storage::CompareText(item, cursorValues[i]->text) != 0)
+                equal = false;
+        }
+        for (size_t i = 0; equal && i < otherTerms.size(); ++i) {
+            const Term& t = *otherTerms[i];
+            bool sameKind = (t.value->type == 'I') == (view.columns[t.column].field.type == 'I');
+            equal = sameKind && CompareCell(view, static_cast<size_t>(t.column), row, t.value) == 0;
+        }
+        if (equal)
+            return static_cast<int>(row);
+    }
+    return -1;
+}
+
+int c4_View::Add(const c4_Row& row) {
+    int index = GetSize();
+    return InsertAt(index, row, 1) ? index : -1;
+}
+
+bool c4_View::InsertAt(int index, const c4_Row& row, int count) {
+    if (!data_ || index < 0 || count < 0 || static_cast<uint32_t>(index) > data_->rows ||
+        int64_t(data_->rows) + count > INT32_MAX)
+        return false;
+    if (count == 0)
+        return true;
+    ViewData& view = *data_;
+    view.Thaw();
+    std::vector<const c4_Row::Value*> values = MatchColumns(view, row);
+    std::vector<Cell> cells(view.columns.size());
+    for (size_t c = 0; c < view.columns.size(); ++c) {
+        const Column& col = view.columns[c];
+        if (col.field.type == 'I' || !values[c])
+            continue;
+        std::string item = values[c]->text;
+        if (col.field.type == 'S' && !item.empty())
+            item.push_back('\0');
+        if (!view.MakeCell(item, cells[c]))
+            return false;
+    }
+    for (size_t c = 0; c < view.columns.size(); ++c) {
+        Column& col = view.columns[c];
+        if (col.field.type == 'I')
+            col.ints.insert(col.ints.begin() + index, count, values[c] ? values[c]->number : 0);
+        else
+            col.cells.insert(col.cells.begin() + index, count, cells[c]);
+    }
+    view.rows += static_cast<uint32_t>(count);
+    view.modified = true;
+    return true;
+}
+
+bool c4_View::RemoveAt(int index, int count) {
+    if (!data_ || index < 0 || count < 0 || int64_t(index) + count > int64_t(data_->rows))
+        return false;
+    if (count == 0)
+        return true;
+    ViewData& view = *data_;
+    view.Thaw();
+    for (Column& col : view.columns) {
+        if (col.field.type == 'I')
+            col.ints.erase(col.ints.begin() + index, col.ints.begin() + index + count);
+        else
+            col.cells.erase(col.cells.begin() + index, col.cells.begin() + index + count);
+    }
+    view.rows -= static_cast<uint32_t>(count);
+    view.modified = true;
+    return true;
+}
+
+bool c4_View::SetAt(int index, const c4_Row& row) {
+    if (!data_ || index < 0 || static_cast<uint32_t>(index) >= data_->rows)
+        return false;
+    std::vector<const c4_Row::Value*> values = MatchColumns(*data_, row);
+    for (size_t c = 0; c < values.size(); ++c) {
+        if (!values[c])
+            continue;
+        bool ok = values[c]->type == 'I' ? SetInt(index, static_cast<int>(c), values[c]->number)
+                                         : SetString(index, static_cast<int>(c), values[c]->text);
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+std::string_view c4_View::GetString(int row, int column) const {
+    if (!data_ || row < 0 || column < 0 || column >= NumProperties() ||
+        !pv_storage::IsStringType(data_->columns[column].field.type))
+        return pv_storage::kEmpty;
+    return data_->Value(static_cast<size_t>(column), static_cast<uint32_t>(row));
+}
+
+bool c4_View::SetString(int row, int column, std::string_view value) {
+    if (!data_ || row < 0 || static_cast<uint32_t>(row) >= data_->rows || column < 0 ||
+        column >= NumProperties() || !pv_storage::IsStringType(data_->columns[column].field.type))
+        return false;
+    ViewData& view = *data_;
+    view.Thaw();
+    std::string item(value);
+    if (view.columns[column].field.type == 'S' && !item.empty())
+        item.push_back('\0');
+    Cell cell;
+    if (!view.MakeCell(item, cell))
+        return false;
+    view.columns[column].cells[row] = cell;
+    view.modified = true;
+    return true;
+}
+
+t4_i32 c4_View::GetInt(int row, int column) const {
+    if (!data_ || row < 0 || column < 0)
+        return 0;
+    return data_->Int(static_cast<size_t>(column), static_cast<uint32_t>(row));
+}
+
+bool c4_View::SetInt(int row, int column, t4_i32 value) {
+    if (!data_ || row < 0 || static_cast<uint32_t>(row) >= data_->rows || column < 0 ||
+        column >= NumProperties() || data_->columns[column].field.type != 'I')
+        return false;
+    data_->Thaw();
+    data_->columns[column].ints[row] = value;
+    data_->modified = true;
+    return true;
+}
+
+// ---- c4_Storage ----
+
+c4_Storage::c4_Storage() : data_(new StorageData) {}
+
+c4_Storage::c4_Storage(c4_FileStrategy& strategy, bool owned, int mode) : data_(new StorageData) {
+    data_->strategy = &strategy;
+    data_->ownsStrategy = owned;
+    data_->writable = mode != 0;
+    data_->Load();
+}
+
+c4_Storage::~c4_Storage() {
+    if (data_->ownsStrategy)
+        delete data_->strategy;
+}
+
+c4_Status c4_Storage::Status() const { return data_->status; }
+
+const std::string& c4_Storage::StatusText() const { return data_->message; }
+
+c4_View c4_Storage::GetAs(const char* description) {
+    std::string name;
+    std::vector<Field> fields;
+    if (data_->status != c4_Status::Ok || !description ||
+        !pv_storage::ParseViewDescription(description, name, fields))
+        return c4_View();
+    std::shared_ptr<ViewData> view = data_->FindView(name);
+    if (!view) {
+        view = std::make_shared<ViewData>();
+        view->name = name;
+        view->thawed = true;
+        view->image = data_->image;
+        for (const Field& f : fields) {
+            Column col;
+            col.field = f;
+            view->columns.push_back(std::move(col));
+        }
+        data_->views.push_back(view);
+        data_->structureChanged = true;
+        return c4_View(view);
+    }
+    bool sameLayout = view->columns.size() == fields.size();
+    for (size_t i = 0; sameLayout && i < fields.size(); ++i)
+        sameLayout = pv_storage::EqualNames(view->columns[i].field.name, fields[i].name) &&
+                     view->columns[i].field.type == fields[i].type;
+    if (sameLayout)
+        return c4_View(view);
+
+    // Take the requested layout: columns matched by name and type keep their values.
+    view->Thaw();
+    std::vector<Column> columns;
+    for (const Field& f : fields) {
+        int old = view->FindColumn(f.name);
+        if (old >= 0 && view->columns[old].field.type == f.type) {
+            columns.push_back(std::move(view->columns[old]));
+            view->columns[old].field.name.clear();  // matched once only
+        } else {
+            Column col;
+            col.field = f;
+            if (f.type == 'I')
+                col.ints.assign(view->rows, 0);
+            else
+                col.cells.assign(view->rows, Cell());
+            columns.push_back(std::move(col));
+        }
+    }
+    view->columns = std::move(columns);
+    view->modified = true;
+    return c4_View(view);
+}
+
+c4_View c4_Storage::View(const char* name) const {
+    std::shared_ptr<ViewData> view = name ? data_->FindView(name) : nullptr;
+    return view ? c4_View(view) : c4_View();
+}
+
+int c4_Storage::NumViews() const { return static_cast<int>(data_->views.size()); }
+
+std::string c4_Storage::ViewName(int index) const {
+    if (index < 0 || index >= NumViews())
+        return std::string();
+    return data_->views[index]->name;
+}
+
+std::string c4_Storage::Description() const { return pv_storage::DescribeViews(data_->views); }
+
+bool c4_Storage::IsDirty() const { return data_->IsDirty(); }
+
+bool c4_Storage::SaveTo(std::vector<uint8_t>& image) const {
+    if (data_->status != c4_Status::Ok)
+        return false;
+    return pv_storage::WriteImage(data_->views, data_->Prefix(), image);
+}
+
+bool c4_Storage::Commit() {
+    StorageData& d = *data_;
+    if (d.status != c4_Status::Ok || !d.strategy || !d.writable)
+        return false;
+    if (!d.IsDirty())
+        return true;
+    if (d.views.empty())
+        return true;  // a storage without views is never written
+
+    auto fresh = std::make_shared<Image>();
+    if (!pv_storage::WriteImage(d.views, d.Prefix(), fresh->buffer))
+        return false;
+    fresh->data = fresh->buffer.data();
+    fresh->size = fresh->buffer.size();
+
+    c4_FileStrategy& s = *d.strategy;
+    if (!s.BeginRewrite())
+        return false;
+    bool ok = true;
+    const size_t kChunk = 1 << 16;
+    for (size_t pos = 0; ok && pos < fresh->size; pos += kChunk) {
+        int len = static_cast<int>(std::min(kChunk, fresh->size - pos));
+        ok = s.DataWrite(static_cast<t4_i32>(pos), fresh->data + pos, len);
+    }
+    if (ok)
+        s.DataCommit(static_cast<t4_i32>(fresh->size));
+    ok = ok && !s.HasFailed();
+    if (!s.EndRewrite(ok) || !ok)
+        return false;
+
+    // The file now holds the fresh image: serve the views from it.
+    ParseResult parsed = pv_storage::ParseImage(fresh->data, fresh->size);
+    if (parsed.status != c4_Status::Ok || parsed.views.size() != d.views.size())
+        return false;
+    d.Adopt(parsed, std::move(fresh));
+    return true;
+}

@@ -8,15 +8,19 @@ namespace {
 // Another program may hold the clipboard open for a moment (clipboard viewers, managers).
 constexpr int CLIPBOARD_OPEN_TRIES = 10;
 constexpr DWORD CLIPBOARD_RETRY_MS = 10;
+// How long a paste waits for the target to take the previous paste's text.
+constexpr DWORD PREVIOUS_PASTE_WAIT_MS = 1000;
+
+const char CLIPBOARD_OWNER_CLASS[] = "PennivoxClipboardOwner";
 
 class CClipboardLock {
 public:
-    CClipboardLock()
+    explicit CClipboardLock(HWND owner)
     {
         for (int attempt = 0; attempt < CLIPBOARD_OPEN_TRIES && !m_open; ++attempt) {
             if (attempt > 0)
                 Sleep(CLIPBOARD_RETRY_MS);
-            m_open = OpenClipboard(nullptr) != FALSE;
+            m_open = OpenClipboard(owner) != FALSE;
         }
     }
     ~CClipboardLock()
@@ -33,24 +37,20 @@ private:
     bool m_open = false;
 };
 
-class CGlobalMemory {
-public:
-    explicit CGlobalMemory(SIZE_T size) : m_handle(GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, size)) {}
-    ~CGlobalMemory()
-    {
-        if (m_handle != nullptr)
-            GlobalFree(m_handle);
+HGLOBAL CopyToGlobalMemory(const std::string& text)
+{
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, text.size() + 1);
+    if (memory == nullptr)
+        return nullptr;
+    void* bytes = GlobalLock(memory);
+    if (bytes == nullptr) {
+        GlobalFree(memory);
+        return nullptr;
     }
-    CGlobalMemory(const CGlobalMemory&) = delete;
-    CGlobalMemory& operator=(const CGlobalMemory&) = delete;
-
-    HGLOBAL Get() const { return m_handle; }
-    // After SetClipboardData succeeded the clipboard owns the memory.
-    void Release() { m_handle = nullptr; }
-
-private:
-    HGLOBAL m_handle;
-};
+    std::memcpy(bytes, text.c_str(), text.size() + 1);
+    GlobalUnlock(memory);
+    return memory;
+}
 
 CWin32InputSystem& DefaultInputSystem()
 {
@@ -59,6 +59,123 @@ CWin32InputSystem& DefaultInputSystem()
 }
 
 }  // namespace
+
+// The text is offered with delayed rendering: the target's paste asks this window for it, which
+// tells us that the clipboard may be reused. Until then a further paste waits, else the target
+// would paste the later text twice.
+CClipboardOwner::~CClipboardOwner()
+{
+    if (m_window != nullptr)
+        DestroyWindow(m_window);  // renders what is still pending, so the clipboard keeps it
+    if (m_pending != nullptr)
+        GlobalFree(m_pending);
+}
+
+bool CClipboardOwner::CreateOwnerWindow()
+{
+    if (m_window != nullptr)
+        return true;
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA windowClass{};
+    if (!GetClassInfoA(instance, CLIPBOARD_OWNER_CLASS, &windowClass)) {
+        windowClass.lpfnWndProc = &CClipboardOwner::WindowProc;
+        windowClass.hInstance = instance;
+        windowClass.lpszClassName = CLIPBOARD_OWNER_CLASS;
+        if (RegisterClassA(&windowClass) == 0)
+            return false;
+    }
+    m_window = CreateWindowExA(0, CLIPBOARD_OWNER_CLASS, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, this);
+    return m_window != nullptr;
+}
+
+LRESULT CALLBACK CClipboardOwner::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        const CREATESTRUCTA* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    CClipboardOwner* owner = reinterpret_cast<CClipboardOwner*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (owner != nullptr) {
+        switch (message) {
+        case WM_RENDERFORMAT:
+            if (wParam == CF_TEXT)
+                owner->Render();  // the requesting program holds the clipboard open
+            return 0;
+        case WM_RENDERALLFORMATS: {
+            CClipboardLock clipboard(window);
+            if (clipboard.IsOpen() && GetClipboardOwner() == window)
+                owner->Render();
+            return 0;
+        }
+        case WM_DESTROYCLIPBOARD:
+            // Emptied by someone: our text is no longer offered.
+            if (owner->m_pending != nullptr) {
+                GlobalFree(owner->m_pending);
+                owner->m_pending = nullptr;
+            }
+            return 0;
+        case WM_NCDESTROY:
+            SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+            owner->m_window = nullptr;
+            break;
+        default:
+            break;
+        }
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void CClipboardOwner::Render()
+{
+    if (m_pending != nullptr && SetClipboardData(CF_TEXT, m_pending) != nullptr)
+        m_pending = nullptr;  // the clipboard owns it now
+}
+
+void CClipboardOwner::WaitUntilTaken(DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    while (m_pending != nullptr) {
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= timeoutMs)
+            return;
+        // Only sent messages: the render request, and the hook's reports, which the target's
+        // thread waits for and which must not be held up.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs - elapsed, QS_SENDMESSAGE);
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
+ClipboardResult CClipboardOwner::Offer(const std::string& text)
+{
+    // Allocated before the clipboard is emptied, so a failure leaves the user's clipboard alone.
+    HGLOBAL memory = CopyToGlobalMemory(text);
+    if (memory == nullptr)
+        return ClipboardResult::NoMemory;
+
+    if (m_pending != nullptr)
+        WaitUntilTaken(PREVIOUS_PASTE_WAIT_MS);
+
+    const bool delayed = CreateOwnerWindow();
+    CClipboardLock clipboard(m_window);
+    if (!clipboard.IsOpen()) {
+        GlobalFree(memory);
+        return ClipboardResult::Busy;
+    }
+    EmptyClipboard();  // frees a pending text of ours through WM_DESTROYCLIPBOARD
+    if (delayed) {
+        SetClipboardData(CF_TEXT, nullptr);
+        if (m_pending != nullptr)
+            GlobalFree(m_pending);
+        m_pending = memory;
+        return ClipboardResult::Stored;
+    }
+    if (SetClipboardData(CF_TEXT, memory) == nullptr) {
+        GlobalFree(memory);
+        return ClipboardResult::NoMemory;
+    }
+    return ClipboardResult::Stored;
+}
 
 std::int16_t CWin32InputSystem::ScanCharacter(char ch)
 {
@@ -77,24 +194,7 @@ bool CWin32InputSystem::IsLeadByte(char ch)
 
 ClipboardResult CWin32InputSystem::PutTextOnClipboard(const std::string& text)
 {
-    // Allocated before the clipboard is emptied, so a failure leaves the user's clipboard alone.
-    CGlobalMemory memory(text.size() + 1);
-    if (memory.Get() == nullptr)
-        return ClipboardResult::NoMemory;
-    void* bytes = GlobalLock(memory.Get());
-    if (bytes == nullptr)
-        return ClipboardResult::NoMemory;
-    std::memcpy(bytes, text.c_str(), text.size() + 1);
-    GlobalUnlock(memory.Get());
-
-    CClipboardLock clipboard;
-    if (!clipboard.IsOpen())
-        return ClipboardResult::Busy;
-    EmptyClipboard();
-    if (SetClipboardData(CF_TEXT, memory.Get()) == nullptr)
-        return ClipboardResult::NoMemory;
-    memory.Release();
-    return ClipboardResult::Stored;
+    return m_clipboard.Offer(text);
 }
 
 void CWin32InputSystem::SendKeyEvents(const KeyEventList& events)

@@ -8,6 +8,28 @@
 #include "textout/Keystrokes.h"
 #include "textout/MacroScript.h"
 
+// Owns the clipboard for our pastes through a hidden window of the thread that pastes.
+class CClipboardOwner {
+public:
+    CClipboardOwner() = default;
+    ~CClipboardOwner();
+    CClipboardOwner(const CClipboardOwner&) = delete;
+    CClipboardOwner& operator=(const CClipboardOwner&) = delete;
+
+    // Puts the text on the clipboard as CF_TEXT, after the target took the previous text.
+    ClipboardResult Offer(const std::string& text);
+
+private:
+    bool CreateOwnerWindow();
+    void Render();
+    void WaitUntilTaken(DWORD timeoutMs);
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    HWND m_window = nullptr;
+    HGLOBAL m_pending = nullptr;  // offered text that no program has asked for yet
+};
+
+// Use from one thread, the one with the message loop (the clipboard window belongs to it).
 class CWin32InputSystem : public CInputSystem {
 public:
     std::int16_t ScanCharacter(char ch) override;
@@ -15,6 +37,9 @@ public:
     bool IsLeadByte(char ch) override;
     ClipboardResult PutTextOnClipboard(const std::string& text) override;
     void SendKeyEvents(const KeyEventList& events) override;
+
+private:
+    CClipboardOwner m_clipboard;
 };
 
 // Presses the virtual key (if not 0), then types the character (if not 0); 0 when both are 0.

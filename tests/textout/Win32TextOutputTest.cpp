@@ -233,4 +233,73 @@ TEST_F(Win32TextOutput, BusyClipboardIsNotPasted)
     EXPECT_EQ("old", ClipboardText());
 }
 
+// A target window on its own user-interface thread, as another program would be: the output
+// must not wait on this test thread's message loop.
+class CTargetThread {
+public:
+    CTargetThread()
+    {
+        HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        m_thread = std::thread([this, ready] { Run(ready); });
+        WaitForSingleObject(ready, 10000);
+        CloseHandle(ready);
+    }
+    ~CTargetThread()
+    {
+        if (m_threadId != 0)
+            PostThreadMessageA(m_threadId, WM_QUIT, 0, 0);
+        m_thread.join();
+    }
+    CTargetThread(const CTargetThread&) = delete;
+    CTargetThread& operator=(const CTargetThread&) = delete;
+
+    bool IsFocused() const { return m_focused; }
+    std::string Text() const
+    {
+        char buffer[1024] = {};
+        DWORD_PTR unused = 0;
+        SendMessageTimeoutA(m_edit, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer), SMTO_BLOCK, 1000,
+                            &unused);
+        return buffer;
+    }
+
+private:
+    void Run(HANDLE ready)
+    {
+        m_threadId = GetCurrentThreadId();
+        HWND frame = CreateWindowExA(0, "STATIC", "Target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 400, 300,
+                                     nullptr, nullptr, nullptr, nullptr);
+        m_edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_WANTRETURN, 0, 0, 380,
+                                 250, frame, nullptr, nullptr, nullptr);
+        SetForegroundWindow(frame);
+        SetFocus(m_edit);
+        m_focused = PumpUntil([&] { return GetFocus() == m_edit && GetForegroundWindow() == frame; });
+        SetEvent(ready);
+        MSG msg;
+        while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        DestroyWindow(frame);
+    }
+
+    std::thread m_thread;
+    DWORD m_threadId = 0;
+    HWND m_edit = nullptr;
+    bool m_focused = false;
+};
+
+TEST(Win32TextOutputToAnotherThread, SecondPasteWaitsForTheFirst)
+{
+    CTargetThread target;
+    ASSERT_TRUE(target.IsFocused());
+    CMacroScript script;
+    // Both pieces go through the clipboard; the second must not replace the first too early.
+    script.ParseMacros("caf\xE9%TAB%na\xEFve (1)%RETURN%\xE0 la carte");
+    PlayScript(script);
+    const std::string expected = "caf\xE9\tna\xEFve (1)\r\n\xE0 la carte";
+    EXPECT_TRUE(PumpUntil([&] { return target.Text() == expected; })) << "target holds: " << target.Text();
+    EXPECT_EQ("\xE0 la carte", ClipboardText());
+}
+
 }  // namespace

@@ -16,7 +16,8 @@ A scenario script is a list of cases run against programs started once:
     # exit status: 0 when every case passed; a failing case leaves a screenshot
 
 Session (one per script; reuses DISPLAY/WINEPREFIX from scripts/wine-env.sh, or starts its own):
-    start(exe, *args) -> Process        start any Windows program (killed at the end)
+    start(exe, *args, uses_hook=) -> Process   start any Windows program (ended at the end;
+                                        uses_hook: it installs Zel.dll, see release_hook)
     start_target(), start_receiver(), start_notepad()   the test kit programs / Wine's notepad
     wait_window(cls=, title=), child(hwnd, cls=, ctrl_id=), text(hwnd), set_text(hwnd, s)
     focus(hwnd)                         X focus to a top-level window (xdotool windowfocus --sync)
@@ -156,6 +157,8 @@ class Session:
         self._ctl = None
         self._deadline = None
         self._file_count = 0
+        self._hook_used = False
+        self.selected = [a for a in sys.argv[1:] if not a.startswith("-")]
 
     # ----- set-up and tear-down
 
@@ -207,7 +210,24 @@ class Session:
                                                "WINEDLLOVERRIDES") if k in env})
         return env
 
+    def release_hook(self):
+        """Removes a keyboard hook that a killed program left behind.
+
+        Wine keeps the global hook of a process that was killed (Windows drops it). While some
+        process still maps Zel.dll, its shared state knows that hook, and RemoveHook (ordinal 2)
+        from a fresh receiver unhooks it; later scenarios would otherwise get each key twice.
+        """
+        if not self._hook_used:
+            return
+        self._hook_used = False
+        try:
+            cleaner = Receiver(self, ["remove"], False, "hook-release")
+            cleaner.command("quit")
+        except Failure as error:
+            self.log("could not release the hook: %s" % error)
+
     def _stop_all(self):
+        self.release_hook()
         for proc in reversed(self._procs):
             for words in proc.before_close:
                 try:
@@ -270,7 +290,9 @@ class Session:
 
     # ----- programs
 
-    def start(self, exe, *args, name=None):
+    def start(self, exe, *args, name=None, uses_hook=False):
+        """Starts a Windows program. uses_hook: it installs Zel.dll's hook (see release_hook)."""
+        self._hook_used = self._hook_used or uses_hook
         if not os.path.isabs(exe) and os.path.exists(os.path.join(self.bin_dir, exe)):
             exe = os.path.join(self.bin_dir, exe)
         popen = subprocess.Popen(["wine", exe] + [str(a) for a in args], env=self.env,
@@ -400,7 +422,10 @@ class Session:
         return path
 
     def case(self, name, fn):
-        """Runs one case. A failure is recorded (with a screenshot) and the next case runs."""
+        """Runs one case. A failure is recorded (with a screenshot) and the next case runs.
+        Case names given on the command line select which cases run."""
+        if self.selected and name not in self.selected:
+            return True
         start = time.monotonic()
         try:
             fn()
@@ -495,7 +520,7 @@ class Receiver:
             args += ["--rule", rule]
         if not install:
             args.append("--no-install")
-        self.proc = session.start("pvrecv.exe", *args, name=name)
+        self.proc = session.start("pvrecv.exe", *args, name=name, uses_hook=install)
         line = session.wait_until(lambda: next((l for l in self._lines() if l.startswith("ready ")), None),
                                   "%s to start" % name, 10)
         fields = dict(p.split("=", 1) for p in line.split()[1:])

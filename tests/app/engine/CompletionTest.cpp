@@ -1,0 +1,229 @@
+// What each completion deletes and types, and what the typed text becomes.
+#include "EngineFakes.h"
+
+using namespace enginetest;
+using ::testing::ElementsAre;
+
+namespace {
+const std::string kFront = "front " + std::to_string(kTopA);
+}
+
+class CompletionTest : public EngineFixture {
+protected:
+    // Completes the selected row with the first complete key (Tab).
+    void CompleteWithTab()
+    {
+        EXPECT_EQ(Key(VK_TAB_, '\t'), std::make_pair(0, 0));
+    }
+};
+
+TEST_F(CompletionTest, WordReplacesTheTypedPart)
+{
+    dictionaries.Add("Hello");
+    dictionaries.Add("helmet");
+    Type("say hel");
+    CompleteWithTab();
+    EXPECT_THAT(output.log, ElementsAre(kFront, "backspace 3", "type Hello"));
+    EXPECT_EQ(engine->TypedText(), "say Hello");
+    EXPECT_FALSE(view.visible);
+    EXPECT_EQ(view.timerStarts, 1);
+    EXPECT_FALSE(engine->AcceptsInput());
+    engine->OnAcceptInputTimer();
+    EXPECT_TRUE(engine->AcceptsInput());
+}
+
+TEST_F(CompletionTest, PhraseReplacesTheWholeTail)
+{
+    dictionaries.Add("good morning");
+    dictionaries.Add("good mortal");
+    Type("I said good mor");
+    EXPECT_EQ(engine->SearchKey(), "good mor");
+    CompleteWithTab();
+    EXPECT_THAT(output.log, ElementsAre(kFront, "backspace 8", "type good morning"));
+    EXPECT_EQ(engine->TypedText(), "I said good morning");
+}
+
+TEST_F(CompletionTest, LearntItemReplacesLikeAWord)
+{
+    autoLearn.items = {"quickly", "quicksand"};
+    Type("qui");
+    EXPECT_EQ(Key(VK_F2_), std::make_pair(0, 0));
+    EXPECT_THAT(output.log, ElementsAre(kFront, "backspace 3", "type quicksand"));
+    EXPECT_EQ(engine->TypedText(), "quicksand");
+}
+
+TEST_F(CompletionTest, ShorthandExpandsAndForgetsTheTypedText)
+{
+    dictionaries.Add("addr", "12 High Street%RETURN%Springfield", KIND_SHORTHAND);
+    dictionaries.Add("address");
+    Type("see ad");
+    EXPECT_EQ(view.preview, "12 High Street%RETURN%Springfield");
+    EXPECT_EQ(view.previewStyle, PREVIEW_SHORTHAND);
+    EXPECT_EQ(engine->PendingMode(), MODE_EXPAND);
+    CompleteWithTab();
+    EXPECT_THAT(output.log, ElementsAre(kFront, "backspace 2", "type 12 High Street|%RETURN%|Springfield"));
+    EXPECT_EQ(engine->TypedText(), "");
+    EXPECT_FALSE(view.visible);
+}
+
+TEST_F(CompletionTest, ShorthandWithoutReplacementTypesItsAbbreviation)
+{
+    dictionaries.Add("brb", "", KIND_SHORTHAND);
+    dictionaries.Add("brbx", "", KIND_SHORTHAND);
+    Type("br");
+    EXPECT_EQ(view.preview, "");
+    EXPECT_EQ(engine->PendingText(), "brb");
+    EXPECT_EQ(engine->PendingMode(), MODE_EXPAND);
+    CompleteWithTab();
+    EXPECT_THAT(output.log, ElementsAre(kFront, "backspace 2", "type brb"));
+    EXPECT_EQ(engine->TypedText(), "");
+}
+
+TEST_F(CompletionTest, DateMacroReachesTheTargetAsTheDate)
+{
+    dictionaries.Add("td", "Today is %DATE%, %DAY% %MONTHNAME%. %date% stays", KIND_SHORTHAND);
+    dictionaries.Add("tdx");
+    Type("td");
+    CompleteWithTab();
+    EXPECT_THAT(output.log, ElementsAre(kFront, "backspace 2", "type Today is |03/07/26|, |7| |Mar|. %date% stays"));
+}
+
+TEST_F(CompletionTest, AppendTypesOnlyWhatGoesBeyondTheTypedKey)
+{
+    dictionaries.Add("hello");
+    dictionaries.Add("help");
+    Type("hel");
+    engine->SetPendingText("hello world", MODE_APPEND);
+    EXPECT_EQ(engine->CompleteSelection(), 1);
+    EXPECT_THAT(output.log, ElementsAre(kFront, "type lo world"));
+    EXPECT_EQ(engine->TypedText(), "hello world");
+}
+
+TEST_F(CompletionTest, FolderTypesTheRestOfTheNameWithABackslashAndListsIt)
+{
+    files.Add("C:\\*.*", ".", kFileAttributeDirectory);
+    files.Add("C:\\*.*", "..", kFileAttributeDirectory);
+    files.Add("C:\\*.*", "prog.log", 0x20);
+    files.Add("C:\\*.*", "Program Files", kFileAttributeDirectory | 0x01);  // read-only folder
+    files.Add("C:\\*.*", "MyPrograms", kFileAttributeDirectory);
+    files.Add("C:\\*.*", "Windows", kFileAttributeDirectory);
+    files.Add("C:\\Program Files\\*.*", "Zeta", kFileAttributeDirectory);
+    files.Add("C:\\Program Files\\*.*", "alpha.txt", 0x20);
+    files.Add("C:\\Program Files\\*.*", "Beta", kFileAttributeDirectory);
+
+    Type("C:\\Prog");
+    EXPECT_TRUE(view.visible);
+    EXPECT_TRUE(view.lastPagePath);
+    // Folders first, by name without regard to case; then files. Matched anywhere in the name.
+    EXPECT_THAT(view.RowTexts(), ElementsAre("MyPrograms", "Program Files", "prog.log"));
+    EXPECT_EQ(view.rows[0].image, KIND_FOLDER - 1);
+    EXPECT_EQ(view.rows[2].image, KIND_FILE - 1);
+
+    Key(VK_DOWN_);
+    CompleteWithTab();
+    EXPECT_THAT(output.log, ElementsAre(kFront, "backspace 4", "type Program Files\\"));
+    EXPECT_EQ(engine->TypedText(), "C:\\Program Files\\");
+    // The prompt goes on at once with the folder's entries.
+    EXPECT_TRUE(view.visible);
+    EXPECT_EQ(files.listed.back(), "C:\\Program Files\\*.*");
+    EXPECT_THAT(view.RowTexts(), ElementsAre("Beta", "Zeta", "alpha.txt"));
+
+    // A file ends the path: nothing typed behind the backslash is deleted.
+    output.log.clear();
+    Key(VK_UP_);
+    EXPECT_EQ(view.selected, 0);
+    Key(VK_NEXT_);
+    EXPECT_EQ(view.selected, 2);
+    EXPECT_EQ(engine->PendingMode(), MODE_FILE);
+    CompleteWithTab();
+    EXPECT_THAT(output.log, ElementsAre(kFront, "backspace 0", "type alpha.txt"));
+    EXPECT_EQ(engine->TypedText(), "");
+    EXPECT_FALSE(view.visible);
+}
+
+TEST_F(CompletionTest, PathsListAtMostAThousandEntriesAndNeverMixWithDictionaryWords)
+{
+    for (int i = 0; i < 1200; ++i)
+        files.Add("D:\\data\\*.*", "f" + std::to_string(100000 + i), 0x20);
+    dictionaries.Add("apple");
+    dictionaries.Add("apply");
+    Type("ap");  // leaves a live dictionary cursor behind
+    Type(" D:\\data\\f");
+    ASSERT_EQ(engine->Candidates().size(), 1000u);
+    EXPECT_EQ(view.rows.size(), 1000u);
+    Key(VK_NEXT_);
+    Key(VK_DOWN_);
+    EXPECT_EQ(engine->Candidates().size(), 1000u);
+    EXPECT_EQ(view.selected, 999);
+    EXPECT_EQ(engine->PendingText(), "f100999");
+}
+
+TEST_F(CompletionTest, UnlistableFolderFallsBackToTheDictionaries)
+{
+    dictionaries.Add("X:\\notes");
+    dictionaries.Add("X:\\nothing");
+    Type("X:\\no");
+    EXPECT_EQ(files.listed.back(), "X:\\*.*");
+    EXPECT_THAT(view.RowTexts(), ElementsAre("X:\\notes", "X:\\nothing"));
+}
+
+TEST_F(CompletionTest, DoubleClickCompletesTheRowClicked)
+{
+    dictionaries.Add("hello");
+    dictionaries.Add("help");
+    Type("hel");
+    engine->OnRowSelected(1);
+    EXPECT_EQ(engine->PendingText(), "help");
+    engine->OnRowDoubleClicked(1);
+    Pump();
+    EXPECT_THAT(output.log, ElementsAre(kFront, "backspace 3", "type help"));
+}
+
+TEST_F(CompletionTest, NothingIsTypedWithoutKeyTargetOrText)
+{
+    EXPECT_EQ(engine->CompleteSelection(), 0);  // no search yet
+    dictionaries.Add("hello");
+    dictionaries.Add("help");
+    Type("hel");
+    desktop.foreground = 0;
+    EXPECT_EQ(engine->CompleteSelection(), 0);
+    desktop.foreground = kPrompt;
+    focus.focus = kPrompt;
+    EXPECT_EQ(engine->CompleteSelection(), 0);
+    EXPECT_TRUE(output.log.empty());
+
+    // With the prompt in front, the target is the top-level window of the focused control.
+    focus.focus = kEditA;
+    EXPECT_EQ(engine->CompleteSelection(), 1);
+    EXPECT_THAT(output.log, ElementsAre(kFront, "backspace 3", "type hello"));
+
+    // A search that found nothing leaves nothing to type.
+    output.log.clear();
+    Type(" zzz");
+    EXPECT_EQ(engine->CompleteSelection(), 0);
+    EXPECT_TRUE(output.log.empty());
+}
+
+class DoubleByteCompletionTest : public EngineFixture {
+protected:
+    DoubleByteCompletionTest() : EngineFixture(true) {}
+};
+
+TEST_F(DoubleByteCompletionTest, OneBackspacePerCharacter)
+{
+    // "\x93\xfa" and "\x96\x41" are one character each.
+    dictionaries.Add("q\x93\xfa\x96\x41");
+    dictionaries.Add("q\x93\xfa\x96\x41z");
+    dictionaries.Add("q\x93\xfa\x96\x41zz");
+    // Double-byte text enters the typed text only through a completion.
+    Type("q");
+    Key(VK_TAB_, '\t');
+    ASSERT_EQ(engine->TypedText(), "q\x93\xfa\x96\x41");
+    output.log.clear();
+    Type("z");
+    ASSERT_EQ(engine->SearchKey(), "q\x93\xfa\x96\x41z");
+    Key(VK_DOWN_);
+    Key(VK_TAB_, '\t');
+    EXPECT_THAT(output.log, ElementsAre(kFront, "backspace 4", "type q\x93\xfa\x96\x41zz"));
+    EXPECT_EQ(engine->TypedText(), "q\x93\xfa\x96\x41zz");
+}

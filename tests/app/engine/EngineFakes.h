@@ -1,0 +1,370 @@
+// Fakes of the engine's services and a fixture that drives the engine as the main window does:
+// key reports from the hook, then the messages the engine posted, in order.
+#pragma once
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <deque>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/engine/CompletionEngine.h"
+#include "dict/CodePage.h"
+#include "textout/MacroScript.h"
+#include "textout/TimeFormat.h"
+
+namespace enginetest {
+
+constexpr WindowHandle kPrompt = 0x9000;
+constexpr WindowHandle kEditA = 0x1001;
+constexpr WindowHandle kEditB = 0x1002;
+constexpr WindowHandle kTopA = 0x2001;
+constexpr WindowHandle kPassword = 0x1003;
+
+enum PostedMessage { POSTED_SEARCH, POSTED_COMPLETE };
+
+class FakeView : public IPromptView {
+public:
+    WindowHandle Handle() const override { return kPrompt; }
+    bool IsPromptVisible() const override { return visible; }
+    void ShowPrompt(bool show) override { visible = show && caretKnown; }
+    int ShowRows(const std::vector<PromptRow>& newRows, bool pathPage) override
+    {
+        rows = newRows;
+        if (rows.size() > insertLimit)
+            rows.resize(insertLimit);
+        lastPagePath = pathPage;
+        selected = rows.empty() ? -1 : 0;
+        return static_cast<int>(rows.size());
+    }
+    void SelectRow(int row) override { selected = row; }
+    void ClearRows() override
+    {
+        rows.clear();
+        selected = -1;
+    }
+    void ShowPreview(const std::string& text, int style) override
+    {
+        preview = text;
+        previewStyle = style;
+    }
+    void PostSearch() override { queue.push_back(POSTED_SEARCH); }
+    void PostComplete() override { queue.push_back(POSTED_COMPLETE); }
+    void StartAcceptInputTimer() override { ++timerStarts; }
+
+    std::vector<std::string> RowTexts() const
+    {
+        std::vector<std::string> texts;
+        for (const PromptRow& row : rows)
+            texts.push_back(row.text);
+        return texts;
+    }
+
+    bool visible = false;
+    bool caretKnown = true;
+    std::vector<PromptRow> rows;
+    std::size_t insertLimit = 100000;
+    bool lastPagePath = false;
+    int selected = -1;
+    std::string preview;
+    int previewStyle = 0;
+    std::deque<PostedMessage> queue;
+    int timerStarts = 0;
+};
+
+class FakeFocus : public IFocusTracker {
+public:
+    bool IsTargetControl() override { return focus != 0 && target; }
+    WindowHandle FocusWindow() override { return focus; }
+    bool IsPasswordControl(WindowHandle window) override { return passwords.count(window) != 0; }
+
+    WindowHandle focus = kEditA;
+    bool target = true;
+    std::set<WindowHandle> passwords{kPassword};
+};
+
+class FakeDesktop : public IDesktop {
+public:
+    WindowHandle ForegroundWindow() override { return foreground; }
+    WindowHandle TopLevelAncestor(WindowHandle window) override
+    {
+        auto it = topLevel.find(window);
+        return it == topLevel.end() ? window : it->second;
+    }
+    bool WindowExists(WindowHandle window) override { return dead.count(window) == 0; }
+    bool EngineWorksIn(WindowHandle window) override { return excluded.count(window) == 0; }
+
+    WindowHandle foreground = kTopA;
+    std::map<WindowHandle, WindowHandle> topLevel{{kEditA, kTopA}, {kEditB, kTopA}};
+    std::set<WindowHandle> dead;
+    std::set<WindowHandle> excluded;
+};
+
+class FakeFiles : public IFileSystem {
+public:
+    bool ListDirectory(const std::string& pattern,
+                       const std::function<bool(const DirectoryEntry&)>& visit) override
+    {
+        listed.push_back(pattern);
+        auto it = folders.find(pattern);
+        if (it == folders.end() || it->second.empty())
+            return false;
+        for (const DirectoryEntry& entry : it->second)
+            if (!visit(entry))
+                break;
+        return true;
+    }
+    void Add(const std::string& pattern, const std::string& name, std::uint32_t attributes)
+    {
+        folders[pattern].push_back(DirectoryEntry{name, attributes});
+    }
+
+    std::map<std::string, std::vector<DirectoryEntry>> folders;
+    std::vector<std::string> listed;
+};
+
+// A merged dictionary search over entries given in their merged order.
+class FakeDictionaries : public IDictionarySearch {
+public:
+    struct Entry {
+        std::string key;
+        std::string data;
+        int type;
+    };
+    void Add(const std::string& key, const std::string& data = std::string(), int type = KIND_WORD)
+    {
+        entries.push_back(Entry{key, data, type});
+    }
+    bool FindFirst(const std::string& query, int matchMode, bool includeShorthand,
+                   DictionaryMatch& match) override
+    {
+        ++firstCalls;
+        query_ = Lower(query);
+        mode_ = matchMode;
+        shorthand_ = includeShorthand;
+        cursor_ = 0;
+        return Step(match);
+    }
+    bool FindNext(DictionaryMatch& match) override
+    {
+        ++nextCalls;
+        return Step(match);
+    }
+
+    std::vector<Entry> entries;
+    int firstCalls = 0;
+    int nextCalls = 0;
+
+private:
+    static std::string Lower(std::string text)
+    {
+        for (char& c : text)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return text;
+    }
+    bool Step(DictionaryMatch& match)
+    {
+        match.Clear();
+        for (; cursor_ < entries.size(); ++cursor_) {
+            const Entry& entry = entries[cursor_];
+            if (entry.type == KIND_SHORTHAND && !shorthand_)
+                continue;
+            const bool phrase = entry.key.find(' ') != std::string::npos;
+            if (entry.type == KIND_WORD && phrase && !(mode_ & MATCH_PHRASES))
+                continue;
+            if (entry.type == KIND_WORD && !phrase && !(mode_ & MATCH_WORDS))
+                continue;
+            if (Lower(entry.key).compare(0, query_.size(), query_) != 0)
+                continue;
+            match.key = entry.key;
+            match.data = entry.data;
+            match.type = entry.type;
+            ++cursor_;
+            return true;
+        }
+        return false;
+    }
+    std::string query_;
+    int mode_ = 0;
+    bool shorthand_ = true;
+    std::size_t cursor_ = 0;
+};
+
+class FakeAutoLearn : public IAutoLearnStore {
+public:
+    bool EndsWithSeparator(const std::string& text) override
+    {
+        return !text.empty() && separators.find(text.back()) != std::string::npos;
+    }
+    void Learn(const std::string& typedText) override { learnt.push_back(typedText); }
+    std::string FirstSuggestion(const std::string& prefix) override
+    {
+        next_ = 0;
+        return NextSuggestion(prefix);
+    }
+    std::string NextSuggestion(const std::string& prefix) override
+    {
+        if (endless)
+            return prefix + "x";
+        while (next_ < items.size()) {
+            const std::string& item = items[next_++];
+            if (item.compare(0, prefix.size(), prefix) == 0)
+                return item;
+        }
+        return std::string();
+    }
+
+    std::string separators = std::string("; ',.!\"?") + "\t\r\n";
+    std::vector<std::string> items;  // learnt texts in file order
+    std::vector<std::string> learnt;  // texts handed to Learn
+    bool endless = false;             // a broken store that never runs out
+
+private:
+    std::size_t next_ = 0;
+};
+
+// Records what reaches the target application, one line per action.
+class FakeOutput : public IKeyOutput {
+public:
+    void BringToFront(WindowHandle target) override { log.push_back("front " + std::to_string(target)); }
+    void SendBackspaces(int count) override { log.push_back("backspace " + std::to_string(count)); }
+    void PlayScript(WindowHandle target, const CMacroScript& script) override
+    {
+        std::string pieces;
+        for (const std::string& piece : script.GetPieces())
+            pieces += (pieces.empty() ? "" : "|") + piece;
+        log.push_back("type " + pieces);
+    }
+    void Beep() override { log.push_back("beep"); }
+
+    std::vector<std::string> log;
+};
+
+// Saturday 7 March 2026, 14:05:09.
+class FixedClock : public CClock {
+public:
+    LocalTime Now() const override
+    {
+        LocalTime time;
+        time.year = 2026;
+        time.month = 3;
+        time.day = 7;
+        time.hour = 14;
+        time.minute = 5;
+        time.second = 9;
+        time.weekday = 6;
+        return time;
+    }
+};
+
+// ASCII case folding; optionally the lead bytes of a double-byte code page (0x81-0x9F, 0xE0-0xFC).
+class TestCodePage : public CCodePage {
+public:
+    explicit TestCodePage(bool doubleByte = false)
+    {
+        for (int b = 0; b < 256; ++b) {
+            lower_[b] = static_cast<unsigned char>(b >= 'A' && b <= 'Z' ? b + 32 : b);
+            leadByte_[b] = doubleByte && ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC));
+        }
+    }
+    unsigned Id() const override { return 1252; }
+    bool ToUtf16(std::string_view, std::u16string&) const override { return false; }
+    bool FromUtf16(std::u16string_view, std::string&) const override { return false; }
+};
+
+// Virtual keys the tests press.
+constexpr unsigned VK_BACK_ = 0x08, VK_TAB_ = 0x09, VK_RETURN_ = 0x0D, VK_ESCAPE_ = 0x1B;
+constexpr unsigned VK_PRIOR_ = 0x21, VK_NEXT_ = 0x22, VK_UP_ = 0x26, VK_DOWN_ = 0x28;
+constexpr unsigned VK_F1_ = 0x70, VK_F2_ = 0x71;
+
+inline unsigned KeyInfo(unsigned vk, bool released) { return (vk << 8) | (released ? 1u : 0u); }
+
+class EngineFixture : public ::testing::Test {
+protected:
+    explicit EngineFixture(bool doubleByte = false) : codePage(doubleByte)
+    {
+        services.view = &view;
+        services.focus = &focus;
+        services.desktop = &desktop;
+        services.files = &files;
+        services.dictionaries = &dictionaries;
+        services.autoLearn = &autoLearn;
+        services.output = &output;
+        services.clock = &clock;
+        services.codePage = &codePage;
+        engine = std::make_unique<CCompletionEngine>(services);
+    }
+
+    // Runs the messages the engine posted to its window, as the message loop would.
+    void Pump()
+    {
+        for (int guard = 0; !view.queue.empty() && guard < 100; ++guard) {
+            const PostedMessage message = view.queue.front();
+            view.queue.pop_front();
+            if (message == POSTED_SEARCH)
+                engine->SearchTyped();
+            else
+                engine->CompleteSelection();
+        }
+    }
+
+    // Press and release of one key as the hook reports them; the answers for both.
+    std::pair<int, int> Key(unsigned vk, unsigned chars = 0)
+    {
+        const int press = engine->OnHookKey(chars, KeyInfo(vk, false));
+        const int release = engine->OnHookKey(chars, KeyInfo(vk, true));
+        Pump();
+        return {press, release};
+    }
+
+    static unsigned VirtualKeyOf(char c)
+    {
+        if (std::isalpha(static_cast<unsigned char>(c)))
+            return static_cast<unsigned>(std::toupper(static_cast<unsigned char>(c)));
+        if (std::isdigit(static_cast<unsigned char>(c)) || c == ' ')
+            return static_cast<unsigned>(c);
+        if (c == '\r')
+            return VK_RETURN_;
+        return 0xBA;  // some punctuation key
+    }
+
+    // Types text key by key; every key must pass.
+    void Type(const std::string& text)
+    {
+        for (char c : text) {
+            const auto answers = Key(VirtualKeyOf(c), static_cast<unsigned char>(c));
+            EXPECT_EQ(answers.first, 1) << "press of '" << c << "'";
+            EXPECT_EQ(answers.second, 1) << "release of '" << c << "'";
+        }
+    }
+
+    // Moves the focus as the caret tracker reports it.
+    void FocusTo(WindowHandle window)
+    {
+        engine->SaveWindowText(focus.focus);
+        engine->RestoreWindowText(window);
+        focus.focus = window;
+        Pump();
+    }
+
+    void ApplySettings(const EngineSettings& settings) { engine->ApplySettings(settings); }
+
+    FakeView view;
+    FakeFocus focus;
+    FakeDesktop desktop;
+    FakeFiles files;
+    FakeDictionaries dictionaries;
+    FakeAutoLearn autoLearn;
+    FakeOutput output;
+    FixedClock clock;
+    TestCodePage codePage;
+    EngineServices services;
+    std::unique_ptr<CCompletionEngine> engine;
+};
+
+}  // namespace enginetest

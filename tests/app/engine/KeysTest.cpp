@@ -1,0 +1,201 @@
+// What OnHookKey does with each key: which keys reach the target, what the typed text keeps.
+#include "EngineFakes.h"
+
+using namespace enginetest;
+using ::testing::ElementsAre;
+
+class KeysTest : public EngineFixture {
+protected:
+    void ShowHelloPrompt()
+    {
+        dictionaries.Add("hello");
+        dictionaries.Add("help");
+        Type("hel");
+        ASSERT_TRUE(view.visible);
+        ASSERT_EQ(view.rows.size(), 2u);
+    }
+};
+
+TEST_F(KeysTest, SelectionKeysPassWhileThePromptIsHidden)
+{
+    for (unsigned vk : {VK_UP_, VK_DOWN_, VK_PRIOR_, VK_NEXT_, VK_F1_, VK_F2_, VK_TAB_, VK_RETURN_, VK_ESCAPE_}) {
+        const unsigned chars = vk == VK_TAB_ ? '\t' : vk == VK_RETURN_ ? '\r' : vk == VK_ESCAPE_ ? 0x1B : 0;
+        EXPECT_EQ(Key(vk, chars), std::make_pair(1, 1)) << vk;
+    }
+    EXPECT_TRUE(output.log.empty());
+}
+
+TEST_F(KeysTest, SelectionKeysAreSwallowedPressAndReleaseWhileShown)
+{
+    ShowHelloPrompt();
+    for (unsigned vk : {VK_DOWN_, VK_UP_, VK_NEXT_, VK_PRIOR_}) {
+        EXPECT_EQ(Key(vk), std::make_pair(0, 0)) << vk;
+        EXPECT_TRUE(view.visible);
+    }
+    // Down moves on the press only; its release does nothing more.
+    EXPECT_EQ(engine->OnHookKey(0, KeyInfo(VK_DOWN_, false)), 0);
+    EXPECT_EQ(view.selected, 1);
+    EXPECT_EQ(engine->OnHookKey(0, KeyInfo(VK_DOWN_, true)), 0);
+    EXPECT_EQ(view.selected, 1);
+    EXPECT_TRUE(view.queue.empty());
+    EXPECT_TRUE(output.log.empty());
+
+    // A complete key acts on its release: the selected row is typed.
+    EXPECT_EQ(engine->OnHookKey('\r', KeyInfo(VK_RETURN_, false)), 0);
+    EXPECT_TRUE(view.queue.empty());
+    EXPECT_EQ(engine->OnHookKey('\r', KeyInfo(VK_RETURN_, true)), 0);
+    EXPECT_EQ(view.queue.size(), 1u);
+    Pump();
+    EXPECT_THAT(output.log, ElementsAre("front " + std::to_string(kTopA), "backspace 3", "type help"));
+    EXPECT_FALSE(view.visible);
+}
+
+TEST_F(KeysTest, IndexKeyTypesItsRowOnRelease)
+{
+    ShowHelloPrompt();
+    EXPECT_EQ(engine->OnHookKey(0, KeyInfo(VK_F2_, false)), 0);
+    EXPECT_EQ(view.selected, 0);
+    EXPECT_EQ(engine->OnHookKey(0, KeyInfo(VK_F2_, true)), 0);
+    EXPECT_EQ(view.selected, 1);
+    Pump();
+    EXPECT_THAT(output.log, ElementsAre("front " + std::to_string(kTopA), "backspace 3", "type help"));
+    EXPECT_EQ(engine->TypedText(), "help");
+}
+
+TEST_F(KeysTest, IndexKeyBeyondThePageBeepsAndTypesNothing)
+{
+    dictionaries.Add("hello");
+    Type("he");
+    ASSERT_EQ(view.rows.size(), 1u);
+    EXPECT_EQ(Key(VK_F2_), std::make_pair(0, 0));
+    EXPECT_THAT(output.log, ElementsAre("beep"));
+    EXPECT_TRUE(view.visible);
+    EXPECT_EQ(view.selected, 0);
+
+    // On a full page the selection and the page stay as well.
+    for (int i = 0; i < 12; ++i)
+        dictionaries.Add("hex" + std::to_string(10 + i));
+    Type("x");
+    ASSERT_EQ(view.rows.size(), 5u);
+    Key(VK_DOWN_);
+    output.log.clear();
+    EngineSettings settings;
+    settings.vkSelectIndex[6] = 'Q';
+    ApplySettings(settings);
+    EXPECT_EQ(Key('Q', 'q'), std::make_pair(0, 0));
+    EXPECT_THAT(output.log, ElementsAre("beep"));
+    EXPECT_EQ(engine->PageStart(), 0);
+    EXPECT_EQ(view.selected, 1);
+    EXPECT_EQ(engine->TypedText(), "hex");
+}
+
+TEST_F(KeysTest, EscapeClosesThePromptAndForgetsTheWord)
+{
+    ShowHelloPrompt();
+    EXPECT_EQ(engine->OnHookKey(0x1B, KeyInfo(VK_ESCAPE_, false)), 0);
+    EXPECT_FALSE(view.visible);
+    EXPECT_EQ(engine->TypedText(), "");
+    Type("p");
+    EXPECT_FALSE(view.visible);
+    EXPECT_EQ(engine->TypedText(), "p");
+}
+
+TEST_F(KeysTest, OnlyPrintableAsciiReturnAndLineFeedAreKept)
+{
+    Type("caf");
+    EXPECT_EQ(Key(0xDE, 0xE9), std::make_pair(1, 1));  // é passes but is not kept
+    EXPECT_EQ(engine->TypedText(), "caf");
+    EXPECT_EQ(Key(0xDE, 0xE9 | ('x' << 8)), std::make_pair(1, 1));
+    EXPECT_EQ(Key(0xBA, 'x' | (0xA8 << 8)), std::make_pair(1, 1));
+    EXPECT_EQ(Key(0x09, '\t'), std::make_pair(1, 1));
+    EXPECT_EQ(Key(0x41, 0x01), std::make_pair(1, 1));
+    EXPECT_EQ(engine->TypedText(), "caf");
+    Key(0xBA, '~' | ('a' << 8));  // a dead key's two characters
+    Key(VK_RETURN_, '\r');
+    Key(0x7F, 0x7F);
+    EXPECT_EQ(engine->TypedText(), "caf~a\r\x7F");
+    // Keys that produce no character change nothing.
+    Key(0x25, 0);
+    EXPECT_EQ(engine->TypedText(), "caf~a\r\x7F");
+}
+
+TEST_F(KeysTest, TypedTextKeepsItsLast1024BytesBeforeAppending)
+{
+    const std::string block(1030, 'a');
+    for (char c : block)
+        engine->OnHookKey(static_cast<unsigned char>(c), KeyInfo('A', false));
+    EXPECT_EQ(engine->TypedText().size(), 1025u);
+    engine->OnHookKey('b', KeyInfo('B', false));
+    EXPECT_EQ(engine->TypedText(), std::string(1024, 'a') + "b");
+}
+
+TEST_F(KeysTest, BackspaceShortensTheTextAndPassesPressAndRelease)
+{
+    dictionaries.Add("hello");
+    dictionaries.Add("help");
+    Type("help");
+    ASSERT_FALSE(view.visible);  // lone exact candidate
+    EXPECT_EQ(Key(VK_BACK_, 0x08), std::make_pair(1, 1));
+    EXPECT_EQ(engine->TypedText(), "hel");
+    EXPECT_TRUE(view.visible);
+    EXPECT_THAT(view.RowTexts(), ElementsAre("hello", "help"));
+    EXPECT_EQ(Key(VK_BACK_, 0x08), std::make_pair(1, 1));
+    EXPECT_EQ(Key(VK_BACK_, 0x08), std::make_pair(1, 1));
+    EXPECT_EQ(engine->TypedText(), "h");
+    EXPECT_TRUE(view.visible);
+    EXPECT_EQ(Key(VK_BACK_, 0x08), std::make_pair(1, 1));
+    EXPECT_EQ(engine->TypedText(), "");
+    EXPECT_FALSE(view.visible);
+    Key(VK_BACK_, 0x08);
+    EXPECT_EQ(engine->TypedText(), "");
+}
+
+TEST_F(KeysTest, BackspaceAsASelectionKeyLeavesTheTextWhileShown)
+{
+    EngineSettings settings;
+    settings.vkSelectPrev = VK_BACK_;
+    ApplySettings(settings);
+    ShowHelloPrompt();
+    Key(VK_DOWN_);
+    EXPECT_EQ(Key(VK_BACK_, 0x08), std::make_pair(0, 0));
+    EXPECT_EQ(view.selected, 0);
+    EXPECT_EQ(engine->TypedText(), "hel");
+}
+
+TEST_F(KeysTest, OutsideTargetsKeysPassAndTheTextIsForgotten)
+{
+    ShowHelloPrompt();
+    focus.target = false;
+    EXPECT_EQ(Key(VK_DOWN_), std::make_pair(1, 1));
+    EXPECT_EQ(engine->TypedText(), "");
+    EXPECT_FALSE(view.visible);
+    Type("x");
+    EXPECT_EQ(engine->TypedText(), "");
+
+    focus.target = true;
+    desktop.excluded.insert(kEditA);
+    Type("hel");
+    EXPECT_EQ(engine->TypedText(), "");
+    EXPECT_FALSE(view.visible);
+    desktop.excluded.clear();
+    Type("hel");
+    EXPECT_TRUE(view.visible);
+}
+
+class DoubleByteKeysTest : public EngineFixture {
+protected:
+    DoubleByteKeysTest() : EngineFixture(true) {}
+};
+
+TEST_F(DoubleByteKeysTest, BackspaceRemovesTwoBytesOnlyWhenBothAreLeadBytes)
+{
+    // Double-byte text only enters through a completion.
+    dictionaries.Add("ni\x93\xfa\x96\x7b");
+    Type("ni");
+    Key(VK_TAB_, '\t');
+    ASSERT_EQ(engine->TypedText(), "ni\x93\xfa\x96\x7b");
+    Key(VK_BACK_, 0x08);  // 0x96 0x7B: the trail byte is no lead byte
+    EXPECT_EQ(engine->TypedText(), "ni\x93\xfa\x96");
+    Key(VK_BACK_, 0x08);  // 0xFA 0x96: both lead bytes
+    EXPECT_EQ(engine->TypedText(), "ni\x93");
+}

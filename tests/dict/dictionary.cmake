@@ -7,3 +7,7 @@ get_target_property(_pv_storage_type pv_storage TYPE)
 if(_pv_storage_type STREQUAL "INTERFACE_LIBRARY")
   return()
 endif()
+
+pv_add_unit_test(dict_file_tests
+  SOURCES DictionaryFileTest.cpp
+  LIBS pv_dict pvdict_core)

@@ -1,0 +1,518 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+
+#include "dict/CodePage.h"
+#include "dict/DictionaryFile.h"
+#include "dict/ScramblingFileStrategy.h"
+#include "dict/TextScrambling.h"
+#include "tests/dict/DictTestSupport.h"
+
+using namespace dicttest;
+
+namespace {
+
+const CCodePage& cp1252 = Windows1252CodePage();
+const int kAllEntries = MATCH_START | MATCH_WORDS | MATCH_PHRASES;  // 0x29
+
+// A new word dictionary holding the given entries, left open.
+void MakeDictionary(CDictionaryFile& dictionary, const std::string& path,
+                    std::initializer_list<std::pair<const char*, const char*>> entries, int type = DICTIONARY_WORDS)
+{
+    ASSERT_TRUE(dictionary.Open(path));
+    dictionary.SetType(type);
+    for (const auto& entry : entries)
+        ASSERT_TRUE(dictionary.AddEntry(entry.first, entry.second));
+    ASSERT_TRUE(dictionary.WriteInfo());
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- reference files
+
+class FixtureTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(FixtureTest, ReadsToTheLibrarysDumpAndPositionsLikeItsSearch)
+{
+    const std::string name = GetParam();
+    TempFolder temp;
+    const std::string copy = temp.File(name + ".lib");
+    const std::string original = ReadFile(FixturePath(name + ".lib"));
+    WriteFile(copy, original);
+
+    CDictionaryFile dictionary(cp1252);
+    ASSERT_TRUE(dictionary.Open(copy)) << dictionary.OpenError();
+    EXPECT_EQ(Dump(dictionary, false), ReadFile(FixturePath(name + ".expected.tsv")));
+    if (name == "encrypted") {
+        EXPECT_EQ(Dump(dictionary, true), ReadFile(FixturePath("encrypted.plain.tsv")));
+    }
+
+    // The library's Search for each query is where our cursor lands (queries of encrypted
+    // dictionaries are scrambled, of UTF-8 ones encoded, by the dictionary itself).
+    const std::string searches = ReadFile(FixturePath(name + ".search.tsv"));
+    if (name == "twice-committed" || name == "edited") {
+        ASSERT_TRUE(searches.empty());  // made in several commits; no search answers
+    }
+    std::istringstream lines(searches);
+    std::string line;
+    int checked = 0;
+    DictionaryMatch match;
+    while (std::getline(lines, line)) {
+        const std::size_t tab1 = line.find('\t');
+        const std::size_t tab2 = line.find('\t', tab1 + 1);
+        ASSERT_NE(tab2, std::string::npos);
+        std::string query, error;
+        ASSERT_TRUE(Unescape(line.substr(0, tab1), query, error));
+        const int search = std::stoi(line.substr(tab1 + 1, tab2 - tab1 - 1));
+        const int find = std::stoi(line.substr(tab2 + 1));
+        bool ascii = true;
+        for (char c : query)
+            ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+        if (name == "utf8" && !ascii)
+            continue;  // those queries are UTF-8 bytes, ours are ANSI text
+        const bool contained = dictionary.ContainsKey(query, match, MATCH_START);
+        EXPECT_EQ(dictionary.Cursor(), search) << "query '" << line.substr(0, tab1) << "'";
+        // Equal keys ignoring case: the library folds ASCII letters only.
+        if (ascii && name != "encrypted") {
+            EXPECT_EQ(contained, find >= 0) << "query '" << line.substr(0, tab1) << "'";
+        }
+        ++checked;
+    }
+    EXPECT_EQ(checked > 0, !searches.empty());
+
+    // Opening and closing without a change leaves the file as it was.
+    dictionary.Close();
+    EXPECT_EQ(ReadFile(copy), original);
+}
+
+INSTANTIATE_TEST_SUITE_P(Metakit, FixtureTest,
+                         ::testing::Values("tiny", "medium", "shorthand", "encrypted", "utf8", "empty", "infoonly",
+                                           "twice-committed", "edited", "big-data", "large"));
+
+TEST(DictionaryFileFixtures, EmptyQueryWalksEveryEntryInStoredOrder)
+{
+    for (const char* name : {"medium", "shorthand", "encrypted", "big-data"}) {
+        CDictionaryFile dictionary(cp1252);
+        ASSERT_TRUE(dictionary.Open(FixturePath(std::string(name) + ".lib"), true));
+        dictionary.SetCaptionHeader(false);
+        dictionary.SetLengthLimits(0, INT_MAX);
+        std::string expected, walked, key, data;
+        for (int row = 0; row < dictionary.CountEntries(); ++row) {
+            dictionary.ReadEntry(row, key, data);
+            expected += key + '\t' + data + '\n';
+        }
+        DictionaryMatch match;
+        for (bool found = dictionary.FindFirst("", match, kAllEntries); found; found = dictionary.FindNext(match))
+            walked += match.key + '\t' + match.data + '\n';
+        EXPECT_EQ(walked, expected) << name;
+    }
+}
+
+TEST(DictionaryFileFixtures, DecodesUtf8EntriesToTheCodePage)
+{
+    CDictionaryFile dictionary(cp1252);
+    ASSERT_TRUE(dictionary.Open(FixturePath("utf8.lib"), true));
+    EXPECT_EQ(dictionary.KeyCode(), CODE_UTF8);
+    std::string key, data;
+    ASSERT_TRUE(dictionary.ReadEntry(2, key, data));
+    EXPECT_EQ(key, "bangveemchoun\xE9");
+    EXPECT_EQ(data, "\xE9t\xE9");
+    ASSERT_TRUE(dictionary.ReadEntry(3, key, data));
+    EXPECT_EQ(key, "bierthix?");
+
+    // A non-ASCII query is looked up in its stored (UTF-8) form.
+    DictionaryMatch match;
+    ASSERT_TRUE(dictionary.FindFirst("bangveemchoun\xE9", match, kAllEntries));
+    EXPECT_EQ(match.key, "bangveemchoun\xE9");
+}
+
+// ---------------------------------------------------------------- properties
+
+TEST(DictionaryFileInfo, MissingRowsReadAsDefaultsAndTheFileNameNamesIt)
+{
+    TempFolder temp;
+    const std::string path = temp.File("Plain Words.lib");
+    WriteFile(path, ReadFile(FixturePath("empty.lib")));
+
+    // Another file's properties must not leak into this one.
+    CDictionaryFile dictionary(cp1252);
+    ASSERT_TRUE(dictionary.Open(FixturePath("shorthand.lib"), true));
+    ASSERT_EQ(dictionary.Type(), DICTIONARY_SHORTHAND);
+    ASSERT_TRUE(dictionary.Open(path));
+    EXPECT_EQ(dictionary.Type(), DICTIONARY_WORDS);
+    EXPECT_EQ(dictionary.KeyCode(), CODE_ANSI);
+    EXPECT_EQ(dictionary.DataCode(), CODE_ANSI);
+    EXPECT_EQ(dictionary.EditFlags(), 1);
+    EXPECT_FALSE(dictionary.IsEncrypted());
+    EXPECT_TRUE(dictionary.HasCaptionHeader());
+    EXPECT_EQ(dictionary.Caption(), "");
+    EXPECT_EQ(dictionary.Description(), "");
+    EXPECT_EQ(dictionary.DisplayName(), "Plain Words.lib");
+    EXPECT_EQ(dictionary.Path(), path);
+
+    dictionary.Close();
+    EXPECT_EQ(dictionary.DisplayName(), "UNKNOWN DICTIONARY");
+    EXPECT_EQ(dictionary.Path(), "");
+}
+
+TEST(DictionaryFileInfo, WritingTwiceKeepsOneRowPerPropertyAndReadsBack)
+{
+    TempFolder temp;
+    const std::string path = temp.File("d.lib");
+    {
+        CDictionaryFile dictionary(cp1252);
+        ASSERT_TRUE(dictionary.Open(path));
+        ASSERT_TRUE(dictionary.WriteInfo());
+        EXPECT_EQ(dictionary.CountInfoRows(), 5);  // no caption or description rows yet
+        dictionary.SetType(DICTIONARY_SHORTHAND);
+        dictionary.SetKeyCode(CODE_UTF8);
+        dictionary.SetEditFlags(0);
+        dictionary.SetCaption("Caption");
+        dictionary.SetDescription(std::string("two\r\nlines\0!", 12));
+        ASSERT_TRUE(dictionary.WriteInfo());
+        ASSERT_TRUE(dictionary.WriteInfo());
+        EXPECT_EQ(dictionary.CountInfoRows(), 7);
+    }
+    CDictionaryFile dictionary(cp1252);
+    ASSERT_TRUE(dictionary.Open(path, true));
+    EXPECT_EQ(Dump(dictionary, false),
+              "#DBINFO 7\nDBTYPE\t2\nKEYCODE\t2\nDATACODE\t1\nDBEDIT\t0\nDBEncrypt\t0\nDBCAPTION\tCaption\n"
+              "DBDESCRIPTION\ttwo\\r\\nlines\\x00!\n#DBDATA 0\n");
+    EXPECT_EQ(dictionary.Type(), DICTIONARY_SHORTHAND);
+    EXPECT_FALSE(dictionary.HasCaptionHeader());  // shorthand dictionaries have none
+    EXPECT_EQ(dictionary.Description(), std::string("two\r\nlines\0!", 12));
+    EXPECT_EQ(dictionary.DisplayName(), "Caption");
+}
+
+TEST(DictionaryFileInfo, NumbersThatAreNotNumbersReadAsZero)
+{
+    TempFolder temp;
+    const std::string path = temp.File("d.lib");
+    {
+        std::vector<uint8_t> image;
+        c4_Storage storage;
+        c4_View info = storage.GetAs("DBINFO[prop:S,value:S]");
+        storage.GetAs("DBDATA[key:S,data:S]");
+        c4_StringProp prop("prop"), value("value");
+        info.Add(prop["DBTYPE"] + value["shorthand"]);
+        info.Add(prop["KEYCODE"] + value["2x"]);
+        info.Add(prop["dbedit"] + value[" 7"]);
+        ASSERT_TRUE(storage.SaveTo(image));
+        std::string bytes(image.begin(), image.end());
+        ScrambleFileBytes(0, reinterpret_cast<unsigned char*>(bytes.data()), bytes.size());
+        WriteFile(path, bytes);
+    }
+    CDictionaryFile dictionary(cp1252);
+    ASSERT_TRUE(dictionary.Open(path, true));
+    EXPECT_EQ(dictionary.Type(), 0);
+    EXPECT_EQ(dictionary.KeyCode(), 2);
+    EXPECT_EQ(dictionary.EditFlags(), 7);  // property names match without regard to case
+}
+
+// ---------------------------------------------------------------- searching
+
+TEST(DictionaryFileSearch, AdaptsTheKeysLetterCaseToTheQuery)
+{
+    TempFolder temp;
+    CDictionaryFile dictionary(cp1252);
+    MakeDictionary(dictionary, temp.File("w.lib"), {{"the", ""}, {"them all", ""}, {"xyz\xE9", ""}});
+    EXPECT_EQ(Keys(dictionary, "TH", kAllEntries), "THE,THEM ALL");
+    EXPECT_EQ(Keys(dictionary, "Th", kAllEntries), "The,Them all");
+    EXPECT_EQ(Keys(dictionary, "th", kAllEntries), "the,them all");
+    EXPECT_EQ(Keys(dictionary, "tHE", kAllEntries), "the,them all");
+    EXPECT_EQ(Keys(dictionary, "XY", kAllEntries), "XYZ\xE9");  // only a to z change
+    EXPECT_EQ(Keys(dictionary, "X", kAllEntries), "Xyz\xE9");
+
+    // Shorthand keys are returned as stored.
+    CDictionaryFile shorthands(cp1252);
+    MakeDictionary(shorthands, temp.File("s.lib"), {{"btw", "by the way"}}, DICTIONARY_SHORTHAND);
+    EXPECT_EQ(Keys(shorthands, "BT", kAllEntries), "btw");
+}
+
+TEST(DictionaryFileSearch, LengthLimitsAndWordPhraseBitsSkipRowsWithoutEndingTheWalk)
+{
+    TempFolder temp;
+    CDictionaryFile dictionary(cp1252);
+    const std::string longKey = "ab" + std::string(600, 'x');
+    MakeDictionary(dictionary, temp.File("w.lib"),
+                   {{"a", ""}, {"ab", ""}, {"ab cd", ""}, {longKey.c_str(), ""}, {"abz", ""}, {"b", ""}});
+    EXPECT_EQ(Keys(dictionary, "a", kAllEntries), "a,ab,ab cd,abz");
+    EXPECT_EQ(Keys(dictionary, "a", MATCH_START | MATCH_WORDS), "a,ab,abz");
+    EXPECT_EQ(Keys(dictionary, "a", MATCH_START | MATCH_PHRASES), "ab cd");
+    EXPECT_EQ(Keys(dictionary, "a", MATCH_START), "");
+    dictionary.SetLengthLimits(2, 3);
+    EXPECT_EQ(Keys(dictionary, "a", kAllEntries), "ab,abz");
+    dictionary.SetLengthLimits(1, 1000);
+    EXPECT_EQ(Keys(dictionary, "ab", MATCH_START | MATCH_WORDS), "ab," + longKey + ",abz");
+
+    // A shorthand dictionary skips nothing.
+    CDictionaryFile shorthands(cp1252);
+    MakeDictionary(shorthands, temp.File("s.lib"), {{longKey.c_str(), "long"}, {"ab cd", "phrase"}},
+                   DICTIONARY_SHORTHAND);
+    EXPECT_EQ(Keys(shorthands, "ab", MATCH_START | MATCH_WORDS), "ab cd," + longKey);
+}
+
+TEST(DictionaryFileSearch, WalkEndsAtTheFirstRowWithoutTheQueryOrOutsideTheMode)
+{
+    TempFolder temp;
+    CDictionaryFile dictionary(cp1252);
+    MakeDictionary(dictionary, temp.File("w.lib"), {{"car", ""}, {"card", ""}, {"cart", ""}, {"scar", ""}});
+    EXPECT_EQ(Keys(dictionary, "car", kAllEntries), "car,card,cart");
+    EXPECT_EQ(Keys(dictionary, "car", MATCH_ANY), "car,card,cart,scar");
+    // Rows at the query's place start with it: an end or inside mode rejects the first one.
+    EXPECT_EQ(Keys(dictionary, "car", MATCH_END | MATCH_WORDS), "car");
+    EXPECT_EQ(Keys(dictionary, "car", MATCH_INSIDE | MATCH_WORDS), "");
+    EXPECT_EQ(Keys(dictionary, "car", MATCH_WORDS), "");
+    EXPECT_EQ(Keys(dictionary, "cat", kAllEntries), "");
+    EXPECT_EQ(Keys(dictionary, "zz", kAllEntries), "");
+}
+
+TEST(DictionaryFileSearch, StepsBackwardsAndForwardsFromTheCursor)
+{
+    TempFolder temp;
+    CDictionaryFile dictionary(cp1252);
+    MakeDictionary(dictionary, temp.File("w.lib"), {{"a", ""}, {"b1", ""}, {"b2", ""}, {"b3", ""}, {"c", ""}});
+    DictionaryMatch match;
+    ASSERT_TRUE(dictionary.FindFirst("b", match, kAllEntries));
+    EXPECT_EQ(match.key, "b1");
+    ASSERT_TRUE(dictionary.FindNext(match));
+    ASSERT_TRUE(dictionary.FindNext(match));
+    EXPECT_EQ(match.key, "b3");
+    EXPECT_FALSE(dictionary.FindNext(match));  // "c"
+    EXPECT_EQ(match.key, "");
+    EXPECT_EQ(dictionary.Cursor(), 4);
+    ASSERT_TRUE(dictionary.FindPrevious(match));
+    EXPECT_EQ(match.key, "b3");
+    ASSERT_TRUE(dictionary.FindPrevious(match));
+    ASSERT_TRUE(dictionary.FindPrevious(match));
+    EXPECT_EQ(match.key, "b1");
+    EXPECT_FALSE(dictionary.FindPrevious(match));  // "a"
+
+    // With an empty query the walk runs off both ends and can come back.
+    ASSERT_TRUE(dictionary.FindFirst("", match, kAllEntries));
+    EXPECT_EQ(match.key, "a");
+    EXPECT_FALSE(dictionary.FindPrevious(match));
+    EXPECT_EQ(dictionary.Cursor(), -1);
+    ASSERT_TRUE(dictionary.FindNext(match));
+    EXPECT_EQ(match.key, "a");
+
+    CDictionaryFile closed(cp1252);
+    EXPECT_FALSE(closed.FindFirst("a", match, kAllEntries));
+    EXPECT_FALSE(closed.FindNext(match));
+}
+
+TEST(DictionaryFileSearch, CaptionHeaderOnlyForWordDictionaryEntriesWithData)
+{
+    TempFolder temp;
+    CDictionaryFile words(cp1252);
+    MakeDictionary(words, temp.File("Names.lib"), {{"alpha", "first\r\nletter"}, {"alpine", ""}});
+    DictionaryMatch match;
+    ASSERT_TRUE(words.FindFirst("alp", match, kAllEntries));
+    EXPECT_EQ(match.data, "----Names.lib----\r\nfirst\r\nletter");
+    EXPECT_EQ(match.DataLength(), static_cast<int>(match.data.size()));
+    EXPECT_EQ(match.type, DICTIONARY_WORDS);
+    ASSERT_TRUE(words.FindNext(match));
+    EXPECT_FALSE(match.HasData());
+
+    words.SetCaption("Greek");
+    ASSERT_TRUE(words.FindFirst("alpha", match, kAllEntries));
+    EXPECT_EQ(match.data, "----Greek----\r\nfirst\r\nletter");
+    words.SetCaptionHeader(false);
+    ASSERT_TRUE(words.FindFirst("alpha", match, kAllEntries));
+    EXPECT_EQ(match.data, "first\r\nletter");
+
+    CDictionaryFile shorthands(cp1252);
+    MakeDictionary(shorthands, temp.File("s.lib"), {{"brb", "be right back"}}, DICTIONARY_SHORTHAND);
+    shorthands.SetCaptionHeader(true);
+    ASSERT_TRUE(shorthands.FindFirst("brb", match, kAllEntries));
+    EXPECT_EQ(match.data, "be right back");
+    EXPECT_EQ(match.type, DICTIONARY_SHORTHAND);
+}
+
+TEST(DictionaryFileSearch, ContainsKeyIgnoresCaseLimitsAndBitsAndPositionsTheWalk)
+{
+    TempFolder temp;
+    CDictionaryFile dictionary(cp1252);
+    MakeDictionary(dictionary, temp.File("w.lib"), {{"apple", ""}, {"apple pie", ""}, {"apricot", ""}, {"x", ""}});
+    dictionary.SetLengthLimits(6, 6);
+    DictionaryMatch match;
+    EXPECT_TRUE(dictionary.ContainsKey("APPLE", match, MATCH_START));
+    EXPECT_EQ(match.key, "APPLE");
+    EXPECT_TRUE(dictionary.ContainsKey("apple pie", match, MATCH_START));
+    EXPECT_FALSE(dictionary.ContainsKey("appl", match, MATCH_START));
+    EXPECT_EQ(match.key, "apple");  // the match found stays in the output
+    EXPECT_FALSE(dictionary.ContainsKey("b", match, MATCH_START));
+
+    // A failed look-up leaves an empty query: the walk goes on from the key's place.
+    dictionary.SetLengthLimits(1, 500);
+    EXPECT_FALSE(dictionary.ContainsKey("apq", match, kAllEntries));  // lands on "apricot"
+    EXPECT_EQ(match.key, "");
+    ASSERT_TRUE(dictionary.FindNext(match));
+    EXPECT_EQ(match.key, "x");
+    EXPECT_FALSE(dictionary.FindNext(match));
+}
+
+// ---------------------------------------------------------------- editing
+
+TEST(DictionaryFileEdit, AddRemoveReplaceKeepTheSortedOrderAndAreWritten)
+{
+    TempFolder temp;
+    const std::string path = temp.File("w.lib");
+    {
+        CDictionaryFile dictionary(cp1252);
+        MakeDictionary(dictionary, path, {{"pear", "1"}, {"apple", "2"}, {"Apple", "3"}, {"fig", "4"}});
+        EXPECT_FALSE(dictionary.AddEntry("", "data"));
+        EXPECT_EQ(dictionary.CountEntries(), 4);
+        EXPECT_TRUE(dictionary.RemoveEntry("APPLE"));  // the newest of the equal keys
+        EXPECT_FALSE(dictionary.RemoveEntry("plum"));
+        EXPECT_TRUE(dictionary.ReplaceEntry("fig", "fig", "new data"));
+        EXPECT_FALSE(dictionary.ReplaceEntry("plum", "plum", "x"));
+        EXPECT_FALSE(dictionary.ReplaceEntry("pear", "", "x"));
+        EXPECT_TRUE(dictionary.AddEntry("banana", ""));  // not committed by itself
+    }
+    CDictionaryFile dictionary(cp1252);
+    ASSERT_TRUE(dictionary.Open(path, true));
+    std::string dump = Dump(dictionary, true);
+    EXPECT_EQ(dump.substr(dump.find("#DBDATA")), "#DBDATA 4\napple\t2\nbanana\t\nfig\tnew data\npear\t1\n");
+}
+
+TEST(DictionaryFileEdit, EncryptedAndUtf16ValuesKeepTheirZeroBytes)
+{
+    TempFolder temp;
+    const std::string encryptedPath = temp.File("e.lib");
+    const std::string utf16Path = temp.File("u.lib");
+    const std::string withKeyByte = "form\x0C" "feed";
+    {
+        CDictionaryFile encrypted(cp1252);
+        ASSERT_TRUE(encrypted.Open(encryptedPath));
+        encrypted.SetEncrypted(true);
+        ASSERT_TRUE(encrypted.AddEntry("key\x0C" "one", withKeyByte));
+        ASSERT_TRUE(encrypted.AddEntry("Hello", "world"));
+        ASSERT_TRUE(encrypted.WriteInfo());
+
+        CDictionaryFile utf16(cp1252);
+        ASSERT_TRUE(utf16.Open(utf16Path));
+        utf16.SetKeyCode(CODE_UTF16);
+        utf16.SetDataCode(CODE_UTF16);
+        ASSERT_TRUE(utf16.AddEntry("caf\xE9", "cr\xE8me"));
+        ASSERT_TRUE(utf16.WriteInfo());
+    }
+    CDictionaryFile encrypted(cp1252);
+    ASSERT_TRUE(encrypted.Open(encryptedPath, true));
+    std::string_view storedKey, storedData;
+    std::string expectedKey = "key\x0C" "one";
+    ScrambleText(expectedKey.data(), expectedKey.size());
+    bool keptWhole = false;
+    for (int row = 0; row < encrypted.CountEntries(); ++row) {
+        ASSERT_TRUE(encrypted.ReadStoredEntry(row, storedKey, storedData));
+        keptWhole = keptWhole || storedKey == expectedKey;
+    }
+    EXPECT_TRUE(keptWhole);
+    DictionaryMatch match;
+    encrypted.SetCaptionHeader(false);
+    ASSERT_TRUE(encrypted.FindFirst("key", match, kAllEntries));
+    EXPECT_EQ(match.key, "key\x0C" "one");
+    EXPECT_EQ(match.data, withKeyByte);
+    ASSERT_TRUE(encrypted.FindFirst("Hel", match, kAllEntries));
+    EXPECT_EQ(match.data, "world");
+    EXPECT_TRUE(encrypted.ContainsKey("Hello", match, MATCH_START));
+
+    CDictionaryFile utf16(cp1252);
+    ASSERT_TRUE(utf16.Open(utf16Path, true));
+    ASSERT_TRUE(utf16.ReadStoredEntry(0, storedKey, storedData));
+    EXPECT_EQ(storedKey, std::string_view("c\0a\0f\0\xE9\0", 8));
+    std::string key, data;
+    ASSERT_TRUE(utf16.ReadEntry(0, key, data));
+    EXPECT_EQ(key, "caf\xE9");
+    EXPECT_EQ(data, "cr\xE8me");
+}
+
+// ---------------------------------------------------------------- damaged and missing files
+
+TEST(DictionaryFileOpen, DamagedFilesAreRefusedAndLeftAsTheyWere)
+{
+    TempFolder temp;
+    const std::string good = ReadFile(FixturePath("medium.lib"));
+    const std::vector<std::pair<std::string, std::string>> damaged = {
+        {"junk", std::string(300, '\x5A')},
+        {"cut", good.substr(0, good.size() / 2)},
+        {"tail-cut", good.substr(0, good.size() - 3)},
+        {"plain", ReadFile(FixturePath("medium.mk"))},  // unscrambled: not a dictionary file
+        {"short", std::string("JL\x1A", 3)},
+    };
+    for (const auto& [name, bytes] : damaged) {
+        const std::string path = temp.File(name + ".lib");
+        WriteFile(path, bytes);
+        CDictionaryFile dictionary(cp1252);
+        EXPECT_FALSE(dictionary.Open(path)) << name;
+        EXPECT_FALSE(dictionary.OpenError().empty()) << name;
+        EXPECT_FALSE(dictionary.AddEntry("a", "b")) << name;
+        EXPECT_FALSE(dictionary.WriteInfo()) << name;
+        DictionaryMatch match;
+        EXPECT_FALSE(dictionary.FindFirst("", match, kAllEntries)) << name;
+        EXPECT_EQ(dictionary.DisplayName(), name + ".lib");
+        dictionary.Close();
+        EXPECT_EQ(ReadFile(path), bytes) << name;
+    }
+}
+
+TEST(DictionaryFileOpen, MissingFilesAreCreatedUnlessReadOnly)
+{
+    TempFolder temp;
+    const std::string path = temp.File("new.lib");
+    CDictionaryFile dictionary(cp1252);
+    EXPECT_FALSE(dictionary.Open(path, true));
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_FALSE(dictionary.Open(""));
+
+    ASSERT_TRUE(dictionary.Open(path));
+    EXPECT_TRUE(dictionary.IsOpen());
+    dictionary.Close();
+    dictionary.Close();  // twice is harmless
+    ASSERT_TRUE(fs::exists(path));
+    ASSERT_TRUE(dictionary.Open(path, true));
+    EXPECT_EQ(dictionary.CountEntries(), 0);
+    EXPECT_FALSE(dictionary.AddEntry("a", ""));  // read-only
+}
+
+// ---------------------------------------------------------------- file scrambling
+
+TEST(ScramblingFileStrategy, ScramblesByAbsoluteOffsetAndTransformsOnlyWhatWasRead)
+{
+    TempFolder temp;
+    const std::string path = temp.File("s.bin");
+    unsigned char bytes[300];
+    for (int i = 0; i < 300; ++i)
+        bytes[i] = static_cast<unsigned char>(i * 7 + 3);
+    unsigned char copy[300];
+    std::memcpy(copy, bytes, sizeof bytes);
+    {
+        CScramblingFileStrategy strategy(path.c_str(), true);
+        ASSERT_TRUE(strategy.IsValid());
+        ASSERT_TRUE(strategy.BeginRewrite());  // the storage writes whole new files
+        ASSERT_TRUE(strategy.DataWrite(250, bytes, 300));
+        EXPECT_EQ(0, std::memcmp(bytes, copy, sizeof bytes));  // the caller's bytes stay
+        EXPECT_TRUE(strategy.DataWrite(0, bytes, 0));
+        strategy.DataCommit(550);
+
+        unsigned char back[300] = {};
+        ASSERT_EQ(strategy.DataRead(250, back, 300), 300);
+        EXPECT_EQ(0, std::memcmp(back, bytes, sizeof back));
+        EXPECT_EQ(strategy.DataRead(250, back, 0), 0);
+        ASSERT_TRUE(strategy.EndRewrite(true));
+    }
+    const std::string disk = ReadFile(path);
+    ASSERT_EQ(disk.size(), 550u);
+    EXPECT_EQ(static_cast<unsigned char>(disk[256]), bytes[6] ^ 0xC5);  // like offset 0
+    EXPECT_EQ(static_cast<unsigned char>(disk[250]), bytes[0] ^ 250 ^ 0xC5);
+
+    // A read at the end returns fewer bytes; the rest of the buffer is untouched.
+    CScramblingFileStrategy strategy(path.c_str(), false);
+    unsigned char tail[100];
+    std::memset(tail, 0xEE, sizeof tail);
+    ASSERT_EQ(strategy.DataRead(540, tail, 100), 10);
+    EXPECT_EQ(0, std::memcmp(tail, bytes + 290, 10));
+    for (int i = 10; i < 100; ++i)
+        EXPECT_EQ(tail[i], 0xEE);
+}

@@ -36,23 +36,22 @@ std::size_t CountLineBreaks(const std::string& text)
     return count;
 }
 
-void PlayLiteral(const std::string& piece, bool caretSet, long& caretCount, CInputSystem& input)
+// Types or pastes one literal piece; returns the characters that the caret has to go back over.
+long PlayLiteral(const std::string& piece, CInputSystem& input)
 {
-    const std::size_t characters = CountCharacters(piece, input);
-    if (caretSet) {
-        // The caret crosses a CR LF line break with one Left press, typed or pasted.
-        caretCount += static_cast<long>(characters - CountLineBreaks(piece));
-    }
     if (piece.empty())
-        return;
+        return 0;
+    const std::size_t characters = CountCharacters(piece, input);
+    // The caret crosses a CR LF line break with one Left press, typed or pasted.
+    const long caretCharacters = static_cast<long>(characters - CountLineBreaks(piece));
 
     bool typeable = characters == piece.size();
     for (std::size_t i = 0; typeable && i < piece.size(); ++i)
         typeable = CanTypeCharacter(piece[i], input);
     if (!typeable) {
         // Double-byte text, or a character the layout has no key for: keys would lose it.
-        PasteText(input, piece.c_str());
-        return;
+        // A failed paste puts nothing in the target, so the caret has nothing to go back over.
+        return PasteText(input, piece.c_str()) != 0 ? caretCharacters : 0;
     }
 
     KeyEventList events;
@@ -62,6 +61,7 @@ void PlayLiteral(const std::string& piece, bool caretSet, long& caretCount, CInp
             ++i;  // Return alone makes the line break
     }
     input.SendKeyEvents(events);
+    return caretCharacters;
 }
 
 }  // namespace
@@ -159,7 +159,9 @@ int CMacroScript::PlayScript(CInputSystem& input) const
         } else if (name == MACRO_CARET) {
             caretSet = true;
         } else {
-            PlayLiteral(piece, caretSet, caretCount, input);
+            const long typed = PlayLiteral(piece, input);
+            if (caretSet)
+                caretCount += typed;
         }
     }
     if (caretSet && caretCount > 0) {

@@ -236,6 +236,14 @@ TEST(PlayScript, CharactersTheLayoutLacksArePasted)
     EXPECT_EQ("<PASTE:caf\xE9><LEFT><LEFT><LEFT><LEFT>", Play("%CARET%caf\xE9"));
 }
 
+TEST(PlayScript, FailedPasteIsNotCountedForTheCaret)
+{
+    CFakeInputSystem input;
+    input.clipboardResult = ClipboardResult::Busy;
+    // The piece with the accented letter cannot be pasted: only a, b and Tab are gone over.
+    EXPECT_EQ("ab<TAB><LEFT><LEFT><LEFT>", Play("%CARET%ab%TAB%caf\xE9", input));
+}
+
 TEST(PlayScript, EachLiteralPieceIsOneBatch)
 {
     CFakeInputSystem input;

@@ -1,0 +1,199 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <random>
+
+#include "dict/CodePage.h"
+#include "dict/DictionaryEnableStore.h"
+#include "dict/DictionarySet.h"
+#include "tests/dict/DictTestSupport.h"
+
+using namespace dicttest;
+
+namespace {
+
+const CCodePage& cp1252 = Windows1252CodePage();
+const int kAllEntries = MATCH_START | MATCH_WORDS | MATCH_PHRASES;
+
+// Flags kept in memory the way the settings keep them: a path without a record is enabled.
+class CFakeEnableStore : public IDictionaryEnableStore {
+public:
+    bool IsDictionaryEnabled(const std::string& path) const override
+    {
+        ++lookups;
+        auto it = flags.find(path);
+        return it == flags.end() || it->second;
+    }
+    bool SetDictionaryEnabled(const std::string& path, bool enabled) override
+    {
+        flags[path] = enabled;
+        return true;
+    }
+    std::map<std::string, bool> flags;
+    mutable int lookups = 0;
+};
+
+void Make(const std::string& path, std::initializer_list<std::pair<const char*, const char*>> entries,
+          int type = DICTIONARY_WORDS, const char* caption = nullptr)
+{
+    CDictionaryFile dictionary(cp1252);
+    ASSERT_TRUE(dictionary.Open(path));
+    dictionary.SetType(type);
+    if (caption)
+        dictionary.SetCaption(caption);
+    for (const auto& entry : entries)
+        ASSERT_TRUE(dictionary.AddEntry(entry.first, entry.second));
+    ASSERT_TRUE(dictionary.WriteInfo());
+}
+
+// "key=data" of every match, data without its caption header line.
+std::string Matches(CDictionarySet& set, const std::string& query, int mode, bool shorthand = true)
+{
+    DictionaryMatch match;
+    std::string text;
+    for (bool found = set.FindFirst(query, match, mode, shorthand); found; found = set.FindNext(match)) {
+        if (!text.empty())
+            text += ',';
+        text += match.key + "=" + match.data;
+    }
+    return text;
+}
+
+}  // namespace
+
+TEST(DictionarySet, MergesInOneOrderAndTheLaterDictionaryComesFirstOnEqualKeys)
+{
+    TempFolder temp;
+    Make(temp.File("1.lib"), {{"cat", "one"}, {"cow", ""}, {"Dog", "one"}}, DICTIONARY_WORDS, "A");
+    Make(temp.File("2.lib"), {{"CAT", "two"}, {"crow", ""}}, DICTIONARY_WORDS, "B");
+    Make(temp.File("3.lib"), {{"cab", "three"}, {"cat", "three"}}, DICTIONARY_SHORTHAND, "C");
+
+    CDictionarySet set(nullptr, cp1252);
+    ASSERT_TRUE(set.LoadFolder(temp.Folder() + "/*.lib", false));
+    ASSERT_EQ(set.Count(), 3);
+    EXPECT_EQ(Matches(set, "c", kAllEntries),
+              "cab=three,cat=three,CAT=----B----\r\ntwo,cat=----A----\r\none,cow=,crow=");
+    EXPECT_EQ(Matches(set, "c", kAllEntries, false), "CAT=----B----\r\ntwo,cat=----A----\r\none,cow=,crow=");
+    EXPECT_EQ(Matches(set, "Ca", kAllEntries), "cab=three,cat=three,CAT=----B----\r\ntwo,Cat=----A----\r\none");
+    EXPECT_EQ(Matches(set, "d", kAllEntries), "Dog=----A----\r\none");
+    EXPECT_EQ(Matches(set, "x", kAllEntries), "");
+
+    // The shorthand dictionary is left out from the very first search on.
+    CDictionarySet fresh(nullptr, cp1252);
+    ASSERT_TRUE(fresh.LoadFolder(temp.Folder() + "/*.lib", true));
+    EXPECT_EQ(Matches(fresh, "cab", kAllEntries, false), "");
+
+    set.CloseAll();
+    EXPECT_EQ(set.Count(), 0);
+    DictionaryMatch match;
+    EXPECT_FALSE(set.FindFirst("c", match, kAllEntries, true));
+    EXPECT_FALSE(set.FindNext(match));
+}
+
+TEST(DictionarySet, MergedSequenceIsSortedAndCompleteOverRandomDictionaries)
+{
+    TempFolder temp;
+    std::mt19937 random(7);
+    // ASCII only: there the storage's order and the code page's comparison agree.
+    const char letters[] = "abAB_c[z";
+    std::vector<std::string> all;
+    for (int d = 0; d < 3; ++d) {
+        CDictionaryFile dictionary(cp1252);
+        ASSERT_TRUE(dictionary.Open(temp.File("d" + std::to_string(d) + ".lib")));
+        for (int i = 0; i < 300; ++i) {
+            std::string key;
+            const int length = 1 + static_cast<int>(random() % 4);
+            for (int k = 0; k < length; ++k)
+                key += letters[random() % 8];
+            ASSERT_TRUE(dictionary.AddEntry(key, ""));
+            all.push_back(key);
+        }
+        ASSERT_TRUE(dictionary.WriteInfo());
+    }
+    CDictionarySet set(nullptr, cp1252);
+    ASSERT_TRUE(set.LoadFolder(temp.Folder() + "/*.lib", true));
+    DictionaryMatch match;
+    std::vector<std::string> merged;
+    for (bool found = set.FindFirst("", match, kAllEntries, true); found; found = set.FindNext(match))
+        merged.push_back(match.key);
+    EXPECT_TRUE(std::is_sorted(merged.begin(), merged.end(), [](const std::string& a, const std::string& b) {
+        return cp1252.CompareNoCase(a, b) < 0;
+    }));
+    std::sort(merged.begin(), merged.end());
+    std::sort(all.begin(), all.end());
+    EXPECT_EQ(merged, all);
+}
+
+TEST(DictionarySet, LoadsEnabledFilesOnlyUnlessAllAreAsked)
+{
+    TempFolder temp;
+    Make(temp.File("a.lib"), {{"apple", ""}});
+    Make(temp.File("b.lib"), {{"apricot", ""}});
+    Make(temp.File("c.lib.dic"), {{"april", ""}});
+
+    CFakeEnableStore store;
+    CDictionarySet set(&store, cp1252);
+    EXPECT_TRUE(set.IsEnabled(temp.File("a.lib")));
+    EXPECT_TRUE(set.IsEnabled(""));
+    EXPECT_TRUE(set.SetEnabled(temp.File("a.lib"), false));
+    EXPECT_FALSE(set.IsEnabled(temp.File("a.lib")));
+
+    ASSERT_TRUE(set.LoadFolder(temp.Folder() + "/*.lib", false));
+    ASSERT_EQ(set.Count(), 1);
+    EXPECT_EQ(set.PathAt(0), temp.File("b.lib"));
+    EXPECT_EQ(Matches(set, "ap", kAllEntries), "apricot=");
+
+    ASSERT_TRUE(set.LoadFolder(temp.Folder() + "/*.lib", true));
+    EXPECT_EQ(set.Count(), 2);
+    EXPECT_EQ(Matches(set, "ap", kAllEntries), "apple=,apricot=");
+
+    store.SetDictionaryEnabled(temp.File("b.lib"), false);
+    EXPECT_FALSE(set.LoadFolder(temp.Folder() + "/*.lib", false));
+    EXPECT_EQ(set.Count(), 0);
+    EXPECT_FALSE(set.LoadFolder("", true));
+    EXPECT_FALSE(set.LoadFolder(temp.Folder() + "/none/*.lib", true));
+
+    // Without a store every file is enabled.
+    CDictionarySet plain(nullptr, cp1252);
+    EXPECT_TRUE(plain.IsEnabled(temp.File("a.lib")));
+    EXPECT_FALSE(plain.SetEnabled(temp.File("a.lib"), false));
+}
+
+TEST(DictionarySet, DamagedFileStaysInTheSetAndYieldsNothing)
+{
+    TempFolder temp;
+    Make(temp.File("a.lib"), {{"one", ""}});
+    WriteFile(temp.File("b.lib"), std::string(100, 'x'));
+    Make(temp.File("c.lib"), {{"only", ""}});
+
+    CDictionarySet set(nullptr, cp1252);
+    ASSERT_TRUE(set.LoadFolder(temp.Folder() + "/*.lib", true));
+    ASSERT_EQ(set.Count(), 3);
+    EXPECT_FALSE(set.Dictionary(1).IsOpen());
+    EXPECT_EQ(set.Dictionary(1).DisplayName(), "b.lib");
+    EXPECT_EQ(Matches(set, "o", kAllEntries), "one=,only=");
+    set.CloseAll();
+    EXPECT_EQ(ReadFile(temp.File("b.lib")), std::string(100, 'x'));
+
+    WriteFile(temp.File("a.lib"), "bad");
+    WriteFile(temp.File("c.lib"), "bad");
+    EXPECT_FALSE(set.LoadFolder(temp.Folder() + "/*.lib", true));
+    EXPECT_EQ(set.Count(), 3);
+    EXPECT_EQ(Matches(set, "o", kAllEntries), "");
+}
+
+TEST(DictionarySet, LengthLimitsReachEveryDictionary)
+{
+    TempFolder temp;
+    Make(temp.File("a.lib"), {{"ab", ""}, {"abcdef", ""}});
+    Make(temp.File("b.lib"), {{"abc", ""}, {"abcdefgh", "x"}}, DICTIONARY_SHORTHAND);
+
+    CDictionarySet set(nullptr, cp1252);
+    set.SetLengthLimits(3, 5);  // before loading: copied into each file that loads
+    ASSERT_TRUE(set.LoadFolder(temp.Folder() + "/*.lib", true));
+    EXPECT_EQ(set.Dictionary(0).MinKeyLength(), 3);
+    EXPECT_EQ(Matches(set, "ab", kAllEntries), "abc=,abcdefgh=x");
+    set.SetLengthLimits(1, 500);
+    EXPECT_EQ(Matches(set, "ab", kAllEntries), "ab=,abc=,abcdef=,abcdefgh=x");
+}

@@ -1,0 +1,310 @@
+// Zel.dll in-process under Wine: its export and import tables, the shared section, and the hook
+// procedure fed with real input (SendInput) into a window of this thread.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "hook/HookMessages.h"
+
+namespace {
+
+using InstallHookFn = int(WINAPI*)(HWND);
+using RemoveHookFn = void(WINAPI*)();
+using ActivateTargetFn = BOOL(WINAPI*)();
+
+template <class Fn> Fn Ordinal(HMODULE module, int ordinal)
+{
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, MAKEINTRESOURCEA(ordinal))));
+}
+
+const IMAGE_NT_HEADERS* NtHeaders(HMODULE module)
+{
+    auto base = reinterpret_cast<const BYTE*>(module);
+    auto dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    return reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+}
+
+std::vector<std::string> ImportedDlls(HMODULE module)
+{
+    auto base = reinterpret_cast<const BYTE*>(module);
+    const IMAGE_DATA_DIRECTORY& dir = NtHeaders(module)->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    std::vector<std::string> names;
+    for (auto desc = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress);
+         dir.VirtualAddress && desc->Name; ++desc) {
+        std::string name = reinterpret_cast<const char*>(base + desc->Name);
+        for (char& c : name)
+            c = (char)toupper((unsigned char)c);
+        names.push_back(name);
+    }
+    return names;
+}
+
+struct Report {
+    unsigned character;
+    unsigned vk;
+    bool released;
+};
+
+// A receiver window and a target edit, both in this thread; the hook calls the receiver directly.
+class HookFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_zel = LoadLibraryA("Zel.dll");
+        ASSERT_NE(m_zel, nullptr);
+        m_install = Ordinal<InstallHookFn>(m_zel, 1);
+        m_remove = Ordinal<RemoveHookFn>(m_zel, 2);
+        m_activate = Ordinal<ActivateTargetFn>(m_zel, 10);
+        ASSERT_TRUE(m_install && m_remove && m_activate);
+
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = &HookFixture::ReceiverProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "ZelTestReceiver";
+        RegisterClassA(&wc);
+        s_current = this;
+        m_receiver = CreateWindowExA(0, wc.lpszClassName, "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                     wc.hInstance, nullptr);
+        m_target = CreateWindowExA(0, "EDIT", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 300, 80, nullptr,
+                                   nullptr, wc.hInstance, nullptr);
+        ASSERT_TRUE(m_receiver && m_target);
+        SetForegroundWindow(m_target);
+        SetFocus(m_target);
+        Pump(50);
+    }
+
+    void TearDown() override
+    {
+        if (m_remove)
+            m_remove();
+        if (m_target)
+            DestroyWindow(m_target);
+        if (m_receiver && IsWindow(m_receiver))
+            DestroyWindow(m_receiver);
+        s_current = nullptr;
+        // The hook keeps the library loaded in this process until it is unhooked; that is fine.
+        FreeLibrary(m_zel);
+    }
+
+    static LRESULT CALLBACK ReceiverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        if (message == WM_HOOK_KEY && s_current) {
+            s_current->m_reports.push_back({(unsigned)wParam, HOOK_KEY_VK(lParam), HOOK_KEY_IS_RELEASE(lParam)});
+            EXPECT_EQ(lParam & ~(LPARAM)0xFF01, 0) << "only the vk and the release bit may be set";
+            return s_current->m_answer ? s_current->m_answer((unsigned)wParam) : 1;
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+
+    void Pump(DWORD milliseconds)
+    {
+        DWORD start = GetTickCount();
+        do {
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+            Sleep(2);
+        } while (GetTickCount() - start < milliseconds);
+    }
+
+    static INPUT Key(WORD vk, WORD scan, bool release)
+    {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = vk;
+        input.ki.wScan = scan;
+        input.ki.dwFlags = release ? KEYEVENTF_KEYUP : 0;
+        return input;
+    }
+
+    // Presses and releases each key with its layout scan code (or the given one), in order.
+    void Send(const std::vector<INPUT>& inputs)
+    {
+        SendInput((UINT)inputs.size(), const_cast<INPUT*>(inputs.data()), sizeof(INPUT));
+    }
+
+    std::vector<INPUT> Tap(const char* keys, WORD scan = 0)
+    {
+        std::vector<INPUT> inputs;
+        for (const char* k = keys; *k; ++k) {
+            WORD vk = (WORD)(BYTE)*k;
+            WORD sc = scan ? scan : (WORD)MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
+            inputs.push_back(Key(vk, sc, false));
+            inputs.push_back(Key(vk, sc, true));
+        }
+        return inputs;
+    }
+
+    std::string TargetText()
+    {
+        char text[256] = "";
+        GetWindowTextA(m_target, text, sizeof text);
+        return text;
+    }
+
+    // Waits (pumping) until the target holds the text; input under Wine takes a few ms.
+    bool WaitForText(const std::string& wanted, DWORD limit = 3000)
+    {
+        DWORD start = GetTickCount();
+        while (TargetText() != wanted) {
+            if (GetTickCount() - start > limit)
+                return false;
+            Pump(5);
+        }
+        return true;
+    }
+
+    static HookFixture* s_current;
+    HMODULE m_zel = nullptr;
+    InstallHookFn m_install = nullptr;
+    RemoveHookFn m_remove = nullptr;
+    ActivateTargetFn m_activate = nullptr;
+    HWND m_receiver = nullptr;
+    HWND m_target = nullptr;
+    std::vector<Report> m_reports;
+    std::function<LRESULT(unsigned)> m_answer;
+};
+
+HookFixture* HookFixture::s_current = nullptr;
+
+TEST(ZelLibrary, ExportsOnlyOrdinalsOneTwoAndTen)
+{
+    HMODULE zel = LoadLibraryA("Zel.dll");
+    ASSERT_NE(zel, nullptr);
+    for (int ordinal : {1, 2, 10})
+        EXPECT_NE(GetProcAddress(zel, MAKEINTRESOURCEA(ordinal)), nullptr) << ordinal;
+    for (int ordinal = 3; ordinal <= 9; ++ordinal)
+        EXPECT_EQ(GetProcAddress(zel, MAKEINTRESOURCEA(ordinal)), nullptr) << ordinal;
+    for (const char* name : {"InstallHook", "RemoveHook", "ActivateTarget", "KeyboardHookProc", "DllMain"})
+        EXPECT_EQ(GetProcAddress(zel, name), nullptr) << name << " is exported by name";
+
+    auto base = reinterpret_cast<const BYTE*>(zel);
+    const IMAGE_DATA_DIRECTORY& dir = NtHeaders(zel)->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+    auto exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
+    EXPECT_EQ(exports->NumberOfNames, 0u);
+    FreeLibrary(zel);
+}
+
+TEST(ZelLibrary, ImportsOnlyKernelAndUser)
+{
+    HMODULE zel = LoadLibraryA("Zel.dll");
+    ASSERT_NE(zel, nullptr);
+    EXPECT_EQ(ImportedDlls(zel), (std::vector<std::string>{"KERNEL32.DLL", "USER32.DLL"}));
+    FreeLibrary(zel);
+}
+
+TEST(ZelLibrary, StateLivesInOneSharedWritableSection)
+{
+    HMODULE zel = LoadLibraryA("Zel.dll");
+    ASSERT_NE(zel, nullptr);
+    const IMAGE_NT_HEADERS* nt = NtHeaders(zel);
+    const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
+    const IMAGE_SECTION_HEADER* shared = nullptr;
+    for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i)
+        if (strncmp(reinterpret_cast<const char*>(section[i].Name), ".hdata", 8) == 0)
+            shared = &section[i];
+    ASSERT_NE(shared, nullptr);
+    const DWORD rws = IMAGE_SCN_MEM_SHARED | IMAGE_SCN_MEM_READ | IMAGE_SCN_MEM_WRITE;
+    EXPECT_EQ(shared->Characteristics & rws, rws);
+    // Main window, hook and target window: three pointers, all null at load.
+    EXPECT_GE(shared->Misc.VirtualSize, 3 * sizeof(void*));
+    auto data = reinterpret_cast<const void* const*>(reinterpret_cast<const BYTE*>(zel) + shared->VirtualAddress);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(data[i], nullptr);
+    FreeLibrary(zel);
+}
+
+TEST_F(HookFixture, ReportsPressAndReleaseWithCharacterAndKey)
+{
+    EXPECT_EQ(m_install(m_receiver), 1);
+    Send(Tap("AB"));
+    ASSERT_TRUE(WaitForText("ab"));
+    ASSERT_EQ(m_reports.size(), 4u);
+    EXPECT_EQ(m_reports[0].character, (unsigned)'a');
+    EXPECT_EQ(m_reports[0].vk, (unsigned)'A');
+    EXPECT_FALSE(m_reports[0].released);
+    EXPECT_EQ(m_reports[1].character, (unsigned)'a');
+    EXPECT_TRUE(m_reports[1].released);
+    EXPECT_EQ(m_reports[2].vk, (unsigned)'B');
+    EXPECT_TRUE(m_reports[3].released);
+}
+
+TEST_F(HookFixture, AnswerZeroSwallowsPressAndRelease)
+{
+    m_install(m_receiver);
+    m_answer = [](unsigned ch) -> LRESULT { return ch == 'x' ? 0 : 1; };
+    Send(Tap("AXB"));
+    ASSERT_TRUE(WaitForText("ab"));
+    EXPECT_EQ(m_reports.size(), 6u);
+}
+
+TEST_F(HookFixture, SyntheticScanCodePassesUnreported)
+{
+    m_install(m_receiver);
+    m_answer = [](unsigned) -> LRESULT { return 0; };
+    Send(Tap("QZ", SYNTHETIC_SCAN_CODE));
+    ASSERT_TRUE(WaitForText("qz"));
+    EXPECT_TRUE(m_reports.empty());
+}
+
+TEST_F(HookFixture, KeysWithControlHeldPassUnreported)
+{
+    m_install(m_receiver);
+    m_answer = [](unsigned) -> LRESULT { return 0; };
+    std::vector<INPUT> inputs{Key(VK_CONTROL, (WORD)MapVirtualKeyA(VK_CONTROL, 0), false)};
+    for (const INPUT& key : Tap("C"))
+        inputs.push_back(key);
+    inputs.push_back(Key(VK_CONTROL, (WORD)MapVirtualKeyA(VK_CONTROL, 0), true));
+    Send(inputs);
+    Pump(300);
+    // Ctrl's own press is reported (and swallowed here); C and Ctrl's release are not.
+    for (const Report& report : m_reports)
+        EXPECT_EQ(report.vk, (unsigned)VK_CONTROL);
+}
+
+TEST_F(HookFixture, InstallTwiceReportsOnceToTheSecondWindow)
+{
+    HWND other = CreateWindowExA(0, "ZelTestReceiver", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(other, nullptr);
+    m_install(other);
+    EXPECT_EQ(m_install(m_receiver), 1);
+    Send(Tap("K"));
+    ASSERT_TRUE(WaitForText("k"));
+    EXPECT_EQ(m_reports.size(), 2u);
+    DestroyWindow(other);
+}
+
+TEST_F(HookFixture, RemoveTwiceIsHarmlessAndStopsReports)
+{
+    m_install(m_receiver);
+    m_remove();
+    m_remove();
+    Send(Tap("M"));
+    ASSERT_TRUE(WaitForText("m"));
+    EXPECT_TRUE(m_reports.empty());
+}
+
+TEST_F(HookFixture, KeysPassWhenTheMainWindowIsGone)
+{
+    m_install(m_receiver);
+    DestroyWindow(m_receiver);
+    Send(Tap("GO"));
+    EXPECT_TRUE(WaitForText("go"));
+}
+
+TEST_F(HookFixture, ActivateTargetWithoutTargetFailsAndKeepsForeground)
+{
+    m_install(m_receiver);
+    HWND before = GetForegroundWindow();
+    EXPECT_EQ(m_activate(), FALSE);
+    EXPECT_EQ(GetForegroundWindow(), before);
+}
+
+} // namespace

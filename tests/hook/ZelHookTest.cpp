@@ -44,6 +44,7 @@ std::vector<std::string> ImportedDlls(HMODULE module)
 }
 
 struct Report {
+    HWND window;
     unsigned character;
     unsigned vk;
     bool released;
@@ -93,7 +94,7 @@ protected:
     static LRESULT CALLBACK ReceiverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     {
         if (message == WM_HOOK_KEY && s_current) {
-            s_current->m_reports.push_back({(unsigned)wParam, HOOK_KEY_VK(lParam), HOOK_KEY_IS_RELEASE(lParam)});
+            s_current->m_reports.push_back({window, (unsigned)wParam, HOOK_KEY_VK(lParam), HOOK_KEY_IS_RELEASE(lParam)});
             EXPECT_EQ(lParam & ~(LPARAM)0xFF01, 0) << "only the vk and the release bit may be set";
             return s_current->m_answer ? s_current->m_answer((unsigned)wParam) : 1;
         }
@@ -277,7 +278,9 @@ TEST_F(HookFixture, InstallTwiceReportsOnceToTheSecondWindow)
     EXPECT_EQ(m_install(m_receiver), 1);
     Send(Tap("K"));
     ASSERT_TRUE(WaitForText("k"));
-    EXPECT_EQ(m_reports.size(), 2u);
+    ASSERT_EQ(m_reports.size(), 2u);
+    EXPECT_EQ(m_reports[0].window, m_receiver);
+    EXPECT_EQ(m_reports[1].window, m_receiver);
     DestroyWindow(other);
 }
 

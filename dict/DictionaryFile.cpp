@@ -300,13 +300,18 @@ bool CDictionaryFile::AddEntry(std::string_view key, std::string_view data)
     if (!open_ || readOnly_)
         return false;
     EncodeKey(key, encoded_);
-    if (encoded_.empty())
-        return false;
     codec_.Encode(dataCode_, encrypted_ != 0, data, encodedData_);
-    int position = data_.Search(pKey[encoded_]);
+    return AddStoredEntry(encoded_, encodedData_);
+}
+
+bool CDictionaryFile::AddStoredEntry(std::string_view storedKey, std::string_view storedData)
+{
+    if (!open_ || readOnly_ || storedKey.empty())
+        return false;
+    int position = data_.Search(pKey[storedKey]);
     if (position < 0)
         position = 0;
-    return data_.InsertAt(position, pKey[encoded_] + pData[encodedData_]);
+    return data_.InsertAt(position, pKey[storedKey] + pData[storedData]);
 }
 
 int CDictionaryFile::FindStoredKey(std::string_view key)

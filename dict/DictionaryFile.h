@@ -51,6 +51,9 @@ public:
     // Inserts an entry at its sorted place (keys need not be unique). Does not commit.
     // Fails when the stored key would be empty.
     bool AddEntry(std::string_view key, std::string_view data);
+    // Inserts an entry given in its stored form (encoded, and scrambled when encrypted),
+    // at its sorted place. Does not commit. Fails for an empty key.
+    bool AddStoredEntry(std::string_view storedKey, std::string_view storedData);
     // Removes the first entry whose key equals this one (ASCII case ignored) and commits.
     bool RemoveEntry(std::string_view key);
     // Overwrites key and data of the first entry whose key equals oldKey, in place, and commits.

@@ -10,3 +10,7 @@ pv_add_unit_test(dict_file_tests
 pv_add_unit_test(dict_set_tests
   SOURCES DictionarySetTest.cpp
   LIBS pv_dict pvdict_core)
+
+pv_add_unit_test(dict_pvdict_tests
+  SOURCES PvdictTest.cpp
+  LIBS pvdict_core)

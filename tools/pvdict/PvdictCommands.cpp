@@ -13,13 +13,15 @@
 #include "dict/DictionaryFile.h"
 #include "dict/DictionarySet.h"
 #include "dict/EntryText.h"
+#include "dict/TextScrambling.h"
 #include "tools/pvdict/TabText.h"
 
 namespace {
 
 const char kUsage[] =
     "usage: pvdict create FILE [--type N] [--keycode N] [--datacode N] [--edit N] [--encrypt]\n"
-    "                          [--caption TEXT] [--description TEXT] [--from ROWS.tsv] [--force]\n"
+    "                          [--caption TEXT] [--description TEXT] [--from ROWS.tsv] [--input ansi|utf8]\n"
+    "                          [--force]\n"
     "       pvdict dump [--raw] FILE\n"
     "       pvdict search [--mode N] [--limit N] [--no-shorthand] [--no-header] [--lengths MIN,MAX]\n"
     "                     QUERY FILE...\n"
@@ -218,6 +220,33 @@ bool StoredKeyLess(const std::string& a, const std::string& b)
     return na < nb;
 }
 
+// Converts one input value to the bytes kept in the file.
+void ToStoredForm(CEntryTextCodec& codec, int code, bool encrypt, bool utf8Input, std::string& value)
+{
+    std::string stored;
+    if (!utf8Input) {
+        codec.Encode(code, encrypt, value, stored);
+        value.swap(stored);
+        return;
+    }
+    code = NormalizeEntryTextCode(code);
+    if (code != CODE_UTF8) {
+        std::u16string wide;
+        Utf8ToUtf16(value, wide);
+        if (code == CODE_UTF16) {
+            for (char16_t unit : wide) {
+                stored.push_back(static_cast<char>(unit & 0xFF));
+                stored.push_back(static_cast<char>(unit >> 8));
+            }
+        } else {
+            codec.CodePage().FromUtf16(wide, stored);
+        }
+        value.swap(stored);
+    }
+    if (encrypt)
+        ScrambleText(value.data(), value.size());
+}
+
 int CCommand::Create(const Arguments& parsed)
 {
     if (parsed.positional.size() != 1)
@@ -228,6 +257,12 @@ int CCommand::Create(const Arguments& parsed)
         !Number(parsed, "--datacode", 1, 3, dataCode) || !Number(parsed, "--edit", 0, 0x7FFFFFFF, edit))
         return PVDICT_BAD_USAGE;
     const bool encrypt = parsed.Flag("--encrypt");
+    bool utf8Input = false;
+    if (const std::string* input = parsed.Option("--input")) {
+        if (*input != "ansi" && *input != "utf8")
+            return Fail(PVDICT_BAD_USAGE, "--input: ansi or utf8");
+        utf8Input = *input == "utf8";
+    }
 
     if (FileExists(path) && !parsed.Flag("--force"))
         return Fail(PVDICT_FAILED, path + ": exists (use --force to replace it)");
@@ -252,21 +287,20 @@ int CCommand::Create(const Arguments& parsed)
     text.clear();
     text.shrink_to_fit();
 
-    // Adding the rows in stored-key order (equal keys in input order) gives the same
-    // file as adding them as they come, but every insertion lands at the end.
+    // Rows in their stored form: encoded, and scrambled when encrypted.
     CEntryTextCodec codec(SystemCodePage());
-    std::vector<std::string> storedKeys(rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        codec.Encode(static_cast<int>(keyCode), encrypt, rows[i].key, storedKeys[i]);
-        if (storedKeys[i].empty())
+        ToStoredForm(codec, static_cast<int>(keyCode), encrypt, utf8Input, rows[i].key);
+        ToStoredForm(codec, static_cast<int>(dataCode), encrypt, utf8Input, rows[i].data);
+        if (rows[i].key.empty())
             return Fail(PVDICT_BAD_USAGE, "entry " + std::to_string(i + 1) + ": key is empty once encoded");
     }
+    // Adding the rows in stored-key order (equal keys in input order) gives the same
+    // file as adding them as they come, but every insertion lands at the end.
     std::vector<std::size_t> order(rows.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     std::stable_sort(order.begin(), order.end(),
-                     [&](std::size_t a, std::size_t b) { return StoredKeyLess(storedKeys[a], storedKeys[b]); });
-    storedKeys.clear();
-    storedKeys.shrink_to_fit();
+                     [&](std::size_t a, std::size_t b) { return StoredKeyLess(rows[a].key, rows[b].key); });
 
     // Built beside the target and moved over it only when complete.
     const std::string temporary = path + ".pvdict-new";
@@ -287,7 +321,7 @@ int CCommand::Create(const Arguments& parsed)
             dictionary.SetDescription(*description);
         ok = true;
         for (std::size_t index : order) {
-            if (!dictionary.AddEntry(rows[index].key, rows[index].data)) {
+            if (!dictionary.AddStoredEntry(rows[index].key, rows[index].data)) {
                 ok = false;
                 break;
             }
@@ -415,7 +449,7 @@ int CCommand::Run(const std::vector<std::string>& args)
     const std::string& command = args[0];
     Arguments parsed;
     if (command == "create") {
-        if (!Parse(args, 1, {"--type", "--keycode", "--datacode", "--edit", "--caption", "--description", "--from"},
+        if (!Parse(args, 1, {"--type", "--keycode", "--datacode", "--edit", "--caption", "--description", "--from", "--input"},
                    {"--encrypt", "--force"}, parsed))
             return PVDICT_BAD_USAGE;
         return Create(parsed);

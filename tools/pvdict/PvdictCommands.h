@@ -2,11 +2,11 @@
 // pvdict: makes, lists and searches dictionary files from the command line.
 //
 //   pvdict create FILE [--type N] [--keycode N] [--datacode N] [--edit N] [--encrypt]
-//                      [--caption TEXT] [--description TEXT] [--from ROWS.tsv] [--force]
+//                      [--caption TEXT] [--description TEXT] [--from ROWS.tsv] [--input ansi|utf8] [--force]
 //   pvdict dump [--raw] FILE
 //   pvdict search [--mode N] [--limit N] [--no-shorthand] [--lengths MIN,MAX] QUERY FILE...
 //
-// Rows are "key<TAB>data" with the escapes \\ \t \r \n \xHH.
+// Rows are "key<TAB>data" with the escapes \\ \t \r \n \xHH, in the ANSI code page or in UTF-8.
 
 #include <cstdio>
 #include <string>

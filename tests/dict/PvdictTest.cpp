@@ -1,0 +1,178 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "tests/dict/DictTestSupport.h"
+#include "tools/pvdict/PvdictCommands.h"
+
+using namespace dicttest;
+
+namespace {
+
+struct Result {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadBack(std::FILE* file)
+{
+    std::rewind(file);
+    std::string text;
+    char buffer[4096];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        text.append(buffer, got);
+    std::fclose(file);
+    return text;
+}
+
+Result Pvdict(const std::vector<std::string>& args, const std::string& input = "")
+{
+    std::FILE* in = std::tmpfile();
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    std::fwrite(input.data(), 1, input.size(), in);
+    std::rewind(in);
+    Result result;
+    result.code = RunPvdict(args, in, out, err);
+    std::fclose(in);
+    result.out = ReadBack(out);
+    result.err = ReadBack(err);
+    return result;
+}
+
+// An error is one line on the error output and nothing on the normal one.
+void ExpectOneLineError(const Result& result, int code)
+{
+    EXPECT_EQ(result.code, code);
+    EXPECT_EQ(result.out, "");
+    ASSERT_FALSE(result.err.empty());
+    EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << result.err;
+    EXPECT_EQ(result.err.rfind("pvdict: ", 0), 0u) << result.err;
+}
+
+}  // namespace
+
+TEST(Pvdict, CreateFromTheReferenceRowsMakesTheReferenceFiles)
+{
+    TempFolder temp;
+    struct Case {
+        const char* name;
+        std::vector<std::string> options;
+    };
+    const std::vector<Case> cases = {
+        {"tiny", {}},
+        {"medium", {}},
+        {"large", {"--caption", "Large word list"}},
+        {"big-data", {"--caption", "Big data"}},
+        {"utf8", {"--keycode", "2", "--datacode", "2", "--input", "utf8", "--caption", "UTF-8 caf\xC3\xA9"}},
+        {"shorthand", {"--type=2", "--caption", "Test Shorthands", "--description", "Shorthand fixture\r\nwith two lines"}},
+        {"infoonly", {"--caption", "No entries yet"}},
+    };
+    for (const Case& c : cases) {
+        const std::string file = temp.File(std::string(c.name) + ".lib");
+        std::vector<std::string> args = {"create", file, "--from", FixturePath(std::string(c.name) + ".input.tsv")};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        Result created = Pvdict(args);
+        ASSERT_EQ(created.code, 0) << c.name << ": " << created.err;
+        EXPECT_EQ(created.out + created.err, "");
+        Result dumped = Pvdict({"dump", "--raw", file});
+        ASSERT_EQ(dumped.code, 0) << dumped.err;
+        EXPECT_TRUE(dumped.out == ReadFile(FixturePath(std::string(c.name) + ".expected.tsv"))) << c.name;
+    }
+}
+
+TEST(Pvdict, EncryptedDictionaryKeepsTheValueThatTheLibraryCut)
+{
+    TempFolder temp;
+    const std::string file = temp.File("e.lib");
+    Result created = Pvdict({"create", file, "--encrypt", "--caption", "Encrypted fixture", "--from",
+                          FixturePath("encrypted.input.tsv")});
+    ASSERT_EQ(created.code, 0) << created.err;
+    Result dumped = Pvdict({"dump", file});
+    ASSERT_EQ(dumped.code, 0);
+    // The same rows in the same order; only the value with the byte 0x0C is whole here.
+    std::string expected = ReadFile(FixturePath("encrypted.plain.tsv"));
+    const std::string cut = "zero-maker\tform\n";
+    ASSERT_NE(expected.find(cut), std::string::npos);
+    expected.replace(expected.find(cut), cut.size(), "zero-maker\tform\\x0Cfeed makes a zero byte\n");
+    EXPECT_TRUE(dumped.out == expected);
+
+    Result found = Pvdict({"search", "zero", file});
+    EXPECT_EQ(found.out, "zero-maker\t----Encrypted fixture----\\r\\nform\\x0Cfeed makes a zero byte\n");
+}
+
+TEST(Pvdict, RowsFromStandardInputWithEscapesAndCrLf)
+{
+    TempFolder temp;
+    const std::string file = temp.File("s.lib");
+    Result created = Pvdict({"create", file, "--type", "2"},
+                         "brb\tbe right back\r\naddr\t1 Main St\\r\\nTown\r\n\r\nx\\ty\tback\\\\slash\nkeyonly\n");
+    ASSERT_EQ(created.code, 0) << created.err;
+    Result dumped = Pvdict({"dump", file});
+    EXPECT_EQ(dumped.out,
+              "#DBINFO 5\nDBTYPE\t2\nKEYCODE\t1\nDATACODE\t1\nDBEDIT\t1\nDBEncrypt\t0\n#DBDATA 4\n"
+              "addr\t1 Main St\\r\\nTown\nbrb\tbe right back\nkeyonly\t\nx\\ty\tback\\\\slash\n");
+
+    Result found = Pvdict({"search", "--mode", "0x29", "B", file});
+    EXPECT_EQ(found.out, "brb\tbe right back\n");
+}
+
+TEST(Pvdict, SearchMergesSeveralFilesWithTheLaterOneFirst)
+{
+    TempFolder temp;
+    const std::string a = temp.File("a.lib"), b = temp.File("b.lib");
+    ASSERT_EQ(Pvdict({"create", a, "--caption", "A"}, "car\tone\ncart\t\ncat\t\n").code, 0);
+    ASSERT_EQ(Pvdict({"create", b, "--caption", "B"}, "Car\ttwo\ncab\t\ncar park\t\n").code, 0);
+    EXPECT_EQ(Pvdict({"search", "ca", a, b}).out,
+              "cab\t\nCar\t----B----\\r\\ntwo\ncar\t----A----\\r\\none\ncar park\t\ncart\t\ncat\t\n");
+    EXPECT_EQ(Pvdict({"search", "--no-header", "--limit", "2", "--mode", "9", "ca", b, a}).out, "cab\t\ncar\tone\n");
+    EXPECT_EQ(Pvdict({"search", "--lengths", "4,4", "ca", a, b}).out, "cart\t\n");
+    EXPECT_EQ(Pvdict({"search", "", a}).out, "car\t----A----\\r\\none\ncart\t\ncat\t\n");
+}
+
+TEST(Pvdict, ErrorsAreOneLineAndWriteNothing)
+{
+    TempFolder temp;
+    const std::string file = temp.File("d.lib");
+
+    ExpectOneLineError(Pvdict({}), PVDICT_BAD_USAGE);
+    ExpectOneLineError(Pvdict({"frobnicate"}), PVDICT_BAD_USAGE);
+    ExpectOneLineError(Pvdict({"create"}), PVDICT_BAD_USAGE);
+    ExpectOneLineError(Pvdict({"create", file, "--type", "3"}), PVDICT_BAD_USAGE);
+    ExpectOneLineError(Pvdict({"create", file, "--keycode", "x"}), PVDICT_BAD_USAGE);
+    ExpectOneLineError(Pvdict({"create", file, "--caption"}), PVDICT_BAD_USAGE);
+    ExpectOneLineError(Pvdict({"create", file, "--bogus"}), PVDICT_BAD_USAGE);
+    ExpectOneLineError(Pvdict({"create", file, "--from", temp.File("missing.tsv")}), PVDICT_FAILED);
+    ExpectOneLineError(Pvdict({"create", file}, "good\trow\nbad\\q\trow\n"), PVDICT_BAD_USAGE);
+    ExpectOneLineError(Pvdict({"create", file}, "a\tb\tc\n"), PVDICT_BAD_USAGE);
+    ExpectOneLineError(Pvdict({"create", file}, "\tdata without key\n"), PVDICT_BAD_USAGE);
+    EXPECT_FALSE(fs::exists(file));
+
+    // An existing file is replaced only when asked.
+    ASSERT_EQ(Pvdict({"create", file}, "one\t1\n").code, 0);
+    const std::string before = ReadFile(file);
+    ExpectOneLineError(Pvdict({"create", file}, "two\t2\n"), PVDICT_FAILED);
+    ExpectOneLineError(Pvdict({"create", file, "--force"}, "bad\\"), PVDICT_BAD_USAGE);
+    EXPECT_EQ(ReadFile(file), before);
+    ASSERT_EQ(Pvdict({"create", file, "--force"}, "two\t2\n").code, 0);
+    EXPECT_EQ(Pvdict({"dump", file}).out.substr(Pvdict({"dump", file}).out.find("#DBDATA")), "#DBDATA 1\ntwo\t2\n");
+
+    ExpectOneLineError(Pvdict({"dump", temp.File("missing.lib")}), PVDICT_FAILED);
+    EXPECT_FALSE(fs::exists(temp.File("missing.lib")));
+    ExpectOneLineError(Pvdict({"dump"}), PVDICT_BAD_USAGE);
+    ExpectOneLineError(Pvdict({"search", "q"}), PVDICT_BAD_USAGE);
+    ExpectOneLineError(Pvdict({"search", "--mode", "zz", "q", file}), PVDICT_BAD_USAGE);
+    ExpectOneLineError(Pvdict({"search", "--lengths", "5", "q", file}), PVDICT_BAD_USAGE);
+    ExpectOneLineError(Pvdict({"search", "q", file, temp.File("missing.lib")}), PVDICT_FAILED);
+
+    // Damaged files are refused by every command and stay as they were.
+    const std::string damaged = temp.File("damaged.lib");
+    const std::string junk = before.substr(0, before.size() - 5);
+    WriteFile(damaged, junk);
+    ExpectOneLineError(Pvdict({"dump", damaged}), PVDICT_FAILED);
+    ExpectOneLineError(Pvdict({"search", "o", file, damaged}), PVDICT_FAILED);
+    EXPECT_EQ(ReadFile(damaged), junk);
+    EXPECT_EQ(Pvdict({"help"}).code, 0);
+}

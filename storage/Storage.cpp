@@ -387,7 +387,8 @@ std::vector<const c4_Row::Value*> MatchColumns(const ViewData& view, const c4_Ro
 }
 
 int CompareBytes(std::string_view a, std::string_view b) {
-    int c = std::memcmp(a.data(), b.data(), std::min(a.size(), b.size()));
+    size_t n = std::min(a.size(), b.size());
+    int c = n ? std::memcmp(a.data(), b.data(), n) : 0;
     if (c != 0)
         return c < 0 ? -1 : 1;
     return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
@@ -399,7 +400,7 @@ int CompareCell(const ViewData& view, size_t column, uint32_t row, const c4_Row:
         int32_t a = view.Int(column, row), b = q ? q->number : 0;
         return a < b ? -1 : a > b ? 1 : 0;
     }
-    std::string_view b = q ? std::string_view(q->text) : std::string_view();
+    std::string_view b = q ? std::string_view(q->text) : pv_storage::kEmpty;
     if (type == 'B')
         return CompareBytes(view.Value(column, row), b);
     return pv_storage::CompareText(view.Value(column, row), b);

@@ -14,3 +14,10 @@ pv_add_unit_test(dict_set_tests
 pv_add_unit_test(dict_pvdict_tests
   SOURCES PvdictTest.cpp
   LIBS pvdict_core)
+
+# The real binary, run as users and the build run it.
+add_test(NAME dict_pvdict_cli
+         COMMAND ${CMAKE_COMMAND} -DPVDICT=$<TARGET_FILE:pvdict> "-DEMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}"
+                 -DFIXTURES=${PV_SHARED_DIR}/metakit/fixtures -DWORK=${CMAKE_CURRENT_BINARY_DIR}/pvdict-cli
+                 -P ${CMAKE_CURRENT_SOURCE_DIR}/PvdictCli.cmake)
+set_tests_properties(dict_pvdict_cli PROPERTIES ENVIRONMENT "${PV_TEST_ENV}" TIMEOUT 120)

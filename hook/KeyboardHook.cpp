@@ -42,10 +42,58 @@ bool MainWindowSwallows(WPARAM character, LPARAM report)
     return answer == 0;
 }
 
+// Threads of this process that are passing an event on down the hook chain (per process, not
+// shared). Windows never puts a second hook of ours into the chain, but Wine keeps the hook of
+// a process that was killed; when nobody can unhook it any more, it sits behind the live one
+// and would report every key a second time. A call that arrives while this thread is already
+// passing the same event on is such a leftover and only passes the event along.
+const LONG kPassingSlots = 32;
+volatile LONG g_passingThreads[kPassingSlots];
+
+class PassingOn {
+public:
+    PassingOn() : m_slot(-1)
+    {
+        LONG self = (LONG)GetCurrentThreadId();
+        for (LONG i = 0; i < kPassingSlots; ++i)
+            if (InterlockedCompareExchange(&g_passingThreads[i], self, 0) == 0) {
+                m_slot = i;
+                return;
+            }
+    }
+    ~PassingOn()
+    {
+        if (m_slot >= 0)
+            InterlockedExchange(&g_passingThreads[m_slot], 0);
+    }
+    PassingOn(const PassingOn&) = delete;
+    PassingOn& operator=(const PassingOn&) = delete;
+
+    static bool ThisThread()
+    {
+        LONG self = (LONG)GetCurrentThreadId();
+        for (LONG i = 0; i < kPassingSlots; ++i)
+            if (g_passingThreads[i] == self)
+                return true;
+        return false;
+    }
+
+private:
+    LONG m_slot;
+};
+
+LRESULT PassOn(int code, WPARAM wParam, LPARAM lParam)
+{
+    PassingOn passing;
+    return CallNextHookEx(g_keyboardHook, code, wParam, lParam);
+}
+
 } // namespace
 
 LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam)
 {
+    if (PassingOn::ThisThread())
+        return CallNextHookEx(g_keyboardHook, code, wParam, lParam);
     if (code == HC_ACTION) {
         UINT scanCode = (UINT)((lParam >> 16) & 0xFF);
         if (scanCode != SYNTHETIC_SCAN_CODE && !ShortcutModifierDown()) {
@@ -56,5 +104,5 @@ LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam)
                 return -1;
         }
     }
-    return CallNextHookEx(g_keyboardHook, code, wParam, lParam);
+    return PassOn(code, wParam, lParam);
 }

@@ -64,6 +64,35 @@ with Session("hook_resilience") as s:
         s.type("ndless")
         target.wait_text(target.single, "endless")
 
+    def hook_left_by_killed_receiver():
+        # Wine keeps the hook of a killed process. Once no process maps Zel.dll any more, its
+        # shared state is gone and nobody can unhook it; a new receiver must still get each
+        # key once, not once per hook in the chain.
+        old = s.start_receiver(name="doomed")
+        target.clear()
+        target.focus(target.SINGLE)
+        s.type("a")
+        target.wait_text(target.single, "a")
+        s.ctl("killpid", old.proc.win_pid)
+        s.ctl("close", "%x" % target.hwnd)
+        s.wait_until(lambda: s.ctl("exists", "%x" % target.hwnd) == "0", "the target to close")
+        s.wait_until(lambda: not _alive_pid(target.proc.win_pid), "the target process to end")
+        fresh_target = s.start_target(title="Second Target")
+        recv = s.start_receiver()
+        fresh_target.focus(fresh_target.SINGLE)
+        r, t = recv.mark(), fresh_target.mark()
+        s.type("bc")
+        fresh_target.wait_text(fresh_target.single, "bc")
+        fresh_target.wait_event("up", ord("C"), t)
+        expect(recv.keys(r), [(98, 66, 0, 1), (98, 66, 1, 1), (99, 67, 0, 1), (99, 67, 1, 1)], "reports")
+
+    def _alive_pid(pid):
+        try:
+            s.ctl("alive", pid)
+            return True
+        except Failure:
+            return False
+
     def _alive(recv):
         try:
             s.ctl("alive", recv.proc.win_pid)
@@ -75,3 +104,4 @@ with Session("hook_resilience") as s:
     s.case("hung_receiver", hung_receiver)
     s.case("killed_receiver", killed_receiver)
     s.case("receiver_dies_in_handler", receiver_dies_in_handler)
+    s.case("hook_left_by_killed_receiver", hook_left_by_killed_receiver)

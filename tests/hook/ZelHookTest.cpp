@@ -236,6 +236,32 @@ TEST_F(HookFixture, ReportsPressAndReleaseWithCharacterAndKey)
     EXPECT_TRUE(m_reports[3].released);
 }
 
+TEST_F(HookFixture, EachRepeatIsReported)
+{
+    m_install(m_receiver);
+    WORD scan = (WORD)MapVirtualKeyA('R', MAPVK_VK_TO_VSC);
+    Send({Key('R', scan, false), Key('R', scan, false), Key('R', scan, false), Key('R', scan, true)});
+    ASSERT_TRUE(WaitForText("rrr"));
+    ASSERT_EQ(m_reports.size(), 4u);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_FALSE(m_reports[i].released);
+    EXPECT_TRUE(m_reports[3].released);
+}
+
+TEST_F(HookFixture, PeekingWithoutRemovingReportsNothing)
+{
+    m_install(m_receiver);
+    Send(Tap("P"));
+    MSG msg;
+    DWORD start = GetTickCount();
+    while (!PeekMessageA(&msg, m_target, WM_KEYFIRST, WM_KEYLAST, PM_NOREMOVE) && GetTickCount() - start < 2000)
+        Sleep(2);
+    PeekMessageA(&msg, m_target, WM_KEYFIRST, WM_KEYLAST, PM_NOREMOVE);
+    EXPECT_TRUE(m_reports.empty()) << "a peeked key was reported";
+    ASSERT_TRUE(WaitForText("p"));
+    EXPECT_EQ(m_reports.size(), 2u);
+}
+
 TEST_F(HookFixture, AnswerZeroSwallowsPressAndRelease)
 {
     m_install(m_receiver);

@@ -1,0 +1,223 @@
+// Figures of the dictionary store, each measured side by side with a plain baseline in one run:
+//  1. opening a 1,000,000-entry dictionary vs reading its bytes from disk (target <= 3x);
+//  2. merged FindFirst + 5 FindNext over three dictionaries totalling 1,000,000 entries for
+//     a thousand random two-letter prefixes vs std::lower_bound plus the same walk over one
+//     sorted std::vector<std::string> (target <= 2x);
+//  3. resident memory after opening those dictionaries vs their file sizes (target <= 2x).
+//
+//   bench_dict [WORK_FOLDER]   (the dictionaries are made there once and kept)
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "dict/CodePage.h"
+#include "dict/DictionaryFile.h"
+#include "dict/DictionarySet.h"
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kTotalEntries = 1000000;
+constexpr int kPrefixes = 1000;
+constexpr int kPage = 5;
+
+double Seconds(Clock::time_point since)
+{
+    return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+// Pseudo-words from syllables: realistic lengths (4-14 bytes) and prefix spread.
+std::vector<std::string> MakeWords(int count, unsigned seed)
+{
+    static const char* const kSyllables[] = {"an", "ba", "cho", "de", "el", "fra", "go", "hi", "in", "jo",
+                                             "ka", "lu", "me", "no", "or", "pi", "qua", "re", "st", "te",
+                                             "ul", "vi", "wa", "xe", "yo", "zu", "th", "ing", "er", "ou"};
+    std::mt19937 random(seed);
+    std::vector<std::string> words;
+    words.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        std::string word;
+        const int parts = 2 + static_cast<int>(random() % 5);
+        for (int p = 0; p < parts; ++p)
+            word += kSyllables[random() % 30];
+        if (random() % 20 == 0)
+            word += " " + std::string(kSyllables[random() % 30]) + kSyllables[random() % 30];
+        words.push_back(std::move(word));
+    }
+    return words;
+}
+
+// Writes a word dictionary with the given keys (15% with a short data text), unless it exists.
+bool MakeDictionary(const std::string& path, std::vector<std::string> keys)
+{
+    if (fs::exists(path))
+        return true;
+    std::sort(keys.begin(), keys.end());
+    const std::string temporary = path + ".making";
+    fs::remove(temporary);
+    CDictionaryFile dictionary;
+    if (!dictionary.Open(temporary))
+        return false;
+    dictionary.SetCaption("Bench");
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const std::string data = i % 7 == 0 ? "data of " + keys[i] : std::string();
+        if (!dictionary.AddStoredEntry(keys[i], data))
+            return false;
+    }
+    if (!dictionary.WriteInfo())
+        return false;
+    dictionary.Close();
+    fs::rename(temporary, path);
+    return true;
+}
+
+long ResidentBytes()
+{
+#ifdef __linux__
+    long pages = 0, resident = 0;
+    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return resident * 4096L;
+#else
+    return -1;
+#endif
+}
+
+std::string ReadAll(const std::string& path)
+{
+    std::string bytes;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return bytes;
+    bytes.resize(static_cast<std::size_t>(fs::file_size(path)));
+    const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
+    bytes.resize(got);
+    std::fclose(file);
+    return bytes;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const fs::path folder = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / "pv-bench-dict";
+    fs::create_directories(folder);
+
+    // The dictionaries: one of 1,000,000 entries, and three of 500,000 + 300,000 + 200,000.
+    std::vector<std::string> words = MakeWords(kTotalEntries, 11);
+    const std::string big = (folder / "million.lib").string();
+    const std::vector<std::string> parts = {(folder / "part1.lib").string(), (folder / "part2.lib").string(),
+                                            (folder / "part3.lib").string()};
+    const auto making = Clock::now();
+    bool made = MakeDictionary(big, words);
+    made = made && MakeDictionary(parts[0], std::vector<std::string>(words.begin(), words.begin() + 500000));
+    made = made && MakeDictionary(parts[1], std::vector<std::string>(words.begin() + 500000, words.begin() + 800000));
+    made = made && MakeDictionary(parts[2], std::vector<std::string>(words.begin() + 800000, words.end()));
+    if (!made) {
+        std::fprintf(stderr, "bench_dict: cannot make the dictionaries in %s\n", folder.string().c_str());
+        return 1;
+    }
+    std::printf("dictionaries ready in %s (%.1f s)\n", folder.string().c_str(), Seconds(making));
+
+    // 3 first, on a fresh heap: resident memory of the open dictionaries.
+    {
+        long fileBytes = 0;
+        for (const std::string& path : parts)
+            fileBytes += static_cast<long>(fs::file_size(path));
+        const long before = ResidentBytes();
+        auto set = std::make_unique<CDictionarySet>();
+        set->LoadFiles(parts, true);
+        const long after = ResidentBytes();
+        if (before >= 0)
+            std::printf("3. memory: %.1f MB resident for %.1f MB of files: %.2fx (target <= 2)\n",
+                        (after - before) / 1e6, fileBytes / 1e6, double(after - before) / fileBytes);
+    }
+
+    // 1. Open vs reading the bytes.
+    {
+        const int rounds = 5;
+        double readTime = 1e9, openTime = 1e9;
+        std::size_t sink = 0;
+        for (int r = 0; r < rounds; ++r) {
+            auto start = Clock::now();
+            std::string bytes = ReadAll(big);
+            sink += bytes.size();
+            readTime = std::min(readTime, Seconds(start));
+
+            start = Clock::now();
+            CDictionaryFile dictionary;
+            if (!dictionary.Open(big, true)) {
+                std::fprintf(stderr, "bench_dict: cannot open %s\n", big.c_str());
+                return 1;
+            }
+            sink += static_cast<std::size_t>(dictionary.CountEntries());
+            dictionary.Close();
+            openTime = std::min(openTime, Seconds(start));
+        }
+        std::printf("1. open: %.1f ms to open %d entries (%.1f MB), %.1f ms to read the bytes: %.2fx (target <= 3)"
+                    " [%zu]\n",
+                    openTime * 1e3, kTotalEntries, fs::file_size(big) / 1e6, readTime * 1e3, openTime / readTime,
+                    sink % 10);
+    }
+
+    // 2. Merged search vs lower_bound on one sorted vector.
+    {
+        std::vector<std::string> sorted = words;
+        std::sort(sorted.begin(), sorted.end());
+        CDictionarySet set;
+        set.LoadFiles(parts, true);
+        std::mt19937 random(5);
+        std::vector<std::string> prefixes;
+        for (int i = 0; i < kPrefixes; ++i) {
+            const std::string& word = sorted[random() % sorted.size()];
+            prefixes.push_back(word.substr(0, 2));  // prefixes that occur, as typed text does
+        }
+
+        const int rounds = 20;
+        double vectorTime = 1e9, setTime = 1e9;
+        std::size_t vectorFound = 0, setFound = 0;
+        DictionaryMatch match;
+        for (int r = 0; r < rounds; ++r) {
+            vectorFound = 0;
+            auto start = Clock::now();
+            for (const std::string& prefix : prefixes) {
+                auto it = std::lower_bound(sorted.begin(), sorted.end(), prefix);
+                for (int n = 0; n <= kPage && it != sorted.end() && it->compare(0, prefix.size(), prefix) == 0;
+                     ++n, ++it)
+                    vectorFound += it->size();
+            }
+            vectorTime = std::min(vectorTime, Seconds(start));
+
+            setFound = 0;
+            start = Clock::now();
+            for (const std::string& prefix : prefixes) {
+                bool found = set.FindFirst(prefix, match, MATCH_START | MATCH_WORDS | MATCH_PHRASES, true);
+                for (int n = 0; found && n < kPage; ++n) {
+                    setFound += match.key.size();
+                    found = set.FindNext(match);
+                }
+                if (found)
+                    setFound += match.key.size();
+            }
+            setTime = std::min(setTime, Seconds(start));
+        }
+        std::printf("2. search: %.2f us per merged FindFirst + %d FindNext, %.2f us per lower_bound + walk: %.2fx "
+                    "(target <= 2) [%s]\n",
+                    setTime * 1e6 / kPrefixes, kPage, vectorTime * 1e6 / kPrefixes, setTime / vectorTime,
+                    vectorFound == setFound ? "same keys" : "KEYS DIFFER");
+    }
+    return 0;
+}

@@ -8,9 +8,6 @@ namespace {
 
 // Records read per file access while loading.
 constexpr std::size_t kLoadChunkRecords = 256;
-// A prefix shared by at most this many distinct texts is answered from the ordered index;
-// a more common one by walking the records in memory, where the next hit is near.
-constexpr std::size_t kIndexedPrefixBudget = 64;
 constexpr std::uint64_t kMaxRecords = std::numeric_limits<std::uint32_t>::max() - 1;
 
 std::string_view UpToZero(std::string_view text)
@@ -22,6 +19,15 @@ std::string_view UpToZero(std::string_view text)
 bool StartsWith(const std::string& text, std::string_view prefix)
 {
     return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
+}
+
+// The first four bytes, first byte highest; missing bytes are zero (texts hold no zero byte).
+std::uint32_t HeadOf(std::string_view text)
+{
+    std::uint32_t head = 0;
+    for (std::size_t i = 0; i < 4; ++i)
+        head = (head << 8) | (i < text.size() ? static_cast<unsigned char>(text[i]) : 0u);
+    return head;
 }
 
 }  // namespace
@@ -59,16 +65,19 @@ bool CAutoLearnDictionary::Open(const std::string& path)
             if (got < 0)
                 throw std::bad_alloc();  // handled below like any other failed load
             const std::size_t whole = static_cast<std::size_t>(got) / kAutoLearnRecordSize;
-            for (std::size_t i = 0; i < whole; ++i) {
+            for (std::size_t i = 0; i < whole; ++i)
                 records_.push_back(DecodeAutoLearnRecord(chunk.data() + i * kAutoLearnRecordSize));
-                IndexAdd(records_.back().text, static_cast<std::uint32_t>(records_.size() - 1));
-            }
             loaded += whole;
             if (whole < want)
                 break;  // the file became shorter while it was read
         }
+        heads_.reserve(records_.size());
+        for (const AutoLearnRecord& record : records_)
+            heads_.push_back(HeadOf(record.text));
+        BuildIndex();
     } catch (const std::bad_alloc&) {
         records_.clear();
+        heads_.clear();
         index_.clear();
         file_.Close();
         return false;
@@ -80,12 +89,33 @@ bool CAutoLearnDictionary::Open(const std::string& path)
     return true;
 }
 
+void CAutoLearnDictionary::BuildIndex()
+{
+    // Sorted once and inserted in order: far cheaper than one tree search per record.
+    index_.clear();
+    Changed();
+    std::vector<std::uint32_t> order(records_.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = static_cast<std::uint32_t>(i);
+    std::stable_sort(order.begin(), order.end(),
+                     [this](std::uint32_t a, std::uint32_t b) { return records_[a].text < records_[b].text; });
+    for (std::size_t i = 0; i < order.size();) {
+        const std::string& text = records_[order[i]].text;
+        std::vector<std::uint32_t> at;
+        for (; i < order.size() && records_[order[i]].text == text; ++i)
+            at.push_back(order[i]);
+        index_.emplace_hint(index_.end(), text, std::move(at));
+    }
+}
+
 void CAutoLearnDictionary::Close()
 {
     file_.Close();
     open_ = false;
     records_.clear();
+    heads_.clear();
     index_.clear();
+    Changed();
     current_ = 0;
     currentCount_ = 0;
     currentText_.clear();
@@ -103,7 +133,9 @@ bool CAutoLearnDictionary::Truncate()
     if (!file_.Resize(0))
         return false;
     records_.clear();
+    heads_.clear();
     index_.clear();
+    Changed();
     current_ = 0;
     LoadCurrent();
     return true;
@@ -172,9 +204,9 @@ bool CAutoLearnDictionary::WriteRecord(std::size_t index, std::int32_t count, co
     if (file_.ReadAt(offset, now, sizeof now) == static_cast<std::int64_t>(sizeof now)) {
         AutoLearnRecord onDisk = DecodeAutoLearnRecord(now);
         if (onDisk != records_[index]) {
-            IndexRemove(records_[index].text, static_cast<std::uint32_t>(index));
-            records_[index] = std::move(onDisk);
-            IndexAdd(records_[index].text, static_cast<std::uint32_t>(index));
+            records_[index].count = onDisk.count;
+            SetRecordText(index, std::move(onDisk.text));
+            Changed();
         }
     }
     return false;
@@ -189,13 +221,9 @@ bool CAutoLearnDictionary::UpdateCurrent()
         LoadCurrent();
         return false;
     }
-    AutoLearnRecord& record = records_[current_];
-    if (record.text != text) {
-        IndexRemove(record.text, static_cast<std::uint32_t>(current_));
-        record.text = text;
-        IndexAdd(record.text, static_cast<std::uint32_t>(current_));
-    }
-    record.count = currentCount_;
+    records_[current_].count = currentCount_;
+    SetRecordText(current_, text);
+    Changed();
     currentText_ = text;
     return true;
 }
@@ -209,6 +237,7 @@ bool CAutoLearnDictionary::Append()
     if (!WriteRecord(index, currentCount_, text))
         return false;
     records_.push_back(AutoLearnRecord{currentCount_, text});
+    heads_.push_back(HeadOf(text));
     IndexAdd(text, static_cast<std::uint32_t>(index));
     current_ = index;
     currentText_ = text;
@@ -270,54 +299,76 @@ bool CAutoLearnDictionary::Offered(const AutoLearnRecord& record, std::string_vi
     return record.count >= offerThreshold_ && StartsWith(record.text, prefix);
 }
 
-std::size_t CAutoLearnDictionary::FindSuggestionFrom(std::size_t from, std::string_view prefix) const
+void CAutoLearnDictionary::PlanSuggestions(std::string_view prefix)
+{
+    if (plan_.valid && plan_.generation == generation_ && plan_.threshold == offerThreshold_ && plan_.prefix == prefix)
+        return;
+    plan_.valid = true;
+    plan_.prefix.assign(prefix.data(), prefix.size());
+    plan_.threshold = offerThreshold_;
+    plan_.generation = generation_;
+    plan_.walk = false;
+    plan_.hits.clear();
+    std::size_t visited = 0;
+    for (auto it = index_.lower_bound(prefix); it != index_.end() && StartsWith(it->first, prefix); ++it) {
+        visited += it->second.size();
+        // A common prefix is better answered by walking the records: the next hit is near.
+        if (visited > indexedPrefixLimit_) {
+            plan_.walk = true;
+            plan_.hits.clear();
+            return;
+        }
+        for (const std::uint32_t at : it->second) {
+            if (records_[at].count >= offerThreshold_)
+                plan_.hits.push_back(at);
+        }
+    }
+    std::sort(plan_.hits.begin(), plan_.hits.end());
+}
+
+std::size_t CAutoLearnDictionary::FindSuggestionFrom(std::size_t from, std::string_view prefix)
 {
     const std::size_t none = records_.size();
     if (from >= records_.size())
         return none;
-
-    // Few texts with this prefix: the smallest record index at or after `from` among them.
-    std::size_t best = none;
-    std::size_t visited = 0;
-    bool complete = true;
-    for (auto it = index_.lower_bound(prefix); it != index_.end() && StartsWith(it->first, prefix); ++it) {
-        if (++visited > kIndexedPrefixBudget) {
-            complete = false;
-            break;
-        }
-        const std::vector<std::uint32_t>& at = it->second;
-        for (auto pos = std::lower_bound(at.begin(), at.end(), from); pos != at.end() && *pos < best; ++pos) {
-            if (records_[*pos].count >= offerThreshold_) {
-                best = *pos;
-                break;
-            }
-            if (++visited > kIndexedPrefixBudget) {
-                complete = false;
-                break;
-            }
-        }
-        if (!complete)
-            break;
+    PlanSuggestions(prefix);
+    if (!plan_.walk) {
+        const auto next = std::lower_bound(plan_.hits.begin(), plan_.hits.end(), from);
+        return next == plan_.hits.end() ? none : *next;
     }
-    if (complete)
-        return best;
-
     // A common prefix: hits are dense, so the walk in file order is short.
+    const std::size_t headLength = std::min<std::size_t>(prefix.size(), 4);
+    const std::uint32_t mask = headLength == 0 ? 0u : ~0u << (8 * (4 - headLength));
+    const std::uint32_t wanted = HeadOf(prefix) & mask;
+    const std::uint32_t* heads = heads_.data();
     for (std::size_t i = from; i < records_.size(); ++i) {
-        if (Offered(records_[i], prefix))
+        if ((heads[i] & mask) == wanted && Offered(records_[i], prefix))
             return i;
     }
     return none;
 }
 
+void CAutoLearnDictionary::SetRecordText(std::size_t index, std::string text)
+{
+    AutoLearnRecord& record = records_[index];
+    if (record.text == text)
+        return;
+    IndexRemove(record.text, static_cast<std::uint32_t>(index));
+    record.text = std::move(text);
+    heads_[index] = HeadOf(record.text);
+    IndexAdd(record.text, static_cast<std::uint32_t>(index));
+}
+
 void CAutoLearnDictionary::IndexAdd(const std::string& text, std::uint32_t index)
 {
+    Changed();
     std::vector<std::uint32_t>& at = index_[text];
     at.insert(std::upper_bound(at.begin(), at.end(), index), index);
 }
 
 void CAutoLearnDictionary::IndexRemove(const std::string& text, std::uint32_t index)
 {
+    Changed();
     const auto found = index_.find(text);
     if (found == index_.end())
         return;

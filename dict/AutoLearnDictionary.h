@@ -68,6 +68,9 @@ public:
     // Which bytes start a double-byte character in the ANSI code page in use (default: none).
     void SetLeadBytes(const CLeadByteTable& leadBytes) { rules_.SetLeadBytes(leadBytes); }
     const CAutoLearnWordRules& WordRules() const { return rules_; }
+    // Up to how many records sharing a prefix are answered from the index; beyond that the
+    // records are walked in file order (tuning only: results are the same either way).
+    void SetIndexedPrefixLimit(std::size_t limit) { indexedPrefixLimit_ = limit; plan_.valid = false; }
     // Not owned; null for none.
     void SetKnownWords(IKnownWords* knownWords) { knownWords_ = knownWords; }
 
@@ -98,24 +101,43 @@ public:
 
 private:
     void LoadCurrent();
+    void SetRecordText(std::size_t index, std::string text);
+    void BuildIndex();
     bool WriteRecord(std::size_t index, std::int32_t count, const std::string& text);
     void IndexAdd(const std::string& text, std::uint32_t index);
     void IndexRemove(const std::string& text, std::uint32_t index);
-    std::size_t FindSuggestionFrom(std::size_t from, std::string_view prefix) const;
+    std::size_t FindSuggestionFrom(std::size_t from, std::string_view prefix);
+    void PlanSuggestions(std::string_view prefix);
+    void Changed() { ++generation_; }
     bool Offered(const AutoLearnRecord& record, std::string_view prefix) const;
 
     std::string path_;
     CAutoLearnFile file_;
     bool open_ = false;
     std::vector<AutoLearnRecord> records_;
+    // The first four bytes of each record's text, packed: a common prefix is looked for here
+    // first, in a small contiguous array instead of the records.
+    std::vector<std::uint32_t> heads_;
     // Text -> indices of the records holding it, ascending (duplicates come from imports).
     std::map<std::string, std::vector<std::uint32_t>, std::less<>> index_;
+    std::uint64_t generation_ = 0;  // goes up with every change of the records
+    // How the last prefix is answered: from its few hits (ascending record indices) or, for a
+    // common prefix, by walking the records. Valid while generation and threshold are unchanged.
+    struct SuggestionPlan {
+        bool valid = false;
+        std::string prefix;
+        std::int32_t threshold = 0;
+        std::uint64_t generation = 0;
+        bool walk = false;
+        std::vector<std::uint32_t> hits;
+    } plan_;
     std::size_t current_ = 0;
     std::int32_t currentCount_ = 0;
     std::string currentText_;
 
     unsigned minWordLength_ = 3;
     std::int32_t offerThreshold_ = 1;
+    std::size_t indexedPrefixLimit_ = 64;
     bool enabled_ = true;
     CAutoLearnWordRules rules_;
     IKnownWords* knownWords_ = nullptr;

@@ -251,6 +251,37 @@ TEST_F(AutoLearnTest, CommonPrefixesAndDuplicateTextsKeepFileOrder)
     EXPECT_EQ(store.Records()[151].count, 1);
 }
 
+TEST_F(AutoLearnTest, EditedTextsMoveBetweenPrefixes)
+{
+    // 200 texts behind "abcde": answered by walking the records, with the prefix longer than
+    // what the walk compares first.
+    ASSERT_TRUE(store.Open(path));
+    store.SetCurrent(1, "other");
+    ASSERT_TRUE(store.Append());
+    for (int i = 0; i < 200; ++i) {
+        store.SetCurrent(1, (i % 2 ? "abcdeX" : "abcdfY") + std::to_string(i));
+        ASSERT_TRUE(store.Append());
+    }
+    EXPECT_EQ(AllSuggestions(store, "abcde").size(), 100u);
+    EXPECT_EQ(AllSuggestions(store, "abcd").size(), 200u);
+    EXPECT_EQ(store.FirstSuggestion("abcdfY"), "abcdfY0");
+
+    store.MoveFirst();
+    store.MoveNext();
+    store.MoveNext();
+    store.SetCurrent(1, "zz");  // "abcdeX1" leaves the prefix
+    ASSERT_TRUE(store.UpdateCurrent());
+    store.MoveFirst();
+    store.SetCurrent(1, "abcdeQ");  // "other" joins it
+    ASSERT_TRUE(store.UpdateCurrent());
+    const std::vector<std::string> got = AllSuggestions(store, "abcde");
+    ASSERT_EQ(got.size(), 100u);
+    EXPECT_EQ(got[0], "abcdeQ");
+    EXPECT_EQ(got[1], "abcdeX3");
+    EXPECT_EQ(AllSuggestions(store, "ab").size(), 200u);
+    EXPECT_EQ(AllSuggestions(store, "z"), (std::vector<std::string>{"zz"}));
+}
+
 TEST_F(AutoLearnTest, OddLengthFileLosesOnlyItsPartialRecord)
 {
     const std::string good = RecordBytes(4, "alpha") + RecordBytes(2, "beta");

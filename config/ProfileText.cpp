@@ -247,6 +247,56 @@ bool KeyNameOfLine(const std::string& line, std::string* name) {
   return true;
 }
 
+std::vector<IniSection> ParseIniText(const std::string& text) {
+  std::vector<IniSection> sections;
+  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+  auto strip = [&blank](const std::string& piece) {
+    std::size_t begin = 0;
+    std::size_t end = piece.size();
+    while (begin < end && blank(piece[begin])) ++begin;
+    while (end > begin && blank(piece[end - 1])) --end;
+    return piece.substr(begin, end - begin);
+  };
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = strip(text.substr(start, end - start));
+    start = end + 1;
+    if (line.empty() || line[0] == ';') continue;
+    if (line[0] == '[') {
+      std::size_t close = line.find(']');
+      sections.push_back(IniSection{strip(line.substr(1, close == std::string::npos ? std::string::npos : close - 1)), {}});
+      continue;
+    }
+    if (sections.empty()) continue;
+    std::size_t equals = line.find('=');
+    if (equals == std::string::npos) {
+      sections.back().entries.emplace_back(line, std::string());
+    } else {
+      sections.back().entries.emplace_back(strip(line.substr(0, equals)), strip(line.substr(equals + 1)));
+    }
+  }
+  return sections;
+}
+
+const IniSection* FindIniSection(const std::vector<IniSection>& sections, const std::string& name) {
+  for (const IniSection& section : sections) {
+    if (EqualsNoCaseAscii(section.name, name)) return &section;
+  }
+  return nullptr;
+}
+
+const std::string* FindIniValue(const std::vector<IniSection>& sections, const std::string& section,
+                                const std::string& key) {
+  const IniSection* found = FindIniSection(sections, section);
+  if (!found) return nullptr;
+  for (const auto& entry : found->entries) {
+    if (EqualsNoCaseAscii(entry.first, key)) return &entry.second;
+  }
+  return nullptr;
+}
+
 std::string SingleLine(const std::string& text) {
   std::string line = text;
   for (char& c : line) {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ProfileText {
@@ -69,6 +70,20 @@ std::string JoinMultiString(const std::vector<std::string>& items);
 // The key name of one raw "key=value" line: text before the first "=", trimmed. False for
 // lines without "=" and lines that begin with "=".
 bool KeyNameOfLine(const std::string& line, std::string* name);
+
+// An INI text as written on disk, read the simple way: "[name]" starts a section, other
+// lines are "key=value" with blanks around key and value removed; blank lines and lines
+// starting with ";" are skipped. Used to check a written file independently of the
+// system's own parser and its caches.
+struct IniSection {
+  std::string name;
+  std::vector<std::pair<std::string, std::string>> entries;
+};
+std::vector<IniSection> ParseIniText(const std::string& text);
+// First section of that name and first key in it, names compared without case (ASCII).
+const IniSection* FindIniSection(const std::vector<IniSection>& sections, const std::string& name);
+const std::string* FindIniValue(const std::vector<IniSection>& sections, const std::string& section,
+                                const std::string& key);
 
 // Line breaks turned into spaces: a value must not split its INI line.
 std::string SingleLine(const std::string& text);

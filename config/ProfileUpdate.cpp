@@ -58,6 +58,45 @@ bool WriteAll(HANDLE file, const std::string& data) {
   return true;
 }
 
+// The file's text in the ANSI code page: the profile writer keeps a file in the encoding
+// it found (ANSI, or UTF-8 / UTF-16 with a byte-order mark).
+bool ReadAnsiText(const std::string& path, std::string* text) {
+  FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return false;
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > kLargestCopy) return false;
+  std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD got = 0;
+    if (!ReadFile(file.get(), &bytes[done], static_cast<DWORD>(bytes.size() - done), &got, nullptr)) return false;
+    if (got == 0) break;
+    done += got;
+  }
+  bytes.resize(done);
+
+  std::wstring wide;
+  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
+    wide.assign(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
+  } else if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+    int length = MultiByteToWideChar(CP_UTF8, 0, bytes.data() + 3, static_cast<int>(bytes.size() - 3), nullptr, 0);
+    wide.resize(static_cast<std::size_t>(length > 0 ? length : 0));
+    if (length > 0)
+      MultiByteToWideChar(CP_UTF8, 0, bytes.data() + 3, static_cast<int>(bytes.size() - 3), &wide[0], length);
+  } else {
+    *text = std::move(bytes);
+    return true;
+  }
+  text->clear();
+  if (wide.empty()) return true;
+  int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return false;
+  text->resize(static_cast<std::size_t>(length));
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &(*text)[0], length, nullptr, nullptr);
+  return true;
+}
+
 }  // namespace
 
 CProfileUpdate::CProfileUpdate(const std::string& targetPath) : target_(targetPath) {
@@ -164,27 +203,26 @@ bool CProfileUpdate::Verify() const {
     }
   }
 
-  std::vector<std::string> names;
-  SectionNames(names);
-  std::set<std::string> present;
-  for (const std::string& name : names) present.insert(LowerAscii(name));
+  // Judge the bytes on disk, not what the system's profile cache remembers.
+  std::string text;
+  if (!ReadAnsiText(copyPath_, &text)) return false;
+  const std::vector<ProfileText::IniSection> sections = ProfileText::ParseIniText(text);
+
   // Sections the update did not touch must all still be there: a cut-short file loses them.
   for (const std::string& name : sectionsBefore_) {
-    const std::string section = LowerAscii(name);
-    if (!touched.count(section) && !present.count(section)) return false;
+    if (!touched.count(LowerAscii(name)) && !ProfileText::FindIniSection(sections, name)) return false;
   }
   for (const auto& entry : removed) {
-    if (entry.second && present.count(entry.first)) return false;
+    if (entry.second && ProfileText::FindIniSection(sections, entry.first)) return false;
   }
   for (const auto& entry : keys) {
     const Change& change = *entry.second;
-    const char* section = change.section.c_str();
-    const char* key = change.key.c_str();
+    const std::string* value = ProfileText::FindIniValue(sections, change.section, change.key);
     if (change.removeKey) {
-      if (HasKey(section, key)) return false;
-    } else if (ReadsBackVerbatim(change.value)) {
-      if (ReadText(section, key, ProfileText::kMissingKeyMarker) != change.value) return false;
-    } else if (!HasKey(section, key)) {
+      if (value) return false;
+    } else if (!value) {
+      return false;
+    } else if (ReadsBackVerbatim(change.value) && *value != change.value) {
       return false;
     }
   }

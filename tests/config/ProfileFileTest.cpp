@@ -373,3 +373,19 @@ TEST_F(ProfileFileTest, FileChangedByAnotherWriterMeanwhileIsNotOverwritten) {
   EXPECT_FALSE(update.Commit());
   EXPECT_EQ(theirs, ReadRaw(path_));
 }
+
+TEST_F(ProfileFileTest, StagedUpdateWorksOnUnicodeFiles) {
+  const std::string utf16 = std::string("\xFF\xFE", 2) + std::string("[\0S\0]\0\r\0\n\0k\0=\0o\0l\0d\0\r\0\n\0", 24);
+  const std::string utf8 = "\xEF\xBB\xBF[S]\r\nk=old\r\nname=Caf\xC3\xA9\r\n";
+  for (const std::string& original : {utf16, utf8}) {
+    Write(original);
+    CProfileUpdate update(path_);
+    ASSERT_TRUE(update.IsStaged());
+    EXPECT_TRUE(update.WriteText("S", "k", "new"));
+    EXPECT_TRUE(update.WriteText("T", "x", "1"));
+    EXPECT_TRUE(update.Commit());
+    CProfileFile ini(path_.c_str());
+    EXPECT_EQ("new", ini.ReadText("S", "k"));
+    EXPECT_EQ("1", ini.ReadText("T", "x"));
+  }
+}

@@ -168,3 +168,21 @@ TEST(ProfileTextMisc, TrimMarkerAndCase) {
   EXPECT_FALSE(EqualsNoCaseAscii("Other_Apps", "Other_App"));
   EXPECT_EQ("a  c", SingleLine("a\r\nc"));
 }
+
+TEST(ProfileTextIni, ParsesSectionsKeysAndOddLines) {
+  const std::string text =
+      "stray=before\r\n[ One ]\r\n a = 1 \r\n;comment=x\r\nnoequals\r\n[two\n k=v=w\n[ONE]\nb=2\n\n[]\n=z";
+  std::vector<IniSection> sections = ParseIniText(text);
+  ASSERT_EQ(4u, sections.size());
+  EXPECT_EQ("One", sections[0].name);
+  EXPECT_EQ("two", sections[1].name);  // no closing bracket: the rest of the line
+  ASSERT_NE(nullptr, FindIniValue(sections, "one", "A"));
+  EXPECT_EQ("1", *FindIniValue(sections, "one", "A"));
+  EXPECT_EQ("", *FindIniValue(sections, "One", "noequals"));
+  EXPECT_EQ(nullptr, FindIniValue(sections, "One", ";comment"));
+  EXPECT_EQ(nullptr, FindIniValue(sections, "One", "b"));  // only the first section of a name
+  EXPECT_EQ("v=w", *FindIniValue(sections, "TWO", "k"));
+  EXPECT_EQ(nullptr, FindIniValue(sections, "missing", "k"));
+  EXPECT_EQ(nullptr, FindIniValue(sections, "", "stray"));
+  EXPECT_TRUE(ParseIniText("").empty());
+}

@@ -97,6 +97,27 @@ bool ReadAnsiText(const std::string& path, std::string* text) {
   return true;
 }
 
+// Copies left behind by a process that ended between staging and committing. Anything
+// younger than a minute may still belong to a live update and is left alone.
+void RemoveStaleCopies(const std::string& target) {
+  const std::size_t slash = target.find_last_of("\\/");
+  const std::string directory = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((target + ".*.pvtmp").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return;
+  FILETIME nowFile;
+  GetSystemTimeAsFileTime(&nowFile);
+  const uint64_t now = (static_cast<uint64_t>(nowFile.dwHighDateTime) << 32) | nowFile.dwLowDateTime;
+  const uint64_t minute = 60ull * 10000000ull;
+  do {
+    const uint64_t written =
+        (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && written + minute < now)
+      DeleteFileA((directory + data.cFileName).c_str());
+  } while (FindNextFileA(find, &data));
+  FindClose(find);
+}
+
 }  // namespace
 
 CProfileUpdate::CProfileUpdate(const std::string& targetPath) : target_(targetPath) {
@@ -135,6 +156,7 @@ bool CProfileUpdate::StageCopy() {
     targetExisted_ = true;
   }
 
+  RemoveStaleCopies(target_);
   // The copy lies beside the file so that the final rename stays on one volume.
   const unsigned pid = GetCurrentProcessId();
   for (int attempt = 0; attempt < 64; ++attempt) {

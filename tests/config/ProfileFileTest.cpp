@@ -389,3 +389,24 @@ TEST_F(ProfileFileTest, StagedUpdateWorksOnUnicodeFiles) {
     EXPECT_EQ("1", ini.ReadText("T", "x"));
   }
 }
+
+TEST_F(ProfileFileTest, OldLeftoverCopiesAreCleanedUpYoungOnesKept) {
+  Write("[S]\nk=1\n");
+  const std::string old = path_ + ".99-1.pvtmp";
+  const std::string young = path_ + ".98-1.pvtmp";
+  ASSERT_TRUE(WriteRaw(old, "[S]\nk=half"));
+  ASSERT_TRUE(WriteRaw(young, "[S]\nk=busy"));
+  HANDLE file = CreateFileA(old.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, file);
+  FILETIME longAgo = {0x10000000u, 0x01D00000u};  // some year long past
+  ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &longAgo));
+  CloseHandle(file);
+  {
+    CProfileUpdate update(path_);
+    update.WriteText("S", "k", "2");
+    EXPECT_TRUE(update.Commit());
+  }
+  EXPECT_FALSE(Exists(old));
+  EXPECT_TRUE(Exists(young));
+  EXPECT_EQ("2", CProfileFile(path_.c_str()).ReadText("S", "k"));
+}

@@ -311,18 +311,9 @@ private:
                 return false;
             // Sizes must be non-negative and add up to the data; keep a running offset
             // every kCheckpointStep rows.
-            column.checkpoints.reserve(rows / FrozenColumn::kCheckpointStep + 1);
             uint64_t sum = 0;
-            for (uint32_t row = 0; row < rows; ++row) {
-                if ((row & (FrozenColumn::kCheckpointStep - 1)) == 0)
-                    column.checkpoints.push_back(static_cast<uint32_t>(sum));
-                int32_t itemSize = column.sizes.Get(bytes_, row);
-                if (itemSize < 0)
-                    return Fail("negative item size");
-                sum += static_cast<uint32_t>(itemSize);
-                if (sum > column.dataSize)
-                    return Fail("item sizes exceed the column");
-            }
+            if (!column.sizes.Checkpoints(bytes_, rows, column.checkpoints, sum))
+                return Fail("negative item size");
             if (sum != column.dataSize)
                 return Fail("item sizes do not add up to the column");
         }
@@ -527,6 +518,100 @@ int32_t IntVector::Get(const uint8_t* image, uint32_t i) const {
     }
 }
 
+uint64_t IntVector::Sum(const uint8_t* image, uint32_t from, uint32_t to, bool& negative) const {
+    const uint8_t* p = image + pos;
+    uint64_t sum = 0;
+    switch (width) {
+    case 8: {
+        uint8_t high = 0;
+        for (uint32_t i = from; i < to; ++i) {
+            sum += p[i];
+            high |= p[i];
+        }
+        negative = (high & 0x80) != 0;
+        return sum;
+    }
+    case 16: {
+        uint16_t high = 0;
+        for (uint32_t i = from; i < to; ++i) {
+            const uint8_t* q = p + 2 * size_t(i);
+            uint16_t v = bigEndian ? uint16_t((q[0] << 8) | q[1]) : uint16_t((q[1] << 8) | q[0]);
+            sum += v;
+            high |= v;
+        }
+        negative = (high & 0x8000) != 0;
+        return sum;
+    }
+    default:
+        for (uint32_t i = from; i < to; ++i) {
+            int32_t v = Get(image, i);
+            if (v < 0)
+                negative = true;
+            sum += static_cast<uint32_t>(v);
+        }
+        return sum;
+    }
+}
+
+namespace {
+// One pass over all entries: the running sum before every kCheckpointStep-th row.
+template <class Entry>
+bool AccumulateCheckpoints(uint32_t rows, Entry entry, std::vector<uint32_t>& checkpoints, uint64_t& total) {
+    checkpoints.clear();
+    checkpoints.reserve(rows / FrozenColumn::kCheckpointStep + 1);
+    uint64_t sum = 0;
+    for (uint32_t row = 0; row < rows; row += FrozenColumn::kCheckpointStep) {
+        checkpoints.push_back(static_cast<uint32_t>(sum));
+        uint32_t end = rows - row < FrozenColumn::kCheckpointStep ? rows : row + FrozenColumn::kCheckpointStep;
+        uint64_t block = 0;
+        for (uint32_t i = row; i < end; ++i)
+            block += entry(i);
+        sum += block;
+        if (sum > UINT32_MAX)
+            break;  // larger than any column
+    }
+    total = sum;
+    return true;
+}
+}  // namespace
+
+bool IntVector::Checkpoints(const uint8_t* image, uint32_t rows, std::vector<uint32_t>& checkpoints,
+                            uint64_t& total) const {
+    const uint8_t* p = image + pos;
+    switch (width) {
+    case 8: {
+        uint8_t high = 0;
+        for (uint32_t i = 0; i < rows; ++i)
+            high |= p[i];
+        if (high & 0x80)
+            return false;
+        return AccumulateCheckpoints(rows, [p](uint32_t i) { return uint32_t(p[i]); }, checkpoints, total);
+    }
+    case 16: {
+        if (bigEndian)
+            for (uint32_t i = 0; i < rows; ++i)
+                if (p[2 * size_t(i)] & 0x80)
+                    return false;
+        if (!bigEndian)
+            for (uint32_t i = 0; i < rows; ++i)
+                if (p[2 * size_t(i) + 1] & 0x80)
+                    return false;
+        if (bigEndian)
+            return AccumulateCheckpoints(rows, [p](uint32_t i) { return uint32_t((p[2 * size_t(i)] << 8) | p[2 * size_t(i) + 1]); },
+                                         checkpoints, total);
+        return AccumulateCheckpoints(rows, [p](uint32_t i) { return uint32_t((p[2 * size_t(i) + 1] << 8) | p[2 * size_t(i)]); },
+                                     checkpoints, total);
+    }
+    default: {
+        for (uint32_t i = 0; i < rows; ++i)
+            if (Get(image, i) < 0)
+                return false;
+        return AccumulateCheckpoints(rows, [this, image](uint32_t i) { return static_cast<uint32_t>(Get(image, i)); },
+                                     checkpoints, total);
+    }
+    }
+}
+
 ParseResult ParseImage(const uint8_t* bytes, size_t size) { return ImageParser(bytes, size).Run(); }
 
 bool ParseViewDescription(std::string_view text, std::string& name, std::vector<Field>& fields) {
@@ -652,6 +737,38 @@ int CompareText(std::string_view a, std::string_view b) {
             return ca < cb ? -1 : 1;
     }
     return na < nb ? -1 : na > nb ? 1 : 0;
+}
+
+std::string_view TextPrefix(std::string_view s) { return s.substr(0, TextLength(s)); }
+
+int CompareToQuery(std::string_view item, std::string_view query) {
+    const uint8_t* a = reinterpret_cast<const uint8_t*>(item.data());
+    const uint8_t* b = reinterpret_cast<const uint8_t*>(query.data());
+    const size_t na = item.size(), nb = query.size();
+    for (size_t i = 0;; ++i) {
+        bool itemEnds = i == na || a[i] == 0;
+        if (i == nb)
+            return itemEnds ? 0 : 1;
+        if (itemEnds)
+            return -1;
+        uint8_t ca = kFold.map[a[i]], cb = kFold.map[b[i]];
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+}
+
+bool EqualsQuery(std::string_view item, std::string_view query) {
+    const size_t n = query.size();
+    if (item.size() < n)
+        return false;
+    if (item.size() > n && item[n] != '\0')
+        return false;
+    const uint8_t* a = reinterpret_cast<const uint8_t*>(item.data());
+    const uint8_t* b = reinterpret_cast<const uint8_t*>(query.data());
+    for (size_t i = 0; i < n; ++i)
+        if (kFold.map[a[i]] != kFold.map[b[i]])
+            return false;
+    return true;
 }
 
 bool EqualNames(std::string_view a, std::string_view b) {

@@ -41,10 +41,9 @@ std::string_view ViewData::Item(size_t column, uint32_t row) const {
     const uint8_t* bytes = ImageBytes();
     int32_t size = f.sizes.Get(bytes, row);
     if (size > 0) {
-        uint32_t first = row & ~(FrozenColumn::kCheckpointStep - 1);
-        uint32_t offset = f.checkpoints[row >> FrozenColumn::kCheckpointShift];
-        for (uint32_t r = first; r < row; ++r)
-            offset += static_cast<uint32_t>(f.sizes.Get(bytes, r));
+        bool negative = false;
+        uint32_t offset = f.checkpoints[row >> FrozenColumn::kCheckpointShift] +
+                          static_cast<uint32_t>(f.sizes.Sum(bytes, row & ~(FrozenColumn::kCheckpointStep - 1), row, negative));
         return std::string_view(reinterpret_cast<const char*>(bytes) + f.dataPos + offset,
                                 static_cast<size_t>(size));
     }
@@ -127,9 +126,10 @@ ItemCursor::ItemCursor(const ViewData& view, size_t column, uint32_t startRow)
         return;
     const FrozenColumn& f = view.columns[column].frozen;
     if (f.dataSize > 0) {
-        offset_ = f.checkpoints[startRow >> FrozenColumn::kCheckpointShift];
-        for (uint32_t r = startRow & ~(FrozenColumn::kCheckpointStep - 1); r < startRow; ++r)
-            offset_ += static_cast<uint32_t>(f.sizes.Get(view.ImageBytes(), r));
+        bool negative = false;
+        offset_ = f.checkpoints[startRow >> FrozenColumn::kCheckpointShift] +
+                  static_cast<uint32_t>(f.sizes.Sum(view.ImageBytes(), startRow & ~(FrozenColumn::kCheckpointStep - 1),
+                                                    startRow, negative));
     }
     memo_ = static_cast<size_t>(
         std::lower_bound(f.memos.begin(), f.memos.end(), startRow,
@@ -374,7 +374,24 @@ int c4_View::FindProperty(const char* name) const {
 
 namespace {
 
-// The query's value for each column of the view: null where the query has none (or one of
+// A query value prepared for one column: strings cut at their first zero byte.
+struct QueryValue {
+    bool present = false;
+    std::string_view text;
+    int32_t number = 0;
+};
+
+QueryValue Prepare(const Column& column, const c4_Row::Value* v) {
+    QueryValue q;
+    if (!v || (v->type == 'I') != (column.field.type == 'I'))
+        return q;  // missing, or of another kind: compares as empty / 0
+    q.present = true;
+    q.number = v->number;
+    q.text = column.field.type == 'S' ? pv_storage::TextPrefix(v->text) : std::string_view(v->text);
+    return q;
+}
+
+// The row's value for each column of the view: null where the row has none (or one of
 // another kind), which then counts as empty / 0.
 std::vector<const c4_Row::Value*> MatchColumns(const ViewData& view, const c4_Row& row) {
     std::vector<const c4_Row::Value*> match(view.columns.size(), nullptr);
@@ -394,16 +411,15 @@ int CompareBytes(std::string_view a, std::string_view b) {
     return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
 
-int CompareCell(const ViewData& view, size_t column, uint32_t row, const c4_Row::Value* q) {
-    char type = view.columns[column].field.type;
-    if (type == 'I') {
-        int32_t a = view.Int(column, row), b = q ? q->number : 0;
-        return a < b ? -1 : a > b ? 1 : 0;
+int CompareCell(const ViewData& view, size_t column, uint32_t row, const QueryValue& q) {
+    switch (view.columns[column].field.type) {
+    case 'I': {
+        int32_t a = view.Int(column, row);
+        return a < q.number ? -1 : a > q.number ? 1 : 0;
     }
-    std::string_view b = q ? std::string_view(q->text) : pv_storage::kEmpty;
-    if (type == 'B')
-        return CompareBytes(view.Value(column, row), b);
-    return pv_storage::CompareText(view.Value(column, row), b);
+    case 'B': return CompareBytes(view.Value(column, row), q.text);
+    default: return pv_storage::CompareToQuery(view.Item(column, row), q.text);
+    }
 }
 
 }  // namespace
@@ -412,7 +428,9 @@ int c4_View::Search(const c4_Row& key) const {
     if (!data_)
         return 0;
     const ViewData& view = *data_;
-    std::vector<const c4_Row::Value*> query = MatchColumns(view, key);
+    std::vector<QueryValue> query;
+    for (const Column& column : view.columns)
+        query.push_back(Prepare(column, key.Find(column.field.name.c_str())));
     int64_t lo = -1, hi = view.rows;
     while (lo + 1 != hi) {
         int64_t m = (lo + hi) / 2;
@@ -435,49 +453,37 @@ int c4_View::Find(const c4_Row& query, int start) const {
         start = 0;
     if (static_cast<uint32_t>(start) >= view.rows)
         return -1;
-    struct Term {
-        int column;  // -1: the view lacks the property, so its value counts as empty / 0
-        const c4_Row::Value* value;
-    };
-    std::vector<Term> terms;
-    for (const c4_Row::Value& v : query.Values())
-        terms.push_back(Term{view.FindColumn(v.name), &v});
-    // A property the view lacks reads as empty / 0 in every row: decide it once.
-    for (const Term& t : terms) {
-        if (t.column >= 0)
+    std::vector<ItemCursor> cursors;        // string terms, read row by row
+    std::vector<std::string_view> texts;
+    std::vector<std::pair<size_t, QueryValue>> others;
+    for (const c4_Row::Value& v : query.Values()) {
+        int column = view.FindColumn(v.name);
+        if (column < 0) {
+            // The view lacks the property: every row holds empty / 0 there.
+            bool matchesDefault = v.type == 'I' ? v.number == 0 : pv_storage::TextPrefix(v.text).empty();
+            if (!matchesDefault)
+                return -1;
             continue;
-        bool matchesDefault = t.value->type == 'I' ? t.value->number == 0
-                                                   : pv_storage::CompareText("", t.value->text) == 0;
-        if (!matchesDefault)
-            return -1;
-    }
-    // String terms are read sequentially (cheap on the frozen form).
-    std::vector<ItemCursor> cursors;
-    std::vector<const c4_Row::Value*> cursorValues;
-    std::vector<const Term*> otherTerms;
-    for (const Term& t : terms) {
-        if (t.column < 0)
-            continue;
-        char type = view.columns[t.column].field.type;
-        if (type == 'S' && t.value->type == 'S') {
-            cursors.emplace_back(view, static_cast<size_t>(t.column), static_cast<uint32_t>(start));
-            cursorValues.push_back(t.value);
+        }
+        const Column& col = view.columns[column];
+        if ((v.type == 'I') != (col.field.type == 'I'))
+            return -1;  // another kind never matches
+        if (col.field.type == 'S') {
+            cursors.emplace_back(view, static_cast<size_t>(column), static_cast<uint32_t>(start));
+            texts.push_back(pv_storage::TextPrefix(v.text));
         } else {
-            otherTerms.push_back(&t);
+            others.emplace_back(static_cast<size_t>(column), Prepare(col, &v));
         }
     }
     for (uint32_t row = static_cast<uint32_t>(start); row < view.rows; ++row) {
         bool equal = true;
         for (size_t i = 0; i < cursors.size(); ++i) {
-            std::string_view item = cursors[i].Next();  // advance every cursor each row
-            if (equal && pv_storage::CompareText(item, cursorValues[i]->text) != 0)
+            std::string_view item = cursors[i].Next();  // every cursor advances each row
+            if (equal && !pv_storage::EqualsQuery(item, texts[i]))
                 equal = false;
         }
-        for (size_t i = 0; equal && i < otherTerms.size(); ++i) {
-            const Term& t = *otherTerms[i];
-            bool sameKind = (t.value->type == 'I') == (view.columns[t.column].field.type == 'I');
-            equal = sameKind && CompareCell(view, static_cast<size_t>(t.column), row, t.value) == 0;
-        }
+        for (size_t i = 0; equal && i < others.size(); ++i)
+            equal = CompareCell(view, others[i].first, row, others[i].second) == 0;
         if (equal)
             return static_cast<int>(row);
     }

@@ -32,6 +32,12 @@ struct IntVector {
     bool bigEndian = false;
 
     int32_t Get(const uint8_t* image, uint32_t index) const;
+    // Sum of the entries [from, to); negative is set when one of them is negative.
+    uint64_t Sum(const uint8_t* image, uint32_t from, uint32_t to, bool& negative) const;
+    // For item sizes: the running offset of every kCheckpointStep-th row and the total;
+    // false when an entry is negative.
+    bool Checkpoints(const uint8_t* image, uint32_t rows, std::vector<uint32_t>& checkpoints,
+                     uint64_t& total) const;
 };
 
 struct Memo {
@@ -43,7 +49,7 @@ struct Memo {
 // A column as it lies in the image. Row offsets are not kept per row: a checkpoint every
 // kCheckpointStep rows holds the running offset, and the sizes in between are added up.
 struct FrozenColumn {
-    static constexpr uint32_t kCheckpointShift = 5;
+    static constexpr uint32_t kCheckpointShift = 4;
     static constexpr uint32_t kCheckpointStep = 1u << kCheckpointShift;
 
     uint32_t dataPos = 0;   // S/B: inline items, absolute offset
@@ -134,6 +140,10 @@ std::string DescribeViews(const std::vector<std::shared_ptr<ViewData>>& views);
 // String order of Search/Find: up to the first zero byte, ASCII letters folded to lower case,
 // unsigned bytes, shorter prefix first.
 int CompareText(std::string_view a, std::string_view b);
+// The same order, for a query already cut at its first zero byte (see TextPrefix).
+int CompareToQuery(std::string_view item, std::string_view query);
+bool EqualsQuery(std::string_view item, std::string_view query);
+std::string_view TextPrefix(std::string_view s);
 bool EqualNames(std::string_view a, std::string_view b);
 
 }  // namespace pv_storage

@@ -1,0 +1,240 @@
+// Benchmark of the storage layer on a generated 1,000,000-entry dictionary-like storage:
+//   open time vs reading the file's bytes, resident memory after open vs file size,
+//   Search and Find timings, and the cost of a first edit and a commit.
+// Usage: pv_storage_bench [file]   (the file is generated when missing; default in the temp folder)
+#include "storage/Storage.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <memory>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#include <psapi.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point since) {
+    return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+size_t ResidentBytes() {
+#ifdef _WIN32
+    PROCESS_MEMORY_COUNTERS counters;
+    if (K32GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters))
+        return counters.WorkingSetSize;
+    return 0;
+#else
+    FILE* f = std::fopen("/proc/self/statm", "r");
+    if (!f)
+        return 0;
+    long pages = 0, resident = 0;
+    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
+        resident = 0;
+    std::fclose(f);
+    return static_cast<size_t>(resident) * static_cast<size_t>(sysconf(_SC_PAGESIZE));
+#endif
+}
+
+int Fold(unsigned char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; }
+
+bool SortsBefore(const std::string& a, const std::string& b) {
+    size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        int ca = Fold(static_cast<unsigned char>(a[i])), cb = Fold(static_cast<unsigned char>(b[i]));
+        if (ca != cb)
+            return ca < cb;
+    }
+    return a.size() < b.size();
+}
+
+std::string RandomWord(std::mt19937& rng) {
+    static const char letters[] = "etaoinshrdlucmfwypvbgkjqxz";
+    std::uniform_int_distribution<int> length(3, 12), skew(0, 25 * 25);
+    std::string word;
+    int n = length(rng);
+    for (int i = 0; i < n; ++i) {
+        int r = skew(rng);
+        word += letters[static_cast<int>(std::sqrt(static_cast<double>(r)))];
+    }
+    if (rng() % 10 == 0)
+        word[0] = static_cast<char>(word[0] - 'a' + 'A');
+    return word;
+}
+
+bool Generate(const std::string& path, int entries) {
+    std::mt19937 rng(12345);
+    std::vector<std::string> keys;
+    keys.reserve(entries);
+    for (int i = 0; i < entries; ++i) {
+        std::string key = RandomWord(rng);
+        if (rng() % 20 == 0)
+            key += " " + RandomWord(rng);  // phrases
+        keys.push_back(key);
+    }
+    std::stable_sort(keys.begin(), keys.end(), SortsBefore);
+
+    c4_FileStrategy strategy;
+    if (!strategy.DataOpen(path.c_str(), 1))
+        return false;
+    c4_Storage storage(strategy);
+    c4_View info = storage.GetAs("DBINFO[prop:S,value:S]");
+    c4_View data = storage.GetAs("DBDATA[key:S,data:S]");
+    c4_StringProp pKey("key"), pData("data"), pProp("prop"), pValue("value");
+    for (const char* p : {"DBTYPE", "KEYCODE", "DATACODE", "DBEDIT"})
+        info.Add(pProp[p] + pValue["1"]);
+    info.Add(pProp["DBEncrypt"] + pValue["0"]);
+    for (int i = 0; i < entries; ++i) {
+        c4_Row row = pKey[keys[i]];
+        unsigned r = rng() % 100;
+        if (r < 15)
+            row.Set(pData, std::string(r == 0 ? 150 : 10 + rng() % 40, 'd'));
+        data.Add(row);
+    }
+    return storage.Commit();
+}
+
+int Measure(const std::string& path) {
+    // The edit and commit at the end go to a copy, so the generated file stays as it is.
+    const std::string copy = path + ".edit";
+    {
+        std::error_code ec;
+        std::filesystem::copy_file(path, copy, std::filesystem::copy_options::overwrite_existing, ec);
+        if (ec)
+            return 1;
+    }
+    // Memory first, in this fresh process: what opening adds to the resident set.
+    size_t before = ResidentBytes();
+    c4_FileStrategy file;
+    file.DataOpen(copy.c_str(), 1);
+    c4_Storage storage(file);
+    c4_View data = storage.GetAs("DBDATA[key:S,data:S]");
+    size_t after = ResidentBytes();
+    const int rows = data.GetSize();
+
+    // Reading the bytes alone, through a plain file strategy, as the storage does.
+    double readBest = 1e9, openBest = 1e9;
+    size_t fileSize = 0;
+    for (int round = 0; round < 5; ++round) {
+        auto start = Clock::now();
+        c4_FileStrategy reader;
+        if (!reader.DataOpen(path.c_str(), 0))
+            return 1;
+        fileSize = static_cast<size_t>(reader.FileSize());
+        std::unique_ptr<char[]> bytes(new char[fileSize]);
+        for (size_t pos = 0; pos < fileSize;) {
+            int got = reader.DataRead(static_cast<t4_i32>(pos), bytes.get() + pos,
+                                    static_cast<int>(std::min<size_t>(1 << 20, fileSize - pos)));
+            if (got <= 0)
+                return 1;
+            pos += static_cast<size_t>(got);
+        }
+        reader.DataClose();
+        readBest = std::min(readBest, Seconds(start));
+    }
+    for (int round = 0; round < 5; ++round) {
+        auto start = Clock::now();
+        c4_FileStrategy other;
+        other.DataOpen(path.c_str(), 0);
+        c4_Storage opened(other, false, 0);
+        if (!opened.IsValid() || opened.GetAs("DBDATA[key:S,data:S]").GetSize() == 0)
+            return 1;
+        openBest = std::min(openBest, Seconds(start));
+    }
+
+
+    std::printf("entries                  %d\n", rows);
+    std::printf("file size                %.1f MB\n", fileSize / 1e6);
+    std::printf("read file bytes          %.1f ms (best of 5)\n", readBest * 1e3);
+    std::printf("open storage             %.1f ms (best of 5)\n", openBest * 1e3);
+    std::printf("open / read              %.2f  (goal <= 3)\n", openBest / readBest);
+    std::printf("resident after open      %.1f MB more than before (%.1f MB in all)\n", (after - before) / 1e6,
+                after / 1e6);
+    std::printf("memory / file size       %.2f  (goal <= 2)\n", double(after - before) / double(fileSize));
+
+    // Search: existing keys, and random prefixes.
+    c4_StringProp pKey("key"), pData("data");
+    std::mt19937 rng(777);
+    std::vector<std::string> queries;
+    for (int i = 0; i < 200000; ++i) {
+        std::string key(pKey.Get(data, static_cast<int>(rng() % rows)));
+        if (i % 2)
+            key = key.substr(0, 1 + rng() % std::max<size_t>(1, key.size()));
+        queries.push_back(key);
+    }
+    auto start = Clock::now();
+    long checksum = 0;
+    for (const std::string& q : queries)
+        checksum += data.Search(pKey[q]);
+    double searchSeconds = Seconds(start);
+    std::printf("Search                   %.2f us per query (%zu queries, checksum %ld)\n",
+                searchSeconds * 1e6 / queries.size(), queries.size(), checksum);
+
+    start = Clock::now();
+    int found = data.Find(pKey["no such key at all"]);
+    std::printf("Find (full scan, miss)   %.1f ms (%d)\n", Seconds(start) * 1e3, found);
+
+    start = Clock::now();
+    data.InsertAt(data.Search(pKey["benchmark entry"]), pKey["benchmark entry"] + pData["added"]);
+    std::printf("first edit (insert)      %.1f ms\n", Seconds(start) * 1e3);
+    std::printf("resident after edit      %.1f MB more than before open\n", (ResidentBytes() - before) / 1e6);
+    start = Clock::now();
+    bool committed = storage.Commit();
+    std::printf("commit (full rewrite)    %.1f ms (%s)\n", Seconds(start) * 1e3, committed ? "ok" : "FAILED");
+    std::error_code ec;
+    std::filesystem::remove(copy, ec);
+    return committed ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string path;
+    bool measureOnly = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--measure") == 0)
+            measureOnly = true;
+        else
+            path = argv[i];
+    }
+    if (path.empty()) {
+#ifdef _WIN32
+        char temp[MAX_PATH];
+        GetTempPathA(MAX_PATH, temp);
+        path = std::string(temp) + "pv_storage_bench.mk";
+#else
+        path = "/tmp/pv_storage_bench.mk";
+#endif
+    }
+    if (measureOnly)
+        return Measure(path);
+
+    c4_FileStrategy probe;
+    bool exists = probe.DataOpen(path.c_str(), 0) && probe.FileSize() > 0;
+    probe.DataClose();
+    if (!exists) {
+        auto start = Clock::now();
+        if (!Generate(path, 1000000)) {
+            std::fprintf(stderr, "could not generate %s\n", path.c_str());
+            return 1;
+        }
+        std::printf("generated %s in %.1f s\n", path.c_str(), Seconds(start));
+    }
+    // Measure in a fresh process, so memory freed by the generation does not hide the figures.
+    std::string command = std::string("\"") + argv[0] + "\" --measure \"" + path + "\"";
+    std::fflush(stdout);
+    return std::system(command.c_str()) == 0 ? 0 : 1;
+}

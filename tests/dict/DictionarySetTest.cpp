@@ -70,7 +70,7 @@ TEST(DictionarySet, MergesInOneOrderAndTheLaterDictionaryComesFirstOnEqualKeys)
     Make(temp.File("3.lib"), {{"cab", "three"}, {"cat", "three"}}, DICTIONARY_SHORTHAND, "C");
 
     CDictionarySet set(nullptr, cp1252);
-    ASSERT_TRUE(set.LoadFolder(temp.Folder() + "/*.lib", false));
+    ASSERT_TRUE(set.LoadFolder(temp.File("*.lib"), false));
     ASSERT_EQ(set.Count(), 3);
     EXPECT_EQ(Matches(set, "c", kAllEntries),
               "cab=three,cat=three,CAT=----B----\r\ntwo,cat=----A----\r\none,cow=,crow=");
@@ -81,7 +81,7 @@ TEST(DictionarySet, MergesInOneOrderAndTheLaterDictionaryComesFirstOnEqualKeys)
 
     // The shorthand dictionary is left out from the very first search on.
     CDictionarySet fresh(nullptr, cp1252);
-    ASSERT_TRUE(fresh.LoadFolder(temp.Folder() + "/*.lib", true));
+    ASSERT_TRUE(fresh.LoadFolder(temp.File("*.lib"), true));
     EXPECT_EQ(Matches(fresh, "cab", kAllEntries, false), "");
 
     set.CloseAll();
@@ -112,7 +112,7 @@ TEST(DictionarySet, MergedSequenceIsSortedAndCompleteOverRandomDictionaries)
         ASSERT_TRUE(dictionary.WriteInfo());
     }
     CDictionarySet set(nullptr, cp1252);
-    ASSERT_TRUE(set.LoadFolder(temp.Folder() + "/*.lib", true));
+    ASSERT_TRUE(set.LoadFolder(temp.File("*.lib"), true));
     DictionaryMatch match;
     std::vector<std::string> merged;
     for (bool found = set.FindFirst("", match, kAllEntries, true); found; found = set.FindNext(match))
@@ -139,20 +139,20 @@ TEST(DictionarySet, LoadsEnabledFilesOnlyUnlessAllAreAsked)
     EXPECT_TRUE(set.SetEnabled(temp.File("a.lib"), false));
     EXPECT_FALSE(set.IsEnabled(temp.File("a.lib")));
 
-    ASSERT_TRUE(set.LoadFolder(temp.Folder() + "/*.lib", false));
+    ASSERT_TRUE(set.LoadFolder(temp.File("*.lib"), false));
     ASSERT_EQ(set.Count(), 1);
     EXPECT_EQ(set.PathAt(0), temp.File("b.lib"));
     EXPECT_EQ(Matches(set, "ap", kAllEntries), "apricot=");
 
-    ASSERT_TRUE(set.LoadFolder(temp.Folder() + "/*.lib", true));
+    ASSERT_TRUE(set.LoadFolder(temp.File("*.lib"), true));
     EXPECT_EQ(set.Count(), 2);
     EXPECT_EQ(Matches(set, "ap", kAllEntries), "apple=,apricot=");
 
     store.SetDictionaryEnabled(temp.File("b.lib"), false);
-    EXPECT_FALSE(set.LoadFolder(temp.Folder() + "/*.lib", false));
+    EXPECT_FALSE(set.LoadFolder(temp.File("*.lib"), false));
     EXPECT_EQ(set.Count(), 0);
     EXPECT_FALSE(set.LoadFolder("", true));
-    EXPECT_FALSE(set.LoadFolder(temp.Folder() + "/none/*.lib", true));
+    EXPECT_FALSE(set.LoadFolder(temp.File("none") + "/*.lib", true));
 
     // Without a store every file is enabled.
     CDictionarySet plain(nullptr, cp1252);
@@ -168,7 +168,7 @@ TEST(DictionarySet, DamagedFileStaysInTheSetAndYieldsNothing)
     Make(temp.File("c.lib"), {{"only", ""}});
 
     CDictionarySet set(nullptr, cp1252);
-    ASSERT_TRUE(set.LoadFolder(temp.Folder() + "/*.lib", true));
+    ASSERT_TRUE(set.LoadFolder(temp.File("*.lib"), true));
     ASSERT_EQ(set.Count(), 3);
     EXPECT_FALSE(set.Dictionary(1).IsOpen());
     EXPECT_EQ(set.Dictionary(1).DisplayName(), "b.lib");
@@ -178,7 +178,7 @@ TEST(DictionarySet, DamagedFileStaysInTheSetAndYieldsNothing)
 
     WriteFile(temp.File("a.lib"), "bad");
     WriteFile(temp.File("c.lib"), "bad");
-    EXPECT_FALSE(set.LoadFolder(temp.Folder() + "/*.lib", true));
+    EXPECT_FALSE(set.LoadFolder(temp.File("*.lib"), true));
     EXPECT_EQ(set.Count(), 3);
     EXPECT_EQ(Matches(set, "o", kAllEntries), "");
 }
@@ -191,7 +191,7 @@ TEST(DictionarySet, LengthLimitsReachEveryDictionary)
 
     CDictionarySet set(nullptr, cp1252);
     set.SetLengthLimits(3, 5);  // before loading: copied into each file that loads
-    ASSERT_TRUE(set.LoadFolder(temp.Folder() + "/*.lib", true));
+    ASSERT_TRUE(set.LoadFolder(temp.File("*.lib"), true));
     EXPECT_EQ(set.Dictionary(0).MinKeyLength(), 3);
     EXPECT_EQ(Matches(set, "ab", kAllEntries), "abc=,abcdefgh=x");
     set.SetLengthLimits(1, 500);

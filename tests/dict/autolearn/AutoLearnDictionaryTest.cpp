@@ -11,7 +11,9 @@
 #include "tests/dict/autolearn/AutoLearnReference.h"
 #include "tests/dict/autolearn/TempFolder.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <csignal>
 #include <sys/resource.h>
 #endif
@@ -412,6 +414,18 @@ TEST_F(AutoLearnTest, OpenCreatesTheFileAndFailsWhereItCannot)
     EXPECT_FALSE(nothing.Truncate());
 }
 
+// The store opened on a file it may not write: suggestions work, learning changes nothing.
+void ExpectReadOnlyStore(CAutoLearnDictionary& store, const std::string& path)
+{
+    EXPECT_FALSE(store.IsWritable());
+    EXPECT_EQ(store.FirstSuggestion("he"), "hello");
+    EXPECT_EQ(store.Learn("hello "), LearnOutcome::WriteFailed);
+    EXPECT_EQ(store.Learn("world "), LearnOutcome::WriteFailed);
+    EXPECT_FALSE(store.Truncate());
+    EXPECT_EQ(store.Records(), (std::vector<AutoLearnRecord>{{1, "hello"}}));
+    EXPECT_EQ(CTempFolder::Read(path), RecordBytes(1, "hello"));
+}
+
 TEST_F(AutoLearnTest, ReadOnlyFileStillOffersButLearnsNothing)
 {
     CTempFolder::Write(path, RecordBytes(1, "hello"));
@@ -421,13 +435,37 @@ TEST_F(AutoLearnTest, ReadOnlyFileStillOffersButLearnsNothing)
     ASSERT_TRUE(store.Open(path));
     if (store.IsWritable())
         GTEST_SKIP() << "this account may write read-only files";
-    EXPECT_EQ(store.FirstSuggestion("he"), "hello");
-    EXPECT_EQ(store.Learn("hello "), LearnOutcome::WriteFailed);
-    EXPECT_EQ(store.Learn("world "), LearnOutcome::WriteFailed);
-    EXPECT_FALSE(store.Truncate());
-    EXPECT_EQ(store.Records(), (std::vector<AutoLearnRecord>{{1, "hello"}}));
-    EXPECT_EQ(CTempFolder::Read(path), RecordBytes(1, "hello"));
+    ExpectReadOnlyStore(store, path);
 }
+
+#ifdef _WIN32
+TEST_F(AutoLearnTest, FileThatAnotherProgramKeepsFromWritingStillOffers)
+{
+    CTempFolder::Write(path, RecordBytes(1, "hello"));
+    HANDLE other = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(store.Open(path));
+    ExpectReadOnlyStore(store, path);
+    store.Close();
+    CloseHandle(other);
+}
+
+TEST_F(AutoLearnTest, OthersMayReadTheFileWhileItIsOpen)
+{
+    ASSERT_TRUE(store.Open(path));
+    ASSERT_EQ(store.Learn("hello "), LearnOutcome::Added);
+    HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    ASSERT_EQ(store.Learn("world "), LearnOutcome::Added);  // written while the reader is open
+    char bytes[2 * kAutoLearnRecordSize] = {};
+    DWORD got = 0;
+    EXPECT_TRUE(ReadFile(reader, bytes, sizeof bytes, &got, nullptr));
+    CloseHandle(reader);
+    EXPECT_EQ(std::string(bytes, got), RecordBytes(1, "hello") + RecordBytes(1, "world"));
+}
+#endif
 
 #ifndef _WIN32
 // A full disk, imitated with the file size limit: the record that does not fit is written

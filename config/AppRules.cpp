@@ -80,7 +80,7 @@ int CAppSettings::AddAppRule(const AppRule& rule) {
   return static_cast<int>(appRules.size()) - 1;
 }
 
-std::string CAppSettings::EditBoxId(WindowHandle window) {
+std::string CAppSettings::EditBoxId(HWND window) {
   if (!window || !IsWindow(window)) return std::string();
   char className[256];
   int length = GetClassNameA(window, className, 255);
@@ -91,13 +91,13 @@ std::string CAppSettings::EditBoxId(WindowHandle window) {
   return std::string(className) + id;
 }
 
-std::string CAppSettings::DefaultImagePath(WindowHandle window) {
+std::string CAppSettings::DefaultImagePath(HWND window) {
   CProcessInfo info;
   info.Init();
   return info.ImagePathOfWindow(window);
 }
 
-int32_t CAppSettings::IsAppEnabled(WindowHandle window) {
+int32_t CAppSettings::IsAppEnabled(HWND window) {
   if (window == cachedWindow_) return cachedVerdict_;
   cachedWindow_ = window;
   std::string path = imagePathLookup_ ? imagePathLookup_(window) : DefaultImagePath(window);
@@ -112,7 +112,7 @@ int32_t CAppSettings::IsAppEnabled(WindowHandle window) {
   return cachedVerdict_;
 }
 
-int CAppSettings::EditBoxRule(WindowHandle window) const {
+int CAppSettings::EditBoxRule(HWND window) const {
   HWND current = window;
   for (int depth = 0; current && depth < kLongestParentChain; ++depth) {
     const std::string id = EditBoxId(current);

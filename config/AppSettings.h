@@ -11,7 +11,6 @@
 #include <vector>
 
 struct HWND__;  // the system's window handle, without its header
-using WindowHandle = HWND__*;
 
 // One application rule (path set) or edit-box rule (edit box id set).
 struct AppRule {
@@ -33,6 +32,9 @@ int NextRuleSectionNumber(const std::vector<AppRule>& rules);
 
 class CAppSettings {
  public:
+  // Scoped to the class: the completion engine has a WindowHandle of its own.
+  using WindowHandle = HWND__*;
+
   static constexpr uint32_t kDefaultEnableZel = 0x00020074;  // Ctrl+F5
   static const char kDefaultSeparators[];
   static const char kOptionRegistryKey[];  // under HKEY_LOCAL_MACHINE

@@ -241,7 +241,7 @@ TEST(AppRulesWindows, IsAppEnabledMatchesPathsWithoutCaseAndAsksOncePerWindow) {
   ASSERT_TRUE(first.get() && second.get());
   CAppSettings settings("unused");
   int lookups = 0;
-  settings.SetImagePathLookup([&lookups](WindowHandle window) {
+  settings.SetImagePathLookup([&lookups](CAppSettings::WindowHandle window) {
     ++lookups;
     return CAppSettings::DefaultImagePath(window);
   });
@@ -262,7 +262,7 @@ TEST(AppRulesWindows, IsAppEnabledMatchesPathsWithoutCaseAndAsksOncePerWindow) {
   EXPECT_EQ(2, lookups);
 
   // No path found: the cached verdict stands, now for this window.
-  settings.SetImagePathLookup([&lookups](WindowHandle) {
+  settings.SetImagePathLookup([&lookups](CAppSettings::WindowHandle) {
     ++lookups;
     return std::string();
   });

@@ -296,3 +296,15 @@ TEST_F(FirstRunTest, StoredOneIsReadAndReset) {
   ASSERT_TRUE(ReadValue(&bytes, &type));
   EXPECT_EQ(std::string(4, '\0'), bytes);
 }
+
+TEST_F(AppSettingsTest, ConfigThatIsAFolderGivesDefaultsAndIsNeverReplaced) {
+  ASSERT_TRUE(CreateDirectoryA(ConfigIni().c_str(), nullptr));
+  CAppSettings settings(dir_.path());
+  settings.nMaxItemShow = 8;
+  settings.LoadAll();
+  ExpectDefaults(settings);
+  EXPECT_FALSE(settings.SaveOthers());
+  EXPECT_FALSE(settings.SetDictionaryEnabled("C:\\a.lib", true));
+  EXPECT_TRUE(GetFileAttributesA(ConfigIni().c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_EQ((std::vector<std::string>{"Config.ini"}), dir_.Entries());
+}

@@ -227,3 +227,11 @@ TEST_F(DoubleByteCompletionTest, OneBackspacePerCharacter)
     EXPECT_THAT(output.log, ElementsAre(kFront, "backspace 4", "type q\x93\xfa\x96\x41zz"));
     EXPECT_EQ(engine->TypedText(), "q\x93\xfa\x96\x41zz");
 }
+
+TEST_F(DoubleByteCompletionTest, PendingTextIsCutOnACharacterBoundary)
+{
+    engine->SetPendingText(std::string(65535, 'a') + "\x93\xfa" + "b", MODE_REPLACE);
+    EXPECT_EQ(engine->PendingText(), std::string(65535, 'a'));
+    engine->SetPendingText(std::string(65534, 'a') + "\x93\xfa" + "b", MODE_REPLACE);
+    EXPECT_EQ(engine->PendingText(), std::string(65534, 'a') + "\x93\xfa");
+}

@@ -52,6 +52,28 @@ int CCodePage::CompareNoCase(std::string_view a, std::string_view b) const
     return 0;
 }
 
+bool CCodePage::StartsWithLowered(std::string_view text, std::string_view loweredPrefix) const
+{
+    if (loweredPrefix.size() > text.size())
+        return false;
+    auto* t = reinterpret_cast<const unsigned char*>(text.data());
+    auto* p = reinterpret_cast<const unsigned char*>(loweredPrefix.data());
+    const std::size_t n = loweredPrefix.size();
+    for (std::size_t i = 0; i < n;) {
+        if (leadByte_[t[i]] && i + 1 < text.size()) {
+            // Double-byte characters are compared as they are, as Lower leaves them.
+            if (t[i] != p[i] || (i + 1 < n && t[i + 1] != p[i + 1]))
+                return false;
+            i += 2;
+        } else {
+            if (lower_[t[i]] != p[i])
+                return false;
+            ++i;
+        }
+    }
+    return true;
+}
+
 std::size_t CCodePage::FindAtCharBoundary(std::string_view haystack, std::string_view needle) const
 {
     if (needle.empty())

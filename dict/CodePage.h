@@ -35,6 +35,9 @@ public:
     // folded with the lower-case table, double-byte characters compared as they are.
     int CompareNoCase(std::string_view a, std::string_view b) const;
 
+    // Whether `text`, lower-cased as Lower does it, starts with `loweredPrefix`.
+    bool StartsWithLowered(std::string_view text, std::string_view loweredPrefix) const;
+
     // Position of the first occurrence of `needle` in `haystack` that starts on a
     // character boundary, or npos. Both are compared as given (callers lower-case them).
     std::size_t FindAtCharBoundary(std::string_view haystack, std::string_view needle) const;

@@ -135,6 +135,7 @@ bool CDictionaryFile::Open(const std::string& path, bool readOnly)
 
 void CDictionaryFile::ReleaseStorage(bool commit)
 {
+    EntriesChanged();
     if (storage_ && commit && !readOnly_)
         storage_->Commit();
     info_ = c4_View();
@@ -311,6 +312,7 @@ bool CDictionaryFile::AddStoredEntry(std::string_view storedKey, std::string_vie
     int position = data_.Search(pKey[storedKey]);
     if (position < 0)
         position = 0;
+    EntriesChanged();
     return data_.InsertAt(position, pKey[storedKey] + pData[storedData]);
 }
 
@@ -327,7 +329,10 @@ bool CDictionaryFile::RemoveEntry(std::string_view key)
     if (!open_ || readOnly_)
         return false;
     const int row = FindStoredKey(key);
-    if (row < 0 || !data_.RemoveAt(row))
+    if (row < 0)
+        return false;
+    EntriesChanged();
+    if (!data_.RemoveAt(row))
         return false;
     return storage_->Commit();
 }
@@ -343,12 +348,93 @@ bool CDictionaryFile::ReplaceEntry(std::string_view oldKey, std::string_view new
     if (encoded_.empty())
         return false;
     codec_.Encode(dataCode_, encrypted_ != 0, newData, encodedData_);
+    EntriesChanged();
     if (!data_.SetAt(row, pKey[encoded_] + pData[encodedData_]))
         return false;
     return storage_->Commit();
 }
 
 // ---------------------------------------------------------------- searching
+
+namespace {
+
+unsigned char Fold(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
+}
+
+// The storage's order of keys: up to the first zero byte, A-Z folded, bytes unsigned.
+int CompareStoredKeys(std::string_view key, std::string_view query)
+{
+    const std::size_t n = key.size() < query.size() ? key.size() : query.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char a = Fold(static_cast<unsigned char>(key[i]));
+        const unsigned char b = Fold(static_cast<unsigned char>(query[i]));
+        if (a != b)
+            return a < b ? -1 : 1;
+    }
+    return key.size() < query.size() ? -1 : (key.size() > query.size() ? 1 : 0);
+}
+
+std::string_view CutAtZero(std::string_view text)
+{
+    const std::size_t zero = text.find('\0');
+    return zero == std::string_view::npos ? text : text.substr(0, zero);
+}
+
+}  // namespace
+
+// The lower bound of a stored key in DBDATA, probe for probe the storage's own Search (so the
+// answer is the same even on a file whose order is broken): rows before it have smaller keys.
+// The probes near the top of the search tree, which every search makes, read a folded prefix
+// kept from an earlier search instead of the row.
+int CDictionaryFile::LowerBound(std::string_view storedQuery)
+{
+    const std::string_view query = CutAtZero(storedQuery);
+    const int rows = data_.GetSize();
+    if (probeCache_.empty() && rows > 0) {
+        std::size_t slots = 2;
+        while (slots <= static_cast<std::size_t>(rows) && slots < (std::size_t{1} << 16))
+            slots <<= 1;
+        probeCache_.assign(slots, ProbeSlot());
+    }
+    long long lo = -1, hi = rows;
+    std::size_t node = 1;
+    while (lo + 1 != hi) {
+        const long long m = (lo + hi) / 2;
+        int order;
+        if (node < probeCache_.size()) {
+            ProbeSlot& slot = probeCache_[node];
+            if (slot.length == kUnfilled) {
+                const std::string_view key = CutAtZero(data_.GetString(static_cast<int>(m), keyColumn_));
+                const std::size_t kept = key.size() < kProbeBytes ? key.size() : kProbeBytes;
+                for (std::size_t i = 0; i < kept; ++i)
+                    slot.bytes[i] = Fold(static_cast<unsigned char>(key[i]));
+                slot.length = key.size() <= kProbeBytes ? static_cast<unsigned char>(key.size()) : kLonger;
+            }
+            if (slot.length != kLonger) {
+                order = CompareStoredKeys(std::string_view(reinterpret_cast<const char*>(slot.bytes), slot.length), query);
+            } else {
+                order = CompareStoredKeys(std::string_view(reinterpret_cast<const char*>(slot.bytes), kProbeBytes),
+                                          query.substr(0, kProbeBytes));
+                if (order == 0 && query.size() <= kProbeBytes)
+                    order = 1;  // the key is longer than the query it starts with
+                else if (order == 0)
+                    order = CompareStoredKeys(CutAtZero(data_.GetString(static_cast<int>(m), keyColumn_)), query);
+            }
+        } else {
+            order = CompareStoredKeys(CutAtZero(data_.GetString(static_cast<int>(m), keyColumn_)), query);
+        }
+        if (order < 0) {
+            lo = m;
+            node = 2 * node + 1;
+        } else {
+            hi = m;
+            node = 2 * node;
+        }
+    }
+    return static_cast<int>(hi);
+}
 
 void CDictionaryFile::StoreQuery(std::string_view query, int mode)
 {
@@ -361,7 +447,6 @@ void CDictionaryFile::StoreQuery(std::string_view query, int mode)
     cursor_ = -1;
     // The stored keys are encoded (and scrambled): so must the key that is looked up be.
     EncodeKey(query, searchKey_);
-    searchRow_.Set(pKey, searchKey_);
 }
 
 bool CDictionaryFile::FindFirst(std::string_view query, DictionaryMatch& match, int mode)
@@ -404,7 +489,7 @@ bool CDictionaryFile::SearchStep(Step step, DictionaryMatch& match, bool allEntr
     const int count = data_.GetSize();
     bool stay = false;
     if (!positioned_) {
-        cursor_ = searchKey_.empty() ? 0 : data_.Search(searchRow_);
+        cursor_ = searchKey_.empty() ? 0 : LowerBound(searchKey_);
         if (cursor_ < 0)
             cursor_ = 0;
         positioned_ = true;
@@ -444,13 +529,19 @@ bool CDictionaryFile::SearchStep(Step step, DictionaryMatch& match, bool allEntr
                 continue;
         }
 
-        lowerKey_.assign(key.data(), key.size());
-        codePage_.Lower(lowerKey_);
-        const std::size_t at = codePage_.FindAtCharBoundary(lowerKey_, lowerQuery_);
-        if (at == std::string::npos)
-            return false;
-        if (!ModeAccepts(mode_, at, lowerQuery_.size(), lowerKey_.size()))
-            return false;
+        if (mode_ != MATCH_ANY && (mode_ & MATCH_START)) {
+            // Only an occurrence at the start is accepted: the first one, if there is one.
+            if (!codePage_.StartsWithLowered(key, lowerQuery_))
+                return false;
+        } else {
+            lowerKey_.assign(key.data(), key.size());
+            codePage_.Lower(lowerKey_);
+            const std::size_t at = codePage_.FindAtCharBoundary(lowerKey_, lowerQuery_);
+            if (at == std::string::npos)
+                return false;
+            if (!ModeAccepts(mode_, at, lowerQuery_.size(), lowerKey_.size()))
+                return false;
+        }
 
         match.key.assign(key.data(), key.size());
         if (type_ == DICTIONARY_WORDS && !query_.empty() && IsCapital(query_[0])) {

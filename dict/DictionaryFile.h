@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "dict/CodePage.h"
 #include "dict/DictionaryMatch.h"
@@ -110,6 +111,18 @@ private:
     void UpdateCaptionHeader();
     void ReleaseStorage(bool commit);
     int FindStoredKey(std::string_view key);
+    int LowerBound(std::string_view storedQuery);
+    void EntriesChanged() { probeCache_.clear(); }
+
+    // One node near the top of the key binary search: the row's key folded as the storage
+    // compares it (up to its first zero byte, A-Z as a-z), its first kProbeBytes bytes.
+    static constexpr int kProbeBytes = 7;
+    struct ProbeSlot {
+        unsigned char length = kUnfilled;  // key length, kLonger when cut, kUnfilled when not read yet
+        unsigned char bytes[kProbeBytes];
+    };
+    static constexpr unsigned char kLonger = 0xFE;
+    static constexpr unsigned char kUnfilled = 0xFF;
 
     const CCodePage& codePage_;
     CEntryTextCodec codec_;
@@ -147,7 +160,7 @@ private:
     std::string query_;
     std::string lowerQuery_;
     std::string searchKey_;  // the query as stored keys are: encoded and scrambled
-    c4_Row searchRow_;
+    std::vector<ProbeSlot> probeCache_;  // heap order: node 1 is the first probe
     std::string keyText_;
     std::string lowerKey_;
     std::string dataText_;

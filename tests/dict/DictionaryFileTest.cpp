@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstring>
+#include <random>
 
 #include "dict/CodePage.h"
 #include "dict/DictionaryFile.h"
@@ -125,6 +126,58 @@ TEST(DictionaryFileFixtures, DecodesUtf8EntriesToTheCodePage)
     DictionaryMatch match;
     ASSERT_TRUE(dictionary.FindFirst("bangveemchoun\xE9", match, kAllEntries));
     EXPECT_EQ(match.key, "bangveemchoun\xE9");
+}
+
+TEST(DictionaryFileFixtures, LooksUpKeysExactlyWhereTheStoragesSearchDoesEvenInUnsortedFiles)
+{
+    // Rows appended in random order (a file whose order is broken) and sorted, with long
+    // shared prefixes, keys in all cases and bytes above 0x7F.
+    TempFolder temp;
+    std::mt19937 random(3);
+    const std::string letters = "aAbB_z\xE9\xC9 ";
+    auto randomText = [&](std::size_t maxLength) {
+        std::string text = random() % 3 == 0 ? "Prefix-shared-by-many " : "";
+        const std::size_t length = random() % (maxLength + 1);
+        for (std::size_t i = 0; i < length; ++i)
+            text += letters[random() % letters.size()];
+        return text;
+    };
+    std::vector<std::string> keys;
+    for (int i = 0; i < 3000; ++i) {
+        std::string key = randomText(20);
+        if (!key.empty())
+            keys.push_back(key);
+    }
+    for (bool sorted : {false, true}) {
+        const std::string path = temp.File(sorted ? "sorted.lib" : "unsorted.lib");
+        {
+            c4_Storage storage;
+            storage.GetAs("DBINFO[prop:S,value:S]");
+            c4_View data = storage.GetAs("DBDATA[key:S,data:S]");
+            c4_StringProp key("key");
+            for (const std::string& k : keys) {
+                const int at = sorted ? data.Search(key[k]) : data.GetSize();
+                data.InsertAt(at, key[k]);
+            }
+            std::vector<uint8_t> image;
+            ASSERT_TRUE(storage.SaveTo(image));
+            std::string bytes(image.begin(), image.end());
+            ScrambleFileBytes(0, reinterpret_cast<unsigned char*>(bytes.data()), bytes.size());
+            WriteFile(path, bytes);
+        }
+        CDictionaryFile dictionary(cp1252);
+        ASSERT_TRUE(dictionary.Open(path, true));
+        CScramblingFileStrategy strategy(path.c_str(), false);
+        c4_Storage storage(strategy, false, 0);
+        c4_View data = storage.View("DBDATA");
+        c4_StringProp key("key");
+        DictionaryMatch match;
+        for (int i = 0; i < 3000; ++i) {
+            std::string query = i % 2 ? randomText(25) : keys[random() % keys.size()].substr(0, random() % 25);
+            dictionary.ContainsKey(query, match, MATCH_START);
+            ASSERT_EQ(dictionary.Cursor(), data.Search(key[query])) << (sorted ? "sorted" : "unsorted") << " '" << query << "'";
+        }
+    }
 }
 
 // ---------------------------------------------------------------- properties
@@ -375,6 +428,26 @@ TEST(DictionaryFileEdit, AddRemoveReplaceKeepTheSortedOrderAndAreWritten)
     ASSERT_TRUE(dictionary.Open(path, true));
     std::string dump = Dump(dictionary, true);
     EXPECT_EQ(dump.substr(dump.find("#DBDATA")), "#DBDATA 4\napple\t2\nbanana\t\nfig\tnew data\npear\t1\n");
+}
+
+TEST(DictionaryFileEdit, SearchesAfterEditsSeeTheNewRows)
+{
+    TempFolder temp;
+    CDictionaryFile dictionary(cp1252);
+    MakeDictionary(dictionary, temp.File("w.lib"), {{"alpha", ""}, {"delta", ""}, {"omega", ""}});
+    EXPECT_EQ(Keys(dictionary, "d", kAllEntries), "delta");
+    for (const char* key : {"beta", "gamma", "dawn", "epsilon", "zeta", "chi", "psi", "rho", "tau", "nu"})
+        ASSERT_TRUE(dictionary.AddEntry(key, ""));
+    EXPECT_EQ(Keys(dictionary, "d", kAllEntries), "dawn,delta");
+    EXPECT_EQ(Keys(dictionary, "z", kAllEntries), "zeta");
+    ASSERT_TRUE(dictionary.RemoveEntry("dawn"));
+    EXPECT_EQ(Keys(dictionary, "d", kAllEntries), "delta");
+    ASSERT_TRUE(dictionary.ReplaceEntry("delta", "Delta", "changed"));
+    dictionary.SetCaptionHeader(false);
+    DictionaryMatch match;
+    ASSERT_TRUE(dictionary.FindFirst("de", match, kAllEntries));
+    EXPECT_EQ(match.key, "Delta");
+    EXPECT_EQ(match.data, "changed");
 }
 
 TEST(DictionaryFileEdit, EncryptedAndUtf16ValuesKeepTheirZeroBytes)

@@ -530,6 +530,44 @@ TEST(DictionaryFileOpen, DamagedFilesAreRefusedAndLeftAsTheyWere)
     }
 }
 
+TEST(DictionaryFileOpen, MutatedFilesNeverCrashAndRefusedOnesAreNotWritten)
+{
+    TempFolder temp;
+    const std::string good = ReadFile(FixturePath("shorthand.lib"));
+    std::mt19937 random(9);
+    int refused = 0;
+    for (int round = 0; round < 300; ++round) {
+        std::string bytes = good;
+        const int flips = 1 + static_cast<int>(random() % 4);
+        for (int f = 0; f < flips; ++f)
+            bytes[random() % bytes.size()] ^= static_cast<char>(1 + random() % 255);
+        if (round % 10 == 0)
+            bytes.resize(random() % bytes.size());
+        const std::string path = temp.File("m" + std::to_string(round) + ".lib");
+        WriteFile(path, bytes);
+        CDictionaryFile dictionary(cp1252);
+        if (!dictionary.Open(path)) {
+            ++refused;
+            dictionary.Close();
+            ASSERT_EQ(ReadFile(path), bytes) << "round " << round;
+            continue;
+        }
+        // Whatever it holds, reading it through every path must be safe.
+        DictionaryMatch match;
+        int walked = 0;
+        for (bool found = dictionary.FindFirst("", match, MATCH_ANY); found && walked < 100000;
+             found = dictionary.FindNext(match))
+            ++walked;
+        dictionary.FindFirst("s", match, kAllEntries);
+        dictionary.ContainsKey("brb", match, MATCH_START);
+        std::string key, data;
+        for (int row = 0; row < dictionary.CountEntries(); ++row)
+            dictionary.ReadEntry(row, key, data);
+        EXPECT_LT(walked, 100000);
+    }
+    EXPECT_GT(refused, 0);
+}
+
 TEST(DictionaryFileOpen, MissingFilesAreCreatedUnlessReadOnly)
 {
     TempFolder temp;

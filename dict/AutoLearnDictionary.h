@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -95,6 +96,18 @@ public:
     // offer-threshold times, in file order; empty text when there are no more.
     std::string FirstSuggestion(std::string_view prefix);
     std::string NextSuggestion(std::string_view prefix);
+
+    // Text exchange with tab-separated files, one "text<TAB>count" line per record (CR LF).
+    // The progress callback is told the number of lines done every 10 lines; it returns false
+    // to cancel (import only). Both return the number of records written, 0 when the file
+    // cannot be opened. Import appends every line, also texts the store already holds, and
+    // stops at the end of the file, at the first empty line, on cancel or when a write fails.
+    using TextProgress = std::function<bool(int done)>;
+    int ExportText(const std::string& path, const TextProgress& progress = nullptr);
+    int ImportText(const std::string& path, const TextProgress& progress = nullptr);
+    // One import line: the text before the last tab and the count after it; the whole line
+    // with count 1 when there is no tab or the tab comes first.
+    static AutoLearnRecord ParseImportLine(std::string_view line);
 
     // Every record as memory holds it.
     const std::vector<AutoLearnRecord>& Records() const { return records_; }

@@ -18,7 +18,29 @@ namespace {
 
 std::string FuzzPath(const char* name)
 {
-    return std::string("/tmp/pv-fuzz-autolearn-") + std::to_string(getpid()) + "-" + name;
+    const char* folder = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+    return std::string(folder) + "/pv-fuzz-autolearn-" + std::to_string(getpid()) + "-" + name;
+}
+
+// Import as the page's text files give it: lines up to the first empty one.
+int ReferenceImport(CReferenceAutoLearn& reference, const std::string& text)
+{
+    int imported = 0;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find('\n', pos);
+        std::string line = text.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
+        pos = end == std::string::npos ? text.size() : end + 1;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.empty())
+            break;
+        const AutoLearnRecord record = CAutoLearnDictionary::ParseImportLine(line);
+        if (!reference.Append(record.count, record.text))
+            break;
+        ++imported;
+    }
+    return imported;
 }
 
 void WriteFile(const std::string& path, const std::string& bytes)
@@ -154,6 +176,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 WriteFile(referencePath, "");
                 Check(reference.Open(referencePath));
                 cursorsAgree = true;
+            } else if (op & 0x40) {
+                static const std::string textPath = FuzzPath("import.txt");
+                WriteFile(textPath, argument);
+                Check(store.ImportText(textPath) == ReferenceImport(reference, argument));
+                cursorsAgree = false;
             } else {
                 store.SetSeparators(argument);
                 reference.rules.SetSeparators(argument);

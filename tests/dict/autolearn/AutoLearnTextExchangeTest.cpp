@@ -1,0 +1,92 @@
+#include "dict/AutoLearnDictionary.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "tests/dict/autolearn/TempFolder.h"
+
+namespace {
+
+class AutoLearnTextTest : public ::testing::Test {
+protected:
+    CTempFolder folder;
+    std::string path = folder.File("AutoLearn.dic");
+    std::string text = folder.File("words.txt");
+    CAutoLearnDictionary store;
+};
+
+TEST(AutoLearnImportLineTest, TextBeforeTheLastTabAndCountAfterIt)
+{
+    using R = AutoLearnRecord;
+    EXPECT_EQ(CAutoLearnDictionary::ParseImportLine("hello\t5"), (R{5, "hello"}));
+    EXPECT_EQ(CAutoLearnDictionary::ParseImportLine("no tab here"), (R{1, "no tab here"}));
+    EXPECT_EQ(CAutoLearnDictionary::ParseImportLine("\t7"), (R{1, "\t7"}));  // tab first: all text
+    EXPECT_EQ(CAutoLearnDictionary::ParseImportLine("a\tb\t3"), (R{3, "a\tb"}));
+    EXPECT_EQ(CAutoLearnDictionary::ParseImportLine("word\t"), (R{1, "word"}));
+    EXPECT_EQ(CAutoLearnDictionary::ParseImportLine("word\tx"), (R{0, "word"}));
+    EXPECT_EQ(CAutoLearnDictionary::ParseImportLine("word\t12abc"), (R{12, "word"}));
+    EXPECT_EQ(CAutoLearnDictionary::ParseImportLine("word\t-4"), (R{-4, "word"}));
+    EXPECT_EQ(CAutoLearnDictionary::ParseImportLine("word\t99999999999"), (R{INT_MAX, "word"}));
+}
+
+TEST_F(AutoLearnTextTest, ExportWritesOneLinePerRecordOldestFirst)
+{
+    ASSERT_TRUE(store.Open(path));
+    for (const char* typed : {"alpha ", "beta ", "alpha "})
+        store.Learn(typed);
+    std::vector<int> told;
+    EXPECT_EQ(store.ExportText(text, [&](int done) { told.push_back(done); return true; }), 2);
+    EXPECT_EQ(CTempFolder::Read(text), "alpha\t2\r\nbeta\t1\r\n");
+    EXPECT_TRUE(told.empty());
+    EXPECT_EQ(store.ExportText(folder.File("no/such/folder.txt")), 0);
+}
+
+TEST_F(AutoLearnTextTest, ImportAppendsUntilTheFirstEmptyLine)
+{
+    ASSERT_TRUE(store.Open(path));
+    store.Learn("alpha ");
+    CTempFolder::Write(text, "alpha\t4\r\nplain line\nbeta\t\r\n\r\nafter\t9\r\n");
+    EXPECT_EQ(store.ImportText(text), 3);
+    // No test for texts already held: "alpha" is there twice now.
+    EXPECT_EQ(store.Records(), (std::vector<AutoLearnRecord>{{1, "alpha"}, {4, "alpha"}, {1, "plain line"}, {1, "beta"}}));
+    EXPECT_EQ(store.ImportText(folder.File("missing.txt")), 0);
+
+    // A last line without a line end counts too; long texts are cut as records hold them.
+    CTempFolder::Write(text, std::string(600, 'z') + "\t2\nend\t3");
+    EXPECT_EQ(store.ImportText(text), 2);
+    EXPECT_EQ(store.Records()[4], (AutoLearnRecord{2, std::string(511, 'z')}));
+    EXPECT_EQ(store.Records()[5], (AutoLearnRecord{3, "end"}));
+}
+
+TEST_F(AutoLearnTextTest, ImportReportsEveryTenLinesAndCanBeCancelled)
+{
+    ASSERT_TRUE(store.Open(path));
+    std::string lines;
+    for (int i = 0; i < 35; ++i)
+        lines += "w" + std::to_string(i) + "\t1\r\n";
+    CTempFolder::Write(text, lines);
+    std::vector<int> told;
+    EXPECT_EQ(store.ImportText(text, [&](int done) { told.push_back(done); return done < 20; }), 20);
+    EXPECT_EQ(told, (std::vector<int>{10, 20}));
+    EXPECT_EQ(store.RecordCount(), 20u);
+}
+
+TEST_F(AutoLearnTextTest, ExportedTextImportsBackToTheSameRecords)
+{
+    ASSERT_TRUE(store.Open(path));
+    for (const char* typed : {"one ", "two ", "three ", "two ", "\xE9t\xE9 "})
+        store.Learn(typed);
+    const std::vector<AutoLearnRecord> before = store.Records();
+    ASSERT_EQ(store.ExportText(text), 4);
+    ASSERT_TRUE(store.Truncate());
+    EXPECT_EQ(store.ImportText(text), 4);
+    EXPECT_EQ(store.Records(), before);
+    store.Close();
+    ASSERT_TRUE(store.Open(path));
+    EXPECT_EQ(store.Records(), before);
+}
+
+}  // namespace

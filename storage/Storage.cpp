@@ -81,13 +81,17 @@ void ViewData::Thaw() {
     if (thawed)
         return;
     const uint8_t* bytes = ImageBytes();
+    // Room for some inserts, so the first few do not double a large view's cells.
+    const size_t capacity = size_t(rows) + rows / 16 + 64;
     for (size_t c = 0; c < columns.size(); ++c) {
         Column& col = columns[c];
         if (col.field.type == 'I') {
+            col.ints.reserve(capacity);
             col.ints.resize(rows);
             for (uint32_t r = 0; r < rows; ++r)
                 col.ints[r] = col.frozen.sizes.Get(bytes, r);
         } else {
+            col.cells.reserve(capacity);
             col.cells.resize(rows);
             ItemCursor cursor(*this, c, 0);
             for (uint32_t r = 0; r < rows; ++r) {

@@ -53,6 +53,8 @@ public:
     // file), or -1 on failure. length < 1 reads nothing and returns 0.
     virtual int DataRead(t4_i32 pos, void* buffer, int length);
     // Writes length bytes at pos. Returns false on failure (also remembered: HasFailed()).
+    // The base writes only into a rewrite's temporary file (BeginRewrite): the committed file
+    // itself is never patched in place.
     virtual bool DataWrite(t4_i32 pos, const void* buffer, int length);
     // Called after all bytes of a commit are written, with the new file size. The base flushes.
     virtual void DataCommit(t4_i32 newSize);

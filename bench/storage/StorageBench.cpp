@@ -176,11 +176,11 @@ int Measure(const std::string& path) {
         queries.push_back(key);
     }
     auto start = Clock::now();
-    long checksum = 0;
+    long long checksum = 0;
     for (const std::string& q : queries)
         checksum += data.Search(pKey[q]);
     double searchSeconds = Seconds(start);
-    std::printf("Search                   %.2f us per query (%zu queries, checksum %ld)\n",
+    std::printf("Search                   %.2f us per query (%zu queries, checksum %lld)\n",
                 searchSeconds * 1e6 / queries.size(), queries.size(), checksum);
 
     start = Clock::now();
@@ -235,6 +235,9 @@ int main(int argc, char** argv) {
     }
     // Measure in a fresh process, so memory freed by the generation does not hide the figures.
     std::string command = std::string("\"") + argv[0] + "\" --measure \"" + path + "\"";
+#ifdef _WIN32
+    command = "\"" + command + "\"";  // cmd.exe strips the outer pair of quotes
+#endif
     std::fflush(stdout);
     return std::system(command.c_str()) == 0 ? 0 : 1;
 }

@@ -321,8 +321,8 @@ TEST(FormatVariants, BigEndianFilesAndStoragesAfterOtherDataRead) {
     }
 
     // A storage appended to other bytes: positions count from its header; a commit keeps them.
-    std::vector<uint8_t> prefixed(100, 0x5A);
-    prefixed.insert(prefixed.end(), medium.begin(), medium.end());
+    std::vector<uint8_t> prefixed(100 + medium.size(), 0x5A);
+    std::copy(medium.begin(), medium.end(), prefixed.begin() + 100);
     ASSERT_TRUE(WriteFileBytes(dir.File("prefixed.mk"), prefixed));
     {
         PlainStrategy strategy(dir.File("prefixed.mk"));

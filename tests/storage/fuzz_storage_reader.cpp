@@ -58,5 +58,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     c4_Storage reread(again, false, 0);
     if (!reread.IsValid() || Snapshot(reread) != before)
         std::abort();
+
+    // Edits switch a view to its edit form; the result must still write and read back.
+    for (int v = 0; v < storage.NumViews(); ++v) {
+        c4_View view = storage.View(storage.ViewName(v).c_str());
+        if (view.GetSize() == 0)
+            continue;
+        const int rows = view.GetSize();
+        if (!view.RemoveAt(0) || !view.InsertAt(rows - 1, c4_Row()) || view.GetSize() != rows)
+            std::abort();
+        if (!storage.SaveTo(image))
+            return 0;
+        MemoryStrategy edited(image.data(), image.size());
+        c4_Storage rereadEdited(edited, false, 0);
+        if (!rereadEdited.IsValid() || rereadEdited.View(storage.ViewName(v).c_str()).GetSize() != rows)
+            std::abort();
+        break;
+    }
     return 0;
 }

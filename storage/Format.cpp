@@ -11,6 +11,8 @@ namespace {
 
 constexpr uint64_t kMaxFileSize = INT32_MAX;
 constexpr uint32_t kMaxRootWalk = 0xFFFFFF;
+// Far beyond any real layout; keeps hostile descriptions from costing quadratic time.
+constexpr size_t kMaxFieldsPerList = 1024;
 
 // Width in bits of a vector of `bytes` bytes holding `rows` entries; -1 when no writer makes it.
 const int8_t kSmallVectorWidth[7][6] = {
@@ -135,6 +137,10 @@ c4_Status ParseFieldList(std::string_view text, size_t& i, int depth, std::vecto
                 message = "properties at the top level are not supported";
                 return c4_Status::Unsupported;
             }
+        }
+        if (out.size() == kMaxFieldsPerList) {
+            message = "too many properties in the structure description";
+            return c4_Status::Unsupported;
         }
         for (const FieldSpec& other : out) {
             if (EqualNames(other.name, field.name)) {
@@ -271,10 +277,13 @@ private:
         uint32_t reserved;
         if (!walk.Number(reserved) || reserved != 0 || !walk.Number(view.rows))
             return Fail("malformed view walk");
-        // Any column with rows takes at least a bit per row; empty columns take nothing, but
-        // a sane file never holds more rows than eight per byte.
-        if (view.rows > INT32_MAX || uint64_t(view.rows) > uint64_t(size_) * 8)
+        // Columns of empty values take no bytes per row, so a small file could claim any number
+        // of rows. Editing and rewriting cost rows x columns: cap those cells, over all views,
+        // at eight per byte of file (real files hold far fewer).
+        uint64_t cells = uint64_t(view.rows) * std::max<size_t>(1, view.fields.size());
+        if (view.rows > INT32_MAX || cells > cellBudget_)
             return Fail("row count too large for the file");
+        cellBudget_ -= cells;
         if (view.rows > 0) {
             for (const Field& field : view.fields) {
                 FrozenColumn column;
@@ -343,6 +352,7 @@ private:
     size_t size_;
     uint32_t base_ = 0;
     uint64_t dataEnd_ = 0;
+    uint64_t cellBudget_ = uint64_t(size_) * 8 + 65536;
     bool bigEndian_ = false;
     c4_Status status_ = c4_Status::Ok;
     std::string message_;

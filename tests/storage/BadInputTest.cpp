@@ -126,6 +126,18 @@ TEST(BadInput, HostileSizesAndLayoutsAreRefused) {
     }
     {
         RawFile f;
+        std::vector<uint8_t> image = f.Finish("V[a:S,b:S]", {Walk({0, 70000, 0, 0, 0, 0})});
+        cases.push_back({"70000 rows of empty columns in a tiny file", image, c4_Status::Corrupt});
+    }
+    {
+        std::string fields;
+        for (int i = 0; i < 2000; ++i)
+            fields += (i ? ",f" : "f") + std::to_string(i) + ":S";
+        RawFile f;
+        cases.push_back({"2000 properties", f.Finish("V[" + fields + "]", {Walk({0, 0})}), c4_Status::Unsupported});
+    }
+    {
+        RawFile f;
         uint32_t memoDir = f.Add(Walk({0, 20000, 500}));  // a memo far past the end
         cases.push_back({"memo outside the file", f.Finish("V[k:S]", {Walk({0, 1, 0, 5, memoDir})}), c4_Status::Corrupt});
     }

@@ -8,7 +8,9 @@ namespace {
 
 // Records read per file access while loading.
 constexpr std::size_t kLoadChunkRecords = 256;
-constexpr std::uint64_t kMaxRecords = std::numeric_limits<std::uint32_t>::max() - 1;
+// About 1 GB of records. Far beyond anything typed by hand; a larger file is damaged or
+// not ours, and reading it would stall start-up: it is refused and left as it is.
+constexpr std::uint64_t kMaxRecords = 2000000;
 
 std::string_view UpToZero(std::string_view text)
 {

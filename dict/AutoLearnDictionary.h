@@ -43,7 +43,8 @@ public:
 
     // Opens or creates the file without truncating it and reads every record. A partial record
     // at the end (length not a multiple of 516) is cut off the file. A file that may only be
-    // read is opened for suggestions; learning then reports WriteFailed.
+    // read is opened for suggestions; learning then reports WriteFailed. A file of more than
+    // 2,000,000 records (about 1 GB) is refused and left untouched.
     bool Open(const std::string& path);
     void Close();
     // Empties the file (creates it when it is not open). False, with nothing changed, on failure.

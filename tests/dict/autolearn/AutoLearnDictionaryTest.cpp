@@ -426,6 +426,20 @@ void ExpectReadOnlyStore(CAutoLearnDictionary& store, const std::string& path)
     EXPECT_EQ(CTempFolder::Read(path), RecordBytes(1, "hello"));
 }
 
+TEST_F(AutoLearnTest, HugeFileIsRefusedAndLeftAlone)
+{
+    CTempFolder::Write(path, RecordBytes(1, "hello"));
+    const std::uintmax_t huge = 2000001ull * kAutoLearnRecordSize + 7;  // sparse: no disk used
+    std::filesystem::resize_file(path, huge);
+    EXPECT_FALSE(store.Open(path));
+    EXPECT_FALSE(store.IsOpen());
+    EXPECT_EQ(std::filesystem::file_size(path), huge);
+    EXPECT_EQ(store.Learn("hello "), LearnOutcome::NotLearnt);
+    std::filesystem::resize_file(path, kAutoLearnRecordSize);
+    ASSERT_TRUE(store.Open(path));
+    EXPECT_EQ(store.Records(), (std::vector<AutoLearnRecord>{{1, "hello"}}));
+}
+
 TEST_F(AutoLearnTest, ReadOnlyFileStillOffersButLearnsNothing)
 {
     CTempFolder::Write(path, RecordBytes(1, "hello"));

@@ -55,7 +55,9 @@ public:
     const std::string& Path() const { return path_; }
     std::size_t RecordCount() const { return records_.size(); }
 
-    // Settings, as the settings model holds them.
+    // Settings, as the settings model holds them. The separators are taken as SetSeparators
+    // takes them, with tab, carriage return and line feed added, so that Enter and Tab end a
+    // word from start-up on and not only after the AutoLearn page was confirmed.
     void ApplySettings(bool enabled, unsigned minWordLength, std::string_view separators);
     void SetEnabled(bool enabled) { enabled_ = enabled; }
     bool IsEnabled() const { return enabled_; }

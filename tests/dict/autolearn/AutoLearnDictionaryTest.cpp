@@ -157,11 +157,13 @@ TEST_F(AutoLearnTest, MinimumLengthCountsBytes)
     EXPECT_EQ(store.Learn("hi "), LearnOutcome::NotLearnt);
     EXPECT_EQ(store.Learn("hey "), LearnOutcome::Added);
     store.ApplySettings(true, 0, "; ',.!\"?");
+    EXPECT_EQ(store.Separators(), std::string("; ',.!\"?\t\r\n"));
     EXPECT_EQ(store.Learn("a "), LearnOutcome::Added);
+    EXPECT_EQ(store.Learn("b\r"), LearnOutcome::Added);
     store.SetMinWordLength(6);
     EXPECT_EQ(store.Learn("\x82\xA0\x82\xA2\x82 "), LearnOutcome::NotLearnt);  // 5 bytes
     EXPECT_EQ(store.Learn("\x82\xA0\x82\xA2\x82\xA4 "), LearnOutcome::Added);  // 6 bytes
-    EXPECT_EQ(store.RecordCount(), 3u);
+    EXPECT_EQ(store.RecordCount(), 4u);
 }
 
 TEST_F(AutoLearnTest, WordsTheDictionariesHoldAreNotLearnt)

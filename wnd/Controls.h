@@ -41,7 +41,7 @@ private:
 };
 
 // Sets a font on a window (and redraws it).
-inline void SetWindowFont(HWND window, HFONT font) {
+inline void SetControlFont(HWND window, HFONT font) {
   ::SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 inline HFONT WindowFont(HWND window) {

@@ -1,0 +1,59 @@
+// The settings object (Config.ini, AppConfig.ini) seen through plain types. The settings'
+// header and the completion engine's header each name their own WindowHandle type, so the
+// settings are reached from this one file and no file includes both.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class CAppSettings;
+class IDictionaryEnableStore;
+class CDictionaryEnableSettings;
+
+struct ProgramSettings {
+  std::uint8_t vkSelectPrev = 0x26;
+  std::uint8_t vkSelectNext = 0x28;
+  std::uint8_t vkSelectIndex[10] = {};
+  std::uint8_t vkSelectPageDown = 0x22;
+  std::uint8_t vkSelectPageUp = 0x21;
+  std::uint8_t vkSelect[10] = {};
+  bool enableWord = true;
+  bool enablePhrase = true;
+  bool enableShorthand = true;
+  bool enableAutoLearn = true;
+  std::uint32_t minInput = 1;
+  std::uint32_t maxItemShow = 5;
+  std::uint32_t minWordLength = 1;
+  std::uint32_t maxWordLength = 500;
+  std::uint32_t minLearnLength = 0;
+  std::string separators;
+  std::uint32_t enableHotkey = 0x00020074;  // dwEnableZel
+};
+
+class CSettingsBridge {
+public:
+  CSettingsBridge();  // the running program's directory
+  ~CSettingsBridge();
+  CSettingsBridge(const CSettingsBridge&) = delete;
+  CSettingsBridge& operator=(const CSettingsBridge&) = delete;
+
+  // Reads Config.ini and AppConfig.ini; returns the values the program works with.
+  ProgramSettings Load();
+  // Ends in a backslash.
+  std::string ProgramDirectory() const;
+  // 1 complete here, 0 not, -1 no edit-box rule for the window or its parents.
+  int EditBoxRule(HWND window) const;
+  // False when the rules switch the program off in the window's application.
+  bool IsAppEnabled(HWND window);
+  // The registry's first-run flag (cleared when it was set).
+  std::uint32_t TakeFirstRun();
+  IDictionaryEnableStore* EnableStore();
+  CAppSettings& Settings() { return *m_settings; }
+
+private:
+  std::unique_ptr<CAppSettings> m_settings;
+  std::unique_ptr<CDictionaryEnableSettings> m_enableStore;
+};

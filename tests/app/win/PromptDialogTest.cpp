@@ -1,0 +1,233 @@
+#include <gtest/gtest.h>
+
+#include <oleacc.h>
+
+#include <string>
+#include <vector>
+
+#include "app/PromptDialog.h"
+#include "app/win/PromptPlacement.h"
+#include "wnd/Controls.h"
+
+namespace {
+
+void Pump() {
+  MSG msg;
+  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    ::TranslateMessage(&msg);
+    ::DispatchMessageA(&msg);
+  }
+}
+
+RECT ScreenRect(HWND w) {
+  RECT r{};
+  ::GetWindowRect(w, &r);
+  return r;
+}
+
+CCaretTracker::AccessibleAnswers Focus() {
+  CCaretTracker::AccessibleAnswers a;
+  a.roleOk = true;
+  a.role = ROLE_SYSTEM_TEXT;
+  return a;
+}
+
+CCaretTracker::AccessibleAnswers Caret(long l, long t, long w, long h) {
+  CCaretTracker::AccessibleAnswers a;
+  a.locationOk = true;
+  a.left = l;
+  a.top = t;
+  a.width = w;
+  a.height = h;
+  return a;
+}
+
+std::vector<PromptRow> Rows(std::initializer_list<const char*> texts, int image = 0) {
+  std::vector<PromptRow> rows;
+  for (const char* t : texts) rows.push_back(PromptRow{t, image});
+  return rows;
+}
+
+class PromptDialogTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    wnd::InitCommonControlsOnce();
+    target = ::CreateWindowExA(0, "STATIC", "target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 500, 300, nullptr,
+                               nullptr, nullptr, nullptr);
+    edit = ::CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 300, 24, target, nullptr,
+                             nullptr, nullptr);
+    ASSERT_TRUE(target && edit);
+    ::SetForegroundWindow(target);
+    ::SetFocus(edit);
+    prompt.SetStartupLoading(false);
+    ASSERT_TRUE(prompt.CreateModeless(nullptr));
+    Pump();
+    prompt.Tracker().Start(&prompt);
+    prompt.Tracker().OnAccessibleEvent(EVENT_OBJECT_FOCUS, edit, OBJID_CLIENT, CHILDID_SELF, Focus());
+  }
+  void TearDown() override {
+    prompt.Destroy();
+    ::DestroyWindow(target);
+    Pump();
+  }
+  void CaretAt(long l, long t, long w, long h) {
+    prompt.Tracker().OnAccessibleEvent(EVENT_OBJECT_LOCATIONCHANGE, edit, OBJID_CARET, CHILDID_SELF,
+                                       Caret(l, t, w, h));
+  }
+
+  HWND target = nullptr, edit = nullptr;
+  CPromptDialog prompt;
+};
+
+TEST_F(PromptDialogTest, StartsHiddenWithRowLabelsOneToZero) {
+  HWND w = reinterpret_cast<HWND>(prompt.Handle());
+  EXPECT_FALSE(::IsWindowVisible(w));
+  EXPECT_EQ(::GetForegroundWindow(), target);
+  const char* expected[] = {"1", "2", "3", "4", "5", "6", "7", "8", "9", "0"};
+  for (int i = 0; i < CPromptDialog::kLabelCount; ++i) {
+    ASSERT_NE(prompt.Label(i), nullptr);
+    EXPECT_EQ(wnd::WindowText(prompt.Label(i)), expected[i]);
+    if (i > 0) EXPECT_GT(ScreenRect(prompt.Label(i)).top, ScreenRect(prompt.Label(i - 1)).top);
+  }
+}
+
+TEST_F(PromptDialogTest, APageOfThreeRowsShowsThreeLabelsAndSizesTheWindowToTheList) {
+  ASSERT_EQ(prompt.ShowRows(Rows({"good", "goods", "goodness"}), false), 3);
+  for (int i = 0; i < CPromptDialog::kLabelCount; ++i)
+    EXPECT_EQ((::GetWindowLongA(prompt.Label(i), GWL_STYLE) & WS_VISIBLE) != 0, i < 3) << i;
+  wnd::CListView list(prompt.List());
+  EXPECT_EQ(list.ItemCount(), 3);
+  EXPECT_EQ(list.SelectedIndex(), 0);
+  RECT row{};
+  ASSERT_TRUE(list.ItemRect(0, row));
+  RECT listRect = ScreenRect(prompt.List());
+  EXPECT_EQ(listRect.bottom - listRect.top, (row.bottom - row.top) * 3 + 6);
+  EXPECT_EQ(listRect.right - listRect.left, list.ColumnWidth(0) + 5);
+  // The list starts where the labels end.
+  EXPECT_EQ(listRect.left, ScreenRect(prompt.Label(0)).right);
+  RECT window = ScreenRect(reinterpret_cast<HWND>(prompt.Handle()));
+  RECT label = ScreenRect(prompt.Label(0));
+  EXPECT_EQ(window.right - window.left, (listRect.right - listRect.left) + (label.right - label.left) + 6);
+}
+
+TEST_F(PromptDialogTest, PathPagesHideTheLabelsAndStartTheListAtTheLeft) {
+  std::vector<PromptRow> rows;
+  for (int i = 0; i < 12; ++i) rows.push_back(PromptRow{"folder" + std::to_string(i), 3});
+  ASSERT_EQ(prompt.ShowRows(rows, true), 12);
+  for (int i = 0; i < CPromptDialog::kLabelCount; ++i)
+    EXPECT_FALSE(::GetWindowLongA(prompt.Label(i), GWL_STYLE) & WS_VISIBLE);
+  RECT listRect = prompt.ChildRect(prompt.List());
+  EXPECT_EQ(listRect.left, 0);
+  RECT row{};
+  wnd::CListView(prompt.List()).ItemRect(0, row);
+  EXPECT_EQ(listRect.bottom - listRect.top, (row.bottom - row.top) * 5 + 6);  // one page of rows
+  LONG style = ::GetWindowLongA(prompt.List(), GWL_STYLE);
+  EXPECT_TRUE(style & WS_VSCROLL);
+  EXPECT_FALSE(style & WS_HSCROLL);
+}
+
+TEST_F(PromptDialogTest, ThePromptAppearsFivePixelsUnderTheCaretWithoutTakingTheFocus) {
+  prompt.ShowRows(Rows({"morning", "mornings"}), false);
+  CaretAt(200, 150, 2, 16);
+  HWND w = reinterpret_cast<HWND>(prompt.Handle());
+  prompt.ShowPrompt(true);
+  EXPECT_TRUE(::IsWindowVisible(w));
+  RECT r = ScreenRect(w);
+  EXPECT_EQ(r.left, 202);
+  EXPECT_EQ(r.top, 150 + 16 + 5);
+  EXPECT_TRUE(::GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_EQ(::GetForegroundWindow(), target);
+  EXPECT_EQ(::GetFocus(), edit);
+
+  // A caret move while shown moves the prompt along.
+  CaretAt(260, 180, 2, 16);
+  r = ScreenRect(w);
+  EXPECT_EQ(r.left, 262);
+  EXPECT_EQ(r.top, 201);
+
+  prompt.ShowPrompt(false);
+  EXPECT_FALSE(::IsWindowVisible(w));
+  EXPECT_FALSE(::GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  // Hidden, a caret move does not show it.
+  CaretAt(100, 100, 2, 16);
+  EXPECT_FALSE(::IsWindowVisible(w));
+}
+
+TEST_F(PromptDialogTest, APromptThatWouldLeaveTheScreenIsMovedToFit) {
+  prompt.ShowRows(Rows({"alpha", "alphabet", "alphabetical"}), false);
+  HWND w = reinterpret_cast<HWND>(prompt.Handle());
+  RECT work = WorkAreaAt(POINT{10, 10});
+  RECT before = ScreenRect(w);
+  int width = before.right - before.left, height = before.bottom - before.top;
+  CaretAt(work.right - 10, work.bottom - 30, 2, 16);
+  prompt.ShowPrompt(true);
+  RECT r = ScreenRect(w);
+  EXPECT_EQ(r.top, work.bottom - 30 - height);  // above the caret
+  EXPECT_EQ(r.left, work.right - width);        // shifted left to the edge
+  EXPECT_LE(r.bottom, work.bottom);
+}
+
+TEST_F(PromptDialogTest, NoCaretPointLeavesTheWindowAsItWas) {
+  prompt.ShowRows(Rows({"x1", "x2"}), false);
+  // The focus goes to a control without a caret of its own and no window is in the foreground
+  // position we know: the prompt shows at the foreground window's centre.
+  HWND button = ::CreateWindowExA(0, "BUTTON", "b", WS_CHILD | WS_VISIBLE, 10, 60, 50, 20, target, nullptr,
+                                  nullptr, nullptr);
+  ::SetFocus(button);
+  prompt.Tracker().OnAccessibleEvent(EVENT_OBJECT_FOCUS, button, OBJID_CLIENT, CHILDID_SELF, Focus());
+  prompt.ShowPrompt(true);
+  RECT t = ScreenRect(target);
+  RECT r = ScreenRect(reinterpret_cast<HWND>(prompt.Handle()));
+  EXPECT_EQ(r.left, t.left + (t.right - t.left) / 2);
+  EXPECT_EQ(r.top, t.top + (t.bottom - t.top) / 2 + 5);
+}
+
+TEST_F(PromptDialogTest, ResizingByTheBorderResizesTheListButLayingOutAPageDoesNot) {
+  prompt.ShowRows(Rows({"one", "two"}), false);
+  RECT listBefore = prompt.ChildRect(prompt.List());
+  HWND w = reinterpret_cast<HWND>(prompt.Handle());
+  ::SetWindowPos(w, nullptr, 0, 0, 300, 250, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT client{};
+  ::GetClientRect(w, &client);
+  RECT list = prompt.ChildRect(prompt.List());
+  EXPECT_EQ(list.left, listBefore.left);
+  EXPECT_EQ(list.right, client.right);
+  EXPECT_EQ(list.bottom, client.bottom);
+  // A new page lays the list out to its rows again.
+  prompt.ShowRows(Rows({"three"}), false);
+  RECT row{};
+  wnd::CListView(prompt.List()).ItemRect(0, row);
+  list = prompt.ChildRect(prompt.List());
+  EXPECT_EQ(list.bottom - list.top, row.bottom - row.top + 6);
+}
+
+TEST_F(PromptDialogTest, ThePreviewSitsBesideTheSelectedRow) {
+  prompt.ShowRows(Rows({"sig", "sigh"}), false);
+  CaretAt(150, 120, 2, 16);
+  prompt.ShowPrompt(true);
+  prompt.ShowPreview("Best regards,\r\nA. Writer", CPreviewWindow::kStyleShorthand);
+  ASSERT_TRUE(prompt.Preview().IsVisible());
+  RECT list = ScreenRect(prompt.List());
+  RECT row{};
+  wnd::CListView(prompt.List()).ItemRect(0, row);
+  POINT rowTop{row.left, row.top};
+  ::ClientToScreen(prompt.List(), &rowTop);
+  RECT preview = ScreenRect(prompt.Preview().Handle());
+  EXPECT_EQ(preview.left, list.right + 3);
+  EXPECT_EQ(preview.top, rowTop.y);
+  // Selecting the second row moves it there.
+  prompt.SelectRow(1);
+  wnd::CListView(prompt.List()).ItemRect(1, row);
+  rowTop = POINT{row.left, row.top};
+  ::ClientToScreen(prompt.List(), &rowTop);
+  EXPECT_EQ(ScreenRect(prompt.Preview().Handle()).top, rowTop.y);
+  // An empty preview and a hidden prompt hide it.
+  prompt.ShowPreview("", CPreviewWindow::kStyleNormal);
+  EXPECT_FALSE(prompt.Preview().IsVisible());
+  prompt.ShowPreview("again", CPreviewWindow::kStyleNormal);
+  EXPECT_TRUE(prompt.Preview().IsVisible());
+  prompt.ShowPrompt(false);
+  EXPECT_FALSE(prompt.Preview().IsVisible());
+}
+
+}  // namespace

@@ -155,6 +155,8 @@ void CPromptDialog::OnStartupTimer() {
   LoadDictionaries();
   InstallHook();
   m_caretTracker.Start(this);
+  // The title shows nowhere (no caption); it tells tools and tests that loading is over.
+  SetText("Pennivox");
 }
 
 void CPromptDialog::LoadDictionaries() {

@@ -1,0 +1,49 @@
+# The dictionaries the program ships with, built into ${PV_PROGRAM_DIR}/Libs by pvdict.
+# pvdict is portable, so a native copy is built from this tree as a small sub-build: the
+# dictionaries are then made without running anything under Wine.
+include(ExternalProject)
+
+set(PV_NATIVE_TOOLS_DIR ${CMAKE_BINARY_DIR}/native-tools)
+set(PV_NATIVE_PVDICT ${PV_NATIVE_TOOLS_DIR}/tools/pvdict/pvdict)
+ExternalProject_Add(pv_native_pvdict
+  SOURCE_DIR ${CMAKE_SOURCE_DIR}
+  BINARY_DIR ${PV_NATIVE_TOOLS_DIR}
+  CMAKE_ARGS -DPV_TESTS=OFF -DPV_BENCH=OFF -DCMAKE_BUILD_TYPE=Release -DPV_SHARED_DIR=${PV_SHARED_DIR}
+  BUILD_COMMAND ${CMAKE_COMMAND} --build ${PV_NATIVE_TOOLS_DIR} --target pvdict
+  INSTALL_COMMAND ""
+  BUILD_BYPRODUCTS ${PV_NATIVE_PVDICT}
+  BUILD_ALWAYS ON
+  EXCLUDE_FROM_ALL ON)
+
+set(_pv_dict_src ${CMAKE_SOURCE_DIR}/res/dict)
+set(_pv_libs ${PV_PROGRAM_DIR}/Libs)
+set(_pv_dict_outputs
+  ${_pv_libs}/Phrases.lib ${_pv_libs}/UserDictionary.lib ${_pv_libs}/UserShortHands.lib)
+set(PV_WORD_LIST /usr/share/dict/american-english CACHE FILEPATH "English word list (Debian's wamerican)")
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/empty.rows "")
+
+set(_pv_dict_commands
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${_pv_libs}
+  COMMAND ${PV_NATIVE_PVDICT} create ${_pv_libs}/Phrases.lib --type 1 --caption "English phrases"
+          --from ${_pv_dict_src}/phrases.txt --input ansi --force
+  COMMAND ${PV_NATIVE_PVDICT} create ${_pv_libs}/UserDictionary.lib --type 1 --caption "User Dictionary"
+          --from ${CMAKE_CURRENT_BINARY_DIR}/empty.rows --input ansi --force
+  COMMAND ${PV_NATIVE_PVDICT} create ${_pv_libs}/UserShortHands.lib --type 2 --caption "User ShortHands"
+          --from ${_pv_dict_src}/shorthands.tsv --input ansi --force)
+set(_pv_dict_depends ${_pv_dict_src}/phrases.txt ${_pv_dict_src}/shorthands.tsv pv_native_pvdict)
+if(EXISTS ${PV_WORD_LIST})
+  list(APPEND _pv_dict_outputs ${_pv_libs}/English.lib)
+  list(APPEND _pv_dict_commands
+    COMMAND ${PV_PYTHON} ${_pv_dict_src}/make_wordlist.py ${PV_WORD_LIST} ${CMAKE_CURRENT_BINARY_DIR}/english.rows
+    COMMAND ${PV_NATIVE_PVDICT} create ${_pv_libs}/English.lib --type 1 --caption "English words"
+            --from ${CMAKE_CURRENT_BINARY_DIR}/english.rows --input ansi --force)
+  list(APPEND _pv_dict_depends ${PV_WORD_LIST} ${_pv_dict_src}/make_wordlist.py)
+else()
+  message(STATUS "No ${PV_WORD_LIST}: the English word dictionary is not built (install wamerican)")
+endif()
+
+add_custom_command(OUTPUT ${_pv_dict_outputs}
+  ${_pv_dict_commands}
+  DEPENDS ${_pv_dict_depends}
+  COMMENT "Building the default dictionaries")
+add_custom_target(pv_default_dictionaries ALL DEPENDS ${_pv_dict_outputs})

@@ -1,0 +1,118 @@
+"""Pennivox.exe itself: completions typed into the test application and into a folder path."""
+
+import os
+import shutil
+
+from harness import Session, Failure, expect
+
+PROGRAM_TITLE = "Pennivox"
+
+
+def program_copy(s):
+    """A fresh program folder per run: its settings and learnt words start empty."""
+    source = os.path.join(os.environ.get("PV_BINARY_DIR", os.getcwd()), "Pennivox")
+    folder = os.path.join(s.out_dir, "program")
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(os.path.join(folder, "Libs"))
+    for name in ("Pennivox.exe", "Zel.dll"):
+        shutil.copy(os.path.join(source, name), folder)
+    for name in os.listdir(os.path.join(source, "Libs")):
+        if name.endswith(".lib"):
+            shutil.copy(os.path.join(source, "Libs", name), os.path.join(folder, "Libs"))
+    return folder
+
+
+def start_program(s, folder):
+    proc = s.start(os.path.join(folder, "Pennivox.exe"), name="Pennivox", uses_hook=True)
+    prompt = proc.track(s.wait_window(cls="#32770", title=PROGRAM_TITLE, timeout=20))
+    return proc, prompt
+
+
+with Session("app_completion", limit=90) as s:
+    folder = program_copy(s)
+    program, prompt = start_program(s, folder)
+    target = s.start_target()
+
+    def fresh(ctrl_id=101):
+        target.focus(ctrl_id)
+        edit = s.child(target.hwnd, ctrl_id=ctrl_id)
+        # The program keeps what was typed in each control; text replaced behind its back is
+        # unknown to it. A line end starts a new word there, as it would for a user.
+        mark = target.mark()
+        s.key("Return")
+        target.wait_event("up", 0x0D, since=mark)
+        s.set_text(edit, "")
+        return edit
+
+    def complete_with(typed, keys, wanted, ctrl_id=101):
+        edit = fresh(ctrl_id)
+        s.type(typed)
+        s.wait_text(edit, typed)
+        s.screenshot("prompt-" + typed.replace(" ", "_").replace("\\", "_").replace(":", ""))
+        s.key(*keys)
+        s.wait_text(edit, wanted)
+        return edit
+
+    s.case("word_by_index_key", lambda: complete_with("xylop", ["F1"], "xylophone"))
+    s.case("word_by_second_index_key", lambda: complete_with("xylop", ["F2"], "xylophones"))
+    s.case("word_by_tab", lambda: complete_with("xylop", ["Tab"], "xylophone"))
+    s.case("word_by_return", lambda: complete_with("xylop", ["Return"], "xylophone"))
+    s.case("word_after_words", lambda: complete_with("I play the xylop", ["Tab"], "I play the xylophone"))
+    s.case("phrase", lambda: complete_with("good mor", ["Tab"], "good morning"))
+    s.case("shorthand", lambda: complete_with("ty", ["Tab"], "Thank you very much for your message."))
+
+    def shorthand_with_caret():
+        edit = complete_with("sig", ["Tab"], "Best regards,\r\n\r\nPennivox user", ctrl_id=102)
+        s.type("Ann")
+        s.wait_text(edit, "Best regards,\r\nAnn\r\nPennivox user")
+    s.case("shorthand_with_caret_macro", shorthand_with_caret)
+
+    def learnt_word():
+        edit = fresh()
+        s.type("qwzzyx ")
+        s.wait_text(edit, "qwzzyx ")
+        s.type("qwz")
+        s.wait_text(edit, "qwzzyx qwz")
+        s.key("Tab")
+        s.wait_text(edit, "qwzzyx qwzzyx")
+    s.case("learnt_word", learnt_word)
+
+    def path():
+        edit = fresh()
+        s.type("C:\\windo")
+        s.wait_text(edit, "C:\\windo")
+        s.key("Tab")
+        s.wait_text(edit, "C:\\windows\\")
+        s.screenshot("folder-entries")
+        s.key("Escape")  # the prompt goes on with the folder's entries
+    s.case("path", path)
+
+    def escape_keeps_text():
+        edit = fresh()
+        s.type("xylop")
+        s.wait_text(edit, "xylop")
+        s.key("Escape")
+        s.key("Tab")  # the prompt is gone: Tab reaches the single-line edit and completes nothing
+        s.type("x")
+        s.wait_text(edit, "xylopx")
+    s.case("escape", escape_keeps_text)
+
+    def password_gets_nothing():
+        edit = fresh(103)
+        s.type("xylop")
+        s.key("F1")
+        s.type("q")
+        # Nothing was completed: F1 reached the box and the text is what was typed.
+        s.wait_until(lambda: len(s.text(edit)) == 6, "six characters in the password box")
+    s.case("password_box", password_gets_nothing)
+
+    def second_copy():
+        second = s.start(os.path.join(folder, "Pennivox.exe"), name="Pennivox-2")
+        box = s.wait_window(title="Pennivox - ERROR", timeout=10)
+        static = s.child(box, cls="Static", ctrl_id=0xFFFF)
+        expect(s.text(static), "Pennivox is Running!   ", "message")
+        s.ctl("post", "%x" % box, 0x0010, 0, 0)  # WM_CLOSE
+        s.wait_until(lambda: s.ctl("exists", "%x" % box) == "0", "the box closes")
+        expect(s.ctl("exists", "%x" % prompt), "1", "first copy still running")
+        s.wait_until(lambda: second.popen.poll() is not None, "the second copy ends")
+    s.case("second_copy", second_copy)

@@ -1,0 +1,53 @@
+#!/usr/bin/env python3
+"""A short scripted demonstration of Pennivox in Wine's notepad (used by scripts/run.sh when
+no display is at hand). Prints what notepad ends up holding and saves screenshots of the prompt.
+
+usage: PV_BINARY_DIR=build/win PV_PROGRAM_DIR=build/win/Pennivox pennivox_demo.py
+"""
+import os
+import sys
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+from harness import Session  # noqa: E402
+
+program_dir = os.path.abspath(os.environ["PV_PROGRAM_DIR"])
+del sys.argv[1:]  # the harness reads case names from the command line
+shots = []
+
+with Session("demo", limit=120) as s:
+    program = s.start(os.path.join(program_dir, "Pennivox.exe"), name="Pennivox", uses_hook=True)
+    program.track(s.wait_window(cls="#32770", title="Pennivox", timeout=60))
+    notepad, window, edit = s.start_notepad()
+    expected = [""]
+
+    def step(typed, keys, after, label):
+        s.type(typed)
+        expected[0] += typed
+        s.wait_text(edit, expected[0])
+        time.sleep(0.4)  # let the prompt paint before the picture
+        shots.append(s.screenshot(label))
+        s.key(*keys)
+        expected[0] = after
+        s.wait_text(edit, expected[0])
+        print("  typed %-12r + %-8s -> %r" % (typed, "+".join(keys), expected[0]), flush=True)
+
+    def demo():
+        step("Pennivox says good mor", ["Tab"], "Pennivox says good morning", "prompt-phrase")
+        step(" to the xylop", ["F2"], "Pennivox says good morning to the xylophones", "prompt-word")
+        step(". ty", ["Tab"], "Pennivox says good morning to the xylophones. Thank you very much for your message.",
+             "prompt-shorthand")
+        s.key("Return")
+        expected[0] += "\r\n"
+        s.wait_text(edit, expected[0])
+        step("sig", ["Tab"], expected[0] + "Best regards,\r\n\r\nPennivox user", "prompt-signature")
+        s.type("Ann")
+        expected[0] = expected[0].replace("Best regards,\r\n\r\n", "Best regards,\r\nAnn\r\n")
+        s.wait_text(edit, expected[0])
+    s.case("demo", demo)
+    print("\nNotepad holds:\n" + s.text(edit).replace("\r\n", "\n"), flush=True)
+
+print("\nScreenshots of the prompt:")
+for shot in shots:
+    if shot:
+        print("  " + shot)

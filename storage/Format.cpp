@@ -321,7 +321,10 @@ private:
             // Sizes must be non-negative and add up to the data; keep a running offset
             // every kCheckpointStep rows.
             uint64_t sum = 0;
-            if (!column.sizes.Checkpoints(bytes_, rows, column.checkpoints, sum))
+            // A per-row index where it costs no more than the column's own bytes (keys,
+            // mostly), running offsets every kCheckpointStep rows elsewhere.
+            column.everyRow = (uint64_t(rows) + 1) * 4 <= column.dataSize;
+            if (!column.sizes.Checkpoints(bytes_, rows, false, column.checkpoints, sum))
                 return Fail("negative item size");
             if (sum != column.dataSize)
                 return Fail("item sizes do not add up to the column");
@@ -564,61 +567,59 @@ uint64_t IntVector::Sum(const uint8_t* image, uint32_t from, uint32_t to, bool& 
 }
 
 namespace {
-// One pass over all entries: the running sum before every kCheckpointStep-th row.
+// One pass over all entries: the running sum before every kCheckpointStep-th row (everyRow:
+// before every row, and the total at the end). Fails when an entry has signBit set.
 template <class Entry>
-bool AccumulateCheckpoints(uint32_t rows, Entry entry, std::vector<uint32_t>& checkpoints, uint64_t& total) {
-    checkpoints.clear();
-    checkpoints.reserve(rows / FrozenColumn::kCheckpointStep + 1);
+bool AccumulateCheckpoints(uint32_t rows, Entry entry, uint32_t signBit, bool everyRow,
+                           std::vector<uint32_t>& checkpoints, uint64_t& total) {
     uint64_t sum = 0;
-    for (uint32_t row = 0; row < rows; row += FrozenColumn::kCheckpointStep) {
-        checkpoints.push_back(static_cast<uint32_t>(sum));
-        uint32_t end = rows - row < FrozenColumn::kCheckpointStep ? rows : row + FrozenColumn::kCheckpointStep;
-        uint64_t block = 0;
-        for (uint32_t i = row; i < end; ++i)
-            block += entry(i);
-        sum += block;
-        if (sum > UINT32_MAX)
-            break;  // larger than any column
+    uint32_t high = 0;
+    if (everyRow) {
+        checkpoints.resize(size_t(rows) + 1);
+        for (uint32_t i = 0; i < rows; ++i) {
+            checkpoints[i] = static_cast<uint32_t>(sum);
+            uint32_t v = entry(i);
+            sum += v;
+            high |= v;
+        }
+        checkpoints[rows] = static_cast<uint32_t>(sum);
+    } else {
+        checkpoints.clear();
+        checkpoints.reserve(rows / FrozenColumn::kCheckpointStep + 1);
+        for (uint32_t row = 0; row < rows; row += FrozenColumn::kCheckpointStep) {
+            checkpoints.push_back(static_cast<uint32_t>(sum));
+            uint32_t end = rows - row < FrozenColumn::kCheckpointStep ? rows : row + FrozenColumn::kCheckpointStep;
+            for (uint32_t i = row; i < end; ++i) {
+                uint32_t v = entry(i);
+                sum += v;
+                high |= v;
+            }
+        }
     }
     total = sum;
-    return true;
+    return (high & signBit) == 0;
 }
 }  // namespace
 
-bool IntVector::Checkpoints(const uint8_t* image, uint32_t rows, std::vector<uint32_t>& checkpoints,
-                            uint64_t& total) const {
+bool IntVector::Checkpoints(const uint8_t* image, uint32_t rows, bool everyRow,
+                            std::vector<uint32_t>& checkpoints, uint64_t& total) const {
     const uint8_t* p = image + pos;
     switch (width) {
-    case 8: {
-        uint8_t high = 0;
-        for (uint32_t i = 0; i < rows; ++i)
-            high |= p[i];
-        if (high & 0x80)
-            return false;
-        return AccumulateCheckpoints(rows, [p](uint32_t i) { return uint32_t(p[i]); }, checkpoints, total);
-    }
-    case 16: {
-        if (bigEndian)
-            for (uint32_t i = 0; i < rows; ++i)
-                if (p[2 * size_t(i)] & 0x80)
-                    return false;
-        if (!bigEndian)
-            for (uint32_t i = 0; i < rows; ++i)
-                if (p[2 * size_t(i) + 1] & 0x80)
-                    return false;
-        if (bigEndian)
-            return AccumulateCheckpoints(rows, [p](uint32_t i) { return uint32_t((p[2 * size_t(i)] << 8) | p[2 * size_t(i) + 1]); },
-                                         checkpoints, total);
-        return AccumulateCheckpoints(rows, [p](uint32_t i) { return uint32_t((p[2 * size_t(i) + 1] << 8) | p[2 * size_t(i)]); },
+    case 8:
+        return AccumulateCheckpoints(rows, [p](uint32_t i) { return uint32_t(p[i]); }, 0x80, everyRow,
                                      checkpoints, total);
-    }
-    default: {
-        for (uint32_t i = 0; i < rows; ++i)
-            if (Get(image, i) < 0)
-                return false;
-        return AccumulateCheckpoints(rows, [this, image](uint32_t i) { return static_cast<uint32_t>(Get(image, i)); },
-                                     checkpoints, total);
-    }
+    case 16:
+        if (bigEndian)
+            return AccumulateCheckpoints(
+                rows, [p](uint32_t i) { return uint32_t((p[2 * size_t(i)] << 8) | p[2 * size_t(i) + 1]); },
+                0x8000, everyRow, checkpoints, total);
+        return AccumulateCheckpoints(
+            rows, [p](uint32_t i) { return uint32_t((p[2 * size_t(i) + 1] << 8) | p[2 * size_t(i)]); }, 0x8000,
+            everyRow, checkpoints, total);
+    default:
+        return AccumulateCheckpoints(
+            rows, [this, image](uint32_t i) { return static_cast<uint32_t>(Get(image, i)); }, 0x80000000u,
+            everyRow, checkpoints, total);
     }
 }
 

@@ -39,13 +39,20 @@ std::string_view ViewData::Item(size_t column, uint32_t row) const {
     }
     const FrozenColumn& f = col.frozen;
     const uint8_t* bytes = ImageBytes();
-    int32_t size = f.sizes.Get(bytes, row);
-    if (size > 0) {
-        bool negative = false;
-        uint32_t offset = f.checkpoints[row >> FrozenColumn::kCheckpointShift] +
-                          static_cast<uint32_t>(f.sizes.Sum(bytes, row & ~(FrozenColumn::kCheckpointStep - 1), row, negative));
-        return std::string_view(reinterpret_cast<const char*>(bytes) + f.dataPos + offset,
-                                static_cast<size_t>(size));
+    if (f.everyRow) {
+        const std::vector<uint32_t>& offsets = f.RowOffsets(bytes, rows);
+        uint32_t offset = offsets[row], size = offsets[row + 1] - offset;
+        if (size > 0)
+            return std::string_view(reinterpret_cast<const char*>(bytes) + f.dataPos + offset, size);
+    } else {
+        int32_t size = f.sizes.Get(bytes, row);
+        if (size > 0) {
+            bool negative = false;
+            uint32_t offset = f.checkpoints[row >> FrozenColumn::kCheckpointShift] +
+                              static_cast<uint32_t>(f.sizes.Sum(bytes, row & ~(FrozenColumn::kCheckpointStep - 1), row, negative));
+            return std::string_view(reinterpret_cast<const char*>(bytes) + f.dataPos + offset,
+                                    static_cast<size_t>(size));
+        }
     }
     auto memo = std::lower_bound(f.memos.begin(), f.memos.end(), row,
                                  [](const Memo& m, uint32_t r) { return m.row < r; });
@@ -120,6 +127,14 @@ bool ViewData::MakeCell(std::string_view item, Cell& cell) {
     cell.len = static_cast<uint32_t>(item.size()) | Cell::kArena;
     arena.insert(arena.end(), item.begin(), item.end());
     return true;
+}
+
+const std::vector<uint32_t>& FrozenColumn::RowOffsets(const uint8_t* image, uint32_t rows) const {
+    if (rowOffsets.empty()) {
+        uint64_t total = 0;
+        sizes.Checkpoints(image, rows, true, rowOffsets, total);  // validated when the file was read
+    }
+    return rowOffsets;
 }
 
 // ---- ItemCursor ----
@@ -428,13 +443,9 @@ int CompareCell(const ViewData& view, size_t column, uint32_t row, const QueryVa
 
 }  // namespace
 
-int c4_View::Search(const c4_Row& key) const {
-    if (!data_)
-        return 0;
-    const ViewData& view = *data_;
-    std::vector<QueryValue> query;
-    for (const Column& column : view.columns)
-        query.push_back(Prepare(column, key.Find(column.field.name.c_str())));
+namespace {
+
+int SearchView(const ViewData& view, const QueryValue* query) {
     int64_t lo = -1, hi = view.rows;
     while (lo + 1 != hi) {
         int64_t m = (lo + hi) / 2;
@@ -447,6 +458,79 @@ int c4_View::Search(const c4_Row& key) const {
             hi = m;
     }
     return static_cast<int>(hi);
+}
+
+// Query values for every column, on the stack for the usual few columns.
+class QueryColumns {
+public:
+    explicit QueryColumns(size_t count) : count_(count) {
+        if (count > kLocal)
+            heap_.resize(count);
+    }
+    QueryValue* data() { return count_ > kLocal ? heap_.data() : local_; }
+
+private:
+    static constexpr size_t kLocal = 8;
+    size_t count_;
+    QueryValue local_[kLocal];
+    std::vector<QueryValue> heap_;
+};
+
+}  // namespace
+
+int c4_View::Search(const c4_Row& key) const {
+    if (!data_)
+        return 0;
+    const ViewData& view = *data_;
+    QueryColumns query(view.columns.size());
+    for (size_t c = 0; c < view.columns.size(); ++c)
+        query.data()[c] = Prepare(view.columns[c], key.Find(view.columns[c].field.name.c_str()));
+    return SearchView(view, query.data());
+}
+
+int c4_View::Search(const c4_StringProp& prop, std::string_view value) const {
+    if (!data_)
+        return 0;
+    const ViewData& view = *data_;
+    QueryColumns query(view.columns.size());
+    int column = view.FindColumn(prop.Name());
+    if (column >= 0 && view.columns[column].field.type != 'I') {
+        QueryValue& q = query.data()[column];
+        q.present = true;
+        q.text = view.columns[column].field.type == 'S' ? pv_storage::TextPrefix(value) : value;
+    }
+    return SearchView(view, query.data());
+}
+
+int c4_View::Find(const c4_StringProp& prop, std::string_view value, int start) const {
+    if (!data_)
+        return -1;
+    const ViewData& view = *data_;
+    if (start < 0)
+        start = 0;
+    if (static_cast<uint32_t>(start) >= view.rows)
+        return -1;
+    int column = view.FindColumn(prop.Name());
+    if (column < 0)  // every row holds an empty value there
+        return pv_storage::TextPrefix(value).empty() ? start : -1;
+    const Column& col = view.columns[column];
+    if (col.field.type == 'I')
+        return -1;
+    if (col.field.type == 'B') {
+        QueryValue q;
+        q.present = true;
+        q.text = value;
+        for (uint32_t row = static_cast<uint32_t>(start); row < view.rows; ++row)
+            if (CompareCell(view, static_cast<size_t>(column), row, q) == 0)
+                return static_cast<int>(row);
+        return -1;
+    }
+    std::string_view text = pv_storage::TextPrefix(value);
+    ItemCursor cursor(view, static_cast<size_t>(column), static_cast<uint32_t>(start));
+    for (uint32_t row = static_cast<uint32_t>(start); row < view.rows; ++row)
+        if (pv_storage::EqualsQuery(cursor.Next(), text))
+            return static_cast<int>(row);
+    return -1;
 }
 
 int c4_View::Find(const c4_Row& query, int start) const {

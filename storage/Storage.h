@@ -186,6 +186,10 @@ public:
     // First row at or after start whose values equal every property of the query (strings
     // compared as in Search, so without regard to ASCII case), or -1.
     int Find(const c4_Row& query, int start = 0) const;
+    // The same as Search(prop[value]) and Find(prop[value], start), without building a row
+    // (no allocation: meant for searching on every keystroke).
+    int Search(const c4_StringProp& prop, std::string_view value) const;
+    int Find(const c4_StringProp& prop, std::string_view value, int start = 0) const;
 
     // Appends a row; returns its index, or -1 on failure. Properties missing from the row are
     // empty / 0; properties the view does not have are ignored.

@@ -36,7 +36,8 @@ struct IntVector {
     uint64_t Sum(const uint8_t* image, uint32_t from, uint32_t to, bool& negative) const;
     // For item sizes: the running offset of every kCheckpointStep-th row and the total;
     // false when an entry is negative.
-    bool Checkpoints(const uint8_t* image, uint32_t rows, std::vector<uint32_t>& checkpoints,
+    // everyRow: the offset of every row, plus the total at the end.
+    bool Checkpoints(const uint8_t* image, uint32_t rows, bool everyRow, std::vector<uint32_t>& checkpoints,
                      uint64_t& total) const;
 };
 
@@ -46,8 +47,9 @@ struct Memo {
     uint32_t size;
 };
 
-// A column as it lies in the image. Row offsets are not kept per row: a checkpoint every
-// kCheckpointStep rows holds the running offset, and the sizes in between are added up.
+// A column as it lies in the image. A checkpoint every kCheckpointStep rows holds the running
+// offset, and the sizes in between are added up. Where it costs no more than the column's own
+// bytes (everyRow), the offset of every row is indexed too, on first use (not at open).
 struct FrozenColumn {
     static constexpr uint32_t kCheckpointShift = 4;
     static constexpr uint32_t kCheckpointStep = 1u << kCheckpointShift;
@@ -56,6 +58,10 @@ struct FrozenColumn {
     uint32_t dataSize = 0;
     IntVector sizes;        // S/B: item sizes; I: the values
     std::vector<uint32_t> checkpoints;  // S/B: offset (from dataPos) of row k * kCheckpointStep
+    bool everyRow = false;
+    mutable std::vector<uint32_t> rowOffsets;  // everyRow: offset of each row, then the end
+
+    const std::vector<uint32_t>& RowOffsets(const uint8_t* image, uint32_t rows) const;
     std::vector<Memo> memos;            // S/B: sorted by row
 };
 

@@ -110,6 +110,8 @@ TEST_P(FixtureTest, SearchAndFindGiveTheLibrarysAnswers) {
         std::string query = name == "encrypted" ? ScrambleText(line[0]) : line[0];
         EXPECT_EQ(data.Search(pKey[query]), std::stoi(line[1])) << name << " Search " << line[0];
         EXPECT_EQ(data.Find(pKey[query]), std::stoi(line[2])) << name << " Find " << line[0];
+        EXPECT_EQ(data.Search(pKey, query), std::stoi(line[1])) << name << " Search by value " << line[0];
+        EXPECT_EQ(data.Find(pKey, query), std::stoi(line[2])) << name << " Find by value " << line[0];
         ++checked;
     }
     EXPECT_GT(checked, 0);

@@ -2,6 +2,7 @@
 
 import os
 import shutil
+import subprocess
 
 from harness import Session, Failure, expect
 
@@ -28,7 +29,21 @@ def start_program(s, folder):
     return proc, prompt
 
 
-with Session("app_completion", limit=90) as s:
+def wininfo(s, *args):
+    """pvwininfo.exe (tests/app/win): window rectangles and the caret of another process."""
+    done = subprocess.run(["wine", os.path.join(s.bin_dir, "pvwininfo.exe")] + list(args), env=s.env,
+                          stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=20)
+    if done.returncode != 0:
+        raise Failure("pvwininfo %s failed" % " ".join(args))
+    return done.stdout.decode().split()
+
+
+def window_rect(s, hwnd):
+    visible, left, top, right, bottom = (int(v) for v in wininfo(s, "rect", "%x" % hwnd))
+    return visible == 1, (left, top, right, bottom)
+
+
+with Session("app_completion", limit=120) as s:
     folder = program_copy(s)
     program, prompt = start_program(s, folder)
     target = s.start_target()
@@ -87,10 +102,23 @@ with Session("app_completion", limit=90) as s:
         s.key("Escape")  # the prompt goes on with the folder's entries
     s.case("path", path)
 
+    def prompt_under_the_caret():
+        edit = fresh()
+        s.type("xylop")
+        s.wait_text(edit, "xylop")
+        s.wait_until(lambda: window_rect(s, prompt)[0], "the prompt shows")
+        caret = [int(v) for v in wininfo(s, "caret", "%x" % target.hwnd)]
+        _, rect = window_rect(s, prompt)
+        expect((rect[0], rect[1]), (caret[2], caret[3] + 5), "prompt top-left against the caret's bottom right")
+        s.key("Escape")
+        s.wait_until(lambda: not window_rect(s, prompt)[0], "Escape hides the prompt")
+    s.case("prompt_position", prompt_under_the_caret)
+
     def escape_keeps_text():
         edit = fresh()
         s.type("xylop")
         s.wait_text(edit, "xylop")
+        s.wait_until(lambda: window_rect(s, prompt)[0], "the prompt shows")
         s.key("Escape")
         s.key("Tab")  # the prompt is gone: Tab reaches the single-line edit and completes nothing
         s.type("x")
@@ -104,6 +132,7 @@ with Session("app_completion", limit=90) as s:
         s.type("q")
         # Nothing was completed: F1 reached the box and the text is what was typed.
         s.wait_until(lambda: len(s.text(edit)) == 6, "six characters in the password box")
+        expect(window_rect(s, prompt)[0], False, "prompt visible over the password box")
     s.case("password_box", password_gets_nothing)
 
     def second_copy():

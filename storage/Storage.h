@@ -17,6 +17,8 @@
 // Values returned as std::string_view point into the storage's memory; they stay valid until the
 // next change to that view, Commit, or the storage's destruction. Values are byte strings: zero
 // bytes inside them are kept. Search and Find compare values up to their first zero byte.
+//
+// A storage and its views belong to one thread at a time: even reads may build an index.
 #pragma once
 
 #include <cstddef>

@@ -240,6 +240,18 @@ void CPromptDialog::HidePromptWindow() {
   ::SetWindowPos(w, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_HIDEWINDOW);
 }
 
+bool CPromptDialog::PromptPoint(POINT& point) {
+  point = m_caretTracker.GetCaretPoint();
+  if (point.x == 0 || point.y == 0) return false;
+  RECT window = WindowRect();
+  SIZE size{window.right - window.left, window.bottom - window.top};
+  RECT caret = m_caretTracker.LastCaretRect();
+  POINT anchor = point;
+  if (caret.right > caret.left || caret.bottom > caret.top) anchor = POINT{caret.left, caret.top};
+  point = FitPromptToWorkArea(point, size, caret, WorkAreaAt(anchor));
+  return true;
+}
+
 void CPromptDialog::ShowPrompt(bool show) {
   HWND w = CDialog::Handle();
   if (!w) return;
@@ -247,17 +259,25 @@ void CPromptDialog::ShowPrompt(bool show) {
     HidePromptWindow();
     return;
   }
-  POINT point = m_caretTracker.GetCaretPoint();
-  if (point.x == 0 || point.y == 0) return;
-  RECT window = WindowRect();
-  SIZE size{window.right - window.left, window.bottom - window.top};
-  RECT caret = m_caretTracker.LastCaretRect();
-  POINT anchor = point;
-  if (caret.right > caret.left || caret.bottom > caret.top) anchor = POINT{caret.left, caret.top};
-  point = FitPromptToWorkArea(point, size, caret, WorkAreaAt(anchor));
+  POINT point{};
+  if (!PromptPoint(point)) return;
   m_mayShow = true;
   ::SetWindowPos(w, HWND_TOPMOST, point.x, point.y, 0, 0, SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOSIZE);
-  if (IsVisible()) PlacePreview();
+  if (IsVisible()) {
+    PlacePreview();
+    ::SetTimer(w, TIMER_FOLLOW_CARET, kFollowCaretMs, nullptr);
+  }
+}
+
+void CPromptDialog::OnFollowCaret() {
+  if (!IsVisible()) {
+    ::KillTimer(CDialog::Handle(), TIMER_FOLLOW_CARET);
+    return;
+  }
+  RECT now = WindowRect();
+  POINT point{};
+  if (!PromptPoint(point)) return;
+  if (point.x != now.left || point.y != now.top) ShowPrompt(true);
 }
 
 void CPromptDialog::RefreshPrompt() {
@@ -371,7 +391,10 @@ LRESULT CPromptDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       OnDestroy();
       break;
     case WM_SHOWWINDOW:
-      if (!wParam) m_preview.Hide();  // the tray's default item is set here once the tray exists
+      if (!wParam) {
+        m_preview.Hide();  // the tray's default item is set here once the tray exists
+        ::KillTimer(CDialog::Handle(), TIMER_FOLLOW_CARET);
+      }
       break;
     case WM_MOVE:
       if (IsVisible() && m_preview.IsVisible()) PlacePreview();
@@ -468,6 +491,8 @@ void CPromptDialog::OnOK() {
 void CPromptDialog::OnTimer(UINT_PTR id) {
   if (id == TIMER_STARTUP) {
     OnStartupTimer();
+  } else if (id == TIMER_FOLLOW_CARET) {
+    OnFollowCaret();
   } else if (id == TIMER_ACCEPT_INPUT) {
     m_engine.OnAcceptInputTimer();
     ::KillTimer(CDialog::Handle(), TIMER_ACCEPT_INPUT);

@@ -24,6 +24,10 @@ class CPromptDialog : public wnd::CDialog, public IPromptView, public CCaretTrac
 public:
   static constexpr UINT_PTR TIMER_STARTUP = 1002;
   static constexpr UINT_PTR TIMER_ACCEPT_INPUT = 1003;
+  // While shown: follow a caret that no event reports (the system's caret moves after the key
+  // report that showed the prompt).
+  static constexpr UINT_PTR TIMER_FOLLOW_CARET = 1004;
+  static constexpr UINT kFollowCaretMs = 40;
   static constexpr int HOTKEY_ENABLE = 1002;
   static constexpr int kLabelCount = 10;
 
@@ -83,6 +87,9 @@ private:
   void OnSize(int width, int height);
   void OnDrawItem(const DRAWITEMSTRUCT& item);
   void OnWindowPosChanging(WINDOWPOS& pos);
+  void OnFollowCaret();
+  // Where the prompt goes: under the caret, moved to fit its monitor; false when unknown.
+  bool PromptPoint(POINT& point);
   void ShowAbout();
   void HidePromptWindow();
   void LoadDictionaries();

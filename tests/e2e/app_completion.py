@@ -51,6 +51,9 @@ with Session("app_completion", limit=120) as s:
     def fresh(ctrl_id=101):
         target.focus(ctrl_id)
         edit = s.child(target.hwnd, ctrl_id=ctrl_id)
+        if window_rect(s, prompt)[0]:
+            s.key("Escape")  # a prompt left by a failed case
+            s.wait_until(lambda: not window_rect(s, prompt)[0], "the prompt hides")
         # The program keeps what was typed in each control; text replaced behind its back is
         # unknown to it. A line end starts a new word there, as it would for a user.
         mark = target.mark()
@@ -134,6 +137,19 @@ with Session("app_completion", limit=120) as s:
         s.wait_until(lambda: len(s.text(edit)) == 6, "six characters in the password box")
         expect(window_rect(s, prompt)[0], False, "prompt visible over the password box")
     s.case("password_box", password_gets_nothing)
+
+    def hotkey_switches_off_and_on():
+        edit = fresh()
+        s.chord("ctrl", "F5")  # off: the hook is removed
+        s.type("xylop")
+        s.wait_text(edit, "xylop")
+        s.key("F1")
+        s.type("q")
+        s.wait_text(edit, "xylopq")
+        expect(window_rect(s, prompt)[0], False, "prompt while switched off")
+        s.chord("ctrl", "F5")  # on again
+        complete_with("xylop", ["F1"], "xylophone")
+    s.case("hotkey", hotkey_switches_off_and_on)
 
     def second_copy():
         second = s.start(os.path.join(folder, "Pennivox.exe"), name="Pennivox-2")

@@ -1,0 +1,46 @@
+"""Pennivox.exe start-up: no dictionaries, the libs folder, the first-run flag, the hotkey."""
+
+import os
+import shutil
+import subprocess
+
+from harness import Session, expect
+
+NO_DICTIONARY = ("No Dictionary had loaded! \n Are you wanted  to load the Dictionaries Manager now?")
+OPTION_KEY = r"HKLM\SOFTWARE\Pennivox Pro\Option"
+
+
+def reg(s, *args):
+    return subprocess.run(["wine", "reg"] + list(args), env=s.env, stdin=subprocess.DEVNULL,
+                          stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=30)
+
+
+with Session("app_startup", limit=90) as s:
+    source = os.path.join(os.environ.get("PV_BINARY_DIR", os.getcwd()), "Pennivox")
+    folder = os.path.join(s.out_dir, "empty-program")
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    for name in ("Pennivox.exe", "Zel.dll"):
+        shutil.copy(os.path.join(source, name), folder)
+    # A first run as the registry records it.
+    reg(s, "add", OPTION_KEY, "/v", "bFirstRun", "/t", "REG_BINARY", "/d", "01000000", "/f")
+
+    program = s.start(os.path.join(folder, "Pennivox.exe"), name="Pennivox", uses_hook=True)
+
+    def question_without_dictionaries():
+        box = s.wait_window(title="Pennivox - ERROR", timeout=20)
+        static = s.child(box, cls="Static", ctrl_id=0xFFFF)
+        expect(s.text(static).replace("\r\n", "\n"), NO_DICTIONARY, "question")
+        expect(os.path.isdir(os.path.join(folder, "libs")) or os.path.isdir(os.path.join(folder, "Libs")), True,
+               "libs folder created")
+        s.ctl("post", "%x" % box, 0x0111, 2, 0)  # Cancel
+        s.wait_until(lambda: s.ctl("exists", "%x" % box) == "0", "the question closes")
+        # Start-up goes on without dictionaries.
+        prompt = program.track(s.wait_window(cls="#32770", title="Pennivox", timeout=10))
+        expect(s.ctl("exists", "%x" % prompt), "1", "still running")
+    s.case("no_dictionaries", question_without_dictionaries)
+
+    def first_run_flag_cleared():
+        out = reg(s, "query", OPTION_KEY, "/v", "bFirstRun").stdout.decode(errors="replace")
+        expect("00000000" in out.replace(" ", ""), True, "bFirstRun after one start: %r" % out)
+    s.case("first_run", first_run_flag_cleared)

@@ -1,6 +1,7 @@
 #include "dict/DictionaryFile.h"
 
 #include <cstdlib>
+#include <cstring>
 
 #include "dict/ScramblingFileStrategy.h"
 
@@ -363,17 +364,27 @@ unsigned char Fold(unsigned char c)
     return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
 }
 
-// The storage's order of keys: up to the first zero byte, A-Z folded, bytes unsigned.
-int CompareStoredKeys(std::string_view key, std::string_view query)
+// The storage's order of keys (A-Z folded, bytes unsigned) against a query folded already.
+int CompareStoredKeys(std::string_view key, std::string_view foldedQuery)
 {
-    const std::size_t n = key.size() < query.size() ? key.size() : query.size();
+    const std::size_t n = key.size() < foldedQuery.size() ? key.size() : foldedQuery.size();
     for (std::size_t i = 0; i < n; ++i) {
         const unsigned char a = Fold(static_cast<unsigned char>(key[i]));
-        const unsigned char b = Fold(static_cast<unsigned char>(query[i]));
+        const unsigned char b = static_cast<unsigned char>(foldedQuery[i]);
         if (a != b)
             return a < b ? -1 : 1;
     }
-    return key.size() < query.size() ? -1 : (key.size() > query.size() ? 1 : 0);
+    return key.size() < foldedQuery.size() ? -1 : (key.size() > foldedQuery.size() ? 1 : 0);
+}
+
+// The same for two folded texts.
+int CompareFolded(std::string_view a, std::string_view b)
+{
+    const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+    const int order = n ? std::memcmp(a.data(), b.data(), n) : 0;
+    if (order != 0)
+        return order;
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }
 
 std::string_view CutAtZero(std::string_view text)
@@ -390,7 +401,11 @@ std::string_view CutAtZero(std::string_view text)
 // kept from an earlier search instead of the row.
 int CDictionaryFile::LowerBound(std::string_view storedQuery)
 {
-    const std::string_view query = CutAtZero(storedQuery);
+    // Keys and the query count up to their first zero byte (the storage compares C strings).
+    foldedQuery_.assign(CutAtZero(storedQuery));
+    for (char& c : foldedQuery_)
+        c = static_cast<char>(Fold(static_cast<unsigned char>(c)));
+    const std::string_view query = foldedQuery_;
     const int rows = data_.GetSize();
     if (probeCache_.empty() && rows > 0) {
         std::size_t slots = 2;
@@ -413,10 +428,10 @@ int CDictionaryFile::LowerBound(std::string_view storedQuery)
                 slot.length = key.size() <= kProbeBytes ? static_cast<unsigned char>(key.size()) : kLonger;
             }
             if (slot.length != kLonger) {
-                order = CompareStoredKeys(std::string_view(reinterpret_cast<const char*>(slot.bytes), slot.length), query);
+                order = CompareFolded(std::string_view(reinterpret_cast<const char*>(slot.bytes), slot.length), query);
             } else {
-                order = CompareStoredKeys(std::string_view(reinterpret_cast<const char*>(slot.bytes), kProbeBytes),
-                                          query.substr(0, kProbeBytes));
+                order = CompareFolded(std::string_view(reinterpret_cast<const char*>(slot.bytes), kProbeBytes),
+                                      query.substr(0, kProbeBytes));
                 if (order == 0 && query.size() <= kProbeBytes)
                     order = 1;  // the key is longer than the query it starts with
                 else if (order == 0)

@@ -160,6 +160,7 @@ private:
     std::string query_;
     std::string lowerQuery_;
     std::string searchKey_;  // the query as stored keys are: encoded and scrambled
+    std::string foldedQuery_;
     std::vector<ProbeSlot> probeCache_;  // heap order: node 1 is the first probe
     std::string keyText_;
     std::string lowerKey_;

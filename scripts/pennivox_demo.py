@@ -46,8 +46,7 @@ with Session("demo", limit=120) as s:
         s.wait_text(edit, expected[0])
     s.case("demo", demo)
     print("\nNotepad holds:\n" + s.text(edit).replace("\r\n", "\n"), flush=True)
-
-print("\nScreenshots of the prompt:")
-for shot in shots:
-    if shot:
-        print("  " + shot)
+    print("\nScreenshots of the prompt:")
+    for shot in shots:
+        if shot:
+            print("  " + shot, flush=True)

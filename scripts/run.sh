@@ -6,7 +6,7 @@
 #   Wine's notepad, prints what notepad holds and saves screenshots of the prompt.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build="$root/build/win"
+build="${PV_RUN_BUILD_DIR:-$root/build/win}"  # PV_RUN_BUILD_DIR: another build folder
 
 bash "$root/scripts/install-deps.sh"
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" >/dev/null

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/PromptDialog.h"
+#include "hook/HookMessages.h"
 #include "app/win/PromptPlacement.h"
 #include "wnd/Controls.h"
 
@@ -228,6 +229,52 @@ TEST_F(PromptDialogTest, ThePreviewSitsBesideTheSelectedRow) {
   EXPECT_TRUE(prompt.Preview().IsVisible());
   prompt.ShowPrompt(false);
   EXPECT_FALSE(prompt.Preview().IsVisible());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PromptDialogTest, HookReportsGetTheEnginesAnswerThroughTheDialog) {
+  HWND w = reinterpret_cast<HWND>(prompt.Handle());
+  auto report = [&](unsigned ch, unsigned vk, bool release) {
+    return ::SendMessageA(w, WM_HOOK_KEY, ch, (vk << 8) | (release ? 1 : 0));
+  };
+  // A letter in an edit passes on.
+  EXPECT_EQ(report('x', 'X', false), 1);
+  EXPECT_EQ(report('x', 'X', true), 1);
+  // With the prompt shown, a selection key is swallowed, pressed and released.
+  prompt.ShowRows(Rows({"xylophone", "xylophones"}), false);
+  CaretAt(200, 150, 2, 16);
+  prompt.ShowPrompt(true);
+  ASSERT_TRUE(::IsWindowVisible(w));
+  EXPECT_EQ(report(0, VK_DOWN, false), 0);
+  EXPECT_EQ(report(0, VK_DOWN, true), 0);
+  // Escape closes it and is swallowed too; afterwards the same key passes.
+  EXPECT_EQ(report(27, VK_ESCAPE, false), 0);
+  EXPECT_FALSE(::IsWindowVisible(w));
+  EXPECT_EQ(report(0, VK_DOWN, false), 1);
+}
+
+TEST_F(PromptDialogTest, TheEnableHotkeyIsHeldAndSwitchesTheProgram) {
+  HWND other = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  // Ctrl+F5 (the default) belongs to the prompt window.
+  EXPECT_FALSE(::RegisterHotKey(other, 7, MOD_CONTROL, VK_F5));
+  HWND w = reinterpret_cast<HWND>(prompt.Handle());
+  ASSERT_TRUE(prompt.IsEnabled());
+  ::SendMessageA(w, WM_HOTKEY, CPromptDialog::HOTKEY_ENABLE, 0);
+  EXPECT_FALSE(prompt.IsEnabled());
+  ::SendMessageA(w, WM_HOTKEY, 55, 0);  // another id: ignored
+  EXPECT_FALSE(prompt.IsEnabled());
+  ::SendMessageA(w, WM_HOTKEY, CPromptDialog::HOTKEY_ENABLE, 0);
+  EXPECT_TRUE(prompt.IsEnabled());
+  // Applying the settings again keeps exactly one registration.
+  prompt.ApplySettings();
+  EXPECT_FALSE(::RegisterHotKey(other, 7, MOD_CONTROL, VK_F5));
+  prompt.Destroy();
+  EXPECT_TRUE(::RegisterHotKey(other, 7, MOD_CONTROL, VK_F5));
+  ::UnregisterHotKey(other, 7);
+  ::DestroyWindow(other);
 }
 
 }  // namespace

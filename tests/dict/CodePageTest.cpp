@@ -194,3 +194,23 @@ TEST(EntryText, EncryptedValuesAreScrambledAfterEncodingAndKeepZeroBytes)
     codec.Decode(CODE_UTF8, true, stored, text);
     EXPECT_EQ(text, "\xE9");
 }
+
+TEST(SystemCodePage, AgreesWithThePortableTablesWhenItIsWindows1252)
+{
+    const CCodePage& system = SystemCodePage();
+    if (system.Id() != 1252)
+        GTEST_SKIP() << "code page " << system.Id();
+    std::string all;
+    for (int b = 1; b < 256; ++b) {
+        EXPECT_EQ(system.LowerByte(static_cast<unsigned char>(b)), cp1252.LowerByte(static_cast<unsigned char>(b))) << b;
+        EXPECT_FALSE(system.IsLeadByte(static_cast<unsigned char>(b)));
+        all += static_cast<char>(b);
+    }
+    std::u16string wide, portable;
+    ASSERT_TRUE(system.ToUtf16(all, wide));
+    ASSERT_TRUE(cp1252.ToUtf16(all, portable));
+    EXPECT_EQ(wide, portable);
+    std::string back;
+    ASSERT_TRUE(system.FromUtf16(wide, back));
+    EXPECT_EQ(back, all);
+}

@@ -483,11 +483,15 @@ bool CDictionaryFile::FindPrevious(DictionaryMatch& match)
 bool CDictionaryFile::ContainsKey(std::string_view key, DictionaryMatch& match, int mode)
 {
     StoreQuery(key, mode);
-    if (SearchStep(Step::First, match, true) && codePage_.CompareNoCase(match.key, key) == 0)
+    const bool found = SearchStep(Step::First, match, true);
+    if (found && codePage_.CompareNoCase(match.key, key) == 0)
         return true;
-    // The cursor stays where the key would be; an empty query walks on from there.
+    // An empty query walks on from where the key would be: after the match handed out, or
+    // from the row at the key's place when there was none (so FindNext does not skip it).
     query_.clear();
     lowerQuery_.clear();
+    if (!found && positioned_ && cursor_ >= 0)
+        --cursor_;
     return false;
 }
 

@@ -46,7 +46,8 @@ public:
     bool FindPrevious(DictionaryMatch& match);
     // Whether an entry with exactly this key exists (case ignored), whatever the length
     // limits and word/phrase bits. Positions the cursor for FindNext either way; when the
-    // key is not there the stored query becomes empty, so FindNext walks on from there.
+    // key is not there the stored query becomes empty, so FindNext walks on from the match
+    // handed out, or from the first row at or after the key's place when none was.
     bool ContainsKey(std::string_view key, DictionaryMatch& match, int mode = MATCH_START);
 
     // Inserts an entry at its sorted place (keys need not be unique). Does not commit.

@@ -73,7 +73,8 @@ TEST_P(FixtureTest, ReadsToTheLibrarysDumpAndPositionsLikeItsSearch)
         if (name == "utf8" && !ascii)
             continue;  // those queries are UTF-8 bytes, ours are ANSI text
         const bool contained = dictionary.ContainsKey(query, match, MATCH_START);
-        EXPECT_EQ(dictionary.Cursor(), search) << "query '" << line.substr(0, tab1) << "'";
+        // Without a match the cursor stands just before the key's place, for FindNext.
+        EXPECT_EQ(dictionary.Cursor() + (match.key.empty() ? 1 : 0), search) << "query '" << line.substr(0, tab1) << "'";
         // Equal keys ignoring case: the library folds ASCII letters only.
         if (ascii && name != "encrypted") {
             EXPECT_EQ(contained, find >= 0) << "query '" << line.substr(0, tab1) << "'";
@@ -175,7 +176,7 @@ TEST(DictionaryFileFixtures, LooksUpKeysExactlyWhereTheStoragesSearchDoesEvenInU
         for (int i = 0; i < 3000; ++i) {
             std::string query = i % 2 ? randomText(25) : keys[random() % keys.size()].substr(0, random() % 25);
             dictionary.ContainsKey(query, match, MATCH_START);
-            ASSERT_EQ(dictionary.Cursor(), data.Search(key[query])) << (sorted ? "sorted" : "unsorted") << " '" << query << "'";
+            ASSERT_EQ(dictionary.Cursor() + (match.key.empty() ? 1 : 0), data.Search(key[query])) << (sorted ? "sorted" : "unsorted") << " '" << query << "'";
         }
     }
 }
@@ -402,7 +403,17 @@ TEST(DictionaryFileSearch, ContainsKeyIgnoresCaseLimitsAndBitsAndPositionsTheWal
     EXPECT_FALSE(dictionary.ContainsKey("apq", match, kAllEntries));  // lands on "apricot"
     EXPECT_EQ(match.key, "");
     ASSERT_TRUE(dictionary.FindNext(match));
+    EXPECT_EQ(match.key, "apricot");
+    ASSERT_TRUE(dictionary.FindNext(match));
     EXPECT_EQ(match.key, "x");
+    EXPECT_FALSE(dictionary.FindNext(match));
+    // With a match handed out, the walk goes on after it.
+    EXPECT_FALSE(dictionary.ContainsKey("appl", match, kAllEntries));
+    EXPECT_EQ(match.key, "apple");
+    ASSERT_TRUE(dictionary.FindNext(match));
+    EXPECT_EQ(match.key, "apple pie");
+    // Past the last row there is nothing to walk.
+    EXPECT_FALSE(dictionary.ContainsKey("zz", match, kAllEntries));
     EXPECT_FALSE(dictionary.FindNext(match));
 }
 

@@ -42,6 +42,10 @@ case "$cmd" in
       wineboot -i >/dev/null 2>&1 || true
       # Without a window manager, hiding a top-level window otherwise waits 2 s.
       wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+      # A crashing test must end at once: no debugger that waits on the display and
+      # keeps CTest's output pipe open.
+      wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+      wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1
       wineserver -w
       touch "$prefix/.pv-ready"
     fi

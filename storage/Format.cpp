@@ -264,6 +264,8 @@ private:
                     return false;
                 if (!ParseViewWalk(walkPos, walkSize, view))
                     return false;
+            } else {
+                view.columns.resize(view.fields.size());  // a root without rows: every view is empty
             }
             result.views.push_back(std::move(view));
         }

@@ -233,7 +233,8 @@ struct StorageData {
             view->columns.resize(pv.fields.size());
             for (size_t c = 0; c < pv.fields.size(); ++c) {
                 view->columns[c].field = pv.fields[c];
-                view->columns[c].frozen = std::move(pv.columns[c]);
+                if (c < pv.columns.size())
+                    view->columns[c].frozen = std::move(pv.columns[c]);
             }
             view->thawed = false;
             view->modified = false;

@@ -88,6 +88,21 @@ TEST(BadInput, HandMadeFilesAreReadExactlyAsDescribed) {
     ASSERT_EQ(view.GetSize(), 10);
     EXPECT_EQ(view.GetString(7, 0), "k7");
 
+    // A root without rows: its views exist and are empty (found by fuzzing).
+    std::vector<uint8_t> rootless = ReadFileBytes(Reference("fixtures/empty.mk"));
+    ASSERT_EQ(rootless.size(), 78u);
+    ASSERT_EQ(rootless[0x39], 0x81);  // the root's row count, then the two view references
+    rootless[0x39] = 0x80;
+    rootless.erase(rootless.begin() + 0x3A, rootless.begin() + 0x3E);
+    const uint8_t tails[16] = {0x80, 0, 0, 0, 0, 0, 0, 0x3A, 0x80, 0, 0, 0x2E, 0, 0, 0, 0x0C};
+    std::copy(tails, tails + 16, rootless.end() - 16);
+    MemoryStrategy s0(rootless.data(), rootless.size());
+    c4_Storage noRootRows(s0, false, 0);
+    ASSERT_TRUE(noRootRows.IsValid()) << noRootRows.StatusText();
+    EXPECT_EQ(noRootRows.NumViews(), 2);
+    EXPECT_EQ(noRootRows.View("DBDATA").GetSize(), 0);
+    EXPECT_EQ(noRootRows.View("DBDATA").NumProperties(), 2);
+
     // Views whose columns are all empty take no bytes per row: modest counts are fine.
     RawFile empties;
     std::vector<uint8_t> ok = empties.Finish("V[a:S,n:I]", {Walk({0, 100, 0, 0, 0})});

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/hook/LatencyStats.h"
 #include "hook/HookMessages.h"
 
 namespace {
@@ -21,19 +22,9 @@ namespace {
 const char kReceiverClass[] = "PvHookBenchReceiver";
 const char kTargetClass[] = "PvHookBenchTarget";
 
-long long Now()
-{
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return t.QuadPart;
-}
-
-double Microseconds(long long ticks)
-{
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return ticks * 1e6 / (double)f.QuadPart;
-}
+using bench::Microseconds;
+using bench::Now;
+using bench::Percentile;
 
 // ---- receiver process: installs the hook with its window and answers 1 at once
 
@@ -212,15 +203,6 @@ bool MeasureRuns(Run& plain, Run& hooked, HWND receiver)
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
     return true;
-}
-
-double Percentile(std::vector<double> values, double p)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    size_t index = (size_t)(p * (values.size() - 1) + 0.5);
-    return values[index];
 }
 
 void Print(const char* label, const Run& run)

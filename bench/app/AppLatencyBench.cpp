@@ -1,0 +1,461 @@
+// Key delay and prompt delay of the real program. Keys are injected with SendInput into an edit
+// control of this process and timed from the injection to the control's WM_KEYDOWN / WM_KEYUP,
+// in alternating batches:
+//   (a) Pennivox.exe running with its hook, doing its real work on every key (typed text,
+//       searches over the loaded dictionaries and AutoLearn, the prompt);
+//   (b) Pennivox switched off (its tray command) and pvrecv.exe answering every key at once
+//       through the same Zel.dll;
+//   (c) Pennivox again, timing how long the prompt takes to appear after a word's first key and
+//       to be placed for the word's last key (this process polls the prompt window, so these
+//       batches are kept out of (a)).
+// All timestamps are QueryPerformanceCounter readings of this process.
+//
+//   app_bench.exe PROGRAM_DIR WORDS_FILE [KEYS] [PACE_MS]
+// PROGRAM_DIR holds Pennivox.exe, Zel.dll, pvrecv.exe and Libs; WORDS_FILE the words to type,
+// one a line. KEYS (default 400) keys are timed in (a) and in (b); a key press starts every
+// PACE_MS milliseconds (default 50), a fast typist's pace.
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "bench/hook/LatencyStats.h"
+#include "tools/testkit/TestReceiver.h"
+
+namespace {
+
+using bench::Microseconds;
+using bench::Now;
+using bench::Percentile;
+
+const char kTargetClass[] = "PvAppBenchTarget";
+const char kPromptClass[] = "#32770";
+const char kPromptReadyTitle[] = "Pennivox";
+const WORD kTrayEnableCommand = 32797; // ID_TRAY_ENABLE of the program's resources
+const int kWordsPerBatch = 4;
+
+// ---- the target: an edit control of this process's UI thread
+
+struct Arrival {
+    HANDLE event = nullptr;
+    volatile UINT awaited = 0;
+    volatile long long ticks = 0;
+};
+Arrival g_arrival;
+WNDPROC g_editProc = nullptr;
+HWND g_edit = nullptr;
+
+LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if ((message == WM_KEYDOWN || message == WM_KEYUP) && message == g_arrival.awaited) {
+        g_arrival.ticks = Now();
+        g_arrival.awaited = 0;
+        SetEvent(g_arrival.event);
+    }
+    return CallWindowProcA(g_editProc, window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_SETFOCUS && g_edit) {
+        SetFocus(g_edit);
+        return 0;
+    }
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// ---- the two processes
+
+struct Process {
+    PROCESS_INFORMATION info = {};
+
+    bool Start(const std::string& folder, const std::string& commandLine)
+    {
+        std::string command = commandLine;
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        return CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                              &info) != FALSE;
+    }
+    bool Owns(HWND window) const
+    {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        return window && pid == info.dwProcessId;
+    }
+    void Stop(HWND window)
+    {
+        if (!info.hProcess)
+            return;
+        if (window)
+            PostMessageA(window, WM_CLOSE, 0, 0);
+        if (WaitForSingleObject(info.hProcess, 10000) != WAIT_OBJECT_0)
+            TerminateProcess(info.hProcess, 1);
+        CloseHandle(info.hProcess);
+        CloseHandle(info.hThread);
+        info = {};
+    }
+};
+
+HWND WaitForWindow(const Process& process, const char* cls, const char* title, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeoutMs) {
+        HWND window = FindWindowA(cls, title);
+        if (process.Owns(window))
+            return window;
+        if (WaitForSingleObject(process.info.hProcess, 20) == WAIT_OBJECT_0)
+            return nullptr;
+    }
+    return nullptr;
+}
+
+bool ReceiverCommand(HWND receiver, const char* text)
+{
+    COPYDATASTRUCT copy = {};
+    copy.dwData = RECEIVER_COMMAND_DATA;
+    copy.cbData = (DWORD)strlen(text) + 1;
+    copy.lpData = (void*)text;
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(receiver, WM_COPYDATA, 0, (LPARAM)&copy, SMTO_NORMAL, 5000, &result) && result;
+}
+
+// ---- measuring
+
+struct KeyFigures {
+    int wanted = 0;
+    int lost = 0;
+    int words = 0, promptUp = 0; // words typed, and those after which the prompt was up
+    std::vector<double> pressUs, releaseUs;
+    int Timed() const { return (int)pressUs.size() + lost; }
+};
+
+struct PromptFigures {
+    std::vector<double> shownUs;  // first key of a word, prompt hidden before
+    std::vector<double> placedUs; // last key of a word, prompt already up
+    int notShown = 0, notPlaced = 0, notHidden = 0;
+};
+
+struct Bench {
+    HWND target = nullptr;
+    HWND prompt = nullptr;
+    HWND receiver = nullptr;
+    int paceMs = 50;
+    std::vector<std::string> words;
+    size_t nextWord = 0;
+    bool programHooked = true;
+    bool receiverHooked = false;
+    long long nextPress = 0;
+    KeyFigures program, immediate;
+    PromptFigures shown;
+};
+
+long long TicksPerSecond()
+{
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f.QuadPart;
+}
+
+enum class Watch { None, Shows, Moves };
+
+bool PromptRect(HWND prompt, RECT& rect) { return IsWindowVisible(prompt) && GetWindowRect(prompt, &rect); }
+
+// Injects one key event and waits for the edit control to get it. With `watch`, also spins until
+// the prompt shows (or moves) and reports how long that took in `promptUs` (-1: it did not).
+bool Inject(Bench& b, WORD vk, bool release, double& delayUs, Watch watch = Watch::None, double* promptUs = nullptr)
+{
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.wScan = (WORD)MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
+    input.ki.dwFlags = release ? KEYEVENTF_KEYUP : 0;
+    RECT before = {};
+    bool wasVisible = PromptRect(b.prompt, before);
+    ResetEvent(g_arrival.event);
+    g_arrival.awaited = release ? WM_KEYUP : WM_KEYDOWN;
+    long long sent = Now();
+    SendInput(1, &input, sizeof input);
+    if (watch != Watch::None) {
+        *promptUs = -1;
+        long long limit = sent + TicksPerSecond();
+        for (long long now = Now(); now < limit; now = Now()) {
+            RECT rect = {};
+            bool visible = PromptRect(b.prompt, rect);
+            bool done = watch == Watch::Shows ? visible
+                                              : visible && (!wasVisible || rect.left != before.left ||
+                                                            rect.top != before.top || rect.right != before.right);
+            if (done) {
+                *promptUs = Microseconds(now - sent);
+                break;
+            }
+            SwitchToThread();
+        }
+    }
+    if (WaitForSingleObject(g_arrival.event, 2000) != WAIT_OBJECT_0)
+        return false;
+    delayUs = Microseconds(g_arrival.ticks - sent);
+    return true;
+}
+
+void WaitForPace(Bench& b)
+{
+    long long now = Now();
+    if (b.nextPress > now)
+        Sleep((DWORD)(Microseconds(b.nextPress - now) / 1000));
+    b.nextPress = Now() + TicksPerSecond() * b.paceMs / 1000;
+}
+
+// Types one key; its delays go to `figures` when given.
+void TypeKey(Bench& b, WORD vk, KeyFigures* figures, Watch watch = Watch::None, double* promptUs = nullptr,
+             int* promptUpBefore = nullptr)
+{
+    WaitForPace(b);
+    if (promptUpBefore && IsWindowVisible(b.prompt))
+        ++*promptUpBefore;
+    double press = 0, release = 0;
+    bool pressed = Inject(b, vk, false, press, watch, promptUs);
+    bool released = Inject(b, vk, true, release);
+    if (!figures)
+        return;
+    if (pressed)
+        figures->pressUs.push_back(press);
+    else
+        ++figures->lost;
+    if (released)
+        figures->releaseUs.push_back(release);
+    else
+        ++figures->lost;
+}
+
+bool WaitPromptHidden(HWND prompt, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    while (IsWindowVisible(prompt)) {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        Sleep(1);
+    }
+    return true;
+}
+
+// Zel.dll keeps one hook for the whole desktop: removing it from either process removes it for
+// both, so each side removes only while it is the one installed.
+void HookToProgram(Bench& b)
+{
+    if (b.receiverHooked) {
+        ReceiverCommand(b.receiver, "remove");
+        b.receiverHooked = false;
+    }
+    if (!b.programHooked) {
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutA(b.prompt, WM_COMMAND, kTrayEnableCommand, 0, SMTO_NORMAL, 5000, &ignored);
+        b.programHooked = true;
+    }
+}
+
+void HookToReceiver(Bench& b)
+{
+    if (b.programHooked) {
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutA(b.prompt, WM_COMMAND, kTrayEnableCommand, 0, SMTO_NORMAL, 5000, &ignored);
+        b.programHooked = false;
+    }
+    b.receiverHooked = ReceiverCommand(b.receiver, "install");
+}
+
+// A word ends with a space; the text is cleared between batches so the caret stays in view.
+void StartBatch(Bench& b)
+{
+    TypeKey(b, VK_SPACE, nullptr); // untimed warm-up, also ends the word before
+    WaitPromptHidden(b.prompt, 1000);
+    SendMessageA(g_edit, WM_SETTEXT, 0, (LPARAM) "");
+}
+
+WORD LetterKey(char c) { return (WORD)('A' + (c - 'a')); }
+
+void TypeWords(Bench& b, KeyFigures& figures)
+{
+    for (int w = 0; w < kWordsPerBatch && figures.Timed() < figures.wanted; ++w) {
+        const std::string& word = b.words[b.nextWord++ % b.words.size()];
+        for (char c : word)
+            TypeKey(b, LetterKey(c), &figures);
+        // Tells that the program really worked on these keys (and that it was off while the
+        // receiver answered): the prompt is looked at just before the space, outside the timing.
+        ++figures.words;
+        TypeKey(b, VK_SPACE, &figures, Watch::None, nullptr, &figures.promptUp);
+    }
+}
+
+void WatchPromptWords(Bench& b)
+{
+    for (int w = 0; w < kWordsPerBatch; ++w) {
+        const std::string& word = b.words[b.nextWord++ % b.words.size()];
+        if (!WaitPromptHidden(b.prompt, 1000))
+            ++b.shown.notHidden;
+        for (size_t i = 0; i < word.size(); ++i) {
+            double us = -1;
+            Watch watch = i == 0 ? Watch::Shows : i + 1 == word.size() ? Watch::Moves : Watch::None;
+            TypeKey(b, LetterKey(word[i]), nullptr, watch, &us);
+            if (watch == Watch::Shows)
+                us >= 0 ? b.shown.shownUs.push_back(us) : (void)++b.shown.notShown;
+            else if (watch == Watch::Moves)
+                us >= 0 ? b.shown.placedUs.push_back(us) : (void)++b.shown.notPlaced;
+        }
+        TypeKey(b, VK_SPACE, nullptr);
+    }
+}
+
+DWORD WINAPI Injector(LPVOID param)
+{
+    Bench& b = *static_cast<Bench*>(param);
+    while (b.program.Timed() < b.program.wanted || b.immediate.Timed() < b.immediate.wanted) {
+        HookToProgram(b);
+        StartBatch(b);
+        TypeWords(b, b.program);
+        HookToReceiver(b);
+        StartBatch(b);
+        TypeWords(b, b.immediate);
+        HookToProgram(b);
+        StartBatch(b);
+        WatchPromptWords(b);
+    }
+    HookToProgram(b);
+    PostMessageA(b.target, WM_CLOSE, 0, 0);
+    return 0;
+}
+
+void PrintKeys(const char* label, const KeyFigures& k)
+{
+    printf("%-34s presses: median %8.1f us  p95 %8.1f us | releases: median %8.1f us  p95 %8.1f us | lost %d"
+           " | prompt up after %d of %d words\n",
+           label, Percentile(k.pressUs, 0.5), Percentile(k.pressUs, 0.95), Percentile(k.releaseUs, 0.5),
+           Percentile(k.releaseUs, 0.95), k.lost, k.promptUp, k.words);
+}
+
+void PrintPrompt(const char* label, const std::vector<double>& us, int missed)
+{
+    printf("%-52s median %7.2f ms  p95 %7.2f ms  (%zu words, %d not seen within 1 s)\n", label,
+           Percentile(us, 0.5) / 1000, Percentile(us, 0.95) / 1000, us.size(), missed);
+}
+
+std::vector<std::string> ReadWords(const char* path)
+{
+    std::vector<std::string> words;
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
+            line.pop_back();
+        bool letters = !line.empty();
+        for (char c : line)
+            letters = letters && c >= 'a' && c <= 'z';
+        if (letters)
+            words.push_back(line);
+    }
+    return words;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3) {
+        fprintf(stderr, "usage: app_bench.exe PROGRAM_DIR WORDS_FILE [KEYS] [PACE_MS]\n");
+        return 2;
+    }
+    std::string folder = argv[1];
+    Bench b;
+    b.words = ReadWords(argv[2]);
+    int keys = argc > 3 ? atoi(argv[3]) : 400;
+    b.program.wanted = b.immediate.wanted = keys > 0 ? keys : 400;
+    b.paceMs = argc > 4 && atoi(argv[4]) > 0 ? atoi(argv[4]) : 50;
+    if (b.words.empty()) {
+        fprintf(stderr, "app_bench: no words in %s\n", argv[2]);
+        return 2;
+    }
+    timeBeginPeriod(1);
+
+    Process program, receiver;
+    long long started = Now();
+    if (!program.Start(folder, "\"" + folder + "\\Pennivox.exe\"")) {
+        fprintf(stderr, "app_bench: cannot start %s\\Pennivox.exe\n", folder.c_str());
+        return 1;
+    }
+    b.prompt = WaitForWindow(program, kPromptClass, kPromptReadyTitle, 300000);
+    double startupMs = Microseconds(Now() - started) / 1000;
+    if (!b.prompt) {
+        fprintf(stderr, "app_bench: the program did not finish loading\n");
+        program.Stop(nullptr);
+        return 1;
+    }
+    if (!receiver.Start(folder, "\"" + folder + "\\pvrecv.exe\" --no-install") ||
+        !(b.receiver = WaitForWindow(receiver, RECEIVER_WINDOW_CLASS, nullptr, 30000))) {
+        fprintf(stderr, "app_bench: pvrecv.exe did not start\n");
+        program.Stop(b.prompt);
+        return 1;
+    }
+
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = TargetProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = kTargetClass;
+    wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+    RegisterClassA(&wc);
+    g_arrival.event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    b.target = CreateWindowExA(0, kTargetClass, "Typing into an edit box", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
+                               700, 140, nullptr, nullptr, wc.hInstance, nullptr);
+    g_edit = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_LEFT | ES_AUTOHSCROLL, 10, 10,
+                             660, 24, b.target, (HMENU)101, wc.hInstance, nullptr);
+    if (!b.target || !g_edit) {
+        fprintf(stderr, "app_bench: no target window\n");
+        return 1;
+    }
+    g_editProc = (WNDPROC)SetWindowLongPtrA(g_edit, GWLP_WNDPROC, (LONG_PTR)EditProc);
+    SetForegroundWindow(b.target);
+    SetFocus(g_edit);
+    MSG msg;
+    DWORD settle = GetTickCount();
+    while (GetTickCount() - settle < 500) {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        Sleep(5);
+    }
+
+    HANDLE thread = CreateThread(nullptr, 0, Injector, &b, 0, nullptr);
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    ReceiverCommand(b.receiver, "quit");
+    receiver.Stop(nullptr);
+    program.Stop(b.prompt);
+    timeEndPeriod(1);
+
+    printf("Pennivox start-up until loading was over: %.0f ms\n", startupMs);
+    printf("Key delay from SendInput to the edit control's message, %d keys each, one press every %d ms:\n", keys,
+           b.paceMs);
+    PrintKeys("(a) Pennivox.exe", b.program);
+    PrintKeys("(b) pvrecv.exe answering at once", b.immediate);
+    double a = Percentile(b.program.pressUs, 0.5), r = Percentile(b.immediate.pressUs, 0.5);
+    double a95 = Percentile(b.program.pressUs, 0.95), r95 = Percentile(b.immediate.pressUs, 0.95);
+    printf("ratio a/b (presses): median %.2f  p95 %.2f  (target <= 1.50);  added by the program: median %.1f us\n",
+           r > 0 ? a / r : 0, r95 > 0 ? a95 / r95 : 0, a - r);
+    PrintPrompt("Prompt visible after a word's first key (was hidden):", b.shown.shownUs, b.shown.notShown);
+    PrintPrompt("Prompt placed anew after a word's last key:", b.shown.placedUs, b.shown.notPlaced);
+    if (b.shown.notHidden)
+        printf("the prompt was still up before %d words\n", b.shown.notHidden);
+    return b.program.lost || b.immediate.lost ? 1 : 0;
+}

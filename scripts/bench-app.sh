@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Key delay and prompt delay of Pennivox.exe with a million dictionary entries and 100,000
+# AutoLearn records, against the hook with a receiver that answers at once; under Wine.
+# Usage: scripts/bench-app.sh [BUILD_DIR] [KEYS] [PACE_MS]     (default build/win, 400 keys, 50 ms)
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$here/build/win}
+keys=${2:-400}
+pace=${3:-50}
+cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64.cmake" >/dev/null
+cmake --build "$build" --target app_bench pv_default_dictionaries -j2 >/dev/null
+
+# The generated dictionaries are kept between runs; AutoLearn.dic is copied fresh every run.
+data="$build/bench-app-data"
+if [ ! -f "$data/words.txt" ]; then
+  rm -rf "$data" && mkdir -p "$data/Libs"
+  echo "making the benchmark dictionaries (once) in $data" >&2
+  python3 "$here/bench/app/make_bench_data.py" "$build/native-tools/tools/pvdict/pvdict" "$data/Libs" \
+    "$data/words.txt.part"
+  mv "$data/words.txt.part" "$data/words.txt"
+fi
+
+envdir="$build/bench-app-wine-env"
+work=$(mktemp -d "${TMPDIR:-/tmp}/pv-bench-app.XXXXXX")
+cleanup() {
+  if [ -n "${started_env:-}" ]; then bash "$here/scripts/wine-env.sh" stop "$envdir"; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# The program folder as a user has it, with the test receiver beside the same Zel.dll.
+program="$work/Pennivox"
+mkdir -p "$program/Libs"
+cp "$build/Pennivox/Pennivox.exe" "$build/Pennivox/Zel.dll" "$build/bin/pvrecv.exe" "$program/"
+cp "$build/Pennivox/Libs/"*.lib "$data/Libs/"* "$program/Libs/"
+cp "$data/words.txt" "$work/words.txt"
+
+if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
+  bash "$here/scripts/wine-env.sh" start "$envdir" >/dev/null
+  started_env=1
+  # shellcheck disable=SC1091
+  . "$envdir/env.sh"
+fi
+echo "program folder: $(ls "$program/Libs" | tr '\n' ' ')"
+wine "$build/bin/app_bench.exe" "$(winepath -w "$program")" "$(winepath -w "$work/words.txt")" "$keys" "$pace"

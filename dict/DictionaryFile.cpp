@@ -153,6 +153,7 @@ void CDictionaryFile::Close()
     description_.clear();
     caption_.clear();
     path_.clear();
+    onMatch_ = false;
     query_.clear();
     lowerQuery_.clear();
     hasQuery_ = false;
@@ -398,7 +399,8 @@ std::string_view CutAtZero(std::string_view text)
 // The lower bound of a stored key in DBDATA, probe for probe the storage's own Search (so the
 // answer is the same even on a file whose order is broken): rows before it have smaller keys.
 // The probes near the top of the search tree, which every search makes, read a folded prefix
-// kept from an earlier search instead of the row.
+// kept from an earlier search instead of the row. The probes that the query's first two bytes
+// alone decide are skipped too: the node where they lead is kept per two-byte prefix.
 int CDictionaryFile::LowerBound(std::string_view storedQuery)
 {
     // Keys and the query count up to their first zero byte (the storage compares C strings).
@@ -415,18 +417,42 @@ int CDictionaryFile::LowerBound(std::string_view storedQuery)
     }
     long long lo = -1, hi = rows;
     std::size_t node = 1;
+    if (!query.empty() && rows > 0) {
+        if (!prefixNodes_) {
+            // calloc: the pages of prefixes never looked up stay untouched.
+            prefixNodes_.reset(static_cast<std::uint32_t*>(std::calloc(kPrefixSlots, sizeof(std::uint32_t))));
+        }
+        if (prefixNodes_) {
+            const std::size_t fixed = query.size() < 2 ? query.size() : 2;
+            const bool whole = query.size() == fixed;
+            const auto b0 = static_cast<unsigned char>(query[0]);
+            std::size_t slot;
+            if (fixed == 1)
+                slot = 0x10000 + b0;
+            else
+                slot = (whole ? 0 : 0x10100) + (std::size_t{b0} << 8) + static_cast<unsigned char>(query[1]);
+            std::uint32_t& known = prefixNodes_[slot];
+            if (known == 0)
+                known = DescendByPrefix(query.substr(0, fixed), whole);
+            // The node number spells the path: after its leading 1, bit 1 = went right.
+            node = known;
+            int depth = 0;
+            while ((node >> (depth + 1)) != 0)
+                ++depth;
+            for (int bit = depth - 1; bit >= 0; --bit) {
+                const long long m = (lo + hi) / 2;
+                if ((node >> bit) & 1)
+                    lo = m;
+                else
+                    hi = m;
+            }
+        }
+    }
     while (lo + 1 != hi) {
         const long long m = (lo + hi) / 2;
         int order;
         if (node < probeCache_.size()) {
-            ProbeSlot& slot = probeCache_[node];
-            if (slot.length == kUnfilled) {
-                const std::string_view key = CutAtZero(data_.GetString(static_cast<int>(m), keyColumn_));
-                const std::size_t kept = key.size() < kProbeBytes ? key.size() : kProbeBytes;
-                for (std::size_t i = 0; i < kept; ++i)
-                    slot.bytes[i] = Fold(static_cast<unsigned char>(key[i]));
-                slot.length = key.size() <= kProbeBytes ? static_cast<unsigned char>(key.size()) : kLonger;
-            }
+            const ProbeSlot& slot = Probe(m, node);
             if (slot.length != kLonger) {
                 order = CompareFolded(std::string_view(reinterpret_cast<const char*>(slot.bytes), slot.length), query);
             } else {
@@ -451,6 +477,65 @@ int CDictionaryFile::LowerBound(std::string_view storedQuery)
     return static_cast<int>(hi);
 }
 
+const CDictionaryFile::ProbeSlot& CDictionaryFile::Probe(long long row, std::size_t node)
+{
+    ProbeSlot& slot = probeCache_[node];
+    if (slot.length == kUnfilled) {
+        const std::string_view key = CutAtZero(data_.GetString(static_cast<int>(row), keyColumn_));
+        const std::size_t kept = key.size() < kProbeBytes ? key.size() : kProbeBytes;
+        for (std::size_t i = 0; i < kept; ++i)
+            slot.bytes[i] = Fold(static_cast<unsigned char>(key[i]));
+        slot.length = key.size() <= kProbeBytes ? static_cast<unsigned char>(key.size()) : kLonger;
+    }
+    return slot;
+}
+
+// Follows the probes whose outcome the folded prefix decides for every query starting with it
+// (for the prefix itself when whole) and returns the node of the first one it does not decide,
+// or the leaf where the search ends.
+std::uint32_t CDictionaryFile::DescendByPrefix(std::string_view prefix, bool whole)
+{
+    long long lo = -1, hi = data_.GetSize();
+    std::uint32_t node = 1;
+    while (lo + 1 != hi) {
+        const long long m = (lo + hi) / 2;
+        unsigned char head[kProbeBytes];
+        std::size_t headLength;  // more than the prefix when the key is longer
+        if (node < probeCache_.size()) {
+            const ProbeSlot& slot = Probe(m, node);
+            headLength = slot.length;
+            std::memcpy(head, slot.bytes, slot.length < kProbeBytes ? slot.length : kProbeBytes);
+        } else {
+            const std::string_view key = CutAtZero(data_.GetString(static_cast<int>(m), keyColumn_));
+            headLength = key.size();
+            for (std::size_t i = 0; i < prefix.size() && i < key.size(); ++i)
+                head[i] = Fold(static_cast<unsigned char>(key[i]));
+        }
+        int order = 0;
+        const std::size_t common = headLength < prefix.size() ? headLength : prefix.size();
+        for (std::size_t i = 0; i < common && order == 0; ++i) {
+            const auto b = static_cast<unsigned char>(prefix[i]);
+            if (head[i] != b)
+                order = head[i] < b ? -1 : 1;
+        }
+        if (order == 0 && headLength < prefix.size())
+            order = -1;  // a key that the prefix starts with sorts before the query
+        if (order == 0) {
+            if (!whole)
+                break;  // the bytes after the prefix decide
+            order = 1;  // the key equals the query or starts with it: the search goes left
+        }
+        if (order < 0) {
+            lo = m;
+            node = 2 * node + 1;
+        } else {
+            hi = m;
+            node = 2 * node;
+        }
+    }
+    return node;
+}
+
 void CDictionaryFile::StoreQuery(std::string_view query, int mode)
 {
     query_.assign(query.data(), query.size());
@@ -462,6 +547,17 @@ void CDictionaryFile::StoreQuery(std::string_view query, int mode)
     cursor_ = -1;
     // The stored keys are encoded (and scrambled): so must the key that is looked up be.
     EncodeKey(query, searchKey_);
+}
+
+bool CDictionaryFile::FindFirstKey(std::string_view query, std::string_view& key, int mode)
+{
+    StoreQuery(query, mode);
+    return StepToKey(Step::First, false, key);
+}
+
+bool CDictionaryFile::FindNextKey(std::string_view& key)
+{
+    return StepToKey(Step::Forwards, false, key);
 }
 
 bool CDictionaryFile::FindFirst(std::string_view query, DictionaryMatch& match, int mode)
@@ -502,6 +598,17 @@ bool CDictionaryFile::ContainsKey(std::string_view key, DictionaryMatch& match, 
 bool CDictionaryFile::SearchStep(Step step, DictionaryMatch& match, bool allEntries)
 {
     match.Clear(type_);
+    std::string_view key;
+    if (!StepToKey(step, allEntries, key))
+        return false;
+    FillMatch(key, match);
+    return true;
+}
+
+bool CDictionaryFile::StepToKey(Step step, bool allEntries, std::string_view& found)
+{
+    onMatch_ = false;
+    currentKeyValid_ = false;
     if (!hasQuery_ || !open_)
         return false;
 
@@ -517,7 +624,6 @@ bool CDictionaryFile::SearchStep(Step step, DictionaryMatch& match, bool allEntr
 
     const bool encrypted = encrypted_ != 0;
     const bool plainKeys = !encrypted && NormalizeEntryTextCode(keyCode_) == CODE_ANSI;
-    const bool plainData = !encrypted && NormalizeEntryTextCode(dataCode_) == CODE_ANSI;
     const bool filtered = type_ != DICTIONARY_SHORTHAND && !allEntries;
 
     for (;;) {
@@ -562,31 +668,68 @@ bool CDictionaryFile::SearchStep(Step step, DictionaryMatch& match, bool allEntr
                 return false;
         }
 
-        match.key.assign(key.data(), key.size());
-        if (type_ == DICTIONARY_WORDS && !query_.empty() && IsCapital(query_[0])) {
-            std::string& text = match.key;
-            if (query_.size() >= 2 && IsCapital(query_[1])) {
-                for (std::size_t i = 0; i < text.size(); ++i) {
-                    if (codePage_.IsLeadByte(static_cast<unsigned char>(text[i])))
-                        ++i;  // double-byte character: its trail byte is no letter
-                    else if (IsSmall(text[i]))
-                        text[i] = static_cast<char>(text[i] - 32);
-                }
-            } else if (!text.empty() && IsSmall(text[0])) {
-                text[0] = static_cast<char>(text[0] - 32);
-            }
-        }
-
-        std::string_view data = data_.GetString(cursor_, dataColumn_);
-        if (!data.empty() && !plainData) {
-            codec_.Decode(dataCode_, encrypted, data, dataText_);
-            data = dataText_;
-        }
-        if (!data.empty()) {
-            if (captionHeader_ && type_ != DICTIONARY_SHORTHAND)
-                match.data.assign(captionHeaderText_);
-            match.data.append(data.data(), data.size());
-        }
+        currentKey_ = key;
+        currentKeyValid_ = true;
+        onMatch_ = true;
+        found = key;
         return true;
+    }
+}
+
+bool CDictionaryFile::CurrentKey(std::string_view& key)
+{
+    if (!currentKeyValid_) {
+        // An edit since the step: the row under the cursor is read again.
+        if (!onMatch_ || !open_ || cursor_ < 0 || cursor_ >= data_.GetSize())
+            return false;
+        currentKey_ = data_.GetString(cursor_, keyColumn_);
+        if (encrypted_ != 0 || NormalizeEntryTextCode(keyCode_) != CODE_ANSI) {
+            codec_.Decode(keyCode_, encrypted_ != 0, currentKey_, keyText_);
+            currentKey_ = keyText_;
+        }
+        currentKeyValid_ = true;
+    }
+    key = currentKey_;
+    return true;
+}
+
+bool CDictionaryFile::MatchAtCursor(DictionaryMatch& match)
+{
+    match.Clear(type_);
+    std::string_view key;
+    if (!CurrentKey(key))
+        return false;
+    FillMatch(key, match);
+    return true;
+}
+
+// The match of the row under the cursor, whose (decoded) key is given.
+void CDictionaryFile::FillMatch(std::string_view key, DictionaryMatch& match)
+{
+    const bool plainData = encrypted_ == 0 && NormalizeEntryTextCode(dataCode_) == CODE_ANSI;
+    match.key.assign(key.data(), key.size());
+    if (type_ == DICTIONARY_WORDS && !query_.empty() && IsCapital(query_[0])) {
+        std::string& text = match.key;
+        if (query_.size() >= 2 && IsCapital(query_[1])) {
+            for (std::size_t i = 0; i < text.size(); ++i) {
+                if (codePage_.IsLeadByte(static_cast<unsigned char>(text[i])))
+                    ++i;  // double-byte character: its trail byte is no letter
+                else if (IsSmall(text[i]))
+                    text[i] = static_cast<char>(text[i] - 32);
+            }
+        } else if (!text.empty() && IsSmall(text[0])) {
+            text[0] = static_cast<char>(text[0] - 32);
+        }
+    }
+
+    std::string_view data = data_.GetString(cursor_, dataColumn_);
+    if (!data.empty() && !plainData) {
+        codec_.Decode(dataCode_, encrypted_ != 0, data, dataText_);
+        data = dataText_;
+    }
+    if (!data.empty()) {
+        if (captionHeader_ && type_ != DICTIONARY_SHORTHAND)
+            match.data.assign(captionHeaderText_);
+        match.data.append(data.data(), data.size());
     }
 }

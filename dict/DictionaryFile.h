@@ -2,6 +2,8 @@
 // One open dictionary file: its properties (view DBINFO), its entries (view DBDATA, kept
 // sorted by key) and a search cursor that walks the sorted entries directly.
 
+#include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -49,6 +51,14 @@ public:
     // key is not there the stored query becomes empty, so FindNext walks on from the match
     // handed out, or from the first row at or after the key's place when none was.
     bool ContainsKey(std::string_view key, DictionaryMatch& match, int mode = MATCH_START);
+    // FindFirst and FindNext handing out just the key as the file holds it (decoded, letter case
+    // not adapted), valid until this dictionary's next search step or edit. MatchAtCursor gives
+    // the whole match of that row later; CurrentKey its key again (read anew after an edit).
+    // Both fail when the last step found nothing.
+    bool FindFirstKey(std::string_view query, std::string_view& key, int mode = MATCH_ANY);
+    bool FindNextKey(std::string_view& key);
+    bool CurrentKey(std::string_view& key);
+    bool MatchAtCursor(DictionaryMatch& match);
 
     // Inserts an entry at its sorted place (keys need not be unique). Does not commit.
     // Fails when the stored key would be empty.
@@ -107,13 +117,21 @@ public:
 private:
     enum class Step { First, Forwards, Backwards };
     bool SearchStep(Step step, DictionaryMatch& match, bool allEntries);
+    bool StepToKey(Step step, bool allEntries, std::string_view& key);
+    void FillMatch(std::string_view key, DictionaryMatch& match);
     void StoreQuery(std::string_view query, int mode);
     void ResetInfo();
     void UpdateCaptionHeader();
     void ReleaseStorage(bool commit);
     int FindStoredKey(std::string_view key);
     int LowerBound(std::string_view storedQuery);
-    void EntriesChanged() { probeCache_.clear(); }
+    std::uint32_t DescendByPrefix(std::string_view foldedPrefix, bool whole);
+    void EntriesChanged()
+    {
+        probeCache_.clear();
+        prefixNodes_.reset();
+        currentKeyValid_ = false;
+    }
 
     // One node near the top of the key binary search: the row's key folded as the storage
     // compares it (up to its first zero byte, A-Z as a-z), its first kProbeBytes bytes.
@@ -124,6 +142,14 @@ private:
     };
     static constexpr unsigned char kLonger = 0xFE;
     static constexpr unsigned char kUnfilled = 0xFF;
+    const ProbeSlot& Probe(long long row, std::size_t node);
+
+    // Search tree node per folded query prefix, 0 when not known yet: queries of exactly two
+    // bytes, of one byte, then longer queries by their first two bytes.
+    static constexpr std::size_t kPrefixSlots = 0x10000 + 0x100 + 0x10000;
+    struct FreeDeleter {
+        void operator()(void* block) const { std::free(block); }
+    };
 
     const CCodePage& codePage_;
     CEntryTextCodec codec_;
@@ -158,11 +184,15 @@ private:
     bool positioned_ = false;
     bool hasQuery_ = false;
     int mode_ = MATCH_ANY;
+    bool onMatch_ = false;          // the last step stopped on a matching row
+    bool currentKeyValid_ = false;  // currentKey_ still shows that row's key
+    std::string_view currentKey_;
     std::string query_;
     std::string lowerQuery_;
     std::string searchKey_;  // the query as stored keys are: encoded and scrambled
     std::string foldedQuery_;
     std::vector<ProbeSlot> probeCache_;  // heap order: node 1 is the first probe
+    std::unique_ptr<std::uint32_t[], FreeDeleter> prefixNodes_;
     std::string keyText_;
     std::string lowerKey_;
     std::string dataText_;

@@ -78,16 +78,14 @@ bool CDictionarySet::FindFirst(std::string_view query, DictionaryMatch& match, i
 {
     includeShorthand_ = includeShorthand;
     mode_ = mode;
+    std::string_view key;
     for (std::size_t i = 0; i < dictionaries_.size(); ++i) {
         CDictionaryFile& dictionary = *dictionaries_[i];
-        Slot& slot = slots_[i];
         // By the dictionary's own type: it is known before its first search.
-        if (!includeShorthand && dictionary.Type() == DICTIONARY_SHORTHAND) {
-            slot.match.Clear(DICTIONARY_SHORTHAND);
-            slot.holds = false;
-            continue;
-        }
-        slot.holds = dictionary.FindFirst(query, slot.match, mode);
+        if (!includeShorthand && dictionary.Type() == DICTIONARY_SHORTHAND)
+            slots_[i].holds = false;
+        else
+            slots_[i].holds = dictionary.FindFirstKey(query, key, mode);
     }
     return TakeSmallest(match);
 }
@@ -99,21 +97,31 @@ bool CDictionarySet::FindNext(DictionaryMatch& match)
 
 bool CDictionarySet::TakeSmallest(DictionaryMatch& match)
 {
-    int best = -1;
-    for (std::size_t i = 0; i < slots_.size(); ++i) {
-        if (!slots_[i].holds)
-            continue;
-        // "<=": on equal keys the later dictionary wins.
-        if (best < 0 || codePage_.CompareNoCase(slots_[i].match.key, slots_[best].match.key) <= 0)
-            best = static_cast<int>(i);
+    for (;;) {
+        int best = -1;
+        std::string_view bestKey, key;
+        for (std::size_t i = 0; i < slots_.size(); ++i) {
+            if (!slots_[i].holds)
+                continue;
+            if (!dictionaries_[i]->CurrentKey(key)) {
+                slots_[i].holds = false;  // closed since
+                continue;
+            }
+            // "<=": on equal keys the later dictionary wins.
+            if (best < 0 || codePage_.CompareNoCase(key, bestKey) <= 0) {
+                best = static_cast<int>(i);
+                bestKey = key;
+            }
+        }
+        if (best < 0) {
+            match.Clear();
+            return false;
+        }
+        // The key and data are copied only for the match handed out.
+        CDictionaryFile& dictionary = *dictionaries_[best];
+        const bool taken = dictionary.MatchAtCursor(match);
+        slots_[best].holds = dictionary.FindNextKey(key);
+        if (taken)
+            return true;
     }
-    if (best < 0) {
-        match.Clear();
-        return false;
-    }
-    Slot& slot = slots_[best];
-    // Swapping hands the match over without copying; the slot reuses the old buffers.
-    std::swap(match, slot.match);
-    slot.holds = dictionaries_[best]->FindNext(slot.match);
-    return true;
 }

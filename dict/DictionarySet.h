@@ -55,8 +55,8 @@ public:
 private:
     bool TakeSmallest(DictionaryMatch& match);
 
+    // Whether the dictionary's cursor stands on its pending next match (read only when taken).
     struct Slot {
-        DictionaryMatch match;  // the dictionary's pending next match
         bool holds = false;
     };
 

@@ -141,6 +141,8 @@ struct KeyFigures {
 struct PromptFigures {
     std::vector<double> shownUs;  // first key of a word, prompt hidden before
     std::vector<double> placedUs; // last key of a word, prompt already up
+    std::vector<double> busyAfterLetterUs, busyAfterSpaceUs, busyAfterUnmatchedUs;
+    int unmatchedShown = 0;
     int notShown = 0, notPlaced = 0, notHidden = 0;
 };
 
@@ -153,8 +155,10 @@ struct Bench {
     size_t nextWord = 0;
     bool programHooked = true;
     bool receiverHooked = false;
+    int unmatchedWords = 0;
     long long nextPress = 0;
     KeyFigures program, immediate;
+    KeyFigures unmatched; // presses only: the releases wait for the busy probe
     PromptFigures shown;
 };
 
@@ -215,14 +219,19 @@ void WaitForPace(Bench& b)
 }
 
 // Types one key; its delays go to `figures` when given.
+// With `busyUs`: how long the program's window still took to answer a message after the press
+// reached the target, i.e. the work the key left it with.
 void TypeKey(Bench& b, WORD vk, KeyFigures* figures, Watch watch = Watch::None, double* promptUs = nullptr,
-             int* promptUpBefore = nullptr)
+             int* promptUpBefore = nullptr, std::vector<double>* busyUs = nullptr)
 {
     WaitForPace(b);
     if (promptUpBefore && IsWindowVisible(b.prompt))
         ++*promptUpBefore;
     double press = 0, release = 0;
     bool pressed = Inject(b, vk, false, press, watch, promptUs);
+    DWORD_PTR ignored = 0;
+    if (busyUs && pressed && SendMessageTimeoutA(b.prompt, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &ignored))
+        busyUs->push_back(Microseconds(Now() - g_arrival.ticks));
     bool released = Inject(b, vk, true, release);
     if (!figures)
         return;
@@ -304,11 +313,37 @@ void WatchPromptWords(Bench& b)
         for (size_t i = 0; i < word.size(); ++i) {
             double us = -1;
             Watch watch = i == 0 ? Watch::Shows : i + 1 == word.size() ? Watch::Moves : Watch::None;
-            TypeKey(b, LetterKey(word[i]), nullptr, watch, &us);
+            TypeKey(b, LetterKey(word[i]), nullptr, watch, &us, nullptr,
+                    watch == Watch::None ? &b.shown.busyAfterLetterUs : nullptr);
             if (watch == Watch::Shows)
                 us >= 0 ? b.shown.shownUs.push_back(us) : (void)++b.shown.notShown;
             else if (watch == Watch::Moves)
                 us >= 0 ? b.shown.placedUs.push_back(us) : (void)++b.shown.notPlaced;
+        }
+        TypeKey(b, VK_SPACE, nullptr, Watch::None, nullptr, nullptr, &b.shown.busyAfterSpaceUs);
+    }
+}
+
+// Words that match nothing after their second letter: the program still keeps the text and
+// searches on every key, but has no prompt to fill or show. Against the letters of
+// WatchPromptWords, this parts the search from the prompt's window work.
+void TypeUnmatchedWords(Bench& b)
+{
+    for (int w = 0; w < kWordsPerBatch; ++w) {
+        // Each word is learnt at its space: from the fifth letter on no word shares a beginning
+        // with an earlier one, so neither the dictionaries nor AutoLearn have anything to offer.
+        const int n = b.unmatchedWords++;
+        std::string word = std::string("qj") + (char)('a' + n % 26) + (char)('a' + n / 26 % 26) + "zzz";
+        for (size_t i = 0; i < word.size(); ++i) {
+            std::vector<double> busy;
+            TypeKey(b, LetterKey(word[i]), i >= 4 ? &b.unmatched : nullptr, Watch::None, nullptr, nullptr,
+                    i >= 4 ? &busy : nullptr);
+            if (busy.empty())
+                continue;
+            if (IsWindowVisible(b.prompt))
+                ++b.shown.unmatchedShown;
+            else
+                b.shown.busyAfterUnmatchedUs.push_back(busy[0]);
         }
         TypeKey(b, VK_SPACE, nullptr);
     }
@@ -327,6 +362,7 @@ DWORD WINAPI Injector(LPVOID param)
         HookToProgram(b);
         StartBatch(b);
         WatchPromptWords(b);
+        TypeUnmatchedWords(b);
     }
     HookToProgram(b);
     PostMessageA(b.target, WM_CLOSE, 0, 0);
@@ -341,10 +377,14 @@ void PrintKeys(const char* label, const KeyFigures& k)
            Percentile(k.releaseUs, 0.95), k.lost, k.promptUp, k.words);
 }
 
+// `missed` < 0: the figure has no misses to tell.
 void PrintPrompt(const char* label, const std::vector<double>& us, int missed)
 {
-    printf("%-52s median %7.2f ms  p95 %7.2f ms  (%zu words, %d not seen within 1 s)\n", label,
-           Percentile(us, 0.5) / 1000, Percentile(us, 0.95) / 1000, us.size(), missed);
+    printf("%-52s median %7.2f ms  p95 %7.2f ms  (%zu keys", label, Percentile(us, 0.5) / 1000,
+           Percentile(us, 0.95) / 1000, us.size());
+    if (missed >= 0)
+        printf(", %d not seen within 1 s", missed);
+    printf(")\n");
 }
 
 std::vector<std::string> ReadWords(const char* path)
@@ -449,12 +489,22 @@ int main(int argc, char** argv)
            b.paceMs);
     PrintKeys("(a) Pennivox.exe", b.program);
     PrintKeys("(b) pvrecv.exe answering at once", b.immediate);
+    printf("%-34s presses: median %8.1f us  p95 %8.1f us  (%zu letters with no candidates, from the\n"
+           "%-34s prompt-timing batches; no ratio)\n",
+           "(a') Pennivox.exe, nothing to offer", Percentile(b.unmatched.pressUs, 0.5),
+           Percentile(b.unmatched.pressUs, 0.95), b.unmatched.pressUs.size(), "");
     double a = Percentile(b.program.pressUs, 0.5), r = Percentile(b.immediate.pressUs, 0.5);
     double a95 = Percentile(b.program.pressUs, 0.95), r95 = Percentile(b.immediate.pressUs, 0.95);
     printf("ratio a/b (presses): median %.2f  p95 %.2f  (target <= 1.50);  added by the program: median %.1f us\n",
            r > 0 ? a / r : 0, r95 > 0 ? a95 / r95 : 0, a - r);
     PrintPrompt("Prompt visible after a word's first key (was hidden):", b.shown.shownUs, b.shown.notShown);
     PrintPrompt("Prompt placed anew after a word's last key:", b.shown.placedUs, b.shown.notPlaced);
+    printf("Where the time goes: after a key reached the target, the program's window answered a message\n");
+    PrintPrompt("  after a letter inside a word (prompt up) only", b.shown.busyAfterLetterUs, -1);
+    PrintPrompt("  after a space (word learnt, prompt hidden) only", b.shown.busyAfterSpaceUs, -1);
+    PrintPrompt("  after a letter matching nothing (no prompt) only", b.shown.busyAfterUnmatchedUs, -1);
+    if (b.shown.unmatchedShown)
+        printf("  (%d letters meant to match nothing brought the prompt up; left out)\n", b.shown.unmatchedShown);
     if (b.shown.notHidden)
         printf("the prompt was still up before %d words\n", b.shown.notHidden);
     return b.program.lost || b.immediate.lost ? 1 : 0;

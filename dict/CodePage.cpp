@@ -32,7 +32,21 @@ int CCodePage::CompareNoCase(std::string_view a, std::string_view b) const
 {
     auto* pa = reinterpret_cast<const unsigned char*>(a.data());
     auto* pb = reinterpret_cast<const unsigned char*>(b.data());
-    std::size_t ia = 0, ib = 0;
+    // Single-byte characters first (the common case): equal bytes need no folding.
+    const std::size_t shorter = a.size() < b.size() ? a.size() : b.size();
+    std::size_t i = 0;
+    for (; i < shorter; ++i) {
+        unsigned ca = pa[i], cb = pb[i];
+        if (leadByte_[ca] || leadByte_[cb])
+            break;
+        if (ca != cb) {
+            ca = lower_[ca];
+            cb = lower_[cb];
+            if (ca != cb)
+                return ca < cb ? -1 : 1;
+        }
+    }
+    std::size_t ia = i, ib = i;
     while (ia < a.size() && ib < b.size()) {
         unsigned ca, cb;
         if (!leadByte_[pa[ia]] && !leadByte_[pb[ib]]) {

@@ -404,7 +404,9 @@ std::string_view CutAtZero(std::string_view text)
 int CDictionaryFile::LowerBound(std::string_view storedQuery)
 {
     // Keys and the query count up to their first zero byte (the storage compares C strings).
-    foldedQuery_.assign(CutAtZero(storedQuery));
+    const std::string_view cut = CutAtZero(storedQuery);
+    foldedQuery_.clear();
+    foldedQuery_.append(cut.data(), cut.size());
     for (char& c : foldedQuery_)
         c = static_cast<char>(Fold(static_cast<unsigned char>(c)));
     const std::string_view query = foldedQuery_;
@@ -418,33 +420,29 @@ int CDictionaryFile::LowerBound(std::string_view storedQuery)
     long long lo = -1, hi = rows;
     std::size_t node = 1;
     if (!query.empty() && rows > 0) {
-        if (!prefixNodes_) {
+        const auto b0 = static_cast<unsigned char>(query[0]);
+        if (query.size() <= 2) {
+            // The first two bytes decide every probe: the answer itself is kept.
+            if (!prefixRows_)
+                prefixRows_.reset(static_cast<std::uint32_t*>(std::calloc(kPrefixRowSlots, sizeof(std::uint32_t))));
+            if (prefixRows_) {
+                const std::size_t slot = query.size() == 1 ? 0x10000 + b0 : (std::size_t{b0} << 8) + static_cast<unsigned char>(query[1]);
+                std::uint32_t& known = prefixRows_[slot];
+                if (known == 0)
+                    known = static_cast<std::uint32_t>(DescendByPrefix(query, true).hi) + 1;
+                return static_cast<int>(known - 1);
+            }
+        } else {
             // calloc: the pages of prefixes never looked up stay untouched.
-            prefixNodes_.reset(static_cast<std::uint32_t*>(std::calloc(kPrefixSlots, sizeof(std::uint32_t))));
-        }
-        if (prefixNodes_) {
-            const std::size_t fixed = query.size() < 2 ? query.size() : 2;
-            const bool whole = query.size() == fixed;
-            const auto b0 = static_cast<unsigned char>(query[0]);
-            std::size_t slot;
-            if (fixed == 1)
-                slot = 0x10000 + b0;
-            else
-                slot = (whole ? 0 : 0x10100) + (std::size_t{b0} << 8) + static_cast<unsigned char>(query[1]);
-            std::uint32_t& known = prefixNodes_[slot];
-            if (known == 0)
-                known = DescendByPrefix(query.substr(0, fixed), whole);
-            // The node number spells the path: after its leading 1, bit 1 = went right.
-            node = known;
-            int depth = 0;
-            while ((node >> (depth + 1)) != 0)
-                ++depth;
-            for (int bit = depth - 1; bit >= 0; --bit) {
-                const long long m = (lo + hi) / 2;
-                if ((node >> bit) & 1)
-                    lo = m;
-                else
-                    hi = m;
+            if (!prefixStates_)
+                prefixStates_.reset(static_cast<PrefixState*>(std::calloc(kPrefixStateSlots, sizeof(PrefixState))));
+            if (prefixStates_) {
+                PrefixState& known = prefixStates_[(std::size_t{b0} << 8) + static_cast<unsigned char>(query[1])];
+                if (known.node == 0)
+                    known = DescendByPrefix(query.substr(0, 2), false);
+                lo = known.lo;
+                hi = known.hi;
+                node = known.node;
             }
         }
     }
@@ -491,14 +489,14 @@ const CDictionaryFile::ProbeSlot& CDictionaryFile::Probe(long long row, std::siz
 }
 
 // Follows the probes whose outcome the folded prefix decides for every query starting with it
-// (for the prefix itself when whole) and returns the node of the first one it does not decide,
-// or the leaf where the search ends.
-std::uint32_t CDictionaryFile::DescendByPrefix(std::string_view prefix, bool whole)
+// (for the prefix itself when whole) and returns where the search stands before the first one
+// it does not decide, or where it ends.
+CDictionaryFile::PrefixState CDictionaryFile::DescendByPrefix(std::string_view prefix, bool whole)
 {
-    long long lo = -1, hi = data_.GetSize();
+    std::int32_t lo = -1, hi = data_.GetSize();
     std::uint32_t node = 1;
     while (lo + 1 != hi) {
-        const long long m = (lo + hi) / 2;
+        const auto m = static_cast<std::int32_t>((static_cast<long long>(lo) + hi) / 2);
         unsigned char head[kProbeBytes];
         std::size_t headLength;  // more than the prefix when the key is longer
         if (node < probeCache_.size()) {
@@ -533,20 +531,25 @@ std::uint32_t CDictionaryFile::DescendByPrefix(std::string_view prefix, bool who
             node = 2 * node;
         }
     }
-    return node;
+    return PrefixState{lo, hi, node};
 }
 
 void CDictionaryFile::StoreQuery(std::string_view query, int mode)
 {
-    query_.assign(query.data(), query.size());
-    lowerQuery_.assign(query.data(), query.size());
+    // clear + append: the buffers keep their capacity and a short copy stays cheap.
+    query_.clear();
+    query_.append(query.data(), query.size());
+    lowerQuery_.clear();
+    lowerQuery_.append(query.data(), query.size());
     codePage_.Lower(lowerQuery_);
     mode_ = mode;
     hasQuery_ = true;
     positioned_ = false;
     cursor_ = -1;
     // The stored keys are encoded (and scrambled): so must the key that is looked up be.
-    EncodeKey(query, searchKey_);
+    plainKeys_ = encrypted_ == 0 && NormalizeEntryTextCode(keyCode_) == CODE_ANSI;
+    if (!plainKeys_)
+        EncodeKey(query, searchKey_);
 }
 
 bool CDictionaryFile::FindFirstKey(std::string_view query, std::string_view& key, int mode)
@@ -615,7 +618,8 @@ bool CDictionaryFile::StepToKey(Step step, bool allEntries, std::string_view& fo
     const int count = data_.GetSize();
     bool stay = false;
     if (!positioned_) {
-        cursor_ = searchKey_.empty() ? 0 : LowerBound(searchKey_);
+        const std::string_view searchKey = plainKeys_ ? std::string_view(query_) : std::string_view(searchKey_);
+        cursor_ = searchKey.empty() ? 0 : LowerBound(searchKey);
         if (cursor_ < 0)
             cursor_ = 0;
         positioned_ = true;
@@ -623,7 +627,7 @@ bool CDictionaryFile::StepToKey(Step step, bool allEntries, std::string_view& fo
     }
 
     const bool encrypted = encrypted_ != 0;
-    const bool plainKeys = !encrypted && NormalizeEntryTextCode(keyCode_) == CODE_ANSI;
+    const bool plainKeys = plainKeys_;
     const bool filtered = type_ != DICTIONARY_SHORTHAND && !allEntries;
 
     for (;;) {
@@ -676,19 +680,17 @@ bool CDictionaryFile::StepToKey(Step step, bool allEntries, std::string_view& fo
     }
 }
 
-bool CDictionaryFile::CurrentKey(std::string_view& key)
+bool CDictionaryFile::ReloadCurrentKey(std::string_view& key)
 {
-    if (!currentKeyValid_) {
-        // An edit since the step: the row under the cursor is read again.
-        if (!onMatch_ || !open_ || cursor_ < 0 || cursor_ >= data_.GetSize())
-            return false;
-        currentKey_ = data_.GetString(cursor_, keyColumn_);
-        if (encrypted_ != 0 || NormalizeEntryTextCode(keyCode_) != CODE_ANSI) {
-            codec_.Decode(keyCode_, encrypted_ != 0, currentKey_, keyText_);
-            currentKey_ = keyText_;
-        }
-        currentKeyValid_ = true;
+    // An edit since the step: the row under the cursor is read again.
+    if (!onMatch_ || !open_ || cursor_ < 0 || cursor_ >= data_.GetSize())
+        return false;
+    currentKey_ = data_.GetString(cursor_, keyColumn_);
+    if (encrypted_ != 0 || NormalizeEntryTextCode(keyCode_) != CODE_ANSI) {
+        codec_.Decode(keyCode_, encrypted_ != 0, currentKey_, keyText_);
+        currentKey_ = keyText_;
     }
+    currentKeyValid_ = true;
     key = currentKey_;
     return true;
 }
@@ -707,7 +709,8 @@ bool CDictionaryFile::MatchAtCursor(DictionaryMatch& match)
 void CDictionaryFile::FillMatch(std::string_view key, DictionaryMatch& match)
 {
     const bool plainData = encrypted_ == 0 && NormalizeEntryTextCode(dataCode_) == CODE_ANSI;
-    match.key.assign(key.data(), key.size());
+    match.key.clear();
+    match.key.append(key.data(), key.size());
     if (type_ == DICTIONARY_WORDS && !query_.empty() && IsCapital(query_[0])) {
         std::string& text = match.key;
         if (query_.size() >= 2 && IsCapital(query_[1])) {
@@ -729,7 +732,7 @@ void CDictionaryFile::FillMatch(std::string_view key, DictionaryMatch& match)
     }
     if (!data.empty()) {
         if (captionHeader_ && type_ != DICTIONARY_SHORTHAND)
-            match.data.assign(captionHeaderText_);
+            match.data.append(captionHeaderText_);
         match.data.append(data.data(), data.size());
     }
 }

@@ -57,7 +57,13 @@ public:
     // Both fail when the last step found nothing.
     bool FindFirstKey(std::string_view query, std::string_view& key, int mode = MATCH_ANY);
     bool FindNextKey(std::string_view& key);
-    bool CurrentKey(std::string_view& key);
+    bool CurrentKey(std::string_view& key)
+    {
+        if (!currentKeyValid_)
+            return ReloadCurrentKey(key);
+        key = currentKey_;
+        return true;
+    }
     bool MatchAtCursor(DictionaryMatch& match);
 
     // Inserts an entry at its sorted place (keys need not be unique). Does not commit.
@@ -119,17 +125,18 @@ private:
     bool SearchStep(Step step, DictionaryMatch& match, bool allEntries);
     bool StepToKey(Step step, bool allEntries, std::string_view& key);
     void FillMatch(std::string_view key, DictionaryMatch& match);
+    bool ReloadCurrentKey(std::string_view& key);
     void StoreQuery(std::string_view query, int mode);
     void ResetInfo();
     void UpdateCaptionHeader();
     void ReleaseStorage(bool commit);
     int FindStoredKey(std::string_view key);
     int LowerBound(std::string_view storedQuery);
-    std::uint32_t DescendByPrefix(std::string_view foldedPrefix, bool whole);
     void EntriesChanged()
     {
         probeCache_.clear();
-        prefixNodes_.reset();
+        prefixRows_.reset();
+        prefixStates_.reset();
         currentKeyValid_ = false;
     }
 
@@ -144,9 +151,17 @@ private:
     static constexpr unsigned char kUnfilled = 0xFF;
     const ProbeSlot& Probe(long long row, std::size_t node);
 
-    // Search tree node per folded query prefix, 0 when not known yet: queries of exactly two
-    // bytes, of one byte, then longer queries by their first two bytes.
-    static constexpr std::size_t kPrefixSlots = 0x10000 + 0x100 + 0x10000;
+    // Where the key search stands after the probes that a query's first two folded bytes
+    // decide (node 0: not known yet). Kept per prefix for longer queries; for queries of one or
+    // two bytes the answer row + 1 is kept (0: not known yet).
+    struct PrefixState {
+        std::int32_t lo;
+        std::int32_t hi;
+        std::uint32_t node;
+    };
+    PrefixState DescendByPrefix(std::string_view foldedPrefix, bool whole);
+    static constexpr std::size_t kPrefixRowSlots = 0x10000 + 0x100;
+    static constexpr std::size_t kPrefixStateSlots = 0x10000;
     struct FreeDeleter {
         void operator()(void* block) const { std::free(block); }
     };
@@ -190,9 +205,11 @@ private:
     std::string query_;
     std::string lowerQuery_;
     std::string searchKey_;  // the query as stored keys are: encoded and scrambled
+    bool plainKeys_ = true;  // keys stored as typed (ANSI, not scrambled), as of the last query
     std::string foldedQuery_;
     std::vector<ProbeSlot> probeCache_;  // heap order: node 1 is the first probe
-    std::unique_ptr<std::uint32_t[], FreeDeleter> prefixNodes_;
+    std::unique_ptr<std::uint32_t[], FreeDeleter> prefixRows_;
+    std::unique_ptr<PrefixState[], FreeDeleter> prefixStates_;
     std::string keyText_;
     std::string lowerKey_;
     std::string dataText_;

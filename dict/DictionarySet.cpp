@@ -18,7 +18,7 @@ void CDictionarySet::CloseAll()
     for (auto& dictionary : dictionaries_)
         dictionary->Close();
     dictionaries_.clear();
-    slots_.clear();
+    pending_.clear();
     paths_.clear();
 }
 
@@ -47,7 +47,6 @@ bool CDictionarySet::LoadFiles(const std::vector<std::string>& paths, bool readO
         dictionary->SetLengthLimits(minKeyLength_, maxKeyLength_);
         paths_.push_back(path);
         dictionaries_.push_back(std::move(dictionary));
-        slots_.emplace_back();
     }
     return anyOpened;
 }
@@ -78,14 +77,15 @@ bool CDictionarySet::FindFirst(std::string_view query, DictionaryMatch& match, i
 {
     includeShorthand_ = includeShorthand;
     mode_ = mode;
+    pending_.clear();
     std::string_view key;
     for (std::size_t i = 0; i < dictionaries_.size(); ++i) {
         CDictionaryFile& dictionary = *dictionaries_[i];
         // By the dictionary's own type: it is known before its first search.
         if (!includeShorthand && dictionary.Type() == DICTIONARY_SHORTHAND)
-            slots_[i].holds = false;
-        else
-            slots_[i].holds = dictionary.FindFirstKey(query, key, mode);
+            continue;
+        if (dictionary.FindFirstKey(query, key, mode))
+            QueuePending(static_cast<int>(i));
     }
     return TakeSmallest(match);
 }
@@ -95,33 +95,38 @@ bool CDictionarySet::FindNext(DictionaryMatch& match)
     return TakeSmallest(match);
 }
 
+void CDictionarySet::QueuePending(int index)
+{
+    std::string_view key, other;
+    if (!dictionaries_[index]->CurrentKey(key))
+        return;
+    std::size_t at = 0;
+    for (; at < pending_.size(); ++at) {
+        const int queued = pending_[at];
+        if (!dictionaries_[queued]->CurrentKey(other))
+            continue;  // closed since: dropped when its turn comes
+        const int order = codePage_.CompareNoCase(key, other);
+        // On equal keys the later dictionary comes first.
+        if (order < 0 || (order == 0 && index > queued))
+            break;
+    }
+    pending_.insert(pending_.begin() + static_cast<std::ptrdiff_t>(at), index);
+}
+
 bool CDictionarySet::TakeSmallest(DictionaryMatch& match)
 {
-    for (;;) {
-        int best = -1;
-        std::string_view bestKey, key;
-        for (std::size_t i = 0; i < slots_.size(); ++i) {
-            if (!slots_[i].holds)
-                continue;
-            if (!dictionaries_[i]->CurrentKey(key)) {
-                slots_[i].holds = false;  // closed since
-                continue;
-            }
-            // "<=": on equal keys the later dictionary wins.
-            if (best < 0 || codePage_.CompareNoCase(key, bestKey) <= 0) {
-                best = static_cast<int>(i);
-                bestKey = key;
-            }
-        }
-        if (best < 0) {
-            match.Clear();
-            return false;
-        }
+    while (!pending_.empty()) {
+        const int index = pending_.front();
+        pending_.erase(pending_.begin());
         // The key and data are copied only for the match handed out.
-        CDictionaryFile& dictionary = *dictionaries_[best];
+        CDictionaryFile& dictionary = *dictionaries_[index];
         const bool taken = dictionary.MatchAtCursor(match);
-        slots_[best].holds = dictionary.FindNextKey(key);
+        std::string_view key;
+        if (taken && dictionary.FindNextKey(key))
+            QueuePending(index);
         if (taken)
             return true;
     }
+    match.Clear();
+    return false;
 }

@@ -54,17 +54,15 @@ public:
 
 private:
     bool TakeSmallest(DictionaryMatch& match);
-
-    // Whether the dictionary's cursor stands on its pending next match (read only when taken).
-    struct Slot {
-        bool holds = false;
-    };
+    void QueuePending(int index);
 
     IDictionaryEnableStore* enableStore_;
     const CCodePage& codePage_;
     std::vector<std::string> paths_;
     std::vector<std::unique_ptr<CDictionaryFile>> dictionaries_;
-    std::vector<Slot> slots_;
+    // Dictionaries whose cursor stands on a pending match (read only when it is taken), in the
+    // order they hand them out: by key, then the later dictionary first.
+    std::vector<int> pending_;
     bool includeShorthand_ = true;
     int mode_ = MATCH_ANY;
     int minKeyLength_ = 1;

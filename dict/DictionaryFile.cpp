@@ -629,6 +629,7 @@ bool CDictionaryFile::StepToKey(Step step, bool allEntries, std::string_view& fo
     const bool encrypted = encrypted_ != 0;
     const bool plainKeys = plainKeys_;
     const bool filtered = type_ != DICTIONARY_SHORTHAND && !allEntries;
+    const bool wordsAndPhrases = (mode_ & MATCH_WORDS) && (mode_ & MATCH_PHRASES);
 
     for (;;) {
         if (!stay)
@@ -653,9 +654,11 @@ bool CDictionaryFile::StepToKey(Step step, bool allEntries, std::string_view& fo
             const long long length = static_cast<long long>(key.size());
             if (length < minKeyLength_ || length > maxKeyLength_)
                 continue;
-            const bool phrase = key.find(' ') != std::string_view::npos;
-            if (!(mode_ & (phrase ? MATCH_PHRASES : MATCH_WORDS)))
-                continue;
+            if (!wordsAndPhrases) {
+                const bool phrase = key.find(' ') != std::string_view::npos;
+                if (!(mode_ & (phrase ? MATCH_PHRASES : MATCH_WORDS)))
+                    continue;
+            }
         }
 
         if (mode_ != MATCH_ANY && (mode_ & MATCH_START)) {

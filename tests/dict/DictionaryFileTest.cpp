@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <climits>
 #include <cstring>
 #include <random>
@@ -459,6 +461,67 @@ TEST(DictionaryFileEdit, SearchesAfterEditsSeeTheNewRows)
     ASSERT_TRUE(dictionary.FindFirst("de", match, kAllEntries));
     EXPECT_EQ(match.key, "Delta");
     EXPECT_EQ(match.data, "changed");
+}
+
+TEST(DictionaryFileEdit, ShortQueriesFindTheFirstKeyWithTheirPrefixAcrossEdits)
+{
+    // Look-ups of one, two and more bytes are remembered per prefix: edits must not leave
+    // them pointing at old rows.
+    TempFolder temp;
+    CDictionaryFile dictionary(cp1252);
+    ASSERT_TRUE(dictionary.Open(temp.File("p.lib")));
+    std::mt19937 random(7);
+    std::vector<std::string> keys;
+    auto randomKey = [&] {
+        std::string key;
+        const std::size_t length = 1 + random() % 5;
+        for (std::size_t i = 0; i < length; ++i)
+            key += "abcAB"[random() % 5];
+        return key;
+    };
+    auto lowered = [](std::string text) {
+        cp1252.Lower(text);
+        return text;
+    };
+    auto check = [&](const char* stage) {
+        std::vector<std::string> sorted;
+        for (const std::string& key : keys)
+            sorted.push_back(lowered(key));
+        std::sort(sorted.begin(), sorted.end());
+        DictionaryMatch match;
+        for (const char* query : {"a", "b", "c", "aa", "ab", "ba", "cc", "aab", "abc", "bca", "ccca"}) {
+            auto first = std::lower_bound(sorted.begin(), sorted.end(), std::string(query));
+            const bool expected = first != sorted.end() && first->compare(0, std::strlen(query), query) == 0;
+            ASSERT_EQ(dictionary.FindFirst(query, match, kAllEntries), expected) << stage << " '" << query << "'";
+            if (expected)
+                EXPECT_EQ(lowered(match.key), *first) << stage << " '" << query << "'";
+        }
+    };
+    for (int i = 0; i < 300; ++i) {
+        keys.push_back(randomKey());
+        ASSERT_TRUE(dictionary.AddEntry(keys.back(), ""));
+    }
+    check("filled");
+    for (int round = 0; round < 4; ++round) {
+        for (int i = 0; i < 40; ++i) {
+            keys.push_back(randomKey());
+            ASSERT_TRUE(dictionary.AddEntry(keys.back(), ""));
+        }
+        for (int i = 0; i < 40; ++i) {
+            const std::size_t victim = random() % keys.size();
+            ASSERT_TRUE(dictionary.RemoveEntry(keys[victim]));
+            // The first row with an equal key (case ignored) goes: any of the equal ones.
+            keys.erase(std::find_if(keys.begin(), keys.end(),
+                                    [&](const std::string& k) { return lowered(k) == lowered(keys[victim]); }));
+        }
+        // In place, so only in another letter case: the order stays.
+        std::string& changed = keys[random() % keys.size()];
+        std::string upper = changed;
+        for (char& c : upper)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        ASSERT_TRUE(dictionary.ReplaceEntry(changed, upper, "data"));
+        check("edited");
+    }
 }
 
 TEST(DictionaryFileEdit, EncryptedAndUtf16ValuesKeepTheirZeroBytes)

@@ -197,3 +197,32 @@ TEST(DictionarySet, LengthLimitsReachEveryDictionary)
     set.SetLengthLimits(1, 500);
     EXPECT_EQ(Matches(set, "ab", kAllEntries), "ab=,abc=,abcdef=,abcdefgh=x");
 }
+
+TEST(DictionarySet, EditsDuringAMergedWalkLeaveItOnValidRows)
+{
+    // The merge keeps each dictionary's pending row, not a copy of it: an edit that moves
+    // the rows in memory must not leave it reading freed text.
+    TempFolder temp;
+    const std::string first = temp.File("1.lib"), second = temp.File("2.lib");
+    Make(first, {{"apple", ""}, {"apricot", ""}, {"avocado", ""}});
+    Make(second, {{"almond", ""}, {"anise", ""}, {"azuki", ""}});
+    CDictionarySet set(nullptr, cp1252);
+    ASSERT_TRUE(set.LoadFiles({first, second}));
+    DictionaryMatch match;
+    ASSERT_TRUE(set.FindFirst("a", match, kAllEntries));
+    EXPECT_EQ(match.key, "almond");
+    for (int i = 0; i < 2000; ++i)
+        ASSERT_TRUE(set.Dictionary(1).AddEntry("b" + std::to_string(i), "grown"));
+    std::string rest;
+    for (int n = 0; n < 10 && set.FindNext(match); ++n)
+        rest += match.key + ",";
+    EXPECT_EQ(rest, "anise,apple,apricot,avocado,azuki,");
+
+    // Closing a dictionary mid-walk ends its part of the walk.
+    ASSERT_TRUE(set.FindFirst("a", match, kAllEntries));
+    set.Dictionary(1).Close();
+    rest.clear();
+    while (set.FindNext(match))
+        rest += match.key + ",";
+    EXPECT_EQ(rest, "apple,apricot,avocado,");
+}

@@ -405,11 +405,6 @@ int CDictionaryFile::LowerBound(std::string_view storedQuery)
 {
     // Keys and the query count up to their first zero byte (the storage compares C strings).
     const std::string_view cut = CutAtZero(storedQuery);
-    foldedQuery_.clear();
-    foldedQuery_.append(cut.data(), cut.size());
-    for (char& c : foldedQuery_)
-        c = static_cast<char>(Fold(static_cast<unsigned char>(c)));
-    const std::string_view query = foldedQuery_;
     const int rows = data_.GetSize();
     if (probeCache_.empty() && rows > 0) {
         std::size_t slots = 2;
@@ -417,33 +412,43 @@ int CDictionaryFile::LowerBound(std::string_view storedQuery)
             slots <<= 1;
         probeCache_.assign(slots, ProbeSlot());
     }
+    if (rows > 0 && !cut.empty() && cut.size() <= 2) {
+        // The first two bytes decide every probe: the answer itself is kept.
+        if (!prefixRows_) {
+            // calloc: the pages of prefixes never looked up stay untouched.
+            prefixRows_.reset(static_cast<std::uint32_t*>(std::calloc(kPrefixRowSlots, sizeof(std::uint32_t))));
+        }
+        if (prefixRows_) {
+            char folded[2];
+            for (std::size_t i = 0; i < cut.size(); ++i)
+                folded[i] = static_cast<char>(Fold(static_cast<unsigned char>(cut[i])));
+            const auto b0 = static_cast<unsigned char>(folded[0]);
+            const std::size_t slot =
+                cut.size() == 1 ? 0x10000 + b0 : (std::size_t{b0} << 8) + static_cast<unsigned char>(folded[1]);
+            std::uint32_t& known = prefixRows_[slot];
+            if (known == 0)
+                known = static_cast<std::uint32_t>(DescendByPrefix(std::string_view(folded, cut.size()), true).hi) + 1;
+            return static_cast<int>(known - 1);
+        }
+    }
+    foldedQuery_.clear();
+    foldedQuery_.append(cut.data(), cut.size());
+    for (char& c : foldedQuery_)
+        c = static_cast<char>(Fold(static_cast<unsigned char>(c)));
+    const std::string_view query = foldedQuery_;
     long long lo = -1, hi = rows;
     std::size_t node = 1;
-    if (!query.empty() && rows > 0) {
-        const auto b0 = static_cast<unsigned char>(query[0]);
-        if (query.size() <= 2) {
-            // The first two bytes decide every probe: the answer itself is kept.
-            if (!prefixRows_)
-                prefixRows_.reset(static_cast<std::uint32_t*>(std::calloc(kPrefixRowSlots, sizeof(std::uint32_t))));
-            if (prefixRows_) {
-                const std::size_t slot = query.size() == 1 ? 0x10000 + b0 : (std::size_t{b0} << 8) + static_cast<unsigned char>(query[1]);
-                std::uint32_t& known = prefixRows_[slot];
-                if (known == 0)
-                    known = static_cast<std::uint32_t>(DescendByPrefix(query, true).hi) + 1;
-                return static_cast<int>(known - 1);
-            }
-        } else {
-            // calloc: the pages of prefixes never looked up stay untouched.
-            if (!prefixStates_)
-                prefixStates_.reset(static_cast<PrefixState*>(std::calloc(kPrefixStateSlots, sizeof(PrefixState))));
-            if (prefixStates_) {
-                PrefixState& known = prefixStates_[(std::size_t{b0} << 8) + static_cast<unsigned char>(query[1])];
-                if (known.node == 0)
-                    known = DescendByPrefix(query.substr(0, 2), false);
-                lo = known.lo;
-                hi = known.hi;
-                node = known.node;
-            }
+    if (query.size() > 2 && rows > 0) {
+        if (!prefixStates_)
+            prefixStates_.reset(static_cast<PrefixState*>(std::calloc(kPrefixStateSlots, sizeof(PrefixState))));
+        if (prefixStates_) {
+            const std::size_t slot = (std::size_t{static_cast<unsigned char>(query[0])} << 8) + static_cast<unsigned char>(query[1]);
+            PrefixState& known = prefixStates_[slot];
+            if (known.node == 0)
+                known = DescendByPrefix(query.substr(0, 2), false);
+            lo = known.lo;
+            hi = known.hi;
+            node = known.node;
         }
     }
     while (lo + 1 != hi) {

@@ -19,6 +19,7 @@ void CDictionarySet::CloseAll()
         dictionary->Close();
     dictionaries_.clear();
     pending_.clear();
+    handedOut_ = -1;
     paths_.clear();
 }
 
@@ -78,6 +79,7 @@ bool CDictionarySet::FindFirst(std::string_view query, DictionaryMatch& match, i
     includeShorthand_ = includeShorthand;
     mode_ = mode;
     pending_.clear();
+    handedOut_ = -1;
     std::string_view key;
     for (std::size_t i = 0; i < dictionaries_.size(); ++i) {
         CDictionaryFile& dictionary = *dictionaries_[i];
@@ -115,17 +117,20 @@ void CDictionarySet::QueuePending(int index)
 
 bool CDictionarySet::TakeSmallest(DictionaryMatch& match)
 {
+    if (handedOut_ >= 0) {
+        std::string_view key;
+        if (dictionaries_[handedOut_]->FindNextKey(key))
+            QueuePending(handedOut_);
+        handedOut_ = -1;
+    }
     while (!pending_.empty()) {
         const int index = pending_.front();
         pending_.erase(pending_.begin());
         // The key and data are copied only for the match handed out.
-        CDictionaryFile& dictionary = *dictionaries_[index];
-        const bool taken = dictionary.MatchAtCursor(match);
-        std::string_view key;
-        if (taken && dictionary.FindNextKey(key))
-            QueuePending(index);
-        if (taken)
+        if (dictionaries_[index]->MatchAtCursor(match)) {
+            handedOut_ = index;
             return true;
+        }
     }
     match.Clear();
     return false;

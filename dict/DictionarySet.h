@@ -63,6 +63,8 @@ private:
     // Dictionaries whose cursor stands on a pending match (read only when it is taken), in the
     // order they hand them out: by key, then the later dictionary first.
     std::vector<int> pending_;
+    // The dictionary whose match was handed out last: it steps on at the next FindNext only.
+    int handedOut_ = -1;
     bool includeShorthand_ = true;
     int mode_ = MATCH_ANY;
     int minKeyLength_ = 1;

@@ -7,7 +7,8 @@
 //       through the same Zel.dll;
 //   (c) Pennivox again, timing how long the prompt takes to appear after a word's first key and
 //       to be placed for the word's last key (this process polls the prompt window, so these
-//       batches are kept out of (a)).
+//       batches are kept out of (a)), then typing words nothing matches; in these batches it also
+//       times how long the program's window stays busy after each key (the work a key leaves).
 // All timestamps are QueryPerformanceCounter readings of this process.
 //
 //   app_bench.exe PROGRAM_DIR WORDS_FILE [KEYS] [PACE_MS]

@@ -24,23 +24,39 @@ bool IsStringType(char type) { return type == 'S' || type == 'B'; }
 
 // ---- ViewData ----
 
-std::string_view ViewData::Item(size_t column, uint32_t row) const {
-    if (column >= columns.size() || row >= rows)
-        return kEmpty;
-    const Column& col = columns[column];
-    if (thawed) {
+namespace {
+
+std::string_view ColumnItemSlow(const ViewData& view, const Column& col, uint32_t row);
+
+// The raw item of a row (row < view.rows) of a string column of the view. The common case, a
+// frozen column with an index per row, is kept to a few loads: GetString and Search run on
+// every keystroke.
+inline std::string_view ColumnItem(const ViewData& view, const Column& col, uint32_t row) {
+    const FrozenColumn& f = col.frozen;
+    if (!view.thawed && !f.rowOffsets.empty()) {
+        const uint32_t* offsets = f.rowOffsets.data();
+        uint32_t offset = offsets[row], end = offsets[row + 1];
+        if (end != offset)
+            return std::string_view(reinterpret_cast<const char*>(view.ImageBytes()) + f.dataPos + offset,
+                                    end - offset);
+    }
+    return ColumnItemSlow(view, col, row);
+}
+
+std::string_view ColumnItemSlow(const ViewData& view, const Column& col, uint32_t row) {
+    if (view.thawed) {
         const Cell& cell = col.cells[row];
         uint32_t len = cell.len & ~Cell::kArena;
         if (len == 0)
             return kEmpty;
-        const char* base = (cell.len & Cell::kArena) ? arena.data()
-                                                      : reinterpret_cast<const char*>(ImageBytes());
+        const char* base = (cell.len & Cell::kArena) ? view.arena.data()
+                                                      : reinterpret_cast<const char*>(view.ImageBytes());
         return std::string_view(base + cell.pos, len);
     }
     const FrozenColumn& f = col.frozen;
-    const uint8_t* bytes = ImageBytes();
+    const uint8_t* bytes = view.ImageBytes();
     if (f.everyRow) {
-        const std::vector<uint32_t>& offsets = f.RowOffsets(bytes, rows);
+        const uint32_t* offsets = f.RowOffsets(bytes, view.rows);
         uint32_t offset = offsets[row], size = offsets[row + 1] - offset;
         if (size > 0)
             return std::string_view(reinterpret_cast<const char*>(bytes) + f.dataPos + offset, size);
@@ -54,6 +70,8 @@ std::string_view ViewData::Item(size_t column, uint32_t row) const {
                                     static_cast<size_t>(size));
         }
     }
+    if (f.memos.empty())
+        return kEmpty;
     auto memo = std::lower_bound(f.memos.begin(), f.memos.end(), row,
                                  [](const Memo& m, uint32_t r) { return m.row < r; });
     if (memo != f.memos.end() && memo->row == row)
@@ -61,12 +79,26 @@ std::string_view ViewData::Item(size_t column, uint32_t row) const {
     return kEmpty;
 }
 
-std::string_view ViewData::Value(size_t column, uint32_t row) const {
-    std::string_view item = Item(column, row);
-    if (column < columns.size() && columns[column].field.type == 'S' && !item.empty() &&
-        item.back() == '\0')
+// The value: an S item without its terminating zero.
+inline std::string_view ColumnValue(const ViewData& view, const Column& col, uint32_t row) {
+    std::string_view item = ColumnItem(view, col, row);
+    if (col.field.type == 'S' && !item.empty() && item.back() == '\0')
         item.remove_suffix(1);
     return item;
+}
+
+}  // namespace
+
+std::string_view ViewData::Item(size_t column, uint32_t row) const {
+    if (column >= columns.size() || row >= rows)
+        return kEmpty;
+    return ColumnItem(*this, columns[column], row);
+}
+
+std::string_view ViewData::Value(size_t column, uint32_t row) const {
+    if (column >= columns.size() || row >= rows)
+        return kEmpty;
+    return ColumnValue(*this, columns[column], row);
 }
 
 int32_t ViewData::Int(size_t column, uint32_t row) const {
@@ -129,12 +161,9 @@ bool ViewData::MakeCell(std::string_view item, Cell& cell) {
     return true;
 }
 
-const std::vector<uint32_t>& FrozenColumn::RowOffsets(const uint8_t* image, uint32_t rows) const {
-    if (rowOffsets.empty()) {
-        uint64_t total = 0;
-        sizes.Checkpoints(image, rows, true, rowOffsets, total);  // validated when the file was read
-    }
-    return rowOffsets;
+void FrozenColumn::BuildRowOffsets(const uint8_t* image, uint32_t rows) const {
+    uint64_t total = 0;
+    sizes.Checkpoints(image, rows, true, rowOffsets, total);  // validated when the file was read
 }
 
 // ---- ItemCursor ----
@@ -650,10 +679,15 @@ bool c4_View::SetAt(int index, const c4_Row& row) {
 }
 
 std::string_view c4_View::GetString(int row, int column) const {
-    if (!data_ || row < 0 || column < 0 || column >= NumProperties() ||
-        !pv_storage::IsStringType(data_->columns[column].field.type))
+    if (!data_ || row < 0 || column < 0)
         return pv_storage::kEmpty;
-    return data_->Value(static_cast<size_t>(column), static_cast<uint32_t>(row));
+    const ViewData& view = *data_;
+    if (static_cast<uint32_t>(row) >= view.rows || static_cast<size_t>(column) >= view.columns.size())
+        return pv_storage::kEmpty;
+    const Column& col = view.columns[static_cast<size_t>(column)];
+    if (!pv_storage::IsStringType(col.field.type))
+        return pv_storage::kEmpty;
+    return pv_storage::ColumnValue(view, col, static_cast<uint32_t>(row));
 }
 
 bool c4_View::SetString(int row, int column, std::string_view value) {

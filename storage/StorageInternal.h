@@ -61,7 +61,13 @@ struct FrozenColumn {
     bool everyRow = false;
     mutable std::vector<uint32_t> rowOffsets;  // everyRow: offset of each row, then the end
 
-    const std::vector<uint32_t>& RowOffsets(const uint8_t* image, uint32_t rows) const;
+    // everyRow: the offsets of all rows and the end (rows + 1 entries), built on first use.
+    const uint32_t* RowOffsets(const uint8_t* image, uint32_t rows) const {
+        if (rowOffsets.empty())
+            BuildRowOffsets(image, rows);
+        return rowOffsets.data();
+    }
+    void BuildRowOffsets(const uint8_t* image, uint32_t rows) const;
     std::vector<Memo> memos;            // S/B: sorted by row
 };
 

@@ -293,12 +293,35 @@ private:
                     return false;
                 view.columns.push_back(std::move(column));
             }
+            ChooseRowIndexes(view);
         } else {
             view.columns.resize(view.fields.size());
         }
         if (!walk.AtEnd())
             return Fail("a view walk has bytes left over");
         return true;
+    }
+
+    // A per-row index for every string column of the view when all of them together cost no
+    // more than the view's string bytes (items and sizes): a row read is then one lookup, and
+    // memory stays within twice the file. Otherwise only for columns whose own bytes pay for
+    // it (keys, mostly); the others add up sizes from the last checkpoint.
+    static void ChooseRowIndexes(ParsedView& view) {
+        uint64_t indexBytes = 0, columnBytes = 0;
+        for (size_t c = 0; c < view.columns.size(); ++c) {
+            const FrozenColumn& column = view.columns[c];
+            if (view.fields[c].type == 'I' || column.dataSize == 0)
+                continue;
+            indexBytes += (uint64_t(view.rows) + 1) * 4;
+            columnBytes += uint64_t(column.dataSize) + column.sizes.bytes;
+        }
+        const bool all = indexBytes <= columnBytes;
+        for (size_t c = 0; c < view.columns.size(); ++c) {
+            FrozenColumn& column = view.columns[c];
+            if (view.fields[c].type == 'I' || column.dataSize == 0)
+                continue;
+            column.everyRow = all || (uint64_t(view.rows) + 1) * 4 <= column.dataSize;
+        }
     }
 
     bool Vector(WalkReader& walk, uint32_t rows, IntVector& vec) {
@@ -323,9 +346,6 @@ private:
             // Sizes must be non-negative and add up to the data; keep a running offset
             // every kCheckpointStep rows.
             uint64_t sum = 0;
-            // A per-row index where it costs no more than the column's own bytes (keys,
-            // mostly), running offsets every kCheckpointStep rows elsewhere.
-            column.everyRow = (uint64_t(rows) + 1) * 4 <= column.dataSize;
             if (!column.sizes.Checkpoints(bytes_, rows, false, column.checkpoints, sum))
                 return Fail("negative item size");
             if (sum != column.dataSize)

@@ -48,8 +48,9 @@ struct Memo {
 };
 
 // A column as it lies in the image. A checkpoint every kCheckpointStep rows holds the running
-// offset, and the sizes in between are added up. Where it costs no more than the column's own
-// bytes (everyRow), the offset of every row is indexed too, on first use (not at open).
+// offset, and the sizes in between are added up. Where it costs no more than the view's string
+// bytes (everyRow, chosen at parse), the offset of every row is indexed too, on first use
+// (not at open).
 struct FrozenColumn {
     static constexpr uint32_t kCheckpointShift = 4;
     static constexpr uint32_t kCheckpointStep = 1u << kCheckpointShift;

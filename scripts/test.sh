@@ -28,7 +28,7 @@ ctest --test-dir build/native -j"$jobs" --output-on-failure || status=1
 [ "$native_only" = 1 ] && exit $status
 
 echo "== windows build"
-cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
   >build/win.configure.log 2>&1 || { cat build/win.configure.log; exit 1; }
 cmake --build build/win -j"$jobs" || exit 1
 

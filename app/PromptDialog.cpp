@@ -72,7 +72,14 @@ CPromptDialog::CPromptDialog()
   s_instance = this;
   m_caretTracker.SetEditBoxRule([this](HWND w) {
     // No rule applies before the window exists.
-    return CDialog::Handle() ? m_settingsBridge.EditBoxRule(w) : -1;
+    if (!CDialog::Handle()) return -1;
+    // The rule walks the control's parents in the other process: once per focus window, not per key.
+    if (!m_ruleKnown || w != m_ruleWindow) {
+      m_ruleWindow = w;
+      m_ruleVerdict = m_settingsBridge.EditBoxRule(w);
+      m_ruleKnown = true;
+    }
+    return m_ruleVerdict;
   });
 }
 
@@ -185,6 +192,8 @@ void CPromptDialog::LoadDictionaries() {
 
 void CPromptDialog::ApplySettings() {
   m_settings = m_settingsBridge.Load();
+  m_ruleKnown = false;  // the rules may have changed
+  m_shownRowsValid = false;  // and the page size with them
   EngineSettings engine;
   engine.vkSelectPrev = m_settings.vkSelectPrev;
   engine.vkSelectNext = m_settings.vkSelectNext;
@@ -235,6 +244,7 @@ void CPromptDialog::ToggleEnable() {
 // Showing and placing
 
 void CPromptDialog::HidePromptWindow() {
+  FinishClearRows();
   HWND w = CDialog::Handle();
   ::ShowWindow(w, SW_HIDE);
   ::SetWindowPos(w, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_HIDEWINDOW);
@@ -284,7 +294,27 @@ void CPromptDialog::RefreshPrompt() {
   if (IsVisible()) ShowPrompt(true);
 }
 
+bool CPromptDialog::ListShows(const std::vector<PromptRow>& rows, bool pathPage) const {
+  if (!m_shownRowsValid || pathPage != m_shownPathPage || rows.size() != m_shownRows.size()) return false;
+  for (size_t i = 0; i < rows.size(); ++i)
+    if (rows[i].text != m_shownRows[i].text || rows[i].image != m_shownRows[i].image) return false;
+  return true;
+}
+
 int CPromptDialog::ShowRows(const std::vector<PromptRow>& rows, bool pathPage) {
+  // The same rows again (the next letter of a word often finds them): only the selection goes
+  // back to the top; no refill, no new layout.
+  if (m_clearPending && !rows.empty() && ListShows(rows, pathPage) &&
+      m_list.ItemCount() == static_cast<int>(rows.size())) {
+    m_clearPending = false;
+    m_fillingList = true;
+    m_list.Select(0);
+    m_list.EnsureVisible(0);
+    m_fillingList = false;
+    return static_cast<int>(rows.size());
+  }
+  m_clearPending = false;
+  m_shownRowsValid = false;
   m_layoutPending = true;
   m_fillingList = true;
   HWND list = m_list.Handle();
@@ -327,10 +357,16 @@ int CPromptDialog::ShowRows(const std::vector<PromptRow>& rows, bool pathPage) {
   m_layoutPending = false;  // also when the size did not change and no WM_SIZE came
   m_fillingList = false;
   if (inserted == 0) m_preview.Hide();
+  if (inserted == static_cast<int>(rows.size())) {
+    m_shownRows = rows;
+    m_shownPathPage = pathPage;
+    m_shownRowsValid = true;
+  }
   return inserted;
 }
 
 void CPromptDialog::SelectRow(int row) {
+  FinishClearRows();
   m_fillingList = true;
   m_list.Select(row);
   m_list.EnsureVisible(row);
@@ -339,6 +375,20 @@ void CPromptDialog::SelectRow(int row) {
 }
 
 void CPromptDialog::ClearRows() {
+  // While the prompt is up, a new search usually follows at once: the rows wait for it, so
+  // that the same rows need not be refilled and laid out again.
+  if (IsVisible() && m_shownRowsValid) {
+    m_clearPending = true;
+    return;
+  }
+  m_clearPending = true;
+  FinishClearRows();
+}
+
+void CPromptDialog::FinishClearRows() {
+  if (!m_clearPending) return;
+  m_clearPending = false;
+  m_shownRowsValid = false;
   m_fillingList = true;
   m_list.DeleteAllItems();
   m_fillingList = false;
@@ -350,6 +400,7 @@ void CPromptDialog::ShowPreview(const std::string& text, int style) {
 }
 
 void CPromptDialog::PlacePreview() {
+  FinishClearRows();
   int selected = m_list.SelectedIndex();
   RECT row{};
   if (selected < 0 || !m_list.ItemRect(selected, row)) {
@@ -369,7 +420,10 @@ void CPromptDialog::PostComplete() { Post(WM_PROMPT_COMPLETE); }
 void CPromptDialog::StartAcceptInputTimer() { ::SetTimer(CDialog::Handle(), TIMER_ACCEPT_INPUT, 100, nullptr); }
 
 void CPromptDialog::SaveWindowText(HWND window) { m_engine.SaveWindowText(ToHandle(window)); }
-void CPromptDialog::RestoreWindowText(HWND window) { m_engine.RestoreWindowText(ToHandle(window)); }
+void CPromptDialog::RestoreWindowText(HWND window) {
+  m_ruleKnown = false;  // a new focus window; its handle may be a reused one
+  m_engine.RestoreWindowText(ToHandle(window));
+}
 
 // ---------------------------------------------------------------------------------------------
 // Messages
@@ -448,6 +502,7 @@ void CPromptDialog::OnWindowPosChanging(WINDOWPOS& pos) {
 
 bool CPromptDialog::OnNotify(const NMHDR& header, LRESULT& result) {
   if (header.idFrom != IDC_PROMPT_LIST) return false;
+  FinishClearRows();
   result = 0;
   const UINT code = header.code;
   if (code == static_cast<UINT>(-302)) return true;

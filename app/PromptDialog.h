@@ -96,6 +96,10 @@ private:
   void InstallHook();
   void RemoveHook();
   void CreateRowLabels();
+  // Whether the list holds exactly these rows.
+  bool ListShows(const std::vector<PromptRow>& rows, bool pathPage) const;
+  // Empties the list when a ClearRows is still waiting.
+  void FinishClearRows();
 
   static CPromptDialog* s_instance;
 
@@ -127,4 +131,13 @@ private:
   bool m_startupLoading = true;
   bool m_oleStarted = false;
   std::uint32_t m_firstRun = 1;
+  // The rows the list holds, while they are known.
+  std::vector<PromptRow> m_shownRows;
+  bool m_shownPathPage = false;
+  bool m_shownRowsValid = false;
+  bool m_clearPending = false;  // ClearRows came while the prompt was up
+  // The edit-box rule of the last focus window asked about.
+  HWND m_ruleWindow = nullptr;
+  int m_ruleVerdict = -1;
+  bool m_ruleKnown = false;
 };

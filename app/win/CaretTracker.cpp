@@ -172,9 +172,19 @@ void CCaretTracker::OnAccessibleEvent(DWORD event, HWND window, LONG objectId, L
     m_protectedWindow = (answers.state & STATE_SYSTEM_PROTECTED) ? window : nullptr;
 }
 
+bool CCaretTracker::FocusIsWordDocument() {
+  // A window keeps its class: ask the other process once per focus window, not per key.
+  if (m_classCheckedFor != m_focusWindow || !m_focusWindow) {
+    m_classCheckedFor = m_focusWindow;
+    m_focusIsWord = WindowClassName(m_focusWindow) == kWordDocumentClass;
+  }
+  return m_focusIsWord;
+}
+
 void CCaretTracker::ChangeFocus(HWND window) {
   HWND old = m_focusWindow;
   m_focusWindow = window;
+  m_classCheckedFor = nullptr;  // a handle may have been reused
   if (m_protectedWindow != window) m_protectedWindow = nullptr;
   m_owner->SaveWindowText(old);
   m_owner->RestoreWindowText(window);
@@ -206,7 +216,7 @@ POINT CCaretTracker::GetCaretPoint() {
   HWND caretTop = TopLevelWindow(caretWindow);
   HWND foreground = ::GetForegroundWindow();
   if (caretTop && caretTop == m_owner->OwnerWindow()) return point;
-  if (WindowClassName(m_focusWindow) == kWordDocumentClass) {
+  if (FocusIsWordDocument()) {
     GetWordCaretPos(point);
   } else if (caretWindow && (caretWindow == foreground || caretTop == foreground) && m_focusWindow == caretWindow) {
     point.x = caret.right;
@@ -232,7 +242,7 @@ bool CCaretTracker::IsTargetControl() {
   EffectiveCaret(caretWindow, caret);
   if (m_focusWindow == caretWindow) return true;
   if (!m_owner) return false;
-  return WindowClassName(m_focusWindow) == kWordDocumentClass;
+  return FocusIsWordDocument();
 }
 
 bool CCaretTracker::IsPasswordControl(WindowHandle handle) {

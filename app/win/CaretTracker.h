@@ -86,6 +86,8 @@ private:
   static void CALLBACK EventProc(HWINEVENTHOOK hook, DWORD event, HWND window, LONG objectId, LONG childId,
                                  DWORD thread, DWORD time);
   void ChangeFocus(HWND window);
+  // Whether the focus window is a Word document (remembered per focus window).
+  bool FocusIsWordDocument();
 
   RECT m_caret{};  // from the last caret event, screen coordinates
   HWND m_caretWindow = nullptr;
@@ -95,6 +97,8 @@ private:
   wnd::WinEventHookHandle m_eventHook;
   std::function<int(HWND)> m_editBoxRule;
   RECT m_lastUsedCaret{};
+  HWND m_classCheckedFor = nullptr;
+  bool m_focusIsWord = false;
 };
 
 // Follows the parents up to the top-level window.

@@ -39,6 +39,8 @@ inline std::string_view ColumnItem(const ViewData& view, const Column& col, uint
         if (end != offset)
             return std::string_view(reinterpret_cast<const char*>(view.ImageBytes()) + f.dataPos + offset,
                                     end - offset);
+        if (f.memos.empty())
+            return kEmpty;  // no large items kept apart: the value is empty
     }
     return ColumnItemSlow(view, col, row);
 }

@@ -346,14 +346,22 @@ int CPromptDialog::ShowRows(const std::vector<PromptRow>& rows, bool pathPage) {
   PromptLayoutResult out = LayOutPromptPage(in);
 
   m_list.SetColumnWidth(0, out.columnWidth);
-  ::SetWindowPos(list, nullptr, out.listLeft, listRect.top, out.listWidth, out.listHeight,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-  for (int i = 0; i < kLabelCount; ++i)
-    if (m_labels[i]) ::ShowWindow(m_labels[i], i < out.visibleLabels ? SW_SHOWNA : SW_HIDE);
+  // Moving, sizing and showing windows is the slow part under a window manager: only what changed.
+  if (listRect.left != out.listLeft || listRect.right - listRect.left != out.listWidth ||
+      listRect.bottom - listRect.top != out.listHeight)
+    ::SetWindowPos(list, nullptr, out.listLeft, listRect.top, out.listWidth, out.listHeight,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+  for (int i = 0; i < kLabelCount; ++i) {
+    if (!m_labels[i]) continue;
+    const bool shown = (::GetWindowLongPtrA(m_labels[i], GWL_STYLE) & WS_VISIBLE) != 0;
+    if (shown != (i < out.visibleLabels)) ::ShowWindow(m_labels[i], shown ? SW_HIDE : SW_SHOWNA);
+  }
   ::SendMessageA(list, WM_SETREDRAW, TRUE, 0);
   ::InvalidateRect(list, nullptr, TRUE);
-  ::SetWindowPos(CDialog::Handle(), nullptr, 0, 0, out.windowWidth, out.windowHeight,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const RECT window = WindowRect();
+  if (window.right - window.left != out.windowWidth || window.bottom - window.top != out.windowHeight)
+    ::SetWindowPos(CDialog::Handle(), nullptr, 0, 0, out.windowWidth, out.windowHeight,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   m_layoutPending = false;  // also when the size did not change and no WM_SIZE came
   m_fillingList = false;
   if (inserted == 0) m_preview.Hide();

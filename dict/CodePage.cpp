@@ -1,5 +1,6 @@
 #include "dict/CodePage.h"
 
+#include <cstdint>
 #include <cstring>
 
 void CCodePage::Lower(char* text, std::size_t length) const
@@ -64,6 +65,40 @@ int CCodePage::CompareNoCase(std::string_view a, std::string_view b) const
     if (ib < b.size())
         return -1;
     return 0;
+}
+
+int CCodePage::CompareNoCaseSingleByte(std::string_view a, std::string_view b) const
+{
+    auto* pa = reinterpret_cast<const unsigned char*>(a.data());
+    auto* pb = reinterpret_cast<const unsigned char*>(b.data());
+    const std::size_t shorter = a.size() < b.size() ? a.size() : b.size();
+    // Equal bytes fold alike: only differing ones are looked up. Merged keys share long
+    // prefixes, so equal bytes are skipped eight at a time.
+    std::size_t i = 0;
+    for (; i + 8 <= shorter; i += 8) {
+        std::uint64_t wa, wb;
+        std::memcpy(&wa, pa + i, 8);
+        std::memcpy(&wb, pb + i, 8);
+        if (wa != wb)
+            break;
+    }
+    for (; i < shorter; ++i) {
+        if (pa[i] != pb[i]) {
+            const unsigned ca = lower_[pa[i]], cb = lower_[pb[i]];
+            if (ca != cb)
+                return ca < cb ? -1 : 1;
+        }
+    }
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+bool CCodePage::HasLeadBytes() const
+{
+    for (bool lead : leadByte_) {
+        if (lead)
+            return true;
+    }
+    return false;
 }
 
 bool CCodePage::StartsWithLowered(std::string_view text, std::string_view loweredPrefix) const

@@ -34,6 +34,10 @@ public:
     // Case-insensitive comparison of two texts: <0, 0, >0. Single-byte characters are
     // folded with the lower-case table, double-byte characters compared as they are.
     int CompareNoCase(std::string_view a, std::string_view b) const;
+    // CompareNoCase for a code page without lead bytes (see HasLeadBytes), same answers there.
+    int CompareNoCaseSingleByte(std::string_view a, std::string_view b) const;
+    // Whether any byte starts a double-byte character.
+    bool HasLeadBytes() const;
 
     // Whether `text`, lower-cased as Lower does it, starts with `loweredPrefix`.
     bool StartsWithLowered(std::string_view text, std::string_view loweredPrefix) const;

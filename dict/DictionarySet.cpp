@@ -4,7 +4,7 @@
 #include "dict/FolderListing.h"
 
 CDictionarySet::CDictionarySet(IDictionaryEnableStore* enableStore, const CCodePage& codePage)
-    : enableStore_(enableStore), codePage_(codePage)
+    : enableStore_(enableStore), codePage_(codePage), singleByte_(!codePage.HasLeadBytes())
 {
 }
 
@@ -102,17 +102,22 @@ void CDictionarySet::QueuePending(int index)
     std::string_view key, other;
     if (!dictionaries_[index]->CurrentKey(key))
         return;
-    std::size_t at = 0;
-    for (; at < pending_.size(); ++at) {
-        const int queued = pending_[at];
+    std::size_t at = pending_.size();
+    for (; at > 0; --at) {
+        const int queued = pending_[at - 1];
         if (!dictionaries_[queued]->CurrentKey(other))
             continue;  // closed since: dropped when its turn comes
-        const int order = codePage_.CompareNoCase(key, other);
+        const int order =
+            singleByte_ ? codePage_.CompareNoCaseSingleByte(key, other) : codePage_.CompareNoCase(key, other);
         // On equal keys the later dictionary comes first.
         if (order < 0 || (order == 0 && index > queued))
             break;
     }
-    pending_.insert(pending_.begin() + static_cast<std::ptrdiff_t>(at), index);
+    // At most a few entries: shifted by hand rather than through insert.
+    pending_.push_back(index);
+    for (std::size_t i = pending_.size() - 1; i > at; --i)
+        pending_[i] = pending_[i - 1];
+    pending_[at] = index;
 }
 
 bool CDictionarySet::TakeSmallest(DictionaryMatch& match)
@@ -124,8 +129,8 @@ bool CDictionarySet::TakeSmallest(DictionaryMatch& match)
         handedOut_ = -1;
     }
     while (!pending_.empty()) {
-        const int index = pending_.front();
-        pending_.erase(pending_.begin());
+        const int index = pending_.back();
+        pending_.pop_back();
         // The key and data are copied only for the match handed out.
         if (dictionaries_[index]->MatchAtCursor(match)) {
             handedOut_ = index;

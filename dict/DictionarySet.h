@@ -58,10 +58,13 @@ private:
 
     IDictionaryEnableStore* enableStore_;
     const CCodePage& codePage_;
+    // No double-byte characters: the merge compares keys with the simpler fold.
+    bool singleByte_;
     std::vector<std::string> paths_;
     std::vector<std::unique_ptr<CDictionaryFile>> dictionaries_;
     // Dictionaries whose cursor stands on a pending match (read only when it is taken), in the
-    // order they hand them out: by key, then the later dictionary first.
+    // reverse of the order they hand them out (by key, then the later dictionary first): the
+    // next one is taken from the back.
     std::vector<int> pending_;
     // The dictionary whose match was handed out last: it steps on at the next FindNext only.
     int handedOut_ = -1;

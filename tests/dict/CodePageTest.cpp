@@ -49,6 +49,22 @@ TEST(CodePage1252, CompareNoCaseOrdersByFoldedUnsignedBytes)
     EXPECT_LT(cp1252.CompareNoCase("ab_", "abc"), 0);  // '_' sorts before the folded letters
 }
 
+// The merge's single-byte comparison must order exactly as the general one, also where the
+// first difference lies past an eight-byte run of equal bytes or is only one of case.
+TEST(CodePage1252, SingleByteComparisonAgreesWithCompareNoCase)
+{
+    ASSERT_FALSE(cp1252.HasLeadBytes());
+    const char* texts[] = {"", "a", "A", "ab", "abc", "abcdefgh", "ABCDEFGH", "abcdefghi", "abcdefghI",
+                           "abcdefgh_", "abcdefghz", "abcdefgh\xE9", "abcdefgh\xC9x", "abcdefghijklmnopq",
+                           "abcdefghijklmnopQ", "abcdefghijklmnop", "\xFF", "\xDF", "\xFE\xFE", "z"};
+    auto sign = [](int v) { return (v > 0) - (v < 0); };
+    for (const char* a : texts) {
+        for (const char* b : texts)
+            EXPECT_EQ(sign(cp1252.CompareNoCaseSingleByte(a, b)), sign(cp1252.CompareNoCase(a, b)))
+                << '"' << a << "\" vs \"" << b << '"';
+    }
+}
+
 TEST(CodePage1252, ConvertsThroughUtf16)
 {
     std::u16string wide;
@@ -93,6 +109,7 @@ TEST(CodePageDoubleByte, LeavesTrailBytesAloneWhenLoweringComparingAndFinding)
     cp.Lower(text);
     EXPECT_EQ(text, "x\x83\x41y");
 
+    EXPECT_TRUE(cp.HasLeadBytes());
     EXPECT_NE(cp.CompareNoCase("\x83\x41", "\x83\x61"), 0);
     EXPECT_EQ(cp.CompareNoCase("A\x83\x41", "a\x83\x41"), 0);
 

@@ -1,6 +1,5 @@
 #include "dict/CodePage.h"
 
-#include <cstdint>
 #include <cstring>
 
 void CCodePage::Lower(char* text, std::size_t length) const
@@ -72,17 +71,8 @@ int CCodePage::CompareNoCaseSingleByte(std::string_view a, std::string_view b) c
     auto* pa = reinterpret_cast<const unsigned char*>(a.data());
     auto* pb = reinterpret_cast<const unsigned char*>(b.data());
     const std::size_t shorter = a.size() < b.size() ? a.size() : b.size();
-    // Equal bytes fold alike: only differing ones are looked up. Merged keys share long
-    // prefixes, so equal bytes are skipped eight at a time.
-    std::size_t i = 0;
-    for (; i + 8 <= shorter; i += 8) {
-        std::uint64_t wa, wb;
-        std::memcpy(&wa, pa + i, 8);
-        std::memcpy(&wb, pb + i, 8);
-        if (wa != wb)
-            break;
-    }
-    for (; i < shorter; ++i) {
+    // Equal bytes fold alike: only differing ones are looked up.
+    for (std::size_t i = 0; i < shorter; ++i) {
         if (pa[i] != pb[i]) {
             const unsigned ca = lower_[pa[i]], cb = lower_[pb[i]];
             if (ca != cb)

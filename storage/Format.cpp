@@ -253,10 +253,10 @@ private:
         if (at != description.size())
             return Fail("malformed structure description");
 
-        for (const FieldSpec& spec : views) {
+        for (const FieldSpec& viewField : views) {
             ParsedView view;
-            view.name = spec.name;
-            for (const FieldSpec& f : spec.fields)
+            view.name = viewField.name;
+            for (const FieldSpec& f : viewField.fields)
                 view.fields.push_back(Field{f.name, f.type});
             if (rootRows == 1) {
                 uint32_t walkPos, walkSize;

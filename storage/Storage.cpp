@@ -121,6 +121,7 @@ int ViewData::FindColumn(std::string_view name) const {
 void ViewData::Thaw() {
     if (thawed)
         return;
+    ++stamp;
     const uint8_t* bytes = ImageBytes();
     // Room for some inserts, so the first few do not double a large view's cells.
     const size_t capacity = size_t(rows) + rows / 16 + 64;
@@ -269,6 +270,7 @@ struct StorageData {
             }
             view->thawed = false;
             view->modified = false;
+            ++view->stamp;
             view->image = image;
             std::vector<char>().swap(view->arena);
         }
@@ -690,6 +692,40 @@ std::string_view c4_View::GetString(int row, int column) const {
     if (!pv_storage::IsStringType(col.field.type))
         return pv_storage::kEmpty;
     return pv_storage::ColumnValue(view, col, static_cast<uint32_t>(row));
+}
+
+c4_StringReader c4_View::StringReader(int column) const {
+    c4_StringReader reader;
+    if (!data_)
+        return reader;
+    const ViewData& view = *data_;
+    reader.view_ = &view;
+    reader.liveStamp_ = &view.stamp;
+    reader.stamp_ = view.stamp;
+    reader.column_ = column;
+    if (view.thawed || column < 0 || static_cast<size_t>(column) >= view.columns.size())
+        return reader;
+    const Column& col = view.columns[static_cast<size_t>(column)];
+    const FrozenColumn& f = col.frozen;
+    if (!pv_storage::IsStringType(col.field.type) || !f.everyRow || view.rows == 0 || !view.ImageBytes())
+        return reader;
+    reader.offsets_ = f.RowOffsets(view.ImageBytes(), view.rows);
+    reader.bytes_ = reinterpret_cast<const char*>(view.ImageBytes()) + f.dataPos;
+    reader.rows_ = view.rows;
+    reader.cutZero_ = col.field.type == 'S';
+    reader.hasMemos_ = !f.memos.empty();
+    return reader;
+}
+
+std::string_view c4_StringReader::ReadSlowly(int row) const {
+    // The checks of GetString.
+    if (!view_ || row < 0 || column_ < 0 || static_cast<uint32_t>(row) >= view_->rows ||
+        static_cast<size_t>(column_) >= view_->columns.size())
+        return pv_storage::kEmpty;
+    const Column& col = view_->columns[static_cast<size_t>(column_)];
+    if (!pv_storage::IsStringType(col.field.type))
+        return pv_storage::kEmpty;
+    return pv_storage::ColumnValue(*view_, col, static_cast<uint32_t>(row));
 }
 
 bool c4_View::SetString(int row, int column, std::string_view value) {

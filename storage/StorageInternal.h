@@ -92,6 +92,7 @@ struct ViewData {
     uint32_t rows = 0;
     bool thawed = false;    // columns use cells/ints instead of the frozen form
     bool modified = false;  // changed since the last commit
+    uint32_t stamp = 0;     // changes whenever the frozen form is left or replaced (see c4_StringReader)
     std::shared_ptr<const Image> image;
     std::vector<char> arena;  // bytes of edited items
 

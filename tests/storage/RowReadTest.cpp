@@ -48,9 +48,20 @@ void ExpectRowsRead(c4_View view, const std::vector<Entry>& entries) {
         ASSERT_EQ(pKey.Get(view, static_cast<int>(row)), entries[row].key);
         ASSERT_EQ(pData.Get(view, static_cast<int>(row)), entries[row].data);
     }
+    // Column readers read the same, also for rows outside the view and columns of no string.
+    const c4_StringReader keys = view.StringReader(0), data = view.StringReader(1);
+    for (int row : order) {
+        ASSERT_EQ(keys.Get(row), entries[row].key) << "row " << row;
+        ASSERT_EQ(data.Get(row), entries[row].data) << "row " << row;
+    }
     const int size = view.GetSize();
-    for (int row : {-1, size, size + 1000})
+    for (int row : {-1, size, size + 1000}) {
         EXPECT_TRUE(view.GetString(row, 0).empty() && view.GetString(row, 1).empty());
+        EXPECT_TRUE(keys.Get(row).empty() && data.Get(row).empty());
+    }
+    EXPECT_TRUE(view.StringReader(2).Get(0).empty());
+    EXPECT_TRUE(view.StringReader(-1).Get(0).empty());
+    EXPECT_TRUE(c4_StringReader().Get(0).empty());
     EXPECT_TRUE(view.GetString(0, 2).empty());
     EXPECT_TRUE(view.GetString(0, -1).empty());
     for (int row : {0, size / 2, size - 1}) {
@@ -106,13 +117,46 @@ TEST(FrozenRows, ReadsBeforeAndAfterAnEditMatchTheRows) {
     ASSERT_TRUE(storage && storage->IsValid());
     c4_View view = storage->View("DBDATA");
     ExpectRowsRead(view, entries);  // indexed, empty values and no large items
+    const c4_StringReader keys = view.StringReader(0);
+    EXPECT_TRUE(keys.IsCurrent());
     ASSERT_TRUE(view.SetString(600, 1, "changed"));
+    // A reader made before the edit reads the edited rows.
+    EXPECT_FALSE(keys.IsCurrent());
+    ASSERT_TRUE(view.SetString(5, 0, "key100004x"));
+    EXPECT_EQ(keys.Get(5), "key100004x");
+    ASSERT_TRUE(view.SetString(5, 0, entries[5].key));
     entries[600].data = "changed";
     ASSERT_TRUE(view.RemoveAt(10));
     entries.erase(entries.begin() + 10);
     ASSERT_TRUE(view.InsertAt(0, pKey["key0"] + pData["first"]));
     entries.insert(entries.begin(), Entry{"key0", "first"});
     ExpectRowsRead(view, entries);
+}
+
+TEST(FrozenRows, ReadersMadeBeforeACommitReadTheCommittedRows) {
+    storage_test::TempDir dir;
+    const std::string path = dir.File("reader.lib");
+    storage_test::PlainStrategy strategy(path);
+    c4_Storage storage(strategy);
+    ASSERT_TRUE(storage.IsValid());
+    c4_View view = storage.GetAs("DBDATA[key:S,data:S]");
+    for (int i = 0; i < 500; ++i)
+        view.Add(pKey["entry" + std::to_string(1000 + i)] + pData[i % 4 ? "" : "data" + std::to_string(i)]);
+    ASSERT_TRUE(storage.Commit());  // the view is now served from the written image
+    const c4_StringReader keys = view.StringReader(0), data = view.StringReader(1);
+    EXPECT_TRUE(keys.IsCurrent());
+    EXPECT_EQ(keys.Get(499), "entry1499");
+    EXPECT_EQ(data.Get(8), "data8");
+
+    ASSERT_TRUE(view.RemoveAt(0, 100));
+    ASSERT_TRUE(storage.Commit());
+    EXPECT_FALSE(keys.IsCurrent());
+    EXPECT_EQ(keys.Get(0), "entry1100");
+    EXPECT_EQ(data.Get(0), "data100");
+    EXPECT_TRUE(keys.Get(450).empty());
+    const c4_StringReader fresh = view.StringReader(0);
+    EXPECT_TRUE(fresh.IsCurrent());
+    EXPECT_EQ(fresh.Get(399), "entry1499");
 }
 
 }  // namespace

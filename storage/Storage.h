@@ -176,18 +176,22 @@ public:
     bool IsCurrent() const { return liveStamp_ && *liveStamp_ == stamp_; }
     // The value of a row; a row outside the view reads as empty.
     std::string_view Get(int row) const {
-        if (offsets_ && static_cast<uint32_t>(row) < rows_ && *liveStamp_ == stamp_) {
-            const uint32_t start = offsets_[row], end = offsets_[row + 1];
-            if (end != start) {
-                size_t length = end - start;
-                if (cutZero_ && bytes_[end - 1] == '\0')
-                    --length;
-                return std::string_view(bytes_ + start, length);
-            }
-            if (!hasMemos_)
-                return std::string_view(bytes_ + start, 0);
-        }
-        return ReadSlowly(row);
+        std::string_view value;
+        return GetQuickly(row, value) ? value : ReadSlowly(row);
+    }
+    // Get for the rows that it reads with a few loads: false (value untouched) for any other row,
+    // a row outside the view included.
+    bool GetQuickly(int row, std::string_view& value) const {
+        if (!offsets_ || static_cast<uint32_t>(row) >= rows_ || *liveStamp_ != stamp_)
+            return false;
+        const uint32_t start = offsets_[row], end = offsets_[row + 1];
+        if (end == start && hasMemos_)
+            return false;
+        size_t length = end - start;
+        if (length != 0 && cutZero_ && bytes_[end - 1] == '\0')
+            --length;
+        value = std::string_view(bytes_ + start, length);
+        return true;
     }
 
 private:

@@ -33,8 +33,9 @@ std::unique_ptr<c4_Storage> OpenFrozen(const std::vector<Entry>& entries) {
     return std::make_unique<c4_Storage>(*strategy, true, 0);
 }
 
-// Every row read in a shuffled order, then in order, then out-of-range reads.
-void ExpectRowsRead(c4_View view, const std::vector<Entry>& entries) {
+// Every row read in a shuffled order, then in order, then out-of-range reads. quickReads: how
+// many data values a column reader read on its short path.
+void ExpectRowsRead(c4_View view, const std::vector<Entry>& entries, int* quickReads = nullptr) {
     ASSERT_EQ(view.GetSize(), static_cast<int>(entries.size()));
     std::vector<int> order(entries.size());
     for (size_t i = 0; i < order.size(); ++i)
@@ -50,15 +51,26 @@ void ExpectRowsRead(c4_View view, const std::vector<Entry>& entries) {
     }
     // Column readers read the same, also for rows outside the view and columns of no string.
     const c4_StringReader keys = view.StringReader(0), data = view.StringReader(1);
+    int quick = 0;
     for (int row : order) {
         ASSERT_EQ(keys.Get(row), entries[row].key) << "row " << row;
         ASSERT_EQ(data.Get(row), entries[row].data) << "row " << row;
+        std::string_view value;
+        if (data.GetQuickly(row, value)) {
+            ASSERT_EQ(value, entries[row].data) << "row " << row;
+            ++quick;
+        }
     }
     const int size = view.GetSize();
+    std::string_view untouched("x");
     for (int row : {-1, size, size + 1000}) {
         EXPECT_TRUE(view.GetString(row, 0).empty() && view.GetString(row, 1).empty());
         EXPECT_TRUE(keys.Get(row).empty() && data.Get(row).empty());
+        EXPECT_FALSE(keys.GetQuickly(row, untouched));
     }
+    EXPECT_EQ(untouched, "x");
+    if (quickReads)
+        *quickReads = quick;
     EXPECT_TRUE(view.StringReader(2).Get(0).empty());
     EXPECT_TRUE(view.StringReader(-1).Get(0).empty());
     EXPECT_TRUE(c4_StringReader().Get(0).empty());
@@ -90,7 +102,13 @@ TEST(FrozenRows, LongKeysWithMostlyEmptyDataAndLargeValues) {
     }
     std::unique_ptr<c4_Storage> storage = OpenFrozen(entries);
     ASSERT_TRUE(storage && storage->IsValid());
-    ExpectRowsRead(storage->View("DBDATA"), entries);
+    int quickReads = 0;
+    ExpectRowsRead(storage->View("DBDATA"), entries, &quickReads);
+    // The values kept inline are read on the short path (an empty one may stand for a large one).
+    const auto inlineValues = std::count_if(entries.begin(), entries.end(), [](const Entry& e) {
+        return !e.data.empty() && e.data.size() < 20000;
+    });
+    EXPECT_GE(quickReads, inlineValues);
 }
 
 TEST(FrozenRows, OneByteKeysAndRareDataAreReadWithoutAnIndex) {
@@ -106,7 +124,9 @@ TEST(FrozenRows, OneByteKeysAndRareDataAreReadWithoutAnIndex) {
     }
     std::unique_ptr<c4_Storage> storage = OpenFrozen(entries);
     ASSERT_TRUE(storage && storage->IsValid());
-    ExpectRowsRead(storage->View("DBDATA"), entries);
+    int quickReads = -1;
+    ExpectRowsRead(storage->View("DBDATA"), entries, &quickReads);
+    EXPECT_EQ(quickReads, 0);
 }
 
 TEST(FrozenRows, ReadsBeforeAndAfterAnEditMatchTheRows) {
@@ -122,6 +142,8 @@ TEST(FrozenRows, ReadsBeforeAndAfterAnEditMatchTheRows) {
     ASSERT_TRUE(view.SetString(600, 1, "changed"));
     // A reader made before the edit reads the edited rows.
     EXPECT_FALSE(keys.IsCurrent());
+    std::string_view value;
+    EXPECT_FALSE(keys.GetQuickly(5, value));
     ASSERT_TRUE(view.SetString(5, 0, "key100004x"));
     EXPECT_EQ(keys.Get(5), "key100004x");
     ASSERT_TRUE(view.SetString(5, 0, entries[5].key));

@@ -2,6 +2,8 @@
 
 #include <tlhelp32.h>
 
+#include "wnd/Handles.h"
+
 #include <cstring>
 
 namespace {
@@ -24,19 +26,7 @@ Fn Entry(HMODULE module, const char* name) {
   return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
-class ProcessHandle {
- public:
-  explicit ProcessHandle(HANDLE handle) : handle_(handle) {}
-  ~ProcessHandle() {
-    if (handle_) CloseHandle(handle_);
-  }
-  ProcessHandle(const ProcessHandle&) = delete;
-  ProcessHandle& operator=(const ProcessHandle&) = delete;
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
+using ProcessHandle = wnd::HandleOwner;
 
 bool DetectNtFamily() {
   OSVERSIONINFOA info;
@@ -107,14 +97,14 @@ void CProcessInfo::EnumerateWithPsapi() {
   char path[kMaxImagePath + 1];
   for (std::size_t i = 0; i < count; ++i) {
     ProcessHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, ids[i]));
-    if (!process.get()) continue;
+    if (!process.Get()) continue;
     DWORD needed = 0;
-    if (!enumProcessModules_(process.get(), modules.data(), static_cast<DWORD>(modules.size() * sizeof(HMODULE)),
+    if (!enumProcessModules_(process.Get(), modules.data(), static_cast<DWORD>(modules.size() * sizeof(HMODULE)),
                              &needed) ||
         needed < sizeof(HMODULE)) {
       continue;
     }
-    DWORD length = getModuleFileNameEx_(process.get(), modules[0], path, static_cast<DWORD>(kMaxImagePath));
+    DWORD length = getModuleFileNameEx_(process.Get(), modules[0], path, static_cast<DWORD>(kMaxImagePath));
     if (length == 0 || length > kMaxImagePath) continue;
     processes_.push_back(ProcessRecord{std::string(path, length), ids[i]});
   }

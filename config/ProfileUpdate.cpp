@@ -6,6 +6,8 @@
 #include <set>
 
 #include "config/ProfileText.h"
+#include "storage/FileIo.h"
+#include "wnd/Handles.h"
 
 namespace {
 
@@ -14,20 +16,7 @@ constexpr DWORD kLargestCopy = 64u * 1024u * 1024u;
 
 std::atomic<unsigned> g_copyCounter{0};
 
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE handle) : handle_(handle) {}
-  ~FileHandle() {
-    if (valid()) CloseHandle(handle_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
+using FileHandle = wnd::FileOwner;
 
 std::string LowerAscii(std::string text) {
   for (char& c : text) {
@@ -63,14 +52,14 @@ bool WriteAll(HANDLE file, const std::string& data) {
 bool ReadAnsiText(const std::string& path, std::string* text) {
   FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return false;
+  if (!file) return false;
   LARGE_INTEGER size;
-  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > kLargestCopy) return false;
+  if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > kLargestCopy) return false;
   std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
   std::size_t done = 0;
   while (done < bytes.size()) {
     DWORD got = 0;
-    if (!ReadFile(file.get(), &bytes[done], static_cast<DWORD>(bytes.size() - done), &got, nullptr)) return false;
+    if (!ReadFile(file.Get(), &bytes[done], static_cast<DWORD>(bytes.size() - done), &got, nullptr)) return false;
     if (got == 0) break;
     done += got;
   }
@@ -135,21 +124,21 @@ bool CProfileUpdate::StageCopy() {
     // Sharing only reads: a file that someone else holds open for writing counts as locked.
     FileHandle source(CreateFileA(target_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!source.valid()) return false;
+    if (!source) return false;
     LARGE_INTEGER size;
-    if (!GetFileSizeEx(source.get(), &size) || size.QuadPart > kLargestCopy) return false;
+    if (!GetFileSizeEx(source.Get(), &size) || size.QuadPart > kLargestCopy) return false;
     content.resize(static_cast<std::size_t>(size.QuadPart));
     std::size_t done = 0;
     while (done < content.size()) {
       DWORD got = 0;
-      if (!ReadFile(source.get(), &content[done], static_cast<DWORD>(content.size() - done), &got, nullptr))
+      if (!ReadFile(source.Get(), &content[done], static_cast<DWORD>(content.size() - done), &got, nullptr))
         return false;
       if (got == 0) break;
       done += got;
     }
     content.resize(done);
     FILETIME written;
-    if (GetFileTime(source.get(), nullptr, nullptr, &written)) {
+    if (GetFileTime(source.Get(), nullptr, nullptr, &written)) {
       targetTime_ = (static_cast<uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
     }
     targetSize_ = done;
@@ -165,12 +154,12 @@ bool CProfileUpdate::StageCopy() {
     std::string candidate = target_ + suffix;
     FileHandle copy(CreateFileA(candidate.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!copy.valid()) {
+    if (!copy) {
       if (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS) continue;
       return false;
     }
     copyPath_ = candidate;
-    if (!WriteAll(copy.get(), content) || !FlushFileBuffers(copy.get())) return false;
+    if (!WriteAll(copy.Get(), content) || !FlushFileBuffers(copy.Get())) return false;
     break;
   }
   if (copyPath_.empty()) return false;
@@ -268,7 +257,7 @@ bool CProfileUpdate::Commit() {
   {
     FileHandle copy(CreateFileA(copyPath_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!copy.valid() || !FlushFileBuffers(copy.get())) {
+    if (!copy || !FlushFileBuffers(copy.Get())) {
       Discard();
       return false;
     }
@@ -296,7 +285,7 @@ bool CProfileUpdate::Commit() {
     return false;
   }
 
-  if (!MoveFileExA(copyPath_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (!pv_storage::ReplaceFileAtomically(copyPath_, target_)) {
     Discard();
     return false;
   }

@@ -1,17 +1,20 @@
 #pragma once
 // The AutoLearn file as positional reads and writes that go straight to the system (no
 // buffering of our own), so that every completed write is visible to other readers at once.
-// On Windows the file is shared for reading and writing, so the AutoLearn page of a dialog
-// or another tool may read it while the program keeps it open.
+// The file is shared for reading and writing, so the AutoLearn page of a dialog or another
+// tool may read it while the program keeps it open.
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+
+namespace pv_storage { class FileHandle; }
 
 class CAutoLearnFile {
 public:
-    CAutoLearnFile() = default;
-    ~CAutoLearnFile() { Close(); }
+    CAutoLearnFile();
+    ~CAutoLearnFile();
     CAutoLearnFile(const CAutoLearnFile&) = delete;
     CAutoLearnFile& operator=(const CAutoLearnFile&) = delete;
 
@@ -19,8 +22,8 @@ public:
     // A file that may only be read is opened read-only (IsWritable() is then false).
     bool Open(const std::string& path);
     void Close();
-    bool IsOpen() const;
-    bool IsWritable() const { return writable_; }
+    bool IsOpen() const { return file_ != nullptr; }
+    bool IsWritable() const { return file_ && writable_; }
 
     // Current length in bytes, or -1 on failure.
     std::int64_t Size() const;
@@ -30,14 +33,10 @@ public:
     bool WriteAt(std::int64_t offset, const void* buffer, std::size_t length);
     // Cuts or extends the file to `length` bytes.
     bool Resize(std::int64_t length);
-    // Hands the written data to the disk (fsync). Not called per record: see CAutoLearnDictionary.
+    // Hands the written data to the disk. Not called per record: see CAutoLearnDictionary.
     bool Sync();
 
 private:
-#ifdef _WIN32
-    void* handle_ = nullptr;  // HANDLE; INVALID_HANDLE_VALUE is kept as nullptr
-#else
-    int fd_ = -1;
-#endif
+    std::unique_ptr<pv_storage::FileHandle> file_;
     bool writable_ = false;
 };

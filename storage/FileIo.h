@@ -27,6 +27,8 @@ public:
     bool Write(int64_t pos, const void* buffer, int length);
     // -1 on failure.
     int64_t Size();
+    // Cuts or extends the file to `length` bytes.
+    bool Resize(int64_t length);
     // Forces the written data to disk.
     bool Flush();
 

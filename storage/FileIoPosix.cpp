@@ -71,6 +71,10 @@ int64_t FileHandle::Size() {
     return static_cast<int64_t>(st.st_size);
 }
 
+bool FileHandle::Resize(int64_t length) {
+    return length >= 0 && ::ftruncate(static_cast<int>(handle_), static_cast<off_t>(length)) == 0;
+}
+
 bool FileHandle::Flush() { return ::fsync(static_cast<int>(handle_)) == 0; }
 
 static std::string DirectoryOf(const std::string& path) {

@@ -55,6 +55,13 @@ struct Kernel {
     if (h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
   }
 };
+struct File {  // CreateFile reports failure as INVALID_HANDLE_VALUE
+  using Handle = HANDLE;
+  static Handle Empty() { return INVALID_HANDLE_VALUE; }
+  static void Close(Handle h) {
+    if (h) ::CloseHandle(h);
+  }
+};
 struct FindFile {
   using Handle = HANDLE;
   static Handle Empty() { return INVALID_HANDLE_VALUE; }
@@ -70,6 +77,7 @@ inline void DestroyImages(HIMAGELIST h) { ::ImageList_Destroy(h); }
 }  // namespace traits
 
 using HandleOwner = UniqueHandle<traits::Kernel>;      // mutex, event, file, process
+using FileOwner = UniqueHandle<traits::File>;
 using FindHandle = UniqueHandle<traits::FindFile>;
 using GdiObject = UniqueHandle<traits::Simple<HGDIOBJ, void (*)(HGDIOBJ), &traits::DeleteGdi>>;
 using FontHandle = UniqueHandle<traits::Simple<HFONT, void (*)(HGDIOBJ), &traits::DeleteGdi>>;

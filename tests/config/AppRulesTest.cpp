@@ -10,9 +10,12 @@
 #include "config/AppSettings.h"
 #include "config/ProcessInfo.h"
 #include "config/ProfileFile.h"
+#include "tests/config/RuleLists.h"
 #include "tests/config/WinTestFiles.h"
 
+using configtest::EditRule;
 using configtest::ReadRaw;
+using configtest::Sections;
 using configtest::ScratchDir;
 using configtest::WriteRaw;
 
@@ -54,20 +57,6 @@ class Window {
  private:
   HWND window_;
 };
-
-AppRule EditRule(const std::string& section, const std::string& id, int workOn) {
-  AppRule rule;
-  rule.section = section;
-  rule.editBoxId = id;
-  rule.workOn = workOn;
-  return rule;
-}
-
-std::vector<std::string> Sections(const std::vector<AppRule>& rules) {
-  std::vector<std::string> names;
-  for (const AppRule& rule : rules) names.push_back(rule.section);
-  return names;
-}
 
 class AppRulesTest : public ::testing::Test {
  protected:

@@ -1,28 +1,14 @@
 // The settings' members and rule-list edits, which need no system calls.
 #include "config/AppSettings.h"
+#include "tests/config/RuleLists.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-namespace {
-
-AppRule Rule(const std::string& section, const std::string& path, int workOn = 1) {
-  AppRule rule;
-  rule.section = section;
-  rule.path = path;
-  rule.workOn = workOn;
-  return rule;
-}
-
-std::vector<std::string> Sections(const std::vector<AppRule>& rules) {
-  std::vector<std::string> names;
-  for (const AppRule& rule : rules) names.push_back(rule.section);
-  return names;
-}
-
-}  // namespace
+using configtest::PathRule;
+using configtest::Sections;
 
 TEST(AppSettingsModel, DefaultsOfAFreshObject) {
   CAppSettings settings("some/dir");
@@ -56,25 +42,25 @@ TEST(AppSettingsModel, DefaultsOfAFreshObject) {
 
 TEST(AppSettingsModel, NextRuleSectionNumberTakesLeadingDigitsAfterThreeCharacters) {
   EXPECT_EQ(1, NextRuleSectionNumber({}));
-  EXPECT_EQ(8, NextRuleSectionNumber({Rule("APP1", "a"), Rule("APP3", "b"), Rule("APP7", "c")}));
-  EXPECT_EQ(1, NextRuleSectionNumber({Rule("MyRule5", "a")}));  // "ule5" has no leading digits
-  EXPECT_EQ(13, NextRuleSectionNumber({Rule("XYZ12abc", "a"), Rule("AP9", "b")}));  // AP9 is too short
-  AppRule deleted = Rule("APP20", "d");
+  EXPECT_EQ(8, NextRuleSectionNumber({PathRule("APP1", "a"), PathRule("APP3", "b"), PathRule("APP7", "c")}));
+  EXPECT_EQ(1, NextRuleSectionNumber({PathRule("MyRule5", "a")}));  // "ule5" has no leading digits
+  EXPECT_EQ(13, NextRuleSectionNumber({PathRule("XYZ12abc", "a"), PathRule("AP9", "b")}));  // AP9 is too short
+  AppRule deleted = PathRule("APP20", "d");
   deleted.deleted = 1;
-  EXPECT_EQ(21, NextRuleSectionNumber({Rule("APP2", "a"), deleted}));  // deleted numbers stay taken
+  EXPECT_EQ(21, NextRuleSectionNumber({PathRule("APP2", "a"), deleted}));  // deleted numbers stay taken
   // A hostile number neither overflows nor wraps round to a small one.
-  EXPECT_EQ(0x7FFFFFFF, NextRuleSectionNumber({Rule("APP99999999999999999999", "a")}));
+  EXPECT_EQ(0x7FFFFFFF, NextRuleSectionNumber({PathRule("APP99999999999999999999", "a")}));
 }
 
 TEST(AppSettingsModel, UpdateMovesTheReplacedRuleToTheEnd) {
   CAppSettings settings("d");
-  settings.appRules = {Rule("APP1", "a"), Rule("APP2", "b"), Rule("APP3", "c")};
-  AppRule changed = Rule("APP2", "B2", 0);
+  settings.appRules = {PathRule("APP1", "a"), PathRule("APP2", "b"), PathRule("APP3", "c")};
+  AppRule changed = PathRule("APP2", "B2", 0);
   EXPECT_TRUE(settings.UpdateAppRule(changed));
   EXPECT_EQ((std::vector<std::string>{"APP1", "APP3", "APP2"}), Sections(settings.appRules));
   EXPECT_EQ("B2", settings.appRules.back().path);
   EXPECT_EQ(0, settings.appRules.back().workOn);
-  EXPECT_FALSE(settings.UpdateAppRule(Rule("app1", "x")));  // case matters
+  EXPECT_FALSE(settings.UpdateAppRule(PathRule("app1", "x")));  // case matters
   // Passing a rule of the list itself must not read freed memory.
   EXPECT_TRUE(settings.UpdateAppRule(settings.appRules[0]));
   EXPECT_EQ((std::vector<std::string>{"APP3", "APP2", "APP1"}), Sections(settings.appRules));
@@ -82,7 +68,7 @@ TEST(AppSettingsModel, UpdateMovesTheReplacedRuleToTheEnd) {
 
 TEST(AppSettingsModel, RemoveMarksAndMovesAndRestoreUndoes) {
   CAppSettings settings("d");
-  settings.appRules = {Rule("APP1", "a"), Rule("APP2", "b"), Rule("APP3", "c")};
+  settings.appRules = {PathRule("APP1", "a"), PathRule("APP2", "b"), PathRule("APP3", "c")};
   settings.savedAppRules = settings.appRules;
   EXPECT_TRUE(settings.RemoveAppRule("APP2"));
   EXPECT_EQ((std::vector<std::string>{"APP1", "APP3", "APP2"}), Sections(settings.appRules));

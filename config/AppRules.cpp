@@ -2,6 +2,7 @@
 // handling asks about them.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "config/AppSettings.h"
@@ -113,6 +114,10 @@ int32_t CAppSettings::IsAppEnabled(HWND window) {
 }
 
 int CAppSettings::EditBoxRule(HWND window) const {
+  // Each step of the walk asks the window's process: skip it when no rule names an edit box.
+  const bool anyEditBoxRule = std::any_of(appRules.begin(), appRules.end(),
+                                          [](const AppRule& rule) { return !rule.editBoxId.empty(); });
+  if (!anyEditBoxRule) return -1;
   HWND current = window;
   for (int depth = 0; current && depth < kLongestParentChain; ++depth) {
     const std::string id = EditBoxId(current);

@@ -6,6 +6,14 @@ namespace pv_storage {
 
 static HANDLE AsHandle(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 
+// Every transfer gives its own offset, so handles shared between callers need no seeking.
+static OVERLAPPED At(int64_t pos) {
+    OVERLAPPED ov = {};
+    ov.Offset = static_cast<DWORD>(static_cast<ULONGLONG>(pos));
+    ov.OffsetHigh = static_cast<DWORD>(static_cast<ULONGLONG>(pos) >> 32);
+    return ov;
+}
+
 std::unique_ptr<FileHandle> FileHandle::Open(const std::string& path, OpenMode mode) {
     DWORD access = GENERIC_READ;
     DWORD disposition = OPEN_EXISTING;
@@ -36,10 +44,7 @@ int FileHandle::Read(int64_t pos, void* buffer, int length) {
         return -1;
     int done = 0;
     while (done < length) {
-        OVERLAPPED ov = {};
-        ULONGLONG at = static_cast<ULONGLONG>(pos + done);
-        ov.Offset = static_cast<DWORD>(at);
-        ov.OffsetHigh = static_cast<DWORD>(at >> 32);
+        OVERLAPPED ov = At(pos + done);
         DWORD got = 0;
         if (!::ReadFile(AsHandle(handle_), static_cast<char*>(buffer) + done,
                         static_cast<DWORD>(length - done), &got, &ov)) {
@@ -59,10 +64,7 @@ bool FileHandle::Write(int64_t pos, const void* buffer, int length) {
         return false;
     int done = 0;
     while (done < length) {
-        OVERLAPPED ov = {};
-        ULONGLONG at = static_cast<ULONGLONG>(pos + done);
-        ov.Offset = static_cast<DWORD>(at);
-        ov.OffsetHigh = static_cast<DWORD>(at >> 32);
+        OVERLAPPED ov = At(pos + done);
         DWORD put = 0;
         if (!::WriteFile(AsHandle(handle_), static_cast<const char*>(buffer) + done,
                          static_cast<DWORD>(length - done), &put, &ov) || put == 0)

@@ -66,22 +66,6 @@ int CCodePage::CompareNoCase(std::string_view a, std::string_view b) const
     return 0;
 }
 
-int CCodePage::CompareNoCaseSingleByte(std::string_view a, std::string_view b) const
-{
-    auto* pa = reinterpret_cast<const unsigned char*>(a.data());
-    auto* pb = reinterpret_cast<const unsigned char*>(b.data());
-    const std::size_t shorter = a.size() < b.size() ? a.size() : b.size();
-    // Equal bytes fold alike: only differing ones are looked up.
-    for (std::size_t i = 0; i < shorter; ++i) {
-        if (pa[i] != pb[i]) {
-            const unsigned ca = lower_[pa[i]], cb = lower_[pb[i]];
-            if (ca != cb)
-                return ca < cb ? -1 : 1;
-        }
-    }
-    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
-}
-
 bool CCodePage::HasLeadBytes() const
 {
     for (bool lead : leadByte_) {

@@ -35,12 +35,40 @@ public:
     // folded with the lower-case table, double-byte characters compared as they are.
     int CompareNoCase(std::string_view a, std::string_view b) const;
     // CompareNoCase for a code page without lead bytes (see HasLeadBytes), same answers there.
-    int CompareNoCaseSingleByte(std::string_view a, std::string_view b) const;
+    // Inline: the merged search compares keys with it at every step.
+    int CompareNoCaseSingleByte(std::string_view a, std::string_view b) const
+    {
+        auto* pa = reinterpret_cast<const unsigned char*>(a.data());
+        auto* pb = reinterpret_cast<const unsigned char*>(b.data());
+        const std::size_t shorter = a.size() < b.size() ? a.size() : b.size();
+        // Equal bytes fold alike: only differing ones are looked up.
+        for (std::size_t i = 0; i < shorter; ++i) {
+            if (pa[i] != pb[i]) {
+                const unsigned ca = lower_[pa[i]], cb = lower_[pb[i]];
+                if (ca != cb)
+                    return ca < cb ? -1 : 1;
+            }
+        }
+        return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+    }
     // Whether any byte starts a double-byte character.
     bool HasLeadBytes() const;
 
     // Whether `text`, lower-cased as Lower does it, starts with `loweredPrefix`.
     bool StartsWithLowered(std::string_view text, std::string_view loweredPrefix) const;
+    // The same for a code page without lead bytes, same answers there.
+    bool StartsWithLoweredSingleByte(std::string_view text, std::string_view loweredPrefix) const
+    {
+        if (loweredPrefix.size() > text.size())
+            return false;
+        auto* t = reinterpret_cast<const unsigned char*>(text.data());
+        auto* p = reinterpret_cast<const unsigned char*>(loweredPrefix.data());
+        for (std::size_t i = 0; i < loweredPrefix.size(); ++i) {
+            if (lower_[t[i]] != p[i])
+                return false;
+        }
+        return true;
+    }
 
     // Position of the first occurrence of `needle` in `haystack` that starts on a
     // character boundary, or npos. Both are compared as given (callers lower-case them).

@@ -58,7 +58,28 @@ bool ModeAccepts(int mode, std::size_t at, std::size_t queryLength, std::size_t 
 
 }  // namespace
 
-CDictionaryFile::CDictionaryFile(const CCodePage& codePage) : codePage_(codePage), codec_(codePage) {}
+DictionaryQuery::LetterCase DictionaryQuery::LetterCaseOf(std::string_view query)
+{
+    if (query.empty() || !IsCapital(query[0]))
+        return kAsStored;
+    return query.size() >= 2 && IsCapital(query[1]) ? kAllCapitals : kFirstCapital;
+}
+
+void DictionaryQuery::Set(std::string_view query, int searchMode, const CCodePage& codePage)
+{
+    text = query;
+    // clear + append: the buffer keeps its capacity, and a short copy costs less than assign.
+    lowered.clear();
+    lowered.append(query.data(), query.size());
+    codePage.Lower(lowered);
+    mode = searchMode;
+    letterCase = LetterCaseOf(query);
+}
+
+CDictionaryFile::CDictionaryFile(const CCodePage& codePage)
+    : codePage_(codePage), codec_(codePage), singleByte_(!codePage.HasLeadBytes())
+{
+}
 
 CDictionaryFile::~CDictionaryFile()
 {
@@ -139,6 +160,8 @@ void CDictionaryFile::ReleaseStorage(bool commit)
     EntriesChanged();
     if (storage_ && commit && !readOnly_)
         storage_->Commit();
+    keyReader_ = c4_StringReader();
+    dataReader_ = c4_StringReader();
     info_ = c4_View();
     data_ = c4_View();
     storage_.reset();
@@ -154,10 +177,13 @@ void CDictionaryFile::Close()
     caption_.clear();
     path_.clear();
     onMatch_ = false;
-    query_.clear();
-    lowerQuery_.clear();
+    ownQuery_.clear();
+    loweredQuery_ = &ownQuery_;
+    letterCase_ = DictionaryQuery::kAsStored;
     hasQuery_ = false;
     positioned_ = false;
+    unvisited_ = false;
+    quickSteps_ = false;
     cursor_ = -1;
     UpdateCaptionHeader();
 }
@@ -390,6 +416,13 @@ int CompareFolded(std::string_view a, std::string_view b)
 
 std::string_view CutAtZero(std::string_view text)
 {
+    if (text.size() <= 2) {  // a typed prefix: looked at byte by byte
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == '\0')
+                return text.substr(0, i);
+        }
+        return text;
+    }
     const std::size_t zero = text.find('\0');
     return zero == std::string_view::npos ? text : text.substr(0, zero);
 }
@@ -403,6 +436,16 @@ std::string_view CutAtZero(std::string_view text)
 // alone decide are skipped too: the node where they lead is kept per two-byte prefix.
 int CDictionaryFile::LowerBound(std::string_view storedQuery)
 {
+    // A one- or two-byte query without zero bytes whose answer is known already: at once.
+    if (prefixRows_ && !storedQuery.empty() && storedQuery.size() <= 2 && storedQuery[0] != '\0' &&
+        storedQuery.back() != '\0') {
+        const unsigned char b0 = Fold(static_cast<unsigned char>(storedQuery[0]));
+        const std::size_t slot = storedQuery.size() == 1
+                                     ? 0x10000 + b0
+                                     : (std::size_t{b0} << 8) + Fold(static_cast<unsigned char>(storedQuery[1]));
+        if (prefixRows_[slot] != 0)
+            return static_cast<int>(prefixRows_[slot] - 1);
+    }
     // Keys and the query count up to their first zero byte (the storage compares C strings).
     const std::string_view cut = CutAtZero(storedQuery);
     const int rows = data_.GetSize();
@@ -464,10 +507,10 @@ int CDictionaryFile::LowerBound(std::string_view storedQuery)
                 if (order == 0 && query.size() <= kProbeBytes)
                     order = 1;  // the key is longer than the query it starts with
                 else if (order == 0)
-                    order = CompareStoredKeys(CutAtZero(data_.GetString(static_cast<int>(m), keyColumn_)), query);
+                    order = CompareStoredKeys(CutAtZero(keyReader_.Get(static_cast<int>(m))), query);
             }
         } else {
-            order = CompareStoredKeys(CutAtZero(data_.GetString(static_cast<int>(m), keyColumn_)), query);
+            order = CompareStoredKeys(CutAtZero(keyReader_.Get(static_cast<int>(m))), query);
         }
         if (order < 0) {
             lo = m;
@@ -484,7 +527,7 @@ const CDictionaryFile::ProbeSlot& CDictionaryFile::Probe(long long row, std::siz
 {
     ProbeSlot& slot = probeCache_[node];
     if (slot.length == kUnfilled) {
-        const std::string_view key = CutAtZero(data_.GetString(static_cast<int>(row), keyColumn_));
+        const std::string_view key = CutAtZero(keyReader_.Get(static_cast<int>(row)));
         const std::size_t kept = key.size() < kProbeBytes ? key.size() : kProbeBytes;
         for (std::size_t i = 0; i < kept; ++i)
             slot.bytes[i] = Fold(static_cast<unsigned char>(key[i]));
@@ -509,7 +552,7 @@ CDictionaryFile::PrefixState CDictionaryFile::DescendByPrefix(std::string_view p
             headLength = slot.length;
             std::memcpy(head, slot.bytes, slot.length < kProbeBytes ? slot.length : kProbeBytes);
         } else {
-            const std::string_view key = CutAtZero(data_.GetString(static_cast<int>(m), keyColumn_));
+            const std::string_view key = CutAtZero(keyReader_.Get(static_cast<int>(m)));
             headLength = key.size();
             for (std::size_t i = 0; i < prefix.size() && i < key.size(); ++i)
                 head[i] = Fold(static_cast<unsigned char>(key[i]));
@@ -541,20 +584,47 @@ CDictionaryFile::PrefixState CDictionaryFile::DescendByPrefix(std::string_view p
 
 void CDictionaryFile::StoreQuery(std::string_view query, int mode)
 {
-    // clear + append: the buffers keep their capacity and a short copy stays cheap.
-    query_.clear();
-    query_.append(query.data(), query.size());
-    lowerQuery_.clear();
-    lowerQuery_.append(query.data(), query.size());
-    codePage_.Lower(lowerQuery_);
+    ownQuery_.clear();
+    ownQuery_.append(query.data(), query.size());
+    codePage_.Lower(ownQuery_);
+    loweredQuery_ = &ownQuery_;
+    BeginSearch(query, mode, DictionaryQuery::LetterCaseOf(query));
+}
+
+void CDictionaryFile::StoreQuery(const DictionaryQuery& query)
+{
+    loweredQuery_ = &query.lowered;
+    BeginSearch(query.text, query.mode, query.letterCase);
+}
+
+// Takes the search mode and places the cursor on the first row that may match.
+void CDictionaryFile::BeginSearch(std::string_view query, int mode, DictionaryQuery::LetterCase letterCase)
+{
     mode_ = mode;
+    startOnly_ = mode != MATCH_ANY && (mode & MATCH_START);
+    wordsAndPhrases_ = (mode & MATCH_WORDS) && (mode & MATCH_PHRASES);
+    letterCase_ = letterCase;
     hasQuery_ = true;
     positioned_ = false;
+    unvisited_ = false;
+    quickSteps_ = false;
     cursor_ = -1;
     // The stored keys are encoded (and scrambled): so must the key that is looked up be.
-    plainKeys_ = encrypted_ == 0 && NormalizeEntryTextCode(keyCode_) == CODE_ANSI;
+    // (NormalizeEntryTextCode reads every other code as ANSI.)
+    plainKeys_ = encrypted_ == 0 && keyCode_ != CODE_UTF8 && keyCode_ != CODE_UTF16;
+    if (!open_)
+        return;
+    if (!keyReader_.IsCurrent())
+        keyReader_ = data_.StringReader(keyColumn_);
     if (!plainKeys_)
         EncodeKey(query, searchKey_);
+    const std::string_view searchKey = plainKeys_ ? query : std::string_view(searchKey_);
+    cursor_ = searchKey.empty() ? 0 : LowerBound(searchKey);
+    if (cursor_ < 0)
+        cursor_ = 0;
+    positioned_ = true;
+    unvisited_ = true;
+    quickSteps_ = plainKeys_ && startOnly_ && singleByte_;
 }
 
 bool CDictionaryFile::FindFirstKey(std::string_view query, std::string_view& key, int mode)
@@ -563,9 +633,21 @@ bool CDictionaryFile::FindFirstKey(std::string_view query, std::string_view& key
     return StepToKey(Step::First, false, key);
 }
 
-bool CDictionaryFile::FindNextKey(std::string_view& key)
+void CDictionaryFile::KeepQuery()
 {
-    return StepToKey(Step::Forwards, false, key);
+    if (loweredQuery_ == &ownQuery_)
+        return;
+    ownQuery_ = *loweredQuery_;
+    loweredQuery_ = &ownQuery_;
+}
+
+bool CDictionaryFile::FindFirstKey(const DictionaryQuery& query, std::string_view& key)
+{
+    StoreQuery(query);
+    bool found;
+    if (StepQuickly(key, found))
+        return found;
+    return StepToKey(Step::First, false, key);
 }
 
 bool CDictionaryFile::FindFirst(std::string_view query, DictionaryMatch& match, int mode)
@@ -592,8 +674,9 @@ bool CDictionaryFile::ContainsKey(std::string_view key, DictionaryMatch& match, 
         return true;
     // An empty query walks on from where the key would be: after the match handed out, or
     // from the row at the key's place when there was none (so FindNext does not skip it).
-    query_.clear();
-    lowerQuery_.clear();
+    ownQuery_.clear();
+    loweredQuery_ = &ownQuery_;
+    letterCase_ = DictionaryQuery::kAsStored;
     if (!found && positioned_ && cursor_ >= 0)
         --cursor_;
     return false;
@@ -617,67 +700,39 @@ bool CDictionaryFile::StepToKey(Step step, bool allEntries, std::string_view& fo
 {
     onMatch_ = false;
     currentKeyValid_ = false;
-    if (!hasQuery_ || !open_)
+    if (!hasQuery_ || !open_ || !positioned_)
         return false;
 
     const int count = data_.GetSize();
-    bool stay = false;
-    if (!positioned_) {
-        const std::string_view searchKey = plainKeys_ ? std::string_view(query_) : std::string_view(searchKey_);
-        cursor_ = searchKey.empty() ? 0 : LowerBound(searchKey);
-        if (cursor_ < 0)
-            cursor_ = 0;
-        positioned_ = true;
-        stay = true;
-    }
-
-    const bool encrypted = encrypted_ != 0;
-    const bool plainKeys = plainKeys_;
+    const int direction = step == Step::Backwards ? -1 : 1;
+    int cursor = unvisited_ ? cursor_ : cursor_ + direction;
+    unvisited_ = false;
     const bool filtered = type_ != DICTIONARY_SHORTHAND && !allEntries;
-    const bool wordsAndPhrases = (mode_ & MATCH_WORDS) && (mode_ & MATCH_PHRASES);
 
-    for (;;) {
-        if (!stay)
-            cursor_ += step == Step::Backwards ? -1 : 1;
-        stay = false;
-        if (cursor_ < 0) {
+    for (;; cursor += direction) {
+        if (cursor < 0) {
             cursor_ = -1;
             return false;
         }
-        if (cursor_ >= count) {
+        if (cursor >= count) {
             cursor_ = count;
             return false;
         }
+        std::string_view key = keyReader_.Get(cursor);
+        if (!plainKeys_)
+            key = DecodeKey(key);
+        if (filtered && !IsOffered(key))
+            continue;
+        cursor_ = cursor;
 
-        std::string_view key = data_.GetString(cursor_, keyColumn_);
-        if (!plainKeys) {
-            codec_.Decode(keyCode_, encrypted, key, keyText_);
-            key = keyText_;
-        }
-
-        if (filtered) {
-            const long long length = static_cast<long long>(key.size());
-            if (length < minKeyLength_ || length > maxKeyLength_)
-                continue;
-            if (!wordsAndPhrases) {
-                const bool phrase = key.find(' ') != std::string_view::npos;
-                if (!(mode_ & (phrase ? MATCH_PHRASES : MATCH_WORDS)))
-                    continue;
-            }
-        }
-
-        if (mode_ != MATCH_ANY && (mode_ & MATCH_START)) {
+        if (startOnly_) {
             // Only an occurrence at the start is accepted: the first one, if there is one.
-            if (!codePage_.StartsWithLowered(key, lowerQuery_))
+            const bool starts = singleByte_ ? codePage_.StartsWithLoweredSingleByte(key, *loweredQuery_)
+                                            : codePage_.StartsWithLowered(key, *loweredQuery_);
+            if (!starts)
                 return false;
-        } else {
-            lowerKey_.assign(key.data(), key.size());
-            codePage_.Lower(lowerKey_);
-            const std::size_t at = codePage_.FindAtCharBoundary(lowerKey_, lowerQuery_);
-            if (at == std::string::npos)
-                return false;
-            if (!ModeAccepts(mode_, at, lowerQuery_.size(), lowerKey_.size()))
-                return false;
+        } else if (!ContainsQuery(key)) {
+            return false;
         }
 
         currentKey_ = key;
@@ -688,16 +743,44 @@ bool CDictionaryFile::StepToKey(Step step, bool allEntries, std::string_view& fo
     }
 }
 
+std::string_view CDictionaryFile::DecodeKey(std::string_view storedKey)
+{
+    codec_.Decode(keyCode_, encrypted_ != 0, storedKey, keyText_);
+    return keyText_;
+}
+
+// Whether a word/phrase key is offered at all: its length and the word/phrase bits.
+bool CDictionaryFile::IsOffered(std::string_view key) const
+{
+    const long long length = static_cast<long long>(key.size());
+    if (length < minKeyLength_ || length > maxKeyLength_)
+        return false;
+    if (wordsAndPhrases_)
+        return true;
+    const bool phrase = key.find(' ') != std::string_view::npos;
+    return (mode_ & (phrase ? MATCH_PHRASES : MATCH_WORDS)) != 0;
+}
+
+// Whether the query occurs in the key where the mode lets it (modes other than at the start).
+bool CDictionaryFile::ContainsQuery(std::string_view key)
+{
+    lowerKey_.assign(key.data(), key.size());
+    codePage_.Lower(lowerKey_);
+    const std::string& query = *loweredQuery_;
+    const std::size_t at = codePage_.FindAtCharBoundary(lowerKey_, query);
+    if (at == std::string::npos)
+        return false;
+    return ModeAccepts(mode_, at, query.size(), lowerKey_.size());
+}
+
 bool CDictionaryFile::ReloadCurrentKey(std::string_view& key)
 {
     // An edit since the step: the row under the cursor is read again.
     if (!onMatch_ || !open_ || cursor_ < 0 || cursor_ >= data_.GetSize())
         return false;
-    currentKey_ = data_.GetString(cursor_, keyColumn_);
-    if (encrypted_ != 0 || NormalizeEntryTextCode(keyCode_) != CODE_ANSI) {
-        codec_.Decode(keyCode_, encrypted_ != 0, currentKey_, keyText_);
-        currentKey_ = keyText_;
-    }
+    currentKey_ = keyReader_.Get(cursor_);
+    if (encrypted_ != 0 || NormalizeEntryTextCode(keyCode_) != CODE_ANSI)
+        currentKey_ = DecodeKey(currentKey_);
     currentKeyValid_ = true;
     key = currentKey_;
     return true;
@@ -716,12 +799,11 @@ bool CDictionaryFile::MatchAtCursor(DictionaryMatch& match)
 // The match of the row under the cursor, whose (decoded) key is given.
 void CDictionaryFile::FillMatch(std::string_view key, DictionaryMatch& match)
 {
-    const bool plainData = encrypted_ == 0 && NormalizeEntryTextCode(dataCode_) == CODE_ANSI;
     match.key.clear();
     match.key.append(key.data(), key.size());
-    if (type_ == DICTIONARY_WORDS && !query_.empty() && IsCapital(query_[0])) {
+    if (type_ == DICTIONARY_WORDS && letterCase_ != DictionaryQuery::kAsStored) {
         std::string& text = match.key;
-        if (query_.size() >= 2 && IsCapital(query_[1])) {
+        if (letterCase_ == DictionaryQuery::kAllCapitals) {
             for (std::size_t i = 0; i < text.size(); ++i) {
                 if (codePage_.IsLeadByte(static_cast<unsigned char>(text[i])))
                     ++i;  // double-byte character: its trail byte is no letter
@@ -733,8 +815,15 @@ void CDictionaryFile::FillMatch(std::string_view key, DictionaryMatch& match)
         }
     }
 
-    std::string_view data = data_.GetString(cursor_, dataColumn_);
-    if (!data.empty() && !plainData) {
+    // The data column's reader is made at the first match handed out, not with the key's.
+    if (!dataReader_.IsCurrent())
+        dataReader_ = data_.StringReader(dataColumn_);
+    std::string_view data = dataReader_.Get(cursor_);
+    if (data.empty())
+        return;
+    // As NormalizeEntryTextCode reads the code: any other one is ANSI.
+    const bool plainData = encrypted_ == 0 && dataCode_ != CODE_UTF8 && dataCode_ != CODE_UTF16;
+    if (!plainData) {
         codec_.Decode(dataCode_, encrypted_ != 0, data, dataText_);
         data = dataText_;
     }

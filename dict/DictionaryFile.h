@@ -16,6 +16,24 @@
 
 class CScramblingFileStrategy;
 
+// A query prepared once for the searches of several dictionaries (the merged search).
+struct DictionaryQuery {
+    // How a word dictionary adapts the letter case of its keys to the query.
+    enum LetterCase : unsigned char {
+        kAsStored,     // the query does not start with a capital
+        kFirstCapital, // "Th": the first letter of the key becomes a capital
+        kAllCapitals,  // "TH": every single-byte small letter of the key becomes a capital
+    };
+    static LetterCase LetterCaseOf(std::string_view query);
+
+    void Set(std::string_view query, int searchMode, const CCodePage& codePage);
+
+    std::string_view text;  // as given to Set: the searches must start while it is there
+    std::string lowered;    // lower-cased by the code page
+    int mode = MATCH_ANY;
+    LetterCase letterCase = kAsStored;
+};
+
 class CDictionaryFile {
 public:
     explicit CDictionaryFile(const CCodePage& codePage = SystemCodePage());
@@ -56,7 +74,18 @@ public:
     // the whole match of that row later; CurrentKey its key again (read anew after an edit).
     // Both fail when the last step found nothing.
     bool FindFirstKey(std::string_view query, std::string_view& key, int mode = MATCH_ANY);
-    bool FindNextKey(std::string_view& key);
+    // The query is not copied: it must stay as it is while this search goes on, unless KeepQuery
+    // is called before it changes.
+    bool FindFirstKey(const DictionaryQuery& query, std::string_view& key);
+    // Takes a copy of the query of the last FindFirstKey, so that it may change.
+    void KeepQuery();
+    bool FindNextKey(std::string_view& key)
+    {
+        bool found;
+        if (StepQuickly(key, found))
+            return found;
+        return StepToKey(Step::Forwards, false, key);
+    }
     bool CurrentKey(std::string_view& key)
     {
         if (!currentKeyValid_)
@@ -124,9 +153,42 @@ private:
     enum class Step { First, Forwards, Backwards };
     bool SearchStep(Step step, DictionaryMatch& match, bool allEntries);
     bool StepToKey(Step step, bool allEntries, std::string_view& key);
+    // The usual step forwards of a prefix search, inline (a merged search makes one for every
+    // match it hands out): keys stored as typed, a code page without double-byte characters, and a
+    // row that the key reader reads on its short path and that no word/phrase bit leaves out.
+    // False when the general step has to decide; else found tells what StepToKey would answer.
+    bool StepQuickly(std::string_view& key, bool& found)
+    {
+        if (!quickSteps_)
+            return false;
+        const int row = unvisited_ ? cursor_ : cursor_ + 1;
+        std::string_view next;
+        if (!keyReader_.GetQuickly(row, next))
+            return false;
+        if (type_ != DICTIONARY_SHORTHAND) {
+            const long long length = static_cast<long long>(next.size());
+            if (!wordsAndPhrases_ || length < minKeyLength_ || length > maxKeyLength_)
+                return false;
+        }
+        unvisited_ = false;
+        cursor_ = row;
+        found = codePage_.StartsWithLoweredSingleByte(next, *loweredQuery_);
+        onMatch_ = found;
+        currentKeyValid_ = found;
+        if (found) {
+            currentKey_ = next;
+            key = next;
+        }
+        return true;
+    }
     void FillMatch(std::string_view key, DictionaryMatch& match);
     bool ReloadCurrentKey(std::string_view& key);
     void StoreQuery(std::string_view query, int mode);
+    void StoreQuery(const DictionaryQuery& query);
+    void BeginSearch(std::string_view query, int mode, DictionaryQuery::LetterCase letterCase);
+    std::string_view DecodeKey(std::string_view storedKey);
+    bool IsOffered(std::string_view key) const;
+    bool ContainsQuery(std::string_view key);
     void ResetInfo();
     void UpdateCaptionHeader();
     void ReleaseStorage(bool commit);
@@ -173,6 +235,9 @@ private:
     std::unique_ptr<c4_Storage> storage_;
     c4_View info_;
     c4_View data_;
+    // Row reads of the search; made anew once an edit or commit has left them behind.
+    c4_StringReader keyReader_;
+    c4_StringReader dataReader_;
     int keyColumn_ = -1;
     int dataColumn_ = -1;
     int propColumn_ = -1;
@@ -195,15 +260,21 @@ private:
     int maxKeyLength_ = 500;
 
     // Search state; the buffers keep their capacity from one step to the next.
+    const bool singleByte_;  // the code page has no double-byte characters
     int cursor_ = -1;
-    bool positioned_ = false;
+    bool positioned_ = false;  // the cursor has been placed for the query
+    bool unvisited_ = false;   // ... and stands on a row that the next step looks at first
     bool hasQuery_ = false;
     int mode_ = MATCH_ANY;
+    bool startOnly_ = false;   // only keys starting with the query match
+    bool wordsAndPhrases_ = false;
+    bool quickSteps_ = false;  // StepQuickly may take the step
+    DictionaryQuery::LetterCase letterCase_ = DictionaryQuery::kAsStored;
     bool onMatch_ = false;          // the last step stopped on a matching row
     bool currentKeyValid_ = false;  // currentKey_ still shows that row's key
     std::string_view currentKey_;
-    std::string query_;
-    std::string lowerQuery_;
+    std::string ownQuery_;                        // lowered, for a search of this dictionary alone
+    const std::string* loweredQuery_ = &ownQuery_;  // or that of a merged search (see KeepQuery)
     std::string searchKey_;  // the query as stored keys are: encoded and scrambled
     bool plainKeys_ = true;  // keys stored as typed (ANSI, not scrambled), as of the last query
     std::string foldedQuery_;

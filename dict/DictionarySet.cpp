@@ -77,7 +77,12 @@ void CDictionarySet::SetLengthLimits(int minimum, int maximum)
 bool CDictionarySet::FindFirst(std::string_view query, DictionaryMatch& match, int mode, bool includeShorthand)
 {
     includeShorthand_ = includeShorthand;
-    mode_ = mode;
+    // The dictionaries left out of this search keep the query of their last one.
+    for (std::size_t i = 0; !includeShorthand && i < dictionaries_.size(); ++i) {
+        if (dictionaries_[i]->Type() == DICTIONARY_SHORTHAND)
+            dictionaries_[i]->KeepQuery();
+    }
+    query_.Set(query, mode, codePage_);
     pending_.clear();
     handedOut_ = -1;
     std::string_view key;
@@ -86,8 +91,8 @@ bool CDictionarySet::FindFirst(std::string_view query, DictionaryMatch& match, i
         // By the dictionary's own type: it is known before its first search.
         if (!includeShorthand && dictionary.Type() == DICTIONARY_SHORTHAND)
             continue;
-        if (dictionary.FindFirstKey(query, key, mode))
-            QueuePending(static_cast<int>(i));
+        if (dictionary.FindFirstKey(query_, key))
+            QueuePending(static_cast<int>(i), key);
     }
     return TakeSmallest(match);
 }
@@ -97,11 +102,10 @@ bool CDictionarySet::FindNext(DictionaryMatch& match)
     return TakeSmallest(match);
 }
 
-void CDictionarySet::QueuePending(int index)
+// Queues a dictionary whose cursor stands on a match with this key.
+void CDictionarySet::QueuePending(int index, std::string_view key)
 {
-    std::string_view key, other;
-    if (!dictionaries_[index]->CurrentKey(key))
-        return;
+    std::string_view other;
     std::size_t at = pending_.size();
     for (; at > 0; --at) {
         const int queued = pending_[at - 1];
@@ -125,7 +129,7 @@ bool CDictionarySet::TakeSmallest(DictionaryMatch& match)
     if (handedOut_ >= 0) {
         std::string_view key;
         if (dictionaries_[handedOut_]->FindNextKey(key))
-            QueuePending(handedOut_);
+            QueuePending(handedOut_, key);
         handedOut_ = -1;
     }
     while (!pending_.empty()) {

@@ -54,12 +54,14 @@ public:
 
 private:
     bool TakeSmallest(DictionaryMatch& match);
-    void QueuePending(int index);
+    void QueuePending(int index, std::string_view key);
 
     IDictionaryEnableStore* enableStore_;
     const CCodePage& codePage_;
     // No double-byte characters: the merge compares keys with the simpler fold.
     bool singleByte_;
+    // The query of the merged search, prepared once for all dictionaries.
+    DictionaryQuery query_;
     std::vector<std::string> paths_;
     std::vector<std::unique_ptr<CDictionaryFile>> dictionaries_;
     // Dictionaries whose cursor stands on a pending match (read only when it is taken), in the
@@ -69,7 +71,6 @@ private:
     // The dictionary whose match was handed out last: it steps on at the next FindNext only.
     int handedOut_ = -1;
     bool includeShorthand_ = true;
-    int mode_ = MATCH_ANY;
     int minKeyLength_ = 1;
     int maxKeyLength_ = 500;
 };

@@ -423,6 +423,14 @@ void CPromptDialog::PlacePreview() {
   if (IsVisible()) m_preview.Show(true, list.right + 3, top.y);
 }
 
+void CPromptDialog::AnswerKey(int answer) {
+  if (!m_keyUnanswered) return;
+  m_keyUnanswered = false;
+  // The hook's thread waits in SendMessageTimeout until this answer: its key reaches the target
+  // while we go on with the prompt.
+  if (::InSendMessage()) ::ReplyMessage(answer);
+}
+
 void CPromptDialog::PostSearch() { Post(WM_PROMPT_SEARCH); }
 void CPromptDialog::PostComplete() { Post(WM_PROMPT_COMPLETE); }
 void CPromptDialog::StartAcceptInputTimer() { ::SetTimer(CDialog::Handle(), TIMER_ACCEPT_INPUT, 100, nullptr); }
@@ -490,8 +498,13 @@ LRESULT CPromptDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return m_engine.SearchTyped();
     case WM_PROMPT_SELECT:
       return m_engine.MoveSelection(static_cast<int>(wParam));
-    case WM_HOOK_KEY:
-      return m_engine.OnHookKey(static_cast<unsigned>(wParam), static_cast<unsigned>(lParam));
+    case WM_HOOK_KEY: {
+      const bool outerUnanswered = m_keyUnanswered;
+      m_keyUnanswered = true;
+      const int answer = m_engine.OnHookKey(static_cast<unsigned>(wParam), static_cast<unsigned>(lParam));
+      m_keyUnanswered = outerUnanswered;
+      return answer;
+    }
     case WM_PROMPT_COMPLETE:
       return m_engine.CompleteSelection();
     default:

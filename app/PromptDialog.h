@@ -45,6 +45,7 @@ public:
   void SelectRow(int row) override;
   void ClearRows() override;
   void ShowPreview(const std::string& text, int style) override;
+  void AnswerKey(int answer) override;
   void PostSearch() override;
   void PostComplete() override;
   void StartAcceptInputTimer() override;
@@ -136,6 +137,7 @@ private:
   bool m_shownPathPage = false;
   bool m_shownRowsValid = false;
   bool m_clearPending = false;  // ClearRows came while the prompt was up
+  bool m_keyUnanswered = false;  // a WM_HOOK_KEY is being handled and not yet answered
   // The edit-box rule of the last focus window asked about.
   HWND m_ruleWindow = nullptr;
   int m_ruleVerdict = -1;

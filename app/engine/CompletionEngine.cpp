@@ -169,11 +169,13 @@ int CCompletionEngine::OnHookKey(unsigned chars, unsigned keyInfo)
     // Keys in other controls, in applications the rules exclude, and in password boxes are
     // neither kept nor acted on.
     if (!focus_.IsTargetControl()) {
+        view_.AnswerKey(1);
         ForgetTypedText();
         return 1;
     }
     const WindowHandle focusWindow = focus_.FocusWindow();
     if (!desktop_.EngineWorksIn(focusWindow) || focus_.IsPasswordControl(focusWindow)) {
+        view_.AnswerKey(1);
         ForgetTypedText();
         return 1;
     }
@@ -190,9 +192,13 @@ int CCompletionEngine::OnHookKey(unsigned chars, unsigned keyInfo)
     }
 
     const bool visible = view_.IsPromptVisible();
+    // Only the prompt's own keys are swallowed, and only while it is shown. The target gets its
+    // key before the prompt moves, the typed text changes or a search is queued.
+    const bool promptKey = visible && IsSelectionKey(vk);
+    view_.AnswerKey(promptKey ? 0 : 1);
     // A Backspace the prompt consumes (configured as a selection key) must not shorten the
     // text, and a release of one that reached the target passes like its press.
-    if (vk == kBackspaceKey && !(visible && IsSelectionKey(vk))) {
+    if (vk == kBackspaceKey && !promptKey) {
         if (released)
             return 1;
         RemoveLastTypedCharacter();

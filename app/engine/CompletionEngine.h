@@ -43,7 +43,8 @@ public:
     int PageSize() const { return pageSize_; }
 
     // WM_HOOK_KEY: chars = up to two ANSI bytes (low first), keyInfo = vk << 8 | release flag.
-    // 1: let the key reach the target; 0: swallow it.
+    // 1: let the key reach the target; 0: swallow it. The same answer goes to
+    // IPromptView::AnswerKey once, as soon as it is known and before the key's other effects.
     int OnHookKey(unsigned chars, unsigned keyInfo);
 
     // WM_PROMPT_SEARCH: 0 when a prompt is shown, 1 when not.

@@ -30,6 +30,9 @@ public:
     virtual void ClearRows() = 0;
     // Preview of the selected row, placed beside it; an empty text hides the preview.
     virtual void ShowPreview(const std::string& text, int style) = 0;
+    // The key being handled will be answered with `answer` (1 pass, 0 swallow): the hook's
+    // thread may go on with it now, while the engine finishes its own work on the key.
+    virtual void AnswerKey(int answer) = 0;
     // Post WM_PROMPT_SEARCH / WM_PROMPT_COMPLETE to the window itself.
     virtual void PostSearch() = 0;
     virtual void PostComplete() = 0;

@@ -185,26 +185,39 @@ void CCaretTracker::ChangeFocus(HWND window) {
   HWND old = m_focusWindow;
   m_focusWindow = window;
   m_classCheckedFor = nullptr;  // a handle may have been reused
+  m_threadCheckedFor = nullptr;
   if (m_protectedWindow != window) m_protectedWindow = nullptr;
   m_owner->SaveWindowText(old);
   m_owner->RestoreWindowText(window);
 }
 
-bool CCaretTracker::EffectiveCaret(HWND& window, RECT& rect) {
+DWORD CCaretTracker::FocusThread() {
+  // A window keeps its thread: ask the other process once per focus window, not per key.
+  if (m_threadCheckedFor != m_focusWindow) {
+    m_threadCheckedFor = m_focusWindow;
+    m_focusThread = m_focusWindow ? ::GetWindowThreadProcessId(m_focusWindow, nullptr) : 0;
+  }
+  return m_focusThread;
+}
+
+bool CCaretTracker::SystemCaret(HWND& window, RECT* rect) {
   window = m_caretWindow;
-  rect = m_caret;
+  if (rect) *rect = m_caret;
   if (!m_focusWindow || m_focusWindow == m_caretWindow) return window != nullptr;
   // No caret event for the focus window: ask the system for its thread's caret.
-  DWORD thread = ::GetWindowThreadProcessId(m_focusWindow, nullptr);
+  DWORD thread = FocusThread();
   GUITHREADINFO info{};
   info.cbSize = sizeof(info);
   if (!thread || !::GetGUIThreadInfo(thread, &info) || !info.hwndCaret) return window != nullptr;
-  RECT caret = info.rcCaret;
-  ::MapWindowPoints(info.hwndCaret, nullptr, reinterpret_cast<POINT*>(&caret), 2);
   window = info.hwndCaret;
-  rect = caret;
+  if (rect) {
+    *rect = info.rcCaret;
+    ::MapWindowPoints(info.hwndCaret, nullptr, reinterpret_cast<POINT*>(rect), 2);
+  }
   return true;
 }
+
+bool CCaretTracker::EffectiveCaret(HWND& window, RECT& rect) { return SystemCaret(window, &rect); }
 
 POINT CCaretTracker::GetCaretPoint() {
   POINT point{0, 0};
@@ -238,8 +251,7 @@ bool CCaretTracker::IsTargetControl() {
   if (m_editBoxRule) rule = m_editBoxRule(m_focusWindow);
   if (rule == 0 || rule == 1) return rule == 1;
   HWND caretWindow = nullptr;
-  RECT caret{};
-  EffectiveCaret(caretWindow, caret);
+  SystemCaret(caretWindow, nullptr);  // only the window counts here, not where the caret is
   if (m_focusWindow == caretWindow) return true;
   if (!m_owner) return false;
   return FocusIsWordDocument();

@@ -88,6 +88,10 @@ private:
   void ChangeFocus(HWND window);
   // Whether the focus window is a Word document (remembered per focus window).
   bool FocusIsWordDocument();
+  // The focus window's thread (remembered per focus window).
+  DWORD FocusThread();
+  // EffectiveCaret; the rectangle only when asked for.
+  bool SystemCaret(HWND& window, RECT* rect);
 
   RECT m_caret{};  // from the last caret event, screen coordinates
   HWND m_caretWindow = nullptr;
@@ -99,6 +103,8 @@ private:
   RECT m_lastUsedCaret{};
   HWND m_classCheckedFor = nullptr;
   bool m_focusIsWord = false;
+  HWND m_threadCheckedFor = nullptr;
+  DWORD m_focusThread = 0;
 };
 
 // Follows the parents up to the top-level window.

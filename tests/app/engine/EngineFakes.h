@@ -32,9 +32,14 @@ class FakeView : public IPromptView {
 public:
     WindowHandle Handle() const override { return kPrompt; }
     bool IsPromptVisible() const override { return visible; }
-    void ShowPrompt(bool show) override { visible = show && caretKnown; }
+    void ShowPrompt(bool show) override
+    {
+        Effect();
+        visible = show && caretKnown;
+    }
     int ShowRows(const std::vector<PromptRow>& newRows, bool pathPage) override
     {
+        Effect();
         rows = newRows;
         if (rows.size() > insertLimit)
             rows.resize(insertLimit);
@@ -42,20 +47,49 @@ public:
         selected = rows.empty() ? -1 : 0;
         return static_cast<int>(rows.size());
     }
-    void SelectRow(int row) override { selected = row; }
+    void SelectRow(int row) override
+    {
+        Effect();
+        selected = row;
+    }
     void ClearRows() override
     {
+        Effect();
         rows.clear();
         selected = -1;
     }
     void ShowPreview(const std::string& text, int style) override
     {
+        Effect();
         preview = text;
         previewStyle = style;
     }
-    void PostSearch() override { queue.push_back(POSTED_SEARCH); }
-    void PostComplete() override { queue.push_back(POSTED_COMPLETE); }
-    void StartAcceptInputTimer() override { ++timerStarts; }
+    void AnswerKey(int answer) override
+    {
+        answers.push_back(answer);
+        awaitingAnswer = false;
+    }
+    void PostSearch() override
+    {
+        Effect();
+        queue.push_back(POSTED_SEARCH);
+    }
+    void PostComplete() override
+    {
+        Effect();
+        queue.push_back(POSTED_COMPLETE);
+    }
+    void StartAcceptInputTimer() override
+    {
+        Effect();
+        ++timerStarts;
+    }
+    // Something the user or the message queue sees happened while a key still waited.
+    void Effect()
+    {
+        if (awaitingAnswer)
+            ++effectsBeforeAnswer;
+    }
 
     std::vector<std::string> RowTexts() const
     {
@@ -75,6 +109,10 @@ public:
     int previewStyle = 0;
     std::deque<PostedMessage> queue;
     int timerStarts = 0;
+    // Answers given to the key being reported, and what happened before the first one.
+    std::vector<int> answers;
+    bool awaitingAnswer = false;
+    int effectsBeforeAnswer = 0;
 };
 
 class FakeFocus : public IFocusTracker {
@@ -313,11 +351,25 @@ protected:
         }
     }
 
+    // One key report as the main window hands it on. The engine answers it exactly once, with
+    // what it returns, before it touches the prompt or queues anything.
+    int Hook(unsigned chars, unsigned keyInfo)
+    {
+        view.answers.clear();
+        view.awaitingAnswer = true;
+        view.effectsBeforeAnswer = 0;
+        const int result = engine->OnHookKey(chars, keyInfo);
+        view.awaitingAnswer = false;
+        EXPECT_EQ(view.answers, std::vector<int>{result}) << "key info " << keyInfo;
+        EXPECT_EQ(view.effectsBeforeAnswer, 0) << "key info " << keyInfo;
+        return result;
+    }
+
     // Press and release of one key as the hook reports them; the answers for both.
     std::pair<int, int> Key(unsigned vk, unsigned chars = 0)
     {
-        const int press = engine->OnHookKey(chars, KeyInfo(vk, false));
-        const int release = engine->OnHookKey(chars, KeyInfo(vk, true));
+        const int press = Hook(chars, KeyInfo(vk, false));
+        const int release = Hook(chars, KeyInfo(vk, true));
         Pump();
         return {press, release};
     }

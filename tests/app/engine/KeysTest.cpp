@@ -33,17 +33,17 @@ TEST_F(KeysTest, SelectionKeysAreSwallowedPressAndReleaseWhileShown)
         EXPECT_TRUE(view.visible);
     }
     // Down moves on the press only; its release does nothing more.
-    EXPECT_EQ(engine->OnHookKey(0, KeyInfo(VK_DOWN_, false)), 0);
+    EXPECT_EQ(Hook(0, KeyInfo(VK_DOWN_, false)), 0);
     EXPECT_EQ(view.selected, 1);
-    EXPECT_EQ(engine->OnHookKey(0, KeyInfo(VK_DOWN_, true)), 0);
+    EXPECT_EQ(Hook(0, KeyInfo(VK_DOWN_, true)), 0);
     EXPECT_EQ(view.selected, 1);
     EXPECT_TRUE(view.queue.empty());
     EXPECT_TRUE(output.log.empty());
 
     // A complete key acts on its release: the selected row is typed.
-    EXPECT_EQ(engine->OnHookKey('\r', KeyInfo(VK_RETURN_, false)), 0);
+    EXPECT_EQ(Hook('\r', KeyInfo(VK_RETURN_, false)), 0);
     EXPECT_TRUE(view.queue.empty());
-    EXPECT_EQ(engine->OnHookKey('\r', KeyInfo(VK_RETURN_, true)), 0);
+    EXPECT_EQ(Hook('\r', KeyInfo(VK_RETURN_, true)), 0);
     EXPECT_EQ(view.queue.size(), 1u);
     Pump();
     EXPECT_THAT(output.log, ElementsAre("front " + std::to_string(kTopA), "backspace 3", "type help"));
@@ -53,9 +53,9 @@ TEST_F(KeysTest, SelectionKeysAreSwallowedPressAndReleaseWhileShown)
 TEST_F(KeysTest, IndexKeyTypesItsRowOnRelease)
 {
     ShowHelloPrompt();
-    EXPECT_EQ(engine->OnHookKey(0, KeyInfo(VK_F2_, false)), 0);
+    EXPECT_EQ(Hook(0, KeyInfo(VK_F2_, false)), 0);
     EXPECT_EQ(view.selected, 0);
-    EXPECT_EQ(engine->OnHookKey(0, KeyInfo(VK_F2_, true)), 0);
+    EXPECT_EQ(Hook(0, KeyInfo(VK_F2_, true)), 0);
     EXPECT_EQ(view.selected, 1);
     Pump();
     EXPECT_THAT(output.log, ElementsAre("front " + std::to_string(kTopA), "backspace 3", "type help"));
@@ -92,7 +92,7 @@ TEST_F(KeysTest, IndexKeyBeyondThePageBeepsAndTypesNothing)
 TEST_F(KeysTest, EscapeClosesThePromptAndForgetsTheWord)
 {
     ShowHelloPrompt();
-    EXPECT_EQ(engine->OnHookKey(0x1B, KeyInfo(VK_ESCAPE_, false)), 0);
+    EXPECT_EQ(Hook(0x1B, KeyInfo(VK_ESCAPE_, false)), 0);
     EXPECT_FALSE(view.visible);
     EXPECT_EQ(engine->TypedText(), "");
     Type("p");
@@ -123,9 +123,9 @@ TEST_F(KeysTest, TypedTextKeepsItsLast1024BytesBeforeAppending)
 {
     const std::string block(1030, 'a');
     for (char c : block)
-        engine->OnHookKey(static_cast<unsigned char>(c), KeyInfo('A', false));
+        Hook(static_cast<unsigned char>(c), KeyInfo('A', false));
     EXPECT_EQ(engine->TypedText().size(), 1025u);
-    engine->OnHookKey('b', KeyInfo('B', false));
+    Hook('b', KeyInfo('B', false));
     EXPECT_EQ(engine->TypedText(), std::string(1024, 'a') + "b");
 }
 
@@ -198,4 +198,53 @@ TEST_F(DoubleByteKeysTest, BackspaceRemovesTwoBytesOnlyWhenBothAreLeadBytes)
     EXPECT_EQ(engine->TypedText(), "ni\x93\xfa\x96");
     Key(VK_BACK_, 0x08);  // 0xFA 0x96: both lead bytes
     EXPECT_EQ(engine->TypedText(), "ni\x93");
+}
+
+// Every key in every state: the early answer is the one a key deserves. Only the prompt's keys
+// are swallowed, only while it is shown, and only in a control the engine works in.
+TEST_F(KeysTest, EachKeyIsAnsweredOnceBeforeItsEffects)
+{
+    struct Report {
+        unsigned vk;
+        unsigned chars;
+    };
+    const std::vector<Report> keys = {
+        {'A', 'a'},       {'1', '1'},      {' ', ' '},      {0xBA, ';'},        {VK_BACK_, 0x08},
+        {VK_TAB_, '\t'},  {VK_RETURN_, '\r'}, {VK_ESCAPE_, 0x1B}, {VK_UP_, 0},   {VK_DOWN_, 0},
+        {VK_PRIOR_, 0},   {VK_NEXT_, 0},   {VK_F1_, 0},     {VK_F2_, 0},        {0x7A, 0} /* F11 */,
+        {0xDE, 0xE9},     {0x25, 0},
+    };
+    enum Place { TARGET, NOT_TARGET, EXCLUDED, PASSWORD };
+    dictionaries.Add("hello");
+    dictionaries.Add("help");
+    for (Place place : {TARGET, NOT_TARGET, EXCLUDED, PASSWORD}) {
+        for (bool shown : {false, true}) {
+            for (const Report& key : keys) {
+                for (bool release : {false, true}) {
+                    // The state to test from: "hel" typed in edit A, its prompt up or closed.
+                    focus = FakeFocus();
+                    desktop.excluded.clear();
+                    FocusTo(kEditA);
+                    Type(" hel");
+                    ASSERT_TRUE(view.visible);
+                    if (!shown)
+                        Key(VK_ESCAPE_, 0x1B);
+                    ASSERT_EQ(view.visible, shown);
+                    if (place == NOT_TARGET)
+                        focus.target = false;
+                    else if (place == EXCLUDED)
+                        desktop.excluded.insert(kEditA);
+                    else if (place == PASSWORD)
+                        focus.focus = kPassword;
+
+                    const bool promptKey = key.vk != 'A' && key.vk != '1' && key.vk != ' ' && key.vk != 0xBA &&
+                                           key.vk != VK_BACK_ && key.vk != 0xDE && key.vk != 0x25 && key.vk != 0x7A;
+                    const int expected = place == TARGET && shown && promptKey ? 0 : 1;
+                    EXPECT_EQ(Hook(key.chars, KeyInfo(key.vk, release)), expected)
+                        << "place " << place << " shown " << shown << " vk " << key.vk << " release " << release;
+                    Pump();
+                }
+            }
+        }
+    }
 }

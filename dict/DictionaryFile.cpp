@@ -74,6 +74,8 @@ void DictionaryQuery::Set(std::string_view query, int searchMode, const CCodePag
     codePage.Lower(lowered);
     mode = searchMode;
     letterCase = LetterCaseOf(query);
+    startOnly = mode != MATCH_ANY && (mode & MATCH_START);
+    wordsAndPhrases = (mode & MATCH_WORDS) && (mode & MATCH_PHRASES);
 }
 
 CDictionaryFile::CDictionaryFile(const CCodePage& codePage)
@@ -177,9 +179,9 @@ void CDictionaryFile::Close()
     caption_.clear();
     path_.clear();
     onMatch_ = false;
-    ownQuery_.clear();
-    loweredQuery_ = &ownQuery_;
-    letterCase_ = DictionaryQuery::kAsStored;
+    KeepQuery();
+    ownQuery_.lowered.clear();
+    ownQuery_.letterCase = DictionaryQuery::kAsStored;
     hasQuery_ = false;
     positioned_ = false;
     unvisited_ = false;
@@ -429,6 +431,22 @@ std::string_view CutAtZero(std::string_view text)
 
 }  // namespace
 
+// LowerBound of a one- or two-byte query without zero bytes, when it is known already.
+bool CDictionaryFile::KnownLowerBound(std::string_view storedQuery, int& row) const
+{
+    if (storedQuery.size() > 2 || !prefixRows_ || storedQuery.empty() || storedQuery.size() > 2 || storedQuery[0] == '\0' ||
+        storedQuery.back() == '\0')
+        return false;
+    const unsigned char b0 = Fold(static_cast<unsigned char>(storedQuery[0]));
+    const std::size_t slot = storedQuery.size() == 1
+                                 ? 0x10000 + b0
+                                 : (std::size_t{b0} << 8) + Fold(static_cast<unsigned char>(storedQuery[1]));
+    if (prefixRows_[slot] == 0)
+        return false;
+    row = static_cast<int>(prefixRows_[slot] - 1);
+    return true;
+}
+
 // The lower bound of a stored key in DBDATA, probe for probe the storage's own Search (so the
 // answer is the same even on a file whose order is broken): rows before it have smaller keys.
 // The probes near the top of the search tree, which every search makes, read a folded prefix
@@ -436,16 +454,6 @@ std::string_view CutAtZero(std::string_view text)
 // alone decide are skipped too: the node where they lead is kept per two-byte prefix.
 int CDictionaryFile::LowerBound(std::string_view storedQuery)
 {
-    // A one- or two-byte query without zero bytes whose answer is known already: at once.
-    if (prefixRows_ && !storedQuery.empty() && storedQuery.size() <= 2 && storedQuery[0] != '\0' &&
-        storedQuery.back() != '\0') {
-        const unsigned char b0 = Fold(static_cast<unsigned char>(storedQuery[0]));
-        const std::size_t slot = storedQuery.size() == 1
-                                     ? 0x10000 + b0
-                                     : (std::size_t{b0} << 8) + Fold(static_cast<unsigned char>(storedQuery[1]));
-        if (prefixRows_[slot] != 0)
-            return static_cast<int>(prefixRows_[slot] - 1);
-    }
     // Keys and the query count up to their first zero byte (the storage compares C strings).
     const std::string_view cut = CutAtZero(storedQuery);
     const int rows = data_.GetSize();
@@ -584,26 +592,14 @@ CDictionaryFile::PrefixState CDictionaryFile::DescendByPrefix(std::string_view p
 
 void CDictionaryFile::StoreQuery(std::string_view query, int mode)
 {
-    ownQuery_.clear();
-    ownQuery_.append(query.data(), query.size());
-    codePage_.Lower(ownQuery_);
-    loweredQuery_ = &ownQuery_;
-    BeginSearch(query, mode, DictionaryQuery::LetterCaseOf(query));
+    ownQuery_.Set(query, mode, codePage_);
+    BeginSearch(ownQuery_);
 }
 
-void CDictionaryFile::StoreQuery(const DictionaryQuery& query)
+// Takes the query and places the cursor on the first row that may match.
+void CDictionaryFile::BeginSearch(const DictionaryQuery& query)
 {
-    loweredQuery_ = &query.lowered;
-    BeginSearch(query.text, query.mode, query.letterCase);
-}
-
-// Takes the search mode and places the cursor on the first row that may match.
-void CDictionaryFile::BeginSearch(std::string_view query, int mode, DictionaryQuery::LetterCase letterCase)
-{
-    mode_ = mode;
-    startOnly_ = mode != MATCH_ANY && (mode & MATCH_START);
-    wordsAndPhrases_ = (mode & MATCH_WORDS) && (mode & MATCH_PHRASES);
-    letterCase_ = letterCase;
+    query_ = &query;
     hasQuery_ = true;
     positioned_ = false;
     unvisited_ = false;
@@ -616,15 +612,18 @@ void CDictionaryFile::BeginSearch(std::string_view query, int mode, DictionaryQu
         return;
     if (!keyReader_.IsCurrent())
         keyReader_ = data_.StringReader(keyColumn_);
-    if (!plainKeys_)
-        EncodeKey(query, searchKey_);
-    const std::string_view searchKey = plainKeys_ ? query : std::string_view(searchKey_);
-    cursor_ = searchKey.empty() ? 0 : LowerBound(searchKey);
-    if (cursor_ < 0)
-        cursor_ = 0;
+    std::string_view searchKey = query.text;
+    if (!plainKeys_) {
+        EncodeKey(query.text, searchKey_);
+        searchKey = searchKey_;
+    }
+    int row = 0;
+    if (!searchKey.empty() && !KnownLowerBound(searchKey, row))
+        row = LowerBound(searchKey);
+    cursor_ = row < 0 ? 0 : row;
     positioned_ = true;
     unvisited_ = true;
-    quickSteps_ = plainKeys_ && startOnly_ && singleByte_;
+    quickSteps_ = plainKeys_ && query.startOnly && singleByte_;
 }
 
 bool CDictionaryFile::FindFirstKey(std::string_view query, std::string_view& key, int mode)
@@ -635,15 +634,16 @@ bool CDictionaryFile::FindFirstKey(std::string_view query, std::string_view& key
 
 void CDictionaryFile::KeepQuery()
 {
-    if (loweredQuery_ == &ownQuery_)
+    if (query_ == &ownQuery_)
         return;
-    ownQuery_ = *loweredQuery_;
-    loweredQuery_ = &ownQuery_;
+    ownQuery_ = *query_;
+    ownQuery_.text = std::string_view();
+    query_ = &ownQuery_;
 }
 
 bool CDictionaryFile::FindFirstKey(const DictionaryQuery& query, std::string_view& key)
 {
-    StoreQuery(query);
+    BeginSearch(query);
     bool found;
     if (StepQuickly(key, found))
         return found;
@@ -674,9 +674,8 @@ bool CDictionaryFile::ContainsKey(std::string_view key, DictionaryMatch& match, 
         return true;
     // An empty query walks on from where the key would be: after the match handed out, or
     // from the row at the key's place when there was none (so FindNext does not skip it).
-    ownQuery_.clear();
-    loweredQuery_ = &ownQuery_;
-    letterCase_ = DictionaryQuery::kAsStored;
+    ownQuery_.lowered.clear();
+    ownQuery_.letterCase = DictionaryQuery::kAsStored;
     if (!found && positioned_ && cursor_ >= 0)
         --cursor_;
     return false;
@@ -688,12 +687,12 @@ bool CDictionaryFile::ContainsKey(std::string_view key, DictionaryMatch& match, 
 // skipped for its length or for the word/phrase bits.
 bool CDictionaryFile::SearchStep(Step step, DictionaryMatch& match, bool allEntries)
 {
-    match.Clear(type_);
     std::string_view key;
-    if (!StepToKey(step, allEntries, key))
+    if (!StepToKey(step, allEntries, key)) {
+        match.Clear(type_);
         return false;
-    FillMatch(key, match);
-    return true;
+    }
+    return MatchAtCursor(match);
 }
 
 bool CDictionaryFile::StepToKey(Step step, bool allEntries, std::string_view& found)
@@ -725,10 +724,10 @@ bool CDictionaryFile::StepToKey(Step step, bool allEntries, std::string_view& fo
             continue;
         cursor_ = cursor;
 
-        if (startOnly_) {
+        if (query_->startOnly) {
             // Only an occurrence at the start is accepted: the first one, if there is one.
-            const bool starts = singleByte_ ? codePage_.StartsWithLoweredSingleByte(key, *loweredQuery_)
-                                            : codePage_.StartsWithLowered(key, *loweredQuery_);
+            const bool starts = singleByte_ ? codePage_.StartsWithLoweredSingleByte(key, query_->lowered)
+                                            : codePage_.StartsWithLowered(key, query_->lowered);
             if (!starts)
                 return false;
         } else if (!ContainsQuery(key)) {
@@ -755,10 +754,10 @@ bool CDictionaryFile::IsOffered(std::string_view key) const
     const long long length = static_cast<long long>(key.size());
     if (length < minKeyLength_ || length > maxKeyLength_)
         return false;
-    if (wordsAndPhrases_)
+    if (query_->wordsAndPhrases)
         return true;
     const bool phrase = key.find(' ') != std::string_view::npos;
-    return (mode_ & (phrase ? MATCH_PHRASES : MATCH_WORDS)) != 0;
+    return (query_->mode & (phrase ? MATCH_PHRASES : MATCH_WORDS)) != 0;
 }
 
 // Whether the query occurs in the key where the mode lets it (modes other than at the start).
@@ -766,11 +765,11 @@ bool CDictionaryFile::ContainsQuery(std::string_view key)
 {
     lowerKey_.assign(key.data(), key.size());
     codePage_.Lower(lowerKey_);
-    const std::string& query = *loweredQuery_;
+    const std::string& query = query_->lowered;
     const std::size_t at = codePage_.FindAtCharBoundary(lowerKey_, query);
     if (at == std::string::npos)
         return false;
-    return ModeAccepts(mode_, at, query.size(), lowerKey_.size());
+    return ModeAccepts(query_->mode, at, query.size(), lowerKey_.size());
 }
 
 bool CDictionaryFile::ReloadCurrentKey(std::string_view& key)
@@ -786,24 +785,22 @@ bool CDictionaryFile::ReloadCurrentKey(std::string_view& key)
     return true;
 }
 
+// The match of the row under the cursor.
 bool CDictionaryFile::MatchAtCursor(DictionaryMatch& match)
 {
-    match.Clear(type_);
+    match.data.clear();
+    match.type = type_;
     std::string_view key;
-    if (!CurrentKey(key))
+    if (!CurrentKey(key)) {
+        match.key.clear();
         return false;
-    FillMatch(key, match);
-    return true;
-}
-
-// The match of the row under the cursor, whose (decoded) key is given.
-void CDictionaryFile::FillMatch(std::string_view key, DictionaryMatch& match)
-{
+    }
     match.key.clear();
     match.key.append(key.data(), key.size());
-    if (type_ == DICTIONARY_WORDS && letterCase_ != DictionaryQuery::kAsStored) {
+    const DictionaryQuery::LetterCase letterCase = query_->letterCase;
+    if (letterCase != DictionaryQuery::kAsStored && type_ == DICTIONARY_WORDS) {
         std::string& text = match.key;
-        if (letterCase_ == DictionaryQuery::kAllCapitals) {
+        if (letterCase == DictionaryQuery::kAllCapitals) {
             for (std::size_t i = 0; i < text.size(); ++i) {
                 if (codePage_.IsLeadByte(static_cast<unsigned char>(text[i])))
                     ++i;  // double-byte character: its trail byte is no letter
@@ -816,11 +813,14 @@ void CDictionaryFile::FillMatch(std::string_view key, DictionaryMatch& match)
     }
 
     // The data column's reader is made at the first match handed out, not with the key's.
-    if (!dataReader_.IsCurrent())
-        dataReader_ = data_.StringReader(dataColumn_);
-    std::string_view data = dataReader_.Get(cursor_);
+    std::string_view data;
+    if (!dataReader_.GetQuickly(cursor_, data)) {
+        if (!dataReader_.IsCurrent())
+            dataReader_ = data_.StringReader(dataColumn_);
+        data = dataReader_.Get(cursor_);
+    }
     if (data.empty())
-        return;
+        return true;
     // As NormalizeEntryTextCode reads the code: any other one is ANSI.
     const bool plainData = encrypted_ == 0 && dataCode_ != CODE_UTF8 && dataCode_ != CODE_UTF16;
     if (!plainData) {
@@ -832,4 +832,5 @@ void CDictionaryFile::FillMatch(std::string_view key, DictionaryMatch& match)
             match.data.append(captionHeaderText_);
         match.data.append(data.data(), data.size());
     }
+    return true;
 }

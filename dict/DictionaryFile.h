@@ -28,10 +28,12 @@ struct DictionaryQuery {
 
     void Set(std::string_view query, int searchMode, const CCodePage& codePage);
 
-    std::string_view text;  // as given to Set: the searches must start while it is there
+    std::string_view text;  // as given to Set: read only when a search starts
     std::string lowered;    // lower-cased by the code page
     int mode = MATCH_ANY;
     LetterCase letterCase = kAsStored;
+    bool startOnly = false;        // only keys that start with the query match
+    bool wordsAndPhrases = false;  // neither word nor phrase keys are left out
 };
 
 class CDictionaryFile {
@@ -147,7 +149,7 @@ public:
     int MaxKeyLength() const { return maxKeyLength_; }
     // Row of the current match; -1 before the first row.
     int Cursor() const { return cursor_; }
-    int Mode() const { return mode_; }
+    int Mode() const { return query_->mode; }
 
 private:
     enum class Step { First, Forwards, Backwards };
@@ -167,12 +169,12 @@ private:
             return false;
         if (type_ != DICTIONARY_SHORTHAND) {
             const long long length = static_cast<long long>(next.size());
-            if (!wordsAndPhrases_ || length < minKeyLength_ || length > maxKeyLength_)
+            if (!query_->wordsAndPhrases || length < minKeyLength_ || length > maxKeyLength_)
                 return false;
         }
         unvisited_ = false;
         cursor_ = row;
-        found = codePage_.StartsWithLoweredSingleByte(next, *loweredQuery_);
+        found = codePage_.StartsWithLoweredSingleByte(next, query_->lowered);
         onMatch_ = found;
         currentKeyValid_ = found;
         if (found) {
@@ -181,11 +183,10 @@ private:
         }
         return true;
     }
-    void FillMatch(std::string_view key, DictionaryMatch& match);
     bool ReloadCurrentKey(std::string_view& key);
     void StoreQuery(std::string_view query, int mode);
-    void StoreQuery(const DictionaryQuery& query);
-    void BeginSearch(std::string_view query, int mode, DictionaryQuery::LetterCase letterCase);
+    void BeginSearch(const DictionaryQuery& query);
+    bool KnownLowerBound(std::string_view storedQuery, int& row) const;
     std::string_view DecodeKey(std::string_view storedKey);
     bool IsOffered(std::string_view key) const;
     bool ContainsQuery(std::string_view key);
@@ -265,16 +266,12 @@ private:
     bool positioned_ = false;  // the cursor has been placed for the query
     bool unvisited_ = false;   // ... and stands on a row that the next step looks at first
     bool hasQuery_ = false;
-    int mode_ = MATCH_ANY;
-    bool startOnly_ = false;   // only keys starting with the query match
-    bool wordsAndPhrases_ = false;
     bool quickSteps_ = false;  // StepQuickly may take the step
-    DictionaryQuery::LetterCase letterCase_ = DictionaryQuery::kAsStored;
     bool onMatch_ = false;          // the last step stopped on a matching row
     bool currentKeyValid_ = false;  // currentKey_ still shows that row's key
     std::string_view currentKey_;
-    std::string ownQuery_;                        // lowered, for a search of this dictionary alone
-    const std::string* loweredQuery_ = &ownQuery_;  // or that of a merged search (see KeepQuery)
+    DictionaryQuery ownQuery_;                     // of a search of this dictionary alone
+    const DictionaryQuery* query_ = &ownQuery_;  // or that of a merged search (see KeepQuery)
     std::string searchKey_;  // the query as stored keys are: encoded and scrambled
     bool plainKeys_ = true;  // keys stored as typed (ANSI, not scrambled), as of the last query
     std::string foldedQuery_;

@@ -19,7 +19,7 @@ void CDictionarySet::CloseAll()
         dictionary->Close();
     dictionaries_.clear();
     pending_.clear();
-    handedOut_ = -1;
+    backHandedOut_ = false;
     paths_.clear();
 }
 
@@ -84,15 +84,17 @@ bool CDictionarySet::FindFirst(std::string_view query, DictionaryMatch& match, i
     }
     query_.Set(query, mode, codePage_);
     pending_.clear();
-    handedOut_ = -1;
+    backHandedOut_ = false;
     std::string_view key;
     for (std::size_t i = 0; i < dictionaries_.size(); ++i) {
         CDictionaryFile& dictionary = *dictionaries_[i];
         // By the dictionary's own type: it is known before its first search.
         if (!includeShorthand && dictionary.Type() == DICTIONARY_SHORTHAND)
             continue;
-        if (dictionary.FindFirstKey(query_, key))
-            QueuePending(static_cast<int>(i), key);
+        if (dictionary.FindFirstKey(query_, key)) {
+            pending_.push_back(static_cast<int>(i));
+            MoveBackToItsPlace(key);
+        }
     }
     return TakeSmallest(match);
 }
@@ -102,11 +104,13 @@ bool CDictionarySet::FindNext(DictionaryMatch& match)
     return TakeSmallest(match);
 }
 
-// Queues a dictionary whose cursor stands on a match with this key.
-void CDictionarySet::QueuePending(int index, std::string_view key)
+// The dictionary at the back of the queue stands on a match with this key: moves it to its place.
+void CDictionarySet::MoveBackToItsPlace(std::string_view key)
 {
+    const std::size_t last = pending_.size() - 1;
+    const int index = pending_[last];
     std::string_view other;
-    std::size_t at = pending_.size();
+    std::size_t at = last;
     for (; at > 0; --at) {
         const int queued = pending_[at - 1];
         if (!dictionaries_[queued]->CurrentKey(other))
@@ -117,29 +121,30 @@ void CDictionarySet::QueuePending(int index, std::string_view key)
         if (order < 0 || (order == 0 && index > queued))
             break;
     }
-    // At most a few entries: shifted by hand rather than through insert.
-    pending_.push_back(index);
-    for (std::size_t i = pending_.size() - 1; i > at; --i)
+    // At most a few entries: shifted by hand.
+    for (std::size_t i = last; i > at; --i)
         pending_[i] = pending_[i - 1];
     pending_[at] = index;
 }
 
 bool CDictionarySet::TakeSmallest(DictionaryMatch& match)
 {
-    if (handedOut_ >= 0) {
+    if (backHandedOut_) {
+        // Its dictionary steps on; most often it still holds the smallest key and stays.
+        backHandedOut_ = false;
         std::string_view key;
-        if (dictionaries_[handedOut_]->FindNextKey(key))
-            QueuePending(handedOut_, key);
-        handedOut_ = -1;
+        if (dictionaries_[pending_.back()]->FindNextKey(key))
+            MoveBackToItsPlace(key);
+        else
+            pending_.pop_back();
     }
     while (!pending_.empty()) {
-        const int index = pending_.back();
-        pending_.pop_back();
         // The key and data are copied only for the match handed out.
-        if (dictionaries_[index]->MatchAtCursor(match)) {
-            handedOut_ = index;
+        if (dictionaries_[pending_.back()]->MatchAtCursor(match)) {
+            backHandedOut_ = true;
             return true;
         }
+        pending_.pop_back();
     }
     match.Clear();
     return false;

@@ -54,7 +54,7 @@ public:
 
 private:
     bool TakeSmallest(DictionaryMatch& match);
-    void QueuePending(int index, std::string_view key);
+    void MoveBackToItsPlace(std::string_view key);
 
     IDictionaryEnableStore* enableStore_;
     const CCodePage& codePage_;
@@ -68,8 +68,8 @@ private:
     // reverse of the order they hand them out (by key, then the later dictionary first): the
     // next one is taken from the back.
     std::vector<int> pending_;
-    // The dictionary whose match was handed out last: it steps on at the next FindNext only.
-    int handedOut_ = -1;
+    // The match of the back's dictionary was handed out: it steps on at the next FindNext only.
+    bool backHandedOut_ = false;
     bool includeShorthand_ = true;
     int minKeyLength_ = 1;
     int maxKeyLength_ = 500;

@@ -432,7 +432,7 @@ std::string_view CutAtZero(std::string_view text)
 }  // namespace
 
 // LowerBound of a one- or two-byte query without zero bytes, when it is known already.
-bool CDictionaryFile::KnownLowerBound(std::string_view storedQuery, int& row) const
+inline bool CDictionaryFile::KnownLowerBound(std::string_view storedQuery, int& row) const
 {
     if (storedQuery.size() > 2 || !prefixRows_ || storedQuery.empty() || storedQuery.size() > 2 || storedQuery[0] == '\0' ||
         storedQuery.back() == '\0')
@@ -597,7 +597,7 @@ void CDictionaryFile::StoreQuery(std::string_view query, int mode)
 }
 
 // Takes the query and places the cursor on the first row that may match.
-void CDictionaryFile::BeginSearch(const DictionaryQuery& query)
+inline void CDictionaryFile::BeginSearch(const DictionaryQuery& query)
 {
     query_ = &query;
     hasQuery_ = true;
@@ -644,10 +644,8 @@ void CDictionaryFile::KeepQuery()
 bool CDictionaryFile::FindFirstKey(const DictionaryQuery& query, std::string_view& key)
 {
     BeginSearch(query);
-    bool found;
-    if (StepQuickly(key, found))
-        return found;
-    return StepToKey(Step::First, false, key);
+    const int quick = StepQuickly(key);
+    return quick >= 0 ? quick != 0 : StepToKey(Step::First, false, key);
 }
 
 bool CDictionaryFile::FindFirst(std::string_view query, DictionaryMatch& match, int mode)

@@ -83,10 +83,8 @@ public:
     void KeepQuery();
     bool FindNextKey(std::string_view& key)
     {
-        bool found;
-        if (StepQuickly(key, found))
-            return found;
-        return StepToKey(Step::Forwards, false, key);
+        const int quick = StepQuickly(key);
+        return quick >= 0 ? quick != 0 : StepToKey(Step::Forwards, false, key);
     }
     bool CurrentKey(std::string_view& key)
     {
@@ -158,30 +156,30 @@ private:
     // The usual step forwards of a prefix search, inline (a merged search makes one for every
     // match it hands out): keys stored as typed, a code page without double-byte characters, and a
     // row that the key reader reads on its short path and that no word/phrase bit leaves out.
-    // False when the general step has to decide; else found tells what StepToKey would answer.
-    bool StepQuickly(std::string_view& key, bool& found)
+    // Answers what StepToKey would (1 found, 0 not), or -1 when the general step has to decide.
+    int StepQuickly(std::string_view& key)
     {
         if (!quickSteps_)
-            return false;
+            return -1;
         const int row = unvisited_ ? cursor_ : cursor_ + 1;
         std::string_view next;
         if (!keyReader_.GetQuickly(row, next))
-            return false;
+            return -1;
         if (type_ != DICTIONARY_SHORTHAND) {
             const long long length = static_cast<long long>(next.size());
             if (!query_->wordsAndPhrases || length < minKeyLength_ || length > maxKeyLength_)
-                return false;
+                return -1;
         }
         unvisited_ = false;
         cursor_ = row;
-        found = codePage_.StartsWithLoweredSingleByte(next, query_->lowered);
+        const bool found = codePage_.StartsWithLoweredSingleByte(next, query_->lowered);
         onMatch_ = found;
         currentKeyValid_ = found;
         if (found) {
             currentKey_ = next;
             key = next;
         }
-        return true;
+        return found ? 1 : 0;
     }
     bool ReloadCurrentKey(std::string_view& key);
     void StoreQuery(std::string_view query, int mode);

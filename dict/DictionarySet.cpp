@@ -104,27 +104,27 @@ bool CDictionarySet::FindNext(DictionaryMatch& match)
     return TakeSmallest(match);
 }
 
-// The dictionary at the back of the queue stands on a match with this key: moves it to its place.
-void CDictionarySet::MoveBackToItsPlace(std::string_view key)
+// The dictionary at the back of the queue stands on a match with this key: moves it to its place,
+// shifting the entries it passes (a few at most) by one.
+inline void CDictionarySet::MoveBackToItsPlace(std::string_view key)
 {
-    const std::size_t last = pending_.size() - 1;
-    const int index = pending_[last];
-    std::string_view other;
-    std::size_t at = last;
+    int* const pending = pending_.data();
+    std::size_t at = pending_.size() - 1;
+    const int index = pending[at];
     for (; at > 0; --at) {
-        const int queued = pending_[at - 1];
-        if (!dictionaries_[queued]->CurrentKey(other))
-            continue;  // closed since: dropped when its turn comes
-        const int order =
-            singleByte_ ? codePage_.CompareNoCaseSingleByte(key, other) : codePage_.CompareNoCase(key, other);
-        // On equal keys the later dictionary comes first.
-        if (order < 0 || (order == 0 && index > queued))
-            break;
+        const int queued = pending[at - 1];
+        std::string_view other;
+        if (dictionaries_[queued]->CurrentKey(other)) {
+            const int order =
+                singleByte_ ? codePage_.CompareNoCaseSingleByte(key, other) : codePage_.CompareNoCase(key, other);
+            // On equal keys the later dictionary comes first.
+            if (order < 0 || (order == 0 && index > queued))
+                break;
+        }
+        // (a dictionary closed since is passed: it is dropped when its turn comes)
+        pending[at] = queued;
     }
-    // At most a few entries: shifted by hand.
-    for (std::size_t i = last; i > at; --i)
-        pending_[i] = pending_[i - 1];
-    pending_[at] = index;
+    pending[at] = index;
 }
 
 bool CDictionarySet::TakeSmallest(DictionaryMatch& match)

@@ -50,7 +50,8 @@ TEST(CodePage1252, CompareNoCaseOrdersByFoldedUnsignedBytes)
 }
 
 // The merge's single-byte comparison must order exactly as the general one, also where the
-// first difference lies past an eight-byte run of equal bytes or is only one of case.
+// first difference lies past an eight-byte run of equal bytes or is only one of case; the
+// single-byte prefix test answers as the general one.
 TEST(CodePage1252, SingleByteComparisonAgreesWithCompareNoCase)
 {
     ASSERT_FALSE(cp1252.HasLeadBytes());
@@ -63,6 +64,16 @@ TEST(CodePage1252, SingleByteComparisonAgreesWithCompareNoCase)
             EXPECT_EQ(sign(cp1252.CompareNoCaseSingleByte(a, b)), sign(cp1252.CompareNoCase(a, b)))
                 << '"' << a << "\" vs \"" << b << '"';
     }
+    for (const char* text : texts) {
+        for (const char* prefix : texts) {
+            std::string lowered = prefix;
+            cp1252.Lower(lowered);
+            EXPECT_EQ(cp1252.StartsWithLoweredSingleByte(text, lowered), cp1252.StartsWithLowered(text, lowered))
+                << '"' << text << "\" starting with \"" << lowered << '"';
+        }
+    }
+    EXPECT_TRUE(cp1252.StartsWithLoweredSingleByte("\xC9t\xE9", "\xE9t"));
+    EXPECT_FALSE(cp1252.StartsWithLoweredSingleByte("ab", "abc"));
 }
 
 TEST(CodePage1252, ConvertsThroughUtf16)

@@ -226,3 +226,205 @@ TEST(DictionarySet, EditsDuringAMergedWalkLeaveItOnValidRows)
         rest += match.key + ",";
     EXPECT_EQ(rest, "apple,apricot,avocado,");
 }
+
+TEST(DictionarySet, CommitsDuringAMergedWalkLeaveItOnValidRows)
+{
+    // A commit serves the rows from a fresh image: the walk reads them from there.
+    TempFolder temp;
+    const std::string first = temp.File("1.lib"), second = temp.File("2.lib");
+    Make(first, {{"apple", "a"}, {"apricot", ""}, {"avocado", "c"}});
+    Make(second, {{"almond", "d"}, {"anise", ""}, {"azuki", "f"}});
+    CDictionarySet set(nullptr, cp1252);
+    ASSERT_TRUE(set.LoadFiles({first, second}));
+    DictionaryMatch match;
+    ASSERT_TRUE(set.FindFirst("a", match, kAllEntries));
+    EXPECT_EQ(match.key, "almond");
+    ASSERT_TRUE(set.Dictionary(1).AddEntry("zebra", "grown"));
+    ASSERT_TRUE(set.Dictionary(1).Commit());
+    ASSERT_TRUE(set.Dictionary(0).WriteInfo());
+    std::string rest;
+    while (set.FindNext(match))
+        rest += match.key + "=" + match.data + ",";
+    EXPECT_EQ(rest, "anise=,apple=----1.lib----\r\na,apricot=,avocado=----1.lib----\r\nc,azuki=----2.lib----\r\nf,");
+    EXPECT_EQ(Matches(set, "z", kAllEntries), "zebra=----2.lib----\r\ngrown");
+}
+
+TEST(DictionarySet, DictionariesLeftOutOfASearchKeepTheirOwnWalk)
+{
+    TempFolder temp;
+    Make(temp.File("1.lib"), {{"cab", ""}, {"cat", ""}, {"cow", ""}}, DICTIONARY_SHORTHAND);
+    Make(temp.File("2.lib"), {{"dog", ""}, {"dove", ""}});
+    CDictionarySet set(nullptr, cp1252);
+    ASSERT_TRUE(set.LoadFiles({temp.File("1.lib"), temp.File("2.lib")}));
+    DictionaryMatch match;
+    ASSERT_TRUE(set.FindFirst("c", match, kAllEntries, true));
+    EXPECT_EQ(match.key, "cab");
+    // A search without shorthands does not change the shorthand dictionary's query.
+    ASSERT_TRUE(set.FindFirst("D", match, kAllEntries, false));
+    EXPECT_EQ(match.key, "Dog");
+    ASSERT_TRUE(set.Dictionary(0).FindNext(match));
+    EXPECT_EQ(match.key, "cat");
+    ASSERT_TRUE(set.FindNext(match));
+    EXPECT_EQ(match.key, "Dove");
+}
+
+namespace {
+
+// Shaped like a double-byte code page: lead bytes 0x81-0x9F and 0xE0-0xFC, trail bytes that may
+// look like ASCII letters.
+class CFakeDoubleByteCodePage : public CCodePage {
+public:
+    CFakeDoubleByteCodePage()
+    {
+        for (int b = 0; b < 256; ++b)
+            lower_[b] = static_cast<unsigned char>(b >= 'A' && b <= 'Z' ? b + 32 : b);
+        for (int b = 0x81; b <= 0x9F; ++b)
+            leadByte_[b] = true;
+        for (int b = 0xE0; b <= 0xFC; ++b)
+            leadByte_[b] = true;
+    }
+    unsigned Id() const override { return 932; }
+    bool ToUtf16(std::string_view, std::u16string&) const override { return false; }
+    bool FromUtf16(std::u16string_view, std::string&) const override { return false; }
+};
+
+struct DictionaryKind {
+    int type;
+    int keyCode;
+    int dataCode;
+    bool encrypted;
+};
+
+// Dictionaries of the given kinds with random keys built from pieces (keys repeat within and
+// across dictionaries); returns their paths.
+std::vector<std::string> MakeRandomDictionaries(const TempFolder& temp, const CCodePage& codePage,
+                                                const std::vector<DictionaryKind>& kinds,
+                                                const std::vector<std::string>& pieces, unsigned seed)
+{
+    std::mt19937 random(seed);
+    auto text = [&](int maxPieces) {
+        std::string result;
+        const int count = 1 + static_cast<int>(random() % maxPieces);
+        for (int i = 0; i < count; ++i)
+            result += pieces[random() % pieces.size()];
+        return result;
+    };
+    std::vector<std::string> shared;
+    for (int i = 0; i < 30; ++i)
+        shared.push_back(text(4));
+    std::vector<std::string> paths;
+    for (std::size_t d = 0; d < kinds.size(); ++d) {
+        paths.push_back(temp.File("r" + std::to_string(seed) + "-" + std::to_string(d) + ".lib"));
+        CDictionaryFile dictionary(codePage);
+        EXPECT_TRUE(dictionary.Open(paths.back()));
+        dictionary.SetType(kinds[d].type);
+        dictionary.SetKeyCode(kinds[d].keyCode);
+        dictionary.SetDataCode(kinds[d].dataCode);
+        dictionary.SetEncrypted(kinds[d].encrypted);
+        dictionary.SetCaption("D" + std::to_string(d));
+        for (int i = 0; i < 120; ++i) {
+            const std::string key = random() % 3 == 0 ? shared[random() % shared.size()] : text(5);
+            EXPECT_TRUE(dictionary.AddEntry(key, random() % 2 ? text(3) : std::string()));
+        }
+        EXPECT_TRUE(dictionary.WriteInfo());
+    }
+    return paths;
+}
+
+std::string Describe(const DictionaryMatch& match)
+{
+    return match.key + "|" + match.data + "|" + std::to_string(match.type) + "\n";
+}
+
+// What a merged search hands out, from each dictionary searched alone (every step on the general
+// path) merged by the code page's comparison, the later dictionary first on equal keys.
+std::string MergeOfSingleSearches(const std::vector<std::string>& paths, const CCodePage& codePage,
+                                  const std::string& query, int mode, bool shorthand, int minimum, int maximum)
+{
+    std::vector<std::vector<DictionaryMatch>> lists(paths.size());
+    for (std::size_t d = 0; d < paths.size(); ++d) {
+        CDictionaryFile dictionary(codePage);
+        EXPECT_TRUE(dictionary.Open(paths[d], true));
+        dictionary.SetLengthLimits(minimum, maximum);
+        if (!shorthand && dictionary.Type() == DICTIONARY_SHORTHAND)
+            continue;
+        DictionaryMatch match;
+        for (bool found = dictionary.FindFirst(query, match, mode); found; found = dictionary.FindNext(match))
+            lists[d].push_back(match);
+    }
+    std::vector<std::size_t> next(paths.size(), 0);
+    std::string merged;
+    for (;;) {
+        int best = -1;
+        for (std::size_t d = 0; d < lists.size(); ++d) {
+            if (next[d] == lists[d].size())
+                continue;
+            if (best < 0 || codePage.CompareNoCase(lists[d][next[d]].key, lists[best][next[best]].key) <= 0)
+                best = static_cast<int>(d);
+        }
+        if (best < 0)
+            return merged;
+        merged += Describe(lists[best][next[best]++]);
+    }
+}
+
+void ExpectMergedAsAlone(const std::vector<std::string>& paths, const CCodePage& codePage,
+                         const std::vector<std::string>& queries)
+{
+    CDictionarySet set(nullptr, codePage);
+    ASSERT_TRUE(set.LoadFiles(paths, true));
+    const int modes[] = {kAllEntries, MATCH_START | MATCH_WORDS, MATCH_START | MATCH_PHRASES, MATCH_START,
+                         MATCH_ANY, MATCH_INSIDE, MATCH_END, MATCH_INSIDE | MATCH_WORDS | MATCH_PHRASES};
+    int nonEmpty = 0;
+    for (const auto& limits : {std::pair<int, int>{1, 500}, std::pair<int, int>{3, 6}}) {
+        set.SetLengthLimits(limits.first, limits.second);
+        for (const std::string& query : queries) {
+            for (int mode : modes) {
+                for (bool shorthand : {true, false}) {
+                    std::string merged;
+                    DictionaryMatch match;
+                    for (bool found = set.FindFirst(query, match, mode, shorthand); found; found = set.FindNext(match))
+                        merged += Describe(match);
+                    const std::string expected =
+                        MergeOfSingleSearches(paths, codePage, query, mode, shorthand, limits.first, limits.second);
+                    ASSERT_EQ(merged, expected) << "query \"" << query << "\" mode " << mode << " shorthand "
+                                                << shorthand << " limits " << limits.first << "-" << limits.second;
+                    nonEmpty += merged.empty() ? 0 : 1;
+                }
+            }
+        }
+    }
+    EXPECT_GT(nonEmpty, 100);  // the searches found something to compare
+}
+
+}  // namespace
+
+// The merged search takes shortcuts (a shared prepared query, inline steps for plain keys on a
+// single-byte code page); every kind of dictionary must come out as its own search gives it.
+TEST(DictionarySet, MergedSearchHandsOutWhatEachDictionaryAloneFinds)
+{
+    TempFolder temp;
+    const std::vector<DictionaryKind> kinds = {{DICTIONARY_WORDS, CODE_ANSI, CODE_ANSI, false},
+                                               {DICTIONARY_SHORTHAND, CODE_ANSI, CODE_ANSI, false},
+                                               {DICTIONARY_WORDS, CODE_ANSI, CODE_UTF8, true},
+                                               {DICTIONARY_WORDS, CODE_UTF8, CODE_UTF8, false},
+                                               {DICTIONARY_SHORTHAND, CODE_UTF16, CODE_UTF16, true},
+                                               {DICTIONARY_WORDS, CODE_ANSI, CODE_ANSI, false}};
+    const std::vector<std::string> pieces = {"th", "Th", "TH", "e", "a", "B", " ", "\xC9", "\xE9", "_", "z", "ab"};
+    const std::vector<std::string> paths = MakeRandomDictionaries(temp, cp1252, kinds, pieces, 3);
+    ExpectMergedAsAlone(paths, cp1252,
+                        {"", "t", "th", "Th", "TH", "tH", "a", "ab", "AB", "\xC9", "\xE9t", " ", "e "});
+}
+
+TEST(DictionarySet, MergedSearchOnADoubleByteCodePageHandsOutWhatEachDictionaryAloneFinds)
+{
+    TempFolder temp;
+    const CFakeDoubleByteCodePage codePage;
+    const std::vector<DictionaryKind> kinds = {{DICTIONARY_WORDS, CODE_ANSI, CODE_ANSI, false},
+                                               {DICTIONARY_WORDS, CODE_ANSI, CODE_ANSI, true},
+                                               {DICTIONARY_SHORTHAND, CODE_ANSI, CODE_ANSI, false}};
+    // "\x82\x61" is one character whose trail byte looks like 'a'.
+    const std::vector<std::string> pieces = {"a", "A", "th", "TH", "\x82\x61", "\x82\x41", "\x81\x40", " ", "b"};
+    const std::vector<std::string> paths = MakeRandomDictionaries(temp, codePage, kinds, pieces, 4);
+    ExpectMergedAsAlone(paths, codePage, {"", "a", "A", "th", "Th", "TH", "\x82", "\x82\x61", "\x82\x41", "b"});
+}

@@ -194,6 +194,13 @@ bool CDictionaryFile::Commit()
 {
     if (!open_ || readOnly_)
         return false;
+    return CommitStorage();
+}
+
+bool CDictionaryFile::CommitStorage()
+{
+    // A commit serves the rows from a fresh image: the key under the cursor is read anew.
+    currentKeyValid_ = false;
     return storage_->Commit();
 }
 
@@ -245,7 +252,7 @@ bool CDictionaryFile::WriteInfo()
         ok = write(kCaptionProp, caption_) && ok;
     if (!description_.empty())
         ok = write(kDescriptionProp, description_) && ok;
-    return storage_->Commit() && ok;
+    return CommitStorage() && ok;
 }
 
 std::string CDictionaryFile::DisplayName() const
@@ -364,7 +371,7 @@ bool CDictionaryFile::RemoveEntry(std::string_view key)
     EntriesChanged();
     if (!data_.RemoveAt(row))
         return false;
-    return storage_->Commit();
+    return CommitStorage();
 }
 
 bool CDictionaryFile::ReplaceEntry(std::string_view oldKey, std::string_view newKey, std::string_view newData)
@@ -381,7 +388,7 @@ bool CDictionaryFile::ReplaceEntry(std::string_view oldKey, std::string_view new
     EntriesChanged();
     if (!data_.SetAt(row, pKey[encoded_] + pData[encodedData_]))
         return false;
-    return storage_->Commit();
+    return CommitStorage();
 }
 
 // ---------------------------------------------------------------- searching

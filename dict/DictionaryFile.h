@@ -183,14 +183,16 @@ private:
     }
     bool ReloadCurrentKey(std::string_view& key);
     void StoreQuery(std::string_view query, int mode);
-    void BeginSearch(const DictionaryQuery& query);
-    bool KnownLowerBound(std::string_view storedQuery, int& row) const;
+    // Defined (inline) in DictionaryFile.cpp, the only place that calls them.
+    inline void BeginSearch(const DictionaryQuery& query);
+    inline bool KnownLowerBound(std::string_view storedQuery, int& row) const;
     std::string_view DecodeKey(std::string_view storedKey);
     bool IsOffered(std::string_view key) const;
     bool ContainsQuery(std::string_view key);
     void ResetInfo();
     void UpdateCaptionHeader();
     void ReleaseStorage(bool commit);
+    bool CommitStorage();
     int FindStoredKey(std::string_view key);
     int LowerBound(std::string_view storedQuery);
     void EntriesChanged()

@@ -54,7 +54,7 @@ public:
 
 private:
     bool TakeSmallest(DictionaryMatch& match);
-    void MoveBackToItsPlace(std::string_view key);
+    inline void MoveBackToItsPlace(std::string_view key);  // defined in DictionarySet.cpp
 
     IDictionaryEnableStore* enableStore_;
     const CCodePage& codePage_;

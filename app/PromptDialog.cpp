@@ -275,13 +275,20 @@ void CPromptDialog::ShowPrompt(bool show) {
   ::SetWindowPos(w, HWND_TOPMOST, point.x, point.y, 0, 0, SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOSIZE);
   if (IsVisible()) {
     PlacePreview();
-    ::SetTimer(w, TIMER_FOLLOW_CARET, kFollowCaretMs, nullptr);
+    // Started once while shown: restarting it on every key would have it fire at the same
+    // moment after each key, just when a steady typist's next key comes.
+    if (!m_followingCaret) m_followingCaret = ::SetTimer(w, TIMER_FOLLOW_CARET, kFollowCaretMs, nullptr) != 0;
   }
+}
+
+void CPromptDialog::StopFollowingCaret() {
+  ::KillTimer(CDialog::Handle(), TIMER_FOLLOW_CARET);
+  m_followingCaret = false;
 }
 
 void CPromptDialog::OnFollowCaret() {
   if (!IsVisible()) {
-    ::KillTimer(CDialog::Handle(), TIMER_FOLLOW_CARET);
+    StopFollowingCaret();
     return;
   }
   RECT now = WindowRect();
@@ -428,7 +435,25 @@ void CPromptDialog::AnswerKey(int answer) {
   m_keyUnanswered = false;
   // The hook's thread waits in SendMessageTimeout until this answer: its key reaches the target
   // while we go on with the prompt.
-  if (::InSendMessage()) ::ReplyMessage(answer);
+  if (::InSendMessage() && ::ReplyMessage(answer)) {
+    LARGE_INTEGER now{};
+    ::QueryPerformanceCounter(&now);
+    m_answeredAt = now.QuadPart;
+  }
+}
+
+void CPromptDialog::LetAnsweredKeyThrough() {
+  const LONGLONG answeredAt = m_answeredAt;
+  m_answeredAt = 0;
+  if (!answeredAt) return;
+  LARGE_INTEGER now{}, frequency{};
+  ::QueryPerformanceCounter(&now);
+  ::QueryPerformanceFrequency(&frequency);
+  if ((now.QuadPart - answeredAt) * 1000 >= frequency.QuadPart * kKeyHeadStartMs) return;
+  // The typing thread has just been answered and still has to take its key; our window work
+  // (list, sizes, placement) competes with it for the window system. Anything sent to us (the
+  // next key) ends the wait: it is handled after the search, as it would have been anyway.
+  ::MsgWaitForMultipleObjectsEx(0, nullptr, kKeyHeadStartMs, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE);
 }
 
 void CPromptDialog::PostSearch() { Post(WM_PROMPT_SEARCH); }
@@ -463,7 +488,7 @@ LRESULT CPromptDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SHOWWINDOW:
       if (!wParam) {
         m_preview.Hide();  // the tray's default item is set here once the tray exists
-        ::KillTimer(CDialog::Handle(), TIMER_FOLLOW_CARET);
+        StopFollowingCaret();
       }
       break;
     case WM_MOVE:
@@ -495,6 +520,7 @@ LRESULT CPromptDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (wParam == HOTKEY_ENABLE) ToggleEnable();
       return 0;
     case WM_PROMPT_SEARCH:
+      LetAnsweredKeyThrough();
       return m_engine.SearchTyped();
     case WM_PROMPT_SELECT:
       return m_engine.MoveSelection(static_cast<int>(wParam));

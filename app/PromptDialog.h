@@ -28,6 +28,8 @@ public:
   // report that showed the prompt).
   static constexpr UINT_PTR TIMER_FOLLOW_CARET = 1004;
   static constexpr UINT kFollowCaretMs = 40;
+  // How long the search after a key may wait for the typing thread to take that key.
+  static constexpr DWORD kKeyHeadStartMs = 1;
   static constexpr int HOTKEY_ENABLE = 1002;
   static constexpr int kLabelCount = 10;
 
@@ -89,6 +91,9 @@ private:
   void OnDrawItem(const DRAWITEMSTRUCT& item);
   void OnWindowPosChanging(WINDOWPOS& pos);
   void OnFollowCaret();
+  void StopFollowingCaret();
+  // Before the window work of a search: gives the thread of a key just answered a moment to take it.
+  void LetAnsweredKeyThrough();
   // Where the prompt goes: under the caret, moved to fit its monitor; false when unknown.
   bool PromptPoint(POINT& point);
   void ShowAbout();
@@ -138,6 +143,8 @@ private:
   bool m_shownRowsValid = false;
   bool m_clearPending = false;  // ClearRows came while the prompt was up
   bool m_keyUnanswered = false;  // a WM_HOOK_KEY is being handled and not yet answered
+  bool m_followingCaret = false;  // TIMER_FOLLOW_CARET runs
+  LONGLONG m_answeredAt = 0;      // when the last key was answered early (performance counter)
   // The edit-box rule of the last focus window asked about.
   HWND m_ruleWindow = nullptr;
   int m_ruleVerdict = -1;

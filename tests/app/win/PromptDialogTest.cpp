@@ -256,6 +256,70 @@ TEST_F(PromptDialogTest, HookReportsGetTheEnginesAnswerThroughTheDialog) {
   EXPECT_EQ(report(0, VK_DOWN, false), 1);
 }
 
+TEST_F(PromptDialogTest, AWindowPutOverTheShownPromptIsCoveredAgainOnTheNextPlacing) {
+  prompt.ShowRows(Rows({"xylophone", "xylophones"}), false);
+  CaretAt(200, 150, 2, 16);
+  HWND w = reinterpret_cast<HWND>(prompt.Handle());
+  prompt.ShowPrompt(true);
+  ASSERT_TRUE(::IsWindowVisible(w));
+  HWND cover = ::CreateWindowExA(WS_EX_TOPMOST | WS_EX_NOACTIVATE, "STATIC", "cover", WS_POPUP, 150, 140, 300, 200,
+                                 nullptr, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(cover);
+  ::SetWindowPos(cover, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  ASSERT_NE(::GetWindow(w, GW_HWNDPREV), nullptr);
+  // Same caret, same place: the prompt still comes back on top.
+  prompt.ShowPrompt(true);
+  EXPECT_EQ(::GetWindow(w, GW_HWNDPREV), nullptr);
+  EXPECT_EQ(ScreenRect(w).left, 202);
+  EXPECT_EQ(::GetFocus(), edit);
+  ::DestroyWindow(cover);
+}
+
+// The hook asks from the typing thread and waits for the answer; the dialog answers as soon as
+// the key's fate is known and finishes its work after that.
+TEST_F(PromptDialogTest, HookReportsFromAnotherThreadGetTheirAnswers) {
+  HWND w = reinterpret_cast<HWND>(prompt.Handle());
+  struct Report {
+    HWND window;
+    unsigned ch, vk;
+    bool release;
+    DWORD_PTR answer;
+    BOOL sent;
+  };
+  auto ask = [&](unsigned ch, unsigned vk, bool release) {
+    Report report{w, ch, vk, release, 99, FALSE};
+    HANDLE thread = ::CreateThread(
+        nullptr, 0,
+        [](LPVOID p) -> DWORD {
+          Report& r = *static_cast<Report*>(p);
+          r.sent = ::SendMessageTimeoutA(r.window, WM_HOOK_KEY, r.ch, (r.vk << 8) | (r.release ? 1 : 0),
+                                         SMTO_NORMAL, 5000, &r.answer);
+          return 0;
+        },
+        &report, 0, nullptr);
+    EXPECT_TRUE(thread);
+    // Our thread must run its messages for the report to be handled.
+    while (::MsgWaitForMultipleObjects(1, &thread, FALSE, 5000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) Pump();
+    ::CloseHandle(thread);
+    Pump();
+    EXPECT_TRUE(report.sent);
+    return static_cast<int>(report.answer);
+  };
+  EXPECT_EQ(ask('x', 'X', false), 1);
+  EXPECT_EQ(ask('x', 'X', true), 1);
+  prompt.ShowRows(Rows({"xylophone", "xylophones"}), false);
+  CaretAt(200, 150, 2, 16);
+  prompt.ShowPrompt(true);
+  ASSERT_TRUE(::IsWindowVisible(w));
+  EXPECT_EQ(ask(0, VK_DOWN, false), 0);
+  EXPECT_EQ(ask(0, VK_DOWN, true), 0);
+  EXPECT_EQ(ask(27, VK_ESCAPE, false), 0);
+  EXPECT_FALSE(::IsWindowVisible(w));
+  EXPECT_EQ(ask(0, VK_DOWN, false), 1);
+  EXPECT_EQ(ask('y', 'Y', false), 1);
+  EXPECT_EQ(prompt.Engine().TypedText(), "y");  // Escape forgot the x
+}
+
 TEST_F(PromptDialogTest, TheEnableHotkeyIsHeldAndSwitchesTheProgram) {
   HWND other = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
   // Ctrl+F5 (the default) belongs to the prompt window.

@@ -151,6 +151,24 @@ with Session("app_completion", limit=120) as s:
         complete_with("xylop", ["F1"], "xylophone")
     s.case("hotkey", hotkey_switches_off_and_on)
 
+    def fast_typing():
+        # Keys typed without a pause while the prompt comes and goes: each reaches the box once and
+        # in order, and a word ended by a space in the rush is still learnt.
+        edit = fresh()
+        mark = target.mark()
+        text = "xylop qvzzkw xylophone good mor qvzzkw xylo "
+        s.type(text, delay_ms=0)
+        s.wait_text(edit, text)
+        for kind in ("down", "up"):
+            keys = [e[2] for e in target.events(mark, kinds=(kind,))]
+            expect(keys, [ord(c.upper()) for c in text], "virtual keys of the %s messages in the box" % kind)
+        s.type("qvz")
+        s.wait_text(edit, text + "qvz")
+        s.wait_until(lambda: window_rect(s, prompt)[0], "the prompt shows the learnt word")
+        s.key("Tab")
+        s.wait_text(edit, text + "qvzzkw")
+    s.case("fast_typing", fast_typing)
+
     def second_copy():
         second = s.start(os.path.join(folder, "Pennivox.exe"), name="Pennivox-2")
         box = s.wait_window(title="Pennivox - ERROR", timeout=10)

@@ -425,13 +425,6 @@ int CompareFolded(std::string_view a, std::string_view b)
 
 std::string_view CutAtZero(std::string_view text)
 {
-    if (text.size() <= 2) {  // a typed prefix: looked at byte by byte
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            if (text[i] == '\0')
-                return text.substr(0, i);
-        }
-        return text;
-    }
     const std::size_t zero = text.find('\0');
     return zero == std::string_view::npos ? text : text.substr(0, zero);
 }
@@ -441,7 +434,7 @@ std::string_view CutAtZero(std::string_view text)
 // LowerBound of a one- or two-byte query without zero bytes, when it is known already.
 inline bool CDictionaryFile::KnownLowerBound(std::string_view storedQuery, int& row) const
 {
-    if (storedQuery.size() > 2 || !prefixRows_ || storedQuery.empty() || storedQuery.size() > 2 || storedQuery[0] == '\0' ||
+    if (storedQuery.empty() || storedQuery.size() > 2 || !prefixRows_ || storedQuery[0] == '\0' ||
         storedQuery.back() == '\0')
         return false;
     const unsigned char b0 = Fold(static_cast<unsigned char>(storedQuery[0]));

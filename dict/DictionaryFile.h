@@ -20,9 +20,9 @@ class CScramblingFileStrategy;
 struct DictionaryQuery {
     // How a word dictionary adapts the letter case of its keys to the query.
     enum LetterCase : unsigned char {
-        kAsStored,     // the query does not start with a capital
-        kFirstCapital, // "Th": the first letter of the key becomes a capital
-        kAllCapitals,  // "TH": every single-byte small letter of the key becomes a capital
+        kAsStored,      // the query does not start with a capital
+        kFirstCapital,  // "Th": the first letter of the key becomes a capital
+        kAllCapitals,   // "TH": every single-byte small letter of the key becomes a capital
     };
     static LetterCase LetterCaseOf(std::string_view query);
 

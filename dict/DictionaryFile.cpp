@@ -65,19 +65,6 @@ DictionaryQuery::LetterCase DictionaryQuery::LetterCaseOf(std::string_view query
     return query.size() >= 2 && IsCapital(query[1]) ? kAllCapitals : kFirstCapital;
 }
 
-void DictionaryQuery::Set(std::string_view query, int searchMode, const CCodePage& codePage)
-{
-    text = query;
-    // clear + append: the buffer keeps its capacity, and a short copy costs less than assign.
-    lowered.clear();
-    lowered.append(query.data(), query.size());
-    codePage.Lower(lowered);
-    mode = searchMode;
-    letterCase = LetterCaseOf(query);
-    startOnly = mode != MATCH_ANY && (mode & MATCH_START);
-    wordsAndPhrases = (mode & MATCH_WORDS) && (mode & MATCH_PHRASES);
-}
-
 CDictionaryFile::CDictionaryFile(const CCodePage& codePage)
     : codePage_(codePage), codec_(codePage), singleByte_(!codePage.HasLeadBytes())
 {
@@ -423,6 +410,16 @@ int CompareFolded(std::string_view a, std::string_view b)
     return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }
 
+// Where the lower bound of a one- or two-byte search key without zero bytes is kept (see
+// LowerBound), or -1 for any other key.
+int PrefixSlot(std::string_view searchKey)
+{
+    if (searchKey.empty() || searchKey.size() > 2 || searchKey[0] == '\0' || searchKey.back() == '\0')
+        return -1;
+    const unsigned char b0 = Fold(static_cast<unsigned char>(searchKey[0]));
+    return searchKey.size() == 1 ? 0x10000 + b0 : (b0 << 8) + Fold(static_cast<unsigned char>(searchKey[1]));
+}
+
 std::string_view CutAtZero(std::string_view text)
 {
     const std::size_t zero = text.find('\0');
@@ -431,20 +428,18 @@ std::string_view CutAtZero(std::string_view text)
 
 }  // namespace
 
-// LowerBound of a one- or two-byte query without zero bytes, when it is known already.
-inline bool CDictionaryFile::KnownLowerBound(std::string_view storedQuery, int& row) const
+void DictionaryQuery::Set(std::string_view query, int searchMode, const CCodePage& codePage)
 {
-    if (storedQuery.empty() || storedQuery.size() > 2 || !prefixRows_ || storedQuery[0] == '\0' ||
-        storedQuery.back() == '\0')
-        return false;
-    const unsigned char b0 = Fold(static_cast<unsigned char>(storedQuery[0]));
-    const std::size_t slot = storedQuery.size() == 1
-                                 ? 0x10000 + b0
-                                 : (std::size_t{b0} << 8) + Fold(static_cast<unsigned char>(storedQuery[1]));
-    if (prefixRows_[slot] == 0)
-        return false;
-    row = static_cast<int>(prefixRows_[slot] - 1);
-    return true;
+    text = query;
+    // clear + append: the buffer keeps its capacity, and a short copy costs less than assign.
+    lowered.clear();
+    lowered.append(query.data(), query.size());
+    codePage.Lower(lowered);
+    mode = searchMode;
+    letterCase = LetterCaseOf(query);
+    startOnly = mode != MATCH_ANY && (mode & MATCH_START);
+    wordsAndPhrases = (mode & MATCH_WORDS) && (mode & MATCH_PHRASES);
+    prefixSlot = PrefixSlot(query);
 }
 
 // The lower bound of a stored key in DBDATA, probe for probe the storage's own Search (so the
@@ -618,8 +613,14 @@ inline void CDictionaryFile::BeginSearch(const DictionaryQuery& query)
         searchKey = searchKey_;
     }
     int row = 0;
-    if (!searchKey.empty() && !KnownLowerBound(searchKey, row))
-        row = LowerBound(searchKey);
+    if (!searchKey.empty()) {
+        // A one- or two-byte key whose lower bound is known already is not looked up again.
+        const int slot = plainKeys_ ? query.prefixSlot : PrefixSlot(searchKey);
+        if (slot >= 0 && prefixRows_ && prefixRows_[slot] != 0)
+            row = static_cast<int>(prefixRows_[slot] - 1);
+        else
+            row = LowerBound(searchKey);
+    }
     cursor_ = row < 0 ? 0 : row;
     positioned_ = true;
     unvisited_ = true;

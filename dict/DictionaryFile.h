@@ -34,6 +34,7 @@ struct DictionaryQuery {
     LetterCase letterCase = kAsStored;
     bool startOnly = false;        // only keys that start with the query match
     bool wordsAndPhrases = false;  // neither word nor phrase keys are left out
+    int prefixSlot = -1;           // of the text as a search key of plain keys (see LowerBound)
 };
 
 class CDictionaryFile {
@@ -183,9 +184,8 @@ private:
     }
     bool ReloadCurrentKey(std::string_view& key);
     void StoreQuery(std::string_view query, int mode);
-    // Defined (inline) in DictionaryFile.cpp, the only place that calls them.
+    // Defined (inline) in DictionaryFile.cpp, the only place that calls it.
     inline void BeginSearch(const DictionaryQuery& query);
-    inline bool KnownLowerBound(std::string_view storedQuery, int& row) const;
     std::string_view DecodeKey(std::string_view storedKey);
     bool IsOffered(std::string_view key) const;
     bool ContainsQuery(std::string_view key);

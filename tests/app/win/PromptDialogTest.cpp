@@ -111,6 +111,47 @@ TEST_F(PromptDialogTest, APageOfThreeRowsShowsThreeLabelsAndSizesTheWindowToTheL
   EXPECT_EQ(window.right - window.left, (listRect.right - listRect.left) + (label.right - label.left) + 6);
 }
 
+// While shown, a new page's size is given to the window together with its next placing, or at
+// the end of the message that turned the page: either way the window ends with the page's size.
+TEST_F(PromptDialogTest, AShownPromptTakesTheSizeOfEachNewPage) {
+  HWND w = reinterpret_cast<HWND>(prompt.Handle());
+  const auto shortRows = Rows({"ox", "oxen"});
+  const auto longRows = Rows({"oxyacetylene welding torches", "oxygen", "oxymoron"});
+  auto sizeOf = [](const RECT& r) { return SIZE{r.right - r.left, r.bottom - r.top}; };
+  prompt.ShowRows(longRows, false);
+  const SIZE longSize = sizeOf(ScreenRect(w));
+  prompt.ShowRows(shortRows, false);
+  const SIZE shortSize = sizeOf(ScreenRect(w));
+  ASSERT_GT(longSize.cx, shortSize.cx);
+  ASSERT_GT(longSize.cy, shortSize.cy);
+
+  CaretAt(200, 150, 2, 16);
+  prompt.ShowPrompt(true);
+  ASSERT_TRUE(::IsWindowVisible(w));
+  prompt.ShowRows(longRows, false);
+  CaretAt(230, 150, 2, 16);  // the next letter moved the caret
+  RECT r = ScreenRect(w);
+  EXPECT_EQ(r.left, 232);
+  EXPECT_EQ(r.top, 171);
+  EXPECT_EQ(r.right - r.left, longSize.cx);
+  EXPECT_EQ(r.bottom - r.top, longSize.cy);
+  EXPECT_EQ(ScreenRect(prompt.List()).right, r.right - 3);
+
+  // No placing follows (a page turned by a key): the message that turned it sizes the window.
+  prompt.ShowRows(shortRows, false);
+  ::SendMessageA(w, WM_PROMPT_SELECT, static_cast<WPARAM>(-6), 0);
+  r = ScreenRect(w);
+  EXPECT_EQ(r.left, 232);
+  EXPECT_EQ(r.right - r.left, shortSize.cx);
+  EXPECT_EQ(r.bottom - r.top, shortSize.cy);
+
+  // Hidden at once after a new page: the hidden window has the page's size.
+  prompt.ShowRows(longRows, false);
+  prompt.ShowPrompt(false);
+  EXPECT_FALSE(::IsWindowVisible(w));
+  EXPECT_EQ(sizeOf(ScreenRect(w)).cx, longSize.cx);
+}
+
 TEST_F(PromptDialogTest, PathPagesHideTheLabelsAndStartTheListAtTheLeft) {
   std::vector<PromptRow> rows;
   for (int i = 0; i < 12; ++i) rows.push_back(PromptRow{"folder" + std::to_string(i), 3});

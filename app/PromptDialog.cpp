@@ -520,7 +520,7 @@ LRESULT CPromptDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (wParam == HOTKEY_ENABLE) ToggleEnable();
       return 0;
     case WM_PROMPT_SEARCH:
-      LetAnsweredKeyThrough();
+      if (m_engine.HasQueuedSearches()) LetAnsweredKeyThrough();
       return m_engine.SearchTyped();
     case WM_PROMPT_SELECT:
       return m_engine.MoveSelection(static_cast<int>(wParam));

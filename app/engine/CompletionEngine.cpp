@@ -191,6 +191,12 @@ int CCompletionEngine::OnHookKey(unsigned chars, unsigned keyInfo)
             text += second;
     }
 
+    // A prompt key pressed at a shown prompt acts on it as brought up to date with everything
+    // typed before: searches still queued behind a burst of keys run first, and its answer waits
+    // for them. Other keys never wait, and no key is taken by a prompt that was not shown.
+    if (queuedSearches_ > 0 && !released && IsSelectionKey(vk) && view_.IsPromptVisible())
+        SearchTyped();
+
     const bool visible = view_.IsPromptVisible();
     // Only the prompt's own keys are swallowed, and only while it is shown. The target gets its
     // key before the prompt moves, the typed text changes or a search is queued.
@@ -202,7 +208,7 @@ int CCompletionEngine::OnHookKey(unsigned chars, unsigned keyInfo)
         if (released)
             return 1;
         RemoveLastTypedCharacter();
-        view_.PostSearch();
+        QueueSearch();
     }
 
     if (visible) {
@@ -250,7 +256,7 @@ int CCompletionEngine::OnHookKey(unsigned chars, unsigned keyInfo)
         });
         if (typable) {
             AppendTyped(text);
-            view_.PostSearch();
+            QueueSearch();
         }
     }
     return 1;
@@ -276,10 +282,35 @@ std::string CCompletionEngine::ExtractTail(const std::string& text, int n)
     return TrimLeadingBlanks(text, 0);
 }
 
+void CCompletionEngine::QueueSearch()
+{
+    // Learning happens in the search of the text that ends the word; a later key must not
+    // take that text away before the search runs.
+    if (autoLearn_.EndsWithSeparator(typedText_) &&
+        (queuedWordEnds_.empty() || queuedWordEnds_.back() != typedText_))
+        queuedWordEnds_.push_back(typedText_);
+    ++queuedSearches_;
+    view_.PostSearch();
+}
+
 int CCompletionEngine::SearchTyped()
 {
+    if (queuedSearches_ == 0)
+        return view_.IsPromptVisible() ? 0 : 1;  // done with an earlier message of the burst
+    queuedSearches_ = 0;
+    std::vector<std::string> wordEnds;
+    wordEnds.swap(queuedWordEnds_);
+    for (const std::string& text : wordEnds) {
+        if (text != typedText_)
+            SearchText(text);
+    }
+    return SearchText(typedText_);
+}
+
+int CCompletionEngine::SearchText(const std::string& text)
+{
     for (int n = 2; n >= 0; --n) {
-        searchKey_ = ExtractTail(typedText_, n);
+        searchKey_ = ExtractTail(text, n);
         if (searchKey_.empty()) {
             view_.ShowPrompt(false);
             return 1;
@@ -293,7 +324,7 @@ int CCompletionEngine::SearchTyped()
             return 0;
         }
         if (n == 1 && autoLearn_.EndsWithSeparator(searchKey_)) {
-            autoLearn_.Learn(typedText_);
+            autoLearn_.Learn(text);
             searchKey_.clear();
             view_.ShowPrompt(false);
             return 1;
@@ -670,7 +701,7 @@ int CCompletionEngine::CompleteSelection()
     output_.PlayScript(target, script);
 
     if (mode == MODE_FOLDER)
-        view_.PostSearch();  // go on with the folder's entries
+        QueueSearch();  // go on with the folder's entries
     else
         view_.ShowPrompt(false);
     acceptInput_ = false;
@@ -699,5 +730,5 @@ void CCompletionEngine::RestoreWindowText(WindowHandle window)
     if (window == 0 || window == view_.Handle() || focus_.IsPasswordControl(window) ||
         !windowTexts_.Lookup(window, typedText_))
         typedText_.clear();
-    view_.PostSearch();
+    QueueSearch();
 }

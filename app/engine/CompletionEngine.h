@@ -47,8 +47,11 @@ public:
     // IPromptView::AnswerKey once, as soon as it is known and before the key's other effects.
     int OnHookKey(unsigned chars, unsigned keyInfo);
 
-    // WM_PROMPT_SEARCH: 0 when a prompt is shown, 1 when not.
+    // WM_PROMPT_SEARCH: runs the searches queued since the last one, 0 when a prompt is shown,
+    // 1 when not. Several queued by a burst of keys are done at once (the later messages find
+    // nothing left to do), but a word ended within the burst is still searched, so it is learnt.
     int SearchTyped();
+    bool HasQueuedSearches() const { return queuedSearches_ > 0; }
     // The last n + 1 words of text, cut at the separators, leading white space removed.
     static std::string ExtractTail(const std::string& text, int n);
     static bool IsTailSeparator(unsigned char byte);
@@ -100,6 +103,8 @@ private:
     void ForgetTypedText();
     void AppendTyped(const std::string& text);
     void RemoveLastTypedCharacter();
+    void QueueSearch();
+    int SearchText(const std::string& text);
     void AddOrJoin(DictionaryMatch&& match);
     void SortPathCandidates();
     void SelectRowAt(int row);
@@ -121,6 +126,9 @@ private:
     int pageSize_ = 5;
 
     std::string typedText_;
+    // Searches posted and not yet run, and the typed text of those among them that ended a word.
+    int queuedSearches_ = 0;
+    std::vector<std::string> queuedWordEnds_;
     std::string searchKey_;
     std::vector<DictionaryMatch> candidates_;
     std::vector<int> rows_;

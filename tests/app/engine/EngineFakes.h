@@ -355,13 +355,18 @@ protected:
     // what it returns, before it touches the prompt or queues anything.
     int Hook(unsigned chars, unsigned keyInfo)
     {
+        // Only a key pressed at a shown prompt with searches still queued may wait for them.
+        const bool mayCatchUp = view.visible && (keyInfo & 0x0F) == 0 &&
+                                std::find(view.queue.begin(), view.queue.end(), POSTED_SEARCH) != view.queue.end();
         view.answers.clear();
         view.awaitingAnswer = true;
         view.effectsBeforeAnswer = 0;
         const int result = engine->OnHookKey(chars, keyInfo);
         view.awaitingAnswer = false;
         EXPECT_EQ(view.answers, std::vector<int>{result}) << "key info " << keyInfo;
-        EXPECT_EQ(view.effectsBeforeAnswer, 0) << "key info " << keyInfo;
+        if (!mayCatchUp) {
+            EXPECT_EQ(view.effectsBeforeAnswer, 0) << "key info " << keyInfo;
+        }
         return result;
     }
 

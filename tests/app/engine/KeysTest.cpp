@@ -248,3 +248,66 @@ TEST_F(KeysTest, EachKeyIsAnsweredOnceBeforeItsEffects)
         }
     }
 }
+
+// Keys that come faster than the searches: the searches they queue run as one, but a word ended
+// within the burst is learnt once, and a prompt key acts on the prompt for all that was typed.
+class BurstTest : public KeysTest {
+protected:
+    // Press and release of each character, the posted searches left waiting.
+    void TypeWithoutPause(const std::string& text)
+    {
+        for (char c : text) {
+            EXPECT_EQ(Hook(static_cast<unsigned char>(c), KeyInfo(VirtualKeyOf(c), false)), 1) << c;
+            EXPECT_EQ(Hook(static_cast<unsigned char>(c), KeyInfo(VirtualKeyOf(c), true)), 1) << c;
+        }
+    }
+};
+
+TEST_F(BurstTest, EachWordEndedInTheBurstIsLearntOnce)
+{
+    TypeWithoutPause("quick brown fox");
+    Pump();
+    EXPECT_THAT(autoLearn.learnt, ElementsAre("quick ", "quick brown "));
+    autoLearn.learnt.clear();
+
+    TypeWithoutPause(" jumps. ");
+    Pump();
+    // As typed slowly: the full stop ends "jumps"; the blank after it ends no word.
+    EXPECT_THAT(autoLearn.learnt, ElementsAre("quick brown fox ", "quick brown fox jumps."));
+    EXPECT_FALSE(view.visible);
+}
+
+TEST_F(BurstTest, OneSearchForKeysThatCameTogether)
+{
+    dictionaries.Add("hello");
+    TypeWithoutPause("hell");
+    EXPECT_EQ(std::count(view.queue.begin(), view.queue.end(), POSTED_SEARCH), 4);
+    Pump();
+    EXPECT_EQ(dictionaries.firstCalls, 1);
+    EXPECT_EQ(engine->SearchKey(), "hell");
+    EXPECT_THAT(view.RowTexts(), ElementsAre("hello"));
+}
+
+TEST_F(BurstTest, PromptKeyActsOnThePromptOfAllThatWasTyped)
+{
+    ShowHelloPrompt();  // "hel": hello, help
+    dictionaries.Add("helpful");
+    TypeWithoutPause("p");
+    // The prompt still shows the rows of "hel" when F1 comes; F1 means the first row for "help".
+    EXPECT_EQ(Hook(0, KeyInfo(VK_F1_, false)), 0);
+    EXPECT_EQ(engine->SearchKey(), "help");
+    EXPECT_EQ(Hook(0, KeyInfo(VK_F1_, true)), 0);
+    Pump();
+    EXPECT_THAT(output.log, ElementsAre("front " + std::to_string(kTopA), "backspace 4", "type help"));
+    EXPECT_EQ(engine->TypedText(), "help");
+}
+
+TEST_F(BurstTest, KeysAtAHiddenPromptNeitherWaitNorGetTaken)
+{
+    dictionaries.Add("hello");
+    TypeWithoutPause("hel");
+    // No prompt was shown yet: Return reaches the target, whatever the queued search will find.
+    EXPECT_EQ(Hook('\r', KeyInfo(VK_RETURN_, false)), 1);
+    EXPECT_EQ(Hook('\r', KeyInfo(VK_RETURN_, true)), 1);
+    EXPECT_TRUE(output.log.empty());
+}

@@ -493,8 +493,9 @@ TEST(DictionaryFileEdit, ShortQueriesFindTheFirstKeyWithTheirPrefixAcrossEdits)
             auto first = std::lower_bound(sorted.begin(), sorted.end(), std::string(query));
             const bool expected = first != sorted.end() && first->compare(0, std::strlen(query), query) == 0;
             ASSERT_EQ(dictionary.FindFirst(query, match, kAllEntries), expected) << stage << " '" << query << "'";
-            if (expected)
+            if (expected) {
                 EXPECT_EQ(lowered(match.key), *first) << stage << " '" << query << "'";
+            }
         }
     };
     for (int i = 0; i < 300; ++i) {

@@ -159,6 +159,8 @@ with Session("app_completion", limit=120) as s:
         text = "xylop qvzzkw xylophone good mor qvzzkw xylo "
         s.type(text, delay_ms=0)
         s.wait_text(edit, text)
+        # The text is in once the last press arrived; its release may still be on the way.
+        s.wait_until(lambda: len(target.events(mark, kinds=("up",))) >= len(text), "the last key's release")
         for kind in ("down", "up"):
             keys = [e[2] for e in target.events(mark, kinds=(kind,))]
             expect(keys, [ord(c.upper()) for c in text], "virtual keys of the %s messages in the box" % kind)

@@ -8,6 +8,7 @@
 #include "dict/DictionaryEnableStore.h"
 #include "dict/DictionarySet.h"
 #include "tests/dict/DictTestSupport.h"
+#include "tests/dict/FakeDoubleByteCodePage.h"
 
 using namespace dicttest;
 
@@ -270,23 +271,7 @@ TEST(DictionarySet, DictionariesLeftOutOfASearchKeepTheirOwnWalk)
 
 namespace {
 
-// Shaped like a double-byte code page: lead bytes 0x81-0x9F and 0xE0-0xFC, trail bytes that may
-// look like ASCII letters.
-class CFakeDoubleByteCodePage : public CCodePage {
-public:
-    CFakeDoubleByteCodePage()
-    {
-        for (int b = 0; b < 256; ++b)
-            lower_[b] = static_cast<unsigned char>(b >= 'A' && b <= 'Z' ? b + 32 : b);
-        for (int b = 0x81; b <= 0x9F; ++b)
-            leadByte_[b] = true;
-        for (int b = 0xE0; b <= 0xFC; ++b)
-            leadByte_[b] = true;
-    }
-    unsigned Id() const override { return 932; }
-    bool ToUtf16(std::string_view, std::u16string&) const override { return false; }
-    bool FromUtf16(std::u16string_view, std::string&) const override { return false; }
-};
+using dicttest::CFakeDoubleByteCodePage;
 
 struct DictionaryKind {
     int type;

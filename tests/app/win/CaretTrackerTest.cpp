@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/win/CaretTracker.h"
+#include "tests/app/win/AccessibleAnswers.h"
 
 namespace {
 
@@ -24,24 +25,8 @@ public:
   void RestoreWindowText(HWND w) override { calls.push_back({"restore", w}); }
 };
 
-CCaretTracker::AccessibleAnswers Role(long role) {
-  CCaretTracker::AccessibleAnswers a;
-  a.roleOk = true;
-  a.role = role;
-  return a;
-}
-
-CCaretTracker::AccessibleAnswers CaretAt(long l, long t, long w, long h) {
-  CCaretTracker::AccessibleAnswers a;
-  a.locationOk = true;
-  a.left = l;
-  a.top = t;
-  a.width = w;
-  a.height = h;
-  a.roleOk = true;
-  a.role = ROLE_SYSTEM_CARET;
-  return a;
-}
+using apptest::CaretAt;
+using apptest::Role;
 
 void Pump() {
   MSG msg;

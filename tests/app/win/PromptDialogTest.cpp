@@ -8,6 +8,7 @@
 #include "app/PromptDialog.h"
 #include "hook/HookMessages.h"
 #include "app/win/PromptPlacement.h"
+#include "tests/app/win/AccessibleAnswers.h"
 #include "wnd/Controls.h"
 
 namespace {
@@ -26,22 +27,7 @@ RECT ScreenRect(HWND w) {
   return r;
 }
 
-CCaretTracker::AccessibleAnswers Focus() {
-  CCaretTracker::AccessibleAnswers a;
-  a.roleOk = true;
-  a.role = ROLE_SYSTEM_TEXT;
-  return a;
-}
-
-CCaretTracker::AccessibleAnswers Caret(long l, long t, long w, long h) {
-  CCaretTracker::AccessibleAnswers a;
-  a.locationOk = true;
-  a.left = l;
-  a.top = t;
-  a.width = w;
-  a.height = h;
-  return a;
-}
+CCaretTracker::AccessibleAnswers Focus() { return apptest::Role(ROLE_SYSTEM_TEXT); }
 
 std::vector<PromptRow> Rows(std::initializer_list<const char*> texts, int image = 0) {
   std::vector<PromptRow> rows;
@@ -73,7 +59,7 @@ protected:
   }
   void CaretAt(long l, long t, long w, long h) {
     prompt.Tracker().OnAccessibleEvent(EVENT_OBJECT_LOCATIONCHANGE, edit, OBJID_CARET, CHILDID_SELF,
-                                       Caret(l, t, w, h));
+                                       apptest::CaretAt(l, t, w, h));
   }
 
   HWND target = nullptr, edit = nullptr;

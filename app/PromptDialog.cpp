@@ -194,19 +194,7 @@ void CPromptDialog::ApplySettings() {
   m_settings = m_settingsBridge.Load();
   m_ruleKnown = false;  // the rules may have changed
   m_shownRowsValid = false;  // and the page size with them
-  EngineSettings engine;
-  engine.vkSelectPrev = m_settings.vkSelectPrev;
-  engine.vkSelectNext = m_settings.vkSelectNext;
-  std::memcpy(engine.vkSelectIndex, m_settings.vkSelectIndex, sizeof(engine.vkSelectIndex));
-  engine.vkSelectPageDown = m_settings.vkSelectPageDown;
-  engine.vkSelectPageUp = m_settings.vkSelectPageUp;
-  std::memcpy(engine.vkSelect, m_settings.vkSelect, sizeof(engine.vkSelect));
-  engine.enableWord = m_settings.enableWord;
-  engine.enablePhrase = m_settings.enablePhrase;
-  engine.enableShorthand = m_settings.enableShorthand;
-  engine.minInput = m_settings.minInput;
-  engine.maxItemShow = m_settings.maxItemShow;
-  m_engine.ApplySettings(engine);
+  m_engine.ApplySettings(m_settings.engine);
   m_dictionaries.SetLengthLimits(static_cast<int>(m_settings.minWordLength),
                                  static_cast<int>(m_settings.maxWordLength));
   m_autoLearn.ApplySettings(m_settings.enableAutoLearn, m_settings.minLearnLength, m_settings.separators);

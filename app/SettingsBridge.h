@@ -1,6 +1,5 @@
-// The settings object (Config.ini, AppConfig.ini) seen through plain types. The settings'
-// header and the completion engine's header each name their own WindowHandle type, so the
-// settings are reached from this one file and no file includes both.
+// The settings object (Config.ini, AppConfig.ini) seen through plain types: the engine's own
+// settings record plus what the dialog hands to the stores and the hotkey.
 #pragma once
 
 #include <windows.h>
@@ -9,23 +8,15 @@
 #include <memory>
 #include <string>
 
+#include "app/engine/EngineTypes.h"
+
 class CAppSettings;
 class IDictionaryEnableStore;
 class CDictionaryEnableSettings;
 
 struct ProgramSettings {
-  std::uint8_t vkSelectPrev = 0x26;
-  std::uint8_t vkSelectNext = 0x28;
-  std::uint8_t vkSelectIndex[10] = {};
-  std::uint8_t vkSelectPageDown = 0x22;
-  std::uint8_t vkSelectPageUp = 0x21;
-  std::uint8_t vkSelect[10] = {};
-  bool enableWord = true;
-  bool enablePhrase = true;
-  bool enableShorthand = true;
+  EngineSettings engine;  // selection keys, search switches, page size
   bool enableAutoLearn = true;
-  std::uint32_t minInput = 1;
-  std::uint32_t maxItemShow = 5;
   std::uint32_t minWordLength = 1;
   std::uint32_t maxWordLength = 500;
   std::uint32_t minLearnLength = 0;

@@ -260,13 +260,28 @@ void CPromptDialog::ShowPrompt(bool show) {
   POINT point{};
   if (!PromptPoint(point)) return;
   m_mayShow = true;
-  ::SetWindowPos(w, HWND_TOPMOST, point.x, point.y, 0, 0, SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOSIZE);
+  // Placing a top-most window costs the window system a round of work on every key; spare it
+  // when nothing would change.
+  if (!IsShownOnTopAt(point))
+    ::SetWindowPos(w, HWND_TOPMOST, point.x, point.y, 0, 0, SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOSIZE);
   if (IsVisible()) {
     PlacePreview();
     // Started once while shown: restarting it on every key would have it fire at the same
     // moment after each key, just when a steady typist's next key comes.
     if (!m_followingCaret) m_followingCaret = ::SetTimer(w, TIMER_FOLLOW_CARET, kFollowCaretMs, nullptr) != 0;
   }
+}
+
+bool CPromptDialog::IsShownOnTopAt(POINT point) const {
+  HWND w = CDialog::Handle();
+  if (!IsVisible()) return false;
+  const RECT now = WindowRect();
+  if (now.left != point.x || now.top != point.y) return false;
+  if (!(::GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_TOPMOST)) return false;
+  for (HWND above = ::GetWindow(w, GW_HWNDPREV); above; above = ::GetWindow(above, GW_HWNDPREV)) {
+    if (above != m_preview.Handle() && ::IsWindowVisible(above)) return false;
+  }
+  return true;
 }
 
 void CPromptDialog::StopFollowingCaret() {

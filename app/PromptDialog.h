@@ -96,6 +96,8 @@ private:
   void LetAnsweredKeyThrough();
   // Where the prompt goes: under the caret, moved to fit its monitor; false when unknown.
   bool PromptPoint(POINT& point);
+  // Shown at this point with no other visible window above it: placing it again changes nothing.
+  bool IsShownOnTopAt(POINT point) const;
   void ShowAbout();
   void HidePromptWindow();
   void LoadDictionaries();

@@ -2,7 +2,8 @@
 
 #include "app/PennivoxApp.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  CPennivoxApp app;
-  return app.InitInstance();
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    CPennivoxApp app;
+    return app.InitInstance();
 }

@@ -4,81 +4,116 @@
 #include "textout/Win32InputSystem.h"
 #include "wnd/Handles.h"
 
-WindowHandle CWin32Desktop::ForegroundWindow() { return ToHandle(::GetForegroundWindow()); }
-
-WindowHandle CWin32Desktop::TopLevelAncestor(WindowHandle window) {
-  HWND w = ToHwnd(window);
-  if (!w) return 0;
-  HWND root = ::GetAncestor(w, GA_ROOT);
-  return ToHandle(root ? root : w);
+WindowHandle CWin32Desktop::ForegroundWindow()
+{
+    return ToHandle(::GetForegroundWindow());
 }
 
-bool CWin32Desktop::WindowExists(WindowHandle window) {
-  RECT r;
-  // Only a handle the system no longer knows frees a slot.
-  return ::GetWindowRect(ToHwnd(window), &r) || ::GetLastError() != ERROR_INVALID_WINDOW_HANDLE;
+WindowHandle CWin32Desktop::TopLevelAncestor(WindowHandle window)
+{
+    HWND w = ToHwnd(window);
+    if (!w)
+        return 0;
+    HWND root = ::GetAncestor(w, GA_ROOT);
+    return ToHandle(root ? root : w);
 }
 
-bool CWin32Desktop::EngineWorksIn(WindowHandle window) {
-  return !m_appEnabled || m_appEnabled(ToHwnd(window));
+bool CWin32Desktop::WindowExists(WindowHandle window)
+{
+    RECT r;
+    // Only a handle the system no longer knows frees a slot.
+    return ::GetWindowRect(ToHwnd(window), &r) || ::GetLastError() != ERROR_INVALID_WINDOW_HANDLE;
+}
+
+bool CWin32Desktop::EngineWorksIn(WindowHandle window)
+{
+    return !m_appEnabled || m_appEnabled(ToHwnd(window));
 }
 
 bool CWin32FileSystem::ListDirectory(const std::string& pattern,
-                                     const std::function<bool(const DirectoryEntry&)>& visit) {
-  WIN32_FIND_DATAA data;
-  wnd::FindHandle find(::FindFirstFileA(pattern.c_str(), &data));
-  if (!find) return false;
-  do {
-    DirectoryEntry entry;
-    entry.name = data.cFileName;
-    entry.attributes = data.dwFileAttributes;
-    if (!visit(entry)) break;
-  } while (::FindNextFileA(find.Get(), &data));
-  return true;
+                                     const std::function<bool(const DirectoryEntry&)>& visit)
+{
+    WIN32_FIND_DATAA data;
+    wnd::FindHandle find(::FindFirstFileA(pattern.c_str(), &data));
+    if (!find)
+        return false;
+    do {
+        DirectoryEntry entry;
+        entry.name = data.cFileName;
+        entry.attributes = data.dwFileAttributes;
+        if (!visit(entry))
+            break;
+    } while (::FindNextFileA(find.Get(), &data));
+    return true;
 }
 
 bool CDictionarySearchAdapter::FindFirst(const std::string& query, int matchMode, bool includeShorthand,
-                                         DictionaryMatch& match) {
-  m_searchInterrupted = false;
-  return m_set.FindFirst(query, match, matchMode, includeShorthand);
+                                         DictionaryMatch& match)
+{
+    m_searchInterrupted = false;
+    return m_set.FindFirst(query, match, matchMode, includeShorthand);
 }
 
-bool CDictionarySearchAdapter::FindNext(DictionaryMatch& match) {
-  // A known-word check ran its own search on the shared cursor: the engine's search is over.
-  if (m_searchInterrupted) return false;
-  return m_set.FindNext(match);
+bool CDictionarySearchAdapter::FindNext(DictionaryMatch& match)
+{
+    // A known-word check ran its own search on the shared cursor: the engine's search is over.
+    if (m_searchInterrupted)
+        return false;
+    return m_set.FindNext(match);
 }
 
-bool CDictionarySearchAdapter::HoldsExactly(const std::string& text) {
-  if (text.empty()) return false;
-  m_searchInterrupted = true;
-  DictionaryMatch match;
-  return m_set.FindFirst(text, match, MATCH_START | MATCH_WORDS | MATCH_PHRASES, true) && match.key == text;
+bool CDictionarySearchAdapter::HoldsExactly(const std::string& text)
+{
+    if (text.empty())
+        return false;
+    m_searchInterrupted = true;
+    DictionaryMatch match;
+    return m_set.FindFirst(text, match, MATCH_START | MATCH_WORDS | MATCH_PHRASES, true) && match.key == text;
 }
 
-bool CAutoLearnAdapter::EndsWithSeparator(const std::string& text) { return m_store.EndsWithSeparator(text); }
-
-void CAutoLearnAdapter::Learn(const std::string& typedText) { m_store.Learn(typedText); }
-
-std::string CAutoLearnAdapter::FirstSuggestion(const std::string& prefix) {
-  if (!m_store.IsEnabled()) return {};
-  return m_store.FirstSuggestion(prefix);
+bool CAutoLearnAdapter::EndsWithSeparator(const std::string& text)
+{
+    return m_store.EndsWithSeparator(text);
 }
 
-std::string CAutoLearnAdapter::NextSuggestion(const std::string& prefix) {
-  if (!m_store.IsEnabled()) return {};
-  return m_store.NextSuggestion(prefix);
+void CAutoLearnAdapter::Learn(const std::string& typedText)
+{
+    m_store.Learn(typedText);
 }
 
-void CWin32KeyOutput::BringToFront(WindowHandle target) {
-  HWND w = ToHwnd(target);
-  if (w && ::GetForegroundWindow() != w) ::SetForegroundWindow(w);
+std::string CAutoLearnAdapter::FirstSuggestion(const std::string& prefix)
+{
+    if (!m_store.IsEnabled())
+        return {};
+    return m_store.FirstSuggestion(prefix);
 }
 
-void CWin32KeyOutput::SendBackspaces(int count) {
-  for (int i = 0; i < count; ++i) ::SendKeystroke(0, VK_BACK);
+std::string CAutoLearnAdapter::NextSuggestion(const std::string& prefix)
+{
+    if (!m_store.IsEnabled())
+        return {};
+    return m_store.NextSuggestion(prefix);
 }
 
-void CWin32KeyOutput::PlayScript(WindowHandle, const CMacroScript& script) { ::PlayScript(script); }
+void CWin32KeyOutput::BringToFront(WindowHandle target)
+{
+    HWND w = ToHwnd(target);
+    if (w && ::GetForegroundWindow() != w)
+        ::SetForegroundWindow(w);
+}
 
-void CWin32KeyOutput::Beep() { ::MessageBeep(0xFFFFFFFF); }
+void CWin32KeyOutput::SendBackspaces(int count)
+{
+    for (int i = 0; i < count; ++i)
+        ::SendKeystroke(0, VK_BACK);
+}
+
+void CWin32KeyOutput::PlayScript(WindowHandle, const CMacroScript& script)
+{
+    ::PlayScript(script);
+}
+
+void CWin32KeyOutput::Beep()
+{
+    ::MessageBeep(0xFFFFFFFF);
+}

@@ -6,39 +6,57 @@
 #include "config/DictionaryEnableSettings.h"
 
 CSettingsBridge::CSettingsBridge()
-    : m_settings(new CAppSettings()), m_enableStore(new CDictionaryEnableSettings(*m_settings)) {}
+    : m_settings(new CAppSettings()), m_enableStore(new CDictionaryEnableSettings(*m_settings))
+{
+}
 CSettingsBridge::~CSettingsBridge() = default;
 
-ProgramSettings CSettingsBridge::Load() {
-  CAppSettings& s = *m_settings;
-  s.LoadAll();
-  ProgramSettings p;
-  p.engine.vkSelectPrev = s.vkSelectPrev;
-  p.engine.vkSelectNext = s.vkSelectNext;
-  std::memcpy(p.engine.vkSelectIndex, s.vkSelectIndex, sizeof(p.engine.vkSelectIndex));
-  p.engine.vkSelectPageDown = s.vkSelectPageDown;
-  p.engine.vkSelectPageUp = s.vkSelectPageUp;
-  std::memcpy(p.engine.vkSelect, s.vkSelect, sizeof(p.engine.vkSelect));
-  p.engine.enableWord = s.bEnableWord != 0;
-  p.engine.enablePhrase = s.bEnablePhrase != 0;
-  p.engine.enableShorthand = s.bEnableShorthand != 0;
-  p.enableAutoLearn = s.bEanbleAutolearn != 0;
-  p.engine.minInput = s.nMinInput;
-  p.engine.maxItemShow = s.nMaxItemShow;
-  p.minWordLength = s.nMinWordLength;
-  p.maxWordLength = s.nMaxWordLength;
-  p.minLearnLength = s.nMinLearnLength;
-  p.separators = s.strSeparate;
-  p.enableHotkey = s.dwEnableZel;
-  return p;
+ProgramSettings CSettingsBridge::Load()
+{
+    CAppSettings& s = *m_settings;
+    s.LoadAll();
+    ProgramSettings p;
+    p.engine.vkSelectPrev = s.vkSelectPrev;
+    p.engine.vkSelectNext = s.vkSelectNext;
+    std::memcpy(p.engine.vkSelectIndex, s.vkSelectIndex, sizeof(p.engine.vkSelectIndex));
+    p.engine.vkSelectPageDown = s.vkSelectPageDown;
+    p.engine.vkSelectPageUp = s.vkSelectPageUp;
+    std::memcpy(p.engine.vkSelect, s.vkSelect, sizeof(p.engine.vkSelect));
+    p.engine.enableWord = s.bEnableWord != 0;
+    p.engine.enablePhrase = s.bEnablePhrase != 0;
+    p.engine.enableShorthand = s.bEnableShorthand != 0;
+    p.enableAutoLearn = s.bEanbleAutolearn != 0;
+    p.engine.minInput = s.nMinInput;
+    p.engine.maxItemShow = s.nMaxItemShow;
+    p.minWordLength = s.nMinWordLength;
+    p.maxWordLength = s.nMaxWordLength;
+    p.minLearnLength = s.nMinLearnLength;
+    p.separators = s.strSeparate;
+    p.enableHotkey = s.dwEnableZel;
+    return p;
 }
 
-std::string CSettingsBridge::ProgramDirectory() const { return m_settings->ProgramDirectory(); }
+std::string CSettingsBridge::ProgramDirectory() const
+{
+    return m_settings->ProgramDirectory();
+}
 
-int CSettingsBridge::EditBoxRule(HWND window) const { return m_settings->EditBoxRule(window); }
+int CSettingsBridge::EditBoxRule(HWND window) const
+{
+    return m_settings->EditBoxRule(window);
+}
 
-bool CSettingsBridge::IsAppEnabled(HWND window) { return m_settings->IsAppEnabled(window) != 0; }
+bool CSettingsBridge::IsAppEnabled(HWND window)
+{
+    return m_settings->IsAppEnabled(window) != 0;
+}
 
-std::uint32_t CSettingsBridge::TakeFirstRun() { return m_settings->TakeFirstRun(); }
+std::uint32_t CSettingsBridge::TakeFirstRun()
+{
+    return m_settings->TakeFirstRun();
+}
 
-IDictionaryEnableStore* CSettingsBridge::EnableStore() { return m_enableStore.get(); }
+IDictionaryEnableStore* CSettingsBridge::EnableStore()
+{
+    return m_enableStore.get();
+}

@@ -15,36 +15,36 @@ class IDictionaryEnableStore;
 class CDictionaryEnableSettings;
 
 struct ProgramSettings {
-  EngineSettings engine;  // selection keys, search switches, page size
-  bool enableAutoLearn = true;
-  std::uint32_t minWordLength = 1;
-  std::uint32_t maxWordLength = 500;
-  std::uint32_t minLearnLength = 0;
-  std::string separators;
-  std::uint32_t enableHotkey = 0x00020074;  // dwEnableZel
+    EngineSettings engine;  // selection keys, search switches, page size
+    bool enableAutoLearn = true;
+    std::uint32_t minWordLength = 1;
+    std::uint32_t maxWordLength = 500;
+    std::uint32_t minLearnLength = 0;
+    std::string separators;
+    std::uint32_t enableHotkey = 0x00020074;  // dwEnableZel
 };
 
 class CSettingsBridge {
 public:
-  CSettingsBridge();  // the running program's directory
-  ~CSettingsBridge();
-  CSettingsBridge(const CSettingsBridge&) = delete;
-  CSettingsBridge& operator=(const CSettingsBridge&) = delete;
+    CSettingsBridge();  // the running program's directory
+    ~CSettingsBridge();
+    CSettingsBridge(const CSettingsBridge&) = delete;
+    CSettingsBridge& operator=(const CSettingsBridge&) = delete;
 
-  // Reads Config.ini and AppConfig.ini; returns the values the program works with.
-  ProgramSettings Load();
-  // Ends in a backslash.
-  std::string ProgramDirectory() const;
-  // 1 complete here, 0 not, -1 no edit-box rule for the window or its parents.
-  int EditBoxRule(HWND window) const;
-  // False when the rules switch the program off in the window's application.
-  bool IsAppEnabled(HWND window);
-  // The registry's first-run flag (cleared when it was set).
-  std::uint32_t TakeFirstRun();
-  IDictionaryEnableStore* EnableStore();
-  CAppSettings& Settings() { return *m_settings; }
+    // Reads Config.ini and AppConfig.ini; returns the values the program works with.
+    ProgramSettings Load();
+    // Ends in a backslash.
+    std::string ProgramDirectory() const;
+    // 1 complete here, 0 not, -1 no edit-box rule for the window or its parents.
+    int EditBoxRule(HWND window) const;
+    // False when the rules switch the program off in the window's application.
+    bool IsAppEnabled(HWND window);
+    // The registry's first-run flag (cleared when it was set).
+    std::uint32_t TakeFirstRun();
+    IDictionaryEnableStore* EnableStore();
+    CAppSettings& Settings() { return *m_settings; }
 
 private:
-  std::unique_ptr<CAppSettings> m_settings;
-  std::unique_ptr<CDictionaryEnableSettings> m_enableStore;
+    std::unique_ptr<CAppSettings> m_settings;
+    std::unique_ptr<CDictionaryEnableSettings> m_enableStore;
 };

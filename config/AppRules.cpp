@@ -21,112 +21,129 @@ const char kEditIdKey[] = "EDIT_ID";
 // A parent chain longer than this is a loop of owners, not a real window tree.
 constexpr int kLongestParentChain = 256;
 
-
 }  // namespace
 
-bool CAppSettings::LoadAppRules() {
-  CProfileFile ini(AppConfigPath().c_str());
-  appRules.clear();
-  std::vector<std::string> sections;
-  ini.SectionNames(sections);
-  for (const std::string& name : sections) {
-    if (ProfileText::EqualsNoCaseAscii(name, kOtherAppsSection)) {
-      workOnOtherApps = ini.ReadBool(name.c_str(), kWorkOnKey, true) ? 1 : 0;
-      continue;
+bool CAppSettings::LoadAppRules()
+{
+    CProfileFile ini(AppConfigPath().c_str());
+    appRules.clear();
+    std::vector<std::string> sections;
+    ini.SectionNames(sections);
+    for (const std::string& name : sections) {
+        if (ProfileText::EqualsNoCaseAscii(name, kOtherAppsSection)) {
+            workOnOtherApps = ini.ReadBool(name.c_str(), kWorkOnKey, true) ? 1 : 0;
+            continue;
+        }
+        AppRule rule;
+        rule.section = name;
+        rule.caption = ini.ReadText(name.c_str(), kCaptionKey, "");
+        rule.path = ini.ReadText(name.c_str(), kPathKey, "");
+        rule.editBoxId = ini.ReadText(name.c_str(), kEditIdKey, "");
+        rule.workOn = ini.ReadBool(name.c_str(), kWorkOnKey, true) ? 1 : 0;
+        rule.deleted = 0;
+        appRules.push_back(std::move(rule));
     }
-    AppRule rule;
-    rule.section = name;
-    rule.caption = ini.ReadText(name.c_str(), kCaptionKey, "");
-    rule.path = ini.ReadText(name.c_str(), kPathKey, "");
-    rule.editBoxId = ini.ReadText(name.c_str(), kEditIdKey, "");
-    rule.workOn = ini.ReadBool(name.c_str(), kWorkOnKey, true) ? 1 : 0;
-    rule.deleted = 0;
-    appRules.push_back(std::move(rule));
-  }
-  savedAppRules = appRules;
-  return true;
+    savedAppRules = appRules;
+    return true;
 }
 
-bool CAppSettings::SaveAppRules() {
-  // One staged update for the whole file: either every rule lands or none does.
-  CProfileUpdate ini(AppConfigPath());
-  ini.WriteBool(kOtherAppsSection, kWorkOnKey, workOnOtherApps != 0);
-  for (const AppRule& rule : appRules) {
-    if (rule.section.empty()) continue;
-    const char* section = rule.section.c_str();
-    if (rule.deleted) {
-      ini.RemoveSection(section);
-      continue;
+bool CAppSettings::SaveAppRules()
+{
+    // One staged update for the whole file: either every rule lands or none does.
+    CProfileUpdate ini(AppConfigPath());
+    ini.WriteBool(kOtherAppsSection, kWorkOnKey, workOnOtherApps != 0);
+    for (const AppRule& rule : appRules) {
+        if (rule.section.empty())
+            continue;
+        const char* section = rule.section.c_str();
+        if (rule.deleted) {
+            ini.RemoveSection(section);
+            continue;
+        }
+        ini.WriteText(section, kCaptionKey, ProfileText::SingleLine(rule.caption).c_str());
+        ini.WriteText(section, kPathKey, ProfileText::SingleLine(rule.path).c_str());
+        ini.WriteText(section, kEditIdKey, ProfileText::SingleLine(rule.editBoxId).c_str());
+        ini.WriteBool(section, kWorkOnKey, rule.workOn != 0);
     }
-    ini.WriteText(section, kCaptionKey, ProfileText::SingleLine(rule.caption).c_str());
-    ini.WriteText(section, kPathKey, ProfileText::SingleLine(rule.path).c_str());
-    ini.WriteText(section, kEditIdKey, ProfileText::SingleLine(rule.editBoxId).c_str());
-    ini.WriteBool(section, kWorkOnKey, rule.workOn != 0);
-  }
-  return ini.Commit();
+    return ini.Commit();
 }
 
-std::string CAppSettings::NewRuleSection() {
-  if (appRules.empty()) LoadAppRules();
-  char name[32];
-  std::snprintf(name, sizeof name, "APP%d", NextRuleSectionNumber(appRules));
-  return name;
+std::string CAppSettings::NewRuleSection()
+{
+    if (appRules.empty())
+        LoadAppRules();
+    char name[32];
+    std::snprintf(name, sizeof name, "APP%d", NextRuleSectionNumber(appRules));
+    return name;
 }
 
-int CAppSettings::AddAppRule(const AppRule& rule) {
-  AppRule added = rule;
-  if (added.section.empty()) added.section = NewRuleSection();
-  if (added.path.empty() && added.editBoxId.empty()) return -1;
-  appRules.push_back(std::move(added));
-  return static_cast<int>(appRules.size()) - 1;
+int CAppSettings::AddAppRule(const AppRule& rule)
+{
+    AppRule added = rule;
+    if (added.section.empty())
+        added.section = NewRuleSection();
+    if (added.path.empty() && added.editBoxId.empty())
+        return -1;
+    appRules.push_back(std::move(added));
+    return static_cast<int>(appRules.size()) - 1;
 }
 
-std::string CAppSettings::EditBoxId(HWND window) {
-  if (!window || !IsWindow(window)) return std::string();
-  char className[256];
-  int length = GetClassNameA(window, className, 255);
-  if (length <= 0) return std::string();
-  className[length] = '\0';
-  char id[16];
-  std::snprintf(id, sizeof id, "#%d", GetDlgCtrlID(window));
-  return std::string(className) + id;
+std::string CAppSettings::EditBoxId(HWND window)
+{
+    if (!window || !IsWindow(window))
+        return std::string();
+    char className[256];
+    int length = GetClassNameA(window, className, 255);
+    if (length <= 0)
+        return std::string();
+    className[length] = '\0';
+    char id[16];
+    std::snprintf(id, sizeof id, "#%d", GetDlgCtrlID(window));
+    return std::string(className) + id;
 }
 
-std::string CAppSettings::DefaultImagePath(HWND window) {
-  CProcessInfo info;
-  info.Init();
-  return info.ImagePathOfWindow(window);
+std::string CAppSettings::DefaultImagePath(HWND window)
+{
+    CProcessInfo info;
+    info.Init();
+    return info.ImagePathOfWindow(window);
 }
 
-int32_t CAppSettings::IsAppEnabled(HWND window) {
-  if (window == cachedWindow_) return cachedVerdict_;
-  cachedWindow_ = window;
-  std::string path = imagePathLookup_ ? imagePathLookup_(window) : DefaultImagePath(window);
-  if (path.empty()) return cachedVerdict_;
-  cachedVerdict_ = workOnOtherApps ? 1 : 0;
-  for (const AppRule& rule : appRules) {
-    if (!rule.path.empty() && EqualsNoCaseAnsi(rule.path, path)) {
-      cachedVerdict_ = rule.workOn ? 1 : 0;
-      break;
+int32_t CAppSettings::IsAppEnabled(HWND window)
+{
+    if (window == m_cachedWindow)
+        return m_cachedVerdict;
+    m_cachedWindow = window;
+    std::string path = m_imagePathLookup ? m_imagePathLookup(window) : DefaultImagePath(window);
+    if (path.empty())
+        return m_cachedVerdict;
+    m_cachedVerdict = workOnOtherApps ? 1 : 0;
+    for (const AppRule& rule : appRules) {
+        if (!rule.path.empty() && EqualsNoCaseAnsi(rule.path, path)) {
+            m_cachedVerdict = rule.workOn ? 1 : 0;
+            break;
+        }
     }
-  }
-  return cachedVerdict_;
+    return m_cachedVerdict;
 }
 
-int CAppSettings::EditBoxRule(HWND window) const {
-  // Each step of the walk asks the window's process: skip it when no rule names an edit box.
-  const bool anyEditBoxRule = std::any_of(appRules.begin(), appRules.end(),
-                                          [](const AppRule& rule) { return !rule.editBoxId.empty(); });
-  if (!anyEditBoxRule) return -1;
-  HWND current = window;
-  for (int depth = 0; current && depth < kLongestParentChain; ++depth) {
-    const std::string id = EditBoxId(current);
-    if (!id.empty()) {
-      for (const AppRule& rule : appRules) {
-        if (!rule.editBoxId.empty() && EqualsNoCaseAnsi(rule.editBoxId, id)) return rule.workOn ? 1 : 0;
-      }
+int CAppSettings::EditBoxRule(HWND window) const
+{
+    // Each step of the walk asks the window's process: skip it when no rule names an edit box.
+    const bool anyEditBoxRule =
+        std::any_of(appRules.begin(), appRules.end(), [](const AppRule& rule) { return !rule.editBoxId.empty(); });
+    if (!anyEditBoxRule)
+        return -1;
+    HWND current = window;
+    for (int depth = 0; current && depth < kLongestParentChain; ++depth) {
+        const std::string id = EditBoxId(current);
+        if (!id.empty()) {
+            for (const AppRule& rule : appRules) {
+                if (!rule.editBoxId.empty() && EqualsNoCaseAnsi(rule.editBoxId, id))
+                    return rule.workOn ? 1 : 0;
+            }
+        }
+        current = GetParent(current);
     }
-    current = GetParent(current);
-  }
-  return -1;
+    return -1;
 }

@@ -19,35 +19,40 @@ const char kOthers[] = "Others";
 const char kDbs[] = "DBS";
 const char kFirstRunValue[] = "bFirstRun";
 
-std::string RunningProgramDirectory() {
-  char path[MAX_PATH + 1];
-  DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return std::string();
-  std::string directory(path, length);
-  std::size_t slash = directory.rfind('\\');
-  if (slash != std::string::npos) directory.resize(slash + 1);
-  return directory;
+std::string RunningProgramDirectory()
+{
+    char path[MAX_PATH + 1];
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return std::string();
+    std::string directory(path, length);
+    std::size_t slash = directory.rfind('\\');
+    if (slash != std::string::npos)
+        directory.resize(slash + 1);
+    return directory;
 }
 
 class RegistryKey {
- public:
-  RegistryKey() = default;
-  ~RegistryKey() {
-    if (key_) RegCloseKey(key_);
-  }
-  RegistryKey(const RegistryKey&) = delete;
-  RegistryKey& operator=(const RegistryKey&) = delete;
-  HKEY* out() { return &key_; }
-  HKEY get() const { return key_; }
+public:
+    RegistryKey() = default;
+    ~RegistryKey()
+    {
+        if (m_key)
+            RegCloseKey(m_key);
+    }
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+    HKEY* out() { return &m_key; }
+    HKEY get() const { return m_key; }
 
- private:
-  HKEY key_ = nullptr;
+private:
+    HKEY m_key = nullptr;
 };
 
-
 // A byte-array key: only a complete, well-formed value replaces the leading bytes.
-void ReadKeyBytes(const CProfileFile& ini, const char* key, uint8_t* member, std::size_t size) {
-  ini.ReadBytes(kHotKeys, key, member, size, 0);
+void ReadKeyBytes(const CProfileFile& ini, const char* key, uint8_t* member, std::size_t size)
+{
+    ini.ReadBytes(kHotKeys, key, member, size, 0);
 }
 
 }  // namespace
@@ -56,137 +61,152 @@ CAppSettings::CAppSettings() : CAppSettings(RunningProgramDirectory()) {}
 
 // ---- Config.ini -------------------------------------------------------------------------
 
-bool CAppSettings::LoadAll() {
-  LoadAppRules();
-  LoadAutoLearn();
-  LoadHotKeys();
-  LoadOthers();
-  return true;
+bool CAppSettings::LoadAll()
+{
+    LoadAppRules();
+    LoadAutoLearn();
+    LoadHotKeys();
+    LoadOthers();
+    return true;
 }
 
-bool CAppSettings::LoadAutoLearn() {
-  CProfileFile ini(ConfigPath().c_str());
-  bEanbleAutolearn = ini.ReadBool(kAutoLearn, "bEanbleAutolearn", true) ? 1 : 0;
-  nMinLearnLength = ini.ReadUnsigned(kAutoLearn, "nMinLearnLength", 0);
-  strSeparate = ini.ReadText(kAutoLearn, "strSeparate", kDefaultSeparators);
-  if (strSeparate.empty()) strSeparate = kDefaultSeparators;
-  return true;
+bool CAppSettings::LoadAutoLearn()
+{
+    CProfileFile ini(ConfigPath().c_str());
+    bEanbleAutolearn = ini.ReadBool(kAutoLearn, "bEanbleAutolearn", true) ? 1 : 0;
+    nMinLearnLength = ini.ReadUnsigned(kAutoLearn, "nMinLearnLength", 0);
+    strSeparate = ini.ReadText(kAutoLearn, "strSeparate", kDefaultSeparators);
+    if (strSeparate.empty())
+        strSeparate = kDefaultSeparators;
+    return true;
 }
 
-bool CAppSettings::SaveAutoLearn() {
-  CProfileUpdate ini(ConfigPath());
-  ini.WriteBool(kAutoLearn, "bEanbleAutolearn", bEanbleAutolearn != 0);
-  ini.WriteUnsigned(kAutoLearn, "nMinLearnLength", nMinLearnLength);
-  ini.WriteText(kAutoLearn, "strSeparate", ProfileText::SingleLine(strSeparate).c_str());
-  return ini.Commit();
+bool CAppSettings::SaveAutoLearn()
+{
+    CProfileUpdate ini(ConfigPath());
+    ini.WriteBool(kAutoLearn, "bEanbleAutolearn", bEanbleAutolearn != 0);
+    ini.WriteUnsigned(kAutoLearn, "nMinLearnLength", nMinLearnLength);
+    ini.WriteText(kAutoLearn, "strSeparate", ProfileText::SingleLine(strSeparate).c_str());
+    return ini.Commit();
 }
 
-bool CAppSettings::LoadHotKeys() {
-  CProfileFile ini(ConfigPath().c_str());
-  ReadKeyBytes(ini, "vkSelectIndex", vkSelectIndex, sizeof vkSelectIndex);
-  ReadKeyBytes(ini, "vkSelectPrev", &vkSelectPrev, 1);
-  ReadKeyBytes(ini, "vkSelectNext", &vkSelectNext, 1);
-  ReadKeyBytes(ini, "vkSelectPageDown", &vkSelectPageDown, 1);
-  ReadKeyBytes(ini, "vkSelectPageUp", &vkSelectPageUp, 1);
-  ReadKeyBytes(ini, "vkSelect", vkSelect, sizeof vkSelect);
-  dwEnableZel = ini.ReadUnsigned(kHotKeys, "dwEnableZel", kDefaultEnableZel);
-  return true;
+bool CAppSettings::LoadHotKeys()
+{
+    CProfileFile ini(ConfigPath().c_str());
+    ReadKeyBytes(ini, "vkSelectIndex", vkSelectIndex, sizeof vkSelectIndex);
+    ReadKeyBytes(ini, "vkSelectPrev", &vkSelectPrev, 1);
+    ReadKeyBytes(ini, "vkSelectNext", &vkSelectNext, 1);
+    ReadKeyBytes(ini, "vkSelectPageDown", &vkSelectPageDown, 1);
+    ReadKeyBytes(ini, "vkSelectPageUp", &vkSelectPageUp, 1);
+    ReadKeyBytes(ini, "vkSelect", vkSelect, sizeof vkSelect);
+    dwEnableZel = ini.ReadUnsigned(kHotKeys, "dwEnableZel", kDefaultEnableZel);
+    return true;
 }
 
-bool CAppSettings::SaveHotKeys() {
-  CProfileUpdate ini(ConfigPath());
-  ini.WriteBytes(kHotKeys, "vkSelectIndex", vkSelectIndex, sizeof vkSelectIndex);
-  ini.WriteBytes(kHotKeys, "vkSelectPrev", &vkSelectPrev, 1);
-  ini.WriteBytes(kHotKeys, "vkSelectNext", &vkSelectNext, 1);
-  ini.WriteBytes(kHotKeys, "vkSelectPageDown", &vkSelectPageDown, 1);
-  ini.WriteBytes(kHotKeys, "vkSelectPageUp", &vkSelectPageUp, 1);
-  ini.WriteBytes(kHotKeys, "vkSelect", vkSelect, sizeof vkSelect);
-  ini.WriteUnsigned(kHotKeys, "dwEnableZel", dwEnableZel);
-  return ini.Commit();
+bool CAppSettings::SaveHotKeys()
+{
+    CProfileUpdate ini(ConfigPath());
+    ini.WriteBytes(kHotKeys, "vkSelectIndex", vkSelectIndex, sizeof vkSelectIndex);
+    ini.WriteBytes(kHotKeys, "vkSelectPrev", &vkSelectPrev, 1);
+    ini.WriteBytes(kHotKeys, "vkSelectNext", &vkSelectNext, 1);
+    ini.WriteBytes(kHotKeys, "vkSelectPageDown", &vkSelectPageDown, 1);
+    ini.WriteBytes(kHotKeys, "vkSelectPageUp", &vkSelectPageUp, 1);
+    ini.WriteBytes(kHotKeys, "vkSelect", vkSelect, sizeof vkSelect);
+    ini.WriteUnsigned(kHotKeys, "dwEnableZel", dwEnableZel);
+    return ini.Commit();
 }
 
-bool CAppSettings::LoadOthers() {
-  CProfileFile ini(ConfigPath().c_str());
-  bEnableShorthand = ini.ReadBool(kOthers, "bEnableShorthand", true) ? 1 : 0;
-  bEnableWord = ini.ReadBool(kOthers, "bEnableWord", true) ? 1 : 0;
-  bEnablePhrase = ini.ReadBool(kOthers, "bEnablePhrase", true) ? 1 : 0;
-  nMinInput = ini.ReadUnsigned(kOthers, "nMinInput", 1);
-  nMinWordLength = ini.ReadUnsigned(kOthers, "nMinWordLength", 1);
-  nMaxWordLength = ini.ReadUnsigned(kOthers, "nMaxWordLength", 500);
-  nMaxItemShow = ini.ReadUnsigned(kOthers, "nMaxItemShow", 5);
-  return true;
+bool CAppSettings::LoadOthers()
+{
+    CProfileFile ini(ConfigPath().c_str());
+    bEnableShorthand = ini.ReadBool(kOthers, "bEnableShorthand", true) ? 1 : 0;
+    bEnableWord = ini.ReadBool(kOthers, "bEnableWord", true) ? 1 : 0;
+    bEnablePhrase = ini.ReadBool(kOthers, "bEnablePhrase", true) ? 1 : 0;
+    nMinInput = ini.ReadUnsigned(kOthers, "nMinInput", 1);
+    nMinWordLength = ini.ReadUnsigned(kOthers, "nMinWordLength", 1);
+    nMaxWordLength = ini.ReadUnsigned(kOthers, "nMaxWordLength", 500);
+    nMaxItemShow = ini.ReadUnsigned(kOthers, "nMaxItemShow", 5);
+    return true;
 }
 
-bool CAppSettings::SaveOthers() {
-  CProfileUpdate ini(ConfigPath());
-  ini.WriteBool(kOthers, "bEnableShorthand", bEnableShorthand != 0);
-  ini.WriteBool(kOthers, "bEnableWord", bEnableWord != 0);
-  ini.WriteBool(kOthers, "bEnablePhrase", bEnablePhrase != 0);
-  ini.WriteUnsigned(kOthers, "nMinInput", nMinInput);
-  ini.WriteUnsigned(kOthers, "nMinWordLength", nMinWordLength);
-  ini.WriteUnsigned(kOthers, "nMaxWordLength", nMaxWordLength);
-  ini.WriteUnsigned(kOthers, "nMaxItemShow", nMaxItemShow);
-  return ini.Commit();
+bool CAppSettings::SaveOthers()
+{
+    CProfileUpdate ini(ConfigPath());
+    ini.WriteBool(kOthers, "bEnableShorthand", bEnableShorthand != 0);
+    ini.WriteBool(kOthers, "bEnableWord", bEnableWord != 0);
+    ini.WriteBool(kOthers, "bEnablePhrase", bEnablePhrase != 0);
+    ini.WriteUnsigned(kOthers, "nMinInput", nMinInput);
+    ini.WriteUnsigned(kOthers, "nMinWordLength", nMinWordLength);
+    ini.WriteUnsigned(kOthers, "nMaxWordLength", nMaxWordLength);
+    ini.WriteUnsigned(kOthers, "nMaxItemShow", nMaxItemShow);
+    return ini.Commit();
 }
 
 // ---- DBS --------------------------------------------------------------------------------
 
-bool CAppSettings::IsDictionaryEnabled(const std::string& path) const {
-  if (path.empty()) return true;
-  CProfileFile ini(ConfigPath().c_str());
-  std::vector<std::string> keys;
-  ini.KeyNames(kDbs, keys);
-  for (const std::string& key : keys) {
-    if (EqualsNoCaseAnsi(ini.ReadText(kDbs, key.c_str(), ""), path))
-      return ini.ReadBool(kDbs, (key + "-B").c_str(), true);
-  }
-  return true;
+bool CAppSettings::IsDictionaryEnabled(const std::string& path) const
+{
+    if (path.empty())
+        return true;
+    CProfileFile ini(ConfigPath().c_str());
+    std::vector<std::string> keys;
+    ini.KeyNames(kDbs, keys);
+    for (const std::string& key : keys) {
+        if (EqualsNoCaseAnsi(ini.ReadText(kDbs, key.c_str(), ""), path))
+            return ini.ReadBool(kDbs, (key + "-B").c_str(), true);
+    }
+    return true;
 }
 
-bool CAppSettings::SetDictionaryEnabled(const std::string& path, bool enabled) {
-  if (path.empty()) return false;
-  CProfileUpdate ini(ConfigPath());
-  if (!ini.IsStaged()) return false;
-  std::vector<std::string> keys;
-  ini.KeyNames(kDbs, keys);
-  for (const std::string& key : keys) {
-    if (EqualsNoCaseAnsi(ini.ReadText(kDbs, key.c_str(), ""), path)) {
-      ini.WriteBool(kDbs, (key + "-B").c_str(), enabled);
-      return ini.Commit();
+bool CAppSettings::SetDictionaryEnabled(const std::string& path, bool enabled)
+{
+    if (path.empty())
+        return false;
+    CProfileUpdate ini(ConfigPath());
+    if (!ini.IsStaged())
+        return false;
+    std::vector<std::string> keys;
+    ini.KeyNames(kDbs, keys);
+    for (const std::string& key : keys) {
+        if (EqualsNoCaseAnsi(ini.ReadText(kDbs, key.c_str(), ""), path)) {
+            ini.WriteBool(kDbs, (key + "-B").c_str(), enabled);
+            return ini.Commit();
+        }
     }
-  }
-  // The first DB<n> not yet used; numbers only pair a path with its flag.
-  char name[32];
-  for (unsigned n = 1; n < 0x7FFFFFFF; ++n) {
-    std::snprintf(name, sizeof name, "DB%u", n);
-    if (!ini.HasKey(kDbs, name)) break;
-  }
-  ini.WriteText(kDbs, name, ProfileText::SingleLine(path).c_str());
-  ini.WriteBool(kDbs, (std::string(name) + "-B").c_str(), enabled);
-  return ini.Commit();
+    // The first DB<n> not yet used; numbers only pair a path with its flag.
+    char name[32];
+    for (unsigned n = 1; n < 0x7FFFFFFF; ++n) {
+        std::snprintf(name, sizeof name, "DB%u", n);
+        if (!ini.HasKey(kDbs, name))
+            break;
+    }
+    ini.WriteText(kDbs, name, ProfileText::SingleLine(path).c_str());
+    ini.WriteBool(kDbs, (std::string(name) + "-B").c_str(), enabled);
+    return ini.Commit();
 }
 
 // ---- registry ---------------------------------------------------------------------------
 
-uint32_t CAppSettings::TakeFirstRun() {
-  RegistryKey key;
-  bool writable = RegCreateKeyExA(HKEY_LOCAL_MACHINE, optionRegistryKey_.c_str(), 0, nullptr, 0,
-                                  KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, key.out(), nullptr) == ERROR_SUCCESS;
-  if (!writable &&
-      RegOpenKeyExA(HKEY_LOCAL_MACHINE, optionRegistryKey_.c_str(), 0, KEY_QUERY_VALUE, key.out()) != ERROR_SUCCESS) {
-    return 1;  // a missing value counts as a first run
-  }
-  uint8_t bytes[4] = {0, 0, 0, 0};
-  DWORD size = sizeof bytes;
-  DWORD type = 0;
-  uint32_t value = 1;
-  if (RegQueryValueExA(key.get(), kFirstRunValue, nullptr, &type, bytes, &size) == ERROR_SUCCESS && size > 0) {
-    value = 0;
-    std::memcpy(&value, bytes, size <= sizeof value ? size : sizeof value);
-  }
-  if (value != 0 && writable) {
-    const uint8_t zeros[4] = {0, 0, 0, 0};
-    RegSetValueExA(key.get(), kFirstRunValue, 0, REG_BINARY, zeros, sizeof zeros);  // refusal ignored
-  }
-  return value;
+uint32_t CAppSettings::TakeFirstRun()
+{
+    RegistryKey key;
+    bool writable = RegCreateKeyExA(HKEY_LOCAL_MACHINE, m_optionRegistryKey.c_str(), 0, nullptr, 0,
+                                    KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, key.out(), nullptr) == ERROR_SUCCESS;
+    if (!writable && RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_optionRegistryKey.c_str(), 0, KEY_QUERY_VALUE, key.out()) !=
+                         ERROR_SUCCESS) {
+        return 1;  // a missing value counts as a first run
+    }
+    uint8_t bytes[4] = {0, 0, 0, 0};
+    DWORD size = sizeof bytes;
+    DWORD type = 0;
+    uint32_t value = 1;
+    if (RegQueryValueExA(key.get(), kFirstRunValue, nullptr, &type, bytes, &size) == ERROR_SUCCESS && size > 0) {
+        value = 0;
+        std::memcpy(&value, bytes, size <= sizeof value ? size : sizeof value);
+    }
+    if (value != 0 && writable) {
+        const uint8_t zeros[4] = {0, 0, 0, 0};
+        RegSetValueExA(key.get(), kFirstRunValue, 0, REG_BINARY, zeros, sizeof zeros);  // refusal ignored
+    }
+    return value;
 }

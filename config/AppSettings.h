@@ -14,12 +14,12 @@ struct HWND__;  // the system's window handle, without its header
 
 // One application rule (path set) or edit-box rule (edit box id set).
 struct AppRule {
-  std::string section;    // its section in AppConfig.ini, normally APP<n>
-  std::string caption;    // shown in the lists
-  std::string path;       // full executable path; empty for edit-box rules
-  std::string editBoxId;  // "class#id"; empty for application rules
-  int32_t workOn = 1;     // 1: the program works there
-  int32_t deleted = 0;    // memory only: remove the section at the next save
+    std::string section;    // its section in AppConfig.ini, normally APP<n>
+    std::string caption;    // shown in the lists
+    std::string path;       // full executable path; empty for edit-box rules
+    std::string editBoxId;  // "class#id"; empty for application rules
+    int32_t workOn = 1;     // 1: the program works there
+    int32_t deleted = 0;    // memory only: remove the section at the next save
 };
 
 // Section of AppConfig.ini that holds the verdict for applications without a rule.
@@ -31,97 +31,97 @@ extern const char kWorkOnKey[];
 int NextRuleSectionNumber(const std::vector<AppRule>& rules);
 
 class CAppSettings {
- public:
-  // Scoped to the class: the completion engine has a WindowHandle of its own.
-  using WindowHandle = HWND__*;
+public:
+    // Scoped to the class: the completion engine has a WindowHandle of its own.
+    using WindowHandle = HWND__*;
 
-  static constexpr uint32_t kDefaultEnableZel = 0x00020074;  // Ctrl+F5
-  static const char kDefaultSeparators[];
-  static const char kOptionRegistryKey[];  // under HKEY_LOCAL_MACHINE
+    static constexpr uint32_t kDefaultEnableZel = 0x00020074;  // Ctrl+F5
+    static const char kDefaultSeparators[];
+    static const char kOptionRegistryKey[];  // under HKEY_LOCAL_MACHINE
 
-  // Windows: the directory of the running program.
-  CAppSettings();
-  // Any directory; a missing final backslash is added.
-  explicit CAppSettings(std::string programDirectory);
-  ~CAppSettings();
+    // Windows: the directory of the running program.
+    CAppSettings();
+    // Any directory; a missing final backslash is added.
+    explicit CAppSettings(std::string programDirectory);
+    ~CAppSettings();
 
-  CAppSettings(const CAppSettings&) = delete;
-  CAppSettings& operator=(const CAppSettings&) = delete;
+    CAppSettings(const CAppSettings&) = delete;
+    CAppSettings& operator=(const CAppSettings&) = delete;
 
-  // ---- values (member names are the Config.ini key names) ----
-  uint8_t vkSelectPrev = 0x26;      // VK_UP
-  uint8_t vkSelectNext = 0x28;      // VK_DOWN
-  uint8_t vkSelectIndex[10] = {0x70, 0x71, 0x72, 0x73, 0x74, 0x75, 0x76, 0x77, 0x78, 0x79};  // F1..F10
-  uint8_t vkSelectPageDown = 0x22;  // VK_NEXT
-  uint8_t vkSelectPageUp = 0x21;    // VK_PRIOR
-  uint8_t vkSelect[10] = {0x09, 0x0D, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};  // 0xFF: empty slot
-  std::vector<AppRule> appRules;
-  std::vector<AppRule> savedAppRules;  // the list as of the last LoadAppRules
-  int32_t workOnOtherApps = 1;
-  int32_t bEanbleAutolearn = 1;
-  uint32_t nMinLearnLength = 0;
-  std::string strSeparate = kDefaultSeparators;
-  uint32_t dwEnableZel = kDefaultEnableZel;  // bits 0-7 key, 16-23 hotkey-control modifiers
-  int32_t bEnableWord = 1;
-  int32_t bEnablePhrase = 1;
-  int32_t bEnableShorthand = 1;
-  int32_t bRunAtStartup = 1;  // memory only
-  uint32_t nMinInput = 1;
-  uint32_t nMinWordLength = 1;
-  uint32_t nMaxWordLength = 500;
-  uint32_t nMaxItemShow = 5;
+    // ---- values (member names are the Config.ini key names) ----
+    uint8_t vkSelectPrev = 0x26;                                                               // VK_UP
+    uint8_t vkSelectNext = 0x28;                                                               // VK_DOWN
+    uint8_t vkSelectIndex[10] = {0x70, 0x71, 0x72, 0x73, 0x74, 0x75, 0x76, 0x77, 0x78, 0x79};  // F1..F10
+    uint8_t vkSelectPageDown = 0x22;                                                           // VK_NEXT
+    uint8_t vkSelectPageUp = 0x21;                                                             // VK_PRIOR
+    uint8_t vkSelect[10] = {0x09, 0x0D, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};       // 0xFF: empty slot
+    std::vector<AppRule> appRules;
+    std::vector<AppRule> savedAppRules;  // the list as of the last LoadAppRules
+    int32_t workOnOtherApps = 1;
+    int32_t bEanbleAutolearn = 1;
+    uint32_t nMinLearnLength = 0;
+    std::string strSeparate = kDefaultSeparators;
+    uint32_t dwEnableZel = kDefaultEnableZel;  // bits 0-7 key, 16-23 hotkey-control modifiers
+    int32_t bEnableWord = 1;
+    int32_t bEnablePhrase = 1;
+    int32_t bEnableShorthand = 1;
+    int32_t bRunAtStartup = 1;  // memory only
+    uint32_t nMinInput = 1;
+    uint32_t nMinWordLength = 1;
+    uint32_t nMaxWordLength = 500;
+    uint32_t nMaxItemShow = 5;
 
-  // Ends in a backslash.
-  const std::string& ProgramDirectory() const { return programDirectory_; }
-  std::string ConfigPath() const;
-  std::string AppConfigPath() const;
+    // Ends in a backslash.
+    const std::string& ProgramDirectory() const { return m_programDirectory; }
+    std::string ConfigPath() const;
+    std::string AppConfigPath() const;
 
-  // ---- Config.ini (Windows) ----
-  // Every load reads each key with its default; saves return false when the file could
-  // not be written (read-only, locked), leaving it as it was.
-  bool LoadAll();
-  bool LoadAutoLearn();
-  bool SaveAutoLearn();
-  bool LoadHotKeys();
-  bool SaveHotKeys();
-  bool LoadOthers();
-  bool SaveOthers();
+    // ---- Config.ini (Windows) ----
+    // Every load reads each key with its default; saves return false when the file could
+    // not be written (read-only, locked), leaving it as it was.
+    bool LoadAll();
+    bool LoadAutoLearn();
+    bool SaveAutoLearn();
+    bool LoadHotKeys();
+    bool SaveHotKeys();
+    bool LoadOthers();
+    bool SaveOthers();
 
-  // Section DBS: which dictionary files are switched on (paths compared without case).
-  // A path without an entry counts as enabled; a new path takes the first free DB<n>.
-  // The dictionary store reaches these through CDictionaryEnableSettings.
-  bool IsDictionaryEnabled(const std::string& path) const;
-  bool SetDictionaryEnabled(const std::string& path, bool enabled);
+    // Section DBS: which dictionary files are switched on (paths compared without case).
+    // A path without an entry counts as enabled; a new path takes the first free DB<n>.
+    // The dictionary store reaches these through CDictionaryEnableSettings.
+    bool IsDictionaryEnabled(const std::string& path) const;
+    bool SetDictionaryEnabled(const std::string& path, bool enabled);
 
-  // ---- AppConfig.ini (Windows) ----
-  bool LoadAppRules();
-  bool SaveAppRules();
-  void RestoreAppRules();
-  int AddAppRule(const AppRule& rule);
-  bool UpdateAppRule(const AppRule& rule);
-  bool RemoveAppRule(const std::string& section);
-  std::string NewRuleSection();
-  static std::string EditBoxId(WindowHandle window);
-  int32_t IsAppEnabled(WindowHandle window);
-  int EditBoxRule(WindowHandle window) const;
+    // ---- AppConfig.ini (Windows) ----
+    bool LoadAppRules();
+    bool SaveAppRules();
+    void RestoreAppRules();
+    int AddAppRule(const AppRule& rule);
+    bool UpdateAppRule(const AppRule& rule);
+    bool RemoveAppRule(const std::string& section);
+    std::string NewRuleSection();
+    static std::string EditBoxId(WindowHandle window);
+    int32_t IsAppEnabled(WindowHandle window);
+    int EditBoxRule(WindowHandle window) const;
 
-  // How IsAppEnabled finds the executable of a window's process; the default asks
-  // CProcessInfo. Tests put a counting wrapper here.
-  using ImagePathLookup = std::function<std::string(WindowHandle)>;
-  void SetImagePathLookup(ImagePathLookup lookup) { imagePathLookup_ = std::move(lookup); }
-  static std::string DefaultImagePath(WindowHandle window);
+    // How IsAppEnabled finds the executable of a window's process; the default asks
+    // CProcessInfo. Tests put a counting wrapper here.
+    using ImagePathLookup = std::function<std::string(WindowHandle)>;
+    void SetImagePathLookup(ImagePathLookup lookup) { m_imagePathLookup = std::move(lookup); }
+    static std::string DefaultImagePath(WindowHandle window);
 
-  // ---- registry (Windows) ----
-  // Reads bFirstRun (a missing value counts as 1) and, when it is non-zero, writes it back
-  // as four zero bytes. A write the system refuses is ignored. Returns the value read.
-  uint32_t TakeFirstRun();
-  // Where TakeFirstRun looks, below HKEY_LOCAL_MACHINE (tests use a key of their own).
-  void SetOptionRegistryKey(std::string key) { optionRegistryKey_ = std::move(key); }
+    // ---- registry (Windows) ----
+    // Reads bFirstRun (a missing value counts as 1) and, when it is non-zero, writes it back
+    // as four zero bytes. A write the system refuses is ignored. Returns the value read.
+    uint32_t TakeFirstRun();
+    // Where TakeFirstRun looks, below HKEY_LOCAL_MACHINE (tests use a key of their own).
+    void SetOptionRegistryKey(std::string key) { m_optionRegistryKey = std::move(key); }
 
- private:
-  std::string programDirectory_;
-  WindowHandle cachedWindow_ = nullptr;
-  int32_t cachedVerdict_ = 1;
-  ImagePathLookup imagePathLookup_;
-  std::string optionRegistryKey_ = kOptionRegistryKey;
+private:
+    std::string m_programDirectory;
+    WindowHandle m_cachedWindow = nullptr;
+    int32_t m_cachedVerdict = 1;
+    ImagePathLookup m_imagePathLookup;
+    std::string m_optionRegistryKey = kOptionRegistryKey;
 };

@@ -9,55 +9,72 @@ const char kWorkOnKey[] = "WORK_ON_PV";
 const char CAppSettings::kDefaultSeparators[] = "; ',.!\"?";
 const char CAppSettings::kOptionRegistryKey[] = "SOFTWARE\\Pennivox Pro\\Option";
 
-CAppSettings::CAppSettings(std::string programDirectory) : programDirectory_(std::move(programDirectory)) {
-  if (programDirectory_.empty() || (programDirectory_.back() != '\\' && programDirectory_.back() != '/'))
-    programDirectory_ += '\\';
+CAppSettings::CAppSettings(std::string programDirectory) : m_programDirectory(std::move(programDirectory))
+{
+    if (m_programDirectory.empty() || (m_programDirectory.back() != '\\' && m_programDirectory.back() != '/'))
+        m_programDirectory += '\\';
 }
 
 CAppSettings::~CAppSettings() = default;
 
-std::string CAppSettings::ConfigPath() const { return programDirectory_ + "Config.ini"; }
+std::string CAppSettings::ConfigPath() const
+{
+    return m_programDirectory + "Config.ini";
+}
 
-std::string CAppSettings::AppConfigPath() const { return programDirectory_ + "AppConfig.ini"; }
+std::string CAppSettings::AppConfigPath() const
+{
+    return m_programDirectory + "AppConfig.ini";
+}
 
-int NextRuleSectionNumber(const std::vector<AppRule>& rules) {
-  long long largest = 0;
-  for (const AppRule& rule : rules) {
-    if (rule.section.size() <= 3) continue;
-    long long number = 0;
-    for (std::size_t i = 3; i < rule.section.size(); ++i) {
-      char c = rule.section[i];
-      if (c < '0' || c > '9') break;
-      number = number * 10 + (c - '0');
-      if (number > 0x7FFFFFFE) {  // a hostile name must not wrap into a reused number
-        number = 0x7FFFFFFE;
-        break;
-      }
+int NextRuleSectionNumber(const std::vector<AppRule>& rules)
+{
+    long long largest = 0;
+    for (const AppRule& rule : rules) {
+        if (rule.section.size() <= 3)
+            continue;
+        long long number = 0;
+        for (std::size_t i = 3; i < rule.section.size(); ++i) {
+            char c = rule.section[i];
+            if (c < '0' || c > '9')
+                break;
+            number = number * 10 + (c - '0');
+            if (number > 0x7FFFFFFE) {  // a hostile name must not wrap into a reused number
+                number = 0x7FFFFFFE;
+                break;
+            }
+        }
+        largest = std::max(largest, number);
     }
-    largest = std::max(largest, number);
-  }
-  return static_cast<int>(largest + 1);
+    return static_cast<int>(largest + 1);
 }
 
-void CAppSettings::RestoreAppRules() { appRules = savedAppRules; }
-
-bool CAppSettings::UpdateAppRule(const AppRule& rule) {
-  auto it = std::find_if(appRules.begin(), appRules.end(),
-                         [&rule](const AppRule& r) { return r.section == rule.section; });
-  if (it == appRules.end()) return false;
-  AppRule replacement = rule;  // the argument may live in the list itself
-  appRules.erase(it);
-  appRules.push_back(std::move(replacement));
-  return true;
+void CAppSettings::RestoreAppRules()
+{
+    appRules = savedAppRules;
 }
 
-bool CAppSettings::RemoveAppRule(const std::string& section) {
-  auto it = std::find_if(appRules.begin(), appRules.end(),
-                         [&section](const AppRule& r) { return r.section == section; });
-  if (it == appRules.end()) return false;
-  AppRule removed = std::move(*it);
-  removed.deleted = 1;
-  appRules.erase(it);
-  appRules.push_back(std::move(removed));
-  return true;
+bool CAppSettings::UpdateAppRule(const AppRule& rule)
+{
+    auto it =
+        std::find_if(appRules.begin(), appRules.end(), [&rule](const AppRule& r) { return r.section == rule.section; });
+    if (it == appRules.end())
+        return false;
+    AppRule replacement = rule;  // the argument may live in the list itself
+    appRules.erase(it);
+    appRules.push_back(std::move(replacement));
+    return true;
+}
+
+bool CAppSettings::RemoveAppRule(const std::string& section)
+{
+    auto it =
+        std::find_if(appRules.begin(), appRules.end(), [&section](const AppRule& r) { return r.section == section; });
+    if (it == appRules.end())
+        return false;
+    AppRule removed = std::move(*it);
+    removed.deleted = 1;
+    appRules.erase(it);
+    appRules.push_back(std::move(removed));
+    return true;
 }

@@ -7,16 +7,15 @@
 #include "dict/DictionaryEnableStore.h"
 
 class CDictionaryEnableSettings : public IDictionaryEnableStore {
- public:
-  explicit CDictionaryEnableSettings(CAppSettings& settings) : settings_(settings) {}
+public:
+    explicit CDictionaryEnableSettings(CAppSettings& settings) : m_settings(settings) {}
 
-  bool IsDictionaryEnabled(const std::string& path) const override {
-    return settings_.IsDictionaryEnabled(path);
-  }
-  bool SetDictionaryEnabled(const std::string& path, bool enabled) override {
-    return settings_.SetDictionaryEnabled(path, enabled);
-  }
+    bool IsDictionaryEnabled(const std::string& path) const override { return m_settings.IsDictionaryEnabled(path); }
+    bool SetDictionaryEnabled(const std::string& path, bool enabled) override
+    {
+        return m_settings.SetDictionaryEnabled(path, enabled);
+    }
 
- private:
-  CAppSettings& settings_;
+private:
+    CAppSettings& m_settings;
 };

@@ -8,58 +8,58 @@
 #include <vector>
 
 class CProcessInfo {
- public:
-  static constexpr std::size_t kMaxImagePath = 260;
+public:
+    static constexpr std::size_t kMaxImagePath = 260;
 
-  struct ProcessRecord {
-    std::string path;  // full executable path
-    DWORD processId = 0;
-  };
+    struct ProcessRecord {
+        std::string path;  // full executable path
+        DWORD processId = 0;
+    };
 
-  enum class Source {
-    Automatic,  // the process-status library on NT systems, snapshots elsewhere
-    Snapshot,   // tool-help snapshots (only executable names on NT systems)
-  };
+    enum class Source {
+        Automatic,  // the process-status library on NT systems, snapshots elsewhere
+        Snapshot,   // tool-help snapshots (only executable names on NT systems)
+    };
 
-  explicit CProcessInfo(Source source = Source::Automatic);
-  ~CProcessInfo();
+    explicit CProcessInfo(Source source = Source::Automatic);
+    ~CProcessInfo();
 
-  CProcessInfo(const CProcessInfo&) = delete;
-  CProcessInfo& operator=(const CProcessInfo&) = delete;
+    CProcessInfo(const CProcessInfo&) = delete;
+    CProcessInfo& operator=(const CProcessInfo&) = delete;
 
-  // Loads PSAPI.DLL and VDMDBG.DLL from the system directory. True when both libraries and
-  // all their entry points were found (always true where they are not needed).
-  bool Init();
-  // Lists every process that can be opened and queried.
-  void Enumerate();
-  const std::vector<ProcessRecord>& Processes() const { return processes_; }
+    // Loads PSAPI.DLL and VDMDBG.DLL from the system directory. True when both libraries and
+    // all their entry points were found (always true where they are not needed).
+    bool Init();
+    // Lists every process that can be opened and queried.
+    void Enumerate();
+    const std::vector<ProcessRecord>& Processes() const { return m_processes; }
 
-  // Fresh enumeration each time; empty when the process is not listed.
-  std::string ImagePathOfProcess(DWORD processId);
-  std::string ImagePathOfWindow(HWND window);
-  // Buffer forms: copy (cut to size - 1 bytes, zero-terminated) and return the length.
-  std::size_t ImagePathOfProcess(DWORD processId, char* buffer, std::size_t size);
-  std::size_t ImagePathOfWindow(HWND window, char* buffer, std::size_t size);
+    // Fresh enumeration each time; empty when the process is not listed.
+    std::string ImagePathOfProcess(DWORD processId);
+    std::string ImagePathOfWindow(HWND window);
+    // Buffer forms: copy (cut to size - 1 bytes, zero-terminated) and return the length.
+    std::size_t ImagePathOfProcess(DWORD processId, char* buffer, std::size_t size);
+    std::size_t ImagePathOfWindow(HWND window, char* buffer, std::size_t size);
 
-  bool IsNtFamily() const { return ntFamily_; }
+    bool IsNtFamily() const { return m_ntFamily; }
 
- private:
-  using EnumProcessesFn = BOOL(WINAPI*)(DWORD*, DWORD, DWORD*);
-  using EnumProcessModulesFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*);
-  using GetModuleFileNameExFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
-  using GetModuleBaseNameFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
-  using VdmEnumTaskWowExFn = INT(WINAPI*)(DWORD, void*, LPARAM);
+private:
+    using EnumProcessesFn = BOOL(WINAPI*)(DWORD*, DWORD, DWORD*);
+    using EnumProcessModulesFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*);
+    using GetModuleFileNameExFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
+    using GetModuleBaseNameFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
+    using VdmEnumTaskWowExFn = INT(WINAPI*)(DWORD, void*, LPARAM);
 
-  void EnumerateWithPsapi();
-  void EnumerateWithSnapshot();
+    void EnumerateWithPsapi();
+    void EnumerateWithSnapshot();
 
-  bool ntFamily_ = true;
-  HMODULE psapi_ = nullptr;
-  HMODULE vdmdbg_ = nullptr;
-  EnumProcessesFn enumProcesses_ = nullptr;
-  EnumProcessModulesFn enumProcessModules_ = nullptr;
-  GetModuleFileNameExFn getModuleFileNameEx_ = nullptr;
-  GetModuleBaseNameFn getModuleBaseName_ = nullptr;
-  VdmEnumTaskWowExFn vdmEnumTaskWowEx_ = nullptr;
-  std::vector<ProcessRecord> processes_;
+    bool m_ntFamily = true;
+    HMODULE m_psapi = nullptr;
+    HMODULE m_vdmdbg = nullptr;
+    EnumProcessesFn m_enumProcesses = nullptr;
+    EnumProcessModulesFn m_enumProcessModules = nullptr;
+    GetModuleFileNameExFn m_getModuleFileNameEx = nullptr;
+    GetModuleBaseNameFn m_getModuleBaseName = nullptr;
+    VdmEnumTaskWowExFn m_vdmEnumTaskWowEx = nullptr;
+    std::vector<ProcessRecord> m_processes;
 };

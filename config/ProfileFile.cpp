@@ -11,294 +11,378 @@ namespace {
 constexpr DWORD kFirstReadSize = 512;
 constexpr DWORD kReadSizeLimit = 64u * 1024u * 1024u;
 
-bool Present(const char* text) { return text != nullptr; }
+bool Present(const char* text)
+{
+    return text != nullptr;
+}
 
 }  // namespace
 
-CProfileFile::CProfileFile(const char* path) { SetPath(path); }
+CProfileFile::CProfileFile(const char* path)
+{
+    SetPath(path);
+}
 
-void CProfileFile::SetPath(const char* path) { path_ = path ? path : ""; }
+void CProfileFile::SetPath(const char* path)
+{
+    m_path = path ? path : "";
+}
 
-std::size_t CProfileFile::GetPath(char* buffer, std::size_t size) const {
-  if (!buffer) return path_.size() + 1;
-  if (size == 0) return 0;
-  std::size_t n = path_.size() < size - 1 ? path_.size() : size - 1;
-  std::memcpy(buffer, path_.data(), n);
-  buffer[n] = '\0';
-  return n;
+std::size_t CProfileFile::GetPath(char* buffer, std::size_t size) const
+{
+    if (!buffer)
+        return m_path.size() + 1;
+    if (size == 0)
+        return 0;
+    std::size_t n = m_path.size() < size - 1 ? m_path.size() : size - 1;
+    std::memcpy(buffer, m_path.data(), n);
+    buffer[n] = '\0';
+    return n;
 }
 
 // ---- strings ---------------------------------------------------------------------------
 
-std::string CProfileFile::ReadText(const char* section, const char* key, const char* defaultText) const {
-  const char* fallback = defaultText ? defaultText : "";
-  if (!Present(section) || !Present(key) || path_.empty()) return fallback;
-  std::string buffer;
-  DWORD size = kFirstReadSize;
-  for (;;) {
-    buffer.assign(size, '\0');
-    DWORD got = GetPrivateProfileStringA(section, key, fallback, &buffer[0], size, path_.c_str());
-    if (got + 1 < size || size >= kReadSizeLimit) {
-      if (got >= size) got = size - 1;
-      buffer.resize(got);
-      return buffer;
+std::string CProfileFile::ReadText(const char* section, const char* key, const char* defaultText) const
+{
+    const char* fallback = defaultText ? defaultText : "";
+    if (!Present(section) || !Present(key) || m_path.empty())
+        return fallback;
+    std::string buffer;
+    DWORD size = kFirstReadSize;
+    for (;;) {
+        buffer.assign(size, '\0');
+        DWORD got = GetPrivateProfileStringA(section, key, fallback, &buffer[0], size, m_path.c_str());
+        if (got + 1 < size || size >= kReadSizeLimit) {
+            if (got >= size)
+                got = size - 1;
+            buffer.resize(got);
+            return buffer;
+        }
+        size = (size > kReadSizeLimit / 2) ? kReadSizeLimit : size * 2;
     }
-    size = (size > kReadSizeLimit / 2) ? kReadSizeLimit : size * 2;
-  }
 }
 
-bool CProfileFile::WriteText(const char* section, const char* key, const char* text) {
-  if (!Present(section) || !Present(key)) return false;
-  return PutString(section, key, text ? text : "");
+bool CProfileFile::WriteText(const char* section, const char* key, const char* text)
+{
+    if (!Present(section) || !Present(key))
+        return false;
+    return PutString(section, key, text ? text : "");
 }
 
-bool CProfileFile::AppendText(const char* section, const char* key, const char* text) {
-  if (!Present(section) || !Present(key)) return false;
-  if (!text) return true;  // nothing to append
-  std::string value = ReadText(section, key, nullptr);
-  value += text;
-  return PutString(section, key, value.c_str());
+bool CProfileFile::AppendText(const char* section, const char* key, const char* text)
+{
+    if (!Present(section) || !Present(key))
+        return false;
+    if (!text)
+        return true;  // nothing to append
+    std::string value = ReadText(section, key, nullptr);
+    value += text;
+    return PutString(section, key, value.c_str());
 }
 
-std::string CProfileFile::ReadTyped(const char* section, const char* key) const {
-  std::string value = ReadText(section, key, nullptr);
-  if (value.size() > ProfileText::kTypedValueLimit) value.resize(ProfileText::kTypedValueLimit);
-  return value;
+std::string CProfileFile::ReadTyped(const char* section, const char* key) const
+{
+    std::string value = ReadText(section, key, nullptr);
+    if (value.size() > ProfileText::kTypedValueLimit)
+        value.resize(ProfileText::kTypedValueLimit);
+    return value;
 }
 
 // ---- numbers ---------------------------------------------------------------------------
 
-uint32_t CProfileFile::ReadUnsigned(const char* section, const char* key, uint32_t defaultValue,
-                                    int radix) const {
-  std::string value = ReadTyped(section, key);
-  if (value.empty()) return defaultValue;
-  return ProfileText::ParseUnsigned(value, radix);
+uint32_t CProfileFile::ReadUnsigned(const char* section, const char* key, uint32_t defaultValue, int radix) const
+{
+    std::string value = ReadTyped(section, key);
+    if (value.empty())
+        return defaultValue;
+    return ProfileText::ParseUnsigned(value, radix);
 }
 
-int32_t CProfileFile::ReadSigned(const char* section, const char* key, int32_t defaultValue, int radix) const {
-  std::string value = ReadTyped(section, key);
-  if (value.empty()) return defaultValue;
-  return ProfileText::ParseSigned(value, radix);
+int32_t CProfileFile::ReadSigned(const char* section, const char* key, int32_t defaultValue, int radix) const
+{
+    std::string value = ReadTyped(section, key);
+    if (value.empty())
+        return defaultValue;
+    return ProfileText::ParseSigned(value, radix);
 }
 
-bool CProfileFile::WriteUnsigned(const char* section, const char* key, uint32_t value, int radix) {
-  return WriteText(section, key, ProfileText::FormatUnsigned(value, radix).c_str());
+bool CProfileFile::WriteUnsigned(const char* section, const char* key, uint32_t value, int radix)
+{
+    return WriteText(section, key, ProfileText::FormatUnsigned(value, radix).c_str());
 }
 
-bool CProfileFile::WriteSigned(const char* section, const char* key, int32_t value, int radix) {
-  return WriteText(section, key, ProfileText::FormatSigned(value, radix).c_str());
+bool CProfileFile::WriteSigned(const char* section, const char* key, int32_t value, int radix)
+{
+    return WriteText(section, key, ProfileText::FormatSigned(value, radix).c_str());
 }
 
-bool CProfileFile::AddToUnsigned(const char* section, const char* key, uint32_t increment, int radix) {
-  return WriteUnsigned(section, key, ReadUnsigned(section, key, 0, radix) + increment, radix);
+bool CProfileFile::AddToUnsigned(const char* section, const char* key, uint32_t increment, int radix)
+{
+    return WriteUnsigned(section, key, ReadUnsigned(section, key, 0, radix) + increment, radix);
 }
 
-bool CProfileFile::AddToSigned(const char* section, const char* key, int32_t increment, int radix) {
-  uint32_t sum = static_cast<uint32_t>(ReadSigned(section, key, 0, radix)) + static_cast<uint32_t>(increment);
-  return WriteSigned(section, key, static_cast<int32_t>(sum), radix);
+bool CProfileFile::AddToSigned(const char* section, const char* key, int32_t increment, int radix)
+{
+    uint32_t sum = static_cast<uint32_t>(ReadSigned(section, key, 0, radix)) + static_cast<uint32_t>(increment);
+    return WriteSigned(section, key, static_cast<int32_t>(sum), radix);
 }
 
 // ---- booleans and characters -----------------------------------------------------------
 
-bool CProfileFile::ReadBool(const char* section, const char* key, bool defaultValue) const {
-  return ProfileText::ParseBool(ReadTyped(section, key), defaultValue);
+bool CProfileFile::ReadBool(const char* section, const char* key, bool defaultValue) const
+{
+    return ProfileText::ParseBool(ReadTyped(section, key), defaultValue);
 }
 
-bool CProfileFile::WriteBool(const char* section, const char* key, bool value) {
-  return WriteText(section, key, ProfileText::FormatBool(value));
+bool CProfileFile::WriteBool(const char* section, const char* key, bool value)
+{
+    return WriteText(section, key, ProfileText::FormatBool(value));
 }
 
-bool CProfileFile::ToggleBool(const char* section, const char* key) {
-  return WriteBool(section, key, !ReadBool(section, key, false));
+bool CProfileFile::ToggleBool(const char* section, const char* key)
+{
+    return WriteBool(section, key, !ReadBool(section, key, false));
 }
 
-char CProfileFile::ReadChar(const char* section, const char* key, char defaultValue) const {
-  std::string value = ReadTyped(section, key);
-  return value.empty() ? defaultValue : value[0];
+char CProfileFile::ReadChar(const char* section, const char* key, char defaultValue) const
+{
+    std::string value = ReadTyped(section, key);
+    return value.empty() ? defaultValue : value[0];
 }
 
-bool CProfileFile::WriteChar(const char* section, const char* key, char value) {
-  const char text[2] = {value, '\0'};
-  return WriteText(section, key, text);
+bool CProfileFile::WriteChar(const char* section, const char* key, char value)
+{
+    const char text[2] = {value, '\0'};
+    return WriteText(section, key, text);
 }
 
-double CProfileFile::ReadDouble(const char* section, const char* key, double defaultValue) const {
-  return ProfileText::ParseDouble(ReadTyped(section, key), defaultValue);
+double CProfileFile::ReadDouble(const char* section, const char* key, double defaultValue) const
+{
+    return ProfileText::ParseDouble(ReadTyped(section, key), defaultValue);
 }
 
-bool CProfileFile::WriteDouble(const char* section, const char* key, double value, int precision) {
-  return WriteText(section, key, ProfileText::FormatDouble(value, precision).c_str());
+bool CProfileFile::WriteDouble(const char* section, const char* key, double value, int precision)
+{
+    return WriteText(section, key, ProfileText::FormatDouble(value, precision).c_str());
 }
 
-bool CProfileFile::AddToDouble(const char* section, const char* key, double increment, int precision) {
-  return WriteDouble(section, key, ReadDouble(section, key, 0.0) + increment, precision);
+bool CProfileFile::AddToDouble(const char* section, const char* key, double increment, int precision)
+{
+    return WriteDouble(section, key, ReadDouble(section, key, 0.0) + increment, precision);
 }
 
 // ---- byte blocks -----------------------------------------------------------------------
 
 std::size_t CProfileFile::ReadBytes(const char* section, const char* key, void* buffer, std::size_t size,
-                                    std::size_t offset) const {
-  if (!Present(section) || !Present(key)) return 0;
-  return ProfileText::DecodeBytes(ReadText(section, key, nullptr), buffer, size, offset);
+                                    std::size_t offset) const
+{
+    if (!Present(section) || !Present(key))
+        return 0;
+    return ProfileText::DecodeBytes(ReadText(section, key, nullptr), buffer, size, offset);
 }
 
-bool CProfileFile::WriteBytes(const char* section, const char* key, const void* bytes, std::size_t count) {
-  if (!bytes || count == 0) return false;
-  return WriteText(section, key, ProfileText::FormatBytes(bytes, count).c_str());
+bool CProfileFile::WriteBytes(const char* section, const char* key, const void* bytes, std::size_t count)
+{
+    if (!bytes || count == 0)
+        return false;
+    return WriteText(section, key, ProfileText::FormatBytes(bytes, count).c_str());
 }
 
-bool CProfileFile::AppendBytes(const char* section, const char* key, const void* bytes, std::size_t count) {
-  if (!bytes || count == 0) return false;
-  return AppendText(section, key, ProfileText::FormatBytes(bytes, count).c_str());
+bool CProfileFile::AppendBytes(const char* section, const char* key, const void* bytes, std::size_t count)
+{
+    if (!bytes || count == 0)
+        return false;
+    return AppendText(section, key, ProfileText::FormatBytes(bytes, count).c_str());
 }
 
-POINT CProfileFile::ReadPoint(const char* section, const char* key, const POINT& defaultValue) const {
-  int32_t values[2];
-  if (ReadBytes(section, key, values, sizeof values, 0) < sizeof values) return defaultValue;
-  POINT point;
-  point.x = values[0];
-  point.y = values[1];
-  return point;
+POINT CProfileFile::ReadPoint(const char* section, const char* key, const POINT& defaultValue) const
+{
+    int32_t values[2];
+    if (ReadBytes(section, key, values, sizeof values, 0) < sizeof values)
+        return defaultValue;
+    POINT point;
+    point.x = values[0];
+    point.y = values[1];
+    return point;
 }
 
-bool CProfileFile::WritePoint(const char* section, const char* key, const POINT& value) {
-  const int32_t values[2] = {static_cast<int32_t>(value.x), static_cast<int32_t>(value.y)};
-  return WriteBytes(section, key, values, sizeof values);
+bool CProfileFile::WritePoint(const char* section, const char* key, const POINT& value)
+{
+    const int32_t values[2] = {static_cast<int32_t>(value.x), static_cast<int32_t>(value.y)};
+    return WriteBytes(section, key, values, sizeof values);
 }
 
-RECT CProfileFile::ReadRect(const char* section, const char* key, const RECT& defaultValue) const {
-  int32_t values[4];
-  if (ReadBytes(section, key, values, sizeof values, 0) < sizeof values) return defaultValue;
-  RECT rect;
-  rect.left = values[0];
-  rect.top = values[1];
-  rect.right = values[2];
-  rect.bottom = values[3];
-  return rect;
+RECT CProfileFile::ReadRect(const char* section, const char* key, const RECT& defaultValue) const
+{
+    int32_t values[4];
+    if (ReadBytes(section, key, values, sizeof values, 0) < sizeof values)
+        return defaultValue;
+    RECT rect;
+    rect.left = values[0];
+    rect.top = values[1];
+    rect.right = values[2];
+    rect.bottom = values[3];
+    return rect;
 }
 
-bool CProfileFile::WriteRect(const char* section, const char* key, const RECT& value) {
-  const int32_t values[4] = {static_cast<int32_t>(value.left), static_cast<int32_t>(value.top),
-                             static_cast<int32_t>(value.right), static_cast<int32_t>(value.bottom)};
-  return WriteBytes(section, key, values, sizeof values);
+bool CProfileFile::WriteRect(const char* section, const char* key, const RECT& value)
+{
+    const int32_t values[4] = {static_cast<int32_t>(value.left), static_cast<int32_t>(value.top),
+                               static_cast<int32_t>(value.right), static_cast<int32_t>(value.bottom)};
+    return WriteBytes(section, key, values, sizeof values);
 }
 
 // ---- lists -----------------------------------------------------------------------------
 
 std::size_t CProfileFile::ReadList(const char* section, const char* key, std::vector<std::string>& list,
-                                   const char* delimiter) const {
-  list = ProfileText::SplitList(ReadText(section, key, nullptr), delimiter);
-  return list.size();
+                                   const char* delimiter) const
+{
+    list = ProfileText::SplitList(ReadText(section, key, nullptr), delimiter);
+    return list.size();
 }
 
-bool CProfileFile::WriteList(const char* section, const char* key, const std::vector<std::string>& list,
-                             int count, const char* delimiter) {
-  return WriteText(section, key, ProfileText::JoinList(list, count, delimiter).c_str());
+bool CProfileFile::WriteList(const char* section, const char* key, const std::vector<std::string>& list, int count,
+                             const char* delimiter)
+{
+    return WriteText(section, key, ProfileText::JoinList(list, count, delimiter).c_str());
 }
 
 // ---- sections and keys -----------------------------------------------------------------
 
-std::vector<std::string> CProfileFile::ReadMultiString(bool sectionNames, const char* section) const {
-  if (path_.empty() || (!sectionNames && !Present(section))) return {};
-  std::string buffer;
-  DWORD size = kFirstReadSize;
-  for (;;) {
-    buffer.assign(size, '\0');
-    DWORD got = sectionNames ? GetPrivateProfileSectionNamesA(&buffer[0], size, path_.c_str())
-                             : GetPrivateProfileSectionA(section, &buffer[0], size, path_.c_str());
-    if (got + 2 < size || size >= kReadSizeLimit) {
-      if (got > size) got = size;
-      return ProfileText::SplitMultiString(buffer.data(), got);
+std::vector<std::string> CProfileFile::ReadMultiString(bool sectionNames, const char* section) const
+{
+    if (m_path.empty() || (!sectionNames && !Present(section)))
+        return {};
+    std::string buffer;
+    DWORD size = kFirstReadSize;
+    for (;;) {
+        buffer.assign(size, '\0');
+        DWORD got = sectionNames ? GetPrivateProfileSectionNamesA(&buffer[0], size, m_path.c_str())
+                                 : GetPrivateProfileSectionA(section, &buffer[0], size, m_path.c_str());
+        if (got + 2 < size || size >= kReadSizeLimit) {
+            if (got > size)
+                got = size;
+            return ProfileText::SplitMultiString(buffer.data(), got);
+        }
+        size = (size > kReadSizeLimit / 2) ? kReadSizeLimit : size * 2;
     }
-    size = (size > kReadSizeLimit / 2) ? kReadSizeLimit : size * 2;
-  }
 }
 
-std::size_t CProfileFile::SectionNames(std::vector<std::string>& list) const {
-  list = ReadMultiString(true, nullptr);
-  return list.size();
+std::size_t CProfileFile::SectionNames(std::vector<std::string>& list) const
+{
+    list = ReadMultiString(true, nullptr);
+    return list.size();
 }
 
-std::size_t CProfileFile::KeyLines(const char* section, std::vector<std::string>& list) const {
-  list = ReadMultiString(false, section);
-  return list.size();
+std::size_t CProfileFile::KeyLines(const char* section, std::vector<std::string>& list) const
+{
+    list = ReadMultiString(false, section);
+    return list.size();
 }
 
-std::size_t CProfileFile::KeyNames(const char* section, std::vector<std::string>& list) const {
-  list.clear();
-  std::string name;
-  for (const std::string& line : ReadMultiString(false, section)) {
-    if (ProfileText::KeyNameOfLine(line, &name)) list.push_back(name);
-  }
-  return list.size();
+std::size_t CProfileFile::KeyNames(const char* section, std::vector<std::string>& list) const
+{
+    list.clear();
+    std::string name;
+    for (const std::string& line : ReadMultiString(false, section)) {
+        if (ProfileText::KeyNameOfLine(line, &name))
+            list.push_back(name);
+    }
+    return list.size();
 }
 
-bool CProfileFile::HasSection(const char* section) const {
-  if (!Present(section)) return false;
-  for (const std::string& name : ReadMultiString(true, nullptr)) {
-    if (ProfileText::EqualsNoCaseAscii(name, section)) return true;
-  }
-  return false;
-}
-
-bool CProfileFile::HasKey(const char* section, const char* key) const {
-  if (!Present(section) || !Present(key)) return false;
-  return ReadText(section, key, ProfileText::kMissingKeyMarker) != ProfileText::kMissingKeyMarker;
-}
-
-bool CProfileFile::RemoveKey(const char* section, const char* key) {
-  if (!Present(section) || !Present(key)) return false;
-  return PutString(section, key, nullptr);
-}
-
-bool CProfileFile::RemoveSection(const char* section) {
-  if (!Present(section)) return false;
-  return PutString(section, nullptr, nullptr);
-}
-
-bool CProfileFile::CopySection(const char* from, const char* to, bool failIfExists) {
-  if (!Present(from) || !Present(to) || ProfileText::EqualsNoCaseAscii(from, to)) return false;
-  if (!HasSection(from)) return false;
-  if (HasSection(to)) {
-    if (failIfExists) return false;
-    if (!RemoveSection(to)) return false;
-  }
-  std::vector<std::string> lines;
-  KeyLines(from, lines);
-  return PutSection(to, lines);
-}
-
-bool CProfileFile::MoveSection(const char* from, const char* to, bool failIfExists) {
-  return CopySection(from, to, failIfExists) && RemoveSection(from);
-}
-
-bool CProfileFile::CopyKey(const char* fromSection, const char* fromKey, const char* toSection,
-                           const char* toKey, bool failIfExists) {
-  if (!Present(fromSection) || !Present(fromKey) || !Present(toSection) || !Present(toKey)) return false;
-  if (ProfileText::EqualsNoCaseAscii(fromSection, toSection) && ProfileText::EqualsNoCaseAscii(fromKey, toKey))
+bool CProfileFile::HasSection(const char* section) const
+{
+    if (!Present(section))
+        return false;
+    for (const std::string& name : ReadMultiString(true, nullptr)) {
+        if (ProfileText::EqualsNoCaseAscii(name, section))
+            return true;
+    }
     return false;
-  if (!HasKey(fromSection, fromKey)) return false;
-  if (failIfExists && HasKey(toSection, toKey)) return false;
-  std::string value = ReadText(fromSection, fromKey, nullptr);
-  return PutString(toSection, toKey, value.c_str());
 }
 
-bool CProfileFile::MoveKey(const char* fromSection, const char* fromKey, const char* toSection,
-                           const char* toKey, bool failIfExists) {
-  return CopyKey(fromSection, fromKey, toSection, toKey, failIfExists) && RemoveKey(fromSection, fromKey);
+bool CProfileFile::HasKey(const char* section, const char* key) const
+{
+    if (!Present(section) || !Present(key))
+        return false;
+    return ReadText(section, key, ProfileText::kMissingKeyMarker) != ProfileText::kMissingKeyMarker;
 }
 
-void CProfileFile::Flush() const {
-  if (!path_.empty()) WritePrivateProfileStringA(nullptr, nullptr, nullptr, path_.c_str());
+bool CProfileFile::RemoveKey(const char* section, const char* key)
+{
+    if (!Present(section) || !Present(key))
+        return false;
+    return PutString(section, key, nullptr);
 }
 
-bool CProfileFile::PutString(const char* section, const char* key, const char* value) {
-  if (path_.empty()) return false;
-  return WritePrivateProfileStringA(section, key, value, path_.c_str()) != FALSE;
+bool CProfileFile::RemoveSection(const char* section)
+{
+    if (!Present(section))
+        return false;
+    return PutString(section, nullptr, nullptr);
 }
 
-bool CProfileFile::PutSection(const char* section, const std::vector<std::string>& lines) {
-  if (path_.empty()) return false;
-  std::string block = ProfileText::JoinMultiString(lines);
-  return WritePrivateProfileSectionA(section, block.c_str(), path_.c_str()) != FALSE;
+bool CProfileFile::CopySection(const char* from, const char* to, bool failIfExists)
+{
+    if (!Present(from) || !Present(to) || ProfileText::EqualsNoCaseAscii(from, to))
+        return false;
+    if (!HasSection(from))
+        return false;
+    if (HasSection(to)) {
+        if (failIfExists)
+            return false;
+        if (!RemoveSection(to))
+            return false;
+    }
+    std::vector<std::string> lines;
+    KeyLines(from, lines);
+    return PutSection(to, lines);
+}
+
+bool CProfileFile::MoveSection(const char* from, const char* to, bool failIfExists)
+{
+    return CopySection(from, to, failIfExists) && RemoveSection(from);
+}
+
+bool CProfileFile::CopyKey(const char* fromSection, const char* fromKey, const char* toSection, const char* toKey,
+                           bool failIfExists)
+{
+    if (!Present(fromSection) || !Present(fromKey) || !Present(toSection) || !Present(toKey))
+        return false;
+    if (ProfileText::EqualsNoCaseAscii(fromSection, toSection) && ProfileText::EqualsNoCaseAscii(fromKey, toKey))
+        return false;
+    if (!HasKey(fromSection, fromKey))
+        return false;
+    if (failIfExists && HasKey(toSection, toKey))
+        return false;
+    std::string value = ReadText(fromSection, fromKey, nullptr);
+    return PutString(toSection, toKey, value.c_str());
+}
+
+bool CProfileFile::MoveKey(const char* fromSection, const char* fromKey, const char* toSection, const char* toKey,
+                           bool failIfExists)
+{
+    return CopyKey(fromSection, fromKey, toSection, toKey, failIfExists) && RemoveKey(fromSection, fromKey);
+}
+
+void CProfileFile::Flush() const
+{
+    if (!m_path.empty())
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, m_path.c_str());
+}
+
+bool CProfileFile::PutString(const char* section, const char* key, const char* value)
+{
+    if (m_path.empty())
+        return false;
+    return WritePrivateProfileStringA(section, key, value, m_path.c_str()) != FALSE;
+}
+
+bool CProfileFile::PutSection(const char* section, const std::vector<std::string>& lines)
+{
+    if (m_path.empty())
+        return false;
+    std::string block = ProfileText::JoinMultiString(lines);
+    return WritePrivateProfileSectionA(section, block.c_str(), m_path.c_str()) != FALSE;
 }

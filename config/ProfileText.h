@@ -34,7 +34,10 @@ std::string FormatSigned(int32_t value, int radix);
 // Empty text gives the default; "true"/"yes" in any case are true; otherwise the truth of
 // the leading signed decimal number.
 bool ParseBool(const std::string& text, bool defaultValue);
-inline const char* FormatBool(bool value) { return value ? "1" : "0"; }
+inline const char* FormatBool(bool value)
+{
+    return value ? "1" : "0";
+}
 
 // Two upper-case hexadecimal digits per byte, no separator.
 std::string FormatBytes(const void* bytes, std::size_t count);
@@ -76,8 +79,8 @@ bool KeyNameOfLine(const std::string& line, std::string* name);
 // starting with ";" are skipped. Used to check a written file independently of the
 // system's own parser and its caches.
 struct IniSection {
-  std::string name;
-  std::vector<std::pair<std::string, std::string>> entries;
+    std::string name;
+    std::vector<std::pair<std::string, std::string>> entries;
 };
 std::vector<IniSection> ParseIniText(const std::string& text);
 // First section of that name and first key in it, names compared without case (ASCII).

@@ -18,288 +18,341 @@ std::atomic<unsigned> g_copyCounter{0};
 
 using FileHandle = wnd::FileOwner;
 
-std::string LowerAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
+std::string LowerAscii(std::string text)
+{
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return text;
 }
 
 // The profile reader strips blanks around values and one pair of quotes; only values that
 // survive that unchanged can be compared byte for byte.
-bool ReadsBackVerbatim(const std::string& value) {
-  if (value.empty()) return true;
-  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  if (blank(value.front()) || blank(value.back())) return false;
-  if (value.find_first_of("\r\n") != std::string::npos) return false;
-  if (value.front() == '"' || value.front() == '\'') return false;
-  return true;
+bool ReadsBackVerbatim(const std::string& value)
+{
+    if (value.empty())
+        return true;
+    auto blank = [](char c) {
+        return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+    };
+    if (blank(value.front()) || blank(value.back()))
+        return false;
+    if (value.find_first_of("\r\n") != std::string::npos)
+        return false;
+    if (value.front() == '"' || value.front() == '\'')
+        return false;
+    return true;
 }
 
-bool WriteAll(HANDLE file, const std::string& data) {
-  std::size_t done = 0;
-  while (done < data.size()) {
-    DWORD chunk = static_cast<DWORD>(data.size() - done > 1u << 20 ? 1u << 20 : data.size() - done);
-    DWORD written = 0;
-    if (!WriteFile(file, data.data() + done, chunk, &written, nullptr) || written == 0) return false;
-    done += written;
-  }
-  return true;
+bool WriteAll(HANDLE file, const std::string& data)
+{
+    std::size_t done = 0;
+    while (done < data.size()) {
+        DWORD chunk = static_cast<DWORD>(data.size() - done > 1u << 20 ? 1u << 20 : data.size() - done);
+        DWORD written = 0;
+        if (!WriteFile(file, data.data() + done, chunk, &written, nullptr) || written == 0)
+            return false;
+        done += written;
+    }
+    return true;
 }
 
 // The file's text in the ANSI code page: the profile writer keeps a file in the encoding
 // it found (ANSI, or UTF-8 / UTF-16 with a byte-order mark).
-bool ReadAnsiText(const std::string& path, std::string* text) {
-  FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
-  LARGE_INTEGER size;
-  if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > kLargestCopy) return false;
-  std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    DWORD got = 0;
-    if (!ReadFile(file.Get(), &bytes[done], static_cast<DWORD>(bytes.size() - done), &got, nullptr)) return false;
-    if (got == 0) break;
-    done += got;
-  }
-  bytes.resize(done);
+bool ReadAnsiText(const std::string& path, std::string* text)
+{
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return false;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > kLargestCopy)
+        return false;
+    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD got = 0;
+        if (!ReadFile(file.Get(), &bytes[done], static_cast<DWORD>(bytes.size() - done), &got, nullptr))
+            return false;
+        if (got == 0)
+            break;
+        done += got;
+    }
+    bytes.resize(done);
 
-  std::wstring wide;
-  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
-    wide.assign(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
-  } else if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-    int length = MultiByteToWideChar(CP_UTF8, 0, bytes.data() + 3, static_cast<int>(bytes.size() - 3), nullptr, 0);
-    wide.resize(static_cast<std::size_t>(length > 0 ? length : 0));
-    if (length > 0)
-      MultiByteToWideChar(CP_UTF8, 0, bytes.data() + 3, static_cast<int>(bytes.size() - 3), &wide[0], length);
-  } else {
-    *text = std::move(bytes);
+    std::wstring wide;
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+        static_cast<unsigned char>(bytes[1]) == 0xFE) {
+        wide.assign(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
+    } else if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        int length = MultiByteToWideChar(CP_UTF8, 0, bytes.data() + 3, static_cast<int>(bytes.size() - 3), nullptr, 0);
+        wide.resize(static_cast<std::size_t>(length > 0 ? length : 0));
+        if (length > 0)
+            MultiByteToWideChar(CP_UTF8, 0, bytes.data() + 3, static_cast<int>(bytes.size() - 3), &wide[0], length);
+    } else {
+        *text = std::move(bytes);
+        return true;
+    }
+    text->clear();
+    if (wide.empty())
+        return true;
+    int length =
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    if (length <= 0)
+        return false;
+    text->resize(static_cast<std::size_t>(length));
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &(*text)[0], length, nullptr, nullptr);
     return true;
-  }
-  text->clear();
-  if (wide.empty()) return true;
-  int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-  if (length <= 0) return false;
-  text->resize(static_cast<std::size_t>(length));
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &(*text)[0], length, nullptr, nullptr);
-  return true;
 }
 
 // Copies left behind by a process that ended between staging and committing. Anything
 // younger than a minute may still belong to a live update and is left alone.
-void RemoveStaleCopies(const std::string& target) {
-  const std::size_t slash = target.find_last_of("\\/");
-  const std::string directory = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA((target + ".*.pvtmp").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return;
-  FILETIME nowFile;
-  GetSystemTimeAsFileTime(&nowFile);
-  const uint64_t now = (static_cast<uint64_t>(nowFile.dwHighDateTime) << 32) | nowFile.dwLowDateTime;
-  const uint64_t minute = 60ull * 10000000ull;
-  do {
-    const uint64_t written =
-        (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
-    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && written + minute < now)
-      DeleteFileA((directory + data.cFileName).c_str());
-  } while (FindNextFileA(find, &data));
-  FindClose(find);
+void RemoveStaleCopies(const std::string& target)
+{
+    const std::size_t slash = target.find_last_of("\\/");
+    const std::string directory = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((target + ".*.pvtmp").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    FILETIME nowFile;
+    GetSystemTimeAsFileTime(&nowFile);
+    const uint64_t now = (static_cast<uint64_t>(nowFile.dwHighDateTime) << 32) | nowFile.dwLowDateTime;
+    const uint64_t minute = 60ull * 10000000ull;
+    do {
+        const uint64_t written =
+            (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && written + minute < now)
+            DeleteFileA((directory + data.cFileName).c_str());
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
 }
 
 }  // namespace
 
-CProfileUpdate::CProfileUpdate(const std::string& targetPath) : target_(targetPath) {
-  staged_ = StageCopy();
+CProfileUpdate::CProfileUpdate(const std::string& targetPath) : m_target(targetPath)
+{
+    m_staged = StageCopy();
 }
 
-CProfileUpdate::~CProfileUpdate() { Discard(); }
+CProfileUpdate::~CProfileUpdate()
+{
+    Discard();
+}
 
-bool CProfileUpdate::StageCopy() {
-  if (target_.empty()) return false;
-  std::string content;
-  const DWORD attributes = GetFileAttributesA(target_.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES) {
-    if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return false;
-    // Sharing only reads: a file that someone else holds open for writing counts as locked.
-    FileHandle source(CreateFileA(target_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!source) return false;
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(source.Get(), &size) || size.QuadPart > kLargestCopy) return false;
-    content.resize(static_cast<std::size_t>(size.QuadPart));
-    std::size_t done = 0;
-    while (done < content.size()) {
-      DWORD got = 0;
-      if (!ReadFile(source.Get(), &content[done], static_cast<DWORD>(content.size() - done), &got, nullptr))
+bool CProfileUpdate::StageCopy()
+{
+    if (m_target.empty())
         return false;
-      if (got == 0) break;
-      done += got;
+    std::string content;
+    const DWORD attributes = GetFileAttributesA(m_target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))
+            return false;
+        // Sharing only reads: a file that someone else holds open for writing counts as locked.
+        FileHandle source(CreateFileA(m_target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!source)
+            return false;
+        LARGE_INTEGER size;
+        if (!GetFileSizeEx(source.Get(), &size) || size.QuadPart > kLargestCopy)
+            return false;
+        content.resize(static_cast<std::size_t>(size.QuadPart));
+        std::size_t done = 0;
+        while (done < content.size()) {
+            DWORD got = 0;
+            if (!ReadFile(source.Get(), &content[done], static_cast<DWORD>(content.size() - done), &got, nullptr))
+                return false;
+            if (got == 0)
+                break;
+            done += got;
+        }
+        content.resize(done);
+        FILETIME written;
+        if (GetFileTime(source.Get(), nullptr, nullptr, &written)) {
+            m_targetTime = (static_cast<uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
+        }
+        m_targetSize = done;
+        m_targetExisted = true;
     }
-    content.resize(done);
-    FILETIME written;
-    if (GetFileTime(source.Get(), nullptr, nullptr, &written)) {
-      targetTime_ = (static_cast<uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
+
+    RemoveStaleCopies(m_target);
+    // The copy lies beside the file so that the final rename stays on one volume.
+    const unsigned pid = GetCurrentProcessId();
+    for (int attempt = 0; attempt < 64; ++attempt) {
+        char suffix[48];
+        std::snprintf(suffix, sizeof suffix, ".%u-%u.pvtmp", pid, g_copyCounter.fetch_add(1));
+        std::string candidate = m_target + suffix;
+        FileHandle copy(CreateFileA(candidate.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!copy) {
+            if (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS)
+                continue;
+            return false;
+        }
+        m_copyPath = candidate;
+        if (!WriteAll(copy.Get(), content) || !FlushFileBuffers(copy.Get()))
+            return false;
+        break;
     }
-    targetSize_ = done;
-    targetExisted_ = true;
-  }
-
-  RemoveStaleCopies(target_);
-  // The copy lies beside the file so that the final rename stays on one volume.
-  const unsigned pid = GetCurrentProcessId();
-  for (int attempt = 0; attempt < 64; ++attempt) {
-    char suffix[48];
-    std::snprintf(suffix, sizeof suffix, ".%u-%u.pvtmp", pid, g_copyCounter.fetch_add(1));
-    std::string candidate = target_ + suffix;
-    FileHandle copy(CreateFileA(candidate.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!copy) {
-      if (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS) continue;
-      return false;
-    }
-    copyPath_ = candidate;
-    if (!WriteAll(copy.Get(), content) || !FlushFileBuffers(copy.Get())) return false;
-    break;
-  }
-  if (copyPath_.empty()) return false;
-  SetPath(copyPath_.c_str());
-  SectionNames(sectionsBefore_);
-  return true;
-}
-
-bool CProfileUpdate::PutString(const char* section, const char* key, const char* value) {
-  if (!staged_) return false;
-  Change change;
-  change.section = section ? section : "";
-  if (!key) {
-    change.removeSection = true;
-  } else {
-    change.key = key;
-    if (value) change.value = value; else change.removeKey = true;
-  }
-  bool ok = CProfileFile::PutString(section, key, value);
-  if (!ok) failedWrite_ = true;
-  changes_.push_back(change);
-  return ok;
-}
-
-bool CProfileUpdate::PutSection(const char* section, const std::vector<std::string>& lines) {
-  if (!staged_) return false;
-  Change change;
-  change.section = section ? section : "";
-  change.wholeSection = true;
-  bool ok = CProfileFile::PutSection(section, lines);
-  if (!ok) failedWrite_ = true;
-  changes_.push_back(change);
-  return ok;
-}
-
-bool CProfileUpdate::Verify() const {
-  // Replay the changes to know what the copy must hold now.
-  std::set<std::string> touched;                                   // lower-case section names
-  std::map<std::string, bool> removed;                             // section -> removed at the end
-  std::map<std::pair<std::string, std::string>, const Change*> keys;  // last change per key
-  for (const Change& change : changes_) {
-    const std::string section = LowerAscii(change.section);
-    touched.insert(section);
-    if (change.removeSection || change.wholeSection) {
-      removed[section] = change.removeSection;
-      for (auto it = keys.begin(); it != keys.end();) {
-        it = (it->first.first == section) ? keys.erase(it) : std::next(it);
-      }
-    } else {
-      if (!change.removeKey) removed[section] = false;
-      keys[{section, LowerAscii(change.key)}] = &change;
-    }
-  }
-
-  // Judge the bytes on disk, not what the system's profile cache remembers.
-  std::string text;
-  if (!ReadAnsiText(copyPath_, &text)) return false;
-  const std::vector<ProfileText::IniSection> sections = ProfileText::ParseIniText(text);
-
-  // Sections the update did not touch must all still be there: a cut-short file loses them.
-  for (const std::string& name : sectionsBefore_) {
-    if (!touched.count(LowerAscii(name)) && !ProfileText::FindIniSection(sections, name)) return false;
-  }
-  for (const auto& entry : removed) {
-    if (entry.second && ProfileText::FindIniSection(sections, entry.first)) return false;
-  }
-  for (const auto& entry : keys) {
-    const Change& change = *entry.second;
-    const std::string* value = ProfileText::FindIniValue(sections, change.section, change.key);
-    if (change.removeKey) {
-      if (value) return false;
-    } else if (!value) {
-      return false;
-    } else if (ReadsBackVerbatim(change.value) && *value != change.value) {
-      return false;
-    }
-  }
-  return true;
-}
-
-bool CProfileUpdate::Commit() {
-  if (!staged_ || failedWrite_) {
-    Discard();
-    return false;
-  }
-  if (changes_.empty()) {
-    Discard();
+    if (m_copyPath.empty())
+        return false;
+    SetPath(m_copyPath.c_str());
+    SectionNames(m_sectionsBefore);
     return true;
-  }
-  Flush();
-  if (!Verify()) {
-    Discard();
-    return false;
-  }
-  {
-    FileHandle copy(CreateFileA(copyPath_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!copy || !FlushFileBuffers(copy.Get())) {
-      Discard();
-      return false;
-    }
-  }
-
-  // Someone may have changed the file since it was copied: never overwrite that.
-  const DWORD attributes = GetFileAttributesA(target_.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES) {
-    bool unchanged = targetExisted_ && !(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
-    if (unchanged) {
-      WIN32_FILE_ATTRIBUTE_DATA data;
-      unchanged = GetFileAttributesExA(target_.c_str(), GetFileExInfoStandard, &data) &&
-                  ((static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-                   data.ftLastWriteTime.dwLowDateTime) == targetTime_ &&
-                  ((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow) == targetSize_;
-    }
-    if (!unchanged) {
-      Discard();
-      return false;
-    }
-    const DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
-    if (kept) SetFileAttributesA(copyPath_.c_str(), kept);
-  } else if (targetExisted_) {
-    Discard();  // deleted meanwhile: leave it to whoever did that
-    return false;
-  }
-
-  if (!pv_storage::ReplaceFileAtomically(copyPath_, target_)) {
-    Discard();
-    return false;
-  }
-  copyPath_.clear();
-  staged_ = false;
-  SetPath(target_.c_str());
-  return true;
 }
 
-void CProfileUpdate::Discard() {
-  if (!copyPath_.empty()) {
-    DeleteFileA(copyPath_.c_str());
-    copyPath_.clear();
-  }
-  staged_ = false;
-  changes_.clear();
+bool CProfileUpdate::PutString(const char* section, const char* key, const char* value)
+{
+    if (!m_staged)
+        return false;
+    Change change;
+    change.section = section ? section : "";
+    if (!key) {
+        change.removeSection = true;
+    } else {
+        change.key = key;
+        if (value)
+            change.value = value;
+        else
+            change.removeKey = true;
+    }
+    bool ok = CProfileFile::PutString(section, key, value);
+    if (!ok)
+        m_failedWrite = true;
+    m_changes.push_back(change);
+    return ok;
+}
+
+bool CProfileUpdate::PutSection(const char* section, const std::vector<std::string>& lines)
+{
+    if (!m_staged)
+        return false;
+    Change change;
+    change.section = section ? section : "";
+    change.wholeSection = true;
+    bool ok = CProfileFile::PutSection(section, lines);
+    if (!ok)
+        m_failedWrite = true;
+    m_changes.push_back(change);
+    return ok;
+}
+
+bool CProfileUpdate::Verify() const
+{
+    // Replay the changes to know what the copy must hold now.
+    std::set<std::string> touched;                                      // lower-case section names
+    std::map<std::string, bool> removed;                                // section -> removed at the end
+    std::map<std::pair<std::string, std::string>, const Change*> keys;  // last change per key
+    for (const Change& change : m_changes) {
+        const std::string section = LowerAscii(change.section);
+        touched.insert(section);
+        if (change.removeSection || change.wholeSection) {
+            removed[section] = change.removeSection;
+            for (auto it = keys.begin(); it != keys.end();) {
+                it = (it->first.first == section) ? keys.erase(it) : std::next(it);
+            }
+        } else {
+            if (!change.removeKey)
+                removed[section] = false;
+            keys[{section, LowerAscii(change.key)}] = &change;
+        }
+    }
+
+    // Judge the bytes on disk, not what the system's profile cache remembers.
+    std::string text;
+    if (!ReadAnsiText(m_copyPath, &text))
+        return false;
+    const std::vector<ProfileText::IniSection> sections = ProfileText::ParseIniText(text);
+
+    // Sections the update did not touch must all still be there: a cut-short file loses them.
+    for (const std::string& name : m_sectionsBefore) {
+        if (!touched.count(LowerAscii(name)) && !ProfileText::FindIniSection(sections, name))
+            return false;
+    }
+    for (const auto& entry : removed) {
+        if (entry.second && ProfileText::FindIniSection(sections, entry.first))
+            return false;
+    }
+    for (const auto& entry : keys) {
+        const Change& change = *entry.second;
+        const std::string* value = ProfileText::FindIniValue(sections, change.section, change.key);
+        if (change.removeKey) {
+            if (value)
+                return false;
+        } else if (!value) {
+            return false;
+        } else if (ReadsBackVerbatim(change.value) && *value != change.value) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CProfileUpdate::Commit()
+{
+    if (!m_staged || m_failedWrite) {
+        Discard();
+        return false;
+    }
+    if (m_changes.empty()) {
+        Discard();
+        return true;
+    }
+    Flush();
+    if (!Verify()) {
+        Discard();
+        return false;
+    }
+    {
+        FileHandle copy(CreateFileA(m_copyPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!copy || !FlushFileBuffers(copy.Get())) {
+            Discard();
+            return false;
+        }
+    }
+
+    // Someone may have changed the file since it was copied: never overwrite that.
+    const DWORD attributes = GetFileAttributesA(m_target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        bool unchanged = m_targetExisted && !(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
+        if (unchanged) {
+            WIN32_FILE_ATTRIBUTE_DATA data;
+            unchanged = GetFileAttributesExA(m_target.c_str(), GetFileExInfoStandard, &data) &&
+                        ((static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                         data.ftLastWriteTime.dwLowDateTime) == m_targetTime &&
+                        ((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow) == m_targetSize;
+        }
+        if (!unchanged) {
+            Discard();
+            return false;
+        }
+        const DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
+        if (kept)
+            SetFileAttributesA(m_copyPath.c_str(), kept);
+    } else if (m_targetExisted) {
+        Discard();  // deleted meanwhile: leave it to whoever did that
+        return false;
+    }
+
+    if (!pv_storage::ReplaceFileAtomically(m_copyPath, m_target)) {
+        Discard();
+        return false;
+    }
+    m_copyPath.clear();
+    m_staged = false;
+    SetPath(m_target.c_str());
+    return true;
+}
+
+void CProfileUpdate::Discard()
+{
+    if (!m_copyPath.empty()) {
+        DeleteFileA(m_copyPath.c_str());
+        m_copyPath.clear();
+    }
+    m_staged = false;
+    m_changes.clear();
 }

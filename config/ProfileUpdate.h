@@ -16,47 +16,47 @@
 #include "config/ProfileFile.h"
 
 class CProfileUpdate : public CProfileFile {
- public:
-  // Stages a copy of targetPath (a missing file starts as an empty copy).
-  explicit CProfileUpdate(const std::string& targetPath);
-  // Throws away an update that was not committed.
-  ~CProfileUpdate() override;
+public:
+    // Stages a copy of targetPath (a missing file starts as an empty copy).
+    explicit CProfileUpdate(const std::string& targetPath);
+    // Throws away an update that was not committed.
+    ~CProfileUpdate() override;
 
-  // False when no copy could be staged (read-only or locked file, no room, no rights):
-  // writes then fail and Commit reports false.
-  bool IsStaged() const { return staged_; }
+    // False when no copy could be staged (read-only or locked file, no room, no rights):
+    // writes then fail and Commit reports false.
+    bool IsStaged() const { return m_staged; }
 
-  // Verifies the copy and replaces the file by it. True when the file now holds the update
-  // (or there was nothing to write).
-  bool Commit();
+    // Verifies the copy and replaces the file by it. True when the file now holds the update
+    // (or there was nothing to write).
+    bool Commit();
 
-  const std::string& TargetPath() const { return target_; }
+    const std::string& TargetPath() const { return m_target; }
 
- protected:
-  bool PutString(const char* section, const char* key, const char* value) override;
-  bool PutSection(const char* section, const std::vector<std::string>& lines) override;
+protected:
+    bool PutString(const char* section, const char* key, const char* value) override;
+    bool PutSection(const char* section, const std::vector<std::string>& lines) override;
 
- private:
-  struct Change {
-    std::string section;
-    std::string key;     // empty with removeSection or wholeSection
-    std::string value;
-    bool removeKey = false;
-    bool removeSection = false;
-    bool wholeSection = false;
-  };
+private:
+    struct Change {
+        std::string section;
+        std::string key;  // empty with removeSection or wholeSection
+        std::string value;
+        bool removeKey = false;
+        bool removeSection = false;
+        bool wholeSection = false;
+    };
 
-  bool StageCopy();
-  bool Verify() const;
-  void Discard();
+    bool StageCopy();
+    bool Verify() const;
+    void Discard();
 
-  std::string target_;
-  std::string copyPath_;
-  uint64_t targetTime_ = 0;
-  uint64_t targetSize_ = 0;
-  bool targetExisted_ = false;
-  std::vector<std::string> sectionsBefore_;
-  std::vector<Change> changes_;
-  bool staged_ = false;
-  bool failedWrite_ = false;
+    std::string m_target;
+    std::string m_copyPath;
+    uint64_t m_targetTime = 0;
+    uint64_t m_targetSize = 0;
+    bool m_targetExisted = false;
+    std::vector<std::string> m_sectionsBefore;
+    std::vector<Change> m_changes;
+    bool m_staged = false;
+    bool m_failedWrite = false;
 };

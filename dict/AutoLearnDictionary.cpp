@@ -37,56 +37,56 @@ std::uint32_t HeadOf(std::string_view text)
 bool CAutoLearnDictionary::Open(const std::string& path)
 {
     Close();
-    path_ = path;
-    if (!file_.Open(path))
+    m_path = path;
+    if (!m_file.Open(path))
         return false;
-    const std::int64_t size = file_.Size();
+    const std::int64_t size = m_file.Size();
     if (size < 0) {
-        file_.Close();
+        m_file.Close();
         return false;
     }
     std::uint64_t count = static_cast<std::uint64_t>(size) / kAutoLearnRecordSize;
     if (count > kMaxRecords) {
-        file_.Close();
+        m_file.Close();
         return false;
     }
     // A partial record at the end is what an interrupted write leaves; records are always
     // written at count * 516, so cutting it off keeps appends aligned. Should the cut fail
     // (read-only file), the remainder is ignored and the next append overwrites it.
-    if (static_cast<std::uint64_t>(size) % kAutoLearnRecordSize != 0 && file_.IsWritable())
-        file_.Resize(static_cast<std::int64_t>(count * kAutoLearnRecordSize));
+    if (static_cast<std::uint64_t>(size) % kAutoLearnRecordSize != 0 && m_file.IsWritable())
+        m_file.Resize(static_cast<std::int64_t>(count * kAutoLearnRecordSize));
 
     try {
         std::vector<unsigned char> chunk(kLoadChunkRecords * kAutoLearnRecordSize);
         std::uint64_t loaded = 0;
         while (loaded < count) {
-            const std::size_t want = static_cast<std::size_t>(
-                std::min<std::uint64_t>(kLoadChunkRecords, count - loaded));
-            const std::int64_t got = file_.ReadAt(static_cast<std::int64_t>(loaded * kAutoLearnRecordSize),
-                                                  chunk.data(), want * kAutoLearnRecordSize);
+            const std::size_t want =
+                static_cast<std::size_t>(std::min<std::uint64_t>(kLoadChunkRecords, count - loaded));
+            const std::int64_t got = m_file.ReadAt(static_cast<std::int64_t>(loaded * kAutoLearnRecordSize),
+                                                   chunk.data(), want * kAutoLearnRecordSize);
             if (got < 0)
                 throw std::bad_alloc();  // handled below like any other failed load
             const std::size_t whole = static_cast<std::size_t>(got) / kAutoLearnRecordSize;
             for (std::size_t i = 0; i < whole; ++i)
-                records_.push_back(DecodeAutoLearnRecord(chunk.data() + i * kAutoLearnRecordSize));
+                m_records.push_back(DecodeAutoLearnRecord(chunk.data() + i * kAutoLearnRecordSize));
             loaded += whole;
             if (whole < want)
                 break;  // the file became shorter while it was read
         }
-        heads_.reserve(records_.size());
-        for (const AutoLearnRecord& record : records_)
-            heads_.push_back(HeadOf(record.text));
+        m_heads.reserve(m_records.size());
+        for (const AutoLearnRecord& record : m_records)
+            m_heads.push_back(HeadOf(record.text));
         BuildIndex();
     } catch (const std::bad_alloc&) {
-        records_.clear();
-        heads_.clear();
-        index_.clear();
-        file_.Close();
+        m_records.clear();
+        m_heads.clear();
+        m_index.clear();
+        m_file.Close();
         return false;
     }
 
-    open_ = true;
-    current_ = 0;
+    m_open = true;
+    m_current = 0;
     LoadCurrent();
     return true;
 }
@@ -94,91 +94,91 @@ bool CAutoLearnDictionary::Open(const std::string& path)
 void CAutoLearnDictionary::BuildIndex()
 {
     // Sorted once and inserted in order: far cheaper than one tree search per record.
-    index_.clear();
+    m_index.clear();
     Changed();
-    std::vector<std::uint32_t> order(records_.size());
+    std::vector<std::uint32_t> order(m_records.size());
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = static_cast<std::uint32_t>(i);
     std::stable_sort(order.begin(), order.end(),
-                     [this](std::uint32_t a, std::uint32_t b) { return records_[a].text < records_[b].text; });
+                     [this](std::uint32_t a, std::uint32_t b) { return m_records[a].text < m_records[b].text; });
     for (std::size_t i = 0; i < order.size();) {
-        const std::string& text = records_[order[i]].text;
+        const std::string& text = m_records[order[i]].text;
         std::vector<std::uint32_t> at;
-        for (; i < order.size() && records_[order[i]].text == text; ++i)
+        for (; i < order.size() && m_records[order[i]].text == text; ++i)
             at.push_back(order[i]);
-        index_.emplace_hint(index_.end(), text, std::move(at));
+        m_index.emplace_hint(m_index.end(), text, std::move(at));
     }
 }
 
 void CAutoLearnDictionary::Close()
 {
-    file_.Close();
-    open_ = false;
-    records_.clear();
-    heads_.clear();
-    index_.clear();
+    m_file.Close();
+    m_open = false;
+    m_records.clear();
+    m_heads.clear();
+    m_index.clear();
     Changed();
-    current_ = 0;
-    currentCount_ = 0;
-    currentText_.clear();
+    m_current = 0;
+    m_currentCount = 0;
+    m_currentText.clear();
 }
 
 bool CAutoLearnDictionary::Truncate()
 {
-    if (!open_) {
-        if (path_.empty())
+    if (!m_open) {
+        if (m_path.empty())
             return false;
-        const std::string path = path_;
+        const std::string path = m_path;
         if (!Open(path))
             return false;
     }
-    if (!file_.Resize(0))
+    if (!m_file.Resize(0))
         return false;
-    records_.clear();
-    heads_.clear();
-    index_.clear();
+    m_records.clear();
+    m_heads.clear();
+    m_index.clear();
     Changed();
-    current_ = 0;
+    m_current = 0;
     LoadCurrent();
     return true;
 }
 
 void CAutoLearnDictionary::ApplySettings(bool enabled, unsigned minWordLength, std::string_view separators)
 {
-    enabled_ = enabled;
-    minWordLength_ = minWordLength;
-    rules_.SetSeparators(separators);
+    m_enabled = enabled;
+    m_minWordLength = minWordLength;
+    m_rules.SetSeparators(separators);
 }
 
 void CAutoLearnDictionary::LoadCurrent()
 {
-    if (current_ < records_.size()) {
-        currentCount_ = records_[current_].count;
-        currentText_ = records_[current_].text;
+    if (m_current < m_records.size()) {
+        m_currentCount = m_records[m_current].count;
+        m_currentText = m_records[m_current].text;
     } else {
-        currentCount_ = 0;
-        currentText_.clear();
+        m_currentCount = 0;
+        m_currentText.clear();
     }
 }
 
 void CAutoLearnDictionary::MoveFirst()
 {
-    current_ = 0;
+    m_current = 0;
     LoadCurrent();
 }
 
 void CAutoLearnDictionary::MoveNext()
 {
-    if (open_ && current_ < records_.size()) {
-        ++current_;
+    if (m_open && m_current < m_records.size()) {
+        ++m_current;
         LoadCurrent();
     }
 }
 
 void CAutoLearnDictionary::SetCurrent(std::int32_t count, std::string_view text)
 {
-    currentCount_ = count;
-    currentText_.assign(text.data(), text.size());
+    m_currentCount = count;
+    m_currentText.assign(text.data(), text.size());
 }
 
 bool CAutoLearnDictionary::WriteRecord(std::size_t index, std::int32_t count, const std::string& text)
@@ -186,27 +186,27 @@ bool CAutoLearnDictionary::WriteRecord(std::size_t index, std::int32_t count, co
     unsigned char bytes[kAutoLearnRecordSize];
     EncodeAutoLearnRecord(count, text, bytes);
     const std::int64_t offset = static_cast<std::int64_t>(index) * static_cast<std::int64_t>(kAutoLearnRecordSize);
-    const bool replacing = index < records_.size();
+    const bool replacing = index < m_records.size();
 
     unsigned char before[kAutoLearnRecordSize];
-    const bool haveBefore = replacing && file_.ReadAt(offset, before, sizeof before) ==
-                                             static_cast<std::int64_t>(sizeof before);
-    if (file_.WriteAt(offset, bytes, sizeof bytes))
+    const bool haveBefore =
+        replacing && m_file.ReadAt(offset, before, sizeof before) == static_cast<std::int64_t>(sizeof before);
+    if (m_file.WriteAt(offset, bytes, sizeof bytes))
         return true;
 
     // The write failed, perhaps halfway: put the file back as it was.
     if (!replacing) {
-        file_.Resize(offset);
+        m_file.Resize(offset);
         return false;
     }
     if (haveBefore)
-        file_.WriteAt(offset, before, sizeof before);
+        m_file.WriteAt(offset, before, sizeof before);
     // Whatever the file now holds for this record is the truth.
     unsigned char now[kAutoLearnRecordSize];
-    if (file_.ReadAt(offset, now, sizeof now) == static_cast<std::int64_t>(sizeof now)) {
+    if (m_file.ReadAt(offset, now, sizeof now) == static_cast<std::int64_t>(sizeof now)) {
         AutoLearnRecord onDisk = DecodeAutoLearnRecord(now);
-        if (onDisk != records_[index]) {
-            records_[index].count = onDisk.count;
+        if (onDisk != m_records[index]) {
+            m_records[index].count = onDisk.count;
             SetRecordText(index, std::move(onDisk.text));
             Changed();
         }
@@ -216,65 +216,65 @@ bool CAutoLearnDictionary::WriteRecord(std::size_t index, std::int32_t count, co
 
 bool CAutoLearnDictionary::UpdateCurrent()
 {
-    if (!open_ || current_ >= records_.size())
+    if (!m_open || m_current >= m_records.size())
         return false;
-    const std::string text = AutoLearnStoredText(currentText_, rules_.LeadBytes());
-    if (!WriteRecord(current_, currentCount_, text)) {
+    const std::string text = AutoLearnStoredText(m_currentText, m_rules.LeadBytes());
+    if (!WriteRecord(m_current, m_currentCount, text)) {
         LoadCurrent();
         return false;
     }
-    records_[current_].count = currentCount_;
-    SetRecordText(current_, text);
+    m_records[m_current].count = m_currentCount;
+    SetRecordText(m_current, text);
     Changed();
-    currentText_ = text;
+    m_currentText = text;
     return true;
 }
 
 bool CAutoLearnDictionary::Append()
 {
-    if (!open_ || records_.size() >= kMaxRecords)
+    if (!m_open || m_records.size() >= kMaxRecords)
         return false;
-    const std::string text = AutoLearnStoredText(currentText_, rules_.LeadBytes());
-    const std::size_t index = records_.size();
-    if (!WriteRecord(index, currentCount_, text))
+    const std::string text = AutoLearnStoredText(m_currentText, m_rules.LeadBytes());
+    const std::size_t index = m_records.size();
+    if (!WriteRecord(index, m_currentCount, text))
         return false;
-    records_.push_back(AutoLearnRecord{currentCount_, text});
-    heads_.push_back(HeadOf(text));
+    m_records.push_back(AutoLearnRecord{m_currentCount, text});
+    m_heads.push_back(HeadOf(text));
     IndexAdd(text, static_cast<std::uint32_t>(index));
-    current_ = index;
-    currentText_ = text;
+    m_current = index;
+    m_currentText = text;
     return true;
 }
 
 LearnOutcome CAutoLearnDictionary::Learn(std::string_view typedText)
 {
-    if (!open_ || !enabled_)
+    if (!m_open || !m_enabled)
         return LearnOutcome::NotLearnt;
-    const std::string word = rules_.ExtractWord(typedText);
-    if (word.empty() || word.size() < minWordLength_)
+    const std::string word = m_rules.ExtractWord(typedText);
+    if (word.empty() || word.size() < m_minWordLength)
         return LearnOutcome::NotLearnt;
-    if (knownWords_ && knownWords_->HoldsExactly(word))
+    if (m_knownWords && m_knownWords->HoldsExactly(word))
         return LearnOutcome::NotLearnt;
 
-    const auto found = index_.find(word);
-    if (found != index_.end()) {
-        current_ = found->second.front();
-        const std::int32_t count = records_[current_].count;
+    const auto found = m_index.find(word);
+    if (found != m_index.end()) {
+        m_current = found->second.front();
+        const std::int32_t count = m_records[m_current].count;
         SetCurrent(count == std::numeric_limits<std::int32_t>::max() ? count : count + 1, word);
         return UpdateCurrent() ? LearnOutcome::Counted : LearnOutcome::WriteFailed;
     }
-    const std::size_t previous = current_;
+    const std::size_t previous = m_current;
     SetCurrent(1, word);
     if (Append())
         return LearnOutcome::Added;
-    current_ = std::min(previous, records_.size());
+    m_current = std::min(previous, m_records.size());
     LoadCurrent();
     return LearnOutcome::WriteFailed;
 }
 
 std::string CAutoLearnDictionary::FirstSuggestion(std::string_view prefix)
 {
-    if (!open_ || !enabled_)
+    if (!m_open || !m_enabled)
         return std::string();
     MoveFirst();
     return NextSuggestion(prefix);
@@ -282,69 +282,70 @@ std::string CAutoLearnDictionary::FirstSuggestion(std::string_view prefix)
 
 std::string CAutoLearnDictionary::NextSuggestion(std::string_view prefix)
 {
-    if (!open_ || !enabled_)
+    if (!m_open || !m_enabled)
         return std::string();
     prefix = UpToZero(prefix);
-    const std::size_t hit = FindSuggestionFrom(current_, prefix);
-    if (hit >= records_.size()) {
-        current_ = records_.size();
+    const std::size_t hit = FindSuggestionFrom(m_current, prefix);
+    if (hit >= m_records.size()) {
+        m_current = m_records.size();
         LoadCurrent();
         return std::string();
     }
-    current_ = hit + 1;
+    m_current = hit + 1;
     LoadCurrent();
-    return records_[hit].text;
+    return m_records[hit].text;
 }
 
 bool CAutoLearnDictionary::Offered(const AutoLearnRecord& record, std::string_view prefix) const
 {
-    return record.count >= offerThreshold_ && StartsWith(record.text, prefix);
+    return record.count >= m_offerThreshold && StartsWith(record.text, prefix);
 }
 
 void CAutoLearnDictionary::PlanSuggestions(std::string_view prefix)
 {
-    if (plan_.valid && plan_.generation == generation_ && plan_.threshold == offerThreshold_ && plan_.prefix == prefix)
+    if (m_plan.valid && m_plan.generation == m_generation && m_plan.threshold == m_offerThreshold &&
+        m_plan.prefix == prefix)
         return;
-    plan_.valid = true;
-    plan_.prefix.assign(prefix.data(), prefix.size());
-    plan_.threshold = offerThreshold_;
-    plan_.generation = generation_;
-    plan_.walk = false;
-    plan_.hits.clear();
+    m_plan.valid = true;
+    m_plan.prefix.assign(prefix.data(), prefix.size());
+    m_plan.threshold = m_offerThreshold;
+    m_plan.generation = m_generation;
+    m_plan.walk = false;
+    m_plan.hits.clear();
     std::size_t visited = 0;
-    for (auto it = index_.lower_bound(prefix); it != index_.end() && StartsWith(it->first, prefix); ++it) {
+    for (auto it = m_index.lower_bound(prefix); it != m_index.end() && StartsWith(it->first, prefix); ++it) {
         visited += it->second.size();
         // A common prefix is better answered by walking the records: the next hit is near.
-        if (visited > indexedPrefixLimit_) {
-            plan_.walk = true;
-            plan_.hits.clear();
+        if (visited > m_indexedPrefixLimit) {
+            m_plan.walk = true;
+            m_plan.hits.clear();
             return;
         }
         for (const std::uint32_t at : it->second) {
-            if (records_[at].count >= offerThreshold_)
-                plan_.hits.push_back(at);
+            if (m_records[at].count >= m_offerThreshold)
+                m_plan.hits.push_back(at);
         }
     }
-    std::sort(plan_.hits.begin(), plan_.hits.end());
+    std::sort(m_plan.hits.begin(), m_plan.hits.end());
 }
 
 std::size_t CAutoLearnDictionary::FindSuggestionFrom(std::size_t from, std::string_view prefix)
 {
-    const std::size_t none = records_.size();
-    if (from >= records_.size())
+    const std::size_t none = m_records.size();
+    if (from >= m_records.size())
         return none;
     PlanSuggestions(prefix);
-    if (!plan_.walk) {
-        const auto next = std::lower_bound(plan_.hits.begin(), plan_.hits.end(), from);
-        return next == plan_.hits.end() ? none : *next;
+    if (!m_plan.walk) {
+        const auto next = std::lower_bound(m_plan.hits.begin(), m_plan.hits.end(), from);
+        return next == m_plan.hits.end() ? none : *next;
     }
     // A common prefix: hits are dense, so the walk in file order is short.
     const std::size_t headLength = std::min<std::size_t>(prefix.size(), 4);
     const std::uint32_t mask = headLength == 0 ? 0u : ~0u << (8 * (4 - headLength));
     const std::uint32_t wanted = HeadOf(prefix) & mask;
-    const std::uint32_t* heads = heads_.data();
-    for (std::size_t i = from; i < records_.size(); ++i) {
-        if ((heads[i] & mask) == wanted && Offered(records_[i], prefix))
+    const std::uint32_t* heads = m_heads.data();
+    for (std::size_t i = from; i < m_records.size(); ++i) {
+        if ((heads[i] & mask) == wanted && Offered(m_records[i], prefix))
             return i;
     }
     return none;
@@ -352,32 +353,32 @@ std::size_t CAutoLearnDictionary::FindSuggestionFrom(std::size_t from, std::stri
 
 void CAutoLearnDictionary::SetRecordText(std::size_t index, std::string text)
 {
-    AutoLearnRecord& record = records_[index];
+    AutoLearnRecord& record = m_records[index];
     if (record.text == text)
         return;
     IndexRemove(record.text, static_cast<std::uint32_t>(index));
     record.text = std::move(text);
-    heads_[index] = HeadOf(record.text);
+    m_heads[index] = HeadOf(record.text);
     IndexAdd(record.text, static_cast<std::uint32_t>(index));
 }
 
 void CAutoLearnDictionary::IndexAdd(const std::string& text, std::uint32_t index)
 {
     Changed();
-    std::vector<std::uint32_t>& at = index_[text];
+    std::vector<std::uint32_t>& at = m_index[text];
     at.insert(std::upper_bound(at.begin(), at.end(), index), index);
 }
 
 void CAutoLearnDictionary::IndexRemove(const std::string& text, std::uint32_t index)
 {
     Changed();
-    const auto found = index_.find(text);
-    if (found == index_.end())
+    const auto found = m_index.find(text);
+    if (found == m_index.end())
         return;
     std::vector<std::uint32_t>& at = found->second;
     const auto pos = std::lower_bound(at.begin(), at.end(), index);
     if (pos != at.end() && *pos == index)
         at.erase(pos);
     if (at.empty())
-        index_.erase(found);
+        m_index.erase(found);
 }

@@ -50,41 +50,45 @@ public:
     // Empties the file (creates it when it is not open). False, with nothing changed, on failure.
     bool Truncate();
 
-    bool IsOpen() const { return open_; }
-    bool IsWritable() const { return open_ && file_.IsWritable(); }
-    const std::string& Path() const { return path_; }
-    std::size_t RecordCount() const { return records_.size(); }
+    bool IsOpen() const { return m_open; }
+    bool IsWritable() const { return m_open && m_file.IsWritable(); }
+    const std::string& Path() const { return m_path; }
+    std::size_t RecordCount() const { return m_records.size(); }
 
     // Settings, as the settings model holds them. The separators are taken as SetSeparators
     // takes them, with tab, carriage return and line feed added, so that Enter and Tab end a
     // word from start-up on and not only after the AutoLearn page was confirmed.
     void ApplySettings(bool enabled, unsigned minWordLength, std::string_view separators);
-    void SetEnabled(bool enabled) { enabled_ = enabled; }
-    bool IsEnabled() const { return enabled_; }
-    void SetMinWordLength(unsigned length) { minWordLength_ = length; }
-    unsigned MinWordLength() const { return minWordLength_; }
-    void SetOfferThreshold(std::int32_t threshold) { offerThreshold_ = threshold; }
-    std::int32_t OfferThreshold() const { return offerThreshold_; }
+    void SetEnabled(bool enabled) { m_enabled = enabled; }
+    bool IsEnabled() const { return m_enabled; }
+    void SetMinWordLength(unsigned length) { m_minWordLength = length; }
+    unsigned MinWordLength() const { return m_minWordLength; }
+    void SetOfferThreshold(std::int32_t threshold) { m_offerThreshold = threshold; }
+    std::int32_t OfferThreshold() const { return m_offerThreshold; }
     // Separators become the text followed by tab, carriage return and line feed; an empty
     // text leaves them as they are.
-    void SetSeparators(std::string_view separators) { rules_.SetSeparators(separators); }
-    const std::string& Separators() const { return rules_.Separators(); }
+    void SetSeparators(std::string_view separators) { m_rules.SetSeparators(separators); }
+    const std::string& Separators() const { return m_rules.Separators(); }
     // Which bytes start a double-byte character in the ANSI code page in use (default: none).
-    void SetLeadBytes(const CLeadByteTable& leadBytes) { rules_.SetLeadBytes(leadBytes); }
-    const CAutoLearnWordRules& WordRules() const { return rules_; }
+    void SetLeadBytes(const CLeadByteTable& leadBytes) { m_rules.SetLeadBytes(leadBytes); }
+    const CAutoLearnWordRules& WordRules() const { return m_rules; }
     // Up to how many records sharing a prefix are answered from the index; beyond that the
     // records are walked in file order (tuning only: results are the same either way).
-    void SetIndexedPrefixLimit(std::size_t limit) { indexedPrefixLimit_ = limit; plan_.valid = false; }
+    void SetIndexedPrefixLimit(std::size_t limit)
+    {
+        m_indexedPrefixLimit = limit;
+        m_plan.valid = false;
+    }
     // Not owned; null for none.
-    void SetKnownWords(IKnownWords* knownWords) { knownWords_ = knownWords; }
+    void SetKnownWords(IKnownWords* knownWords) { m_knownWords = knownWords; }
 
     // Walking the records, oldest first.
     void MoveFirst();
     void MoveNext();
-    bool IsEnd() const { return !open_ || current_ >= records_.size(); }
-    std::size_t CurrentIndex() const { return current_; }
-    std::int32_t CurrentCount() const { return currentCount_; }
-    const std::string& CurrentText() const { return currentText_; }
+    bool IsEnd() const { return !m_open || m_current >= m_records.size(); }
+    std::size_t CurrentIndex() const { return m_current; }
+    std::int32_t CurrentCount() const { return m_currentCount; }
+    const std::string& CurrentText() const { return m_currentText; }
     void SetCurrent(std::int32_t count, std::string_view text);
     // Writes the current count and text over the current record.
     bool UpdateCurrent();
@@ -92,7 +96,7 @@ public:
     bool Append();
 
     // True when the text's last character is a separator.
-    bool EndsWithSeparator(std::string_view text) const { return rules_.EndsWithSeparator(text); }
+    bool EndsWithSeparator(std::string_view text) const { return m_rules.EndsWithSeparator(text); }
     // Counts the last word of a typed text that has just been ended by a separator.
     LearnOutcome Learn(std::string_view typedText);
     // Learnt texts that begin with the prefix (same case) and were learnt at least
@@ -113,7 +117,7 @@ public:
     static AutoLearnRecord ParseImportLine(std::string_view line);
 
     // Every record as memory holds it.
-    const std::vector<AutoLearnRecord>& Records() const { return records_; }
+    const std::vector<AutoLearnRecord>& Records() const { return m_records; }
 
 private:
     void LoadCurrent();
@@ -124,19 +128,19 @@ private:
     void IndexRemove(const std::string& text, std::uint32_t index);
     std::size_t FindSuggestionFrom(std::size_t from, std::string_view prefix);
     void PlanSuggestions(std::string_view prefix);
-    void Changed() { ++generation_; }
+    void Changed() { ++m_generation; }
     bool Offered(const AutoLearnRecord& record, std::string_view prefix) const;
 
-    std::string path_;
-    CAutoLearnFile file_;
-    bool open_ = false;
-    std::vector<AutoLearnRecord> records_;
+    std::string m_path;
+    CAutoLearnFile m_file;
+    bool m_open = false;
+    std::vector<AutoLearnRecord> m_records;
     // The first four bytes of each record's text, packed: a common prefix is looked for here
     // first, in a small contiguous array instead of the records.
-    std::vector<std::uint32_t> heads_;
+    std::vector<std::uint32_t> m_heads;
     // Text -> indices of the records holding it, ascending (duplicates come from imports).
-    std::map<std::string, std::vector<std::uint32_t>, std::less<>> index_;
-    std::uint64_t generation_ = 0;  // goes up with every change of the records
+    std::map<std::string, std::vector<std::uint32_t>, std::less<>> m_index;
+    std::uint64_t m_generation = 0;  // goes up with every change of the records
     // How the last prefix is answered: from its few hits (ascending record indices) or, for a
     // common prefix, by walking the records. Valid while generation and threshold are unchanged.
     struct SuggestionPlan {
@@ -146,15 +150,15 @@ private:
         std::uint64_t generation = 0;
         bool walk = false;
         std::vector<std::uint32_t> hits;
-    } plan_;
-    std::size_t current_ = 0;
-    std::int32_t currentCount_ = 0;
-    std::string currentText_;
+    } m_plan;
+    std::size_t m_current = 0;
+    std::int32_t m_currentCount = 0;
+    std::string m_currentText;
 
-    unsigned minWordLength_ = 3;
-    std::int32_t offerThreshold_ = 1;
-    std::size_t indexedPrefixLimit_ = 64;
-    bool enabled_ = true;
-    CAutoLearnWordRules rules_;
-    IKnownWords* knownWords_ = nullptr;
+    unsigned m_minWordLength = 3;
+    std::int32_t m_offerThreshold = 1;
+    std::size_t m_indexedPrefixLimit = 64;
+    bool m_enabled = true;
+    CAutoLearnWordRules m_rules;
+    IKnownWords* m_knownWords = nullptr;
 };

@@ -14,33 +14,33 @@ CAutoLearnFile::~CAutoLearnFile() = default;
 bool CAutoLearnFile::Open(const std::string& path)
 {
     Close();
-    file_ = FileHandle::Open(path, OpenMode::ReadWrite);
-    writable_ = file_ != nullptr;
-    if (!file_)
-        file_ = FileHandle::Open(path, OpenMode::ReadOnly);
-    return file_ != nullptr;
+    m_file = FileHandle::Open(path, OpenMode::ReadWrite);
+    m_writable = m_file != nullptr;
+    if (!m_file)
+        m_file = FileHandle::Open(path, OpenMode::ReadOnly);
+    return m_file != nullptr;
 }
 
 void CAutoLearnFile::Close()
 {
-    file_.reset();
-    writable_ = false;
+    m_file.reset();
+    m_writable = false;
 }
 
 std::int64_t CAutoLearnFile::Size() const
 {
-    return file_ ? file_->Size() : -1;
+    return m_file ? m_file->Size() : -1;
 }
 
 std::int64_t CAutoLearnFile::ReadAt(std::int64_t offset, void* buffer, std::size_t length) const
 {
-    if (!file_ || offset < 0)
+    if (!m_file || offset < 0)
         return -1;
     char* out = static_cast<char*>(buffer);
     std::int64_t total = 0;
     while (length > 0) {
         const int piece = static_cast<int>(length < kMaxPiece ? length : kMaxPiece);
-        const int got = file_->Read(offset + total, out + total, piece);
+        const int got = m_file->Read(offset + total, out + total, piece);
         if (got < 0)
             return -1;
         total += got;
@@ -59,7 +59,7 @@ bool CAutoLearnFile::WriteAt(std::int64_t offset, const void* buffer, std::size_
     std::int64_t done = 0;
     while (length > 0) {
         const int piece = static_cast<int>(length < kMaxPiece ? length : kMaxPiece);
-        if (!file_->Write(offset + done, in + done, piece))
+        if (!m_file->Write(offset + done, in + done, piece))
             return false;
         done += piece;
         length -= static_cast<std::size_t>(piece);
@@ -69,10 +69,10 @@ bool CAutoLearnFile::WriteAt(std::int64_t offset, const void* buffer, std::size_
 
 bool CAutoLearnFile::Resize(std::int64_t length)
 {
-    return IsWritable() && file_->Resize(length);
+    return IsWritable() && m_file->Resize(length);
 }
 
 bool CAutoLearnFile::Sync()
 {
-    return IsWritable() && file_->Flush();
+    return IsWritable() && m_file->Flush();
 }

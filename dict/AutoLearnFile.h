@@ -9,7 +9,9 @@
 #include <memory>
 #include <string>
 
-namespace pv_storage { class FileHandle; }
+namespace pv_storage {
+class FileHandle;
+}
 
 class CAutoLearnFile {
 public:
@@ -22,8 +24,8 @@ public:
     // A file that may only be read is opened read-only (IsWritable() is then false).
     bool Open(const std::string& path);
     void Close();
-    bool IsOpen() const { return file_ != nullptr; }
-    bool IsWritable() const { return file_ && writable_; }
+    bool IsOpen() const { return m_file != nullptr; }
+    bool IsWritable() const { return m_file && m_writable; }
 
     // Current length in bytes, or -1 on failure.
     std::int64_t Size() const;
@@ -37,6 +39,6 @@ public:
     bool Sync();
 
 private:
-    std::unique_ptr<pv_storage::FileHandle> file_;
-    bool writable_ = false;
+    std::unique_ptr<pv_storage::FileHandle> m_file;
+    bool m_writable = false;
 };

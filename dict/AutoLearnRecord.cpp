@@ -57,7 +57,8 @@ AutoLearnRecord DecodeAutoLearnRecord(const unsigned char in[kAutoLearnRecordSiz
     record.count = static_cast<std::int32_t>(bits);
     const char* field = reinterpret_cast<const char*>(in + 4);
     const void* zero = std::memchr(field, 0, kAutoLearnTextField);
-    const std::size_t length = zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - field) : kAutoLearnTextField;
+    const std::size_t length =
+        zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - field) : kAutoLearnTextField;
     record.text.assign(field, length);
     return record;
 }

@@ -30,13 +30,13 @@ public:
     explicit CLeadByteTable(Predicate isLeadByte)
     {
         for (int b = 0; b < 256; ++b)
-            lead_[b] = isLeadByte(static_cast<unsigned char>(b)) ? true : false;
+            m_lead[b] = isLeadByte(static_cast<unsigned char>(b)) ? true : false;
     }
-    bool IsLeadByte(unsigned char byte) const { return lead_[byte]; }
+    bool IsLeadByte(unsigned char byte) const { return m_lead[byte]; }
     // Byte length of the character that starts at `pos` (a lead byte at the very end counts alone).
     std::size_t CharLength(std::string_view text, std::size_t pos) const
     {
-        return (lead_[static_cast<unsigned char>(text[pos])] && pos + 1 < text.size()) ? 2 : 1;
+        return (m_lead[static_cast<unsigned char>(text[pos])] && pos + 1 < text.size()) ? 2 : 1;
     }
     // Start of the last character of a non-empty text.
     std::size_t LastCharStart(std::string_view text) const;
@@ -44,7 +44,7 @@ public:
     std::size_t CutLength(std::string_view text, std::size_t maxBytes) const;
 
 private:
-    bool lead_[256] = {};
+    bool m_lead[256] = {};
 };
 
 // The text as a record holds it: up to its first zero byte, cut to 511 bytes on a character boundary.

@@ -24,15 +24,15 @@ std::int32_t LeadingNumber(const std::string& text)
 
 class CTextFile {
 public:
-    CTextFile(const std::string& path, const char* mode) : file_(std::fopen(path.c_str(), mode)) {}
+    CTextFile(const std::string& path, const char* mode) : m_file(std::fopen(path.c_str(), mode)) {}
     ~CTextFile()
     {
-        if (file_)
-            std::fclose(file_);
+        if (m_file)
+            std::fclose(m_file);
     }
     CTextFile(const CTextFile&) = delete;
     CTextFile& operator=(const CTextFile&) = delete;
-    std::FILE* get() const { return file_; }
+    std::FILE* get() const { return m_file; }
 
     // The next line without its line end; false at the end of the file.
     bool ReadLine(std::string& line)
@@ -40,7 +40,7 @@ public:
         line.clear();
         int c;
         bool any = false;
-        while ((c = std::fgetc(file_)) != EOF) {
+        while ((c = std::fgetc(m_file)) != EOF) {
             any = true;
             if (c == '\n')
                 break;
@@ -52,7 +52,7 @@ public:
     }
 
 private:
-    std::FILE* file_;
+    std::FILE* m_file;
 };
 
 }  // namespace
@@ -72,7 +72,7 @@ int CAutoLearnDictionary::ExportText(const std::string& path, const TextProgress
     if (!out.get())
         return 0;
     int written = 0;
-    for (const AutoLearnRecord& record : records_) {
+    for (const AutoLearnRecord& record : m_records) {
         if (std::fprintf(out.get(), "%s\t%d\r\n", record.text.c_str(), static_cast<int>(record.count)) < 0)
             break;
         ++written;
@@ -84,7 +84,7 @@ int CAutoLearnDictionary::ExportText(const std::string& path, const TextProgress
 
 int CAutoLearnDictionary::ImportText(const std::string& path, const TextProgress& progress)
 {
-    if (!open_)
+    if (!m_open)
         return 0;
     CTextFile in(path, "rb");
     if (!in.get())

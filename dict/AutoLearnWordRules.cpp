@@ -14,28 +14,28 @@ void CAutoLearnWordRules::SetSeparators(std::string_view separators)
         separators = separators.substr(0, zero);
     if (separators.empty())
         return;
-    separators_.assign(separators.data(), separators.size());
-    separators_ += "\t\r\n";
+    m_separators.assign(separators.data(), separators.size());
+    m_separators += "\t\r\n";
     RebuildTables();
 }
 
 void CAutoLearnWordRules::SetLeadBytes(const CLeadByteTable& leadBytes)
 {
-    leadBytes_ = leadBytes;
+    m_leadBytes = leadBytes;
     RebuildTables();
 }
 
 void CAutoLearnWordRules::RebuildTables()
 {
-    std::fill(std::begin(single_), std::end(single_), false);
-    double_.clear();
-    const std::string_view all(separators_);
+    std::fill(std::begin(m_single), std::end(m_single), false);
+    m_double.clear();
+    const std::string_view all(m_separators);
     for (std::size_t pos = 0; pos < all.size();) {
-        const std::size_t length = leadBytes_.CharLength(all, pos);
+        const std::size_t length = m_leadBytes.CharLength(all, pos);
         if (length == 1)
-            single_[static_cast<unsigned char>(all[pos])] = true;
+            m_single[static_cast<unsigned char>(all[pos])] = true;
         else
-            double_.emplace_back(all.substr(pos, length));
+            m_double.emplace_back(all.substr(pos, length));
         pos += length;
     }
 }
@@ -43,9 +43,9 @@ void CAutoLearnWordRules::RebuildTables()
 bool CAutoLearnWordRules::IsSeparator(std::string_view text, std::size_t pos, std::size_t length) const
 {
     if (length == 1)
-        return single_[static_cast<unsigned char>(text[pos])];
+        return m_single[static_cast<unsigned char>(text[pos])];
     const std::string_view character = text.substr(pos, length);
-    return std::find(double_.begin(), double_.end(), character) != double_.end();
+    return std::find(m_double.begin(), m_double.end(), character) != m_double.end();
 }
 
 bool CAutoLearnWordRules::EndsWithSeparator(std::string_view text) const
@@ -55,7 +55,7 @@ bool CAutoLearnWordRules::EndsWithSeparator(std::string_view text) const
         text = text.substr(0, zero);
     if (text.empty())
         return false;
-    const std::size_t last = leadBytes_.LastCharStart(text);
+    const std::size_t last = m_leadBytes.LastCharStart(text);
     return IsSeparator(text, last, text.size() - last);
 }
 
@@ -73,7 +73,7 @@ std::string CAutoLearnWordRules::ExtractWord(std::string_view text) const
             ++begin;
             continue;
         }
-        const std::size_t length = leadBytes_.CharLength(text, begin);
+        const std::size_t length = m_leadBytes.CharLength(text, begin);
         if (!IsSeparator(text, begin, length))
             break;
         begin += length;
@@ -87,7 +87,7 @@ std::string CAutoLearnWordRules::ExtractWord(std::string_view text) const
     std::size_t wordEnd = begin;
     bool inSeparators = false;
     for (std::size_t pos = begin; pos < text.size();) {
-        const std::size_t length = leadBytes_.CharLength(text, pos);
+        const std::size_t length = m_leadBytes.CharLength(text, pos);
         if (IsSeparator(text, pos, length)) {
             inSeparators = true;
         } else {
@@ -98,5 +98,5 @@ std::string CAutoLearnWordRules::ExtractWord(std::string_view text) const
         }
         pos += length;
     }
-    return AutoLearnStoredText(text.substr(wordBegin, wordEnd - wordBegin), leadBytes_);
+    return AutoLearnStoredText(text.substr(wordBegin, wordEnd - wordBegin), m_leadBytes);
 }

@@ -18,9 +18,9 @@ public:
     // Separators become the text followed by tab, carriage return and line feed; an empty text
     // leaves them as they are.
     void SetSeparators(std::string_view separators);
-    const std::string& Separators() const { return separators_; }
+    const std::string& Separators() const { return m_separators; }
     void SetLeadBytes(const CLeadByteTable& leadBytes);
-    const CLeadByteTable& LeadBytes() const { return leadBytes_; }
+    const CLeadByteTable& LeadBytes() const { return m_leadBytes; }
 
     // True when the text's last character is a separator.
     bool EndsWithSeparator(std::string_view text) const;
@@ -34,8 +34,8 @@ private:
     void RebuildTables();
     bool IsSeparator(std::string_view text, std::size_t pos, std::size_t length) const;
 
-    std::string separators_;
-    CLeadByteTable leadBytes_;
-    bool single_[256] = {};
-    std::vector<std::string> double_;
+    std::string m_separators;
+    CLeadByteTable m_leadBytes;
+    bool m_single[256] = {};
+    std::vector<std::string> m_double;
 };

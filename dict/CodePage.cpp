@@ -6,11 +6,11 @@ void CCodePage::Lower(char* text, std::size_t length) const
 {
     auto* bytes = reinterpret_cast<unsigned char*>(text);
     for (std::size_t i = 0; i < length; ++i) {
-        if (leadByte_[bytes[i]] && i + 1 < length) {
+        if (m_leadByte[bytes[i]] && i + 1 < length) {
             ++i;  // the trail byte may look like an ASCII letter: keep it
             continue;
         }
-        bytes[i] = lower_[bytes[i]];
+        bytes[i] = m_lower[bytes[i]];
     }
 }
 
@@ -37,11 +37,11 @@ int CCodePage::CompareNoCase(std::string_view a, std::string_view b) const
     std::size_t i = 0;
     for (; i < shorter; ++i) {
         unsigned ca = pa[i], cb = pb[i];
-        if (leadByte_[ca] || leadByte_[cb])
+        if (m_leadByte[ca] || m_leadByte[cb])
             break;
         if (ca != cb) {
-            ca = lower_[ca];
-            cb = lower_[cb];
+            ca = m_lower[ca];
+            cb = m_lower[cb];
             if (ca != cb)
                 return ca < cb ? -1 : 1;
         }
@@ -49,9 +49,9 @@ int CCodePage::CompareNoCase(std::string_view a, std::string_view b) const
     std::size_t ia = i, ib = i;
     while (ia < a.size() && ib < b.size()) {
         unsigned ca, cb;
-        if (!leadByte_[pa[ia]] && !leadByte_[pb[ib]]) {
-            ca = lower_[pa[ia++]];
-            cb = lower_[pb[ib++]];
+        if (!m_leadByte[pa[ia]] && !m_leadByte[pb[ib]]) {
+            ca = m_lower[pa[ia++]];
+            cb = m_lower[pb[ib++]];
         } else {
             ca = NextChar(*this, pa, a.size(), ia);
             cb = NextChar(*this, pb, b.size(), ib);
@@ -68,7 +68,7 @@ int CCodePage::CompareNoCase(std::string_view a, std::string_view b) const
 
 bool CCodePage::HasLeadBytes() const
 {
-    for (bool lead : leadByte_) {
+    for (bool lead : m_leadByte) {
         if (lead)
             return true;
     }
@@ -83,13 +83,13 @@ bool CCodePage::StartsWithLowered(std::string_view text, std::string_view lowere
     auto* p = reinterpret_cast<const unsigned char*>(loweredPrefix.data());
     const std::size_t n = loweredPrefix.size();
     for (std::size_t i = 0; i < n;) {
-        if (leadByte_[t[i]] && i + 1 < text.size()) {
+        if (m_leadByte[t[i]] && i + 1 < text.size()) {
             // Double-byte characters are compared as they are, as Lower leaves them.
             if (t[i] != p[i] || (i + 1 < n && t[i + 1] != p[i + 1]))
                 return false;
             i += 2;
         } else {
-            if (lower_[t[i]] != p[i])
+            if (m_lower[t[i]] != p[i])
                 return false;
             ++i;
         }
@@ -112,7 +112,7 @@ std::size_t CCodePage::FindAtCharBoundary(std::string_view haystack, std::string
         // Step over whole characters up to `next`: a hit inside a double-byte
         // character is no hit.
         while (i < next) {
-            if (leadByte_[static_cast<unsigned char>(haystack[i])])
+            if (m_leadByte[static_cast<unsigned char>(haystack[i])])
                 i += 2;
             else
                 i += 1;
@@ -120,7 +120,7 @@ std::size_t CCodePage::FindAtCharBoundary(std::string_view haystack, std::string
         if (i == next && std::memcmp(haystack.data() + i, needle.data(), needle.size()) == 0)
             return i;
         if (i == next)
-            i += leadByte_[static_cast<unsigned char>(haystack[i])] ? 2 : 1;
+            i += m_leadByte[static_cast<unsigned char>(haystack[i])] ? 2 : 1;
     }
     return std::string_view::npos;
 }
@@ -141,10 +141,19 @@ void Utf8ToUtf16(std::string_view text, std::u16string& out)
         }
         unsigned need = 0;
         char32_t cp = 0, min = 0;
-        if (c >= 0xC2 && c <= 0xDF) { need = 1; cp = c & 0x1F; min = 0x80; }
-        else if (c >= 0xE0 && c <= 0xEF) { need = 2; cp = c & 0x0F; min = 0x800; }
-        else if (c >= 0xF0 && c <= 0xF4) { need = 3; cp = c & 0x07; min = 0x10000; }
-        else {
+        if (c >= 0xC2 && c <= 0xDF) {
+            need = 1;
+            cp = c & 0x1F;
+            min = 0x80;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            need = 2;
+            cp = c & 0x0F;
+            min = 0x800;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            need = 3;
+            cp = c & 0x07;
+            min = 0x10000;
+        } else {
             out.push_back(0xFFFD);
             ++i;
             continue;
@@ -208,10 +217,9 @@ namespace {
 // Unicode of the bytes 0x80-0x9F; the five unassigned ones map to the C1 controls,
 // as the system's own conversion does.
 const char16_t kHigh1252[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
 class CCodePage1252 : public CCodePage {
@@ -219,16 +227,16 @@ public:
     CCodePage1252()
     {
         for (int b = 0; b < 256; ++b)
-            lower_[b] = static_cast<unsigned char>(b);
+            m_lower[b] = static_cast<unsigned char>(b);
         for (int b = 'A'; b <= 'Z'; ++b)
-            lower_[b] = static_cast<unsigned char>(b + 32);
+            m_lower[b] = static_cast<unsigned char>(b + 32);
         for (int b = 0xC0; b <= 0xDE; ++b)
             if (b != 0xD7)
-                lower_[b] = static_cast<unsigned char>(b + 32);
-        lower_[0x8A] = 0x9A;  // S caron
-        lower_[0x8C] = 0x9C;  // OE
-        lower_[0x8E] = 0x9E;  // Z caron
-        lower_[0x9F] = 0xFF;  // Y diaeresis
+                m_lower[b] = static_cast<unsigned char>(b + 32);
+        m_lower[0x8A] = 0x9A;  // S caron
+        m_lower[0x8C] = 0x9C;  // OE
+        m_lower[0x8E] = 0x9E;  // Z caron
+        m_lower[0x9F] = 0xFF;  // Y diaeresis
     }
 
     unsigned Id() const override { return 1252; }

@@ -23,9 +23,9 @@ public:
     // lacks become its default character. Returns false when nothing could be converted.
     virtual bool FromUtf16(std::u16string_view text, std::string& out) const = 0;
 
-    bool IsLeadByte(unsigned char byte) const { return leadByte_[byte]; }
+    bool IsLeadByte(unsigned char byte) const { return m_leadByte[byte]; }
     // Lower case of a single-byte character.
-    unsigned char LowerByte(unsigned char byte) const { return lower_[byte]; }
+    unsigned char LowerByte(unsigned char byte) const { return m_lower[byte]; }
 
     // Lower-cases in place, leaving the bytes of double-byte characters alone.
     void Lower(char* text, std::size_t length) const;
@@ -44,7 +44,7 @@ public:
         // Equal bytes fold alike: only differing ones are looked up.
         for (std::size_t i = 0; i < shorter; ++i) {
             if (pa[i] != pb[i]) {
-                const unsigned ca = lower_[pa[i]], cb = lower_[pb[i]];
+                const unsigned ca = m_lower[pa[i]], cb = m_lower[pb[i]];
                 if (ca != cb)
                     return ca < cb ? -1 : 1;
             }
@@ -64,7 +64,7 @@ public:
         auto* t = reinterpret_cast<const unsigned char*>(text.data());
         auto* p = reinterpret_cast<const unsigned char*>(loweredPrefix.data());
         for (std::size_t i = 0; i < loweredPrefix.size(); ++i) {
-            if (lower_[t[i]] != p[i])
+            if (m_lower[t[i]] != p[i])
                 return false;
         }
         return true;
@@ -76,8 +76,8 @@ public:
 
 protected:
     // Implementations fill both tables in their constructors.
-    unsigned char lower_[256] = {};
-    bool leadByte_[256] = {};
+    unsigned char m_lower[256] = {};
+    bool m_leadByte[256] = {};
 };
 
 // The code page of this process: the ANSI code page on Windows, Windows-1252 elsewhere.
@@ -90,4 +90,3 @@ const CCodePage& Windows1252CodePage();
 // unpaired surrogates are encoded as U+FFFD as well.
 void Utf8ToUtf16(std::string_view text, std::u16string& out);
 void Utf16ToUtf8(std::u16string_view text, std::string& out);
-

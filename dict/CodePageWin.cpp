@@ -8,35 +8,35 @@ namespace {
 
 class CAnsiCodePage : public CCodePage {
 public:
-    CAnsiCodePage() : acp_(GetACP())
+    CAnsiCodePage() : m_acp(GetACP())
     {
         for (int b = 0; b < 256; ++b) {
-            lower_[b] = static_cast<unsigned char>(b);
-            if (b != 0 && IsDBCSLeadByteEx(acp_, static_cast<BYTE>(b))) {
-                leadByte_[b] = true;
+            m_lower[b] = static_cast<unsigned char>(b);
+            if (b != 0 && IsDBCSLeadByteEx(m_acp, static_cast<BYTE>(b))) {
+                m_leadByte[b] = true;
                 continue;
             }
             if (b != 0) {
                 char c = static_cast<char>(b);
                 CharLowerBuffA(&c, 1);
-                lower_[b] = static_cast<unsigned char>(c);
+                m_lower[b] = static_cast<unsigned char>(c);
             }
         }
     }
 
-    unsigned Id() const override { return acp_; }
+    unsigned Id() const override { return m_acp; }
 
     bool ToUtf16(std::string_view text, std::u16string& out) const override
     {
         if (text.empty())
             return true;
-        const int n = MultiByteToWideChar(acp_, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+        const int n = MultiByteToWideChar(m_acp, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
         if (n <= 0)
             return false;
         const std::size_t at = out.size();
         out.resize(at + n);
-        MultiByteToWideChar(acp_, 0, text.data(), static_cast<int>(text.size()),
-                            reinterpret_cast<wchar_t*>(&out[at]), n);
+        MultiByteToWideChar(m_acp, 0, text.data(), static_cast<int>(text.size()), reinterpret_cast<wchar_t*>(&out[at]),
+                            n);
         return true;
     }
 
@@ -45,17 +45,17 @@ public:
         if (text.empty())
             return true;
         auto* wide = reinterpret_cast<const wchar_t*>(text.data());
-        const int n = WideCharToMultiByte(acp_, 0, wide, static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+        const int n = WideCharToMultiByte(m_acp, 0, wide, static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
         if (n <= 0)
             return false;
         const std::size_t at = out.size();
         out.resize(at + n);
-        WideCharToMultiByte(acp_, 0, wide, static_cast<int>(text.size()), &out[at], n, nullptr, nullptr);
+        WideCharToMultiByte(m_acp, 0, wide, static_cast<int>(text.size()), &out[at], n, nullptr, nullptr);
         return true;
     }
 
 private:
-    UINT acp_;
+    UINT m_acp;
 };
 
 }  // namespace

@@ -66,7 +66,7 @@ DictionaryQuery::LetterCase DictionaryQuery::LetterCaseOf(std::string_view query
 }
 
 CDictionaryFile::CDictionaryFile(const CCodePage& codePage)
-    : codePage_(codePage), codec_(codePage), singleByte_(!codePage.HasLeadBytes())
+    : m_codePage(codePage), m_codec(codePage), m_singleByte(!codePage.HasLeadBytes())
 {
 }
 
@@ -77,40 +77,40 @@ CDictionaryFile::~CDictionaryFile()
 
 void CDictionaryFile::ResetInfo()
 {
-    type_ = DICTIONARY_WORDS;
-    keyCode_ = CODE_ANSI;
-    dataCode_ = CODE_ANSI;
-    editFlags_ = 1;
-    encrypted_ = 0;
-    caption_.clear();
-    description_.clear();
-    captionHeader_ = true;
+    m_type = DICTIONARY_WORDS;
+    m_keyCode = CODE_ANSI;
+    m_dataCode = CODE_ANSI;
+    m_editFlags = 1;
+    m_encrypted = 0;
+    m_caption.clear();
+    m_description.clear();
+    m_captionHeader = true;
 }
 
 bool CDictionaryFile::Open(const std::string& path, bool readOnly)
 {
     Close();
-    openError_.clear();
+    m_openError.clear();
     if (path.empty()) {
-        openError_ = "no file name";
+        m_openError = "no file name";
         return false;
     }
     // Properties missing from this file take their defaults, not the last file's values.
     ResetInfo();
-    path_ = path;
+    m_path = path;
     UpdateCaptionHeader();
 
     auto strategy = std::make_unique<CScramblingFileStrategy>(path.c_str(), !readOnly);
     if (!strategy->IsValid()) {
-        openError_ = readOnly ? "cannot open the file" : "cannot open or create the file";
+        m_openError = readOnly ? "cannot open the file" : "cannot open or create the file";
         return false;
     }
     auto storage = std::make_unique<c4_Storage>(*strategy, false, readOnly ? 0 : 1);
     if (!storage->IsValid()) {
         // A damaged file is refused and left exactly as it is.
-        openError_ = "not a dictionary file";
+        m_openError = "not a dictionary file";
         if (!storage->StatusText().empty())
-            openError_ += " (" + storage->StatusText() + ")";
+            m_openError += " (" + storage->StatusText() + ")";
         return false;
     }
     c4_View info = storage->GetAs(kInfoDescription);
@@ -120,66 +120,66 @@ bool CDictionaryFile::Open(const std::string& path, bool readOnly)
     const int keyColumn = data.FindProperty("key");
     const int dataColumn = data.FindProperty("data");
     if (propColumn < 0 || valueColumn < 0 || keyColumn < 0 || dataColumn < 0) {
-        openError_ = "not a dictionary file (views cannot be made)";
+        m_openError = "not a dictionary file (views cannot be made)";
         return false;
     }
 
-    strategy_ = std::move(strategy);
-    storage_ = std::move(storage);
-    info_ = info;
-    data_ = data;
-    propColumn_ = propColumn;
-    valueColumn_ = valueColumn;
-    keyColumn_ = keyColumn;
-    dataColumn_ = dataColumn;
-    readOnly_ = readOnly;
-    open_ = true;
-    cursor_ = -1;
-    positioned_ = false;
-    hasQuery_ = false;
+    m_strategy = std::move(strategy);
+    m_storage = std::move(storage);
+    m_info = info;
+    m_data = data;
+    m_propColumn = propColumn;
+    m_valueColumn = valueColumn;
+    m_keyColumn = keyColumn;
+    m_dataColumn = dataColumn;
+    m_readOnly = readOnly;
+    m_open = true;
+    m_cursor = -1;
+    m_positioned = false;
+    m_hasQuery = false;
 
     ReadInfo();
-    if (type_ == DICTIONARY_SHORTHAND)
-        captionHeader_ = false;
+    if (m_type == DICTIONARY_SHORTHAND)
+        m_captionHeader = false;
     return true;
 }
 
 void CDictionaryFile::ReleaseStorage(bool commit)
 {
     EntriesChanged();
-    if (storage_ && commit && !readOnly_)
-        storage_->Commit();
-    keyReader_ = c4_StringReader();
-    dataReader_ = c4_StringReader();
-    info_ = c4_View();
-    data_ = c4_View();
-    storage_.reset();
-    strategy_.reset();
+    if (m_storage && commit && !m_readOnly)
+        m_storage->Commit();
+    m_keyReader = c4_StringReader();
+    m_dataReader = c4_StringReader();
+    m_info = c4_View();
+    m_data = c4_View();
+    m_storage.reset();
+    m_strategy.reset();
 }
 
 void CDictionaryFile::Close()
 {
-    ReleaseStorage(open_);
-    open_ = false;
-    readOnly_ = false;
-    description_.clear();
-    caption_.clear();
-    path_.clear();
-    onMatch_ = false;
+    ReleaseStorage(m_open);
+    m_open = false;
+    m_readOnly = false;
+    m_description.clear();
+    m_caption.clear();
+    m_path.clear();
+    m_onMatch = false;
     KeepQuery();
-    ownQuery_.lowered.clear();
-    ownQuery_.letterCase = DictionaryQuery::kAsStored;
-    hasQuery_ = false;
-    positioned_ = false;
-    unvisited_ = false;
-    quickSteps_ = false;
-    cursor_ = -1;
+    m_ownQuery.lowered.clear();
+    m_ownQuery.letterCase = DictionaryQuery::kAsStored;
+    m_hasQuery = false;
+    m_positioned = false;
+    m_unvisited = false;
+    m_quickSteps = false;
+    m_cursor = -1;
     UpdateCaptionHeader();
 }
 
 bool CDictionaryFile::Commit()
 {
-    if (!open_ || readOnly_)
+    if (!m_open || m_readOnly)
         return false;
     return CommitStorage();
 }
@@ -187,110 +187,110 @@ bool CDictionaryFile::Commit()
 bool CDictionaryFile::CommitStorage()
 {
     // A commit serves the rows from a fresh image: the key under the cursor is read anew.
-    currentKeyValid_ = false;
-    return storage_->Commit();
+    m_currentKeyValid = false;
+    return m_storage->Commit();
 }
 
 void CDictionaryFile::ReadInfo()
 {
-    if (!open_)
+    if (!m_open)
         return;
     auto find = [this](const char* name, std::string_view& value) {
-        const int row = info_.Find(pProp[name]);
+        const int row = m_info.Find(pProp[name]);
         if (row < 0)
             return false;
-        value = info_.GetString(row, valueColumn_);
+        value = m_info.GetString(row, m_valueColumn);
         return true;
     };
     std::string_view value;
     if (find(kTypeProp, value))
-        type_ = ParseNumber(value);
+        m_type = ParseNumber(value);
     if (find(kKeyCodeProp, value))
-        keyCode_ = ParseNumber(value);
+        m_keyCode = ParseNumber(value);
     if (find(kDataCodeProp, value))
-        dataCode_ = ParseNumber(value);
+        m_dataCode = ParseNumber(value);
     if (find(kEditProp, value))
-        editFlags_ = ParseNumber(value);
+        m_editFlags = ParseNumber(value);
     if (find(kEncryptProp, value))
-        encrypted_ = ParseNumber(value);
+        m_encrypted = ParseNumber(value);
     if (find(kCaptionProp, value))
-        caption_.assign(value.data(), value.size());
+        m_caption.assign(value.data(), value.size());
     if (find(kDescriptionProp, value))
-        description_.assign(value.data(), value.size());
+        m_description.assign(value.data(), value.size());
     UpdateCaptionHeader();
 }
 
 bool CDictionaryFile::WriteInfo()
 {
-    if (!open_ || readOnly_)
+    if (!m_open || m_readOnly)
         return false;
     auto write = [this](const char* name, std::string_view value) {
-        const int row = info_.Find(pProp[name]);
+        const int row = m_info.Find(pProp[name]);
         if (row >= 0)
-            return info_.SetAt(row, pValue[value]);
-        return info_.Add(pProp[name] + pValue[value]) >= 0;
+            return m_info.SetAt(row, pValue[value]);
+        return m_info.Add(pProp[name] + pValue[value]) >= 0;
     };
-    bool ok = write(kTypeProp, std::to_string(type_));
-    ok = write(kKeyCodeProp, std::to_string(keyCode_)) && ok;
-    ok = write(kDataCodeProp, std::to_string(dataCode_)) && ok;
-    ok = write(kEditProp, std::to_string(editFlags_)) && ok;
-    ok = write(kEncryptProp, std::to_string(encrypted_)) && ok;
-    if (!caption_.empty())
-        ok = write(kCaptionProp, caption_) && ok;
-    if (!description_.empty())
-        ok = write(kDescriptionProp, description_) && ok;
+    bool ok = write(kTypeProp, std::to_string(m_type));
+    ok = write(kKeyCodeProp, std::to_string(m_keyCode)) && ok;
+    ok = write(kDataCodeProp, std::to_string(m_dataCode)) && ok;
+    ok = write(kEditProp, std::to_string(m_editFlags)) && ok;
+    ok = write(kEncryptProp, std::to_string(m_encrypted)) && ok;
+    if (!m_caption.empty())
+        ok = write(kCaptionProp, m_caption) && ok;
+    if (!m_description.empty())
+        ok = write(kDescriptionProp, m_description) && ok;
     return CommitStorage() && ok;
 }
 
 std::string CDictionaryFile::DisplayName() const
 {
-    if (!caption_.empty())
-        return caption_;
-    if (!path_.empty()) {
-        const std::size_t cut = path_.find_last_of("\\/");
-        return cut == std::string::npos ? path_ : path_.substr(cut + 1);
+    if (!m_caption.empty())
+        return m_caption;
+    if (!m_path.empty()) {
+        const std::size_t cut = m_path.find_last_of("\\/");
+        return cut == std::string::npos ? m_path : m_path.substr(cut + 1);
     }
     return "UNKNOWN DICTIONARY";
 }
 
 void CDictionaryFile::UpdateCaptionHeader()
 {
-    captionHeaderText_ = "----" + DisplayName() + "----\r\n";
+    m_captionHeaderText = "----" + DisplayName() + "----\r\n";
 }
 
 void CDictionaryFile::SetCaption(const char* text, std::size_t length)
 {
-    caption_.assign(text ? text : "", text ? length : 0);
+    m_caption.assign(text ? text : "", text ? length : 0);
     UpdateCaptionHeader();
 }
 
 void CDictionaryFile::SetDescription(const char* text, std::size_t length)
 {
-    description_.assign(text ? text : "", text ? length : 0);
+    m_description.assign(text ? text : "", text ? length : 0);
 }
 
 void CDictionaryFile::SetLengthLimits(int minimum, int maximum)
 {
-    minKeyLength_ = minimum;
-    maxKeyLength_ = maximum;
+    m_minKeyLength = minimum;
+    m_maxKeyLength = maximum;
 }
 
 int CDictionaryFile::CountEntries() const
 {
-    return open_ ? data_.GetSize() : 0;
+    return m_open ? m_data.GetSize() : 0;
 }
 
 void CDictionaryFile::EncodeKey(std::string_view key, std::string& out)
 {
-    codec_.Encode(keyCode_, encrypted_ != 0, key, out);
+    m_codec.Encode(m_keyCode, m_encrypted != 0, key, out);
 }
 
 bool CDictionaryFile::ReadStoredEntry(int row, std::string_view& key, std::string_view& data) const
 {
-    if (!open_ || row < 0 || row >= data_.GetSize())
+    if (!m_open || row < 0 || row >= m_data.GetSize())
         return false;
-    key = data_.GetString(row, keyColumn_);
-    data = data_.GetString(row, dataColumn_);
+    key = m_data.GetString(row, m_keyColumn);
+    data = m_data.GetString(row, m_dataColumn);
     return true;
 }
 
@@ -299,22 +299,22 @@ bool CDictionaryFile::ReadEntry(int row, std::string& key, std::string& data)
     std::string_view storedKey, storedData;
     if (!ReadStoredEntry(row, storedKey, storedData))
         return false;
-    codec_.Decode(keyCode_, encrypted_ != 0, storedKey, key);
-    codec_.Decode(dataCode_, encrypted_ != 0, storedData, data);
+    m_codec.Decode(m_keyCode, m_encrypted != 0, storedKey, key);
+    m_codec.Decode(m_dataCode, m_encrypted != 0, storedData, data);
     return true;
 }
 
 int CDictionaryFile::CountInfoRows() const
 {
-    return open_ ? info_.GetSize() : 0;
+    return m_open ? m_info.GetSize() : 0;
 }
 
 bool CDictionaryFile::ReadInfoRow(int row, std::string_view& prop, std::string_view& value) const
 {
-    if (!open_ || row < 0 || row >= info_.GetSize())
+    if (!m_open || row < 0 || row >= m_info.GetSize())
         return false;
-    prop = info_.GetString(row, propColumn_);
-    value = info_.GetString(row, valueColumn_);
+    prop = m_info.GetString(row, m_propColumn);
+    value = m_info.GetString(row, m_valueColumn);
     return true;
 }
 
@@ -322,58 +322,58 @@ bool CDictionaryFile::ReadInfoRow(int row, std::string_view& prop, std::string_v
 
 bool CDictionaryFile::AddEntry(std::string_view key, std::string_view data)
 {
-    if (!open_ || readOnly_)
+    if (!m_open || m_readOnly)
         return false;
-    EncodeKey(key, encoded_);
-    codec_.Encode(dataCode_, encrypted_ != 0, data, encodedData_);
-    return AddStoredEntry(encoded_, encodedData_);
+    EncodeKey(key, m_encoded);
+    m_codec.Encode(m_dataCode, m_encrypted != 0, data, m_encodedData);
+    return AddStoredEntry(m_encoded, m_encodedData);
 }
 
 bool CDictionaryFile::AddStoredEntry(std::string_view storedKey, std::string_view storedData)
 {
-    if (!open_ || readOnly_ || storedKey.empty())
+    if (!m_open || m_readOnly || storedKey.empty())
         return false;
-    int position = data_.Search(pKey[storedKey]);
+    int position = m_data.Search(pKey[storedKey]);
     if (position < 0)
         position = 0;
     EntriesChanged();
-    return data_.InsertAt(position, pKey[storedKey] + pData[storedData]);
+    return m_data.InsertAt(position, pKey[storedKey] + pData[storedData]);
 }
 
 int CDictionaryFile::FindStoredKey(std::string_view key)
 {
-    EncodeKey(key, encoded_);
-    if (encoded_.empty())
+    EncodeKey(key, m_encoded);
+    if (m_encoded.empty())
         return -1;
-    return data_.Find(pKey[encoded_]);
+    return m_data.Find(pKey[m_encoded]);
 }
 
 bool CDictionaryFile::RemoveEntry(std::string_view key)
 {
-    if (!open_ || readOnly_)
+    if (!m_open || m_readOnly)
         return false;
     const int row = FindStoredKey(key);
     if (row < 0)
         return false;
     EntriesChanged();
-    if (!data_.RemoveAt(row))
+    if (!m_data.RemoveAt(row))
         return false;
     return CommitStorage();
 }
 
 bool CDictionaryFile::ReplaceEntry(std::string_view oldKey, std::string_view newKey, std::string_view newData)
 {
-    if (!open_ || readOnly_)
+    if (!m_open || m_readOnly)
         return false;
     const int row = FindStoredKey(oldKey);
     if (row < 0)
         return false;
-    EncodeKey(newKey, encoded_);
-    if (encoded_.empty())
+    EncodeKey(newKey, m_encoded);
+    if (m_encoded.empty())
         return false;
-    codec_.Encode(dataCode_, encrypted_ != 0, newData, encodedData_);
+    m_codec.Encode(m_dataCode, m_encrypted != 0, newData, m_encodedData);
     EntriesChanged();
-    if (!data_.SetAt(row, pKey[encoded_] + pData[encodedData_]))
+    if (!m_data.SetAt(row, pKey[m_encoded] + pData[m_encodedData]))
         return false;
     return CommitStorage();
 }
@@ -451,45 +451,46 @@ int CDictionaryFile::LowerBound(std::string_view storedQuery)
 {
     // Keys and the query count up to their first zero byte (the storage compares C strings).
     const std::string_view cut = CutAtZero(storedQuery);
-    const int rows = data_.GetSize();
-    if (probeCache_.empty() && rows > 0) {
+    const int rows = m_data.GetSize();
+    if (m_probeCache.empty() && rows > 0) {
         std::size_t slots = 2;
         while (slots <= static_cast<std::size_t>(rows) && slots < (std::size_t{1} << 16))
             slots <<= 1;
-        probeCache_.assign(slots, ProbeSlot());
+        m_probeCache.assign(slots, ProbeSlot());
     }
     if (rows > 0 && !cut.empty() && cut.size() <= 2) {
         // The first two bytes decide every probe: the answer itself is kept.
-        if (!prefixRows_) {
+        if (!m_prefixRows) {
             // calloc: the pages of prefixes never looked up stay untouched.
-            prefixRows_.reset(static_cast<std::uint32_t*>(std::calloc(kPrefixRowSlots, sizeof(std::uint32_t))));
+            m_prefixRows.reset(static_cast<std::uint32_t*>(std::calloc(kPrefixRowSlots, sizeof(std::uint32_t))));
         }
-        if (prefixRows_) {
+        if (m_prefixRows) {
             char folded[2];
             for (std::size_t i = 0; i < cut.size(); ++i)
                 folded[i] = static_cast<char>(Fold(static_cast<unsigned char>(cut[i])));
             const auto b0 = static_cast<unsigned char>(folded[0]);
             const std::size_t slot =
                 cut.size() == 1 ? 0x10000 + b0 : (std::size_t{b0} << 8) + static_cast<unsigned char>(folded[1]);
-            std::uint32_t& known = prefixRows_[slot];
+            std::uint32_t& known = m_prefixRows[slot];
             if (known == 0)
                 known = static_cast<std::uint32_t>(DescendByPrefix(std::string_view(folded, cut.size()), true).hi) + 1;
             return static_cast<int>(known - 1);
         }
     }
-    foldedQuery_.clear();
-    foldedQuery_.append(cut.data(), cut.size());
-    for (char& c : foldedQuery_)
+    m_foldedQuery.clear();
+    m_foldedQuery.append(cut.data(), cut.size());
+    for (char& c : m_foldedQuery)
         c = static_cast<char>(Fold(static_cast<unsigned char>(c)));
-    const std::string_view query = foldedQuery_;
+    const std::string_view query = m_foldedQuery;
     long long lo = -1, hi = rows;
     std::size_t node = 1;
     if (query.size() > 2 && rows > 0) {
-        if (!prefixStates_)
-            prefixStates_.reset(static_cast<PrefixState*>(std::calloc(kPrefixStateSlots, sizeof(PrefixState))));
-        if (prefixStates_) {
-            const std::size_t slot = (std::size_t{static_cast<unsigned char>(query[0])} << 8) + static_cast<unsigned char>(query[1]);
-            PrefixState& known = prefixStates_[slot];
+        if (!m_prefixStates)
+            m_prefixStates.reset(static_cast<PrefixState*>(std::calloc(kPrefixStateSlots, sizeof(PrefixState))));
+        if (m_prefixStates) {
+            const std::size_t slot =
+                (std::size_t{static_cast<unsigned char>(query[0])} << 8) + static_cast<unsigned char>(query[1]);
+            PrefixState& known = m_prefixStates[slot];
             if (known.node == 0)
                 known = DescendByPrefix(query.substr(0, 2), false);
             lo = known.lo;
@@ -500,7 +501,7 @@ int CDictionaryFile::LowerBound(std::string_view storedQuery)
     while (lo + 1 != hi) {
         const long long m = (lo + hi) / 2;
         int order;
-        if (node < probeCache_.size()) {
+        if (node < m_probeCache.size()) {
             const ProbeSlot& slot = Probe(m, node);
             if (slot.length != kLonger) {
                 order = CompareFolded(std::string_view(reinterpret_cast<const char*>(slot.bytes), slot.length), query);
@@ -510,10 +511,10 @@ int CDictionaryFile::LowerBound(std::string_view storedQuery)
                 if (order == 0 && query.size() <= kProbeBytes)
                     order = 1;  // the key is longer than the query it starts with
                 else if (order == 0)
-                    order = CompareStoredKeys(CutAtZero(keyReader_.Get(static_cast<int>(m))), query);
+                    order = CompareStoredKeys(CutAtZero(m_keyReader.Get(static_cast<int>(m))), query);
             }
         } else {
-            order = CompareStoredKeys(CutAtZero(keyReader_.Get(static_cast<int>(m))), query);
+            order = CompareStoredKeys(CutAtZero(m_keyReader.Get(static_cast<int>(m))), query);
         }
         if (order < 0) {
             lo = m;
@@ -528,9 +529,9 @@ int CDictionaryFile::LowerBound(std::string_view storedQuery)
 
 const CDictionaryFile::ProbeSlot& CDictionaryFile::Probe(long long row, std::size_t node)
 {
-    ProbeSlot& slot = probeCache_[node];
+    ProbeSlot& slot = m_probeCache[node];
     if (slot.length == kUnfilled) {
-        const std::string_view key = CutAtZero(keyReader_.Get(static_cast<int>(row)));
+        const std::string_view key = CutAtZero(m_keyReader.Get(static_cast<int>(row)));
         const std::size_t kept = key.size() < kProbeBytes ? key.size() : kProbeBytes;
         for (std::size_t i = 0; i < kept; ++i)
             slot.bytes[i] = Fold(static_cast<unsigned char>(key[i]));
@@ -544,18 +545,18 @@ const CDictionaryFile::ProbeSlot& CDictionaryFile::Probe(long long row, std::siz
 // it does not decide, or where it ends.
 CDictionaryFile::PrefixState CDictionaryFile::DescendByPrefix(std::string_view prefix, bool whole)
 {
-    std::int32_t lo = -1, hi = data_.GetSize();
+    std::int32_t lo = -1, hi = m_data.GetSize();
     std::uint32_t node = 1;
     while (lo + 1 != hi) {
         const auto m = static_cast<std::int32_t>((static_cast<long long>(lo) + hi) / 2);
         unsigned char head[kProbeBytes];
         std::size_t headLength;  // more than the prefix when the key is longer
-        if (node < probeCache_.size()) {
+        if (node < m_probeCache.size()) {
             const ProbeSlot& slot = Probe(m, node);
             headLength = slot.length;
             std::memcpy(head, slot.bytes, slot.length < kProbeBytes ? slot.length : kProbeBytes);
         } else {
-            const std::string_view key = CutAtZero(keyReader_.Get(static_cast<int>(m)));
+            const std::string_view key = CutAtZero(m_keyReader.Get(static_cast<int>(m)));
             headLength = key.size();
             for (std::size_t i = 0; i < prefix.size() && i < key.size(); ++i)
                 head[i] = Fold(static_cast<unsigned char>(key[i]));
@@ -587,44 +588,44 @@ CDictionaryFile::PrefixState CDictionaryFile::DescendByPrefix(std::string_view p
 
 void CDictionaryFile::StoreQuery(std::string_view query, int mode)
 {
-    ownQuery_.Set(query, mode, codePage_);
-    BeginSearch(ownQuery_);
+    m_ownQuery.Set(query, mode, m_codePage);
+    BeginSearch(m_ownQuery);
 }
 
 // Takes the query and places the cursor on the first row that may match.
 inline void CDictionaryFile::BeginSearch(const DictionaryQuery& query)
 {
-    query_ = &query;
-    hasQuery_ = true;
-    positioned_ = false;
-    unvisited_ = false;
-    quickSteps_ = false;
-    cursor_ = -1;
+    m_query = &query;
+    m_hasQuery = true;
+    m_positioned = false;
+    m_unvisited = false;
+    m_quickSteps = false;
+    m_cursor = -1;
     // The stored keys are encoded (and scrambled): so must the key that is looked up be.
     // (NormalizeEntryTextCode reads every other code as ANSI.)
-    plainKeys_ = encrypted_ == 0 && keyCode_ != CODE_UTF8 && keyCode_ != CODE_UTF16;
-    if (!open_)
+    m_plainKeys = m_encrypted == 0 && m_keyCode != CODE_UTF8 && m_keyCode != CODE_UTF16;
+    if (!m_open)
         return;
-    if (!keyReader_.IsCurrent())
-        keyReader_ = data_.StringReader(keyColumn_);
+    if (!m_keyReader.IsCurrent())
+        m_keyReader = m_data.StringReader(m_keyColumn);
     std::string_view searchKey = query.text;
-    if (!plainKeys_) {
-        EncodeKey(query.text, searchKey_);
-        searchKey = searchKey_;
+    if (!m_plainKeys) {
+        EncodeKey(query.text, m_searchKey);
+        searchKey = m_searchKey;
     }
     int row = 0;
     if (!searchKey.empty()) {
         // A one- or two-byte key whose lower bound is known already is not looked up again.
-        const int slot = plainKeys_ ? query.prefixSlot : PrefixSlot(searchKey);
-        if (slot >= 0 && prefixRows_ && prefixRows_[slot] != 0)
-            row = static_cast<int>(prefixRows_[slot] - 1);
+        const int slot = m_plainKeys ? query.prefixSlot : PrefixSlot(searchKey);
+        if (slot >= 0 && m_prefixRows && m_prefixRows[slot] != 0)
+            row = static_cast<int>(m_prefixRows[slot] - 1);
         else
             row = LowerBound(searchKey);
     }
-    cursor_ = row < 0 ? 0 : row;
-    positioned_ = true;
-    unvisited_ = true;
-    quickSteps_ = plainKeys_ && query.startOnly && singleByte_;
+    m_cursor = row < 0 ? 0 : row;
+    m_positioned = true;
+    m_unvisited = true;
+    m_quickSteps = m_plainKeys && query.startOnly && m_singleByte;
 }
 
 bool CDictionaryFile::FindFirstKey(std::string_view query, std::string_view& key, int mode)
@@ -635,11 +636,11 @@ bool CDictionaryFile::FindFirstKey(std::string_view query, std::string_view& key
 
 void CDictionaryFile::KeepQuery()
 {
-    if (query_ == &ownQuery_)
+    if (m_query == &m_ownQuery)
         return;
-    ownQuery_ = *query_;
-    ownQuery_.text = std::string_view();
-    query_ = &ownQuery_;
+    m_ownQuery = *m_query;
+    m_ownQuery.text = std::string_view();
+    m_query = &m_ownQuery;
 }
 
 bool CDictionaryFile::FindFirstKey(const DictionaryQuery& query, std::string_view& key)
@@ -669,14 +670,14 @@ bool CDictionaryFile::ContainsKey(std::string_view key, DictionaryMatch& match, 
 {
     StoreQuery(key, mode);
     const bool found = SearchStep(Step::First, match, true);
-    if (found && codePage_.CompareNoCase(match.key, key) == 0)
+    if (found && m_codePage.CompareNoCase(match.key, key) == 0)
         return true;
     // An empty query walks on from where the key would be: after the match handed out, or
     // from the row at the key's place when there was none (so FindNext does not skip it).
-    ownQuery_.lowered.clear();
-    ownQuery_.letterCase = DictionaryQuery::kAsStored;
-    if (!found && positioned_ && cursor_ >= 0)
-        --cursor_;
+    m_ownQuery.lowered.clear();
+    m_ownQuery.letterCase = DictionaryQuery::kAsStored;
+    if (!found && m_positioned && m_cursor >= 0)
+        --m_cursor;
     return false;
 }
 
@@ -688,7 +689,7 @@ bool CDictionaryFile::SearchStep(Step step, DictionaryMatch& match, bool allEntr
 {
     std::string_view key;
     if (!StepToKey(step, allEntries, key)) {
-        match.Clear(type_);
+        match.Clear(m_type);
         return false;
     }
     return MatchAtCursor(match);
@@ -696,46 +697,46 @@ bool CDictionaryFile::SearchStep(Step step, DictionaryMatch& match, bool allEntr
 
 bool CDictionaryFile::StepToKey(Step step, bool allEntries, std::string_view& found)
 {
-    onMatch_ = false;
-    currentKeyValid_ = false;
-    if (!hasQuery_ || !open_ || !positioned_)
+    m_onMatch = false;
+    m_currentKeyValid = false;
+    if (!m_hasQuery || !m_open || !m_positioned)
         return false;
 
-    const int count = data_.GetSize();
+    const int count = m_data.GetSize();
     const int direction = step == Step::Backwards ? -1 : 1;
-    int cursor = unvisited_ ? cursor_ : cursor_ + direction;
-    unvisited_ = false;
-    const bool filtered = type_ != DICTIONARY_SHORTHAND && !allEntries;
+    int cursor = m_unvisited ? m_cursor : m_cursor + direction;
+    m_unvisited = false;
+    const bool filtered = m_type != DICTIONARY_SHORTHAND && !allEntries;
 
     for (;; cursor += direction) {
         if (cursor < 0) {
-            cursor_ = -1;
+            m_cursor = -1;
             return false;
         }
         if (cursor >= count) {
-            cursor_ = count;
+            m_cursor = count;
             return false;
         }
-        std::string_view key = keyReader_.Get(cursor);
-        if (!plainKeys_)
+        std::string_view key = m_keyReader.Get(cursor);
+        if (!m_plainKeys)
             key = DecodeKey(key);
         if (filtered && !IsOffered(key))
             continue;
-        cursor_ = cursor;
+        m_cursor = cursor;
 
-        if (query_->startOnly) {
+        if (m_query->startOnly) {
             // Only an occurrence at the start is accepted: the first one, if there is one.
-            const bool starts = singleByte_ ? codePage_.StartsWithLoweredSingleByte(key, query_->lowered)
-                                            : codePage_.StartsWithLowered(key, query_->lowered);
+            const bool starts = m_singleByte ? m_codePage.StartsWithLoweredSingleByte(key, m_query->lowered)
+                                             : m_codePage.StartsWithLowered(key, m_query->lowered);
             if (!starts)
                 return false;
         } else if (!ContainsQuery(key)) {
             return false;
         }
 
-        currentKey_ = key;
-        currentKeyValid_ = true;
-        onMatch_ = true;
+        m_currentKey = key;
+        m_currentKeyValid = true;
+        m_onMatch = true;
         found = key;
         return true;
     }
@@ -743,44 +744,44 @@ bool CDictionaryFile::StepToKey(Step step, bool allEntries, std::string_view& fo
 
 std::string_view CDictionaryFile::DecodeKey(std::string_view storedKey)
 {
-    codec_.Decode(keyCode_, encrypted_ != 0, storedKey, keyText_);
-    return keyText_;
+    m_codec.Decode(m_keyCode, m_encrypted != 0, storedKey, m_keyText);
+    return m_keyText;
 }
 
 // Whether a word/phrase key is offered at all: its length and the word/phrase bits.
 bool CDictionaryFile::IsOffered(std::string_view key) const
 {
     const long long length = static_cast<long long>(key.size());
-    if (length < minKeyLength_ || length > maxKeyLength_)
+    if (length < m_minKeyLength || length > m_maxKeyLength)
         return false;
-    if (query_->wordsAndPhrases)
+    if (m_query->wordsAndPhrases)
         return true;
     const bool phrase = key.find(' ') != std::string_view::npos;
-    return (query_->mode & (phrase ? MATCH_PHRASES : MATCH_WORDS)) != 0;
+    return (m_query->mode & (phrase ? MATCH_PHRASES : MATCH_WORDS)) != 0;
 }
 
 // Whether the query occurs in the key where the mode lets it (modes other than at the start).
 bool CDictionaryFile::ContainsQuery(std::string_view key)
 {
-    lowerKey_.assign(key.data(), key.size());
-    codePage_.Lower(lowerKey_);
-    const std::string& query = query_->lowered;
-    const std::size_t at = codePage_.FindAtCharBoundary(lowerKey_, query);
+    m_lowerKey.assign(key.data(), key.size());
+    m_codePage.Lower(m_lowerKey);
+    const std::string& query = m_query->lowered;
+    const std::size_t at = m_codePage.FindAtCharBoundary(m_lowerKey, query);
     if (at == std::string::npos)
         return false;
-    return ModeAccepts(query_->mode, at, query.size(), lowerKey_.size());
+    return ModeAccepts(m_query->mode, at, query.size(), m_lowerKey.size());
 }
 
 bool CDictionaryFile::ReloadCurrentKey(std::string_view& key)
 {
     // An edit since the step: the row under the cursor is read again.
-    if (!onMatch_ || !open_ || cursor_ < 0 || cursor_ >= data_.GetSize())
+    if (!m_onMatch || !m_open || m_cursor < 0 || m_cursor >= m_data.GetSize())
         return false;
-    currentKey_ = keyReader_.Get(cursor_);
-    if (encrypted_ != 0 || NormalizeEntryTextCode(keyCode_) != CODE_ANSI)
-        currentKey_ = DecodeKey(currentKey_);
-    currentKeyValid_ = true;
-    key = currentKey_;
+    m_currentKey = m_keyReader.Get(m_cursor);
+    if (m_encrypted != 0 || NormalizeEntryTextCode(m_keyCode) != CODE_ANSI)
+        m_currentKey = DecodeKey(m_currentKey);
+    m_currentKeyValid = true;
+    key = m_currentKey;
     return true;
 }
 
@@ -788,7 +789,7 @@ bool CDictionaryFile::ReloadCurrentKey(std::string_view& key)
 bool CDictionaryFile::MatchAtCursor(DictionaryMatch& match)
 {
     match.data.clear();
-    match.type = type_;
+    match.type = m_type;
     std::string_view key;
     if (!CurrentKey(key)) {
         match.key.clear();
@@ -796,12 +797,12 @@ bool CDictionaryFile::MatchAtCursor(DictionaryMatch& match)
     }
     match.key.clear();
     match.key.append(key.data(), key.size());
-    const DictionaryQuery::LetterCase letterCase = query_->letterCase;
-    if (letterCase != DictionaryQuery::kAsStored && type_ == DICTIONARY_WORDS) {
+    const DictionaryQuery::LetterCase letterCase = m_query->letterCase;
+    if (letterCase != DictionaryQuery::kAsStored && m_type == DICTIONARY_WORDS) {
         std::string& text = match.key;
         if (letterCase == DictionaryQuery::kAllCapitals) {
             for (std::size_t i = 0; i < text.size(); ++i) {
-                if (codePage_.IsLeadByte(static_cast<unsigned char>(text[i])))
+                if (m_codePage.IsLeadByte(static_cast<unsigned char>(text[i])))
                     ++i;  // double-byte character: its trail byte is no letter
                 else if (IsSmall(text[i]))
                     text[i] = static_cast<char>(text[i] - 32);
@@ -813,22 +814,22 @@ bool CDictionaryFile::MatchAtCursor(DictionaryMatch& match)
 
     // The data column's reader is made at the first match handed out, not with the key's.
     std::string_view data;
-    if (!dataReader_.GetQuickly(cursor_, data)) {
-        if (!dataReader_.IsCurrent())
-            dataReader_ = data_.StringReader(dataColumn_);
-        data = dataReader_.Get(cursor_);
+    if (!m_dataReader.GetQuickly(m_cursor, data)) {
+        if (!m_dataReader.IsCurrent())
+            m_dataReader = m_data.StringReader(m_dataColumn);
+        data = m_dataReader.Get(m_cursor);
     }
     if (data.empty())
         return true;
     // As NormalizeEntryTextCode reads the code: any other one is ANSI.
-    const bool plainData = encrypted_ == 0 && dataCode_ != CODE_UTF8 && dataCode_ != CODE_UTF16;
+    const bool plainData = m_encrypted == 0 && m_dataCode != CODE_UTF8 && m_dataCode != CODE_UTF16;
     if (!plainData) {
-        codec_.Decode(dataCode_, encrypted_ != 0, data, dataText_);
-        data = dataText_;
+        m_codec.Decode(m_dataCode, m_encrypted != 0, data, m_dataText);
+        data = m_dataText;
     }
     if (!data.empty()) {
-        if (captionHeader_ && type_ != DICTIONARY_SHORTHAND)
-            match.data.append(captionHeaderText_);
+        if (m_captionHeader && m_type != DICTIONARY_SHORTHAND)
+            match.data.append(m_captionHeaderText);
         match.data.append(data.data(), data.size());
     }
     return true;

@@ -51,10 +51,10 @@ public:
     bool Open(const std::string& path, bool readOnly = false);
     // Commits pending changes and closes. Safe on a closed object.
     void Close();
-    bool IsOpen() const { return open_; }
-    bool IsReadOnly() const { return readOnly_; }
+    bool IsOpen() const { return m_open; }
+    bool IsReadOnly() const { return m_readOnly; }
     // Why the last Open failed (empty after a successful one).
-    const std::string& OpenError() const { return openError_; }
+    const std::string& OpenError() const { return m_openError; }
 
     // Properties from DBINFO; a missing row keeps the current value.
     void ReadInfo();
@@ -89,9 +89,9 @@ public:
     }
     bool CurrentKey(std::string_view& key)
     {
-        if (!currentKeyValid_)
+        if (!m_currentKeyValid)
             return ReloadCurrentKey(key);
-        key = currentKey_;
+        key = m_currentKey;
         return true;
     }
     bool MatchAtCursor(DictionaryMatch& match);
@@ -120,35 +120,35 @@ public:
 
     // Caption, else the file name of the path, else "UNKNOWN DICTIONARY".
     std::string DisplayName() const;
-    const std::string& Caption() const { return caption_; }
-    const std::string& Description() const { return description_; }
-    const std::string& Path() const { return path_; }
+    const std::string& Caption() const { return m_caption; }
+    const std::string& Description() const { return m_description; }
+    const std::string& Path() const { return m_path; }
     void SetCaption(const char* text, std::size_t length);
     void SetCaption(std::string_view text) { SetCaption(text.data(), text.size()); }
     void SetDescription(const char* text, std::size_t length);
     void SetDescription(std::string_view text) { SetDescription(text.data(), text.size()); }
 
-    int Type() const { return type_; }
-    void SetType(int type) { type_ = type; }
-    int KeyCode() const { return keyCode_; }
-    void SetKeyCode(int code) { keyCode_ = code; }
-    int DataCode() const { return dataCode_; }
-    void SetDataCode(int code) { dataCode_ = code; }
-    int EditFlags() const { return editFlags_; }
-    void SetEditFlags(int flags) { editFlags_ = flags; }
-    int EncryptFlag() const { return encrypted_; }
-    bool IsEncrypted() const { return encrypted_ != 0; }
-    void SetEncrypted(bool on) { encrypted_ = on ? 1 : 0; }
+    int Type() const { return m_type; }
+    void SetType(int type) { m_type = type; }
+    int KeyCode() const { return m_keyCode; }
+    void SetKeyCode(int code) { m_keyCode = code; }
+    int DataCode() const { return m_dataCode; }
+    void SetDataCode(int code) { m_dataCode = code; }
+    int EditFlags() const { return m_editFlags; }
+    void SetEditFlags(int flags) { m_editFlags = flags; }
+    int EncryptFlag() const { return m_encrypted; }
+    bool IsEncrypted() const { return m_encrypted != 0; }
+    void SetEncrypted(bool on) { m_encrypted = on ? 1 : 0; }
     // Whether match data starts with the "----caption----" header.
-    bool HasCaptionHeader() const { return captionHeader_; }
-    void SetCaptionHeader(bool on) { captionHeader_ = on; }
+    bool HasCaptionHeader() const { return m_captionHeader; }
+    void SetCaptionHeader(bool on) { m_captionHeader = on; }
     // Word/phrase keys shorter than minimum or longer than maximum are not offered.
     void SetLengthLimits(int minimum, int maximum);
-    int MinKeyLength() const { return minKeyLength_; }
-    int MaxKeyLength() const { return maxKeyLength_; }
+    int MinKeyLength() const { return m_minKeyLength; }
+    int MaxKeyLength() const { return m_maxKeyLength; }
     // Row of the current match; -1 before the first row.
-    int Cursor() const { return cursor_; }
-    int Mode() const { return query_->mode; }
+    int Cursor() const { return m_cursor; }
+    int Mode() const { return m_query->mode; }
 
 private:
     enum class Step { First, Forwards, Backwards };
@@ -160,24 +160,24 @@ private:
     // Answers what StepToKey would (1 found, 0 not), or -1 when the general step has to decide.
     int StepQuickly(std::string_view& key)
     {
-        if (!quickSteps_)
+        if (!m_quickSteps)
             return -1;
-        const int row = unvisited_ ? cursor_ : cursor_ + 1;
+        const int row = m_unvisited ? m_cursor : m_cursor + 1;
         std::string_view next;
-        if (!keyReader_.GetQuickly(row, next))
+        if (!m_keyReader.GetQuickly(row, next))
             return -1;
-        if (type_ != DICTIONARY_SHORTHAND) {
+        if (m_type != DICTIONARY_SHORTHAND) {
             const long long length = static_cast<long long>(next.size());
-            if (!query_->wordsAndPhrases || length < minKeyLength_ || length > maxKeyLength_)
+            if (!m_query->wordsAndPhrases || length < m_minKeyLength || length > m_maxKeyLength)
                 return -1;
         }
-        unvisited_ = false;
-        cursor_ = row;
-        const bool found = codePage_.StartsWithLoweredSingleByte(next, query_->lowered);
-        onMatch_ = found;
-        currentKeyValid_ = found;
+        m_unvisited = false;
+        m_cursor = row;
+        const bool found = m_codePage.StartsWithLoweredSingleByte(next, m_query->lowered);
+        m_onMatch = found;
+        m_currentKeyValid = found;
         if (found) {
-            currentKey_ = next;
+            m_currentKey = next;
             key = next;
         }
         return found ? 1 : 0;
@@ -197,10 +197,10 @@ private:
     int LowerBound(std::string_view storedQuery);
     void EntriesChanged()
     {
-        probeCache_.clear();
-        prefixRows_.reset();
-        prefixStates_.reset();
-        currentKeyValid_ = false;
+        m_probeCache.clear();
+        m_prefixRows.reset();
+        m_prefixStates.reset();
+        m_currentKeyValid = false;
     }
 
     // One node near the top of the key binary search: the row's key folded as the storage
@@ -229,58 +229,58 @@ private:
         void operator()(void* block) const { std::free(block); }
     };
 
-    const CCodePage& codePage_;
-    CEntryTextCodec codec_;
+    const CCodePage& m_codePage;
+    CEntryTextCodec m_codec;
 
-    std::unique_ptr<CScramblingFileStrategy> strategy_;
-    std::unique_ptr<c4_Storage> storage_;
-    c4_View info_;
-    c4_View data_;
+    std::unique_ptr<CScramblingFileStrategy> m_strategy;
+    std::unique_ptr<c4_Storage> m_storage;
+    c4_View m_info;
+    c4_View m_data;
     // Row reads of the search; made anew once an edit or commit has left them behind.
-    c4_StringReader keyReader_;
-    c4_StringReader dataReader_;
-    int keyColumn_ = -1;
-    int dataColumn_ = -1;
-    int propColumn_ = -1;
-    int valueColumn_ = -1;
-    bool open_ = false;
-    bool readOnly_ = false;
-    std::string openError_;
+    c4_StringReader m_keyReader;
+    c4_StringReader m_dataReader;
+    int m_keyColumn = -1;
+    int m_dataColumn = -1;
+    int m_propColumn = -1;
+    int m_valueColumn = -1;
+    bool m_open = false;
+    bool m_readOnly = false;
+    std::string m_openError;
 
-    std::string path_;
-    std::string caption_;
-    std::string description_;
-    std::string captionHeaderText_;
-    int type_ = DICTIONARY_WORDS;
-    int keyCode_ = CODE_ANSI;
-    int dataCode_ = CODE_ANSI;
-    int editFlags_ = 1;
-    int encrypted_ = 0;
-    bool captionHeader_ = true;
-    int minKeyLength_ = 1;
-    int maxKeyLength_ = 500;
+    std::string m_path;
+    std::string m_caption;
+    std::string m_description;
+    std::string m_captionHeaderText;
+    int m_type = DICTIONARY_WORDS;
+    int m_keyCode = CODE_ANSI;
+    int m_dataCode = CODE_ANSI;
+    int m_editFlags = 1;
+    int m_encrypted = 0;
+    bool m_captionHeader = true;
+    int m_minKeyLength = 1;
+    int m_maxKeyLength = 500;
 
     // Search state; the buffers keep their capacity from one step to the next.
-    const bool singleByte_;  // the code page has no double-byte characters
-    int cursor_ = -1;
-    bool positioned_ = false;  // the cursor has been placed for the query
-    bool unvisited_ = false;   // ... and stands on a row that the next step looks at first
-    bool hasQuery_ = false;
-    bool quickSteps_ = false;  // StepQuickly may take the step
-    bool onMatch_ = false;          // the last step stopped on a matching row
-    bool currentKeyValid_ = false;  // currentKey_ still shows that row's key
-    std::string_view currentKey_;
-    DictionaryQuery ownQuery_;                     // of a search of this dictionary alone
-    const DictionaryQuery* query_ = &ownQuery_;  // or that of a merged search (see KeepQuery)
-    std::string searchKey_;  // the query as stored keys are: encoded and scrambled
-    bool plainKeys_ = true;  // keys stored as typed (ANSI, not scrambled), as of the last query
-    std::string foldedQuery_;
-    std::vector<ProbeSlot> probeCache_;  // heap order: node 1 is the first probe
-    std::unique_ptr<std::uint32_t[], FreeDeleter> prefixRows_;
-    std::unique_ptr<PrefixState[], FreeDeleter> prefixStates_;
-    std::string keyText_;
-    std::string lowerKey_;
-    std::string dataText_;
-    std::string encoded_;
-    std::string encodedData_;
+    const bool m_singleByte;  // the code page has no double-byte characters
+    int m_cursor = -1;
+    bool m_positioned = false;  // the cursor has been placed for the query
+    bool m_unvisited = false;   // ... and stands on a row that the next step looks at first
+    bool m_hasQuery = false;
+    bool m_quickSteps = false;       // StepQuickly may take the step
+    bool m_onMatch = false;          // the last step stopped on a matching row
+    bool m_currentKeyValid = false;  // m_currentKey still shows that row's key
+    std::string_view m_currentKey;
+    DictionaryQuery m_ownQuery;                    // of a search of this dictionary alone
+    const DictionaryQuery* m_query = &m_ownQuery;  // or that of a merged search (see KeepQuery)
+    std::string m_searchKey;                       // the query as stored keys are: encoded and scrambled
+    bool m_plainKeys = true;                       // keys stored as typed (ANSI, not scrambled), as of the last query
+    std::string m_foldedQuery;
+    std::vector<ProbeSlot> m_probeCache;  // heap order: node 1 is the first probe
+    std::unique_ptr<std::uint32_t[], FreeDeleter> m_prefixRows;
+    std::unique_ptr<PrefixState[], FreeDeleter> m_prefixStates;
+    std::string m_keyText;
+    std::string m_lowerKey;
+    std::string m_dataText;
+    std::string m_encoded;
+    std::string m_encodedData;
 };

@@ -16,8 +16,8 @@ constexpr int DICTIONARY_WORDS = 1;
 constexpr int DICTIONARY_SHORTHAND = 2;
 
 struct DictionaryMatch {
-    std::string key;   // decoded to the ANSI code page, letter case adapted to the query
-    std::string data;  // decoded, caption header in front where the dictionary has one; empty: no data
+    std::string key;              // decoded to the ANSI code page, letter case adapted to the query
+    std::string data;             // decoded, caption header in front where the dictionary has one; empty: no data
     int type = DICTIONARY_WORDS;  // DBTYPE of the dictionary; the engine adds its own kinds
 
     bool HasData() const { return !data.empty(); }

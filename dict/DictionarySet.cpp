@@ -4,7 +4,7 @@
 #include "dict/FolderListing.h"
 
 CDictionarySet::CDictionarySet(IDictionaryEnableStore* enableStore, const CCodePage& codePage)
-    : enableStore_(enableStore), codePage_(codePage), singleByte_(!codePage.HasLeadBytes())
+    : m_enableStore(enableStore), m_codePage(codePage), m_singleByte(!codePage.HasLeadBytes())
 {
 }
 
@@ -15,12 +15,12 @@ CDictionarySet::~CDictionarySet()
 
 void CDictionarySet::CloseAll()
 {
-    for (auto& dictionary : dictionaries_)
+    for (auto& dictionary : m_dictionaries)
         dictionary->Close();
-    dictionaries_.clear();
-    pending_.clear();
-    backHandedOut_ = false;
-    paths_.clear();
+    m_dictionaries.clear();
+    m_pending.clear();
+    m_backHandedOut = false;
+    m_paths.clear();
 }
 
 bool CDictionarySet::LoadFolder(const std::string& pattern, bool all)
@@ -43,56 +43,56 @@ bool CDictionarySet::LoadFiles(const std::vector<std::string>& paths, bool readO
     CloseAll();
     bool anyOpened = false;
     for (const std::string& path : paths) {
-        auto dictionary = std::make_unique<CDictionaryFile>(codePage_);
+        auto dictionary = std::make_unique<CDictionaryFile>(m_codePage);
         anyOpened = dictionary->Open(path, readOnly) || anyOpened;
-        dictionary->SetLengthLimits(minKeyLength_, maxKeyLength_);
-        paths_.push_back(path);
-        dictionaries_.push_back(std::move(dictionary));
+        dictionary->SetLengthLimits(m_minKeyLength, m_maxKeyLength);
+        m_paths.push_back(path);
+        m_dictionaries.push_back(std::move(dictionary));
     }
     return anyOpened;
 }
 
 bool CDictionarySet::IsEnabled(const std::string& path) const
 {
-    if (path.empty() || !enableStore_)
+    if (path.empty() || !m_enableStore)
         return true;
-    return enableStore_->IsDictionaryEnabled(path);
+    return m_enableStore->IsDictionaryEnabled(path);
 }
 
 bool CDictionarySet::SetEnabled(const std::string& path, bool on)
 {
-    if (path.empty() || !enableStore_)
+    if (path.empty() || !m_enableStore)
         return false;
-    return enableStore_->SetDictionaryEnabled(path, on);
+    return m_enableStore->SetDictionaryEnabled(path, on);
 }
 
 void CDictionarySet::SetLengthLimits(int minimum, int maximum)
 {
-    minKeyLength_ = minimum;
-    maxKeyLength_ = maximum;
-    for (auto& dictionary : dictionaries_)
+    m_minKeyLength = minimum;
+    m_maxKeyLength = maximum;
+    for (auto& dictionary : m_dictionaries)
         dictionary->SetLengthLimits(minimum, maximum);
 }
 
 bool CDictionarySet::FindFirst(std::string_view query, DictionaryMatch& match, int mode, bool includeShorthand)
 {
-    includeShorthand_ = includeShorthand;
+    m_includeShorthand = includeShorthand;
     // The dictionaries left out of this search keep the query of their last one.
-    for (std::size_t i = 0; !includeShorthand && i < dictionaries_.size(); ++i) {
-        if (dictionaries_[i]->Type() == DICTIONARY_SHORTHAND)
-            dictionaries_[i]->KeepQuery();
+    for (std::size_t i = 0; !includeShorthand && i < m_dictionaries.size(); ++i) {
+        if (m_dictionaries[i]->Type() == DICTIONARY_SHORTHAND)
+            m_dictionaries[i]->KeepQuery();
     }
-    query_.Set(query, mode, codePage_);
-    pending_.clear();
-    backHandedOut_ = false;
+    m_query.Set(query, mode, m_codePage);
+    m_pending.clear();
+    m_backHandedOut = false;
     std::string_view key;
-    for (std::size_t i = 0; i < dictionaries_.size(); ++i) {
-        CDictionaryFile& dictionary = *dictionaries_[i];
+    for (std::size_t i = 0; i < m_dictionaries.size(); ++i) {
+        CDictionaryFile& dictionary = *m_dictionaries[i];
         // By the dictionary's own type: it is known before its first search.
         if (!includeShorthand && dictionary.Type() == DICTIONARY_SHORTHAND)
             continue;
-        if (dictionary.FindFirstKey(query_, key)) {
-            pending_.push_back(static_cast<int>(i));
+        if (dictionary.FindFirstKey(m_query, key)) {
+            m_pending.push_back(static_cast<int>(i));
             MoveBackToItsPlace(key);
         }
     }
@@ -108,15 +108,15 @@ bool CDictionarySet::FindNext(DictionaryMatch& match)
 // shifting the entries it passes (a few at most) by one.
 inline void CDictionarySet::MoveBackToItsPlace(std::string_view key)
 {
-    int* const pending = pending_.data();
-    std::size_t at = pending_.size() - 1;
+    int* const pending = m_pending.data();
+    std::size_t at = m_pending.size() - 1;
     const int index = pending[at];
     for (; at > 0; --at) {
         const int queued = pending[at - 1];
         std::string_view other;
-        if (dictionaries_[queued]->CurrentKey(other)) {
+        if (m_dictionaries[queued]->CurrentKey(other)) {
             const int order =
-                singleByte_ ? codePage_.CompareNoCaseSingleByte(key, other) : codePage_.CompareNoCase(key, other);
+                m_singleByte ? m_codePage.CompareNoCaseSingleByte(key, other) : m_codePage.CompareNoCase(key, other);
             // On equal keys the later dictionary comes first.
             if (order < 0 || (order == 0 && index > queued))
                 break;
@@ -129,22 +129,22 @@ inline void CDictionarySet::MoveBackToItsPlace(std::string_view key)
 
 bool CDictionarySet::TakeSmallest(DictionaryMatch& match)
 {
-    if (backHandedOut_) {
+    if (m_backHandedOut) {
         // Its dictionary steps on; most often it still holds the smallest key and stays.
-        backHandedOut_ = false;
+        m_backHandedOut = false;
         std::string_view key;
-        if (dictionaries_[pending_.back()]->FindNextKey(key))
+        if (m_dictionaries[m_pending.back()]->FindNextKey(key))
             MoveBackToItsPlace(key);
         else
-            pending_.pop_back();
+            m_pending.pop_back();
     }
-    while (!pending_.empty()) {
+    while (!m_pending.empty()) {
         // The key and data are copied only for the match handed out.
-        if (dictionaries_[pending_.back()]->MatchAtCursor(match)) {
-            backHandedOut_ = true;
+        if (m_dictionaries[m_pending.back()]->MatchAtCursor(match)) {
+            m_backHandedOut = true;
             return true;
         }
-        pending_.pop_back();
+        m_pending.pop_back();
     }
     match.Clear();
     return false;

@@ -22,7 +22,7 @@ public:
     CDictionarySet(const CDictionarySet&) = delete;
     CDictionarySet& operator=(const CDictionarySet&) = delete;
 
-    void SetEnableStore(IDictionaryEnableStore* enableStore) { enableStore_ = enableStore; }
+    void SetEnableStore(IDictionaryEnableStore* enableStore) { m_enableStore = enableStore; }
 
     // Closes what was loaded, then loads the files matching `pattern` (e.g. the program
     // folder + "\\libs\\*.lib"): all of them, or only the enabled ones. True if at least
@@ -38,39 +38,39 @@ public:
 
     // Key length limits of word/phrase dictionaries, for this set and every file in it.
     void SetLengthLimits(int minimum, int maximum);
-    int MinKeyLength() const { return minKeyLength_; }
-    int MaxKeyLength() const { return maxKeyLength_; }
+    int MinKeyLength() const { return m_minKeyLength; }
+    int MaxKeyLength() const { return m_maxKeyLength; }
 
     // Merged search: the smallest pending key over all dictionaries; on equal keys the
     // dictionary loaded later comes first.
     bool FindFirst(std::string_view query, DictionaryMatch& match, int mode, bool includeShorthand = true);
     bool FindNext(DictionaryMatch& match);
 
-    int Count() const { return static_cast<int>(dictionaries_.size()); }
-    CDictionaryFile& Dictionary(int index) { return *dictionaries_[index]; }
-    const CDictionaryFile& Dictionary(int index) const { return *dictionaries_[index]; }
-    const std::string& PathAt(int index) const { return paths_[index]; }
-    bool IncludeShorthand() const { return includeShorthand_; }
+    int Count() const { return static_cast<int>(m_dictionaries.size()); }
+    CDictionaryFile& Dictionary(int index) { return *m_dictionaries[index]; }
+    const CDictionaryFile& Dictionary(int index) const { return *m_dictionaries[index]; }
+    const std::string& PathAt(int index) const { return m_paths[index]; }
+    bool IncludeShorthand() const { return m_includeShorthand; }
 
 private:
     bool TakeSmallest(DictionaryMatch& match);
     inline void MoveBackToItsPlace(std::string_view key);  // defined in DictionarySet.cpp
 
-    IDictionaryEnableStore* enableStore_;
-    const CCodePage& codePage_;
+    IDictionaryEnableStore* m_enableStore;
+    const CCodePage& m_codePage;
     // No double-byte characters: the merge compares keys with the simpler fold.
-    bool singleByte_;
+    bool m_singleByte;
     // The query of the merged search, prepared once for all dictionaries.
-    DictionaryQuery query_;
-    std::vector<std::string> paths_;
-    std::vector<std::unique_ptr<CDictionaryFile>> dictionaries_;
+    DictionaryQuery m_query;
+    std::vector<std::string> m_paths;
+    std::vector<std::unique_ptr<CDictionaryFile>> m_dictionaries;
     // Dictionaries whose cursor stands on a pending match (read only when it is taken), in the
     // reverse of the order they hand them out (by key, then the later dictionary first): the
     // next one is taken from the back.
-    std::vector<int> pending_;
+    std::vector<int> m_pending;
     // The match of the back's dictionary was handed out: it steps on at the next FindNext only.
-    bool backHandedOut_ = false;
-    bool includeShorthand_ = true;
-    int minKeyLength_ = 1;
-    int maxKeyLength_ = 500;
+    bool m_backHandedOut = false;
+    bool m_includeShorthand = true;
+    int m_minKeyLength = 1;
+    int m_maxKeyLength = 500;
 };

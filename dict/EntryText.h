@@ -30,10 +30,10 @@ public:
     // Stored bytes of an unscrambled value -> ANSI text.
     void DecodePlain(int code, std::string_view plain, std::string& out);
 
-    const CCodePage& CodePage() const { return codePage_; }
+    const CCodePage& CodePage() const { return m_codePage; }
 
 private:
-    const CCodePage& codePage_;
-    std::u16string wide_;
-    std::string bytes_;
+    const CCodePage& m_codePage;
+    std::u16string m_wide;
+    std::string m_bytes;
 };

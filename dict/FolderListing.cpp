@@ -20,8 +20,9 @@ char FoldAscii(char c)
 
 bool LessNoCase(const std::string& a, const std::string& b)
 {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-        [](char x, char y) { return static_cast<unsigned char>(FoldAscii(x)) < static_cast<unsigned char>(FoldAscii(y)); });
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return static_cast<unsigned char>(FoldAscii(x)) < static_cast<unsigned char>(FoldAscii(y));
+    });
 }
 
 }  // namespace

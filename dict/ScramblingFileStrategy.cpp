@@ -26,23 +26,19 @@ bool CScramblingFileStrategy::DataWrite(t4_i32 pos, const void* buffer, int leng
         return true;
     // Scrambled copies in pieces: a commit may hand over the whole file at once.
     constexpr int kPiece = 64 * 1024;
-    scratch_.resize(static_cast<std::size_t>(length < kPiece ? length : kPiece));
+    m_scratch.resize(static_cast<std::size_t>(length < kPiece ? length : kPiece));
     const auto* source = static_cast<const unsigned char*>(buffer);
     for (int done = 0; done < length;) {
         const int piece = length - done < kPiece ? length - done : kPiece;
-        std::memcpy(scratch_.data(), source + done, static_cast<std::size_t>(piece));
-        ScrambleFileBytes(static_cast<std::uint64_t>(pos) + done, scratch_.data(), static_cast<std::size_t>(piece));
-        if (!c4_FileStrategy::DataWrite(pos + done, scratch_.data(), piece))
+        std::memcpy(m_scratch.data(), source + done, static_cast<std::size_t>(piece));
+        ScrambleFileBytes(static_cast<std::uint64_t>(pos) + done, m_scratch.data(), static_cast<std::size_t>(piece));
+        if (!c4_FileStrategy::DataWrite(pos + done, m_scratch.data(), piece))
             return false;
         done += piece;
     }
     return true;
 }
 
-void CScramblingFileStrategy::DataCommit(t4_i32)
-{
-}
+void CScramblingFileStrategy::DataCommit(t4_i32) {}
 
-void CScramblingFileStrategy::ResetFileMapping()
-{
-}
+void CScramblingFileStrategy::ResetFileMapping() {}

@@ -19,5 +19,5 @@ public:
     void ResetFileMapping() override;
 
 private:
-    std::vector<unsigned char> scratch_;  // the caller's bytes are never changed
+    std::vector<unsigned char> m_scratch;  // the caller's bytes are never changed
 };

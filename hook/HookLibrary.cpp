@@ -14,10 +14,13 @@ PV_SHARED_END
 namespace {
 // Installation looks the module up by this name: the file must keep it.
 const char kModuleName[] = "Zel.dll";
-} // namespace
+}  // namespace
 
 // No per-process set-up: the library runs inside foreign processes and must stay inert there.
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID)
+{
+    return TRUE;
+}
 
 ZEL_API void WINAPI RemoveHook(void)
 {

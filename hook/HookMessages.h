@@ -23,4 +23,4 @@
 
 // lParam of WM_HOOK_KEY.
 #define HOOK_KEY_VK(lParam) ((unsigned)(((lParam) >> 8) & 0xFF))
-#define HOOK_KEY_IS_RELEASE(lParam) (((lParam) & 1) != 0)
+#define HOOK_KEY_IS_RELEASE(lParam) (((lParam)&1) != 0)

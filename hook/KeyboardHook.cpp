@@ -9,7 +9,10 @@ namespace {
 // A healthy main window answers in a few milliseconds.
 const UINT kAnswerTimeoutMs = 250;
 
-bool IsDown(int vk) { return (GetKeyState(vk) & 0x8000) != 0; }
+bool IsDown(int vk)
+{
+    return (GetKeyState(vk) & 0x8000) != 0;
+}
 
 // Shortcuts are never ours: Alt or Ctrl held (AltGr sets both).
 bool ShortcutModifierDown()
@@ -36,8 +39,8 @@ bool MainWindowSwallows(WPARAM character, LPARAM report)
     if (!mainWindow || !IsWindow(mainWindow))
         return false;
     DWORD_PTR answer = 1;
-    if (!SendMessageTimeoutA(mainWindow, WM_HOOK_KEY, character, report,
-                             SMTO_NORMAL | SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &answer))
+    if (!SendMessageTimeoutA(mainWindow, WM_HOOK_KEY, character, report, SMTO_NORMAL | SMTO_ABORTIFHUNG,
+                             kAnswerTimeoutMs, &answer))
         return false;
     return answer == 0;
 }
@@ -88,7 +91,7 @@ LRESULT PassOn(int code, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(g_keyboardHook, code, wParam, lParam);
 }
 
-} // namespace
+}  // namespace
 
 LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam)
 {

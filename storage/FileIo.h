@@ -33,8 +33,8 @@ public:
     bool Flush();
 
 private:
-    explicit FileHandle(intptr_t handle) : handle_(handle) {}
-    intptr_t handle_;
+    explicit FileHandle(intptr_t handle) : m_handle(handle) {}
+    intptr_t m_handle;
 };
 
 // Moves from over to (replacing it) in one atomic step and makes the change durable.

@@ -7,12 +7,19 @@
 
 namespace pv_storage {
 
-std::unique_ptr<FileHandle> FileHandle::Open(const std::string& path, OpenMode mode) {
+std::unique_ptr<FileHandle> FileHandle::Open(const std::string& path, OpenMode mode)
+{
     int flags = O_CLOEXEC;
     switch (mode) {
-    case OpenMode::ReadOnly: flags |= O_RDONLY; break;
-    case OpenMode::ReadWrite: flags |= O_RDWR | O_CREAT; break;
-    case OpenMode::CreateTruncate: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+        case OpenMode::ReadOnly:
+            flags |= O_RDONLY;
+            break;
+        case OpenMode::ReadWrite:
+            flags |= O_RDWR | O_CREAT;
+            break;
+        case OpenMode::CreateTruncate:
+            flags |= O_RDWR | O_CREAT | O_TRUNC;
+            break;
     }
     int fd;
     do {
@@ -28,14 +35,18 @@ std::unique_ptr<FileHandle> FileHandle::Open(const std::string& path, OpenMode m
     return std::unique_ptr<FileHandle>(new FileHandle(fd));
 }
 
-FileHandle::~FileHandle() { ::close(static_cast<int>(handle_)); }
+FileHandle::~FileHandle()
+{
+    ::close(static_cast<int>(m_handle));
+}
 
-int FileHandle::Read(int64_t pos, void* buffer, int length) {
+int FileHandle::Read(int64_t pos, void* buffer, int length)
+{
     if (pos < 0 || length < 0)
         return -1;
     int done = 0;
     while (done < length) {
-        ssize_t n = ::pread(static_cast<int>(handle_), static_cast<char*>(buffer) + done,
+        ssize_t n = ::pread(static_cast<int>(m_handle), static_cast<char*>(buffer) + done,
                             static_cast<size_t>(length - done), static_cast<off_t>(pos + done));
         if (n < 0 && errno == EINTR)
             continue;
@@ -48,12 +59,13 @@ int FileHandle::Read(int64_t pos, void* buffer, int length) {
     return done;
 }
 
-bool FileHandle::Write(int64_t pos, const void* buffer, int length) {
+bool FileHandle::Write(int64_t pos, const void* buffer, int length)
+{
     if (pos < 0 || length < 0)
         return false;
     int done = 0;
     while (done < length) {
-        ssize_t n = ::pwrite(static_cast<int>(handle_), static_cast<const char*>(buffer) + done,
+        ssize_t n = ::pwrite(static_cast<int>(m_handle), static_cast<const char*>(buffer) + done,
                              static_cast<size_t>(length - done), static_cast<off_t>(pos + done));
         if (n < 0 && errno == EINTR)
             continue;
@@ -64,20 +76,26 @@ bool FileHandle::Write(int64_t pos, const void* buffer, int length) {
     return true;
 }
 
-int64_t FileHandle::Size() {
+int64_t FileHandle::Size()
+{
     struct stat st;
-    if (::fstat(static_cast<int>(handle_), &st) != 0)
+    if (::fstat(static_cast<int>(m_handle), &st) != 0)
         return -1;
     return static_cast<int64_t>(st.st_size);
 }
 
-bool FileHandle::Resize(int64_t length) {
-    return length >= 0 && ::ftruncate(static_cast<int>(handle_), static_cast<off_t>(length)) == 0;
+bool FileHandle::Resize(int64_t length)
+{
+    return length >= 0 && ::ftruncate(static_cast<int>(m_handle), static_cast<off_t>(length)) == 0;
 }
 
-bool FileHandle::Flush() { return ::fsync(static_cast<int>(handle_)) == 0; }
+bool FileHandle::Flush()
+{
+    return ::fsync(static_cast<int>(m_handle)) == 0;
+}
 
-static std::string DirectoryOf(const std::string& path) {
+static std::string DirectoryOf(const std::string& path)
+{
     std::string::size_type slash = path.rfind('/');
     if (slash == std::string::npos)
         return ".";
@@ -86,7 +104,8 @@ static std::string DirectoryOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
-bool ReplaceFileAtomically(const std::string& from, const std::string& to) {
+bool ReplaceFileAtomically(const std::string& from, const std::string& to)
+{
     // Keep the permissions of the file being replaced.
     struct stat st;
     if (::stat(to.c_str(), &st) == 0)
@@ -102,7 +121,8 @@ bool ReplaceFileAtomically(const std::string& from, const std::string& to) {
     return true;
 }
 
-bool RemoveFileIfExists(const std::string& path) {
+bool RemoveFileIfExists(const std::string& path)
+{
     return ::unlink(path.c_str()) == 0 || errno == ENOENT;
 }
 

@@ -4,17 +4,22 @@
 
 namespace pv_storage {
 
-static HANDLE AsHandle(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+static HANDLE AsHandle(intptr_t h)
+{
+    return reinterpret_cast<HANDLE>(h);
+}
 
 // Every transfer gives its own offset, so handles shared between callers need no seeking.
-static OVERLAPPED At(int64_t pos) {
+static OVERLAPPED At(int64_t pos)
+{
     OVERLAPPED ov = {};
     ov.Offset = static_cast<DWORD>(static_cast<ULONGLONG>(pos));
     ov.OffsetHigh = static_cast<DWORD>(static_cast<ULONGLONG>(pos) >> 32);
     return ov;
 }
 
-std::unique_ptr<FileHandle> FileHandle::Open(const std::string& path, OpenMode mode) {
+std::unique_ptr<FileHandle> FileHandle::Open(const std::string& path, OpenMode mode)
+{
     DWORD access = GENERIC_READ;
     DWORD disposition = OPEN_EXISTING;
     if (mode == OpenMode::ReadWrite) {
@@ -25,8 +30,7 @@ std::unique_ptr<FileHandle> FileHandle::Open(const std::string& path, OpenMode m
         disposition = CREATE_ALWAYS;
     }
     // Full sharing: another storage may read this file or replace it while we hold it.
-    HANDLE h = ::CreateFileA(path.c_str(), access,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+    HANDLE h = ::CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                              disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return nullptr;
@@ -37,17 +41,21 @@ std::unique_ptr<FileHandle> FileHandle::Open(const std::string& path, OpenMode m
     return std::unique_ptr<FileHandle>(new FileHandle(reinterpret_cast<intptr_t>(h)));
 }
 
-FileHandle::~FileHandle() { ::CloseHandle(AsHandle(handle_)); }
+FileHandle::~FileHandle()
+{
+    ::CloseHandle(AsHandle(m_handle));
+}
 
-int FileHandle::Read(int64_t pos, void* buffer, int length) {
+int FileHandle::Read(int64_t pos, void* buffer, int length)
+{
     if (pos < 0 || length < 0)
         return -1;
     int done = 0;
     while (done < length) {
         OVERLAPPED ov = At(pos + done);
         DWORD got = 0;
-        if (!::ReadFile(AsHandle(handle_), static_cast<char*>(buffer) + done,
-                        static_cast<DWORD>(length - done), &got, &ov)) {
+        if (!::ReadFile(AsHandle(m_handle), static_cast<char*>(buffer) + done, static_cast<DWORD>(length - done), &got,
+                        &ov)) {
             if (::GetLastError() == ERROR_HANDLE_EOF)
                 break;
             return -1;
@@ -59,57 +67,63 @@ int FileHandle::Read(int64_t pos, void* buffer, int length) {
     return done;
 }
 
-bool FileHandle::Write(int64_t pos, const void* buffer, int length) {
+bool FileHandle::Write(int64_t pos, const void* buffer, int length)
+{
     if (pos < 0 || length < 0)
         return false;
     int done = 0;
     while (done < length) {
         OVERLAPPED ov = At(pos + done);
         DWORD put = 0;
-        if (!::WriteFile(AsHandle(handle_), static_cast<const char*>(buffer) + done,
-                         static_cast<DWORD>(length - done), &put, &ov) || put == 0)
+        if (!::WriteFile(AsHandle(m_handle), static_cast<const char*>(buffer) + done, static_cast<DWORD>(length - done),
+                         &put, &ov) ||
+            put == 0)
             return false;
         done += static_cast<int>(put);
     }
     return true;
 }
 
-int64_t FileHandle::Size() {
+int64_t FileHandle::Size()
+{
     LARGE_INTEGER size;
-    if (!::GetFileSizeEx(AsHandle(handle_), &size))
+    if (!::GetFileSizeEx(AsHandle(m_handle), &size))
         return -1;
     return static_cast<int64_t>(size.QuadPart);
 }
 
-bool FileHandle::Resize(int64_t length) {
+bool FileHandle::Resize(int64_t length)
+{
     if (length < 0)
         return false;
     // Reads and writes give their own offsets, so moving the file pointer here disturbs nothing.
     LARGE_INTEGER to;
     to.QuadPart = length;
-    return ::SetFilePointerEx(AsHandle(handle_), to, nullptr, FILE_BEGIN) &&
-           ::SetEndOfFile(AsHandle(handle_));
+    return ::SetFilePointerEx(AsHandle(m_handle), to, nullptr, FILE_BEGIN) && ::SetEndOfFile(AsHandle(m_handle));
 }
 
-bool FileHandle::Flush() { return ::FlushFileBuffers(AsHandle(handle_)) != 0; }
+bool FileHandle::Flush()
+{
+    return ::FlushFileBuffers(AsHandle(m_handle)) != 0;
+}
 
-bool ReplaceFileAtomically(const std::string& from, const std::string& to) {
+bool ReplaceFileAtomically(const std::string& from, const std::string& to)
+{
     // Another process may hold the old file open for a moment (reading it at open);
     // sharing violations pass quickly, so retry for up to about two seconds.
     for (int attempt = 0; attempt < 100; ++attempt) {
-        if (::MoveFileExA(from.c_str(), to.c_str(),
-                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return true;
         DWORD error = ::GetLastError();
-        if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION &&
-            error != ERROR_LOCK_VIOLATION)
+        if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION)
             return false;
         ::Sleep(20);
     }
     return false;
 }
 
-bool RemoveFileIfExists(const std::string& path) {
+bool RemoveFileIfExists(const std::string& path)
+{
     if (::DeleteFileA(path.c_str()))
         return true;
     DWORD error = ::GetLastError();

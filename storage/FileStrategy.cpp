@@ -8,107 +8,120 @@ using pv_storage::OpenMode;
 
 c4_FileStrategy::c4_FileStrategy() = default;
 
-c4_FileStrategy::~c4_FileStrategy() {
-    if (rewriting_)
+c4_FileStrategy::~c4_FileStrategy()
+{
+    if (m_rewriting)
         EndRewrite(false);
 }
 
-bool c4_FileStrategy::IsValid() const { return valid_; }
+bool c4_FileStrategy::IsValid() const
+{
+    return m_valid;
+}
 
-bool c4_FileStrategy::DataOpen(const char* fileName, int mode) {
-    if (rewriting_)
+bool c4_FileStrategy::DataOpen(const char* fileName, int mode)
+{
+    if (m_rewriting)
         EndRewrite(false);
-    file_.reset();
-    valid_ = false;
-    failed_ = false;
+    m_file.reset();
+    m_valid = false;
+    m_failed = false;
     if (!fileName || !*fileName)
         return false;
-    fileName_ = fileName;
-    tempName_ = fileName_ + ".tmp";
-    writable_ = mode != 0;
-    file_ = FileHandle::Open(fileName_, writable_ ? OpenMode::ReadWrite : OpenMode::ReadOnly);
-    valid_ = file_ != nullptr;
-    return valid_;
+    m_fileName = fileName;
+    m_tempName = m_fileName + ".tmp";
+    m_writable = mode != 0;
+    m_file = FileHandle::Open(m_fileName, m_writable ? OpenMode::ReadWrite : OpenMode::ReadOnly);
+    m_valid = m_file != nullptr;
+    return m_valid;
 }
 
-bool c4_FileStrategy::EnsureOpen() {
-    if (file_)
+bool c4_FileStrategy::EnsureOpen()
+{
+    if (m_file)
         return true;
-    if (!valid_ || rewriting_)
+    if (!m_valid || m_rewriting)
         return false;
-    file_ = FileHandle::Open(fileName_, OpenMode::ReadOnly);
-    return file_ != nullptr;
+    m_file = FileHandle::Open(m_fileName, OpenMode::ReadOnly);
+    return m_file != nullptr;
 }
 
-int c4_FileStrategy::DataRead(t4_i32 pos, void* buffer, int length) {
+int c4_FileStrategy::DataRead(t4_i32 pos, void* buffer, int length)
+{
     if (length < 1)
         return 0;
     if (pos < 0 || !EnsureOpen()) {
-        failed_ = true;
+        m_failed = true;
         return -1;
     }
-    int n = file_->Read(pos, buffer, length);
+    int n = m_file->Read(pos, buffer, length);
     if (n < 0)
-        failed_ = true;
+        m_failed = true;
     return n;
 }
 
-bool c4_FileStrategy::DataWrite(t4_i32 pos, const void* buffer, int length) {
+bool c4_FileStrategy::DataWrite(t4_i32 pos, const void* buffer, int length)
+{
     if (length < 1)
         return true;
     // Writes go only into a rewrite's temporary file; the committed file is never patched.
-    if (pos < 0 || !rewriting_ || !file_ || static_cast<int64_t>(pos) + length > INT32_MAX ||
-        !file_->Write(pos, buffer, length)) {
-        failed_ = true;
+    if (pos < 0 || !m_rewriting || !m_file || static_cast<int64_t>(pos) + length > INT32_MAX ||
+        !m_file->Write(pos, buffer, length)) {
+        m_failed = true;
         return false;
     }
     return true;
 }
 
-void c4_FileStrategy::DataCommit(t4_i32 /*newSize*/) {
-    if (rewriting_ && file_ && !file_->Flush())
-        failed_ = true;
+void c4_FileStrategy::DataCommit(t4_i32 /*newSize*/)
+{
+    if (m_rewriting && m_file && !m_file->Flush())
+        m_failed = true;
 }
 
 void c4_FileStrategy::ResetFileMapping() {}
 
-t4_i32 c4_FileStrategy::FileSize() {
+t4_i32 c4_FileStrategy::FileSize()
+{
     if (!EnsureOpen())
         return -1;
-    int64_t size = file_->Size();
+    int64_t size = m_file->Size();
     if (size < 0 || size > INT32_MAX)
         return -1;
     return static_cast<t4_i32>(size);
 }
 
-void c4_FileStrategy::DataClose() {
-    if (!rewriting_)
-        file_.reset();
+void c4_FileStrategy::DataClose()
+{
+    if (!m_rewriting)
+        m_file.reset();
 }
 
-bool c4_FileStrategy::BeginRewrite() {
-    if (rewriting_)
+bool c4_FileStrategy::BeginRewrite()
+{
+    if (m_rewriting)
         EndRewrite(false);
-    if (!valid_ || !writable_)
+    if (!m_valid || !m_writable)
         return false;
-    file_.reset();
-    file_ = FileHandle::Open(tempName_, OpenMode::CreateTruncate);
-    if (!file_)
+    m_file.reset();
+    m_file = FileHandle::Open(m_tempName, OpenMode::CreateTruncate);
+    if (!m_file)
         return false;
-    rewriting_ = true;
-    failed_ = false;
+    m_rewriting = true;
+    m_failed = false;
     return true;
 }
 
-bool c4_FileStrategy::EndRewrite(bool replace) {
-    if (!rewriting_)
+bool c4_FileStrategy::EndRewrite(bool replace)
+{
+    if (!m_rewriting)
         return false;
-    bool ok = replace && !failed_ && file_ && file_->Flush();
-    file_.reset();
-    rewriting_ = false;
+    bool ok = replace && !m_failed && m_file && m_file->Flush();
+    m_file.reset();
+    m_rewriting = false;
     if (ok)
-        ok = pv_storage::ReplaceFileAtomically(tempName_, fileName_);
+        ok = pv_storage::ReplaceFileAtomically(m_tempName, m_fileName);
     if (!ok)
-        pv_storage::RemoveFileIfExists(tempName_);
+        pv_storage::RemoveFileIfExists(m_tempName);
     return ok;
 }

@@ -16,11 +16,12 @@ constexpr size_t kMaxFieldsPerList = 1024;
 
 // Width in bits of a vector of `bytes` bytes holding `rows` entries; -1 when no writer makes it.
 const int8_t kSmallVectorWidth[7][6] = {
-    {8, 16, 1, 32, 2, 4},  {4, 8, 1, 16, 2, -1}, {2, 4, 8, 1, -1, 16}, {2, 4, -1, 8, 1, -1},
-    {1, 2, 4, -1, 8, -1},  {1, 2, 4, -1, -1, 8}, {1, 2, -1, 4, -1, -1},
+    {8, 16, 1, 32, 2, 4}, {4, 8, 1, 16, 2, -1}, {2, 4, 8, 1, -1, 16},  {2, 4, -1, 8, 1, -1},
+    {1, 2, 4, -1, 8, -1}, {1, 2, 4, -1, -1, 8}, {1, 2, -1, 4, -1, -1},
 };
 
-int VectorWidth(uint32_t rows, uint32_t bytes) {
+int VectorWidth(uint32_t rows, uint32_t bytes)
+{
     if (bytes == 0)
         return 0;
     if (rows == 0)
@@ -33,26 +34,31 @@ int VectorWidth(uint32_t rows, uint32_t bytes) {
     return static_cast<int>(width);
 }
 
-uint32_t Be32(const uint8_t* p) {
+uint32_t Be32(const uint8_t* p)
+{
     return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
 }
-uint32_t Be24(const uint8_t* p) { return (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2]; }
+uint32_t Be24(const uint8_t* p)
+{
+    return (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2];
+}
 
 // Reads the numbers of one walk; every read is bounded by the walk's bytes.
 class WalkReader {
 public:
-    WalkReader(const uint8_t* begin, size_t size) : p_(begin), end_(begin + size) {}
-    bool AtEnd() const { return p_ == end_; }
-    size_t Remaining() const { return static_cast<size_t>(end_ - p_); }
+    WalkReader(const uint8_t* begin, size_t size) : m_p(begin), m_end(begin + size) {}
+    bool AtEnd() const { return m_p == m_end; }
+    size_t Remaining() const { return static_cast<size_t>(m_end - m_p); }
 
-    bool Number(uint32_t& value) {
-        if (p_ == end_ || *p_ == 0)  // a negative number never fits a size, count or position
+    bool Number(uint32_t& value)
+    {
+        if (m_p == m_end || *m_p == 0)  // a negative number never fits a size, count or position
             return false;
         uint64_t v = 0;
         for (int groups = 0;; ++groups) {
-            if (p_ == end_ || groups == 5)
+            if (m_p == m_end || groups == 5)
                 return false;
-            uint8_t b = *p_++;
+            uint8_t b = *m_p++;
             v = (v << 7) | (b & 0x7F);
             if (b & 0x80)
                 break;
@@ -62,17 +68,18 @@ public:
         value = static_cast<uint32_t>(v);
         return true;
     }
-    bool Bytes(size_t n, std::string_view& out) {
+    bool Bytes(size_t n, std::string_view& out)
+    {
         if (Remaining() < n)
             return false;
-        out = std::string_view(reinterpret_cast<const char*>(p_), n);
-        p_ += n;
+        out = std::string_view(reinterpret_cast<const char*>(m_p), n);
+        m_p += n;
         return true;
     }
 
 private:
-    const uint8_t* p_;
-    const uint8_t* end_;
+    const uint8_t* m_p;
+    const uint8_t* m_end;
 };
 
 struct FieldSpec {
@@ -83,8 +90,8 @@ struct FieldSpec {
 
 // Parses a comma-separated field list up to the end of the text or a ']' (left unconsumed).
 // Depth 0 is the root (views only), depth 1 a view (scalar fields only).
-c4_Status ParseFieldList(std::string_view text, size_t& i, int depth, std::vector<FieldSpec>& out,
-                         std::string& message) {
+c4_Status ParseFieldList(std::string_view text, size_t& i, int depth, std::vector<FieldSpec>& out, std::string& message)
+{
     if (i == text.size() || text[i] == ']')
         return c4_Status::Ok;  // an empty list
     for (;;) {
@@ -123,14 +130,23 @@ c4_Status ParseFieldList(std::string_view text, size_t& i, int depth, std::vecto
                     letter = static_cast<char>(letter - 'a' + 'A');
                 i += 2;
                 switch (letter) {
-                case 'S': case 'I': case 'B': field.type = letter; break;
-                case 'M': field.type = 'B'; break;
-                case 'L': case 'F': case 'D': case 'V':
-                    message = std::string("properties of type ") + letter + " are not supported";
-                    return c4_Status::Unsupported;
-                default:
-                    message = "unknown property type in the structure description";
-                    return c4_Status::Corrupt;
+                    case 'S':
+                    case 'I':
+                    case 'B':
+                        field.type = letter;
+                        break;
+                    case 'M':
+                        field.type = 'B';
+                        break;
+                    case 'L':
+                    case 'F':
+                    case 'D':
+                    case 'V':
+                        message = std::string("properties of type ") + letter + " are not supported";
+                        return c4_Status::Unsupported;
+                    default:
+                        message = "unknown property type in the structure description";
+                        return c4_Status::Corrupt;
                 }
             }
             if (depth == 0) {
@@ -161,29 +177,32 @@ c4_Status ParseFieldList(std::string_view text, size_t& i, int depth, std::vecto
 
 class ImageParser {
 public:
-    ImageParser(const uint8_t* bytes, size_t size) : bytes_(bytes), size_(size) {}
+    ImageParser(const uint8_t* bytes, size_t size) : m_bytes(bytes), m_size(size) {}
 
-    ParseResult Run() {
+    ParseResult Run()
+    {
         ParseResult result;
-        if (size_ == 0)
+        if (m_size == 0)
             return result;  // a new, empty storage
         if (!ParseAll(result)) {
-            result.status = status_;
-            result.message = message_;
+            result.status = m_status;
+            result.message = m_message;
             result.views.clear();
         }
         return result;
     }
 
 private:
-    bool Fail(const char* message, c4_Status status = c4_Status::Corrupt) {
-        status_ = status;
-        message_ = message;
+    bool Fail(const char* message, c4_Status status = c4_Status::Corrupt)
+    {
+        m_status = status;
+        m_message = message;
         return false;
     }
 
     // A column of the storage: [base + pos, base + pos + size) must lie before the tails.
-    bool Ref(WalkReader& walk, uint32_t& pos, uint32_t& size) {
+    bool Ref(WalkReader& walk, uint32_t& pos, uint32_t& size)
+    {
         pos = 0;
         if (!walk.Number(size))
             return Fail("malformed column reference");
@@ -191,19 +210,20 @@ private:
             return true;
         if (!walk.Number(pos))
             return Fail("malformed column reference");
-        uint64_t end = uint64_t(base_) + pos + size;
-        if (end > dataEnd_)
+        uint64_t end = uint64_t(m_base) + pos + size;
+        if (end > m_dataEnd)
             return Fail("a column lies outside the file");
-        pos += base_;
+        pos += m_base;
         return true;
     }
 
-    bool ParseAll(ParseResult& result) {
-        if (size_ > kMaxFileSize)
+    bool ParseAll(ParseResult& result)
+    {
+        if (m_size > kMaxFileSize)
             return Fail("file larger than 2 GiB");
-        if (size_ < 8 + 16 + 3)
+        if (m_size < 8 + 16 + 3)
             return Fail("file too short to be a storage");
-        const uint8_t* commit = bytes_ + size_ - 8;
+        const uint8_t* commit = m_bytes + m_size - 8;
         const uint8_t* skip = commit - 8;
         bool commitIsSkip = (commit[0] & 0xF0) == 0x90 || (commit[0] == 0x80 && Be24(commit + 1) == 0);
         if (commitIsSkip)
@@ -216,38 +236,38 @@ private:
         uint32_t rootLen = Be24(commit + 1);
         uint32_t rootPos = Be32(commit + 4);
         uint32_t skipDistance = Be32(skip + 4);
-        uint64_t skipPos = size_ - 16;
+        uint64_t skipPos = m_size - 16;
         if (skipDistance == 0 || skipDistance > skipPos)
             return Fail("the skip record points outside the file");
-        base_ = static_cast<uint32_t>(skipPos - skipDistance);
-        dataEnd_ = skipPos;
-        if (uint64_t(base_) + 8 > dataEnd_)
+        m_base = static_cast<uint32_t>(skipPos - skipDistance);
+        m_dataEnd = skipPos;
+        if (uint64_t(m_base) + 8 > m_dataEnd)
             return Fail("no room for the header");
-        const uint8_t* header = bytes_ + base_;
+        const uint8_t* header = m_bytes + m_base;
         bool magic = (header[0] == 'J' && header[1] == 'L') || (header[0] == 'L' && header[1] == 'J');
         if (!magic || header[2] != 0x1A || (header[3] & 0x40) != 0)
             return Fail("bad header");
         if (header[3] & 0x80)
             return Fail("old-format storage files are not supported", c4_Status::Unsupported);
-        bigEndian_ = header[0] == 'L';
-        result.base = base_;
+        m_bigEndian = header[0] == 'L';
+        result.base = m_base;
 
-        if (rootLen > kMaxRootWalk || uint64_t(base_) + rootPos + rootLen > dataEnd_)
+        if (rootLen > kMaxRootWalk || uint64_t(m_base) + rootPos + rootLen > m_dataEnd)
             return Fail("the root walk lies outside the file");
-        WalkReader root(bytes_ + base_ + rootPos, rootLen);
+        WalkReader root(m_bytes + m_base + rootPos, rootLen);
         uint32_t reserved, descLen, rootRows;
         std::string_view description;
-        if (!root.Number(reserved) || reserved != 0 || !root.Number(descLen) ||
-            !root.Bytes(descLen, description) || !root.Number(rootRows))
+        if (!root.Number(reserved) || reserved != 0 || !root.Number(descLen) || !root.Bytes(descLen, description) ||
+            !root.Number(rootRows))
             return Fail("malformed root walk");
         if (rootRows > 1)
             return Fail("the root has more than one row");
 
         std::vector<FieldSpec> views;
         size_t at = 0;
-        c4_Status status = ParseFieldList(description, at, 0, views, message_);
+        c4_Status status = ParseFieldList(description, at, 0, views, m_message);
         if (status != c4_Status::Ok) {
-            status_ = status;
+            m_status = status;
             return false;
         }
         if (at != description.size())
@@ -274,8 +294,9 @@ private:
         return true;
     }
 
-    bool ParseViewWalk(uint32_t pos, uint32_t size, ParsedView& view) {
-        WalkReader walk(bytes_ + pos, size);
+    bool ParseViewWalk(uint32_t pos, uint32_t size, ParsedView& view)
+    {
+        WalkReader walk(m_bytes + pos, size);
         uint32_t reserved;
         if (!walk.Number(reserved) || reserved != 0 || !walk.Number(view.rows))
             return Fail("malformed view walk");
@@ -283,9 +304,9 @@ private:
         // of rows. Editing and rewriting cost rows x columns: cap those cells, over all views,
         // at eight per byte of file (real files hold far fewer).
         uint64_t cells = uint64_t(view.rows) * std::max<size_t>(1, view.fields.size());
-        if (view.rows > INT32_MAX || cells > cellBudget_)
+        if (view.rows > INT32_MAX || cells > m_cellBudget)
             return Fail("row count too large for the file");
-        cellBudget_ -= cells;
+        m_cellBudget -= cells;
         if (view.rows > 0) {
             for (const Field& field : view.fields) {
                 FrozenColumn column;
@@ -306,7 +327,8 @@ private:
     // more than the view's string bytes (items and sizes): a row read is then one lookup, and
     // memory stays within twice the file. Otherwise only for columns whose own bytes pay for
     // it (keys, mostly); the others add up sizes from the last checkpoint.
-    static void ChooseRowIndexes(ParsedView& view) {
+    static void ChooseRowIndexes(ParsedView& view)
+    {
         uint64_t indexBytes = 0, columnBytes = 0;
         for (size_t c = 0; c < view.columns.size(); ++c) {
             const FrozenColumn& column = view.columns[c];
@@ -324,18 +346,20 @@ private:
         }
     }
 
-    bool Vector(WalkReader& walk, uint32_t rows, IntVector& vec) {
+    bool Vector(WalkReader& walk, uint32_t rows, IntVector& vec)
+    {
         if (!Ref(walk, vec.pos, vec.bytes))
             return false;
         int width = VectorWidth(rows, vec.bytes);
         if (width < 0)
             return Fail("an integer vector has an impossible size");
         vec.width = width;
-        vec.bigEndian = bigEndian_;
+        vec.bigEndian = m_bigEndian;
         return true;
     }
 
-    bool ParseColumn(WalkReader& walk, const Field& field, uint32_t rows, FrozenColumn& column) {
+    bool ParseColumn(WalkReader& walk, const Field& field, uint32_t rows, FrozenColumn& column)
+    {
         if (field.type == 'I')
             return Vector(walk, rows, column.sizes);
         if (!Ref(walk, column.dataPos, column.dataSize))
@@ -346,7 +370,7 @@ private:
             // Sizes must be non-negative and add up to the data; keep a running offset
             // every kCheckpointStep rows.
             uint64_t sum = 0;
-            if (!column.sizes.Checkpoints(bytes_, rows, false, column.checkpoints, sum))
+            if (!column.sizes.Checkpoints(m_bytes, rows, false, column.checkpoints, sum))
                 return Fail("negative item size");
             if (sum != column.dataSize)
                 return Fail("item sizes do not add up to the column");
@@ -354,7 +378,7 @@ private:
         uint32_t memoPos, memoSize;
         if (!Ref(walk, memoPos, memoSize))
             return false;
-        WalkReader memos(bytes_ + memoPos, memoSize);
+        WalkReader memos(m_bytes + memoPos, memoSize);
         uint64_t nextRow = 0;
         while (!memos.AtEnd()) {
             uint32_t gap;
@@ -373,19 +397,20 @@ private:
         return true;
     }
 
-    const uint8_t* bytes_;
-    size_t size_;
-    uint32_t base_ = 0;
-    uint64_t dataEnd_ = 0;
-    uint64_t cellBudget_ = uint64_t(size_) * 8 + 65536;
-    bool bigEndian_ = false;
-    c4_Status status_ = c4_Status::Ok;
-    std::string message_;
+    const uint8_t* m_bytes;
+    size_t m_size;
+    uint32_t m_base = 0;
+    uint64_t m_dataEnd = 0;
+    uint64_t m_cellBudget = uint64_t(m_size) * 8 + 65536;
+    bool m_bigEndian = false;
+    c4_Status m_status = c4_Status::Ok;
+    std::string m_message;
 };
 
 // ---- writing ----
 
-void PutNumber(std::vector<uint8_t>& out, uint32_t value) {
+void PutNumber(std::vector<uint8_t>& out, uint32_t value)
+{
     uint8_t groups[5];
     int n = 0;
     do {
@@ -397,32 +422,42 @@ void PutNumber(std::vector<uint8_t>& out, uint32_t value) {
     out.push_back(groups[0] | 0x80);
 }
 
-void PutRef(std::vector<uint8_t>& walk, uint32_t size, uint32_t pos) {
+void PutRef(std::vector<uint8_t>& walk, uint32_t size, uint32_t pos)
+{
     PutNumber(walk, size);
     if (size > 0)
         PutNumber(walk, pos);
 }
 
-void PutBe32(uint8_t* p, uint32_t v) {
+void PutBe32(uint8_t* p, uint32_t v)
+{
     p[0] = uint8_t(v >> 24);
     p[1] = uint8_t(v >> 16);
     p[2] = uint8_t(v >> 8);
     p[3] = uint8_t(v);
 }
 
-int MinimalWidth(int32_t low, int32_t high) {
+int MinimalWidth(int32_t low, int32_t high)
+{
     if (low >= 0) {
-        if (high == 0) return 0;
-        if (high <= 1) return 1;
-        if (high <= 3) return 2;
-        if (high <= 15) return 4;
+        if (high == 0)
+            return 0;
+        if (high <= 1)
+            return 1;
+        if (high <= 3)
+            return 2;
+        if (high <= 15)
+            return 4;
     }
-    if (low >= -128 && high <= 127) return 8;
-    if (low >= -32768 && high <= 32767) return 16;
+    if (low >= -128 && high <= 127)
+        return 8;
+    if (low >= -32768 && high <= 32767)
+        return 16;
     return 32;
 }
 
-uint32_t VectorBytes(uint32_t rows, int width) {
+uint32_t VectorBytes(uint32_t rows, int width)
+{
     // Sub-byte vectors of 1..4 rows get the sizes by which a reader recognises their width.
     static const uint8_t kPadded[3][4] = {{3, 3, 4, 5}, {5, 5, 1, 1}, {6, 1, 2, 2}};
     if (width == 0 || rows == 0)
@@ -432,7 +467,8 @@ uint32_t VectorBytes(uint32_t rows, int width) {
     return static_cast<uint32_t>((uint64_t(rows) * width + 7) / 8);
 }
 
-void PutVector(std::vector<uint8_t>& out, const std::vector<int32_t>& values, int width) {
+void PutVector(std::vector<uint8_t>& out, const std::vector<int32_t>& values, int width)
+{
     uint32_t rows = static_cast<uint32_t>(values.size());
     size_t start = out.size();
     out.resize(start + VectorBytes(rows, width), 0);
@@ -440,22 +476,35 @@ void PutVector(std::vector<uint8_t>& out, const std::vector<int32_t>& values, in
     for (uint32_t i = 0; i < rows; ++i) {
         uint32_t v = static_cast<uint32_t>(values[i]);
         switch (width) {
-        case 1: p[i >> 3] |= uint8_t((v & 1) << (i & 7)); break;
-        case 2: p[i >> 2] |= uint8_t((v & 3) << ((i & 3) * 2)); break;
-        case 4: p[i >> 1] |= uint8_t((v & 15) << ((i & 1) * 4)); break;
-        case 8: p[i] = uint8_t(v); break;
-        case 16: p[2 * i] = uint8_t(v); p[2 * i + 1] = uint8_t(v >> 8); break;
-        case 32:
-            for (int b = 0; b < 4; ++b)
-                p[4 * i + b] = uint8_t(v >> (8 * b));
-            break;
-        default: break;
+            case 1:
+                p[i >> 3] |= uint8_t((v & 1) << (i & 7));
+                break;
+            case 2:
+                p[i >> 2] |= uint8_t((v & 3) << ((i & 3) * 2));
+                break;
+            case 4:
+                p[i >> 1] |= uint8_t((v & 15) << ((i & 1) * 4));
+                break;
+            case 8:
+                p[i] = uint8_t(v);
+                break;
+            case 16:
+                p[2 * i] = uint8_t(v);
+                p[2 * i + 1] = uint8_t(v >> 8);
+                break;
+            case 32:
+                for (int b = 0; b < 4; ++b)
+                    p[4 * i + b] = uint8_t(v >> (8 * b));
+                break;
+            default:
+                break;
         }
     }
 }
 
 void PutVectorColumn(std::vector<uint8_t>& out, std::vector<uint8_t>& walk, size_t base,
-                     const std::vector<int32_t>& values) {
+                     const std::vector<int32_t>& values)
+{
     int32_t low = 0, high = 0;
     for (int32_t v : values) {
         low = std::min(low, v);
@@ -467,8 +516,9 @@ void PutVectorColumn(std::vector<uint8_t>& out, std::vector<uint8_t>& walk, size
     PutRef(walk, static_cast<uint32_t>(out.size() - base - pos), pos);
 }
 
-void PutStringColumn(const ViewData& view, size_t column, std::vector<uint8_t>& out,
-                     std::vector<uint8_t>& walk, size_t base) {
+void PutStringColumn(const ViewData& view, size_t column, std::vector<uint8_t>& out, std::vector<uint8_t>& walk,
+                     size_t base)
+{
     const uint32_t rows = view.rows;
     const bool isString = view.columns[column].field.type == 'S';
     // An item becomes a memo when it is large, or large for a view of this many rows.
@@ -530,61 +580,67 @@ void PutStringColumn(const ViewData& view, size_t column, std::vector<uint8_t>& 
 
 }  // namespace
 
-int32_t IntVector::Get(const uint8_t* image, uint32_t i) const {
+int32_t IntVector::Get(const uint8_t* image, uint32_t i) const
+{
     const uint8_t* p = image + pos;
     switch (width) {
-    case 1: return (p[i >> 3] >> (i & 7)) & 1;
-    case 2: return (p[i >> 2] >> ((i & 3) * 2)) & 3;
-    case 4: return (p[i >> 1] >> ((i & 1) * 4)) & 15;
-    case 8: return static_cast<int8_t>(p[i]);
-    case 16: {
-        const uint8_t* q = p + 2 * size_t(i);
-        uint16_t v = bigEndian ? uint16_t((q[0] << 8) | q[1]) : uint16_t((q[1] << 8) | q[0]);
-        return static_cast<int16_t>(v);
-    }
-    case 32: {
-        const uint8_t* q = p + 4 * size_t(i);
-        uint32_t v = bigEndian ? Be32(q)
-                               : (uint32_t(q[3]) << 24) | (uint32_t(q[2]) << 16) |
-                                     (uint32_t(q[1]) << 8) | q[0];
-        return static_cast<int32_t>(v);
-    }
-    default: return 0;
+        case 1:
+            return (p[i >> 3] >> (i & 7)) & 1;
+        case 2:
+            return (p[i >> 2] >> ((i & 3) * 2)) & 3;
+        case 4:
+            return (p[i >> 1] >> ((i & 1) * 4)) & 15;
+        case 8:
+            return static_cast<int8_t>(p[i]);
+        case 16: {
+            const uint8_t* q = p + 2 * size_t(i);
+            uint16_t v = bigEndian ? uint16_t((q[0] << 8) | q[1]) : uint16_t((q[1] << 8) | q[0]);
+            return static_cast<int16_t>(v);
+        }
+        case 32: {
+            const uint8_t* q = p + 4 * size_t(i);
+            uint32_t v =
+                bigEndian ? Be32(q) : (uint32_t(q[3]) << 24) | (uint32_t(q[2]) << 16) | (uint32_t(q[1]) << 8) | q[0];
+            return static_cast<int32_t>(v);
+        }
+        default:
+            return 0;
     }
 }
 
-uint64_t IntVector::Sum(const uint8_t* image, uint32_t from, uint32_t to, bool& negative) const {
+uint64_t IntVector::Sum(const uint8_t* image, uint32_t from, uint32_t to, bool& negative) const
+{
     const uint8_t* p = image + pos;
     uint64_t sum = 0;
     switch (width) {
-    case 8: {
-        uint8_t high = 0;
-        for (uint32_t i = from; i < to; ++i) {
-            sum += p[i];
-            high |= p[i];
+        case 8: {
+            uint8_t high = 0;
+            for (uint32_t i = from; i < to; ++i) {
+                sum += p[i];
+                high |= p[i];
+            }
+            negative = (high & 0x80) != 0;
+            return sum;
         }
-        negative = (high & 0x80) != 0;
-        return sum;
-    }
-    case 16: {
-        uint16_t high = 0;
-        for (uint32_t i = from; i < to; ++i) {
-            const uint8_t* q = p + 2 * size_t(i);
-            uint16_t v = bigEndian ? uint16_t((q[0] << 8) | q[1]) : uint16_t((q[1] << 8) | q[0]);
-            sum += v;
-            high |= v;
+        case 16: {
+            uint16_t high = 0;
+            for (uint32_t i = from; i < to; ++i) {
+                const uint8_t* q = p + 2 * size_t(i);
+                uint16_t v = bigEndian ? uint16_t((q[0] << 8) | q[1]) : uint16_t((q[1] << 8) | q[0]);
+                sum += v;
+                high |= v;
+            }
+            negative = (high & 0x8000) != 0;
+            return sum;
         }
-        negative = (high & 0x8000) != 0;
-        return sum;
-    }
-    default:
-        for (uint32_t i = from; i < to; ++i) {
-            int32_t v = Get(image, i);
-            if (v < 0)
-                negative = true;
-            sum += static_cast<uint32_t>(v);
-        }
-        return sum;
+        default:
+            for (uint32_t i = from; i < to; ++i) {
+                int32_t v = Get(image, i);
+                if (v < 0)
+                    negative = true;
+                sum += static_cast<uint32_t>(v);
+            }
+            return sum;
     }
 }
 
@@ -593,7 +649,8 @@ namespace {
 // before every row, and the total at the end). Fails when an entry has signBit set.
 template <class Entry>
 bool AccumulateCheckpoints(uint32_t rows, Entry entry, uint32_t signBit, bool everyRow,
-                           std::vector<uint32_t>& checkpoints, uint64_t& total) {
+                           std::vector<uint32_t>& checkpoints, uint64_t& total)
+{
     uint64_t sum = 0;
     uint32_t high = 0;
     if (everyRow) {
@@ -623,36 +680,41 @@ bool AccumulateCheckpoints(uint32_t rows, Entry entry, uint32_t signBit, bool ev
 }
 }  // namespace
 
-bool IntVector::Checkpoints(const uint8_t* image, uint32_t rows, bool everyRow,
-                            std::vector<uint32_t>& checkpoints, uint64_t& total) const {
+bool IntVector::Checkpoints(const uint8_t* image, uint32_t rows, bool everyRow, std::vector<uint32_t>& checkpoints,
+                            uint64_t& total) const
+{
     const uint8_t* p = image + pos;
     switch (width) {
-    case 8:
-        return AccumulateCheckpoints(rows, [p](uint32_t i) { return uint32_t(p[i]); }, 0x80, everyRow,
-                                     checkpoints, total);
-    case 16:
-        if (bigEndian)
+        case 8:
             return AccumulateCheckpoints(
-                rows, [p](uint32_t i) { return uint32_t((p[2 * size_t(i)] << 8) | p[2 * size_t(i) + 1]); },
-                0x8000, everyRow, checkpoints, total);
-        return AccumulateCheckpoints(
-            rows, [p](uint32_t i) { return uint32_t((p[2 * size_t(i) + 1] << 8) | p[2 * size_t(i)]); }, 0x8000,
-            everyRow, checkpoints, total);
-    default:
-        return AccumulateCheckpoints(
-            rows, [this, image](uint32_t i) { return static_cast<uint32_t>(Get(image, i)); }, 0x80000000u,
-            everyRow, checkpoints, total);
+                rows, [p](uint32_t i) { return uint32_t(p[i]); }, 0x80, everyRow, checkpoints, total);
+        case 16:
+            if (bigEndian)
+                return AccumulateCheckpoints(
+                    rows, [p](uint32_t i) { return uint32_t((p[2 * size_t(i)] << 8) | p[2 * size_t(i) + 1]); }, 0x8000,
+                    everyRow, checkpoints, total);
+            return AccumulateCheckpoints(
+                rows, [p](uint32_t i) { return uint32_t((p[2 * size_t(i) + 1] << 8) | p[2 * size_t(i)]); }, 0x8000,
+                everyRow, checkpoints, total);
+        default:
+            return AccumulateCheckpoints(
+                rows, [this, image](uint32_t i) { return static_cast<uint32_t>(Get(image, i)); }, 0x80000000u, everyRow,
+                checkpoints, total);
     }
 }
 
-ParseResult ParseImage(const uint8_t* bytes, size_t size) { return ImageParser(bytes, size).Run(); }
+ParseResult ParseImage(const uint8_t* bytes, size_t size)
+{
+    return ImageParser(bytes, size).Run();
+}
 
-bool ParseViewDescription(std::string_view text, std::string& name, std::vector<Field>& fields) {
+bool ParseViewDescription(std::string_view text, std::string& name, std::vector<Field>& fields)
+{
     std::vector<FieldSpec> specs;
     std::string message;
     size_t at = 0;
-    if (ParseFieldList(text, at, 0, specs, message) != c4_Status::Ok || at != text.size() ||
-        specs.size() != 1 || specs[0].type != 'V')
+    if (ParseFieldList(text, at, 0, specs, message) != c4_Status::Ok || at != text.size() || specs.size() != 1 ||
+        specs[0].type != 'V')
         return false;
     name = specs[0].name;
     fields.clear();
@@ -661,7 +723,8 @@ bool ParseViewDescription(std::string_view text, std::string& name, std::vector<
     return true;
 }
 
-std::string DescribeViews(const std::vector<std::shared_ptr<ViewData>>& views) {
+std::string DescribeViews(const std::vector<std::shared_ptr<ViewData>>& views)
+{
     std::string text;
     for (const auto& view : views) {
         if (!text.empty())
@@ -680,8 +743,8 @@ std::string DescribeViews(const std::vector<std::shared_ptr<ViewData>>& views) {
     return text;
 }
 
-bool WriteImage(const std::vector<std::shared_ptr<ViewData>>& views, std::string_view prefix,
-                std::vector<uint8_t>& out) {
+bool WriteImage(const std::vector<std::shared_ptr<ViewData>>& views, std::string_view prefix, std::vector<uint8_t>& out)
+{
     out.clear();
     out.insert(out.end(), prefix.begin(), prefix.end());
     const size_t base = out.size();
@@ -746,20 +809,23 @@ bool WriteImage(const std::vector<std::shared_ptr<ViewData>>& views, std::string
 namespace {
 struct FoldTable {
     uint8_t map[256];
-    FoldTable() {
+    FoldTable()
+    {
         for (int i = 0; i < 256; ++i)
             map[i] = static_cast<uint8_t>(i >= 'A' && i <= 'Z' ? i - 'A' + 'a' : i);
     }
 };
 const FoldTable kFold;
 
-size_t TextLength(std::string_view s) {
+size_t TextLength(std::string_view s)
+{
     const void* zero = s.empty() ? nullptr : std::memchr(s.data(), 0, s.size());
     return zero ? static_cast<size_t>(static_cast<const char*>(zero) - s.data()) : s.size();
 }
 }  // namespace
 
-int CompareText(std::string_view a, std::string_view b) {
+int CompareText(std::string_view a, std::string_view b)
+{
     size_t na = TextLength(a), nb = TextLength(b);
     size_t n = std::min(na, nb);
     const uint8_t* pa = reinterpret_cast<const uint8_t*>(a.data());
@@ -772,9 +838,13 @@ int CompareText(std::string_view a, std::string_view b) {
     return na < nb ? -1 : na > nb ? 1 : 0;
 }
 
-std::string_view TextPrefix(std::string_view s) { return s.substr(0, TextLength(s)); }
+std::string_view TextPrefix(std::string_view s)
+{
+    return s.substr(0, TextLength(s));
+}
 
-int CompareToQuery(std::string_view item, std::string_view query) {
+int CompareToQuery(std::string_view item, std::string_view query)
+{
     const uint8_t* a = reinterpret_cast<const uint8_t*>(item.data());
     const uint8_t* b = reinterpret_cast<const uint8_t*>(query.data());
     const size_t na = item.size(), nb = query.size();
@@ -790,7 +860,8 @@ int CompareToQuery(std::string_view item, std::string_view query) {
     }
 }
 
-bool EqualsQuery(std::string_view item, std::string_view query) {
+bool EqualsQuery(std::string_view item, std::string_view query)
+{
     const size_t n = query.size();
     if (item.size() < n)
         return false;
@@ -804,7 +875,8 @@ bool EqualsQuery(std::string_view item, std::string_view query) {
     return true;
 }
 
-bool EqualNames(std::string_view a, std::string_view b) {
+bool EqualNames(std::string_view a, std::string_view b)
+{
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); ++i)

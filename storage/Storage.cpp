@@ -19,7 +19,10 @@ namespace {
 const char kNoBytes[1] = {0};
 const std::string_view kEmpty(kNoBytes, 0);
 
-bool IsStringType(char type) { return type == 'S' || type == 'B'; }
+bool IsStringType(char type)
+{
+    return type == 'S' || type == 'B';
+}
 }  // namespace
 
 // ---- ViewData ----
@@ -31,7 +34,8 @@ std::string_view ColumnItemSlow(const ViewData& view, const Column& col, uint32_
 // The raw item of a row (row < view.rows) of a string column of the view. The common case, a
 // frozen column with an index per row, is kept to a few loads: GetString and Search run on
 // every keystroke.
-inline std::string_view ColumnItem(const ViewData& view, const Column& col, uint32_t row) {
+inline std::string_view ColumnItem(const ViewData& view, const Column& col, uint32_t row)
+{
     const FrozenColumn& f = col.frozen;
     if (!view.thawed && !f.rowOffsets.empty()) {
         const uint32_t* offsets = f.rowOffsets.data();
@@ -45,14 +49,15 @@ inline std::string_view ColumnItem(const ViewData& view, const Column& col, uint
     return ColumnItemSlow(view, col, row);
 }
 
-std::string_view ColumnItemSlow(const ViewData& view, const Column& col, uint32_t row) {
+std::string_view ColumnItemSlow(const ViewData& view, const Column& col, uint32_t row)
+{
     if (view.thawed) {
         const Cell& cell = col.cells[row];
         uint32_t len = cell.len & ~Cell::kArena;
         if (len == 0)
             return kEmpty;
-        const char* base = (cell.len & Cell::kArena) ? view.arena.data()
-                                                      : reinterpret_cast<const char*>(view.ImageBytes());
+        const char* base =
+            (cell.len & Cell::kArena) ? view.arena.data() : reinterpret_cast<const char*>(view.ImageBytes());
         return std::string_view(base + cell.pos, len);
     }
     const FrozenColumn& f = col.frozen;
@@ -66,23 +71,25 @@ std::string_view ColumnItemSlow(const ViewData& view, const Column& col, uint32_
         int32_t size = f.sizes.Get(bytes, row);
         if (size > 0) {
             bool negative = false;
-            uint32_t offset = f.checkpoints[row >> FrozenColumn::kCheckpointShift] +
-                              static_cast<uint32_t>(f.sizes.Sum(bytes, row & ~(FrozenColumn::kCheckpointStep - 1), row, negative));
+            uint32_t offset =
+                f.checkpoints[row >> FrozenColumn::kCheckpointShift] +
+                static_cast<uint32_t>(f.sizes.Sum(bytes, row & ~(FrozenColumn::kCheckpointStep - 1), row, negative));
             return std::string_view(reinterpret_cast<const char*>(bytes) + f.dataPos + offset,
                                     static_cast<size_t>(size));
         }
     }
     if (f.memos.empty())
         return kEmpty;
-    auto memo = std::lower_bound(f.memos.begin(), f.memos.end(), row,
-                                 [](const Memo& m, uint32_t r) { return m.row < r; });
+    auto memo =
+        std::lower_bound(f.memos.begin(), f.memos.end(), row, [](const Memo& m, uint32_t r) { return m.row < r; });
     if (memo != f.memos.end() && memo->row == row)
         return std::string_view(reinterpret_cast<const char*>(bytes) + memo->pos, memo->size);
     return kEmpty;
 }
 
 // The value: an S item without its terminating zero.
-inline std::string_view ColumnValue(const ViewData& view, const Column& col, uint32_t row) {
+inline std::string_view ColumnValue(const ViewData& view, const Column& col, uint32_t row)
+{
     std::string_view item = ColumnItem(view, col, row);
     if (col.field.type == 'S' && !item.empty() && item.back() == '\0')
         item.remove_suffix(1);
@@ -91,19 +98,22 @@ inline std::string_view ColumnValue(const ViewData& view, const Column& col, uin
 
 }  // namespace
 
-std::string_view ViewData::Item(size_t column, uint32_t row) const {
+std::string_view ViewData::Item(size_t column, uint32_t row) const
+{
     if (column >= columns.size() || row >= rows)
         return kEmpty;
     return ColumnItem(*this, columns[column], row);
 }
 
-std::string_view ViewData::Value(size_t column, uint32_t row) const {
+std::string_view ViewData::Value(size_t column, uint32_t row) const
+{
     if (column >= columns.size() || row >= rows)
         return kEmpty;
     return ColumnValue(*this, columns[column], row);
 }
 
-int32_t ViewData::Int(size_t column, uint32_t row) const {
+int32_t ViewData::Int(size_t column, uint32_t row) const
+{
     if (column >= columns.size() || row >= rows || columns[column].field.type != 'I')
         return 0;
     if (thawed)
@@ -111,14 +121,16 @@ int32_t ViewData::Int(size_t column, uint32_t row) const {
     return columns[column].frozen.sizes.Get(ImageBytes(), row);
 }
 
-int ViewData::FindColumn(std::string_view name) const {
+int ViewData::FindColumn(std::string_view name) const
+{
     for (size_t i = 0; i < columns.size(); ++i)
         if (EqualNames(columns[i].field.name, name))
             return static_cast<int>(i);
     return -1;
 }
 
-void ViewData::Thaw() {
+void ViewData::Thaw()
+{
     if (thawed)
         return;
     ++stamp;
@@ -140,9 +152,8 @@ void ViewData::Thaw() {
                 std::string_view item = cursor.Next();
                 Cell& cell = col.cells[r];
                 cell.len = static_cast<uint32_t>(item.size());
-                cell.pos = item.empty() ? 0
-                                        : static_cast<uint32_t>(
-                                              reinterpret_cast<const uint8_t*>(item.data()) - bytes);
+                cell.pos =
+                    item.empty() ? 0 : static_cast<uint32_t>(reinterpret_cast<const uint8_t*>(item.data()) - bytes);
             }
         }
     }
@@ -151,7 +162,8 @@ void ViewData::Thaw() {
     thawed = true;
 }
 
-bool ViewData::MakeCell(std::string_view item, Cell& cell) {
+bool ViewData::MakeCell(std::string_view item, Cell& cell)
+{
     if (item.empty()) {
         cell = Cell();
         return true;
@@ -164,7 +176,8 @@ bool ViewData::MakeCell(std::string_view item, Cell& cell) {
     return true;
 }
 
-void FrozenColumn::BuildRowOffsets(const uint8_t* image, uint32_t rows) const {
+void FrozenColumn::BuildRowOffsets(const uint8_t* image, uint32_t rows) const
+{
     uint64_t total = 0;
     sizes.Checkpoints(image, rows, true, rowOffsets, total);  // validated when the file was read
 }
@@ -172,41 +185,41 @@ void FrozenColumn::BuildRowOffsets(const uint8_t* image, uint32_t rows) const {
 // ---- ItemCursor ----
 
 ItemCursor::ItemCursor(const ViewData& view, size_t column, uint32_t startRow)
-    : view_(view), column_(column), row_(startRow) {
+    : m_view(view), m_column(column), m_row(startRow)
+{
     if (view.thawed || column >= view.columns.size() || startRow >= view.rows)
         return;
     const FrozenColumn& f = view.columns[column].frozen;
     if (f.dataSize > 0) {
         bool negative = false;
-        offset_ = f.checkpoints[startRow >> FrozenColumn::kCheckpointShift] +
-                  static_cast<uint32_t>(f.sizes.Sum(view.ImageBytes(), startRow & ~(FrozenColumn::kCheckpointStep - 1),
-                                                    startRow, negative));
+        m_offset = f.checkpoints[startRow >> FrozenColumn::kCheckpointShift] +
+                   static_cast<uint32_t>(f.sizes.Sum(view.ImageBytes(), startRow & ~(FrozenColumn::kCheckpointStep - 1),
+                                                     startRow, negative));
     }
-    memo_ = static_cast<size_t>(
-        std::lower_bound(f.memos.begin(), f.memos.end(), startRow,
-                         [](const Memo& m, uint32_t r) { return m.row < r; }) -
-        f.memos.begin());
+    m_memo = static_cast<size_t>(std::lower_bound(f.memos.begin(), f.memos.end(), startRow,
+                                                  [](const Memo& m, uint32_t r) { return m.row < r; }) -
+                                 f.memos.begin());
 }
 
-std::string_view ItemCursor::Next() {
-    if (row_ >= view_.rows || column_ >= view_.columns.size())
+std::string_view ItemCursor::Next()
+{
+    if (m_row >= m_view.rows || m_column >= m_view.columns.size())
         return kEmpty;
-    if (view_.thawed)
-        return view_.Item(column_, row_++);
-    const FrozenColumn& f = view_.columns[column_].frozen;
-    const uint8_t* bytes = view_.ImageBytes();
-    uint32_t row = row_++;
+    if (m_view.thawed)
+        return m_view.Item(m_column, m_row++);
+    const FrozenColumn& f = m_view.columns[m_column].frozen;
+    const uint8_t* bytes = m_view.ImageBytes();
+    uint32_t row = m_row++;
     int32_t size = f.sizes.Get(bytes, row);
     if (size > 0) {
-        std::string_view item(reinterpret_cast<const char*>(bytes) + f.dataPos + offset_,
-                              static_cast<size_t>(size));
-        offset_ += static_cast<uint32_t>(size);
+        std::string_view item(reinterpret_cast<const char*>(bytes) + f.dataPos + m_offset, static_cast<size_t>(size));
+        m_offset += static_cast<uint32_t>(size);
         return item;
     }
-    while (memo_ < f.memos.size() && f.memos[memo_].row < row)
-        ++memo_;
-    if (memo_ < f.memos.size() && f.memos[memo_].row == row) {
-        const Memo& m = f.memos[memo_++];
+    while (m_memo < f.memos.size() && f.memos[m_memo].row < row)
+        ++m_memo;
+    if (m_memo < f.memos.size() && f.memos[m_memo].row == row) {
+        const Memo& m = f.memos[m_memo++];
         return std::string_view(reinterpret_cast<const char*>(bytes) + m.pos, m.size);
     }
     return kEmpty;
@@ -225,7 +238,8 @@ struct StorageData {
     std::vector<std::shared_ptr<ViewData>> views;
     bool structureChanged = false;
 
-    bool IsDirty() const {
+    bool IsDirty() const
+    {
         if (structureChanged)
             return true;
         for (const auto& view : views)
@@ -234,13 +248,15 @@ struct StorageData {
         return false;
     }
 
-    std::string_view Prefix() const {
+    std::string_view Prefix() const
+    {
         if (!image || base == 0)
             return std::string_view();
         return std::string_view(reinterpret_cast<const char*>(image->data), base);
     }
 
-    std::shared_ptr<ViewData> FindView(std::string_view name) const {
+    std::shared_ptr<ViewData> FindView(std::string_view name) const
+    {
         for (const auto& view : views)
             if (EqualNames(view->name, name))
                 return view;
@@ -249,7 +265,8 @@ struct StorageData {
 
     // Takes the views of a parsed image. Views already known (after a commit) keep their
     // identity, so c4_View handles held by callers stay attached.
-    void Adopt(ParseResult& parsed, std::shared_ptr<const Image> newImage) {
+    void Adopt(ParseResult& parsed, std::shared_ptr<const Image> newImage)
+    {
         image = std::move(newImage);
         base = parsed.base;
         for (size_t i = 0; i < parsed.views.size(); ++i) {
@@ -277,7 +294,8 @@ struct StorageData {
         structureChanged = false;
     }
 
-    void Load() {
+    void Load()
+    {
         c4_FileStrategy& s = *strategy;
         if (!s.IsValid()) {
             status = c4_Status::NoFile;
@@ -326,35 +344,42 @@ using pv_storage::StorageData;
 
 // ---- properties and rows ----
 
-std::string_view c4_StringProp::Get(const c4_View& view, int row) const {
+std::string_view c4_StringProp::Get(const c4_View& view, int row) const
+{
     return view.GetString(row, view.FindProperty(Name()));
 }
 
-bool c4_StringProp::Set(c4_View& view, int row, std::string_view value) const {
+bool c4_StringProp::Set(c4_View& view, int row, std::string_view value) const
+{
     return view.SetString(row, view.FindProperty(Name()), value);
 }
 
-c4_Row c4_StringProp::operator[](std::string_view value) const {
+c4_Row c4_StringProp::operator[](std::string_view value) const
+{
     c4_Row row;
     row.Set(*this, value);
     return row;
 }
 
-t4_i32 c4_IntProp::Get(const c4_View& view, int row) const {
+t4_i32 c4_IntProp::Get(const c4_View& view, int row) const
+{
     return view.GetInt(row, view.FindProperty(Name()));
 }
 
-bool c4_IntProp::Set(c4_View& view, int row, t4_i32 value) const {
+bool c4_IntProp::Set(c4_View& view, int row, t4_i32 value) const
+{
     return view.SetInt(row, view.FindProperty(Name()), value);
 }
 
-c4_Row c4_IntProp::operator[](t4_i32 value) const {
+c4_Row c4_IntProp::operator[](t4_i32 value) const
+{
     c4_Row row;
     row.Set(*this, value);
     return row;
 }
 
-static c4_Row::Value& RowSlot(std::vector<c4_Row::Value>& values, const char* name) {
+static c4_Row::Value& RowSlot(std::vector<c4_Row::Value>& values, const char* name)
+{
     for (c4_Row::Value& v : values)
         if (pv_storage::EqualNames(v.name, name))
             return v;
@@ -362,36 +387,41 @@ static c4_Row::Value& RowSlot(std::vector<c4_Row::Value>& values, const char* na
     return values.back();
 }
 
-c4_Row& c4_Row::Set(const c4_StringProp& prop, std::string_view value) {
-    c4_Row::Value& slot = RowSlot(values_, prop.Name());
+c4_Row& c4_Row::Set(const c4_StringProp& prop, std::string_view value)
+{
+    c4_Row::Value& slot = RowSlot(m_values, prop.Name());
     slot.type = 'S';
     slot.text.assign(value.data(), value.size());
     slot.number = 0;
     return *this;
 }
 
-c4_Row& c4_Row::Set(const c4_IntProp& prop, t4_i32 value) {
-    c4_Row::Value& slot = RowSlot(values_, prop.Name());
+c4_Row& c4_Row::Set(const c4_IntProp& prop, t4_i32 value)
+{
+    c4_Row::Value& slot = RowSlot(m_values, prop.Name());
     slot.type = 'I';
     slot.text.clear();
     slot.number = value;
     return *this;
 }
 
-c4_Row& c4_Row::operator+=(const c4_Row& other) {
-    for (const Value& v : other.values_)
-        RowSlot(values_, v.name.c_str()) = v;
+c4_Row& c4_Row::operator+=(const c4_Row& other)
+{
+    for (const Value& v : other.m_values)
+        RowSlot(m_values, v.name.c_str()) = v;
     return *this;
 }
 
-const c4_Row::Value* c4_Row::Find(const char* name) const {
-    for (const Value& v : values_)
+const c4_Row::Value* c4_Row::Find(const char* name) const
+{
+    for (const Value& v : m_values)
         if (pv_storage::EqualNames(v.name, name))
             return &v;
     return nullptr;
 }
 
-c4_Row operator+(const c4_Row& a, const c4_Row& b) {
+c4_Row operator+(const c4_Row& a, const c4_Row& b)
+{
     c4_Row sum = a;
     sum += b;
     return sum;
@@ -403,26 +433,35 @@ c4_View::c4_View() = default;
 c4_View::~c4_View() = default;
 c4_View::c4_View(const c4_View&) = default;
 c4_View& c4_View::operator=(const c4_View&) = default;
-c4_View::c4_View(std::shared_ptr<ViewData> data) : data_(std::move(data)) {}
+c4_View::c4_View(std::shared_ptr<ViewData> data) : m_data(std::move(data)) {}
 
-int c4_View::GetSize() const { return data_ ? static_cast<int>(data_->rows) : 0; }
+int c4_View::GetSize() const
+{
+    return m_data ? static_cast<int>(m_data->rows) : 0;
+}
 
-int c4_View::NumProperties() const { return data_ ? static_cast<int>(data_->columns.size()) : 0; }
+int c4_View::NumProperties() const
+{
+    return m_data ? static_cast<int>(m_data->columns.size()) : 0;
+}
 
-std::string c4_View::PropertyName(int column) const {
-    if (!data_ || column < 0 || column >= NumProperties())
+std::string c4_View::PropertyName(int column) const
+{
+    if (!m_data || column < 0 || column >= NumProperties())
         return std::string();
-    return data_->columns[column].field.name;
+    return m_data->columns[column].field.name;
 }
 
-char c4_View::PropertyType(int column) const {
-    if (!data_ || column < 0 || column >= NumProperties())
+char c4_View::PropertyType(int column) const
+{
+    if (!m_data || column < 0 || column >= NumProperties())
         return 0;
-    return data_->columns[column].field.type;
+    return m_data->columns[column].field.type;
 }
 
-int c4_View::FindProperty(const char* name) const {
-    return data_ && name ? data_->FindColumn(name) : -1;
+int c4_View::FindProperty(const char* name) const
+{
+    return m_data && name ? m_data->FindColumn(name) : -1;
 }
 
 namespace {
@@ -434,7 +473,8 @@ struct QueryValue {
     int32_t number = 0;
 };
 
-QueryValue Prepare(const Column& column, const c4_Row::Value* v) {
+QueryValue Prepare(const Column& column, const c4_Row::Value* v)
+{
     QueryValue q;
     if (!v || (v->type == 'I') != (column.field.type == 'I'))
         return q;  // missing, or of another kind: compares as empty / 0
@@ -446,7 +486,8 @@ QueryValue Prepare(const Column& column, const c4_Row::Value* v) {
 
 // The row's value for each column of the view: null where the row has none (or one of
 // another kind), which then counts as empty / 0.
-std::vector<const c4_Row::Value*> MatchColumns(const ViewData& view, const c4_Row& row) {
+std::vector<const c4_Row::Value*> MatchColumns(const ViewData& view, const c4_Row& row)
+{
     std::vector<const c4_Row::Value*> match(view.columns.size(), nullptr);
     for (size_t c = 0; c < view.columns.size(); ++c) {
         const c4_Row::Value* v = row.Find(view.columns[c].field.name.c_str());
@@ -456,7 +497,8 @@ std::vector<const c4_Row::Value*> MatchColumns(const ViewData& view, const c4_Ro
     return match;
 }
 
-int CompareBytes(std::string_view a, std::string_view b) {
+int CompareBytes(std::string_view a, std::string_view b)
+{
     size_t n = std::min(a.size(), b.size());
     int c = n ? std::memcmp(a.data(), b.data(), n) : 0;
     if (c != 0)
@@ -464,14 +506,17 @@ int CompareBytes(std::string_view a, std::string_view b) {
     return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
 
-int CompareCell(const ViewData& view, size_t column, uint32_t row, const QueryValue& q) {
+int CompareCell(const ViewData& view, size_t column, uint32_t row, const QueryValue& q)
+{
     switch (view.columns[column].field.type) {
-    case 'I': {
-        int32_t a = view.Int(column, row);
-        return a < q.number ? -1 : a > q.number ? 1 : 0;
-    }
-    case 'B': return CompareBytes(view.Value(column, row), q.text);
-    default: return pv_storage::CompareToQuery(view.Item(column, row), q.text);
+        case 'I': {
+            int32_t a = view.Int(column, row);
+            return a < q.number ? -1 : a > q.number ? 1 : 0;
+        }
+        case 'B':
+            return CompareBytes(view.Value(column, row), q.text);
+        default:
+            return pv_storage::CompareToQuery(view.Item(column, row), q.text);
     }
 }
 
@@ -479,7 +524,8 @@ int CompareCell(const ViewData& view, size_t column, uint32_t row, const QueryVa
 
 namespace {
 
-int SearchView(const ViewData& view, const QueryValue* query) {
+int SearchView(const ViewData& view, const QueryValue* query)
+{
     int64_t lo = -1, hi = view.rows;
     while (lo + 1 != hi) {
         int64_t m = (lo + hi) / 2;
@@ -497,35 +543,38 @@ int SearchView(const ViewData& view, const QueryValue* query) {
 // Query values for every column, on the stack for the usual few columns.
 class QueryColumns {
 public:
-    explicit QueryColumns(size_t count) : count_(count) {
+    explicit QueryColumns(size_t count) : m_count(count)
+    {
         if (count > kLocal)
-            heap_.resize(count);
+            m_heap.resize(count);
     }
-    QueryValue* data() { return count_ > kLocal ? heap_.data() : local_; }
+    QueryValue* data() { return m_count > kLocal ? m_heap.data() : m_local; }
 
 private:
     static constexpr size_t kLocal = 8;
-    size_t count_;
-    QueryValue local_[kLocal];
-    std::vector<QueryValue> heap_;
+    size_t m_count;
+    QueryValue m_local[kLocal];
+    std::vector<QueryValue> m_heap;
 };
 
 }  // namespace
 
-int c4_View::Search(const c4_Row& key) const {
-    if (!data_)
+int c4_View::Search(const c4_Row& key) const
+{
+    if (!m_data)
         return 0;
-    const ViewData& view = *data_;
+    const ViewData& view = *m_data;
     QueryColumns query(view.columns.size());
     for (size_t c = 0; c < view.columns.size(); ++c)
         query.data()[c] = Prepare(view.columns[c], key.Find(view.columns[c].field.name.c_str()));
     return SearchView(view, query.data());
 }
 
-int c4_View::Search(const c4_StringProp& prop, std::string_view value) const {
-    if (!data_)
+int c4_View::Search(const c4_StringProp& prop, std::string_view value) const
+{
+    if (!m_data)
         return 0;
-    const ViewData& view = *data_;
+    const ViewData& view = *m_data;
     QueryColumns query(view.columns.size());
     int column = view.FindColumn(prop.Name());
     if (column >= 0 && view.columns[column].field.type != 'I') {
@@ -536,10 +585,11 @@ int c4_View::Search(const c4_StringProp& prop, std::string_view value) const {
     return SearchView(view, query.data());
 }
 
-int c4_View::Find(const c4_StringProp& prop, std::string_view value, int start) const {
-    if (!data_)
+int c4_View::Find(const c4_StringProp& prop, std::string_view value, int start) const
+{
+    if (!m_data)
         return -1;
-    const ViewData& view = *data_;
+    const ViewData& view = *m_data;
     if (start < 0)
         start = 0;
     if (static_cast<uint32_t>(start) >= view.rows)
@@ -567,15 +617,16 @@ int c4_View::Find(const c4_StringProp& prop, std::string_view value, int start) 
     return -1;
 }
 
-int c4_View::Find(const c4_Row& query, int start) const {
-    if (!data_)
+int c4_View::Find(const c4_Row& query, int start) const
+{
+    if (!m_data)
         return -1;
-    const ViewData& view = *data_;
+    const ViewData& view = *m_data;
     if (start < 0)
         start = 0;
     if (static_cast<uint32_t>(start) >= view.rows)
         return -1;
-    std::vector<ItemCursor> cursors;        // string terms, read row by row
+    std::vector<ItemCursor> cursors;  // string terms, read row by row
     std::vector<std::string_view> texts;
     std::vector<std::pair<size_t, QueryValue>> others;
     for (const c4_Row::Value& v : query.Values()) {
@@ -612,18 +663,20 @@ int c4_View::Find(const c4_Row& query, int start) const {
     return -1;
 }
 
-int c4_View::Add(const c4_Row& row) {
+int c4_View::Add(const c4_Row& row)
+{
     int index = GetSize();
     return InsertAt(index, row, 1) ? index : -1;
 }
 
-bool c4_View::InsertAt(int index, const c4_Row& row, int count) {
-    if (!data_ || index < 0 || count < 0 || static_cast<uint32_t>(index) > data_->rows ||
-        int64_t(data_->rows) + count > INT32_MAX)
+bool c4_View::InsertAt(int index, const c4_Row& row, int count)
+{
+    if (!m_data || index < 0 || count < 0 || static_cast<uint32_t>(index) > m_data->rows ||
+        int64_t(m_data->rows) + count > INT32_MAX)
         return false;
     if (count == 0)
         return true;
-    ViewData& view = *data_;
+    ViewData& view = *m_data;
     view.Thaw();
     std::vector<const c4_Row::Value*> values = MatchColumns(view, row);
     std::vector<Cell> cells(view.columns.size());
@@ -649,12 +702,13 @@ bool c4_View::InsertAt(int index, const c4_Row& row, int count) {
     return true;
 }
 
-bool c4_View::RemoveAt(int index, int count) {
-    if (!data_ || index < 0 || count < 0 || int64_t(index) + count > int64_t(data_->rows))
+bool c4_View::RemoveAt(int index, int count)
+{
+    if (!m_data || index < 0 || count < 0 || int64_t(index) + count > int64_t(m_data->rows))
         return false;
     if (count == 0)
         return true;
-    ViewData& view = *data_;
+    ViewData& view = *m_data;
     view.Thaw();
     for (Column& col : view.columns) {
         if (col.field.type == 'I')
@@ -667,10 +721,11 @@ bool c4_View::RemoveAt(int index, int count) {
     return true;
 }
 
-bool c4_View::SetAt(int index, const c4_Row& row) {
-    if (!data_ || index < 0 || static_cast<uint32_t>(index) >= data_->rows)
+bool c4_View::SetAt(int index, const c4_Row& row)
+{
+    if (!m_data || index < 0 || static_cast<uint32_t>(index) >= m_data->rows)
         return false;
-    std::vector<const c4_Row::Value*> values = MatchColumns(*data_, row);
+    std::vector<const c4_Row::Value*> values = MatchColumns(*m_data, row);
     for (size_t c = 0; c < values.size(); ++c) {
         if (!values[c])
             continue;
@@ -682,10 +737,11 @@ bool c4_View::SetAt(int index, const c4_Row& row) {
     return true;
 }
 
-std::string_view c4_View::GetString(int row, int column) const {
-    if (!data_ || row < 0 || column < 0)
+std::string_view c4_View::GetString(int row, int column) const
+{
+    if (!m_data || row < 0 || column < 0)
         return pv_storage::kEmpty;
-    const ViewData& view = *data_;
+    const ViewData& view = *m_data;
     if (static_cast<uint32_t>(row) >= view.rows || static_cast<size_t>(column) >= view.columns.size())
         return pv_storage::kEmpty;
     const Column& col = view.columns[static_cast<size_t>(column)];
@@ -694,45 +750,48 @@ std::string_view c4_View::GetString(int row, int column) const {
     return pv_storage::ColumnValue(view, col, static_cast<uint32_t>(row));
 }
 
-c4_StringReader c4_View::StringReader(int column) const {
+c4_StringReader c4_View::StringReader(int column) const
+{
     c4_StringReader reader;
-    if (!data_)
+    if (!m_data)
         return reader;
-    const ViewData& view = *data_;
-    reader.view_ = &view;
-    reader.liveStamp_ = &view.stamp;
-    reader.stamp_ = view.stamp;
-    reader.column_ = column;
+    const ViewData& view = *m_data;
+    reader.m_view = &view;
+    reader.m_liveStamp = &view.stamp;
+    reader.m_stamp = view.stamp;
+    reader.m_column = column;
     if (view.thawed || column < 0 || static_cast<size_t>(column) >= view.columns.size())
         return reader;
     const Column& col = view.columns[static_cast<size_t>(column)];
     const FrozenColumn& f = col.frozen;
     if (!pv_storage::IsStringType(col.field.type) || !f.everyRow || view.rows == 0 || !view.ImageBytes())
         return reader;
-    reader.offsets_ = f.RowOffsets(view.ImageBytes(), view.rows);
-    reader.bytes_ = reinterpret_cast<const char*>(view.ImageBytes()) + f.dataPos;
-    reader.rows_ = view.rows;
-    reader.cutZero_ = col.field.type == 'S';
-    reader.hasMemos_ = !f.memos.empty();
+    reader.m_offsets = f.RowOffsets(view.ImageBytes(), view.rows);
+    reader.m_bytes = reinterpret_cast<const char*>(view.ImageBytes()) + f.dataPos;
+    reader.m_rows = view.rows;
+    reader.m_cutZero = col.field.type == 'S';
+    reader.m_hasMemos = !f.memos.empty();
     return reader;
 }
 
-std::string_view c4_StringReader::ReadSlowly(int row) const {
+std::string_view c4_StringReader::ReadSlowly(int row) const
+{
     // The checks of GetString.
-    if (!view_ || row < 0 || column_ < 0 || static_cast<uint32_t>(row) >= view_->rows ||
-        static_cast<size_t>(column_) >= view_->columns.size())
+    if (!m_view || row < 0 || m_column < 0 || static_cast<uint32_t>(row) >= m_view->rows ||
+        static_cast<size_t>(m_column) >= m_view->columns.size())
         return pv_storage::kEmpty;
-    const Column& col = view_->columns[static_cast<size_t>(column_)];
+    const Column& col = m_view->columns[static_cast<size_t>(m_column)];
     if (!pv_storage::IsStringType(col.field.type))
         return pv_storage::kEmpty;
-    return pv_storage::ColumnValue(*view_, col, static_cast<uint32_t>(row));
+    return pv_storage::ColumnValue(*m_view, col, static_cast<uint32_t>(row));
 }
 
-bool c4_View::SetString(int row, int column, std::string_view value) {
-    if (!data_ || row < 0 || static_cast<uint32_t>(row) >= data_->rows || column < 0 ||
-        column >= NumProperties() || !pv_storage::IsStringType(data_->columns[column].field.type))
+bool c4_View::SetString(int row, int column, std::string_view value)
+{
+    if (!m_data || row < 0 || static_cast<uint32_t>(row) >= m_data->rows || column < 0 || column >= NumProperties() ||
+        !pv_storage::IsStringType(m_data->columns[column].field.type))
         return false;
-    ViewData& view = *data_;
+    ViewData& view = *m_data;
     view.Thaw();
     std::string item(value);
     if (view.columns[column].field.type == 'S' && !item.empty())
@@ -745,61 +804,71 @@ bool c4_View::SetString(int row, int column, std::string_view value) {
     return true;
 }
 
-t4_i32 c4_View::GetInt(int row, int column) const {
-    if (!data_ || row < 0 || column < 0)
+t4_i32 c4_View::GetInt(int row, int column) const
+{
+    if (!m_data || row < 0 || column < 0)
         return 0;
-    return data_->Int(static_cast<size_t>(column), static_cast<uint32_t>(row));
+    return m_data->Int(static_cast<size_t>(column), static_cast<uint32_t>(row));
 }
 
-bool c4_View::SetInt(int row, int column, t4_i32 value) {
-    if (!data_ || row < 0 || static_cast<uint32_t>(row) >= data_->rows || column < 0 ||
-        column >= NumProperties() || data_->columns[column].field.type != 'I')
+bool c4_View::SetInt(int row, int column, t4_i32 value)
+{
+    if (!m_data || row < 0 || static_cast<uint32_t>(row) >= m_data->rows || column < 0 || column >= NumProperties() ||
+        m_data->columns[column].field.type != 'I')
         return false;
-    data_->Thaw();
-    data_->columns[column].ints[row] = value;
-    data_->modified = true;
+    m_data->Thaw();
+    m_data->columns[column].ints[row] = value;
+    m_data->modified = true;
     return true;
 }
 
 // ---- c4_Storage ----
 
-c4_Storage::c4_Storage() : data_(new StorageData) {}
+c4_Storage::c4_Storage() : m_data(new StorageData) {}
 
-c4_Storage::c4_Storage(c4_FileStrategy& strategy, bool owned, int mode) : data_(new StorageData) {
-    data_->strategy = &strategy;
-    data_->ownsStrategy = owned;
-    data_->writable = mode != 0;
-    data_->Load();
+c4_Storage::c4_Storage(c4_FileStrategy& strategy, bool owned, int mode) : m_data(new StorageData)
+{
+    m_data->strategy = &strategy;
+    m_data->ownsStrategy = owned;
+    m_data->writable = mode != 0;
+    m_data->Load();
 }
 
-c4_Storage::~c4_Storage() {
-    if (data_->ownsStrategy)
-        delete data_->strategy;
+c4_Storage::~c4_Storage()
+{
+    if (m_data->ownsStrategy)
+        delete m_data->strategy;
 }
 
-c4_Status c4_Storage::Status() const { return data_->status; }
+c4_Status c4_Storage::Status() const
+{
+    return m_data->status;
+}
 
-const std::string& c4_Storage::StatusText() const { return data_->message; }
+const std::string& c4_Storage::StatusText() const
+{
+    return m_data->message;
+}
 
-c4_View c4_Storage::GetAs(const char* description) {
+c4_View c4_Storage::GetAs(const char* description)
+{
     std::string name;
     std::vector<Field> fields;
-    if (data_->status != c4_Status::Ok || !description ||
-        !pv_storage::ParseViewDescription(description, name, fields))
+    if (m_data->status != c4_Status::Ok || !description || !pv_storage::ParseViewDescription(description, name, fields))
         return c4_View();
-    std::shared_ptr<ViewData> view = data_->FindView(name);
+    std::shared_ptr<ViewData> view = m_data->FindView(name);
     if (!view) {
         view = std::make_shared<ViewData>();
         view->name = name;
         view->thawed = true;
-        view->image = data_->image;
+        view->image = m_data->image;
         for (const Field& f : fields) {
             Column col;
             col.field = f;
             view->columns.push_back(std::move(col));
         }
-        data_->views.push_back(view);
-        data_->structureChanged = true;
+        m_data->views.push_back(view);
+        m_data->structureChanged = true;
         return c4_View(view);
     }
     bool sameLayout = view->columns.size() == fields.size();
@@ -832,31 +901,44 @@ c4_View c4_Storage::GetAs(const char* description) {
     return c4_View(view);
 }
 
-c4_View c4_Storage::View(const char* name) const {
-    std::shared_ptr<ViewData> view = name ? data_->FindView(name) : nullptr;
+c4_View c4_Storage::View(const char* name) const
+{
+    std::shared_ptr<ViewData> view = name ? m_data->FindView(name) : nullptr;
     return view ? c4_View(view) : c4_View();
 }
 
-int c4_Storage::NumViews() const { return static_cast<int>(data_->views.size()); }
+int c4_Storage::NumViews() const
+{
+    return static_cast<int>(m_data->views.size());
+}
 
-std::string c4_Storage::ViewName(int index) const {
+std::string c4_Storage::ViewName(int index) const
+{
     if (index < 0 || index >= NumViews())
         return std::string();
-    return data_->views[index]->name;
+    return m_data->views[index]->name;
 }
 
-std::string c4_Storage::Description() const { return pv_storage::DescribeViews(data_->views); }
+std::string c4_Storage::Description() const
+{
+    return pv_storage::DescribeViews(m_data->views);
+}
 
-bool c4_Storage::IsDirty() const { return data_->IsDirty(); }
+bool c4_Storage::IsDirty() const
+{
+    return m_data->IsDirty();
+}
 
-bool c4_Storage::SaveTo(std::vector<uint8_t>& image) const {
-    if (data_->status != c4_Status::Ok)
+bool c4_Storage::SaveTo(std::vector<uint8_t>& image) const
+{
+    if (m_data->status != c4_Status::Ok)
         return false;
-    return pv_storage::WriteImage(data_->views, data_->Prefix(), image);
+    return pv_storage::WriteImage(m_data->views, m_data->Prefix(), image);
 }
 
-bool c4_Storage::Commit() {
-    StorageData& d = *data_;
+bool c4_Storage::Commit()
+{
+    StorageData& d = *m_data;
     if (d.status != c4_Status::Ok || !d.strategy || !d.writable)
         return false;
     if (!d.IsDirty())

@@ -76,24 +76,24 @@ public:
     // BeginRewrite). replace = false: deletes the temporary file. Either way the handle is closed.
     virtual bool EndRewrite(bool replace);
 
-    const std::string& FileName() const { return fileName_; }
-    bool IsWritable() const { return writable_; }
+    const std::string& FileName() const { return m_fileName; }
+    bool IsWritable() const { return m_writable; }
     // True when a read or write failed since DataOpen or BeginRewrite.
-    bool HasFailed() const { return failed_; }
+    bool HasFailed() const { return m_failed; }
 
 protected:
-    void SetFailed() { failed_ = true; }
+    void SetFailed() { m_failed = true; }
 
 private:
     bool EnsureOpen();
 
-    std::string fileName_;
-    std::string tempName_;
-    bool writable_ = false;
-    bool valid_ = false;
-    bool failed_ = false;
-    bool rewriting_ = false;
-    std::unique_ptr<pv_storage::FileHandle> file_;
+    std::string m_fileName;
+    std::string m_tempName;
+    bool m_writable = false;
+    bool m_valid = false;
+    bool m_failed = false;
+    bool m_rewriting = false;
+    std::unique_ptr<pv_storage::FileHandle> m_file;
 };
 
 // Outcome of opening a storage.
@@ -111,13 +111,13 @@ class c4_Row;
 // A named property (column) of a view; the name is matched without regard to ASCII case.
 class c4_Property {
 public:
-    c4_Property(char type, const char* name) : type_(type), name_(name ? name : "") {}
-    char Type() const { return type_; }
-    const char* Name() const { return name_.c_str(); }
+    c4_Property(char type, const char* name) : m_type(type), m_name(name ? name : "") {}
+    char Type() const { return m_type; }
+    const char* Name() const { return m_name.c_str(); }
 
 private:
-    char type_;
-    std::string name_;
+    char m_type;
+    std::string m_name;
 };
 
 // String property, e.g. c4_StringProp pKey("key").
@@ -156,12 +156,12 @@ public:
         std::string text;
         t4_i32 number = 0;
     };
-    const std::vector<Value>& Values() const { return values_; }
+    const std::vector<Value>& Values() const { return m_values; }
     // The value of the named property, or null.
     const Value* Find(const char* name) const;
 
 private:
-    std::vector<Value> values_;
+    std::vector<Value> m_values;
 };
 c4_Row operator+(const c4_Row& a, const c4_Row& b);
 
@@ -173,24 +173,26 @@ c4_Row operator+(const c4_Row& a, const c4_Row& b);
 class c4_StringReader {
 public:
     c4_StringReader() = default;
-    bool IsCurrent() const { return liveStamp_ && *liveStamp_ == stamp_; }
+    bool IsCurrent() const { return m_liveStamp && *m_liveStamp == m_stamp; }
     // The value of a row; a row outside the view reads as empty.
-    std::string_view Get(int row) const {
+    std::string_view Get(int row) const
+    {
         std::string_view value;
         return GetQuickly(row, value) ? value : ReadSlowly(row);
     }
     // Get for the rows that it reads with a few loads: false (value untouched) for any other row,
     // a row outside the view included.
-    bool GetQuickly(int row, std::string_view& value) const {
-        if (!offsets_ || static_cast<uint32_t>(row) >= rows_ || *liveStamp_ != stamp_)
+    bool GetQuickly(int row, std::string_view& value) const
+    {
+        if (!m_offsets || static_cast<uint32_t>(row) >= m_rows || *m_liveStamp != m_stamp)
             return false;
-        const uint32_t start = offsets_[row], end = offsets_[row + 1];
-        if (end == start && hasMemos_)
+        const uint32_t start = m_offsets[row], end = m_offsets[row + 1];
+        if (end == start && m_hasMemos)
             return false;
         size_t length = end - start;
-        if (length != 0 && cutZero_ && bytes_[end - 1] == '\0')
+        if (length != 0 && m_cutZero && m_bytes[end - 1] == '\0')
             --length;
-        value = std::string_view(bytes_ + start, length);
+        value = std::string_view(m_bytes + start, length);
         return true;
     }
 
@@ -198,15 +200,15 @@ private:
     friend class c4_View;
     std::string_view ReadSlowly(int row) const;
 
-    const pv_storage::ViewData* view_ = nullptr;
-    const uint32_t* liveStamp_ = nullptr;  // the view's change stamp
-    uint32_t stamp_ = 0;                   // ... when this reader was made
-    const uint32_t* offsets_ = nullptr;    // per-row offsets of a frozen column; null: general path
-    const char* bytes_ = nullptr;          // the column's inline items
-    uint32_t rows_ = 0;
-    int column_ = -1;
-    bool cutZero_ = false;   // S column: a value ends before its item's terminating zero
-    bool hasMemos_ = false;  // large items kept apart: an empty inline item may be one of them
+    const pv_storage::ViewData* m_view = nullptr;
+    const uint32_t* m_liveStamp = nullptr;  // the view's change stamp
+    uint32_t m_stamp = 0;                   // ... when this reader was made
+    const uint32_t* m_offsets = nullptr;    // per-row offsets of a frozen column; null: general path
+    const char* m_bytes = nullptr;          // the column's inline items
+    uint32_t m_rows = 0;
+    int m_column = -1;
+    bool m_cutZero = false;   // S column: a value ends before its item's terminating zero
+    bool m_hasMemos = false;  // large items kept apart: an empty inline item may be one of them
 };
 
 // A handle to a view of a storage (copies share the same view), or an empty detached view.
@@ -221,8 +223,8 @@ public:
 
     int NumProperties() const;
     std::string PropertyName(int column) const;
-    char PropertyType(int column) const;           // 'S', 'B' or 'I'
-    int FindProperty(const char* name) const;      // column index (ASCII case ignored), or -1
+    char PropertyType(int column) const;       // 'S', 'B' or 'I'
+    int FindProperty(const char* name) const;  // column index (ASCII case ignored), or -1
 
     // Lower bound: the first row that does not sort before the row given, comparing the view's
     // columns in order (a property missing from the query counts as empty / 0). Strings compare
@@ -259,7 +261,7 @@ public:
 private:
     friend class c4_Storage;
     explicit c4_View(std::shared_ptr<pv_storage::ViewData> data);
-    std::shared_ptr<pv_storage::ViewData> data_;
+    std::shared_ptr<pv_storage::ViewData> m_data;
 };
 
 class c4_Storage {
@@ -301,5 +303,5 @@ public:
     bool SaveTo(std::vector<uint8_t>& image) const;
 
 private:
-    std::unique_ptr<pv_storage::StorageData> data_;
+    std::unique_ptr<pv_storage::StorageData> m_data;
 };

@@ -55,21 +55,22 @@ struct FrozenColumn {
     static constexpr uint32_t kCheckpointShift = 4;
     static constexpr uint32_t kCheckpointStep = 1u << kCheckpointShift;
 
-    uint32_t dataPos = 0;   // S/B: inline items, absolute offset
+    uint32_t dataPos = 0;  // S/B: inline items, absolute offset
     uint32_t dataSize = 0;
-    IntVector sizes;        // S/B: item sizes; I: the values
+    IntVector sizes;                    // S/B: item sizes; I: the values
     std::vector<uint32_t> checkpoints;  // S/B: offset (from dataPos) of row k * kCheckpointStep
     bool everyRow = false;
     mutable std::vector<uint32_t> rowOffsets;  // everyRow: offset of each row, then the end
 
     // everyRow: the offsets of all rows and the end (rows + 1 entries), built on first use.
-    const uint32_t* RowOffsets(const uint8_t* image, uint32_t rows) const {
+    const uint32_t* RowOffsets(const uint8_t* image, uint32_t rows) const
+    {
         if (rowOffsets.empty())
             BuildRowOffsets(image, rows);
         return rowOffsets.data();
     }
     void BuildRowOffsets(const uint8_t* image, uint32_t rows) const;
-    std::vector<Memo> memos;            // S/B: sorted by row
+    std::vector<Memo> memos;  // S/B: sorted by row
 };
 
 // An item that has been edited or read into the edit form: bytes in the image or in the arena.
@@ -82,8 +83,8 @@ struct Cell {
 struct Column {
     Field field;
     FrozenColumn frozen;
-    std::vector<Cell> cells;      // S/B, when the view is thawed
-    std::vector<int32_t> ints;    // I, when the view is thawed
+    std::vector<Cell> cells;    // S/B, when the view is thawed
+    std::vector<int32_t> ints;  // I, when the view is thawed
 };
 
 struct ViewData {
@@ -116,11 +117,11 @@ public:
     std::string_view Next();
 
 private:
-    const ViewData& view_;
-    size_t column_;
-    uint32_t row_;
-    uint32_t offset_ = 0;  // frozen: offset of row_ from dataPos
-    size_t memo_ = 0;      // frozen: index of the first memo at or after row_
+    const ViewData& m_view;
+    size_t m_column;
+    uint32_t m_row;
+    uint32_t m_offset = 0;  // frozen: offset of m_row from dataPos
+    size_t m_memo = 0;      // frozen: index of the first memo at or after m_row
 };
 
 struct ParsedView {

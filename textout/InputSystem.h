@@ -19,7 +19,8 @@ struct KeyEvent {
     std::uint8_t flags = 0;  // KeyEventFlag bits
 
     bool IsRelease() const { return (flags & KEY_EVENT_UP) != 0; }
-    bool operator==(const KeyEvent& other) const {
+    bool operator==(const KeyEvent& other) const
+    {
         return virtualKey == other.virtualKey && scanCode == other.scanCode && flags == other.flags;
     }
     bool operator!=(const KeyEvent& other) const { return !(*this == other); }

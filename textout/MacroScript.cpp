@@ -3,25 +3,52 @@
 #include "textout/Keystrokes.h"
 
 const char* const g_macroNames[MACRO_NAME_COUNT + 1] = {
-    "%DATE%",       "%TIME_24%",    "%TIME_12%",    "%YEAR%",      "%MONTH%",          "%MONTH_02%",
-    "%MONTHNAME%",  "%FULLMONTHNAME%", "%DAY%",     "%DAY_02%",    "%WEEK%",           "%WEEKNAME%",
-    "%FULLWEEKNAME%", "%HOUR_24%",  "%HOUR_24_02%", "%HOUR_12%",   "%HOUR_12_02%",     "%MINUTE%",
-    "%MINUTE_02%",  "%SECOND%",     "%SECOND_02%",  "%CARET%",     "%UP%",             "%DOWN%",
-    "%PGUP%",       "%PGDN%",       "%BACKSPACE%",  "%RETURN%",    "%DELETE%",         "%HOME%",
-    "%END%",        "%TAB%",        "",
+    "%DATE%",
+    "%TIME_24%",
+    "%TIME_12%",
+    "%YEAR%",
+    "%MONTH%",
+    "%MONTH_02%",
+    "%MONTHNAME%",
+    "%FULLMONTHNAME%",
+    "%DAY%",
+    "%DAY_02%",
+    "%WEEK%",
+    "%WEEKNAME%",
+    "%FULLWEEKNAME%",
+    "%HOUR_24%",
+    "%HOUR_24_02%",
+    "%HOUR_12%",
+    "%HOUR_12_02%",
+    "%MINUTE%",
+    "%MINUTE_02%",
+    "%SECOND%",
+    "%SECOND_02%",
+    "%CARET%",
+    "%UP%",
+    "%DOWN%",
+    "%PGUP%",
+    "%PGDN%",
+    "%BACKSPACE%",
+    "%RETURN%",
+    "%DELETE%",
+    "%HOME%",
+    "%END%",
+    "%TAB%",
+    "",
 };
 
 namespace {
 
 // Formats of the date and time macros, in MacroName order.
 const char* const DATE_FORMATS[MACRO_CARET] = {
-    "%x",  "%H:%M:%S", "%I:%M:%S %p", "%Y", "%#m", "%m",  "%b",  "%B", "%#d", "%d", "%w",
-    "%a",  "%A",       "%#H",         "%H", "%#I", "%I",  "%#M", "%M", "%#S", "%S",
+    "%x", "%H:%M:%S", "%I:%M:%S %p", "%Y", "%#m", "%m", "%b",  "%B", "%#d", "%d", "%w",
+    "%a", "%A",       "%#H",         "%H", "%#I", "%I", "%#M", "%M", "%#S", "%S",
 };
 
 const std::uint8_t KEY_MACRO_KEYS[MACRO_NAME_COUNT - MACRO_UP] = {
-    vkey::Up,   vkey::Down,   vkey::Prior, vkey::Next, vkey::Back,
-    vkey::Return, vkey::Delete, vkey::Home, vkey::End,  vkey::Tab,
+    vkey::Up,     vkey::Down,   vkey::Prior, vkey::Next, vkey::Back,
+    vkey::Return, vkey::Delete, vkey::Home,  vkey::End,  vkey::Tab,
 };
 
 const char PERCENT = '%';

@@ -6,8 +6,7 @@ namespace {
 
 const char* const MONTH_NAMES[12] = {"January", "February", "March",     "April",   "May",      "June",
                                      "July",    "August",   "September", "October", "November", "December"};
-const char* const WEEKDAY_NAMES[7] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
-                                      "Thursday", "Friday", "Saturday"};
+const char* const WEEKDAY_NAMES[7] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
 
 // Out-of-range fields (a hand-made LocalTime) must not index past the name tables.
 int Clamp(int value, int low, int high)
@@ -83,34 +82,62 @@ std::string FormatLocalTime(const char* format, const LocalTime& time)
             ++code;
         const bool pad = !dropZero;
         switch (*code) {
-        case 'Y': AppendNumber(out, time.year, false); break;
-        case 'm': AppendNumber(out, time.month, pad); break;
-        case 'd': AppendNumber(out, time.day, pad); break;
-        case 'H': AppendNumber(out, time.hour, pad); break;
-        case 'I': AppendNumber(out, TwelveHour(time.hour), pad); break;
-        case 'M': AppendNumber(out, time.minute, pad); break;
-        case 'S': AppendNumber(out, time.second, pad); break;
-        case 'w': AppendNumber(out, weekday, false); break;
-        case 'p': out += time.hour < 12 ? "AM" : "PM"; break;
-        case 'b': out.append(MONTH_NAMES[month - 1], 3); break;
-        case 'B': out += MONTH_NAMES[month - 1]; break;
-        case 'a': out.append(WEEKDAY_NAMES[weekday], 3); break;
-        case 'A': out += WEEKDAY_NAMES[weekday]; break;
-        case 'x':
-            AppendNumber(out, time.month, pad);
-            out += '/';
-            AppendNumber(out, time.day, pad);
-            out += '/';
-            AppendNumber(out, ((time.year % 100) + 100) % 100, pad);
-            break;
-        case '%': out += '%'; break;
-        case '\0':
-            // A lone "%" (or "%#") at the end.
-            out.append(p, code);
-            return out;
-        default:
-            out.append(p, code + 1);
-            break;
+            case 'Y':
+                AppendNumber(out, time.year, false);
+                break;
+            case 'm':
+                AppendNumber(out, time.month, pad);
+                break;
+            case 'd':
+                AppendNumber(out, time.day, pad);
+                break;
+            case 'H':
+                AppendNumber(out, time.hour, pad);
+                break;
+            case 'I':
+                AppendNumber(out, TwelveHour(time.hour), pad);
+                break;
+            case 'M':
+                AppendNumber(out, time.minute, pad);
+                break;
+            case 'S':
+                AppendNumber(out, time.second, pad);
+                break;
+            case 'w':
+                AppendNumber(out, weekday, false);
+                break;
+            case 'p':
+                out += time.hour < 12 ? "AM" : "PM";
+                break;
+            case 'b':
+                out.append(MONTH_NAMES[month - 1], 3);
+                break;
+            case 'B':
+                out += MONTH_NAMES[month - 1];
+                break;
+            case 'a':
+                out.append(WEEKDAY_NAMES[weekday], 3);
+                break;
+            case 'A':
+                out += WEEKDAY_NAMES[weekday];
+                break;
+            case 'x':
+                AppendNumber(out, time.month, pad);
+                out += '/';
+                AppendNumber(out, time.day, pad);
+                out += '/';
+                AppendNumber(out, ((time.year % 100) + 100) % 100, pad);
+                break;
+            case '%':
+                out += '%';
+                break;
+            case '\0':
+                // A lone "%" (or "%#") at the end.
+                out.append(p, code);
+                return out;
+            default:
+                out.append(p, code + 1);
+                break;
         }
         p = code;
     }

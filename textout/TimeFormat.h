@@ -7,9 +7,9 @@
 
 struct LocalTime {
     int year = 1970;
-    int month = 1;    // 1 to 12
-    int day = 1;      // 1 to 31
-    int hour = 0;     // 0 to 23
+    int month = 1;  // 1 to 12
+    int day = 1;    // 1 to 31
+    int hour = 0;   // 0 to 23
     int minute = 0;
     int second = 0;   // 0 to 60 (leap second)
     int weekday = 4;  // 0 Sunday to 6 Saturday

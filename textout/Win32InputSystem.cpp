@@ -97,29 +97,29 @@ LRESULT CALLBACK CClipboardOwner::WindowProc(HWND window, UINT message, WPARAM w
     CClipboardOwner* owner = reinterpret_cast<CClipboardOwner*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (owner != nullptr) {
         switch (message) {
-        case WM_RENDERFORMAT:
-            if (wParam == CF_TEXT)
-                owner->Render();  // the requesting program holds the clipboard open
-            return 0;
-        case WM_RENDERALLFORMATS: {
-            CClipboardLock clipboard(window);
-            if (clipboard.IsOpen() && GetClipboardOwner() == window)
-                owner->Render();
-            return 0;
-        }
-        case WM_DESTROYCLIPBOARD:
-            // Emptied by someone: our text is no longer offered.
-            if (owner->m_pending != nullptr) {
-                GlobalFree(owner->m_pending);
-                owner->m_pending = nullptr;
+            case WM_RENDERFORMAT:
+                if (wParam == CF_TEXT)
+                    owner->Render();  // the requesting program holds the clipboard open
+                return 0;
+            case WM_RENDERALLFORMATS: {
+                CClipboardLock clipboard(window);
+                if (clipboard.IsOpen() && GetClipboardOwner() == window)
+                    owner->Render();
+                return 0;
             }
-            return 0;
-        case WM_NCDESTROY:
-            SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-            owner->m_window = nullptr;
-            break;
-        default:
-            break;
+            case WM_DESTROYCLIPBOARD:
+                // Emptied by someone: our text is no longer offered.
+                if (owner->m_pending != nullptr) {
+                    GlobalFree(owner->m_pending);
+                    owner->m_pending = nullptr;
+                }
+                return 0;
+            case WM_NCDESTROY:
+                SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+                owner->m_window = nullptr;
+                break;
+            default:
+                break;
         }
     }
     return DefWindowProcA(window, message, wParam, lParam);

@@ -10,44 +10,45 @@ namespace wnd {
 
 class CDialog : public CWindow {
 public:
-  explicit CDialog(int templateId) : m_templateId(templateId) {}
+    explicit CDialog(int templateId) : m_templateId(templateId) {}
 
-  // Runs the dialog modally; returns the EndDialog value, or -1 when it could not be created.
-  INT_PTR DoModal(HWND parent);
-  // Creates the dialog modeless; the message loop of RunMessageLoop serves its keyboard.
-  bool CreateModeless(HWND parent);
-  // Ends a modal dialog, or destroys a modeless one.
-  void EndDialog(INT_PTR result);
-  bool IsModal() const { return m_modal; }
-  int TemplateId() const { return m_templateId; }
+    // Runs the dialog modally; returns the EndDialog value, or -1 when it could not be created.
+    INT_PTR DoModal(HWND parent);
+    // Creates the dialog modeless; the message loop of RunMessageLoop serves its keyboard.
+    bool CreateModeless(HWND parent);
+    // Ends a modal dialog, or destroys a modeless one.
+    void EndDialog(INT_PTR result);
+    bool IsModal() const { return m_modal; }
+    int TemplateId() const { return m_templateId; }
 
-  // Control helpers.
-  std::string ItemText(int id) const { return WindowText(Item(id)); }
-  void SetItemText(int id, const std::string& text) const { ::SetDlgItemTextA(Handle(), id, text.c_str()); }
-  int ItemInt(int id, bool* ok = nullptr) const;
-  void SetItemInt(int id, int value) const { ::SetDlgItemInt(Handle(), id, static_cast<UINT>(value), TRUE); }
-  bool IsChecked(int id) const { return ::IsDlgButtonChecked(Handle(), id) == BST_CHECKED; }
-  void SetChecked(int id, bool checked) const {
-    ::CheckDlgButton(Handle(), id, checked ? BST_CHECKED : BST_UNCHECKED);
-  }
-  void EnableItem(int id, bool enable) const { ::EnableWindow(Item(id), enable ? TRUE : FALSE); }
+    // Control helpers.
+    std::string ItemText(int id) const { return WindowText(Item(id)); }
+    void SetItemText(int id, const std::string& text) const { ::SetDlgItemTextA(Handle(), id, text.c_str()); }
+    int ItemInt(int id, bool* ok = nullptr) const;
+    void SetItemInt(int id, int value) const { ::SetDlgItemInt(Handle(), id, static_cast<UINT>(value), TRUE); }
+    bool IsChecked(int id) const { return ::IsDlgButtonChecked(Handle(), id) == BST_CHECKED; }
+    void SetChecked(int id, bool checked) const
+    {
+        ::CheckDlgButton(Handle(), id, checked ? BST_CHECKED : BST_UNCHECKED);
+    }
+    void EnableItem(int id, bool enable) const { ::EnableWindow(Item(id), enable ? TRUE : FALSE); }
 
 protected:
-  // WM_INITDIALOG; return TRUE to let the system set the focus.
-  virtual BOOL OnInitDialog() { return TRUE; }
-  // IDOK and IDCANCEL commands (Enter and Escape).
-  virtual void OnOK() { EndDialog(IDOK); }
-  virtual void OnCancel() { EndDialog(IDCANCEL); }
+    // WM_INITDIALOG; return TRUE to let the system set the focus.
+    virtual BOOL OnInitDialog() { return TRUE; }
+    // IDOK and IDCANCEL commands (Enter and Escape).
+    virtual void OnOK() { EndDialog(IDOK); }
+    virtual void OnCancel() { EndDialog(IDCANCEL); }
 
-  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
-  LRESULT DefaultProcessing(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    LRESULT DefaultProcessing(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
-  static INT_PTR CALLBACK DialogProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    static INT_PTR CALLBACK DialogProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
 
-  int m_templateId;
-  bool m_modal = false;
-  bool m_handled = false;
+    int m_templateId;
+    bool m_modal = false;
+    bool m_handled = false;
 };
 
 // A message loop that gives registered modeless dialogs their keyboard navigation.

@@ -12,184 +12,227 @@ HINSTANCE g_resourceInstance = nullptr;
 
 }  // namespace
 
-HINSTANCE ResourceInstance() {
-  return g_resourceInstance ? g_resourceInstance : ::GetModuleHandleA(nullptr);
+HINSTANCE ResourceInstance()
+{
+    return g_resourceInstance ? g_resourceInstance : ::GetModuleHandleA(nullptr);
 }
 
-void SetResourceInstance(HINSTANCE instance) { g_resourceInstance = instance; }
-
-bool RegisterWindowClass(const char* className, UINT classStyle, HICON icon, HBRUSH background,
-                         HCURSOR cursor) {
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof(wc);
-  HINSTANCE instance = ::GetModuleHandleA(nullptr);
-  if (::GetClassInfoExA(instance, className, &wc)) return true;
-  wc = WNDCLASSEXA{};
-  wc.cbSize = sizeof(wc);
-  wc.style = classStyle;
-  // A window created through CWindow::Create finds its object on WM_NCCREATE.
-  wc.lpfnWndProc = &CWindow::WindowProc;
-  wc.hInstance = instance;
-  wc.hIcon = icon;
-  wc.hCursor = cursor ? cursor : ::LoadCursorA(nullptr, IDC_ARROW);
-  wc.hbrBackground = background;
-  wc.lpszClassName = className;
-  return ::RegisterClassExA(&wc) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+void SetResourceInstance(HINSTANCE instance)
+{
+    g_resourceInstance = instance;
 }
 
-CWindow::~CWindow() {
-  if (m_previousProc) Unsubclass();
-  if (m_hwnd && ::IsWindow(m_hwnd)) {
-    HWND window = m_hwnd;
-    DetachHandle();  // the object is going: no more messages to it
-    ::DestroyWindow(window);
-  }
+bool RegisterWindowClass(const char* className, UINT classStyle, HICON icon, HBRUSH background, HCURSOR cursor)
+{
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof(wc);
+    HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    if (::GetClassInfoExA(instance, className, &wc))
+        return true;
+    wc = WNDCLASSEXA{};
+    wc.cbSize = sizeof(wc);
+    wc.style = classStyle;
+    // A window created through CWindow::Create finds its object on WM_NCCREATE.
+    wc.lpfnWndProc = &CWindow::WindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = icon;
+    wc.hCursor = cursor ? cursor : ::LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = background;
+    wc.lpszClassName = className;
+    return ::RegisterClassExA(&wc) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-CWindow* CWindow::FromHandle(HWND window) {
-  return window ? static_cast<CWindow*>(::GetPropA(window, kObjectProperty)) : nullptr;
+CWindow::~CWindow()
+{
+    if (m_previousProc)
+        Unsubclass();
+    if (m_hwnd && ::IsWindow(m_hwnd)) {
+        HWND window = m_hwnd;
+        DetachHandle();  // the object is going: no more messages to it
+        ::DestroyWindow(window);
+    }
 }
 
-void CWindow::AttachHandle(HWND window) {
-  m_hwnd = window;
-  ::SetPropA(window, kObjectProperty, this);
+CWindow* CWindow::FromHandle(HWND window)
+{
+    return window ? static_cast<CWindow*>(::GetPropA(window, kObjectProperty)) : nullptr;
 }
 
-void CWindow::DetachHandle() {
-  if (m_hwnd) ::RemovePropA(m_hwnd, kObjectProperty);
-  m_hwnd = nullptr;
+void CWindow::AttachHandle(HWND window)
+{
+    m_hwnd = window;
+    ::SetPropA(window, kObjectProperty, this);
 }
 
-bool CWindow::Create(const char* className, const char* title, DWORD style, DWORD exStyle,
-                     const RECT& rect, HWND parent, HMENU menuOrId) {
-  if (m_hwnd) return false;
-  HWND window = ::CreateWindowExA(exStyle, className, title ? title : "", style, rect.left, rect.top,
-                                  rect.right - rect.left, rect.bottom - rect.top, parent, menuOrId,
-                                  ::GetModuleHandleA(nullptr), this);
-  return window != nullptr && m_hwnd == window;
+void CWindow::DetachHandle()
+{
+    if (m_hwnd)
+        ::RemovePropA(m_hwnd, kObjectProperty);
+    m_hwnd = nullptr;
 }
 
-bool CWindow::Subclass(HWND window) {
-  if (m_hwnd || !window || FromHandle(window)) return false;
-  AttachHandle(window);
-  m_previousProc = reinterpret_cast<WNDPROC>(
-      ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWindow::SubclassProc)));
-  if (!m_previousProc) {
+bool CWindow::Create(const char* className, const char* title, DWORD style, DWORD exStyle, const RECT& rect,
+                     HWND parent, HMENU menuOrId)
+{
+    if (m_hwnd)
+        return false;
+    HWND window =
+        ::CreateWindowExA(exStyle, className, title ? title : "", style, rect.left, rect.top, rect.right - rect.left,
+                          rect.bottom - rect.top, parent, menuOrId, ::GetModuleHandleA(nullptr), this);
+    return window != nullptr && m_hwnd == window;
+}
+
+bool CWindow::Subclass(HWND window)
+{
+    if (m_hwnd || !window || FromHandle(window))
+        return false;
+    AttachHandle(window);
+    m_previousProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWindow::SubclassProc)));
+    if (!m_previousProc) {
+        DetachHandle();
+        return false;
+    }
+    return true;
+}
+
+void CWindow::Unsubclass()
+{
+    if (!m_previousProc || !m_hwnd)
+        return;
+    ::SetWindowLongPtrA(m_hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previousProc));
+    m_previousProc = nullptr;
     DetachHandle();
-    return false;
-  }
-  return true;
 }
 
-void CWindow::Unsubclass() {
-  if (!m_previousProc || !m_hwnd) return;
-  ::SetWindowLongPtrA(m_hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previousProc));
-  m_previousProc = nullptr;
-  DetachHandle();
+void CWindow::Destroy()
+{
+    if (m_hwnd)
+        ::DestroyWindow(m_hwnd);
 }
 
-void CWindow::Destroy() {
-  if (m_hwnd) ::DestroyWindow(m_hwnd);
+std::string CWindow::Text() const
+{
+    return WindowText(m_hwnd);
 }
 
-std::string CWindow::Text() const { return WindowText(m_hwnd); }
-
-RECT CWindow::WindowRect() const {
-  RECT r{};
-  if (m_hwnd) ::GetWindowRect(m_hwnd, &r);
-  return r;
+RECT CWindow::WindowRect() const
+{
+    RECT r{};
+    if (m_hwnd)
+        ::GetWindowRect(m_hwnd, &r);
+    return r;
 }
 
-RECT CWindow::ClientRect() const {
-  RECT r{};
-  if (m_hwnd) ::GetClientRect(m_hwnd, &r);
-  return r;
+RECT CWindow::ClientRect() const
+{
+    RECT r{};
+    if (m_hwnd)
+        ::GetClientRect(m_hwnd, &r);
+    return r;
 }
 
-RECT CWindow::ChildRect(HWND child) const {
-  RECT r{};
-  if (child && ::GetWindowRect(child, &r)) ::MapWindowPoints(nullptr, m_hwnd, reinterpret_cast<POINT*>(&r), 2);
-  return r;
+RECT CWindow::ChildRect(HWND child) const
+{
+    RECT r{};
+    if (child && ::GetWindowRect(child, &r))
+        ::MapWindowPoints(nullptr, m_hwnd, reinterpret_cast<POINT*>(&r), 2);
+    return r;
 }
 
-LRESULT CWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
-    case WM_COMMAND:
-      if (OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam))) return 0;
-      break;
-    case WM_NOTIFY: {
-      LRESULT result = 0;
-      const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
-      if (header && OnNotify(*header, result)) return result;
-      break;
+LRESULT CWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+        case WM_COMMAND:
+            if (OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)))
+                return 0;
+            break;
+        case WM_NOTIFY: {
+            LRESULT result = 0;
+            const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+            if (header && OnNotify(*header, result))
+                return result;
+            break;
+        }
+        default:
+            break;
     }
-    default:
-      break;
-  }
-  return DefaultProcessing(msg, wParam, lParam);
+    return DefaultProcessing(msg, wParam, lParam);
 }
 
-LRESULT CWindow::DefaultProcessing(UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (m_previousProc) return ::CallWindowProcA(m_previousProc, m_hwnd, msg, wParam, lParam);
-  return ::DefWindowProcA(m_hwnd, msg, wParam, lParam);
+LRESULT CWindow::DefaultProcessing(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (m_previousProc)
+        return ::CallWindowProcA(m_previousProc, m_hwnd, msg, wParam, lParam);
+    return ::DefWindowProcA(m_hwnd, msg, wParam, lParam);
 }
 
-LRESULT CWindow::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
-  try {
-    return HandleMessage(msg, wParam, lParam);
-  } catch (...) {
-    // A failing handler must not unwind into the system; the message gets its default handling.
+LRESULT CWindow::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam)
+{
     try {
-      return DefaultProcessing(msg, wParam, lParam);
+        return HandleMessage(msg, wParam, lParam);
     } catch (...) {
-      return 0;
+        // A failing handler must not unwind into the system; the message gets its default handling.
+        try {
+            return DefaultProcessing(msg, wParam, lParam);
+        } catch (...) {
+            return 0;
+        }
     }
-  }
 }
 
-LRESULT CALLBACK CWindow::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-  CWindow* self = nullptr;
-  if (msg == WM_NCCREATE) {
-    const CREATESTRUCTA* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-    self = create ? static_cast<CWindow*>(create->lpCreateParams) : nullptr;
-    if (self) self->AttachHandle(window);
-  } else {
-    self = FromHandle(window);
-  }
-  if (!self) return ::DefWindowProcA(window, msg, wParam, lParam);
-  LRESULT result = self->Dispatch(msg, wParam, lParam);
-  if (msg == WM_NCDESTROY) {
-    self->DetachHandle();
-    self->OnFinalMessage();
-  }
-  return result;
+LRESULT CALLBACK CWindow::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    CWindow* self = nullptr;
+    if (msg == WM_NCCREATE) {
+        const CREATESTRUCTA* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        self = create ? static_cast<CWindow*>(create->lpCreateParams) : nullptr;
+        if (self)
+            self->AttachHandle(window);
+    } else {
+        self = FromHandle(window);
+    }
+    if (!self)
+        return ::DefWindowProcA(window, msg, wParam, lParam);
+    LRESULT result = self->Dispatch(msg, wParam, lParam);
+    if (msg == WM_NCDESTROY) {
+        self->DetachHandle();
+        self->OnFinalMessage();
+    }
+    return result;
 }
 
-LRESULT CALLBACK CWindow::SubclassProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-  CWindow* self = FromHandle(window);
-  if (!self || !self->m_previousProc) return ::DefWindowProcA(window, msg, wParam, lParam);
-  if (msg == WM_NCDESTROY) {
-    WNDPROC previous = self->m_previousProc;
-    self->Unsubclass();
-    self->OnFinalMessage();
-    return ::CallWindowProcA(previous, window, msg, wParam, lParam);
-  }
-  return self->Dispatch(msg, wParam, lParam);
+LRESULT CALLBACK CWindow::SubclassProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    CWindow* self = FromHandle(window);
+    if (!self || !self->m_previousProc)
+        return ::DefWindowProcA(window, msg, wParam, lParam);
+    if (msg == WM_NCDESTROY) {
+        WNDPROC previous = self->m_previousProc;
+        self->Unsubclass();
+        self->OnFinalMessage();
+        return ::CallWindowProcA(previous, window, msg, wParam, lParam);
+    }
+    return self->Dispatch(msg, wParam, lParam);
 }
 
-std::string LoadResourceString(UINT id) {
-  char buffer[1024];
-  int n = ::LoadStringA(ResourceInstance(), id, buffer, sizeof(buffer));
-  return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
+std::string LoadResourceString(UINT id)
+{
+    char buffer[1024];
+    int n = ::LoadStringA(ResourceInstance(), id, buffer, sizeof(buffer));
+    return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
 }
 
-std::string WindowText(HWND window) {
-  if (!window) return {};
-  int length = ::GetWindowTextLengthA(window);
-  if (length <= 0) return {};
-  std::vector<char> buffer(static_cast<size_t>(length) + 1);
-  int n = ::GetWindowTextA(window, buffer.data(), length + 1);
-  return std::string(buffer.data(), n > 0 ? static_cast<size_t>(n) : 0);
+std::string WindowText(HWND window)
+{
+    if (!window)
+        return {};
+    int length = ::GetWindowTextLengthA(window);
+    if (length <= 0)
+        return {};
+    std::vector<char> buffer(static_cast<size_t>(length) + 1);
+    int n = ::GetWindowTextA(window, buffer.data(), length + 1);
+    return std::string(buffer.data(), n > 0 ? static_cast<size_t>(n) : 0);
 }
 
 }  // namespace wnd

@@ -19,70 +19,72 @@ void SetResourceInstance(HINSTANCE instance);
 
 // Registers a window class whose windows are driven by CWindow objects. Registering a name
 // twice is harmless. Returns false only when the class cannot be registered.
-bool RegisterWindowClass(const char* className, UINT classStyle = 0, HICON icon = nullptr,
-                         HBRUSH background = nullptr, HCURSOR cursor = nullptr);
+bool RegisterWindowClass(const char* className, UINT classStyle = 0, HICON icon = nullptr, HBRUSH background = nullptr,
+                         HCURSOR cursor = nullptr);
 
 class CWindow {
 public:
-  CWindow() = default;
-  virtual ~CWindow();
-  CWindow(const CWindow&) = delete;
-  CWindow& operator=(const CWindow&) = delete;
+    CWindow() = default;
+    virtual ~CWindow();
+    CWindow(const CWindow&) = delete;
+    CWindow& operator=(const CWindow&) = delete;
 
-  // The object attached to a window of this layer, or null.
-  static CWindow* FromHandle(HWND window);
+    // The object attached to a window of this layer, or null.
+    static CWindow* FromHandle(HWND window);
 
-  HWND Handle() const { return m_hwnd; }
-  bool IsAlive() const { return m_hwnd != nullptr && ::IsWindow(m_hwnd); }
+    HWND Handle() const { return m_hwnd; }
+    bool IsAlive() const { return m_hwnd != nullptr && ::IsWindow(m_hwnd); }
 
-  // Creates a window of a class registered with RegisterWindowClass.
-  bool Create(const char* className, const char* title, DWORD style, DWORD exStyle, const RECT& rect,
-              HWND parent, HMENU menuOrId = nullptr);
-  // Drives an existing window (a control) through this object; the old procedure becomes
-  // the default handling. Undone when the window is destroyed or by Unsubclass.
-  bool Subclass(HWND window);
-  void Unsubclass();
-  void Destroy();
+    // Creates a window of a class registered with RegisterWindowClass.
+    bool Create(const char* className, const char* title, DWORD style, DWORD exStyle, const RECT& rect, HWND parent,
+                HMENU menuOrId = nullptr);
+    // Drives an existing window (a control) through this object; the old procedure becomes
+    // the default handling. Undone when the window is destroyed or by Unsubclass.
+    bool Subclass(HWND window);
+    void Unsubclass();
+    void Destroy();
 
-  // Small conveniences used by every dialog.
-  HWND Item(int id) const { return ::GetDlgItem(m_hwnd, id); }
-  LRESULT Send(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const {
-    return ::SendMessageA(m_hwnd, msg, wParam, lParam);
-  }
-  bool Post(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const {
-    return ::PostMessageA(m_hwnd, msg, wParam, lParam) != FALSE;
-  }
-  bool IsVisible() const { return m_hwnd && ::IsWindowVisible(m_hwnd); }
-  std::string Text() const;
-  void SetText(const std::string& text) const { ::SetWindowTextA(m_hwnd, text.c_str()); }
-  RECT WindowRect() const;
-  RECT ClientRect() const;
-  // The window rectangle of a child in this window's client coordinates.
-  RECT ChildRect(HWND child) const;
+    // Small conveniences used by every dialog.
+    HWND Item(int id) const { return ::GetDlgItem(m_hwnd, id); }
+    LRESULT Send(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const
+    {
+        return ::SendMessageA(m_hwnd, msg, wParam, lParam);
+    }
+    bool Post(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const
+    {
+        return ::PostMessageA(m_hwnd, msg, wParam, lParam) != FALSE;
+    }
+    bool IsVisible() const { return m_hwnd && ::IsWindowVisible(m_hwnd); }
+    std::string Text() const;
+    void SetText(const std::string& text) const { ::SetWindowTextA(m_hwnd, text.c_str()); }
+    RECT WindowRect() const;
+    RECT ClientRect() const;
+    // The window rectangle of a child in this window's client coordinates.
+    RECT ChildRect(HWND child) const;
 
 protected:
-  // The message map. Derived classes handle their messages and pass the rest to the base.
-  virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
-  // What the system would do with the message without this object.
-  virtual LRESULT DefaultProcessing(UINT msg, WPARAM wParam, LPARAM lParam);
-  // WM_COMMAND and WM_NOTIFY from controls; true when handled.
-  virtual bool OnCommand(int id, int code, HWND control) { return false; }
-  virtual bool OnNotify(const NMHDR& header, LRESULT& result) { return false; }
-  // The window is gone (after WM_NCDESTROY); Handle() is null from here on.
-  virtual void OnFinalMessage() {}
+    // The message map. Derived classes handle their messages and pass the rest to the base.
+    virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    // What the system would do with the message without this object.
+    virtual LRESULT DefaultProcessing(UINT msg, WPARAM wParam, LPARAM lParam);
+    // WM_COMMAND and WM_NOTIFY from controls; true when handled.
+    virtual bool OnCommand(int id, int code, HWND control) { return false; }
+    virtual bool OnNotify(const NMHDR& header, LRESULT& result) { return false; }
+    // The window is gone (after WM_NCDESTROY); Handle() is null from here on.
+    virtual void OnFinalMessage() {}
 
-  // Runs HandleMessage with the catch-all of the window procedures.
-  LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
-  void AttachHandle(HWND window);
-  void DetachHandle();
+    // Runs HandleMessage with the catch-all of the window procedures.
+    LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
+    void AttachHandle(HWND window);
+    void DetachHandle();
 
 private:
-  friend bool RegisterWindowClass(const char*, UINT, HICON, HBRUSH, HCURSOR);
-  static LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
-  static LRESULT CALLBACK SubclassProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    friend bool RegisterWindowClass(const char*, UINT, HICON, HBRUSH, HCURSOR);
+    static LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK SubclassProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
 
-  HWND m_hwnd = nullptr;
-  WNDPROC m_previousProc = nullptr;
+    HWND m_hwnd = nullptr;
+    WNDPROC m_previousProc = nullptr;
 };
 
 // Loads a string resource of the resource module ("" when it is missing).

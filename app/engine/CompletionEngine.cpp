@@ -90,26 +90,25 @@ bool LessNoCase(const CCodePage& codePage, const std::string& a, const std::stri
 }  // namespace
 
 CCompletionEngine::CCompletionEngine(const EngineServices& services)
-    : view_(*services.view),
-      focus_(*services.focus),
-      desktop_(*services.desktop),
-      files_(*services.files),
-      dictionaries_(*services.dictionaries),
-      autoLearn_(*services.autoLearn),
-      output_(*services.output),
-      clock_(*services.clock),
-      codePage_(*services.codePage)
+    : m_view(*services.view),
+      m_focus(*services.focus),
+      m_desktop(*services.desktop),
+      m_files(*services.files),
+      m_dictionaries(*services.dictionaries),
+      m_autoLearn(*services.autoLearn),
+      m_output(*services.output),
+      m_clock(*services.clock),
+      m_codePage(*services.codePage)
 {
     ApplySettings(EngineSettings());
 }
 
 void CCompletionEngine::ApplySettings(const EngineSettings& settings)
 {
-    settings_ = settings;
-    matchMode_ = MATCH_START | (settings.enableWord ? MATCH_WORDS : 0) |
-                 (settings.enablePhrase ? MATCH_PHRASES : 0);
+    m_settings = settings;
+    m_matchMode = MATCH_START | (settings.enableWord ? MATCH_WORDS : 0) | (settings.enablePhrase ? MATCH_PHRASES : 0);
     // A page of no rows could never be shown or left.
-    pageSize_ = static_cast<int>(std::min<std::uint32_t>(std::max<std::uint32_t>(settings.maxItemShow, 1), 1000));
+    m_pageSize = static_cast<int>(std::min<std::uint32_t>(std::max<std::uint32_t>(settings.maxItemShow, 1), 1000));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -117,22 +116,21 @@ void CCompletionEngine::ApplySettings(const EngineSettings& settings)
 
 bool CCompletionEngine::IsSelectionKey(unsigned vk) const
 {
-    return vk == settings_.vkSelectPrev || vk == settings_.vkSelectNext ||
-           vk == settings_.vkSelectPageDown || vk == settings_.vkSelectPageUp ||
-           IndexKeySlot(vk) >= 0 || IsCompleteKey(vk) || vk == kEscapeKey;
+    return vk == m_settings.vkSelectPrev || vk == m_settings.vkSelectNext || vk == m_settings.vkSelectPageDown ||
+           vk == m_settings.vkSelectPageUp || IndexKeySlot(vk) >= 0 || IsCompleteKey(vk) || vk == kEscapeKey;
 }
 
 int CCompletionEngine::IndexKeySlot(unsigned vk) const
 {
     for (int i = 0; i < 10; ++i)
-        if (settings_.vkSelectIndex[i] == vk)
+        if (m_settings.vkSelectIndex[i] == vk)
             return i;
     return -1;
 }
 
 bool CCompletionEngine::IsCompleteKey(unsigned vk) const
 {
-    for (std::uint8_t key : settings_.vkSelect)
+    for (std::uint8_t key : m_settings.vkSelect)
         if (key == vk)
             return true;
     return false;
@@ -140,42 +138,42 @@ bool CCompletionEngine::IsCompleteKey(unsigned vk) const
 
 void CCompletionEngine::ForgetTypedText()
 {
-    typedText_.clear();
-    if (view_.IsPromptVisible())
-        view_.ShowPrompt(false);
+    m_typedText.clear();
+    if (m_view.IsPromptVisible())
+        m_view.ShowPrompt(false);
 }
 
 void CCompletionEngine::AppendTyped(const std::string& text)
 {
-    if (typedText_.size() > kMaxTypedText)
-        typedText_.erase(0, typedText_.size() - kMaxTypedText);
-    typedText_ += text;
+    if (m_typedText.size() > kMaxTypedText)
+        m_typedText.erase(0, m_typedText.size() - kMaxTypedText);
+    m_typedText += text;
 }
 
 void CCompletionEngine::RemoveLastTypedCharacter()
 {
-    const std::size_t size = typedText_.size();
+    const std::size_t size = m_typedText.size();
     if (size < 2) {
-        typedText_.clear();
+        m_typedText.clear();
         return;
     }
-    const bool lastIsLead = codePage_.IsLeadByte(static_cast<unsigned char>(typedText_[size - 1]));
-    const bool previousIsLead = codePage_.IsLeadByte(static_cast<unsigned char>(typedText_[size - 2]));
-    typedText_.resize(lastIsLead && previousIsLead ? size - 2 : size - 1);
+    const bool lastIsLead = m_codePage.IsLeadByte(static_cast<unsigned char>(m_typedText[size - 1]));
+    const bool previousIsLead = m_codePage.IsLeadByte(static_cast<unsigned char>(m_typedText[size - 2]));
+    m_typedText.resize(lastIsLead && previousIsLead ? size - 2 : size - 1);
 }
 
 int CCompletionEngine::OnHookKey(unsigned chars, unsigned keyInfo)
 {
     // Keys in other controls, in applications the rules exclude, and in password boxes are
     // neither kept nor acted on.
-    if (!focus_.IsTargetControl()) {
-        view_.AnswerKey(1);
+    if (!m_focus.IsTargetControl()) {
+        m_view.AnswerKey(1);
         ForgetTypedText();
         return 1;
     }
-    const WindowHandle focusWindow = focus_.FocusWindow();
-    if (!desktop_.EngineWorksIn(focusWindow) || focus_.IsPasswordControl(focusWindow)) {
-        view_.AnswerKey(1);
+    const WindowHandle focusWindow = m_focus.FocusWindow();
+    if (!m_desktop.EngineWorksIn(focusWindow) || m_focus.IsPasswordControl(focusWindow)) {
+        m_view.AnswerKey(1);
         ForgetTypedText();
         return 1;
     }
@@ -194,14 +192,14 @@ int CCompletionEngine::OnHookKey(unsigned chars, unsigned keyInfo)
     // A prompt key pressed at a shown prompt acts on it as brought up to date with everything
     // typed before: searches still queued behind a burst of keys run first, and its answer waits
     // for them. Other keys never wait, and no key is taken by a prompt that was not shown.
-    if (queuedSearches_ > 0 && !released && IsSelectionKey(vk) && view_.IsPromptVisible())
+    if (m_queuedSearches > 0 && !released && IsSelectionKey(vk) && m_view.IsPromptVisible())
         SearchTyped();
 
-    const bool visible = view_.IsPromptVisible();
+    const bool visible = m_view.IsPromptVisible();
     // Only the prompt's own keys are swallowed, and only while it is shown. The target gets its
     // key before the prompt moves, the typed text changes or a search is queued.
     const bool promptKey = visible && IsSelectionKey(vk);
-    view_.AnswerKey(promptKey ? 0 : 1);
+    m_view.AnswerKey(promptKey ? 0 : 1);
     // A Backspace the prompt consumes (configured as a selection key) must not shorten the
     // text, and a release of one that reached the target passes like its press.
     if (vk == kBackspaceKey && !promptKey) {
@@ -212,22 +210,22 @@ int CCompletionEngine::OnHookKey(unsigned chars, unsigned keyInfo)
     }
 
     if (visible) {
-        if (vk == settings_.vkSelectPrev) {
+        if (vk == m_settings.vkSelectPrev) {
             if (!released)
                 MoveSelection(kSelectPrevious);
             return 0;
         }
-        if (vk == settings_.vkSelectNext) {
+        if (vk == m_settings.vkSelectNext) {
             if (!released)
                 MoveSelection(kSelectNext);
             return 0;
         }
-        if (vk == settings_.vkSelectPageDown) {
+        if (vk == m_settings.vkSelectPageDown) {
             if (!released)
                 MoveSelection(kSelectNextPage);
             return 0;
         }
-        if (vk == settings_.vkSelectPageUp) {
+        if (vk == m_settings.vkSelectPageUp) {
             if (!released)
                 MoveSelection(kSelectPreviousPage);
             return 0;
@@ -235,25 +233,24 @@ int CCompletionEngine::OnHookKey(unsigned chars, unsigned keyInfo)
         const int slot = IndexKeySlot(vk);
         if (slot >= 0) {
             if (released && MoveSelection(slot) == 0)
-                view_.PostComplete();
+                m_view.PostComplete();
             return 0;
         }
         if (IsCompleteKey(vk)) {
             if (released && MoveSelection(kSelectCurrent) == 0)
-                view_.PostComplete();
+                m_view.PostComplete();
             return 0;
         }
         if (vk == kEscapeKey) {
-            typedText_.clear();
-            view_.ShowPrompt(false);
+            m_typedText.clear();
+            m_view.ShowPrompt(false);
             return 0;
         }
     }
 
     if (!text.empty() && !released) {
-        const bool typable = std::all_of(text.begin(), text.end(), [](char c) {
-            return IsTypedByte(static_cast<unsigned char>(c));
-        });
+        const bool typable =
+            std::all_of(text.begin(), text.end(), [](char c) { return IsTypedByte(static_cast<unsigned char>(c)); });
         if (typable) {
             AppendTyped(text);
             QueueSearch();
@@ -286,52 +283,52 @@ void CCompletionEngine::QueueSearch()
 {
     // Learning happens in the search of the text that ends the word; a later key must not
     // take that text away before the search runs.
-    if (autoLearn_.EndsWithSeparator(typedText_) &&
-        (queuedWordEnds_.empty() || queuedWordEnds_.back() != typedText_))
-        queuedWordEnds_.push_back(typedText_);
-    ++queuedSearches_;
-    view_.PostSearch();
+    if (m_autoLearn.EndsWithSeparator(m_typedText) &&
+        (m_queuedWordEnds.empty() || m_queuedWordEnds.back() != m_typedText))
+        m_queuedWordEnds.push_back(m_typedText);
+    ++m_queuedSearches;
+    m_view.PostSearch();
 }
 
 int CCompletionEngine::SearchTyped()
 {
-    if (queuedSearches_ == 0)
-        return view_.IsPromptVisible() ? 0 : 1;  // done with an earlier message of the burst
-    queuedSearches_ = 0;
+    if (m_queuedSearches == 0)
+        return m_view.IsPromptVisible() ? 0 : 1;  // done with an earlier message of the burst
+    m_queuedSearches = 0;
     std::vector<std::string> wordEnds;
-    wordEnds.swap(queuedWordEnds_);
+    wordEnds.swap(m_queuedWordEnds);
     for (const std::string& text : wordEnds) {
-        if (text != typedText_)
+        if (text != m_typedText)
             SearchText(text);
     }
-    return SearchText(typedText_);
+    return SearchText(m_typedText);
 }
 
 int CCompletionEngine::SearchText(const std::string& text)
 {
     for (int n = 2; n >= 0; --n) {
-        searchKey_ = ExtractTail(text, n);
-        if (searchKey_.empty()) {
-            view_.ShowPrompt(false);
+        m_searchKey = ExtractTail(text, n);
+        if (m_searchKey.empty()) {
+            m_view.ShowPrompt(false);
             return 1;
         }
-        if (FindPathCandidates(searchKey_)) {
-            view_.ShowPrompt(true);
+        if (FindPathCandidates(m_searchKey)) {
+            m_view.ShowPrompt(true);
             return 0;
         }
-        if (searchKey_.size() >= settings_.minInput && FindCandidates(searchKey_)) {
-            view_.ShowPrompt(true);
+        if (m_searchKey.size() >= m_settings.minInput && FindCandidates(m_searchKey)) {
+            m_view.ShowPrompt(true);
             return 0;
         }
-        if (n == 1 && autoLearn_.EndsWithSeparator(searchKey_)) {
-            autoLearn_.Learn(text);
-            searchKey_.clear();
-            view_.ShowPrompt(false);
+        if (n == 1 && m_autoLearn.EndsWithSeparator(m_searchKey)) {
+            m_autoLearn.Learn(text);
+            m_searchKey.clear();
+            m_view.ShowPrompt(false);
             return 1;
         }
     }
-    searchKey_.clear();
-    view_.ShowPrompt(false);
+    m_searchKey.clear();
+    m_view.ShowPrompt(false);
     return 1;
 }
 
@@ -341,16 +338,16 @@ int CCompletionEngine::FindPathCandidates(const std::string& key)
         return 0;
     const std::size_t slash = key.rfind('\\');
     const std::string folder = key.substr(0, slash + 1);
-    const std::string name = Lowered(codePage_, key.substr(slash + 1));
+    const std::string name = Lowered(m_codePage, key.substr(slash + 1));
 
     std::vector<DictionaryMatch> found;
-    const bool listed = files_.ListDirectory(folder + "*.*", [&](const DirectoryEntry& entry) {
+    const bool listed = m_files.ListDirectory(folder + "*.*", [&](const DirectoryEntry& entry) {
         if (found.size() >= kMaxPathCandidates)
             return false;
         if (entry.name.empty() || entry.name == "." || entry.name == "..")
             return true;
         if (!name.empty()) {
-            if (!ContainsAtCharBoundary(codePage_, Lowered(codePage_, entry.name), name))
+            if (!ContainsAtCharBoundary(m_codePage, Lowered(m_codePage, entry.name), name))
                 return true;
         }
         DictionaryMatch match;
@@ -367,28 +364,27 @@ int CCompletionEngine::FindPathCandidates(const std::string& key)
     ClearCandidates();
     if (found.empty())
         return 0;
-    candidates_ = std::move(found);
-    pageStart_ = 0;
+    m_candidates = std::move(found);
+    m_pageStart = 0;
     return ShowPage(0, 10);
 }
 
 int CCompletionEngine::FindCandidates(const std::string& key)
 {
     ClearCandidates();
-    pageStart_ = 0;
-    learntHits_ = FindLearnt(key);
+    m_pageStart = 0;
+    m_learntHits = FindLearnt(key);
 
     DictionaryMatch match;
-    dictionaryCursorLive_ =
-        dictionaries_.FindFirst(key, matchMode_, settings_.enableShorthand, match);
-    if (dictionaryCursorLive_)
-        candidates_.push_back(std::move(match));
-    else if (learntHits_ < 1)
+    m_dictionaryCursorLive = m_dictionaries.FindFirst(key, m_matchMode, m_settings.enableShorthand, match);
+    if (m_dictionaryCursorLive)
+        m_candidates.push_back(std::move(match));
+    else if (m_learntHits < 1)
         return 0;
 
-    const int shown = NextPage(pageSize_);
+    const int shown = NextPage(m_pageSize);
     // What was typed is already complete.
-    if (candidates_.size() == 1 && candidates_[0].key == key) {
+    if (m_candidates.size() == 1 && m_candidates[0].key == key) {
         ClearCandidates();
         return 0;
     }
@@ -398,13 +394,12 @@ int CCompletionEngine::FindCandidates(const std::string& key)
 int CCompletionEngine::FindLearnt(const std::string& key)
 {
     int added = 0;
-    for (std::string text = autoLearn_.FirstSuggestion(key); !text.empty();
-         text = autoLearn_.NextSuggestion(key)) {
+    for (std::string text = m_autoLearn.FirstSuggestion(key); !text.empty(); text = m_autoLearn.NextSuggestion(key)) {
         DictionaryMatch match;
         match.key = text;
         match.data = std::move(text);
         match.type = KIND_LEARNT;
-        candidates_.push_back(std::move(match));
+        m_candidates.push_back(std::move(match));
         if (static_cast<std::size_t>(++added) >= kMaxLearntCandidates)
             break;
     }
@@ -413,7 +408,7 @@ int CCompletionEngine::FindLearnt(const std::string& key)
 
 void CCompletionEngine::AddOrJoin(DictionaryMatch&& match)
 {
-    for (DictionaryMatch& existing : candidates_) {
+    for (DictionaryMatch& existing : m_candidates) {
         if (existing.type != match.type || existing.key != match.key)
             continue;
         // The same key from another dictionary: one row showing the texts of both.
@@ -428,104 +423,104 @@ void CCompletionEngine::AddOrJoin(DictionaryMatch&& match)
         }
         return;
     }
-    candidates_.push_back(std::move(match));
+    m_candidates.push_back(std::move(match));
 }
 
 int CCompletionEngine::NextPage(int count)
 {
-    const int shown = static_cast<int>(rows_.size());
-    if (shown > 0 && shown < pageSize_)
+    const int shown = static_cast<int>(m_rows.size());
+    if (shown > 0 && shown < m_pageSize)
         return 0;  // the short last page
-    const std::size_t wanted = static_cast<std::size_t>(pageStart_) + shown + std::max(count, 0);
-    while (candidates_.size() < wanted && dictionaryCursorLive_) {
+    const std::size_t wanted = static_cast<std::size_t>(m_pageStart) + shown + std::max(count, 0);
+    while (m_candidates.size() < wanted && m_dictionaryCursorLive) {
         DictionaryMatch match;
-        if (!dictionaries_.FindNext(match)) {
-            dictionaryCursorLive_ = false;
+        if (!m_dictionaries.FindNext(match)) {
+            m_dictionaryCursorLive = false;
             break;
         }
         AddOrJoin(std::move(match));
     }
-    if (candidates_.size() > static_cast<std::size_t>(pageStart_) + shown) {
-        pageStart_ += shown;
-        return ShowPage(pageStart_, pageSize_);
+    if (m_candidates.size() > static_cast<std::size_t>(m_pageStart) + shown) {
+        m_pageStart += shown;
+        return ShowPage(m_pageStart, m_pageSize);
     }
     return 0;
 }
 
 int CCompletionEngine::PreviousPage()
 {
-    if (pageStart_ < 1)
+    if (m_pageStart < 1)
         return 0;
-    pageStart_ = std::max(0, pageStart_ - pageSize_);
-    return ShowPage(pageStart_, pageSize_);
+    m_pageStart = std::max(0, m_pageStart - m_pageSize);
+    return ShowPage(m_pageStart, m_pageSize);
 }
 
 void CCompletionEngine::SortPathCandidates()
 {
-    if (pathSorted_)
+    if (m_pathSorted)
         return;
     // Folders first, then files, by name without regard to case; of equal names the one
     // listed later comes first.
-    std::reverse(candidates_.begin(), candidates_.end());
-    std::stable_sort(candidates_.begin(), candidates_.end(),
+    std::reverse(m_candidates.begin(), m_candidates.end());
+    std::stable_sort(m_candidates.begin(), m_candidates.end(),
                      [this](const DictionaryMatch& a, const DictionaryMatch& b) {
                          const bool aFolder = a.type == KIND_FOLDER;
                          const bool bFolder = b.type == KIND_FOLDER;
                          if (aFolder != bFolder)
                              return aFolder;
-                         return LessNoCase(codePage_, a.key, b.key);
+                         return LessNoCase(m_codePage, a.key, b.key);
                      });
-    pathSorted_ = true;
+    m_pathSorted = true;
 }
 
 int CCompletionEngine::ShowPage(int first, int count)
 {
-    const int total = static_cast<int>(candidates_.size());
+    const int total = static_cast<int>(m_candidates.size());
     if (first < 0 || first >= total)
         return 0;
-    const bool pathPage = IsPathKind(candidates_[first].type);
+    const bool pathPage = IsPathKind(m_candidates[first].type);
     if (pathPage) {
         SortPathCandidates();
         first = 0;
         count = total;
     }
 
-    rows_.clear();
-    selectedRow_ = -1;
+    m_rows.clear();
+    m_selectedRow = -1;
     std::vector<PromptRow> rows;
     for (int i = first; i < first + count && i < total; ++i) {
-        rows_.push_back(i);
-        rows.push_back(PromptRow{candidates_[i].key, candidates_[i].type - 1});
+        m_rows.push_back(i);
+        rows.push_back(PromptRow{m_candidates[i].key, m_candidates[i].type - 1});
     }
-    const int inserted = view_.ShowRows(rows, pathPage);
-    if (inserted < static_cast<int>(rows_.size()))
-        rows_.resize(std::max(inserted, 0));
-    if (rows_.empty()) {
+    const int inserted = m_view.ShowRows(rows, pathPage);
+    if (inserted < static_cast<int>(m_rows.size()))
+        m_rows.resize(std::max(inserted, 0));
+    if (m_rows.empty()) {
         SetPending(-1);
         return 0;
     }
-    selectedRow_ = 0;
-    SetPending(rows_[0]);
+    m_selectedRow = 0;
+    SetPending(m_rows[0]);
     return 1;
 }
 
 void CCompletionEngine::SelectRowAt(int row)
 {
-    selectedRow_ = row;
-    view_.SelectRow(row);
-    SetPending(rows_[row]);
+    m_selectedRow = row;
+    m_view.SelectRow(row);
+    SetPending(m_rows[row]);
 }
 
 int CCompletionEngine::MoveSelection(int code)
 {
-    if (rows_.empty())
+    if (m_rows.empty())
         return 1;
-    if (selectedRow_ < 0) {
+    if (m_selectedRow < 0) {
         SelectRowAt(0);
         return 1;
     }
-    const int n = static_cast<int>(rows_.size());
-    int cur = selectedRow_;
+    const int n = static_cast<int>(m_rows.size());
+    int cur = m_selectedRow;
     int result = 0;
     if (code == kSelectPrevious) {
         --cur;
@@ -534,7 +529,7 @@ int CCompletionEngine::MoveSelection(int code)
     } else if (code >= 0 && code <= 9) {
         if (code >= n) {
             // No such row on this page: the selection and the page stay.
-            output_.Beep();
+            m_output.Beep();
             result = 1;
         } else {
             cur = code;
@@ -544,11 +539,11 @@ int CCompletionEngine::MoveSelection(int code)
     }
 
     if (cur >= n || code == kSelectNextPage) {
-        cur = NextPage(pageSize_) ? 0 : static_cast<int>(rows_.size()) - 1;
+        cur = NextPage(m_pageSize) ? 0 : static_cast<int>(m_rows.size()) - 1;
     } else if (cur < 0 || code == kSelectPreviousPage) {
-        cur = PreviousPage() ? static_cast<int>(rows_.size()) - 1 : 0;
+        cur = PreviousPage() ? static_cast<int>(m_rows.size()) - 1 : 0;
     }
-    if (cur < 0 || cur >= static_cast<int>(rows_.size()))
+    if (cur < 0 || cur >= static_cast<int>(m_rows.size()))
         return 1;
     SelectRowAt(cur);
     return result;
@@ -556,86 +551,85 @@ int CCompletionEngine::MoveSelection(int code)
 
 void CCompletionEngine::SetPending(int candidateIndex)
 {
-    if (candidateIndex < 0 || candidateIndex >= static_cast<int>(candidates_.size())) {
-        pendingText_.clear();
-        pendingMode_ = MODE_APPEND;
-        view_.ShowPreview(std::string(), PREVIEW_NORMAL);
+    if (candidateIndex < 0 || candidateIndex >= static_cast<int>(m_candidates.size())) {
+        m_pendingText.clear();
+        m_pendingMode = MODE_APPEND;
+        m_view.ShowPreview(std::string(), PREVIEW_NORMAL);
         return;
     }
-    const DictionaryMatch& candidate = candidates_[candidateIndex];
+    const DictionaryMatch& candidate = m_candidates[candidateIndex];
     std::string preview;
     int style = PREVIEW_NORMAL;
     switch (candidate.type) {
-    case KIND_SHORTHAND: {
-        const std::string& text = candidate.data.empty() ? candidate.key : candidate.data;
-        SetPendingText(text, MODE_EXPAND);
-        if (text != candidate.key) {
-            preview = text;
-            style = PREVIEW_SHORTHAND;
+        case KIND_SHORTHAND: {
+            const std::string& text = candidate.data.empty() ? candidate.key : candidate.data;
+            SetPendingText(text, MODE_EXPAND);
+            if (text != candidate.key) {
+                preview = text;
+                style = PREVIEW_SHORTHAND;
+            }
+            break;
         }
-        break;
-    }
-    case KIND_FOLDER:
-        SetPendingText(candidate.key, MODE_FOLDER);
-        break;
-    case KIND_FILE:
-        SetPendingText(candidate.key, MODE_FILE);
-        break;
-    default:  // words, phrases, learnt items
-        SetPendingText(candidate.key, MODE_REPLACE);
-        break;
+        case KIND_FOLDER:
+            SetPendingText(candidate.key, MODE_FOLDER);
+            break;
+        case KIND_FILE:
+            SetPendingText(candidate.key, MODE_FILE);
+            break;
+        default:  // words, phrases, learnt items
+            SetPendingText(candidate.key, MODE_REPLACE);
+            break;
     }
     if (candidate.type != KIND_SHORTHAND && candidate.data != candidate.key)
         preview = candidate.data;
-    view_.ShowPreview(preview, style);
+    m_view.ShowPreview(preview, style);
 }
 
 void CCompletionEngine::SetPendingText(const std::string& text, CompletionMode mode)
 {
-    pendingMode_ = mode;
+    m_pendingMode = mode;
     if (text.size() <= kMaxPendingText) {
-        pendingText_ = text;
+        m_pendingText = text;
         return;
     }
     // Cut on a character boundary.
     std::size_t end = 0;
     while (end < kMaxPendingText) {
-        const std::size_t length =
-            codePage_.IsLeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1;
+        const std::size_t length = m_codePage.IsLeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1;
         if (end + length > kMaxPendingText)
             break;
         end += length;
     }
-    pendingText_ = text.substr(0, end);
+    m_pendingText = text.substr(0, end);
 }
 
 void CCompletionEngine::ClearCandidates()
 {
-    candidates_.clear();
-    rows_.clear();
-    selectedRow_ = -1;
-    view_.ClearRows();
-    learntHits_ = 0;
-    dictionaryCursorLive_ = false;
-    pathSorted_ = false;
+    m_candidates.clear();
+    m_rows.clear();
+    m_selectedRow = -1;
+    m_view.ClearRows();
+    m_learntHits = 0;
+    m_dictionaryCursorLive = false;
+    m_pathSorted = false;
     // What is pending belonged to a candidate that is gone.
     SetPending(-1);
 }
 
 void CCompletionEngine::OnRowSelected(int row)
 {
-    if (row < 0 || row >= static_cast<int>(rows_.size()) || row == selectedRow_)
+    if (row < 0 || row >= static_cast<int>(m_rows.size()) || row == m_selectedRow)
         return;
-    selectedRow_ = row;
-    SetPending(rows_[row]);
+    m_selectedRow = row;
+    SetPending(m_rows[row]);
 }
 
 void CCompletionEngine::OnRowDoubleClicked(int row)
 {
-    if (row < 0 || row >= static_cast<int>(rows_.size()))
+    if (row < 0 || row >= static_cast<int>(m_rows.size()))
         return;
     SelectRowAt(row);
-    view_.PostComplete();
+    m_view.PostComplete();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -645,67 +639,68 @@ int CCompletionEngine::CountCharacters(const std::string& text) const
 {
     int count = 0;
     for (std::size_t i = 0; i < text.size(); ++count)
-        i += CharLength(codePage_, text, i);
+        i += CharLength(m_codePage, text, i);
     return count;
 }
 
 int CCompletionEngine::CompleteSelection()
 {
-    const WindowHandle prompt = view_.Handle();
-    const WindowHandle focusWindow = focus_.FocusWindow();
-    WindowHandle target = desktop_.ForegroundWindow();
+    const WindowHandle prompt = m_view.Handle();
+    const WindowHandle focusWindow = m_focus.FocusWindow();
+    WindowHandle target = m_desktop.ForegroundWindow();
     if (target == prompt)
-        target = focusWindow != 0 ? desktop_.TopLevelAncestor(focusWindow) : 0;
-    if (searchKey_.empty() || target == 0 || pendingText_.empty() || focusWindow == prompt)
+        target = focusWindow != 0 ? m_desktop.TopLevelAncestor(focusWindow) : 0;
+    if (m_searchKey.empty() || target == 0 || m_pendingText.empty() || focusWindow == prompt)
         return 0;
-    if (focusWindow != 0 && focus_.IsPasswordControl(focusWindow))
+    if (focusWindow != 0 && m_focus.IsPasswordControl(focusWindow))
         return 0;
 
-    output_.BringToFront(target);
-    const std::size_t keyLength = searchKey_.size();
+    m_output.BringToFront(target);
+    const std::size_t keyLength = m_searchKey.size();
     CMacroScript script;
-    const CompletionMode mode = pendingMode_;
+    const CompletionMode mode = m_pendingMode;
     switch (mode) {
-    case MODE_APPEND: {
-        const std::string rest = keyLength < pendingText_.size() ? pendingText_.substr(keyLength) : std::string();
-        script.ParseMacros(rest, clock_);
-        typedText_ += rest;
-        break;
+        case MODE_APPEND: {
+            const std::string rest = keyLength < m_pendingText.size() ? m_pendingText.substr(keyLength) : std::string();
+            script.ParseMacros(rest, m_clock);
+            m_typedText += rest;
+            break;
+        }
+        case MODE_REPLACE:
+        case MODE_EXPAND:
+            // One Backspace deletes one character, also a double-byte one.
+            m_output.SendBackspaces(CountCharacters(m_searchKey));
+            script.ParseMacros(m_pendingText, m_clock);
+            if (mode == MODE_REPLACE)
+                m_typedText =
+                    m_typedText.substr(0, m_typedText.size() - std::min(keyLength, m_typedText.size())) + m_pendingText;
+            else
+                m_typedText.clear();
+            break;
+        case MODE_FOLDER:
+        case MODE_FILE: {
+            const std::size_t slash = m_searchKey.rfind('\\');
+            if (slash != std::string::npos && slash > 0)
+                m_output.SendBackspaces(CountCharacters(m_searchKey.substr(slash + 1)));
+            const std::string name = mode == MODE_FOLDER ? m_pendingText + "\\" : m_pendingText;
+            script.ParseMacros(name, m_clock);
+            const std::size_t typedSlash = m_typedText.rfind('\\');
+            if (typedSlash != std::string::npos)
+                m_typedText.resize(typedSlash + 1);
+            m_typedText += name;
+            if (mode == MODE_FILE)
+                m_typedText.clear();
+            break;
+        }
     }
-    case MODE_REPLACE:
-    case MODE_EXPAND:
-        // One Backspace deletes one character, also a double-byte one.
-        output_.SendBackspaces(CountCharacters(searchKey_));
-        script.ParseMacros(pendingText_, clock_);
-        if (mode == MODE_REPLACE)
-            typedText_ = typedText_.substr(0, typedText_.size() - std::min(keyLength, typedText_.size())) + pendingText_;
-        else
-            typedText_.clear();
-        break;
-    case MODE_FOLDER:
-    case MODE_FILE: {
-        const std::size_t slash = searchKey_.rfind('\\');
-        if (slash != std::string::npos && slash > 0)
-            output_.SendBackspaces(CountCharacters(searchKey_.substr(slash + 1)));
-        const std::string name = mode == MODE_FOLDER ? pendingText_ + "\\" : pendingText_;
-        script.ParseMacros(name, clock_);
-        const std::size_t typedSlash = typedText_.rfind('\\');
-        if (typedSlash != std::string::npos)
-            typedText_.resize(typedSlash + 1);
-        typedText_ += name;
-        if (mode == MODE_FILE)
-            typedText_.clear();
-        break;
-    }
-    }
-    output_.PlayScript(target, script);
+    m_output.PlayScript(target, script);
 
     if (mode == MODE_FOLDER)
         QueueSearch();  // go on with the folder's entries
     else
-        view_.ShowPrompt(false);
-    acceptInput_ = false;
-    view_.StartAcceptInputTimer();
+        m_view.ShowPrompt(false);
+    m_acceptInput = false;
+    m_view.StartAcceptInputTimer();
     return 1;
 }
 
@@ -714,21 +709,21 @@ int CCompletionEngine::CompleteSelection()
 
 void CCompletionEngine::SaveWindowText(WindowHandle window)
 {
-    if (window == 0 || window == view_.Handle())
+    if (window == 0 || window == m_view.Handle())
         return;
-    if (focus_.IsPasswordControl(window)) {
-        windowTexts_.Forget(window);
+    if (m_focus.IsPasswordControl(window)) {
+        m_windowTexts.Forget(window);
         return;
     }
-    windowTexts_.Save(window, typedText_, [this](WindowHandle w) { return desktop_.WindowExists(w); });
+    m_windowTexts.Save(window, m_typedText, [this](WindowHandle w) { return m_desktop.WindowExists(w); });
 }
 
 void CCompletionEngine::RestoreWindowText(WindowHandle window)
 {
-    if (!acceptInput_)
+    if (!m_acceptInput)
         return;
-    if (window == 0 || window == view_.Handle() || focus_.IsPasswordControl(window) ||
-        !windowTexts_.Lookup(window, typedText_))
-        typedText_.clear();
+    if (window == 0 || window == m_view.Handle() || m_focus.IsPasswordControl(window) ||
+        !m_windowTexts.Lookup(window, m_typedText))
+        m_typedText.clear();
     QueueSearch();
 }

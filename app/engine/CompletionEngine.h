@@ -37,10 +37,10 @@ public:
     CCompletionEngine& operator=(const CCompletionEngine&) = delete;
 
     void ApplySettings(const EngineSettings& settings);
-    const EngineSettings& Settings() const { return settings_; }
+    const EngineSettings& Settings() const { return m_settings; }
     // The dictionary match mode the settings give: start of key, words and phrases as enabled.
-    int MatchMode() const { return matchMode_; }
-    int PageSize() const { return pageSize_; }
+    int MatchMode() const { return m_matchMode; }
+    int PageSize() const { return m_pageSize; }
 
     // WM_HOOK_KEY: chars = up to two ANSI bytes (low first), keyInfo = vk << 8 | release flag.
     // 1: let the key reach the target; 0: swallow it. The same answer goes to
@@ -51,7 +51,7 @@ public:
     // 1 when not. Several queued by a burst of keys are done at once (the later messages find
     // nothing left to do), but a word ended within the burst is still searched, so it is learnt.
     int SearchTyped();
-    bool HasQueuedSearches() const { return queuedSearches_ > 0; }
+    bool HasQueuedSearches() const { return m_queuedSearches > 0; }
     // The last n + 1 words of text, cut at the separators, leading white space removed.
     static std::string ExtractTail(const std::string& text, int n);
     static bool IsTailSeparator(unsigned char byte);
@@ -76,25 +76,25 @@ public:
     void SaveWindowText(WindowHandle window);
     void RestoreWindowText(WindowHandle window);
     // Timer 1003: focus changes replace the typed text again.
-    void OnAcceptInputTimer() { acceptInput_ = true; }
+    void OnAcceptInputTimer() { m_acceptInput = true; }
 
     // The list's own notifications: a row became selected (LVN_ITEMCHANGED) or was
     // double-clicked (NM_DBLCLK; posts WM_PROMPT_COMPLETE when it may be completed).
     void OnRowSelected(int row);
     void OnRowDoubleClicked(int row);
 
-    const std::string& TypedText() const { return typedText_; }
-    const std::string& SearchKey() const { return searchKey_; }
-    const std::string& PendingText() const { return pendingText_; }
-    CompletionMode PendingMode() const { return pendingMode_; }
-    const std::vector<DictionaryMatch>& Candidates() const { return candidates_; }
+    const std::string& TypedText() const { return m_typedText; }
+    const std::string& SearchKey() const { return m_searchKey; }
+    const std::string& PendingText() const { return m_pendingText; }
+    CompletionMode PendingMode() const { return m_pendingMode; }
+    const std::vector<DictionaryMatch>& Candidates() const { return m_candidates; }
     // Candidate index of each row of the page shown.
-    const std::vector<int>& Rows() const { return rows_; }
-    int SelectedRow() const { return selectedRow_; }
-    int PageStart() const { return pageStart_; }
-    int LearntHits() const { return learntHits_; }
-    bool AcceptsInput() const { return acceptInput_; }
-    const CWindowTextMemory& WindowTexts() const { return windowTexts_; }
+    const std::vector<int>& Rows() const { return m_rows; }
+    int SelectedRow() const { return m_selectedRow; }
+    int PageStart() const { return m_pageStart; }
+    int LearntHits() const { return m_learntHits; }
+    bool AcceptsInput() const { return m_acceptInput; }
+    const CWindowTextMemory& WindowTexts() const { return m_windowTexts; }
 
 private:
     bool IsSelectionKey(unsigned vk) const;
@@ -111,35 +111,35 @@ private:
     int CountCharacters(const std::string& text) const;
     static bool IsPathKind(int kind) { return kind == KIND_FILE || kind == KIND_FOLDER; }
 
-    IPromptView& view_;
-    IFocusTracker& focus_;
-    IDesktop& desktop_;
-    IFileSystem& files_;
-    IDictionarySearch& dictionaries_;
-    IAutoLearnStore& autoLearn_;
-    IKeyOutput& output_;
-    const CClock& clock_;
-    const CCodePage& codePage_;
+    IPromptView& m_view;
+    IFocusTracker& m_focus;
+    IDesktop& m_desktop;
+    IFileSystem& m_files;
+    IDictionarySearch& m_dictionaries;
+    IAutoLearnStore& m_autoLearn;
+    IKeyOutput& m_output;
+    const CClock& m_clock;
+    const CCodePage& m_codePage;
 
-    EngineSettings settings_;
-    int matchMode_ = 0x29;
-    int pageSize_ = 5;
+    EngineSettings m_settings;
+    int m_matchMode = 0x29;
+    int m_pageSize = 5;
 
-    std::string typedText_;
+    std::string m_typedText;
     // Searches posted and not yet run, and the typed text of those among them that ended a word.
-    int queuedSearches_ = 0;
-    std::vector<std::string> queuedWordEnds_;
-    std::string searchKey_;
-    std::vector<DictionaryMatch> candidates_;
-    std::vector<int> rows_;
-    int selectedRow_ = -1;
-    int pageStart_ = 0;
-    int learntHits_ = 0;
+    int m_queuedSearches = 0;
+    std::vector<std::string> m_queuedWordEnds;
+    std::string m_searchKey;
+    std::vector<DictionaryMatch> m_candidates;
+    std::vector<int> m_rows;
+    int m_selectedRow = -1;
+    int m_pageStart = 0;
+    int m_learntHits = 0;
     // The dictionary cursor belongs to the candidates shown and may still yield matches.
-    bool dictionaryCursorLive_ = false;
-    bool pathSorted_ = false;
-    std::string pendingText_;
-    CompletionMode pendingMode_ = MODE_REPLACE;
-    bool acceptInput_ = true;
-    CWindowTextMemory windowTexts_;
+    bool m_dictionaryCursorLive = false;
+    bool m_pathSorted = false;
+    std::string m_pendingText;
+    CompletionMode m_pendingMode = MODE_REPLACE;
+    bool m_acceptInput = true;
+    CWindowTextMemory m_windowTexts;
 };

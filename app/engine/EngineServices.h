@@ -71,16 +71,14 @@ public:
     // Visits the entries that match a pattern such as "C:\\Prog\\*.*" ("." and ".." included
     // as the system reports them) until visit returns false. False when nothing matches or the
     // folder cannot be listed.
-    virtual bool ListDirectory(const std::string& pattern,
-                               const std::function<bool(const DirectoryEntry&)>& visit) = 0;
+    virtual bool ListDirectory(const std::string& pattern, const std::function<bool(const DirectoryEntry&)>& visit) = 0;
 };
 
 // The merged search of the loaded dictionaries (CDictionarySet).
 class IDictionarySearch {
 public:
     virtual ~IDictionarySearch() = default;
-    virtual bool FindFirst(const std::string& query, int matchMode, bool includeShorthand,
-                           DictionaryMatch& match) = 0;
+    virtual bool FindFirst(const std::string& query, int matchMode, bool includeShorthand, DictionaryMatch& match) = 0;
     virtual bool FindNext(DictionaryMatch& match) = 0;
 };
 

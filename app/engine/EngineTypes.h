@@ -11,7 +11,7 @@ using WindowHandle = std::uintptr_t;
 
 // Kinds of candidates: the two dictionary types, then the engine's own. The list icon of a
 // candidate is image kind - 1.
-constexpr int KIND_WORD = DICTIONARY_WORDS;        // 1: word or phrase
+constexpr int KIND_WORD = DICTIONARY_WORDS;           // 1: word or phrase
 constexpr int KIND_SHORTHAND = DICTIONARY_SHORTHAND;  // 2
 constexpr int KIND_FILE = 3;
 constexpr int KIND_FOLDER = 4;
@@ -32,17 +32,17 @@ constexpr int PREVIEW_SHORTHAND = 2;
 
 // The settings values the engine works with; the main window fills them from CAppSettings.
 struct EngineSettings {
-    std::uint8_t vkSelectPrev = 0x26;      // Up
-    std::uint8_t vkSelectNext = 0x28;      // Down
+    std::uint8_t vkSelectPrev = 0x26;  // Up
+    std::uint8_t vkSelectNext = 0x28;  // Down
     std::uint8_t vkSelectIndex[10] = {0x70, 0x71, 0x72, 0x73, 0x74, 0x75, 0x76, 0x77, 0x78, 0x79};
     std::uint8_t vkSelectPageDown = 0x22;  // Page Down
     std::uint8_t vkSelectPageUp = 0x21;    // Page Up
     std::uint8_t vkSelect[10] = {0x09, 0x0D, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-    bool enableWord = true;                // bEnableWord
-    bool enablePhrase = true;              // bEnablePhrase
-    bool enableShorthand = true;           // bEnableShorthand
-    std::uint32_t minInput = 1;            // nMinInput
-    std::uint32_t maxItemShow = 5;         // nMaxItemShow: rows per page
+    bool enableWord = true;         // bEnableWord
+    bool enablePhrase = true;       // bEnablePhrase
+    bool enableShorthand = true;    // bEnableShorthand
+    std::uint32_t minInput = 1;     // nMinInput
+    std::uint32_t maxItemShow = 5;  // nMaxItemShow: rows per page
 };
 
 // One row of the prompt list.

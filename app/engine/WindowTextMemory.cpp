@@ -1,12 +1,12 @@
 #include "app/engine/WindowTextMemory.h"
 
-CWindowTextMemory::CWindowTextMemory() : slots_(kSlotCount) {}
+CWindowTextMemory::CWindowTextMemory() : m_slots(kSlotCount) {}
 
 CWindowTextMemory::Slot* CWindowTextMemory::FindSlot(WindowHandle window)
 {
     if (window == 0)
         return nullptr;
-    for (Slot& slot : slots_)
+    for (Slot& slot : m_slots)
         if (slot.window == window)
             return &slot;
     return nullptr;
@@ -32,7 +32,7 @@ void CWindowTextMemory::Save(WindowHandle window, const std::string& text, const
     }
     if (text.empty())
         return;
-    for (Slot& slot : slots_) {
+    for (Slot& slot : m_slots) {
         if (slot.window == 0 || !exists(slot.window)) {
             slot.window = window;
             slot.text = text;
@@ -61,7 +61,7 @@ void CWindowTextMemory::Forget(WindowHandle window)
 std::size_t CWindowTextMemory::UsedCount() const
 {
     std::size_t used = 0;
-    for (const Slot& slot : slots_)
+    for (const Slot& slot : m_slots)
         if (slot.window != 0)
             ++used;
     return used;

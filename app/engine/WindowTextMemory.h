@@ -32,5 +32,5 @@ private:
     Slot* FindSlot(WindowHandle window);
     const Slot* FindSlot(WindowHandle window) const;
 
-    std::vector<Slot> slots_;
+    std::vector<Slot> m_slots;
 };

@@ -24,87 +24,87 @@
 
 class CCaretTracker : public IFocusTracker {
 public:
-  // The prompt window's side of the notifications.
-  class IOwner {
-  public:
-    virtual ~IOwner() = default;
-    virtual HWND OwnerWindow() const = 0;
-    virtual void RefreshPrompt() = 0;
-    virtual void SaveWindowText(HWND window) = 0;
-    virtual void RestoreWindowText(HWND window) = 0;
-  };
+    // The prompt window's side of the notifications.
+    class IOwner {
+    public:
+        virtual ~IOwner() = default;
+        virtual HWND OwnerWindow() const = 0;
+        virtual void RefreshPrompt() = 0;
+        virtual void SaveWindowText(HWND window) = 0;
+        virtual void RestoreWindowText(HWND window) = 0;
+    };
 
-  // What the accessible object of one event answered (the event callback asks it; tests fill
-  // this in themselves).
-  struct AccessibleAnswers {
-    bool locationOk = false;
-    long left = 0, top = 0, width = 0, height = 0;
-    bool roleOk = false;
-    long role = 0;
-    bool stateOk = false;
-    long state = 0;
-  };
+    // What the accessible object of one event answered (the event callback asks it; tests fill
+    // this in themselves).
+    struct AccessibleAnswers {
+        bool locationOk = false;
+        long left = 0, top = 0, width = 0, height = 0;
+        bool roleOk = false;
+        long role = 0;
+        bool stateOk = false;
+        long state = 0;
+    };
 
-  CCaretTracker();
-  ~CCaretTracker() override;
-  CCaretTracker(const CCaretTracker&) = delete;
-  CCaretTracker& operator=(const CCaretTracker&) = delete;
+    CCaretTracker();
+    ~CCaretTracker() override;
+    CCaretTracker(const CCaretTracker&) = delete;
+    CCaretTracker& operator=(const CCaretTracker&) = delete;
 
-  // Starts watching the events of every process but this one; true when the hook was set.
-  bool Start(IOwner* owner);
-  void Stop();
-  bool IsTracking() const { return static_cast<bool>(m_eventHook); }
+    // Starts watching the events of every process but this one; true when the hook was set.
+    bool Start(IOwner* owner);
+    void Stop();
+    bool IsTracking() const { return static_cast<bool>(m_eventHook); }
 
-  // One event, after its accessible object was found (events without one are dropped before).
-  void OnAccessibleEvent(DWORD event, HWND window, LONG objectId, LONG childId, const AccessibleAnswers& answers);
+    // One event, after its accessible object was found (events without one are dropped before).
+    void OnAccessibleEvent(DWORD event, HWND window, LONG objectId, LONG childId, const AccessibleAnswers& answers);
 
-  // Screen point for the prompt's top-left corner: 5 pixels below the caret's bottom right,
-  // or below the centre of the foreground window when the caret is not in the focused control;
-  // (0, 0) when unknown.
-  POINT GetCaretPoint();
-  // The caret rectangle (screen) that GetCaretPoint used, empty when it used none.
-  RECT LastCaretRect() const { return m_lastUsedCaret; }
-  // Microsoft Word's selection, asked through its automation interface.
-  bool GetWordCaretPos(POINT& point);
+    // Screen point for the prompt's top-left corner: 5 pixels below the caret's bottom right,
+    // or below the centre of the foreground window when the caret is not in the focused control;
+    // (0, 0) when unknown.
+    POINT GetCaretPoint();
+    // The caret rectangle (screen) that GetCaretPoint used, empty when it used none.
+    RECT LastCaretRect() const { return m_lastUsedCaret; }
+    // Microsoft Word's selection, asked through its automation interface.
+    bool GetWordCaretPos(POINT& point);
 
-  // IFocusTracker
-  bool IsTargetControl() override;
-  WindowHandle FocusWindow() override { return reinterpret_cast<WindowHandle>(m_focusWindow); }
-  bool IsPasswordControl(WindowHandle window) override;
+    // IFocusTracker
+    bool IsTargetControl() override;
+    WindowHandle FocusWindow() override { return reinterpret_cast<WindowHandle>(m_focusWindow); }
+    bool IsPasswordControl(WindowHandle window) override;
 
-  HWND FocusHwnd() const { return m_focusWindow; }
-  HWND EventCaretWindow() const { return m_caretWindow; }
-  const RECT& EventCaretRect() const { return m_caret; }
+    HWND FocusHwnd() const { return m_focusWindow; }
+    HWND EventCaretWindow() const { return m_caretWindow; }
+    const RECT& EventCaretRect() const { return m_caret; }
 
-  // The edit-box rules: 1 complete here, 0 not, -1 no rule (the default answers -1).
-  void SetEditBoxRule(std::function<int(HWND)> rule) { m_editBoxRule = std::move(rule); }
+    // The edit-box rules: 1 complete here, 0 not, -1 no rule (the default answers -1).
+    void SetEditBoxRule(std::function<int(HWND)> rule) { m_editBoxRule = std::move(rule); }
 
-  // The caret the tracker believes in for the focus window (see the top of this file).
-  bool EffectiveCaret(HWND& window, RECT& rect);
+    // The caret the tracker believes in for the focus window (see the top of this file).
+    bool EffectiveCaret(HWND& window, RECT& rect);
 
 private:
-  static void CALLBACK EventProc(HWINEVENTHOOK hook, DWORD event, HWND window, LONG objectId, LONG childId,
-                                 DWORD thread, DWORD time);
-  void ChangeFocus(HWND window);
-  // Whether the focus window is a Word document (remembered per focus window).
-  bool FocusIsWordDocument();
-  // The focus window's thread (remembered per focus window).
-  DWORD FocusThread();
-  // EffectiveCaret; the rectangle only when asked for.
-  bool SystemCaret(HWND& window, RECT* rect);
+    static void CALLBACK EventProc(HWINEVENTHOOK hook, DWORD event, HWND window, LONG objectId, LONG childId,
+                                   DWORD thread, DWORD time);
+    void ChangeFocus(HWND window);
+    // Whether the focus window is a Word document (remembered per focus window).
+    bool FocusIsWordDocument();
+    // The focus window's thread (remembered per focus window).
+    DWORD FocusThread();
+    // EffectiveCaret; the rectangle only when asked for.
+    bool SystemCaret(HWND& window, RECT* rect);
 
-  RECT m_caret{};  // from the last caret event, screen coordinates
-  HWND m_caretWindow = nullptr;
-  HWND m_focusWindow = nullptr;
-  HWND m_protectedWindow = nullptr;  // focus window whose accessible object is protected
-  IOwner* m_owner = nullptr;
-  wnd::WinEventHookHandle m_eventHook;
-  std::function<int(HWND)> m_editBoxRule;
-  RECT m_lastUsedCaret{};
-  HWND m_classCheckedFor = nullptr;
-  bool m_focusIsWord = false;
-  HWND m_threadCheckedFor = nullptr;
-  DWORD m_focusThread = 0;
+    RECT m_caret{};  // from the last caret event, screen coordinates
+    HWND m_caretWindow = nullptr;
+    HWND m_focusWindow = nullptr;
+    HWND m_protectedWindow = nullptr;  // focus window whose accessible object is protected
+    IOwner* m_owner = nullptr;
+    wnd::WinEventHookHandle m_eventHook;
+    std::function<int(HWND)> m_editBoxRule;
+    RECT m_lastUsedCaret{};
+    HWND m_classCheckedFor = nullptr;
+    bool m_focusIsWord = false;
+    HWND m_threadCheckedFor = nullptr;
+    DWORD m_focusThread = 0;
 };
 
 // Follows the parents up to the top-level window.

@@ -14,19 +14,19 @@ RECT WorkAreaAt(POINT point);
 
 // Page layout of the prompt list (sizes in pixels).
 struct PromptLayoutInput {
-  int columnWidth = 0;    // auto-sized column 0 before the 6 extra pixels
-  int rowHeight = 0;      // height of one row
-  int rowCount = 0;
-  int pageSize = 5;
-  bool pathPage = false;  // folders and files: a vertical scroll bar, no row labels
-  int scrollBarWidth = 0; // GetSystemMetrics(SM_CXHSCROLL)
-  int listTop = 0;        // list top in client coordinates
-  int labelRight = 0;     // right edge of the row labels in client coordinates
+    int columnWidth = 0;  // auto-sized column 0 before the 6 extra pixels
+    int rowHeight = 0;    // height of one row
+    int rowCount = 0;
+    int pageSize = 5;
+    bool pathPage = false;   // folders and files: a vertical scroll bar, no row labels
+    int scrollBarWidth = 0;  // GetSystemMetrics(SM_CXHSCROLL)
+    int listTop = 0;         // list top in client coordinates
+    int labelRight = 0;      // right edge of the row labels in client coordinates
 };
 struct PromptLayoutResult {
-  int columnWidth = 0;
-  int listLeft = 0, listWidth = 0, listHeight = 0;
-  int windowWidth = 0, windowHeight = 0;
-  int visibleLabels = 0;
+    int columnWidth = 0;
+    int listLeft = 0, listWidth = 0, listHeight = 0;
+    int windowWidth = 0, windowHeight = 0;
+    int visibleLabels = 0;
 };
 PromptLayoutResult LayOutPromptPage(const PromptLayoutInput& in);

@@ -36,7 +36,7 @@ using bench::Percentile;
 const char kTargetClass[] = "PvAppBenchTarget";
 const char kPromptClass[] = "#32770";
 const char kPromptReadyTitle[] = "Pennivox";
-const WORD kTrayEnableCommand = 32797; // ID_TRAY_ENABLE of the program's resources
+const WORD kTrayEnableCommand = 32797;  // ID_TRAY_ENABLE of the program's resources
 const int kWordsPerBatch = 4;
 
 // ---- the target: an edit control of this process's UI thread
@@ -134,14 +134,14 @@ bool ReceiverCommand(HWND receiver, const char* text)
 struct KeyFigures {
     int wanted = 0;
     int lost = 0;
-    int words = 0, promptUp = 0; // words typed, and those after which the prompt was up
+    int words = 0, promptUp = 0;  // words typed, and those after which the prompt was up
     std::vector<double> pressUs, releaseUs;
     int Timed() const { return (int)pressUs.size() + lost; }
 };
 
 struct PromptFigures {
-    std::vector<double> shownUs;  // first key of a word, prompt hidden before
-    std::vector<double> placedUs; // last key of a word, prompt already up
+    std::vector<double> shownUs;   // first key of a word, prompt hidden before
+    std::vector<double> placedUs;  // last key of a word, prompt already up
     std::vector<double> busyAfterLetterUs, busyAfterSpaceUs, busyAfterUnmatchedUs;
     int unmatchedShown = 0;
     int notShown = 0, notPlaced = 0, notHidden = 0;
@@ -159,7 +159,7 @@ struct Bench {
     int unmatchedWords = 0;
     long long nextPress = 0;
     KeyFigures program, immediate;
-    KeyFigures unmatched; // presses only: the releases wait for the busy probe
+    KeyFigures unmatched;  // presses only: the releases wait for the busy probe
     PromptFigures shown;
 };
 
@@ -172,7 +172,10 @@ long long TicksPerSecond()
 
 enum class Watch { None, Shows, Moves };
 
-bool PromptRect(HWND prompt, RECT& rect) { return IsWindowVisible(prompt) && GetWindowRect(prompt, &rect); }
+bool PromptRect(HWND prompt, RECT& rect)
+{
+    return IsWindowVisible(prompt) && GetWindowRect(prompt, &rect);
+}
 
 // Injects one key event and waits for the edit control to get it. With `watch`, also spins until
 // the prompt shows (or moves) and reports how long that took in `promptUs` (-1: it did not).
@@ -285,12 +288,15 @@ void HookToReceiver(Bench& b)
 // A word ends with a space; the text is cleared between batches so the caret stays in view.
 void StartBatch(Bench& b)
 {
-    TypeKey(b, VK_SPACE, nullptr); // untimed warm-up, also ends the word before
+    TypeKey(b, VK_SPACE, nullptr);  // untimed warm-up, also ends the word before
     WaitPromptHidden(b.prompt, 1000);
     SendMessageA(g_edit, WM_SETTEXT, 0, (LPARAM) "");
 }
 
-WORD LetterKey(char c) { return (WORD)('A' + (c - 'a')); }
+WORD LetterKey(char c)
+{
+    return (WORD)('A' + (c - 'a'));
+}
 
 void TypeWords(Bench& b, KeyFigures& figures)
 {
@@ -372,10 +378,11 @@ DWORD WINAPI Injector(LPVOID param)
 
 void PrintKeys(const char* label, const KeyFigures& k)
 {
-    printf("%-34s presses: median %8.1f us  p95 %8.1f us | releases: median %8.1f us  p95 %8.1f us | lost %d"
-           " | prompt up after %d of %d words\n",
-           label, Percentile(k.pressUs, 0.5), Percentile(k.pressUs, 0.95), Percentile(k.releaseUs, 0.5),
-           Percentile(k.releaseUs, 0.95), k.lost, k.promptUp, k.words);
+    printf(
+        "%-34s presses: median %8.1f us  p95 %8.1f us | releases: median %8.1f us  p95 %8.1f us | lost %d"
+        " | prompt up after %d of %d words\n",
+        label, Percentile(k.pressUs, 0.5), Percentile(k.pressUs, 0.95), Percentile(k.releaseUs, 0.5),
+        Percentile(k.releaseUs, 0.95), k.lost, k.promptUp, k.words);
 }
 
 // `missed` < 0: the figure has no misses to tell.
@@ -405,7 +412,7 @@ std::vector<std::string> ReadWords(const char* path)
     return words;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -490,10 +497,11 @@ int main(int argc, char** argv)
            b.paceMs);
     PrintKeys("(a) Pennivox.exe", b.program);
     PrintKeys("(b) pvrecv.exe answering at once", b.immediate);
-    printf("%-34s presses: median %8.1f us  p95 %8.1f us  (%zu letters with no candidates, from the\n"
-           "%-34s prompt-timing batches; no ratio)\n",
-           "(a') Pennivox.exe, nothing to offer", Percentile(b.unmatched.pressUs, 0.5),
-           Percentile(b.unmatched.pressUs, 0.95), b.unmatched.pressUs.size(), "");
+    printf(
+        "%-34s presses: median %8.1f us  p95 %8.1f us  (%zu letters with no candidates, from the\n"
+        "%-34s prompt-timing batches; no ratio)\n",
+        "(a') Pennivox.exe, nothing to offer", Percentile(b.unmatched.pressUs, 0.5),
+        Percentile(b.unmatched.pressUs, 0.95), b.unmatched.pressUs.size(), "");
     double a = Percentile(b.program.pressUs, 0.5), r = Percentile(b.immediate.pressUs, 0.5);
     double a95 = Percentile(b.program.pressUs, 0.95), r95 = Percentile(b.immediate.pressUs, 0.95);
     printf("ratio a/b (presses): median %.2f  p95 %.2f  (target <= 1.50);  added by the program: median %.1f us\n",

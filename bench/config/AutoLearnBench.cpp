@@ -27,8 +27,9 @@ double MicrosecondsSince(Clock::time_point start)
 // Words with English-like letter frequencies, so two-letter prefixes are as common as in text.
 std::string RandomWord(std::mt19937& rng)
 {
-    static const char letters[] = "eeeeeeeeeeeetttttttttaaaaaaaaoooooooiiiiiiinnnnnnnsssssshhhhhhrrrrrrdddd"
-                                  "lllluuucccmmmwwffggyyppbbvkjxqz";
+    static const char letters[] =
+        "eeeeeeeeeeeetttttttttaaaaaaaaoooooooiiiiiiinnnnnnnsssssshhhhhhrrrrrrdddd"
+        "lllluuucccmmmwwffggyyppbbvkjxqz";
     std::string word;
     const int length = std::uniform_int_distribution<int>(3, 11)(rng);
     for (int i = 0; i < length; ++i)
@@ -126,26 +127,29 @@ int main(int argc, char** argv)
 
     const std::vector<std::string> common{"th", "he", "an", "re", "es"};
     const std::vector<std::string> rare{"qz", "xj", "zk", "jq", "vx"};
-    measure("First + 9 Next, common two-letter prefix", 25,
-            [&](int i) { return TenSuggestions(reference, common[i % 5]); },
-            [&](int i) { return TenSuggestions(indexed, common[i % 5]); });
-    measure("First + 9 Next, rare two-letter prefix", 10,
-            [&](int i) { return TenSuggestions(reference, rare[i % 5]); },
-            [&](int i) { return TenSuggestions(indexed, rare[i % 5]); });
-    measure("every suggestion until empty, common two-letter prefix", 10,
-            [&](int i) { return AllSuggestions(reference, common[i % 5]); },
-            [&](int i) { return AllSuggestions(indexed, common[i % 5]); });
-    measure("Learn of an existing word", 25,
-            [&](int i) { return static_cast<int>(reference.Learn(words[(i * 7919) % words.size()] + " ")); },
-            [&](int i) { return static_cast<int>(indexed.Learn(words[(i * 7919) % words.size()] + " ")); });
+    measure(
+        "First + 9 Next, common two-letter prefix", 25, [&](int i) { return TenSuggestions(reference, common[i % 5]); },
+        [&](int i) { return TenSuggestions(indexed, common[i % 5]); });
+    measure(
+        "First + 9 Next, rare two-letter prefix", 10, [&](int i) { return TenSuggestions(reference, rare[i % 5]); },
+        [&](int i) { return TenSuggestions(indexed, rare[i % 5]); });
+    measure(
+        "every suggestion until empty, common two-letter prefix", 10,
+        [&](int i) { return AllSuggestions(reference, common[i % 5]); },
+        [&](int i) { return AllSuggestions(indexed, common[i % 5]); });
+    measure(
+        "Learn of an existing word", 25,
+        [&](int i) { return static_cast<int>(reference.Learn(words[(i * 7919) % words.size()] + " ")); },
+        [&](int i) { return static_cast<int>(indexed.Learn(words[(i * 7919) % words.size()] + " ")); });
     std::mt19937 fresh(7);
     std::vector<std::string> newWords;
     for (int i = 0; i < 10; ++i)
         newWords.push_back(RandomWord(fresh) + "zq");
     // Only the first call of a round adds the word; the repeats count it.
-    measure("Learn of a new word (then counting it)", 10,
-            [&](int i) { return static_cast<int>(reference.Learn(newWords[i] + " ")); },
-            [&](int i) { return static_cast<int>(indexed.Learn(newWords[i] + " ")); });
+    measure(
+        "Learn of a new word (then counting it)", 10,
+        [&](int i) { return static_cast<int>(reference.Learn(newWords[i] + " ")); },
+        [&](int i) { return static_cast<int>(indexed.Learn(newWords[i] + " ")); });
 
     indexed.Close();
     reference.Close();
@@ -165,7 +169,8 @@ int main(int argc, char** argv)
     for (const Figure& f : figures)
         std::printf("%-56s %11.1f us %9.2f us %9.0fx\n", f.what, f.reference, f.indexed, f.reference / f.indexed);
     std::printf("\nresults and files identical: %s\n", same ? "yes" : "NO");
-    if (!std::getenv("PV_BENCH_KEEP")) std::filesystem::remove(indexedPath);
+    if (!std::getenv("PV_BENCH_KEEP"))
+        std::filesystem::remove(indexedPath);
     std::filesystem::remove(referencePath);
     return same ? 0 : 2;
 }

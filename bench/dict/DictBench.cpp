@@ -40,9 +40,9 @@ double Seconds(Clock::time_point since)
 // Pseudo-words from syllables: realistic lengths (4-14 bytes) and prefix spread.
 std::vector<std::string> MakeWords(int count, unsigned seed)
 {
-    static const char* const kSyllables[] = {"an", "ba", "cho", "de", "el", "fra", "go", "hi", "in", "jo",
-                                             "ka", "lu", "me", "no", "or", "pi", "qua", "re", "st", "te",
-                                             "ul", "vi", "wa", "xe", "yo", "zu", "th", "ing", "er", "ou"};
+    static const char* const kSyllables[] = {"an", "ba", "cho", "de", "el", "fra", "go",  "hi",  "in", "jo",
+                                             "ka", "lu", "me",  "no", "or", "pi",  "qua", "re",  "st", "te",
+                                             "ul", "vi", "wa",  "xe", "yo", "zu",  "th",  "ing", "er", "ou"};
     std::mt19937 random(seed);
     std::vector<std::string> words;
     words.reserve(count);
@@ -185,10 +185,10 @@ int main(int argc, char** argv)
             dictionary.Close();
             openTime = std::min(openTime, Seconds(start));
         }
-        std::printf("1. open: %.1f ms to open %d entries (%.1f MB), %.1f ms to read the bytes: %.2fx (target <= 3)"
-                    " [%zu]\n",
-                    openTime * 1e3, kTotalEntries, fs::file_size(big) / 1e6, readTime * 1e3, openTime / readTime,
-                    sink % 10);
+        std::printf(
+            "1. open: %.1f ms to open %d entries (%.1f MB), %.1f ms to read the bytes: %.2fx (target <= 3)"
+            " [%zu]\n",
+            openTime * 1e3, kTotalEntries, fs::file_size(big) / 1e6, readTime * 1e3, openTime / readTime, sink % 10);
     }
 
     // 2. Merged search vs lower_bound on one sorted vector.
@@ -232,10 +232,11 @@ int main(int argc, char** argv)
             }
             setTime = std::min(setTime, Seconds(start));
         }
-        std::printf("2. search: %.2f us per merged FindFirst + %d FindNext, %.2f us per lower_bound + walk: %.2fx "
-                    "(target <= 2) [%s]\n",
-                    setTime * 1e6 / kPrefixes, kPage, vectorTime * 1e6 / kPrefixes, setTime / vectorTime,
-                    vectorFound == setFound ? "same keys" : "KEYS DIFFER");
+        std::printf(
+            "2. search: %.2f us per merged FindFirst + %d FindNext, %.2f us per lower_bound + walk: %.2fx "
+            "(target <= 2) [%s]\n",
+            setTime * 1e6 / kPrefixes, kPage, vectorTime * 1e6 / kPrefixes, setTime / vectorTime,
+            vectorFound == setFound ? "same keys" : "KEYS DIFFER");
     }
     return 0;
 }

@@ -73,8 +73,8 @@ int RunReceiver()
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = kReceiverClass;
     RegisterClassA(&wc);
-    HWND window = CreateWindowExA(0, kReceiverClass, "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                                  wc.hInstance, nullptr);
+    HWND window =
+        CreateWindowExA(0, kReceiverClass, "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
     if (!window)
         return 3;
     MSG msg;
@@ -87,7 +87,7 @@ int RunReceiver()
 // ---- target: a window of this process's UI thread; an injector thread types into it
 
 struct Shared {
-    HANDLE arrived = nullptr; // set when the target saw the awaited message
+    HANDLE arrived = nullptr;  // set when the target saw the awaited message
     UINT awaited = 0;
     long long arrivalTicks = 0;
 };
@@ -168,7 +168,7 @@ DWORD WINAPI Injector(LPVOID param)
         DWORD_PTR ignored = 0;
         SendMessageTimeoutA(args->receiver, hooked ? kInstall : kRemove, 0, 0, SMTO_NORMAL, 5000, &ignored);
         Run* run = hooked ? args->hooked : args->plain;
-        TypeKey('G', nullptr); // warm-up: the first hooked key also loads the library
+        TypeKey('G', nullptr);  // warm-up: the first hooked key also loads the library
         for (int i = 0; i < kBatch && (int)run->pressUs.size() + run->lost / 2 < run->keys; ++i)
             TypeKey(keys[typed++ % 7], run);
     }
@@ -180,8 +180,8 @@ DWORD WINAPI Injector(LPVOID param)
 
 bool MeasureRuns(Run& plain, Run& hooked, HWND receiver)
 {
-    HWND target = CreateWindowExA(0, kTargetClass, "Hook latency", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 300,
-                                  100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND target = CreateWindowExA(0, kTargetClass, "Hook latency", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 300, 100,
+                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (!target)
         return false;
     SetForegroundWindow(target);
@@ -207,8 +207,8 @@ bool MeasureRuns(Run& plain, Run& hooked, HWND receiver)
 
 void Print(const char* label, const Run& run)
 {
-    printf("%-28s presses: median %8.1f us  p95 %8.1f us | releases: median %8.1f us  p95 %8.1f us | lost %d\n",
-           label, Percentile(run.pressUs, 0.5), Percentile(run.pressUs, 0.95), Percentile(run.releaseUs, 0.5),
+    printf("%-28s presses: median %8.1f us  p95 %8.1f us | releases: median %8.1f us  p95 %8.1f us | lost %d\n", label,
+           Percentile(run.pressUs, 0.5), Percentile(run.pressUs, 0.95), Percentile(run.releaseUs, 0.5),
            Percentile(run.releaseUs, 0.95), run.lost);
 }
 
@@ -252,7 +252,7 @@ struct ReceiverProcess {
     ~ReceiverProcess() { Stop(); }
 };
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -292,8 +292,8 @@ int main(int argc, char** argv)
     double a95 = Percentile(plain.pressUs, 0.95), b95 = Percentile(hooked.pressUs, 0.95);
     // Every hooked batch starts with one untimed warm-up key; each key is reported twice.
     int expected = 2 * (keys + (keys + kBatch - 1) / kBatch);
-    printf("reports received in (b): %d, expected %d (press and release of every key, warm-ups included)\n",
-           reported, expected);
+    printf("reports received in (b): %d, expected %d (press and release of every key, warm-ups included)\n", reported,
+           expected);
     printf("ratio b/a (presses): median %.2f  p95 %.2f;  added by the hook: median %.1f us\n", a > 0 ? b / a : 0,
            a95 > 0 ? b95 / a95 : 0, b - a);
     return plain.lost || hooked.lost || reported != expected ? 1 : 0;

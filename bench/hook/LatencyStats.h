@@ -30,4 +30,4 @@ inline double Percentile(std::vector<double> values, double p)
     return values[index];
 }
 
-} // namespace bench
+}  // namespace bench

@@ -27,11 +27,13 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double Seconds(Clock::time_point since) {
+double Seconds(Clock::time_point since)
+{
     return std::chrono::duration<double>(Clock::now() - since).count();
 }
 
-size_t ResidentBytes() {
+size_t ResidentBytes()
+{
 #ifdef _WIN32
     PROCESS_MEMORY_COUNTERS counters;
     if (K32GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters))
@@ -49,9 +51,13 @@ size_t ResidentBytes() {
 #endif
 }
 
-int Fold(unsigned char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; }
+int Fold(unsigned char c)
+{
+    return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c;
+}
 
-bool SortsBefore(const std::string& a, const std::string& b) {
+bool SortsBefore(const std::string& a, const std::string& b)
+{
     size_t n = std::min(a.size(), b.size());
     for (size_t i = 0; i < n; ++i) {
         int ca = Fold(static_cast<unsigned char>(a[i])), cb = Fold(static_cast<unsigned char>(b[i]));
@@ -61,7 +67,8 @@ bool SortsBefore(const std::string& a, const std::string& b) {
     return a.size() < b.size();
 }
 
-std::string RandomWord(std::mt19937& rng) {
+std::string RandomWord(std::mt19937& rng)
+{
     static const char letters[] = "etaoinshrdlucmfwypvbgkjqxz";
     std::uniform_int_distribution<int> length(3, 12), skew(0, 25 * 25);
     std::string word;
@@ -75,7 +82,8 @@ std::string RandomWord(std::mt19937& rng) {
     return word;
 }
 
-bool Generate(const std::string& path, int entries) {
+bool Generate(const std::string& path, int entries)
+{
     std::mt19937 rng(12345);
     std::vector<std::string> keys;
     keys.reserve(entries);
@@ -110,14 +118,16 @@ bool Generate(const std::string& path, int entries) {
 // The dictionary files' file-level scrambling: each byte XOR ((offset & 0xFF) ^ 0xC5).
 class XorStrategy : public c4_FileStrategy {
 public:
-    int DataRead(t4_i32 pos, void* buffer, int length) override {
+    int DataRead(t4_i32 pos, void* buffer, int length) override
+    {
         int got = c4_FileStrategy::DataRead(pos, buffer, length);
         uint8_t* bytes = static_cast<uint8_t*>(buffer);
         for (int i = 0; i < got; ++i)
             bytes[i] ^= static_cast<uint8_t>(((pos + i) & 0xFF) ^ 0xC5);
         return got;
     }
-    bool DataWrite(t4_i32 pos, const void* buffer, int length) override {
+    bool DataWrite(t4_i32 pos, const void* buffer, int length) override
+    {
         std::vector<uint8_t> copy(static_cast<const uint8_t*>(buffer), static_cast<const uint8_t*>(buffer) + length);
         for (int i = 0; i < length; ++i)
             copy[i] ^= static_cast<uint8_t>(((pos + i) & 0xFF) ^ 0xC5);
@@ -128,7 +138,8 @@ public:
 
 // Best of five: reading all bytes through a strategy, and opening the storage through one.
 template <class Strategy>
-bool TimeReadAndOpen(const std::string& path, double& readBest, double& openBest) {
+bool TimeReadAndOpen(const std::string& path, double& readBest, double& openBest)
+{
     readBest = openBest = 1e9;
     for (int round = 0; round < 5; ++round) {
         auto start = Clock::now();
@@ -159,7 +170,8 @@ bool TimeReadAndOpen(const std::string& path, double& readBest, double& openBest
     return true;
 }
 
-int Measure(const std::string& path) {
+int Measure(const std::string& path)
+{
     // The edit and commit at the end go to a copy, so the generated file stays as it is.
     const std::string copy = path + ".edit";
     {
@@ -242,8 +254,8 @@ int Measure(const std::string& path) {
     checksum = 0;
     for (const std::string& q : queries)
         checksum += data.Search(pKey, q);
-    std::printf("Search(prop, value)      %.2f us per query (checksum %lld)\n",
-                Seconds(start) * 1e6 / queries.size(), checksum);
+    std::printf("Search(prop, value)      %.2f us per query (checksum %lld)\n", Seconds(start) * 1e6 / queries.size(),
+                checksum);
     // The same binary search over a vector of strings, for scale.
     std::vector<std::string> keys(rows);
     for (int r = 0; r < rows; ++r)
@@ -252,8 +264,8 @@ int Measure(const std::string& path) {
     checksum = 0;
     for (const std::string& q : queries)
         checksum += std::lower_bound(keys.begin(), keys.end(), q, SortsBefore) - keys.begin();
-    std::printf("std::lower_bound strings %.2f us per query (checksum %lld)\n",
-                Seconds(start) * 1e6 / queries.size(), checksum);
+    std::printf("std::lower_bound strings %.2f us per query (checksum %lld)\n", Seconds(start) * 1e6 / queries.size(),
+                checksum);
     std::vector<std::string>().swap(keys);
 
     start = Clock::now();
@@ -275,7 +287,8 @@ int Measure(const std::string& path) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     std::string path;
     bool measureOnly = false;
     for (int i = 1; i < argc; ++i) {

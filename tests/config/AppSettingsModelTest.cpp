@@ -10,72 +10,78 @@
 using configtest::PathRule;
 using configtest::Sections;
 
-TEST(AppSettingsModel, DefaultsOfAFreshObject) {
-  CAppSettings settings("some/dir");
-  EXPECT_EQ(0x26, settings.vkSelectPrev);
-  EXPECT_EQ(0x28, settings.vkSelectNext);
-  for (int i = 0; i < 10; ++i) EXPECT_EQ(0x70 + i, settings.vkSelectIndex[i]);
-  EXPECT_EQ(0x22, settings.vkSelectPageDown);
-  EXPECT_EQ(0x21, settings.vkSelectPageUp);
-  EXPECT_EQ(0x09, settings.vkSelect[0]);
-  EXPECT_EQ(0x0D, settings.vkSelect[1]);
-  for (int i = 2; i < 10; ++i) EXPECT_EQ(0xFF, settings.vkSelect[i]);
-  EXPECT_EQ(1, settings.bEanbleAutolearn);
-  EXPECT_EQ(0u, settings.nMinLearnLength);
-  EXPECT_EQ(std::string("; ',.!\"?"), settings.strSeparate);
-  EXPECT_EQ(8u, settings.strSeparate.size());
-  EXPECT_EQ(131188u, settings.dwEnableZel);
-  EXPECT_EQ(1, settings.bEnableWord);
-  EXPECT_EQ(1, settings.bEnablePhrase);
-  EXPECT_EQ(1, settings.bEnableShorthand);
-  EXPECT_EQ(1, settings.bRunAtStartup);
-  EXPECT_EQ(1u, settings.nMinInput);
-  EXPECT_EQ(1u, settings.nMinWordLength);
-  EXPECT_EQ(500u, settings.nMaxWordLength);
-  EXPECT_EQ(5u, settings.nMaxItemShow);
-  EXPECT_EQ(1, settings.workOnOtherApps);
-  EXPECT_TRUE(settings.appRules.empty());
-  EXPECT_EQ("some/dir\\", settings.ProgramDirectory());
-  EXPECT_EQ("some/dir\\Config.ini", settings.ConfigPath());
-  EXPECT_EQ("C:\\Pv\\AppConfig.ini", CAppSettings("C:\\Pv\\").AppConfigPath());
+TEST(AppSettingsModel, DefaultsOfAFreshObject)
+{
+    CAppSettings settings("some/dir");
+    EXPECT_EQ(0x26, settings.vkSelectPrev);
+    EXPECT_EQ(0x28, settings.vkSelectNext);
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(0x70 + i, settings.vkSelectIndex[i]);
+    EXPECT_EQ(0x22, settings.vkSelectPageDown);
+    EXPECT_EQ(0x21, settings.vkSelectPageUp);
+    EXPECT_EQ(0x09, settings.vkSelect[0]);
+    EXPECT_EQ(0x0D, settings.vkSelect[1]);
+    for (int i = 2; i < 10; ++i)
+        EXPECT_EQ(0xFF, settings.vkSelect[i]);
+    EXPECT_EQ(1, settings.bEanbleAutolearn);
+    EXPECT_EQ(0u, settings.nMinLearnLength);
+    EXPECT_EQ(std::string("; ',.!\"?"), settings.strSeparate);
+    EXPECT_EQ(8u, settings.strSeparate.size());
+    EXPECT_EQ(131188u, settings.dwEnableZel);
+    EXPECT_EQ(1, settings.bEnableWord);
+    EXPECT_EQ(1, settings.bEnablePhrase);
+    EXPECT_EQ(1, settings.bEnableShorthand);
+    EXPECT_EQ(1, settings.bRunAtStartup);
+    EXPECT_EQ(1u, settings.nMinInput);
+    EXPECT_EQ(1u, settings.nMinWordLength);
+    EXPECT_EQ(500u, settings.nMaxWordLength);
+    EXPECT_EQ(5u, settings.nMaxItemShow);
+    EXPECT_EQ(1, settings.workOnOtherApps);
+    EXPECT_TRUE(settings.appRules.empty());
+    EXPECT_EQ("some/dir\\", settings.ProgramDirectory());
+    EXPECT_EQ("some/dir\\Config.ini", settings.ConfigPath());
+    EXPECT_EQ("C:\\Pv\\AppConfig.ini", CAppSettings("C:\\Pv\\").AppConfigPath());
 }
 
-TEST(AppSettingsModel, NextRuleSectionNumberTakesLeadingDigitsAfterThreeCharacters) {
-  EXPECT_EQ(1, NextRuleSectionNumber({}));
-  EXPECT_EQ(8, NextRuleSectionNumber({PathRule("APP1", "a"), PathRule("APP3", "b"), PathRule("APP7", "c")}));
-  EXPECT_EQ(1, NextRuleSectionNumber({PathRule("MyRule5", "a")}));  // "ule5" has no leading digits
-  EXPECT_EQ(13, NextRuleSectionNumber({PathRule("XYZ12abc", "a"), PathRule("AP9", "b")}));  // AP9 is too short
-  AppRule deleted = PathRule("APP20", "d");
-  deleted.deleted = 1;
-  EXPECT_EQ(21, NextRuleSectionNumber({PathRule("APP2", "a"), deleted}));  // deleted numbers stay taken
-  // A hostile number neither overflows nor wraps round to a small one.
-  EXPECT_EQ(0x7FFFFFFF, NextRuleSectionNumber({PathRule("APP99999999999999999999", "a")}));
+TEST(AppSettingsModel, NextRuleSectionNumberTakesLeadingDigitsAfterThreeCharacters)
+{
+    EXPECT_EQ(1, NextRuleSectionNumber({}));
+    EXPECT_EQ(8, NextRuleSectionNumber({PathRule("APP1", "a"), PathRule("APP3", "b"), PathRule("APP7", "c")}));
+    EXPECT_EQ(1, NextRuleSectionNumber({PathRule("MyRule5", "a")}));  // "ule5" has no leading digits
+    EXPECT_EQ(13, NextRuleSectionNumber({PathRule("XYZ12abc", "a"), PathRule("AP9", "b")}));  // AP9 is too short
+    AppRule deleted = PathRule("APP20", "d");
+    deleted.deleted = 1;
+    EXPECT_EQ(21, NextRuleSectionNumber({PathRule("APP2", "a"), deleted}));  // deleted numbers stay taken
+    // A hostile number neither overflows nor wraps round to a small one.
+    EXPECT_EQ(0x7FFFFFFF, NextRuleSectionNumber({PathRule("APP99999999999999999999", "a")}));
 }
 
-TEST(AppSettingsModel, UpdateMovesTheReplacedRuleToTheEnd) {
-  CAppSettings settings("d");
-  settings.appRules = {PathRule("APP1", "a"), PathRule("APP2", "b"), PathRule("APP3", "c")};
-  AppRule changed = PathRule("APP2", "B2", 0);
-  EXPECT_TRUE(settings.UpdateAppRule(changed));
-  EXPECT_EQ((std::vector<std::string>{"APP1", "APP3", "APP2"}), Sections(settings.appRules));
-  EXPECT_EQ("B2", settings.appRules.back().path);
-  EXPECT_EQ(0, settings.appRules.back().workOn);
-  EXPECT_FALSE(settings.UpdateAppRule(PathRule("app1", "x")));  // case matters
-  // Passing a rule of the list itself must not read freed memory.
-  EXPECT_TRUE(settings.UpdateAppRule(settings.appRules[0]));
-  EXPECT_EQ((std::vector<std::string>{"APP3", "APP2", "APP1"}), Sections(settings.appRules));
+TEST(AppSettingsModel, UpdateMovesTheReplacedRuleToTheEnd)
+{
+    CAppSettings settings("d");
+    settings.appRules = {PathRule("APP1", "a"), PathRule("APP2", "b"), PathRule("APP3", "c")};
+    AppRule changed = PathRule("APP2", "B2", 0);
+    EXPECT_TRUE(settings.UpdateAppRule(changed));
+    EXPECT_EQ((std::vector<std::string>{"APP1", "APP3", "APP2"}), Sections(settings.appRules));
+    EXPECT_EQ("B2", settings.appRules.back().path);
+    EXPECT_EQ(0, settings.appRules.back().workOn);
+    EXPECT_FALSE(settings.UpdateAppRule(PathRule("app1", "x")));  // case matters
+    // Passing a rule of the list itself must not read freed memory.
+    EXPECT_TRUE(settings.UpdateAppRule(settings.appRules[0]));
+    EXPECT_EQ((std::vector<std::string>{"APP3", "APP2", "APP1"}), Sections(settings.appRules));
 }
 
-TEST(AppSettingsModel, RemoveMarksAndMovesAndRestoreUndoes) {
-  CAppSettings settings("d");
-  settings.appRules = {PathRule("APP1", "a"), PathRule("APP2", "b"), PathRule("APP3", "c")};
-  settings.savedAppRules = settings.appRules;
-  EXPECT_TRUE(settings.RemoveAppRule("APP2"));
-  EXPECT_EQ((std::vector<std::string>{"APP1", "APP3", "APP2"}), Sections(settings.appRules));
-  EXPECT_EQ(1, settings.appRules.back().deleted);
-  EXPECT_FALSE(settings.RemoveAppRule("APP9"));
-  EXPECT_FALSE(settings.RemoveAppRule("app1"));
-  settings.RestoreAppRules();
-  EXPECT_EQ((std::vector<std::string>{"APP1", "APP2", "APP3"}), Sections(settings.appRules));
-  EXPECT_EQ(0, settings.appRules[1].deleted);
+TEST(AppSettingsModel, RemoveMarksAndMovesAndRestoreUndoes)
+{
+    CAppSettings settings("d");
+    settings.appRules = {PathRule("APP1", "a"), PathRule("APP2", "b"), PathRule("APP3", "c")};
+    settings.savedAppRules = settings.appRules;
+    EXPECT_TRUE(settings.RemoveAppRule("APP2"));
+    EXPECT_EQ((std::vector<std::string>{"APP1", "APP3", "APP2"}), Sections(settings.appRules));
+    EXPECT_EQ(1, settings.appRules.back().deleted);
+    EXPECT_FALSE(settings.RemoveAppRule("APP9"));
+    EXPECT_FALSE(settings.RemoveAppRule("app1"));
+    settings.RestoreAppRules();
+    EXPECT_EQ((std::vector<std::string>{"APP1", "APP2", "APP3"}), Sections(settings.appRules));
+    EXPECT_EQ(0, settings.appRules[1].deleted);
 }

@@ -21,212 +21,228 @@ using configtest::WriteRaw;
 namespace {
 
 class AppSettingsTest : public ::testing::Test {
- protected:
-  std::string ConfigIni() const { return dir_.file("Config.ini"); }
-  void WriteConfig(const std::string& text) { ASSERT_TRUE(WriteRaw(ConfigIni(), text)); }
-  std::string Value(const char* section, const char* key) const {
-    return CProfileFile(ConfigIni().c_str()).ReadText(section, key, "<missing>");
-  }
+protected:
+    std::string ConfigIni() const { return m_dir.file("Config.ini"); }
+    void WriteConfig(const std::string& text) { ASSERT_TRUE(WriteRaw(ConfigIni(), text)); }
+    std::string Value(const char* section, const char* key) const
+    {
+        return CProfileFile(ConfigIni().c_str()).ReadText(section, key, "<missing>");
+    }
 
-  ScratchDir dir_;
+    ScratchDir m_dir;
 };
 
-void ExpectDefaults(const CAppSettings& s) {
-  const CAppSettings fresh("unused");
-  EXPECT_EQ(0, std::memcmp(fresh.vkSelectIndex, s.vkSelectIndex, 10));
-  EXPECT_EQ(0, std::memcmp(fresh.vkSelect, s.vkSelect, 10));
-  EXPECT_EQ(0x26, s.vkSelectPrev);
-  EXPECT_EQ(0x28, s.vkSelectNext);
-  EXPECT_EQ(0x22, s.vkSelectPageDown);
-  EXPECT_EQ(0x21, s.vkSelectPageUp);
-  EXPECT_EQ(1, s.bEanbleAutolearn);
-  EXPECT_EQ(0u, s.nMinLearnLength);
-  EXPECT_EQ(fresh.strSeparate, s.strSeparate);
-  EXPECT_EQ(131188u, s.dwEnableZel);
-  EXPECT_EQ(1, s.bEnableWord);
-  EXPECT_EQ(1, s.bEnablePhrase);
-  EXPECT_EQ(1, s.bEnableShorthand);
-  EXPECT_EQ(1u, s.nMinInput);
-  EXPECT_EQ(1u, s.nMinWordLength);
-  EXPECT_EQ(500u, s.nMaxWordLength);
-  EXPECT_EQ(5u, s.nMaxItemShow);
-  EXPECT_EQ(1, s.workOnOtherApps);
+void ExpectDefaults(const CAppSettings& s)
+{
+    const CAppSettings fresh("unused");
+    EXPECT_EQ(0, std::memcmp(fresh.vkSelectIndex, s.vkSelectIndex, 10));
+    EXPECT_EQ(0, std::memcmp(fresh.vkSelect, s.vkSelect, 10));
+    EXPECT_EQ(0x26, s.vkSelectPrev);
+    EXPECT_EQ(0x28, s.vkSelectNext);
+    EXPECT_EQ(0x22, s.vkSelectPageDown);
+    EXPECT_EQ(0x21, s.vkSelectPageUp);
+    EXPECT_EQ(1, s.bEanbleAutolearn);
+    EXPECT_EQ(0u, s.nMinLearnLength);
+    EXPECT_EQ(fresh.strSeparate, s.strSeparate);
+    EXPECT_EQ(131188u, s.dwEnableZel);
+    EXPECT_EQ(1, s.bEnableWord);
+    EXPECT_EQ(1, s.bEnablePhrase);
+    EXPECT_EQ(1, s.bEnableShorthand);
+    EXPECT_EQ(1u, s.nMinInput);
+    EXPECT_EQ(1u, s.nMinWordLength);
+    EXPECT_EQ(500u, s.nMaxWordLength);
+    EXPECT_EQ(5u, s.nMaxItemShow);
+    EXPECT_EQ(1, s.workOnOtherApps);
 }
 
 }  // namespace
 
-TEST(AppSettingsProgramDirectory, IsTheFolderOfTheRunningProgram) {
-  CAppSettings settings;
-  char path[MAX_PATH];
-  DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  ASSERT_GT(length, 0u);
-  std::string expected(path, length);
-  expected.resize(expected.rfind('\\') + 1);
-  EXPECT_EQ(expected, settings.ProgramDirectory());
-  EXPECT_EQ(expected + "Config.ini", settings.ConfigPath());
+TEST(AppSettingsProgramDirectory, IsTheFolderOfTheRunningProgram)
+{
+    CAppSettings settings;
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    ASSERT_GT(length, 0u);
+    std::string expected(path, length);
+    expected.resize(expected.rfind('\\') + 1);
+    EXPECT_EQ(expected, settings.ProgramDirectory());
+    EXPECT_EQ(expected + "Config.ini", settings.ConfigPath());
 }
 
-TEST_F(AppSettingsTest, NoConfigFileGivesTheDefaultsAndCreatesNothing) {
-  CAppSettings settings(dir_.path());
-  settings.nMinLearnLength = 9;  // a load replaces what the member held
-  settings.dwEnableZel = 1;
-  EXPECT_TRUE(settings.LoadAll());
-  ExpectDefaults(settings);
-  EXPECT_TRUE(dir_.Entries().empty());
+TEST_F(AppSettingsTest, NoConfigFileGivesTheDefaultsAndCreatesNothing)
+{
+    CAppSettings settings(m_dir.path());
+    settings.nMinLearnLength = 9;  // a load replaces what the member held
+    settings.dwEnableZel = 1;
+    EXPECT_TRUE(settings.LoadAll());
+    ExpectDefaults(settings);
+    EXPECT_TRUE(m_dir.Entries().empty());
 }
 
-TEST_F(AppSettingsTest, ByteArraysNeverShrinkAndBadValuesLeaveMembersAlone) {
-  WriteConfig("[HotKeys]\nvkSelectIndex=3132\nvkSelect=31G2\nvkSelectPrev=2\nvkSelectNext=4142\n"
-              "vkSelectPageUp=\nvkSelectPageDown=0x\n");
-  CAppSettings settings(dir_.path());
-  settings.LoadHotKeys();
-  EXPECT_EQ('1', settings.vkSelectIndex[0]);
-  EXPECT_EQ('2', settings.vkSelectIndex[1]);
-  for (int i = 2; i < 10; ++i) EXPECT_EQ(0x70 + i, settings.vkSelectIndex[i]) << i;  // F3..F10 stay
-  const CAppSettings fresh("unused");
-  EXPECT_EQ(0, std::memcmp(fresh.vkSelect, settings.vkSelect, 10));
-  EXPECT_EQ(0x26, settings.vkSelectPrev);    // one digit is no byte
-  EXPECT_EQ(0x41, settings.vkSelectNext);    // one-byte member takes the first byte
-  EXPECT_EQ(0x21, settings.vkSelectPageUp);  // empty
-  EXPECT_EQ(0x22, settings.vkSelectPageDown);
-  EXPECT_EQ(131188u, settings.dwEnableZel);
+TEST_F(AppSettingsTest, ByteArraysNeverShrinkAndBadValuesLeaveMembersAlone)
+{
+    WriteConfig(
+        "[HotKeys]\nvkSelectIndex=3132\nvkSelect=31G2\nvkSelectPrev=2\nvkSelectNext=4142\n"
+        "vkSelectPageUp=\nvkSelectPageDown=0x\n");
+    CAppSettings settings(m_dir.path());
+    settings.LoadHotKeys();
+    EXPECT_EQ('1', settings.vkSelectIndex[0]);
+    EXPECT_EQ('2', settings.vkSelectIndex[1]);
+    for (int i = 2; i < 10; ++i)
+        EXPECT_EQ(0x70 + i, settings.vkSelectIndex[i]) << i;  // F3..F10 stay
+    const CAppSettings fresh("unused");
+    EXPECT_EQ(0, std::memcmp(fresh.vkSelect, settings.vkSelect, 10));
+    EXPECT_EQ(0x26, settings.vkSelectPrev);    // one digit is no byte
+    EXPECT_EQ(0x41, settings.vkSelectNext);    // one-byte member takes the first byte
+    EXPECT_EQ(0x21, settings.vkSelectPageUp);  // empty
+    EXPECT_EQ(0x22, settings.vkSelectPageDown);
+    EXPECT_EQ(131188u, settings.dwEnableZel);
 }
 
-TEST_F(AppSettingsTest, BooleansReadYesNumbersAndEmpty) {
-  WriteConfig("[Others]\nbEnableWord=yes\nbEnablePhrase=0x1\nbEnableShorthand=\nnMinInput=3abc\n"
-              "nMaxItemShow=\nnMaxWordLength=-1\n[AutoLearn]\nbEanbleAutolearn=No\nstrSeparate=\n");
-  CAppSettings settings(dir_.path());
-  settings.bEnableWord = 0;
-  settings.bEnablePhrase = 1;
-  settings.bEnableShorthand = 0;
-  settings.LoadOthers();
-  settings.LoadAutoLearn();
-  EXPECT_EQ(1, settings.bEnableWord);
-  EXPECT_EQ(0, settings.bEnablePhrase);     // leading decimal number 0
-  EXPECT_EQ(1, settings.bEnableShorthand);  // empty: default
-  EXPECT_EQ(3u, settings.nMinInput);
-  EXPECT_EQ(5u, settings.nMaxItemShow);
-  EXPECT_EQ(0xFFFFFFFFu, settings.nMaxWordLength);  // not range-checked on load
-  EXPECT_EQ(0, settings.bEanbleAutolearn);
-  EXPECT_EQ(CAppSettings("x").strSeparate, settings.strSeparate);
+TEST_F(AppSettingsTest, BooleansReadYesNumbersAndEmpty)
+{
+    WriteConfig(
+        "[Others]\nbEnableWord=yes\nbEnablePhrase=0x1\nbEnableShorthand=\nnMinInput=3abc\n"
+        "nMaxItemShow=\nnMaxWordLength=-1\n[AutoLearn]\nbEanbleAutolearn=No\nstrSeparate=\n");
+    CAppSettings settings(m_dir.path());
+    settings.bEnableWord = 0;
+    settings.bEnablePhrase = 1;
+    settings.bEnableShorthand = 0;
+    settings.LoadOthers();
+    settings.LoadAutoLearn();
+    EXPECT_EQ(1, settings.bEnableWord);
+    EXPECT_EQ(0, settings.bEnablePhrase);     // leading decimal number 0
+    EXPECT_EQ(1, settings.bEnableShorthand);  // empty: default
+    EXPECT_EQ(3u, settings.nMinInput);
+    EXPECT_EQ(5u, settings.nMaxItemShow);
+    EXPECT_EQ(0xFFFFFFFFu, settings.nMaxWordLength);  // not range-checked on load
+    EXPECT_EQ(0, settings.bEanbleAutolearn);
+    EXPECT_EQ(CAppSettings("x").strSeparate, settings.strSeparate);
 }
 
-TEST_F(AppSettingsTest, SavedSectionsHaveTheirTextFormsAndReadBack) {
-  CAppSettings settings(dir_.path());
-  settings.dwEnableZel = 131154;  // Ctrl+R
-  settings.vkSelect[2] = 0x20;
-  settings.bEnablePhrase = 7;     // any non-zero value is written as 1
-  settings.nMaxItemShow = 9;
-  settings.strSeparate = ";,";
-  settings.nMinLearnLength = 4;
-  EXPECT_TRUE(settings.SaveHotKeys());
-  EXPECT_TRUE(settings.SaveOthers());
-  EXPECT_TRUE(settings.SaveAutoLearn());
-  EXPECT_EQ("70717273747576777879", Value("HotKeys", "vkSelectIndex"));
-  EXPECT_EQ("090D20FFFFFFFFFFFFFF", Value("HotKeys", "vkSelect"));
-  EXPECT_EQ("26", Value("HotKeys", "vkSelectPrev"));
-  EXPECT_EQ("131154", Value("HotKeys", "dwEnableZel"));
-  EXPECT_EQ("1", Value("Others", "bEnablePhrase"));
-  EXPECT_EQ("9", Value("Others", "nMaxItemShow"));
-  EXPECT_EQ(";,", Value("AutoLearn", "strSeparate"));
+TEST_F(AppSettingsTest, SavedSectionsHaveTheirTextFormsAndReadBack)
+{
+    CAppSettings settings(m_dir.path());
+    settings.dwEnableZel = 131154;  // Ctrl+R
+    settings.vkSelect[2] = 0x20;
+    settings.bEnablePhrase = 7;  // any non-zero value is written as 1
+    settings.nMaxItemShow = 9;
+    settings.strSeparate = ";,";
+    settings.nMinLearnLength = 4;
+    EXPECT_TRUE(settings.SaveHotKeys());
+    EXPECT_TRUE(settings.SaveOthers());
+    EXPECT_TRUE(settings.SaveAutoLearn());
+    EXPECT_EQ("70717273747576777879", Value("HotKeys", "vkSelectIndex"));
+    EXPECT_EQ("090D20FFFFFFFFFFFFFF", Value("HotKeys", "vkSelect"));
+    EXPECT_EQ("26", Value("HotKeys", "vkSelectPrev"));
+    EXPECT_EQ("131154", Value("HotKeys", "dwEnableZel"));
+    EXPECT_EQ("1", Value("Others", "bEnablePhrase"));
+    EXPECT_EQ("9", Value("Others", "nMaxItemShow"));
+    EXPECT_EQ(";,", Value("AutoLearn", "strSeparate"));
 
-  CAppSettings loaded(dir_.path());
-  loaded.LoadAll();
-  EXPECT_EQ(131154u, loaded.dwEnableZel);
-  EXPECT_EQ(0x20, loaded.vkSelect[2]);
-  EXPECT_EQ(1, loaded.bEnablePhrase);
-  EXPECT_EQ(9u, loaded.nMaxItemShow);
-  EXPECT_EQ(";,", loaded.strSeparate);
-  EXPECT_EQ(4u, loaded.nMinLearnLength);
+    CAppSettings loaded(m_dir.path());
+    loaded.LoadAll();
+    EXPECT_EQ(131154u, loaded.dwEnableZel);
+    EXPECT_EQ(0x20, loaded.vkSelect[2]);
+    EXPECT_EQ(1, loaded.bEnablePhrase);
+    EXPECT_EQ(9u, loaded.nMaxItemShow);
+    EXPECT_EQ(";,", loaded.strSeparate);
+    EXPECT_EQ(4u, loaded.nMinLearnLength);
 
-  // The default separators (quotes, a blank, a leading semicolon) survive a round trip.
-  CAppSettings defaults(dir_.path());
-  EXPECT_TRUE(defaults.SaveAutoLearn());
-  loaded.LoadAutoLearn();
-  EXPECT_EQ(CAppSettings("x").strSeparate, loaded.strSeparate);
-  EXPECT_EQ((std::vector<std::string>{"Config.ini"}), dir_.Entries());
+    // The default separators (quotes, a blank, a leading semicolon) survive a round trip.
+    CAppSettings defaults(m_dir.path());
+    EXPECT_TRUE(defaults.SaveAutoLearn());
+    loaded.LoadAutoLearn();
+    EXPECT_EQ(CAppSettings("x").strSeparate, loaded.strSeparate);
+    EXPECT_EQ((std::vector<std::string>{"Config.ini"}), m_dir.Entries());
 }
 
-TEST_F(AppSettingsTest, SavingOneSectionKeepsTheOthers) {
-  WriteConfig("[DBS]\nDB1=C:\\libs\\a.lib\nDB1-B=0\n[Others]\nnMinInput=4\n[Foreign]\nkeep=me\n");
-  CAppSettings settings(dir_.path());
-  settings.LoadAll();
-  EXPECT_EQ(4u, settings.nMinInput);
-  settings.nMinInput = 6;
-  EXPECT_TRUE(settings.SaveOthers());
-  EXPECT_EQ("me", Value("Foreign", "keep"));
-  EXPECT_EQ("C:\\libs\\a.lib", Value("DBS", "DB1"));
-  EXPECT_EQ("6", Value("Others", "nMinInput"));
+TEST_F(AppSettingsTest, SavingOneSectionKeepsTheOthers)
+{
+    WriteConfig("[DBS]\nDB1=C:\\libs\\a.lib\nDB1-B=0\n[Others]\nnMinInput=4\n[Foreign]\nkeep=me\n");
+    CAppSettings settings(m_dir.path());
+    settings.LoadAll();
+    EXPECT_EQ(4u, settings.nMinInput);
+    settings.nMinInput = 6;
+    EXPECT_TRUE(settings.SaveOthers());
+    EXPECT_EQ("me", Value("Foreign", "keep"));
+    EXPECT_EQ("C:\\libs\\a.lib", Value("DBS", "DB1"));
+    EXPECT_EQ("6", Value("Others", "nMinInput"));
 }
 
-TEST_F(AppSettingsTest, ReadOnlyConfigIsUntouchedAndMemoryKeepsTheValues) {
-  const std::string original = "[Others]\nnMaxItemShow=7\n";
-  WriteConfig(original);
-  ASSERT_TRUE(SetFileAttributesA(ConfigIni().c_str(), FILE_ATTRIBUTE_READONLY));
-  CAppSettings settings(dir_.path());
-  settings.LoadAll();
-  settings.nMaxItemShow = 3;
-  settings.dwEnableZel = 131154;
-  EXPECT_FALSE(settings.SaveOthers());
-  EXPECT_FALSE(settings.SaveHotKeys());
-  EXPECT_FALSE(settings.SaveAutoLearn());
-  EXPECT_FALSE(settings.SetDictionaryEnabled("C:\\x.lib", false));
-  EXPECT_EQ(3u, settings.nMaxItemShow);
-  EXPECT_EQ(131154u, settings.dwEnableZel);
-  SetFileAttributesA(ConfigIni().c_str(), FILE_ATTRIBUTE_NORMAL);
-  EXPECT_EQ(original, ReadRaw(ConfigIni()));
-  EXPECT_EQ((std::vector<std::string>{"Config.ini"}), dir_.Entries());
+TEST_F(AppSettingsTest, ReadOnlyConfigIsUntouchedAndMemoryKeepsTheValues)
+{
+    const std::string original = "[Others]\nnMaxItemShow=7\n";
+    WriteConfig(original);
+    ASSERT_TRUE(SetFileAttributesA(ConfigIni().c_str(), FILE_ATTRIBUTE_READONLY));
+    CAppSettings settings(m_dir.path());
+    settings.LoadAll();
+    settings.nMaxItemShow = 3;
+    settings.dwEnableZel = 131154;
+    EXPECT_FALSE(settings.SaveOthers());
+    EXPECT_FALSE(settings.SaveHotKeys());
+    EXPECT_FALSE(settings.SaveAutoLearn());
+    EXPECT_FALSE(settings.SetDictionaryEnabled("C:\\x.lib", false));
+    EXPECT_EQ(3u, settings.nMaxItemShow);
+    EXPECT_EQ(131154u, settings.dwEnableZel);
+    SetFileAttributesA(ConfigIni().c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(original, ReadRaw(ConfigIni()));
+    EXPECT_EQ((std::vector<std::string>{"Config.ini"}), m_dir.Entries());
 }
 
-TEST_F(AppSettingsTest, CorruptConfigGivesDefaultsWhereValuesAreUnreadable) {
-  std::string junk = "[HotKeys]\nvkSelectIndex=";
-  for (int i = 0; i < 3000; ++i) junk += static_cast<char>(1 + (i * 131) % 255);
-  junk += "\n[Others]\nnMaxItemShow\nnMinInput=" + std::string(100000, '7') + "\nbEnableWord=\x01\xFF\n";
-  junk += "[AutoLearn]\nstrSeparate=" + std::string(200000, ',') + "\n";
-  WriteConfig(junk);
-  CAppSettings settings(dir_.path());
-  settings.LoadAll();
-  const CAppSettings fresh("unused");
-  EXPECT_EQ(0, std::memcmp(fresh.vkSelectIndex, settings.vkSelectIndex, 10));
-  EXPECT_EQ(5u, settings.nMaxItemShow);              // no '=': missing
-  EXPECT_EQ(0xFFFFFFFFu, settings.nMinInput);        // too large: saturated, not wrapped
-  EXPECT_EQ(0, settings.bEnableWord);                // junk: leading number 0
-  EXPECT_EQ(200000u, settings.strSeparate.size());   // read whole
-  EXPECT_EQ(131188u, settings.dwEnableZel);
+TEST_F(AppSettingsTest, CorruptConfigGivesDefaultsWhereValuesAreUnreadable)
+{
+    std::string junk = "[HotKeys]\nvkSelectIndex=";
+    for (int i = 0; i < 3000; ++i)
+        junk += static_cast<char>(1 + (i * 131) % 255);
+    junk += "\n[Others]\nnMaxItemShow\nnMinInput=" + std::string(100000, '7') + "\nbEnableWord=\x01\xFF\n";
+    junk += "[AutoLearn]\nstrSeparate=" + std::string(200000, ',') + "\n";
+    WriteConfig(junk);
+    CAppSettings settings(m_dir.path());
+    settings.LoadAll();
+    const CAppSettings fresh("unused");
+    EXPECT_EQ(0, std::memcmp(fresh.vkSelectIndex, settings.vkSelectIndex, 10));
+    EXPECT_EQ(5u, settings.nMaxItemShow);             // no '=': missing
+    EXPECT_EQ(0xFFFFFFFFu, settings.nMinInput);       // too large: saturated, not wrapped
+    EXPECT_EQ(0, settings.bEnableWord);               // junk: leading number 0
+    EXPECT_EQ(200000u, settings.strSeparate.size());  // read whole
+    EXPECT_EQ(131188u, settings.dwEnableZel);
 }
 
-TEST_F(AppSettingsTest, DictionaryFlagsPairPathsWithFirstFreeNumbers) {
-  WriteConfig("[DBS]\nDB1=C:\\Libs\\one.lib\nDB1-B=1\nDB2=c:\\libs\\two.lib\nDB2-B=0\nDB4=C:\\Libs\\four.lib\n");
-  CAppSettings settings(dir_.path());
-  EXPECT_TRUE(settings.IsDictionaryEnabled("C:\\Libs\\one.lib"));
-  EXPECT_FALSE(settings.IsDictionaryEnabled("C:\\LIBS\\TWO.LIB"));  // case does not matter
-  EXPECT_TRUE(settings.IsDictionaryEnabled("C:\\Libs\\four.lib"));  // no flag: enabled
-  EXPECT_TRUE(settings.IsDictionaryEnabled("C:\\Libs\\unknown.lib"));
-  EXPECT_TRUE(settings.IsDictionaryEnabled(""));
+TEST_F(AppSettingsTest, DictionaryFlagsPairPathsWithFirstFreeNumbers)
+{
+    WriteConfig("[DBS]\nDB1=C:\\Libs\\one.lib\nDB1-B=1\nDB2=c:\\libs\\two.lib\nDB2-B=0\nDB4=C:\\Libs\\four.lib\n");
+    CAppSettings settings(m_dir.path());
+    EXPECT_TRUE(settings.IsDictionaryEnabled("C:\\Libs\\one.lib"));
+    EXPECT_FALSE(settings.IsDictionaryEnabled("C:\\LIBS\\TWO.LIB"));  // case does not matter
+    EXPECT_TRUE(settings.IsDictionaryEnabled("C:\\Libs\\four.lib"));  // no flag: enabled
+    EXPECT_TRUE(settings.IsDictionaryEnabled("C:\\Libs\\unknown.lib"));
+    EXPECT_TRUE(settings.IsDictionaryEnabled(""));
 
-  // An existing path only changes its flag.
-  EXPECT_TRUE(settings.SetDictionaryEnabled("C:\\LIBS\\two.lib", true));
-  EXPECT_EQ("1", Value("DBS", "DB2-B"));
-  EXPECT_EQ("c:\\libs\\two.lib", Value("DBS", "DB2"));
-  EXPECT_EQ("<missing>", Value("DBS", "DB3"));
-  // A new path takes the first free number.
-  EXPECT_TRUE(settings.SetDictionaryEnabled("C:\\Libs\\new.lib", false));
-  EXPECT_EQ("C:\\Libs\\new.lib", Value("DBS", "DB3"));
-  EXPECT_EQ("0", Value("DBS", "DB3-B"));
-  EXPECT_FALSE(settings.IsDictionaryEnabled("c:\\libs\\NEW.lib"));
-  EXPECT_TRUE(settings.SetDictionaryEnabled("C:\\Libs\\newer.lib", true));
-  EXPECT_EQ("C:\\Libs\\newer.lib", Value("DBS", "DB5"));
-  EXPECT_FALSE(settings.SetDictionaryEnabled("", true));
+    // An existing path only changes its flag.
+    EXPECT_TRUE(settings.SetDictionaryEnabled("C:\\LIBS\\two.lib", true));
+    EXPECT_EQ("1", Value("DBS", "DB2-B"));
+    EXPECT_EQ("c:\\libs\\two.lib", Value("DBS", "DB2"));
+    EXPECT_EQ("<missing>", Value("DBS", "DB3"));
+    // A new path takes the first free number.
+    EXPECT_TRUE(settings.SetDictionaryEnabled("C:\\Libs\\new.lib", false));
+    EXPECT_EQ("C:\\Libs\\new.lib", Value("DBS", "DB3"));
+    EXPECT_EQ("0", Value("DBS", "DB3-B"));
+    EXPECT_FALSE(settings.IsDictionaryEnabled("c:\\libs\\NEW.lib"));
+    EXPECT_TRUE(settings.SetDictionaryEnabled("C:\\Libs\\newer.lib", true));
+    EXPECT_EQ("C:\\Libs\\newer.lib", Value("DBS", "DB5"));
+    EXPECT_FALSE(settings.SetDictionaryEnabled("", true));
 }
 
-TEST_F(AppSettingsTest, DictionaryStoreReachesTheFlagsThroughItsInterface) {
-  CAppSettings settings(dir_.path());
-  CDictionaryEnableSettings adapter(settings);
-  IDictionaryEnableStore& store = adapter;
-  EXPECT_TRUE(store.IsDictionaryEnabled("C:\\a.lib"));
-  EXPECT_TRUE(store.SetDictionaryEnabled("C:\\a.lib", false));
-  EXPECT_FALSE(store.IsDictionaryEnabled("C:\\A.LIB"));
-  EXPECT_EQ("C:\\a.lib", Value("DBS", "DB1"));
+TEST_F(AppSettingsTest, DictionaryStoreReachesTheFlagsThroughItsInterface)
+{
+    CAppSettings settings(m_dir.path());
+    CDictionaryEnableSettings adapter(settings);
+    IDictionaryEnableStore& store = adapter;
+    EXPECT_TRUE(store.IsDictionaryEnabled("C:\\a.lib"));
+    EXPECT_TRUE(store.SetDictionaryEnabled("C:\\a.lib", false));
+    EXPECT_FALSE(store.IsDictionaryEnabled("C:\\A.LIB"));
+    EXPECT_EQ("C:\\a.lib", Value("DBS", "DB1"));
 }
 
 // ---- bFirstRun ---------------------------------------------------------------------------
@@ -234,77 +250,85 @@ TEST_F(AppSettingsTest, DictionaryStoreReachesTheFlagsThroughItsInterface) {
 namespace {
 
 class FirstRunTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char name[96];
-    std::snprintf(name, sizeof name, "SOFTWARE\\Pennivox Pro\\OptionTest%lu", GetCurrentProcessId());
-    key_ = name;
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, key_.c_str());
-  }
-  void TearDown() override { RegDeleteKeyA(HKEY_LOCAL_MACHINE, key_.c_str()); }
+protected:
+    void SetUp() override
+    {
+        char name[96];
+        std::snprintf(name, sizeof name, "SOFTWARE\\Pennivox Pro\\OptionTest%lu", GetCurrentProcessId());
+        m_key = name;
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, m_key.c_str());
+    }
+    void TearDown() override { RegDeleteKeyA(HKEY_LOCAL_MACHINE, m_key.c_str()); }
 
-  bool ReadValue(std::string* bytes, DWORD* type) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key_.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
-    char data[64];
-    DWORD size = sizeof data;
-    LONG rc = RegQueryValueExA(key, "bFirstRun", nullptr, type, reinterpret_cast<BYTE*>(data), &size);
-    RegCloseKey(key);
-    if (rc != ERROR_SUCCESS) return false;
-    bytes->assign(data, size);
-    return true;
-  }
-  void SetValue(const void* data, DWORD size, DWORD type) {
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, key_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                                             &key, nullptr));
-    RegSetValueExA(key, "bFirstRun", 0, type, static_cast<const BYTE*>(data), size);
-    RegCloseKey(key);
-  }
+    bool ReadValue(std::string* bytes, DWORD* type)
+    {
+        HKEY key;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_key.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+            return false;
+        char data[64];
+        DWORD size = sizeof data;
+        LONG rc = RegQueryValueExA(key, "bFirstRun", nullptr, type, reinterpret_cast<BYTE*>(data), &size);
+        RegCloseKey(key);
+        if (rc != ERROR_SUCCESS)
+            return false;
+        bytes->assign(data, size);
+        return true;
+    }
+    void SetValue(const void* data, DWORD size, DWORD type)
+    {
+        HKEY key;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, m_key.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                                                 nullptr, &key, nullptr));
+        RegSetValueExA(key, "bFirstRun", 0, type, static_cast<const BYTE*>(data), size);
+        RegCloseKey(key);
+    }
 
-  std::string key_;
+    std::string m_key;
 };
 
 }  // namespace
 
-TEST_F(FirstRunTest, MissingValueCountsAsFirstRunAndIsResetToFourZeroBytes) {
-  CAppSettings settings("unused");
-  settings.SetOptionRegistryKey(key_);
-  EXPECT_EQ(1u, settings.TakeFirstRun());
-  std::string bytes;
-  DWORD type = 0;
-  ASSERT_TRUE(ReadValue(&bytes, &type));
-  EXPECT_EQ(static_cast<DWORD>(REG_BINARY), type);
-  EXPECT_EQ(std::string(4, '\0'), bytes);
-  EXPECT_EQ(0u, settings.TakeFirstRun());  // the second start is no first run
+TEST_F(FirstRunTest, MissingValueCountsAsFirstRunAndIsResetToFourZeroBytes)
+{
+    CAppSettings settings("unused");
+    settings.SetOptionRegistryKey(m_key);
+    EXPECT_EQ(1u, settings.TakeFirstRun());
+    std::string bytes;
+    DWORD type = 0;
+    ASSERT_TRUE(ReadValue(&bytes, &type));
+    EXPECT_EQ(static_cast<DWORD>(REG_BINARY), type);
+    EXPECT_EQ(std::string(4, '\0'), bytes);
+    EXPECT_EQ(0u, settings.TakeFirstRun());  // the second start is no first run
 }
 
-TEST_F(FirstRunTest, StoredOneIsReadAndReset) {
-  const DWORD one = 1;
-  SetValue(&one, sizeof one, REG_BINARY);
-  CAppSettings settings("unused");
-  settings.SetOptionRegistryKey(key_);
-  EXPECT_EQ(1u, settings.TakeFirstRun());
-  std::string bytes;
-  DWORD type = 0;
-  ASSERT_TRUE(ReadValue(&bytes, &type));
-  EXPECT_EQ(std::string(4, '\0'), bytes);
-  // An oversized value is no reason to fail: it counts as set and is reset.
-  const char big[16] = {1};
-  SetValue(big, sizeof big, REG_BINARY);
-  EXPECT_NE(0u, settings.TakeFirstRun());
-  ASSERT_TRUE(ReadValue(&bytes, &type));
-  EXPECT_EQ(std::string(4, '\0'), bytes);
+TEST_F(FirstRunTest, StoredOneIsReadAndReset)
+{
+    const DWORD one = 1;
+    SetValue(&one, sizeof one, REG_BINARY);
+    CAppSettings settings("unused");
+    settings.SetOptionRegistryKey(m_key);
+    EXPECT_EQ(1u, settings.TakeFirstRun());
+    std::string bytes;
+    DWORD type = 0;
+    ASSERT_TRUE(ReadValue(&bytes, &type));
+    EXPECT_EQ(std::string(4, '\0'), bytes);
+    // An oversized value is no reason to fail: it counts as set and is reset.
+    const char big[16] = {1};
+    SetValue(big, sizeof big, REG_BINARY);
+    EXPECT_NE(0u, settings.TakeFirstRun());
+    ASSERT_TRUE(ReadValue(&bytes, &type));
+    EXPECT_EQ(std::string(4, '\0'), bytes);
 }
 
-TEST_F(AppSettingsTest, ConfigThatIsAFolderGivesDefaultsAndIsNeverReplaced) {
-  ASSERT_TRUE(CreateDirectoryA(ConfigIni().c_str(), nullptr));
-  CAppSettings settings(dir_.path());
-  settings.nMaxItemShow = 8;
-  settings.LoadAll();
-  ExpectDefaults(settings);
-  EXPECT_FALSE(settings.SaveOthers());
-  EXPECT_FALSE(settings.SetDictionaryEnabled("C:\\a.lib", true));
-  EXPECT_TRUE(GetFileAttributesA(ConfigIni().c_str()) & FILE_ATTRIBUTE_DIRECTORY);
-  EXPECT_EQ((std::vector<std::string>{"Config.ini"}), dir_.Entries());
+TEST_F(AppSettingsTest, ConfigThatIsAFolderGivesDefaultsAndIsNeverReplaced)
+{
+    ASSERT_TRUE(CreateDirectoryA(ConfigIni().c_str(), nullptr));
+    CAppSettings settings(m_dir.path());
+    settings.nMaxItemShow = 8;
+    settings.LoadAll();
+    ExpectDefaults(settings);
+    EXPECT_FALSE(settings.SaveOthers());
+    EXPECT_FALSE(settings.SetDictionaryEnabled("C:\\a.lib", true));
+    EXPECT_TRUE(GetFileAttributesA(ConfigIni().c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ((std::vector<std::string>{"Config.ini"}), m_dir.Entries());
 }

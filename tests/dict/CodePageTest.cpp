@@ -40,10 +40,29 @@ TEST(CodePage1252, CompareNoCaseOrdersByFoldedUnsignedBytes)
 TEST(CodePage1252, SingleByteComparisonAgreesWithCompareNoCase)
 {
     ASSERT_FALSE(cp1252.HasLeadBytes());
-    const char* texts[] = {"", "a", "A", "ab", "abc", "abcdefgh", "ABCDEFGH", "abcdefghi", "abcdefghI",
-                           "abcdefgh_", "abcdefghz", "abcdefgh\xE9", "abcdefgh\xC9x", "abcdefghijklmnopq",
-                           "abcdefghijklmnopQ", "abcdefghijklmnop", "\xFF", "\xDF", "\xFE\xFE", "z"};
-    auto sign = [](int v) { return (v > 0) - (v < 0); };
+    const char* texts[] = {"",
+                           "a",
+                           "A",
+                           "ab",
+                           "abc",
+                           "abcdefgh",
+                           "ABCDEFGH",
+                           "abcdefghi",
+                           "abcdefghI",
+                           "abcdefgh_",
+                           "abcdefghz",
+                           "abcdefgh\xE9",
+                           "abcdefgh\xC9x",
+                           "abcdefghijklmnopq",
+                           "abcdefghijklmnopQ",
+                           "abcdefghijklmnop",
+                           "\xFF",
+                           "\xDF",
+                           "\xFE\xFE",
+                           "z"};
+    auto sign = [](int v) {
+        return (v > 0) - (v < 0);
+    };
     for (const char* a : texts) {
         for (const char* b : texts)
             EXPECT_EQ(sign(cp1252.CompareNoCaseSingleByte(a, b)), sign(cp1252.CompareNoCase(a, b)))
@@ -94,7 +113,9 @@ TEST(CodePageUtf8, RoundTripsAndReplacesInvalidSequences)
 
     std::string lone;
     Utf16ToUtf8(std::u16string{0xD800, u'a'}, lone);
-    EXPECT_EQ(lone, "\xEF\xBF\xBD" "a");
+    EXPECT_EQ(lone,
+              "\xEF\xBF\xBD"
+              "a");
 }
 
 TEST(CodePageDoubleByte, LeavesTrailBytesAloneWhenLoweringComparingAndFinding)
@@ -111,7 +132,10 @@ TEST(CodePageDoubleByte, LeavesTrailBytesAloneWhenLoweringComparingAndFinding)
 
     // "A" occurs only inside the double-byte character: no hit; "a" after it is one.
     EXPECT_EQ(cp.FindAtCharBoundary("\x83\x41", "A"), std::string::npos);
-    EXPECT_EQ(cp.FindAtCharBoundary("\x83\x41" "A", "A"), 2u);
+    EXPECT_EQ(cp.FindAtCharBoundary("\x83\x41"
+                                    "A",
+                                    "A"),
+              2u);
     EXPECT_EQ(cp1252.FindAtCharBoundary("\x83\x41", "A"), 1u);
     EXPECT_EQ(cp.FindAtCharBoundary("abc", ""), 0u);
     EXPECT_EQ(cp.FindAtCharBoundary("ab", "abc"), std::string::npos);
@@ -185,7 +209,10 @@ TEST(EntryText, EncodesAndDecodesEachCode)
     EXPECT_EQ(NormalizeEntryTextCode(0), CODE_ANSI);
 
     // Characters outside the code page decode to '?'.
-    codec.Decode(CODE_UTF8, false, "\xE4\xB8\xAD" "a", text);
+    codec.Decode(CODE_UTF8, false,
+                 "\xE4\xB8\xAD"
+                 "a",
+                 text);
     EXPECT_EQ(text, "?a");
 }
 
@@ -193,7 +220,9 @@ TEST(EntryText, EncryptedValuesAreScrambledAfterEncodingAndKeepZeroBytes)
 {
     CEntryTextCodec codec(cp1252);
     std::string stored, text;
-    const std::string plain = "form\x0C" "feed";
+    const std::string plain =
+        "form\x0C"
+        "feed";
     codec.Encode(CODE_ANSI, true, plain, stored);
     ASSERT_EQ(stored.size(), plain.size());
     EXPECT_EQ(stored[4], '\0');
@@ -215,7 +244,8 @@ TEST(SystemCodePage, AgreesWithThePortableTablesWhenItIsWindows1252)
         GTEST_SKIP() << "code page " << system.Id();
     std::string all;
     for (int b = 1; b < 256; ++b) {
-        EXPECT_EQ(system.LowerByte(static_cast<unsigned char>(b)), cp1252.LowerByte(static_cast<unsigned char>(b))) << b;
+        EXPECT_EQ(system.LowerByte(static_cast<unsigned char>(b)), cp1252.LowerByte(static_cast<unsigned char>(b)))
+            << b;
         EXPECT_FALSE(system.IsLeadByte(static_cast<unsigned char>(b)));
         all += static_cast<char>(b);
     }

@@ -41,20 +41,20 @@ public:
     TempFolder()
     {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        path_ = fs::temp_directory_path() / (std::string("pv-dict-") + info->test_suite_name() + "-" + info->name());
-        fs::remove_all(path_);
-        fs::create_directories(path_);
+        m_path = fs::temp_directory_path() / (std::string("pv-dict-") + info->test_suite_name() + "-" + info->name());
+        fs::remove_all(m_path);
+        fs::create_directories(m_path);
     }
     ~TempFolder()
     {
         std::error_code ignored;
-        fs::remove_all(path_, ignored);
+        fs::remove_all(m_path, ignored);
     }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-    std::string Folder() const { return path_.string(); }
+    std::string File(const std::string& name) const { return (m_path / name).string(); }
+    std::string Folder() const { return m_path.string(); }
 
 private:
-    fs::path path_;
+    fs::path m_path;
 };
 
 // "#DBINFO n", the info rows, "#DBDATA m", then the entries in stored order: as stored

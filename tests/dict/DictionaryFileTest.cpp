@@ -76,7 +76,8 @@ TEST_P(FixtureTest, ReadsToTheLibrarysDumpAndPositionsLikeItsSearch)
             continue;  // those queries are UTF-8 bytes, ours are ANSI text
         const bool contained = dictionary.ContainsKey(query, match, MATCH_START);
         // Without a match the cursor stands just before the key's place, for FindNext.
-        EXPECT_EQ(dictionary.Cursor() + (match.key.empty() ? 1 : 0), search) << "query '" << line.substr(0, tab1) << "'";
+        EXPECT_EQ(dictionary.Cursor() + (match.key.empty() ? 1 : 0), search)
+            << "query '" << line.substr(0, tab1) << "'";
         // Equal keys ignoring case: the library folds ASCII letters only.
         if (ascii && name != "encrypted") {
             EXPECT_EQ(contained, find >= 0) << "query '" << line.substr(0, tab1) << "'";
@@ -178,7 +179,8 @@ TEST(DictionaryFileFixtures, LooksUpKeysExactlyWhereTheStoragesSearchDoesEvenInU
         for (int i = 0; i < 3000; ++i) {
             std::string query = i % 2 ? randomText(25) : keys[random() % keys.size()].substr(0, random() % 25);
             dictionary.ContainsKey(query, match, MATCH_START);
-            ASSERT_EQ(dictionary.Cursor() + (match.key.empty() ? 1 : 0), data.Search(key[query])) << (sorted ? "sorted" : "unsorted") << " '" << query << "'";
+            ASSERT_EQ(dictionary.Cursor() + (match.key.empty() ? 1 : 0), data.Search(key[query]))
+                << (sorted ? "sorted" : "unsorted") << " '" << query << "'";
         }
     }
 }
@@ -530,12 +532,17 @@ TEST(DictionaryFileEdit, EncryptedAndUtf16ValuesKeepTheirZeroBytes)
     TempFolder temp;
     const std::string encryptedPath = temp.File("e.lib");
     const std::string utf16Path = temp.File("u.lib");
-    const std::string withKeyByte = "form\x0C" "feed";
+    const std::string withKeyByte =
+        "form\x0C"
+        "feed";
     {
         CDictionaryFile encrypted(cp1252);
         ASSERT_TRUE(encrypted.Open(encryptedPath));
         encrypted.SetEncrypted(true);
-        ASSERT_TRUE(encrypted.AddEntry("key\x0C" "one", withKeyByte));
+        ASSERT_TRUE(
+            encrypted.AddEntry("key\x0C"
+                               "one",
+                               withKeyByte));
         ASSERT_TRUE(encrypted.AddEntry("Hello", "world"));
         ASSERT_TRUE(encrypted.WriteInfo());
 
@@ -549,7 +556,9 @@ TEST(DictionaryFileEdit, EncryptedAndUtf16ValuesKeepTheirZeroBytes)
     CDictionaryFile encrypted(cp1252);
     ASSERT_TRUE(encrypted.Open(encryptedPath, true));
     std::string_view storedKey, storedData;
-    std::string expectedKey = "key\x0C" "one";
+    std::string expectedKey =
+        "key\x0C"
+        "one";
     ScrambleText(expectedKey.data(), expectedKey.size());
     bool keptWhole = false;
     for (int row = 0; row < encrypted.CountEntries(); ++row) {
@@ -560,7 +569,9 @@ TEST(DictionaryFileEdit, EncryptedAndUtf16ValuesKeepTheirZeroBytes)
     DictionaryMatch match;
     encrypted.SetCaptionHeader(false);
     ASSERT_TRUE(encrypted.FindFirst("key", match, kAllEntries));
-    EXPECT_EQ(match.key, "key\x0C" "one");
+    EXPECT_EQ(match.key,
+              "key\x0C"
+              "one");
     EXPECT_EQ(match.data, withKeyByte);
     ASSERT_TRUE(encrypted.FindFirst("Hel", match, kAllEntries));
     EXPECT_EQ(match.data, "world");

@@ -358,8 +358,14 @@ void ExpectMergedAsAlone(const std::vector<std::string>& paths, const CCodePage&
 {
     CDictionarySet set(nullptr, codePage);
     ASSERT_TRUE(set.LoadFiles(paths, true));
-    const int modes[] = {kAllEntries, MATCH_START | MATCH_WORDS, MATCH_START | MATCH_PHRASES, MATCH_START,
-                         MATCH_ANY, MATCH_INSIDE, MATCH_END, MATCH_INSIDE | MATCH_WORDS | MATCH_PHRASES};
+    const int modes[] = {kAllEntries,
+                         MATCH_START | MATCH_WORDS,
+                         MATCH_START | MATCH_PHRASES,
+                         MATCH_START,
+                         MATCH_ANY,
+                         MATCH_INSIDE,
+                         MATCH_END,
+                         MATCH_INSIDE | MATCH_WORDS | MATCH_PHRASES};
     int nonEmpty = 0;
     for (const auto& limits : {std::pair<int, int>{1, 500}, std::pair<int, int>{3, 6}}) {
         set.SetLengthLimits(limits.first, limits.second);
@@ -389,16 +395,13 @@ void ExpectMergedAsAlone(const std::vector<std::string>& paths, const CCodePage&
 TEST(DictionarySet, MergedSearchHandsOutWhatEachDictionaryAloneFinds)
 {
     TempFolder temp;
-    const std::vector<DictionaryKind> kinds = {{DICTIONARY_WORDS, CODE_ANSI, CODE_ANSI, false},
-                                               {DICTIONARY_SHORTHAND, CODE_ANSI, CODE_ANSI, false},
-                                               {DICTIONARY_WORDS, CODE_ANSI, CODE_UTF8, true},
-                                               {DICTIONARY_WORDS, CODE_UTF8, CODE_UTF8, false},
-                                               {DICTIONARY_SHORTHAND, CODE_UTF16, CODE_UTF16, true},
-                                               {DICTIONARY_WORDS, CODE_ANSI, CODE_ANSI, false}};
+    const std::vector<DictionaryKind> kinds = {
+        {DICTIONARY_WORDS, CODE_ANSI, CODE_ANSI, false},      {DICTIONARY_SHORTHAND, CODE_ANSI, CODE_ANSI, false},
+        {DICTIONARY_WORDS, CODE_ANSI, CODE_UTF8, true},       {DICTIONARY_WORDS, CODE_UTF8, CODE_UTF8, false},
+        {DICTIONARY_SHORTHAND, CODE_UTF16, CODE_UTF16, true}, {DICTIONARY_WORDS, CODE_ANSI, CODE_ANSI, false}};
     const std::vector<std::string> pieces = {"th", "Th", "TH", "e", "a", "B", " ", "\xC9", "\xE9", "_", "z", "ab"};
     const std::vector<std::string> paths = MakeRandomDictionaries(temp, cp1252, kinds, pieces, 3);
-    ExpectMergedAsAlone(paths, cp1252,
-                        {"", "t", "th", "Th", "TH", "tH", "a", "ab", "AB", "\xC9", "\xE9t", " ", "e "});
+    ExpectMergedAsAlone(paths, cp1252, {"", "t", "th", "Th", "TH", "tH", "a", "ab", "AB", "\xC9", "\xE9t", " ", "e "});
 }
 
 TEST(DictionarySet, MergedSearchOnADoubleByteCodePageHandsOutWhatEachDictionaryAloneFinds)

@@ -11,11 +11,11 @@ public:
     CFakeDoubleByteCodePage()
     {
         for (int b = 0; b < 256; ++b)
-            lower_[b] = static_cast<unsigned char>(b >= 'A' && b <= 'Z' ? b + 32 : b);
+            m_lower[b] = static_cast<unsigned char>(b >= 'A' && b <= 'Z' ? b + 32 : b);
         for (int b = 0x81; b <= 0x9F; ++b)
-            leadByte_[b] = true;
+            m_leadByte[b] = true;
         for (int b = 0xE0; b <= 0xFC; ++b)
-            leadByte_[b] = true;
+            m_leadByte[b] = true;
     }
     unsigned Id() const override { return 932; }
     bool ToUtf16(std::string_view, std::u16string&) const override { return false; }

@@ -20,7 +20,8 @@ TEST(FolderListing, WildcardsIgnoreAsciiCase)
 
 TEST(FolderListing, ListsMatchingFilesSortedWithTheFolder)
 {
-    const fs::path folder = fs::temp_directory_path() / ("pv-listing-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    const fs::path folder =
+        fs::temp_directory_path() / ("pv-listing-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
     fs::remove_all(folder);
     fs::create_directories(folder / "sub.lib");
     for (const char* name : {"b.lib", "A.LIB", "c.txt", "d.lib.dic", "C.lib"})

@@ -67,7 +67,8 @@ TEST(Pvdict, CreateFromTheReferenceRowsMakesTheReferenceFiles)
         {"large", {"--caption", "Large word list"}},
         {"big-data", {"--caption", "Big data"}},
         {"utf8", {"--keycode", "2", "--datacode", "2", "--input", "utf8", "--caption", "UTF-8 caf\xC3\xA9"}},
-        {"shorthand", {"--type=2", "--caption", "Test Shorthands", "--description", "Shorthand fixture\r\nwith two lines"}},
+        {"shorthand",
+         {"--type=2", "--caption", "Test Shorthands", "--description", "Shorthand fixture\r\nwith two lines"}},
         {"infoonly", {"--caption", "No entries yet"}},
     };
     for (const Case& c : cases) {
@@ -87,8 +88,8 @@ TEST(Pvdict, EncryptedDictionaryKeepsTheValueThatTheLibraryCut)
 {
     TempFolder temp;
     const std::string file = temp.File("e.lib");
-    Result created = Pvdict({"create", file, "--encrypt", "--caption", "Encrypted fixture", "--from",
-                          FixturePath("encrypted.input.tsv")});
+    Result created = Pvdict(
+        {"create", file, "--encrypt", "--caption", "Encrypted fixture", "--from", FixturePath("encrypted.input.tsv")});
     ASSERT_EQ(created.code, 0) << created.err;
     Result dumped = Pvdict({"dump", file});
     ASSERT_EQ(dumped.code, 0);
@@ -108,7 +109,7 @@ TEST(Pvdict, RowsFromStandardInputWithEscapesAndCrLf)
     TempFolder temp;
     const std::string file = temp.File("s.lib");
     Result created = Pvdict({"create", file, "--type", "2"},
-                         "brb\tbe right back\r\naddr\t1 Main St\\r\\nTown\r\n\r\nx\\ty\tback\\\\slash\nkeyonly\n");
+                            "brb\tbe right back\r\naddr\t1 Main St\\r\\nTown\r\n\r\nx\\ty\tback\\\\slash\nkeyonly\n");
     ASSERT_EQ(created.code, 0) << created.err;
     Result dumped = Pvdict({"dump", file});
     EXPECT_EQ(dumped.out,

@@ -16,7 +16,8 @@ using InstallHookFn = int(WINAPI*)(HWND);
 using RemoveHookFn = void(WINAPI*)();
 using ActivateTargetFn = BOOL(WINAPI*)();
 
-template <class Fn> Fn Ordinal(HMODULE module, int ordinal)
+template <class Fn>
+Fn Ordinal(HMODULE module, int ordinal)
 {
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, MAKEINTRESOURCEA(ordinal))));
 }
@@ -70,8 +71,8 @@ protected:
         s_current = this;
         m_receiver = CreateWindowExA(0, wc.lpszClassName, "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
                                      wc.hInstance, nullptr);
-        m_target = CreateWindowExA(0, "EDIT", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 300, 80, nullptr,
-                                   nullptr, wc.hInstance, nullptr);
+        m_target = CreateWindowExA(0, "EDIT", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 300, 80, nullptr, nullptr,
+                                   wc.hInstance, nullptr);
         ASSERT_TRUE(m_receiver && m_target);
         SetForegroundWindow(m_target);
         SetFocus(m_target);
@@ -94,7 +95,8 @@ protected:
     static LRESULT CALLBACK ReceiverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     {
         if (message == WM_HOOK_KEY && s_current) {
-            s_current->m_reports.push_back({window, (unsigned)wParam, HOOK_KEY_VK(lParam), HOOK_KEY_IS_RELEASE(lParam)});
+            s_current->m_reports.push_back(
+                {window, (unsigned)wParam, HOOK_KEY_VK(lParam), HOOK_KEY_IS_RELEASE(lParam)});
             EXPECT_EQ(lParam & ~(LPARAM)0xFF01, 0) << "only the vk and the release bit may be set";
             return s_current->m_answer ? s_current->m_answer((unsigned)wParam) : 1;
         }
@@ -265,7 +267,9 @@ TEST_F(HookFixture, PeekingWithoutRemovingReportsNothing)
 TEST_F(HookFixture, AnswerZeroSwallowsPressAndRelease)
 {
     m_install(m_receiver);
-    m_answer = [](unsigned ch) -> LRESULT { return ch == 'x' ? 0 : 1; };
+    m_answer = [](unsigned ch) -> LRESULT {
+        return ch == 'x' ? 0 : 1;
+    };
     Send(Tap("AXB"));
     ASSERT_TRUE(WaitForText("ab"));
     EXPECT_EQ(m_reports.size(), 6u);
@@ -274,7 +278,9 @@ TEST_F(HookFixture, AnswerZeroSwallowsPressAndRelease)
 TEST_F(HookFixture, SyntheticScanCodePassesUnreported)
 {
     m_install(m_receiver);
-    m_answer = [](unsigned) -> LRESULT { return 0; };
+    m_answer = [](unsigned) -> LRESULT {
+        return 0;
+    };
     Send(Tap("QZ", SYNTHETIC_SCAN_CODE));
     ASSERT_TRUE(WaitForText("qz"));
     EXPECT_TRUE(m_reports.empty());
@@ -283,7 +289,9 @@ TEST_F(HookFixture, SyntheticScanCodePassesUnreported)
 TEST_F(HookFixture, KeysWithControlHeldPassUnreported)
 {
     m_install(m_receiver);
-    m_answer = [](unsigned) -> LRESULT { return 0; };
+    m_answer = [](unsigned) -> LRESULT {
+        return 0;
+    };
     std::vector<INPUT> inputs{Key(VK_CONTROL, (WORD)MapVirtualKeyA(VK_CONTROL, 0), false)};
     for (const INPUT& key : Tap("C"))
         inputs.push_back(key);
@@ -336,4 +344,4 @@ TEST_F(HookFixture, ActivateTargetWithoutTargetFailsAndKeepsForeground)
     EXPECT_EQ(GetForegroundWindow(), before);
 }
 
-} // namespace
+}  // namespace

@@ -11,7 +11,8 @@ using namespace storage_test;
 
 namespace {
 
-c4_Status StatusOf(const std::vector<uint8_t>& bytes, std::string* text = nullptr) {
+c4_Status StatusOf(const std::vector<uint8_t>& bytes, std::string* text = nullptr)
+{
     MemoryStrategy strategy(bytes.data(), bytes.size());
     c4_Storage storage(strategy, false, 0);
     if (text)
@@ -19,7 +20,8 @@ c4_Status StatusOf(const std::vector<uint8_t>& bytes, std::string* text = nullpt
     return storage.Status();
 }
 
-void PutNumber(std::vector<uint8_t>& out, uint32_t value) {
+void PutNumber(std::vector<uint8_t>& out, uint32_t value)
+{
     uint8_t groups[5];
     int n = 0;
     do {
@@ -34,14 +36,16 @@ void PutNumber(std::vector<uint8_t>& out, uint32_t value) {
 // Assembles a storage by hand: blocks at chosen places, one walk per view, header and tails.
 class RawFile {
 public:
-    RawFile() : bytes_(8, 0) {}
-    uint32_t Add(const std::vector<uint8_t>& block) {
-        uint32_t pos = static_cast<uint32_t>(bytes_.size());
-        bytes_.insert(bytes_.end(), block.begin(), block.end());
+    RawFile() : m_bytes(8, 0) {}
+    uint32_t Add(const std::vector<uint8_t>& block)
+    {
+        uint32_t pos = static_cast<uint32_t>(m_bytes.size());
+        m_bytes.insert(m_bytes.end(), block.begin(), block.end());
         return pos;
     }
     uint32_t AddText(const std::string& text) { return Add(std::vector<uint8_t>(text.begin(), text.end())); }
-    std::vector<uint8_t> Finish(const std::string& description, const std::vector<std::vector<uint8_t>>& walks) {
+    std::vector<uint8_t> Finish(const std::string& description, const std::vector<std::vector<uint8_t>>& walks)
+    {
         std::vector<uint8_t> root = {0x80};
         PutNumber(root, static_cast<uint32_t>(description.size()));
         root.insert(root.end(), description.begin(), description.end());
@@ -52,30 +56,46 @@ public:
             PutNumber(root, pos);
         }
         uint32_t rootPos = Add(root);
-        uint32_t skip = static_cast<uint32_t>(bytes_.size());
-        std::vector<uint8_t> out = bytes_;
-        uint8_t tails[16] = {0x80, 0, 0, 0, uint8_t(skip >> 24), uint8_t(skip >> 16), uint8_t(skip >> 8), uint8_t(skip),
-                             0x80, uint8_t(root.size() >> 16), uint8_t(root.size() >> 8), uint8_t(root.size()),
-                             uint8_t(rootPos >> 24), uint8_t(rootPos >> 16), uint8_t(rootPos >> 8), uint8_t(rootPos)};
+        uint32_t skip = static_cast<uint32_t>(m_bytes.size());
+        std::vector<uint8_t> out = m_bytes;
+        uint8_t tails[16] = {0x80,
+                             0,
+                             0,
+                             0,
+                             uint8_t(skip >> 24),
+                             uint8_t(skip >> 16),
+                             uint8_t(skip >> 8),
+                             uint8_t(skip),
+                             0x80,
+                             uint8_t(root.size() >> 16),
+                             uint8_t(root.size() >> 8),
+                             uint8_t(root.size()),
+                             uint8_t(rootPos >> 24),
+                             uint8_t(rootPos >> 16),
+                             uint8_t(rootPos >> 8),
+                             uint8_t(rootPos)};
         out.insert(out.end(), tails, tails + 16);
         uint32_t total = static_cast<uint32_t>(out.size());
-        uint8_t header[8] = {'J', 'L', 0x1A, 0, uint8_t(total >> 24), uint8_t(total >> 16), uint8_t(total >> 8), uint8_t(total)};
+        uint8_t header[8] = {
+            'J', 'L', 0x1A, 0, uint8_t(total >> 24), uint8_t(total >> 16), uint8_t(total >> 8), uint8_t(total)};
         std::copy(header, header + 8, out.begin());
         return out;
     }
 
 private:
-    std::vector<uint8_t> bytes_;
+    std::vector<uint8_t> m_bytes;
 };
 
-std::vector<uint8_t> Walk(std::initializer_list<uint32_t> numbers) {
+std::vector<uint8_t> Walk(std::initializer_list<uint32_t> numbers)
+{
     std::vector<uint8_t> walk;
     for (uint32_t n : numbers)
         PutNumber(walk, n);
     return walk;
 }
 
-TEST(BadInput, HandMadeFilesAreReadExactlyAsDescribed) {
+TEST(BadInput, HandMadeFilesAreReadExactlyAsDescribed)
+{
     // The builder itself: 10 rows of "k0".."k9" with 4-bit sizes read back.
     RawFile file;
     uint32_t data = file.AddText(std::string("k0\0k1\0k2\0k3\0k4\0k5\0k6\0k7\0k8\0k9\0", 30));
@@ -112,7 +132,8 @@ TEST(BadInput, HandMadeFilesAreReadExactlyAsDescribed) {
     EXPECT_EQ(many.View("V").GetSize(), 100);
 }
 
-TEST(BadInput, HostileSizesAndLayoutsAreRefused) {
+TEST(BadInput, HostileSizesAndLayoutsAreRefused)
+{
     struct Case {
         const char* what;
         std::vector<uint8_t> image;
@@ -154,7 +175,8 @@ TEST(BadInput, HostileSizesAndLayoutsAreRefused) {
     {
         RawFile f;
         uint32_t memoDir = f.Add(Walk({0, 20000, 500}));  // a memo far past the end
-        cases.push_back({"memo outside the file", f.Finish("V[k:S]", {Walk({0, 1, 0, 5, memoDir})}), c4_Status::Corrupt});
+        cases.push_back(
+            {"memo outside the file", f.Finish("V[k:S]", {Walk({0, 1, 0, 5, memoDir})}), c4_Status::Corrupt});
     }
     {
         RawFile f;
@@ -182,7 +204,8 @@ TEST(BadInput, HostileSizesAndLayoutsAreRefused) {
     }
     {
         RawFile f;
-        cases.push_back({"more walks than views", f.Finish("V[k:S]", {Walk({0, 0}), Walk({0, 0})}), c4_Status::Corrupt});
+        cases.push_back(
+            {"more walks than views", f.Finish("V[k:S]", {Walk({0, 0}), Walk({0, 0})}), c4_Status::Corrupt});
     }
     {
         RawFile f;
@@ -207,7 +230,8 @@ TEST(BadInput, HostileSizesAndLayoutsAreRefused) {
     }
 }
 
-TEST(BadInput, EveryTruncationAndByteFlipIsRefusedOrReadConsistently) {
+TEST(BadInput, EveryTruncationAndByteFlipIsRefusedOrReadConsistently)
+{
     for (const char* name : {"fixtures/tiny.mk", "fixtures/twice-committed.mk", "doc-examples/ex5-memos.mk"}) {
         std::vector<uint8_t> good = ReadFileBytes(Reference(name));
         ASSERT_FALSE(good.empty());
@@ -252,7 +276,8 @@ TEST(BadInput, EveryTruncationAndByteFlipIsRefusedOrReadConsistently) {
     }
 }
 
-TEST(BadInput, ARefusedFileIsNeverWrittenOver) {
+TEST(BadInput, ARefusedFileIsNeverWrittenOver)
+{
     TempDir dir;
     std::string path = dir.File("damaged.lib");
     std::vector<uint8_t> damaged = ReadFileBytes(Reference("fixtures/medium.lib"));

@@ -19,7 +19,8 @@ namespace {
 
 const c4_StringProp pKey("key"), pData("data"), pProp("prop"), pValue("value");
 
-Rows Sorted(const std::vector<std::pair<std::string, std::string>>& entries) {
+Rows Sorted(const std::vector<std::pair<std::string, std::string>>& entries)
+{
     c4_Storage scratch;
     c4_View view = scratch.GetAs("DBDATA[key:S,data:S]");
     for (const auto& e : entries)
@@ -27,7 +28,8 @@ Rows Sorted(const std::vector<std::pair<std::string, std::string>>& entries) {
     return Dump(scratch, "DBDATA");
 }
 
-TEST(Editing, InsertRemoveSetAndLargeOrBinaryValuesSurviveCommitAndReopen) {
+TEST(Editing, InsertRemoveSetAndLargeOrBinaryValuesSurviveCommitAndReopen)
+{
     TempDir dir;
     std::string path = dir.File("edit.lib");
     const std::string zeros("a\0b\0\0c", 6);
@@ -63,11 +65,8 @@ TEST(Editing, InsertRemoveSetAndLargeOrBinaryValuesSurviveCommitAndReopen) {
     XorStrategy strategy(path, false);
     c4_Storage storage(strategy, false, 0);
     Rows expected = {{std::string("\0", 1), ""},  // sorts as the empty string
-                     {"alpha", zeros},
-                     {"bravo", memo},
-                     {"delta", "data of delta"},
-                     {"Echo", "data of echo"},
-                     {"zulu", binaryMemo}};
+                     {"alpha", zeros},           {"bravo", memo},     {"delta", "data of delta"},
+                     {"Echo", "data of echo"},   {"zulu", binaryMemo}};
     EXPECT_TRUE(Dump(storage, "DBDATA") == expected);  // (too large to print)
     EXPECT_EQ(Dump(storage, "DBINFO"), (Rows{{"DBTYPE", "2"}}));
     c4_View data = storage.View("DBDATA");
@@ -77,7 +76,8 @@ TEST(Editing, InsertRemoveSetAndLargeOrBinaryValuesSurviveCommitAndReopen) {
     EXPECT_EQ(data.Find(pKey[""]), 0);
 }
 
-TEST(Editing, ViewsByDescriptionKeepRowsAndTakeTheRequestedLayout) {
+TEST(Editing, ViewsByDescriptionKeepRowsAndTakeTheRequestedLayout)
+{
     TempDir dir;
     std::string path = dir.File("layout.mk");
     c4_IntProp pCount("count");
@@ -88,7 +88,8 @@ TEST(Editing, ViewsByDescriptionKeepRowsAndTakeTheRequestedLayout) {
         const int32_t counts[] = {0, 1, -1, 127, 128, -32769, 70000, INT32_MIN, INT32_MAX};
         for (int i = 0; i < 9; ++i)
             ASSERT_EQ(words.Add(c4_StringProp("word")["w" + std::to_string(i)] + pCount[counts[i]] +
-                                c4_StringProp("note")["n"]), i);
+                                c4_StringProp("note")["n"]),
+                      i);
         ASSERT_TRUE(storage.Commit());
         EXPECT_EQ(storage.Description(), "WORDS[word:S,count:I,note:S]");
     }
@@ -121,7 +122,8 @@ TEST(Editing, ViewsByDescriptionKeepRowsAndTakeTheRequestedLayout) {
     EXPECT_EQ(words.Find(pCount[5]), -1);
 }
 
-TEST(Editing, BadIndexesAndReadOnlyOrFileLessStoragesFailCleanly) {
+TEST(Editing, BadIndexesAndReadOnlyOrFileLessStoragesFailCleanly)
+{
     c4_Storage memory;
     c4_View view = memory.GetAs("V[a:S]");
     EXPECT_FALSE(view.InsertAt(1, c4_StringProp("a")["x"]));
@@ -146,7 +148,8 @@ TEST(Editing, BadIndexesAndReadOnlyOrFileLessStoragesFailCleanly) {
     EXPECT_EQ(ReadFileBytes(path), ReadFileBytes(Reference("fixtures/tiny.mk")));
 }
 
-TEST(Editing, NewFilesAndStoragesWithoutViews) {
+TEST(Editing, NewFilesAndStoragesWithoutViews)
+{
     TempDir dir;
     {
         XorStrategy strategy(dir.File("new.lib"));
@@ -167,33 +170,38 @@ TEST(Editing, NewFilesAndStoragesWithoutViews) {
 class InterruptedStrategy : public XorStrategy {
 public:
     InterruptedStrategy(const std::string& path, long budget, std::function<void()> atCut)
-        : XorStrategy(path), budget_(budget), atCut_(std::move(atCut)) {}
-    bool DataWrite(t4_i32 pos, const void* buffer, int length) override {
-        if (budget_ >= 0 && length > budget_) {
-            XorStrategy::DataWrite(pos, buffer, static_cast<int>(budget_));
-            budget_ = 0;
-            if (atCut_)
-                atCut_();
+        : XorStrategy(path), m_budget(budget), m_atCut(std::move(atCut))
+    {
+    }
+    bool DataWrite(t4_i32 pos, const void* buffer, int length) override
+    {
+        if (m_budget >= 0 && length > m_budget) {
+            XorStrategy::DataWrite(pos, buffer, static_cast<int>(m_budget));
+            m_budget = 0;
+            if (m_atCut)
+                m_atCut();
             return false;
         }
-        if (budget_ >= 0)
-            budget_ -= length;
+        if (m_budget >= 0)
+            m_budget -= length;
         return XorStrategy::DataWrite(pos, buffer, length);
     }
 
 private:
-    long budget_;
-    std::function<void()> atCut_;
+    long m_budget;
+    std::function<void()> m_atCut;
 };
 
-Rows ReadDictionary(const std::string& path) {
+Rows ReadDictionary(const std::string& path)
+{
     XorStrategy strategy(path, false);
     c4_Storage storage(strategy, false, 0);
     EXPECT_TRUE(storage.IsValid()) << storage.StatusText();
     return Dump(storage, "DBDATA");
 }
 
-TEST(CrashSafety, ACommitCutAtAnyByteLeavesTheOldContent) {
+TEST(CrashSafety, ACommitCutAtAnyByteLeavesTheOldContent)
+{
     TempDir dir;
     std::string path = dir.File("dict.lib");
     ASSERT_TRUE(WriteFileBytes(path, ReadFileBytes(Reference("fixtures/tiny.lib"))));
@@ -242,7 +250,8 @@ public:
     bool EndRewrite(bool) override { return XorStrategy::EndRewrite(false); }
 };
 
-TEST(CrashSafety, AFailedReplaceKeepsTheOldFileAndALaterCommitSucceeds) {
+TEST(CrashSafety, AFailedReplaceKeepsTheOldFileAndALaterCommitSucceeds)
+{
     TempDir dir;
     std::string path = dir.File("dict.lib");
     ASSERT_TRUE(WriteFileBytes(path, ReadFileBytes(Reference("fixtures/shorthand.lib"))));
@@ -257,7 +266,8 @@ TEST(CrashSafety, AFailedReplaceKeepsTheOldFileAndALaterCommitSucceeds) {
 }
 
 #ifdef _WIN32
-bool SomeoneHoldsTheFile(const std::string& path) {
+bool SomeoneHoldsTheFile(const std::string& path)
+{
     // Exclusive access is granted only when no other handle is open.
     HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE)
@@ -266,7 +276,8 @@ bool SomeoneHoldsTheFile(const std::string& path) {
     return false;
 }
 #else
-bool SomeoneHoldsTheFile(const std::string& path) {
+bool SomeoneHoldsTheFile(const std::string& path)
+{
     char wanted[PATH_MAX];
     if (!realpath(path.c_str(), wanted))
         return false;
@@ -286,7 +297,8 @@ bool SomeoneHoldsTheFile(const std::string& path) {
 }
 #endif
 
-TEST(Coexistence, TwoStoragesOnOneFileCommitWithoutBlockingEachOther) {
+TEST(Coexistence, TwoStoragesOnOneFileCommitWithoutBlockingEachOther)
+{
     TempDir dir;
     std::string path = dir.File("shared.lib");
     ASSERT_TRUE(WriteFileBytes(path, ReadFileBytes(Reference("fixtures/medium.lib"))));

@@ -15,13 +15,18 @@ namespace {
 const std::vector<std::string> kFixtures = {"tiny",     "medium",   "shorthand", "encrypted",       "utf8",  "empty",
                                             "infoonly", "big-data", "large",     "twice-committed", "edited"};
 
-std::string Fixture(const std::string& name, const std::string& ext) {
+std::string Fixture(const std::string& name, const std::string& ext)
+{
     return Reference("fixtures/" + name + ext);
 }
 
-bool IsMultiGeneration(const std::string& name) { return name == "twice-committed" || name == "edited"; }
+bool IsMultiGeneration(const std::string& name)
+{
+    return name == "twice-committed" || name == "edited";
+}
 
-void ExpectContent(const c4_Storage& storage, const std::vector<ViewContent>& expected, const std::string& what) {
+void ExpectContent(const c4_Storage& storage, const std::vector<ViewContent>& expected, const std::string& what)
+{
     ASSERT_TRUE(storage.IsValid()) << what << ": " << storage.StatusText();
     ASSERT_EQ(storage.NumViews(), static_cast<int>(expected.size())) << what;
     for (size_t i = 0; i < expected.size(); ++i) {
@@ -34,7 +39,8 @@ void ExpectContent(const c4_Storage& storage, const std::vector<ViewContent>& ex
 }
 
 // Bits that hold no entry in the integer vectors of a file (the library leaves them undefined).
-std::vector<uint8_t> PaddingMask(const std::vector<uint8_t>& file) {
+std::vector<uint8_t> PaddingMask(const std::vector<uint8_t>& file)
+{
     std::vector<uint8_t> mask(file.size(), 0);
     pv_storage::ParseResult parsed = pv_storage::ParseImage(file.data(), file.size());
     for (const auto& view : parsed.views) {
@@ -51,26 +57,29 @@ std::vector<uint8_t> PaddingMask(const std::vector<uint8_t>& file) {
 }
 
 // Equal apart from the padding bits of `reference`'s vectors; describes the first difference.
-::testing::AssertionResult SameExceptPadding(const std::vector<uint8_t>& ours, const std::vector<uint8_t>& reference) {
+::testing::AssertionResult SameExceptPadding(const std::vector<uint8_t>& ours, const std::vector<uint8_t>& reference)
+{
     if (ours.size() != reference.size())
         return ::testing::AssertionFailure() << "size " << ours.size() << " vs " << reference.size();
     std::vector<uint8_t> mask = PaddingMask(reference);
     for (size_t i = 0; i < ours.size(); ++i)
         if ((ours[i] ^ reference[i]) & ~mask[i])
-            return ::testing::AssertionFailure() << "first difference at offset " << i << ": " << int(ours[i])
-                                                 << " vs " << int(reference[i]);
+            return ::testing::AssertionFailure()
+                   << "first difference at offset " << i << ": " << int(ours[i]) << " vs " << int(reference[i]);
     return ::testing::AssertionSuccess();
 }
 
 // Builds a storage the way the reference files were made: DBINFO rows as given, each DBDATA
 // row inserted where Search puts its key.
-void InsertSorted(c4_View& data, const std::string& key, const std::string& value) {
+void InsertSorted(c4_View& data, const std::string& key, const std::string& value)
+{
     c4_StringProp pKey("key"), pData("data");
     int at = data.Search(pKey[key]);
     ASSERT_TRUE(data.InsertAt(at < 0 ? 0 : at, pKey[key] + pData[value]));
 }
 
-std::string StoredForm(const std::string& name, const std::string& text) {
+std::string StoredForm(const std::string& name, const std::string& text)
+{
     if (name != "encrypted")
         return text;
     std::string scrambled = ScrambleText(text);
@@ -79,7 +88,8 @@ std::string StoredForm(const std::string& name, const std::string& text) {
 
 class FixtureTest : public ::testing::TestWithParam<std::string> {};
 
-TEST_P(FixtureTest, PlainAndScrambledFilesLoadToTheExpectedContent) {
+TEST_P(FixtureTest, PlainAndScrambledFilesLoadToTheExpectedContent)
+{
     const std::string name = GetParam();
     std::vector<ViewContent> expected = ReadExpected(Fixture(name, ".expected.tsv"));
     ASSERT_EQ(expected.size(), 2u);
@@ -96,7 +106,8 @@ TEST_P(FixtureTest, PlainAndScrambledFilesLoadToTheExpectedContent) {
     }
 }
 
-TEST_P(FixtureTest, SearchAndFindGiveTheLibrarysAnswers) {
+TEST_P(FixtureTest, SearchAndFindGiveTheLibrarysAnswers)
+{
     const std::string name = GetParam();
     if (!FileExists(Fixture(name, ".search.tsv")))
         GTEST_SKIP() << "no search answers for " << name;
@@ -117,7 +128,8 @@ TEST_P(FixtureTest, SearchAndFindGiveTheLibrarysAnswers) {
     EXPECT_GT(checked, 0);
 }
 
-TEST_P(FixtureTest, InsertingAtSearchReproducesOrderAndFileBytes) {
+TEST_P(FixtureTest, InsertingAtSearchReproducesOrderAndFileBytes)
+{
     const std::string name = GetParam();
     if (name == "edited")
         GTEST_SKIP() << "made by later commits of twice-committed";
@@ -143,7 +155,8 @@ TEST_P(FixtureTest, InsertingAtSearchReproducesOrderAndFileBytes) {
     EXPECT_TRUE(SameExceptPadding(image, ReadFileBytes(reference))) << name;
 }
 
-TEST_P(FixtureTest, CommitRewritesTheFileReadablyAndSkipsUnchangedStorages) {
+TEST_P(FixtureTest, CommitRewritesTheFileReadablyAndSkipsUnchangedStorages)
+{
     const std::string name = GetParam();
     TempDir dir;
     std::string path = dir.File(name + ".lib");
@@ -187,14 +200,16 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, FixtureTest, ::testing::ValuesIn(kFixtures),
                              return n;
                          });
 
-Rows RowsOfTsv(const std::string& path) {
+Rows RowsOfTsv(const std::string& path)
+{
     Rows rows;
     for (const auto& line : ReadTsv(path))
         rows.emplace_back(line[0], line.size() > 1 ? line[1] : "");
     return rows;
 }
 
-TEST(MultiGeneration, EveryCommittedGenerationReadsAsItsReplay) {
+TEST(MultiGeneration, EveryCommittedGenerationReadsAsItsReplay)
+{
     c4_Storage replay;
     c4_View info = replay.GetAs("DBINFO[prop:S,value:S]");
     c4_View data = replay.GetAs("DBDATA[key:S,data:S]");
@@ -244,7 +259,8 @@ TEST(MultiGeneration, EveryCommittedGenerationReadsAsItsReplay) {
     EXPECT_EQ(Dump(stored, "DBDATA"), Dump(replay, "DBDATA"));
 }
 
-TEST(DocExamples, AnnotatedFilesReadAndSingleCommitsAreReproduced) {
+TEST(DocExamples, AnnotatedFilesReadAndSingleCommitsAreReproduced)
+{
     auto open = [](const std::string& name, PlainStrategy*& strategy) {
         strategy = new PlainStrategy(Reference("doc-examples/" + name + ".mk"), false);
         return std::unique_ptr<c4_Storage>(new c4_Storage(*strategy, true, 0));
@@ -295,7 +311,8 @@ TEST(DocExamples, AnnotatedFilesReadAndSingleCommitsAreReproduced) {
 }
 
 // Rewrites an image in the other byte order: "LJ" header, multi-byte vector entries swapped.
-std::vector<uint8_t> ToBigEndian(std::vector<uint8_t> file) {
+std::vector<uint8_t> ToBigEndian(std::vector<uint8_t> file)
+{
     pv_storage::ParseResult parsed = pv_storage::ParseImage(file.data(), file.size());
     for (const auto& view : parsed.views)
         for (const auto& column : view.columns) {
@@ -309,7 +326,8 @@ std::vector<uint8_t> ToBigEndian(std::vector<uint8_t> file) {
     return file;
 }
 
-TEST(FormatVariants, BigEndianFilesAndStoragesAfterOtherDataRead) {
+TEST(FormatVariants, BigEndianFilesAndStoragesAfterOtherDataRead)
+{
     TempDir dir;
     std::vector<uint8_t> medium = ReadFileBytes(Fixture("medium", ".mk"));
     std::vector<ViewContent> expected = ReadExpected(Fixture("medium", ".expected.tsv"));

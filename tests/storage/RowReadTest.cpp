@@ -21,7 +21,8 @@ struct Entry {
 };
 
 // The entries (sorted by key) written into a file image and opened read-only from it.
-std::unique_ptr<c4_Storage> OpenFrozen(const std::vector<Entry>& entries) {
+std::unique_ptr<c4_Storage> OpenFrozen(const std::vector<Entry>& entries)
+{
     c4_Storage scratch;
     c4_View view = scratch.GetAs("DBDATA[key:S,data:S]");
     for (const Entry& e : entries)
@@ -35,7 +36,8 @@ std::unique_ptr<c4_Storage> OpenFrozen(const std::vector<Entry>& entries) {
 
 // Every row read in a shuffled order, then in order, then out-of-range reads. quickReads: how
 // many data values a column reader read on its short path.
-void ExpectRowsRead(c4_View view, const std::vector<Entry>& entries, int* quickReads = nullptr) {
+void ExpectRowsRead(c4_View view, const std::vector<Entry>& entries, int* quickReads = nullptr)
+{
     ASSERT_EQ(view.GetSize(), static_cast<int>(entries.size()));
     std::vector<int> order(entries.size());
     for (size_t i = 0; i < order.size(); ++i)
@@ -84,7 +86,8 @@ void ExpectRowsRead(c4_View view, const std::vector<Entry>& entries, int* quickR
     }
 }
 
-TEST(FrozenRows, LongKeysWithMostlyEmptyDataAndLargeValues) {
+TEST(FrozenRows, LongKeysWithMostlyEmptyDataAndLargeValues)
+{
     // Keys and data pay for an index of both columns; a few values are large (kept apart from
     // the column's bytes), some hold zero bytes.
     std::vector<Entry> entries;
@@ -105,13 +108,13 @@ TEST(FrozenRows, LongKeysWithMostlyEmptyDataAndLargeValues) {
     int quickReads = 0;
     ExpectRowsRead(storage->View("DBDATA"), entries, &quickReads);
     // The values kept inline are read on the short path (an empty one may stand for a large one).
-    const auto inlineValues = std::count_if(entries.begin(), entries.end(), [](const Entry& e) {
-        return !e.data.empty() && e.data.size() < 20000;
-    });
+    const auto inlineValues = std::count_if(entries.begin(), entries.end(),
+                                            [](const Entry& e) { return !e.data.empty() && e.data.size() < 20000; });
     EXPECT_GE(quickReads, inlineValues);
 }
 
-TEST(FrozenRows, OneByteKeysAndRareDataAreReadWithoutAnIndex) {
+TEST(FrozenRows, OneByteKeysAndRareDataAreReadWithoutAnIndex)
+{
     // Too small for an index to pay: offsets come from checkpoints and sizes.
     std::vector<Entry> entries;
     for (int i = 0; i < 2000; ++i) {
@@ -129,7 +132,8 @@ TEST(FrozenRows, OneByteKeysAndRareDataAreReadWithoutAnIndex) {
     EXPECT_EQ(quickReads, 0);
 }
 
-TEST(FrozenRows, ReadsBeforeAndAfterAnEditMatchTheRows) {
+TEST(FrozenRows, ReadsBeforeAndAfterAnEditMatchTheRows)
+{
     std::vector<Entry> entries;
     for (int i = 0; i < 1200; ++i)
         entries.push_back(Entry{"key" + std::to_string(100000 + i), i % 3 ? "" : "d" + std::to_string(i)});
@@ -155,7 +159,8 @@ TEST(FrozenRows, ReadsBeforeAndAfterAnEditMatchTheRows) {
     ExpectRowsRead(view, entries);
 }
 
-TEST(FrozenRows, ReadersMadeBeforeACommitReadTheCommittedRows) {
+TEST(FrozenRows, ReadersMadeBeforeACommitReadTheCommittedRows)
+{
     storage_test::TempDir dir;
     const std::string path = dir.File("reader.lib");
     storage_test::PlainStrategy strategy(path);

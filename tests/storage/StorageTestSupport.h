@@ -43,15 +43,13 @@ public:
     std::string File(const std::string& name) const;
 
 private:
-    std::string path_;
+    std::string m_path;
 };
 
 // The file-level scrambling of dictionary files: each byte XOR ((offset & 0xFF) ^ 0xC5).
 class XorStrategy : public c4_FileStrategy {
 public:
-    explicit XorStrategy(const std::string& path, bool writable = true) {
-        DataOpen(path.c_str(), writable ? 1 : 0);
-    }
+    explicit XorStrategy(const std::string& path, bool writable = true) { DataOpen(path.c_str(), writable ? 1 : 0); }
     int DataRead(t4_i32 pos, void* buffer, int length) override;
     bool DataWrite(t4_i32 pos, const void* buffer, int length) override;
     void DataCommit(t4_i32) override {}
@@ -60,9 +58,7 @@ public:
 
 class PlainStrategy : public c4_FileStrategy {
 public:
-    explicit PlainStrategy(const std::string& path, bool writable = true) {
-        DataOpen(path.c_str(), writable ? 1 : 0);
-    }
+    explicit PlainStrategy(const std::string& path, bool writable = true) { DataOpen(path.c_str(), writable ? 1 : 0); }
 };
 
 // Applies the file XOR to a whole image (it is its own inverse).

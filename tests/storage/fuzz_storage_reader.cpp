@@ -9,7 +9,8 @@
 
 namespace {
 
-std::vector<std::vector<std::string>> Snapshot(const c4_Storage& storage) {
+std::vector<std::vector<std::string>> Snapshot(const c4_Storage& storage)
+{
     std::vector<std::vector<std::string>> all;
     for (int v = 0; v < storage.NumViews(); ++v) {
         c4_View view = storage.View(storage.ViewName(v).c_str());
@@ -25,7 +26,8 @@ std::vector<std::vector<std::string>> Snapshot(const c4_Storage& storage) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     MemoryStrategy strategy(data, size);
     c4_Storage storage(strategy, false, 0);
     if (!storage.IsValid()) {

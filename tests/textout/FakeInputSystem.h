@@ -78,10 +78,13 @@ public:
             if (ch == shiftedDigits[i])
                 return static_cast<std::int16_t>(shift | ('0' + i));
         }
-        static const struct { char plain, shifted; std::uint8_t vk; } oem[] = {
-            {';', ':', 0xBA}, {'=', '+', 0xBB}, {',', '<', 0xBC}, {'-', '_', 0xBD}, {'.', '>', 0xBE},
-            {'/', '?', 0xBF}, {'`', '~', 0xC0}, {'[', '{', 0xDB}, {'\\', '|', 0xDC}, {']', '}', 0xDD},
-            {'\'', '"', 0xDE},
+        static const struct {
+            char plain, shifted;
+            std::uint8_t vk;
+        } oem[] = {
+            {';', ':', 0xBA},  {'=', '+', 0xBB}, {',', '<', 0xBC},  {'-', '_', 0xBD},
+            {'.', '>', 0xBE},  {'/', '?', 0xBF}, {'`', '~', 0xC0},  {'[', '{', 0xDB},
+            {'\\', '|', 0xDC}, {']', '}', 0xDD}, {'\'', '"', 0xDE},
         };
         for (const auto& key : oem) {
             if (ch == key.plain)
@@ -90,13 +93,20 @@ public:
                 return static_cast<std::int16_t>(shift | key.vk);
         }
         switch (ch) {
-        case ' ': return 0x20;
-        case '\r': return 0x0D;
-        case '\n': return 0x20D;  // Ctrl+Return
-        case '\t': return 0x09;
-        case '\b': return 0x08;
-        case 0x1B: return 0x1B;
-        default: return -1;
+            case ' ':
+                return 0x20;
+            case '\r':
+                return 0x0D;
+            case '\n':
+                return 0x20D;  // Ctrl+Return
+            case '\t':
+                return 0x09;
+            case '\b':
+                return 0x08;
+            case 0x1B:
+                return 0x1B;
+            default:
+                return -1;
         }
     }
 };
@@ -115,8 +125,14 @@ inline std::string SimulateTarget(const std::vector<OutputStep>& steps, bool cap
         }
         for (const KeyEvent& e : step.events) {
             const bool down = !e.IsRelease();
-            if (e.virtualKey == vkey::Shift) { shift = down; continue; }
-            if (e.virtualKey == vkey::Control) { control = down; continue; }
+            if (e.virtualKey == vkey::Shift) {
+                shift = down;
+                continue;
+            }
+            if (e.virtualKey == vkey::Control) {
+                control = down;
+                continue;
+            }
             if (!down)
                 continue;
             const std::uint8_t vk = e.virtualKey;
@@ -132,8 +148,8 @@ inline std::string SimulateTarget(const std::vector<OutputStep>& steps, bool cap
             bool found = false;
             for (int c = 0x20; c < 0x7F && !found; ++c) {
                 const std::int16_t scan = CFakeInputSystem::UsLayoutScan(static_cast<char>(c));
-                if (scan != -1 && (scan & 0xFF) == vk && ((scan & 0x100) != 0) == shift &&
-                    !(c >= 'a' && c <= 'z') && !(c >= 'A' && c <= 'Z')) {
+                if (scan != -1 && (scan & 0xFF) == vk && ((scan & 0x100) != 0) == shift && !(c >= 'a' && c <= 'z') &&
+                    !(c >= 'A' && c <= 'Z')) {
                     out += static_cast<char>(c);
                     found = true;
                 }
@@ -141,15 +157,23 @@ inline std::string SimulateTarget(const std::vector<OutputStep>& steps, bool cap
             if (found)
                 continue;
             switch (vk) {
-            case vkey::Return: out += "<RET>"; break;
-            case vkey::Tab: out += "<TAB>"; break;
-            case vkey::Back: out += "<BS>"; break;
-            case vkey::Left: out += "<LEFT>"; break;
-            default: {
-                char name[16];
-                std::snprintf(name, sizeof name, "<vk 0x%02X>", vk);
-                out += name;
-            }
+                case vkey::Return:
+                    out += "<RET>";
+                    break;
+                case vkey::Tab:
+                    out += "<TAB>";
+                    break;
+                case vkey::Back:
+                    out += "<BS>";
+                    break;
+                case vkey::Left:
+                    out += "<LEFT>";
+                    break;
+                default: {
+                    char name[16];
+                    std::snprintf(name, sizeof name, "<vk 0x%02X>", vk);
+                    out += name;
+                }
             }
         }
     }

@@ -98,9 +98,9 @@ TEST(SendKeystroke, AltGrCharactersAreTypedWithCtrlAlt)
     SendKeystroke(input, '@', 0);
     SendKeystroke(input, '|', 0);
     const KeyEventList expected{
-        Down(vkey::Control), Down(vkey::Menu), Down('Q'), Up('Q'), Up(vkey::Menu), Up(vkey::Control),
-        Down(vkey::Control), Down(vkey::Menu), Down(vkey::Shift), Down(0xE2), Up(0xE2), Up(vkey::Shift),
-        Up(vkey::Menu), Up(vkey::Control)};
+        Down(vkey::Control), Down(vkey::Menu), Down('Q'),         Up('Q'),    Up(vkey::Menu), Up(vkey::Control),
+        Down(vkey::Control), Down(vkey::Menu), Down(vkey::Shift), Down(0xE2), Up(0xE2),       Up(vkey::Shift),
+        Up(vkey::Menu),      Up(vkey::Control)};
     EXPECT_EQ(expected, input.AllEvents());
 }
 

@@ -119,14 +119,31 @@ TEST(ParseMacros, EmptyTextLeavesNothingToPlay)
 
 TEST(ExpandDateMacro, EveryDateAndTimeName)
 {
-    const struct { const char* token; const char* expected; } cases[] = {
-        {"%DATE%", "03/07/26"},     {"%TIME_24%", "14:05:09"},  {"%TIME_12%", "02:05:09 PM"},
-        {"%YEAR%", "2026"},         {"%MONTH%", "3"},           {"%MONTH_02%", "03"},
-        {"%MONTHNAME%", "Mar"},     {"%FULLMONTHNAME%", "March"}, {"%DAY%", "7"},
-        {"%DAY_02%", "07"},         {"%WEEK%", "6"},            {"%WEEKNAME%", "Sat"},
-        {"%FULLWEEKNAME%", "Saturday"}, {"%HOUR_24%", "14"},    {"%HOUR_24_02%", "14"},
-        {"%HOUR_12%", "2"},         {"%HOUR_12_02%", "02"},     {"%MINUTE%", "5"},
-        {"%MINUTE_02%", "05"},      {"%SECOND%", "9"},          {"%SECOND_02%", "09"},
+    const struct {
+        const char* token;
+        const char* expected;
+    } cases[] = {
+        {"%DATE%", "03/07/26"},
+        {"%TIME_24%", "14:05:09"},
+        {"%TIME_12%", "02:05:09 PM"},
+        {"%YEAR%", "2026"},
+        {"%MONTH%", "3"},
+        {"%MONTH_02%", "03"},
+        {"%MONTHNAME%", "Mar"},
+        {"%FULLMONTHNAME%", "March"},
+        {"%DAY%", "7"},
+        {"%DAY_02%", "07"},
+        {"%WEEK%", "6"},
+        {"%WEEKNAME%", "Sat"},
+        {"%FULLWEEKNAME%", "Saturday"},
+        {"%HOUR_24%", "14"},
+        {"%HOUR_24_02%", "14"},
+        {"%HOUR_12%", "2"},
+        {"%HOUR_12_02%", "02"},
+        {"%MINUTE%", "5"},
+        {"%MINUTE_02%", "05"},
+        {"%SECOND%", "9"},
+        {"%SECOND_02%", "09"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.expected, ExpandDateMacro(c.token, SATURDAY_AFTERNOON)) << c.token;
@@ -176,9 +193,12 @@ TEST(PlayScript, CaretGoesBackToTheMarker)
 
 TEST(PlayScript, KeyMacrosPressTheirKeys)
 {
-    const struct { const char* name; std::uint8_t vk; } keys[] = {
-        {"%UP%", 0x26},        {"%DOWN%", 0x28},     {"%PGUP%", 0x21}, {"%PGDN%", 0x22}, {"%BACKSPACE%", 0x08},
-        {"%RETURN%", 0x0D},    {"%DELETE%", 0x2E},   {"%HOME%", 0x24}, {"%END%", 0x23},  {"%TAB%", 0x09},
+    const struct {
+        const char* name;
+        std::uint8_t vk;
+    } keys[] = {
+        {"%UP%", 0x26},     {"%DOWN%", 0x28},   {"%PGUP%", 0x21}, {"%PGDN%", 0x22}, {"%BACKSPACE%", 0x08},
+        {"%RETURN%", 0x0D}, {"%DELETE%", 0x2E}, {"%HOME%", 0x24}, {"%END%", 0x23},  {"%TAB%", 0x09},
     };
     for (const auto& key : keys) {
         CFakeInputSystem input;
@@ -213,8 +233,7 @@ TEST(PlayScript, DoubleBytePiecesArePastedWhole)
     const std::string go = "\x8c\xea";
     CFakeInputSystem input;
     input.doubleByteCodePage = true;
-    EXPECT_EQ("<PASTE:" + nihon + "x>" + "<TAB>" + "<PASTE:" + go + ">",
-              Play(nihon + "x%TAB%" + go, input));
+    EXPECT_EQ("<PASTE:" + nihon + "x>" + "<TAB>" + "<PASTE:" + go + ">", Play(nihon + "x%TAB%" + go, input));
     EXPECT_EQ(OutputStep::Clipboard, input.steps[0].kind);
 
     CFakeInputSystem caret;
@@ -258,7 +277,8 @@ TEST(PlayScript, EachLiteralPieceIsOneBatch)
 // change the text): parsing keeps every byte, and no literal piece ever holds a whole name.
 TEST(ParseMacros, RandomTextsKeepTheirBytes)
 {
-    const char* const fragments[] = {"%", "%%", "TAB", "CARET", "CARET%", "x", " ", "%TAB%", "%CARET%", "\r\n", "\x93\xfa"};
+    const char* const fragments[] = {"%", "%%",    "TAB",     "CARET", "CARET%",  "x",
+                                     " ", "%TAB%", "%CARET%", "\r\n",  "\x93\xfa"};
     std::mt19937 random(1234);
     for (int round = 0; round < 2000; ++round) {
         std::string text;

@@ -118,8 +118,9 @@ protected:
             KeyEvent e;
             e.virtualKey = key.virtualKey;
             e.scanCode = static_cast<std::uint8_t>(key.scanCode);
-            e.flags = static_cast<std::uint8_t>((key.extended ? KEY_EVENT_EXTENDED : 0) |
-                                                (key.message == WM_KEYUP || key.message == WM_SYSKEYUP ? KEY_EVENT_UP : 0));
+            e.flags =
+                static_cast<std::uint8_t>((key.extended ? KEY_EVENT_EXTENDED : 0) |
+                                          (key.message == WM_KEYUP || key.message == WM_SYSKEYUP ? KEY_EVENT_UP : 0));
             events.push_back(e);
         }
         return events;
@@ -267,10 +268,10 @@ private:
     void Run(HANDLE ready)
     {
         m_threadId = GetCurrentThreadId();
-        HWND frame = CreateWindowExA(0, "STATIC", "Target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 400, 300,
-                                     nullptr, nullptr, nullptr, nullptr);
-        m_edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_WANTRETURN, 0, 0, 380,
-                                 250, frame, nullptr, nullptr, nullptr);
+        HWND frame = CreateWindowExA(0, "STATIC", "Target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 400, 300, nullptr,
+                                     nullptr, nullptr, nullptr);
+        m_edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_WANTRETURN, 0, 0, 380, 250,
+                                 frame, nullptr, nullptr, nullptr);
         SetForegroundWindow(frame);
         SetFocus(m_edit);
         m_focused = PumpUntil([&] { return GetFocus() == m_edit && GetForegroundWindow() == frame; });

@@ -45,7 +45,7 @@ struct Arguments {
 
 class CCommand {
 public:
-    CCommand(std::FILE* in, std::FILE* out, std::FILE* err) : in_(in), out_(out), err_(err) {}
+    CCommand(std::FILE* in, std::FILE* out, std::FILE* err) : m_in(in), m_out(out), m_err(err) {}
 
     int Run(const std::vector<std::string>& args);
 
@@ -60,9 +60,9 @@ private:
     int Dump(const Arguments& parsed);
     int Search(const Arguments& parsed);
 
-    std::FILE* in_;
-    std::FILE* out_;
-    std::FILE* err_;
+    std::FILE* m_in;
+    std::FILE* m_out;
+    std::FILE* m_err;
 };
 
 int CCommand::Fail(int code, const std::string& message)
@@ -71,7 +71,7 @@ int CCommand::Fail(int code, const std::string& message)
     // One line, whatever the message carries.
     std::replace(line.begin(), line.end(), '\n', ' ');
     std::replace(line.begin(), line.end(), '\r', ' ');
-    std::fprintf(err_, "%s\n", line.c_str());
+    std::fprintf(m_err, "%s\n", line.c_str());
     return code;
 }
 
@@ -79,7 +79,7 @@ bool CCommand::Write(const std::string& text)
 {
     if (text.empty())
         return true;
-    return std::fwrite(text.data(), 1, text.size(), out_) == text.size();
+    return std::fwrite(text.data(), 1, text.size(), m_out) == text.size();
 }
 
 bool CCommand::Parse(const std::vector<std::string>& args, std::size_t first, const std::set<std::string>& valued,
@@ -133,8 +133,8 @@ bool CCommand::Number(const Arguments& parsed, const char* name, long minimum, l
     errno = 0;
     const long number = std::strtol(text->c_str(), &end, 0);
     if (text->empty() || *end != '\0' || errno == ERANGE || number < minimum || number > maximum) {
-        Fail(PVDICT_BAD_USAGE, std::string(name) + ": bad value '" + *text + "' (" + std::to_string(minimum) +
-                                   " to " + std::to_string(maximum) + ")");
+        Fail(PVDICT_BAD_USAGE, std::string(name) + ": bad value '" + *text + "' (" + std::to_string(minimum) + " to " +
+                                   std::to_string(maximum) + ")");
         return false;
     }
     value = number;
@@ -276,14 +276,14 @@ int CCommand::Create(const Arguments& parsed)
         std::fclose(file);
         if (!ok)
             return Fail(PVDICT_FAILED, *from + ": read error");
-    } else if (!ReadAll(in_, text)) {
+    } else if (!ReadAll(m_in, text)) {
         return Fail(PVDICT_FAILED, "standard input: read error");
     }
     std::vector<InputRow> rows;
     std::string error;
     if (!ParseRows(text, rows, error))
-        return Fail(PVDICT_BAD_USAGE, (parsed.Option("--from") ? *parsed.Option("--from") : std::string("input")) +
-                                          ": " + error);
+        return Fail(PVDICT_BAD_USAGE,
+                    (parsed.Option("--from") ? *parsed.Option("--from") : std::string("input")) + ": " + error);
     text.clear();
     text.shrink_to_fit();
 
@@ -449,7 +449,8 @@ int CCommand::Run(const std::vector<std::string>& args)
     const std::string& command = args[0];
     Arguments parsed;
     if (command == "create") {
-        if (!Parse(args, 1, {"--type", "--keycode", "--datacode", "--edit", "--caption", "--description", "--from", "--input"},
+        if (!Parse(args, 1,
+                   {"--type", "--keycode", "--datacode", "--edit", "--caption", "--description", "--from", "--input"},
                    {"--encrypt", "--force"}, parsed))
             return PVDICT_BAD_USAGE;
         return Create(parsed);
@@ -465,7 +466,7 @@ int CCommand::Run(const std::vector<std::string>& args)
         return Search(parsed);
     }
     if (command == "help" || command == "--help" || command == "-h") {
-        std::fputs(kUsage, out_);
+        std::fputs(kUsage, m_out);
         return PVDICT_OK;
     }
     return Fail(PVDICT_BAD_USAGE, "unknown command '" + command + "' (create, dump, search or help)");

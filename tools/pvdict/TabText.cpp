@@ -21,18 +21,26 @@ void AppendEscaped(std::string_view text, std::string& out)
     for (char c : text) {
         const unsigned char b = static_cast<unsigned char>(c);
         switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '\t': out += "\\t"; break;
-        case '\r': out += "\\r"; break;
-        case '\n': out += "\\n"; break;
-        default:
-            if (b < 0x20 || b == 0x7F) {
-                out += "\\x";
-                out += kHex[b >> 4];
-                out += kHex[b & 15];
-            } else {
-                out += c;
-            }
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            default:
+                if (b < 0x20 || b == 0x7F) {
+                    out += "\\x";
+                    out += kHex[b >> 4];
+                    out += kHex[b & 15];
+                } else {
+                    out += c;
+                }
         }
     }
 }
@@ -52,24 +60,32 @@ bool Unescape(std::string_view text, std::string& out, std::string& error)
         }
         const char e = text[++i];
         switch (e) {
-        case '\\': out += '\\'; break;
-        case 't': out += '\t'; break;
-        case 'r': out += '\r'; break;
-        case 'n': out += '\n'; break;
-        case 'x': {
-            const int hi = i + 1 < text.size() ? HexValue(text[i + 1]) : -1;
-            const int lo = i + 2 < text.size() ? HexValue(text[i + 2]) : -1;
-            if (hi < 0 || lo < 0) {
-                error = "\\x needs two hexadecimal digits";
-                return false;
+            case '\\':
+                out += '\\';
+                break;
+            case 't':
+                out += '\t';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 'n':
+                out += '\n';
+                break;
+            case 'x': {
+                const int hi = i + 1 < text.size() ? HexValue(text[i + 1]) : -1;
+                const int lo = i + 2 < text.size() ? HexValue(text[i + 2]) : -1;
+                if (hi < 0 || lo < 0) {
+                    error = "\\x needs two hexadecimal digits";
+                    return false;
+                }
+                out += static_cast<char>(hi * 16 + lo);
+                i += 2;
+                break;
             }
-            out += static_cast<char>(hi * 16 + lo);
-            i += 2;
-            break;
-        }
-        default:
-            error = std::string("unknown escape \\") + e;
-            return false;
+            default:
+                error = std::string("unknown escape \\") + e;
+                return false;
         }
     }
     return true;

@@ -29,8 +29,14 @@ struct Reply {
     std::string value;
 };
 
-Reply Ok(const std::string& value = "") { return {true, value}; }
-Reply Err(const std::string& message) { return {false, message}; }
+Reply Ok(const std::string& value = "")
+{
+    return {true, value};
+}
+Reply Err(const std::string& message)
+{
+    return {false, message};
+}
 
 std::string HandleText(HWND window)
 {
@@ -39,14 +45,24 @@ std::string HandleText(HWND window)
     return buffer;
 }
 
-std::string Number(long long value) { return std::to_string(value); }
+std::string Number(long long value)
+{
+    return std::to_string(value);
+}
 
-HWND ParseHandle(const std::string& text) { return (HWND)(ULONG_PTR)strtoull(text.c_str(), nullptr, 16); }
+HWND ParseHandle(const std::string& text)
+{
+    return (HWND)(ULONG_PTR)strtoull(text.c_str(), nullptr, 16);
+}
 
-long long ParseNumber(const std::string& text) { return strtoll(text.c_str(), nullptr, 0); }
+long long ParseNumber(const std::string& text)
+{
+    return strtoll(text.c_str(), nullptr, 0);
+}
 
 // Polls until `probe` finds a window or the time is up.
-template <class Probe> HWND PollFor(DWORD timeoutMs, Probe probe)
+template <class Probe>
+HWND PollFor(DWORD timeoutMs, Probe probe)
 {
     DWORD start = GetTickCount();
     for (;;) {
@@ -116,8 +132,12 @@ Reply Run(const std::vector<std::string>& words)
     if (words.empty())
         return Err("no command");
     const std::string& command = words[0];
-    auto arg = [&](size_t i) -> std::string { return i < words.size() ? words[i] : std::string(); };
-    auto need = [&](size_t count) { return words.size() >= count + 1; };
+    auto arg = [&](size_t i) -> std::string {
+        return i < words.size() ? words[i] : std::string();
+    };
+    auto need = [&](size_t count) {
+        return words.size() >= count + 1;
+    };
 
     if (command == "find" && need(2)) {
         std::string className = arg(1), title;
@@ -273,7 +293,10 @@ void WriteAll(HANDLE out, const std::string& text)
     WriteFile(out, text.data(), (DWORD)text.size(), &written, nullptr);
 }
 
-std::string Format(const Reply& reply) { return (reply.ok ? "ok " : "err ") + reply.value + "\n"; }
+std::string Format(const Reply& reply)
+{
+    return (reply.ok ? "ok " : "err ") + reply.value + "\n";
+}
 
 int Serve()
 {
@@ -297,7 +320,7 @@ int Serve()
     }
 }
 
-} // namespace
+}  // namespace
 
 int main()
 {

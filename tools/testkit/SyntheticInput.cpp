@@ -14,9 +14,15 @@ int TypeText(const std::string& text)
     return sent == (int)text.size() ? 1 : 0;
 }
 
-int TypeVirtualKey(BYTE virtualKey) { return SendKeystroke(0, virtualKey); }
+int TypeVirtualKey(BYTE virtualKey)
+{
+    return SendKeystroke(0, virtualKey);
+}
 
-int PasteClipboardText(const std::string& text) { return PasteText(text.c_str()); }
+int PasteClipboardText(const std::string& text)
+{
+    return PasteText(text.c_str());
+}
 
 #else
 // Until text output is built: minimal synthetic events of our own.
@@ -39,7 +45,7 @@ bool Send(std::vector<INPUT>& inputs)
     return SendInput((UINT)inputs.size(), inputs.data(), sizeof(INPUT)) == inputs.size();
 }
 
-} // namespace
+}  // namespace
 
 int TypeText(const std::string& text)
 {

@@ -45,8 +45,8 @@ public:
         if (!RegisterClassA(&wc))
             return false;
         // Hidden: it must never take the focus from the application being typed into.
-        m_window = CreateWindowExA(0, RECEIVER_WINDOW_CLASS, "Pennivox Test Receiver", WS_OVERLAPPED, 0, 0, 100,
-                                   100, nullptr, nullptr, wc.hInstance, this);
+        m_window = CreateWindowExA(0, RECEIVER_WINDOW_CLASS, "Pennivox Test Receiver", WS_OVERLAPPED, 0, 0, 100, 100,
+                                   nullptr, nullptr, wc.hInstance, this);
         return m_window != nullptr;
     }
 
@@ -94,8 +94,9 @@ private:
             return 1;
         }
         if (words.size() >= 2 && (verb == "swallow" || verb == "destroy" || verb == "exit")) {
-            RuleKind kind = verb == "swallow" ? RuleKind::Swallow : verb == "destroy" ? RuleKind::Destroy
-                                                                                       : RuleKind::Exit;
+            RuleKind kind = verb == "swallow"   ? RuleKind::Swallow
+                            : verb == "destroy" ? RuleKind::Destroy
+                                                : RuleKind::Exit;
             m_rules.push_back({kind, Characters(words[1]), 0});
             return 1;
         }
@@ -145,19 +146,19 @@ private:
         if (!rule)
             return answer;
         switch (rule->kind) {
-        case RuleKind::Block:
-            Sleep(rule->milliseconds);
-            log.Printf("unblocked");
-            break;
-        case RuleKind::Destroy:
-            m_rules.clear();
-            m_destroyedByRule = true;
-            DestroyWindow(m_window);
-            break;
-        case RuleKind::Exit:
-            ExitProcess(3);
-        case RuleKind::Swallow:
-            break;
+            case RuleKind::Block:
+                Sleep(rule->milliseconds);
+                log.Printf("unblocked");
+                break;
+            case RuleKind::Destroy:
+                m_rules.clear();
+                m_destroyedByRule = true;
+                DestroyWindow(m_window);
+                break;
+            case RuleKind::Exit:
+                ExitProcess(3);
+            case RuleKind::Swallow:
+                break;
         }
         return answer;
     }
@@ -166,7 +167,7 @@ private:
     {
         if (message == WM_NCCREATE)
             SetWindowLongPtrA(window, GWLP_USERDATA,
-                              (LONG_PTR)reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+                              (LONG_PTR) reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
         auto* self = reinterpret_cast<TestReceiver*>(GetWindowLongPtrA(window, GWLP_USERDATA));
         return self ? self->Proc(window, message, wParam, lParam) : DefWindowProcA(window, message, wParam, lParam);
     }
@@ -174,28 +175,28 @@ private:
     LRESULT Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     {
         switch (message) {
-        case WM_HOOK_KEY:
-            return OnHookKey(wParam, lParam);
-        case WM_COPYDATA: {
-            auto* copy = reinterpret_cast<COPYDATASTRUCT*>(lParam);
-            if (copy->dwData != RECEIVER_COMMAND_DATA || !copy->lpData)
-                return 0;
-            std::string line(static_cast<const char*>(copy->lpData), copy->cbData);
-            line = line.c_str(); // up to the terminator
-            return Command(line);
-        }
-        case kRunDeferred:
-            RunDeferred();
-            return 0;
-        case WM_DESTROY:
-            log.Printf("destroyed");
-            // Destroyed by a rule, the hook stays installed and the thread keeps running, as in a
-            // program that lost its window: tests check that typing survives that.
-            if (!m_destroyedByRule) {
-                RemoveHook();
-                PostQuitMessage(0);
+            case WM_HOOK_KEY:
+                return OnHookKey(wParam, lParam);
+            case WM_COPYDATA: {
+                auto* copy = reinterpret_cast<COPYDATASTRUCT*>(lParam);
+                if (copy->dwData != RECEIVER_COMMAND_DATA || !copy->lpData)
+                    return 0;
+                std::string line(static_cast<const char*>(copy->lpData), copy->cbData);
+                line = line.c_str();  // up to the terminator
+                return Command(line);
             }
-            return 0;
+            case kRunDeferred:
+                RunDeferred();
+                return 0;
+            case WM_DESTROY:
+                log.Printf("destroyed");
+                // Destroyed by a rule, the hook stays installed and the thread keeps running, as in a
+                // program that lost its window: tests check that typing survives that.
+                if (!m_destroyedByRule) {
+                    RemoveHook();
+                    PostQuitMessage(0);
+                }
+                return 0;
         }
         return DefWindowProcA(window, message, wParam, lParam);
     }
@@ -206,7 +207,7 @@ private:
     bool m_destroyedByRule = false;
 };
 
-} // namespace
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {

@@ -38,8 +38,8 @@ public:
         wc.lpszClassName = TARGET_WINDOW_CLASS;
         if (!RegisterClassA(&wc))
             return false;
-        m_window = CreateWindowExA(0, TARGET_WINDOW_CLASS, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                   40, 40, 420, 260, nullptr, nullptr, wc.hInstance, this);
+        m_window = CreateWindowExA(0, TARGET_WINDOW_CLASS, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 420,
+                                   260, nullptr, nullptr, wc.hInstance, this);
         return m_window != nullptr;
     }
 
@@ -50,32 +50,31 @@ private:
     {
         if (message == WM_NCCREATE)
             SetWindowLongPtrA(window, GWLP_USERDATA,
-                              (LONG_PTR)reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+                              (LONG_PTR) reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
         auto* self = reinterpret_cast<TestTargetWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
         return self ? self->Proc(window, message, wParam, lParam) : DefWindowProcA(window, message, wParam, lParam);
     }
 
-    static LRESULT CALLBACK EditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                     DWORD_PTR data)
+    static LRESULT CALLBACK EditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
     {
         auto* self = reinterpret_cast<TestTargetWindow*>(data);
         int id = GetDlgCtrlID(edit);
         unsigned scan = (unsigned)((lParam >> 16) & 0xFF);
         switch (message) {
-        case WM_KEYDOWN:
-        case WM_SYSKEYDOWN:
-            self->log.Printf("down id=%d vk=%u scan=%u t=%lld", id, (unsigned)wParam, scan, testkit::Ticks());
-            break;
-        case WM_KEYUP:
-        case WM_SYSKEYUP:
-            self->log.Printf("up id=%d vk=%u scan=%u t=%lld", id, (unsigned)wParam, scan, testkit::Ticks());
-            break;
-        case WM_CHAR:
-            self->log.Printf("char id=%d code=%u scan=%u", id, (unsigned)(wParam & 0xFFFF), scan);
-            break;
-        case WM_PASTE:
-            self->log.Printf("paste id=%d", id);
-            break;
+            case WM_KEYDOWN:
+            case WM_SYSKEYDOWN:
+                self->log.Printf("down id=%d vk=%u scan=%u t=%lld", id, (unsigned)wParam, scan, testkit::Ticks());
+                break;
+            case WM_KEYUP:
+            case WM_SYSKEYUP:
+                self->log.Printf("up id=%d vk=%u scan=%u t=%lld", id, (unsigned)wParam, scan, testkit::Ticks());
+                break;
+            case WM_CHAR:
+                self->log.Printf("char id=%d code=%u scan=%u", id, (unsigned)(wParam & 0xFFFF), scan);
+                break;
+            case WM_PASTE:
+                self->log.Printf("paste id=%d", id);
+                break;
         }
         return DefSubclassProc(edit, message, wParam, lParam);
     }
@@ -83,35 +82,35 @@ private:
     LRESULT Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     {
         switch (message) {
-        case WM_CREATE:
-            for (const EditInfo& info : kEdits) {
-                HWND edit = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
-                                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | info.style, 10, info.top, 380,
-                                            info.height, window, (HMENU)(INT_PTR)info.id, nullptr, nullptr);
-                SetWindowSubclass(edit, &TestTargetWindow::EditProc, 1, (DWORD_PTR)this);
-            }
-            return 0;
-        case WM_SETFOCUS:
-            SetFocus(GetDlgItem(window, m_focusId));
-            return 0;
-        case WM_COMMAND:
-            if (HIWORD(wParam) == EN_CHANGE) {
-                char text[4096];
-                int n = GetDlgItemTextA(window, LOWORD(wParam), text, sizeof text);
-                log.Printf("text id=%d hex=%s", (int)LOWORD(wParam), testkit::ToHex(std::string(text, n)).c_str());
-            }
-            return 0;
-        case TARGET_FOCUS_CONTROL: {
-            HWND control = GetDlgItem(window, (int)wParam);
-            if (!control)
+            case WM_CREATE:
+                for (const EditInfo& info : kEdits) {
+                    HWND edit = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
+                                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | info.style, 10, info.top, 380,
+                                                info.height, window, (HMENU)(INT_PTR)info.id, nullptr, nullptr);
+                    SetWindowSubclass(edit, &TestTargetWindow::EditProc, 1, (DWORD_PTR)this);
+                }
                 return 0;
-            m_focusId = (int)wParam;
-            SetFocus(control);
-            return GetFocus() == control;
-        }
-        case WM_DESTROY:
-            PostQuitMessage(0);
-            return 0;
+            case WM_SETFOCUS:
+                SetFocus(GetDlgItem(window, m_focusId));
+                return 0;
+            case WM_COMMAND:
+                if (HIWORD(wParam) == EN_CHANGE) {
+                    char text[4096];
+                    int n = GetDlgItemTextA(window, LOWORD(wParam), text, sizeof text);
+                    log.Printf("text id=%d hex=%s", (int)LOWORD(wParam), testkit::ToHex(std::string(text, n)).c_str());
+                }
+                return 0;
+            case TARGET_FOCUS_CONTROL: {
+                HWND control = GetDlgItem(window, (int)wParam);
+                if (!control)
+                    return 0;
+                m_focusId = (int)wParam;
+                SetFocus(control);
+                return GetFocus() == control;
+            }
+            case WM_DESTROY:
+                PostQuitMessage(0);
+                return 0;
         }
         return DefWindowProcA(window, message, wParam, lParam);
     }
@@ -120,7 +119,7 @@ private:
     int m_focusId = TARGET_ID_SINGLE;
 };
 
-} // namespace
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {

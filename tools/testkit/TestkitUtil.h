@@ -69,9 +69,12 @@ inline std::string ToHex(const std::string& bytes)
 inline bool FromHex(const std::string& hex, std::string& out)
 {
     auto value = [](char c) -> int {
-        if (c >= '0' && c <= '9') return c - '0';
-        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
         return -1;
     };
     out.clear();
@@ -130,4 +133,4 @@ inline long long Ticks()
     return now.QuadPart;
 }
 
-} // namespace testkit
+}  // namespace testkit

@@ -11,10 +11,7 @@ const std::string kFront = "front " + std::to_string(kTopA);
 class CompletionTest : public EngineFixture {
 protected:
     // Completes the selected row with the first complete key (Tab).
-    void CompleteWithTab()
-    {
-        EXPECT_EQ(Key(VK_TAB_, '\t'), std::make_pair(0, 0));
-    }
+    void CompleteWithTab() { EXPECT_EQ(Key(VK_TAB_, '\t'), std::make_pair(0, 0)); }
 };
 
 TEST_F(CompletionTest, WordReplacesTheTypedPart)

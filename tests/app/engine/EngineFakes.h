@@ -145,8 +145,7 @@ public:
 
 class FakeFiles : public IFileSystem {
 public:
-    bool ListDirectory(const std::string& pattern,
-                       const std::function<bool(const DirectoryEntry&)>& visit) override
+    bool ListDirectory(const std::string& pattern, const std::function<bool(const DirectoryEntry&)>& visit) override
     {
         listed.push_back(pattern);
         auto it = folders.find(pattern);
@@ -178,14 +177,13 @@ public:
     {
         entries.push_back(Entry{key, data, type});
     }
-    bool FindFirst(const std::string& query, int matchMode, bool includeShorthand,
-                   DictionaryMatch& match) override
+    bool FindFirst(const std::string& query, int matchMode, bool includeShorthand, DictionaryMatch& match) override
     {
         ++firstCalls;
-        query_ = Lower(query);
-        mode_ = matchMode;
-        shorthand_ = includeShorthand;
-        cursor_ = 0;
+        m_query = Lower(query);
+        m_mode = matchMode;
+        m_shorthand = includeShorthand;
+        m_cursor = 0;
         return Step(match);
     }
     bool FindNext(DictionaryMatch& match) override
@@ -208,29 +206,29 @@ private:
     bool Step(DictionaryMatch& match)
     {
         match.Clear();
-        for (; cursor_ < entries.size(); ++cursor_) {
-            const Entry& entry = entries[cursor_];
-            if (entry.type == KIND_SHORTHAND && !shorthand_)
+        for (; m_cursor < entries.size(); ++m_cursor) {
+            const Entry& entry = entries[m_cursor];
+            if (entry.type == KIND_SHORTHAND && !m_shorthand)
                 continue;
             const bool phrase = entry.key.find(' ') != std::string::npos;
-            if (entry.type == KIND_WORD && phrase && !(mode_ & MATCH_PHRASES))
+            if (entry.type == KIND_WORD && phrase && !(m_mode & MATCH_PHRASES))
                 continue;
-            if (entry.type == KIND_WORD && !phrase && !(mode_ & MATCH_WORDS))
+            if (entry.type == KIND_WORD && !phrase && !(m_mode & MATCH_WORDS))
                 continue;
-            if (Lower(entry.key).compare(0, query_.size(), query_) != 0)
+            if (Lower(entry.key).compare(0, m_query.size(), m_query) != 0)
                 continue;
             match.key = entry.key;
             match.data = entry.data;
             match.type = entry.type;
-            ++cursor_;
+            ++m_cursor;
             return true;
         }
         return false;
     }
-    std::string query_;
-    int mode_ = 0;
-    bool shorthand_ = true;
-    std::size_t cursor_ = 0;
+    std::string m_query;
+    int m_mode = 0;
+    bool m_shorthand = true;
+    std::size_t m_cursor = 0;
 };
 
 class FakeAutoLearn : public IAutoLearnStore {
@@ -242,15 +240,15 @@ public:
     void Learn(const std::string& typedText) override { learnt.push_back(typedText); }
     std::string FirstSuggestion(const std::string& prefix) override
     {
-        next_ = 0;
+        m_next = 0;
         return NextSuggestion(prefix);
     }
     std::string NextSuggestion(const std::string& prefix) override
     {
         if (endless)
             return prefix + "x";
-        while (next_ < items.size()) {
-            const std::string& item = items[next_++];
+        while (m_next < items.size()) {
+            const std::string& item = items[m_next++];
             if (item.compare(0, prefix.size(), prefix) == 0)
                 return item;
         }
@@ -258,12 +256,12 @@ public:
     }
 
     std::string separators = std::string("; ',.!\"?") + "\t\r\n";
-    std::vector<std::string> items;  // learnt texts in file order
+    std::vector<std::string> items;   // learnt texts in file order
     std::vector<std::string> learnt;  // texts handed to Learn
     bool endless = false;             // a broken store that never runs out
 
 private:
-    std::size_t next_ = 0;
+    std::size_t m_next = 0;
 };
 
 // Records what reaches the target application, one line per action.
@@ -306,8 +304,8 @@ public:
     explicit TestCodePage(bool doubleByte = false)
     {
         for (int b = 0; b < 256; ++b) {
-            lower_[b] = static_cast<unsigned char>(b >= 'A' && b <= 'Z' ? b + 32 : b);
-            leadByte_[b] = doubleByte && ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC));
+            m_lower[b] = static_cast<unsigned char>(b >= 'A' && b <= 'Z' ? b + 32 : b);
+            m_leadByte[b] = doubleByte && ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC));
         }
     }
     unsigned Id() const override { return 1252; }
@@ -320,7 +318,10 @@ constexpr unsigned VK_BACK_ = 0x08, VK_TAB_ = 0x09, VK_RETURN_ = 0x0D, VK_ESCAPE
 constexpr unsigned VK_PRIOR_ = 0x21, VK_NEXT_ = 0x22, VK_UP_ = 0x26, VK_DOWN_ = 0x28;
 constexpr unsigned VK_F1_ = 0x70, VK_F2_ = 0x71;
 
-inline unsigned KeyInfo(unsigned vk, bool released) { return (vk << 8) | (released ? 1u : 0u); }
+inline unsigned KeyInfo(unsigned vk, bool released)
+{
+    return (vk << 8) | (released ? 1u : 0u);
+}
 
 class EngineFixture : public ::testing::Test {
 protected:

@@ -209,10 +209,9 @@ TEST_F(KeysTest, EachKeyIsAnsweredOnceBeforeItsEffects)
         unsigned chars;
     };
     const std::vector<Report> keys = {
-        {'A', 'a'},       {'1', '1'},      {' ', ' '},      {0xBA, ';'},        {VK_BACK_, 0x08},
-        {VK_TAB_, '\t'},  {VK_RETURN_, '\r'}, {VK_ESCAPE_, 0x1B}, {VK_UP_, 0},   {VK_DOWN_, 0},
-        {VK_PRIOR_, 0},   {VK_NEXT_, 0},   {VK_F1_, 0},     {VK_F2_, 0},        {0x7A, 0} /* F11 */,
-        {0xDE, 0xE9},     {0x25, 0},
+        {'A', 'a'},         {'1', '1'},         {' ', ' '},          {0xBA, ';'},   {VK_BACK_, 0x08}, {VK_TAB_, '\t'},
+        {VK_RETURN_, '\r'}, {VK_ESCAPE_, 0x1B}, {VK_UP_, 0},         {VK_DOWN_, 0}, {VK_PRIOR_, 0},   {VK_NEXT_, 0},
+        {VK_F1_, 0},        {VK_F2_, 0},        {0x7A, 0} /* F11 */, {0xDE, 0xE9},  {0x25, 0},
     };
     enum Place { TARGET, NOT_TARGET, EXCLUDED, PASSWORD };
     dictionaries.Add("hello");

@@ -132,7 +132,9 @@ TEST(WindowTextMemory, ThousandSlotsThenDeadWindowsMakeRoom)
 {
     CWindowTextMemory memory;
     std::set<WindowHandle> dead;
-    auto exists = [&dead](WindowHandle w) { return dead.count(w) == 0; };
+    auto exists = [&dead](WindowHandle w) {
+        return dead.count(w) == 0;
+    };
     for (WindowHandle w = 1; w <= CWindowTextMemory::kSlotCount; ++w)
         memory.Save(w, "t" + std::to_string(w), exists);
     EXPECT_EQ(memory.UsedCount(), CWindowTextMemory::kSlotCount);

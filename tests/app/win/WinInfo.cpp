@@ -8,34 +8,35 @@
 #include <cstdlib>
 #include <cstring>
 
-int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: pvwininfo rect|caret HWND\n");
-    return 2;
-  }
-  HWND window = reinterpret_cast<HWND>(static_cast<uintptr_t>(std::strtoull(argv[2], nullptr, 16)));
-  if (!::IsWindow(window)) {
-    std::fprintf(stderr, "pvwininfo: no window %s\n", argv[2]);
-    return 2;
-  }
-  if (std::strcmp(argv[1], "rect") == 0) {
-    RECT r{};
-    ::GetWindowRect(window, &r);
-    std::printf("%d %ld %ld %ld %ld\n", ::IsWindowVisible(window) ? 1 : 0, r.left, r.top, r.right, r.bottom);
-    return 0;
-  }
-  if (std::strcmp(argv[1], "caret") == 0) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof(info);
-    if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) || !info.hwndCaret) {
-      std::printf("none\n");
-      return 0;
+int main(int argc, char** argv)
+{
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: pvwininfo rect|caret HWND\n");
+        return 2;
     }
-    RECT r = info.rcCaret;
-    ::MapWindowPoints(info.hwndCaret, nullptr, reinterpret_cast<POINT*>(&r), 2);
-    std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
-    return 0;
-  }
-  std::fprintf(stderr, "pvwininfo: unknown command %s\n", argv[1]);
-  return 2;
+    HWND window = reinterpret_cast<HWND>(static_cast<uintptr_t>(std::strtoull(argv[2], nullptr, 16)));
+    if (!::IsWindow(window)) {
+        std::fprintf(stderr, "pvwininfo: no window %s\n", argv[2]);
+        return 2;
+    }
+    if (std::strcmp(argv[1], "rect") == 0) {
+        RECT r{};
+        ::GetWindowRect(window, &r);
+        std::printf("%d %ld %ld %ld %ld\n", ::IsWindowVisible(window) ? 1 : 0, r.left, r.top, r.right, r.bottom);
+        return 0;
+    }
+    if (std::strcmp(argv[1], "caret") == 0) {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof(info);
+        if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) || !info.hwndCaret) {
+            std::printf("none\n");
+            return 0;
+        }
+        RECT r = info.rcCaret;
+        ::MapWindowPoints(info.hwndCaret, nullptr, reinterpret_cast<POINT*>(&r), 2);
+        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+        return 0;
+    }
+    std::fprintf(stderr, "pvwininfo: unknown command %s\n", argv[1]);
+    return 2;
 }

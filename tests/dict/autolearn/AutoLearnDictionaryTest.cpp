@@ -67,8 +67,8 @@ TEST(AutoLearnRecordTest, LayoutIsCountLittleEndianThenZeroPaddedText)
     EXPECT_EQ(bytes.substr(4, 5), "hello");
     EXPECT_EQ(bytes.find_first_not_of('\0', 9), std::string::npos);
 
-    const AutoLearnRecord negative = DecodeAutoLearnRecord(
-        reinterpret_cast<const unsigned char*>(RecordBytes(-2, "x").data()));
+    const AutoLearnRecord negative =
+        DecodeAutoLearnRecord(reinterpret_cast<const unsigned char*>(RecordBytes(-2, "x").data()));
     EXPECT_EQ(negative.count, -2);
     EXPECT_EQ(negative.text, "x");
 }
@@ -98,12 +98,15 @@ TEST(AutoLearnWordRulesTest, FindsTheLastWordBehindTheSeparators)
     EXPECT_EQ(rules.ExtractWord("word\t"), "word");
     EXPECT_EQ(rules.ExtractWord("word\r\n"), "word");
     EXPECT_EQ(rules.ExtractWord("\x01\x02;; word?"), "word");
-    EXPECT_EQ(rules.ExtractWord("hello"), "");     // not ended yet
-    EXPECT_EQ(rules.ExtractWord(" ,;. "), "");     // separators only
+    EXPECT_EQ(rules.ExtractWord("hello"), "");      // not ended yet
+    EXPECT_EQ(rules.ExtractWord(" ,;. "), "");      // separators only
     EXPECT_EQ(rules.ExtractWord("\x05\x06 "), "");  // control characters only
     EXPECT_EQ(rules.ExtractWord(""), "");
     // Letters of the code page above 0x7F start words like any other letter.
-    EXPECT_EQ(rules.ExtractWord("\xE9" "clair "), "\xE9" "clair");
+    EXPECT_EQ(rules.ExtractWord("\xE9"
+                                "clair "),
+              "\xE9"
+              "clair");
 
     rules.SetSeparators("");  // ignored
     EXPECT_EQ(rules.ExtractWord("a-b "), "a-b");
@@ -445,8 +448,9 @@ TEST_F(AutoLearnTest, HugeFileIsRefusedAndLeftAlone)
 TEST_F(AutoLearnTest, ReadOnlyFileStillOffersButLearnsNothing)
 {
     CTempFolder::Write(path, RecordBytes(1, "hello"));
-    std::filesystem::permissions(path, std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
-                                           std::filesystem::perms::others_write,
+    std::filesystem::permissions(path,
+                                 std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
+                                     std::filesystem::perms::others_write,
                                  std::filesystem::perm_options::remove);
     ASSERT_TRUE(store.Open(path));
     if (store.IsWritable())
@@ -471,8 +475,8 @@ TEST_F(AutoLearnTest, OthersMayReadTheFileWhileItIsOpen)
 {
     ASSERT_TRUE(store.Open(path));
     ASSERT_EQ(store.Learn("hello "), LearnOutcome::Added);
-    HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
     ASSERT_EQ(store.Learn("world "), LearnOutcome::Added);  // written while the reader is open
     char bytes[2 * kAutoLearnRecordSize] = {};

@@ -57,9 +57,8 @@ TEST_P(AutoLearnPropertyTest, IndexedStoreMatchesTheRecordScan)
     CFakeDictionaries dictionaries;
     CAutoLearnDictionary store;
     CReferenceAutoLearn reference;
-    const CLeadByteTable table = param.doubleByte
-        ? CLeadByteTable([](unsigned char b) { return b >= 0x81 && b <= 0x9F; })
-        : CLeadByteTable();
+    const CLeadByteTable table =
+        param.doubleByte ? CLeadByteTable([](unsigned char b) { return b >= 0x81 && b <= 0x9F; }) : CLeadByteTable();
     store.SetLeadBytes(table);
     store.SetIndexedPrefixLimit(param.indexedPrefixLimit);
     reference.rules.SetLeadBytes(table);

@@ -20,22 +20,22 @@ public:
     bool Open(const std::string& path)
     {
         Close();
-        file_ = std::fopen(path.c_str(), "r+b");
-        if (!file_)
-            file_ = std::fopen(path.c_str(), "w+b");
-        if (!file_)
+        m_file = std::fopen(path.c_str(), "r+b");
+        if (!m_file)
+            m_file = std::fopen(path.c_str(), "w+b");
+        if (!m_file)
             return false;
-        std::fseek(file_, 0, SEEK_END);
-        count_ = static_cast<std::size_t>(std::ftell(file_)) / kAutoLearnRecordSize;
-        current_ = 0;
+        std::fseek(m_file, 0, SEEK_END);
+        m_count = static_cast<std::size_t>(std::ftell(m_file)) / kAutoLearnRecordSize;
+        m_current = 0;
         return true;
     }
     void Close()
     {
-        if (file_)
-            std::fclose(file_);
-        file_ = nullptr;
-        count_ = current_ = 0;
+        if (m_file)
+            std::fclose(m_file);
+        m_file = nullptr;
+        m_count = m_current = 0;
     }
 
     CAutoLearnWordRules rules;
@@ -43,59 +43,59 @@ public:
     std::int32_t offerThreshold = 1;
     IKnownWords* knownWords = nullptr;
 
-    std::size_t RecordCount() const { return count_; }
+    std::size_t RecordCount() const { return m_count; }
 
     LearnOutcome Learn(const std::string& typed)
     {
-        if (!file_)
+        if (!m_file)
             return LearnOutcome::NotLearnt;
         const std::string word = rules.ExtractWord(typed);
         if (word.empty() || word.size() < minWordLength)
             return LearnOutcome::NotLearnt;
         if (knownWords && knownWords->HoldsExactly(word))
             return LearnOutcome::NotLearnt;
-        for (std::size_t i = 0; i < count_; ++i) {
+        for (std::size_t i = 0; i < m_count; ++i) {
             AutoLearnRecord record;
             if (!Read(i, record))
                 return LearnOutcome::WriteFailed;
             if (record.text == word) {
                 const std::int32_t count =
                     record.count == std::numeric_limits<std::int32_t>::max() ? record.count : record.count + 1;
-                current_ = i;
+                m_current = i;
                 return Write(i, count, word) ? LearnOutcome::Counted : LearnOutcome::WriteFailed;
             }
         }
-        if (!Write(count_, 1, word))
+        if (!Write(m_count, 1, word))
             return LearnOutcome::WriteFailed;
-        current_ = count_++;
+        m_current = m_count++;
         return LearnOutcome::Added;
     }
 
     bool Append(std::int32_t count, const std::string& text)
     {
-        if (!file_ || !Write(count_, count, text))
+        if (!m_file || !Write(m_count, count, text))
             return false;
-        current_ = count_++;
+        m_current = m_count++;
         return true;
     }
 
     std::string FirstSuggestion(const std::string& prefix)
     {
-        current_ = 0;
+        m_current = 0;
         return NextSuggestion(prefix);
     }
     std::string NextSuggestion(const std::string& prefix)
     {
-        while (file_ && current_ < count_) {
+        while (m_file && m_current < m_count) {
             AutoLearnRecord record;
-            if (!Read(current_, record))
+            if (!Read(m_current, record))
                 break;
-            ++current_;
+            ++m_current;
             if (record.count >= offerThreshold && record.text.compare(0, prefix.size(), prefix) == 0 &&
                 record.text.size() >= prefix.size())
                 return record.text;
         }
-        current_ = count_;
+        m_current = m_count;
         return std::string();
     }
 
@@ -103,7 +103,7 @@ public:
     {
         std::vector<AutoLearnRecord> all;
         AutoLearnRecord record;
-        for (std::size_t i = 0; i < count_ && Read(i, record); ++i)
+        for (std::size_t i = 0; i < m_count && Read(i, record); ++i)
             all.push_back(record);
         return all;
     }
@@ -112,8 +112,8 @@ private:
     bool Read(std::size_t index, AutoLearnRecord& record)
     {
         unsigned char bytes[kAutoLearnRecordSize];
-        if (std::fseek(file_, static_cast<long>(index * kAutoLearnRecordSize), SEEK_SET) != 0 ||
-            std::fread(bytes, 1, sizeof bytes, file_) != sizeof bytes)
+        if (std::fseek(m_file, static_cast<long>(index * kAutoLearnRecordSize), SEEK_SET) != 0 ||
+            std::fread(bytes, 1, sizeof bytes, m_file) != sizeof bytes)
             return false;
         record = DecodeAutoLearnRecord(bytes);
         return true;
@@ -122,13 +122,13 @@ private:
     {
         unsigned char bytes[kAutoLearnRecordSize];
         EncodeAutoLearnRecord(count, AutoLearnStoredText(text, rules.LeadBytes()), bytes);
-        return std::fseek(file_, static_cast<long>(index * kAutoLearnRecordSize), SEEK_SET) == 0 &&
-               std::fwrite(bytes, 1, sizeof bytes, file_) == sizeof bytes && std::fflush(file_) == 0;
+        return std::fseek(m_file, static_cast<long>(index * kAutoLearnRecordSize), SEEK_SET) == 0 &&
+               std::fwrite(bytes, 1, sizeof bytes, m_file) == sizeof bytes && std::fflush(m_file) == 0;
     }
 
-    std::FILE* file_ = nullptr;
-    std::size_t count_ = 0;
-    std::size_t current_ = 0;
+    std::FILE* m_file = nullptr;
+    std::size_t m_count = 0;
+    std::size_t m_current = 0;
 };
 
 // Every whole record of a file, read afresh (a remainder past the last whole record is ignored).

@@ -38,7 +38,12 @@ TEST_F(AutoLearnTextTest, ExportWritesOneLinePerRecordOldestFirst)
     for (const char* typed : {"alpha ", "beta ", "alpha "})
         store.Learn(typed);
     std::vector<int> told;
-    EXPECT_EQ(store.ExportText(text, [&](int done) { told.push_back(done); return true; }), 2);
+    EXPECT_EQ(store.ExportText(text,
+                               [&](int done) {
+                                   told.push_back(done);
+                                   return true;
+                               }),
+              2);
     EXPECT_EQ(CTempFolder::Read(text), "alpha\t2\r\nbeta\t1\r\n");
     EXPECT_TRUE(told.empty());
     EXPECT_EQ(store.ExportText(folder.File("no/such/folder.txt")), 0);
@@ -51,7 +56,8 @@ TEST_F(AutoLearnTextTest, ImportAppendsUntilTheFirstEmptyLine)
     CTempFolder::Write(text, "alpha\t4\r\nplain line\nbeta\t\r\n\r\nafter\t9\r\n");
     EXPECT_EQ(store.ImportText(text), 3);
     // No test for texts already held: "alpha" is there twice now.
-    EXPECT_EQ(store.Records(), (std::vector<AutoLearnRecord>{{1, "alpha"}, {4, "alpha"}, {1, "plain line"}, {1, "beta"}}));
+    EXPECT_EQ(store.Records(),
+              (std::vector<AutoLearnRecord>{{1, "alpha"}, {4, "alpha"}, {1, "plain line"}, {1, "beta"}}));
     EXPECT_EQ(store.ImportText(folder.File("missing.txt")), 0);
 
     // A last line without a line end counts too; long texts are cut as records hold them.
@@ -69,7 +75,12 @@ TEST_F(AutoLearnTextTest, ImportReportsEveryTenLinesAndCanBeCancelled)
         lines += "w" + std::to_string(i) + "\t1\r\n";
     CTempFolder::Write(text, lines);
     std::vector<int> told;
-    EXPECT_EQ(store.ImportText(text, [&](int done) { told.push_back(done); return done < 20; }), 20);
+    EXPECT_EQ(store.ImportText(text,
+                               [&](int done) {
+                                   told.push_back(done);
+                                   return done < 20;
+                               }),
+              20);
     EXPECT_EQ(told, (std::vector<int>{10, 20}));
     EXPECT_EQ(store.RecordCount(), 20u);
 }

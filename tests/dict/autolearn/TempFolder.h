@@ -14,18 +14,18 @@ public:
     {
         static std::atomic<unsigned> serial{0};
         const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-        path_ = std::filesystem::temp_directory_path() /
-                ("pv-autolearn-" + std::to_string(stamp) + "-" + std::to_string(serial++));
-        std::filesystem::create_directories(path_);
+        m_path = std::filesystem::temp_directory_path() /
+                 ("pv-autolearn-" + std::to_string(stamp) + "-" + std::to_string(serial++));
+        std::filesystem::create_directories(m_path);
     }
     ~CTempFolder()
     {
         std::error_code ignored;
         std::filesystem::permissions(File("AutoLearn.dic"), std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::add, ignored);
-        std::filesystem::remove_all(path_, ignored);
+        std::filesystem::remove_all(m_path, ignored);
     }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
+    std::string File(const std::string& name) const { return (m_path / name).string(); }
 
     static void Write(const std::string& path, const std::string& bytes)
     {
@@ -39,5 +39,5 @@ public:
     }
 
 private:
-    std::filesystem::path path_;
+    std::filesystem::path m_path;
 };

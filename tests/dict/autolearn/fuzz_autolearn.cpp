@@ -99,9 +99,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CFakeDictionaries dictionaries;
     CAutoLearnDictionary store;
     CReferenceAutoLearn reference;
-    const CLeadByteTable table = (settings & 1)
-        ? CLeadByteTable([](unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); })
-        : CLeadByteTable();
+    const CLeadByteTable table =
+        (settings & 1)
+            ? CLeadByteTable([](unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); })
+            : CLeadByteTable();
     store.SetLeadBytes(table);
     reference.rules.SetLeadBytes(table);
     store.SetMinWordLength((settings >> 1) & 3);
@@ -129,63 +130,63 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string argument(reinterpret_cast<const char*>(data + pos + 2), length);
         pos += 2 + length;
         switch (op % 8) {
-        case 0:
-        case 1:
-            Check(store.Learn(argument) == reference.Learn(argument));
-            break;
-        case 2:
-            prefix = argument.substr(0, argument.find('\0'));
-            Check(store.FirstSuggestion(prefix) == reference.FirstSuggestion(prefix));
-            cursorsAgree = true;
-            break;
-        case 3:
-            if (cursorsAgree)
-                Check(store.NextSuggestion(prefix) == reference.NextSuggestion(prefix));
-            break;
-        case 4: {
-            const std::int32_t count = argument.empty() ? 1 : static_cast<std::int8_t>(argument[0]);
-            const std::string text = argument.empty() ? argument : argument.substr(1);
-            store.SetCurrent(count, text);
-            Check(store.Append() == reference.Append(count, text));
-            break;
-        }
-        case 5: {
-            if (store.RecordCount() == 0 || argument.empty())
+            case 0:
+            case 1:
+                Check(store.Learn(argument) == reference.Learn(argument));
                 break;
-            const std::size_t at = static_cast<unsigned char>(argument[0]) % store.RecordCount();
-            store.MoveFirst();
-            for (std::size_t i = 0; i < at; ++i)
-                store.MoveNext();
-            store.SetCurrent(static_cast<std::int8_t>(op), argument.substr(1));
-            Check(store.UpdateCurrent());
-            reference.Close();
-            WriteFile(referencePath, ReadFile(path));
-            Check(reference.Open(referencePath));
-            cursorsAgree = false;
-            break;
-        }
-        case 6:
-            store.Close();
-            Check(store.Open(path));
-            cursorsAgree = false;
-            break;
-        case 7:
-            if (op & 0x80) {
-                Check(store.Truncate());
-                reference.Close();
-                WriteFile(referencePath, "");
-                Check(reference.Open(referencePath));
+            case 2:
+                prefix = argument.substr(0, argument.find('\0'));
+                Check(store.FirstSuggestion(prefix) == reference.FirstSuggestion(prefix));
                 cursorsAgree = true;
-            } else if (op & 0x40) {
-                static const std::string textPath = FuzzPath("import.txt");
-                WriteFile(textPath, argument);
-                Check(store.ImportText(textPath) == ReferenceImport(reference, argument));
-                cursorsAgree = false;
-            } else {
-                store.SetSeparators(argument);
-                reference.rules.SetSeparators(argument);
+                break;
+            case 3:
+                if (cursorsAgree)
+                    Check(store.NextSuggestion(prefix) == reference.NextSuggestion(prefix));
+                break;
+            case 4: {
+                const std::int32_t count = argument.empty() ? 1 : static_cast<std::int8_t>(argument[0]);
+                const std::string text = argument.empty() ? argument : argument.substr(1);
+                store.SetCurrent(count, text);
+                Check(store.Append() == reference.Append(count, text));
+                break;
             }
-            break;
+            case 5: {
+                if (store.RecordCount() == 0 || argument.empty())
+                    break;
+                const std::size_t at = static_cast<unsigned char>(argument[0]) % store.RecordCount();
+                store.MoveFirst();
+                for (std::size_t i = 0; i < at; ++i)
+                    store.MoveNext();
+                store.SetCurrent(static_cast<std::int8_t>(op), argument.substr(1));
+                Check(store.UpdateCurrent());
+                reference.Close();
+                WriteFile(referencePath, ReadFile(path));
+                Check(reference.Open(referencePath));
+                cursorsAgree = false;
+                break;
+            }
+            case 6:
+                store.Close();
+                Check(store.Open(path));
+                cursorsAgree = false;
+                break;
+            case 7:
+                if (op & 0x80) {
+                    Check(store.Truncate());
+                    reference.Close();
+                    WriteFile(referencePath, "");
+                    Check(reference.Open(referencePath));
+                    cursorsAgree = true;
+                } else if (op & 0x40) {
+                    static const std::string textPath = FuzzPath("import.txt");
+                    WriteFile(textPath, argument);
+                    Check(store.ImportText(textPath) == ReferenceImport(reference, argument));
+                    cursorsAgree = false;
+                } else {
+                    store.SetSeparators(argument);
+                    reference.rules.SetSeparators(argument);
+                }
+                break;
         }
         Check(store.Records() == ScanAutoLearnFile(path));
         Check(store.Records() == reference.ReadAll());

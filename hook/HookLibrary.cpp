@@ -9,6 +9,7 @@ PV_SHARED_BEGIN
 HWND g_mainWindow PV_SHARED = nullptr;
 HHOOK g_keyboardHook PV_SHARED = nullptr;
 HWND g_targetWindow PV_SHARED = nullptr;
+volatile LONG g_lateSinceTick PV_SHARED = 0;
 PV_SHARED_END
 
 namespace {
@@ -29,6 +30,7 @@ ZEL_API void WINAPI RemoveHook(void)
         g_keyboardHook = nullptr;
     }
     g_mainWindow = nullptr;
+    InterlockedExchange(&g_lateSinceTick, 0);
 }
 
 ZEL_API int WINAPI InstallHook(HWND mainWindow)

@@ -9,6 +9,13 @@ namespace {
 // A healthy main window answers in a few milliseconds.
 const UINT kAnswerTimeoutMs = 250;
 
+// A main window that let a key time out is late: for kLatePassMs after that, keys pass without
+// asking; then one key asks again, waiting only kLateAnswerTimeoutMs, and an answer ends the late
+// state. So a hung main window costs typing one full wait, not one per key event, until the
+// system itself declares it hung (about 5 s).
+const DWORD kLatePassMs = 200;
+const UINT kLateAnswerTimeoutMs = 30;
+
 bool IsDown(int vk)
 {
     return (GetKeyState(vk) & 0x8000) != 0;
@@ -31,6 +38,27 @@ WORD TranslateKey(UINT vk, UINT scanCode)
     return 0;
 }
 
+// Tick counts with bit 0 set, so a late mark is never 0; the same millisecond gives the same mark.
+LONG LateMark(DWORD tick)
+{
+    return (LONG)(tick | 1);
+}
+
+// How long to wait for the main window's answer to this key; 0: do not ask, let the key pass.
+UINT AnswerTimeout()
+{
+    LONG lateSince = g_lateSinceTick;
+    if (lateSince == 0)
+        return kAnswerTimeoutMs;
+    LONG now = LateMark(GetTickCount());
+    if ((DWORD)now - (DWORD)lateSince < kLatePassMs)
+        return 0;
+    // One thread asks; threads that find the interval over at the same moment let their keys pass.
+    if (InterlockedCompareExchange(&g_lateSinceTick, now, lateSince) != lateSince)
+        return 0;
+    return kLateAnswerTimeoutMs;
+}
+
 // True when the main window wants the key swallowed. A main window that is gone, hangs or
 // does not answer in time lets the key through, so it can never block typing everywhere.
 bool MainWindowSwallows(WPARAM character, LPARAM report)
@@ -38,10 +66,17 @@ bool MainWindowSwallows(WPARAM character, LPARAM report)
     HWND mainWindow = g_mainWindow;
     if (!mainWindow || !IsWindow(mainWindow))
         return false;
-    DWORD_PTR answer = 1;
-    if (!SendMessageTimeoutA(mainWindow, WM_HOOK_KEY, character, report, SMTO_NORMAL | SMTO_ABORTIFHUNG,
-                             kAnswerTimeoutMs, &answer))
+    UINT timeout = AnswerTimeout();
+    if (timeout == 0)
         return false;
+    DWORD_PTR answer = 1;
+    if (!SendMessageTimeoutA(mainWindow, WM_HOOK_KEY, character, report, SMTO_NORMAL | SMTO_ABORTIFHUNG, timeout,
+                             &answer)) {
+        InterlockedExchange(&g_lateSinceTick, LateMark(GetTickCount()));
+        return false;
+    }
+    if (g_lateSinceTick != 0)
+        InterlockedExchange(&g_lateSinceTick, 0);
     return answer == 0;
 }
 

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/MultiByteText.h"
+
 class CCodePage {
 public:
     virtual ~CCodePage() = default;
@@ -27,9 +29,29 @@ public:
     // Lower case of a single-byte character.
     unsigned char LowerByte(unsigned char byte) const { return m_lower[byte]; }
 
+    // Byte length of the character at pos (1 or 2); a lead byte at the very end counts alone.
+    std::size_t CharLength(std::string_view text, std::size_t pos) const
+    {
+        return mbtext::CharLength(text, pos, [this](unsigned char byte) { return IsLeadByte(byte); });
+    }
+    std::size_t CountCharacters(std::string_view text) const
+    {
+        return mbtext::CountCharacters(text, [this](unsigned char byte) { return IsLeadByte(byte); });
+    }
+    // Length of the longest prefix of whole characters that is at most maxBytes long.
+    std::size_t WholeCharacterPrefix(std::string_view text, std::size_t maxBytes) const
+    {
+        return mbtext::WholeCharacterPrefix(text, maxBytes, [this](unsigned char byte) { return IsLeadByte(byte); });
+    }
+
     // Lower-cases in place, leaving the bytes of double-byte characters alone.
     void Lower(char* text, std::size_t length) const;
     void Lower(std::string& text) const { Lower(text.data(), text.size()); }
+    std::string Lowered(std::string text) const
+    {
+        Lower(text);
+        return text;
+    }
 
     // Case-insensitive comparison of two texts: <0, 0, >0. Single-byte characters are
     // folded with the lower-case table, double-byte characters compared as they are.

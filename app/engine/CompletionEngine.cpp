@@ -35,58 +35,6 @@ void TrimTrailingLineBreaks(std::string& text)
         text.pop_back();
 }
 
-// Byte length of the character at pos (a lead byte at the very end counts alone).
-std::size_t CharLength(const CCodePage& codePage, const std::string& text, std::size_t pos)
-{
-    return (codePage.IsLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size()) ? 2 : 1;
-}
-
-// Lower case of the single-byte characters; double-byte characters stay as they are.
-std::string Lowered(const CCodePage& codePage, std::string text)
-{
-    for (std::size_t i = 0; i < text.size();) {
-        const std::size_t length = CharLength(codePage, text, i);
-        if (length == 1)
-            text[i] = static_cast<char>(codePage.LowerByte(static_cast<unsigned char>(text[i])));
-        i += length;
-    }
-    return text;
-}
-
-// Whether needle occurs in haystack starting on a character boundary.
-bool ContainsAtCharBoundary(const CCodePage& codePage, const std::string& haystack, const std::string& needle)
-{
-    for (std::size_t i = 0; i + needle.size() <= haystack.size(); i += CharLength(codePage, haystack, i))
-        if (haystack.compare(i, needle.size(), needle) == 0)
-            return true;
-    return false;
-}
-
-// Case-insensitive order of two texts: single-byte characters folded, double-byte ones compared
-// as they are.
-bool LessNoCase(const CCodePage& codePage, const std::string& a, const std::string& b)
-{
-    std::size_t i = 0;
-    while (i < a.size() && i < b.size()) {
-        const std::size_t lengthA = CharLength(codePage, a, i);
-        const std::size_t lengthB = CharLength(codePage, b, i);
-        for (std::size_t k = 0; k < std::max(lengthA, lengthB); ++k) {
-            if (i + k >= a.size() || i + k >= b.size())
-                return a.size() < b.size();
-            unsigned char x = static_cast<unsigned char>(a[i + k]);
-            unsigned char y = static_cast<unsigned char>(b[i + k]);
-            if (lengthA == 1)
-                x = codePage.LowerByte(x);
-            if (lengthB == 1)
-                y = codePage.LowerByte(y);
-            if (x != y)
-                return x < y;
-        }
-        i += std::max(lengthA, lengthB);
-    }
-    return a.size() - i < b.size() - i;
-}
-
 }  // namespace
 
 CCompletionEngine::CCompletionEngine(const EngineServices& services)
@@ -338,7 +286,7 @@ int CCompletionEngine::FindPathCandidates(const std::string& key)
         return 0;
     const std::size_t slash = key.rfind('\\');
     const std::string folder = key.substr(0, slash + 1);
-    const std::string name = Lowered(m_codePage, key.substr(slash + 1));
+    const std::string name = m_codePage.Lowered(key.substr(slash + 1));
 
     std::vector<DictionaryMatch> found;
     const bool listed = m_files.ListDirectory(folder + "*.*", [&](const DirectoryEntry& entry) {
@@ -347,7 +295,7 @@ int CCompletionEngine::FindPathCandidates(const std::string& key)
         if (entry.name.empty() || entry.name == "." || entry.name == "..")
             return true;
         if (!name.empty()) {
-            if (!ContainsAtCharBoundary(m_codePage, Lowered(m_codePage, entry.name), name))
+            if (m_codePage.FindAtCharBoundary(m_codePage.Lowered(entry.name), name) == std::string::npos)
                 return true;
         }
         DictionaryMatch match;
@@ -468,7 +416,7 @@ void CCompletionEngine::SortPathCandidates()
                          const bool bFolder = b.type == KIND_FOLDER;
                          if (aFolder != bFolder)
                              return aFolder;
-                         return LessNoCase(m_codePage, a.key, b.key);
+                         return m_codePage.CompareNoCase(a.key, b.key) < 0;
                      });
     m_pathSorted = true;
 }
@@ -592,15 +540,7 @@ void CCompletionEngine::SetPendingText(const std::string& text, CompletionMode m
         m_pendingText = text;
         return;
     }
-    // Cut on a character boundary.
-    std::size_t end = 0;
-    while (end < kMaxPendingText) {
-        const std::size_t length = m_codePage.IsLeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1;
-        if (end + length > kMaxPendingText)
-            break;
-        end += length;
-    }
-    m_pendingText = text.substr(0, end);
+    m_pendingText = text.substr(0, m_codePage.WholeCharacterPrefix(text, kMaxPendingText));
 }
 
 void CCompletionEngine::ClearCandidates()
@@ -635,14 +575,6 @@ void CCompletionEngine::OnRowDoubleClicked(int row)
 // ---------------------------------------------------------------------------------------------
 // Completion
 
-int CCompletionEngine::CountCharacters(const std::string& text) const
-{
-    int count = 0;
-    for (std::size_t i = 0; i < text.size(); ++count)
-        i += CharLength(m_codePage, text, i);
-    return count;
-}
-
 int CCompletionEngine::CompleteSelection()
 {
     const WindowHandle prompt = m_view.Handle();
@@ -669,7 +601,7 @@ int CCompletionEngine::CompleteSelection()
         case MODE_REPLACE:
         case MODE_EXPAND:
             // One Backspace deletes one character, also a double-byte one.
-            m_output.SendBackspaces(CountCharacters(m_searchKey));
+            m_output.SendBackspaces(static_cast<int>(m_codePage.CountCharacters(m_searchKey)));
             script.ParseMacros(m_pendingText, m_clock);
             if (mode == MODE_REPLACE)
                 m_typedText =
@@ -681,7 +613,7 @@ int CCompletionEngine::CompleteSelection()
         case MODE_FILE: {
             const std::size_t slash = m_searchKey.rfind('\\');
             if (slash != std::string::npos && slash > 0)
-                m_output.SendBackspaces(CountCharacters(m_searchKey.substr(slash + 1)));
+                m_output.SendBackspaces(static_cast<int>(m_codePage.CountCharacters(m_searchKey.substr(slash + 1))));
             const std::string name = mode == MODE_FOLDER ? m_pendingText + "\\" : m_pendingText;
             script.ParseMacros(name, m_clock);
             const std::size_t typedSlash = m_typedText.rfind('\\');

@@ -108,7 +108,6 @@ private:
     void AddOrJoin(DictionaryMatch&& match);
     void SortPathCandidates();
     void SelectRowAt(int row);
-    int CountCharacters(const std::string& text) const;
     static bool IsPathKind(int kind) { return kind == KIND_FILE || kind == KIND_FOLDER; }
 
     IPromptView& m_view;

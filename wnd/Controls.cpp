@@ -1,7 +1,5 @@
 #include "wnd/Controls.h"
 
-#include <vector>
-
 namespace wnd {
 
 bool InitCommonControlsOnce()
@@ -16,63 +14,47 @@ bool InitCommonControlsOnce()
     return done;
 }
 
-int CListView::InsertColumn(int index, const char* title, int format, int width) const
+HTREEITEM CTreeView::InsertItem(const std::string& text, LPARAM data, HTREEITEM parent, HTREEITEM after) const
 {
-    LVCOLUMNA column{};
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    column.fmt = format;
-    column.cx = width;
-    column.pszText = const_cast<char*>(title ? title : "");
-    column.iSubItem = index;
-    return static_cast<int>(
-        ::SendMessageA(m_hwnd, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column)));
+    TVINSERTSTRUCTA insert{};
+    insert.hParent = parent;
+    insert.hInsertAfter = after;
+    insert.item.mask = TVIF_TEXT | TVIF_PARAM;
+    insert.item.pszText = const_cast<char*>(text.c_str());
+    insert.item.lParam = data;
+    return reinterpret_cast<HTREEITEM>(::SendMessageA(m_hwnd, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 
-int CListView::InsertItem(int index, const std::string& text, int image, LPARAM data) const
+LPARAM CTreeView::ItemData(HTREEITEM item) const
 {
-    LVITEMA item{};
-    item.mask = LVIF_TEXT | LVIF_PARAM | (image >= 0 ? LVIF_IMAGE : 0);
-    item.iItem = index;
-    item.pszText = const_cast<char*>(text.c_str());
-    item.iImage = image;
-    item.lParam = data;
-    return static_cast<int>(::SendMessageA(m_hwnd, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-}
-
-std::string CListView::ItemText(int index, int column) const
-{
-    std::vector<char> buffer(1024);
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = buffer.data();
-    item.cchTextMax = static_cast<int>(buffer.size());
-    int n = static_cast<int>(
-        ::SendMessageA(m_hwnd, LVM_GETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)));
-    return std::string(buffer.data(), n > 0 ? static_cast<size_t>(n) : 0);
-}
-
-LPARAM CListView::ItemData(int index) const
-{
-    LVITEMA item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = index;
-    if (!::SendMessageA(m_hwnd, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
+    TVITEMA query{};
+    query.mask = TVIF_PARAM;
+    query.hItem = item;
+    if (!item || !::SendMessageA(m_hwnd, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query)))
         return -1;
-    return item.lParam;
+    return query.lParam;
 }
 
-bool CListView::ItemRect(int index, RECT& rect, int code) const
+std::string CTreeView::ItemText(HTREEITEM item) const
 {
-    rect = RECT{};
-    rect.left = code;
-    return ::SendMessageA(m_hwnd, LVM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect)) !=
-           FALSE;
+    char buffer[512] = "";
+    TVITEMA query{};
+    query.mask = TVIF_TEXT;
+    query.hItem = item;
+    query.pszText = buffer;
+    query.cchTextMax = sizeof(buffer);
+    if (!item || !::SendMessageA(m_hwnd, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query)))
+        return {};
+    return buffer;
 }
 
-void CListView::Select(int index) const
+std::optional<LPARAM> CTreeView::SelectedData(const NMHDR& header)
 {
-    ListView_SetItemState(m_hwnd, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-    ListView_SetItemState(m_hwnd, index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    if (header.code == TVN_SELCHANGEDA)
+        return reinterpret_cast<const NMTREEVIEWA&>(header).itemNew.lParam;
+    if (header.code == TVN_SELCHANGEDW)
+        return reinterpret_cast<const NMTREEVIEWW&>(header).itemNew.lParam;
+    return std::nullopt;
 }
 
 }  // namespace wnd

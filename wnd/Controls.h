@@ -4,35 +4,33 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <optional>
 #include <string>
+
+#include "wnd/ListView.h"
 
 namespace wnd {
 
 // Loads the common controls (list views, hotkeys, up-down controls) once per process.
 bool InitCommonControlsOnce();
 
-class CListView {
+// A tree view whose items carry item data.
+class CTreeView {
 public:
-    CListView() = default;
-    explicit CListView(HWND control) : m_hwnd(control) {}
+    CTreeView() = default;
+    explicit CTreeView(HWND control) : m_hwnd(control) {}
     void Attach(HWND control) { m_hwnd = control; }
     HWND Handle() const { return m_hwnd; }
 
-    int InsertColumn(int index, const char* title, int format, int width) const;
-    int InsertItem(int index, const std::string& text, int image = -1, LPARAM data = 0) const;
-    bool DeleteAllItems() const { return ListView_DeleteAllItems(m_hwnd) != FALSE; }
-    int ItemCount() const { return ListView_GetItemCount(m_hwnd); }
-    std::string ItemText(int index, int column = 0) const;
-    LPARAM ItemData(int index) const;
-    // Bounding rectangle of a row in the list's client coordinates; false when there is no such row.
-    bool ItemRect(int index, RECT& rect, int code = LVIR_BOUNDS) const;
-    int ColumnWidth(int column) const { return ListView_GetColumnWidth(m_hwnd, column); }
-    void SetColumnWidth(int column, int width) const { ListView_SetColumnWidth(m_hwnd, column, width); }
-    int SelectedIndex() const { return ListView_GetNextItem(m_hwnd, -1, LVNI_SELECTED); }
-    // Selects and focuses one row (clearing the others).
-    void Select(int index) const;
-    void EnsureVisible(int index) const { ListView_EnsureVisible(m_hwnd, index, FALSE); }
-    HIMAGELIST SetImageList(HIMAGELIST images, int which) const { return ListView_SetImageList(m_hwnd, images, which); }
+    HTREEITEM InsertItem(const std::string& text, LPARAM data, HTREEITEM parent = TVI_ROOT,
+                         HTREEITEM after = TVI_LAST) const;
+    bool Select(HTREEITEM item) const { return TreeView_SelectItem(m_hwnd, item) != FALSE; }
+    HTREEITEM Selection() const { return TreeView_GetSelection(m_hwnd); }
+    // The item data of an item, or -1 when there is no such item.
+    LPARAM ItemData(HTREEITEM item) const;
+    std::string ItemText(HTREEITEM item) const;
+    // The item data of the newly selected item for TVN_SELCHANGED; nullopt for other notifications.
+    static std::optional<LPARAM> SelectedData(const NMHDR& header);
 
 private:
     HWND m_hwnd = nullptr;

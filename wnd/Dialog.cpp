@@ -1,5 +1,7 @@
 #include "wnd/Dialog.h"
 
+#include "wnd/DataExchange.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -11,6 +13,13 @@ std::vector<HWND>& ModelessDialogs()
 {
     static std::vector<HWND> dialogs;
     return dialogs;
+}
+
+// Posted by a dialog to itself once it is shown, to take the foreground.
+UINT BringForwardMessage()
+{
+    static const UINT message = ::RegisterWindowMessageA("PvDialogBringForward");
+    return message;
 }
 
 // Messages whose result a dialog procedure returns directly instead of through DWLP_MSGRESULT.
@@ -61,6 +70,33 @@ bool CDialog::CreateModeless(HWND parent)
     return true;
 }
 
+bool CDialog::CreateChild(HWND parent)
+{
+    if (Handle() || !parent)
+        return false;
+    m_modal = false;
+    return ::CreateDialogParamA(ResourceInstance(), MAKEINTRESOURCEA(m_templateId), parent, &CDialog::DialogProc,
+                                reinterpret_cast<LPARAM>(this)) != nullptr;
+}
+
+bool CDialog::LoadFields()
+{
+    if (!Handle())
+        return false;
+    CDataExchange dx(Handle(), ExchangeDirection::Load);
+    Exchange(dx);
+    return dx.Succeeded();
+}
+
+bool CDialog::SaveFields()
+{
+    if (!Handle())
+        return false;
+    CDataExchange dx(Handle(), ExchangeDirection::Save);
+    Exchange(dx);
+    return dx.Succeeded();
+}
+
 void CDialog::EndDialog(INT_PTR result)
 {
     if (!Handle())
@@ -83,8 +119,13 @@ int CDialog::ItemInt(int id, bool* ok) const
 LRESULT CDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
-        case WM_INITDIALOG:
-            return OnInitDialog();
+        case WM_INITDIALOG: {
+            BOOL systemFocus = OnInitDialog();
+            LoadFields();
+            if (m_foregroundOnOpen && m_modal)
+                Post(BringForwardMessage());
+            return systemFocus;
+        }
         case WM_COMMAND:
             if (lParam == 0 || HIWORD(wParam) == BN_CLICKED) {
                 if (LOWORD(wParam) == IDOK) {
@@ -98,6 +139,10 @@ LRESULT CDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             }
             break;
         default:
+            if (msg == BringForwardMessage() && msg != 0) {
+                ::SetForegroundWindow(Handle());
+                return 0;
+            }
             break;
     }
     return CWindow::HandleMessage(msg, wParam, lParam);

@@ -8,6 +8,8 @@
 
 namespace wnd {
 
+class CDataExchange;
+
 class CDialog : public CWindow {
 public:
     explicit CDialog(int templateId) : m_templateId(templateId) {}
@@ -16,11 +18,21 @@ public:
     INT_PTR DoModal(HWND parent);
     // Creates the dialog modeless; the message loop of RunMessageLoop serves its keyboard.
     bool CreateModeless(HWND parent);
+    // Creates the dialog as a child window (a DS_CONTROL | WS_CHILD template) of a parent dialog,
+    // whose own keyboard navigation serves it.
+    bool CreateChild(HWND parent);
     // Ends a modal dialog, or destroys a modeless one.
     void EndDialog(INT_PTR result);
     bool IsModal() const { return m_modal; }
     int TemplateId() const { return m_templateId; }
+    // A modal run brings the dialog to the foreground once it shows (no window of ours may be active).
+    void SetForegroundOnOpen(bool bring) { m_foregroundOnOpen = bring; }
 
+    // Fills the controls from the members through Exchange; done after OnInitDialog.
+    bool LoadFields();
+    // Takes the control values into the members; false, with the focus on the refused field and
+    // its reason shown, when a value is refused.
+    bool SaveFields();
     // Control helpers.
     std::string ItemText(int id) const { return WindowText(Item(id)); }
     void SetItemText(int id, const std::string& text) const { ::SetDlgItemTextA(Handle(), id, text.c_str()); }
@@ -34,10 +46,16 @@ public:
     void EnableItem(int id, bool enable) const { ::EnableWindow(Item(id), enable ? TRUE : FALSE); }
 
 protected:
-    // WM_INITDIALOG; return TRUE to let the system set the focus.
+    // WM_INITDIALOG; return TRUE to let the system set the focus. The fields are loaded after it.
     virtual BOOL OnInitDialog() { return TRUE; }
-    // IDOK and IDCANCEL commands (Enter and Escape).
-    virtual void OnOK() { EndDialog(IDOK); }
+    // Names every field once, for both directions (see DataExchange.h).
+    virtual void Exchange(CDataExchange& dx) {}
+    // IDOK and IDCANCEL commands (Enter and Escape). OK ends the dialog only when its fields save.
+    virtual void OnOK()
+    {
+        if (SaveFields())
+            EndDialog(IDOK);
+    }
     virtual void OnCancel() { EndDialog(IDCANCEL); }
 
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -49,6 +67,7 @@ private:
     int m_templateId;
     bool m_modal = false;
     bool m_handled = false;
+    bool m_foregroundOnOpen = false;
 };
 
 // A message loop that gives registered modeless dialogs their keyboard navigation.

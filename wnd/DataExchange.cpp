@@ -1,0 +1,172 @@
+#include "wnd/DataExchange.h"
+
+#include <commctrl.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+#include "wnd/MessageBoxes.h"
+#include "wnd/Window.h"
+
+namespace wnd {
+
+std::string RangeMessage(int minimum, int maximum)
+{
+    return "Please enter an integer between " + std::to_string(minimum) + " and " + std::to_string(maximum) + ".";
+}
+
+bool ParseInteger(const std::string& text, int& value)
+{
+    size_t begin = text.find_first_not_of(" \t");
+    size_t end = text.find_last_not_of(" \t");
+    if (begin == std::string::npos)
+        return false;
+    std::string digits = text.substr(begin, end - begin + 1);
+    size_t first = (digits[0] == '-' || digits[0] == '+') ? 1 : 0;
+    if (first == digits.size() || digits.find_first_not_of("0123456789", first) != std::string::npos)
+        return false;
+    errno = 0;
+    long long parsed = std::strtoll(digits.c_str(), nullptr, 10);
+    if (errno == ERANGE || parsed < INT_MIN || parsed > INT_MAX)
+        return false;
+    value = static_cast<int>(parsed);
+    return true;
+}
+
+void SetSpinRange(HWND spin, int minimum, int maximum)
+{
+    ::SendMessageA(spin, UDM_SETRANGE32, static_cast<WPARAM>(minimum), static_cast<LPARAM>(maximum));
+}
+
+void SetSpinPosition(HWND spin, int value)
+{
+    ::SendMessageA(spin, UDM_SETPOS32, 0, static_cast<LPARAM>(value));
+}
+
+WORD HotkeyControlWord(DWORD stored)
+{
+    return MAKEWORD(stored & 0xFF, (stored >> 16) & 0xFF);
+}
+
+DWORD StoredHotkey(WORD controlWord)
+{
+    return (static_cast<DWORD>(HIBYTE(controlWord)) << 16) | LOBYTE(controlWord);
+}
+
+void FocusField(HWND field)
+{
+    HWND dialog = ::GetAncestor(field, GA_ROOT);
+    // WM_NEXTDLGCTL keeps the dialog's default button in step with the focus.
+    if (dialog && dialog != field)
+        ::SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
+    if (::GetFocus() != field)
+        ::SetFocus(field);
+    char className[16] = "";
+    ::GetClassNameA(field, className, sizeof(className));
+    if (::lstrcmpiA(className, "Edit") == 0)
+        ::SendMessageA(field, EM_SETSEL, 0, -1);
+}
+
+void CDataExchange::Fail(int id, const std::string& message)
+{
+    if (Skipped())
+        return;
+    HWND field = Field(id);
+    m_failedField = field ? field : m_dialog;
+    ShowMessage(::GetAncestor(m_dialog, GA_ROOT), message, kProgramCaption, MB_OK | MB_ICONEXCLAMATION);
+    FocusField(m_failedField);
+}
+
+void CDataExchange::Check(int id, bool& value)
+{
+    if (Skipped())
+        return;
+    if (IsLoading())
+        ::CheckDlgButton(m_dialog, id, value ? BST_CHECKED : BST_UNCHECKED);
+    else
+        value = ::IsDlgButtonChecked(m_dialog, id) == BST_CHECKED;
+}
+
+void CDataExchange::Radio(int firstId, int lastId, int& index)
+{
+    if (Skipped())
+        return;
+    if (IsLoading()) {
+        for (int id = firstId; id <= lastId; ++id)
+            ::CheckDlgButton(m_dialog, id, id - firstId == index ? BST_CHECKED : BST_UNCHECKED);
+        return;
+    }
+    index = -1;
+    for (int id = firstId; id <= lastId && index < 0; ++id) {
+        if (::IsDlgButtonChecked(m_dialog, id) == BST_CHECKED)
+            index = id - firstId;
+    }
+}
+
+void CDataExchange::Text(int id, std::string& value, int maxLength)
+{
+    if (Skipped())
+        return;
+    if (IsLoading()) {
+        if (maxLength > 0)
+            ::SendMessageA(Field(id), EM_SETLIMITTEXT, static_cast<WPARAM>(maxLength), 0);
+        ::SetDlgItemTextA(m_dialog, id, value.c_str());
+        return;
+    }
+    std::string text = WindowText(Field(id));
+    if (maxLength > 0 && text.size() > static_cast<size_t>(maxLength))
+        Fail(id, "Please enter no more than " + std::to_string(maxLength) + " characters.");
+    else
+        value = text;
+}
+
+void CDataExchange::Number(int id, int& value, int minimum, int maximum, int spinId)
+{
+    if (Skipped())
+        return;
+    if (IsLoading()) {
+        if (spinId) {
+            SetSpinRange(Field(spinId), minimum, maximum);
+            SetSpinPosition(Field(spinId), value);
+        }
+        ::SetDlgItemInt(m_dialog, id, static_cast<UINT>(value), TRUE);
+        return;
+    }
+    int typed = 0;
+    if (!ParseInteger(WindowText(Field(id)), typed) || typed < minimum || typed > maximum)
+        Fail(id, RangeMessage(minimum, maximum));
+    else
+        value = typed;
+}
+
+void CDataExchange::Hotkey(int id, DWORD& value)
+{
+    if (Skipped())
+        return;
+    if (IsLoading())
+        ::SendMessageA(Field(id), HKM_SETHOTKEY, HotkeyControlWord(value), 0);
+    else
+        value = StoredHotkey(static_cast<WORD>(::SendMessageA(Field(id), HKM_GETHOTKEY, 0, 0)));
+}
+
+void CDataExchange::ComboData(int id, LPARAM& value)
+{
+    if (Skipped())
+        return;
+    HWND combo = Field(id);
+    if (IsSaving()) {
+        LRESULT selected = ::SendMessageA(combo, CB_GETCURSEL, 0, 0);
+        value = selected == CB_ERR ? -1 : ::SendMessageA(combo, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0);
+        return;
+    }
+    LRESULT count = ::SendMessageA(combo, CB_GETCOUNT, 0, 0);
+    WPARAM match = static_cast<WPARAM>(-1);
+    for (LRESULT item = 0; item < count && match == static_cast<WPARAM>(-1); ++item) {
+        if (::SendMessageA(combo, CB_GETITEMDATA, static_cast<WPARAM>(item), 0) == value)
+            match = static_cast<WPARAM>(item);
+    }
+    ::SendMessageA(combo, CB_SETCURSEL, match, 0);
+}
+
+}  // namespace wnd

@@ -1,0 +1,29 @@
+// The system's open and save file dialogs.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace wnd {
+
+struct FileDialogOptions {
+    HWND owner = nullptr;
+    // Pairs of description and pattern separated by '|': "Text (*.txt)|*.txt|All Files (*.*)|*.*||".
+    std::string filter;
+    std::string defaultExtension;  // without the dot, added to names typed without one
+    std::string initialFolder;
+    std::string fileName;  // shown at first, e.g. "*.txt"
+    std::string title;     // empty: the system's "Open" or "Save As"
+};
+
+// The chosen path; nullopt when the user cancels or the path is empty.
+std::optional<std::string> AskOpenFile(const FileDialogOptions& options);
+// As AskOpenFile; the dialog asks before a file is overwritten.
+std::optional<std::string> AskSaveFile(const FileDialogOptions& options);
+
+// The filter in the system's form: each '|' becomes a zero, ending with two zeros.
+std::string SystemFilter(const std::string& filter);
+
+}  // namespace wnd

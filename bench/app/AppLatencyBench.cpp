@@ -8,7 +8,13 @@
 //   (c) Pennivox again, timing how long the prompt takes to appear after a word's first key and
 //       to be placed for the word's last key (this process polls the prompt window, so these
 //       batches are kept out of (a)), then typing words nothing matches; in these batches it also
-//       times how long the program's window stays busy after each key (the work a key leaves).
+//       times how long the program's window stays busy after each key (the work a key leaves);
+//   (d) as (a) and (b), but each release is injected right behind its press (one SendInput call),
+//       both timed from that call;
+//   (e) as (d) for Pennivox while its window thread is kept busy (not pumping) 2 s at a time by a
+//       hidden debug command, against (d)'s receiver;
+//   (f) once at the end: every thread of Pennivox suspended, 20 key events typed at once, timed
+//       until the last reached the edit; then, resumed, whether its keys are reported again.
 // All timestamps are QueryPerformanceCounter readings of this process.
 //
 //   app_bench.exe PROGRAM_DIR WORDS_FILE [KEYS] [PACE_MS]
@@ -17,10 +23,12 @@
 // PACE_MS milliseconds (default 50), a fast typist's pace.
 #include <windows.h>
 #include <mmsystem.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,26 +45,57 @@ const char kTargetClass[] = "PvAppBenchTarget";
 const char kPromptClass[] = "#32770";
 const char kPromptReadyTitle[] = "Pennivox";
 const WORD kTrayEnableCommand = 32797;  // ID_TRAY_ENABLE of the program's resources
+// ID_DEBUG_BUSY_WINDOW_THREAD of the program's resources: lParam milliseconds without pumping.
+// Older programs ignore it.
+const WORD kBusyWindowThreadCommand = 0x7F10;
+const DWORD kBusyMs = 2000;
+const double kLongWaitUs = 250000;  // the hook's full wait for an answer
+const char kHangLetters[] = "qwertyuiop";
 const int kWordsPerBatch = 4;
 
 // ---- the target: an edit control of this process's UI thread
 
+// What the injecting thread waits for; `event` is set when it arrived. One of: a single key
+// message (`awaited`), a press and release of `pairVk`, or `countTo` key messages of any kind.
 struct Arrival {
     HANDLE event = nullptr;
     volatile UINT awaited = 0;
     volatile long long ticks = 0;
+    volatile WPARAM pairVk = 0;
+    volatile long long pressTicks = 0;
+    volatile LONG counted = 0, countTo = 0;
 };
 Arrival g_arrival;
 WNDPROC g_editProc = nullptr;
 HWND g_edit = nullptr;
 
+void NoteKeyMessage(UINT message, WPARAM vk)
+{
+    Arrival& a = g_arrival;
+    long long now = Now();
+    if (message == a.awaited) {
+        a.ticks = now;
+        a.awaited = 0;
+        SetEvent(a.event);
+    } else if (a.pairVk && vk == a.pairVk) {
+        if (message == WM_KEYDOWN) {
+            a.pressTicks = now;
+            return;
+        }
+        a.ticks = now;
+        a.pairVk = 0;
+        SetEvent(a.event);
+    } else if (a.countTo && ++a.counted == a.countTo) {
+        a.ticks = now;
+        a.countTo = 0;
+        SetEvent(a.event);
+    }
+}
+
 LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if ((message == WM_KEYDOWN || message == WM_KEYUP) && message == g_arrival.awaited) {
-        g_arrival.ticks = Now();
-        g_arrival.awaited = 0;
-        SetEvent(g_arrival.event);
-    }
+    if (message == WM_KEYDOWN || message == WM_KEYUP)
+        NoteKeyMessage(message, wParam);
     return CallWindowProcA(g_editProc, window, message, wParam, lParam);
 }
 
@@ -137,6 +176,23 @@ struct KeyFigures {
     int words = 0, promptUp = 0;  // words typed, and those after which the prompt was up
     std::vector<double> pressUs, releaseUs;
     int Timed() const { return (int)pressUs.size() + lost; }
+    // Keys whose press or release waited at least `us`; needs presses and releases timed in pairs.
+    int KeysWaiting(double us) const
+    {
+        int count = 0;
+        for (size_t i = 0; i < pressUs.size() && i < releaseUs.size(); ++i)
+            count += pressUs[i] >= us || releaseUs[i] >= us;
+        return count;
+    }
+};
+
+// (f): the program's threads suspended while keys are typed.
+struct HangFigures {
+    int threads = 0;             // threads suspended
+    int arrived = 0;             // of the 20 key events
+    double allArrivedMs = -1;    // from typing to the last one's arrival; -1: not all arrived
+    std::string text;            // the edit's text afterwards
+    int reportedAgainAfter = 0;  // words typed after resuming until the prompt came up; 0: never
 };
 
 struct PromptFigures {
@@ -151,6 +207,7 @@ struct Bench {
     HWND target = nullptr;
     HWND prompt = nullptr;
     HWND receiver = nullptr;
+    DWORD programPid = 0;
     int paceMs = 50;
     std::vector<std::string> words;
     size_t nextWord = 0;
@@ -160,7 +217,22 @@ struct Bench {
     long long nextPress = 0;
     KeyFigures program, immediate;
     KeyFigures unmatched;  // presses only: the releases wait for the busy probe
+    KeyFigures pairedProgram, pairedImmediate, busyProgram;
+    int busyPeriods = 0;
     PromptFigures shown;
+    HangFigures hang;
+    bool Wanting() const
+    {
+        for (const KeyFigures* k : {&program, &immediate, &pairedProgram, &pairedImmediate, &busyProgram})
+            if (k->Timed() < k->wanted)
+                return true;
+        return false;
+    }
+    int Lost() const
+    {
+        return program.lost + immediate.lost + pairedProgram.lost + pairedImmediate.lost + busyProgram.lost +
+               (int)(sizeof kHangLetters - 1) * 2 - hang.arrived;
+    }
 };
 
 long long TicksPerSecond()
@@ -177,15 +249,21 @@ bool PromptRect(HWND prompt, RECT& rect)
     return IsWindowVisible(prompt) && GetWindowRect(prompt, &rect);
 }
 
-// Injects one key event and waits for the edit control to get it. With `watch`, also spins until
-// the prompt shows (or moves) and reports how long that took in `promptUs` (-1: it did not).
-bool Inject(Bench& b, WORD vk, bool release, double& delayUs, Watch watch = Watch::None, double* promptUs = nullptr)
+INPUT KeyInput(WORD vk, bool release)
 {
     INPUT input = {};
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = vk;
     input.ki.wScan = (WORD)MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
     input.ki.dwFlags = release ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
+// Injects one key event and waits for the edit control to get it. With `watch`, also spins until
+// the prompt shows (or moves) and reports how long that took in `promptUs` (-1: it did not).
+bool Inject(Bench& b, WORD vk, bool release, double& delayUs, Watch watch = Watch::None, double* promptUs = nullptr)
+{
+    INPUT input = KeyInput(vk, release);
     RECT before = {};
     bool wasVisible = PromptRect(b.prompt, before);
     ResetEvent(g_arrival.event);
@@ -249,6 +327,27 @@ void TypeKey(Bench& b, WORD vk, KeyFigures* figures, Watch watch = Watch::None, 
         ++figures->lost;
 }
 
+// Presses and releases one key with a single SendInput call and times both from it.
+void TypePair(Bench& b, WORD vk, KeyFigures& figures)
+{
+    WaitForPace(b);
+    INPUT inputs[2] = {KeyInput(vk, false), KeyInput(vk, true)};
+    ResetEvent(g_arrival.event);
+    g_arrival.pressTicks = 0;
+    g_arrival.pairVk = vk;
+    long long sent = Now();
+    SendInput(2, inputs, sizeof(INPUT));
+    bool released = WaitForSingleObject(g_arrival.event, 2000) == WAIT_OBJECT_0;
+    g_arrival.pairVk = 0;
+    long long pressed = g_arrival.pressTicks;
+    if (released && pressed) {
+        figures.pressUs.push_back(Microseconds(pressed - sent));
+        figures.releaseUs.push_back(Microseconds(g_arrival.ticks - sent));
+    } else {
+        figures.lost += (released ? 0 : 1) + (pressed ? 0 : 1);
+    }
+}
+
 bool WaitPromptHidden(HWND prompt, DWORD timeoutMs)
 {
     DWORD start = GetTickCount();
@@ -298,17 +397,53 @@ WORD LetterKey(char c)
     return (WORD)('A' + (c - 'a'));
 }
 
-void TypeWords(Bench& b, KeyFigures& figures)
+// One word and its space; `paired`: each release injected right behind its press. With `until`,
+// keys are typed only until then.
+void TypeWord(Bench& b, KeyFigures& figures, bool paired, long long until = 0)
 {
-    for (int w = 0; w < kWordsPerBatch && figures.Timed() < figures.wanted; ++w) {
-        const std::string& word = b.words[b.nextWord++ % b.words.size()];
-        for (char c : word)
-            TypeKey(b, LetterKey(c), &figures);
-        // Tells that the program really worked on these keys (and that it was off while the
-        // receiver answered): the prompt is looked at just before the space, outside the timing.
-        ++figures.words;
-        TypeKey(b, VK_SPACE, &figures, Watch::None, nullptr, &figures.promptUp);
+    const std::string& word = b.words[b.nextWord++ % b.words.size()];
+    for (char c : word) {
+        if (until && Now() >= until)
+            return;
+        paired ? TypePair(b, LetterKey(c), figures) : TypeKey(b, LetterKey(c), &figures);
     }
+    if (until && Now() >= until)
+        return;
+    // Tells that the program really worked on these keys (and that it was off while the
+    // receiver answered): the prompt is looked at just before the space, outside the timing.
+    ++figures.words;
+    if (!paired) {
+        TypeKey(b, VK_SPACE, &figures, Watch::None, nullptr, &figures.promptUp);
+        return;
+    }
+    figures.promptUp += IsWindowVisible(b.prompt) ? 1 : 0;
+    TypePair(b, VK_SPACE, figures);
+}
+
+void TypeWords(Bench& b, KeyFigures& figures, bool paired = false)
+{
+    for (int w = 0; w < kWordsPerBatch && figures.Timed() < figures.wanted; ++w)
+        TypeWord(b, figures, paired);
+}
+
+bool WaitWindowAnswers(HWND window, DWORD timeoutMs)
+{
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &ignored) != 0;
+}
+
+// (e): words typed as in (d) while the program's window thread does not pump for kBusyMs.
+void TypeWhileBusy(Bench& b)
+{
+    if (b.busyProgram.Timed() >= b.busyProgram.wanted)
+        return;
+    WaitWindowAnswers(b.prompt, 5000);
+    ++b.busyPeriods;
+    PostMessageA(b.prompt, WM_COMMAND, MAKEWPARAM(kBusyWindowThreadCommand, 0), (LPARAM)kBusyMs);
+    long long until = Now() + TicksPerSecond() * kBusyMs / 1000;
+    while (Now() < until && b.busyProgram.Timed() < b.busyProgram.wanted)
+        TypeWord(b, b.busyProgram, true, until);
+    WaitWindowAnswers(b.prompt, 10000);
 }
 
 void WatchPromptWords(Bench& b)
@@ -356,21 +491,117 @@ void TypeUnmatchedWords(Bench& b)
     }
 }
 
+struct HandleCloser {
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+
+// Every thread of a process, suspended for the life of the object.
+class CSuspendedThreads {
+public:
+    explicit CSuspendedThreads(DWORD pid)
+    {
+        UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+        if (snapshot.get() == INVALID_HANDLE_VALUE) {
+            snapshot.release();
+            return;
+        }
+        THREADENTRY32 entry = {};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Thread32First(snapshot.get(), &entry); more; more = Thread32Next(snapshot.get(), &entry)) {
+            if (entry.th32OwnerProcessID != pid)
+                continue;
+            UniqueHandle thread(OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID));
+            if (thread && SuspendThread(thread.get()) != (DWORD)-1)
+                m_threads.push_back(std::move(thread));
+        }
+    }
+    ~CSuspendedThreads()
+    {
+        for (const UniqueHandle& thread : m_threads)
+            ResumeThread(thread.get());
+    }
+    CSuspendedThreads(const CSuspendedThreads&) = delete;
+    CSuspendedThreads& operator=(const CSuspendedThreads&) = delete;
+
+    int Count() const { return (int)m_threads.size(); }
+
+private:
+    std::vector<UniqueHandle> m_threads;
+};
+
+std::string EditText()
+{
+    char text[256] = "";
+    SendMessageTimeoutA(g_edit, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_NORMAL, 2000, nullptr);
+    return text;
+}
+
+// The letters of kHangLetters, pressed and released, in one SendInput call; timed until the
+// last key message reached the edit.
+void TypeHangLetters(HangFigures& hang)
+{
+    std::vector<INPUT> inputs;
+    for (const char* c = kHangLetters; *c; ++c) {
+        inputs.push_back(KeyInput(LetterKey(*c), false));
+        inputs.push_back(KeyInput(LetterKey(*c), true));
+    }
+    ResetEvent(g_arrival.event);
+    g_arrival.counted = 0;
+    g_arrival.countTo = (LONG)inputs.size();
+    long long sent = Now();
+    SendInput((UINT)inputs.size(), inputs.data(), sizeof(INPUT));
+    bool all = WaitForSingleObject(g_arrival.event, 30000) == WAIT_OBJECT_0;
+    g_arrival.countTo = 0;
+    hang.arrived = all ? (int)inputs.size() : (int)g_arrival.counted;
+    if (all)
+        hang.allArrivedMs = Microseconds(g_arrival.ticks - sent) / 1000;
+}
+
+// (f): typing while every thread of the program is suspended; then, resumed, whether the program
+// gets keys again (a word brings its prompt up).
+void TypeWhileHung(Bench& b)
+{
+    HookToProgram(b);
+    StartBatch(b);
+    {
+        CSuspendedThreads suspended(b.programPid);
+        b.hang.threads = suspended.Count();
+        TypeHangLetters(b.hang);
+        b.hang.text = EditText();
+    }
+    WaitWindowAnswers(b.prompt, 10000);
+    for (int word = 1; word <= 3 && !b.hang.reportedAgainAfter; ++word) {
+        KeyFigures ignored;
+        StartBatch(b);
+        TypeWord(b, ignored, false);
+        if (ignored.promptUp)
+            b.hang.reportedAgainAfter = word;
+    }
+}
+
 DWORD WINAPI Injector(LPVOID param)
 {
     Bench& b = *static_cast<Bench*>(param);
-    while (b.program.Timed() < b.program.wanted || b.immediate.Timed() < b.immediate.wanted) {
+    while (b.Wanting()) {
         HookToProgram(b);
         StartBatch(b);
         TypeWords(b, b.program);
         HookToReceiver(b);
         StartBatch(b);
         TypeWords(b, b.immediate);
+        StartBatch(b);
+        TypeWords(b, b.pairedImmediate, true);
         HookToProgram(b);
+        StartBatch(b);
+        TypeWords(b, b.pairedProgram, true);
         StartBatch(b);
         WatchPromptWords(b);
         TypeUnmatchedWords(b);
+        StartBatch(b);
+        TypeWhileBusy(b);
     }
+    TypeWhileHung(b);
     HookToProgram(b);
     PostMessageA(b.target, WM_CLOSE, 0, 0);
     return 0;
@@ -383,6 +614,33 @@ void PrintKeys(const char* label, const KeyFigures& k)
         " | prompt up after %d of %d words\n",
         label, Percentile(k.pressUs, 0.5), Percentile(k.pressUs, 0.95), Percentile(k.releaseUs, 0.5),
         Percentile(k.releaseUs, 0.95), k.lost, k.promptUp, k.words);
+}
+
+// Presses and releases of `k` against those of the receiver `r`.
+void PrintRatios(const char* label, const KeyFigures& k, const KeyFigures& r)
+{
+    auto ratio = [](const std::vector<double>& a, const std::vector<double>& b, double p) {
+        double denominator = Percentile(b, p);
+        return denominator > 0 ? Percentile(a, p) / denominator : 0;
+    };
+    printf("%-34s presses: median %.2f  p95 %.2f | releases: median %.2f  p95 %.2f\n", label,
+           ratio(k.pressUs, r.pressUs, 0.5), ratio(k.pressUs, r.pressUs, 0.95), ratio(k.releaseUs, r.releaseUs, 0.5),
+           ratio(k.releaseUs, r.releaseUs, 0.95));
+}
+
+void PrintHang(const HangFigures& hang)
+{
+    const int events = (int)(sizeof kHangLetters - 1) * 2;
+    printf("(f) all %d threads of Pennivox suspended, %d key events typed at once:\n", hang.threads, events);
+    if (hang.allArrivedMs >= 0)
+        printf("    all %d arrived after %.1f ms", events, hang.allArrivedMs);
+    else
+        printf("    only %d of %d arrived within 30 s", hang.arrived, events);
+    printf("; text \"%s\" %s\n", hang.text.c_str(), hang.text == kHangLetters ? "in order" : "NOT as typed");
+    if (hang.reportedAgainAfter)
+        printf("    resumed: keys reported again (prompt up after word %d)\n", hang.reportedAgainAfter);
+    else
+        printf("    resumed: keys NOT reported again (no prompt after 3 words)\n");
 }
 
 // `missed` < 0: the figure has no misses to tell.
@@ -424,7 +682,9 @@ int main(int argc, char** argv)
     Bench b;
     b.words = ReadWords(argv[2]);
     int keys = argc > 3 ? atoi(argv[3]) : 400;
-    b.program.wanted = b.immediate.wanted = keys > 0 ? keys : 400;
+    keys = keys > 0 ? keys : 400;
+    for (KeyFigures* k : {&b.program, &b.immediate, &b.pairedProgram, &b.pairedImmediate, &b.busyProgram})
+        k->wanted = keys;
     b.paceMs = argc > 4 && atoi(argv[4]) > 0 ? atoi(argv[4]) : 50;
     if (b.words.empty()) {
         fprintf(stderr, "app_bench: no words in %s\n", argv[2]);
@@ -440,6 +700,7 @@ int main(int argc, char** argv)
     }
     b.prompt = WaitForWindow(program, kPromptClass, kPromptReadyTitle, 300000);
     double startupMs = Microseconds(Now() - started) / 1000;
+    b.programPid = program.info.dwProcessId;
     if (!b.prompt) {
         fprintf(stderr, "app_bench: the program did not finish loading\n");
         program.Stop(nullptr);
@@ -516,5 +777,16 @@ int main(int argc, char** argv)
         printf("  (%d letters meant to match nothing brought the prompt up; left out)\n", b.shown.unmatchedShown);
     if (b.shown.notHidden)
         printf("the prompt was still up before %d words\n", b.shown.notHidden);
-    return b.program.lost || b.immediate.lost ? 1 : 0;
+    printf("Each release injected right behind its press (one SendInput), both timed from it:\n");
+    PrintKeys("(d) Pennivox.exe", b.pairedProgram);
+    PrintKeys("(d) pvrecv.exe answering at once", b.pairedImmediate);
+    PrintRatios("ratio Pennivox/pvrecv", b.pairedProgram, b.pairedImmediate);
+    printf("The same while Pennivox's window thread does not pump, %u ms at a time (%d times):\n", (unsigned)kBusyMs,
+           b.busyPeriods);
+    PrintKeys("(e) Pennivox.exe, window busy", b.busyProgram);
+    PrintRatios("ratio to (d) pvrecv.exe", b.busyProgram, b.pairedImmediate);
+    printf("%-34s %d of %zu keys waited >= %.0f ms (press or release)\n", "", b.busyProgram.KeysWaiting(kLongWaitUs),
+           b.busyProgram.pressUs.size(), kLongWaitUs / 1000);
+    PrintHang(b.hang);
+    return b.Lost() || b.hang.text != kHangLetters || !b.hang.reportedAgainAfter ? 1 : 0;
 }

@@ -1,12 +1,13 @@
-// Minimal file access for the storage layer; the one place with platform file calls
-// (FileIoPosix.cpp natively, FileIoWin.cpp on Windows).
+// Minimal positional file access and the atomic replace: the one place with platform file
+// calls (FileIoPosix.cpp natively, FileIoWin.cpp on Windows). The storage layer, the AutoLearn
+// file and the settings updates all go through it.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
-namespace pv_storage {
+namespace pvbase {
 
 enum class OpenMode {
     ReadOnly,        // the file must exist
@@ -41,4 +42,4 @@ private:
 bool ReplaceFileAtomically(const std::string& from, const std::string& to);
 bool RemoveFileIfExists(const std::string& path);
 
-}  // namespace pv_storage
+}  // namespace pvbase

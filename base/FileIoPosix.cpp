@@ -1,11 +1,11 @@
-#include "storage/FileIo.h"
+#include "base/FileIo.h"
 
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace pv_storage {
+namespace pvbase {
 
 std::unique_ptr<FileHandle> FileHandle::Open(const std::string& path, OpenMode mode)
 {
@@ -126,4 +126,4 @@ bool RemoveFileIfExists(const std::string& path)
     return ::unlink(path.c_str()) == 0 || errno == ENOENT;
 }
 
-}  // namespace pv_storage
+}  // namespace pvbase

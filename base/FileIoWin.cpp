@@ -1,8 +1,8 @@
-#include "storage/FileIo.h"
+#include "base/FileIo.h"
 
 #include <windows.h>
 
-namespace pv_storage {
+namespace pvbase {
 
 static HANDLE AsHandle(intptr_t h)
 {
@@ -130,4 +130,4 @@ bool RemoveFileIfExists(const std::string& path)
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-}  // namespace pv_storage
+}  // namespace pvbase

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/ProgramPaths.h"
+#include "base/WinHandles.h"
 #include "config/ProfileFile.h"
 #include "config/ProfileText.h"
 #include "config/ProfileUpdate.h"
@@ -19,36 +21,6 @@ const char kOthers[] = "Others";
 const char kDbs[] = "DBS";
 const char kFirstRunValue[] = "bFirstRun";
 
-std::string RunningProgramDirectory()
-{
-    char path[MAX_PATH + 1];
-    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return std::string();
-    std::string directory(path, length);
-    std::size_t slash = directory.rfind('\\');
-    if (slash != std::string::npos)
-        directory.resize(slash + 1);
-    return directory;
-}
-
-class RegistryKey {
-public:
-    RegistryKey() = default;
-    ~RegistryKey()
-    {
-        if (m_key)
-            RegCloseKey(m_key);
-    }
-    RegistryKey(const RegistryKey&) = delete;
-    RegistryKey& operator=(const RegistryKey&) = delete;
-    HKEY* out() { return &m_key; }
-    HKEY get() const { return m_key; }
-
-private:
-    HKEY m_key = nullptr;
-};
-
 // A byte-array key: only a complete, well-formed value replaces the leading bytes.
 void ReadKeyBytes(const CProfileFile& ini, const char* key, uint8_t* member, std::size_t size)
 {
@@ -57,7 +29,7 @@ void ReadKeyBytes(const CProfileFile& ini, const char* key, uint8_t* member, std
 
 }  // namespace
 
-CAppSettings::CAppSettings() : CAppSettings(RunningProgramDirectory()) {}
+CAppSettings::CAppSettings() : CAppSettings(pvbase::ProgramDirectory()) {}
 
 // ---- Config.ini -------------------------------------------------------------------------
 
@@ -189,24 +161,24 @@ bool CAppSettings::SetDictionaryEnabled(const std::string& path, bool enabled)
 
 uint32_t CAppSettings::TakeFirstRun()
 {
-    RegistryKey key;
+    pvbase::RegistryKey key;
     bool writable = RegCreateKeyExA(HKEY_LOCAL_MACHINE, m_optionRegistryKey.c_str(), 0, nullptr, 0,
-                                    KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, key.out(), nullptr) == ERROR_SUCCESS;
-    if (!writable && RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_optionRegistryKey.c_str(), 0, KEY_QUERY_VALUE, key.out()) !=
-                         ERROR_SUCCESS) {
+                                    KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, key.Receive(), nullptr) == ERROR_SUCCESS;
+    if (!writable && RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_optionRegistryKey.c_str(), 0, KEY_QUERY_VALUE,
+                                   key.Receive()) != ERROR_SUCCESS) {
         return 1;  // a missing value counts as a first run
     }
     uint8_t bytes[4] = {0, 0, 0, 0};
     DWORD size = sizeof bytes;
     DWORD type = 0;
     uint32_t value = 1;
-    if (RegQueryValueExA(key.get(), kFirstRunValue, nullptr, &type, bytes, &size) == ERROR_SUCCESS && size > 0) {
+    if (RegQueryValueExA(key.Get(), kFirstRunValue, nullptr, &type, bytes, &size) == ERROR_SUCCESS && size > 0) {
         value = 0;
         std::memcpy(&value, bytes, size <= sizeof value ? size : sizeof value);
     }
     if (value != 0 && writable) {
         const uint8_t zeros[4] = {0, 0, 0, 0};
-        RegSetValueExA(key.get(), kFirstRunValue, 0, REG_BINARY, zeros, sizeof zeros);  // refusal ignored
+        RegSetValueExA(key.Get(), kFirstRunValue, 0, REG_BINARY, zeros, sizeof zeros);  // refusal ignored
     }
     return value;
 }

@@ -3,28 +3,29 @@
 
 #include <algorithm>
 
+#include "base/ProgramPaths.h"
+
 const char kOtherAppsSection[] = "Other_Apps";
 const char kWorkOnKey[] = "WORK_ON_PV";
 
 const char CAppSettings::kDefaultSeparators[] = "; ',.!\"?";
 const char CAppSettings::kOptionRegistryKey[] = "SOFTWARE\\Pennivox Pro\\Option";
 
-CAppSettings::CAppSettings(std::string programDirectory) : m_programDirectory(std::move(programDirectory))
+CAppSettings::CAppSettings(std::string programDirectory)
+    : m_programDirectory(pvbase::WithTrailingSeparator(std::move(programDirectory)))
 {
-    if (m_programDirectory.empty() || (m_programDirectory.back() != '\\' && m_programDirectory.back() != '/'))
-        m_programDirectory += '\\';
 }
 
 CAppSettings::~CAppSettings() = default;
 
 std::string CAppSettings::ConfigPath() const
 {
-    return m_programDirectory + "Config.ini";
+    return pvbase::ConfigIniPath(m_programDirectory);
 }
 
 std::string CAppSettings::AppConfigPath() const
 {
-    return m_programDirectory + "AppConfig.ini";
+    return pvbase::AppConfigIniPath(m_programDirectory);
 }
 
 int NextRuleSectionNumber(const std::vector<AppRule>& rules)

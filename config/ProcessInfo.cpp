@@ -2,7 +2,7 @@
 
 #include <tlhelp32.h>
 
-#include "wnd/Handles.h"
+#include "base/WinHandles.h"
 
 #include <cstring>
 
@@ -31,7 +31,7 @@ Fn Entry(HMODULE module, const char* name)
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
-using ProcessHandle = wnd::HandleOwner;
+using ProcessHandle = pvbase::KernelHandle;
 
 bool DetectNtFamily()
 {
@@ -63,27 +63,21 @@ CProcessInfo::CProcessInfo(Source source)
     m_ntFamily = (source == Source::Snapshot) ? false : DetectNtFamily();
 }
 
-CProcessInfo::~CProcessInfo()
-{
-    if (m_vdmdbg)
-        FreeLibrary(m_vdmdbg);
-    if (m_psapi)
-        FreeLibrary(m_psapi);
-}
+CProcessInfo::~CProcessInfo() = default;
 
 bool CProcessInfo::Init()
 {
     if (!m_ntFamily)
         return true;
     if (!m_psapi)
-        m_psapi = LoadSystemLibrary("PSAPI.DLL");
+        m_psapi.Reset(LoadSystemLibrary("PSAPI.DLL"));
     if (!m_vdmdbg)
-        m_vdmdbg = LoadSystemLibrary("VDMDBG.DLL");
-    m_enumProcesses = Entry<EnumProcessesFn>(m_psapi, "EnumProcesses");
-    m_enumProcessModules = Entry<EnumProcessModulesFn>(m_psapi, "EnumProcessModules");
-    m_getModuleFileNameEx = Entry<GetModuleFileNameExFn>(m_psapi, "GetModuleFileNameExA");
-    m_getModuleBaseName = Entry<GetModuleBaseNameFn>(m_psapi, "GetModuleBaseNameA");
-    m_vdmEnumTaskWowEx = Entry<VdmEnumTaskWowExFn>(m_vdmdbg, "VDMEnumTaskWOWEx");
+        m_vdmdbg.Reset(LoadSystemLibrary("VDMDBG.DLL"));
+    m_enumProcesses = Entry<EnumProcessesFn>(m_psapi.Get(), "EnumProcesses");
+    m_enumProcessModules = Entry<EnumProcessModulesFn>(m_psapi.Get(), "EnumProcessModules");
+    m_getModuleFileNameEx = Entry<GetModuleFileNameExFn>(m_psapi.Get(), "GetModuleFileNameExA");
+    m_getModuleBaseName = Entry<GetModuleBaseNameFn>(m_psapi.Get(), "GetModuleBaseNameA");
+    m_vdmEnumTaskWowEx = Entry<VdmEnumTaskWowExFn>(m_vdmdbg.Get(), "VDMEnumTaskWOWEx");
     // 16-bit tasks are not listed on their own; the library only has to be there.
     return m_psapi && m_vdmdbg && m_enumProcesses && m_enumProcessModules && m_getModuleFileNameEx &&
            m_getModuleBaseName && m_vdmEnumTaskWowEx;

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/WinHandles.h"
+
 class CProcessInfo {
 public:
     static constexpr std::size_t kMaxImagePath = 260;
@@ -54,8 +56,8 @@ private:
     void EnumerateWithSnapshot();
 
     bool m_ntFamily = true;
-    HMODULE m_psapi = nullptr;
-    HMODULE m_vdmdbg = nullptr;
+    pvbase::ModuleHandle m_psapi;
+    pvbase::ModuleHandle m_vdmdbg;
     EnumProcessesFn m_enumProcesses = nullptr;
     EnumProcessModulesFn m_enumProcessModules = nullptr;
     GetModuleFileNameExFn m_getModuleFileNameEx = nullptr;

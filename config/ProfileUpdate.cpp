@@ -5,9 +5,9 @@
 #include <map>
 #include <set>
 
+#include "base/FileIo.h"
+#include "base/WinHandles.h"
 #include "config/ProfileText.h"
-#include "storage/FileIo.h"
-#include "wnd/Handles.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ constexpr DWORD kLargestCopy = 64u * 1024u * 1024u;
 
 std::atomic<unsigned> g_copyCounter{0};
 
-using FileHandle = wnd::FileOwner;
+using FileHandle = pvbase::FileHandleOwner;
 
 std::string LowerAscii(std::string text)
 {
@@ -58,28 +58,35 @@ bool WriteAll(HANDLE file, const std::string& data)
     return true;
 }
 
+// The whole of a settings file, from its start; false when it is too large or unreadable.
+bool ReadWholeFile(HANDLE file, std::string* bytes)
+{
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file, &size) || size.QuadPart > kLargestCopy)
+        return false;
+    bytes->assign(static_cast<std::size_t>(size.QuadPart), '\0');
+    std::size_t done = 0;
+    while (done < bytes->size()) {
+        DWORD got = 0;
+        if (!ReadFile(file, &(*bytes)[done], static_cast<DWORD>(bytes->size() - done), &got, nullptr))
+            return false;
+        if (got == 0)
+            break;
+        done += got;
+    }
+    bytes->resize(done);
+    return true;
+}
+
 // The file's text in the ANSI code page: the profile writer keeps a file in the encoding
 // it found (ANSI, or UTF-8 / UTF-16 with a byte-order mark).
 bool ReadAnsiText(const std::string& path, std::string* text)
 {
     FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
+    std::string bytes;
+    if (!file || !ReadWholeFile(file.Get(), &bytes))
         return false;
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > kLargestCopy)
-        return false;
-    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD got = 0;
-        if (!ReadFile(file.Get(), &bytes[done], static_cast<DWORD>(bytes.size() - done), &got, nullptr))
-            return false;
-        if (got == 0)
-            break;
-        done += got;
-    }
-    bytes.resize(done);
 
     std::wstring wide;
     if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
@@ -113,8 +120,8 @@ void RemoveStaleCopies(const std::string& target)
     const std::size_t slash = target.find_last_of("\\/");
     const std::string directory = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
     WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((target + ".*.pvtmp").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
+    pvbase::FindHandle find(FindFirstFileA((target + ".*.pvtmp").c_str(), &data));
+    if (!find)
         return;
     FILETIME nowFile;
     GetSystemTimeAsFileTime(&nowFile);
@@ -125,8 +132,7 @@ void RemoveStaleCopies(const std::string& target)
             (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
         if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && written + minute < now)
             DeleteFileA((directory + data.cFileName).c_str());
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
+    } while (FindNextFileA(find.Get(), &data));
 }
 
 }  // namespace
@@ -153,27 +159,13 @@ bool CProfileUpdate::StageCopy()
         // Sharing only reads: a file that someone else holds open for writing counts as locked.
         FileHandle source(CreateFileA(m_target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!source)
+        if (!source || !ReadWholeFile(source.Get(), &content))
             return false;
-        LARGE_INTEGER size;
-        if (!GetFileSizeEx(source.Get(), &size) || size.QuadPart > kLargestCopy)
-            return false;
-        content.resize(static_cast<std::size_t>(size.QuadPart));
-        std::size_t done = 0;
-        while (done < content.size()) {
-            DWORD got = 0;
-            if (!ReadFile(source.Get(), &content[done], static_cast<DWORD>(content.size() - done), &got, nullptr))
-                return false;
-            if (got == 0)
-                break;
-            done += got;
-        }
-        content.resize(done);
         FILETIME written;
         if (GetFileTime(source.Get(), nullptr, nullptr, &written)) {
             m_targetTime = (static_cast<uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
         }
-        m_targetSize = done;
+        m_targetSize = content.size();
         m_targetExisted = true;
     }
 
@@ -337,7 +329,7 @@ bool CProfileUpdate::Commit()
         return false;
     }
 
-    if (!pv_storage::ReplaceFileAtomically(m_copyPath, m_target)) {
+    if (!pvbase::ReplaceFileAtomically(m_copyPath, m_target)) {
         Discard();
         return false;
     }

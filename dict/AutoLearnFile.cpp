@@ -1,9 +1,9 @@
 #include "dict/AutoLearnFile.h"
 
-#include "storage/FileIo.h"
+#include "base/FileIo.h"
 
-using pv_storage::FileHandle;
-using pv_storage::OpenMode;
+using pvbase::FileHandle;
+using pvbase::OpenMode;
 
 // The file wrapper takes int lengths; larger transfers go in pieces.
 static const std::size_t kMaxPiece = 0x40000000u;

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-namespace pv_storage {
+namespace pvbase {
 class FileHandle;
 }
 
@@ -39,6 +39,6 @@ public:
     bool Sync();
 
 private:
-    std::unique_ptr<pv_storage::FileHandle> m_file;
+    std::unique_ptr<pvbase::FileHandle> m_file;
     bool m_writable = false;
 };

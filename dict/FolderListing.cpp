@@ -6,6 +6,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "base/WinHandles.h"
 #else
 #include <filesystem>
 #include <system_error>
@@ -64,15 +66,14 @@ std::vector<std::string> ListMatchingFiles(const std::string& pattern)
 #ifdef _WIN32
     // The system's own enumeration keeps file names in the ANSI code page.
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
+    pvbase::FindHandle search(FindFirstFileA(pattern.c_str(), &found));
+    if (!search)
         return names;
     do {
         // The system also matches short 8.3 names ("*.lib" would take "a.libx"): check again.
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && WildcardMatch(wildcard.c_str(), found.cFileName))
             names.emplace_back(found.cFileName);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    } while (FindNextFileA(search.Get(), &found));
 #else
     std::error_code error;
     std::filesystem::directory_iterator it(folder.empty() ? std::string(".") : folder, error);

@@ -1,4 +1,4 @@
-# The AutoLearn store: portable; its file access is the storage layer's.
+# The AutoLearn store: portable; its file access is the shared file layer's.
 add_library(pv_autolearn STATIC
   ${CMAKE_CURRENT_LIST_DIR}/AutoLearnRecord.cpp
   ${CMAKE_CURRENT_LIST_DIR}/AutoLearnWordRules.cpp
@@ -7,7 +7,7 @@ add_library(pv_autolearn STATIC
   ${CMAKE_CURRENT_LIST_DIR}/AutoLearnTextExchange.cpp)
 target_compile_features(pv_autolearn PUBLIC cxx_std_17)
 target_include_directories(pv_autolearn PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(pv_autolearn PUBLIC pv_storage)
+target_link_libraries(pv_autolearn PUBLIC pv_base)
 
 # The fuzz target instruments the library it drives.
 if(PV_FUZZ AND NOT WIN32 AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")

@@ -1,10 +1,10 @@
-#include "storage/FileIo.h"
+#include "base/FileIo.h"
 #include "storage/Storage.h"
 
 #include <climits>
 
-using pv_storage::FileHandle;
-using pv_storage::OpenMode;
+using pvbase::FileHandle;
+using pvbase::OpenMode;
 
 c4_FileStrategy::c4_FileStrategy() = default;
 
@@ -120,8 +120,8 @@ bool c4_FileStrategy::EndRewrite(bool replace)
     m_file.reset();
     m_rewriting = false;
     if (ok)
-        ok = pv_storage::ReplaceFileAtomically(m_tempName, m_fileName);
+        ok = pvbase::ReplaceFileAtomically(m_tempName, m_fileName);
     if (!ok)
-        pv_storage::RemoveFileIfExists(m_tempName);
+        pvbase::RemoveFileIfExists(m_tempName);
     return ok;
 }

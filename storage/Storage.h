@@ -30,8 +30,10 @@
 
 typedef int32_t t4_i32;
 
-namespace pv_storage {
+namespace pvbase {
 class FileHandle;
+}  // namespace pvbase
+namespace pv_storage {
 struct StorageData;
 struct ViewData;
 }  // namespace pv_storage
@@ -93,7 +95,7 @@ private:
     bool m_valid = false;
     bool m_failed = false;
     bool m_rewriting = false;
-    std::unique_ptr<pv_storage::FileHandle> m_file;
+    std::unique_ptr<pvbase::FileHandle> m_file;
 };
 
 // Outcome of opening a storage.

@@ -1,5 +1,6 @@
 #include "textout/MacroScript.h"
 
+#include "base/MultiByteText.h"
 #include "textout/Keystrokes.h"
 
 const char* const g_macroNames[MACRO_NAME_COUNT + 1] = {
@@ -202,11 +203,6 @@ int CMacroScript::PlayScript(CInputSystem& input) const
 
 std::size_t CountCharacters(const std::string& text, CInputSystem& input)
 {
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (input.IsLeadByte(text[i]) && i + 1 < text.size())
-            ++i;
-        ++count;
-    }
-    return count;
+    return mbtext::CountCharacters(text,
+                                   [&input](unsigned char byte) { return input.IsLeadByte(static_cast<char>(byte)); });
 }

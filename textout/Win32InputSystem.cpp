@@ -3,6 +3,8 @@
 #include <cstring>
 #include <vector>
 
+#include "base/WinHandles.h"
+
 namespace {
 
 // Another program may hold the clipboard open for a moment (clipboard viewers, managers).
@@ -12,30 +14,6 @@ constexpr DWORD CLIPBOARD_RETRY_MS = 10;
 constexpr DWORD PREVIOUS_PASTE_WAIT_MS = 1000;
 
 const char CLIPBOARD_OWNER_CLASS[] = "PennivoxClipboardOwner";
-
-class CClipboardLock {
-public:
-    explicit CClipboardLock(HWND owner)
-    {
-        for (int attempt = 0; attempt < CLIPBOARD_OPEN_TRIES && !m_open; ++attempt) {
-            if (attempt > 0)
-                Sleep(CLIPBOARD_RETRY_MS);
-            m_open = OpenClipboard(owner) != FALSE;
-        }
-    }
-    ~CClipboardLock()
-    {
-        if (m_open)
-            CloseClipboard();
-    }
-    CClipboardLock(const CClipboardLock&) = delete;
-    CClipboardLock& operator=(const CClipboardLock&) = delete;
-
-    bool IsOpen() const { return m_open; }
-
-private:
-    bool m_open = false;
-};
 
 HGLOBAL CopyToGlobalMemory(const std::string& text)
 {
@@ -102,7 +80,7 @@ LRESULT CALLBACK CClipboardOwner::WindowProc(HWND window, UINT message, WPARAM w
                     owner->Render();  // the requesting program holds the clipboard open
                 return 0;
             case WM_RENDERALLFORMATS: {
-                CClipboardLock clipboard(window);
+                pvbase::ClipboardSession clipboard(window, CLIPBOARD_OPEN_TRIES, CLIPBOARD_RETRY_MS);
                 if (clipboard.IsOpen() && GetClipboardOwner() == window)
                     owner->Render();
                 return 0;
@@ -157,7 +135,7 @@ ClipboardResult CClipboardOwner::Offer(const std::string& text)
         WaitUntilTaken(PREVIOUS_PASTE_WAIT_MS);
 
     const bool delayed = CreateOwnerWindow();
-    CClipboardLock clipboard(m_window);
+    pvbase::ClipboardSession clipboard(m_window, CLIPBOARD_OPEN_TRIES, CLIPBOARD_RETRY_MS);
     if (!clipboard.IsOpen()) {
         GlobalFree(memory);
         return ClipboardResult::Busy;

@@ -6,76 +6,16 @@
 
 #include <utility>
 
+#include "base/WinHandles.h"
+
 namespace wnd {
 
-// A move-only owner of one handle. Traits give the empty value and the release function.
-template <class Traits>
-class UniqueHandle {
-public:
-    using Handle = typename Traits::Handle;
-
-    UniqueHandle() = default;
-    explicit UniqueHandle(Handle h) : m_handle(h) {}
-    UniqueHandle(UniqueHandle&& other) noexcept : m_handle(other.Release()) {}
-    UniqueHandle& operator=(UniqueHandle&& other) noexcept
-    {
-        if (this != &other)
-            Reset(other.Release());
-        return *this;
-    }
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-    ~UniqueHandle() { Reset(); }
-
-    Handle Get() const { return m_handle; }
-    explicit operator bool() const { return m_handle != Traits::Empty(); }
-    Handle Release()
-    {
-        Handle h = m_handle;
-        m_handle = Traits::Empty();
-        return h;
-    }
-    void Reset(Handle h = Traits::Empty())
-    {
-        if (m_handle != Traits::Empty() && m_handle != h)
-            Traits::Close(m_handle);
-        m_handle = h;
-    }
-
-private:
-    Handle m_handle = Traits::Empty();
-};
+// The generic owner and the kernel-side owners live in base/; the window-system ones are here.
+using pvbase::UniqueHandle;
 
 namespace traits {
 template <class H, class Fn, Fn Closer>
-struct Simple {
-    using Handle = H;
-    static Handle Empty() { return nullptr; }
-    static void Close(Handle h) { Closer(h); }
-};
-struct Kernel {
-    using Handle = HANDLE;
-    static Handle Empty() { return nullptr; }
-    static void Close(Handle h)
-    {
-        if (h != INVALID_HANDLE_VALUE)
-            ::CloseHandle(h);
-    }
-};
-struct File {  // CreateFile reports failure as INVALID_HANDLE_VALUE
-    using Handle = HANDLE;
-    static Handle Empty() { return INVALID_HANDLE_VALUE; }
-    static void Close(Handle h)
-    {
-        if (h)
-            ::CloseHandle(h);
-    }
-};
-struct FindFile {
-    using Handle = HANDLE;
-    static Handle Empty() { return INVALID_HANDLE_VALUE; }
-    static void Close(Handle h) { ::FindClose(h); }
-};
+using Simple = pvbase::NullEmptyTraits<H, Fn, Closer>;
 inline void DeleteGdi(HGDIOBJ h)
 {
     ::DeleteObject(h);
@@ -106,9 +46,9 @@ inline void DestroyImages(HIMAGELIST h)
 }
 }  // namespace traits
 
-using HandleOwner = UniqueHandle<traits::Kernel>;  // mutex, event, file, process
-using FileOwner = UniqueHandle<traits::File>;
-using FindHandle = UniqueHandle<traits::FindFile>;
+using HandleOwner = pvbase::KernelHandle;  // mutex, event, file, process
+using FileOwner = pvbase::FileHandleOwner;
+using FindHandle = pvbase::FindHandle;
 using GdiObject = UniqueHandle<traits::Simple<HGDIOBJ, void (*)(HGDIOBJ), &traits::DeleteGdi>>;
 using FontHandle = UniqueHandle<traits::Simple<HFONT, void (*)(HGDIOBJ), &traits::DeleteGdi>>;
 using BrushHandle = UniqueHandle<traits::Simple<HBRUSH, void (*)(HGDIOBJ), &traits::DeleteGdi>>;
@@ -121,22 +61,7 @@ using HookHandle = UniqueHandle<traits::Simple<HHOOK, void (*)(HHOOK), &traits::
 using WinEventHookHandle = UniqueHandle<traits::Simple<HWINEVENTHOOK, void (*)(HWINEVENTHOOK), &traits::UnhookEvent>>;
 using ImageListHandle = UniqueHandle<traits::Simple<HIMAGELIST, void (*)(HIMAGELIST), &traits::DestroyImages>>;
 
-// The clipboard, open for the life of the object. Check IsOpen(): another program may hold it.
-class ClipboardSession {
-public:
-    explicit ClipboardSession(HWND owner) : m_open(::OpenClipboard(owner) != FALSE) {}
-    ~ClipboardSession()
-    {
-        if (m_open)
-            ::CloseClipboard();
-    }
-    ClipboardSession(const ClipboardSession&) = delete;
-    ClipboardSession& operator=(const ClipboardSession&) = delete;
-    bool IsOpen() const { return m_open; }
-
-private:
-    bool m_open;
-};
+using ClipboardSession = pvbase::ClipboardSession;
 
 // GetDC/ReleaseDC for a window (or the screen with a null window).
 class ClientDC {

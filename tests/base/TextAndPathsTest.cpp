@@ -1,0 +1,40 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "base/MultiByteText.h"
+#include "base/ProgramPaths.h"
+
+namespace {
+
+// 0x81 starts a double-byte character, as in the Japanese code page.
+bool IsLead(unsigned char byte)
+{
+    return byte == 0x81;
+}
+
+TEST(MultiByteText, DoubleByteCharactersCountOnceAndAreNeverCut)
+{
+    const std::string text =
+        "a\x81\x40"
+        "b\x81";  // a, one double-byte character, b, a lone lead byte
+    EXPECT_EQ(4u, mbtext::CountCharacters(text, IsLead));
+    EXPECT_EQ(1u, mbtext::WholeCharacterPrefix(text, 2, IsLead));
+    EXPECT_EQ(3u, mbtext::WholeCharacterPrefix(text, 3, IsLead));
+    EXPECT_EQ(5u, mbtext::WholeCharacterPrefix(text, 5, IsLead));
+    EXPECT_EQ(text.size(), mbtext::WholeCharacterPrefix(text, 100, IsLead));
+    EXPECT_EQ(0u, mbtext::CountCharacters("", IsLead));
+}
+
+TEST(ProgramPaths, FilesLieInTheProgramDirectoryAndItsLibsFolder)
+{
+    const std::string dir = pvbase::WithTrailingSeparator("C:\\Pv");
+    EXPECT_EQ("C:\\Pv\\", dir);
+    EXPECT_EQ("/opt/pv/", pvbase::WithTrailingSeparator("/opt/pv/"));
+    EXPECT_EQ("C:\\Pv\\Config.ini", pvbase::ConfigIniPath(dir));
+    EXPECT_EQ("C:\\Pv\\AppConfig.ini", pvbase::AppConfigIniPath(dir));
+    EXPECT_EQ("C:\\Pv\\Libs\\AutoLearn.dic", pvbase::AutoLearnPath(dir));
+    EXPECT_EQ("C:\\Pv\\Libs\\*.lib", pvbase::DictionaryPattern(dir));
+}
+
+}  // namespace

@@ -140,6 +140,9 @@ LRESULT CDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             break;
         default:
             if (msg == BringForwardMessage() && msg != 0) {
+                // A modal dialog shows itself only once its queue is idle; show it now.
+                if (!IsVisible())
+                    ::ShowWindow(Handle(), SW_SHOW);
                 ::SetForegroundWindow(Handle());
                 return 0;
             }

@@ -45,8 +45,8 @@ bool CAppSettings::LoadAll()
 bool CAppSettings::LoadAutoLearn()
 {
     CProfileFile ini(ConfigPath().c_str());
-    bEanbleAutolearn = ini.ReadBool(kAutoLearn, "bEanbleAutolearn", true) ? 1 : 0;
-    nMinLearnLength = ini.ReadUnsigned(kAutoLearn, "nMinLearnLength", 0);
+    bEanbleAutolearn = ini.ReadBool(kAutoLearn, "bEanbleAutolearn", settings_defaults::kEnableAutoLearn) ? 1 : 0;
+    nMinLearnLength = ini.ReadUnsigned(kAutoLearn, "nMinLearnLength", settings_defaults::kMinLearnLength);
     strSeparate = ini.ReadText(kAutoLearn, "strSeparate", kDefaultSeparators);
     if (strSeparate.empty())
         strSeparate = kDefaultSeparators;
@@ -91,13 +91,13 @@ bool CAppSettings::SaveHotKeys()
 bool CAppSettings::LoadOthers()
 {
     CProfileFile ini(ConfigPath().c_str());
-    bEnableShorthand = ini.ReadBool(kOthers, "bEnableShorthand", true) ? 1 : 0;
-    bEnableWord = ini.ReadBool(kOthers, "bEnableWord", true) ? 1 : 0;
-    bEnablePhrase = ini.ReadBool(kOthers, "bEnablePhrase", true) ? 1 : 0;
-    nMinInput = ini.ReadUnsigned(kOthers, "nMinInput", 1);
-    nMinWordLength = ini.ReadUnsigned(kOthers, "nMinWordLength", 1);
-    nMaxWordLength = ini.ReadUnsigned(kOthers, "nMaxWordLength", 500);
-    nMaxItemShow = ini.ReadUnsigned(kOthers, "nMaxItemShow", 5);
+    bEnableShorthand = ini.ReadBool(kOthers, "bEnableShorthand", settings_defaults::kEnableShorthand) ? 1 : 0;
+    bEnableWord = ini.ReadBool(kOthers, "bEnableWord", settings_defaults::kEnableWord) ? 1 : 0;
+    bEnablePhrase = ini.ReadBool(kOthers, "bEnablePhrase", settings_defaults::kEnablePhrase) ? 1 : 0;
+    nMinInput = ini.ReadUnsigned(kOthers, "nMinInput", settings_defaults::kMinInput);
+    nMinWordLength = ini.ReadUnsigned(kOthers, "nMinWordLength", settings_defaults::kMinWordLength);
+    nMaxWordLength = ini.ReadUnsigned(kOthers, "nMaxWordLength", settings_defaults::kMaxWordLength);
+    nMaxItemShow = ini.ReadUnsigned(kOthers, "nMaxItemShow", settings_defaults::kMaxItemShow);
     return true;
 }
 

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "config/SettingsDefaults.h"
+
 struct HWND__;  // the system's window handle, without its header
 
 // One application rule (path set) or edit-box rule (edit box id set).
@@ -30,13 +32,13 @@ extern const char kWorkOnKey[];
 // characters) plus one: the number of the next "APP<n>" section.
 int NextRuleSectionNumber(const std::vector<AppRule>& rules);
 
-class CAppSettings {
+class CAppSettings : public SelectionKeys {
 public:
     // Scoped to the class: the completion engine has a WindowHandle of its own.
     using WindowHandle = HWND__*;
 
-    static constexpr uint32_t kDefaultEnableZel = 0x00020074;  // Ctrl+F5
-    static const char kDefaultSeparators[];
+    static constexpr uint32_t kDefaultEnableZel = settings_defaults::kEnableHotkey;
+    static constexpr const char* kDefaultSeparators = settings_defaults::kSeparators;
     static const char kOptionRegistryKey[];  // under HKEY_LOCAL_MACHINE
 
     // Windows: the directory of the running program.
@@ -48,28 +50,23 @@ public:
     CAppSettings(const CAppSettings&) = delete;
     CAppSettings& operator=(const CAppSettings&) = delete;
 
-    // ---- values (member names are the Config.ini key names) ----
-    uint8_t vkSelectPrev = 0x26;                                                               // VK_UP
-    uint8_t vkSelectNext = 0x28;                                                               // VK_DOWN
-    uint8_t vkSelectIndex[10] = {0x70, 0x71, 0x72, 0x73, 0x74, 0x75, 0x76, 0x77, 0x78, 0x79};  // F1..F10
-    uint8_t vkSelectPageDown = 0x22;                                                           // VK_NEXT
-    uint8_t vkSelectPageUp = 0x21;                                                             // VK_PRIOR
-    uint8_t vkSelect[10] = {0x09, 0x0D, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};       // 0xFF: empty slot
+    // ---- values (member names are the Config.ini key names; the selection keys come from
+    // SelectionKeys) ----
     std::vector<AppRule> appRules;
     std::vector<AppRule> savedAppRules;  // the list as of the last LoadAppRules
-    int32_t workOnOtherApps = 1;
-    int32_t bEanbleAutolearn = 1;
-    uint32_t nMinLearnLength = 0;
+    int32_t workOnOtherApps = settings_defaults::kWorkOnOtherApps;
+    int32_t bEanbleAutolearn = settings_defaults::kEnableAutoLearn;
+    uint32_t nMinLearnLength = settings_defaults::kMinLearnLength;
     std::string strSeparate = kDefaultSeparators;
     uint32_t dwEnableZel = kDefaultEnableZel;  // bits 0-7 key, 16-23 hotkey-control modifiers
-    int32_t bEnableWord = 1;
-    int32_t bEnablePhrase = 1;
-    int32_t bEnableShorthand = 1;
+    int32_t bEnableWord = settings_defaults::kEnableWord;
+    int32_t bEnablePhrase = settings_defaults::kEnablePhrase;
+    int32_t bEnableShorthand = settings_defaults::kEnableShorthand;
     int32_t bRunAtStartup = 1;  // memory only
-    uint32_t nMinInput = 1;
-    uint32_t nMinWordLength = 1;
-    uint32_t nMaxWordLength = 500;
-    uint32_t nMaxItemShow = 5;
+    uint32_t nMinInput = settings_defaults::kMinInput;
+    uint32_t nMinWordLength = settings_defaults::kMinWordLength;
+    uint32_t nMaxWordLength = settings_defaults::kMaxWordLength;
+    uint32_t nMaxItemShow = settings_defaults::kMaxItemShow;
 
     // Ends in a backslash.
     const std::string& ProgramDirectory() const { return m_programDirectory; }

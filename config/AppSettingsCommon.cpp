@@ -8,7 +8,6 @@
 const char kOtherAppsSection[] = "Other_Apps";
 const char kWorkOnKey[] = "WORK_ON_PV";
 
-const char CAppSettings::kDefaultSeparators[] = "; ',.!\"?";
 const char CAppSettings::kOptionRegistryKey[] = "SOFTWARE\\Pennivox Pro\\Option";
 
 CAppSettings::CAppSettings(std::string programDirectory)

@@ -6,11 +6,12 @@
 #include <string_view>
 #include <vector>
 
+#include "config/SettingsDefaults.h"
 #include "dict/AutoLearnRecord.h"
 
 class CAutoLearnWordRules {
 public:
-    static constexpr const char* kDefaultSeparators = "; ',.!\"?";
+    static constexpr const char* kDefaultSeparators = settings_defaults::kSeparators;
 
     // Default separators followed by tab, carriage return and line feed; single-byte code page.
     CAutoLearnWordRules();

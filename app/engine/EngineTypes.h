@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "config/SettingsDefaults.h"
 #include "dict/DictionaryMatch.h"
 
 // Window handles cross the engine as opaque numbers (HWND cast to uintptr_t on Windows).
@@ -30,19 +31,14 @@ enum CompletionMode {
 constexpr int PREVIEW_NORMAL = 1;
 constexpr int PREVIEW_SHORTHAND = 2;
 
-// The settings values the engine works with; the main window fills them from CAppSettings.
-struct EngineSettings {
-    std::uint8_t vkSelectPrev = 0x26;  // Up
-    std::uint8_t vkSelectNext = 0x28;  // Down
-    std::uint8_t vkSelectIndex[10] = {0x70, 0x71, 0x72, 0x73, 0x74, 0x75, 0x76, 0x77, 0x78, 0x79};
-    std::uint8_t vkSelectPageDown = 0x22;  // Page Down
-    std::uint8_t vkSelectPageUp = 0x21;    // Page Up
-    std::uint8_t vkSelect[10] = {0x09, 0x0D, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-    bool enableWord = true;         // bEnableWord
-    bool enablePhrase = true;       // bEnablePhrase
-    bool enableShorthand = true;    // bEnableShorthand
-    std::uint32_t minInput = 1;     // nMinInput
-    std::uint32_t maxItemShow = 5;  // nMaxItemShow: rows per page
+// The settings values the engine works with; the main window fills them from CAppSettings
+// (the selection keys in one assignment of SelectionKeys).
+struct EngineSettings : SelectionKeys {
+    bool enableWord = settings_defaults::kEnableWord;             // bEnableWord
+    bool enablePhrase = settings_defaults::kEnablePhrase;         // bEnablePhrase
+    bool enableShorthand = settings_defaults::kEnableShorthand;   // bEnableShorthand
+    std::uint32_t minInput = settings_defaults::kMinInput;        // nMinInput
+    std::uint32_t maxItemShow = settings_defaults::kMaxItemShow;  // nMaxItemShow: rows per page
 };
 
 // One row of the prompt list.

@@ -5,6 +5,8 @@
 
 #include <cctype>
 
+#include "base/WindowTree.h"
+
 namespace {
 
 // The event callback gets no context of its own; it reaches the one tracker through this.
@@ -71,15 +73,6 @@ struct DispatchRef {
 };
 
 }  // namespace
-
-HWND TopLevelWindow(HWND window)
-{
-    if (!window)
-        return nullptr;
-    // The root, not the owner chain: a caret in an owned dialog belongs to that dialog.
-    HWND root = ::GetAncestor(window, GA_ROOT);
-    return root ? root : window;
-}
 
 std::string WindowClassName(HWND window)
 {
@@ -190,7 +183,7 @@ void CCaretTracker::OnAccessibleEvent(DWORD event, HWND window, LONG objectId, L
     bool caretAppears = objectId == OBJID_CARET && (event == EVENT_OBJECT_CREATE || event == EVENT_OBJECT_SHOW);
     if ((focusEvent || caretAppears) && m_owner && window != m_focusWindow) {
         HWND own = m_owner->OwnerWindow();
-        if (window != own && TopLevelWindow(window) != own)
+        if (window != own && pvbase::TopLevelWindow(window) != own)
             ChangeFocus(window);
     }
     if (focusEvent && answers.stateOk && window == m_focusWindow)
@@ -264,7 +257,7 @@ POINT CCaretTracker::GetCaretPoint()
     HWND caretWindow = nullptr;
     RECT caret{};
     EffectiveCaret(caretWindow, caret);
-    HWND caretTop = TopLevelWindow(caretWindow);
+    HWND caretTop = pvbase::TopLevelWindow(caretWindow);
     HWND foreground = ::GetForegroundWindow();
     if (caretTop && caretTop == m_owner->OwnerWindow())
         return point;

@@ -107,7 +107,5 @@ private:
     DWORD m_focusThread = 0;
 };
 
-// Follows the parents up to the top-level window.
-HWND TopLevelWindow(HWND window);
 // The class name of a window (at most 500 characters).
 std::string WindowClassName(HWND window);

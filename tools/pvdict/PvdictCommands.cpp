@@ -9,6 +9,7 @@
 #include <string_view>
 #include <sys/stat.h>
 
+#include "base/FileIo.h"
 #include "dict/CodePage.h"
 #include "dict/DictionaryFile.h"
 #include "dict/DictionarySet.h"
@@ -333,13 +334,10 @@ int CCommand::Create(const Arguments& parsed)
         std::remove(temporary.c_str());
         return Fail(PVDICT_FAILED, path + ": could not write the dictionary");
     }
-#ifdef _WIN32
-    std::remove(path.c_str());  // rename does not replace on Windows
-#endif
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        const std::string reason = std::strerror(errno);
+    // One step: a failed replace leaves the old file as it was.
+    if (!pvbase::ReplaceFileAtomically(temporary, path)) {
         std::remove(temporary.c_str());
-        return Fail(PVDICT_FAILED, path + ": cannot replace (" + reason + ")");
+        return Fail(PVDICT_FAILED, path + ": cannot replace it");
     }
     return PVDICT_OK;
 }

@@ -235,6 +235,15 @@ HWND CListView::EditLabel(int index) const
     return reinterpret_cast<HWND>(::SendMessageA(m_hwnd, LVM_EDITLABELA, static_cast<WPARAM>(index), 0));
 }
 
+int CListView::LabelEditStartRow(const NMHDR& header)
+{
+    if (header.code == LVN_BEGINLABELEDITA)
+        return reinterpret_cast<const NMLVDISPINFOA&>(header).item.iItem;
+    if (header.code == LVN_BEGINLABELEDITW)
+        return reinterpret_cast<const NMLVDISPINFOW&>(header).item.iItem;
+    return -1;
+}
+
 std::optional<LabelEdit> CListView::EndedLabelEdit(const NMHDR& header)
 {
     LabelEdit edit;
@@ -263,6 +272,7 @@ bool CListView::HandleNotify(const NMHDR& header, LRESULT& result) const
 {
     if (header.hwndFrom != m_hwnd || !m_cellText)
         return false;
+    // The answer goes into the notification's own record, which the list reads back.
     if (header.code == LVN_GETDISPINFOA) {
         auto& item = const_cast<NMLVDISPINFOA&>(reinterpret_cast<const NMLVDISPINFOA&>(header)).item;
         if (item.mask & LVIF_TEXT)

@@ -92,6 +92,9 @@ public:
 
     // Label editing (LVS_EDITLABELS): starts editing a row; the edit control, or null.
     HWND EditLabel(int index) const;
+    // The row whose label edit begins, for the parent's LVN_BEGINLABELEDIT; -1 for other notifications.
+    // The parent returns TRUE to refuse the edit.
+    static int LabelEditStartRow(const NMHDR& header);
     // The end of a label edit, for the parent's LVN_ENDLABELEDIT; nullopt for other notifications.
     // The parent returns TRUE to keep the typed text as the label.
     static std::optional<LabelEdit> EndedLabelEdit(const NMHDR& header);

@@ -29,6 +29,7 @@ protected:
     // The page is shown (each time it is picked).
     virtual void OnPageShown() {}
 
+    // A page that overrides this calls it first. FALSE: creating a page must not move the focus.
     BOOL OnInitDialog() override
     {
         ReadModel();

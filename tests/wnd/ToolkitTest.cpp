@@ -193,6 +193,7 @@ public:
     ListsDialog() : CDialog(IDD_LISTS) {}
     wnd::CListView rows;
     wnd::CListView many;
+    std::vector<int> editStarts;
     std::vector<wnd::LabelEdit> edits;
     bool acceptEdits = true;
 
@@ -207,6 +208,11 @@ protected:
     {
         if (many.HandleNotify(header, result))
             return true;
+        if (int row = wnd::CListView::LabelEditStartRow(header); row >= 0) {
+            editStarts.push_back(row);
+            result = FALSE;
+            return true;
+        }
         if (auto edit = wnd::CListView::EndedLabelEdit(header)) {
             edits.push_back(*edit);
             result = acceptEdits && edit->text.has_value();
@@ -287,6 +293,7 @@ TEST(ListViewTest, ColumnsRowsChecksSortingSelectionAndLabels)
     ASSERT_NE(edit, nullptr);
     ::SetWindowTextA(edit, "ignored");
     ::SendMessageA(edit, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(dialog.editStarts, (std::vector<int>{1, 1}));
     ASSERT_EQ(dialog.edits.size(), 2u);
     EXPECT_EQ(dialog.edits[0].row, 1);
     EXPECT_EQ(dialog.edits[0].text, std::optional<std::string>("22"));

@@ -122,7 +122,7 @@ LRESULT CDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         case WM_INITDIALOG: {
             BOOL systemFocus = OnInitDialog();
             LoadFields();
-            if (m_foregroundOnOpen && m_modal)
+            if (m_foregroundOnOpen && m_modal && Handle())
                 Post(BringForwardMessage());
             return systemFocus;
         }

@@ -33,6 +33,7 @@ public:
     // Takes the control values into the members; false, with the focus on the refused field and
     // its reason shown, when a value is refused.
     bool SaveFields();
+
     // Control helpers.
     std::string ItemText(int id) const { return WindowText(Item(id)); }
     void SetItemText(int id, const std::string& text) const { ::SetDlgItemTextA(Handle(), id, text.c_str()); }

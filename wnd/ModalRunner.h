@@ -10,7 +10,7 @@ namespace wnd {
 enum class ModalOutcome {
     Closed,       // the dialog ran and ended; value is its EndDialog value
     AlreadyOpen,  // a dialog of the same template was open: it was brought forward instead
-    NotCreated,   // the dialog could not be created
+    NotCreated,   // the dialog could not be created (or ended itself with -1)
 };
 
 struct ModalResult {

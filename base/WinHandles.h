@@ -36,11 +36,11 @@ inline void CloseRegistryKey(HKEY key)
 {
     ::RegCloseKey(key);
 }
-inline void FreeModule(HMODULE module)
+inline void ReleaseModule(HMODULE module)
 {
     ::FreeLibrary(module);
 }
-inline void UnmapView(void* view)
+inline void ReleaseView(void* view)
 {
     ::UnmapViewOfFile(view);
 }
@@ -51,8 +51,8 @@ using FileMappingHandle = KernelHandle;  // CreateFileMapping reports failure as
 using FileHandleOwner = UniqueHandle<traits::File>;
 using FindHandle = UniqueHandle<traits::FindFile>;
 using RegistryKey = UniqueHandle<NullEmptyTraits<HKEY, void (*)(HKEY), &traits::CloseRegistryKey>>;
-using ModuleHandle = UniqueHandle<NullEmptyTraits<HMODULE, void (*)(HMODULE), &traits::FreeModule>>;
-using MappedView = UniqueHandle<NullEmptyTraits<void*, void (*)(void*), &traits::UnmapView>>;
+using ModuleHandle = UniqueHandle<NullEmptyTraits<HMODULE, void (*)(HMODULE), &traits::ReleaseModule>>;
+using MappedView = UniqueHandle<NullEmptyTraits<void*, void (*)(void*), &traits::ReleaseView>>;
 
 // The clipboard, open for the life of the object. Another program may hold it for a moment
 // (viewers, managers): `tries` attempts `retryMs` apart. Check IsOpen().

@@ -102,15 +102,9 @@ void CWin32KeyOutput::BringToFront(WindowHandle target)
         ::SetForegroundWindow(w);
 }
 
-void CWin32KeyOutput::SendBackspaces(int count)
+void CWin32KeyOutput::Type(WindowHandle, int backspaces, const CMacroScript& script)
 {
-    for (int i = 0; i < count; ++i)
-        ::SendKeystroke(0, VK_BACK);
-}
-
-void CWin32KeyOutput::PlayScript(WindowHandle, const CMacroScript& script)
-{
-    ::PlayScript(script);
+    ::PlayScript(script, backspaces);
 }
 
 void CWin32KeyOutput::Beep()

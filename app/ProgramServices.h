@@ -66,7 +66,6 @@ private:
 class CWin32KeyOutput : public IKeyOutput {
 public:
     void BringToFront(WindowHandle target) override;
-    void SendBackspaces(int count) override;
-    void PlayScript(WindowHandle target, const CMacroScript& script) override;
+    void Type(WindowHandle target, int backspaces, const CMacroScript& script) override;
     void Beep() override;
 };

@@ -54,3 +54,8 @@
 #define ID_TRAY_PHRASES 32842
 #define ID_TRAY_FIRST ID_TRAY_OPTIONS
 #define ID_TRAY_LAST ID_TRAY_PHRASES
+
+// Test and benchmark aids, sent as WM_COMMAND to the prompt or the controller window with the
+// milliseconds in lParam: keep the window thread busy, or hold up the engine thread.
+#define ID_DEBUG_BUSY_WINDOW_THREAD 0x7F10
+#define ID_DEBUG_HANG_ENGINE 0x7F11

@@ -170,8 +170,51 @@ int CMacroScript::ParseMacros(const std::string& text)
     return ParseMacros(text, CSystemClock());
 }
 
-int CMacroScript::PlayScript(CInputSystem& input) const
+namespace {
+
+// Puts key events in front of the first unit of input that passes through it (or sends them
+// alone at the end when none did).
+class CPrefixedInput : public CInputSystem {
+public:
+    CPrefixedInput(CInputSystem& input, KeyEventList prefix) : m_input(input), m_prefix(std::move(prefix)) {}
+    ~CPrefixedInput() override { Flush(); }
+    CPrefixedInput(const CPrefixedInput&) = delete;
+    CPrefixedInput& operator=(const CPrefixedInput&) = delete;
+
+    std::int16_t ScanCharacter(char ch) override { return m_input.ScanCharacter(ch); }
+    bool IsCapsLockOn() override { return m_input.IsCapsLockOn(); }
+    bool IsLeadByte(char ch) override { return m_input.IsLeadByte(ch); }
+    ClipboardResult PutTextOnClipboard(const std::string& text) override { return m_input.PutTextOnClipboard(text); }
+    void SendKeyEvents(const KeyEventList& events) override
+    {
+        if (m_prefix.empty()) {
+            m_input.SendKeyEvents(events);
+            return;
+        }
+        KeyEventList joined;
+        joined.swap(m_prefix);
+        joined.insert(joined.end(), events.begin(), events.end());
+        m_input.SendKeyEvents(joined);
+    }
+    void Flush()
+    {
+        if (!m_prefix.empty())
+            SendKeyEvents(KeyEventList());
+    }
+
+private:
+    CInputSystem& m_input;
+    KeyEventList m_prefix;
+};
+
+}  // namespace
+
+int CMacroScript::PlayScript(CInputSystem& target, int leadingBackspaces) const
 {
+    KeyEventList backspaces;
+    for (int i = 0; i < leadingBackspaces; ++i)
+        AppendKeyPress(backspaces, vkey::Back);
+    CPrefixedInput input(target, std::move(backspaces));
     bool caretSet = false;
     long caretCount = 0;  // characters typed after %CARET%
     for (const std::string& piece : m_pieces) {

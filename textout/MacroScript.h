@@ -69,8 +69,9 @@ public:
     int ParseMacros(const std::string& text);
 
     // Types the pieces into the focused window and puts the caret back where %CARET% stood.
-    // Returns 1.
-    int PlayScript(CInputSystem& input) const;
+    // leadingBackspaces Backspace presses go out first, in one unit of input with the first
+    // piece, so that no key of the user falls between the deleting and the typing. Returns 1.
+    int PlayScript(CInputSystem& input, int leadingBackspaces = 0) const;
 
     const std::vector<std::string>& GetPieces() const { return m_pieces; }
     std::size_t GetCount() const { return m_pieces.size(); }

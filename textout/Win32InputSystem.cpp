@@ -203,7 +203,7 @@ int PasteText(const char* text)
     return PasteText(DefaultInputSystem(), text);
 }
 
-int PlayScript(const CMacroScript& script)
+int PlayScript(const CMacroScript& script, int leadingBackspaces)
 {
-    return script.PlayScript(DefaultInputSystem());
+    return script.PlayScript(DefaultInputSystem(), leadingBackspaces);
 }

@@ -46,5 +46,6 @@ private:
 int SendKeystroke(char ch, BYTE virtualKey);
 // CF_TEXT on the clipboard, then Ctrl+V; 0 when the clipboard could not take the text.
 int PasteText(const char* text);
-// Types a parsed script into the focused window.
-int PlayScript(const CMacroScript& script);
+// Types a parsed script into the focused window, after leadingBackspaces Backspaces sent in one
+// unit with its first piece.
+int PlayScript(const CMacroScript& script, int leadingBackspaces = 0);

@@ -112,6 +112,13 @@ void CCompletionEngine::RemoveLastTypedCharacter()
 
 int CCompletionEngine::OnHookKey(unsigned chars, unsigned keyInfo)
 {
+    // A key typed while a completion is being typed reaches the target; the engine takes it
+    // once the completion is out, in the order it came.
+    if (m_typing) {
+        m_view.AnswerKey(1);
+        m_deferred.push_back(DeferredEvent{DeferredEvent::Key, chars, keyInfo, 0});
+        return 1;
+    }
     // Keys in other controls, in applications the rules exclude, and in password boxes are
     // neither kept nor acted on.
     if (!m_focus.IsTargetControl()) {
@@ -475,12 +482,12 @@ int CCompletionEngine::MoveSelection(int code)
     } else if (code == kSelectNext) {
         ++cur;
     } else if (code >= 0 && code <= 9) {
+        // No such row on this page: a beep, no completion, and the selection moves on as past
+        // the last row.
+        cur = code;
         if (code >= n) {
-            // No such row on this page: the selection and the page stay.
             m_output.Beep();
             result = 1;
-        } else {
-            cur = code;
         }
     } else if (code != kSelectPreviousPage && code != kSelectNextPage && code != kSelectCurrent) {
         return 1;
@@ -577,6 +584,8 @@ void CCompletionEngine::OnRowDoubleClicked(int row)
 
 int CCompletionEngine::CompleteSelection()
 {
+    if (m_typing)
+        return 0;  // a completion is being typed already
     const WindowHandle prompt = m_view.Handle();
     const WindowHandle focusWindow = m_focus.FocusWindow();
     WindowHandle target = m_desktop.ForegroundWindow();
@@ -588,12 +597,32 @@ int CCompletionEngine::CompleteSelection()
         return 0;
 
     m_output.BringToFront(target);
-    const std::size_t keyLength = m_searchKey.size();
     CMacroScript script;
     const CompletionMode mode = m_pendingMode;
+    const int backspaces = PrepareCompletion(mode, script);
+    // Typing may let messages in (a paste waits for the target): what they bring waits for the end.
+    m_typing = true;
+    m_output.Type(target, backspaces, script);
+    m_typing = false;
+
+    if (mode == MODE_FOLDER)
+        QueueSearch();  // go on with the folder's entries
+    else
+        m_view.ShowPrompt(false);
+    m_acceptInput = false;
+    m_view.StartAcceptInputTimer();
+    RunDeferredEvents();
+    return 1;
+}
+
+int CCompletionEngine::PrepareCompletion(CompletionMode mode, CMacroScript& script)
+{
+    const std::size_t keyLength = m_searchKey.size();
+    int backspaces = 0;
     switch (mode) {
         case MODE_APPEND: {
-            const std::string rest = keyLength < m_pendingText.size() ? m_pendingText.substr(keyLength) : std::string();
+            const std::string rest =
+                keyLength < m_pendingText.size() ? m_pendingText.substr(keyLength) : std::string();
             script.ParseMacros(rest, m_clock);
             m_typedText += rest;
             break;
@@ -601,7 +630,7 @@ int CCompletionEngine::CompleteSelection()
         case MODE_REPLACE:
         case MODE_EXPAND:
             // One Backspace deletes one character, also a double-byte one.
-            m_output.SendBackspaces(static_cast<int>(m_codePage.CountCharacters(m_searchKey)));
+            backspaces = static_cast<int>(m_codePage.CountCharacters(m_searchKey));
             script.ParseMacros(m_pendingText, m_clock);
             if (mode == MODE_REPLACE)
                 m_typedText =
@@ -613,7 +642,7 @@ int CCompletionEngine::CompleteSelection()
         case MODE_FILE: {
             const std::size_t slash = m_searchKey.rfind('\\');
             if (slash != std::string::npos && slash > 0)
-                m_output.SendBackspaces(static_cast<int>(m_codePage.CountCharacters(m_searchKey.substr(slash + 1))));
+                backspaces = static_cast<int>(m_codePage.CountCharacters(m_searchKey.substr(slash + 1)));
             const std::string name = mode == MODE_FOLDER ? m_pendingText + "\\" : m_pendingText;
             script.ParseMacros(name, m_clock);
             const std::size_t typedSlash = m_typedText.rfind('\\');
@@ -625,15 +654,26 @@ int CCompletionEngine::CompleteSelection()
             break;
         }
     }
-    m_output.PlayScript(target, script);
+    return backspaces;
+}
 
-    if (mode == MODE_FOLDER)
-        QueueSearch();  // go on with the folder's entries
-    else
-        m_view.ShowPrompt(false);
-    m_acceptInput = false;
-    m_view.StartAcceptInputTimer();
-    return 1;
+void CCompletionEngine::RunDeferredEvents()
+{
+    std::vector<DeferredEvent> events;
+    events.swap(m_deferred);
+    for (const DeferredEvent& event : events) {
+        switch (event.kind) {
+            case DeferredEvent::Key:
+                OnHookKey(event.chars, event.keyInfo);
+                break;
+            case DeferredEvent::SaveText:
+                SaveWindowText(event.window);
+                break;
+            case DeferredEvent::RestoreText:
+                RestoreWindowText(event.window);
+                break;
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -641,6 +681,10 @@ int CCompletionEngine::CompleteSelection()
 
 void CCompletionEngine::SaveWindowText(WindowHandle window)
 {
+    if (m_typing) {
+        m_deferred.push_back(DeferredEvent{DeferredEvent::SaveText, 0, 0, window});
+        return;
+    }
     if (window == 0 || window == m_view.Handle())
         return;
     if (m_focus.IsPasswordControl(window)) {
@@ -652,6 +696,10 @@ void CCompletionEngine::SaveWindowText(WindowHandle window)
 
 void CCompletionEngine::RestoreWindowText(WindowHandle window)
 {
+    if (m_typing) {
+        m_deferred.push_back(DeferredEvent{DeferredEvent::RestoreText, 0, 0, window});
+        return;
+    }
     if (!m_acceptInput)
         return;
     if (window == 0 || window == m_view.Handle() || m_focus.IsPasswordControl(window) ||

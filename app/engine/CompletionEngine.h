@@ -13,6 +13,8 @@
 #include "app/engine/EngineTypes.h"
 #include "app/engine/WindowTextMemory.h"
 
+class CMacroScript;
+
 class CCompletionEngine {
 public:
     // Typed text kept per control, in bytes.
@@ -108,6 +110,10 @@ private:
     void AddOrJoin(DictionaryMatch&& match);
     void SortPathCandidates();
     void SelectRowAt(int row);
+    // Script and Backspaces of the pending text by mode, and the typed text after it; returns the
+    // number of Backspaces.
+    int PrepareCompletion(CompletionMode mode, CMacroScript& script);
+    void RunDeferredEvents();
     static bool IsPathKind(int kind) { return kind == KIND_FILE || kind == KIND_FOLDER; }
 
     IPromptView& m_view;
@@ -141,4 +147,13 @@ private:
     CompletionMode m_pendingMode = MODE_REPLACE;
     bool m_acceptInput = true;
     CWindowTextMemory m_windowTexts;
+    // A completion is being typed; keys and focus changes that come meanwhile wait in order.
+    struct DeferredEvent {
+        enum Kind { Key, SaveText, RestoreText } kind;
+        unsigned chars;
+        unsigned keyInfo;
+        WindowHandle window;
+    };
+    bool m_typing = false;
+    std::vector<DeferredEvent> m_deferred;
 };

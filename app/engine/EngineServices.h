@@ -97,9 +97,10 @@ class IKeyOutput {
 public:
     virtual ~IKeyOutput() = default;
     virtual void BringToFront(WindowHandle target) = 0;
-    virtual void SendBackspaces(int count) = 0;
-    // Plays a parsed script (CMacroScript::PlayScript) into the focused window of target.
-    virtual void PlayScript(WindowHandle target, const CMacroScript& script) = 0;
+    // Deletes `backspaces` characters before the caret, then plays a parsed script
+    // (CMacroScript::PlayScript) into the focused window of target. The Backspaces go out in one
+    // unit of input with the script's first piece, so that no key of the user falls between them.
+    virtual void Type(WindowHandle target, int backspaces, const CMacroScript& script) = 0;
     virtual void Beep() = 0;
 };
 

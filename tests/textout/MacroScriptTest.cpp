@@ -273,6 +273,33 @@ TEST(PlayScript, EachLiteralPieceIsOneBatch)
     EXPECT_EQ(4u, input.steps[2].events.size());
 }
 
+TEST(PlayScript, LeadingBackspacesGoOutWithTheFirstPiece)
+{
+    CMacroScript script;
+    script.ParseMacros("ok%TAB%");
+    CFakeInputSystem typed;
+    script.PlayScript(typed, 2);
+    ASSERT_EQ(2u, typed.steps.size());
+    EXPECT_EQ(8u, typed.steps[0].events.size());  // two Backspaces and "ok", press and release each
+    EXPECT_EQ(0x08, typed.steps[0].events[0].virtualKey);
+
+    // A pasted first piece: the clipboard is filled first, then Backspaces and Ctrl+V in one unit.
+    CFakeInputSystem pasted;
+    script.ParseMacros("caf\xE9");
+    script.PlayScript(pasted, 3);
+    ASSERT_EQ(2u, pasted.steps.size());
+    EXPECT_EQ(OutputStep::Clipboard, pasted.steps[0].kind);
+    EXPECT_EQ(0x08, pasted.steps[1].events[0].virtualKey);
+    EXPECT_GT(pasted.steps[1].events.size(), 6u);
+
+    // Nothing to type: the Backspaces still go.
+    CFakeInputSystem alone;
+    script.ParseMacros("");
+    script.PlayScript(alone, 1);
+    ASSERT_EQ(1u, alone.steps.size());
+    EXPECT_EQ(2u, alone.steps[0].events.size());
+}
+
 // Random texts of percent signs and fragments of key and caret names (no date names, which
 // change the text): parsing keeps every byte, and no literal piece ever holds a whole name.
 TEST(ParseMacros, RandomTextsKeepTheirBytes)

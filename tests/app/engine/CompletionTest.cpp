@@ -133,7 +133,7 @@ TEST_F(CompletionTest, FolderTypesTheRestOfTheNameWithABackslashAndListsIt)
     EXPECT_EQ(view.selected, 2);
     EXPECT_EQ(engine->PendingMode(), MODE_FILE);
     CompleteWithTab();
-    EXPECT_THAT(output.log, ElementsAre(kFront, "backspace 0", "type alpha.txt"));
+    EXPECT_THAT(output.log, ElementsAre(kFront, "type alpha.txt"));
     EXPECT_EQ(engine->TypedText(), "");
     EXPECT_FALSE(view.visible);
 }
@@ -231,4 +231,30 @@ TEST_F(DoubleByteCompletionTest, PendingTextIsCutOnACharacterBoundary)
     EXPECT_EQ(engine->PendingText(), std::string(65535, 'a'));
     engine->SetPendingText(std::string(65534, 'a') + "\x93\xfa" + "b", MODE_REPLACE);
     EXPECT_EQ(engine->PendingText(), std::string(65534, 'a') + "\x93\xfa");
+}
+
+TEST_F(EngineFixture, KeysAndFocusChangesDuringTheTypingWaitForItsEnd)
+{
+    dictionaries.Add("hello");
+    dictionaries.Add("world");
+    Type("hel");
+    int answeredDuringTyping = -1;
+    // The target's paste lets a key report and a focus change in while the engine types.
+    output.duringTyping = [&] {
+        output.duringTyping = nullptr;
+        answeredDuringTyping = Hook('w', KeyInfo('W', false));
+        Hook('w', KeyInfo('W', true));
+        engine->SaveWindowText(kEditA);
+        engine->RestoreWindowText(kEditB);
+        EXPECT_EQ(engine->TypedText(), "hello");  // untouched until the typing is over
+        EXPECT_EQ(engine->CompleteSelection(), 0);  // no second completion on top of the first
+    };
+    Key(VK_TAB_, '\t');
+    EXPECT_EQ(answeredDuringTyping, 1);
+    EXPECT_THAT(output.log, ElementsAre(kFront, "backspace 3", "type hello"));
+    // Afterwards, in order: "w" joined the completed word, then box A's text was kept.
+    EXPECT_EQ(engine->TypedText(), "hellow");
+    std::string kept;
+    EXPECT_TRUE(engine->WindowTexts().Lookup(kEditA, kept));
+    EXPECT_EQ(kept, "hellow");
 }

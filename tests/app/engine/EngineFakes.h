@@ -10,6 +10,7 @@
 #include <deque>
 #include <map>
 #include <set>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -268,17 +269,22 @@ private:
 class FakeOutput : public IKeyOutput {
 public:
     void BringToFront(WindowHandle target) override { log.push_back("front " + std::to_string(target)); }
-    void SendBackspaces(int count) override { log.push_back("backspace " + std::to_string(count)); }
-    void PlayScript(WindowHandle target, const CMacroScript& script) override
+    void Type(WindowHandle target, int backspaces, const CMacroScript& script) override
     {
+        if (backspaces > 0)
+            log.push_back("backspace " + std::to_string(backspaces));
         std::string pieces;
         for (const std::string& piece : script.GetPieces())
             pieces += (pieces.empty() ? "" : "|") + piece;
         log.push_back("type " + pieces);
+        if (duringTyping)
+            duringTyping();
     }
     void Beep() override { log.push_back("beep"); }
 
     std::vector<std::string> log;
+    // Runs while the text is being typed, as messages that a paste lets in would.
+    std::function<void()> duringTyping;
 };
 
 // Saturday 7 March 2026, 14:05:09.

@@ -62,7 +62,7 @@ TEST_F(KeysTest, IndexKeyTypesItsRowOnRelease)
     EXPECT_EQ(engine->TypedText(), "help");
 }
 
-TEST_F(KeysTest, IndexKeyBeyondThePageBeepsAndTypesNothing)
+TEST_F(KeysTest, IndexKeyBeyondThePageBeepsTypesNothingAndTurnsThePage)
 {
     dictionaries.Add("hello");
     Type("he");
@@ -72,7 +72,7 @@ TEST_F(KeysTest, IndexKeyBeyondThePageBeepsAndTypesNothing)
     EXPECT_TRUE(view.visible);
     EXPECT_EQ(view.selected, 0);
 
-    // On a full page the selection and the page stay as well.
+    // On a full page with more behind it, the next page comes up on its first row.
     for (int i = 0; i < 12; ++i)
         dictionaries.Add("hex" + std::to_string(10 + i));
     Type("x");
@@ -84,8 +84,8 @@ TEST_F(KeysTest, IndexKeyBeyondThePageBeepsAndTypesNothing)
     ApplySettings(settings);
     EXPECT_EQ(Key('Q', 'q'), std::make_pair(0, 0));
     EXPECT_THAT(output.log, ElementsAre("beep"));
-    EXPECT_EQ(engine->PageStart(), 0);
-    EXPECT_EQ(view.selected, 1);
+    EXPECT_EQ(engine->PageStart(), 5);
+    EXPECT_EQ(view.selected, 0);
     EXPECT_EQ(engine->TypedText(), "hex");
 }
 

@@ -1,13 +1,19 @@
+// The program's two threads together: the engine host on its thread answers keys and decides what
+// the prompt shows; the controller on this (window) thread draws and places it.
 #include <gtest/gtest.h>
 
 #include <oleacc.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
-#include "app/PromptDialog.h"
-#include "hook/HookMessages.h"
+#include "app/Controller.h"
+#include "app/EngineHost.h"
+#include "app/ThreadMessages.h"
 #include "app/win/PromptPlacement.h"
+#include "hook/HookMessages.h"
+#include "res/resource.h"
 #include "tests/app/win/AccessibleAnswers.h"
 #include "wnd/Controls.h"
 
@@ -29,11 +35,6 @@ RECT ScreenRect(HWND w)
     return r;
 }
 
-CCaretTracker::AccessibleAnswers Focus()
-{
-    return apptest::Role(ROLE_SYSTEM_TEXT);
-}
-
 std::vector<PromptRow> Rows(std::initializer_list<const char*> texts, int image = 0)
 {
     std::vector<PromptRow> rows;
@@ -42,7 +43,7 @@ std::vector<PromptRow> Rows(std::initializer_list<const char*> texts, int image 
     return rows;
 }
 
-class PromptDialogTest : public ::testing::Test {
+class ProgramTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -54,345 +55,304 @@ protected:
         ASSERT_TRUE(target && edit);
         ::SetForegroundWindow(target);
         ::SetFocus(edit);
-        prompt.SetStartupLoading(false);
-        ASSERT_TRUE(prompt.CreateModeless(nullptr));
-        Pump();
-        prompt.Tracker().Start(&prompt);
-        prompt.Tracker().OnAccessibleEvent(EVENT_OBJECT_FOCUS, edit, OBJID_CLIENT, CHILDID_SELF, Focus());
+        ASSERT_TRUE(controller.Start(false));
+        prompt = controller.Prompt().Handle();
+        engineWindow = controller.Engine().Window();
+        OnEngine([&](CEngineHost& host) {
+            host.Tracker().Start(&host);
+            host.Tracker().OnAccessibleEvent(EVENT_OBJECT_FOCUS, edit, OBJID_CLIENT, CHILDID_SELF,
+                                             apptest::Role(ROLE_SYSTEM_TEXT));
+        });
     }
     void TearDown() override
     {
-        prompt.Destroy();
+        controller.Shutdown();
         ::DestroyWindow(target);
         Pump();
     }
+
+    // Runs on the engine thread, then draws what it decided here.
+    void OnEngine(const std::function<void(CEngineHost&)>& work)
+    {
+        controller.Engine().Call(work);
+        Pump();
+    }
+    void ShowRows(const std::vector<PromptRow>& rows, bool pathPage = false)
+    {
+        OnEngine([&](CEngineHost& host) { host.ShowRows(rows, pathPage); });
+    }
+    void ShowPrompt(bool show)
+    {
+        OnEngine([&](CEngineHost& host) { host.ShowPrompt(show); });
+    }
     void CaretAt(long l, long t, long w, long h)
     {
-        prompt.Tracker().OnAccessibleEvent(EVENT_OBJECT_LOCATIONCHANGE, edit, OBJID_CARET, CHILDID_SELF,
-                                           apptest::CaretAt(l, t, w, h));
+        OnEngine([&](CEngineHost& host) {
+            host.Tracker().OnAccessibleEvent(EVENT_OBJECT_LOCATIONCHANGE, edit, OBJID_CARET, CHILDID_SELF,
+                                             apptest::CaretAt(l, t, w, h));
+        });
     }
+    int Report(unsigned ch, unsigned vk, bool release)
+    {
+        const LRESULT answer = ::SendMessageA(engineWindow, WM_HOOK_KEY, ch, (vk << 8) | (release ? 1 : 0));
+        Pump();
+        return static_cast<int>(answer);
+    }
+    RECT ListRect() { return ScreenRect(controller.Prompt().List().Handle()); }
 
-    HWND target = nullptr, edit = nullptr;
-    CPromptDialog prompt;
+    HWND target = nullptr, edit = nullptr, prompt = nullptr, engineWindow = nullptr;
+    CController controller;
 };
 
-TEST_F(PromptDialogTest, StartsHiddenWithRowLabelsOneToZero)
+TEST_F(ProgramTest, StartsHiddenAndAPageSizesTheWindowToItsRows)
 {
-    HWND w = reinterpret_cast<HWND>(prompt.Handle());
-    EXPECT_FALSE(::IsWindowVisible(w));
+    EXPECT_FALSE(::IsWindowVisible(prompt));
     EXPECT_EQ(::GetForegroundWindow(), target);
-    const char* expected[] = {"1", "2", "3", "4", "5", "6", "7", "8", "9", "0"};
-    for (int i = 0; i < CPromptDialog::kLabelCount; ++i) {
-        ASSERT_NE(prompt.Label(i), nullptr);
-        EXPECT_EQ(wnd::WindowText(prompt.Label(i)), expected[i]);
-        if (i > 0) {
-            EXPECT_GT(ScreenRect(prompt.Label(i)).top, ScreenRect(prompt.Label(i - 1)).top);
-        }
-    }
+    ShowRows(Rows({"good", "goods", "goodness"}));
+    const CPromptList& list = controller.Prompt().List();
+    EXPECT_EQ(list.RowCount(), 3);
+    EXPECT_EQ(list.Selected(), 0);
+    EXPECT_FALSE(list.IsPathPage());
+    const SIZE wanted = list.PreferredWindowSize(5);
+    const RECT listRect = ListRect();
+    EXPECT_EQ(listRect.right - listRect.left, wanted.cx);
+    EXPECT_EQ(listRect.bottom - listRect.top, wanted.cy);
+    // The window is the list and its frame.
+    RECT client{};
+    ::GetClientRect(prompt, &client);
+    EXPECT_EQ(client.right, wanted.cx);
+    EXPECT_EQ(client.bottom, wanted.cy);
 }
 
-TEST_F(PromptDialogTest, APageOfThreeRowsShowsThreeLabelsAndSizesTheWindowToTheList)
+TEST_F(ProgramTest, AShownPromptTakesTheSizeOfEachNewPage)
 {
-    ASSERT_EQ(prompt.ShowRows(Rows({"good", "goods", "goodness"}), false), 3);
-    for (int i = 0; i < CPromptDialog::kLabelCount; ++i)
-        EXPECT_EQ((::GetWindowLongA(prompt.Label(i), GWL_STYLE) & WS_VISIBLE) != 0, i < 3) << i;
-    wnd::CListView list(prompt.List());
-    EXPECT_EQ(list.ItemCount(), 3);
-    EXPECT_EQ(list.SelectedIndex(), 0);
-    RECT row{};
-    ASSERT_TRUE(list.ItemRect(0, row));
-    RECT listRect = ScreenRect(prompt.List());
-    EXPECT_EQ(listRect.bottom - listRect.top, (row.bottom - row.top) * 3 + 6);
-    EXPECT_EQ(listRect.right - listRect.left, list.ColumnWidth(0) + 5);
-    // The list starts where the labels end.
-    EXPECT_EQ(listRect.left, ScreenRect(prompt.Label(0)).right);
-    RECT window = ScreenRect(reinterpret_cast<HWND>(prompt.Handle()));
-    RECT label = ScreenRect(prompt.Label(0));
-    EXPECT_EQ(window.right - window.left, (listRect.right - listRect.left) + (label.right - label.left) + 6);
-}
-
-// While shown, a new page's size is given to the window together with its next placing, or at
-// the end of the message that turned the page: either way the window ends with the page's size.
-TEST_F(PromptDialogTest, AShownPromptTakesTheSizeOfEachNewPage)
-{
-    HWND w = reinterpret_cast<HWND>(prompt.Handle());
     const auto shortRows = Rows({"ox", "oxen"});
     const auto longRows = Rows({"oxyacetylene welding torches", "oxygen", "oxymoron"});
-    auto sizeOf = [](const RECT& r) {
-        return SIZE{r.right - r.left, r.bottom - r.top};
-    };
-    prompt.ShowRows(longRows, false);
-    const SIZE longSize = sizeOf(ScreenRect(w));
-    prompt.ShowRows(shortRows, false);
-    const SIZE shortSize = sizeOf(ScreenRect(w));
+    auto sizeOf = [](const RECT& r) { return SIZE{r.right - r.left, r.bottom - r.top}; };
+    ShowRows(longRows);
+    const SIZE longSize = sizeOf(ScreenRect(prompt));
+    ShowRows(shortRows);
+    const SIZE shortSize = sizeOf(ScreenRect(prompt));
     ASSERT_GT(longSize.cx, shortSize.cx);
     ASSERT_GT(longSize.cy, shortSize.cy);
 
     CaretAt(200, 150, 2, 16);
-    prompt.ShowPrompt(true);
-    ASSERT_TRUE(::IsWindowVisible(w));
-    prompt.ShowRows(longRows, false);
+    ShowPrompt(true);
+    ASSERT_TRUE(::IsWindowVisible(prompt));
+    ShowRows(longRows);
     CaretAt(230, 150, 2, 16);  // the next letter moved the caret
-    RECT r = ScreenRect(w);
+    RECT r = ScreenRect(prompt);
     EXPECT_EQ(r.left, 232);
     EXPECT_EQ(r.top, 171);
-    EXPECT_EQ(r.right - r.left, longSize.cx);
-    EXPECT_EQ(r.bottom - r.top, longSize.cy);
-    EXPECT_EQ(ScreenRect(prompt.List()).right, r.right - 3);
-
-    // No placing follows (a page turned by a key): the message that turned it sizes the window.
-    prompt.ShowRows(shortRows, false);
-    ::SendMessageA(w, WM_PROMPT_SELECT, static_cast<WPARAM>(-6), 0);
-    r = ScreenRect(w);
-    EXPECT_EQ(r.left, 232);
-    EXPECT_EQ(r.right - r.left, shortSize.cx);
-    EXPECT_EQ(r.bottom - r.top, shortSize.cy);
+    EXPECT_EQ(sizeOf(r).cx, longSize.cx);
+    EXPECT_EQ(sizeOf(r).cy, longSize.cy);
 
     // Hidden at once after a new page: the hidden window has the page's size.
-    prompt.ShowRows(longRows, false);
-    prompt.ShowPrompt(false);
-    EXPECT_FALSE(::IsWindowVisible(w));
-    EXPECT_EQ(sizeOf(ScreenRect(w)).cx, longSize.cx);
+    OnEngine([&](CEngineHost& host) {
+        host.ShowRows(shortRows, false);
+        host.ShowPrompt(false);
+    });
+    EXPECT_FALSE(::IsWindowVisible(prompt));
+    EXPECT_EQ(sizeOf(ScreenRect(prompt)).cx, shortSize.cx);
 }
 
-TEST_F(PromptDialogTest, PathPagesHideTheLabelsAndStartTheListAtTheLeft)
+TEST_F(ProgramTest, PathPagesScrollAndShowOnePageOfRows)
 {
     std::vector<PromptRow> rows;
     for (int i = 0; i < 12; ++i)
         rows.push_back(PromptRow{"folder" + std::to_string(i), 3});
-    ASSERT_EQ(prompt.ShowRows(rows, true), 12);
-    for (int i = 0; i < CPromptDialog::kLabelCount; ++i)
-        EXPECT_FALSE(::GetWindowLongA(prompt.Label(i), GWL_STYLE) & WS_VISIBLE);
-    RECT listRect = prompt.ChildRect(prompt.List());
-    EXPECT_EQ(listRect.left, 0);
-    RECT row{};
-    wnd::CListView(prompt.List()).ItemRect(0, row);
-    EXPECT_EQ(listRect.bottom - listRect.top, (row.bottom - row.top) * 5 + 6);  // one page of rows
-    LONG style = ::GetWindowLongA(prompt.List(), GWL_STYLE);
-    EXPECT_TRUE(style & WS_VSCROLL);
-    EXPECT_FALSE(style & WS_HSCROLL);
+    ShowRows(rows, true);
+    const CPromptList& list = controller.Prompt().List();
+    EXPECT_TRUE(list.IsPathPage());
+    EXPECT_EQ(list.RowCount(), 12);
+    const RECT listRect = ListRect();
+    EXPECT_EQ(listRect.bottom - listRect.top, list.PreferredWindowSize(5).cy);
+    EXPECT_TRUE(::GetWindowLongA(list.Handle(), GWL_STYLE) & WS_VSCROLL);
 }
 
-TEST_F(PromptDialogTest, ThePromptAppearsFivePixelsUnderTheCaretWithoutTakingTheFocus)
+TEST_F(ProgramTest, ThePromptAppearsFivePixelsUnderTheCaretWithoutTakingTheFocus)
 {
-    prompt.ShowRows(Rows({"morning", "mornings"}), false);
+    ShowRows(Rows({"morning", "mornings"}));
     CaretAt(200, 150, 2, 16);
-    HWND w = reinterpret_cast<HWND>(prompt.Handle());
-    prompt.ShowPrompt(true);
-    EXPECT_TRUE(::IsWindowVisible(w));
-    RECT r = ScreenRect(w);
+    ShowPrompt(true);
+    EXPECT_TRUE(::IsWindowVisible(prompt));
+    RECT r = ScreenRect(prompt);
     EXPECT_EQ(r.left, 202);
     EXPECT_EQ(r.top, 150 + 16 + 5);
-    EXPECT_TRUE(::GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_TRUE(::GetWindowLongA(prompt, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ(::GetForegroundWindow(), target);
     EXPECT_EQ(::GetFocus(), edit);
 
     // A caret move while shown moves the prompt along.
     CaretAt(260, 180, 2, 16);
-    r = ScreenRect(w);
+    r = ScreenRect(prompt);
     EXPECT_EQ(r.left, 262);
     EXPECT_EQ(r.top, 201);
 
-    prompt.ShowPrompt(false);
-    EXPECT_FALSE(::IsWindowVisible(w));
-    EXPECT_FALSE(::GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    ShowPrompt(false);
+    EXPECT_FALSE(::IsWindowVisible(prompt));
+    EXPECT_FALSE(::GetWindowLongA(prompt, GWL_EXSTYLE) & WS_EX_TOPMOST);
     // Hidden, a caret move does not show it.
     CaretAt(100, 100, 2, 16);
-    EXPECT_FALSE(::IsWindowVisible(w));
+    EXPECT_FALSE(::IsWindowVisible(prompt));
 }
 
-TEST_F(PromptDialogTest, APromptThatWouldLeaveTheScreenIsMovedToFit)
+TEST_F(ProgramTest, APromptThatWouldLeaveTheScreenIsMovedToFit)
 {
-    prompt.ShowRows(Rows({"alpha", "alphabet", "alphabetical"}), false);
-    HWND w = reinterpret_cast<HWND>(prompt.Handle());
+    ShowRows(Rows({"alpha", "alphabet", "alphabetical"}));
     RECT work = WorkAreaAt(POINT{10, 10});
-    RECT before = ScreenRect(w);
+    RECT before = ScreenRect(prompt);
     int width = before.right - before.left, height = before.bottom - before.top;
     CaretAt(work.right - 10, work.bottom - 30, 2, 16);
-    prompt.ShowPrompt(true);
-    RECT r = ScreenRect(w);
+    ShowPrompt(true);
+    RECT r = ScreenRect(prompt);
     EXPECT_EQ(r.top, work.bottom - 30 - height);  // above the caret
     EXPECT_EQ(r.left, work.right - width);        // shifted left to the edge
-    EXPECT_LE(r.bottom, work.bottom);
 }
 
-TEST_F(PromptDialogTest, NoCaretPointLeavesTheWindowAsItWas)
+TEST_F(ProgramTest, ResizingByTheBorderResizesTheListButLayingOutAPageDoesNot)
 {
-    prompt.ShowRows(Rows({"x1", "x2"}), false);
-    // The focus goes to a control without a caret of its own and no window is in the foreground
-    // position we know: the prompt shows at the foreground window's centre.
-    HWND button =
-        ::CreateWindowExA(0, "BUTTON", "b", WS_CHILD | WS_VISIBLE, 10, 60, 50, 20, target, nullptr, nullptr, nullptr);
-    ::SetFocus(button);
-    prompt.Tracker().OnAccessibleEvent(EVENT_OBJECT_FOCUS, button, OBJID_CLIENT, CHILDID_SELF, Focus());
-    prompt.ShowPrompt(true);
-    RECT t = ScreenRect(target);
-    RECT r = ScreenRect(reinterpret_cast<HWND>(prompt.Handle()));
-    EXPECT_EQ(r.left, t.left + (t.right - t.left) / 2);
-    EXPECT_EQ(r.top, t.top + (t.bottom - t.top) / 2 + 5);
-}
-
-TEST_F(PromptDialogTest, ResizingByTheBorderResizesTheListButLayingOutAPageDoesNot)
-{
-    prompt.ShowRows(Rows({"one", "two"}), false);
-    RECT listBefore = prompt.ChildRect(prompt.List());
-    HWND w = reinterpret_cast<HWND>(prompt.Handle());
-    ::SetWindowPos(w, nullptr, 0, 0, 300, 250, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowRows(Rows({"one", "two"}));
+    ::SetWindowPos(prompt, nullptr, 0, 0, 300, 250, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     RECT client{};
-    ::GetClientRect(w, &client);
-    RECT list = prompt.ChildRect(prompt.List());
-    EXPECT_EQ(list.left, listBefore.left);
+    ::GetClientRect(prompt, &client);
+    RECT list = controller.Prompt().ChildRect(controller.Prompt().List().Handle());
     EXPECT_EQ(list.right, client.right);
     EXPECT_EQ(list.bottom, client.bottom);
     // A new page lays the list out to its rows again.
-    prompt.ShowRows(Rows({"three"}), false);
-    RECT row{};
-    wnd::CListView(prompt.List()).ItemRect(0, row);
-    list = prompt.ChildRect(prompt.List());
-    EXPECT_EQ(list.bottom - list.top, row.bottom - row.top + 6);
+    ShowRows(Rows({"three"}));
+    list = controller.Prompt().ChildRect(controller.Prompt().List().Handle());
+    EXPECT_EQ(list.bottom - list.top, controller.Prompt().List().PreferredWindowSize(5).cy);
 }
 
-TEST_F(PromptDialogTest, ThePreviewSitsBesideTheSelectedRow)
+TEST_F(ProgramTest, ThePreviewSitsBesideTheSelectedRowAndAClickSelectsForTheEngine)
 {
-    prompt.ShowRows(Rows({"sig", "sigh"}), false);
+    ShowRows(Rows({"sig", "sigh"}));
     CaretAt(150, 120, 2, 16);
-    prompt.ShowPrompt(true);
-    prompt.ShowPreview("Best regards,\r\nA. Writer", CPreviewWindow::kStyleShorthand);
-    ASSERT_TRUE(prompt.Preview().IsVisible());
-    RECT list = ScreenRect(prompt.List());
-    RECT row{};
-    wnd::CListView(prompt.List()).ItemRect(0, row);
-    POINT rowTop{row.left, row.top};
-    ::ClientToScreen(prompt.List(), &rowTop);
-    RECT preview = ScreenRect(prompt.Preview().Handle());
-    EXPECT_EQ(preview.left, list.right + 3);
-    EXPECT_EQ(preview.top, rowTop.y);
-    // Selecting the second row moves it there.
-    prompt.SelectRow(1);
-    wnd::CListView(prompt.List()).ItemRect(1, row);
-    rowTop = POINT{row.left, row.top};
-    ::ClientToScreen(prompt.List(), &rowTop);
-    EXPECT_EQ(ScreenRect(prompt.Preview().Handle()).top, rowTop.y);
+    ShowPrompt(true);
+    OnEngine([](CEngineHost& host) { host.ShowPreview("Best regards,\r\nA. Writer", PREVIEW_SHORTHAND); });
+    CPreviewWindow& preview = controller.Preview();
+    ASSERT_TRUE(preview.IsVisible());
+    const CPromptList& list = controller.Prompt().List();
+    EXPECT_EQ(ScreenRect(preview.Handle()).left, ListRect().right + 3);
+    EXPECT_EQ(ScreenRect(preview.Handle()).top, list.RowScreenRect(0).top);
+
+    // The mouse picks row 1: the engine hears of it and the preview follows.
+    const RECT row = list.RowScreenRect(1);
+    POINT at{row.left + 5, (row.top + row.bottom) / 2};
+    ::ScreenToClient(list.Handle(), &at);
+    ::SendMessageA(list.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+    ::SendMessageA(list.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+    Pump();
+    int selected = -1;
+    OnEngine([&](CEngineHost& host) { selected = host.State().selected; });
+    EXPECT_EQ(selected, 1);
+    EXPECT_EQ(ScreenRect(preview.Handle()).top, list.RowScreenRect(1).top);
+
     // An empty preview and a hidden prompt hide it.
-    prompt.ShowPreview("", CPreviewWindow::kStyleNormal);
-    EXPECT_FALSE(prompt.Preview().IsVisible());
-    prompt.ShowPreview("again", CPreviewWindow::kStyleNormal);
-    EXPECT_TRUE(prompt.Preview().IsVisible());
-    prompt.ShowPrompt(false);
-    EXPECT_FALSE(prompt.Preview().IsVisible());
+    OnEngine([](CEngineHost& host) { host.ShowPreview("", PREVIEW_NORMAL); });
+    EXPECT_FALSE(preview.IsVisible());
+    OnEngine([](CEngineHost& host) { host.ShowPreview("again", PREVIEW_NORMAL); });
+    EXPECT_TRUE(preview.IsVisible());
+    ShowPrompt(false);
+    EXPECT_FALSE(preview.IsVisible());
 }
 
-}  // namespace
-
-namespace {
-
-TEST_F(PromptDialogTest, HookReportsGetTheEnginesAnswerThroughTheDialog)
+TEST_F(ProgramTest, AWindowPutOverTheShownPromptIsCoveredAgainOnTheNextPlacing)
 {
-    HWND w = reinterpret_cast<HWND>(prompt.Handle());
-    auto report = [&](unsigned ch, unsigned vk, bool release) {
-        return ::SendMessageA(w, WM_HOOK_KEY, ch, (vk << 8) | (release ? 1 : 0));
-    };
-    // A letter in an edit passes on.
-    EXPECT_EQ(report('x', 'X', false), 1);
-    EXPECT_EQ(report('x', 'X', true), 1);
-    Pump();  // its search (nothing found)
-    // With the prompt shown, a selection key is swallowed, pressed and released.
-    prompt.ShowRows(Rows({"xylophone", "xylophones"}), false);
+    ShowRows(Rows({"xylophone", "xylophones"}));
     CaretAt(200, 150, 2, 16);
-    prompt.ShowPrompt(true);
-    ASSERT_TRUE(::IsWindowVisible(w));
-    EXPECT_EQ(report(0, VK_DOWN, false), 0);
-    EXPECT_EQ(report(0, VK_DOWN, true), 0);
-    // Escape closes it and is swallowed too; afterwards the same key passes.
-    EXPECT_EQ(report(27, VK_ESCAPE, false), 0);
-    EXPECT_FALSE(::IsWindowVisible(w));
-    EXPECT_EQ(report(0, VK_DOWN, false), 1);
-}
-
-TEST_F(PromptDialogTest, AWindowPutOverTheShownPromptIsCoveredAgainOnTheNextPlacing)
-{
-    prompt.ShowRows(Rows({"xylophone", "xylophones"}), false);
-    CaretAt(200, 150, 2, 16);
-    HWND w = reinterpret_cast<HWND>(prompt.Handle());
-    prompt.ShowPrompt(true);
-    ASSERT_TRUE(::IsWindowVisible(w));
+    ShowPrompt(true);
+    ASSERT_TRUE(::IsWindowVisible(prompt));
     HWND cover = ::CreateWindowExA(WS_EX_TOPMOST | WS_EX_NOACTIVATE, "STATIC", "cover", WS_POPUP, 150, 140, 300, 200,
                                    nullptr, nullptr, nullptr, nullptr);
     ASSERT_TRUE(cover);
     ::SetWindowPos(cover, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-    ASSERT_NE(::GetWindow(w, GW_HWNDPREV), nullptr);
-    // Same caret, same place: the prompt still comes back on top.
-    prompt.ShowPrompt(true);
-    EXPECT_EQ(::GetWindow(w, GW_HWNDPREV), nullptr);
-    EXPECT_EQ(ScreenRect(w).left, 202);
+    ASSERT_NE(::GetWindow(prompt, GW_HWNDPREV), nullptr);
+    // The same caret again: the prompt still comes back on top.
+    OnEngine([&](CEngineHost& host) { host.ShowRows(Rows({"xylophone"}), false); });
+    CaretAt(201, 150, 2, 16);
+    EXPECT_EQ(::GetWindow(prompt, GW_HWNDPREV), nullptr);
     EXPECT_EQ(::GetFocus(), edit);
     ::DestroyWindow(cover);
 }
 
-// The hook asks from the typing thread and waits for the answer; the dialog answers as soon as
-// the key's fate is known and finishes its work after that.
-TEST_F(PromptDialogTest, HookReportsFromAnotherThreadGetTheirAnswers)
+TEST_F(ProgramTest, HookReportsGetTheEnginesAnswer)
 {
-    HWND w = reinterpret_cast<HWND>(prompt.Handle());
-    struct Report {
-        HWND window;
-        unsigned ch, vk;
-        bool release;
-        DWORD_PTR answer;
-        BOOL sent;
-    };
-    auto ask = [&](unsigned ch, unsigned vk, bool release) {
-        Report report{w, ch, vk, release, 99, FALSE};
-        HANDLE thread = ::CreateThread(
-            nullptr, 0,
-            [](LPVOID p) -> DWORD {
-                Report& r = *static_cast<Report*>(p);
-                r.sent = ::SendMessageTimeoutA(r.window, WM_HOOK_KEY, r.ch, (r.vk << 8) | (r.release ? 1 : 0),
-                                               SMTO_NORMAL, 5000, &r.answer);
-                return 0;
-            },
-            &report, 0, nullptr);
-        EXPECT_TRUE(thread);
-        // Our thread must run its messages for the report to be handled.
-        while (::MsgWaitForMultipleObjects(1, &thread, FALSE, 5000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
-            Pump();
-        ::CloseHandle(thread);
-        Pump();
-        EXPECT_TRUE(report.sent);
-        return static_cast<int>(report.answer);
-    };
-    EXPECT_EQ(ask('x', 'X', false), 1);
-    EXPECT_EQ(ask('x', 'X', true), 1);
-    prompt.ShowRows(Rows({"xylophone", "xylophones"}), false);
+    // A letter in an edit passes on.
+    EXPECT_EQ(Report('x', 'X', false), 1);
+    EXPECT_EQ(Report('x', 'X', true), 1);
+    // With the prompt shown, a selection key is swallowed, pressed and released.
+    ShowRows(Rows({"xylophone", "xylophones"}));
     CaretAt(200, 150, 2, 16);
-    prompt.ShowPrompt(true);
-    ASSERT_TRUE(::IsWindowVisible(w));
-    EXPECT_EQ(ask(0, VK_DOWN, false), 0);
-    EXPECT_EQ(ask(0, VK_DOWN, true), 0);
-    EXPECT_EQ(ask(27, VK_ESCAPE, false), 0);
-    EXPECT_FALSE(::IsWindowVisible(w));
-    EXPECT_EQ(ask(0, VK_DOWN, false), 1);
-    EXPECT_EQ(ask('y', 'Y', false), 1);
-    EXPECT_EQ(prompt.Engine().TypedText(), "y");  // Escape forgot the x
+    ShowPrompt(true);
+    ASSERT_TRUE(::IsWindowVisible(prompt));
+    EXPECT_EQ(Report(0, VK_DOWN, false), 0);
+    EXPECT_EQ(Report(0, VK_DOWN, true), 0);
+    // Escape closes it and is swallowed too; afterwards the same key passes.
+    EXPECT_EQ(Report(27, VK_ESCAPE, false), 0);
+    EXPECT_FALSE(::IsWindowVisible(prompt));
+    EXPECT_EQ(Report(0, VK_DOWN, false), 1);
+    EXPECT_EQ(Report('y', 'Y', false), 1);
+    std::string typed;
+    OnEngine([&](CEngineHost& host) { typed = host.Engine().TypedText(); });
+    EXPECT_EQ(typed, "y");  // Escape forgot the x
 }
 
-TEST_F(PromptDialogTest, TheEnableHotkeyIsHeldAndSwitchesTheProgram)
+// The typing thread's question is answered by the engine thread alone: a window thread that does
+// not run its messages (a dialog's long work, a slow paint) holds up no key.
+TEST_F(ProgramTest, KeysAreAnsweredWhileTheWindowThreadIsBusy)
+{
+    struct Report {
+        HWND window;
+        DWORD_PTR answers[20];
+        int answered;
+        HANDLE done;
+    } report{engineWindow, {}, 0, ::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    HANDLE thread = ::CreateThread(
+        nullptr, 0,
+        [](LPVOID p) -> DWORD {
+            Report& r = *static_cast<Report*>(p);
+            for (int i = 0; i < 20; ++i) {
+                const unsigned vk = 'A' + i % 26;
+                if (::SendMessageTimeoutA(r.window, WM_HOOK_KEY, vk + 32, (vk << 8) | (i & 1), SMTO_NORMAL, 5000,
+                                          &r.answers[i]))
+                    ++r.answered;
+            }
+            ::SetEvent(r.done);
+            return 0;
+        },
+        &report, 0, nullptr);
+    ASSERT_TRUE(thread);
+    // This thread runs no messages until every key was answered, or gives up after 10 s.
+    EXPECT_EQ(::WaitForSingleObject(report.done, 10000), WAIT_OBJECT_0);
+    ::WaitForSingleObject(thread, 5000);
+    ::CloseHandle(thread);
+    ::CloseHandle(report.done);
+    EXPECT_EQ(report.answered, 20);
+    for (int i = 0; i < report.answered; ++i)
+        EXPECT_EQ(report.answers[i], 1u) << i;
+    Pump();
+}
+
+TEST_F(ProgramTest, TheEnableHotkeyIsHeldAndSwitchesTheProgram)
 {
     HWND other = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-    // Ctrl+F5 (the default) belongs to the prompt window.
+    // Ctrl+F5 (the default) belongs to the controller.
     EXPECT_FALSE(::RegisterHotKey(other, 7, MOD_CONTROL, VK_F5));
-    HWND w = reinterpret_cast<HWND>(prompt.Handle());
-    ASSERT_TRUE(prompt.IsEnabled());
-    ::SendMessageA(w, WM_HOTKEY, CPromptDialog::HOTKEY_ENABLE, 0);
-    EXPECT_FALSE(prompt.IsEnabled());
+    HWND w = controller.Handle();
+    ASSERT_TRUE(controller.IsEnabled());
+    ::SendMessageA(w, WM_HOTKEY, CController::HOTKEY_ENABLE, 0);
+    EXPECT_FALSE(controller.IsEnabled());
     ::SendMessageA(w, WM_HOTKEY, 55, 0);  // another id: ignored
-    EXPECT_FALSE(prompt.IsEnabled());
-    ::SendMessageA(w, WM_HOTKEY, CPromptDialog::HOTKEY_ENABLE, 0);
-    EXPECT_TRUE(prompt.IsEnabled());
+    EXPECT_FALSE(controller.IsEnabled());
+    // The tray command, sent to the prompt as tools do, switches it back.
+    ::SendMessageA(prompt, WM_COMMAND, ID_TRAY_ENABLE, 0);
+    EXPECT_TRUE(controller.IsEnabled());
     // Applying the settings again keeps exactly one registration.
-    prompt.ApplySettings();
+    controller.ApplySettings();
     EXPECT_FALSE(::RegisterHotKey(other, 7, MOD_CONTROL, VK_F5));
-    prompt.Destroy();
+    controller.Shutdown();
     EXPECT_TRUE(::RegisterHotKey(other, 7, MOD_CONTROL, VK_F5));
     ::UnregisterHotKey(other, 7);
     ::DestroyWindow(other);

@@ -1,0 +1,67 @@
+// The program's controller on the window thread: a hidden top-level window that owns the parts
+// and their lifetimes — the settings the window thread needs, the hotkey, the preview and the
+// prompt view, the engine thread — and is the owner of every dialog and message box (never the
+// top-most prompt, which must not activate). It renders the prompt states the engine thread
+// hands over and turns tray and hotkey commands into messages to the engine.
+#pragma once
+
+#include <windows.h>
+
+#include "app/EngineThread.h"
+#include "app/PromptDialog.h"
+#include "app/ScreenReaderFlag.h"
+#include "app/SettingsBridge.h"
+#include "app/win/PreviewWindow.h"
+#include "wnd/Window.h"
+
+class CController : public wnd::CWindow, public CPromptDialog::IListener {
+public:
+    static constexpr int HOTKEY_ENABLE = 1002;
+    static constexpr DWORD kMaxDebugBusyMs = 10000;
+
+    CController();
+    ~CController() override;
+
+    // Start-up in the order the user sees it: screen-reader flag, settings, hotkey, preview,
+    // prompt, then on the engine thread loading, hook and caret tracker. useHookLibrary false:
+    // tests without Zel.dll and without loading.
+    bool Start(bool useHookLibrary = true);
+    // Removes the hook first, then ends the engine thread and the windows.
+    void Shutdown();
+
+    void ToggleEnable();
+    bool IsEnabled() const { return m_enabled; }
+    // Settings changed on disk: the hotkey here, everything else on the engine thread.
+    void ApplySettings();
+
+    CPromptDialog& Prompt() { return m_prompt; }
+    CPreviewWindow& Preview() { return m_preview; }
+    CEngineThread& Engine() { return m_engine; }
+
+    // CPromptDialog::IListener
+    void OnRowClicked(int row, unsigned pageSerial) override;
+    void OnRowDoubleClicked(int row, unsigned pageSerial) override;
+    void OnPromptCommand(int id, LPARAM lParam) override;
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    bool OnCommand(int id, int code, HWND control) override;
+
+private:
+    bool RunCommand(int id, LPARAM lParam);
+    void OnPromptState(PromptState* state);
+    void OnLoaded(bool noDictionary);
+    void RegisterEnableHotkey();
+    void SetEnabled(bool enabled);
+    void ShowAbout();
+    void Exit();
+
+    CScreenReaderFlag m_screenReader;
+    CSettingsBridge m_settingsBridge;
+    ProgramSettings m_settings;
+    CPreviewWindow m_preview;
+    CPromptDialog m_prompt;
+    CEngineThread m_engine;
+    bool m_enabled = true;
+    bool m_started = false;
+};

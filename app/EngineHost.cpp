@@ -1,0 +1,361 @@
+#include "app/EngineHost.h"
+
+#include <cstring>
+#include <functional>
+
+#include "app/ThreadMessages.h"
+#include "app/win/InputMethod.h"
+#include "dict/CodePage.h"
+#include "hook/ZelApi.h"
+#include "res/resource.h"
+#include "wnd/Window.h"
+
+namespace {
+
+const char kEngineWindowClass[] = "PennivoxEngine";
+
+EngineServices MakeServices(IPromptView* view, IFocusTracker* focus, IDesktop* desktop, IFileSystem* files,
+                            IDictionarySearch* dictionaries, IAutoLearnStore* autoLearn, IKeyOutput* output,
+                            const CClock* clock)
+{
+    EngineServices s;
+    s.view = view;
+    s.focus = focus;
+    s.desktop = desktop;
+    s.files = files;
+    s.dictionaries = dictionaries;
+    s.autoLearn = autoLearn;
+    s.output = output;
+    s.clock = clock;
+    s.codePage = &SystemCodePage();
+    return s;
+}
+
+}  // namespace
+
+CEngineHost::CEngineHost(HWND viewWindow, HWND promptWindow, std::atomic<unsigned>* latestSerial)
+    : m_viewWindow(viewWindow),
+      m_promptWindow(promptWindow),
+      m_latestSerial(latestSerial),
+      m_dictionaries(m_settingsBridge.EnableStore()),
+      m_desktop([this](HWND w) { return m_settingsBridge.IsAppEnabled(w); }),
+      m_dictionarySearch(m_dictionaries),
+      m_autoLearnStore(m_autoLearn),
+      m_engine(MakeServices(this, &m_caretTracker, &m_desktop, &m_files, &m_dictionarySearch, &m_autoLearnStore,
+                            &m_output, &m_clock))
+{
+    m_caretTracker.SetEditBoxRule([this](HWND w) {
+        // The rule walks the control's parents in the other process: once per focus window, not per key.
+        if (!m_ruleKnown || w != m_ruleWindow) {
+            m_ruleWindow = w;
+            m_ruleVerdict = m_settingsBridge.EditBoxRule(w);
+            m_ruleKnown = true;
+        }
+        return m_ruleVerdict;
+    });
+    ApplySettings();
+}
+
+CEngineHost::~CEngineHost()
+{
+    if (wnd::CWindow::Handle())
+        OnStop();
+}
+
+bool CEngineHost::Create()
+{
+    if (!wnd::RegisterWindowClass(kEngineWindowClass))
+        return false;
+    RECT none{};
+    return wnd::CWindow::Create(kEngineWindowClass, "", 0, 0, none, HWND_MESSAGE);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Messages
+
+LRESULT CEngineHost::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = OnMessage(msg, wParam, lParam);
+    Publish();
+    return result;
+}
+
+LRESULT CEngineHost::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+        case WM_HOOK_KEY:
+            return OnHookKey(wParam, lParam);
+        case WM_PROMPT_SEARCH:
+            return m_engine.SearchTyped();
+        case WM_PROMPT_SELECT:
+            return m_engine.MoveSelection(static_cast<int>(wParam));
+        case WM_PROMPT_COMPLETE:
+            return m_engine.CompleteSelection();
+        case WM_TIMER:
+            OnTimer(wParam);
+            return 0;
+        case WM_ENGINE_LOAD:
+            OnLoad();
+            return 0;
+        case WM_ENGINE_APPLY_SETTINGS:
+            ApplySettings();
+            return 0;
+        case WM_ENGINE_RELOAD_DICTIONARIES:
+            LoadDictionaries();
+            return 0;
+        case WM_ENGINE_SET_ENABLED:
+            SetEnabled(wParam != 0);
+            return 0;
+        case WM_ENGINE_ROW_CLICKED:
+        case WM_ENGINE_ROW_DOUBLE_CLICKED:
+            OnRowClicked(static_cast<int>(wParam), static_cast<unsigned>(lParam),
+                         msg == WM_ENGINE_ROW_DOUBLE_CLICKED);
+            return 0;
+        case WM_ENGINE_DEBUG_HANG:
+            ::Sleep(static_cast<DWORD>(wParam));
+            return 0;
+        case WM_ENGINE_STOP:
+            OnStop();
+            return 0;
+        case WM_ENGINE_CALL:
+            if (wParam)
+                (*reinterpret_cast<const std::function<void(CEngineHost&)>*>(wParam))(*this);
+            return 0;
+        default:
+            return wnd::CWindow::HandleMessage(msg, wParam, lParam);
+    }
+}
+
+int CEngineHost::OnHookKey(WPARAM chars, LPARAM keyInfo)
+{
+    const bool outerUnanswered = m_keyUnanswered;
+    m_keyUnanswered = true;
+    const int answer = m_engine.OnHookKey(static_cast<unsigned>(chars), static_cast<unsigned>(keyInfo));
+    m_keyUnanswered = outerUnanswered;
+    return answer;
+}
+
+void CEngineHost::AnswerKey(int answer)
+{
+    if (!m_keyUnanswered)
+        return;
+    m_keyUnanswered = false;
+    // The hook's thread waits in SendMessageTimeout until this answer: its key reaches the target
+    // while the engine goes on with the prompt.
+    if (::InSendMessage())
+        ::ReplyMessage(answer);
+}
+
+void CEngineHost::OnTimer(UINT_PTR id)
+{
+    if (id == TIMER_ACCEPT_INPUT) {
+        ::KillTimer(wnd::CWindow::Handle(), TIMER_ACCEPT_INPUT);
+        m_engine.OnAcceptInputTimer();
+    } else if (id == TIMER_FOLLOW_CARET) {
+        if (!m_state.visible)
+            StopFollowingCaret();
+        else
+            ShowPrompt(true);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Loading, settings, switching
+
+void CEngineHost::OnLoad()
+{
+    const bool noDictionary = !LoadDictionaries();
+    m_engine.FindCandidates("a");
+    m_engine.ClearCandidates();
+
+    m_autoLearn.Open(m_settingsBridge.ProgramDirectory() + "libs\\AutoLearn.dic");
+    m_autoLearn.SetKnownWords(&m_dictionarySearch);
+    m_autoLearn.ApplySettings(m_settings.enableAutoLearn, m_settings.minLearnLength, m_settings.separators);
+    SetEnabled(true);
+    m_caretTracker.Start(this);
+    ::PostMessageA(m_viewWindow, WM_VIEW_LOADED, noDictionary ? 1 : 0, 0);
+}
+
+bool CEngineHost::LoadDictionaries()
+{
+    m_engine.ClearCandidates();
+    const std::string directory = m_settingsBridge.ProgramDirectory();
+    if (directory.empty())
+        return true;  // no program path: nothing is loaded, nothing is said
+    ::CreateDirectoryA((directory + "libs").c_str(), nullptr);
+    std::string pattern = directory.substr(0, directory.size() - 1) + wnd::LoadResourceString(IDS_LIBS_PATTERN);
+    const bool loaded = m_dictionaries.LoadFolder(pattern, false);
+    m_dictionaries.SetLengthLimits(static_cast<int>(m_settings.minWordLength),
+                                   static_cast<int>(m_settings.maxWordLength));
+    return loaded;
+}
+
+void CEngineHost::ApplySettings()
+{
+    m_settings = m_settingsBridge.Load();
+    m_ruleKnown = false;  // the rules may have changed
+    m_engine.ApplySettings(m_settings.engine);
+    m_dictionaries.SetLengthLimits(static_cast<int>(m_settings.minWordLength),
+                                   static_cast<int>(m_settings.maxWordLength));
+    m_autoLearn.ApplySettings(m_settings.enableAutoLearn, m_settings.minLearnLength, m_settings.separators);
+}
+
+void CEngineHost::SetEnabled(bool enabled)
+{
+    m_engine.RestoreWindowText(0);  // forget the typed text
+    if (m_useHookLibrary) {
+        if (enabled)
+            ::InstallHook(wnd::CWindow::Handle());
+        else if (m_hookInstalled)
+            ::RemoveHook();
+    }
+    m_hookInstalled = enabled;
+    ShowPrompt(false);
+}
+
+void CEngineHost::OnRowClicked(int row, unsigned pageSerial, bool doubleClick)
+{
+    if (pageSerial != m_state.pageSerial || row < 0 || row >= static_cast<int>(m_state.rows.size()))
+        return;  // a page that is gone
+    if (doubleClick) {
+        m_engine.OnRowDoubleClicked(row);
+        return;
+    }
+    m_state.selected = row;
+    m_changed = true;
+    m_engine.OnRowSelected(row);
+}
+
+void CEngineHost::OnStop()
+{
+    if (m_hookInstalled && m_useHookLibrary)
+        ::RemoveHook();
+    m_hookInstalled = false;
+    m_caretTracker.Stop();
+    m_engine.ClearCandidates();
+    m_dictionaries.CloseAll();
+    m_autoLearn.Close();
+    StopFollowingCaret();
+    Destroy();
+    ::PostQuitMessage(0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The prompt's state
+
+void CEngineHost::ShowPrompt(bool show)
+{
+    if (!show || ForegroundHasInputMethod()) {
+        if (m_state.visible) {
+            m_state.visible = false;
+            m_changed = true;
+        }
+        return;
+    }
+    POINT point = m_caretTracker.GetCaretPoint();
+    if (point.x == 0 || point.y == 0)
+        return;  // no caret known: a hidden prompt stays hidden, a shown one where it is
+    const RECT caret = m_caretTracker.LastCaretRect();
+    if (!m_state.visible || m_state.x != point.x || m_state.y != point.y || m_state.caretLeft != caret.left ||
+        m_state.caretTop != caret.top || m_state.caretRight != caret.right || m_state.caretBottom != caret.bottom) {
+        m_state.visible = true;
+        m_state.x = point.x;
+        m_state.y = point.y;
+        m_state.caretLeft = caret.left;
+        m_state.caretTop = caret.top;
+        m_state.caretRight = caret.right;
+        m_state.caretBottom = caret.bottom;
+        m_changed = true;
+    }
+    // Started once while shown: the system's caret moves after the key that showed the prompt.
+    if (!m_followingCaret)
+        m_followingCaret = ::SetTimer(wnd::CWindow::Handle(), TIMER_FOLLOW_CARET, kFollowCaretMs, nullptr) != 0;
+}
+
+void CEngineHost::StopFollowingCaret()
+{
+    if (wnd::CWindow::Handle())
+        ::KillTimer(wnd::CWindow::Handle(), TIMER_FOLLOW_CARET);
+    m_followingCaret = false;
+}
+
+int CEngineHost::ShowRows(const std::vector<PromptRow>& rows, bool pathPage)
+{
+    m_state.rows = rows;
+    m_state.pathPage = pathPage;
+    m_state.pageSize = m_engine.PageSize();
+    m_state.selected = rows.empty() ? -1 : 0;
+    ++m_state.pageSerial;
+    m_changed = true;
+    return static_cast<int>(rows.size());
+}
+
+void CEngineHost::SelectRow(int row)
+{
+    if (m_state.selected != row) {
+        m_state.selected = row;
+        m_changed = true;
+    }
+}
+
+void CEngineHost::ClearRows()
+{
+    if (m_state.rows.empty())
+        return;
+    m_state.rows.clear();
+    m_state.selected = -1;
+    ++m_state.pageSerial;
+    m_changed = true;
+}
+
+void CEngineHost::ShowPreview(const std::string& text, int style)
+{
+    if (m_state.preview != text || m_state.previewStyle != style) {
+        m_state.preview = text;
+        m_state.previewStyle = style;
+        m_changed = true;
+    }
+}
+
+void CEngineHost::Publish()
+{
+    if (!m_changed)
+        return;
+    m_changed = false;
+    ++m_state.serial;
+    if (m_latestSerial)
+        m_latestSerial->store(m_state.serial, std::memory_order_release);
+    auto* copy = new PromptState(m_state);
+    if (!::PostMessageA(m_viewWindow, WM_VIEW_PROMPT_STATE, 0, reinterpret_cast<LPARAM>(copy)))
+        delete copy;
+}
+
+void CEngineHost::PostSearch() { Post(WM_PROMPT_SEARCH); }
+void CEngineHost::PostComplete() { Post(WM_PROMPT_COMPLETE); }
+void CEngineHost::StartAcceptInputTimer()
+{
+    ::SetTimer(wnd::CWindow::Handle(), TIMER_ACCEPT_INPUT, CCompletionEngine::kAcceptInputDelayMs, nullptr);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The caret tracker's notifications (from its event callback, outside any message of ours)
+
+void CEngineHost::RefreshPrompt()
+{
+    if (m_state.visible)
+        ShowPrompt(true);
+    Publish();
+}
+
+void CEngineHost::SaveWindowText(HWND window)
+{
+    m_engine.SaveWindowText(ToHandle(window));
+    Publish();
+}
+
+void CEngineHost::RestoreWindowText(HWND window)
+{
+    m_ruleKnown = false;  // a new focus window; its handle may be a reused one
+    m_engine.RestoreWindowText(ToHandle(window));
+    Publish();
+}

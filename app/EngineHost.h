@@ -1,0 +1,112 @@
+// The engine thread's side of the program: a message-only window that the keyboard hook reports
+// to, and the owner of everything a key needs — the completion engine with its typed text, the
+// dictionaries, the AutoLearn store, the caret tracker and the rules. It answers each key before
+// any other work and hands what the prompt must show to the window thread as a PromptState.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <memory>
+
+#include "app/ProgramServices.h"
+#include "app/PromptState.h"
+#include "app/SettingsBridge.h"
+#include "app/engine/CompletionEngine.h"
+#include "app/win/CaretTracker.h"
+#include "dict/AutoLearnDictionary.h"
+#include "dict/DictionarySet.h"
+#include "textout/TimeFormat.h"
+#include "wnd/Window.h"
+
+class CEngineHost : public wnd::CWindow, public IPromptView, public CCaretTracker::IOwner {
+public:
+    static constexpr UINT_PTR TIMER_ACCEPT_INPUT = 1003;
+    // While shown: follow a caret that no event reports.
+    static constexpr UINT_PTR TIMER_FOLLOW_CARET = 1004;
+    static constexpr UINT kFollowCaretMs = 40;
+
+    // viewWindow receives the states and the loading report; promptWindow is the prompt itself
+    // (the engine never completes into it). latestSerial tells the window thread which state is
+    // the newest, so it can skip older ones.
+    CEngineHost(HWND viewWindow, HWND promptWindow, std::atomic<unsigned>* latestSerial);
+    ~CEngineHost() override;
+
+    // Creates the message-only window on the calling thread.
+    bool Create();
+    // The message-only window the hook reports to.
+    HWND Window() const { return wnd::CWindow::Handle(); }
+    // Tests run without the hook library.
+    void SetHookLibrary(bool use) { m_useHookLibrary = use; }
+
+    // IPromptView
+    WindowHandle Handle() const override { return ToHandle(m_promptWindow); }
+    bool IsPromptVisible() const override { return m_state.visible; }
+    void ShowPrompt(bool show) override;
+    int ShowRows(const std::vector<PromptRow>& rows, bool pathPage) override;
+    void SelectRow(int row) override;
+    void ClearRows() override;
+    void ShowPreview(const std::string& text, int style) override;
+    void AnswerKey(int answer) override;
+    void PostSearch() override;
+    void PostComplete() override;
+    void StartAcceptInputTimer() override;
+
+    // CCaretTracker::IOwner
+    HWND OwnerWindow() const override { return wnd::CWindow::Handle(); }
+    void RefreshPrompt() override;
+    void SaveWindowText(HWND window) override;
+    void RestoreWindowText(HWND window) override;
+
+    CCompletionEngine& Engine() { return m_engine; }
+    CCaretTracker& Tracker() { return m_caretTracker; }
+    CDictionarySet& Dictionaries() { return m_dictionaries; }
+    const PromptState& State() const { return m_state; }
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    int OnHookKey(WPARAM chars, LPARAM keyInfo);
+    void OnLoad();
+    // False when no dictionary could be loaded.
+    bool LoadDictionaries();
+    void ApplySettings();
+    void SetEnabled(bool enabled);
+    void OnRowClicked(int row, unsigned pageSerial, bool doubleClick);
+    void OnTimer(UINT_PTR id);
+    void OnStop();
+    void StopFollowingCaret();
+    // Hands the prompt's state to the window thread when it changed.
+    void Publish();
+
+    HWND m_viewWindow;
+    HWND m_promptWindow;
+    std::atomic<unsigned>* m_latestSerial;
+    bool m_useHookLibrary = true;
+    bool m_hookInstalled = false;
+
+    // Services first: the engine refers to them.
+    CSettingsBridge m_settingsBridge;
+    CDictionarySet m_dictionaries;
+    CAutoLearnDictionary m_autoLearn;
+    CCaretTracker m_caretTracker;
+    CWin32Desktop m_desktop;
+    CWin32FileSystem m_files;
+    CDictionarySearchAdapter m_dictionarySearch;
+    CAutoLearnAdapter m_autoLearnStore;
+    CWin32KeyOutput m_output;
+    CSystemClock m_clock;
+    CCompletionEngine m_engine;
+    ProgramSettings m_settings;
+
+    PromptState m_state;
+    bool m_changed = false;
+    bool m_keyUnanswered = false;  // a WM_HOOK_KEY is being handled and not yet answered
+    bool m_followingCaret = false;
+    // The edit-box rule of the last focus window asked about.
+    HWND m_ruleWindow = nullptr;
+    int m_ruleVerdict = -1;
+    bool m_ruleKnown = false;
+};

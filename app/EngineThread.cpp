@@ -1,0 +1,63 @@
+#include "app/EngineThread.h"
+
+#include <ole2.h>
+
+#include "app/EngineHost.h"
+#include "app/ThreadMessages.h"
+#include "wnd/Handles.h"
+
+CEngineThread::~CEngineThread() { Stop(); }
+
+bool CEngineThread::Start(HWND viewWindow, HWND promptWindow, bool useHookLibrary)
+{
+    if (m_thread.joinable())
+        return m_window != nullptr;
+    wnd::HandleOwner ready(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    if (!ready)
+        return false;
+    m_thread = std::thread(&CEngineThread::Run, this, viewWindow, promptWindow, useHookLibrary, ready.Get());
+    ::WaitForSingleObject(ready.Get(), INFINITE);
+    if (!m_window) {
+        m_thread.join();
+        return false;
+    }
+    return true;
+}
+
+void CEngineThread::Stop()
+{
+    if (!m_thread.joinable())
+        return;
+    if (m_window)
+        ::PostMessageA(m_window, WM_ENGINE_STOP, 0, 0);
+    m_thread.join();
+    m_window = nullptr;
+}
+
+void CEngineThread::Call(const std::function<void(CEngineHost&)>& work) const
+{
+    if (m_window)
+        ::SendMessageA(m_window, WM_ENGINE_CALL, reinterpret_cast<WPARAM>(&work), 0);
+}
+
+void CEngineThread::Run(HWND viewWindow, HWND promptWindow, bool useHookLibrary, HANDLE ready)
+{
+    // The caret query of Microsoft Word goes through COM, on this thread.
+    const bool oleStarted = SUCCEEDED(::OleInitialize(nullptr));
+    {
+        CEngineHost host(viewWindow, promptWindow, &m_latestSerial);
+        host.SetHookLibrary(useHookLibrary);
+        if (host.Create())
+            m_window = host.Window();
+        ::SetEvent(ready);
+        if (m_window) {
+            MSG msg;
+            while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+                ::TranslateMessage(&msg);
+                ::DispatchMessageA(&msg);
+            }
+        }
+    }
+    if (oleStarted)
+        ::OleUninitialize();
+}

@@ -1,0 +1,35 @@
+// Messages between the program's two threads. The engine thread's message-only window receives
+// the hook's key reports and everything that changes what the engine holds; the window thread's
+// controller window receives what the prompt must show. Neither thread waits for the other except
+// where noted: the engine thread never sends to the window thread.
+#pragma once
+
+#include <windows.h>
+
+#include "hook/HookMessages.h"
+
+// Window thread -> engine window.
+// Load the dictionaries and AutoLearn, install the hook, start the caret tracker (posted once).
+#define WM_ENGINE_LOAD (WM_APP + 1)
+// Read Config.ini and AppConfig.ini again and follow them (posted).
+#define WM_ENGINE_APPLY_SETTINGS (WM_APP + 2)
+// Load the enabled dictionaries again (posted).
+#define WM_ENGINE_RELOAD_DICTIONARIES (WM_APP + 3)
+// wParam 1: install the hook, 0: remove it; the typed text is forgotten and the prompt hidden.
+// Sent: when it returns, the hook is in the state asked for.
+#define WM_ENGINE_SET_ENABLED (WM_APP + 4)
+// The user picked a row of the page with serial lParam with the mouse: wParam the row (posted).
+#define WM_ENGINE_ROW_CLICKED (WM_APP + 5)
+#define WM_ENGINE_ROW_DOUBLE_CLICKED (WM_APP + 6)
+// Removes the hook, closes the stores and ends the engine thread (posted).
+#define WM_ENGINE_STOP (WM_APP + 7)
+// Test and benchmark aid: the engine thread sleeps wParam milliseconds (posted).
+#define WM_ENGINE_DEBUG_HANG (WM_APP + 8)
+// Runs a const std::function<void(CEngineHost&)>* (wParam) on the engine thread (sent).
+#define WM_ENGINE_CALL (WM_APP + 9)
+
+// Engine thread -> controller window (posted).
+// lParam: a PromptState* the receiver deletes; the latest one wins.
+#define WM_VIEW_PROMPT_STATE (WM_APP + 20)
+// Loading is over; wParam 1 when no dictionary could be loaded.
+#define WM_VIEW_LOADED (WM_APP + 21)

@@ -5,9 +5,9 @@
 
 #include "app/ThreadMessages.h"
 #include "app/win/InputMethod.h"
+#include "base/ProgramPaths.h"
 #include "dict/CodePage.h"
 #include "hook/ZelApi.h"
-#include "res/resource.h"
 #include "wnd/Window.h"
 
 namespace {
@@ -168,7 +168,7 @@ void CEngineHost::OnLoad()
     m_engine.FindCandidates("a");
     m_engine.ClearCandidates();
 
-    m_autoLearn.Open(m_settingsBridge.ProgramDirectory() + "libs\\AutoLearn.dic");
+    m_autoLearn.Open(pvbase::AutoLearnPath(m_settingsBridge.ProgramDirectory()));
     m_autoLearn.SetKnownWords(&m_dictionarySearch);
     m_autoLearn.ApplySettings(m_settings.enableAutoLearn, m_settings.minLearnLength, m_settings.separators);
     SetEnabled(true);
@@ -182,9 +182,8 @@ bool CEngineHost::LoadDictionaries()
     const std::string directory = m_settingsBridge.ProgramDirectory();
     if (directory.empty())
         return true;  // no program path: nothing is loaded, nothing is said
-    ::CreateDirectoryA((directory + "libs").c_str(), nullptr);
-    std::string pattern = directory.substr(0, directory.size() - 1) + wnd::LoadResourceString(IDS_LIBS_PATTERN);
-    const bool loaded = m_dictionaries.LoadFolder(pattern, false);
+    ::CreateDirectoryA(pvbase::LibsDirectory(directory).c_str(), nullptr);  // an existing one stays
+    const bool loaded = m_dictionaries.LoadFolder(pvbase::DictionaryPattern(directory), false);
     m_dictionaries.SetLengthLimits(static_cast<int>(m_settings.minWordLength),
                                    static_cast<int>(m_settings.maxWordLength));
     return loaded;

@@ -1,5 +1,6 @@
 #include "app/ProgramServices.h"
 
+#include "base/WindowTree.h"
 #include "dict/DictionarySet.h"
 #include "textout/Win32InputSystem.h"
 #include "wnd/Handles.h"
@@ -11,11 +12,7 @@ WindowHandle CWin32Desktop::ForegroundWindow()
 
 WindowHandle CWin32Desktop::TopLevelAncestor(WindowHandle window)
 {
-    HWND w = ToHwnd(window);
-    if (!w)
-        return 0;
-    HWND root = ::GetAncestor(w, GA_ROOT);
-    return ToHandle(root ? root : w);
+    return ToHandle(pvbase::TopLevelWindow(ToHwnd(window)));
 }
 
 bool CWin32Desktop::WindowExists(WindowHandle window)

@@ -1,7 +1,5 @@
 #include "app/SettingsBridge.h"
 
-#include <cstring>
-
 #include "config/AppSettings.h"
 #include "config/DictionaryEnableSettings.h"
 
@@ -16,12 +14,7 @@ ProgramSettings CSettingsBridge::Load()
     CAppSettings& s = *m_settings;
     s.LoadAll();
     ProgramSettings p;
-    p.engine.vkSelectPrev = s.vkSelectPrev;
-    p.engine.vkSelectNext = s.vkSelectNext;
-    std::memcpy(p.engine.vkSelectIndex, s.vkSelectIndex, sizeof(p.engine.vkSelectIndex));
-    p.engine.vkSelectPageDown = s.vkSelectPageDown;
-    p.engine.vkSelectPageUp = s.vkSelectPageUp;
-    std::memcpy(p.engine.vkSelect, s.vkSelect, sizeof(p.engine.vkSelect));
+    static_cast<SelectionKeys&>(p.engine) = s;
     p.engine.enableWord = s.bEnableWord != 0;
     p.engine.enablePhrase = s.bEnablePhrase != 0;
     p.engine.enableShorthand = s.bEnableShorthand != 0;

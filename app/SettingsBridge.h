@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/engine/EngineTypes.h"
+#include "config/SettingsDefaults.h"
 
 class CAppSettings;
 class IDictionaryEnableStore;
@@ -16,12 +17,12 @@ class CDictionaryEnableSettings;
 
 struct ProgramSettings {
     EngineSettings engine;  // selection keys, search switches, page size
-    bool enableAutoLearn = true;
-    std::uint32_t minWordLength = 1;
-    std::uint32_t maxWordLength = 500;
-    std::uint32_t minLearnLength = 0;
-    std::string separators;
-    std::uint32_t enableHotkey = 0x00020074;  // dwEnableZel
+    bool enableAutoLearn = settings_defaults::kEnableAutoLearn;
+    std::uint32_t minWordLength = settings_defaults::kMinWordLength;
+    std::uint32_t maxWordLength = settings_defaults::kMaxWordLength;
+    std::uint32_t minLearnLength = settings_defaults::kMinLearnLength;
+    std::string separators = settings_defaults::kSeparators;
+    std::uint32_t enableHotkey = settings_defaults::kEnableHotkey;  // dwEnableZel
 };
 
 class CSettingsBridge {

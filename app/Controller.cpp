@@ -32,7 +32,10 @@ UINT HotkeyModifiers(std::uint32_t enableHotkey)
 
 CController::CController() : m_prompt(*this, m_preview) {}
 
-CController::~CController() { Shutdown(); }
+CController::~CController()
+{
+    Shutdown();
+}
 
 bool CController::Start(bool useHookLibrary)
 {
@@ -94,11 +97,13 @@ void CController::RegisterEnableHotkey()
 {
     // A changed hotkey must replace the old one, so the old registration goes first.
     ::UnregisterHotKey(Handle(), HOTKEY_ENABLE);
-    ::RegisterHotKey(Handle(), HOTKEY_ENABLE, HotkeyModifiers(m_settings.enableHotkey),
-                     m_settings.enableHotkey & 0xFF);
+    ::RegisterHotKey(Handle(), HOTKEY_ENABLE, HotkeyModifiers(m_settings.enableHotkey), m_settings.enableHotkey & 0xFF);
 }
 
-void CController::ToggleEnable() { SetEnabled(!m_enabled); }
+void CController::ToggleEnable()
+{
+    SetEnabled(!m_enabled);
+}
 
 void CController::SetEnabled(bool enabled)
 {
@@ -156,7 +161,10 @@ bool CController::OnCommand(int id, int, HWND control)
     return RunCommand(id, reinterpret_cast<LPARAM>(control));
 }
 
-void CController::OnPromptCommand(int id, LPARAM lParam) { RunCommand(id, lParam); }
+void CController::OnPromptCommand(int id, LPARAM lParam)
+{
+    RunCommand(id, lParam);
+}
 
 bool CController::RunCommand(int id, LPARAM lParam)
 {
@@ -195,4 +203,7 @@ void CController::OnRowDoubleClicked(int row, unsigned pageSerial)
     ::PostMessageA(m_engine.Window(), WM_ENGINE_ROW_DOUBLE_CLICKED, static_cast<WPARAM>(row), pageSerial);
 }
 
-void CController::ShowAbout() { CAboutDialog::Run(Handle()); }
+void CController::ShowAbout()
+{
+    CAboutDialog::Run(Handle());
+}

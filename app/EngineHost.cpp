@@ -90,7 +90,7 @@ LRESULT CEngineHost::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         case WM_PROMPT_SELECT:
             return m_engine.MoveSelection(static_cast<int>(wParam));
         case WM_PROMPT_COMPLETE:
-            return m_engine.CompleteSelection();
+            return m_engine.RunQueuedCompletion();
         case WM_TIMER:
             OnTimer(wParam);
             return 0;
@@ -108,8 +108,7 @@ LRESULT CEngineHost::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             return 0;
         case WM_ENGINE_ROW_CLICKED:
         case WM_ENGINE_ROW_DOUBLE_CLICKED:
-            OnRowClicked(static_cast<int>(wParam), static_cast<unsigned>(lParam),
-                         msg == WM_ENGINE_ROW_DOUBLE_CLICKED);
+            OnRowClicked(static_cast<int>(wParam), static_cast<unsigned>(lParam), msg == WM_ENGINE_ROW_DOUBLE_CLICKED);
             return 0;
         case WM_ENGINE_DEBUG_HANG:
             ::Sleep(static_cast<DWORD>(wParam));
@@ -151,6 +150,9 @@ void CEngineHost::OnTimer(UINT_PTR id)
     if (id == TIMER_ACCEPT_INPUT) {
         ::KillTimer(wnd::CWindow::Handle(), TIMER_ACCEPT_INPUT);
         m_engine.OnAcceptInputTimer();
+    } else if (id == TIMER_OWN_INPUT) {
+        ::KillTimer(wnd::CWindow::Handle(), TIMER_OWN_INPUT);
+        m_engine.OnOwnInputTimer();
     } else if (id == TIMER_FOLLOW_CARET) {
         if (!m_state.visible)
             StopFollowingCaret();
@@ -329,11 +331,22 @@ void CEngineHost::Publish()
         delete copy;
 }
 
-void CEngineHost::PostSearch() { Post(WM_PROMPT_SEARCH); }
-void CEngineHost::PostComplete() { Post(WM_PROMPT_COMPLETE); }
+void CEngineHost::PostSearch()
+{
+    Post(WM_PROMPT_SEARCH);
+}
+void CEngineHost::PostComplete()
+{
+    Post(WM_PROMPT_COMPLETE);
+}
 void CEngineHost::StartAcceptInputTimer()
 {
     ::SetTimer(wnd::CWindow::Handle(), TIMER_ACCEPT_INPUT, CCompletionEngine::kAcceptInputDelayMs, nullptr);
+}
+
+void CEngineHost::StartOwnInputTimer()
+{
+    ::SetTimer(wnd::CWindow::Handle(), TIMER_OWN_INPUT, kOwnInputWaitMs, nullptr);
 }
 
 // ---------------------------------------------------------------------------------------------

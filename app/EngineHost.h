@@ -25,6 +25,9 @@ public:
     // While shown: follow a caret that no event reports.
     static constexpr UINT_PTR TIMER_FOLLOW_CARET = 1004;
     static constexpr UINT kFollowCaretMs = 40;
+    // How long keys typed behind a completion wait for the target to take its output.
+    static constexpr UINT_PTR TIMER_OWN_INPUT = 1005;
+    static constexpr UINT kOwnInputWaitMs = 300;
 
     // viewWindow receives the states and the loading report; promptWindow is the prompt itself
     // (the engine never completes into it). latestSerial tells the window thread which state is
@@ -51,6 +54,7 @@ public:
     void PostSearch() override;
     void PostComplete() override;
     void StartAcceptInputTimer() override;
+    void StartOwnInputTimer() override;
 
     // CCaretTracker::IOwner
     HWND OwnerWindow() const override { return wnd::CWindow::Handle(); }

@@ -6,7 +6,10 @@
 #include "app/ThreadMessages.h"
 #include "wnd/Handles.h"
 
-CEngineThread::~CEngineThread() { Stop(); }
+CEngineThread::~CEngineThread()
+{
+    Stop();
+}
 
 bool CEngineThread::Start(HWND viewWindow, HWND promptWindow, bool useHookLibrary)
 {

@@ -1,5 +1,6 @@
 #include "app/ProgramServices.h"
 
+#include "app/engine/CompletionEngine.h"
 #include "base/WindowTree.h"
 #include "dict/DictionarySet.h"
 #include "textout/Win32InputSystem.h"
@@ -102,6 +103,28 @@ void CWin32KeyOutput::BringToFront(WindowHandle target)
 void CWin32KeyOutput::Type(WindowHandle, int backspaces, const CMacroScript& script)
 {
     ::PlayScript(script, backspaces);
+}
+
+void CWin32KeyOutput::ReplayText(const std::string& text)
+{
+    ::PlayText(text);
+}
+
+void CWin32KeyOutput::ReplayKey(unsigned vk, bool release)
+{
+    ::SendKeyEvent(static_cast<BYTE>(vk), release);
+}
+
+void CWin32KeyOutput::SendOwnInputMarker()
+{
+    // Not the synthetic scan code: the hook must report this key.
+    INPUT keys[2] = {};
+    for (INPUT& key : keys) {
+        key.type = INPUT_KEYBOARD;
+        key.ki.wVk = static_cast<WORD>(CCompletionEngine::kOwnInputMarkerKey);
+    }
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(2, keys, sizeof(INPUT));
 }
 
 void CWin32KeyOutput::Beep()

@@ -67,5 +67,8 @@ class CWin32KeyOutput : public IKeyOutput {
 public:
     void BringToFront(WindowHandle target) override;
     void Type(WindowHandle target, int backspaces, const CMacroScript& script) override;
+    void ReplayText(const std::string& text) override;
+    void ReplayKey(unsigned vk, bool release) override;
+    void SendOwnInputMarker() override;
     void Beep() override;
 };

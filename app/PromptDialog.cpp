@@ -37,8 +37,8 @@ BOOL CPromptDialog::OnInitDialog()
         ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
         ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, about.c_str());
     }
-    m_icon.Reset(static_cast<HICON>(::LoadImageA(wnd::ResourceInstance(), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
-                                                 0, 0, LR_DEFAULTSIZE)));
+    m_icon.Reset(static_cast<HICON>(
+        ::LoadImageA(wnd::ResourceInstance(), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
     Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon.Get()));
     Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon.Get()));
 
@@ -242,7 +242,10 @@ void CPromptDialog::OnRowClicked(int row)
     PlacePreview();
 }
 
-void CPromptDialog::OnRowDoubleClicked(int row) { m_listener.OnRowDoubleClicked(row, m_shown.pageSerial); }
+void CPromptDialog::OnRowDoubleClicked(int row)
+{
+    m_listener.OnRowDoubleClicked(row, m_shown.pageSerial);
+}
 
 bool CPromptDialog::OnCommand(int id, int, HWND control)
 {

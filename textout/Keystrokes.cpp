@@ -29,6 +29,13 @@ bool NeedsShift(char ch, int shiftState, CInputSystem& input)
 
 }  // namespace
 
+void SendKeyEvent(CInputSystem& input, std::uint8_t virtualKey, bool release)
+{
+    KeyEventList events;
+    AppendEvent(events, virtualKey, release ? KEY_EVENT_UP : 0);
+    input.SendKeyEvents(events);
+}
+
 void AppendKeyPress(KeyEventList& events, std::uint8_t virtualKey)
 {
     AppendEvent(events, virtualKey, 0);

@@ -35,6 +35,9 @@ void AppendCharacter(KeyEventList& events, char ch, CInputSystem& input);
 // False when the keyboard layout has no key for the character.
 bool CanTypeCharacter(char ch, CInputSystem& input);
 
+// One press or release of a key, with the synthetic scan code.
+void SendKeyEvent(CInputSystem& input, std::uint8_t virtualKey, bool release);
+
 // Presses the virtual key (if not 0), then types the character (if not 0).
 // Returns 0 when both are 0 and nothing is sent, else 1.
 int SendKeystroke(CInputSystem& input, char ch, std::uint8_t virtualKey);

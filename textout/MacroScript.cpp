@@ -244,6 +244,11 @@ int CMacroScript::PlayScript(CInputSystem& target, int leadingBackspaces) const
     return 1;
 }
 
+void PlayText(CInputSystem& input, const std::string& text)
+{
+    PlayLiteral(text, input);
+}
+
 std::size_t CountCharacters(const std::string& text, CInputSystem& input)
 {
     return mbtext::CountCharacters(text,

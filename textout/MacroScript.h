@@ -81,5 +81,8 @@ private:
     std::vector<std::string> m_pieces;
 };
 
+// Types a text as it stands (percent signs are just characters), pasting what keys cannot type.
+void PlayText(CInputSystem& input, const std::string& text);
+
 // Characters in an ANSI text: a double-byte character counts once.
 std::size_t CountCharacters(const std::string& text, CInputSystem& input);

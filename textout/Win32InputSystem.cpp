@@ -203,6 +203,16 @@ int PasteText(const char* text)
     return PasteText(DefaultInputSystem(), text);
 }
 
+void PlayText(const std::string& text)
+{
+    PlayText(DefaultInputSystem(), text);
+}
+
+void SendKeyEvent(BYTE virtualKey, bool release)
+{
+    SendKeyEvent(DefaultInputSystem(), virtualKey, release);
+}
+
 int PlayScript(const CMacroScript& script, int leadingBackspaces)
 {
     return script.PlayScript(DefaultInputSystem(), leadingBackspaces);

@@ -46,6 +46,10 @@ private:
 int SendKeystroke(char ch, BYTE virtualKey);
 // CF_TEXT on the clipboard, then Ctrl+V; 0 when the clipboard could not take the text.
 int PasteText(const char* text);
+// Types a text as it stands into the focused window.
+void PlayText(const std::string& text);
+// One press or release of a key, with the synthetic scan code.
+void SendKeyEvent(BYTE virtualKey, bool release);
 // Types a parsed script into the focused window, after leadingBackspaces Backspaces sent in one
 // unit with its first piece.
 int PlayScript(const CMacroScript& script, int leadingBackspaces = 0);

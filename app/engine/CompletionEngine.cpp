@@ -112,12 +112,18 @@ void CCompletionEngine::RemoveLastTypedCharacter()
 
 int CCompletionEngine::OnHookKey(unsigned chars, unsigned keyInfo)
 {
-    // A key typed while a completion is being typed reaches the target; the engine takes it
-    // once the completion is out, in the order it came.
-    if (m_typing) {
-        m_view.AnswerKey(1);
-        m_deferred.push_back(DeferredEvent{DeferredEvent::Key, chars, keyInfo, 0});
-        return 1;
+    if (((keyInfo >> 8) & 0xFF) == kOwnInputMarkerKey)
+        return OnOwnInputMarker(keyInfo);
+    // Between the key that completes and the moment the target has taken the completion's output,
+    // the user's keys would reach the target before it (or between its pieces) and its Backspaces
+    // would delete them: they are held back and typed again after it, in order.
+    if (IsHoldingBackKeys())
+        return HoldBackKey(chars, keyInfo);
+    // The release of a key whose press was held back goes the way its press went.
+    if ((keyInfo & 0x0F) != 0 && IsHeldBack((keyInfo >> 8) & 0xFF)) {
+        m_view.AnswerKey(0);
+        ReplayHeldBackKey(chars, keyInfo);
+        return 0;
     }
     // Keys in other controls, in applications the rules exclude, and in password boxes are
     // neither kept nor acted on.
@@ -188,12 +194,12 @@ int CCompletionEngine::OnHookKey(unsigned chars, unsigned keyInfo)
         const int slot = IndexKeySlot(vk);
         if (slot >= 0) {
             if (released && MoveSelection(slot) == 0)
-                m_view.PostComplete();
+                QueueCompletion();
             return 0;
         }
         if (IsCompleteKey(vk)) {
             if (released && MoveSelection(kSelectCurrent) == 0)
-                m_view.PostComplete();
+                QueueCompletion();
             return 0;
         }
         if (vk == kEscapeKey) {
@@ -576,14 +582,120 @@ void CCompletionEngine::OnRowDoubleClicked(int row)
     if (row < 0 || row >= static_cast<int>(m_rows.size()))
         return;
     SelectRowAt(row);
-    m_view.PostComplete();
+    QueueCompletion();
 }
 
 // ---------------------------------------------------------------------------------------------
 // Completion
 
+int CCompletionEngine::HoldBackKey(unsigned chars, unsigned keyInfo)
+{
+    const unsigned vk = (keyInfo >> 8) & 0xFF;
+    const bool released = (keyInfo & 0x0F) != 0;
+    const bool pressHeld = IsHeldBack(vk);
+    // Modifiers, and releases of keys that were pressed before, pass: holding them back would
+    // leave the target with a key that never goes up.
+    if (IsModifierKey(vk) || (released && !pressHeld)) {
+        m_view.AnswerKey(1);
+        return 1;
+    }
+    m_view.AnswerKey(0);
+    if (!released)
+        m_heldBackKeys.push_back(vk);
+    m_deferred.push_back(DeferredEvent{DeferredEvent::Key, chars, keyInfo, 0});
+    if (m_completionQueued && !m_typing)
+        RunQueuedCompletion();  // the completion goes out first, then this key
+    return 0;
+}
+
+int CCompletionEngine::OnOwnInputMarker(unsigned keyInfo)
+{
+    m_view.AnswerKey(0);
+    if ((keyInfo & 0x0F) == 0)
+        OwnInputArrived();
+    return 0;
+}
+
+void CCompletionEngine::OwnInputArrived()
+{
+    if (!m_awaitingOwnInput)
+        return;
+    m_awaitingOwnInput = false;
+    if (!IsHoldingBackKeys())
+        RunDeferredEvents();
+}
+
+bool CCompletionEngine::IsHeldBack(unsigned vk) const
+{
+    return std::find(m_heldBackKeys.begin(), m_heldBackKeys.end(), vk) != m_heldBackKeys.end();
+}
+
+bool CCompletionEngine::IsModifierKey(unsigned vk)
+{
+    switch (vk) {
+        case 0x10:
+        case 0x11:
+        case 0x12:  // Shift, Ctrl, Alt
+        case 0x14:  // Caps Lock
+        case 0x5B:
+        case 0x5C:  // the Windows keys
+        case 0xA0:
+        case 0xA1:
+        case 0xA2:
+        case 0xA3:
+        case 0xA4:
+        case 0xA5:
+            return true;
+        default:
+            return false;
+    }
+}
+
+void CCompletionEngine::QueueCompletion()
+{
+    m_completionQueued = true;
+    m_view.PostComplete();
+}
+
+int CCompletionEngine::RunQueuedCompletion()
+{
+    if (!m_completionQueued)
+        return 0;  // a key that came after the message ran it already
+    const int typed = CompleteSelection();
+    if (!typed)
+        RunDeferredEvents();
+    return typed;
+}
+
+void CCompletionEngine::ReplayHeldBackKey(unsigned chars, unsigned keyInfo)
+{
+    if (IsHoldingBackKeys()) {
+        // A key replayed before this one started another completion: this one waits for it too.
+        m_deferred.push_back(DeferredEvent{DeferredEvent::Key, chars, keyInfo, 0});
+        return;
+    }
+    const unsigned vk = (keyInfo >> 8) & 0xFF;
+    const bool released = (keyInfo & 0x0F) != 0;
+    const auto held = std::find(m_heldBackKeys.begin(), m_heldBackKeys.end(), vk);
+    if (held != m_heldBackKeys.end() && released)
+        m_heldBackKeys.erase(held);
+    if (!OnHookKey(chars, keyInfo))
+        return;  // the prompt took it
+    std::string text;
+    for (unsigned c = chars & 0xFFFF; c != 0 && (c & 0xFF) >= 0x20; c >>= 8)
+        text += static_cast<char>(c & 0xFF);
+    // A character is typed again whole on its press; keys without one go down and up as they did.
+    if (!text.empty()) {
+        if (!released)
+            m_output.ReplayText(text);
+    } else {
+        m_output.ReplayKey(vk, released);
+    }
+}
+
 int CCompletionEngine::CompleteSelection()
 {
+    m_completionQueued = false;
     if (m_typing)
         return 0;  // a completion is being typed already
     const WindowHandle prompt = m_view.Handle();
@@ -604,6 +716,11 @@ int CCompletionEngine::CompleteSelection()
     m_typing = true;
     m_output.Type(target, backspaces, script);
     m_typing = false;
+    // Keys typed before the output went out are still ahead of it in the target's queue: the
+    // marker behind the output tells when the target has taken it.
+    m_awaitingOwnInput = true;
+    m_output.SendOwnInputMarker();
+    m_view.StartOwnInputTimer();
 
     if (mode == MODE_FOLDER)
         QueueSearch();  // go on with the folder's entries
@@ -611,7 +728,6 @@ int CCompletionEngine::CompleteSelection()
         m_view.ShowPrompt(false);
     m_acceptInput = false;
     m_view.StartAcceptInputTimer();
-    RunDeferredEvents();
     return 1;
 }
 
@@ -621,8 +737,7 @@ int CCompletionEngine::PrepareCompletion(CompletionMode mode, CMacroScript& scri
     int backspaces = 0;
     switch (mode) {
         case MODE_APPEND: {
-            const std::string rest =
-                keyLength < m_pendingText.size() ? m_pendingText.substr(keyLength) : std::string();
+            const std::string rest = keyLength < m_pendingText.size() ? m_pendingText.substr(keyLength) : std::string();
             script.ParseMacros(rest, m_clock);
             m_typedText += rest;
             break;
@@ -659,12 +774,14 @@ int CCompletionEngine::PrepareCompletion(CompletionMode mode, CMacroScript& scri
 
 void CCompletionEngine::RunDeferredEvents()
 {
+    if (IsHoldingBackKeys())
+        return;
     std::vector<DeferredEvent> events;
     events.swap(m_deferred);
     for (const DeferredEvent& event : events) {
         switch (event.kind) {
             case DeferredEvent::Key:
-                OnHookKey(event.chars, event.keyInfo);
+                ReplayHeldBackKey(event.chars, event.keyInfo);
                 break;
             case DeferredEvent::SaveText:
                 SaveWindowText(event.window);
@@ -681,7 +798,7 @@ void CCompletionEngine::RunDeferredEvents()
 
 void CCompletionEngine::SaveWindowText(WindowHandle window)
 {
-    if (m_typing) {
+    if (IsHoldingBackKeys()) {
         m_deferred.push_back(DeferredEvent{DeferredEvent::SaveText, 0, 0, window});
         return;
     }
@@ -696,7 +813,7 @@ void CCompletionEngine::SaveWindowText(WindowHandle window)
 
 void CCompletionEngine::RestoreWindowText(WindowHandle window)
 {
-    if (m_typing) {
+    if (IsHoldingBackKeys()) {
         m_deferred.push_back(DeferredEvent{DeferredEvent::RestoreText, 0, 0, window});
         return;
     }

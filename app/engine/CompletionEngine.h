@@ -70,8 +70,16 @@ public:
     void SetPending(int candidateIndex);
     // Types a text other than a candidate's.
     void SetPendingText(const std::string& text, CompletionMode mode);
-    // WM_PROMPT_COMPLETE: 1 when text was typed.
+    // The key that the engine sends behind each completion's output (unassigned in the system's
+    // list); its report tells that the target has taken the output.
+    static constexpr unsigned kOwnInputMarkerKey = 0xE8;
+    // The marker did not come in time (the target went away, another program's shortcut): the
+    // keys held back go out now.
+    void OnOwnInputTimer() { OwnInputArrived(); }
+    // Types the selected candidate now: 1 when text was typed.
     int CompleteSelection();
+    // WM_PROMPT_COMPLETE: the completion a key asked for, unless a later key ran it already.
+    int RunQueuedCompletion();
     void ClearCandidates();
 
     // The caret tracker's focus notifications, always Save then Restore.
@@ -114,6 +122,14 @@ private:
     // number of Backspaces.
     int PrepareCompletion(CompletionMode mode, CMacroScript& script);
     void RunDeferredEvents();
+    void QueueCompletion();
+    int HoldBackKey(unsigned chars, unsigned keyInfo);
+    bool IsHoldingBackKeys() const { return m_typing || m_completionQueued || m_awaitingOwnInput; }
+    int OnOwnInputMarker(unsigned keyInfo);
+    void OwnInputArrived();
+    void ReplayHeldBackKey(unsigned chars, unsigned keyInfo);
+    static bool IsModifierKey(unsigned vk);
+    bool IsHeldBack(unsigned vk) const;
     static bool IsPathKind(int kind) { return kind == KIND_FILE || kind == KIND_FOLDER; }
 
     IPromptView& m_view;
@@ -155,5 +171,8 @@ private:
         WindowHandle window;
     };
     bool m_typing = false;
+    bool m_completionQueued = false;  // WM_PROMPT_COMPLETE posted and not yet run
+    bool m_awaitingOwnInput = false;  // the marker behind the last output has not come back
     std::vector<DeferredEvent> m_deferred;
+    std::vector<unsigned> m_heldBackKeys;  // pressed while held back, not yet released
 };

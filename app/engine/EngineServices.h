@@ -39,6 +39,9 @@ public:
     // Starts the 100 ms timer after a completion; on its tick the window calls
     // CCompletionEngine::OnAcceptInputTimer.
     virtual void StartAcceptInputTimer() = 0;
+    // Starts a timer of a few hundred milliseconds; on its tick the window calls
+    // CCompletionEngine::OnOwnInputTimer.
+    virtual void StartOwnInputTimer() = 0;
 };
 
 // The caret tracker's view of the focused control.
@@ -101,6 +104,12 @@ public:
     // (CMacroScript::PlayScript) into the focused window of target. The Backspaces go out in one
     // unit of input with the script's first piece, so that no key of the user falls between them.
     virtual void Type(WindowHandle target, int backspaces, const CMacroScript& script) = 0;
+    // A key of the user's that was held back while a completion went out, typed again after it:
+    // its text as it stands, or a key without text pressed or released.
+    virtual void ReplayText(const std::string& text) = 0;
+    virtual void ReplayKey(unsigned vk, bool release) = 0;
+    // Sends CCompletionEngine::kOwnInputMarkerKey behind the output, for the hook to report.
+    virtual void SendOwnInputMarker() = 0;
     virtual void Beep() = 0;
 };
 

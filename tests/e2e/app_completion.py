@@ -171,6 +171,31 @@ with Session("app_completion", limit=120) as s:
         s.wait_text(edit, text + "qvzzkw")
     s.case("fast_typing", fast_typing)
 
+    def typing_through_a_completion():
+        # Keys typed at full speed right behind the key that completes: the completion's Backspaces
+        # and text arrive first, as one block, and then each of the user's keys once and in order
+        # (those that came too early are held back and typed again behind the completion).
+        edit = fresh()
+        s.type("xylop", delay_ms=0)
+        s.wait_until(lambda: window_rect(s, prompt)[0], "the prompt shows")
+        mark = target.mark()
+        s.type("\tzz qvx ", delay_ms=0)
+        user = [ord(c.upper()) for c in "zz qvx "]
+
+        def keys(kind):
+            return [e for e in target.events(mark, kinds=(kind,)) if e[2] != 0x10]  # Shift aside
+        s.wait_until(lambda: [e[2] for e in keys("up")][-len(user):] == user, "the last key's release")
+        downs = keys("down")
+        # Whichever candidate came first (a learnt "xylop" or "xylophone"): its block comes first.
+        block = [e for e in downs[:len(downs) - len(user)]]
+        word = "".join(chr(e[2]) for e in block[5:]).lower()
+        expect([e[2] for e in block[:5]], [0x08] * 5, "the completion's Backspaces")
+        expect(word.startswith("xylop"), True, "the completed word (%r)" % word)
+        expect([e[3] for e in block], [0xEE] * len(block), "the completion as one block")
+        expect([e[2] for e in downs[len(block):]], user, "the user's keys after it")
+        s.wait_text(edit, word + "zz qvx ")
+    s.case("typing_through_a_completion", typing_through_a_completion)
+
     def second_copy():
         second = s.start(os.path.join(folder, "Pennivox.exe"), name="Pennivox-2")
         box = s.wait_window(title="Pennivox - ERROR", timeout=10)

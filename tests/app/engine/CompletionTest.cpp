@@ -193,6 +193,7 @@ TEST_F(CompletionTest, NothingIsTypedWithoutKeyTargetOrText)
     focus.focus = kEditA;
     EXPECT_EQ(engine->CompleteSelection(), 1);
     EXPECT_THAT(output.log, ElementsAre(kFront, "backspace 3", "type hello"));
+    Pump();  // the target takes the output
 
     // A search that found nothing leaves nothing to type.
     output.log.clear();
@@ -246,15 +247,50 @@ TEST_F(EngineFixture, KeysAndFocusChangesDuringTheTypingWaitForItsEnd)
         Hook('w', KeyInfo('W', true));
         engine->SaveWindowText(kEditA);
         engine->RestoreWindowText(kEditB);
-        EXPECT_EQ(engine->TypedText(), "hello");  // untouched until the typing is over
+        EXPECT_EQ(engine->TypedText(), "hello");    // untouched until the typing is over
         EXPECT_EQ(engine->CompleteSelection(), 0);  // no second completion on top of the first
     };
     Key(VK_TAB_, '\t');
-    EXPECT_EQ(answeredDuringTyping, 1);
-    EXPECT_THAT(output.log, ElementsAre(kFront, "backspace 3", "type hello"));
+    EXPECT_EQ(answeredDuringTyping, 0);  // held back, and typed again after the completion
+    EXPECT_THAT(output.log, ElementsAre(kFront, "backspace 3", "type hello", "again w"));
     // Afterwards, in order: "w" joined the completed word, then box A's text was kept.
     EXPECT_EQ(engine->TypedText(), "hellow");
     std::string kept;
     EXPECT_TRUE(engine->WindowTexts().Lookup(kEditA, kept));
     EXPECT_EQ(kept, "hellow");
+}
+
+TEST_F(EngineFixture, KeysTypedBehindTheCompletingKeyAreHeldBackAndTypedAgainAfterIt)
+{
+    dictionaries.Add("hello");
+    Type("hel");
+    // Tab's release asks for the completion; before its message runs, more keys arrive.
+    EXPECT_EQ(Hook('\t', KeyInfo(VK_TAB_, false)), 0);
+    EXPECT_EQ(Hook('\t', KeyInfo(VK_TAB_, true)), 0);
+    EXPECT_EQ(Hook(0, KeyInfo(0x10, false)), 1);   // Shift passes
+    EXPECT_EQ(Hook('W', KeyInfo('W', false)), 0);  // held back: the completion goes out first
+    EXPECT_THAT(output.log, ElementsAre(kFront, "backspace 3", "type hello"));
+    // Keys typed before the output went out are reported until the target took it: held back too.
+    EXPECT_EQ(Hook('W', KeyInfo('W', true)), 0);
+    EXPECT_EQ(Hook(0, KeyInfo(VK_LEFT_, false)), 0);
+    EXPECT_EQ(Hook(0, KeyInfo(VK_LEFT_, true)), 0);
+    EXPECT_EQ(Hook(0, KeyInfo(0x10, true)), 1);
+    EXPECT_EQ(Hook('o', KeyInfo('O', false)), 0);
+    Pump();  // the marker comes back; the posted completion finds nothing left to do
+    EXPECT_THAT(output.log, ElementsAre(kFront, "backspace 3", "type hello", "again W", "again key 37 down",
+                                        "again key 37 up", "again o"));
+    EXPECT_EQ(engine->TypedText(), "helloWo");
+    // The late release of a key typed again whole is not sent a second time; then keys pass as usual.
+    EXPECT_EQ(Hook('o', KeyInfo('O', true)), 0);
+    EXPECT_EQ(Hook('p', KeyInfo('P', false)), 1);
+    EXPECT_EQ(Hook('p', KeyInfo('P', true)), 1);
+
+    // No marker at all (the target went away): the timer lets the held keys go.
+    Type(" hel");
+    Hook('\t', KeyInfo(VK_TAB_, false));
+    Hook('\t', KeyInfo(VK_TAB_, true));
+    EXPECT_EQ(Hook('z', KeyInfo('Z', false)), 0);
+    EXPECT_EQ(view.ownInputTimerStarts, 2);
+    engine->OnOwnInputTimer();
+    EXPECT_EQ(output.log.back(), "again z");
 }

@@ -65,8 +65,12 @@ public:
         preview = text;
         previewStyle = style;
     }
+    // As the program's window does, only the first answer to a report counts (keys typed again
+    // after a completion are answered to nobody).
     void AnswerKey(int answer) override
     {
+        if (!awaitingAnswer)
+            return;
         answers.push_back(answer);
         awaitingAnswer = false;
     }
@@ -85,6 +89,7 @@ public:
         Effect();
         ++timerStarts;
     }
+    void StartOwnInputTimer() override { ++ownInputTimerStarts; }
     // Something the user or the message queue sees happened while a key still waited.
     void Effect()
     {
@@ -110,6 +115,7 @@ public:
     int previewStyle = 0;
     std::deque<PostedMessage> queue;
     int timerStarts = 0;
+    int ownInputTimerStarts = 0;
     // Answers given to the key being reported, and what happened before the first one.
     std::vector<int> answers;
     bool awaitingAnswer = false;
@@ -280,9 +286,16 @@ public:
         if (duringTyping)
             duringTyping();
     }
+    void ReplayText(const std::string& text) override { log.push_back("again " + text); }
+    void ReplayKey(unsigned vk, bool release) override
+    {
+        log.push_back("again key " + std::to_string(vk) + (release ? " up" : " down"));
+    }
+    void SendOwnInputMarker() override { ++markersSent; }
     void Beep() override { log.push_back("beep"); }
 
     std::vector<std::string> log;
+    int markersSent = 0;
     // Runs while the text is being typed, as messages that a paste lets in would.
     std::function<void()> duringTyping;
 };
@@ -321,7 +334,7 @@ public:
 
 // Virtual keys the tests press.
 constexpr unsigned VK_BACK_ = 0x08, VK_TAB_ = 0x09, VK_RETURN_ = 0x0D, VK_ESCAPE_ = 0x1B;
-constexpr unsigned VK_PRIOR_ = 0x21, VK_NEXT_ = 0x22, VK_UP_ = 0x26, VK_DOWN_ = 0x28;
+constexpr unsigned VK_PRIOR_ = 0x21, VK_NEXT_ = 0x22, VK_LEFT_ = 0x25, VK_UP_ = 0x26, VK_DOWN_ = 0x28;
 constexpr unsigned VK_F1_ = 0x70, VK_F2_ = 0x71;
 
 inline unsigned KeyInfo(unsigned vk, bool released)
@@ -345,16 +358,23 @@ protected:
         engine = std::make_unique<CCompletionEngine>(services);
     }
 
-    // Runs the messages the engine posted to its window, as the message loop would.
+    // Runs the messages the engine posted to its window, as the message loop would, and hands
+    // the engine the marker behind its output, as the hook reports it once the target took it.
     void Pump()
     {
-        for (int guard = 0; !view.queue.empty() && guard < 100; ++guard) {
+        for (int guard = 0; (!view.queue.empty() || output.markersSent > markersDelivered) && guard < 100; ++guard) {
+            if (view.queue.empty()) {
+                ++markersDelivered;
+                Hook(0, KeyInfo(CCompletionEngine::kOwnInputMarkerKey, false));
+                Hook(0, KeyInfo(CCompletionEngine::kOwnInputMarkerKey, true));
+                continue;
+            }
             const PostedMessage message = view.queue.front();
             view.queue.pop_front();
             if (message == POSTED_SEARCH)
                 engine->SearchTyped();
             else
-                engine->CompleteSelection();
+                engine->RunQueuedCompletion();
         }
     }
 
@@ -418,6 +438,7 @@ protected:
 
     void ApplySettings(const EngineSettings& settings) { engine->ApplySettings(settings); }
 
+    int markersDelivered = 0;
     FakeView view;
     FakeFocus focus;
     FakeDesktop desktop;

@@ -128,7 +128,9 @@ TEST_F(ProgramTest, AShownPromptTakesTheSizeOfEachNewPage)
 {
     const auto shortRows = Rows({"ox", "oxen"});
     const auto longRows = Rows({"oxyacetylene welding torches", "oxygen", "oxymoron"});
-    auto sizeOf = [](const RECT& r) { return SIZE{r.right - r.left, r.bottom - r.top}; };
+    auto sizeOf = [](const RECT& r) {
+        return SIZE{r.right - r.left, r.bottom - r.top};
+    };
     ShowRows(longRows);
     const SIZE longSize = sizeOf(ScreenRect(prompt));
     ShowRows(shortRows);

@@ -31,7 +31,10 @@ trap cleanup EXIT
 # The program folder as a user has it, with the test receiver beside the same Zel.dll.
 program="$work/Pennivox"
 mkdir -p "$program/Libs"
-cp "$build/Pennivox/Pennivox.exe" "$build/Pennivox/Zel.dll" "$build/bin/pvrecv.exe" "$program/"
+# PV_BENCH_PROGRAM=DIR: Pennivox.exe and Zel.dll from another build (e.g. an older one, for a
+# before/after comparison on the same data).
+from="${PV_BENCH_PROGRAM:-$build/Pennivox}"
+cp "$from/Pennivox.exe" "$from/Zel.dll" "$build/bin/pvrecv.exe" "$program/"
 cp "$build/Pennivox/Libs/"*.lib "$data/Libs/"* "$program/Libs/"
 cp "$data/words.txt" "$work/words.txt"
 

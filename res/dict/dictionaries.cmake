@@ -39,7 +39,7 @@ if(EXISTS ${PV_WORD_LIST})
             --from ${CMAKE_CURRENT_BINARY_DIR}/english.rows --input ansi --force)
   list(APPEND _pv_dict_depends ${PV_WORD_LIST} ${_pv_dict_src}/make_wordlist.py)
 else()
-  message(STATUS "No ${PV_WORD_LIST}: the English word dictionary is not built (install wamerican)")
+  message(WARNING "No ${PV_WORD_LIST}: the English word dictionary is not built (install wamerican)")
 endif()
 
 add_custom_command(OUTPUT ${_pv_dict_outputs}

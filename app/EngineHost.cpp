@@ -67,7 +67,10 @@ bool CEngineHost::Create()
     if (!wnd::RegisterWindowClass(kEngineWindowClass))
         return false;
     RECT none{};
-    return wnd::CWindow::Create(kEngineWindowClass, "", 0, 0, none, HWND_MESSAGE);
+    if (!wnd::CWindow::Create(kEngineWindowClass, "", 0, 0, none, HWND_MESSAGE))
+        return false;
+    m_files.SetNotifyWindow(Window());
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -86,6 +89,8 @@ LRESULT CEngineHost::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         case WM_HOOK_KEY:
             return OnHookKey(wParam, lParam);
         case WM_PROMPT_SEARCH:
+            if (m_engine.HasQueuedSearches())
+                LetNextKeyIn();
             return m_engine.SearchTyped();
         case WM_PROMPT_SELECT:
             return m_engine.MoveSelection(static_cast<int>(wParam));
@@ -116,6 +121,10 @@ LRESULT CEngineHost::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         case WM_ENGINE_STOP:
             OnStop();
             return 0;
+        case WM_ENGINE_FOLDER_LISTED:
+            m_files.TakeListing(std::unique_ptr<FolderListing>(reinterpret_cast<FolderListing*>(lParam)));
+            m_engine.SearchAgain();
+            return 0;
         case WM_ENGINE_CALL:
             if (wParam)
                 (*reinterpret_cast<const std::function<void(CEngineHost&)>*>(wParam))(*this);
@@ -141,8 +150,32 @@ void CEngineHost::AnswerKey(int answer)
     m_keyUnanswered = false;
     // The hook's thread waits in SendMessageTimeout until this answer: its key reaches the target
     // while the engine goes on with the prompt.
-    if (::InSendMessage())
-        ::ReplyMessage(answer);
+    if (::InSendMessage() && ::ReplyMessage(answer)) {
+        LARGE_INTEGER now{};
+        ::QueryPerformanceCounter(&now);
+        m_answeredAt = now.QuadPart;
+    }
+}
+
+void CEngineHost::LetNextKeyIn()
+{
+    const LONGLONG answeredAt = m_answeredAt;
+    m_answeredAt = 0;
+    if (!answeredAt)
+        return;
+    LARGE_INTEGER now{}, frequency{};
+    ::QueryPerformanceCounter(&now);
+    ::QueryPerformanceFrequency(&frequency);
+    const LONGLONG elapsedMs = (now.QuadPart - answeredAt) * 1000 / frequency.QuadPart;
+    // A release (or the next key of a fast typist) follows its press within a moment: let it be
+    // answered before the search's work rather than after it. The search itself is not held up
+    // by more than kKeyHeadStartMs.
+    if (elapsedMs < kKeyHeadStartMs &&
+        ::MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(kKeyHeadStartMs - elapsedMs), QS_SENDMESSAGE, 0) ==
+            WAIT_OBJECT_0) {
+        MSG msg;
+        ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);  // runs the sent reports
+    }
 }
 
 void CEngineHost::OnTimer(UINT_PTR id)

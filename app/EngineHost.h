@@ -28,6 +28,8 @@ public:
     // How long keys typed behind a completion wait for the target to take its output.
     static constexpr UINT_PTR TIMER_OWN_INPUT = 1005;
     static constexpr UINT kOwnInputWaitMs = 300;
+    // How long the search after a key may wait for the next key's report.
+    static constexpr LONGLONG kKeyHeadStartMs = 1;
 
     // viewWindow receives the states and the loading report; promptWindow is the prompt itself
     // (the engine never completes into it). latestSerial tells the window thread which state is
@@ -73,6 +75,8 @@ protected:
 private:
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     int OnHookKey(WPARAM chars, LPARAM keyInfo);
+    // Before a search's work: lets a key report that is about to come be answered first.
+    void LetNextKeyIn();
     void OnLoad();
     // False when no dictionary could be loaded.
     bool LoadDictionaries();
@@ -97,7 +101,7 @@ private:
     CAutoLearnDictionary m_autoLearn;
     CCaretTracker m_caretTracker;
     CWin32Desktop m_desktop;
-    CWin32FileSystem m_files;
+    CBackgroundFileSystem m_files;
     CDictionarySearchAdapter m_dictionarySearch;
     CAutoLearnAdapter m_autoLearnStore;
     CWin32KeyOutput m_output;
@@ -109,6 +113,7 @@ private:
     bool m_changed = false;
     bool m_keyUnanswered = false;  // a WM_HOOK_KEY is being handled and not yet answered
     bool m_followingCaret = false;
+    LONGLONG m_answeredAt = 0;  // when the last key was answered early (performance counter)
     // The edit-box rule of the last focus window asked about.
     HWND m_ruleWindow = nullptr;
     int m_ruleVerdict = -1;

@@ -1,6 +1,9 @@
 #include "app/ProgramServices.h"
 
+#include <thread>
+
 #include "app/engine/CompletionEngine.h"
+#include "app/ThreadMessages.h"
 #include "base/WindowTree.h"
 #include "dict/DictionarySet.h"
 #include "textout/Win32InputSystem.h"
@@ -28,21 +31,66 @@ bool CWin32Desktop::EngineWorksIn(WindowHandle window)
     return !m_appEnabled || m_appEnabled(ToHwnd(window));
 }
 
-bool CWin32FileSystem::ListDirectory(const std::string& pattern,
-                                     const std::function<bool(const DirectoryEntry&)>& visit)
+std::unique_ptr<FolderListing> CBackgroundFileSystem::List(const std::string& pattern)
 {
+    auto listing = std::make_unique<FolderListing>();
+    listing->pattern = pattern;
     WIN32_FIND_DATAA data;
     wnd::FindHandle find(::FindFirstFileA(pattern.c_str(), &data));
-    if (!find)
-        return false;
-    do {
-        DirectoryEntry entry;
-        entry.name = data.cFileName;
-        entry.attributes = data.dwFileAttributes;
+    listing->listed = static_cast<bool>(find);
+    if (find) {
+        do {
+            listing->entries.push_back(DirectoryEntry{data.cFileName, data.dwFileAttributes});
+        } while (listing->entries.size() < kMaxEntries && ::FindNextFileA(find.Get(), &data));
+    }
+    listing->madeAt = ::GetTickCount();
+    return listing;
+}
+
+bool CBackgroundFileSystem::ListDirectory(const std::string& pattern,
+                                          const std::function<bool(const DirectoryEntry&)>& visit)
+{
+    if (!m_notify)
+        TakeListing(List(pattern));
+    const bool known = m_last && m_last->pattern == pattern;
+    if (!known || ::GetTickCount() - m_last->madeAt > kFreshMs) {
+        if (m_listing.empty())
+            StartListing(pattern);
+        else if (m_listing != pattern)
+            m_wanted = pattern;
+    }
+    if (!known || !m_last->listed)
+        return false;  // nothing to offer until the listing arrives
+    for (const DirectoryEntry& entry : m_last->entries)
         if (!visit(entry))
             break;
-    } while (::FindNextFileA(find.Get(), &data));
     return true;
+}
+
+void CBackgroundFileSystem::StartListing(const std::string& pattern)
+{
+    m_listing = pattern;
+    HWND notify = m_notify;
+    std::thread([pattern, notify] {
+        FolderListing* listing = List(pattern).release();
+        if (!::PostMessageA(notify, WM_ENGINE_FOLDER_LISTED, 0, reinterpret_cast<LPARAM>(listing)))
+            delete listing;  // the engine is gone
+    }).detach();
+}
+
+void CBackgroundFileSystem::TakeListing(std::unique_ptr<FolderListing> listing)
+{
+    if (!listing)
+        return;
+    if (listing->pattern == m_listing)
+        m_listing.clear();
+    m_last = std::move(listing);
+    if (m_listing.empty() && !m_wanted.empty()) {
+        const std::string wanted = std::move(m_wanted);
+        m_wanted.clear();
+        if (wanted != m_last->pattern)
+            StartListing(wanted);
+    }
 }
 
 bool CDictionarySearchAdapter::FindFirst(const std::string& query, int matchMode, bool includeShorthand,

@@ -27,6 +27,8 @@
 #define WM_ENGINE_DEBUG_HANG (WM_APP + 8)
 // Runs a const std::function<void(CEngineHost&)>* (wParam) on the engine thread (sent).
 #define WM_ENGINE_CALL (WM_APP + 9)
+// From the engine's own listing thread: lParam a FolderListing* the receiver deletes (posted).
+#define WM_ENGINE_FOLDER_LISTED (WM_APP + 10)
 
 // Engine thread -> controller window (posted).
 // lParam: a PromptState* the receiver deletes; the latest one wins.

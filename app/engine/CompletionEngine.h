@@ -54,6 +54,12 @@ public:
     // nothing left to do), but a word ended within the burst is still searched, so it is learnt.
     int SearchTyped();
     bool HasQueuedSearches() const { return m_queuedSearches > 0; }
+    // Something the last search could not see yet has arrived (a folder listing): search again.
+    int SearchAgain()
+    {
+        ++m_queuedSearches;
+        return SearchTyped();
+    }
     // The last n + 1 words of text, cut at the separators, leading white space removed.
     static std::string ExtractTail(const std::string& text, int n);
     static bool IsTailSeparator(unsigned char byte);

@@ -36,5 +36,12 @@ bool ForegroundHasInputMethod()
     HWND foreground = ::GetForegroundWindow();
     DWORD thread = foreground ? ::GetWindowThreadProcessId(foreground, nullptr) : 0;
     HKL layout = ::GetKeyboardLayout(thread);
-    return DescriptionMeansInputMethod(InputMethodDescription(layout), RunningUnderWine());
+    // A layout's description does not change; asking the input method manager on every key does.
+    thread_local HKL s_layout = nullptr;
+    thread_local bool s_hasInputMethod = false;
+    if (layout != s_layout || !layout) {
+        s_layout = layout;
+        s_hasInputMethod = DescriptionMeansInputMethod(InputMethodDescription(layout), RunningUnderWine());
+    }
+    return s_hasInputMethod;
 }

@@ -4,12 +4,15 @@
 
 #include <oleacc.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "app/Controller.h"
 #include "app/EngineHost.h"
+#include "app/ProgramServices.h"
+#include "app/ScreenReaderFlag.h"
 #include "app/ThreadMessages.h"
 #include "app/win/PromptPlacement.h"
 #include "hook/HookMessages.h"
@@ -358,6 +361,89 @@ TEST_F(ProgramTest, TheEnableHotkeyIsHeldAndSwitchesTheProgram)
     EXPECT_TRUE(::RegisterHotKey(other, 7, MOD_CONTROL, VK_F5));
     ::UnregisterHotKey(other, 7);
     ::DestroyWindow(other);
+}
+
+}  // namespace
+
+namespace {
+
+BOOL ScreenReaderOn()
+{
+    BOOL on = FALSE;
+    ::SystemParametersInfoA(SPI_GETSCREENREADER, 0, &on, 0);
+    return on;
+}
+
+std::string StoredScreenReaderValue()
+{
+    char value[32] = "";
+    DWORD size = sizeof(value);
+    if (::RegGetValueA(HKEY_CURRENT_USER, "Control Panel\\Accessibility\\Blind Access", "On", RRF_RT_REG_SZ, nullptr,
+                       value, &size) != ERROR_SUCCESS)
+        return "(none)";
+    return value;
+}
+
+TEST(ScreenReaderFlagTest, OnWhileHeldAsItWasAfterwardsAndNeverWrittenToTheProfile)
+{
+    const BOOL before = ScreenReaderOn();
+    const std::string stored = StoredScreenReaderValue();
+    {
+        CScreenReaderFlag flag;
+        flag.TurnOn();
+        EXPECT_TRUE(ScreenReaderOn());
+        EXPECT_EQ(StoredScreenReaderValue(), stored);
+    }
+    EXPECT_EQ(ScreenReaderOn(), before);
+    EXPECT_EQ(StoredScreenReaderValue(), stored);
+}
+
+// Folder listings come from a thread of their own and are served once they arrived.
+TEST(BackgroundFileSystemTest, AFolderIsListedInTheBackgroundAndServedAfterwards)
+{
+    char temp[MAX_PATH] = "";
+    ::GetTempPathA(MAX_PATH, temp);
+    const std::string folder = std::string(temp) + "pv-listing-test";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    ::CreateDirectoryA((folder + "\\sub").c_str(), nullptr);
+    ::CloseHandle(::CreateFileA((folder + "\\a.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    HWND window = ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(window);
+    CBackgroundFileSystem files;
+    files.SetNotifyWindow(window);
+    auto arrive = [&] {
+        MSG msg;
+        for (int i = 0; i < 500; ++i) {
+            if (::PeekMessageA(&msg, window, WM_ENGINE_FOLDER_LISTED, WM_ENGINE_FOLDER_LISTED, PM_REMOVE)) {
+                files.TakeListing(std::unique_ptr<FolderListing>(reinterpret_cast<FolderListing*>(msg.lParam)));
+                return true;
+            }
+            ::Sleep(10);
+        }
+        return false;
+    };
+    std::vector<std::string> names;
+    auto visit = [&](const DirectoryEntry& entry) {
+        names.push_back(entry.name + ((entry.attributes & kFileAttributeDirectory) ? "\\" : ""));
+        return true;
+    };
+    const std::string pattern = folder + "\\*.*";
+    EXPECT_FALSE(files.ListDirectory(pattern, visit));  // not listed yet: nothing waits for the drive
+    ASSERT_TRUE(arrive());
+    EXPECT_TRUE(files.ListDirectory(pattern, visit));
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"..\\", ".\\", "a.txt", "sub\\"}));
+
+    // A folder that cannot be read offers nothing, also once its listing came.
+    const std::string missing = folder + "\\missing\\*.*";
+    EXPECT_FALSE(files.ListDirectory(missing, visit));
+    ASSERT_TRUE(arrive());
+    EXPECT_FALSE(files.ListDirectory(missing, visit));
+
+    ::DestroyWindow(window);
+    ::DeleteFileA((folder + "\\a.txt").c_str());
+    ::RemoveDirectoryA((folder + "\\sub").c_str());
+    ::RemoveDirectoryA(folder.c_str());
 }
 
 }  // namespace

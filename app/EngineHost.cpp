@@ -1,5 +1,6 @@
 #include "app/EngineHost.h"
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 
@@ -138,9 +139,20 @@ int CEngineHost::OnHookKey(WPARAM chars, LPARAM keyInfo)
 {
     const bool outerUnanswered = m_keyUnanswered;
     m_keyUnanswered = true;
+    m_answeredAt = 0;
     const int answer = m_engine.OnHookKey(static_cast<unsigned>(chars), static_cast<unsigned>(keyInfo));
     m_keyUnanswered = outerUnanswered;
+    NoteReleaseGap(static_cast<unsigned>(keyInfo));
     return answer;
+}
+
+LONGLONG CEngineHost::MicrosecondsNow()
+{
+    LARGE_INTEGER now{}, frequency{};
+    ::QueryPerformanceCounter(&now);
+    ::QueryPerformanceFrequency(&frequency);
+    return now.QuadPart / frequency.QuadPart * 1000000 +
+           now.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart;
 }
 
 void CEngineHost::AnswerKey(int answer)
@@ -150,10 +162,19 @@ void CEngineHost::AnswerKey(int answer)
     m_keyUnanswered = false;
     // The hook's thread waits in SendMessageTimeout until this answer: its key reaches the target
     // while the engine goes on with the prompt.
-    if (::InSendMessage() && ::ReplyMessage(answer)) {
-        LARGE_INTEGER now{};
-        ::QueryPerformanceCounter(&now);
-        m_answeredAt = now.QuadPart;
+    if (::InSendMessage() && ::ReplyMessage(answer))
+        m_answeredAt = MicrosecondsNow();
+}
+
+void CEngineHost::NoteReleaseGap(unsigned keyInfo)
+{
+    const unsigned vk = (keyInfo >> 8) & 0xFF;
+    if ((keyInfo & 0x0F) == 0) {
+        m_pressKey = vk;
+        m_pressAnsweredAt = m_answeredAt;
+    } else if (vk == m_pressKey && m_pressAnsweredAt) {
+        m_releaseGapUs = MicrosecondsNow() - m_pressAnsweredAt;
+        m_pressAnsweredAt = 0;
     }
 }
 
@@ -161,18 +182,15 @@ void CEngineHost::LetNextKeyIn()
 {
     const LONGLONG answeredAt = m_answeredAt;
     m_answeredAt = 0;
-    if (!answeredAt)
+    // Keys released right after their press (fast rollover typing, scanners, automation): the
+    // release is on its way and is answered before the search's work rather than after it. A
+    // typist who holds keys longer gets the search at once.
+    if (!answeredAt || m_releaseGapUs > kQuickReleaseUs)
         return;
-    LARGE_INTEGER now{}, frequency{};
-    ::QueryPerformanceCounter(&now);
-    ::QueryPerformanceFrequency(&frequency);
-    const LONGLONG elapsedMs = (now.QuadPart - answeredAt) * 1000 / frequency.QuadPart;
-    // A release (or the next key of a fast typist) follows its press within a moment: let it be
-    // answered before the search's work rather than after it. The search itself is not held up
-    // by more than kKeyHeadStartMs.
-    if (elapsedMs < kKeyHeadStartMs &&
-        ::MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(kKeyHeadStartMs - elapsedMs), QS_SENDMESSAGE, 0) ==
-            WAIT_OBJECT_0) {
+    const LONGLONG waitUntil = answeredAt + std::min(m_releaseGapUs + kReleaseMarginUs, kMaxHeadStartUs);
+    const LONGLONG left = waitUntil - MicrosecondsNow();
+    if (left > 0 && ::MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>((left + 999) / 1000), QS_SENDMESSAGE,
+                                                  0) == WAIT_OBJECT_0) {
         MSG msg;
         ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);  // runs the sent reports
     }

@@ -28,8 +28,11 @@ public:
     // How long keys typed behind a completion wait for the target to take its output.
     static constexpr UINT_PTR TIMER_OWN_INPUT = 1005;
     static constexpr UINT kOwnInputWaitMs = 300;
-    // How long the search after a key may wait for the next key's report.
-    static constexpr LONGLONG kKeyHeadStartMs = 1;
+    // Releases that came this soon after their press's answer are waited for before a search, by
+    // their last gap plus a margin, at most kMaxHeadStartUs.
+    static constexpr LONGLONG kQuickReleaseUs = 5000;
+    static constexpr LONGLONG kReleaseMarginUs = 1000;
+    static constexpr LONGLONG kMaxHeadStartUs = 3000;
 
     // viewWindow receives the states and the loading report; promptWindow is the prompt itself
     // (the engine never completes into it). latestSerial tells the window thread which state is
@@ -77,6 +80,8 @@ private:
     int OnHookKey(WPARAM chars, LPARAM keyInfo);
     // Before a search's work: lets a key report that is about to come be answered first.
     void LetNextKeyIn();
+    void NoteReleaseGap(unsigned keyInfo);
+    static LONGLONG MicrosecondsNow();
     void OnLoad();
     // False when no dictionary could be loaded.
     bool LoadDictionaries();
@@ -113,7 +118,10 @@ private:
     bool m_changed = false;
     bool m_keyUnanswered = false;  // a WM_HOOK_KEY is being handled and not yet answered
     bool m_followingCaret = false;
-    LONGLONG m_answeredAt = 0;  // when the last key was answered early (performance counter)
+    LONGLONG m_answeredAt = 0;  // when the last key was answered early (microseconds)
+    unsigned m_pressKey = 0;    // the last key pressed, and when its press was answered
+    LONGLONG m_pressAnsweredAt = 0;
+    LONGLONG m_releaseGapUs = kQuickReleaseUs + 1;  // from a press's answer to its release's report
     // The edit-box rule of the last focus window asked about.
     HWND m_ruleWindow = nullptr;
     int m_ruleVerdict = -1;

@@ -77,7 +77,19 @@ with Session("app_completion", limit=120) as s:
     s.case("word_by_return", lambda: complete_with("xylop", ["Return"], "xylophone"))
     s.case("word_after_words", lambda: complete_with("I play the xylop", ["Tab"], "I play the xylophone"))
     s.case("phrase", lambda: complete_with("good mor", ["Tab"], "good morning"))
-    s.case("shorthand", lambda: complete_with("ty", ["Tab"], "Thank you very much for your message."))
+    def shorthand():
+        edit = fresh()
+        s.type("ty")
+        # The shorthand's text shows in the preview beside the selected row, right of the prompt.
+        preview = s.wait_window(cls="PennivoxPreview")
+        s.wait_until(lambda: window_rect(s, preview)[0], "the preview shows")
+        prompt_right = window_rect(s, prompt)[1][2]
+        expect(window_rect(s, preview)[1][0] >= prompt_right, True, "the preview right of the prompt")
+        s.screenshot("prompt-ty")
+        s.key("Tab")
+        s.wait_text(edit, "Thank you very much for your message.")
+        s.wait_until(lambda: not window_rect(s, preview)[0], "the preview hides with the prompt")
+    s.case("shorthand", shorthand)
 
     def shorthand_with_caret():
         edit = complete_with("sig", ["Tab"], "Best regards,\r\n\r\nPennivox user", ctrl_id=102)

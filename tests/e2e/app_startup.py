@@ -44,3 +44,12 @@ with Session("app_startup", limit=90) as s:
         out = reg(s, "query", OPTION_KEY, "/v", "bFirstRun").stdout.decode(errors="replace")
         expect("00000000" in out.replace(" ", ""), True, "bFirstRun after one start: %r" % out)
     s.case("first_run", first_run_flag_cleared)
+
+    def exit_on_close():
+        # WM_CLOSE (as the tray's Exit) ends the program: hook removed first, then everything else.
+        prompt = program.track(s.wait_window(cls="#32770", title="Pennivox", timeout=10))
+        expect(s._win_pid_alive(program), True, "running before the close")
+        s.ctl("post", "%x" % prompt, 0x0010, 0, 0)
+        s.wait_until(lambda: not s._win_pid_alive(program), "the program to end", 5)
+    s.case("exit_on_close", exit_on_close)
+

@@ -206,6 +206,7 @@ void CCaretTracker::ChangeFocus(HWND window)
     m_focusWindow = window;
     m_classCheckedFor = nullptr;  // a handle may have been reused
     m_threadCheckedFor = nullptr;
+    m_editClassCheckedFor = nullptr;
     if (m_protectedWindow != window)
         m_protectedWindow = nullptr;
     m_owner->SaveWindowText(old);
@@ -302,8 +303,15 @@ bool CCaretTracker::IsPasswordControl(WindowHandle handle)
     if (window == m_protectedWindow)
         return true;
     LONG_PTR style = ::GetWindowLongPtrA(window, GWL_STYLE);
-    // ES_PASSWORD means something else in other control classes.
-    return (style & ES_PASSWORD) != 0 && ContainsNoCase(WindowClassName(window), "edit");
+    if ((style & ES_PASSWORD) == 0)
+        return false;
+    // ES_PASSWORD means something else in other control classes. A window keeps its class: asked
+    // once per window, not on every key.
+    if (window != m_editClassCheckedFor) {
+        m_editClassCheckedFor = window;
+        m_isEditClass = ContainsNoCase(WindowClassName(window), "edit");
+    }
+    return m_isEditClass;
 }
 
 bool CCaretTracker::GetWordCaretPos(POINT& point)

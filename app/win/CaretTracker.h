@@ -104,6 +104,8 @@ private:
     HWND m_classCheckedFor = nullptr;
     bool m_focusIsWord = false;
     HWND m_threadCheckedFor = nullptr;
+    HWND m_editClassCheckedFor = nullptr;  // the window whose class IsPasswordControl looked at
+    bool m_isEditClass = false;
     DWORD m_focusThread = 0;
 };
 

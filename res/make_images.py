@@ -2,8 +2,9 @@
 """Draws the program's icons and the candidate-kind strip and writes them as ICO and BMP files.
 
 usage: make_images.py OUTPUT_DIR
-Writes pennivox.ico (enabled), pennivox_off.ico (disabled) and kinds.bmp (five 16x16 images:
-word, shorthand, file, folder, learnt word; magenta is the transparent colour).
+Writes pennivox.ico (enabled), pennivox_off.ico (disabled), kinds.bmp (five 16x16 images:
+word, shorthand, file, folder, learnt word; magenta is the transparent colour) and hand.cur
+(the links' pointing hand, black and white).
 """
 import os
 import struct
@@ -123,6 +124,56 @@ def write_bmp(path, c):
         f.write(header + info + data)
 
 
+# The pointing hand: X outline, o fill, anything else transparent; the hot spot is the fingertip.
+HAND = [
+    "      XX",
+    "     XooX",
+    "     XooX",
+    "     XooX",
+    "     XooX",
+    "     XooXXX",
+    "     XooXooXXX",
+    "     XooXooXooXX",
+    "  XX XooXooXooXoX",
+    " XooXXooooooooXooX",
+    " XoooXoooooooooooX",
+    "  XooXoooooooooooX",
+    "   XoooooooooooooX",
+    "   XooooooooooooX",
+    "    XoooooooooooX",
+    "    XooooooooooX",
+    "     XoooooooooX",
+    "     XoooooooooX",
+    "     XXXXXXXXXXX",
+]
+HAND_HOTSPOT = (6, 0)
+
+
+def write_cursor(path, rows, hotspot, size=32):
+    """A one-bit cursor: AND mask 1 where transparent, XOR bit 1 where white."""
+    row_bytes = ((size + 31) // 32) * 4
+    xor, mask = bytearray(), bytearray()
+    for y in reversed(range(size)):
+        xrow, mrow = bytearray(row_bytes), bytearray(row_bytes)
+        line = rows[y] if y < len(rows) else ""
+        for x in range(size):
+            ch = line[x] if x < len(line) else " "
+            bit = 0x80 >> (x % 8)
+            if ch == "o":
+                xrow[x // 8] |= bit
+            elif ch != "X":
+                mrow[x // 8] |= bit
+        xor += xrow
+        mask += mrow
+    palette = bytes((0, 0, 0, 0, 255, 255, 255, 0))
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 1, 0, len(xor) + len(mask), 0, 0, 2, 0)
+    data = header + palette + xor + mask
+    out = struct.pack("<HHH", 0, 2, 1)
+    out += struct.pack("<BBBBHHII", size, size, 2, 0, hotspot[0], hotspot[1], len(data), 6 + 16)
+    with open(path, "wb") as f:
+        f.write(out + data)
+
+
 def kinds():
     c = Canvas(80, 16, MAGENTA)
     grey, dark = (150, 150, 150), (60, 60, 60)
@@ -156,6 +207,7 @@ def main():
     write_ico(os.path.join(out, "pennivox_off.ico"),
               [logo(32, (140, 140, 140), (90, 90, 90)), logo(16, (140, 140, 140), (90, 90, 90))])
     write_bmp(os.path.join(out, "kinds.bmp"), kinds())
+    write_cursor(os.path.join(out, "hand.cur"), HAND, HAND_HOTSPOT)
 
 
 if __name__ == "__main__":

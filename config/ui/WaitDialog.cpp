@@ -1,0 +1,52 @@
+#include "config/ui/WaitDialog.h"
+
+#include "config/ui/ConfigUiIds.h"
+#include "config/ui/MessagePump.h"
+
+CDlgWait::CDlgWait() : CDialog(IDD_WAIT) {}
+
+bool CDlgWait::Create(HWND owner)
+{
+    m_cancelled = false;
+    if (!CreateModeless(owner))
+        return false;
+    ::ShowWindow(Handle(), SW_SHOW);
+    ::UpdateWindow(Handle());
+    return true;
+}
+
+void CDlgWait::SetText(const std::string& text)
+{
+    if (Handle())
+        SetItemText(IDC_WAIT_TEXT, text);
+}
+
+void CDlgWait::ProcessMessages()
+{
+    MSG msg;
+    while (!m_cancelled) {
+        if (configui::TakeWaitingMessage(msg) != configui::WaitingMessage::Taken)
+            return;
+        const bool esc = msg.message == WM_CHAR && msg.wParam == VK_ESCAPE;
+        if (esc || configui::IsButtonUpOver(msg, Item(IDC_WAIT_CANCEL))) {
+            m_cancelled = true;
+            return;
+        }
+        configui::DispatchTakenMessage(msg);
+    }
+}
+
+bool CDlgWait::OnCommand(int id, int code, HWND)
+{
+    if (id != IDC_WAIT_CANCEL || code != BN_CLICKED)
+        return false;
+    m_cancelled = true;
+    return true;
+}
+
+LRESULT CDlgWait::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_DESTROY)
+        m_cancelled = true;  // work must not go on against a dialog that is gone
+    return CDialog::HandleMessage(msg, wParam, lParam);
+}

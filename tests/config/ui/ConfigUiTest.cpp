@@ -1,0 +1,230 @@
+// The progress window, the wait dialog, the link control and the help entry as real windows.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "config/ProfileFile.h"
+#include "config/ui/ConfigUiIds.h"
+#include "config/ui/HtmlHelp.h"
+#include "config/ui/LinkStatic.h"
+#include "config/ui/ProgressWindow.h"
+#include "config/ui/WaitDialog.h"
+#include "wnd/MessageBoxes.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string TempProfile()
+{
+    char folder[MAX_PATH] = "";
+    ::GetTempPathA(MAX_PATH, folder);
+    std::string path = std::string(folder) + "pv_config_ui_test.ini";
+    ::DeleteFileA(path.c_str());
+    return path;
+}
+
+ProgressWindowOptions Options(const std::string& profile = {})
+{
+    ProgressWindowOptions options;
+    options.rememberPosition = !profile.empty();
+    options.profilePath = profile;
+    return options;
+}
+
+TEST(ProgressWindowTest, TitleShowsThePercentageOnlyWhenItChanges)
+{
+    CProgressWindow progress(Options());
+    ASSERT_TRUE(progress.Created());
+    progress.SetRange(0, 200);
+    progress.SetPosition(50);
+    EXPECT_EQ(progress.Text(), "Progress [25%]");
+    progress.SetPosition(51);
+    EXPECT_EQ(progress.Text(), "Progress [25%]");
+    EXPECT_EQ(::SendMessageA(progress.Item(CProgressWindow::kBarId), PBM_GETPOS, 0, 0), 51);
+    progress.StepForward();
+    progress.AddToPosition(48);
+    EXPECT_EQ(progress.Position(), 100);
+    EXPECT_EQ(progress.Text(), "Progress [50%]");
+
+    CProgressWindow empty(Options());
+    empty.SetRange(0, 0);
+    empty.SetPosition(7);
+    EXPECT_EQ(empty.Text(), "Progress");
+    empty.SetText("%s of %d", "line", 3);
+    EXPECT_EQ(wnd::WindowText(empty.Item(CProgressWindow::kTextId)), "line of 3");
+}
+
+TEST(ProgressWindowTest, EscCancelsOnlyWhenAskedAndTheButtonAlways)
+{
+    CProgressWindow progress(Options());
+    HWND button = progress.Item(CProgressWindow::kCancelId);
+    EXPECT_EQ(wnd::WindowText(button), " &Cancel ");
+    ::PostMessageA(button, WM_CHAR, VK_ESCAPE, 0);
+    progress.ProcessMessages(false);
+    EXPECT_FALSE(progress.IsCancelled());
+    ::PostMessageA(button, WM_CHAR, VK_ESCAPE, 0);
+    progress.ProcessMessages(true);
+    EXPECT_TRUE(progress.IsCancelled());
+    EXPECT_FALSE(progress.IsVisible());
+
+    progress.Clear();
+    EXPECT_FALSE(progress.IsCancelled());
+    ::SendMessageA(button, BM_CLICK, 0, 0);
+    EXPECT_TRUE(progress.IsCancelled());
+}
+
+TEST(ProgressWindowTest, ModalDisablesTheOwnerUntilCancelledAndAQuitIsPassedOn)
+{
+    HWND owner = ::CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(owner, nullptr);
+    {
+        ProgressWindowOptions options = Options();
+        options.owner = owner;
+        CProgressWindow progress(options);
+        progress.MakeModal();
+        EXPECT_FALSE(::IsWindowEnabled(owner));
+
+        ::PostQuitMessage(7);
+        progress.ProcessMessages(true);
+        MSG quit{};
+        ASSERT_TRUE(::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+        EXPECT_EQ(quit.wParam, 7u);
+
+        ::SendMessageA(progress.Item(CProgressWindow::kCancelId), BM_CLICK, 0, 0);
+        EXPECT_TRUE(progress.IsCancelled());
+        EXPECT_TRUE(::IsWindowEnabled(owner));
+        EXPECT_FALSE(progress.IsAlive());  // a modal progress closes on cancel
+    }
+    ::DestroyWindow(owner);
+}
+
+TEST(ProgressWindowTest, PositionIsRememberedAndAnOffScreenOneIsCentred)
+{
+    const std::string profile = TempProfile();
+    const int screenWidth = ::GetSystemMetrics(SM_CXSCREEN);
+    int width = 0;
+    {
+        CProgressWindow progress(Options(profile));
+        RECT rect = progress.WindowRect();
+        width = rect.right - rect.left;
+        ::SetWindowPos(progress.Handle(), nullptr, screenWidth - width, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    }
+    CProfileFile file(profile.c_str());
+    EXPECT_EQ(file.ReadSigned("Settings", "X", 0), screenWidth - width);
+    {
+        CProgressWindow progress(Options(profile));
+        EXPECT_EQ(progress.WindowRect().left, screenWidth - width);
+        EXPECT_EQ(progress.WindowRect().top, 40);
+    }
+    file.WriteSigned("Settings", "X", screenWidth + 500);  // from a larger screen
+    {
+        CProgressWindow progress(Options(profile));
+        RECT work{};
+        ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+        EXPECT_NEAR(progress.WindowRect().left, work.left + (work.right - work.left - width) / 2, 1);
+    }
+    ::DeleteFileA(profile.c_str());
+}
+
+TEST(WaitDialogTest, EscOrAButtonReleaseOverCancelStopsTheWork)
+{
+    CDlgWait dialog;
+    ASSERT_TRUE(dialog.Create(nullptr));
+    EXPECT_EQ(dialog.Text(), "Pennivox");
+    IWaitProgress& wait = dialog;
+    wait.SetText("Importing words...");
+    EXPECT_EQ(dialog.ItemText(IDC_WAIT_TEXT), "Importing words...");
+    wait.Pump();
+    EXPECT_FALSE(wait.Cancelled());
+    ::PostMessageA(dialog.Handle(), WM_CHAR, VK_ESCAPE, 0);
+    wait.Pump();
+    EXPECT_TRUE(wait.Cancelled());
+    dialog.EndDialog(IDCANCEL);
+
+    CDlgWait second;
+    ASSERT_TRUE(second.Create(nullptr));
+    RECT button{};
+    ::GetWindowRect(second.Item(IDC_WAIT_CANCEL), &button);
+    ::SetCursorPos((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+    ::PostMessageA(second.Item(IDC_WAIT_CANCEL), WM_LBUTTONUP, 0, 0);  // the message carries the cursor's place
+    second.ProcessMessages();
+    EXPECT_TRUE(second.Cancelled());
+}
+
+// Counts the link's notifications.
+class NotifyCounter : public wnd::CWindow {
+public:
+    int count = 0;
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        if (msg == WM_APP && wParam == 5)
+            ++count;
+        return CWindow::HandleMessage(msg, wParam, lParam);
+    }
+};
+
+TEST(LinkStaticTest, AFailedOpenBeepsAndSaysSoAndTheNotificationComesFirst)
+{
+    ASSERT_TRUE(wnd::RegisterWindowClass("PvLinkTestParent"));
+    NotifyCounter parent;
+    ASSERT_TRUE(parent.Create("PvLinkTestParent", "links", WS_POPUP, 0, RECT{0, 0, 200, 50}, nullptr));
+    HWND control = ::CreateWindowExA(0, "STATIC", "homepage", WS_CHILD | WS_VISIBLE, 5, 5, 150, 16, parent.Handle(),
+                                     nullptr, nullptr, nullptr);
+    CZELStatic link;
+    ASSERT_TRUE(link.Attach(control));
+    EXPECT_FALSE(::GetWindowLongPtrA(control, GWL_STYLE) & SS_NOTIFY);  // plain text without a target
+    const std::string target = "C:\\pv_missing_folder\\nothing.pvx";
+    link.SetLinkTarget(target);
+    EXPECT_TRUE(::GetWindowLongPtrA(control, GWL_STYLE) & SS_NOTIFY);
+    link.SetNotification(parent.Handle(), WM_APP, 5);
+
+    std::atomic<bool> seen{false};
+    std::string text;
+    std::thread closer([&] {
+        for (auto until = std::chrono::steady_clock::now() + 10s; std::chrono::steady_clock::now() < until;) {
+            HWND box = ::FindWindowA(nullptr, wnd::kProgramCaption);
+            if (box && ::IsWindowVisible(box)) {
+                char buffer[256] = "";
+                ::GetDlgItemTextA(box, 0xFFFF, buffer, sizeof(buffer));  // the box's message static
+                text = buffer;
+                seen = true;
+                ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+                return;
+            }
+            std::this_thread::sleep_for(10ms);
+        }
+    });
+    ::SendMessageA(control, WM_LBUTTONUP, 0, 0);
+    closer.join();
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(text, "Unable to open " + target + ".");
+    EXPECT_EQ(parent.count, 1);
+    EXPECT_FALSE(link.Visited());
+    EXPECT_NE(::LoadCursorA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_HAND_CURSOR)), nullptr);
+}
+
+TEST(HtmlHelpTest, AMissingLibraryIsLookedForOnceOnly)
+{
+    int lookups = 0;
+    CHtmlHelpEntry entry([&] {
+        ++lookups;
+        return std::string("C:\\pv_nowhere\\bogus_help.ocx");
+    });
+    EXPECT_EQ(entry.Call(nullptr, "PVHelp.chm", 0, 0), nullptr);
+    EXPECT_TRUE(entry.Unavailable());
+    EXPECT_EQ(entry.Call(nullptr, "PVHelp.chm", 0, 0), nullptr);
+    EXPECT_EQ(lookups, 1);
+    EXPECT_FALSE(HtmlHelpLibraryPath().empty());
+}
+
+}  // namespace

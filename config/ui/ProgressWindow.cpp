@@ -42,19 +42,28 @@ SIZE TextSize(HWND window, HFONT font, const char* text)
 
 CProgressWindow::CProgressWindow(const ProgressWindowOptions& options) : m_options(options)
 {
-    if (!CreateWindowAndControls(options.smoothBar)) {
-        Destroy();
-        return;
-    }
-    LayOut();
-    PlaceWindow();
-    ::ShowWindow(Handle(), SW_SHOWNOACTIVATE);
+    Open();
 }
 
 CProgressWindow::~CProgressWindow()
 {
     EndModal();
     Destroy();  // while the object still takes the window's messages: the position is saved
+}
+
+bool CProgressWindow::Open()
+{
+    if (Created())
+        return true;
+    m_shownPercentage = 0;  // a new window shows the base title
+    if (!CreateWindowAndControls(m_options.smoothBar)) {
+        Destroy();
+        return false;
+    }
+    LayOut();
+    PlaceWindow();
+    ::ShowWindow(Handle(), SW_SHOWNOACTIVATE);
+    return true;
 }
 
 bool CProgressWindow::CreateWindowAndControls(bool smoothBar)
@@ -146,7 +155,7 @@ void CProgressWindow::PlaceWindow()
 
 void CProgressWindow::MakeModal()
 {
-    if (!Created() || m_modal)
+    if (m_modal || !Open())
         return;
     if (m_options.owner)
         ::EnableWindow(m_options.owner, FALSE);

@@ -30,7 +30,8 @@ public:
     ~CProgressWindow() override;
 
     bool Created() const { return IsAlive() && m_cancelButton != nullptr; }
-    // Disables the owner and takes the keyboard until the window goes or is cancelled.
+    // Disables the owner and takes the keyboard until the window goes or is cancelled; a window
+    // that is gone (a modal one closes on cancel) is created again first.
     void MakeModal();
 
     void SetRange(int lower, int upper, int step = 1);
@@ -55,6 +56,7 @@ protected:
     bool OnCommand(int id, int code, HWND control) override;
 
 private:
+    bool Open();
     bool CreateWindowAndControls(bool smoothBar);
     HWND CreateChild(const char* className, const char* text, DWORD style, int id);
     void LayOut();

@@ -102,7 +102,13 @@ TEST(ProgressWindowTest, ModalDisablesTheOwnerUntilCancelledAndAQuitIsPassedOn)
         EXPECT_TRUE(progress.IsCancelled());
         EXPECT_TRUE(::IsWindowEnabled(owner));
         EXPECT_FALSE(progress.IsAlive());  // a modal progress closes on cancel
+
+        progress.Clear();
+        progress.MakeModal();
+        EXPECT_TRUE(progress.Created());
+        EXPECT_FALSE(::IsWindowEnabled(owner));
     }
+    EXPECT_TRUE(::IsWindowEnabled(owner));
     ::DestroyWindow(owner);
 }
 

@@ -237,6 +237,7 @@ public:
         m_lower[0x8C] = 0x9C;  // OE
         m_lower[0x8E] = 0x9E;  // Z caron
         m_lower[0x9F] = 0xFF;  // Y diaeresis
+        MarkLettersAndDigits();
     }
 
     unsigned Id() const override { return 1252; }
@@ -270,6 +271,18 @@ public:
             out.push_back(mapped);
         }
         return true;
+    }
+
+private:
+    // As the system classifies them: the superscript digits count as digits, the fractions do not.
+    void MarkLettersAndDigits()
+    {
+        for (int b = 0; b < 256; ++b) {
+            const bool ascii = (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z');
+            m_letterOrDigit[b] = ascii || (b >= 0xC0 && b != 0xD7 && b != 0xF7);
+        }
+        for (int b : {0x83, 0x8A, 0x8C, 0x8E, 0x9A, 0x9C, 0x9E, 0x9F, 0xAA, 0xB2, 0xB3, 0xB5, 0xB9, 0xBA})
+            m_letterOrDigit[b] = true;
     }
 };
 

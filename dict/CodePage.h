@@ -28,6 +28,8 @@ public:
     bool IsLeadByte(unsigned char byte) const { return m_leadByte[byte]; }
     // Lower case of a single-byte character.
     unsigned char LowerByte(unsigned char byte) const { return m_lower[byte]; }
+    // Whether the byte on its own is a letter or a digit of the code page (word lists split at other bytes).
+    bool IsLetterOrDigit(unsigned char byte) const { return m_letterOrDigit[byte]; }
 
     // Byte length of the character at pos (1 or 2); a lead byte at the very end counts alone.
     std::size_t CharLength(std::string_view text, std::size_t pos) const
@@ -100,6 +102,7 @@ protected:
     // Implementations fill both tables in their constructors.
     unsigned char m_lower[256] = {};
     bool m_leadByte[256] = {};
+    bool m_letterOrDigit[256] = {};
 };
 
 // The code page of this process: the ANSI code page on Windows, Windows-1252 elsewhere.

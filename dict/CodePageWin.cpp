@@ -12,6 +12,7 @@ public:
     {
         for (int b = 0; b < 256; ++b) {
             m_lower[b] = static_cast<unsigned char>(b);
+            m_letterOrDigit[b] = b != 0 && IsCharAlphaNumericA(static_cast<CHAR>(b));
             if (b != 0 && IsDBCSLeadByteEx(m_acp, static_cast<BYTE>(b))) {
                 m_leadByte[b] = true;
                 continue;

@@ -15,6 +15,7 @@
 #include "storage/Storage.h"
 
 class CScramblingFileStrategy;
+class IWaitProgress;
 
 // A query prepared once for the searches of several dictionaries (the merged search).
 struct DictionaryQuery {
@@ -107,6 +108,16 @@ public:
     // Overwrites key and data of the first entry whose key equals oldKey, in place, and commits.
     bool ReplaceEntry(std::string_view oldKey, std::string_view newKey, std::string_view newData);
     int CountEntries() const;
+
+    // Text exchange (DictionaryText.cpp). Each needs an open dictionary and a path, and takes an
+    // optional wait window. Export writes every entry, committed or not, in stored order as tagged
+    // lines; the file is replaced only when complete (a failed or cancelled export returns 0 and
+    // leaves it as it was). Returns the count written.
+    int ExportEntries(const std::string& path, IWaitProgress* wait = nullptr);
+    // Adds the entries of a tagged file and commits; a cancelled import keeps what it added.
+    int ImportEntries(const std::string& path, IWaitProgress* wait = nullptr);
+    // Adds every word of any text as a key without data and commits.
+    int ImportWords(const std::string& path, IWaitProgress* wait = nullptr);
 
     // Entry of a row in stored order, decoded to ANSI text. False for a bad row.
     bool ReadEntry(int row, std::string& key, std::string& data);

@@ -21,3 +21,7 @@ add_test(NAME dict_pvdict_cli
                  -DFIXTURES=${PV_SHARED_DIR}/metakit/fixtures -DWORK=${CMAKE_CURRENT_BINARY_DIR}/pvdict-cli
                  -P ${CMAKE_CURRENT_SOURCE_DIR}/PvdictCli.cmake)
 set_tests_properties(dict_pvdict_cli PROPERTIES ENVIRONMENT "${PV_TEST_ENV}" TIMEOUT 120)
+
+pv_add_unit_test(dict_text_exchange_tests
+  SOURCES DictionaryTextTest.cpp
+  LIBS pv_dict)

@@ -1,0 +1,283 @@
+// Dictionary entries to and from text files: tagged key and data lines, and plain word lists.
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "base/FileIo.h"
+#include "dict/DictionaryFile.h"
+#include "dict/WaitProgress.h"
+
+namespace {
+
+const char kKeyTag[] = "<key>";
+const char kDataTag[] = "<data>";
+const char kShortKeyTag[] = "<shortkey>";
+const char kReplacementTag[] = "<replacement text>";
+const char kLineEnd[] = "\r\n";
+
+// The most an import keeps of one line, key or data: whatever a file holds, memory stays bounded.
+constexpr std::size_t kMaxTextBytes = std::size_t{1} << 20;
+// The word buffer: 1023 bytes and the terminating zero. Longer runs are cut there.
+constexpr std::size_t kMaxWordBytes = 1023;
+constexpr std::size_t kReadChunk = 10240;
+constexpr std::size_t kWriteChunk = 64 * 1024;
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePointer = std::unique_ptr<std::FILE, FileCloser>;
+
+// Lines without their ends ("\r\n" or "\n"). Like the text the dictionary keeps, a line ends at
+// its first zero byte; it is also cut at kMaxTextBytes. What is cut off is skipped, not read.
+class CLineReader {
+public:
+    explicit CLineReader(std::FILE* file) : m_file(file) {}
+
+    // False at the end of the file.
+    bool Next(std::string& line)
+    {
+        line.clear();
+        bool cut = false;
+        bool any = false;
+        while (m_pos < m_size || Fill()) {
+            any = true;
+            const char* start = m_buffer + m_pos;
+            const std::size_t available = m_size - m_pos;
+            const void* newline = std::memchr(start, '\n', available);
+            const std::size_t length =
+                newline ? static_cast<std::size_t>(static_cast<const char*>(newline) - start) : available;
+            if (!cut)
+                cut = AppendUntilCut(line, std::string_view(start, length));
+            m_pos += length + (newline ? 1 : 0);
+            if (newline)
+                break;
+        }
+        if (!cut && !line.empty() && line.back() == '\r')
+            line.pop_back();
+        return any;
+    }
+
+private:
+    bool Fill()
+    {
+        m_pos = 0;
+        m_size = std::fread(m_buffer, 1, sizeof m_buffer, m_file);
+        return m_size > 0;
+    }
+
+    // Whether the line was cut in this piece.
+    static bool AppendUntilCut(std::string& line, std::string_view piece)
+    {
+        const std::size_t zero = piece.find('\0');
+        const std::size_t room = kMaxTextBytes - line.size();
+        const std::size_t take = zero < piece.size() ? zero : piece.size();
+        line.append(piece.data(), take < room ? take : room);
+        return zero != std::string_view::npos || take > room;
+    }
+
+    std::FILE* m_file;
+    char m_buffer[kReadChunk];
+    std::size_t m_size = 0;
+    std::size_t m_pos = 0;
+};
+
+enum class LineKind { Key, Data, Plain };
+
+// The first tag found, in this order, decides what the line holds; `rest` is the text after it.
+LineKind ClassifyLine(std::string_view line, std::string_view& rest)
+{
+    static const struct {
+        std::string_view tag;
+        LineKind kind;
+    } kTags[] = {
+        {kKeyTag, LineKind::Key},
+        {kDataTag, LineKind::Data},
+        {kShortKeyTag, LineKind::Key},
+        {kReplacementTag, LineKind::Data},
+    };
+    for (const auto& entry : kTags) {
+        const std::size_t at = line.find(entry.tag);
+        if (at != std::string_view::npos) {
+            rest = line.substr(at + entry.tag.size());
+            return entry.kind;
+        }
+    }
+    rest = line;
+    return LineKind::Plain;
+}
+
+// Appends as much as fits below kMaxTextBytes, in whole characters.
+void AppendBounded(const CCodePage& codePage, std::string& to, std::string_view text)
+{
+    const std::size_t room = to.size() < kMaxTextBytes ? kMaxTextBytes - to.size() : 0;
+    to.append(text.data(), codePage.WholeCharacterPrefix(text, room));
+}
+
+void ShowCount(IWaitProgress& wait, const char* format, int count)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, format, count);
+    wait.SetText(text);
+}
+
+// Buffered sequential writes to a file handle.
+class CChunkWriter {
+public:
+    explicit CChunkWriter(pvbase::FileHandle& file) : m_file(file) {}
+
+    bool Append(std::string_view text)
+    {
+        m_buffer.append(text.data(), text.size());
+        return m_buffer.size() < kWriteChunk || Flush();
+    }
+    bool Flush()
+    {
+        if (!m_buffer.empty() && !m_file.Write(m_written, m_buffer.data(), static_cast<int>(m_buffer.size())))
+            return false;
+        m_written += static_cast<std::int64_t>(m_buffer.size());
+        m_buffer.clear();
+        return true;
+    }
+
+private:
+    pvbase::FileHandle& m_file;
+    std::string m_buffer;
+    std::int64_t m_written = 0;
+};
+
+}  // namespace
+
+int CDictionaryFile::ExportEntries(const std::string& path, IWaitProgress* wait)
+{
+    if (!m_open || path.empty())
+        return 0;
+    if (m_type != DICTIONARY_WORDS && m_type != DICTIONARY_SHORTHAND)
+        return 0;
+    const std::string_view keyTag = m_type == DICTIONARY_WORDS ? kKeyTag : kShortKeyTag;
+    const std::string_view dataTag = m_type == DICTIONARY_WORDS ? kDataTag : kReplacementTag;
+    // UTF-8 and UTF-16 data count their terminating zero, and so it is written.
+    const bool zeroAfterData = NormalizeEntryTextCode(m_dataCode) != CODE_ANSI;
+
+    // Written beside the target and moved over it only when complete.
+    const std::string temporary = path + ".part";
+    std::unique_ptr<pvbase::FileHandle> file = pvbase::FileHandle::Open(temporary, pvbase::OpenMode::CreateTruncate);
+    if (!file)
+        return 0;
+    CChunkWriter writer(*file);
+    // Rows rather than a search: uncommitted entries, and keys outside the length limits, go too.
+    std::string key, data;
+    int count = 0;
+    bool ok = true;
+    for (int row = 0; ok && row < CountEntries(); ++row) {
+        ok = ReadEntry(row, key, data);
+        if (zeroAfterData && !data.empty())
+            data.push_back('\0');
+        ok = ok && writer.Append(keyTag) && writer.Append(key) && writer.Append(kLineEnd) && writer.Append(dataTag) &&
+             writer.Append(data) && writer.Append(kLineEnd);
+        ++count;
+        if (wait && count % 10 == 0) {
+            ShowCount(*wait, "%d items have been exported!", count);
+            wait->Pump();
+        }
+        if (wait && wait->Cancelled())
+            ok = false;
+    }
+    ok = ok && writer.Flush() && file->Flush();
+    file.reset();
+    if (ok && pvbase::ReplaceFileAtomically(temporary, path))
+        return count;
+    pvbase::RemoveFileIfExists(temporary);
+    return 0;
+}
+
+int CDictionaryFile::ImportEntries(const std::string& path, IWaitProgress* wait)
+{
+    if (!m_open || m_readOnly || path.empty())
+        return 0;
+    FilePointer file(std::fopen(path.c_str(), "rb"));
+    if (!file)
+        return 0;
+    CLineReader reader(file.get());
+    std::string line, key, data;
+    int count = 0;
+    int shown = -1;
+    auto addPending = [&] {
+        if (!key.empty() && AddEntry(key, data))
+            ++count;
+        key.clear();
+        data.clear();
+    };
+    while (!(wait && wait->Cancelled())) {
+        if (wait) {
+            if (count % 10 == 0 && count != shown) {
+                ShowCount(*wait, "%d items have been imported!", count);
+                shown = count;
+            }
+            wait->Pump();
+            if (wait->Cancelled())
+                break;
+        }
+        if (!reader.Next(line))
+            break;
+        std::string_view rest;
+        const LineKind kind = ClassifyLine(line, rest);
+        if (kind == LineKind::Key) {
+            addPending();
+            AppendBounded(m_codePage, key, rest);
+        } else if (kind == LineKind::Data) {
+            AppendBounded(m_codePage, data, rest);
+        } else {
+            AppendBounded(m_codePage, data, kLineEnd);
+            AppendBounded(m_codePage, data, rest);
+            if (key.empty())
+                break;  // not a tagged file
+        }
+    }
+    addPending();
+    Commit();
+    return count;
+}
+
+int CDictionaryFile::ImportWords(const std::string& path, IWaitProgress* wait)
+{
+    if (!m_open || m_readOnly || path.empty())
+        return 0;
+    FilePointer file(std::fopen(path.c_str(), "rb"));
+    if (!file)
+        return 0;
+    std::string word;
+    int count = 0;
+    auto addWord = [&] {
+        if (word.empty())
+            return;
+        word.resize(m_codePage.WholeCharacterPrefix(word, kMaxWordBytes));
+        if (AddEntry(word, std::string_view()))
+            ++count;
+        word.clear();
+    };
+    auto chunk = std::make_unique<unsigned char[]>(kReadChunk);
+    bool cancelled = false;
+    std::size_t got;
+    while (!cancelled && (got = std::fread(chunk.get(), 1, kReadChunk, file.get())) > 0) {
+        if (wait)
+            wait->Pump();
+        for (std::size_t i = 0; i < got && !cancelled; ++i) {
+            const unsigned char byte = chunk[i];
+            if (m_codePage.IsLetterOrDigit(byte) || byte == '_' || byte == '-') {
+                // One byte past the buffer, so that the cut can keep whole characters.
+                if (word.size() <= kMaxWordBytes)
+                    word.push_back(static_cast<char>(byte));
+            } else {
+                addWord();
+            }
+            cancelled = wait && wait->Cancelled();
+        }
+    }
+    if (!cancelled)
+        addWord();
+    Commit();
+    return count;
+}

@@ -274,14 +274,15 @@ public:
     }
 
 private:
-    // As the system classifies them: the superscript digits count as digits, the fractions do not.
+    // As the system classifies them: the superscript digits count as digits, the fractions do not, the
+    // modifier circumflex is a letter.
     void MarkLettersAndDigits()
     {
         for (int b = 0; b < 256; ++b) {
             const bool ascii = (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z');
             m_letterOrDigit[b] = ascii || (b >= 0xC0 && b != 0xD7 && b != 0xF7);
         }
-        for (int b : {0x83, 0x8A, 0x8C, 0x8E, 0x9A, 0x9C, 0x9E, 0x9F, 0xAA, 0xB2, 0xB3, 0xB5, 0xB9, 0xBA})
+        for (int b : {0x83, 0x88, 0x8A, 0x8C, 0x8E, 0x9A, 0x9C, 0x9E, 0x9F, 0xAA, 0xB2, 0xB3, 0xB5, 0xB9, 0xBA})
             m_letterOrDigit[b] = true;
     }
 };

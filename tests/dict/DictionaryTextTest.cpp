@@ -164,3 +164,17 @@ TEST(DictionaryText, BadInputsAnswerZeroOrAreCutAndNeverHarmTheFiles)
     dictionary.Close();
     EXPECT_EQ(ReadFile(temp.File("d.lib")), before);
 }
+
+#ifdef _WIN32
+// The portable table splits word lists exactly as the system does.
+TEST(DictionaryText, Windows1252LettersAndDigitsAreTheSystems)
+{
+    const CCodePage& system = SystemCodePage();
+    if (system.Id() != 1252)
+        GTEST_SKIP() << "ANSI code page " << system.Id();
+    for (int b = 0; b < 256; ++b)
+        EXPECT_EQ(cp1252.IsLetterOrDigit(static_cast<unsigned char>(b)),
+                  system.IsLetterOrDigit(static_cast<unsigned char>(b)))
+            << "byte " << b;
+}
+#endif

@@ -133,6 +133,11 @@ public:
         m_buffer.append(text.data(), text.size());
         return m_buffer.size() < kWriteChunk || Flush();
     }
+    // A tag, the text right after it, and the line end.
+    bool AppendLine(std::string_view tag, std::string_view text)
+    {
+        return Append(tag) && Append(text) && Append(kLineEnd);
+    }
     bool Flush()
     {
         if (!m_buffer.empty() && !m_file.Write(m_written, m_buffer.data(), static_cast<int>(m_buffer.size())))
@@ -175,8 +180,7 @@ int CDictionaryFile::ExportEntries(const std::string& path, IWaitProgress* wait)
         ok = ReadEntry(row, key, data);
         if (zeroAfterData && !data.empty())
             data.push_back('\0');
-        ok = ok && writer.Append(keyTag) && writer.Append(key) && writer.Append(kLineEnd) && writer.Append(dataTag) &&
-             writer.Append(data) && writer.Append(kLineEnd);
+        ok = ok && writer.AppendLine(keyTag, key) && writer.AppendLine(dataTag, data);
         ++count;
         if (wait && count % 10 == 0) {
             ShowCount(*wait, "%d items have been exported!", count);

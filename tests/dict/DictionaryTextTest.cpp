@@ -80,13 +80,13 @@ TEST(DictionaryText, Utf8DataIsWrittenWithItsZeroAndReadUpToIt)
 TEST(DictionaryText, UntaggedTextIsNoEntryFileButAWordList)
 {
     TempFolder temp;
-    WriteFile(temp.File("list.txt"), "Some words, caf\xE9 x\xD7y two_part well-known 42\r\n\xB9st last");
+    WriteFile(temp.File("list.txt"), "Some words, caf\xE9 x\xD7y two_part well-known 42\r\n\xB9st last\r\n<key>late");
     CDictionaryFile dictionary(cp1252);
     ASSERT_TRUE(dictionary.Open(temp.File("d.lib")));
     EXPECT_EQ(dictionary.ImportEntries(temp.File("list.txt")), 0);
     EXPECT_EQ(dictionary.CountEntries(), 0);
-    EXPECT_EQ(dictionary.ImportWords(temp.File("list.txt")), 10);
-    EXPECT_EQ(Entries(dictionary), "42=;caf\xE9=;last=;Some=;two_part=;well-known=;words=;x=;y=;\xB9st=;");
+    EXPECT_EQ(dictionary.ImportWords(temp.File("list.txt")), 12);
+    EXPECT_EQ(Entries(dictionary), "42=;caf\xE9=;key=;last=;late=;Some=;two_part=;well-known=;words=;x=;y=;\xB9st=;");
 }
 
 TEST(DictionaryText, CancellingStopsExportWithoutTouchingTheFileAndImportKeepingWhatItAdded)

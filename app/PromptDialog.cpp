@@ -175,11 +175,12 @@ void CPromptDialog::PlacePreview()
 {
     const int selected = m_list.Selected();
     const RECT row = m_list.RowScreenRect(selected);
-    m_preview.Hide();
-    if (selected < 0 || row.bottom <= row.top || !IsVisible())
+    if (selected < 0 || row.bottom <= row.top || !IsVisible()) {
+        m_preview.Hide();
         return;
+    }
     const RECT list = m_list.WindowRect();
-    m_preview.Show(true, list.right + 3, row.top);
+    m_preview.ShowAt(list.right + 3, row.top);
 }
 
 // ---------------------------------------------------------------------------------------------

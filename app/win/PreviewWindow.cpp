@@ -70,6 +70,8 @@ void CPreviewWindow::FitToText()
 
 void CPreviewWindow::SetText(const std::string& text, int style)
 {
+    if (text == m_text && style == m_style)
+        return;  // the same preview for the next key: nothing to measure or paint
     m_text = text;
     m_style = style;
     if (!Handle())
@@ -96,6 +98,18 @@ void CPreviewWindow::Show(bool show, int x, int y)
         return;
     FitToText();
     ::SetWindowPos(Handle(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
+void CPreviewWindow::ShowAt(int x, int y)
+{
+    if (!IsVisible()) {
+        Show(true, x, y);
+        return;
+    }
+    // Moved while shown, not hidden and shown again: that would blink on every key.
+    const RECT now = WindowRect();
+    if (now.left != x || now.top != y)
+        ::SetWindowPos(Handle(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT CPreviewWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)

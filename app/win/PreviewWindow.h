@@ -21,6 +21,8 @@ public:
     // there is no text.
     void Show(bool show, int x, int y);
     void Hide() { Show(false, 0, 0); }
+    // Shows the window at (x, y), moving it there when it is already visible.
+    void ShowAt(int x, int y);
 
     const std::string& PreviewText() const { return m_text; }
     int PreviewStyle() const { return m_style; }

@@ -47,7 +47,7 @@ bool CController::Start(bool useHookLibrary)
     m_started = true;
     if (useHookLibrary)
         m_screenReader.TurnOn();
-    m_settings = m_settingsBridge.Load();
+    m_enableHotkey = m_settingsBridge.LoadEnableHotkey();
     RegisterEnableHotkey();
     m_settingsBridge.TakeFirstRun();
 
@@ -87,7 +87,7 @@ void CController::Exit()
 
 void CController::ApplySettings()
 {
-    m_settings = m_settingsBridge.Load();
+    m_enableHotkey = m_settingsBridge.LoadEnableHotkey();
     RegisterEnableHotkey();
     if (m_engine.Window())
         ::PostMessageA(m_engine.Window(), WM_ENGINE_APPLY_SETTINGS, 0, 0);
@@ -97,7 +97,7 @@ void CController::RegisterEnableHotkey()
 {
     // A changed hotkey must replace the old one, so the old registration goes first.
     ::UnregisterHotKey(Handle(), HOTKEY_ENABLE);
-    ::RegisterHotKey(Handle(), HOTKEY_ENABLE, HotkeyModifiers(m_settings.enableHotkey), m_settings.enableHotkey & 0xFF);
+    ::RegisterHotKey(Handle(), HOTKEY_ENABLE, HotkeyModifiers(m_enableHotkey), m_enableHotkey & 0xFF);
 }
 
 void CController::ToggleEnable()

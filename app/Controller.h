@@ -58,7 +58,7 @@ private:
 
     CScreenReaderFlag m_screenReader;
     CSettingsBridge m_settingsBridge;
-    ProgramSettings m_settings;
+    std::uint32_t m_enableHotkey = settings_defaults::kEnableHotkey;  // the engine thread reads the rest
     CPreviewWindow m_preview;
     CPromptDialog m_prompt;
     CEngineThread m_engine;

@@ -33,7 +33,6 @@ public:
 
     // Shows what the state says: rows, selection, preview, place under the caret or hidden.
     void Render(const PromptState& state);
-    const PromptState& Shown() const { return m_shown; }
 
     const CPromptList& List() const { return m_list; }
     void PlacePreview();

@@ -29,6 +29,12 @@ ProgramSettings CSettingsBridge::Load()
     return p;
 }
 
+std::uint32_t CSettingsBridge::LoadEnableHotkey()
+{
+    m_settings->LoadHotKeys();
+    return m_settings->dwEnableZel;
+}
+
 std::string CSettingsBridge::ProgramDirectory() const
 {
     return m_settings->ProgramDirectory();

@@ -34,6 +34,8 @@ public:
 
     // Reads Config.ini and AppConfig.ini; returns the values the program works with.
     ProgramSettings Load();
+    // Reads only the hotkeys' section: dwEnableZel.
+    std::uint32_t LoadEnableHotkey();
     // Ends in a backslash.
     std::string ProgramDirectory() const;
     // 1 complete here, 0 not, -1 no edit-box rule for the window or its parents.

@@ -7,6 +7,7 @@
 
 #include "app/win/CaretTracker.h"
 #include "tests/app/win/AccessibleAnswers.h"
+#include "tests/app/win/PumpMessages.h"
 
 namespace {
 
@@ -28,14 +29,7 @@ public:
 using apptest::CaretAt;
 using apptest::Role;
 
-void Pump()
-{
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
-    }
-}
+using apptest::Pump;
 
 // A top-level window with two edits, a password edit and a button, in the foreground.
 class TrackerTest : public ::testing::Test {

@@ -18,18 +18,12 @@
 #include "hook/HookMessages.h"
 #include "res/resource.h"
 #include "tests/app/win/AccessibleAnswers.h"
+#include "tests/app/win/PumpMessages.h"
 #include "wnd/Controls.h"
 
 namespace {
 
-void Pump()
-{
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
-    }
-}
+using apptest::Pump;
 
 RECT ScreenRect(HWND w)
 {

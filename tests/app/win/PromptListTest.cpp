@@ -4,18 +4,12 @@
 #include <vector>
 
 #include "app/win/PromptList.h"
+#include "tests/app/win/PumpMessages.h"
 #include "wnd/Handles.h"
 
 namespace {
 
-void Pump()
-{
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
-    }
-}
+using apptest::Pump;
 
 std::vector<CPromptList::Row> Rows(int count, const std::string& stem = "row ")
 {

@@ -25,6 +25,21 @@ HTREEITEM CTreeView::InsertItem(const std::string& text, LPARAM data, HTREEITEM 
     return reinterpret_cast<HTREEITEM>(::SendMessageA(m_hwnd, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 
+int AddComboItem(HWND combo, const std::string& text, LPARAM data)
+{
+    const LRESULT index = ::SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    if (index < 0)
+        return -1;
+    ::SendMessageA(combo, CB_SETITEMDATA, static_cast<WPARAM>(index), data);
+    return static_cast<int>(index);
+}
+
+LPARAM SelectedComboData(HWND combo)
+{
+    const LRESULT selected = ::SendMessageA(combo, CB_GETCURSEL, 0, 0);
+    return selected == CB_ERR ? -1 : ::SendMessageA(combo, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0);
+}
+
 LPARAM CTreeView::ItemData(HTREEITEM item) const
 {
     TVITEMA query{};

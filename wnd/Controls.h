@@ -36,6 +36,11 @@ private:
     HWND m_hwnd = nullptr;
 };
 
+// Adds an item with its item data to a combo box (a sorted one places it itself); its index or -1.
+int AddComboItem(HWND combo, const std::string& text, LPARAM data);
+// The item data of the selected item, or -1 when none is selected.
+LPARAM SelectedComboData(HWND combo);
+
 // Sets a font on a window (and redraws it).
 inline void SetControlFont(HWND window, HFONT font)
 {

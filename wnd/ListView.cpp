@@ -277,10 +277,14 @@ bool CListView::HandleNotify(const NMHDR& header, LRESULT& result) const
         auto& item = const_cast<NMLVDISPINFOA&>(reinterpret_cast<const NMLVDISPINFOA&>(header)).item;
         if (item.mask & LVIF_TEXT)
             FillDisplayText(item.iItem, item.iSubItem, item.pszText, item.cchTextMax, false);
+        if ((item.mask & LVIF_IMAGE) && m_cellImage)
+            item.iImage = m_cellImage(item.iItem);
     } else if (header.code == LVN_GETDISPINFOW) {
         auto& item = const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)).item;
         if (item.mask & LVIF_TEXT)
             FillDisplayText(item.iItem, item.iSubItem, item.pszText, item.cchTextMax, true);
+        if ((item.mask & LVIF_IMAGE) && m_cellImage)
+            item.iImage = m_cellImage(item.iItem);
     } else {
         return false;
     }

@@ -32,6 +32,8 @@ public:
     using DataOrder = std::function<int(LPARAM, LPARAM)>;
     // The text of a cell of an owner-data list.
     using CellText = std::function<std::string(int row, int column)>;
+    // The image of a row of an owner-data list (an index into its small image list).
+    using CellImage = std::function<int(int row)>;
 
     CListView() = default;
     explicit CListView(HWND control) : m_hwnd(control) {}
@@ -102,6 +104,7 @@ public:
     // Owner-data mode (LVS_OWNERDATA in the template): the list keeps only a row count and asks
     // for texts as it draws. The parent passes its WM_NOTIFY to HandleNotify.
     void SetCellText(CellText cellText) { m_cellText = std::move(cellText); }
+    void SetCellImage(CellImage cellImage) { m_cellImage = std::move(cellImage); }
     bool SetItemCount(int count) const;
     // Answers LVN_GETDISPINFO for this list; false for notifications it does not handle.
     bool HandleNotify(const NMHDR& header, LRESULT& result) const;
@@ -112,6 +115,7 @@ private:
 
     HWND m_hwnd = nullptr;
     CellText m_cellText;
+    CellImage m_cellImage;
 };
 
 }  // namespace wnd

@@ -87,6 +87,27 @@ private:
     WNDPROC m_previousProc = nullptr;
 };
 
+// Keeps a window disabled while it lives: work that pumps messages (a wait or progress window)
+// must not let the user start more work in the window that runs it.
+class CDisabledWindow {
+public:
+    explicit CDisabledWindow(HWND window) : m_window(window), m_wasEnabled(::IsWindowEnabled(window) != FALSE)
+    {
+        ::EnableWindow(m_window, FALSE);
+    }
+    ~CDisabledWindow()
+    {
+        if (m_wasEnabled)
+            ::EnableWindow(m_window, TRUE);
+    }
+    CDisabledWindow(const CDisabledWindow&) = delete;
+    CDisabledWindow& operator=(const CDisabledWindow&) = delete;
+
+private:
+    HWND m_window;
+    bool m_wasEnabled;
+};
+
 // Loads a string resource of the resource module ("" when it is missing).
 std::string LoadResourceString(UINT id);
 // The text of any window.

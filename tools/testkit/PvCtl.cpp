@@ -15,7 +15,12 @@
 //   alive PID                                    ok while the process runs
 //   kill HWND / killpid PID                      terminate the process that owns the window / by id
 //   getclip / setclip HEX                        CF_TEXT on the clipboard ("none" when absent)
+//   lvtext HWND ROW COLUMN                       a list view cell of any process (hex text)
+//   lvsetstate HWND ROW STATE MASK               LVM_SETITEMSTATE (row -1: every row) of any process
+// (Item counts and states need no buffer: "send" with LVM_GETITEMCOUNT / LVM_GETITEMSTATE.)
 #include "tools/testkit/TestkitUtil.h"
+
+#include <commctrl.h>
 
 #include <cstdlib>
 
@@ -125,6 +130,74 @@ bool OpenClipboardPatiently()
         Sleep(20);
     }
     return false;
+}
+
+// Memory in the process of a window, for messages whose parameters point at a buffer.
+class RemoteBuffer {
+public:
+    RemoteBuffer(HWND window, SIZE_T size)
+    {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        m_process = pid ? OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid) : nullptr;
+        if (m_process)
+            m_address = VirtualAllocEx(m_process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    }
+    ~RemoteBuffer()
+    {
+        if (m_address)
+            VirtualFreeEx(m_process, m_address, 0, MEM_RELEASE);
+        if (m_process)
+            CloseHandle(m_process);
+    }
+    RemoteBuffer(const RemoteBuffer&) = delete;
+    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+
+    char* Address(SIZE_T offset = 0) const { return static_cast<char*>(m_address) + offset; }
+    bool Write(SIZE_T offset, const void* data, SIZE_T size) const
+    {
+        return m_address && WriteProcessMemory(m_process, Address(offset), data, size, nullptr);
+    }
+    bool Read(SIZE_T offset, void* data, SIZE_T size) const
+    {
+        return m_address && ReadProcessMemory(m_process, Address(offset), data, size, nullptr);
+    }
+
+private:
+    HANDLE m_process = nullptr;
+    void* m_address = nullptr;
+};
+
+Reply ListViewText(HWND list, int row, int column)
+{
+    const SIZE_T textSize = 4096;
+    RemoteBuffer remote(list, sizeof(LVITEMA) + textSize);
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = remote.Address(sizeof item);
+    item.cchTextMax = (int)textSize;
+    DWORD_PTR length = 0;
+    if (!remote.Write(0, &item, sizeof item) ||
+        !SendMessageTimeoutA(list, LVM_GETITEMTEXTA, row, (LPARAM)remote.Address(), SMTO_ABORTIFHUNG, 5000, &length))
+        return Err("no answer");
+    std::string text(length, '\0');
+    if (length && !remote.Read(sizeof item, &text[0], length))
+        return Err("cannot read the text");
+    return Ok(ToHex(text));
+}
+
+Reply ListViewSetState(HWND list, int row, UINT state, UINT mask)
+{
+    RemoteBuffer remote(list, sizeof(LVITEMA));
+    LVITEMA item = {};
+    item.state = state;
+    item.stateMask = mask;
+    DWORD_PTR result = 0;
+    if (!remote.Write(0, &item, sizeof item) ||
+        !SendMessageTimeoutA(list, LVM_SETITEMSTATE, (WPARAM)row, (LPARAM)remote.Address(), SMTO_ABORTIFHUNG, 5000,
+                             &result))
+        return Err("no answer");
+    return result ? Ok() : Err("refused");
 }
 
 Reply Run(const std::vector<std::string>& words)
@@ -284,6 +357,11 @@ Reply Run(const std::vector<std::string>& words)
         CloseClipboard();
         return placed ? Ok() : Err("set failed");
     }
+    if (command == "lvtext" && need(3))
+        return ListViewText(ParseHandle(arg(1)), (int)ParseNumber(arg(2)), (int)ParseNumber(arg(3)));
+    if (command == "lvsetstate" && need(4))
+        return ListViewSetState(ParseHandle(arg(1)), (int)ParseNumber(arg(2)), (UINT)ParseNumber(arg(3)),
+                                (UINT)ParseNumber(arg(4)));
     return Err("unknown command or missing arguments: " + command);
 }
 

@@ -5,6 +5,8 @@
 //
 // Window handles are hex; texts are passed as hex bytes (ANSI) so any character survives, "-" for none.
 //   find CLASS|- TITLEHEX|- TIMEOUT_MS           top-level window by class and/or title
+//   popup HWND                                   the visible enabled window it owns (a box it shows), or 0
+//   enabled HWND                                 1 when the window takes input
 //   child HWND CLASS|- ID|- TIMEOUT_MS           descendant window by class and/or control id
 //   gettext HWND / settext HWND HEX              WM_GETTEXT / WM_SETTEXT
 //   xid HWND                                     the X window id (decimal) behind a top-level window
@@ -260,6 +262,12 @@ Reply Run(const std::vector<std::string>& words)
         return Ok(Number(SetForegroundWindow(ParseHandle(arg(1)))));
     if (command == "exists" && need(1))
         return Ok(Number(IsWindow(ParseHandle(arg(1))) ? 1 : 0));
+    if (command == "popup" && need(1)) {
+        HWND popup = GetWindow(ParseHandle(arg(1)), GW_ENABLEDPOPUP);
+        return Ok(HandleText(popup && IsWindowVisible(popup) ? popup : nullptr));
+    }
+    if (command == "enabled" && need(1))
+        return Ok(Number(IsWindowEnabled(ParseHandle(arg(1))) ? 1 : 0));
     if (command == "pid" && need(1)) {
         DWORD pid = 0;
         GetWindowThreadProcessId(ParseHandle(arg(1)), &pid);

@@ -125,6 +125,40 @@ std::size_t CCodePage::FindAtCharBoundary(std::string_view haystack, std::string
     return std::string_view::npos;
 }
 
+namespace {
+
+// Code units of the character at i: 2 for a surrogate pair, else 1.
+std::size_t Utf16CharLength(std::u16string_view text, std::size_t i)
+{
+    const char16_t u = text[i];
+    const bool pair =
+        u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+    return pair ? 2 : 1;
+}
+
+}  // namespace
+
+bool CCodePage::FromUtf16Counted(std::u16string_view text, std::string& out, int& unconvertible) const
+{
+    const std::size_t at = out.size();
+    if (!FromUtf16(text, out))
+        return false;
+    // Most texts come back as they went; only the others are tried character by character.
+    std::u16string back;
+    if (ToUtf16(std::string_view(out).substr(at), back) && back == text)
+        return true;
+    std::string one;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::u16string_view character = text.substr(i, Utf16CharLength(text, i));
+        one.clear();
+        back.clear();
+        if (!FromUtf16(character, one) || !ToUtf16(one, back) || back != character)
+            ++unconvertible;
+        i += character.size();
+    }
+    return true;
+}
+
 // ---------------------------------------------------------------- UTF-8 <-> UTF-16
 
 void Utf8ToUtf16(std::string_view text, std::u16string& out)
@@ -252,6 +286,18 @@ public:
 
     bool FromUtf16(std::u16string_view text, std::string& out) const override
     {
+        int ignored = 0;
+        return Convert(text, out, ignored);
+    }
+
+    bool FromUtf16Counted(std::u16string_view text, std::string& out, int& unconvertible) const override
+    {
+        return Convert(text, out, unconvertible);
+    }
+
+private:
+    static bool Convert(std::u16string_view text, std::string& out, int& unconvertible)
+    {
         out.reserve(out.size() + text.size());
         for (std::size_t i = 0; i < text.size(); ++i) {
             char16_t u = text[i];
@@ -265,15 +311,16 @@ public:
                     mapped = char(0x80 + k);
                     break;
                 }
-            // A surrogate pair is one character: one default character.
-            if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
-                ++i;
+            if (mapped == '?') {
+                ++unconvertible;
+                // A surrogate pair is one character: one default character.
+                i += Utf16CharLength(text, i) - 1;
+            }
             out.push_back(mapped);
         }
         return true;
     }
 
-private:
     // As the system classifies them: the superscript digits count as digits, the fractions do not, the
     // modifier circumflex is a letter.
     void MarkLettersAndDigits()

@@ -24,6 +24,9 @@ public:
     // Appends the code page bytes of `text` to `out`; characters that the code page
     // lacks become its default character. Returns false when nothing could be converted.
     virtual bool FromUtf16(std::u16string_view text, std::string& out) const = 0;
+    // FromUtf16 that also adds to `unconvertible` the characters that became the default
+    // character (a surrogate pair is one character). For imports, not for hot paths.
+    virtual bool FromUtf16Counted(std::u16string_view text, std::string& out, int& unconvertible) const;
 
     bool IsLeadByte(unsigned char byte) const { return m_leadByte[byte]; }
     // Lower case of a single-byte character.

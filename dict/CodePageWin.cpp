@@ -55,7 +55,43 @@ public:
         return true;
     }
 
+    // Without best-fit mapping: a character the code page lacks becomes the default character and
+    // is counted, rather than turning silently into a look-alike.
+    bool FromUtf16Counted(std::u16string_view text, std::string& out, int& unconvertible) const override
+    {
+        if (text.empty())
+            return true;
+        auto* wide = reinterpret_cast<const wchar_t*>(text.data());
+        const int length = static_cast<int>(text.size());
+        const int n = WideCharToMultiByte(m_acp, WC_NO_BEST_FIT_CHARS, wide, length, nullptr, 0, nullptr, nullptr);
+        if (n <= 0)
+            return false;
+        const std::size_t at = out.size();
+        out.resize(at + n);
+        BOOL usedDefault = FALSE;
+        WideCharToMultiByte(m_acp, WC_NO_BEST_FIT_CHARS, wide, length, &out[at], n, nullptr, &usedDefault);
+        if (usedDefault)
+            unconvertible += CountDefaulted(wide, length);
+        return true;
+    }
+
 private:
+    int CountDefaulted(const wchar_t* wide, int length) const
+    {
+        int count = 0;
+        char bytes[8];
+        for (int i = 0; i < length;) {
+            const bool pair = IS_HIGH_SURROGATE(wide[i]) && i + 1 < length && IS_LOW_SURROGATE(wide[i + 1]);
+            const int units = pair ? 2 : 1;
+            BOOL usedDefault = FALSE;
+            WideCharToMultiByte(m_acp, WC_NO_BEST_FIT_CHARS, wide + i, units, bytes, sizeof bytes, nullptr,
+                                &usedDefault);
+            count += usedDefault ? 1 : 0;
+            i += units;
+        }
+        return count;
+    }
+
     UINT m_acp;
 };
 

@@ -16,6 +16,7 @@
 
 class CScramblingFileStrategy;
 class IWaitProgress;
+struct TextImportReport;
 
 // A query prepared once for the searches of several dictionaries (the merged search).
 struct DictionaryQuery {
@@ -114,10 +115,13 @@ public:
     // lines; the file is replaced only when complete (a failed or cancelled export returns 0 and
     // leaves it as it was). Returns the count written.
     int ExportEntries(const std::string& path, IWaitProgress* wait = nullptr);
+    // The imports read ANSI, UTF-8 and UTF-16 files (dict/TextImport.h) as code page text; a
+    // file that cannot be read, is empty or is not text changes nothing. The optional report
+    // tells which, the file's encoding and the characters the code page lacks.
     // Adds the entries of a tagged file and commits; a cancelled import keeps what it added.
-    int ImportEntries(const std::string& path, IWaitProgress* wait = nullptr);
+    int ImportEntries(const std::string& path, IWaitProgress* wait = nullptr, TextImportReport* report = nullptr);
     // Adds every word of any text as a key without data and commits.
-    int ImportWords(const std::string& path, IWaitProgress* wait = nullptr);
+    int ImportWords(const std::string& path, IWaitProgress* wait = nullptr, TextImportReport* report = nullptr);
 
     // Entry of a row in stored order, decoded to ANSI text. False for a bad row.
     bool ReadEntry(int row, std::string& key, std::string& data);

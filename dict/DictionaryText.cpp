@@ -8,6 +8,7 @@
 
 #include "base/FileIo.h"
 #include "dict/DictionaryFile.h"
+#include "dict/TextImport.h"
 #include "dict/WaitProgress.h"
 
 namespace {
@@ -25,16 +26,11 @@ constexpr std::size_t kMaxWordBytes = 1023;
 constexpr std::size_t kReadChunk = 10240;
 constexpr std::size_t kWriteChunk = 64 * 1024;
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePointer = std::unique_ptr<std::FILE, FileCloser>;
-
 // Lines without their ends ("\r\n" or "\n"). Like the text the dictionary keeps, a line ends at
 // its first zero byte; it is also cut at kMaxTextBytes. What is cut off is skipped, not read.
 class CLineReader {
 public:
-    explicit CLineReader(std::FILE* file) : m_file(file) {}
+    explicit CLineReader(CTextImportReader& source) : m_source(source) {}
 
     // False at the end of the file.
     bool Next(std::string& line)
@@ -64,7 +60,7 @@ private:
     bool Fill()
     {
         m_pos = 0;
-        m_size = std::fread(m_buffer, 1, sizeof m_buffer, m_file);
+        m_size = m_source.Read(m_buffer, sizeof m_buffer);
         return m_size > 0;
     }
 
@@ -78,7 +74,7 @@ private:
         return zero != std::string_view::npos || take > room;
     }
 
-    std::FILE* m_file;
+    CTextImportReader& m_source;
     char m_buffer[kReadChunk];
     std::size_t m_size = 0;
     std::size_t m_pos = 0;
@@ -197,14 +193,17 @@ int CDictionaryFile::ExportEntries(const std::string& path, IWaitProgress* wait)
     return 0;
 }
 
-int CDictionaryFile::ImportEntries(const std::string& path, IWaitProgress* wait)
+int CDictionaryFile::ImportEntries(const std::string& path, IWaitProgress* wait, TextImportReport* report)
 {
-    if (!m_open || m_readOnly || path.empty())
+    TextImportReport unused;
+    TextImportReport& found = report ? *report : unused;
+    found = TextImportReport();
+    if (!m_open || m_readOnly)
         return 0;
-    FilePointer file(std::fopen(path.c_str(), "rb"));
-    if (!file)
+    CTextImportReader source(m_codePage);
+    if (!source.Open(path, found))
         return 0;
-    CLineReader reader(file.get());
+    CLineReader reader(source);
     std::string line, key, data;
     int count = 0;
     int shown = -1;
@@ -242,15 +241,19 @@ int CDictionaryFile::ImportEntries(const std::string& path, IWaitProgress* wait)
     }
     addPending();
     Commit();
+    found.unconvertible = source.Unconvertible();
     return count;
 }
 
-int CDictionaryFile::ImportWords(const std::string& path, IWaitProgress* wait)
+int CDictionaryFile::ImportWords(const std::string& path, IWaitProgress* wait, TextImportReport* report)
 {
-    if (!m_open || m_readOnly || path.empty())
+    TextImportReport unused;
+    TextImportReport& found = report ? *report : unused;
+    found = TextImportReport();
+    if (!m_open || m_readOnly)
         return 0;
-    FilePointer file(std::fopen(path.c_str(), "rb"));
-    if (!file)
+    CTextImportReader source(m_codePage);
+    if (!source.Open(path, found))
         return 0;
     std::string word;
     int count = 0;
@@ -262,14 +265,14 @@ int CDictionaryFile::ImportWords(const std::string& path, IWaitProgress* wait)
             ++count;
         word.clear();
     };
-    auto chunk = std::make_unique<unsigned char[]>(kReadChunk);
+    auto chunk = std::make_unique<char[]>(kReadChunk);
     bool cancelled = false;
     std::size_t got;
-    while (!cancelled && (got = std::fread(chunk.get(), 1, kReadChunk, file.get())) > 0) {
+    while (!cancelled && (got = source.Read(chunk.get(), kReadChunk)) > 0) {
         if (wait)
             wait->Pump();
         for (std::size_t i = 0; i < got && !cancelled; ++i) {
-            const unsigned char byte = chunk[i];
+            const auto byte = static_cast<unsigned char>(chunk[i]);
             if (m_codePage.IsLetterOrDigit(byte) || byte == '_' || byte == '-') {
                 // One byte past the buffer, so that the cut can keep whole characters.
                 if (word.size() <= kMaxWordBytes)
@@ -283,5 +286,6 @@ int CDictionaryFile::ImportWords(const std::string& path, IWaitProgress* wait)
     if (!cancelled)
         addWord();
     Commit();
+    found.unconvertible = source.Unconvertible();
     return count;
 }

@@ -23,5 +23,5 @@ add_test(NAME dict_pvdict_cli
 set_tests_properties(dict_pvdict_cli PROPERTIES ENVIRONMENT "${PV_TEST_ENV}" TIMEOUT 120)
 
 pv_add_unit_test(dict_text_exchange_tests
-  SOURCES DictionaryTextTest.cpp
+  SOURCES DictionaryTextTest.cpp TextImportTest.cpp
   LIBS pv_dict)

@@ -1,0 +1,60 @@
+#pragma once
+// Text files as people's editors write them: ANSI, UTF-8 or UTF-16 (either byte order), with or
+// without a byte-order mark. The reader tells the encoding from the file's start, then hands the
+// text out piece by piece in the dictionary's code page, so a file of any size costs a few chunks
+// of memory.
+
+#include <cstddef>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+class CCodePage;
+
+// What an import found in the file it was given.
+struct TextImportReport {
+    enum class Problem { None, Unreadable, Empty, NotText };
+    Problem problem = Problem::None;
+    std::string encoding;   // "ANSI", "UTF-8", "UTF-16LE", "UTF-16BE" of a read file
+    int unconvertible = 0;  // characters the code page lacks (each became its default character)
+};
+
+class CTextImportReader {
+public:
+    explicit CTextImportReader(const CCodePage& codePage);
+    ~CTextImportReader();
+    CTextImportReader(const CTextImportReader&) = delete;
+    CTextImportReader& operator=(const CTextImportReader&) = delete;
+
+    // Opens the file and decides its encoding. False, with the report's problem set, for a file
+    // that cannot be read, holds nothing (or only a byte-order mark), or is not text. On success
+    // the report holds the encoding.
+    bool Open(const std::string& path, TextImportReport& report);
+    // Copies up to `capacity` bytes of code page text into `buffer`; 0 at the end of the file.
+    std::size_t Read(char* buffer, std::size_t capacity);
+    // Characters read so far that the code page lacks.
+    int Unconvertible() const { return m_unconvertible; }
+
+private:
+    enum class Encoding { Ansi, Utf8, Utf16Le, Utf16Be };
+    struct FileCloser {
+        void operator()(std::FILE* file) const { std::fclose(file); }
+    };
+
+    TextImportReport::Problem Inspect(std::size_t& dataStart);
+    static Encoding GuessByZeros(const unsigned char* bytes, std::size_t count);
+    bool IsValidUtf8FromHere(const std::string& start);
+    bool Refill();
+    void DecodeUtf8(bool atEnd);
+    void DecodeUtf16(bool atEnd);
+
+    const CCodePage& m_codePage;
+    std::unique_ptr<std::FILE, FileCloser> m_file;
+    Encoding m_encoding = Encoding::Ansi;
+    std::string m_raw;        // undecoded bytes: a split sequence carried over, then the next chunk
+    std::u16string m_wide;    // the decoded chunk
+    std::string m_converted;  // ... in the code page, handed out from m_position
+    std::size_t m_position = 0;
+    bool m_atEnd = false;
+    int m_unconvertible = 0;
+};

@@ -1,11 +1,486 @@
 #include "dict/ui/DictionaryEditor.h"
 
-#include "dict/ui/DictUiIds.h"
+#include <cstdio>
 
-CDictionaryEditor::CDictionaryEditor(std::string, bool) : CDialog(IDD_DICT_EDITOR) {}
+#include "config/ui/ProgressWindow.h"
+#include "config/ui/WaitDialog.h"
+#include "dict/TextImport.h"
+#include "dict/ui/DictUiIds.h"
+#include "dict/ui/DictionaryTypes.h"
+#include "res/resource.h"
+#include "wnd/Controls.h"
+#include "wnd/FileDialogs.h"
+#include "wnd/MessageBoxes.h"
+#include "wnd/ModalRunner.h"
+
+namespace {
+
+const char kUserShortHands[] = "\\Libs\\UserShortHands.lib";
+const char kUserDictionary[] = "\\Libs\\UserDictionary.lib";
+const char kTextFilter[] = "Text (*.txt)|*.txt|All Files (*.*)|*.*||";
+// A query that walks longer than this shows the progress window.
+constexpr DWORD kProgressDelayMs = 300;
+constexpr int kKeyColumnWidth = 150;
+constexpr int kDataColumnWidth = 300;
+
+std::string Formatted(const char* format, int value)
+{
+    char text[160];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+// Line breaks and tabs of a data text shown on one list row.
+std::string OneLine(std::string text)
+{
+    for (char& c : text) {
+        if (c == '\r' || c == '\n' || c == '\t')
+            c = ' ';
+    }
+    return text;
+}
+
+wnd::FileDialogOptions TextFileOptions(HWND owner)
+{
+    wnd::FileDialogOptions options;
+    options.owner = owner;
+    options.filter = kTextFilter;
+    options.defaultExtension = "txt";
+    options.fileName = "*.txt";
+    return options;
+}
+
+std::string ImportProblemText(TextImportReport::Problem problem, const std::string& path)
+{
+    switch (problem) {
+        case TextImportReport::Problem::Unreadable:
+            return "The file could not be read; nothing was imported:\r\n" + path;
+        case TextImportReport::Problem::Empty:
+            return "The file is empty; nothing was imported:\r\n" + path;
+        case TextImportReport::Problem::NotText:
+            return "The file is not a text file; nothing was imported:\r\n" + path;
+        default:
+            return std::string();
+    }
+}
+
+}  // namespace
+
+// The data edit takes the Tab key as text instead of moving the focus.
+class CDictionaryEditor::CDataEdit : public wnd::CWindow {
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        if (msg == WM_GETDLGCODE) {
+            const auto* pending = reinterpret_cast<const MSG*>(lParam);
+            const LRESULT code = wnd::CWindow::HandleMessage(msg, wParam, lParam);
+            if (pending && pending->message == WM_KEYDOWN && pending->wParam == VK_TAB)
+                return code | DLGC_WANTTAB | DLGC_WANTMESSAGE;
+            return code;
+        }
+        return wnd::CWindow::HandleMessage(msg, wParam, lParam);
+    }
+};
+
+CDictionaryEditor::CDictionaryEditor(std::string path, bool canEdit)
+    : CDialog(IDD_DICT_EDITOR), m_path(std::move(path)), m_canEdit(canEdit), m_focusedEdit(IDC_EDITOR_KEY)
+{
+}
+
 CDictionaryEditor::~CDictionaryEditor() = default;
 
-bool CDictionaryEditor::Run(HWND, const std::string&, bool)
+bool CDictionaryEditor::Run(HWND owner, const std::string& path, bool canEdit)
 {
-    return false;  // being written
+    CDictionaryEditor editor(path, canEdit);
+    const wnd::ModalResult result = wnd::RunModal(editor, owner);
+    return result.outcome == wnd::ModalOutcome::Closed && result.value == IDOK;
+}
+
+BOOL CDictionaryEditor::OnInitDialog()
+{
+    wnd::InitCommonControlsOnce();
+    m_dataEdit = std::make_unique<CDataEdit>();
+    m_dataEdit->Subclass(Item(IDC_EDITOR_DATA));
+    SetChecked(IDC_EDITOR_CAN_EDIT, m_canEdit);
+    FillDictionaryTypes(Item(IDC_DICT_TYPE));
+    SetUpList();
+    if (OpenDictionary()) {
+        EnableItem(IDC_EDITOR_IMPORT, true);
+        EnableItem(IDC_EDITOR_EXPORT, true);
+        ShowProperties();
+        Query(std::string());
+    } else {
+        EnableItem(IDC_EDITOR_MISC_KEY, false);
+        ShowStatus();
+    }
+    return TRUE;
+}
+
+bool CDictionaryEditor::OpenDictionary()
+{
+    if (m_dictionary.Open(m_path)) {
+        // Entries are edited as stored, without the caption line the prompt shows.
+        m_dictionary.SetCaptionHeader(false);
+        return true;
+    }
+    // A damaged file is never written: the dialog stays empty and OK writes nothing.
+    wnd::ShowError(Handle(), "The dictionary could not be opened; it was left as it is:\r\n" + m_path);
+    return false;
+}
+
+void CDictionaryEditor::ShowProperties()
+{
+    const bool shorthand = m_dictionary.Type() == DICTIONARY_SHORTHAND;
+    m_list.SetColumns({{shorthand ? UINT(IDS_COLUMN_SHORTHAND) : UINT(IDS_COLUMN_SPELLING), kKeyColumnWidth},
+                       {shorthand ? UINT(IDS_COLUMN_FULL_TEXT) : UINT(IDS_COLUMN_REMARK), kDataColumnWidth}});
+    const HWND typeCombo = Item(IDC_DICT_TYPE);
+    const int count = static_cast<int>(::SendMessageA(typeCombo, CB_GETCOUNT, 0, 0));
+    for (int item = 0; item < count; ++item) {
+        if (::SendMessageA(typeCombo, CB_GETITEMDATA, item, 0) == m_dictionary.Type())
+            ::SendMessageA(typeCombo, CB_SETCURSEL, item, 0);
+    }
+    SetItemText(IDC_DICT_NAME, m_dictionary.DisplayName());
+    SetItemText(IDC_DICT_DESCRIPTION, m_dictionary.Description());
+    if ((m_dictionary.EditFlags() & 1) == 0) {
+        EnableItem(IDC_EDITOR_EXPORT, false);
+        EnableItem(IDC_EDITOR_IMPORT, false);
+        EnableItem(IDC_DICT_TYPE, false);
+    }
+    EnableMiscKey();
+}
+
+void CDictionaryEditor::SetUpList()
+{
+    m_list.Attach(Item(IDC_EDITOR_LIST));
+    m_list.AddExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_INFOTIP);
+    m_images.Reset(::ImageList_LoadImageA(wnd::ResourceInstance(), MAKEINTRESOURCEA(IDB_CANDIDATE_KINDS), 16, 1,
+                                          RGB(255, 0, 255), IMAGE_BITMAP, LR_CREATEDIBSECTION));
+    m_list.SetImageList(m_images.Get(), LVSIL_SMALL);
+    m_list.SetCellText([this](int row, int column) { return CellText(row, column); });
+    // The strip's first image is a word, its second a shorthand.
+    m_list.SetCellImage([this](int) { return m_dictionary.Type() == DICTIONARY_SHORTHAND ? 1 : 0; });
+}
+
+std::string CDictionaryEditor::CellText(int row, int column)
+{
+    std::string key, data;
+    if (!m_rows.Read(row, key, data))
+        return std::string();
+    return column == 0 ? key : OneLine(std::move(data));
+}
+
+LRESULT CDictionaryEditor::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_DESTROY) {
+        // Commits what Add left pending.
+        m_rows.Clear();
+        m_dictionary.Close();
+    }
+    return CDialog::HandleMessage(msg, wParam, lParam);
+}
+
+bool CDictionaryEditor::OnCommand(int id, int code, HWND)
+{
+    if (id >= ID_MISC_FIRST && id <= ID_MISC_LAST) {
+        InsertMacro(id);
+        return true;
+    }
+    switch (id) {
+        case IDC_EDITOR_QUERY:
+            Query(ItemText(IDC_EDITOR_KEY));
+            return true;
+        case IDC_EDITOR_RELOAD:
+            SetItemText(IDC_EDITOR_KEY, std::string());
+            SetItemText(IDC_EDITOR_DATA, std::string());
+            Query(std::string());
+            return true;
+        case IDC_EDITOR_ADD:
+            Add();
+            return true;
+        case IDC_EDITOR_SAVE:
+            Save();
+            return true;
+        case IDC_EDITOR_DELETE:
+            Delete();
+            return true;
+        case IDC_EDITOR_IMPORT:
+            Import();
+            return true;
+        case IDC_EDITOR_EXPORT:
+            Export();
+            return true;
+        case IDC_EDITOR_MISC_KEY:
+            ShowMiscMenu();
+            return true;
+        case IDC_DICT_TYPE:
+            if (code == CBN_SELCHANGE)
+                EnableMiscKey();
+            return code == CBN_SELCHANGE;
+        case IDC_EDITOR_KEY:
+        case IDC_EDITOR_DATA:
+            if (code == EN_SETFOCUS)
+                m_focusedEdit = id;
+            else if (code == EN_CHANGE && id == IDC_EDITOR_KEY)
+                OnKeyChanged();
+            else if (code == EN_CHANGE)
+                OnDataChanged();
+            return code == EN_SETFOCUS || code == EN_CHANGE;
+        default:
+            return false;
+    }
+}
+
+bool CDictionaryEditor::OnNotify(const NMHDR& header, LRESULT& result)
+{
+    if (m_list.HandleNotify(header, result))
+        return true;
+    if (header.hwndFrom != m_list.Handle())
+        return false;
+    if (header.code != LVN_ITEMCHANGED && header.code != LVN_ODSTATECHANGED)
+        return false;
+    OnSelectionChanged();
+    result = 0;
+    return true;
+}
+
+void CDictionaryEditor::OnSelectionChanged()
+{
+    if (m_list.SelectedCount() != 1)
+        return;
+    std::string key, data;
+    if (!m_rows.Read(m_list.SelectedIndex(), key, data))
+        return;
+    m_loadedKey = key;
+    m_loadedData = data;
+    SetItemText(IDC_EDITOR_KEY, key);
+    SetItemText(IDC_EDITOR_DATA, data);
+    EnableItem(IDC_EDITOR_DELETE, true);
+}
+
+void CDictionaryEditor::OnKeyChanged()
+{
+    const std::string key = ItemText(IDC_EDITOR_KEY);
+    if (key.empty()) {
+        EnableItem(IDC_EDITOR_ADD, false);
+        EnableItem(IDC_EDITOR_SAVE, false);
+    } else if (key != m_loadedKey) {
+        EnableItem(IDC_EDITOR_ADD, true);
+        EnableItem(IDC_EDITOR_SAVE, false);
+    } else {
+        EnableItem(IDC_EDITOR_ADD, false);
+    }
+}
+
+void CDictionaryEditor::OnDataChanged()
+{
+    EnableItem(IDC_EDITOR_SAVE, ItemText(IDC_EDITOR_DATA) != m_loadedData);
+}
+
+void CDictionaryEditor::EnableMiscKey()
+{
+    EnableItem(IDC_EDITOR_MISC_KEY, wnd::SelectedComboData(Item(IDC_DICT_TYPE)) == DICTIONARY_SHORTHAND);
+}
+
+void CDictionaryEditor::Query(const std::string& text)
+{
+    m_list.SetItemCount(0);  // also drops the selection
+    EnableItem(IDC_EDITOR_DELETE, false);
+    std::unique_ptr<CProgressWindow> progress;
+    const DWORD started = ::GetTickCount();
+    m_rows.Query(m_dictionary, text, [&](int found) {
+        if (!progress && ::GetTickCount() - started >= kProgressDelayMs) {
+            ProgressWindowOptions options;
+            options.owner = Handle();
+            options.title = wnd::kProgramCaption;
+            progress = std::make_unique<CProgressWindow>(options);
+            progress->SetText("Loading the Dictionary, Please wait ...");
+            progress->SetRange(0, m_dictionary.CountEntries());
+            progress->MakeModal();  // the editor takes no commands meanwhile
+        }
+        if (!progress)
+            return true;
+        progress->SetPosition(found);
+        progress->ProcessMessages();
+        return !progress->IsCancelled();
+    });
+    m_list.SetItemCount(m_rows.Count());
+    ShowStatus();
+}
+
+void CDictionaryEditor::ShowStatus()
+{
+    char text[96];
+    std::snprintf(text, sizeof text, "Items in dictionary: %d\r\nItems Loaded:%d", m_dictionary.CountEntries(),
+                  m_rows.Count());
+    SetItemText(IDC_EDITOR_STATUS, text);
+}
+
+void CDictionaryEditor::Add()
+{
+    const std::string key = ItemText(IDC_EDITOR_KEY);
+    DictionaryMatch match;
+    if (m_dictionary.ContainsKey(key, match, MATCH_START)) {
+        wnd::ShowMessage(Handle(), "This data had in database!", wnd::kProgramCaption, MB_OK | MB_ICONSTOP);
+        return;
+    }
+    if (m_dictionary.AddEntry(key, ItemText(IDC_EDITOR_DATA)))
+        wnd::ShowMessage(Handle(), "Add data succeed!", wnd::kProgramCaption, MB_OK | MB_ICONEXCLAMATION);
+    Query(key);
+}
+
+void CDictionaryEditor::Save()
+{
+    WriteProperties();
+    const std::string key = ItemText(IDC_EDITOR_KEY);
+    const bool saved = m_dictionary.ReplaceEntry(key, key, ItemText(IDC_EDITOR_DATA));
+    wnd::ShowMessage(Handle(), saved ? "Save Succeed!" : "Save Failed!", wnd::kProgramCaption, MB_OK);
+    Query(key);
+}
+
+void CDictionaryEditor::Delete()
+{
+    if (wnd::Ask(Handle(), "Are you sure you want to delete the items?") != IDOK)
+        return;
+    const std::vector<int> selected = m_list.SelectedIndexes();
+    if (selected.empty()) {
+        wnd::ShowError(Handle(), "Please select the items to delete! ");
+        return;
+    }
+    // Keys first: every removal moves the rows behind it.
+    std::vector<std::string> keys;
+    std::string key, data;
+    for (int row : selected) {
+        if (m_rows.Read(row, key, data) && !key.empty())
+            keys.push_back(key);
+    }
+    for (const std::string& doomed : keys) {
+        if (!m_dictionary.RemoveEntry(doomed)) {
+            wnd::ShowError(Handle(), "Delete Failed!");
+            Query(std::string());
+            return;
+        }
+    }
+    wnd::ShowInfo(Handle(), "Delete Succeed!");
+    Query(std::string());
+}
+
+void CDictionaryEditor::Import()
+{
+    const std::optional<std::string> path = wnd::AskOpenFile(TextFileOptions(Handle()));
+    if (!path)
+        return;
+    int count = 0;
+    TextImportReport report;
+    {
+        wnd::CDisabledWindow busy(Handle());
+        CDlgWait wait;
+        const bool shown = wait.Create(Handle());
+        wait.SetText("Importing! Please wait ... ");
+        IWaitProgress* progress = shown ? &wait : nullptr;
+        count = m_dictionary.ImportEntries(*path, progress, &report);
+        if (count <= 0 && report.problem == TextImportReport::Problem::None && !wait.Cancelled())
+            count = m_dictionary.ImportWords(*path, progress, &report);
+    }
+    if (report.problem != TextImportReport::Problem::None) {
+        wnd::ShowError(Handle(), ImportProblemText(report.problem, *path));
+        return;
+    }
+    std::string message = Formatted("%d items have been successfully imported !", count);
+    if (report.unconvertible > 0)
+        message +=
+            Formatted("\r\n%d characters that this system's code page lacks were replaced.", report.unconvertible);
+    wnd::ShowInfo(Handle(), message);
+    Query(std::string());
+}
+
+void CDictionaryEditor::Export()
+{
+    const std::optional<std::string> path = wnd::AskSaveFile(TextFileOptions(Handle()));
+    if (!path)
+        return;
+    int count = 0;
+    bool cancelled = false;
+    {
+        wnd::CDisabledWindow busy(Handle());
+        CDlgWait wait;
+        const bool shown = wait.Create(Handle());
+        wait.SetText("Exporting! Please wait ... ");
+        // What Add left pending goes into the file first, so that file and export agree.
+        m_dictionary.Commit();
+        count = m_dictionary.ExportEntries(*path, shown ? &wait : nullptr);
+        cancelled = wait.Cancelled();
+    }
+    if (count == 0 && m_dictionary.CountEntries() > 0 && !cancelled) {
+        wnd::ShowError(Handle(), "The file could not be written; nothing was exported:\r\n" + *path);
+        return;
+    }
+    wnd::ShowInfo(Handle(), Formatted("%d items have been successfully exported !", count));
+}
+
+void CDictionaryEditor::ShowMiscMenu()
+{
+    wnd::MenuHandle menu(::LoadMenuA(wnd::ResourceInstance(), MAKEINTRESOURCEA(IDR_MISC_MENU)));
+    const HMENU popup = menu ? ::GetSubMenu(menu.Get(), 0) : nullptr;
+    if (!popup)
+        return;
+    RECT button{};
+    ::GetWindowRect(Item(IDC_EDITOR_MISC_KEY), &button);
+    const int command = static_cast<int>(::TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD,
+                                                          button.right, button.top, 0, Handle(), nullptr));
+    if (command >= ID_MISC_FIRST && command <= ID_MISC_LAST)
+        InsertMacro(command);
+}
+
+void CDictionaryEditor::InsertMacro(int commandId)
+{
+    // The item's text is the macro's name.
+    wnd::MenuHandle menu(::LoadMenuA(wnd::ResourceInstance(), MAKEINTRESOURCEA(IDR_MISC_MENU)));
+    char name[64] = "";
+    if (!menu || ::GetMenuStringA(menu.Get(), commandId, name, sizeof name, MF_BYCOMMAND) <= 0)
+        return;
+    const HWND edit = Item(m_focusedEdit);
+    ::SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(name));
+    ::SetFocus(edit);
+}
+
+void CDictionaryEditor::OnOK()
+{
+    WriteProperties();
+    EndDialog(IDOK);
+}
+
+void CDictionaryEditor::OnCancel()
+{
+    if (m_dictionary.IsOpen() && ApplyUserFileRules())
+        m_dictionary.WriteInfo();
+    EndDialog(IDCANCEL);
+}
+
+bool CDictionaryEditor::WriteProperties()
+{
+    if (!m_dictionary.IsOpen())
+        return false;
+    const LPARAM type = wnd::SelectedComboData(Item(IDC_DICT_TYPE));
+    if (type == DICTIONARY_WORDS || type == DICTIONARY_SHORTHAND)
+        m_dictionary.SetType(static_cast<int>(type));
+    m_dictionary.SetDescription(ItemText(IDC_DICT_DESCRIPTION));
+    m_dictionary.SetCaption(ItemText(IDC_DICT_NAME));
+    const int canEdit = IsChecked(IDC_EDITOR_CAN_EDIT) ? 1 : 0;
+    m_dictionary.SetEditFlags((m_dictionary.EditFlags() & ~1) | canEdit);
+    ApplyUserFileRules();
+    return m_dictionary.WriteInfo();
+}
+
+bool CDictionaryEditor::ApplyUserFileRules()
+{
+    int type = 0;
+    if (m_path.find(kUserShortHands) != std::string::npos)
+        type = DICTIONARY_SHORTHAND;
+    else if (m_path.find(kUserDictionary) != std::string::npos)
+        type = DICTIONARY_WORDS;
+    if (type == 0)
+        return false;
+    m_dictionary.SetType(type);
+    m_dictionary.SetEditFlags(m_dictionary.EditFlags() | 1);
+    return true;
 }

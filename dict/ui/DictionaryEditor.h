@@ -1,9 +1,14 @@
 // The dictionary editor: one dictionary's name, type, description and entries.
 #pragma once
 
+#include <memory>
 #include <string>
 
+#include "dict/DictionaryFile.h"
+#include "dict/EntryRows.h"
 #include "wnd/Dialog.h"
+#include "wnd/Handles.h"
+#include "wnd/ListView.h"
 
 class CDictionaryEditor : public wnd::CDialog {
 public:
@@ -12,4 +17,51 @@ public:
     ~CDictionaryEditor() override;
     // Runs the editor on the dictionary at path modally over owner; true when it ended with OK.
     static bool Run(HWND owner, const std::string& path, bool canEdit = true);
+
+protected:
+    BOOL OnInitDialog() override;
+    bool OnCommand(int id, int code, HWND control) override;
+    bool OnNotify(const NMHDR& header, LRESULT& result) override;
+    void OnOK() override;
+    void OnCancel() override;
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    class CDataEdit;
+
+    bool OpenDictionary();
+    void ShowProperties();
+    void SetUpList();
+    std::string CellText(int row, int column);
+
+    void Query(const std::string& text);
+    void ShowStatus();
+    void OnSelectionChanged();
+    void OnKeyChanged();
+    void OnDataChanged();
+    void EnableMiscKey();
+
+    void Add();
+    void Save();
+    void Delete();
+    void Import();
+    void Export();
+    void ShowMiscMenu();
+    void InsertMacro(int commandId);
+
+    // Type, description, name and the edit flag from the controls; then the user files' rules.
+    bool WriteProperties();
+    // The user files keep their type and stay editable whatever was chosen. True when one matched.
+    bool ApplyUserFileRules();
+
+    std::string m_path;
+    bool m_canEdit;
+    CDictionaryFile m_dictionary;
+    CEntryRows m_rows;
+    wnd::CListView m_list;
+    wnd::ImageListHandle m_images;
+    std::unique_ptr<CDataEdit> m_dataEdit;
+    std::string m_loadedKey;
+    std::string m_loadedData;
+    int m_focusedEdit;
 };

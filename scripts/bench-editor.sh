@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# The dictionary editor on a dictionary of a million entries: opening until the first rows are
+# painted and a two-letter query, next to CDictionaryFile::Open of the same file; under Wine.
+# Usage: scripts/bench-editor.sh [BUILD_DIR] [RUNS] [ENTRIES]     (default build/win, 5, 1000000)
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$here/build/win}
+runs=${2:-5}
+entries=${3:-1000000}
+cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64.cmake" >/dev/null
+cmake --build "$build" --target editor_bench pv_default_dictionaries -j2 >/dev/null
+
+# The dictionary is kept between runs.
+data="$build/bench-editor-data"
+dictionary="$data/Big$entries.lib"
+if [ ! -f "$dictionary" ]; then
+  mkdir -p "$data"
+  echo "making a dictionary of $entries entries (once) in $data" >&2
+  PYTHONPATH="$here/bench/app" python3 - "$data/words.txt" "$entries" <<'PY'
+import random, sys
+from make_bench_data import made_up_words
+with open(sys.argv[1], "w", encoding="ascii") as f:
+    f.write("\n".join(made_up_words(random.Random(7), int(sys.argv[2]))) + "\n")
+PY
+  "$build/native-tools/tools/pvdict/pvdict" create "$dictionary.part" --type 1 --caption "Benchmark" \
+    --from "$data/words.txt" --input ansi --force
+  mv "$dictionary.part" "$dictionary"
+fi
+
+envdir="$build/bench-editor-wine-env"
+cleanup() {
+  if [ -n "${started_env:-}" ]; then bash "$here/scripts/wine-env.sh" stop "$envdir"; fi
+}
+trap cleanup EXIT
+if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
+  bash "$here/scripts/wine-env.sh" start "$envdir" >/dev/null
+  started_env=1
+  # shellcheck disable=SC1091
+  . "$envdir/env.sh"
+fi
+wine "$build/bin/editor_bench.exe" "$(winepath -w "$dictionary")" "$runs" th

@@ -25,3 +25,11 @@ set_tests_properties(dict_pvdict_cli PROPERTIES ENVIRONMENT "${PV_TEST_ENV}" TIM
 pv_add_unit_test(dict_text_exchange_tests
   SOURCES DictionaryTextTest.cpp TextImportTest.cpp
   LIBS pv_dict)
+
+# libFuzzer over files given to the text imports: -DPV_FUZZ=ON with clang.
+if(PV_FUZZ AND NOT WIN32 AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+  add_executable(fuzz_dictionary_import fuzz_dictionary_import.cpp)
+  target_compile_options(fuzz_dictionary_import PRIVATE -fsanitize=fuzzer,address,undefined)
+  target_link_options(fuzz_dictionary_import PRIVATE -fsanitize=fuzzer,address,undefined)
+  target_link_libraries(fuzz_dictionary_import PRIVATE pv_dict)
+endif()

@@ -7,6 +7,8 @@
 
 #include "app/AboutDialog.h"
 #include "app/ThreadMessages.h"
+#include "dict/ui/DictionariesManager.h"
+#include "dict/ui/DictionaryEditor.h"
 #include "res/resource.h"
 #include "wnd/MessageBoxes.h"
 
@@ -148,10 +150,9 @@ void CController::OnPromptState(PromptState* state)
 
 void CController::OnLoaded(bool noDictionary)
 {
-    if (noDictionary) {
-        // OK opens the Dictionaries Manager once it exists; until then both answers go on without.
-        wnd::ShowMessage(Handle(), IDS_NO_DICTIONARY, wnd::kErrorCaption, MB_ICONSTOP | MB_OKCANCEL);
-    }
+    if (noDictionary &&
+        wnd::ShowMessage(Handle(), IDS_NO_DICTIONARY, wnd::kErrorCaption, MB_ICONSTOP | MB_OKCANCEL) == IDOK)
+        RunDictionariesManager();
     // The prompt's title shows nowhere (no caption); it tells tools and tests that loading is over.
     m_prompt.SetText(kProgramTitle);
 }
@@ -177,6 +178,15 @@ bool CController::RunCommand(int id, LPARAM lParam)
             return true;
         case ID_TRAY_ENABLE:
             ToggleEnable();
+            return true;
+        case ID_TRAY_DICT_MANAGER:
+            RunDictionariesManager();
+            return true;
+        case ID_TRAY_USER_DICTIONARY:
+            EditUserDictionary(IDS_USER_DICTIONARY);
+            return true;
+        case ID_TRAY_USER_SHORTHANDS:
+            EditUserDictionary(IDS_USER_SHORTHANDS);
             return true;
         case IDOK:
             SetEnabled(true);
@@ -206,4 +216,26 @@ void CController::OnRowDoubleClicked(int row, unsigned pageSerial)
 void CController::ShowAbout()
 {
     CAboutDialog::Run(Handle());
+}
+
+void CController::RunDictionariesManager()
+{
+    if (CDictionariesManager::Run(Handle()))
+        ReloadDictionaries();
+}
+
+void CController::EditUserDictionary(UINT pathResourceId)
+{
+    std::string folder = m_settingsBridge.ProgramDirectory();
+    if (folder.empty())
+        return;
+    folder.pop_back();  // the resource path starts with its own backslash
+    if (CDictionaryEditor::Run(Handle(), folder + wnd::LoadResourceString(pathResourceId), true))
+        ReloadDictionaries();
+}
+
+void CController::ReloadDictionaries()
+{
+    if (m_engine.Window())
+        ::PostMessageA(m_engine.Window(), WM_ENGINE_RELOAD_DICTIONARIES, 0, 0);
 }

@@ -54,6 +54,10 @@ private:
     void RegisterEnableHotkey();
     void SetEnabled(bool enabled);
     void ShowAbout();
+    // The dialogs that change the dictionaries; the engine loads them again after an OK.
+    void RunDictionariesManager();
+    void EditUserDictionary(UINT pathResourceId);
+    void ReloadDictionaries();
     void Exit();
 
     CScreenReaderFlag m_screenReader;

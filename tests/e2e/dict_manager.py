@@ -23,6 +23,7 @@ NO_DICTIONARY = "No Dictionary had loaded! \n Are you wanted  to load the Dictio
 
 NEW_NAME = "E2E Shorthands"
 KEY, DATA = "zqsig", "Zq signed text"
+TYPED = "zqs"  # the key's beginning: a key typed in full is not offered again
 
 
 def program_copy(s, name, dictionaries=True):
@@ -154,12 +155,12 @@ with Session("dict_manager", limit=240) as s:
         s.key("Return")  # a new word for the program, whatever the box held before
         target.wait_event("up", 0x0D, since=mark)
         s.set_text(target.multi, "")
-        s.type(KEY)
-        s.wait_text(target.multi, KEY)
+        s.type(TYPED)
+        s.wait_text(target.multi, TYPED)
         # Offered, it shows within a fraction of a second; not offered, it stays hidden all that time.
-        expect(shows_within(s, prompt, 5.0 if offered else 1.5), offered, "the prompt for %r" % KEY)
+        expect(shows_within(s, prompt, 5.0 if offered else 1.5), offered, "the prompt for %r" % TYPED)
         s.key("Tab")
-        s.wait_text(target.multi, DATA if offered else KEY + "\t")
+        s.wait_text(target.multi, DATA if offered else TYPED + "\t")
 
     def damaged_dictionary_listed():
         manager = open_manager()

@@ -1,47 +1,9 @@
 """Pennivox.exe itself: completions typed into the test application and into a folder path."""
 
 import os
-import shutil
-import subprocess
 
 from harness import Session, Failure, expect
-
-PROGRAM_TITLE = "Pennivox"
-
-
-def program_copy(s):
-    """A fresh program folder per run: its settings and learnt words start empty."""
-    source = os.path.join(os.environ.get("PV_BINARY_DIR", os.getcwd()), "Pennivox")
-    folder = os.path.join(s.out_dir, "program")
-    shutil.rmtree(folder, ignore_errors=True)
-    os.makedirs(os.path.join(folder, "Libs"))
-    for name in ("Pennivox.exe", "Zel.dll"):
-        shutil.copy(os.path.join(source, name), folder)
-    for name in os.listdir(os.path.join(source, "Libs")):
-        if name.endswith(".lib"):
-            shutil.copy(os.path.join(source, "Libs", name), os.path.join(folder, "Libs"))
-    return folder
-
-
-def start_program(s, folder):
-    proc = s.start(os.path.join(folder, "Pennivox.exe"), name="Pennivox", uses_hook=True)
-    prompt = proc.track(s.wait_window(cls="#32770", title=PROGRAM_TITLE, timeout=20))
-    return proc, prompt
-
-
-def wininfo(s, *args):
-    """pvwininfo.exe (tests/app/win): window rectangles and the caret of another process."""
-    done = subprocess.run(["wine", os.path.join(s.bin_dir, "pvwininfo.exe")] + list(args), env=s.env,
-                          stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=20)
-    if done.returncode != 0:
-        raise Failure("pvwininfo %s failed" % " ".join(args))
-    return done.stdout.decode().split()
-
-
-def window_rect(s, hwnd):
-    visible, left, top, right, bottom = (int(v) for v in wininfo(s, "rect", "%x" % hwnd))
-    return visible == 1, (left, top, right, bottom)
-
+from program import program_copy, start_program, wininfo, window_rect
 
 with Session("app_completion", limit=120) as s:
     folder = program_copy(s)

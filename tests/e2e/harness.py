@@ -373,7 +373,13 @@ class Session:
             self.wait_until(try_focus, "X focus on window %x" % hwnd)
         except Failure:
             raise Failure("could not focus window %x: %s" % (hwnd, last[0]))
-        self.wait_until(lambda: self.foreground() == hwnd, "window %x in the foreground" % hwnd)
+        try:
+            self.wait_until(lambda: self.foreground() == hwnd, "window %x in the foreground" % hwnd, 2.0)
+        except Failure:
+            # After a window of another program closed, Wine may keep the X focus without
+            # activating: ask Windows directly.
+            self.ctl("setfg", "%x" % hwnd)
+            self.wait_until(lambda: self.foreground() == hwnd, "window %x in the foreground" % hwnd)
 
     # ----- typing
 

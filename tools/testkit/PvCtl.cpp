@@ -5,7 +5,7 @@
 //
 // Window handles are hex; texts are passed as hex bytes (ANSI) so any character survives, "-" for none.
 //   find CLASS|- TITLEHEX|- TIMEOUT_MS           top-level window by class and/or title
-//   popup HWND                                   the visible enabled window it owns (a box it shows), or 0
+//   popup HWND                                   a visible enabled window it owns (a box it shows), or 0
 //   enabled HWND                                 1 when the window takes input
 //   child HWND CLASS|- ID|- TIMEOUT_MS           descendant window by class and/or control id
 //   gettext HWND / settext HWND HEX              WM_GETTEXT / WM_SETTEXT
@@ -263,8 +263,22 @@ Reply Run(const std::vector<std::string>& words)
     if (command == "exists" && need(1))
         return Ok(Number(IsWindow(ParseHandle(arg(1))) ? 1 : 0));
     if (command == "popup" && need(1)) {
-        HWND popup = GetWindow(ParseHandle(arg(1)), GW_ENABLEDPOPUP);
-        return Ok(HandleText(popup && IsWindowVisible(popup) ? popup : nullptr));
+        // Not GW_ENABLEDPOPUP: Wine does not answer it.
+        struct Search {
+            HWND owner;
+            HWND found;
+        } search{ParseHandle(arg(1)), nullptr};
+        EnumWindows(
+            [](HWND window, LPARAM data) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(data);
+                if (window == s->owner || GetWindow(window, GW_OWNER) != s->owner || !IsWindowVisible(window) ||
+                    !IsWindowEnabled(window))
+                    return TRUE;
+                s->found = window;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return Ok(HandleText(search.found));
     }
     if (command == "enabled" && need(1))
         return Ok(Number(IsWindowEnabled(ParseHandle(arg(1))) ? 1 : 0));

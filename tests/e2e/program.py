@@ -1,0 +1,89 @@
+"""The real Pennivox.exe in a scenario: a fresh program folder, start-up, and what scenarios read
+of its windows and click on them."""
+
+import os
+import shutil
+import subprocess
+
+from harness import Failure
+
+PROGRAM_TITLE = "Pennivox"
+WM_COMMAND = 0x111
+BM_CLICK = 0xF5
+MESSAGE_BOX_TEXT_ID = 0xFFFF
+
+
+def program_copy(s):
+    """A fresh program folder per run: its settings and learnt words start empty."""
+    source = os.path.join(os.environ.get("PV_BINARY_DIR", os.getcwd()), "Pennivox")
+    folder = os.path.join(s.out_dir, "program")
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(os.path.join(folder, "Libs"))
+    for name in ("Pennivox.exe", "Zel.dll"):
+        shutil.copy(os.path.join(source, name), folder)
+    for name in os.listdir(os.path.join(source, "Libs")):
+        if name.endswith(".lib"):
+            shutil.copy(os.path.join(source, "Libs", name), os.path.join(folder, "Libs"))
+    return folder
+
+
+def start_program(s, folder):
+    proc = s.start(os.path.join(folder, "Pennivox.exe"), name="Pennivox", uses_hook=True)
+    prompt = proc.track(s.wait_window(cls="#32770", title=PROGRAM_TITLE, timeout=20))
+    return proc, prompt
+
+
+def wininfo(s, *args):
+    """pvwininfo.exe (tests/app/win): window rectangles and the caret of another process."""
+    done = subprocess.run(["wine", os.path.join(s.bin_dir, "pvwininfo.exe")] + list(args), env=s.env,
+                          stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=20)
+    if done.returncode != 0:
+        raise Failure("pvwininfo %s failed" % " ".join(args))
+    return done.stdout.decode().split()
+
+
+def window_rect(s, hwnd):
+    visible, left, top, right, bottom = (int(v) for v in wininfo(s, "rect", "%x" % hwnd))
+    return visible == 1, (left, top, right, bottom)
+
+
+def click(s, hwnd):
+    """A real mouse click in the middle of a window."""
+    _, (left, top, right, bottom) = window_rect(s, hwnd)
+    s._xdotool("mousemove", "--sync", str((left + right) // 2), str((top + bottom) // 2), "click", "1")
+
+
+def command(s, window, command_id):
+    """The WM_COMMAND a menu item would send."""
+    s.ctl("post", "%x" % window, WM_COMMAND, command_id, 0)
+
+
+def press(s, dialog, button_id):
+    """Presses a dialog's button as a click would (posted: the button may open a modal box)."""
+    s.ctl("post", "%x" % s.child(dialog, ctrl_id=button_id), BM_CLICK, 0, 0)
+
+
+def shown_box(s, owner, timeout=10.0):
+    """The window (a message box or a file dialog) that owner shows now."""
+    return s.wait_until(lambda: int(s.ctl("popup", "%x" % owner), 16), "a box over %x" % owner, timeout)
+
+
+def answer_box(s, owner, key="Return", timeout=10.0):
+    """Reads the message box that owner shows, answers it with a key and returns its text."""
+    def message_box():
+        box = int(s.ctl("popup", "%x" % owner), 16)
+        try:
+            return box and int(s.ctl("child", "%x" % box, "-", MESSAGE_BOX_TEXT_ID, 0), 16) and box
+        except Failure:  # another window of the owner (a file or wait dialog) still shows
+            return 0
+    box = s.wait_until(message_box, "a message box over %x" % owner, timeout)
+    text = s.text(s.child(box, ctrl_id=MESSAGE_BOX_TEXT_ID))
+    s.focus(box)
+    s.key(key)
+    s.wait_until(lambda: s.ctl("exists", "%x" % box) == "0", "the box closes")
+    return text
+
+
+def windows_path(path):
+    """The Wine drive path of a file of this machine."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")

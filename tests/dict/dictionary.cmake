@@ -23,7 +23,7 @@ add_test(NAME dict_pvdict_cli
 set_tests_properties(dict_pvdict_cli PROPERTIES ENVIRONMENT "${PV_TEST_ENV}" TIMEOUT 120)
 
 pv_add_unit_test(dict_text_exchange_tests
-  SOURCES DictionaryTextTest.cpp TextImportTest.cpp
+  SOURCES DictionaryTextTest.cpp TextImportTest.cpp EntryRowsTest.cpp
   LIBS pv_dict)
 
 # libFuzzer over files given to the text imports: -DPV_FUZZ=ON with clang.

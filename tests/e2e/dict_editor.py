@@ -2,6 +2,8 @@
 macro names inserted, and what the engine offers after OK. Typing in another program goes on
 while the editor imports."""
 
+import os
+
 from harness import Session, expect
 from program import (program_copy, start_program, click, command, press, shown_box, answer_box, windows_path,
                      BM_CLICK)
@@ -133,6 +135,24 @@ with Session("dict_editor", limit=240) as s:
         expect(0 < count < total and text.endswith("items have been successfully imported !"), True,
                "a cancelled import keeps what it added: %r" % text)
 
+    def damaged_file_left_alone():
+        press(s, editor[0], 2)  # IDCANCEL
+        s.wait_until(lambda: s.ctl("exists", "%x" % editor[0]) == "0", "the editor closes")
+        damaged = os.path.join(folder, "Libs", "UserDictionary.lib")
+        garbage = b"not a dictionary\x00\xff" * 64
+        with open(damaged, "wb") as f:
+            f.write(garbage)
+        command(s, controller, ID_TRAY_USER_DICTIONARY)
+        editor[0] = s.wait_window(cls="#32770", title=EDITOR_TITLE)
+        text = answer_box(s, editor[0])
+        expect(text.endswith("\\Libs\\UserDictionary.lib"), True, "the report names the file: %r" % text)
+        expect(list_count(), 0, "rows of a damaged dictionary")
+        expect(s.ctl("enabled", "%x" % field(IMPORT)), "0", "Import of a damaged dictionary")
+        press(s, editor[0], IDOK)
+        s.wait_until(lambda: s.ctl("exists", "%x" % editor[0]) == "0", "the editor closes")
+        with open(damaged, "rb") as f:
+            expect(f.read() == garbage, True, "the damaged file is left as it was")
+
     s.case("adds_entry", adds_entry)
     s.case("refuses_case_twin", refuses_case_twin)
     s.case("imports_tagged_and_words", imports_tagged_and_words)
@@ -140,3 +160,4 @@ with Session("dict_editor", limit=240) as s:
     s.case("offered_after_ok", offered_after_ok)
     s.case("misc_key_inserts_macro", misc_key_inserts_macro)
     s.case("keys_pass_during_import", keys_pass_during_import)
+    s.case("damaged_file_left_alone", damaged_file_left_alone)

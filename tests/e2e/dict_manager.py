@@ -5,14 +5,13 @@ decides whether its entry is offered while typing in the test application.
 """
 
 import os
-import shutil
-import subprocess
 import time
 
 from harness import Session, Failure, expect
+from program import program_copy, window_rect, command, press
 
 PROGRAM_TITLE = "Pennivox"
-WM_CLOSE, WM_COMMAND, BM_CLICK = 0x0010, 0x0111, 0x00F5
+WM_CLOSE, WM_COMMAND = 0x0010, 0x0111
 LVM_GETITEMCOUNT, LVM_GETITEMSTATE = 0x1004, 0x102C
 LVIS_FOCUSED_SELECTED, LVIS_STATEIMAGEMASK = 0x0003, 0xF000
 ID_TRAY_DICT_MANAGER, ID_TRAY_USER_SHORTHANDS = 32795, 32839
@@ -26,23 +25,8 @@ KEY, DATA = "zqsig", "Zq signed text"
 TYPED = "zqs"  # the key's beginning: a key typed in full is not offered again
 
 
-def program_copy(s, name, dictionaries=True):
-    source = os.path.join(os.environ.get("PV_BINARY_DIR", os.getcwd()), "Pennivox")
-    folder = os.path.join(s.out_dir, name)
-    shutil.rmtree(folder, ignore_errors=True)
-    os.makedirs(os.path.join(folder, "Libs"))
-    for file in ("Pennivox.exe", "Zel.dll"):
-        shutil.copy(os.path.join(source, file), folder)
-    for file in os.listdir(os.path.join(source, "Libs")) if dictionaries else ():
-        if file.endswith(".lib"):
-            shutil.copy(os.path.join(source, "Libs", file), os.path.join(folder, "Libs"))
-    return folder
-
-
 def prompt_shown(s, prompt):
-    done = subprocess.run(["wine", os.path.join(s.bin_dir, "pvwininfo.exe"), "rect", "%x" % prompt], env=s.env,
-                          stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=20)
-    return done.stdout.decode().split()[:1] == ["1"]
+    return window_rect(s, prompt)[0]
 
 
 def shows_within(s, prompt, seconds):
@@ -66,7 +50,7 @@ class Dialogs:
         return self.proc.track(self.s.wait_window(cls="#32770", title=PROGRAM_TITLE, timeout=20))
 
     def command(self, command_id):
-        self.s.ctl("post", "%x" % self.controller, WM_COMMAND, command_id, 0)
+        command(self.s, self.controller, command_id)
 
     def dialog(self, title):
         hwnd = self.s.wait_window(cls="#32770", title=title)
@@ -74,7 +58,7 @@ class Dialogs:
         return hwnd
 
     def click(self, dialog, ctrl_id):
-        self.s.ctl("post", "%x" % self.s.child(dialog, ctrl_id=ctrl_id), BM_CLICK, 0, 0)
+        press(self.s, dialog, ctrl_id)
 
     def box(self, title, owner):
         """The message box a window shows (boxes come to the foreground): (hwnd, its text)."""

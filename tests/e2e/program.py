@@ -13,15 +13,16 @@ BM_CLICK = 0xF5
 MESSAGE_BOX_TEXT_ID = 0xFFFF
 
 
-def program_copy(s):
-    """A fresh program folder per run: its settings and learnt words start empty."""
+def program_copy(s, name="program", dictionaries=True):
+    """A fresh program folder per run: its settings and learnt words start empty. dictionaries:
+    with the bundled dictionaries."""
     source = os.path.join(os.environ.get("PV_BINARY_DIR", os.getcwd()), "Pennivox")
-    folder = os.path.join(s.out_dir, "program")
+    folder = os.path.join(s.out_dir, name)
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(os.path.join(folder, "Libs"))
     for name in ("Pennivox.exe", "Zel.dll"):
         shutil.copy(os.path.join(source, name), folder)
-    for name in os.listdir(os.path.join(source, "Libs")):
+    for name in os.listdir(os.path.join(source, "Libs")) if dictionaries else ():
         if name.endswith(".lib"):
             shutil.copy(os.path.join(source, "Libs", name), os.path.join(folder, "Libs"))
     return folder

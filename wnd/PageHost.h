@@ -20,6 +20,9 @@ public:
 
     // Reads the page's members from where they live (settings, ...) and fills its controls.
     bool Load();
+    // Whether the user changed anything since the page was loaded or saved (a dialog's Cancel asks
+    // before dropping changes).
+    virtual bool IsChanged() const { return false; }
 
 protected:
     // Fills the members from the model; runs before the fields are loaded.

@@ -53,6 +53,8 @@ public:
     bool IsOpen() const { return m_open; }
     bool IsWritable() const { return m_open && m_file.IsWritable(); }
     const std::string& Path() const { return m_path; }
+    // The open file was renamed (a store built beside AutoLearn.dic and moved over it).
+    void FileMoved(std::string path) { m_path = std::move(path); }
     std::size_t RecordCount() const { return m_records.size(); }
 
     // Settings, as the settings model holds them. The separators are taken as SetSeparators

@@ -1,0 +1,46 @@
+#pragma once
+// The learnt words as the AutoLearn page shows and edits them, newest first. Edits stay here
+// until the list is written back as a whole new AutoLearn.dic.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "dict/AutoLearnRecord.h"
+
+class CAutoLearnList {
+public:
+    // Told the lines done every 10 lines; false cancels.
+    using Progress = std::function<bool(int done)>;
+
+    // The records of a store, oldest first as the file keeps them.
+    void Assign(std::vector<AutoLearnRecord> oldestFirst);
+    int Count() const { return static_cast<int>(m_records.size()); }
+    // Row 0 is the newest record.
+    const AutoLearnRecord& Row(int row) const { return m_records[Index(row)]; }
+    // A new record with count 1 on top (row 0).
+    void InsertTop(std::string text);
+    // An edited text restarts at count 1.
+    void SetText(int row, std::string text);
+    void Remove(std::vector<int> rows);
+    void Clear() { m_records.clear(); }
+
+    // Tab-separated lines, "text<TAB>count", up to the end or the first empty line: a text the
+    // list holds gets the line's count added, a new one goes on top. Lines are read up to a bound
+    // (longer ones are cut; a stored text holds 511 bytes). Returns the lines taken; 0 when the
+    // file cannot be opened.
+    int ImportText(const std::string& path, const Progress& progress = {});
+    // "text<TAB>count" lines (CR LF), oldest first, written beside the file and moved over it.
+    // Returns the lines written; 0 on failure (the file is left as it was).
+    int ExportText(const std::string& path, const Progress& progress = {}) const;
+    // A new store file (created or emptied) with the records, oldest first; rows with an empty
+    // text are left out. The caller moves it over AutoLearn.dic once it is complete.
+    bool WriteStoreFile(const std::string& path) const;
+
+private:
+    std::size_t Index(int row) const { return m_records.size() - 1 - static_cast<std::size_t>(row); }
+
+    std::vector<AutoLearnRecord> m_records;  // oldest first, as the file
+    CLeadByteTable m_leadBytes;
+};

@@ -1,0 +1,211 @@
+#include "config/ui/HotkeyPage.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "config/AppSettings.h"
+#include "config/ui/ConfigUiIds.h"
+#include "wnd/DataExchange.h"
+
+namespace {
+
+constexpr BYTE kEmptySlot = 0xFF;
+constexpr int kToggleItem = 0;  // "Enable/Disable Pennivox", the only other hotkey
+
+const struct {
+    const char* name;
+    BYTE key;
+} kCompleteKeys[] = {
+    {"CTRL", VK_CONTROL}, {"SHIFT", VK_SHIFT}, {"SPACE", VK_SPACE}, {"RETURN", VK_RETURN}, {"TAB", VK_TAB}};
+
+// The virtual key that types the character on the current keyboard layout.
+BYTE KeyOfCharacter(char character)
+{
+    return LOBYTE(::VkKeyScanExA(character, ::GetKeyboardLayout(0)));
+}
+
+}  // namespace
+
+CDlgOptionHotkey::CDlgOptionHotkey(CAppSettings& settings) : CDialogPage(IDD_OPTION_HOTKEY), m_settings(settings) {}
+
+BOOL CDlgOptionHotkey::OnInitDialog()
+{
+    FillLists();
+    SetItemText(IDC_HOTKEY_ESC, "Esc");
+    return CDialogPage::OnInitDialog();
+}
+
+void CDlgOptionHotkey::FillLists() const
+{
+    HWND complete = Item(IDC_HOTKEY_COMPLETE_LIST);
+    for (const auto& key : kCompleteKeys) {
+        LRESULT index = ::SendMessageA(complete, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(key.name));
+        ::SendMessageA(complete, LB_SETITEMDATA, static_cast<WPARAM>(index), key.key);
+    }
+    std::string toggle = wnd::LoadResourceString(IDS_ENABLE_DISABLE_ITEM);
+    ::SendDlgItemMessageA(Handle(), IDC_HOTKEY_OTHER_LIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(toggle.c_str()));
+}
+
+void CDlgOptionHotkey::ReadModel()
+{
+    m_settings.LoadHotKeys();
+    m_keys = static_cast<const SelectionKeys&>(m_settings);
+    m_enableHotkey = m_settings.dwEnableZel;
+    m_changed = false;
+}
+
+void CDlgOptionHotkey::WriteModel()
+{
+    static_cast<SelectionKeys&>(m_settings) = m_keys;
+    m_settings.dwEnableZel = m_enableHotkey;
+    m_settings.SaveHotKeys();
+    m_changed = false;
+}
+
+void CDlgOptionHotkey::Exchange(wnd::CDataExchange& dx)
+{
+    if (dx.IsLoading()) {
+        RefreshControls();
+        return;
+    }
+    // The control is the last word, also if it did not report its last edit.
+    if (::SendDlgItemMessageA(Handle(), IDC_HOTKEY_OTHER_LIST, LB_GETCURSEL, 0, 0) == kToggleItem)
+        dx.Hotkey(IDC_HOTKEY_CONTROL, m_enableHotkey);
+}
+
+void CDlgOptionHotkey::RefreshControls() const
+{
+    ::CheckRadioButton(Handle(), IDC_HOTKEY_UP_DOWN, IDC_HOTKEY_BRACKETS,
+                       m_keys.vkSelectPrev == VK_UP ? IDC_HOTKEY_UP_DOWN : IDC_HOTKEY_BRACKETS);
+    ::CheckRadioButton(Handle(), IDC_HOTKEY_PAGE_UP_DOWN, IDC_HOTKEY_MINUS_PLUS,
+                       m_keys.vkSelectPageDown == VK_NEXT ? IDC_HOTKEY_PAGE_UP_DOWN : IDC_HOTKEY_MINUS_PLUS);
+    ::CheckRadioButton(Handle(), IDC_HOTKEY_FUNCTION_KEYS, IDC_HOTKEY_MAIN_DIGITS,
+                       m_keys.vkSelectIndex[0] == '1' ? IDC_HOTKEY_MAIN_DIGITS : IDC_HOTKEY_FUNCTION_KEYS);
+    SelectCompleteKeys();
+    HWND other = Item(IDC_HOTKEY_OTHER_LIST);
+    ::SendMessageA(other, LB_SETITEMDATA, kToggleItem, static_cast<LPARAM>(m_enableHotkey));
+    ::SendMessageA(other, LB_SETCURSEL, kToggleItem, 0);
+    ShowSelectedHotkey();
+}
+
+void CDlgOptionHotkey::SelectCompleteKeys() const
+{
+    HWND list = Item(IDC_HOTKEY_COMPLETE_LIST);
+    ::SendMessageA(list, LB_SETSEL, FALSE, -1);
+    int count = static_cast<int>(::SendMessageA(list, LB_GETCOUNT, 0, 0));
+    for (BYTE slot : m_keys.vkSelect) {
+        for (int item = 0; item < count && slot != kEmptySlot; ++item) {
+            if (::SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(item), 0) == slot) {
+                ::SendMessageA(list, LB_SETSEL, TRUE, item);
+                break;
+            }
+        }
+    }
+}
+
+void CDlgOptionHotkey::ShowSelectedHotkey() const
+{
+    HWND other = Item(IDC_HOTKEY_OTHER_LIST);
+    LRESULT selected = ::SendMessageA(other, LB_GETCURSEL, 0, 0);
+    if (selected == LB_ERR)
+        return;
+    auto value = static_cast<DWORD>(::SendMessageA(other, LB_GETITEMDATA, static_cast<WPARAM>(selected), 0));
+    ::SendDlgItemMessageA(Handle(), IDC_HOTKEY_CONTROL, HKM_SETHOTKEY, wnd::HotkeyControlWord(value), 0);
+}
+
+bool CDlgOptionHotkey::OnCommand(int id, int code, HWND)
+{
+    switch (id) {
+        case IDC_HOTKEY_UP_DOWN:
+        case IDC_HOTKEY_BRACKETS:
+        case IDC_HOTKEY_PAGE_UP_DOWN:
+        case IDC_HOTKEY_MINUS_PLUS:
+        case IDC_HOTKEY_FUNCTION_KEYS:
+        case IDC_HOTKEY_MAIN_DIGITS:
+            if (code != BN_CLICKED)
+                return false;
+            OnKeyChoice(id);
+            return true;
+        case IDC_HOTKEY_COMPLETE_LIST:
+            if (code != LBN_SELCHANGE)
+                return false;
+            OnCompleteKeysChanged();
+            return true;
+        case IDC_HOTKEY_OTHER_LIST:
+            if (code != LBN_SELCHANGE)
+                return false;
+            ShowSelectedHotkey();
+            return true;
+        case IDC_HOTKEY_CONTROL:
+            if (code != EN_CHANGE)
+                return false;
+            OnHotkeyEdited();
+            return true;
+        default:
+            return false;
+    }
+}
+
+void CDlgOptionHotkey::OnKeyChoice(int id)
+{
+    static const BYTE kDigits[10] = {'1', '2', '3', '4', '5', '6', '7', '8', '9', '0'};
+    switch (id) {
+        case IDC_HOTKEY_UP_DOWN:
+            m_keys.vkSelectPrev = VK_UP;
+            m_keys.vkSelectNext = VK_DOWN;
+            break;
+        case IDC_HOTKEY_BRACKETS:
+            m_keys.vkSelectPrev = KeyOfCharacter('[');
+            m_keys.vkSelectNext = KeyOfCharacter(']');
+            break;
+        case IDC_HOTKEY_PAGE_UP_DOWN:
+            m_keys.vkSelectPageDown = VK_NEXT;
+            m_keys.vkSelectPageUp = VK_PRIOR;
+            break;
+        case IDC_HOTKEY_MINUS_PLUS:
+            // Minus pages down, the plus/equals key up.
+            m_keys.vkSelectPageDown = KeyOfCharacter('-');
+            m_keys.vkSelectPageUp = KeyOfCharacter('=');
+            break;
+        case IDC_HOTKEY_FUNCTION_KEYS:
+            for (int slot = 0; slot < 10; ++slot)
+                m_keys.vkSelectIndex[slot] = static_cast<BYTE>(VK_F1 + slot);
+            break;
+        case IDC_HOTKEY_MAIN_DIGITS:
+            std::memcpy(m_keys.vkSelectIndex, kDigits, sizeof kDigits);
+            break;
+    }
+    m_changed = true;
+}
+
+void CDlgOptionHotkey::OnCompleteKeysChanged()
+{
+    std::fill(std::begin(m_keys.vkSelect), std::end(m_keys.vkSelect), kEmptySlot);
+    HWND list = Item(IDC_HOTKEY_COMPLETE_LIST);
+    int count = static_cast<int>(::SendMessageA(list, LB_GETCOUNT, 0, 0));
+    size_t filled = 0;
+    for (int item = 0; item < count && filled < std::size(m_keys.vkSelect); ++item) {
+        if (::SendMessageA(list, LB_GETSEL, static_cast<WPARAM>(item), 0) > 0)
+            m_keys.vkSelect[filled++] = static_cast<BYTE>(::SendMessageA(list, LB_GETITEMDATA, item, 0));
+    }
+    m_changed = true;
+}
+
+void CDlgOptionHotkey::OnHotkeyEdited()
+{
+    HWND other = Item(IDC_HOTKEY_OTHER_LIST);
+    LRESULT selected = ::SendMessageA(other, LB_GETCURSEL, 0, 0);
+    if (selected == LB_ERR)
+        return;
+    auto word = static_cast<WORD>(::SendDlgItemMessageA(Handle(), IDC_HOTKEY_CONTROL, HKM_GETHOTKEY, 0, 0));
+    DWORD value = wnd::StoredHotkey(word);
+    auto previous = static_cast<DWORD>(::SendMessageA(other, LB_GETITEMDATA, static_cast<WPARAM>(selected), 0));
+    if (value == previous)
+        return;
+    ::SendMessageA(other, LB_SETITEMDATA, static_cast<WPARAM>(selected), static_cast<LPARAM>(value));
+    if (selected == kToggleItem)
+        m_enableHotkey = value;
+    m_changed = true;
+}

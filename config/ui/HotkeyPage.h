@@ -1,0 +1,38 @@
+// The Hotkeys page of the Options dialog: the keys that move through the prompt, pick and
+// complete its items, and the hotkey that switches the program on and off.
+#pragma once
+
+#include <windows.h>
+
+#include "config/SettingsDefaults.h"
+#include "wnd/PageHost.h"
+
+class CAppSettings;
+
+class CDlgOptionHotkey : public wnd::CDialogPage {
+public:
+    explicit CDlgOptionHotkey(CAppSettings& settings);
+
+    bool IsChanged() const override { return m_changed; }
+
+protected:
+    BOOL OnInitDialog() override;
+    void ReadModel() override;
+    void WriteModel() override;
+    void Exchange(wnd::CDataExchange& dx) override;
+    bool OnCommand(int id, int code, HWND control) override;
+
+private:
+    void FillLists() const;
+    void RefreshControls() const;
+    void SelectCompleteKeys() const;
+    void ShowSelectedHotkey() const;
+    void OnKeyChoice(int id);
+    void OnCompleteKeysChanged();
+    void OnHotkeyEdited();
+
+    CAppSettings& m_settings;
+    SelectionKeys m_keys;
+    DWORD m_enableHotkey = settings_defaults::kEnableHotkey;
+    bool m_changed = false;
+};

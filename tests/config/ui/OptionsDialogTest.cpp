@@ -1,0 +1,258 @@
+// The Options dialog and its Hotkeys and Others pages as real windows over a settings folder of
+// their own; the AutoLearn page is a stand-in. Also the hotkey's text and the start-up value.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "OptionsTestIds.h"
+#include "config/AppSettings.h"
+#include "config/StartupRegistration.h"
+#include "config/ui/ConfigUiIds.h"
+#include "config/ui/HotkeyText.h"
+#include "config/ui/OptionsDialog.h"
+#include "wnd/Controls.h"
+#include "wnd/MessageBoxes.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const char kTestRunKey[] = "Software\\PennivoxTests\\Run";
+
+class StandInLearnPage : public wnd::CDialogPage {
+public:
+    StandInLearnPage() : CDialogPage(IDD_TEST_LEARN_PAGE) {}
+    bool changed = false;
+    int writes = 0;
+    bool IsChanged() const override { return changed; }
+
+protected:
+    void WriteModel() override { ++writes; }
+};
+
+// Answers the next box titled "Pennivox" with a button and keeps its text.
+class BoxAnswer {
+public:
+    explicit BoxAnswer(int button) : m_thread([this, button] { Run(button); }) {}
+    ~BoxAnswer() { Join(); }
+    // No box is expected any more.
+    void Stop()
+    {
+        m_stop = true;
+        Join();
+    }
+    void Join()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    std::string Text()
+    {
+        Join();
+        return m_text;
+    }
+
+private:
+    void Run(int button)
+    {
+        for (auto until = std::chrono::steady_clock::now() + 10s;
+             std::chrono::steady_clock::now() < until && !m_stop;) {
+            HWND box = ::FindWindowA(nullptr, wnd::kProgramCaption);
+            if (box && ::IsWindowVisible(box)) {
+                m_text = wnd::WindowText(::GetDlgItem(box, 0xFFFF));
+                ::PostMessageA(box, WM_COMMAND, button, 0);
+                return;
+            }
+            std::this_thread::sleep_for(10ms);
+        }
+    }
+    std::atomic<bool> m_stop{false};
+    std::string m_text;
+    std::thread m_thread;
+};
+
+std::string TempFolder()
+{
+    char folder[MAX_PATH] = "";
+    ::GetTempPathA(MAX_PATH, folder);
+    std::string path = std::string(folder) + "pv_options_test\\";
+    ::CreateDirectoryA(path.c_str(), nullptr);
+    ::DeleteFileA((path + "Config.ini").c_str());
+    return path;
+}
+
+class OptionsDialogTest : public ::testing::Test {
+protected:
+    OptionsDialogTest() : settings(TempFolder()), startup(kTestRunKey, "C:\\Pennivox\\Pennivox.exe") {}
+    void SetUp() override
+    {
+        ASSERT_TRUE(wnd::InitCommonControlsOnce());
+        startup.SetRegistered(false);
+    }
+    void TearDown() override
+    {
+        if (dialog.Handle())
+            dialog.EndDialog(IDCANCEL);
+        startup.SetRegistered(false);
+    }
+    void Open(const std::string& firstPage = "Hotkeys")
+    {
+        dialog.SetFirstPage(firstPage);
+        ASSERT_TRUE(dialog.CreateModeless(nullptr));
+        ::ShowWindow(dialog.Handle(), SW_SHOW);
+    }
+    static void Click(wnd::CDialog& page, int id) { ::SendMessageA(page.Item(id), BM_CLICK, 0, 0); }
+    // What the list box says to its page after the user changes the selection.
+    static void SelectListItems(wnd::CDialog& page, int id, std::initializer_list<const char*> names)
+    {
+        HWND list = page.Item(id);
+        ::SendMessageA(list, LB_SETSEL, FALSE, -1);
+        for (const char* name : names)
+            ::SendMessageA(list, LB_SETSEL, TRUE, ::SendMessageA(list, LB_FINDSTRINGEXACT, -1, (LPARAM)name));
+        page.Send(WM_COMMAND, MAKEWPARAM(id, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    }
+    void PressOk() { dialog.Send(WM_COMMAND, IDOK, 0); }
+    void PressCancel() { dialog.Send(WM_COMMAND, IDCANCEL, 0); }
+    std::string PageCaption() const { return wnd::WindowText(dialog.Item(IDC_OPTIONS_CAPTION)); }
+    CAppSettings Reloaded() const { return CAppSettings(settings.ProgramDirectory()); }
+
+    CAppSettings settings;
+    CStartupRegistration startup;
+    StandInLearnPage learnPage;
+    CDlgOptions dialog{settings, learnPage, startup};
+};
+
+TEST_F(OptionsDialogTest, HotkeyChoicesAreSavedAsTheLayoutsKeys)
+{
+    Open();
+    CDlgOptionHotkey& page = dialog.HotkeyPage();
+    EXPECT_EQ(PageCaption(), "Hotkeys");
+    EXPECT_TRUE(page.IsVisible());
+    EXPECT_TRUE(page.IsChecked(IDC_HOTKEY_FUNCTION_KEYS));
+    EXPECT_FALSE(page.IsChanged());
+
+    Click(page, IDC_HOTKEY_MINUS_PLUS);
+    Click(page, IDC_HOTKEY_MAIN_DIGITS);
+    SelectListItems(page, IDC_HOTKEY_COMPLETE_LIST, {"TAB", "SHIFT"});
+    HWND hotkey = page.Item(IDC_HOTKEY_CONTROL);
+    ::SendMessageA(hotkey, HKM_SETHOTKEY, MAKEWORD('K', HOTKEYF_CONTROL | HOTKEYF_SHIFT), 0);
+    page.Send(WM_COMMAND, MAKEWPARAM(IDC_HOTKEY_CONTROL, EN_CHANGE), reinterpret_cast<LPARAM>(hotkey));
+    EXPECT_TRUE(page.IsChanged());
+    PressOk();
+    EXPECT_EQ(dialog.Handle(), nullptr);
+    EXPECT_TRUE(dialog.Saved());
+    EXPECT_EQ(learnPage.writes, 1);
+
+    CAppSettings saved = Reloaded();
+    saved.LoadHotKeys();
+    EXPECT_EQ(saved.vkSelectPageDown, 0xBD);
+    EXPECT_EQ(saved.vkSelectPageUp, 0xBB);
+    EXPECT_EQ(saved.vkSelectIndex[0], '1');
+    EXPECT_EQ(saved.vkSelectIndex[9], '0');
+    const uint8_t complete[10] = {16, 9, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    EXPECT_EQ(std::string(saved.vkSelect, saved.vkSelect + 10), std::string(complete, complete + 10));
+    EXPECT_EQ(saved.dwEnableZel, 196683u);
+    EXPECT_EQ(saved.vkSelectPrev, 0x26);  // untouched choices keep their keys
+}
+
+TEST_F(OptionsDialogTest, AValueOutOfRangeKeepsTheDialogOpenOnItAndSavesNothing)
+{
+    Open("Others");
+    CDlgOptionOthers& page = dialog.OthersPage();
+    EXPECT_EQ(PageCaption(), "Others");
+    EXPECT_EQ(page.ItemText(IDC_OTHERS_MAX_CHARS), "500");
+    page.SetItemText(IDC_OTHERS_MAX_CHARS, "3");
+    page.SetItemText(IDC_OTHERS_ITEMS, "7");
+    ::SetFocus(dialog.Item(IDC_OPTIONS_TREE));
+    BoxAnswer box(IDOK);
+    PressOk();
+    EXPECT_EQ(box.Text(), "Please enter an integer between 4 and 10000.");
+    ASSERT_NE(dialog.Handle(), nullptr);
+    EXPECT_TRUE(page.IsVisible());
+    EXPECT_EQ(PageCaption(), "Others");
+    EXPECT_EQ(::GetFocus(), page.Item(IDC_OTHERS_MAX_CHARS));
+    EXPECT_EQ(::GetFileAttributesA(settings.ConfigPath().c_str()), INVALID_FILE_ATTRIBUTES);
+
+    page.SetItemText(IDC_OTHERS_MAX_CHARS, "40");
+    PressOk();
+    EXPECT_EQ(dialog.Handle(), nullptr);
+    CAppSettings saved = Reloaded();
+    saved.LoadOthers();
+    EXPECT_EQ(saved.nMaxWordLength, 40u);
+    EXPECT_EQ(saved.nMaxItemShow, 7u);
+}
+
+TEST_F(OptionsDialogTest, CancelAsksOnlyAfterAChangeAndYesSavesLikeOk)
+{
+    Open();
+    {
+        BoxAnswer unexpected(IDNO);
+        PressCancel();
+        unexpected.Stop();
+        EXPECT_EQ(unexpected.Text(), "");
+    }
+    EXPECT_EQ(dialog.Handle(), nullptr);
+    EXPECT_FALSE(dialog.Saved());
+
+    Open("Others");
+    Click(dialog.OthersPage(), IDC_OTHERS_WORD);
+    {
+        BoxAnswer no(IDNO);
+        PressCancel();
+        EXPECT_EQ(no.Text(), "Some options are changed!\r\nDo you want to save the options?");
+    }
+    EXPECT_FALSE(dialog.Saved());
+    EXPECT_EQ(::GetFileAttributesA(settings.ConfigPath().c_str()), INVALID_FILE_ATTRIBUTES);
+
+    Open("AutoLearn");
+    EXPECT_EQ(PageCaption(), "AutoLearn");
+    EXPECT_TRUE(learnPage.IsVisible());
+    Click(dialog.OthersPage(), IDC_OTHERS_WORD);
+    Click(dialog.OthersPage(), IDC_OTHERS_STARTUP);
+    EXPECT_FALSE(startup.IsRegistered());  // nothing before the user saves
+    {
+        BoxAnswer yes(IDYES);
+        PressCancel();
+    }
+    EXPECT_TRUE(dialog.Saved());
+    EXPECT_TRUE(startup.IsRegistered());
+    CAppSettings saved = Reloaded();
+    saved.LoadOthers();
+    EXPECT_EQ(saved.bEnableWord, 0);
+}
+
+TEST(StartupRegistrationTest, TheBoxTellsWhetherThisExecutableIsNamed)
+{
+    CStartupRegistration ours(kTestRunKey, "C:\\Pennivox\\Pennivox.exe");
+    CStartupRegistration other(kTestRunKey, "D:\\Elsewhere\\Pennivox.exe");
+    ASSERT_TRUE(ours.SetRegistered(false));
+    EXPECT_FALSE(ours.IsRegistered());
+    ASSERT_TRUE(ours.SetRegistered(true));
+    EXPECT_TRUE(ours.IsRegistered());
+    EXPECT_FALSE(other.IsRegistered());
+    EXPECT_TRUE(CStartupRegistration(kTestRunKey, "c:\\pennivox\\PENNIVOX.EXE").IsRegistered());
+    EXPECT_EQ(ours.Command(), "\"C:\\Pennivox\\Pennivox.exe\"");
+    EXPECT_TRUE(ours.SetRegistered(false));
+    EXPECT_FALSE(ours.IsRegistered());
+    EXPECT_TRUE(ours.SetRegistered(false));  // already gone
+    EXPECT_FALSE(CStartupRegistration(kTestRunKey, "").SetRegistered(true));
+}
+
+TEST(HotkeyTextTest, ModifiersComeBeforeTheKeyInCtrlShiftAltOrder)
+{
+    // Windows' US layout says "Ctrl"; Wine's names the key after its X key, "Control".
+    const std::string ctrl = KeyName(VK_CONTROL, false);
+    EXPECT_TRUE(ctrl == "Ctrl" || ctrl == "Control") << ctrl;
+    EXPECT_EQ(HotkeyText(CAppSettings::kDefaultEnableZel), ctrl + "+F5");
+    EXPECT_EQ(HotkeyText(196683), ctrl + "+Shift+K");
+    EXPECT_EQ(HotkeyText((HOTKEYF_ALT | HOTKEYF_SHIFT) << 16 | 'Q'), "Shift+Alt+Q");
+    EXPECT_EQ(HotkeyText(0), "");
+}
+
+}  // namespace

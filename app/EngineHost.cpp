@@ -6,6 +6,7 @@
 
 #include "app/ThreadMessages.h"
 #include "app/win/InputMethod.h"
+#include "base/FileIo.h"
 #include "base/ProgramPaths.h"
 #include "dict/CodePage.h"
 #include "hook/ZelApi.h"
@@ -221,9 +222,9 @@ void CEngineHost::OnLoad()
     m_engine.FindCandidates("a");
     m_engine.ClearCandidates();
 
-    m_autoLearn.Open(pvbase::AutoLearnPath(m_settingsBridge.ProgramDirectory()));
-    m_autoLearn.SetKnownWords(&m_dictionarySearch);
-    m_autoLearn.ApplySettings(m_settings.enableAutoLearn, m_settings.minLearnLength, m_settings.separators);
+    m_autoLearn->Open(pvbase::AutoLearnPath(m_settingsBridge.ProgramDirectory()));
+    m_autoLearn->SetKnownWords(&m_dictionarySearch);
+    m_autoLearn->ApplySettings(m_settings.enableAutoLearn, m_settings.minLearnLength, m_settings.separators);
     SetEnabled(true);
     m_caretTracker.Start(this);
     ::PostMessageA(m_viewWindow, WM_VIEW_LOADED, noDictionary ? 1 : 0, 0);
@@ -242,6 +243,23 @@ bool CEngineHost::LoadDictionaries()
     return loaded;
 }
 
+bool CEngineHost::AdoptAutoLearn(std::unique_ptr<CAutoLearnDictionary> store)
+{
+    const std::string path =
+        m_autoLearn->IsOpen() ? m_autoLearn->Path() : pvbase::AutoLearnPath(m_settingsBridge.ProgramDirectory());
+    // The old store lets go of the file first, so that the new one can take its name.
+    m_autoLearn->Close();
+    if (!store || !pvbase::ReplaceFileAtomically(store->Path(), path)) {
+        m_autoLearn->Open(path);
+        return false;
+    }
+    store->FileMoved(path);
+    store->SetKnownWords(&m_dictionarySearch);
+    store->ApplySettings(m_settings.enableAutoLearn, m_settings.minLearnLength, m_settings.separators);
+    m_autoLearn = std::move(store);
+    return true;
+}
+
 void CEngineHost::ApplySettings()
 {
     m_settings = m_settingsBridge.Load();
@@ -249,7 +267,7 @@ void CEngineHost::ApplySettings()
     m_engine.ApplySettings(m_settings.engine);
     m_dictionaries.SetLengthLimits(static_cast<int>(m_settings.minWordLength),
                                    static_cast<int>(m_settings.maxWordLength));
-    m_autoLearn.ApplySettings(m_settings.enableAutoLearn, m_settings.minLearnLength, m_settings.separators);
+    m_autoLearn->ApplySettings(m_settings.enableAutoLearn, m_settings.minLearnLength, m_settings.separators);
 }
 
 void CEngineHost::SetEnabled(bool enabled)
@@ -286,7 +304,7 @@ void CEngineHost::OnStop()
     m_caretTracker.Stop();
     m_engine.ClearCandidates();
     m_dictionaries.CloseAll();
-    m_autoLearn.Close();
+    m_autoLearn->Close();
     StopFollowingCaret();
     Destroy();
     ::PostQuitMessage(0);

@@ -46,6 +46,11 @@ public:
     HWND Window() const { return wnd::CWindow::Handle(); }
     // Tests run without the hook library.
     void SetHookLibrary(bool use) { m_useHookLibrary = use; }
+    // Takes over a store built (and opened) beside AutoLearn.dic: moves its file over
+    // AutoLearn.dic and learns into it from now on. False, with the old store kept, when the file
+    // cannot be moved. Quick: the store was read on the caller's thread.
+    bool AdoptAutoLearn(std::unique_ptr<CAutoLearnDictionary> store);
+    const std::vector<AutoLearnRecord>& LearntWords() const { return m_autoLearn->Records(); }
 
     // IPromptView
     WindowHandle Handle() const override { return ToHandle(m_promptWindow); }
@@ -103,7 +108,7 @@ private:
     // Services first: the engine refers to them.
     CSettingsBridge m_settingsBridge;
     CDictionarySet m_dictionaries;
-    CAutoLearnDictionary m_autoLearn;
+    std::unique_ptr<CAutoLearnDictionary> m_autoLearn = std::make_unique<CAutoLearnDictionary>();
     CCaretTracker m_caretTracker;
     CWin32Desktop m_desktop;
     CBackgroundFileSystem m_files;

@@ -119,26 +119,26 @@ bool CDictionarySearchAdapter::HoldsExactly(const std::string& text)
 
 bool CAutoLearnAdapter::EndsWithSeparator(const std::string& text)
 {
-    return m_store.EndsWithSeparator(text);
+    return m_store->EndsWithSeparator(text);
 }
 
 void CAutoLearnAdapter::Learn(const std::string& typedText)
 {
-    m_store.Learn(typedText);
+    m_store->Learn(typedText);
 }
 
 std::string CAutoLearnAdapter::FirstSuggestion(const std::string& prefix)
 {
-    if (!m_store.IsEnabled())
+    if (!m_store->IsEnabled())
         return {};
-    return m_store.FirstSuggestion(prefix);
+    return m_store->FirstSuggestion(prefix);
 }
 
 std::string CAutoLearnAdapter::NextSuggestion(const std::string& prefix)
 {
-    if (!m_store.IsEnabled())
+    if (!m_store->IsEnabled())
         return {};
-    return m_store.NextSuggestion(prefix);
+    return m_store->NextSuggestion(prefix);
 }
 
 void CWin32KeyOutput::BringToFront(WindowHandle target)

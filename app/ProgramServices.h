@@ -85,14 +85,15 @@ private:
 
 class CAutoLearnAdapter : public IAutoLearnStore {
 public:
-    explicit CAutoLearnAdapter(CAutoLearnDictionary& store) : m_store(store) {}
+    // The store may be replaced (the AutoLearn page hands over an edited one): held by its owner.
+    explicit CAutoLearnAdapter(std::unique_ptr<CAutoLearnDictionary>& store) : m_store(store) {}
     bool EndsWithSeparator(const std::string& text) override;
     void Learn(const std::string& typedText) override;
     std::string FirstSuggestion(const std::string& prefix) override;
     std::string NextSuggestion(const std::string& prefix) override;
 
 private:
-    CAutoLearnDictionary& m_store;
+    std::unique_ptr<CAutoLearnDictionary>& m_store;
 };
 
 class CWin32KeyOutput : public IKeyOutput {

@@ -7,10 +7,12 @@
 #include <vector>
 
 #include "dict/AutoLearnRecord.h"
+#include "wnd/ListView.h"
 #include "wnd/PageHost.h"
 
 class CAppSettings;
 class CAutoLearnDictionary;
+class CAutoLearnList;
 
 // Where the learnt words live: the engine's store. The page reads the file into a store of its
 // own and hands an edited store over whole, so the engine never waits for the page's work.
@@ -19,8 +21,11 @@ public:
     virtual ~IAutoLearnHome() = default;
     // Path of AutoLearn.dic.
     virtual std::string AutoLearnPath() const = 0;
-    // Makes this store (already written to AutoLearnPath) the engine's; the engine's old one is closed.
-    virtual void AdoptAutoLearn(std::unique_ptr<CAutoLearnDictionary> store) = 0;
+    // A copy of the learnt words, oldest first.
+    virtual std::vector<AutoLearnRecord> LearntWords() = 0;
+    // Makes a store opened on a file beside AutoLearn.dic the engine's: its file is moved over
+    // AutoLearn.dic. False, with the engine's store as it was, when that failed.
+    virtual bool AdoptAutoLearn(std::unique_ptr<CAutoLearnDictionary> store) = 0;
 };
 
 class CDlgAutoLearn : public wnd::CDialogPage {
@@ -35,7 +40,39 @@ public:
     void FillList();
 
 protected:
+    BOOL OnInitDialog() override;
+    void Exchange(wnd::CDataExchange& dx) override;
     void ReadModel() override;
     void WriteModel() override;
     void OnPageShown() override { FillList(); }
+    bool OnCommand(int id, int code, HWND control) override;
+    bool OnNotify(const NMHDR& header, LRESULT& result) override;
+
+private:
+    void ShowRows();
+    std::string CellText(int row, int column) const;
+    void Add();
+    void EndLabelEdit(const wnd::LabelEdit& edit);
+    void DeleteSelected();
+    void DeleteAll();
+    void Import();
+    void Export();
+    void CheckSeparators();
+    // Writes the list as the engine's new AutoLearn.dic; false (said) when that failed.
+    bool SaveList();
+
+    CAppSettings& m_settings;
+    IAutoLearnHome& m_home;
+    std::unique_ptr<CAutoLearnList> m_list;
+    wnd::CListView m_listView;
+    bool m_filled = false;
+    bool m_listChanged = false;
+    int m_newRow = -1;  // the row Add inserted, until its label edit ends
+    // The settings as read, and as the controls hold them.
+    bool m_enabled = false;
+    int m_minLength = 0;
+    std::string m_separators;
+    bool m_readEnabled = false;
+    int m_readMinLength = 0;
+    std::string m_readSeparators;
 };

@@ -1,0 +1,30 @@
+#include "app/AutoLearnHome.h"
+
+#include "app/EngineHost.h"
+#include "app/EngineThread.h"
+#include "base/ProgramPaths.h"
+#include "dict/AutoLearnDictionary.h"
+
+CAutoLearnHome::CAutoLearnHome(CEngineThread& engine, std::string programDirectory)
+    : m_engine(engine), m_programDirectory(std::move(programDirectory))
+{
+}
+
+std::string CAutoLearnHome::AutoLearnPath() const
+{
+    return pvbase::AutoLearnPath(m_programDirectory);
+}
+
+std::vector<AutoLearnRecord> CAutoLearnHome::LearntWords()
+{
+    std::vector<AutoLearnRecord> words;
+    m_engine.Call([&](CEngineHost& host) { words = host.LearntWords(); });
+    return words;
+}
+
+bool CAutoLearnHome::AdoptAutoLearn(std::unique_ptr<CAutoLearnDictionary> store)
+{
+    bool adopted = false;
+    m_engine.Call([&](CEngineHost& host) { adopted = host.AdoptAutoLearn(std::move(store)); });
+    return adopted;
+}

@@ -1,0 +1,18 @@
+// The AutoLearn page's way to the engine's learnt words.
+#pragma once
+
+#include "dict/ui/AutoLearnPage.h"
+
+class CEngineThread;
+
+class CAutoLearnHome : public IAutoLearnHome {
+public:
+    CAutoLearnHome(CEngineThread& engine, std::string programDirectory);
+    std::string AutoLearnPath() const override;
+    std::vector<AutoLearnRecord> LearntWords() override;
+    bool AdoptAutoLearn(std::unique_ptr<CAutoLearnDictionary> store) override;
+
+private:
+    CEngineThread& m_engine;
+    std::string m_programDirectory;
+};

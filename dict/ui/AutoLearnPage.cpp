@@ -1,0 +1,288 @@
+#include "dict/ui/AutoLearnPage.h"
+
+#include <cstdio>
+
+#include "base/FileIo.h"
+#include "config/AppSettings.h"
+#include "config/ui/WaitDialog.h"
+#include "dict/AutoLearnDictionary.h"
+#include "dict/AutoLearnList.h"
+#include "dict/ui/DictUiIds.h"
+#include "wnd/DataExchange.h"
+#include "wnd/FileDialogs.h"
+#include "wnd/MessageBoxes.h"
+
+namespace {
+
+constexpr int kMaxMinLength = 500;
+
+std::string Formatted(const char* format, int value)
+{
+    char text[96];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+wnd::FileDialogOptions TextFileOptions(HWND owner)
+{
+    wnd::FileDialogOptions options;
+    options.owner = owner;
+    options.filter = "Text (*.txt)|*.txt|All Files (*.*)|*.*||";
+    options.defaultExtension = "txt";
+    options.fileName = "*.txt";
+    return options;
+}
+
+}  // namespace
+
+CDlgAutoLearn::CDlgAutoLearn(CAppSettings& settings, IAutoLearnHome& home)
+    : CDialogPage(IDD_AUTOLEARN_PAGE), m_settings(settings), m_home(home), m_list(std::make_unique<CAutoLearnList>())
+{
+}
+
+CDlgAutoLearn::~CDlgAutoLearn() = default;
+
+BOOL CDlgAutoLearn::OnInitDialog()
+{
+    wnd::SetSpinRange(Item(IDC_AUTOLEARN_MIN_LENGTH_SPIN), 1, kMaxMinLength);
+    m_listView.Attach(Item(IDC_AUTOLEARN_LIST));
+    m_listView.AddExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_INFOTIP);
+    m_listView.SetColumns({{IDS_COLUMN_WORDS_PHRASES, 150}, {IDS_COLUMN_TYPE_TIMES, 70}});
+    m_listView.SetCellText([this](int row, int column) { return CellText(row, column); });
+    return CDialogPage::OnInitDialog();
+}
+
+void CDlgAutoLearn::ReadModel()
+{
+    m_settings.LoadAutoLearn();
+    m_enabled = m_readEnabled = m_settings.bEanbleAutolearn != 0;
+    m_minLength = m_readMinLength = static_cast<int>(m_settings.nMinLearnLength);
+    m_separators = m_readSeparators = m_settings.strSeparate;
+}
+
+void CDlgAutoLearn::Exchange(wnd::CDataExchange& dx)
+{
+    dx.Check(IDC_AUTOLEARN_ENABLE, m_enabled);
+    dx.Number(IDC_AUTOLEARN_MIN_LENGTH, m_minLength, 0, kMaxMinLength);
+    dx.Text(IDC_AUTOLEARN_SEPARATORS, m_separators);
+    if (dx.IsSaving() && m_separators.empty())
+        dx.Fail(IDC_AUTOLEARN_SEPARATORS, "Separate characters must not NULL.");
+}
+
+void CDlgAutoLearn::WriteModel()
+{
+    m_settings.bEanbleAutolearn = m_enabled ? 1 : 0;
+    m_settings.nMinLearnLength = static_cast<std::uint32_t>(m_minLength);
+    m_settings.strSeparate = m_separators;
+    m_settings.SaveAutoLearn();
+    m_readEnabled = m_enabled;
+    m_readMinLength = m_minLength;
+    m_readSeparators = m_separators;
+    // An unchanged list is not written: words learnt meanwhile stay.
+    if (m_listChanged)
+        SaveList();
+}
+
+bool CDlgAutoLearn::IsChanged() const
+{
+    if (m_listChanged)
+        return true;
+    if (!Handle())
+        return false;
+    bool ok = false;
+    const int minLength = ItemInt(IDC_AUTOLEARN_MIN_LENGTH, &ok);
+    return IsChecked(IDC_AUTOLEARN_ENABLE) != m_readEnabled || (ok && minLength != m_readMinLength) ||
+           ItemText(IDC_AUTOLEARN_SEPARATORS) != m_readSeparators;
+}
+
+void CDlgAutoLearn::FillList()
+{
+    if (m_filled)
+        return;
+    m_filled = true;
+    m_list->Assign(m_home.LearntWords());
+    ShowRows();
+}
+
+void CDlgAutoLearn::ShowRows()
+{
+    m_listView.SetItemCount(0);  // also drops the selection
+    m_listView.SetItemCount(m_list->Count());
+}
+
+std::string CDlgAutoLearn::CellText(int row, int column) const
+{
+    if (row < 0 || row >= m_list->Count())
+        return std::string();
+    const AutoLearnRecord& record = m_list->Row(row);
+    return column == 0 ? record.text : Formatted("%d", record.count);
+}
+
+bool CDlgAutoLearn::OnCommand(int id, int code, HWND)
+{
+    switch (id) {
+        case IDC_AUTOLEARN_ADD:
+            Add();
+            return true;
+        case IDC_AUTOLEARN_DELETE_SELECTED:
+            DeleteSelected();
+            return true;
+        case IDC_AUTOLEARN_DELETE_ALL:
+            DeleteAll();
+            return true;
+        case IDC_AUTOLEARN_SAVE:
+            SaveList();
+            return true;
+        case IDC_AUTOLEARN_IMPORT:
+            Import();
+            return true;
+        case IDC_AUTOLEARN_EXPORT:
+            Export();
+            return true;
+        case IDC_AUTOLEARN_RESET:
+            SetItemText(IDC_AUTOLEARN_SEPARATORS, CAppSettings::kDefaultSeparators);
+            return true;
+        case IDC_AUTOLEARN_SEPARATORS:
+            if (code == EN_KILLFOCUS)
+                CheckSeparators();
+            else if (code == EN_SETFOCUS)
+                m_separators = ItemText(IDC_AUTOLEARN_SEPARATORS);
+            return code == EN_KILLFOCUS || code == EN_SETFOCUS;
+        default:
+            return false;
+    }
+}
+
+bool CDlgAutoLearn::OnNotify(const NMHDR& header, LRESULT& result)
+{
+    if (m_listView.HandleNotify(header, result))
+        return true;
+    if (const std::optional<wnd::LabelEdit> edit = wnd::CListView::EndedLabelEdit(header)) {
+        EndLabelEdit(*edit);
+        result = FALSE;  // the list holds no texts of its own: the model has the new one
+        return true;
+    }
+    return false;
+}
+
+void CDlgAutoLearn::CheckSeparators()
+{
+    if (!ItemText(IDC_AUTOLEARN_SEPARATORS).empty())
+        return;
+    wnd::ShowError(Handle(), "Separate characters must not NULL.");
+    SetItemText(IDC_AUTOLEARN_SEPARATORS, m_separators.empty() ? m_readSeparators : m_separators);
+    ::SetFocus(Item(IDC_AUTOLEARN_SEPARATORS));
+}
+
+void CDlgAutoLearn::Add()
+{
+    FillList();
+    m_list->InsertTop(std::string());
+    m_newRow = 0;
+    m_listChanged = true;
+    ShowRows();
+    m_listView.Select(0);
+    ::SetFocus(m_listView.Handle());
+    m_listView.EditLabel(0);
+}
+
+void CDlgAutoLearn::EndLabelEdit(const wnd::LabelEdit& edit)
+{
+    const bool wasNew = edit.row == m_newRow;
+    m_newRow = -1;
+    if (edit.row < 0 || edit.row >= m_list->Count())
+        return;
+    if (edit.text && !edit.text->empty()) {
+        m_list->SetText(edit.row, *edit.text);
+        m_listChanged = true;
+    } else if (wasNew) {
+        m_list->Remove({edit.row});
+        ShowRows();
+        return;
+    }
+    ListView_RedrawItems(m_listView.Handle(), edit.row, edit.row);
+}
+
+void CDlgAutoLearn::DeleteSelected()
+{
+    if (wnd::Ask(Handle(), "Are you sure you want to delete the items?") != IDOK)
+        return;
+    m_list->Remove(m_listView.SelectedIndexes());
+    m_listChanged = true;
+    ShowRows();
+}
+
+void CDlgAutoLearn::DeleteAll()
+{
+    if (wnd::Ask(Handle(), "Are you sure you want to delete all the items?") != IDOK)
+        return;
+    FillList();
+    m_list->Clear();
+    m_listChanged = true;
+    ShowRows();
+}
+
+bool CDlgAutoLearn::SaveList()
+{
+    FillList();
+    // Built beside AutoLearn.dic and read into a store here; the engine then only swaps files.
+    const std::string path = m_home.AutoLearnPath();
+    const std::string built = path + ".new";
+    auto store = std::make_unique<CAutoLearnDictionary>();
+    if (m_list->WriteStoreFile(built) && store->Open(built) && m_home.AdoptAutoLearn(std::move(store))) {
+        m_listChanged = false;
+        return true;
+    }
+    store.reset();
+    pvbase::RemoveFileIfExists(built);
+    wnd::ShowError(Handle(), "The learnt words could not be saved; the file is as it was:\r\n" + path);
+    return false;
+}
+
+void CDlgAutoLearn::Import()
+{
+    const std::optional<std::string> path = wnd::AskOpenFile(TextFileOptions(Handle()));
+    if (!path)
+        return;
+    FillList();
+    int count = 0;
+    {
+        wnd::CDisabledWindow busy(::GetAncestor(Handle(), GA_ROOT));
+        CDlgWait wait;
+        const bool shown = wait.Create(Handle());
+        wait.SetText("Importing! Please wait ... ");
+        count = m_list->ImportText(*path, [&](int done) {
+            if (!shown)
+                return true;
+            wait.SetText(Formatted("%d items have been imported!", done));
+            wait.ProcessMessages();
+            return !wait.Cancelled();
+        });
+    }
+    m_listChanged = m_listChanged || count > 0;
+    ShowRows();
+    wnd::ShowInfo(Handle(), Formatted("%d items have been successfully imported !", count));
+}
+
+void CDlgAutoLearn::Export()
+{
+    const std::optional<std::string> path = wnd::AskSaveFile(TextFileOptions(Handle()));
+    if (!path)
+        return;
+    FillList();
+    int count = 0;
+    {
+        wnd::CDisabledWindow busy(::GetAncestor(Handle(), GA_ROOT));
+        CDlgWait wait;
+        const bool shown = wait.Create(Handle());
+        wait.SetText("Exporting! Please wait ... ");
+        count = m_list->ExportText(*path, [&](int done) {
+            if (shown) {
+                wait.SetText(Formatted("%d items have been exported!", done));
+                wait.ProcessMessages();
+            }
+            return true;
+        });
+    }
+    wnd::ShowInfo(Handle(), Formatted("%d items have been successfully exported !", count));
+}

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The dictionary editor on a dictionary of a million entries: opening until the first rows are
-# painted and a two-letter query, next to CDictionaryFile::Open of the same file; under Wine.
+# painted and a two-letter query, next to CDictionaryFile::Open of the same file; and the
+# AutoLearn page with 100,000 learnt words next to reading AutoLearn.dic; under Wine.
 # Usage: scripts/bench-editor.sh [BUILD_DIR] [RUNS] [ENTRIES]     (default build/win, 5, 1000000)
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -8,7 +9,7 @@ build=${1:-$here/build/win}
 runs=${2:-5}
 entries=${3:-1000000}
 cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64.cmake" >/dev/null
-cmake --build "$build" --target editor_bench pv_default_dictionaries -j2 >/dev/null
+cmake --build "$build" --target editor_bench autolearn_page_bench pv_default_dictionaries -j2 >/dev/null
 
 # The dictionary is kept between runs.
 data="$build/bench-editor-data"
@@ -27,6 +28,17 @@ PY
   mv "$dictionary.part" "$dictionary"
 fi
 
+autolearn="$data/AutoLearn.dic"
+if [ ! -f "$autolearn" ]; then
+  python3 - "$autolearn.part" <<'PY'
+import struct, sys
+with open(sys.argv[1], "wb") as f:
+    for i in range(100000):
+        f.write(struct.pack("<i", 1 + i % 5) + ("learnt word %06d" % i).encode().ljust(512, b"\0"))
+PY
+  mv "$autolearn.part" "$autolearn"
+fi
+
 envdir="$build/bench-editor-wine-env"
 cleanup() {
   if [ -n "${started_env:-}" ]; then bash "$here/scripts/wine-env.sh" stop "$envdir"; fi
@@ -39,3 +51,5 @@ if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
   . "$envdir/env.sh"
 fi
 wine "$build/bin/editor_bench.exe" "$(winepath -w "$dictionary")" "$runs" th
+echo
+wine "$build/bin/autolearn_page_bench.exe" "$(winepath -w "$autolearn")" "$runs"

@@ -6,7 +6,11 @@
 #include <memory>
 
 #include "app/AboutDialog.h"
+#include "app/AutoLearnHome.h"
 #include "app/ThreadMessages.h"
+#include "config/AppSettings.h"
+#include "config/ui/ConfigUiIds.h"
+#include "config/ui/OptionsDialog.h"
 #include "dict/ui/DictionariesManager.h"
 #include "dict/ui/DictionaryEditor.h"
 #include "res/resource.h"
@@ -188,6 +192,12 @@ bool CController::RunCommand(int id, LPARAM lParam)
         case ID_TRAY_USER_SHORTHANDS:
             EditUserDictionary(IDS_USER_SHORTHANDS);
             return true;
+        case ID_TRAY_OPTIONS:
+            RunOptions(IDS_HOTKEYS_PAGE);
+            return true;
+        case ID_TRAY_AUTOLEARN_DICTIONARY:
+            RunOptions(IDS_AUTOLEARN_PAGE);
+            return true;
         case IDOK:
             SetEnabled(true);
             return true;
@@ -238,4 +248,18 @@ void CController::ReloadDictionaries()
 {
     if (m_engine.Window())
         ::PostMessageA(m_engine.Window(), WM_ENGINE_RELOAD_DICTIONARIES, 0, 0);
+}
+
+void CController::RunOptions(UINT firstPageName)
+{
+    CAppSettings& settings = m_settingsBridge.Settings();
+    CAutoLearnHome home(m_engine, m_settingsBridge.ProgramDirectory());
+    CDlgAutoLearn autoLearnPage(settings, home);
+    if (!CDlgOptions::Run(Handle(), wnd::LoadResourceString(firstPageName), autoLearnPage, settings))
+        return;
+    // New keys and limits take effect now: the hook goes in again (the typed text is forgotten),
+    // the hotkey follows dwEnableZel and the engine reads the files again.
+    if (m_enabled)
+        SetEnabled(true);
+    ApplySettings();
 }

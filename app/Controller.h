@@ -58,6 +58,9 @@ private:
     void RunDictionariesManager();
     void EditUserDictionary(UINT pathResourceId);
     void ReloadDictionaries();
+    // The Options dialog opened at a page (string resource of its name); saved options reach the
+    // hook, the hotkey and the engine at once.
+    void RunOptions(UINT firstPageName);
     void Exit();
 
     CScreenReaderFlag m_screenReader;

@@ -1,0 +1,165 @@
+"""Pennivox.exe's Options dialog, opened through the controller's commands: saved keys and the
+toggle hotkey take effect at once, Cancel asks only after a change, and the start-up box writes
+and removes the user's Run value."""
+
+import os
+import subprocess
+
+from harness import Session, Failure, expect
+from program import program_copy, start_program, command, press, click, shown_box, window_rect
+
+ID_TRAY_OPTIONS, ID_TRAY_AUTOLEARN_DICTIONARY = 32771, 32840
+IDOK, IDCANCEL, IDNO = 1, 2, 7
+WM_COMMAND, BM_GETCHECK, HKM_GETHOTKEY = 0x0111, 0x00F0, 0x0402
+CTRL_SHIFT_K = 0x034B  # the hotkey control's word: HOTKEYF_CONTROL | HOTKEYF_SHIFT, then K
+TVM_GETNEXTITEM, TVM_SELECTITEM, TVGN_ROOT, TVGN_NEXT, TVGN_CARET = 0x110A, 0x110B, 0, 1, 9
+TREE, CAPTION, HOTKEY_CONTROL = 1000, 1001, 1046
+FUNCTION_KEYS, MAIN_DIGITS = 1065, 1066
+WORD_BOX, STARTUP_BOX = 1040, 1067
+RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
+QUESTION = "Some options are changed!\r\nDo you want to save the options?"
+
+with Session("options", limit=150) as s:
+    folder = program_copy(s)
+    program, prompt = start_program(s, folder)
+    controller = s.wait_window(cls="PennivoxController")
+    target = s.start_target()
+
+    def open_options(command_id=ID_TRAY_OPTIONS):
+        command(s, controller, command_id)
+        dialog = s.wait_window(cls="#32770", title="Options")
+        s.focus(dialog)
+        return dialog
+
+    def show_page(dialog, position):
+        """Selects the tree's item at that position (0 Hotkeys, 1 AutoLearn, 2 Others)."""
+        tree = s.child(dialog, ctrl_id=TREE)
+        item = int(s.ctl("send", "%x" % tree, TVM_GETNEXTITEM, TVGN_ROOT, 0))
+        for _ in range(position):
+            item = int(s.ctl("send", "%x" % tree, TVM_GETNEXTITEM, TVGN_NEXT, item))
+        s.ctl("send", "%x" % tree, TVM_SELECTITEM, TVGN_CARET, item)
+        return s.text(s.child(dialog, ctrl_id=CAPTION))
+
+    def close(dialog, button):
+        press(s, dialog, button)
+        s.wait_until(lambda: s.ctl("exists", "%x" % dialog) == "0", "the Options dialog closes")
+
+    def checked(dialog, ctrl_id):
+        return int(s.ctl("send", "%x" % s.child(dialog, ctrl_id=ctrl_id), BM_GETCHECK, 0, 0)) == 1
+
+    def fresh():
+        target.focus(101)
+        edit = s.child(target.hwnd, ctrl_id=101)
+        if window_rect(s, prompt)[0]:
+            s.key("Escape")
+            s.wait_until(lambda: not window_rect(s, prompt)[0], "the prompt hides")
+        mark = target.mark()
+        s.key("Return")
+        target.wait_event("up", 0x0D, since=mark)
+        s.set_text(edit, "")
+        return edit
+
+    def completes(typed, keys, wanted):
+        edit = fresh()
+        s.type(typed)
+        s.wait_text(edit, typed)
+        s.wait_until(lambda: window_rect(s, prompt)[0], "the prompt shows")
+        s.key(*keys)
+        s.wait_text(edit, wanted)
+
+    def switched_off():
+        """Typed text stays as typed and no prompt shows: the hook is out."""
+        edit = fresh()
+        s.type("xylop")
+        s.wait_text(edit, "xylop")
+        s.key("F1")
+        s.type("q")
+        s.wait_text(edit, "xylopq")
+        expect(window_rect(s, prompt)[0], False, "prompt while switched off")
+
+    def cancel_without_change():
+        dialog = open_options()
+        expect(s.text(s.child(dialog, ctrl_id=CAPTION)), "Hotkeys", "first page")
+        s.screenshot("page-hotkeys")
+        expect(show_page(dialog, 2), "Others", "caption after picking Others")
+        s.screenshot("page-others")
+        close(dialog, IDCANCEL)  # a question would keep the dialog open
+    s.case("cancel_without_change_asks_nothing", cancel_without_change)
+
+    def cancel_after_tick():
+        dialog = open_options()
+        show_page(dialog, 2)
+        press(s, dialog, WORD_BOX)
+        s.wait_until(lambda: not checked(dialog, WORD_BOX), "the box is cleared")
+        press(s, dialog, IDCANCEL)
+        box = shown_box(s, dialog)
+        expect(s.text(s.child(box, ctrl_id=0xFFFF)), QUESTION, "Cancel's question")
+        s.ctl("post", "%x" % box, WM_COMMAND, IDNO, 0)
+        s.wait_until(lambda: s.ctl("exists", "%x" % dialog) == "0", "the Options dialog closes")
+        expect(os.path.exists(os.path.join(folder, "Config.ini")), False, "Config.ini written after No")
+    s.case("cancel_after_a_tick_asks", cancel_after_tick)
+
+    def selection_keys():
+        dialog = open_options()
+        press(s, dialog, MAIN_DIGITS)
+        s.wait_until(lambda: checked(dialog, MAIN_DIGITS), "Main Digits chosen")
+        close(dialog, IDOK)
+        completes("xylop", ["1"], "xylophone")
+        dialog = open_options()
+        press(s, dialog, FUNCTION_KEYS)
+        s.wait_until(lambda: checked(dialog, FUNCTION_KEYS), "Function Keys chosen")
+        close(dialog, IDOK)
+        completes("xylop", ["F1"], "xylophone")
+    s.case("selection_keys_take_effect_at_once", selection_keys)
+
+    def toggle_hotkey():
+        dialog = open_options()
+        control = s.child(dialog, ctrl_id=HOTKEY_CONTROL)
+        click(s, control)
+        s.chord("ctrl+shift", "k")
+        s.wait_until(lambda: int(s.ctl("send", "%x" % control, HKM_GETHOTKEY, 0, 0)) == CTRL_SHIFT_K,
+                     "the control holds Ctrl+Shift+K")
+        s.screenshot("hotkey-ctrl-shift-k")
+        close(dialog, IDOK)
+        fresh()
+        s.chord("ctrl+shift", "k")  # off
+        switched_off()
+        s.chord("ctrl", "F5")  # the old hotkey does nothing now
+        switched_off()
+        s.chord("ctrl+shift", "k")  # on again
+        completes("xylop", ["F1"], "xylophone")
+    s.case("toggle_hotkey_follows_the_setting", toggle_hotkey)
+
+    def run_value():
+        done = subprocess.run(["wine", "reg", "query", RUN_KEY, "/v", "Pennivox"], env=s.env,
+                              stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=20)
+        return done.stdout.decode(errors="replace") if done.returncode == 0 else None
+
+    def run_at_startup():
+        expect(run_value(), None, "Run value before anything was saved")
+        dialog = open_options()
+        show_page(dialog, 2)
+        expect(checked(dialog, STARTUP_BOX), False, "start-up box at first")
+        press(s, dialog, STARTUP_BOX)
+        s.wait_until(lambda: checked(dialog, STARTUP_BOX), "the box is ticked")
+        expect(run_value(), None, "Run value before OK")
+        close(dialog, IDOK)
+        value = run_value() or ""
+        exe = os.path.join(folder, "Pennivox.exe")
+        if '"Z:%s"' % exe.replace("/", "\\") not in value:
+            raise Failure("Run value does not name %s: %r" % (exe, value))
+        dialog = open_options()
+        show_page(dialog, 2)
+        expect(checked(dialog, STARTUP_BOX), True, "start-up box when registered")
+        press(s, dialog, STARTUP_BOX)
+        s.wait_until(lambda: not checked(dialog, STARTUP_BOX), "the box is cleared")
+        close(dialog, IDOK)
+        expect(run_value(), None, "Run value after switching it off")
+    s.case("run_at_startup_writes_and_removes_the_value", run_at_startup)
+
+    def autolearn_page():
+        dialog = open_options(ID_TRAY_AUTOLEARN_DICTIONARY)
+        expect(s.text(s.child(dialog, ctrl_id=CAPTION)), "AutoLearn", "caption")
+        s.screenshot("page-autolearn")
+        close(dialog, IDCANCEL)
+    s.case("autolearn_page_first", autolearn_page)

@@ -47,7 +47,7 @@ BOOL CDlgAutoLearn::OnInitDialog()
     wnd::SetSpinRange(Item(IDC_AUTOLEARN_MIN_LENGTH_SPIN), 1, kMaxMinLength);
     m_listView.Attach(Item(IDC_AUTOLEARN_LIST));
     m_listView.AddExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_INFOTIP);
-    m_listView.SetColumns({{IDS_COLUMN_WORDS_PHRASES, 150}, {IDS_COLUMN_TYPE_TIMES, 70}});
+    m_listView.SetColumns({{IDS_COLUMN_WORDS_PHRASES, 150}, {IDS_COLUMN_TYPE_TIMES, 80}});
     m_listView.SetCellText([this](int row, int column) { return CellText(row, column); });
     return CDialogPage::OnInitDialog();
 }

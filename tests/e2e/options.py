@@ -6,7 +6,7 @@ import os
 import subprocess
 
 from harness import Session, Failure, expect
-from program import program_copy, start_program, command, press, click, shown_box, window_rect
+from program import program_copy, start_program, command, press, click, shown_box, answer_box, window_rect
 
 ID_TRAY_OPTIONS, ID_TRAY_AUTOLEARN_DICTIONARY = 32771, 32840
 IDOK, IDCANCEL, IDNO = 1, 2, 7
@@ -17,6 +17,8 @@ TREE, CAPTION, HOTKEY_CONTROL = 1000, 1001, 1046
 FUNCTION_KEYS, MAIN_DIGITS = 1065, 1066
 WORD_BOX, STARTUP_BOX = 1040, 1067
 RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
+AUTOLEARN_LIST, AUTOLEARN_DELETE_SELECTED, AUTOLEARN_DELETE_ALL, AUTOLEARN_SAVE = 1044, 1033, 1077, 1079
+LVM_GETITEMCOUNT = 0x1004
 QUESTION = "Some options are changed!\r\nDo you want to save the options?"
 
 with Session("options", limit=150) as s:
@@ -163,3 +165,52 @@ with Session("options", limit=150) as s:
         s.screenshot("page-autolearn")
         close(dialog, IDCANCEL)
     s.case("autolearn_page_first", autolearn_page)
+
+    def learnt_list(dialog):
+        return s.child(dialog, cls="SysListView32", ctrl_id=AUTOLEARN_LIST)
+
+    def learnt_words(dialog):
+        listed = learnt_list(dialog)
+        count = int(s.ctl("send", "%x" % listed, LVM_GETITEMCOUNT, 0, 0))
+        return [bytes.fromhex(s.ctl("lvtext", "%x" % listed, row, 0)).decode() for row in range(count)]
+
+    def offered(typed):
+        edit = fresh()
+        s.type(typed)
+        s.wait_text(edit, typed)
+        try:
+            s.wait_until(lambda: window_rect(s, prompt)[0], "the prompt", timeout=1.5)
+            return True
+        except Failure:
+            return False
+
+    def deleted_word_not_offered():
+        edit = fresh()
+        s.type("qwzzyx ")
+        s.wait_text(edit, "qwzzyx ")
+        expect(offered("qwz"), True, "the learnt word is offered")
+        dialog = open_options(ID_TRAY_AUTOLEARN_DICTIONARY)
+        words = learnt_words(dialog)
+        s.screenshot("autolearn-words")
+        expect("qwzzyx" in words, True, "the learnt word listed: %r" % words)
+        s.ctl("lvsetstate", "%x" % learnt_list(dialog), words.index("qwzzyx"), 3, 3)
+        press(s, dialog, AUTOLEARN_DELETE_SELECTED)
+        expect(answer_box(s, dialog), "Are you sure you want to delete the items?", "the question")
+        expect("qwzzyx" in learnt_words(dialog), False, "deleted from the list")
+        close(dialog, IDOK)
+        expect(offered("qwz"), False, "a deleted word is offered")
+    s.case("deleted_learnt_word_not_offered", deleted_word_not_offered)
+
+    def delete_all_and_save():
+        edit = fresh()
+        s.type("plumbix ")
+        s.wait_text(edit, "plumbix ")
+        dic = os.path.join(folder, "Libs", "AutoLearn.dic")
+        s.wait_until(lambda: os.path.getsize(dic) > 0, "a word learnt")
+        dialog = open_options(ID_TRAY_AUTOLEARN_DICTIONARY)
+        press(s, dialog, AUTOLEARN_DELETE_ALL)
+        expect(answer_box(s, dialog), "Are you sure you want to delete all the items?", "the question")
+        press(s, dialog, AUTOLEARN_SAVE)
+        s.wait_until(lambda: os.path.getsize(dic) == 0, "an empty AutoLearn.dic")
+        close(dialog, IDCANCEL)  # saved: nothing left to ask about
+    s.case("delete_all_and_save_empties_the_file", delete_all_and_save)

@@ -2,8 +2,8 @@
 // the rows the dictionary gained, and a file refused as a problem must add nothing.
 //
 // Input: [choice byte] [file bytes]. Bit 0 of the choice picks the word-list import; when the
-// dictionary is made anew (every kRunsPerDictionary runs), the other bits pick its code page,
-// type, data code and encryption.
+// dictionary is made anew (every kRunsPerDictionary runs, or once it holds kMaxRows), the other bits pick its code
+// page, type, data code and encryption.
 
 #include <cstdint>
 #include <cstdio>
@@ -18,8 +18,9 @@
 
 namespace {
 
-// A small dictionary keeps every commit cheap.
+// A small dictionary keeps every commit and every insertion cheap.
 constexpr int kRunsPerDictionary = 64;
+constexpr int kMaxRows = 10000;
 
 std::string FuzzPath(const char* name)
 {
@@ -71,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const std::string dictionaryPath = FuzzPath("dictionary.lib");
     static std::unique_ptr<CDictionaryFile> dictionary;
     static int runs = 0;
-    if (runs++ % kRunsPerDictionary == 0)
+    if (runs++ % kRunsPerDictionary == 0 || dictionary->CountEntries() > kMaxRows)
         dictionary = FreshDictionary(dictionaryPath, data[0]);
 
     WriteFile(textPath, data + 1, size - 1);

@@ -227,6 +227,7 @@ int CDictionaryFile::ImportEntries(const std::string& path, IWaitProgress* wait,
             break;
         std::string_view rest;
         const LineKind kind = ClassifyLine(line, rest);
+        found.tagged = found.tagged || kind != LineKind::Plain;
         if (kind == LineKind::Key) {
             addPending();
             AppendBounded(m_codePage, key, rest);

@@ -17,6 +17,7 @@ struct TextImportReport {
     Problem problem = Problem::None;
     std::string encoding;   // "ANSI", "UTF-8", "UTF-16LE", "UTF-16BE" of a read file
     int unconvertible = 0;  // characters the code page lacks (each became its default character)
+    bool tagged = false;    // the entry import met a tag: the file is no word list
 };
 
 class CTextImportReader {

@@ -378,7 +378,8 @@ void CDictionaryEditor::Import()
         wait.SetText("Importing! Please wait ... ");
         IWaitProgress* progress = shown ? &wait : nullptr;
         count = m_dictionary.ImportEntries(*path, progress, &report);
-        if (count <= 0 && report.problem == TextImportReport::Problem::None && !wait.Cancelled())
+        // A tagged file without entries is not a word list: its tags would become words.
+        if (count <= 0 && report.problem == TextImportReport::Problem::None && !report.tagged && !wait.Cancelled())
             count = m_dictionary.ImportWords(*path, progress, &report);
     }
     if (report.problem != TextImportReport::Problem::None) {

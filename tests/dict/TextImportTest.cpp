@@ -174,12 +174,18 @@ TEST(TextImport, FilesThatAreNotTextChangeNothing)
     dictionary.Close();
     EXPECT_EQ(ReadFile(temp.File("d.lib")), before);
 
-    // Tags alone are text without entries; the editor then tries the file as a word list.
+    // Tags alone are text without entries, and no word list either (the tags are not words).
     WriteFile(temp.File("tags.txt"), "<key>\r\n<data>\r\n<shortkey>\r\n<replacement text>\r\n");
     ASSERT_TRUE(dictionary.Open(temp.File("d.lib")));
     EXPECT_EQ(dictionary.ImportEntries(temp.File("tags.txt"), nullptr, &report), 0);
     EXPECT_EQ(report.problem, Problem::None);
+    EXPECT_TRUE(report.tagged);
     EXPECT_EQ(dictionary.CountEntries(), 1);
+    WriteFile(temp.File("words.txt"), "plain words
+<key>late
+");
+    EXPECT_EQ(dictionary.ImportEntries(temp.File("words.txt"), nullptr, &report), 0);
+    EXPECT_FALSE(report.tagged) << "the import stops at the first plain line";
 }
 
 TEST(TextImport, FiftyMegabyteLineOfUtf8IsCutAndTheNextLinesCount)

@@ -181,9 +181,7 @@ TEST(TextImport, FilesThatAreNotTextChangeNothing)
     EXPECT_EQ(report.problem, Problem::None);
     EXPECT_TRUE(report.tagged);
     EXPECT_EQ(dictionary.CountEntries(), 1);
-    WriteFile(temp.File("words.txt"), "plain words
-<key>late
-");
+    WriteFile(temp.File("words.txt"), "plain words\r\n<key>late\r\n");
     EXPECT_EQ(dictionary.ImportEntries(temp.File("words.txt"), nullptr, &report), 0);
     EXPECT_FALSE(report.tagged) << "the import stops at the first plain line";
 }

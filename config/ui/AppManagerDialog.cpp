@@ -1,0 +1,6 @@
+#include "config/ui/AppManagerDialog.h"
+
+bool CDlgAppManager::Run(HWND)
+{
+    return false;  // being written
+}

@@ -1,0 +1,6 @@
+#include "config/ui/EditBoxListDialog.h"
+
+bool CDlgEditBoxList::Run(HWND)
+{
+    return false;  // being written
+}

@@ -108,9 +108,10 @@ public:
 
     // Text exchange with tab-separated files, one "text<TAB>count" line per record (CR LF).
     // The progress callback is told the number of lines done every 10 lines; it returns false
-    // to cancel (import only). Both return the number of records written, 0 when the file
-    // cannot be opened. Import appends every line, also texts the store already holds, and
-    // stops at the end of the file, at the first empty line, on cancel or when a write fails.
+    // to cancel (import only). Both return the number of lines taken, 0 when the file cannot be
+    // opened. Import adds a line's count to the record of a text the store holds, appends the
+    // others, and stops at the end of the file, at the first empty line, on cancel or when a
+    // write fails.
     using TextProgress = std::function<bool(int done)>;
     int ExportText(const std::string& path, const TextProgress& progress = nullptr);
     int ImportText(const std::string& path, const TextProgress& progress = nullptr);

@@ -22,6 +22,12 @@ std::int32_t LeadingNumber(const std::string& text)
     return static_cast<std::int32_t>(value);
 }
 
+std::int32_t AddCounts(std::int32_t a, std::int32_t b)
+{
+    const long long sum = static_cast<long long>(a) + b;
+    return static_cast<std::int32_t>(sum > INT_MAX ? INT_MAX : (sum < INT_MIN ? INT_MIN : sum));
+}
+
 class CTextFile {
 public:
     CTextFile(const std::string& path, const char* mode) : m_file(std::fopen(path.c_str(), mode)) {}
@@ -92,9 +98,20 @@ int CAutoLearnDictionary::ImportText(const std::string& path, const TextProgress
     int imported = 0;
     std::string line;
     while (in.ReadLine(line) && !line.empty()) {
-        const AutoLearnRecord record = ParseImportLine(line);
-        SetCurrent(record.count, record.text);
-        if (!Append())
+        AutoLearnRecord record = ParseImportLine(line);
+        record.text = AutoLearnStoredText(record.text, m_rules.LeadBytes());
+        const auto found = m_index.find(record.text);
+        bool written;
+        if (found != m_index.end()) {
+            // A word learnt already: its count grows instead of a second record that nobody sees.
+            m_current = found->second.front();
+            SetCurrent(AddCounts(m_records[m_current].count, record.count), record.text);
+            written = UpdateCurrent();
+        } else {
+            SetCurrent(record.count, record.text);
+            written = Append();
+        }
+        if (!written)
             break;
         ++imported;
         if (progress && imported % 10 == 0 && !progress(imported))

@@ -71,6 +71,26 @@ public:
         return LearnOutcome::Added;
     }
 
+    // An imported line: the first record of the text gets the count added, else a new record.
+    bool Import(std::int32_t count, const std::string& text)
+    {
+        for (std::size_t i = 0; i < m_count; ++i) {
+            AutoLearnRecord record;
+            if (!Read(i, record))
+                return false;
+            if (record.text == text) {
+                const long long sum = static_cast<long long>(record.count) + count;
+                const std::int32_t total = static_cast<std::int32_t>(
+                    sum > std::numeric_limits<std::int32_t>::max()   ? std::numeric_limits<std::int32_t>::max()
+                    : sum < std::numeric_limits<std::int32_t>::min() ? std::numeric_limits<std::int32_t>::min()
+                                                                     : sum);
+                m_current = i;
+                return Write(i, total, text);
+            }
+        }
+        return Append(count, text);
+    }
+
     bool Append(std::int32_t count, const std::string& text)
     {
         if (!m_file || !Write(m_count, count, text))

@@ -36,7 +36,7 @@ int ReferenceImport(CReferenceAutoLearn& reference, const std::string& text)
         if (line.empty())
             break;
         const AutoLearnRecord record = CAutoLearnDictionary::ParseImportLine(line);
-        if (!reference.Append(record.count, record.text))
+        if (!reference.Import(record.count, AutoLearnStoredText(record.text, reference.rules.LeadBytes())))
             break;
         ++imported;
     }

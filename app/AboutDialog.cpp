@@ -1,24 +1,19 @@
 #include "app/AboutDialog.h"
 
-#include <shellapi.h>
-
 #include "res/resource.h"
 #include "wnd/ModalRunner.h"
 
-CAboutDialog::CAboutDialog() : CDialog(IDD_ABOUTBOX) {}
+CAboutDialog::CAboutDialog(std::string home) : CDialog(IDD_ABOUTBOX), m_home(std::move(home)) {}
 
-void CAboutDialog::Run(HWND owner)
+void CAboutDialog::Run(HWND owner, const std::string& home)
 {
-    CAboutDialog about;
+    CAboutDialog about(home);
     wnd::RunModal(about, owner);
 }
 
-bool CAboutDialog::OnCommand(int id, int code, HWND)
+BOOL CAboutDialog::OnInitDialog()
 {
-    if (id != IDC_ABOUT_LINK || code != STN_CLICKED)
-        return false;
-    const std::string url = wnd::LoadResourceString(IDS_HOMEPAGE_URL);
-    if (!url.empty())
-        ::ShellExecuteA(Handle(), "open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-    return true;
+    m_link.Attach(Item(IDC_ABOUT_LINK));
+    m_link.SetLinkTarget(m_home);
+    return CDialog::OnInitDialog();
 }

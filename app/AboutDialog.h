@@ -1,14 +1,22 @@
-// The About box: the program's name, what it does and its homepage.
+// The About box: the program's name, what it does and a link to its home page.
 #pragma once
 
+#include <string>
+
+#include "config/ui/LinkStatic.h"
 #include "wnd/Dialog.h"
 
 class CAboutDialog : public wnd::CDialog {
 public:
-    CAboutDialog();
+    // home: what the link opens (the help file, whose first topic is the program's home page).
+    explicit CAboutDialog(std::string home);
     // Runs the box modally over owner; a box already open comes forward instead.
-    static void Run(HWND owner);
+    static void Run(HWND owner, const std::string& home);
 
 protected:
-    bool OnCommand(int id, int code, HWND control) override;
+    BOOL OnInitDialog() override;
+
+private:
+    std::string m_home;
+    CZELStatic m_link;
 };

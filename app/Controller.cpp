@@ -1,6 +1,7 @@
 #include "app/Controller.h"
 
 #include <commctrl.h>
+#include <htmlhelp.h>
 
 #include <algorithm>
 #include <memory>
@@ -9,7 +10,11 @@
 #include "app/AutoLearnHome.h"
 #include "app/ThreadMessages.h"
 #include "config/AppSettings.h"
+#include "config/ui/AppManagerDialog.h"
 #include "config/ui/ConfigUiIds.h"
+#include "config/ui/EditBoxListDialog.h"
+#include "config/ui/HotkeyText.h"
+#include "config/ui/HtmlHelp.h"
 #include "config/ui/OptionsDialog.h"
 #include "dict/ui/DictionariesManager.h"
 #include "dict/ui/DictionaryEditor.h"
@@ -20,6 +25,7 @@ namespace {
 
 const char kControllerClass[] = "PennivoxController";
 const char kProgramTitle[] = "Pennivox";
+const char kHelpFile[] = "PVHelp.chm";
 
 UINT HotkeyModifiers(std::uint32_t enableHotkey)
 {
@@ -56,6 +62,7 @@ bool CController::Start(bool useHookLibrary)
     m_enableHotkey = m_settingsBridge.LoadEnableHotkey();
     RegisterEnableHotkey();
     m_settingsBridge.TakeFirstRun();
+    InstallTray();
 
     // Not owned by the prompt: under Wine an owned top-most window keeps its owner from being top-most.
     m_preview.Create(nullptr);
@@ -79,6 +86,8 @@ void CController::Shutdown()
         ::SendMessageA(m_engine.Window(), WM_ENGINE_SET_ENABLED, 0, 0);
     m_engine.Stop();
     ::UnregisterHotKey(Handle(), HOTKEY_ENABLE);
+    m_tray.Remove();
+    m_tray.Destroy();
     m_prompt.Destroy();
     m_preview.Destroy();
     m_screenReader.Restore();
@@ -103,7 +112,65 @@ void CController::RegisterEnableHotkey()
 {
     // A changed hotkey must replace the old one, so the old registration goes first.
     ::UnregisterHotKey(Handle(), HOTKEY_ENABLE);
-    ::RegisterHotKey(Handle(), HOTKEY_ENABLE, HotkeyModifiers(m_enableHotkey), m_enableHotkey & 0xFF);
+    if ((m_enableHotkey & 0xFF) == 0)
+        return;  // no hotkey chosen
+    if (::RegisterHotKey(Handle(), HOTKEY_ENABLE, HotkeyModifiers(m_enableHotkey), m_enableHotkey & 0xFF))
+        return;
+    // Another program holds the key. Said once per key, and not from inside start-up.
+    if (m_enableHotkey != m_refusedHotkeyTold) {
+        m_refusedHotkeyTold = m_enableHotkey;
+        Post(WM_HOTKEY_REFUSED, m_enableHotkey);
+    }
+}
+
+void CController::OnHotkeyRefused(std::uint32_t hotkey)
+{
+    const std::string text = "The hotkey " + HotkeyText(hotkey) +
+                             " that switches Pennivox on and off is used by another program.\n"
+                             "Choose another one on the Hotkeys page of the Options.";
+    wnd::ShowMessage(Handle(), text, wnd::kErrorCaption, MB_ICONWARNING | MB_OK);
+}
+
+void CController::InstallTray()
+{
+    m_tray.SetDefaultCommand(ID_TRAY_ENABLE);
+    m_tray.SetMenuPreparer([this](HMENU popup) { PrepareTrayMenu(popup, MenuState()); });
+    // No notification area: the program runs on, the hotkey still works.
+    m_tray.Install(Handle(), WM_TRAY_ICON, wnd::LoadResourceString(IDS_TRAY_TIP), IDR_MAINFRAME, IDR_TRAY);
+}
+
+TrayMenuState CController::MenuState()
+{
+    CAppSettings& settings = m_settingsBridge.Settings();
+    settings.LoadAutoLearn();
+    settings.LoadOthers();
+    TrayMenuState state;
+    state.enabled = m_enabled;
+    state.autoLearn = settings.bEanbleAutolearn != 0;
+    state.words = settings.bEnableWord != 0;
+    state.phrases = settings.bEnablePhrase != 0;
+    state.shorthands = settings.bEnableShorthand != 0;
+    state.enableHotkey = m_enableHotkey;
+    return state;
+}
+
+void CController::ToggleFeature(int id)
+{
+    CAppSettings& settings = m_settingsBridge.Settings();
+    if (id == ID_TRAY_AUTOLEARN) {
+        settings.LoadAutoLearn();
+        settings.bEanbleAutolearn = settings.bEanbleAutolearn ? 0 : 1;
+        settings.SaveAutoLearn();
+    } else {
+        settings.LoadOthers();
+        std::int32_t& flag = id == ID_TRAY_WORDS     ? settings.bEnableWord
+                             : id == ID_TRAY_PHRASES ? settings.bEnablePhrase
+                                                     : settings.bEnableShorthand;
+        flag = flag ? 0 : 1;
+        settings.SaveOthers();
+    }
+    if (m_engine.Window())
+        ::PostMessageA(m_engine.Window(), WM_ENGINE_APPLY_SETTINGS, 0, 0);
 }
 
 void CController::ToggleEnable()
@@ -117,6 +184,7 @@ void CController::SetEnabled(bool enabled)
     if (m_engine.Window())
         ::SendMessageA(m_engine.Window(), WM_ENGINE_SET_ENABLED, enabled ? 1 : 0, 0);
     m_enabled = enabled;
+    m_tray.ChangeIcon(enabled ? IDR_MAINFRAME : IDI_DISABLED);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -134,6 +202,11 @@ LRESULT CController::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         case WM_HOTKEY:
             if (wParam == HOTKEY_ENABLE)
                 ToggleEnable();
+            return 0;
+        case WM_TRAY_ICON:
+            return m_tray.OnIconMessage(wParam, lParam);
+        case WM_HOTKEY_REFUSED:
+            OnHotkeyRefused(static_cast<std::uint32_t>(wParam));
             return 0;
         case WM_CLOSE:
             Exit();
@@ -154,6 +227,9 @@ void CController::OnPromptState(PromptState* state)
 
 void CController::OnLoaded(bool noDictionary)
 {
+    // Loading puts the hook in; switched off meanwhile (the hotkey), off it stays.
+    if (!m_enabled)
+        SetEnabled(false);
     if (noDictionary &&
         wnd::ShowMessage(Handle(), IDS_NO_DICTIONARY, wnd::kErrorCaption, MB_ICONSTOP | MB_OKCANCEL) == IDOK)
         RunDictionariesManager();
@@ -173,30 +249,33 @@ void CController::OnPromptCommand(int id, LPARAM lParam)
 
 bool CController::RunCommand(int id, LPARAM lParam)
 {
+    if (DialogCommand(id))
+        return true;
     switch (id) {
         case ID_TRAY_EXIT:
             Exit();
             return true;
-        case ID_TRAY_ABOUT:
-            ShowAbout();
-            return true;
         case ID_TRAY_ENABLE:
             ToggleEnable();
             return true;
-        case ID_TRAY_DICT_MANAGER:
-            RunDictionariesManager();
+        case ID_TRAY_AUTOLEARN:
+        case ID_TRAY_WORDS:
+        case ID_TRAY_PHRASES:
+        case ID_TRAY_SHORTHANDS:
+            if (!m_dialogOpen)  // an open Options dialog holds these settings
+                ToggleFeature(id);
             return true;
-        case ID_TRAY_USER_DICTIONARY:
-            EditUserDictionary(IDS_USER_DICTIONARY);
+        case ID_TRAY_HELP:
+            ShowHelpTopic("");
             return true;
-        case ID_TRAY_USER_SHORTHANDS:
-            EditUserDictionary(IDS_USER_SHORTHANDS);
+        case ID_TRAY_HOMEPAGE:
+            ShowHelpTopic(wnd::LoadResourceString(IDS_HOMEPAGE_TOPIC));
             return true;
-        case ID_TRAY_OPTIONS:
-            RunOptions(IDS_HOTKEYS_PAGE);
+        case ID_TRAY_MORE_DICTIONARIES:
+            ShowHelpTopic(wnd::LoadResourceString(IDS_MORE_DICTIONARIES_TOPIC));
             return true;
-        case ID_TRAY_AUTOLEARN_DICTIONARY:
-            RunOptions(IDS_AUTOLEARN_PAGE);
+        case ID_TRAY_FEEDBACK:
+            OpenShellLink(Handle(), wnd::LoadResourceString(IDS_FEEDBACK_MAIL));
             return true;
         case IDOK:
             SetEnabled(true);
@@ -223,15 +302,96 @@ void CController::OnRowDoubleClicked(int row, unsigned pageSerial)
     ::PostMessageA(m_engine.Window(), WM_ENGINE_ROW_DOUBLE_CLICKED, static_cast<WPARAM>(row), pageSerial);
 }
 
+bool CController::DialogCommand(int id)
+{
+    switch (id) {
+        case ID_TRAY_ABOUT:
+            ShowAbout();
+            return true;
+        case ID_TRAY_DICT_MANAGER:
+            RunDictionariesManager();
+            return true;
+        case ID_TRAY_USER_DICTIONARY:
+            EditUserDictionary(IDS_USER_DICTIONARY);
+            return true;
+        case ID_TRAY_USER_SHORTHANDS:
+            EditUserDictionary(IDS_USER_SHORTHANDS);
+            return true;
+        case ID_TRAY_OPTIONS:
+            RunOptions(IDS_HOTKEYS_PAGE);
+            return true;
+        case ID_TRAY_AUTOLEARN_DICTIONARY:
+            RunOptions(IDS_AUTOLEARN_PAGE);
+            return true;
+        case ID_TRAY_EDIT_MANAGER:
+            RunRulesDialog(&CDlgEditBoxList::Run);
+            return true;
+        case ID_TRAY_APP_MANAGER:
+            RunRulesDialog(&CDlgAppManager::Run);
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool CController::RunDialog(const std::function<bool()>& run)
+{
+    if (m_dialogOpen) {
+        // The one already open comes forward, or the box it shows.
+        HWND open = ::GetLastActivePopup(Handle());
+        if (open && open != Handle())
+            ::SetForegroundWindow(open);
+        return false;
+    }
+    m_dialogOpen = true;
+    m_tray.SetMenuEnabled(false);
+    const bool ok = run();
+    m_tray.SetMenuEnabled(true);
+    m_dialogOpen = false;
+    return ok;
+}
+
+void CController::ShowHelpTopic(const std::string& topic)
+{
+    const std::string directory = m_settingsBridge.ProgramDirectory();
+    if (directory.empty())
+        return;
+    std::string file = directory + kHelpFile;
+    if (!topic.empty())
+        file += "::/" + topic;
+    if (!CallHtmlHelp(Handle(), file.c_str(), HH_DISPLAY_TOPIC, 0)) {
+        ::MessageBeep(0);
+        wnd::ShowInfo(Handle(), wnd::LoadResourceString(IDS_UNABLE_TO_OPEN) + file + ".", MB_ICONINFORMATION);
+    }
+}
+
 void CController::ShowAbout()
 {
-    CAboutDialog::Run(Handle());
+    RunDialog([this] {
+        CAboutDialog::Run(Handle(), m_settingsBridge.ProgramDirectory() + kHelpFile);
+        return true;
+    });
 }
 
 void CController::RunDictionariesManager()
 {
-    if (CDictionariesManager::Run(Handle()))
+    if (RunDialog([this] { return CDictionariesManager::Run(Handle()); }))
         ReloadDictionaries();
+}
+
+void CController::RunRulesDialog(bool (*run)(HWND))
+{
+    if (RunDialog([this, run] { return run(Handle()); }))
+        AfterSettingsSaved();
+}
+
+void CController::AfterSettingsSaved()
+{
+    // New keys and limits take effect now: the hook goes in again (the typed text is forgotten)
+    // only while enabled, the hotkey follows dwEnableZel and the engine reads the files again.
+    if (m_enabled)
+        SetEnabled(true);
+    ApplySettings();
 }
 
 void CController::EditUserDictionary(UINT pathResourceId)
@@ -240,7 +400,8 @@ void CController::EditUserDictionary(UINT pathResourceId)
     if (folder.empty())
         return;
     folder.pop_back();  // the resource path starts with its own backslash
-    if (CDictionaryEditor::Run(Handle(), folder + wnd::LoadResourceString(pathResourceId), true))
+    const std::string path = folder + wnd::LoadResourceString(pathResourceId);
+    if (RunDialog([this, &path] { return CDictionaryEditor::Run(Handle(), path, true); }))
         ReloadDictionaries();
 }
 
@@ -255,11 +416,7 @@ void CController::RunOptions(UINT firstPageName)
     CAppSettings& settings = m_settingsBridge.Settings();
     CAutoLearnHome home(m_engine, m_settingsBridge.ProgramDirectory());
     CDlgAutoLearn autoLearnPage(settings, home);
-    if (!CDlgOptions::Run(Handle(), wnd::LoadResourceString(firstPageName), autoLearnPage, settings))
-        return;
-    // New keys and limits take effect now: the hook goes in again (the typed text is forgotten),
-    // the hotkey follows dwEnableZel and the engine reads the files again.
-    if (m_enabled)
-        SetEnabled(true);
-    ApplySettings();
+    const std::string page = wnd::LoadResourceString(firstPageName);
+    if (RunDialog([&] { return CDlgOptions::Run(Handle(), page, autoLearnPage, settings); }))
+        AfterSettingsSaved();
 }

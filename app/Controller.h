@@ -7,17 +7,25 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <string>
+
 #include "app/EngineThread.h"
 #include "app/PromptDialog.h"
 #include "app/ScreenReaderFlag.h"
 #include "app/SettingsBridge.h"
+#include "app/TrayMenu.h"
 #include "app/win/PreviewWindow.h"
+#include "app/win/SystemTray.h"
 #include "wnd/Window.h"
 
 class CController : public wnd::CWindow, public CPromptDialog::IListener {
 public:
     static constexpr int HOTKEY_ENABLE = 1002;
     static constexpr DWORD kMaxDebugBusyMs = 10000;
+    static constexpr UINT WM_TRAY_ICON = WM_USER + 10;
+    // Posted to itself: the hotkey could not be registered (told after start-up, not during it).
+    static constexpr UINT WM_HOTKEY_REFUSED = WM_APP + 40;
 
     CController();
     ~CController() override;
@@ -37,6 +45,7 @@ public:
     CPromptDialog& Prompt() { return m_prompt; }
     CPreviewWindow& Preview() { return m_preview; }
     CEngineThread& Engine() { return m_engine; }
+    CSystemTray& Tray() { return m_tray; }
 
     // CPromptDialog::IListener
     void OnRowClicked(int row, unsigned pageSerial) override;
@@ -52,7 +61,20 @@ private:
     void OnPromptState(PromptState* state);
     void OnLoaded(bool noDictionary);
     void RegisterEnableHotkey();
+    void OnHotkeyRefused(std::uint32_t hotkey);
     void SetEnabled(bool enabled);
+    void InstallTray();
+    TrayMenuState MenuState();
+    void ToggleFeature(int id);
+    // Runs one of the program's dialogs; while it is open the tray shows no menu and no other
+    // dialog opens (the open one comes forward instead). Returns what run returned.
+    bool RunDialog(const std::function<bool()>& run);
+    bool DialogCommand(int id);
+    void ShowHelpTopic(const std::string& topic);
+    // Edit Box List and Applications Manager: rules saved, the engine reads them again.
+    void RunRulesDialog(bool (*run)(HWND));
+    // Saved settings reach the engine; the hook stays as the enabled state says.
+    void AfterSettingsSaved();
     void ShowAbout();
     // The dialogs that change the dictionaries; the engine loads them again after an OK.
     void RunDictionariesManager();
@@ -69,6 +91,9 @@ private:
     CPreviewWindow m_preview;
     CPromptDialog m_prompt;
     CEngineThread m_engine;
+    CSystemTray m_tray;
     bool m_enabled = true;
     bool m_started = false;
+    bool m_dialogOpen = false;
+    std::uint32_t m_refusedHotkeyTold = 0;  // the key the user was last told about
 };

@@ -44,6 +44,7 @@ bool CAppSettings::LoadAppRules()
         appRules.push_back(std::move(rule));
     }
     savedAppRules = appRules;
+    ForgetAppVerdict();
     return true;
 }
 
@@ -77,14 +78,35 @@ std::string CAppSettings::NewRuleSection()
     return name;
 }
 
+int CAppSettings::SameTargetRule(const AppRule& rule) const
+{
+    for (std::size_t i = 0; i < appRules.size(); ++i) {
+        const AppRule& known = appRules[i];
+        if (known.deleted)
+            continue;
+        if ((!rule.path.empty() && EqualsNoCaseAnsi(known.path, rule.path)) ||
+            (!rule.editBoxId.empty() && EqualsNoCaseAnsi(known.editBoxId, rule.editBoxId)))
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
 int CAppSettings::AddAppRule(const AppRule& rule)
 {
     AppRule added = rule;
     if (added.section.empty())
-        added.section = NewRuleSection();
+        added.section = NewRuleSection();  // loads the file when the list is still empty
     if (added.path.empty() && added.editBoxId.empty())
         return -1;
+    const int known = SameTargetRule(added);
+    if (known >= 0) {
+        added.section = appRules[known].section;
+        added.deleted = 0;
+        UpdateAppRule(added);
+        return static_cast<int>(appRules.size()) - 1;
+    }
     appRules.push_back(std::move(added));
+    ForgetAppVerdict();
     return static_cast<int>(appRules.size()) - 1;
 }
 

@@ -91,12 +91,18 @@ public:
     bool SetDictionaryEnabled(const std::string& path, bool enabled);
 
     // ---- AppConfig.ini (Windows) ----
+    // Every change to the rule list or to the other-applications value drops IsAppEnabled's
+    // remembered verdict, so the window in front is judged by the new rules at its next key.
     bool LoadAppRules();
+    // All or nothing: false when AppConfig.ini could not be written, leaving it as it was.
     bool SaveAppRules();
     void RestoreAppRules();
+    // A rule whose path (or edit box id) already has a live rule edits that rule instead of adding
+    // a second one that would contradict it; the result is then the edited rule's index.
     int AddAppRule(const AppRule& rule);
     bool UpdateAppRule(const AppRule& rule);
     bool RemoveAppRule(const std::string& section);
+    void SetWorkOnOtherApps(int32_t workOn);
     std::string NewRuleSection();
     static std::string EditBoxId(WindowHandle window);
     int32_t IsAppEnabled(WindowHandle window);
@@ -116,6 +122,10 @@ public:
     void SetOptionRegistryKey(std::string key) { m_optionRegistryKey = std::move(key); }
 
 private:
+    void ForgetAppVerdict();
+    // The live rule naming the same application or edit box as rule, or -1.
+    int SameTargetRule(const AppRule& rule) const;
+
     std::string m_programDirectory;
     WindowHandle m_cachedWindow = nullptr;
     int32_t m_cachedVerdict = 1;

@@ -49,9 +49,22 @@ int NextRuleSectionNumber(const std::vector<AppRule>& rules)
     return static_cast<int>(largest + 1);
 }
 
+void CAppSettings::ForgetAppVerdict()
+{
+    m_cachedWindow = nullptr;
+    m_cachedVerdict = 1;
+}
+
+void CAppSettings::SetWorkOnOtherApps(int32_t workOn)
+{
+    workOnOtherApps = workOn ? 1 : 0;
+    ForgetAppVerdict();
+}
+
 void CAppSettings::RestoreAppRules()
 {
     appRules = savedAppRules;
+    ForgetAppVerdict();
 }
 
 bool CAppSettings::UpdateAppRule(const AppRule& rule)
@@ -63,6 +76,7 @@ bool CAppSettings::UpdateAppRule(const AppRule& rule)
     AppRule replacement = rule;  // the argument may live in the list itself
     appRules.erase(it);
     appRules.push_back(std::move(replacement));
+    ForgetAppVerdict();
     return true;
 }
 
@@ -76,5 +90,6 @@ bool CAppSettings::RemoveAppRule(const std::string& section)
     removed.deleted = 1;
     appRules.erase(it);
     appRules.push_back(std::move(removed));
+    ForgetAppVerdict();
     return true;
 }

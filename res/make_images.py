@@ -4,7 +4,9 @@
 usage: make_images.py OUTPUT_DIR
 Writes pennivox.ico (enabled), pennivox_off.ico (disabled), kinds.bmp (five 16x16 images:
 word, shorthand, file, folder, learnt word; magenta is the transparent colour) and hand.cur
-(the links' pointing hand, black and white).
+(the links' pointing hand, black and white); for the rule dialogs finder.ico and finder_frame.ico
+(the edit-box finder with and without its cross-hair), finder.cur (the cross-hair being dragged)
+and application.ico (an executable without an icon of its own).
 """
 import os
 import struct
@@ -199,6 +201,57 @@ def kinds():
     return c
 
 
+def finder(with_cross):
+    """A round sight in a square frame; the cross-hair is what the user drags away."""
+    c = Canvas(32, 32, None)
+    c.rect(1, 1, 31, 31, (240, 240, 240))
+    c.frame(1, 1, 31, 31, (90, 90, 90))
+    c.frame(2, 2, 30, 30, (255, 255, 255))
+    if with_cross:
+        for y in range(32):
+            for x in range(32):
+                d = ((x + 0.5 - 16) ** 2 + (y + 0.5 - 16) ** 2) ** 0.5
+                if 8.5 <= d <= 10.5:
+                    c.put(x, y, (20, 20, 20))
+        c.rect(15, 4, 17, 13, (20, 20, 20)); c.rect(15, 19, 17, 28, (20, 20, 20))
+        c.rect(4, 15, 13, 17, (20, 20, 20)); c.rect(19, 15, 28, 17, (20, 20, 20))
+        c.rect(15, 15, 17, 17, (200, 30, 30))
+    return c
+
+
+def cross_cursor():
+    """The dragged cross-hair: a ring and four arms in black with a white edge, hot spot in the middle."""
+    rows = [[" "] * 32 for _ in range(32)]
+    def put(x, y, ch):
+        if 0 <= x < 32 and 0 <= y < 32 and (ch == "X" or rows[y][x] == " "):
+            rows[y][x] = ch
+    for y in range(32):
+        for x in range(32):
+            d = ((x + 0.5 - 16) ** 2 + (y + 0.5 - 16) ** 2) ** 0.5
+            if 8.5 <= d <= 10.5:
+                put(x, y, "X")
+            elif 7.5 <= d <= 11.5:
+                put(x, y, "o")
+    for t in list(range(3, 13)) + list(range(19, 29)):
+        for u in (15, 16):
+            put(u, t, "X"); put(t, u, "X")
+        for u in (14, 17):
+            put(u, t, "o"); put(t, u, "o")
+    put(15, 15, "X"); put(16, 16, "X"); put(15, 16, "X"); put(16, 15, "X")
+    return ["".join(r) for r in rows], (16, 16)
+
+
+def application(size):
+    """A plain program window: blue title bar over a white body."""
+    c = Canvas(size, size, None)
+    s = size / 16.0
+    px = lambda v: int(round(v * s))
+    c.rect(px(1), px(2), px(15), px(14), (255, 255, 255))
+    c.rect(px(1), px(2), px(15), px(5), (49, 106, 197))
+    c.frame(px(1), px(2), px(15), px(14), (60, 60, 60))
+    return c
+
+
 def main():
     out = sys.argv[1] if len(sys.argv) > 1 else "."
     os.makedirs(out, exist_ok=True)
@@ -208,6 +261,11 @@ def main():
               [logo(32, (140, 140, 140), (90, 90, 90)), logo(16, (140, 140, 140), (90, 90, 90))])
     write_bmp(os.path.join(out, "kinds.bmp"), kinds())
     write_cursor(os.path.join(out, "hand.cur"), HAND, HAND_HOTSPOT)
+    write_ico(os.path.join(out, "finder.ico"), [finder(True)])
+    write_ico(os.path.join(out, "finder_frame.ico"), [finder(False)])
+    rows, hotspot = cross_cursor()
+    write_cursor(os.path.join(out, "finder.cur"), rows, hotspot)
+    write_ico(os.path.join(out, "application.ico"), [application(32), application(16)])
 
 
 if __name__ == "__main__":

@@ -1,6 +1,100 @@
 #include "config/ui/AppManagerDialog.h"
 
-bool CDlgAppManager::Run(HWND)
+#include <shellapi.h>
+
+#include "config/ui/AppOptionDialog.h"
+#include "config/ui/ConfigUiIds.h"
+#include "res/resource.h"
+#include "wnd/ModalRunner.h"
+
+namespace {
+
+// The first small icon of an executable, or null.
+HICON SmallIconOf(const std::string& path)
 {
-    return false;  // being written
+    HICON icon = nullptr;
+    if (::ExtractIconExA(path.c_str(), 0, nullptr, &icon, 1) == 0)
+        return nullptr;
+    return icon;
+}
+
+}  // namespace
+
+bool CDlgAppManager::Run(HWND owner)
+{
+    CAppSettings settings;
+    settings.LoadAppRules();
+    CDlgAppManager manager(settings);
+    const wnd::ModalResult result = wnd::RunModal(manager, owner);
+    return result.outcome == wnd::ModalOutcome::Closed && result.value == IDOK;
+}
+
+CDlgAppManager::CDlgAppManager(CAppSettings& settings, RuleEditor editor)
+    : CRuleListDialog(IDD_APP_MANAGER, IDC_APPS_LIST, settings, editor ? std::move(editor) : &CDlgAppOption::Edit)
+{
+}
+
+BOOL CDlgAppManager::OnInitDialog()
+{
+    const HINSTANCE instance = wnd::ResourceInstance();
+    Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(::LoadIconA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME))));
+    Send(WM_SETICON, ICON_SMALL,
+         reinterpret_cast<LPARAM>(
+             ::LoadImageA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 16, 16, LR_SHARED)));
+    m_images.Reset(::ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 8, 8));
+    m_list.Attach(Item(IDC_APPS_LIST));
+    m_list.SetImageList(m_images.Get(), LVSIL_SMALL);
+    m_list.InsertColumn(0, "Caption", LVCFMT_LEFT, 120);
+    m_list.InsertColumn(1, "Status", LVCFMT_LEFT, 120);
+    m_list.InsertColumn(2, "Full Path", LVCFMT_LEFT, 300);
+    m_list.AddExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
+    FillList();
+    m_otherApps = m_settings.workOnOtherApps ? 1 : 0;
+    SetChecked(IDC_APPS_ENABLE_OTHERS, m_otherApps == 1);
+    SetChecked(IDC_APPS_DISABLE_OTHERS, m_otherApps == 0);
+    return TRUE;
+}
+
+AppRule CDlgAppManager::NewRule() const
+{
+    AppRule rule;
+    rule.workOn = 0;  // a rule is mostly made to switch Pennivox off somewhere
+    return rule;
+}
+
+void CDlgAppManager::BeforeFill()
+{
+    ::ImageList_RemoveAll(m_images.Get());
+    wnd::IconHandle fallback(static_cast<HICON>(
+        ::LoadImageA(wnd::ResourceInstance(), MAKEINTRESOURCEA(IDI_DEFAULT_APP), IMAGE_ICON, 16, 16, 0)));
+    ::ImageList_AddIcon(m_images.Get(), fallback.Get());
+}
+
+void CDlgAppManager::AddRow(int ruleIndex, const AppRule& rule)
+{
+    int image = 0;
+    wnd::IconHandle icon(SmallIconOf(rule.path));
+    if (icon.Get()) {
+        const int added = ::ImageList_AddIcon(m_images.Get(), icon.Get());
+        if (added >= 0)
+            image = added;
+    }
+    m_list.AddRow({rule.caption, WorkOnStatus(rule.workOn), rule.path}, ruleIndex, image);
+}
+
+bool CDlgAppManager::OnCommand(int id, int code, HWND control)
+{
+    if (code == BN_CLICKED && (id == IDC_APPS_ENABLE_OTHERS || id == IDC_APPS_DISABLE_OTHERS)) {
+        m_otherApps = id == IDC_APPS_ENABLE_OTHERS ? 1 : 0;
+        return true;
+    }
+    return CRuleListDialog::OnCommand(id, code, control);
+}
+
+void CDlgAppManager::OnOK()
+{
+    const int32_t before = m_settings.workOnOtherApps;
+    m_settings.SetWorkOnOtherApps(m_otherApps);
+    if (!SaveAndClose())
+        m_settings.SetWorkOnOtherApps(before);  // kept open: Cancel must still find the old value
 }

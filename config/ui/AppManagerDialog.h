@@ -3,8 +3,31 @@
 
 #include <windows.h>
 
-class CDlgAppManager {
+#include "config/ui/RuleListDialog.h"
+#include "wnd/Handles.h"
+
+class CDlgAppManager : public CRuleListDialog {
 public:
     // Runs the manager modally over owner; true when it ended with OK (AppConfig.ini was saved).
     static bool Run(HWND owner);
+
+    // The settings' rules must be loaded. The editor defaults to the Application Option dialog.
+    explicit CDlgAppManager(CAppSettings& settings, RuleEditor editor = nullptr);
+
+    // The radio buttons' choice for applications without a rule (1 works, 0 does not).
+    int OtherAppsChoice() const { return m_otherApps; }
+
+protected:
+    BOOL OnInitDialog() override;
+    bool OnCommand(int id, int code, HWND control) override;
+    void OnOK() override;
+
+    AppRule NewRule() const override;
+    bool Shows(const AppRule& rule) const override { return rule.editBoxId.empty() && !rule.path.empty(); }
+    void AddRow(int ruleIndex, const AppRule& rule) override;
+    void BeforeFill() override;
+
+private:
+    wnd::ImageListHandle m_images;
+    int32_t m_otherApps = 1;
 };

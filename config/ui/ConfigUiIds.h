@@ -46,3 +46,37 @@
 #define IDC_OTHERS_ITEMS_SPIN 1089
 #define IDC_OTHERS_SHOW_AFTER_SPIN 1098
 #define IDC_OTHERS_SHOW_AFTER 1113
+
+// The Applications Manager, one rule's options, the running applications; the Edit Box List and
+// its finder. The dialog icon is the program's IDR_MAINFRAME (res/resource.h).
+#define IDD_APP_MANAGER 104
+#define IDD_RUNNING_APPS 138
+#define IDD_APP_OPTION 169
+#define IDD_EDIT_BOX_FINDER 180
+#define IDD_EDIT_BOX_LIST 181
+#define IDC_FINDER_CURSOR 177
+#define IDI_FINDER 178
+#define IDI_FINDER_EMPTY 179
+#define IDI_DEFAULT_APP 183
+
+#define IDC_APPS_LIST 1000
+#define IDC_APPS_ENABLE_OTHERS 1031
+#define IDC_APPS_DISABLE_OTHERS 1032
+#define IDC_RULE_ADD 1081
+#define IDC_RULE_EDIT 1068
+#define IDC_RULE_DELETE 1022
+
+#define IDC_OPTION_PATH 1017
+#define IDC_OPTION_BROWSE 1100
+#define IDC_OPTION_RUNNING 1110
+#define IDC_RULE_CAPTION 1101
+#define IDC_RULE_DISABLE 1028
+#define IDC_RULE_ENABLE 1029
+
+#define IDC_RUNNING_LIST 1000
+#define IDC_RUNNING_REFRESH 1026
+
+#define IDC_EDIT_BOX_LIST 1044
+#define IDC_FINDER_PICTURE 1099
+#define IDC_FINDER_HINT 1105
+#define IDC_FINDER_EDIT_ID 1108

@@ -3,8 +3,21 @@
 
 #include <windows.h>
 
-class CDlgEditBoxList {
+#include "config/ui/RuleListDialog.h"
+
+class CDlgEditBoxList : public CRuleListDialog {
 public:
     // Runs the list modally over owner; true when it ended with OK (AppConfig.ini was saved).
     static bool Run(HWND owner);
+
+    // The settings' rules must be loaded. The editor defaults to the Edit Box Finder.
+    explicit CDlgEditBoxList(CAppSettings& settings, RuleEditor editor = nullptr);
+
+protected:
+    BOOL OnInitDialog() override;
+    AppRule NewRule() const override { return AppRule(); }
+    bool Shows(const AppRule& rule) const override { return !rule.editBoxId.empty(); }
+    void AddRow(int ruleIndex, const AppRule& rule) override;
+    // The list steps aside while the finder runs, so the edit box behind it can be reached.
+    bool RunEditor(AppRule& rule) override;
 };

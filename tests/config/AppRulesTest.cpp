@@ -283,6 +283,66 @@ TEST(AppRulesWindows, IsAppEnabledMatchesPathsWithoutCaseAndAsksOncePerWindow)
     EXPECT_EQ(3, lookups);
 }
 
+TEST(AppRulesWindows, EveryChangeOfTheRulesDropsTheRememberedVerdict)
+{
+    Window window("Static", nullptr, 0, WS_POPUP);
+    CAppSettings settings("unused");
+    int lookups = 0;
+    settings.SetImagePathLookup([&lookups](CAppSettings::WindowHandle) {
+        ++lookups;
+        return std::string("C:\\Apps\\Game.exe");
+    });
+    settings.appRules = {};
+    EXPECT_EQ(1, settings.IsAppEnabled(window.get()));
+
+    AppRule game;
+    game.section = "APP1";
+    game.path = "c:\\apps\\game.exe";
+    game.workOn = 0;
+    settings.AddAppRule(game);
+    EXPECT_EQ(0, settings.IsAppEnabled(window.get()));  // the same window, judged anew
+    game.workOn = 1;
+    settings.UpdateAppRule(game);
+    EXPECT_EQ(1, settings.IsAppEnabled(window.get()));
+    settings.RemoveAppRule("APP1");  // deleted rules still match until the next load
+    settings.SetWorkOnOtherApps(0);
+    EXPECT_EQ(1, settings.IsAppEnabled(window.get()));
+    settings.RestoreAppRules();  // the list of the last load: none
+    EXPECT_EQ(0, settings.IsAppEnabled(window.get()));
+    EXPECT_EQ(5, lookups);
+    EXPECT_EQ(0, settings.IsAppEnabled(window.get()));
+    EXPECT_EQ(5, lookups);  // unchanged rules: the cache answers
+}
+
+TEST_F(AppRulesTest, AddingAPathOrEditBoxThatHasARuleEditsThatRule)
+{
+    CAppSettings settings(m_dir.path());
+    settings.LoadAppRules();
+    AppRule first;
+    first.caption = "Game";
+    first.path = "C:\\Apps\\Game.exe";
+    first.workOn = 0;
+    EXPECT_EQ(0, settings.AddAppRule(first));
+    settings.AddAppRule(EditRule("", "Edit#5", 0));
+    AppRule again = first;
+    again.path = "c:\\apps\\GAME.EXE";
+    again.caption = "Game again";
+    again.workOn = 1;
+    EXPECT_EQ(1, settings.AddAppRule(again));
+    ASSERT_EQ(2u, settings.appRules.size());
+    EXPECT_EQ("APP1", settings.appRules[1].section);
+    EXPECT_EQ("Game again", settings.appRules[1].caption);
+    EXPECT_EQ(1, settings.appRules[1].workOn);
+    EXPECT_EQ(1, settings.AddAppRule(EditRule("", "EDIT#5", 1)));
+    ASSERT_EQ(2u, settings.appRules.size());
+    EXPECT_EQ("APP2", settings.appRules[1].section);
+
+    // A deleted rule's path may be added again as a new rule.
+    settings.RemoveAppRule("APP1");
+    EXPECT_EQ(2, settings.AddAppRule(first));
+    EXPECT_EQ("APP3", settings.appRules[2].section);
+}
+
 TEST(ProcessInfo, FindsItsOwnPathAndNothingForANullWindow)
 {
     Window window("Static", nullptr, 0, WS_POPUP);

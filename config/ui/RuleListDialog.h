@@ -1,0 +1,63 @@
+// What the Applications Manager and the Edit Box List share: a list of rules of one kind whose
+// rows carry their rule's index, Add / Edit / Delete on the rule list of CAppSettings, OK that
+// saves and reloads AppConfig.ini, Cancel that restores the list as it was loaded.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "config/AppSettings.h"
+#include "wnd/Dialog.h"
+#include "wnd/ListView.h"
+
+class CRuleListDialog : public wnd::CDialog {
+public:
+    // Edits one rule modally over owner; true when the user pressed OK.
+    using RuleEditor = std::function<bool(HWND owner, AppRule& rule)>;
+
+    CRuleListDialog(int templateId, int listId, CAppSettings& settings, RuleEditor editor);
+
+    void SetRuleEditor(RuleEditor editor) { m_editor = std::move(editor); }
+    const wnd::CListView& List() const { return m_list; }
+
+    // The buttons' work.
+    void AddRule();
+    void EditSelected();
+    void DeleteSelected();
+
+protected:
+    // A rule the user starts from with Add.
+    virtual AppRule NewRule() const = 0;
+    // Whether the list shows this rule (live rules of the dialog's kind).
+    virtual bool Shows(const AppRule& rule) const = 0;
+    // Adds the row of a shown rule; its item data must be the rule's index.
+    virtual void AddRow(int ruleIndex, const AppRule& rule) = 0;
+    // Runs the editor over this dialog.
+    virtual bool RunEditor(AppRule& rule) { return m_editor && m_editor(Handle(), rule); }
+    virtual void BeforeFill() {}
+
+    void FillList();
+    // Saves the rules and reloads them; a failed save is reported and the dialog stays open.
+    bool SaveAndClose();
+
+    bool OnCommand(int id, int code, HWND control) override;
+    bool OnNotify(const NMHDR& header, LRESULT& result) override;
+    void OnOK() override { SaveAndClose(); }
+    void OnCancel() override;
+
+    CAppSettings& m_settings;
+    wnd::CListView m_list;
+
+private:
+    // The rule index of a row, or -1 when the row carries none that is valid.
+    int RuleIndexOfRow(int row) const;
+
+    int m_listId;
+    RuleEditor m_editor;
+};
+
+// "Enable" or "Disable", as the Status column shows a work-on flag.
+const char* WorkOnStatus(int32_t workOn);

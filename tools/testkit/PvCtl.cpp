@@ -19,6 +19,7 @@
 //   getclip / setclip HEX                        CF_TEXT on the clipboard ("none" when absent)
 //   lvtext HWND ROW COLUMN                       a list view cell of any process (hex text)
 //   lvsetstate HWND ROW STATE MASK               LVM_SETITEMSTATE (row -1: every row) of any process
+//   holdhotkey MODS VK                           registers the hotkey for this process (serve: held until quit)
 // (Item counts and states need no buffer: "send" with LVM_GETITEMCOUNT / LVM_GETITEMSTATE.)
 #include "tools/testkit/TestkitUtil.h"
 
@@ -200,6 +201,31 @@ Reply ListViewSetState(HWND list, int row, UINT state, UINT mask)
                              &result))
         return Err("no answer");
     return result ? Ok() : Err("refused");
+}
+
+// "left,top,right,bottom" of every visible top-level window of a class, space-separated
+// (the highlight frame's edges).
+Reply VisibleRectsOfClass(const std::string& className)
+{
+    struct Query {
+        std::string className;
+        std::string rects;
+    } query{className, ""};
+    EnumWindows(
+        [](HWND window, LPARAM param) {
+            Query& q = *reinterpret_cast<Query*>(param);
+            char name[256] = "";
+            RECT r;
+            if (GetClassNameA(window, name, sizeof name) && lstrcmpiA(name, q.className.c_str()) == 0 &&
+                IsWindowVisible(window) && GetWindowRect(window, &r)) {
+                char text[64];
+                wsprintfA(text, "%s%ld,%ld,%ld,%ld", q.rects.empty() ? "" : " ", r.left, r.top, r.right, r.bottom);
+                q.rects += text;
+            }
+            return TRUE;
+        },
+        (LPARAM)&query);
+    return Ok(query.rects);
 }
 
 Reply Run(const std::vector<std::string>& words)
@@ -384,6 +410,11 @@ Reply Run(const std::vector<std::string>& words)
     if (command == "lvsetstate" && need(4))
         return ListViewSetState(ParseHandle(arg(1)), (int)ParseNumber(arg(2)), (UINT)ParseNumber(arg(3)),
                                 (UINT)ParseNumber(arg(4)));
+    if (command == "visiblerects" && need(1))
+        return VisibleRectsOfClass(arg(1));
+    if (command == "holdhotkey" && need(2))
+        return RegisterHotKey(nullptr, 0x7000, (UINT)ParseNumber(arg(1)), (UINT)ParseNumber(arg(2))) ? Ok()
+                                                                                                     : Err("refused");
     return Err("unknown command or missing arguments: " + command);
 }
 

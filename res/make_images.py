@@ -6,7 +6,8 @@ Writes pennivox.ico (enabled), pennivox_off.ico (disabled), kinds.bmp (five 16x1
 word, shorthand, file, folder, learnt word; magenta is the transparent colour) and hand.cur
 (the links' pointing hand, black and white); for the rule dialogs finder.ico and finder_frame.ico
 (the edit-box finder with and without its cross-hair), finder.cur (the cross-hair being dragged)
-and application.ico (an executable without an icon of its own).
+and application.ico (an executable without an icon of its own); the three icons also as .grp and
+.img resource parts with fixed image ids.
 """
 import os
 import struct
@@ -107,6 +108,24 @@ def write_ico(path, canvases):
         out += data
     with open(path, "wb") as f:
         f.write(out)
+
+
+def write_icon_parts(folder, stem, canvases, first_id):
+    """An icon as the raw resources the linker keeps: one image per RT_ICON id from first_id and
+    the group directory naming them. Each .rc numbers the images of its ICON statements from 1, so
+    two resource files with icons would collide; these ids are chosen instead."""
+    write_ico(os.path.join(folder, stem + ".ico"), canvases)
+    with open(os.path.join(folder, stem + ".ico"), "rb") as f:
+        data = f.read()
+    count = struct.unpack_from("<H", data, 4)[0]
+    group = struct.pack("<HHH", 0, 1, count)
+    for k in range(count):
+        w, h, colours, _, planes, bits, size, offset = struct.unpack_from("<BBBBHHII", data, 6 + 16 * k)
+        with open(os.path.join(folder, "%s_%d.img" % (stem, k)), "wb") as f:
+            f.write(data[offset:offset + size])
+        group += struct.pack("<BBBBHHIH", w, h, colours, 0, planes, bits, size, first_id + k)
+    with open(os.path.join(folder, stem + ".grp"), "wb") as f:
+        f.write(group)
 
 
 def write_bmp(path, c):
@@ -261,11 +280,11 @@ def main():
               [logo(32, (140, 140, 140), (90, 90, 90)), logo(16, (140, 140, 140), (90, 90, 90))])
     write_bmp(os.path.join(out, "kinds.bmp"), kinds())
     write_cursor(os.path.join(out, "hand.cur"), HAND, HAND_HOTSPOT)
-    write_ico(os.path.join(out, "finder.ico"), [finder(True)])
-    write_ico(os.path.join(out, "finder_frame.ico"), [finder(False)])
+    write_icon_parts(out, "finder", [finder(True)], 17800)
+    write_icon_parts(out, "finder_frame", [finder(False)], 17900)
     rows, hotspot = cross_cursor()
     write_cursor(os.path.join(out, "finder.cur"), rows, hotspot)
-    write_ico(os.path.join(out, "application.ico"), [application(32), application(16)])
+    write_icon_parts(out, "application", [application(32), application(16)], 18300)
 
 
 if __name__ == "__main__":

@@ -1,0 +1,147 @@
+// The tray icon and its menu: the menu's check marks and first item, the icon's callback, and the
+// icon coming back after the shell forgot it.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstddef>
+
+#include <string>
+
+#include "app/TrayMenu.h"
+#include "app/win/SystemTray.h"
+#include "config/ui/HotkeyText.h"
+#include "res/resource.h"
+#include "tests/app/win/PumpMessages.h"
+#include "wnd/Handles.h"
+
+namespace {
+
+constexpr UINT kCallback = WM_USER + 10;
+constexpr DWORD kCtrlF5 = 0x00020074;
+
+std::string ItemText(HMENU menu, UINT id)
+{
+    char text[128] = "";
+    ::GetMenuStringA(menu, id, text, sizeof text, MF_BYCOMMAND);
+    return text;
+}
+
+bool Checked(HMENU menu, UINT id)
+{
+    return (::GetMenuState(menu, id, MF_BYCOMMAND) & MF_CHECKED) != 0;
+}
+
+// A window that records the commands it receives, as the controller would run them.
+struct CommandSink : wnd::CWindow {
+    UINT lastCommand = 0;
+    int commands = 0;
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        if (msg == WM_COMMAND) {
+            lastCommand = LOWORD(wParam);
+            ++commands;
+            return 0;
+        }
+        return wnd::CWindow::HandleMessage(msg, wParam, lParam);
+    }
+    bool Open()
+    {
+        RECT none{};
+        return wnd::RegisterWindowClass("PvTrayTestSink") && Create("PvTrayTestSink", "", WS_POPUP, 0, none, nullptr);
+    }
+};
+
+}  // namespace
+
+TEST(TrayMenuTest, FirstItemAndCheckMarksFollowTheState)
+{
+    wnd::MenuHandle menu(::LoadMenuA(wnd::ResourceInstance(), MAKEINTRESOURCEA(IDR_TRAY)));
+    HMENU popup = ::GetSubMenu(menu.Get(), 0);
+    ASSERT_NE(popup, nullptr);
+    const std::string key = HotkeyText(kCtrlF5);
+    ASSERT_FALSE(key.empty());
+
+    TrayMenuState state;
+    state.enabled = true;
+    state.enableHotkey = kCtrlF5;
+    state.words = false;
+    state.shorthands = false;
+    PrepareTrayMenu(popup, state);
+    EXPECT_EQ(::GetMenuItemID(popup, 0), static_cast<UINT>(ID_TRAY_ENABLE));
+    EXPECT_EQ(ItemText(popup, ID_TRAY_ENABLE), "&Disable Pennivox\t" + key);
+    EXPECT_TRUE(Checked(popup, ID_TRAY_AUTOLEARN));
+    EXPECT_FALSE(Checked(popup, ID_TRAY_WORDS));
+    EXPECT_TRUE(Checked(popup, ID_TRAY_PHRASES));
+    EXPECT_FALSE(Checked(popup, ID_TRAY_SHORTHANDS));
+
+    // Prepared again (switched off, marks changed): one first item, never two.
+    const int items = ::GetMenuItemCount(popup);
+    state = TrayMenuState{false, false, true, false, true, kCtrlF5};
+    PrepareTrayMenu(popup, state);
+    EXPECT_EQ(::GetMenuItemCount(popup), items);
+    EXPECT_EQ(ItemText(popup, ID_TRAY_ENABLE), "&Enable Pennivox\t" + key);
+    EXPECT_FALSE(Checked(popup, ID_TRAY_AUTOLEARN));
+    EXPECT_TRUE(Checked(popup, ID_TRAY_WORDS));
+    EXPECT_FALSE(Checked(popup, ID_TRAY_PHRASES));
+    EXPECT_TRUE(Checked(popup, ID_TRAY_SHORTHANDS));
+
+    // No hotkey chosen: no tab and no empty key name.
+    EXPECT_EQ(EnableItemText(true, 0), "&Disable Pennivox");
+}
+
+TEST(SystemTrayTest, RecordHasTheRunningSystemsSize)
+{
+    // 88 is the 32-bit structure's size; a 64-bit shell reads past it.
+    EXPECT_EQ(CSystemTray::kRecordSize, offsetof(NOTIFYICONDATAA, szTip) + 64);
+    if (sizeof(void*) == 8)
+        EXPECT_GT(CSystemTray::kRecordSize, 88u);
+}
+
+TEST(SystemTrayTest, CallbackAnswersOnlyItsIconAndDoubleClickRunsTheDefault)
+{
+    CommandSink sink;
+    ASSERT_TRUE(sink.Open());
+    CSystemTray tray;
+    tray.SetDefaultCommand(ID_TRAY_ENABLE);
+    ASSERT_TRUE(tray.Install(sink.Handle(), kCallback, "Pennivox test", IDR_MAINFRAME, IDR_TRAY));
+
+    EXPECT_EQ(tray.OnIconMessage(IDR_TRAY + 1, WM_LBUTTONDBLCLK), 0);
+    EXPECT_EQ(sink.commands, 0);
+    EXPECT_EQ(tray.OnIconMessage(IDR_TRAY, WM_LBUTTONDBLCLK), 1);
+    EXPECT_EQ(sink.lastCommand, static_cast<UINT>(ID_TRAY_ENABLE));
+    // By position: the first item of the menu, whatever its id.
+    tray.SetDefaultCommand(0, true);
+    tray.OnIconMessage(IDR_TRAY, WM_LBUTTONDBLCLK);
+    EXPECT_EQ(sink.lastCommand, static_cast<UINT>(ID_TRAY_ENABLE));
+    EXPECT_EQ(sink.commands, 2);
+    // A closed menu shows nothing, and other mouse messages do nothing.
+    tray.SetMenuEnabled(false);
+    EXPECT_EQ(tray.OnIconMessage(IDR_TRAY, WM_RBUTTONUP), 1);
+    EXPECT_EQ(tray.OnIconMessage(IDR_TRAY, WM_MOUSEMOVE), 1);
+    EXPECT_EQ(sink.commands, 2);
+}
+
+TEST(SystemTrayTest, IconComesBackWhenTheShellRestarts)
+{
+    CommandSink sink;
+    ASSERT_TRUE(sink.Open());
+    CSystemTray tray;
+    ASSERT_TRUE(tray.Install(sink.Handle(), kCallback, "Pennivox test", IDR_MAINFRAME, IDR_TRAY));
+    EXPECT_TRUE(tray.ChangeIcon(IDI_DISABLED));
+
+    // The shell forgets the icon, as a restarted one has.
+    NOTIFYICONDATAA record{};
+    record.cbSize = CSystemTray::kRecordSize;
+    record.hWnd = sink.Handle();
+    record.uID = IDR_TRAY;
+    ASSERT_TRUE(::Shell_NotifyIconA(NIM_DELETE, &record));
+    EXPECT_FALSE(tray.ChangeIcon(IDR_MAINFRAME));
+
+    ::SendMessageA(tray.Handle(), ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(tray.ChangeIcon(IDI_DISABLED));
+    EXPECT_EQ(tray.IconResource(), static_cast<UINT>(IDI_DISABLED));
+    tray.Remove();
+    EXPECT_FALSE(::Shell_NotifyIconA(NIM_MODIFY, &record));
+}

@@ -211,6 +211,7 @@ with Session("tray", limit=240) as s:
     s.case("double_click_and_first_item_switch", double_click_and_first_item_switch)
 
     def menu_screenshot():
+        fresh()  # no prompt over the menu
         open_menu()
         s.screenshot("tray-menu-open")
         close_menus()

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <string>
 
 #include "app/ThreadMessages.h"
 #include "app/win/InputMethod.h"
@@ -10,6 +11,8 @@
 #include "base/ProgramPaths.h"
 #include "dict/CodePage.h"
 #include "hook/ZelApi.h"
+#include "hook/host32/Host32Protocol.h"
+#include "wnd/MessageBoxes.h"
 #include "wnd/Window.h"
 
 namespace {
@@ -33,7 +36,78 @@ EngineServices MakeServices(IPromptView* view, IFocusTracker* focus, IDesktop* d
     return s;
 }
 
+// How long the helper may take to put its hook in before keys are answered again.
+const DWORD kHook32StartWaitMs = 3000;
+const DWORD kHook32StopWaitMs = 1000;
+
+// On a thread of its own: the engine thread never waits for a message box.
+DWORD WINAPI TellNo32BitPrompts(LPVOID)
+{
+    wnd::ShowInfo(nullptr,
+                  "Pennivox could not start " HOST32_EXE_NAME
+                  ". 32-bit applications will get no prompts; "
+                  "all others work as usual.",
+                  MB_ICONWARNING);
+    return 0;
+}
+
 }  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// The 32-bit helper
+
+bool CHook32Helper::SystemRuns32BitPrograms()
+{
+    char folder[MAX_PATH];
+    const UINT length = ::GetSystemWow64DirectoryA(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return false;
+    const std::string kernel = std::string(folder) + "\\kernel32.dll";
+    return ::GetFileAttributesA(kernel.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool CHook32Helper::Running() const
+{
+    return m_process && ::WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT;
+}
+
+bool CHook32Helper::Start(HWND window)
+{
+    Stop();
+    const std::string path = pvbase::ProgramDirectory() + HOST32_EXE_NAME;
+    std::string command = "\"" + path + "\" " + std::to_string(reinterpret_cast<ULONG_PTR>(window)) + " " +
+                          std::to_string(::GetCurrentProcessId());
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessA(path.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return false;
+    m_process.Reset(info.hProcess);
+    ::CloseHandle(info.hThread);
+    m_threadId = info.dwThreadId;
+    // The helper makes its queue once its hook is in; one that ends first could not put it in.
+    ::WaitForInputIdle(m_process.Get(), kHook32StartWaitMs);
+    return Running();
+}
+
+void CHook32Helper::SetHook(bool installed)
+{
+    if (Running())
+        ::PostThreadMessageA(m_threadId, installed ? WM_HOST32_INSTALL : WM_HOST32_REMOVE, 0, 0);
+}
+
+void CHook32Helper::Stop()
+{
+    if (Running()) {
+        ::PostThreadMessageA(m_threadId, WM_QUIT, 0, 0);
+        if (::WaitForSingleObject(m_process.Get(), kHook32StopWaitMs) != WAIT_OBJECT_0)
+            ::TerminateProcess(m_process.Get(), 1);
+    }
+    m_process.Reset();
+    m_threadId = 0;
+}
+
+// ---------------------------------------------------------------------------------------------
 
 CEngineHost::CEngineHost(HWND viewWindow, HWND promptWindow, std::atomic<unsigned>* latestSerial)
     : m_viewWindow(viewWindow),
@@ -274,13 +348,30 @@ void CEngineHost::SetEnabled(bool enabled)
 {
     m_engine.RestoreWindowText(0);  // forget the typed text
     if (m_useHookLibrary) {
-        if (enabled)
+        if (enabled) {
             ::InstallHook(wnd::CWindow::Handle());
-        else if (m_hookInstalled)
+            Enable32BitHook();
+        } else if (m_hookInstalled) {
             ::RemoveHook();
+            m_hook32.SetHook(false);
+        }
     }
     m_hookInstalled = enabled;
     ShowPrompt(false);
+}
+
+void CEngineHost::Enable32BitHook()
+{
+#ifdef PV_WITH_HOOK32
+    if (m_hook32.Running()) {
+        m_hook32.SetHook(true);
+        return;
+    }
+    if (!CHook32Helper::SystemRuns32BitPrograms() || m_hook32.Start(wnd::CWindow::Handle()) || m_hook32FailureTold)
+        return;
+    m_hook32FailureTold = true;
+    pvbase::KernelHandle thread(::CreateThread(nullptr, 0, TellNo32BitPrompts, nullptr, 0, nullptr));
+#endif
 }
 
 void CEngineHost::OnRowClicked(int row, unsigned pageSerial, bool doubleClick)
@@ -300,6 +391,7 @@ void CEngineHost::OnStop()
 {
     if (m_hookInstalled && m_useHookLibrary)
         ::RemoveHook();
+    m_hook32.Stop();
     m_hookInstalled = false;
     m_caretTracker.Stop();
     m_engine.ClearCandidates();

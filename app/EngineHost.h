@@ -14,10 +14,31 @@
 #include "app/SettingsBridge.h"
 #include "app/engine/CompletionEngine.h"
 #include "app/win/CaretTracker.h"
+#include "base/WinHandles.h"
 #include "dict/AutoLearnDictionary.h"
 #include "dict/DictionarySet.h"
 #include "textout/TimeFormat.h"
 #include "wnd/Window.h"
+
+// Zel32Host.exe beside the program: it puts the 32-bit copy of the hook in for the same window, so
+// 32-bit applications report their keys too. It ends by itself when this process ends.
+class CHook32Helper {
+public:
+    ~CHook32Helper() { Stop(); }
+    // False when 64-bit Windows runs no 32-bit programs (no WOW64): there is nothing to serve.
+    static bool SystemRuns32BitPrograms();
+    bool Running() const;
+    // Starts the helper with its hook in for `window`; false when it could not start.
+    bool Start(HWND window);
+    // Puts the helper's hook in or takes it out.
+    void SetHook(bool installed);
+    // Ends the helper, which takes its hook out; waits at most a second.
+    void Stop();
+
+private:
+    pvbase::KernelHandle m_process;
+    DWORD m_threadId = 0;
+};
 
 class CEngineHost : public wnd::CWindow, public IPromptView, public CCaretTracker::IOwner {
 public:
@@ -92,6 +113,8 @@ private:
     bool LoadDictionaries();
     void ApplySettings();
     void SetEnabled(bool enabled);
+    // The helper started (or told to put its hook in again); said once when it cannot start.
+    void Enable32BitHook();
     void OnRowClicked(int row, unsigned pageSerial, bool doubleClick);
     void OnTimer(UINT_PTR id);
     void OnStop();
@@ -104,6 +127,8 @@ private:
     std::atomic<unsigned>* m_latestSerial;
     bool m_useHookLibrary = true;
     bool m_hookInstalled = false;
+    CHook32Helper m_hook32;
+    bool m_hook32FailureTold = false;
 
     // Services first: the engine refers to them.
     CSettingsBridge m_settingsBridge;

@@ -13,8 +13,11 @@ volatile LONG g_lateSinceTick PV_SHARED = 0;
 PV_SHARED_END
 
 namespace {
-// Installation looks the module up by this name: the file must keep it.
-const char kModuleName[] = "Zel.dll";
+// Installation looks the module up by this name: the file must keep it (Zel32.dll when 32-bit).
+#ifndef PV_ZEL_MODULE_NAME
+#define PV_ZEL_MODULE_NAME "Zel.dll"
+#endif
+const char kModuleName[] = PV_ZEL_MODULE_NAME;
 }  // namespace
 
 // No per-process set-up: the library runs inside foreign processes and must stay inert there.

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Key delay with and without Zel.dll's hook, under Wine on a virtual display.
+# Key delay with and without Zel.dll's hook, under Wine on a virtual display; then the same for
+# Zel32.dll in 32-bit processes when the build has the 32-bit pieces and Wine runs 32-bit programs.
 # Usage: scripts/bench-hook.sh [BUILD_DIR] [KEYS]     (default build/win, 300 keys)
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -7,6 +8,11 @@ build=${1:-$here/build/win}
 keys=${2:-300}
 cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64.cmake" >/dev/null
 cmake --build "$build" --target hook_bench Zel -j2 >/dev/null
+has32=0
+if cmake --build "$build" --target help | grep -q pv_hook32; then
+  cmake --build "$build" --target pv_hook32 -j2 >/dev/null
+  has32=1
+fi
 envdir="$build/bench-wine-env"
 if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
   bash "$here/scripts/wine-env.sh" start "$envdir" >/dev/null
@@ -14,4 +20,15 @@ if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
   # shellcheck disable=SC1091
   . "$envdir/env.sh"
 fi
-wine "$build/bin/hook_bench.exe" "$keys"
+status=0
+echo "== 64-bit target, Zel.dll"
+wine "$build/bin/hook_bench.exe" "$keys" || status=1
+echo "== 32-bit target, Zel32.dll"
+if [ "$has32" = 0 ]; then
+  echo "not measured: this build has no 32-bit pieces (no i686 MinGW compiler)"
+elif [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
+  echo "not measured: this Wine runs no 32-bit programs (install wine32, on a kernel that runs 32-bit code)"
+else
+  wine "$build/hook32/bin/hook_bench.exe" "$keys" || status=1
+fi
+exit $status

@@ -37,7 +37,10 @@ free_display() {
 case "$cmd" in
   start)
     stop_env
-    if [ "${3:-}" = "--fresh" ] || [ ! -f "$prefix/.pv-ready" ]; then
+    # A prefix made before wine32 was installed has no 32-bit system: make it again.
+    no_wow64=0
+    [ -x /usr/lib/wine/wine ] && [ ! -f "$prefix/drive_c/windows/syswow64/kernel32.dll" ] && no_wow64=1
+    if [ "${3:-}" = "--fresh" ] || [ ! -f "$prefix/.pv-ready" ] || [ "$no_wow64" = 1 ]; then
       rm -rf "$prefix"
       wineboot -i >/dev/null 2>&1 || true
       # Without a window manager, hiding a top-level window otherwise waits 2 s.

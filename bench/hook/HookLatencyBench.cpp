@@ -19,6 +19,12 @@
 
 namespace {
 
+// Zel32.dll in the 32-bit build, which measures the same path in 32-bit processes.
+#ifdef PV_ZEL_FILE
+const char kZelFile[] = PV_ZEL_FILE;
+#else
+const char kZelFile[] = "Zel.dll";
+#endif
 const char kReceiverClass[] = "PvHookBenchReceiver";
 const char kTargetClass[] = "PvHookBenchTarget";
 
@@ -61,7 +67,7 @@ LRESULT CALLBACK ReceiverProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 // The exit code tells how many keys were reported.
 int RunReceiver()
 {
-    HMODULE zel = LoadLibraryA("Zel.dll");
+    HMODULE zel = LoadLibraryA(kZelFile);
     if (!zel)
         return 2;
     g_install = reinterpret_cast<int(WINAPI*)(HWND)>(reinterpret_cast<void*>(GetProcAddress(zel, MAKEINTRESOURCEA(1))));
@@ -287,7 +293,7 @@ int main(int argc, char** argv)
 
     printf("Key delay from SendInput to the target's message, %d keys each:\n", keys);
     Print("(a) no hook", plain);
-    Print("(b) Zel.dll + receiver", hooked);
+    Print((std::string("(b) ") + kZelFile + " + receiver").c_str(), hooked);
     double a = Percentile(plain.pressUs, 0.5), b = Percentile(hooked.pressUs, 0.5);
     double a95 = Percentile(plain.pressUs, 0.95), b95 = Percentile(hooked.pressUs, 0.95);
     // Every hooked batch starts with one untimed warm-up key; each key is reported twice.

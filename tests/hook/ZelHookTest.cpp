@@ -12,6 +12,13 @@
 
 namespace {
 
+// Zel.dll, or Zel32.dll in the 32-bit build.
+#ifdef PV_ZEL_FILE
+const char kZelFile[] = PV_ZEL_FILE;
+#else
+const char kZelFile[] = "Zel.dll";
+#endif
+
 using InstallHookFn = int(WINAPI*)(HWND);
 using RemoveHookFn = void(WINAPI*)();
 using ActivateTargetFn = BOOL(WINAPI*)();
@@ -56,7 +63,7 @@ class HookFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_zel = LoadLibraryA("Zel.dll");
+        m_zel = LoadLibraryA(kZelFile);
         ASSERT_NE(m_zel, nullptr);
         m_install = Ordinal<InstallHookFn>(m_zel, 1);
         m_remove = Ordinal<RemoveHookFn>(m_zel, 2);
@@ -178,7 +185,7 @@ HookFixture* HookFixture::s_current = nullptr;
 
 TEST(ZelLibrary, ExportsOnlyOrdinalsOneTwoAndTen)
 {
-    HMODULE zel = LoadLibraryA("Zel.dll");
+    HMODULE zel = LoadLibraryA(kZelFile);
     ASSERT_NE(zel, nullptr);
     for (int ordinal : {1, 2, 10})
         EXPECT_NE(GetProcAddress(zel, MAKEINTRESOURCEA(ordinal)), nullptr) << ordinal;
@@ -196,7 +203,7 @@ TEST(ZelLibrary, ExportsOnlyOrdinalsOneTwoAndTen)
 
 TEST(ZelLibrary, ImportsOnlyKernelAndUser)
 {
-    HMODULE zel = LoadLibraryA("Zel.dll");
+    HMODULE zel = LoadLibraryA(kZelFile);
     ASSERT_NE(zel, nullptr);
     EXPECT_EQ(ImportedDlls(zel), (std::vector<std::string>{"KERNEL32.DLL", "USER32.DLL"}));
     FreeLibrary(zel);
@@ -204,7 +211,7 @@ TEST(ZelLibrary, ImportsOnlyKernelAndUser)
 
 TEST(ZelLibrary, StateLivesInOneSharedWritableSection)
 {
-    HMODULE zel = LoadLibraryA("Zel.dll");
+    HMODULE zel = LoadLibraryA(kZelFile);
     ASSERT_NE(zel, nullptr);
     const IMAGE_NT_HEADERS* nt = NtHeaders(zel);
     const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);

@@ -40,7 +40,7 @@ bool ParseArguments(int argc, char** argv, Arguments& args)
 
 class CHookLibrary {
 public:
-    CHookLibrary() : m_module(LoadLibraryA("Zel32.dll"))
+    CHookLibrary() : m_module(LoadLibraryA(PV_ZEL_FILE))
     {
         if (!m_module)
             return;

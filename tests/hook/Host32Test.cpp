@@ -1,4 +1,4 @@
-// Zel32Host.exe (32-bit): its answers to bad arguments, the hook it puts in for a window of this
+// Zel32Host.exe (and its 64-bit copy): its answers to bad arguments, the hook it puts in for a window of this
 // process, the commands that switch it, and its end with the process it watches.
 #include <windows.h>
 
@@ -41,7 +41,7 @@ std::string HelperPath()
     char path[MAX_PATH];
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string folder(path);
-    return folder.substr(0, folder.find_last_of('\\') + 1) + HOST32_EXE_NAME;
+    return folder.substr(0, folder.find_last_of('\\') + 1) + PV_HOST_FILE;
 }
 
 struct Process {

@@ -8,7 +8,6 @@ desktop panel; its icons are child windows, so their place is read and clicked l
 Wine's menus cannot be read from another process, so menu rows are found by their layout (rows of
 one height, separators of another) and check marks and the first item are read from the screen."""
 
-import hashlib
 import os
 import re
 import subprocess
@@ -25,7 +24,7 @@ MAIN_MENU = ["enable", "-", "autolearn", "words", "phrases", "shorthands", "-", 
 DICTIONARIES_MENU = ["dict_manager", "user_dictionary", "user_shorthands", "autolearn_dictionary"]
 HELP_MENU = ["contents", "-", "homepage", "feedback", "-", "about"]
 DICT_NAME = 1023  # the editor's dictionary name field
-IDOK = 1
+IDOK, ID_TRAY_DICT_MANAGER = 1, 32795
 WM_COMMAND = 0x0111
 SHORTHAND_TY = "Thank you very much for your message."
 FEATURES_LEFT = {"autolearn": False, "words": True, "phrases": False, "shorthands": False}
@@ -70,10 +69,7 @@ with Session("tray", limit=240) as s:
 
     def menu_shown():
         """The newest visible menu window (a submenu comes before its parent), or 0."""
-        try:
-            menu = int(s.ctl("find", MENU_CLASS, "-", 0), 16)
-        except Failure:
-            return 0
+        menu = found(lambda: int(s.ctl("find", MENU_CLASS, "-", 0), 16))
         return menu if menu and window_rect(s, menu)[0] else 0
 
     def close_menus():
@@ -127,7 +123,7 @@ with Session("tray", limit=240) as s:
 
     def first_item_picture():
         menu = open_menu()
-        picture = hashlib.sha1(bytes(b for p in pixels(s, rows(menu, MAIN_MENU)["enable"]) for b in p)).hexdigest()
+        picture = pixels(s, rows(menu, MAIN_MENU)["enable"])
         close_menus()
         return picture
 
@@ -149,15 +145,22 @@ with Session("tray", limit=240) as s:
         s.set_text(edit, "")
         return edit
 
+    def found(probe):
+        """What probe finds, or 0 when it fails."""
+        try:
+            return probe()
+        except Failure:
+            return 0
+
+    def absent(probe, timeout=1.5):
+        """True when probe finds nothing for the whole time."""
+        return not found(lambda: s.wait_until(lambda: found(probe), "something", timeout=timeout))
+
     def offered(typed):
         edit = fresh()
         s.type(typed)
         s.wait_text(edit, typed)
-        try:
-            s.wait_until(lambda: window_rect(s, prompt)[0], "the prompt", timeout=1.5)
-            return True
-        except Failure:
-            return False
+        return not absent(lambda: window_rect(s, prompt)[0])
 
     def first_offer(typed):
         """What Tab types for the first item offered."""
@@ -181,17 +184,25 @@ with Session("tray", limit=240) as s:
     def wait_icon(enabled):
         s.wait_until(lambda: icon_enabled() == enabled, "the icon shows %s" % ("on" if enabled else "off"))
 
+    def closed(dialog, button=None):
+        s.ctl("post", "%x" % dialog, WM_COMMAND, button, 0) if button else s.ctl("close", "%x" % dialog)
+        s.wait_until(lambda: s.ctl("exists", "%x" % dialog) == "0", "the dialog closes")
+
+    def exit_program():
+        choose("exit")
+        s.wait_until(lambda: s.ctl("exists", "%x" % prompt) == "0", "the program ends")
+
     # ------------------------------------------------------------------------------------------
 
     def hotkey_switches():
         wait_icon(True)
         on_item = first_item_picture()
+        s.screenshot("tray-menu")
         expect(offered("xylop"), True, "prompt while on")
         fresh()
         s.chord("ctrl", "F5")
         wait_icon(False)
-        off_item = first_item_picture()
-        expect(off_item != on_item, True, "the first item changed")
+        expect(first_item_picture() != on_item, True, "the first item changed")
         expect(offered("xylop"), False, "prompt while off")
         fresh()
         s.chord("ctrl", "F5")
@@ -207,24 +218,14 @@ with Session("tray", limit=240) as s:
         choose("enable")  # the first item: "Enable Pennivox" now
         wait_icon(True)
         expect(offered("xylop"), True, "prompt after the first item")
-        s.screenshot("tray-menu")
     s.case("double_click_and_first_item_switch", double_click_and_first_item_switch)
-
-    def menu_screenshot():
-        fresh()  # no prompt over the menu
-        open_menu()
-        s.screenshot("tray-menu-open")
-        close_menus()
-    s.case("menu_screenshot", menu_screenshot)
 
     def features():
         expect(marks(), dict.fromkeys(CONFIG_KEYS, True), "marks at first")
-        # AutoLearn off: a word typed is not learnt.
-        choose("autolearn")
+        choose("autolearn")  # off: a word typed is not learnt
         expect(offered("qwzzyx "), False, "no prompt for a new word")
         expect(offered("qwz"), False, "a word typed while AutoLearn is off offered")
-        # Words off: single words are no longer offered, phrases still are.
-        choose("words")
+        choose("words")  # off: single words are no longer offered, phrases still are
         expect(offered("xylop"), False, "a word offered with words off")
         expect(offered("good mor"), True, "a phrase with words off")
         choose("phrases")
@@ -242,18 +243,12 @@ with Session("tray", limit=240) as s:
     def exit_and_restart():
         global program, prompt
         left = marks()
-        choose("exit")
-        s.wait_until(lambda: s.ctl("exists", "%x" % prompt) == "0", "the program ends")
-        try:
-            s.child(tray, timeout=1)
-            raise Failure("the icon stays after Exit")
-        except Failure as failure:
-            if "stays" in str(failure):
-                raise
+        exit_program()
+        s.wait_until(lambda: not found(lambda: s.child(tray, timeout=0)), "the icon goes")
         edit = s.child(target.hwnd, ctrl_id=101)
         target.focus(101)
         s.set_text(edit, "")
-        s.type("typing goes on xylop")
+        s.type("typing goes on xylop")  # no hook: every key arrives, no prompt
         s.wait_text(edit, "typing goes on xylop")
         program, prompt = start_program(s, folder)
         wait_icon(True)
@@ -269,50 +264,35 @@ with Session("tray", limit=240) as s:
     s.case("exit_removes_hook_and_icon_and_start_again_remembers", exit_and_restart)
 
     def dialog_items():
-        dialogs = [("options", "Options"), ("edit_manager", "Edit Box List"),
-                   ("dict_manager", "Dictionaries Manager"), ("app_manager", "Applications Manager"),
-                   ("autolearn_dictionary", "Options"), ("about", "About Pennivox")]
-        for item, title in dialogs:
+        for item, title in (("options", "Options"), ("edit_manager", "Edit Box List"),
+                            ("dict_manager", "Dictionaries Manager"), ("app_manager", "Applications Manager"),
+                            ("autolearn_dictionary", "Options"), ("about", "About Pennivox"),
+                            ("user_dictionary", "User Dictionary"), ("user_shorthands", "User ShortHands")):
             choose(item)
-            dialog = s.wait_window(cls="#32770", title=title)
+            if item.startswith("user_"):  # the editor, on the user's own file
+                dialog = s.wait_window(cls="#32770", title="Dictionary Option")
+                s.wait_until(lambda: s.text(s.child(dialog, ctrl_id=DICT_NAME)) == title, "the editor on " + title)
+            else:
+                dialog = s.wait_window(cls="#32770", title=title)
             if item == "about":
                 s.screenshot("about-box")
-            # The menu stays closed while a dialog is open; a double click still switches.
             close_menus()
             click_icon()
-            try:
-                s.wait_until(menu_shown, "a menu", timeout=1.0)
-                raise Failure("the menu showed over %s" % title)
-            except Failure as failure:
-                if "showed" in str(failure):
-                    raise
-            s.ctl("close", "%x" % dialog)
-            s.wait_until(lambda: s.ctl("exists", "%x" % dialog) == "0", "%s closes" % title)
-        for item, name in (("user_dictionary", "User Dictionary"), ("user_shorthands", "User ShortHands")):
-            choose(item)
-            editor = s.wait_window(cls="#32770", title="Dictionary Option")
-            s.wait_until(lambda: s.text(s.child(editor, ctrl_id=DICT_NAME)) == name, "the editor on %s" % name)
-            s.ctl("close", "%x" % editor)
-            s.wait_until(lambda: s.ctl("exists", "%x" % editor) == "0", "the editor closes")
+            expect(absent(menu_shown, timeout=1), True, "no menu over %s" % title)
+            closed(dialog)
     s.case("every_dialog_item_opens_its_dialog_and_the_menu_waits", dialog_items)
 
     def one_dialog_at_a_time():
         choose("options")
         dialog = s.wait_window(cls="#32770", title="Options")
-        click_icon("1", repeat=2)  # the default command still runs
+        click_icon("1", repeat=2)  # the default command still runs, and the hotkey
         wait_icon(False)
         s.chord("ctrl", "F5")
         wait_icon(True)
-        # A dialog command sent while one is open opens nothing more.
-        s.ctl("post", "%x" % controller(), WM_COMMAND, 32795, 0)
-        try:
-            s.wait_window(cls="#32770", title="Dictionaries Manager", timeout=1.0)
-            raise Failure("a second dialog opened")
-        except Failure as failure:
-            if "second" in str(failure):
-                raise
-        s.ctl("close", "%x" % dialog)
-        s.wait_until(lambda: s.ctl("exists", "%x" % dialog) == "0", "Options closes")
+        s.ctl("post", "%x" % controller(), WM_COMMAND, ID_TRAY_DICT_MANAGER, 0)
+        expect(absent(lambda: s.wait_window(cls="#32770", title="Dictionaries Manager", timeout=0)), True,
+               "no second dialog")
+        closed(dialog)
     s.case("one_dialog_at_a_time_hotkey_still_switches", one_dialog_at_a_time)
 
     def off_stays_off_after_ok():
@@ -320,9 +300,7 @@ with Session("tray", limit=240) as s:
         wait_icon(False)
         for item, title in (("options", "Options"), ("edit_manager", "Edit Box List")):
             choose(item)
-            dialog = s.wait_window(cls="#32770", title=title)
-            s.ctl("post", "%x" % dialog, WM_COMMAND, IDOK, 0)
-            s.wait_until(lambda: s.ctl("exists", "%x" % dialog) == "0", "%s closes" % title)
+            closed(s.wait_window(cls="#32770", title=title), IDOK)
             expect(offered("xylop"), False, "prompt after %s OK while off" % title)
             expect(icon_enabled(), False, "icon after %s OK while off" % title)
         s.chord("ctrl", "F5")
@@ -336,17 +314,14 @@ with Session("tray", limit=240) as s:
         for item, topic in (("contents", ""), ("more", "::/dictionaries.htm"), ("homepage", "::/home.htm")):
             choose(item)
             try:
-                viewer = s.wait_window(title="Pennivox Help", timeout=3)
-                s.ctl("close", "%x" % viewer)
-                s.wait_until(lambda: s.ctl("exists", "%x" % viewer) == "0", "the viewer closes")
+                closed(s.wait_window(title="Pennivox Help", timeout=3))
             except Failure:
                 expect(answer_box(s, controller()), "Unable to open %s%s." % (help_file, topic), "the message")
     s.case("help_items_open_the_help_file", help_items)
 
     def hotkey_held_elsewhere():
         global program, prompt
-        choose("exit")
-        s.wait_until(lambda: s.ctl("exists", "%x" % prompt) == "0", "the program ends")
+        exit_program()
         expect(s.ctl("holdhotkey", 2, 0x74), "", "Ctrl+F5 held by the control tool")
         program = s.start(os.path.join(folder, "Pennivox.exe"), name="Pennivox", uses_hook=True)
         text = answer_box(s, controller(), timeout=20)
@@ -354,13 +329,6 @@ with Session("tray", limit=240) as s:
             raise Failure("the box does not name the key: %r" % text)
         prompt = program.track(s.wait_window(cls="#32770", title="Pennivox", timeout=20))
         choose("options")
-        dialog = s.wait_window(cls="#32770", title="Options")
-        s.ctl("post", "%x" % dialog, WM_COMMAND, IDOK, 0)
-        s.wait_until(lambda: s.ctl("exists", "%x" % dialog) == "0", "Options closes")
-        try:
-            answer_box(s, controller(), timeout=1.5)
-            raise Failure("told twice")
-        except Failure as failure:
-            if "twice" in str(failure):
-                raise
+        closed(s.wait_window(cls="#32770", title="Options"), IDOK)  # registers the key again
+        expect(absent(lambda: int(s.ctl("popup", "%x" % controller()), 16)), True, "told only once")
     s.case("hotkey_held_elsewhere_is_told_once", hotkey_held_elsewhere)

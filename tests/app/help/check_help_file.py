@@ -24,18 +24,15 @@ class Links(html.parser.HTMLParser):
 
     def handle_starttag(self, tag, attrs):
         attrs = dict(attrs)
-        if tag == "a" and "href" in attrs:
-            self.targets.append(attrs["href"])
-        if tag == "link" and "href" in attrs:
+        if tag in ("a", "link") and "href" in attrs:
             self.targets.append(attrs["href"])
         if tag == "a" and "name" in attrs:
             self.anchors.add(attrs["name"])
         if tag == "param" and attrs.get("name") == "Name":
             self.sitemap.append([attrs.get("value"), None])
-        if tag == "param" and attrs.get("name") == "Local":
+        if tag == "param" and attrs.get("name") == "Local" and self.sitemap:
             self.targets.append(attrs.get("value"))
-            if self.sitemap:
-                self.sitemap[-1][1] = attrs.get("value")
+            self.sitemap[-1][1] = attrs.get("value")
 
 
 def parse(path):

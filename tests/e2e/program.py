@@ -20,9 +20,11 @@ def program_copy(s, name="program", dictionaries=True):
     folder = os.path.join(s.out_dir, name)
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(os.path.join(folder, "Libs"))
-    for name in ("Pennivox.exe", "Zel.dll", "Zel32.dll", "Zel32Host.exe"):
-        if name.startswith("Pennivox") or name == "Zel.dll" or os.path.exists(os.path.join(source, name)):
-            shutil.copy(os.path.join(source, name), folder)  # the 32-bit pair only where it was built
+    for name in ("Pennivox.exe", "Zel.dll"):
+        shutil.copy(os.path.join(source, name), folder)
+    for name in ("Zel32.dll", "Zel32Host.exe"):  # the 32-bit hook, where it was built
+        if os.path.exists(os.path.join(source, name)):
+            shutil.copy(os.path.join(source, name), folder)
     for name in os.listdir(os.path.join(source, "Libs")) if dictionaries else ():
         if name.endswith(".lib"):
             shutil.copy(os.path.join(source, "Libs", name), os.path.join(folder, "Libs"))

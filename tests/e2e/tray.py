@@ -196,8 +196,9 @@ with Session("tray", limit=240) as s:
 
     def hotkey_switches():
         wait_icon(True)
-        on_item = first_item_picture()
+        open_menu()
         s.screenshot("tray-menu")
+        on_item = first_item_picture()
         expect(offered("xylop"), True, "prompt while on")
         fresh()
         s.chord("ctrl", "F5")

@@ -85,9 +85,16 @@ protected:
 CDictionaryEditor::CDictionaryEditor(std::string path, bool canEdit)
     : CDialog(IDD_DICT_EDITOR), m_path(std::move(path)), m_canEdit(canEdit), m_focusedEdit(IDC_EDITOR_KEY)
 {
+    // A large dictionary opens while the dialog and its controls are being made (or, without a
+    // thread to spare, when the dialog asks for it).
+    m_opened = std::async(std::launch::async | std::launch::deferred, [this] { return m_dictionary.Open(m_path); });
 }
 
-CDictionaryEditor::~CDictionaryEditor() = default;
+CDictionaryEditor::~CDictionaryEditor()
+{
+    if (m_opened.valid())
+        m_opened.wait();  // a dialog that never opened still waits for its file
+}
 
 bool CDictionaryEditor::Run(HWND owner, const std::string& path, bool canEdit)
 {
@@ -118,7 +125,7 @@ BOOL CDictionaryEditor::OnInitDialog()
 
 bool CDictionaryEditor::OpenDictionary()
 {
-    if (m_dictionary.Open(m_path)) {
+    if (m_opened.get()) {
         // Entries are edited as stored, without the caption line the prompt shows.
         m_dictionary.SetCaptionHeader(false);
         return true;

@@ -1,6 +1,7 @@
 // The dictionary editor: one dictionary's name, type, description and entries.
 #pragma once
 
+#include <future>
 #include <memory>
 #include <string>
 
@@ -57,6 +58,7 @@ private:
     std::string m_path;
     bool m_canEdit;
     CDictionaryFile m_dictionary;
+    std::future<bool> m_opened;  // Open, run on a thread of its own; taken in OnInitDialog
     CEntryRows m_rows;
     wnd::CListView m_list;
     wnd::ImageListHandle m_images;

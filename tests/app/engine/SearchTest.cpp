@@ -288,3 +288,14 @@ TEST_F(PagingTest, PageSizeComesFromTheSettingsAndNeverDropsToZero)
     Key(VK_DOWN_);
     EXPECT_THAT(view.RowTexts(), ElementsAre("w01"));
 }
+
+TEST_F(SearchTest, ShorthandsStayWhileWordsAreOff)
+{
+    dictionaries.Add("sig", "Best regards", KIND_SHORTHAND);
+    dictionaries.Add("signal");
+    EngineSettings settings;
+    settings.enableWord = false;
+    ApplySettings(settings);
+    Type("si");
+    EXPECT_THAT(view.RowTexts(), ElementsAre("sig"));
+}

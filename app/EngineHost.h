@@ -46,9 +46,11 @@ public:
     // While shown: follow a caret that no event reports.
     static constexpr UINT_PTR TIMER_FOLLOW_CARET = 1004;
     static constexpr UINT kFollowCaretMs = 40;
-    // How long keys typed behind a completion wait for the target to take its output.
+    // How long keys typed behind a completion wait at most for the target to take its output. A
+    // busy machine may take a few hundred milliseconds for a long output; giving up earlier lets a
+    // key typed meanwhile overtake the ones held back.
     static constexpr UINT_PTR TIMER_OWN_INPUT = 1005;
-    static constexpr UINT kOwnInputWaitMs = 300;
+    static constexpr UINT kOwnInputWaitMs = 1000;
     // Releases that came this soon after their press's answer are waited for before a search, by
     // their last gap plus a margin, at most kMaxHeadStartUs.
     static constexpr LONGLONG kQuickReleaseUs = 5000;

@@ -16,6 +16,9 @@ enum class ModalOutcome {
 struct ModalResult {
     ModalOutcome outcome;
     INT_PTR value;
+
+    // The dialog ran and the user closed it with OK.
+    bool EndedWithOk() const { return outcome == ModalOutcome::Closed && value == IDOK; }
 };
 
 // Runs the dialog modally with the owner (null for none, e.g. from the tray menu) and brings it

@@ -13,23 +13,10 @@
 #include "config/AppSettings.h"
 #include "dict/AutoLearnDictionary.h"
 #include "dict/ui/AutoLearnPage.h"
+#include "bench/editor/BenchTiming.h"
 #include "wnd/Window.h"
 
 namespace {
-
-double Now()
-{
-    LARGE_INTEGER frequency, counter;
-    ::QueryPerformanceFrequency(&frequency);
-    ::QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
 
 // The engine's side: a copy of what its store holds.
 class CStoreHome : public IAutoLearnHome {

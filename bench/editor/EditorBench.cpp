@@ -13,23 +13,10 @@
 #include "dict/DictionaryFile.h"
 #include "dict/ui/DictUiIds.h"
 #include "dict/ui/DictionaryEditor.h"
+#include "bench/editor/BenchTiming.h"
 #include "wnd/Window.h"
 
 namespace {
-
-double Now()
-{
-    LARGE_INTEGER frequency, counter;
-    ::QueryPerformanceFrequency(&frequency);
-    ::QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
 
 // Paints now what the screen has to show anew: the dialog and its controls.
 void PaintNow(HWND dialog)

@@ -25,8 +25,7 @@ bool CDlgAppManager::Run(HWND owner)
     CAppSettings settings;
     settings.LoadAppRules();
     CDlgAppManager manager(settings);
-    const wnd::ModalResult result = wnd::RunModal(manager, owner);
-    return result.outcome == wnd::ModalOutcome::Closed && result.value == IDOK;
+    return wnd::RunModal(manager, owner).EndedWithOk();
 }
 
 CDlgAppManager::CDlgAppManager(CAppSettings& settings, RuleEditor editor)

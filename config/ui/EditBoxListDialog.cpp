@@ -9,8 +9,7 @@ bool CDlgEditBoxList::Run(HWND owner)
     CAppSettings settings;
     settings.LoadAppRules();
     CDlgEditBoxList list(settings);
-    const wnd::ModalResult result = wnd::RunModal(list, owner);
-    return result.outcome == wnd::ModalOutcome::Closed && result.value == IDOK;
+    return wnd::RunModal(list, owner).EndedWithOk();
 }
 
 CDlgEditBoxList::CDlgEditBoxList(CAppSettings& settings, RuleEditor editor)

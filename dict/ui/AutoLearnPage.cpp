@@ -4,34 +4,16 @@
 
 #include "base/FileIo.h"
 #include "config/AppSettings.h"
-#include "config/ui/WaitDialog.h"
 #include "dict/AutoLearnDictionary.h"
 #include "dict/AutoLearnList.h"
 #include "dict/ui/DictUiIds.h"
+#include "dict/ui/TextFileWork.h"
 #include "wnd/DataExchange.h"
-#include "wnd/FileDialogs.h"
 #include "wnd/MessageBoxes.h"
 
 namespace {
 
 constexpr int kMaxMinLength = 500;
-
-std::string Formatted(const char* format, int value)
-{
-    char text[96];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
-
-wnd::FileDialogOptions TextFileOptions(HWND owner)
-{
-    wnd::FileDialogOptions options;
-    options.owner = owner;
-    options.filter = "Text (*.txt)|*.txt|All Files (*.*)|*.*||";
-    options.defaultExtension = "txt";
-    options.fileName = "*.txt";
-    return options;
-}
 
 }  // namespace
 
@@ -246,19 +228,15 @@ void CDlgAutoLearn::Import()
         return;
     FillList();
     int count = 0;
-    {
-        wnd::CDisabledWindow busy(::GetAncestor(Handle(), GA_ROOT));
-        CDlgWait wait;
-        const bool shown = wait.Create(Handle());
-        wait.SetText("Importing! Please wait ... ");
-        count = m_list->ImportText(*path, [&](int done) {
-            if (!shown)
+    WithWaitDialog(Handle(), ::GetAncestor(Handle(), GA_ROOT), "Importing! Please wait ... ", [&](CDlgWait* wait) {
+        count = m_list->ImportText(*path, [wait](int done) {
+            if (!wait)
                 return true;
-            wait.SetText(Formatted("%d items have been imported!", done));
-            wait.ProcessMessages();
-            return !wait.Cancelled();
+            wait->SetText(Formatted("%d items have been imported!", done));
+            wait->ProcessMessages();
+            return !wait->Cancelled();
         });
-    }
+    });
     m_listChanged = m_listChanged || count > 0;
     ShowRows();
     wnd::ShowInfo(Handle(), Formatted("%d items have been successfully imported !", count));
@@ -271,18 +249,14 @@ void CDlgAutoLearn::Export()
         return;
     FillList();
     int count = 0;
-    {
-        wnd::CDisabledWindow busy(::GetAncestor(Handle(), GA_ROOT));
-        CDlgWait wait;
-        const bool shown = wait.Create(Handle());
-        wait.SetText("Exporting! Please wait ... ");
-        count = m_list->ExportText(*path, [&](int done) {
-            if (shown) {
-                wait.SetText(Formatted("%d items have been exported!", done));
-                wait.ProcessMessages();
+    WithWaitDialog(Handle(), ::GetAncestor(Handle(), GA_ROOT), "Exporting! Please wait ... ", [&](CDlgWait* wait) {
+        count = m_list->ExportText(*path, [wait](int done) {
+            if (wait) {
+                wait->SetText(Formatted("%d items have been exported!", done));
+                wait->ProcessMessages();
             }
             return true;
         });
-    }
+    });
     wnd::ShowInfo(Handle(), Formatted("%d items have been successfully exported !", count));
 }

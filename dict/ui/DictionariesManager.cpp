@@ -53,8 +53,7 @@ CDictionariesManager::~CDictionariesManager() = default;
 bool CDictionariesManager::Run(HWND owner)
 {
     CDictionariesManager manager(pvbase::ProgramDirectory());
-    const wnd::ModalResult result = wnd::RunModal(manager, owner);
-    return result.outcome == wnd::ModalOutcome::Closed && result.value == IDOK;
+    return wnd::RunModal(manager, owner).EndedWithOk();
 }
 
 BOOL CDictionariesManager::OnInitDialog()

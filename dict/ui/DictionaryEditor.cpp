@@ -3,13 +3,12 @@
 #include <cstdio>
 
 #include "config/ui/ProgressWindow.h"
-#include "config/ui/WaitDialog.h"
 #include "dict/TextImport.h"
 #include "dict/ui/DictUiIds.h"
 #include "dict/ui/DictionaryTypes.h"
+#include "dict/ui/TextFileWork.h"
 #include "res/resource.h"
 #include "wnd/Controls.h"
-#include "wnd/FileDialogs.h"
 #include "wnd/MessageBoxes.h"
 #include "wnd/ModalRunner.h"
 
@@ -17,18 +16,10 @@ namespace {
 
 const char kUserShortHands[] = "\\Libs\\UserShortHands.lib";
 const char kUserDictionary[] = "\\Libs\\UserDictionary.lib";
-const char kTextFilter[] = "Text (*.txt)|*.txt|All Files (*.*)|*.*||";
 // A query that walks longer than this shows the progress window.
 constexpr DWORD kProgressDelayMs = 300;
 constexpr int kKeyColumnWidth = 150;
 constexpr int kDataColumnWidth = 300;
-
-std::string Formatted(const char* format, int value)
-{
-    char text[160];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
 
 // Line breaks and tabs of a data text shown on one list row.
 std::string OneLine(std::string text)
@@ -38,16 +29,6 @@ std::string OneLine(std::string text)
             c = ' ';
     }
     return text;
-}
-
-wnd::FileDialogOptions TextFileOptions(HWND owner)
-{
-    wnd::FileDialogOptions options;
-    options.owner = owner;
-    options.filter = kTextFilter;
-    options.defaultExtension = "txt";
-    options.fileName = "*.txt";
-    return options;
 }
 
 std::string ImportProblemText(TextImportReport::Problem problem, const std::string& path)
@@ -99,8 +80,7 @@ CDictionaryEditor::~CDictionaryEditor()
 bool CDictionaryEditor::Run(HWND owner, const std::string& path, bool canEdit)
 {
     CDictionaryEditor editor(path, canEdit);
-    const wnd::ModalResult result = wnd::RunModal(editor, owner);
-    return result.outcome == wnd::ModalOutcome::Closed && result.value == IDOK;
+    return wnd::RunModal(editor, owner).EndedWithOk();
 }
 
 BOOL CDictionaryEditor::OnInitDialog()
@@ -378,17 +358,13 @@ void CDictionaryEditor::Import()
         return;
     int count = 0;
     TextImportReport report;
-    {
-        wnd::CDisabledWindow busy(Handle());
-        CDlgWait wait;
-        const bool shown = wait.Create(Handle());
-        wait.SetText("Importing! Please wait ... ");
-        IWaitProgress* progress = shown ? &wait : nullptr;
-        count = m_dictionary.ImportEntries(*path, progress, &report);
+    WithWaitDialog(Handle(), Handle(), "Importing! Please wait ... ", [&](IWaitProgress* wait) {
+        count = m_dictionary.ImportEntries(*path, wait, &report);
         // A tagged file without entries is not a word list: its tags would become words.
-        if (count <= 0 && report.problem == TextImportReport::Problem::None && !report.tagged && !wait.Cancelled())
-            count = m_dictionary.ImportWords(*path, progress, &report);
-    }
+        const bool cancelled = wait && wait->Cancelled();
+        if (count <= 0 && report.problem == TextImportReport::Problem::None && !report.tagged && !cancelled)
+            count = m_dictionary.ImportWords(*path, wait, &report);
+    });
     if (report.problem != TextImportReport::Problem::None) {
         wnd::ShowError(Handle(), ImportProblemText(report.problem, *path));
         return;
@@ -408,16 +384,12 @@ void CDictionaryEditor::Export()
         return;
     int count = 0;
     bool cancelled = false;
-    {
-        wnd::CDisabledWindow busy(Handle());
-        CDlgWait wait;
-        const bool shown = wait.Create(Handle());
-        wait.SetText("Exporting! Please wait ... ");
+    WithWaitDialog(Handle(), Handle(), "Exporting! Please wait ... ", [&](IWaitProgress* wait) {
         // What Add left pending goes into the file first, so that file and export agree.
         m_dictionary.Commit();
-        count = m_dictionary.ExportEntries(*path, shown ? &wait : nullptr);
-        cancelled = wait.Cancelled();
-    }
+        count = m_dictionary.ExportEntries(*path, wait);
+        cancelled = wait && wait->Cancelled();
+    });
     if (count == 0 && m_dictionary.CountEntries() > 0 && !cancelled) {
         wnd::ShowError(Handle(), "The file could not be written; nothing was exported:\r\n" + *path);
         return;

@@ -72,7 +72,7 @@ std::optional<NewDictionaryChoice> CNewDictionaryDialog::Run(HWND owner)
 {
     CNewDictionaryDialog dialog(pvbase::ProgramDirectory());
     const wnd::ModalResult result = wnd::RunModal(dialog, owner);
-    if (result.outcome != wnd::ModalOutcome::Closed || result.value != IDOK)
+    if (!result.EndedWithOk())
         return std::nullopt;
     return dialog.Choice();
 }

@@ -3,7 +3,7 @@
 import os
 
 from harness import Session, Failure, expect
-from program import program_copy, start_program, wininfo, window_rect
+from program import program_copy, start_program, wininfo, window_rect, fresh_edit
 
 with Session("app_completion", limit=120) as s:
     folder = program_copy(s)
@@ -11,18 +11,7 @@ with Session("app_completion", limit=120) as s:
     target = s.start_target()
 
     def fresh(ctrl_id=101):
-        target.focus(ctrl_id)
-        edit = s.child(target.hwnd, ctrl_id=ctrl_id)
-        if window_rect(s, prompt)[0]:
-            s.key("Escape")  # a prompt left by a failed case
-            s.wait_until(lambda: not window_rect(s, prompt)[0], "the prompt hides")
-        # The program keeps what was typed in each control; text replaced behind its back is
-        # unknown to it. A line end starts a new word there, as it would for a user.
-        mark = target.mark()
-        s.key("Return")
-        target.wait_event("up", 0x0D, since=mark)
-        s.set_text(edit, "")
-        return edit
+        return fresh_edit(s, target, prompt, ctrl_id)
 
     def complete_with(typed, keys, wanted, ctrl_id=101):
         edit = fresh(ctrl_id)

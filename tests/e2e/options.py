@@ -6,7 +6,8 @@ import os
 import subprocess
 
 from harness import Session, Failure, expect
-from program import program_copy, start_program, command, press, click, shown_box, answer_box, window_rect
+from program import (program_copy, start_program, command, press, click, shown_box, answer_box, window_rect,
+                     fresh_edit)
 
 ID_TRAY_OPTIONS, ID_TRAY_AUTOLEARN_DICTIONARY = 32771, 32840
 IDOK, IDCANCEL, IDNO = 1, 2, 7
@@ -50,16 +51,7 @@ with Session("options", limit=150) as s:
         return int(s.ctl("send", "%x" % s.child(dialog, ctrl_id=ctrl_id), BM_GETCHECK, 0, 0)) == 1
 
     def fresh():
-        target.focus(101)
-        edit = s.child(target.hwnd, ctrl_id=101)
-        if window_rect(s, prompt)[0]:
-            s.key("Escape")
-            s.wait_until(lambda: not window_rect(s, prompt)[0], "the prompt hides")
-        mark = target.mark()
-        s.key("Return")
-        target.wait_event("up", 0x0D, since=mark)
-        s.set_text(edit, "")
-        return edit
+        return fresh_edit(s, target, prompt)
 
     def completes(typed, keys, wanted):
         edit = fresh()

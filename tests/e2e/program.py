@@ -91,3 +91,19 @@ def answer_box(s, owner, key="Return", timeout=10.0):
 def windows_path(path):
     """The Wine drive path of a file of this machine."""
     return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def fresh_edit(s, target, prompt, ctrl_id=101):
+    """An empty edit of the test target with the focus, as a new word starts there: a prompt left by
+    an earlier case is closed, and a line end tells the program that a new word begins (it keeps what
+    was typed in each control; text replaced behind its back is unknown to it)."""
+    target.focus(ctrl_id)
+    edit = s.child(target.hwnd, ctrl_id=ctrl_id)
+    if window_rect(s, prompt)[0]:
+        s.key("Escape")
+        s.wait_until(lambda: not window_rect(s, prompt)[0], "the prompt hides")
+    mark = target.mark()
+    s.key("Return")
+    target.wait_event("up", 0x0D, since=mark)
+    s.set_text(edit, "")
+    return edit

@@ -14,7 +14,7 @@ import subprocess
 import time
 
 from harness import Session, Failure, expect
-from program import program_copy, start_program, window_rect, answer_box
+from program import program_copy, start_program, window_rect, answer_box, fresh_edit
 
 TRAY_TITLE = "Wine System Tray"
 MENU_CLASS = "#32768"
@@ -134,16 +134,7 @@ with Session("tray", limit=240) as s:
 
     def fresh():
         close_menus()
-        target.focus(101)
-        edit = s.child(target.hwnd, ctrl_id=101)
-        if window_rect(s, prompt)[0]:
-            s.key("Escape")
-            s.wait_until(lambda: not window_rect(s, prompt)[0], "the prompt hides")
-        mark = target.mark()
-        s.key("Return")
-        target.wait_event("up", 0x0D, since=mark)
-        s.set_text(edit, "")
-        return edit
+        return fresh_edit(s, target, prompt)
 
     def found(probe):
         """What probe finds, or 0 when it fails."""

@@ -778,10 +778,12 @@ void CCompletionEngine::RunDeferredEvents()
         return;
     std::vector<DeferredEvent> events;
     events.swap(m_deferred);
+    bool replayed = false;
     for (const DeferredEvent& event : events) {
         switch (event.kind) {
             case DeferredEvent::Key:
                 ReplayHeldBackKey(event.chars, event.keyInfo);
+                replayed = true;
                 break;
             case DeferredEvent::SaveText:
                 SaveWindowText(event.window);
@@ -790,6 +792,13 @@ void CCompletionEngine::RunDeferredEvents()
                 RestoreWindowText(event.window);
                 break;
         }
+    }
+    // A key typed before the replayed ones went out is still ahead of them in the target's queue:
+    // it is held back too until the marker behind them arrives, so that nothing overtakes them.
+    if (replayed && !IsHoldingBackKeys()) {
+        m_awaitingOwnInput = true;
+        m_output.SendOwnInputMarker();
+        m_view.StartOwnInputTimer();
     }
 }
 

@@ -1,7 +1,21 @@
 #include "app/AboutDialog.h"
 
+#include "base/VersionInfo.h"
 #include "res/resource.h"
 #include "wnd/ModalRunner.h"
+
+namespace {
+
+// What the program's own version resource says; empty in a program without one (the tests).
+std::string ProgramVersion()
+{
+    HRSRC found = ::FindResourceA(nullptr, MAKEINTRESOURCEA(VS_VERSION_INFO), MAKEINTRESOURCEA(16));
+    HGLOBAL loaded = found ? ::LoadResource(nullptr, found) : nullptr;
+    const void* data = loaded ? ::LockResource(loaded) : nullptr;
+    return data ? pvbase::FileVersionText(data, ::SizeofResource(nullptr, found)) : std::string();
+}
+
+}  // namespace
 
 CAboutDialog::CAboutDialog(std::string home) : CDialog(IDD_ABOUTBOX), m_home(std::move(home)) {}
 
@@ -15,5 +29,8 @@ BOOL CAboutDialog::OnInitDialog()
 {
     m_link.Attach(Item(IDC_ABOUT_LINK));
     m_link.SetLinkTarget(m_home);
+    const std::string version = ProgramVersion();
+    if (!version.empty())
+        SetItemText(IDC_ABOUT_VERSION, "Version " + version);
     return CDialog::OnInitDialog();
 }

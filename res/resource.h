@@ -29,6 +29,7 @@
 
 #define IDC_PROMPT_LIST 1001
 #define IDC_ABOUT_LINK 1002
+#define IDC_ABOUT_VERSION 1003
 
 // System menu item "About".
 #define IDM_ABOUTBOX 0x0010

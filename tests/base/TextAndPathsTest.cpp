@@ -4,6 +4,7 @@
 
 #include "base/MultiByteText.h"
 #include "base/ProgramPaths.h"
+#include "base/VersionInfo.h"
 
 namespace {
 
@@ -38,3 +39,17 @@ TEST(ProgramPaths, FilesLieInTheProgramDirectoryAndItsLibsFolder)
 }
 
 }  // namespace
+
+TEST(VersionInfo, TheFixedBlockGivesTheFileVersion)
+{
+    // A resource's start: header, key, then the aligned fixed block (signature, structure version,
+    // file version high and low).
+    std::string resource(40, '\0');
+    resource += std::string("\xBD\x04\xEF\xFE\x00\x00\x01\x00", 8);
+    resource += std::string("\x01\x00\x02\x00\x00\x00\x03\x00", 8);  // 2.1 / 3.0
+    EXPECT_EQ("2.1.3", pvbase::FileVersionText(resource.data(), resource.size()));
+    resource[resource.size() - 4] = 7;  // build 7
+    EXPECT_EQ("2.1.3.7", pvbase::FileVersionText(resource.data(), resource.size()));
+    EXPECT_EQ("", pvbase::FileVersionText(resource.data(), 44));  // cut before the version
+    EXPECT_EQ("", pvbase::FileVersionText(nullptr, 100));
+}

@@ -3,6 +3,7 @@
 #   wine-env.sh start STATE_DIR [--fresh]   start them; writes STATE_DIR/env.sh to source
 #   wine-env.sh stop  STATE_DIR             stop them again (by PID, and wineserver -k)
 # Several environments may run side by side: each has its own prefix and display number.
+# winemenubuilder is off: shortcuts that programs make stay in the prefix, out of the desktop's menus.
 set -euo pipefail
 cmd=${1:-}; state=${2:-}
 [ -n "$cmd" ] && [ -n "$state" ] || { echo "usage: $0 start|stop STATE_DIR [--fresh]" >&2; exit 2; }
@@ -10,7 +11,7 @@ mkdir -p "$state"
 state=$(cd "$state" && pwd)
 prefix="$state/prefix"
 
-export WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml=" WINEPREFIX="$prefix"
+export WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" WINEPREFIX="$prefix"
 
 stop_env() {
   if [ -f "$state/env.sh" ]; then
@@ -62,7 +63,7 @@ case "$cmd" in
     done
     export DISPLAY=":$disp"
     cat >"$state/env.sh" <<ENV
-export WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEPREFIX="$prefix"
 export DISPLAY=":$disp"
 export PV_XVFB_PID=$xpid

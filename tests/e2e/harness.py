@@ -145,9 +145,10 @@ class Process:
 
 
 class Session:
-    def __init__(self, name, limit=SCENARIO_LIMIT_S):
+    def __init__(self, name, limit=SCENARIO_LIMIT_S, fresh_prefix=False):
         self.name = name
         self.limit = limit
+        self.fresh_prefix = fresh_prefix  # a new prefix of its own, whatever the environment
         self.bin_dir = os.path.join(_binary_dir(), "bin")
         self.out_dir = os.path.join(_binary_dir(), "Testing", "e2e", name)
         self.failures = []
@@ -184,6 +185,8 @@ class Session:
         if self._own_env_dir:
             subprocess.call(["bash", os.path.join(_source_dir(), "scripts", "wine-env.sh"), "stop",
                              self._own_env_dir])
+            if self.fresh_prefix:  # made for this run only
+                shutil.rmtree(self._own_env_dir, ignore_errors=True)
         self._summary()
         sys.exit(1 if self.failures or not self.passed else 0)
 
@@ -192,12 +195,14 @@ class Session:
 
     def _wine_env(self):
         env = dict(os.environ)
-        if env.get("DISPLAY") and env.get("WINEPREFIX"):
+        if env.get("DISPLAY") and env.get("WINEPREFIX") and not self.fresh_prefix:
             return env
-        # Not run under the test command: bring up our own environment for this script.
-        self._own_env_dir = os.path.join(_binary_dir(), "e2e-wine-env")
+        # Not run under the test command, or asked for: bring up our own environment for this script.
+        self._own_env_dir = os.path.join(_binary_dir(), "e2e-wine-env-" + self.name if self.fresh_prefix
+                                         else "e2e-wine-env")
         subprocess.check_call(["bash", os.path.join(_source_dir(), "scripts", "wine-env.sh"), "start",
-                               self._own_env_dir], stdout=subprocess.DEVNULL)
+                               self._own_env_dir] + (["--fresh"] if self.fresh_prefix else []),
+                              stdout=subprocess.DEVNULL)
         self._deadline = time.monotonic() + self.limit  # the start-up is not the scenario's time
         signal.alarm(self.limit + 1)
         with open(os.path.join(self._own_env_dir, "env.sh")) as f:

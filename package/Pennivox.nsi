@@ -111,6 +111,31 @@ FunctionEnd
 !insertmacro PV_DEFINE_CLOSE_RUNNING ""
 !insertmacro PV_DEFINE_CLOSE_RUNNING "un."
 
+; Deletes a file; one in use (the hook library stays mapped in programs that had the hook) cannot
+; be deleted but may be renamed: it goes to the temporary folder, and the folder is free.
+!macro PV_DEFINE_DELETE_OR_MOVE_ASIDE UN
+Function ${UN}DeleteOrMoveAside
+  Exch $0
+  Push $1
+  ClearErrors
+  Delete $0
+  ${If} ${Errors}
+  ${AndIf} ${FileExists} $0
+    GetTempFileName $1
+    Delete $1
+    ClearErrors
+    Rename $0 $1
+    ${If} ${Errors}
+      DetailPrint "$0 is in use and stays."
+    ${EndIf}
+  ${EndIf}
+  Pop $1
+  Pop $0
+FunctionEnd
+!macroend
+!insertmacro PV_DEFINE_DELETE_OR_MOVE_ASIDE ""
+!insertmacro PV_DEFINE_DELETE_OR_MOVE_ASIDE "un."
+
 ; $0 = "size time-high time-low" of a file, or "" when it is missing.
 !macro PV_DEFINE_FILE_STAMP UN
 Function ${UN}FileStamp
@@ -154,16 +179,8 @@ FunctionEnd
 ; Installer
 
 !macro PV_PUT_PROGRAM_FILE NAME SOURCE
-  ClearErrors
-  ${If} ${FileExists} "$INSTDIR\${NAME}"
-    Delete "$INSTDIR\${NAME}"
-  ${EndIf}
-  ${If} ${Errors}
-    ; In use (a hook library still mapped by some program): moved aside, removed at the next start.
-    Delete "$INSTDIR\${NAME}.old"
-    Rename "$INSTDIR\${NAME}" "$INSTDIR\${NAME}.old"
-    Delete /REBOOTOK "$INSTDIR\${NAME}.old"
-  ${EndIf}
+  Push "$INSTDIR\${NAME}"
+  Call DeleteOrMoveAside
   File "/oname=$INSTDIR\${NAME}" "${SOURCE}"
 !macroend
 
@@ -295,8 +312,8 @@ SectionEnd
 ; Uninstaller
 
 !macro PV_REMOVE_PROGRAM_FILE NAME
-  Delete /REBOOTOK "$INSTDIR\${NAME}"
-  Delete "$INSTDIR\${NAME}.old"
+  Push "$INSTDIR\${NAME}"
+  Call un.DeleteOrMoveAside
 !macroend
 
 !macro PV_REMOVE_UNCHANGED_BUNDLED NAME

@@ -27,8 +27,8 @@ std::string FileVersionText(const void* resource, std::size_t size)
             continue;
         const std::uint32_t high = ReadU32(bytes + at + 8);
         const std::uint32_t low = ReadU32(bytes + at + 12);
-        std::string text = std::to_string(high >> 16) + "." + std::to_string(high & 0xFFFF) + "." +
-                           std::to_string(low >> 16);
+        std::string text =
+            std::to_string(high >> 16) + "." + std::to_string(high & 0xFFFF) + "." + std::to_string(low >> 16);
         if ((low & 0xFFFF) != 0)
             text += "." + std::to_string(low & 0xFFFF);
         return text;

@@ -191,7 +191,24 @@ with Session("installer", limit=300, fresh_prefix=True) as s:
         state["old_pid"] = program.win_pid
     s.case("started_from_its_shortcut_offers_words_in_notepad", started_from_shortcut_and_taught)
 
+    def open_about(window):
+        s.ctl("post", "%x" % window, WM_COMMAND, ID_TRAY_ABOUT, 0)
+        return s.wait_window(cls="#32770", title="About Pennivox")
+
+    def close_about(about):
+        s.ctl("post", "%x" % about, WM_COMMAND, 1, 0)
+        s.wait_until(lambda: gone(about), "the About box closes")
+
     def update_over_running_program():
+        # With a dialog of the program open, the update says so, and nothing is closed or changed.
+        about = open_about(state["old_controller"])
+        try:
+            expect(run_setup(s, next_setup, "/S") != 0, True, "the update refused while a dialog is open")
+            expect(filecmp.cmp(os.path.join(program_dir, "Pennivox.exe"), os.path.join(folder, "Pennivox.exe"),
+                               False), True, "Pennivox.exe untouched")
+            expect(gone(state["old_controller"]), False, "the program ended")
+        finally:
+            close_about(about)
         expect(run_setup(s, next_setup, "/S"), 0, "exit code of the update")
         s.wait_until(lambda: gone(state["old_controller"]), "the old program to end")
         s.wait_until(lambda: not alive(state["old_pid"]), "the old program's process to end")
@@ -208,14 +225,12 @@ with Session("installer", limit=300, fresh_prefix=True) as s:
         # The update started the new program again: its About box tells its version.
         window = controller()
         state["prompt"] = s.wait_window(cls="#32770", title=PROGRAM_TITLE, timeout=20)
-        s.ctl("post", "%x" % window, WM_COMMAND, ID_TRAY_ABOUT, 0)
-        about = s.wait_window(cls="#32770", title="About Pennivox")
+        about = open_about(window)
         try:
             s.screenshot("about-new-version")
             expect(s.text(s.child(about, ctrl_id=IDC_ABOUT_VERSION)), "Version " + next_version, "the About box")
         finally:
-            s.ctl("post", "%x" % about, WM_COMMAND, 1, 0)
-            s.wait_until(lambda: gone(about), "the About box closes")
+            close_about(about)
         # A program that ran across the update keeps the hook library it had loaded: a new notepad.
         _, old_notepad, old_edit = state["notepad"]
         s.ctl("send", "%x" % old_edit, 0xB9, 0, 0)  # EM_SETMODIFY: closes unasked

@@ -14,7 +14,7 @@ SetCompressor /SOLID lzma
 !include LogicLib.nsh
 !include FileFunc.nsh
 !include nsDialogs.nsh
-!include ${PV_FILES}
+!include "${PV_FILES}"
 
 !define PV_NAME "Pennivox"
 !define PV_PUBLISHER "Pennivox"

@@ -298,3 +298,20 @@ with Session("installer", limit=300, fresh_prefix=True) as s:
             raise Failure("the program folder still holds %r" % [os.path.relpath(os.path.join(d, n), folder)
                                                                   for d, _, names in os.walk(folder) for n in names])
     s.case("uninstall_removes_the_users_data_when_asked", uninstall_removing_user_data)
+
+    def uninstall_asks():
+        expect(run_setup(s, setup, "/S"), 0, "exit code of the silent install")
+        open(os.path.join(folder, "Config.ini"), "w").write("[Others]\nbEnableShorthand=0\n")
+        s.start(os.path.join(folder, "Uninstall.exe"), name="uninstaller")
+        main = s.wait_window(cls="#32770", timeout=30)  # the program is not running: the only dialog
+        expect(s.text(main).strip(), "Pennivox %s Uninstall" % version, "the uninstaller's title")
+        s.focus(main)
+        s.ctl("post", "%x" % setup_window_page(main, "&Uninstall", "un-confirm", 1029), BM_CLICK, 0, 0)
+        box = s.wait_until(lambda: int(s.ctl("popup", "%x" % main), 16), "the question", 30)
+        expect(s.text(s.child(box, ctrl_id=0xFFFF)).startswith("Keep your dictionaries, learnt words and settings"),
+               True, "the question")
+        s.screenshot("un-question")
+        s.focus(box)
+        s.key("n")
+        s.wait_until(lambda: not os.path.exists(folder), "the program folder to go", 30)
+    s.case("uninstall_asks_whether_to_keep_the_users_data", uninstall_asks)

@@ -116,6 +116,14 @@ private:
     bool IsSelectionKey(unsigned vk) const;
     int IndexKeySlot(unsigned vk) const;
     bool IsCompleteKey(unsigned vk) const;
+    // The focused control takes completions and the rules let the engine work there.
+    bool WorksInFocusWindow();
+    // Records the fate of a press (true: the prompt takes it); a release answers whether its press
+    // was taken.
+    bool TakePress(unsigned vk, bool take);
+    bool TakeRelease(unsigned vk);
+    bool IsTaken(unsigned vk) const;
+    void ActOnPrompt(unsigned vk, bool released);
     void ForgetTypedText();
     void AppendTyped(const std::string& text);
     void RemoveLastTypedCharacter();
@@ -181,4 +189,5 @@ private:
     bool m_awaitingOwnInput = false;  // the marker behind the last output has not come back
     std::vector<DeferredEvent> m_deferred;
     std::vector<unsigned> m_heldBackKeys;  // pressed while held back, not yet released
+    std::vector<unsigned> m_takenKeys;     // pressed and taken by the prompt, not yet released
 };

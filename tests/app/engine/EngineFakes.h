@@ -382,9 +382,9 @@ protected:
     // what it returns, before it touches the prompt or queues anything.
     int Hook(unsigned chars, unsigned keyInfo)
     {
-        // Only a key pressed at a shown prompt with searches still queued may wait for them.
-        const bool mayCatchUp = view.visible && (keyInfo & 0x0F) == 0 &&
-                                std::find(view.queue.begin(), view.queue.end(), POSTED_SEARCH) != view.queue.end();
+        // Only a press with searches still queued may wait for them.
+        const bool mayCatchUp =
+            (keyInfo & 0x0F) == 0 && std::find(view.queue.begin(), view.queue.end(), POSTED_SEARCH) != view.queue.end();
         view.answers.clear();
         view.awaitingAnswer = true;
         view.effectsBeforeAnswer = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "dict/CodePage.h"
 #include "textout/MacroScript.h"
@@ -114,7 +115,7 @@ int CCompletionEngine::OnHookKey(unsigned chars, unsigned keyInfo)
 {
     const unsigned vk = (keyInfo >> 8) & 0xFF;
     const bool released = (keyInfo & 0x0F) != 0;
-    if (vk == kOwnInputMarkerKey)
+    if (IsOwnInputMarkerKey(vk))
         return OnOwnInputMarker(keyInfo);
     // Between the key that completes and the moment the target has taken the completion's output,
     // the user's keys would reach the target before it (or between its pieces) and its Backspaces
@@ -631,7 +632,7 @@ int CCompletionEngine::HoldBackKey(unsigned chars, unsigned keyInfo)
 int CCompletionEngine::OnOwnInputMarker(unsigned keyInfo)
 {
     m_view.AnswerKey(0);
-    if ((keyInfo & 0x0F) == 0)
+    if ((keyInfo & 0x0F) == 0 && ((keyInfo >> 8) & 0xFF) == kOwnInputMarkerKeys[m_markerSlot])
         OwnInputArrived();
     return 0;
 }
@@ -738,9 +739,7 @@ int CCompletionEngine::CompleteSelection()
     m_typing = false;
     // Keys typed before the output went out are still ahead of it in the target's queue: the
     // marker behind the output tells when the target has taken it.
-    m_awaitingOwnInput = true;
-    m_output.SendOwnInputMarker();
-    m_view.StartOwnInputTimer();
+    SendOwnInputMarker();
 
     if (mode == MODE_FOLDER)
         QueueSearch();  // go on with the folder's entries
@@ -815,11 +814,24 @@ void CCompletionEngine::RunDeferredEvents()
     }
     // A key typed before the replayed ones went out is still ahead of them in the target's queue:
     // it is held back too until the marker behind them arrives, so that nothing overtakes them.
-    if (replayed && !IsHoldingBackKeys()) {
-        m_awaitingOwnInput = true;
-        m_output.SendOwnInputMarker();
-        m_view.StartOwnInputTimer();
-    }
+    if (replayed && !IsHoldingBackKeys())
+        SendOwnInputMarker();
+}
+
+void CCompletionEngine::SendOwnInputMarker()
+{
+    // Each marker differs from the one before: one that comes after the timer gave up on it must
+    // not end the wait for the next (a lagging target still holds keys typed before that one).
+    m_markerSlot = (m_markerSlot + 1) % std::size(kOwnInputMarkerKeys);
+    m_awaitingOwnInput = true;
+    m_output.SendOwnInputMarker(kOwnInputMarkerKeys[m_markerSlot]);
+    m_view.StartOwnInputTimer();
+}
+
+bool CCompletionEngine::IsOwnInputMarkerKey(unsigned vk)
+{
+    return std::find(std::begin(kOwnInputMarkerKeys), std::end(kOwnInputMarkerKeys), vk) !=
+           std::end(kOwnInputMarkerKeys);
 }
 
 // ---------------------------------------------------------------------------------------------

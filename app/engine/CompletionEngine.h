@@ -76,9 +76,11 @@ public:
     void SetPending(int candidateIndex);
     // Types a text other than a candidate's.
     void SetPendingText(const std::string& text, CompletionMode mode);
-    // The key that the engine sends behind each completion's output (unassigned in the system's
-    // list); its report tells that the target has taken the output.
-    static constexpr unsigned kOwnInputMarkerKey = 0xE8;
+    // The keys that the engine sends behind each completion's output, one after the other
+    // (unassigned in the system's list); a report of the one sent last tells that the target has
+    // taken the output.
+    static constexpr unsigned kOwnInputMarkerKeys[] = {0xE8, 0x97, 0x98, 0x99, 0x9A, 0x9B, 0x9C, 0x9D};
+    static bool IsOwnInputMarkerKey(unsigned vk);
     // The marker did not come in time (the target went away, another program's shortcut): the
     // keys held back go out now.
     void OnOwnInputTimer() { OwnInputArrived(); }
@@ -140,6 +142,7 @@ private:
     int HoldBackKey(unsigned chars, unsigned keyInfo);
     bool IsHoldingBackKeys() const { return m_typing || m_completionQueued || m_awaitingOwnInput; }
     int OnOwnInputMarker(unsigned keyInfo);
+    void SendOwnInputMarker();
     void OwnInputArrived();
     void ReplayHeldBackKey(unsigned chars, unsigned keyInfo);
     static bool IsModifierKey(unsigned vk);
@@ -187,6 +190,7 @@ private:
     bool m_typing = false;
     bool m_completionQueued = false;  // WM_PROMPT_COMPLETE posted and not yet run
     bool m_awaitingOwnInput = false;  // the marker behind the last output has not come back
+    std::size_t m_markerSlot = 0;     // kOwnInputMarkerKeys: the one sent last
     std::vector<DeferredEvent> m_deferred;
     std::vector<unsigned> m_heldBackKeys;  // pressed while held back, not yet released
     std::vector<unsigned> m_takenKeys;     // pressed and taken by the prompt, not yet released

@@ -125,9 +125,17 @@ int CCompletionEngine::OnHookKey(unsigned chars, unsigned keyInfo)
     // The release of a key whose press was held back goes the way its press went.
     if (released && IsHeldBack(vk)) {
         m_view.AnswerKey(0);
+        ForgetHeldBack(vk);
         ReplayHeldBackKey(chars, keyInfo);
         return 0;
     }
+    return ProcessKey(chars, keyInfo);
+}
+
+int CCompletionEngine::ProcessKey(unsigned chars, unsigned keyInfo)
+{
+    const unsigned vk = (keyInfo >> 8) & 0xFF;
+    const bool released = (keyInfo & 0x0F) != 0;
     // Keys in other controls, in applications the rules exclude, and in password boxes are
     // neither kept nor acted on.
     if (!WorksInFocusWindow()) {
@@ -621,7 +629,11 @@ int CCompletionEngine::HoldBackKey(unsigned chars, unsigned keyInfo)
         return 1;
     }
     m_view.AnswerKey(0);
-    if (!released)
+    // A release closes its press (and the repeats of it) now, so a later press of the same key
+    // that is held back too keeps its own release.
+    if (released)
+        ForgetHeldBack(vk);
+    else if (!pressHeld)
         m_heldBackKeys.push_back(vk);
     m_deferred.push_back(DeferredEvent{DeferredEvent::Key, chars, keyInfo, 0});
     if (m_completionQueued && !m_typing)
@@ -649,6 +661,11 @@ void CCompletionEngine::OwnInputArrived()
 bool CCompletionEngine::IsHeldBack(unsigned vk) const
 {
     return std::find(m_heldBackKeys.begin(), m_heldBackKeys.end(), vk) != m_heldBackKeys.end();
+}
+
+void CCompletionEngine::ForgetHeldBack(unsigned vk)
+{
+    m_heldBackKeys.erase(std::remove(m_heldBackKeys.begin(), m_heldBackKeys.end(), vk), m_heldBackKeys.end());
 }
 
 bool CCompletionEngine::IsModifierKey(unsigned vk)
@@ -697,10 +714,7 @@ void CCompletionEngine::ReplayHeldBackKey(unsigned chars, unsigned keyInfo)
     }
     const unsigned vk = (keyInfo >> 8) & 0xFF;
     const bool released = (keyInfo & 0x0F) != 0;
-    const auto held = std::find(m_heldBackKeys.begin(), m_heldBackKeys.end(), vk);
-    if (held != m_heldBackKeys.end() && released)
-        m_heldBackKeys.erase(held);
-    if (!OnHookKey(chars, keyInfo))
+    if (!ProcessKey(chars, keyInfo))
         return;  // the prompt took it
     std::string text;
     for (unsigned c = chars & 0xFFFF; c != 0 && (c & 0xFF) >= 0x20; c >>= 8)

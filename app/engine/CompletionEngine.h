@@ -145,8 +145,11 @@ private:
     void SendOwnInputMarker();
     void OwnInputArrived();
     void ReplayHeldBackKey(unsigned chars, unsigned keyInfo);
+    // A key's own work once it is not held back: answer, typed text, prompt.
+    int ProcessKey(unsigned chars, unsigned keyInfo);
     static bool IsModifierKey(unsigned vk);
     bool IsHeldBack(unsigned vk) const;
+    void ForgetHeldBack(unsigned vk);
     static bool IsPathKind(int kind) { return kind == KIND_FILE || kind == KIND_FOLDER; }
 
     IPromptView& m_view;
@@ -192,6 +195,6 @@ private:
     bool m_awaitingOwnInput = false;  // the marker behind the last output has not come back
     std::size_t m_markerSlot = 0;     // kOwnInputMarkerKeys: the one sent last
     std::vector<DeferredEvent> m_deferred;
-    std::vector<unsigned> m_heldBackKeys;  // pressed while held back, not yet released
+    std::vector<unsigned> m_heldBackKeys;  // pressed while held back, release not yet come
     std::vector<unsigned> m_takenKeys;     // pressed and taken by the prompt, not yet released
 };

@@ -381,3 +381,29 @@ TEST_F(KeysTest, IndexKeyReleaseFollowsItsPress)
     Pump();
     EXPECT_TRUE(output.log.empty());
 }
+
+// Two completions by F1 typed while keys wait behind an earlier one: each F1 keeps its own
+// release, also when the second F1's release comes after the first was typed again.
+TEST_F(BurstTest, EachHeldBackIndexKeyKeepsItsOwnRelease)
+{
+    dictionaries.Add("hello");
+    dictionaries.Add("ztdloou");
+    dictionaries.Add("dxbkaaa");
+    Type("hel");
+    Hook('\t', KeyInfo(VK_TAB_, false));
+    Hook('\t', KeyInfo(VK_TAB_, true));
+    TypeHeldBack(" ztdl");
+    EXPECT_EQ(Hook(0, KeyInfo(VK_F1_, false)), 0);
+    EXPECT_EQ(Hook(0, KeyInfo(VK_F1_, true)), 0);
+    TypeHeldBack(" dxbk");
+    EXPECT_EQ(Hook(0, KeyInfo(VK_F1_, false)), 0);
+    // The target took the first output: the keys go out again up to the first F1's completion.
+    markersDelivered = output.markersSent;
+    Hook(0, KeyInfo(output.markerKeys.back(), false));
+    Hook(0, KeyInfo(output.markerKeys.back(), true));
+    EXPECT_EQ(Hook(0, KeyInfo(VK_F1_, true)), 0);
+    Pump();
+    EXPECT_EQ(engine->TypedText(), "hello ztdloou dxbkaaa");
+    EXPECT_EQ(std::count(output.log.begin(), output.log.end(), "again key 112 up"), 0);
+    EXPECT_EQ(std::count(output.log.begin(), output.log.end(), "again key 112 down"), 0);
+}

@@ -60,6 +60,10 @@ bool CController::Start(bool useHookLibrary)
     if (useHookLibrary)
         m_screenReader.TurnOn();
     m_enableHotkey = m_settingsBridge.LoadEnableHotkey();
+    if (m_settingsBridge.SelectionKeysReplaced() && !m_replacedKeysTold) {
+        m_replacedKeysTold = true;
+        Post(WM_SELECTION_KEYS_REPLACED);
+    }
     RegisterEnableHotkey();
     m_settingsBridge.TakeFirstRun();
     InstallTray();
@@ -207,6 +211,14 @@ LRESULT CController::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             return m_tray.OnIconMessage(wParam, lParam);
         case WM_HOTKEY_REFUSED:
             OnHotkeyRefused(static_cast<std::uint32_t>(wParam));
+            return 0;
+        case WM_SELECTION_KEYS_REPLACED:
+            wnd::ShowMessage(Handle(),
+                             "The selection keys in " + m_settingsBridge.ProgramDirectory() +
+                                 "Config.ini cannot all be used (a letter, the blank, or one key in several "
+                                 "roles). Pennivox uses the default keys instead.\n"
+                                 "Choose others on the Hotkeys page of the Options.",
+                             wnd::kErrorCaption, MB_ICONWARNING | MB_OK);
             return 0;
         case WM_CLOSE:
             Exit();

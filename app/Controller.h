@@ -26,6 +26,8 @@ public:
     static constexpr UINT WM_TRAY_ICON = WM_USER + 10;
     // Posted to itself: the hotkey could not be registered (told after start-up, not during it).
     static constexpr UINT WM_HOTKEY_REFUSED = WM_APP + 40;
+    // Posted to itself: Config.ini named selection keys that are not used (told once per run).
+    static constexpr UINT WM_SELECTION_KEYS_REPLACED = WM_APP + 41;
 
     CController();
     ~CController() override;
@@ -96,4 +98,5 @@ private:
     bool m_started = false;
     bool m_dialogOpen = false;
     std::uint32_t m_refusedHotkeyTold = 0;  // the key the user was last told about
+    bool m_replacedKeysTold = false;
 };

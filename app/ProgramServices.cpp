@@ -163,13 +163,13 @@ void CWin32KeyOutput::ReplayKey(unsigned vk, bool release)
     ::SendKeyEvent(static_cast<BYTE>(vk), release);
 }
 
-void CWin32KeyOutput::SendOwnInputMarker()
+void CWin32KeyOutput::SendOwnInputMarker(unsigned vk)
 {
     // Not the synthetic scan code: the hook must report this key.
     INPUT keys[2] = {};
     for (INPUT& key : keys) {
         key.type = INPUT_KEYBOARD;
-        key.ki.wVk = static_cast<WORD>(CCompletionEngine::kOwnInputMarkerKey);
+        key.ki.wVk = static_cast<WORD>(vk);
     }
     keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
     ::SendInput(2, keys, sizeof(INPUT));

@@ -102,6 +102,6 @@ public:
     void Type(WindowHandle target, int backspaces, const CMacroScript& script) override;
     void ReplayText(const std::string& text) override;
     void ReplayKey(unsigned vk, bool release) override;
-    void SendOwnInputMarker() override;
+    void SendOwnInputMarker(unsigned vk) override;
     void Beep() override;
 };

@@ -35,6 +35,11 @@ std::uint32_t CSettingsBridge::LoadEnableHotkey()
     return m_settings->dwEnableZel;
 }
 
+bool CSettingsBridge::SelectionKeysReplaced() const
+{
+    return m_settings->selectionKeysReplaced;
+}
+
 std::string CSettingsBridge::ProgramDirectory() const
 {
     return m_settings->ProgramDirectory();

@@ -36,6 +36,8 @@ public:
     ProgramSettings Load();
     // Reads only the hotkeys' section: dwEnableZel.
     std::uint32_t LoadEnableHotkey();
+    // The last load found selection keys that it replaced with the defaults.
+    bool SelectionKeysReplaced() const;
     // Ends in a backslash.
     std::string ProgramDirectory() const;
     // 1 complete here, 0 not, -1 no edit-box rule for the window or its parents.

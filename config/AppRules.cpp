@@ -119,8 +119,11 @@ std::string CAppSettings::EditBoxId(HWND window)
     if (length <= 0)
         return std::string();
     className[length] = '\0';
+    // Only a child window has a control id: in a top-level window's place the system keeps the
+    // handle of its menu, which changes from run to run.
+    const bool child = (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) != 0;
     char id[16];
-    std::snprintf(id, sizeof id, "#%d", GetDlgCtrlID(window));
+    std::snprintf(id, sizeof id, "#%d", child ? GetDlgCtrlID(window) : 0);
     return std::string(className) + id;
 }
 

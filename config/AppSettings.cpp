@@ -11,6 +11,7 @@
 #include "config/ProfileFile.h"
 #include "config/ProfileText.h"
 #include "config/ProfileUpdate.h"
+#include "config/SelectionKeyCheck.h"
 #include "config/WinText.h"
 
 namespace {
@@ -71,6 +72,7 @@ bool CAppSettings::LoadHotKeys()
     ReadKeyBytes(ini, "vkSelectPageDown", &vkSelectPageDown, 1);
     ReadKeyBytes(ini, "vkSelectPageUp", &vkSelectPageUp, 1);
     ReadKeyBytes(ini, "vkSelect", vkSelect, sizeof vkSelect);
+    selectionKeysReplaced = RestoreUnchoosableSelectionKeys(*this);
     dwEnableZel = ini.ReadUnsigned(kHotKeys, "dwEnableZel", kDefaultEnableZel);
     return true;
 }

@@ -67,6 +67,7 @@ public:
     uint32_t nMinWordLength = settings_defaults::kMinWordLength;
     uint32_t nMaxWordLength = settings_defaults::kMaxWordLength;
     uint32_t nMaxItemShow = settings_defaults::kMaxItemShow;
+    bool selectionKeysReplaced = false;  // the last LoadHotKeys put defaults in their place
 
     // Ends in a backslash.
     const std::string& ProgramDirectory() const { return m_programDirectory; }
@@ -79,6 +80,8 @@ public:
     bool LoadAll();
     bool LoadAutoLearn();
     bool SaveAutoLearn();
+    // Selection keys the Options page could not have chosen fall back to their defaults, and
+    // selectionKeysReplaced says so until the next load.
     bool LoadHotKeys();
     bool SaveHotKeys();
     bool LoadOthers();

@@ -1,6 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing need. Idempotent; quick when all are there.
+# wine32:i386 is optional: when it cannot be had, the reason is said once and written to
+# build/wine32-unavailable.txt, where the 32-bit tests find it and skip themselves with it.
+# PV_KERNEL_RUNS_I386=yes|no overrides the kernel probe (to try the optional path on any machine).
 set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+reason_file="$here/build/wine32-unavailable.txt"
 pkgs=(
   cmake make g++ clang-14 libclang-rt-14-dev googletest libbenchmark-dev python3
   g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-x86-64
@@ -8,9 +13,11 @@ pkgs=(
   wine wine64 xvfb xdotool x11-utils imagemagick
   wamerican fp-utils libchm-bin nsis
 )
+optional=wine32:i386
 
 # True when the kernel runs 32-bit x86 programs: a 93-byte static one that only exits.
 kernel_runs_i386() {
+  case "${PV_KERNEL_RUNS_I386:-}" in yes) return 0 ;; no) return 1 ;; esac
   local probe
   probe=$(mktemp)
   printf '\x7fELF\x01\x01\x01\0\0\0\0\0\0\0\0\0\x02\0\x03\0\x01\0\0\0\x54\x80\x04\x08\x34\0\0\0' >"$probe"
@@ -23,23 +30,68 @@ kernel_runs_i386() {
   rm -f "$probe"
   return $ok
 }
-# wine32 lets Wine run the 32-bit hook's tests. Only where the kernel runs 32-bit code: elsewhere
-# it would take over `wine` and every Wine run would fail with "Exec format error".
-if kernel_runs_i386; then
-  pkgs+=(wine32:i386)
-else
-  echo "install-deps: this kernel runs no 32-bit programs: wine32 is left out, the 32-bit tests are skipped" >&2
-fi
 
-missing=()
-for p in "${pkgs[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-[ ${#missing[@]} -eq 0 ] && exit 0
-echo "install-deps: installing ${missing[*]}"
+installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
+}
+
+# The 32-bit tests skip themselves with this reason; said once here.
+wine32_unavailable() {
+  echo "install-deps: $1: the 32-bit tests are skipped, everything else runs" >&2
+  mkdir -p "$(dirname "$reason_file")"
+  echo "$1" >"$reason_file"
+}
+
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 export DEBIAN_FRONTEND=noninteractive
-case " ${missing[*]} " in *":i386 "*) $SUDO dpkg --add-architecture i386 ;; esac
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+updated=0
+# One index that is mid-sync fails the whole update: try again a few times, then go on with the
+# indexes that did load; the install below says whether they were enough.
+update_indexes() {
+  [ "$updated" = 1 ] && return 0
+  updated=1
+  local attempt
+  for attempt in 1 2 3; do
+    $SUDO apt-get update -qq && return 0
+    echo "install-deps: apt-get update failed (attempt $attempt of 3)" >&2
+    [ "$attempt" -lt 3 ] && sleep $((attempt * 5))
+  done
+  echo "install-deps: going on with the package indexes that could be read" >&2
+}
+
+rm -f "$reason_file"
+missing=()
+for p in "${pkgs[@]}"; do
+  installed "$p" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "install-deps: installing ${missing[*]}"
+  update_indexes
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null \
+    || { echo "install-deps: could not install ${missing[*]}" >&2; exit 1; }
+fi
+
+# wine32 lets Wine run the 32-bit hook's tests. Only where the kernel runs 32-bit code: elsewhere
+# it would take over `wine` and every Wine run would fail with "Exec format error".
+installed "$optional" && exit 0
+if ! kernel_runs_i386; then
+  wine32_unavailable "this kernel runs no 32-bit programs, so wine32 is left out"
+  exit 0
+fi
+added_arch=0
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+  added_arch=1
+  updated=0  # the new architecture's indexes
+fi
+echo "install-deps: installing $optional"
+update_indexes
+if ! $SUDO apt-get install -y -qq --no-install-recommends "$optional" >/dev/null; then
+  # Nothing of i386 came in: the architecture added for it goes again.
+  if [ "$added_arch" = 1 ] && ! dpkg-query -W -f='${Architecture}\n' 2>/dev/null | grep -qx i386; then
+    $SUDO dpkg --remove-architecture i386
+  fi
+  wine32_unavailable "$optional could not be installed"
+fi
+exit 0

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "dict/CodePage.h"
 #include "textout/MacroScript.h"
@@ -112,7 +113,9 @@ void CCompletionEngine::RemoveLastTypedCharacter()
 
 int CCompletionEngine::OnHookKey(unsigned chars, unsigned keyInfo)
 {
-    if (((keyInfo >> 8) & 0xFF) == kOwnInputMarkerKey)
+    const unsigned vk = (keyInfo >> 8) & 0xFF;
+    const bool released = (keyInfo & 0x0F) != 0;
+    if (IsOwnInputMarkerKey(vk))
         return OnOwnInputMarker(keyInfo);
     // Between the key that completes and the moment the target has taken the completion's output,
     // the user's keys would reach the target before it (or between its pieces) and its Backspaces
@@ -120,104 +123,129 @@ int CCompletionEngine::OnHookKey(unsigned chars, unsigned keyInfo)
     if (IsHoldingBackKeys())
         return HoldBackKey(chars, keyInfo);
     // The release of a key whose press was held back goes the way its press went.
-    if ((keyInfo & 0x0F) != 0 && IsHeldBack((keyInfo >> 8) & 0xFF)) {
+    if (released && IsHeldBack(vk)) {
         m_view.AnswerKey(0);
+        ForgetHeldBack(vk);
         ReplayHeldBackKey(chars, keyInfo);
         return 0;
     }
-    // Keys in other controls, in applications the rules exclude, and in password boxes are
-    // neither kept nor acted on.
-    if (!m_focus.IsTargetControl()) {
-        m_view.AnswerKey(1);
-        ForgetTypedText();
-        return 1;
-    }
-    const WindowHandle focusWindow = m_focus.FocusWindow();
-    if (!m_desktop.EngineWorksIn(focusWindow) || m_focus.IsPasswordControl(focusWindow)) {
-        m_view.AnswerKey(1);
-        ForgetTypedText();
-        return 1;
-    }
+    return ProcessKey(chars, keyInfo);
+}
 
+int CCompletionEngine::ProcessKey(unsigned chars, unsigned keyInfo)
+{
     const unsigned vk = (keyInfo >> 8) & 0xFF;
     const bool released = (keyInfo & 0x0F) != 0;
-    std::string text;
-    const char first = static_cast<char>(chars & 0xFF);
-    const char second = static_cast<char>((chars >> 8) & 0xFF);
-    if (first != 0) {
-        text += first;
-        if (second != 0)
-            text += second;
-    }
-
-    // A prompt key pressed at a shown prompt acts on it as brought up to date with everything
-    // typed before: searches still queued behind a burst of keys run first, and its answer waits
-    // for them. Other keys never wait, and no key is taken by a prompt that was not shown.
-    if (m_queuedSearches > 0 && !released && IsSelectionKey(vk) && m_view.IsPromptVisible())
-        SearchTyped();
-
-    const bool visible = m_view.IsPromptVisible();
-    // Only the prompt's own keys are swallowed, and only while it is shown. The target gets its
-    // key before the prompt moves, the typed text changes or a search is queued.
-    const bool promptKey = visible && IsSelectionKey(vk);
-    m_view.AnswerKey(promptKey ? 0 : 1);
-    // A Backspace the prompt consumes (configured as a selection key) must not shorten the
-    // text, and a release of one that reached the target passes like its press.
-    if (vk == kBackspaceKey && !promptKey) {
+    // Keys in other controls, in applications the rules exclude, and in password boxes are
+    // neither kept nor acted on.
+    if (!WorksInFocusWindow()) {
+        m_view.AnswerKey(1);
         if (released)
-            return 1;
-        RemoveLastTypedCharacter();
-        QueueSearch();
+            TakeRelease(vk);
+        ForgetTypedText();
+        return 1;
     }
 
-    if (visible) {
-        if (vk == m_settings.vkSelectPrev) {
-            if (!released)
-                MoveSelection(kSelectPrevious);
-            return 0;
-        }
-        if (vk == m_settings.vkSelectNext) {
-            if (!released)
-                MoveSelection(kSelectNext);
-            return 0;
-        }
-        if (vk == m_settings.vkSelectPageDown) {
-            if (!released)
-                MoveSelection(kSelectNextPage);
-            return 0;
-        }
-        if (vk == m_settings.vkSelectPageUp) {
-            if (!released)
-                MoveSelection(kSelectPreviousPage);
-            return 0;
-        }
-        const int slot = IndexKeySlot(vk);
-        if (slot >= 0) {
-            if (released && MoveSelection(slot) == 0)
-                QueueCompletion();
-            return 0;
-        }
-        if (IsCompleteKey(vk)) {
-            if (released && MoveSelection(kSelectCurrent) == 0)
-                QueueCompletion();
-            return 0;
-        }
-        if (vk == kEscapeKey) {
-            m_typedText.clear();
-            m_view.ShowPrompt(false);
-            return 0;
-        }
+    // A prompt key acts on the prompt of everything typed before it, whether or not the searches
+    // kept up with the keys: a target that lags hands its keys over in a burst, and judged by the
+    // prompt of an earlier text (hidden by a blank, or by a prefix without candidates) the key
+    // would reach the target although its own prompt shows. Its answer waits for them; other
+    // keys never wait.
+    if (!released && m_queuedSearches > 0 && IsSelectionKey(vk))
+        SearchTyped();
+    // Only the prompt's own keys are swallowed, only while it is shown, and a release goes the way
+    // its press went: a key is never both passed and acted on. The target gets its key before the
+    // prompt moves, the typed text changes or a search is queued.
+    const bool promptKey = released ? TakeRelease(vk) : TakePress(vk, m_view.IsPromptVisible() && IsSelectionKey(vk));
+    m_view.AnswerKey(promptKey ? 0 : 1);
+    if (promptKey) {
+        ActOnPrompt(vk, released);
+        return 0;
     }
-
-    if (!text.empty() && !released) {
-        const bool typable =
-            std::all_of(text.begin(), text.end(), [](char c) { return IsTypedByte(static_cast<unsigned char>(c)); });
-        if (typable) {
-            AppendTyped(text);
+    if (vk == kBackspaceKey) {
+        if (!released) {
+            RemoveLastTypedCharacter();
             QueueSearch();
         }
+        return 1;
+    }
+    std::string text;
+    for (unsigned c = chars & 0xFFFF; c != 0 && (c & 0xFF) != 0; c >>= 8)
+        text += static_cast<char>(c & 0xFF);
+    if (!text.empty() && !released &&
+        std::all_of(text.begin(), text.end(), [](char c) { return IsTypedByte(static_cast<unsigned char>(c)); })) {
+        AppendTyped(text);
+        QueueSearch();
     }
     return 1;
+}
+
+bool CCompletionEngine::WorksInFocusWindow()
+{
+    if (!m_focus.IsTargetControl())
+        return false;
+    const WindowHandle focusWindow = m_focus.FocusWindow();
+    return m_desktop.EngineWorksIn(focusWindow) && !m_focus.IsPasswordControl(focusWindow);
+}
+
+bool CCompletionEngine::TakePress(unsigned vk, bool take)
+{
+    const auto found = std::find(m_takenKeys.begin(), m_takenKeys.end(), vk);
+    if (take && found == m_takenKeys.end())
+        m_takenKeys.push_back(vk);
+    else if (!take && found != m_takenKeys.end())
+        m_takenKeys.erase(found);
+    return take;
+}
+
+bool CCompletionEngine::TakeRelease(unsigned vk)
+{
+    const auto found = std::find(m_takenKeys.begin(), m_takenKeys.end(), vk);
+    if (found == m_takenKeys.end())
+        return false;
+    m_takenKeys.erase(found);
+    return true;
+}
+
+bool CCompletionEngine::IsTaken(unsigned vk) const
+{
+    return std::find(m_takenKeys.begin(), m_takenKeys.end(), vk) != m_takenKeys.end();
+}
+
+void CCompletionEngine::ActOnPrompt(unsigned vk, bool released)
+{
+    // A search run for the key may have closed the prompt: then the key does nothing.
+    if (!m_view.IsPromptVisible())
+        return;
+    if (vk == m_settings.vkSelectPrev || vk == m_settings.vkSelectNext || vk == m_settings.vkSelectPageDown ||
+        vk == m_settings.vkSelectPageUp) {
+        if (released)
+            return;
+        if (vk == m_settings.vkSelectPrev)
+            MoveSelection(kSelectPrevious);
+        else if (vk == m_settings.vkSelectNext)
+            MoveSelection(kSelectNext);
+        else if (vk == m_settings.vkSelectPageDown)
+            MoveSelection(kSelectNextPage);
+        else
+            MoveSelection(kSelectPreviousPage);
+        return;
+    }
+    const int slot = IndexKeySlot(vk);
+    if (slot >= 0) {
+        if (released && MoveSelection(slot) == 0)
+            QueueCompletion();
+        return;
+    }
+    if (IsCompleteKey(vk)) {
+        if (released && MoveSelection(kSelectCurrent) == 0)
+            QueueCompletion();
+        return;
+    }
+    if (vk == kEscapeKey) {
+        m_typedText.clear();
+        m_view.ShowPrompt(false);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -593,14 +621,19 @@ int CCompletionEngine::HoldBackKey(unsigned chars, unsigned keyInfo)
     const unsigned vk = (keyInfo >> 8) & 0xFF;
     const bool released = (keyInfo & 0x0F) != 0;
     const bool pressHeld = IsHeldBack(vk);
-    // Modifiers, and releases of keys that were pressed before, pass: holding them back would
-    // leave the target with a key that never goes up.
-    if (IsModifierKey(vk) || (released && !pressHeld)) {
+    // Modifiers, and releases of keys whose press reached the target before, pass: holding them
+    // back would leave the target with a key that never goes up. The release of a press the prompt
+    // took waits with the others and acts when its turn comes.
+    if (IsModifierKey(vk) || (released && !pressHeld && !IsTaken(vk))) {
         m_view.AnswerKey(1);
         return 1;
     }
     m_view.AnswerKey(0);
-    if (!released)
+    // A release closes its press (and the repeats of it) now, so a later press of the same key
+    // that is held back too keeps its own release.
+    if (released)
+        ForgetHeldBack(vk);
+    else if (!pressHeld)
         m_heldBackKeys.push_back(vk);
     m_deferred.push_back(DeferredEvent{DeferredEvent::Key, chars, keyInfo, 0});
     if (m_completionQueued && !m_typing)
@@ -611,7 +644,7 @@ int CCompletionEngine::HoldBackKey(unsigned chars, unsigned keyInfo)
 int CCompletionEngine::OnOwnInputMarker(unsigned keyInfo)
 {
     m_view.AnswerKey(0);
-    if ((keyInfo & 0x0F) == 0)
+    if ((keyInfo & 0x0F) == 0 && ((keyInfo >> 8) & 0xFF) == kOwnInputMarkerKeys[m_markerSlot])
         OwnInputArrived();
     return 0;
 }
@@ -628,6 +661,11 @@ void CCompletionEngine::OwnInputArrived()
 bool CCompletionEngine::IsHeldBack(unsigned vk) const
 {
     return std::find(m_heldBackKeys.begin(), m_heldBackKeys.end(), vk) != m_heldBackKeys.end();
+}
+
+void CCompletionEngine::ForgetHeldBack(unsigned vk)
+{
+    m_heldBackKeys.erase(std::remove(m_heldBackKeys.begin(), m_heldBackKeys.end(), vk), m_heldBackKeys.end());
 }
 
 bool CCompletionEngine::IsModifierKey(unsigned vk)
@@ -676,10 +714,7 @@ void CCompletionEngine::ReplayHeldBackKey(unsigned chars, unsigned keyInfo)
     }
     const unsigned vk = (keyInfo >> 8) & 0xFF;
     const bool released = (keyInfo & 0x0F) != 0;
-    const auto held = std::find(m_heldBackKeys.begin(), m_heldBackKeys.end(), vk);
-    if (held != m_heldBackKeys.end() && released)
-        m_heldBackKeys.erase(held);
-    if (!OnHookKey(chars, keyInfo))
+    if (!ProcessKey(chars, keyInfo))
         return;  // the prompt took it
     std::string text;
     for (unsigned c = chars & 0xFFFF; c != 0 && (c & 0xFF) >= 0x20; c >>= 8)
@@ -718,9 +753,7 @@ int CCompletionEngine::CompleteSelection()
     m_typing = false;
     // Keys typed before the output went out are still ahead of it in the target's queue: the
     // marker behind the output tells when the target has taken it.
-    m_awaitingOwnInput = true;
-    m_output.SendOwnInputMarker();
-    m_view.StartOwnInputTimer();
+    SendOwnInputMarker();
 
     if (mode == MODE_FOLDER)
         QueueSearch();  // go on with the folder's entries
@@ -795,11 +828,24 @@ void CCompletionEngine::RunDeferredEvents()
     }
     // A key typed before the replayed ones went out is still ahead of them in the target's queue:
     // it is held back too until the marker behind them arrives, so that nothing overtakes them.
-    if (replayed && !IsHoldingBackKeys()) {
-        m_awaitingOwnInput = true;
-        m_output.SendOwnInputMarker();
-        m_view.StartOwnInputTimer();
-    }
+    if (replayed && !IsHoldingBackKeys())
+        SendOwnInputMarker();
+}
+
+void CCompletionEngine::SendOwnInputMarker()
+{
+    // Each marker differs from the one before: one that comes after the timer gave up on it must
+    // not end the wait for the next (a lagging target still holds keys typed before that one).
+    m_markerSlot = (m_markerSlot + 1) % std::size(kOwnInputMarkerKeys);
+    m_awaitingOwnInput = true;
+    m_output.SendOwnInputMarker(kOwnInputMarkerKeys[m_markerSlot]);
+    m_view.StartOwnInputTimer();
+}
+
+bool CCompletionEngine::IsOwnInputMarkerKey(unsigned vk)
+{
+    return std::find(std::begin(kOwnInputMarkerKeys), std::end(kOwnInputMarkerKeys), vk) !=
+           std::end(kOwnInputMarkerKeys);
 }
 
 // ---------------------------------------------------------------------------------------------

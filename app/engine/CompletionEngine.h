@@ -76,9 +76,11 @@ public:
     void SetPending(int candidateIndex);
     // Types a text other than a candidate's.
     void SetPendingText(const std::string& text, CompletionMode mode);
-    // The key that the engine sends behind each completion's output (unassigned in the system's
-    // list); its report tells that the target has taken the output.
-    static constexpr unsigned kOwnInputMarkerKey = 0xE8;
+    // The keys that the engine sends behind each completion's output, one after the other
+    // (unassigned in the system's list); a report of the one sent last tells that the target has
+    // taken the output.
+    static constexpr unsigned kOwnInputMarkerKeys[] = {0xE8, 0x97, 0x98, 0x99, 0x9A, 0x9B, 0x9C, 0x9D};
+    static bool IsOwnInputMarkerKey(unsigned vk);
     // The marker did not come in time (the target went away, another program's shortcut): the
     // keys held back go out now.
     void OnOwnInputTimer() { OwnInputArrived(); }
@@ -116,6 +118,14 @@ private:
     bool IsSelectionKey(unsigned vk) const;
     int IndexKeySlot(unsigned vk) const;
     bool IsCompleteKey(unsigned vk) const;
+    // The focused control takes completions and the rules let the engine work there.
+    bool WorksInFocusWindow();
+    // Records the fate of a press (true: the prompt takes it); a release answers whether its press
+    // was taken.
+    bool TakePress(unsigned vk, bool take);
+    bool TakeRelease(unsigned vk);
+    bool IsTaken(unsigned vk) const;
+    void ActOnPrompt(unsigned vk, bool released);
     void ForgetTypedText();
     void AppendTyped(const std::string& text);
     void RemoveLastTypedCharacter();
@@ -132,10 +142,14 @@ private:
     int HoldBackKey(unsigned chars, unsigned keyInfo);
     bool IsHoldingBackKeys() const { return m_typing || m_completionQueued || m_awaitingOwnInput; }
     int OnOwnInputMarker(unsigned keyInfo);
+    void SendOwnInputMarker();
     void OwnInputArrived();
     void ReplayHeldBackKey(unsigned chars, unsigned keyInfo);
+    // A key's own work once it is not held back: answer, typed text, prompt.
+    int ProcessKey(unsigned chars, unsigned keyInfo);
     static bool IsModifierKey(unsigned vk);
     bool IsHeldBack(unsigned vk) const;
+    void ForgetHeldBack(unsigned vk);
     static bool IsPathKind(int kind) { return kind == KIND_FILE || kind == KIND_FOLDER; }
 
     IPromptView& m_view;
@@ -179,6 +193,8 @@ private:
     bool m_typing = false;
     bool m_completionQueued = false;  // WM_PROMPT_COMPLETE posted and not yet run
     bool m_awaitingOwnInput = false;  // the marker behind the last output has not come back
+    std::size_t m_markerSlot = 0;     // kOwnInputMarkerKeys: the one sent last
     std::vector<DeferredEvent> m_deferred;
-    std::vector<unsigned> m_heldBackKeys;  // pressed while held back, not yet released
+    std::vector<unsigned> m_heldBackKeys;  // pressed while held back, release not yet come
+    std::vector<unsigned> m_takenKeys;     // pressed and taken by the prompt, not yet released
 };

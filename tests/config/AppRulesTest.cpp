@@ -223,6 +223,14 @@ TEST(AppRulesWindows, EditBoxIdIsClassAndSignedControlId)
     EXPECT_EQ("#32770#0", CAppSettings::EditBoxId(dialog.get()));
     EXPECT_EQ("Button#-2", CAppSettings::EditBoxId(negative.get()));
     EXPECT_EQ("", CAppSettings::EditBoxId(nullptr));
+    // A top-level window with a menu: the system answers the menu's handle as its id.
+    HMENU menu = CreateMenu();
+    AppendMenuA(menu, MF_STRING, 1, "&File");
+    HWND framed = CreateWindowExA(0, "#32770", "", WS_OVERLAPPEDWINDOW, 0, 0, 100, 50, nullptr, menu,
+                                  GetModuleHandleA(nullptr), nullptr);
+    ASSERT_TRUE(framed);
+    EXPECT_EQ("#32770#0", CAppSettings::EditBoxId(framed));
+    DestroyWindow(framed);  // destroys its menu too
 }
 
 TEST(AppRulesWindows, EditBoxRuleWalksUpToTheDialog)

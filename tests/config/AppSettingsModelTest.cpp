@@ -1,8 +1,11 @@
 // The settings' members and rule-list edits, which need no system calls.
 #include "config/AppSettings.h"
+#include "config/SelectionKeyCheck.h"
 #include "tests/config/RuleLists.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 #include <string>
 #include <vector>
@@ -84,4 +87,60 @@ TEST(AppSettingsModel, RemoveMarksAndMovesAndRestoreUndoes)
     settings.RestoreAppRules();
     EXPECT_EQ((std::vector<std::string>{"APP1", "APP2", "APP3"}), Sections(settings.appRules));
     EXPECT_EQ(0, settings.appRules[1].deleted);
+}
+
+// Keys a hand-edited Config.ini may name: each role keeps only what the Options page could choose.
+TEST(SelectionKeyCheck, KeysThePageCouldNotChooseFallBackToTheirDefaults)
+{
+    const SelectionKeys defaults;
+    auto same = [](const SelectionKeys& a, const SelectionKeys& b) {
+        return std::memcmp(&a, &b, sizeof a) == 0;
+    };
+
+    // What the page offers stays: brackets, minus and equals, digits, Space among the complete keys.
+    SelectionKeys chosen;
+    chosen.vkSelectPrev = 0xDB;
+    chosen.vkSelectNext = 0xDD;
+    chosen.vkSelectPageDown = 0xBD;
+    chosen.vkSelectPageUp = 0xBB;
+    const std::uint8_t digits[10] = {'1', '2', '3', '4', '5', '6', '7', '8', '9', '0'};
+    std::memcpy(chosen.vkSelectIndex, digits, 10);
+    chosen.vkSelect[2] = 0x20;
+    SelectionKeys keys = chosen;
+    EXPECT_FALSE(RestoreUnchoosableSelectionKeys(keys));
+    EXPECT_TRUE(same(keys, chosen));
+
+    // A letter as the next key: that pair only goes back.
+    keys = chosen;
+    keys.vkSelectNext = 'A';
+    EXPECT_TRUE(RestoreUnchoosableSelectionKeys(keys));
+    EXPECT_EQ(keys.vkSelectPrev, defaults.vkSelectPrev);
+    EXPECT_EQ(keys.vkSelectNext, defaults.vkSelectNext);
+    EXPECT_EQ(keys.vkSelectPageDown, 0xBD);
+    EXPECT_EQ(keys.vkSelectIndex[0], '1');
+
+    // The blank as an index key, a letter as a complete key.
+    keys = chosen;
+    keys.vkSelectIndex[4] = ' ';
+    keys.vkSelect[0] = 'A';
+    EXPECT_TRUE(RestoreUnchoosableSelectionKeys(keys));
+    EXPECT_EQ(0, std::memcmp(keys.vkSelectIndex, defaults.vkSelectIndex, 10));
+    EXPECT_EQ(0, std::memcmp(keys.vkSelect, defaults.vkSelect, 10));
+    EXPECT_EQ(keys.vkSelectPrev, 0xDB);
+
+    // Every role "A": all defaults. Tab in every role (each valid alone for its own kind or not):
+    // one key in several roles leaves nothing to complete with, so all go back.
+    std::memset(static_cast<void*>(&keys), 'A', sizeof keys);
+    EXPECT_TRUE(RestoreUnchoosableSelectionKeys(keys));
+    EXPECT_TRUE(same(keys, defaults));
+    keys = defaults;
+    keys.vkSelect[2] = 0x09;  // Tab twice among the complete keys
+    EXPECT_TRUE(RestoreUnchoosableSelectionKeys(keys));
+    EXPECT_TRUE(same(keys, defaults));
+    keys = defaults;
+    keys.vkSelectPageUp = keys.vkSelectPageDown;
+    keys.vkSelectIndex[9] = '1';
+    keys.vkSelectIndex[8] = '1';
+    EXPECT_TRUE(RestoreUnchoosableSelectionKeys(keys));
+    EXPECT_TRUE(same(keys, defaults));
 }

@@ -82,7 +82,7 @@ TEST_F(AppSettingsTest, NoConfigFileGivesTheDefaultsAndCreatesNothing)
 TEST_F(AppSettingsTest, ByteArraysNeverShrinkAndBadValuesLeaveMembersAlone)
 {
     WriteConfig(
-        "[HotKeys]\nvkSelectIndex=3132\nvkSelect=31G2\nvkSelectPrev=2\nvkSelectNext=4142\n"
+        "[HotKeys]\nvkSelectIndex=3132\nvkSelect=31G2\nvkSelectPrev=2\nvkSelectNext=DDDB\n"
         "vkSelectPageUp=\nvkSelectPageDown=0x\n");
     CAppSettings settings(m_dir.path());
     settings.LoadHotKeys();
@@ -93,10 +93,16 @@ TEST_F(AppSettingsTest, ByteArraysNeverShrinkAndBadValuesLeaveMembersAlone)
     const CAppSettings fresh("unused");
     EXPECT_EQ(0, std::memcmp(fresh.vkSelect, settings.vkSelect, 10));
     EXPECT_EQ(0x26, settings.vkSelectPrev);    // one digit is no byte
-    EXPECT_EQ(0x41, settings.vkSelectNext);    // one-byte member takes the first byte
+    EXPECT_EQ(0xDD, settings.vkSelectNext);    // one-byte member takes the first byte
     EXPECT_EQ(0x21, settings.vkSelectPageUp);  // empty
     EXPECT_EQ(0x22, settings.vkSelectPageDown);
     EXPECT_EQ(131188u, settings.dwEnableZel);
+    EXPECT_FALSE(settings.selectionKeysReplaced);
+    // Keys the Options page could not have chosen: the defaults, and the load says so.
+    WriteConfig("[HotKeys]\nvkSelectNext=41\n");
+    settings.LoadHotKeys();
+    EXPECT_EQ(0x28, settings.vkSelectNext);
+    EXPECT_TRUE(settings.selectionKeysReplaced);
 }
 
 TEST_F(AppSettingsTest, BooleansReadYesNumbersAndEmpty)

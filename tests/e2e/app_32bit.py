@@ -94,8 +94,9 @@ with Session("app_32bit", limit=150) as s:
         return edit
 
     if not runs_32bit(s):
-        s.log("this Wine runs no 32-bit programs (no wine32, or a kernel without 32-bit support): "
-              "only the 64-bit side is checked")
+        reason_file = os.path.join(os.path.dirname(__file__), "..", "..", "build", "wine32-unavailable.txt")
+        reason = open(reason_file).read().strip() if os.path.exists(reason_file) else "no wine32"
+        s.log("this Wine runs no 32-bit programs (%s): only the 64-bit side is checked" % reason)
 
         def no_helper_and_64bit_works():
             target = s.start_target()

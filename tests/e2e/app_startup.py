@@ -53,3 +53,27 @@ with Session("app_startup", limit=90) as s:
         s.wait_until(lambda: not s._win_pid_alive(program), "the program to end", 5)
     s.case("exit_on_close", exit_on_close)
 
+
+    def unusable_selection_keys():
+        # A hand-edited Config.ini with a letter in every selection role: the default keys are
+        # used, and the user is told so, naming the file.
+        from program import program_copy, start_program
+        keys_folder = program_copy(s, name="letter-keys")
+        with open(os.path.join(keys_folder, "Config.ini"), "w") as f:
+            f.write("[HotKeys]\r\nvkSelectIndex=41414141414141414141\r\nvkSelectPrev=41\r\nvkSelectNext=41\r\n"
+                    "vkSelectPageDown=41\r\nvkSelectPageUp=41\r\nvkSelect=4141FFFFFFFFFFFFFFFF\r\n")
+        second, _ = start_program(s, keys_folder)
+        def keys_box():
+            box = s.wait_window(title="Pennivox - ERROR", timeout=20)
+            text = s.text(s.child(box, cls="Static", ctrl_id=0xFFFF))
+            if text.replace("\r\n", "\n") == NO_DICTIONARY:  # the first copy's, run without its case
+                s.ctl("post", "%x" % box, 0x0111, 2, 0)
+                s.wait_until(lambda: s.ctl("exists", "%x" % box) == "0", "the question closes")
+                return None
+            return box, text
+        box, text = s.wait_until(keys_box, "the box about the keys", 30)
+        expect("Config.ini" in text and "default keys" in text, True, "the box names the file: %r" % text)
+        s.screenshot("unusable-selection-keys")
+        s.ctl("post", "%x" % box, 0x0111, 1, 0)  # OK
+        s.wait_until(lambda: s.ctl("exists", "%x" % box) == "0", "the box closes")
+    s.case("unusable_selection_keys", unusable_selection_keys)

@@ -295,3 +295,31 @@ TEST_F(EngineFixture, KeysTypedBehindTheCompletingKeyAreHeldBackAndTypedAgainAft
     engine->OnOwnInputTimer();
     EXPECT_EQ(output.log.back(), "again z");
 }
+
+// A target that lags more than the timer waits: the held keys go out again when it gives up, and
+// the marker it gave up on, coming late, must not end the wait for the one behind them (a key
+// typed before they went out again is still ahead of them in the target).
+TEST_F(EngineFixture, MarkerThatComesAfterTheTimerGaveUpOnItEndsNoLaterWait)
+{
+    dictionaries.Add("hello");
+    Type("hel");
+    Hook('\t', KeyInfo(VK_TAB_, false));
+    Hook('\t', KeyInfo(VK_TAB_, true));
+    EXPECT_EQ(Hook('a', KeyInfo('A', false)), 0);  // runs the completion, then waits behind it
+    EXPECT_EQ(Hook('a', KeyInfo('A', true)), 0);
+    engine->OnOwnInputTimer();
+    EXPECT_EQ(output.log.back(), "again a");
+    ASSERT_EQ(output.markerKeys.size(), 2u);
+    EXPECT_NE(output.markerKeys[0], output.markerKeys[1]);
+
+    EXPECT_EQ(Hook('b', KeyInfo('B', false)), 0);
+    Hook(0, KeyInfo(output.markerKeys[0], false));  // late
+    Hook(0, KeyInfo(output.markerKeys[0], true));
+    EXPECT_EQ(Hook('b', KeyInfo('B', true)), 0);
+    EXPECT_EQ(Hook('c', KeyInfo('C', false)), 0);
+    EXPECT_EQ(output.log.back(), "again a");
+    markersDelivered = 1;
+    Pump();
+    EXPECT_THAT(output.log, ElementsAre(kFront, "backspace 3", "type hello", "again a", "again b", "again c"));
+    EXPECT_EQ(engine->TypedText(), "helloabc");
+}

@@ -291,11 +291,16 @@ public:
     {
         log.push_back("again key " + std::to_string(vk) + (release ? " up" : " down"));
     }
-    void SendOwnInputMarker() override { ++markersSent; }
+    void SendOwnInputMarker(unsigned vk) override
+    {
+        ++markersSent;
+        markerKeys.push_back(vk);
+    }
     void Beep() override { log.push_back("beep"); }
 
     std::vector<std::string> log;
     int markersSent = 0;
+    std::vector<unsigned> markerKeys;  // in the order sent
     // Runs while the text is being typed, as messages that a paste lets in would.
     std::function<void()> duringTyping;
 };
@@ -364,9 +369,9 @@ protected:
     {
         for (int guard = 0; (!view.queue.empty() || output.markersSent > markersDelivered) && guard < 100; ++guard) {
             if (view.queue.empty()) {
-                ++markersDelivered;
-                Hook(0, KeyInfo(CCompletionEngine::kOwnInputMarkerKey, false));
-                Hook(0, KeyInfo(CCompletionEngine::kOwnInputMarkerKey, true));
+                const unsigned marker = output.markerKeys[markersDelivered++];
+                Hook(0, KeyInfo(marker, false));
+                Hook(0, KeyInfo(marker, true));
                 continue;
             }
             const PostedMessage message = view.queue.front();
@@ -382,9 +387,9 @@ protected:
     // what it returns, before it touches the prompt or queues anything.
     int Hook(unsigned chars, unsigned keyInfo)
     {
-        // Only a key pressed at a shown prompt with searches still queued may wait for them.
-        const bool mayCatchUp = view.visible && (keyInfo & 0x0F) == 0 &&
-                                std::find(view.queue.begin(), view.queue.end(), POSTED_SEARCH) != view.queue.end();
+        // Only a press with searches still queued may wait for them.
+        const bool mayCatchUp =
+            (keyInfo & 0x0F) == 0 && std::find(view.queue.begin(), view.queue.end(), POSTED_SEARCH) != view.queue.end();
         view.answers.clear();
         view.awaitingAnswer = true;
         view.effectsBeforeAnswer = 0;

@@ -239,6 +239,10 @@ TEST_F(KeysTest, EachKeyIsAnsweredOnceBeforeItsEffects)
                     const bool promptKey = key.vk != 'A' && key.vk != '1' && key.vk != ' ' && key.vk != 0xBA &&
                                            key.vk != VK_BACK_ && key.vk != 0xDE && key.vk != 0x25 && key.vk != 0x7A;
                     const int expected = place == TARGET && shown && promptKey ? 0 : 1;
+                    // A release goes the way its press went.
+                    if (release) {
+                        EXPECT_EQ(Hook(key.chars, KeyInfo(key.vk, false)), expected) << "press of vk " << key.vk;
+                    }
                     EXPECT_EQ(Hook(key.chars, KeyInfo(key.vk, release)), expected)
                         << "place " << place << " shown " << shown << " vk " << key.vk << " release " << release;
                     Pump();
@@ -252,6 +256,14 @@ TEST_F(KeysTest, EachKeyIsAnsweredOnceBeforeItsEffects)
 // within the burst is learnt once, and a prompt key acts on the prompt for all that was typed.
 class BurstTest : public KeysTest {
 protected:
+    // Press and release of each character while keys are held back behind a completion.
+    void TypeHeldBack(const std::string& text)
+    {
+        for (char c : text) {
+            EXPECT_EQ(Hook(static_cast<unsigned char>(c), KeyInfo(VirtualKeyOf(c), false)), 0) << c;
+            EXPECT_EQ(Hook(static_cast<unsigned char>(c), KeyInfo(VirtualKeyOf(c), true)), 0) << c;
+        }
+    }
     // Press and release of each character, the posted searches left waiting.
     void TypeWithoutPause(const std::string& text)
     {
@@ -304,9 +316,94 @@ TEST_F(BurstTest, PromptKeyActsOnThePromptOfAllThatWasTyped)
 TEST_F(BurstTest, KeysAtAHiddenPromptNeitherWaitNorGetTaken)
 {
     dictionaries.Add("hello");
-    TypeWithoutPause("hel");
-    // No prompt was shown yet: Return reaches the target, whatever the queued search will find.
+    TypeWithoutPause("xyz");
+    // The queued search finds nothing: Return reaches the target.
     EXPECT_EQ(Hook('\r', KeyInfo(VK_RETURN_, false)), 1);
     EXPECT_EQ(Hook('\r', KeyInfo(VK_RETURN_, true)), 1);
     EXPECT_TRUE(output.log.empty());
+}
+
+// A lagging target hands its keys over in a burst: the prompt key that comes right behind a word's
+// letters belongs to that word's prompt, though the searches of the burst have not run and the last
+// one that did closed the prompt (at the blank before the word).
+TEST_F(BurstTest, PromptKeyBehindABurstTakesThePromptOfItsWord)
+{
+    dictionaries.Add("lures");
+    dictionaries.Add("kgcsauu");
+    Type("lure");
+    ASSERT_TRUE(view.visible);
+    Type("s ");
+    TypeWithoutPause("kgcs");
+    ASSERT_FALSE(view.visible);
+    EXPECT_EQ(Hook(0, KeyInfo(VK_F1_, false)), 0);
+    EXPECT_EQ(Hook(0, KeyInfo(VK_F1_, true)), 0);
+    Pump();
+    EXPECT_THAT(output.log, ElementsAre("front " + std::to_string(kTopA), "backspace 4", "type kgcsauu"));
+    EXPECT_EQ(engine->TypedText(), "lures kgcsauu");
+}
+
+// The same behind a completion: keys typed while its output goes out are held back and typed again
+// after it; the F1 among them is the prompt's, never typed again into the target.
+TEST_F(BurstTest, HeldBackPromptKeyIsNeverTypedIntoTheTarget)
+{
+    dictionaries.Add("hello");
+    dictionaries.Add("kgcsauu");
+    Type("hel");
+    Hook('\t', KeyInfo(VK_TAB_, false));
+    Hook('\t', KeyInfo(VK_TAB_, true));
+    TypeHeldBack(" kgcs");
+    EXPECT_EQ(Hook(0, KeyInfo(VK_F1_, false)), 0);
+    EXPECT_EQ(Hook(0, KeyInfo(VK_F1_, true)), 0);
+    Pump();
+    EXPECT_THAT(output.log, ElementsAre("front " + std::to_string(kTopA), "backspace 3", "type hello", "again  ",
+                                        "again k", "again g", "again c", "again s", "front " + std::to_string(kTopA),
+                                        "backspace 4", "type kgcsauu"));
+    EXPECT_EQ(engine->TypedText(), "hello kgcsauu");
+}
+
+// A release goes the way its press went: an index key pressed before the prompt showed reaches
+// the target whole and completes nothing; one pressed at the prompt is the prompt's, press and
+// release, also when its search closed the prompt in between.
+TEST_F(KeysTest, IndexKeyReleaseFollowsItsPress)
+{
+    dictionaries.Add("hello");
+    EXPECT_EQ(Hook(0, KeyInfo(VK_F1_, false)), 1);
+    Type("hel");
+    ASSERT_TRUE(view.visible);
+    EXPECT_EQ(Hook(0, KeyInfo(VK_F1_, true)), 1);
+    Pump();
+    EXPECT_TRUE(output.log.empty());
+
+    EXPECT_EQ(Hook(0, KeyInfo(VK_F1_, false)), 0);
+    Type("lo");
+    ASSERT_FALSE(view.visible);  // a whole word: no prompt
+    EXPECT_EQ(Hook(0, KeyInfo(VK_F1_, true)), 0);
+    Pump();
+    EXPECT_TRUE(output.log.empty());
+}
+
+// Two completions by F1 typed while keys wait behind an earlier one: each F1 keeps its own
+// release, also when the second F1's release comes after the first was typed again.
+TEST_F(BurstTest, EachHeldBackIndexKeyKeepsItsOwnRelease)
+{
+    dictionaries.Add("hello");
+    dictionaries.Add("ztdloou");
+    dictionaries.Add("dxbkaaa");
+    Type("hel");
+    Hook('\t', KeyInfo(VK_TAB_, false));
+    Hook('\t', KeyInfo(VK_TAB_, true));
+    TypeHeldBack(" ztdl");
+    EXPECT_EQ(Hook(0, KeyInfo(VK_F1_, false)), 0);
+    EXPECT_EQ(Hook(0, KeyInfo(VK_F1_, true)), 0);
+    TypeHeldBack(" dxbk");
+    EXPECT_EQ(Hook(0, KeyInfo(VK_F1_, false)), 0);
+    // The target took the first output: the keys go out again up to the first F1's completion.
+    markersDelivered = output.markersSent;
+    Hook(0, KeyInfo(output.markerKeys.back(), false));
+    Hook(0, KeyInfo(output.markerKeys.back(), true));
+    EXPECT_EQ(Hook(0, KeyInfo(VK_F1_, true)), 0);
+    Pump();
+    EXPECT_EQ(engine->TypedText(), "hello ztdloou dxbkaaa");
+    EXPECT_EQ(std::count(output.log.begin(), output.log.end(), "again key 112 up"), 0);
+    EXPECT_EQ(std::count(output.log.begin(), output.log.end(), "again key 112 down"), 0);
 }

@@ -27,6 +27,7 @@ Session (one per script; reuses DISPLAY/WINEPREFIX from scripts/wine-env.sh, or 
     case(name, fn)                      run one case; failures are recorded, screenshot taken
     screenshot(label), log(msg)
 Files (logs, screenshots) go to $PV_BINARY_DIR/Testing/e2e/<scenario>/.
+A scenario that must run as a user who is not root calls unprivileged.rerun_as_user() first.
 """
 
 import os
@@ -77,6 +78,12 @@ def _binary_dir():
     if found:
         return found
     return os.path.join(_source_dir(), "build", "win")
+
+
+def _work_dir():
+    """Where logs, screenshots and an own Wine environment go: the build folder, or another one
+    (PV_E2E_WORK_DIR) for a scenario run as a user who may not write there."""
+    return os.environ.get("PV_E2E_WORK_DIR") or _binary_dir()
 
 
 class Ctl:
@@ -149,7 +156,7 @@ class Session:
         self.name = name
         self.limit = limit
         self.bin_dir = os.path.join(_binary_dir(), "bin")
-        self.out_dir = os.path.join(_binary_dir(), "Testing", "e2e", name)
+        self.out_dir = os.path.join(_work_dir(), "Testing", "e2e", name)
         self.failures = []
         self.passed = []
         self._procs = []
@@ -195,7 +202,7 @@ class Session:
         if env.get("DISPLAY") and env.get("WINEPREFIX"):
             return env
         # Not run under the test command: bring up our own environment for this script.
-        self._own_env_dir = os.path.join(_binary_dir(), "e2e-wine-env")
+        self._own_env_dir = os.path.join(_work_dir(), "e2e-wine-env")
         subprocess.check_call(["bash", os.path.join(_source_dir(), "scripts", "wine-env.sh"), "start",
                                self._own_env_dir], stdout=subprocess.DEVNULL)
         self._deadline = time.monotonic() + self.limit  # the start-up is not the scenario's time

@@ -111,7 +111,8 @@ bool FileHandle::Write(int64_t pos, const void* buffer, int length)
         if (!::WriteFile(AsHandle(m_handle), static_cast<const char*>(buffer) + done, static_cast<DWORD>(length - done),
                          &put, &ov) ||
             put == 0) {
-            NoteFileError(put == 0 && ::GetLastError() == ERROR_SUCCESS ? ERROR_DISK_FULL : ::GetLastError(), std::string());
+            NoteFileError(put == 0 && ::GetLastError() == ERROR_SUCCESS ? ERROR_DISK_FULL : ::GetLastError(),
+                          std::string());
             return false;
         }
         done += static_cast<int>(put);

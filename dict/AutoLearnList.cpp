@@ -46,7 +46,10 @@ bool ReadBoundedLine(std::FILE* file, std::string& line)
 // Text written to a file in large pieces; the file layer records why a write failed.
 class CBufferedOut {
 public:
-    explicit CBufferedOut(const std::string& path) : m_file(pvbase::FileHandle::Open(path, pvbase::OpenMode::CreateTruncate)) {}
+    explicit CBufferedOut(const std::string& path)
+        : m_file(pvbase::FileHandle::Open(path, pvbase::OpenMode::CreateTruncate))
+    {
+    }
     bool IsOpen() const { return m_file != nullptr; }
     std::string& Buffer() { return m_buffer; }
     // Writes the buffer out once it is large, or whatever it holds when `all`.

@@ -115,8 +115,8 @@ bool CDictionaryEditor::OpenDictionary()
     }
     // A damaged file is never written: the dialog stays empty and OK writes nothing.
     wnd::ShowError(Handle(), std::string("The dictionary could not be opened (") +
-                                 pvbase::FileFaultReason(m_dictionary.OpenFault()) +
-                                 "); it was left as it is:\r\n" + m_path);
+                                 pvbase::FileFaultReason(m_dictionary.OpenFault()) + "); it was left as it is:\r\n" +
+                                 m_path);
     return false;
 }
 
@@ -445,8 +445,7 @@ void CDictionaryEditor::OnOK()
     if (m_dictionary.IsOpen() && !m_dictionary.IsReadOnly() && !WriteProperties()) {
         // The entries added stay pending in memory: OK again writes them.
         wnd::ShowError(Handle(), "The dictionary could not be saved: " + FaultReason() +
-                                     ".\r\nYour entries are still here: press OK again to save them.\r\n" +
-                                     m_path);
+                                     ".\r\nYour entries are still here: press OK again to save them.\r\n" + m_path);
         return;
     }
     EndDialog(IDOK);

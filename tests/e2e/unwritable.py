@@ -120,9 +120,23 @@ with Session("unwritable", limit=200) as s:
         stop()
         folder = program_copy(s, "read-only-dictionary")
         read_only(os.path.join(folder, "Libs", "English.lib"))
+        read_only(os.path.join(folder, "Libs", "UserDictionary.lib"))
         start(folder)
         completes("xylop", "xylophone")
         no_error_box()
+        # The editor shows a read-only dictionary and says so; nothing that changes it is enabled.
+        command(s, running["controller"], ID_TRAY_USER_DICTIONARY)
+        editor = s.wait_window(cls="#32770", title="Dictionary Option")
+        box = s.wait_until(lambda: int(s.ctl("popup", "%x" % editor), 16), "the editor's box")
+        text = s.text(s.child(box, ctrl_id=0xFFFF))
+        expect(text.startswith("This dictionary is read-only") and text.endswith("UserDictionary.lib"), True,
+               "the editor's report: %r" % text)
+        s.ctl("post", "%x" % box, WM_COMMAND, IDOK, 0)
+        s.wait_until(lambda: s.ctl("exists", "%x" % box) == "0", "the box closes")
+        s.screenshot("read-only-editor")
+        expect(s.ctl("enabled", "%x" % s.child(editor, ctrl_id=EDITOR_ADD)), "0", "Add of a read-only dictionary")
+        press(s, editor, IDOK)
+        s.wait_until(lambda: s.ctl("exists", "%x" % editor) == "0", "the editor closes")
         stop()
 
     def damaged_dictionary():

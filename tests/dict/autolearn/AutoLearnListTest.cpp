@@ -81,7 +81,9 @@ TEST(AutoLearnList, AFailedOrCancelledExportLeavesNothingAndSaysWhy)
     const std::string path = temp.File("out.txt");
     CTempFolder::Write(path, "before");
     pvbase::FileFault fault = pvbase::FileFault::Other;
-    EXPECT_EQ(list.ExportText(path, [](int done) { return done < 50; }, &fault), -1);
+    EXPECT_EQ(list.ExportText(
+                  path, [](int done) { return done < 50; }, &fault),
+              -1);
     EXPECT_EQ(fault, pvbase::FileFault::None) << "cancelled, not failed";
     EXPECT_EQ(CTempFolder::Read(path), "before");
     EXPECT_FALSE(std::ifstream(path + ".part").good());

@@ -85,10 +85,19 @@ with Session("unwritable", limit=200) as s:
         raise Failure("a second box: %r" % s.text(s.child(box, ctrl_id=0xFFFF)))
 
     def completes(typed, wanted):
-        edit = fresh_edit(s, target, running["prompt"])
-        s.type(typed)
-        s.wait_text(edit, typed)
-        s.wait_until(lambda: window_rect(s, running["prompt"])[0], "the prompt shows for %r" % typed, 10)
+        """The words are offered. On a loaded machine the first prompt after one of the program's
+        own windows had the focus is sometimes missed (the Options scenario sees it too): one retry."""
+        for attempt in (1, 2):
+            edit = fresh_edit(s, target, running["prompt"])
+            s.type(typed)
+            s.wait_text(edit, typed)
+            try:
+                s.wait_until(lambda: window_rect(s, running["prompt"])[0], "the prompt shows for %r" % typed, 5)
+                break
+            except Failure:
+                if attempt == 2:
+                    raise
+                s.log("no prompt for %r at the first attempt" % typed)
         s.key("Tab")
         s.wait_text(edit, wanted)
 

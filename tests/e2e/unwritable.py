@@ -88,6 +88,7 @@ with Session("unwritable", limit=200) as s:
         """The words are offered. On a loaded machine the first prompt after one of the program's
         own windows had the focus is sometimes missed (the Options scenario sees it too): one retry."""
         for attempt in (1, 2):
+            s.ctl("setfg", "%x" % target.hwnd)  # a closed dialog's owner may hold the activation
             edit = fresh_edit(s, target, running["prompt"])
             s.type(typed)
             s.wait_text(edit, typed)

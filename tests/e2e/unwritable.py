@@ -17,7 +17,7 @@ def _program_size_kib():
 unprivileged.rerun_as_user(tiny_disk=_program_size_kib() + 2048)
 
 from harness import Session, Failure, expect  # noqa: E402
-from program import program_copy, start_program, command, press, fresh_edit, window_rect  # noqa: E402
+from program import program_copy, command, press, fresh_edit, window_rect  # noqa: E402
 
 ID_TRAY_OPTIONS, ID_TRAY_WORDS, ID_TRAY_USER_DICTIONARY = 32771, 32823, 32838
 IDOK, WM_COMMAND, WM_CLOSE, BM_GETCHECK = 1, 0x0111, 0x0010, 0x00F0
@@ -28,15 +28,10 @@ ERROR_CAPTION = "Pennivox - ERROR"
 CONFIG = b"[Others]\r\nbEnableShorthand=1\r\nbEnableWord=1\r\nbEnablePhrase=1\r\n"
 
 
-def read_only(path):
-    """Takes the write bits off a file, or off a folder and all it holds."""
-    for folder, _, files in os.walk(path) if os.path.isdir(path) else [("", [], [path])]:
-        for item in [folder] * bool(folder) + [os.path.join(folder, f) for f in files]:
-            os.chmod(item, os.stat(item).st_mode & ~(stat.S_IWUSR | stat.S_IWGRP | stat.S_IWOTH))
-
-
-def writable(path):
-    os.chmod(path, os.stat(path).st_mode | stat.S_IWUSR)
+def read_only(*paths):
+    """Takes the write bits off files and folders."""
+    for path in paths:
+        os.chmod(path, os.stat(path).st_mode & ~(stat.S_IWUSR | stat.S_IWGRP | stat.S_IWOTH))
 
 
 with Session("unwritable", limit=200) as s:
@@ -65,13 +60,13 @@ with Session("unwritable", limit=200) as s:
             s.ctl("killpid", proc.win_pid)
             s.release_hook()
 
-    def error_box(owner=None, timeout=10.0):
-        """The text of the error box shown now (over owner, or anywhere), answered with OK."""
+    def error_box(owner=None, caption=ERROR_CAPTION):
+        """The text of the box shown now (over owner, or any error box), answered with OK."""
         if owner:
-            box = s.wait_until(lambda: int(s.ctl("popup", "%x" % owner), 16), "a box over its dialog", timeout)
-            expect(s.text(box), ERROR_CAPTION, "the box's caption")
+            box = s.wait_until(lambda: int(s.ctl("popup", "%x" % owner), 16), "a box over its dialog", 10)
+            expect(s.text(box), caption, "the box's caption")
         else:
-            box = s.wait_window(title=ERROR_CAPTION, timeout=timeout)
+            box = s.wait_window(title=caption, timeout=10)
         text = s.text(s.child(box, ctrl_id=0xFFFF))
         s.ctl("post", "%x" % box, WM_COMMAND, IDOK, 0)
         s.wait_until(lambda: s.ctl("exists", "%x" % box) == "0", "the box closes")
@@ -102,16 +97,11 @@ with Session("unwritable", limit=200) as s:
         s.key("Tab")
         s.wait_text(edit, wanted)
 
-    def not_offered(typed):
-        edit = fresh_edit(s, target, running["prompt"])
-        s.type(typed + " ")
-        s.wait_text(edit, typed + " ")
-        expect(window_rect(s, running["prompt"])[0], False, "a prompt for %r" % typed)
-
     def read_only_folder():
         stop()
         folder = program_copy(s, "read-only-program")
-        read_only(folder)
+        libs = os.path.join(folder, "Libs")
+        read_only(folder, libs, *(os.path.join(libs, name) for name in os.listdir(libs)))
         start(folder, boxes_first=True)
         text = error_box()
         s.log("start-up report: %r" % text)
@@ -129,20 +119,16 @@ with Session("unwritable", limit=200) as s:
     def read_only_dictionary():
         stop()
         folder = program_copy(s, "read-only-dictionary")
-        read_only(os.path.join(folder, "Libs", "English.lib"))
-        read_only(os.path.join(folder, "Libs", "UserDictionary.lib"))
+        read_only(os.path.join(folder, "Libs", "English.lib"), os.path.join(folder, "Libs", "UserDictionary.lib"))
         start(folder)
         completes("xylop", "xylophone")
         no_error_box()
         # The editor shows a read-only dictionary and says so; nothing that changes it is enabled.
         command(s, running["controller"], ID_TRAY_USER_DICTIONARY)
         editor = s.wait_window(cls="#32770", title="Dictionary Option")
-        box = s.wait_until(lambda: int(s.ctl("popup", "%x" % editor), 16), "the editor's box")
-        text = s.text(s.child(box, ctrl_id=0xFFFF))
+        text = error_box(editor, "Pennivox")
         expect(text.startswith("This dictionary is read-only") and text.endswith("UserDictionary.lib"), True,
                "the editor's report: %r" % text)
-        s.ctl("post", "%x" % box, WM_COMMAND, IDOK, 0)
-        s.wait_until(lambda: s.ctl("exists", "%x" % box) == "0", "the box closes")
         s.screenshot("read-only-editor")
         expect(s.ctl("enabled", "%x" % s.child(editor, ctrl_id=EDITOR_ADD)), "0", "Add of a read-only dictionary")
         press(s, editor, IDOK)
@@ -161,7 +147,10 @@ with Session("unwritable", limit=200) as s:
         text = error_box()
         expect("English.lib: the file is damaged" in text, True, "the report: %r" % text)
         running["prompt"] = running["proc"].track(s.wait_window(cls="#32770", title="Pennivox", timeout=20))
-        not_offered("xylop")
+        edit = fresh_edit(s, target, running["prompt"])
+        s.type("xylop ")
+        s.wait_text(edit, "xylop ")
+        expect(window_rect(s, running["prompt"])[0], False, "a prompt from the damaged dictionary")
         no_error_box()
         stop()
 
@@ -243,10 +232,7 @@ with Session("unwritable", limit=200) as s:
             s.set_text(s.child(editor, ctrl_id=EDITOR_KEY), key)
             s.set_text(s.child(editor, ctrl_id=EDITOR_DATA), "")
             press(s, editor, EDITOR_ADD)
-            box = s.wait_until(lambda: int(s.ctl("popup", "%x" % editor), 16), "the Add box")
-            expect(s.text(s.child(box, ctrl_id=0xFFFF)), "Add data succeed!", "the Add box")
-            s.ctl("post", "%x" % box, WM_COMMAND, IDOK, 0)
-            s.wait_until(lambda: s.ctl("exists", "%x" % box) == "0", "the box closes")
+            expect(error_box(editor, "Pennivox"), "Add data succeed!", "the Add box")
         os.chmod(libs, 0o555)  # the commit writes a new file beside the old one: refused now
         press(s, editor, IDOK)
         text = error_box(editor)

@@ -15,6 +15,8 @@
 
 namespace {
 
+// Posted to itself: a read-only dictionary is said once the dialog shows.
+constexpr UINT WM_TELL_READ_ONLY = WM_APP + 1;
 const char kUserShortHands[] = "\\Libs\\UserShortHands.lib";
 const char kUserDictionary[] = "\\Libs\\UserDictionary.lib";
 // A query that walks longer than this shows the progress window.
@@ -98,7 +100,7 @@ BOOL CDictionaryEditor::OnInitDialog()
         ShowProperties();
         Query(std::string());
         if (m_dictionary.IsReadOnly())
-            ShowReadOnly();
+            ShowReadOnly();  // said once the dialog shows: posted
     } else {
         EnableItem(IDC_EDITOR_MISC_KEY, false);
         ShowStatus();
@@ -126,7 +128,7 @@ void CDictionaryEditor::ShowReadOnly()
         EnableItem(id, false);
     for (int id : {IDC_DICT_NAME, IDC_DICT_DESCRIPTION, IDC_EDITOR_DATA})
         ::SendMessageA(Item(id), EM_SETREADONLY, TRUE, 0);
-    wnd::ShowInfo(Handle(), "This dictionary is read-only: its entries can be viewed but not changed.\r\n" + m_path);
+    ::PostMessageA(Handle(), WM_TELL_READ_ONLY, 0, 0);
 }
 
 void CDictionaryEditor::ShowProperties()
@@ -172,6 +174,11 @@ std::string CDictionaryEditor::CellText(int row, int column)
 
 LRESULT CDictionaryEditor::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (msg == WM_TELL_READ_ONLY) {
+        wnd::ShowInfo(Handle(),
+                      "This dictionary is read-only: its entries can be viewed but not changed.\r\n" + m_path);
+        return 0;
+    }
     if (msg == WM_DESTROY) {
         // Commits what Add left pending.
         m_rows.Clear();

@@ -129,8 +129,8 @@ with Session("unwritable", limit=200) as s:
         text = error_box(editor, "Pennivox")
         expect(text.startswith("This dictionary is read-only") and text.endswith("UserDictionary.lib"), True,
                "the editor's report: %r" % text)
-        s.screenshot("read-only-editor")
         expect(s.ctl("enabled", "%x" % s.child(editor, ctrl_id=EDITOR_ADD)), "0", "Add of a read-only dictionary")
+        s.screenshot("read-only-editor")
         press(s, editor, IDOK)
         s.wait_until(lambda: s.ctl("exists", "%x" % editor) == "0", "the editor closes")
         stop()

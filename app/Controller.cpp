@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 #include "app/AboutDialog.h"
 #include "app/AutoLearnHome.h"
@@ -16,6 +17,7 @@
 #include "config/ui/HotkeyText.h"
 #include "config/ui/HtmlHelp.h"
 #include "config/ui/OptionsDialog.h"
+#include "config/ui/SettingsErrors.h"
 #include "dict/ui/DictionariesManager.h"
 #include "dict/ui/DictionaryEditor.h"
 #include "res/resource.h"
@@ -161,17 +163,26 @@ TrayMenuState CController::MenuState()
 void CController::ToggleFeature(int id)
 {
     CAppSettings& settings = m_settingsBridge.Settings();
+    bool saved;
     if (id == ID_TRAY_AUTOLEARN) {
         settings.LoadAutoLearn();
         settings.bEanbleAutolearn = settings.bEanbleAutolearn ? 0 : 1;
-        settings.SaveAutoLearn();
+        saved = settings.SaveAutoLearn();
     } else {
         settings.LoadOthers();
         std::int32_t& flag = id == ID_TRAY_WORDS     ? settings.bEnableWord
                              : id == ID_TRAY_PHRASES ? settings.bEnablePhrase
                                                      : settings.bEnableShorthand;
         flag = flag ? 0 : 1;
-        settings.SaveOthers();
+        saved = settings.SaveOthers();
+    }
+    // Unsaved, the switch stays as the file has it: menu and engine both read the file.
+    if (!saved) {
+        RunDialog([&] {
+            ShowSettingsNotSaved(Handle(), settings, "The switch stays as it was.");
+            return true;
+        });
+        return;
     }
     if (m_engine.Window())
         ::PostMessageA(m_engine.Window(), WM_ENGINE_APPLY_SETTINGS, 0, 0);
@@ -202,6 +213,9 @@ LRESULT CController::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             return 0;
         case WM_VIEW_LOADED:
             OnLoaded(wParam != 0);
+            return 0;
+        case WM_VIEW_FILE_PROBLEM:
+            OnFileProblem(reinterpret_cast<std::string*>(lParam));
             return 0;
         case WM_HOTKEY:
             if (wParam == HOTKEY_ENABLE)
@@ -242,11 +256,26 @@ void CController::OnLoaded(bool noDictionary)
     // Loading puts the hook in; switched off meanwhile (the hotkey), off it stays.
     if (!m_enabled)
         SetEnabled(false);
+    m_loaded = true;
+    for (const std::string& text : std::exchange(m_problemsWhileLoading, {}))
+        wnd::ShowError(Handle(), text);
     if (noDictionary &&
         wnd::ShowMessage(Handle(), IDS_NO_DICTIONARY, wnd::kErrorCaption, MB_ICONSTOP | MB_OKCANCEL) == IDOK)
         RunDictionariesManager();
     // The prompt's title shows nowhere (no caption); it tells tools and tests that loading is over.
     m_prompt.SetText(kProgramTitle);
+}
+
+void CController::OnFileProblem(std::string* text)
+{
+    std::unique_ptr<std::string> owned(text);
+    if (!owned)
+        return;
+    if (!m_loaded) {
+        m_problemsWhileLoading.push_back(std::move(*owned));
+        return;
+    }
+    wnd::ShowError(Handle(), *owned);
 }
 
 bool CController::OnCommand(int id, int, HWND control)

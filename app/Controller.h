@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/EngineThread.h"
 #include "app/PromptDialog.h"
@@ -62,6 +63,8 @@ private:
     bool RunCommand(int id, LPARAM lParam);
     void OnPromptState(PromptState* state);
     void OnLoaded(bool noDictionary);
+    // Told before the question about missing dictionaries while loading, at once after it.
+    void OnFileProblem(std::string* text);
     void RegisterEnableHotkey();
     void OnHotkeyRefused(std::uint32_t hotkey);
     void SetEnabled(bool enabled);
@@ -99,4 +102,6 @@ private:
     bool m_dialogOpen = false;
     std::uint32_t m_refusedHotkeyTold = 0;  // the key the user was last told about
     bool m_replacedKeysTold = false;
+    bool m_loaded = false;
+    std::vector<std::string> m_problemsWhileLoading;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "app/ThreadMessages.h"
@@ -129,6 +130,7 @@ CEngineHost::CEngineHost(HWND viewWindow, HWND promptWindow, std::atomic<unsigne
         }
         return m_ruleVerdict;
     });
+    m_autoLearnStore.SetWriteFailedHandler([this] { TellAutoLearnProblem(); });
     ApplySettings();
 }
 
@@ -183,6 +185,7 @@ LRESULT CEngineHost::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             return 0;
         case WM_ENGINE_RELOAD_DICTIONARIES:
             LoadDictionaries();
+            TellUnloadedDictionaries();
             return 0;
         case WM_ENGINE_SET_ENABLED:
             SetEnabled(wParam != 0);
@@ -299,6 +302,10 @@ void CEngineHost::OnLoad()
     m_autoLearn->Open(pvbase::AutoLearnPath(m_settingsBridge.ProgramDirectory()));
     m_autoLearn->SetKnownWords(&m_dictionarySearch);
     m_autoLearn->ApplySettings(m_settings.enableAutoLearn, m_settings.minLearnLength, m_settings.separators);
+    TellUnloadedDictionaries();
+    TellUnsavableFolder();
+    if (!m_autoLearn->IsOpen())
+        TellAutoLearnProblem();
     SetEnabled(true);
     m_caretTracker.Start(this);
     ::PostMessageA(m_viewWindow, WM_VIEW_LOADED, noDictionary ? 1 : 0, 0);
@@ -315,6 +322,63 @@ bool CEngineHost::LoadDictionaries()
     m_dictionaries.SetLengthLimits(static_cast<int>(m_settings.minWordLength),
                                    static_cast<int>(m_settings.maxWordLength));
     return loaded;
+}
+
+void CEngineHost::TellFileProblem(const std::string& file, const std::string& text)
+{
+    if (!m_toldFiles.insert(file).second)
+        return;
+    auto message = std::make_unique<std::string>(text);
+    if (::PostMessageA(m_viewWindow, WM_VIEW_FILE_PROBLEM, 0, reinterpret_cast<LPARAM>(message.get())))
+        message.release();
+}
+
+void CEngineHost::TellUnloadedDictionaries()
+{
+    std::string list;
+    for (int i = 0; i < m_dictionaries.Count(); ++i) {
+        const CDictionaryFile& dictionary = m_dictionaries.Dictionary(i);
+        const std::string& path = m_dictionaries.PathAt(i);
+        if (!dictionary.IsOpen() && m_toldFiles.insert(path).second)
+            list += "\r\n" + path + ": " + pvbase::FileFaultReason(dictionary.OpenFault());
+    }
+    if (!list.empty())
+        TellFileProblem(list, "These dictionaries could not be loaded; their words are not offered:" + list);
+}
+
+void CEngineHost::TellUnsavableFolder()
+{
+    const std::string directory = m_settingsBridge.ProgramDirectory();
+    if (directory.empty())
+        return;
+    const pvbase::FileFault programFault = pvbase::FolderWriteFault(directory);
+    const pvbase::FileFault libsFault = pvbase::FolderWriteFault(pvbase::LibsDirectory(directory));
+    if (programFault == pvbase::FileFault::None && libsFault == pvbase::FileFault::None)
+        return;
+    std::string lost = programFault != pvbase::FileFault::None ? "changed options" : "";
+    if (libsFault != pvbase::FileFault::None)
+        lost += lost.empty() ? "dictionary changes" : ", dictionary changes";
+    // Said here for the learnt words too, when they cannot be written either.
+    const std::string autoLearnPath = pvbase::AutoLearnPath(directory);
+    if (!m_autoLearn->IsWritable() && m_toldFiles.insert(autoLearnPath).second)
+        lost += " and learnt words";
+    const pvbase::FileFault fault = programFault != pvbase::FileFault::None ? programFault : libsFault;
+    TellFileProblem(directory, std::string("Pennivox cannot save in its folder (") + pvbase::FileFaultReason(fault) +
+                                   "):\r\n" + directory + "\r\nIt works with what is there, but " + lost +
+                                   " will not be kept.");
+}
+
+void CEngineHost::TellAutoLearnProblem()
+{
+    if (m_autoLearn->IsOpen()) {
+        TellFileProblem(m_autoLearn->Path(), "Learnt words cannot be saved to " + m_autoLearn->Path() + ": " +
+                                                 pvbase::FileFaultReason(m_autoLearn->WriteFault()) +
+                                                 ".\r\nThe words learnt before are still offered.");
+        return;
+    }
+    const std::string path = pvbase::AutoLearnPath(m_settingsBridge.ProgramDirectory());
+    TellFileProblem(path, "The learnt words could not be loaded from " + path + ": " +
+                              pvbase::FileFaultReason(m_autoLearn->OpenFault()) + ".\r\nNothing is learnt.");
 }
 
 bool CEngineHost::AdoptAutoLearn(std::unique_ptr<CAutoLearnDictionary> store)

@@ -8,6 +8,8 @@
 
 #include <atomic>
 #include <memory>
+#include <set>
+#include <string>
 
 #include "app/ProgramServices.h"
 #include "app/PromptState.h"
@@ -113,6 +115,11 @@ private:
     void OnLoad();
     // False when no dictionary could be loaded.
     bool LoadDictionaries();
+    // What could not be loaded, or cannot be saved where the program lies: told once per file.
+    void TellUnloadedDictionaries();
+    void TellUnsavableFolder();
+    void TellAutoLearnProblem();
+    void TellFileProblem(const std::string& file, const std::string& text);
     void ApplySettings();
     void SetEnabled(bool enabled);
     // The helper started (or told to put its hook in again); said once when it cannot start.
@@ -158,4 +165,5 @@ private:
     HWND m_ruleWindow = nullptr;
     int m_ruleVerdict = -1;
     bool m_ruleKnown = false;
+    std::set<std::string> m_toldFiles;  // files whose trouble the user was told
 };

@@ -124,7 +124,8 @@ bool CAutoLearnAdapter::EndsWithSeparator(const std::string& text)
 
 void CAutoLearnAdapter::Learn(const std::string& typedText)
 {
-    m_store->Learn(typedText);
+    if (m_store->Learn(typedText) == LearnOutcome::WriteFailed && m_onWriteFailed)
+        m_onWriteFailed();
 }
 
 std::string CAutoLearnAdapter::FirstSuggestion(const std::string& prefix)

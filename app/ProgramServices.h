@@ -87,6 +87,8 @@ class CAutoLearnAdapter : public IAutoLearnStore {
 public:
     // The store may be replaced (the AutoLearn page hands over an edited one): held by its owner.
     explicit CAutoLearnAdapter(std::unique_ptr<CAutoLearnDictionary>& store) : m_store(store) {}
+    // Called when the store refused to write a learnt word.
+    void SetWriteFailedHandler(std::function<void()> handler) { m_onWriteFailed = std::move(handler); }
     bool EndsWithSeparator(const std::string& text) override;
     void Learn(const std::string& typedText) override;
     std::string FirstSuggestion(const std::string& prefix) override;
@@ -94,6 +96,7 @@ public:
 
 private:
     std::unique_ptr<CAutoLearnDictionary>& m_store;
+    std::function<void()> m_onWriteFailed;
 };
 
 class CWin32KeyOutput : public IKeyOutput {

@@ -9,6 +9,31 @@
 
 namespace pvbase {
 
+// Why a file could not be opened, read or written: what the user is told.
+enum class FileFault {
+    None,
+    Missing,         // the file (or its folder) does not exist
+    ReadOnly,        // the file may only be read
+    FolderReadOnly,  // its folder (or the whole disk) takes no new files
+    DiskFull,        // no room left (or the user's quota is used up)
+    InUse,           // another program holds it
+    Damaged,         // it is not what it should be (told by the readers, not by this layer)
+    Other,
+};
+
+// The fault of this layer's last failed call on this thread; None until one failed. Callers
+// that refuse a file for reasons of their own record them with SetLastFileFault.
+FileFault LastFileFault();
+void SetLastFileFault(FileFault fault);
+// Records the fault of a failed system call on path (errno natively, the system's error code on
+// Windows); path tells a read-only file from a read-only folder.
+void NoteFileError(unsigned long error, const std::string& path);
+// The reason in words, to follow "could not be saved: ", e.g. "the file is read-only".
+const char* FileFaultReason(FileFault fault);
+// Whether new files can be made in the folder (given with its final separator): None when they
+// can, else why not (FolderReadOnly, Missing, ...). Leaves nothing behind.
+FileFault FolderWriteFault(const std::string& folder);
+
 enum class OpenMode {
     ReadOnly,        // the file must exist
     ReadWrite,       // created empty when missing

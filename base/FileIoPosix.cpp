@@ -7,6 +7,46 @@
 
 namespace pvbase {
 
+namespace {
+
+bool Exists(const std::string& path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+}  // namespace
+
+void NoteFileError(unsigned long error, const std::string& path)
+{
+    FileFault fault = FileFault::Other;
+    switch (static_cast<int>(error)) {
+        case ENOENT:
+        case ENOTDIR:
+            fault = FileFault::Missing;
+            break;
+        case EACCES:
+        case EPERM:
+            fault = Exists(path) ? FileFault::ReadOnly : FileFault::FolderReadOnly;
+            break;
+        case EROFS:
+            fault = FileFault::FolderReadOnly;
+            break;
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG:
+            fault = FileFault::DiskFull;
+            break;
+        case EBUSY:
+        case ETXTBSY:
+            fault = FileFault::InUse;
+            break;
+        default:
+            break;
+    }
+    SetLastFileFault(fault);
+}
+
 std::unique_ptr<FileHandle> FileHandle::Open(const std::string& path, OpenMode mode)
 {
     int flags = O_CLOEXEC;
@@ -25,11 +65,14 @@ std::unique_ptr<FileHandle> FileHandle::Open(const std::string& path, OpenMode m
     do {
         fd = ::open(path.c_str(), flags, 0666);
     } while (fd < 0 && errno == EINTR);
-    if (fd < 0)
+    if (fd < 0) {
+        NoteFileError(errno, path);
         return nullptr;
+    }
     struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
+        SetLastFileFault(FileFault::Other);
         return nullptr;
     }
     return std::unique_ptr<FileHandle>(new FileHandle(fd));
@@ -50,8 +93,10 @@ int FileHandle::Read(int64_t pos, void* buffer, int length)
                             static_cast<size_t>(length - done), static_cast<off_t>(pos + done));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0)
+        if (n < 0) {
+            NoteFileError(errno, std::string());
             return -1;
+        }
         if (n == 0)
             break;
         done += static_cast<int>(n);
@@ -69,8 +114,10 @@ bool FileHandle::Write(int64_t pos, const void* buffer, int length)
                              static_cast<size_t>(length - done), static_cast<off_t>(pos + done));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n <= 0) {
+            NoteFileError(n < 0 ? errno : ENOSPC, std::string());
             return false;
+        }
         done += static_cast<int>(n);
     }
     return true;
@@ -86,12 +133,18 @@ int64_t FileHandle::Size()
 
 bool FileHandle::Resize(int64_t length)
 {
-    return length >= 0 && ::ftruncate(static_cast<int>(m_handle), static_cast<off_t>(length)) == 0;
+    if (length >= 0 && ::ftruncate(static_cast<int>(m_handle), static_cast<off_t>(length)) == 0)
+        return true;
+    NoteFileError(length < 0 ? EINVAL : errno, std::string());
+    return false;
 }
 
 bool FileHandle::Flush()
 {
-    return ::fsync(static_cast<int>(m_handle)) == 0;
+    if (::fsync(static_cast<int>(m_handle)) == 0)
+        return true;
+    NoteFileError(errno, std::string());
+    return false;
 }
 
 static std::string DirectoryOf(const std::string& path)
@@ -110,8 +163,14 @@ bool ReplaceFileAtomically(const std::string& from, const std::string& to)
     struct stat st;
     if (::stat(to.c_str(), &st) == 0)
         ::chmod(from.c_str(), st.st_mode & 07777);
-    if (::rename(from.c_str(), to.c_str()) != 0)
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+        // Renaming needs only the folder: a refusal is the folder's.
+        const int error = errno;
+        NoteFileError(error, std::string());
+        if (error == EACCES || error == EPERM)
+            SetLastFileFault(FileFault::FolderReadOnly);
         return false;
+    }
     // The rename itself must reach the disk before the commit counts as done.
     int dir = ::open(DirectoryOf(to).c_str(), O_RDONLY | O_CLOEXEC);
     if (dir >= 0) {
@@ -123,7 +182,10 @@ bool ReplaceFileAtomically(const std::string& from, const std::string& to)
 
 bool RemoveFileIfExists(const std::string& path)
 {
-    return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+    if (::unlink(path.c_str()) == 0 || errno == ENOENT)
+        return true;
+    NoteFileError(errno, path);
+    return false;
 }
 
 }  // namespace pvbase

@@ -9,6 +9,35 @@ static HANDLE AsHandle(intptr_t h)
     return reinterpret_cast<HANDLE>(h);
 }
 
+void NoteFileError(unsigned long error, const std::string& path)
+{
+    FileFault fault = FileFault::Other;
+    switch (error) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_DRIVE:
+            fault = FileFault::Missing;
+            break;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_WRITE_PROTECT:
+            fault = !path.empty() && ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES
+                        ? FileFault::ReadOnly
+                        : FileFault::FolderReadOnly;
+            break;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            fault = FileFault::DiskFull;
+            break;
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            fault = FileFault::InUse;
+            break;
+        default:
+            break;
+    }
+    SetLastFileFault(fault);
+}
+
 // Every transfer gives its own offset, so handles shared between callers need no seeking.
 static OVERLAPPED At(int64_t pos)
 {
@@ -32,10 +61,13 @@ std::unique_ptr<FileHandle> FileHandle::Open(const std::string& path, OpenMode m
     // Full sharing: another storage may read this file or replace it while we hold it.
     HANDLE h = ::CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                              disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
+    if (h == INVALID_HANDLE_VALUE) {
+        NoteFileError(::GetLastError(), path);
         return nullptr;
+    }
     if (::GetFileType(h) != FILE_TYPE_DISK) {
         ::CloseHandle(h);
+        SetLastFileFault(FileFault::Other);
         return nullptr;
     }
     return std::unique_ptr<FileHandle>(new FileHandle(reinterpret_cast<intptr_t>(h)));
@@ -58,6 +90,7 @@ int FileHandle::Read(int64_t pos, void* buffer, int length)
                         &ov)) {
             if (::GetLastError() == ERROR_HANDLE_EOF)
                 break;
+            NoteFileError(::GetLastError(), std::string());
             return -1;
         }
         if (got == 0)
@@ -77,8 +110,11 @@ bool FileHandle::Write(int64_t pos, const void* buffer, int length)
         DWORD put = 0;
         if (!::WriteFile(AsHandle(m_handle), static_cast<const char*>(buffer) + done, static_cast<DWORD>(length - done),
                          &put, &ov) ||
-            put == 0)
+            put == 0) {
+            NoteFileError(put == 0 && ::GetLastError() == ERROR_SUCCESS ? ERROR_DISK_FULL : ::GetLastError(),
+                          std::string());
             return false;
+        }
         done += static_cast<int>(put);
     }
     return true;
@@ -99,12 +135,18 @@ bool FileHandle::Resize(int64_t length)
     // Reads and writes give their own offsets, so moving the file pointer here disturbs nothing.
     LARGE_INTEGER to;
     to.QuadPart = length;
-    return ::SetFilePointerEx(AsHandle(m_handle), to, nullptr, FILE_BEGIN) && ::SetEndOfFile(AsHandle(m_handle));
+    if (::SetFilePointerEx(AsHandle(m_handle), to, nullptr, FILE_BEGIN) && ::SetEndOfFile(AsHandle(m_handle)))
+        return true;
+    NoteFileError(::GetLastError(), std::string());
+    return false;
 }
 
 bool FileHandle::Flush()
 {
-    return ::FlushFileBuffers(AsHandle(m_handle)) != 0;
+    if (::FlushFileBuffers(AsHandle(m_handle)))
+        return true;
+    NoteFileError(::GetLastError(), std::string());
+    return false;
 }
 
 bool ReplaceFileAtomically(const std::string& from, const std::string& to)
@@ -115,8 +157,13 @@ bool ReplaceFileAtomically(const std::string& from, const std::string& to)
         if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return true;
         DWORD error = ::GetLastError();
-        if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION)
+        if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) {
+            NoteFileError(error, std::string());
             return false;
+        }
+        // A refusal that lasts is the folder's (renaming needs no rights on the file).
+        if (attempt == 99)
+            NoteFileError(error, std::string());
         ::Sleep(20);
     }
     return false;
@@ -127,7 +174,10 @@ bool RemoveFileIfExists(const std::string& path)
     if (::DeleteFileA(path.c_str()))
         return true;
     DWORD error = ::GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+        return true;
+    NoteFileError(error, path);
+    return false;
 }
 
 }  // namespace pvbase

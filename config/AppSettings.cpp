@@ -60,7 +60,7 @@ bool CAppSettings::SaveAutoLearn()
     ini.WriteBool(kAutoLearn, "bEanbleAutolearn", bEanbleAutolearn != 0);
     ini.WriteUnsigned(kAutoLearn, "nMinLearnLength", nMinLearnLength);
     ini.WriteText(kAutoLearn, "strSeparate", ProfileText::SingleLine(strSeparate).c_str());
-    return ini.Commit();
+    return Finish(ini);
 }
 
 bool CAppSettings::LoadHotKeys()
@@ -87,7 +87,7 @@ bool CAppSettings::SaveHotKeys()
     ini.WriteBytes(kHotKeys, "vkSelectPageUp", &vkSelectPageUp, 1);
     ini.WriteBytes(kHotKeys, "vkSelect", vkSelect, sizeof vkSelect);
     ini.WriteUnsigned(kHotKeys, "dwEnableZel", dwEnableZel);
-    return ini.Commit();
+    return Finish(ini);
 }
 
 bool CAppSettings::LoadOthers()
@@ -113,7 +113,16 @@ bool CAppSettings::SaveOthers()
     ini.WriteUnsigned(kOthers, "nMinWordLength", nMinWordLength);
     ini.WriteUnsigned(kOthers, "nMaxWordLength", nMaxWordLength);
     ini.WriteUnsigned(kOthers, "nMaxItemShow", nMaxItemShow);
-    return ini.Commit();
+    return Finish(ini);
+}
+
+bool CAppSettings::Finish(CProfileUpdate& ini)
+{
+    const bool saved = ini.Commit();
+    m_saveFault = saved ? pvbase::FileFault::None : ini.Fault();
+    if (!saved && m_saveFault == pvbase::FileFault::None)
+        m_saveFault = pvbase::FileFault::Other;
+    return saved;
 }
 
 // ---- DBS --------------------------------------------------------------------------------

@@ -10,8 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "base/FileIo.h"
 #include "config/SettingsDefaults.h"
 
+class CProfileUpdate;
 struct HWND__;  // the system's window handle, without its header
 
 // One application rule (path set) or edit-box rule (edit box id set).
@@ -86,6 +88,8 @@ public:
     bool SaveHotKeys();
     bool LoadOthers();
     bool SaveOthers();
+    // Why the last of these saves failed: read-only, disk full, ... (None after one that worked).
+    pvbase::FileFault SaveFault() const { return m_saveFault; }
 
     // Section DBS: which dictionary files are switched on (paths compared without case).
     // A path without an entry counts as enabled; a new path takes the first free DB<n>.
@@ -126,6 +130,8 @@ public:
 
 private:
     void ForgetAppVerdict();
+    // Commits a save of Config.ini and keeps why it failed.
+    bool Finish(CProfileUpdate& ini);
     // The live rule naming the same application or edit box as rule, or -1.
     int SameTargetRule(const AppRule& rule) const;
 
@@ -134,4 +140,5 @@ private:
     int32_t m_cachedVerdict = 1;
     ImagePathLookup m_imagePathLookup;
     std::string m_optionRegistryKey = kOptionRegistryKey;
+    pvbase::FileFault m_saveFault = pvbase::FileFault::None;
 };

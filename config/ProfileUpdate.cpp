@@ -154,13 +154,15 @@ bool CProfileUpdate::StageCopy()
     std::string content;
     const DWORD attributes = GetFileAttributesA(m_target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
-        if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))
-            return false;
+        if (attributes & FILE_ATTRIBUTE_READONLY)
+            return Failed(pvbase::FileFault::ReadOnly);
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+            return Failed(pvbase::FileFault::Other);
         // Sharing only reads: a file that someone else holds open for writing counts as locked.
         FileHandle source(CreateFileA(m_target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!source || !ReadWholeFile(source.Get(), &content))
-            return false;
+            return Failed(m_target);
         FILETIME written;
         if (GetFileTime(source.Get(), nullptr, nullptr, &written)) {
             m_targetTime = (static_cast<uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
@@ -181,15 +183,15 @@ bool CProfileUpdate::StageCopy()
         if (!copy) {
             if (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS)
                 continue;
-            return false;
+            return Failed(candidate);
         }
         m_copyPath = candidate;
         if (!WriteAll(copy.Get(), content) || !FlushFileBuffers(copy.Get()))
-            return false;
+            return Failed(candidate);
         break;
     }
     if (m_copyPath.empty())
-        return false;
+        return Failed(pvbase::FileFault::Other);
     SetPath(m_copyPath.c_str());
     SectionNames(m_sectionsBefore);
     return true;
@@ -211,8 +213,10 @@ bool CProfileUpdate::PutString(const char* section, const char* key, const char*
             change.removeKey = true;
     }
     bool ok = CProfileFile::PutString(section, key, value);
-    if (!ok)
+    if (!ok && !m_failedWrite) {
         m_failedWrite = true;
+        Failed(m_copyPath);
+    }
     m_changes.push_back(change);
     return ok;
 }
@@ -225,8 +229,10 @@ bool CProfileUpdate::PutSection(const char* section, const std::vector<std::stri
     change.section = section ? section : "";
     change.wholeSection = true;
     bool ok = CProfileFile::PutSection(section, lines);
-    if (!ok)
+    if (!ok && !m_failedWrite) {
         m_failedWrite = true;
+        Failed(m_copyPath);
+    }
     m_changes.push_back(change);
     return ok;
 }
@@ -294,6 +300,8 @@ bool CProfileUpdate::Commit()
     }
     Flush();
     if (!Verify()) {
+        // The writer does not say why a value went missing: almost always a disk that filled up.
+        Failed(pvbase::FileFault::DiskFull);
         Discard();
         return false;
     }
@@ -301,6 +309,7 @@ bool CProfileUpdate::Commit()
         FileHandle copy(CreateFileA(m_copyPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!copy || !FlushFileBuffers(copy.Get())) {
+            Failed(m_copyPath);
             Discard();
             return false;
         }
@@ -318,6 +327,7 @@ bool CProfileUpdate::Commit()
                         ((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow) == m_targetSize;
         }
         if (!unchanged) {
+            Failed(attributes & FILE_ATTRIBUTE_READONLY ? pvbase::FileFault::ReadOnly : pvbase::FileFault::InUse);
             Discard();
             return false;
         }
@@ -325,11 +335,13 @@ bool CProfileUpdate::Commit()
         if (kept)
             SetFileAttributesA(m_copyPath.c_str(), kept);
     } else if (m_targetExisted) {
+        Failed(pvbase::FileFault::Missing);
         Discard();  // deleted meanwhile: leave it to whoever did that
         return false;
     }
 
     if (!pvbase::ReplaceFileAtomically(m_copyPath, m_target)) {
+        Failed(pvbase::LastFileFault());
         Discard();
         return false;
     }
@@ -337,6 +349,19 @@ bool CProfileUpdate::Commit()
     m_staged = false;
     SetPath(m_target.c_str());
     return true;
+}
+
+bool CProfileUpdate::Failed(const std::string& path)
+{
+    pvbase::NoteFileError(GetLastError(), path);
+    return Failed(pvbase::LastFileFault());
+}
+
+bool CProfileUpdate::Failed(pvbase::FileFault fault)
+{
+    if (m_fault == pvbase::FileFault::None)
+        m_fault = fault;
+    return false;
 }
 
 void CProfileUpdate::Discard()

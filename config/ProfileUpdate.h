@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/FileIo.h"
 #include "config/ProfileFile.h"
 
 class CProfileUpdate : public CProfileFile {
@@ -31,6 +32,8 @@ public:
     bool Commit();
 
     const std::string& TargetPath() const { return m_target; }
+    // Why staging or Commit failed (None while nothing did).
+    pvbase::FileFault Fault() const { return m_fault; }
 
 protected:
     bool PutString(const char* section, const char* key, const char* value) override;
@@ -49,6 +52,9 @@ private:
     bool StageCopy();
     bool Verify() const;
     void Discard();
+    // Records the fault of the system call that just failed on path; returns false.
+    bool Failed(const std::string& path);
+    bool Failed(pvbase::FileFault fault);
 
     std::string m_target;
     std::string m_copyPath;
@@ -59,4 +65,5 @@ private:
     std::vector<Change> m_changes;
     bool m_staged = false;
     bool m_failedWrite = false;
+    pvbase::FileFault m_fault = pvbase::FileFault::None;
 };

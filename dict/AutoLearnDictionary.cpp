@@ -38,8 +38,11 @@ bool CAutoLearnDictionary::Open(const std::string& path)
 {
     Close();
     m_path = path;
-    if (!m_file.Open(path))
+    m_openFault = pvbase::FileFault::None;
+    if (!m_file.Open(path)) {
+        m_openFault = pvbase::LastFileFault();
         return false;
+    }
     const std::int64_t size = m_file.Size();
     if (size < 0) {
         m_file.Close();
@@ -191,8 +194,13 @@ bool CAutoLearnDictionary::WriteRecord(std::size_t index, std::int32_t count, co
     unsigned char before[kAutoLearnRecordSize];
     const bool haveBefore =
         replacing && m_file.ReadAt(offset, before, sizeof before) == static_cast<std::int64_t>(sizeof before);
-    if (m_file.WriteAt(offset, bytes, sizeof bytes))
+    if (m_file.WriteAt(offset, bytes, sizeof bytes)) {
+        m_writeFault = pvbase::FileFault::None;
         return true;
+    }
+    m_writeFault = m_file.IsWritable() ? pvbase::LastFileFault() : pvbase::FileFault::ReadOnly;
+    if (m_writeFault == pvbase::FileFault::None)
+        m_writeFault = pvbase::FileFault::Other;
 
     // The write failed, perhaps halfway: put the file back as it was.
     if (!replacing) {

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/FileIo.h"
 #include "dict/AutoLearnFile.h"
 #include "dict/AutoLearnRecord.h"
 #include "dict/AutoLearnWordRules.h"
@@ -52,6 +53,9 @@ public:
 
     bool IsOpen() const { return m_open; }
     bool IsWritable() const { return m_open && m_file.IsWritable(); }
+    // Why the last Open failed to open the file, and why the last write failed (None: it did not).
+    pvbase::FileFault OpenFault() const { return m_openFault; }
+    pvbase::FileFault WriteFault() const { return m_writeFault; }
     const std::string& Path() const { return m_path; }
     // The open file was renamed (a store built beside AutoLearn.dic and moved over it).
     void FileMoved(std::string path) { m_path = std::move(path); }
@@ -136,6 +140,8 @@ private:
 
     std::string m_path;
     CAutoLearnFile m_file;
+    pvbase::FileFault m_openFault = pvbase::FileFault::None;
+    pvbase::FileFault m_writeFault = pvbase::FileFault::None;
     bool m_open = false;
     std::vector<AutoLearnRecord> m_records;
     // The first four bytes of each record's text, packed: a common prefix is looked for here

@@ -16,8 +16,13 @@ bool CAutoLearnFile::Open(const std::string& path)
     Close();
     m_file = FileHandle::Open(path, OpenMode::ReadWrite);
     m_writable = m_file != nullptr;
-    if (!m_file)
-        m_file = FileHandle::Open(path, OpenMode::ReadOnly);
+    if (m_file)
+        return true;
+    // A missing file that could not be created: why it could not is what counts.
+    const pvbase::FileFault createFault = pvbase::LastFileFault();
+    m_file = FileHandle::Open(path, OpenMode::ReadOnly);
+    if (!m_file && pvbase::LastFileFault() == pvbase::FileFault::Missing)
+        pvbase::SetLastFileFault(createFault);
     return m_file != nullptr;
 }
 

@@ -43,18 +43,57 @@ bool ReadBoundedLine(std::FILE* file, std::string& line)
     return any;
 }
 
-// Writes bytes beside the file, then moves them over it.
+// Text written to a file in large pieces; the file layer records why a write failed.
+class CBufferedOut {
+public:
+    explicit CBufferedOut(const std::string& path)
+        : m_file(pvbase::FileHandle::Open(path, pvbase::OpenMode::CreateTruncate))
+    {
+    }
+    bool IsOpen() const { return m_file != nullptr; }
+    std::string& Buffer() { return m_buffer; }
+    // Writes the buffer out once it is large, or whatever it holds when `all`.
+    bool Drain(bool all)
+    {
+        if (!m_file || (!all && m_buffer.size() < kPiece))
+            return m_file != nullptr;
+        if (!m_file->Write(m_written, m_buffer.data(), static_cast<int>(m_buffer.size())))
+            return false;
+        m_written += static_cast<std::int64_t>(m_buffer.size());
+        m_buffer.clear();
+        return !all || m_file->Flush();
+    }
+
+private:
+    static constexpr std::size_t kPiece = 1 << 16;
+    std::unique_ptr<pvbase::FileHandle> m_file;
+    std::string m_buffer;
+    std::int64_t m_written = 0;
+};
+
+// Writes bytes beside the file, then moves them over it; a failed or cancelled fill leaves the
+// file as it was and nothing beside it. The fault says why it failed (None: cancelled).
 template <class Fill>
-bool ReplaceFileWith(const std::string& path, Fill fill)
+bool ReplaceFileWith(const std::string& path, Fill fill, pvbase::FileFault& fault)
 {
     const std::string temporary = path + ".part";
+    fault = pvbase::FileFault::None;
     bool ok = false;
     {
-        FilePointer out(std::fopen(temporary.c_str(), "wb"));
-        ok = out && fill(out.get()) && std::fflush(out.get()) == 0;
+        CBufferedOut out(temporary);
+        if (!out.IsOpen()) {
+            fault = pvbase::LastFileFault();
+            return false;
+        }
+        pvbase::SetLastFileFault(pvbase::FileFault::None);
+        ok = fill(out) && out.Drain(true);
+        if (!ok)
+            fault = pvbase::LastFileFault();
     }
     if (ok && pvbase::ReplaceFileAtomically(temporary, path))
         return true;
+    if (ok)
+        fault = pvbase::LastFileFault();
     pvbase::RemoveFileIfExists(temporary);
     return false;
 }
@@ -95,7 +134,7 @@ int CAutoLearnList::ImportText(const std::string& path, const Progress& progress
 {
     FilePointer in(std::fopen(path.c_str(), "rb"));
     if (!in)
-        return 0;
+        return -1;
     std::unordered_map<std::string, std::size_t> listed;
     for (std::size_t i = 0; i < m_records.size(); ++i)
         listed.emplace(m_records[i].text, i);
@@ -120,20 +159,30 @@ int CAutoLearnList::ImportText(const std::string& path, const Progress& progress
     return imported;
 }
 
-int CAutoLearnList::ExportText(const std::string& path, const Progress& progress) const
+int CAutoLearnList::ExportText(const std::string& path, const Progress& progress, pvbase::FileFault* fault) const
 {
     int written = 0;
-    const bool ok = ReplaceFileWith(path, [&](std::FILE* out) {
-        for (const AutoLearnRecord& record : m_records) {
-            if (std::fprintf(out, "%s\t%d\r\n", record.text.c_str(), static_cast<int>(record.count)) < 0)
-                return false;
-            ++written;
-            if (progress && written % 10 == 0)
-                progress(written);
-        }
-        return true;
-    });
-    return ok ? written : 0;
+    pvbase::FileFault failure = pvbase::FileFault::None;
+    const bool ok = ReplaceFileWith(
+        path,
+        [&](CBufferedOut& out) {
+            for (const AutoLearnRecord& record : m_records) {
+                out.Buffer() += record.text;
+                out.Buffer() += '\t';
+                out.Buffer() += std::to_string(record.count);
+                out.Buffer() += "\r\n";
+                if (!out.Drain(false))
+                    return false;
+                ++written;
+                if (progress && written % 10 == 0 && !progress(written))
+                    return false;
+            }
+            return true;
+        },
+        failure);
+    if (fault)
+        *fault = failure;
+    return ok ? written : -1;
 }
 
 bool CAutoLearnList::WriteStoreFile(const std::string& path) const

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/FileIo.h"
 #include "dict/AutoLearnRecord.h"
 
 class CAutoLearnList {
@@ -28,12 +29,13 @@ public:
 
     // Tab-separated lines, "text<TAB>count", up to the end or the first empty line: a text the
     // list holds gets the line's count added, a new one goes on top. Lines are read up to a bound
-    // (longer ones are cut; a stored text holds 511 bytes). Returns the lines taken; 0 when the
+    // (longer ones are cut; a stored text holds 511 bytes). Returns the lines taken; -1 when the
     // file cannot be opened.
     int ImportText(const std::string& path, const Progress& progress = {});
     // "text<TAB>count" lines (CR LF), oldest first, written beside the file and moved over it.
-    // Returns the lines written; 0 on failure (the file is left as it was).
-    int ExportText(const std::string& path, const Progress& progress = {}) const;
+    // Returns the lines written; -1 when it failed or progress cancelled it: the file is then left
+    // as it was and nothing is left beside it. fault: why it failed (None when cancelled).
+    int ExportText(const std::string& path, const Progress& progress = {}, pvbase::FileFault* fault = nullptr) const;
     // A new store file (created or emptied) with the records, oldest first; rows with an empty
     // text are left out. The caller moves it over AutoLearn.dic once it is complete.
     bool WriteStoreFile(const std::string& path) const;

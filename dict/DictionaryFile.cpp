@@ -91,6 +91,8 @@ bool CDictionaryFile::Open(const std::string& path, bool readOnly)
 {
     Close();
     m_openError.clear();
+    m_openFault = pvbase::FileFault::Other;
+    m_commitFault = pvbase::FileFault::None;
     if (path.empty()) {
         m_openError = "no file name";
         return false;
@@ -101,8 +103,14 @@ bool CDictionaryFile::Open(const std::string& path, bool readOnly)
     UpdateCaptionHeader();
 
     auto strategy = std::make_unique<CScramblingFileStrategy>(path.c_str(), !readOnly);
+    if (!readOnly && !strategy->IsValid() && strategy->Fault() == pvbase::FileFault::ReadOnly) {
+        // A file that may only be read is still offered; it is never written.
+        readOnly = true;
+        strategy = std::make_unique<CScramblingFileStrategy>(path.c_str(), false);
+    }
     if (!strategy->IsValid()) {
         m_openError = readOnly ? "cannot open the file" : "cannot open or create the file";
+        m_openFault = strategy->Fault();
         return false;
     }
     auto storage = std::make_unique<c4_Storage>(*strategy, false, readOnly ? 0 : 1);
@@ -111,6 +119,7 @@ bool CDictionaryFile::Open(const std::string& path, bool readOnly)
         m_openError = "not a dictionary file";
         if (!storage->StatusText().empty())
             m_openError += " (" + storage->StatusText() + ")";
+        m_openFault = storage->Status() == c4_Status::ReadError ? strategy->Fault() : pvbase::FileFault::Damaged;
         return false;
     }
     c4_View info = storage->GetAs(kInfoDescription);
@@ -121,8 +130,10 @@ bool CDictionaryFile::Open(const std::string& path, bool readOnly)
     const int dataColumn = data.FindProperty("data");
     if (propColumn < 0 || valueColumn < 0 || keyColumn < 0 || dataColumn < 0) {
         m_openError = "not a dictionary file (views cannot be made)";
+        m_openFault = pvbase::FileFault::Damaged;
         return false;
     }
+    m_openFault = pvbase::FileFault::None;
 
     m_strategy = std::move(strategy);
     m_storage = std::move(storage);
@@ -179,8 +190,10 @@ void CDictionaryFile::Close()
 
 bool CDictionaryFile::Commit()
 {
-    if (!m_open || m_readOnly)
+    if (!m_open || m_readOnly) {
+        m_commitFault = m_open ? pvbase::FileFault::ReadOnly : pvbase::FileFault::Other;
         return false;
+    }
     return CommitStorage();
 }
 
@@ -188,7 +201,14 @@ bool CDictionaryFile::CommitStorage()
 {
     // A commit serves the rows from a fresh image: the key under the cursor is read anew.
     m_currentKeyValid = false;
-    return m_storage->Commit();
+    if (m_storage->Commit()) {
+        m_commitFault = pvbase::FileFault::None;
+        return true;
+    }
+    m_commitFault = m_readOnly ? pvbase::FileFault::ReadOnly : m_strategy->Fault();
+    if (m_commitFault == pvbase::FileFault::None)
+        m_commitFault = pvbase::FileFault::Other;
+    return false;
 }
 
 void CDictionaryFile::ReadInfo()
@@ -222,8 +242,10 @@ void CDictionaryFile::ReadInfo()
 
 bool CDictionaryFile::WriteInfo()
 {
-    if (!m_open || m_readOnly)
+    if (!m_open || m_readOnly) {
+        m_commitFault = m_open ? pvbase::FileFault::ReadOnly : pvbase::FileFault::Other;
         return false;
+    }
     auto write = [this](const char* name, std::string_view value) {
         const int row = m_info.Find(pProp[name]);
         if (row >= 0)

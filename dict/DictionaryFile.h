@@ -49,7 +49,7 @@ public:
     // Opens the file, creating it when it is missing (unless readOnly), and reads its
     // properties. Fails for an empty path, a file that cannot be opened or created, and a
     // file that is not a dictionary storage (such a file is never written). A read-only
-    // dictionary never writes its file.
+    // dictionary never writes its file; a file that may only be read opens read-only too.
     bool Open(const std::string& path, bool readOnly = false);
     // Commits pending changes and closes. Safe on a closed object.
     void Close();
@@ -57,6 +57,10 @@ public:
     bool IsReadOnly() const { return m_readOnly; }
     // Why the last Open failed (empty after a successful one).
     const std::string& OpenError() const { return m_openError; }
+    // The same as a fault the user is told (None after a successful Open).
+    pvbase::FileFault OpenFault() const { return m_openFault; }
+    // Why the last Commit (or WriteInfo) failed: read-only, disk full, ... (None when it did not).
+    pvbase::FileFault CommitFault() const { return m_commitFault; }
 
     // Properties from DBINFO; a missing row keeps the current value.
     void ReadInfo();
@@ -261,6 +265,8 @@ private:
     bool m_open = false;
     bool m_readOnly = false;
     std::string m_openError;
+    pvbase::FileFault m_openFault = pvbase::FileFault::None;
+    pvbase::FileFault m_commitFault = pvbase::FileFault::None;
 
     std::string m_path;
     std::string m_caption;

@@ -26,6 +26,7 @@ bool c4_FileStrategy::DataOpen(const char* fileName, int mode)
     m_file.reset();
     m_valid = false;
     m_failed = false;
+    m_fault = pvbase::FileFault::None;
     if (!fileName || !*fileName)
         return false;
     m_fileName = fileName;
@@ -33,6 +34,8 @@ bool c4_FileStrategy::DataOpen(const char* fileName, int mode)
     m_writable = mode != 0;
     m_file = FileHandle::Open(m_fileName, m_writable ? OpenMode::ReadWrite : OpenMode::ReadOnly);
     m_valid = m_file != nullptr;
+    if (!m_valid)
+        m_fault = pvbase::LastFileFault();
     return m_valid;
 }
 
@@ -51,12 +54,12 @@ int c4_FileStrategy::DataRead(t4_i32 pos, void* buffer, int length)
     if (length < 1)
         return 0;
     if (pos < 0 || !EnsureOpen()) {
-        m_failed = true;
+        SetFailed();
         return -1;
     }
     int n = m_file->Read(pos, buffer, length);
     if (n < 0)
-        m_failed = true;
+        SetFailed();
     return n;
 }
 
@@ -67,7 +70,7 @@ bool c4_FileStrategy::DataWrite(t4_i32 pos, const void* buffer, int length)
     // Writes go only into a rewrite's temporary file; the committed file is never patched.
     if (pos < 0 || !m_rewriting || !m_file || static_cast<int64_t>(pos) + length > INT32_MAX ||
         !m_file->Write(pos, buffer, length)) {
-        m_failed = true;
+        SetFailed();
         return false;
     }
     return true;
@@ -76,7 +79,7 @@ bool c4_FileStrategy::DataWrite(t4_i32 pos, const void* buffer, int length)
 void c4_FileStrategy::DataCommit(t4_i32 /*newSize*/)
 {
     if (m_rewriting && m_file && !m_file->Flush())
-        m_failed = true;
+        SetFailed();
 }
 
 void c4_FileStrategy::ResetFileMapping() {}
@@ -101,12 +104,20 @@ bool c4_FileStrategy::BeginRewrite()
 {
     if (m_rewriting)
         EndRewrite(false);
-    if (!m_valid || !m_writable)
+    if (!m_valid || !m_writable) {
+        m_fault = m_valid ? pvbase::FileFault::ReadOnly : m_fault;
         return false;
+    }
     m_file.reset();
+    m_fault = pvbase::FileFault::None;
     m_file = FileHandle::Open(m_tempName, OpenMode::CreateTruncate);
-    if (!m_file)
+    if (!m_file) {
+        // The temporary file is new: a refusal is its folder's.
+        m_fault = pvbase::LastFileFault();
+        if (m_fault == pvbase::FileFault::ReadOnly || m_fault == pvbase::FileFault::Missing)
+            m_fault = pvbase::FileFault::FolderReadOnly;
         return false;
+    }
     m_rewriting = true;
     m_failed = false;
     return true;
@@ -117,10 +128,15 @@ bool c4_FileStrategy::EndRewrite(bool replace)
     if (!m_rewriting)
         return false;
     bool ok = replace && !m_failed && m_file && m_file->Flush();
+    if (replace && !ok)
+        SetFailed();
     m_file.reset();
     m_rewriting = false;
-    if (ok)
+    if (ok) {
         ok = pvbase::ReplaceFileAtomically(m_tempName, m_fileName);
+        if (!ok)
+            SetFailed();
+    }
     if (!ok)
         pvbase::RemoveFileIfExists(m_tempName);
     return ok;

@@ -28,11 +28,9 @@
 #include <string_view>
 #include <vector>
 
-typedef int32_t t4_i32;
+#include "base/FileIo.h"
 
-namespace pvbase {
-class FileHandle;
-}  // namespace pvbase
+typedef int32_t t4_i32;
 namespace pv_storage {
 struct StorageData;
 struct ViewData;
@@ -82,9 +80,17 @@ public:
     bool IsWritable() const { return m_writable; }
     // True when a read or write failed since DataOpen or BeginRewrite.
     bool HasFailed() const { return m_failed; }
+    // Why the last open, rewrite or write failed (None when nothing did): what a failed Commit
+    // tells the user.
+    pvbase::FileFault Fault() const { return m_fault; }
 
 protected:
-    void SetFailed() { m_failed = true; }
+    void SetFailed()
+    {
+        m_failed = true;
+        if (m_fault == pvbase::FileFault::None)
+            m_fault = pvbase::LastFileFault();
+    }
 
 private:
     bool EnsureOpen();
@@ -95,6 +101,7 @@ private:
     bool m_valid = false;
     bool m_failed = false;
     bool m_rewriting = false;
+    pvbase::FileFault m_fault = pvbase::FileFault::None;
     std::unique_ptr<pvbase::FileHandle> m_file;
 };
 

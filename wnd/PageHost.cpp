@@ -130,9 +130,15 @@ bool CPageHost::SaveAll()
             return false;
         }
     }
-    for (const Entry& entry : m_pages) {
-        if (entry.page->Handle())
-            entry.page->WriteModel();
+    for (int index = 0; index < PageCount(); ++index) {
+        CDialogPage& page = Page(index);
+        if (!page.Handle())
+            continue;
+        if (!page.WriteModel()) {
+            Show(index);
+            return false;
+        }
+        m_wroteAny = true;
     }
     return true;
 }

@@ -27,8 +27,10 @@ public:
 protected:
     // Fills the members from the model; runs before the fields are loaded.
     virtual void ReadModel() {}
-    // Stores the members into the model, after every page's fields were taken.
-    virtual void WriteModel() {}
+    // Stores the members into the model, after every page's fields were taken. False when the
+    // model refused them (a file that could not be written); the page has told the user and
+    // keeps its values.
+    virtual bool WriteModel() { return true; }
     // The page is shown (each time it is picked).
     virtual void OnPageShown() {}
 
@@ -69,8 +71,11 @@ public:
     // Every created page loads again from its model.
     bool LoadAll();
     // Every created page's fields are taken; on the first refusal that page is shown with the
-    // field focused and false returned, nothing written. Then each page writes its model.
+    // field focused and false returned, nothing written. Then each page writes its model; the
+    // first page whose model refuses is shown and false returned, the pages after it unwritten.
     bool SaveAll();
+    // Whether a page's model was written since the pages were made.
+    bool WroteAny() const { return m_wroteAny; }
 
 private:
     struct Entry {
@@ -88,6 +93,7 @@ private:
     CTreeView m_tree;
     HWND m_caption = nullptr;
     int m_current = -1;
+    bool m_wroteAny = false;
 };
 
 }  // namespace wnd

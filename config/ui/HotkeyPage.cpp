@@ -7,6 +7,7 @@
 
 #include "config/AppSettings.h"
 #include "config/ui/ConfigUiIds.h"
+#include "config/ui/SettingsErrors.h"
 #include "wnd/DataExchange.h"
 
 namespace {
@@ -56,12 +57,16 @@ void CDlgOptionHotkey::ReadModel()
     m_changed = false;
 }
 
-void CDlgOptionHotkey::WriteModel()
+bool CDlgOptionHotkey::WriteModel()
 {
     static_cast<SelectionKeys&>(m_settings) = m_keys;
     m_settings.dwEnableZel = m_enableHotkey;
-    m_settings.SaveHotKeys();
+    if (!m_settings.SaveHotKeys()) {
+        ShowSettingsNotSaved(Handle(), m_settings, kValuesKept);
+        return false;
+    }
     m_changed = false;
+    return true;
 }
 
 void CDlgOptionHotkey::Exchange(wnd::CDataExchange& dx)

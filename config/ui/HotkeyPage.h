@@ -18,7 +18,7 @@ public:
 protected:
     BOOL OnInitDialog() override;
     void ReadModel() override;
-    void WriteModel() override;
+    bool WriteModel() override;
     void Exchange(wnd::CDataExchange& dx) override;
     bool OnCommand(int id, int code, HWND control) override;
 

@@ -27,7 +27,8 @@ public:
     static bool Run(HWND owner, const std::string& firstPage, wnd::CDialogPage& autoLearnPage, CAppSettings& settings);
 
     void SetFirstPage(std::string name) { m_firstPage = std::move(name); }
-    bool Saved() const { return m_saved; }
+    // OK saved every page, or some page was written before another refused.
+    bool Saved() const { return m_saved || m_pages.WroteAny(); }
     CDlgOptionHotkey& HotkeyPage() { return m_hotkeyPage; }
     CDlgOptionOthers& OthersPage() { return m_othersPage; }
     wnd::CDialogPage& AutoLearnPage() { return m_autoLearnPage; }

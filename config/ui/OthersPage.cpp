@@ -6,6 +6,7 @@
 #include "config/AppSettings.h"
 #include "config/StartupRegistration.h"
 #include "config/ui/ConfigUiIds.h"
+#include "config/ui/SettingsErrors.h"
 #include "wnd/DataExchange.h"
 
 namespace {
@@ -50,7 +51,7 @@ void CDlgOptionOthers::Exchange(wnd::CDataExchange& dx)
     dx.Number(IDC_OTHERS_ITEMS, m_maxItemShow, 1, 10, IDC_OTHERS_ITEMS_SPIN);
 }
 
-void CDlgOptionOthers::WriteModel()
+bool CDlgOptionOthers::WriteModel()
 {
     m_settings.bEnableShorthand = m_shorthand ? 1 : 0;
     m_settings.bEnableWord = m_word ? 1 : 0;
@@ -63,8 +64,12 @@ void CDlgOptionOthers::WriteModel()
     // Untouched, the value stays as it is (it may name another copy of the program).
     if (m_runAtStartup != m_registeredAtOpen && m_startup.SetRegistered(m_runAtStartup))
         m_registeredAtOpen = m_runAtStartup;
-    m_settings.SaveOthers();
+    if (!m_settings.SaveOthers()) {
+        ShowSettingsNotSaved(Handle(), m_settings, kValuesKept);
+        return false;
+    }
     m_changed = false;
+    return true;
 }
 
 bool* CDlgOptionOthers::FlagOf(int id)

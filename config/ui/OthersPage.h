@@ -19,7 +19,7 @@ public:
 
 protected:
     void ReadModel() override;
-    void WriteModel() override;
+    bool WriteModel() override;
     void Exchange(wnd::CDataExchange& dx) override;
     bool OnCommand(int id, int code, HWND control) override;
 

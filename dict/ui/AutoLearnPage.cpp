@@ -4,6 +4,7 @@
 
 #include "base/FileIo.h"
 #include "config/AppSettings.h"
+#include "config/ui/SettingsErrors.h"
 #include "dict/AutoLearnDictionary.h"
 #include "dict/AutoLearnList.h"
 #include "dict/ui/DictUiIds.h"
@@ -51,18 +52,20 @@ void CDlgAutoLearn::Exchange(wnd::CDataExchange& dx)
         dx.Fail(IDC_AUTOLEARN_SEPARATORS, "Separate characters must not NULL.");
 }
 
-void CDlgAutoLearn::WriteModel()
+bool CDlgAutoLearn::WriteModel()
 {
     m_settings.bEanbleAutolearn = m_enabled ? 1 : 0;
     m_settings.nMinLearnLength = static_cast<std::uint32_t>(m_minLength);
     m_settings.strSeparate = m_separators;
-    m_settings.SaveAutoLearn();
+    if (!m_settings.SaveAutoLearn()) {
+        ShowSettingsNotSaved(Handle(), m_settings, kValuesKept);
+        return false;
+    }
     m_readEnabled = m_enabled;
     m_readMinLength = m_minLength;
     m_readSeparators = m_separators;
     // An unchanged list is not written: words learnt meanwhile stay.
-    if (m_listChanged)
-        SaveList();
+    return !m_listChanged || SaveList();
 }
 
 bool CDlgAutoLearn::IsChanged() const
@@ -237,6 +240,10 @@ void CDlgAutoLearn::Import()
             return !wait->Cancelled();
         });
     });
+    if (count < 0) {
+        wnd::ShowError(Handle(), "The file could not be read; nothing was imported:\r\n" + *path);
+        return;
+    }
     m_listChanged = m_listChanged || count > 0;
     ShowRows();
     wnd::ShowInfo(Handle(), Formatted("%d items have been successfully imported !", count));
@@ -249,14 +256,22 @@ void CDlgAutoLearn::Export()
         return;
     FillList();
     int count = 0;
+    pvbase::FileFault fault = pvbase::FileFault::None;
     WithWaitDialog(Handle(), ::GetAncestor(Handle(), GA_ROOT), "Exporting! Please wait ... ", [&](CDlgWait* wait) {
-        count = m_list->ExportText(*path, [wait](int done) {
-            if (wait) {
+        count = m_list->ExportText(
+            *path,
+            [wait](int done) {
+                if (!wait)
+                    return true;
                 wait->SetText(Formatted("%d items have been exported!", done));
                 wait->ProcessMessages();
-            }
-            return true;
-        });
+                return !wait->Cancelled();
+            },
+            &fault);
     });
-    wnd::ShowInfo(Handle(), Formatted("%d items have been successfully exported !", count));
+    if (count >= 0)
+        wnd::ShowInfo(Handle(), Formatted("%d items have been successfully exported !", count));
+    else if (fault != pvbase::FileFault::None)  // else cancelled: nothing was written, nothing to say
+        wnd::ShowError(Handle(), std::string("The file could not be written (") + pvbase::FileFaultReason(fault) +
+                                     "); nothing was exported:\r\n" + *path);
 }

@@ -43,7 +43,7 @@ protected:
     BOOL OnInitDialog() override;
     void Exchange(wnd::CDataExchange& dx) override;
     void ReadModel() override;
-    void WriteModel() override;
+    bool WriteModel() override;
     void OnPageShown() override { FillList(); }
     bool OnCommand(int id, int code, HWND control) override;
     bool OnNotify(const NMHDR& header, LRESULT& result) override;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "base/FileIo.h"
 #include "config/ui/ProgressWindow.h"
 #include "dict/TextImport.h"
 #include "dict/ui/DictUiIds.h"
@@ -14,6 +15,8 @@
 
 namespace {
 
+// Posted to itself: a read-only dictionary is said once the dialog shows.
+constexpr UINT WM_TELL_READ_ONLY = WM_APP + 1;
 const char kUserShortHands[] = "\\Libs\\UserShortHands.lib";
 const char kUserDictionary[] = "\\Libs\\UserDictionary.lib";
 // A query that walks longer than this shows the progress window.
@@ -96,6 +99,8 @@ BOOL CDictionaryEditor::OnInitDialog()
         EnableItem(IDC_EDITOR_EXPORT, true);
         ShowProperties();
         Query(std::string());
+        if (m_dictionary.IsReadOnly())
+            ShowReadOnly();  // said once the dialog shows: posted
     } else {
         EnableItem(IDC_EDITOR_MISC_KEY, false);
         ShowStatus();
@@ -111,8 +116,19 @@ bool CDictionaryEditor::OpenDictionary()
         return true;
     }
     // A damaged file is never written: the dialog stays empty and OK writes nothing.
-    wnd::ShowError(Handle(), "The dictionary could not be opened; it was left as it is:\r\n" + m_path);
+    wnd::ShowError(Handle(), std::string("The dictionary could not be opened (") +
+                                 pvbase::FileFaultReason(m_dictionary.OpenFault()) + "); it was left as it is:\r\n" +
+                                 m_path);
     return false;
+}
+
+void CDictionaryEditor::ShowReadOnly()
+{
+    for (int id : {IDC_EDITOR_ADD, IDC_EDITOR_SAVE, IDC_EDITOR_DELETE, IDC_EDITOR_IMPORT, IDC_DICT_TYPE})
+        EnableItem(id, false);
+    for (int id : {IDC_DICT_NAME, IDC_DICT_DESCRIPTION, IDC_EDITOR_DATA})
+        ::SendMessageA(Item(id), EM_SETREADONLY, TRUE, 0);
+    ::PostMessageA(Handle(), WM_TELL_READ_ONLY, 0, 0);
 }
 
 void CDictionaryEditor::ShowProperties()
@@ -158,6 +174,11 @@ std::string CDictionaryEditor::CellText(int row, int column)
 
 LRESULT CDictionaryEditor::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (msg == WM_TELL_READ_ONLY) {
+        wnd::ShowInfo(Handle(),
+                      "This dictionary is read-only: its entries can be viewed but not changed.\r\n" + m_path);
+        return 0;
+    }
     if (msg == WM_DESTROY) {
         // Commits what Add left pending.
         m_rows.Clear();
@@ -310,6 +331,8 @@ void CDictionaryEditor::Add()
         wnd::ShowMessage(Handle(), "This data had in database!", wnd::kProgramCaption, MB_OK | MB_ICONSTOP);
         return;
     }
+    if (m_dictionary.IsReadOnly())
+        return;
     if (m_dictionary.AddEntry(key, ItemText(IDC_EDITOR_DATA)))
         wnd::ShowMessage(Handle(), "Add data succeed!", wnd::kProgramCaption, MB_OK | MB_ICONEXCLAMATION);
     Query(key);
@@ -425,15 +448,33 @@ void CDictionaryEditor::InsertMacro(int commandId)
 
 void CDictionaryEditor::OnOK()
 {
-    WriteProperties();
+    // Nothing could be changed in a dictionary that did not open or may only be read.
+    if (m_dictionary.IsOpen() && !m_dictionary.IsReadOnly() && !WriteProperties()) {
+        // The entries added stay pending in memory: OK again writes them.
+        wnd::ShowError(Handle(), "The dictionary could not be saved: " + FaultReason() +
+                                     ".\r\nYour entries are still here: press OK again to save them.\r\n" + m_path);
+        return;
+    }
     EndDialog(IDOK);
 }
 
 void CDictionaryEditor::OnCancel()
 {
-    if (m_dictionary.IsOpen() && ApplyUserFileRules())
-        m_dictionary.WriteInfo();
+    if (m_dictionary.IsOpen() && !m_dictionary.IsReadOnly()) {
+        // What Add left pending is kept on the way out, as a close always did.
+        const bool saved = ApplyUserFileRules() ? m_dictionary.WriteInfo() : m_dictionary.Commit();
+        if (!saved && wnd::ShowMessage(Handle(),
+                                       "The entries added could not be saved: " + FaultReason() +
+                                           ".\r\nClose the dictionary without them?\r\n" + m_path,
+                                       wnd::kErrorCaption, MB_YESNO | MB_ICONSTOP | MB_DEFBUTTON2) != IDYES)
+            return;
+    }
     EndDialog(IDCANCEL);
+}
+
+std::string CDictionaryEditor::FaultReason() const
+{
+    return pvbase::FileFaultReason(m_dictionary.CommitFault());
 }
 
 bool CDictionaryEditor::WriteProperties()

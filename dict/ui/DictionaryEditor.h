@@ -31,6 +31,10 @@ private:
     class CDataEdit;
 
     bool OpenDictionary();
+    // A file that may only be read: shown, nothing that changes it enabled, and said.
+    void ShowReadOnly();
+    // Why the last commit failed, in words.
+    std::string FaultReason() const;
     void ShowProperties();
     void SetUpList();
     std::string CellText(int row, int column);

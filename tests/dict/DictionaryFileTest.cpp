@@ -6,6 +6,8 @@
 #include <cstring>
 #include <random>
 
+#include <unistd.h>
+
 #include "dict/CodePage.h"
 #include "dict/DictionaryFile.h"
 #include "dict/ScramblingFileStrategy.h"
@@ -671,6 +673,59 @@ TEST(DictionaryFileOpen, MissingFilesAreCreatedUnlessReadOnly)
     ASSERT_TRUE(dictionary.Open(path, true));
     EXPECT_EQ(dictionary.CountEntries(), 0);
     EXPECT_FALSE(dictionary.AddEntry("a", ""));  // read-only
+}
+
+TEST(DictionaryFileOpen, DamagedAndUnwritableFilesSayWhy)
+{
+    TempFolder temp;
+    const std::string good = ReadFile(FixturePath("medium.lib"));
+    const std::string cut = temp.File("cut.lib");
+    WriteFile(cut, good.substr(0, good.size() / 2));
+    CDictionaryFile dictionary(cp1252);
+    EXPECT_FALSE(dictionary.Open(cut));
+    EXPECT_EQ(dictionary.OpenFault(), pvbase::FileFault::Damaged);
+    EXPECT_FALSE(dictionary.Open(temp.File("no-such-folder/x.lib")));
+    EXPECT_EQ(dictionary.OpenFault(), pvbase::FileFault::Missing);
+
+    // A file that may only be read is opened read-only and offered; never written.
+    const std::string locked = temp.File("locked.lib");
+    WriteFile(locked, good);
+    fs::permissions(locked, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes through read-only bits";
+    ASSERT_TRUE(dictionary.Open(locked)) << dictionary.OpenError();
+    EXPECT_TRUE(dictionary.IsReadOnly());
+    DictionaryMatch match;
+    EXPECT_TRUE(dictionary.FindFirst("", match, kAllEntries));
+    EXPECT_FALSE(dictionary.WriteInfo());
+    EXPECT_EQ(dictionary.CommitFault(), pvbase::FileFault::ReadOnly);
+    dictionary.Close();
+    EXPECT_EQ(ReadFile(locked), good);
+}
+
+TEST(DictionaryFileEdit, AFailedCommitKeepsTheEntriesForTheNextOne)
+{
+    TempFolder temp;
+    const std::string folder = temp.File("sub");
+    fs::create_directories(folder);
+    const std::string path = folder + "/words.lib";
+    CDictionaryFile dictionary(cp1252);
+    MakeDictionary(dictionary, path, {{"alpha", "1"}});
+    ASSERT_TRUE(dictionary.AddEntry("beta", "2"));
+    // The folder goes away under the open dictionary: nothing can be written there.
+    fs::remove_all(folder);
+    EXPECT_FALSE(dictionary.Commit());
+    EXPECT_NE(dictionary.CommitFault(), pvbase::FileFault::None);
+    EXPECT_EQ(dictionary.CountEntries(), 2);
+
+    fs::create_directories(folder);
+    ASSERT_TRUE(dictionary.Commit());
+    EXPECT_EQ(dictionary.CommitFault(), pvbase::FileFault::None);
+    dictionary.Close();
+    ASSERT_TRUE(dictionary.Open(path, true));
+    DictionaryMatch match;
+    EXPECT_TRUE(dictionary.ContainsKey("beta", match));
+    EXPECT_EQ(dictionary.CountEntries(), 2);
 }
 
 // ---------------------------------------------------------------- file scrambling

@@ -8,7 +8,7 @@ import os
 import time
 
 from harness import Session, Failure, expect
-from program import program_copy, window_rect, command, press
+from program import program_copy, window_rect, command, press, answer_box
 
 PROGRAM_TITLE = "Pennivox"
 WM_CLOSE, WM_COMMAND = 0x0010, 0x0111
@@ -123,6 +123,9 @@ with Session("dict_manager", limit=240) as s:
     with open(os.path.join(folder, "Libs", "Broken.lib"), "wb") as f:
         f.write(b"this is no dictionary storage" * 40)
     d = Dialogs(s, folder)
+    # A dictionary that cannot be loaded is told once at start-up.
+    told = answer_box(s, d.controller, timeout=20)
+    expect("Broken.lib: the file is damaged" in told, True, "the start-up report: %r" % told)
     prompt = d.wait_loaded()
     target = s.start_target()
 

@@ -27,6 +27,7 @@ Session (one per script; reuses DISPLAY/WINEPREFIX from scripts/wine-env.sh, or 
     case(name, fn)                      run one case; failures are recorded, screenshot taken
     screenshot(label), log(msg)
 Files (logs, screenshots) go to $PV_BINARY_DIR/Testing/e2e/<scenario>/.
+A scenario that must run as a user who is not root calls unprivileged.rerun_as_user() first.
 """
 
 import os
@@ -77,6 +78,12 @@ def _binary_dir():
     if found:
         return found
     return os.path.join(_source_dir(), "build", "win")
+
+
+def _work_dir():
+    """Where logs, screenshots and an own Wine environment go: the build folder, or another one
+    (PV_E2E_WORK_DIR) for a scenario run as a user who may not write there."""
+    return os.environ.get("PV_E2E_WORK_DIR") or _binary_dir()
 
 
 class Ctl:
@@ -150,7 +157,7 @@ class Session:
         self.limit = limit
         self.fresh_prefix = fresh_prefix  # a new prefix of its own, whatever the environment
         self.bin_dir = os.path.join(_binary_dir(), "bin")
-        self.out_dir = os.path.join(_binary_dir(), "Testing", "e2e", name)
+        self.out_dir = os.path.join(_work_dir(), "Testing", "e2e", name)
         self.failures = []
         self.passed = []
         self._procs = []
@@ -198,7 +205,7 @@ class Session:
         if env.get("DISPLAY") and env.get("WINEPREFIX") and not self.fresh_prefix:
             return env
         # Not run under the test command, or asked for: bring up our own environment for this script.
-        self._own_env_dir = os.path.join(_binary_dir(), "e2e-wine-env-" + self.name if self.fresh_prefix
+        self._own_env_dir = os.path.join(_work_dir(), "e2e-wine-env-" + self.name if self.fresh_prefix
                                          else "e2e-wine-env")
         subprocess.check_call(["bash", os.path.join(_source_dir(), "scripts", "wine-env.sh"), "start",
                                self._own_env_dir] + (["--fresh"] if self.fresh_prefix else []),

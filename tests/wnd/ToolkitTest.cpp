@@ -383,7 +383,11 @@ public:
 
 protected:
     void ReadModel() override { m_value = m_model; }
-    void WriteModel() override { m_model = m_value; }
+    bool WriteModel() override
+    {
+        m_model = m_value;
+        return true;
+    }
     void OnPageShown() override { ++shown; }
     void Exchange(wnd::CDataExchange& dx) override { dx.Number(m_field, m_value, m_minimum, m_maximum); }
 

@@ -33,7 +33,11 @@ public:
     bool IsChanged() const override { return changed; }
 
 protected:
-    void WriteModel() override { ++writes; }
+    bool WriteModel() override
+    {
+        ++writes;
+        return true;
+    }
 };
 
 // Answers the next box titled "Pennivox" with a button and keeps its text.

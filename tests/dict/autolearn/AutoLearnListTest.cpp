@@ -26,7 +26,7 @@ TEST(AutoLearnList, ImportAddsCountsToKnownTextsAndStopsAtTheFirstEmptyLine)
     EXPECT_EQ(list.ImportText(path), 6);
     // Newest first: new texts on top, known ones counted where they are.
     EXPECT_EQ(Rows(list), "last=2;gamma=0;\tlead tab=1;no tab=1;beta=2;alpha=7;");
-    EXPECT_EQ(list.ImportText(temp.File("missing.txt")), 0);
+    EXPECT_EQ(list.ImportText(temp.File("missing.txt")), -1);
 }
 
 TEST(AutoLearnList, AHugeLineIsCutAndKeepsItsCount)
@@ -70,4 +70,25 @@ TEST(AutoLearnList, ExportImportAndTheStoreFileKeepWordsCountsAndOrder)
     list.Clear();
     ASSERT_TRUE(list.WriteStoreFile(temp.File("AutoLearn.dic")));
     EXPECT_EQ(std::filesystem::file_size(temp.File("AutoLearn.dic")), 0u);
+}
+
+TEST(AutoLearnList, AFailedOrCancelledExportLeavesNothingAndSaysWhy)
+{
+    CTempFolder temp;
+    CAutoLearnList list;
+    std::vector<AutoLearnRecord> records(100, AutoLearnRecord{1, "word"});
+    list.Assign(records);
+    const std::string path = temp.File("out.txt");
+    CTempFolder::Write(path, "before");
+    pvbase::FileFault fault = pvbase::FileFault::Other;
+    EXPECT_EQ(list.ExportText(
+                  path, [](int done) { return done < 50; }, &fault),
+              -1);
+    EXPECT_EQ(fault, pvbase::FileFault::None) << "cancelled, not failed";
+    EXPECT_EQ(CTempFolder::Read(path), "before");
+    EXPECT_FALSE(std::ifstream(path + ".part").good());
+
+    EXPECT_EQ(list.ExportText(temp.File("missing/out.txt"), {}, &fault), -1);
+    EXPECT_NE(fault, pvbase::FileFault::None);
+    EXPECT_EQ(list.ExportText(path, {}, &fault), 100);
 }

@@ -162,17 +162,20 @@ void ViewData::Thaw()
     thawed = true;
 }
 
-bool ViewData::MakeCell(std::string_view item, Cell& cell)
+bool ViewData::MakeCell(std::string_view item, bool addZero, Cell& cell)
 {
-    if (item.empty()) {
+    if (item.empty() && !addZero) {
         cell = Cell();
         return true;
     }
-    if (item.size() >= Cell::kArena || arena.size() + item.size() > UINT32_MAX)
+    const size_t size = item.size() + (addZero ? 1 : 0);
+    if (size >= Cell::kArena || arena.size() + size > UINT32_MAX)
         return false;
     cell.pos = static_cast<uint32_t>(arena.size());
-    cell.len = static_cast<uint32_t>(item.size()) | Cell::kArena;
+    cell.len = static_cast<uint32_t>(size) | Cell::kArena;
     arena.insert(arena.end(), item.begin(), item.end());
+    if (addZero)
+        arena.push_back('\0');
     return true;
 }
 
@@ -698,6 +701,202 @@ bool c4_View::InsertAt(int index, const c4_Row& row, int count)
             col.cells.insert(col.cells.begin() + index, count, cells[c]);
     }
     view.rows += static_cast<uint32_t>(count);
+    view.modified = true;
+    return true;
+}
+
+// ---- batches of rows ----
+
+c4_StringRows::c4_StringRows(std::vector<c4_StringProp> props) : m_props(std::move(props)) {}
+
+void c4_StringRows::Add(std::initializer_list<std::string_view> values)
+{
+    auto value = values.begin();
+    for (size_t p = 0; p < m_props.size(); ++p) {
+        if (value != values.end()) {
+            m_bytes.append(value->data(), value->size());
+            ++value;
+        }
+        m_offsets.push_back(m_bytes.size());
+    }
+    ++m_rows;
+}
+
+void c4_StringRows::Clear()
+{
+    m_bytes.clear();
+    m_offsets.assign(1, 0);
+    m_rows = 0;
+}
+
+int c4_CompareStrings(std::string_view a, std::string_view b)
+{
+    return pv_storage::CompareText(a, b);
+}
+
+namespace {
+
+// The first eight bytes of a string value as Search orders them, as one number: zero bytes
+// stand for the end of the value, which sorts before any byte.
+uint64_t OrderPrefix(std::string_view value)
+{
+    uint64_t prefix = 0;
+    size_t i = 0;
+    for (; i < 8 && i < value.size() && value[i] != '\0'; ++i) {
+        uint8_t c = static_cast<uint8_t>(value[i]);
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<uint8_t>(c - 'A' + 'a');
+        prefix = (prefix << 8) | c;
+    }
+    return i == 0 ? 0 : prefix << (8 * (8 - i));
+}
+
+// Batch rows in the order they end up in: by key, and among equal keys the later row first
+// (each single insert lands before the rows with its key).
+std::vector<uint32_t> InsertionOrder(const c4_StringRows& rows)
+{
+    const uint32_t count = static_cast<uint32_t>(rows.Size());
+    std::vector<uint32_t> order(count);
+    bool sorted = true;
+    for (uint32_t i = 1; i < count && sorted; ++i)
+        sorted = pv_storage::CompareText(rows.Value(i - 1, 0), rows.Value(i, 0)) <= 0;
+    if (sorted) {
+        for (uint32_t i = 0; i < count; ++i)
+            order[i] = i;
+        for (uint32_t run = 0; run < count;) {
+            uint32_t end = run + 1;
+            while (end < count && pv_storage::CompareText(rows.Value(run, 0), rows.Value(end, 0)) == 0)
+                ++end;
+            std::reverse(order.begin() + run, order.begin() + end);
+            run = end;
+        }
+        return order;
+    }
+    struct Slot {
+        uint64_t prefix;
+        uint32_t row;
+    };
+    std::vector<Slot> slots(count);
+    for (uint32_t i = 0; i < count; ++i)
+        slots[i] = Slot{OrderPrefix(rows.Value(i, 0)), i};
+    std::sort(slots.begin(), slots.end(), [&rows](const Slot& a, const Slot& b) {
+        if (a.prefix != b.prefix)
+            return a.prefix < b.prefix;
+        const int c = pv_storage::CompareText(rows.Value(a.row, 0), rows.Value(b.row, 0));
+        return c != 0 ? c < 0 : a.row > b.row;
+    });
+    for (uint32_t i = 0; i < count; ++i)
+        order[i] = slots[i].row;
+    return order;
+}
+
+// Whether every row is at the place a Search on the key column alone gives it: keys in order,
+// and no integer column (a negative value there would sort before an empty query).
+bool KeptInKeyOrder(const ViewData& view, int keyColumn)
+{
+    if (keyColumn < 0 || view.columns[keyColumn].field.type != 'S')
+        return false;
+    for (const Column& col : view.columns)
+        if (col.field.type == 'I')
+            return false;
+    ItemCursor cursor(view, static_cast<size_t>(keyColumn), 0);
+    std::string_view previous = cursor.Next();
+    for (uint32_t row = 1; row < view.rows; ++row) {
+        std::string_view item = cursor.Next();
+        if (pv_storage::CompareText(previous, item) > 0)
+            return false;
+        previous = item;
+    }
+    return true;
+}
+
+// The first row at or after from whose key does not sort before the key.
+uint32_t KeyLowerBound(const ViewData& view, size_t keyColumn, uint32_t from, std::string_view key)
+{
+    uint32_t lo = from, hi = view.rows;
+    while (lo < hi) {
+        const uint32_t mid = lo + (hi - lo) / 2;
+        if (pv_storage::CompareText(view.Item(keyColumn, mid), key) < 0)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+
+}  // namespace
+
+bool c4_View::InsertSorted(const c4_StringRows& rows)
+{
+    if (!m_data || int64_t(m_data->rows) + rows.Size() > INT32_MAX)
+        return false;
+    if (rows.Empty())
+        return true;
+    ViewData& view = *m_data;
+    const std::vector<c4_StringProp>& props = rows.Props();
+    std::vector<int> columnOf(props.size(), -1);  // the view's string column of each batch value
+    for (size_t p = 0; p < props.size(); ++p) {
+        const int c = view.FindColumn(props[p].Name());
+        if (c >= 0 && pv_storage::IsStringType(view.columns[c].field.type))
+            columnOf[p] = c;
+    }
+    if (props.empty() || !KeptInKeyOrder(view, columnOf[0])) {
+        for (int i = 0; i < rows.Size(); ++i) {
+            c4_Row row;
+            for (size_t p = 0; p < props.size(); ++p)
+                row.Set(props[p], rows.Value(i, static_cast<int>(p)));
+            if (!InsertAt(Search(props[0], rows.Value(i, 0)), row))
+                return false;
+        }
+        return true;
+    }
+
+    // Room for every new item, checked before anything changes.
+    uint64_t bytes = view.arena.size();
+    for (int i = 0; i < rows.Size(); ++i) {
+        for (size_t p = 0; p < props.size(); ++p) {
+            const size_t size = rows.Value(i, static_cast<int>(p)).size();
+            if (columnOf[p] < 0 || size == 0)
+                continue;
+            if (size + 1 >= Cell::kArena)
+                return false;
+            bytes += size + 1;
+        }
+    }
+    if (bytes > UINT32_MAX)
+        return false;
+
+    const std::vector<uint32_t> order = InsertionOrder(rows);
+    const size_t keyColumn = static_cast<size_t>(columnOf[0]);
+    std::vector<uint32_t> places(order.size());
+    uint32_t place = 0;
+    for (size_t j = 0; j < order.size(); ++j)
+        places[j] = place = KeyLowerBound(view, keyColumn, place, rows.Value(order[j], 0));
+
+    view.Thaw();
+    view.arena.reserve(static_cast<size_t>(bytes));
+    const uint32_t total = view.rows + static_cast<uint32_t>(rows.Size());
+    for (size_t c = 0; c < view.columns.size(); ++c) {
+        Column& col = view.columns[c];
+        const int prop = static_cast<int>(std::find(columnOf.begin(), columnOf.end(), int(c)) - columnOf.begin());
+        const bool present = static_cast<size_t>(prop) < props.size();
+        std::vector<Cell> merged;
+        merged.reserve(size_t(total) + total / 16 + 64);
+        uint32_t from = 0;
+        for (size_t j = 0; j < order.size(); ++j) {
+            merged.insert(merged.end(), col.cells.begin() + from, col.cells.begin() + places[j]);
+            from = places[j];
+            Cell cell;
+            if (present) {
+                const std::string_view value = rows.Value(order[j], prop);
+                view.MakeCell(value, col.field.type == 'S' && !value.empty(), cell);  // room checked above
+            }
+            merged.push_back(cell);
+        }
+        merged.insert(merged.end(), col.cells.begin() + from, col.cells.end());
+        col.cells.swap(merged);
+    }
+    view.rows = total;
     view.modified = true;
     return true;
 }

@@ -117,19 +117,6 @@ std::string CAppSettings::NewRuleSection()
     return name;
 }
 
-int CAppSettings::SameTargetRule(const AppRule& rule) const
-{
-    for (std::size_t i = 0; i < appRules.size(); ++i) {
-        const AppRule& known = appRules[i];
-        if (known.deleted)
-            continue;
-        if ((!rule.path.empty() && EqualsNoCaseAnsi(known.path, rule.path)) ||
-            (!rule.editBoxId.empty() && EqualsNoCaseAnsi(known.editBoxId, rule.editBoxId)))
-            return static_cast<int>(i);
-    }
-    return -1;
-}
-
 int CAppSettings::AddAppRule(const AppRule& rule)
 {
     AppRule added = rule;

@@ -559,7 +559,7 @@ std::string ApplyIniChanges(const std::string& text, const std::vector<IniChange
                 continue;
             blocks.emplace_back();
             blocks.back().nameLower = LowerAscii(change.section);
-            blocks.back().lines.push_back(TextLine{"[" + change.section + "]\r\n"});
+            blocks.back().lines.push_back(TextLine{"[" + change.section + "]\r\n", std::string(), false, false, false});
             named.push_back(blocks.size() - 1);
         }
         TextBlock& block = blocks[named.front()];

@@ -162,20 +162,17 @@ void ViewData::Thaw()
     thawed = true;
 }
 
-bool ViewData::MakeCell(std::string_view item, bool addZero, Cell& cell)
+bool ViewData::MakeCell(std::string_view item, Cell& cell)
 {
-    if (item.empty() && !addZero) {
+    if (item.empty()) {
         cell = Cell();
         return true;
     }
-    const size_t size = item.size() + (addZero ? 1 : 0);
-    if (size >= Cell::kArena || arena.size() + size > UINT32_MAX)
+    if (item.size() >= Cell::kArena || arena.size() + item.size() > UINT32_MAX)
         return false;
     cell.pos = static_cast<uint32_t>(arena.size());
-    cell.len = static_cast<uint32_t>(size) | Cell::kArena;
+    cell.len = static_cast<uint32_t>(item.size()) | Cell::kArena;
     arena.insert(arena.end(), item.begin(), item.end());
-    if (addZero)
-        arena.push_back('\0');
     return true;
 }
 
@@ -751,38 +748,56 @@ uint64_t OrderPrefix(std::string_view value)
     return i == 0 ? 0 : prefix << (8 * (8 - i));
 }
 
+// The order of CompareText for values already cut at their first zero byte.
+int CompareCut(std::string_view a, std::string_view b)
+{
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        uint8_t ca = static_cast<uint8_t>(a[i]), cb = static_cast<uint8_t>(b[i]);
+        if (ca == cb)
+            continue;
+        ca = static_cast<uint8_t>(ca >= 'A' && ca <= 'Z' ? ca + 32 : ca);
+        cb = static_cast<uint8_t>(cb >= 'A' && cb <= 'Z' ? cb + 32 : cb);
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+
 // Batch rows in the order they end up in: by key, and among equal keys the later row first
 // (each single insert lands before the rows with its key).
 std::vector<uint32_t> InsertionOrder(const c4_StringRows& rows)
 {
     const uint32_t count = static_cast<uint32_t>(rows.Size());
+    std::vector<std::string_view> keys(count);
+    for (uint32_t i = 0; i < count; ++i)
+        keys[i] = pv_storage::TextPrefix(rows.Value(i, 0));
     std::vector<uint32_t> order(count);
+    // Input in key order (an import of an export): only runs of equal keys turn round.
+    uint32_t run = 0;
     bool sorted = true;
-    for (uint32_t i = 1; i < count && sorted; ++i)
-        sorted = pv_storage::CompareText(rows.Value(i - 1, 0), rows.Value(i, 0)) <= 0;
-    if (sorted) {
-        for (uint32_t i = 0; i < count; ++i)
-            order[i] = i;
-        for (uint32_t run = 0; run < count;) {
-            uint32_t end = run + 1;
-            while (end < count && pv_storage::CompareText(rows.Value(run, 0), rows.Value(end, 0)) == 0)
-                ++end;
-            std::reverse(order.begin() + run, order.begin() + end);
-            run = end;
+    for (uint32_t i = 0; i < count && sorted; ++i) {
+        order[i] = i;
+        const int c = i + 1 < count ? CompareCut(keys[i], keys[i + 1]) : -1;
+        sorted = c <= 0;
+        if (c < 0) {
+            std::reverse(order.begin() + run, order.begin() + i + 1);
+            run = i + 1;
         }
-        return order;
     }
+    if (sorted)
+        return order;
     struct Slot {
         uint64_t prefix;
         uint32_t row;
     };
     std::vector<Slot> slots(count);
     for (uint32_t i = 0; i < count; ++i)
-        slots[i] = Slot{OrderPrefix(rows.Value(i, 0)), i};
-    std::sort(slots.begin(), slots.end(), [&rows](const Slot& a, const Slot& b) {
+        slots[i] = Slot{OrderPrefix(keys[i]), i};
+    std::sort(slots.begin(), slots.end(), [&keys](const Slot& a, const Slot& b) {
         if (a.prefix != b.prefix)
             return a.prefix < b.prefix;
-        const int c = pv_storage::CompareText(rows.Value(a.row, 0), rows.Value(b.row, 0));
+        const int c = CompareCut(keys[a.row], keys[b.row]);
         return c != 0 ? c < 0 : a.row > b.row;
     });
     for (uint32_t i = 0; i < count; ++i)
@@ -874,7 +889,8 @@ bool c4_View::InsertSorted(const c4_StringRows& rows)
         places[j] = place = KeyLowerBound(view, keyColumn, place, rows.Value(order[j], 0));
 
     view.Thaw();
-    view.arena.reserve(static_cast<size_t>(bytes));
+    size_t used = view.arena.size();
+    view.arena.resize(static_cast<size_t>(bytes));  // filled below, value by value
     const uint32_t total = view.rows + static_cast<uint32_t>(rows.Size());
     for (size_t c = 0; c < view.columns.size(); ++c) {
         Column& col = view.columns[c];
@@ -887,15 +903,22 @@ bool c4_View::InsertSorted(const c4_StringRows& rows)
             merged.insert(merged.end(), col.cells.begin() + from, col.cells.begin() + places[j]);
             from = places[j];
             Cell cell;
-            if (present) {
-                const std::string_view value = rows.Value(order[j], prop);
-                view.MakeCell(value, col.field.type == 'S' && !value.empty(), cell);  // room checked above
+            const std::string_view value = present ? rows.Value(order[j], prop) : std::string_view();
+            if (!value.empty()) {
+                const bool zero = col.field.type == 'S';
+                std::memcpy(view.arena.data() + used, value.data(), value.size());
+                if (zero)
+                    view.arena[used + value.size()] = '\0';
+                cell.pos = static_cast<uint32_t>(used);
+                cell.len = static_cast<uint32_t>(value.size() + (zero ? 1 : 0)) | Cell::kArena;
+                used += value.size() + (zero ? 1 : 0);
             }
             merged.push_back(cell);
         }
         merged.insert(merged.end(), col.cells.begin() + from, col.cells.end());
         col.cells.swap(merged);
     }
+    view.arena.resize(used);
     view.rows = total;
     view.modified = true;
     return true;

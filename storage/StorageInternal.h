@@ -106,10 +106,8 @@ struct ViewData {
     int FindColumn(std::string_view name) const;
     // Switches to the edit form (cells), keeping all values.
     void Thaw();
-    // Stores bytes in the arena, followed by a zero byte when addZero, and returns the cell for
-    // them (false when too large).
-    bool MakeCell(std::string_view item, bool addZero, Cell& cell);
-    bool MakeCell(std::string_view item, Cell& cell) { return MakeCell(item, false, cell); }
+    // Stores bytes in the arena and returns the cell for them (false when too large).
+    bool MakeCell(std::string_view item, Cell& cell);
 };
 
 // Reads the items of a string column row by row, from a starting row.

@@ -86,6 +86,8 @@ struct ManagerTimes {
     double open = 0;
     double ok = 0;
     double read = 0;  // the file read whole, for comparison
+    double save = 0;  // SaveAppRules alone
+    double load = 0;  // LoadAppRules alone
     size_t rows = 0;
 };
 
@@ -122,6 +124,12 @@ ManagerTimes TimeManager(const std::string& folder)
     SendMessageA(manager.Handle(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     times.ok = IsWindow(manager.Handle()) ? -1 : Now() - start;
     Pump();
+    start = Now();
+    settings.SaveAppRules();
+    times.save = Now() - start;
+    start = Now();
+    settings.LoadAppRules();
+    times.load = Now() - start;
     return times;
 }
 
@@ -155,7 +163,7 @@ int main(int argc, char** argv)
     std::printf("start-up until loading was over (median of %d): no rules %.0f ms, %d rules %.0f ms: %.2fx (goal <= 1.2)\n",
                 runs, a, rules, b, b / a);
 
-    std::vector<double> opens, oks, reads;
+    std::vector<double> opens, oks, reads, saves, loads;
     size_t rows = 0;
     for (int run = 0; run < runs; ++run) {
         WriteRules(folder, rules);
@@ -163,10 +171,13 @@ int main(int argc, char** argv)
         opens.push_back(t.open);
         oks.push_back(t.ok);
         reads.push_back(t.read);
+        saves.push_back(t.save);
+        loads.push_back(t.load);
         rows = t.rows;
     }
     std::printf("Applications Manager on %d rules (%zu rows), median of %d: open %.0f ms, OK %.0f ms (goal < 1000 each); "
                 "reading AppConfig.ini whole %.1f ms\n",
                 rules, rows, runs, Median(opens), Median(oks), Median(reads));
+    std::printf("   of which SaveAppRules %.0f ms, LoadAppRules %.0f ms\n", Median(saves), Median(loads));
     return 0;
 }

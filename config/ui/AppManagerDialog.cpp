@@ -64,6 +64,7 @@ AppRule CDlgAppManager::NewRule() const
 void CDlgAppManager::BeforeFill()
 {
     ::ImageList_RemoveAll(m_images.Get());
+    m_imageOfPath.clear();
     wnd::IconHandle fallback(static_cast<HICON>(
         ::LoadImageA(wnd::ResourceInstance(), MAKEINTRESOURCEA(IDI_DEFAULT_APP), IMAGE_ICON, 16, 16, 0)));
     ::ImageList_AddIcon(m_images.Get(), fallback.Get());
@@ -71,14 +72,21 @@ void CDlgAppManager::BeforeFill()
 
 void CDlgAppManager::AddRow(int ruleIndex, const AppRule& rule)
 {
-    int image = 0;
-    wnd::IconHandle icon(SmallIconOf(rule.path));
-    if (icon.Get()) {
-        const int added = ::ImageList_AddIcon(m_images.Get(), icon.Get());
-        if (added >= 0)
-            image = added;
+    // Each program's icon is read once, however many rules name it.
+    std::string key = rule.path;
+    ::CharLowerBuffA(&key[0], static_cast<DWORD>(key.size()));
+    auto known = m_imageOfPath.find(key);
+    if (known == m_imageOfPath.end()) {
+        int image = 0;
+        wnd::IconHandle icon(SmallIconOf(rule.path));
+        if (icon.Get()) {
+            const int added = ::ImageList_AddIcon(m_images.Get(), icon.Get());
+            if (added >= 0)
+                image = added;
+        }
+        known = m_imageOfPath.emplace(std::move(key), image).first;
     }
-    m_list.AddRow({rule.caption, WorkOnStatus(rule.workOn), rule.path}, ruleIndex, image);
+    m_list.AddRow({rule.caption, WorkOnStatus(rule.workOn), rule.path}, ruleIndex, known->second);
 }
 
 bool CDlgAppManager::OnCommand(int id, int code, HWND control)

@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+#include <map>
+#include <string>
+
 #include "config/ui/RuleListDialog.h"
 #include "wnd/Handles.h"
 
@@ -29,5 +32,6 @@ protected:
 
 private:
     wnd::ImageListHandle m_images;
+    std::map<std::string, int> m_imageOfPath;  // lower-case path -> its image in m_images
     int32_t m_otherApps = 1;
 };

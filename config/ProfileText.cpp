@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <map>
+#include <string_view>
 #include <cstdio>
 #include <cstring>
 
@@ -310,41 +311,43 @@ bool KeyNameOfLine(const std::string& line, std::string* name)
 
 std::vector<IniSection> ParseIniText(const std::string& text)
 {
+    // Views into the text, copied only into the result: a rules file holds thousands of lines.
     std::vector<IniSection> sections;
     auto blank = [](char c) {
         return c == ' ' || c == '\t' || c == '\r';
     };
-    auto strip = [&blank](const std::string& piece) {
-        std::size_t begin = 0;
-        std::size_t end = piece.size();
-        while (begin < end && blank(piece[begin]))
-            ++begin;
-        while (end > begin && blank(piece[end - 1]))
-            --end;
-        return piece.substr(begin, end - begin);
+    auto strip = [&blank](std::string_view piece) {
+        while (!piece.empty() && blank(piece.front()))
+            piece.remove_prefix(1);
+        while (!piece.empty() && blank(piece.back()))
+            piece.remove_suffix(1);
+        return piece;
     };
+    const std::string_view all(text);
     std::size_t start = 0;
-    while (start <= text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        const std::string line = strip(text.substr(start, end - start));
+    while (start <= all.size()) {
+        std::size_t end = all.find('\n', start);
+        if (end == std::string_view::npos)
+            end = all.size();
+        const std::string_view line = strip(all.substr(start, end - start));
         start = end + 1;
         if (line.empty() || line[0] == ';')
             continue;
         if (line[0] == '[') {
-            std::size_t close = line.find(']');
-            sections.push_back(
-                IniSection{strip(line.substr(1, close == std::string::npos ? std::string::npos : close - 1)), {}});
+            const std::size_t close = line.find(']');
+            sections.push_back(IniSection{
+                std::string(strip(line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1))),
+                {}});
             continue;
         }
         if (sections.empty())
             continue;
-        std::size_t equals = line.find('=');
-        if (equals == std::string::npos) {
-            sections.back().entries.emplace_back(line, std::string());
+        const std::size_t equals = line.find('=');
+        if (equals == std::string_view::npos) {
+            sections.back().entries.emplace_back(std::string(line), std::string());
         } else {
-            sections.back().entries.emplace_back(strip(line.substr(0, equals)), strip(line.substr(equals + 1)));
+            sections.back().entries.emplace_back(std::string(strip(line.substr(0, equals))),
+                                                 std::string(strip(line.substr(equals + 1))));
         }
     }
     return sections;

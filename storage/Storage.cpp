@@ -791,15 +791,40 @@ std::vector<uint32_t> InsertionOrder(const c4_StringRows& rows)
         uint64_t prefix;
         uint32_t row;
     };
-    std::vector<Slot> slots(count);
+    std::vector<Slot> slots(count), spare(count);
     for (uint32_t i = 0; i < count; ++i)
         slots[i] = Slot{OrderPrefix(keys[i]), i};
-    std::sort(slots.begin(), slots.end(), [&keys](const Slot& a, const Slot& b) {
-        if (a.prefix != b.prefix)
-            return a.prefix < b.prefix;
-        const int c = CompareCut(keys[a.row], keys[b.row]);
-        return c != 0 ? c < 0 : a.row > b.row;
-    });
+    // By prefix: a stable radix sort, 16 bits a pass, passes where every slot has the same
+    // digit skipped. Then the runs of one prefix by the whole key, the later row first.
+    std::vector<uint32_t> counts(0x10000);
+    for (int shift = 0; shift < 64; shift += 16) {
+        std::fill(counts.begin(), counts.end(), 0);
+        for (const Slot& slot : slots)
+            ++counts[(slot.prefix >> shift) & 0xFFFF];
+        if (counts[(slots[0].prefix >> shift) & 0xFFFF] == count)
+            continue;
+        uint32_t sum = 0;
+        for (uint32_t& n : counts) {
+            const uint32_t here = n;
+            n = sum;
+            sum += here;
+        }
+        for (const Slot& slot : slots)
+            spare[counts[(slot.prefix >> shift) & 0xFFFF]++] = slot;
+        slots.swap(spare);
+    }
+    for (uint32_t run = 0; run < count;) {
+        uint32_t end = run + 1;
+        while (end < count && slots[end].prefix == slots[run].prefix)
+            ++end;
+        if (end - run > 1) {
+            std::sort(slots.begin() + run, slots.begin() + end, [&keys](const Slot& a, const Slot& b) {
+                const int c = CompareCut(keys[a.row], keys[b.row]);
+                return c != 0 ? c < 0 : a.row > b.row;
+            });
+        }
+        run = end;
+    }
     for (uint32_t i = 0; i < count; ++i)
         order[i] = slots[i].row;
     return order;
@@ -885,38 +910,47 @@ bool c4_View::InsertSorted(const c4_StringRows& rows)
     const size_t keyColumn = static_cast<size_t>(columnOf[0]);
     std::vector<uint32_t> places(order.size());
     uint32_t place = 0;
-    for (size_t j = 0; j < order.size(); ++j)
+    for (size_t j = 0; j < order.size() && view.rows > 0; ++j)
         places[j] = place = KeyLowerBound(view, keyColumn, place, rows.Value(order[j], 0));
 
     view.Thaw();
     size_t used = view.arena.size();
     view.arena.resize(static_cast<size_t>(bytes));  // filled below, value by value
     const uint32_t total = view.rows + static_cast<uint32_t>(rows.Size());
-    for (size_t c = 0; c < view.columns.size(); ++c) {
-        Column& col = view.columns[c];
-        const int prop = static_cast<int>(std::find(columnOf.begin(), columnOf.end(), int(c)) - columnOf.begin());
-        const bool present = static_cast<size_t>(prop) < props.size();
-        std::vector<Cell> merged;
-        merged.reserve(size_t(total) + total / 16 + 64);
-        uint32_t from = 0;
-        for (size_t j = 0; j < order.size(); ++j) {
-            merged.insert(merged.end(), col.cells.begin() + from, col.cells.begin() + places[j]);
-            from = places[j];
+    const size_t columns = view.columns.size();
+    std::vector<int> propOf(columns, -1);  // the batch value of each column, if any
+    for (size_t p = 0; p < props.size(); ++p) {
+        if (columnOf[p] >= 0 && propOf[static_cast<size_t>(columnOf[p])] < 0)
+            propOf[static_cast<size_t>(columnOf[p])] = static_cast<int>(p);
+    }
+    std::vector<std::vector<Cell>> merged(columns);
+    for (std::vector<Cell>& cells : merged)
+        cells.reserve(size_t(total) + total / 16 + 64);
+    // Row by row, all columns at once: the values of a batch row lie together.
+    uint32_t from = 0;
+    for (size_t j = 0; j < order.size(); ++j) {
+        for (size_t c = 0; c < columns; ++c) {
+            const std::vector<Cell>& cells = view.columns[c].cells;
+            if (places[j] != from)
+                merged[c].insert(merged[c].end(), cells.begin() + from, cells.begin() + places[j]);
             Cell cell;
-            const std::string_view value = present ? rows.Value(order[j], prop) : std::string_view();
+            const std::string_view value = propOf[c] >= 0 ? rows.Value(order[j], propOf[c]) : std::string_view();
             if (!value.empty()) {
-                const bool zero = col.field.type == 'S';
+                const size_t size = value.size() + (view.columns[c].field.type == 'S' ? 1 : 0);
                 std::memcpy(view.arena.data() + used, value.data(), value.size());
-                if (zero)
-                    view.arena[used + value.size()] = '\0';
+                view.arena[used + size - 1] = size > value.size() ? '\0' : value.back();
                 cell.pos = static_cast<uint32_t>(used);
-                cell.len = static_cast<uint32_t>(value.size() + (zero ? 1 : 0)) | Cell::kArena;
-                used += value.size() + (zero ? 1 : 0);
+                cell.len = static_cast<uint32_t>(size) | Cell::kArena;
+                used += size;
             }
-            merged.push_back(cell);
+            merged[c].push_back(cell);
         }
-        merged.insert(merged.end(), col.cells.begin() + from, col.cells.end());
-        col.cells.swap(merged);
+        from = places[j];
+    }
+    for (size_t c = 0; c < columns; ++c) {
+        const std::vector<Cell>& cells = view.columns[c].cells;
+        merged[c].insert(merged[c].end(), cells.begin() + from, cells.end());
+        view.columns[c].cells.swap(merged[c]);
     }
     view.arena.resize(used);
     view.rows = total;

@@ -336,7 +336,8 @@ std::vector<IniSection> ParseIniText(const std::string& text)
         if (line[0] == '[') {
             const std::size_t close = line.find(']');
             sections.push_back(IniSection{
-                std::string(strip(line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1))),
+                std::string(
+                    strip(line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1))),
                 {}});
             continue;
         }
@@ -450,10 +451,9 @@ struct TextBlock {
                 keys.emplace_back(lines[i].keyLower, i);
         }
         std::sort(keys.begin(), keys.end());  // equal keys: the first line first
-        keys.erase(std::unique(keys.begin(), keys.end(),
-                               [](const KeyIndex::value_type& a, const KeyIndex::value_type& b) {
-                                   return a.first == b.first;
-                               }),
+        keys.erase(std::unique(
+                       keys.begin(), keys.end(),
+                       [](const KeyIndex::value_type& a, const KeyIndex::value_type& b) { return a.first == b.first; }),
                    keys.end());
     }
     void Write(std::string& out) const;
@@ -519,8 +519,7 @@ CIniIndex::CIniIndex(const std::vector<IniSection>& sections)
     m_byName.reserve(sections.size());
     for (const IniSection& section : sections)
         m_byName.emplace_back(LowerAscii(section.name), &section);
-    std::stable_sort(m_byName.begin(), m_byName.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::stable_sort(m_byName.begin(), m_byName.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
 }
 
 const IniSection* CIniIndex::Section(const std::string& name) const
@@ -578,9 +577,9 @@ std::string ApplyIniChanges(const std::string& text, const std::vector<IniChange
             found.raw = ShapeOf(found.raw).name + "=" + change.value + "\r\n";
         } else {
             block.lines.push_back(TextLine{change.key + "=" + change.value + "\r\n", key, true, false, true});
-            block.keys.insert(std::upper_bound(block.keys.begin(), block.keys.end(),
-                                               std::make_pair(key, block.lines.size() - 1)),
-                              std::make_pair(key, block.lines.size() - 1));
+            block.keys.insert(
+                std::upper_bound(block.keys.begin(), block.keys.end(), std::make_pair(key, block.lines.size() - 1)),
+                std::make_pair(key, block.lines.size() - 1));
         }
     }
     std::string out;

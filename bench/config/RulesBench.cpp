@@ -27,11 +27,11 @@ bool WriteRules(const std::string& folder, int rules)
     char section[512];
     for (int i = 1; i <= rules; ++i) {
         // Every tenth names a program that exists (its icon is extracted), the others do not.
-        const std::string path = i % 10 == 0 ? "C:\\windows\\system32\\notepad.exe"
-                                             : "C:\\Program Files\\Vendor " + std::to_string(i % 97) + "\\tool" +
-                                                   std::to_string(i) + ".exe";
-        std::snprintf(section, sizeof section, "[APP%d]\r\nCAPTION=Tool %d\r\nPATH=%s\r\nEDIT_ID=\r\nWORK_ON_PV=%d\r\n", i, i,
-                      path.c_str(), i % 3 == 0 ? 1 : 0);
+        const std::string path =
+            i % 10 == 0 ? "C:\\windows\\system32\\notepad.exe"
+                        : "C:\\Program Files\\Vendor " + std::to_string(i % 97) + "\\tool" + std::to_string(i) + ".exe";
+        std::snprintf(section, sizeof section, "[APP%d]\r\nCAPTION=Tool %d\r\nPATH=%s\r\nEDIT_ID=\r\nWORK_ON_PV=%d\r\n",
+                      i, i, path.c_str(), i % 3 == 0 ? 1 : 0);
         text += section;
     }
     FILE* file = std::fopen((folder + "\\AppConfig.ini").c_str(), "wb");
@@ -160,8 +160,9 @@ int main(int argc, char** argv)
         }
     }
     const double a = Median(none), b = Median(many);
-    std::printf("start-up until loading was over (median of %d): no rules %.0f ms, %d rules %.0f ms: %.2fx (goal <= 1.2)\n",
-                runs, a, rules, b, b / a);
+    std::printf(
+        "start-up until loading was over (median of %d): no rules %.0f ms, %d rules %.0f ms: %.2fx (goal <= 1.2)\n",
+        runs, a, rules, b, b / a);
 
     std::vector<double> opens, oks, reads, saves, loads;
     size_t rows = 0;
@@ -175,9 +176,10 @@ int main(int argc, char** argv)
         loads.push_back(t.load);
         rows = t.rows;
     }
-    std::printf("Applications Manager on %d rules (%zu rows), median of %d: open %.0f ms, OK %.0f ms (goal < 1000 each); "
-                "reading AppConfig.ini whole %.1f ms\n",
-                rules, rows, runs, Median(opens), Median(oks), Median(reads));
+    std::printf(
+        "Applications Manager on %d rules (%zu rows), median of %d: open %.0f ms, OK %.0f ms (goal < 1000 each); "
+        "reading AppConfig.ini whole %.1f ms\n",
+        rules, rows, runs, Median(opens), Median(oks), Median(reads));
     std::printf("   of which SaveAppRules %.0f ms, LoadAppRules %.0f ms\n", Median(saves), Median(loads));
     return 0;
 }

@@ -208,9 +208,10 @@ TEST(ProfileTextIni, ParsesSectionsKeysAndOddLines)
 // making them one by one: other lines stay, the first section and key of a name take a write.
 TEST(ProfileTextIni, ChangesAppliedInOnePass)
 {
-    const std::string before = "; rules\r\n[Other_Apps]\r\nWORK_ON_PV=1\r\n\r\n[APP1]\r\n caption = old \r\n"
-                               "PATH=\"C:\\a.exe\"\r\n; note\r\n\r\n[app1]\r\nCAPTION=second\r\n[APP2]\r\nCAPTION=x\r\n"
-                               "[APP3]\nEDIT_ID=Edit#1";
+    const std::string before =
+        "; rules\r\n[Other_Apps]\r\nWORK_ON_PV=1\r\n\r\n[APP1]\r\n caption = old \r\n"
+        "PATH=\"C:\\a.exe\"\r\n; note\r\n\r\n[app1]\r\nCAPTION=second\r\n[APP2]\r\nCAPTION=x\r\n"
+        "[APP3]\nEDIT_ID=Edit#1";
     std::vector<IniChange> changes(7);
     changes[0] = {"other_apps", "WORK_ON_PV", "0"};
     changes[1] = {"APP1", "CAPTION", "new"};
@@ -220,9 +221,10 @@ TEST(ProfileTextIni, ChangesAppliedInOnePass)
     changes[5] = {"APP3", "EDIT_ID", "", true};
     changes[6] = {"APP3", "WORK_ON_PV", "1"};
     const std::string after = ApplyIniChanges(before, changes);
-    EXPECT_EQ("; rules\r\n[Other_Apps]\r\nWORK_ON_PV=0\r\n\r\n[APP1]\r\ncaption=new\r\nPATH=\"C:\\a.exe\"\r\n; note\r\n"
-              "EDIT_ID=\r\n\r\n[app1]\r\nCAPTION=second\r\n[APP3]\nWORK_ON_PV=1\r\n[APP9]\r\nPATH=C:\\b.exe\r\n",
-              after);
+    EXPECT_EQ(
+        "; rules\r\n[Other_Apps]\r\nWORK_ON_PV=0\r\n\r\n[APP1]\r\ncaption=new\r\nPATH=\"C:\\a.exe\"\r\n; note\r\n"
+        "EDIT_ID=\r\n\r\n[app1]\r\nCAPTION=second\r\n[APP3]\nWORK_ON_PV=1\r\n[APP9]\r\nPATH=C:\\b.exe\r\n",
+        after);
 
     const std::vector<IniSection> sections = ParseIniText(after);
     const CIniIndex index(sections);

@@ -20,8 +20,8 @@ struct Entry {
 // Keys that collide often: repeats, letter-case variants, zero bytes, prefixes of each other.
 std::vector<Entry> MakeEntries(int count, unsigned seed)
 {
-    static const char* const kKeys[] = {"apple", "Apple", "APPLE", "app", "apple pie", "b", "B", "zeta",
-                                        "\xE9t\xE9", "a[", "a_", "", "m"};
+    static const char* const kKeys[] = {"apple", "Apple",     "APPLE", "app", "apple pie", "b", "B",
+                                        "zeta",  "\xE9t\xE9", "a[",    "a_",  "",          "m"};
     std::mt19937 random(seed);
     std::vector<Entry> entries;
     for (int i = 0; i < count; ++i) {

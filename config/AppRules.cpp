@@ -23,23 +23,62 @@ constexpr int kLongestParentChain = 256;
 
 }  // namespace
 
+namespace {
+
+// The sections of AppConfig.ini and the values the rules read, as the system's profile reader
+// gives them. The file is read once: the system's reader looks it up again for every value,
+// which for thousands of rules takes seconds.
+std::vector<ProfileText::IniSection> ReadRuleSections(const std::string& path)
+{
+    CProfileFile ini(path.c_str());
+    ini.Flush();
+    std::string text;
+    std::vector<ProfileText::IniSection> sections;
+    if (CProfileUpdate::ReadFileText(path, &text)) {
+        sections = ProfileText::ParseIniText(text);
+        for (ProfileText::IniSection& section : sections) {
+            for (auto& entry : section.entries)
+                entry.second = ProfileText::UnquotedValue(entry.second);
+        }
+        return sections;
+    }
+    std::vector<std::string> names;  // a file that cannot be read whole: through the system
+    ini.SectionNames(names);
+    for (const std::string& name : names) {
+        sections.push_back(ProfileText::IniSection{name, {}});
+        for (const char* key : {kCaptionKey, kPathKey, kEditIdKey, kWorkOnKey}) {
+            if (ini.HasKey(name.c_str(), key))
+                sections.back().entries.emplace_back(key, ini.ReadText(name.c_str(), key, ""));
+        }
+    }
+    return sections;
+}
+
+}  // namespace
+
 bool CAppSettings::LoadAppRules()
 {
-    CProfileFile ini(AppConfigPath().c_str());
     appRules.clear();
-    std::vector<std::string> sections;
-    ini.SectionNames(sections);
-    for (const std::string& name : sections) {
+    const std::vector<ProfileText::IniSection> sections = ReadRuleSections(AppConfigPath());
+    const ProfileText::CIniIndex index(sections);
+    auto text = [&index](const std::string& section, const char* key) {
+        const std::string* value = index.Value(section, key);
+        return value ? *value : std::string();
+    };
+    for (const ProfileText::IniSection& section : sections) {
+        const std::string& name = section.name;
+        if (name.empty())
+            continue;  // not listed by the system either
         if (ProfileText::EqualsNoCaseAscii(name, kOtherAppsSection)) {
-            workOnOtherApps = ini.ReadBool(name.c_str(), kWorkOnKey, true) ? 1 : 0;
+            workOnOtherApps = ProfileText::ParseBool(text(name, kWorkOnKey), true) ? 1 : 0;
             continue;
         }
         AppRule rule;
         rule.section = name;
-        rule.caption = ini.ReadText(name.c_str(), kCaptionKey, "");
-        rule.path = ini.ReadText(name.c_str(), kPathKey, "");
-        rule.editBoxId = ini.ReadText(name.c_str(), kEditIdKey, "");
-        rule.workOn = ini.ReadBool(name.c_str(), kWorkOnKey, true) ? 1 : 0;
+        rule.caption = text(name, kCaptionKey);
+        rule.path = text(name, kPathKey);
+        rule.editBoxId = text(name, kEditIdKey);
+        rule.workOn = ProfileText::ParseBool(text(name, kWorkOnKey), true) ? 1 : 0;
         rule.deleted = 0;
         appRules.push_back(std::move(rule));
     }
@@ -51,7 +90,7 @@ bool CAppSettings::LoadAppRules()
 bool CAppSettings::SaveAppRules()
 {
     // One staged update for the whole file: either every rule lands or none does.
-    CProfileUpdate ini(AppConfigPath());
+    CProfileUpdate ini(AppConfigPath(), CProfileUpdate::Writes::Together);
     ini.WriteBool(kOtherAppsSection, kWorkOnKey, workOnOtherApps != 0);
     for (const AppRule& rule : appRules) {
         if (rule.section.empty())
@@ -76,19 +115,6 @@ std::string CAppSettings::NewRuleSection()
     char name[32];
     std::snprintf(name, sizeof name, "APP%d", NextRuleSectionNumber(appRules));
     return name;
-}
-
-int CAppSettings::SameTargetRule(const AppRule& rule) const
-{
-    for (std::size_t i = 0; i < appRules.size(); ++i) {
-        const AppRule& known = appRules[i];
-        if (known.deleted)
-            continue;
-        if ((!rule.path.empty() && EqualsNoCaseAnsi(known.path, rule.path)) ||
-            (!rule.editBoxId.empty() && EqualsNoCaseAnsi(known.editBoxId, rule.editBoxId)))
-            return static_cast<int>(i);
-    }
-    return -1;
 }
 
 int CAppSettings::AddAppRule(const AppRule& rule)

@@ -107,6 +107,8 @@ public:
     // A rule whose path (or edit box id) already has a live rule edits that rule instead of adding
     // a second one that would contradict it; the result is then the edited rule's index.
     int AddAppRule(const AppRule& rule);
+    // Replaces the rule of that section and moves it to the end. Edited to the path (or edit box
+    // id) of another live rule, it goes into that rule's section, and its own is deleted.
     bool UpdateAppRule(const AppRule& rule);
     bool RemoveAppRule(const std::string& section);
     void SetWorkOnOtherApps(int32_t workOn);

@@ -4,6 +4,10 @@
 #include <algorithm>
 
 #include "base/ProgramPaths.h"
+#include "config/ProfileText.h"
+#ifdef _WIN32
+#include "config/WinText.h"
+#endif
 
 const char kOtherAppsSection[] = "Other_Apps";
 const char kWorkOnKey[] = "WORK_ON_PV";
@@ -67,6 +71,33 @@ void CAppSettings::RestoreAppRules()
     ForgetAppVerdict();
 }
 
+namespace {
+
+// Paths and edit-box ids name the same thing whatever their letter case.
+bool SameName(const std::string& a, const std::string& b)
+{
+#ifdef _WIN32
+    return EqualsNoCaseAnsi(a, b);
+#else
+    return ProfileText::EqualsNoCaseAscii(a, b);
+#endif
+}
+
+}  // namespace
+
+int CAppSettings::SameTargetRule(const AppRule& rule) const
+{
+    for (std::size_t i = 0; i < appRules.size(); ++i) {
+        const AppRule& known = appRules[i];
+        if (known.deleted)
+            continue;
+        if ((!rule.path.empty() && SameName(known.path, rule.path)) ||
+            (!rule.editBoxId.empty() && SameName(known.editBoxId, rule.editBoxId)))
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
 bool CAppSettings::UpdateAppRule(const AppRule& rule)
 {
     auto it =
@@ -74,7 +105,17 @@ bool CAppSettings::UpdateAppRule(const AppRule& rule)
     if (it == appRules.end())
         return false;
     AppRule replacement = rule;  // the argument may live in the list itself
+    AppRule before = std::move(*it);
     appRules.erase(it);
+    // Edited to what another live rule names: that rule takes the edit, as with Add, so no two
+    // rules contradict each other; this one's section leaves the file at the next save.
+    const int other = replacement.deleted ? -1 : SameTargetRule(replacement);
+    if (other >= 0) {
+        replacement.section = appRules[other].section;
+        appRules.erase(appRules.begin() + other);
+        before.deleted = 1;
+        appRules.push_back(std::move(before));
+    }
     appRules.push_back(std::move(replacement));
     ForgetAppVerdict();
     return true;

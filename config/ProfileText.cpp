@@ -1,6 +1,9 @@
 #include "config/ProfileText.h"
 
+#include <algorithm>
 #include <charconv>
+#include <map>
+#include <string_view>
 #include <cstdio>
 #include <cstring>
 
@@ -308,41 +311,44 @@ bool KeyNameOfLine(const std::string& line, std::string* name)
 
 std::vector<IniSection> ParseIniText(const std::string& text)
 {
+    // Views into the text, copied only into the result: a rules file holds thousands of lines.
     std::vector<IniSection> sections;
     auto blank = [](char c) {
         return c == ' ' || c == '\t' || c == '\r';
     };
-    auto strip = [&blank](const std::string& piece) {
-        std::size_t begin = 0;
-        std::size_t end = piece.size();
-        while (begin < end && blank(piece[begin]))
-            ++begin;
-        while (end > begin && blank(piece[end - 1]))
-            --end;
-        return piece.substr(begin, end - begin);
+    auto strip = [&blank](std::string_view piece) {
+        while (!piece.empty() && blank(piece.front()))
+            piece.remove_prefix(1);
+        while (!piece.empty() && blank(piece.back()))
+            piece.remove_suffix(1);
+        return piece;
     };
+    const std::string_view all(text);
     std::size_t start = 0;
-    while (start <= text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        const std::string line = strip(text.substr(start, end - start));
+    while (start <= all.size()) {
+        std::size_t end = all.find('\n', start);
+        if (end == std::string_view::npos)
+            end = all.size();
+        const std::string_view line = strip(all.substr(start, end - start));
         start = end + 1;
         if (line.empty() || line[0] == ';')
             continue;
         if (line[0] == '[') {
-            std::size_t close = line.find(']');
-            sections.push_back(
-                IniSection{strip(line.substr(1, close == std::string::npos ? std::string::npos : close - 1)), {}});
+            const std::size_t close = line.find(']');
+            sections.push_back(IniSection{
+                std::string(
+                    strip(line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1))),
+                {}});
             continue;
         }
         if (sections.empty())
             continue;
-        std::size_t equals = line.find('=');
-        if (equals == std::string::npos) {
-            sections.back().entries.emplace_back(line, std::string());
+        const std::size_t equals = line.find('=');
+        if (equals == std::string_view::npos) {
+            sections.back().entries.emplace_back(std::string(line), std::string());
         } else {
-            sections.back().entries.emplace_back(strip(line.substr(0, equals)), strip(line.substr(equals + 1)));
+            sections.back().entries.emplace_back(std::string(strip(line.substr(0, equals))),
+                                                 std::string(strip(line.substr(equals + 1))));
         }
     }
     return sections;
@@ -368,6 +374,221 @@ const std::string* FindIniValue(const std::vector<IniSection>& sections, const s
             return &entry.second;
     }
     return nullptr;
+}
+
+std::string UnquotedValue(const std::string& value)
+{
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        return value.substr(1, value.size() - 2);
+    return value;
+}
+
+namespace {
+
+std::string LowerAscii(std::string text)
+{
+    for (char& c : text)
+        c = Lower(c);
+    return text;
+}
+
+bool BlankChar(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// One line of an INI text as ParseIniText reads it: a section header, a key or neither.
+struct LineShape {
+    bool header = false;
+    bool key = false;
+    std::string name;  // the section's or the key's, as written (blanks around it removed)
+};
+
+LineShape ShapeOf(const std::string& raw)
+{
+    LineShape shape;
+    std::string line = Trim(raw);
+    if (line.empty() || line[0] == ';')
+        return shape;
+    if (line[0] == '[') {
+        const std::size_t close = line.find(']');
+        shape.header = true;
+        shape.name = Trim(line.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+        return shape;
+    }
+    shape.key = true;
+    shape.name = Trim(line.substr(0, line.find('=')));
+    return shape;
+}
+
+struct TextLine {
+    std::string raw;  // with its line end, if it had one
+    std::string keyLower;
+    bool isKey = false;
+    bool removed = false;
+    bool added = false;  // a new key: written after the section's last line that is not blank
+};
+
+using KeyIndex = std::vector<std::pair<std::string, std::size_t>>;  // key -> its first line, sorted
+
+// A section's lines, its header first (the first block: the lines before any header).
+struct TextBlock {
+    std::string nameLower;
+    std::vector<TextLine> lines;
+    KeyIndex keys;
+    bool removed = false;
+
+    std::size_t* KeyLine(const std::string& keyLower)
+    {
+        auto it = std::lower_bound(keys.begin(), keys.end(), std::make_pair(keyLower, std::size_t{0}));
+        return it != keys.end() && it->first == keyLower ? &it->second : nullptr;
+    }
+    void IndexKeys()
+    {
+        keys.clear();
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            if (lines[i].isKey && !lines[i].removed)
+                keys.emplace_back(lines[i].keyLower, i);
+        }
+        std::sort(keys.begin(), keys.end());  // equal keys: the first line first
+        keys.erase(std::unique(
+                       keys.begin(), keys.end(),
+                       [](const KeyIndex::value_type& a, const KeyIndex::value_type& b) { return a.first == b.first; }),
+                   keys.end());
+    }
+    void Write(std::string& out) const;
+};
+
+void AppendLine(std::string& out, const std::string& raw)
+{
+    if (!out.empty() && out.back() != '\n')
+        out += "\r\n";
+    out += raw;
+}
+
+void TextBlock::Write(std::string& out) const
+{
+    std::size_t end = 0;  // after the last line that is not blank
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (!lines[i].added && !std::all_of(lines[i].raw.begin(), lines[i].raw.end(), BlankChar))
+            end = i + 1;
+    }
+    for (std::size_t i = 0; i < end; ++i) {
+        if (!lines[i].added && !lines[i].removed)
+            AppendLine(out, lines[i].raw);
+    }
+    for (const TextLine& line : lines) {
+        if (line.added && !line.removed)
+            AppendLine(out, line.raw);
+    }
+    for (std::size_t i = end; i < lines.size(); ++i) {
+        if (!lines[i].added && !lines[i].removed)
+            AppendLine(out, lines[i].raw);
+    }
+}
+
+std::vector<TextBlock> SplitBlocks(const std::string& text)
+{
+    std::vector<TextBlock> blocks(1);
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        end = end == std::string::npos ? text.size() : end + 1;
+        TextLine line;
+        line.raw = text.substr(start, end - start);
+        start = end;
+        const LineShape shape = ShapeOf(line.raw);
+        if (shape.header) {
+            blocks.emplace_back();
+            blocks.back().nameLower = LowerAscii(shape.name);
+        } else if (shape.key && blocks.size() > 1) {
+            line.isKey = true;
+            line.keyLower = LowerAscii(shape.name);
+        }
+        blocks.back().lines.push_back(std::move(line));
+    }
+    for (TextBlock& block : blocks)
+        block.IndexKeys();
+    return blocks;
+}
+
+}  // namespace
+
+CIniIndex::CIniIndex(const std::vector<IniSection>& sections)
+{
+    m_byName.reserve(sections.size());
+    for (const IniSection& section : sections)
+        m_byName.emplace_back(LowerAscii(section.name), &section);
+    std::stable_sort(m_byName.begin(), m_byName.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+}
+
+const IniSection* CIniIndex::Section(const std::string& name) const
+{
+    const std::string lower = LowerAscii(name);
+    auto it = std::lower_bound(m_byName.begin(), m_byName.end(), lower,
+                               [](const auto& entry, const std::string& k) { return entry.first < k; });
+    return it != m_byName.end() && it->first == lower ? it->second : nullptr;
+}
+
+const std::string* CIniIndex::Value(const std::string& section, const std::string& key) const
+{
+    const IniSection* found = Section(section);
+    if (!found)
+        return nullptr;
+    for (const auto& entry : found->entries) {
+        if (EqualsNoCaseAscii(entry.first, key))
+            return &entry.second;
+    }
+    return nullptr;
+}
+
+std::string ApplyIniChanges(const std::string& text, const std::vector<IniChange>& changes)
+{
+    std::vector<TextBlock> blocks = SplitBlocks(text);
+    std::map<std::string, std::vector<std::size_t>> live;  // the blocks of each name not removed
+    for (std::size_t b = 1; b < blocks.size(); ++b)
+        live[blocks[b].nameLower].push_back(b);
+    for (const IniChange& change : changes) {
+        std::vector<std::size_t>& named = live[LowerAscii(change.section)];
+        if (change.removeSection) {
+            for (std::size_t b : named)
+                blocks[b].removed = true;
+            named.clear();
+            continue;
+        }
+        if (named.empty()) {
+            if (change.removeKey)
+                continue;
+            blocks.emplace_back();
+            blocks.back().nameLower = LowerAscii(change.section);
+            blocks.back().lines.push_back(TextLine{"[" + change.section + "]\r\n", std::string(), false, false, false});
+            named.push_back(blocks.size() - 1);
+        }
+        TextBlock& block = blocks[named.front()];
+        const std::string key = LowerAscii(change.key);
+        std::size_t* line = block.KeyLine(key);
+        if (change.removeKey) {
+            if (line) {
+                block.lines[*line].removed = true;
+                block.IndexKeys();  // a later line of that key becomes the first
+            }
+        } else if (line) {
+            TextLine& found = block.lines[*line];
+            found.raw = ShapeOf(found.raw).name + "=" + change.value + "\r\n";
+        } else {
+            block.lines.push_back(TextLine{change.key + "=" + change.value + "\r\n", key, true, false, true});
+            block.keys.insert(
+                std::upper_bound(block.keys.begin(), block.keys.end(), std::make_pair(key, block.lines.size() - 1)),
+                std::make_pair(key, block.lines.size() - 1));
+        }
+    }
+    std::string out;
+    out.reserve(text.size() + text.size() / 4 + 256);
+    for (const TextBlock& block : blocks) {
+        if (!block.removed)
+            block.Write(out);
+    }
+    return out;
 }
 
 std::string SingleLine(const std::string& text)

@@ -88,6 +88,36 @@ const IniSection* FindIniSection(const std::vector<IniSection>& sections, const 
 const std::string* FindIniValue(const std::vector<IniSection>& sections, const std::string& section,
                                 const std::string& key);
 
+// A value as the system's profile reader hands it out: one pair of matching quotes (' or ")
+// around the whole value removed.
+std::string UnquotedValue(const std::string& value);
+
+// Sections by name (ASCII case ignored): the first of each name, as the profile reader finds them.
+class CIniIndex {
+public:
+    explicit CIniIndex(const std::vector<IniSection>& sections);
+    const IniSection* Section(const std::string& name) const;
+    // The first key of that name in the section's first occurrence, or null.
+    const std::string* Value(const std::string& section, const std::string& key) const;
+
+private:
+    std::vector<std::pair<std::string, const IniSection*>> m_byName;  // lower-case names, sorted
+};
+
+// One write of a staged INI change: a key's value, a key removed or a whole section removed.
+struct IniChange {
+    std::string section;
+    std::string key;  // empty with removeSection
+    std::string value;
+    bool removeKey = false;
+    bool removeSection = false;
+};
+// The text after the changes, in one pass, as the profile writer leaves it after making them one
+// by one: a value goes to the first line of its key in the first section of that name (a new
+// key after that section's last line, a new section at the end of the text); removing a section
+// removes every section of that name. Other lines stay as they were.
+std::string ApplyIniChanges(const std::string& text, const std::vector<IniChange>& changes);
+
 // Line breaks turned into spaces: a value must not split its INI line.
 std::string SingleLine(const std::string& text);
 

@@ -137,7 +137,13 @@ void RemoveStaleCopies(const std::string& target)
 
 }  // namespace
 
-CProfileUpdate::CProfileUpdate(const std::string& targetPath) : m_target(targetPath)
+bool CProfileUpdate::ReadFileText(const std::string& path, std::string* text)
+{
+    return ReadAnsiText(path, text);
+}
+
+CProfileUpdate::CProfileUpdate(const std::string& targetPath, Writes writes)
+    : m_target(targetPath), m_together(writes == Writes::Together)
 {
     m_staged = StageCopy();
 }
@@ -212,6 +218,12 @@ bool CProfileUpdate::PutString(const char* section, const char* key, const char*
         else
             change.removeKey = true;
     }
+    if (m_together) {
+        m_collected.push_back(
+            ProfileText::IniChange{change.section, change.key, change.value, change.removeKey, change.removeSection});
+        m_changes.push_back(change);
+        return true;
+    }
     bool ok = CProfileFile::PutString(section, key, value);
     if (!ok && !m_failedWrite) {
         m_failedWrite = true;
@@ -228,6 +240,8 @@ bool CProfileUpdate::PutSection(const char* section, const std::vector<std::stri
     Change change;
     change.section = section ? section : "";
     change.wholeSection = true;
+    if (!ApplyCollected())
+        m_failedWrite = true;
     bool ok = CProfileFile::PutSection(section, lines);
     if (!ok && !m_failedWrite) {
         m_failedWrite = true;
@@ -235,6 +249,38 @@ bool CProfileUpdate::PutSection(const char* section, const std::vector<std::stri
     }
     m_changes.push_back(change);
     return ok;
+}
+
+// Writes what was collected into the copy: its text changed in one pass and written back, or
+// through the system for a copy kept in another encoding than ANSI.
+bool CProfileUpdate::ApplyCollected()
+{
+    if (m_collected.empty())
+        return true;
+    std::vector<ProfileText::IniChange> changes;
+    changes.swap(m_collected);
+    std::string bytes;
+    {
+        FileHandle copy(CreateFileA(m_copyPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!copy || !ReadWholeFile(copy.Get(), &bytes))
+            return false;
+    }
+    const bool marked = (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+                         static_cast<unsigned char>(bytes[1]) == 0xFE) ||
+                        bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
+    if (marked) {
+        bool ok = true;
+        for (const ProfileText::IniChange& c : changes)
+            ok = CProfileFile::PutString(c.section.c_str(), c.removeSection ? nullptr : c.key.c_str(),
+                                         c.removeSection || c.removeKey ? nullptr : c.value.c_str()) &&
+                 ok;
+        return ok;
+    }
+    Flush();  // nothing of the system's may stay cached over the new text
+    FileHandle copy(CreateFileA(m_copyPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return copy && WriteAll(copy.Get(), ProfileText::ApplyIniChanges(bytes, changes));
 }
 
 bool CProfileUpdate::Verify() const
@@ -263,19 +309,20 @@ bool CProfileUpdate::Verify() const
     if (!ReadAnsiText(m_copyPath, &text))
         return false;
     const std::vector<ProfileText::IniSection> sections = ProfileText::ParseIniText(text);
+    const ProfileText::CIniIndex index(sections);
 
     // Sections the update did not touch must all still be there: a cut-short file loses them.
     for (const std::string& name : m_sectionsBefore) {
-        if (!touched.count(LowerAscii(name)) && !ProfileText::FindIniSection(sections, name))
+        if (!touched.count(LowerAscii(name)) && !index.Section(name))
             return false;
     }
     for (const auto& entry : removed) {
-        if (entry.second && ProfileText::FindIniSection(sections, entry.first))
+        if (entry.second && index.Section(entry.first))
             return false;
     }
     for (const auto& entry : keys) {
         const Change& change = *entry.second;
-        const std::string* value = ProfileText::FindIniValue(sections, change.section, change.key);
+        const std::string* value = index.Value(change.section, change.key);
         if (change.removeKey) {
             if (value)
                 return false;
@@ -297,6 +344,10 @@ bool CProfileUpdate::Commit()
     if (m_changes.empty()) {
         Discard();
         return true;
+    }
+    if (!ApplyCollected()) {
+        Discard();
+        return false;
     }
     Flush();
     if (!Verify()) {

@@ -15,11 +15,18 @@
 
 #include "base/FileIo.h"
 #include "config/ProfileFile.h"
+#include "config/ProfileText.h"
 
 class CProfileUpdate : public CProfileFile {
 public:
+    // How the writes reach the copy. Each: one system call per write, so reads through this
+    // object see them. Together: collected and applied to the copy's text in one pass at Commit
+    // (the system's writer looks the whole file through for every write: thousands of writes to
+    // a file of thousands of sections take seconds); reads do not see them before.
+    enum class Writes { Each, Together };
+
     // Stages a copy of targetPath (a missing file starts as an empty copy).
-    explicit CProfileUpdate(const std::string& targetPath);
+    explicit CProfileUpdate(const std::string& targetPath, Writes writes = Writes::Each);
     // Throws away an update that was not committed.
     ~CProfileUpdate() override;
 
@@ -34,6 +41,10 @@ public:
     const std::string& TargetPath() const { return m_target; }
     // Why staging or Commit failed (None while nothing did).
     pvbase::FileFault Fault() const { return m_fault; }
+
+    // The text of an INI file in the ANSI code page, whatever encoding the profile writer kept
+    // it in; false when it cannot be read (or is larger than any settings file).
+    static bool ReadFileText(const std::string& path, std::string* text);
 
 protected:
     bool PutString(const char* section, const char* key, const char* value) override;
@@ -50,6 +61,7 @@ private:
     };
 
     bool StageCopy();
+    bool ApplyCollected();
     bool Verify() const;
     void Discard();
     // Records the fault of the system call that just failed on path; returns false.
@@ -63,6 +75,8 @@ private:
     bool m_targetExisted = false;
     std::vector<std::string> m_sectionsBefore;
     std::vector<Change> m_changes;
+    bool m_together = false;
+    std::vector<ProfileText::IniChange> m_collected;  // Writes::Together, not applied yet
     bool m_staged = false;
     bool m_failedWrite = false;
     pvbase::FileFault m_fault = pvbase::FileFault::None;

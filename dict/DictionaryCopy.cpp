@@ -1,31 +1,11 @@
 #include "dict/DictionaryCopy.h"
 
-#include <algorithm>
-#include <cstring>
 #include <vector>
 
 #include "base/FileIo.h"
 #include "dict/DictionaryFile.h"
 
 namespace {
-
-// The order the storage keeps keys in: up to the first zero byte, ASCII letters folded.
-bool StoredKeyLess(const std::string& a, const std::string& b)
-{
-    const std::size_t na = std::strlen(a.c_str()), nb = std::strlen(b.c_str());
-    for (std::size_t i = 0; i < na && i < nb; ++i) {
-        const auto ca = static_cast<unsigned char>(a[i] >= 'A' && a[i] <= 'Z' ? a[i] + 32 : a[i]);
-        const auto cb = static_cast<unsigned char>(b[i] >= 'A' && b[i] <= 'Z' ? b[i] + 32 : b[i]);
-        if (ca != cb)
-            return ca < cb;
-    }
-    return na < nb;
-}
-
-struct StoredKey {
-    std::string key;  // as the copy stores it
-    int row;          // in the source
-};
 
 void TakeProperties(const CDictionaryFile& source, CDictionaryFile& copy)
 {
@@ -37,28 +17,21 @@ void TakeProperties(const CDictionaryFile& source, CDictionaryFile& copy)
     copy.SetCaptionHeader(false);
 }
 
-// Adds the entries in the copy's own key order, so that each lands at the end of the rows
-// instead of moving the rows behind it. The storage still places every row by its key.
+// Adds the entries together: one at a time, each would move the rows behind its place.
 bool CopyEntries(CDictionaryFile& source, CDictionaryFile& copy)
 {
-    std::vector<StoredKey> keys;
-    keys.reserve(static_cast<std::size_t>(source.CountEntries()));
-    std::string key, data;
+    CStoredEntries entries;
+    std::string key, data, storedKey, storedData;
     for (int row = 0; row < source.CountEntries(); ++row) {
         if (!source.ReadEntry(row, key, data))
             return false;
-        if (key.empty())
-            continue;  // a key that decodes to nothing is no entry of any dictionary
-        keys.push_back({std::string(), row});
-        copy.EncodeKey(key, keys.back().key);
+        copy.EncodeKey(key, storedKey);
+        if (storedKey.empty())
+            continue;  // a key that encodes to nothing is no entry of any dictionary
+        copy.EncodeData(data, storedData);
+        entries.Add(storedKey, storedData);
     }
-    std::stable_sort(keys.begin(), keys.end(),
-                     [](const StoredKey& a, const StoredKey& b) { return StoredKeyLess(a.key, b.key); });
-    for (const StoredKey& entry : keys) {
-        if (!source.ReadEntry(entry.row, key, data) || !copy.AddEntry(key, data))
-            return false;
-    }
-    return true;
+    return copy.AddStoredEntries(entries);
 }
 
 }  // namespace

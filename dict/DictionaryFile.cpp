@@ -307,6 +307,11 @@ void CDictionaryFile::EncodeKey(std::string_view key, std::string& out)
     m_codec.Encode(m_keyCode, m_encrypted != 0, key, out);
 }
 
+void CDictionaryFile::EncodeData(std::string_view data, std::string& out)
+{
+    m_codec.Encode(m_dataCode, m_encrypted != 0, data, out);
+}
+
 bool CDictionaryFile::ReadStoredEntry(int row, std::string_view& key, std::string_view& data) const
 {
     if (!m_open || row < 0 || row >= m_data.GetSize())
@@ -347,8 +352,20 @@ bool CDictionaryFile::AddEntry(std::string_view key, std::string_view data)
     if (!m_open || m_readOnly)
         return false;
     EncodeKey(key, m_encoded);
-    m_codec.Encode(m_dataCode, m_encrypted != 0, data, m_encodedData);
+    EncodeData(data, m_encodedData);
     return AddStoredEntry(m_encoded, m_encodedData);
+}
+
+bool CDictionaryFile::AddStoredEntries(const CStoredEntries& entries)
+{
+    if (!m_open || m_readOnly)
+        return false;
+    for (int i = 0; i < entries.Size(); ++i) {
+        if (entries.Value(i, 0).empty())
+            return false;
+    }
+    EntriesChanged();
+    return m_data.InsertSorted(entries);
 }
 
 bool CDictionaryFile::AddStoredEntry(std::string_view storedKey, std::string_view storedData)

@@ -39,6 +39,14 @@ struct DictionaryQuery {
     int prefixSlot = -1;           // of the text as a search key of plain keys (see LowerBound)
 };
 
+// Entries in their stored form (encoded, and scrambled when encrypted), collected to be added
+// together by CDictionaryFile::AddStoredEntries.
+class CStoredEntries : public c4_StringRows {
+public:
+    CStoredEntries() : c4_StringRows({c4_StringProp("key"), c4_StringProp("data")}) {}
+    void Add(std::string_view storedKey, std::string_view storedData) { c4_StringRows::Add({storedKey, storedData}); }
+};
+
 class CDictionaryFile {
 public:
     explicit CDictionaryFile(const CCodePage& codePage = SystemCodePage());
@@ -108,6 +116,10 @@ public:
     // Inserts an entry given in its stored form (encoded, and scrambled when encrypted),
     // at its sorted place. Does not commit. Fails for an empty key.
     bool AddStoredEntry(std::string_view storedKey, std::string_view storedData);
+    // Inserts the entries, none of them with an empty key, each where AddStoredEntry would put
+    // it when called for one after the other in their order, in O(n log n) whatever that order
+    // (AddStoredEntry moves every row behind the place). Does not commit.
+    bool AddStoredEntries(const CStoredEntries& entries);
     // Removes the first entry whose key equals this one (ASCII case ignored) and commits.
     bool RemoveEntry(std::string_view key);
     // Overwrites key and data of the first entry whose key equals oldKey, in place, and commits.
@@ -136,6 +148,7 @@ public:
     bool ReadInfoRow(int row, std::string_view& prop, std::string_view& value) const;
     // The stored form of a key: the entries are sorted by these.
     void EncodeKey(std::string_view key, std::string& out);
+    void EncodeData(std::string_view data, std::string& out);
 
     // Caption, else the file name of the path, else "UNKNOWN DICTIONARY".
     std::string DisplayName() const;

@@ -26,6 +26,45 @@ constexpr std::size_t kMaxWordBytes = 1023;
 constexpr std::size_t kReadChunk = 10240;
 constexpr std::size_t kWriteChunk = 64 * 1024;
 
+// The entries of an import, added together: one at a time, every key that sorts before those
+// already there would move all the rows behind it. Added in rounds, so memory stays bounded.
+class CImportBatch {
+public:
+    explicit CImportBatch(CDictionaryFile& dictionary) : m_dictionary(dictionary) {}
+    ~CImportBatch() { Flush(); }
+    CImportBatch(const CImportBatch&) = delete;
+    CImportBatch& operator=(const CImportBatch&) = delete;
+
+    // False (nothing added) when the stored key would be empty.
+    bool Add(std::string_view key, std::string_view data)
+    {
+        m_dictionary.EncodeKey(key, m_key);
+        if (m_key.empty())
+            return false;
+        m_dictionary.EncodeData(data, m_data);
+        m_entries.Add(m_key, m_data);
+        if (m_entries.Size() >= kRoundRows)
+            Flush();
+        return true;
+    }
+    void Flush()
+    {
+        if (!m_entries.Empty() && !m_dictionary.AddStoredEntries(m_entries))
+            m_lost += m_entries.Size();
+        m_entries.Clear();
+    }
+    // Entries that Add took but that could not be stored.
+    int Lost() const { return m_lost; }
+
+private:
+    static constexpr int kRoundRows = 1 << 20;
+    CDictionaryFile& m_dictionary;
+    CStoredEntries m_entries;
+    std::string m_key;
+    std::string m_data;
+    int m_lost = 0;
+};
+
 // Lines without their ends ("\r\n" or "\n"). Like the text the dictionary keeps, a line ends at
 // its first zero byte; it is also cut at kMaxTextBytes. What is cut off is skipped, not read.
 class CLineReader {
@@ -204,11 +243,12 @@ int CDictionaryFile::ImportEntries(const std::string& path, IWaitProgress* wait,
     if (!source.Open(path, found))
         return 0;
     CLineReader reader(source);
+    CImportBatch batch(*this);
     std::string line, key, data;
     int count = 0;
     int shown = -1;
     auto addPending = [&] {
-        if (!key.empty() && AddEntry(key, data))
+        if (!key.empty() && batch.Add(key, data))
             ++count;
         key.clear();
         data.clear();
@@ -241,9 +281,10 @@ int CDictionaryFile::ImportEntries(const std::string& path, IWaitProgress* wait,
         }
     }
     addPending();
+    batch.Flush();
     Commit();
     found.unconvertible = source.Unconvertible();
-    return count;
+    return count - batch.Lost();
 }
 
 int CDictionaryFile::ImportWords(const std::string& path, IWaitProgress* wait, TextImportReport* report)
@@ -256,13 +297,14 @@ int CDictionaryFile::ImportWords(const std::string& path, IWaitProgress* wait, T
     CTextImportReader source(m_codePage);
     if (!source.Open(path, found))
         return 0;
+    CImportBatch batch(*this);
     std::string word;
     int count = 0;
     auto addWord = [&] {
         if (word.empty())
             return;
         word.resize(m_codePage.WholeCharacterPrefix(word, kMaxWordBytes));
-        if (AddEntry(word, std::string_view()))
+        if (batch.Add(word, std::string_view()))
             ++count;
         word.clear();
     };
@@ -286,7 +328,8 @@ int CDictionaryFile::ImportWords(const std::string& path, IWaitProgress* wait, T
     }
     if (!cancelled)
         addWord();
+    batch.Flush();
     Commit();
     found.unconvertible = source.Unconvertible();
-    return count;
+    return count - batch.Lost();
 }

@@ -6,6 +6,11 @@
 using pvbase::FileHandle;
 using pvbase::OpenMode;
 
+std::string c4_FileStrategy::RewriteName(const std::string& fileName)
+{
+    return fileName + ".tmp";
+}
+
 c4_FileStrategy::c4_FileStrategy() = default;
 
 c4_FileStrategy::~c4_FileStrategy()
@@ -30,7 +35,7 @@ bool c4_FileStrategy::DataOpen(const char* fileName, int mode)
     if (!fileName || !*fileName)
         return false;
     m_fileName = fileName;
-    m_tempName = m_fileName + ".tmp";
+    m_tempName = RewriteName(m_fileName);
     m_writable = mode != 0;
     m_file = FileHandle::Open(m_fileName, m_writable ? OpenMode::ReadWrite : OpenMode::ReadOnly);
     m_valid = m_file != nullptr;

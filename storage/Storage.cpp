@@ -702,6 +702,262 @@ bool c4_View::InsertAt(int index, const c4_Row& row, int count)
     return true;
 }
 
+// ---- batches of rows ----
+
+c4_StringRows::c4_StringRows(std::vector<c4_StringProp> props) : m_props(std::move(props)) {}
+
+void c4_StringRows::Add(std::initializer_list<std::string_view> values)
+{
+    auto value = values.begin();
+    for (size_t p = 0; p < m_props.size(); ++p) {
+        if (value != values.end()) {
+            m_bytes.append(value->data(), value->size());
+            ++value;
+        }
+        m_offsets.push_back(m_bytes.size());
+    }
+    ++m_rows;
+}
+
+void c4_StringRows::Clear()
+{
+    m_bytes.clear();
+    m_offsets.assign(1, 0);
+    m_rows = 0;
+}
+
+int c4_CompareStrings(std::string_view a, std::string_view b)
+{
+    return pv_storage::CompareText(a, b);
+}
+
+namespace {
+
+// The first eight bytes of a string value as Search orders them, as one number: zero bytes
+// stand for the end of the value, which sorts before any byte.
+uint64_t OrderPrefix(std::string_view value)
+{
+    uint64_t prefix = 0;
+    size_t i = 0;
+    for (; i < 8 && i < value.size() && value[i] != '\0'; ++i) {
+        uint8_t c = static_cast<uint8_t>(value[i]);
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<uint8_t>(c - 'A' + 'a');
+        prefix = (prefix << 8) | c;
+    }
+    return i == 0 ? 0 : prefix << (8 * (8 - i));
+}
+
+// The order of CompareText for values already cut at their first zero byte.
+int CompareCut(std::string_view a, std::string_view b)
+{
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        uint8_t ca = static_cast<uint8_t>(a[i]), cb = static_cast<uint8_t>(b[i]);
+        if (ca == cb)
+            continue;
+        ca = static_cast<uint8_t>(ca >= 'A' && ca <= 'Z' ? ca + 32 : ca);
+        cb = static_cast<uint8_t>(cb >= 'A' && cb <= 'Z' ? cb + 32 : cb);
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+
+// Batch rows in the order they end up in: by key, and among equal keys the later row first
+// (each single insert lands before the rows with its key).
+std::vector<uint32_t> InsertionOrder(const c4_StringRows& rows)
+{
+    const uint32_t count = static_cast<uint32_t>(rows.Size());
+    std::vector<std::string_view> keys(count);
+    for (uint32_t i = 0; i < count; ++i)
+        keys[i] = pv_storage::TextPrefix(rows.Value(i, 0));
+    std::vector<uint32_t> order(count);
+    // Input in key order (an import of an export): only runs of equal keys turn round.
+    uint32_t run = 0;
+    bool sorted = true;
+    for (uint32_t i = 0; i < count && sorted; ++i) {
+        order[i] = i;
+        const int c = i + 1 < count ? CompareCut(keys[i], keys[i + 1]) : -1;
+        sorted = c <= 0;
+        if (c < 0) {
+            std::reverse(order.begin() + run, order.begin() + i + 1);
+            run = i + 1;
+        }
+    }
+    if (sorted)
+        return order;
+    struct Slot {
+        uint64_t prefix;
+        uint32_t row;
+    };
+    std::vector<Slot> slots(count), spare(count);
+    for (uint32_t i = 0; i < count; ++i)
+        slots[i] = Slot{OrderPrefix(keys[i]), i};
+    // By prefix: a stable radix sort, 16 bits a pass, passes where every slot has the same
+    // digit skipped. Then the runs of one prefix by the whole key, the later row first.
+    std::vector<uint32_t> counts(0x10000);
+    for (int shift = 0; shift < 64; shift += 16) {
+        std::fill(counts.begin(), counts.end(), 0);
+        for (const Slot& slot : slots)
+            ++counts[(slot.prefix >> shift) & 0xFFFF];
+        if (counts[(slots[0].prefix >> shift) & 0xFFFF] == count)
+            continue;
+        uint32_t sum = 0;
+        for (uint32_t& n : counts) {
+            const uint32_t here = n;
+            n = sum;
+            sum += here;
+        }
+        for (const Slot& slot : slots)
+            spare[counts[(slot.prefix >> shift) & 0xFFFF]++] = slot;
+        slots.swap(spare);
+    }
+    for (uint32_t run = 0; run < count;) {
+        uint32_t end = run + 1;
+        while (end < count && slots[end].prefix == slots[run].prefix)
+            ++end;
+        if (end - run > 1) {
+            std::sort(slots.begin() + run, slots.begin() + end, [&keys](const Slot& a, const Slot& b) {
+                const int c = CompareCut(keys[a.row], keys[b.row]);
+                return c != 0 ? c < 0 : a.row > b.row;
+            });
+        }
+        run = end;
+    }
+    for (uint32_t i = 0; i < count; ++i)
+        order[i] = slots[i].row;
+    return order;
+}
+
+// Whether every row is at the place a Search on the key column alone gives it: keys in order,
+// and no integer column (a negative value there would sort before an empty query).
+bool KeptInKeyOrder(const ViewData& view, int keyColumn)
+{
+    if (keyColumn < 0 || view.columns[keyColumn].field.type != 'S')
+        return false;
+    for (const Column& col : view.columns)
+        if (col.field.type == 'I')
+            return false;
+    ItemCursor cursor(view, static_cast<size_t>(keyColumn), 0);
+    std::string_view previous = cursor.Next();
+    for (uint32_t row = 1; row < view.rows; ++row) {
+        std::string_view item = cursor.Next();
+        if (pv_storage::CompareText(previous, item) > 0)
+            return false;
+        previous = item;
+    }
+    return true;
+}
+
+// The first row at or after from whose key does not sort before the key.
+uint32_t KeyLowerBound(const ViewData& view, size_t keyColumn, uint32_t from, std::string_view key)
+{
+    uint32_t lo = from, hi = view.rows;
+    while (lo < hi) {
+        const uint32_t mid = lo + (hi - lo) / 2;
+        if (pv_storage::CompareText(view.Item(keyColumn, mid), key) < 0)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+
+}  // namespace
+
+bool c4_View::InsertSorted(const c4_StringRows& rows)
+{
+    if (!m_data || int64_t(m_data->rows) + rows.Size() > INT32_MAX)
+        return false;
+    if (rows.Empty())
+        return true;
+    ViewData& view = *m_data;
+    const std::vector<c4_StringProp>& props = rows.Props();
+    std::vector<int> columnOf(props.size(), -1);  // the view's string column of each batch value
+    for (size_t p = 0; p < props.size(); ++p) {
+        const int c = view.FindColumn(props[p].Name());
+        if (c >= 0 && pv_storage::IsStringType(view.columns[c].field.type))
+            columnOf[p] = c;
+    }
+    if (props.empty() || !KeptInKeyOrder(view, columnOf[0])) {
+        for (int i = 0; i < rows.Size(); ++i) {
+            c4_Row row;
+            for (size_t p = 0; p < props.size(); ++p)
+                row.Set(props[p], rows.Value(i, static_cast<int>(p)));
+            if (!InsertAt(Search(props[0], rows.Value(i, 0)), row))
+                return false;
+        }
+        return true;
+    }
+
+    // Room for every new item, checked before anything changes.
+    uint64_t bytes = view.arena.size();
+    for (int i = 0; i < rows.Size(); ++i) {
+        for (size_t p = 0; p < props.size(); ++p) {
+            const size_t size = rows.Value(i, static_cast<int>(p)).size();
+            if (columnOf[p] < 0 || size == 0)
+                continue;
+            if (size + 1 >= Cell::kArena)
+                return false;
+            bytes += size + 1;
+        }
+    }
+    if (bytes > UINT32_MAX)
+        return false;
+
+    const std::vector<uint32_t> order = InsertionOrder(rows);
+    const size_t keyColumn = static_cast<size_t>(columnOf[0]);
+    std::vector<uint32_t> places(order.size());
+    uint32_t place = 0;
+    for (size_t j = 0; j < order.size() && view.rows > 0; ++j)
+        places[j] = place = KeyLowerBound(view, keyColumn, place, rows.Value(order[j], 0));
+
+    view.Thaw();
+    size_t used = view.arena.size();
+    view.arena.resize(static_cast<size_t>(bytes));  // filled below, value by value
+    const uint32_t total = view.rows + static_cast<uint32_t>(rows.Size());
+    const size_t columns = view.columns.size();
+    std::vector<int> propOf(columns, -1);  // the batch value of each column, if any
+    for (size_t p = 0; p < props.size(); ++p) {
+        if (columnOf[p] >= 0 && propOf[static_cast<size_t>(columnOf[p])] < 0)
+            propOf[static_cast<size_t>(columnOf[p])] = static_cast<int>(p);
+    }
+    std::vector<std::vector<Cell>> merged(columns);
+    for (std::vector<Cell>& cells : merged)
+        cells.reserve(size_t(total) + total / 16 + 64);
+    // Row by row, all columns at once: the values of a batch row lie together.
+    uint32_t from = 0;
+    for (size_t j = 0; j < order.size(); ++j) {
+        for (size_t c = 0; c < columns; ++c) {
+            const std::vector<Cell>& cells = view.columns[c].cells;
+            if (places[j] != from)
+                merged[c].insert(merged[c].end(), cells.begin() + from, cells.begin() + places[j]);
+            Cell cell;
+            const std::string_view value = propOf[c] >= 0 ? rows.Value(order[j], propOf[c]) : std::string_view();
+            if (!value.empty()) {
+                const size_t size = value.size() + (view.columns[c].field.type == 'S' ? 1 : 0);
+                std::memcpy(view.arena.data() + used, value.data(), value.size());
+                view.arena[used + size - 1] = size > value.size() ? '\0' : value.back();
+                cell.pos = static_cast<uint32_t>(used);
+                cell.len = static_cast<uint32_t>(size) | Cell::kArena;
+                used += size;
+            }
+            merged[c].push_back(cell);
+        }
+        from = places[j];
+    }
+    for (size_t c = 0; c < columns; ++c) {
+        const std::vector<Cell>& cells = view.columns[c].cells;
+        merged[c].insert(merged[c].end(), cells.begin() + from, cells.end());
+        view.columns[c].cells.swap(merged[c]);
+    }
+    view.arena.resize(used);
+    view.rows = total;
+    view.modified = true;
+    return true;
+}
+
 bool c4_View::RemoveAt(int index, int count)
 {
     if (!m_data || index < 0 || count < 0 || int64_t(index) + count > int64_t(m_data->rows))

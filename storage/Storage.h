@@ -23,6 +23,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -75,6 +76,9 @@ public:
     // over FileName() (fails, leaving the old file as it was, if anything went wrong since
     // BeginRewrite). replace = false: deletes the temporary file. Either way the handle is closed.
     virtual bool EndRewrite(bool replace);
+
+    // The sibling file a rewrite of fileName writes (left behind only by a process that was killed).
+    static std::string RewriteName(const std::string& fileName);
 
     const std::string& FileName() const { return m_fileName; }
     bool IsWritable() const { return m_writable; }
@@ -220,6 +224,33 @@ private:
     bool m_hasMemos = false;  // large items kept apart: an empty inline item may be one of them
 };
 
+// Rows of string values collected for one c4_View::InsertSorted: the values of each row are
+// given in the order of the properties named at construction (the first is the sort key).
+class c4_StringRows {
+public:
+    explicit c4_StringRows(std::vector<c4_StringProp> props);
+    // Adds a row; values beyond the properties are ignored, missing ones are empty.
+    void Add(std::initializer_list<std::string_view> values);
+    int Size() const { return m_rows; }
+    bool Empty() const { return m_rows == 0; }
+    void Clear();
+    const std::vector<c4_StringProp>& Props() const { return m_props; }
+    std::string_view Value(int row, int prop) const
+    {
+        const size_t at = size_t(row) * m_props.size() + size_t(prop);
+        return std::string_view(m_bytes.data() + m_offsets[at], m_offsets[at + 1] - m_offsets[at]);
+    }
+
+private:
+    std::vector<c4_StringProp> m_props;
+    std::string m_bytes;
+    std::vector<size_t> m_offsets{0};
+    int m_rows = 0;
+};
+
+// The order of Search and Find on string values (see c4_View::Search): negative, 0 or positive.
+int c4_CompareStrings(std::string_view a, std::string_view b);
+
 // A handle to a view of a storage (copies share the same view), or an empty detached view.
 class c4_View {
 public:
@@ -253,6 +284,12 @@ public:
     int Add(const c4_Row& row);
     // Inserts count copies of the row before index (0..GetSize()). false on a bad index.
     bool InsertAt(int index, const c4_Row& row, int count = 1);
+    // Inserts every row of the batch where Search(first property[its value]) places it, leaving
+    // the view exactly as InsertAt(Search(...), row) for each row in batch order would (a row
+    // lands before the rows whose key equals its own, later batch rows before earlier ones), in
+    // O(n + k log k) for a view kept in that order; a view that is not falls back to one insert
+    // after the other. false when a value does not fit (on the fast path the view is unchanged).
+    bool InsertSorted(const c4_StringRows& rows);
     // Removes count rows from index. false on a bad range.
     bool RemoveAt(int index, int count = 1);
     // Sets the properties present in row on row index; other properties keep their values.

@@ -74,10 +74,10 @@ int CListView::ColumnCount() const
 int CListView::InsertItem(int index, const std::string& text, int image, LPARAM data) const
 {
     LVITEMA item{};
-    item.mask = LVIF_TEXT | LVIF_PARAM | (image >= 0 ? LVIF_IMAGE : 0);
+    item.mask = LVIF_TEXT | LVIF_PARAM | (image >= 0 || image == kImageWhenShown ? LVIF_IMAGE : 0);
     item.iItem = index;
     item.pszText = const_cast<char*>(text.c_str());
-    item.iImage = image;
+    item.iImage = image == kImageWhenShown ? I_IMAGECALLBACK : image;
     item.lParam = data;
     return static_cast<int>(::SendMessageA(m_hwnd, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
 }

@@ -64,6 +64,7 @@ AppRule CDlgAppManager::NewRule() const
 void CDlgAppManager::BeforeFill()
 {
     ::ImageList_RemoveAll(m_images.Get());
+    m_imageOfPath.clear();
     wnd::IconHandle fallback(static_cast<HICON>(
         ::LoadImageA(wnd::ResourceInstance(), MAKEINTRESOURCEA(IDI_DEFAULT_APP), IMAGE_ICON, 16, 16, 0)));
     ::ImageList_AddIcon(m_images.Get(), fallback.Get());
@@ -71,14 +72,41 @@ void CDlgAppManager::BeforeFill()
 
 void CDlgAppManager::AddRow(int ruleIndex, const AppRule& rule)
 {
+    // Icons are read for the rows painted, not for thousands of rules at once.
+    m_list.AddRow({rule.caption, WorkOnStatus(rule.workOn), rule.path}, ruleIndex, wnd::CListView::kImageWhenShown);
+}
+
+int CDlgAppManager::ImageOf(const std::string& path)
+{
+    // Each program's icon is read once, however many rules name it.
+    std::string key = path;
+    ::CharLowerBuffA(&key[0], static_cast<DWORD>(key.size()));
+    auto known = m_imageOfPath.find(key);
+    if (known != m_imageOfPath.end())
+        return known->second;
     int image = 0;
-    wnd::IconHandle icon(SmallIconOf(rule.path));
+    wnd::IconHandle icon(SmallIconOf(path));
     if (icon.Get()) {
         const int added = ::ImageList_AddIcon(m_images.Get(), icon.Get());
         if (added >= 0)
             image = added;
     }
-    m_list.AddRow({rule.caption, WorkOnStatus(rule.workOn), rule.path}, ruleIndex, image);
+    m_imageOfPath.emplace(std::move(key), image);
+    return image;
+}
+
+bool CDlgAppManager::OnNotify(const NMHDR& header, LRESULT& result)
+{
+    if (static_cast<int>(header.idFrom) != IDC_APPS_LIST || header.code != LVN_GETDISPINFOA)
+        return CRuleListDialog::OnNotify(header, result);
+    auto& info = const_cast<NMLVDISPINFOA&>(reinterpret_cast<const NMLVDISPINFOA&>(header));
+    if (info.item.mask & LVIF_IMAGE) {
+        const LPARAM index = m_list.ItemData(info.item.iItem);
+        const bool valid = index >= 0 && index < static_cast<LPARAM>(m_settings.appRules.size());
+        info.item.iImage = valid ? ImageOf(m_settings.appRules[static_cast<std::size_t>(index)].path) : 0;
+        info.item.mask |= LVIF_DI_SETITEM;
+    }
+    return true;
 }
 
 bool CDlgAppManager::OnCommand(int id, int code, HWND control)

@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+#include <map>
+#include <string>
+
 #include "config/ui/RuleListDialog.h"
 #include "wnd/Handles.h"
 
@@ -26,8 +29,12 @@ protected:
     bool Shows(const AppRule& rule) const override { return rule.editBoxId.empty() && !rule.path.empty(); }
     void AddRow(int ruleIndex, const AppRule& rule) override;
     void BeforeFill() override;
+    bool OnNotify(const NMHDR& header, LRESULT& result) override;
 
 private:
+    int ImageOf(const std::string& path);
+
     wnd::ImageListHandle m_images;
+    std::map<std::string, int> m_imageOfPath;  // lower-case path -> its image in m_images
     int32_t m_otherApps = 1;
 };

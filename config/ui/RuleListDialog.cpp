@@ -15,6 +15,7 @@ CRuleListDialog::CRuleListDialog(int templateId, int listId, CAppSettings& setti
 
 void CRuleListDialog::FillList()
 {
+    m_list.SetRedraw(false);  // thousands of rows are painted once, not row by row
     m_list.DeleteAllItems();
     BeforeFill();
     for (std::size_t index = 0; index < m_settings.appRules.size(); ++index) {
@@ -22,6 +23,7 @@ void CRuleListDialog::FillList()
         if (!rule.deleted && Shows(rule))
             AddRow(static_cast<int>(index), rule);
     }
+    m_list.SetRedraw(true);
 }
 
 int CRuleListDialog::RuleIndexOfRow(int row) const

@@ -144,3 +144,36 @@ TEST(SelectionKeyCheck, KeysThePageCouldNotChooseFallBackToTheirDefaults)
     EXPECT_TRUE(RestoreUnchoosableSelectionKeys(keys));
     EXPECT_TRUE(same(keys, defaults));
 }
+
+TEST(AppSettingsModel, EditingARuleToAnotherRulesTargetMergesIntoThatRule)
+{
+    CAppSettings settings("d");
+    settings.appRules = {PathRule("APP1", "C:\\Tools\\a.exe"), PathRule("APP2", "C:\\b.exe"),
+                         configtest::EditRule("APP3", "Edit#1", 1), configtest::EditRule("APP4", "Edit#2", 1)};
+    settings.RemoveAppRule("APP1");  // a deleted rule takes no merge
+    settings.appRules.push_back(PathRule("APP5", "c:\\tools\\A.EXE"));
+    AppRule edited = settings.appRules[0];  // APP2
+    edited.path = "C:\\TOOLS\\a.exe";
+    edited.workOn = 0;
+    ASSERT_TRUE(settings.UpdateAppRule(edited));
+    EXPECT_EQ((std::vector<std::string>{"APP3", "APP4", "APP1", "APP2", "APP5"}), Sections(settings.appRules));
+    EXPECT_EQ(1, settings.appRules[3].deleted);  // APP2 leaves the file
+    EXPECT_EQ(0, settings.appRules[4].deleted);
+    EXPECT_EQ("C:\\TOOLS\\a.exe", settings.appRules[4].path);
+    EXPECT_EQ(0, settings.appRules[4].workOn);
+
+    AppRule box = settings.appRules[1];  // APP4 becomes Edit#1 as well
+    box.editBoxId = "EDIT#1";
+    ASSERT_TRUE(settings.UpdateAppRule(box));
+    int live = 0;
+    for (const AppRule& rule : settings.appRules)
+        live += !rule.deleted && !rule.editBoxId.empty();
+    EXPECT_EQ(1, live);
+    EXPECT_EQ("APP3", settings.appRules.back().section);
+    EXPECT_EQ("EDIT#1", settings.appRules.back().editBoxId);
+    // An edit that keeps its own target stays in its own section.
+    AppRule same = settings.appRules.back();
+    same.caption = "renamed";
+    ASSERT_TRUE(settings.UpdateAppRule(same));
+    EXPECT_EQ("APP3", settings.appRules.back().section);
+}

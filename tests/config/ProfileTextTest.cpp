@@ -203,3 +203,38 @@ TEST(ProfileTextIni, ParsesSectionsKeysAndOddLines)
     EXPECT_EQ(nullptr, FindIniValue(sections, "", "stray"));
     EXPECT_TRUE(ParseIniText("").empty());
 }
+
+// Many writes applied to the text in one pass, as the profile writer leaves a file after
+// making them one by one: other lines stay, the first section and key of a name take a write.
+TEST(ProfileTextIni, ChangesAppliedInOnePass)
+{
+    const std::string before =
+        "; rules\r\n[Other_Apps]\r\nWORK_ON_PV=1\r\n\r\n[APP1]\r\n caption = old \r\n"
+        "PATH=\"C:\\a.exe\"\r\n; note\r\n\r\n[app1]\r\nCAPTION=second\r\n[APP2]\r\nCAPTION=x\r\n"
+        "[APP3]\nEDIT_ID=Edit#1";
+    std::vector<IniChange> changes(7);
+    changes[0] = {"other_apps", "WORK_ON_PV", "0"};
+    changes[1] = {"APP1", "CAPTION", "new"};
+    changes[2] = {"APP1", "EDIT_ID", ""};
+    changes[3] = {"APP2", "", "", false, true};
+    changes[4] = {"APP9", "PATH", "C:\\b.exe"};
+    changes[5] = {"APP3", "EDIT_ID", "", true};
+    changes[6] = {"APP3", "WORK_ON_PV", "1"};
+    const std::string after = ApplyIniChanges(before, changes);
+    EXPECT_EQ(
+        "; rules\r\n[Other_Apps]\r\nWORK_ON_PV=0\r\n\r\n[APP1]\r\ncaption=new\r\nPATH=\"C:\\a.exe\"\r\n; note\r\n"
+        "EDIT_ID=\r\n\r\n[app1]\r\nCAPTION=second\r\n[APP3]\nWORK_ON_PV=1\r\n[APP9]\r\nPATH=C:\\b.exe\r\n",
+        after);
+
+    const std::vector<IniSection> sections = ParseIniText(after);
+    const CIniIndex index(sections);
+    EXPECT_EQ("new", *index.Value("app1", "Caption"));  // the first section of the name
+    EXPECT_EQ("C:\\a.exe", UnquotedValue(*index.Value("APP1", "PATH")));
+    EXPECT_EQ(nullptr, index.Section("APP2"));
+    EXPECT_EQ(nullptr, index.Value("APP3", "EDIT_ID"));
+    EXPECT_EQ("'", UnquotedValue("'"));
+    EXPECT_EQ("\"a'", UnquotedValue("\"a'"));
+    // Removing a section removes every section of that name.
+    EXPECT_EQ("; rules\r\n[Other_Apps]\r\nWORK_ON_PV=1\r\n\r\n[APP2]\r\nCAPTION=x\r\n[APP3]\nEDIT_ID=Edit#1",
+              ApplyIniChanges(before, {IniChange{"APP1", "", "", false, true}}));
+}

@@ -1,6 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
+#include <thread>
+
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #include "tests/dict/DictTestSupport.h"
 #include "tools/pvdict/PvdictCommands.h"
@@ -176,4 +184,47 @@ TEST(Pvdict, ErrorsAreOneLineAndWriteNothing)
     ExpectOneLineError(Pvdict({"search", "o", file, damaged}), PVDICT_FAILED);
     EXPECT_EQ(ReadFile(damaged), junk);
     EXPECT_EQ(Pvdict({"help"}).code, 0);
+}
+
+// A create that was killed leaves its temporary files; the next create on that file removes
+// them, also when it is refused.
+TEST(Pvdict, NextCreateRemovesWhatAKilledOneLeftBehind)
+{
+    TempFolder temp;
+    const std::string file = temp.File("d.lib");
+    auto leftovers = [&] {
+        int count = 0;
+        for (const auto& entry : fs::directory_iterator(temp.Folder()))
+            count += entry.path().filename() != "d.lib";
+        return count;
+    };
+    WriteFile(file + ".pvdict-new", "half");
+    WriteFile(file + ".pvdict-new.tmp", "half");
+    ExpectOneLineError(Pvdict({"create", file}, "bad\\"), PVDICT_BAD_USAGE);
+    EXPECT_EQ(leftovers(), 0);
+
+#ifndef _WIN32
+    std::string rows;
+    for (int i = 0; i < 300000; ++i)
+        rows += "key" + std::to_string(i * 7919LL % 300000) + "\tsome data\n";
+    WriteFile(temp.File("rows.tsv"), rows);
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::FILE* null = std::fopen("/dev/null", "w");
+        _exit(RunPvdict({"create", file, "--from", temp.File("rows.tsv")}, stdin, null, null));
+    }
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!fs::exists(file + ".pvdict-new") && std::chrono::steady_clock::now() < give_up)
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    fs::remove(temp.File("rows.tsv"));
+    EXPECT_TRUE(WIFSIGNALED(status)) << "the create ended before it could be killed";
+    EXPECT_GT(leftovers(), 0);
+    ASSERT_EQ(Pvdict({"create", file, "--force"}, "one\t1\n").code, 0);
+    EXPECT_EQ(leftovers(), 0);
+#endif
 }

@@ -257,3 +257,50 @@ TEST(DictionaryCopy, ScrambledCopyReplacesTheTargetWithEveryEntry)
     EXPECT_FALSE(fs::exists(temp.File("missing.lib")));
     EXPECT_EQ(ReadFile(temp.File("t.lib")), before);
 }
+
+// The imports add their entries together; the files they leave are those of adding the same
+// entries one by one, in an encrypted dictionary that already holds some as well.
+TEST(TextImport, ImportsWriteTheFilesOfOneByOneAdds)
+{
+    TempFolder temp;
+    std::string words, tagged;
+    std::vector<std::pair<std::string, std::string>> entries;
+    for (int i = 0; i < 400; ++i) {
+        const std::string word = std::string(i % 3 ? "Word" : "word") + std::to_string((i * 37) % 23);
+        words += word + (i % 5 ? " " : "\r\n");
+        entries.emplace_back(word, i % 2 ? "data " + std::to_string(i) : "");
+        tagged += "<key>" + entries.back().first + "\r\n<data>" + entries.back().second + "\r\n";
+    }
+    WriteFile(temp.File("words.txt"), words);
+    WriteFile(temp.File("tagged.txt"), tagged);
+    auto make = [&](const std::string& name, bool encrypted) {
+        fs::remove(temp.File(name));
+        CDictionaryFile dictionary(cp1252);
+        EXPECT_TRUE(dictionary.Open(temp.File(name)));
+        dictionary.SetEncrypted(encrypted);
+        for (const char* key : {"word7", "Word7", "zebra", "apple"})
+            dictionary.AddEntry(key, "old");
+        EXPECT_TRUE(dictionary.WriteInfo());
+    };
+    for (bool encrypted : {false, true}) {
+        for (const char* name : {"w-bulk.lib", "w-single.lib", "t-bulk.lib", "t-single.lib"})
+            make(name, encrypted);
+        CDictionaryFile dictionary(cp1252);
+        ASSERT_TRUE(dictionary.Open(temp.File("w-bulk.lib")));
+        EXPECT_EQ(dictionary.ImportWords(temp.File("words.txt")), 400);
+        dictionary.Close();
+        ASSERT_TRUE(dictionary.Open(temp.File("t-bulk.lib")));
+        EXPECT_EQ(dictionary.ImportEntries(temp.File("tagged.txt")), 400);
+        dictionary.Close();
+        ASSERT_TRUE(dictionary.Open(temp.File("w-single.lib")));
+        for (const auto& entry : entries)
+            dictionary.AddEntry(entry.first, "");
+        dictionary.Close();
+        ASSERT_TRUE(dictionary.Open(temp.File("t-single.lib")));
+        for (const auto& entry : entries)
+            dictionary.AddEntry(entry.first, entry.second);
+        dictionary.Close();
+        EXPECT_EQ(ReadFile(temp.File("w-bulk.lib")), ReadFile(temp.File("w-single.lib")));
+        EXPECT_EQ(ReadFile(temp.File("t-bulk.lib")), ReadFile(temp.File("t-single.lib")));
+    }
+}

@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <numeric>
 #include <set>
 #include <string_view>
 #include <sys/stat.h>
@@ -202,25 +201,6 @@ bool ParseRows(const std::string& text, std::vector<InputRow>& rows, std::string
     return true;
 }
 
-// The storage's key order: up to the first zero byte, ASCII letters folded, bytes unsigned.
-bool StoredKeyLess(const std::string& a, const std::string& b)
-{
-    const std::size_t na = std::min(a.size(), std::strlen(a.c_str()));
-    const std::size_t nb = std::min(b.size(), std::strlen(b.c_str()));
-    const std::size_t n = std::min(na, nb);
-    for (std::size_t i = 0; i < n; ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<unsigned char>(x + 32);
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<unsigned char>(y + 32);
-        if (x != y)
-            return x < y;
-    }
-    return na < nb;
-}
-
 // Converts one input value to the bytes kept in the file.
 void ToStoredForm(CEntryTextCodec& codec, int code, bool encrypt, bool utf8Input, std::string& value)
 {
@@ -265,6 +245,11 @@ int CCommand::Create(const Arguments& parsed)
         utf8Input = *input == "utf8";
     }
 
+    // What a run killed before its end left beside the file.
+    const std::string temporary = path + ".pvdict-new";
+    std::remove(c4_FileStrategy::RewriteName(temporary).c_str());
+    std::remove(temporary.c_str());
+
     if (FileExists(path) && !parsed.Flag("--force"))
         return Fail(PVDICT_FAILED, path + ": exists (use --force to replace it)");
 
@@ -296,16 +281,14 @@ int CCommand::Create(const Arguments& parsed)
         if (rows[i].key.empty())
             return Fail(PVDICT_BAD_USAGE, "entry " + std::to_string(i + 1) + ": key is empty once encoded");
     }
-    // Adding the rows in stored-key order (equal keys in input order) gives the same
-    // file as adding them as they come, but every insertion lands at the end.
-    std::vector<std::size_t> order(rows.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::size_t a, std::size_t b) { return StoredKeyLess(rows[a].key, rows[b].key); });
+    CStoredEntries entries;
+    for (InputRow& row : rows) {
+        entries.Add(row.key, row.data);
+        std::string().swap(row.key);
+        std::string().swap(row.data);
+    }
 
-    // Built beside the target and moved over it only when complete.
-    const std::string temporary = path + ".pvdict-new";
-    std::remove(temporary.c_str());
+    // Built beside the target (as temporary) and moved over it only when complete.
     bool ok;
     {
         CDictionaryFile dictionary;
@@ -320,14 +303,7 @@ int CCommand::Create(const Arguments& parsed)
             dictionary.SetCaption(*caption);
         if (const std::string* description = parsed.Option("--description"))
             dictionary.SetDescription(*description);
-        ok = true;
-        for (std::size_t index : order) {
-            if (!dictionary.AddStoredEntry(rows[index].key, rows[index].data)) {
-                ok = false;
-                break;
-            }
-        }
-        ok = ok && dictionary.WriteInfo();
+        ok = dictionary.AddStoredEntries(entries) && dictionary.WriteInfo();
         dictionary.Close();
     }
     if (!ok) {

@@ -215,6 +215,7 @@ int CEngineHost::OnHookKey(WPARAM chars, LPARAM keyInfo)
     const bool outerUnanswered = m_keyUnanswered;
     m_keyUnanswered = true;
     m_answeredAt = 0;
+    m_caretTracker.SyncFocus();
     const int answer = m_engine.OnHookKey(static_cast<unsigned>(chars), static_cast<unsigned>(keyInfo));
     m_keyUnanswered = outerUnanswered;
     NoteReleaseGap(static_cast<unsigned>(keyInfo));
@@ -301,6 +302,7 @@ void CEngineHost::OnLoad()
     m_autoLearn->ApplySettings(m_settings.enableAutoLearn, m_settings.minLearnLength, m_settings.separators);
     SetEnabled(true);
     m_caretTracker.Start(this);
+    m_caretTracker.SyncFocus();  // a control focused before start-up raises no event for us
     ::PostMessageA(m_viewWindow, WM_VIEW_LOADED, noDictionary ? 1 : 0, 0);
 }
 
@@ -357,6 +359,8 @@ void CEngineHost::SetEnabled(bool enabled)
         }
     }
     m_hookInstalled = enabled;
+    if (enabled)
+        m_caretTracker.SyncFocus();
     ShowPrompt(false);
 }
 

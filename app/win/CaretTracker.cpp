@@ -176,6 +176,7 @@ void CCaretTracker::OnAccessibleEvent(DWORD event, HWND window, LONG objectId, L
             m_owner->RestoreWindowText(nullptr);
         }
         m_focusWindow = nullptr;
+        m_focusIsOwn = false;
         m_protectedWindow = nullptr;
         return;
     }
@@ -200,9 +201,24 @@ bool CCaretTracker::FocusIsWordDocument()
     return m_focusIsWord;
 }
 
+void CCaretTracker::SyncFocus()
+{
+    if (!m_owner)
+        return;
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    // A thread in a menu keeps its old focus window; the menu's own events handle that case.
+    if (!::GetGUIThreadInfo(0, &info) || !info.hwndFocus || (info.flags & GUI_INMENUMODE) ||
+        info.hwndFocus == m_focusWindow)
+        return;
+    ChangeFocus(info.hwndFocus);
+}
+
 void CCaretTracker::ChangeFocus(HWND window)
 {
     HWND old = m_focusWindow;
+    DWORD process = 0;
+    m_focusIsOwn = window && ::GetWindowThreadProcessId(window, &process) && process == m_owner->OwnProcess();
     m_focusWindow = window;
     m_classCheckedFor = nullptr;  // a handle may have been reused
     m_threadCheckedFor = nullptr;
@@ -281,6 +297,8 @@ POINT CCaretTracker::GetCaretPoint()
 
 bool CCaretTracker::IsTargetControl()
 {
+    if (m_focusIsOwn || !m_focusWindow)
+        return false;  // nothing to complete in this program's own windows, nor without a focus
     int rule = -1;
     if (m_editBoxRule)
         rule = m_editBoxRule(m_focusWindow);

@@ -19,7 +19,9 @@ struct Call {
 class FakeOwner : public CCaretTracker::IOwner {
 public:
     HWND window = nullptr;
+    DWORD process = 0;  // the test's windows stand for another program's unless set
     std::vector<Call> calls;
+    DWORD OwnProcess() const override { return process; }
     HWND OwnerWindow() const override { return window; }
     void RefreshPrompt() override { calls.push_back({"refresh", nullptr}); }
     void SaveWindowText(HWND w) override { calls.push_back({"save", w}); }
@@ -222,6 +224,26 @@ TEST_F(TrackerTest, WithoutCaretEventsTheThreadCaretOfTheFocusWindowIsUsed)
     ::SetFocus(button);
     tracker.OnAccessibleEvent(EVENT_OBJECT_FOCUS, button, OBJID_CLIENT, CHILDID_SELF, Role(ROLE_SYSTEM_PUSHBUTTON));
     EXPECT_FALSE(tracker.IsTargetControl());
+}
+
+TEST_F(TrackerTest, SyncFocusTakesTheSystemsFocusAndThisProgramsWindowsAreNoTarget)
+{
+    CCaretTracker tracker;
+    owner.process = ::GetCurrentProcessId();
+    tracker.Start(&owner);
+    ::SetFocus(edit2);
+    Pump();
+    // No focus event came: the system's focus window is taken, with the usual notifications.
+    tracker.SyncFocus();
+    EXPECT_EQ(tracker.FocusHwnd(), edit2);
+    ASSERT_EQ(owner.calls.size(), 2u);
+    EXPECT_EQ(owner.calls[1].what, "restore");
+    EXPECT_EQ(owner.calls[1].window, edit2);
+    // The test's windows are this process's own: never a completion target, caret or not.
+    EXPECT_TRUE(tracker.FocusIsOwn());
+    EXPECT_FALSE(tracker.IsTargetControl());
+    tracker.SyncFocus();  // unchanged: nothing more is told
+    EXPECT_EQ(owner.calls.size(), 2u);
 }
 
 TEST_F(TrackerTest, EditBoxRulesOverrideTheCaretTest)

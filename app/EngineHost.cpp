@@ -341,6 +341,11 @@ void CEngineHost::ApplySettings()
     m_settings = m_settingsBridge.Load();
     m_ruleKnown = false;  // the rules may have changed
     m_engine.ApplySettings(m_settings.engine);
+    std::vector<std::string> labels = IndexKeyLabels(m_settings.engine);
+    if (labels != m_state.rowLabels) {
+        m_state.rowLabels = std::move(labels);
+        m_changed = true;
+    }
     m_dictionaries.SetLengthLimits(static_cast<int>(m_settings.minWordLength),
                                    static_cast<int>(m_settings.maxWordLength));
     m_autoLearn->ApplySettings(m_settings.enableAutoLearn, m_settings.minLearnLength, m_settings.separators);
@@ -359,8 +364,6 @@ void CEngineHost::SetEnabled(bool enabled)
         }
     }
     m_hookInstalled = enabled;
-    if (enabled)
-        m_caretTracker.SyncFocus();
     ShowPrompt(false);
 }
 

@@ -216,6 +216,27 @@ LRESULT CALLBACK CWindow::SubclassProc(HWND window, UINT msg, WPARAM wParam, LPA
     return self->Dispatch(msg, wParam, lParam);
 }
 
+int WindowDpi(HWND window)
+{
+    // Newer systems tell per window; older ones have one system value.
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    static const auto dpiForWindow = reinterpret_cast<DpiForWindow>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    UINT dpi = window && dpiForWindow ? dpiForWindow(window) : 0;
+    if (dpi == 0) {
+        HDC screen = ::GetDC(nullptr);
+        dpi = screen ? static_cast<UINT>(::GetDeviceCaps(screen, LOGPIXELSY)) : 0;
+        if (screen)
+            ::ReleaseDC(nullptr, screen);
+    }
+    return dpi > 0 ? static_cast<int>(dpi) : USER_DEFAULT_SCREEN_DPI;
+}
+
+int ScaleToWindow(HWND window, int length96)
+{
+    return ::MulDiv(length96, WindowDpi(window), USER_DEFAULT_SCREEN_DPI);
+}
+
 std::string LoadResourceString(UINT id)
 {
     char buffer[1024];

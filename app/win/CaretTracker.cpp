@@ -4,6 +4,7 @@
 #include <oleacc.h>
 
 #include <cctype>
+#include <cstdio>
 
 #include "base/WindowTree.h"
 
@@ -208,17 +209,26 @@ void CCaretTracker::SyncFocus()
     GUITHREADINFO info{};
     info.cbSize = sizeof(info);
     // A thread in a menu keeps its old focus window; the menu's own events handle that case.
-    if (!::GetGUIThreadInfo(0, &info) || !info.hwndFocus || (info.flags & GUI_INMENUMODE) ||
-        info.hwndFocus == m_focusWindow)
+    if (!::GetGUIThreadInfo(0, &info) || !info.hwndFocus || (info.flags & GUI_INMENUMODE))
         return;
+    if (info.hwndFocus == m_focusWindow) {
+        m_focusIsOwn = false;
+        return;
+    }
+    // This program's own dialogs are no focus change: the control the user comes back to keeps
+    // its typed text and shows no prompt for it on return.
+    DWORD process = 0;
+    if (::GetWindowThreadProcessId(info.hwndFocus, &process) && process == m_owner->OwnProcess()) {
+        m_focusIsOwn = true;
+        return;
+    }
     ChangeFocus(info.hwndFocus);
 }
 
 void CCaretTracker::ChangeFocus(HWND window)
 {
     HWND old = m_focusWindow;
-    DWORD process = 0;
-    m_focusIsOwn = window && ::GetWindowThreadProcessId(window, &process) && process == m_owner->OwnProcess();
+    m_focusIsOwn = false;
     m_focusWindow = window;
     m_classCheckedFor = nullptr;  // a handle may have been reused
     m_threadCheckedFor = nullptr;

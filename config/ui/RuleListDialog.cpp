@@ -22,6 +22,15 @@ void CRuleListDialog::FillList()
         if (!rule.deleted && Shows(rule))
             AddRow(static_cast<int>(index), rule);
     }
+    UpdateButtons();
+}
+
+void CRuleListDialog::UpdateButtons() const
+{
+    // Edit and Delete act on the selected rows: without one they could only do nothing.
+    const bool selected = m_list.SelectedIndex() >= 0;
+    EnableItem(IDC_RULE_EDIT, selected);
+    EnableItem(IDC_RULE_DELETE, selected);
 }
 
 int CRuleListDialog::RuleIndexOfRow(int row) const
@@ -106,6 +115,10 @@ bool CRuleListDialog::OnCommand(int id, int code, HWND)
 
 bool CRuleListDialog::OnNotify(const NMHDR& header, LRESULT&)
 {
+    if (static_cast<int>(header.idFrom) == m_listId && header.code == LVN_ITEMCHANGED) {
+        UpdateButtons();
+        return false;
+    }
     if (static_cast<int>(header.idFrom) != m_listId || header.code != NM_DBLCLK)
         return false;
     EditSelected();

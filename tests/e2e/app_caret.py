@@ -91,8 +91,8 @@ with Session("app_caret", limit=180) as s:
 
     def wordpad_fast_typing():
         s.focus(wordpad_top)
-        s.key("Return")
         before = lines(s.text(rich))
+        s.key("Return")
         sentence = "the quick brown fox jumps over the lazy dog and types xylop quickly "
         s.type(sentence, delay_ms=0)
         s.wait_until(lambda: lines(s.text(rich)) == before + "\n" + sentence, "every key once and in order")
@@ -117,3 +117,15 @@ with Session("app_caret", limit=180) as s:
         s.ctl("close", "%x" % manager)
         s.wait_until(lambda: s.ctl("exists", "%x" % manager) == "0", "the manager closes")
     s.case("own_dialog", own_dialog_gets_no_prompt)
+
+    def completes_again_after_own_dialog():
+        s.ctl("setfg", "%x" % notepad)
+        s.focus(notepad)
+        s.key("ctrl+End")
+        s.type(" zebr")
+        s.wait_until(lambda: lines(s.text(notepad_edit)).endswith(" zebr"), "zebr typed")
+        prompt_under_caret(s, prompt, notepad_edit)
+        s.key("F1")
+        s.wait_until(lambda: len(lines(s.text(notepad_edit)).rsplit(" ", 1)[1]) > 4, "the completion after the dialog")
+        s.ctl("send", "%x" % notepad_edit, EM_SETMODIFY, 0, 0)
+    s.case("completes_after_own_dialog", completes_again_after_own_dialog)

@@ -226,10 +226,9 @@ TEST_F(TrackerTest, WithoutCaretEventsTheThreadCaretOfTheFocusWindowIsUsed)
     EXPECT_FALSE(tracker.IsTargetControl());
 }
 
-TEST_F(TrackerTest, SyncFocusTakesTheSystemsFocusAndThisProgramsWindowsAreNoTarget)
+TEST_F(TrackerTest, SyncFocusTakesTheSystemsFocusButNotThisProgramsOwnWindows)
 {
     CCaretTracker tracker;
-    owner.process = ::GetCurrentProcessId();
     tracker.Start(&owner);
     ::SetFocus(edit2);
     Pump();
@@ -239,10 +238,20 @@ TEST_F(TrackerTest, SyncFocusTakesTheSystemsFocusAndThisProgramsWindowsAreNoTarg
     ASSERT_EQ(owner.calls.size(), 2u);
     EXPECT_EQ(owner.calls[1].what, "restore");
     EXPECT_EQ(owner.calls[1].window, edit2);
-    // The test's windows are this process's own: never a completion target, caret or not.
+    EXPECT_TRUE(tracker.IsTargetControl());
+
+    // The same windows as this program's own: keys there are no one's, and coming back to edit2
+    // is no focus change (its typed text stays, no prompt is searched for).
+    owner.process = ::GetCurrentProcessId();
+    ::SetFocus(edit);
+    tracker.SyncFocus();
     EXPECT_TRUE(tracker.FocusIsOwn());
     EXPECT_FALSE(tracker.IsTargetControl());
-    tracker.SyncFocus();  // unchanged: nothing more is told
+    EXPECT_EQ(tracker.FocusHwnd(), edit2);
+    ::SetFocus(edit2);
+    tracker.SyncFocus();
+    EXPECT_FALSE(tracker.FocusIsOwn());
+    EXPECT_TRUE(tracker.IsTargetControl());
     EXPECT_EQ(owner.calls.size(), 2u);
 }
 

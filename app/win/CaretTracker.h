@@ -119,7 +119,9 @@ private:
     HWND m_editClassCheckedFor = nullptr;  // the window whose class IsPasswordControl looked at
     bool m_isEditClass = false;
     DWORD m_focusThread = 0;
-    bool m_focusIsOwn = false;  // the focus window belongs to this process
+    bool m_focusIsOwn = false;         // the focus window belongs to this process
+    HWND m_seenCaretWindow = nullptr;  // the focus window, once the system showed its caret
+    RECT m_seenCaret{};
 };
 
 // The class name of a window (at most 500 characters).

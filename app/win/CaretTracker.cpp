@@ -72,7 +72,9 @@ struct DispatchRef {
     DispatchRef& operator=(const DispatchRef&) = delete;
 };
 
-// A rectangle in a window's client coordinates on the screen, in pixels. The caret's rectangle is
+}  // namespace
+
+// The caret's rectangle is
 // in the coordinates its window works in, which the system scales for windows that do not know the
 // screen's dots per inch: mapped as that window sees the screen, then converted to pixels.
 void ClientRectToScreen(HWND window, RECT& rect)
@@ -99,8 +101,6 @@ void ClientRectToScreen(HWND window, RECT& rect)
     toPhysical(window, &points[0]);
     toPhysical(window, &points[1]);
 }
-
-}  // namespace
 
 std::string WindowClassName(HWND window)
 {

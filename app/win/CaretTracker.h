@@ -124,5 +124,9 @@ private:
     RECT m_seenCaret{};
 };
 
+// A rectangle in a window's client coordinates on the screen, in pixels, whatever the scaling the
+// window's program works with.
+void ClientRectToScreen(HWND window, RECT& rect);
+
 // The class name of a window (at most 500 characters).
 std::string WindowClassName(HWND window);

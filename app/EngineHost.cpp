@@ -218,6 +218,7 @@ int CEngineHost::OnHookKey(WPARAM chars, LPARAM keyInfo)
     const bool outerUnanswered = m_keyUnanswered;
     m_keyUnanswered = true;
     m_answeredAt = 0;
+    m_caretTracker.SyncFocus();
     const int answer = m_engine.OnHookKey(static_cast<unsigned>(chars), static_cast<unsigned>(keyInfo));
     m_keyUnanswered = outerUnanswered;
     NoteReleaseGap(static_cast<unsigned>(keyInfo));
@@ -308,6 +309,7 @@ void CEngineHost::OnLoad()
         TellAutoLearnProblem();
     SetEnabled(true);
     m_caretTracker.Start(this);
+    m_caretTracker.SyncFocus();  // a control focused before start-up raises no event for us
     ::PostMessageA(m_viewWindow, WM_VIEW_LOADED, noDictionary ? 1 : 0, 0);
 }
 
@@ -403,6 +405,11 @@ void CEngineHost::ApplySettings()
     m_settings = m_settingsBridge.Load();
     m_ruleKnown = false;  // the rules may have changed
     m_engine.ApplySettings(m_settings.engine);
+    std::vector<std::string> labels = IndexKeyLabels(m_settings.engine);
+    if (labels != m_state.rowLabels) {
+        m_state.rowLabels = std::move(labels);
+        m_changed = true;
+    }
     m_dictionaries.SetLengthLimits(static_cast<int>(m_settings.minWordLength),
                                    static_cast<int>(m_settings.maxWordLength));
     m_autoLearn->ApplySettings(m_settings.enableAutoLearn, m_settings.minLearnLength, m_settings.separators);

@@ -19,6 +19,34 @@ bool SameRows(const std::vector<PromptRow>& a, const std::vector<PromptRow>& b)
     return true;
 }
 
+// The candidate-kind icons (a strip of square images, magenta where transparent) at `size` pixels:
+// the strip is stretched as a whole when the screen is not at 100 %.
+HIMAGELIST LoadKindIcons(int size)
+{
+    HINSTANCE instance = wnd::ResourceInstance();
+    auto strip = static_cast<HBITMAP>(
+        ::LoadImageA(instance, MAKEINTRESOURCEA(IDB_CANDIDATE_KINDS), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    BITMAP info{};
+    if (!strip || !::GetObjectA(strip, sizeof info, &info) || info.bmHeight <= 0) {
+        if (strip)
+            ::DeleteObject(strip);
+        return nullptr;
+    }
+    const int count = info.bmWidth / info.bmHeight;
+    if (size != info.bmHeight) {
+        ::DeleteObject(strip);
+        strip = static_cast<HBITMAP>(::LoadImageA(instance, MAKEINTRESOURCEA(IDB_CANDIDATE_KINDS), IMAGE_BITMAP,
+                                                  count * size, size, LR_CREATEDIBSECTION));
+        if (!strip)
+            return nullptr;
+    }
+    HIMAGELIST images = ::ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, count, 1);
+    if (images)
+        ::ImageList_AddMasked(images, strip, RGB(255, 0, 255));
+    ::DeleteObject(strip);
+    return images;
+}
+
 }  // namespace
 
 CPromptDialog::CPromptDialog(IListener& listener, CPreviewWindow& preview)
@@ -42,8 +70,7 @@ BOOL CPromptDialog::OnInitDialog()
     Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon.Get()));
     Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon.Get()));
 
-    m_images.Reset(::ImageList_LoadImageA(wnd::ResourceInstance(), MAKEINTRESOURCEA(IDB_CANDIDATE_KINDS), 16, 1,
-                                          RGB(255, 0, 255), IMAGE_BITMAP, LR_CREATEDIBSECTION));
+    m_images.Reset(LoadKindIcons(wnd::ScaleToWindow(CDialog::Handle(), 16)));
     if (!m_images)
         m_images.Reset(::ImageList_Create(16, 16, ILC_COLOR8 | ILC_MASK, 0, 1));
     CreateList();
@@ -73,7 +100,11 @@ void CPromptDialog::Render(const PromptState& state)
 {
     if (!CDialog::Handle())
         return;
-    const bool newRows = !m_rowsShown || state.pathPage != m_shown.pathPage || !SameRows(state.rows, m_shown.rows);
+    const bool newLabels = state.rowLabels != m_shown.rowLabels;
+    if (newLabels)
+        m_list.SetRowLabels(state.rowLabels);
+    const bool newRows =
+        newLabels || !m_rowsShown || state.pathPage != m_shown.pathPage || !SameRows(state.rows, m_shown.rows);
     if (newRows)
         RenderRows(state);
     else if (state.selected != m_shown.selected)

@@ -19,6 +19,7 @@ struct PromptState {
     // (screen; empty when unknown) that decides on which side it fits.
     int x = 0, y = 0;
     int caretLeft = 0, caretTop = 0, caretRight = 0, caretBottom = 0;
+    std::vector<std::string> rowLabels;  // the index keys in use, one per row ("F1", ... or "1", ...)
     std::string preview;
     int previewStyle = PREVIEW_NORMAL;
 };

@@ -45,7 +45,7 @@ int CListView::InsertColumn(int index, const char* title, int format, int width)
     LVCOLUMNA column{};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = format;
-    column.cx = width;
+    column.cx = ScaleToWindow(m_hwnd, width);
     column.pszText = const_cast<char*>(title ? title : "");
     column.iSubItem = index;
     return static_cast<int>(

@@ -40,7 +40,7 @@ public:
     void Attach(HWND control) { m_hwnd = control; }
     HWND Handle() const { return m_hwnd; }
 
-    // Columns.
+    // Columns; widths are given for 96 dots per inch and scaled to the list's.
     int InsertColumn(int index, const char* title, int format, int width) const;
     // Replaces all columns by these; returns how many were inserted.
     int SetColumns(std::initializer_list<ListColumn> columns) const;

@@ -75,6 +75,8 @@ bool CPageHost::Create(Entry& entry)
     LONG_PTR exStyle = ::GetWindowLongPtrA(entry.page->Handle(), GWL_EXSTYLE);
     ::SetWindowLongPtrA(entry.page->Handle(), GWL_EXSTYLE, exStyle | WS_EX_CONTROLPARENT);
     Place(entry);
+    if (m_tabAfter)
+        ::SetWindowPos(entry.page->Handle(), m_tabAfter, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     return true;
 }
 

@@ -59,6 +59,9 @@ public:
     // WM_NOTIFY to HandleNotify. A caption control, if set, shows the title of the shown page.
     void BindTree(HWND tree);
     void SetCaptionControl(HWND caption) { m_caption = caption; }
+    // Pages come right after this control in the parent's tab order (else last, after the
+    // parent's buttons). Set before the pages are created.
+    void SetTabPosition(HWND after) { m_tabAfter = after; }
     bool HandleNotify(const NMHDR& header, LRESULT& result);
 
     // Shows one page (creating it if needed) and hides the others; false for a bad index or a
@@ -92,6 +95,7 @@ private:
     std::vector<Entry> m_pages;
     CTreeView m_tree;
     HWND m_caption = nullptr;
+    HWND m_tabAfter = nullptr;
     int m_current = -1;
     bool m_wroteAny = false;
 };

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace wnd {
@@ -214,6 +215,56 @@ LRESULT CALLBACK CWindow::SubclassProc(HWND window, UINT msg, WPARAM wParam, LPA
         return ::CallWindowProcA(previous, window, msg, wParam, lParam);
     }
     return self->Dispatch(msg, wParam, lParam);
+}
+
+void FitDialogToWorkArea(HWND dialog, HWND stretchy)
+{
+    RECT window{}, list{};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!stretchy || !::GetWindowRect(dialog, &window) || !::GetWindowRect(stretchy, &list) ||
+        !::GetMonitorInfoA(::MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &monitor))
+        return;
+    const RECT& area = monitor.rcWork;
+    const int excess = std::min<int>((window.bottom - window.top) - (area.bottom - area.top),
+                                     (list.bottom - list.top) * 2 / 3);
+    if (excess <= 0)
+        return;
+    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&list), 2);
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        RECT r{};
+        ::GetWindowRect(child, &r);
+        ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+        if (child == stretchy)
+            ::SetWindowPos(child, nullptr, 0, 0, r.right - r.left, r.bottom - r.top - excess,
+                           SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        else if (r.top >= list.bottom)
+            ::SetWindowPos(child, nullptr, r.left, r.top - excess, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    const int width = window.right - window.left, height = window.bottom - window.top - excess;
+    ::SetWindowPos(dialog, nullptr, area.left + (area.right - area.left - width) / 2,
+                   area.top + (area.bottom - area.top - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int WindowDpi(HWND window)
+{
+    // Newer systems tell per window; older ones have one system value.
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    static const auto dpiForWindow = reinterpret_cast<DpiForWindow>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    UINT dpi = window && dpiForWindow ? dpiForWindow(window) : 0;
+    if (dpi == 0) {
+        HDC screen = ::GetDC(nullptr);
+        dpi = screen ? static_cast<UINT>(::GetDeviceCaps(screen, LOGPIXELSY)) : 0;
+        if (screen)
+            ::ReleaseDC(nullptr, screen);
+    }
+    return dpi > 0 ? static_cast<int>(dpi) : USER_DEFAULT_SCREEN_DPI;
+}
+
+int ScaleToWindow(HWND window, int length96)
+{
+    return ::MulDiv(length96, WindowDpi(window), USER_DEFAULT_SCREEN_DPI);
 }
 
 std::string LoadResourceString(UINT id)

@@ -108,6 +108,17 @@ private:
     bool m_wasEnabled;
 };
 
+// The dots per inch a window is drawn at (its monitor's under per-monitor awareness, else the
+// system's); 96 is 100 %.
+int WindowDpi(HWND window);
+// A length given for 96 dots per inch, at the window's dots per inch.
+int ScaleToWindow(HWND window, int length96);
+
+// Makes a dialog taller than its monitor's work area fit it: the stretchy control (a list) gives up
+// the height, down to a third of its own, the controls below it move up, and the dialog is
+// centred on the work area again. A dialog that fits is left alone.
+void FitDialogToWorkArea(HWND dialog, HWND stretchy);
+
 // Loads a string resource of the resource module ("" when it is missing).
 std::string LoadResourceString(UINT id);
 // The text of any window.

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "config/SettingsDefaults.h"
 #include "dict/DictionaryMatch.h"
@@ -40,6 +41,12 @@ struct EngineSettings : SelectionKeys {
     std::uint32_t minInput = settings_defaults::kMinInput;        // nMinInput
     std::uint32_t maxItemShow = settings_defaults::kMaxItemShow;  // nMaxItemShow: rows per page
 };
+
+// What the prompt's row labels say for an index key: "F1" for F1, "1" for the digit key 1 (also
+// on the number pad), the letter of a letter key; "" for keys without a short name.
+std::string IndexKeyLabel(unsigned vk);
+// The labels of the ten index keys, in row order.
+std::vector<std::string> IndexKeyLabels(const SelectionKeys& keys);
 
 // One row of the prompt list.
 struct PromptRow {

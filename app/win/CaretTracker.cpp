@@ -74,6 +74,34 @@ struct DispatchRef {
 
 }  // namespace
 
+// The caret's rectangle is
+// in the coordinates its window works in, which the system scales for windows that do not know the
+// screen's dots per inch: mapped as that window sees the screen, then converted to pixels.
+void ClientRectToScreen(HWND window, RECT& rect)
+{
+    using SetThreadContext = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
+    using WindowContext = DPI_AWARENESS_CONTEXT(WINAPI*)(HWND);
+    using ToPhysical = BOOL(WINAPI*)(HWND, POINT*);
+    static HMODULE user32 = ::GetModuleHandleA("user32.dll");
+    static const auto setThreadContext = reinterpret_cast<SetThreadContext>(
+        reinterpret_cast<void*>(::GetProcAddress(user32, "SetThreadDpiAwarenessContext")));
+    static const auto windowContext = reinterpret_cast<WindowContext>(
+        reinterpret_cast<void*>(::GetProcAddress(user32, "GetWindowDpiAwarenessContext")));
+    static const auto toPhysical = reinterpret_cast<ToPhysical>(
+        reinterpret_cast<void*>(::GetProcAddress(user32, "LogicalToPhysicalPointForPerMonitorDPI")));
+    auto* points = reinterpret_cast<POINT*>(&rect);
+    DPI_AWARENESS_CONTEXT context = setThreadContext && windowContext ? windowContext(window) : nullptr;
+    if (!context || !toPhysical) {
+        ::MapWindowPoints(window, nullptr, points, 2);
+        return;
+    }
+    DPI_AWARENESS_CONTEXT previous = setThreadContext(context);
+    ::MapWindowPoints(window, nullptr, points, 2);
+    setThreadContext(previous);
+    toPhysical(window, &points[0]);
+    toPhysical(window, &points[1]);
+}
+
 std::string WindowClassName(HWND window)
 {
     char name[501] = "";
@@ -176,6 +204,7 @@ void CCaretTracker::OnAccessibleEvent(DWORD event, HWND window, LONG objectId, L
             m_owner->RestoreWindowText(nullptr);
         }
         m_focusWindow = nullptr;
+        m_focusIsOwn = false;
         m_protectedWindow = nullptr;
         return;
     }
@@ -200,9 +229,36 @@ bool CCaretTracker::FocusIsWordDocument()
     return m_focusIsWord;
 }
 
+void CCaretTracker::SyncFocus()
+{
+    if (!m_owner)
+        return;
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    // A thread in a menu keeps its old focus window; the menu's own events handle that case.
+    if (!::GetGUIThreadInfo(0, &info) || !info.hwndFocus || (info.flags & GUI_INMENUMODE))
+        return;
+    if (info.hwndFocus == m_focusWindow) {
+        m_focusIsOwn = false;
+        return;
+    }
+    // This program's own dialogs are no focus change: the control the user comes back to keeps
+    // its typed text and shows no prompt for it on return.
+    DWORD process = 0;
+    if (::GetWindowThreadProcessId(info.hwndFocus, &process) && process == m_owner->OwnProcess()) {
+        // The prompt never has the keys, even where the system briefly counts it as active.
+        if (pvbase::TopLevelWindow(info.hwndFocus) != m_owner->OwnerWindow())
+            m_focusIsOwn = true;
+        return;
+    }
+    ChangeFocus(info.hwndFocus);
+}
+
 void CCaretTracker::ChangeFocus(HWND window)
 {
     HWND old = m_focusWindow;
+    m_focusIsOwn = false;
+    m_seenCaretWindow = nullptr;
     m_focusWindow = window;
     m_classCheckedFor = nullptr;  // a handle may have been reused
     m_threadCheckedFor = nullptr;
@@ -234,13 +290,25 @@ bool CCaretTracker::SystemCaret(HWND& window, RECT* rect)
     DWORD thread = FocusThread();
     GUITHREADINFO info{};
     info.cbSize = sizeof(info);
-    if (!thread || !::GetGUIThreadInfo(thread, &info) || !info.hwndCaret)
-        return window != nullptr;
-    window = info.hwndCaret;
-    if (rect) {
-        *rect = info.rcCaret;
-        ::MapWindowPoints(info.hwndCaret, nullptr, reinterpret_cast<POINT*>(rect), 2);
+    if (!thread || !::GetGUIThreadInfo(thread, &info) || !info.hwndCaret) {
+        // Rich edits destroy and create their caret as they redraw: a control that showed one
+        // since it took the focus keeps it meanwhile, where it was last seen.
+        if (m_focusWindow != m_seenCaretWindow)
+            return window != nullptr;
+        window = m_seenCaretWindow;
+        if (rect)
+            *rect = m_seenCaret;
+        return true;
     }
+    window = info.hwndCaret;
+    RECT screen = info.rcCaret;
+    ClientRectToScreen(info.hwndCaret, screen);
+    if (window == m_focusWindow) {
+        m_seenCaretWindow = window;
+        m_seenCaret = screen;
+    }
+    if (rect)
+        *rect = screen;
     return true;
 }
 
@@ -281,6 +349,8 @@ POINT CCaretTracker::GetCaretPoint()
 
 bool CCaretTracker::IsTargetControl()
 {
+    if (m_focusIsOwn || !m_focusWindow)
+        return false;  // nothing to complete in this program's own windows, nor without a focus
     int rule = -1;
     if (m_editBoxRule)
         rule = m_editBoxRule(m_focusWindow);

@@ -10,6 +10,10 @@
 //    focus window, the caret that the system keeps for that thread stands in: its window and
 //    rectangle count as the caret for GetCaretPoint and IsTargetControl. As soon as an event
 //    reports a caret for the focus window, the event's rectangle is used again.
+//  - GetGUIThreadInfo of the foreground thread, before each key: not every control raises focus
+//    events (rich edits under Wine raise none), and a control that had the focus before the
+//    tracker started raised its event before anyone listened. Without this the focus window
+//    would stay the last one an event named, and the prompt would go to the window's centre.
 // Password boxes: the focused control is one when it is an edit control with ES_PASSWORD or
 // when its focus event's accessible object was in the protected state.
 #pragma once
@@ -32,6 +36,8 @@ public:
         virtual void RefreshPrompt() = 0;
         virtual void SaveWindowText(HWND window) = 0;
         virtual void RestoreWindowText(HWND window) = 0;
+        // Controls of this process are never completion targets.
+        virtual DWORD OwnProcess() const { return ::GetCurrentProcessId(); }
     };
 
     // What the accessible object of one event answered (the event callback asks it; tests fill
@@ -79,6 +85,12 @@ public:
     // The edit-box rules: 1 complete here, 0 not, -1 no rule (the default answers -1).
     void SetEditBoxRule(std::function<int(HWND)> rule) { m_editBoxRule = std::move(rule); }
 
+    // Takes the control that has the focus in the foreground thread as the focus window when it
+    // differs from the one the events told of (see the top of this file). Called before each key
+    // and when tracking starts; a control of this program is never a completion target.
+    void SyncFocus();
+    bool FocusIsOwn() const { return m_focusIsOwn; }
+
     // The caret the tracker believes in for the focus window (see the top of this file).
     bool EffectiveCaret(HWND& window, RECT& rect);
 
@@ -107,7 +119,14 @@ private:
     HWND m_editClassCheckedFor = nullptr;  // the window whose class IsPasswordControl looked at
     bool m_isEditClass = false;
     DWORD m_focusThread = 0;
+    bool m_focusIsOwn = false;         // the focus window belongs to this process
+    HWND m_seenCaretWindow = nullptr;  // the focus window, once the system showed its caret
+    RECT m_seenCaret{};
 };
+
+// A rectangle in a window's client coordinates on the screen, in pixels, whatever the scaling the
+// window's program works with.
+void ClientRectToScreen(HWND window, RECT& rect);
 
 // The class name of a window (at most 500 characters).
 std::string WindowClassName(HWND window);

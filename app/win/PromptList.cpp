@@ -88,9 +88,22 @@ void CPromptList::MeasureFont()
     TEXTMETRICA metrics{};
     ::GetTextMetricsA(dc.Get(), &metrics);
     m_rowHeight = std::max<int>(metrics.tmHeight + 2, m_iconSize.cy + 2);
-    SIZE digit{};
-    ::GetTextExtentPoint32A(dc.Get(), "0", 1, &digit);
-    m_numbersWidth = std::max<int>(digit.cx + 2 * kNumberPadding, 16);
+    int widest = 0;
+    for (const std::string& label : m_labels) {
+        SIZE size{};
+        ::GetTextExtentPoint32A(dc.Get(), label.c_str(), static_cast<int>(label.size()), &size);
+        widest = std::max<int>(widest, size.cx);
+    }
+    m_numbersWidth = std::max<int>(widest + 2 * kNumberPadding, 16);
+}
+
+void CPromptList::SetRowLabels(const std::vector<std::string>& labels)
+{
+    if (labels == m_labels || labels.empty())
+        return;
+    m_labels = labels;
+    MeasureFont();
+    ::InvalidateRect(Handle(), nullptr, FALSE);
 }
 
 void CPromptList::MeasureTexts()
@@ -352,13 +365,14 @@ void CPromptList::PaintRow(HDC dc, int row) const
 
 void CPromptList::PaintNumber(HDC dc, int row) const
 {
-    if (row >= kNumberedRows)
+    if (row >= kNumberedRows || row >= static_cast<int>(m_labels.size()))
         return;
     const RECT rowRect = RowClientRect(row);
     RECT rect{0, rowRect.top, NumbersWidth(), rowRect.bottom};
-    const char digit = static_cast<char>('0' + (row + 1) % 10);
+    const std::string& label = m_labels[static_cast<size_t>(row)];
     ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
-    ::DrawTextA(dc, &digit, 1, &rect, DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_NOPREFIX);
+    ::DrawTextA(dc, label.c_str(), static_cast<int>(label.size()), &rect,
+                DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_NOPREFIX);
 }
 
 void CPromptList::OnSize()

@@ -33,6 +33,9 @@ public:
     void SetImageList(HIMAGELIST images);  // the kind icons, not owned
     void SetFont(HFONT font);              // not owned; also settable by WM_SETFONT
     void SetListener(IListener* listener) { m_listener = listener; }
+    // What the first ten rows are labelled with (the keys that select them); "1" ... "9", "0"
+    // until set. The labels' column is as wide as the widest label, whatever the page shows.
+    void SetRowLabels(const std::vector<std::string>& labels);
 
     // Replaces the rows, selects row `selected` (-1 none) and scrolls it into view. Path pages
     // (folders and files) show no row numbers and a vertical scroll bar; other pages show the
@@ -84,6 +87,7 @@ private:
     void OnMouseWheel(int delta);
 
     std::vector<Row> m_rows;
+    std::vector<std::string> m_labels{"1", "2", "3", "4", "5", "6", "7", "8", "9", "0"};
     std::vector<int> m_textWidths;  // per row, measured when the rows are set
     int m_widestText = 0;
     bool m_pathPage = false;

@@ -70,6 +70,7 @@ BOOL CDlgOptions::OnInitDialog()
     m_pages.AddPage(m_othersPage, wnd::LoadResourceString(IDS_OTHERS_PAGE));
     m_pages.AddPage(m_autoLearnPage, wnd::LoadResourceString(IDS_AUTOLEARN_PAGE));
     m_pages.SetCaptionControl(Item(IDC_OPTIONS_CAPTION));
+    m_pages.SetTabPosition(Item(IDC_OPTIONS_TREE));  // tree, page, then OK, Cancel, Help
     m_pages.CreateAll();
 
     m_tree.Attach(Item(IDC_OPTIONS_TREE));
@@ -150,7 +151,8 @@ void CDlgOptions::OnOK()
 
 void CDlgOptions::OnCancel()
 {
-    if (AnyPageChanged() && wnd::Ask(Handle(), IDS_OPTIONS_CHANGED, MB_YESNO | MB_ICONQUESTION) == IDYES) {
+    if (AnyPageChanged() &&
+        wnd::Ask(Handle(), IDS_OPTIONS_CHANGED, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES) {
         OnOK();  // saved changes take effect at once, as after OK
         return;
     }
@@ -176,6 +178,12 @@ void CDlgOptions::ShowHelp() const
     link.cbStruct = sizeof link;
     link.pszKeywords = keyword;
     link.fIndexOnFail = TRUE;
-    CallHtmlHelp(Handle(), file.c_str(), HH_ALINK_LOOKUP, reinterpret_cast<DWORD_PTR>(&link));
-    CallHtmlHelp(Handle(), file.c_str(), HH_KEYWORD_LOOKUP, reinterpret_cast<DWORD_PTR>(&link));
+    const bool fileThere = ::GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (fileThere && (CallHtmlHelp(Handle(), file.c_str(), HH_ALINK_LOOKUP, reinterpret_cast<DWORD_PTR>(&link)) ||
+                      CallHtmlHelp(Handle(), file.c_str(), HH_KEYWORD_LOOKUP, reinterpret_cast<DWORD_PTR>(&link)) ||
+                      CallHtmlHelp(Handle(), file.c_str(), HH_DISPLAY_TOPIC, 0)))
+        return;
+    // Nothing showed: say so rather than leave the button doing nothing.
+    wnd::ShowError(Handle(), "The help could not be shown: " + file +
+                                 (fileThere ? " could not be opened by the help viewer." : " is missing."));
 }

@@ -24,6 +24,15 @@ void CRuleListDialog::FillList()
             AddRow(static_cast<int>(index), rule);
     }
     m_list.SetRedraw(true);
+    UpdateButtons();
+}
+
+void CRuleListDialog::UpdateButtons() const
+{
+    // Edit and Delete act on the selected rows: without one they could only do nothing.
+    const bool selected = m_list.SelectedIndex() >= 0;
+    EnableItem(IDC_RULE_EDIT, selected);
+    EnableItem(IDC_RULE_DELETE, selected);
 }
 
 int CRuleListDialog::RuleIndexOfRow(int row) const
@@ -108,6 +117,10 @@ bool CRuleListDialog::OnCommand(int id, int code, HWND)
 
 bool CRuleListDialog::OnNotify(const NMHDR& header, LRESULT&)
 {
+    if (static_cast<int>(header.idFrom) == m_listId && header.code == LVN_ITEMCHANGED) {
+        UpdateButtons();
+        return false;
+    }
     if (static_cast<int>(header.idFrom) != m_listId || header.code != NM_DBLCLK)
         return false;
     EditSelected();

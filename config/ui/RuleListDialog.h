@@ -52,6 +52,8 @@ protected:
     wnd::CListView m_list;
 
 private:
+    // Edit and Delete enabled exactly while a row is selected.
+    void UpdateButtons() const;
     // The rule index of a row, or -1 when the row carries none that is valid.
     int RuleIndexOfRow(int row) const;
 

@@ -106,6 +106,7 @@ void CDictionariesManager::FillList()
         const auto shown = shownChecks.find(m_set.PathAt(index));
         AddRow(index, shown != shownChecks.end() ? shown->second : m_set.IsEnabled(m_set.PathAt(index)));
     }
+    EnableItem(IDC_MANAGER_EDIT, SelectedDictionary() >= 0);
 }
 
 void CDictionariesManager::AddRow(int index, bool checked)
@@ -163,6 +164,10 @@ bool CDictionariesManager::OnCommand(int id, int code, HWND)
 
 bool CDictionariesManager::OnNotify(const NMHDR& header, LRESULT&)
 {
+    if (header.idFrom == IDC_MANAGER_LIST && header.code == LVN_ITEMCHANGED) {
+        EnableItem(IDC_MANAGER_EDIT, SelectedDictionary() >= 0);  // Edit needs a row
+        return false;
+    }
     if (header.idFrom != IDC_MANAGER_LIST || header.code != NM_DBLCLK)
         return false;
     if (SelectedDictionary() >= 0)

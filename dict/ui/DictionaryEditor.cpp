@@ -94,6 +94,7 @@ BOOL CDictionaryEditor::OnInitDialog()
     SetChecked(IDC_EDITOR_CAN_EDIT, m_canEdit);
     FillDictionaryTypes(Item(IDC_DICT_TYPE));
     SetUpList();
+    wnd::FitDialogToWorkArea(Handle(), Item(IDC_EDITOR_LIST));  // small screens at large scales
     if (OpenDictionary()) {
         EnableItem(IDC_EDITOR_IMPORT, true);
         EnableItem(IDC_EDITOR_EXPORT, true);

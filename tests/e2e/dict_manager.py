@@ -187,7 +187,7 @@ with Session("dict_manager", limit=240) as s:
         s.set_text(name_edit, "")
         s.focus(dialog)
         s.type(NEW_NAME)
-        s.key("Tab", "Tab", "Down", "Tab")  # past the file name to the type: "Shorthand "
+        s.key("Tab", "Down", "Tab")  # to the type (the read-only file name takes no focus): "Shorthand "
         s.type("made by the scenario")  # Return would go into the description: OK is clicked
         s.wait_text(s.child(dialog, ctrl_id=DESCRIPTION_EDIT), "made by the scenario")
         d.click(dialog, 1)

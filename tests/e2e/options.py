@@ -11,6 +11,7 @@ from program import (program_copy, start_program, command, press, click, shown_b
 
 ID_TRAY_OPTIONS, ID_TRAY_AUTOLEARN_DICTIONARY = 32771, 32840
 IDOK, IDCANCEL, IDNO = 1, 2, 7
+OPTIONS_HELP = 1016
 WM_COMMAND, BM_GETCHECK, HKM_GETHOTKEY = 0x0111, 0x00F0, 0x0402
 CTRL_SHIFT_K = 0x034B  # the hotkey control's word: HOTKEYF_CONTROL | HOTKEYF_SHIFT, then K
 TVM_GETNEXTITEM, TVM_SELECTITEM, TVGN_ROOT, TVGN_NEXT, TVGN_CARET = 0x110A, 0x110B, 0, 1, 9
@@ -92,6 +93,25 @@ with Session("options", limit=150) as s:
         s.wait_until(lambda: s.ctl("exists", "%x" % dialog) == "0", "the Options dialog closes")
         expect(os.path.exists(os.path.join(folder, "Config.ini")), False, "Config.ini written after No")
     s.case("cancel_after_a_tick_asks", cancel_after_tick)
+
+    def escape_then_enter_discards():
+        dialog = open_options()
+        show_page(dialog, 2)
+        press(s, dialog, WORD_BOX)
+        s.wait_until(lambda: not checked(dialog, WORD_BOX), "the box is cleared")
+        s.key("Escape")  # the question comes up with No as its default button
+        expect(answer_box(s, dialog, "Return"), QUESTION, "Cancel's question")
+        s.wait_until(lambda: s.ctl("exists", "%x" % dialog) == "0", "the Options dialog closes")
+        expect(os.path.exists(os.path.join(folder, "Config.ini")), False, "Config.ini written after Enter")
+    s.case("escape_then_enter_discards", escape_then_enter_discards)
+
+    def help_without_file_says_so():
+        dialog = open_options()
+        press(s, dialog, OPTIONS_HELP)
+        text = answer_box(s, dialog)
+        expect("PVHelp.chm" in text and "missing" in text, True, "the message names the file: %r" % text)
+        close(dialog, IDCANCEL)
+    s.case("help_without_file_says_so", help_without_file_says_so)
 
     def selection_keys():
         dialog = open_options()

@@ -407,3 +407,19 @@ TEST_F(BurstTest, EachHeldBackIndexKeyKeepsItsOwnRelease)
     EXPECT_EQ(std::count(output.log.begin(), output.log.end(), "again key 112 up"), 0);
     EXPECT_EQ(std::count(output.log.begin(), output.log.end(), "again key 112 down"), 0);
 }
+
+TEST(IndexKeyLabels, NameTheKeysThatSelect)
+{
+    SelectionKeys keys;  // F1..F10 by default
+    std::vector<std::string> labels = IndexKeyLabels(keys);
+    ASSERT_EQ(labels.size(), 10u);
+    EXPECT_EQ(labels[0], "F1");
+    EXPECT_EQ(labels[9], "F10");
+    const std::uint8_t digits[10] = {'1', '2', '3', '4', '5', '6', '7', '8', '9', '0'};
+    std::copy(std::begin(digits), std::end(digits), keys.vkSelectIndex);
+    labels = IndexKeyLabels(keys);
+    EXPECT_EQ(labels[0], "1");
+    EXPECT_EQ(labels[9], "0");
+    EXPECT_EQ(IndexKeyLabel(0x63), "3");  // number pad 3
+    EXPECT_EQ(IndexKeyLabel(0xBD), "");   // a key without a short name
+}

@@ -19,7 +19,9 @@ struct Call {
 class FakeOwner : public CCaretTracker::IOwner {
 public:
     HWND window = nullptr;
+    DWORD process = 0;  // the test's windows stand for another program's unless set
     std::vector<Call> calls;
+    DWORD OwnProcess() const override { return process; }
     HWND OwnerWindow() const override { return window; }
     void RefreshPrompt() override { calls.push_back({"refresh", nullptr}); }
     void SaveWindowText(HWND w) override { calls.push_back({"save", w}); }
@@ -222,6 +224,35 @@ TEST_F(TrackerTest, WithoutCaretEventsTheThreadCaretOfTheFocusWindowIsUsed)
     ::SetFocus(button);
     tracker.OnAccessibleEvent(EVENT_OBJECT_FOCUS, button, OBJID_CLIENT, CHILDID_SELF, Role(ROLE_SYSTEM_PUSHBUTTON));
     EXPECT_FALSE(tracker.IsTargetControl());
+}
+
+TEST_F(TrackerTest, SyncFocusTakesTheSystemsFocusButNotThisProgramsOwnWindows)
+{
+    CCaretTracker tracker;
+    tracker.Start(&owner);
+    ::SetFocus(edit2);
+    Pump();
+    // No focus event came: the system's focus window is taken, with the usual notifications.
+    tracker.SyncFocus();
+    EXPECT_EQ(tracker.FocusHwnd(), edit2);
+    ASSERT_EQ(owner.calls.size(), 2u);
+    EXPECT_EQ(owner.calls[1].what, "restore");
+    EXPECT_EQ(owner.calls[1].window, edit2);
+    EXPECT_TRUE(tracker.IsTargetControl());
+
+    // The same windows as this program's own: keys there are no one's, and coming back to edit2
+    // is no focus change (its typed text stays, no prompt is searched for).
+    owner.process = ::GetCurrentProcessId();
+    ::SetFocus(edit);
+    tracker.SyncFocus();
+    EXPECT_TRUE(tracker.FocusIsOwn());
+    EXPECT_FALSE(tracker.IsTargetControl());
+    EXPECT_EQ(tracker.FocusHwnd(), edit2);
+    ::SetFocus(edit2);
+    tracker.SyncFocus();
+    EXPECT_FALSE(tracker.FocusIsOwn());
+    EXPECT_TRUE(tracker.IsTargetControl());
+    EXPECT_EQ(owner.calls.size(), 2u);
 }
 
 TEST_F(TrackerTest, EditBoxRulesOverrideTheCaretTest)

@@ -4,12 +4,29 @@
 // HWND is hexadecimal. Exit code 2 for bad usage or a window that does not exist.
 #include <windows.h>
 
+#include "app/win/CaretTracker.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+namespace {
+
+// Screen pixels whatever the scaling: this tool reads other programs' windows as they are drawn.
+void UsePixels()
+{
+    using SetContext = BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT);
+    auto set = reinterpret_cast<SetContext>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), "SetProcessDpiAwarenessContext")));
+    if (set)
+        set(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+}
+
+}  // namespace
+
 int main(int argc, char** argv)
 {
+    UsePixels();
     if (argc != 3) {
         std::fprintf(stderr, "usage: pvwininfo rect|caret HWND\n");
         return 2;
@@ -33,7 +50,7 @@ int main(int argc, char** argv)
             return 0;
         }
         RECT r = info.rcCaret;
-        ::MapWindowPoints(info.hwndCaret, nullptr, reinterpret_cast<POINT*>(&r), 2);
+        ClientRectToScreen(info.hwndCaret, r);
         std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
         return 0;
     }

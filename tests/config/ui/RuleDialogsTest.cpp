@@ -217,8 +217,11 @@ TEST_F(RuleDialogTest, DeletingTwoSeparateRowsThenEditingAThirdEditsTheRuleThatR
     EXPECT_EQ(Column(list, 0), (std::vector<std::string>{"Alpha", "Bravo", "Charlie", "Delta"}));
     EXPECT_EQ(Column(list, 1), (std::vector<std::string>{"Disable", "Disable", "Disable", "Disable"}));
 
+    EXPECT_FALSE(::IsWindowEnabled(manager.Item(IDC_RULE_EDIT)));  // nothing to edit yet
     SelectRows(list, {0, 2});
+    EXPECT_TRUE(::IsWindowEnabled(manager.Item(IDC_RULE_DELETE)));
     Press(manager, IDC_RULE_DELETE);
+    EXPECT_FALSE(::IsWindowEnabled(manager.Item(IDC_RULE_DELETE)));
     EXPECT_EQ(Column(list, 0), (std::vector<std::string>{"Bravo", "Delta"}));
     SelectRows(list, {1});
     Press(manager, IDC_RULE_EDIT);

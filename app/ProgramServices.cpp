@@ -108,6 +108,27 @@ bool CDictionarySearchAdapter::FindNext(DictionaryMatch& match)
     return m_set.FindNext(match);
 }
 
+bool CDictionarySearchAdapter::FindFirstRanked(const std::string& query, int matchMode, bool includeShorthand,
+                                               DictionaryMatch& match, int& rank)
+{
+    m_searchInterrupted = false;
+    return m_set.FindFirstRanked(query, match, matchMode, includeShorthand, rank);
+}
+
+bool CDictionarySearchAdapter::FindNextRanked(DictionaryMatch& match, int& rank)
+{
+    rank = 0;
+    if (m_searchInterrupted)
+        return false;
+    return m_set.FindNextRanked(match, rank);
+}
+
+int CDictionarySearchAdapter::RankOf(const std::string& word)
+{
+    m_searchInterrupted = true;
+    return m_set.RankOf(word);
+}
+
 bool CDictionarySearchAdapter::HoldsExactly(const std::string& text)
 {
     if (text.empty())

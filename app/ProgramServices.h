@@ -75,6 +75,10 @@ public:
     explicit CDictionarySearchAdapter(CDictionarySet& set) : m_set(set) {}
     bool FindFirst(const std::string& query, int matchMode, bool includeShorthand, DictionaryMatch& match) override;
     bool FindNext(DictionaryMatch& match) override;
+    bool FindFirstRanked(const std::string& query, int matchMode, bool includeShorthand, DictionaryMatch& match,
+                         int& rank) override;
+    bool FindNextRanked(DictionaryMatch& match, int& rank) override;
+    int RankOf(const std::string& word) override;
     // IKnownWords: a dictionary holds the text exactly as typed.
     bool HoldsExactly(const std::string& text) override;
 

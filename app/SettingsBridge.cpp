@@ -21,6 +21,8 @@ ProgramSettings CSettingsBridge::Load()
     p.enableAutoLearn = s.bEanbleAutolearn != 0;
     p.engine.minInput = s.nMinInput;
     p.engine.maxItemShow = s.nMaxItemShow;
+    p.engine.rankByUse = s.bRankByUse != 0;
+    p.engine.blankAfterWord = s.bBlankAfterWord != 0;
     p.minWordLength = s.nMinWordLength;
     p.maxWordLength = s.nMaxWordLength;
     p.minLearnLength = s.nMinLearnLength;

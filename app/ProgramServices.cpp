@@ -5,7 +5,6 @@
 #include "app/engine/CompletionEngine.h"
 #include "app/ThreadMessages.h"
 #include "base/WindowTree.h"
-#include "dict/DictionarySet.h"
 #include "textout/Win32InputSystem.h"
 #include "wnd/Handles.h"
 
@@ -91,75 +90,6 @@ void CBackgroundFileSystem::TakeListing(std::unique_ptr<FolderListing> listing)
         if (wanted != m_last->pattern)
             StartListing(wanted);
     }
-}
-
-bool CDictionarySearchAdapter::FindFirst(const std::string& query, int matchMode, bool includeShorthand,
-                                         DictionaryMatch& match)
-{
-    m_searchInterrupted = false;
-    return m_set.FindFirst(query, match, matchMode, includeShorthand);
-}
-
-bool CDictionarySearchAdapter::FindNext(DictionaryMatch& match)
-{
-    // A known-word check ran its own search on the shared cursor: the engine's search is over.
-    if (m_searchInterrupted)
-        return false;
-    return m_set.FindNext(match);
-}
-
-bool CDictionarySearchAdapter::FindFirstRanked(const std::string& query, int matchMode, bool includeShorthand,
-                                               DictionaryMatch& match, int& rank)
-{
-    m_searchInterrupted = false;
-    return m_set.FindFirstRanked(query, match, matchMode, includeShorthand, rank);
-}
-
-bool CDictionarySearchAdapter::FindNextRanked(DictionaryMatch& match, int& rank)
-{
-    rank = 0;
-    if (m_searchInterrupted)
-        return false;
-    return m_set.FindNextRanked(match, rank);
-}
-
-int CDictionarySearchAdapter::RankOf(const std::string& word)
-{
-    m_searchInterrupted = true;
-    return m_set.RankOf(word);
-}
-
-bool CDictionarySearchAdapter::HoldsExactly(const std::string& text)
-{
-    if (text.empty())
-        return false;
-    m_searchInterrupted = true;
-    DictionaryMatch match;
-    return m_set.FindFirst(text, match, MATCH_START | MATCH_WORDS | MATCH_PHRASES, true) && match.key == text;
-}
-
-bool CAutoLearnAdapter::EndsWithSeparator(const std::string& text)
-{
-    return m_store->EndsWithSeparator(text);
-}
-
-void CAutoLearnAdapter::Learn(const std::string& typedText)
-{
-    m_store->Learn(typedText);
-}
-
-std::string CAutoLearnAdapter::FirstSuggestion(const std::string& prefix)
-{
-    if (!m_store->IsEnabled())
-        return {};
-    return m_store->FirstSuggestion(prefix);
-}
-
-std::string CAutoLearnAdapter::NextSuggestion(const std::string& prefix)
-{
-    if (!m_store->IsEnabled())
-        return {};
-    return m_store->NextSuggestion(prefix);
 }
 
 void CWin32KeyOutput::BringToFront(WindowHandle target)

@@ -75,6 +75,11 @@ public:
     std::string ConfigPath() const;
     std::string AppConfigPath() const;
 
+    // Any platform: the AutoLearn, HotKeys and Others sections of a Config.ini at any path, read
+    // without the system's profile functions; keys that are missing keep their defaults. False
+    // when the file could not be read (every value is then its default).
+    bool ReadConfigFile(const std::string& path);
+
     // ---- Config.ini (Windows) ----
     // Every load reads each key with its default; saves return false when the file could
     // not be written (read-only, locked), leaving it as it was.

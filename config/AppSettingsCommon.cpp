@@ -4,6 +4,8 @@
 #include <algorithm>
 
 #include "base/ProgramPaths.h"
+#include "config/IniTextReader.h"
+#include "config/SettingsSections.h"
 
 const char kOtherAppsSection[] = "Other_Apps";
 const char kWorkOnKey[] = "WORK_ON_PV";
@@ -25,6 +27,15 @@ std::string CAppSettings::ConfigPath() const
 std::string CAppSettings::AppConfigPath() const
 {
     return pvbase::AppConfigIniPath(m_programDirectory);
+}
+
+bool CAppSettings::ReadConfigFile(const std::string& path)
+{
+    const CIniTextReader ini(path);
+    settings_sections::ReadAutoLearn(ini, *this);
+    settings_sections::ReadHotKeys(ini, *this);
+    settings_sections::ReadOthers(ini, *this);
+    return ini.Loaded();
 }
 
 int NextRuleSectionNumber(const std::vector<AppRule>& rules)

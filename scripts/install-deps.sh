@@ -6,7 +6,7 @@ pkgs=(
   g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-x86-64
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine64 xvfb xdotool x11-utils imagemagick
-  wamerican fp-utils libchm-bin
+  wamerican fp-utils libchm-bin nlohmann-json3-dev
 )
 
 # True when the kernel runs 32-bit x86 programs: a 93-byte static one that only exits.

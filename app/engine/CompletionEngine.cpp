@@ -275,7 +275,7 @@ int CCompletionEngine::SearchTyped()
     m_queuedSearches = 0;
     std::vector<std::string> wordEnds;
     wordEnds.swap(m_queuedWordEnds);
-    if (Ranked()) {
+    if (Ranked() && m_settings.learnFromUse) {
         for (const std::string& text : wordEnds)
             LearnUsage(text);
     }

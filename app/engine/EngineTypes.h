@@ -41,6 +41,7 @@ struct EngineSettings : SelectionKeys {
     std::uint32_t maxItemShow = settings_defaults::kMaxItemShow;  // nMaxItemShow: rows per page
     bool rankByUse = settings_defaults::kRankByUse;               // bRankByUse
     bool blankAfterWord = settings_defaults::kBlankAfterWord;     // bBlankAfterWord
+    bool learnFromUse = settings_defaults::kEnableAutoLearn;      // with AutoLearn: words and pairs typed
 };
 
 // One row of the prompt list.

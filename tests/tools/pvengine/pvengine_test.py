@@ -31,6 +31,10 @@ class PvengineTest(unittest.TestCase):
         cls.drive = os.path.join(cls.tmp.name, "drive")
         os.makedirs(os.path.join(cls.drive, "Program Files"))
         open(os.path.join(cls.drive, "Program Files", "readme.txt"), "w").close()
+        # The protocol is checked in the classic order (learnt items first, then key order).
+        cls.classic = os.path.join(cls.tmp.name, "Classic.ini")
+        with open(cls.classic, "w") as f:
+            f.write("[Others]\nbRankByUse=0\n")
 
     @classmethod
     def tearDownClass(cls):
@@ -38,6 +42,8 @@ class PvengineTest(unittest.TestCase):
 
     def run_engine(self, events, *options):
         lines = "".join((e if isinstance(e, str) else json.dumps(e)) + "\n" for e in events)
+        if "--config" not in options:
+            options = ("--config", self.classic, *options)
         done = subprocess.run([PVENGINE, "--libs", self.libs, *options], input=lines.encode("utf-8"),
                               capture_output=True, check=True, timeout=60)
         return [json.loads(line) for line in done.stdout.decode("utf-8").splitlines()]

@@ -159,10 +159,13 @@ LRESULT CEngineHost::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     switch (msg) {
         case WM_HOOK_KEY:
             return OnHookKey(wParam, lParam);
-        case WM_PROMPT_SEARCH:
+        case WM_PROMPT_SEARCH: {
             if (m_engine.HasQueuedSearches())
                 LetNextKeyIn();
-            return m_engine.SearchTyped();
+            const LRESULT shown = m_engine.SearchTyped();
+            ScheduleUsageSave();
+            return shown;
+        }
         case WM_PROMPT_SELECT:
             return m_engine.MoveSelection(static_cast<int>(wParam));
         case WM_PROMPT_COMPLETE:
@@ -274,6 +277,10 @@ void CEngineHost::OnTimer(UINT_PTR id)
     } else if (id == TIMER_OWN_INPUT) {
         ::KillTimer(wnd::CWindow::Handle(), TIMER_OWN_INPUT);
         m_engine.OnOwnInputTimer();
+    } else if (id == TIMER_SAVE_USAGE) {
+        ::KillTimer(wnd::CWindow::Handle(), TIMER_SAVE_USAGE);
+        m_usageSaveScheduled = false;
+        SaveUsageInBackground();
     } else if (id == TIMER_FOLLOW_CARET) {
         if (!m_state.visible)
             StopFollowingCaret();
@@ -364,10 +371,44 @@ void CEngineHost::OnStop()
     m_hook32.Stop();
     m_hookInstalled = false;
     m_caretTracker.Stop();
+    WaitForUsageWriter();
     m_core.Close();
     StopFollowingCaret();
     Destroy();
     ::PostQuitMessage(0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// What typing taught: written a while after it changed, on a thread of its own, so that no key
+// waits for the disk.
+
+void CEngineHost::ScheduleUsageSave()
+{
+    if (m_usageSaveScheduled || !m_engine.Usage().IsDirty())
+        return;
+    m_usageSaveScheduled = ::SetTimer(wnd::CWindow::Handle(), TIMER_SAVE_USAGE, kSaveUsageMs, nullptr) != 0;
+}
+
+void CEngineHost::SaveUsageInBackground()
+{
+    CUsageModel& usage = m_engine.Usage();
+    if (!usage.IsDirty() || usage.Path().empty())
+        return;
+    WaitForUsageWriter();
+    m_usageWriter = std::thread(
+        [path = usage.Path(), bytes = usage.Snapshot()] { pvbase::WriteFileAtomically(path, bytes); });
+}
+
+void CEngineHost::WaitForUsageWriter()
+{
+    if (m_usageWriter.joinable())
+        m_usageWriter.join();
+}
+
+bool CEngineHost::ForgetUsage()
+{
+    WaitForUsageWriter();
+    return m_core.ForgetUsage();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <memory>
+#include <thread>
 
 #include "app/ProgramServices.h"
 #include "app/PromptState.h"
@@ -49,6 +50,9 @@ public:
     // key typed meanwhile overtake the ones held back.
     static constexpr UINT_PTR TIMER_OWN_INPUT = 1005;
     static constexpr UINT kOwnInputWaitMs = 1000;
+    // What typing taught is written this long after it changed, on a thread of its own.
+    static constexpr UINT_PTR TIMER_SAVE_USAGE = 1006;
+    static constexpr UINT kSaveUsageMs = 30000;
     // Releases that came this soon after their press's answer are waited for before a search, by
     // their last gap plus a margin, at most kMaxHeadStartUs.
     static constexpr LONGLONG kQuickReleaseUs = 5000;
@@ -72,6 +76,8 @@ public:
     // cannot be moved. Quick: the store was read on the caller's thread.
     bool AdoptAutoLearn(std::unique_ptr<CAutoLearnDictionary> store) { return m_core.AdoptAutoLearn(std::move(store)); }
     const std::vector<AutoLearnRecord>& LearntWords() { return m_core.AutoLearn().Records(); }
+    // Delete All on the AutoLearn page: what typing taught goes too.
+    bool ForgetUsage();
 
     // IPromptView
     WindowHandle Handle() const override { return ToHandle(m_promptWindow); }
@@ -119,6 +125,9 @@ private:
     void OnTimer(UINT_PTR id);
     void OnStop();
     void StopFollowingCaret();
+    void ScheduleUsageSave();
+    void SaveUsageInBackground();
+    void WaitForUsageWriter();
     // Hands the prompt's state to the window thread when it changed.
     void Publish();
 
@@ -139,6 +148,9 @@ private:
     CSystemClock m_clock;
     CEngineCore m_core;
     CCompletionEngine& m_engine;
+
+    bool m_usageSaveScheduled = false;
+    std::thread m_usageWriter;
 
     PromptState m_state;
     bool m_changed = false;

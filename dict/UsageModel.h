@@ -49,6 +49,12 @@ public:
     const std::string& Path() const { return m_path; }
     void SetPath(std::string path) { m_path = std::move(path); }
     bool IsDirty() const { return m_dirty; }
+    // The file's content as Save would write it, for a write elsewhere; the store counts as saved.
+    std::string Snapshot()
+    {
+        m_dirty = false;
+        return Serialize();
+    }
 
     // The file's content, and reading it back (false for a damaged one, store unchanged).
     std::string Serialize() const;

@@ -33,6 +33,8 @@ MODES = [
     ("classic", "[Others]\nbRankByUse=0\n", []),
     ("ranked", "[Others]\nbRankByUse=1\n", ["--no-learn"]),
     ("ranked+learn", "[Others]\nbRankByUse=1\n", []),
+    # Not run unless asked for (--modes): completions without the blank behind the word.
+    ("no-blank", "[Others]\nbRankByUse=1\nbBlankAfterWord=0\n", []),
 ]
 
 
@@ -179,7 +181,7 @@ def main():
     parser.add_argument("--libs", required=True)
     parser.add_argument("--wordlist", required=True, help="the bundled English list's rows")
     parser.add_argument("--frequencies", required=True, help="a word-frequency list ([{word, count}])")
-    parser.add_argument("--modes", default=",".join(m[0] for m in MODES))
+    parser.add_argument("--modes", default=",".join(m[0] for m in MODES[:3]))
     parser.add_argument("texts", nargs="+")
     args = parser.parse_args()
 

@@ -138,6 +138,7 @@ private:
     bool PeekRankedStream();
     void LearnUsage(const std::string& typedText);
     bool IsOfferedOnce(const std::string& key);
+    bool AutoLearnHolds(std::string_view word);
     std::string AdaptCase(std::string_view text, const std::string& key) const;
     void SortPathCandidates();
     void SelectRowAt(int row);

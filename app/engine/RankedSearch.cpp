@@ -117,27 +117,30 @@ int CCompletionEngine::FindRankedCandidates(const std::string& key)
                 m_raised.push_back(ScoredMatch{match, 2.0});
         }
     }
-    // Words that typing raised: what the user typed, and AutoLearn's items.
+    // Words that typing raised: dictionary words the user typed, and AutoLearn's items (which
+    // decide which words no dictionary holds are offered: a word deleted there is gone).
     std::vector<ScoredMatch> raised;
     m_usage.ForEachWithPrefix(key, [&](const CUsageModel::Word& word) {
-        if (word.text.size() == key.size() || !(m_matchMode & MATCH_WORDS))
+        if (!word.known || word.text.size() == key.size() || !(m_matchMode & MATCH_WORDS))
             return;
         DictionaryMatch found;
         found.key = AdaptCase(word.text, key);
         found.data = found.key;
-        found.type = word.known ? KIND_WORD : KIND_LEARNT;
+        found.type = KIND_WORD;
         raised.push_back(ScoredMatch{std::move(found), m_usage.Score(word, m_previousWord)});
     });
     m_learntHits = 0;
     for (std::string text = m_autoLearn.FirstSuggestion(key); !text.empty(); text = m_autoLearn.NextSuggestion(key)) {
         CUsageModel::Word word{};
-        if (text.size() > key.size() && !m_usage.Find(text, word)) {
+        if (text.size() > key.size()) {
+            if (!m_usage.Find(text, word) || word.known)
+                word = CUsageModel::Word{text, 1, 0, 0, false};
+            const double score = m_usage.Score(word, m_previousWord);
             DictionaryMatch found;
             found.key = text;
             found.data = std::move(text);
             found.type = KIND_LEARNT;
-            word = CUsageModel::Word{found.key, 1, 0, 0, false};
-            raised.push_back(ScoredMatch{std::move(found), m_usage.Score(word, m_previousWord)});
+            raised.push_back(ScoredMatch{std::move(found), score});
         }
         if (static_cast<std::size_t>(++m_learntHits) >= kMaxLearntCandidates)
             break;
@@ -200,6 +203,15 @@ void CCompletionEngine::FillRanked(std::size_t wanted)
     }
 }
 
+bool CCompletionEngine::AutoLearnHolds(std::string_view word)
+{
+    const std::string prefix(word);
+    for (std::string text = m_autoLearn.FirstSuggestion(prefix); !text.empty(); text = m_autoLearn.NextSuggestion(prefix))
+        if (text == word)
+            return true;
+    return false;
+}
+
 int CCompletionEngine::PredictNextWords(const std::string& text)
 {
     if (text.size() < 2 || text.back() != ' ' || !IsWordByte(static_cast<unsigned char>(text[text.size() - 2])))
@@ -207,7 +219,7 @@ int CCompletionEngine::PredictNextWords(const std::string& text)
     const std::string previous(WordEndingAt(text, text.size() - 1));
     std::vector<ScoredMatch> followers;
     m_usage.ForEachFollower(previous, [&](const CUsageModel::Word& word, std::uint32_t count) {
-        if (count < kMinPredictedPair)
+        if (count < kMinPredictedPair || (!word.known && !AutoLearnHolds(word.text)))
             return;
         DictionaryMatch found;
         found.key = std::string(word.text);

@@ -22,6 +22,7 @@ protected:
         dictionaries.Add("them", "", KIND_WORD, 6200);
         dictionaries.Add("then", "", KIND_WORD, 6100);
         dictionaries.Add("there", "", KIND_WORD, 6600);
+        dictionaries.Add("thermal", "", KIND_WORD, 0);
         dictionaries.Add("thermos", "", KIND_WORD, 2500);
         dictionaries.Add("they", "", KIND_WORD, 6600);
         dictionaries.Add("this", "", KIND_WORD, 6900);
@@ -109,4 +110,14 @@ TEST_F(RankedTest, NothingIsLearntInPasswordBoxesAndMarksOrNumbersAreNoWords)
     EXPECT_TRUE(autoLearn.learnt.empty());
     Type("Thermos ");
     EXPECT_THAT(autoLearn.learnt, ElementsAre("-- 1234 Thermos "));
+}
+
+TEST_F(RankedTest, WordsNoDictionaryHoldsAreOfferedWhileAutoLearnKeepsThem)
+{
+    Type("zorb and zorb and zo");
+    EXPECT_FALSE(view.visible);  // deleted from AutoLearn, or never kept there
+    autoLearn.items = {"zorb"};
+    Key(VK_BACK_);
+    Type("o");
+    EXPECT_THAT(view.RowTexts(), ElementsAre("zorb"));
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 #include "base/FileIo.h"
 
@@ -29,6 +30,18 @@ int CompareFolded(std::string_view text, std::string_view folded, bool prefixOnl
     if (text.size() < folded.size())
         return -1;
     return (prefixOnly || text.size() == folded.size()) ? 0 : 1;
+}
+
+// Both texts folded as they are compared.
+bool FoldedLess(std::string_view a, std::string_view b)
+{
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char x = Fold(static_cast<unsigned char>(a[i])), y = Fold(static_cast<unsigned char>(b[i]));
+        if (x != y)
+            return x < y;
+    }
+    return a.size() < b.size();
 }
 
 std::string Folded(std::string_view text)
@@ -93,6 +106,7 @@ void CUsageModel::Reset()
     m_words.clear();
     m_order.clear();
     m_pairs.clear();
+    m_newPairs.clear();
     m_typed = 0;
     m_serial = 0;
 }
@@ -121,7 +135,7 @@ int CUsageModel::IndexOf(std::string_view word) const
     return -1;
 }
 
-int CUsageModel::AddWord(std::string_view word, int rank, bool known)
+int CUsageModel::AddWord(std::string_view word, int rank, bool known, bool keepOrder)
 {
     Record record{};
     record.textAt = static_cast<std::uint32_t>(m_pool.size());
@@ -131,8 +145,43 @@ int CUsageModel::AddWord(std::string_view word, int rank, bool known)
     m_pool.append(word.data(), word.size());
     const auto index = static_cast<std::uint32_t>(m_words.size());
     m_words.push_back(record);
-    m_order.insert(m_order.begin() + static_cast<std::ptrdiff_t>(LowerBound(Folded(word))), index);
+    if (keepOrder)
+        m_order.insert(m_order.begin() + static_cast<std::ptrdiff_t>(LowerBound(Folded(word))), index);
+    else
+        m_order.push_back(index);
     return static_cast<int>(index);
+}
+
+void CUsageModel::SortOrder()
+{
+    std::sort(m_order.begin(), m_order.end(),
+              [this](std::uint32_t a, std::uint32_t b) { return FoldedLess(TextOf(m_words[a]), TextOf(m_words[b])); });
+}
+
+void CUsageModel::MergePairs() const
+{
+    if (m_newPairs.empty())
+        return;
+    const auto less = [](const Pair& a, const Pair& b) {
+        return a.first != b.first ? a.first < b.first : a.second < b.second;
+    };
+    std::sort(m_newPairs.begin(), m_newPairs.end(), less);
+    std::vector<Pair> merged;
+    merged.reserve(m_pairs.size() + m_newPairs.size());
+    std::merge(m_pairs.begin(), m_pairs.end(), m_newPairs.begin(), m_newPairs.end(), std::back_inserter(merged), less);
+    m_pairs.swap(merged);
+    m_newPairs.clear();
+}
+
+const CUsageModel::Pair* CUsageModel::FindPair(std::uint32_t first, std::uint32_t second) const
+{
+    const std::size_t at = PairAt(first, second);
+    if (at < m_pairs.size() && m_pairs[at].first == first && m_pairs[at].second == second)
+        return &m_pairs[at];
+    for (const Pair& pair : m_newPairs)
+        if (pair.first == first && pair.second == second)
+            return &pair;
+    return nullptr;
 }
 
 std::size_t CUsageModel::PairAt(std::uint32_t first, std::uint32_t second) const
@@ -146,11 +195,13 @@ std::size_t CUsageModel::PairAt(std::uint32_t first, std::uint32_t second) const
 
 void CUsageModel::CountPair(std::uint32_t first, std::uint32_t second)
 {
-    const std::size_t at = PairAt(first, second);
-    if (at < m_pairs.size() && m_pairs[at].first == first && m_pairs[at].second == second)
-        ++m_pairs[at].count;
-    else
-        m_pairs.insert(m_pairs.begin() + static_cast<std::ptrdiff_t>(at), Pair{first, second, 1});
+    if (const Pair* pair = FindPair(first, second)) {
+        ++const_cast<Pair*>(pair)->count;
+    } else {
+        m_newPairs.push_back(Pair{first, second, 1});
+        if (m_newPairs.size() >= kNewPairs)
+            MergePairs();
+    }
     ++m_words[first].followers;
 }
 
@@ -177,7 +228,7 @@ bool CUsageModel::Learn(std::string_view word, std::string_view previous, int ra
     if (before >= 0 && before != index)
         CountPair(static_cast<std::uint32_t>(before), static_cast<std::uint32_t>(index));
     m_dirty = true;
-    if (m_words.size() > m_limits.words || m_pairs.size() > m_limits.pairs)
+    if (m_words.size() > m_limits.words || PairCountTotal() > m_limits.pairs)
         Prune();
     return true;
 }
@@ -233,6 +284,9 @@ void CUsageModel::ForEachFollower(std::string_view previous,
     const auto first = static_cast<std::uint32_t>(before);
     for (std::size_t at = PairAt(first, 0); at < m_pairs.size() && m_pairs[at].first == first; ++at)
         visit(ToWord(m_words[m_pairs[at].second]), m_pairs[at].count);
+    for (const Pair& pair : m_newPairs)
+        if (pair.first == first)
+            visit(ToWord(m_words[pair.second]), pair.count);
 }
 
 bool CUsageModel::Find(std::string_view word, Word& found) const
@@ -249,17 +303,15 @@ std::uint32_t CUsageModel::PairCount(std::string_view previous, std::string_view
     const int first = IndexOf(previous), second = IndexOf(word);
     if (first < 0 || second < 0)
         return 0;
-    const std::size_t at = PairAt(static_cast<std::uint32_t>(first), static_cast<std::uint32_t>(second));
-    if (at < m_pairs.size() && m_pairs[at].first == static_cast<std::uint32_t>(first) &&
-        m_pairs[at].second == static_cast<std::uint32_t>(second))
-        return m_pairs[at].count;
-    return 0;
+    const Pair* pair = FindPair(static_cast<std::uint32_t>(first), static_cast<std::uint32_t>(second));
+    return pair ? pair->count : 0;
 }
 
 // Drops a quarter of the words (the least used, weighing recency) or of the pairs (the rarest),
 // and the pairs of the words dropped.
 void CUsageModel::Prune()
 {
+    MergePairs();
     if (m_words.size() > m_limits.words) {
         std::vector<std::uint32_t> byUse(m_words.size());
         for (std::uint32_t i = 0; i < byUse.size(); ++i)
@@ -297,9 +349,7 @@ void CUsageModel::Prune()
         m_order.clear();
         for (std::uint32_t i = 0; i < m_words.size(); ++i)
             m_order.push_back(i);
-        std::sort(m_order.begin(), m_order.end(), [this](std::uint32_t a, std::uint32_t b) {
-            return CompareFolded(TextOf(m_words[a]), Folded(TextOf(m_words[b])), false) < 0;
-        });
+        SortOrder();
     }
     if (m_pairs.size() > m_limits.pairs) {
         const std::size_t keep = m_limits.pairs - m_limits.pairs / 4;
@@ -321,7 +371,7 @@ void CUsageModel::Prune()
 std::size_t CUsageModel::MemoryBytes() const
 {
     return m_pool.capacity() + m_words.capacity() * sizeof(Record) + m_order.capacity() * sizeof(std::uint32_t) +
-           m_pairs.capacity() * sizeof(Pair);
+           (m_pairs.capacity() + m_newPairs.capacity()) * sizeof(Pair);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -329,6 +379,7 @@ std::size_t CUsageModel::MemoryBytes() const
 
 std::string CUsageModel::Serialize() const
 {
+    MergePairs();
     std::string text = kHeader;
     char line[96];
     std::snprintf(line, sizeof line, "typed %llu serial %lu\n", static_cast<unsigned long long>(m_typed),
@@ -380,9 +431,9 @@ bool CUsageModel::Parse(std::string_view text)
         if (line.substr(0, 2) == "w ") {
             line.remove_prefix(2);
             if (!NextNumber(line, a) || !NextNumber(line, b) || !NextNumber(line, c) || !NextNumber(line, d) ||
-                line.size() < 2 || line[0] != ' ' || c > 0xFFFF || !IsWord(line.substr(1)) || parsed.IndexOf(line.substr(1)) >= 0)
+                line.size() < 2 || line[0] != ' ' || c > 0xFFFF || !IsWord(line.substr(1)))
                 return false;
-            const int index = parsed.AddWord(line.substr(1), static_cast<int>(c), d != 0);
+            const int index = parsed.AddWord(line.substr(1), static_cast<int>(c), d != 0, false);
             parsed.m_words[index].count = static_cast<std::uint32_t>(std::min<unsigned long long>(a, UINT32_MAX));
             parsed.m_words[index].last = static_cast<std::uint32_t>(std::min<unsigned long long>(b, serial));
         } else if (line.substr(0, 2) == "p ") {
@@ -401,6 +452,12 @@ bool CUsageModel::Parse(std::string_view text)
     }
     if (parsed.m_words.size() != words || parsed.m_pairs.size() != pairs)
         return false;
+    parsed.SortOrder();
+    for (std::size_t i = 1; i < parsed.m_order.size(); ++i) {
+        const std::string_view before = parsed.TextOf(parsed.m_words[parsed.m_order[i - 1]]);
+        if (!FoldedLess(before, parsed.TextOf(parsed.m_words[parsed.m_order[i]])))
+            return false;  // a word twice
+    }
     m_pool.swap(parsed.m_pool);
     m_words.swap(parsed.m_words);
     m_order.swap(parsed.m_order);

@@ -79,7 +79,7 @@ public:
     std::uint32_t PairCount(std::string_view previous, std::string_view word) const;
 
     std::size_t WordCount() const { return m_words.size(); }
-    std::size_t PairCountTotal() const { return m_pairs.size(); }
+    std::size_t PairCountTotal() const { return m_pairs.size() + m_newPairs.size(); }
     std::uint64_t TypedWords() const { return m_typed; }
     std::size_t MemoryBytes() const;
     void SetBlend(const Blend& blend) { m_blend = blend; }
@@ -105,7 +105,12 @@ private:
     // Index in m_order of the first word not below the lower-cased text.
     std::size_t LowerBound(std::string_view lowered) const;
     int IndexOf(std::string_view word) const;
-    int AddWord(std::string_view word, int rank, bool known);
+    int AddWord(std::string_view word, int rank, bool known, bool keepOrder = true);
+    void SortOrder();
+    // New pairs wait in a short unsorted list and join the sorted ones in batches, so that
+    // counting a pair never moves the whole list.
+    void MergePairs() const;
+    const Pair* FindPair(std::uint32_t first, std::uint32_t second) const;
     std::size_t PairAt(std::uint32_t first, std::uint32_t second) const;
     void CountPair(std::uint32_t first, std::uint32_t second);
     void Prune();
@@ -119,7 +124,9 @@ private:
     std::string m_pool;
     std::vector<Record> m_words;
     std::vector<std::uint32_t> m_order;  // word indices by lower-case text
-    std::vector<Pair> m_pairs;           // sorted by (first, second)
+    mutable std::vector<Pair> m_pairs;     // sorted by (first, second)
+    mutable std::vector<Pair> m_newPairs;  // not yet merged, in the order they came
+    static constexpr std::size_t kNewPairs = 256;
     std::uint64_t m_typed = 0;           // total count of all words
     std::uint32_t m_serial = 0;          // words learnt so far (the clock of recency)
 };

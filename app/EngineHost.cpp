@@ -395,8 +395,8 @@ void CEngineHost::SaveUsageInBackground()
     if (!usage.IsDirty() || usage.Path().empty())
         return;
     WaitForUsageWriter();
-    m_usageWriter = std::thread(
-        [path = usage.Path(), bytes = usage.Snapshot()] { pvbase::WriteFileAtomically(path, bytes); });
+    m_usageWriter =
+        std::thread([path = usage.Path(), bytes = usage.Snapshot()] { pvbase::WriteFileAtomically(path, bytes); });
 }
 
 void CEngineHost::WaitForUsageWriter()

@@ -318,7 +318,7 @@ private:
     CRankIndex m_rankIndex;
     bool m_rankIndexBuilt = false;
     CRankIndex::Walk m_rankWalk;
-    bool m_rankedByIndex = false;   // the search walks by rank (else: FindNextKey with rank 0)
+    bool m_rankedByIndex = false;    // the search walks by rank (else: FindNextKey with rank 0)
     bool m_rankedPhaseDone = false;  // the ranked rows are all out: the unranked ones follow
     int m_rankFirst = 0;
     int m_rankLast = 0;

@@ -100,16 +100,17 @@ void CRankIndex::Walk::Push(int first, int last)
     if (rank == 0)
         return;
     m_heap.push_back(Range{top, first, last, rank});
-    std::push_heap(m_heap.begin(), m_heap.end(), [](const Range& a, const Range& b) {
-        return a.rank != b.rank ? a.rank < b.rank : a.top > b.top;
-    });
+    std::push_heap(m_heap.begin(), m_heap.end(),
+                   [](const Range& a, const Range& b) { return a.rank != b.rank ? a.rank < b.rank : a.top > b.top; });
 }
 
 bool CRankIndex::Walk::Next(int& row, int& rank)
 {
     if (m_heap.empty())
         return false;
-    auto order = [](const Range& a, const Range& b) { return a.rank != b.rank ? a.rank < b.rank : a.top > b.top; };
+    auto order = [](const Range& a, const Range& b) {
+        return a.rank != b.rank ? a.rank < b.rank : a.top > b.top;
+    };
     std::pop_heap(m_heap.begin(), m_heap.end(), order);
     const Range range = m_heap.back();
     m_heap.pop_back();

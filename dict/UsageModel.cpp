@@ -118,9 +118,10 @@ CUsageModel::Word CUsageModel::ToWord(const Record& record) const
 
 std::size_t CUsageModel::LowerBound(std::string_view lowered) const
 {
-    const auto at = std::lower_bound(m_order.begin(), m_order.end(), lowered, [this](std::uint32_t index, std::string_view key) {
-        return CompareFolded(TextOf(m_words[index]), key, false) < 0;
-    });
+    const auto at =
+        std::lower_bound(m_order.begin(), m_order.end(), lowered, [this](std::uint32_t index, std::string_view key) {
+            return CompareFolded(TextOf(m_words[index]), key, false) < 0;
+        });
     return static_cast<std::size_t>(at - m_order.begin());
 }
 
@@ -186,10 +187,11 @@ const CUsageModel::Pair* CUsageModel::FindPair(std::uint32_t first, std::uint32_
 
 std::size_t CUsageModel::PairAt(std::uint32_t first, std::uint32_t second) const
 {
-    const auto at = std::lower_bound(m_pairs.begin(), m_pairs.end(), std::make_pair(first, second),
-                                     [](const Pair& pair, const std::pair<std::uint32_t, std::uint32_t>& key) {
-                                         return pair.first != key.first ? pair.first < key.first : pair.second < key.second;
-                                     });
+    const auto at =
+        std::lower_bound(m_pairs.begin(), m_pairs.end(), std::make_pair(first, second),
+                         [](const Pair& pair, const std::pair<std::uint32_t, std::uint32_t>& key) {
+                             return pair.first != key.first ? pair.first < key.first : pair.second < key.second;
+                         });
     return static_cast<std::size_t>(at - m_pairs.begin());
 }
 
@@ -317,8 +319,9 @@ void CUsageModel::Prune()
         for (std::uint32_t i = 0; i < byUse.size(); ++i)
             byUse[i] = i;
         const std::size_t keep = m_limits.words - m_limits.words / 4;
-        std::nth_element(byUse.begin(), byUse.begin() + static_cast<std::ptrdiff_t>(keep), byUse.end(),
-                         [this](std::uint32_t a, std::uint32_t b) { return WordWeight(m_words[a]) > WordWeight(m_words[b]); });
+        std::nth_element(
+            byUse.begin(), byUse.begin() + static_cast<std::ptrdiff_t>(keep), byUse.end(),
+            [this](std::uint32_t a, std::uint32_t b) { return WordWeight(m_words[a]) > WordWeight(m_words[b]); });
         byUse.resize(keep);
         std::sort(byUse.begin(), byUse.end());
         std::vector<std::uint32_t> newIndex(m_words.size(), UINT32_MAX);
@@ -387,7 +390,8 @@ std::string CUsageModel::Serialize() const
     text += line;
     for (const Record& record : m_words) {
         std::snprintf(line, sizeof line, "w %lu %lu %u %u ", static_cast<unsigned long>(record.count),
-                      static_cast<unsigned long>(record.last), static_cast<unsigned>(record.rank), record.known ? 1u : 0u);
+                      static_cast<unsigned long>(record.last), static_cast<unsigned>(record.rank),
+                      record.known ? 1u : 0u);
         text += line;
         text += TextOf(record);
         text += '\n';
@@ -440,8 +444,9 @@ bool CUsageModel::Parse(std::string_view text)
             line.remove_prefix(2);
             if (!NextNumber(line, a) || !NextNumber(line, b) || !NextNumber(line, c) || !line.empty() ||
                 a >= parsed.m_words.size() || b >= parsed.m_words.size() ||
-                (!parsed.m_pairs.empty() && std::make_pair(parsed.m_pairs.back().first, parsed.m_pairs.back().second) >=
-                                                std::make_pair(static_cast<std::uint32_t>(a), static_cast<std::uint32_t>(b))))
+                (!parsed.m_pairs.empty() &&
+                 std::make_pair(parsed.m_pairs.back().first, parsed.m_pairs.back().second) >=
+                     std::make_pair(static_cast<std::uint32_t>(a), static_cast<std::uint32_t>(b))))
                 return false;
             parsed.m_pairs.push_back(Pair{static_cast<std::uint32_t>(a), static_cast<std::uint32_t>(b),
                                           static_cast<std::uint32_t>(std::min<unsigned long long>(c, UINT32_MAX))});

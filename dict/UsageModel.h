@@ -29,11 +29,11 @@ public:
         double recentWords = 2000.0;  // a word typed this many words ago counts half as much more
     };
     struct Word {
-        std::string_view text;   // as it is offered (the lower-case form once it was typed so)
-        std::uint32_t count;     // times typed
-        std::uint32_t last;      // serial of the word when it was last typed
-        std::uint16_t rank;      // the dictionaries' rank (0: none)
-        bool known;              // a dictionary holds it
+        std::string_view text;  // as it is offered (the lower-case form once it was typed so)
+        std::uint32_t count;    // times typed
+        std::uint32_t last;     // serial of the word when it was last typed
+        std::uint16_t rank;     // the dictionaries' rank (0: none)
+        bool known;             // a dictionary holds it
     };
 
     CUsageModel();
@@ -123,10 +123,10 @@ private:
     bool m_dirty = false;
     std::string m_pool;
     std::vector<Record> m_words;
-    std::vector<std::uint32_t> m_order;  // word indices by lower-case text
+    std::vector<std::uint32_t> m_order;    // word indices by lower-case text
     mutable std::vector<Pair> m_pairs;     // sorted by (first, second)
     mutable std::vector<Pair> m_newPairs;  // not yet merged, in the order they came
     static constexpr std::size_t kNewPairs = 256;
-    std::uint64_t m_typed = 0;           // total count of all words
-    std::uint32_t m_serial = 0;          // words learnt so far (the clock of recency)
+    std::uint64_t m_typed = 0;   // total count of all words
+    std::uint32_t m_serial = 0;  // words learnt so far (the clock of recency)
 };

@@ -59,7 +59,9 @@ std::string CCompletionEngine::AdaptCase(std::string_view text, const std::strin
 {
     // As the dictionaries adapt their keys: "Th" gives a first capital, "TH" all capitals.
     std::string adapted(text);
-    const auto capital = [&key](std::size_t i) { return i < key.size() && key[i] >= 'A' && key[i] <= 'Z'; };
+    const auto capital = [&key](std::size_t i) {
+        return i < key.size() && key[i] >= 'A' && key[i] <= 'Z';
+    };
     if (capital(0) && capital(1)) {
         for (char& c : adapted)
             c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -111,8 +113,8 @@ int CCompletionEngine::FindRankedCandidates(const std::string& key)
     // Shorthands whose key is exactly what was typed come first, as the user asked for them.
     DictionaryMatch match;
     if (m_settings.enableShorthand) {
-        for (bool found = m_dictionaries.FindFirst(key, m_matchMode, true, match); found && Lowered(match.key) == lowerKey;
-             found = m_dictionaries.FindNext(match)) {
+        for (bool found = m_dictionaries.FindFirst(key, m_matchMode, true, match);
+             found && Lowered(match.key) == lowerKey; found = m_dictionaries.FindNext(match)) {
             if (match.type == KIND_SHORTHAND)
                 m_raised.push_back(ScoredMatch{match, 2.0});
         }
@@ -206,7 +208,8 @@ void CCompletionEngine::FillRanked(std::size_t wanted)
 bool CCompletionEngine::AutoLearnHolds(std::string_view word)
 {
     const std::string prefix(word);
-    for (std::string text = m_autoLearn.FirstSuggestion(prefix); !text.empty(); text = m_autoLearn.NextSuggestion(prefix))
+    for (std::string text = m_autoLearn.FirstSuggestion(prefix); !text.empty();
+         text = m_autoLearn.NextSuggestion(prefix))
         if (text == word)
             return true;
     return false;

@@ -181,10 +181,11 @@ void MeasureRanked(const std::string& path, const std::string& plainPath, const 
         }
     }
     const double median = Percentile(keyOrder, 0.5);
-    std::printf("4. ranked first page over %zu prefixes of 1-3 letters: p99 %.2f us (median %.2f, first time p99 "
-                "%.2f us), key-order median %.2f us: %.2fx (target <= 5) [%zu]\n",
-                prefixes.size(), Percentile(ranked, 0.99) * 1e6, Percentile(ranked, 0.5) * 1e6,
-                Percentile(firstRanked, 0.99) * 1e6, median * 1e6, Percentile(ranked, 0.99) / median, sink % 10);
+    std::printf(
+        "4. ranked first page over %zu prefixes of 1-3 letters: p99 %.2f us (median %.2f, first time p99 "
+        "%.2f us), key-order median %.2f us: %.2fx (target <= 5) [%zu]\n",
+        prefixes.size(), Percentile(ranked, 0.99) * 1e6, Percentile(ranked, 0.5) * 1e6,
+        Percentile(firstRanked, 0.99) * 1e6, median * 1e6, Percentile(ranked, 0.99) / median, sink % 10);
     if (std::getenv("PV_BENCH_SLOWEST")) {
         std::vector<std::size_t> order(prefixes.size());
         for (std::size_t i = 0; i < order.size(); ++i)
@@ -223,10 +224,11 @@ void MeasureUsage(const fs::path& folder, const std::vector<std::string>& words)
     model.Load(path);
     const double loaded = Seconds(start);
     const double fileBytes = static_cast<double>(fs::file_size(path));
-    std::printf("5. learning store: %zu words, %zu pairs, %.2f MB in memory for %.2f MB of file: %.2fx (target <= 2);"
-                " loaded in %.1f ms\n",
-                model.WordCount(), model.PairCountTotal(), model.MemoryBytes() / 1e6, fileBytes / 1e6,
-                model.MemoryBytes() / fileBytes, loaded * 1e3);
+    std::printf(
+        "5. learning store: %zu words, %zu pairs, %.2f MB in memory for %.2f MB of file: %.2fx (target <= 2);"
+        " loaded in %.1f ms\n",
+        model.WordCount(), model.PairCountTotal(), model.MemoryBytes() / 1e6, fileBytes / 1e6,
+        model.MemoryBytes() / fileBytes, loaded * 1e3);
 }
 
 // 4. and 5.
@@ -292,7 +294,7 @@ int main(int argc, char** argv)
     if (argc > 2 && std::string(argv[2]) == "--ranked-only")
         return RankedFigures(folder, big, words);
 
-    // 3. in a fresh process.
+        // 3. in a fresh process.
 #ifdef __linux__
     std::fflush(stdout);
     const std::string command = "\"" + std::string(argv[0]) + "\" --memory \"" + folder.string() + "\"";

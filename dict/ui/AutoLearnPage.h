@@ -70,7 +70,7 @@ private:
     bool m_filled = false;
     bool m_listChanged = false;
     bool m_deletedAll = false;  // Delete All since the last save
-    int m_newRow = -1;  // the row Add inserted, until its label edit ends
+    int m_newRow = -1;          // the row Add inserted, until its label edit ends
     // The settings as read, and as the controls hold them.
     bool m_enabled = false;
     int m_minLength = 0;

@@ -192,7 +192,8 @@ public:
         m_ranked.clear();
         for (bool found = FindFirst(query, matchMode, includeShorthand, match); found; found = Step(match))
             m_ranked.push_back(entries[m_cursor - 1]);
-        std::stable_sort(m_ranked.begin(), m_ranked.end(), [](const Entry& a, const Entry& b) { return a.rank > b.rank; });
+        std::stable_sort(m_ranked.begin(), m_ranked.end(),
+                         [](const Entry& a, const Entry& b) { return a.rank > b.rank; });
         m_rankedNext = 0;
         return FindNextRanked(match, rank);
     }

@@ -13,6 +13,7 @@ usage: ksr.py --pvengine EXE --libs DIR --wordlist ROWS --frequencies JSON TEXT.
 """
 import argparse
 import bisect
+import concurrent.futures
 import heapq
 import json
 import os
@@ -180,6 +181,7 @@ def main():
     parser.add_argument("--wordlist", required=True, help="the bundled English list's rows")
     parser.add_argument("--frequencies", required=True, help="a word-frequency list ([{word, count}])")
     parser.add_argument("--modes", default=",".join(m[0] for m in MODES))
+    parser.add_argument("--jobs", type=int, default=2, help="replays run at once")
     parser.add_argument("texts", nargs="+")
     args = parser.parse_args()
 
@@ -191,35 +193,49 @@ def main():
     modes = [m for m in MODES if m[0] in args.modes.split(",")]
 
     columns = [m[0] for m in modes] + ["frequency", "own counts", "bound"]
-    totals = {c: 0 for c in columns}
-    characters = 0
-    seconds = 0.0
-    print("%-10s %8s %7s " % ("text", "chars", "words") + " ".join("%12s" % c for c in columns))
-    with tempfile.TemporaryDirectory() as folder:
-        for path in args.texts:
-            text = open(path, encoding="ascii").read()
+    texts = {path: open(path, encoding="ascii").read() for path in args.texts}
+    with tempfile.TemporaryDirectory() as folder, concurrent.futures.ProcessPoolExecutor(args.jobs) as pool:
+        runs = {}
+        for name, config_text, options in modes:
+            config = os.path.join(folder, name + ".ini")
+            with open(config, "w") as f:
+                f.write(config_text)
+            for path in args.texts:
+                runs[path, name] = pool.submit(run_mode, args.pvengine, args.libs, config, options, path)
+        totals = {c: 0 for c in columns}
+        seconds = {name: 0.0 for name, _, _ in modes}
+        print("%-10s %8s %7s " % ("text", "chars", "words") + " ".join("%12s" % c for c in columns))
+        for path, text in texts.items():
             keys = {}
-            for name, config_text, options in modes:
-                config = os.path.join(folder, name + ".ini")
-                with open(config, "w") as f:
-                    f.write(config_text)
-                engine = Engine(args.pvengine, args.libs, config, options)
-                started = time.monotonic()
-                keys[name] = replay_engine(engine, text)
-                seconds += time.monotonic() - started
-                engine.close()
+            for name, _, _ in modes:
+                keys[name], took = runs[path, name].result()
+                seconds[name] += took
             own = Counter(w.lower() for w in WORD.findall(text))
             keys["frequency"] = replay_ordering(text, first_page_after(by_frequency))
             keys["own counts"] = replay_ordering(text, first_page_after(Ordering(words, lambda w: own.get(w, 0))))
             keys["bound"] = replay_ordering(text, lambda word: 1)
-            name = os.path.splitext(os.path.basename(path))[0]
-            print("%-10s %8d %7d " % (name, len(text), len(WORD.findall(text))) +
+            label = os.path.splitext(os.path.basename(path))[0]
+            print("%-10s %8d %7d " % (label, len(text), len(WORD.findall(text))) +
                   " ".join("%12.3f" % (1 - keys[c] / len(text)) for c in columns), flush=True)
             for c in columns:
                 totals[c] += keys[c]
-            characters += len(text)
-    print("%-10s %8d %7s " % ("all", characters, "") + " ".join("%12.3f" % (1 - totals[c] / characters) for c in columns))
-    print("pvengine replays: %.1f s for %d characters in %d modes" % (seconds, characters, len(modes)))
+    characters = sum(len(t) for t in texts.values())
+    words_in_all = sum(len(WORD.findall(t)) for t in texts.values())
+    print("%-10s %8d %7d " % ("all", characters, words_in_all) +
+          " ".join("%12.3f" % (1 - totals[c] / characters) for c in columns))
+    for name, took in seconds.items():
+        print("%s: the ideal user's replay of all texts through pvengine took %.1f s" % (name, took))
+
+
+def run_mode(exe, libs, config, options, path):
+    """Keys of the ideal user on one text in one mode, and the seconds it took."""
+    text = open(path, encoding="ascii").read()
+    engine = Engine(exe, libs, config, options)
+    started = time.monotonic()
+    keys = replay_engine(engine, text)
+    took = time.monotonic() - started
+    engine.close()
+    return keys, took
 
 
 if __name__ == "__main__":

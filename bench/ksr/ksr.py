@@ -71,11 +71,11 @@ def word_at(text, i):
 
 
 def matched(text, done, edit):
-    """How much of the text the edit holds when its tail should end the first `done` characters:
-    the longest prefix of text that the edit's end agrees with, aligned on the text, or -1."""
-    if text[:done].endswith(edit) or (len(edit) < TAIL and text[:done] == edit):
-        return done
-    return -1
+    """`done` when the edit (its last TAIL characters) holds the first `done` characters of the
+    text, else -1."""
+    if len(edit) < TAIL:  # the edit's whole text
+        return done if len(edit) == done and text.startswith(edit) else -1
+    return done if text.endswith(edit, 0, done) else -1
 
 
 def replay_engine(engine, text):

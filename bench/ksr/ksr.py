@@ -225,6 +225,17 @@ def main():
           " ".join("%12.3f" % (1 - totals[c] / characters) for c in columns))
     for name, took in seconds.items():
         print("%s: the ideal user's replay of all texts through pvengine took %.1f s" % (name, took))
+    took = piped_replay(args.pvengine, args.libs, texts.values())
+    print("all texts typed into pvengine in one go (%d words, one event a character): %.1f s" % (words_in_all, took))
+
+
+def piped_replay(exe, libs, texts):
+    """Seconds pvengine takes for every character of the texts piped in at once."""
+    events = "".join(json.dumps({"type": c}) + "\n" for text in texts for c in text)
+    started = time.monotonic()
+    subprocess.run([exe, "--libs", libs, "--tail", "64"], input=events, text=True, check=True,
+                   stdout=subprocess.DEVNULL)
+    return time.monotonic() - started
 
 
 def run_mode(exe, libs, config, options, path):

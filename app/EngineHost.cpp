@@ -294,12 +294,11 @@ void CEngineHost::OnTimer(UINT_PTR id)
 
 void CEngineHost::OnLoad()
 {
+    const bool noDictionary = !LoadDictionaries();
+    m_core.BringPagesIn();
     const std::string directory = m_settingsBridge.ProgramDirectory();
-    bool noDictionary = false;
-    if (!directory.empty()) {  // no program path: nothing is loaded, nothing is said
-        ::CreateDirectoryA(pvbase::LibsDirectory(directory).c_str(), nullptr);  // an existing one stays
-        noDictionary = !m_core.Load(pvbase::DictionaryPattern(directory), pvbase::AutoLearnPath(directory));
-    }
+    if (!directory.empty())
+        m_core.OpenAutoLearn(pvbase::AutoLearnPath(directory));
     SetEnabled(true);
     m_caretTracker.Start(this);
     ::PostMessageA(m_viewWindow, WM_VIEW_LOADED, noDictionary ? 1 : 0, 0);

@@ -151,10 +151,15 @@ void CEngineCore::OpenAutoLearn(const std::string& path)
 bool CEngineCore::Load(const std::string& dictionaryPattern, const std::string& autoLearnPath)
 {
     const bool loaded = LoadDictionaries(dictionaryPattern);
-    m_engine.FindCandidates("a");
-    m_engine.ClearCandidates();
+    BringPagesIn();
     OpenAutoLearn(autoLearnPath);
     return loaded;
+}
+
+void CEngineCore::BringPagesIn()
+{
+    m_engine.FindCandidates("a");
+    m_engine.ClearCandidates();
 }
 
 void CEngineCore::ApplySettings(const ProgramSettings& settings)

@@ -84,7 +84,9 @@ public:
     bool LoadDictionaries(const std::string& pattern);
     // Opens (or creates) the AutoLearn store, which then skips the words the dictionaries hold.
     void OpenAutoLearn(const std::string& path);
-    // Start-up: the dictionaries, a first search that brings their pages in, then AutoLearn.
+    // A first search, so that the dictionaries' first pages are in memory before the first key.
+    void BringPagesIn();
+    // Start-up: the dictionaries, their first pages, then AutoLearn.
     bool Load(const std::string& dictionaryPattern, const std::string& autoLearnPath);
     void ApplySettings(const ProgramSettings& settings);
     // Takes over a store built (and opened) beside the AutoLearn file: moves its file over the

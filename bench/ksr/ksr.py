@@ -13,6 +13,7 @@ usage: ksr.py --pvengine EXE --libs DIR --wordlist ROWS --frequencies JSON TEXT.
 """
 import argparse
 import bisect
+import concurrent.futures
 import heapq
 import json
 import os
@@ -72,11 +73,11 @@ def word_at(text, i):
 
 
 def matched(text, done, edit):
-    """How much of the text the edit holds when its tail should end the first `done` characters:
-    the longest prefix of text that the edit's end agrees with, aligned on the text, or -1."""
-    if text[:done].endswith(edit) or (len(edit) < TAIL and text[:done] == edit):
-        return done
-    return -1
+    """`done` when the edit (its last TAIL characters) holds the first `done` characters of the
+    text, else -1."""
+    if len(edit) < TAIL:  # the edit's whole text
+        return done if len(edit) == done and text.startswith(edit) else -1
+    return done if text.endswith(edit, 0, done) else -1
 
 
 def replay_engine(engine, text):
@@ -182,6 +183,7 @@ def main():
     parser.add_argument("--wordlist", required=True, help="the bundled English list's rows")
     parser.add_argument("--frequencies", required=True, help="a word-frequency list ([{word, count}])")
     parser.add_argument("--modes", default=",".join(m[0] for m in MODES[:3]))
+    parser.add_argument("--jobs", type=int, default=2, help="replays run at once")
     parser.add_argument("texts", nargs="+")
     args = parser.parse_args()
 
@@ -193,35 +195,60 @@ def main():
     modes = [m for m in MODES if m[0] in args.modes.split(",")]
 
     columns = [m[0] for m in modes] + ["frequency", "own counts", "bound"]
-    totals = {c: 0 for c in columns}
-    characters = 0
-    seconds = 0.0
-    print("%-10s %8s %7s " % ("text", "chars", "words") + " ".join("%12s" % c for c in columns))
-    with tempfile.TemporaryDirectory() as folder:
-        for path in args.texts:
-            text = open(path, encoding="ascii").read()
+    texts = {path: open(path, encoding="ascii").read() for path in args.texts}
+    with tempfile.TemporaryDirectory() as folder, concurrent.futures.ProcessPoolExecutor(args.jobs) as pool:
+        runs = {}
+        for name, config_text, options in modes:
+            config = os.path.join(folder, name + ".ini")
+            with open(config, "w") as f:
+                f.write(config_text)
+            for path in args.texts:
+                runs[path, name] = pool.submit(run_mode, args.pvengine, args.libs, config, options, path)
+        totals = {c: 0 for c in columns}
+        seconds = {name: 0.0 for name, _, _ in modes}
+        print("%-10s %8s %7s " % ("text", "chars", "words") + " ".join("%12s" % c for c in columns))
+        for path, text in texts.items():
             keys = {}
-            for name, config_text, options in modes:
-                config = os.path.join(folder, name + ".ini")
-                with open(config, "w") as f:
-                    f.write(config_text)
-                engine = Engine(args.pvengine, args.libs, config, options)
-                started = time.monotonic()
-                keys[name] = replay_engine(engine, text)
-                seconds += time.monotonic() - started
-                engine.close()
+            for name, _, _ in modes:
+                keys[name], took = runs[path, name].result()
+                seconds[name] += took
             own = Counter(w.lower() for w in WORD.findall(text))
             keys["frequency"] = replay_ordering(text, first_page_after(by_frequency))
             keys["own counts"] = replay_ordering(text, first_page_after(Ordering(words, lambda w: own.get(w, 0))))
             keys["bound"] = replay_ordering(text, lambda word: 1)
-            name = os.path.splitext(os.path.basename(path))[0]
-            print("%-10s %8d %7d " % (name, len(text), len(WORD.findall(text))) +
+            label = os.path.splitext(os.path.basename(path))[0]
+            print("%-10s %8d %7d " % (label, len(text), len(WORD.findall(text))) +
                   " ".join("%12.3f" % (1 - keys[c] / len(text)) for c in columns), flush=True)
             for c in columns:
                 totals[c] += keys[c]
-            characters += len(text)
-    print("%-10s %8d %7s " % ("all", characters, "") + " ".join("%12.3f" % (1 - totals[c] / characters) for c in columns))
-    print("pvengine replays: %.1f s for %d characters in %d modes" % (seconds, characters, len(modes)))
+    characters = sum(len(t) for t in texts.values())
+    words_in_all = sum(len(WORD.findall(t)) for t in texts.values())
+    print("%-10s %8d %7d " % ("all", characters, words_in_all) +
+          " ".join("%12.3f" % (1 - totals[c] / characters) for c in columns))
+    for name, took in seconds.items():
+        print("%s: the ideal user's replay of all texts through pvengine took %.1f s" % (name, took))
+    took = piped_replay(args.pvengine, args.libs, texts.values())
+    print("all texts typed into pvengine in one go (%d words, one event a character): %.1f s" % (words_in_all, took))
+
+
+def piped_replay(exe, libs, texts):
+    """Seconds pvengine takes for every character of the texts piped in at once."""
+    events = "".join(json.dumps({"type": c}) + "\n" for text in texts for c in text)
+    started = time.monotonic()
+    subprocess.run([exe, "--libs", libs, "--tail", "64"], input=events, text=True, check=True,
+                   stdout=subprocess.DEVNULL)
+    return time.monotonic() - started
+
+
+def run_mode(exe, libs, config, options, path):
+    """Keys of the ideal user on one text in one mode, and the seconds it took."""
+    text = open(path, encoding="ascii").read()
+    engine = Engine(exe, libs, config, options)
+    started = time.monotonic()
+    keys = replay_engine(engine, text)
+    took = time.monotonic() - started
+    engine.close()
+    return keys, took
 
 
 if __name__ == "__main__":

@@ -66,7 +66,8 @@ std::string CProtocol::Handle(const std::string& line)
         std::u16string wide;
         Utf8ToUtf16(event["type"].get<std::string>(), wide);
         std::string text;
-        if (!m_codePage.FromUtf16(wide, text))
+        int unconvertible = 0;
+        if (!m_codePage.FromUtf16Counted(wide, text, unconvertible) || unconvertible > 0)
             return Error("\"type\" holds characters the code page has not");
         for (std::size_t i = 0; i < text.size(); ++i) {
             if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')

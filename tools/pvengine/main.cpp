@@ -122,7 +122,9 @@ int main(int argc, char** argv)
             continue;
         const std::string out = protocol.Handle(line) + "\n";
         std::fwrite(out.data(), 1, out.size(), stdout);
-        std::fflush(stdout);
+        // A driver waiting for this answer gets it now; lines already read in go out together.
+        if (std::cin.rdbuf()->in_avail() <= 0)
+            std::fflush(stdout);
     }
     host.Close();
     return 0;

@@ -119,7 +119,8 @@ def settle(engine, text, done, state):
     edit = state["text"]
     if matched(text, done, edit) >= 0:
         return done, state, 0
-    if edit.endswith(" ") and matched(text, done, edit[:-1]) >= 0:
+    # (compared as a whole: the edit's tail minus its blank would pass for the whole text)
+    if edit.endswith(" ") and matched(text[:done] + " ", done + 1, edit) >= 0:
         if done < len(text) and text[done] == " ":
             return done + 1, state, 0
         state = engine.send({"key": "Back"})

@@ -28,3 +28,10 @@ bool CAutoLearnHome::AdoptAutoLearn(std::unique_ptr<CAutoLearnDictionary> store)
     m_engine.Call([&](CEngineHost& host) { adopted = host.AdoptAutoLearn(std::move(store)); });
     return adopted;
 }
+
+bool CAutoLearnHome::ForgetUsage()
+{
+    bool forgotten = false;
+    m_engine.Call([&](CEngineHost& host) { forgotten = host.ForgetUsage(); });
+    return forgotten;
+}

@@ -11,6 +11,7 @@ public:
     std::string AutoLearnPath() const override;
     std::vector<AutoLearnRecord> LearntWords() override;
     bool AdoptAutoLearn(std::unique_ptr<CAutoLearnDictionary> store) override;
+    bool ForgetUsage() override;
 
 private:
     CEngineThread& m_engine;

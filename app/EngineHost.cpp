@@ -20,17 +20,14 @@ namespace {
 
 const char kEngineWindowClass[] = "PennivoxEngine";
 
-EngineServices MakeServices(IPromptView* view, IFocusTracker* focus, IDesktop* desktop, IFileSystem* files,
-                            IDictionarySearch* dictionaries, IAutoLearnStore* autoLearn, IKeyOutput* output,
-                            const CClock* clock)
+PlatformServices MakePlatform(IPromptView* view, IFocusTracker* focus, IDesktop* desktop, IFileSystem* files,
+                              IKeyOutput* output, const CClock* clock)
 {
-    EngineServices s;
+    PlatformServices s;
     s.view = view;
     s.focus = focus;
     s.desktop = desktop;
     s.files = files;
-    s.dictionaries = dictionaries;
-    s.autoLearn = autoLearn;
     s.output = output;
     s.clock = clock;
     s.codePage = &SystemCodePage();
@@ -114,12 +111,10 @@ CEngineHost::CEngineHost(HWND viewWindow, HWND promptWindow, std::atomic<unsigne
     : m_viewWindow(viewWindow),
       m_promptWindow(promptWindow),
       m_latestSerial(latestSerial),
-      m_dictionaries(m_settingsBridge.EnableStore()),
       m_desktop([this](HWND w) { return m_settingsBridge.IsAppEnabled(w); }),
-      m_dictionarySearch(m_dictionaries),
-      m_autoLearnStore(m_autoLearn),
-      m_engine(MakeServices(this, &m_caretTracker, &m_desktop, &m_files, &m_dictionarySearch, &m_autoLearnStore,
-                            &m_output, &m_clock))
+      m_core(MakePlatform(this, &m_caretTracker, &m_desktop, &m_files, &m_output, &m_clock),
+             m_settingsBridge.EnableStore()),
+      m_engine(m_core.Engine())
 {
     m_caretTracker.SetEditBoxRule([this](HWND w) {
         // The rule walks the control's parents in the other process: once per focus window, not per key.
@@ -130,7 +125,7 @@ CEngineHost::CEngineHost(HWND viewWindow, HWND promptWindow, std::atomic<unsigne
         }
         return m_ruleVerdict;
     });
-    m_autoLearnStore.SetWriteFailedHandler([this] { TellAutoLearnProblem(); });
+    m_core.SetAutoLearnWriteFailedHandler([this] { TellAutoLearnProblem(); });
     ApplySettings();
 }
 
@@ -166,10 +161,13 @@ LRESULT CEngineHost::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     switch (msg) {
         case WM_HOOK_KEY:
             return OnHookKey(wParam, lParam);
-        case WM_PROMPT_SEARCH:
+        case WM_PROMPT_SEARCH: {
             if (m_engine.HasQueuedSearches())
                 LetNextKeyIn();
-            return m_engine.SearchTyped();
+            const LRESULT shown = m_engine.SearchTyped();
+            ScheduleUsageSave();
+            return shown;
+        }
         case WM_PROMPT_SELECT:
             return m_engine.MoveSelection(static_cast<int>(wParam));
         case WM_PROMPT_COMPLETE:
@@ -283,6 +281,10 @@ void CEngineHost::OnTimer(UINT_PTR id)
     } else if (id == TIMER_OWN_INPUT) {
         ::KillTimer(wnd::CWindow::Handle(), TIMER_OWN_INPUT);
         m_engine.OnOwnInputTimer();
+    } else if (id == TIMER_SAVE_USAGE) {
+        ::KillTimer(wnd::CWindow::Handle(), TIMER_SAVE_USAGE);
+        m_usageSaveScheduled = false;
+        SaveUsageInBackground();
     } else if (id == TIMER_FOLLOW_CARET) {
         if (!m_state.visible)
             StopFollowingCaret();
@@ -297,15 +299,13 @@ void CEngineHost::OnTimer(UINT_PTR id)
 void CEngineHost::OnLoad()
 {
     const bool noDictionary = !LoadDictionaries();
-    m_engine.FindCandidates("a");
-    m_engine.ClearCandidates();
-
-    m_autoLearn->Open(pvbase::AutoLearnPath(m_settingsBridge.ProgramDirectory()));
-    m_autoLearn->SetKnownWords(&m_dictionarySearch);
-    m_autoLearn->ApplySettings(m_settings.enableAutoLearn, m_settings.minLearnLength, m_settings.separators);
+    m_core.BringPagesIn();
+    const std::string directory = m_settingsBridge.ProgramDirectory();
+    if (!directory.empty())
+        m_core.OpenAutoLearn(pvbase::AutoLearnPath(directory));
     TellUnloadedDictionaries();
     TellUnsavableFolder();
-    if (!m_autoLearn->IsOpen())
+    if (!directory.empty() && !m_core.AutoLearn().IsOpen())
         TellAutoLearnProblem();
     SetEnabled(true);
     m_caretTracker.Start(this);
@@ -320,10 +320,7 @@ bool CEngineHost::LoadDictionaries()
     if (directory.empty())
         return true;  // no program path: nothing is loaded, nothing is said
     ::CreateDirectoryA(pvbase::LibsDirectory(directory).c_str(), nullptr);  // an existing one stays
-    const bool loaded = m_dictionaries.LoadFolder(pvbase::DictionaryPattern(directory), false);
-    m_dictionaries.SetLengthLimits(static_cast<int>(m_settings.minWordLength),
-                                   static_cast<int>(m_settings.maxWordLength));
-    return loaded;
+    return m_core.LoadDictionaries(pvbase::DictionaryPattern(directory));
 }
 
 void CEngineHost::TellFileProblem(const std::string& file, const std::string& text)
@@ -338,9 +335,9 @@ void CEngineHost::TellFileProblem(const std::string& file, const std::string& te
 void CEngineHost::TellUnloadedDictionaries()
 {
     std::string list;
-    for (int i = 0; i < m_dictionaries.Count(); ++i) {
-        const CDictionaryFile& dictionary = m_dictionaries.Dictionary(i);
-        const std::string& path = m_dictionaries.PathAt(i);
+    for (int i = 0; i < m_core.Dictionaries().Count(); ++i) {
+        const CDictionaryFile& dictionary = m_core.Dictionaries().Dictionary(i);
+        const std::string& path = m_core.Dictionaries().PathAt(i);
         if (!dictionary.IsOpen() && m_toldFiles.insert(path).second)
             list += "\r\n" + path + ": " + pvbase::FileFaultReason(dictionary.OpenFault());
     }
@@ -362,7 +359,7 @@ void CEngineHost::TellUnsavableFolder()
         lost += lost.empty() ? "dictionary changes" : ", dictionary changes";
     // Said here for the learnt words too, when they cannot be written either.
     const std::string autoLearnPath = pvbase::AutoLearnPath(directory);
-    if (!m_autoLearn->IsWritable() && m_toldFiles.insert(autoLearnPath).second)
+    if (!m_core.AutoLearn().IsWritable() && m_toldFiles.insert(autoLearnPath).second)
         lost += " and learnt words";
     const pvbase::FileFault fault = programFault != pvbase::FileFault::None ? programFault : libsFault;
     TellFileProblem(directory, std::string("Pennivox cannot save in its folder (") + pvbase::FileFaultReason(fault) +
@@ -372,47 +369,26 @@ void CEngineHost::TellUnsavableFolder()
 
 void CEngineHost::TellAutoLearnProblem()
 {
-    if (m_autoLearn->IsOpen()) {
-        TellFileProblem(m_autoLearn->Path(), "Learnt words cannot be saved to " + m_autoLearn->Path() + ": " +
-                                                 pvbase::FileFaultReason(m_autoLearn->WriteFault()) +
+    if (m_core.AutoLearn().IsOpen()) {
+        TellFileProblem(m_core.AutoLearn().Path(), "Learnt words cannot be saved to " + m_core.AutoLearn().Path() + ": " +
+                                                 pvbase::FileFaultReason(m_core.AutoLearn().WriteFault()) +
                                                  ".\r\nThe words learnt before are still offered.");
         return;
     }
     const std::string path = pvbase::AutoLearnPath(m_settingsBridge.ProgramDirectory());
     TellFileProblem(path, "The learnt words could not be loaded from " + path + ": " +
-                              pvbase::FileFaultReason(m_autoLearn->OpenFault()) + ".\r\nNothing is learnt.");
-}
-
-bool CEngineHost::AdoptAutoLearn(std::unique_ptr<CAutoLearnDictionary> store)
-{
-    const std::string path =
-        m_autoLearn->IsOpen() ? m_autoLearn->Path() : pvbase::AutoLearnPath(m_settingsBridge.ProgramDirectory());
-    // The old store lets go of the file first, so that the new one can take its name.
-    m_autoLearn->Close();
-    if (!store || !pvbase::ReplaceFileAtomically(store->Path(), path)) {
-        m_autoLearn->Open(path);
-        return false;
-    }
-    store->FileMoved(path);
-    store->SetKnownWords(&m_dictionarySearch);
-    store->ApplySettings(m_settings.enableAutoLearn, m_settings.minLearnLength, m_settings.separators);
-    m_autoLearn = std::move(store);
-    return true;
+                              pvbase::FileFaultReason(m_core.AutoLearn().OpenFault()) + ".\r\nNothing is learnt.");
 }
 
 void CEngineHost::ApplySettings()
 {
-    m_settings = m_settingsBridge.Load();
     m_ruleKnown = false;  // the rules may have changed
-    m_engine.ApplySettings(m_settings.engine);
-    std::vector<std::string> labels = IndexKeyLabels(m_settings.engine);
+    m_core.ApplySettings(m_settingsBridge.Load());
+    std::vector<std::string> labels = IndexKeyLabels(m_core.Settings().engine);
     if (labels != m_state.rowLabels) {
         m_state.rowLabels = std::move(labels);
         m_changed = true;
     }
-    m_dictionaries.SetLengthLimits(static_cast<int>(m_settings.minWordLength),
-                                   static_cast<int>(m_settings.maxWordLength));
-    m_autoLearn->ApplySettings(m_settings.enableAutoLearn, m_settings.minLearnLength, m_settings.separators);
 }
 
 void CEngineHost::SetEnabled(bool enabled)
@@ -465,12 +441,44 @@ void CEngineHost::OnStop()
     m_hook32.Stop();
     m_hookInstalled = false;
     m_caretTracker.Stop();
-    m_engine.ClearCandidates();
-    m_dictionaries.CloseAll();
-    m_autoLearn->Close();
+    WaitForUsageWriter();
+    m_core.Close();
     StopFollowingCaret();
     Destroy();
     ::PostQuitMessage(0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// What typing taught: written a while after it changed, on a thread of its own, so that no key
+// waits for the disk.
+
+void CEngineHost::ScheduleUsageSave()
+{
+    if (m_usageSaveScheduled || !m_engine.Usage().IsDirty())
+        return;
+    m_usageSaveScheduled = ::SetTimer(wnd::CWindow::Handle(), TIMER_SAVE_USAGE, kSaveUsageMs, nullptr) != 0;
+}
+
+void CEngineHost::SaveUsageInBackground()
+{
+    CUsageModel& usage = m_engine.Usage();
+    if (!usage.IsDirty() || usage.Path().empty())
+        return;
+    WaitForUsageWriter();
+    m_usageWriter =
+        std::thread([path = usage.Path(), bytes = usage.Snapshot()] { pvbase::WriteFileAtomically(path, bytes); });
+}
+
+void CEngineHost::WaitForUsageWriter()
+{
+    if (m_usageWriter.joinable())
+        m_usageWriter.join();
+}
+
+bool CEngineHost::ForgetUsage()
+{
+    WaitForUsageWriter();
+    return m_core.ForgetUsage();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -10,15 +10,14 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <thread>
 
 #include "app/ProgramServices.h"
 #include "app/PromptState.h"
 #include "app/SettingsBridge.h"
-#include "app/engine/CompletionEngine.h"
+#include "app/engine/EngineCore.h"
 #include "app/win/CaretTracker.h"
 #include "base/WinHandles.h"
-#include "dict/AutoLearnDictionary.h"
-#include "dict/DictionarySet.h"
 #include "textout/TimeFormat.h"
 #include "wnd/Window.h"
 
@@ -53,6 +52,9 @@ public:
     // key typed meanwhile overtake the ones held back.
     static constexpr UINT_PTR TIMER_OWN_INPUT = 1005;
     static constexpr UINT kOwnInputWaitMs = 1000;
+    // What typing taught is written this long after it changed, on a thread of its own.
+    static constexpr UINT_PTR TIMER_SAVE_USAGE = 1006;
+    static constexpr UINT kSaveUsageMs = 30000;
     // Releases that came this soon after their press's answer are waited for before a search, by
     // their last gap plus a margin, at most kMaxHeadStartUs.
     static constexpr LONGLONG kQuickReleaseUs = 5000;
@@ -74,8 +76,10 @@ public:
     // Takes over a store built (and opened) beside AutoLearn.dic: moves its file over
     // AutoLearn.dic and learns into it from now on. False, with the old store kept, when the file
     // cannot be moved. Quick: the store was read on the caller's thread.
-    bool AdoptAutoLearn(std::unique_ptr<CAutoLearnDictionary> store);
-    const std::vector<AutoLearnRecord>& LearntWords() const { return m_autoLearn->Records(); }
+    bool AdoptAutoLearn(std::unique_ptr<CAutoLearnDictionary> store) { return m_core.AdoptAutoLearn(std::move(store)); }
+    const std::vector<AutoLearnRecord>& LearntWords() { return m_core.AutoLearn().Records(); }
+    // Delete All on the AutoLearn page: what typing taught goes too.
+    bool ForgetUsage();
 
     // IPromptView
     WindowHandle Handle() const override { return ToHandle(m_promptWindow); }
@@ -97,9 +101,9 @@ public:
     void SaveWindowText(HWND window) override;
     void RestoreWindowText(HWND window) override;
 
-    CCompletionEngine& Engine() { return m_engine; }
+    CCompletionEngine& Engine() { return m_core.Engine(); }
     CCaretTracker& Tracker() { return m_caretTracker; }
-    CDictionarySet& Dictionaries() { return m_dictionaries; }
+    CDictionarySet& Dictionaries() { return m_core.Dictionaries(); }
     const PromptState& State() const { return m_state; }
 
 protected:
@@ -128,6 +132,9 @@ private:
     void OnTimer(UINT_PTR id);
     void OnStop();
     void StopFollowingCaret();
+    void ScheduleUsageSave();
+    void SaveUsageInBackground();
+    void WaitForUsageWriter();
     // Hands the prompt's state to the window thread when it changed.
     void Publish();
 
@@ -141,17 +148,16 @@ private:
 
     // Services first: the engine refers to them.
     CSettingsBridge m_settingsBridge;
-    CDictionarySet m_dictionaries;
-    std::unique_ptr<CAutoLearnDictionary> m_autoLearn = std::make_unique<CAutoLearnDictionary>();
     CCaretTracker m_caretTracker;
     CWin32Desktop m_desktop;
     CBackgroundFileSystem m_files;
-    CDictionarySearchAdapter m_dictionarySearch;
-    CAutoLearnAdapter m_autoLearnStore;
     CWin32KeyOutput m_output;
     CSystemClock m_clock;
-    CCompletionEngine m_engine;
-    ProgramSettings m_settings;
+    CEngineCore m_core;
+    CCompletionEngine& m_engine;
+
+    bool m_usageSaveScheduled = false;
+    std::thread m_usageWriter;
 
     PromptState m_state;
     bool m_changed = false;

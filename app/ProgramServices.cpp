@@ -5,7 +5,6 @@
 #include "app/engine/CompletionEngine.h"
 #include "app/ThreadMessages.h"
 #include "base/WindowTree.h"
-#include "dict/DictionarySet.h"
 #include "textout/Win32InputSystem.h"
 #include "wnd/Handles.h"
 
@@ -91,55 +90,6 @@ void CBackgroundFileSystem::TakeListing(std::unique_ptr<FolderListing> listing)
         if (wanted != m_last->pattern)
             StartListing(wanted);
     }
-}
-
-bool CDictionarySearchAdapter::FindFirst(const std::string& query, int matchMode, bool includeShorthand,
-                                         DictionaryMatch& match)
-{
-    m_searchInterrupted = false;
-    return m_set.FindFirst(query, match, matchMode, includeShorthand);
-}
-
-bool CDictionarySearchAdapter::FindNext(DictionaryMatch& match)
-{
-    // A known-word check ran its own search on the shared cursor: the engine's search is over.
-    if (m_searchInterrupted)
-        return false;
-    return m_set.FindNext(match);
-}
-
-bool CDictionarySearchAdapter::HoldsExactly(const std::string& text)
-{
-    if (text.empty())
-        return false;
-    m_searchInterrupted = true;
-    DictionaryMatch match;
-    return m_set.FindFirst(text, match, MATCH_START | MATCH_WORDS | MATCH_PHRASES, true) && match.key == text;
-}
-
-bool CAutoLearnAdapter::EndsWithSeparator(const std::string& text)
-{
-    return m_store->EndsWithSeparator(text);
-}
-
-void CAutoLearnAdapter::Learn(const std::string& typedText)
-{
-    if (m_store->Learn(typedText) == LearnOutcome::WriteFailed && m_onWriteFailed)
-        m_onWriteFailed();
-}
-
-std::string CAutoLearnAdapter::FirstSuggestion(const std::string& prefix)
-{
-    if (!m_store->IsEnabled())
-        return {};
-    return m_store->FirstSuggestion(prefix);
-}
-
-std::string CAutoLearnAdapter::NextSuggestion(const std::string& prefix)
-{
-    if (!m_store->IsEnabled())
-        return {};
-    return m_store->NextSuggestion(prefix);
 }
 
 void CWin32KeyOutput::BringToFront(WindowHandle target)

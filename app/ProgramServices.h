@@ -10,9 +10,6 @@
 #include <vector>
 
 #include "app/engine/EngineServices.h"
-#include "dict/AutoLearnDictionary.h"
-
-class CDictionarySet;
 
 inline HWND ToHwnd(WindowHandle handle)
 {
@@ -68,35 +65,6 @@ private:
     std::unique_ptr<FolderListing> m_last;
     std::string m_listing;  // pattern being listed now, "" when none
     std::string m_wanted;   // asked for while another listing ran
-};
-
-class CDictionarySearchAdapter : public IDictionarySearch, public IKnownWords {
-public:
-    explicit CDictionarySearchAdapter(CDictionarySet& set) : m_set(set) {}
-    bool FindFirst(const std::string& query, int matchMode, bool includeShorthand, DictionaryMatch& match) override;
-    bool FindNext(DictionaryMatch& match) override;
-    // IKnownWords: a dictionary holds the text exactly as typed.
-    bool HoldsExactly(const std::string& text) override;
-
-private:
-    CDictionarySet& m_set;
-    bool m_searchInterrupted = false;
-};
-
-class CAutoLearnAdapter : public IAutoLearnStore {
-public:
-    // The store may be replaced (the AutoLearn page hands over an edited one): held by its owner.
-    explicit CAutoLearnAdapter(std::unique_ptr<CAutoLearnDictionary>& store) : m_store(store) {}
-    // Called when the store refused to write a learnt word.
-    void SetWriteFailedHandler(std::function<void()> handler) { m_onWriteFailed = std::move(handler); }
-    bool EndsWithSeparator(const std::string& text) override;
-    void Learn(const std::string& typedText) override;
-    std::string FirstSuggestion(const std::string& prefix) override;
-    std::string NextSuggestion(const std::string& prefix) override;
-
-private:
-    std::unique_ptr<CAutoLearnDictionary>& m_store;
-    std::function<void()> m_onWriteFailed;
 };
 
 class CWin32KeyOutput : public IKeyOutput {

@@ -11,22 +11,8 @@ CSettingsBridge::~CSettingsBridge() = default;
 
 ProgramSettings CSettingsBridge::Load()
 {
-    CAppSettings& s = *m_settings;
-    s.LoadAll();
-    ProgramSettings p;
-    static_cast<SelectionKeys&>(p.engine) = s;
-    p.engine.enableWord = s.bEnableWord != 0;
-    p.engine.enablePhrase = s.bEnablePhrase != 0;
-    p.engine.enableShorthand = s.bEnableShorthand != 0;
-    p.enableAutoLearn = s.bEanbleAutolearn != 0;
-    p.engine.minInput = s.nMinInput;
-    p.engine.maxItemShow = s.nMaxItemShow;
-    p.minWordLength = s.nMinWordLength;
-    p.maxWordLength = s.nMaxWordLength;
-    p.minLearnLength = s.nMinLearnLength;
-    p.separators = s.strSeparate;
-    p.enableHotkey = s.dwEnableZel;
-    return p;
+    m_settings->LoadAll();
+    return ProgramSettingsFrom(*m_settings);
 }
 
 std::uint32_t CSettingsBridge::LoadEnableHotkey()

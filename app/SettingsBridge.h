@@ -8,22 +8,12 @@
 #include <memory>
 #include <string>
 
-#include "app/engine/EngineTypes.h"
+#include "app/engine/EngineCore.h"
 #include "config/SettingsDefaults.h"
 
 class CAppSettings;
 class IDictionaryEnableStore;
 class CDictionaryEnableSettings;
-
-struct ProgramSettings {
-    EngineSettings engine;  // selection keys, search switches, page size
-    bool enableAutoLearn = settings_defaults::kEnableAutoLearn;
-    std::uint32_t minWordLength = settings_defaults::kMinWordLength;
-    std::uint32_t maxWordLength = settings_defaults::kMaxWordLength;
-    std::uint32_t minLearnLength = settings_defaults::kMinLearnLength;
-    std::string separators = settings_defaults::kSeparators;
-    std::uint32_t enableHotkey = settings_defaults::kEnableHotkey;  // dwEnableZel
-};
 
 class CSettingsBridge {
 public:

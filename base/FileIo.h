@@ -66,5 +66,10 @@ private:
 // Moves from over to (replacing it) in one atomic step and makes the change durable.
 bool ReplaceFileAtomically(const std::string& from, const std::string& to);
 bool RemoveFileIfExists(const std::string& path);
+// A whole (small) file. False when it cannot be read or is over 256 MB.
+bool ReadWholeFile(const std::string& path, std::string& bytes);
+// Writes the bytes to path + ".new", forces them to disk and moves that file over path: a write
+// cut anywhere leaves the old file or the new one. The partial file is removed on failure.
+bool WriteFileAtomically(const std::string& path, const std::string& bytes);
 
 }  // namespace pvbase

@@ -12,21 +12,16 @@
 #include "config/ProfileText.h"
 #include "config/ProfileUpdate.h"
 #include "config/SelectionKeyCheck.h"
+#include "config/SettingsSections.h"
 #include "config/WinText.h"
 
 namespace {
 
-const char kAutoLearn[] = "AutoLearn";
-const char kHotKeys[] = "HotKeys";
-const char kOthers[] = "Others";
+using settings_sections::kAutoLearn;
+using settings_sections::kHotKeys;
+using settings_sections::kOthers;
 const char kDbs[] = "DBS";
 const char kFirstRunValue[] = "bFirstRun";
-
-// A byte-array key: only a complete, well-formed value replaces the leading bytes.
-void ReadKeyBytes(const CProfileFile& ini, const char* key, uint8_t* member, std::size_t size)
-{
-    ini.ReadBytes(kHotKeys, key, member, size, 0);
-}
 
 }  // namespace
 
@@ -45,12 +40,7 @@ bool CAppSettings::LoadAll()
 
 bool CAppSettings::LoadAutoLearn()
 {
-    CProfileFile ini(ConfigPath().c_str());
-    bEanbleAutolearn = ini.ReadBool(kAutoLearn, "bEanbleAutolearn", settings_defaults::kEnableAutoLearn) ? 1 : 0;
-    nMinLearnLength = ini.ReadUnsigned(kAutoLearn, "nMinLearnLength", settings_defaults::kMinLearnLength);
-    strSeparate = ini.ReadText(kAutoLearn, "strSeparate", kDefaultSeparators);
-    if (strSeparate.empty())
-        strSeparate = kDefaultSeparators;
+    settings_sections::ReadAutoLearn(CProfileFile(ConfigPath().c_str()), *this);
     return true;
 }
 
@@ -65,15 +55,7 @@ bool CAppSettings::SaveAutoLearn()
 
 bool CAppSettings::LoadHotKeys()
 {
-    CProfileFile ini(ConfigPath().c_str());
-    ReadKeyBytes(ini, "vkSelectIndex", vkSelectIndex, sizeof vkSelectIndex);
-    ReadKeyBytes(ini, "vkSelectPrev", &vkSelectPrev, 1);
-    ReadKeyBytes(ini, "vkSelectNext", &vkSelectNext, 1);
-    ReadKeyBytes(ini, "vkSelectPageDown", &vkSelectPageDown, 1);
-    ReadKeyBytes(ini, "vkSelectPageUp", &vkSelectPageUp, 1);
-    ReadKeyBytes(ini, "vkSelect", vkSelect, sizeof vkSelect);
-    selectionKeysReplaced = RestoreUnchoosableSelectionKeys(*this);
-    dwEnableZel = ini.ReadUnsigned(kHotKeys, "dwEnableZel", kDefaultEnableZel);
+    settings_sections::ReadHotKeys(CProfileFile(ConfigPath().c_str()), *this);
     return true;
 }
 
@@ -92,14 +74,7 @@ bool CAppSettings::SaveHotKeys()
 
 bool CAppSettings::LoadOthers()
 {
-    CProfileFile ini(ConfigPath().c_str());
-    bEnableShorthand = ini.ReadBool(kOthers, "bEnableShorthand", settings_defaults::kEnableShorthand) ? 1 : 0;
-    bEnableWord = ini.ReadBool(kOthers, "bEnableWord", settings_defaults::kEnableWord) ? 1 : 0;
-    bEnablePhrase = ini.ReadBool(kOthers, "bEnablePhrase", settings_defaults::kEnablePhrase) ? 1 : 0;
-    nMinInput = ini.ReadUnsigned(kOthers, "nMinInput", settings_defaults::kMinInput);
-    nMinWordLength = ini.ReadUnsigned(kOthers, "nMinWordLength", settings_defaults::kMinWordLength);
-    nMaxWordLength = ini.ReadUnsigned(kOthers, "nMaxWordLength", settings_defaults::kMaxWordLength);
-    nMaxItemShow = ini.ReadUnsigned(kOthers, "nMaxItemShow", settings_defaults::kMaxItemShow);
+    settings_sections::ReadOthers(CProfileFile(ConfigPath().c_str()), *this);
     return true;
 }
 
@@ -113,6 +88,8 @@ bool CAppSettings::SaveOthers()
     ini.WriteUnsigned(kOthers, "nMinWordLength", nMinWordLength);
     ini.WriteUnsigned(kOthers, "nMaxWordLength", nMaxWordLength);
     ini.WriteUnsigned(kOthers, "nMaxItemShow", nMaxItemShow);
+    ini.WriteBool(kOthers, "bRankByUse", bRankByUse != 0);
+    ini.WriteBool(kOthers, "bBlankAfterWord", bBlankAfterWord != 0);
     return Finish(ini);
 }
 

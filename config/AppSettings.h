@@ -70,11 +70,18 @@ public:
     uint32_t nMaxWordLength = settings_defaults::kMaxWordLength;
     uint32_t nMaxItemShow = settings_defaults::kMaxItemShow;
     bool selectionKeysReplaced = false;  // the last LoadHotKeys put defaults in their place
+    int32_t bRankByUse = settings_defaults::kRankByUse;
+    int32_t bBlankAfterWord = settings_defaults::kBlankAfterWord;
 
     // Ends in a backslash.
     const std::string& ProgramDirectory() const { return m_programDirectory; }
     std::string ConfigPath() const;
     std::string AppConfigPath() const;
+
+    // Any platform: the AutoLearn, HotKeys and Others sections of a Config.ini at any path, read
+    // without the system's profile functions; keys that are missing keep their defaults. False
+    // when the file could not be read (every value is then its default).
+    bool ReadConfigFile(const std::string& path);
 
     // ---- Config.ini (Windows) ----
     // Every load reads each key with its default; saves return false when the file could

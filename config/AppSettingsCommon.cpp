@@ -8,6 +8,8 @@
 #ifdef _WIN32
 #include "config/WinText.h"
 #endif
+#include "config/IniTextReader.h"
+#include "config/SettingsSections.h"
 
 const char kOtherAppsSection[] = "Other_Apps";
 const char kWorkOnKey[] = "WORK_ON_PV";
@@ -29,6 +31,15 @@ std::string CAppSettings::ConfigPath() const
 std::string CAppSettings::AppConfigPath() const
 {
     return pvbase::AppConfigIniPath(m_programDirectory);
+}
+
+bool CAppSettings::ReadConfigFile(const std::string& path)
+{
+    const CIniTextReader ini(path);
+    settings_sections::ReadAutoLearn(ini, *this);
+    settings_sections::ReadHotKeys(ini, *this);
+    settings_sections::ReadOthers(ini, *this);
+    return ini.Loaded();
 }
 
 int NextRuleSectionNumber(const std::vector<AppRule>& rules)

@@ -30,6 +30,11 @@ constexpr std::uint32_t kMinInput = 1;
 constexpr std::uint32_t kMinWordLength = 1;
 constexpr std::uint32_t kMaxWordLength = 500;
 constexpr std::uint32_t kMaxItemShow = 5;
+// Candidates ordered by likelihood and by what was typed before (off: learnt items first, then
+// the dictionaries in key order).
+constexpr bool kRankByUse = true;
+// With ranking, a completed word is followed by a blank (taken back before punctuation).
+constexpr bool kBlankAfterWord = true;
 // AppConfig.ini: the verdict for applications without a rule.
 constexpr std::int32_t kWorkOnOtherApps = 1;
 

@@ -9,11 +9,13 @@ namespace {
 
 const char kInfoDescription[] = "DBINFO[prop:S,value:S]";
 const char kDataDescription[] = "DBDATA[key:S,data:S]";
+const char kRankedDataDescription[] = "DBDATA[key:S,data:S,rank:I]";
 
 const c4_StringProp pProp("prop");
 const c4_StringProp pValue("value");
 const c4_StringProp pKey("key");
 const c4_StringProp pData("data");
+const c4_IntProp pRank("rank");
 
 const char kTypeProp[] = "DBTYPE";
 const char kKeyCodeProp[] = "KEYCODE";
@@ -123,7 +125,9 @@ bool CDictionaryFile::Open(const std::string& path, bool readOnly)
         return false;
     }
     c4_View info = storage->GetAs(kInfoDescription);
-    c4_View data = storage->GetAs(kDataDescription);
+    // The rank column is kept where the file has it and added only when a rank is written.
+    const bool ranked = storage->View("DBDATA").FindProperty("rank") >= 0;
+    c4_View data = storage->GetAs(ranked ? kRankedDataDescription : kDataDescription);
     const int propColumn = info.FindProperty("prop");
     const int valueColumn = info.FindProperty("value");
     const int keyColumn = data.FindProperty("key");
@@ -143,6 +147,7 @@ bool CDictionaryFile::Open(const std::string& path, bool readOnly)
     m_valueColumn = valueColumn;
     m_keyColumn = keyColumn;
     m_dataColumn = dataColumn;
+    m_rankColumn = data.FindProperty("rank");
     m_readOnly = readOnly;
     m_open = true;
     m_cursor = -1;
@@ -164,6 +169,7 @@ void CDictionaryFile::ReleaseStorage(bool commit)
     m_dataReader = c4_StringReader();
     m_info = c4_View();
     m_data = c4_View();
+    m_rankColumn = -1;
     m_storage.reset();
     m_strategy.reset();
 }
@@ -368,15 +374,34 @@ bool CDictionaryFile::AddStoredEntries(const CStoredEntries& entries)
     return m_data.InsertSorted(entries);
 }
 
-bool CDictionaryFile::AddStoredEntry(std::string_view storedKey, std::string_view storedData)
+bool CDictionaryFile::AddStoredEntry(std::string_view storedKey, std::string_view storedData, int rank)
 {
     if (!m_open || m_readOnly || storedKey.empty())
         return false;
+    rank = rank < 0 ? 0 : (rank > kMaxRank ? kMaxRank : rank);
+    if (rank != 0 && m_rankColumn < 0) {
+        m_data = m_storage->GetAs(kRankedDataDescription);
+        m_keyColumn = m_data.FindProperty("key");
+        m_dataColumn = m_data.FindProperty("data");
+        m_rankColumn = m_data.FindProperty("rank");
+        m_keyReader = c4_StringReader();
+        m_dataReader = c4_StringReader();
+    }
     int position = m_data.Search(pKey[storedKey]);
     if (position < 0)
         position = 0;
     EntriesChanged();
-    return m_data.InsertAt(position, pKey[storedKey] + pData[storedData]);
+    if (m_rankColumn < 0)
+        return m_data.InsertAt(position, pKey[storedKey] + pData[storedData]);
+    return m_data.InsertAt(position, pKey[storedKey] + pData[storedData] + pRank[rank]);
+}
+
+int CDictionaryFile::Rank(int row) const
+{
+    if (!m_open || m_rankColumn < 0)
+        return 0;
+    const int rank = m_data.GetInt(row, m_rankColumn);
+    return rank < 0 ? 0 : (rank > kMaxRank ? kMaxRank : rank);
 }
 
 int CDictionaryFile::FindStoredKey(std::string_view key)
@@ -872,4 +897,92 @@ bool CDictionaryFile::MatchAtCursor(DictionaryMatch& match)
         match.data.append(data.data(), data.size());
     }
     return true;
+}
+
+// ---------------------------------------------------------------- ranked search
+
+bool CDictionaryFile::PrepareRankIndex()
+{
+    if (!m_rankIndexBuilt) {
+        m_rankIndexBuilt = true;
+        if (m_rankColumn >= 0) {
+            std::vector<std::uint16_t> ranks(static_cast<std::size_t>(m_data.GetSize()));
+            for (std::size_t row = 0; row < ranks.size(); ++row)
+                ranks[row] = static_cast<std::uint16_t>(Rank(static_cast<int>(row)));
+            m_rankIndex.Build(std::move(ranks));
+        }
+    }
+    return m_rankIndex.HasRanks();
+}
+
+// The first row after those whose keys start with the (plain, single-byte) query.
+int CDictionaryFile::UpperBoundOfPrefix(std::string_view query)
+{
+    std::string bound(CutAtZero(query));
+    for (char& c : bound)
+        c = static_cast<char>(Fold(static_cast<unsigned char>(c)));
+    while (!bound.empty() && static_cast<unsigned char>(bound.back()) == 0xFF)
+        bound.pop_back();
+    if (bound.empty())
+        return m_data.GetSize();
+    bound.back() = static_cast<char>(static_cast<unsigned char>(bound.back()) + 1);
+    return LowerBound(bound);
+}
+
+bool CDictionaryFile::FindFirstRankedKey(const DictionaryQuery& query, std::string_view& key, int& rank)
+{
+    rank = 0;
+    m_rankedByIndex = false;
+    BeginSearch(query);
+    if (!m_open || !m_plainKeys || !m_singleByte || !query.startOnly || m_type != DICTIONARY_WORDS ||
+        query.text.empty() || !PrepareRankIndex())
+        return StepToKey(Step::First, false, key);
+    m_rankedByIndex = true;
+    m_rankedPhaseDone = false;
+    m_rankFirst = m_cursor;
+    m_rankLast = UpperBoundOfPrefix(query.text);
+    m_rankRow = m_rankFirst;
+    m_rankWalk.Start(m_rankIndex, m_rankFirst, m_rankLast);
+    return FindNextRankedKey(key, rank);
+}
+
+// Puts the cursor on a row of the ranked walk when it is offered and matches.
+bool CDictionaryFile::TakeRankedRow(int row, std::string_view& key)
+{
+    std::string_view stored = m_keyReader.Get(row);
+    if (!IsOffered(stored) || !m_codePage.StartsWithLoweredSingleByte(stored, m_query->lowered))
+        return false;
+    m_cursor = row;
+    m_unvisited = false;
+    m_onMatch = true;
+    m_currentKey = stored;
+    m_currentKeyValid = true;
+    key = stored;
+    return true;
+}
+
+bool CDictionaryFile::FindNextRankedKey(std::string_view& key, int& rank)
+{
+    rank = 0;
+    if (!m_rankedByIndex)
+        return FindNextKey(key);
+    m_onMatch = false;
+    m_currentKeyValid = false;
+    int row = 0;
+    while (!m_rankedPhaseDone) {
+        if (!m_rankWalk.Next(row, rank)) {
+            m_rankedPhaseDone = true;
+            break;
+        }
+        if (TakeRankedRow(row, key))
+            return true;
+    }
+    rank = 0;
+    for (; m_rankRow < m_rankLast; ++m_rankRow) {
+        if (m_rankIndex.RankOf(static_cast<std::size_t>(m_rankRow)) == 0 && TakeRankedRow(m_rankRow, key)) {
+            ++m_rankRow;
+            return true;
+        }
+    }
+    return false;
 }

@@ -12,6 +12,7 @@
 #include "dict/CodePage.h"
 #include "dict/DictionaryMatch.h"
 #include "dict/EntryText.h"
+#include "dict/RankIndex.h"
 #include "storage/Storage.h"
 
 class CScramblingFileStrategy;
@@ -114,12 +115,27 @@ public:
     // Fails when the stored key would be empty.
     bool AddEntry(std::string_view key, std::string_view data);
     // Inserts an entry given in its stored form (encoded, and scrambled when encrypted),
-    // at its sorted place. Does not commit. Fails for an empty key.
-    bool AddStoredEntry(std::string_view storedKey, std::string_view storedData);
-    // Inserts the entries, none of them with an empty key, each where AddStoredEntry would put
-    // it when called for one after the other in their order, in O(n log n) whatever that order
-    // (AddStoredEntry moves every row behind the place). Does not commit.
+    // at its sorted place, with its rank (see Rank). Does not commit. Fails for an empty key.
+    bool AddStoredEntry(std::string_view storedKey, std::string_view storedData, int rank = 0);
+    // Inserts the entries, none of them with an empty key and all without a rank, each where
+    // AddStoredEntry would put it when called for one after the other in their order, in
+    // O(n log n) whatever that order (AddStoredEntry moves every row behind the place). Does not
+    // commit.
     bool AddStoredEntries(const CStoredEntries& entries);
+    // How likely a row's word is: 0 none, else 1000 * log10 of its expected count in 10^9 words
+    // of text. Kept in an extra column of DBDATA that readers knowing nothing of it pass by; a
+    // file without that column has no ranks.
+    int Rank(int row) const;
+    bool HasRankColumn() const { return m_rankColumn >= 0; }
+    static constexpr int kMaxRank = 0xFFFF;
+
+    // Ranked search: the keys that start with the query, those with a rank first (highest
+    // first, equal ranks in key order), then those without one in key order. A dictionary that
+    // cannot walk by rank (no ranks, shorthands, encoded keys, other modes) answers in key order
+    // with rank 0. Positions the cursor like FindFirstKey, so MatchAtCursor and CurrentKey work.
+    bool FindFirstRankedKey(const DictionaryQuery& query, std::string_view& key, int& rank);
+    bool FindNextRankedKey(std::string_view& key, int& rank);
+    std::size_t RankIndexBytes() const { return m_rankIndex.MemoryBytes(); }
     // Removes the first entry whose key equals this one (ASCII case ignored) and commits.
     bool RemoveEntry(std::string_view key);
     // Overwrites key and data of the first entry whose key equals oldKey, in place, and commits.
@@ -227,8 +243,13 @@ private:
     bool CommitStorage();
     int FindStoredKey(std::string_view key);
     int LowerBound(std::string_view storedQuery);
+    bool PrepareRankIndex();
+    bool TakeRankedRow(int row, std::string_view& key);
+    int UpperBoundOfPrefix(std::string_view query);
     void EntriesChanged()
     {
+        m_rankIndex.Clear();
+        m_rankIndexBuilt = false;
         m_probeCache.clear();
         m_prefixRows.reset();
         m_prefixStates.reset();
@@ -275,6 +296,7 @@ private:
     int m_dataColumn = -1;
     int m_propColumn = -1;
     int m_valueColumn = -1;
+    int m_rankColumn = -1;
     bool m_open = false;
     bool m_readOnly = false;
     std::string m_openError;
@@ -312,6 +334,15 @@ private:
     std::vector<ProbeSlot> m_probeCache;  // heap order: node 1 is the first probe
     std::unique_ptr<std::uint32_t[], FreeDeleter> m_prefixRows;
     std::unique_ptr<PrefixState[], FreeDeleter> m_prefixStates;
+    // Ranked search state: by rank through the index, then the unranked rows in key order.
+    CRankIndex m_rankIndex;
+    bool m_rankIndexBuilt = false;
+    CRankIndex::Walk m_rankWalk;
+    bool m_rankedByIndex = false;    // the search walks by rank (else: FindNextKey with rank 0)
+    bool m_rankedPhaseDone = false;  // the ranked rows are all out: the unranked ones follow
+    int m_rankFirst = 0;
+    int m_rankLast = 0;
+    int m_rankRow = 0;
     std::string m_keyText;
     std::string m_lowerKey;
     std::string m_dataText;

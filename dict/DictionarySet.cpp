@@ -1,5 +1,7 @@
 #include "dict/DictionarySet.h"
 
+#include <algorithm>
+
 #include "dict/DictionaryEnableStore.h"
 #include "dict/FolderListing.h"
 
@@ -20,6 +22,8 @@ void CDictionarySet::CloseAll()
     m_dictionaries.clear();
     m_pending.clear();
     m_backHandedOut = false;
+    m_ranked.clear();
+    m_rankedHandedOut = -1;
     m_paths.clear();
 }
 
@@ -148,4 +152,103 @@ bool CDictionarySet::TakeSmallest(DictionaryMatch& match)
     }
     match.Clear();
     return false;
+}
+
+bool CDictionarySet::FindFirstRanked(std::string_view query, DictionaryMatch& match, int mode, bool includeShorthand,
+                                     int& rank)
+{
+    m_includeShorthand = includeShorthand;
+    for (std::size_t i = 0; !includeShorthand && i < m_dictionaries.size(); ++i) {
+        if (m_dictionaries[i]->Type() == DICTIONARY_SHORTHAND)
+            m_dictionaries[i]->KeepQuery();
+    }
+    m_query.Set(query, mode, m_codePage);
+    m_pending.clear();
+    m_backHandedOut = false;
+    m_ranked.clear();
+    m_rankedHandedOut = -1;
+    std::string_view key;
+    for (std::size_t i = 0; i < m_dictionaries.size(); ++i) {
+        CDictionaryFile& dictionary = *m_dictionaries[i];
+        if (!includeShorthand && dictionary.Type() == DICTIONARY_SHORTHAND)
+            continue;
+        int found = 0;
+        if (dictionary.FindFirstRankedKey(m_query, key, found))
+            m_ranked.push_back(RankedCursor{static_cast<int>(i), found});
+    }
+    return TakeBestRanked(match, rank);
+}
+
+bool CDictionarySet::FindNextRanked(DictionaryMatch& match, int& rank)
+{
+    return TakeBestRanked(match, rank);
+}
+
+bool CDictionarySet::TakeBestRanked(DictionaryMatch& match, int& rank)
+{
+    if (m_rankedHandedOut >= 0) {
+        RankedCursor& cursor = m_ranked[m_rankedHandedOut];
+        std::string_view key;
+        if (!m_dictionaries[cursor.index]->FindNextRankedKey(key, cursor.rank))
+            m_ranked.erase(m_ranked.begin() + m_rankedHandedOut);
+        m_rankedHandedOut = -1;
+    }
+    while (!m_ranked.empty()) {
+        int best = -1;
+        std::string_view bestKey;
+        for (std::size_t i = 0; i < m_ranked.size(); ++i) {
+            std::string_view key;
+            if (!m_dictionaries[m_ranked[i].index]->CurrentKey(key))
+                continue;
+            if (best >= 0) {
+                const RankedCursor& other = m_ranked[best];
+                if (m_ranked[i].rank < other.rank)
+                    continue;
+                if (m_ranked[i].rank == other.rank) {
+                    const int order = m_singleByte ? m_codePage.CompareNoCaseSingleByte(key, bestKey)
+                                                   : m_codePage.CompareNoCase(key, bestKey);
+                    if (order > 0 || (order == 0 && m_ranked[i].index < other.index))
+                        continue;
+                }
+            }
+            best = static_cast<int>(i);
+            bestKey = key;
+        }
+        if (best < 0)
+            break;
+        if (m_dictionaries[m_ranked[best].index]->MatchAtCursor(match)) {
+            m_rankedHandedOut = best;
+            rank = m_ranked[best].rank;
+            return true;
+        }
+        m_ranked.erase(m_ranked.begin() + best);
+    }
+    m_ranked.clear();
+    match.Clear();
+    rank = 0;
+    return false;
+}
+
+int CDictionarySet::RankOf(std::string_view word)
+{
+    m_pending.clear();
+    m_backHandedOut = false;
+    m_ranked.clear();
+    m_rankedHandedOut = -1;
+    int best = -1;
+    DictionaryMatch match;
+    std::string key, data;
+    for (auto& dictionary : m_dictionaries) {
+        if (!dictionary->IsOpen() || dictionary->Type() != DICTIONARY_WORDS ||
+            !dictionary->ContainsKey(word, match, MATCH_START))
+            continue;
+        // Keys equal but for letter case stand together.
+        for (int row = dictionary->Cursor(); dictionary->ReadEntry(row, key, data); ++row) {
+            if (m_codePage.CompareNoCase(key, word) != 0)
+                break;
+            if (key == word)
+                best = std::max(best, dictionary->Rank(row));
+        }
+    }
+    return best;
 }

@@ -46,6 +46,16 @@ public:
     bool FindFirst(std::string_view query, DictionaryMatch& match, int mode, bool includeShorthand = true);
     bool FindNext(DictionaryMatch& match);
 
+    // Ranked merged search: over all dictionaries, the match with the highest rank first (see
+    // CDictionaryFile::FindFirstRankedKey); equal ranks in key order, on equal keys the later
+    // dictionary first. So the matches without a rank follow in the order of FindFirst.
+    bool FindFirstRanked(std::string_view query, DictionaryMatch& match, int mode, bool includeShorthand, int& rank);
+    bool FindNextRanked(DictionaryMatch& match, int& rank);
+    // The rank of an entry of a word dictionary whose key is exactly the word (letter case too),
+    // the highest if several hold it; 0 when it has none, -1 when no word dictionary holds it.
+    // Ends the merged search in progress.
+    int RankOf(std::string_view word);
+
     int Count() const { return static_cast<int>(m_dictionaries.size()); }
     CDictionaryFile& Dictionary(int index) { return *m_dictionaries[index]; }
     const CDictionaryFile& Dictionary(int index) const { return *m_dictionaries[index]; }
@@ -54,6 +64,7 @@ public:
 
 private:
     bool TakeSmallest(DictionaryMatch& match);
+    bool TakeBestRanked(DictionaryMatch& match, int& rank);
     inline void MoveBackToItsPlace(std::string_view key);  // defined in DictionarySet.cpp
 
     IDictionaryEnableStore* m_enableStore;
@@ -70,6 +81,13 @@ private:
     std::vector<int> m_pending;
     // The match of the back's dictionary was handed out: it steps on at the next FindNext only.
     bool m_backHandedOut = false;
+    // Ranked search: per dictionary whether it stands on a match and that match's rank.
+    struct RankedCursor {
+        int index;
+        int rank;
+    };
+    std::vector<RankedCursor> m_ranked;
+    int m_rankedHandedOut = -1;  // entry of m_ranked whose match went out: it steps on first
     bool m_includeShorthand = true;
     int m_minKeyLength = 1;
     int m_maxKeyLength = 500;

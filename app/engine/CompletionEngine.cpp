@@ -9,6 +9,9 @@
 
 namespace {
 
+// Marks that take the place of a blank typed behind a completed word.
+const char kMarksBeforeBlank[] = ".,;:!?)]}";
+
 // The characters that cut the typed text into words for the search.
 const char kTailSeparators[] = " ,<>?:.;'\"[{]}=+!@#$%^&*()\r\n\t";
 
@@ -144,6 +147,21 @@ int CCompletionEngine::ProcessKey(unsigned chars, unsigned keyInfo)
             TakeRelease(vk);
         ForgetTypedText();
         return 1;
+    }
+
+    // A mark typed right behind the blank that a completion added goes before that blank.
+    if (m_blankTyped && !released && !IsModifierKey(vk)) {
+        m_blankTyped = false;
+        const char mark = static_cast<char>(chars & 0xFF);
+        if (mark != 0 && ((chars >> 8) & 0xFF) == 0 && std::strchr(kMarksBeforeBlank, mark) &&
+            !m_typedText.empty() && m_typedText.back() == ' ') {
+            m_view.AnswerKey(0);
+            m_searchKey = " ";
+            SetPendingText(std::string(1, mark), MODE_REPLACE);
+            m_takingBackBlank = true;
+            QueueCompletion();
+            return 0;
+        }
     }
 
     // A prompt key acts on the prompt of everything typed before it, whether or not the searches
@@ -286,6 +304,10 @@ int CCompletionEngine::SearchTyped()
     m_queuedSearches = 0;
     std::vector<std::string> wordEnds;
     wordEnds.swap(m_queuedWordEnds);
+    if (Ranked() && m_settings.learnFromUse) {
+        for (const std::string& text : wordEnds)
+            LearnUsage(text);
+    }
     for (const std::string& text : wordEnds) {
         if (text != m_typedText)
             SearchText(text);
@@ -310,8 +332,14 @@ int CCompletionEngine::SearchText(const std::string& text)
             return 0;
         }
         if (n == 1 && m_autoLearn.EndsWithSeparator(m_searchKey)) {
-            m_autoLearn.Learn(text);
+            // Ranked, AutoLearn takes words only, not runs of marks or bare numbers.
+            if (!Ranked() || CUsageModel::IsWord(ExtractTail(m_searchKey.substr(0, m_searchKey.size() - 1), 0)))
+                m_autoLearn.Learn(text);
             m_searchKey.clear();
+            if (Ranked() && PredictNextWords(text)) {
+                m_view.ShowPrompt(true);
+                return 0;
+            }
             m_view.ShowPrompt(false);
             return 1;
         }
@@ -360,6 +388,8 @@ int CCompletionEngine::FindPathCandidates(const std::string& key)
 
 int CCompletionEngine::FindCandidates(const std::string& key)
 {
+    if (Ranked())
+        return FindRankedCandidates(key);
     ClearCandidates();
     m_pageStart = 0;
     m_learntHits = FindLearnt(key);
@@ -421,7 +451,9 @@ int CCompletionEngine::NextPage(int count)
     if (shown > 0 && shown < m_pageSize)
         return 0;  // the short last page
     const std::size_t wanted = static_cast<std::size_t>(m_pageStart) + shown + std::max(count, 0);
-    while (m_candidates.size() < wanted && m_dictionaryCursorLive) {
+    if (Ranked())
+        FillRanked(wanted);
+    while (!Ranked() && m_candidates.size() < wanted && m_dictionaryCursorLive) {
         DictionaryMatch match;
         if (!m_dictionaries.FindNext(match)) {
             m_dictionaryCursorLive = false;
@@ -593,6 +625,11 @@ void CCompletionEngine::ClearCandidates()
     m_learntHits = 0;
     m_dictionaryCursorLive = false;
     m_pathSorted = false;
+    m_raised.clear();
+    m_raisedNext = 0;
+    m_streamPeeked = false;
+    m_offeredKeys.clear();
+    m_predicting = false;
     // What is pending belonged to a candidate that is gone.
     SetPending(-1);
 }
@@ -738,7 +775,7 @@ int CCompletionEngine::CompleteSelection()
     WindowHandle target = m_desktop.ForegroundWindow();
     if (target == prompt)
         target = focusWindow != 0 ? m_desktop.TopLevelAncestor(focusWindow) : 0;
-    if (m_searchKey.empty() || target == 0 || m_pendingText.empty() || focusWindow == prompt)
+    if ((m_searchKey.empty() && !m_predicting) || target == 0 || m_pendingText.empty() || focusWindow == prompt)
         return 0;
     if (focusWindow != 0 && m_focus.IsPasswordControl(focusWindow))
         return 0;
@@ -755,8 +792,8 @@ int CCompletionEngine::CompleteSelection()
     // marker behind the output tells when the target has taken it.
     SendOwnInputMarker();
 
-    if (mode == MODE_FOLDER)
-        QueueSearch();  // go on with the folder's entries
+    if (mode == MODE_FOLDER || m_blankTyped)
+        QueueSearch();  // go on with the folder's entries; learn the word and offer the next
     else
         m_view.ShowPrompt(false);
     m_acceptInput = false;
@@ -776,16 +813,21 @@ int CCompletionEngine::PrepareCompletion(CompletionMode mode, CMacroScript& scri
             break;
         }
         case MODE_REPLACE:
-        case MODE_EXPAND:
+        case MODE_EXPAND: {
             // One Backspace deletes one character, also a double-byte one.
             backspaces = static_cast<int>(m_codePage.CountCharacters(m_searchKey));
-            script.ParseMacros(m_pendingText, m_clock);
+            // Ranked, a completed word is followed by its blank (taken back before a mark).
+            const bool blank = mode == MODE_REPLACE && Ranked() && m_settings.blankAfterWord && !m_takingBackBlank;
+            script.ParseMacros(blank ? m_pendingText + " " : m_pendingText, m_clock);
             if (mode == MODE_REPLACE)
-                m_typedText =
-                    m_typedText.substr(0, m_typedText.size() - std::min(keyLength, m_typedText.size())) + m_pendingText;
+                m_typedText = m_typedText.substr(0, m_typedText.size() - std::min(keyLength, m_typedText.size())) +
+                              m_pendingText + (blank ? " " : "");
             else
                 m_typedText.clear();
+            m_blankTyped = blank;
+            m_takingBackBlank = false;
             break;
+        }
         case MODE_FOLDER:
         case MODE_FILE: {
             const std::size_t slash = m_searchKey.rfind('\\');

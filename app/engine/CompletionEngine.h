@@ -12,6 +12,7 @@
 #include "app/engine/EngineServices.h"
 #include "app/engine/EngineTypes.h"
 #include "app/engine/WindowTextMemory.h"
+#include "dict/UsageModel.h"
 
 class CMacroScript;
 
@@ -63,6 +64,13 @@ public:
     // The last n + 1 words of text, cut at the separators, leading white space removed.
     static std::string ExtractTail(const std::string& text, int n);
     static bool IsTailSeparator(unsigned char byte);
+
+    // What typing taught (ranked mode): the owner loads and saves it.
+    CUsageModel& Usage() { return m_usage; }
+    const CUsageModel& Usage() const { return m_usage; }
+    // The word before the last one of a typed text, in the same sentence (empty when a mark
+    // other than blanks stands between them).
+    static std::string WordBefore(const std::string& text, std::size_t end);
 
     int FindPathCandidates(const std::string& key);
     int FindCandidates(const std::string& key);
@@ -132,6 +140,16 @@ private:
     void QueueSearch();
     int SearchText(const std::string& text);
     void AddOrJoin(DictionaryMatch&& match);
+    // Ranked mode (RankedSearch.cpp).
+    bool Ranked() const { return m_settings.rankByUse; }
+    int FindRankedCandidates(const std::string& key);
+    int PredictNextWords(const std::string& text);
+    void FillRanked(std::size_t wanted);
+    bool PeekRankedStream();
+    void LearnUsage(const std::string& typedText);
+    bool IsOfferedOnce(const std::string& key);
+    bool AutoLearnHolds(std::string_view word);
+    std::string AdaptCase(std::string_view text, const std::string& key) const;
     void SortPathCandidates();
     void SelectRowAt(int row);
     // Script and Backspaces of the pending text by mode, and the typed text after it; returns the
@@ -176,6 +194,22 @@ private:
     int m_selectedRow = -1;
     int m_pageStart = 0;
     int m_learntHits = 0;
+    // Ranked mode: the words that what was typed raised (best first) and the dictionary matches
+    // after them, merged by score one page ahead.
+    CUsageModel m_usage;
+    struct ScoredMatch {
+        DictionaryMatch match;
+        double score;
+    };
+    std::vector<ScoredMatch> m_raised;
+    std::size_t m_raisedNext = 0;
+    bool m_streamPeeked = false;
+    ScoredMatch m_streamPeek;
+    std::vector<std::string> m_offeredKeys;  // lower-cased keys offered by this search
+    std::string m_previousWord;
+    bool m_predicting = false;  // the candidates follow the last word: nothing typed of the next one
+    bool m_blankTyped = false;  // the last completion typed a blank behind its word
+    bool m_takingBackBlank = false;
     // The dictionary cursor belongs to the candidates shown and may still yield matches.
     bool m_dictionaryCursorLive = false;
     bool m_pathSorted = false;

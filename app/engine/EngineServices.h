@@ -83,6 +83,26 @@ public:
     virtual ~IDictionarySearch() = default;
     virtual bool FindFirst(const std::string& query, int matchMode, bool includeShorthand, DictionaryMatch& match) = 0;
     virtual bool FindNext(DictionaryMatch& match) = 0;
+    // The same matches, the most likely first (CDictionarySet::FindFirstRanked); rank: the
+    // match's rank, 0 for none. A search without ranks answers in key order.
+    virtual bool FindFirstRanked(const std::string& query, int matchMode, bool includeShorthand, DictionaryMatch& match,
+                                 int& rank)
+    {
+        rank = 0;
+        return FindFirst(query, matchMode, includeShorthand, match);
+    }
+    virtual bool FindNextRanked(DictionaryMatch& match, int& rank)
+    {
+        rank = 0;
+        return FindNext(match);
+    }
+    // A word dictionary's entry with exactly this key (letter case too): its rank (0 for none),
+    // or -1 when no word dictionary holds it. Ends the search in progress.
+    virtual int RankOf(const std::string& word)
+    {
+        (void)word;
+        return -1;
+    }
 };
 
 // The AutoLearn store (CAutoLearnDictionary); closed or disabled it learns and offers nothing.

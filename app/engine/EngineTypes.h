@@ -40,6 +40,9 @@ struct EngineSettings : SelectionKeys {
     bool enableShorthand = settings_defaults::kEnableShorthand;   // bEnableShorthand
     std::uint32_t minInput = settings_defaults::kMinInput;        // nMinInput
     std::uint32_t maxItemShow = settings_defaults::kMaxItemShow;  // nMaxItemShow: rows per page
+    bool rankByUse = settings_defaults::kRankByUse;               // bRankByUse
+    bool blankAfterWord = settings_defaults::kBlankAfterWord;     // bBlankAfterWord
+    bool learnFromUse = settings_defaults::kEnableAutoLearn;      // with AutoLearn: words and pairs typed
 };
 
 // What the prompt's row labels say for an index key: "F1" for F1, "1" for the digit key 1 (also

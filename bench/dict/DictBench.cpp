@@ -3,9 +3,14 @@
 //  2. merged FindFirst + 5 FindNext over three dictionaries totalling 1,000,000 entries for
 //     a thousand random two-letter prefixes vs std::lower_bound plus the same walk over one
 //     sorted std::vector<std::string> (target <= 2x);
-//  3. resident memory after opening those dictionaries vs their file sizes (target <= 2x).
+//  3. resident memory after opening those dictionaries vs their file sizes (target <= 2x);
+//  4. ranked search and its first page on a 1,000,000-entry ranked dictionary, over every prefix
+//     of one to three letters: p99 vs the median of the key-order merged search on the same file
+//     (target <= 5x); the rank index's memory vs what the ranks add to the file, and opening with
+//     the index vs opening alone (target <= 1.2x);
+//  5. the learning store filled to its bound: memory vs its file (target <= 2x), load time.
 //
-//   bench_dict [WORK_FOLDER]   (the dictionaries are made there once and kept)
+//   bench_dict [WORK_FOLDER [--ranked-only]]   (the dictionaries are made there once and kept)
 
 #include <algorithm>
 #include <chrono>
@@ -22,6 +27,7 @@
 #include "dict/CodePage.h"
 #include "dict/DictionaryFile.h"
 #include "dict/DictionarySet.h"
+#include "dict/UsageModel.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -59,7 +65,8 @@ std::vector<std::string> MakeWords(int count, unsigned seed)
 }
 
 // Writes a word dictionary with the given keys (15% with a short data text), unless it exists.
-bool MakeDictionary(const std::string& path, std::vector<std::string> keys)
+// ranked: four entries in five get a rank, spread as word frequencies are (few common ones).
+bool MakeDictionary(const std::string& path, std::vector<std::string> keys, bool ranked = false)
 {
     if (fs::exists(path))
         return true;
@@ -72,7 +79,9 @@ bool MakeDictionary(const std::string& path, std::vector<std::string> keys)
     dictionary.SetCaption("Bench");
     for (std::size_t i = 0; i < keys.size(); ++i) {
         const std::string data = i % 7 == 0 ? "data of " + keys[i] : std::string();
-        if (!dictionary.AddStoredEntry(keys[i], data))
+        const unsigned mix = static_cast<unsigned>(i) * 2654435761u;
+        const int rank = ranked && mix % 5 != 0 ? 1000 + static_cast<int>((mix >> 8) % 6000) : 0;
+        if (!dictionary.AddStoredEntry(keys[i], data, rank))
             return false;
     }
     if (!dictionary.WriteInfo())
@@ -108,6 +117,133 @@ std::string ReadAll(const std::string& path)
     bytes.resize(got);
     std::fclose(file);
     return bytes;
+}
+
+double Percentile(std::vector<double> values, double share)
+{
+    std::sort(values.begin(), values.end());
+    return values[std::min(values.size() - 1, static_cast<std::size_t>(share * values.size()))];
+}
+
+// 4. Ranked against key-order search on one ranked file, prefix by prefix.
+void MeasureRanked(const std::string& path, const std::string& plainPath, const std::vector<std::string>& sorted)
+{
+    const int mode = MATCH_START | MATCH_WORDS | MATCH_PHRASES;
+    double plainOpen = 1e9, rankedOpen = 1e9;
+    for (int r = 0; r < 3; ++r) {
+        DictionaryMatch match;
+        int rank = 0;
+        auto start = Clock::now();
+        {
+            CDictionarySet set;
+            set.LoadFiles({plainPath}, true);
+            set.FindFirst("a", match, mode, true);
+            plainOpen = std::min(plainOpen, Seconds(start));
+        }
+        start = Clock::now();
+        CDictionarySet set;
+        set.LoadFiles({path}, true);
+        set.FindFirstRanked("a", match, mode, true, rank);  // builds the rank index
+        rankedOpen = std::min(rankedOpen, Seconds(start));
+    }
+    CDictionarySet set;
+    set.LoadFiles({path}, true);
+    std::vector<std::string> prefixes;
+    for (const std::string& word : sorted)
+        for (std::size_t n = 1; n <= 3 && n <= word.size(); ++n)
+            if (word[n - 1] != ' ')
+                prefixes.push_back(word.substr(0, n));
+    std::sort(prefixes.begin(), prefixes.end());
+    prefixes.erase(std::unique(prefixes.begin(), prefixes.end()), prefixes.end());
+
+    DictionaryMatch match;
+    int rank = 0;
+    std::vector<double> keyOrder(prefixes.size(), 1e9), ranked(prefixes.size(), 1e9), firstRanked(prefixes.size());
+    std::size_t sink = 0;
+    for (int round = 0; round < 5; ++round) {
+        for (std::size_t i = 0; i < prefixes.size(); ++i) {
+            auto start = Clock::now();
+            bool found = set.FindFirst(prefixes[i], match, mode, true);
+            for (int n = 0; found && n < kPage - 1; ++n)
+                found = set.FindNext(match);
+            keyOrder[i] = std::min(keyOrder[i], Seconds(start));
+            sink += match.key.size();
+
+            start = Clock::now();
+            found = set.FindFirstRanked(prefixes[i], match, mode, true, rank);
+            for (int n = 0; found && n < kPage - 1; ++n)
+                found = set.FindNextRanked(match, rank);
+            const double took = Seconds(start);
+            if (round == 0)
+                firstRanked[i] = took;
+            ranked[i] = std::min(ranked[i], took);
+            sink += match.key.size();
+        }
+    }
+    const double median = Percentile(keyOrder, 0.5);
+    std::printf(
+        "4. ranked first page over %zu prefixes of 1-3 letters: p99 %.2f us (median %.2f, first time p99 "
+        "%.2f us), key-order median %.2f us: %.2fx (target <= 5) [%zu]\n",
+        prefixes.size(), Percentile(ranked, 0.99) * 1e6, Percentile(ranked, 0.5) * 1e6,
+        Percentile(firstRanked, 0.99) * 1e6, median * 1e6, Percentile(ranked, 0.99) / median, sink % 10);
+    if (std::getenv("PV_BENCH_SLOWEST")) {
+        std::vector<std::size_t> order(prefixes.size());
+        for (std::size_t i = 0; i < order.size(); ++i)
+            order[i] = i;
+        std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return ranked[a] > ranked[b]; });
+        for (std::size_t i = 0; i < 8 && i < order.size(); ++i)
+            std::printf("   slow: '%s' %.2f us\n", prefixes[order[i]].c_str(), ranked[order[i]] * 1e6);
+    }
+    const long rankBytes = static_cast<long>(fs::file_size(path)) - static_cast<long>(fs::file_size(plainPath));
+    std::printf("   rank index: %.1f MB in memory for %.1f MB of ranks in the file: %.2fx (target <= 2)\n",
+                set.Dictionary(0).RankIndexBytes() / 1e6, rankBytes / 1e6,
+                double(set.Dictionary(0).RankIndexBytes()) / rankBytes);
+    std::printf("   open + first search: %.1f ms ranked (index built), %.1f ms without ranks: %.2fx (target <= 1.2)\n",
+                rankedOpen * 1e3, plainOpen * 1e3, rankedOpen / plainOpen);
+}
+
+// 5. The learning store at its bound.
+void MeasureUsage(const fs::path& folder, const std::vector<std::string>& words)
+{
+    const std::string path = (folder / "AutoLearn.use").string();
+    {
+        CUsageModel model;
+        std::mt19937 random(3);
+        std::string previous;
+        for (int i = 0; i < 400000; ++i) {
+            const std::string& word = words[random() % 40000];
+            const std::string single = word.substr(0, word.find(' '));
+            model.Learn(single, previous, static_cast<int>(random() % 7000), true);
+            previous = single;
+        }
+        model.SetPath(path);
+        model.Save();
+    }
+    CUsageModel model;
+    const auto start = Clock::now();
+    model.Load(path);
+    const double loaded = Seconds(start);
+    const double fileBytes = static_cast<double>(fs::file_size(path));
+    std::printf(
+        "5. learning store: %zu words, %zu pairs, %.2f MB in memory for %.2f MB of file: %.2fx (target <= 2);"
+        " loaded in %.1f ms\n",
+        model.WordCount(), model.PairCountTotal(), model.MemoryBytes() / 1e6, fileBytes / 1e6,
+        model.MemoryBytes() / fileBytes, loaded * 1e3);
+}
+
+// 4. and 5.
+int RankedFigures(const fs::path& folder, const std::string& big, const std::vector<std::string>& words)
+{
+    const std::string ranked = (folder / "ranked-million.lib").string();
+    if (!MakeDictionary(ranked, words, true)) {
+        std::fprintf(stderr, "bench_dict: cannot make %s\n", ranked.c_str());
+        return 1;
+    }
+    std::vector<std::string> sorted = words;
+    std::sort(sorted.begin(), sorted.end());
+    MeasureRanked(ranked, big, sorted);
+    MeasureUsage(folder, sorted);
+    return 0;
 }
 
 }  // namespace
@@ -155,8 +291,10 @@ int main(int argc, char** argv)
         return 1;
     }
     std::printf("dictionaries ready in %s (%.1f s)\n", folder.string().c_str(), Seconds(making));
+    if (argc > 2 && std::string(argv[2]) == "--ranked-only")
+        return RankedFigures(folder, big, words);
 
-    // 3. in a fresh process.
+        // 3. in a fresh process.
 #ifdef __linux__
     std::fflush(stdout);
     const std::string command = "\"" + std::string(argv[0]) + "\" --memory \"" + folder.string() + "\"";
@@ -238,5 +376,5 @@ int main(int argc, char** argv)
             setTime * 1e6 / kPrefixes, kPage, vectorTime * 1e6 / kPrefixes, setTime / vectorTime,
             vectorFound == setFound ? "same keys" : "KEYS DIFFER");
     }
-    return 0;
+    return RankedFigures(folder, big, words);
 }

@@ -25,6 +25,7 @@ public:
     std::string AutoLearnPath() const override { return m_store.Path(); }
     std::vector<AutoLearnRecord> LearntWords() override { return m_store.Records(); }
     bool AdoptAutoLearn(std::unique_ptr<CAutoLearnDictionary>) override { return false; }
+    bool ForgetUsage() override { return false; }
 
 private:
     CAutoLearnDictionary& m_store;

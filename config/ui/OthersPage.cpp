@@ -29,6 +29,7 @@ void CDlgOptionOthers::ReadModel()
     m_word = m_settings.bEnableWord != 0;
     m_phrase = m_settings.bEnablePhrase != 0;
     m_shorthand = m_settings.bEnableShorthand != 0;
+    m_rankByUse = m_settings.bRankByUse != 0;
     // The box tells what the system will do at the next log-on, not a remembered wish.
     m_registeredAtOpen = m_startup.IsRegistered();
     m_runAtStartup = m_registeredAtOpen;
@@ -44,6 +45,7 @@ void CDlgOptionOthers::Exchange(wnd::CDataExchange& dx)
     dx.Check(IDC_OTHERS_WORD, m_word);
     dx.Check(IDC_OTHERS_PHRASE, m_phrase);
     dx.Check(IDC_OTHERS_SHORTHAND, m_shorthand);
+    dx.Check(IDC_OTHERS_RANK_BY_USE, m_rankByUse);
     dx.Check(IDC_OTHERS_STARTUP, m_runAtStartup);
     dx.Number(IDC_OTHERS_SHOW_AFTER, m_minInput, 1, 10000, IDC_OTHERS_SHOW_AFTER_SPIN);
     dx.Number(IDC_OTHERS_MIN_CHARS, m_minWordLength, 1, 10000, IDC_OTHERS_MIN_CHARS_SPIN);
@@ -57,6 +59,7 @@ bool CDlgOptionOthers::WriteModel()
     m_settings.bEnableWord = m_word ? 1 : 0;
     m_settings.bRunAtStartup = m_runAtStartup ? 1 : 0;
     m_settings.bEnablePhrase = m_phrase ? 1 : 0;
+    m_settings.bRankByUse = m_rankByUse ? 1 : 0;
     m_settings.nMinInput = static_cast<uint32_t>(m_minInput);
     m_settings.nMinWordLength = static_cast<uint32_t>(m_minWordLength);
     m_settings.nMaxWordLength = static_cast<uint32_t>(m_maxWordLength);
@@ -81,6 +84,8 @@ bool* CDlgOptionOthers::FlagOf(int id)
             return &m_phrase;
         case IDC_OTHERS_SHORTHAND:
             return &m_shorthand;
+        case IDC_OTHERS_RANK_BY_USE:
+            return &m_rankByUse;
         case IDC_OTHERS_STARTUP:
             return &m_runAtStartup;
         default:

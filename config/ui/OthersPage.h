@@ -31,6 +31,7 @@ private:
     bool m_word = true;
     bool m_phrase = true;
     bool m_shorthand = true;
+    bool m_rankByUse = true;
     bool m_runAtStartup = false;
     bool m_registeredAtOpen = false;
     int m_minInput = static_cast<int>(settings_defaults::kMinInput);

@@ -204,6 +204,7 @@ void CDlgAutoLearn::DeleteAll()
     FillList();
     m_list->Clear();
     m_listChanged = true;
+    m_deletedAll = true;
     ShowRows();
 }
 
@@ -216,6 +217,9 @@ bool CDlgAutoLearn::SaveList()
     auto store = std::make_unique<CAutoLearnDictionary>();
     if (m_list->WriteStoreFile(built) && store->Open(built) && m_home.AdoptAutoLearn(std::move(store))) {
         m_listChanged = false;
+        if (m_deletedAll)
+            m_home.ForgetUsage();
+        m_deletedAll = false;
         return true;
     }
     store.reset();

@@ -26,6 +26,8 @@ public:
     // Makes a store opened on a file beside AutoLearn.dic the engine's: its file is moved over
     // AutoLearn.dic. False, with the engine's store as it was, when that failed.
     virtual bool AdoptAutoLearn(std::unique_ptr<CAutoLearnDictionary> store) = 0;
+    // Delete All was saved: what typing taught (the words and pairs beside AutoLearn.dic) goes too.
+    virtual bool ForgetUsage() = 0;
 };
 
 class CDlgAutoLearn : public wnd::CDialogPage {
@@ -67,7 +69,8 @@ private:
     wnd::CListView m_listView;
     bool m_filled = false;
     bool m_listChanged = false;
-    int m_newRow = -1;  // the row Add inserted, until its label edit ends
+    bool m_deletedAll = false;  // Delete All since the last save
+    int m_newRow = -1;          // the row Add inserted, until its label edit ends
     // The settings as read, and as the controls hold them.
     bool m_enabled = false;
     int m_minLength = 0;

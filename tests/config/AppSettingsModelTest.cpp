@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <fstream>
 
 #include <string>
 #include <vector>
@@ -176,4 +178,32 @@ TEST(AppSettingsModel, EditingARuleToAnotherRulesTargetMergesIntoThatRule)
     same.caption = "renamed";
     ASSERT_TRUE(settings.UpdateAppRule(same));
     EXPECT_EQ("APP3", settings.appRules.back().section);
+}
+
+// The portable reading of Config.ini that tools use: the same keys and text forms as the
+// program's, defaults for what is missing.
+TEST(AppSettingsModel, ReadConfigFileTakesTheEngineSectionsAndKeepsDefaults)
+{
+    const std::string path = ::testing::TempDir() + "pv_read_config.ini";
+    {
+        std::ofstream ini(path, std::ios::binary);
+        ini << "[Others]\r\nnMaxItemShow = 7\r\nbEnableShorthand=no\r\n[HotKeys]\r\nvkSelectIndex=3132\r\n"
+               "vkSelectNext=zz\r\n[AutoLearn]\r\nstrSeparate=\" ;\"\r\nbEanbleAutolearn=0\r\n";
+    }
+    CAppSettings settings("");
+    ASSERT_TRUE(settings.ReadConfigFile(path));
+    EXPECT_EQ(settings.nMaxItemShow, 7u);
+    EXPECT_EQ(settings.bEnableShorthand, 0);
+    EXPECT_EQ(settings.bEnableWord, settings_defaults::kEnableWord ? 1 : 0);
+    EXPECT_EQ(settings.vkSelectIndex[0], 0x31);
+    EXPECT_EQ(settings.vkSelectIndex[1], 0x32);
+    EXPECT_EQ(settings.vkSelectIndex[2], 0x72) << "bytes beyond the value keep their defaults";
+    EXPECT_EQ(settings.vkSelectNext, SelectionKeys().vkSelectNext) << "a malformed value is ignored";
+    EXPECT_EQ(settings.strSeparate, " ;") << "one pair of quotes is dropped";
+    EXPECT_EQ(settings.bEanbleAutolearn, 0);
+    std::remove(path.c_str());
+
+    CAppSettings fresh("");
+    EXPECT_FALSE(fresh.ReadConfigFile(path));
+    EXPECT_EQ(fresh.nMaxItemShow, settings_defaults::kMaxItemShow);
 }

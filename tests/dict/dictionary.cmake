@@ -8,7 +8,7 @@ pv_add_unit_test(dict_file_tests
   LIBS pv_dict pvdict_core)
 
 pv_add_unit_test(dict_set_tests
-  SOURCES DictionarySetTest.cpp
+  SOURCES DictionarySetTest.cpp RankedSearchTest.cpp
   LIBS pv_dict pvdict_core)
 
 pv_add_unit_test(dict_pvdict_tests

@@ -71,7 +71,7 @@ def runs_32bit(s):
 
 
 with Session("app_32bit", limit=150) as s:
-    folder = program_copy(s)
+    folder = program_copy(s, classic=True)
     source = os.path.join(BINARY_DIR, "Pennivox")
     for name in ("Zel32.dll", HELPER):
         if os.path.exists(os.path.join(source, name)):
@@ -114,7 +114,7 @@ with Session("app_32bit", limit=150) as s:
             with open(marker, "wb"):
                 pass
             try:
-                bare = program_copy(s, name="without_helper")
+                bare = program_copy(s, name="without_helper", classic=True)
                 second = s.start(os.path.join(bare, "Pennivox.exe"), name="Pennivox", uses_hook=True)
                 # The box may come before the prompt has its title: the prompt is looked up after it.
                 box = s.wait_until(lambda: told_box(0), "the message about 32-bit applications", 20)

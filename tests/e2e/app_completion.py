@@ -6,7 +6,7 @@ from harness import Session, Failure, expect
 from program import program_copy, start_program, wininfo, window_rect, fresh_edit
 
 with Session("app_completion", limit=120) as s:
-    folder = program_copy(s)
+    folder = program_copy(s, classic=True)
     program, prompt = start_program(s, folder)
     target = s.start_target()
 

@@ -118,12 +118,12 @@ with Session("options", limit=150) as s:
         press(s, dialog, MAIN_DIGITS)
         s.wait_until(lambda: checked(dialog, MAIN_DIGITS), "Main Digits chosen")
         close(dialog, IDOK)
-        completes("xylop", ["1"], "xylophone")
+        completes("xylop", ["1"], "xylophone ")
         dialog = open_options()
         press(s, dialog, FUNCTION_KEYS)
         s.wait_until(lambda: checked(dialog, FUNCTION_KEYS), "Function Keys chosen")
         close(dialog, IDOK)
-        completes("xylop", ["F1"], "xylophone")
+        completes("xylop", ["F1"], "xylophone ")
     s.case("selection_keys_take_effect_at_once", selection_keys)
 
     def toggle_hotkey():
@@ -141,7 +141,7 @@ with Session("options", limit=150) as s:
         s.chord("ctrl", "F5")  # the old hotkey does nothing now
         switched_off()
         s.chord("ctrl+shift", "k")  # on again
-        completes("xylop", ["F1"], "xylophone")
+        completes("xylop", ["F1"], "xylophone ")
     s.case("toggle_hotkey_follows_the_setting", toggle_hotkey)
 
     def run_value():

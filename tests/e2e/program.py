@@ -13,9 +13,10 @@ BM_CLICK = 0xF5
 MESSAGE_BOX_TEXT_ID = 0xFFFF
 
 
-def program_copy(s, name="program", dictionaries=True):
+def program_copy(s, name="program", dictionaries=True, classic=False):
     """A fresh program folder per run: its settings and learnt words start empty. dictionaries:
-    with the bundled dictionaries."""
+    with the bundled dictionaries. classic: candidates in the classic order (learnt items first,
+    then key order; completions without a blank), which scenarios of exact texts check."""
     source = os.path.join(os.environ.get("PV_BINARY_DIR", os.getcwd()), "Pennivox")
     folder = os.path.join(s.out_dir, name)
     shutil.rmtree(folder, ignore_errors=True)
@@ -28,6 +29,9 @@ def program_copy(s, name="program", dictionaries=True):
     for name in os.listdir(os.path.join(source, "Libs")) if dictionaries else ():
         if name.endswith(".lib"):
             shutil.copy(os.path.join(source, "Libs", name), os.path.join(folder, "Libs"))
+    if classic:
+        with open(os.path.join(folder, "Config.ini"), "w") as f:
+            f.write("[Others]\nbRankByUse=0\n")
     return folder
 
 

@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <numeric>
 #include <set>
 #include <string_view>
 #include <sys/stat.h>
@@ -21,11 +23,11 @@ namespace {
 const char kUsage[] =
     "usage: pvdict create FILE [--type N] [--keycode N] [--datacode N] [--edit N] [--encrypt]\n"
     "                          [--caption TEXT] [--description TEXT] [--from ROWS.tsv] [--input ansi|utf8]\n"
-    "                          [--force]\n"
+    "                          [--ranks RANKS.tsv] [--force]\n"
     "       pvdict dump [--raw] FILE\n"
-    "       pvdict search [--mode N] [--limit N] [--no-shorthand] [--no-header] [--lengths MIN,MAX]\n"
+    "       pvdict search [--mode N] [--limit N] [--no-shorthand] [--no-header] [--lengths MIN,MAX] [--ranked]\n"
     "                     QUERY FILE...\n"
-    "Rows are key<TAB>data, with the escapes \\\\ \\t \\r \\n \\xHH.\n";
+    "Rows are key<TAB>data, with the escapes \\\\ \\t \\r \\n \\xHH; ranks are key<TAB>rank (0 ... 65535).\n";
 
 // Command line of one command: options (with or without a value) and positional arguments.
 struct Arguments {
@@ -43,6 +45,8 @@ struct Arguments {
     bool Flag(const std::string& name) const { return flags.count(name) != 0; }
 };
 
+struct InputRow;
+
 class CCommand {
 public:
     CCommand(std::FILE* in, std::FILE* out, std::FILE* err) : m_in(in), m_out(out), m_err(err) {}
@@ -57,6 +61,7 @@ private:
     bool Write(const std::string& text);
 
     int Create(const Arguments& parsed);
+    int ReadRanks(const std::string& path, const std::vector<InputRow>& rows, std::vector<int>& ranks);
     int Dump(const Arguments& parsed);
     int Search(const Arguments& parsed);
 
@@ -228,6 +233,36 @@ void ToStoredForm(CEntryTextCodec& codec, int code, bool encrypt, bool utf8Input
         ScrambleText(value.data(), value.size());
 }
 
+// Ranks by key (as given, before encoding) from a key<TAB>rank file.
+int CCommand::ReadRanks(const std::string& path, const std::vector<InputRow>& rows, std::vector<int>& ranks)
+{
+    std::string text;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return Fail(PVDICT_FAILED, path + ": cannot open (" + std::strerror(errno) + ")");
+    const bool ok = ReadAll(file, text);
+    std::fclose(file);
+    if (!ok)
+        return Fail(PVDICT_FAILED, path + ": read error");
+    std::vector<InputRow> lines;
+    std::string error;
+    if (!ParseRows(text, lines, error))
+        return Fail(PVDICT_BAD_USAGE, path + ": " + error);
+    std::map<std::string, int> byKey;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        char* end = nullptr;
+        const long rank = std::strtol(lines[i].data.c_str(), &end, 10);
+        if (lines[i].data.empty() || *end != '\0' || rank < 0 || rank > CDictionaryFile::kMaxRank)
+            return Fail(PVDICT_BAD_USAGE, path + ": line " + std::to_string(i + 1) + ": rank 0 ... 65535 expected");
+        byKey[lines[i].key] = static_cast<int>(rank);
+    }
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const auto found = byKey.find(rows[i].key);
+        ranks[i] = found == byKey.end() ? 0 : found->second;
+    }
+    return PVDICT_OK;
+}
+
 int CCommand::Create(const Arguments& parsed)
 {
     if (parsed.positional.size() != 1)
@@ -272,6 +307,12 @@ int CCommand::Create(const Arguments& parsed)
                     (parsed.Option("--from") ? *parsed.Option("--from") : std::string("input")) + ": " + error);
     text.clear();
     text.shrink_to_fit();
+    std::vector<int> ranks(rows.size(), 0);
+    if (const std::string* rankFile = parsed.Option("--ranks")) {
+        const int failed = ReadRanks(*rankFile, rows, ranks);
+        if (failed != PVDICT_OK)
+            return failed;
+    }
 
     // Rows in their stored form: encoded, and scrambled when encrypted.
     CEntryTextCodec codec(SystemCodePage());
@@ -281,8 +322,11 @@ int CCommand::Create(const Arguments& parsed)
         if (rows[i].key.empty())
             return Fail(PVDICT_BAD_USAGE, "entry " + std::to_string(i + 1) + ": key is empty once encoded");
     }
+    const bool ranked = std::any_of(ranks.begin(), ranks.end(), [](int rank) { return rank != 0; });
     CStoredEntries entries;
     for (InputRow& row : rows) {
+        if (ranked)
+            break;  // ranked rows go in one by one with their ranks
         entries.Add(row.key, row.data);
         std::string().swap(row.key);
         std::string().swap(row.data);
@@ -303,7 +347,25 @@ int CCommand::Create(const Arguments& parsed)
             dictionary.SetCaption(*caption);
         if (const std::string* description = parsed.Option("--description"))
             dictionary.SetDescription(*description);
-        ok = dictionary.AddStoredEntries(entries) && dictionary.WriteInfo();
+        if (ranked) {
+            // Ranked rows one by one in stored-key order (equal keys in input order): every
+            // insertion lands at the end.
+            std::vector<std::size_t> order(rows.size());
+            std::iota(order.begin(), order.end(), std::size_t{0});
+            std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+                return c4_CompareStrings(rows[a].key, rows[b].key) < 0;
+            });
+            ok = true;
+            for (std::size_t index : order) {
+                if (!dictionary.AddStoredEntry(rows[index].key, rows[index].data, ranks[index])) {
+                    ok = false;
+                    break;
+                }
+            }
+        } else {
+            ok = dictionary.AddStoredEntries(entries);
+        }
+        ok = ok && dictionary.WriteInfo();
         dictionary.Close();
     }
     if (!ok) {
@@ -402,11 +464,17 @@ int CCommand::Search(const Arguments& parsed)
     std::string text;
     DictionaryMatch match;
     long printed = 0;
-    for (bool found = set.FindFirst(query, match, static_cast<int>(mode), !parsed.Flag("--no-shorthand")); found;
-         found = set.FindNext(match)) {
+    const bool ranked = parsed.Flag("--ranked");
+    const bool shorthand = !parsed.Flag("--no-shorthand");
+    int rank = 0;
+    for (bool found = ranked ? set.FindFirstRanked(query, match, static_cast<int>(mode), shorthand, rank)
+                             : set.FindFirst(query, match, static_cast<int>(mode), shorthand);
+         found; found = ranked ? set.FindNextRanked(match, rank) : set.FindNext(match)) {
         AppendEscaped(match.key, text);
         text += '\t';
         AppendEscaped(match.data, text);
+        if (ranked)
+            text += '\t' + std::to_string(rank);
         text += '\n';
         if (++printed == limit)
             break;
@@ -424,7 +492,8 @@ int CCommand::Run(const std::vector<std::string>& args)
     Arguments parsed;
     if (command == "create") {
         if (!Parse(args, 1,
-                   {"--type", "--keycode", "--datacode", "--edit", "--caption", "--description", "--from", "--input"},
+                   {"--type", "--keycode", "--datacode", "--edit", "--caption", "--description", "--from", "--input",
+                    "--ranks"},
                    {"--encrypt", "--force"}, parsed))
             return PVDICT_BAD_USAGE;
         return Create(parsed);
@@ -435,7 +504,7 @@ int CCommand::Run(const std::vector<std::string>& args)
         return Dump(parsed);
     }
     if (command == "search") {
-        if (!Parse(args, 1, {"--mode", "--limit", "--lengths"}, {"--no-shorthand", "--no-header"}, parsed))
+        if (!Parse(args, 1, {"--mode", "--limit", "--lengths"}, {"--no-shorthand", "--no-header", "--ranked"}, parsed))
             return PVDICT_BAD_USAGE;
         return Search(parsed);
     }

@@ -2,11 +2,14 @@
 // pvdict: makes, lists and searches dictionary files from the command line.
 //
 //   pvdict create FILE [--type N] [--keycode N] [--datacode N] [--edit N] [--encrypt]
-//                      [--caption TEXT] [--description TEXT] [--from ROWS.tsv] [--input ansi|utf8] [--force]
+//                      [--caption TEXT] [--description TEXT] [--from ROWS.tsv] [--input ansi|utf8]
+//                      [--ranks RANKS.tsv] [--force]
 //   pvdict dump [--raw] FILE
-//   pvdict search [--mode N] [--limit N] [--no-shorthand] [--lengths MIN,MAX] QUERY FILE...
+//   pvdict search [--mode N] [--limit N] [--no-shorthand] [--lengths MIN,MAX] [--ranked] QUERY FILE...
+//                 (--ranked: the most likely first, each line ending with its rank)
 //
 // Rows are "key<TAB>data" with the escapes \\ \t \r \n \xHH, in the ANSI code page or in UTF-8.
+// Ranks are "key<TAB>rank" lines in the same form: the rank of the rows with that key.
 
 #include <cstdio>
 #include <string>

@@ -179,10 +179,43 @@ public:
         std::string key;
         std::string data;
         int type;
+        int rank;
     };
-    void Add(const std::string& key, const std::string& data = std::string(), int type = KIND_WORD)
+    void Add(const std::string& key, const std::string& data = std::string(), int type = KIND_WORD, int rank = 0)
     {
-        entries.push_back(Entry{key, data, type});
+        entries.push_back(Entry{key, data, type, rank});
+    }
+    // Ranked: the matches of the key order, stably sorted by rank.
+    bool FindFirstRanked(const std::string& query, int matchMode, bool includeShorthand, DictionaryMatch& match,
+                         int& rank) override
+    {
+        m_ranked.clear();
+        for (bool found = FindFirst(query, matchMode, includeShorthand, match); found; found = Step(match))
+            m_ranked.push_back(entries[m_cursor - 1]);
+        std::stable_sort(m_ranked.begin(), m_ranked.end(),
+                         [](const Entry& a, const Entry& b) { return a.rank > b.rank; });
+        m_rankedNext = 0;
+        return FindNextRanked(match, rank);
+    }
+    bool FindNextRanked(DictionaryMatch& match, int& rank) override
+    {
+        match.Clear();
+        rank = 0;
+        if (m_rankedNext >= m_ranked.size())
+            return false;
+        const Entry& entry = m_ranked[m_rankedNext++];
+        match.key = entry.key;
+        match.data = entry.data;
+        match.type = entry.type;
+        rank = entry.rank;
+        return true;
+    }
+    int RankOf(const std::string& word) override
+    {
+        for (const Entry& entry : entries)
+            if (entry.type == KIND_WORD && entry.key == word)
+                return entry.rank;
+        return -1;
     }
     bool FindFirst(const std::string& query, int matchMode, bool includeShorthand, DictionaryMatch& match) override
     {
@@ -236,6 +269,8 @@ private:
     int m_mode = 0;
     bool m_shorthand = true;
     std::size_t m_cursor = 0;
+    std::vector<Entry> m_ranked;
+    std::size_t m_rankedNext = 0;
 };
 
 class FakeAutoLearn : public IAutoLearnStore {
@@ -361,6 +396,15 @@ protected:
         services.clock = &clock;
         services.codePage = &codePage;
         engine = std::make_unique<CCompletionEngine>(services);
+        engine->ApplySettings(ClassicSettings());
+    }
+
+    // Most tests check the classic order: learnt items first, then the dictionaries' key order.
+    static EngineSettings ClassicSettings()
+    {
+        EngineSettings settings;
+        settings.rankByUse = false;
+        return settings;
     }
 
     // Runs the messages the engine posted to its window, as the message loop would, and hands

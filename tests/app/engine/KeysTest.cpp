@@ -79,7 +79,7 @@ TEST_F(KeysTest, IndexKeyBeyondThePageBeepsTypesNothingAndTurnsThePage)
     ASSERT_EQ(view.rows.size(), 5u);
     Key(VK_DOWN_);
     output.log.clear();
-    EngineSettings settings;
+    EngineSettings settings = ClassicSettings();
     settings.vkSelectIndex[6] = 'Q';
     ApplySettings(settings);
     EXPECT_EQ(Key('Q', 'q'), std::make_pair(0, 0));
@@ -152,7 +152,7 @@ TEST_F(KeysTest, BackspaceShortensTheTextAndPassesPressAndRelease)
 
 TEST_F(KeysTest, BackspaceAsASelectionKeyLeavesTheTextWhileShown)
 {
-    EngineSettings settings;
+    EngineSettings settings = ClassicSettings();
     settings.vkSelectPrev = VK_BACK_;
     ApplySettings(settings);
     ShowHelloPrompt();

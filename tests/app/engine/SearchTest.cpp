@@ -53,7 +53,7 @@ TEST_F(SearchTest, PhraseOfTheLongerTailComesBeforeWordsOfTheLastWord)
     EXPECT_EQ(engine->PendingMode(), MODE_REPLACE);
 
     // Without phrases enabled the last word is searched.
-    EngineSettings settings;
+    EngineSettings settings = ClassicSettings();
     settings.enablePhrase = false;
     ApplySettings(settings);
     EXPECT_EQ(engine->MatchMode(), MATCH_START | MATCH_WORDS);
@@ -85,7 +85,7 @@ TEST_F(SearchTest, SeparatorHidesThePromptAndLearnsUnlessAPhraseGoesOn)
 
 TEST_F(SearchTest, MinimumInputCountsBytesButPathsAreAlwaysSearched)
 {
-    EngineSettings settings;
+    EngineSettings settings = ClassicSettings();
     settings.minInput = 3;
     ApplySettings(settings);
     dictionaries.Add("abcdef");
@@ -130,7 +130,7 @@ TEST_F(SearchTest, ShorthandsOnlyWhileEnabled)
 {
     dictionaries.Add("sig", "Best regards", KIND_SHORTHAND);
     dictionaries.Add("signal");
-    EngineSettings settings;
+    EngineSettings settings = ClassicSettings();
     settings.enableShorthand = false;
     ApplySettings(settings);
     Type("si");
@@ -279,7 +279,7 @@ TEST_F(PagingTest, RowsThatCannotBeInsertedAreNotOffered)
 
 TEST_F(PagingTest, PageSizeComesFromTheSettingsAndNeverDropsToZero)
 {
-    EngineSettings settings;
+    EngineSettings settings = ClassicSettings();
     settings.maxItemShow = 0;
     ApplySettings(settings);
     EXPECT_EQ(engine->PageSize(), 1);
@@ -293,7 +293,7 @@ TEST_F(SearchTest, ShorthandsStayWhileWordsAreOff)
 {
     dictionaries.Add("sig", "Best regards", KIND_SHORTHAND);
     dictionaries.Add("signal");
-    EngineSettings settings;
+    EngineSettings settings = ClassicSettings();
     settings.enableWord = false;
     ApplySettings(settings);
     Type("si");

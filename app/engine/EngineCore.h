@@ -1,0 +1,130 @@
+// The engine as the program builds it, minus the platform: the completion engine wired to the
+// loaded dictionaries and the AutoLearn store, and the settings that reach all three. The
+// program's engine host and the headless pvengine tool both build their engine through it, with
+// their own view, focus, desktop, files, output and clock.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/engine/CompletionEngine.h"
+#include "config/SettingsDefaults.h"
+#include "dict/AutoLearnDictionary.h"
+#include "dict/DictionarySet.h"
+
+class CAppSettings;
+class IDictionaryEnableStore;
+
+// The settings values the engine and its stores work with.
+struct ProgramSettings {
+    EngineSettings engine;  // selection keys, search switches, page size
+    bool enableAutoLearn = settings_defaults::kEnableAutoLearn;
+    std::uint32_t minWordLength = settings_defaults::kMinWordLength;
+    std::uint32_t maxWordLength = settings_defaults::kMaxWordLength;
+    std::uint32_t minLearnLength = settings_defaults::kMinLearnLength;
+    std::string separators = settings_defaults::kSeparators;
+    std::uint32_t enableHotkey = settings_defaults::kEnableHotkey;  // dwEnableZel
+};
+
+// The values of a loaded settings object.
+ProgramSettings ProgramSettingsFrom(const CAppSettings& settings);
+
+// The merged dictionary search as the engine and AutoLearn's known-word check see it.
+class CDictionarySearchAdapter : public IDictionarySearch, public IKnownWords {
+public:
+    explicit CDictionarySearchAdapter(CDictionarySet& set) : m_set(set) {}
+    bool FindFirst(const std::string& query, int matchMode, bool includeShorthand, DictionaryMatch& match) override;
+    bool FindNext(DictionaryMatch& match) override;
+    bool FindFirstRanked(const std::string& query, int matchMode, bool includeShorthand, DictionaryMatch& match,
+                         int& rank) override;
+    bool FindNextRanked(DictionaryMatch& match, int& rank) override;
+    int RankOf(const std::string& word) override;
+    // IKnownWords: a dictionary holds the text exactly as typed.
+    bool HoldsExactly(const std::string& text) override;
+
+private:
+    CDictionarySet& m_set;
+    bool m_searchInterrupted = false;
+};
+
+class CAutoLearnAdapter : public IAutoLearnStore {
+public:
+    // The store may be replaced (the AutoLearn page hands over an edited one): held by its owner.
+    explicit CAutoLearnAdapter(std::unique_ptr<CAutoLearnDictionary>& store) : m_store(store) {}
+    // Called when the store refused to write a learnt word.
+    void SetWriteFailedHandler(std::function<void()> handler) { m_onWriteFailed = std::move(handler); }
+    bool EndsWithSeparator(const std::string& text) override;
+    void Learn(const std::string& typedText) override;
+    std::string FirstSuggestion(const std::string& prefix) override;
+    std::string NextSuggestion(const std::string& prefix) override;
+
+private:
+    std::unique_ptr<CAutoLearnDictionary>& m_store;
+    std::function<void()> m_onWriteFailed;
+};
+
+// What the platform supplies to the engine; none of the pointers may be null. Nothing is owned.
+struct PlatformServices {
+    IPromptView* view = nullptr;
+    IFocusTracker* focus = nullptr;
+    IDesktop* desktop = nullptr;
+    IFileSystem* files = nullptr;
+    IKeyOutput* output = nullptr;
+    const CClock* clock = nullptr;
+    const CCodePage* codePage = nullptr;
+};
+
+class CEngineCore {
+public:
+    // enableStore: the dictionaries' enable flags (null: every file is enabled).
+    CEngineCore(const PlatformServices& platform, IDictionaryEnableStore* enableStore);
+    CEngineCore(const CEngineCore&) = delete;
+    CEngineCore& operator=(const CEngineCore&) = delete;
+
+    // Loads the enabled dictionaries matching the pattern (e.g. the Libs folder + "*.lib") with
+    // the settings' length limits; false when none could be opened.
+    bool LoadDictionaries(const std::string& pattern);
+    // Opens (or creates) the AutoLearn store, which then skips the words the dictionaries hold.
+    void OpenAutoLearn(const std::string& path);
+    // A first search, so that the dictionaries' first pages are in memory before the first key.
+    void BringPagesIn();
+    // Start-up: the dictionaries, their first pages, then AutoLearn.
+    bool Load(const std::string& dictionaryPattern, const std::string& autoLearnPath);
+    void ApplySettings(const ProgramSettings& settings);
+    // Takes over a store built (and opened) beside the AutoLearn file: moves its file over the
+    // AutoLearn file and learns into it from now on. False, with the old store kept, when the
+    // file cannot be moved.
+    bool AdoptAutoLearn(std::unique_ptr<CAutoLearnDictionary> store);
+    // The store of what typing taught lies beside the AutoLearn file ("AutoLearn.use"). Saving
+    // writes it when it changed; Close saves it too. Forgetting empties it and its file.
+    static std::string UsagePath(const std::string& autoLearnPath);
+    bool SaveUsage();
+    // Called on the engine's thread when learning a word could not be written.
+    void SetAutoLearnWriteFailedHandler(std::function<void()> handler)
+    {
+        m_autoLearnStore.SetWriteFailedHandler(std::move(handler));
+    }
+    bool ForgetUsage();
+    void Close();
+
+    CCompletionEngine& Engine() { return m_engine; }
+    const CCompletionEngine& Engine() const { return m_engine; }
+    CDictionarySet& Dictionaries() { return m_dictionaries; }
+    CAutoLearnDictionary& AutoLearn() { return *m_autoLearn; }
+    const ProgramSettings& Settings() const { return m_settings; }
+
+private:
+    static EngineServices Wire(const PlatformServices& platform, IDictionarySearch* dictionaries,
+                               IAutoLearnStore* autoLearn);
+    void ApplyStoreSettings();
+
+    CDictionarySet m_dictionaries;
+    std::unique_ptr<CAutoLearnDictionary> m_autoLearn = std::make_unique<CAutoLearnDictionary>();
+    std::string m_autoLearnPath;
+    CDictionarySearchAdapter m_dictionarySearch;
+    CAutoLearnAdapter m_autoLearnStore;
+    ProgramSettings m_settings;
+    CCompletionEngine m_engine;
+};

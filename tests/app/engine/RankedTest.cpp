@@ -1,0 +1,123 @@
+// Ranked mode: candidates by likelihood, what typing teaches, the blank after a completed word.
+#include "EngineFakes.h"
+
+using namespace enginetest;
+using ::testing::ElementsAre;
+
+namespace {
+const std::string kFront = "front " + std::to_string(kTopA);
+}
+
+class RankedTest : public EngineFixture {
+protected:
+    RankedTest()
+    {
+        ApplySettings(EngineSettings());
+        // Key order, as the dictionaries keep them.
+        dictionaries.Add("Th", "", KIND_WORD, 0);
+        dictionaries.Add("Thad", "", KIND_WORD, 0);
+        dictionaries.Add("than", "", KIND_WORD, 5300);
+        dictionaries.Add("that", "", KIND_WORD, 7100);
+        dictionaries.Add("the", "", KIND_WORD, 7400);
+        dictionaries.Add("them", "", KIND_WORD, 6200);
+        dictionaries.Add("then", "", KIND_WORD, 6100);
+        dictionaries.Add("there", "", KIND_WORD, 6600);
+        dictionaries.Add("thermal", "", KIND_WORD, 0);
+        dictionaries.Add("thermos", "", KIND_WORD, 2500);
+        dictionaries.Add("they", "", KIND_WORD, 6600);
+        dictionaries.Add("this", "", KIND_WORD, 6900);
+        dictionaries.Add("york", "", KIND_WORD, 4000);
+    }
+    void PressF1() { EXPECT_EQ(Key(VK_F1_), std::make_pair(0, 0)); }
+};
+
+TEST_F(RankedTest, CommonWordsComeFirstAndClassicModeGivesKeyOrderAtOnce)
+{
+    Type("th");
+    EXPECT_THAT(view.RowTexts(), ElementsAre("the", "that", "this", "there", "they"));
+    Type("e");
+    // What was typed is no candidate of its own.
+    EXPECT_THAT(view.RowTexts(), ElementsAre("there", "they", "them", "then", "thermos"));
+    ApplySettings(ClassicSettings());
+    Key(VK_BACK_);
+    EXPECT_THAT(view.RowTexts(), ElementsAre("Th", "Thad", "than", "that", "the"));
+}
+
+TEST_F(RankedTest, ARareWordTypedTwiceIsOfferedOnItsSecondLetter)
+{
+    Type("thermal and thermal and th");
+    EXPECT_EQ(view.RowTexts().at(0), "thermal");
+    EXPECT_EQ(engine->Usage().TypedWords(), 4u);
+    // Learnt from typing: counts, and which word followed which.
+    EXPECT_EQ(engine->Usage().PairCount("thermal", "and"), 2u);
+    EXPECT_EQ(engine->Usage().PairCount("and", "thermal"), 1u);
+}
+
+TEST_F(RankedTest, AutoLearnItemsAreBlendedNotFirst)
+{
+    autoLearn.items = {"thx", "thanks"};
+    Type("th");
+    EXPECT_THAT(view.RowTexts(), ElementsAre("the", "that", "this", "there", "they"));
+    ApplySettings(ClassicSettings());
+    Key(VK_BACK_);
+    Type("h");
+    EXPECT_THAT(view.RowTexts(), ElementsAre("thx", "thanks", "Th", "Thad", "than"));
+}
+
+TEST_F(RankedTest, ACompletionTypesItsBlankAndAMarkTakesItsPlace)
+{
+    Type("say th");
+    PressF1();
+    EXPECT_THAT(output.log, ElementsAre(kFront, "backspace 2", "type the "));
+    EXPECT_EQ(engine->TypedText(), "say the ");
+    EXPECT_EQ(engine->Usage().PairCount("say", "the"), 1u);
+    output.log.clear();
+    EXPECT_EQ(Key(0xBE, '.'), std::make_pair(0, 1));
+    EXPECT_THAT(output.log, ElementsAre(kFront, "backspace 1", "type ."));
+    EXPECT_EQ(engine->TypedText(), "say the.");
+
+    // Without the blank setting, completions type the word alone.
+    EngineSettings settings;
+    settings.blankAfterWord = false;
+    ApplySettings(settings);
+    output.log.clear();
+    Type(" th");
+    PressF1();
+    EXPECT_THAT(output.log, ElementsAre(kFront, "backspace 2", "type the"));
+}
+
+TEST_F(RankedTest, APairSeenTwiceIsOfferedBeforeItsWordIsBegun)
+{
+    Type("new york, new york, new ");
+    ASSERT_TRUE(view.visible);
+    EXPECT_THAT(view.RowTexts(), ElementsAre("york"));
+    PressF1();
+    EXPECT_EQ(engine->TypedText(), "new york, new york, new york ");
+    // A pair seen once is not offered yet.
+    Type("x the ");
+    EXPECT_FALSE(view.visible);
+}
+
+TEST_F(RankedTest, NothingIsLearntInPasswordBoxesAndMarksOrNumbersAreNoWords)
+{
+    focus.focus = kPassword;
+    Type("secret words ");
+    EXPECT_EQ(engine->Usage().TypedWords(), 0u);
+    EXPECT_TRUE(autoLearn.learnt.empty());
+    focus.focus = kEditA;
+    Type("-- 1234 ");
+    EXPECT_EQ(engine->Usage().TypedWords(), 0u);
+    EXPECT_TRUE(autoLearn.learnt.empty());
+    Type("Thermos ");
+    EXPECT_THAT(autoLearn.learnt, ElementsAre("-- 1234 Thermos "));
+}
+
+TEST_F(RankedTest, WordsNoDictionaryHoldsAreOfferedWhileAutoLearnKeepsThem)
+{
+    Type("zorb and zorb and zo");
+    EXPECT_FALSE(view.visible);  // deleted from AutoLearn, or never kept there
+    autoLearn.items = {"zorb"};
+    Key(VK_BACK_);
+    Type("o");
+    EXPECT_THAT(view.RowTexts(), ElementsAre("zorb"));
+}

@@ -1,0 +1,174 @@
+// Ranks in dictionary files: stored so that readers knowing nothing of them still read the file,
+// and the ranked merged search against a brute-force order.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "dict/CodePage.h"
+#include "dict/DictionarySet.h"
+#include "dict/RankIndex.h"
+#include "dict/ScramblingFileStrategy.h"
+#include "storage/Storage.h"
+#include "tests/dict/DictTestSupport.h"
+
+using namespace dicttest;
+
+namespace {
+
+const int kAllEntries = MATCH_START | MATCH_WORDS | MATCH_PHRASES;
+
+struct RankedEntry {
+    const char* key;
+    int rank;
+};
+
+void MakeRanked(const std::string& path, std::initializer_list<RankedEntry> entries, int type = DICTIONARY_WORDS)
+{
+    CDictionaryFile dictionary(Windows1252CodePage());
+    ASSERT_TRUE(dictionary.Open(path));
+    dictionary.SetType(type);
+    for (const RankedEntry& entry : entries)
+        ASSERT_TRUE(dictionary.AddStoredEntry(entry.key, "", entry.rank));
+    ASSERT_TRUE(dictionary.WriteInfo());
+}
+
+std::vector<std::string> Ranked(CDictionarySet& set, const std::string& query, std::vector<int>* ranks = nullptr)
+{
+    std::vector<std::string> keys;
+    DictionaryMatch match;
+    int rank = 0;
+    for (bool found = set.FindFirstRanked(query, match, kAllEntries, true, rank); found;
+         found = set.FindNextRanked(match, rank)) {
+        keys.push_back(match.key);
+        if (ranks)
+            ranks->push_back(rank);
+    }
+    return keys;
+}
+
+}  // namespace
+
+TEST(RankIndex, WalksEveryRangeInRankOrderLikeASort)
+{
+    std::mt19937 random(7);
+    std::vector<std::uint16_t> ranks(3000);
+    for (auto& rank : ranks)
+        rank = static_cast<std::uint16_t>(random() % 5 == 0 ? 0 : random() % 400);
+    CRankIndex index;
+    index.Build(ranks);
+    for (int trial = 0; trial < 300; ++trial) {
+        int first = static_cast<int>(random() % ranks.size());
+        int last = static_cast<int>(random() % (ranks.size() + 1));
+        if (first > last)
+            std::swap(first, last);
+        std::vector<std::pair<int, int>> expected;  // (-rank, row)
+        for (int row = first; row < last; ++row)
+            if (ranks[row] != 0)
+                expected.emplace_back(-ranks[row], row);
+        std::sort(expected.begin(), expected.end());
+        CRankIndex::Walk walk;
+        walk.Start(index, first, last);
+        std::vector<std::pair<int, int>> walked;
+        for (int row = 0, rank = 0; walk.Next(row, rank);)
+            walked.emplace_back(-rank, row);
+        ASSERT_EQ(walked, expected) << first << ".." << last;
+    }
+}
+
+TEST(RankedDictionary, RankedFirstThenUnrankedInKeyOrderAcrossDictionaries)
+{
+    TempFolder folder;
+    MakeRanked(folder.File("a.lib"), {{"then", 300}, {"the", 900}, {"thaw", 0}, {"there", 500}, {"other", 800}});
+    MakeRanked(folder.File("b.lib"), {{"thus", 400}, {"thesis", 0}, {"Thad", 0}});
+    CDictionarySet set(nullptr, Windows1252CodePage());
+    ASSERT_TRUE(set.LoadFiles({folder.File("a.lib"), folder.File("b.lib")}));
+    std::vector<int> ranks;
+    EXPECT_EQ(Ranked(set, "th", &ranks),
+              (std::vector<std::string>{"the", "there", "thus", "then", "Thad", "thaw", "thesis"}));
+    EXPECT_EQ(ranks, (std::vector<int>{900, 500, 400, 300, 0, 0, 0}));
+    // Letter case follows the query as in the key-order search.
+    EXPECT_EQ(Ranked(set, "Th")[0], "The");
+    // The classic search is unchanged: key order.
+    DictionaryMatch match;
+    std::vector<std::string> classic;
+    for (bool found = set.FindFirst("th", match, kAllEntries); found; found = set.FindNext(match))
+        classic.push_back(match.key);
+    EXPECT_EQ(classic, (std::vector<std::string>{"Thad", "thaw", "the", "then", "there", "thesis", "thus"}));
+    EXPECT_EQ(set.RankOf("there"), 500);
+    EXPECT_EQ(set.RankOf("Thad"), 0);
+    EXPECT_EQ(set.RankOf("thad"), -1);
+}
+
+TEST(RankedDictionary, ShorthandsAndWordFiltersKeepTheirRules)
+{
+    TempFolder folder;
+    MakeRanked(folder.File("w.lib"), {{"sig", 50}, {"sight", 700}, {"sign in", 900}});
+    MakeRanked(folder.File("s.lib"), {{"sg", 0}, {"sig", 0}}, DICTIONARY_SHORTHAND);
+    CDictionarySet set(nullptr, Windows1252CodePage());
+    ASSERT_TRUE(set.LoadFiles({folder.File("w.lib"), folder.File("s.lib")}));
+    EXPECT_EQ(Ranked(set, "si"), (std::vector<std::string>{"sign in", "sight", "sig", "sig"}));
+    DictionaryMatch match;
+    int rank = 0;
+    ASSERT_TRUE(set.FindFirstRanked("si", match, MATCH_START | MATCH_WORDS, false, rank));
+    EXPECT_EQ(match.key, "sight");
+    ASSERT_TRUE(set.FindNextRanked(match, rank));
+    EXPECT_EQ(match.key, "sig");
+    EXPECT_FALSE(set.FindNextRanked(match, rank));
+}
+
+// The rank is an extra column: a reader that asks for the old layout reads the same entries,
+// and a writer that knows nothing of ranks leaves a valid file whose entries have none.
+TEST(RankedDictionary, FilesStayReadableAndEditableWithoutRanks)
+{
+    TempFolder folder;
+    const std::string path = folder.File("ranked.lib");
+    MakeRanked(path, {{"beta", 20}, {"alpha", 10}, {"gamma", 0}});
+    {
+        CScramblingFileStrategy strategy(path.c_str(), true);
+        c4_Storage storage(strategy, false, 1);
+        ASSERT_TRUE(storage.IsValid());
+        EXPECT_EQ(storage.Description(), "DBINFO[prop:S,value:S],DBDATA[key:S,data:S,rank:I]");
+        c4_View data = storage.GetAs("DBDATA[key:S,data:S]");
+        ASSERT_EQ(data.GetSize(), 3);
+        EXPECT_EQ(data.GetString(0, 0), "alpha");
+        const c4_StringProp key("key"), text("data");
+        data.InsertAt(data.Search(key["delta"]), key["delta"] + text["d"]);
+        ASSERT_TRUE(storage.Commit());
+    }
+    CDictionaryFile dictionary(Windows1252CodePage());
+    ASSERT_TRUE(dictionary.Open(path, true));
+    EXPECT_FALSE(dictionary.HasRankColumn());
+    EXPECT_EQ(dictionary.CountEntries(), 4);
+    EXPECT_EQ(dictionary.Rank(0), 0);
+    CDictionarySet set(nullptr, Windows1252CodePage());
+    ASSERT_TRUE(set.LoadFiles({path}));
+    EXPECT_EQ(Ranked(set, "a").size(), 1u);
+    EXPECT_EQ(Ranked(set, "")[0], "alpha");  // no ranks: key order
+}
+
+TEST(RankedDictionary, EditsKeepRanksAndNewEntriesFollow)
+{
+    TempFolder folder;
+    const std::string path = folder.File("edit.lib");
+    MakeRanked(path, {{"cab", 5}, {"cat", 30}});
+    {
+        CDictionaryFile dictionary(Windows1252CodePage());
+        ASSERT_TRUE(dictionary.Open(path));
+        ASSERT_TRUE(dictionary.AddEntry("cab driver", ""));
+        ASSERT_TRUE(dictionary.AddEntry("ca", ""));
+        ASSERT_TRUE(dictionary.Commit());
+    }
+    CDictionarySet set(nullptr, Windows1252CodePage());
+    ASSERT_TRUE(set.LoadFiles({path}));
+    EXPECT_EQ(Ranked(set, "ca"), (std::vector<std::string>{"cat", "cab", "ca", "cab driver"}));
+    // A file without ranks gets no rank column from being opened and written.
+    const std::string plain = folder.File("plain.lib");
+    {
+        CDictionaryFile dictionary(Windows1252CodePage());
+        ASSERT_TRUE(dictionary.Open(plain));
+        ASSERT_TRUE(dictionary.AddEntry("x", ""));
+        ASSERT_TRUE(dictionary.WriteInfo());
+        EXPECT_FALSE(dictionary.HasRankColumn());
+    }
+}

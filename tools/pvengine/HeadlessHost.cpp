@@ -1,0 +1,208 @@
+#include "tools/pvengine/HeadlessHost.h"
+
+#include <algorithm>
+#include <ctime>
+#include <filesystem>
+#include <system_error>
+
+#include "textout/Keystrokes.h"
+#include "textout/MacroScript.h"
+
+namespace {
+
+const unsigned kShiftKey = 0x10;
+// Monday 5 January 2026, 09:00:00: where the clock starts.
+const std::time_t kClockStart = 1767603600;
+
+unsigned KeyInfo(unsigned vk, bool release)
+{
+    return (vk << 8) | (release ? 1u : 0u);
+}
+
+}  // namespace
+
+CHeadlessHost::CHeadlessHost(const CCodePage& codePage)
+    : m_codePage(codePage), m_edit(codePage), m_core(Platform(), nullptr)
+{
+}
+
+PlatformServices CHeadlessHost::Platform()
+{
+    PlatformServices s;
+    s.view = this;
+    s.focus = this;
+    s.desktop = this;
+    s.files = this;
+    s.output = this;
+    s.clock = this;
+    s.codePage = &m_codePage;
+    return s;
+}
+
+bool CHeadlessHost::Load(const std::string& libsDirectory, const std::string& autoLearnPath)
+{
+    const std::string pattern = libsDirectory.empty() ? std::string() : libsDirectory + "/*.lib";
+    const bool loaded = m_core.Load(pattern, autoLearnPath);
+    Pump();
+    return loaded;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Events
+
+void CHeadlessHost::Report(unsigned vk, char ch, bool release)
+{
+    const unsigned chars = static_cast<unsigned char>(ch);
+    if (m_core.Engine().OnHookKey(chars, KeyInfo(vk, release)) && !release)
+        m_edit.UserKey(vk, ch);
+    Pump();
+}
+
+void CHeadlessHost::TypeCharacter(char ch)
+{
+    if (ch == '\n' || ch == '\r') {
+        PressKey(vkey::Return, '\r');
+        return;
+    }
+    const std::int16_t scan = CTargetEdit::LayoutKey(ch);
+    // A character no key of the layout types still comes with some key.
+    const unsigned vk = scan == -1 ? 0xDF : static_cast<unsigned>(scan & 0xFF);
+    const bool shift = scan != -1 && (scan & 0x100) != 0;
+    Step();
+    if (shift)
+        Report(kShiftKey, 0, false);
+    Report(vk, ch, false);
+    Report(vk, ch, true);
+    if (shift)
+        Report(kShiftKey, 0, true);
+}
+
+void CHeadlessHost::PressKey(unsigned vk, char ch)
+{
+    Step();
+    Report(vk, ch, false);
+    Report(vk, ch, true);
+}
+
+void CHeadlessHost::Reset()
+{
+    Step();
+    CCompletionEngine& engine = m_core.Engine();
+    engine.SaveWindowText(m_editWindow);
+    ++m_editWindow;
+    m_edit.Clear();
+    engine.RestoreWindowText(m_editWindow);
+    Pump();
+}
+
+void CHeadlessHost::Pump()
+{
+    CCompletionEngine& engine = m_core.Engine();
+    for (;;) {
+        if (!m_queue.empty()) {
+            const Message message = m_queue.front();
+            m_queue.pop_front();
+            if (message == Message::Search)
+                engine.SearchTyped();
+            else
+                engine.RunQueuedCompletion();
+        } else if (m_markersSent > 0) {
+            // The edit took the output at once: the marker behind it comes back now.
+            --m_markersSent;
+            const unsigned marker = CCompletionEngine::kOwnInputMarkerKey;
+            engine.OnHookKey(0, KeyInfo(marker, false));
+            engine.OnHookKey(0, KeyInfo(marker, true));
+        } else if (m_ownInputTimer) {
+            m_ownInputTimer = false;
+            engine.OnOwnInputTimer();
+        } else if (m_acceptInputTimer) {
+            m_acceptInputTimer = false;
+            engine.OnAcceptInputTimer();
+        } else {
+            return;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The prompt
+
+int CHeadlessHost::ShowRows(const std::vector<PromptRow>& rows, bool)
+{
+    m_rows = rows;
+    return static_cast<int>(m_rows.size());
+}
+
+std::vector<PromptRow> CHeadlessHost::VisibleRows() const
+{
+    return m_visible ? m_rows : std::vector<PromptRow>();
+}
+
+int CHeadlessHost::Selected() const
+{
+    return m_visible && !m_rows.empty() ? m_core.Engine().SelectedRow() : -1;
+}
+
+int CHeadlessHost::Page() const
+{
+    const CCompletionEngine& engine = m_core.Engine();
+    return m_visible ? engine.PageStart() / std::max(engine.PageSize(), 1) : 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Output into the edit, folders, time
+
+void CHeadlessHost::Type(WindowHandle, int backspaces, const CMacroScript& script)
+{
+    script.PlayScript(m_edit, backspaces);
+}
+
+void CHeadlessHost::ReplayText(const std::string& text)
+{
+    PlayText(m_edit, text);
+}
+
+void CHeadlessHost::ReplayKey(unsigned vk, bool release)
+{
+    SendKeyEvent(m_edit, static_cast<std::uint8_t>(vk), release);
+}
+
+bool CHeadlessHost::ListDirectory(const std::string& pattern, const std::function<bool(const DirectoryEntry&)>& visit)
+{
+    // "X:\folder\*.*": the folder below the drive's root, in the root folder given.
+    if (m_driveRoot.empty() || pattern.size() < 3 || pattern[1] != ':' || pattern[2] != '\\')
+        return false;
+    const std::size_t cut = pattern.rfind('\\');
+    std::string folder = m_driveRoot + "/" + pattern.substr(3, cut - 2);
+    std::replace(folder.begin(), folder.end(), '\\', '/');
+    std::error_code error;
+    std::vector<DirectoryEntry> entries;
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        const bool isFolder = it->is_directory(error);
+        entries.push_back(DirectoryEntry{it->path().filename().string(), isFolder ? kFileAttributeDirectory : 0u});
+    }
+    if (error && entries.empty())
+        return false;
+    // The system's order may differ from run to run: by name, so that replays agree.
+    std::sort(entries.begin(), entries.end(),
+              [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
+    for (const DirectoryEntry& entry : entries)
+        if (!visit(entry))
+            break;
+    return true;
+}
+
+LocalTime CHeadlessHost::Now() const
+{
+    const std::time_t now = kClockStart + static_cast<std::time_t>(m_seconds);
+    const std::tm* utc = std::gmtime(&now);
+    LocalTime time;
+    time.year = utc->tm_year + 1900;
+    time.month = utc->tm_mon + 1;
+    time.day = utc->tm_mday;
+    time.hour = utc->tm_hour;
+    time.minute = utc->tm_min;
+    time.second = utc->tm_sec;
+    time.weekday = utc->tm_wday;
+    return time;
+}

@@ -1,0 +1,131 @@
+// pvengine: the program's completion engine without windows, driven by JSON lines on standard
+// input (see Protocol.h and the README).
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <system_error>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+#include "app/engine/EngineCore.h"
+#include "config/AppSettings.h"
+#include "dict/CodePage.h"
+#include "tools/pvengine/HeadlessHost.h"
+#include "tools/pvengine/LearnFolder.h"
+#include "tools/pvengine/Protocol.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: pvengine [--libs DIR] [--config FILE] [--learn FILE [--save]] [--no-learn] [--drive DIR] [--tail N]\n";
+
+struct Options {
+    std::string libs;
+    std::string config;
+    std::string learn;
+    std::string drive;
+    bool save = false;
+    bool noLearn = false;
+    std::size_t tail = 0;
+};
+
+int Usage(const std::string& message)
+{
+    std::cerr << "pvengine: " << message << "\n" << kUsage;
+    return 2;
+}
+
+// 0 when the options are good, else the exit code.
+int ParseOptions(int argc, char** argv, Options& options)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&](std::string& into) {
+            if (i + 1 >= argc)
+                return false;
+            into = argv[++i];
+            return true;
+        };
+        std::string number;
+        if (arg == "--save") {
+            options.save = true;
+        } else if (arg == "--no-learn") {
+            options.noLearn = true;
+        } else if (arg == "--tail") {
+            if (!value(number) || number.empty() || number.find_first_not_of("0123456789") != std::string::npos)
+                return Usage("--tail takes a number");
+            options.tail = static_cast<std::size_t>(std::strtoull(number.c_str(), nullptr, 10));
+        } else if (arg == "--libs" || arg == "--config" || arg == "--learn" || arg == "--drive") {
+            std::string& into = arg == "--libs"     ? options.libs
+                                : arg == "--config" ? options.config
+                                : arg == "--learn"  ? options.learn
+                                                    : options.drive;
+            if (!value(into) || into.empty())
+                return Usage(arg + " takes a path");
+        } else {
+            return Usage("unknown argument " + arg);
+        }
+    }
+    if (options.save && options.learn.empty())
+        return Usage("--save needs --learn FILE");
+    std::error_code error;
+    if (!options.libs.empty() && !std::filesystem::is_directory(options.libs, error))
+        return Usage("no such folder: " + options.libs);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+#ifdef _WIN32
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    std::ios::sync_with_stdio(false);
+    Options options;
+    if (const int code = ParseOptions(argc, argv, options))
+        return code;
+
+    CAppSettings settings("");
+    if (!options.config.empty() && !settings.ReadConfigFile(options.config)) {
+        std::cerr << "pvengine: cannot read " << options.config << "\n";
+        return 1;
+    }
+    ProgramSettings programSettings = ProgramSettingsFrom(settings);
+    if (options.noLearn)
+        programSettings.enableAutoLearn = false;
+
+    CLearnFolder learnFolder;
+    if (!learnFolder.Prepare(options.learn, options.save)) {
+        std::cerr << "pvengine: cannot prepare the learning stores of " << options.learn << "\n";
+        return 1;
+    }
+
+    const CCodePage& codePage = SystemCodePage();
+    CHeadlessHost host(codePage);
+    host.ApplySettings(programSettings);
+    host.SetDriveRoot(options.drive);
+    host.Load(options.libs, learnFolder.AutoLearnPath());
+
+    CProtocol protocol(host, codePage, options.tail);
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.find_first_not_of(" \t") == std::string::npos)
+            continue;
+        const std::string out = protocol.Handle(line) + "\n";
+        std::fwrite(out.data(), 1, out.size(), stdout);
+        // A driver waiting for this answer gets it now; lines already read in go out together.
+        if (std::cin.rdbuf()->in_avail() <= 0)
+            std::fflush(stdout);
+    }
+    host.Close();
+    return 0;
+}

@@ -46,7 +46,7 @@ def lines(text):
 with Session("app_caret", limit=180) as s:
     # Notepad has the focus before the program starts: no focus event will tell the program of it.
     _, notepad, notepad_edit = s.start_notepad()
-    folder = program_copy(s)
+    folder = program_copy(s, classic=True)
     program, prompt = start_program(s, folder)
     controller = s.wait_window(cls="PennivoxController")
     # Wine shows its tray window for the program's icon a moment after start-up; while it comes up

@@ -38,7 +38,7 @@ def under_caret(s, prompt, hwnd, label):
 with Session("app_caret_dpi_%d" % dpi, limit=150) as s:
     reg(s, "add", DESKTOP_KEY, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f")
     try:
-        folder = program_copy(s)
+        folder = program_copy(s, classic=True)
         program, prompt = start_program(s, folder)
         try:
             s.wait_window(title="Wine System Tray", timeout=5)

@@ -43,7 +43,7 @@ with Session("app_full_speed", limit=60 + 45 * ROUNDS) as s:
     fillers, english_heads = english_words(total, rng)
     targets = completed_words(total // COMPLETE_EVERY, rng, english_heads)
 
-    folder = program_copy(s)
+    folder = program_copy(s, classic=True)
     rows = "".join(word + "\n" for word in targets)
     pvdict = os.path.join(os.environ.get("PV_BINARY_DIR", "build/win"), "native-tools", "tools", "pvdict", "pvdict")
     subprocess.run([pvdict, "create", os.path.join(folder, "Libs", "Made.lib"), "--type", "1", "--caption", "Made"],

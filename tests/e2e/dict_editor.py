@@ -22,7 +22,7 @@ def tagged(entries):
 
 
 with Session("dict_editor", limit=240) as s:
-    folder = program_copy(s)
+    folder = program_copy(s, classic=True)
     program, prompt = start_program(s, folder)
     controller = s.wait_window(cls="PennivoxController")
     target = s.start_target()

@@ -119,7 +119,7 @@ class Manager:
 
 
 with Session("dict_manager", limit=240) as s:
-    folder = program_copy(s, "program")
+    folder = program_copy(s, "program", classic=True)
     with open(os.path.join(folder, "Libs", "Broken.lib"), "wb") as f:
         f.write(b"this is no dictionary storage" * 40)
     d = Dialogs(s, folder)

@@ -168,6 +168,9 @@ with Session("installer", limit=300, fresh_prefix=True) as s:
         expect(code, 0, "pvdict on " + os.path.basename(path))
 
     def started_from_shortcut_and_taught():
+        # The classic order: the offers checked below are exact texts, without a blank behind.
+        with open(os.path.join(folder, "Config.ini"), "w") as f:
+            f.write("[Others]\nbRankByUse=0\n")
         program = s.start(shortcut_target(start_menu), name="Pennivox", uses_hook=True)
         state["prompt"] = program.track(s.wait_window(cls="#32770", title=PROGRAM_TITLE, timeout=20))
         state["notepad"] = s.start_notepad()

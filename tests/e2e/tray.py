@@ -42,7 +42,7 @@ def pixels(s, rect):
 
 
 with Session("tray", limit=240) as s:
-    folder = program_copy(s)
+    folder = program_copy(s, classic=True)
     program, prompt = start_program(s, folder)
     target = s.start_target()
     tray = s.wait_window(title=TRAY_TITLE)

@@ -25,7 +25,7 @@ TREE, WORD_BOX = 1000, 1040
 EDITOR_KEY, EDITOR_DATA, EDITOR_ADD = 1008, 1009, 1010
 TVM_GETNEXTITEM, TVM_SELECTITEM, TVGN_ROOT, TVGN_NEXT, TVGN_CARET = 0x110A, 0x110B, 0, 1, 9
 ERROR_CAPTION = "Pennivox - ERROR"
-CONFIG = b"[Others]\r\nbEnableShorthand=1\r\nbEnableWord=1\r\nbEnablePhrase=1\r\n"
+CONFIG = b"[Others]\r\nbEnableShorthand=1\r\nbEnableWord=1\r\nbEnablePhrase=1\r\nbRankByUse=0\r\n"
 
 
 def read_only(*paths):
@@ -99,7 +99,7 @@ with Session("unwritable", limit=200) as s:
 
     def read_only_folder():
         stop()
-        folder = program_copy(s, "read-only-program")
+        folder = program_copy(s, "read-only-program", classic=True)
         libs = os.path.join(folder, "Libs")
         read_only(folder, libs, *(os.path.join(libs, name) for name in os.listdir(libs)))
         start(folder, boxes_first=True)
@@ -118,7 +118,7 @@ with Session("unwritable", limit=200) as s:
 
     def read_only_dictionary():
         stop()
-        folder = program_copy(s, "read-only-dictionary")
+        folder = program_copy(s, "read-only-dictionary", classic=True)
         read_only(os.path.join(folder, "Libs", "English.lib"), os.path.join(folder, "Libs", "UserDictionary.lib"))
         start(folder)
         completes("xylop", "xylophone")
@@ -137,7 +137,7 @@ with Session("unwritable", limit=200) as s:
 
     def damaged_dictionary():
         stop()
-        folder = program_copy(s, "damaged-dictionary")
+        folder = program_copy(s, "damaged-dictionary", classic=True)
         path = os.path.join(folder, "Libs", "English.lib")
         with open(path, "rb") as f:
             whole = f.read()
@@ -189,7 +189,7 @@ with Session("unwritable", limit=200) as s:
 
     def read_only_config():
         stop()
-        folder = program_copy(s, "read-only-config")
+        folder = program_copy(s, "read-only-config", classic=True)
         config = os.path.join(folder, "Config.ini")
         with open(config, "wb") as f:
             f.write(CONFIG)
@@ -204,7 +204,7 @@ with Session("unwritable", limit=200) as s:
         if not disk:
             s.log("full disk not shown: %s" % os.environ.get("PV_TINY_DISK_SKIP", "no tmpfs"))
             return
-        folder = program_copy(s, "full-disk-program")
+        folder = program_copy(s, "full-disk-program", classic=True)
         on_disk = os.path.join(disk, "program")
         shutil.copytree(folder, on_disk)
         with open(os.path.join(on_disk, "Config.ini"), "wb") as f:
@@ -223,7 +223,7 @@ with Session("unwritable", limit=200) as s:
 
     def editor_commit_refused_then_done():
         stop()
-        folder = program_copy(s, "editor-commit")
+        folder = program_copy(s, "editor-commit", classic=True)
         libs = os.path.join(folder, "Libs")
         start(folder)
         command(s, running["controller"], ID_TRAY_USER_DICTIONARY)

@@ -177,6 +177,7 @@ void CALLBACK CCaretTracker::EventProc(HWINEVENTHOOK, DWORD event, HWND window, 
             answers.state = state.lVal;
         }
         ::VariantClear(&state);
+        answers.outdated = !StillFocused(window);
     }
     object->Release();
     ::VariantClear(&child);
@@ -185,6 +186,16 @@ void CALLBACK CCaretTracker::EventProc(HWINEVENTHOOK, DWORD event, HWND window, 
     } catch (...) {
         // The system's callback must never see an exception.
     }
+}
+
+bool CCaretTracker::StillFocused(HWND window)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    const DWORD thread = window ? ::GetWindowThreadProcessId(window, nullptr) : 0;
+    if (!thread || !::GetGUIThreadInfo(thread, &info) || !info.hwndFocus)
+        return true;
+    return info.hwndFocus == window;
 }
 
 void CCaretTracker::OnAccessibleEvent(DWORD event, HWND window, LONG objectId, LONG, const AccessibleAnswers& answers)
@@ -208,7 +219,7 @@ void CCaretTracker::OnAccessibleEvent(DWORD event, HWND window, LONG objectId, L
         m_protectedWindow = nullptr;
         return;
     }
-    bool focusEvent = event == EVENT_OBJECT_FOCUS;
+    bool focusEvent = event == EVENT_OBJECT_FOCUS && !answers.outdated;
     bool caretAppears = objectId == OBJID_CARET && (event == EVENT_OBJECT_CREATE || event == EVENT_OBJECT_SHOW);
     if ((focusEvent || caretAppears) && m_owner && window != m_focusWindow) {
         HWND own = m_owner->OwnerWindow();

@@ -144,6 +144,11 @@ void CALLBACK CCaretTracker::EventProc(HWINEVENTHOOK, DWORD event, HWND window, 
     // Only caret and focus events matter; skip the accessible-object round trip for the rest.
     if (objectId != OBJID_CARET && event != EVENT_OBJECT_FOCUS)
         return;
+    // Wine delivers this process's own events despite WINEVENT_SKIPOWNPROCESS. Its windows are
+    // SyncFocus's business: they are no focus change for the control the user comes back to.
+    DWORD process = 0;
+    if (::GetWindowThreadProcessId(window, &process) && process == ::GetCurrentProcessId())
+        return;
     IAccessible* object = nullptr;
     VARIANT child;
     ::VariantInit(&child);

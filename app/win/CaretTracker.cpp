@@ -144,6 +144,11 @@ void CALLBACK CCaretTracker::EventProc(HWINEVENTHOOK, DWORD event, HWND window, 
     // Only caret and focus events matter; skip the accessible-object round trip for the rest.
     if (objectId != OBJID_CARET && event != EVENT_OBJECT_FOCUS)
         return;
+    // Wine delivers this process's own events despite WINEVENT_SKIPOWNPROCESS. Its windows are
+    // SyncFocus's business: they are no focus change for the control the user comes back to.
+    DWORD process = 0;
+    if (::GetWindowThreadProcessId(window, &process) && process == ::GetCurrentProcessId())
+        return;
     IAccessible* object = nullptr;
     VARIANT child;
     ::VariantInit(&child);
@@ -177,6 +182,7 @@ void CALLBACK CCaretTracker::EventProc(HWINEVENTHOOK, DWORD event, HWND window, 
             answers.state = state.lVal;
         }
         ::VariantClear(&state);
+        answers.outdated = !StillFocused(window);
     }
     object->Release();
     ::VariantClear(&child);
@@ -185,6 +191,16 @@ void CALLBACK CCaretTracker::EventProc(HWINEVENTHOOK, DWORD event, HWND window, 
     } catch (...) {
         // The system's callback must never see an exception.
     }
+}
+
+bool CCaretTracker::StillFocused(HWND window)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    const DWORD thread = window ? ::GetWindowThreadProcessId(window, nullptr) : 0;
+    if (!thread || !::GetGUIThreadInfo(thread, &info) || !info.hwndFocus)
+        return true;
+    return info.hwndFocus == window;
 }
 
 void CCaretTracker::OnAccessibleEvent(DWORD event, HWND window, LONG objectId, LONG, const AccessibleAnswers& answers)
@@ -208,7 +224,7 @@ void CCaretTracker::OnAccessibleEvent(DWORD event, HWND window, LONG objectId, L
         m_protectedWindow = nullptr;
         return;
     }
-    bool focusEvent = event == EVENT_OBJECT_FOCUS;
+    bool focusEvent = event == EVENT_OBJECT_FOCUS && !answers.outdated;
     bool caretAppears = objectId == OBJID_CARET && (event == EVENT_OBJECT_CREATE || event == EVENT_OBJECT_SHOW);
     if ((focusEvent || caretAppears) && m_owner && window != m_focusWindow) {
         HWND own = m_owner->OwnerWindow();

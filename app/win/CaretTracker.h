@@ -49,6 +49,10 @@ public:
         long role = 0;
         bool stateOk = false;
         long state = 0;
+        // A focus event delivered after its window lost the focus again (events come late and
+        // out of order): old news that must not move the focus, nor cost the current control its
+        // typed text.
+        bool outdated = false;
     };
 
     CCaretTracker();
@@ -60,6 +64,10 @@ public:
     bool Start(IOwner* owner);
     void Stop();
     bool IsTracking() const { return static_cast<bool>(m_eventHook); }
+
+    // Whether a window still has the keyboard focus of its own thread (true when that cannot be
+    // told), asked as a focus event about it is delivered.
+    static bool StillFocused(HWND window);
 
     // One event, after its accessible object was found (events without one are dropped before).
     void OnAccessibleEvent(DWORD event, HWND window, LONG objectId, LONG childId, const AccessibleAnswers& answers);

@@ -255,6 +255,30 @@ TEST_F(TrackerTest, SyncFocusTakesTheSystemsFocusButNotThisProgramsOwnWindows)
     EXPECT_EQ(owner.calls.size(), 2u);
 }
 
+TEST_F(TrackerTest, AFocusEventArrivingAfterItsWindowLostTheFocusKeepsTheTypedText)
+{
+    CCaretTracker tracker;
+    tracker.Start(&owner);
+    // The system moved the focus on (edit, then edit2); the key's look-up already saw edit2 when
+    // the event about edit is delivered.
+    ::SetFocus(edit2);
+    Pump();
+    tracker.SyncFocus();
+    ASSERT_EQ(tracker.FocusHwnd(), edit2);
+    const size_t calls = owner.calls.size();
+    EXPECT_FALSE(CCaretTracker::StillFocused(edit));
+    EXPECT_TRUE(CCaretTracker::StillFocused(edit2));
+    CCaretTracker::AccessibleAnswers late = Role(ROLE_SYSTEM_TEXT);
+    late.outdated = true;
+    tracker.OnAccessibleEvent(EVENT_OBJECT_FOCUS, edit, OBJID_CLIENT, CHILDID_SELF, late);
+    EXPECT_EQ(tracker.FocusHwnd(), edit2);
+    EXPECT_EQ(owner.calls.size(), calls);  // no save, no restore: edit2 keeps its word
+    // The same control named again, up to date: no change either.
+    tracker.OnAccessibleEvent(EVENT_OBJECT_FOCUS, edit2, OBJID_CLIENT, CHILDID_SELF, Role(ROLE_SYSTEM_TEXT));
+    tracker.SyncFocus();
+    EXPECT_EQ(owner.calls.size(), calls);
+}
+
 TEST_F(TrackerTest, EditBoxRulesOverrideTheCaretTest)
 {
     CCaretTracker tracker;

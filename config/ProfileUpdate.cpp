@@ -80,14 +80,8 @@ bool ReadWholeFile(HANDLE file, std::string* bytes)
 
 // The file's text in the ANSI code page: the profile writer keeps a file in the encoding
 // it found (ANSI, or UTF-8 / UTF-16 with a byte-order mark).
-bool ReadAnsiText(const std::string& path, std::string* text)
+bool AnsiTextOf(std::string bytes, std::string* text)
 {
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    std::string bytes;
-    if (!file || !ReadWholeFile(file.Get(), &bytes))
-        return false;
-
     std::wstring wide;
     if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
         static_cast<unsigned char>(bytes[1]) == 0xFE) {
@@ -111,6 +105,14 @@ bool ReadAnsiText(const std::string& path, std::string* text)
     text->resize(static_cast<std::size_t>(length));
     WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &(*text)[0], length, nullptr, nullptr);
     return true;
+}
+
+bool ReadAnsiText(const std::string& path, std::string* text)
+{
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::string bytes;
+    return file && ReadWholeFile(file.Get(), &bytes) && AnsiTextOf(std::move(bytes), text);
 }
 
 // Copies left behind by a process that ended between staging and committing. Anything
@@ -199,7 +201,15 @@ bool CProfileUpdate::StageCopy()
     if (m_copyPath.empty())
         return Failed(pvbase::FileFault::Other);
     SetPath(m_copyPath.c_str());
-    SectionNames(m_sectionsBefore);
+    // Named from the bytes just read, by the parser Verify judges with: asking the system
+    // parses the whole file again, which for thousands of sections takes most of a save.
+    std::string text;
+    if (!AnsiTextOf(std::move(content), &text))
+        return false;
+    for (const ProfileText::IniSection& section : ProfileText::ParseIniText(text)) {
+        if (!section.name.empty())
+            m_sectionsBefore.push_back(section.name);
+    }
     return true;
 }
 

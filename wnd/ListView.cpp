@@ -74,10 +74,10 @@ int CListView::ColumnCount() const
 int CListView::InsertItem(int index, const std::string& text, int image, LPARAM data) const
 {
     LVITEMA item{};
-    item.mask = LVIF_TEXT | LVIF_PARAM | (image >= 0 || image == kImageWhenShown ? LVIF_IMAGE : 0);
+    item.mask = LVIF_TEXT | LVIF_PARAM | (image >= 0 ? LVIF_IMAGE : 0);
     item.iItem = index;
     item.pszText = const_cast<char*>(text.c_str());
-    item.iImage = image == kImageWhenShown ? I_IMAGECALLBACK : image;
+    item.iImage = image;
     item.lParam = data;
     return static_cast<int>(::SendMessageA(m_hwnd, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
 }
@@ -266,6 +266,18 @@ std::optional<LabelEdit> CListView::EndedLabelEdit(const NMHDR& header)
 bool CListView::SetItemCount(int count) const
 {
     return ::SendMessageA(m_hwnd, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOSCROLL) != FALSE;
+}
+
+void CListView::ResetRows(int count) const
+{
+    SetItemCount(0);
+    SetItemCount(count);
+    ::InvalidateRect(m_hwnd, nullptr, TRUE);
+}
+
+int CListView::CompareTexts(const std::string& first, const std::string& second)
+{
+    return ::lstrcmpA(first.c_str(), second.c_str());
 }
 
 bool CListView::HandleNotify(const NMHDR& header, LRESULT& result) const

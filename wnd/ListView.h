@@ -49,15 +49,6 @@ public:
     void SetColumnWidth(int column, int width) const { ListView_SetColumnWidth(m_hwnd, column, width); }
     // LVS_EX_* styles to add, e.g. LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES.
     void AddExtendedStyle(DWORD styles) const { ListView_SetExtendedListViewStyleEx(m_hwnd, styles, styles); }
-    // An image given as this is asked for (LVN_GETDISPINFO) when the row is first painted.
-    static constexpr int kImageWhenShown = -2;
-    // Stops (false) or restarts (true) painting, around filling many rows at once.
-    void SetRedraw(bool on) const
-    {
-        ::SendMessageA(m_hwnd, WM_SETREDRAW, on ? TRUE : FALSE, 0);
-        if (on)
-            ::InvalidateRect(m_hwnd, nullptr, TRUE);
-    }
     HIMAGELIST SetImageList(HIMAGELIST images, int which) const { return ListView_SetImageList(m_hwnd, images, which); }
 
     // Rows. Indexes returned are where the row went (a sorted list places it itself); -1 on failure.
@@ -115,6 +106,11 @@ public:
     void SetCellText(CellText cellText) { m_cellText = std::move(cellText); }
     void SetCellImage(CellImage cellImage) { m_cellImage = std::move(cellImage); }
     bool SetItemCount(int count) const;
+    // Drops the selection and shows count rows afresh, as after refilling a list.
+    void ResetRows(int count) const;
+    // The order a list sorted by its style (LVS_SORTASCENDING) gives two texts: negative, zero or
+    // positive as for strcmp. Owner-data lists cannot sort themselves; their owners sort with this.
+    static int CompareTexts(const std::string& first, const std::string& second);
     // Answers LVN_GETDISPINFO for this list; false for notifications it does not handle.
     bool HandleNotify(const NMHDR& header, LRESULT& result) const;
 

@@ -41,12 +41,18 @@ BOOL CDlgAppManager::OnInitDialog()
          reinterpret_cast<LPARAM>(
              ::LoadImageA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 16, 16, LR_SHARED)));
     m_images.Reset(::ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 8, 8));
-    m_list.Attach(Item(IDC_APPS_LIST));
+    wnd::IconHandle fallback(
+        static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(IDI_DEFAULT_APP), IMAGE_ICON, 16, 16, 0)));
+    ::ImageList_AddIcon(m_images.Get(), fallback.Get());  // image 0: a program without an icon
+    AttachList();
     m_list.SetImageList(m_images.Get(), LVSIL_SMALL);
+    m_list.SetCellImage([this](int row) {
+        const AppRule* rule = RuleOfRow(row);
+        return rule ? ImageOf(rule->path) : 0;
+    });
     m_list.InsertColumn(0, "Caption", LVCFMT_LEFT, 120);
     m_list.InsertColumn(1, "Status", LVCFMT_LEFT, 120);
     m_list.InsertColumn(2, "Full Path", LVCFMT_LEFT, 300);
-    m_list.AddExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
     FillList();
     m_otherApps = m_settings.workOnOtherApps ? 1 : 0;
     SetChecked(IDC_APPS_ENABLE_OTHERS, m_otherApps == 1);
@@ -61,19 +67,16 @@ AppRule CDlgAppManager::NewRule() const
     return rule;
 }
 
-void CDlgAppManager::BeforeFill()
+std::string CDlgAppManager::CellText(const AppRule& rule, int column) const
 {
-    ::ImageList_RemoveAll(m_images.Get());
-    m_imageOfPath.clear();
-    wnd::IconHandle fallback(static_cast<HICON>(
-        ::LoadImageA(wnd::ResourceInstance(), MAKEINTRESOURCEA(IDI_DEFAULT_APP), IMAGE_ICON, 16, 16, 0)));
-    ::ImageList_AddIcon(m_images.Get(), fallback.Get());
-}
-
-void CDlgAppManager::AddRow(int ruleIndex, const AppRule& rule)
-{
-    // Icons are read for the rows painted, not for thousands of rules at once.
-    m_list.AddRow({rule.caption, WorkOnStatus(rule.workOn), rule.path}, ruleIndex, wnd::CListView::kImageWhenShown);
+    switch (column) {
+        case 0:
+            return rule.caption;
+        case 1:
+            return WorkOnStatus(rule.workOn);
+        default:
+            return rule.path;
+    }
 }
 
 int CDlgAppManager::ImageOf(const std::string& path)
@@ -93,20 +96,6 @@ int CDlgAppManager::ImageOf(const std::string& path)
     }
     m_imageOfPath.emplace(std::move(key), image);
     return image;
-}
-
-bool CDlgAppManager::OnNotify(const NMHDR& header, LRESULT& result)
-{
-    if (static_cast<int>(header.idFrom) != IDC_APPS_LIST || header.code != LVN_GETDISPINFOA)
-        return CRuleListDialog::OnNotify(header, result);
-    auto& info = const_cast<NMLVDISPINFOA&>(reinterpret_cast<const NMLVDISPINFOA&>(header));
-    if (info.item.mask & LVIF_IMAGE) {
-        const LPARAM index = m_list.ItemData(info.item.iItem);
-        const bool valid = index >= 0 && index < static_cast<LPARAM>(m_settings.appRules.size());
-        info.item.iImage = valid ? ImageOf(m_settings.appRules[static_cast<std::size_t>(index)].path) : 0;
-        info.item.mask |= LVIF_DI_SETITEM;
-    }
-    return true;
 }
 
 bool CDlgAppManager::OnCommand(int id, int code, HWND control)

@@ -27,11 +27,10 @@ protected:
 
     AppRule NewRule() const override;
     bool Shows(const AppRule& rule) const override { return rule.editBoxId.empty() && !rule.path.empty(); }
-    void AddRow(int ruleIndex, const AppRule& rule) override;
-    void BeforeFill() override;
-    bool OnNotify(const NMHDR& header, LRESULT& result) override;
+    std::string CellText(const AppRule& rule, int column) const override;
 
 private:
+    // The image of a program's icon, read when a row naming it is first painted.
     int ImageOf(const std::string& path);
 
     wnd::ImageListHandle m_images;

@@ -20,18 +20,24 @@ CDlgEditBoxList::CDlgEditBoxList(CAppSettings& settings, RuleEditor editor)
 
 BOOL CDlgEditBoxList::OnInitDialog()
 {
-    m_list.Attach(Item(IDC_EDIT_BOX_LIST));
+    AttachList();
     m_list.InsertColumn(0, "Caption", LVCFMT_LEFT, 120);
     m_list.InsertColumn(1, "Edit Box ID", LVCFMT_LEFT, 120);
     m_list.InsertColumn(2, "Status", LVCFMT_LEFT, 120);
-    m_list.AddExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
     FillList();
     return TRUE;
 }
 
-void CDlgEditBoxList::AddRow(int ruleIndex, const AppRule& rule)
+std::string CDlgEditBoxList::CellText(const AppRule& rule, int column) const
 {
-    m_list.AddRow({rule.caption, rule.editBoxId, WorkOnStatus(rule.workOn)}, ruleIndex);
+    switch (column) {
+        case 0:
+            return rule.caption;
+        case 1:
+            return rule.editBoxId;
+        default:
+            return WorkOnStatus(rule.workOn);
+    }
 }
 
 bool CDlgEditBoxList::RunEditor(AppRule& rule)

@@ -17,7 +17,7 @@ protected:
     BOOL OnInitDialog() override;
     AppRule NewRule() const override { return AppRule(); }
     bool Shows(const AppRule& rule) const override { return !rule.editBoxId.empty(); }
-    void AddRow(int ruleIndex, const AppRule& rule) override;
+    std::string CellText(const AppRule& rule, int column) const override;
     // The list steps aside while the finder runs, so the edit box behind it can be reached.
     bool RunEditor(AppRule& rule) override;
 };

@@ -1,5 +1,7 @@
 #include "config/ui/RuleListDialog.h"
 
+#include <algorithm>
+
 #include "config/ui/ConfigUiIds.h"
 #include "wnd/MessageBoxes.h"
 
@@ -13,17 +15,28 @@ CRuleListDialog::CRuleListDialog(int templateId, int listId, CAppSettings& setti
 {
 }
 
+void CRuleListDialog::AttachList()
+{
+    m_list.Attach(Item(m_listId));
+    m_list.AddExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
+    m_list.SetCellText([this](int row, int column) {
+        const AppRule* rule = RuleOfRow(row);
+        return rule ? CellText(*rule, column) : std::string();
+    });
+}
+
 void CRuleListDialog::FillList()
 {
-    m_list.SetRedraw(false);  // thousands of rows are painted once, not row by row
-    m_list.DeleteAllItems();
-    BeforeFill();
-    for (std::size_t index = 0; index < m_settings.appRules.size(); ++index) {
-        const AppRule& rule = m_settings.appRules[index];
-        if (!rule.deleted && Shows(rule))
-            AddRow(static_cast<int>(index), rule);
+    const std::vector<AppRule>& rules = m_settings.appRules;
+    m_rows.clear();
+    for (std::size_t index = 0; index < rules.size(); ++index) {
+        if (!rules[index].deleted && Shows(rules[index]))
+            m_rows.push_back(static_cast<int>(index));
     }
-    m_list.SetRedraw(true);
+    std::stable_sort(m_rows.begin(), m_rows.end(), [&rules](int first, int second) {
+        return wnd::CListView::CompareTexts(rules[first].caption, rules[second].caption) < 0;
+    });
+    m_list.ResetRows(static_cast<int>(m_rows.size()));
     UpdateButtons();
 }
 
@@ -37,8 +50,16 @@ void CRuleListDialog::UpdateButtons() const
 
 int CRuleListDialog::RuleIndexOfRow(int row) const
 {
-    const LPARAM index = m_list.ItemData(row);
-    return index >= 0 && index < static_cast<LPARAM>(m_settings.appRules.size()) ? static_cast<int>(index) : -1;
+    if (row < 0 || row >= static_cast<int>(m_rows.size()))
+        return -1;
+    const int index = m_rows[static_cast<std::size_t>(row)];
+    return static_cast<std::size_t>(index) < m_settings.appRules.size() ? index : -1;
+}
+
+const AppRule* CRuleListDialog::RuleOfRow(int row) const
+{
+    const int index = RuleIndexOfRow(row);
+    return index < 0 ? nullptr : &m_settings.appRules[static_cast<std::size_t>(index)];
 }
 
 void CRuleListDialog::AddRule()
@@ -115,12 +136,13 @@ bool CRuleListDialog::OnCommand(int id, int code, HWND)
     }
 }
 
-bool CRuleListDialog::OnNotify(const NMHDR& header, LRESULT&)
+bool CRuleListDialog::OnNotify(const NMHDR& header, LRESULT& result)
 {
-    if (static_cast<int>(header.idFrom) == m_listId && header.code == LVN_ITEMCHANGED) {
+    if (static_cast<int>(header.idFrom) == m_listId &&
+        (header.code == LVN_ITEMCHANGED || header.code == LVN_ODSTATECHANGED))
         UpdateButtons();
-        return false;
-    }
+    if (m_list.HandleNotify(header, result))
+        return true;
     if (static_cast<int>(header.idFrom) != m_listId || header.code != NM_DBLCLK)
         return false;
     EditSelected();

@@ -1,5 +1,5 @@
-// What the Applications Manager and the Edit Box List share: a list of rules of one kind whose
-// rows carry their rule's index, Add / Edit / Delete on the rule list of CAppSettings, OK that
+// What the Applications Manager and the Edit Box List share: an owner-data list of the rules of
+// one kind, sorted by caption, Add / Edit / Delete on the rule list of CAppSettings, OK that
 // saves and reloads AppConfig.ini, Cancel that restores the list as it was loaded.
 #pragma once
 
@@ -33,13 +33,16 @@ protected:
     virtual AppRule NewRule() const = 0;
     // Whether the list shows this rule (live rules of the dialog's kind).
     virtual bool Shows(const AppRule& rule) const = 0;
-    // Adds the row of a shown rule; its item data must be the rule's index.
-    virtual void AddRow(int ruleIndex, const AppRule& rule) = 0;
+    // The text a shown rule's row has in this column.
+    virtual std::string CellText(const AppRule& rule, int column) const = 0;
     // Runs the editor over this dialog.
     virtual bool RunEditor(AppRule& rule) { return m_editor && m_editor(Handle(), rule); }
-    virtual void BeforeFill() {}
 
+    // Attaches the list control and lets it ask for the rows' texts.
+    void AttachList();
     void FillList();
+    // The rule a row shows, or null.
+    const AppRule* RuleOfRow(int row) const;
     // Saves the rules and reloads them; a failed save is reported and the dialog stays open.
     bool SaveAndClose();
 
@@ -54,10 +57,11 @@ protected:
 private:
     // Edit and Delete enabled exactly while a row is selected.
     void UpdateButtons() const;
-    // The rule index of a row, or -1 when the row carries none that is valid.
+    // The rule index of a row, or -1 when there is no such row.
     int RuleIndexOfRow(int row) const;
 
     int m_listId;
+    std::vector<int> m_rows;  // the rule index of each row, in the order shown
     RuleEditor m_editor;
 };
 

@@ -1,6 +1,7 @@
 // The dialog toolkit driven through real dialogs: fields, lists, the modal runner and pages.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <string>
@@ -325,7 +326,27 @@ TEST(ListViewTest, AnOwnerDataListOfAMillionRowsAsksOnlyForWhatItShows)
     ::UpdateWindow(list.Handle());
     EXPECT_EQ(list.SelectedIndex(), 500000);
     EXPECT_LT(asked, 400);
+    list.ResetRows(600000);
+    EXPECT_EQ(list.ItemCount(), 600000);
+    EXPECT_EQ(list.SelectedCount(), 0);
     dialog.EndDialog(IDCANCEL);
+}
+
+TEST(ListViewTest, TextsCompareInTheOrderOfAListSortedByItsStyle)
+{
+    HWND sorted = ::CreateWindowExA(0, WC_LISTVIEWA, "", WS_POPUP | LVS_REPORT | LVS_SORTASCENDING, 0, 0, 200, 200,
+                                    nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(sorted, nullptr);
+    wnd::CListView list(sorted);
+    list.InsertColumn(0, "Caption", LVCFMT_LEFT, 100);
+    std::vector<std::string> texts{"beta",   "Alpha", "alpha2", "_tool", "Zed",     "10 apps",
+                                   "9 apps", "",      "a-b",    "ab",    "Gamma x", "gamma"};
+    for (const std::string& text : texts)
+        list.AddRow({text});
+    std::stable_sort(texts.begin(), texts.end(),
+                     [](const std::string& a, const std::string& b) { return wnd::CListView::CompareTexts(a, b) < 0; });
+    EXPECT_EQ(FirstColumn(list), texts);
+    ::DestroyWindow(sorted);
 }
 
 class RunnerDialog : public wnd::CDialog {

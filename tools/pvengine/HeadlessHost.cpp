@@ -106,10 +106,10 @@ void CHeadlessHost::Pump()
                 engine.SearchTyped();
             else
                 engine.RunQueuedCompletion();
-        } else if (m_markersSent > 0) {
+        } else if (!m_markers.empty()) {
             // The edit took the output at once: the marker behind it comes back now.
-            --m_markersSent;
-            const unsigned marker = CCompletionEngine::kOwnInputMarkerKey;
+            const unsigned marker = m_markers.front();
+            m_markers.pop_front();
             engine.OnHookKey(0, KeyInfo(marker, false));
             engine.OnHookKey(0, KeyInfo(marker, true));
         } else if (m_ownInputTimer) {

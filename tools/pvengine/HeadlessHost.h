@@ -75,7 +75,7 @@ public:
     void Type(WindowHandle target, int backspaces, const CMacroScript& script) override;
     void ReplayText(const std::string& text) override;
     void ReplayKey(unsigned vk, bool release) override;
-    void SendOwnInputMarker() override { ++m_markersSent; }
+    void SendOwnInputMarker(unsigned vk) override { m_markers.push_back(vk); }
     void Beep() override {}
 
     // CClock
@@ -100,7 +100,7 @@ private:
     bool m_visible = false;
     std::vector<PromptRow> m_rows;
     std::deque<Message> m_queue;
-    int m_markersSent = 0;
+    std::deque<unsigned> m_markers;  // sent behind outputs, not yet come back
     bool m_acceptInputTimer = false;
     bool m_ownInputTimer = false;
     WindowHandle m_editWindow = 0x100;

@@ -109,7 +109,7 @@ with Session("dict_editor", limit=240) as s:
     def keys_pass_during_import():
         """Keys typed in another program arrive while a long import runs; Cancel stops it."""
         words_file = s.new_file("many-words", ".txt")
-        total = 3000000
+        total = 10000000  # long enough to be still running when the keys arrive
         with open(words_file, "wb") as f:
             f.write(b" ".join(b"w%07d" % i for i in range(total)))
         press(s, editor[0], IMPORT)

@@ -95,9 +95,17 @@ void ClientRectToScreen(HWND window, RECT& rect)
         ::MapWindowPoints(window, nullptr, points, 2);
         return;
     }
+    RECT asTheWindowSees{};
+    RECT inPixels{};
     DPI_AWARENESS_CONTEXT previous = setThreadContext(context);
     ::MapWindowPoints(window, nullptr, points, 2);
+    ::GetWindowRect(window, &asTheWindowSees);
     setThreadContext(previous);
+    ::GetWindowRect(window, &inPixels);
+    // Converted only where the system really scales that window's coordinates (Wine, for one,
+    // draws such windows unscaled and leaves their coordinates as they are).
+    if (::EqualRect(&asTheWindowSees, &inPixels))
+        return;
     toPhysical(window, &points[0]);
     toPhysical(window, &points[1]);
 }

@@ -49,8 +49,10 @@ int main(int argc, char** argv)
             std::printf("none\n");
             return 0;
         }
+        // Mapped plainly, not with the program's own conversion, so that a test of that conversion
+        // compares it with where the caret is drawn (Wine draws every window unscaled).
         RECT r = info.rcCaret;
-        ClientRectToScreen(info.hwndCaret, r);
+        ::MapWindowPoints(info.hwndCaret, nullptr, reinterpret_cast<POINT*>(&r), 2);
         std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
         return 0;
     }

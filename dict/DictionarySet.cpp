@@ -78,7 +78,7 @@ void CDictionarySet::SetLengthLimits(int minimum, int maximum)
         dictionary->SetLengthLimits(minimum, maximum);
 }
 
-bool CDictionarySet::FindFirst(std::string_view query, DictionaryMatch& match, int mode, bool includeShorthand)
+void CDictionarySet::BeginSearch(std::string_view query, int mode, bool includeShorthand)
 {
     m_includeShorthand = includeShorthand;
     // The dictionaries left out of this search keep the query of their last one.
@@ -89,6 +89,11 @@ bool CDictionarySet::FindFirst(std::string_view query, DictionaryMatch& match, i
     m_query.Set(query, mode, m_codePage);
     m_pending.clear();
     m_backHandedOut = false;
+}
+
+bool CDictionarySet::FindFirst(std::string_view query, DictionaryMatch& match, int mode, bool includeShorthand)
+{
+    BeginSearch(query, mode, includeShorthand);
     std::string_view key;
     for (std::size_t i = 0; i < m_dictionaries.size(); ++i) {
         CDictionaryFile& dictionary = *m_dictionaries[i];
@@ -157,14 +162,7 @@ bool CDictionarySet::TakeSmallest(DictionaryMatch& match)
 bool CDictionarySet::FindFirstRanked(std::string_view query, DictionaryMatch& match, int mode, bool includeShorthand,
                                      int& rank)
 {
-    m_includeShorthand = includeShorthand;
-    for (std::size_t i = 0; !includeShorthand && i < m_dictionaries.size(); ++i) {
-        if (m_dictionaries[i]->Type() == DICTIONARY_SHORTHAND)
-            m_dictionaries[i]->KeepQuery();
-    }
-    m_query.Set(query, mode, m_codePage);
-    m_pending.clear();
-    m_backHandedOut = false;
+    BeginSearch(query, mode, includeShorthand);
     m_ranked.clear();
     m_rankedHandedOut = -1;
     std::string_view key;

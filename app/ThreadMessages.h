@@ -30,6 +30,14 @@
 // From the engine's own listing thread: lParam a FolderListing* the receiver deletes (posted).
 #define WM_ENGINE_FOLDER_LISTED (WM_APP + 10)
 
+// Engine window -> itself (posted), beside the hook's WM_HOOK_KEY (WM_USER + 1003).
+// Run the searches the keys queued (CCompletionEngine::SearchTyped).
+#define WM_PROMPT_SEARCH (WM_USER + 1001)
+// Move the selection: wParam a CCompletionEngine::MoveSelection code.
+#define WM_PROMPT_SELECT (WM_USER + 1002)
+// Type the completion a key asked for (CCompletionEngine::RunQueuedCompletion).
+#define WM_PROMPT_COMPLETE (WM_USER + 1004)
+
 // Engine thread -> controller window (posted).
 // lParam: a PromptState* the receiver deletes; the latest one wins.
 #define WM_VIEW_PROMPT_STATE (WM_APP + 20)

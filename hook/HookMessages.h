@@ -1,4 +1,4 @@
-// Messages between the keyboard hook library and the main window, and the scan code that marks
+// Messages between the keyboard hook library and the engine's window, and the scan code that marks
 // key events we synthesise ourselves. Shared by Zel.dll, the main program and text output.
 #pragma once
 
@@ -12,11 +12,6 @@
 //   wParam = character from ToAsciiEx (0 if none), lParam = vk * 256 + release flag;
 //   answer 0 swallows the event, anything else lets it pass.
 #define WM_HOOK_KEY (WM_USER + 1003)
-
-// Posted by the main window to itself.
-#define WM_PROMPT_SEARCH (WM_USER + 1001)
-#define WM_PROMPT_SELECT (WM_USER + 1002)
-#define WM_PROMPT_COMPLETE (WM_USER + 1004)
 
 // Scan code carried by every key event the system types itself; the hook never reports these.
 #define SYNTHETIC_SCAN_CODE 0xEE

@@ -20,11 +20,12 @@ namespace {
 
 const char kEngineWindowClass[] = "PennivoxEngine";
 
-PlatformServices MakePlatform(IPromptView* view, IFocusTracker* focus, IDesktop* desktop, IFileSystem* files,
-                              IKeyOutput* output, const CClock* clock)
+PlatformServices MakePlatform(IPromptView* view, IEngineScheduler* scheduler, IFocusTracker* focus, IDesktop* desktop,
+                              IFileSystem* files, IKeyOutput* output, const CClock* clock)
 {
     PlatformServices s;
     s.view = view;
+    s.scheduler = scheduler;
     s.focus = focus;
     s.desktop = desktop;
     s.files = files;
@@ -112,7 +113,7 @@ CEngineHost::CEngineHost(HWND viewWindow, HWND promptWindow, std::atomic<unsigne
       m_promptWindow(promptWindow),
       m_latestSerial(latestSerial),
       m_desktop([this](HWND w) { return m_settingsBridge.IsAppEnabled(w); }),
-      m_core(MakePlatform(this, &m_caretTracker, &m_desktop, &m_files, &m_output, &m_clock),
+      m_core(MakePlatform(this, this, &m_caretTracker, &m_desktop, &m_files, &m_output, &m_clock),
              m_settingsBridge.EnableStore()),
       m_engine(m_core.Engine())
 {
@@ -217,9 +218,10 @@ int CEngineHost::OnHookKey(WPARAM chars, LPARAM keyInfo)
     m_keyUnanswered = true;
     m_answeredAt = 0;
     m_caretTracker.SyncFocus();
-    const int answer = m_engine.OnHookKey(static_cast<unsigned>(chars), static_cast<unsigned>(keyInfo));
+    const KeyReport key = KeyReport::FromHook(static_cast<unsigned>(chars), static_cast<unsigned>(keyInfo));
+    const int answer = m_engine.OnHookKey(key);
     m_keyUnanswered = outerUnanswered;
-    NoteReleaseGap(static_cast<unsigned>(keyInfo));
+    NoteReleaseGap(key);
     return answer;
 }
 
@@ -243,13 +245,12 @@ void CEngineHost::AnswerKey(int answer)
         m_answeredAt = MicrosecondsNow();
 }
 
-void CEngineHost::NoteReleaseGap(unsigned keyInfo)
+void CEngineHost::NoteReleaseGap(const KeyReport& key)
 {
-    const unsigned vk = (keyInfo >> 8) & 0xFF;
-    if ((keyInfo & 0x0F) == 0) {
-        m_pressKey = vk;
+    if (!key.released) {
+        m_pressKey = key.vk;
         m_pressAnsweredAt = m_answeredAt;
-    } else if (vk == m_pressKey && m_pressAnsweredAt) {
+    } else if (key.vk == m_pressKey && m_pressAnsweredAt) {
         m_releaseGapUs = MicrosecondsNow() - m_pressAnsweredAt;
         m_pressAnsweredAt = 0;
     }
@@ -370,9 +371,9 @@ void CEngineHost::TellUnsavableFolder()
 void CEngineHost::TellAutoLearnProblem()
 {
     if (m_core.AutoLearn().IsOpen()) {
-        TellFileProblem(m_core.AutoLearn().Path(), "Learnt words cannot be saved to " + m_core.AutoLearn().Path() + ": " +
-                                                 pvbase::FileFaultReason(m_core.AutoLearn().WriteFault()) +
-                                                 ".\r\nThe words learnt before are still offered.");
+        TellFileProblem(m_core.AutoLearn().Path(), "Learnt words cannot be saved to " + m_core.AutoLearn().Path() +
+                                                       ": " + pvbase::FileFaultReason(m_core.AutoLearn().WriteFault()) +
+                                                       ".\r\nThe words learnt before are still offered.");
         return;
     }
     const std::string path = pvbase::AutoLearnPath(m_settingsBridge.ProgramDirectory());

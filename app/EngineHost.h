@@ -41,7 +41,7 @@ private:
     DWORD m_threadId = 0;
 };
 
-class CEngineHost : public wnd::CWindow, public IPromptView, public CCaretTracker::IOwner {
+class CEngineHost : public wnd::CWindow, public IPromptView, public IEngineScheduler, public CCaretTracker::IOwner {
 public:
     static constexpr UINT_PTR TIMER_ACCEPT_INPUT = 1003;
     // While shown: follow a caret that no event reports.
@@ -89,6 +89,8 @@ public:
     void SelectRow(int row) override;
     void ClearRows() override;
     void ShowPreview(const std::string& text, int style) override;
+
+    // IEngineScheduler
     void AnswerKey(int answer) override;
     void PostSearch() override;
     void PostComplete() override;
@@ -114,7 +116,7 @@ private:
     int OnHookKey(WPARAM chars, LPARAM keyInfo);
     // Before a search's work: lets a key report that is about to come be answered first.
     void LetNextKeyIn();
-    void NoteReleaseGap(unsigned keyInfo);
+    void NoteReleaseGap(const KeyReport& key);
     static LONGLONG MicrosecondsNow();
     void OnLoad();
     // False when no dictionary could be loaded.

@@ -43,6 +43,7 @@ void TrimTrailingLineBreaks(std::string& text)
 
 CCompletionEngine::CCompletionEngine(const EngineServices& services)
     : m_view(*services.view),
+      m_scheduler(*services.scheduler),
       m_focus(*services.focus),
       m_desktop(*services.desktop),
       m_files(*services.files),
@@ -61,31 +62,34 @@ void CCompletionEngine::ApplySettings(const EngineSettings& settings)
     m_matchMode = MATCH_START | (settings.enableWord ? MATCH_WORDS : 0) | (settings.enablePhrase ? MATCH_PHRASES : 0);
     // A page of no rows could never be shown or left.
     m_pageSize = static_cast<int>(std::min<std::uint32_t>(std::max<std::uint32_t>(settings.maxItemShow, 1), 1000));
+    AssignPromptKeys();
 }
 
 // ---------------------------------------------------------------------------------------------
 // Keys
 
-bool CCompletionEngine::IsSelectionKey(unsigned vk) const
+void CCompletionEngine::AssignPromptKeys()
 {
-    return vk == m_settings.vkSelectPrev || vk == m_settings.vkSelectNext || vk == m_settings.vkSelectPageDown ||
-           vk == m_settings.vkSelectPageUp || IndexKeySlot(vk) >= 0 || IsCompleteKey(vk) || vk == kEscapeKey;
+    // Filled from the weakest role to the strongest: a key given two roles keeps the stronger.
+    m_promptKeys.fill(PromptKey());
+    const auto assign = [this](unsigned vk, PromptKey::Action action, int code) {
+        if (vk < m_promptKeys.size())
+            m_promptKeys[vk] = PromptKey{action, code};
+    };
+    assign(kEscapeKey, PromptKey::HIDE, 0);
+    for (std::uint8_t vk : m_settings.vkSelect)
+        assign(vk, PromptKey::CHOOSE, kSelectCurrent);
+    for (int slot = 9; slot >= 0; --slot)
+        assign(m_settings.vkSelectIndex[slot], PromptKey::CHOOSE, slot);
+    assign(m_settings.vkSelectPageUp, PromptKey::MOVE, kSelectPreviousPage);
+    assign(m_settings.vkSelectPageDown, PromptKey::MOVE, kSelectNextPage);
+    assign(m_settings.vkSelectNext, PromptKey::MOVE, kSelectNext);
+    assign(m_settings.vkSelectPrev, PromptKey::MOVE, kSelectPrevious);
 }
 
-int CCompletionEngine::IndexKeySlot(unsigned vk) const
+CCompletionEngine::PromptKey CCompletionEngine::PromptKeyOf(unsigned vk) const
 {
-    for (int i = 0; i < 10; ++i)
-        if (m_settings.vkSelectIndex[i] == vk)
-            return i;
-    return -1;
-}
-
-bool CCompletionEngine::IsCompleteKey(unsigned vk) const
-{
-    for (std::uint8_t key : m_settings.vkSelect)
-        if (key == vk)
-            return true;
-    return false;
+    return vk < m_promptKeys.size() ? m_promptKeys[vk] : PromptKey();
 }
 
 void CCompletionEngine::ForgetTypedText()
@@ -114,88 +118,98 @@ void CCompletionEngine::RemoveLastTypedCharacter()
     m_typedText.resize(lastIsLead && previousIsLead ? size - 2 : size - 1);
 }
 
-int CCompletionEngine::OnHookKey(unsigned chars, unsigned keyInfo)
+// The hold-back gate: markers behind the engine's own output, keys that wait behind a completion
+// and the releases of presses that waited; every other key is the engine's own work.
+int CCompletionEngine::OnHookKey(const KeyReport& key)
 {
-    const unsigned vk = (keyInfo >> 8) & 0xFF;
-    const bool released = (keyInfo & 0x0F) != 0;
-    if (IsOwnInputMarkerKey(vk))
-        return OnOwnInputMarker(keyInfo);
+    if (IsOwnInputMarkerKey(key.vk))
+        return OnOwnInputMarker(key);
     // Between the key that completes and the moment the target has taken the completion's output,
     // the user's keys would reach the target before it (or between its pieces) and its Backspaces
     // would delete them: they are held back and typed again after it, in order.
     if (IsHoldingBackKeys())
-        return HoldBackKey(chars, keyInfo);
+        return HoldBackKey(key);
     // The release of a key whose press was held back goes the way its press went.
-    if (released && IsHeldBack(vk)) {
-        m_view.AnswerKey(0);
-        ForgetHeldBack(vk);
-        ReplayHeldBackKey(chars, keyInfo);
+    if (key.released && IsHeldBack(key.vk)) {
+        m_scheduler.AnswerKey(0);
+        ForgetHeldBack(key.vk);
+        ReplayHeldBackKey(key);
         return 0;
     }
-    return ProcessKey(chars, keyInfo);
+    return ProcessKey(key);
 }
 
-int CCompletionEngine::ProcessKey(unsigned chars, unsigned keyInfo)
+int CCompletionEngine::ProcessKey(const KeyReport& key)
 {
-    const unsigned vk = (keyInfo >> 8) & 0xFF;
-    const bool released = (keyInfo & 0x0F) != 0;
     // Keys in other controls, in applications the rules exclude, and in password boxes are
     // neither kept nor acted on.
     if (!WorksInFocusWindow()) {
-        m_view.AnswerKey(1);
-        if (released)
-            TakeRelease(vk);
+        m_scheduler.AnswerKey(1);
+        if (key.released)
+            TakeRelease(key.vk);
         ForgetTypedText();
         return 1;
     }
-
-    // A mark typed right behind the blank that a completion added goes before that blank.
-    if (m_blankTyped && !released && !IsModifierKey(vk)) {
-        m_blankTyped = false;
-        const char mark = static_cast<char>(chars & 0xFF);
-        if (mark != 0 && ((chars >> 8) & 0xFF) == 0 && std::strchr(kMarksBeforeBlank, mark) &&
-            !m_typedText.empty() && m_typedText.back() == ' ') {
-            m_view.AnswerKey(0);
-            m_searchKey = " ";
-            SetPendingText(std::string(1, mark), MODE_REPLACE);
-            m_takingBackBlank = true;
-            QueueCompletion();
-            return 0;
-        }
-    }
-
-    // A prompt key acts on the prompt of everything typed before it, whether or not the searches
-    // kept up with the keys: a target that lags hands its keys over in a burst, and judged by the
-    // prompt of an earlier text (hidden by a blank, or by a prefix without candidates) the key
-    // would reach the target although its own prompt shows. Its answer waits for them; other
-    // keys never wait.
-    if (!released && m_queuedSearches > 0 && IsSelectionKey(vk))
-        SearchTyped();
-    // Only the prompt's own keys are swallowed, only while it is shown, and a release goes the way
-    // its press went: a key is never both passed and acted on. The target gets its key before the
-    // prompt moves, the typed text changes or a search is queued.
-    const bool promptKey = released ? TakeRelease(vk) : TakePress(vk, m_view.IsPromptVisible() && IsSelectionKey(vk));
-    m_view.AnswerKey(promptKey ? 0 : 1);
-    if (promptKey) {
-        ActOnPrompt(vk, released);
+    if (PutMarkBeforeBlank(key))
+        return 0;
+    if (TakenByPrompt(key)) {
+        ActOnPrompt(key);
         return 0;
     }
-    if (vk == kBackspaceKey) {
-        if (!released) {
+    if (key.vk == kBackspaceKey) {
+        if (!key.released) {
             RemoveLastTypedCharacter();
             QueueSearch();
         }
         return 1;
     }
-    std::string text;
-    for (unsigned c = chars & 0xFFFF; c != 0 && (c & 0xFF) != 0; c >>= 8)
-        text += static_cast<char>(c & 0xFF);
-    if (!text.empty() && !released &&
+    AddTypedBytes(key);
+    return 1;
+}
+
+bool CCompletionEngine::PutMarkBeforeBlank(const KeyReport& key)
+{
+    if (!m_blankTyped || key.released || IsModifierKey(key.vk))
+        return false;
+    m_blankTyped = false;
+    const std::string mark = key.Text();
+    if (mark.size() != 1 || !std::strchr(kMarksBeforeBlank, mark[0]) || m_typedText.empty() ||
+        m_typedText.back() != ' ')
+        return false;
+    m_scheduler.AnswerKey(0);
+    m_searchKey = " ";
+    SetPendingText(mark, MODE_REPLACE);
+    m_takingBackBlank = true;
+    QueueCompletion();
+    return true;
+}
+
+bool CCompletionEngine::TakenByPrompt(const KeyReport& key)
+{
+    // A prompt key acts on the prompt of everything typed before it, whether or not the searches
+    // kept up with the keys: a target that lags hands its keys over in a burst, and judged by the
+    // prompt of an earlier text (hidden by a blank, or by a prefix without candidates) the key
+    // would reach the target although its own prompt shows. Its answer waits for them; other
+    // keys never wait.
+    if (!key.released && m_queuedSearches > 0 && IsPromptKey(key.vk))
+        SearchTyped();
+    // Only the prompt's own keys are swallowed, only while it is shown, and a release goes the way
+    // its press went: a key is never both passed and acted on. The target gets its key before the
+    // prompt moves, the typed text changes or a search is queued.
+    const bool taken =
+        key.released ? TakeRelease(key.vk) : TakePress(key.vk, m_view.IsPromptVisible() && IsPromptKey(key.vk));
+    m_scheduler.AnswerKey(taken ? 0 : 1);
+    return taken;
+}
+
+void CCompletionEngine::AddTypedBytes(const KeyReport& key)
+{
+    const std::string text = key.Text();
+    if (!text.empty() && !key.released &&
         std::all_of(text.begin(), text.end(), [](char c) { return IsTypedByte(static_cast<unsigned char>(c)); })) {
         AppendTyped(text);
         QueueSearch();
     }
-    return 1;
 }
 
 bool CCompletionEngine::WorksInFocusWindow()
@@ -230,39 +244,27 @@ bool CCompletionEngine::IsTaken(unsigned vk) const
     return std::find(m_takenKeys.begin(), m_takenKeys.end(), vk) != m_takenKeys.end();
 }
 
-void CCompletionEngine::ActOnPrompt(unsigned vk, bool released)
+void CCompletionEngine::ActOnPrompt(const KeyReport& key)
 {
     // A search run for the key may have closed the prompt: then the key does nothing.
     if (!m_view.IsPromptVisible())
         return;
-    if (vk == m_settings.vkSelectPrev || vk == m_settings.vkSelectNext || vk == m_settings.vkSelectPageDown ||
-        vk == m_settings.vkSelectPageUp) {
-        if (released)
-            return;
-        if (vk == m_settings.vkSelectPrev)
-            MoveSelection(kSelectPrevious);
-        else if (vk == m_settings.vkSelectNext)
-            MoveSelection(kSelectNext);
-        else if (vk == m_settings.vkSelectPageDown)
-            MoveSelection(kSelectNextPage);
-        else
-            MoveSelection(kSelectPreviousPage);
-        return;
-    }
-    const int slot = IndexKeySlot(vk);
-    if (slot >= 0) {
-        if (released && MoveSelection(slot) == 0)
-            QueueCompletion();
-        return;
-    }
-    if (IsCompleteKey(vk)) {
-        if (released && MoveSelection(kSelectCurrent) == 0)
-            QueueCompletion();
-        return;
-    }
-    if (vk == kEscapeKey) {
-        m_typedText.clear();
-        m_view.ShowPrompt(false);
+    const PromptKey role = PromptKeyOf(key.vk);
+    switch (role.action) {
+        case PromptKey::MOVE:
+            if (!key.released)
+                MoveSelection(role.code);
+            break;
+        case PromptKey::CHOOSE:
+            if (key.released && MoveSelection(role.code) == 0)
+                QueueCompletion();
+            break;
+        case PromptKey::HIDE:
+            m_typedText.clear();
+            m_view.ShowPrompt(false);
+            break;
+        case PromptKey::NONE:
+            break;
     }
 }
 
@@ -294,7 +296,7 @@ void CCompletionEngine::QueueSearch()
         (m_queuedWordEnds.empty() || m_queuedWordEnds.back() != m_typedText))
         m_queuedWordEnds.push_back(m_typedText);
     ++m_queuedSearches;
-    m_view.PostSearch();
+    m_scheduler.PostSearch();
 }
 
 int CCompletionEngine::SearchTyped()
@@ -653,35 +655,35 @@ void CCompletionEngine::OnRowDoubleClicked(int row)
 // ---------------------------------------------------------------------------------------------
 // Completion
 
-int CCompletionEngine::HoldBackKey(unsigned chars, unsigned keyInfo)
+int CCompletionEngine::HoldBackKey(const KeyReport& key)
 {
-    const unsigned vk = (keyInfo >> 8) & 0xFF;
-    const bool released = (keyInfo & 0x0F) != 0;
+    const unsigned vk = key.vk;
+    const bool released = key.released;
     const bool pressHeld = IsHeldBack(vk);
     // Modifiers, and releases of keys whose press reached the target before, pass: holding them
     // back would leave the target with a key that never goes up. The release of a press the prompt
     // took waits with the others and acts when its turn comes.
     if (IsModifierKey(vk) || (released && !pressHeld && !IsTaken(vk))) {
-        m_view.AnswerKey(1);
+        m_scheduler.AnswerKey(1);
         return 1;
     }
-    m_view.AnswerKey(0);
+    m_scheduler.AnswerKey(0);
     // A release closes its press (and the repeats of it) now, so a later press of the same key
     // that is held back too keeps its own release.
     if (released)
         ForgetHeldBack(vk);
     else if (!pressHeld)
         m_heldBackKeys.push_back(vk);
-    m_deferred.push_back(DeferredEvent{DeferredEvent::Key, chars, keyInfo, 0});
+    m_deferred.push_back(DeferredEvent{DeferredEvent::Key, key, 0});
     if (m_completionQueued && !m_typing)
         RunQueuedCompletion();  // the completion goes out first, then this key
     return 0;
 }
 
-int CCompletionEngine::OnOwnInputMarker(unsigned keyInfo)
+int CCompletionEngine::OnOwnInputMarker(const KeyReport& key)
 {
-    m_view.AnswerKey(0);
-    if ((keyInfo & 0x0F) == 0 && ((keyInfo >> 8) & 0xFF) == kOwnInputMarkerKeys[m_markerSlot])
+    m_scheduler.AnswerKey(0);
+    if (!key.released && key.vk == kOwnInputMarkerKeys[m_markerSlot])
         OwnInputArrived();
     return 0;
 }
@@ -729,7 +731,7 @@ bool CCompletionEngine::IsModifierKey(unsigned vk)
 void CCompletionEngine::QueueCompletion()
 {
     m_completionQueued = true;
-    m_view.PostComplete();
+    m_scheduler.PostComplete();
 }
 
 int CCompletionEngine::RunQueuedCompletion()
@@ -742,26 +744,22 @@ int CCompletionEngine::RunQueuedCompletion()
     return typed;
 }
 
-void CCompletionEngine::ReplayHeldBackKey(unsigned chars, unsigned keyInfo)
+void CCompletionEngine::ReplayHeldBackKey(const KeyReport& key)
 {
     if (IsHoldingBackKeys()) {
         // A key replayed before this one started another completion: this one waits for it too.
-        m_deferred.push_back(DeferredEvent{DeferredEvent::Key, chars, keyInfo, 0});
+        m_deferred.push_back(DeferredEvent{DeferredEvent::Key, key, 0});
         return;
     }
-    const unsigned vk = (keyInfo >> 8) & 0xFF;
-    const bool released = (keyInfo & 0x0F) != 0;
-    if (!ProcessKey(chars, keyInfo))
+    if (!ProcessKey(key))
         return;  // the prompt took it
-    std::string text;
-    for (unsigned c = chars & 0xFFFF; c != 0 && (c & 0xFF) >= 0x20; c >>= 8)
-        text += static_cast<char>(c & 0xFF);
+    const std::string text = key.PrintableText();
     // A character is typed again whole on its press; keys without one go down and up as they did.
     if (!text.empty()) {
-        if (!released)
+        if (!key.released)
             m_output.ReplayText(text);
     } else {
-        m_output.ReplayKey(vk, released);
+        m_output.ReplayKey(key.vk, key.released);
     }
 }
 
@@ -797,7 +795,7 @@ int CCompletionEngine::CompleteSelection()
     else
         m_view.ShowPrompt(false);
     m_acceptInput = false;
-    m_view.StartAcceptInputTimer();
+    m_scheduler.StartAcceptInputTimer();
     return 1;
 }
 
@@ -857,7 +855,7 @@ void CCompletionEngine::RunDeferredEvents()
     for (const DeferredEvent& event : events) {
         switch (event.kind) {
             case DeferredEvent::Key:
-                ReplayHeldBackKey(event.chars, event.keyInfo);
+                ReplayHeldBackKey(event.key);
                 replayed = true;
                 break;
             case DeferredEvent::SaveText:
@@ -881,7 +879,7 @@ void CCompletionEngine::SendOwnInputMarker()
     m_markerSlot = (m_markerSlot + 1) % std::size(kOwnInputMarkerKeys);
     m_awaitingOwnInput = true;
     m_output.SendOwnInputMarker(kOwnInputMarkerKeys[m_markerSlot]);
-    m_view.StartOwnInputTimer();
+    m_scheduler.StartOwnInputTimer();
 }
 
 bool CCompletionEngine::IsOwnInputMarkerKey(unsigned vk)
@@ -896,7 +894,7 @@ bool CCompletionEngine::IsOwnInputMarkerKey(unsigned vk)
 void CCompletionEngine::SaveWindowText(WindowHandle window)
 {
     if (IsHoldingBackKeys()) {
-        m_deferred.push_back(DeferredEvent{DeferredEvent::SaveText, 0, 0, window});
+        m_deferred.push_back(DeferredEvent{DeferredEvent::SaveText, KeyReport(), window});
         return;
     }
     if (window == 0 || window == m_view.Handle())
@@ -911,7 +909,7 @@ void CCompletionEngine::SaveWindowText(WindowHandle window)
 void CCompletionEngine::RestoreWindowText(WindowHandle window)
 {
     if (IsHoldingBackKeys()) {
-        m_deferred.push_back(DeferredEvent{DeferredEvent::RestoreText, 0, 0, window});
+        m_deferred.push_back(DeferredEvent{DeferredEvent::RestoreText, KeyReport(), window});
         return;
     }
     if (!m_acceptInput)

@@ -4,6 +4,7 @@
 // chosen one. It has no window of its own; CPromptDialog forwards its messages here.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -11,6 +12,7 @@
 
 #include "app/engine/EngineServices.h"
 #include "app/engine/EngineTypes.h"
+#include "app/engine/KeyReport.h"
 #include "app/engine/WindowTextMemory.h"
 #include "dict/UsageModel.h"
 
@@ -45,10 +47,9 @@ public:
     int MatchMode() const { return m_matchMode; }
     int PageSize() const { return m_pageSize; }
 
-    // WM_HOOK_KEY: chars = up to two ANSI bytes (low first), keyInfo = vk << 8 | release flag.
-    // 1: let the key reach the target; 0: swallow it. The same answer goes to
-    // IPromptView::AnswerKey once, as soon as it is known and before the key's other effects.
-    int OnHookKey(unsigned chars, unsigned keyInfo);
+    // WM_HOOK_KEY. 1: let the key reach the target; 0: swallow it. The same answer goes to
+    // IEngineScheduler::AnswerKey once, as soon as it is known and before the key's other effects.
+    int OnHookKey(const KeyReport& key);
 
     // WM_PROMPT_SEARCH: runs the searches queued since the last one, 0 when a prompt is shown,
     // 1 when not. Several queued by a burst of keys are done at once (the later messages find
@@ -123,9 +124,15 @@ public:
     const CWindowTextMemory& WindowTexts() const { return m_windowTexts; }
 
 private:
-    bool IsSelectionKey(unsigned vk) const;
-    int IndexKeySlot(unsigned vk) const;
-    bool IsCompleteKey(unsigned vk) const;
+    // What a key does to a shown prompt (selection keys of the settings, Escape): move the
+    // selection on its press, complete a row on its release, or hide the prompt.
+    struct PromptKey {
+        enum Action { NONE, MOVE, CHOOSE, HIDE } action = NONE;
+        int code = 0;  // MoveSelection code
+    };
+    void AssignPromptKeys();
+    PromptKey PromptKeyOf(unsigned vk) const;
+    bool IsPromptKey(unsigned vk) const { return PromptKeyOf(vk).action != PromptKey::NONE; }
     // The focused control takes completions and the rules let the engine work there.
     bool WorksInFocusWindow();
     // Records the fate of a press (true: the prompt takes it); a release answers whether its press
@@ -133,7 +140,7 @@ private:
     bool TakePress(unsigned vk, bool take);
     bool TakeRelease(unsigned vk);
     bool IsTaken(unsigned vk) const;
-    void ActOnPrompt(unsigned vk, bool released);
+    void ActOnPrompt(const KeyReport& key);
     void ForgetTypedText();
     void AppendTyped(const std::string& text);
     void RemoveLastTypedCharacter();
@@ -157,20 +164,27 @@ private:
     int PrepareCompletion(CompletionMode mode, CMacroScript& script);
     void RunDeferredEvents();
     void QueueCompletion();
-    int HoldBackKey(unsigned chars, unsigned keyInfo);
+    int HoldBackKey(const KeyReport& key);
     bool IsHoldingBackKeys() const { return m_typing || m_completionQueued || m_awaitingOwnInput; }
-    int OnOwnInputMarker(unsigned keyInfo);
+    int OnOwnInputMarker(const KeyReport& key);
     void SendOwnInputMarker();
     void OwnInputArrived();
-    void ReplayHeldBackKey(unsigned chars, unsigned keyInfo);
+    void ReplayHeldBackKey(const KeyReport& key);
     // A key's own work once it is not held back: answer, typed text, prompt.
-    int ProcessKey(unsigned chars, unsigned keyInfo);
+    int ProcessKey(const KeyReport& key);
+    // A mark typed right behind the blank that a completion added goes before that blank.
+    bool PutMarkBeforeBlank(const KeyReport& key);
+    // Answers the key: true (swallowed) when the prompt takes it.
+    bool TakenByPrompt(const KeyReport& key);
+    // What the key typed joins the typed text when typing adds each of its bytes.
+    void AddTypedBytes(const KeyReport& key);
     static bool IsModifierKey(unsigned vk);
     bool IsHeldBack(unsigned vk) const;
     void ForgetHeldBack(unsigned vk);
     static bool IsPathKind(int kind) { return kind == KIND_FILE || kind == KIND_FOLDER; }
 
     IPromptView& m_view;
+    IEngineScheduler& m_scheduler;
     IFocusTracker& m_focus;
     IDesktop& m_desktop;
     IFileSystem& m_files;
@@ -181,6 +195,7 @@ private:
     const CCodePage& m_codePage;
 
     EngineSettings m_settings;
+    std::array<PromptKey, 256> m_promptKeys;  // by virtual key
     int m_matchMode = 0x29;
     int m_pageSize = 5;
 
@@ -220,8 +235,7 @@ private:
     // A completion is being typed; keys and focus changes that come meanwhile wait in order.
     struct DeferredEvent {
         enum Kind { Key, SaveText, RestoreText } kind;
-        unsigned chars;
-        unsigned keyInfo;
+        KeyReport key;
         WindowHandle window;
     };
     bool m_typing = false;

@@ -104,6 +104,7 @@ EngineServices CEngineCore::Wire(const PlatformServices& platform, IDictionarySe
 {
     EngineServices s;
     s.view = platform.view;
+    s.scheduler = platform.scheduler;
     s.focus = platform.focus;
     s.desktop = platform.desktop;
     s.files = platform.files;

@@ -68,6 +68,7 @@ private:
 // What the platform supplies to the engine; none of the pointers may be null. Nothing is owned.
 struct PlatformServices {
     IPromptView* view = nullptr;
+    IEngineScheduler* scheduler = nullptr;
     IFocusTracker* focus = nullptr;
     IDesktop* desktop = nullptr;
     IFileSystem* files = nullptr;

@@ -13,7 +13,7 @@ class CCodePage;
 class CClock;
 class CMacroScript;
 
-// The prompt window: its list, preview and message queue.
+// What the prompt shows: its list, preview and place.
 class IPromptView {
 public:
     virtual ~IPromptView() = default;
@@ -30,10 +30,17 @@ public:
     virtual void ClearRows() = 0;
     // Preview of the selected row, placed beside it; an empty text hides the preview.
     virtual void ShowPreview(const std::string& text, int style) = 0;
+};
+
+// The engine's pacing: the answer to the key being reported, and the messages and timers that
+// bring the engine back to its own work after the key.
+class IEngineScheduler {
+public:
+    virtual ~IEngineScheduler() = default;
     // The key being handled will be answered with `answer` (1 pass, 0 swallow): the hook's
     // thread may go on with it now, while the engine finishes its own work on the key.
     virtual void AnswerKey(int answer) = 0;
-    // Post WM_PROMPT_SEARCH / WM_PROMPT_COMPLETE to the window itself.
+    // Post WM_PROMPT_SEARCH / WM_PROMPT_COMPLETE to the engine's own window.
     virtual void PostSearch() = 0;
     virtual void PostComplete() = 0;
     // Starts the 100 ms timer after a completion; on its tick the window calls
@@ -136,6 +143,7 @@ public:
 // Everything the engine uses; none of the pointers may be null. Nothing is owned.
 struct EngineServices {
     IPromptView* view = nullptr;
+    IEngineScheduler* scheduler = nullptr;
     IFocusTracker* focus = nullptr;
     IDesktop* desktop = nullptr;
     IFileSystem* files = nullptr;

@@ -14,11 +14,6 @@ const unsigned kShiftKey = 0x10;
 // Monday 5 January 2026, 09:00:00: where the clock starts.
 const std::time_t kClockStart = 1767603600;
 
-unsigned KeyInfo(unsigned vk, bool release)
-{
-    return (vk << 8) | (release ? 1u : 0u);
-}
-
 }  // namespace
 
 CHeadlessHost::CHeadlessHost(const CCodePage& codePage)
@@ -30,6 +25,7 @@ PlatformServices CHeadlessHost::Platform()
 {
     PlatformServices s;
     s.view = this;
+    s.scheduler = this;
     s.focus = this;
     s.desktop = this;
     s.files = this;
@@ -53,7 +49,7 @@ bool CHeadlessHost::Load(const std::string& libsDirectory, const std::string& au
 void CHeadlessHost::Report(unsigned vk, char ch, bool release)
 {
     const unsigned chars = static_cast<unsigned char>(ch);
-    if (m_core.Engine().OnHookKey(chars, KeyInfo(vk, release)) && !release)
+    if (m_core.Engine().OnHookKey(KeyReport{chars, vk, release}) && !release)
         m_edit.UserKey(vk, ch);
     Pump();
 }
@@ -110,8 +106,8 @@ void CHeadlessHost::Pump()
             // The edit took the output at once: the marker behind it comes back now.
             const unsigned marker = m_markers.front();
             m_markers.pop_front();
-            engine.OnHookKey(0, KeyInfo(marker, false));
-            engine.OnHookKey(0, KeyInfo(marker, true));
+            engine.OnHookKey(KeyReport{0, marker, false});
+            engine.OnHookKey(KeyReport{0, marker, true});
         } else if (m_ownInputTimer) {
             m_ownInputTimer = false;
             engine.OnOwnInputTimer();

@@ -13,6 +13,7 @@
 #include "tools/pvengine/TargetEdit.h"
 
 class CHeadlessHost : public IPromptView,
+                      public IEngineScheduler,
                       public IFocusTracker,
                       public IDesktop,
                       public IFileSystem,
@@ -50,6 +51,8 @@ public:
     void SelectRow(int) override {}
     void ClearRows() override { m_rows.clear(); }
     void ShowPreview(const std::string&, int) override {}
+
+    // IEngineScheduler
     void AnswerKey(int) override {}
     void PostSearch() override { m_queue.push_back(Message::Search); }
     void PostComplete() override { m_queue.push_back(Message::Complete); }

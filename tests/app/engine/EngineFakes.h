@@ -29,7 +29,9 @@ constexpr WindowHandle kPassword = 0x1003;
 
 enum PostedMessage { POSTED_SEARCH, POSTED_COMPLETE };
 
-class FakeView : public IPromptView {
+// What the prompt shows and the engine's pacing in one record, so that the fixture sees the
+// order of both.
+class FakeView : public IPromptView, public IEngineScheduler {
 public:
     WindowHandle Handle() const override { return kPrompt; }
     bool IsPromptVisible() const override { return visible; }
@@ -387,6 +389,7 @@ protected:
     explicit EngineFixture(bool doubleByte = false) : codePage(doubleByte)
     {
         services.view = &view;
+        services.scheduler = &view;
         services.focus = &focus;
         services.desktop = &desktop;
         services.files = &files;
@@ -432,12 +435,13 @@ protected:
     int Hook(unsigned chars, unsigned keyInfo)
     {
         // Only a press with searches still queued may wait for them.
+        const KeyReport key = KeyReport::FromHook(chars, keyInfo);
         const bool mayCatchUp =
-            (keyInfo & 0x0F) == 0 && std::find(view.queue.begin(), view.queue.end(), POSTED_SEARCH) != view.queue.end();
+            !key.released && std::find(view.queue.begin(), view.queue.end(), POSTED_SEARCH) != view.queue.end();
         view.answers.clear();
         view.awaitingAnswer = true;
         view.effectsBeforeAnswer = 0;
-        const int result = engine->OnHookKey(chars, keyInfo);
+        const int result = engine->OnHookKey(key);
         view.awaitingAnswer = false;
         EXPECT_EQ(view.answers, std::vector<int>{result}) << "key info " << keyInfo;
         if (!mayCatchUp) {

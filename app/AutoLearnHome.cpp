@@ -18,20 +18,20 @@ std::string CAutoLearnHome::AutoLearnPath() const
 std::vector<AutoLearnRecord> CAutoLearnHome::LearntWords()
 {
     std::vector<AutoLearnRecord> words;
-    m_engine.Call([&](CEngineHost& host) { words = host.LearntWords(); });
+    m_engine.Call([&](CEngineHost& host) { words = host.Learning().LearntWords(); });
     return words;
 }
 
 bool CAutoLearnHome::AdoptAutoLearn(std::unique_ptr<CAutoLearnDictionary> store)
 {
     bool adopted = false;
-    m_engine.Call([&](CEngineHost& host) { adopted = host.AdoptAutoLearn(std::move(store)); });
+    m_engine.Call([&](CEngineHost& host) { adopted = host.Learning().AdoptAutoLearn(std::move(store)); });
     return adopted;
 }
 
 bool CAutoLearnHome::ForgetUsage()
 {
     bool forgotten = false;
-    m_engine.Call([&](CEngineHost& host) { forgotten = host.ForgetUsage(); });
+    m_engine.Call([&](CEngineHost& host) { forgotten = host.Learning().ForgetUsage(); });
     return forgotten;
 }

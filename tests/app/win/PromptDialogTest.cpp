@@ -76,11 +76,11 @@ protected:
     }
     void ShowRows(const std::vector<PromptRow>& rows, bool pathPage = false)
     {
-        OnEngine([&](CEngineHost& host) { host.ShowRows(rows, pathPage); });
+        OnEngine([&](CEngineHost& host) { host.Prompt().ShowRows(rows, pathPage); });
     }
     void ShowPrompt(bool show)
     {
-        OnEngine([&](CEngineHost& host) { host.ShowPrompt(show); });
+        OnEngine([&](CEngineHost& host) { host.Prompt().ShowPrompt(show); });
     }
     void CaretAt(long l, long t, long w, long h)
     {
@@ -148,8 +148,8 @@ TEST_F(ProgramTest, AShownPromptTakesTheSizeOfEachNewPage)
 
     // Hidden at once after a new page: the hidden window has the page's size.
     OnEngine([&](CEngineHost& host) {
-        host.ShowRows(shortRows, false);
-        host.ShowPrompt(false);
+        host.Prompt().ShowRows(shortRows, false);
+        host.Prompt().ShowPrompt(false);
     });
     EXPECT_FALSE(::IsWindowVisible(prompt));
     EXPECT_EQ(sizeOf(ScreenRect(prompt)).cx, shortSize.cx);
@@ -229,7 +229,7 @@ TEST_F(ProgramTest, ThePreviewSitsBesideTheSelectedRowAndAClickSelectsForTheEngi
     ShowRows(Rows({"sig", "sigh"}));
     CaretAt(150, 120, 2, 16);
     ShowPrompt(true);
-    OnEngine([](CEngineHost& host) { host.ShowPreview("Best regards,\r\nA. Writer", PREVIEW_SHORTHAND); });
+    OnEngine([](CEngineHost& host) { host.Prompt().ShowPreview("Best regards,\r\nA. Writer", PREVIEW_SHORTHAND); });
     CPreviewWindow& preview = controller.Preview();
     ASSERT_TRUE(preview.IsVisible());
     const CPromptList& list = controller.Prompt().List();
@@ -244,14 +244,14 @@ TEST_F(ProgramTest, ThePreviewSitsBesideTheSelectedRowAndAClickSelectsForTheEngi
     ::SendMessageA(list.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
     Pump();
     int selected = -1;
-    OnEngine([&](CEngineHost& host) { selected = host.State().selected; });
+    OnEngine([&](CEngineHost& host) { selected = host.Prompt().State().selected; });
     EXPECT_EQ(selected, 1);
     EXPECT_EQ(ScreenRect(preview.Handle()).top, list.RowScreenRect(1).top);
 
     // An empty preview and a hidden prompt hide it.
-    OnEngine([](CEngineHost& host) { host.ShowPreview("", PREVIEW_NORMAL); });
+    OnEngine([](CEngineHost& host) { host.Prompt().ShowPreview("", PREVIEW_NORMAL); });
     EXPECT_FALSE(preview.IsVisible());
-    OnEngine([](CEngineHost& host) { host.ShowPreview("again", PREVIEW_NORMAL); });
+    OnEngine([](CEngineHost& host) { host.Prompt().ShowPreview("again", PREVIEW_NORMAL); });
     EXPECT_TRUE(preview.IsVisible());
     ShowPrompt(false);
     EXPECT_FALSE(preview.IsVisible());
@@ -269,7 +269,7 @@ TEST_F(ProgramTest, AWindowPutOverTheShownPromptIsCoveredAgainOnTheNextPlacing)
     ::SetWindowPos(cover, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     ASSERT_NE(::GetWindow(prompt, GW_HWNDPREV), nullptr);
     // The same caret again: the prompt still comes back on top.
-    OnEngine([&](CEngineHost& host) { host.ShowRows(Rows({"xylophone"}), false); });
+    OnEngine([&](CEngineHost& host) { host.Prompt().ShowRows(Rows({"xylophone"}), false); });
     CaretAt(201, 150, 2, 16);
     EXPECT_EQ(::GetWindow(prompt, GW_HWNDPREV), nullptr);
     EXPECT_EQ(::GetFocus(), edit);

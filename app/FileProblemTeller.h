@@ -1,0 +1,28 @@
+// Files that could not be loaded, or cannot be saved where the program lies: the user is told
+// through the window thread, once per file.
+#pragma once
+
+#include <windows.h>
+
+#include <set>
+#include <string>
+
+class CAutoLearnDictionary;
+class CDictionarySet;
+
+class CFileProblemTeller {
+public:
+    // viewWindow receives WM_VIEW_FILE_PROBLEM.
+    explicit CFileProblemTeller(HWND viewWindow) : m_viewWindow(viewWindow) {}
+
+    void TellUnloadedDictionaries(CDictionarySet& dictionaries);
+    // directory: the program's folder (empty: nothing is said).
+    void TellUnsavableFolder(const std::string& directory, CAutoLearnDictionary& autoLearn);
+    void TellAutoLearnProblem(const std::string& directory, CAutoLearnDictionary& autoLearn);
+
+private:
+    void Tell(const std::string& file, const std::string& text);
+
+    HWND m_viewWindow;
+    std::set<std::string> m_toldFiles;
+};

@@ -1,0 +1,59 @@
+#include "app/HookSwitch.h"
+
+#include "base/WinHandles.h"
+#include "hook/ZelApi.h"
+#include "hook/host32/Host32Protocol.h"
+#include "wnd/MessageBoxes.h"
+
+namespace {
+
+// On a thread of its own: the engine thread never waits for a message box.
+DWORD WINAPI TellNo32BitPrompts(LPVOID)
+{
+    wnd::ShowInfo(nullptr,
+                  "Pennivox could not start " HOST32_EXE_NAME
+                  ". 32-bit applications will get no prompts; "
+                  "all others work as usual.",
+                  MB_ICONWARNING);
+    return 0;
+}
+
+}  // namespace
+
+void CHookSwitch::Set(HWND window, bool enabled)
+{
+    if (m_useHookLibrary) {
+        if (enabled) {
+            ::InstallHook(window);
+            Enable32BitHook(window);
+        } else if (m_installed) {
+            ::RemoveHook();
+            m_hook32.SetHook(false);
+        }
+    }
+    m_installed = enabled;
+}
+
+void CHookSwitch::Stop()
+{
+    if (m_installed && m_useHookLibrary)
+        ::RemoveHook();
+    m_hook32.Stop();
+    m_installed = false;
+}
+
+void CHookSwitch::Enable32BitHook(HWND window)
+{
+#ifdef PV_WITH_HOOK32
+    if (m_hook32.Running()) {
+        m_hook32.SetHook(true);
+        return;
+    }
+    if (!CHook32Helper::SystemRuns32BitPrograms() || m_hook32.Start(window) || m_hook32FailureTold)
+        return;
+    m_hook32FailureTold = true;
+    pvbase::KernelHandle thread(::CreateThread(nullptr, 0, TellNo32BitPrompts, nullptr, 0, nullptr));
+#else
+    (void)window;
+#endif
+}

@@ -1,0 +1,25 @@
+// The program's keyboard hook and the 32-bit helper's, put in and taken out together.
+#pragma once
+
+#include <windows.h>
+
+#include "app/Hook32Helper.h"
+
+class CHookSwitch {
+public:
+    // Tests run without the hook library.
+    void UseHookLibrary(bool use) { m_useHookLibrary = use; }
+    // Puts the hooks in, reporting to `window`, or takes them out.
+    void Set(HWND window, bool enabled);
+    // Takes the hooks out and ends the helper (at exit).
+    void Stop();
+
+private:
+    // The helper started (or told to put its hook in again); said once when it cannot start.
+    void Enable32BitHook(HWND window);
+
+    bool m_useHookLibrary = true;
+    bool m_installed = false;
+    CHook32Helper m_hook32;
+    bool m_hook32FailureTold = false;
+};

@@ -1,0 +1,39 @@
+#include "app/LearningHandOver.h"
+
+#include "base/FileIo.h"
+
+bool CLearningHandOver::ForgetUsage()
+{
+    WaitForWriter();
+    return m_core.ForgetUsage();
+}
+
+void CLearningHandOver::ScheduleSave(HWND window)
+{
+    if (m_saveScheduled || !m_core.Engine().Usage().IsDirty())
+        return;
+    m_saveScheduled = ::SetTimer(window, TIMER_SAVE_USAGE, kSaveUsageMs, nullptr) != 0;
+}
+
+void CLearningHandOver::OnSaveTimer(HWND window)
+{
+    ::KillTimer(window, TIMER_SAVE_USAGE);
+    m_saveScheduled = false;
+    SaveInBackground();
+}
+
+void CLearningHandOver::SaveInBackground()
+{
+    CUsageModel& usage = m_core.Engine().Usage();
+    if (!usage.IsDirty() || usage.Path().empty())
+        return;
+    WaitForWriter();
+    m_writer =
+        std::thread([path = usage.Path(), bytes = usage.Snapshot()] { pvbase::WriteFileAtomically(path, bytes); });
+}
+
+void CLearningHandOver::WaitForWriter()
+{
+    if (m_writer.joinable())
+        m_writer.join();
+}

@@ -1,0 +1,43 @@
+// What typing taught, handed over on the engine thread: to the disk a while after it changed (on a
+// thread of its own, so that no key waits for the disk), and to and from the AutoLearn page.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "app/engine/EngineCore.h"
+
+class CLearningHandOver {
+public:
+    static constexpr UINT_PTR TIMER_SAVE_USAGE = 1006;
+    static constexpr UINT kSaveUsageMs = 30000;
+
+    explicit CLearningHandOver(CEngineCore& core) : m_core(core) {}
+    ~CLearningHandOver() { WaitForWriter(); }
+    CLearningHandOver(const CLearningHandOver&) = delete;
+    CLearningHandOver& operator=(const CLearningHandOver&) = delete;
+
+    // Takes over a store built (and opened) beside AutoLearn.dic: moves its file over
+    // AutoLearn.dic and learns into it from now on. False, with the old store kept, when the file
+    // cannot be moved. Quick: the store was read on the caller's thread.
+    bool AdoptAutoLearn(std::unique_ptr<CAutoLearnDictionary> store) { return m_core.AdoptAutoLearn(std::move(store)); }
+    const std::vector<AutoLearnRecord>& LearntWords() { return m_core.AutoLearn().Records(); }
+    // Delete All on the AutoLearn page: what typing taught goes too.
+    bool ForgetUsage();
+
+    // After a search: the save is due kSaveUsageMs after the first change, on a timer of `window`.
+    void ScheduleSave(HWND window);
+    // TIMER_SAVE_USAGE.
+    void OnSaveTimer(HWND window);
+    void WaitForWriter();
+
+private:
+    void SaveInBackground();
+
+    CEngineCore& m_core;
+    bool m_saveScheduled = false;
+    std::thread m_writer;
+};

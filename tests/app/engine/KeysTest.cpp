@@ -89,6 +89,36 @@ TEST_F(KeysTest, IndexKeyBeyondThePageBeepsTypesNothingAndTurnsThePage)
     EXPECT_EQ(engine->TypedText(), "hex");
 }
 
+// The Options pages may give one key two roles: moving wins over choosing a row by index, and
+// an index over completing the selected row.
+TEST_F(KeysTest, KeyWithTwoRolesKeepsTheStrongerOne)
+{
+    EngineSettings settings = ClassicSettings();
+    settings.vkSelectIndex[3] = VK_DOWN_;
+    settings.vkSelect[2] = VK_F2_;
+    ApplySettings(settings);
+    ShowHelloPrompt();
+    EXPECT_EQ(Key(VK_DOWN_), std::make_pair(0, 0));
+    EXPECT_EQ(view.selected, 1);
+    EXPECT_TRUE(output.log.empty());
+    Key(VK_UP_);
+    EXPECT_EQ(Key(VK_F2_), std::make_pair(0, 0));
+    EXPECT_THAT(output.log, ElementsAre("front " + std::to_string(kTopA), "backspace 3", "type help"));
+}
+
+TEST(KeyReport, DecodesTheHooksReport)
+{
+    const KeyReport press = KeyReport::FromHook('x' | (0x01 << 8), (0x158u << 8) | 0x0);
+    EXPECT_EQ(press.vk, 0x58u);
+    EXPECT_FALSE(press.released);
+    EXPECT_EQ(press.Text(), "x\x01");
+    EXPECT_EQ(press.PrintableText(), "x");
+    const KeyReport release = KeyReport::FromHook(0, (0x41u << 8) | 0x2);
+    EXPECT_TRUE(release.released);
+    EXPECT_EQ(release.Text(), "");
+    EXPECT_EQ(KeyReport::FromHook(0x4100, 0).Text(), "");  // nothing behind a zero low byte
+}
+
 TEST_F(KeysTest, EscapeClosesThePromptAndForgetsTheWord)
 {
     ShowHelloPrompt();

@@ -370,9 +370,9 @@ void CEngineHost::TellUnsavableFolder()
 void CEngineHost::TellAutoLearnProblem()
 {
     if (m_core.AutoLearn().IsOpen()) {
-        TellFileProblem(m_core.AutoLearn().Path(), "Learnt words cannot be saved to " + m_core.AutoLearn().Path() + ": " +
-                                                 pvbase::FileFaultReason(m_core.AutoLearn().WriteFault()) +
-                                                 ".\r\nThe words learnt before are still offered.");
+        TellFileProblem(m_core.AutoLearn().Path(), "Learnt words cannot be saved to " + m_core.AutoLearn().Path() +
+                                                       ": " + pvbase::FileFaultReason(m_core.AutoLearn().WriteFault()) +
+                                                       ".\r\nThe words learnt before are still offered.");
         return;
     }
     const std::string path = pvbase::AutoLearnPath(m_settingsBridge.ProgramDirectory());
@@ -384,7 +384,7 @@ void CEngineHost::ApplySettings()
 {
     m_ruleKnown = false;  // the rules may have changed
     m_core.ApplySettings(m_settingsBridge.Load());
-    std::vector<std::string> labels = IndexKeyLabels(m_core.Settings().engine);
+    std::vector<std::string> labels = IndexKeyLabels(m_core.Settings());
     if (labels != m_state.rowLabels) {
         m_state.rowLabels = std::move(labels);
         m_changed = true;

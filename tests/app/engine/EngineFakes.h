@@ -403,7 +403,7 @@ protected:
     static EngineSettings ClassicSettings()
     {
         EngineSettings settings;
-        settings.rankByUse = false;
+        settings.bRankByUse = 0;
         return settings;
     }
 

@@ -370,9 +370,9 @@ void CEngineHost::TellUnsavableFolder()
 void CEngineHost::TellAutoLearnProblem()
 {
     if (m_core.AutoLearn().IsOpen()) {
-        TellFileProblem(m_core.AutoLearn().Path(), "Learnt words cannot be saved to " + m_core.AutoLearn().Path() +
-                                                       ": " + pvbase::FileFaultReason(m_core.AutoLearn().WriteFault()) +
-                                                       ".\r\nThe words learnt before are still offered.");
+        TellFileProblem(m_core.AutoLearn().Path(), "Learnt words cannot be saved to " + m_core.AutoLearn().Path() + ": " +
+                                                 pvbase::FileFaultReason(m_core.AutoLearn().WriteFault()) +
+                                                 ".\r\nThe words learnt before are still offered.");
         return;
     }
     const std::string path = pvbase::AutoLearnPath(m_settingsBridge.ProgramDirectory());

@@ -92,7 +92,7 @@ private:
 
     CScreenReaderFlag m_screenReader;
     CSettingsBridge m_settingsBridge;
-    std::uint32_t m_enableHotkey = settings_defaults::kEnableHotkey;  // the engine thread reads the rest
+    std::uint32_t m_enableHotkey = settings_defaults::dwEnableZel;  // the engine thread reads the rest
     CPreviewWindow m_preview;
     CPromptDialog m_prompt;
     CEngineThread m_engine;

@@ -200,7 +200,7 @@ void CEngineHost::ApplySettings()
     m_ruleKnown = false;  // the rules may have changed
     m_core.ApplySettings(m_settingsBridge.Load());
     m_prompt.SetPageSize(m_engine.PageSize());
-    m_prompt.SetRowLabels(IndexKeyLabels(m_core.Settings().engine));
+    m_prompt.SetRowLabels(IndexKeyLabels(m_core.Settings()));
 }
 
 void CEngineHost::SetEnabled(bool enabled)

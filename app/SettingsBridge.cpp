@@ -9,10 +9,10 @@ CSettingsBridge::CSettingsBridge()
 }
 CSettingsBridge::~CSettingsBridge() = default;
 
-ProgramSettings CSettingsBridge::Load()
+SettingsRecord CSettingsBridge::Load()
 {
     m_settings->LoadAll();
-    return ProgramSettingsFrom(*m_settings);
+    return m_settings->Values();
 }
 
 std::uint32_t CSettingsBridge::LoadEnableHotkey()

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/engine/EngineCore.h"
-#include "config/SettingsDefaults.h"
+#include "config/SettingsRecord.h"
 
 class CAppSettings;
 class IDictionaryEnableStore;
@@ -22,8 +22,8 @@ public:
     CSettingsBridge(const CSettingsBridge&) = delete;
     CSettingsBridge& operator=(const CSettingsBridge&) = delete;
 
-    // Reads Config.ini and AppConfig.ini; returns the values the program works with.
-    ProgramSettings Load();
+    // Reads Config.ini and AppConfig.ini; returns the values the engine works with.
+    SettingsRecord Load();
     // Reads only the hotkeys' section: dwEnableZel.
     std::uint32_t LoadEnableHotkey();
     // The last load found selection keys that it replaced with the defaults.

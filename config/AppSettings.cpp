@@ -11,8 +11,6 @@
 #include "config/ProfileFile.h"
 #include "config/ProfileText.h"
 #include "config/ProfileUpdate.h"
-#include "config/SelectionKeyCheck.h"
-#include "config/SettingsSections.h"
 #include "config/WinText.h"
 
 namespace {
@@ -38,59 +36,48 @@ bool CAppSettings::LoadAll()
     return true;
 }
 
+bool CAppSettings::LoadSection(const char* section)
+{
+    ReadSettings(CProfileFile(ConfigPath().c_str()), section, *this);
+    CheckReadValues(section);
+    return true;
+}
+
+bool CAppSettings::SaveSection(const char* section)
+{
+    CProfileUpdate ini(ConfigPath());
+    WriteSettings(ini, section, *this);
+    return Finish(ini);
+}
+
 bool CAppSettings::LoadAutoLearn()
 {
-    settings_sections::ReadAutoLearn(CProfileFile(ConfigPath().c_str()), *this);
-    return true;
+    return LoadSection(kAutoLearn);
 }
 
 bool CAppSettings::SaveAutoLearn()
 {
-    CProfileUpdate ini(ConfigPath());
-    ini.WriteBool(kAutoLearn, "bEanbleAutolearn", bEanbleAutolearn != 0);
-    ini.WriteUnsigned(kAutoLearn, "nMinLearnLength", nMinLearnLength);
-    ini.WriteText(kAutoLearn, "strSeparate", ProfileText::SingleLine(strSeparate).c_str());
-    return Finish(ini);
+    return SaveSection(kAutoLearn);
 }
 
 bool CAppSettings::LoadHotKeys()
 {
-    settings_sections::ReadHotKeys(CProfileFile(ConfigPath().c_str()), *this);
-    return true;
+    return LoadSection(kHotKeys);
 }
 
 bool CAppSettings::SaveHotKeys()
 {
-    CProfileUpdate ini(ConfigPath());
-    ini.WriteBytes(kHotKeys, "vkSelectIndex", vkSelectIndex, sizeof vkSelectIndex);
-    ini.WriteBytes(kHotKeys, "vkSelectPrev", &vkSelectPrev, 1);
-    ini.WriteBytes(kHotKeys, "vkSelectNext", &vkSelectNext, 1);
-    ini.WriteBytes(kHotKeys, "vkSelectPageDown", &vkSelectPageDown, 1);
-    ini.WriteBytes(kHotKeys, "vkSelectPageUp", &vkSelectPageUp, 1);
-    ini.WriteBytes(kHotKeys, "vkSelect", vkSelect, sizeof vkSelect);
-    ini.WriteUnsigned(kHotKeys, "dwEnableZel", dwEnableZel);
-    return Finish(ini);
+    return SaveSection(kHotKeys);
 }
 
 bool CAppSettings::LoadOthers()
 {
-    settings_sections::ReadOthers(CProfileFile(ConfigPath().c_str()), *this);
-    return true;
+    return LoadSection(kOthers);
 }
 
 bool CAppSettings::SaveOthers()
 {
-    CProfileUpdate ini(ConfigPath());
-    ini.WriteBool(kOthers, "bEnableShorthand", bEnableShorthand != 0);
-    ini.WriteBool(kOthers, "bEnableWord", bEnableWord != 0);
-    ini.WriteBool(kOthers, "bEnablePhrase", bEnablePhrase != 0);
-    ini.WriteUnsigned(kOthers, "nMinInput", nMinInput);
-    ini.WriteUnsigned(kOthers, "nMinWordLength", nMinWordLength);
-    ini.WriteUnsigned(kOthers, "nMaxWordLength", nMaxWordLength);
-    ini.WriteUnsigned(kOthers, "nMaxItemShow", nMaxItemShow);
-    ini.WriteBool(kOthers, "bRankByUse", bRankByUse != 0);
-    ini.WriteBool(kOthers, "bBlankAfterWord", bBlankAfterWord != 0);
-    return Finish(ini);
+    return SaveSection(kOthers);
 }
 
 bool CAppSettings::Finish(CProfileUpdate& ini)

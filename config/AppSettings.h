@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "base/FileIo.h"
-#include "config/SettingsDefaults.h"
+#include "config/SettingsRecord.h"
 
 class CProfileUpdate;
 struct HWND__;  // the system's window handle, without its header
@@ -34,13 +34,11 @@ extern const char kWorkOnKey[];
 // characters) plus one: the number of the next "APP<n>" section.
 int NextRuleSectionNumber(const std::vector<AppRule>& rules);
 
-class CAppSettings : public SelectionKeys {
+class CAppSettings : public SettingsRecord {
 public:
     // Scoped to the class: the completion engine has a WindowHandle of its own.
     using WindowHandle = HWND__*;
 
-    static constexpr uint32_t kDefaultEnableZel = settings_defaults::kEnableHotkey;
-    static constexpr const char* kDefaultSeparators = settings_defaults::kSeparators;
     static const char kOptionRegistryKey[];  // under HKEY_LOCAL_MACHINE
 
     // Windows: the directory of the running program.
@@ -52,26 +50,15 @@ public:
     CAppSettings(const CAppSettings&) = delete;
     CAppSettings& operator=(const CAppSettings&) = delete;
 
-    // ---- values (member names are the Config.ini key names; the selection keys come from
-    // SelectionKeys) ----
+    // ---- values: those of Config.ini come from SettingsRecord ----
     std::vector<AppRule> appRules;
     std::vector<AppRule> savedAppRules;  // the list as of the last LoadAppRules
     int32_t workOnOtherApps = settings_defaults::kWorkOnOtherApps;
-    int32_t bEanbleAutolearn = settings_defaults::kEnableAutoLearn;
-    uint32_t nMinLearnLength = settings_defaults::kMinLearnLength;
-    std::string strSeparate = kDefaultSeparators;
-    uint32_t dwEnableZel = kDefaultEnableZel;  // bits 0-7 key, 16-23 hotkey-control modifiers
-    int32_t bEnableWord = settings_defaults::kEnableWord;
-    int32_t bEnablePhrase = settings_defaults::kEnablePhrase;
-    int32_t bEnableShorthand = settings_defaults::kEnableShorthand;
-    int32_t bRunAtStartup = 1;  // memory only
-    uint32_t nMinInput = settings_defaults::kMinInput;
-    uint32_t nMinWordLength = settings_defaults::kMinWordLength;
-    uint32_t nMaxWordLength = settings_defaults::kMaxWordLength;
-    uint32_t nMaxItemShow = settings_defaults::kMaxItemShow;
+    int32_t bRunAtStartup = 1;           // memory only
     bool selectionKeysReplaced = false;  // the last LoadHotKeys put defaults in their place
-    int32_t bRankByUse = settings_defaults::kRankByUse;
-    int32_t bBlankAfterWord = settings_defaults::kBlankAfterWord;
+
+    // The values of Config.ini alone, as the engine takes them.
+    const SettingsRecord& Values() const { return *this; }
 
     // Ends in a backslash.
     const std::string& ProgramDirectory() const { return m_programDirectory; }
@@ -138,6 +125,11 @@ public:
     void SetOptionRegistryKey(std::string key) { m_optionRegistryKey = std::move(key); }
 
 private:
+    // Reads or writes one section of Config.ini (settings_sections::kAll: every section).
+    bool LoadSection(const char* section);
+    bool SaveSection(const char* section);
+    // After reading: selection keys the Options page could not have chosen fall back.
+    void CheckReadValues(const char* section);
     void ForgetAppVerdict();
     // Commits a save of Config.ini and keeps why it failed.
     bool Finish(CProfileUpdate& ini);

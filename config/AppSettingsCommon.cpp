@@ -9,7 +9,7 @@
 #include "config/WinText.h"
 #endif
 #include "config/IniTextReader.h"
-#include "config/SettingsSections.h"
+#include "config/SelectionKeyCheck.h"
 
 const char kOtherAppsSection[] = "Other_Apps";
 const char kWorkOnKey[] = "WORK_ON_PV";
@@ -36,10 +36,15 @@ std::string CAppSettings::AppConfigPath() const
 bool CAppSettings::ReadConfigFile(const std::string& path)
 {
     const CIniTextReader ini(path);
-    settings_sections::ReadAutoLearn(ini, *this);
-    settings_sections::ReadHotKeys(ini, *this);
-    settings_sections::ReadOthers(ini, *this);
+    ReadSettings(ini, settings_sections::kAll, *this);
+    CheckReadValues(settings_sections::kAll);
     return ini.Loaded();
+}
+
+void CAppSettings::CheckReadValues(const char* section)
+{
+    if (settings_sections::Covers(section, settings_sections::kHotKeys))
+        selectionKeysReplaced = RestoreUnchoosableSelectionKeys(*this);
 }
 
 int NextRuleSectionNumber(const std::vector<AppRule>& rules)

@@ -3,7 +3,7 @@
 // one key in several roles leaves nothing to complete with.
 #pragma once
 
-#include "config/SettingsDefaults.h"
+#include "config/SettingsRecord.h"
 
 // Puts back the default keys of each role that holds a key the Options page could not have chosen
 // for it, and every default when one key has several roles. True when anything was put back.

@@ -1,41 +1,87 @@
 #pragma once
-// The settings' values when Config.ini does not give them: the one table that the settings
-// object, the engine's settings record and the program's settings take theirs from.
+// Every value of Config.ini, one line each, in the order its section holds them in the file:
+//     (section, key, type, minimum, maximum, default)
+// The key is also the member's name in SettingsRecord (config/SettingsRecord.h), which reads,
+// writes and copies the values by this table, so the engine, the Options pages and the file
+// agree. Minimum and maximum: what an Options page accepts for the number typed in its edit box
+// (0, 0 where nothing is typed). A new option is one line here plus its control.
+// SELECTION_KEY lines are the keys that work the prompt: they form SelectionKeys.
 
+#include <array>
 #include <cstdint>
+#include <string>
 
-// The selection keys ([HotKeys]), as virtual-key codes; member names are the Config.ini keys.
-struct SelectionKeys {
-    std::uint8_t vkSelectPrev = 0x26;                                                               // Up
-    std::uint8_t vkSelectNext = 0x28;                                                               // Down
-    std::uint8_t vkSelectIndex[10] = {0x70, 0x71, 0x72, 0x73, 0x74, 0x75, 0x76, 0x77, 0x78, 0x79};  // F1..F10
-    std::uint8_t vkSelectPageDown = 0x22;                                                           // Page Down
-    std::uint8_t vkSelectPageUp = 0x21;                                                             // Page Up
-    std::uint8_t vkSelect[10] = {0x09, 0x0D, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};       // 0xFF: empty slot
+namespace settings_types {
+
+using Flag = std::int32_t;        // written 1 or 0; "true" and "yes" also read as set
+using Number = std::uint32_t;     // unsigned decimal
+using Text = std::string;         // one line; an empty value reads as the default
+using Key = std::uint8_t;         // a virtual key, two hexadecimal digits
+using KeyRow = std::uint8_t[10];  // ten virtual keys; only a well-formed value replaces them
+
+// How a default is held as a constant.
+template <class T>
+struct Constant {
+    using type = T;
+};
+template <>
+struct Constant<Text> {
+    using type = const char*;
+};
+template <>
+struct Constant<KeyRow> {
+    using type = std::array<std::uint8_t, 10>;
 };
 
-namespace settings_defaults {
+}  // namespace settings_types
 
-// [AutoLearn]
-constexpr bool kEnableAutoLearn = true;
-constexpr std::uint32_t kMinLearnLength = 0;
-inline constexpr char kSeparators[] = "; ',.!\"?";
-// [HotKeys] dwEnableZel: Ctrl+F5 (bits 0-7 key, 16-23 hotkey-control modifiers).
-constexpr std::uint32_t kEnableHotkey = 0x00020074;
-// [Others]
-constexpr bool kEnableWord = true;
-constexpr bool kEnablePhrase = true;
-constexpr bool kEnableShorthand = true;
-constexpr std::uint32_t kMinInput = 1;
-constexpr std::uint32_t kMinWordLength = 1;
-constexpr std::uint32_t kMaxWordLength = 500;
-constexpr std::uint32_t kMaxItemShow = 5;
-// Candidates ordered by likelihood and by what was typed before (off: learnt items first, then
-// the dictionaries in key order).
-constexpr bool kRankByUse = true;
-// With ranking, a completed word is followed by a blank (taken back before punctuation).
-constexpr bool kBlankAfterWord = true;
+// clang-format off
+#define PV_CONFIG_INI(VALUE, SELECTION_KEY)                                                                     \
+    VALUE(AutoLearn, bEanbleAutolearn, Flag, 0, 0, 1)                                                           \
+    VALUE(AutoLearn, nMinLearnLength, Number, 0, 500, 0)                                                        \
+    VALUE(AutoLearn, strSeparate, Text, 0, 0, "; ',.!\"?")                                                      \
+    SELECTION_KEY(HotKeys, vkSelectIndex, KeyRow, 0, 0, 0x70, 0x71, 0x72, 0x73, 0x74, 0x75, 0x76, 0x77, 0x78, 0x79) \
+    SELECTION_KEY(HotKeys, vkSelectPrev, Key, 0, 0, 0x26)     /* Up */                                          \
+    SELECTION_KEY(HotKeys, vkSelectNext, Key, 0, 0, 0x28)     /* Down */                                        \
+    SELECTION_KEY(HotKeys, vkSelectPageDown, Key, 0, 0, 0x22) /* Page Down */                                   \
+    SELECTION_KEY(HotKeys, vkSelectPageUp, Key, 0, 0, 0x21)   /* Page Up */                                     \
+    SELECTION_KEY(HotKeys, vkSelect, KeyRow, 0, 0, 0x09, 0x0D, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF)  \
+    /* Ctrl+F5: bits 0-7 the key, 16-23 the hotkey control's modifiers */                                       \
+    VALUE(HotKeys, dwEnableZel, Number, 0, 0, 0x00020074)                                                       \
+    VALUE(Others, bEnableShorthand, Flag, 0, 0, 1)                                                              \
+    VALUE(Others, bEnableWord, Flag, 0, 0, 1)                                                                   \
+    VALUE(Others, bEnablePhrase, Flag, 0, 0, 1)                                                                 \
+    VALUE(Others, nMinInput, Number, 1, 10000, 1)      /* characters typed before the prompt shows */           \
+    VALUE(Others, nMinWordLength, Number, 1, 10000, 1) /* keys offered: shortest */                             \
+    VALUE(Others, nMaxWordLength, Number, 4, 10000, 500) /* and longest */                                      \
+    VALUE(Others, nMaxItemShow, Number, 1, 10, 5)      /* rows per page */                                      \
+    /* Candidates ordered by likelihood and what was typed before (off: learnt items first, then */              \
+    /* the dictionaries in key order); with it, a completed word is followed by a blank. */                     \
+    VALUE(Others, bRankByUse, Flag, 0, 0, 1)                                                                    \
+    VALUE(Others, bBlankAfterWord, Flag, 0, 0, 1)
+// clang-format on
+
+// What a page accepts for a typed number.
+struct SettingRange {
+    int minimum;
+    int maximum;
+};
+
+#define PV_SETTING_DEFAULT(section, key, kind, minimum, maximum, ...) \
+    inline constexpr settings_types::Constant<settings_types::kind>::type key = {__VA_ARGS__};
+#define PV_SETTING_RANGE(section, key, kind, minimum, maximum, ...) \
+    inline constexpr SettingRange key = {minimum, maximum};
+
+// settings_defaults::nMaxItemShow is the value Config.ini gives when it has none.
+namespace settings_defaults {
+PV_CONFIG_INI(PV_SETTING_DEFAULT, PV_SETTING_DEFAULT)
 // AppConfig.ini: the verdict for applications without a rule.
 constexpr std::int32_t kWorkOnOtherApps = 1;
-
 }  // namespace settings_defaults
+
+namespace settings_ranges {
+PV_CONFIG_INI(PV_SETTING_RANGE, PV_SETTING_RANGE)
+}  // namespace settings_ranges
+
+#undef PV_SETTING_DEFAULT
+#undef PV_SETTING_RANGE

@@ -11,7 +11,7 @@
 
 class CAutoLearnWordRules {
 public:
-    static constexpr const char* kDefaultSeparators = settings_defaults::kSeparators;
+    static constexpr const char* kDefaultSeparators = settings_defaults::strSeparate;
 
     // Default separators followed by tab, carriage return and line feed; single-byte code page.
     CAutoLearnWordRules();

@@ -88,6 +88,14 @@ void CDataExchange::Check(int id, bool& value)
         value = ::IsDlgButtonChecked(m_dialog, id) == BST_CHECKED;
 }
 
+void CDataExchange::Check(int id, std::int32_t& value)
+{
+    bool checked = value != 0;
+    Check(id, checked);
+    if (IsSaving() && Succeeded())
+        value = checked ? 1 : 0;
+}
+
 void CDataExchange::Radio(int firstId, int lastId, int& index)
 {
     if (Skipped())
@@ -138,6 +146,14 @@ void CDataExchange::Number(int id, int& value, int minimum, int maximum, int spi
         Fail(id, RangeMessage(minimum, maximum));
     else
         value = typed;
+}
+
+void CDataExchange::NumberOf(int id, std::uint32_t& value, int minimum, int maximum, int spinId)
+{
+    int shown = value > static_cast<std::uint32_t>(INT_MAX) ? INT_MAX : static_cast<int>(value);
+    Number(id, shown, minimum, maximum, spinId);
+    if (IsSaving() && Succeeded())
+        value = static_cast<std::uint32_t>(shown);
 }
 
 void CDataExchange::Hotkey(int id, DWORD& value)

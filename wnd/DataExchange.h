@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 namespace wnd {
@@ -28,6 +29,8 @@ public:
 
     // A check box: BST_CHECKED is true.
     void Check(int id, bool& value);
+    // A check box for a 32-bit flag: any non-zero value checks it; saving gives 1 or 0.
+    void Check(int id, std::int32_t& value);
     // Radio buttons firstId..lastId (consecutive ids): the index of the checked one, -1 for none.
     void Radio(int firstId, int lastId, int& index);
     // An edit's text; a maximum length above zero also limits typing.
@@ -35,6 +38,12 @@ public:
     // A whole number in minimum..maximum. Loading also sets the spin (up-down) button spinId, if
     // any, to that range and value. Saving refuses text that is no number or out of range.
     void Number(int id, int& value, int minimum, int maximum, int spinId = 0);
+    // An unsigned number (shown as at most INT_MAX), in a range with minimum and maximum members.
+    template <class Range>
+    void Number(int id, std::uint32_t& value, const Range& range, int spinId = 0)
+    {
+        NumberOf(id, value, range.minimum, range.maximum, spinId);
+    }
     // A hotkey control; the value keeps the virtual key in bits 0-7 and HOTKEYF_* flags in 16-23.
     void Hotkey(int id, DWORD& value);
     // A combo box's selection by item data (-1 when nothing is selected).
@@ -44,6 +53,7 @@ public:
     void Fail(int id, const std::string& message);
 
 private:
+    void NumberOf(int id, std::uint32_t& value, int minimum, int maximum, int spinId);
     bool Skipped() const { return m_failedField != nullptr; }
     HWND Field(int id) const { return ::GetDlgItem(m_dialog, id); }
 

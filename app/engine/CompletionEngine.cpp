@@ -59,9 +59,9 @@ CCompletionEngine::CCompletionEngine(const EngineServices& services)
 void CCompletionEngine::ApplySettings(const EngineSettings& settings)
 {
     m_settings = settings;
-    m_matchMode = MATCH_START | (settings.enableWord ? MATCH_WORDS : 0) | (settings.enablePhrase ? MATCH_PHRASES : 0);
+    m_matchMode = MATCH_START | (settings.bEnableWord ? MATCH_WORDS : 0) | (settings.bEnablePhrase ? MATCH_PHRASES : 0);
     // A page of no rows could never be shown or left.
-    m_pageSize = static_cast<int>(std::min<std::uint32_t>(std::max<std::uint32_t>(settings.maxItemShow, 1), 1000));
+    m_pageSize = static_cast<int>(std::min<std::uint32_t>(std::max<std::uint32_t>(settings.nMaxItemShow, 1), 1000));
     AssignPromptKeys();
 }
 
@@ -306,7 +306,7 @@ int CCompletionEngine::SearchTyped()
     m_queuedSearches = 0;
     std::vector<std::string> wordEnds;
     wordEnds.swap(m_queuedWordEnds);
-    if (Ranked() && m_settings.learnFromUse) {
+    if (Ranked() && m_settings.bEanbleAutolearn) {
         for (const std::string& text : wordEnds)
             LearnUsage(text);
     }
@@ -329,7 +329,7 @@ int CCompletionEngine::SearchText(const std::string& text)
             m_view.ShowPrompt(true);
             return 0;
         }
-        if (m_searchKey.size() >= m_settings.minInput && FindCandidates(m_searchKey)) {
+        if (m_searchKey.size() >= m_settings.nMinInput && FindCandidates(m_searchKey)) {
             m_view.ShowPrompt(true);
             return 0;
         }
@@ -397,7 +397,7 @@ int CCompletionEngine::FindCandidates(const std::string& key)
     m_learntHits = FindLearnt(key);
 
     DictionaryMatch match;
-    m_dictionaryCursorLive = m_dictionaries.FindFirst(key, m_matchMode, m_settings.enableShorthand, match);
+    m_dictionaryCursorLive = m_dictionaries.FindFirst(key, m_matchMode, m_settings.bEnableShorthand, match);
     if (m_dictionaryCursorLive)
         m_candidates.push_back(std::move(match));
     else if (m_learntHits < 1)
@@ -815,7 +815,7 @@ int CCompletionEngine::PrepareCompletion(CompletionMode mode, CMacroScript& scri
             // One Backspace deletes one character, also a double-byte one.
             backspaces = static_cast<int>(m_codePage.CountCharacters(m_searchKey));
             // Ranked, a completed word is followed by its blank (taken back before a mark).
-            const bool blank = mode == MODE_REPLACE && Ranked() && m_settings.blankAfterWord && !m_takingBackBlank;
+            const bool blank = mode == MODE_REPLACE && Ranked() && m_settings.bBlankAfterWord && !m_takingBackBlank;
             script.ParseMacros(blank ? m_pendingText + " " : m_pendingText, m_clock);
             if (mode == MODE_REPLACE)
                 m_typedText = m_typedText.substr(0, m_typedText.size() - std::min(keyLength, m_typedText.size())) +

@@ -148,7 +148,7 @@ private:
     int SearchText(const std::string& text);
     void AddOrJoin(DictionaryMatch&& match);
     // Ranked mode (RankedSearch.cpp).
-    bool Ranked() const { return m_settings.rankByUse; }
+    bool Ranked() const { return m_settings.bRankByUse != 0; }
     int FindRankedCandidates(const std::string& key);
     int PredictNextWords(const std::string& text);
     void FillRanked(std::size_t wanted);
@@ -196,8 +196,8 @@ private:
 
     EngineSettings m_settings;
     std::array<PromptKey, 256> m_promptKeys;  // by virtual key
-    int m_matchMode = 0x29;
-    int m_pageSize = 5;
+    int m_matchMode = MATCH_START;  // both follow the settings: ApplySettings, from the constructor on
+    int m_pageSize = 1;
 
     std::string m_typedText;
     // Searches posted and not yet run, and the typed text of those among them that ended a word.

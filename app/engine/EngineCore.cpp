@@ -1,27 +1,6 @@
 #include "app/engine/EngineCore.h"
 
 #include "base/FileIo.h"
-#include "config/AppSettings.h"
-
-ProgramSettings ProgramSettingsFrom(const CAppSettings& s)
-{
-    ProgramSettings p;
-    static_cast<SelectionKeys&>(p.engine) = s;
-    p.engine.enableWord = s.bEnableWord != 0;
-    p.engine.enablePhrase = s.bEnablePhrase != 0;
-    p.engine.enableShorthand = s.bEnableShorthand != 0;
-    p.enableAutoLearn = s.bEanbleAutolearn != 0;
-    p.engine.minInput = s.nMinInput;
-    p.engine.maxItemShow = s.nMaxItemShow;
-    p.engine.rankByUse = s.bRankByUse != 0;
-    p.engine.blankAfterWord = s.bBlankAfterWord != 0;
-    p.minWordLength = s.nMinWordLength;
-    p.maxWordLength = s.nMaxWordLength;
-    p.minLearnLength = s.nMinLearnLength;
-    p.separators = s.strSeparate;
-    p.enableHotkey = s.dwEnableZel;
-    return p;
-}
 
 // ---------------------------------------------------------------------------------------------
 // Adapters
@@ -128,8 +107,8 @@ bool CEngineCore::LoadDictionaries(const std::string& pattern)
 {
     m_engine.ClearCandidates();
     const bool loaded = m_dictionaries.LoadFolder(pattern, false);
-    m_dictionaries.SetLengthLimits(static_cast<int>(m_settings.minWordLength),
-                                   static_cast<int>(m_settings.maxWordLength));
+    m_dictionaries.SetLengthLimits(static_cast<int>(m_settings.nMinWordLength),
+                                   static_cast<int>(m_settings.nMaxWordLength));
     return loaded;
 }
 
@@ -164,20 +143,18 @@ void CEngineCore::BringPagesIn()
     m_engine.ClearCandidates();
 }
 
-void CEngineCore::ApplySettings(const ProgramSettings& settings)
+void CEngineCore::ApplySettings(const SettingsRecord& settings)
 {
     m_settings = settings;
-    // What typing teaches is learnt while AutoLearn is on.
-    m_settings.engine.learnFromUse = m_settings.enableAutoLearn;
-    m_engine.ApplySettings(m_settings.engine);
-    m_dictionaries.SetLengthLimits(static_cast<int>(m_settings.minWordLength),
-                                   static_cast<int>(m_settings.maxWordLength));
+    m_engine.ApplySettings(m_settings);
+    m_dictionaries.SetLengthLimits(static_cast<int>(m_settings.nMinWordLength),
+                                   static_cast<int>(m_settings.nMaxWordLength));
     ApplyStoreSettings();
 }
 
 void CEngineCore::ApplyStoreSettings()
 {
-    m_autoLearn->ApplySettings(m_settings.enableAutoLearn, m_settings.minLearnLength, m_settings.separators);
+    m_autoLearn->ApplySettings(m_settings.bEanbleAutolearn != 0, m_settings.nMinLearnLength, m_settings.strSeparate);
 }
 
 bool CEngineCore::AdoptAutoLearn(std::unique_ptr<CAutoLearnDictionary> store)

@@ -10,26 +10,10 @@
 #include <string>
 
 #include "app/engine/CompletionEngine.h"
-#include "config/SettingsDefaults.h"
 #include "dict/AutoLearnDictionary.h"
 #include "dict/DictionarySet.h"
 
-class CAppSettings;
 class IDictionaryEnableStore;
-
-// The settings values the engine and its stores work with.
-struct ProgramSettings {
-    EngineSettings engine;  // selection keys, search switches, page size
-    bool enableAutoLearn = settings_defaults::kEnableAutoLearn;
-    std::uint32_t minWordLength = settings_defaults::kMinWordLength;
-    std::uint32_t maxWordLength = settings_defaults::kMaxWordLength;
-    std::uint32_t minLearnLength = settings_defaults::kMinLearnLength;
-    std::string separators = settings_defaults::kSeparators;
-    std::uint32_t enableHotkey = settings_defaults::kEnableHotkey;  // dwEnableZel
-};
-
-// The values of a loaded settings object.
-ProgramSettings ProgramSettingsFrom(const CAppSettings& settings);
 
 // The merged dictionary search as the engine and AutoLearn's known-word check see it.
 class CDictionarySearchAdapter : public IDictionarySearch, public IKnownWords {
@@ -93,7 +77,7 @@ public:
     void BringPagesIn();
     // Start-up: the dictionaries, their first pages, then AutoLearn.
     bool Load(const std::string& dictionaryPattern, const std::string& autoLearnPath);
-    void ApplySettings(const ProgramSettings& settings);
+    void ApplySettings(const SettingsRecord& settings);
     // Takes over a store built (and opened) beside the AutoLearn file: moves its file over the
     // AutoLearn file and learns into it from now on. False, with the old store kept, when the
     // file cannot be moved.
@@ -114,7 +98,7 @@ public:
     const CCompletionEngine& Engine() const { return m_engine; }
     CDictionarySet& Dictionaries() { return m_dictionaries; }
     CAutoLearnDictionary& AutoLearn() { return *m_autoLearn; }
-    const ProgramSettings& Settings() const { return m_settings; }
+    const SettingsRecord& Settings() const { return m_settings; }
 
 private:
     static EngineServices Wire(const PlatformServices& platform, IDictionarySearch* dictionaries,
@@ -126,6 +110,6 @@ private:
     std::string m_autoLearnPath;
     CDictionarySearchAdapter m_dictionarySearch;
     CAutoLearnAdapter m_autoLearnStore;
-    ProgramSettings m_settings;
+    SettingsRecord m_settings;
     CCompletionEngine m_engine;
 };

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "config/SettingsDefaults.h"
+#include "config/SettingsRecord.h"
 #include "dict/DictionaryMatch.h"
 
 // Window handles cross the engine as opaque numbers (HWND cast to uintptr_t on Windows).
@@ -32,18 +32,8 @@ enum CompletionMode {
 constexpr int PREVIEW_NORMAL = 1;
 constexpr int PREVIEW_SHORTHAND = 2;
 
-// The settings values the engine works with; the main window fills them from CAppSettings
-// (the selection keys in one assignment of SelectionKeys).
-struct EngineSettings : SelectionKeys {
-    bool enableWord = settings_defaults::kEnableWord;             // bEnableWord
-    bool enablePhrase = settings_defaults::kEnablePhrase;         // bEnablePhrase
-    bool enableShorthand = settings_defaults::kEnableShorthand;   // bEnableShorthand
-    std::uint32_t minInput = settings_defaults::kMinInput;        // nMinInput
-    std::uint32_t maxItemShow = settings_defaults::kMaxItemShow;  // nMaxItemShow: rows per page
-    bool rankByUse = settings_defaults::kRankByUse;               // bRankByUse
-    bool blankAfterWord = settings_defaults::kBlankAfterWord;     // bBlankAfterWord
-    bool learnFromUse = settings_defaults::kEnableAutoLearn;      // with AutoLearn: words and pairs typed
-};
+// The engine works on its own copy of the settings record.
+using EngineSettings = SettingsRecord;
 
 // What the prompt's row labels say for an index key: "F1" for F1, "1" for the digit key 1 (also
 // on the number pad), the letter of a letter key; "" for keys without a short name.

@@ -112,7 +112,7 @@ int CCompletionEngine::FindRankedCandidates(const std::string& key)
 
     // Shorthands whose key is exactly what was typed come first, as the user asked for them.
     DictionaryMatch match;
-    if (m_settings.enableShorthand) {
+    if (m_settings.bEnableShorthand) {
         for (bool found = m_dictionaries.FindFirst(key, m_matchMode, true, match);
              found && Lowered(match.key) == lowerKey; found = m_dictionaries.FindNext(match)) {
             if (match.type == KIND_SHORTHAND)
@@ -155,7 +155,7 @@ int CCompletionEngine::FindRankedCandidates(const std::string& key)
         m_raised.push_back(std::move(item));
 
     int rank = 0;
-    m_dictionaryCursorLive = m_dictionaries.FindFirstRanked(key, m_matchMode, m_settings.enableShorthand, match, rank);
+    m_dictionaryCursorLive = m_dictionaries.FindFirstRanked(key, m_matchMode, m_settings.bEnableShorthand, match, rank);
     if (m_dictionaryCursorLive) {
         m_streamPeek = ScoredMatch{std::move(match), m_usage.ModelScore(rank, m_previousWord)};
         m_streamPeeked = true;

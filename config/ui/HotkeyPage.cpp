@@ -52,15 +52,13 @@ void CDlgOptionHotkey::FillLists() const
 void CDlgOptionHotkey::ReadModel()
 {
     m_settings.LoadHotKeys();
-    m_keys = static_cast<const SelectionKeys&>(m_settings);
-    m_enableHotkey = m_settings.dwEnableZel;
+    m_values = m_settings.Values();
     m_changed = false;
 }
 
 bool CDlgOptionHotkey::WriteModel()
 {
-    static_cast<SelectionKeys&>(m_settings) = m_keys;
-    m_settings.dwEnableZel = m_enableHotkey;
+    CopySettings(settings_sections::kHotKeys, m_values, m_settings);
     if (!m_settings.SaveHotKeys()) {
         ShowSettingsNotSaved(Handle(), m_settings, kValuesKept);
         return false;
@@ -76,21 +74,24 @@ void CDlgOptionHotkey::Exchange(wnd::CDataExchange& dx)
         return;
     }
     // The control is the last word, also if it did not report its last edit.
-    if (::SendDlgItemMessageA(Handle(), IDC_HOTKEY_OTHER_LIST, LB_GETCURSEL, 0, 0) == kToggleItem)
-        dx.Hotkey(IDC_HOTKEY_CONTROL, m_enableHotkey);
+    if (::SendDlgItemMessageA(Handle(), IDC_HOTKEY_OTHER_LIST, LB_GETCURSEL, 0, 0) == kToggleItem) {
+        DWORD hotkey = m_values.dwEnableZel;
+        dx.Hotkey(IDC_HOTKEY_CONTROL, hotkey);
+        m_values.dwEnableZel = hotkey;
+    }
 }
 
 void CDlgOptionHotkey::RefreshControls() const
 {
     ::CheckRadioButton(Handle(), IDC_HOTKEY_UP_DOWN, IDC_HOTKEY_BRACKETS,
-                       m_keys.vkSelectPrev == VK_UP ? IDC_HOTKEY_UP_DOWN : IDC_HOTKEY_BRACKETS);
+                       m_values.vkSelectPrev == VK_UP ? IDC_HOTKEY_UP_DOWN : IDC_HOTKEY_BRACKETS);
     ::CheckRadioButton(Handle(), IDC_HOTKEY_PAGE_UP_DOWN, IDC_HOTKEY_MINUS_PLUS,
-                       m_keys.vkSelectPageDown == VK_NEXT ? IDC_HOTKEY_PAGE_UP_DOWN : IDC_HOTKEY_MINUS_PLUS);
+                       m_values.vkSelectPageDown == VK_NEXT ? IDC_HOTKEY_PAGE_UP_DOWN : IDC_HOTKEY_MINUS_PLUS);
     ::CheckRadioButton(Handle(), IDC_HOTKEY_FUNCTION_KEYS, IDC_HOTKEY_MAIN_DIGITS,
-                       m_keys.vkSelectIndex[0] == '1' ? IDC_HOTKEY_MAIN_DIGITS : IDC_HOTKEY_FUNCTION_KEYS);
+                       m_values.vkSelectIndex[0] == '1' ? IDC_HOTKEY_MAIN_DIGITS : IDC_HOTKEY_FUNCTION_KEYS);
     SelectCompleteKeys();
     HWND other = Item(IDC_HOTKEY_OTHER_LIST);
-    ::SendMessageA(other, LB_SETITEMDATA, kToggleItem, static_cast<LPARAM>(m_enableHotkey));
+    ::SendMessageA(other, LB_SETITEMDATA, kToggleItem, static_cast<LPARAM>(m_values.dwEnableZel));
     ::SendMessageA(other, LB_SETCURSEL, kToggleItem, 0);
     ShowSelectedHotkey();
 }
@@ -100,7 +101,7 @@ void CDlgOptionHotkey::SelectCompleteKeys() const
     HWND list = Item(IDC_HOTKEY_COMPLETE_LIST);
     ::SendMessageA(list, LB_SETSEL, FALSE, -1);
     int count = static_cast<int>(::SendMessageA(list, LB_GETCOUNT, 0, 0));
-    for (BYTE slot : m_keys.vkSelect) {
+    for (BYTE slot : m_values.vkSelect) {
         for (int item = 0; item < count && slot != kEmptySlot; ++item) {
             if (::SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(item), 0) == slot) {
                 ::SendMessageA(list, LB_SETSEL, TRUE, item);
@@ -158,28 +159,28 @@ void CDlgOptionHotkey::OnKeyChoice(int id)
     static const BYTE kDigits[10] = {'1', '2', '3', '4', '5', '6', '7', '8', '9', '0'};
     switch (id) {
         case IDC_HOTKEY_UP_DOWN:
-            m_keys.vkSelectPrev = VK_UP;
-            m_keys.vkSelectNext = VK_DOWN;
+            m_values.vkSelectPrev = VK_UP;
+            m_values.vkSelectNext = VK_DOWN;
             break;
         case IDC_HOTKEY_BRACKETS:
-            m_keys.vkSelectPrev = KeyOfCharacter('[');
-            m_keys.vkSelectNext = KeyOfCharacter(']');
+            m_values.vkSelectPrev = KeyOfCharacter('[');
+            m_values.vkSelectNext = KeyOfCharacter(']');
             break;
         case IDC_HOTKEY_PAGE_UP_DOWN:
-            m_keys.vkSelectPageDown = VK_NEXT;
-            m_keys.vkSelectPageUp = VK_PRIOR;
+            m_values.vkSelectPageDown = VK_NEXT;
+            m_values.vkSelectPageUp = VK_PRIOR;
             break;
         case IDC_HOTKEY_MINUS_PLUS:
             // Minus pages down, the plus/equals key up.
-            m_keys.vkSelectPageDown = KeyOfCharacter('-');
-            m_keys.vkSelectPageUp = KeyOfCharacter('=');
+            m_values.vkSelectPageDown = KeyOfCharacter('-');
+            m_values.vkSelectPageUp = KeyOfCharacter('=');
             break;
         case IDC_HOTKEY_FUNCTION_KEYS:
             for (int slot = 0; slot < 10; ++slot)
-                m_keys.vkSelectIndex[slot] = static_cast<BYTE>(VK_F1 + slot);
+                m_values.vkSelectIndex[slot] = static_cast<BYTE>(VK_F1 + slot);
             break;
         case IDC_HOTKEY_MAIN_DIGITS:
-            std::memcpy(m_keys.vkSelectIndex, kDigits, sizeof kDigits);
+            std::memcpy(m_values.vkSelectIndex, kDigits, sizeof kDigits);
             break;
     }
     m_changed = true;
@@ -187,13 +188,13 @@ void CDlgOptionHotkey::OnKeyChoice(int id)
 
 void CDlgOptionHotkey::OnCompleteKeysChanged()
 {
-    std::fill(std::begin(m_keys.vkSelect), std::end(m_keys.vkSelect), kEmptySlot);
+    std::fill(std::begin(m_values.vkSelect), std::end(m_values.vkSelect), kEmptySlot);
     HWND list = Item(IDC_HOTKEY_COMPLETE_LIST);
     int count = static_cast<int>(::SendMessageA(list, LB_GETCOUNT, 0, 0));
     size_t filled = 0;
-    for (int item = 0; item < count && filled < std::size(m_keys.vkSelect); ++item) {
+    for (int item = 0; item < count && filled < std::size(m_values.vkSelect); ++item) {
         if (::SendMessageA(list, LB_GETSEL, static_cast<WPARAM>(item), 0) > 0)
-            m_keys.vkSelect[filled++] = static_cast<BYTE>(::SendMessageA(list, LB_GETITEMDATA, item, 0));
+            m_values.vkSelect[filled++] = static_cast<BYTE>(::SendMessageA(list, LB_GETITEMDATA, item, 0));
     }
     m_changed = true;
 }
@@ -211,6 +212,6 @@ void CDlgOptionHotkey::OnHotkeyEdited()
         return;
     ::SendMessageA(other, LB_SETITEMDATA, static_cast<WPARAM>(selected), static_cast<LPARAM>(value));
     if (selected == kToggleItem)
-        m_enableHotkey = value;
+        m_values.dwEnableZel = value;
     m_changed = true;
 }

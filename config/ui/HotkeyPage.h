@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "config/SettingsDefaults.h"
+#include "config/SettingsRecord.h"
 #include "wnd/PageHost.h"
 
 class CAppSettings;
@@ -32,7 +32,6 @@ private:
     void OnHotkeyEdited();
 
     CAppSettings& m_settings;
-    SelectionKeys m_keys;
-    DWORD m_enableHotkey = settings_defaults::kEnableHotkey;
+    SettingsRecord m_values;  // the page's copy; its [HotKeys] go back on save
     bool m_changed = false;
 };

@@ -1,8 +1,5 @@
 #include "config/ui/OthersPage.h"
 
-#include <algorithm>
-#include <climits>
-
 #include "config/AppSettings.h"
 #include "config/StartupRegistration.h"
 #include "config/ui/ConfigUiIds.h"
@@ -11,10 +8,16 @@
 
 namespace {
 
-int ShownNumber(uint32_t value)
-{
-    return static_cast<int>(std::min<uint32_t>(value, INT_MAX));
-}
+// The check boxes of [Others] and their flags.
+const struct {
+    int id;
+    settings_types::Flag SettingsRecord::*flag;
+} kFlagBoxes[] = {
+    {IDC_OTHERS_WORD, &SettingsRecord::bEnableWord},
+    {IDC_OTHERS_PHRASE, &SettingsRecord::bEnablePhrase},
+    {IDC_OTHERS_SHORTHAND, &SettingsRecord::bEnableShorthand},
+    {IDC_OTHERS_RANK_BY_USE, &SettingsRecord::bRankByUse},
+};
 
 }  // namespace
 
@@ -26,44 +29,30 @@ CDlgOptionOthers::CDlgOptionOthers(CAppSettings& settings, const CStartupRegistr
 void CDlgOptionOthers::ReadModel()
 {
     m_settings.LoadOthers();
-    m_word = m_settings.bEnableWord != 0;
-    m_phrase = m_settings.bEnablePhrase != 0;
-    m_shorthand = m_settings.bEnableShorthand != 0;
-    m_rankByUse = m_settings.bRankByUse != 0;
+    m_values = m_settings.Values();
     // The box tells what the system will do at the next log-on, not a remembered wish.
     m_registeredAtOpen = m_startup.IsRegistered();
     m_runAtStartup = m_registeredAtOpen;
-    m_minInput = ShownNumber(m_settings.nMinInput);
-    m_minWordLength = ShownNumber(m_settings.nMinWordLength);
-    m_maxWordLength = ShownNumber(m_settings.nMaxWordLength);
-    m_maxItemShow = ShownNumber(m_settings.nMaxItemShow);
     m_changed = false;
 }
 
 void CDlgOptionOthers::Exchange(wnd::CDataExchange& dx)
 {
-    dx.Check(IDC_OTHERS_WORD, m_word);
-    dx.Check(IDC_OTHERS_PHRASE, m_phrase);
-    dx.Check(IDC_OTHERS_SHORTHAND, m_shorthand);
-    dx.Check(IDC_OTHERS_RANK_BY_USE, m_rankByUse);
+    for (const auto& box : kFlagBoxes)
+        dx.Check(box.id, m_values.*box.flag);
     dx.Check(IDC_OTHERS_STARTUP, m_runAtStartup);
-    dx.Number(IDC_OTHERS_SHOW_AFTER, m_minInput, 1, 10000, IDC_OTHERS_SHOW_AFTER_SPIN);
-    dx.Number(IDC_OTHERS_MIN_CHARS, m_minWordLength, 1, 10000, IDC_OTHERS_MIN_CHARS_SPIN);
-    dx.Number(IDC_OTHERS_MAX_CHARS, m_maxWordLength, 4, 10000, IDC_OTHERS_MAX_CHARS_SPIN);
-    dx.Number(IDC_OTHERS_ITEMS, m_maxItemShow, 1, 10, IDC_OTHERS_ITEMS_SPIN);
+    dx.Number(IDC_OTHERS_SHOW_AFTER, m_values.nMinInput, settings_ranges::nMinInput, IDC_OTHERS_SHOW_AFTER_SPIN);
+    dx.Number(IDC_OTHERS_MIN_CHARS, m_values.nMinWordLength, settings_ranges::nMinWordLength,
+              IDC_OTHERS_MIN_CHARS_SPIN);
+    dx.Number(IDC_OTHERS_MAX_CHARS, m_values.nMaxWordLength, settings_ranges::nMaxWordLength,
+              IDC_OTHERS_MAX_CHARS_SPIN);
+    dx.Number(IDC_OTHERS_ITEMS, m_values.nMaxItemShow, settings_ranges::nMaxItemShow, IDC_OTHERS_ITEMS_SPIN);
 }
 
 bool CDlgOptionOthers::WriteModel()
 {
-    m_settings.bEnableShorthand = m_shorthand ? 1 : 0;
-    m_settings.bEnableWord = m_word ? 1 : 0;
+    CopySettings(settings_sections::kOthers, m_values, m_settings);
     m_settings.bRunAtStartup = m_runAtStartup ? 1 : 0;
-    m_settings.bEnablePhrase = m_phrase ? 1 : 0;
-    m_settings.bRankByUse = m_rankByUse ? 1 : 0;
-    m_settings.nMinInput = static_cast<uint32_t>(m_minInput);
-    m_settings.nMinWordLength = static_cast<uint32_t>(m_minWordLength);
-    m_settings.nMaxWordLength = static_cast<uint32_t>(m_maxWordLength);
-    m_settings.nMaxItemShow = static_cast<uint32_t>(m_maxItemShow);
     // Untouched, the value stays as it is (it may name another copy of the program).
     if (m_runAtStartup != m_registeredAtOpen && m_startup.SetRegistered(m_runAtStartup))
         m_registeredAtOpen = m_runAtStartup;
@@ -75,30 +64,24 @@ bool CDlgOptionOthers::WriteModel()
     return true;
 }
 
-bool* CDlgOptionOthers::FlagOf(int id)
+settings_types::Flag* CDlgOptionOthers::FlagOf(int id)
 {
-    switch (id) {
-        case IDC_OTHERS_WORD:
-            return &m_word;
-        case IDC_OTHERS_PHRASE:
-            return &m_phrase;
-        case IDC_OTHERS_SHORTHAND:
-            return &m_shorthand;
-        case IDC_OTHERS_RANK_BY_USE:
-            return &m_rankByUse;
-        case IDC_OTHERS_STARTUP:
-            return &m_runAtStartup;
-        default:
-            return nullptr;
-    }
+    for (const auto& box : kFlagBoxes)
+        if (box.id == id)
+            return &(m_values.*box.flag);
+    return nullptr;
 }
 
 bool CDlgOptionOthers::OnCommand(int id, int code, HWND)
 {
-    bool* flag = FlagOf(id);
-    if (!flag || code != BN_CLICKED)
+    if (code != BN_CLICKED)
         return false;
-    *flag = IsChecked(id);
+    if (id == IDC_OTHERS_STARTUP)
+        m_runAtStartup = IsChecked(id);
+    else if (settings_types::Flag* flag = FlagOf(id))
+        *flag = IsChecked(id) ? 1 : 0;
+    else
+        return false;
     m_changed = true;
     return true;
 }

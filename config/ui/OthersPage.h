@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "config/SettingsDefaults.h"
+#include "config/SettingsRecord.h"
 #include "wnd/PageHost.h"
 
 class CAppSettings;
@@ -24,19 +24,13 @@ protected:
     bool OnCommand(int id, int code, HWND control) override;
 
 private:
-    bool* FlagOf(int id);
+    // The flag a check box of [Others] shows, or null for other controls.
+    settings_types::Flag* FlagOf(int id);
 
     CAppSettings& m_settings;
     const CStartupRegistration& m_startup;
-    bool m_word = true;
-    bool m_phrase = true;
-    bool m_shorthand = true;
-    bool m_rankByUse = true;
+    SettingsRecord m_values;  // the page's copy; its [Others] go back on save
     bool m_runAtStartup = false;
     bool m_registeredAtOpen = false;
-    int m_minInput = static_cast<int>(settings_defaults::kMinInput);
-    int m_minWordLength = static_cast<int>(settings_defaults::kMinWordLength);
-    int m_maxWordLength = static_cast<int>(settings_defaults::kMaxWordLength);
-    int m_maxItemShow = static_cast<int>(settings_defaults::kMaxItemShow);
     bool m_changed = false;
 };

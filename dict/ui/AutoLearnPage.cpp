@@ -12,12 +12,6 @@
 #include "wnd/DataExchange.h"
 #include "wnd/MessageBoxes.h"
 
-namespace {
-
-constexpr int kMaxMinLength = 500;
-
-}  // namespace
-
 CDlgAutoLearn::CDlgAutoLearn(CAppSettings& settings, IAutoLearnHome& home)
     : CDialogPage(IDD_AUTOLEARN_PAGE), m_settings(settings), m_home(home), m_list(std::make_unique<CAutoLearnList>())
 {
@@ -27,7 +21,7 @@ CDlgAutoLearn::~CDlgAutoLearn() = default;
 
 BOOL CDlgAutoLearn::OnInitDialog()
 {
-    wnd::SetSpinRange(Item(IDC_AUTOLEARN_MIN_LENGTH_SPIN), 1, kMaxMinLength);
+    wnd::SetSpinRange(Item(IDC_AUTOLEARN_MIN_LENGTH_SPIN), 1, settings_ranges::nMinLearnLength.maximum);
     m_listView.Attach(Item(IDC_AUTOLEARN_LIST));
     m_listView.AddExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_INFOTIP);
     m_listView.SetColumns({{IDS_COLUMN_WORDS_PHRASES, 150}, {IDS_COLUMN_TYPE_TIMES, 80}});
@@ -38,32 +32,26 @@ BOOL CDlgAutoLearn::OnInitDialog()
 void CDlgAutoLearn::ReadModel()
 {
     m_settings.LoadAutoLearn();
-    m_enabled = m_readEnabled = m_settings.bEanbleAutolearn != 0;
-    m_minLength = m_readMinLength = static_cast<int>(m_settings.nMinLearnLength);
-    m_separators = m_readSeparators = m_settings.strSeparate;
+    m_values = m_read = m_settings.Values();
 }
 
 void CDlgAutoLearn::Exchange(wnd::CDataExchange& dx)
 {
-    dx.Check(IDC_AUTOLEARN_ENABLE, m_enabled);
-    dx.Number(IDC_AUTOLEARN_MIN_LENGTH, m_minLength, 0, kMaxMinLength);
-    dx.Text(IDC_AUTOLEARN_SEPARATORS, m_separators);
-    if (dx.IsSaving() && m_separators.empty())
+    dx.Check(IDC_AUTOLEARN_ENABLE, m_values.bEanbleAutolearn);
+    dx.Number(IDC_AUTOLEARN_MIN_LENGTH, m_values.nMinLearnLength, settings_ranges::nMinLearnLength);
+    dx.Text(IDC_AUTOLEARN_SEPARATORS, m_values.strSeparate);
+    if (dx.IsSaving() && m_values.strSeparate.empty())
         dx.Fail(IDC_AUTOLEARN_SEPARATORS, "Separate characters must not NULL.");
 }
 
 bool CDlgAutoLearn::WriteModel()
 {
-    m_settings.bEanbleAutolearn = m_enabled ? 1 : 0;
-    m_settings.nMinLearnLength = static_cast<std::uint32_t>(m_minLength);
-    m_settings.strSeparate = m_separators;
+    CopySettings(settings_sections::kAutoLearn, m_values, m_settings);
     if (!m_settings.SaveAutoLearn()) {
         ShowSettingsNotSaved(Handle(), m_settings, kValuesKept);
         return false;
     }
-    m_readEnabled = m_enabled;
-    m_readMinLength = m_minLength;
-    m_readSeparators = m_separators;
+    m_read = m_values;
     // An unchanged list is not written: words learnt meanwhile stay.
     return !m_listChanged || SaveList();
 }
@@ -76,8 +64,9 @@ bool CDlgAutoLearn::IsChanged() const
         return false;
     bool ok = false;
     const int minLength = ItemInt(IDC_AUTOLEARN_MIN_LENGTH, &ok);
-    return IsChecked(IDC_AUTOLEARN_ENABLE) != m_readEnabled || (ok && minLength != m_readMinLength) ||
-           ItemText(IDC_AUTOLEARN_SEPARATORS) != m_readSeparators;
+    return IsChecked(IDC_AUTOLEARN_ENABLE) != (m_read.bEanbleAutolearn != 0) ||
+           (ok && static_cast<std::uint32_t>(minLength) != m_read.nMinLearnLength) ||
+           ItemText(IDC_AUTOLEARN_SEPARATORS) != m_read.strSeparate;
 }
 
 void CDlgAutoLearn::FillList()
@@ -125,13 +114,13 @@ bool CDlgAutoLearn::OnCommand(int id, int code, HWND)
             Export();
             return true;
         case IDC_AUTOLEARN_RESET:
-            SetItemText(IDC_AUTOLEARN_SEPARATORS, CAppSettings::kDefaultSeparators);
+            SetItemText(IDC_AUTOLEARN_SEPARATORS, settings_defaults::strSeparate);
             return true;
         case IDC_AUTOLEARN_SEPARATORS:
             if (code == EN_KILLFOCUS)
                 CheckSeparators();
             else if (code == EN_SETFOCUS)
-                m_separators = ItemText(IDC_AUTOLEARN_SEPARATORS);
+                m_values.strSeparate = ItemText(IDC_AUTOLEARN_SEPARATORS);
             return code == EN_KILLFOCUS || code == EN_SETFOCUS;
         default:
             return false;
@@ -155,7 +144,7 @@ void CDlgAutoLearn::CheckSeparators()
     if (!ItemText(IDC_AUTOLEARN_SEPARATORS).empty())
         return;
     wnd::ShowError(Handle(), "Separate characters must not NULL.");
-    SetItemText(IDC_AUTOLEARN_SEPARATORS, m_separators.empty() ? m_readSeparators : m_separators);
+    SetItemText(IDC_AUTOLEARN_SEPARATORS, m_values.strSeparate.empty() ? m_read.strSeparate : m_values.strSeparate);
     ::SetFocus(Item(IDC_AUTOLEARN_SEPARATORS));
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "config/SettingsRecord.h"
 #include "dict/AutoLearnRecord.h"
 #include "wnd/ListView.h"
 #include "wnd/PageHost.h"
@@ -72,10 +73,6 @@ private:
     bool m_deletedAll = false;  // Delete All since the last save
     int m_newRow = -1;          // the row Add inserted, until its label edit ends
     // The settings as read, and as the controls hold them.
-    bool m_enabled = false;
-    int m_minLength = 0;
-    std::string m_separators;
-    bool m_readEnabled = false;
-    int m_readMinLength = 0;
-    std::string m_readSeparators;
+    SettingsRecord m_values;  // the page's copy; its [AutoLearn] go back on save
+    SettingsRecord m_read;    // as read or last saved
 };

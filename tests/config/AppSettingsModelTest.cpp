@@ -194,7 +194,7 @@ TEST(AppSettingsModel, ReadConfigFileTakesTheEngineSectionsAndKeepsDefaults)
     ASSERT_TRUE(settings.ReadConfigFile(path));
     EXPECT_EQ(settings.nMaxItemShow, 7u);
     EXPECT_EQ(settings.bEnableShorthand, 0);
-    EXPECT_EQ(settings.bEnableWord, settings_defaults::kEnableWord ? 1 : 0);
+    EXPECT_EQ(settings.bEnableWord, settings_defaults::bEnableWord);
     EXPECT_EQ(settings.vkSelectIndex[0], 0x31);
     EXPECT_EQ(settings.vkSelectIndex[1], 0x32);
     EXPECT_EQ(settings.vkSelectIndex[2], 0x72) << "bytes beyond the value keep their defaults";
@@ -205,5 +205,5 @@ TEST(AppSettingsModel, ReadConfigFileTakesTheEngineSectionsAndKeepsDefaults)
 
     CAppSettings fresh("");
     EXPECT_FALSE(fresh.ReadConfigFile(path));
-    EXPECT_EQ(fresh.nMaxItemShow, settings_defaults::kMaxItemShow);
+    EXPECT_EQ(fresh.nMaxItemShow, settings_defaults::nMaxItemShow);
 }

@@ -163,6 +163,24 @@ TEST_F(AppSettingsTest, SavedSectionsHaveTheirTextFormsAndReadBack)
     EXPECT_EQ((std::vector<std::string>{"Config.ini"}), m_dir.Entries());
 }
 
+// Every value set away from its default, as the program has always written it: loaded and saved
+// section by section through the system's profile functions, the same bytes come out.
+TEST_F(AppSettingsTest, SavedSectionsMakeTheFullConfigByteForByte)
+{
+    const std::string full = ReadRaw(std::string(PV_SOURCE_DIR) + "/tests/config/data/FullConfig.ini");
+    ASSERT_FALSE(full.empty());
+    ScratchDir source;
+    ASSERT_TRUE(WriteRaw(source.file("Config.ini"), full));
+    CAppSettings loaded(source.path());
+    loaded.LoadAll();
+    CAppSettings saved(m_dir.path());
+    CopySettings(settings_sections::kAll, loaded.Values(), saved);
+    EXPECT_TRUE(saved.SaveAutoLearn());
+    EXPECT_TRUE(saved.SaveHotKeys());
+    EXPECT_TRUE(saved.SaveOthers());
+    EXPECT_EQ(full, ReadRaw(ConfigIni()));
+}
+
 TEST_F(AppSettingsTest, SavingOneSectionKeepsTheOthers)
 {
     WriteConfig("[DBS]\nDB1=C:\\libs\\a.lib\nDB1-B=0\n[Others]\nnMinInput=4\n[Foreign]\nkeep=me\n");

@@ -24,7 +24,7 @@ public:
 
     // libsDirectory: the dictionaries (*.lib); autoLearnPath: the AutoLearn store.
     bool Load(const std::string& libsDirectory, const std::string& autoLearnPath);
-    void ApplySettings(const ProgramSettings& settings) { m_core.ApplySettings(settings); }
+    void ApplySettings(const SettingsRecord& settings) { m_core.ApplySettings(settings); }
     // Folder listings of drive paths ("C:\\...") come from this folder (none: nothing is listed).
     void SetDriveRoot(const std::string& folder) { m_driveRoot = folder; }
 

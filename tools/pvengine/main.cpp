@@ -97,9 +97,9 @@ int main(int argc, char** argv)
         std::cerr << "pvengine: cannot read " << options.config << "\n";
         return 1;
     }
-    ProgramSettings programSettings = ProgramSettingsFrom(settings);
+    SettingsRecord values = settings.Values();
     if (options.noLearn)
-        programSettings.enableAutoLearn = false;
+        values.bEanbleAutolearn = 0;
 
     CLearnFolder learnFolder;
     if (!learnFolder.Prepare(options.learn, options.save)) {
@@ -109,7 +109,7 @@ int main(int argc, char** argv)
 
     const CCodePage& codePage = SystemCodePage();
     CHeadlessHost host(codePage);
-    host.ApplySettings(programSettings);
+    host.ApplySettings(values);
     host.SetDriveRoot(options.drive);
     host.Load(options.libs, learnFolder.AutoLearnPath());
 

@@ -406,7 +406,7 @@ protected:
     static EngineSettings ClassicSettings()
     {
         EngineSettings settings;
-        settings.rankByUse = false;
+        settings.bRankByUse = 0;
         return settings;
     }
 

@@ -78,7 +78,7 @@ TEST_F(RankedTest, ACompletionTypesItsBlankAndAMarkTakesItsPlace)
 
     // Without the blank setting, completions type the word alone.
     EngineSettings settings;
-    settings.blankAfterWord = false;
+    settings.bBlankAfterWord = 0;
     ApplySettings(settings);
     output.log.clear();
     Type(" th");

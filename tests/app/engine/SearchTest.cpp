@@ -54,7 +54,7 @@ TEST_F(SearchTest, PhraseOfTheLongerTailComesBeforeWordsOfTheLastWord)
 
     // Without phrases enabled the last word is searched.
     EngineSettings settings = ClassicSettings();
-    settings.enablePhrase = false;
+    settings.bEnablePhrase = 0;
     ApplySettings(settings);
     EXPECT_EQ(engine->MatchMode(), MATCH_START | MATCH_WORDS);
     Type("n");
@@ -86,7 +86,7 @@ TEST_F(SearchTest, SeparatorHidesThePromptAndLearnsUnlessAPhraseGoesOn)
 TEST_F(SearchTest, MinimumInputCountsBytesButPathsAreAlwaysSearched)
 {
     EngineSettings settings = ClassicSettings();
-    settings.minInput = 3;
+    settings.nMinInput = 3;
     ApplySettings(settings);
     dictionaries.Add("abcdef");
     Type("ab");
@@ -96,7 +96,7 @@ TEST_F(SearchTest, MinimumInputCountsBytesButPathsAreAlwaysSearched)
     EXPECT_TRUE(view.visible);
     EXPECT_THAT(view.RowTexts(), ElementsAre("abcdef"));
 
-    settings.minInput = 50;
+    settings.nMinInput = 50;
     ApplySettings(settings);
     files.Add("C:\\*.*", "Windows", kFileAttributeDirectory);
     Type(" C:\\W");
@@ -131,11 +131,11 @@ TEST_F(SearchTest, ShorthandsOnlyWhileEnabled)
     dictionaries.Add("sig", "Best regards", KIND_SHORTHAND);
     dictionaries.Add("signal");
     EngineSettings settings = ClassicSettings();
-    settings.enableShorthand = false;
+    settings.bEnableShorthand = 0;
     ApplySettings(settings);
     Type("si");
     EXPECT_THAT(view.RowTexts(), ElementsAre("signal"));
-    settings.enableShorthand = true;
+    settings.bEnableShorthand = 1;
     ApplySettings(settings);
     Type("g");
     EXPECT_THAT(view.RowTexts(), ElementsAre("sig", "signal"));
@@ -280,7 +280,7 @@ TEST_F(PagingTest, RowsThatCannotBeInsertedAreNotOffered)
 TEST_F(PagingTest, PageSizeComesFromTheSettingsAndNeverDropsToZero)
 {
     EngineSettings settings = ClassicSettings();
-    settings.maxItemShow = 0;
+    settings.nMaxItemShow = 0;
     ApplySettings(settings);
     EXPECT_EQ(engine->PageSize(), 1);
     Type("0");
@@ -294,7 +294,7 @@ TEST_F(SearchTest, ShorthandsStayWhileWordsAreOff)
     dictionaries.Add("sig", "Best regards", KIND_SHORTHAND);
     dictionaries.Add("signal");
     EngineSettings settings = ClassicSettings();
-    settings.enableWord = false;
+    settings.bEnableWord = 0;
     ApplySettings(settings);
     Type("si");
     EXPECT_THAT(view.RowTexts(), ElementsAre("sig"));

@@ -253,7 +253,7 @@ TEST(HotkeyTextTest, ModifiersComeBeforeTheKeyInCtrlShiftAltOrder)
     // Windows' US layout says "Ctrl"; Wine's names the key after its X key, "Control".
     const std::string ctrl = KeyName(VK_CONTROL, false);
     EXPECT_TRUE(ctrl == "Ctrl" || ctrl == "Control") << ctrl;
-    EXPECT_EQ(HotkeyText(CAppSettings::kDefaultEnableZel), ctrl + "+F5");
+    EXPECT_EQ(HotkeyText(settings_defaults::dwEnableZel), ctrl + "+F5");
     EXPECT_EQ(HotkeyText(196683), ctrl + "+Shift+K");
     EXPECT_EQ(HotkeyText((HOTKEYF_ALT | HOTKEYF_SHIFT) << 16 | 'Q'), "Shift+Alt+Q");
     EXPECT_EQ(HotkeyText(0), "");

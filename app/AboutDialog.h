@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "config/ui/LinkStatic.h"
+#include "wnd/LinkStatic.h"
 #include "wnd/Dialog.h"
 
 class CAboutDialog : public wnd::CDialog {
@@ -18,5 +18,5 @@ protected:
 
 private:
     std::string m_home;
-    CZELStatic m_link;
+    wnd::CZELStatic m_link;
 };

@@ -9,7 +9,7 @@
 #include "base/FileIo.h"
 #include "dict/DictionaryFile.h"
 #include "dict/TextImport.h"
-#include "dict/WaitProgress.h"
+#include "base/WaitProgress.h"
 
 namespace {
 

@@ -7,8 +7,9 @@
 
 #include "config/AppSettings.h"
 #include "config/ui/ConfigUiIds.h"
-#include "config/ui/SettingsErrors.h"
+#include "config/SettingsErrors.h"
 #include "wnd/DataExchange.h"
+#include "wnd/MessageBoxes.h"
 
 namespace {
 
@@ -62,7 +63,7 @@ bool CDlgOptionHotkey::WriteModel()
     static_cast<SelectionKeys&>(m_settings) = m_keys;
     m_settings.dwEnableZel = m_enableHotkey;
     if (!m_settings.SaveHotKeys()) {
-        ShowSettingsNotSaved(Handle(), m_settings, kValuesKept);
+        wnd::ShowError(Handle(), SettingsNotSavedMessage(m_settings, kValuesKept));
         return false;
     }
     m_changed = false;

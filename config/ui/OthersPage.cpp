@@ -6,8 +6,9 @@
 #include "config/AppSettings.h"
 #include "config/StartupRegistration.h"
 #include "config/ui/ConfigUiIds.h"
-#include "config/ui/SettingsErrors.h"
+#include "config/SettingsErrors.h"
 #include "wnd/DataExchange.h"
+#include "wnd/MessageBoxes.h"
 
 namespace {
 
@@ -68,7 +69,7 @@ bool CDlgOptionOthers::WriteModel()
     if (m_runAtStartup != m_registeredAtOpen && m_startup.SetRegistered(m_runAtStartup))
         m_registeredAtOpen = m_runAtStartup;
     if (!m_settings.SaveOthers()) {
-        ShowSettingsNotSaved(Handle(), m_settings, kValuesKept);
+        wnd::ShowError(Handle(), SettingsNotSavedMessage(m_settings, kValuesKept));
         return false;
     }
     m_changed = false;

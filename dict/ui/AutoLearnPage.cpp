@@ -4,7 +4,7 @@
 
 #include "base/FileIo.h"
 #include "config/AppSettings.h"
-#include "config/ui/SettingsErrors.h"
+#include "config/SettingsErrors.h"
 #include "dict/AutoLearnDictionary.h"
 #include "dict/AutoLearnList.h"
 #include "dict/ui/DictUiIds.h"
@@ -58,7 +58,7 @@ bool CDlgAutoLearn::WriteModel()
     m_settings.nMinLearnLength = static_cast<std::uint32_t>(m_minLength);
     m_settings.strSeparate = m_separators;
     if (!m_settings.SaveAutoLearn()) {
-        ShowSettingsNotSaved(Handle(), m_settings, kValuesKept);
+        wnd::ShowError(Handle(), SettingsNotSavedMessage(m_settings, kValuesKept));
         return false;
     }
     m_readEnabled = m_enabled;
@@ -235,7 +235,7 @@ void CDlgAutoLearn::Import()
         return;
     FillList();
     int count = 0;
-    WithWaitDialog(Handle(), ::GetAncestor(Handle(), GA_ROOT), "Importing! Please wait ... ", [&](CDlgWait* wait) {
+    WithWaitDialog(Handle(), ::GetAncestor(Handle(), GA_ROOT), "Importing! Please wait ... ", [&](wnd::CDlgWait* wait) {
         count = m_list->ImportText(*path, [wait](int done) {
             if (!wait)
                 return true;
@@ -261,7 +261,7 @@ void CDlgAutoLearn::Export()
     FillList();
     int count = 0;
     pvbase::FileFault fault = pvbase::FileFault::None;
-    WithWaitDialog(Handle(), ::GetAncestor(Handle(), GA_ROOT), "Exporting! Please wait ... ", [&](CDlgWait* wait) {
+    WithWaitDialog(Handle(), ::GetAncestor(Handle(), GA_ROOT), "Exporting! Please wait ... ", [&](wnd::CDlgWait* wait) {
         count = m_list->ExportText(
             *path,
             [wait](int done) {

@@ -4,7 +4,7 @@
 
 #include "base/ProgramPaths.h"
 #include "config/AppSettings.h"
-#include "config/DictionaryEnableSettings.h"
+#include "dict/ui/DictionaryEnableSettings.h"
 #include "dict/DictionaryCopy.h"
 #include "dict/FolderListing.h"
 #include "dict/ui/DictUiIds.h"

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "config/DictionaryEnableSettings.h"
+#include "dict/ui/DictionaryEnableSettings.h"
 #include "config/ProfileFile.h"
 #include "tests/config/WinTestFiles.h"
 

@@ -2,7 +2,7 @@
 
 #include "dict/CodePage.h"
 #include "dict/DictionaryFile.h"
-#include "dict/WaitProgress.h"
+#include "base/WaitProgress.h"
 #include "tests/dict/DictTestSupport.h"
 
 using namespace dicttest;

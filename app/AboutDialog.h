@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "wnd/LinkStatic.h"
 #include "wnd/Dialog.h"
+#include "wnd/LinkStatic.h"
 
 class CAboutDialog : public wnd::CDialog {
 public:

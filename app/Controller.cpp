@@ -11,16 +11,16 @@
 #include "app/AutoLearnHome.h"
 #include "app/ThreadMessages.h"
 #include "config/AppSettings.h"
+#include "config/SettingsErrors.h"
 #include "config/ui/AppManagerDialog.h"
 #include "config/ui/ConfigUiIds.h"
 #include "config/ui/EditBoxListDialog.h"
 #include "config/ui/HotkeyText.h"
-#include "wnd/HtmlHelp.h"
 #include "config/ui/OptionsDialog.h"
-#include "config/SettingsErrors.h"
 #include "dict/ui/DictionariesManager.h"
 #include "dict/ui/DictionaryEditor.h"
 #include "res/resource.h"
+#include "wnd/HtmlHelp.h"
 #include "wnd/MessageBoxes.h"
 
 namespace {

@@ -2,9 +2,9 @@
 
 #include <shellapi.h>
 
-#include "wnd/WndIds.h"
 #include "wnd/Controls.h"
 #include "wnd/MessageBoxes.h"
+#include "wnd/WndIds.h"
 
 namespace wnd {
 

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "wnd/MessagePump.h"
 #include "wnd/Controls.h"
+#include "wnd/MessagePump.h"
 
 namespace wnd {
 
@@ -247,8 +247,7 @@ void CProgressWindow::ProcessMessages(bool escCancels)
         const WaitingMessage waiting = TakeWaitingMessage(msg);
         if (waiting != WaitingMessage::Taken)
             return;
-        const bool esc =
-            msg.message == WM_CHAR && msg.wParam == VK_ESCAPE && IsWindowOrChild(Handle(), msg.hwnd);
+        const bool esc = msg.message == WM_CHAR && msg.wParam == VK_ESCAPE && IsWindowOrChild(Handle(), msg.hwnd);
         if ((esc && escCancels) || (m_modal && IsButtonUpOver(msg, m_cancelButton))) {
             Cancel();
             return;

@@ -1,7 +1,7 @@
 #include "wnd/WaitDialog.h"
 
-#include "wnd/WndIds.h"
 #include "wnd/MessagePump.h"
+#include "wnd/WndIds.h"
 
 namespace wnd {
 

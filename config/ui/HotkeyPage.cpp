@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "config/AppSettings.h"
-#include "config/ui/ConfigUiIds.h"
 #include "config/SettingsErrors.h"
+#include "config/ui/ConfigUiIds.h"
 #include "wnd/DataExchange.h"
 #include "wnd/MessageBoxes.h"
 

@@ -4,9 +4,9 @@
 #include <climits>
 
 #include "config/AppSettings.h"
+#include "config/SettingsErrors.h"
 #include "config/StartupRegistration.h"
 #include "config/ui/ConfigUiIds.h"
-#include "config/SettingsErrors.h"
 #include "wnd/DataExchange.h"
 #include "wnd/MessageBoxes.h"
 

@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <string>
 
-#include "wnd/WaitDialog.h"
 #include "wnd/FileDialogs.h"
+#include "wnd/WaitDialog.h"
 #include "wnd/Window.h"
 
 inline wnd::FileDialogOptions TextFileOptions(HWND owner)

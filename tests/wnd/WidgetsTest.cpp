@@ -13,6 +13,8 @@
 
 #include "config/ProfileFile.h"
 #include "config/ProgressPosition.h"
+#include "tests/support/BoxAnswer.h"
+#include "tests/support/TempFolder.h"
 #include "wnd/HtmlHelp.h"
 #include "wnd/LinkStatic.h"
 #include "wnd/MessageBoxes.h"
@@ -24,15 +26,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using namespace wnd;
-
-std::string TempProfile()
-{
-    char folder[MAX_PATH] = "";
-    ::GetTempPathA(MAX_PATH, folder);
-    std::string path = std::string(folder) + "pv_wnd_widgets_test.ini";
-    ::DeleteFileA(path.c_str());
-    return path;
-}
 
 ProgressWindowOptions Options(pvbase::IPositionMemory* position = nullptr)
 {
@@ -116,7 +109,8 @@ TEST(ProgressWindowTest, ModalDisablesTheOwnerUntilCancelledAndAQuitIsPassedOn)
 
 TEST(ProgressWindowTest, PositionIsRememberedAndAnOffScreenOneIsCentred)
 {
-    const std::string profile = TempProfile();
+    pvtest::TempFolder folder;
+    const std::string profile = folder.File("Config.ini");
     CProgressPosition place(profile);
     const int screenWidth = ::GetSystemMetrics(SM_CXSCREEN);
     int width = 0;
@@ -140,7 +134,6 @@ TEST(ProgressWindowTest, PositionIsRememberedAndAnOffScreenOneIsCentred)
         ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
         EXPECT_NEAR(progress.WindowRect().left, work.left + (work.right - work.left - width) / 2, 1);
     }
-    ::DeleteFileA(profile.c_str());
 }
 
 TEST(WaitDialogTest, EscOrAButtonReleaseOverCancelStopsTheWork)
@@ -197,26 +190,10 @@ TEST(LinkStaticTest, AFailedOpenBeepsAndSaysSoAndTheNotificationComesFirst)
     EXPECT_TRUE(::GetWindowLongPtrA(control, GWL_STYLE) & SS_NOTIFY);
     link.SetNotification(parent.Handle(), WM_APP, 5);
 
-    std::atomic<bool> seen{false};
-    std::string text;
-    std::thread closer([&] {
-        for (auto until = std::chrono::steady_clock::now() + 10s; std::chrono::steady_clock::now() < until;) {
-            HWND box = ::FindWindowA(nullptr, wnd::kProgramCaption);
-            if (box && ::IsWindowVisible(box)) {
-                char buffer[256] = "";
-                ::GetDlgItemTextA(box, 0xFFFF, buffer, sizeof(buffer));  // the box's message static
-                text = buffer;
-                seen = true;
-                ::PostMessageA(box, WM_COMMAND, IDOK, 0);
-                return;
-            }
-            std::this_thread::sleep_for(10ms);
-        }
-    });
+    pvtest::BoxAnswer closer(kProgramCaption);
     ::SendMessageA(control, WM_LBUTTONUP, 0, 0);
-    closer.join();
-    EXPECT_TRUE(seen);
-    EXPECT_EQ(text, "Unable to open " + target + ".");
+    EXPECT_TRUE(closer.Seen());
+    EXPECT_EQ(closer.Text(), "Unable to open " + target + ".");
     EXPECT_EQ(parent.count, 1);
     EXPECT_FALSE(link.Visited());
     EXPECT_NE(::LoadCursorA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_HAND_CURSOR)), nullptr);

@@ -4,7 +4,7 @@ under the caret of a rich edit (WordPad) on any line, and never over the program
 import time
 
 from harness import Session, Failure, expect
-from program import (EM_SETMODIFY, WORDPAD, command, press, program_copy, prompt_under_caret, start_program,
+from program import (EM_SETMODIFY, command, press, program_copy, prompt_under_caret, start_program, start_wordpad,
                      window_rect)
 
 ID_TRAY_DICT_MANAGER, MANAGER_CREATE, NAME_EDIT = 32795, 1021, 1023
@@ -45,10 +45,7 @@ with Session("app_caret", limit=180) as s:
         s.ctl("send", "%x" % notepad_edit, EM_SETMODIFY, 0, 0)
     s.case("focused_before_start", focused_before_start)
 
-    wordpad = s.start(WORDPAD, name="wordpad")
-    wordpad_top = wordpad.track(s.wait_window(cls="WORDPADTOP"))
-    rich = s.child(wordpad_top, cls="RichEdit20W")
-    wordpad.before_close.append(("send", "%x" % rich, EM_SETMODIFY, 0, 0))
+    wordpad_top, rich = start_wordpad(s)
 
     def wordpad_lines():
         s.focus(wordpad_top)

@@ -6,7 +6,8 @@ import subprocess
 import sys
 
 from harness import Session, Failure
-from program import EM_SETMODIFY, WORDPAD, program_copy, prompt_under_caret, start_program, wininfo, window_rect
+from program import (EM_SETMODIFY, program_copy, prompt_under_caret, start_program, start_wordpad, wininfo,
+                     window_rect)
 
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
 
@@ -46,10 +47,7 @@ with Session("app_caret_dpi_%d" % dpi, limit=150) as s:
             s.ctl("send", "%x" % edit, EM_SETMODIFY, 0, 0)
         s.case("notepad", in_notepad)
 
-        wordpad = s.start(WORDPAD, name="wordpad")
-        top = wordpad.track(s.wait_window(cls="WORDPADTOP"))
-        rich = s.child(top, cls="RichEdit20W")
-        wordpad.before_close.append(("send", "%x" % rich, EM_SETMODIFY, 0, 0))
+        top, rich = start_wordpad(s)
 
         def in_wordpad():
             s.focus(top)

@@ -116,6 +116,15 @@ def fresh_edit(s, target, prompt, ctrl_id=101):
     return edit
 
 
+def start_wordpad(s):
+    """Starts WordPad; returns its top window and its rich edit, which it closes without asking to save."""
+    wordpad = s.start(WORDPAD, name="wordpad")
+    top = wordpad.track(s.wait_window(cls="WORDPADTOP"))
+    rich = s.child(top, cls="RichEdit20W")
+    wordpad.before_close.append(("send", "%x" % rich, EM_SETMODIFY, 0, 0))
+    return top, rich
+
+
 def caret_of(s, hwnd):
     """The caret of the window as pvwininfo reads it back: left, top, right, bottom in screen pixels."""
     return tuple(int(v) for v in wininfo(s, "caret", "%x" % hwnd))

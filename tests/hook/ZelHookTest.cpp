@@ -239,8 +239,7 @@ TEST_F(HookFixture, KeysWithControlHeldPassUnreported)
 
 TEST_F(HookFixture, InstallTwiceReportsOnceToTheSecondWindow)
 {
-    HWND other = CreateWindowExA(0, "ZelTestReceiver", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                                 GetModuleHandleA(nullptr), nullptr);
+    HWND other = m_windows->NewReceiver();
     ASSERT_NE(other, nullptr);
     m_install(other);
     EXPECT_EQ(m_install(m_receiver), 1);

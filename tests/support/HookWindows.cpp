@@ -36,6 +36,12 @@ HookWindows::~HookWindows()
         ::DestroyWindow(m_receiver);
 }
 
+HWND HookWindows::NewReceiver()
+{
+    return ::CreateWindowExA(0, kReceiverClass, "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                             ::GetModuleHandleA(nullptr), this);
+}
+
 LRESULT CALLBACK HookWindows::ReceiverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NCCREATE) {

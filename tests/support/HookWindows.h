@@ -23,6 +23,8 @@ public:
     bool Created() const { return m_receiver && m_target; }
     HWND Receiver() const { return m_receiver; }
     HWND Target() const { return m_target; }
+    // One more receiver with the same handler; the caller destroys it.
+    HWND NewReceiver();
     std::string TargetText() const;
     // Pumps until the target holds the text; input under Wine takes a few ms.
     bool WaitForText(const std::string& wanted, DWORD limitMs = 3000) const;

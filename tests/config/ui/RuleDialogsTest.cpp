@@ -69,7 +69,6 @@ bool HasRect(const std::vector<RECT>& rects, RECT wanted)
 }
 
 using pvtest::Pump;
-}
 
 AppRule Rule(const char* section, const char* caption, const char* path, const char* editBoxId = "", int workOn = 0)
 {

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "config/ui/LinkStatic.h"
 #include "wnd/Dialog.h"
+#include "wnd/LinkStatic.h"
 
 class CAboutDialog : public wnd::CDialog {
 public:
@@ -18,5 +18,5 @@ protected:
 
 private:
     std::string m_home;
-    CZELStatic m_link;
+    wnd::CZELStatic m_link;
 };

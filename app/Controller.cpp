@@ -11,16 +11,16 @@
 #include "app/AutoLearnHome.h"
 #include "app/ThreadMessages.h"
 #include "config/AppSettings.h"
+#include "config/SettingsErrors.h"
 #include "config/ui/AppManagerDialog.h"
 #include "config/ui/ConfigUiIds.h"
 #include "config/ui/EditBoxListDialog.h"
 #include "config/ui/HotkeyText.h"
-#include "config/ui/HtmlHelp.h"
 #include "config/ui/OptionsDialog.h"
-#include "config/ui/SettingsErrors.h"
 #include "dict/ui/DictionariesManager.h"
 #include "dict/ui/DictionaryEditor.h"
 #include "res/resource.h"
+#include "wnd/HtmlHelp.h"
 #include "wnd/MessageBoxes.h"
 
 namespace {
@@ -179,7 +179,7 @@ void CController::ToggleFeature(int id)
     // Unsaved, the switch stays as the file has it: menu and engine both read the file.
     if (!saved) {
         RunDialog([&] {
-            ShowSettingsNotSaved(Handle(), settings, "The switch stays as it was.");
+            wnd::ShowError(Handle(), SettingsNotSavedMessage(settings, "The switch stays as it was."));
             return true;
         });
         return;
@@ -400,7 +400,7 @@ void CController::ShowHelpTopic(const std::string& topic)
     std::string file = directory + kHelpFile;
     if (!topic.empty())
         file += "::/" + topic;
-    if (!CallHtmlHelp(Handle(), file.c_str(), HH_DISPLAY_TOPIC, 0)) {
+    if (!wnd::CallHtmlHelp(Handle(), file.c_str(), HH_DISPLAY_TOPIC, 0)) {
         ::MessageBeep(0);
         wnd::ShowInfo(Handle(), wnd::LoadResourceString(IDS_UNABLE_TO_OPEN) + file + ".", MB_ICONINFORMATION);
     }

@@ -1,7 +1,7 @@
 #include "app/SettingsBridge.h"
 
 #include "config/AppSettings.h"
-#include "config/DictionaryEnableSettings.h"
+#include "dict/ui/DictionaryEnableSettings.h"
 
 CSettingsBridge::CSettingsBridge()
     : m_settings(new CAppSettings()), m_enableStore(new CDictionaryEnableSettings(*m_settings))

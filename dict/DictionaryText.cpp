@@ -7,9 +7,9 @@
 #include <string_view>
 
 #include "base/FileIo.h"
+#include "base/WaitProgress.h"
 #include "dict/DictionaryFile.h"
 #include "dict/TextImport.h"
-#include "dict/WaitProgress.h"
 
 namespace {
 

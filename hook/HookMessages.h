@@ -1,5 +1,5 @@
 // Messages between the keyboard hook library and the engine's window, and the scan code that marks
-// key events we synthesise ourselves. Shared by Zel.dll, the main program and text output.
+// key events we synthesise ourselves (base/SyntheticKeys.h). Shared by Zel.dll and the main program.
 #pragma once
 
 #ifdef _WIN32
@@ -13,8 +13,8 @@
 //   answer 0 swallows the event, anything else lets it pass.
 #define WM_HOOK_KEY (WM_USER + 1003)
 
-// Scan code carried by every key event the system types itself; the hook never reports these.
-#define SYNTHETIC_SCAN_CODE 0xEE
+// SYNTHETIC_SCAN_CODE: the scan code of the program's own key events; the hook never reports these.
+#include "base/SyntheticKeys.h"
 
 // lParam of WM_HOOK_KEY.
 #define HOOK_KEY_VK(lParam) ((unsigned)(((lParam) >> 8) & 0xFF))

@@ -1,6 +1,6 @@
 #include "textout/Keystrokes.h"
 
-#include "hook/HookMessages.h"
+#include "base/SyntheticKeys.h"
 
 namespace {
 

@@ -1,11 +1,5 @@
-// Resource ids of the configuration dialogs and widgets.
+// Resource ids of the configuration dialogs. 137 and 144 are the toolkit's (wnd/WndIds.h).
 #pragma once
-
-#define IDD_WAIT 137
-#define IDC_HAND_CURSOR 144
-
-#define IDC_WAIT_TEXT 1024
-#define IDC_WAIT_CANCEL 1047
 
 // The Options dialog and its Hotkeys and Others pages. String 158 (the AutoLearn page's name) is
 // the program's IDS_AUTOLEARN_PAGE (res/resource.h).

@@ -6,9 +6,10 @@
 #include <cstring>
 
 #include "config/AppSettings.h"
+#include "config/SettingsErrors.h"
 #include "config/ui/ConfigUiIds.h"
-#include "config/ui/SettingsErrors.h"
 #include "wnd/DataExchange.h"
+#include "wnd/MessageBoxes.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ bool CDlgOptionHotkey::WriteModel()
 {
     CopySettings(settings_sections::kHotKeys, m_values, m_settings);
     if (!m_settings.SaveHotKeys()) {
-        ShowSettingsNotSaved(Handle(), m_settings, kValuesKept);
+        wnd::ShowError(Handle(), SettingsNotSavedMessage(m_settings, kValuesKept));
         return false;
     }
     m_changed = false;

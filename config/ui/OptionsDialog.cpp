@@ -5,8 +5,8 @@
 #include "base/ProgramPaths.h"
 #include "config/AppSettings.h"
 #include "config/ui/ConfigUiIds.h"
-#include "config/ui/HtmlHelp.h"
 #include "res/resource.h"
+#include "wnd/HtmlHelp.h"
 #include "wnd/MessageBoxes.h"
 #include "wnd/ModalRunner.h"
 
@@ -179,9 +179,10 @@ void CDlgOptions::ShowHelp() const
     link.pszKeywords = keyword;
     link.fIndexOnFail = TRUE;
     const bool fileThere = ::GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES;
-    if (fileThere && (CallHtmlHelp(Handle(), file.c_str(), HH_ALINK_LOOKUP, reinterpret_cast<DWORD_PTR>(&link)) ||
-                      CallHtmlHelp(Handle(), file.c_str(), HH_KEYWORD_LOOKUP, reinterpret_cast<DWORD_PTR>(&link)) ||
-                      CallHtmlHelp(Handle(), file.c_str(), HH_DISPLAY_TOPIC, 0)))
+    if (fileThere &&
+        (wnd::CallHtmlHelp(Handle(), file.c_str(), HH_ALINK_LOOKUP, reinterpret_cast<DWORD_PTR>(&link)) ||
+         wnd::CallHtmlHelp(Handle(), file.c_str(), HH_KEYWORD_LOOKUP, reinterpret_cast<DWORD_PTR>(&link)) ||
+         wnd::CallHtmlHelp(Handle(), file.c_str(), HH_DISPLAY_TOPIC, 0)))
         return;
     // Nothing showed: say so rather than leave the button doing nothing.
     wnd::ShowError(Handle(), "The help could not be shown: " + file +

@@ -1,10 +1,11 @@
 #include "config/ui/OthersPage.h"
 
 #include "config/AppSettings.h"
+#include "config/SettingsErrors.h"
 #include "config/StartupRegistration.h"
 #include "config/ui/ConfigUiIds.h"
-#include "config/ui/SettingsErrors.h"
 #include "wnd/DataExchange.h"
+#include "wnd/MessageBoxes.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ bool CDlgOptionOthers::WriteModel()
     if (m_runAtStartup != m_registeredAtOpen && m_startup.SetRegistered(m_runAtStartup))
         m_registeredAtOpen = m_runAtStartup;
     if (!m_settings.SaveOthers()) {
-        ShowSettingsNotSaved(Handle(), m_settings, kValuesKept);
+        wnd::ShowError(Handle(), SettingsNotSavedMessage(m_settings, kValuesKept));
         return false;
     }
     m_changed = false;

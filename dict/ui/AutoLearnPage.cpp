@@ -4,7 +4,7 @@
 
 #include "base/FileIo.h"
 #include "config/AppSettings.h"
-#include "config/ui/SettingsErrors.h"
+#include "config/SettingsErrors.h"
 #include "dict/AutoLearnDictionary.h"
 #include "dict/AutoLearnList.h"
 #include "dict/ui/DictUiIds.h"
@@ -48,7 +48,7 @@ bool CDlgAutoLearn::WriteModel()
 {
     CopySettings(settings_sections::kAutoLearn, m_values, m_settings);
     if (!m_settings.SaveAutoLearn()) {
-        ShowSettingsNotSaved(Handle(), m_settings, kValuesKept);
+        wnd::ShowError(Handle(), SettingsNotSavedMessage(m_settings, kValuesKept));
         return false;
     }
     m_read = m_values;
@@ -224,7 +224,7 @@ void CDlgAutoLearn::Import()
         return;
     FillList();
     int count = 0;
-    WithWaitDialog(Handle(), ::GetAncestor(Handle(), GA_ROOT), "Importing! Please wait ... ", [&](CDlgWait* wait) {
+    WithWaitDialog(Handle(), ::GetAncestor(Handle(), GA_ROOT), "Importing! Please wait ... ", [&](wnd::CDlgWait* wait) {
         count = m_list->ImportText(*path, [wait](int done) {
             if (!wait)
                 return true;
@@ -250,7 +250,7 @@ void CDlgAutoLearn::Export()
     FillList();
     int count = 0;
     pvbase::FileFault fault = pvbase::FileFault::None;
-    WithWaitDialog(Handle(), ::GetAncestor(Handle(), GA_ROOT), "Exporting! Please wait ... ", [&](CDlgWait* wait) {
+    WithWaitDialog(Handle(), ::GetAncestor(Handle(), GA_ROOT), "Exporting! Please wait ... ", [&](wnd::CDlgWait* wait) {
         count = m_list->ExportText(
             *path,
             [wait](int done) {

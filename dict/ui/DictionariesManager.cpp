@@ -4,11 +4,11 @@
 
 #include "base/ProgramPaths.h"
 #include "config/AppSettings.h"
-#include "config/DictionaryEnableSettings.h"
 #include "dict/DictionaryCopy.h"
 #include "dict/FolderListing.h"
 #include "dict/ui/DictUiIds.h"
 #include "dict/ui/DictionaryEditor.h"
+#include "dict/ui/DictionaryEnableSettings.h"
 #include "dict/ui/NewDictionaryDialog.h"
 #include "wnd/MessageBoxes.h"
 #include "wnd/ModalRunner.h"

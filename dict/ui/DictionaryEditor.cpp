@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "base/FileIo.h"
-#include "config/ui/ProgressWindow.h"
+#include "config/ProgressPosition.h"
 #include "dict/TextImport.h"
 #include "dict/ui/DictUiIds.h"
 #include "dict/ui/DictionaryTypes.h"
@@ -12,6 +12,7 @@
 #include "wnd/Controls.h"
 #include "wnd/MessageBoxes.h"
 #include "wnd/ModalRunner.h"
+#include "wnd/ProgressWindow.h"
 
 namespace {
 
@@ -294,14 +295,16 @@ void CDictionaryEditor::Query(const std::string& text)
 {
     m_list.SetItemCount(0);  // also drops the selection
     EnableItem(IDC_EDITOR_DELETE, false);
-    std::unique_ptr<CProgressWindow> progress;
+    CProgressPosition place;
+    std::unique_ptr<wnd::CProgressWindow> progress;
     const DWORD started = ::GetTickCount();
     m_rows.Query(m_dictionary, text, [&](int found) {
         if (!progress && ::GetTickCount() - started >= kProgressDelayMs) {
-            ProgressWindowOptions options;
+            wnd::ProgressWindowOptions options;
             options.owner = Handle();
             options.title = wnd::kProgramCaption;
-            progress = std::make_unique<CProgressWindow>(options);
+            options.position = &place;
+            progress = std::make_unique<wnd::CProgressWindow>(options);
             progress->SetText("Loading the Dictionary, Please wait ...");
             progress->SetRange(0, m_dictionary.CountEntries());
             progress->MakeModal();  // the editor takes no commands meanwhile

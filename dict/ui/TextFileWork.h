@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <string>
 
-#include "config/ui/WaitDialog.h"
 #include "wnd/FileDialogs.h"
+#include "wnd/WaitDialog.h"
 #include "wnd/Window.h"
 
 inline wnd::FileDialogOptions TextFileOptions(HWND owner)
@@ -34,7 +34,7 @@ template <class Work>
 void WithWaitDialog(HWND owner, HWND busy, const char* text, Work work)
 {
     wnd::CDisabledWindow disabled(busy);
-    CDlgWait wait;
+    wnd::CDlgWait wait;
     const bool shown = wait.Create(owner);
     wait.SetText(text);
     work(shown ? &wait : nullptr);

@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 
 #include "base/FileIo.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -14,49 +13,32 @@ namespace fs = std::filesystem;
 
 class FileIoTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        m_dir = fs::temp_directory_path() / (std::string("pv_base_") + info->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
+    std::string Path(const char* name) const { return m_folder.File(name); }
 
-    std::string Path(const char* name) const { return (m_dir / name).string(); }
-    static void Put(const std::string& path, const std::string& bytes)
-    {
-        std::ofstream(path, std::ios::binary) << bytes;
-    }
-    static std::string Get(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-
-    fs::path m_dir;
+    pvtest::TempFolder m_folder;
+    fs::path m_dir{m_folder.Folder()};
 };
 
 TEST_F(FileIoTest, ReplaceMovesTheNewFileOverTheOld)
 {
-    Put(Path("target"), "old contents");
-    Put(Path("fresh"), "new");
+    pvtest::WriteFile(Path("target"), "old contents");
+    pvtest::WriteFile(Path("fresh"), "new");
     ASSERT_TRUE(pvbase::ReplaceFileAtomically(Path("fresh"), Path("target")));
-    EXPECT_EQ("new", Get(Path("target")));
+    EXPECT_EQ("new", pvtest::ReadFile(Path("target")));
     EXPECT_FALSE(fs::exists(Path("fresh")));
 }
 
 TEST_F(FileIoTest, FailedReplaceLeavesTheOldFileWhole)
 {
-    Put(Path("target"), "old contents");
+    pvtest::WriteFile(Path("target"), "old contents");
     EXPECT_FALSE(pvbase::ReplaceFileAtomically(Path("missing"), Path("target")));
-    EXPECT_EQ("old contents", Get(Path("target")));
+    EXPECT_EQ("old contents", pvtest::ReadFile(Path("target")));
 
     // A folder in the way of the new file: nothing may be lost either.
     fs::create_directories(Path("folder"));
-    Put(Path("fresh"), "new");
+    pvtest::WriteFile(Path("fresh"), "new");
     EXPECT_FALSE(pvbase::ReplaceFileAtomically(Path("fresh"), Path("folder")));
-    EXPECT_EQ("new", Get(Path("fresh")));
+    EXPECT_EQ("new", pvtest::ReadFile(Path("fresh")));
     EXPECT_TRUE(fs::is_directory(Path("folder")));
 }
 

@@ -69,7 +69,7 @@ private:
 
 class AppRulesTest : public ::testing::Test {
 protected:
-    std::string AppIni() const { return m_dir.file("AppConfig.ini"); }
+    std::string AppIni() const { return m_dir.File("AppConfig.ini"); }
     void WriteAppConfig(const std::string& text) { ASSERT_TRUE(WriteRaw(AppIni(), text)); }
     std::vector<std::string> FileSections() const
     {
@@ -90,7 +90,7 @@ TEST_F(AppRulesTest, LoadsRulesInFileOrderAndALowerCaseOtherAppsSection)
         "[other_apps]\nWORK_ON_PV=0\n"
         "[Custom]\nCAPTION=Box\nEDIT_ID=Edit#1001\n"
         "[Empty]\n");
-    CAppSettings settings(m_dir.path());
+    CAppSettings settings(m_dir.Folder());
     EXPECT_TRUE(settings.LoadAppRules());
     EXPECT_EQ(0, settings.workOnOtherApps);
     ASSERT_EQ((std::vector<std::string>{"APP1", "Custom", "Empty"}), Sections(settings.appRules));
@@ -111,7 +111,7 @@ TEST_F(AppRulesTest, LoadsRulesInFileOrderAndALowerCaseOtherAppsSection)
 TEST_F(AppRulesTest, SaveWritesTheFormatAndKeepsForeignSections)
 {
     WriteAppConfig("[Foreign]\nCAPTION=not ours\n");
-    CAppSettings settings(m_dir.path());
+    CAppSettings settings(m_dir.Folder());
     settings.LoadAppRules();
     AppRule rule;
     rule.caption = "Two\r\nLines";
@@ -137,7 +137,7 @@ TEST_F(AppRulesTest, SaveWritesTheFormatAndKeepsForeignSections)
 TEST_F(AppRulesTest, NewRuleSectionFollowsTheLargestNumber)
 {
     WriteAppConfig("[APP1]\nPATH=a\n[APP3]\nPATH=b\n[APP7]\nPATH=c\n");
-    CAppSettings settings(m_dir.path());
+    CAppSettings settings(m_dir.Folder());
     EXPECT_EQ("APP8", settings.NewRuleSection());  // an empty list is loaded first
     EXPECT_EQ(3u, settings.appRules.size());
     WriteAppConfig("[MyRule5]\nPATH=a\n");
@@ -153,7 +153,7 @@ TEST_F(AppRulesTest, NewRuleSectionFollowsTheLargestNumber)
 TEST_F(AppRulesTest, DeleteThenSaveRemovesTheSectionAndRestorePutsItBack)
 {
     WriteAppConfig("[Other_Apps]\nWORK_ON_PV=1\n[APP1]\nPATH=a\n[APP2]\nPATH=b\n[APP3]\nPATH=c\n");
-    CAppSettings settings(m_dir.path());
+    CAppSettings settings(m_dir.Folder());
     settings.LoadAppRules();
     // Cancel: the list goes back to the last load, APP2 in its old place.
     ASSERT_TRUE(settings.RemoveAppRule("APP2"));
@@ -174,7 +174,7 @@ TEST_F(AppRulesTest, ReadOnlyAppConfigIsUntouched)
     const std::string original = "[APP1]\nPATH=a\n";
     WriteAppConfig(original);
     ASSERT_TRUE(SetFileAttributesA(AppIni().c_str(), FILE_ATTRIBUTE_READONLY));
-    CAppSettings settings(m_dir.path());
+    CAppSettings settings(m_dir.Folder());
     settings.LoadAppRules();
     settings.RemoveAppRule("APP1");
     EXPECT_FALSE(settings.SaveAppRules());
@@ -189,7 +189,7 @@ TEST_F(AppRulesTest, CorruptAppConfigLoadsWithoutCrashing)
     for (int i = 0; i < 40; ++i)
         junk += "\n[R" + std::to_string(i) + "]\n=\n";
     WriteAppConfig(junk);
-    CAppSettings settings(m_dir.path());
+    CAppSettings settings(m_dir.Folder());
     settings.LoadAppRules();
     EXPECT_GE(settings.appRules.size(), 41u);
     auto app2 = std::find_if(settings.appRules.begin(), settings.appRules.end(),
@@ -201,7 +201,7 @@ TEST_F(AppRulesTest, CorruptAppConfigLoadsWithoutCrashing)
     // The profile writer may not hold a value this long: then the save fails as a whole and
     // the file stays byte for byte as it was; otherwise everything reads back.
     if (settings.SaveAppRules()) {
-        CAppSettings again(m_dir.path());
+        CAppSettings again(m_dir.Folder());
         again.LoadAppRules();
         EXPECT_EQ(settings.appRules.size(), again.appRules.size());
         EXPECT_EQ(50000u, CProfileFile(AppIni().c_str()).ReadText("APP2", "EDIT_ID").size());
@@ -324,7 +324,7 @@ TEST(AppRulesWindows, EveryChangeOfTheRulesDropsTheRememberedVerdict)
 
 TEST_F(AppRulesTest, AddingAPathOrEditBoxThatHasARuleEditsThatRule)
 {
-    CAppSettings settings(m_dir.path());
+    CAppSettings settings(m_dir.Folder());
     settings.LoadAppRules();
     AppRule first;
     first.caption = "Game";

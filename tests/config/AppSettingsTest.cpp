@@ -9,8 +9,8 @@
 #include <cstring>
 #include <string>
 
-#include "config/DictionaryEnableSettings.h"
 #include "config/ProfileFile.h"
+#include "dict/ui/DictionaryEnableSettings.h"
 #include "tests/config/WinTestFiles.h"
 
 using configtest::Exists;
@@ -22,7 +22,7 @@ namespace {
 
 class AppSettingsTest : public ::testing::Test {
 protected:
-    std::string ConfigIni() const { return m_dir.file("Config.ini"); }
+    std::string ConfigIni() const { return m_dir.File("Config.ini"); }
     void WriteConfig(const std::string& text) { ASSERT_TRUE(WriteRaw(ConfigIni(), text)); }
     std::string Value(const char* section, const char* key) const
     {
@@ -71,7 +71,7 @@ TEST(AppSettingsProgramDirectory, IsTheFolderOfTheRunningProgram)
 
 TEST_F(AppSettingsTest, NoConfigFileGivesTheDefaultsAndCreatesNothing)
 {
-    CAppSettings settings(m_dir.path());
+    CAppSettings settings(m_dir.Folder());
     settings.nMinLearnLength = 9;  // a load replaces what the member held
     settings.dwEnableZel = 1;
     EXPECT_TRUE(settings.LoadAll());
@@ -84,7 +84,7 @@ TEST_F(AppSettingsTest, ByteArraysNeverShrinkAndBadValuesLeaveMembersAlone)
     WriteConfig(
         "[HotKeys]\nvkSelectIndex=3132\nvkSelect=31G2\nvkSelectPrev=2\nvkSelectNext=DDDB\n"
         "vkSelectPageUp=\nvkSelectPageDown=0x\n");
-    CAppSettings settings(m_dir.path());
+    CAppSettings settings(m_dir.Folder());
     settings.LoadHotKeys();
     EXPECT_EQ('1', settings.vkSelectIndex[0]);
     EXPECT_EQ('2', settings.vkSelectIndex[1]);
@@ -110,7 +110,7 @@ TEST_F(AppSettingsTest, BooleansReadYesNumbersAndEmpty)
     WriteConfig(
         "[Others]\nbEnableWord=yes\nbEnablePhrase=0x1\nbEnableShorthand=\nnMinInput=3abc\n"
         "nMaxItemShow=\nnMaxWordLength=-1\n[AutoLearn]\nbEanbleAutolearn=No\nstrSeparate=\n");
-    CAppSettings settings(m_dir.path());
+    CAppSettings settings(m_dir.Folder());
     settings.bEnableWord = 0;
     settings.bEnablePhrase = 1;
     settings.bEnableShorthand = 0;
@@ -128,7 +128,7 @@ TEST_F(AppSettingsTest, BooleansReadYesNumbersAndEmpty)
 
 TEST_F(AppSettingsTest, SavedSectionsHaveTheirTextFormsAndReadBack)
 {
-    CAppSettings settings(m_dir.path());
+    CAppSettings settings(m_dir.Folder());
     settings.dwEnableZel = 131154;  // Ctrl+R
     settings.vkSelect[2] = 0x20;
     settings.bEnablePhrase = 7;  // any non-zero value is written as 1
@@ -146,7 +146,7 @@ TEST_F(AppSettingsTest, SavedSectionsHaveTheirTextFormsAndReadBack)
     EXPECT_EQ("9", Value("Others", "nMaxItemShow"));
     EXPECT_EQ(";,", Value("AutoLearn", "strSeparate"));
 
-    CAppSettings loaded(m_dir.path());
+    CAppSettings loaded(m_dir.Folder());
     loaded.LoadAll();
     EXPECT_EQ(131154u, loaded.dwEnableZel);
     EXPECT_EQ(0x20, loaded.vkSelect[2]);
@@ -156,7 +156,7 @@ TEST_F(AppSettingsTest, SavedSectionsHaveTheirTextFormsAndReadBack)
     EXPECT_EQ(4u, loaded.nMinLearnLength);
 
     // The default separators (quotes, a blank, a leading semicolon) survive a round trip.
-    CAppSettings defaults(m_dir.path());
+    CAppSettings defaults(m_dir.Folder());
     EXPECT_TRUE(defaults.SaveAutoLearn());
     loaded.LoadAutoLearn();
     EXPECT_EQ(CAppSettings("x").strSeparate, loaded.strSeparate);
@@ -184,7 +184,7 @@ TEST_F(AppSettingsTest, SavedSectionsMakeTheFullConfigByteForByte)
 TEST_F(AppSettingsTest, SavingOneSectionKeepsTheOthers)
 {
     WriteConfig("[DBS]\nDB1=C:\\libs\\a.lib\nDB1-B=0\n[Others]\nnMinInput=4\n[Foreign]\nkeep=me\n");
-    CAppSettings settings(m_dir.path());
+    CAppSettings settings(m_dir.Folder());
     settings.LoadAll();
     EXPECT_EQ(4u, settings.nMinInput);
     settings.nMinInput = 6;
@@ -199,7 +199,7 @@ TEST_F(AppSettingsTest, ReadOnlyConfigIsUntouchedAndMemoryKeepsTheValues)
     const std::string original = "[Others]\nnMaxItemShow=7\n";
     WriteConfig(original);
     ASSERT_TRUE(SetFileAttributesA(ConfigIni().c_str(), FILE_ATTRIBUTE_READONLY));
-    CAppSettings settings(m_dir.path());
+    CAppSettings settings(m_dir.Folder());
     settings.LoadAll();
     settings.nMaxItemShow = 3;
     settings.dwEnableZel = 131154;
@@ -222,7 +222,7 @@ TEST_F(AppSettingsTest, CorruptConfigGivesDefaultsWhereValuesAreUnreadable)
     junk += "\n[Others]\nnMaxItemShow\nnMinInput=" + std::string(100000, '7') + "\nbEnableWord=\x01\xFF\n";
     junk += "[AutoLearn]\nstrSeparate=" + std::string(200000, ',') + "\n";
     WriteConfig(junk);
-    CAppSettings settings(m_dir.path());
+    CAppSettings settings(m_dir.Folder());
     settings.LoadAll();
     const CAppSettings fresh("unused");
     EXPECT_EQ(0, std::memcmp(fresh.vkSelectIndex, settings.vkSelectIndex, 10));
@@ -236,7 +236,7 @@ TEST_F(AppSettingsTest, CorruptConfigGivesDefaultsWhereValuesAreUnreadable)
 TEST_F(AppSettingsTest, DictionaryFlagsPairPathsWithFirstFreeNumbers)
 {
     WriteConfig("[DBS]\nDB1=C:\\Libs\\one.lib\nDB1-B=1\nDB2=c:\\libs\\two.lib\nDB2-B=0\nDB4=C:\\Libs\\four.lib\n");
-    CAppSettings settings(m_dir.path());
+    CAppSettings settings(m_dir.Folder());
     EXPECT_TRUE(settings.IsDictionaryEnabled("C:\\Libs\\one.lib"));
     EXPECT_FALSE(settings.IsDictionaryEnabled("C:\\LIBS\\TWO.LIB"));  // case does not matter
     EXPECT_TRUE(settings.IsDictionaryEnabled("C:\\Libs\\four.lib"));  // no flag: enabled
@@ -260,7 +260,7 @@ TEST_F(AppSettingsTest, DictionaryFlagsPairPathsWithFirstFreeNumbers)
 
 TEST_F(AppSettingsTest, DictionaryStoreReachesTheFlagsThroughItsInterface)
 {
-    CAppSettings settings(m_dir.path());
+    CAppSettings settings(m_dir.Folder());
     CDictionaryEnableSettings adapter(settings);
     IDictionaryEnableStore& store = adapter;
     EXPECT_TRUE(store.IsDictionaryEnabled("C:\\a.lib"));
@@ -347,7 +347,7 @@ TEST_F(FirstRunTest, StoredOneIsReadAndReset)
 TEST_F(AppSettingsTest, ConfigThatIsAFolderGivesDefaultsAndIsNeverReplaced)
 {
     ASSERT_TRUE(CreateDirectoryA(ConfigIni().c_str(), nullptr));
-    CAppSettings settings(m_dir.path());
+    CAppSettings settings(m_dir.Folder());
     settings.nMaxItemShow = 8;
     settings.LoadAll();
     ExpectDefaults(settings);

@@ -19,7 +19,7 @@ namespace {
 
 class ProfileFileTest : public ::testing::Test {
 protected:
-    void SetUp() override { m_path = m_dir.file("test.ini"); }
+    void SetUp() override { m_path = m_dir.File("test.ini"); }
     void Write(const std::string& text) { ASSERT_TRUE(WriteRaw(m_path, text)); }
 
     ScratchDir m_dir;
@@ -374,7 +374,7 @@ TEST_F(ProfileFileTest, CutShortCopyIsNotCommitted)
     std::string copyPath;
     for (const std::string& name : m_dir.Entries()) {
         if (name != "test.ini")
-            copyPath = m_dir.file(name.c_str());
+            copyPath = m_dir.File(name.c_str());
     }
     ASSERT_FALSE(copyPath.empty());
     std::string staged = ReadRaw(copyPath);

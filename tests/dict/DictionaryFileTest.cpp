@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <random>
+#include <sstream>
 
 #include <unistd.h>
 
@@ -49,9 +50,9 @@ TEST_P(FixtureTest, ReadsToTheLibrarysDumpAndPositionsLikeItsSearch)
 
     CDictionaryFile dictionary(cp1252);
     ASSERT_TRUE(dictionary.Open(copy)) << dictionary.OpenError();
-    EXPECT_EQ(Dump(dictionary, false), ReadFile(FixturePath(name + ".expected.tsv")));
+    EXPECT_EQ(DumpText(dictionary, true), ReadFile(FixturePath(name + ".expected.tsv")));
     if (name == "encrypted") {
-        EXPECT_EQ(Dump(dictionary, true), ReadFile(FixturePath("encrypted.plain.tsv")));
+        EXPECT_EQ(DumpText(dictionary, false), ReadFile(FixturePath("encrypted.plain.tsv")));
     }
 
     // The library's Search for each query is where our cursor lands (queries of encrypted
@@ -65,13 +66,13 @@ TEST_P(FixtureTest, ReadsToTheLibrarysDumpAndPositionsLikeItsSearch)
     int checked = 0;
     DictionaryMatch match;
     while (std::getline(lines, line)) {
-        const std::size_t tab1 = line.find('\t');
-        const std::size_t tab2 = line.find('\t', tab1 + 1);
-        ASSERT_NE(tab2, std::string::npos);
-        std::string query, error;
-        ASSERT_TRUE(Unescape(line.substr(0, tab1), query, error));
-        const int search = std::stoi(line.substr(tab1 + 1, tab2 - tab1 - 1));
-        const int find = std::stoi(line.substr(tab2 + 1));
+        std::vector<std::string> fields;
+        std::string error;
+        ASSERT_TRUE(ParseFields(line, fields, error)) << error;
+        ASSERT_EQ(fields.size(), 3u) << line;
+        const std::string& query = fields[0];
+        const int search = std::stoi(fields[1]);
+        const int find = std::stoi(fields[2]);
         bool ascii = true;
         for (char c : query)
             ascii = ascii && static_cast<unsigned char>(c) < 0x80;
@@ -80,10 +81,10 @@ TEST_P(FixtureTest, ReadsToTheLibrarysDumpAndPositionsLikeItsSearch)
         const bool contained = dictionary.ContainsKey(query, match, MATCH_START);
         // Without a match the cursor stands just before the key's place, for FindNext.
         EXPECT_EQ(dictionary.Cursor() + (match.key.empty() ? 1 : 0), search)
-            << "query '" << line.substr(0, tab1) << "'";
+            << "query '" << line.substr(0, line.find('\t')) << "'";
         // Equal keys ignoring case: the library folds ASCII letters only.
         if (ascii && name != "encrypted") {
-            EXPECT_EQ(contained, find >= 0) << "query '" << line.substr(0, tab1) << "'";
+            EXPECT_EQ(contained, find >= 0) << "query '" << line.substr(0, line.find('\t')) << "'";
         }
         ++checked;
     }
@@ -237,7 +238,7 @@ TEST(DictionaryFileInfo, WritingTwiceKeepsOneRowPerPropertyAndReadsBack)
     }
     CDictionaryFile dictionary(cp1252);
     ASSERT_TRUE(dictionary.Open(path, true));
-    EXPECT_EQ(Dump(dictionary, false),
+    EXPECT_EQ(DumpText(dictionary, true),
               "#DBINFO 7\nDBTYPE\t2\nKEYCODE\t2\nDATACODE\t1\nDBEDIT\t0\nDBEncrypt\t0\nDBCAPTION\tCaption\n"
               "DBDESCRIPTION\ttwo\\r\\nlines\\x00!\n#DBDATA 0\n");
     EXPECT_EQ(dictionary.Type(), DICTIONARY_SHORTHAND);
@@ -444,7 +445,7 @@ TEST(DictionaryFileEdit, AddRemoveReplaceKeepTheSortedOrderAndAreWritten)
     }
     CDictionaryFile dictionary(cp1252);
     ASSERT_TRUE(dictionary.Open(path, true));
-    std::string dump = Dump(dictionary, true);
+    std::string dump = DumpText(dictionary, false);
     EXPECT_EQ(dump.substr(dump.find("#DBDATA")), "#DBDATA 4\napple\t2\nbanana\t\nfig\tnew data\npear\t1\n");
 }
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "base/WaitProgress.h"
 #include "dict/CodePage.h"
 #include "dict/DictionaryFile.h"
-#include "dict/WaitProgress.h"
 #include "tests/dict/DictTestSupport.h"
 
 using namespace dicttest;

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "dict/FolderListing.h"
+#include "tests/support/TempFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -20,9 +21,8 @@ TEST(FolderListing, WildcardsIgnoreAsciiCase)
 
 TEST(FolderListing, ListsMatchingFilesSortedWithTheFolder)
 {
-    const fs::path folder =
-        fs::temp_directory_path() / ("pv-listing-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-    fs::remove_all(folder);
+    pvtest::TempFolder temp;
+    const fs::path folder = temp.Folder();
     fs::create_directories(folder / "sub.lib");
     for (const char* name : {"b.lib", "A.LIB", "c.txt", "d.lib.dic", "C.lib"})
         std::ofstream(folder / name) << "x";
@@ -34,5 +34,4 @@ TEST(FolderListing, ListsMatchingFilesSortedWithTheFolder)
 
     EXPECT_TRUE(ListMatchingFiles(base + "/missing/*.lib").empty());
     EXPECT_TRUE(ListMatchingFiles(base + "/").empty());
-    fs::remove_all(folder);
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 
 #include "dict/CodePage.h"
 #include "dict/DictionaryCopy.h"

@@ -1,19 +1,19 @@
 # Tests of the dictionary files, scrambling, the merged store and pvdict.
 pv_add_unit_test(dict_text_tests
-  SOURCES CodePageTest.cpp FolderListingTest.cpp TabTextTest.cpp ${CMAKE_SOURCE_DIR}/tools/pvdict/TabText.cpp
-  LIBS pv_dict_text)
+  SOURCES CodePageTest.cpp FolderListingTest.cpp TabTextTest.cpp
+  LIBS pv_dict_text pvdict_text pv_test_support)
 
 pv_add_unit_test(dict_file_tests
   SOURCES DictionaryFileTest.cpp
-  LIBS pv_dict pvdict_core)
+  LIBS pv_dict pvdict_core pv_test_support)
 
 pv_add_unit_test(dict_set_tests
   SOURCES DictionarySetTest.cpp RankedSearchTest.cpp
-  LIBS pv_dict pvdict_core)
+  LIBS pv_dict pvdict_core pv_test_support)
 
 pv_add_unit_test(dict_pvdict_tests
   SOURCES PvdictTest.cpp
-  LIBS pvdict_core)
+  LIBS pvdict_core pv_test_support)
 
 # The real binary, run as users and the build run it.
 add_test(NAME dict_pvdict_cli
@@ -24,7 +24,7 @@ set_tests_properties(dict_pvdict_cli PROPERTIES ENVIRONMENT "${PV_TEST_ENV}" TIM
 
 pv_add_unit_test(dict_text_exchange_tests
   SOURCES DictionaryTextTest.cpp TextImportTest.cpp EntryRowsTest.cpp
-  LIBS pv_dict)
+  LIBS pv_dict pv_test_support)
 
 # libFuzzer over files given to the text imports: -DPV_FUZZ=ON with clang.
 if(PV_FUZZ AND NOT WIN32 AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")

@@ -4,31 +4,10 @@ under the caret of a rich edit (WordPad) on any line, and never over the program
 import time
 
 from harness import Session, Failure, expect
-from program import program_copy, start_program, wininfo, window_rect, command, press
+from program import (EM_SETMODIFY, command, press, program_copy, prompt_under_caret, start_program, start_wordpad,
+                     window_rect)
 
-WORDPAD = "C:\\Program Files\\Windows NT\\Accessories\\wordpad.exe"
 ID_TRAY_DICT_MANAGER, MANAGER_CREATE, NAME_EDIT = 32795, 1021, 1023
-EM_SETMODIFY = 0xB9
-SLACK = 3  # pixels: the prompt's top-left against the caret's bottom right + 5
-
-
-def caret_of(s, hwnd):
-    left, top, right, bottom = (int(v) for v in wininfo(s, "caret", "%x" % hwnd))
-    return left, top, right, bottom
-
-
-def prompt_under_caret(s, prompt, hwnd):
-    """Waits for the prompt and checks that its top-left is under the caret; returns the caret."""
-    s.wait_until(lambda: window_rect(s, prompt)[0], "the prompt shows")
-    # The prompt follows the caret after the key that showed it: wait until it settled there.
-    def placed():
-        caret = caret_of(s, hwnd)
-        rect = window_rect(s, prompt)[1]
-        return abs(rect[0] - caret[2]) <= SLACK and abs(rect[1] - caret[3] - 5) <= SLACK and caret
-    try:
-        return s.wait_until(placed, "the prompt under the caret", timeout=3)
-    except Failure:
-        raise Failure("prompt at %r, caret at %r" % (window_rect(s, prompt)[1][:2], caret_of(s, hwnd)))
 
 
 def shows_within(s, prompt, seconds):
@@ -66,10 +45,7 @@ with Session("app_caret", limit=180) as s:
         s.ctl("send", "%x" % notepad_edit, EM_SETMODIFY, 0, 0)
     s.case("focused_before_start", focused_before_start)
 
-    wordpad = s.start(WORDPAD, name="wordpad")
-    wordpad_top = wordpad.track(s.wait_window(cls="WORDPADTOP"))
-    rich = s.child(wordpad_top, cls="RichEdit20W")
-    wordpad.before_close.append(("send", "%x" % rich, EM_SETMODIFY, 0, 0))
+    wordpad_top, rich = start_wordpad(s)
 
     def wordpad_lines():
         s.focus(wordpad_top)

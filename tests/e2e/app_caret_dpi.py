@@ -6,12 +6,10 @@ import subprocess
 import sys
 
 from harness import Session, Failure
-from program import program_copy, start_program, wininfo, window_rect
+from program import (EM_SETMODIFY, program_copy, prompt_under_caret, start_program, start_wordpad, wininfo,
+                     window_rect)
 
-WORDPAD = "C:\\Program Files\\Windows NT\\Accessories\\wordpad.exe"
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
-EM_SETMODIFY = 0xB9
-SLACK = 3
 
 dpi = next((int(a.split("=", 1)[1]) for a in sys.argv[1:] if a.startswith("--dpi=")), 144)
 
@@ -22,14 +20,8 @@ def reg(s, *args):
 
 
 def under_caret(s, prompt, hwnd, label):
-    s.wait_until(lambda: window_rect(s, prompt)[0], "the prompt shows")
-
-    def placed():
-        caret = [int(v) for v in wininfo(s, "caret", "%x" % hwnd)]
-        rect = window_rect(s, prompt)[1]
-        return abs(rect[0] - caret[2]) <= SLACK and abs(rect[1] - caret[3] - 5) <= SLACK
     try:
-        s.wait_until(placed, "the prompt under the caret", timeout=3)
+        prompt_under_caret(s, prompt, hwnd)
     finally:
         s.screenshot("%s-%d" % (label, dpi))
         s.log("%s: prompt %r caret %r" % (label, window_rect(s, prompt)[1], wininfo(s, "caret", "%x" % hwnd)))
@@ -55,10 +47,7 @@ with Session("app_caret_dpi_%d" % dpi, limit=150) as s:
             s.ctl("send", "%x" % edit, EM_SETMODIFY, 0, 0)
         s.case("notepad", in_notepad)
 
-        wordpad = s.start(WORDPAD, name="wordpad")
-        top = wordpad.track(s.wait_window(cls="WORDPADTOP"))
-        rich = s.child(top, cls="RichEdit20W")
-        wordpad.before_close.append(("send", "%x" % rich, EM_SETMODIFY, 0, 0))
+        top, rich = start_wordpad(s)
 
         def in_wordpad():
             s.focus(top)

@@ -11,6 +11,9 @@ PROGRAM_TITLE = "Pennivox"
 WM_COMMAND = 0x111
 BM_CLICK = 0xF5
 MESSAGE_BOX_TEXT_ID = 0xFFFF
+WORDPAD = "C:\\Program Files\\Windows NT\\Accessories\\wordpad.exe"
+EM_SETMODIFY = 0xB9
+CARET_SLACK = 3  # pixels: the prompt's top-left against the caret's bottom right + 5
 
 
 def program_copy(s, name="program", dictionaries=True, classic=False):
@@ -111,3 +114,32 @@ def fresh_edit(s, target, prompt, ctrl_id=101):
     target.wait_event("up", 0x0D, since=mark)
     s.set_text(edit, "")
     return edit
+
+
+def start_wordpad(s):
+    """Starts WordPad; returns its top window and its rich edit, which it closes without asking to save."""
+    wordpad = s.start(WORDPAD, name="wordpad")
+    top = wordpad.track(s.wait_window(cls="WORDPADTOP"))
+    rich = s.child(top, cls="RichEdit20W")
+    wordpad.before_close.append(("send", "%x" % rich, EM_SETMODIFY, 0, 0))
+    return top, rich
+
+
+def caret_of(s, hwnd):
+    """The caret of the window as pvwininfo reads it back: left, top, right, bottom in screen pixels."""
+    return tuple(int(v) for v in wininfo(s, "caret", "%x" % hwnd))
+
+
+def prompt_under_caret(s, prompt, hwnd):
+    """Waits for the prompt and checks that its top-left is under the caret; returns the caret."""
+    s.wait_until(lambda: window_rect(s, prompt)[0], "the prompt shows")
+
+    # The prompt follows the caret after the key that showed it: wait until it settled there.
+    def placed():
+        caret = caret_of(s, hwnd)
+        rect = window_rect(s, prompt)[1]
+        return abs(rect[0] - caret[2]) <= CARET_SLACK and abs(rect[1] - caret[3] - 5) <= CARET_SLACK and caret
+    try:
+        return s.wait_until(placed, "the prompt under the caret", timeout=3)
+    except Failure:
+        raise Failure("prompt at %r, caret at %r" % (window_rect(s, prompt)[1][:2], caret_of(s, hwnd)))

@@ -7,34 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "hook/HookMessages.h"
 #include "hook/host32/Host32Protocol.h"
+#include "tests/support/HookWindows.h"
+#include "tests/support/MessagePump.h"
 
 namespace {
-
-int g_reports = 0;
-
-LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_HOOK_KEY) {
-        ++g_reports;
-        return 1;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-void Pump(DWORD milliseconds)
-{
-    DWORD start = GetTickCount();
-    do {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        Sleep(2);
-    } while (GetTickCount() - start < milliseconds);
-}
 
 std::string HelperPath()
 {
@@ -94,50 +71,17 @@ TEST(Zel32Host, RefusesBadArgumentsAndAMissingOwner)
 
 class HelperFixture : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        g_reports = 0;
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = CountingProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "Host32TestReceiver";
-        RegisterClassA(&wc);
-        m_receiver = CreateWindowExA(0, wc.lpszClassName, "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                                     wc.hInstance, nullptr);
-        m_target = CreateWindowExA(0, "EDIT", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 300, 80, nullptr, nullptr,
-                                   wc.hInstance, nullptr);
-        ASSERT_TRUE(m_receiver && m_target);
-        SetForegroundWindow(m_target);
-        SetFocus(m_target);
-        Pump(50);
-    }
-    void TearDown() override
-    {
-        DestroyWindow(m_target);
-        DestroyWindow(m_receiver);
-    }
+    void SetUp() override { ASSERT_TRUE(m_windows.Created()); }
 
     // Types one letter and waits until the target shows it; the number of reports it caused.
     int Type(char letter)
     {
-        const int before = g_reports;
-        const WORD scan = (WORD)MapVirtualKeyA((BYTE)letter, MAPVK_VK_TO_VSC);
-        INPUT inputs[2] = {};
-        for (int i = 0; i < 2; ++i) {
-            inputs[i].type = INPUT_KEYBOARD;
-            inputs[i].ki.wVk = (WORD)(BYTE)letter;
-            inputs[i].ki.wScan = scan;
-            inputs[i].ki.dwFlags = i ? KEYEVENTF_KEYUP : 0;
-        }
+        const int before = m_reports;
         m_typed += (char)(letter - 'A' + 'a');
-        SendInput(2, inputs, sizeof(INPUT));
-        DWORD start = GetTickCount();
-        char text[128] = "";
-        while (GetWindowTextA(m_target, text, sizeof text) >= 0 && m_typed != text && GetTickCount() - start < 3000)
-            Pump(5);
-        EXPECT_EQ(m_typed, text);
-        Pump(20);
-        return g_reports - before;
+        pvtest::Send(pvtest::Tap(std::string(1, letter)));
+        EXPECT_TRUE(m_windows.WaitForText(m_typed)) << m_windows.TargetText();
+        pvtest::Pump(20);
+        return m_reports - before;
     }
 
     bool Post(const Process& helper, UINT message)
@@ -147,8 +91,12 @@ protected:
         return PostThreadMessageA(helper.info.dwThreadId, message, 0, 0) != FALSE;
     }
 
-    HWND m_receiver = nullptr;
-    HWND m_target = nullptr;
+    int m_reports = 0;
+    pvtest::HookWindows m_windows{[this](HWND, WPARAM, LPARAM) {
+        ++m_reports;
+        return LRESULT{1};
+    }};
+    HWND m_receiver = m_windows.Receiver();
     std::string m_typed;
 };
 
@@ -159,10 +107,10 @@ TEST_F(HelperFixture, ReportsToTheGivenWindowAndFollowsCommands)
     WaitForInputIdle(helper.info.hProcess, 5000);
     EXPECT_EQ(Type('A'), 2);
     ASSERT_TRUE(Post(helper, WM_HOST32_REMOVE));
-    Pump(100);
+    pvtest::Pump(100);
     EXPECT_EQ(Type('B'), 0);
     ASSERT_TRUE(Post(helper, WM_HOST32_INSTALL));
-    Pump(100);
+    pvtest::Pump(100);
     EXPECT_EQ(Type('C'), 2);
     ASSERT_TRUE(Post(helper, WM_QUIT));
     EXPECT_EQ(helper.WaitExit(1000), (DWORD)HOST32_EXIT_DONE);

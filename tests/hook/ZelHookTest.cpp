@@ -5,12 +5,19 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "hook/HookMessages.h"
+#include "tests/support/HookWindows.h"
+#include "tests/support/MessagePump.h"
 
 namespace {
+
+using pvtest::KeyInput;
+using pvtest::Send;
+using pvtest::Tap;
 
 // Zel.dll, or Zel32.dll in the 32-bit build.
 #ifdef PV_ZEL_FILE
@@ -70,118 +77,37 @@ protected:
         m_activate = Ordinal<ActivateTargetFn>(m_zel, 10);
         ASSERT_TRUE(m_install && m_remove && m_activate);
 
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = &HookFixture::ReceiverProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "ZelTestReceiver";
-        RegisterClassA(&wc);
-        s_current = this;
-        m_receiver = CreateWindowExA(0, wc.lpszClassName, "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                                     wc.hInstance, nullptr);
-        m_target = CreateWindowExA(0, "EDIT", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 300, 80, nullptr, nullptr,
-                                   wc.hInstance, nullptr);
-        ASSERT_TRUE(m_receiver && m_target);
-        SetForegroundWindow(m_target);
-        SetFocus(m_target);
-        Pump(50);
+        m_windows = std::make_unique<pvtest::HookWindows>([this](HWND window, WPARAM wParam, LPARAM lParam) {
+            m_reports.push_back({window, (unsigned)wParam, HOOK_KEY_VK(lParam), HOOK_KEY_IS_RELEASE(lParam)});
+            EXPECT_EQ(lParam & ~(LPARAM)0xFF01, 0) << "only the vk and the release bit may be set";
+            return m_answer ? m_answer((unsigned)wParam) : 1;
+        });
+        ASSERT_TRUE(m_windows->Created());
+        m_receiver = m_windows->Receiver();
+        m_target = m_windows->Target();
     }
 
     void TearDown() override
     {
         if (m_remove)
             m_remove();
-        if (m_target)
-            DestroyWindow(m_target);
-        if (m_receiver && IsWindow(m_receiver))
-            DestroyWindow(m_receiver);
-        s_current = nullptr;
+        m_windows.reset();
         // The hook keeps the library loaded in this process until it is unhooked; that is fine.
         FreeLibrary(m_zel);
     }
 
-    static LRESULT CALLBACK ReceiverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-    {
-        if (message == WM_HOOK_KEY && s_current) {
-            s_current->m_reports.push_back(
-                {window, (unsigned)wParam, HOOK_KEY_VK(lParam), HOOK_KEY_IS_RELEASE(lParam)});
-            EXPECT_EQ(lParam & ~(LPARAM)0xFF01, 0) << "only the vk and the release bit may be set";
-            return s_current->m_answer ? s_current->m_answer((unsigned)wParam) : 1;
-        }
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
+    bool WaitForText(const std::string& wanted) { return m_windows->WaitForText(wanted); }
 
-    void Pump(DWORD milliseconds)
-    {
-        DWORD start = GetTickCount();
-        do {
-            MSG msg;
-            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                TranslateMessage(&msg);
-                DispatchMessageA(&msg);
-            }
-            Sleep(2);
-        } while (GetTickCount() - start < milliseconds);
-    }
-
-    static INPUT Key(WORD vk, WORD scan, bool release)
-    {
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = vk;
-        input.ki.wScan = scan;
-        input.ki.dwFlags = release ? KEYEVENTF_KEYUP : 0;
-        return input;
-    }
-
-    // Presses and releases each key with its layout scan code (or the given one), in order.
-    void Send(const std::vector<INPUT>& inputs)
-    {
-        SendInput((UINT)inputs.size(), const_cast<INPUT*>(inputs.data()), sizeof(INPUT));
-    }
-
-    std::vector<INPUT> Tap(const char* keys, WORD scan = 0)
-    {
-        std::vector<INPUT> inputs;
-        for (const char* k = keys; *k; ++k) {
-            WORD vk = (WORD)(BYTE)*k;
-            WORD sc = scan ? scan : (WORD)MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
-            inputs.push_back(Key(vk, sc, false));
-            inputs.push_back(Key(vk, sc, true));
-        }
-        return inputs;
-    }
-
-    std::string TargetText()
-    {
-        char text[256] = "";
-        GetWindowTextA(m_target, text, sizeof text);
-        return text;
-    }
-
-    // Waits (pumping) until the target holds the text; input under Wine takes a few ms.
-    bool WaitForText(const std::string& wanted, DWORD limit = 3000)
-    {
-        DWORD start = GetTickCount();
-        while (TargetText() != wanted) {
-            if (GetTickCount() - start > limit)
-                return false;
-            Pump(5);
-        }
-        return true;
-    }
-
-    static HookFixture* s_current;
     HMODULE m_zel = nullptr;
     InstallHookFn m_install = nullptr;
     RemoveHookFn m_remove = nullptr;
     ActivateTargetFn m_activate = nullptr;
+    std::unique_ptr<pvtest::HookWindows> m_windows;
     HWND m_receiver = nullptr;
     HWND m_target = nullptr;
     std::vector<Report> m_reports;
     std::function<LRESULT(unsigned)> m_answer;
 };
-
-HookFixture* HookFixture::s_current = nullptr;
 
 TEST(ZelLibrary, ExportsOnlyOrdinalsOneTwoAndTen)
 {
@@ -249,7 +175,8 @@ TEST_F(HookFixture, EachRepeatIsReported)
 {
     m_install(m_receiver);
     WORD scan = (WORD)MapVirtualKeyA('R', MAPVK_VK_TO_VSC);
-    Send({Key('R', scan, false), Key('R', scan, false), Key('R', scan, false), Key('R', scan, true)});
+    Send({KeyInput('R', scan, false), KeyInput('R', scan, false), KeyInput('R', scan, false),
+          KeyInput('R', scan, true)});
     ASSERT_TRUE(WaitForText("rrr"));
     ASSERT_EQ(m_reports.size(), 4u);
     for (int i = 0; i < 3; ++i)
@@ -299,12 +226,12 @@ TEST_F(HookFixture, KeysWithControlHeldPassUnreported)
     m_answer = [](unsigned) -> LRESULT {
         return 0;
     };
-    std::vector<INPUT> inputs{Key(VK_CONTROL, (WORD)MapVirtualKeyA(VK_CONTROL, 0), false)};
+    std::vector<INPUT> inputs{KeyInput(VK_CONTROL, (WORD)MapVirtualKeyA(VK_CONTROL, 0), false)};
     for (const INPUT& key : Tap("C"))
         inputs.push_back(key);
-    inputs.push_back(Key(VK_CONTROL, (WORD)MapVirtualKeyA(VK_CONTROL, 0), true));
+    inputs.push_back(KeyInput(VK_CONTROL, (WORD)MapVirtualKeyA(VK_CONTROL, 0), true));
     Send(inputs);
-    Pump(300);
+    pvtest::Pump(300);
     // Ctrl's own press is reported (and swallowed here); C and Ctrl's release are not.
     for (const Report& report : m_reports)
         EXPECT_EQ(report.vk, (unsigned)VK_CONTROL);
@@ -312,8 +239,7 @@ TEST_F(HookFixture, KeysWithControlHeldPassUnreported)
 
 TEST_F(HookFixture, InstallTwiceReportsOnceToTheSecondWindow)
 {
-    HWND other = CreateWindowExA(0, "ZelTestReceiver", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                                 GetModuleHandleA(nullptr), nullptr);
+    HWND other = m_windows->NewReceiver();
     ASSERT_NE(other, nullptr);
     m_install(other);
     EXPECT_EQ(m_install(m_receiver), 1);

@@ -1,10 +1,13 @@
 #include "StorageTestSupport.h"
 
-#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+
+#include <gtest/gtest.h>
+
+#include "tools/pvdict/TabText.h"
 
 namespace fs = std::filesystem;
 
@@ -39,42 +42,6 @@ bool FileExists(const std::string& path)
     return fs::exists(path, ec);
 }
 
-std::string Unescape(const std::string& text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\' || i + 1 == text.size()) {
-            out += text[i];
-            continue;
-        }
-        char c = text[++i];
-        switch (c) {
-            case '\\':
-                out += '\\';
-                break;
-            case 't':
-                out += '\t';
-                break;
-            case 'r':
-                out += '\r';
-                break;
-            case 'n':
-                out += '\n';
-                break;
-            case 'x':
-                out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
-                i += 2;
-                break;
-            default:
-                out += '\\';
-                out += c;
-                break;
-        }
-    }
-    return out;
-}
-
 std::vector<std::vector<std::string>> ReadTsv(const std::string& path)
 {
     std::vector<uint8_t> bytes = ReadFileBytes(path);
@@ -85,17 +52,11 @@ std::vector<std::vector<std::string>> ReadTsv(const std::string& path)
         size_t end = text.find('\n', start);
         if (end == std::string::npos)
             end = text.size();
-        std::string line = text.substr(start, end - start);
         std::vector<std::string> fields;
-        size_t from = 0;
-        for (;;) {
-            size_t tab = line.find('\t', from);
-            fields.push_back(Unescape(line.substr(from, tab == std::string::npos ? std::string::npos : tab - from)));
-            if (tab == std::string::npos)
-                break;
-            from = tab + 1;
-        }
-        lines.push_back(fields);
+        std::string error;
+        EXPECT_TRUE(ParseFields(std::string_view(text).substr(start, end - start), fields, error))
+            << path << ": " << error;
+        lines.push_back(std::move(fields));
         start = end + 1;
     }
     return lines;
@@ -133,32 +94,6 @@ std::string ScrambleText(const std::string& plain)
         c = static_cast<char>(static_cast<uint8_t>((t << 5) | (t >> 3)));
     }
     return out;
-}
-
-TempDir::TempDir()
-{
-    static std::atomic<int> counter{0};
-    fs::path base = fs::temp_directory_path();
-    for (;;) {
-        fs::path candidate =
-            base / ("pv-storage-test-" + std::to_string(std::rand()) + "-" + std::to_string(counter++));
-        std::error_code ec;
-        if (fs::create_directory(candidate, ec)) {
-            m_path = candidate.string();
-            break;
-        }
-    }
-}
-
-TempDir::~TempDir()
-{
-    std::error_code ec;
-    fs::remove_all(m_path, ec);
-}
-
-std::string TempDir::File(const std::string& name) const
-{
-    return (fs::path(m_path) / name).string();
 }
 
 static void XorInPlace(t4_i32 pos, uint8_t* bytes, int length)

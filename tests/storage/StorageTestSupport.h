@@ -2,6 +2,7 @@
 #pragma once
 
 #include "storage/Storage.h"
+#include "tests/support/TempFolder.h"
 
 #include <cstdint>
 #include <string>
@@ -23,9 +24,7 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path);
 bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 bool FileExists(const std::string& path);
 
-// Undoes the escaping of the reference .tsv files.
-std::string Unescape(const std::string& text);
-// Splits a .tsv file into lines of unescaped fields.
+// Splits a .tsv file into lines of unescaped fields (pvdict's escapes).
 std::vector<std::vector<std::string>> ReadTsv(const std::string& path);
 // "#NAME n" sections of two-column rows, as in the .expected.tsv files.
 std::vector<ViewContent> ReadExpected(const std::string& path);
@@ -35,16 +34,7 @@ Rows Dump(const c4_Storage& storage, const char* view);
 // The dictionary files' string scrambling, needed to search the encrypted fixture.
 std::string ScrambleText(const std::string& plain);
 
-// A fresh empty directory for one test, removed by the destructor.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    std::string File(const std::string& name) const;
-
-private:
-    std::string m_path;
-};
+using TempDir = pvtest::TempFolder;
 
 // The file-level scrambling of dictionary files: each byte XOR ((offset & 0xFF) ^ 0xC5).
 class XorStrategy : public c4_FileStrategy {

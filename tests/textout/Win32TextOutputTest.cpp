@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "hook/HookMessages.h"
+#include "tests/support/MessagePump.h"
 #include "textout/Win32InputSystem.h"
 
 namespace {
@@ -36,23 +37,7 @@ LRESULT CALLBACK RecordingEditProc(HWND window, UINT message, WPARAM wParam, LPA
     return CallWindowProcA(g_editProc, window, message, wParam, lParam);
 }
 
-template <typename Done>
-bool PumpUntil(Done done, DWORD timeoutMs = 5000)
-{
-    const DWORD start = GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        if (done())
-            return true;
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        Sleep(5);
-    }
-}
+using pvtest::PumpUntil;
 
 std::string ClipboardText()
 {

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/BoxAnswer.h"
 #include "tests/wnd/ToolkitIds.h"
 #include "wnd/Controls.h"
 #include "wnd/DataExchange.h"
@@ -20,61 +21,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-// Waits on its own thread for a top-level window with this caption, remembers the texts of its
-// static controls and presses a button of it, so that a test never hangs on a box it opened.
-class BoxCloser {
-public:
-    explicit BoxCloser(const char* caption, int button = IDOK, std::string fileName = {})
-        : m_fileName(std::move(fileName)), m_thread([this, caption, button] { Run(caption, button); })
-    {
-    }
-    ~BoxCloser() { Join(); }
-    void Join()
-    {
-        if (m_thread.joinable())
-            m_thread.join();
-    }
-    bool Seen() const { return m_seen; }
-    const std::string& Text() const { return m_text; }
-
-private:
-    // Fills in a file dialog's name (the name combo and edit of the system's template).
-    static void SetFileName(HWND dialog, const std::string& name)
-    {
-        for (int id : {0x47c, 0x480})
-            ::SendMessageA(::GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
-    }
-
-    void Run(const char* caption, int button)
-    {
-        for (auto until = std::chrono::steady_clock::now() + 10s; std::chrono::steady_clock::now() < until;) {
-            HWND box = ::FindWindowA(nullptr, caption);
-            if (box && ::IsWindowVisible(box)) {
-                ::EnumChildWindows(box, &BoxCloser::CollectText, reinterpret_cast<LPARAM>(&m_text));
-                if (!m_fileName.empty())
-                    SetFileName(box, m_fileName);
-                m_seen = true;
-                ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
-                return;
-            }
-            std::this_thread::sleep_for(10ms);
-        }
-    }
-    static BOOL CALLBACK CollectText(HWND child, LPARAM text)
-    {
-        char className[16] = "";
-        ::GetClassNameA(child, className, sizeof(className));
-        if (::lstrcmpiA(className, "Static") == 0)
-            *reinterpret_cast<std::string*>(text) += wnd::WindowText(child);
-        return TRUE;
-    }
-
-    std::atomic<bool> m_seen{false};
-    std::string m_text;
-    std::string m_fileName;
-    std::thread m_thread;
-};
 
 class FieldsDialog : public wnd::CDialog {
 public:
@@ -109,7 +55,7 @@ protected:
 
 bool SaveRefused(wnd::CDialog& dialog, std::string* message)
 {
-    BoxCloser closer(wnd::kProgramCaption);
+    pvtest::BoxAnswer closer(wnd::kProgramCaption);
     bool saved = dialog.SaveFields();
     closer.Join();
     *message = closer.Text();
@@ -141,7 +87,7 @@ TEST(DataExchangeTest, ANumberOutOfRangeIsRefusedWithTheFocusLeftOnIt)
         EXPECT_EQ(dialog.label, "first") << bad;  // the save stopped at the bad field
     }
     // OK with the bad value keeps the dialog open.
-    BoxCloser closer(wnd::kProgramCaption);
+    pvtest::BoxAnswer closer(wnd::kProgramCaption);
     dialog.Send(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     closer.Join();
     EXPECT_TRUE(closer.Seen());
@@ -370,7 +316,7 @@ protected:
         RunnerDialog sameKind(TemplateId());
         nested.push_back(wnd::RunModal(sameKind, Handle()).outcome);
         FieldsDialog otherKind;  // another template opens, modal to this one
-        BoxCloser closer("Fields", IDCANCEL);
+        pvtest::BoxAnswer closer("Fields", IDCANCEL);
         nested.push_back(wnd::RunModal(otherKind, Handle()).outcome);
         EndDialog(IDOK);
         return 0;
@@ -465,7 +411,7 @@ TEST(PageHostTest, PagesSwitchFromTheTreeAndAFailedSaveShowsTheBadPage)
     dialog.first.SetItemText(IDC_ONE_VALUE, "9");
     dialog.second.SetItemText(IDC_TWO_VALUE, "12");
     ::SetFocus(tree.Handle());
-    BoxCloser closer(wnd::kProgramCaption);
+    pvtest::BoxAnswer closer(wnd::kProgramCaption);
     EXPECT_FALSE(dialog.pages.SaveAll());
     closer.Join();
     EXPECT_EQ(closer.Text(), "Please enter an integer between 1 and 5.");
@@ -491,13 +437,13 @@ TEST(PageHostTest, PagesSwitchFromTheTreeAndAFailedSaveShowsTheBadPage)
 TEST(MessageBoxTest, CaptionsComeFromOnePlaceAndTextsFromResources)
 {
     {
-        BoxCloser closer("Pennivox - ERROR");
+        pvtest::BoxAnswer closer("Pennivox - ERROR");
         EXPECT_EQ(wnd::ShowError(nullptr, "Delete Failed!"), IDOK);
         closer.Join();
         EXPECT_EQ(closer.Text(), "Delete Failed!");
     }
     {
-        BoxCloser closer("Pennivox", IDCANCEL);
+        pvtest::BoxAnswer closer("Pennivox", IDCANCEL);
         EXPECT_EQ(wnd::Ask(nullptr, IDS_COLUMN_NAME), IDCANCEL);
         closer.Join();
         EXPECT_EQ(closer.Text(), "Name");
@@ -520,14 +466,14 @@ TEST(FileDialogTest, FiltersAndASavedPathComeBack)
     options.defaultExtension = "txt";
     options.initialFolder = folder;
     {
-        BoxCloser closer("Export test", IDOK, std::string(folder) + "pv_wnd_export");
+        pvtest::BoxAnswer closer("Export test", IDOK, std::string(folder) + "pv_wnd_export");
         std::optional<std::string> path = wnd::AskSaveFile(options);
         closer.Join();
         ASSERT_TRUE(path.has_value());
         EXPECT_EQ(*path, std::string(folder) + "pv_wnd_export.txt");  // the extension is added
     }
     {
-        BoxCloser closer("Export test", IDCANCEL);
+        pvtest::BoxAnswer closer("Export test", IDCANCEL);
         EXPECT_EQ(wnd::AskOpenFile(options), std::nullopt);
     }
 }

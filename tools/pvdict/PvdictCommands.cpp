@@ -16,6 +16,7 @@
 #include "dict/DictionarySet.h"
 #include "dict/EntryText.h"
 #include "dict/TextScrambling.h"
+#include "tools/pvdict/DictionaryDump.h"
 #include "tools/pvdict/TabText.h"
 
 namespace {
@@ -45,8 +46,6 @@ struct Arguments {
     bool Flag(const std::string& name) const { return flags.count(name) != 0; }
 };
 
-struct InputRow;
-
 class CCommand {
 public:
     CCommand(std::FILE* in, std::FILE* out, std::FILE* err) : m_in(in), m_out(out), m_err(err) {}
@@ -61,7 +60,7 @@ private:
     bool Write(const std::string& text);
 
     int Create(const Arguments& parsed);
-    int ReadRanks(const std::string& path, const std::vector<InputRow>& rows, std::vector<int>& ranks);
+    int ReadRanks(const std::string& path, const std::vector<TabRow>& rows, std::vector<int>& ranks);
     int Dump(const Arguments& parsed);
     int Search(const Arguments& parsed);
 
@@ -163,49 +162,6 @@ bool FileExists(const std::string& path)
     return ::stat(path.c_str(), &info) == 0;
 }
 
-struct InputRow {
-    std::string key;
-    std::string data;
-};
-
-// Parses key<TAB>data rows; false with a message naming the line.
-bool ParseRows(const std::string& text, std::vector<InputRow>& rows, std::string& error)
-{
-    std::size_t start = 0;
-    int lineNumber = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string_view line(text.data() + start, end - start);
-        start = end + 1;
-        ++lineNumber;
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        if (line.empty())
-            continue;
-        const std::size_t tab = line.find('\t');
-        const std::string_view key = line.substr(0, tab);
-        const std::string_view data = tab == std::string_view::npos ? std::string_view() : line.substr(tab + 1);
-        if (data.find('\t') != std::string_view::npos) {
-            error = "line " + std::to_string(lineNumber) + ": more than two fields (write a tab in a value as \\t)";
-            return false;
-        }
-        InputRow row;
-        std::string reason;
-        if (!Unescape(key, row.key, reason) || !Unescape(data, row.data, reason)) {
-            error = "line " + std::to_string(lineNumber) + ": " + reason;
-            return false;
-        }
-        if (row.key.empty()) {
-            error = "line " + std::to_string(lineNumber) + ": empty key";
-            return false;
-        }
-        rows.push_back(std::move(row));
-    }
-    return true;
-}
-
 // Converts one input value to the bytes kept in the file.
 void ToStoredForm(CEntryTextCodec& codec, int code, bool encrypt, bool utf8Input, std::string& value)
 {
@@ -234,7 +190,7 @@ void ToStoredForm(CEntryTextCodec& codec, int code, bool encrypt, bool utf8Input
 }
 
 // Ranks by key (as given, before encoding) from a key<TAB>rank file.
-int CCommand::ReadRanks(const std::string& path, const std::vector<InputRow>& rows, std::vector<int>& ranks)
+int CCommand::ReadRanks(const std::string& path, const std::vector<TabRow>& rows, std::vector<int>& ranks)
 {
     std::string text;
     std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -244,7 +200,7 @@ int CCommand::ReadRanks(const std::string& path, const std::vector<InputRow>& ro
     std::fclose(file);
     if (!ok)
         return Fail(PVDICT_FAILED, path + ": read error");
-    std::vector<InputRow> lines;
+    std::vector<TabRow> lines;
     std::string error;
     if (!ParseRows(text, lines, error))
         return Fail(PVDICT_BAD_USAGE, path + ": " + error);
@@ -300,7 +256,7 @@ int CCommand::Create(const Arguments& parsed)
     } else if (!ReadAll(m_in, text)) {
         return Fail(PVDICT_FAILED, "standard input: read error");
     }
-    std::vector<InputRow> rows;
+    std::vector<TabRow> rows;
     std::string error;
     if (!ParseRows(text, rows, error))
         return Fail(PVDICT_BAD_USAGE,
@@ -324,7 +280,7 @@ int CCommand::Create(const Arguments& parsed)
     }
     const bool ranked = std::any_of(ranks.begin(), ranks.end(), [](int rank) { return rank != 0; });
     CStoredEntries entries;
-    for (InputRow& row : rows) {
+    for (TabRow& row : rows) {
         if (ranked)
             break;  // ranked rows go in one by one with their ranks
         entries.Add(row.key, row.data);
@@ -390,41 +346,7 @@ int CCommand::Dump(const Arguments& parsed)
     if (!dictionary.Open(path, true))
         return Fail(PVDICT_FAILED, path + ": " + dictionary.OpenError());
 
-    std::string text;
-    const int infoRows = dictionary.CountInfoRows();
-    text += "#DBINFO " + std::to_string(infoRows) + "\n";
-    for (int row = 0; row < infoRows; ++row) {
-        std::string_view prop, value;
-        dictionary.ReadInfoRow(row, prop, value);
-        AppendEscaped(prop, text);
-        text += '\t';
-        AppendEscaped(value, text);
-        text += '\n';
-    }
-    const int entries = dictionary.CountEntries();
-    text += "#DBDATA " + std::to_string(entries) + "\n";
-    std::string key, data;
-    for (int row = 0; row < entries; ++row) {
-        if (raw) {
-            std::string_view storedKey, storedData;
-            dictionary.ReadStoredEntry(row, storedKey, storedData);
-            AppendEscaped(storedKey, text);
-            text += '\t';
-            AppendEscaped(storedData, text);
-        } else {
-            dictionary.ReadEntry(row, key, data);
-            AppendEscaped(key, text);
-            text += '\t';
-            AppendEscaped(data, text);
-        }
-        text += '\n';
-        if (text.size() > (1 << 20)) {
-            if (!Write(text))
-                return Fail(PVDICT_FAILED, "cannot write the output");
-            text.clear();
-        }
-    }
-    if (!Write(text))
+    if (!WriteDump(dictionary, raw, [this](const std::string& text) { return Write(text); }))
         return Fail(PVDICT_FAILED, "cannot write the output");
     return PVDICT_OK;
 }

@@ -1,5 +1,7 @@
 #include "tools/pvdict/TabText.h"
 
+#include <algorithm>
+
 namespace {
 
 int HexValue(char c)
@@ -87,6 +89,54 @@ bool Unescape(std::string_view text, std::string& out, std::string& error)
                 error = std::string("unknown escape \\") + e;
                 return false;
         }
+    }
+    return true;
+}
+
+bool ParseFields(std::string_view line, std::vector<std::string>& fields, std::string& error)
+{
+    fields.clear();
+    for (;;) {
+        const std::size_t tab = line.find('\t');
+        fields.emplace_back();
+        if (!Unescape(line.substr(0, tab), fields.back(), error))
+            return false;
+        if (tab == std::string_view::npos)
+            return true;
+        line.remove_prefix(tab + 1);
+    }
+}
+
+bool ParseRows(const std::string& text, std::vector<TabRow>& rows, std::string& error)
+{
+    std::size_t start = 0;
+    int lineNumber = 0;
+    std::vector<std::string> fields;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string_view line(text.data() + start, end - start);
+        start = end + 1;
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (line.empty())
+            continue;
+        if (std::count(line.begin(), line.end(), '\t') > 1) {
+            error = "line " + std::to_string(lineNumber) + ": more than two fields (write a tab in a value as \\t)";
+            return false;
+        }
+        std::string reason;
+        if (!ParseFields(line, fields, reason)) {
+            error = "line " + std::to_string(lineNumber) + ": " + reason;
+            return false;
+        }
+        if (fields[0].empty()) {
+            error = "line " + std::to_string(lineNumber) + ": empty key";
+            return false;
+        }
+        rows.push_back({std::move(fields[0]), fields.size() > 1 ? std::move(fields[1]) : std::string()});
     }
     return true;
 }

@@ -7,7 +7,7 @@
 
 #include "app/win/CaretTracker.h"
 #include "tests/app/win/AccessibleAnswers.h"
-#include "tests/app/win/PumpMessages.h"
+#include "tests/support/MessagePump.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ public:
 using apptest::CaretAt;
 using apptest::Role;
 
-using apptest::Pump;
+using pvtest::Pump;
 
 // A top-level window with two edits, a password edit and a button, in the foreground.
 class TrackerTest : public ::testing::Test {

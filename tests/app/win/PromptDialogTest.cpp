@@ -18,12 +18,13 @@
 #include "hook/HookMessages.h"
 #include "res/resource.h"
 #include "tests/app/win/AccessibleAnswers.h"
-#include "tests/app/win/PumpMessages.h"
+#include "tests/support/MessagePump.h"
+#include "tests/support/TempFolder.h"
 #include "wnd/Controls.h"
 
 namespace {
 
-using apptest::Pump;
+using pvtest::Pump;
 
 RECT ScreenRect(HWND w)
 {
@@ -395,10 +396,8 @@ TEST(ScreenReaderFlagTest, OnWhileHeldAsItWasAfterwardsAndNeverWrittenToTheProfi
 // Folder listings come from a thread of their own and are served once they arrived.
 TEST(BackgroundFileSystemTest, AFolderIsListedInTheBackgroundAndServedAfterwards)
 {
-    char temp[MAX_PATH] = "";
-    ::GetTempPathA(MAX_PATH, temp);
-    const std::string folder = std::string(temp) + "pv-listing-test";
-    ::CreateDirectoryA(folder.c_str(), nullptr);
+    pvtest::TempFolder temp;
+    const std::string folder = temp.Folder();
     ::CreateDirectoryA((folder + "\\sub").c_str(), nullptr);
     ::CloseHandle(::CreateFileA((folder + "\\a.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     HWND window = ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
@@ -435,9 +434,6 @@ TEST(BackgroundFileSystemTest, AFolderIsListedInTheBackgroundAndServedAfterwards
     EXPECT_FALSE(files.ListDirectory(missing, visit));
 
     ::DestroyWindow(window);
-    ::DeleteFileA((folder + "\\a.txt").c_str());
-    ::RemoveDirectoryA((folder + "\\sub").c_str());
-    ::RemoveDirectoryA(folder.c_str());
 }
 
 }  // namespace

@@ -4,12 +4,12 @@
 #include <vector>
 
 #include "app/win/PromptList.h"
-#include "tests/app/win/PumpMessages.h"
+#include "tests/support/MessagePump.h"
 #include "wnd/Handles.h"
 
 namespace {
 
-using apptest::Pump;
+using pvtest::Pump;
 
 std::vector<CPromptList::Row> Rows(int count, const std::string& stem = "row ")
 {

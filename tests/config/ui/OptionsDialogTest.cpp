@@ -16,6 +16,8 @@
 #include "config/ui/ConfigUiIds.h"
 #include "config/ui/HotkeyText.h"
 #include "config/ui/OptionsDialog.h"
+#include "tests/support/BoxAnswer.h"
+#include "tests/support/TempFolder.h"
 #include "wnd/Controls.h"
 #include "wnd/MessageBoxes.h"
 
@@ -40,60 +42,9 @@ protected:
     }
 };
 
-// Answers the next box titled "Pennivox" with a button and keeps its text.
-class BoxAnswer {
-public:
-    explicit BoxAnswer(int button) : m_thread([this, button] { Run(button); }) {}
-    ~BoxAnswer() { Join(); }
-    // No box is expected any more.
-    void Stop()
-    {
-        m_stop = true;
-        Join();
-    }
-    void Join()
-    {
-        if (m_thread.joinable())
-            m_thread.join();
-    }
-    std::string Text()
-    {
-        Join();
-        return m_text;
-    }
-
-private:
-    void Run(int button)
-    {
-        for (auto until = std::chrono::steady_clock::now() + 10s;
-             std::chrono::steady_clock::now() < until && !m_stop;) {
-            HWND box = ::FindWindowA(nullptr, wnd::kProgramCaption);
-            if (box && ::IsWindowVisible(box)) {
-                m_text = wnd::WindowText(::GetDlgItem(box, 0xFFFF));
-                ::PostMessageA(box, WM_COMMAND, button, 0);
-                return;
-            }
-            std::this_thread::sleep_for(10ms);
-        }
-    }
-    std::atomic<bool> m_stop{false};
-    std::string m_text;
-    std::thread m_thread;
-};
-
-std::string TempFolder()
-{
-    char folder[MAX_PATH] = "";
-    ::GetTempPathA(MAX_PATH, folder);
-    std::string path = std::string(folder) + "pv_options_test\\";
-    ::CreateDirectoryA(path.c_str(), nullptr);
-    ::DeleteFileA((path + "Config.ini").c_str());
-    return path;
-}
-
 class OptionsDialogTest : public ::testing::Test {
 protected:
-    OptionsDialogTest() : settings(TempFolder()), startup(kTestRunKey, "C:\\Pennivox\\Pennivox.exe") {}
+    OptionsDialogTest() : settings(folder.Folder()), startup(kTestRunKey, "C:\\Pennivox\\Pennivox.exe") {}
     void SetUp() override
     {
         ASSERT_TRUE(wnd::InitCommonControlsOnce());
@@ -126,6 +77,7 @@ protected:
     std::string PageCaption() const { return wnd::WindowText(dialog.Item(IDC_OPTIONS_CAPTION)); }
     CAppSettings Reloaded() const { return CAppSettings(settings.ProgramDirectory()); }
 
+    pvtest::TempFolder folder;
     CAppSettings settings;
     CStartupRegistration startup;
     StandInLearnPage learnPage;
@@ -174,7 +126,7 @@ TEST_F(OptionsDialogTest, AValueOutOfRangeKeepsTheDialogOpenOnItAndSavesNothing)
     page.SetItemText(IDC_OTHERS_MAX_CHARS, "3");
     page.SetItemText(IDC_OTHERS_ITEMS, "7");
     ::SetFocus(dialog.Item(IDC_OPTIONS_TREE));
-    BoxAnswer box(IDOK);
+    pvtest::BoxAnswer box(wnd::kProgramCaption, IDOK);
     PressOk();
     EXPECT_EQ(box.Text(), "Please enter an integer between 4 and 10000.");
     ASSERT_NE(dialog.Handle(), nullptr);
@@ -196,7 +148,7 @@ TEST_F(OptionsDialogTest, CancelAsksOnlyAfterAChangeAndYesSavesLikeOk)
 {
     Open();
     {
-        BoxAnswer unexpected(IDNO);
+        pvtest::BoxAnswer unexpected(wnd::kProgramCaption, IDNO);
         PressCancel();
         unexpected.Stop();
         EXPECT_EQ(unexpected.Text(), "");
@@ -207,7 +159,7 @@ TEST_F(OptionsDialogTest, CancelAsksOnlyAfterAChangeAndYesSavesLikeOk)
     Open("Others");
     Click(dialog.OthersPage(), IDC_OTHERS_WORD);
     {
-        BoxAnswer no(IDNO);
+        pvtest::BoxAnswer no(wnd::kProgramCaption, IDNO);
         PressCancel();
         EXPECT_EQ(no.Text(), "Some options are changed!\r\nDo you want to save the options?");
     }
@@ -221,7 +173,7 @@ TEST_F(OptionsDialogTest, CancelAsksOnlyAfterAChangeAndYesSavesLikeOk)
     Click(dialog.OthersPage(), IDC_OTHERS_STARTUP);
     EXPECT_FALSE(startup.IsRegistered());  // nothing before the user saves
     {
-        BoxAnswer yes(IDYES);
+        pvtest::BoxAnswer yes(wnd::kProgramCaption, IDYES);
         PressCancel();
     }
     EXPECT_TRUE(dialog.Saved());

@@ -20,6 +20,8 @@
 #include "config/ui/HighlightFrame.h"
 #include "config/ui/RunningAppsDialog.h"
 #include "tests/config/WinTestFiles.h"
+#include "tests/support/BoxAnswer.h"
+#include "tests/support/MessagePump.h"
 #include "wnd/Controls.h"
 #include "wnd/MessageBoxes.h"
 
@@ -66,43 +68,7 @@ bool HasRect(const std::vector<RECT>& rects, RECT wanted)
     return false;
 }
 
-void Pump()
-{
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
-    }
-}
-
-// Closes the next "Pennivox - ERROR" box and keeps its text.
-class ErrorBoxAnswer {
-public:
-    ErrorBoxAnswer() : m_thread([this] { Run(); }) {}
-    ~ErrorBoxAnswer() { m_thread.join(); }
-    std::string Text()
-    {
-        m_thread.join();
-        m_thread = std::thread([] {});
-        return m_text;
-    }
-
-private:
-    void Run()
-    {
-        for (auto until = std::chrono::steady_clock::now() + 10s; std::chrono::steady_clock::now() < until;) {
-            HWND box = ::FindWindowA(nullptr, wnd::kErrorCaption);
-            if (box && ::IsWindowVisible(box)) {
-                m_text = wnd::WindowText(::GetDlgItem(box, 0xFFFF));
-                ::PostMessageA(box, WM_COMMAND, IDOK, 0);
-                return;
-            }
-            std::this_thread::sleep_for(10ms);
-        }
-    }
-    std::string m_text;
-    std::thread m_thread;
-};
+using pvtest::Pump;
 
 AppRule Rule(const char* section, const char* caption, const char* path, const char* editBoxId = "", int workOn = 0)
 {
@@ -181,7 +147,7 @@ TEST(HighlightFrameTest, EdgesSurroundTheRectangleOnlyWhileShownAndLetClicksThro
 class RuleDialogTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(wnd::InitCommonControlsOnce()); }
-    std::string AppIni() const { return dir.file("AppConfig.ini"); }
+    std::string AppIni() const { return dir.File("AppConfig.ini"); }
     void LoadRules(const std::vector<AppRule>& rules, int otherApps = 1)
     {
         settings.appRules = rules;
@@ -197,7 +163,7 @@ protected:
     static void Press(wnd::CDialog& dialog, int id) { dialog.Send(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 
     ScratchDir dir;
-    CAppSettings settings{dir.path()};
+    CAppSettings settings{dir.Folder()};
 };
 
 TEST_F(RuleDialogTest, DeletingTwoSeparateRowsThenEditingAThirdEditsTheRuleThatRowShows)
@@ -232,7 +198,7 @@ TEST_F(RuleDialogTest, DeletingTwoSeparateRowsThenEditingAThirdEditsTheRuleThatR
 
     Press(manager, IDOK);
     EXPECT_EQ(manager.Handle(), nullptr);
-    CAppSettings saved(dir.path());
+    CAppSettings saved(dir.Folder());
     saved.LoadAppRules();
     ASSERT_EQ(saved.appRules.size(), 3u);  // Bravo, the edit box rule and Renamed (APP1)
     EXPECT_EQ(saved.appRules[0].section, "APP1");
@@ -267,7 +233,7 @@ TEST_F(RuleDialogTest, CancelAfterAddAndDeleteLeavesTheFileAsItWas)
     CDlgAppManager again(settings);
     Open(again);
     Press(again, IDOK);
-    CAppSettings saved(dir.path());
+    CAppSettings saved(dir.Folder());
     saved.workOnOtherApps = 1;
     saved.LoadAppRules();
     EXPECT_EQ(saved.workOnOtherApps, 0);
@@ -282,7 +248,7 @@ TEST_F(RuleDialogTest, AFailedSaveIsReportedAndKeepsTheManagerOpen)
     Open(manager);
     Press(manager, IDC_APPS_DISABLE_OTHERS);
     {
-        ErrorBoxAnswer box;
+        pvtest::BoxAnswer box(wnd::kErrorCaption);
         Press(manager, IDOK);
         EXPECT_NE(box.Text().find("could not be saved"), std::string::npos);
     }
@@ -338,7 +304,7 @@ TEST_F(RuleDialogTest, EditBoxListShowsOnlyEditBoxRulesAndStepsAsideForTheFinder
     EXPECT_EQ(Column(list.List(), 0), (std::vector<std::string>{"Edit1", "Password"}));
     EXPECT_EQ(Column(list.List(), 2), (std::vector<std::string>{"Enable", "Disable"}));
     Press(list, IDOK);
-    CAppSettings saved(dir.path());
+    CAppSettings saved(dir.Folder());
     saved.LoadAppRules();
     ASSERT_EQ(saved.appRules.size(), 3u);
     EXPECT_EQ(saved.appRules[2].section, "APP3");

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "tests/dict/autolearn/AutoLearnReference.h"
-#include "tests/dict/autolearn/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -54,7 +54,7 @@ std::vector<std::string> AllSuggestions(CAutoLearnDictionary& store, const std::
 
 class AutoLearnTest : public ::testing::Test {
 protected:
-    CTempFolder folder;
+    pvtest::TempFolder folder;
     std::string path = folder.File("AutoLearn.dic");
     CAutoLearnDictionary store;
 };
@@ -147,7 +147,7 @@ TEST_F(AutoLearnTest, LearningCountsWordsWithTheDefaultSettings)
     ASSERT_EQ(store.RecordCount(), 2u);
     EXPECT_EQ(store.Records()[0], (AutoLearnRecord{3, "hello"}));
     EXPECT_EQ(store.Records()[1], (AutoLearnRecord{1, "Hello"}));
-    EXPECT_EQ(CTempFolder::Read(path), RecordBytes(3, "hello") + RecordBytes(1, "Hello"));
+    EXPECT_EQ(pvtest::ReadFile(path), RecordBytes(3, "hello") + RecordBytes(1, "Hello"));
     // The record just counted is the current one.
     EXPECT_EQ(store.CurrentIndex(), 1u);
     EXPECT_EQ(store.CurrentText(), "Hello");
@@ -292,14 +292,14 @@ TEST_F(AutoLearnTest, EditedTextsMoveBetweenPrefixes)
 TEST_F(AutoLearnTest, OddLengthFileLosesOnlyItsPartialRecord)
 {
     const std::string good = RecordBytes(4, "alpha") + RecordBytes(2, "beta");
-    CTempFolder::Write(path, good + std::string(100, 'x'));
+    pvtest::WriteFile(path, good + std::string(100, 'x'));
     ASSERT_TRUE(store.Open(path));
     EXPECT_EQ(store.RecordCount(), 2u);
-    EXPECT_EQ(CTempFolder::Read(path), good);  // cut back to whole records
+    EXPECT_EQ(pvtest::ReadFile(path), good);  // cut back to whole records
 
     ASSERT_EQ(store.Learn("gamma "), LearnOutcome::Added);
     store.Close();
-    EXPECT_EQ(CTempFolder::Read(path), good + RecordBytes(1, "gamma"));
+    EXPECT_EQ(pvtest::ReadFile(path), good + RecordBytes(1, "gamma"));
     ASSERT_TRUE(store.Open(path));
     EXPECT_EQ(store.Records(), (std::vector<AutoLearnRecord>{{4, "alpha"}, {2, "beta"}, {1, "gamma"}}));
 }
@@ -312,7 +312,7 @@ TEST_F(AutoLearnTest, LongTextsAreCutAndCountedAsOne)
     EXPECT_EQ(store.Learn(word + " "), LearnOutcome::Counted);
     ASSERT_EQ(store.RecordCount(), 1u);
     EXPECT_EQ(store.Records()[0], (AutoLearnRecord{2, std::string(511, 'w')}));
-    EXPECT_EQ(CTempFolder::Read(path), RecordBytes(2, std::string(511, 'w')));
+    EXPECT_EQ(pvtest::ReadFile(path), RecordBytes(2, std::string(511, 'w')));
 
     store.SetLeadBytes(DoubleByteTable());
     const std::string wide = std::string(510, 'v') + "\x82\xA0\x82\xA0 ";
@@ -332,7 +332,7 @@ TEST_F(AutoLearnTest, TextFieldWithoutTerminatorIsReadToTheFieldEnd)
     std::string unterminated = RecordBytes(5, "");
     std::memset(&unterminated[4], 'q', kAutoLearnTextField);
     const std::string garbage(kAutoLearnRecordSize, '\xFF');
-    CTempFolder::Write(path, RecordBytes(1, "first") + unterminated + garbage + RecordBytes(1, "last"));
+    pvtest::WriteFile(path, RecordBytes(1, "first") + unterminated + garbage + RecordBytes(1, "last"));
 
     ASSERT_TRUE(store.Open(path));
     ASSERT_EQ(store.RecordCount(), 4u);
@@ -355,7 +355,7 @@ TEST_F(AutoLearnTest, TextFieldWithoutTerminatorIsReadToTheFieldEnd)
 
 TEST_F(AutoLearnTest, CountsStopAtTheLargestValue)
 {
-    CTempFolder::Write(path, RecordBytes(INT_MAX, "often"));
+    pvtest::WriteFile(path, RecordBytes(INT_MAX, "often"));
     ASSERT_TRUE(store.Open(path));
     EXPECT_EQ(store.Learn("often "), LearnOutcome::Counted);
     EXPECT_EQ(store.Records()[0].count, INT_MAX);
@@ -395,23 +395,23 @@ TEST_F(AutoLearnTest, IterationUpdateTruncateAndReopen)
     ASSERT_TRUE(store.Truncate());
     EXPECT_EQ(store.RecordCount(), 0u);
     EXPECT_TRUE(store.IsEnd());
-    EXPECT_EQ(CTempFolder::Read(path).size(), 0u);
+    EXPECT_EQ(pvtest::ReadFile(path).size(), 0u);
     EXPECT_EQ(store.FirstSuggestion("o"), "");
     EXPECT_EQ(store.Learn("three "), LearnOutcome::Added);
-    EXPECT_EQ(CTempFolder::Read(path), RecordBytes(1, "three"));
+    EXPECT_EQ(pvtest::ReadFile(path), RecordBytes(1, "three"));
 
     // Truncate on a closed store creates the file anew.
     store.Close();
     ASSERT_TRUE(store.Truncate());
     EXPECT_TRUE(store.IsOpen());
-    EXPECT_EQ(CTempFolder::Read(path).size(), 0u);
+    EXPECT_EQ(pvtest::ReadFile(path).size(), 0u);
 }
 
 TEST_F(AutoLearnTest, OpenCreatesTheFileAndFailsWhereItCannot)
 {
     ASSERT_TRUE(store.Open(path));
     EXPECT_TRUE(store.IsWritable());
-    EXPECT_EQ(CTempFolder::Read(path).size(), 0u);
+    EXPECT_EQ(pvtest::ReadFile(path).size(), 0u);
     EXPECT_FALSE(store.Open(folder.File("missing-folder/AutoLearn.dic")));
     EXPECT_FALSE(store.IsOpen());
     EXPECT_EQ(store.Learn("hello "), LearnOutcome::NotLearnt);
@@ -428,12 +428,12 @@ void ExpectReadOnlyStore(CAutoLearnDictionary& store, const std::string& path)
     EXPECT_EQ(store.Learn("world "), LearnOutcome::WriteFailed);
     EXPECT_FALSE(store.Truncate());
     EXPECT_EQ(store.Records(), (std::vector<AutoLearnRecord>{{1, "hello"}}));
-    EXPECT_EQ(CTempFolder::Read(path), RecordBytes(1, "hello"));
+    EXPECT_EQ(pvtest::ReadFile(path), RecordBytes(1, "hello"));
 }
 
 TEST_F(AutoLearnTest, HugeFileIsRefusedAndLeftAlone)
 {
-    CTempFolder::Write(path, RecordBytes(1, "hello"));
+    pvtest::WriteFile(path, RecordBytes(1, "hello"));
     const std::uintmax_t huge = 2000001ull * kAutoLearnRecordSize + 7;  // sparse: no disk used
     std::filesystem::resize_file(path, huge);
     EXPECT_FALSE(store.Open(path));
@@ -447,7 +447,7 @@ TEST_F(AutoLearnTest, HugeFileIsRefusedAndLeftAlone)
 
 TEST_F(AutoLearnTest, ReadOnlyFileStillOffersButLearnsNothing)
 {
-    CTempFolder::Write(path, RecordBytes(1, "hello"));
+    pvtest::WriteFile(path, RecordBytes(1, "hello"));
     std::filesystem::permissions(path,
                                  std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
                                      std::filesystem::perms::others_write,
@@ -461,7 +461,7 @@ TEST_F(AutoLearnTest, ReadOnlyFileStillOffersButLearnsNothing)
 #ifdef _WIN32
 TEST_F(AutoLearnTest, FileThatAnotherProgramKeepsFromWritingStillOffers)
 {
-    CTempFolder::Write(path, RecordBytes(1, "hello"));
+    pvtest::WriteFile(path, RecordBytes(1, "hello"));
     HANDLE other = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(other, INVALID_HANDLE_VALUE);
@@ -517,7 +517,7 @@ TEST_F(AutoLearnTest, FullDiskLeavesNoHalfRecord)
     EXPECT_EQ(suggestion, "");
     const std::vector<AutoLearnRecord> expected{{2, "alpha"}, {1, "beta"}};
     EXPECT_EQ(store.Records(), expected);
-    EXPECT_EQ(CTempFolder::Read(path).size(), 2 * kAutoLearnRecordSize);
+    EXPECT_EQ(pvtest::ReadFile(path).size(), 2 * kAutoLearnRecordSize);
     EXPECT_EQ(ScanAutoLearnFile(path), expected);
 
     EXPECT_EQ(store.Learn("gamma "), LearnOutcome::Added);  // room again

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "dict/AutoLearnDictionary.h"
 #include "dict/AutoLearnList.h"
-#include "tests/dict/autolearn/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -18,11 +20,11 @@ std::string Rows(const CAutoLearnList& list)
 
 TEST(AutoLearnList, ImportAddsCountsToKnownTextsAndStopsAtTheFirstEmptyLine)
 {
-    CTempFolder temp;
+    pvtest::TempFolder temp;
     CAutoLearnList list;
     list.Assign({{3, "alpha"}, {1, "beta"}});
     const std::string path = temp.File("in.txt");
-    CTempFolder::Write(path, "alpha\t4\r\nno tab\n\tlead tab\ngamma\tmany\nbeta\t\nlast\t2\n\nafter\t9\n");
+    pvtest::WriteFile(path, "alpha\t4\r\nno tab\n\tlead tab\ngamma\tmany\nbeta\t\nlast\t2\n\nafter\t9\n");
     EXPECT_EQ(list.ImportText(path), 6);
     // Newest first: new texts on top, known ones counted where they are.
     EXPECT_EQ(Rows(list), "last=2;gamma=0;\tlead tab=1;no tab=1;beta=2;alpha=7;");
@@ -31,9 +33,9 @@ TEST(AutoLearnList, ImportAddsCountsToKnownTextsAndStopsAtTheFirstEmptyLine)
 
 TEST(AutoLearnList, AHugeLineIsCutAndKeepsItsCount)
 {
-    CTempFolder temp;
+    pvtest::TempFolder temp;
     const std::string path = temp.File("in.txt");
-    CTempFolder::Write(path, std::string(10 << 20, 'w') + "\t5\r\nnext\t1\r\n");
+    pvtest::WriteFile(path, std::string(10 << 20, 'w') + "\t5\r\nnext\t1\r\n");
     CAutoLearnList list;
     EXPECT_EQ(list.ImportText(path), 2);
     ASSERT_EQ(list.Count(), 2);
@@ -43,7 +45,7 @@ TEST(AutoLearnList, AHugeLineIsCutAndKeepsItsCount)
 
 TEST(AutoLearnList, ExportImportAndTheStoreFileKeepWordsCountsAndOrder)
 {
-    CTempFolder temp;
+    pvtest::TempFolder temp;
     CAutoLearnList list;
     std::vector<AutoLearnRecord> records;
     for (int i = 0; i < 1000; ++i)
@@ -74,18 +76,18 @@ TEST(AutoLearnList, ExportImportAndTheStoreFileKeepWordsCountsAndOrder)
 
 TEST(AutoLearnList, AFailedOrCancelledExportLeavesNothingAndSaysWhy)
 {
-    CTempFolder temp;
+    pvtest::TempFolder temp;
     CAutoLearnList list;
     std::vector<AutoLearnRecord> records(100, AutoLearnRecord{1, "word"});
     list.Assign(records);
     const std::string path = temp.File("out.txt");
-    CTempFolder::Write(path, "before");
+    pvtest::WriteFile(path, "before");
     pvbase::FileFault fault = pvbase::FileFault::Other;
     EXPECT_EQ(list.ExportText(
                   path, [](int done) { return done < 50; }, &fault),
               -1);
     EXPECT_EQ(fault, pvbase::FileFault::None) << "cancelled, not failed";
-    EXPECT_EQ(CTempFolder::Read(path), "before");
+    EXPECT_EQ(pvtest::ReadFile(path), "before");
     EXPECT_FALSE(std::ifstream(path + ".part").good());
 
     EXPECT_EQ(list.ExportText(temp.File("missing/out.txt"), {}, &fault), -1);

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "tests/dict/autolearn/AutoLearnReference.h"
-#include "tests/dict/autolearn/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -50,7 +50,7 @@ TEST_P(AutoLearnPropertyTest, IndexedStoreMatchesTheRecordScan)
 {
     const PropertyCase param = GetParam();
     std::mt19937 rng(param.seed);
-    CTempFolder folder;
+    pvtest::TempFolder folder;
     const std::string path = folder.File("AutoLearn.dic");
     const std::string referencePath = folder.File("Reference.dic");
 
@@ -101,7 +101,7 @@ TEST_P(AutoLearnPropertyTest, IndexedStoreMatchesTheRecordScan)
             store.SetCurrent(std::uniform_int_distribution<int>(0, 3)(rng), RandomText(rng, param.doubleByte));
             ASSERT_TRUE(store.UpdateCurrent());
             reference.Close();
-            folder.Write(referencePath, folder.Read(path));
+            pvtest::WriteFile(referencePath, pvtest::ReadFile(path));
             ASSERT_TRUE(reference.Open(referencePath));
             cursorsAgree = false;
         } else if (op < 94) {
@@ -118,7 +118,7 @@ TEST_P(AutoLearnPropertyTest, IndexedStoreMatchesTheRecordScan)
                 continue;  // rare, so that many records pile up between
             ASSERT_TRUE(store.Truncate());
             reference.Close();
-            folder.Write(referencePath, "");
+            pvtest::WriteFile(referencePath, "");
             ASSERT_TRUE(reference.Open(referencePath));
         } else {
             const std::string separators = std::uniform_int_distribution<int>(0, 1)(rng) ? "; ,." : "a\x82\x41";

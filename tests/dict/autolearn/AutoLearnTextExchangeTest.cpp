@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "tests/dict/autolearn/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
 class AutoLearnTextTest : public ::testing::Test {
 protected:
-    CTempFolder folder;
+    pvtest::TempFolder folder;
     std::string path = folder.File("AutoLearn.dic");
     std::string text = folder.File("words.txt");
     CAutoLearnDictionary store;
@@ -44,7 +44,7 @@ TEST_F(AutoLearnTextTest, ExportWritesOneLinePerRecordOldestFirst)
                                    return true;
                                }),
               2);
-    EXPECT_EQ(CTempFolder::Read(text), "alpha\t2\r\nbeta\t1\r\n");
+    EXPECT_EQ(pvtest::ReadFile(text), "alpha\t2\r\nbeta\t1\r\n");
     EXPECT_TRUE(told.empty());
     EXPECT_EQ(store.ExportText(folder.File("no/such/folder.txt")), 0);
 }
@@ -53,13 +53,13 @@ TEST_F(AutoLearnTextTest, ImportCountsKnownTextsAppendsOthersUntilTheFirstEmptyL
 {
     ASSERT_TRUE(store.Open(path));
     store.Learn("alpha ");
-    CTempFolder::Write(text, "alpha\t4\r\nplain line\nbeta\t\r\n\r\nafter\t9\r\n");
+    pvtest::WriteFile(text, "alpha\t4\r\nplain line\nbeta\t\r\n\r\nafter\t9\r\n");
     EXPECT_EQ(store.ImportText(text), 3);
     EXPECT_EQ(store.Records(), (std::vector<AutoLearnRecord>{{5, "alpha"}, {1, "plain line"}, {1, "beta"}}));
     EXPECT_EQ(store.ImportText(folder.File("missing.txt")), 0);
 
     // A last line without a line end counts too; long texts are cut as records hold them.
-    CTempFolder::Write(text, std::string(600, 'z') + "\t2\nend\t3");
+    pvtest::WriteFile(text, std::string(600, 'z') + "\t2\nend\t3");
     EXPECT_EQ(store.ImportText(text), 2);
     EXPECT_EQ(store.Records()[3], (AutoLearnRecord{2, std::string(511, 'z')}));
     EXPECT_EQ(store.Records()[4], (AutoLearnRecord{3, "end"}));
@@ -71,7 +71,7 @@ TEST_F(AutoLearnTextTest, ImportReportsEveryTenLinesAndCanBeCancelled)
     std::string lines;
     for (int i = 0; i < 35; ++i)
         lines += "w" + std::to_string(i) + "\t1\r\n";
-    CTempFolder::Write(text, lines);
+    pvtest::WriteFile(text, lines);
     std::vector<int> told;
     EXPECT_EQ(store.ImportText(text,
                                [&](int done) {

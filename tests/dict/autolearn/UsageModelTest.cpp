@@ -3,8 +3,8 @@
 
 #include <filesystem>
 
-#include "TempFolder.h"
 #include "dict/UsageModel.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -61,25 +61,25 @@ TEST(UsageModel, StaysWithinItsLimitsKeepingTheMostUsed)
 
 TEST(UsageModel, AWriteCutAnywhereLeavesTheOldFileOrTheNew)
 {
-    CTempFolder folder;
+    pvtest::TempFolder folder;
     const std::string path = folder.File("AutoLearn.use");
     CUsageModel model;
     EXPECT_TRUE(model.Load(path));  // none yet: empty
     model.Learn("alpha", "", 0, false);
     ASSERT_TRUE(model.Save());
-    const std::string oldFile = CTempFolder::Read(path);
+    const std::string oldFile = pvtest::ReadFile(path);
     model.Learn("beta", "alpha", 0, false);
     const std::string newFile = model.Serialize();
 
     for (std::size_t cut = 0; cut <= newFile.size(); ++cut) {
         // Cut while the new file was written beside the old one: the old one is read.
-        CTempFolder::Write(path + ".new", newFile.substr(0, cut));
+        pvtest::WriteFile(path + ".new", newFile.substr(0, cut));
         CUsageModel reader;
         ASSERT_TRUE(reader.Load(path)) << cut;
         ASSERT_EQ(reader.Serialize(), oldFile) << cut;
         // A file cut in place (a disk that lost its end) is refused whole, never read in part.
         if (cut < newFile.size()) {
-            CTempFolder::Write(folder.File("cut.use"), newFile.substr(0, cut));
+            pvtest::WriteFile(folder.File("cut.use"), newFile.substr(0, cut));
             CUsageModel damaged;
             ASSERT_EQ(damaged.Load(folder.File("cut.use")), cut == 0) << cut;
             ASSERT_EQ(damaged.WordCount(), 0u) << cut;
@@ -99,13 +99,13 @@ TEST(UsageModel, AWriteCutAnywhereLeavesTheOldFileOrTheNew)
 
 TEST(UsageModel, ADamagedFileIsReplacedAtTheNextSave)
 {
-    CTempFolder folder;
+    pvtest::TempFolder folder;
     const std::string path = folder.File("AutoLearn.use");
     CUsageModel model;
     model.Learn("gamma", "", 0, false);
     std::string text = model.Serialize();
     text[text.find("gamma")] = 'G';  // the checksum no longer fits
-    CTempFolder::Write(path, text);
+    pvtest::WriteFile(path, text);
     CUsageModel reader;
     EXPECT_FALSE(reader.Load(path));
     EXPECT_EQ(reader.WordCount(), 0u);

@@ -4,8 +4,10 @@
 
 #include <string>
 
-#include "dict/WaitProgress.h"
+#include "base/WaitProgress.h"
 #include "wnd/Dialog.h"
+
+namespace wnd {
 
 class CDlgWait : public wnd::CDialog, public IWaitProgress {
 public:
@@ -28,3 +30,5 @@ protected:
 private:
     bool m_cancelled = false;
 };
+
+}  // namespace wnd

@@ -9,6 +9,8 @@
 #include "wnd/Handles.h"
 #include "wnd/Window.h"
 
+namespace wnd {
+
 class CZELStatic : public wnd::CWindow {
 public:
     static constexpr COLORREF kLinkColour = RGB(0, 0, 255);
@@ -47,3 +49,5 @@ private:
     wnd::FontHandle m_underlined;
     HFONT m_underlinedFrom = nullptr;
 };
+
+}  // namespace wnd

@@ -1,4 +1,5 @@
-// Gives the dictionary store the DBS flags of Config.ini through its own interface.
+// Gives the dictionary store the DBS flags of Config.ini through its own interface (here, where
+// both are seen: the dictionary manager and the engine's settings bridge use it).
 #pragma once
 
 #include <string>

@@ -1,4 +1,5 @@
-// The progress window, the wait dialog, the link control and the help entry as real windows.
+// The toolkit's widgets as real windows: the progress window (its place kept in Config.ini by
+// config/), the wait dialog, the link control and the help entry.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -11,31 +12,25 @@
 #include <commctrl.h>
 
 #include "config/ProfileFile.h"
-#include "config/ui/ConfigUiIds.h"
-#include "config/ui/HtmlHelp.h"
-#include "config/ui/LinkStatic.h"
-#include "config/ui/ProgressWindow.h"
-#include "config/ui/WaitDialog.h"
+#include "config/ProgressPosition.h"
+#include "tests/support/BoxAnswer.h"
+#include "tests/support/TempFolder.h"
+#include "wnd/HtmlHelp.h"
+#include "wnd/LinkStatic.h"
 #include "wnd/MessageBoxes.h"
+#include "wnd/ProgressWindow.h"
+#include "wnd/WaitDialog.h"
+#include "wnd/WndIds.h"
 
 namespace {
 
 using namespace std::chrono_literals;
+using namespace wnd;
 
-std::string TempProfile()
-{
-    char folder[MAX_PATH] = "";
-    ::GetTempPathA(MAX_PATH, folder);
-    std::string path = std::string(folder) + "pv_config_ui_test.ini";
-    ::DeleteFileA(path.c_str());
-    return path;
-}
-
-ProgressWindowOptions Options(const std::string& profile = {})
+ProgressWindowOptions Options(pvbase::IPositionMemory* position = nullptr)
 {
     ProgressWindowOptions options;
-    options.rememberPosition = !profile.empty();
-    options.profilePath = profile;
+    options.position = position;
     return options;
 }
 
@@ -114,11 +109,13 @@ TEST(ProgressWindowTest, ModalDisablesTheOwnerUntilCancelledAndAQuitIsPassedOn)
 
 TEST(ProgressWindowTest, PositionIsRememberedAndAnOffScreenOneIsCentred)
 {
-    const std::string profile = TempProfile();
+    pvtest::TempFolder folder;
+    const std::string profile = folder.File("Config.ini");
+    CProgressPosition place(profile);
     const int screenWidth = ::GetSystemMetrics(SM_CXSCREEN);
     int width = 0;
     {
-        CProgressWindow progress(Options(profile));
+        CProgressWindow progress(Options(&place));
         RECT rect = progress.WindowRect();
         width = rect.right - rect.left;
         ::SetWindowPos(progress.Handle(), nullptr, screenWidth - width, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
@@ -126,18 +123,17 @@ TEST(ProgressWindowTest, PositionIsRememberedAndAnOffScreenOneIsCentred)
     CProfileFile file(profile.c_str());
     EXPECT_EQ(file.ReadSigned("Settings", "X", 0), screenWidth - width);
     {
-        CProgressWindow progress(Options(profile));
+        CProgressWindow progress(Options(&place));
         EXPECT_EQ(progress.WindowRect().left, screenWidth - width);
         EXPECT_EQ(progress.WindowRect().top, 40);
     }
     file.WriteSigned("Settings", "X", screenWidth + 500);  // from a larger screen
     {
-        CProgressWindow progress(Options(profile));
+        CProgressWindow progress(Options(&place));
         RECT work{};
         ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
         EXPECT_NEAR(progress.WindowRect().left, work.left + (work.right - work.left - width) / 2, 1);
     }
-    ::DeleteFileA(profile.c_str());
 }
 
 TEST(WaitDialogTest, EscOrAButtonReleaseOverCancelStopsTheWork)
@@ -194,26 +190,10 @@ TEST(LinkStaticTest, AFailedOpenBeepsAndSaysSoAndTheNotificationComesFirst)
     EXPECT_TRUE(::GetWindowLongPtrA(control, GWL_STYLE) & SS_NOTIFY);
     link.SetNotification(parent.Handle(), WM_APP, 5);
 
-    std::atomic<bool> seen{false};
-    std::string text;
-    std::thread closer([&] {
-        for (auto until = std::chrono::steady_clock::now() + 10s; std::chrono::steady_clock::now() < until;) {
-            HWND box = ::FindWindowA(nullptr, wnd::kProgramCaption);
-            if (box && ::IsWindowVisible(box)) {
-                char buffer[256] = "";
-                ::GetDlgItemTextA(box, 0xFFFF, buffer, sizeof(buffer));  // the box's message static
-                text = buffer;
-                seen = true;
-                ::PostMessageA(box, WM_COMMAND, IDOK, 0);
-                return;
-            }
-            std::this_thread::sleep_for(10ms);
-        }
-    });
+    pvtest::BoxAnswer closer(kProgramCaption);
     ::SendMessageA(control, WM_LBUTTONUP, 0, 0);
-    closer.join();
-    EXPECT_TRUE(seen);
-    EXPECT_EQ(text, "Unable to open " + target + ".");
+    EXPECT_TRUE(closer.Seen());
+    EXPECT_EQ(closer.Text(), "Unable to open " + target + ".");
     EXPECT_EQ(parent.count, 1);
     EXPECT_FALSE(link.Visited());
     EXPECT_NE(::LoadCursorA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_HAND_CURSOR)), nullptr);

@@ -1,4 +1,6 @@
-#include "config/ui/HtmlHelp.h"
+#include "wnd/HtmlHelp.h"
+
+namespace wnd {
 
 namespace {
 
@@ -49,3 +51,5 @@ HWND CallHtmlHelp(HWND caller, const char* file, UINT command, DWORD_PTR data)
     static CHtmlHelpEntry entry;
     return entry.Call(caller, file, command, data);
 }
+
+}  // namespace wnd

@@ -1,22 +1,20 @@
-#include "config/ui/ProgressWindow.h"
+#include "wnd/ProgressWindow.h"
 
 #include <commctrl.h>
 
-#include <climits>
 #include <cstdarg>
 #include <cstdio>
 #include <vector>
 
-#include "base/ProgramPaths.h"
-#include "config/ProfileFile.h"
-#include "config/ui/MessagePump.h"
 #include "wnd/Controls.h"
+#include "wnd/MessagePump.h"
+
+namespace wnd {
 
 namespace {
 
 const char kClassName[] = "PvProgressWindow";
 const char kCancelLabel[] = " &Cancel ";
-const char kSection[] = "Settings";
 const int kMargin = 10;
 const int kTextLines = 4;
 
@@ -123,24 +121,17 @@ void CProgressWindow::LayOut()
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-std::string CProgressWindow::ProfilePath() const
-{
-    if (!m_options.profilePath.empty())
-        return m_options.profilePath;
-    return pvbase::ConfigIniPath(pvbase::ProgramDirectory());
-}
-
 void CProgressWindow::PlaceWindow()
 {
     const RECT window = WindowRect();
     const int width = window.right - window.left;
     const int height = window.bottom - window.top;
-    if (m_options.rememberPosition) {
-        CProfileFile profile(ProfilePath().c_str());
-        POINT saved{profile.ReadSigned(kSection, "X", INT_MIN), profile.ReadSigned(kSection, "Y", INT_MIN)};
+    int x = 0;
+    int y = 0;
+    if (m_options.position && m_options.position->Recall(x, y)) {
         // A position from a larger screen than the present one is not used.
-        if (::MonitorFromPoint(saved, MONITOR_DEFAULTTONULL)) {
-            ::SetWindowPos(Handle(), nullptr, saved.x, saved.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        if (::MonitorFromPoint(POINT{x, y}, MONITOR_DEFAULTTONULL)) {
+            ::SetWindowPos(Handle(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
             return;
         }
     }
@@ -249,20 +240,19 @@ void CProgressWindow::ProcessMessages(bool escCancels)
 {
     if (!Created())
         return;
-    if (m_modal && !configui::IsWindowOrChild(Handle(), ::GetFocus()))
+    if (m_modal && !IsWindowOrChild(Handle(), ::GetFocus()))
         ::SetFocus(m_cancelButton);
     MSG msg;
     while (!m_cancelled) {
-        const configui::WaitingMessage waiting = configui::TakeWaitingMessage(msg);
-        if (waiting != configui::WaitingMessage::Taken)
+        const WaitingMessage waiting = TakeWaitingMessage(msg);
+        if (waiting != WaitingMessage::Taken)
             return;
-        const bool esc =
-            msg.message == WM_CHAR && msg.wParam == VK_ESCAPE && configui::IsWindowOrChild(Handle(), msg.hwnd);
-        if ((esc && escCancels) || (m_modal && configui::IsButtonUpOver(msg, m_cancelButton))) {
+        const bool esc = msg.message == WM_CHAR && msg.wParam == VK_ESCAPE && IsWindowOrChild(Handle(), msg.hwnd);
+        if ((esc && escCancels) || (m_modal && IsButtonUpOver(msg, m_cancelButton))) {
             Cancel();
             return;
         }
-        configui::DispatchTakenMessage(msg);
+        DispatchTakenMessage(msg);
     }
 }
 
@@ -288,12 +278,10 @@ bool CProgressWindow::OnCommand(int id, int code, HWND)
 
 void CProgressWindow::SavePosition()
 {
-    if (!m_options.rememberPosition || !m_cancelButton)
+    if (!m_options.position || !m_cancelButton)
         return;
     const RECT window = WindowRect();
-    CProfileFile profile(ProfilePath().c_str());
-    profile.WriteSigned(kSection, "X", window.left);
-    profile.WriteSigned(kSection, "Y", window.top);
+    m_options.position->Remember(window.left, window.top);
 }
 
 LRESULT CProgressWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -311,3 +299,5 @@ LRESULT CProgressWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     }
     return wnd::CWindow::HandleMessage(msg, wParam, lParam);
 }
+
+}  // namespace wnd

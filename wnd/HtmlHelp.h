@@ -8,6 +8,8 @@
 
 #include "base/WinHandles.h"
 
+namespace wnd {
+
 // Calls HtmlHelpA; returns 0 when the help library or its entry cannot be found.
 HWND CallHtmlHelp(HWND caller, const char* file, UINT command, DWORD_PTR data);
 
@@ -33,3 +35,5 @@ private:
     HtmlHelpFunction m_function = nullptr;
     bool m_failed = false;
 };
+
+}  // namespace wnd

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-namespace configui {
+namespace wnd {
 
 enum class WaitingMessage { None, Taken, Quit };
 
@@ -17,4 +17,4 @@ bool IsWindowOrChild(HWND window, HWND candidate);
 // Whether a left-button release happened over the control.
 bool IsButtonUpOver(const MSG& msg, HWND control);
 
-}  // namespace configui
+}  // namespace wnd

@@ -7,18 +7,20 @@
 
 #include <string>
 
+#include "base/PositionMemory.h"
 #include "wnd/Handles.h"
 #include "wnd/Window.h"
+
+namespace wnd {
 
 struct ProgressWindowOptions {
     HWND owner = nullptr;  // the window the work belongs to; disabled while the progress is modal
     std::string title = "Progress";
     bool smoothBar = false;
-    bool rememberPosition = true;
-    std::string profilePath;  // where the position is kept; empty: Config.ini beside the program
+    pvbase::IPositionMemory* position = nullptr;  // keeps the place between runs; none: centred
 };
 
-class CProgressWindow : public wnd::CWindow {
+class CProgressWindow : public CWindow {
 public:
     static constexpr int kCancelId = 10;
     static constexpr int kTextId = 11;
@@ -65,10 +67,9 @@ private:
     void Cancel();
     void SavePosition();
     void EndModal();
-    std::string ProfilePath() const;
 
     ProgressWindowOptions m_options;
-    wnd::FontHandle m_font;
+    FontHandle m_font;
     HWND m_text = nullptr;
     HWND m_bar = nullptr;
     HWND m_cancelButton = nullptr;
@@ -80,3 +81,5 @@ private:
     bool m_cancelled = false;
     bool m_modal = false;
 };
+
+}  // namespace wnd

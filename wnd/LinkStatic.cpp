@@ -1,10 +1,12 @@
-#include "config/ui/LinkStatic.h"
+#include "wnd/LinkStatic.h"
 
 #include <shellapi.h>
 
-#include "config/ui/ConfigUiIds.h"
 #include "wnd/Controls.h"
 #include "wnd/MessageBoxes.h"
+#include "wnd/WndIds.h"
+
+namespace wnd {
 
 bool CZELStatic::Attach(HWND control)
 {
@@ -125,3 +127,5 @@ LRESULT CZELStatic::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     }
     return wnd::CWindow::HandleMessage(msg, wParam, lParam);
 }
+
+}  // namespace wnd

@@ -1,7 +1,8 @@
-// What the user is told when Config.ini refused a save they asked for.
+// What the user is told when Config.ini refused a save they asked for; the caller shows it in an
+// error box.
 #pragma once
 
-#include <windows.h>
+#include <string>
 
 class CAppSettings;
 
@@ -10,4 +11,4 @@ constexpr const char kValuesKept[] = "Your changes are still here.";
 
 // The file, why it refused, and what follows (e.g. that the user's values are still shown).
 // The settings object is read back from the file, so that it holds what is on disk again.
-void ShowSettingsNotSaved(HWND owner, CAppSettings& settings, const char* consequence);
+std::string SettingsNotSavedMessage(CAppSettings& settings, const char* consequence);

@@ -1,7 +1,9 @@
-#include "config/ui/WaitDialog.h"
+#include "wnd/WaitDialog.h"
 
-#include "config/ui/ConfigUiIds.h"
-#include "config/ui/MessagePump.h"
+#include "wnd/MessagePump.h"
+#include "wnd/WndIds.h"
+
+namespace wnd {
 
 CDlgWait::CDlgWait() : CDialog(IDD_WAIT) {}
 
@@ -25,14 +27,14 @@ void CDlgWait::ProcessMessages()
 {
     MSG msg;
     while (!m_cancelled) {
-        if (configui::TakeWaitingMessage(msg) != configui::WaitingMessage::Taken)
+        if (TakeWaitingMessage(msg) != WaitingMessage::Taken)
             return;
         const bool esc = msg.message == WM_CHAR && msg.wParam == VK_ESCAPE;
-        if (esc || configui::IsButtonUpOver(msg, Item(IDC_WAIT_CANCEL))) {
+        if (esc || IsButtonUpOver(msg, Item(IDC_WAIT_CANCEL))) {
             m_cancelled = true;
             return;
         }
-        configui::DispatchTakenMessage(msg);
+        DispatchTakenMessage(msg);
     }
 }
 
@@ -50,3 +52,5 @@ LRESULT CDlgWait::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         m_cancelled = true;  // work must not go on against a dialog that is gone
     return CDialog::HandleMessage(msg, wParam, lParam);
 }
+
+}  // namespace wnd

@@ -1,6 +1,6 @@
-#include "config/ui/MessagePump.h"
+#include "wnd/MessagePump.h"
 
-namespace configui {
+namespace wnd {
 namespace {
 
 bool IsDialogWindow(HWND window)
@@ -43,4 +43,4 @@ bool IsButtonUpOver(const MSG& msg, HWND control)
     return msg.message == WM_LBUTTONUP && control && ::GetWindowRect(control, &rect) && ::PtInRect(&rect, msg.pt);
 }
 
-}  // namespace configui
+}  // namespace wnd

@@ -1,0 +1,102 @@
+#include "tests/support/HookWindows.h"
+
+#include "hook/HookMessages.h"
+#include "tests/support/MessagePump.h"
+
+namespace pvtest {
+namespace {
+
+const char kReceiverClass[] = "PvTestHookReceiver";
+
+}  // namespace
+
+HookWindows::HookWindows(KeyHandler onKey) : m_onKey(std::move(onKey))
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = &HookWindows::ReceiverProc;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.lpszClassName = kReceiverClass;
+    ::RegisterClassA(&wc);  // fails harmlessly when already registered
+    m_receiver =
+        ::CreateWindowExA(0, kReceiverClass, "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, this);
+    m_target = ::CreateWindowExA(0, "EDIT", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 300, 80, nullptr, nullptr,
+                                 wc.hInstance, nullptr);
+    if (!Created())
+        return;
+    ::SetForegroundWindow(m_target);
+    ::SetFocus(m_target);
+    Pump(50);
+}
+
+HookWindows::~HookWindows()
+{
+    if (m_target)
+        ::DestroyWindow(m_target);
+    if (m_receiver && ::IsWindow(m_receiver))  // a test may have destroyed it
+        ::DestroyWindow(m_receiver);
+}
+
+HWND HookWindows::NewReceiver()
+{
+    return ::CreateWindowExA(0, kReceiverClass, "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                             ::GetModuleHandleA(nullptr), this);
+}
+
+LRESULT CALLBACK HookWindows::ReceiverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<HookWindows*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (message == WM_HOOK_KEY && self && self->m_onKey)
+        return self->m_onKey(window, wParam, lParam);
+    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+std::string HookWindows::TargetText() const
+{
+    char text[256] = "";
+    ::GetWindowTextA(m_target, text, sizeof text);
+    return text;
+}
+
+bool HookWindows::WaitForText(const std::string& wanted, DWORD limitMs) const
+{
+    const DWORD start = ::GetTickCount();
+    while (TargetText() != wanted) {
+        if (::GetTickCount() - start > limitMs)
+            return false;
+        Pump(5);
+    }
+    return true;
+}
+
+INPUT KeyInput(WORD vk, WORD scan, bool release)
+{
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.wScan = scan;
+    input.ki.dwFlags = release ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
+std::vector<INPUT> Tap(const std::string& keys, WORD scan)
+{
+    std::vector<INPUT> inputs;
+    for (char key : keys) {
+        const WORD vk = static_cast<WORD>(static_cast<BYTE>(key));
+        const WORD sc = scan ? scan : static_cast<WORD>(::MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+        inputs.push_back(KeyInput(vk, sc, false));
+        inputs.push_back(KeyInput(vk, sc, true));
+    }
+    return inputs;
+}
+
+void Send(const std::vector<INPUT>& inputs)
+{
+    ::SendInput(static_cast<UINT>(inputs.size()), const_cast<INPUT*>(inputs.data()), sizeof(INPUT));
+}
+
+}  // namespace pvtest

@@ -1,0 +1,45 @@
+// The windows a hook test types into: a receiver for the hook's reports and a target edit, both
+// of this thread, the target in front with the focus; and the keys it sends.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace pvtest {
+
+class HookWindows {
+public:
+    // Gets each WM_HOOK_KEY the receiver is sent; its result is the answer.
+    using KeyHandler = std::function<LRESULT(HWND receiver, WPARAM wParam, LPARAM lParam)>;
+
+    explicit HookWindows(KeyHandler onKey);
+    ~HookWindows();
+    HookWindows(const HookWindows&) = delete;
+    HookWindows& operator=(const HookWindows&) = delete;
+
+    bool Created() const { return m_receiver && m_target; }
+    HWND Receiver() const { return m_receiver; }
+    HWND Target() const { return m_target; }
+    // One more receiver with the same handler; the caller destroys it.
+    HWND NewReceiver();
+    std::string TargetText() const;
+    // Pumps until the target holds the text; input under Wine takes a few ms.
+    bool WaitForText(const std::string& wanted, DWORD limitMs = 3000) const;
+
+private:
+    static LRESULT CALLBACK ReceiverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    KeyHandler m_onKey;
+    HWND m_receiver = nullptr;
+    HWND m_target = nullptr;
+};
+
+INPUT KeyInput(WORD vk, WORD scan, bool release);
+// A press and a release of each key, with its layout scan code or the one given.
+std::vector<INPUT> Tap(const std::string& keys, WORD scan = 0);
+void Send(const std::vector<INPUT>& inputs);
+
+}  // namespace pvtest

@@ -1030,6 +1030,26 @@ c4_StringReader c4_View::StringReader(int column) const
     return reader;
 }
 
+c4_IntReader c4_View::IntReader(int column) const
+{
+    c4_IntReader reader;
+    if (!m_data)
+        return reader;
+    const ViewData& view = *m_data;
+    reader.m_liveStamp = &view.stamp;
+    reader.m_stamp = view.stamp;
+    if (view.thawed || column < 0 || static_cast<size_t>(column) >= view.columns.size() || !view.ImageBytes())
+        return reader;
+    const Column& col = view.columns[static_cast<size_t>(column)];
+    const pv_storage::IntVector& values = col.frozen.sizes;
+    if (col.field.type != 'I')
+        return reader;
+    reader.m_allZero = values.bytes == 0;
+    if (values.width == 16 && !values.bigEndian && values.bytes >= 2 * uint64_t(view.rows))
+        reader.m_packed16 = view.ImageBytes() + values.pos;
+    return reader;
+}
+
 std::string_view c4_StringReader::ReadSlowly(int row) const
 {
     // The checks of GetString.

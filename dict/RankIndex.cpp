@@ -48,6 +48,8 @@ void CRankIndex::Clear()
     m_packed = nullptr;
     m_copied.clear();
     m_blockTop.clear();
+    m_blockSecond.clear();
+    m_blockPlaces.clear();
     m_groupTop.clear();
     m_groupReady.clear();
 }
@@ -58,6 +60,8 @@ void CRankIndex::Build(std::vector<std::uint16_t> ranks)
     m_copied = std::move(ranks);
     m_rows = m_copied.size();
     m_blockTop.assign((m_rows + (1u << kBlockBits) - 1) >> kBlockBits, 0);
+    m_blockSecond.assign(m_blockTop.size(), 0);
+    m_blockPlaces.assign(m_blockTop.size(), 0);
     m_groupTop.assign((m_rows + (1u << kGroupBits) - 1) >> kGroupBits, 0);
     m_groupReady.assign(m_groupTop.size(), false);
 }
@@ -68,13 +72,16 @@ void CRankIndex::Attach(const unsigned char* packed16, std::size_t rows)
     m_packed = packed16;
     m_rows = packed16 ? rows : 0;
     m_blockTop.assign((m_rows + (1u << kBlockBits) - 1) >> kBlockBits, 0);
+    m_blockSecond.assign(m_blockTop.size(), 0);
+    m_blockPlaces.assign(m_blockTop.size(), 0);
     m_groupTop.assign((m_rows + (1u << kGroupBits) - 1) >> kGroupBits, 0);
     m_groupReady.assign(m_groupTop.size(), false);
 }
 
 std::size_t CRankIndex::MemoryBytes() const
 {
-    return m_copied.capacity() * sizeof(std::uint16_t) + m_blockTop.capacity() * sizeof(std::uint16_t) +
+    return m_copied.capacity() * sizeof(std::uint16_t) +
+           (m_blockTop.capacity() + m_blockSecond.capacity() + m_blockPlaces.capacity()) * sizeof(std::uint16_t) +
            m_groupTop.capacity() * sizeof(std::uint16_t) + m_groupReady.capacity() / 8;
 }
 
@@ -98,7 +105,24 @@ void CRankIndex::SumUpGroups(std::size_t firstGroup, std::size_t lastGroup)
         for (std::size_t block = firstBlock; block < lastBlock; ++block) {
             const auto first = static_cast<std::uint32_t>(block << kBlockBits);
             const auto last = static_cast<std::uint32_t>(std::min<std::size_t>(m_rows, first + kBlockRows));
-            m_blockTop[block] = TopOfRows(first, last);
+            // On equal ranks the earlier row is the better one.
+            std::uint16_t top = 0, second = 0;
+            std::uint32_t topAt = 0, secondAt = 0;
+            for (std::uint32_t row = first; row < last; ++row) {
+                const std::uint16_t rank = RankOf(row);
+                if (rank > top) {
+                    second = top;
+                    secondAt = topAt;
+                    top = rank;
+                    topAt = row - first;
+                } else if (rank > second) {
+                    second = rank;
+                    secondAt = row - first;
+                }
+            }
+            m_blockTop[block] = top;
+            m_blockSecond[block] = second;
+            m_blockPlaces[block] = static_cast<std::uint16_t>(topAt | (secondAt << 8));
             groupTop = std::max(groupTop, m_blockTop[block]);
         }
         m_groupTop[group] = groupTop;
@@ -106,15 +130,18 @@ void CRankIndex::SumUpGroups(std::size_t firstGroup, std::size_t lastGroup)
     }
 }
 
-// The rows of [first, last) ranked at least floor, each a unit of its own.
-void CRankIndex::AddRows(std::uint32_t first, std::uint32_t last, std::uint16_t floor,
-                         std::vector<std::uint64_t>& units) const
+// The best ranked row of [first, last) that comes after `below` in the walk's order, as a unit
+// of one row; 0 when there is none.
+std::uint64_t CRankIndex::NextInRows(std::uint32_t first, std::uint32_t last, std::uint64_t below) const
 {
+    std::uint64_t best = 0;
     for (std::uint32_t row = first; row < last; ++row) {
         const std::uint16_t rank = RankOf(row);
-        if (rank >= floor)
-            units.push_back(Unit(rank, row, 1));
+        const std::uint64_t unit = rank ? Unit(rank, row, 1) : 0;
+        if (unit < below && unit > best)
+            best = unit;
     }
+    return best;
 }
 
 // Whole blocks (their groups summed up) whose top is at least floor, as units.
@@ -170,17 +197,46 @@ void CRankIndex::Best(int first, int last, std::size_t count, std::vector<std::u
         }
     }
     units.erase(std::remove(units.begin(), units.end(), std::uint64_t{0}), units.end());
-    floor = KeepBest(units, count);
+    KeepBest(units, count);
+    TakeBestRows(first, last, units, count, rows);
+}
+
+// The best `count` rows of the units (each within one block), best first: a block gives its best
+// two rows as summed up, and only its further rows, and the rows of a part block, are looked for.
+void CRankIndex::TakeBestRows(int first, int last, std::vector<std::uint64_t>& units, std::size_t count,
+                              std::vector<std::uint64_t>& rows) const
+{
+    constexpr std::uint32_t kBlockRows = 1u << kBlockBits;
+    auto bounds = [&](std::uint32_t row, std::uint32_t& from, std::uint32_t& to) {
+        from = std::max(static_cast<std::uint32_t>(first), row & ~(kBlockRows - 1));
+        to = std::min(static_cast<std::uint32_t>(last), (row & ~(kBlockRows - 1)) + kBlockRows);
+        return to - from == kBlockRows;
+    };
+    std::uint32_t from = 0, to = 0;
+    for (std::uint64_t& unit : units) {
+        const std::uint32_t block = FirstOf(unit) >> kBlockBits;
+        unit = bounds(FirstOf(unit), from, to) ? Unit(m_blockTop[block], from + (m_blockPlaces[block] & 0xFF), 1)
+                                               : NextInRows(from, to, ~std::uint64_t{0});
+    }
+    units.erase(std::remove(units.begin(), units.end(), std::uint64_t{0}), units.end());
+    std::make_heap(units.begin(), units.end());
     rows.clear();
-#if defined(__GNUC__)
-    for (const std::uint64_t unit : units)
-        __builtin_prefetch(m_packed ? static_cast<const void*>(m_packed + 2 * std::size_t{FirstOf(unit)})
-                                    : static_cast<const void*>(m_copied.data() + FirstOf(unit)));
-#endif
-    for (const std::uint64_t unit : units)
-        AddRows(FirstOf(unit), FirstOf(unit) + SizeOf(unit), floor, rows);
-    KeepBest(rows, count);
-    std::sort(rows.begin(), rows.end(), std::greater<std::uint64_t>());
+    while (rows.size() < count && !units.empty()) {
+        std::pop_heap(units.begin(), units.end());
+        const std::uint64_t taken = units.back();
+        units.pop_back();
+        rows.push_back(taken);
+        const std::uint32_t row = FirstOf(taken), block = row >> kBlockBits;
+        std::uint64_t next = 0;
+        if (bounds(row, from, to) && row == from + (m_blockPlaces[block] & 0xFF))
+            next = m_blockSecond[block] ? Unit(m_blockSecond[block], from + (m_blockPlaces[block] >> 8), 1) : 0;
+        else
+            next = NextInRows(from, to, taken);
+        if (next != 0) {
+            units.push_back(next);
+            std::push_heap(units.begin(), units.end());
+        }
+    }
 }
 
 void CRankIndex::Walk::Start(CRankIndex& index, int first, int last)

@@ -66,17 +66,23 @@ private:
     static std::uint64_t Unit(std::uint16_t rank, std::uint32_t first, std::uint32_t size);
     void SumUpGroups(std::size_t firstGroup, std::size_t lastGroup);
     std::uint16_t TopOfRows(std::uint32_t first, std::uint32_t last) const;
-    // Rows and whole blocks of a rank of at least floor (> 0), as units.
-    void AddRows(std::uint32_t first, std::uint32_t last, std::uint16_t floor, std::vector<std::uint64_t>& units) const;
+    std::uint64_t NextInRows(std::uint32_t first, std::uint32_t last, std::uint64_t below) const;
+    // Whole blocks whose top is at least floor (> 0), as units.
     void AddBlocks(std::uint32_t firstBlock, std::uint32_t lastBlock, std::uint16_t floor,
                    std::vector<std::uint64_t>& units) const;
     void Best(int first, int last, std::size_t count, std::vector<std::uint64_t>& rows,
               std::vector<std::uint64_t>& units);
+    void TakeBestRows(int first, int last, std::vector<std::uint64_t>& units, std::size_t count,
+                      std::vector<std::uint64_t>& rows) const;
 
     std::size_t m_rows = 0;
     const unsigned char* m_packed = nullptr;  // the ranks in place, else m_copied
     std::vector<std::uint16_t> m_copied;
-    std::vector<std::uint16_t> m_blockTop;  // largest rank per block, of the groups summed up
+    // Per block of the groups summed up: its largest rank, its second (0: none) and the rows
+    // that hold them (offsets in the block, the second's in the high byte).
+    std::vector<std::uint16_t> m_blockTop;
+    std::vector<std::uint16_t> m_blockSecond;
+    std::vector<std::uint16_t> m_blockPlaces;
     std::vector<std::uint16_t> m_groupTop;
     std::vector<bool> m_groupReady;
 };

@@ -324,8 +324,9 @@ public:
     // Inserts every row of the batch where Search(first property[its value]) places it, leaving
     // the view exactly as InsertAt(Search(...), row) for each row in batch order would (a row
     // lands before the rows whose key equals its own, later batch rows before earlier ones), in
-    // O(n + k log k) for a view kept in that order; a view that is not falls back to one insert
-    // after the other. false when a value does not fit (on the fast path the view is unchanged).
+    // O(n + k log k) for a view kept in that order (integer columns of the new rows hold 0); a
+    // view that is not falls back to one insert after the other. false when a value does not fit (on the fast path the
+    // view is unchanged).
     bool InsertSorted(const c4_StringRows& rows);
     // Removes count rows from index. false on a bad range.
     bool RemoveAt(int index, int count = 1);

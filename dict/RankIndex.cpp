@@ -47,9 +47,7 @@ void CRankIndex::Clear()
     m_rows = 0;
     m_packed = nullptr;
     m_copied.clear();
-    m_blockTop.clear();
-    m_blockSecond.clear();
-    m_blockPlaces.clear();
+    m_blocks.clear();
     m_groupTop.clear();
     m_groupReady.clear();
 }
@@ -59,9 +57,7 @@ void CRankIndex::Build(std::vector<std::uint16_t> ranks)
     Clear();
     m_copied = std::move(ranks);
     m_rows = m_copied.size();
-    m_blockTop.assign((m_rows + (1u << kBlockBits) - 1) >> kBlockBits, 0);
-    m_blockSecond.assign(m_blockTop.size(), 0);
-    m_blockPlaces.assign(m_blockTop.size(), 0);
+    m_blocks.assign((m_rows + (1u << kBlockBits) - 1) >> kBlockBits, Block());
     m_groupTop.assign((m_rows + (1u << kGroupBits) - 1) >> kGroupBits, 0);
     m_groupReady.assign(m_groupTop.size(), false);
 }
@@ -71,17 +67,14 @@ void CRankIndex::Attach(const unsigned char* packed16, std::size_t rows)
     Build({});
     m_packed = packed16;
     m_rows = packed16 ? rows : 0;
-    m_blockTop.assign((m_rows + (1u << kBlockBits) - 1) >> kBlockBits, 0);
-    m_blockSecond.assign(m_blockTop.size(), 0);
-    m_blockPlaces.assign(m_blockTop.size(), 0);
+    m_blocks.assign((m_rows + (1u << kBlockBits) - 1) >> kBlockBits, Block());
     m_groupTop.assign((m_rows + (1u << kGroupBits) - 1) >> kGroupBits, 0);
     m_groupReady.assign(m_groupTop.size(), false);
 }
 
 std::size_t CRankIndex::MemoryBytes() const
 {
-    return m_copied.capacity() * sizeof(std::uint16_t) +
-           (m_blockTop.capacity() + m_blockSecond.capacity() + m_blockPlaces.capacity()) * sizeof(std::uint16_t) +
+    return m_copied.capacity() * sizeof(std::uint16_t) + m_blocks.capacity() * sizeof(Block) +
            m_groupTop.capacity() * sizeof(std::uint16_t) + m_groupReady.capacity() / 8;
 }
 
@@ -100,7 +93,7 @@ void CRankIndex::SumUpGroups(std::size_t firstGroup, std::size_t lastGroup)
         if (m_groupReady[group])
             continue;
         const std::size_t firstBlock = group << (kGroupBits - kBlockBits);
-        const std::size_t lastBlock = std::min(m_blockTop.size(), firstBlock + (1u << (kGroupBits - kBlockBits)));
+        const std::size_t lastBlock = std::min(m_blocks.size(), firstBlock + (1u << (kGroupBits - kBlockBits)));
         std::uint16_t groupTop = 0;
         for (std::size_t block = firstBlock; block < lastBlock; ++block) {
             const auto first = static_cast<std::uint32_t>(block << kBlockBits);
@@ -120,10 +113,8 @@ void CRankIndex::SumUpGroups(std::size_t firstGroup, std::size_t lastGroup)
                     secondAt = row - first;
                 }
             }
-            m_blockTop[block] = top;
-            m_blockSecond[block] = second;
-            m_blockPlaces[block] = static_cast<std::uint16_t>(topAt | (secondAt << 8));
-            groupTop = std::max(groupTop, m_blockTop[block]);
+            m_blocks[block] = Block{top, second, static_cast<std::uint8_t>(topAt), static_cast<std::uint8_t>(secondAt)};
+            groupTop = std::max(groupTop, top);
         }
         m_groupTop[group] = groupTop;
         m_groupReady[group] = true;
@@ -149,8 +140,8 @@ void CRankIndex::AddBlocks(std::uint32_t firstBlock, std::uint32_t lastBlock, st
                            std::vector<std::uint64_t>& units) const
 {
     for (std::uint32_t block = firstBlock; block < lastBlock; ++block) {
-        if (m_blockTop[block] >= floor)
-            units.push_back(Unit(m_blockTop[block], block << kBlockBits, 1u << kBlockBits));
+        if (m_blocks[block].top >= floor)
+            units.push_back(Unit(m_blocks[block].top, block << kBlockBits, 1u << kBlockBits));
     }
 }
 
@@ -215,7 +206,7 @@ void CRankIndex::TakeBestRows(int first, int last, std::vector<std::uint64_t>& u
     std::uint32_t from = 0, to = 0;
     for (std::uint64_t& unit : units) {
         const std::uint32_t block = FirstOf(unit) >> kBlockBits;
-        unit = bounds(FirstOf(unit), from, to) ? Unit(m_blockTop[block], from + (m_blockPlaces[block] & 0xFF), 1)
+        unit = bounds(FirstOf(unit), from, to) ? Unit(m_blocks[block].top, from + m_blocks[block].topAt, 1)
                                                : NextInRows(from, to, ~std::uint64_t{0});
     }
     units.erase(std::remove(units.begin(), units.end(), std::uint64_t{0}), units.end());
@@ -228,8 +219,9 @@ void CRankIndex::TakeBestRows(int first, int last, std::vector<std::uint64_t>& u
         rows.push_back(taken);
         const std::uint32_t row = FirstOf(taken), block = row >> kBlockBits;
         std::uint64_t next = 0;
-        if (bounds(row, from, to) && row == from + (m_blockPlaces[block] & 0xFF))
-            next = m_blockSecond[block] ? Unit(m_blockSecond[block], from + (m_blockPlaces[block] >> 8), 1) : 0;
+        const Block& info = m_blocks[block];
+        if (bounds(row, from, to) && row == from + info.topAt)
+            next = info.second ? Unit(info.second, from + info.secondAt, 1) : 0;
         else
             next = NextInRows(from, to, taken);
         if (next != 0) {

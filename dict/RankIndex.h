@@ -79,10 +79,14 @@ private:
     const unsigned char* m_packed = nullptr;  // the ranks in place, else m_copied
     std::vector<std::uint16_t> m_copied;
     // Per block of the groups summed up: its largest rank, its second (0: none) and the rows
-    // that hold them (offsets in the block, the second's in the high byte).
-    std::vector<std::uint16_t> m_blockTop;
-    std::vector<std::uint16_t> m_blockSecond;
-    std::vector<std::uint16_t> m_blockPlaces;
+    // that hold them (offsets in the block); one record, so that a block is one memory read.
+    struct Block {
+        std::uint16_t top = 0;
+        std::uint16_t second = 0;
+        std::uint8_t topAt = 0;
+        std::uint8_t secondAt = 0;
+    };
+    std::vector<Block> m_blocks;
     std::vector<std::uint16_t> m_groupTop;
     std::vector<bool> m_groupReady;
 };

@@ -1,5 +1,6 @@
 #include "dict/DictionaryFile.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -167,6 +168,7 @@ void CDictionaryFile::ReleaseStorage(bool commit)
         m_storage->Commit();
     m_keyReader = c4_StringReader();
     m_dataReader = c4_StringReader();
+    m_rankReader = c4_IntReader();
     m_info = c4_View();
     m_data = c4_View();
     m_rankColumn = -1;
@@ -205,8 +207,11 @@ bool CDictionaryFile::Commit()
 
 bool CDictionaryFile::CommitStorage()
 {
-    // A commit serves the rows from a fresh image: the key under the cursor is read anew.
+    // A commit serves the rows from a fresh image: the key under the cursor is read anew, and
+    // ranks read in place are let go.
     m_currentKeyValid = false;
+    if (m_rankInPlace)
+        DropRankIndex();
     if (m_storage->Commit()) {
         m_commitFault = pvbase::FileFault::None;
         return true;
@@ -903,16 +908,26 @@ bool CDictionaryFile::MatchAtCursor(DictionaryMatch& match)
 
 bool CDictionaryFile::PrepareRankIndex()
 {
-    if (!m_rankIndexBuilt) {
-        m_rankIndexBuilt = true;
-        if (m_rankColumn >= 0) {
-            std::vector<std::uint16_t> ranks(static_cast<std::size_t>(m_data.GetSize()));
-            for (std::size_t row = 0; row < ranks.size(); ++row)
-                ranks[row] = static_cast<std::uint16_t>(Rank(static_cast<int>(row)));
-            m_rankIndex.Build(std::move(ranks));
-        }
+    if (m_rankColumn < 0)
+        return false;
+    // Ranks read in place follow the file image: a commit that replaced it takes them anew.
+    if (m_rankIndexBuilt && (!m_rankInPlace || m_rankReader.IsCurrent()))
+        return !m_rankIndex.Empty();
+    m_rankIndexBuilt = true;
+    m_rankReader = m_data.IntReader(m_rankColumn);
+    m_rankInPlace = false;
+    if (m_rankReader.AllZero()) {
+        m_rankIndex.Clear();
+    } else if (const unsigned char* packed = m_rankReader.Packed16()) {
+        m_rankIndex.Attach(packed, static_cast<std::size_t>(m_data.GetSize()));
+        m_rankInPlace = true;
+    } else {
+        std::vector<std::uint16_t> ranks(static_cast<std::size_t>(m_data.GetSize()));
+        for (std::size_t row = 0; row < ranks.size(); ++row)
+            ranks[row] = static_cast<std::uint16_t>(Rank(static_cast<int>(row)));
+        m_rankIndex.Build(std::move(ranks));
     }
-    return m_rankIndex.HasRanks();
+    return !m_rankIndex.Empty();
 }
 
 // The first row after those whose keys start with the (plain, single-byte) query.
@@ -943,7 +958,26 @@ bool CDictionaryFile::FindFirstRankedKey(const DictionaryQuery& query, std::stri
     m_rankLast = UpperBoundOfPrefix(query.text);
     m_rankRow = m_rankFirst;
     m_rankWalk.Start(m_rankIndex, m_rankFirst, m_rankLast);
+    m_rankBatchesFetched = 0;
     return FindNextRankedKey(key, rank);
+}
+
+// The rows of a batch are scattered: their keys and data are asked for all at once.
+void CDictionaryFile::FetchRankedRowsAhead(int row)
+{
+    const std::size_t count = std::min<std::size_t>(m_rankWalk.Pending(), 7);
+    m_keyReader.PrefetchPlace(row);
+    m_dataReader.PrefetchPlace(row);
+    for (std::size_t i = 0; i < count; ++i) {
+        m_keyReader.PrefetchPlace(m_rankWalk.PendingRow(i));
+        m_dataReader.PrefetchPlace(m_rankWalk.PendingRow(i));
+    }
+    m_keyReader.PrefetchValue(row);
+    m_dataReader.PrefetchValue(row);
+    for (std::size_t i = 0; i < count; ++i) {
+        m_keyReader.PrefetchValue(m_rankWalk.PendingRow(i));
+        m_dataReader.PrefetchValue(m_rankWalk.PendingRow(i));
+    }
 }
 
 // Puts the cursor on a row of the ranked walk when it is offered and matches.
@@ -973,6 +1007,10 @@ bool CDictionaryFile::FindNextRankedKey(std::string_view& key, int& rank)
         if (!m_rankWalk.Next(row, rank)) {
             m_rankedPhaseDone = true;
             break;
+        }
+        if (m_rankWalk.Batches() != m_rankBatchesFetched) {
+            m_rankBatchesFetched = m_rankWalk.Batches();
+            FetchRankedRowsAhead(row);
         }
         if (TakeRankedRow(row, key))
             return true;

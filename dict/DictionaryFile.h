@@ -245,11 +245,17 @@ private:
     int LowerBound(std::string_view storedQuery);
     bool PrepareRankIndex();
     bool TakeRankedRow(int row, std::string_view& key);
+    void FetchRankedRowsAhead(int row);
     int UpperBoundOfPrefix(std::string_view query);
-    void EntriesChanged()
+    void DropRankIndex()
     {
         m_rankIndex.Clear();
         m_rankIndexBuilt = false;
+        m_rankInPlace = false;
+    }
+    void EntriesChanged()
+    {
+        DropRankIndex();
         m_probeCache.clear();
         m_prefixRows.reset();
         m_prefixStates.reset();
@@ -337,7 +343,10 @@ private:
     // Ranked search state: by rank through the index, then the unranked rows in key order.
     CRankIndex m_rankIndex;
     bool m_rankIndexBuilt = false;
+    c4_IntReader m_rankReader;
+    bool m_rankInPlace = false;  // the index reads the ranks in the file image
     CRankIndex::Walk m_rankWalk;
+    unsigned m_rankBatchesFetched = 0;
     bool m_rankedByIndex = false;    // the search walks by rank (else: FindNextKey with rank 0)
     bool m_rankedPhaseDone = false;  // the ranked rows are all out: the unranked ones follow
     int m_rankFirst = 0;

@@ -1,122 +1,280 @@
 #include "dict/RankIndex.h"
 
 #include <algorithm>
+#include <functional>
+
+namespace {
+
+constexpr std::uint32_t kRowMask = 0xFFFFFFFFu;
+
+std::uint32_t FirstOf(std::uint64_t unit)
+{
+    return kRowMask - static_cast<std::uint32_t>((unit >> 16) & kRowMask);
+}
+
+std::uint32_t SizeOf(std::uint64_t unit)
+{
+    return static_cast<std::uint32_t>(unit & 0xFFFF);
+}
+
+// Keeps the best `count` units (larger numbers are better), in no particular order, and returns
+// the lowest rank that the best `count` rows can have: the rank of the worst unit kept when
+// there are that many (each kept unit holds a row of its rank), else 1.
+std::uint16_t KeepBest(std::vector<std::uint64_t>& units, std::size_t count)
+{
+    if (units.size() < count)
+        return 1;
+    if (units.size() > count) {
+        std::nth_element(units.begin(), units.begin() + static_cast<std::ptrdiff_t>(count - 1), units.end(),
+                         std::greater<std::uint64_t>());
+        units.resize(count);
+    }
+    std::uint64_t worst = units[0];
+    for (const std::uint64_t unit : units)
+        worst = std::min(worst, unit);
+    return static_cast<std::uint16_t>(worst >> 48);
+}
+
+}  // namespace
+
+std::uint64_t CRankIndex::Unit(std::uint16_t rank, std::uint32_t first, std::uint32_t size)
+{
+    return (std::uint64_t{rank} << 48) | (std::uint64_t{kRowMask - first} << 16) | size;
+}
 
 void CRankIndex::Clear()
 {
-    m_ranks.clear();
-    m_blockTop.clear();
-    m_table.clear();
-    m_anyRank = false;
+    m_rows = 0;
+    m_packed = nullptr;
+    m_copied.clear();
+    m_blocks.clear();
+    m_groupTop.clear();
+    m_groupReady.clear();
 }
 
 void CRankIndex::Build(std::vector<std::uint16_t> ranks)
 {
     Clear();
-    m_ranks = std::move(ranks);
-    const int rows = static_cast<int>(m_ranks.size());
-    const int blocks = (rows + (1 << kBlockBits) - 1) >> kBlockBits;
-    m_blockTop.resize(blocks);
-    std::vector<std::uint32_t> level(blocks);
-    for (int b = 0; b < blocks; ++b) {
-        const int first = b << kBlockBits;
-        const int top = TopInBlock(first, std::min(rows, first + (1 << kBlockBits)) - 1);
-        m_blockTop[b] = static_cast<std::uint16_t>(top - first);
-        level[b] = static_cast<std::uint32_t>(b);
-        m_anyRank = m_anyRank || m_ranks[top] != 0;
-    }
-    m_table.push_back(std::move(level));
-    for (int span = 1; 2 * span <= blocks; span *= 2) {
-        const std::vector<std::uint32_t>& below = m_table.back();
-        std::vector<std::uint32_t> next(blocks - 2 * span + 1);
-        for (std::size_t b = 0; b < next.size(); ++b) {
-            const int a = static_cast<int>(below[b]), c = static_cast<int>(below[b + span]);
-            const int top = Better((a << kBlockBits) + m_blockTop[a], (c << kBlockBits) + m_blockTop[c]);
-            next[b] = static_cast<std::uint32_t>(top >> kBlockBits);
-        }
-        m_table.push_back(std::move(next));
-    }
+    m_copied = std::move(ranks);
+    m_rows = m_copied.size();
+    m_blocks.assign((m_rows + (1u << kBlockBits) - 1) >> kBlockBits, Block());
+    m_groupTop.assign((m_rows + (1u << kGroupBits) - 1) >> kGroupBits, 0);
+    m_groupReady.assign(m_groupTop.size(), false);
+}
+
+void CRankIndex::Attach(const unsigned char* packed16, std::size_t rows)
+{
+    Build({});
+    m_packed = packed16;
+    m_rows = packed16 ? rows : 0;
+    m_blocks.assign((m_rows + (1u << kBlockBits) - 1) >> kBlockBits, Block());
+    m_groupTop.assign((m_rows + (1u << kGroupBits) - 1) >> kGroupBits, 0);
+    m_groupReady.assign(m_groupTop.size(), false);
 }
 
 std::size_t CRankIndex::MemoryBytes() const
 {
-    std::size_t bytes = m_ranks.capacity() * sizeof(std::uint16_t) + m_blockTop.capacity() * sizeof(std::uint16_t);
-    for (const auto& level : m_table)
-        bytes += level.capacity() * sizeof(std::uint32_t);
-    return bytes;
+    return m_copied.capacity() * sizeof(std::uint16_t) + m_blocks.capacity() * sizeof(Block) +
+           m_groupTop.capacity() * sizeof(std::uint16_t) + m_groupReady.capacity() / 8;
 }
 
-// Of two rows, the one with the larger rank; on equal ranks the lower row (key order).
-int CRankIndex::Better(int a, int b) const
+std::uint16_t CRankIndex::TopOfRows(std::uint32_t first, std::uint32_t last) const
 {
-    if (m_ranks[a] != m_ranks[b])
-        return m_ranks[a] > m_ranks[b] ? a : b;
-    return a < b ? a : b;
-}
-
-int CRankIndex::TopInBlock(int first, int last) const
-{
-    int top = first;
-    for (int row = first + 1; row <= last; ++row)
-        if (m_ranks[row] > m_ranks[top])
-            top = row;
+    std::uint16_t top = 0;
+    for (std::uint32_t row = first; row < last; ++row)
+        top = std::max(top, RankOf(row));
     return top;
 }
 
-int CRankIndex::TopBetween(int first, int last) const
+void CRankIndex::SumUpGroups(std::size_t firstGroup, std::size_t lastGroup)
 {
-    const int firstBlock = first >> kBlockBits, lastBlock = last >> kBlockBits;
-    if (lastBlock - firstBlock < 2)
-        return TopInBlock(first, last);
-    int top = TopInBlock(first, ((firstBlock + 1) << kBlockBits) - 1);
-    // The whole blocks between: two overlapping spans of the table.
-    const int from = firstBlock + 1, to = lastBlock - 1;
-    int level = 0;
-    while ((2 << level) <= to - from + 1)
-        ++level;
-    const int a = static_cast<int>(m_table[level][from]);
-    const int b = static_cast<int>(m_table[level][to - (1 << level) + 1]);
-    top = Better(top, (a << kBlockBits) + m_blockTop[a]);
-    top = Better(top, (b << kBlockBits) + m_blockTop[b]);
-    return Better(top, TopInBlock(lastBlock << kBlockBits, last));
+    constexpr std::uint32_t kBlockRows = 1u << kBlockBits;
+    for (std::size_t group = firstGroup; group <= lastGroup && group < m_groupTop.size(); ++group) {
+        if (m_groupReady[group])
+            continue;
+        const std::size_t firstBlock = group << (kGroupBits - kBlockBits);
+        const std::size_t lastBlock = std::min(m_blocks.size(), firstBlock + (1u << (kGroupBits - kBlockBits)));
+        std::uint16_t groupTop = 0;
+        for (std::size_t block = firstBlock; block < lastBlock; ++block) {
+            const auto first = static_cast<std::uint32_t>(block << kBlockBits);
+            const auto last = static_cast<std::uint32_t>(std::min<std::size_t>(m_rows, first + kBlockRows));
+            // On equal ranks the earlier row is the better one.
+            std::uint16_t top = 0, second = 0;
+            std::uint32_t topAt = 0, secondAt = 0;
+            for (std::uint32_t row = first; row < last; ++row) {
+                const std::uint16_t rank = RankOf(row);
+                if (rank > top) {
+                    second = top;
+                    secondAt = topAt;
+                    top = rank;
+                    topAt = row - first;
+                } else if (rank > second) {
+                    second = rank;
+                    secondAt = row - first;
+                }
+            }
+            m_blocks[block] = Block{top, second, static_cast<std::uint8_t>(topAt), static_cast<std::uint8_t>(secondAt)};
+            groupTop = std::max(groupTop, top);
+        }
+        m_groupTop[group] = groupTop;
+        m_groupReady[group] = true;
+    }
 }
 
-void CRankIndex::Walk::Start(const CRankIndex& index, int first, int last)
+// The best ranked row of [first, last) that comes after `below` in the walk's order, as a unit
+// of one row; 0 when there is none.
+std::uint64_t CRankIndex::NextInRows(std::uint32_t first, std::uint32_t last, std::uint64_t below) const
+{
+    std::uint64_t best = 0;
+    for (std::uint32_t row = first; row < last; ++row) {
+        const std::uint16_t rank = RankOf(row);
+        const std::uint64_t unit = rank ? Unit(rank, row, 1) : 0;
+        if (unit < below && unit > best)
+            best = unit;
+    }
+    return best;
+}
+
+// Whole blocks (their groups summed up) whose top is at least floor, as units.
+void CRankIndex::AddBlocks(std::uint32_t firstBlock, std::uint32_t lastBlock, std::uint16_t floor,
+                           std::vector<std::uint64_t>& units) const
+{
+    for (std::uint32_t block = firstBlock; block < lastBlock; ++block) {
+        if (m_blocks[block].top >= floor)
+            units.push_back(Unit(m_blocks[block].top, block << kBlockBits, 1u << kBlockBits));
+    }
+}
+
+// The best `count` ranked rows of [first, last), best first, as units of one row. The range is
+// cut into a part block, whole blocks, whole groups, whole blocks and a part block; the best
+// `count` of these hold the best rows, so only they are opened, groups into blocks first.
+void CRankIndex::Best(int first, int last, std::size_t count, std::vector<std::uint64_t>& rows,
+                      std::vector<std::uint64_t>& units)
+{
+    constexpr std::uint32_t kBlockRows = 1u << kBlockBits, kGroupRows = 1u << kGroupBits;
+    const auto end = static_cast<std::uint32_t>(last);
+    auto row = static_cast<std::uint32_t>(first);
+    SumUpGroups(row >> kGroupBits, (end - 1) >> kGroupBits);
+    units.clear();
+    auto addPart = [&](std::uint32_t from, std::uint32_t to) {
+        const std::uint16_t top = TopOfRows(from, to);
+        if (top != 0)
+            units.push_back(Unit(top, from, to - from));
+    };
+    if (row % kBlockRows != 0) {
+        const std::uint32_t to = std::min(end, (row / kBlockRows + 1) * kBlockRows);
+        addPart(row, to);
+        row = to;
+    }
+    for (; row % kGroupRows != 0 && row + kBlockRows <= end; row += kBlockRows)
+        AddBlocks(row >> kBlockBits, (row >> kBlockBits) + 1, 1, units);
+    for (; row + kGroupRows <= end; row += kGroupRows) {
+        const std::uint16_t top = m_groupTop[row >> kGroupBits];
+        if (top != 0)
+            units.push_back(Unit(top, row, kGroupRows));
+    }
+    const std::uint32_t wholeBlocks = (end - row) / kBlockRows;
+    AddBlocks(row >> kBlockBits, (row >> kBlockBits) + wholeBlocks, 1, units);
+    row += wholeBlocks * kBlockRows;
+    if (row < end)
+        addPart(row, end);
+
+    std::uint16_t floor = KeepBest(units, count);
+    for (std::size_t i = 0, kept = units.size(); i < kept; ++i) {
+        if (SizeOf(units[i]) == kGroupRows) {
+            const std::uint32_t block = FirstOf(units[i]) >> kBlockBits;
+            units[i] = 0;
+            AddBlocks(block, block + (kGroupRows >> kBlockBits), floor, units);
+        }
+    }
+    units.erase(std::remove(units.begin(), units.end(), std::uint64_t{0}), units.end());
+    KeepBest(units, count);
+    TakeBestRows(first, last, units, count, rows);
+}
+
+// The best `count` rows of the units (each within one block), best first: a block gives its best
+// two rows as summed up, and only its further rows, and the rows of a part block, are looked for.
+void CRankIndex::TakeBestRows(int first, int last, std::vector<std::uint64_t>& units, std::size_t count,
+                              std::vector<std::uint64_t>& rows) const
+{
+    constexpr std::uint32_t kBlockRows = 1u << kBlockBits;
+    auto bounds = [&](std::uint32_t row, std::uint32_t& from, std::uint32_t& to) {
+        from = std::max(static_cast<std::uint32_t>(first), row & ~(kBlockRows - 1));
+        to = std::min(static_cast<std::uint32_t>(last), (row & ~(kBlockRows - 1)) + kBlockRows);
+        return to - from == kBlockRows;
+    };
+    std::uint32_t from = 0, to = 0;
+    for (std::uint64_t& unit : units) {
+        const std::uint32_t block = FirstOf(unit) >> kBlockBits;
+        unit = bounds(FirstOf(unit), from, to) ? Unit(m_blocks[block].top, from + m_blocks[block].topAt, 1)
+                                               : NextInRows(from, to, ~std::uint64_t{0});
+    }
+    units.erase(std::remove(units.begin(), units.end(), std::uint64_t{0}), units.end());
+    std::make_heap(units.begin(), units.end());
+    rows.clear();
+    while (rows.size() < count && !units.empty()) {
+        std::pop_heap(units.begin(), units.end());
+        const std::uint64_t taken = units.back();
+        units.pop_back();
+        rows.push_back(taken);
+        const std::uint32_t row = FirstOf(taken), block = row >> kBlockBits;
+        std::uint64_t next = 0;
+        const Block& info = m_blocks[block];
+        if (bounds(row, from, to) && row == from + info.topAt)
+            next = info.second ? Unit(info.second, from + info.secondAt, 1) : 0;
+        else
+            next = NextInRows(from, to, taken);
+        if (next != 0) {
+            units.push_back(next);
+            std::push_heap(units.begin(), units.end());
+        }
+    }
+}
+
+void CRankIndex::Walk::Start(CRankIndex& index, int first, int last)
 {
     m_index = &index;
-    m_heap.clear();
-    first = std::max(first, 0);
-    last = std::min(last, static_cast<int>(index.m_ranks.size()));
-    if (first < last)
-        Push(first, last - 1);
+    m_first = std::max(first, 0);
+    m_last = std::min(last, static_cast<int>(index.m_rows));
+    m_batch.clear();
+    m_next = 0;
+    m_want = 0;
+    m_batches = 0;
+    m_complete = m_first >= m_last;
 }
 
-void CRankIndex::Walk::Push(int first, int last)
+int CRankIndex::Walk::PendingRow(std::size_t i) const
 {
-    if (first > last)
+    return static_cast<int>(FirstOf(m_batch[m_next + i]));
+}
+
+void CRankIndex::Walk::Refill()
+{
+    ++m_batches;
+    m_want = m_want == 0 ? 8 : m_want * 4;
+    // An index let go meanwhile (an edit, a commit) has no rows left to give.
+    m_last = std::min(m_last, static_cast<int>(m_index->m_rows));
+    if (m_first >= m_last) {
+        m_batch.clear();
+        m_complete = true;
         return;
-    const int top = m_index->TopBetween(first, last);
-    const std::uint16_t rank = m_index->m_ranks[top];
-    if (rank == 0)
-        return;
-    m_heap.push_back(Range{top, first, last, rank});
-    std::push_heap(m_heap.begin(), m_heap.end(),
-                   [](const Range& a, const Range& b) { return a.rank != b.rank ? a.rank < b.rank : a.top > b.top; });
+    }
+    m_index->Best(m_first, m_last, m_want, m_batch, m_units);
+    m_complete = m_batch.size() < m_want;
 }
 
 bool CRankIndex::Walk::Next(int& row, int& rank)
 {
-    if (m_heap.empty())
-        return false;
-    auto order = [](const Range& a, const Range& b) {
-        return a.rank != b.rank ? a.rank < b.rank : a.top > b.top;
-    };
-    std::pop_heap(m_heap.begin(), m_heap.end(), order);
-    const Range range = m_heap.back();
-    m_heap.pop_back();
-    row = range.top;
-    rank = range.rank;
-    Push(range.first, range.top - 1);
-    Push(range.top + 1, range.last);
+    if (m_next >= m_batch.size()) {
+        if (m_complete)
+            return false;
+        // The larger batch starts with the rows handed out already.
+        Refill();
+        if (m_next >= m_batch.size())
+            return false;
+    }
+    const std::uint64_t unit = m_batch[m_next++];
+    row = static_cast<int>(FirstOf(unit));
+    rank = static_cast<int>(unit >> 48);
     return true;
 }

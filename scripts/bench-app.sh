@@ -2,6 +2,7 @@
 # Key delay and prompt delay of Pennivox.exe with a million dictionary entries and 100,000
 # AutoLearn records, against the hook with a receiver that answers at once; under Wine.
 # Usage: scripts/bench-app.sh [BUILD_DIR] [KEYS] [PACE_MS]     (default build/win, 400 keys, 50 ms)
+#        PV_BENCH_ORDER=classic: suggestions in key order ("Rank suggestions by use" off), else ranked.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build/win}
@@ -37,6 +38,10 @@ from="${PV_BENCH_PROGRAM:-$build/Pennivox}"
 cp "$from/Pennivox.exe" "$from/Zel.dll" "$build/bin/pvrecv.exe" "$program/"
 cp "$build/Pennivox/Libs/"*.lib "$data/Libs/"* "$program/Libs/"
 cp "$data/words.txt" "$work/words.txt"
+if [ "${PV_BENCH_ORDER:-ranked}" = classic ]; then
+  printf '[Others]\r\nbRankByUse=0\r\n' >"$program/Config.ini"
+fi
+echo "suggestion order: ${PV_BENCH_ORDER:-ranked}"
 
 if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
   bash "$here/scripts/wine-env.sh" start "$envdir" >/dev/null

@@ -836,9 +836,6 @@ bool KeptInKeyOrder(const ViewData& view, int keyColumn)
 {
     if (keyColumn < 0 || view.columns[keyColumn].field.type != 'S')
         return false;
-    for (const Column& col : view.columns)
-        if (col.field.type == 'I')
-            return false;
     ItemCursor cursor(view, static_cast<size_t>(keyColumn), 0);
     std::string_view previous = cursor.Next();
     for (uint32_t row = 1; row < view.rows; ++row) {
@@ -924,12 +921,23 @@ bool c4_View::InsertSorted(const c4_StringRows& rows)
             propOf[static_cast<size_t>(columnOf[p])] = static_cast<int>(p);
     }
     std::vector<std::vector<Cell>> merged(columns);
-    for (std::vector<Cell>& cells : merged)
-        cells.reserve(size_t(total) + total / 16 + 64);
+    std::vector<std::vector<int32_t>> mergedInts(columns);  // integer columns: the new rows hold 0
+    for (size_t c = 0; c < columns; ++c) {
+        if (view.columns[c].field.type == 'I')
+            mergedInts[c].reserve(total);
+        else
+            merged[c].reserve(size_t(total) + total / 16 + 64);
+    }
     // Row by row, all columns at once: the values of a batch row lie together.
     uint32_t from = 0;
     for (size_t j = 0; j < order.size(); ++j) {
         for (size_t c = 0; c < columns; ++c) {
+            if (view.columns[c].field.type == 'I') {
+                const std::vector<int32_t>& ints = view.columns[c].ints;
+                mergedInts[c].insert(mergedInts[c].end(), ints.begin() + from, ints.begin() + places[j]);
+                mergedInts[c].push_back(0);
+                continue;
+            }
             const std::vector<Cell>& cells = view.columns[c].cells;
             if (places[j] != from)
                 merged[c].insert(merged[c].end(), cells.begin() + from, cells.begin() + places[j]);
@@ -948,6 +956,12 @@ bool c4_View::InsertSorted(const c4_StringRows& rows)
         from = places[j];
     }
     for (size_t c = 0; c < columns; ++c) {
+        if (view.columns[c].field.type == 'I') {
+            const std::vector<int32_t>& ints = view.columns[c].ints;
+            mergedInts[c].insert(mergedInts[c].end(), ints.begin() + from, ints.end());
+            view.columns[c].ints.swap(mergedInts[c]);
+            continue;
+        }
         const std::vector<Cell>& cells = view.columns[c].cells;
         merged[c].insert(merged[c].end(), cells.begin() + from, cells.end());
         view.columns[c].cells.swap(merged[c]);
@@ -1027,6 +1041,26 @@ c4_StringReader c4_View::StringReader(int column) const
     reader.m_rows = view.rows;
     reader.m_cutZero = col.field.type == 'S';
     reader.m_hasMemos = !f.memos.empty();
+    return reader;
+}
+
+c4_IntReader c4_View::IntReader(int column) const
+{
+    c4_IntReader reader;
+    if (!m_data)
+        return reader;
+    const ViewData& view = *m_data;
+    reader.m_liveStamp = &view.stamp;
+    reader.m_stamp = view.stamp;
+    if (view.thawed || column < 0 || static_cast<size_t>(column) >= view.columns.size() || !view.ImageBytes())
+        return reader;
+    const Column& col = view.columns[static_cast<size_t>(column)];
+    const pv_storage::IntVector& values = col.frozen.sizes;
+    if (col.field.type != 'I')
+        return reader;
+    reader.m_allZero = values.bytes == 0;
+    if (values.width == 16 && !values.bigEndian && values.bytes >= 2 * uint64_t(view.rows))
+        reader.m_packed16 = view.ImageBytes() + values.pos;
     return reader;
 }
 

@@ -208,6 +208,22 @@ public:
         value = std::string_view(m_bytes + start, length);
         return true;
     }
+    // Asks the memory for a row's place in the column, then (once that has come) for its value,
+    // so that reads of scattered rows wait for the memory together instead of one after another.
+    void PrefetchPlace(int row) const
+    {
+#if defined(__GNUC__)
+        if (m_offsets && static_cast<uint32_t>(row) < m_rows)
+            __builtin_prefetch(m_offsets + row);
+#endif
+    }
+    void PrefetchValue(int row) const
+    {
+#if defined(__GNUC__)
+        if (m_offsets && static_cast<uint32_t>(row) < m_rows && *m_liveStamp == m_stamp)
+            __builtin_prefetch(m_bytes + m_offsets[row]);
+#endif
+    }
 
 private:
     friend class c4_View;
@@ -222,6 +238,27 @@ private:
     int m_column = -1;
     bool m_cutZero = false;   // S column: a value ends before its item's terminating zero
     bool m_hasMemos = false;  // large items kept apart: an empty inline item may be one of them
+};
+
+// An integer column in place: while the view is neither edited nor committed anew (the stamp of
+// c4_StringReader), a column whose values lie in the file image as 16-bit little-endian numbers is
+// read there, without a copy and without a call per row.
+class c4_IntReader {
+public:
+    c4_IntReader() = default;
+    bool IsCurrent() const { return m_liveStamp && *m_liveStamp == m_stamp; }
+    // Two bytes per row, little-endian, two's complement; null when the column is not stored so
+    // (another width, edited, not current).
+    const unsigned char* Packed16() const { return IsCurrent() ? m_packed16 : nullptr; }
+    // Every value is 0 (the file holds no bytes for the column).
+    bool AllZero() const { return IsCurrent() && m_allZero; }
+
+private:
+    friend class c4_View;
+    const uint32_t* m_liveStamp = nullptr;
+    uint32_t m_stamp = 0;
+    const unsigned char* m_packed16 = nullptr;
+    bool m_allZero = false;
 };
 
 // Rows of string values collected for one c4_View::InsertSorted: the values of each row are
@@ -287,8 +324,9 @@ public:
     // Inserts every row of the batch where Search(first property[its value]) places it, leaving
     // the view exactly as InsertAt(Search(...), row) for each row in batch order would (a row
     // lands before the rows whose key equals its own, later batch rows before earlier ones), in
-    // O(n + k log k) for a view kept in that order; a view that is not falls back to one insert
-    // after the other. false when a value does not fit (on the fast path the view is unchanged).
+    // O(n + k log k) for a view kept in that order (integer columns of the new rows hold 0); a
+    // view that is not falls back to one insert after the other. false when a value does not fit (on the fast path the
+    // view is unchanged).
     bool InsertSorted(const c4_StringRows& rows);
     // Removes count rows from index. false on a bad range.
     bool RemoveAt(int index, int count = 1);
@@ -302,6 +340,8 @@ public:
     c4_StringReader StringReader(int column) const;
     bool SetString(int row, int column, std::string_view value);
     t4_i32 GetInt(int row, int column) const;
+    // A reader of an integer column (see c4_IntReader).
+    c4_IntReader IntReader(int column) const;
     bool SetInt(int row, int column, t4_i32 value);
 
 private:

@@ -49,31 +49,49 @@ std::vector<std::string> Ranked(CDictionarySet& set, const std::string& query, s
 
 }  // namespace
 
+// Ranges over part blocks, whole blocks and whole groups, walked in part (one batch) and to the
+// end (several), copied and in place (where a negative rank counts as none).
 TEST(RankIndex, WalksEveryRangeInRankOrderLikeASort)
 {
     std::mt19937 random(7);
-    std::vector<std::uint16_t> ranks(3000);
+    std::vector<std::uint16_t> ranks(5000);
     for (auto& rank : ranks)
         rank = static_cast<std::uint16_t>(random() % 5 == 0 ? 0 : random() % 400);
-    CRankIndex index;
-    index.Build(ranks);
-    for (int trial = 0; trial < 300; ++trial) {
+    std::vector<unsigned char> packed;
+    for (std::size_t row = 0; row < ranks.size(); ++row) {
+        const bool negative = row % 97 == 0;
+        packed.push_back(negative ? 0x10 : static_cast<unsigned char>(ranks[row] & 0xFF));
+        packed.push_back(negative ? 0xFF : static_cast<unsigned char>(ranks[row] >> 8));
+    }
+    CRankIndex copied, inPlace;
+    copied.Build(ranks);
+    inPlace.Attach(packed.data(), ranks.size());
+    for (int trial = 0; trial < 400; ++trial) {
         int first = static_cast<int>(random() % ranks.size());
         int last = static_cast<int>(random() % (ranks.size() + 1));
         if (first > last)
             std::swap(first, last);
+        CRankIndex& index = trial % 2 ? inPlace : copied;
         std::vector<std::pair<int, int>> expected;  // (-rank, row)
         for (int row = first; row < last; ++row)
-            if (ranks[row] != 0)
-                expected.emplace_back(-ranks[row], row);
+            if (index.RankOf(row) != 0)
+                expected.emplace_back(-index.RankOf(row), row);
         std::sort(expected.begin(), expected.end());
+        if (trial % 4 < 2 && expected.size() > 5)
+            expected.resize(5);
         CRankIndex::Walk walk;
         walk.Start(index, first, last);
         std::vector<std::pair<int, int>> walked;
-        for (int row = 0, rank = 0; walk.Next(row, rank);)
+        for (int row = 0, rank = 0; walked.size() < expected.size() && walk.Next(row, rank);)
             walked.emplace_back(-rank, row);
-        ASSERT_EQ(walked, expected) << first << ".." << last;
+        ASSERT_EQ(walked, expected) << first << ".." << last << (trial % 2 ? " in place" : " copied");
+        int row = 0, rank = 0;
+        if (trial % 4 >= 2) {
+            ASSERT_FALSE(walk.Next(row, rank)) << first << ".." << last;
+        }
     }
+    EXPECT_EQ(inPlace.RankOf(97), 0);
+    EXPECT_EQ(inPlace.RankOf(98), ranks[98]);
 }
 
 TEST(RankedDictionary, RankedFirstThenUnrankedInKeyOrderAcrossDictionaries)

@@ -41,7 +41,8 @@ std::vector<Entry> MakeEntries(int count, unsigned seed)
 }
 
 // The view after one InsertAt(Search) per entry (the single-insert path), or after InsertSorted.
-std::vector<uint8_t> Image(const std::vector<uint8_t>& start, const std::vector<Entry>& entries, bool batch)
+std::vector<uint8_t> Image(const std::vector<uint8_t>& start, const std::vector<Entry>& entries, bool batch,
+                           const char* layout = "DBDATA[key:S,data:S]")
 {
     TempDir dir;
     const std::string path = dir.File("s.mk");
@@ -49,7 +50,7 @@ std::vector<uint8_t> Image(const std::vector<uint8_t>& start, const std::vector<
         WriteFileBytes(path, start);
     PlainStrategy strategy(path);
     c4_Storage storage(strategy);
-    c4_View view = storage.GetAs("DBDATA[key:S,data:S]");
+    c4_View view = storage.GetAs(layout);
     if (batch) {
         c4_StringRows rows({pKey, pData});
         for (const Entry& e : entries)
@@ -85,6 +86,27 @@ TEST(BulkInsert, SameBytesAsSingleInsertsInAnyOrder)
     }
 }
 
+// A dictionary with ranks: an integer column beside the strings keeps its values with their
+// rows, and the new rows hold 0 there.
+TEST(BulkInsert, IntegerColumnKeepsItsValuesWithTheirRows)
+{
+    const char* layout = "DBDATA[key:S,data:S,rank:I]";
+    const c4_IntProp pRank("rank");
+    std::vector<uint8_t> existing;
+    {
+        c4_Storage scratch;
+        c4_View view = scratch.GetAs(layout);
+        int rank = 0;
+        for (const Entry& e : MakeEntries(500, 11))
+            view.InsertAt(view.Search(pKey[e.key]), pKey[e.key] + pData[e.data] + pRank[rank += 7]);
+        ASSERT_TRUE(scratch.SaveTo(existing));
+    }
+    const std::vector<Entry> entries = MakeEntries(3000, 7);
+    const std::vector<uint8_t> batch = Image(existing, entries, true, layout);
+    EXPECT_EQ(batch, Image(existing, entries, false, layout));
+    EXPECT_NE(batch, Image(existing, entries, true));  // the ranks are in the file
+}
+
 TEST(BulkInsert, ViewOutOfKeyOrderGetsTheSingleInsertPlaces)
 {
     TempDir dir;
@@ -108,7 +130,7 @@ TEST(BulkInsert, ValuesOfPropertiesTheViewLacksAreIgnoredAndMissingOnesEmpty)
     c4_StringRows rows({pKey, c4_StringProp("other")});
     rows.Add({"b", "ignored"});
     rows.Add({"z"});
-    ASSERT_TRUE(view.InsertSorted(rows));  // an integer column: one insert after the other
+    ASSERT_TRUE(view.InsertSorted(rows));
     ASSERT_EQ(view.GetSize(), 3);
     EXPECT_EQ(pKey.Get(view, 0), "b");
     EXPECT_EQ(pData.Get(view, 0), "");

@@ -1,5 +1,6 @@
 // The storage against files made by the reference library: loading, Search/Find answers,
 // the writer's layout, rewrites and multi-generation files.
+#include "MemoryStrategy.h"
 #include "StorageTestSupport.h"
 #include "storage/StorageInternal.h"
 
@@ -359,6 +360,50 @@ TEST(FormatVariants, BigEndianFilesAndStoragesAfterOtherDataRead)
     c4_Storage reopened(strategy, false, 0);
     expected[1].rows.erase(expected[1].rows.begin());
     ExpectContent(reopened, expected, "prefixed after commit");
+}
+
+// The reference files hold no integer column, so the rank column of dictionaries is checked
+// against the format's rules instead: the smallest width holding every value (sub-byte widths
+// unsigned, 8 bits and more signed), the byte size a reader takes the width from, little-endian
+// two's complement, no bytes when every value is 0; and read in place only at 16 bits.
+TEST(FormatVariants, IntegerColumnsTakeTheWidthsAndBytesOfTheFormat)
+{
+    struct Case {
+        std::vector<int32_t> values;
+        int width;
+        std::vector<uint8_t> bytes;
+    };
+    const std::vector<Case> cases = {
+        {{0, 0, 0}, 0, {}},
+        {{1, 0, 1, 1, 0, 1, 0, 0, 1}, 1, {0x2D, 0x01}},
+        {{15, 2}, 4, {0x2F}},
+        {{127, -1}, 8, {0x7F, 0xFF}},
+        {{200, 5, 9000}, 16, {0xC8, 0x00, 0x05, 0x00, 0x28, 0x23}},
+        {{40000, -2}, 32, {0x40, 0x9C, 0x00, 0x00, 0xFE, 0xFF, 0xFF, 0xFF}},
+    };
+    const c4_StringProp pKey("key");
+    const c4_IntProp pRank("rank");
+    for (const Case& c : cases) {
+        c4_Storage storage;
+        c4_View view = storage.GetAs("DBDATA[key:S,data:S,rank:I]");
+        for (int32_t value : c.values)
+            view.Add(pKey["k"] + pRank[value]);
+        std::vector<uint8_t> image;
+        ASSERT_TRUE(storage.SaveTo(image));
+        pv_storage::ParseResult parsed = pv_storage::ParseImage(image.data(), image.size());
+        ASSERT_EQ(parsed.views.size(), 1u);
+        const pv_storage::IntVector& vector = parsed.views[0].columns[2].sizes;
+        EXPECT_EQ(vector.width, c.width) << c.values[0];
+        EXPECT_EQ(std::vector<uint8_t>(image.begin() + vector.pos, image.begin() + vector.pos + vector.bytes), c.bytes)
+            << c.values[0];
+        MemoryStrategy memory(image.data(), image.size());
+        c4_Storage reread(memory, false, 0);
+        c4_View rows = reread.View("DBDATA");
+        for (size_t r = 0; r < c.values.size(); ++r)
+            EXPECT_EQ(rows.GetInt(static_cast<int>(r), 2), c.values[r]);
+        EXPECT_EQ(rows.IntReader(2).Packed16() != nullptr, c.width == 16);
+        EXPECT_EQ(rows.IntReader(2).AllZero(), c.width == 0);
+    }
 }
 
 }  // namespace

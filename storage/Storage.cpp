@@ -927,12 +927,19 @@ bool c4_View::InsertSorted(c4_StringRows&& rows)
     }
 
     view.Thaw();
-    // The batch keeps its values as S items are kept: its bytes become arena bytes as they are.
+    // The batch keeps its values as S items are kept. In key order its bytes become arena bytes as
+    // they are; else they are copied in the order of the rows, so that the commit reads them in a
+    // row rather than all over memory.
+    bool inOrder = true;
+    for (uint32_t j = 0; j < order.size() && inOrder; ++j)
+        inOrder = order[j] == j;
     const uint32_t base = static_cast<uint32_t>(view.arena.size());
-    if (base == 0)
+    if (inOrder && base == 0)
         view.arena.swap(rows.m_bytes);
-    else
+    else if (inOrder)
         view.arena.insert(view.arena.end(), rows.m_bytes.begin(), rows.m_bytes.end());
+    else
+        view.arena.reserve(view.arena.size() + rows.m_bytes.size());
     const size_t columns = view.columns.size();
     std::vector<int> propOf(columns, -1);  // the batch value of each column, if any
     for (size_t p = 0; p < props.size(); ++p) {
@@ -945,10 +952,15 @@ bool c4_View::InsertSorted(c4_StringRows&& rows)
             return cell;
         const size_t at = size_t(row) * props.size() + size_t(propOf[column]);
         const uint32_t start = rows.m_offsets[at], size = rows.m_offsets[at + 1] - start - 1;
-        if (size > 0) {
-            cell.pos = base + start;
-            cell.len = (size + (view.columns[column].field.type == 'S' ? 1 : 0)) | Cell::kArena;
+        if (size == 0)
+            return cell;
+        cell.pos = base + start;
+        if (!inOrder) {
+            cell.pos = static_cast<uint32_t>(view.arena.size());
+            const char* bytes = rows.m_bytes.data() + start;
+            view.arena.insert(view.arena.end(), bytes, bytes + size + 1);
         }
+        cell.len = (size + (view.columns[column].field.type == 'S' ? 1 : 0)) | Cell::kArena;
         return cell;
     };
     const uint32_t total = view.rows + static_cast<uint32_t>(rows.Size());

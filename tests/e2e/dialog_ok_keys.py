@@ -43,7 +43,8 @@ with Session("dialog_ok_keys", limit=150) as s:
         """Opens the dialog, types into the target and presses the dialog's OK while the keys flow."""
         command(s, controller, command_id)
         dialog = s.wait_window(cls="#32770", title=title, timeout=20)
-        time.sleep(opened_for)  # the dialog has filled its lists
+        s.focus(dialog)
+        time.sleep(opened_for)  # the dialog has filled its lists and settled; the user turns to the target
         target.focus(target.SINGLE)
         edit = s.child(target.hwnd, ctrl_id=target.SINGLE)
         s.set_text(edit, "")
@@ -75,4 +76,4 @@ with Session("dialog_ok_keys", limit=150) as s:
         expect(s.foreground(), target.hwnd, "the foreground window")
 
     s.case("applications_manager_ok", lambda: typed_through_ok(ID_TRAY_APP_MANAGER, "Applications Manager", 1.0))
-    s.case("options_ok", lambda: typed_through_ok(ID_TRAY_OPTIONS, "Options", 0.5))
+    s.case("options_ok", lambda: typed_through_ok(ID_TRAY_OPTIONS, "Options", 1.0))

@@ -27,7 +27,7 @@ TREE, WORD_BOX = 1000, 1040
 EDITOR_KEY, EDITOR_DATA, EDITOR_ADD = 1008, 1009, 1010
 TVM_GETNEXTITEM, TVM_SELECTITEM, TVGN_ROOT, TVGN_NEXT, TVGN_CARET = 0x110A, 0x110B, 0, 1, 9
 AUTOLEARN_IMPORT, AUTOLEARN_EXPORT, WAIT_CANCEL, BM_CLICK, IDNO = 1013, 1015, 1047, 0x00F5, 7
-LEARNT_WORDS = 400000  # an export of this many is still running when its Cancel is clicked
+LEARNT_WORDS = 40000  # an export of this many (seconds under Wine) still runs when its Cancel is clicked
 ERROR_CAPTION = "Pennivox - ERROR"
 CONFIG = b"[Others]\r\nbEnableShorthand=1\r\nbEnableWord=1\r\nbEnablePhrase=1\r\nbRankByUse=0\r\n"
 
@@ -64,12 +64,18 @@ with Session("unwritable", limit=200) as s:
             s.ctl("killpid", proc.win_pid)
             s.release_hook()
 
-    def error_box(owner=None, caption=ERROR_CAPTION, shot=None):
+    def error_box(owner=None, caption=ERROR_CAPTION, shot=None, timeout=10):
         """The text of the box shown now (over owner, or any error box), answered with OK; shot: a
         screenshot of it is taken first under that name."""
         if owner:
-            box = s.wait_until(lambda: int(s.ctl("popup", "%x" % owner), 16), "a box over its dialog", 10)
-            expect(s.text(box), caption, "the box's caption")
+            # A wait dialog (titled "Pennivox" too, no text of a box) may show first.
+            def shown():
+                box = int(s.ctl("popup", "%x" % owner), 16)
+                try:
+                    return box if box and s.text(box) == caption and s.child(box, ctrl_id=0xFFFF, timeout=0.2) else 0
+                except Failure:
+                    return 0
+            box = s.wait_until(shown, "a %r box over its dialog" % caption, timeout)
         else:
             box = s.wait_window(title=caption, timeout=10)
         text = s.text(s.child(box, ctrl_id=0xFFFF))
@@ -262,13 +268,17 @@ with Session("unwritable", limit=200) as s:
         completes("zorbleq", "zorblequint")
         stop()
 
-    def choose_file(dialog, button, path):
-        """Import or Export of the AutoLearn page: the file dialog gets the path typed."""
+    def choose_file(dialog, button, path, replace=False):
+        """Import or Export of the AutoLearn page: the file dialog gets the path typed (replace:
+        the question whether to replace the file is answered Yes)."""
         press(s, dialog, button)
         chooser = shown_box(s, dialog)
         s.focus(chooser)
         s.type(windows_path(path))
         s.key("Return")
+        if replace:
+            s.focus(shown_box(s, chooser))
+            s.key("Return")
         s.wait_until(lambda: s.ctl("exists", "%x" % chooser) == "0", "the file dialog closes")
 
     def autolearn_failures():
@@ -289,7 +299,7 @@ with Session("unwritable", limit=200) as s:
         with open(many, "w", newline="") as f:
             f.write("".join("zw%07d\t%d\r\n" % (i, i % 9 + 1) for i in range(LEARNT_WORDS)))
         choose_file(dialog, AUTOLEARN_IMPORT, many)
-        expect(error_box(dialog, "Pennivox"), "%d items have been successfully imported !" % LEARNT_WORDS,
+        expect(error_box(dialog, "Pennivox", timeout=60), "%d items have been successfully imported !" % LEARNT_WORDS,
                "the import of many words")
 
         shut = os.path.join(s.out_dir, "read-only-folder")
@@ -305,7 +315,7 @@ with Session("unwritable", limit=200) as s:
         kept = s.new_file("kept", ".txt")
         with open(kept, "w") as f:
             f.write("an earlier export\n")
-        choose_file(dialog, AUTOLEARN_EXPORT, kept)
+        choose_file(dialog, AUTOLEARN_EXPORT, kept, replace=True)
         wait = s.wait_until(lambda: (lambda box: box if box and s.text(box) == "Pennivox" else 0)(
             int(s.ctl("popup", "%x" % dialog), 16)), "the export's wait dialog")
         s.ctl("post", "%x" % s.child(wait, ctrl_id=WAIT_CANCEL), BM_CLICK, 0, 0)

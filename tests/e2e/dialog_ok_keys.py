@@ -48,7 +48,7 @@ with Session("dialog_ok_keys", limit=150) as s:
         target.focus(target.SINGLE)
         edit = s.child(target.hwnd, ctrl_id=target.SINGLE)
         s.set_text(edit, "")
-        text = words(rng, 45)
+        text = words(rng, 30)
         typist = subprocess.Popen(["xdotool", "type", "--delay", str(KEY_DELAY_MS), "--", text], env=s.env,
                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         try:

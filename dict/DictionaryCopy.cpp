@@ -1,5 +1,6 @@
 #include "dict/DictionaryCopy.h"
 
+#include <utility>
 #include <vector>
 
 #include "base/FileIo.h"
@@ -31,7 +32,7 @@ bool CopyEntries(CDictionaryFile& source, CDictionaryFile& copy)
         copy.EncodeData(data, storedData);
         entries.Add(storedKey, storedData);
     }
-    return copy.AddStoredEntries(entries);
+    return copy.AddStoredEntries(std::move(entries));
 }
 
 }  // namespace

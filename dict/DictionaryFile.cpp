@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "dict/ScramblingFileStrategy.h"
 
@@ -367,16 +368,20 @@ bool CDictionaryFile::AddEntry(std::string_view key, std::string_view data)
     return AddStoredEntry(m_encoded, m_encodedData);
 }
 
-bool CDictionaryFile::AddStoredEntries(const CStoredEntries& entries)
+bool CDictionaryFile::AddStoredEntries(CStoredEntries&& entries)
 {
-    if (!m_open || m_readOnly)
+    if (!m_open || m_readOnly) {
+        entries.Clear();
         return false;
+    }
     for (int i = 0; i < entries.Size(); ++i) {
-        if (entries.Value(i, 0).empty())
+        if (entries.Value(i, 0).empty()) {
+            entries.Clear();
             return false;
+        }
     }
     EntriesChanged();
-    return m_data.InsertSorted(entries);
+    return m_data.InsertSorted(std::move(entries));
 }
 
 bool CDictionaryFile::AddStoredEntry(std::string_view storedKey, std::string_view storedData, int rank)

@@ -120,8 +120,8 @@ public:
     // Inserts the entries, none of them with an empty key and all without a rank, each where
     // AddStoredEntry would put it when called for one after the other in their order, in
     // O(n log n) whatever that order (AddStoredEntry moves every row behind the place). Does not
-    // commit.
-    bool AddStoredEntries(const CStoredEntries& entries);
+    // commit. The entries are used up: their bytes may become the dictionary's.
+    bool AddStoredEntries(CStoredEntries&& entries);
     // How likely a row's word is: 0 none, else 1000 * log10 of its expected count in 10^9 words
     // of text. Kept in an extra column of DBDATA that readers knowing nothing of it pass by; a
     // file without that column has no ranks.

@@ -1,5 +1,7 @@
 // Dictionary entries to and from text files: tagged key and data lines, and plain word lists.
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -30,7 +32,13 @@ constexpr std::size_t kWriteChunk = 64 * 1024;
 // already there would move all the rows behind it. Added in rounds, so memory stays bounded.
 class CImportBatch {
 public:
-    explicit CImportBatch(CDictionaryFile& dictionary) : m_dictionary(dictionary) {}
+    // Room for what a file of this size holds is taken at once (what is never used stays untouched).
+    CImportBatch(CDictionaryFile& dictionary, std::uint64_t fileBytes)
+        : m_dictionary(dictionary),
+          m_roomRows(static_cast<std::size_t>(std::min<std::uint64_t>(kRoundRows, fileBytes / 8 + 64))),
+          m_roomBytes(static_cast<std::size_t>(std::min(kRoundBytes, fileBytes)))
+    {
+    }
     ~CImportBatch() { Flush(); }
     CImportBatch(const CImportBatch&) = delete;
     CImportBatch& operator=(const CImportBatch&) = delete;
@@ -42,15 +50,18 @@ public:
         if (m_key.empty())
             return false;
         m_dictionary.EncodeData(data, m_data);
+        if (m_entries.Empty())
+            m_entries.Reserve(m_roomRows, m_roomBytes);
         m_entries.Add(m_key, m_data);
-        if (m_entries.Size() >= kRoundRows)
+        if (m_entries.Size() >= kRoundRows || m_entries.Bytes() >= kRoundBytes)
             Flush();
         return true;
     }
     void Flush()
     {
-        if (!m_entries.Empty() && !m_dictionary.AddStoredEntries(m_entries))
-            m_lost += m_entries.Size();
+        const int size = m_entries.Size();
+        if (size > 0 && !m_dictionary.AddStoredEntries(std::move(m_entries)))
+            m_lost += size;
         m_entries.Clear();
     }
     // Entries that Add took but that could not be stored.
@@ -58,7 +69,10 @@ public:
 
 private:
     static constexpr int kRoundRows = 1 << 20;
+    static constexpr std::uint64_t kRoundBytes = std::uint64_t{1} << 27;
     CDictionaryFile& m_dictionary;
+    const std::size_t m_roomRows;
+    const std::size_t m_roomBytes;
     CStoredEntries m_entries;
     std::string m_key;
     std::string m_data;
@@ -243,7 +257,7 @@ int CDictionaryFile::ImportEntries(const std::string& path, IWaitProgress* wait,
     if (!source.Open(path, found))
         return 0;
     CLineReader reader(source);
-    CImportBatch batch(*this);
+    CImportBatch batch(*this, source.FileBytes());
     std::string line, key, data;
     int count = 0;
     int shown = -1;
@@ -297,7 +311,7 @@ int CDictionaryFile::ImportWords(const std::string& path, IWaitProgress* wait, T
     CTextImportReader source(m_codePage);
     if (!source.Open(path, found))
         return 0;
-    CImportBatch batch(*this);
+    CImportBatch batch(*this, source.FileBytes());
     std::string word;
     int count = 0;
     auto addWord = [&] {

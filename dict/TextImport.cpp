@@ -74,14 +74,25 @@ public:
     // False from the first invalid byte on.
     bool Feed(const unsigned char* bytes, std::size_t count)
     {
-        for (std::size_t i = 0; i < count && m_valid; ++i)
-            Take(bytes[i]);
+        for (std::size_t i = 0; i < count && m_valid;) {
+            if (m_need == 0 && i + 8 <= count && !HasHighBit(bytes + i)) {
+                i += 8;  // plain ASCII, the most of any list
+                continue;
+            }
+            Take(bytes[i++]);
+        }
         return m_valid;
     }
     bool Complete() const { return m_valid && m_need == 0; }
     bool SawNonAscii() const { return m_nonAscii; }
 
 private:
+    static bool HasHighBit(const unsigned char* eight)
+    {
+        std::uint64_t word;
+        std::memcpy(&word, eight, sizeof word);
+        return (word & 0x8080808080808080u) != 0;
+    }
     void Take(unsigned char byte)
     {
         if (m_need > 0) {
@@ -130,7 +141,13 @@ bool CTextImportReader::Open(const std::string& path, TextImportReport& report)
     m_position = 0;
     m_atEnd = false;
     m_unconvertible = 0;
+    m_fileBytes = 0;
     m_file.reset(path.empty() ? nullptr : std::fopen(path.c_str(), "rb"));
+    if (m_file && std::fseek(m_file.get(), 0, SEEK_END) == 0) {
+        const long end = std::ftell(m_file.get());
+        m_fileBytes = end > 0 ? static_cast<std::uint64_t>(end) : 0;
+        std::rewind(m_file.get());
+    }
     std::size_t dataStart = 0;
     Problem problem = m_file ? Inspect(dataStart) : Problem::Unreadable;
     if (problem == Problem::None && std::fseek(m_file.get(), static_cast<long>(dataStart), SEEK_SET) != 0)

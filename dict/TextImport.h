@@ -5,6 +5,7 @@
 // of memory.
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -35,6 +36,8 @@ public:
     std::size_t Read(char* buffer, std::size_t capacity);
     // Characters read so far that the code page lacks.
     int Unconvertible() const { return m_unconvertible; }
+    // The size of the open file in bytes (0 where the system does not tell it).
+    std::uint64_t FileBytes() const { return m_fileBytes; }
 
 private:
     enum class Encoding { Ansi, Utf8, Utf16Le, Utf16Be };
@@ -58,4 +61,5 @@ private:
     std::size_t m_position = 0;
     bool m_atEnd = false;
     int m_unconvertible = 0;
+    std::uint64_t m_fileBytes = 0;
 };

@@ -711,12 +711,22 @@ void c4_StringRows::Add(std::initializer_list<std::string_view> values)
     auto value = values.begin();
     for (size_t p = 0; p < m_props.size(); ++p) {
         if (value != values.end()) {
-            m_bytes.append(value->data(), value->size());
+            if (m_bytes.size() + value->size() < kMaxBytes)
+                m_bytes.insert(m_bytes.end(), value->data(), value->data() + value->size());
+            else
+                m_tooLarge = true;
             ++value;
         }
-        m_offsets.push_back(m_bytes.size());
+        m_bytes.push_back('\0');
+        m_offsets.push_back(static_cast<uint32_t>(m_bytes.size()));
     }
     ++m_rows;
+}
+
+void c4_StringRows::Reserve(size_t rows, size_t bytes)
+{
+    m_bytes.reserve(std::min(bytes + rows * m_props.size(), kMaxBytes));
+    m_offsets.reserve(rows * m_props.size() + 1);
 }
 
 void c4_StringRows::Clear()
@@ -724,6 +734,7 @@ void c4_StringRows::Clear()
     m_bytes.clear();
     m_offsets.assign(1, 0);
     m_rows = 0;
+    m_tooLarge = false;
 }
 
 int c4_CompareStrings(std::string_view a, std::string_view b)
@@ -769,16 +780,20 @@ int CompareCut(std::string_view a, std::string_view b)
 std::vector<uint32_t> InsertionOrder(const c4_StringRows& rows)
 {
     const uint32_t count = static_cast<uint32_t>(rows.Size());
-    std::vector<std::string_view> keys(count);
-    for (uint32_t i = 0; i < count; ++i)
-        keys[i] = pv_storage::TextPrefix(rows.Value(i, 0));
+    auto keyOf = [&rows](uint32_t row) {
+        return pv_storage::TextPrefix(rows.Value(static_cast<int>(row), 0));
+    };
     std::vector<uint32_t> order(count);
     // Input in key order (an import of an export): only runs of equal keys turn round.
     uint32_t run = 0;
     bool sorted = true;
+    std::string_view next = count > 0 ? keyOf(0) : std::string_view();
     for (uint32_t i = 0; i < count && sorted; ++i) {
         order[i] = i;
-        const int c = i + 1 < count ? CompareCut(keys[i], keys[i + 1]) : -1;
+        const std::string_view key = next;
+        if (i + 1 < count)
+            next = keyOf(i + 1);
+        const int c = i + 1 < count ? CompareCut(key, next) : -1;
         sorted = c <= 0;
         if (c < 0) {
             std::reverse(order.begin() + run, order.begin() + i + 1);
@@ -787,6 +802,9 @@ std::vector<uint32_t> InsertionOrder(const c4_StringRows& rows)
     }
     if (sorted)
         return order;
+    std::vector<std::string_view> keys(count);
+    for (uint32_t i = 0; i < count; ++i)
+        keys[i] = keyOf(i);
     struct Slot {
         uint64_t prefix;
         uint32_t row;
@@ -863,9 +881,13 @@ uint32_t KeyLowerBound(const ViewData& view, size_t keyColumn, uint32_t from, st
 
 }  // namespace
 
-bool c4_View::InsertSorted(const c4_StringRows& rows)
+bool c4_View::InsertSorted(c4_StringRows&& rows)
 {
-    if (!m_data || int64_t(m_data->rows) + rows.Size() > INT32_MAX)
+    struct UsedUp {
+        c4_StringRows& rows;
+        ~UsedUp() { rows.Clear(); }
+    } usedUp{rows};
+    if (!m_data || rows.m_tooLarge || int64_t(m_data->rows) + rows.Size() > INT32_MAX)
         return false;
     if (rows.Empty())
         return true;
@@ -887,39 +909,58 @@ bool c4_View::InsertSorted(const c4_StringRows& rows)
         }
         return true;
     }
-
-    // Room for every new item, checked before anything changes.
-    uint64_t bytes = view.arena.size();
-    for (int i = 0; i < rows.Size(); ++i) {
-        for (size_t p = 0; p < props.size(); ++p) {
-            const size_t size = rows.Value(i, static_cast<int>(p)).size();
-            if (columnOf[p] < 0 || size == 0)
-                continue;
-            if (size + 1 >= Cell::kArena)
-                return false;
-            bytes += size + 1;
-        }
-    }
-    if (bytes > UINT32_MAX)
+    // The batch's bytes join the arena whole, so they must fit beside what it holds.
+    if (uint64_t(view.arena.size()) + rows.m_bytes.size() > UINT32_MAX)
         return false;
 
     const std::vector<uint32_t> order = InsertionOrder(rows);
     const size_t keyColumn = static_cast<size_t>(columnOf[0]);
-    std::vector<uint32_t> places(order.size());
-    uint32_t place = 0;
-    for (size_t j = 0; j < order.size() && view.rows > 0; ++j)
-        places[j] = place = KeyLowerBound(view, keyColumn, place, rows.Value(order[j], 0));
+    std::vector<uint32_t> places;  // none when every row goes before the end of an empty view
+    if (view.rows > 0) {
+        places.resize(order.size());
+        uint32_t place = 0;
+        for (size_t j = 0; j < order.size(); ++j)
+            places[j] = place = KeyLowerBound(view, keyColumn, place, rows.Value(order[j], 0));
+    }
 
     view.Thaw();
-    size_t used = view.arena.size();
-    view.arena.resize(static_cast<size_t>(bytes));  // filled below, value by value
-    const uint32_t total = view.rows + static_cast<uint32_t>(rows.Size());
+    // The batch keeps its values as S items are kept. In key order its bytes become arena bytes as
+    // they are; else they are copied in the order of the rows, so that the commit reads them in a
+    // row rather than all over memory.
+    bool inOrder = true;
+    for (uint32_t j = 0; j < order.size() && inOrder; ++j)
+        inOrder = order[j] == j;
+    const uint32_t base = static_cast<uint32_t>(view.arena.size());
+    if (inOrder && base == 0)
+        view.arena.swap(rows.m_bytes);
+    else if (inOrder)
+        view.arena.insert(view.arena.end(), rows.m_bytes.begin(), rows.m_bytes.end());
+    else
+        view.arena.reserve(view.arena.size() + rows.m_bytes.size());
     const size_t columns = view.columns.size();
     std::vector<int> propOf(columns, -1);  // the batch value of each column, if any
     for (size_t p = 0; p < props.size(); ++p) {
         if (columnOf[p] >= 0 && propOf[static_cast<size_t>(columnOf[p])] < 0)
             propOf[static_cast<size_t>(columnOf[p])] = static_cast<int>(p);
     }
+    auto cellOf = [&](uint32_t row, size_t column) {
+        Cell cell;
+        if (propOf[column] < 0)
+            return cell;
+        const size_t at = size_t(row) * props.size() + size_t(propOf[column]);
+        const uint32_t start = rows.m_offsets[at], size = rows.m_offsets[at + 1] - start - 1;
+        if (size == 0)
+            return cell;
+        cell.pos = base + start;
+        if (!inOrder) {
+            cell.pos = static_cast<uint32_t>(view.arena.size());
+            const char* bytes = rows.m_bytes.data() + start;
+            view.arena.insert(view.arena.end(), bytes, bytes + size + 1);
+        }
+        cell.len = (size + (view.columns[column].field.type == 'S' ? 1 : 0)) | Cell::kArena;
+        return cell;
+    };
+    const uint32_t total = view.rows + static_cast<uint32_t>(rows.Size());
     std::vector<std::vector<Cell>> merged(columns);
     std::vector<std::vector<int32_t>> mergedInts(columns);  // integer columns: the new rows hold 0
     for (size_t c = 0; c < columns; ++c) {
@@ -928,32 +969,22 @@ bool c4_View::InsertSorted(const c4_StringRows& rows)
         else
             merged[c].reserve(size_t(total) + total / 16 + 64);
     }
-    // Row by row, all columns at once: the values of a batch row lie together.
     uint32_t from = 0;
     for (size_t j = 0; j < order.size(); ++j) {
+        const uint32_t place = places.empty() ? 0 : places[j];
         for (size_t c = 0; c < columns; ++c) {
             if (view.columns[c].field.type == 'I') {
                 const std::vector<int32_t>& ints = view.columns[c].ints;
-                mergedInts[c].insert(mergedInts[c].end(), ints.begin() + from, ints.begin() + places[j]);
+                mergedInts[c].insert(mergedInts[c].end(), ints.begin() + from, ints.begin() + place);
                 mergedInts[c].push_back(0);
                 continue;
             }
             const std::vector<Cell>& cells = view.columns[c].cells;
-            if (places[j] != from)
-                merged[c].insert(merged[c].end(), cells.begin() + from, cells.begin() + places[j]);
-            Cell cell;
-            const std::string_view value = propOf[c] >= 0 ? rows.Value(order[j], propOf[c]) : std::string_view();
-            if (!value.empty()) {
-                const size_t size = value.size() + (view.columns[c].field.type == 'S' ? 1 : 0);
-                std::memcpy(view.arena.data() + used, value.data(), value.size());
-                view.arena[used + size - 1] = size > value.size() ? '\0' : value.back();
-                cell.pos = static_cast<uint32_t>(used);
-                cell.len = static_cast<uint32_t>(size) | Cell::kArena;
-                used += size;
-            }
-            merged[c].push_back(cell);
+            if (place != from)
+                merged[c].insert(merged[c].end(), cells.begin() + from, cells.begin() + place);
+            merged[c].push_back(cellOf(order[j], c));
         }
-        from = places[j];
+        from = place;
     }
     for (size_t c = 0; c < columns; ++c) {
         if (view.columns[c].field.type == 'I') {
@@ -966,7 +997,6 @@ bool c4_View::InsertSorted(const c4_StringRows& rows)
         merged[c].insert(merged[c].end(), cells.begin() + from, cells.end());
         view.columns[c].cells.swap(merged[c]);
     }
-    view.arena.resize(used);
     view.rows = total;
     view.modified = true;
     return true;

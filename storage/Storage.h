@@ -268,21 +268,29 @@ public:
     explicit c4_StringRows(std::vector<c4_StringProp> props);
     // Adds a row; values beyond the properties are ignored, missing ones are empty.
     void Add(std::initializer_list<std::string_view> values);
+    // Room for this many rows and value bytes, taken once instead of growing step by step.
+    void Reserve(size_t rows, size_t bytes);
     int Size() const { return m_rows; }
+    size_t Bytes() const { return m_bytes.size(); }
     bool Empty() const { return m_rows == 0; }
     void Clear();
     const std::vector<c4_StringProp>& Props() const { return m_props; }
     std::string_view Value(int row, int prop) const
     {
         const size_t at = size_t(row) * m_props.size() + size_t(prop);
-        return std::string_view(m_bytes.data() + m_offsets[at], m_offsets[at + 1] - m_offsets[at]);
+        return std::string_view(m_bytes.data() + m_offsets[at], m_offsets[at + 1] - m_offsets[at] - 1);
     }
 
 private:
+    friend class c4_View;
+    // More bytes than one batch may hold (a view's items share 32-bit offsets).
+    static constexpr size_t kMaxBytes = 0x7FFFFFFF;
+
     std::vector<c4_StringProp> m_props;
-    std::string m_bytes;
-    std::vector<size_t> m_offsets{0};
+    std::vector<char> m_bytes;           // each value and a zero byte: kept as a view keeps S items
+    std::vector<uint32_t> m_offsets{0};  // where each value starts, then the end
     int m_rows = 0;
+    bool m_tooLarge = false;  // a value did not fit and was left empty: the batch is refused
 };
 
 // The order of Search and Find on string values (see c4_View::Search): negative, 0 or positive.
@@ -324,10 +332,11 @@ public:
     // Inserts every row of the batch where Search(first property[its value]) places it, leaving
     // the view exactly as InsertAt(Search(...), row) for each row in batch order would (a row
     // lands before the rows whose key equals its own, later batch rows before earlier ones), in
-    // O(n + k log k) for a view kept in that order (integer columns of the new rows hold 0); a
-    // view that is not falls back to one insert after the other. false when a value does not fit (on the fast path the
-    // view is unchanged).
-    bool InsertSorted(const c4_StringRows& rows);
+    // O(n + k log k) for a view kept in that order (integer
+    // columns of the new rows hold 0); a view that is not falls back to one insert
+    // after the other. false when a value does not fit (on the fast path the view is unchanged).
+    // The batch is used up (its bytes may become the view's): it is empty afterwards.
+    bool InsertSorted(c4_StringRows&& rows);
     // Removes count rows from index. false on a bad range.
     bool RemoveAt(int index, int count = 1);
     // Sets the properties present in row on row index; other properties keep their values.

@@ -1,6 +1,7 @@
 """Files that cannot be written, as a user who is not root: a read-only program folder, a read-only
 or damaged dictionary, a read-only Config.ini (and one on a full disk) under Options OK and a tray
-switch, and a dictionary editor whose commit fails until the fault is removed."""
+switch, a dictionary editor whose commit fails until the fault is removed, and the AutoLearn page's
+import of an unreadable file, export into a read-only folder and cancelled export."""
 
 import os
 import shutil
@@ -17,13 +18,16 @@ def _program_size_kib():
 unprivileged.rerun_as_user(tiny_disk=_program_size_kib() + 2048)
 
 from harness import Session, Failure, expect  # noqa: E402
-from program import program_copy, command, press, fresh_edit, window_rect  # noqa: E402
+from program import (program_copy, command, press, fresh_edit, window_rect, shown_box,  # noqa: E402
+                     windows_path)
 
 ID_TRAY_OPTIONS, ID_TRAY_WORDS, ID_TRAY_USER_DICTIONARY = 32771, 32823, 32838
 IDOK, WM_COMMAND, WM_CLOSE, BM_GETCHECK = 1, 0x0111, 0x0010, 0x00F0
 TREE, WORD_BOX = 1000, 1040
 EDITOR_KEY, EDITOR_DATA, EDITOR_ADD = 1008, 1009, 1010
 TVM_GETNEXTITEM, TVM_SELECTITEM, TVGN_ROOT, TVGN_NEXT, TVGN_CARET = 0x110A, 0x110B, 0, 1, 9
+AUTOLEARN_IMPORT, AUTOLEARN_EXPORT, WAIT_CANCEL, BM_CLICK, IDNO = 1013, 1015, 1047, 0x00F5, 7
+LEARNT_WORDS = 40000  # an export of this many (seconds under Wine) still runs when its Cancel is clicked
 ERROR_CAPTION = "Pennivox - ERROR"
 CONFIG = b"[Others]\r\nbEnableShorthand=1\r\nbEnableWord=1\r\nbEnablePhrase=1\r\nbRankByUse=0\r\n"
 
@@ -60,14 +64,23 @@ with Session("unwritable", limit=200) as s:
             s.ctl("killpid", proc.win_pid)
             s.release_hook()
 
-    def error_box(owner=None, caption=ERROR_CAPTION):
-        """The text of the box shown now (over owner, or any error box), answered with OK."""
+    def error_box(owner=None, caption=ERROR_CAPTION, shot=None, timeout=10):
+        """The text of the box shown now (over owner, or any error box), answered with OK; shot: a
+        screenshot of it is taken first under that name."""
         if owner:
-            box = s.wait_until(lambda: int(s.ctl("popup", "%x" % owner), 16), "a box over its dialog", 10)
-            expect(s.text(box), caption, "the box's caption")
+            # A wait dialog (titled "Pennivox" too, no text of a box) may show first.
+            def shown():
+                box = int(s.ctl("popup", "%x" % owner), 16)
+                try:
+                    return box if box and s.text(box) == caption and s.child(box, ctrl_id=0xFFFF, timeout=0.2) else 0
+                except Failure:
+                    return 0
+            box = s.wait_until(shown, "a %r box over its dialog" % caption, timeout)
         else:
             box = s.wait_window(title=caption, timeout=10)
         text = s.text(s.child(box, ctrl_id=0xFFFF))
+        if shot:
+            s.screenshot(shot)
         s.ctl("post", "%x" % box, WM_COMMAND, IDOK, 0)
         s.wait_until(lambda: s.ctl("exists", "%x" % box) == "0", "the box closes")
         return text
@@ -154,15 +167,27 @@ with Session("unwritable", limit=200) as s:
         no_error_box()
         stop()
 
-    def options_ok_refused(folder, reason):
-        config = os.path.join(folder, "Config.ini")
+    def options_page(position):
+        """The Options dialog open on the page at that position (1 AutoLearn, 2 Others)."""
         command(s, running["controller"], ID_TRAY_OPTIONS)
         dialog = s.wait_window(cls="#32770", title="Options")
         tree = s.child(dialog, ctrl_id=TREE)
         item = int(s.ctl("send", "%x" % tree, TVM_GETNEXTITEM, TVGN_ROOT, 0))
-        for _ in range(2):
+        for _ in range(position):
             item = int(s.ctl("send", "%x" % tree, TVM_GETNEXTITEM, TVGN_NEXT, item))
-        s.ctl("send", "%x" % tree, TVM_SELECTITEM, TVGN_CARET, item)  # the Others page
+        s.ctl("send", "%x" % tree, TVM_SELECTITEM, TVGN_CARET, item)
+        return dialog
+
+    def cancel_options(dialog):
+        """Cancel; the question after a change is answered No."""
+        s.ctl("post", "%x" % dialog, WM_COMMAND, 2, 0)
+        question = s.wait_until(lambda: int(s.ctl("popup", "%x" % dialog), 16), "the question")
+        s.ctl("post", "%x" % question, WM_COMMAND, IDNO, 0)
+        s.wait_until(lambda: s.ctl("exists", "%x" % dialog) == "0", "the dialog closes")
+
+    def options_ok_refused(folder, reason):
+        config = os.path.join(folder, "Config.ini")
+        dialog = options_page(2)
         box = s.child(dialog, ctrl_id=WORD_BOX)
         press(s, dialog, WORD_BOX)
         s.wait_until(lambda: s.ctl("send", "%x" % box, BM_GETCHECK, 0, 0) == "0", "word completion unticked")
@@ -173,10 +198,7 @@ with Session("unwritable", limit=200) as s:
         expect(s.ctl("send", "%x" % box, BM_GETCHECK, 0, 0), "0", "the user's value kept")
         with open(config, "rb") as f:
             expect(f.read(), CONFIG, "Config.ini unchanged")
-        s.ctl("post", "%x" % dialog, WM_COMMAND, 2, 0)  # Cancel: asks, No leaves
-        question = s.wait_until(lambda: int(s.ctl("popup", "%x" % dialog), 16), "the question")
-        s.ctl("post", "%x" % question, WM_COMMAND, 7, 0)  # IDNO
-        s.wait_until(lambda: s.ctl("exists", "%x" % dialog) == "0", "the dialog closes")
+        cancel_options(dialog)
         completes("xylop", "xylophone")  # still as on disk: words offered
 
         command(s, running["controller"], ID_TRAY_WORDS)
@@ -246,9 +268,71 @@ with Session("unwritable", limit=200) as s:
         completes("zorbleq", "zorblequint")
         stop()
 
+    def choose_file(dialog, button, path, replace=False):
+        """Import or Export of the AutoLearn page: the file dialog gets the path typed (replace:
+        the question whether to replace the file is answered Yes)."""
+        press(s, dialog, button)
+        chooser = shown_box(s, dialog)
+        s.focus(chooser)
+        s.type(windows_path(path))
+        s.key("Return")
+        if replace:
+            s.focus(shown_box(s, chooser))
+            s.key("Return")
+        s.wait_until(lambda: s.ctl("exists", "%x" % chooser) == "0", "the file dialog closes")
+
+    def autolearn_failures():
+        stop()
+        folder = program_copy(s, "autolearn-files", classic=True)
+        start(folder)
+        dialog = options_page(1)
+        unreadable = s.new_file("unreadable", ".txt")
+        with open(unreadable, "w") as f:
+            f.write("zorble\t3\r\n")
+        os.chmod(unreadable, 0)
+        choose_file(dialog, AUTOLEARN_IMPORT, unreadable)
+        text = error_box(dialog, shot="autolearn-import-failed")
+        expect(text, "The file could not be read; nothing was imported:\r\n" + windows_path(unreadable),
+               "the import's report")
+
+        many = s.new_file("many-learnt", ".txt")
+        with open(many, "w", newline="") as f:
+            f.write("".join("zw%07d\t%d\r\n" % (i, i % 9 + 1) for i in range(LEARNT_WORDS)))
+        choose_file(dialog, AUTOLEARN_IMPORT, many)
+        expect(error_box(dialog, "Pennivox", timeout=60), "%d items have been successfully imported !" % LEARNT_WORDS,
+               "the import of many words")
+
+        shut = os.path.join(s.out_dir, "read-only-folder")
+        os.makedirs(shut)
+        read_only(shut)
+        refused = os.path.join(shut, "learnt.txt")
+        choose_file(dialog, AUTOLEARN_EXPORT, refused)
+        text = error_box(dialog, shot="autolearn-export-failed")
+        expect(text, "The file could not be written (its folder is read-only); nothing was exported:\r\n" +
+               windows_path(refused), "the export's report")
+        expect(os.listdir(shut), [], "nothing left in the read-only folder")
+
+        kept = s.new_file("kept", ".txt")
+        with open(kept, "w") as f:
+            f.write("an earlier export\n")
+        choose_file(dialog, AUTOLEARN_EXPORT, kept, replace=True)
+        wait = s.wait_until(lambda: (lambda box: box if box and s.text(box) == "Pennivox" else 0)(
+            int(s.ctl("popup", "%x" % dialog), 16)), "the export's wait dialog")
+        s.ctl("post", "%x" % s.child(wait, ctrl_id=WAIT_CANCEL), BM_CLICK, 0, 0)
+        s.wait_until(lambda: s.ctl("exists", "%x" % wait) == "0", "the wait dialog closes", 30)
+        no_error_box()
+        expect(int(s.ctl("popup", "%x" % dialog), 16), 0, "a box after a cancelled export")
+        with open(kept) as f:
+            expect(f.read(), "an earlier export\n", "the file a cancelled export would have replaced")
+        expect(sorted(n for n in os.listdir(s.out_dir) if n.startswith("kept")), [os.path.basename(kept)],
+               "no partial file beside it")
+        cancel_options(dialog)
+        stop()
+
     s.case("read_only_folder", read_only_folder)
     s.case("read_only_dictionary", read_only_dictionary)
     s.case("damaged_dictionary", damaged_dictionary)
     s.case("read_only_config", read_only_config)
     s.case("full_disk_config", full_disk_config)
     s.case("editor_commit_refused_then_done", editor_commit_refused_then_done)
+    s.case("autolearn_import_export_failures", autolearn_failures)

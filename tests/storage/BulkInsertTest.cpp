@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <random>
+#include <utility>
 
 using namespace storage_test;
 
@@ -55,7 +56,7 @@ std::vector<uint8_t> Image(const std::vector<uint8_t>& start, const std::vector<
         c4_StringRows rows({pKey, pData});
         for (const Entry& e : entries)
             rows.Add({e.key, e.data});
-        EXPECT_TRUE(view.InsertSorted(rows));
+        EXPECT_TRUE(view.InsertSorted(std::move(rows)));
     } else {
         for (const Entry& e : entries)
             EXPECT_TRUE(view.InsertAt(view.Search(pKey[e.key]), pKey[e.key] + pData[e.data]));
@@ -107,6 +108,32 @@ TEST(BulkInsert, IntegerColumnKeepsItsValuesWithTheirRows)
     EXPECT_NE(batch, Image(existing, entries, true));  // the ranks are in the file
 }
 
+// A second batch joins an arena that holds the first one's bytes; a B column keeps no zero byte.
+TEST(BulkInsert, BatchAfterBatchSameBytesAsSingleInserts)
+{
+    const std::vector<Entry> first = MakeEntries(700, 3), second = MakeEntries(500, 9);
+    for (const char* description : {"DBDATA[key:S,data:S]", "DBDATA[key:S,data:B]"}) {
+        std::vector<uint8_t> images[2];
+        for (int batch = 0; batch < 2; ++batch) {
+            c4_Storage storage;
+            c4_View view = storage.GetAs(description);
+            for (const std::vector<Entry>* entries : {&first, &second}) {
+                c4_StringRows rows({pKey, pData});
+                for (const Entry& e : *entries) {
+                    if (batch)
+                        rows.Add({e.key, e.data});
+                    else
+                        ASSERT_TRUE(view.InsertAt(view.Search(pKey[e.key]), pKey[e.key] + pData[e.data]));
+                }
+                ASSERT_TRUE(view.InsertSorted(std::move(rows)));
+                EXPECT_TRUE(rows.Empty());
+            }
+            ASSERT_TRUE(storage.SaveTo(images[batch]));
+        }
+        EXPECT_EQ(images[1], images[0]) << description;
+    }
+}
+
 TEST(BulkInsert, ViewOutOfKeyOrderGetsTheSingleInsertPlaces)
 {
     TempDir dir;
@@ -130,7 +157,7 @@ TEST(BulkInsert, ValuesOfPropertiesTheViewLacksAreIgnoredAndMissingOnesEmpty)
     c4_StringRows rows({pKey, c4_StringProp("other")});
     rows.Add({"b", "ignored"});
     rows.Add({"z"});
-    ASSERT_TRUE(view.InsertSorted(rows));
+    ASSERT_TRUE(view.InsertSorted(std::move(rows)));
     ASSERT_EQ(view.GetSize(), 3);
     EXPECT_EQ(pKey.Get(view, 0), "b");
     EXPECT_EQ(pData.Get(view, 0), "");

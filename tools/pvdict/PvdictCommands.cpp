@@ -8,6 +8,7 @@
 #include <numeric>
 #include <set>
 #include <string_view>
+#include <utility>
 #include <sys/stat.h>
 
 #include "base/FileIo.h"
@@ -319,7 +320,7 @@ int CCommand::Create(const Arguments& parsed)
                 }
             }
         } else {
-            ok = dictionary.AddStoredEntries(entries);
+            ok = dictionary.AddStoredEntries(std::move(entries));
         }
         ok = ok && dictionary.WriteInfo();
         dictionary.Close();

@@ -102,11 +102,15 @@ TEST_F(KeysTest, EscapeClosesThePromptAndForgetsTheWord)
 
 TEST_F(KeysTest, OnlyPrintableAsciiReturnAndLineFeedAreKept)
 {
+    // This code page has no letters beyond ASCII: such a byte is a mark, and what was typed
+    // before it is forgotten (the target no longer ends with it).
     Type("caf");
-    EXPECT_EQ(Key(0xDE, 0xE9), std::make_pair(1, 1));  // é passes but is not kept
-    EXPECT_EQ(engine->TypedText(), "caf");
+    EXPECT_EQ(Key(0xDE, 0xE9), std::make_pair(1, 1));
+    EXPECT_EQ(engine->TypedText(), "");
+    Type("caf");
     EXPECT_EQ(Key(0xDE, 0xE9 | ('x' << 8)), std::make_pair(1, 1));
-    EXPECT_EQ(Key(0xBA, 'x' | (0xA8 << 8)), std::make_pair(1, 1));
+    EXPECT_EQ(engine->TypedText(), "");
+    Type("caf");
     EXPECT_EQ(Key(0x09, '\t'), std::make_pair(1, 1));
     EXPECT_EQ(Key(0x41, 0x01), std::make_pair(1, 1));
     EXPECT_EQ(engine->TypedText(), "caf");

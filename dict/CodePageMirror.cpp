@@ -46,7 +46,8 @@ public:
             return 0;
         if (pos < 0 || static_cast<std::size_t>(pos) > m_image.size())
             return -1;
-        const std::size_t n = std::min(static_cast<std::size_t>(length), m_image.size() - static_cast<std::size_t>(pos));
+        const std::size_t n =
+            std::min(static_cast<std::size_t>(length), m_image.size() - static_cast<std::size_t>(pos));
         if (n > 0)
             std::memcpy(buffer, m_image.data() + pos, n);
         return static_cast<int>(n);
@@ -145,11 +146,12 @@ std::unique_ptr<c4_Storage> BuildMirror(CDictionaryFile& file, const CCodePage& 
     if (capitalsOnly && entries.empty())
         return nullptr;
     const unsigned char* fold = MirrorFold(codePage);
-    const auto keyOf = [&pool](const MirrorEntry& e) { return std::string_view(pool).substr(e.keyAt, e.keyLength); };
+    const auto keyOf = [&pool](const MirrorEntry& e) {
+        return std::string_view(pool).substr(e.keyAt, e.keyLength);
+    };
     // Stable: keys equal but for case keep the file's order (the newest first).
-    std::stable_sort(entries.begin(), entries.end(), [&](const MirrorEntry& a, const MirrorEntry& b) {
-        return FoldedLess(fold, keyOf(a), keyOf(b));
-    });
+    std::stable_sort(entries.begin(), entries.end(),
+                     [&](const MirrorEntry& a, const MirrorEntry& b) { return FoldedLess(fold, keyOf(a), keyOf(b)); });
 
     c4_Storage built;
     c4_View info = built.GetAs(kInfoDescription);

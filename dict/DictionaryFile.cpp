@@ -705,7 +705,8 @@ inline void CDictionaryFile::BeginSearch(const DictionaryQuery& query)
     int row = 0;
     if (!searchKey.empty()) {
         // A one- or two-byte key whose lower bound is known already is not looked up again.
-        const int slot = m_plainKeys && m_fold == mbtext::AsciiFoldTable() ? query.prefixSlot : PrefixSlot(searchKey, m_fold);
+        const int slot =
+            m_plainKeys && m_fold == mbtext::AsciiFoldTable() ? query.prefixSlot : PrefixSlot(searchKey, m_fold);
         if (slot >= 0 && m_prefixRows && m_prefixRows[slot] != 0)
             row = static_cast<int>(m_prefixRows[slot] - 1);
         else

@@ -299,7 +299,7 @@ private:
 
     std::unique_ptr<CScramblingFileStrategy> m_strategy;
     std::unique_ptr<c4_FileStrategy> m_mirrorStrategy;  // of a copy in memory (AdoptMirror)
-    const unsigned char* m_fold;                         // the order of the keys: the storage's, or the mirror's
+    const unsigned char* m_fold;                        // the order of the keys: the storage's, or the mirror's
     bool m_capitalsMirror = false;
     std::unique_ptr<c4_Storage> m_storage;
     c4_View m_info;

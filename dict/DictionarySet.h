@@ -83,7 +83,7 @@ private:
     DictionaryQuery m_query;
     std::vector<std::string> m_paths;
     std::vector<std::unique_ptr<CDictionaryFile>> m_dictionaries;
-    std::vector<int> m_skipped;  // per dictionary, by MirrorForCodePage
+    std::vector<int> m_skipped;      // per dictionary, by MirrorForCodePage
     bool m_capitalsPending = false;  // the capitals mirrors are still to be made
     void AddCapitalsMirrors();
     // Dictionaries whose cursor stands on a pending match (read only when it is taken), in the

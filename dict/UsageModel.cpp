@@ -50,8 +50,9 @@ std::string Folded(const unsigned char* fold, std::string_view text)
 
 bool IsLower(const unsigned char* fold, std::string_view text)
 {
-    return std::none_of(text.begin(), text.end(),
-                        [fold](char c) { return fold[static_cast<unsigned char>(c)] != static_cast<unsigned char>(c); });
+    return std::none_of(text.begin(), text.end(), [fold](char c) {
+        return fold[static_cast<unsigned char>(c)] != static_cast<unsigned char>(c);
+    });
 }
 
 std::uint32_t Fnv(std::string_view bytes)
@@ -160,8 +161,9 @@ int CUsageModel::AddWord(std::string_view word, int rank, bool known, bool keepO
 
 void CUsageModel::SortOrder()
 {
-    std::sort(m_order.begin(), m_order.end(),
-              [this](std::uint32_t a, std::uint32_t b) { return FoldedLess(m_fold, TextOf(m_words[a]), TextOf(m_words[b])); });
+    std::sort(m_order.begin(), m_order.end(), [this](std::uint32_t a, std::uint32_t b) {
+        return FoldedLess(m_fold, TextOf(m_words[a]), TextOf(m_words[b]));
+    });
 }
 
 void CUsageModel::MergePairs() const

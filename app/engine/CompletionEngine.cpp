@@ -167,8 +167,8 @@ int CCompletionEngine::ProcessKey(unsigned chars, unsigned keyInfo)
     if (m_blankTyped && !released && !IsModifierKey(vk)) {
         m_blankTyped = false;
         const char mark = static_cast<char>(chars & 0xFF);
-        if (mark != 0 && ((chars >> 8) & 0xFF) == 0 && std::strchr(kMarksBeforeBlank, mark) &&
-            !m_typedText.empty() && m_typedText.back() == ' ') {
+        if (mark != 0 && ((chars >> 8) & 0xFF) == 0 && std::strchr(kMarksBeforeBlank, mark) && !m_typedText.empty() &&
+            m_typedText.back() == ' ') {
             m_view.AnswerKey(0);
             m_searchKey = " ";
             SetPendingText(std::string(1, mark), MODE_REPLACE);

@@ -43,9 +43,22 @@ double TimeLoad(const std::string& path, const CCodePage& codePage, bool mirror,
 // Words with letters of several scripts: a third German-like, a third Polish, a third Russian.
 void MakeUtf8Dictionary(const std::string& path, int words)
 {
-    static const char* const kSyllables[] = {"ge", "m\xC3\xBC", "se", "\xC3\x9C", "ber", "\xC5\xBC\xC3\xB3",
-                                             "\xC5\x82w", "ka", "\xD0\xBF\xD1\x80", "\xD0\xB8\xD0\xB2",
-                                             "\xD0\xB5\xD1\x82", "lo", "tra", "\xC3\xA4n", "de", "ri"};
+    static const char* const kSyllables[] = {"ge",
+                                             "m\xC3\xBC",
+                                             "se",
+                                             "\xC3\x9C",
+                                             "ber",
+                                             "\xC5\xBC\xC3\xB3",
+                                             "\xC5\x82w",
+                                             "ka",
+                                             "\xD0\xBF\xD1\x80",
+                                             "\xD0\xB8\xD0\xB2",
+                                             "\xD0\xB5\xD1\x82",
+                                             "lo",
+                                             "tra",
+                                             "\xC3\xA4n",
+                                             "de",
+                                             "ri"};
     std::remove(path.c_str());
     CDictionaryFile file(Windows1252CodePage());
     file.Open(path);
@@ -60,7 +73,8 @@ void MakeUtf8Dictionary(const std::string& path, int words)
         for (int s = 0; s < length; ++s) {
             seed = seed * 1103515245u + 12345u;
             const int pick = static_cast<int>((seed >> 16) % 8);
-            const int syllable = script == 0 ? (pick < 4 ? pick : 11 + pick % 5) : (script == 1 ? 4 + pick % 4 : 8 + pick % 4);
+            const int syllable =
+                script == 0 ? (pick < 4 ? pick : 11 + pick % 5) : (script == 1 ? 4 + pick % 4 : 8 + pick % 4);
             word += kSyllables[syllable];
         }
         word += std::to_string(i);
@@ -86,9 +100,10 @@ int main(int argc, char** argv)
     // Alternated, so that both see the same file cache.
     const double before = TimeLoad(english, cp1252, false, runs, skipped);
     const double after = TimeLoad(english, cp1252, true, runs, skipped);
-    std::printf("English load for completion (median of %d): %.3f ms as before, %.3f ms now: ratio %.3f "
-                "(goal <= 1.2)\n",
-                runs, before, after, after / before);
+    std::printf(
+        "English load for completion (median of %d): %.3f ms as before, %.3f ms now: ratio %.3f "
+        "(goal <= 1.2)\n",
+        runs, before, after, after / before);
     // The first query with a letter beyond ASCII makes the mirror of the capitals beside it.
     CDictionarySet set(nullptr, cp1252);
     set.LoadFiles({english});
@@ -99,19 +114,20 @@ int main(int argc, char** argv)
     const double first = Milliseconds(start);
     start = Clock::now();
     set.FindFirst("\xE9", match, MATCH_START | MATCH_WORDS | MATCH_PHRASES);
-    std::printf("English: first query with a letter beyond ASCII %.2f ms (%d capitals mirrors, %d entries), "
-                "the next %.3f ms\n",
-                first, set.Count() - 1, set.Count() > 1 ? set.Dictionary(1).CountEntries() : 0,
-                Milliseconds(start));
+    std::printf(
+        "English: first query with a letter beyond ASCII %.2f ms (%d capitals mirrors, %d entries), "
+        "the next %.3f ms\n",
+        first, set.Count() - 1, set.Count() > 1 ? set.Dictionary(1).CountEntries() : 0, Milliseconds(start));
 
     const std::string utf8 = std::string(argv[2]) + "/codepage-utf8.lib";
     MakeUtf8Dictionary(utf8, words);
     for (unsigned id : {1252u, 1251u}) {
         const double plain = TimeLoad(utf8, *PortableCodePage(id), false, 3, skipped);
         const double mirrored = TimeLoad(utf8, *PortableCodePage(id), true, 3, skipped);
-        std::printf("UTF-8 dictionary of %d words under %u: %.1f ms opened as it is, %.1f ms mirrored, "
-                    "%d skipped\n",
-                    words, id, plain, mirrored, skipped);
+        std::printf(
+            "UTF-8 dictionary of %d words under %u: %.1f ms opened as it is, %.1f ms mirrored, "
+            "%d skipped\n",
+            words, id, plain, mirrored, skipped);
     }
     return 0;
 }

@@ -40,12 +40,12 @@ void Make(const std::string& path, const CCodePage& codePage, const std::vector<
 struct Language {
     unsigned codePage;
     std::vector<Entry> words;
-    const char* query;           // small letters beyond ASCII
-    const char* expected;        // its keys, capitals and small ones together
-    const char* capitalQuery;    // the same with a first capital
-    const char* capitalized;     // ... and its keys
-    const char* allCapitals;     // the first key for two capitals: every letter a capital
-    const char* topRanked;       // the query's most likely key, and its rank
+    const char* query;         // small letters beyond ASCII
+    const char* expected;      // its keys, capitals and small ones together
+    const char* capitalQuery;  // the same with a first capital
+    const char* capitalized;   // ... and its keys
+    const char* allCapitals;   // the first key for two capitals: every letter a capital
+    const char* topRanked;     // the query's most likely key, and its rank
     int topRank;
 };
 
@@ -53,18 +53,63 @@ std::vector<Language> Languages()
 {
     return {
         {1252,
-         {{"\xDC" "ber", 300}, {"\xFC" "ber", 900}, {"\xFC" "bel", 200}, {"Gem\xFC" "se", 500}, {"gemein", 100}},
-         "\xFC" "b", "\xFC" "bel,\xDC" "ber,\xFC" "ber", "\xDC" "b", "\xDC" "bel,\xDC" "ber,\xDC" "ber",
-         "\xDC" "BEL", "\xFC" "ber", 900},
+         {{"\xDC"
+           "ber",
+           300},
+          {"\xFC"
+           "ber",
+           900},
+          {"\xFC"
+           "bel",
+           200},
+          {"Gem\xFC"
+           "se",
+           500},
+          {"gemein", 100}},
+         "\xFC"
+         "b",
+         "\xFC"
+         "bel,\xDC"
+         "ber,\xFC"
+         "ber",
+         "\xDC"
+         "b",
+         "\xDC"
+         "bel,\xDC"
+         "ber,\xDC"
+         "ber",
+         "\xDC"
+         "BEL",
+         "\xFC"
+         "ber",
+         900},
         {1250,
-         {{"\xAF\xF3\xB3w", 300}, {"\xBF\xF3\xB3ty", 900}, {"\xA3\xF3" "d\x9F", 200}, {"\xB3\xF3" "dka", 100}},
-         "\xBF\xF3", "\xBF\xF3\xB3ty,\xAF\xF3\xB3w", "\xAF\xF3", "\xAF\xF3\xB3ty,\xAF\xF3\xB3w", "\xAF\xD3\xA3TY",
-         "\xBF\xF3\xB3ty", 900},
+         {{"\xAF\xF3\xB3w", 300},
+          {"\xBF\xF3\xB3ty", 900},
+          {"\xA3\xF3"
+           "d\x9F",
+           200},
+          {"\xB3\xF3"
+           "dka",
+           100}},
+         "\xBF\xF3",
+         "\xBF\xF3\xB3ty,\xAF\xF3\xB3w",
+         "\xAF\xF3",
+         "\xAF\xF3\xB3ty,\xAF\xF3\xB3w",
+         "\xAF\xD3\xA3TY",
+         "\xBF\xF3\xB3ty",
+         900},
         {1251,
-         {{"\xCF\xF0\xE8\xE2\xE5\xF2", 800}, {"\xEF\xF0\xE8\xE2\xFB\xF7\xEA\xE0", 400}, {"\xEF\xF0\xEE\xF1\xF2\xEE", 900}},
-         "\xEF\xF0\xE8", "\xCF\xF0\xE8\xE2\xE5\xF2,\xEF\xF0\xE8\xE2\xFB\xF7\xEA\xE0", "\xCF\xF0\xE8",
-         "\xCF\xF0\xE8\xE2\xE5\xF2,\xCF\xF0\xE8\xE2\xFB\xF7\xEA\xE0", "\xCF\xD0\xC8\xC2\xC5\xD2",
-         "\xCF\xF0\xE8\xE2\xE5\xF2", 800},
+         {{"\xCF\xF0\xE8\xE2\xE5\xF2", 800},
+          {"\xEF\xF0\xE8\xE2\xFB\xF7\xEA\xE0", 400},
+          {"\xEF\xF0\xEE\xF1\xF2\xEE", 900}},
+         "\xEF\xF0\xE8",
+         "\xCF\xF0\xE8\xE2\xE5\xF2,\xEF\xF0\xE8\xE2\xFB\xF7\xEA\xE0",
+         "\xCF\xF0\xE8",
+         "\xCF\xF0\xE8\xE2\xE5\xF2,\xCF\xF0\xE8\xE2\xFB\xF7\xEA\xE0",
+         "\xCF\xD0\xC8\xC2\xC5\xD2",
+         "\xCF\xF0\xE8\xE2\xE5\xF2",
+         800},
     };
 }
 
@@ -155,11 +200,18 @@ TEST(CodePageMirror, TheCapitalsMirrorOffersOnlyWhatTheFileMisses)
     EXPECT_EQ(MirrorOfCapitals(file, *PortableCodePage(1251)), nullptr);
     file.Close();
     // A capital beyond the query's length is the file's own match: offered once, by the file.
-    Make(path, cp, {{"gem\xDCse", 1}, {"\xC9" "clair", 2}}, CODE_ANSI);
+    Make(path, cp,
+         {{"gem\xDCse", 1},
+          {"\xC9"
+           "clair",
+           2}},
+         CODE_ANSI);
     CDictionarySet set(nullptr, cp);
     ASSERT_TRUE(set.LoadFiles({path}));
     set.MirrorForCodePage();
-    EXPECT_EQ(Keys(set, "\xE9", kWords), "\xC9" "clair");
+    EXPECT_EQ(Keys(set, "\xE9", kWords),
+              "\xC9"
+              "clair");
     EXPECT_EQ(Keys(set, "gem", kWords), "gem\xDCse");
     EXPECT_EQ(Keys(set, "gem\xFC", kWords), "gem\xDCse");
 }
@@ -170,8 +222,14 @@ TEST(CodePageMirror, Utf8KeysServeEachCodePageWithWhatItCanRepresent)
     const std::string path = temp.File("utf8.lib");
     // German, Polish, Russian, French, and a word of no Windows code page of these three.
     const std::vector<Entry> words = {
-        {"Gem\xC3\xBC" "se", 700}, {"gemein", 600}, {"\xC5\xBC\xC3\xB3\xC5\x82w", 500},
-        {"\xD0\xBF\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82", 900}, {"caf\xC3\xA9", 300}, {"\xE6\x97\xA5\xE6\x9C\xAC", 800},
+        {"Gem\xC3\xBC"
+         "se",
+         700},
+        {"gemein", 600},
+        {"\xC5\xBC\xC3\xB3\xC5\x82w", 500},
+        {"\xD0\xBF\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82", 900},
+        {"caf\xC3\xA9", 300},
+        {"\xE6\x97\xA5\xE6\x9C\xAC", 800},
         {"bad\xC3", 100},  // cut in the middle of a character
     };
     Make(path, Windows1252CodePage(), words, CODE_UTF8);
@@ -181,7 +239,9 @@ TEST(CodePageMirror, Utf8KeysServeEachCodePageWithWhatItCanRepresent)
         std::string query, keys;
     };
     const std::vector<Expectation> expectations = {
-        {1252, 4, "ge", "gemein,Gem\xFC" "se"},
+        {1252, 4, "ge",
+         "gemein,Gem\xFC"
+         "se"},
         {1250, 3, "\xBF\xF3", "\xBF\xF3\xB3w"},
         {1251, 5, "\xEF\xF0", "\xEF\xF0\xE8\xE2\xE5\xF2"},
     };

@@ -142,6 +142,9 @@ private:
     bool IsTaken(unsigned vk) const;
     void ActOnPrompt(const KeyReport& key);
     void ForgetTypedText();
+    // What typing adds to the typed text: printable ASCII, CR, LF, and the code page's letters and
+    // digits beyond it (a double-byte character whole).
+    bool IsKeptText(const std::string& text) const;
     void AppendTyped(const std::string& text);
     void RemoveLastTypedCharacter();
     void QueueSearch();

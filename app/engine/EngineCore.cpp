@@ -107,6 +107,7 @@ bool CEngineCore::LoadDictionaries(const std::string& pattern)
 {
     m_engine.ClearCandidates();
     const bool loaded = m_dictionaries.LoadFolder(pattern, false);
+    m_dictionaries.MirrorForCodePage();
     m_dictionaries.SetLengthLimits(static_cast<int>(m_settings.nMinWordLength),
                                    static_cast<int>(m_settings.nMaxWordLength));
     return loaded;

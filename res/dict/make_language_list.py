@@ -3,7 +3,7 @@
 
 usage: make_language_list.py WORDS CODEPAGE COMMON OUTPUT RANKS [--affixes AFF] [--limit N]
 
-WORDS is a UTF-8 word list (one word a line) or, with --affixes, a hunspell .dic whose words
+WORDS is a word list (one word a line, UTF-8 or ISO-8859-1) or, with --affixes, a hunspell .dic whose words
 carry suffix flags of AFF (every form is listed). Words the language's own ANSI code page
 (e.g. cp1250) cannot hold are left out, each word appears once. COMMON lists the language's most
 common words, most common first: a word's place there gives its expected count by the curve that
@@ -77,8 +77,13 @@ def expand(dic_path, rules):
 
 
 def plain_words(path):
-    with open(path, encoding="utf-8", errors="replace") as f:
-        return [line.strip() for line in f]
+    with open(path, "rb") as f:
+        data = f.read()
+    try:
+        text = data.decode("utf-8")
+    except UnicodeDecodeError:
+        text = data.decode("latin-1")  # the older lists (Swedish) are ISO-8859-1
+    return [line.strip() for line in text.splitlines()]
 
 
 def keep_writable(words, codepage):

@@ -7,6 +7,22 @@
 
 namespace mbtext {
 
+// A-Z as a-z and every other byte as it is, as a 256-byte table: how the storage folds keys, and
+// how texts fold where no code page's letters are known.
+inline const unsigned char* AsciiFoldTable()
+{
+    struct Table {
+        unsigned char map[256];
+        Table()
+        {
+            for (int i = 0; i < 256; ++i)
+                map[i] = static_cast<unsigned char>(i >= 'A' && i <= 'Z' ? i + 32 : i);
+        }
+    };
+    static const Table table;
+    return table.map;
+}
+
 // Byte length of the character at pos; a lead byte at the very end counts alone.
 template <typename IsLeadByte>
 std::size_t CharLength(std::string_view text, std::size_t pos, IsLeadByte isLeadByte)

@@ -2,6 +2,14 @@
 
 #include <cstring>
 
+CCodePage::CCodePage()
+{
+    for (int b = 0; b < 256; ++b) {
+        m_lower[b] = static_cast<unsigned char>(b >= 'A' && b <= 'Z' ? b + 32 : b);
+        m_upper[b] = static_cast<unsigned char>(b >= 'a' && b <= 'z' ? b - 32 : b);
+    }
+}
+
 void CCodePage::Lower(char* text, std::size_t length) const
 {
     auto* bytes = reinterpret_cast<unsigned char*>(text);
@@ -11,6 +19,28 @@ void CCodePage::Lower(char* text, std::size_t length) const
             continue;
         }
         bytes[i] = m_lower[bytes[i]];
+    }
+}
+
+int CCodePage::LeadingCapitals(std::string_view text) const
+{
+    const auto capitalAt = [&](std::size_t i) {
+        return i < text.size() && CharLength(text, i) == 1 && IsCapital(static_cast<unsigned char>(text[i]));
+    };
+    if (!capitalAt(0))
+        return 0;
+    return capitalAt(1) ? 2 : 1;
+}
+
+void CCodePage::AdaptCase(std::string& text, int leadingCapitals) const
+{
+    for (std::size_t i = 0; i < text.size() && leadingCapitals > 0;) {
+        const std::size_t length = CharLength(text, i);
+        if (length == 1)
+            text[i] = static_cast<char>(m_upper[static_cast<unsigned char>(text[i])]);
+        if (leadingCapitals == 1)
+            break;
+        i += length;
     }
 }
 
@@ -242,104 +272,6 @@ void Utf16ToUtf8(std::u16string_view text, std::string& out)
             out.push_back(char(0x80 | (cp & 0x3F)));
         }
     }
-}
-
-// ---------------------------------------------------------------- Windows-1252
-
-namespace {
-
-// Unicode of the bytes 0x80-0x9F; the five unassigned ones map to the C1 controls,
-// as the system's own conversion does.
-const char16_t kHigh1252[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-class CCodePage1252 : public CCodePage {
-public:
-    CCodePage1252()
-    {
-        for (int b = 0; b < 256; ++b)
-            m_lower[b] = static_cast<unsigned char>(b);
-        for (int b = 'A'; b <= 'Z'; ++b)
-            m_lower[b] = static_cast<unsigned char>(b + 32);
-        for (int b = 0xC0; b <= 0xDE; ++b)
-            if (b != 0xD7)
-                m_lower[b] = static_cast<unsigned char>(b + 32);
-        m_lower[0x8A] = 0x9A;  // S caron
-        m_lower[0x8C] = 0x9C;  // OE
-        m_lower[0x8E] = 0x9E;  // Z caron
-        m_lower[0x9F] = 0xFF;  // Y diaeresis
-        MarkLettersAndDigits();
-    }
-
-    unsigned Id() const override { return 1252; }
-
-    bool ToUtf16(std::string_view text, std::u16string& out) const override
-    {
-        out.reserve(out.size() + text.size());
-        for (unsigned char c : text)
-            out.push_back(c >= 0x80 && c < 0xA0 ? kHigh1252[c - 0x80] : char16_t(c));
-        return true;
-    }
-
-    bool FromUtf16(std::u16string_view text, std::string& out) const override
-    {
-        int ignored = 0;
-        return Convert(text, out, ignored);
-    }
-
-    bool FromUtf16Counted(std::u16string_view text, std::string& out, int& unconvertible) const override
-    {
-        return Convert(text, out, unconvertible);
-    }
-
-private:
-    static bool Convert(std::u16string_view text, std::string& out, int& unconvertible)
-    {
-        out.reserve(out.size() + text.size());
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            char16_t u = text[i];
-            if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
-                out.push_back(char(u));
-                continue;
-            }
-            char mapped = '?';
-            for (int k = 0; k < 32; ++k)
-                if (kHigh1252[k] == u) {
-                    mapped = char(0x80 + k);
-                    break;
-                }
-            if (mapped == '?') {
-                ++unconvertible;
-                // A surrogate pair is one character: one default character.
-                i += Utf16CharLength(text, i) - 1;
-            }
-            out.push_back(mapped);
-        }
-        return true;
-    }
-
-    // As the system classifies them: the superscript digits count as digits, the fractions do not, the
-    // modifier circumflex is a letter.
-    void MarkLettersAndDigits()
-    {
-        for (int b = 0; b < 256; ++b) {
-            const bool ascii = (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z');
-            m_letterOrDigit[b] = ascii || (b >= 0xC0 && b != 0xD7 && b != 0xF7);
-        }
-        for (int b : {0x83, 0x88, 0x8A, 0x8C, 0x8E, 0x9A, 0x9C, 0x9E, 0x9F, 0xAA, 0xB2, 0xB3, 0xB5, 0xB9, 0xBA})
-            m_letterOrDigit[b] = true;
-    }
-};
-
-}  // namespace
-
-const CCodePage& Windows1252CodePage()
-{
-    static const CCodePage1252 instance;
-    return instance;
 }
 
 #ifndef _WIN32

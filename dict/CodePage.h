@@ -29,8 +29,13 @@ public:
     virtual bool FromUtf16Counted(std::u16string_view text, std::string& out, int& unconvertible) const;
 
     bool IsLeadByte(unsigned char byte) const { return m_leadByte[byte]; }
-    // Lower case of a single-byte character.
+    // Lower and upper case of a single-byte character.
     unsigned char LowerByte(unsigned char byte) const { return m_lower[byte]; }
+    unsigned char UpperByte(unsigned char byte) const { return m_upper[byte]; }
+    // A capital letter: one that has a small letter of its own.
+    bool IsCapital(unsigned char byte) const { return m_lower[byte] != byte; }
+    // The lower-case table itself, for loops that fold many bytes.
+    const unsigned char* LowerTable() const { return m_lower; }
     // Whether the byte on its own is a letter or a digit of the code page (word lists split at other bytes).
     bool IsLetterOrDigit(unsigned char byte) const { return m_letterOrDigit[byte]; }
 
@@ -57,6 +62,13 @@ public:
         Lower(text);
         return text;
     }
+
+    // Capitals at the start of a text: 0 none, 1 the first character only, 2 the first two. A
+    // double-byte character is no capital.
+    int LeadingCapitals(std::string_view text) const;
+    // Adapts a text to a typed one's LeadingCapitals: 1 its first letter becomes a capital, 2 all
+    // of them (single-byte characters only), 0 nothing.
+    void AdaptCase(std::string& text, int leadingCapitals) const;
 
     // Case-insensitive comparison of two texts: <0, 0, >0. Single-byte characters are
     // folded with the lower-case table, double-byte characters compared as they are.
@@ -102,8 +114,11 @@ public:
     std::size_t FindAtCharBoundary(std::string_view haystack, std::string_view needle) const;
 
 protected:
-    // Implementations fill both tables in their constructors.
+    // Case tables of ASCII (every code page has it), which implementations complete or replace.
+    CCodePage();
+    // Implementations fill the tables in their constructors.
     unsigned char m_lower[256] = {};
+    unsigned char m_upper[256] = {};
     bool m_leadByte[256] = {};
     bool m_letterOrDigit[256] = {};
 };
@@ -113,6 +128,8 @@ const CCodePage& SystemCodePage();
 
 // The portable Windows-1252 implementation (also used by tests on every platform).
 const CCodePage& Windows1252CodePage();
+// The portable code pages 1250, 1251 and 1252 by number; null for any other.
+const CCodePage* PortableCodePage(unsigned id);
 
 // UTF-8 <-> UTF-16 without the code page. Invalid UTF-8 sequences become U+FFFD;
 // unpaired surrogates are encoded as U+FFFD as well.

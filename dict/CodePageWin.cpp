@@ -11,7 +11,7 @@ public:
     CAnsiCodePage() : m_acp(GetACP())
     {
         for (int b = 0; b < 256; ++b) {
-            m_lower[b] = static_cast<unsigned char>(b);
+            m_lower[b] = m_upper[b] = static_cast<unsigned char>(b);
             m_letterOrDigit[b] = b != 0 && IsCharAlphaNumericA(static_cast<CHAR>(b));
             if (b != 0 && IsDBCSLeadByteEx(m_acp, static_cast<BYTE>(b))) {
                 m_leadByte[b] = true;
@@ -21,6 +21,9 @@ public:
                 char c = static_cast<char>(b);
                 CharLowerBuffA(&c, 1);
                 m_lower[b] = static_cast<unsigned char>(c);
+                c = static_cast<char>(b);
+                CharUpperBuffA(&c, 1);
+                m_upper[b] = static_cast<unsigned char>(c);
             }
         }
     }

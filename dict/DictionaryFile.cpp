@@ -32,16 +32,6 @@ int ParseNumber(std::string_view text)
     return static_cast<int>(std::strtol(copy.c_str(), nullptr, 10));
 }
 
-bool IsCapital(char c)
-{
-    return c >= 'A' && c <= 'Z';
-}
-
-bool IsSmall(char c)
-{
-    return c >= 'a' && c <= 'z';
-}
-
 // Where the query may occur in a key under a match mode.
 bool ModeAccepts(int mode, std::size_t at, std::size_t queryLength, std::size_t keyLength)
 {
@@ -60,15 +50,14 @@ bool ModeAccepts(int mode, std::size_t at, std::size_t queryLength, std::size_t 
 
 }  // namespace
 
-DictionaryQuery::LetterCase DictionaryQuery::LetterCaseOf(std::string_view query)
+DictionaryQuery::LetterCase DictionaryQuery::LetterCaseOf(std::string_view query, const CCodePage& codePage)
 {
-    if (query.empty() || !IsCapital(query[0]))
-        return kAsStored;
-    return query.size() >= 2 && IsCapital(query[1]) ? kAllCapitals : kFirstCapital;
+    const int capitals = codePage.LeadingCapitals(query);
+    return capitals == 0 ? kAsStored : (capitals == 1 ? kFirstCapital : kAllCapitals);
 }
 
 CDictionaryFile::CDictionaryFile(const CCodePage& codePage)
-    : m_codePage(codePage), m_codec(codePage), m_singleByte(!codePage.HasLeadBytes())
+    : m_codePage(codePage), m_codec(codePage), m_fold(mbtext::AsciiFoldTable()), m_singleByte(!codePage.HasLeadBytes())
 {
 }
 
@@ -172,6 +161,8 @@ void CDictionaryFile::ReleaseStorage(bool commit)
     m_rankColumn = -1;
     m_storage.reset();
     m_strategy.reset();
+    m_mirrorStrategy.reset();
+    m_fold = mbtext::AsciiFoldTable();
 }
 
 void CDictionaryFile::Close()
@@ -306,6 +297,42 @@ void CDictionaryFile::SetLengthLimits(int minimum, int maximum)
 int CDictionaryFile::CountEntries() const
 {
     return m_open ? m_data.GetSize() : 0;
+}
+
+bool CDictionaryFile::AdoptMirror(std::unique_ptr<c4_FileStrategy> strategy, std::unique_ptr<c4_Storage> storage,
+                                  const unsigned char* fold)
+{
+    if (!m_open || !storage || !storage->IsValid())
+        return false;
+    const bool ranked = storage->View("DBDATA").FindProperty("rank") >= 0;
+    c4_View info = storage->GetAs(kInfoDescription);
+    c4_View data = storage->GetAs(ranked ? kRankedDataDescription : kDataDescription);
+    EntriesChanged();
+    m_keyReader = c4_StringReader();
+    m_dataReader = c4_StringReader();
+    m_info = info;
+    m_data = data;
+    m_propColumn = info.FindProperty("prop");
+    m_valueColumn = info.FindProperty("value");
+    m_keyColumn = data.FindProperty("key");
+    m_dataColumn = data.FindProperty("data");
+    m_rankColumn = data.FindProperty("rank");
+    // The file's own storage goes before the strategy it reads through.
+    m_storage = std::move(storage);
+    m_strategy.reset();
+    m_mirrorStrategy = std::move(strategy);
+    m_readOnly = true;
+    m_keyCode = CODE_ANSI;
+    m_dataCode = CODE_ANSI;
+    m_encrypted = 0;
+    m_fold = fold;
+    m_cursor = -1;
+    m_positioned = false;
+    m_unvisited = false;
+    m_hasQuery = false;
+    m_quickSteps = false;
+    m_onMatch = false;
+    return true;
 }
 
 void CDictionaryFile::EncodeKey(std::string_view key, std::string& out)
@@ -446,17 +473,12 @@ bool CDictionaryFile::ReplaceEntry(std::string_view oldKey, std::string_view new
 
 namespace {
 
-unsigned char Fold(unsigned char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
-}
-
-// The storage's order of keys (A-Z folded, bytes unsigned) against a query folded already.
-int CompareStoredKeys(std::string_view key, std::string_view foldedQuery)
+// The order of keys (folded by `fold`, bytes unsigned) against a query folded already.
+int CompareStoredKeys(const unsigned char* fold, std::string_view key, std::string_view foldedQuery)
 {
     const std::size_t n = key.size() < foldedQuery.size() ? key.size() : foldedQuery.size();
     for (std::size_t i = 0; i < n; ++i) {
-        const unsigned char a = Fold(static_cast<unsigned char>(key[i]));
+        const unsigned char a = fold[static_cast<unsigned char>(key[i])];
         const unsigned char b = static_cast<unsigned char>(foldedQuery[i]);
         if (a != b)
             return a < b ? -1 : 1;
@@ -476,12 +498,12 @@ int CompareFolded(std::string_view a, std::string_view b)
 
 // Where the lower bound of a one- or two-byte search key without zero bytes is kept (see
 // LowerBound), or -1 for any other key.
-int PrefixSlot(std::string_view searchKey)
+int PrefixSlot(std::string_view searchKey, const unsigned char* fold = mbtext::AsciiFoldTable())
 {
     if (searchKey.empty() || searchKey.size() > 2 || searchKey[0] == '\0' || searchKey.back() == '\0')
         return -1;
-    const unsigned char b0 = Fold(static_cast<unsigned char>(searchKey[0]));
-    return searchKey.size() == 1 ? 0x10000 + b0 : (b0 << 8) + Fold(static_cast<unsigned char>(searchKey[1]));
+    const unsigned char b0 = fold[static_cast<unsigned char>(searchKey[0])];
+    return searchKey.size() == 1 ? 0x10000 + b0 : (b0 << 8) + fold[static_cast<unsigned char>(searchKey[1])];
 }
 
 std::string_view CutAtZero(std::string_view text)
@@ -500,7 +522,7 @@ void DictionaryQuery::Set(std::string_view query, int searchMode, const CCodePag
     lowered.append(query.data(), query.size());
     codePage.Lower(lowered);
     mode = searchMode;
-    letterCase = LetterCaseOf(query);
+    letterCase = LetterCaseOf(query, codePage);
     startOnly = mode != MATCH_ANY && (mode & MATCH_START);
     wordsAndPhrases = (mode & MATCH_WORDS) && (mode & MATCH_PHRASES);
     prefixSlot = PrefixSlot(query);
@@ -531,7 +553,7 @@ int CDictionaryFile::LowerBound(std::string_view storedQuery)
         if (m_prefixRows) {
             char folded[2];
             for (std::size_t i = 0; i < cut.size(); ++i)
-                folded[i] = static_cast<char>(Fold(static_cast<unsigned char>(cut[i])));
+                folded[i] = static_cast<char>(m_fold[static_cast<unsigned char>(cut[i])]);
             const auto b0 = static_cast<unsigned char>(folded[0]);
             const std::size_t slot =
                 cut.size() == 1 ? 0x10000 + b0 : (std::size_t{b0} << 8) + static_cast<unsigned char>(folded[1]);
@@ -544,7 +566,7 @@ int CDictionaryFile::LowerBound(std::string_view storedQuery)
     m_foldedQuery.clear();
     m_foldedQuery.append(cut.data(), cut.size());
     for (char& c : m_foldedQuery)
-        c = static_cast<char>(Fold(static_cast<unsigned char>(c)));
+        c = static_cast<char>(m_fold[static_cast<unsigned char>(c)]);
     const std::string_view query = m_foldedQuery;
     long long lo = -1, hi = rows;
     std::size_t node = 1;
@@ -575,10 +597,10 @@ int CDictionaryFile::LowerBound(std::string_view storedQuery)
                 if (order == 0 && query.size() <= kProbeBytes)
                     order = 1;  // the key is longer than the query it starts with
                 else if (order == 0)
-                    order = CompareStoredKeys(CutAtZero(m_keyReader.Get(static_cast<int>(m))), query);
+                    order = CompareStoredKeys(m_fold, CutAtZero(m_keyReader.Get(static_cast<int>(m))), query);
             }
         } else {
-            order = CompareStoredKeys(CutAtZero(m_keyReader.Get(static_cast<int>(m))), query);
+            order = CompareStoredKeys(m_fold, CutAtZero(m_keyReader.Get(static_cast<int>(m))), query);
         }
         if (order < 0) {
             lo = m;
@@ -598,7 +620,7 @@ const CDictionaryFile::ProbeSlot& CDictionaryFile::Probe(long long row, std::siz
         const std::string_view key = CutAtZero(m_keyReader.Get(static_cast<int>(row)));
         const std::size_t kept = key.size() < kProbeBytes ? key.size() : kProbeBytes;
         for (std::size_t i = 0; i < kept; ++i)
-            slot.bytes[i] = Fold(static_cast<unsigned char>(key[i]));
+            slot.bytes[i] = m_fold[static_cast<unsigned char>(key[i])];
         slot.length = key.size() <= kProbeBytes ? static_cast<unsigned char>(key.size()) : kLonger;
     }
     return slot;
@@ -623,7 +645,7 @@ CDictionaryFile::PrefixState CDictionaryFile::DescendByPrefix(std::string_view p
             const std::string_view key = CutAtZero(m_keyReader.Get(static_cast<int>(m)));
             headLength = key.size();
             for (std::size_t i = 0; i < prefix.size() && i < key.size(); ++i)
-                head[i] = Fold(static_cast<unsigned char>(key[i]));
+                head[i] = m_fold[static_cast<unsigned char>(key[i])];
         }
         int order = 0;
         const std::size_t common = headLength < prefix.size() ? headLength : prefix.size();
@@ -680,7 +702,7 @@ inline void CDictionaryFile::BeginSearch(const DictionaryQuery& query)
     int row = 0;
     if (!searchKey.empty()) {
         // A one- or two-byte key whose lower bound is known already is not looked up again.
-        const int slot = m_plainKeys ? query.prefixSlot : PrefixSlot(searchKey);
+        const int slot = m_plainKeys && m_fold == mbtext::AsciiFoldTable() ? query.prefixSlot : PrefixSlot(searchKey, m_fold);
         if (slot >= 0 && m_prefixRows && m_prefixRows[slot] != 0)
             row = static_cast<int>(m_prefixRows[slot] - 1);
         else
@@ -862,19 +884,8 @@ bool CDictionaryFile::MatchAtCursor(DictionaryMatch& match)
     match.key.clear();
     match.key.append(key.data(), key.size());
     const DictionaryQuery::LetterCase letterCase = m_query->letterCase;
-    if (letterCase != DictionaryQuery::kAsStored && m_type == DICTIONARY_WORDS) {
-        std::string& text = match.key;
-        if (letterCase == DictionaryQuery::kAllCapitals) {
-            for (std::size_t i = 0; i < text.size(); ++i) {
-                if (m_codePage.IsLeadByte(static_cast<unsigned char>(text[i])))
-                    ++i;  // double-byte character: its trail byte is no letter
-                else if (IsSmall(text[i]))
-                    text[i] = static_cast<char>(text[i] - 32);
-            }
-        } else if (!text.empty() && IsSmall(text[0])) {
-            text[0] = static_cast<char>(text[0] - 32);
-        }
-    }
+    if (letterCase != DictionaryQuery::kAsStored && m_type == DICTIONARY_WORDS)
+        m_codePage.AdaptCase(match.key, letterCase == DictionaryQuery::kAllCapitals ? 2 : 1);
 
     // The data column's reader is made at the first match handed out, not with the key's.
     std::string_view data;
@@ -920,7 +931,7 @@ int CDictionaryFile::UpperBoundOfPrefix(std::string_view query)
 {
     std::string bound(CutAtZero(query));
     for (char& c : bound)
-        c = static_cast<char>(Fold(static_cast<unsigned char>(c)));
+        c = static_cast<char>(m_fold[static_cast<unsigned char>(c)]);
     while (!bound.empty() && static_cast<unsigned char>(bound.back()) == 0xFF)
         bound.pop_back();
     if (bound.empty())

@@ -26,8 +26,9 @@ struct DictionaryQuery {
         kAsStored,      // the query does not start with a capital
         kFirstCapital,  // "Th": the first letter of the key becomes a capital
         kAllCapitals,   // "TH": every single-byte small letter of the key becomes a capital
+                        // (capitals and letters as the code page has them: "ÜB" too)
     };
-    static LetterCase LetterCaseOf(std::string_view query);
+    static LetterCase LetterCaseOf(std::string_view query, const CCodePage& codePage);
 
     void Set(std::string_view query, int searchMode, const CCodePage& codePage);
 
@@ -141,6 +142,12 @@ public:
     // Overwrites key and data of the first entry whose key equals oldKey, in place, and commits.
     bool ReplaceEntry(std::string_view oldKey, std::string_view newKey, std::string_view newData);
     int CountEntries() const;
+    // Searches from now on a read-only copy of the entries in memory (dict/CodePageMirror.h): keys
+    // and data plain code page text, sorted by `fold` (256 bytes that outlive this object). The
+    // file itself is let go.
+    bool AdoptMirror(std::unique_ptr<c4_FileStrategy> strategy, std::unique_ptr<c4_Storage> storage,
+                     const unsigned char* fold);
+    bool IsMirrored() const { return m_mirrorStrategy != nullptr; }
 
     // Text exchange (DictionaryText.cpp). Each needs an open dictionary and a path, and takes an
     // optional wait window. Export writes every entry, committed or not, in stored order as tagged
@@ -286,6 +293,8 @@ private:
     CEntryTextCodec m_codec;
 
     std::unique_ptr<CScramblingFileStrategy> m_strategy;
+    std::unique_ptr<c4_FileStrategy> m_mirrorStrategy;  // of a copy in memory (AdoptMirror)
+    const unsigned char* m_fold;                         // the order of the keys: the storage's, or the mirror's
     std::unique_ptr<c4_Storage> m_storage;
     c4_View m_info;
     c4_View m_data;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "dict/CodePageMirror.h"
 #include "dict/DictionaryEnableStore.h"
 #include "dict/FolderListing.h"
 
@@ -25,6 +26,23 @@ void CDictionarySet::CloseAll()
     m_ranked.clear();
     m_rankedHandedOut = -1;
     m_paths.clear();
+    m_skipped.clear();
+}
+
+int CDictionarySet::MirrorForCodePage()
+{
+    m_skipped.assign(m_dictionaries.size(), 0);
+    int skipped = 0;
+    for (std::size_t i = 0; i < m_dictionaries.size(); ++i) {
+        m_skipped[i] = MirrorIfNeeded(*m_dictionaries[i], m_codePage).skipped;
+        skipped += m_skipped[i];
+    }
+    return skipped;
+}
+
+int CDictionarySet::SkippedEntries(int index) const
+{
+    return index >= 0 && static_cast<std::size_t>(index) < m_skipped.size() ? m_skipped[index] : 0;
 }
 
 bool CDictionarySet::LoadFolder(const std::string& pattern, bool all)

@@ -31,6 +31,11 @@ public:
     // The same for a list of files, in this order. readOnly: the files are never written.
     bool LoadFiles(const std::vector<std::string>& paths, bool readOnly = false);
     void CloseAll();
+    // For completion: every loaded dictionary that needs one is searched through a mirror in the
+    // set's code page from now on (dict/CodePageMirror.h), read-only. Returns the entries left out
+    // over all of them, for characters the code page lacks.
+    int MirrorForCodePage();
+    int SkippedEntries(int index) const;
 
     // Per-file enable flag; a file without a record, and an empty path, are enabled.
     bool IsEnabled(const std::string& path) const;
@@ -77,6 +82,7 @@ private:
     DictionaryQuery m_query;
     std::vector<std::string> m_paths;
     std::vector<std::unique_ptr<CDictionaryFile>> m_dictionaries;
+    std::vector<int> m_skipped;  // per dictionary, by MirrorForCodePage
     // Dictionaries whose cursor stands on a pending match (read only when it is taken), in the
     // reverse of the order they hand them out (by key, then the later dictionary first): the
     // next one is taken from the back.

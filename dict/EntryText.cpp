@@ -48,25 +48,45 @@ void CEntryTextCodec::Decode(int code, bool encrypted, std::string_view stored, 
     DecodePlain(code, m_bytes, out);
 }
 
+void CEntryTextCodec::Widen(int code, std::string_view plain)
+{
+    m_wide.clear();
+    if (code == CODE_UTF8) {
+        Utf8ToUtf16(plain, m_wide);
+        return;
+    }
+    m_wide.reserve(plain.size() / 2);
+    for (std::size_t i = 0; i + 1 < plain.size(); i += 2)
+        m_wide.push_back(static_cast<char16_t>(static_cast<unsigned char>(plain[i]) |
+                                               (static_cast<unsigned char>(plain[i + 1]) << 8)));
+}
+
 void CEntryTextCodec::DecodePlain(int code, std::string_view plain, std::string& out)
 {
     out.clear();
-    switch (NormalizeEntryTextCode(code)) {
-        case CODE_UTF8:
-            m_wide.clear();
-            Utf8ToUtf16(plain, m_wide);
-            m_codePage.FromUtf16(m_wide, out);
-            break;
-        case CODE_UTF16:
-            m_wide.clear();
-            m_wide.reserve(plain.size() / 2);
-            for (std::size_t i = 0; i + 1 < plain.size(); i += 2)
-                m_wide.push_back(static_cast<char16_t>(static_cast<unsigned char>(plain[i]) |
-                                                       (static_cast<unsigned char>(plain[i + 1]) << 8)));
-            m_codePage.FromUtf16(m_wide, out);
-            break;
-        default:
-            out.assign(plain.data(), plain.size());
-            break;
+    code = NormalizeEntryTextCode(code);
+    if (code == CODE_ANSI) {
+        out.assign(plain.data(), plain.size());
+        return;
     }
+    Widen(code, plain);
+    m_codePage.FromUtf16(m_wide, out);
+}
+
+bool CEntryTextCodec::DecodeExactly(int code, bool encrypted, std::string_view stored, std::string& out)
+{
+    out.clear();
+    code = NormalizeEntryTextCode(code);
+    if (encrypted) {
+        m_bytes.assign(stored.data(), stored.size());
+        UnscrambleText(m_bytes.data(), m_bytes.size());
+        stored = m_bytes;
+    }
+    if (code == CODE_ANSI) {
+        out.assign(stored.data(), stored.size());
+        return true;
+    }
+    Widen(code, stored);
+    int unconvertible = 0;
+    return m_codePage.FromUtf16Counted(m_wide, out, unconvertible) && unconvertible == 0;
 }

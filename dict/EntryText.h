@@ -29,10 +29,15 @@ public:
     void Decode(int code, bool encrypted, std::string_view stored, std::string& out);
     // Stored bytes of an unscrambled value -> ANSI text.
     void DecodePlain(int code, std::string_view plain, std::string& out);
+    // Decode that fails (out undefined) when the text holds characters the code page lacks.
+    bool DecodeExactly(int code, bool encrypted, std::string_view stored, std::string& out);
 
     const CCodePage& CodePage() const { return m_codePage; }
 
 private:
+    // The UTF-16 of a stored UTF-8 or UTF-16 value (already unscrambled) into m_wide.
+    void Widen(int code, std::string_view plain);
+
     const CCodePage& m_codePage;
     std::u16string m_wide;
     std::string m_bytes;

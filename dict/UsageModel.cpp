@@ -7,22 +7,18 @@
 #include <iterator>
 
 #include "base/FileIo.h"
+#include "base/MultiByteText.h"
 
 namespace {
 
 const char kHeader[] = "PVUSAGE 1\n";
 
-unsigned char Fold(unsigned char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
-}
-
 // Folded comparison of a text with a folded one; prefixOnly: equal when the text starts with it.
-int CompareFolded(std::string_view text, std::string_view folded, bool prefixOnly)
+int CompareFolded(const unsigned char* fold, std::string_view text, std::string_view folded, bool prefixOnly)
 {
     const std::size_t n = std::min(text.size(), folded.size());
     for (std::size_t i = 0; i < n; ++i) {
-        const unsigned char a = Fold(static_cast<unsigned char>(text[i]));
+        const unsigned char a = fold[static_cast<unsigned char>(text[i])];
         const unsigned char b = static_cast<unsigned char>(folded[i]);
         if (a != b)
             return a < b ? -1 : 1;
@@ -33,28 +29,29 @@ int CompareFolded(std::string_view text, std::string_view folded, bool prefixOnl
 }
 
 // Both texts folded as they are compared.
-bool FoldedLess(std::string_view a, std::string_view b)
+bool FoldedLess(const unsigned char* fold, std::string_view a, std::string_view b)
 {
     const std::size_t n = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < n; ++i) {
-        const unsigned char x = Fold(static_cast<unsigned char>(a[i])), y = Fold(static_cast<unsigned char>(b[i]));
+        const unsigned char x = fold[static_cast<unsigned char>(a[i])], y = fold[static_cast<unsigned char>(b[i])];
         if (x != y)
             return x < y;
     }
     return a.size() < b.size();
 }
 
-std::string Folded(std::string_view text)
+std::string Folded(const unsigned char* fold, std::string_view text)
 {
     std::string folded(text);
     for (char& c : folded)
-        c = static_cast<char>(Fold(static_cast<unsigned char>(c)));
+        c = static_cast<char>(fold[static_cast<unsigned char>(c)]);
     return folded;
 }
 
-bool IsLower(std::string_view text)
+bool IsLower(const unsigned char* fold, std::string_view text)
 {
-    return std::none_of(text.begin(), text.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
+    return std::none_of(text.begin(), text.end(),
+                        [fold](char c) { return fold[static_cast<unsigned char>(c)] != static_cast<unsigned char>(c); });
 }
 
 std::uint32_t Fnv(std::string_view bytes)
@@ -83,7 +80,15 @@ bool NextNumber(std::string_view& line, unsigned long long& value)
 
 }  // namespace
 
-CUsageModel::CUsageModel() : m_limits(Limits()) {}
+CUsageModel::CUsageModel() : CUsageModel(Limits()) {}
+
+CUsageModel::CUsageModel(Limits limits) : m_limits(limits), m_fold(mbtext::AsciiFoldTable()) {}
+
+void CUsageModel::SetLowerCase(const unsigned char* table)
+{
+    m_fold = table ? table : mbtext::AsciiFoldTable();
+    SortOrder();
+}
 
 bool CUsageModel::IsWord(std::string_view text)
 {
@@ -120,7 +125,7 @@ std::size_t CUsageModel::LowerBound(std::string_view lowered) const
 {
     const auto at =
         std::lower_bound(m_order.begin(), m_order.end(), lowered, [this](std::uint32_t index, std::string_view key) {
-            return CompareFolded(TextOf(m_words[index]), key, false) < 0;
+            return CompareFolded(m_fold, TextOf(m_words[index]), key, false) < 0;
         });
     return static_cast<std::size_t>(at - m_order.begin());
 }
@@ -129,9 +134,9 @@ int CUsageModel::IndexOf(std::string_view word) const
 {
     if (word.empty() || word.size() > kMaxWordLength)
         return -1;
-    const std::string folded = Folded(word);
+    const std::string folded = Folded(m_fold, word);
     const std::size_t at = LowerBound(folded);
-    if (at < m_order.size() && CompareFolded(TextOf(m_words[m_order[at]]), folded, false) == 0)
+    if (at < m_order.size() && CompareFolded(m_fold, TextOf(m_words[m_order[at]]), folded, false) == 0)
         return static_cast<int>(m_order[at]);
     return -1;
 }
@@ -147,7 +152,7 @@ int CUsageModel::AddWord(std::string_view word, int rank, bool known, bool keepO
     const auto index = static_cast<std::uint32_t>(m_words.size());
     m_words.push_back(record);
     if (keepOrder)
-        m_order.insert(m_order.begin() + static_cast<std::ptrdiff_t>(LowerBound(Folded(word))), index);
+        m_order.insert(m_order.begin() + static_cast<std::ptrdiff_t>(LowerBound(Folded(m_fold, word))), index);
     else
         m_order.push_back(index);
     return static_cast<int>(index);
@@ -156,7 +161,7 @@ int CUsageModel::AddWord(std::string_view word, int rank, bool known, bool keepO
 void CUsageModel::SortOrder()
 {
     std::sort(m_order.begin(), m_order.end(),
-              [this](std::uint32_t a, std::uint32_t b) { return FoldedLess(TextOf(m_words[a]), TextOf(m_words[b])); });
+              [this](std::uint32_t a, std::uint32_t b) { return FoldedLess(m_fold, TextOf(m_words[a]), TextOf(m_words[b])); });
 }
 
 void CUsageModel::MergePairs() const
@@ -219,7 +224,7 @@ bool CUsageModel::Learn(std::string_view word, std::string_view previous, int ra
         record.rank = static_cast<std::uint16_t>(std::clamp(rank, 0, 0xFFFF));
         record.known = known;
         // Once typed in small letters, a word is offered so (same length: written in place).
-        if (IsLower(word))
+        if (IsLower(m_fold, word))
             m_pool.replace(record.textAt, record.length, word);
     }
     Record& record = m_words[static_cast<std::size_t>(index)];
@@ -268,10 +273,10 @@ double CUsageModel::Score(const Word& word, std::string_view previous) const
 
 void CUsageModel::ForEachWithPrefix(std::string_view prefix, const std::function<void(const Word&)>& visit) const
 {
-    const std::string folded = Folded(prefix);
+    const std::string folded = Folded(m_fold, prefix);
     for (std::size_t at = LowerBound(folded); at < m_order.size(); ++at) {
         const Record& record = m_words[m_order[at]];
-        if (CompareFolded(TextOf(record), folded, true) != 0)
+        if (CompareFolded(m_fold, TextOf(record), folded, true) != 0)
             break;
         visit(ToWord(record));
     }
@@ -418,6 +423,7 @@ bool CUsageModel::Parse(std::string_view text)
         return false;
 
     CUsageModel parsed(m_limits);
+    parsed.m_fold = m_fold;
     std::string_view body = text.substr(sizeof kHeader - 1, endAt - (sizeof kHeader - 1));
     unsigned long long typed = 0, serial = 0;
     std::string_view first = body.substr(0, body.find('\n') + 1);
@@ -460,7 +466,7 @@ bool CUsageModel::Parse(std::string_view text)
     parsed.SortOrder();
     for (std::size_t i = 1; i < parsed.m_order.size(); ++i) {
         const std::string_view before = parsed.TextOf(parsed.m_words[parsed.m_order[i - 1]]);
-        if (!FoldedLess(before, parsed.TextOf(parsed.m_words[parsed.m_order[i]])))
+        if (!FoldedLess(m_fold, before, parsed.TextOf(parsed.m_words[parsed.m_order[i]])))
             return false;  // a word twice
     }
     m_pool.swap(parsed.m_pool);

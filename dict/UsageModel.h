@@ -37,7 +37,10 @@ public:
     };
 
     CUsageModel();
-    explicit CUsageModel(Limits limits) : m_limits(limits) {}
+    explicit CUsageModel(Limits limits);
+    // How letters fold when words are compared: a 256-byte lower-case table of the code page that
+    // outlives the store (null: A-Z only). Words that differ only in case are one word.
+    void SetLowerCase(const unsigned char* table);
 
     // Reads the file; a missing file gives an empty store (true). A file that is damaged or not
     // of this kind gives an empty store too (false) and is replaced at the next Save.
@@ -123,6 +126,7 @@ private:
     bool m_dirty = false;
     std::string m_pool;
     std::vector<Record> m_words;
+    const unsigned char* m_fold;           // the lower-case table of SetLowerCase
     std::vector<std::uint32_t> m_order;    // word indices by lower-case text
     mutable std::vector<Pair> m_pairs;     // sorted by (first, second)
     mutable std::vector<Pair> m_newPairs;  // not yet merged, in the order they came

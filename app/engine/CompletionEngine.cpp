@@ -27,8 +27,8 @@ std::string TrimLeadingBlanks(const std::string& text, std::size_t from)
     return text.substr(from);
 }
 
-// Bytes that typing may add to the typed text: printable ASCII, carriage return, line feed.
-bool IsTypedByte(unsigned char byte)
+// ASCII that typing may add to the typed text: printable characters, carriage return, line feed.
+bool IsTypedAscii(unsigned char byte)
 {
     return (byte >= 0x20 && byte <= 0x7F) || byte == '\r' || byte == '\n';
 }
@@ -53,6 +53,20 @@ CCompletionEngine::CCompletionEngine(const EngineServices& services)
       m_codePage(*services.codePage)
 {
     ApplySettings(EngineSettings());
+    // Double-byte code pages keep the storage's fold: their trail bytes are no letters.
+    m_usage.SetLowerCase(m_codePage.HasLeadBytes() ? nullptr : m_codePage.LowerTable());
+}
+
+bool CCompletionEngine::IsKeptText(const std::string& text) const
+{
+    const auto first = static_cast<unsigned char>(text[0]);
+    // A double-byte character comes as its two bytes.
+    if (text.size() == 2 && m_codePage.IsLeadByte(first))
+        return true;
+    return std::all_of(text.begin(), text.end(), [this](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return IsTypedAscii(byte) || (byte >= 0x80 && !m_codePage.IsLeadByte(byte) && m_codePage.IsLetterOrDigit(byte));
+    });
 }
 
 void CCompletionEngine::ApplySettings(const EngineSettings& settings)
@@ -190,10 +204,15 @@ int CCompletionEngine::ProcessKey(unsigned chars, unsigned keyInfo)
     std::string text;
     for (unsigned c = chars & 0xFFFF; c != 0 && (c & 0xFF) != 0; c >>= 8)
         text += static_cast<char>(c & 0xFF);
-    if (!text.empty() && !released &&
-        std::all_of(text.begin(), text.end(), [](char c) { return IsTypedByte(static_cast<unsigned char>(c)); })) {
+    if (text.empty() || released)
+        return 1;
+    if (IsKeptText(text)) {
         AppendTyped(text);
         QueueSearch();
+    } else if (std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
+        // A mark beyond ASCII (a quotation mark, a currency sign): the text before it is not
+        // what the target holds before the caret any more.
+        ForgetTypedText();
     }
     return 1;
 }

@@ -135,6 +135,9 @@ private:
     bool IsTaken(unsigned vk) const;
     void ActOnPrompt(unsigned vk, bool released);
     void ForgetTypedText();
+    // What typing adds to the typed text: printable ASCII, CR, LF, and the code page's letters and
+    // digits beyond it (a double-byte character whole).
+    bool IsKeptText(const std::string& text) const;
     void AppendTyped(const std::string& text);
     void RemoveLastTypedCharacter();
     void QueueSearch();

@@ -127,6 +127,7 @@ bool CEngineCore::LoadDictionaries(const std::string& pattern)
 {
     m_engine.ClearCandidates();
     const bool loaded = m_dictionaries.LoadFolder(pattern, false);
+    m_dictionaries.MirrorForCodePage();
     m_dictionaries.SetLengthLimits(static_cast<int>(m_settings.minWordLength),
                                    static_cast<int>(m_settings.maxWordLength));
     return loaded;

@@ -18,14 +18,6 @@ bool IsWordByte(unsigned char c)
     return std::isalnum(c) || c == '\'' || c == '-' || c >= 0x80;
 }
 
-std::string Lowered(std::string_view text)
-{
-    std::string lowered(text);
-    for (char& c : lowered)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lowered;
-}
-
 // The run of word bytes that ends at end (exclusive), apostrophes and hyphens at its ends left out.
 std::string_view WordEndingAt(const std::string& text, std::size_t end)
 {
@@ -59,22 +51,14 @@ std::string CCompletionEngine::AdaptCase(std::string_view text, const std::strin
 {
     // As the dictionaries adapt their keys: "Th" gives a first capital, "TH" all capitals.
     std::string adapted(text);
-    const auto capital = [&key](std::size_t i) {
-        return i < key.size() && key[i] >= 'A' && key[i] <= 'Z';
-    };
-    if (capital(0) && capital(1)) {
-        for (char& c : adapted)
-            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    } else if (capital(0) && !adapted.empty()) {
-        adapted[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(adapted[0])));
-    }
+    m_codePage.AdaptCase(adapted, m_codePage.LeadingCapitals(key));
     return adapted;
 }
 
 // Each key is offered once per search, whatever its letter case or source.
 bool CCompletionEngine::IsOfferedOnce(const std::string& key)
 {
-    std::string lowered = Lowered(key);
+    std::string lowered = m_codePage.Lowered(key);
     if (std::find(m_offeredKeys.begin(), m_offeredKeys.end(), lowered) != m_offeredKeys.end())
         return false;
     m_offeredKeys.push_back(std::move(lowered));
@@ -91,9 +75,10 @@ void CCompletionEngine::LearnUsage(const std::string& typedText)
     const std::string previous = WordBefore(typedText, typedText.size() - 1);
     // A capital at the start of a sentence is not the word's own: "The" is learnt as "the".
     int rank = m_dictionaries.RankOf(word);
-    if (rank < 0 && std::isupper(static_cast<unsigned char>(word[0]))) {
+    if (rank < 0 && !m_codePage.IsLeadByte(static_cast<unsigned char>(word[0])) &&
+        m_codePage.IsCapital(static_cast<unsigned char>(word[0]))) {
         std::string lower = word;
-        lower[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(lower[0])));
+        lower[0] = static_cast<char>(m_codePage.LowerByte(static_cast<unsigned char>(lower[0])));
         const int lowerRank = m_dictionaries.RankOf(lower);
         if (lowerRank >= 0) {
             word = lower;
@@ -108,13 +93,13 @@ int CCompletionEngine::FindRankedCandidates(const std::string& key)
     ClearCandidates();
     m_pageStart = 0;
     m_previousWord = WordBefore(m_typedText, m_typedText.size());
-    const std::string lowerKey = Lowered(key);
+    const std::string lowerKey = m_codePage.Lowered(key);
 
     // Shorthands whose key is exactly what was typed come first, as the user asked for them.
     DictionaryMatch match;
     if (m_settings.enableShorthand) {
         for (bool found = m_dictionaries.FindFirst(key, m_matchMode, true, match);
-             found && Lowered(match.key) == lowerKey; found = m_dictionaries.FindNext(match)) {
+             found && m_codePage.Lowered(match.key) == lowerKey; found = m_dictionaries.FindNext(match)) {
             if (match.type == KIND_SHORTHAND)
                 m_raised.push_back(ScoredMatch{match, 2.0});
         }
@@ -184,7 +169,7 @@ bool CCompletionEngine::PeekRankedStream()
 
 void CCompletionEngine::FillRanked(std::size_t wanted)
 {
-    const std::string lowerKey = Lowered(m_searchKey);
+    const std::string lowerKey = m_codePage.Lowered(m_searchKey);
     while (m_candidates.size() < wanted) {
         const bool stream = PeekRankedStream();
         const bool raised = m_raisedNext < m_raised.size();
@@ -198,7 +183,7 @@ void CCompletionEngine::FillRanked(std::size_t wanted)
             m_streamPeeked = false;
         }
         // What was typed already is no help as a candidate (a shorthand is: it expands).
-        if (next.type != KIND_SHORTHAND && Lowered(next.key) == lowerKey)
+        if (next.type != KIND_SHORTHAND && m_codePage.Lowered(next.key) == lowerKey)
             continue;
         if (next.type == KIND_SHORTHAND || IsOfferedOnce(next.key))
             m_candidates.push_back(std::move(next));

@@ -8,8 +8,8 @@ pv_add_unit_test(dict_file_tests
   LIBS pv_dict pvdict_core)
 
 pv_add_unit_test(dict_set_tests
-  SOURCES DictionarySetTest.cpp RankedSearchTest.cpp
-  LIBS pv_dict pvdict_core)
+  SOURCES DictionarySetTest.cpp RankedSearchTest.cpp CodePageMirrorTest.cpp
+  LIBS pv_dict pvdict_core pv_autolearn)
 
 pv_add_unit_test(dict_pvdict_tests
   SOURCES PvdictTest.cpp

@@ -22,7 +22,8 @@
 namespace {
 
 const char kUsage[] =
-    "usage: pvengine [--libs DIR] [--config FILE] [--learn FILE [--save]] [--no-learn] [--drive DIR] [--tail N]\n";
+    "usage: pvengine [--libs DIR] [--config FILE] [--learn FILE [--save]] [--no-learn] [--drive DIR] [--tail N]\n"
+    "                [--codepage 1250|1251|1252]\n";
 
 struct Options {
     std::string libs;
@@ -32,6 +33,7 @@ struct Options {
     bool save = false;
     bool noLearn = false;
     std::size_t tail = 0;
+    const CCodePage* codePage = nullptr;  // the system's when not given
 };
 
 int Usage(const std::string& message)
@@ -60,6 +62,12 @@ int ParseOptions(int argc, char** argv, Options& options)
             if (!value(number) || number.empty() || number.find_first_not_of("0123456789") != std::string::npos)
                 return Usage("--tail takes a number");
             options.tail = static_cast<std::size_t>(std::strtoull(number.c_str(), nullptr, 10));
+        } else if (arg == "--codepage") {
+            const bool digits = value(number) && !number.empty() && number.size() < 6 &&
+                                number.find_first_not_of("0123456789") == std::string::npos;
+            options.codePage = digits ? PortableCodePage(static_cast<unsigned>(std::stoul(number))) : nullptr;
+            if (!options.codePage)
+                return Usage("--codepage takes 1250, 1251 or 1252");
         } else if (arg == "--libs" || arg == "--config" || arg == "--learn" || arg == "--drive") {
             std::string& into = arg == "--libs"     ? options.libs
                                 : arg == "--config" ? options.config
@@ -107,7 +115,7 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    const CCodePage& codePage = SystemCodePage();
+    const CCodePage& codePage = options.codePage ? *options.codePage : SystemCodePage();
     CHeadlessHost host(codePage);
     host.ApplySettings(programSettings);
     host.SetDriveRoot(options.drive);

@@ -102,11 +102,15 @@ TEST_F(KeysTest, EscapeClosesThePromptAndForgetsTheWord)
 
 TEST_F(KeysTest, OnlyPrintableAsciiReturnAndLineFeedAreKept)
 {
+    // This code page has no letters beyond ASCII: such a byte is a mark, and what was typed
+    // before it is forgotten (the target no longer ends with it).
     Type("caf");
-    EXPECT_EQ(Key(0xDE, 0xE9), std::make_pair(1, 1));  // é passes but is not kept
-    EXPECT_EQ(engine->TypedText(), "caf");
+    EXPECT_EQ(Key(0xDE, 0xE9), std::make_pair(1, 1));
+    EXPECT_EQ(engine->TypedText(), "");
+    Type("caf");
     EXPECT_EQ(Key(0xDE, 0xE9 | ('x' << 8)), std::make_pair(1, 1));
-    EXPECT_EQ(Key(0xBA, 'x' | (0xA8 << 8)), std::make_pair(1, 1));
+    EXPECT_EQ(engine->TypedText(), "");
+    Type("caf");
     EXPECT_EQ(Key(0x09, '\t'), std::make_pair(1, 1));
     EXPECT_EQ(Key(0x41, 0x01), std::make_pair(1, 1));
     EXPECT_EQ(engine->TypedText(), "caf");
@@ -422,4 +426,45 @@ TEST(IndexKeyLabels, NameTheKeysThatSelect)
     EXPECT_EQ(labels[9], "0");
     EXPECT_EQ(IndexKeyLabel(0x63), "3");  // number pad 3
     EXPECT_EQ(IndexKeyLabel(0xBD), "");   // a key without a short name
+}
+
+// Under a code page with letters beyond ASCII they are typed like any other.
+class CodePageKeysTest : public EngineFixture {
+protected:
+    void UseCodePage(const CCodePage& codePage)
+    {
+        services.codePage = &codePage;
+        engine = std::make_unique<CCompletionEngine>(services);
+        engine->ApplySettings(ClassicSettings());
+    }
+};
+
+TEST_F(CodePageKeysTest, LettersAndDigitsOfTheCodePageAreKeptOtherMarksEndTheText)
+{
+    UseCodePage(*PortableCodePage(1251));
+    Type("\xEF\xF0\xE8\xE2");  // прив
+    EXPECT_EQ(engine->TypedText(), "\xEF\xF0\xE8\xE2");
+    Key(0xBA, 0xAB);  // « is no letter
+    EXPECT_EQ(engine->TypedText(), "");
+    UseCodePage(*PortableCodePage(1250));
+    Type("\xBF\xF3\xB3w \xB2");  // żółw and an ogonek alone
+    EXPECT_EQ(engine->TypedText(), "");
+    UseCodePage(*PortableCodePage(1252));
+    Type("gem\xFC\xB2");  // ü and a superscript two: the system counts both
+    EXPECT_EQ(engine->TypedText(), "gem\xFC\xB2");
+    Key(0xDE, 0xE9 | ('x' << 8));  // a dead key's two characters
+    EXPECT_EQ(engine->TypedText(), "gem\xFC\xB2\xE9x");
+    // Backspace takes one single-byte character.
+    Key(VK_BACK_, 0x08);
+    Key(VK_BACK_, 0x08);
+    EXPECT_EQ(engine->TypedText(), "gem\xFC\xB2");
+}
+
+TEST_F(DoubleByteKeysTest, ADoubleByteCharacterComesWholeAndIsKept)
+{
+    Type("ab");
+    Key(0xDE, 0x82 | (0xA0 << 8));
+    EXPECT_EQ(engine->TypedText(), "ab\x82\xA0");
+    Key(0xDE, 0xA0);  // a trail byte alone is no letter of this code page
+    EXPECT_EQ(engine->TypedText(), "");
 }

@@ -1,0 +1,175 @@
+#include "dict/CodePageMirror.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dict/CodePage.h"
+#include "dict/DictionaryFile.h"
+#include "dict/EntryText.h"
+
+namespace {
+
+const char kInfoDescription[] = "DBINFO[prop:S,value:S]";
+const char kDataDescription[] = "DBDATA[key:S,data:S]";
+const char kRankedDataDescription[] = "DBDATA[key:S,data:S,rank:I]";
+
+// Double-byte code pages keep the storage's fold (their trail bytes are no letters).
+const unsigned char* MirrorFold(const CCodePage& codePage)
+{
+    return codePage.HasLeadBytes() ? mbtext::AsciiFoldTable() : codePage.LowerTable();
+}
+
+// Whether the code page has capitals that the storage's fold leaves apart from their small letters.
+bool HasCapitalsBeyondAscii(const CCodePage& codePage)
+{
+    if (codePage.HasLeadBytes())
+        return false;
+    for (int b = 0x80; b < 0x100; ++b) {
+        if (codePage.IsCapital(static_cast<unsigned char>(b)))
+            return true;
+    }
+    return false;
+}
+
+// A storage in memory, read from the image its builder saved: frozen columns, read quickly.
+class CImageStrategy : public c4_FileStrategy {
+public:
+    explicit CImageStrategy(std::vector<std::uint8_t> image) : m_image(std::move(image)) {}
+    bool IsValid() const override { return true; }
+    int DataRead(t4_i32 pos, void* buffer, int length) override
+    {
+        if (length < 1)
+            return 0;
+        if (pos < 0 || static_cast<std::size_t>(pos) > m_image.size())
+            return -1;
+        const std::size_t n = std::min(static_cast<std::size_t>(length), m_image.size() - static_cast<std::size_t>(pos));
+        if (n > 0)
+            std::memcpy(buffer, m_image.data() + pos, n);
+        return static_cast<int>(n);
+    }
+    t4_i32 FileSize() override { return static_cast<t4_i32>(m_image.size()); }
+    bool BeginRewrite() override { return false; }
+
+private:
+    std::vector<std::uint8_t> m_image;
+};
+
+struct MirrorEntry {
+    std::uint32_t keyAt;
+    std::uint32_t keyLength;
+    std::uint32_t dataAt;
+    std::uint32_t dataLength;
+    std::uint16_t rank;
+};
+
+bool FoldedLess(const unsigned char* fold, std::string_view a, std::string_view b)
+{
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char x = fold[static_cast<unsigned char>(a[i])], y = fold[static_cast<unsigned char>(b[i])];
+        if (x != y)
+            return x < y;
+    }
+    return a.size() < b.size();
+}
+
+// The file's properties, its texts now plain code page text.
+void CopyInfo(CDictionaryFile& file, c4_View& info)
+{
+    const c4_StringProp prop("prop"), value("value");
+    std::string_view name, text;
+    for (int row = 0; file.ReadInfoRow(row, name, text); ++row) {
+        if (name == "KEYCODE" || name == "DATACODE" || name == "DBEncrypt")
+            continue;
+        info.Add(prop[name] + value[text]);
+    }
+    info.Add(prop["KEYCODE"] + value["1"]);
+    info.Add(prop["DATACODE"] + value["1"]);
+    info.Add(prop["DBEncrypt"] + value["0"]);
+}
+
+}  // namespace
+
+bool NeedsCodePageMirror(CDictionaryFile& file, const CCodePage& codePage)
+{
+    if (!file.IsOpen() || file.IsMirrored())
+        return false;
+    if (file.IsEncrypted() || NormalizeEntryTextCode(file.KeyCode()) != CODE_ANSI)
+        return true;
+    if (!HasCapitalsBeyondAscii(codePage))
+        return false;
+    std::string_view key, data;
+    for (int row = 0; file.ReadStoredEntry(row, key, data); ++row) {
+        for (char c : key) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (byte >= 0x80 && codePage.IsCapital(byte))
+                return true;
+        }
+    }
+    return false;
+}
+
+MirrorOutcome MirrorForCodePage(CDictionaryFile& file, const CCodePage& codePage)
+{
+    MirrorOutcome outcome;
+    if (!file.IsOpen() || file.IsMirrored())
+        return outcome;
+    CEntryTextCodec codec(codePage);
+    const int keyCode = file.KeyCode(), dataCode = file.DataCode();
+    const bool encrypted = file.IsEncrypted();
+    std::string pool, key, data;
+    std::vector<MirrorEntry> entries;
+    entries.reserve(static_cast<std::size_t>(file.CountEntries()));
+    std::string_view storedKey, storedData;
+    for (int row = 0; file.ReadStoredEntry(row, storedKey, storedData); ++row) {
+        if (!codec.DecodeExactly(keyCode, encrypted, storedKey, key) || key.empty() ||
+            key.find('\0') != std::string::npos) {
+            ++outcome.skipped;
+            continue;
+        }
+        codec.Decode(dataCode, encrypted, storedData, data);
+        const auto keyAt = static_cast<std::uint32_t>(pool.size());
+        pool += key;
+        const auto dataAt = static_cast<std::uint32_t>(pool.size());
+        pool += data;
+        entries.push_back(MirrorEntry{keyAt, static_cast<std::uint32_t>(key.size()), dataAt,
+                                      static_cast<std::uint32_t>(data.size()),
+                                      static_cast<std::uint16_t>(file.Rank(row))});
+    }
+    const unsigned char* fold = MirrorFold(codePage);
+    const auto keyOf = [&pool](const MirrorEntry& e) { return std::string_view(pool).substr(e.keyAt, e.keyLength); };
+    // Stable: keys equal but for case keep the file's order (the newest first).
+    std::stable_sort(entries.begin(), entries.end(), [&](const MirrorEntry& a, const MirrorEntry& b) {
+        return FoldedLess(fold, keyOf(a), keyOf(b));
+    });
+
+    c4_Storage built;
+    c4_View info = built.GetAs(kInfoDescription);
+    CopyInfo(file, info);
+    const bool ranked = file.HasRankColumn();
+    c4_View rows = built.GetAs(ranked ? kRankedDataDescription : kDataDescription);
+    const c4_StringProp keyProp("key"), dataProp("data");
+    const c4_IntProp rankProp("rank");
+    for (const MirrorEntry& e : entries) {
+        c4_Row row = keyProp[keyOf(e)] + dataProp[std::string_view(pool).substr(e.dataAt, e.dataLength)];
+        if (ranked)
+            row += rankProp[e.rank];
+        rows.Add(row);
+    }
+    std::vector<std::uint8_t> image;
+    if (!built.SaveTo(image))
+        return outcome;
+    auto strategy = std::make_unique<CImageStrategy>(std::move(image));
+    auto storage = std::make_unique<c4_Storage>(*strategy, false, 0);
+    outcome.mirrored = file.AdoptMirror(std::move(strategy), std::move(storage), fold);
+    return outcome;
+}
+
+MirrorOutcome MirrorIfNeeded(CDictionaryFile& file, const CCodePage& codePage)
+{
+    return NeedsCodePageMirror(file, codePage) ? MirrorForCodePage(file, codePage) : MirrorOutcome{};
+}

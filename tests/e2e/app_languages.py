@@ -51,7 +51,7 @@ with Session("app_languages_" + language, limit=90) as s:
         fresh()
         s.type(before + typed)
         s.wait_text(edit, before + typed)
-        s.wait_until(lambda: window_rect(s, prompt)[0], "the prompt shows")
+        s.wait_until(lambda: window_rect(s, prompt)[0], "the prompt shows", 10)
         s.screenshot("prompt-" + typed)
         s.key("F1")
         s.wait_text(edit, before + wanted)

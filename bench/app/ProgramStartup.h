@@ -11,9 +11,9 @@
 #include "bench/editor/BenchTiming.h"
 
 struct ProgramStartup {
-    double ms = -1;  // from CreateProcess until the prompt says loading is over; -1: it did not
+    double ms = -1;           // from CreateProcess until the prompt says loading is over; -1: it did not
     double workingSetMb = 0;  // then
-    double privateMb = 0;
+    double committedMb = 0;   // private memory committed (page file usage)
 };
 
 // Starts FOLDER\Pennivox.exe, waits until its prompt takes the title that ends loading, reads
@@ -35,11 +35,11 @@ inline ProgramStartup StartProgram(const std::string& folder)
         GetWindowThreadProcessId(prompt, &pid);
         if (prompt && pid == info.dwProcessId) {
             result.ms = Now() - start;
-            PROCESS_MEMORY_COUNTERS_EX memory = {};
+            PROCESS_MEMORY_COUNTERS memory = {};
             memory.cb = sizeof memory;
-            if (GetProcessMemoryInfo(info.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), memory.cb)) {
+            if (GetProcessMemoryInfo(info.hProcess, &memory, memory.cb)) {
                 result.workingSetMb = memory.WorkingSetSize / 1048576.0;
-                result.privateMb = memory.PrivateUsage / 1048576.0;
+                result.committedMb = memory.PagefileUsage / 1048576.0;
             }
             break;
         }

@@ -3,6 +3,7 @@
 // dictionaries alone and every bundled language installed with only English enabled.
 // Usage: startup_bench.exe FOLDER_A FOLDER_B [RUNS]   (default 7 runs)
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -13,12 +14,12 @@
 namespace {
 
 struct Series {
-    std::vector<double> ms, workingSet, privateBytes;
+    std::vector<double> ms, workingSet, committed;
     bool Add(const ProgramStartup& run)
     {
         ms.push_back(run.ms);
         workingSet.push_back(run.workingSetMb);
-        privateBytes.push_back(run.privateMb);
+        committed.push_back(run.committedMb);
         return run.ms >= 0;
     }
 };
@@ -40,13 +41,15 @@ int main(int argc, char** argv)
             return 1;
         }
     }
-    std::printf("median of %d runs          %12s %12s %7s\n", runs, "A", "B", "B/A");
+    std::printf("%d runs, median (fastest)  %18s %18s %14s\n", runs, "A", "B", "B/A");
     const auto line = [](const char* what, const std::vector<double>& x, const std::vector<double>& y) {
-        std::printf("%-26s %12.1f %12.1f %6.2fx\n", what, Median(x), Median(y), Median(y) / Median(x));
+        const double xFast = *std::min_element(x.begin(), x.end()), yFast = *std::min_element(y.begin(), y.end());
+        std::printf("%-26s %9.1f (%6.1f) %9.1f (%6.1f) %6.2fx (%.2fx)\n", what, Median(x), xFast, Median(y), yFast,
+                    Median(y) / Median(x), yFast / xFast);
     };
     line("start-up until loaded, ms", a.ms, b.ms);
     line("working set, MB", a.workingSet, b.workingSet);
-    line("private bytes, MB", a.privateBytes, b.privateBytes);
+    line("committed, MB", a.committed, b.committed);
     std::printf("A: %s\nB: %s\n", argv[1], argv[2]);
     return 0;
 }

@@ -96,39 +96,41 @@ void CopyInfo(CDictionaryFile& file, c4_View& info)
 
 bool NeedsCodePageMirror(CDictionaryFile& file, const CCodePage& codePage)
 {
-    if (!file.IsOpen() || file.IsMirrored())
-        return false;
-    if (file.IsEncrypted() || NormalizeEntryTextCode(file.KeyCode()) != CODE_ANSI)
-        return true;
-    if (!HasCapitalsBeyondAscii(codePage))
-        return false;
-    std::string_view key, data;
-    for (int row = 0; file.ReadStoredEntry(row, key, data); ++row) {
-        for (char c : key) {
-            const auto byte = static_cast<unsigned char>(c);
-            if (byte >= 0x80 && codePage.IsCapital(byte))
-                return true;
-        }
-    }
-    return false;
+    (void)codePage;
+    return file.IsOpen() && !file.IsMirrored() &&
+           (file.IsEncrypted() || NormalizeEntryTextCode(file.KeyCode()) != CODE_ANSI);
 }
 
-MirrorOutcome MirrorForCodePage(CDictionaryFile& file, const CCodePage& codePage)
+bool HasCapitalBeyondAscii(const CCodePage& codePage, std::string_view text)
 {
-    MirrorOutcome outcome;
-    if (!file.IsOpen() || file.IsMirrored())
-        return outcome;
+    return std::any_of(text.begin(), text.end(), [&codePage](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte >= 0x80 && codePage.IsCapital(byte);
+    });
+}
+
+namespace {
+
+// The entries of a file in a storage of their own, as the code page reads them, sorted by the
+// mirror's fold. capitalsOnly: only the keys with a capital beyond ASCII. Null when there is
+// nothing to keep or the storage could not be made.
+std::unique_ptr<c4_Storage> BuildMirror(CDictionaryFile& file, const CCodePage& codePage, bool capitalsOnly,
+                                        std::unique_ptr<c4_FileStrategy>& strategy, int& skipped)
+{
     CEntryTextCodec codec(codePage);
     const int keyCode = file.KeyCode(), dataCode = file.DataCode();
     const bool encrypted = file.IsEncrypted();
     std::string pool, key, data;
     std::vector<MirrorEntry> entries;
-    entries.reserve(static_cast<std::size_t>(file.CountEntries()));
+    if (!capitalsOnly)
+        entries.reserve(static_cast<std::size_t>(file.CountEntries()));
     std::string_view storedKey, storedData;
     for (int row = 0; file.ReadStoredEntry(row, storedKey, storedData); ++row) {
+        if (capitalsOnly && !HasCapitalBeyondAscii(codePage, storedKey))
+            continue;
         if (!codec.DecodeExactly(keyCode, encrypted, storedKey, key) || key.empty() ||
             key.find('\0') != std::string::npos) {
-            ++outcome.skipped;
+            ++skipped;
             continue;
         }
         codec.Decode(dataCode, encrypted, storedData, data);
@@ -140,6 +142,8 @@ MirrorOutcome MirrorForCodePage(CDictionaryFile& file, const CCodePage& codePage
                                       static_cast<std::uint32_t>(data.size()),
                                       static_cast<std::uint16_t>(file.Rank(row))});
     }
+    if (capitalsOnly && entries.empty())
+        return nullptr;
     const unsigned char* fold = MirrorFold(codePage);
     const auto keyOf = [&pool](const MirrorEntry& e) { return std::string_view(pool).substr(e.keyAt, e.keyLength); };
     // Stable: keys equal but for case keep the file's order (the newest first).
@@ -162,14 +166,44 @@ MirrorOutcome MirrorForCodePage(CDictionaryFile& file, const CCodePage& codePage
     }
     std::vector<std::uint8_t> image;
     if (!built.SaveTo(image))
+        return nullptr;
+    strategy = std::make_unique<CImageStrategy>(std::move(image));
+    return std::make_unique<c4_Storage>(*strategy, false, 0);
+}
+
+}  // namespace
+
+MirrorOutcome MirrorForCodePage(CDictionaryFile& file, const CCodePage& codePage)
+{
+    MirrorOutcome outcome;
+    if (!file.IsOpen() || file.IsMirrored())
         return outcome;
-    auto strategy = std::make_unique<CImageStrategy>(std::move(image));
-    auto storage = std::make_unique<c4_Storage>(*strategy, false, 0);
-    outcome.mirrored = file.AdoptMirror(std::move(strategy), std::move(storage), fold);
+    std::unique_ptr<c4_FileStrategy> strategy;
+    std::unique_ptr<c4_Storage> storage = BuildMirror(file, codePage, false, strategy, outcome.skipped);
+    outcome.mirrored = storage && file.AdoptMirror(std::move(strategy), std::move(storage), MirrorFold(codePage));
     return outcome;
 }
 
 MirrorOutcome MirrorIfNeeded(CDictionaryFile& file, const CCodePage& codePage)
 {
     return NeedsCodePageMirror(file, codePage) ? MirrorForCodePage(file, codePage) : MirrorOutcome{};
+}
+
+std::unique_ptr<CDictionaryFile> MirrorOfCapitals(CDictionaryFile& file, const CCodePage& codePage)
+{
+    if (!file.IsOpen() || file.IsMirrored() || !HasCapitalsBeyondAscii(codePage))
+        return nullptr;
+    std::unique_ptr<c4_FileStrategy> strategy;
+    int skipped = 0;
+    std::unique_ptr<c4_Storage> storage = BuildMirror(file, codePage, true, strategy, skipped);
+    if (!storage)
+        return nullptr;
+    auto side = std::make_unique<CDictionaryFile>(codePage);
+    // Opened for its properties (caption, type, limits), then searching the mirror only.
+    if (!side->Open(file.Path(), true) ||
+        !side->AdoptMirror(std::move(strategy), std::move(storage), MirrorFold(codePage)))
+        return nullptr;
+    side->SetLengthLimits(file.MinKeyLength(), file.MaxKeyLength());
+    side->SetCapitalsMirror(true);
+    return side;
 }

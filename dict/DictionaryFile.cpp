@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "dict/CodePageMirror.h"
 #include "dict/ScramblingFileStrategy.h"
 
 namespace {
@@ -525,7 +526,7 @@ void DictionaryQuery::Set(std::string_view query, int searchMode, const CCodePag
     letterCase = LetterCaseOf(query, codePage);
     startOnly = mode != MATCH_ANY && (mode & MATCH_START);
     wordsAndPhrases = (mode & MATCH_WORDS) && (mode & MATCH_PHRASES);
-    prefixSlot = PrefixSlot(query);
+    prefixSlot = PrefixSlot(lowered);
 }
 
 // The lower bound of a stored key in DBDATA, probe for probe the storage's own Search (so the
@@ -694,7 +695,9 @@ inline void CDictionaryFile::BeginSearch(const DictionaryQuery& query)
         return;
     if (!m_keyReader.IsCurrent())
         m_keyReader = m_data.StringReader(m_keyColumn);
-    std::string_view searchKey = query.text;
+    // Keys stored as typed are looked up by the query in small letters: a capital beyond ASCII sorts
+    // apart from its small letter (what a file's order misses, a capitals mirror has).
+    std::string_view searchKey = query.lowered;
     if (!m_plainKeys) {
         EncodeKey(query.text, m_searchKey);
         searchKey = m_searchKey;
@@ -711,7 +714,7 @@ inline void CDictionaryFile::BeginSearch(const DictionaryQuery& query)
     m_cursor = row < 0 ? 0 : row;
     m_positioned = true;
     m_unvisited = true;
-    m_quickSteps = m_plainKeys && query.startOnly && m_singleByte;
+    m_quickSteps = m_plainKeys && query.startOnly && m_singleByte && !m_capitalsMirror;
 }
 
 bool CDictionaryFile::FindFirstKey(std::string_view query, std::string_view& key, int mode)
@@ -819,6 +822,8 @@ bool CDictionaryFile::StepToKey(Step step, bool allEntries, std::string_view& fo
         } else if (!ContainsQuery(key)) {
             return false;
         }
+        if (m_capitalsMirror && !MissedByTheFile(key))
+            continue;
 
         m_currentKey = key;
         m_currentKeyValid = true;
@@ -832,6 +837,13 @@ std::string_view CDictionaryFile::DecodeKey(std::string_view storedKey)
 {
     m_codec.Decode(m_keyCode, m_encrypted != 0, storedKey, m_keyText);
     return m_keyText;
+}
+
+// Whether a capitals mirror's key is one its file's search misses: a capital beyond ASCII where
+// the (lower-cased) query has its small letter.
+bool CDictionaryFile::MissedByTheFile(std::string_view key) const
+{
+    return HasCapitalBeyondAscii(m_codePage, key.substr(0, m_query->lowered.size()));
 }
 
 // Whether a word/phrase key is offered at all: its length and the word/phrase bits.
@@ -961,7 +973,8 @@ bool CDictionaryFile::FindFirstRankedKey(const DictionaryQuery& query, std::stri
 bool CDictionaryFile::TakeRankedRow(int row, std::string_view& key)
 {
     std::string_view stored = m_keyReader.Get(row);
-    if (!IsOffered(stored) || !m_codePage.StartsWithLoweredSingleByte(stored, m_query->lowered))
+    if (!IsOffered(stored) || !m_codePage.StartsWithLoweredSingleByte(stored, m_query->lowered) ||
+        (m_capitalsMirror && !MissedByTheFile(stored)))
         return false;
     m_cursor = row;
     m_unvisited = false;

@@ -148,6 +148,10 @@ public:
     bool AdoptMirror(std::unique_ptr<c4_FileStrategy> strategy, std::unique_ptr<c4_Storage> storage,
                      const unsigned char* fold);
     bool IsMirrored() const { return m_mirrorStrategy != nullptr; }
+    // A mirror of the keys with capitals beyond ASCII beside the file (MirrorOfCapitals): it
+    // offers a key only when such a capital lies within the query's length.
+    void SetCapitalsMirror(bool on) { m_capitalsMirror = on; }
+    bool IsCapitalsMirror() const { return m_capitalsMirror; }
 
     // Text exchange (DictionaryText.cpp). Each needs an open dictionary and a path, and takes an
     // optional wait window. Export writes every entry, committed or not, in stored order as tagged
@@ -243,6 +247,7 @@ private:
     inline void BeginSearch(const DictionaryQuery& query);
     std::string_view DecodeKey(std::string_view storedKey);
     bool IsOffered(std::string_view key) const;
+    bool MissedByTheFile(std::string_view key) const;
     bool ContainsQuery(std::string_view key);
     void ResetInfo();
     void UpdateCaptionHeader();
@@ -295,6 +300,7 @@ private:
     std::unique_ptr<CScramblingFileStrategy> m_strategy;
     std::unique_ptr<c4_FileStrategy> m_mirrorStrategy;  // of a copy in memory (AdoptMirror)
     const unsigned char* m_fold;                         // the order of the keys: the storage's, or the mirror's
+    bool m_capitalsMirror = false;
     std::unique_ptr<c4_Storage> m_storage;
     c4_View m_info;
     c4_View m_data;

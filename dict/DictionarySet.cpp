@@ -27,6 +27,7 @@ void CDictionarySet::CloseAll()
     m_rankedHandedOut = -1;
     m_paths.clear();
     m_skipped.clear();
+    m_capitalsPending = false;
 }
 
 int CDictionarySet::MirrorForCodePage()
@@ -37,7 +38,25 @@ int CDictionarySet::MirrorForCodePage()
         m_skipped[i] = MirrorIfNeeded(*m_dictionaries[i], m_codePage).skipped;
         skipped += m_skipped[i];
     }
+    m_capitalsPending = true;
     return skipped;
+}
+
+void CDictionarySet::AddCapitalsMirrors()
+{
+    m_capitalsPending = false;
+    for (std::size_t i = 0; i < m_dictionaries.size(); ++i) {
+        std::unique_ptr<CDictionaryFile> side = MirrorOfCapitals(*m_dictionaries[i], m_codePage);
+        if (!side)
+            continue;
+        // Right after its file: on equal keys it comes before the file's own matches, as a later
+        // dictionary does.
+        m_dictionaries.insert(m_dictionaries.begin() + static_cast<std::ptrdiff_t>(i) + 1, std::move(side));
+        const std::string path = m_paths[i];
+        m_paths.insert(m_paths.begin() + static_cast<std::ptrdiff_t>(i) + 1, path);
+        m_skipped.insert(m_skipped.begin() + static_cast<std::ptrdiff_t>(i) + 1, 0);
+        ++i;
+    }
 }
 
 int CDictionarySet::SkippedEntries(int index) const
@@ -105,6 +124,12 @@ void CDictionarySet::BeginSearch(std::string_view query, int mode, bool includeS
             m_dictionaries[i]->KeepQuery();
     }
     m_query.Set(query, mode, m_codePage);
+    // A small letter beyond ASCII in the query: the files' own order misses its capital.
+    if (m_capitalsPending && std::any_of(m_query.lowered.begin(), m_query.lowered.end(), [this](char c) {
+            const auto byte = static_cast<unsigned char>(c);
+            return byte >= 0x80 && m_codePage.UpperByte(byte) != byte;
+        }))
+        AddCapitalsMirrors();
     m_pending.clear();
     m_backHandedOut = false;
 }

@@ -32,8 +32,9 @@ public:
     bool LoadFiles(const std::vector<std::string>& paths, bool readOnly = false);
     void CloseAll();
     // For completion: every loaded dictionary that needs one is searched through a mirror in the
-    // set's code page from now on (dict/CodePageMirror.h), read-only. Returns the entries left out
-    // over all of them, for characters the code page lacks.
+    // set's code page from now on (dict/CodePageMirror.h), read-only; files of code page keys get
+    // the mirror of their keys with capitals beyond ASCII beside them at the first query that
+    // needs it. Returns the entries left out over all of them, for characters the code page lacks.
     int MirrorForCodePage();
     int SkippedEntries(int index) const;
 
@@ -83,6 +84,8 @@ private:
     std::vector<std::string> m_paths;
     std::vector<std::unique_ptr<CDictionaryFile>> m_dictionaries;
     std::vector<int> m_skipped;  // per dictionary, by MirrorForCodePage
+    bool m_capitalsPending = false;  // the capitals mirrors are still to be made
+    void AddCapitalsMirrors();
     // Dictionaries whose cursor stands on a pending match (read only when it is taken), in the
     // reverse of the order they hand them out (by key, then the later dictionary first): the
     // next one is taken from the back.

@@ -116,8 +116,12 @@ TEST(CodePageMirror, SearchesMeetCapitalsBeyondAsciiInEachCodePage)
         // The storage keeps the capitals beyond ASCII apart from their small letters.
         EXPECT_NE(Keys(set, language.query, kWords), language.expected);
         EXPECT_EQ(set.MirrorForCodePage(), 0);
-        EXPECT_TRUE(set.Dictionary(0).IsMirrored());
+        EXPECT_EQ(Keys(set, "a", kWords), "");
+        EXPECT_EQ(set.Count(), 1) << "made at the first query with a letter beyond ASCII";
         EXPECT_EQ(Keys(set, language.query, kWords), language.expected);
+        ASSERT_EQ(set.Count(), 2);
+        EXPECT_TRUE(set.Dictionary(1).IsCapitalsMirror());
+        EXPECT_FALSE(set.Dictionary(0).IsMirrored());
         EXPECT_EQ(Keys(set, language.capitalQuery, kWords), language.capitalized);
         std::string twoCapitals = std::string(language.query).substr(0, 2);
         cp.AdaptCase(twoCapitals, 2);
@@ -136,7 +140,7 @@ TEST(CodePageMirror, SearchesMeetCapitalsBeyondAsciiInEachCodePage)
     }
 }
 
-TEST(CodePageMirror, AFileWithoutCapitalsBeyondAsciiIsSearchedAsItIs)
+TEST(CodePageMirror, TheCapitalsMirrorOffersOnlyWhatTheFileMisses)
 {
     TempFolder temp;
     const CCodePage& cp = *PortableCodePage(1252);
@@ -145,9 +149,19 @@ TEST(CodePageMirror, AFileWithoutCapitalsBeyondAsciiIsSearchedAsItIs)
     CDictionaryFile file(cp);
     ASSERT_TRUE(file.Open(path));
     EXPECT_FALSE(NeedsCodePageMirror(file, cp));
+    EXPECT_EQ(MirrorOfCapitals(file, cp), nullptr) << "no capital beyond ASCII";
     EXPECT_EQ(Keys(file, "CA", kWords), "CAESAR,CAF\xC9");
-    // A code page of other letters keeps its capitals elsewhere: none of these keys is one.
-    EXPECT_FALSE(NeedsCodePageMirror(file, *PortableCodePage(1251)));
+    // Under another code page these bytes are small letters too.
+    EXPECT_EQ(MirrorOfCapitals(file, *PortableCodePage(1251)), nullptr);
+    file.Close();
+    // A capital beyond the query's length is the file's own match: offered once, by the file.
+    Make(path, cp, {{"gem\xDCse", 1}, {"\xC9" "clair", 2}}, CODE_ANSI);
+    CDictionarySet set(nullptr, cp);
+    ASSERT_TRUE(set.LoadFiles({path}));
+    set.MirrorForCodePage();
+    EXPECT_EQ(Keys(set, "\xE9", kWords), "\xC9" "clair");
+    EXPECT_EQ(Keys(set, "gem", kWords), "gem\xDCse");
+    EXPECT_EQ(Keys(set, "gem\xFC", kWords), "gem\xDCse");
 }
 
 TEST(CodePageMirror, Utf8KeysServeEachCodePageWithWhatItCanRepresent)

@@ -5,9 +5,11 @@
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "base/ProgramPaths.h"
 #include "base/WinHandles.h"
+#include "config/DictionaryLanguages.h"
 #include "config/ProfileFile.h"
 #include "config/ProfileText.h"
 #include "config/ProfileUpdate.h"
@@ -102,7 +104,17 @@ bool CAppSettings::IsDictionaryEnabled(const std::string& path) const
         if (EqualsNoCaseAnsi(ini.ReadText(kDbs, key.c_str(), ""), path))
             return ini.ReadBool(kDbs, (key + "-B").c_str(), true);
     }
-    return true;
+    if (!m_userLanguagesKnown) {
+        m_userLanguages = {PRIMARYLANGID(GetUserDefaultUILanguage()), PRIMARYLANGID(GetUserDefaultLangID())};
+        m_userLanguagesKnown = true;
+    }
+    return dictionary_languages::EnabledWithoutRecord(path, m_userLanguages);
+}
+
+void CAppSettings::SetUserLanguages(std::vector<int> languages)
+{
+    m_userLanguages = std::move(languages);
+    m_userLanguagesKnown = true;
 }
 
 bool CAppSettings::SetDictionaryEnabled(const std::string& path, bool enabled)

@@ -20,7 +20,11 @@ PROGRAM_FILES = ["Pennivox.exe", "Zel.dll"]
 # Shipped empty or with examples, then the user's: an update never replaces them.
 USER_DICTIONARIES = ["UserDictionary.lib", "UserShortHands.lib"]
 # Bundled dictionaries the build makes; one an update finds changed since it was installed is kept.
-BUNDLED_DICTIONARIES = ["English.lib", "Phrases.lib"]
+# The other languages' are installed too; only the user's own language has its dictionary on.
+BUNDLED_DICTIONARIES = ["English.lib", "Phrases.lib"] + [
+    language + ".lib"
+    for language in ("German", "French", "Spanish", "Italian", "Portuguese", "Dutch", "Polish", "Swedish", "Russian")
+]
 
 
 def fail(message):

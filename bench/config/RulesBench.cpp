@@ -11,15 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "bench/app/ProgramStartup.h"
 #include "bench/editor/BenchTiming.h"
 #include "config/AppSettings.h"
 #include "config/ui/AppManagerDialog.h"
 #include "config/ui/ConfigUiIds.h"
 
 namespace {
-
-const char kPromptClass[] = "#32770";  // the prompt is a dialog
-const char kReadyTitle[] = "Pennivox";
 
 bool WriteRules(const std::string& folder, int rules)
 {
@@ -44,33 +42,7 @@ bool WriteRules(const std::string& folder, int rules)
 // Milliseconds from CreateProcess until the prompt says loading is over; -1 on failure.
 double StartUp(const std::string& folder)
 {
-    std::string command = "\"" + folder + "\\Pennivox.exe\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    const double start = Now();
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup, &info))
-        return -1;
-    double took = -1;
-    HWND prompt = nullptr;
-    while (Now() - start < 120000) {
-        prompt = FindWindowA(kPromptClass, kReadyTitle);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(prompt, &pid);
-        if (prompt && pid == info.dwProcessId) {
-            took = Now() - start;
-            break;
-        }
-        if (WaitForSingleObject(info.hProcess, 5) == WAIT_OBJECT_0)
-            break;
-    }
-    if (prompt)
-        PostMessageA(prompt, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(info.hProcess, 15000) != WAIT_OBJECT_0)
-        TerminateProcess(info.hProcess, 1);
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
-    return took;
+    return StartProgram(folder).ms;
 }
 
 void Pump()

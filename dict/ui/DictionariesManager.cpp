@@ -59,9 +59,10 @@ bool CDictionariesManager::Run(HWND owner)
 BOOL CDictionariesManager::OnInitDialog()
 {
     m_list.Attach(Item(IDC_MANAGER_LIST));
-    m_list.SetColumns({{IDS_COLUMN_DICT_NAME, 120, LVCFMT_CENTER},
+    // The name column holds the longest bundled caption ("Portuguese words") whole.
+    m_list.SetColumns({{IDS_COLUMN_DICT_NAME, 135, LVCFMT_CENTER},
                        {IDS_COLUMN_DICT_TYPE, 110, LVCFMT_CENTER},
-                       {IDS_COLUMN_DESCRIPTION, 200, LVCFMT_CENTER},
+                       {IDS_COLUMN_DESCRIPTION, 185, LVCFMT_CENTER},
                        {IDS_COLUMN_FILE_PATH, 200, LVCFMT_CENTER}});
     m_list.AddExtendedStyle(LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_INFOTIP);
     FillList();

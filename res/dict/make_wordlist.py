@@ -37,8 +37,8 @@ def read_words(source):
     return rows
 
 
-def expected_count(word, folded, exact, lowercase_words):
-    if "'" in word:
+def expected_count(word, folded, exact, lowercase_words, short_forms=True):
+    if short_forms and "'" in word:
         # The list splits short forms at the apostrophe: "don" stands for "don't", while of the
         # uses of "who" only a few are "who'll".
         head, _, tail = word.lower().partition("'")
@@ -53,28 +53,36 @@ def expected_count(word, folded, exact, lowercase_words):
     return folded.get(lower, 0)
 
 
-def ranks_of(words, frequencies):
-    with open(frequencies, encoding="utf-8") as f:
-        entries = json.load(f)
+def ranks_from_counts(words, counts, short_forms=True, total=None):
+    """Ranks of `words` by (word, count) pairs; short_forms: the counts split English short forms
+    at the apostrophe. total: the number of words counted, when not the sum of the counts."""
     folded, exact = {}, {}
-    total = 0
-    for entry in entries:
-        word, count = entry["word"], int(entry["count"])
-        total += count
+    counted = 0
+    for word, count in counts:
+        counted += count
         exact[word] = exact.get(word, 0) + count
         folded[word.lower()] = folded.get(word.lower(), 0) + count
+    total = total or counted
     lowercase_words = {w for w in words if w == w.lower()}
-    # The list counts the halves of "don't" as words: such halves get no rank of their own.
-    halves = {"s", "t", "m", "re", "ve", "ll", "d"}
-    halves |= {w[:-2] for w in lowercase_words if w.endswith("n't") and w[:-2] not in ("can", "won")}
+    halves = set()
+    if short_forms:
+        # The list counts the halves of "don't" as words: such halves get no rank of their own.
+        halves = {"s", "t", "m", "re", "ve", "ll", "d"}
+        halves |= {w[:-2] for w in lowercase_words if w.endswith("n't") and w[:-2] not in ("can", "won")}
     ranks = {}
     for word in words:
         if word in halves:
             continue
-        count = expected_count(word, folded, exact, lowercase_words)
+        count = expected_count(word, folded, exact, lowercase_words, short_forms)
         if count > 0:
             ranks[word] = max(1, min(65535, round(1000 * math.log10(count * 1e9 / total))))
     return ranks
+
+
+def ranks_of(words, frequencies):
+    with open(frequencies, encoding="utf-8") as f:
+        entries = json.load(f)
+    return ranks_from_counts(words, ((entry["word"], int(entry["count"])) for entry in entries))
 
 
 def main():

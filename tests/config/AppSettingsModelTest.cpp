@@ -1,5 +1,6 @@
 // The settings' members and rule-list edits, which need no system calls.
 #include "config/AppSettings.h"
+#include "config/DictionaryLanguages.h"
 #include "config/SelectionKeyCheck.h"
 #include "tests/config/RuleLists.h"
 
@@ -206,4 +207,18 @@ TEST(AppSettingsModel, ReadConfigFileTakesTheEngineSectionsAndKeepsDefaults)
     CAppSettings fresh("");
     EXPECT_FALSE(fresh.ReadConfigFile(path));
     EXPECT_EQ(fresh.nMaxItemShow, settings_defaults::nMaxItemShow);
+}
+
+TEST(DictionaryLanguages, BundledFilesAreKnownByTheirNameInAnyFolderAndCase)
+{
+    using namespace dictionary_languages;
+    EXPECT_EQ(0x07, LanguageOfFile("C:\\Pennivox\\Libs\\german.LIB"));
+    EXPECT_EQ(0x19, LanguageOfFile("/opt/pennivox/Libs/Russian.lib"));
+    EXPECT_EQ(0x15, LanguageOfFile("Polish.lib"));
+    EXPECT_EQ(0, LanguageOfFile("C:\\Libs\\German.lib.dic"));  // its scrambled copy is the user's
+    EXPECT_EQ(0, LanguageOfFile("C:\\Libs\\MyGerman.lib"));
+    EXPECT_EQ(0, LanguageOfFile(""));
+    EXPECT_TRUE(EnabledWithoutRecord("C:\\Libs\\Mine.lib", {}));
+    EXPECT_TRUE(EnabledWithoutRecord("C:\\Libs\\Swedish.lib", {0x09, 0x1D}));
+    EXPECT_FALSE(EnabledWithoutRecord("C:\\Libs\\Swedish.lib", {0x09}));
 }

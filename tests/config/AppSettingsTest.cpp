@@ -258,6 +258,26 @@ TEST_F(AppSettingsTest, DictionaryFlagsPairPathsWithFirstFreeNumbers)
     EXPECT_FALSE(settings.SetDictionaryEnabled("", true));
 }
 
+TEST_F(AppSettingsTest, BundledLanguagesWithoutARecordAreOnOnlyForTheirUsers)
+{
+    // An existing user's records stay; a language dictionary new to them follows their language.
+    WriteConfig("[DBS]\nDB1=C:\\Libs\\English.lib\nDB1-B=0\nDB2=C:\\Libs\\French.lib\nDB2-B=1\n");
+    CAppSettings settings(m_dir.path());
+    settings.SetUserLanguages({0x15, 0x09});
+    EXPECT_FALSE(settings.IsDictionaryEnabled("C:\\Libs\\English.lib"));
+    EXPECT_TRUE(settings.IsDictionaryEnabled("C:\\Libs\\French.lib"));
+    EXPECT_TRUE(settings.IsDictionaryEnabled("C:\\Libs\\polish.LIB"));
+    EXPECT_FALSE(settings.IsDictionaryEnabled("C:\\Libs\\German.lib"));
+    EXPECT_TRUE(settings.IsDictionaryEnabled("C:\\Libs\\Phrases.lib"));
+    EXPECT_TRUE(settings.SetDictionaryEnabled("C:\\Libs\\German.lib", true));
+    EXPECT_TRUE(settings.IsDictionaryEnabled("C:\\Libs\\German.lib"));
+
+    // Without languages given, the system's: under a Russian locale Russian.lib is on.
+    CAppSettings system(m_dir.path());
+    const bool russianUser = PRIMARYLANGID(GetUserDefaultLangID()) == LANG_RUSSIAN;
+    EXPECT_EQ(russianUser, system.IsDictionaryEnabled("C:\\Libs\\Russian.lib"));
+}
+
 TEST_F(AppSettingsTest, DictionaryStoreReachesTheFlagsThroughItsInterface)
 {
     CAppSettings settings(m_dir.Folder());

@@ -118,6 +118,9 @@ class Manager:
         self.d.closed(self.hwnd)
 
 
+os.environ["LANG"] = "C.UTF-8"  # Wine takes the user's language from it: English
+os.environ.pop("LC_ALL", None)
+
 with Session("dict_manager", limit=240) as s:
     folder = program_copy(s, "program", classic=True)
     with open(os.path.join(folder, "Libs", "Broken.lib"), "wb") as f:
@@ -162,6 +165,11 @@ with Session("dict_manager", limit=240) as s:
         box, text = d.box("Pennivox - ERROR", manager.hwnd)
         expect("cannot be edited" in text, True, "Edit on the damaged file: %r" % text)
         d.answer(box)
+        # A user of English: the other languages' dictionaries are installed and off.
+        checks = {row[0]: row[4] for row in manager.rows()}
+        expect({name: checks.get(name) for name in ("English words", "German words", "Polish words", "Russian words")},
+               {"English words": True, "German words": False, "Polish words": False, "Russian words": False},
+               "the check boxes at first start")
         manager.close(2)
         broken = os.path.join(folder, "Libs", "Broken.lib")
         with open(broken, "rb") as f:

@@ -1,0 +1,56 @@
+// Pennivox.exe started in a program folder and timed until loading is over, for the start-up
+// benchmarks (scripts/bench-rules.sh, scripts/bench-startup.sh).
+#pragma once
+
+#include <windows.h>
+
+#include <psapi.h>
+
+#include <string>
+
+#include "bench/editor/BenchTiming.h"
+
+struct ProgramStartup {
+    double ms = -1;           // from CreateProcess until the prompt says loading is over; -1: it did not
+    double workingSetMb = 0;  // then
+    double committedMb = 0;   // private memory committed (page file usage)
+};
+
+// Starts FOLDER\Pennivox.exe, waits until its prompt takes the title that ends loading, reads
+// its memory and closes it again.
+inline ProgramStartup StartProgram(const std::string& folder)
+{
+    ProgramStartup result;
+    std::string command = "\"" + folder + "\\Pennivox.exe\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    const double start = Now();
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup, &info))
+        return result;
+    HWND prompt = nullptr;
+    while (Now() - start < 120000) {
+        prompt = FindWindowA("#32770", "Pennivox");  // the prompt is a dialog
+        DWORD pid = 0;
+        GetWindowThreadProcessId(prompt, &pid);
+        if (prompt && pid == info.dwProcessId) {
+            result.ms = Now() - start;
+            PROCESS_MEMORY_COUNTERS memory = {};
+            memory.cb = sizeof memory;
+            if (GetProcessMemoryInfo(info.hProcess, &memory, memory.cb)) {
+                result.workingSetMb = memory.WorkingSetSize / 1048576.0;
+                result.committedMb = memory.PagefileUsage / 1048576.0;
+            }
+            break;
+        }
+        if (WaitForSingleObject(info.hProcess, 5) == WAIT_OBJECT_0)
+            break;
+    }
+    if (prompt)
+        PostMessageA(prompt, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(info.hProcess, 15000) != WAIT_OBJECT_0)
+        TerminateProcess(info.hProcess, 1);
+    CloseHandle(info.hProcess);
+    CloseHandle(info.hThread);
+    return result;
+}

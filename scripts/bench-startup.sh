@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Start-up time and memory of Pennivox.exe under Wine: with the bundled English dictionaries alone
+# (A) and with every bundled language installed, only English enabled (B, what an English user
+# gets at first start), side by side.
+# Usage: scripts/bench-startup.sh [BUILD_DIR] [RUNS]     (default build/win, 7 runs)
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$here/build/win}
+runs=${2:-7}
+cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64.cmake" >/dev/null
+cmake --build "$build" --target startup_bench pv_default_dictionaries -j2 >/dev/null
+
+envdir="$build/bench-startup-wine-env"
+work=$(mktemp -d "${TMPDIR:-/tmp}/pv-bench-startup.XXXXXX")
+cleanup() {
+  if [ -n "${started_env:-}" ]; then bash "$here/scripts/wine-env.sh" stop "$envdir"; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+libs="$build/Pennivox/Libs"
+for folder in english all; do
+  mkdir -p "$work/$folder/Libs"
+  cp "$build/Pennivox/Pennivox.exe" "$build/Pennivox/Zel.dll" "$work/$folder/"
+done
+cp "$libs/English.lib" "$libs/Phrases.lib" "$libs/UserDictionary.lib" "$libs/UserShortHands.lib" "$work/english/Libs/"
+cp "$libs/"*.lib "$work/all/Libs/"
+
+if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
+  bash "$here/scripts/wine-env.sh" start "$envdir" >/dev/null
+  started_env=1
+  # shellcheck disable=SC1091
+  . "$envdir/env.sh"
+fi
+# An English user: the other languages' dictionaries stay off.
+export LANG=C.UTF-8
+unset LC_ALL
+echo "A: $(ls "$work/english/Libs" | tr '\n' ' ')"
+echo "B: $(ls "$work/all/Libs" | tr '\n' ' ')"
+wine "$build/bin/startup_bench.exe" "$(winepath -w "$work/english")" "$(winepath -w "$work/all")" "$runs"

@@ -170,10 +170,10 @@ TEST_F(AppSettingsTest, SavedSectionsMakeTheFullConfigByteForByte)
     const std::string full = ReadRaw(std::string(PV_SOURCE_DIR) + "/tests/config/data/FullConfig.ini");
     ASSERT_FALSE(full.empty());
     ScratchDir source;
-    ASSERT_TRUE(WriteRaw(source.file("Config.ini"), full));
-    CAppSettings loaded(source.path());
+    ASSERT_TRUE(WriteRaw(source.File("Config.ini"), full));
+    CAppSettings loaded(source.Folder());
     loaded.LoadAll();
-    CAppSettings saved(m_dir.path());
+    CAppSettings saved(m_dir.Folder());
     CopySettings(settings_sections::kAll, loaded.Values(), saved);
     EXPECT_TRUE(saved.SaveAutoLearn());
     EXPECT_TRUE(saved.SaveHotKeys());
@@ -262,7 +262,7 @@ TEST_F(AppSettingsTest, BundledLanguagesWithoutARecordAreOnOnlyForTheirUsers)
 {
     // An existing user's records stay; a language dictionary new to them follows their language.
     WriteConfig("[DBS]\nDB1=C:\\Libs\\English.lib\nDB1-B=0\nDB2=C:\\Libs\\French.lib\nDB2-B=1\n");
-    CAppSettings settings(m_dir.path());
+    CAppSettings settings(m_dir.Folder());
     settings.SetUserLanguages({0x15, 0x09});
     EXPECT_FALSE(settings.IsDictionaryEnabled("C:\\Libs\\English.lib"));
     EXPECT_TRUE(settings.IsDictionaryEnabled("C:\\Libs\\French.lib"));
@@ -273,7 +273,7 @@ TEST_F(AppSettingsTest, BundledLanguagesWithoutARecordAreOnOnlyForTheirUsers)
     EXPECT_TRUE(settings.IsDictionaryEnabled("C:\\Libs\\German.lib"));
 
     // Without languages given, the system's: under a Russian locale Russian.lib is on.
-    CAppSettings system(m_dir.path());
+    CAppSettings system(m_dir.Folder());
     const bool russianUser = PRIMARYLANGID(GetUserDefaultLangID()) == LANG_RUSSIAN;
     EXPECT_EQ(russianUser, system.IsDictionaryEnabled("C:\\Libs\\Russian.lib"));
 }

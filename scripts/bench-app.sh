@@ -3,6 +3,7 @@
 # AutoLearn records, against the hook with a receiver that answers at once; under Wine.
 # Usage: scripts/bench-app.sh [BUILD_DIR] [KEYS] [PACE_MS]     (default build/win, 400 keys, 50 ms)
 #        PV_BENCH_ORDER=classic: suggestions in key order ("Rank suggestions by use" off), else ranked.
+#        PV_BENCH_PROGRAM=DIR, PV_BENCH_LIBS="A.lib B.lib": see below.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build/win}
@@ -36,7 +37,11 @@ mkdir -p "$program/Libs"
 # before/after comparison on the same data).
 from="${PV_BENCH_PROGRAM:-$build/Pennivox}"
 cp "$from/Pennivox.exe" "$from/Zel.dll" "$build/bin/pvrecv.exe" "$program/"
-cp "$build/Pennivox/Libs/"*.lib "$data/Libs/"* "$program/Libs/"
+# PV_BENCH_LIBS="English.lib ...": only these bundled dictionaries (an older build knows no others).
+for lib in ${PV_BENCH_LIBS:-$(cd "$build/Pennivox/Libs" && echo *.lib)}; do
+  cp "$build/Pennivox/Libs/$lib" "$program/Libs/"
+done
+cp "$data/Libs/"* "$program/Libs/"
 cp "$data/words.txt" "$work/words.txt"
 if [ "${PV_BENCH_ORDER:-ranked}" = classic ]; then
   printf '[Others]\r\nbRankByUse=0\r\n' >"$program/Config.ini"

@@ -3,6 +3,8 @@
 # (A) and with every bundled language installed, only English enabled (B, what an English user
 # gets at first start), side by side.
 # Usage: scripts/bench-startup.sh [BUILD_DIR] [RUNS]     (default build/win, 7 runs)
+#        PV_BENCH_BASELINE=DIR: A runs Pennivox.exe and Zel.dll from DIR (an older build: today's
+#        program against the new one with every language installed).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build/win}
@@ -21,7 +23,9 @@ trap cleanup EXIT
 libs="$build/Pennivox/Libs"
 for folder in english all; do
   mkdir -p "$work/$folder/Libs"
-  cp "$build/Pennivox/Pennivox.exe" "$build/Pennivox/Zel.dll" "$work/$folder/"
+  from="$build/Pennivox"
+  [ "$folder" = english ] && from="${PV_BENCH_BASELINE:-$from}"
+  cp "$from/Pennivox.exe" "$from/Zel.dll" "$work/$folder/"
 done
 cp "$libs/English.lib" "$libs/Phrases.lib" "$libs/UserDictionary.lib" "$libs/UserShortHands.lib" "$work/english/Libs/"
 cp "$libs/"*.lib "$work/all/Libs/"

@@ -17,6 +17,8 @@ import sys
 import zipfile
 
 PROGRAM_FILES = ["Pennivox.exe", "Zel.dll"]
+# The licences of what the bundled dictionaries are made from (written with them by the build).
+NOTICES = ["DictionaryLicences.txt"]
 # Shipped empty or with examples, then the user's: an update never replaces them.
 USER_DICTIONARIES = ["UserDictionary.lib", "UserShortHands.lib"]
 # Bundled dictionaries the build makes; one an update finds changed since it was installed is kept.
@@ -52,6 +54,8 @@ class Contents:
 
         for name in PROGRAM_FILES + args.file:
             take(name, True)
+        for name in NOTICES:
+            take(name, False)
         for name in BUNDLED_DICTIONARIES + USER_DICTIONARIES:
             take("Libs/" + name, False)
         if not any(name.startswith("Libs/") for name in self.sources):

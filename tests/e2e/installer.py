@@ -23,7 +23,7 @@ ID_TRAY_SHORTHANDS = 32824
 ID_TRAY_ABOUT = 32832
 IDC_ABOUT_VERSION = 1003
 PROGRAM_FILES = ["Pennivox.exe", "Zel.dll", "Uninstall.exe"]
-OPTIONAL_FILES = ["Zel32.dll", "Zel32Host.exe", "PVHelp.chm"]
+OPTIONAL_FILES = ["Zel32.dll", "Zel32Host.exe", "PVHelp.chm", "DictionaryLicences.txt"]
 
 
 def binary_dir():

@@ -62,6 +62,19 @@ int PrefixSlot(std::string_view searchKey, const unsigned char* fold = mbtext::A
     return searchKey.size() == 1 ? 0x10000 + b0 : (b0 << 8) + fold[static_cast<unsigned char>(searchKey[1])];
 }
 
+// One step down the key search tree: right of the probed row when its key sorts before the query.
+template <typename Row, typename Node>
+inline void GoDown(int order, Row probed, Row& lo, Row& hi, Node& node)
+{
+    if (order < 0) {
+        lo = probed;
+        node = 2 * node + 1;
+    } else {
+        hi = probed;
+        node = 2 * node;
+    }
+}
+
 std::string_view CutAtZero(std::string_view text)
 {
     const std::size_t zero = text.find('\0');
@@ -164,13 +177,7 @@ int CDictionaryCursor::LowerBound(std::string_view storedQuery)
         } else {
             order = CompareStoredKeys(m_file.m_fold, CutAtZero(m_keyReader.Get(static_cast<int>(m))), query);
         }
-        if (order < 0) {
-            lo = m;
-            node = 2 * node + 1;
-        } else {
-            hi = m;
-            node = 2 * node;
-        }
+        GoDown(order, m, lo, hi, node);
     }
     return static_cast<int>(hi);
 }
@@ -223,13 +230,7 @@ CDictionaryCursor::PrefixState CDictionaryCursor::DescendByPrefix(std::string_vi
                 break;  // the bytes after the prefix decide
             order = 1;  // the key equals the query or starts with it: the search goes left
         }
-        if (order < 0) {
-            lo = m;
-            node = 2 * node + 1;
-        } else {
-            hi = m;
-            node = 2 * node;
-        }
+        GoDown(order, m, lo, hi, node);
     }
     return PrefixState{lo, hi, node};
 }

@@ -1,6 +1,7 @@
 #include "dict/AutoLearnDictionary.h"
 
 #include <algorithm>
+#include <climits>
 #include <limits>
 #include <new>
 
@@ -30,6 +31,12 @@ std::uint32_t HeadOf(std::string_view text)
     for (std::size_t i = 0; i < 4; ++i)
         head = (head << 8) | (i < text.size() ? static_cast<unsigned char>(text[i]) : 0u);
     return head;
+}
+
+std::int32_t AddCounts(std::int32_t a, std::int32_t b)
+{
+    const long long sum = static_cast<long long>(a) + b;
+    return static_cast<std::int32_t>(sum > INT_MAX ? INT_MAX : (sum < INT_MIN ? INT_MIN : sum));
 }
 
 }  // namespace
@@ -252,6 +259,19 @@ bool CAutoLearnDictionary::Append()
     m_current = index;
     m_currentText = text;
     return true;
+}
+
+bool CAutoLearnDictionary::CountIn(const AutoLearnRecord& record)
+{
+    const auto found = m_index.find(record.text);
+    if (found == m_index.end()) {
+        SetCurrent(record.count, record.text);
+        return Append();
+    }
+    // A word learnt already: its count grows instead of a second record that nobody sees.
+    m_current = found->second.front();
+    SetCurrent(AddCounts(m_records[m_current].count, record.count), record.text);
+    return UpdateCurrent();
 }
 
 LearnOutcome CAutoLearnDictionary::Learn(std::string_view typedText)

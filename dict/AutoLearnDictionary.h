@@ -8,7 +8,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -110,18 +109,9 @@ public:
     std::string FirstSuggestion(std::string_view prefix);
     std::string NextSuggestion(std::string_view prefix);
 
-    // Text exchange with tab-separated files, one "text<TAB>count" line per record (CR LF).
-    // The progress callback is told the number of lines done every 10 lines; it returns false
-    // to cancel (import only). Both return the number of lines taken, 0 when the file cannot be
-    // opened. Import adds a line's count to the record of a text the store holds, appends the
-    // others, and stops at the end of the file, at the first empty line, on cancel or when a
-    // write fails.
-    using TextProgress = std::function<bool(int done)>;
-    int ExportText(const std::string& path, const TextProgress& progress = nullptr);
-    int ImportText(const std::string& path, const TextProgress& progress = nullptr);
-    // One import line: the text before the last tab and the count after it; the whole line
-    // with count 1 when there is no tab or the tab comes first.
-    static AutoLearnRecord ParseImportLine(std::string_view line);
+    // Adds the record's count to the first record holding its text (stored form, sum held to 32
+    // bits) and makes that one current, or appends the record. False when the write failed.
+    bool CountIn(const AutoLearnRecord& record);
 
     // Every record as memory holds it.
     const std::vector<AutoLearnRecord>& Records() const { return m_records; }

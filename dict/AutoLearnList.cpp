@@ -6,7 +6,7 @@
 #include <unordered_map>
 
 #include "base/FileIo.h"
-#include "dict/AutoLearnDictionary.h"
+#include "dict/AutoLearnTextExchange.h"
 
 namespace {
 
@@ -141,7 +141,7 @@ int CAutoLearnList::ImportText(const std::string& path, const Progress& progress
     int imported = 0;
     std::string line;
     while (ReadBoundedLine(in.get(), line) && !line.empty()) {
-        AutoLearnRecord record = CAutoLearnDictionary::ParseImportLine(line);
+        AutoLearnRecord record = ParseAutoLearnLine(line);
         record.text = AutoLearnStoredText(record.text, m_leadBytes);
         const auto [at, isNew] = listed.emplace(record.text, m_records.size());
         if (isNew) {

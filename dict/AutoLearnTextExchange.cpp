@@ -1,4 +1,4 @@
-// Import and export of the AutoLearn records as tab-separated text lines.
+#include "dict/AutoLearnTextExchange.h"
 
 #include <cerrno>
 #include <climits>
@@ -7,6 +7,7 @@
 #include <string>
 
 #include "dict/AutoLearnDictionary.h"
+#include "dict/AutoLearnWordRules.h"
 
 namespace {
 
@@ -20,12 +21,6 @@ std::int32_t LeadingNumber(const std::string& text)
     if (value < INT_MIN)
         return INT_MIN;
     return static_cast<std::int32_t>(value);
-}
-
-std::int32_t AddCounts(std::int32_t a, std::int32_t b)
-{
-    const long long sum = static_cast<long long>(a) + b;
-    return static_cast<std::int32_t>(sum > INT_MAX ? INT_MAX : (sum < INT_MIN ? INT_MIN : sum));
 }
 
 class CTextFile {
@@ -63,7 +58,7 @@ private:
 
 }  // namespace
 
-AutoLearnRecord CAutoLearnDictionary::ParseImportLine(std::string_view line)
+AutoLearnRecord ParseAutoLearnLine(std::string_view line)
 {
     const std::size_t tab = line.rfind('\t');
     if (tab == std::string_view::npos || tab == 0)
@@ -72,13 +67,14 @@ AutoLearnRecord CAutoLearnDictionary::ParseImportLine(std::string_view line)
     return AutoLearnRecord{number.empty() ? 1 : LeadingNumber(number), std::string(line.substr(0, tab))};
 }
 
-int CAutoLearnDictionary::ExportText(const std::string& path, const TextProgress& progress)
+int ExportAutoLearnText(const CAutoLearnDictionary& store, const std::string& path,
+                        const AutoLearnTextProgress& progress)
 {
     CTextFile out(path, "wb");
     if (!out.get())
         return 0;
     int written = 0;
-    for (const AutoLearnRecord& record : m_records) {
+    for (const AutoLearnRecord& record : store.Records()) {
         if (std::fprintf(out.get(), "%s\t%d\r\n", record.text.c_str(), static_cast<int>(record.count)) < 0)
             break;
         ++written;
@@ -88,9 +84,9 @@ int CAutoLearnDictionary::ExportText(const std::string& path, const TextProgress
     return std::fflush(out.get()) == 0 ? written : 0;
 }
 
-int CAutoLearnDictionary::ImportText(const std::string& path, const TextProgress& progress)
+int ImportAutoLearnText(CAutoLearnDictionary& store, const std::string& path, const AutoLearnTextProgress& progress)
 {
-    if (!m_open)
+    if (!store.IsOpen())
         return 0;
     CTextFile in(path, "rb");
     if (!in.get())
@@ -98,20 +94,9 @@ int CAutoLearnDictionary::ImportText(const std::string& path, const TextProgress
     int imported = 0;
     std::string line;
     while (in.ReadLine(line) && !line.empty()) {
-        AutoLearnRecord record = ParseImportLine(line);
-        record.text = AutoLearnStoredText(record.text, m_rules.LeadBytes());
-        const auto found = m_index.find(record.text);
-        bool written;
-        if (found != m_index.end()) {
-            // A word learnt already: its count grows instead of a second record that nobody sees.
-            m_current = found->second.front();
-            SetCurrent(AddCounts(m_records[m_current].count, record.count), record.text);
-            written = UpdateCurrent();
-        } else {
-            SetCurrent(record.count, record.text);
-            written = Append();
-        }
-        if (!written)
+        AutoLearnRecord record = ParseAutoLearnLine(line);
+        record.text = AutoLearnStoredText(record.text, store.WordRules().LeadBytes());
+        if (!store.CountIn(record))
             break;
         ++imported;
         if (progress && imported % 10 == 0 && !progress(imported))

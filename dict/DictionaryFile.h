@@ -1,45 +1,19 @@
 #pragma once
 // One open dictionary file: its properties (view DBINFO), its entries (view DBDATA, kept
-// sorted by key) and a search cursor that walks the sorted entries directly.
+// sorted by key) and a search cursor that walks the sorted entries directly (DictionaryCursor.h).
 
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "dict/CodePage.h"
+#include "dict/DictionaryCursor.h"
 #include "dict/DictionaryMatch.h"
 #include "dict/EntryText.h"
-#include "dict/RankIndex.h"
 #include "storage/Storage.h"
 
 class CScramblingFileStrategy;
-class IWaitProgress;
-struct TextImportReport;
-
-// A query prepared once for the searches of several dictionaries (the merged search).
-struct DictionaryQuery {
-    // How a word dictionary adapts the letter case of its keys to the query.
-    enum LetterCase : unsigned char {
-        kAsStored,      // the query does not start with a capital
-        kFirstCapital,  // "Th": the first letter of the key becomes a capital
-        kAllCapitals,   // "TH": every single-byte small letter of the key becomes a capital
-                        // (capitals and letters as the code page has them: "ÜB" too)
-    };
-    static LetterCase LetterCaseOf(std::string_view query, const CCodePage& codePage);
-
-    void Set(std::string_view query, int searchMode, const CCodePage& codePage);
-
-    std::string_view text;  // as given to Set: read only when a search starts
-    std::string lowered;    // lower-cased by the code page
-    int mode = MATCH_ANY;
-    LetterCase letterCase = kAsStored;
-    bool startOnly = false;        // only keys that start with the query match
-    bool wordsAndPhrases = false;  // neither word nor phrase keys are left out
-    int prefixSlot = -1;           // of the text as a search key of plain keys (see LowerBound)
-};
 
 // Entries in their stored form (encoded, and scrambled when encrypted), collected to be added
 // together by CDictionaryFile::AddStoredEntries.
@@ -79,38 +53,37 @@ public:
     // Writes pending changes. False if they could not be written (they are kept).
     bool Commit();
 
-    // Searches: see the search step in DictionaryFile.cpp.
-    bool FindFirst(std::string_view query, DictionaryMatch& match, int mode = MATCH_ANY);
-    bool FindNext(DictionaryMatch& match);
-    bool FindPrevious(DictionaryMatch& match);
+    // Searches: see the search step in DictionaryCursor.cpp.
+    bool FindFirst(std::string_view query, DictionaryMatch& match, int mode = MATCH_ANY)
+    {
+        return m_search.FindFirst(query, match, mode);
+    }
+    bool FindNext(DictionaryMatch& match) { return m_search.FindNext(match); }
+    bool FindPrevious(DictionaryMatch& match) { return m_search.FindPrevious(match); }
     // Whether an entry with exactly this key exists (case ignored), whatever the length
     // limits and word/phrase bits. Positions the cursor for FindNext either way; when the
     // key is not there the stored query becomes empty, so FindNext walks on from the match
     // handed out, or from the first row at or after the key's place when none was.
-    bool ContainsKey(std::string_view key, DictionaryMatch& match, int mode = MATCH_START);
+    bool ContainsKey(std::string_view key, DictionaryMatch& match, int mode = MATCH_START)
+    {
+        return m_search.ContainsKey(key, match, mode);
+    }
     // FindFirst and FindNext handing out just the key as the file holds it (decoded, letter case
     // not adapted), valid until this dictionary's next search step or edit. MatchAtCursor gives
     // the whole match of that row later; CurrentKey its key again (read anew after an edit).
     // Both fail when the last step found nothing.
-    bool FindFirstKey(std::string_view query, std::string_view& key, int mode = MATCH_ANY);
+    bool FindFirstKey(std::string_view query, std::string_view& key, int mode = MATCH_ANY)
+    {
+        return m_search.FindFirstKey(query, key, mode);
+    }
     // The query is not copied: it must stay as it is while this search goes on, unless KeepQuery
     // is called before it changes.
-    bool FindFirstKey(const DictionaryQuery& query, std::string_view& key);
+    bool FindFirstKey(const DictionaryQuery& query, std::string_view& key) { return m_search.FindFirstKey(query, key); }
     // Takes a copy of the query of the last FindFirstKey, so that it may change.
-    void KeepQuery();
-    bool FindNextKey(std::string_view& key)
-    {
-        const int quick = StepQuickly(key);
-        return quick >= 0 ? quick != 0 : StepToKey(Step::Forwards, false, key);
-    }
-    bool CurrentKey(std::string_view& key)
-    {
-        if (!m_currentKeyValid)
-            return ReloadCurrentKey(key);
-        key = m_currentKey;
-        return true;
-    }
-    bool MatchAtCursor(DictionaryMatch& match);
+    void KeepQuery() { m_search.KeepQuery(); }
+    bool FindNextKey(std::string_view& key) { return m_search.FindNextKey(key); }
+    bool CurrentKey(std::string_view& key) { return m_search.CurrentKey(key); }
+    bool MatchAtCursor(DictionaryMatch& match) { return m_search.MatchAtCursor(match); }
 
     // Inserts an entry at its sorted place (keys need not be unique). Does not commit.
     // Fails when the stored key would be empty.
@@ -134,9 +107,12 @@ public:
     // first, equal ranks in key order), then those without one in key order. A dictionary that
     // cannot walk by rank (no ranks, shorthands, encoded keys, other modes) answers in key order
     // with rank 0. Positions the cursor like FindFirstKey, so MatchAtCursor and CurrentKey work.
-    bool FindFirstRankedKey(const DictionaryQuery& query, std::string_view& key, int& rank);
-    bool FindNextRankedKey(std::string_view& key, int& rank);
-    std::size_t RankIndexBytes() const { return m_rankIndex.MemoryBytes(); }
+    bool FindFirstRankedKey(const DictionaryQuery& query, std::string_view& key, int& rank)
+    {
+        return m_search.FindFirstRankedKey(query, key, rank);
+    }
+    bool FindNextRankedKey(std::string_view& key, int& rank) { return m_search.FindNextRankedKey(key, rank); }
+    std::size_t RankIndexBytes() const { return m_search.RankIndexBytes(); }
     // Removes the first entry whose key equals this one (ASCII case ignored) and commits.
     bool RemoveEntry(std::string_view key);
     // Overwrites key and data of the first entry whose key equals oldKey, in place, and commits.
@@ -152,19 +128,6 @@ public:
     // offers a key only when such a capital lies within the query's length.
     void SetCapitalsMirror(bool on) { m_capitalsMirror = on; }
     bool IsCapitalsMirror() const { return m_capitalsMirror; }
-
-    // Text exchange (DictionaryText.cpp). Each needs an open dictionary and a path, and takes an
-    // optional wait window. Export writes every entry, committed or not, in stored order as tagged
-    // lines; the file is replaced only when complete (a failed or cancelled export returns 0 and
-    // leaves it as it was). Returns the count written.
-    int ExportEntries(const std::string& path, IWaitProgress* wait = nullptr);
-    // The imports read ANSI, UTF-8 and UTF-16 files (dict/TextImport.h) as code page text; a
-    // file that cannot be read, is empty or is not text changes nothing. The optional report
-    // tells which, the file's encoding and the characters the code page lacks.
-    // Adds the entries of a tagged file and commits; a cancelled import keeps what it added.
-    int ImportEntries(const std::string& path, IWaitProgress* wait = nullptr, TextImportReport* report = nullptr);
-    // Adds every word of any text as a key without data and commits.
-    int ImportWords(const std::string& path, IWaitProgress* wait = nullptr, TextImportReport* report = nullptr);
 
     // Entry of a row in stored order, decoded to ANSI text. False for a bad row.
     bool ReadEntry(int row, std::string& key, std::string& data);
@@ -182,6 +145,7 @@ public:
     const std::string& Caption() const { return m_caption; }
     const std::string& Description() const { return m_description; }
     const std::string& Path() const { return m_path; }
+    const CCodePage& CodePage() const { return m_codePage; }
     void SetCaption(const char* text, std::size_t length);
     void SetCaption(std::string_view text) { SetCaption(text.data(), text.size()); }
     void SetDescription(const char* text, std::size_t length);
@@ -206,99 +170,18 @@ public:
     int MinKeyLength() const { return m_minKeyLength; }
     int MaxKeyLength() const { return m_maxKeyLength; }
     // Row of the current match; -1 before the first row.
-    int Cursor() const { return m_cursor; }
-    int Mode() const { return m_query->mode; }
+    int Cursor() const { return m_search.Row(); }
+    int Mode() const { return m_search.Mode(); }
 
 private:
-    enum class Step { First, Forwards, Backwards };
-    bool SearchStep(Step step, DictionaryMatch& match, bool allEntries);
-    bool StepToKey(Step step, bool allEntries, std::string_view& key);
-    // The usual step forwards of a prefix search, inline (a merged search makes one for every
-    // match it hands out): keys stored as typed, a code page without double-byte characters, and a
-    // row that the key reader reads on its short path and that no word/phrase bit leaves out.
-    // Answers what StepToKey would (1 found, 0 not), or -1 when the general step has to decide.
-    int StepQuickly(std::string_view& key)
-    {
-        if (!m_quickSteps)
-            return -1;
-        const int row = m_unvisited ? m_cursor : m_cursor + 1;
-        std::string_view next;
-        if (!m_keyReader.GetQuickly(row, next))
-            return -1;
-        if (m_type != DICTIONARY_SHORTHAND) {
-            const long long length = static_cast<long long>(next.size());
-            if (!m_query->wordsAndPhrases || length < m_minKeyLength || length > m_maxKeyLength)
-                return -1;
-        }
-        m_unvisited = false;
-        m_cursor = row;
-        const bool found = m_codePage.StartsWithLoweredSingleByte(next, m_query->lowered);
-        m_onMatch = found;
-        m_currentKeyValid = found;
-        if (found) {
-            m_currentKey = next;
-            key = next;
-        }
-        return found ? 1 : 0;
-    }
-    bool ReloadCurrentKey(std::string_view& key);
-    void StoreQuery(std::string_view query, int mode);
-    // Defined (inline) in DictionaryFile.cpp, the only place that calls it.
-    inline void BeginSearch(const DictionaryQuery& query);
-    std::string_view DecodeKey(std::string_view storedKey);
-    bool IsOffered(std::string_view key) const;
-    bool MissedByTheFile(std::string_view key) const;
-    bool ContainsQuery(std::string_view key);
+    // The cursor reads the rows and properties directly.
+    friend class CDictionaryCursor;
+
     void ResetInfo();
     void UpdateCaptionHeader();
     void ReleaseStorage(bool commit);
     bool CommitStorage();
     int FindStoredKey(std::string_view key);
-    int LowerBound(std::string_view storedQuery);
-    bool PrepareRankIndex();
-    bool TakeRankedRow(int row, std::string_view& key);
-    void FetchRankedRowsAhead(int row);
-    int UpperBoundOfPrefix(std::string_view query);
-    void DropRankIndex()
-    {
-        m_rankIndex.Clear();
-        m_rankIndexBuilt = false;
-        m_rankInPlace = false;
-    }
-    void EntriesChanged()
-    {
-        DropRankIndex();
-        m_probeCache.clear();
-        m_prefixRows.reset();
-        m_prefixStates.reset();
-        m_currentKeyValid = false;
-    }
-
-    // One node near the top of the key binary search: the row's key folded as the storage
-    // compares it (up to its first zero byte, A-Z as a-z), its first kProbeBytes bytes.
-    static constexpr int kProbeBytes = 7;
-    struct ProbeSlot {
-        unsigned char length = kUnfilled;  // key length, kLonger when cut, kUnfilled when not read yet
-        unsigned char bytes[kProbeBytes];
-    };
-    static constexpr unsigned char kLonger = 0xFE;
-    static constexpr unsigned char kUnfilled = 0xFF;
-    const ProbeSlot& Probe(long long row, std::size_t node);
-
-    // Where the key search stands after the probes that a query's first two folded bytes
-    // decide (node 0: not known yet). Kept per prefix for longer queries; for queries of one or
-    // two bytes the answer row + 1 is kept (0: not known yet).
-    struct PrefixState {
-        std::int32_t lo;
-        std::int32_t hi;
-        std::uint32_t node;
-    };
-    PrefixState DescendByPrefix(std::string_view foldedPrefix, bool whole);
-    static constexpr std::size_t kPrefixRowSlots = 0x10000 + 0x100;
-    static constexpr std::size_t kPrefixStateSlots = 0x10000;
-    struct FreeDeleter {
-        void operator()(void* block) const { std::free(block); }
-    };
 
     const CCodePage& m_codePage;
     CEntryTextCodec m_codec;
@@ -310,9 +193,6 @@ private:
     std::unique_ptr<c4_Storage> m_storage;
     c4_View m_info;
     c4_View m_data;
-    // Row reads of the search; made anew once an edit or commit has left them behind.
-    c4_StringReader m_keyReader;
-    c4_StringReader m_dataReader;
     int m_keyColumn = -1;
     int m_dataColumn = -1;
     int m_propColumn = -1;
@@ -337,39 +217,39 @@ private:
     int m_minKeyLength = 1;
     int m_maxKeyLength = 500;
 
-    // Search state; the buffers keep their capacity from one step to the next.
-    const bool m_singleByte;  // the code page has no double-byte characters
-    int m_cursor = -1;
-    bool m_positioned = false;  // the cursor has been placed for the query
-    bool m_unvisited = false;   // ... and stands on a row that the next step looks at first
-    bool m_hasQuery = false;
-    bool m_quickSteps = false;       // StepQuickly may take the step
-    bool m_onMatch = false;          // the last step stopped on a matching row
-    bool m_currentKeyValid = false;  // m_currentKey still shows that row's key
-    std::string_view m_currentKey;
-    DictionaryQuery m_ownQuery;                    // of a search of this dictionary alone
-    const DictionaryQuery* m_query = &m_ownQuery;  // or that of a merged search (see KeepQuery)
-    std::string m_searchKey;                       // the query as stored keys are: encoded and scrambled
-    bool m_plainKeys = true;                       // keys stored as typed (ANSI, not scrambled), as of the last query
-    std::string m_foldedQuery;
-    std::vector<ProbeSlot> m_probeCache;  // heap order: node 1 is the first probe
-    std::unique_ptr<std::uint32_t[], FreeDeleter> m_prefixRows;
-    std::unique_ptr<PrefixState[], FreeDeleter> m_prefixStates;
-    // Ranked search state: by rank through the index, then the unranked rows in key order.
-    CRankIndex m_rankIndex;
-    bool m_rankIndexBuilt = false;
-    c4_IntReader m_rankReader;
-    bool m_rankInPlace = false;  // the index reads the ranks in the file image
-    CRankIndex::Walk m_rankWalk;
-    unsigned m_rankBatchesFetched = 0;
-    bool m_rankedByIndex = false;    // the search walks by rank (else: FindNextKey with rank 0)
-    bool m_rankedPhaseDone = false;  // the ranked rows are all out: the unranked ones follow
-    int m_rankFirst = 0;
-    int m_rankLast = 0;
-    int m_rankRow = 0;
-    std::string m_keyText;
-    std::string m_lowerKey;
-    std::string m_dataText;
     std::string m_encoded;
     std::string m_encodedData;
+    CDictionaryCursor m_search;
 };
+
+// The cursor's inline steps read the file's properties, complete only here.
+inline int CDictionaryCursor::StepQuickly(std::string_view& key)
+{
+    if (!m_quickSteps)
+        return -1;
+    const int row = m_unvisited ? m_cursor : m_cursor + 1;
+    std::string_view next;
+    if (!m_keyReader.GetQuickly(row, next))
+        return -1;
+    if (m_file.m_type != DICTIONARY_SHORTHAND) {
+        const long long length = static_cast<long long>(next.size());
+        if (!m_query->wordsAndPhrases || length < m_file.m_minKeyLength || length > m_file.m_maxKeyLength)
+            return -1;
+    }
+    m_unvisited = false;
+    m_cursor = row;
+    const bool found = m_codePage.StartsWithLoweredSingleByte(next, m_query->lowered);
+    m_onMatch = found;
+    m_currentKeyValid = found;
+    if (found) {
+        m_currentKey = next;
+        key = next;
+    }
+    return found ? 1 : 0;
+}
+
+inline bool CDictionaryCursor::FindNextKey(std::string_view& key)
+{
+    const int quick = StepQuickly(key);
+    return quick >= 0 ? quick != 0 : StepToKey(Step::Forwards, false, key);
+}

@@ -1,5 +1,7 @@
 // Dictionary entries to and from text files: tagged key and data lines, and plain word lists.
 
+#include "dict/DictionaryText.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -204,16 +206,17 @@ private:
 
 }  // namespace
 
-int CDictionaryFile::ExportEntries(const std::string& path, IWaitProgress* wait)
+int ExportDictionaryText(CDictionaryFile& dictionary, const std::string& path, IWaitProgress* wait)
 {
-    if (!m_open || path.empty())
+    const int type = dictionary.Type();
+    if (!dictionary.IsOpen() || path.empty())
         return 0;
-    if (m_type != DICTIONARY_WORDS && m_type != DICTIONARY_SHORTHAND)
+    if (type != DICTIONARY_WORDS && type != DICTIONARY_SHORTHAND)
         return 0;
-    const std::string_view keyTag = m_type == DICTIONARY_WORDS ? kKeyTag : kShortKeyTag;
-    const std::string_view dataTag = m_type == DICTIONARY_WORDS ? kDataTag : kReplacementTag;
+    const std::string_view keyTag = type == DICTIONARY_WORDS ? kKeyTag : kShortKeyTag;
+    const std::string_view dataTag = type == DICTIONARY_WORDS ? kDataTag : kReplacementTag;
     // UTF-8 and UTF-16 data count their terminating zero, and so it is written.
-    const bool zeroAfterData = NormalizeEntryTextCode(m_dataCode) != CODE_ANSI;
+    const bool zeroAfterData = NormalizeEntryTextCode(dictionary.DataCode()) != CODE_ANSI;
 
     // Written beside the target and moved over it only when complete.
     const std::string temporary = path + ".part";
@@ -225,8 +228,8 @@ int CDictionaryFile::ExportEntries(const std::string& path, IWaitProgress* wait)
     std::string key, data;
     int count = 0;
     bool ok = true;
-    for (int row = 0; ok && row < CountEntries(); ++row) {
-        ok = ReadEntry(row, key, data);
+    for (int row = 0; ok && row < dictionary.CountEntries(); ++row) {
+        ok = dictionary.ReadEntry(row, key, data);
         if (zeroAfterData && !data.empty())
             data.push_back('\0');
         ok = ok && writer.AppendLine(keyTag, key) && writer.AppendLine(dataTag, data);
@@ -246,18 +249,20 @@ int CDictionaryFile::ExportEntries(const std::string& path, IWaitProgress* wait)
     return 0;
 }
 
-int CDictionaryFile::ImportEntries(const std::string& path, IWaitProgress* wait, TextImportReport* report)
+int ImportDictionaryText(CDictionaryFile& dictionary, const std::string& path, IWaitProgress* wait,
+                         TextImportReport* report)
 {
+    const CCodePage& codePage = dictionary.CodePage();
     TextImportReport unused;
     TextImportReport& found = report ? *report : unused;
     found = TextImportReport();
-    if (!m_open || m_readOnly)
+    if (!dictionary.IsOpen() || dictionary.IsReadOnly())
         return 0;
-    CTextImportReader source(m_codePage);
+    CTextImportReader source(codePage);
     if (!source.Open(path, found))
         return 0;
     CLineReader reader(source);
-    CImportBatch batch(*this, source.FileBytes());
+    CImportBatch batch(dictionary, source.FileBytes());
     std::string line, key, data;
     int count = 0;
     int shown = -1;
@@ -284,40 +289,42 @@ int CDictionaryFile::ImportEntries(const std::string& path, IWaitProgress* wait,
         found.tagged = found.tagged || kind != LineKind::Plain;
         if (kind == LineKind::Key) {
             addPending();
-            AppendBounded(m_codePage, key, rest);
+            AppendBounded(codePage, key, rest);
         } else if (kind == LineKind::Data) {
-            AppendBounded(m_codePage, data, rest);
+            AppendBounded(codePage, data, rest);
         } else {
-            AppendBounded(m_codePage, data, kLineEnd);
-            AppendBounded(m_codePage, data, rest);
+            AppendBounded(codePage, data, kLineEnd);
+            AppendBounded(codePage, data, rest);
             if (key.empty())
                 break;  // not a tagged file
         }
     }
     addPending();
     batch.Flush();
-    Commit();
+    dictionary.Commit();
     found.unconvertible = source.Unconvertible();
     return count - batch.Lost();
 }
 
-int CDictionaryFile::ImportWords(const std::string& path, IWaitProgress* wait, TextImportReport* report)
+int ImportDictionaryWords(CDictionaryFile& dictionary, const std::string& path, IWaitProgress* wait,
+                          TextImportReport* report)
 {
+    const CCodePage& codePage = dictionary.CodePage();
     TextImportReport unused;
     TextImportReport& found = report ? *report : unused;
     found = TextImportReport();
-    if (!m_open || m_readOnly)
+    if (!dictionary.IsOpen() || dictionary.IsReadOnly())
         return 0;
-    CTextImportReader source(m_codePage);
+    CTextImportReader source(codePage);
     if (!source.Open(path, found))
         return 0;
-    CImportBatch batch(*this, source.FileBytes());
+    CImportBatch batch(dictionary, source.FileBytes());
     std::string word;
     int count = 0;
     auto addWord = [&] {
         if (word.empty())
             return;
-        word.resize(m_codePage.WholeCharacterPrefix(word, kMaxWordBytes));
+        word.resize(codePage.WholeCharacterPrefix(word, kMaxWordBytes));
         if (batch.Add(word, std::string_view()))
             ++count;
         word.clear();
@@ -330,7 +337,7 @@ int CDictionaryFile::ImportWords(const std::string& path, IWaitProgress* wait, T
             wait->Pump();
         for (std::size_t i = 0; i < got && !cancelled; ++i) {
             const auto byte = static_cast<unsigned char>(chunk[i]);
-            if (m_codePage.IsLetterOrDigit(byte) || byte == '_' || byte == '-') {
+            if (codePage.IsLetterOrDigit(byte) || byte == '_' || byte == '-') {
                 // One byte past the buffer, so that the cut can keep whole characters.
                 if (word.size() <= kMaxWordBytes)
                     word.push_back(static_cast<char>(byte));
@@ -343,7 +350,7 @@ int CDictionaryFile::ImportWords(const std::string& path, IWaitProgress* wait, T
     if (!cancelled)
         addWord();
     batch.Flush();
-    Commit();
+    dictionary.Commit();
     found.unconvertible = source.Unconvertible();
     return count - batch.Lost();
 }

@@ -18,6 +18,7 @@
 
 #include "dict/CodePage.h"
 #include "dict/DictionaryFile.h"
+#include "dict/DictionaryText.h"
 #include "dict/TextImport.h"
 
 namespace fs = std::filesystem;
@@ -163,7 +164,7 @@ int MeasureExport(const fs::path& folder, Figure& figure)
     int written = 0;
     for (int round = 0; round < kRounds; ++round) {
         const auto start = Clock::now();
-        written = dictionary.ExportEntries((folder / "export.txt").string());
+        written = ExportDictionaryText(dictionary, (folder / "export.txt").string());
         mine = std::min(mine, Seconds(start));
         plain = std::min(plain, PlainWrite(entries, (folder / "plain.txt").string()));
     }
@@ -188,7 +189,7 @@ Figure MeasureImport(const fs::path& folder, const char* what, const std::vector
         if (!dictionary.Open(dictionaryPath))
             return Figure();
         const auto start = Clock::now();
-        imported = dictionary.ImportEntries(textPath, nullptr, &report);
+        imported = ImportDictionaryText(dictionary, textPath, nullptr, &report);
         mine = std::min(mine, Seconds(start));
         plain = std::min(plain, PlainRead(textPath, lines));
     }

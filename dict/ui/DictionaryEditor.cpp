@@ -4,6 +4,7 @@
 
 #include "base/FileIo.h"
 #include "config/ProgressPosition.h"
+#include "dict/DictionaryText.h"
 #include "dict/TextImport.h"
 #include "dict/ui/DictUiIds.h"
 #include "dict/ui/DictionaryTypes.h"
@@ -386,11 +387,11 @@ void CDictionaryEditor::Import()
     int count = 0;
     TextImportReport report;
     WithWaitDialog(Handle(), Handle(), "Importing! Please wait ... ", [&](IWaitProgress* wait) {
-        count = m_dictionary.ImportEntries(*path, wait, &report);
+        count = ImportDictionaryText(m_dictionary, *path, wait, &report);
         // A tagged file without entries is not a word list: its tags would become words.
         const bool cancelled = wait && wait->Cancelled();
         if (count <= 0 && report.problem == TextImportReport::Problem::None && !report.tagged && !cancelled)
-            count = m_dictionary.ImportWords(*path, wait, &report);
+            count = ImportDictionaryWords(m_dictionary, *path, wait, &report);
     });
     if (report.problem != TextImportReport::Problem::None) {
         wnd::ShowError(Handle(), ImportProblemText(report.problem, *path));
@@ -414,7 +415,7 @@ void CDictionaryEditor::Export()
     WithWaitDialog(Handle(), Handle(), "Exporting! Please wait ... ", [&](IWaitProgress* wait) {
         // What Add left pending goes into the file first, so that file and export agree.
         m_dictionary.Commit();
-        count = m_dictionary.ExportEntries(*path, wait);
+        count = ExportDictionaryText(m_dictionary, *path, wait);
         cancelled = wait && wait->Cancelled();
     });
     if (count == 0 && m_dictionary.CountEntries() > 0 && !cancelled) {

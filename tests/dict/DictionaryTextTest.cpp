@@ -3,6 +3,7 @@
 #include "base/WaitProgress.h"
 #include "dict/CodePage.h"
 #include "dict/DictionaryFile.h"
+#include "dict/DictionaryText.h"
 #include "tests/dict/DictTestSupport.h"
 
 using namespace dicttest;
@@ -44,18 +45,18 @@ TEST(DictionaryText, TaggedRoundTripKeepsMultiLineDataAndUncommittedEntries)
     ASSERT_TRUE(words.Open(temp.File("w.lib")));
     ASSERT_TRUE(words.AddEntry("beta", "x\r\ny"));  // not committed
     ASSERT_TRUE(words.AddEntry("alpha", ""));
-    EXPECT_EQ(words.ExportEntries(temp.File("w.txt")), 2);
+    EXPECT_EQ(ExportDictionaryText(words, temp.File("w.txt")), 2);
     EXPECT_EQ(ReadFile(temp.File("w.txt")), "<key>alpha\r\n<data>\r\n<key>beta\r\n<data>x\r\ny\r\n");
 
     // Across types both ways, with the other pair of tags.
     ASSERT_TRUE(shorthands.Open(temp.File("s.lib")));
     shorthands.SetType(DICTIONARY_SHORTHAND);
-    EXPECT_EQ(shorthands.ImportEntries(temp.File("w.txt")), 2);
-    EXPECT_EQ(shorthands.ExportEntries(temp.File("s.txt")), 2);
+    EXPECT_EQ(ImportDictionaryText(shorthands, temp.File("w.txt")), 2);
+    EXPECT_EQ(ExportDictionaryText(shorthands, temp.File("s.txt")), 2);
     EXPECT_EQ(ReadFile(temp.File("s.txt")),
               "<shortkey>alpha\r\n<replacement text>\r\n<shortkey>beta\r\n<replacement text>x\r\ny\r\n");
     ASSERT_TRUE(back.Open(temp.File("b.lib")));
-    EXPECT_EQ(back.ImportEntries(temp.File("s.txt")), 2);
+    EXPECT_EQ(ImportDictionaryText(back, temp.File("s.txt")), 2);
     back.Close();
     ASSERT_TRUE(back.Open(temp.File("b.lib")));  // committed
     EXPECT_EQ(Entries(back), "alpha=;beta=x\r\ny;");
@@ -69,11 +70,11 @@ TEST(DictionaryText, Utf8DataIsWrittenWithItsZeroAndReadUpToIt)
     source.SetDataCode(CODE_UTF8);
     ASSERT_TRUE(source.AddEntry("caf\xE9", "cr\xE8me"));
     ASSERT_TRUE(source.AddEntry("empty", ""));
-    EXPECT_EQ(source.ExportEntries(temp.File("u.txt")), 2);
+    EXPECT_EQ(ExportDictionaryText(source, temp.File("u.txt")), 2);
     EXPECT_EQ(ReadFile(temp.File("u.txt")),
               std::string("<key>caf\xE9\r\n<data>cr\xE8me\0\r\n<key>empty\r\n<data>\r\n", 45));
     ASSERT_TRUE(target.Open(temp.File("t.lib")));
-    EXPECT_EQ(target.ImportEntries(temp.File("u.txt")), 2);
+    EXPECT_EQ(ImportDictionaryText(target, temp.File("u.txt")), 2);
     EXPECT_EQ(Entries(target), "caf\xE9=cr\xE8me;empty=;");
 }
 
@@ -83,9 +84,9 @@ TEST(DictionaryText, UntaggedTextIsNoEntryFileButAWordList)
     WriteFile(temp.File("list.txt"), "Some words, caf\xE9 x\xD7y two_part well-known 42\r\n\xB9st last\r\n<key>late");
     CDictionaryFile dictionary(cp1252);
     ASSERT_TRUE(dictionary.Open(temp.File("d.lib")));
-    EXPECT_EQ(dictionary.ImportEntries(temp.File("list.txt")), 0);
+    EXPECT_EQ(ImportDictionaryText(dictionary, temp.File("list.txt")), 0);
     EXPECT_EQ(dictionary.CountEntries(), 0);
-    EXPECT_EQ(dictionary.ImportWords(temp.File("list.txt")), 12);
+    EXPECT_EQ(ImportDictionaryWords(dictionary, temp.File("list.txt")), 12);
     EXPECT_EQ(Entries(dictionary), "42=;caf\xE9=;key=;last=;late=;Some=;two_part=;well-known=;words=;x=;y=;\xB9st=;");
 }
 
@@ -101,7 +102,7 @@ TEST(DictionaryText, CancellingStopsExportWithoutTouchingTheFileAndImportKeeping
     }
     WriteFile(temp.File("out.txt"), "good");
     CFakeWait cancelAtFirst(1);
-    EXPECT_EQ(dictionary.ExportEntries(temp.File("out.txt"), &cancelAtFirst), 0);
+    EXPECT_EQ(ExportDictionaryText(dictionary, temp.File("out.txt"), &cancelAtFirst), 0);
     EXPECT_EQ(cancelAtFirst.m_text, "10 items have been exported!");
     EXPECT_EQ(ReadFile(temp.File("out.txt")), "good");
     EXPECT_FALSE(fs::exists(temp.File("out.txt.part")));
@@ -110,7 +111,7 @@ TEST(DictionaryText, CancellingStopsExportWithoutTouchingTheFileAndImportKeeping
     // One pump before each line: 22 lines read, the eleventh entry is complete when it stops.
     CFakeWait cancelBeforeLine23(23);
     ASSERT_TRUE(imported.Open(temp.File("i.lib")));
-    EXPECT_EQ(imported.ImportEntries(temp.File("in.txt"), &cancelBeforeLine23), 11);
+    EXPECT_EQ(ImportDictionaryText(imported, temp.File("in.txt"), &cancelBeforeLine23), 11);
     EXPECT_EQ(cancelBeforeLine23.m_text, "10 items have been imported!");
     imported.Close();
     ASSERT_TRUE(imported.Open(temp.File("i.lib"), true));
@@ -122,19 +123,19 @@ TEST(DictionaryText, BadInputsAnswerZeroOrAreCutAndNeverHarmTheFiles)
     TempFolder temp;
     CDictionaryFile dictionary(cp1252);
     WriteFile(temp.File("list.txt"), "a b");
-    EXPECT_EQ(dictionary.ImportWords(temp.File("list.txt")), 0);  // closed
-    EXPECT_EQ(dictionary.ExportEntries(temp.File("x.txt")), 0);
+    EXPECT_EQ(ImportDictionaryWords(dictionary, temp.File("list.txt")), 0);  // closed
+    EXPECT_EQ(ExportDictionaryText(dictionary, temp.File("x.txt")), 0);
     ASSERT_TRUE(dictionary.Open(temp.File("d.lib")));
-    EXPECT_EQ(dictionary.ImportEntries(""), 0);
-    EXPECT_EQ(dictionary.ImportWords(temp.File("missing.txt")), 0);
-    EXPECT_EQ(dictionary.ExportEntries(temp.Folder()), 0);  // a folder is not replaced
+    EXPECT_EQ(ImportDictionaryText(dictionary, ""), 0);
+    EXPECT_EQ(ImportDictionaryWords(dictionary, temp.File("missing.txt")), 0);
+    EXPECT_EQ(ExportDictionaryText(dictionary, temp.Folder()), 0);  // a folder is not replaced
     EXPECT_FALSE(fs::exists(temp.Folder() + ".part"));
 
     // A line of megabytes is cut, the next lines still count; a run over 1023 bytes is cut there.
     WriteFile(temp.File("long.txt"), "<key>" + std::string(3 << 20, 'k') + "\r\n<data>d\r\n<key>next\r\n");
-    EXPECT_EQ(dictionary.ImportEntries(temp.File("long.txt")), 2);
+    EXPECT_EQ(ImportDictionaryText(dictionary, temp.File("long.txt")), 2);
     WriteFile(temp.File("run.txt"), std::string(3000, 'w') + " after");
-    EXPECT_EQ(dictionary.ImportWords(temp.File("run.txt")), 2);
+    EXPECT_EQ(ImportDictionaryWords(dictionary, temp.File("run.txt")), 2);
     std::string key, data;
     ASSERT_TRUE(dictionary.ReadEntry(1, key, data));
     EXPECT_EQ(key, std::string((1 << 20) - 5, 'k'));
@@ -146,21 +147,21 @@ TEST(DictionaryText, BadInputsAnswerZeroOrAreCutAndNeverHarmTheFiles)
     for (unsigned i = 0; i < 300000; ++i)
         binary += static_cast<char>((i * 7919u) >> 3);
     WriteFile(temp.File("binary.bin"), "<key>bin" + binary);
-    EXPECT_EQ(dictionary.ImportEntries(temp.File("binary.bin")), 0);  // not text: nothing taken
-    EXPECT_EQ(dictionary.ImportWords(temp.File("binary.bin")), 0);
+    EXPECT_EQ(ImportDictionaryText(dictionary, temp.File("binary.bin")), 0);  // not text: nothing taken
+    EXPECT_EQ(ImportDictionaryWords(dictionary, temp.File("binary.bin")), 0);
     dictionary.SetType(3);
-    EXPECT_EQ(dictionary.ExportEntries(temp.File("list.txt")), 0);
+    EXPECT_EQ(ExportDictionaryText(dictionary, temp.File("list.txt")), 0);
     EXPECT_EQ(ReadFile(temp.File("list.txt")), "a b");
 
     // A dictionary whose file cannot be written keeps its file as it was.
     dictionary.Close();
     const std::string before = ReadFile(temp.File("d.lib"));
     ASSERT_TRUE(dictionary.Open(temp.File("d.lib"), true));
-    EXPECT_EQ(dictionary.ImportWords(temp.File("list.txt")), 0);
+    EXPECT_EQ(ImportDictionaryWords(dictionary, temp.File("list.txt")), 0);
     dictionary.Close();
     fs::create_directory(temp.File("d.lib.tmp"));  // where the commit would write
     ASSERT_TRUE(dictionary.Open(temp.File("d.lib")));
-    EXPECT_EQ(dictionary.ImportWords(temp.File("list.txt")), 2);
+    EXPECT_EQ(ImportDictionaryWords(dictionary, temp.File("list.txt")), 2);
     dictionary.Close();
     EXPECT_EQ(ReadFile(temp.File("d.lib")), before);
 }

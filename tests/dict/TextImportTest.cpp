@@ -6,6 +6,7 @@
 #include "dict/CodePage.h"
 #include "dict/DictionaryCopy.h"
 #include "dict/DictionaryFile.h"
+#include "dict/DictionaryText.h"
 #include "dict/TextImport.h"
 #include "tests/dict/DictTestSupport.h"
 
@@ -77,7 +78,7 @@ TEST(TextImport, EditorEncodingsArriveAsCodePageText)
         CDictionaryFile dictionary(cp1252);
         ASSERT_TRUE(dictionary.Open(temp.File("d.lib")));
         TextImportReport report;
-        EXPECT_EQ(dictionary.ImportEntries(temp.File("in.txt"), nullptr, &report), 1);
+        EXPECT_EQ(ImportDictionaryText(dictionary, temp.File("in.txt"), nullptr, &report), 1);
         EXPECT_EQ(report.encoding, file.encoding);
         EXPECT_EQ(report.unconvertible, 0);
         EXPECT_EQ(Entries(dictionary), "caf\xE9=cr\xE8me \x80;");
@@ -90,7 +91,7 @@ TEST(TextImport, EditorEncodingsArriveAsCodePageText)
     CDictionaryFile dictionary(cp1252);
     ASSERT_TRUE(dictionary.Open(temp.File("w.lib")));
     TextImportReport report;
-    EXPECT_EQ(dictionary.ImportEntries(temp.File("mixed.txt"), nullptr, &report), 1);
+    EXPECT_EQ(ImportDictionaryText(dictionary, temp.File("mixed.txt"), nullptr, &report), 1);
     EXPECT_EQ(report.encoding, "ANSI");
     EXPECT_EQ(Entries(dictionary), "\xC3\xA9t\xE9=;");
 }
@@ -113,7 +114,7 @@ TEST(TextImport, SplitSequencesAndMissingCharactersAreCountedNotMangled)
         CDictionaryFile dictionary(cp1252);
         ASSERT_TRUE(dictionary.Open(temp.File("d.lib")));
         TextImportReport report;
-        EXPECT_EQ(dictionary.ImportEntries(temp.File("in.txt"), nullptr, &report), 3000);
+        EXPECT_EQ(ImportDictionaryText(dictionary, temp.File("in.txt"), nullptr, &report), 3000);
         EXPECT_EQ(report.unconvertible, 3000);
         std::string keys, key, data;
         for (int row = 0; dictionary.ReadEntry(row, key, data); ++row)
@@ -162,13 +163,13 @@ TEST(TextImport, FilesThatAreNotTextChangeNothing)
     for (const auto& file : files) {
         SCOPED_TRACE(file.name);
         WriteFile(temp.File(file.name), file.bytes);
-        EXPECT_EQ(dictionary.ImportEntries(temp.File(file.name), nullptr, &report), 0);
+        EXPECT_EQ(ImportDictionaryText(dictionary, temp.File(file.name), nullptr, &report), 0);
         EXPECT_EQ(report.problem, file.problem);
-        EXPECT_EQ(dictionary.ImportWords(temp.File(file.name), nullptr, &report), 0);
+        EXPECT_EQ(ImportDictionaryWords(dictionary, temp.File(file.name), nullptr, &report), 0);
         EXPECT_EQ(report.problem, file.problem);
     }
     for (const std::string& path : {temp.File("missing.txt"), temp.Folder(), std::string()}) {
-        EXPECT_EQ(dictionary.ImportWords(path, nullptr, &report), 0);
+        EXPECT_EQ(ImportDictionaryWords(dictionary, path, nullptr, &report), 0);
         EXPECT_EQ(report.problem, Problem::Unreadable);
     }
     EXPECT_EQ(dictionary.CountEntries(), 1);
@@ -178,12 +179,12 @@ TEST(TextImport, FilesThatAreNotTextChangeNothing)
     // Tags alone are text without entries, and no word list either (the tags are not words).
     WriteFile(temp.File("tags.txt"), "<key>\r\n<data>\r\n<shortkey>\r\n<replacement text>\r\n");
     ASSERT_TRUE(dictionary.Open(temp.File("d.lib")));
-    EXPECT_EQ(dictionary.ImportEntries(temp.File("tags.txt"), nullptr, &report), 0);
+    EXPECT_EQ(ImportDictionaryText(dictionary, temp.File("tags.txt"), nullptr, &report), 0);
     EXPECT_EQ(report.problem, Problem::None);
     EXPECT_TRUE(report.tagged);
     EXPECT_EQ(dictionary.CountEntries(), 1);
     WriteFile(temp.File("words.txt"), "plain words\r\n<key>late\r\n");
-    EXPECT_EQ(dictionary.ImportEntries(temp.File("words.txt"), nullptr, &report), 0);
+    EXPECT_EQ(ImportDictionaryText(dictionary, temp.File("words.txt"), nullptr, &report), 0);
     EXPECT_FALSE(report.tagged) << "the import stops at the first plain line";
 }
 
@@ -202,7 +203,7 @@ TEST(TextImport, FiftyMegabyteLineOfUtf8IsCutAndTheNextLinesCount)
     }
     CDictionaryFile dictionary(cp1252);
     ASSERT_TRUE(dictionary.Open(temp.File("d.lib")));
-    EXPECT_EQ(dictionary.ImportEntries(temp.File("long.txt")), 2);
+    EXPECT_EQ(ImportDictionaryText(dictionary, temp.File("long.txt")), 2);
     std::string key, data;
     ASSERT_TRUE(dictionary.ReadEntry(1, key, data));  // after "next"
     EXPECT_TRUE(key == std::string((1 << 20) - 5, '\xE9')) << key.size() << " bytes";
@@ -288,10 +289,10 @@ TEST(TextImport, ImportsWriteTheFilesOfOneByOneAdds)
             make(name, encrypted);
         CDictionaryFile dictionary(cp1252);
         ASSERT_TRUE(dictionary.Open(temp.File("w-bulk.lib")));
-        EXPECT_EQ(dictionary.ImportWords(temp.File("words.txt")), 400);
+        EXPECT_EQ(ImportDictionaryWords(dictionary, temp.File("words.txt")), 400);
         dictionary.Close();
         ASSERT_TRUE(dictionary.Open(temp.File("t-bulk.lib")));
-        EXPECT_EQ(dictionary.ImportEntries(temp.File("tagged.txt")), 400);
+        EXPECT_EQ(ImportDictionaryText(dictionary, temp.File("tagged.txt")), 400);
         dictionary.Close();
         ASSERT_TRUE(dictionary.Open(temp.File("w-single.lib")));
         for (const auto& entry : entries)

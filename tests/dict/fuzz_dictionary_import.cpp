@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "dict/DictionaryFile.h"
+#include "dict/DictionaryText.h"
 #include "dict/TextImport.h"
 #include "tests/dict/FakeDoubleByteCodePage.h"
 
@@ -78,8 +79,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     WriteFile(textPath, data + 1, size - 1);
     const int before = dictionary->CountEntries();
     TextImportReport report;
-    const int added = data[0] & 1 ? dictionary->ImportWords(textPath, nullptr, &report)
-                                  : dictionary->ImportEntries(textPath, nullptr, &report);
+    const int added = data[0] & 1 ? ImportDictionaryWords(*dictionary, textPath, nullptr, &report)
+                                  : ImportDictionaryText(*dictionary, textPath, nullptr, &report);
     Check(added >= 0 && dictionary->CountEntries() == before + added);
     Check(report.unconvertible >= 0);
     if (report.problem == TextImportReport::Problem::None)

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "dict/AutoLearnTextExchange.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -21,15 +22,15 @@ protected:
 TEST(AutoLearnImportLineTest, TextBeforeTheLastTabAndCountAfterIt)
 {
     using R = AutoLearnRecord;
-    EXPECT_EQ(CAutoLearnDictionary::ParseImportLine("hello\t5"), (R{5, "hello"}));
-    EXPECT_EQ(CAutoLearnDictionary::ParseImportLine("no tab here"), (R{1, "no tab here"}));
-    EXPECT_EQ(CAutoLearnDictionary::ParseImportLine("\t7"), (R{1, "\t7"}));  // tab first: all text
-    EXPECT_EQ(CAutoLearnDictionary::ParseImportLine("a\tb\t3"), (R{3, "a\tb"}));
-    EXPECT_EQ(CAutoLearnDictionary::ParseImportLine("word\t"), (R{1, "word"}));
-    EXPECT_EQ(CAutoLearnDictionary::ParseImportLine("word\tx"), (R{0, "word"}));
-    EXPECT_EQ(CAutoLearnDictionary::ParseImportLine("word\t12abc"), (R{12, "word"}));
-    EXPECT_EQ(CAutoLearnDictionary::ParseImportLine("word\t-4"), (R{-4, "word"}));
-    EXPECT_EQ(CAutoLearnDictionary::ParseImportLine("word\t99999999999"), (R{INT_MAX, "word"}));
+    EXPECT_EQ(ParseAutoLearnLine("hello\t5"), (R{5, "hello"}));
+    EXPECT_EQ(ParseAutoLearnLine("no tab here"), (R{1, "no tab here"}));
+    EXPECT_EQ(ParseAutoLearnLine("\t7"), (R{1, "\t7"}));  // tab first: all text
+    EXPECT_EQ(ParseAutoLearnLine("a\tb\t3"), (R{3, "a\tb"}));
+    EXPECT_EQ(ParseAutoLearnLine("word\t"), (R{1, "word"}));
+    EXPECT_EQ(ParseAutoLearnLine("word\tx"), (R{0, "word"}));
+    EXPECT_EQ(ParseAutoLearnLine("word\t12abc"), (R{12, "word"}));
+    EXPECT_EQ(ParseAutoLearnLine("word\t-4"), (R{-4, "word"}));
+    EXPECT_EQ(ParseAutoLearnLine("word\t99999999999"), (R{INT_MAX, "word"}));
 }
 
 TEST_F(AutoLearnTextTest, ExportWritesOneLinePerRecordOldestFirst)
@@ -38,15 +39,15 @@ TEST_F(AutoLearnTextTest, ExportWritesOneLinePerRecordOldestFirst)
     for (const char* typed : {"alpha ", "beta ", "alpha "})
         store.Learn(typed);
     std::vector<int> told;
-    EXPECT_EQ(store.ExportText(text,
-                               [&](int done) {
-                                   told.push_back(done);
-                                   return true;
-                               }),
+    EXPECT_EQ(ExportAutoLearnText(store, text,
+                                  [&](int done) {
+                                      told.push_back(done);
+                                      return true;
+                                  }),
               2);
     EXPECT_EQ(pvtest::ReadFile(text), "alpha\t2\r\nbeta\t1\r\n");
     EXPECT_TRUE(told.empty());
-    EXPECT_EQ(store.ExportText(folder.File("no/such/folder.txt")), 0);
+    EXPECT_EQ(ExportAutoLearnText(store, folder.File("no/such/folder.txt")), 0);
 }
 
 TEST_F(AutoLearnTextTest, ImportCountsKnownTextsAppendsOthersUntilTheFirstEmptyLine)
@@ -54,13 +55,13 @@ TEST_F(AutoLearnTextTest, ImportCountsKnownTextsAppendsOthersUntilTheFirstEmptyL
     ASSERT_TRUE(store.Open(path));
     store.Learn("alpha ");
     pvtest::WriteFile(text, "alpha\t4\r\nplain line\nbeta\t\r\n\r\nafter\t9\r\n");
-    EXPECT_EQ(store.ImportText(text), 3);
+    EXPECT_EQ(ImportAutoLearnText(store, text), 3);
     EXPECT_EQ(store.Records(), (std::vector<AutoLearnRecord>{{5, "alpha"}, {1, "plain line"}, {1, "beta"}}));
-    EXPECT_EQ(store.ImportText(folder.File("missing.txt")), 0);
+    EXPECT_EQ(ImportAutoLearnText(store, folder.File("missing.txt")), 0);
 
     // A last line without a line end counts too; long texts are cut as records hold them.
     pvtest::WriteFile(text, std::string(600, 'z') + "\t2\nend\t3");
-    EXPECT_EQ(store.ImportText(text), 2);
+    EXPECT_EQ(ImportAutoLearnText(store, text), 2);
     EXPECT_EQ(store.Records()[3], (AutoLearnRecord{2, std::string(511, 'z')}));
     EXPECT_EQ(store.Records()[4], (AutoLearnRecord{3, "end"}));
 }
@@ -73,11 +74,11 @@ TEST_F(AutoLearnTextTest, ImportReportsEveryTenLinesAndCanBeCancelled)
         lines += "w" + std::to_string(i) + "\t1\r\n";
     pvtest::WriteFile(text, lines);
     std::vector<int> told;
-    EXPECT_EQ(store.ImportText(text,
-                               [&](int done) {
-                                   told.push_back(done);
-                                   return done < 20;
-                               }),
+    EXPECT_EQ(ImportAutoLearnText(store, text,
+                                  [&](int done) {
+                                      told.push_back(done);
+                                      return done < 20;
+                                  }),
               20);
     EXPECT_EQ(told, (std::vector<int>{10, 20}));
     EXPECT_EQ(store.RecordCount(), 20u);
@@ -89,9 +90,9 @@ TEST_F(AutoLearnTextTest, ExportedTextImportsBackToTheSameRecords)
     for (const char* typed : {"one ", "two ", "three ", "two ", "\xE9t\xE9 "})
         store.Learn(typed);
     const std::vector<AutoLearnRecord> before = store.Records();
-    ASSERT_EQ(store.ExportText(text), 4);
+    ASSERT_EQ(ExportAutoLearnText(store, text), 4);
     ASSERT_TRUE(store.Truncate());
-    EXPECT_EQ(store.ImportText(text), 4);
+    EXPECT_EQ(ImportAutoLearnText(store, text), 4);
     EXPECT_EQ(store.Records(), before);
     store.Close();
     ASSERT_TRUE(store.Open(path));

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "dict/AutoLearnDictionary.h"
+#include "dict/AutoLearnTextExchange.h"
 #include "tests/dict/autolearn/AutoLearnReference.h"
 
 namespace {
@@ -35,7 +36,7 @@ int ReferenceImport(CReferenceAutoLearn& reference, const std::string& text)
             line.pop_back();
         if (line.empty())
             break;
-        const AutoLearnRecord record = CAutoLearnDictionary::ParseImportLine(line);
+        const AutoLearnRecord record = ParseAutoLearnLine(line);
         if (!reference.Import(record.count, AutoLearnStoredText(record.text, reference.rules.LeadBytes())))
             break;
         ++imported;
@@ -180,7 +181,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 } else if (op & 0x40) {
                     static const std::string textPath = FuzzPath("import.txt");
                     WriteFile(textPath, argument);
-                    Check(store.ImportText(textPath) == ReferenceImport(reference, argument));
+                    Check(ImportAutoLearnText(store, textPath) == ReferenceImport(reference, argument));
                     cursorsAgree = false;
                 } else {
                     store.SetSeparators(argument);

@@ -1,0 +1,216 @@
+#pragma once
+// The search cursor of a dictionary file: the query, the row it stands on, and the caches that
+// make a search fast (the key search's probes and prefixes, the rank index and its walk).
+
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dict/CodePage.h"
+#include "dict/DictionaryMatch.h"
+#include "dict/RankIndex.h"
+#include "storage/Storage.h"
+
+class CDictionaryFile;
+
+// A query prepared once for the searches of several dictionaries (the merged search).
+struct DictionaryQuery {
+    // How a word dictionary adapts the letter case of its keys to the query.
+    enum LetterCase : unsigned char {
+        kAsStored,      // the query does not start with a capital
+        kFirstCapital,  // "Th": the first letter of the key becomes a capital
+        kAllCapitals,   // "TH": every single-byte small letter of the key becomes a capital
+                        // (capitals and letters as the code page has them: "ÜB" too)
+    };
+    static LetterCase LetterCaseOf(std::string_view query, const CCodePage& codePage);
+
+    void Set(std::string_view query, int searchMode, const CCodePage& codePage);
+
+    std::string_view text;  // as given to Set: read only when a search starts
+    std::string lowered;    // lower-cased by the code page
+    int mode = MATCH_ANY;
+    LetterCase letterCase = kAsStored;
+    bool startOnly = false;        // only keys that start with the query match
+    bool wordsAndPhrases = false;  // neither word nor phrase keys are left out
+    int prefixSlot = -1;           // of the text as a search key of plain keys (see LowerBound)
+};
+
+// Owned by its CDictionaryFile, which hands its searches on (see there) and tells it of edits,
+// commits and storage that goes. It reads the file's rows and properties as they are.
+class CDictionaryCursor {
+public:
+    CDictionaryCursor(CDictionaryFile& file, const CCodePage& codePage);
+    CDictionaryCursor(const CDictionaryCursor&) = delete;
+    CDictionaryCursor& operator=(const CDictionaryCursor&) = delete;
+
+    bool FindFirst(std::string_view query, DictionaryMatch& match, int mode);
+    bool FindNext(DictionaryMatch& match);
+    bool FindPrevious(DictionaryMatch& match);
+    bool ContainsKey(std::string_view key, DictionaryMatch& match, int mode);
+    bool FindFirstKey(std::string_view query, std::string_view& key, int mode);
+    bool FindFirstKey(const DictionaryQuery& query, std::string_view& key);
+    void KeepQuery();
+    // Defined (inline) in DictionaryFile.h: they read the file's properties.
+    inline bool FindNextKey(std::string_view& key);
+    bool CurrentKey(std::string_view& key)
+    {
+        if (!m_currentKeyValid)
+            return ReloadCurrentKey(key);
+        key = m_currentKey;
+        return true;
+    }
+    bool MatchAtCursor(DictionaryMatch& match);
+    bool FindFirstRankedKey(const DictionaryQuery& query, std::string_view& key, int& rank);
+    bool FindNextRankedKey(std::string_view& key, int& rank);
+    std::size_t RankIndexBytes() const { return m_rankIndex.MemoryBytes(); }
+    int Row() const { return m_cursor; }
+    int Mode() const { return m_query->mode; }
+
+    // From the file. The rows changed: every cache goes.
+    void EntriesChanged()
+    {
+        DropRankIndex();
+        m_probeCache.clear();
+        m_prefixRows.reset();
+        m_prefixStates.reset();
+        m_currentKeyValid = false;
+    }
+    // The columns were made anew: the row reads are too.
+    void DropReaders()
+    {
+        m_keyReader = c4_StringReader();
+        m_dataReader = c4_StringReader();
+    }
+    // A commit serves the rows from a fresh image: the key under the cursor is read anew, and
+    // ranks read in place are let go.
+    void Committed()
+    {
+        m_currentKeyValid = false;
+        if (m_rankInPlace)
+            DropRankIndex();
+    }
+    // The storage goes (the rows and caches go with it).
+    void StorageReleased()
+    {
+        EntriesChanged();
+        DropReaders();
+        m_rankReader = c4_IntReader();
+    }
+    // Other rows: no search goes on.
+    void Unplace()
+    {
+        m_cursor = -1;
+        m_positioned = false;
+        m_unvisited = false;
+        m_hasQuery = false;
+        m_quickSteps = false;
+        m_onMatch = false;
+    }
+    // The file closed: not even a query is left.
+    void Forget()
+    {
+        Unplace();
+        KeepQuery();
+        m_ownQuery.lowered.clear();
+        m_ownQuery.letterCase = DictionaryQuery::kAsStored;
+    }
+
+private:
+    enum class Step { First, Forwards, Backwards };
+    bool SearchStep(Step step, DictionaryMatch& match, bool allEntries);
+    bool StepToKey(Step step, bool allEntries, std::string_view& key);
+    // The usual step forwards of a prefix search, inline (a merged search makes one for every
+    // match it hands out): keys stored as typed, a code page without double-byte characters, and a
+    // row that the key reader reads on its short path and that no word/phrase bit leaves out.
+    // Answers what StepToKey would (1 found, 0 not), or -1 when the general step has to decide.
+    // Defined (inline) in DictionaryFile.h.
+    inline int StepQuickly(std::string_view& key);
+    bool ReloadCurrentKey(std::string_view& key);
+    void StoreQuery(std::string_view query, int mode);
+    // Defined (inline) in DictionaryCursor.cpp, the only place that calls it.
+    inline void BeginSearch(const DictionaryQuery& query);
+    std::string_view DecodeKey(std::string_view storedKey);
+    bool IsOffered(std::string_view key) const;
+    bool MissedByTheFile(std::string_view key) const;
+    bool ContainsQuery(std::string_view key);
+    int LowerBound(std::string_view storedQuery);
+    bool PrepareRankIndex();
+    bool TakeRankedRow(int row, std::string_view& key);
+    void FetchRankedRowsAhead(int row);
+    int UpperBoundOfPrefix(std::string_view query);
+    void DropRankIndex()
+    {
+        m_rankIndex.Clear();
+        m_rankIndexBuilt = false;
+        m_rankInPlace = false;
+    }
+
+    // One node near the top of the key binary search: the row's key folded as the storage
+    // compares it (up to its first zero byte, A-Z as a-z), its first kProbeBytes bytes.
+    static constexpr int kProbeBytes = 7;
+    struct ProbeSlot {
+        unsigned char length = kUnfilled;  // key length, kLonger when cut, kUnfilled when not read yet
+        unsigned char bytes[kProbeBytes];
+    };
+    static constexpr unsigned char kLonger = 0xFE;
+    static constexpr unsigned char kUnfilled = 0xFF;
+    const ProbeSlot& Probe(long long row, std::size_t node);
+
+    // Where the key search stands after the probes that a query's first two folded bytes
+    // decide (node 0: not known yet). Kept per prefix for longer queries; for queries of one or
+    // two bytes the answer row + 1 is kept (0: not known yet).
+    struct PrefixState {
+        std::int32_t lo;
+        std::int32_t hi;
+        std::uint32_t node;
+    };
+    PrefixState DescendByPrefix(std::string_view foldedPrefix, bool whole);
+    static constexpr std::size_t kPrefixRowSlots = 0x10000 + 0x100;
+    static constexpr std::size_t kPrefixStateSlots = 0x10000;
+    struct FreeDeleter {
+        void operator()(void* block) const { std::free(block); }
+    };
+
+    CDictionaryFile& m_file;
+    const CCodePage& m_codePage;
+    // Row reads of the search; made anew once an edit or commit has left them behind.
+    c4_StringReader m_keyReader;
+    c4_StringReader m_dataReader;
+
+    // The buffers keep their capacity from one step to the next.
+    const bool m_singleByte;  // the code page has no double-byte characters
+    int m_cursor = -1;
+    bool m_positioned = false;  // the cursor has been placed for the query
+    bool m_unvisited = false;   // ... and stands on a row that the next step looks at first
+    bool m_hasQuery = false;
+    bool m_quickSteps = false;       // StepQuickly may take the step
+    bool m_onMatch = false;          // the last step stopped on a matching row
+    bool m_currentKeyValid = false;  // m_currentKey still shows that row's key
+    std::string_view m_currentKey;
+    DictionaryQuery m_ownQuery;                    // of a search of this dictionary alone
+    const DictionaryQuery* m_query = &m_ownQuery;  // or that of a merged search (see KeepQuery)
+    std::string m_searchKey;                       // the query as stored keys are: encoded and scrambled
+    bool m_plainKeys = true;                       // keys stored as typed (ANSI, not scrambled), as of the last query
+    std::string m_foldedQuery;
+    std::vector<ProbeSlot> m_probeCache;  // heap order: node 1 is the first probe
+    std::unique_ptr<std::uint32_t[], FreeDeleter> m_prefixRows;
+    std::unique_ptr<PrefixState[], FreeDeleter> m_prefixStates;
+    // Ranked search state: by rank through the index, then the unranked rows in key order.
+    CRankIndex m_rankIndex;
+    bool m_rankIndexBuilt = false;
+    c4_IntReader m_rankReader;
+    bool m_rankInPlace = false;  // the index reads the ranks in the file image
+    CRankIndex::Walk m_rankWalk;
+    unsigned m_rankBatchesFetched = 0;
+    bool m_rankedByIndex = false;    // the search walks by rank (else: FindNextKey with rank 0)
+    bool m_rankedPhaseDone = false;  // the ranked rows are all out: the unranked ones follow
+    int m_rankFirst = 0;
+    int m_rankLast = 0;
+    int m_rankRow = 0;
+    std::string m_keyText;
+    std::string m_lowerKey;
+    std::string m_dataText;
+};

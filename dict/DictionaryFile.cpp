@@ -959,18 +959,42 @@ bool CDictionaryFile::PrepareRankIndex()
     return !m_rankIndex.Empty();
 }
 
-// The first row after those whose keys start with the (plain, single-byte) query.
-int CDictionaryFile::UpperBoundOfPrefix(std::string_view query)
+// The first row after those whose keys start with the (plain, single-byte) query, from the
+// first row that may (its lower bound). A short range is found by probing forward from there,
+// among keys that the page reads next anyway; a long one by the cached binary search.
+int CDictionaryFile::UpperBoundOfPrefix(std::string_view query, int first)
 {
     std::string bound(CutAtZero(query));
     for (char& c : bound)
         c = static_cast<char>(m_fold[static_cast<unsigned char>(c)]);
     while (!bound.empty() && static_cast<unsigned char>(bound.back()) == 0xFF)
         bound.pop_back();
+    const int rows = m_data.GetSize();
     if (bound.empty())
-        return m_data.GetSize();
+        return rows;
     bound.back() = static_cast<char>(static_cast<unsigned char>(bound.back()) + 1);
-    return LowerBound(bound);
+    if (bound.size() <= 2)
+        return LowerBound(bound);
+    constexpr int kForwardRows = 256;
+    auto below = [&](int row) {
+        return CompareStoredKeys(m_fold, CutAtZero(m_keyReader.Get(row)), bound) < 0;
+    };
+    // Rows up to lo are below the bound, rows from hi on are not.
+    int lo = first - 1, hi = rows;
+    for (int step = 1; lo + step < rows; step *= 2) {
+        if (step > kForwardRows)
+            return LowerBound(bound);
+        if (!below(lo + step)) {
+            hi = lo + step;
+            break;
+        }
+        lo += step;
+    }
+    while (lo + 1 < hi) {
+        const int m = lo + (hi - lo) / 2;
+        (below(m) ? lo : hi) = m;
+    }
+    return hi;
 }
 
 bool CDictionaryFile::FindFirstRankedKey(const DictionaryQuery& query, std::string_view& key, int& rank)
@@ -984,7 +1008,7 @@ bool CDictionaryFile::FindFirstRankedKey(const DictionaryQuery& query, std::stri
     m_rankedByIndex = true;
     m_rankedPhaseDone = false;
     m_rankFirst = m_cursor;
-    m_rankLast = UpperBoundOfPrefix(query.text);
+    m_rankLast = UpperBoundOfPrefix(query.text, m_rankFirst);
     m_rankRow = m_rankFirst;
     m_rankWalk.Start(m_rankIndex, m_rankFirst, m_rankLast);
     m_rankBatchesFetched = 0;

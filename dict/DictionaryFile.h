@@ -258,7 +258,7 @@ private:
     bool PrepareRankIndex();
     bool TakeRankedRow(int row, std::string_view& key);
     void FetchRankedRowsAhead(int row);
-    int UpperBoundOfPrefix(std::string_view query);
+    int UpperBoundOfPrefix(std::string_view query, int first);
     void DropRankIndex()
     {
         m_rankIndex.Clear();

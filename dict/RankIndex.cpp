@@ -25,8 +25,16 @@ std::uint16_t KeepBest(std::vector<std::uint64_t>& units, std::size_t count)
     if (units.size() < count)
         return 1;
     if (units.size() > count) {
-        std::nth_element(units.begin(), units.begin() + static_cast<std::ptrdiff_t>(count - 1), units.end(),
-                         std::greater<std::uint64_t>());
+        // A heap of the best `count` so far, worst on top: most units fail one comparison.
+        const auto heapEnd = units.begin() + static_cast<std::ptrdiff_t>(count);
+        std::make_heap(units.begin(), heapEnd, std::greater<std::uint64_t>());
+        for (std::size_t i = count; i < units.size(); ++i) {
+            if (units[i] > units[0]) {
+                std::pop_heap(units.begin(), heapEnd, std::greater<std::uint64_t>());
+                *(heapEnd - 1) = units[i];
+                std::push_heap(units.begin(), heapEnd, std::greater<std::uint64_t>());
+            }
+        }
         units.resize(count);
     }
     std::uint64_t worst = units[0];
@@ -157,7 +165,9 @@ void CRankIndex::Best(int first, int last, std::size_t count, std::vector<std::u
     SumUpGroups(row >> kGroupBits, (end - 1) >> kGroupBits);
     units.clear();
     auto addPart = [&](std::uint32_t from, std::uint32_t to) {
-        const std::uint16_t top = TopOfRows(from, to);
+        const Block& info = m_blocks[from >> kBlockBits];
+        const std::uint32_t topRow = (from & ~(kBlockRows - 1)) + info.topAt;
+        const std::uint16_t top = from <= topRow && topRow < to ? info.top : TopOfRows(from, to);
         if (top != 0)
             units.push_back(Unit(top, from, to - from));
     };
@@ -201,13 +211,19 @@ void CRankIndex::TakeBestRows(int first, int last, std::vector<std::uint64_t>& u
     auto bounds = [&](std::uint32_t row, std::uint32_t& from, std::uint32_t& to) {
         from = std::max(static_cast<std::uint32_t>(first), row & ~(kBlockRows - 1));
         to = std::min(static_cast<std::uint32_t>(last), (row & ~(kBlockRows - 1)) + kBlockRows);
-        return to - from == kBlockRows;
+    };
+    // A part of a block holds the block's best (second) row when that row lies in it.
+    auto holds = [&](std::uint32_t block, std::uint32_t at, std::uint32_t from, std::uint32_t to) {
+        const std::uint32_t row = (block << kBlockBits) + at;
+        return from <= row && row < to;
     };
     std::uint32_t from = 0, to = 0;
     for (std::uint64_t& unit : units) {
         const std::uint32_t block = FirstOf(unit) >> kBlockBits;
-        unit = bounds(FirstOf(unit), from, to) ? Unit(m_blocks[block].top, from + m_blocks[block].topAt, 1)
-                                               : NextInRows(from, to, ~std::uint64_t{0});
+        const Block& info = m_blocks[block];
+        bounds(FirstOf(unit), from, to);
+        unit = holds(block, info.topAt, from, to) ? Unit(info.top, (block << kBlockBits) + info.topAt, 1)
+                                                  : NextInRows(from, to, ~std::uint64_t{0});
     }
     units.erase(std::remove(units.begin(), units.end(), std::uint64_t{0}), units.end());
     std::make_heap(units.begin(), units.end());
@@ -220,8 +236,13 @@ void CRankIndex::TakeBestRows(int first, int last, std::vector<std::uint64_t>& u
         const std::uint32_t row = FirstOf(taken), block = row >> kBlockBits;
         std::uint64_t next = 0;
         const Block& info = m_blocks[block];
-        if (bounds(row, from, to) && row == from + info.topAt)
-            next = info.second ? Unit(info.second, from + info.secondAt, 1) : 0;
+        bounds(row, from, to);
+        if (row != (block << kBlockBits) + info.topAt)
+            next = NextInRows(from, to, taken);
+        else if (info.second == 0)
+            next = 0;
+        else if (holds(block, info.secondAt, from, to))
+            next = Unit(info.second, (block << kBlockBits) + info.secondAt, 1);
         else
             next = NextInRows(from, to, taken);
         if (next != 0) {

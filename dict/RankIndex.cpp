@@ -58,6 +58,7 @@ void CRankIndex::Clear()
     m_blocks.clear();
     m_groupTop.clear();
     m_groupReady.clear();
+    m_keptBatches.clear();
 }
 
 void CRankIndex::Build(std::vector<std::uint16_t> ranks)
@@ -83,7 +84,9 @@ void CRankIndex::Attach(const unsigned char* packed16, std::size_t rows)
 std::size_t CRankIndex::MemoryBytes() const
 {
     return m_copied.capacity() * sizeof(std::uint16_t) + m_blocks.capacity() * sizeof(Block) +
-           m_groupTop.capacity() * sizeof(std::uint16_t) + m_groupReady.capacity() / 8;
+           m_groupTop.capacity() * sizeof(std::uint16_t) + m_groupReady.capacity() / 8 +
+           m_keptBatches.size() * (sizeof(KeptBatch) + 3 * sizeof(void*)) +
+           m_keptBatches.bucket_count() * sizeof(void*);
 }
 
 std::uint16_t CRankIndex::TopOfRows(std::uint32_t first, std::uint32_t last) const
@@ -252,6 +255,27 @@ void CRankIndex::TakeBestRows(int first, int last, std::vector<std::uint64_t>& u
     }
 }
 
+void CRankIndex::FirstBatch(int first, int last, std::vector<std::uint64_t>& rows, std::vector<std::uint64_t>& units)
+{
+    if (last - first < (1 << kGroupBits)) {
+        Best(first, last, kFirstBatch, rows, units);
+        return;
+    }
+    const std::uint64_t range =
+        (std::uint64_t{static_cast<std::uint32_t>(first)} << 32) | static_cast<std::uint32_t>(last);
+    const auto kept = m_keptBatches.find(range);
+    if (kept != m_keptBatches.end()) {
+        rows.assign(kept->second.rows.begin(), kept->second.rows.begin() + kept->second.count);
+        return;
+    }
+    Best(first, last, kFirstBatch, rows, units);
+    if (m_keptBatches.size() >= kKeptBatches)
+        m_keptBatches.clear();
+    KeptBatch& batch = m_keptBatches[range];
+    batch.count = static_cast<std::uint8_t>(rows.size());
+    std::copy(rows.begin(), rows.end(), batch.rows.begin());
+}
+
 void CRankIndex::Walk::Start(CRankIndex& index, int first, int last)
 {
     m_index = &index;
@@ -272,7 +296,7 @@ int CRankIndex::Walk::PendingRow(std::size_t i) const
 void CRankIndex::Walk::Refill()
 {
     ++m_batches;
-    m_want = m_want == 0 ? 8 : m_want * 4;
+    m_want = m_want == 0 ? kFirstBatch : m_want * 4;
     // An index let go meanwhile (an edit, a commit) has no rows left to give.
     m_last = std::min(m_last, static_cast<int>(m_index->m_rows));
     if (m_first >= m_last) {
@@ -280,7 +304,10 @@ void CRankIndex::Walk::Refill()
         m_complete = true;
         return;
     }
-    m_index->Best(m_first, m_last, m_want, m_batch, m_units);
+    if (m_want == kFirstBatch)
+        m_index->FirstBatch(m_first, m_last, m_batch, m_units);
+    else
+        m_index->Best(m_first, m_last, m_want, m_batch, m_units);
     m_complete = m_batch.size() < m_want;
 }
 

@@ -975,7 +975,7 @@ int CDictionaryFile::UpperBoundOfPrefix(std::string_view query, int first)
     bound.back() = static_cast<char>(static_cast<unsigned char>(bound.back()) + 1);
     if (bound.size() <= 2)
         return LowerBound(bound);
-    constexpr int kForwardRows = 256;
+    constexpr int kForwardRows = 16;
     auto below = [&](int row) {
         return CompareStoredKeys(m_fold, CutAtZero(m_keyReader.Get(row)), bound) < 0;
     };

@@ -255,9 +255,14 @@ void CRankIndex::TakeBestRows(int first, int last, std::vector<std::uint64_t>& u
     }
 }
 
+std::size_t CRankIndex::KeptBatchesAtMost() const
+{
+    return std::min<std::size_t>(4096, m_rows >> 6);
+}
+
 void CRankIndex::FirstBatch(int first, int last, std::vector<std::uint64_t>& rows, std::vector<std::uint64_t>& units)
 {
-    if (last - first < (1 << kGroupBits)) {
+    if (last - first < kKeptFromRows) {
         Best(first, last, kFirstBatch, rows, units);
         return;
     }
@@ -269,7 +274,7 @@ void CRankIndex::FirstBatch(int first, int last, std::vector<std::uint64_t>& row
         return;
     }
     Best(first, last, kFirstBatch, rows, units);
-    if (m_keptBatches.size() >= kKeptBatches)
+    if (m_keptBatches.size() >= KeptBatchesAtMost())
         m_keptBatches.clear();
     KeptBatch& batch = m_keptBatches[range];
     batch.count = static_cast<std::uint8_t>(rows.size());

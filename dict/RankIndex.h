@@ -6,8 +6,8 @@
 // those in its best k groups, so a page of a range costs a few scans of 32 entries, wherever
 // the range lies and however long it is. Blocks are summed up group by group the first time a
 // range reaches them: opening a file costs nothing, a first search only what it touches.
-// The first batch of a range as long as a group (a prefix of a letter or two, typed again and
-// again) is kept once worked out.
+// The first batch of a long range (a short prefix, typed again and again) is kept once worked
+// out: a range costs in proportion to its blocks, so only short ones are worked out each time.
 
 #include <array>
 #include <cstdint>
@@ -95,7 +95,10 @@ private:
     std::vector<std::uint16_t> m_groupTop;
     std::vector<bool> m_groupReady;
     static constexpr std::size_t kFirstBatch = 8;
-    static constexpr std::size_t kKeptBatches = 4096;  // beyond: dropped and worked out anew
+    static constexpr int kKeptFromRows = 256;  // ranges at least this long keep their first batch
+    // Kept: at most one batch per 64 rows (less than a rank's two bytes per row) and 4096;
+    // beyond, all are dropped and worked out anew.
+    std::size_t KeptBatchesAtMost() const;
     struct KeptBatch {
         std::uint8_t count = 0;
         std::array<std::uint64_t, kFirstBatch> rows{};

@@ -975,6 +975,24 @@ int CDictionaryFile::UpperBoundOfPrefix(std::string_view query, int first)
     bound.back() = static_cast<char>(static_cast<unsigned char>(bound.back()) + 1);
     if (bound.size() <= 2)
         return LowerBound(bound);
+    if (bound.size() > 3)
+        return RowBelowBound(bound, first);
+    // Three bytes, as the one- and two-byte ones in LowerBound: the answer is kept.
+    const std::uint32_t slot = (std::uint32_t{static_cast<unsigned char>(bound[0])} << 16) |
+                               (std::uint32_t{static_cast<unsigned char>(bound[1])} << 8) |
+                               static_cast<unsigned char>(bound[2]);
+    const auto known = m_threeByteBounds.find(slot);
+    if (known != m_threeByteBounds.end())
+        return known->second;
+    if (m_threeByteBounds.size() >= kThreeByteBounds)
+        m_threeByteBounds.clear();
+    return m_threeByteBounds[slot] = RowBelowBound(bound, first);
+}
+
+// The first row from `first` on whose folded key is not below the bound.
+int CDictionaryFile::RowBelowBound(const std::string& bound, int first)
+{
+    const int rows = m_data.GetSize();
     constexpr int kForwardRows = 16;
     auto below = [&](int row) {
         return CompareStoredKeys(m_fold, CutAtZero(m_keyReader.Get(row)), bound) < 0;

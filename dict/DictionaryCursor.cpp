@@ -512,18 +512,60 @@ bool CDictionaryCursor::PrepareRankIndex()
     return !m_rankIndex.Empty();
 }
 
-// The first row after those whose keys start with the (plain, single-byte) query.
-int CDictionaryCursor::UpperBoundOfPrefix(std::string_view query)
+// The first row after those whose keys start with the (plain, single-byte) query, from the
+// first row that may (its lower bound). A short range is found by probing forward from there,
+// among keys that the page reads next anyway; a long one by the cached binary search.
+int CDictionaryCursor::UpperBoundOfPrefix(std::string_view query, int first)
 {
     std::string bound(CutAtZero(query));
     for (char& c : bound)
         c = static_cast<char>(m_file.m_fold[static_cast<unsigned char>(c)]);
     while (!bound.empty() && static_cast<unsigned char>(bound.back()) == 0xFF)
         bound.pop_back();
+    const int rows = m_file.m_data.GetSize();
     if (bound.empty())
-        return m_file.m_data.GetSize();
+        return rows;
     bound.back() = static_cast<char>(static_cast<unsigned char>(bound.back()) + 1);
-    return LowerBound(bound);
+    if (bound.size() <= 2)
+        return LowerBound(bound);
+    if (bound.size() > 3)
+        return RowBelowBound(bound, first);
+    // Three bytes, as the one- and two-byte ones in LowerBound: the answer is kept.
+    const std::uint32_t slot = (std::uint32_t{static_cast<unsigned char>(bound[0])} << 16) |
+                               (std::uint32_t{static_cast<unsigned char>(bound[1])} << 8) |
+                               static_cast<unsigned char>(bound[2]);
+    const auto known = m_threeByteBounds.find(slot);
+    if (known != m_threeByteBounds.end())
+        return known->second;
+    if (m_threeByteBounds.size() >= kThreeByteBounds)
+        m_threeByteBounds.clear();
+    return m_threeByteBounds[slot] = RowBelowBound(bound, first);
+}
+
+// The first row from `first` on whose folded key is not below the bound.
+int CDictionaryCursor::RowBelowBound(const std::string& bound, int first)
+{
+    const int rows = m_file.m_data.GetSize();
+    constexpr int kForwardRows = 16;
+    auto below = [&](int row) {
+        return CompareStoredKeys(m_file.m_fold, CutAtZero(m_keyReader.Get(row)), bound) < 0;
+    };
+    // Rows up to lo are below the bound, rows from hi on are not.
+    int lo = first - 1, hi = rows;
+    for (int step = 1; lo + step < rows; step *= 2) {
+        if (step > kForwardRows)
+            return LowerBound(bound);
+        if (!below(lo + step)) {
+            hi = lo + step;
+            break;
+        }
+        lo += step;
+    }
+    while (lo + 1 < hi) {
+        const int m = lo + (hi - lo) / 2;
+        (below(m) ? lo : hi) = m;
+    }
+    return hi;
 }
 
 bool CDictionaryCursor::FindFirstRankedKey(const DictionaryQuery& query, std::string_view& key, int& rank)
@@ -537,7 +579,7 @@ bool CDictionaryCursor::FindFirstRankedKey(const DictionaryQuery& query, std::st
     m_rankedByIndex = true;
     m_rankedPhaseDone = false;
     m_rankFirst = m_cursor;
-    m_rankLast = UpperBoundOfPrefix(query.text);
+    m_rankLast = UpperBoundOfPrefix(query.text, m_rankFirst);
     m_rankRow = m_rankFirst;
     m_rankWalk.Start(m_rankIndex, m_rankFirst, m_rankLast);
     m_rankBatchesFetched = 0;

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "dict/CodePage.h"
@@ -76,6 +77,7 @@ public:
         m_probeCache.clear();
         m_prefixRows.reset();
         m_prefixStates.reset();
+        m_threeByteBounds.clear();
         m_currentKeyValid = false;
     }
     // The columns were made anew: the row reads are too.
@@ -140,7 +142,8 @@ private:
     bool PrepareRankIndex();
     bool TakeRankedRow(int row, std::string_view& key);
     void FetchRankedRowsAhead(int row);
-    int UpperBoundOfPrefix(std::string_view query);
+    int UpperBoundOfPrefix(std::string_view query, int first);
+    int RowBelowBound(const std::string& bound, int first);
     void DropRankIndex()
     {
         m_rankIndex.Clear();
@@ -198,6 +201,9 @@ private:
     std::vector<ProbeSlot> m_probeCache;  // heap order: node 1 is the first probe
     std::unique_ptr<std::uint32_t[], FreeDeleter> m_prefixRows;
     std::unique_ptr<PrefixState[], FreeDeleter> m_prefixStates;
+    // The lower bound of three-byte folded keys, for the end of a three-letter prefix's rows.
+    static constexpr std::size_t kThreeByteBounds = 4096;  // beyond: dropped and looked up anew
+    std::unordered_map<std::uint32_t, int> m_threeByteBounds;
     // Ranked search state: by rank through the index, then the unranked rows in key order.
     CRankIndex m_rankIndex;
     bool m_rankIndexBuilt = false;

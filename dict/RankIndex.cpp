@@ -25,8 +25,16 @@ std::uint16_t KeepBest(std::vector<std::uint64_t>& units, std::size_t count)
     if (units.size() < count)
         return 1;
     if (units.size() > count) {
-        std::nth_element(units.begin(), units.begin() + static_cast<std::ptrdiff_t>(count - 1), units.end(),
-                         std::greater<std::uint64_t>());
+        // A heap of the best `count` so far, worst on top: most units fail one comparison.
+        const auto heapEnd = units.begin() + static_cast<std::ptrdiff_t>(count);
+        std::make_heap(units.begin(), heapEnd, std::greater<std::uint64_t>());
+        for (std::size_t i = count; i < units.size(); ++i) {
+            if (units[i] > units[0]) {
+                std::pop_heap(units.begin(), heapEnd, std::greater<std::uint64_t>());
+                *(heapEnd - 1) = units[i];
+                std::push_heap(units.begin(), heapEnd, std::greater<std::uint64_t>());
+            }
+        }
         units.resize(count);
     }
     std::uint64_t worst = units[0];
@@ -50,6 +58,7 @@ void CRankIndex::Clear()
     m_blocks.clear();
     m_groupTop.clear();
     m_groupReady.clear();
+    m_keptBatches.clear();
 }
 
 void CRankIndex::Build(std::vector<std::uint16_t> ranks)
@@ -75,7 +84,9 @@ void CRankIndex::Attach(const unsigned char* packed16, std::size_t rows)
 std::size_t CRankIndex::MemoryBytes() const
 {
     return m_copied.capacity() * sizeof(std::uint16_t) + m_blocks.capacity() * sizeof(Block) +
-           m_groupTop.capacity() * sizeof(std::uint16_t) + m_groupReady.capacity() / 8;
+           m_groupTop.capacity() * sizeof(std::uint16_t) + m_groupReady.capacity() / 8 +
+           m_keptBatches.size() * (sizeof(KeptBatch) + 3 * sizeof(void*)) +
+           m_keptBatches.bucket_count() * sizeof(void*);
 }
 
 std::uint16_t CRankIndex::TopOfRows(std::uint32_t first, std::uint32_t last) const
@@ -157,7 +168,9 @@ void CRankIndex::Best(int first, int last, std::size_t count, std::vector<std::u
     SumUpGroups(row >> kGroupBits, (end - 1) >> kGroupBits);
     units.clear();
     auto addPart = [&](std::uint32_t from, std::uint32_t to) {
-        const std::uint16_t top = TopOfRows(from, to);
+        const Block& info = m_blocks[from >> kBlockBits];
+        const std::uint32_t topRow = (from & ~(kBlockRows - 1)) + info.topAt;
+        const std::uint16_t top = from <= topRow && topRow < to ? info.top : TopOfRows(from, to);
         if (top != 0)
             units.push_back(Unit(top, from, to - from));
     };
@@ -201,13 +214,19 @@ void CRankIndex::TakeBestRows(int first, int last, std::vector<std::uint64_t>& u
     auto bounds = [&](std::uint32_t row, std::uint32_t& from, std::uint32_t& to) {
         from = std::max(static_cast<std::uint32_t>(first), row & ~(kBlockRows - 1));
         to = std::min(static_cast<std::uint32_t>(last), (row & ~(kBlockRows - 1)) + kBlockRows);
-        return to - from == kBlockRows;
+    };
+    // A part of a block holds the block's best (second) row when that row lies in it.
+    auto holds = [&](std::uint32_t block, std::uint32_t at, std::uint32_t from, std::uint32_t to) {
+        const std::uint32_t row = (block << kBlockBits) + at;
+        return from <= row && row < to;
     };
     std::uint32_t from = 0, to = 0;
     for (std::uint64_t& unit : units) {
         const std::uint32_t block = FirstOf(unit) >> kBlockBits;
-        unit = bounds(FirstOf(unit), from, to) ? Unit(m_blocks[block].top, from + m_blocks[block].topAt, 1)
-                                               : NextInRows(from, to, ~std::uint64_t{0});
+        const Block& info = m_blocks[block];
+        bounds(FirstOf(unit), from, to);
+        unit = holds(block, info.topAt, from, to) ? Unit(info.top, (block << kBlockBits) + info.topAt, 1)
+                                                  : NextInRows(from, to, ~std::uint64_t{0});
     }
     units.erase(std::remove(units.begin(), units.end(), std::uint64_t{0}), units.end());
     std::make_heap(units.begin(), units.end());
@@ -220,8 +239,13 @@ void CRankIndex::TakeBestRows(int first, int last, std::vector<std::uint64_t>& u
         const std::uint32_t row = FirstOf(taken), block = row >> kBlockBits;
         std::uint64_t next = 0;
         const Block& info = m_blocks[block];
-        if (bounds(row, from, to) && row == from + info.topAt)
-            next = info.second ? Unit(info.second, from + info.secondAt, 1) : 0;
+        bounds(row, from, to);
+        if (row != (block << kBlockBits) + info.topAt)
+            next = NextInRows(from, to, taken);
+        else if (info.second == 0)
+            next = 0;
+        else if (holds(block, info.secondAt, from, to))
+            next = Unit(info.second, (block << kBlockBits) + info.secondAt, 1);
         else
             next = NextInRows(from, to, taken);
         if (next != 0) {
@@ -229,6 +253,32 @@ void CRankIndex::TakeBestRows(int first, int last, std::vector<std::uint64_t>& u
             std::push_heap(units.begin(), units.end());
         }
     }
+}
+
+std::size_t CRankIndex::KeptBatchesAtMost() const
+{
+    return std::min<std::size_t>(4096, m_rows >> 6);
+}
+
+void CRankIndex::FirstBatch(int first, int last, std::vector<std::uint64_t>& rows, std::vector<std::uint64_t>& units)
+{
+    if (last - first < kKeptFromRows) {
+        Best(first, last, kFirstBatch, rows, units);
+        return;
+    }
+    const std::uint64_t range =
+        (std::uint64_t{static_cast<std::uint32_t>(first)} << 32) | static_cast<std::uint32_t>(last);
+    const auto kept = m_keptBatches.find(range);
+    if (kept != m_keptBatches.end()) {
+        rows.assign(kept->second.rows.begin(), kept->second.rows.begin() + kept->second.count);
+        return;
+    }
+    Best(first, last, kFirstBatch, rows, units);
+    if (m_keptBatches.size() >= KeptBatchesAtMost())
+        m_keptBatches.clear();
+    KeptBatch& batch = m_keptBatches[range];
+    batch.count = static_cast<std::uint8_t>(rows.size());
+    std::copy(rows.begin(), rows.end(), batch.rows.begin());
 }
 
 void CRankIndex::Walk::Start(CRankIndex& index, int first, int last)
@@ -251,7 +301,7 @@ int CRankIndex::Walk::PendingRow(std::size_t i) const
 void CRankIndex::Walk::Refill()
 {
     ++m_batches;
-    m_want = m_want == 0 ? 8 : m_want * 4;
+    m_want = m_want == 0 ? kFirstBatch : m_want * 4;
     // An index let go meanwhile (an edit, a commit) has no rows left to give.
     m_last = std::min(m_last, static_cast<int>(m_index->m_rows));
     if (m_first >= m_last) {
@@ -259,7 +309,10 @@ void CRankIndex::Walk::Refill()
         m_complete = true;
         return;
     }
-    m_index->Best(m_first, m_last, m_want, m_batch, m_units);
+    if (m_want == kFirstBatch)
+        m_index->FirstBatch(m_first, m_last, m_batch, m_units);
+    else
+        m_index->Best(m_first, m_last, m_want, m_batch, m_units);
     m_complete = m_batch.size() < m_want;
 }
 

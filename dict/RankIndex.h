@@ -6,8 +6,12 @@
 // those in its best k groups, so a page of a range costs a few scans of 32 entries, wherever
 // the range lies and however long it is. Blocks are summed up group by group the first time a
 // range reaches them: opening a file costs nothing, a first search only what it touches.
+// The first batch of a long range (a short prefix, typed again and again) is kept once worked
+// out: a range costs in proportion to its blocks, so only short ones are worked out each time.
 
+#include <array>
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 class CRankIndex {
@@ -72,6 +76,7 @@ private:
                    std::vector<std::uint64_t>& units) const;
     void Best(int first, int last, std::size_t count, std::vector<std::uint64_t>& rows,
               std::vector<std::uint64_t>& units);
+    void FirstBatch(int first, int last, std::vector<std::uint64_t>& rows, std::vector<std::uint64_t>& units);
     void TakeBestRows(int first, int last, std::vector<std::uint64_t>& units, std::size_t count,
                       std::vector<std::uint64_t>& rows) const;
 
@@ -89,4 +94,14 @@ private:
     std::vector<Block> m_blocks;
     std::vector<std::uint16_t> m_groupTop;
     std::vector<bool> m_groupReady;
+    static constexpr std::size_t kFirstBatch = 8;
+    static constexpr int kKeptFromRows = 256;  // ranges at least this long keep their first batch
+    // Kept: at most one batch per 64 rows (less than a rank's two bytes per row) and 4096;
+    // beyond, all are dropped and worked out anew.
+    std::size_t KeptBatchesAtMost() const;
+    struct KeptBatch {
+        std::uint8_t count = 0;
+        std::array<std::uint64_t, kFirstBatch> rows{};
+    };
+    std::unordered_map<std::uint64_t, KeptBatch> m_keptBatches;  // by first row << 32 | last row
 };

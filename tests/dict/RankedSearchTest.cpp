@@ -90,6 +90,20 @@ TEST(RankIndex, WalksEveryRangeInRankOrderLikeASort)
             ASSERT_FALSE(walk.Next(row, rank)) << first << ".." << last;
         }
     }
+    // A long range walked again gives its kept first rows, until the ranks change.
+    for (int again = 0; again < 2; ++again) {
+        CRankIndex::Walk walk;
+        walk.Start(copied, 100, 4900);
+        int row = 0, rank = 0;
+        ASSERT_TRUE(walk.Next(row, rank));
+        EXPECT_EQ(rank, *std::max_element(ranks.begin() + 100, ranks.begin() + 4900));
+        if (again == 0) {
+            ranks[4800] = 999;
+            copied.Build(ranks);
+        } else {
+            EXPECT_EQ(row, 4800);
+        }
+    }
     EXPECT_EQ(inPlace.RankOf(97), 0);
     EXPECT_EQ(inPlace.RankOf(98), ranks[98]);
 }
@@ -116,6 +130,49 @@ TEST(RankedDictionary, RankedFirstThenUnrankedInKeyOrderAcrossDictionaries)
     EXPECT_EQ(set.RankOf("there"), 500);
     EXPECT_EQ(set.RankOf("Thad"), 0);
     EXPECT_EQ(set.RankOf("thad"), -1);
+}
+
+// Prefixes whose rows run from a few to over a thousand (the end of a range found near its start
+// or by the binary search; first pages kept for long ranges), each searched twice, against a sort.
+TEST(RankedDictionary, PagesOfShortAndLongRangesMatchASort)
+{
+    TempFolder folder;
+    std::mt19937 random(11);
+    std::vector<std::pair<std::string, int>> entries;
+    for (int i = 0; i < 3000; ++i) {
+        // Most keys start "ba", "bab" or "babe": ranges of every length below them.
+        const char* heads[] = {"ba", "bab", "babe", "c"};
+        std::string key = heads[random() % 4];
+        for (int n = 0; n < 4; ++n)
+            key += static_cast<char>('a' + random() % (n == 0 ? 26 : 3));
+        entries.emplace_back(key, random() % 4 == 0 ? 0 : static_cast<int>(random() % 300));
+    }
+    std::sort(entries.begin(), entries.end());
+    entries.erase(
+        std::unique(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.first == b.first; }),
+        entries.end());
+    {
+        CDictionaryFile dictionary(Windows1252CodePage());
+        ASSERT_TRUE(dictionary.Open(folder.File("r.lib")));
+        for (const auto& [key, rank] : entries)
+            ASSERT_TRUE(dictionary.AddStoredEntry(key, "", rank));
+        ASSERT_TRUE(dictionary.WriteInfo());
+    }
+    CDictionarySet set(nullptr, Windows1252CodePage());
+    ASSERT_TRUE(set.LoadFiles({folder.File("r.lib")}));
+    for (const std::string query :
+         {"b", "ba", "bab", "babe", "babea", "babeaa", "babeaab", "bac", "baz", "bq", "c", "ca"}) {
+        std::vector<std::tuple<int, std::string>> sorted;  // (-rank, key): unranked keys last
+        for (const auto& [key, rank] : entries)
+            if (key.compare(0, query.size(), query) == 0)
+                sorted.emplace_back(-rank, key);
+        std::sort(sorted.begin(), sorted.end());
+        std::vector<std::string> expected;
+        for (const auto& [rank, key] : sorted)
+            expected.push_back(key);
+        EXPECT_EQ(Ranked(set, query), expected) << query;
+        EXPECT_EQ(Ranked(set, query), expected) << query << " again";
+    }
 }
 
 TEST(RankedDictionary, ShorthandsAndWordFiltersKeepTheirRules)

@@ -5,11 +5,24 @@
 // Hot paths (search walks, merged comparison) only use the inline table lookups; the
 // conversions are virtual and used when a dictionary stores UTF-8 or UTF-16 text.
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <string_view>
 
 #include "base/MultiByteText.h"
+
+// Whether a sorts before b with both texts folded byte by byte by the table (256 entries).
+inline bool FoldedLess(const unsigned char* fold, std::string_view a, std::string_view b)
+{
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char x = fold[static_cast<unsigned char>(a[i])], y = fold[static_cast<unsigned char>(b[i])];
+        if (x != y)
+            return x < y;
+    }
+    return a.size() < b.size();
+}
 
 class CCodePage {
 public:

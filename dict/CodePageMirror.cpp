@@ -67,17 +67,6 @@ struct MirrorEntry {
     std::uint16_t rank;
 };
 
-bool FoldedLess(const unsigned char* fold, std::string_view a, std::string_view b)
-{
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const unsigned char x = fold[static_cast<unsigned char>(a[i])], y = fold[static_cast<unsigned char>(b[i])];
-        if (x != y)
-            return x < y;
-    }
-    return a.size() < b.size();
-}
-
 // The file's properties, its texts now plain code page text.
 void CopyInfo(CDictionaryFile& file, c4_View& info)
 {

@@ -8,6 +8,7 @@
 
 #include "base/FileIo.h"
 #include "base/MultiByteText.h"
+#include "dict/CodePage.h"
 
 namespace {
 
@@ -26,18 +27,6 @@ int CompareFolded(const unsigned char* fold, std::string_view text, std::string_
     if (text.size() < folded.size())
         return -1;
     return (prefixOnly || text.size() == folded.size()) ? 0 : 1;
-}
-
-// Both texts folded as they are compared.
-bool FoldedLess(const unsigned char* fold, std::string_view a, std::string_view b)
-{
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const unsigned char x = fold[static_cast<unsigned char>(a[i])], y = fold[static_cast<unsigned char>(b[i])];
-        if (x != y)
-            return x < y;
-    }
-    return a.size() < b.size();
 }
 
 std::string Folded(const unsigned char* fold, std::string_view text)

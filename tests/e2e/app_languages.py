@@ -11,7 +11,7 @@ import sys
 import harness
 from harness import Session
 from keymap import hold_letters
-from program import program_copy, start_program, window_rect
+from program import NotepadCompletion, program_copy, start_program
 
 # locale, ANSI code page, letters typed beyond ASCII, what is typed -> what F1 completes it to
 LANGUAGES = {
@@ -35,34 +35,14 @@ with Session("app_languages_" + language, limit=90) as s:
     program, prompt = start_program(s, folder)
     notepad, window, edit = s.start_notepad()
 
-    def fresh():
-        """An empty notepad with the focus; a line end tells the program that a new word begins."""
-        s.focus(window)
-        if window_rect(s, prompt)[0]:
-            s.key("Escape")
-            s.wait_until(lambda: not window_rect(s, prompt)[0], "the prompt hides")
-        s.set_text(edit, "")
-        s.key("Return")
-        s.wait_text(edit, "\r\n")
-        s.set_text(edit, "")
-
-    def first_row_after(typed, wanted, before=""):
-        """F1 at the prompt shown after `typed` types `wanted` in its place."""
-        fresh()
-        s.type(before + typed)
-        s.wait_text(edit, before + typed)
-        s.wait_until(lambda: window_rect(s, prompt)[0], "the prompt shows", 10)
-        s.screenshot("prompt-" + typed)
-        s.key("F1")
-        s.wait_text(edit, before + wanted)
+    notepad_f1 = NotepadCompletion(s, prompt, window, edit)
+    first_row_after = notepad_f1.first_row_after
 
     s.case("completes", lambda: first_row_after(typed, completed))
 
     def learns():
         # Typed twice, it is offered the third time on its second letter.
-        fresh()
-        s.type("%s und %s " % (LEARNT, LEARNT))
-        s.wait_text(edit, "%s und %s " % (LEARNT, LEARNT))
+        notepad_f1.type_fresh("%s und %s " % (LEARNT, LEARNT))
         first_row_after(LEARNT[:2], LEARNT + " ", before="so ")
     if language == "de":
         s.case("learns", learns)

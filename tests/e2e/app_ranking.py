@@ -2,7 +2,7 @@
 word learnt from typing, and the classic order back at once when the Options dialog says so."""
 
 from harness import Session, expect
-from program import program_copy, start_program, command, press, window_rect
+from program import NotepadCompletion, program_copy, start_program, command, press
 
 ID_TRAY_OPTIONS = 32771
 IDOK = 1
@@ -16,33 +16,13 @@ with Session("app_ranking", limit=150) as s:
     controller = s.wait_window(cls="PennivoxController")
     notepad, window, edit = s.start_notepad()
 
-    def fresh():
-        """An empty notepad with the focus; a line end tells the program that a new word begins."""
-        s.focus(window)
-        if window_rect(s, prompt)[0]:
-            s.key("Escape")
-            s.wait_until(lambda: not window_rect(s, prompt)[0], "the prompt hides")
-        s.set_text(edit, "")
-        s.key("Return")
-        s.wait_text(edit, "\r\n")
-        s.set_text(edit, "")
-
-    def first_row_after(typed, wanted, before=""):
-        """F1 at the prompt shown after `typed` types `wanted` in its place."""
-        fresh()
-        s.type(before + typed)
-        s.wait_text(edit, before + typed)
-        s.wait_until(lambda: window_rect(s, prompt)[0], "the prompt shows")
-        s.screenshot("prompt-" + typed)
-        s.key("F1")
-        s.wait_text(edit, before + wanted)
+    notepad_f1 = NotepadCompletion(s, prompt, window, edit)
+    first_row_after = notepad_f1.first_row_after
 
     s.case("th_offers_the_first", lambda: first_row_after("th", "the "))
 
     def rare_word():
-        fresh()
-        s.type("zorbulate and zorbulate or ")
-        s.wait_text(edit, "zorbulate and zorbulate or ")
+        notepad_f1.type_fresh("zorbulate and zorbulate or ")
         first_row_after("zo", "zorbulate ", before="so ")  # the third time, on its second letter
     s.case("rare_word_offered_on_its_second_letter", rare_word)
 

@@ -116,6 +116,40 @@ def fresh_edit(s, target, prompt, ctrl_id=101):
     return edit
 
 
+class NotepadCompletion:
+    """Completing by F1 in Wine's notepad, each time in an empty notepad as a new word starts."""
+
+    def __init__(self, s, prompt, window, edit):
+        self.s, self.prompt, self.window, self.edit = s, prompt, window, edit
+
+    def fresh(self):
+        """An empty notepad with the focus; a line end tells the program that a new word begins."""
+        s = self.s
+        s.focus(self.window)
+        if window_rect(s, self.prompt)[0]:
+            s.key("Escape")
+            s.wait_until(lambda: not window_rect(s, self.prompt)[0], "the prompt hides")
+        s.set_text(self.edit, "")
+        s.key("Return")
+        s.wait_text(self.edit, "\r\n")
+        s.set_text(self.edit, "")
+
+    def type_fresh(self, text):
+        """`text` typed into an empty notepad."""
+        self.fresh()
+        self.s.type(text)
+        self.s.wait_text(self.edit, text)
+
+    def first_row_after(self, typed, wanted, before="", timeout=10):
+        """F1 at the prompt shown after `typed` types `wanted` in its place."""
+        s = self.s
+        self.type_fresh(before + typed)
+        s.wait_until(lambda: window_rect(s, self.prompt)[0], "the prompt shows", timeout)
+        s.screenshot("prompt-" + typed)
+        s.key("F1")
+        s.wait_text(self.edit, before + wanted)
+
+
 def start_wordpad(s):
     """Starts WordPad; returns its top window and its rich edit, which it closes without asking to save."""
     wordpad = s.start(WORDPAD, name="wordpad")

@@ -53,14 +53,28 @@ case "$cmd" in
       wineserver -w
       touch "$prefix/.pv-ready"
     fi
-    disp=$(free_display) || { echo "wine-env: no free X display" >&2; exit 1; }
-    Xvfb ":$disp" -screen 0 1024x768x24 -nolisten tcp >"$state/xvfb.log" 2>&1 &
-    xpid=$!
-    for _ in $(seq 200); do
-      xdpyinfo -display ":$disp" >/dev/null 2>&1 && break
-      kill -0 "$xpid" 2>/dev/null || { echo "wine-env: Xvfb :$disp failed" >&2; cat "$state/xvfb.log" >&2; exit 1; }
-      sleep 0.05
+    # Environments started side by side (parallel tests) may pick the same free number: the one
+    # whose Xvfb loses the race tries the next.
+    started=0
+    for _ in 1 2 3 4 5; do
+      disp=$(free_display) || { echo "wine-env: no free X display" >&2; exit 1; }
+      Xvfb ":$disp" -screen 0 1024x768x24 -nolisten tcp >"$state/xvfb.log" 2>&1 &
+      xpid=$!
+      for _ in $(seq 200); do
+        if xdpyinfo -display ":$disp" >/dev/null 2>&1; then
+          # The display may be the winner's: ours is the one only if it still runs a moment later.
+          sleep 0.2
+          kill -0 "$xpid" 2>/dev/null && started=1
+          break
+        fi
+        kill -0 "$xpid" 2>/dev/null || break
+        sleep 0.05
+      done
+      [ "$started" = 1 ] && break
+      kill "$xpid" 2>/dev/null || true
+      sleep "0.$((RANDOM % 5 + 1))"
     done
+    [ "$started" = 1 ] || { echo "wine-env: Xvfb :$disp failed" >&2; cat "$state/xvfb.log" >&2; exit 1; }
     export DISPLAY=":$disp"
     cat >"$state/env.sh" <<ENV
 export WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"

@@ -4,12 +4,12 @@ learnt.
 
 usage: codepage_test.py PVENGINE PVDICT
 """
-import json
 import os
 import subprocess
 import sys
-import tempfile
 import unittest
+
+from engine_run import EngineTestCase, run_engine
 
 PVENGINE, PVDICT = sys.argv[1], sys.argv[2]
 # German, Polish, Russian and French words, with ranks: one file for every code page.
@@ -17,31 +17,19 @@ WORDS = {"Gemüse": 4000, "gemütlich": 3500, "gemein": 3000, "Über": 2000, "ü
          "żółty": 3200, "Łódź": 2500, "привет": 4000, "привычка": 3000, "Привоз": 1000, "café": 2000}
 
 
-class CodePageTest(unittest.TestCase):
+class CodePageTest(EngineTestCase):
     @classmethod
     def setUpClass(cls):
-        cls.tmp = tempfile.TemporaryDirectory()
-        cls.libs = os.path.join(cls.tmp.name, "Libs")
-        os.mkdir(cls.libs)
+        super().setUpClass()
         ranks = os.path.join(cls.tmp.name, "ranks.tsv")
         with open(ranks, "w", encoding="utf-8") as f:
             f.writelines("%s\t%d\n" % item for item in WORDS.items())
         subprocess.run([PVDICT, "create", os.path.join(cls.libs, "Languages.lib"), "--keycode", "2", "--datacode",
                         "2", "--input", "utf8", "--ranks", ranks],
                        input="".join(w + "\n" for w in WORDS).encode("utf-8"), check=True)
-        cls.classic = os.path.join(cls.tmp.name, "Classic.ini")
-        with open(cls.classic, "w") as f:
-            f.write("[Others]\nbRankByUse=0\n")
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.tmp.cleanup()
 
     def run_engine(self, code_page, events, *options):
-        lines = "".join(json.dumps(e) + "\n" for e in events)
-        done = subprocess.run([PVENGINE, "--libs", self.libs, "--codepage", str(code_page), *options],
-                              input=lines.encode("utf-8"), capture_output=True, check=True, timeout=60)
-        return [json.loads(line) for line in done.stdout.decode("utf-8").splitlines()]
+        return run_engine([PVENGINE, "--libs", self.libs, "--codepage", str(code_page), *options], events)
 
     def rows(self, state):
         return [row["text"] for row in state["rows"]]

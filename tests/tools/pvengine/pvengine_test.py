@@ -2,13 +2,13 @@
 
 usage: pvengine_test.py PVENGINE PVDICT
 """
-import json
 import os
 import re
 import subprocess
 import sys
-import tempfile
 import unittest
+
+from engine_run import EngineTestCase, run_engine
 
 PVENGINE, PVDICT = sys.argv[1], sys.argv[2]
 WORDS = ["helium", "helix", "hello", "helmet", "help", "helpful", "helping", "good morning"]
@@ -20,33 +20,21 @@ def make_dictionary(path, kind, rows):
                    input="".join(rows), text=True, check=True)
 
 
-class PvengineTest(unittest.TestCase):
+class PvengineTest(EngineTestCase):
     @classmethod
     def setUpClass(cls):
-        cls.tmp = tempfile.TemporaryDirectory()
-        cls.libs = os.path.join(cls.tmp.name, "Libs")
-        os.mkdir(cls.libs)
+        super().setUpClass()
         make_dictionary(os.path.join(cls.libs, "Words.lib"), 1, [w + "\n" for w in WORDS])
         make_dictionary(os.path.join(cls.libs, "Short.lib"), 2, [k + "\t" + v + "\n" for k, v in SHORTHANDS.items()])
         cls.drive = os.path.join(cls.tmp.name, "drive")
         os.makedirs(os.path.join(cls.drive, "Program Files"))
         open(os.path.join(cls.drive, "Program Files", "readme.txt"), "w").close()
-        # The protocol is checked in the classic order (learnt items first, then key order).
-        cls.classic = os.path.join(cls.tmp.name, "Classic.ini")
-        with open(cls.classic, "w") as f:
-            f.write("[Others]\nbRankByUse=0\n")
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.tmp.cleanup()
 
     def run_engine(self, events, *options):
-        lines = "".join((e if isinstance(e, str) else json.dumps(e)) + "\n" for e in events)
+        # The protocol is checked in the classic order (learnt items first, then key order).
         if "--config" not in options:
             options = ("--config", self.classic, *options)
-        done = subprocess.run([PVENGINE, "--libs", self.libs, *options], input=lines.encode("utf-8"),
-                              capture_output=True, check=True, timeout=60)
-        return [json.loads(line) for line in done.stdout.decode("utf-8").splitlines()]
+        return run_engine([PVENGINE, "--libs", self.libs, *options], events)
 
     def rows(self, state):
         return [row["text"] for row in state["rows"]]

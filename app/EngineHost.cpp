@@ -135,10 +135,7 @@ LRESULT CEngineHost::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 int CEngineHost::OnHookKey(WPARAM chars, LPARAM keyInfo)
 {
     const KeyReport key = KeyReport::FromHook(static_cast<unsigned>(chars), static_cast<unsigned>(keyInfo));
-    return m_pacer.Report(key, [&] {
-        m_caretTracker.SyncFocus();
-        return m_engine.OnHookKey(key);
-    });
+    return m_pacer.Report(key, [&] { return m_engine.OnHookKey(key); });
 }
 
 int CEngineHost::OnSearch()

@@ -136,6 +136,11 @@ void CCompletionEngine::RemoveLastTypedCharacter()
 // and the releases of presses that waited; every other key is the engine's own work.
 int CCompletionEngine::OnHookKey(const KeyReport& key)
 {
+    // Most keys can only pass: they reach the target before the focus is looked at, which asks
+    // the system (and the target's process) a few things.
+    if (!MayTake(key))
+        m_scheduler.AnswerKey(1);
+    m_focus.SyncFocus();
     if (IsOwnInputMarkerKey(key.vk))
         return OnOwnInputMarker(key);
     // Between the key that completes and the moment the target has taken the completion's output,
@@ -151,6 +156,15 @@ int CCompletionEngine::OnHookKey(const KeyReport& key)
         return 0;
     }
     return ProcessKey(key);
+}
+
+bool CCompletionEngine::MayTake(const KeyReport& key) const
+{
+    if (IsOwnInputMarkerKey(key.vk) || IsHoldingBackKeys())
+        return true;
+    if (key.released)
+        return IsTaken(key.vk) || IsHeldBack(key.vk);
+    return IsPromptKey(key.vk) || (m_blankTyped && !IsModifierKey(key.vk));
 }
 
 int CCompletionEngine::ProcessKey(const KeyReport& key)

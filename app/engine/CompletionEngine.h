@@ -140,6 +140,9 @@ private:
     bool TakePress(unsigned vk, bool take);
     bool TakeRelease(unsigned vk);
     bool IsTaken(unsigned vk) const;
+    // Whether anything could swallow the key (the prompt, or a mark after a completion's blank);
+    // every other key can only pass.
+    bool MayTake(const KeyReport& key) const;
     void ActOnPrompt(const KeyReport& key);
     void ForgetTypedText();
     // What typing adds to the typed text: printable ASCII, CR, LF, and the code page's letters and

@@ -55,6 +55,8 @@ public:
 class IFocusTracker {
 public:
     virtual ~IFocusTracker() = default;
+    // Before a key is judged: takes the system's focus window where no event told of it yet.
+    virtual void SyncFocus() = 0;
     // Whether the focused control takes completions (edit-box rules, caret, Word).
     virtual bool IsTargetControl() = 0;
     // The control that last took the focus; 0 after the focus went to a menu.

@@ -380,8 +380,13 @@ bool CCaretTracker::IsTargetControl()
         rule = m_editBoxRule(m_focusWindow);
     if (rule == 0 || rule == 1)
         return rule == 1;
+    // Asked on every key: a control that has shown its caret since it took the focus stays a
+    // target without asking its thread again (the lookup and its mapping cost a few system calls).
+    if (m_focusWindow == m_caretWindow || m_focusWindow == m_seenCaretWindow)
+        return true;
     HWND caretWindow = nullptr;
-    SystemCaret(caretWindow, nullptr);  // only the window counts here, not where the caret is
+    RECT caret{};
+    SystemCaret(caretWindow, &caret);  // a caret seen in the focus window is remembered
     if (m_focusWindow == caretWindow)
         return true;
     if (!m_owner)

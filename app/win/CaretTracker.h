@@ -96,7 +96,7 @@ public:
     // Takes the control that has the focus in the foreground thread as the focus window when it
     // differs from the one the events told of (see the top of this file). Called before each key
     // and when tracking starts; a control of this program is never a completion target.
-    void SyncFocus();
+    void SyncFocus() override;
     bool FocusIsOwn() const { return m_focusIsOwn; }
 
     // The caret the tracker believes in for the focus window (see the top of this file).

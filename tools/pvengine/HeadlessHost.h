@@ -60,6 +60,7 @@ public:
     void StartOwnInputTimer() override { m_ownInputTimer = true; }
 
     // IFocusTracker
+    void SyncFocus() override {}
     bool IsTargetControl() override { return true; }
     WindowHandle FocusWindow() override { return m_editWindow; }
     bool IsPasswordControl(WindowHandle) override { return false; }

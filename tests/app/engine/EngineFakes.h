@@ -126,6 +126,11 @@ public:
 
 class FakeFocus : public IFocusTracker {
 public:
+    void SyncFocus() override
+    {
+        if (onSync)
+            onSync();
+    }
     bool IsTargetControl() override { return focus != 0 && target; }
     WindowHandle FocusWindow() override { return focus; }
     bool IsPasswordControl(WindowHandle window) override { return passwords.count(window) != 0; }
@@ -133,6 +138,7 @@ public:
     WindowHandle focus = kEditA;
     bool target = true;
     std::set<WindowHandle> passwords{kPassword};
+    std::function<void()> onSync;  // what the system's focus turns out to be before a key
 };
 
 class FakeDesktop : public IDesktop {

@@ -25,6 +25,23 @@ TEST_F(KeysTest, SelectionKeysPassWhileThePromptIsHidden)
     EXPECT_TRUE(output.log.empty());
 }
 
+// Asking the system for the focus takes time: keys that nothing could take are answered first,
+// and a prompt key is judged in the focus the system reports.
+TEST_F(KeysTest, OnlyKeysThePromptCouldTakeWaitForTheSystemsFocus)
+{
+    std::vector<bool> answeredAtSync;
+    focus.onSync = [&] { answeredAtSync.push_back(!view.awaitingAnswer); };
+    ShowHelloPrompt();
+    EXPECT_EQ(answeredAtSync, std::vector<bool>(6, true));
+    answeredAtSync.clear();
+    EXPECT_EQ(Key(VK_DOWN_), std::make_pair(0, 0));
+    EXPECT_THAT(answeredAtSync, ElementsAre(false, false));
+
+    focus.onSync = [&] { focus.focus = kPassword; };
+    EXPECT_EQ(Key(VK_DOWN_), std::make_pair(1, 1));
+    EXPECT_FALSE(view.visible);
+}
+
 TEST_F(KeysTest, SelectionKeysAreSwallowedPressAndReleaseWhileShown)
 {
     ShowHelloPrompt();

@@ -30,14 +30,18 @@ TEST_F(KeysTest, SelectionKeysPassWhileThePromptIsHidden)
 TEST_F(KeysTest, OnlyKeysThePromptCouldTakeWaitForTheSystemsFocus)
 {
     std::vector<bool> answeredAtSync;
-    focus.onSync = [&] { answeredAtSync.push_back(!view.awaitingAnswer); };
+    focus.onSync = [&] {
+        answeredAtSync.push_back(!view.awaitingAnswer);
+    };
     ShowHelloPrompt();
     EXPECT_EQ(answeredAtSync, std::vector<bool>(6, true));
     answeredAtSync.clear();
     EXPECT_EQ(Key(VK_DOWN_), std::make_pair(0, 0));
     EXPECT_THAT(answeredAtSync, ElementsAre(false, false));
 
-    focus.onSync = [&] { focus.focus = kPassword; };
+    focus.onSync = [&] {
+        focus.focus = kPassword;
+    };
     EXPECT_EQ(Key(VK_DOWN_), std::make_pair(1, 1));
     EXPECT_FALSE(view.visible);
 }

@@ -67,6 +67,11 @@ public:
     bool FindFirstRankedKey(const DictionaryQuery& query, std::string_view& key, int& rank);
     bool FindNextRankedKey(std::string_view& key, int& rank);
     std::size_t RankIndexBytes() const { return m_rankIndex.MemoryBytes(); }
+    void SumUpRanks()
+    {
+        if (PrepareRankIndex())
+            m_rankIndex.SumUpAll();
+    }
     int Row() const { return m_cursor; }
     int Mode() const { return m_query->mode; }
 

@@ -220,6 +220,12 @@ bool CDictionarySet::FindFirstRanked(std::string_view query, DictionaryMatch& ma
     return TakeBestRanked(match, rank);
 }
 
+void CDictionarySet::SumUpRanks()
+{
+    for (const auto& dictionary : m_dictionaries)
+        dictionary->SumUpRanks();
+}
+
 bool CDictionarySet::FindNextRanked(DictionaryMatch& match, int& rank)
 {
     return TakeBestRanked(match, rank);

@@ -56,6 +56,8 @@ public:
     // CDictionaryFile::FindFirstRankedKey); equal ranks in key order, on equal keys the later
     // dictionary first. So the matches without a rank follow in the order of FindFirst.
     bool FindFirstRanked(std::string_view query, DictionaryMatch& match, int mode, bool includeShorthand, int& rank);
+    // At load, for the ranked search: see CDictionaryFile::SumUpRanks.
+    void SumUpRanks();
     bool FindNextRanked(DictionaryMatch& match, int& rank);
     // The rank of an entry of a word dictionary whose key is exactly the word (letter case too),
     // the highest if several hold it; 0 when it has none, -1 when no word dictionary holds it.

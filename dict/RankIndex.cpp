@@ -97,6 +97,12 @@ std::uint16_t CRankIndex::TopOfRows(std::uint32_t first, std::uint32_t last) con
     return top;
 }
 
+void CRankIndex::SumUpAll()
+{
+    if (!m_groupTop.empty())
+        SumUpGroups(0, m_groupTop.size() - 1);
+}
+
 void CRankIndex::SumUpGroups(std::size_t firstGroup, std::size_t lastGroup)
 {
     constexpr std::uint32_t kBlockRows = 1u << kBlockBits;

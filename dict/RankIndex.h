@@ -5,7 +5,8 @@
 // blocks the largest of its blocks. The best k rows of a range lie in its best k blocks, and
 // those in its best k groups, so a page of a range costs a few scans of 32 entries, wherever
 // the range lies and however long it is. Blocks are summed up group by group the first time a
-// range reaches them: opening a file costs nothing, a first search only what it touches.
+// range reaches them: opening a file costs nothing, a first search only what it touches; the
+// program sums up all of them as it loads (SumUpAll), so that no key pays for it.
 // The first batch of a long range (a short prefix, typed again and again) is kept once worked
 // out: a range costs in proportion to its blocks, so only short ones are worked out each time.
 
@@ -33,6 +34,8 @@ public:
         const unsigned value = m_packed[2 * row] | (unsigned{m_packed[2 * row + 1]} << 8);
         return static_cast<std::uint16_t>(value & 0x8000 ? 0 : value);
     }
+    // Sums up every group now rather than at the first search that reaches it.
+    void SumUpAll();
     // What the index holds beside the ranks (and the ranks, when they were copied).
     std::size_t MemoryBytes() const;
 

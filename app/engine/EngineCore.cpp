@@ -140,6 +140,8 @@ bool CEngineCore::Load(const std::string& dictionaryPattern, const std::string& 
 
 void CEngineCore::BringPagesIn()
 {
+    if (m_settings.bRankByUse)
+        m_dictionaries.SumUpRanks();
     m_engine.FindCandidates("a");
     m_engine.ClearCandidates();
 }

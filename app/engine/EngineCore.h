@@ -73,7 +73,7 @@ public:
     bool LoadDictionaries(const std::string& pattern);
     // Opens (or creates) the AutoLearn store, which then skips the words the dictionaries hold.
     void OpenAutoLearn(const std::string& path);
-    // A first search, so that the dictionaries' first pages are in memory before the first key.
+    // Reads what the first searches need (ranks, first pages) before the first key.
     void BringPagesIn();
     // Start-up: the dictionaries, their first pages, then AutoLearn.
     bool Load(const std::string& dictionaryPattern, const std::string& autoLearnPath);

@@ -50,7 +50,8 @@ std::vector<std::string> Ranked(CDictionarySet& set, const std::string& query, s
 }  // namespace
 
 // Ranges over part blocks, whole blocks and whole groups, walked in part (one batch) and to the
-// end (several), copied and in place (where a negative rank counts as none).
+// end (several), copied and summed up lazily, in place (where a negative rank counts as none) and
+// summed up at once.
 TEST(RankIndex, WalksEveryRangeInRankOrderLikeASort)
 {
     std::mt19937 random(7);
@@ -66,6 +67,7 @@ TEST(RankIndex, WalksEveryRangeInRankOrderLikeASort)
     CRankIndex copied, inPlace;
     copied.Build(ranks);
     inPlace.Attach(packed.data(), ranks.size());
+    inPlace.SumUpAll();
     for (int trial = 0; trial < 400; ++trial) {
         int first = static_cast<int>(random() % ranks.size());
         int last = static_cast<int>(random() % (ranks.size() + 1));

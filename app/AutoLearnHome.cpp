@@ -29,6 +29,11 @@ bool CAutoLearnHome::AdoptAutoLearn(std::unique_ptr<CAutoLearnDictionary> store)
     return adopted;
 }
 
+void CAutoLearnHome::ForgetWords(std::vector<std::string> words)
+{
+    m_engine.Call([&](CEngineHost& host) { host.Learning().ForgetWords(words); });
+}
+
 bool CAutoLearnHome::ForgetUsage()
 {
     bool forgotten = false;

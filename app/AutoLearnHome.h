@@ -12,6 +12,7 @@ public:
     std::vector<AutoLearnRecord> LearntWords() override;
     bool AdoptAutoLearn(std::unique_ptr<CAutoLearnDictionary> store) override;
     bool ForgetUsage() override;
+    void ForgetWords(std::vector<std::string> words) override;
 
 private:
     CEngineThread& m_engine;

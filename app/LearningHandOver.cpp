@@ -8,6 +8,12 @@ bool CLearningHandOver::ForgetUsage()
     return m_core.ForgetUsage();
 }
 
+void CLearningHandOver::ForgetWords(const std::vector<std::string>& words)
+{
+    if (m_core.Engine().Usage().Forget(words))
+        SaveInBackground();
+}
+
 void CLearningHandOver::ScheduleSave(HWND window)
 {
     if (m_saveScheduled || !m_core.Engine().Usage().IsDirty())

@@ -27,6 +27,8 @@ public:
     const std::vector<AutoLearnRecord>& LearntWords() { return m_core.AutoLearn().Records(); }
     // Delete All on the AutoLearn page: what typing taught goes too.
     bool ForgetUsage();
+    // Words deleted on the AutoLearn page: their counts and pairs go, and the file is written anew.
+    void ForgetWords(const std::vector<std::string>& words);
 
     // After a search: the save is due kSaveUsageMs after the first change, on a timer of `window`.
     void ScheduleSave(HWND window);

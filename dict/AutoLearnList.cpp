@@ -103,6 +103,7 @@ bool ReplaceFileWith(const std::string& path, Fill fill, pvbase::FileFault& faul
 void CAutoLearnList::Assign(std::vector<AutoLearnRecord> oldestFirst)
 {
     m_records = std::move(oldestFirst);
+    m_removedTexts.clear();
 }
 
 void CAutoLearnList::InsertTop(std::string text)
@@ -113,6 +114,8 @@ void CAutoLearnList::InsertTop(std::string text)
 void CAutoLearnList::SetText(int row, std::string text)
 {
     AutoLearnRecord& record = m_records[Index(row)];
+    if (!record.text.empty())
+        m_removedTexts.push_back(record.text);
     record.text = std::move(text);
     record.count = 1;
 }
@@ -121,13 +124,30 @@ void CAutoLearnList::Remove(std::vector<int> rows)
 {
     std::vector<bool> doomed(m_records.size(), false);
     for (int row : rows) {
-        if (row >= 0 && row < Count())
+        if (row >= 0 && row < Count() && !doomed[Index(row)]) {
             doomed[Index(row)] = true;
+            m_removedTexts.push_back(m_records[Index(row)].text);
+        }
     }
     std::size_t index = 0;
     m_records.erase(
         std::remove_if(m_records.begin(), m_records.end(), [&](const AutoLearnRecord&) { return doomed[index++]; }),
         m_records.end());
+}
+
+std::vector<std::string> CAutoLearnList::TakeRemovedTexts()
+{
+    std::vector<std::string> removed;
+    removed.swap(m_removedTexts);
+    // A text added again since (or kept in another row) is still learnt.
+    std::sort(removed.begin(), removed.end());
+    removed.erase(std::unique(removed.begin(), removed.end()), removed.end());
+    for (const AutoLearnRecord& record : m_records) {
+        const auto found = std::lower_bound(removed.begin(), removed.end(), record.text);
+        if (found != removed.end() && *found == record.text)
+            removed.erase(found);
+    }
+    return removed;
 }
 
 int CAutoLearnList::ImportText(const std::string& path, const Progress& progress)

@@ -26,6 +26,8 @@ public:
     void SetText(int row, std::string text);
     void Remove(std::vector<int> rows);
     void Clear() { m_records.clear(); }
+    // The texts removed or edited away since the last call (or Assign) that no row holds now.
+    std::vector<std::string> TakeRemovedTexts();
 
     // Tab-separated lines, "text<TAB>count", up to the end or the first empty line: a text the
     // list holds gets the line's count added, a new one goes on top. Lines are read up to a bound
@@ -44,5 +46,6 @@ private:
     std::size_t Index(int row) const { return m_records.size() - 1 - static_cast<std::size_t>(row); }
 
     std::vector<AutoLearnRecord> m_records;  // oldest first, as the file
+    std::vector<std::string> m_removedTexts;
     CLeadByteTable m_leadBytes;
 };

@@ -307,6 +307,61 @@ std::uint32_t CUsageModel::PairCount(std::string_view previous, std::string_view
 
 // Drops a quarter of the words (the least used, weighing recency) or of the pairs (the rarest),
 // and the pairs of the words dropped.
+bool CUsageModel::Forget(const std::vector<std::string>& words)
+{
+    MergePairs();
+    std::vector<bool> forgotten(m_words.size(), false);
+    bool any = false;
+    for (const std::string& word : words) {
+        const int index = IndexOf(word);
+        if (index >= 0)
+            any = forgotten[static_cast<std::size_t>(index)] = true;
+    }
+    if (!any)
+        return false;
+    std::vector<std::uint32_t> kept;
+    for (std::uint32_t i = 0; i < m_words.size(); ++i)
+        if (!forgotten[i])
+            kept.push_back(i);
+    KeepWords(std::move(kept));
+    m_dirty = true;
+    return true;
+}
+
+void CUsageModel::KeepWords(std::vector<std::uint32_t> kept)
+{
+    std::sort(kept.begin(), kept.end());
+    std::vector<std::uint32_t> newIndex(m_words.size(), UINT32_MAX);
+    std::string pool;
+    std::vector<Record> words;
+    for (std::uint32_t old : kept) {
+        newIndex[old] = static_cast<std::uint32_t>(words.size());
+        Record record = m_words[old];
+        const std::string_view text = TextOf(record);
+        record.textAt = static_cast<std::uint32_t>(pool.size());
+        record.followers = 0;
+        pool.append(text.data(), text.size());
+        words.push_back(record);
+    }
+    std::vector<Pair> pairs;
+    for (const Pair& pair : m_pairs) {
+        if (newIndex[pair.first] != UINT32_MAX && newIndex[pair.second] != UINT32_MAX)
+            pairs.push_back(Pair{newIndex[pair.first], newIndex[pair.second], pair.count});
+    }
+    m_pool.swap(pool);
+    m_words.swap(words);
+    m_pairs.swap(pairs);
+    std::sort(m_pairs.begin(), m_pairs.end(), [](const Pair& a, const Pair& b) {
+        return a.first != b.first ? a.first < b.first : a.second < b.second;
+    });
+    for (const Pair& pair : m_pairs)
+        m_words[pair.first].followers += pair.count;
+    m_order.clear();
+    for (std::uint32_t i = 0; i < m_words.size(); ++i)
+        m_order.push_back(i);
+    SortOrder();
+}
+
 void CUsageModel::Prune()
 {
     MergePairs();
@@ -319,36 +374,7 @@ void CUsageModel::Prune()
             byUse.begin(), byUse.begin() + static_cast<std::ptrdiff_t>(keep), byUse.end(),
             [this](std::uint32_t a, std::uint32_t b) { return WordWeight(m_words[a]) > WordWeight(m_words[b]); });
         byUse.resize(keep);
-        std::sort(byUse.begin(), byUse.end());
-        std::vector<std::uint32_t> newIndex(m_words.size(), UINT32_MAX);
-        std::string pool;
-        std::vector<Record> words;
-        for (std::uint32_t old : byUse) {
-            newIndex[old] = static_cast<std::uint32_t>(words.size());
-            Record record = m_words[old];
-            const std::string_view text = TextOf(record);
-            record.textAt = static_cast<std::uint32_t>(pool.size());
-            record.followers = 0;
-            pool.append(text.data(), text.size());
-            words.push_back(record);
-        }
-        std::vector<Pair> pairs;
-        for (const Pair& pair : m_pairs) {
-            if (newIndex[pair.first] != UINT32_MAX && newIndex[pair.second] != UINT32_MAX)
-                pairs.push_back(Pair{newIndex[pair.first], newIndex[pair.second], pair.count});
-        }
-        m_pool.swap(pool);
-        m_words.swap(words);
-        m_pairs.swap(pairs);
-        std::sort(m_pairs.begin(), m_pairs.end(), [](const Pair& a, const Pair& b) {
-            return a.first != b.first ? a.first < b.first : a.second < b.second;
-        });
-        for (const Pair& pair : m_pairs)
-            m_words[pair.first].followers += pair.count;
-        m_order.clear();
-        for (std::uint32_t i = 0; i < m_words.size(); ++i)
-            m_order.push_back(i);
-        SortOrder();
+        KeepWords(std::move(byUse));
     }
     if (m_pairs.size() > m_limits.pairs) {
         const std::size_t keep = m_limits.pairs - m_limits.pairs / 4;

@@ -49,6 +49,9 @@ public:
     bool Save();
     // Empties the store and its file.
     bool Clear();
+    // Drops these words (case ignored) and every pair they are part of, from memory; the next Save
+    // writes the file without them. False when none of them was known.
+    bool Forget(const std::vector<std::string>& words);
     const std::string& Path() const { return m_path; }
     void SetPath(std::string path) { m_path = std::move(path); }
     bool IsDirty() const { return m_dirty; }
@@ -117,6 +120,8 @@ private:
     std::size_t PairAt(std::uint32_t first, std::uint32_t second) const;
     void CountPair(std::uint32_t first, std::uint32_t second);
     void Prune();
+    // Keeps only these words (indices into m_words) and the pairs between them.
+    void KeepWords(std::vector<std::uint32_t> kept);
     void Reset();
     double WordWeight(const Record& record) const;
 

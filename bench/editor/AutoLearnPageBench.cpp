@@ -26,6 +26,7 @@ public:
     std::vector<AutoLearnRecord> LearntWords() override { return m_store.Records(); }
     bool AdoptAutoLearn(std::unique_ptr<CAutoLearnDictionary>) override { return false; }
     bool ForgetUsage() override { return false; }
+    void ForgetWords(std::vector<std::string>) override {}
 
 private:
     CAutoLearnDictionary& m_store;

@@ -206,8 +206,11 @@ bool CDlgAutoLearn::SaveList()
     auto store = std::make_unique<CAutoLearnDictionary>();
     if (m_list->WriteStoreFile(built) && store->Open(built) && m_home.AdoptAutoLearn(std::move(store))) {
         m_listChanged = false;
+        std::vector<std::string> removed = m_list->TakeRemovedTexts();
         if (m_deletedAll)
             m_home.ForgetUsage();
+        else if (!removed.empty())
+            m_home.ForgetWords(std::move(removed));
         m_deletedAll = false;
         return true;
     }

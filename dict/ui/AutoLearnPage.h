@@ -29,6 +29,8 @@ public:
     virtual bool AdoptAutoLearn(std::unique_ptr<CAutoLearnDictionary> store) = 0;
     // Delete All was saved: what typing taught (the words and pairs beside AutoLearn.dic) goes too.
     virtual bool ForgetUsage() = 0;
+    // Deleted words were saved: what typing taught of them goes too.
+    virtual void ForgetWords(std::vector<std::string> words) = 0;
 };
 
 class CDlgAutoLearn : public wnd::CDialogPage {

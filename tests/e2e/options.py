@@ -211,6 +211,10 @@ with Session("options", limit=150) as s:
         expect("qwzzyx" in learnt_words(dialog), False, "deleted from the list")
         close(dialog, IDOK)
         expect(offered("qwz"), False, "a deleted word is offered")
+        # What typing taught of it goes too, and is written at once.
+        use = os.path.join(folder, "Libs", "AutoLearn.use")
+        s.wait_until(lambda: os.path.exists(use) and b"qwzzyx" not in open(use, "rb").read(),
+                     "AutoLearn.use written without the deleted word")
     s.case("deleted_learnt_word_not_offered", deleted_word_not_offered)
 
     def delete_all_and_save():

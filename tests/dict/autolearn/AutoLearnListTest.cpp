@@ -31,6 +31,20 @@ TEST(AutoLearnList, ImportAddsCountsToKnownTextsAndStopsAtTheFirstEmptyLine)
     EXPECT_EQ(list.ImportText(temp.File("missing.txt")), -1);
 }
 
+// What a save tells the engine to forget: texts deleted or edited away, not those still in a row.
+TEST(AutoLearnList, RemovedTextsAreThoseNoRowHoldsAnyMore)
+{
+    CAutoLearnList list;
+    list.Assign({{1, "alpha"}, {1, "beta"}, {1, "gamma"}, {1, "delta"}});
+    list.Remove({0, 3, 0});   // delta, alpha
+    list.SetText(1, "teh");   // beta
+    list.SetText(1, "the");   // teh, which no save ever held
+    list.InsertTop("alpha");  // back again
+    EXPECT_EQ(Rows(list), "alpha=1;gamma=1;the=1;");
+    EXPECT_EQ(list.TakeRemovedTexts(), (std::vector<std::string>{"beta", "delta", "teh"}));
+    EXPECT_TRUE(list.TakeRemovedTexts().empty());
+}
+
 TEST(AutoLearnList, AHugeLineIsCutAndKeepsItsCount)
 {
     pvtest::TempFolder temp;

@@ -42,6 +42,28 @@ TEST(UsageModel, LearnsWordsAndPairsAndRaisesWhatWasTyped)
     EXPECT_EQ(model.ModelScore(0, ""), 0.0);
 }
 
+// A word deleted on the AutoLearn page: its counts and every pair with it go, the rest stays.
+TEST(UsageModel, ForgottenWordsTakeTheirPairsAlong)
+{
+    CUsageModel model;
+    for (const char* word : {"secret", "plan", "the", "plan", "secret", "code"})
+        model.Learn(word, "", 0, false);
+    model.Learn("plan", "secret", 0, false);
+    model.Learn("code", "secret", 0, false);
+    model.Learn("code", "the", 0, false);
+    EXPECT_FALSE(model.Forget({"nothing", "known"}));
+    ASSERT_TRUE(model.Forget({"SECRET", "nothing"}));
+    EXPECT_TRUE(model.IsDirty());
+    CUsageModel::Word found{};
+    EXPECT_FALSE(model.Find("secret", found));
+    EXPECT_EQ(model.PairCount("secret", "plan"), 0u);
+    EXPECT_EQ(model.PairCount("the", "code"), 1u);
+    ASSERT_TRUE(model.Find("plan", found));
+    EXPECT_EQ(found.count, 3u);
+    EXPECT_EQ(WithPrefix(model, ""), (std::vector<std::string>{"code", "plan", "the"}));
+    EXPECT_EQ(model.Serialize().find("secret"), std::string::npos);
+}
+
 TEST(UsageModel, StaysWithinItsLimitsKeepingTheMostUsed)
 {
     CUsageModel model(CUsageModel::Limits{100, 150});

@@ -16,16 +16,7 @@ const char kEngineWindowClass[] = "PennivoxEngine";
 PlatformServices MakePlatform(IPromptView* view, IEngineScheduler* scheduler, IFocusTracker* focus, IDesktop* desktop,
                               IFileSystem* files, IKeyOutput* output, const CClock* clock)
 {
-    PlatformServices s;
-    s.view = view;
-    s.scheduler = scheduler;
-    s.focus = focus;
-    s.desktop = desktop;
-    s.files = files;
-    s.output = output;
-    s.clock = clock;
-    s.codePage = &SystemCodePage();
-    return s;
+    return PlatformServices{view, scheduler, focus, desktop, files, output, clock, &SystemCodePage()};
 }
 
 }  // namespace

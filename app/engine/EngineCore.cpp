@@ -82,16 +82,9 @@ EngineServices CEngineCore::Wire(const PlatformServices& platform, IDictionarySe
                                  IAutoLearnStore* autoLearn)
 {
     EngineServices s;
-    s.view = platform.view;
-    s.scheduler = platform.scheduler;
-    s.focus = platform.focus;
-    s.desktop = platform.desktop;
-    s.files = platform.files;
+    static_cast<PlatformServices&>(s) = platform;
     s.dictionaries = dictionaries;
     s.autoLearn = autoLearn;
-    s.output = platform.output;
-    s.clock = platform.clock;
-    s.codePage = platform.codePage;
     return s;
 }
 

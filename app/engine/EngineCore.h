@@ -49,17 +49,6 @@ private:
     std::function<void()> m_onWriteFailed;
 };
 
-// What the platform supplies to the engine; none of the pointers may be null. Nothing is owned.
-struct PlatformServices {
-    IPromptView* view = nullptr;
-    IEngineScheduler* scheduler = nullptr;
-    IFocusTracker* focus = nullptr;
-    IDesktop* desktop = nullptr;
-    IFileSystem* files = nullptr;
-    IKeyOutput* output = nullptr;
-    const CClock* clock = nullptr;
-    const CCodePage* codePage = nullptr;
-};
 
 class CEngineCore {
 public:

@@ -142,16 +142,20 @@ public:
     virtual void Beep() = 0;
 };
 
-// Everything the engine uses; none of the pointers may be null. Nothing is owned.
-struct EngineServices {
+// What the platform supplies to the engine; none of the pointers may be null. Nothing is owned.
+struct PlatformServices {
     IPromptView* view = nullptr;
     IEngineScheduler* scheduler = nullptr;
     IFocusTracker* focus = nullptr;
     IDesktop* desktop = nullptr;
     IFileSystem* files = nullptr;
-    IDictionarySearch* dictionaries = nullptr;
-    IAutoLearnStore* autoLearn = nullptr;
     IKeyOutput* output = nullptr;
     const CClock* clock = nullptr;        // date and time macros
     const CCodePage* codePage = nullptr;  // lead bytes, case folding
+};
+
+// Everything the engine uses: the platform's part and the stores (CEngineCore wires them).
+struct EngineServices : PlatformServices {
+    IDictionarySearch* dictionaries = nullptr;
+    IAutoLearnStore* autoLearn = nullptr;
 };

@@ -23,16 +23,7 @@ CHeadlessHost::CHeadlessHost(const CCodePage& codePage)
 
 PlatformServices CHeadlessHost::Platform()
 {
-    PlatformServices s;
-    s.view = this;
-    s.scheduler = this;
-    s.focus = this;
-    s.desktop = this;
-    s.files = this;
-    s.output = this;
-    s.clock = this;
-    s.codePage = &m_codePage;
-    return s;
+    return PlatformServices{this, this, this, this, this, this, this, &m_codePage};
 }
 
 bool CHeadlessHost::Load(const std::string& libsDirectory, const std::string& autoLearnPath)

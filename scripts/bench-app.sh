@@ -9,8 +9,9 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build/win}
 keys=${2:-400}
 pace=${3:-50}
-cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64.cmake" >/dev/null
-cmake --build "$build" --target app_bench pv_default_dictionaries -j2 >/dev/null
+# shellcheck source=scripts/bench-wine.sh
+. "$here/scripts/bench-wine.sh"
+bench_build app_bench pv_default_dictionaries
 
 # The generated dictionaries are kept between runs; AutoLearn.dic is copied fresh every run.
 data="$build/bench-app-data"
@@ -22,13 +23,7 @@ if [ ! -f "$data/words.txt" ]; then
   mv "$data/words.txt.part" "$data/words.txt"
 fi
 
-envdir="$build/bench-app-wine-env"
-work=$(mktemp -d "${TMPDIR:-/tmp}/pv-bench-app.XXXXXX")
-cleanup() {
-  if [ -n "${started_env:-}" ]; then bash "$here/scripts/wine-env.sh" stop "$envdir"; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
+bench_work app
 
 # The program folder as a user has it, with the test receiver beside the same Zel.dll.
 program="$work/Pennivox"
@@ -48,11 +43,6 @@ if [ "${PV_BENCH_ORDER:-ranked}" = classic ]; then
 fi
 echo "suggestion order: ${PV_BENCH_ORDER:-ranked}"
 
-if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
-  bash "$here/scripts/wine-env.sh" start "$envdir" >/dev/null
-  started_env=1
-  # shellcheck disable=SC1091
-  . "$envdir/env.sh"
-fi
+bench_wine app
 echo "program folder: $(ls "$program/Libs" | tr '\n' ' ')"
 wine "$build/bin/app_bench.exe" "$(winepath -w "$program")" "$(winepath -w "$work/words.txt")" "$keys" "$pace"

@@ -8,8 +8,9 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build/win}
 runs=${2:-5}
 entries=${3:-1000000}
-cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64.cmake" >/dev/null
-cmake --build "$build" --target editor_bench autolearn_page_bench pv_default_dictionaries -j2 >/dev/null
+# shellcheck source=scripts/bench-wine.sh
+. "$here/scripts/bench-wine.sh"
+bench_build editor_bench autolearn_page_bench pv_default_dictionaries
 
 # The dictionary is kept between runs.
 data="$build/bench-editor-data"
@@ -39,17 +40,7 @@ PY
   mv "$autolearn.part" "$autolearn"
 fi
 
-envdir="$build/bench-editor-wine-env"
-cleanup() {
-  if [ -n "${started_env:-}" ]; then bash "$here/scripts/wine-env.sh" stop "$envdir"; fi
-}
-trap cleanup EXIT
-if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
-  bash "$here/scripts/wine-env.sh" start "$envdir" >/dev/null
-  started_env=1
-  # shellcheck disable=SC1091
-  . "$envdir/env.sh"
-fi
+bench_wine editor
 wine "$build/bin/editor_bench.exe" "$(winepath -w "$dictionary")" "$runs" th
 echo
 wine "$build/bin/autolearn_page_bench.exe" "$(winepath -w "$autolearn")" "$runs"

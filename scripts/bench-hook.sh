@@ -6,20 +6,15 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build/win}
 keys=${2:-300}
-cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64.cmake" >/dev/null
-cmake --build "$build" --target hook_bench Zel -j2 >/dev/null
+# shellcheck source=scripts/bench-wine.sh
+. "$here/scripts/bench-wine.sh"
+bench_build hook_bench Zel
 has32=0
 if cmake --build "$build" --target help | grep pv_hook32 >/dev/null; then  # grep reads it all: no broken pipe
   cmake --build "$build" --target pv_hook32 -j2 >/dev/null
   has32=1
 fi
-envdir="$build/bench-wine-env"
-if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
-  bash "$here/scripts/wine-env.sh" start "$envdir" >/dev/null
-  trap 'bash "$here/scripts/wine-env.sh" stop "$envdir"' EXIT
-  # shellcheck disable=SC1091
-  . "$envdir/env.sh"
-fi
+bench_wine hook
 status=0
 echo "== 64-bit target, Zel.dll"
 wine "$build/bin/hook_bench.exe" "$keys" || status=1

@@ -9,16 +9,10 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build/win}
 runs=${2:-7}
-cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64.cmake" >/dev/null
-cmake --build "$build" --target startup_bench pv_default_dictionaries -j2 >/dev/null
-
-envdir="$build/bench-startup-wine-env"
-work=$(mktemp -d "${TMPDIR:-/tmp}/pv-bench-startup.XXXXXX")
-cleanup() {
-  if [ -n "${started_env:-}" ]; then bash "$here/scripts/wine-env.sh" stop "$envdir"; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
+# shellcheck source=scripts/bench-wine.sh
+. "$here/scripts/bench-wine.sh"
+bench_build startup_bench pv_default_dictionaries
+bench_work startup
 
 libs="$build/Pennivox/Libs"
 for folder in english all; do
@@ -30,12 +24,7 @@ done
 cp "$libs/English.lib" "$libs/Phrases.lib" "$libs/UserDictionary.lib" "$libs/UserShortHands.lib" "$work/english/Libs/"
 cp "$libs/"*.lib "$work/all/Libs/"
 
-if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
-  bash "$here/scripts/wine-env.sh" start "$envdir" >/dev/null
-  started_env=1
-  # shellcheck disable=SC1091
-  . "$envdir/env.sh"
-fi
+bench_wine startup
 # An English user: the other languages' dictionaries stay off.
 export LANG=C.UTF-8
 unset LC_ALL

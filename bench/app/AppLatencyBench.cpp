@@ -32,6 +32,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/app/ProgramProcess.h"
 #include "bench/hook/LatencyStats.h"
 #include "tools/testkit/TestReceiver.h"
 
@@ -125,24 +126,8 @@ struct Process {
         return CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
                               &info) != FALSE;
     }
-    bool Owns(HWND window) const
-    {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(window, &pid);
-        return window && pid == info.dwProcessId;
-    }
-    void Stop(HWND window)
-    {
-        if (!info.hProcess)
-            return;
-        if (window)
-            PostMessageA(window, WM_CLOSE, 0, 0);
-        if (WaitForSingleObject(info.hProcess, 10000) != WAIT_OBJECT_0)
-            TerminateProcess(info.hProcess, 1);
-        CloseHandle(info.hProcess);
-        CloseHandle(info.hThread);
-        info = {};
-    }
+    bool Owns(HWND window) const { return OwnedBy(window, info); }
+    void Stop(HWND window) { StopProgram(info, window, 10000); }
 };
 
 HWND WaitForWindow(const Process& process, const char* cls, const char* title, DWORD timeoutMs)

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "bench/app/ProgramProcess.h"
 #include "bench/editor/BenchTiming.h"
 
 struct ProgramStartup {
@@ -31,9 +32,7 @@ inline ProgramStartup StartProgram(const std::string& folder)
     HWND prompt = nullptr;
     while (Now() - start < 120000) {
         prompt = FindWindowA("#32770", "Pennivox");  // the prompt is a dialog
-        DWORD pid = 0;
-        GetWindowThreadProcessId(prompt, &pid);
-        if (prompt && pid == info.dwProcessId) {
+        if (OwnedBy(prompt, info)) {
             result.ms = Now() - start;
             PROCESS_MEMORY_COUNTERS memory = {};
             memory.cb = sizeof memory;
@@ -46,11 +45,6 @@ inline ProgramStartup StartProgram(const std::string& folder)
         if (WaitForSingleObject(info.hProcess, 5) == WAIT_OBJECT_0)
             break;
     }
-    if (prompt)
-        PostMessageA(prompt, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(info.hProcess, 15000) != WAIT_OBJECT_0)
-        TerminateProcess(info.hProcess, 1);
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
+    StopProgram(info, prompt, 15000);
     return result;
 }

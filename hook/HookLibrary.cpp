@@ -10,6 +10,7 @@ HWND g_mainWindow PV_SHARED = nullptr;
 HHOOK g_keyboardHook PV_SHARED = nullptr;
 HWND g_targetWindow PV_SHARED = nullptr;
 volatile LONG g_lateSinceTick PV_SHARED = 0;
+DWORD g_installerThread PV_SHARED = 0;
 PV_SHARED_END
 
 namespace {
@@ -36,10 +37,20 @@ ZEL_API void WINAPI RemoveHook(void)
     InterlockedExchange(&g_lateSinceTick, 0);
 }
 
+namespace {
+
+void Receive(HWND mainWindow)
+{
+    g_mainWindow = mainWindow;
+    g_installerThread = GetCurrentThreadId();
+}
+
+}  // namespace
+
 ZEL_API int WINAPI InstallHook(HWND mainWindow)
 {
     RemoveHook();
-    g_mainWindow = mainWindow;
+    Receive(mainWindow);
     if (g_keyboardHook) {
         UnhookWindowsHookEx(g_keyboardHook);
         g_keyboardHook = nullptr;
@@ -48,6 +59,20 @@ ZEL_API int WINAPI InstallHook(HWND mainWindow)
     if (self && !g_keyboardHook)
         g_keyboardHook = SetWindowsHookExA(WH_KEYBOARD, KeyboardHookProc, self, 0);
     return 1;
+}
+
+ZEL_API HHOOK WINAPI InstallThreadHook(HWND mainWindow, DWORD threadId)
+{
+    HMODULE self = GetModuleHandleA(kModuleName);
+    if (!self || !threadId)
+        return nullptr;
+    Receive(mainWindow);
+    return SetWindowsHookExA(WH_KEYBOARD, KeyboardHookProc, self, threadId);
+}
+
+ZEL_API LRESULT WINAPI KeyboardProc(int code, WPARAM wParam, LPARAM lParam)
+{
+    return KeyboardHookProc(code, wParam, lParam);
 }
 
 ZEL_API BOOL WINAPI ActivateTarget(void)

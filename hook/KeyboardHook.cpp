@@ -120,6 +120,19 @@ private:
     LONG m_slot;
 };
 
+// Windows calls a global hook for a program of the other bitness in the thread that installed it
+// (an out-of-context call). Such a key is not for this process: the hook of the program's own
+// bitness reports it. Asking the main window from here would report it twice, and could wait
+// for this very thread.
+bool CalledOutOfContext()
+{
+    if (GetCurrentThreadId() != g_installerThread)
+        return false;
+    DWORD foregroundProcess = 0;
+    GetWindowThreadProcessId(GetForegroundWindow(), &foregroundProcess);
+    return foregroundProcess != GetCurrentProcessId();
+}
+
 LRESULT PassOn(int code, WPARAM wParam, LPARAM lParam)
 {
     PassingOn passing;
@@ -130,7 +143,7 @@ LRESULT PassOn(int code, WPARAM wParam, LPARAM lParam)
 
 LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam)
 {
-    if (PassingOn::ThisThread())
+    if (PassingOn::ThisThread() || CalledOutOfContext())
         return CallNextHookEx(g_keyboardHook, code, wParam, lParam);
     if (code == HC_ACTION) {
         UINT scanCode = (UINT)((lParam >> 16) & 0xFF);

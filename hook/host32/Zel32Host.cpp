@@ -1,5 +1,6 @@
 // Zel32Host.exe: puts the 32-bit hook in on behalf of the 64-bit main program, which cannot load
-// a 32-bit library itself. It lives exactly as long as the main program.
+// a 32-bit library itself: one hook in each thread of a 32-bit program (CThreadHooks). It lives
+// exactly as long as the main program.
 #include <windows.h>
 
 #include <cerrno>
@@ -7,10 +8,10 @@
 
 #include "base/WinHandles.h"
 #include "hook/host32/Host32Protocol.h"
+#include "hook/host32/ThreadHooks.h"
 
 namespace {
 
-using InstallHookFn = int(WINAPI*)(HWND);
 using RemoveHookFn = void(WINAPI*)();
 
 struct Arguments {
@@ -44,8 +45,8 @@ public:
     {
         if (!m_module)
             return;
-        m_install =
-            reinterpret_cast<InstallHookFn>(reinterpret_cast<void*>(GetProcAddress(m_module, MAKEINTRESOURCEA(1))));
+        m_install = reinterpret_cast<CThreadHooks::InstallFn>(
+            reinterpret_cast<void*>(GetProcAddress(m_module, MAKEINTRESOURCEA(11))));
         m_remove =
             reinterpret_cast<RemoveHookFn>(reinterpret_cast<void*>(GetProcAddress(m_module, MAKEINTRESOURCEA(2))));
     }
@@ -60,28 +61,36 @@ public:
     CHookLibrary& operator=(const CHookLibrary&) = delete;
 
     bool Loaded() const { return m_install && m_remove; }
-    void Install(HWND window) { m_install(window); }
-    void Remove() { m_remove(); }
+    CThreadHooks::InstallFn ThreadInstaller() const { return m_install; }
+    // Forgets the main window: a hook that outlives its removal lets every key pass.
+    void Forget() { m_remove(); }
 
 private:
     HMODULE m_module;
-    InstallHookFn m_install = nullptr;
+    CThreadHooks::InstallFn m_install = nullptr;
     RemoveHookFn m_remove = nullptr;
 };
 
+// Threads whose windows came up unseen (an event lost) are found by this sweep.
+const UINT kSweepMs = 1000;
+
 // Handles the queued commands; false once WM_QUIT came.
-bool HandleCommands(CHookLibrary& hook, HWND window)
+bool HandleCommands(CHookLibrary& library, CThreadHooks& hooks)
 {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT)
             return false;
-        if (msg.message == WM_HOST32_INSTALL)
-            hook.Install(window);
-        else if (msg.message == WM_HOST32_REMOVE)
-            hook.Remove();
-        else
+        if (msg.message == WM_HOST32_INSTALL) {
+            hooks.Start();
+        } else if (msg.message == WM_HOST32_REMOVE) {
+            hooks.Stop();
+            library.Forget();
+        } else if (msg.message == WM_TIMER && !msg.hwnd) {
+            hooks.Sweep();
+        } else {
             DispatchMessageA(&msg);
+        }
     }
     return true;
 }
@@ -91,19 +100,21 @@ int Run(const Arguments& args)
     pvbase::KernelHandle owner(OpenProcess(SYNCHRONIZE, FALSE, args.ownerProcessId));
     if (!owner.Get())
         return HOST32_EXIT_NO_OWNER;
-    CHookLibrary hook;
-    if (!hook.Loaded())
+    CHookLibrary library;
+    if (!library.Loaded())
         return HOST32_EXIT_NO_LIBRARY;
-    hook.Install(args.window);
-    // Only now the queue: the owner waits for it (WaitForInputIdle) before it posts, and then
-    // knows that the hook is in.
+    CThreadHooks hooks(library.ThreadInstaller(), args.window);
+    hooks.Start();
+    SetTimer(nullptr, 0, kSweepMs, nullptr);
+    // Only now a look at the queue: the owner waits for it (WaitForInputIdle) before it posts,
+    // and then knows that the hooks are in.
     MSG msg;
     PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
     HANDLE waitFor = owner.Get();
     for (;;) {
         DWORD woken = MsgWaitForMultipleObjects(1, &waitFor, FALSE, INFINITE, QS_ALLINPUT);
-        if (woken != WAIT_OBJECT_0 + 1 || !HandleCommands(hook, args.window))
-            break;  // the owner ended (or the wait failed): the hook goes with it
+        if (woken != WAIT_OBJECT_0 + 1 || !HandleCommands(library, hooks))
+            break;  // the owner ended (or the wait failed): the hooks go with it
     }
     return HOST32_EXIT_DONE;
 }

@@ -5,7 +5,7 @@ back from the caret and the prompt window in screen pixels. Screenshots of the p
 import subprocess
 import sys
 
-from harness import Session, Failure
+from harness import Session, Failure, wine_loader
 from program import (EM_SETMODIFY, program_copy, prompt_under_caret, start_program, start_wordpad, wininfo,
                      window_rect)
 
@@ -15,7 +15,7 @@ dpi = next((int(a.split("=", 1)[1]) for a in sys.argv[1:] if a.startswith("--dpi
 
 
 def reg(s, *args):
-    subprocess.run(["wine", "reg"] + list(args), env=s.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+    subprocess.run([wine_loader(), "reg"] + list(args), env=s.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL, timeout=30)
 
 

@@ -4,14 +4,14 @@ import os
 import shutil
 import subprocess
 
-from harness import Session, expect
+from harness import Session, expect, wine_loader
 
 NO_DICTIONARY = ("No Dictionary had loaded! \n Are you wanted  to load the Dictionaries Manager now?")
 OPTION_KEY = r"HKLM\SOFTWARE\Pennivox Pro\Option"
 
 
 def reg(s, *args):
-    return subprocess.run(["wine", "reg"] + list(args), env=s.env, stdin=subprocess.DEVNULL,
+    return subprocess.run([wine_loader(), "reg"] + list(args), env=s.env, stdin=subprocess.DEVNULL,
                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=30)
 
 

@@ -4,7 +4,7 @@ the screen, and a screenshot of it is kept for looking at (columns, cut-off text
 import subprocess
 import sys
 
-from harness import Session, Failure, expect
+from harness import Session, Failure, expect, wine_loader
 from program import program_copy, start_program, window_rect, command
 
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
@@ -17,7 +17,7 @@ dpi = next((int(a.split("=", 1)[1]) for a in sys.argv[1:] if a.startswith("--dpi
 
 
 def reg(s, *args):
-    subprocess.run(["wine", "reg"] + list(args), env=s.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+    subprocess.run([wine_loader(), "reg"] + list(args), env=s.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL, timeout=30)
 
 

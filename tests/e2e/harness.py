@@ -59,6 +59,15 @@ def expect(actual, wanted, what):
         raise Failure("%s: expected %r, got %r" % (what, wanted, actual))
 
 
+def wine_loader(bits=64):
+    """The Wine loader for a program of that bitness. Once wine32 is installed, Debian's `wine`
+    starts the 32-bit loader: builtin programs (notepad, wordpad, reg) are then 32-bit and `reg`
+    reads the 32-bit registry view. A program named by its path runs with its own bitness under
+    either loader."""
+    path = "/usr/lib/wine/wine64" if bits == 64 else "/usr/lib/wine/wine"
+    return path if os.path.exists(path) else "wine"
+
+
 def _hex(text):
     """Text for the control tool: hex bytes, "-" for the empty text."""
     value = text.encode(ENCODING).hex() if isinstance(text, str) else text.hex()
@@ -92,7 +101,7 @@ class Ctl:
     def __init__(self, session):
         self._session = session
         self._proc = subprocess.Popen(
-            ["wine", os.path.join(session.bin_dir, "pvctl.exe"), "serve"],
+            [wine_loader(), os.path.join(session.bin_dir, "pvctl.exe"), "serve"],
             stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, env=session.env)
         self._lines = queue.Queue()
         threading.Thread(target=self._read, daemon=True).start()
@@ -302,12 +311,13 @@ class Session:
 
     # ----- programs
 
-    def start(self, exe, *args, name=None, uses_hook=False):
-        """Starts a Windows program. uses_hook: it installs Zel.dll's hook (see release_hook)."""
+    def start(self, exe, *args, name=None, uses_hook=False, bits=64):
+        """Starts a Windows program. uses_hook: it installs Zel.dll's hook (see release_hook);
+        bits: the loader, which decides the bitness of Wine's builtin programs (wine_loader)."""
         self._hook_used = self._hook_used or uses_hook
         if not os.path.isabs(exe) and os.path.exists(os.path.join(self.bin_dir, exe)):
             exe = os.path.join(self.bin_dir, exe)
-        popen = subprocess.Popen(["wine", exe] + [str(a) for a in args], env=self.env,
+        popen = subprocess.Popen([wine_loader(bits), exe] + [str(a) for a in args], env=self.env,
                                  stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         proc = Process(self, popen, name or os.path.basename(exe))
         self._procs.append(proc)
@@ -319,8 +329,14 @@ class Session:
     def start_receiver(self, rules=(), install=True, name="receiver"):
         return Receiver(self, rules, install, name)
 
-    def start_notepad(self):
-        proc = self.start("notepad", name="notepad")
+    def run(self, *command, timeout=60):
+        """Runs a 64-bit Windows command (reg, cmd) to its end: (exit code, output)."""
+        done = subprocess.run([wine_loader()] + list(command), env=self.env, stdin=subprocess.DEVNULL,
+                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=self.remaining(timeout))
+        return done.returncode, done.stdout.decode("cp1252", errors="replace")
+
+    def start_notepad(self, bits=64):
+        proc = self.start("notepad", name="notepad%d" % bits, bits=bits)
         hwnd = proc.track(self.wait_window(cls="Notepad"))
         edit = self.child(hwnd, cls="Edit")
         # Unmodified text: closing then asks nothing.

@@ -10,7 +10,7 @@ import shutil
 import struct
 import subprocess
 
-from harness import Session, Failure, expect
+from harness import Session, Failure, expect, wine_loader
 from program import PROGRAM_TITLE, window_rect
 
 UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Pennivox"
@@ -38,7 +38,7 @@ def setup_of(folder):
 
 
 def run(s, *command, timeout=60):
-    done = subprocess.run(["wine"] + list(command), env=s.env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+    done = subprocess.run([wine_loader()] + list(command), env=s.env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                           stderr=subprocess.DEVNULL, timeout=s.remaining(timeout))
     return done.returncode, done.stdout.decode("cp1252", errors="replace")
 
@@ -46,7 +46,7 @@ def run(s, *command, timeout=60):
 def run_setup(s, path, *options):
     """Runs a setup program to its end. Its output goes nowhere: a program it starts would hold a
     pipe open after it ended."""
-    return subprocess.call(["wine", path] + list(options), env=s.env, stdin=subprocess.DEVNULL,
+    return subprocess.call([wine_loader(), path] + list(options), env=s.env, stdin=subprocess.DEVNULL,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=s.remaining(120))
 
 

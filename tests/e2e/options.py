@@ -5,7 +5,7 @@ and removes the user's Run value."""
 import os
 import subprocess
 
-from harness import Session, Failure, expect
+from harness import Session, Failure, expect, wine_loader
 from program import (program_copy, start_program, command, press, click, shown_box, answer_box, window_rect,
                      fresh_edit)
 
@@ -145,7 +145,7 @@ with Session("options", limit=150) as s:
     s.case("toggle_hotkey_follows_the_setting", toggle_hotkey)
 
     def run_value():
-        done = subprocess.run(["wine", "reg", "query", RUN_KEY, "/v", "Pennivox"], env=s.env,
+        done = subprocess.run([wine_loader(), "reg", "query", RUN_KEY, "/v", "Pennivox"], env=s.env,
                               stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=20)
         return done.stdout.decode(errors="replace") if done.returncode == 0 else None
 

@@ -5,7 +5,7 @@ import os
 import shutil
 import subprocess
 
-from harness import Failure
+from harness import Failure, wine_loader
 
 PROGRAM_TITLE = "Pennivox"
 WM_COMMAND = 0x111
@@ -46,7 +46,7 @@ def start_program(s, folder):
 
 def wininfo(s, *args):
     """pvwininfo.exe (tests/app/win): window rectangles and the caret of another process."""
-    done = subprocess.run(["wine", os.path.join(s.bin_dir, "pvwininfo.exe")] + list(args), env=s.env,
+    done = subprocess.run([wine_loader(), os.path.join(s.bin_dir, "pvwininfo.exe")] + list(args), env=s.env,
                           stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=20)
     if done.returncode != 0:
         raise Failure("pvwininfo %s failed" % " ".join(args))

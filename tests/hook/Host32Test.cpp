@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "hook/host32/Host32Protocol.h"
@@ -115,6 +117,59 @@ TEST_F(HelperFixture, ReportsToTheGivenWindowAndFollowsCommands)
     ASSERT_TRUE(Post(helper, WM_QUIT));
     EXPECT_EQ(helper.WaitExit(1000), (DWORD)HOST32_EXIT_DONE);
     EXPECT_EQ(Type('D'), 0) << "the hook outlived the helper";
+}
+
+// An edit in a thread of its own, made after the helper started, in front with the focus.
+class LateWindowThread {
+public:
+    LateWindowThread()
+        : m_thread([this] {
+              HWND edit = CreateWindowExA(0, "EDIT", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 80, nullptr,
+                                          nullptr, GetModuleHandleA(nullptr), nullptr);
+              SetForegroundWindow(edit);
+              SetFocus(edit);
+              m_edit = edit;
+              while (!m_done)
+                  pvtest::Pump(10);
+              DestroyWindow(edit);
+          })
+    {
+    }
+    ~LateWindowThread()
+    {
+        m_done = true;
+        m_thread.join();
+    }
+    HWND Edit() const { return m_edit; }
+
+private:
+    std::atomic<HWND> m_edit{nullptr};
+    std::atomic<bool> m_done{false};
+    std::thread m_thread;
+};
+
+TEST_F(HelperFixture, ServesAThreadWhoseWindowCameAfterItStarted)
+{
+    Process helper;
+    ASSERT_TRUE(helper.Start(HelperCommand(m_receiver, GetCurrentProcessId())));
+    WaitForInputIdle(helper.info.hProcess, 5000);
+    LateWindowThread late;
+    ASSERT_TRUE(pvtest::PumpUntil([&] { return late.Edit() && GetForegroundWindow() == late.Edit(); }, 3000));
+    // The helper learns of the window from its events (or its sweep): until then keys go unreported.
+    ASSERT_TRUE(pvtest::PumpUntil(
+        [&] {
+            pvtest::Send(pvtest::Tap("L"));
+            pvtest::Pump(50);
+            return m_reports > 0;
+        },
+        5000))
+        << "no key of the new thread was reported";
+    pvtest::Pump(100);
+    const int before = m_reports;
+    pvtest::Send(pvtest::Tap("M"));
+    EXPECT_TRUE(pvtest::PumpUntil([&] { return m_reports - before >= 2; }, 3000));
+    pvtest::Pump(100);
+    EXPECT_EQ(m_reports - before, 2) << "press and release, each once";
 }
 
 TEST_F(HelperFixture, EndsWithItsOwnerAndTakesTheHookAlong)

@@ -29,6 +29,8 @@ const char kZelFile[] = "Zel.dll";
 using InstallHookFn = int(WINAPI*)(HWND);
 using RemoveHookFn = void(WINAPI*)();
 using ActivateTargetFn = BOOL(WINAPI*)();
+using InstallThreadHookFn = HHOOK(WINAPI*)(HWND, DWORD);
+using KeyboardProcFn = LRESULT(WINAPI*)(int, WPARAM, LPARAM);
 
 template <class Fn>
 Fn Ordinal(HMODULE module, int ordinal)
@@ -109,15 +111,16 @@ protected:
     std::function<LRESULT(unsigned)> m_answer;
 };
 
-TEST(ZelLibrary, ExportsOnlyOrdinalsOneTwoAndTen)
+TEST(ZelLibrary, ExportsOnlyItsOrdinals)
 {
     HMODULE zel = LoadLibraryA(kZelFile);
     ASSERT_NE(zel, nullptr);
-    for (int ordinal : {1, 2, 10})
+    for (int ordinal : {1, 2, 10, 11, 12})
         EXPECT_NE(GetProcAddress(zel, MAKEINTRESOURCEA(ordinal)), nullptr) << ordinal;
-    for (int ordinal = 3; ordinal <= 9; ++ordinal)
+    for (int ordinal : {3, 4, 5, 6, 7, 8, 9, 13})
         EXPECT_EQ(GetProcAddress(zel, MAKEINTRESOURCEA(ordinal)), nullptr) << ordinal;
-    for (const char* name : {"InstallHook", "RemoveHook", "ActivateTarget", "KeyboardHookProc", "DllMain"})
+    for (const char* name : {"InstallHook", "RemoveHook", "ActivateTarget", "InstallThreadHook", "KeyboardProc",
+                             "KeyboardHookProc", "DllMain"})
         EXPECT_EQ(GetProcAddress(zel, name), nullptr) << name << " is exported by name";
 
     auto base = reinterpret_cast<const BYTE*>(zel);
@@ -267,6 +270,88 @@ TEST_F(HookFixture, KeysPassWhenTheMainWindowIsGone)
     DestroyWindow(m_receiver);
     Send(Tap("GO"));
     EXPECT_TRUE(WaitForText("go"));
+}
+
+TEST_F(HookFixture, AThreadHookBesideTheGlobalOneReportsEachKeyOnce)
+{
+    auto installThread = Ordinal<InstallThreadHookFn>(m_zel, 11);
+    ASSERT_NE(installThread, nullptr);
+    HHOOK threadHook = installThread(m_receiver, GetCurrentThreadId());
+    ASSERT_NE(threadHook, nullptr);
+    Send(Tap("T"));
+    ASSERT_TRUE(WaitForText("t"));
+    EXPECT_EQ(m_reports.size(), 2u) << "the thread's own hook";
+    m_install(m_receiver);
+    Send(Tap("U"));
+    ASSERT_TRUE(WaitForText("tu"));
+    EXPECT_EQ(m_reports.size(), 4u) << "thread hook and global hook in one chain";
+    UnhookWindowsHookEx(threadHook);
+}
+
+// A window of another process in front, as when a key goes to a program of the other bitness.
+class ForeignWindow {
+public:
+    ForeignWindow()
+    {
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        char command[] = "notepad.exe";
+        if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_process))
+            return;
+        WaitForInputIdle(m_process.hProcess, 5000);
+        pvtest::PumpUntil([this] { return (m_window = Find()) != nullptr; });
+    }
+    ~ForeignWindow()
+    {
+        if (m_process.hProcess) {
+            TerminateProcess(m_process.hProcess, 0);
+            CloseHandle(m_process.hProcess);
+            CloseHandle(m_process.hThread);
+        }
+    }
+    HWND Window() const { return m_window; }
+
+private:
+    HWND Find() const
+    {
+        for (HWND w = FindWindowA("Notepad", nullptr); w; w = FindWindowExA(nullptr, w, "Notepad", nullptr)) {
+            DWORD process = 0;
+            GetWindowThreadProcessId(w, &process);
+            if (process == m_process.dwProcessId)
+                return w;
+        }
+        return nullptr;
+    }
+
+    PROCESS_INFORMATION m_process = {};
+    HWND m_window = nullptr;
+};
+
+bool BringToFront(HWND window)
+{
+    SetForegroundWindow(window);
+    return pvtest::PumpUntil([window] { return GetForegroundWindow() == window; }, 3000);
+}
+
+// Windows calls a global hook for a program of the other bitness in the installing thread.
+TEST_F(HookFixture, CalledInTheInstallingThreadForAnotherProcessPassesUnreported)
+{
+    auto proc = Ordinal<KeyboardProcFn>(m_zel, 12);
+    ASSERT_NE(proc, nullptr);
+    m_install(m_receiver);
+    m_answer = [](unsigned) -> LRESULT {
+        return 0;
+    };
+    const LPARAM press = 1 | ((LPARAM)MapVirtualKeyA('A', MAPVK_VK_TO_VSC) << 16);
+    ForeignWindow foreign;
+    ASSERT_NE(foreign.Window(), nullptr);
+    ASSERT_TRUE(BringToFront(foreign.Window()));
+    EXPECT_EQ(proc(HC_ACTION, 'A', press), 0) << "the key passes";
+    EXPECT_TRUE(m_reports.empty()) << "a key of another process reported out of context";
+
+    ASSERT_TRUE(BringToFront(m_target));
+    EXPECT_EQ(proc(HC_ACTION, 'A', press), -1) << "a key of this process is the main window's to swallow";
+    EXPECT_EQ(m_reports.size(), 1u);
 }
 
 TEST_F(HookFixture, ActivateTargetWithoutTargetFailsAndKeepsForeground)

@@ -219,13 +219,14 @@ bool CCompletionEngine::TakenByPrompt(const KeyReport& key)
     // prompt of an earlier text (hidden by a blank, or by a prefix without candidates) the key
     // would reach the target although its own prompt shows. Its answer waits for them; other
     // keys never wait.
-    if (!key.released && m_queuedSearches > 0 && IsPromptKey(key.vk))
+    if (!key.released && m_queuedSearches > 0 && !m_searchIsFocusOnly && IsPromptKey(key.vk))
         SearchTyped();
+    // A prompt on screen still belongs to the control the focus left.
+    const bool shown = m_view.IsPromptVisible() && !m_searchIsFocusOnly;
     // Only the prompt's own keys are swallowed, only while it is shown, and a release goes the way
     // its press went: a key is never both passed and acted on. The target gets its key before the
     // prompt moves, the typed text changes or a search is queued.
-    const bool taken =
-        key.released ? TakeRelease(key.vk) : TakePress(key.vk, m_view.IsPromptVisible() && IsPromptKey(key.vk));
+    const bool taken = key.released ? TakeRelease(key.vk) : TakePress(key.vk, shown && IsPromptKey(key.vk));
     m_scheduler.AnswerKey(taken ? 0 : 1);
     return taken;
 }
@@ -329,6 +330,7 @@ void CCompletionEngine::QueueSearch()
         (m_queuedWordEnds.empty() || m_queuedWordEnds.back() != m_typedText))
         m_queuedWordEnds.push_back(m_typedText);
     ++m_queuedSearches;
+    m_searchIsFocusOnly = false;
     m_scheduler.PostSearch();
 }
 
@@ -337,6 +339,7 @@ int CCompletionEngine::SearchTyped()
     if (m_queuedSearches == 0)
         return m_view.IsPromptVisible() ? 0 : 1;  // done with an earlier message of the burst
     m_queuedSearches = 0;
+    m_searchIsFocusOnly = false;
     std::vector<std::string> wordEnds;
     wordEnds.swap(m_queuedWordEnds);
     if (Ranked() && m_settings.bEanbleAutolearn) {
@@ -951,4 +954,5 @@ void CCompletionEngine::RestoreWindowText(WindowHandle window)
         !m_windowTexts.Lookup(window, m_typedText))
         m_typedText.clear();
     QueueSearch();
+    m_searchIsFocusOnly = true;
 }

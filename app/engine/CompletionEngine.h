@@ -202,12 +202,15 @@ private:
 
     EngineSettings m_settings;
     std::array<PromptKey, 256> m_promptKeys;  // by virtual key
-    int m_matchMode = MATCH_START;  // both follow the settings: ApplySettings, from the constructor on
+    int m_matchMode = MATCH_START;            // both follow the settings: ApplySettings, from the constructor on
     int m_pageSize = 1;
 
     std::string m_typedText;
     // Searches posted and not yet run, and the typed text of those among them that ended a word.
     int m_queuedSearches = 0;
+    // The queued search only shows the prompt of a control the focus came back to: the user has
+    // not seen that prompt yet, so a prompt key must not act on it first.
+    bool m_searchIsFocusOnly = false;
     std::vector<std::string> m_queuedWordEnds;
     std::string m_searchKey;
     std::vector<DictionaryMatch> m_candidates;

@@ -82,8 +82,10 @@ with Session("app_32bit", limit=150) as s:
         target.focus(ctrl_id)
         edit = target.single if ctrl_id == target.SINGLE else target.multi
         s.set_text(edit, "")
+        # A new word for the program, whatever it saw before: the control the focus came back to
+        # may show the prompt of its last word, which Escape closes and Return would complete.
         mark = target.mark()
-        s.key("Return")  # a new word for the program, whatever it saw before
+        s.key("Escape", "Return")
         target.wait_event("up", 0x0D, since=mark)
         s.set_text(edit, "")
         s.type(typed)
@@ -158,9 +160,13 @@ with Session("app_32bit", limit=150) as s:
 
         def fast_typing():
             target.focus(target.SINGLE)
+            # A new word for the program: the emptied edit is no text it saw typed.
+            mark = target.mark()
+            s.key("Return")
+            target.wait_event("up", 0x0D, since=mark)
             s.set_text(target.single, "")
             mark = target.mark()
-            text = "qvzzkw xylop jjqq zzv "
+            text = "qvzzkw plumb jjqq zzv "  # words no later case completes: they are learnt
             s.type(text, delay_ms=0)
             s.wait_text(target.single, text)
             s.wait_until(lambda: len(target.events(mark, kinds=("up",))) >= len(text), "the last key's release")
@@ -179,7 +185,9 @@ with Session("app_32bit", limit=150) as s:
             s.wait_until(lambda: window_rect(s, prompt)[0], "the prompt over notepad")
             s.key("Tab")
             s.wait_text(edit, "xylophone")
+            s.ctl("send", "%x" % edit, 0xB9, 0, 0)  # unmodified: the close asks nothing
             s.ctl("close", "%x" % hwnd)
+            s.wait_until(lambda: s.ctl("exists", "%x" % hwnd) == "0", "notepad closes")
         s.case("notepad_32bit", notepad32)
 
         def hotkey_stops_32bit_reports():

@@ -40,6 +40,24 @@ TEST_F(WindowTextTest, EachEditBoxGetsItsOwnTextBack)
     EXPECT_EQ(engine->WindowTexts().UsedCount(), 1u);
 }
 
+// The focus moved and Return comes before the search of the control's kept text ran: that prompt
+// has not been on screen, and the one that is belongs to the other control, so Return is the
+// user's line break, not a completion.
+TEST_F(WindowTextTest, APromptKeyRightAfterTheFocusCameBackActsOnNoUnseenPrompt)
+{
+    Type("hel");
+    FocusTo(kEditB);
+    Type("xy");
+    ASSERT_TRUE(view.visible);
+    engine->SaveWindowText(kEditB);
+    engine->RestoreWindowText(kEditA);
+    focus.focus = kEditA;
+    EXPECT_EQ(Hook('\r', KeyInfo(VK_RETURN_, false)), 1);
+    EXPECT_EQ(Hook('\r', KeyInfo(VK_RETURN_, true)), 1);
+    Pump();
+    EXPECT_TRUE(output.log.empty()) << "a completion in the control the focus came back to";
+}
+
 TEST_F(WindowTextTest, FocusChangesRightAfterACompletionKeepTheText)
 {
     Type("hel");

@@ -20,8 +20,11 @@ with Session("app_startup", limit=90) as s:
     folder = os.path.join(s.out_dir, "empty-program")
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(folder)
-    for name in ("Pennivox.exe", "Zel.dll"):
-        shutil.copy(os.path.join(source, name), folder)
+    # The program's files as shipped, without dictionaries: with the 32-bit pieces a system that
+    # runs 32-bit programs tells of no missing helper.
+    for name in ("Pennivox.exe", "Zel.dll", "Zel32.dll", "Zel32Host.exe"):
+        if os.path.exists(os.path.join(source, name)):
+            shutil.copy(os.path.join(source, name), folder)
     # A first run as the registry records it.
     reg(s, "add", OPTION_KEY, "/v", "bFirstRun", "/t", "REG_BINARY", "/d", "01000000", "/f")
 

@@ -44,12 +44,18 @@ case "$cmd" in
     if [ "${3:-}" = "--fresh" ] || [ ! -f "$prefix/.pv-ready" ] || [ "$no_wow64" = 1 ]; then
       rm -rf "$prefix"
       wineboot -i >/dev/null 2>&1 || true
+      # Debian's `wine` is the 32-bit loader once wine32 is in, and its reg sees the 32-bit view.
+      wine64=wine
+      [ -x /usr/lib/wine/wine64 ] && wine64=/usr/lib/wine/wine64
       # Without a window manager, hiding a top-level window otherwise waits 2 s.
-      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+      $wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
       # A crashing test must end at once: no debugger that waits on the display and
-      # keeps CTest's output pipe open.
-      wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-      wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1
+      # keeps CTest's output pipe open (in both views: tests of both bitnesses run).
+      $wine64 reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+      for loader in $wine64 wine; do
+        $loader reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f \
+          >/dev/null 2>&1
+      done
       wineserver -w
       touch "$prefix/.pv-ready"
     fi

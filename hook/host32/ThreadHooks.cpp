@@ -66,12 +66,12 @@ void CThreadHooks::Cover(DWORD threadId, DWORD processId)
     thread.handle.Reset(OpenThread(SYNCHRONIZE, FALSE, threadId));
     if (!thread.handle)
         return;  // gone already, or not ours to open: a later event tries again
-    if (SameBitness(processId))
+    if (m_serves(processId))
         thread.hook = m_install(m_receiver, threadId);
     m_threads.emplace(threadId, std::move(thread));
 }
 
-bool CThreadHooks::SameBitness(DWORD processId) const
+bool CThreadHooks::SameBitness(DWORD processId)
 {
     pvbase::KernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
     // On 64-bit Windows a 32-bit process runs under WOW64: the same bitness means the same answer.
@@ -82,8 +82,7 @@ void CThreadHooks::CoverWindow(HWND window)
 {
     DWORD processId = 0;
     const DWORD threadId = GetWindowThreadProcessId(window, &processId);
-    if (processId != GetCurrentProcessId())
-        Cover(threadId, processId);
+    Cover(threadId, processId);
 }
 
 void CALLBACK CThreadHooks::OnWindowEvent(HWINEVENTHOOK, DWORD, HWND window, LONG, LONG, DWORD, DWORD)

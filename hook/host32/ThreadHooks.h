@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
 
 #include "base/WinHandles.h"
@@ -14,8 +15,13 @@
 class CThreadHooks {
 public:
     using InstallFn = HHOOK(WINAPI*)(HWND receiver, DWORD threadId);
+    // Whether the threads of a process are ours to hook.
+    using ServesFn = std::function<bool(DWORD processId)>;
 
-    CThreadHooks(InstallFn install, HWND receiver) : m_install(install), m_receiver(receiver) {}
+    CThreadHooks(InstallFn install, HWND receiver, ServesFn serves = SameBitness)
+        : m_install(install), m_receiver(receiver), m_serves(std::move(serves))
+    {
+    }
     ~CThreadHooks() { Stop(); }
     CThreadHooks(const CThreadHooks&) = delete;
     CThreadHooks& operator=(const CThreadHooks&) = delete;
@@ -27,8 +33,13 @@ public:
     void Stop();
     // Drops threads that ended and looks for windows whose events were missed.
     void Sweep();
-    // A thread seen with a window of process `processId`: hooked once, when it is of our bitness.
+    // A thread seen with a window of process `processId`: hooked once, when it is served.
     void Cover(DWORD threadId, DWORD processId);
+    // Threads seen and not yet ended, hooked or not.
+    std::size_t ThreadsSeen() const { return m_threads.size(); }
+
+    // The processes a helper serves: those of its own bitness, where its library loads.
+    static bool SameBitness(DWORD processId);
 
 private:
     struct Thread {
@@ -38,11 +49,11 @@ private:
 
     static void CALLBACK OnWindowEvent(HWINEVENTHOOK, DWORD, HWND window, LONG, LONG, DWORD threadId, DWORD);
     static BOOL CALLBACK OnTopLevelWindow(HWND window, LPARAM self);
-    bool SameBitness(DWORD processId) const;
     void CoverWindow(HWND window);
 
     InstallFn m_install;
     HWND m_receiver;
+    ServesFn m_serves;
     bool m_running = false;
     HWINEVENTHOOK m_windowEvents = nullptr;
     HWINEVENTHOOK m_foregroundEvents = nullptr;

@@ -288,51 +288,6 @@ TEST_F(HookFixture, AThreadHookBesideTheGlobalOneReportsEachKeyOnce)
     UnhookWindowsHookEx(threadHook);
 }
 
-// A window of another process in front, as when a key goes to a program of the other bitness.
-class ForeignWindow {
-public:
-    ForeignWindow()
-    {
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        char command[] = "notepad.exe";
-        if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_process))
-            return;
-        WaitForInputIdle(m_process.hProcess, 5000);
-        pvtest::PumpUntil([this] { return (m_window = Find()) != nullptr; });
-    }
-    ~ForeignWindow()
-    {
-        if (m_process.hProcess) {
-            TerminateProcess(m_process.hProcess, 0);
-            CloseHandle(m_process.hProcess);
-            CloseHandle(m_process.hThread);
-        }
-    }
-    HWND Window() const { return m_window; }
-
-private:
-    HWND Find() const
-    {
-        for (HWND w = FindWindowA("Notepad", nullptr); w; w = FindWindowExA(nullptr, w, "Notepad", nullptr)) {
-            DWORD process = 0;
-            GetWindowThreadProcessId(w, &process);
-            if (process == m_process.dwProcessId)
-                return w;
-        }
-        return nullptr;
-    }
-
-    PROCESS_INFORMATION m_process = {};
-    HWND m_window = nullptr;
-};
-
-bool BringToFront(HWND window)
-{
-    SetForegroundWindow(window);
-    return pvtest::PumpUntil([window] { return GetForegroundWindow() == window; }, 3000);
-}
-
 // Windows calls a global hook for a program of the other bitness in the installing thread.
 TEST_F(HookFixture, CalledInTheInstallingThreadForAnotherProcessPassesUnreported)
 {
@@ -343,13 +298,13 @@ TEST_F(HookFixture, CalledInTheInstallingThreadForAnotherProcessPassesUnreported
         return 0;
     };
     const LPARAM press = 1 | ((LPARAM)MapVirtualKeyA('A', MAPVK_VK_TO_VSC) << 16);
-    ForeignWindow foreign;
+    pvtest::ForeignNotepad foreign;
     ASSERT_NE(foreign.Window(), nullptr);
-    ASSERT_TRUE(BringToFront(foreign.Window()));
+    ASSERT_TRUE(pvtest::BringToFront(foreign.Window()));
     EXPECT_EQ(proc(HC_ACTION, 'A', press), 0) << "the key passes";
     EXPECT_TRUE(m_reports.empty()) << "a key of another process reported out of context";
 
-    ASSERT_TRUE(BringToFront(m_target));
+    ASSERT_TRUE(pvtest::BringToFront(m_target));
     EXPECT_EQ(proc(HC_ACTION, 'A', press), -1) << "a key of this process is the main window's to swallow";
     EXPECT_EQ(m_reports.size(), 1u);
 }

@@ -72,6 +72,58 @@ bool HookWindows::WaitForText(const std::string& wanted, DWORD limitMs) const
     return true;
 }
 
+namespace {
+
+HWND NotepadOf(DWORD processId)
+{
+    for (HWND w = ::FindWindowA("Notepad", nullptr); w; w = ::FindWindowExA(nullptr, w, "Notepad", nullptr)) {
+        DWORD process = 0;
+        ::GetWindowThreadProcessId(w, &process);
+        if (process == processId)
+            return w;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+ForeignNotepad::ForeignNotepad()
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    char command[] = "notepad.exe";
+    if (!::CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_process))
+        return;
+    ::WaitForInputIdle(m_process.hProcess, 5000);
+    PumpUntil([this] { return (m_window = NotepadOf(m_process.dwProcessId)) != nullptr; });
+}
+
+ForeignNotepad::~ForeignNotepad()
+{
+    if (!m_process.hProcess)
+        return;
+    ::TerminateProcess(m_process.hProcess, 0);
+    ::CloseHandle(m_process.hProcess);
+    ::CloseHandle(m_process.hThread);
+}
+
+std::string ForeignNotepad::Text() const
+{
+    HWND edit = ::FindWindowExA(m_window, nullptr, "Edit", nullptr);
+    char text[256] = "";
+    DWORD_PTR length = 0;
+    if (edit)
+        ::SendMessageTimeoutA(edit, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 1000,
+                              &length);
+    return text;
+}
+
+bool BringToFront(HWND window)
+{
+    ::SetForegroundWindow(window);
+    return PumpUntil([window] { return ::GetForegroundWindow() == window; }, 3000);
+}
+
 INPUT KeyInput(WORD vk, WORD scan, bool release)
 {
     INPUT input = {};

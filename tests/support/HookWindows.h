@@ -37,6 +37,26 @@ private:
     HWND m_target = nullptr;
 };
 
+// Wine's notepad in a process of its own, its window found: a program other than the test's.
+class ForeignNotepad {
+public:
+    ForeignNotepad();
+    ~ForeignNotepad();
+    ForeignNotepad(const ForeignNotepad&) = delete;
+    ForeignNotepad& operator=(const ForeignNotepad&) = delete;
+
+    HWND Window() const { return m_window; }
+    DWORD ProcessId() const { return m_process.dwProcessId; }
+    std::string Text() const;
+
+private:
+    PROCESS_INFORMATION m_process = {};
+    HWND m_window = nullptr;
+};
+
+// The window in front (pumping this thread meanwhile); false when it did not come within 3 s.
+bool BringToFront(HWND window);
+
 INPUT KeyInput(WORD vk, WORD scan, bool release);
 // A press and a release of each key, with its layout scan code or the one given.
 std::vector<INPUT> Tap(const std::string& keys, WORD scan = 0);

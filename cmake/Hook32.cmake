@@ -38,7 +38,8 @@ if(PV_TESTS)
   list(APPEND _pv_hook32_targets hook_test host32_test)
 endif()
 if(PV_BENCH)
-  list(APPEND _pv_hook32_targets hook_bench)
+  # keytarget: the 32-bit program that app_bench types into.
+  list(APPEND _pv_hook32_targets hook_bench keytarget)
 endif()
 
 set(_pv_program_dir ${CMAKE_BINARY_DIR}/Pennivox)

@@ -33,7 +33,10 @@
 #include <vector>
 
 #include "bench/app/ProgramProcess.h"
+#include "base/WinHandles.h"
+#include "bench/hook/KeyArrival.h"
 #include "bench/hook/LatencyStats.h"
+#include "hook/host32/Host32Protocol.h"
 #include "tools/testkit/TestReceiver.h"
 
 namespace {
@@ -54,49 +57,26 @@ const double kLongWaitUs = 250000;  // the hook's full wait for an answer
 const char kHangLetters[] = "qwertyuiop";
 const int kWordsPerBatch = 4;
 
-// ---- the target: an edit control of this process's UI thread
+// ---- the targets: an edit control of this process's UI thread, or one of keytarget.exe
 
-// What the injecting thread waits for; `event` is set when it arrived. One of: a single key
-// message (`awaited`), a press and release of `pairVk`, or `countTo` key messages of any kind.
-struct Arrival {
+// Where keys are typed: the top-level window, its edit control, and what the injecting thread
+// waits for there (`event` is set when it arrived).
+struct KeyTarget {
+    HWND window = nullptr;
+    HWND edit = nullptr;
+    bench::KeyArrival* arrival = nullptr;
     HANDLE event = nullptr;
-    volatile UINT awaited = 0;
-    volatile long long ticks = 0;
-    volatile WPARAM pairVk = 0;
-    volatile long long pressTicks = 0;
-    volatile LONG counted = 0, countTo = 0;
 };
-Arrival g_arrival;
+bench::KeyArrival g_ownArrival = {};
+KeyTarget g_own;
+KeyTarget g_keys;  // the one typed into now
 WNDPROC g_editProc = nullptr;
 HWND g_edit = nullptr;
 
-void NoteKeyMessage(UINT message, WPARAM vk)
-{
-    Arrival& a = g_arrival;
-    long long now = Now();
-    if (message == a.awaited) {
-        a.ticks = now;
-        a.awaited = 0;
-        SetEvent(a.event);
-    } else if (a.pairVk && vk == a.pairVk) {
-        if (message == WM_KEYDOWN) {
-            a.pressTicks = now;
-            return;
-        }
-        a.ticks = now;
-        a.pairVk = 0;
-        SetEvent(a.event);
-    } else if (a.countTo && ++a.counted == a.countTo) {
-        a.ticks = now;
-        a.countTo = 0;
-        SetEvent(a.event);
-    }
-}
-
 LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_KEYDOWN || message == WM_KEYUP)
-        NoteKeyMessage(message, wParam);
+    if ((message == WM_KEYDOWN || message == WM_KEYUP) && bench::NoteKeyMessage(g_ownArrival, message, wParam))
+        SetEvent(g_own.event);
     return CallWindowProcA(g_editProc, window, message, wParam, lParam);
 }
 
@@ -206,9 +186,18 @@ struct Bench {
     int busyPeriods = 0;
     PromptFigures shown;
     HangFigures hang;
+    // (g) and (h); not measured while `no32` tells why.
+    std::string no32;
+    KeyTarget target32;
+    DWORD receiverHelperThread = 0;  // the receiver's own Zel32Host.exe
+    bool receiverHelperHooked = false;
+    bool helperEnded = false;  // Pennivox's Zel32Host.exe, until the program is next switched on
+    int helperEnds = 0, helperRestarts = 0, helperNotBack = 0;
+    KeyFigures oneHook, program32, immediate32;
     bool Wanting() const
     {
-        for (const KeyFigures* k : {&program, &immediate, &pairedProgram, &pairedImmediate, &busyProgram})
+        for (const KeyFigures* k :
+             {&program, &immediate, &pairedProgram, &pairedImmediate, &busyProgram, &oneHook, &program32, &immediate32})
             if (k->Timed() < k->wanted)
                 return true;
         return false;
@@ -216,7 +205,7 @@ struct Bench {
     int Lost() const
     {
         return program.lost + immediate.lost + pairedProgram.lost + pairedImmediate.lost + busyProgram.lost +
-               (int)(sizeof kHangLetters - 1) * 2 - hang.arrived;
+               oneHook.lost + program32.lost + immediate32.lost + (int)(sizeof kHangLetters - 1) * 2 - hang.arrived;
     }
 };
 
@@ -251,8 +240,8 @@ bool Inject(Bench& b, WORD vk, bool release, double& delayUs, Watch watch = Watc
     INPUT input = KeyInput(vk, release);
     RECT before = {};
     bool wasVisible = PromptRect(b.prompt, before);
-    ResetEvent(g_arrival.event);
-    g_arrival.awaited = release ? WM_KEYUP : WM_KEYDOWN;
+    ResetEvent(g_keys.event);
+    g_keys.arrival->awaited = release ? WM_KEYUP : WM_KEYDOWN;
     long long sent = Now();
     SendInput(1, &input, sizeof input);
     if (watch != Watch::None) {
@@ -271,9 +260,9 @@ bool Inject(Bench& b, WORD vk, bool release, double& delayUs, Watch watch = Watc
             SwitchToThread();
         }
     }
-    if (WaitForSingleObject(g_arrival.event, 2000) != WAIT_OBJECT_0)
+    if (WaitForSingleObject(g_keys.event, 2000) != WAIT_OBJECT_0)
         return false;
-    delayUs = Microseconds(g_arrival.ticks - sent);
+    delayUs = Microseconds(g_keys.arrival->ticks - sent);
     return true;
 }
 
@@ -298,7 +287,7 @@ void TypeKey(Bench& b, WORD vk, KeyFigures* figures, Watch watch = Watch::None, 
     bool pressed = Inject(b, vk, false, press, watch, promptUs);
     DWORD_PTR ignored = 0;
     if (busyUs && pressed && SendMessageTimeoutA(b.prompt, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &ignored))
-        busyUs->push_back(Microseconds(Now() - g_arrival.ticks));
+        busyUs->push_back(Microseconds(Now() - g_keys.arrival->ticks));
     bool released = Inject(b, vk, true, release);
     if (!figures)
         return;
@@ -317,17 +306,18 @@ void TypePair(Bench& b, WORD vk, KeyFigures& figures)
 {
     WaitForPace(b);
     INPUT inputs[2] = {KeyInput(vk, false), KeyInput(vk, true)};
-    ResetEvent(g_arrival.event);
-    g_arrival.pressTicks = 0;
-    g_arrival.pairVk = vk;
+    bench::KeyArrival& a = *g_keys.arrival;
+    ResetEvent(g_keys.event);
+    a.pressTicks = 0;
+    a.pairVk = vk;
     long long sent = Now();
     SendInput(2, inputs, sizeof(INPUT));
-    bool released = WaitForSingleObject(g_arrival.event, 2000) == WAIT_OBJECT_0;
-    g_arrival.pairVk = 0;
-    long long pressed = g_arrival.pressTicks;
+    bool released = WaitForSingleObject(g_keys.event, 2000) == WAIT_OBJECT_0;
+    a.pairVk = 0;
+    long long pressed = a.pressTicks;
     if (released && pressed) {
         figures.pressUs.push_back(Microseconds(pressed - sent));
-        figures.releaseUs.push_back(Microseconds(g_arrival.ticks - sent));
+        figures.releaseUs.push_back(Microseconds(a.ticks - sent));
     } else {
         figures.lost += (released ? 0 : 1) + (pressed ? 0 : 1);
     }
@@ -344,18 +334,79 @@ bool WaitPromptHidden(HWND prompt, DWORD timeoutMs)
     return true;
 }
 
+// ---- Pennivox's 32-bit helper
+
+// Zel32Host.exe processes started by `parentPid`.
+std::vector<DWORD> HelperPids(DWORD parentPid)
+{
+    std::vector<DWORD> pids;
+    pvbase::KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (snapshot.Get() == INVALID_HANDLE_VALUE)
+        return pids;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot.Get(), &entry); more; more = Process32Next(snapshot.Get(), &entry)) {
+        const char* slash = strrchr(entry.szExeFile, '\\');
+        const char* name = slash ? slash + 1 : entry.szExeFile;
+        if (entry.th32ParentProcessID == parentPid && _stricmp(name, HOST32_EXE_NAME) == 0)
+            pids.push_back(entry.th32ProcessID);
+    }
+    return pids;
+}
+
+bool WaitForHelper(DWORD programPid, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    while (HelperPids(programPid).empty()) {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+// Ends the program's helper as a crash would; its hooks go with its thread.
+bool EndHelper(DWORD programPid)
+{
+    bool ended = false;
+    for (DWORD pid : HelperPids(programPid)) {
+        pvbase::KernelHandle helper(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
+        if (helper && TerminateProcess(helper.Get(), 1))
+            ended = WaitForSingleObject(helper.Get(), 5000) == WAIT_OBJECT_0;
+    }
+    return ended;
+}
+
+// The helpers take their commands as posted thread messages: a moment for them to act before
+// keys in a 32-bit program are timed.
+const DWORD kHelperSettleMs = 50;
+
+void SetReceiverHelper(Bench& b, bool hooked)
+{
+    if (!b.receiverHelperThread || b.receiverHelperHooked == hooked)
+        return;
+    PostThreadMessageA(b.receiverHelperThread, hooked ? WM_HOST32_INSTALL : WM_HOST32_REMOVE, 0, 0);
+    b.receiverHelperHooked = hooked;
+}
+
 // Zel.dll keeps one hook for the whole desktop: removing it from either process removes it for
-// both, so each side removes only while it is the one installed.
+// both, so each side removes only while it is the one installed. The same goes for each side's
+// Zel32Host.exe. Switching the program on also starts its helper again if it was ended.
 void HookToProgram(Bench& b)
 {
     if (b.receiverHooked) {
         ReceiverCommand(b.receiver, "remove");
         b.receiverHooked = false;
     }
+    SetReceiverHelper(b, false);
     if (!b.programHooked) {
         DWORD_PTR ignored = 0;
         SendMessageTimeoutA(b.prompt, WM_COMMAND, kTrayEnableCommand, 0, SMTO_NORMAL, 5000, &ignored);
         b.programHooked = true;
+        if (b.helperEnded) {
+            b.helperEnded = false;
+            WaitForHelper(b.programPid, 5000) ? ++b.helperRestarts : ++b.helperNotBack;
+        }
     }
 }
 
@@ -367,6 +418,24 @@ void HookToReceiver(Bench& b)
         b.programHooked = false;
     }
     b.receiverHooked = ReceiverCommand(b.receiver, "install");
+    SetReceiverHelper(b, true);
+}
+
+// Brings `target` to the foreground with the focus in its edit; keys go there from now on.
+bool SwitchTo(const KeyTarget& target)
+{
+    g_keys = target;
+    SetForegroundWindow(target.window);
+    const DWORD thread = GetWindowThreadProcessId(target.window, nullptr);
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < 2000) {
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        if (GetForegroundWindow() == target.window && GetGUIThreadInfo(thread, &info) && info.hwndFocus == target.edit)
+            return true;
+        Sleep(5);
+    }
+    return false;
 }
 
 // A word ends with a space; the text is cleared between batches so the caret stays in view.
@@ -374,7 +443,7 @@ void StartBatch(Bench& b)
 {
     TypeKey(b, VK_SPACE, nullptr);  // untimed warm-up, also ends the word before
     WaitPromptHidden(b.prompt, 1000);
-    SendMessageA(g_edit, WM_SETTEXT, 0, (LPARAM) "");
+    SendMessageTimeoutA(g_keys.edit, WM_SETTEXT, 0, (LPARAM) "", SMTO_NORMAL, 2000, nullptr);
 }
 
 WORD LetterKey(char c)
@@ -531,16 +600,17 @@ void TypeHangLetters(HangFigures& hang)
         inputs.push_back(KeyInput(LetterKey(*c), false));
         inputs.push_back(KeyInput(LetterKey(*c), true));
     }
-    ResetEvent(g_arrival.event);
-    g_arrival.counted = 0;
-    g_arrival.countTo = (LONG)inputs.size();
+    bench::KeyArrival& a = *g_keys.arrival;
+    ResetEvent(g_keys.event);
+    a.counted = 0;
+    a.countTo = (LONG)inputs.size();
     long long sent = Now();
     SendInput((UINT)inputs.size(), inputs.data(), sizeof(INPUT));
-    bool all = WaitForSingleObject(g_arrival.event, 30000) == WAIT_OBJECT_0;
-    g_arrival.countTo = 0;
-    hang.arrived = all ? (int)inputs.size() : (int)g_arrival.counted;
+    bool all = WaitForSingleObject(g_keys.event, 30000) == WAIT_OBJECT_0;
+    a.countTo = 0;
+    hang.arrived = all ? (int)inputs.size() : (int)a.counted;
     if (all)
-        hang.allArrivedMs = Microseconds(g_arrival.ticks - sent) / 1000;
+        hang.allArrivedMs = Microseconds(a.ticks - sent) / 1000;
 }
 
 // (f): typing while every thread of the program is suspended; then, resumed, whether the program
@@ -565,6 +635,47 @@ void TypeWhileHung(Bench& b)
     }
 }
 
+// (g): the 64-bit target with Pennivox's own hook alone: its helper ended for these batches and
+// started again by the program when it is next switched on (HookToProgram).
+void TypeWithOneHook(Bench& b)
+{
+    if (b.oneHook.Timed() >= b.oneHook.wanted)
+        return;
+    HookToProgram(b);
+    if (!EndHelper(b.programPid)) {
+        b.no32 = "Pennivox's Zel32Host.exe could not be ended";
+        b.oneHook.wanted = b.program32.wanted = b.immediate32.wanted = 0;
+        return;
+    }
+    ++b.helperEnds;
+    b.helperEnded = true;
+    StartBatch(b);
+    TypeWords(b, b.oneHook);
+}
+
+// (h): keys typed into keytarget.exe, a 32-bit program: first with the receiver answering (pvrecv.exe
+// with a Zel32Host.exe of its own), then with Pennivox and both its hooks.
+void TypeIn32BitTarget(Bench& b)
+{
+    if (b.program32.Timed() >= b.program32.wanted && b.immediate32.Timed() >= b.immediate32.wanted)
+        return;
+    if (!SwitchTo(b.target32)) {
+        b.no32 = "keytarget.exe could not be given the focus";
+        b.oneHook.wanted = b.program32.wanted = b.immediate32.wanted = 0;
+        SwitchTo(g_own);
+        return;
+    }
+    HookToReceiver(b);
+    Sleep(kHelperSettleMs);
+    StartBatch(b);
+    TypeWords(b, b.immediate32);
+    HookToProgram(b);
+    Sleep(kHelperSettleMs);
+    StartBatch(b);
+    TypeWords(b, b.program32);
+    SwitchTo(g_own);
+}
+
 DWORD WINAPI Injector(LPVOID param)
 {
     Bench& b = *static_cast<Bench*>(param);
@@ -572,11 +683,13 @@ DWORD WINAPI Injector(LPVOID param)
         HookToProgram(b);
         StartBatch(b);
         TypeWords(b, b.program);
+        TypeWithOneHook(b);
         HookToReceiver(b);
         StartBatch(b);
         TypeWords(b, b.immediate);
         StartBatch(b);
         TypeWords(b, b.pairedImmediate, true);
+        TypeIn32BitTarget(b);
         HookToProgram(b);
         StartBatch(b);
         TypeWords(b, b.pairedProgram, true);
@@ -638,6 +751,31 @@ void PrintPrompt(const char* label, const std::vector<double>& us, int missed)
     printf(")\n");
 }
 
+// (g) and (h), or why they were not measured.
+void Print32(const Bench& b)
+{
+    printf("With the 32-bit helper beside the program (Zel32Host.exe, Zel32.dll):\n");
+    if (!b.no32.empty()) {
+        printf("(g), (h) not measured: %s\n", b.no32.c_str());
+        return;
+    }
+    printf(
+        "(g) keys into this 64-bit process; the helper ended for the one-hook batches (%d times), started\n"
+        "    again by the program %d times, not back within 5 s %d times:\n",
+        b.helperEnds, b.helperRestarts, b.helperNotBack);
+    PrintKeys("(g) Pennivox.exe, both hooks (= a)", b.program);
+    PrintKeys("(g) Pennivox.exe, Zel32Host ended", b.oneHook);
+    PrintRatios("ratio both/one (goal <= 1.05)", b.program, b.oneHook);
+    printf("(h) keys into keytarget.exe, a 32-bit program, reported by Zel32.dll through a helper:\n");
+    PrintKeys("(h) Pennivox.exe, both hooks in", b.program32);
+    PrintKeys("(h) pvrecv.exe answering at once", b.immediate32);
+    PrintRatios("ratio Pennivox/pvrecv", b.program32, b.immediate32);
+    PrintRatios("32-bit/64-bit target, Pennivox", b.program32, b.program);
+    PrintRatios("32-bit/64-bit target, pvrecv", b.immediate32, b.immediate);
+    if (b.program32.words && !b.program32.promptUp)
+        printf("Pennivox showed no prompt for any word typed into the 32-bit program: its keys did not reach it\n");
+}
+
 std::vector<std::string> ReadWords(const char* path)
 {
     std::vector<std::string> words;
@@ -655,12 +793,78 @@ std::vector<std::string> ReadWords(const char* path)
     return words;
 }
 
+// keytarget.exe, where (h) types, and the receiver's own Zel32Host.exe, for the run.
+class C32BitSide {
+public:
+    ~C32BitSide() { Stop(); }
+    // Empty when all is ready, else why (g) and (h) cannot be measured.
+    std::string Start(Bench& b, const std::string& dir, DWORD receiverPid);
+    void Stop();
+
+private:
+    std::string StartTarget(KeyTarget& target, const std::string& dir);
+    pvbase::FileMappingHandle m_mapping;
+    pvbase::MappedView m_view;
+    pvbase::KernelHandle m_event;
+    Process m_target, m_helper;
+    HWND m_targetWindow = nullptr;
+};
+
+std::string C32BitSide::StartTarget(KeyTarget& target, const std::string& dir)
+{
+    char mappingName[64], eventName[64];
+    bench::KeyArrivalNames(GetCurrentProcessId(), mappingName, eventName, sizeof mappingName);
+    m_mapping.Reset(
+        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(bench::KeyArrival), mappingName));
+    m_event.Reset(CreateEventA(nullptr, TRUE, FALSE, eventName));
+    if (m_mapping)
+        m_view.Reset(MapViewOfFile(m_mapping.Get(), FILE_MAP_WRITE, 0, 0, sizeof(bench::KeyArrival)));
+    if (!m_view || !m_event)
+        return "no shared memory for keytarget.exe";
+    if (!m_target.Start(dir, "\"" + dir + "\\keytarget.exe\" " + std::to_string(GetCurrentProcessId())))
+        return "keytarget.exe did not start";
+    m_targetWindow = WaitForWindow(m_target, "PvKeyTarget", nullptr, 10000);
+    target.window = m_targetWindow;
+    target.edit = m_targetWindow ? FindWindowExA(m_targetWindow, nullptr, "EDIT", nullptr) : nullptr;
+    target.arrival = static_cast<bench::KeyArrival*>(m_view.Get());
+    target.event = m_event.Get();
+    return target.edit ? "" : "keytarget.exe showed no edit control";
+}
+
+std::string C32BitSide::Start(Bench& b, const std::string& dir, DWORD receiverPid)
+{
+    if (!WaitForHelper(b.programPid, 5000))
+        return "Pennivox.exe did not start " HOST32_EXE_NAME;
+    std::string problem = StartTarget(b.target32, dir);
+    if (!problem.empty())
+        return problem;
+    std::string helper = "\"" + dir + "\\" HOST32_EXE_NAME "\" " + std::to_string((ULONG_PTR)b.receiver) + " " +
+                         std::to_string(receiverPid);
+    if (!m_helper.Start(dir, helper))
+        return "the receiver's " HOST32_EXE_NAME " did not start";
+    WaitForInputIdle(m_helper.info.hProcess, 5000);
+    if (WaitForSingleObject(m_helper.info.hProcess, 0) == WAIT_OBJECT_0)
+        return "the receiver's " HOST32_EXE_NAME " ended at once";
+    b.receiverHelperThread = m_helper.info.dwThreadId;
+    b.receiverHelperHooked = true;  // it starts with its hooks in
+    return "";
+}
+
+void C32BitSide::Stop()
+{
+    if (m_helper.info.hProcess)
+        PostThreadMessageA(m_helper.info.dwThreadId, WM_QUIT, 0, 0);
+    m_helper.Stop(nullptr);
+    m_target.Stop(m_targetWindow);
+    m_targetWindow = nullptr;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     if (argc < 3) {
-        fprintf(stderr, "usage: app_bench.exe PROGRAM_DIR WORDS_FILE [KEYS] [PACE_MS]\n");
+        fprintf(stderr, "usage: app_bench.exe PROGRAM_DIR WORDS_FILE [KEYS] [PACE_MS] [TARGET32_DIR]\n");
         return 2;
     }
     std::string folder = argv[1];
@@ -704,7 +908,8 @@ int main(int argc, char** argv)
     wc.lpszClassName = kTargetClass;
     wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
     RegisterClassA(&wc);
-    g_arrival.event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    g_own.event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    g_own.arrival = &g_ownArrival;
     b.target = CreateWindowExA(0, kTargetClass, "Typing into an edit box", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
                                700, 140, nullptr, nullptr, wc.hInstance, nullptr);
     g_edit = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_LEFT | ES_AUTOHSCROLL, 10, 10,
@@ -714,6 +919,16 @@ int main(int argc, char** argv)
         return 1;
     }
     g_editProc = (WNDPROC)SetWindowLongPtrA(g_edit, GWLP_WNDPROC, (LONG_PTR)EditProc);
+    g_own.window = b.target;
+    g_own.edit = g_edit;
+    g_keys = g_own;
+    C32BitSide side32;
+    b.no32 = argc > 5 && *argv[5] ? side32.Start(b, argv[5], receiver.info.dwProcessId)
+                                  : "no 32-bit pieces or no 32-bit Wine (no keytarget.exe folder given)";
+    if (b.no32.empty()) {
+        for (KeyFigures* k : {&b.oneHook, &b.program32, &b.immediate32})
+            k->wanted = keys;
+    }
     SetForegroundWindow(b.target);
     SetFocus(g_edit);
     MSG msg;
@@ -733,6 +948,7 @@ int main(int argc, char** argv)
     }
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
+    side32.Stop();
     ReceiverCommand(b.receiver, "quit");
     receiver.Stop(nullptr);
     program.Stop(b.prompt);
@@ -773,5 +989,7 @@ int main(int argc, char** argv)
     printf("%-34s %d of %zu keys waited >= %.0f ms (press or release)\n", "", b.busyProgram.KeysWaiting(kLongWaitUs),
            b.busyProgram.pressUs.size(), kLongWaitUs / 1000);
     PrintHang(b.hang);
-    return b.Lost() || b.hang.text != kHangLetters || !b.hang.reportedAgainAfter ? 1 : 0;
+    Print32(b);
+    bool unreported32 = b.program32.words && !b.program32.promptUp;
+    return b.Lost() || b.hang.text != kHangLetters || !b.hang.reportedAgainAfter || unreported32 ? 1 : 0;
 }

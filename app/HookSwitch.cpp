@@ -1,7 +1,6 @@
 #include "app/HookSwitch.h"
 
 #include "base/WinHandles.h"
-#include "hook/ZelApi.h"
 #include "hook/host32/Host32Protocol.h"
 #include "wnd/MessageBoxes.h"
 
@@ -24,10 +23,10 @@ void CHookSwitch::Set(HWND window, bool enabled)
 {
     if (m_useHookLibrary) {
         if (enabled) {
-            ::InstallHook(window);
+            m_hook.Install(window);
             Enable32BitHook(window);
         } else if (m_installed) {
-            ::RemoveHook();
+            m_hook.Remove();
             m_hook32.SetHook(false);
         }
     }
@@ -36,8 +35,7 @@ void CHookSwitch::Set(HWND window, bool enabled)
 
 void CHookSwitch::Stop()
 {
-    if (m_installed && m_useHookLibrary)
-        ::RemoveHook();
+    m_hook.Stop();
     m_hook32.Stop();
     m_installed = false;
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "app/Hook32Helper.h"
+#include "app/HookOwnerThread.h"
 
 class CHookSwitch {
 public:
@@ -20,6 +21,7 @@ private:
 
     bool m_useHookLibrary = true;
     bool m_installed = false;
+    CHookOwnerThread m_hook;
     CHook32Helper m_hook32;
     bool m_hook32FailureTold = false;
 };

@@ -823,7 +823,8 @@ std::string C32BitSide::StartTarget(KeyTarget& target, const std::string& dir)
         return "no shared memory for keytarget.exe";
     if (!m_target.Start(dir, "\"" + dir + "\\keytarget.exe\" " + std::to_string(GetCurrentProcessId())))
         return "keytarget.exe did not start";
-    m_targetWindow = WaitForWindow(m_target, "PvKeyTarget", nullptr, 10000);
+    // The first 32-bit program in a new prefix also sets up Wine's 32-bit side: seconds, under load.
+    m_targetWindow = WaitForWindow(m_target, "PvKeyTarget", nullptr, 60000);
     target.window = m_targetWindow;
     target.edit = m_targetWindow ? FindWindowExA(m_targetWindow, nullptr, "EDIT", nullptr) : nullptr;
     target.arrival = static_cast<bench::KeyArrival*>(m_view.Get());

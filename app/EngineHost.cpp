@@ -125,6 +125,8 @@ LRESULT CEngineHost::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 
 int CEngineHost::OnHookKey(WPARAM chars, LPARAM keyInfo)
 {
+    if (!m_hooks.Installed())
+        return 1;  // switched off: every key passes untouched
     const KeyReport key = KeyReport::FromHook(static_cast<unsigned>(chars), static_cast<unsigned>(keyInfo));
     return m_pacer.Report(key, [&] { return m_engine.OnHookKey(key); });
 }

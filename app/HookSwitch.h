@@ -14,6 +14,9 @@ public:
     void Set(HWND window, bool enabled);
     // Takes the hooks out and ends the helper (at exit).
     void Stop();
+    // Whether the hooks are meant to be in: reports that come while they are out are from hooks
+    // nobody could take out (Wine keeps those of a helper that was killed).
+    bool Installed() const { return m_installed; }
 
 private:
     // The helper started (or told to put its hook in again); said once when it cannot start.

@@ -15,12 +15,17 @@
 //       hidden debug command, against (d)'s receiver;
 //   (f) once at the end: every thread of Pennivox suspended, 20 key events typed at once, timed
 //       until the last reached the edit; then, resumed, whether its keys are reported again.
-// All timestamps are QueryPerformanceCounter readings of this process.
+// With TARGET32_DIR (the 32-bit pieces beside the program, and Wine running 32-bit programs):
+//   (g) (a) against Pennivox with its 32-bit helper's hooks out (Zel.dll alone), alternating;
+//   (h) keys typed into keytarget.exe, a 32-bit program in TARGET32_DIR, reported through the
+//       helpers: Pennivox with both hooks against pvrecv.exe with a Zel32Host.exe of its own.
+// All timestamps are QueryPerformanceCounter readings, one clock for every process.
 //
-//   app_bench.exe PROGRAM_DIR WORDS_FILE [KEYS] [PACE_MS]
+//   app_bench.exe PROGRAM_DIR WORDS_FILE [KEYS] [PACE_MS] [TARGET32_DIR]
 // PROGRAM_DIR holds Pennivox.exe, Zel.dll, pvrecv.exe and Libs; WORDS_FILE the words to type,
 // one a line. KEYS (default 400) keys are timed in (a) and in (b); a key press starts every
-// PACE_MS milliseconds (default 50), a fast typist's pace.
+// PACE_MS milliseconds (default 50), a fast typist's pace. TARGET32_DIR holds keytarget.exe
+// with its own Zel32.dll and Zel32Host.exe (a copy: Zel32.dll's shared data is per file).
 #include <windows.h>
 #include <mmsystem.h>
 #include <tlhelp32.h>
@@ -191,8 +196,8 @@ struct Bench {
     KeyTarget target32;
     DWORD receiverHelperThread = 0;  // the receiver's own Zel32Host.exe
     bool receiverHelperHooked = false;
-    bool helperEnded = false;  // Pennivox's Zel32Host.exe, until the program is next switched on
-    int helperEnds = 0, helperRestarts = 0, helperNotBack = 0;
+    bool helperEnded = false;  // Pennivox's helper's hooks out, until the program is next switched on
+    int helperEnds = 0;
     KeyFigures oneHook, program32, immediate32;
     bool Wanting() const
     {
@@ -365,16 +370,20 @@ bool WaitForHelper(DWORD programPid, DWORD timeoutMs)
     return true;
 }
 
-// Ends the program's helper as a crash would; its hooks go with its thread.
-bool EndHelper(DWORD programPid)
+// Takes the program's helper's hooks out, as the program does when it is switched off; switching
+// it on puts them back. (Ending the helper would not do: Wine keeps the hooks of a killed thread.)
+bool TakeOutHelperHooks(DWORD programPid)
 {
-    bool ended = false;
+    bool told = false;
     for (DWORD pid : HelperPids(programPid)) {
-        pvbase::KernelHandle helper(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
-        if (helper && TerminateProcess(helper.Get(), 1))
-            ended = WaitForSingleObject(helper.Get(), 5000) == WAIT_OBJECT_0;
+        pvbase::KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+        THREADENTRY32 entry = {};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Thread32First(snapshot.Get(), &entry); more; more = Thread32Next(snapshot.Get(), &entry))
+            if (entry.th32OwnerProcessID == pid && PostThreadMessageA(entry.th32ThreadID, WM_HOST32_REMOVE, 0, 0))
+                told = true;
     }
-    return ended;
+    return told;
 }
 
 // The helpers take their commands as posted thread messages: a moment for them to act before
@@ -403,10 +412,7 @@ void HookToProgram(Bench& b)
         DWORD_PTR ignored = 0;
         SendMessageTimeoutA(b.prompt, WM_COMMAND, kTrayEnableCommand, 0, SMTO_NORMAL, 5000, &ignored);
         b.programHooked = true;
-        if (b.helperEnded) {
-            b.helperEnded = false;
-            WaitForHelper(b.programPid, 5000) ? ++b.helperRestarts : ++b.helperNotBack;
-        }
+        b.helperEnded = false;
     }
 }
 
@@ -635,15 +641,15 @@ void TypeWhileHung(Bench& b)
     }
 }
 
-// (g): the 64-bit target with Pennivox's own hook alone: its helper ended for these batches and
-// started again by the program when it is next switched on (HookToProgram).
+// (g): the 64-bit target with Pennivox's own hook alone: its helper's hooks out for these batches,
+// back when the program is next switched on (HookToProgram).
 void TypeWithOneHook(Bench& b)
 {
     if (b.oneHook.Timed() >= b.oneHook.wanted)
         return;
     HookToProgram(b);
-    if (!EndHelper(b.programPid)) {
-        b.no32 = "Pennivox's Zel32Host.exe could not be ended";
+    if (!TakeOutHelperHooks(b.programPid)) {
+        b.no32 = "Pennivox's Zel32Host.exe could not be told to take its hooks out";
         b.oneHook.wanted = b.program32.wanted = b.immediate32.wanted = 0;
         return;
     }
@@ -680,6 +686,11 @@ DWORD WINAPI Injector(LPVOID param)
 {
     Bench& b = *static_cast<Bench*>(param);
     while (b.Wanting()) {
+        // Keys typed while another window has the focus would all be lost, each after a long wait.
+        if (!SwitchTo(g_own)) {
+            fprintf(stderr, "app_bench: the bench's own edit could not be given the focus\n");
+            break;
+        }
         HookToProgram(b);
         StartBatch(b);
         TypeWords(b, b.program);
@@ -759,12 +770,10 @@ void Print32(const Bench& b)
         printf("(g), (h) not measured: %s\n", b.no32.c_str());
         return;
     }
-    printf(
-        "(g) keys into this 64-bit process; the helper ended for the one-hook batches (%d times), started\n"
-        "    again by the program %d times, not back within 5 s %d times:\n",
-        b.helperEnds, b.helperRestarts, b.helperNotBack);
+    printf("(g) keys into this 64-bit process; the helper's hooks out for the one-hook batches (%d times):\n",
+           b.helperEnds);
     PrintKeys("(g) Pennivox.exe, both hooks (= a)", b.program);
-    PrintKeys("(g) Pennivox.exe, Zel32Host ended", b.oneHook);
+    PrintKeys("(g) Pennivox.exe, Zel.dll only", b.oneHook);
     PrintRatios("ratio both/one (goal <= 1.05)", b.program, b.oneHook);
     printf("(h) keys into keytarget.exe, a 32-bit program, reported by Zel32.dll through a helper:\n");
     PrintKeys("(h) Pennivox.exe, both hooks in", b.program32);
@@ -826,10 +835,24 @@ std::string C32BitSide::StartTarget(KeyTarget& target, const std::string& dir)
     // The first 32-bit program in a new prefix also sets up Wine's 32-bit side: seconds, under load.
     m_targetWindow = WaitForWindow(m_target, "PvKeyTarget", nullptr, 60000);
     target.window = m_targetWindow;
-    target.edit = m_targetWindow ? FindWindowExA(m_targetWindow, nullptr, "EDIT", nullptr) : nullptr;
+    // The window is found as soon as it exists, its edit a moment later.
+    for (DWORD start = GetTickCount(); m_targetWindow && !target.edit && GetTickCount() - start < 5000; Sleep(5))
+        target.edit = FindWindowExA(m_targetWindow, nullptr, "EDIT", nullptr);
     target.arrival = static_cast<bench::KeyArrival*>(m_view.Get());
     target.event = m_event.Get();
-    return target.edit ? "" : "keytarget.exe showed no edit control";
+    // A new window is activated a moment after it shows: wait for that, so that it cannot take
+    // the foreground from the bench's own target later.
+    for (DWORD start = GetTickCount(); m_targetWindow && GetTickCount() - start < 2000;) {
+        if (GetForegroundWindow() == m_targetWindow)
+            break;
+        Sleep(5);
+    }
+    if (target.edit)
+        return "";
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(m_target.info.hProcess, &code);
+    return code == STILL_ACTIVE ? "keytarget.exe showed no edit control"
+                                : "keytarget.exe ended at once, exit code " + std::to_string(code);
 }
 
 std::string C32BitSide::Start(Bench& b, const std::string& dir, DWORD receiverPid)

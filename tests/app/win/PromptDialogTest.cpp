@@ -279,6 +279,12 @@ TEST_F(ProgramTest, AWindowPutOverTheShownPromptIsCoveredAgainOnTheNextPlacing)
 
 TEST_F(ProgramTest, HookReportsGetTheEnginesAnswer)
 {
+    // Switched off, a report (from a hook nobody could take out) passes even a prompt key.
+    ShowRows(Rows({"xylophone"}));
+    ShowPrompt(true);
+    EXPECT_EQ(Report(0, VK_DOWN, false), 1);
+    EXPECT_EQ(Report(0, VK_DOWN, true), 1);
+    ::SendMessageA(engineWindow, WM_ENGINE_SET_ENABLED, 1, 0);
     // A letter in an edit passes on.
     EXPECT_EQ(Report('x', 'X', false), 1);
     EXPECT_EQ(Report('x', 'X', true), 1);

@@ -153,7 +153,8 @@ class NotepadCompletion:
 def start_wordpad(s):
     """Starts WordPad; returns its top window and its rich edit, which it closes without asking to save."""
     wordpad = s.start(WORDPAD, name="wordpad")
-    top = wordpad.track(s.wait_window(cls="WORDPADTOP"))
+    # Its first start in a new prefix may take Wine more than ten seconds (seen once at 200%).
+    top = wordpad.track(s.wait_window(cls="WORDPADTOP", timeout=30))
     rich = s.child(top, cls="RichEdit20W")
     wordpad.before_close.append(("send", "%x" % rich, EM_SETMODIFY, 0, 0))
     return top, rich

@@ -201,8 +201,15 @@ bool CCompletionEngine::PutMarkBeforeBlank(const KeyReport& key)
         return false;
     m_blankTyped = false;
     const std::string mark = key.Text();
-    if (mark.size() != 1 || !std::strchr(kMarksBeforeBlank, mark[0]) || m_typedText.empty() ||
-        m_typedText.back() != ' ')
+    if (mark.size() != 1 || m_typedText.empty() || m_typedText.back() != ' ')
+        return false;
+    if (mark == " ") {
+        // The blank typed out of habit behind a completed word is there already: one stays.
+        m_scheduler.AnswerKey(0);
+        TakePress(key.vk, true);  // its release goes the same way
+        return true;
+    }
+    if (!std::strchr(kMarksBeforeBlank, mark[0]))
         return false;
     m_scheduler.AnswerKey(0);
     m_searchKey = " ";

@@ -18,6 +18,7 @@ const struct {
     {IDC_OTHERS_PHRASE, &SettingsRecord::bEnablePhrase},
     {IDC_OTHERS_SHORTHAND, &SettingsRecord::bEnableShorthand},
     {IDC_OTHERS_RANK_BY_USE, &SettingsRecord::bRankByUse},
+    {IDC_OTHERS_BLANK_AFTER_WORD, &SettingsRecord::bBlankAfterWord},
 };
 
 }  // namespace

@@ -1,5 +1,6 @@
 """Ranked suggestions in Wine's notepad with the bundled dictionaries: common words first, a rare
-word learnt from typing, and the classic order back at once when the Options dialog says so."""
+word learnt from typing, no blank behind a completed word and then the classic order, each at once
+when the Options dialog says so."""
 
 from harness import Session, expect
 from program import NotepadCompletion, program_copy, start_program, command, press
@@ -7,7 +8,7 @@ from program import NotepadCompletion, program_copy, start_program, command, pre
 ID_TRAY_OPTIONS = 32771
 IDOK = 1
 TVM_GETNEXTITEM, TVM_SELECTITEM, TVGN_ROOT, TVGN_NEXT, TVGN_CARET = 0x110A, 0x110B, 0, 1, 9
-TREE, RANK_BY_USE = 1000, 1043
+TREE, RANK_BY_USE, BLANK_AFTER_WORD = 1000, 1043, 1048
 BM_GETCHECK, BM_CLICK = 0x00F0, 0x00F5
 
 with Session("app_ranking", limit=150) as s:
@@ -26,7 +27,8 @@ with Session("app_ranking", limit=150) as s:
         first_row_after("zo", "zorbulate ", before="so ")  # the third time, on its second letter
     s.case("rare_word_offered_on_its_second_letter", rare_word)
 
-    def classic_from_options():
+    def switch_off_on_others_page(ctrl_id, what):
+        """Opens Options on its Others page, takes the check box's tick away and saves."""
         command(s, controller, ID_TRAY_OPTIONS)
         dialog = s.wait_window(cls="#32770", title="Options")
         tree = s.child(dialog, ctrl_id=TREE)
@@ -34,13 +36,21 @@ with Session("app_ranking", limit=150) as s:
         for _ in range(2):  # Hotkeys, AutoLearn, Others
             item = int(s.ctl("send", "%x" % tree, TVM_GETNEXTITEM, TVGN_NEXT, item))
         s.ctl("send", "%x" % tree, TVM_SELECTITEM, TVGN_CARET, item)
-        box = s.child(dialog, ctrl_id=RANK_BY_USE)
-        expect(int(s.ctl("send", "%x" % box, BM_GETCHECK, 0, 0)), 1, "ranked by default")
+        box = s.child(dialog, ctrl_id=ctrl_id)
+        expect(int(s.ctl("send", "%x" % box, BM_GETCHECK, 0, 0)), 1, what + " by default")
         s.screenshot("others-page")
         s.ctl("send", "%x" % box, BM_CLICK, 0, 0)
-        expect(int(s.ctl("send", "%x" % box, BM_GETCHECK, 0, 0)), 0, "classic chosen")
+        expect(int(s.ctl("send", "%x" % box, BM_GETCHECK, 0, 0)), 0, what + " switched off")
         press(s, dialog, IDOK)
         s.wait_until(lambda: s.ctl("exists", "%x" % dialog) == "0", "the Options dialog closes")
+
+    def no_blank_from_options():
+        switch_off_on_others_page(BLANK_AFTER_WORD, "the blank after a completed word")
+        first_row_after("th", "the")  # still ranked, the word alone
+    s.case("no_blank_from_options", no_blank_from_options)
+
+    def classic_from_options():
+        switch_off_on_others_page(RANK_BY_USE, "ranked")
         # Key order at once: the bundled list's first key after "th", without a blank.
         first_row_after("th", "Th")
     s.case("classic_mode_from_options", classic_from_options)

@@ -76,6 +76,16 @@ TEST_F(RankedTest, ACompletionTypesItsBlankAndAMarkTakesItsPlace)
     EXPECT_THAT(output.log, ElementsAre(kFront, "backspace 1", "type ."));
     EXPECT_EQ(engine->TypedText(), "say the.");
 
+    // A blank typed right behind the completion's own is absorbed, press and release; the next
+    // one is the user's.
+    Type(" th");
+    PressF1();
+    output.log.clear();
+    EXPECT_EQ(Key(0x20, ' '), std::make_pair(0, 0));
+    EXPECT_EQ(engine->TypedText(), "say the. the ");
+    EXPECT_EQ(Key(0x20, ' '), std::make_pair(1, 1));
+    EXPECT_TRUE(output.log.empty());
+
     // Without the blank setting, completions type the word alone.
     EngineSettings settings;
     settings.bBlankAfterWord = 0;

@@ -141,6 +141,9 @@ const CCodePage& SystemCodePage();
 
 // The portable Windows-1252 implementation (also used by tests on every platform).
 const CCodePage& Windows1252CodePage();
+// Bytes as they are, with the letter case of ASCII alone: the order the storage keeps keys in,
+// for looking keys up by their bytes whatever code page wrote them.
+const CCodePage& AsciiCaseCodePage();
 // The portable code pages 1250, 1251 and 1252 by number; null for any other.
 const CCodePage* PortableCodePage(unsigned id);
 

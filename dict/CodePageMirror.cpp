@@ -195,6 +195,7 @@ std::unique_ptr<CDictionaryFile> MirrorOfCapitals(CDictionaryFile& file, const C
         !side->AdoptMirror(std::move(strategy), std::move(storage), MirrorFold(codePage)))
         return nullptr;
     side->SetLengthLimits(file.MinKeyLength(), file.MaxKeyLength());
+    side->SetCaptionHeader(file.HasCaptionHeader());  // its rows show as the file's own
     side->SetCapitalsMirror(true);
     return side;
 }

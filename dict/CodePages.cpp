@@ -174,6 +174,14 @@ const CCodePage& Windows1252CodePage()
     return instance;
 }
 
+const CCodePage& AsciiCaseCodePage()
+{
+    // Windows-1252's characters and letters, with no case pairs beyond ASCII.
+    static const unsigned char kNoCasePairs[1] = {0};
+    static const CSingleByteCodePage instance(1252, kHigh1252, kNoCasePairs, kLetters1252);
+    return instance;
+}
+
 const CCodePage* PortableCodePage(unsigned id)
 {
     static const CSingleByteCodePage cp1250(1250, kHigh1250, kCase1250, kLetters1250);

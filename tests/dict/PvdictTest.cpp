@@ -141,6 +141,19 @@ TEST(Pvdict, SearchMergesSeveralFilesWithTheLaterOneFirst)
     EXPECT_EQ(Pvdict({"search", "", a}).out, "car\t----A----\\r\\none\ncart\t\ncat\t\n");
 }
 
+// Keys beyond ASCII: without a code page by their bytes (as the storage orders them), with one
+// as the program finds them, capitals beyond ASCII folded.
+TEST(Pvdict, SearchBeyondAsciiByBytesOrByCodePage)
+{
+    TempFolder temp;
+    const std::string file = temp.File("w.lib");
+    ASSERT_EQ(Pvdict({"create", file, "--caption", "W"}, "\\xc5ngstr\\xf6m\tx\n\\xe5ngel\ty\n").code, 0);
+    EXPECT_EQ(Pvdict({"search", "--no-header", "\xc5", file}).out, "\xc5ngstr\xf6m\tx\n");
+    EXPECT_EQ(Pvdict({"search", "--no-header", "--codepage", "1252", "\xc5", file}).out,
+              "\xc5ngel\ty\n\xc5ngstr\xf6m\tx\n");
+    ExpectOneLineError(Pvdict({"search", "--codepage", "437", "a", file}), 2);
+}
+
 TEST(Pvdict, ErrorsAreOneLineAndWriteNothing)
 {
     TempFolder temp;

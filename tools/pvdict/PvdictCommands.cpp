@@ -28,7 +28,9 @@ const char kUsage[] =
     "                          [--ranks RANKS.tsv] [--force]\n"
     "       pvdict dump [--raw] FILE\n"
     "       pvdict search [--mode N] [--limit N] [--no-shorthand] [--no-header] [--lengths MIN,MAX] [--ranked]\n"
-    "                     QUERY FILE...\n"
+    "                     [--codepage 1250|1251|1252] QUERY FILE...\n"
+    "Without --codepage, search finds keys by their bytes and the letter case of ASCII; with it, as the\n"
+    "program does in that code page.\n"
     "Rows are key<TAB>data, with the escapes \\\\ \\t \\r \\n \\xHH; ranks are key<TAB>rank (0 ... 65535).\n";
 
 // Command line of one command: options (with or without a value) and positional arguments.
@@ -371,10 +373,19 @@ int CCommand::Search(const Arguments& parsed)
         if (*end != '\0' || end == second || minimum < 0 || maximum < minimum)
             return Fail(PVDICT_BAD_USAGE, "--lengths: expected MIN,MAX with 0 <= MIN <= MAX");
     }
+    const CCodePage* codePage = &AsciiCaseCodePage();
+    const std::string* codePageId = parsed.Option("--codepage");
+    if (codePageId) {
+        const bool digits = !codePageId->empty() && codePageId->size() < 6 &&
+                            codePageId->find_first_not_of("0123456789") == std::string::npos;
+        codePage = digits ? PortableCodePage(static_cast<unsigned>(std::stoul(*codePageId))) : nullptr;
+        if (!codePage)
+            return Fail(PVDICT_BAD_USAGE, "--codepage takes 1250, 1251 or 1252");
+    }
     const std::string& query = parsed.positional[0];
     const std::vector<std::string> paths(parsed.positional.begin() + 1, parsed.positional.end());
 
-    CDictionarySet set;
+    CDictionarySet set(nullptr, *codePage);
     set.SetLengthLimits(static_cast<int>(minimum), static_cast<int>(maximum));
     set.LoadFiles(paths, true);
     for (int i = 0; i < set.Count(); ++i) {
@@ -383,6 +394,8 @@ int CCommand::Search(const Arguments& parsed)
         if (parsed.Flag("--no-header"))
             set.Dictionary(i).SetCaptionHeader(false);
     }
+    if (codePageId)
+        set.MirrorForCodePage();  // as the program loads them: other encodings, capitals beyond ASCII
 
     std::string text;
     DictionaryMatch match;
@@ -427,7 +440,8 @@ int CCommand::Run(const std::vector<std::string>& args)
         return Dump(parsed);
     }
     if (command == "search") {
-        if (!Parse(args, 1, {"--mode", "--limit", "--lengths"}, {"--no-shorthand", "--no-header", "--ranked"}, parsed))
+        if (!Parse(args, 1, {"--mode", "--limit", "--lengths", "--codepage"},
+                   {"--no-shorthand", "--no-header", "--ranked"}, parsed))
             return PVDICT_BAD_USAGE;
         return Search(parsed);
     }

@@ -109,6 +109,7 @@ CCompletionEngine::PromptKey CCompletionEngine::PromptKeyOf(unsigned vk) const
 void CCompletionEngine::ForgetTypedText()
 {
     m_typedText.clear();
+    m_hiddenForWord = false;
     if (m_view.IsPromptVisible())
         m_view.ShowPrompt(false);
 }
@@ -301,7 +302,8 @@ void CCompletionEngine::ActOnPrompt(const KeyReport& key)
                 QueueCompletion();
             break;
         case PromptKey::HIDE:
-            m_typedText.clear();
+            // The word goes on as typed: hidden until it ends, then learnt and searched whole.
+            m_hiddenForWord = true;
             m_view.ShowPrompt(false);
             break;
         case PromptKey::NONE:
@@ -356,6 +358,12 @@ int CCompletionEngine::SearchTyped()
     for (const std::string& text : wordEnds) {
         if (text != m_typedText)
             SearchText(text);
+    }
+    if (m_hiddenForWord && (m_typedText.empty() || m_autoLearn.EndsWithSeparator(m_typedText)))
+        m_hiddenForWord = false;
+    if (m_hiddenForWord) {
+        m_view.ShowPrompt(false);
+        return 1;
     }
     return SearchText(m_typedText);
 }
@@ -960,6 +968,7 @@ void CCompletionEngine::RestoreWindowText(WindowHandle window)
     if (window == 0 || window == m_view.Handle() || m_focus.IsPasswordControl(window) ||
         !m_windowTexts.Lookup(window, m_typedText))
         m_typedText.clear();
+    m_hiddenForWord = false;
     QueueSearch();
     m_searchIsFocusOnly = true;
 }

@@ -211,6 +211,8 @@ private:
     // The queued search only shows the prompt of a control the focus came back to: the user has
     // not seen that prompt yet, so a prompt key must not act on it first.
     bool m_searchIsFocusOnly = false;
+    // Escape hid the prompt: it stays hidden until the word ends.
+    bool m_hiddenForWord = false;
     std::vector<std::string> m_queuedWordEnds;
     std::string m_searchKey;
     std::vector<DictionaryMatch> m_candidates;

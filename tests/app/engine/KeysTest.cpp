@@ -140,15 +140,22 @@ TEST(KeyReport, DecodesTheHooksReport)
     EXPECT_EQ(KeyReport::FromHook(0x4100, 0).Text(), "");  // nothing behind a zero low byte
 }
 
-TEST_F(KeysTest, EscapeClosesThePromptAndForgetsTheWord)
+// Escape in the middle of a word: the rest of it is no new word, and no prompt comes back for it;
+// the next word has its prompt again.
+TEST_F(KeysTest, EscapeHidesThePromptForTheRestOfTheWord)
 {
     ShowHelloPrompt();
+    const std::string word = engine->TypedText();
     EXPECT_EQ(Hook(0x1B, KeyInfo(VK_ESCAPE_, false)), 0);
     EXPECT_FALSE(view.visible);
-    EXPECT_EQ(engine->TypedText(), "");
-    Type("p");
+    EXPECT_EQ(engine->TypedText(), word);
+    Type("l");
     EXPECT_FALSE(view.visible);
-    EXPECT_EQ(engine->TypedText(), "p");
+    EXPECT_EQ(engine->TypedText(), word + "l");
+    Type(" ");
+    EXPECT_THAT(autoLearn.learnt, ElementsAre(word + "l ")) << "the whole word is learnt, no fragment";
+    Type("hel");
+    EXPECT_TRUE(view.visible);
 }
 
 TEST_F(KeysTest, OnlyPrintableAsciiReturnAndLineFeedAreKept)

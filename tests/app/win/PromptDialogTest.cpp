@@ -302,7 +302,7 @@ TEST_F(ProgramTest, HookReportsGetTheEnginesAnswer)
     EXPECT_EQ(Report('y', 'Y', false), 1);
     std::string typed;
     OnEngine([&](CEngineHost& host) { typed = host.Engine().TypedText(); });
-    EXPECT_EQ(typed, "y");  // Escape forgot the x
+    EXPECT_EQ(typed, "xy");  // Escape hid the prompt, the word goes on
 }
 
 // The typing thread's question is answered by the engine thread alone: a window thread that does

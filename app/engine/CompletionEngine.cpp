@@ -234,7 +234,11 @@ bool CCompletionEngine::TakenByPrompt(const KeyReport& key)
     // Only the prompt's own keys are swallowed, only while it is shown, and a release goes the way
     // its press went: a key is never both passed and acted on. The target gets its key before the
     // prompt moves, the typed text changes or a search is queued.
-    const bool taken = key.released ? TakeRelease(key.vk) : TakePress(key.vk, shown && IsPromptKey(key.vk));
+    // Ranked, the first row is a guess: Return there is the user's line break, unless they moved
+    // to a row themselves.
+    const bool guessOnly = key.vk == kReturnKey && Ranked() && !m_selectionMoved;
+    const bool taken =
+        key.released ? TakeRelease(key.vk) : TakePress(key.vk, shown && IsPromptKey(key.vk) && !guessOnly);
     m_scheduler.AnswerKey(taken ? 0 : 1);
     return taken;
 }
@@ -294,8 +298,10 @@ void CCompletionEngine::ActOnPrompt(const KeyReport& key)
     const PromptKey role = PromptKeyOf(key.vk);
     switch (role.action) {
         case PromptKey::MOVE:
-            if (!key.released)
+            if (!key.released) {
+                m_selectionMoved = true;
                 MoveSelection(role.code);
+            }
             break;
         case PromptKey::CHOOSE:
             if (key.released && MoveSelection(role.code) == 0)
@@ -349,6 +355,7 @@ int CCompletionEngine::SearchTyped()
         return m_view.IsPromptVisible() ? 0 : 1;  // done with an earlier message of the burst
     m_queuedSearches = 0;
     m_searchIsFocusOnly = false;
+    m_selectionMoved = false;
     std::vector<std::string> wordEnds;
     wordEnds.swap(m_queuedWordEnds);
     if (Ranked() && m_settings.bEanbleAutolearn) {

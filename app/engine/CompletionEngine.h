@@ -29,6 +29,7 @@ public:
     static constexpr unsigned kAcceptInputDelayMs = 100;
     static constexpr unsigned kEscapeKey = 0x1B;
     static constexpr unsigned kBackspaceKey = 0x08;
+    static constexpr unsigned kReturnKey = 0x0D;
 
     // MoveSelection codes besides the row numbers 0 ... 9.
     static constexpr int kSelectPrevious = -1;
@@ -213,6 +214,8 @@ private:
     bool m_searchIsFocusOnly = false;
     // Escape hid the prompt: it stays hidden until the word ends.
     bool m_hiddenForWord = false;
+    // The user moved the selection (arrows, page keys) since the last search.
+    bool m_selectionMoved = false;
     std::vector<std::string> m_queuedWordEnds;
     std::string m_searchKey;
     std::vector<DictionaryMatch> m_candidates;

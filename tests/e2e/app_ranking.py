@@ -3,7 +3,7 @@ word learnt from typing, no blank behind a completed word and then the classic o
 when the Options dialog says so."""
 
 from harness import Session, expect
-from program import NotepadCompletion, program_copy, start_program, command, press
+from program import NotepadCompletion, program_copy, start_program, command, press, window_rect
 
 ID_TRAY_OPTIONS = 32771
 IDOK = 1
@@ -26,6 +26,19 @@ with Session("app_ranking", limit=150) as s:
         notepad_f1.type_fresh("zorbulate and zorbulate or ")
         first_row_after("zo", "zorbulate ", before="so ")  # the third time, on its second letter
     s.case("rare_word_offered_on_its_second_letter", rare_word)
+
+    def return_is_a_line_break():
+        # The first row is a guess: Return at a shown prompt ends the line; Down then Return chooses.
+        notepad_f1.type_fresh("we had a long walk")
+        s.wait_until(lambda: window_rect(s, prompt)[0], "the prompt shows")
+        s.key("Return")
+        s.wait_text(edit, "we had a long walk\r\n")
+        s.type("th")
+        s.wait_until(lambda: window_rect(s, prompt)[0], "the prompt shows")
+        s.key("Down", "Return")
+        s.wait_until(lambda: s.text(edit).startswith("we had a long walk\r\nth") and s.text(edit).endswith(" "),
+                     "the row moved to, with its blank")
+    s.case("return_is_a_line_break", return_is_a_line_break)
 
     def switch_off_on_others_page(ctrl_id, what):
         """Opens Options on its Others page, takes the check box's tick away and saves."""

@@ -2,7 +2,9 @@
 #include "EngineFakes.h"
 
 using namespace enginetest;
+using ::testing::Contains;
 using ::testing::ElementsAre;
+using ::testing::StartsWith;
 
 namespace {
 const std::string kFront = "front " + std::to_string(kTopA);
@@ -94,6 +96,28 @@ TEST_F(RankedTest, ACompletionTypesItsBlankAndAMarkTakesItsPlace)
     Type(" th");
     PressF1();
     EXPECT_THAT(output.log, ElementsAre(kFront, "backspace 2", "type the"));
+}
+
+// Ranked, the first row is a guess: Return at the end of a line is the line break; after the user
+// moved to a row it completes that row. Tab completes the guess as ever.
+TEST_F(RankedTest, ReturnCompletesOnlyARowTheUserMovedTo)
+{
+    Type("say th");
+    ASSERT_TRUE(view.visible);
+    EXPECT_EQ(Key(VK_RETURN_, '\r'), std::make_pair(1, 1));
+    EXPECT_TRUE(output.log.empty()) << "Return completed a row nobody chose";
+    EXPECT_EQ(engine->TypedText(), "say th\r");
+
+    Type("th");
+    ASSERT_TRUE(view.visible);
+    EXPECT_EQ(Key(VK_DOWN_), std::make_pair(0, 0));
+    EXPECT_EQ(Key(VK_RETURN_, '\r'), std::make_pair(0, 0));
+    EXPECT_THAT(output.log, Contains(StartsWith("type "))) << "the row moved to is typed";
+
+    output.log.clear();
+    Type("th");  // the completion's blank is there
+    EXPECT_EQ(Key(VK_TAB_, '\t'), std::make_pair(0, 0));
+    EXPECT_FALSE(output.log.empty());
 }
 
 TEST_F(RankedTest, APairSeenTwiceIsOfferedBeforeItsWordIsBegun)

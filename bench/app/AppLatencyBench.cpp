@@ -40,6 +40,7 @@
 #include "bench/app/ProgramProcess.h"
 #include "base/WinHandles.h"
 #include "bench/hook/KeyArrival.h"
+#include "bench/hook/KeyTargetWindow.h"
 #include "bench/hook/LatencyStats.h"
 #include "hook/host32/Host32Protocol.h"
 #include "tools/testkit/TestReceiver.h"
@@ -75,28 +76,6 @@ struct KeyTarget {
 bench::KeyArrival g_ownArrival = {};
 KeyTarget g_own;
 KeyTarget g_keys;  // the one typed into now
-WNDPROC g_editProc = nullptr;
-HWND g_edit = nullptr;
-
-LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if ((message == WM_KEYDOWN || message == WM_KEYUP) && bench::NoteKeyMessage(g_ownArrival, message, wParam))
-        SetEvent(g_own.event);
-    return CallWindowProcA(g_editProc, window, message, wParam, lParam);
-}
-
-LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_SETFOCUS && g_edit) {
-        SetFocus(g_edit);
-        return 0;
-    }
-    if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
 
 // ---- the two processes
 
@@ -593,7 +572,7 @@ private:
 std::string EditText()
 {
     char text[256] = "";
-    SendMessageTimeoutA(g_edit, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_NORMAL, 2000, nullptr);
+    SendMessageTimeoutA(g_own.edit, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_NORMAL, 2000, nullptr);
     return text;
 }
 
@@ -926,25 +905,17 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = TargetProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = kTargetClass;
-    wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
-    RegisterClassA(&wc);
     g_own.event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     g_own.arrival = &g_ownArrival;
-    b.target = CreateWindowExA(0, kTargetClass, "Typing into an edit box", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
-                               700, 140, nullptr, nullptr, wc.hInstance, nullptr);
-    g_edit = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_LEFT | ES_AUTOHSCROLL, 10, 10,
-                             660, 24, b.target, (HMENU)101, wc.hInstance, nullptr);
-    if (!b.target || !g_edit) {
+    const bench::KeyTargetWindow own =
+        bench::CreateKeyTargetWindow(kTargetClass, "Typing into an edit box", 40, 40, g_own.arrival, g_own.event);
+    if (!own.edit) {
         fprintf(stderr, "app_bench: no target window\n");
         return 1;
     }
-    g_editProc = (WNDPROC)SetWindowLongPtrA(g_edit, GWLP_WNDPROC, (LONG_PTR)EditProc);
+    b.target = own.window;
     g_own.window = b.target;
-    g_own.edit = g_edit;
+    g_own.edit = own.edit;
     g_keys = g_own;
     C32BitSide side32;
     b.no32 = argc > 5 && *argv[5] ? side32.Start(b, argv[5], receiver.info.dwProcessId)
@@ -954,7 +925,7 @@ int main(int argc, char** argv)
             k->wanted = keys;
     }
     SetForegroundWindow(b.target);
-    SetFocus(g_edit);
+    SetFocus(g_own.edit);
     MSG msg;
     DWORD settle = GetTickCount();
     while (GetTickCount() - settle < 500) {

@@ -23,8 +23,7 @@ void CHookOwnerThread::Stop()
 {
     if (!m_thread)
         return;
-    Run(kRemove, nullptr);
-    ::PostThreadMessageA(m_threadId, WM_QUIT, 0, 0);
+    ::PostThreadMessageA(m_threadId, WM_QUIT, 0, 0);  // the loop takes the hook out as it ends
     ::WaitForSingleObject(m_thread.Get(), INFINITE);
     m_thread.Reset();
     m_threadId = 0;

@@ -175,8 +175,7 @@ struct Bench {
     KeyTarget target32;
     DWORD receiverHelperThread = 0;  // the receiver's own Zel32Host.exe
     bool receiverHelperHooked = false;
-    bool helperEnded = false;  // Pennivox's helper's hooks out, until the program is next switched on
-    int helperEnds = 0;
+    int helperHooksOut = 0;  // one-hook rounds: Pennivox's helper told to take its hooks out
     KeyFigures oneHook, program32, immediate32;
     bool Wanting() const
     {
@@ -391,7 +390,6 @@ void HookToProgram(Bench& b)
         DWORD_PTR ignored = 0;
         SendMessageTimeoutA(b.prompt, WM_COMMAND, kTrayEnableCommand, 0, SMTO_NORMAL, 5000, &ignored);
         b.programHooked = true;
-        b.helperEnded = false;
     }
 }
 
@@ -632,8 +630,7 @@ void TypeWithOneHook(Bench& b)
         b.oneHook.wanted = b.program32.wanted = b.immediate32.wanted = 0;
         return;
     }
-    ++b.helperEnds;
-    b.helperEnded = true;
+    ++b.helperHooksOut;
     StartBatch(b);
     TypeWords(b, b.oneHook);
 }
@@ -750,7 +747,7 @@ void Print32(const Bench& b)
         return;
     }
     printf("(g) keys into this 64-bit process; the helper's hooks out for the one-hook batches (%d times):\n",
-           b.helperEnds);
+           b.helperHooksOut);
     PrintKeys("(g) Pennivox.exe, both hooks (= a)", b.program);
     PrintKeys("(g) Pennivox.exe, Zel.dll only", b.oneHook);
     PrintRatios("ratio both/one (goal <= 1.05)", b.program, b.oneHook);

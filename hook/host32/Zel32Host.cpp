@@ -9,6 +9,7 @@
 #include "base/WinHandles.h"
 #include "hook/host32/Host32Protocol.h"
 #include "hook/host32/ThreadHooks.h"
+#include "hook/ZelApi.h"
 
 namespace {
 
@@ -46,9 +47,9 @@ public:
         if (!m_module)
             return;
         m_install = reinterpret_cast<CThreadHooks::InstallFn>(
-            reinterpret_cast<void*>(GetProcAddress(m_module, MAKEINTRESOURCEA(11))));
-        m_remove =
-            reinterpret_cast<RemoveHookFn>(reinterpret_cast<void*>(GetProcAddress(m_module, MAKEINTRESOURCEA(2))));
+            reinterpret_cast<void*>(GetProcAddress(m_module, MAKEINTRESOURCEA(ZEL_ORDINAL_INSTALL_THREAD_HOOK))));
+        m_remove = reinterpret_cast<RemoveHookFn>(
+            reinterpret_cast<void*>(GetProcAddress(m_module, MAKEINTRESOURCEA(ZEL_ORDINAL_REMOVE_HOOK))));
     }
     ~CHookLibrary()
     {

@@ -59,6 +59,7 @@ bool CEngineHost::Create()
         return false;
     m_files.SetNotifyWindow(Window());
     m_pacer.SetWindow(Window());
+    m_pacer.SetWorkLog(&m_workLog);
     m_prompt.SetTimerWindow(Window());
     return true;
 }
@@ -68,9 +69,50 @@ bool CEngineHost::Create()
 
 LRESULT CEngineHost::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    const CEngineWorkLog::Entry entry(m_workLog, WorkKind(msg), WorkDetail(msg, wParam, lParam));
     const LRESULT result = OnMessage(msg, wParam, lParam);
+    const CEngineWorkLog::Entry publishing(m_workLog, "publish", 0);
+    PublishGateRules();
     m_prompt.Publish();
     return result;
+}
+
+void CEngineHost::PublishGateRules()
+{
+    KeyGateRules rules = m_engine.GateRules();
+    rules.keysDecided = m_keysDecided;
+    if (!m_gateRulesPublished || rules != m_gateRules) {
+        m_gateRules = rules;
+        m_gateRulesPublished = true;
+        m_hooks.PublishRules(rules);
+    }
+}
+
+const char* CEngineHost::WorkKind(UINT msg)
+{
+    switch (msg) {
+        case WM_HOOK_KEY:
+            return "key";
+        case WM_ENGINE_KEY_PASSED:
+            return "passed";
+        case WM_PROMPT_SEARCH:
+            return "search";
+        case WM_PROMPT_COMPLETE:
+            return "complete";
+        case WM_TIMER:
+            return "timer";
+        case WM_ENGINE_CALL:
+            return "call";
+        default:
+            return "message";
+    }
+}
+
+std::uint32_t CEngineHost::WorkDetail(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_HOOK_KEY || msg == WM_ENGINE_KEY_PASSED)
+        return static_cast<std::uint32_t>(lParam);  // virtual key << 8, release flag
+    return msg == WM_TIMER ? static_cast<std::uint32_t>(wParam) : msg;
 }
 
 LRESULT CEngineHost::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -78,6 +120,9 @@ LRESULT CEngineHost::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     switch (msg) {
         case WM_HOOK_KEY:
             return OnHookKey(wParam, lParam);
+        case WM_ENGINE_KEY_PASSED:
+            OnPassedKey(wParam, lParam);
+            return 0;
         case WM_PROMPT_SEARCH:
             return OnSearch();
         case WM_PROMPT_SELECT:
@@ -125,16 +170,32 @@ LRESULT CEngineHost::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 
 int CEngineHost::OnHookKey(WPARAM chars, LPARAM keyInfo)
 {
+    // The keys the gate let pass before this one come first.
+    TakePassedKeys();
+    ++m_keysDecided;
     if (!m_hooks.Installed())
         return 1;  // switched off: every key passes untouched
     const KeyReport key = KeyReport::FromHook(static_cast<unsigned>(chars), static_cast<unsigned>(keyInfo));
-    return m_pacer.Report(key, [&] { return m_engine.OnHookKey(key); });
+    return m_pacer.Report([&] { return m_engine.OnHookKey(key); });
+}
+
+void CEngineHost::OnPassedKey(WPARAM chars, LPARAM keyInfo)
+{
+    if (m_hooks.Installed())
+        m_engine.OnPassedKey(KeyReport::FromHook(static_cast<unsigned>(chars), static_cast<unsigned>(keyInfo)));
+}
+
+void CEngineHost::TakePassedKeys()
+{
+    MSG msg;
+    while (::PeekMessageA(&msg, Window(), WM_ENGINE_KEY_PASSED, WM_ENGINE_KEY_PASSED, PM_REMOVE)) {
+        const CEngineWorkLog::Entry entry(m_workLog, "passed", static_cast<std::uint32_t>(msg.lParam));
+        OnPassedKey(msg.wParam, msg.lParam);
+    }
 }
 
 int CEngineHost::OnSearch()
 {
-    if (m_engine.HasQueuedSearches())
-        m_pacer.LetNextKeyIn();
     const int shown = m_engine.SearchTyped();
     m_learning.ScheduleSave(Window());
     return shown;
@@ -218,6 +279,7 @@ void CEngineHost::OnStop()
     m_caretTracker.Stop();
     m_learning.WaitForWriter();
     m_core.Close();
+    m_workLog.Write();
     m_prompt.StopFollowingCaret();
     Destroy();
     // Nothing more is posted or timed on the window that is gone.
@@ -231,18 +293,21 @@ void CEngineHost::OnStop()
 
 void CEngineHost::RefreshPrompt()
 {
+    const CEngineWorkLog::Entry entry(m_workLog, "caret", 0);
     m_prompt.FollowCaret();
     m_prompt.Publish();
 }
 
 void CEngineHost::SaveWindowText(HWND window)
 {
+    const CEngineWorkLog::Entry entry(m_workLog, "focus-left", 0);
     m_engine.SaveWindowText(ToHandle(window));
     m_prompt.Publish();
 }
 
 void CEngineHost::RestoreWindowText(HWND window)
 {
+    const CEngineWorkLog::Entry entry(m_workLog, "focus-came", 0);
     m_ruleKnown = false;  // a new focus window; its handle may be a reused one
     m_engine.RestoreWindowText(ToHandle(window));
     m_prompt.Publish();

@@ -9,9 +9,11 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <string>
 
+#include "app/EngineWorkLog.h"
 #include "app/FileProblemTeller.h"
 #include "app/HookSwitch.h"
 #include "app/KeyPacer.h"
@@ -56,7 +58,13 @@ protected:
 
 private:
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    static const char* WorkKind(UINT msg);
+    static std::uint32_t WorkDetail(UINT msg, WPARAM wParam, LPARAM lParam);
     int OnHookKey(WPARAM chars, LPARAM keyInfo);
+    void OnPassedKey(WPARAM chars, LPARAM keyInfo);
+    // Runs the passed keys still queued, in order.
+    void TakePassedKeys();
+    void PublishGateRules();
     int OnSearch();
     void OnLoad();
     // False when no dictionary could be loaded.
@@ -69,6 +77,7 @@ private:
     void OnStop();
 
     HWND m_viewWindow;
+    CEngineWorkLog m_workLog;
     CHookSwitch m_hooks;
 
     // Services first: the engine refers to them.
@@ -86,6 +95,9 @@ private:
     CFileProblemTeller m_problems;
 
     // The edit-box rule of the last focus window asked about.
+    std::uint64_t m_keysDecided = 0;  // keys the engine answered itself
+    KeyGateRules m_gateRules;         // published last
+    bool m_gateRulesPublished = false;
     HWND m_ruleWindow = nullptr;
     int m_ruleVerdict = -1;
     bool m_ruleKnown = false;

@@ -9,14 +9,14 @@ const UINT kRemove = WM_APP + 2;
 
 }  // namespace
 
-bool CHookOwnerThread::Install(HWND receiver)
+bool CHookOwnerThread::Install(HWND engine)
 {
-    return Run(kInstall, receiver);
+    return Start(engine) && Run(kInstall);
 }
 
 bool CHookOwnerThread::Remove()
 {
-    return !m_thread || Run(kRemove, nullptr);
+    return !m_thread || Run(kRemove);
 }
 
 void CHookOwnerThread::Stop()
@@ -27,25 +27,33 @@ void CHookOwnerThread::Stop()
     ::WaitForSingleObject(m_thread.Get(), INFINITE);
     m_thread.Reset();
     m_threadId = 0;
+    m_gate.reset();
 }
 
-bool CHookOwnerThread::Start()
+bool CHookOwnerThread::Start(HWND engine)
 {
     if (m_thread)
         return true;
     m_done.Reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
     if (!m_done)
         return false;
+    m_gate = std::make_unique<CKeyGate>(engine);
     m_thread.Reset(::CreateThread(nullptr, 0, Loop, this, 0, &m_threadId));
-    if (!m_thread)
+    if (!m_thread) {
+        m_gate.reset();
         return false;
-    ::WaitForSingleObject(m_done.Get(), INFINITE);  // its queue is there: commands can be posted
+    }
+    ::WaitForSingleObject(m_done.Get(), INFINITE);  // its queue and the gate are there
+    if (!m_gate->Window()) {
+        Stop();
+        return false;
+    }
     return true;
 }
 
-bool CHookOwnerThread::Run(UINT command, HWND receiver)
+bool CHookOwnerThread::Run(UINT command)
 {
-    if (!Start() || !::PostThreadMessageA(m_threadId, command, 0, reinterpret_cast<LPARAM>(receiver)))
+    if (!::PostThreadMessageA(m_threadId, command, 0, 0))
         return false;
     ::WaitForSingleObject(m_done.Get(), INFINITE);
     return true;
@@ -56,10 +64,13 @@ DWORD WINAPI CHookOwnerThread::Loop(LPVOID self)
     auto* owner = static_cast<CHookOwnerThread*>(self);
     MSG msg;
     ::PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+    const bool created = owner->m_gate->Create();
     ::SetEvent(owner->m_done.Get());
+    if (!created)
+        return 0;
     while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
         if (msg.message == kInstall)
-            ::InstallHook(reinterpret_cast<HWND>(msg.lParam));
+            ::InstallHook(owner->m_gate->Window());
         else if (msg.message == kRemove)
             ::RemoveHook();
         else
@@ -68,5 +79,6 @@ DWORD WINAPI CHookOwnerThread::Loop(LPVOID self)
             ::SetEvent(owner->m_done.Get());
     }
     ::RemoveHook();
+    owner->m_gate->Destroy();
     return 0;
 }

@@ -24,7 +24,7 @@ void CHookSwitch::Set(HWND window, bool enabled)
     if (m_useHookLibrary) {
         if (enabled) {
             m_hook.Install(window);
-            Enable32BitHook(window);
+            Enable32BitHook(m_hook.GateWindow());
         } else if (m_installed) {
             m_hook.Remove();
             m_hook32.SetHook(false);

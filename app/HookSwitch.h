@@ -10,8 +10,10 @@ class CHookSwitch {
 public:
     // Tests run without the hook library.
     void UseHookLibrary(bool use) { m_useHookLibrary = use; }
-    // Puts the hooks in, reporting to `window`, or takes them out.
+    // Puts the hooks in, reporting to `window` through the key gate, or takes them out.
     void Set(HWND window, bool enabled);
+    // What lets the gate answer a key without the engine.
+    void PublishRules(const KeyGateRules& rules) { m_hook.PublishRules(rules); }
     // Takes the hooks out and ends the helper (at exit).
     void Stop();
     // Whether the hooks are meant to be in: reports that come while they are out are from hooks

@@ -30,6 +30,10 @@
 // From the engine's own listing thread: lParam a FolderListing* the receiver deletes (posted).
 #define WM_ENGINE_FOLDER_LISTED (WM_APP + 10)
 
+// Key gate (the hook's thread) -> engine window (posted): a key the gate let pass, as WM_HOOK_KEY
+// reports it; it only joins the typed text (CCompletionEngine::OnPassedKey).
+#define WM_ENGINE_KEY_PASSED (WM_APP + 11)
+
 // Engine window -> itself (posted), beside the hook's WM_HOOK_KEY (WM_USER + 1003).
 // Run the searches the keys queued (CCompletionEngine::SearchTyped).
 #define WM_PROMPT_SEARCH (WM_USER + 1001)

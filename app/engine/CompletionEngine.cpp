@@ -9,8 +9,8 @@
 
 namespace {
 
-// Marks that take the place of a blank typed behind a completed word.
-const char kMarksBeforeBlank[] = ".,;:!?)]}";
+// Marks, and the tab and line break, that take the place of a blank typed behind a completed word.
+const char kMarksBeforeBlank[] = ".,;:!?)]}\t\r";
 
 // The characters that cut the typed text into words for the search.
 const char kTailSeparators[] = " ,<>?:.;'\"[{]}=+!@#$%^&*()\r\n\t";
@@ -161,11 +161,31 @@ int CCompletionEngine::OnHookKey(const KeyReport& key)
 
 bool CCompletionEngine::MayTake(const KeyReport& key) const
 {
-    if (IsOwnInputMarkerKey(key.vk) || IsHoldingBackKeys())
-        return true;
-    if (key.released)
-        return IsTaken(key.vk) || IsHeldBack(key.vk);
-    return IsPromptKey(key.vk) || (m_blankTyped && !IsModifierKey(key.vk));
+    return !GateRules().OnlyPasses(key);
+}
+
+KeyGateRules CCompletionEngine::GateRules() const
+{
+    KeyGateRules rules;
+    for (std::size_t vk = 0; vk < m_promptKeys.size(); ++vk)
+        rules.promptKeys[vk] = m_promptKeys[vk].action != PromptKey::NONE;
+    rules.holdingBack = IsHoldingBackKeys();
+    rules.afterAddedBlank = m_blankTyped;
+    rules.pressesTaken = m_takenKeys;
+    rules.pressesTaken.insert(rules.pressesTaken.end(), m_heldBackKeys.begin(), m_heldBackKeys.end());
+    return rules;
+}
+
+void CCompletionEngine::OnPassedKey(const KeyReport& key)
+{
+    m_focus.SyncFocus();
+    if (!key.released)
+        TakePress(key.vk, false);  // an earlier press of this key that was taken is over
+    if (!WorksInFocusWindow()) {
+        ForgetTypedText();
+        return;
+    }
+    TypeKey(key);
 }
 
 int CCompletionEngine::ProcessKey(const KeyReport& key)
@@ -185,20 +205,27 @@ int CCompletionEngine::ProcessKey(const KeyReport& key)
         ActOnPrompt(key);
         return 0;
     }
-    if (key.vk == kBackspaceKey) {
-        if (!key.released) {
-            RemoveLastTypedCharacter();
-            QueueSearch();
-        }
-        return 1;
-    }
-    AddTypedBytes(key);
+    TypeKey(key);
     return 1;
+}
+
+void CCompletionEngine::TypeKey(const KeyReport& key)
+{
+    if (key.vk != kBackspaceKey) {
+        AddTypedBytes(key);
+    } else if (!key.released) {
+        RemoveLastTypedCharacter();
+        QueueSearch();
+    }
 }
 
 bool CCompletionEngine::PutMarkBeforeBlank(const KeyReport& key)
 {
-    if (!m_blankTyped || key.released || IsModifierKey(key.vk))
+    // Escape only hides the prompt: the blank still stands right before the caret.
+    if (!m_blankTyped || key.released || IsModifierKey(key.vk) || key.vk == kEscapeKey)
+        return false;
+    // A shown prompt takes its keys first (Tab completes the next word offered).
+    if (IsPromptKey(key.vk) && PromptTakesPress(key))
         return false;
     m_blankTyped = false;
     const std::string mark = key.Text();
@@ -227,20 +254,26 @@ bool CCompletionEngine::TakenByPrompt(const KeyReport& key)
     // prompt of an earlier text (hidden by a blank, or by a prefix without candidates) the key
     // would reach the target although its own prompt shows. Its answer waits for them; other
     // keys never wait.
-    if (!key.released && m_queuedSearches > 0 && !m_searchIsFocusOnly && IsPromptKey(key.vk))
-        SearchTyped();
-    // A prompt on screen still belongs to the control the focus left.
-    const bool shown = m_view.IsPromptVisible() && !m_searchIsFocusOnly;
     // Only the prompt's own keys are swallowed, only while it is shown, and a release goes the way
     // its press went: a key is never both passed and acted on. The target gets its key before the
     // prompt moves, the typed text changes or a search is queued.
+    const bool taken = key.released ? TakeRelease(key.vk) : TakePress(key.vk, PromptTakesPress(key));
+    m_scheduler.AnswerKey(taken ? 0 : 1);
+    return taken;
+}
+
+bool CCompletionEngine::PromptTakesPress(const KeyReport& key)
+{
+    if (!IsPromptKey(key.vk))
+        return false;
+    if (m_queuedSearches > 0 && !m_searchIsFocusOnly)
+        SearchTyped();
+    // A prompt on screen still belongs to the control the focus left.
+    const bool shown = m_view.IsPromptVisible() && !m_searchIsFocusOnly;
     // Ranked, the first row is a guess: Return there is the user's line break, unless they moved
     // to a row themselves.
     const bool guessOnly = key.vk == kReturnKey && Ranked() && !m_selectionMoved;
-    const bool taken =
-        key.released ? TakeRelease(key.vk) : TakePress(key.vk, shown && IsPromptKey(key.vk) && !guessOnly);
-    m_scheduler.AnswerKey(taken ? 0 : 1);
-    return taken;
+    return shown && !guessOnly;
 }
 
 void CCompletionEngine::AddTypedBytes(const KeyReport& key)
@@ -765,27 +798,6 @@ void CCompletionEngine::ForgetHeldBack(unsigned vk)
     m_heldBackKeys.erase(std::remove(m_heldBackKeys.begin(), m_heldBackKeys.end(), vk), m_heldBackKeys.end());
 }
 
-bool CCompletionEngine::IsModifierKey(unsigned vk)
-{
-    switch (vk) {
-        case 0x10:
-        case 0x11:
-        case 0x12:  // Shift, Ctrl, Alt
-        case 0x14:  // Caps Lock
-        case 0x5B:
-        case 0x5C:  // the Windows keys
-        case 0xA0:
-        case 0xA1:
-        case 0xA2:
-        case 0xA3:
-        case 0xA4:
-        case 0xA5:
-            return true;
-        default:
-            return false;
-    }
-}
-
 void CCompletionEngine::QueueCompletion()
 {
     m_completionQueued = true;
@@ -942,8 +954,7 @@ void CCompletionEngine::SendOwnInputMarker()
 
 bool CCompletionEngine::IsOwnInputMarkerKey(unsigned vk)
 {
-    return std::find(std::begin(kOwnInputMarkerKeys), std::end(kOwnInputMarkerKeys), vk) !=
-           std::end(kOwnInputMarkerKeys);
+    return KeyGateRules::IsOwnInputMarkerKey(vk);
 }
 
 // ---------------------------------------------------------------------------------------------

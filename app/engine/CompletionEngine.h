@@ -12,6 +12,7 @@
 
 #include "app/engine/EngineServices.h"
 #include "app/engine/EngineTypes.h"
+#include "app/engine/KeyGateRules.h"
 #include "app/engine/KeyReport.h"
 #include "app/engine/WindowTextMemory.h"
 #include "dict/UsageModel.h"
@@ -51,6 +52,11 @@ public:
     // WM_HOOK_KEY. 1: let the key reach the target; 0: swallow it. The same answer goes to
     // IEngineScheduler::AnswerKey once, as soon as it is known and before the key's other effects.
     int OnHookKey(const KeyReport& key);
+    // A key that reached the target already, answered by the rules the engine published
+    // (GateRules): it only joins the typed text.
+    void OnPassedKey(const KeyReport& key);
+    // What lets a key be answered without the engine; keysDecided is left to the caller.
+    KeyGateRules GateRules() const;
 
     // WM_PROMPT_SEARCH: runs the searches queued since the last one, 0 when a prompt is shown,
     // 1 when not. Several queued by a burst of keys are done at once (the later messages find
@@ -179,13 +185,18 @@ private:
     void ReplayHeldBackKey(const KeyReport& key);
     // A key's own work once it is not held back: answer, typed text, prompt.
     int ProcessKey(const KeyReport& key);
-    // A mark typed right behind the blank that a completion added goes before that blank.
+    // What a key that passed adds to or takes from the typed text.
+    void TypeKey(const KeyReport& key);
+    // A mark, tab or line break typed right behind the blank that a completion added goes before
+    // that blank; a blank typed there is that blank.
     bool PutMarkBeforeBlank(const KeyReport& key);
     // Answers the key: true (swallowed) when the prompt takes it.
     bool TakenByPrompt(const KeyReport& key);
+    // Whether the prompt, brought up to date with every key before this press, takes it.
+    bool PromptTakesPress(const KeyReport& key);
     // What the key typed joins the typed text when typing adds each of its bytes.
     void AddTypedBytes(const KeyReport& key);
-    static bool IsModifierKey(unsigned vk);
+    static bool IsModifierKey(unsigned vk) { return KeyGateRules::IsModifierKey(vk); }
     bool IsHeldBack(unsigned vk) const;
     void ForgetHeldBack(unsigned vk);
     static bool IsPathKind(int kind) { return kind == KIND_FILE || kind == KIND_FOLDER; }

@@ -390,9 +390,10 @@ inline unsigned KeyInfo(unsigned vk, bool released)
     return (vk << 8) | (released ? 1u : 0u);
 }
 
-class EngineFixture : public ::testing::Test {
-protected:
-    explicit EngineFixture(bool doubleByte = false) : codePage(doubleByte)
+// An engine with its fakes, driven as the main window does.
+class EngineRig {
+public:
+    explicit EngineRig(bool doubleByte = false) : codePage(doubleByte)
     {
         services.view = &view;
         services.scheduler = &view;
@@ -509,6 +510,11 @@ protected:
     TestCodePage codePage;
     EngineServices services;
     std::unique_ptr<CCompletionEngine> engine;
+};
+
+class EngineFixture : public ::testing::Test, public EngineRig {
+protected:
+    explicit EngineFixture(bool doubleByte = false) : EngineRig(doubleByte) {}
 };
 
 }  // namespace enginetest

@@ -2,12 +2,15 @@
 
 The user types each text character by character through pvengine and, before each character,
 looks at the prompt's first page: when a row is the current word, it presses that row's index key
-(F1 ... F5) and goes on after the word. A blank the completion typed behind the word stands for
-the text's blank, or costs a Back before anything else. Every other character, every Back, and
-the Escape that a line break or tab needs at a shown prompt (Return and Tab complete there), is
-one key. Beside the engine's modes it prints orderings computed here without the engine: the
-bundled word list ordered by a frequency list, by the text's own counts, and the bound (every
-word offered first after its first letter).
+(F1 ... F5) and goes on after the word; it never needs Return to complete. A blank the completion
+typed behind the word stands for the text's blank; a mark, tab or line break typed next takes its
+place; anything else costs a Back first. Every other character, every Back, and the Escape that a
+key needs at a shown prompt that would complete with it (Tab; in classic mode Return too), is one
+key. The user of "ranked+blank" types the blank behind a completed word out of habit, as users of
+other tools do; the engine keeps one blank, so it saves as many keys as "ranked+learn" less those
+blanks, which the run checks. Beside the engine's modes it prints orderings computed here without
+the engine: the bundled word list ordered by a frequency list, by the text's own counts, and the
+bound (every word offered first after its first letter).
 
 usage: ksr.py --pvengine EXE --libs DIR --wordlist ROWS [--wordlist-encoding E] --frequencies FILE TEXT...
 The frequency list is JSON ([{word, count}]) or, named *.ranks, the ranks the build gave the words
@@ -29,16 +32,24 @@ from collections import Counter
 PAGE = 5
 TAIL = 256  # characters of the edit that pvengine reports back
 WORD = re.compile(r"[^\W\d_]+")  # letters
-COMPLETE_KEYS = "\n\t"  # the characters of the default complete keys
+# Characters that take the place of the blank a completion typed behind its word.
+BEFORE_BLANK = ".,;:!?)]}\t\n"
 
-# The engine's modes: (column, Config.ini lines, pvengine options).
+# The engine's modes: (column, Config.ini lines, pvengine options, the user types the blank).
 MODES = [
-    ("classic", "[Others]\nbRankByUse=0\n", []),
-    ("ranked", "[Others]\nbRankByUse=1\n", ["--no-learn"]),
-    ("ranked+learn", "[Others]\nbRankByUse=1\n", []),
+    ("classic", "[Others]\nbRankByUse=0\n", [], False),
+    ("ranked", "[Others]\nbRankByUse=1\n", ["--no-learn"], False),
+    ("ranked+learn", "[Others]\nbRankByUse=1\n", [], False),
+    ("ranked+blank", "[Others]\nbRankByUse=1\n", [], True),
     # Not run unless asked for (--modes): completions without the blank behind the word.
-    ("no-blank", "[Others]\nbRankByUse=1\nbBlankAfterWord=0\n", []),
+    ("no-blank", "[Others]\nbRankByUse=1\nbBlankAfterWord=0\n", [], False),
 ]
+
+
+def complete_keys(config_text):
+    """The characters of the default complete keys that complete a shown prompt's first row:
+    ranked, that row is a guess, and Return there is the line break."""
+    return "\n\t" if "bRankByUse=0" in config_text else "\t"
 
 
 class Engine:
@@ -82,60 +93,71 @@ def matched(text, done, edit):
     return done if text.endswith(edit, 0, done) else -1
 
 
-def replay_engine(engine, text):
-    keys = 0
-    i = 0
-    recoveries = 0
-    state = engine.send({"reset": True})
-    while i < len(text):
-        span = word_at(text, i)
-        if span and state["page"] == 0:
-            word = text[span[0]:span[1]]
-            rows = [row["text"] for row in state["rows"][:PAGE]]
-            if word in rows:
-                state = engine.send({"key": "F%d" % (rows.index(word) + 1)})
-                keys += 1
-                i, state, extra = settle(engine, text, span[1], state)
-                keys += extra
-                continue
-        if state["rows"] and text[i] in COMPLETE_KEYS:
-            # Return and Tab complete at a shown prompt: it goes first.
-            state = engine.send({"key": "Escape"})
-            keys += 1
-        state = engine.send({"type": text[i]})
-        keys += 1
-        i += 1
-        if matched(text, i, state["text"]) < 0:
-            recoveries += 1
-            if recoveries > len(text):
-                raise RuntimeError("the engine keeps changing the text near %r" % text[max(i - 40, 0):i])
-            i, state, extra = settle(engine, text, i, state)
-            keys += extra
-    return keys
+class User:
+    """The ideal user's keys on one text, and the blanks it typed out of habit."""
 
+    def __init__(self, engine, text, complete, habit):
+        self.engine, self.text, self.complete, self.habit = engine, text, complete, habit
+        self.keys = 0
+        self.habit_blanks = 0
 
-def settle(engine, text, done, state):
-    """After a completion meant to type text[:done]: accounts for a blank typed behind the word,
-    and takes back with Back whatever else differs. Returns (position, state, keys pressed)."""
-    keys = 0
-    edit = state["text"]
-    if matched(text, done, edit) >= 0:
-        return done, state, 0
-    # (compared as a whole: the edit's tail minus its blank would pass for the whole text)
-    if edit.endswith(" ") and matched(text[:done] + " ", done + 1, edit) >= 0:
-        if done < len(text) and text[done] == " ":
-            return done + 1, state, 0
-        state = engine.send({"key": "Back"})
-        return done, state, 1
-    # Something else: Back until the edit agrees with the text again.
-    for _ in range(TAIL):
-        state = engine.send({"key": "Back"})
-        keys += 1
+    def send(self, event):
+        self.keys += 1
+        return self.engine.send(event)
+
+    def replay(self):
+        text = self.text
+        i = 0
+        recoveries = 0
+        state = self.engine.send({"reset": True})
+        while i < len(text):
+            span = word_at(text, i)
+            if span and state["page"] == 0:
+                word = text[span[0]:span[1]]
+                rows = [row["text"] for row in state["rows"][:PAGE]]
+                if word in rows:
+                    state = self.send({"key": "F%d" % (rows.index(word) + 1)})
+                    i, state = self.settle(span[1], state)
+                    continue
+            if state["rows"] and text[i] in self.complete:
+                state = self.send({"key": "Escape"})  # the key would complete: it goes first
+            state = self.send({"type": text[i]})
+            i += 1
+            if matched(text, i, state["text"]) < 0:
+                recoveries += 1
+                if recoveries > len(text):
+                    raise RuntimeError("the engine keeps changing the text near %r" % text[max(i - 40, 0):i])
+                i, state = self.settle(i, state)
+        return self.keys
+
+    def settle(self, done, state):
+        """After a completion meant to type text[:done]: accounts for a blank typed behind the word,
+        and takes back with Back whatever else differs. Returns (position, state)."""
+        text = self.text
         edit = state["text"]
-        for length in range(done, max(done - TAIL, 0) - 1, -1):
-            if matched(text, length, edit) >= 0:
-                return length, state, keys
-    raise RuntimeError("the edit no longer follows the text near %r" % text[max(done - 40, 0):done])
+        if matched(text, done, edit) >= 0:
+            return done, state
+        # (compared as a whole: the edit's tail minus its blank would pass for the whole text)
+        if edit.endswith(" ") and matched(text[:done] + " ", done + 1, edit) >= 0:
+            if done < len(text) and text[done] == " ":
+                if self.habit:
+                    state = self.send({"type": " "})
+                    self.habit_blanks += 1
+                    if matched(text, done + 1, state["text"]) < 0:
+                        raise RuntimeError("a blank typed behind a completed word doubled it near %r" %
+                                           text[max(done - 40, 0):done + 1])
+                return done + 1, state
+            if done < len(text) and text[done] in BEFORE_BLANK:
+                return done, state  # typed next, it goes before the blank
+            return done, self.send({"key": "Back"})
+        # Something else: Back until the edit agrees with the text again.
+        for _ in range(TAIL):
+            state = self.send({"key": "Back"})
+            edit = state["text"]
+            for length in range(done, max(done - TAIL, 0) - 1, -1):
+                if matched(text, length, edit) >= 0:
+                    return length, state
+        raise RuntimeError("the edit no longer follows the text near %r" % text[max(done - 40, 0):done])
 
 
 class Ordering:
@@ -200,7 +222,7 @@ def main():
     parser.add_argument("--wordlist", required=True, help="the bundled word list's rows")
     parser.add_argument("--wordlist-encoding", default="cp1252")
     parser.add_argument("--frequencies", required=True, help="a word-frequency list ([{word, count}] or *.ranks)")
-    parser.add_argument("--modes", default=",".join(m[0] for m in MODES[:3]))
+    parser.add_argument("--modes", default=",".join(m[0] for m in MODES[:4]))
     parser.add_argument("--jobs", type=int, default=2, help="replays run at once")
     parser.add_argument("texts", nargs="+")
     args = parser.parse_args()
@@ -214,19 +236,21 @@ def main():
     texts = {path: open(path, encoding="utf-8").read() for path in args.texts}
     with tempfile.TemporaryDirectory() as folder, concurrent.futures.ProcessPoolExecutor(args.jobs) as pool:
         runs = {}
-        for name, config_text, options in modes:
+        for name, config_text, options, habit in modes:
             config = os.path.join(folder, name + ".ini")
             with open(config, "w") as f:
                 f.write(config_text)
             for path in args.texts:
-                runs[path, name] = pool.submit(run_mode, args.pvengine, args.libs, config, options, path)
+                runs[path, name] = pool.submit(run_mode, args.pvengine, args.libs, config, options, habit, path)
         totals = {c: 0 for c in columns}
-        seconds = {name: 0.0 for name, _, _ in modes}
+        blanks = {name: 0 for name, _, _, _ in modes}
+        seconds = {name: 0.0 for name, _, _, _ in modes}
         print("%-10s %8s %7s " % ("text", "chars", "words") + " ".join("%12s" % c for c in columns))
         for path, text in texts.items():
             keys = {}
-            for name, _, _ in modes:
-                keys[name], took = runs[path, name].result()
+            for name, _, _, _ in modes:
+                keys[name], habit_blanks, took = runs[path, name].result()
+                blanks[name] += habit_blanks
                 seconds[name] += took
             own = Counter(w.lower() for w in WORD.findall(text))
             keys["frequency"] = replay_ordering(text, first_page_after(by_frequency))
@@ -241,6 +265,10 @@ def main():
     words_in_all = sum(len(WORD.findall(t)) for t in texts.values())
     print("%-10s %8d %7d " % ("all", characters, words_in_all) +
           " ".join("%12.3f" % (1 - totals[c] / characters) for c in columns))
+    if "ranked+blank" in totals and "ranked+learn" in totals:
+        more = totals["ranked+blank"] - totals["ranked+learn"]
+        print("ranked+blank: %d keys more than ranked+learn, %d of them blanks typed behind completed words%s" %
+              (more, blanks["ranked+blank"], "" if more == blanks["ranked+blank"] else " (EXPECTED EQUAL)"))
     for name, took in seconds.items():
         print("%s: the ideal user's replay of all texts through pvengine took %.1f s" % (name, took))
     took = piped_replay(args.pvengine, args.libs, texts.values())
@@ -256,15 +284,16 @@ def piped_replay(exe, libs, texts):
     return time.monotonic() - started
 
 
-def run_mode(exe, libs, config, options, path):
-    """Keys of the ideal user on one text in one mode, and the seconds it took."""
+def run_mode(exe, libs, config, options, habit, path):
+    """The ideal user's keys and habitual blanks on one text in one mode, and the seconds it took."""
     text = open(path, encoding="utf-8").read()
     engine = Engine(exe, libs, config, options)
+    user = User(engine, text, complete_keys(open(config).read()), habit)
     started = time.monotonic()
-    keys = replay_engine(engine, text)
+    keys = user.replay()
     took = time.monotonic() - started
     engine.close()
-    return keys, took
+    return keys, user.habit_blanks, took
 
 
 if __name__ == "__main__":

@@ -155,3 +155,30 @@ TEST_F(RankedTest, WordsNoDictionaryHoldsAreOfferedWhileAutoLearnKeepsThem)
     Type("o");
     EXPECT_THAT(view.RowTexts(), ElementsAre("zorb"));
 }
+
+// A line break or tab typed right behind the completion's blank takes its place, as a mark does;
+// Escape before it only hides the prompt. Where a prompt shows, Tab still completes its row.
+TEST_F(RankedTest, AReturnOrTabBehindTheAddedBlankTakesItsPlace)
+{
+    Type("say th");
+    PressF1();
+    output.log.clear();
+    EXPECT_EQ(Key(VK_RETURN_, '\r'), std::make_pair(0, 1));
+    EXPECT_THAT(output.log, ElementsAre(kFront, "backspace 1", "type \r"));
+    EXPECT_EQ(engine->TypedText(), "say the\r");
+
+    Type("th");
+    PressF1();
+    output.log.clear();
+    Key(VK_ESCAPE_, 0x1B);
+    EXPECT_EQ(Key(VK_TAB_, '\t'), std::make_pair(0, 1));
+    EXPECT_THAT(output.log, ElementsAre(kFront, "backspace 1", "type \t"));
+    EXPECT_EQ(engine->TypedText(), "say the\rthe\t");
+
+    Type(" the york, the york, th");
+    PressF1();
+    ASSERT_TRUE(view.visible);  // "york", which followed "the" before
+    output.log.clear();
+    EXPECT_EQ(Key(VK_TAB_, '\t'), std::make_pair(0, 0));
+    EXPECT_THAT(output.log, ElementsAre(kFront, "type york "));
+}

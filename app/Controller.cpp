@@ -325,8 +325,10 @@ bool CController::RunCommand(int id, LPARAM lParam)
             ::Sleep(std::min<DWORD>(static_cast<DWORD>(lParam), kMaxDebugBusyMs));
             return true;
         case ID_DEBUG_HANG_ENGINE:
+        case ID_DEBUG_HANG_ENGINE_AFTER_COMPLETION:
             ::PostMessageA(m_engine.Window(), WM_ENGINE_DEBUG_HANG,
-                           std::min<DWORD>(static_cast<DWORD>(lParam), kMaxDebugBusyMs), 0);
+                           std::min<DWORD>(static_cast<DWORD>(lParam), kMaxDebugBusyMs),
+                           id == ID_DEBUG_HANG_ENGINE_AFTER_COMPLETION ? 1 : 0);
             return true;
         default:
             return false;

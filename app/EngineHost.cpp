@@ -60,6 +60,7 @@ bool CEngineHost::Create()
     m_files.SetNotifyWindow(Window());
     m_pacer.SetWindow(Window());
     m_pacer.SetWorkLog(&m_workLog);
+    m_pacer.SetAnswerSink([this](int answer) { m_hooks.AnswerKey(answer); });
     m_prompt.SetTimerWindow(Window());
     return true;
 }
@@ -123,12 +124,15 @@ LRESULT CEngineHost::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         case WM_ENGINE_KEY_PASSED:
             OnPassedKey(wParam, lParam);
             return 0;
+        case WM_ENGINE_KEYS_ANSWERED:
+            TakeWaitingKeys();
+            return 0;
         case WM_PROMPT_SEARCH:
             return OnSearch();
         case WM_PROMPT_SELECT:
             return m_engine.MoveSelection(static_cast<int>(wParam));
         case WM_PROMPT_COMPLETE:
-            return m_engine.RunQueuedCompletion();
+            return OnComplete();
         case WM_TIMER:
             OnTimer(wParam);
             return 0;
@@ -150,7 +154,10 @@ LRESULT CEngineHost::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             OnRowClicked(static_cast<int>(wParam), static_cast<unsigned>(lParam), msg == WM_ENGINE_ROW_DOUBLE_CLICKED);
             return 0;
         case WM_ENGINE_DEBUG_HANG:
-            ::Sleep(static_cast<DWORD>(wParam));
+            if (lParam == 1)
+                m_hangAfterCompletionMs = static_cast<DWORD>(wParam);
+            else
+                ::Sleep(static_cast<DWORD>(wParam));
             return 0;
         case WM_ENGINE_STOP:
             OnStop();
@@ -168,15 +175,34 @@ LRESULT CEngineHost::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     }
 }
 
-int CEngineHost::OnHookKey(WPARAM chars, LPARAM keyInfo)
+int CEngineHost::OnHookKey(WPARAM report, LPARAM keyInfo)
 {
-    // The keys the gate let pass before this one come first.
-    TakePassedKeys();
+    // The keys that came before this one go first.
+    TakeWaitingKeys();
+    if (!m_hooks.TakeUpKey(CKeyGate::SerialOf(report)))
+        return 1;  // the gate answered it, and it came among the waiting keys
     ++m_keysDecided;
-    if (!m_hooks.Installed())
-        return 1;  // switched off: every key passes untouched
-    const KeyReport key = KeyReport::FromHook(static_cast<unsigned>(chars), static_cast<unsigned>(keyInfo));
-    return m_pacer.Report([&] { return m_engine.OnHookKey(key); });
+    const KeyReport key = KeyReport::FromHook(static_cast<unsigned>(report & 0xFFFF), static_cast<unsigned>(keyInfo));
+    int answer = 1;
+    if (m_hooks.Installed())  // switched off: every key passes untouched
+        answer = m_pacer.Report([&] { return m_engine.OnHookKey(key); });
+    m_hooks.AnswerKey(answer);
+    return answer;
+}
+
+void CEngineHost::TakeWaitingKeys()
+{
+    TakePassedKeys();
+    for (const CKeyGate::AnsweredKey& answered : m_hooks.TakeAnsweredKeys()) {
+        ++m_keysDecided;
+        const CEngineWorkLog::Entry entry(m_workLog, "answered-by-gate", answered.key.vk);
+        if (!m_hooks.Installed())
+            continue;
+        if (answered.answer)
+            m_engine.OnPassedKey(answered.key);
+        else
+            m_engine.OnSwallowedKey(answered.key);
+    }
 }
 
 void CEngineHost::OnPassedKey(WPARAM chars, LPARAM keyInfo)
@@ -199,6 +225,16 @@ int CEngineHost::OnSearch()
     const int shown = m_engine.SearchTyped();
     m_learning.ScheduleSave(Window());
     return shown;
+}
+
+int CEngineHost::OnComplete()
+{
+    const int typed = m_engine.RunQueuedCompletion();
+    if (typed && m_hangAfterCompletionMs) {
+        ::Sleep(m_hangAfterCompletionMs);
+        m_hangAfterCompletionMs = 0;
+    }
+    return typed;
 }
 
 void CEngineHost::OnTimer(UINT_PTR id)

@@ -60,12 +60,15 @@ private:
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     static const char* WorkKind(UINT msg);
     static std::uint32_t WorkDetail(UINT msg, WPARAM wParam, LPARAM lParam);
-    int OnHookKey(WPARAM chars, LPARAM keyInfo);
+    int OnHookKey(WPARAM report, LPARAM keyInfo);
     void OnPassedKey(WPARAM chars, LPARAM keyInfo);
     // Runs the passed keys still queued, in order.
     void TakePassedKeys();
+    // Those, then the keys the gate answered because the engine was late.
+    void TakeWaitingKeys();
     void PublishGateRules();
     int OnSearch();
+    int OnComplete();
     void OnLoad();
     // False when no dictionary could be loaded.
     bool LoadDictionaries();
@@ -95,8 +98,9 @@ private:
     CFileProblemTeller m_problems;
 
     // The edit-box rule of the last focus window asked about.
-    std::uint64_t m_keysDecided = 0;  // keys the engine answered itself
-    KeyGateRules m_gateRules;         // published last
+    std::uint64_t m_keysDecided = 0;    // keys the engine answered itself
+    DWORD m_hangAfterCompletionMs = 0;  // a test's stall, armed for the next completion
+    KeyGateRules m_gateRules;           // published last
     bool m_gateRulesPublished = false;
     HWND m_ruleWindow = nullptr;
     int m_ruleVerdict = -1;

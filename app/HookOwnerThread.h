@@ -22,11 +22,7 @@ public:
     void Stop();
     // Where the hooks report (null before the thread started).
     HWND GateWindow() const { return m_gate ? m_gate->Window() : nullptr; }
-    void PublishRules(const KeyGateRules& rules)
-    {
-        if (m_gate)
-            m_gate->Publish(rules);
-    }
+    CKeyGate* Gate() const { return m_gate.get(); }
 
 private:
     bool Start(HWND engine);

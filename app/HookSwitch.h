@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "app/Hook32Helper.h"
 #include "app/HookOwnerThread.h"
 
@@ -12,8 +14,27 @@ public:
     void UseHookLibrary(bool use) { m_useHookLibrary = use; }
     // Puts the hooks in, reporting to `window` through the key gate, or takes them out.
     void Set(HWND window, bool enabled);
-    // What lets the gate answer a key without the engine.
-    void PublishRules(const KeyGateRules& rules) { m_hook.PublishRules(rules); }
+    // The key gate's side of the engine (CKeyGate); without the hook library, no gate.
+    void PublishRules(const KeyGateRules& rules)
+    {
+        if (CKeyGate* gate = m_hook.Gate())
+            gate->Publish(rules);
+    }
+    std::vector<CKeyGate::AnsweredKey> TakeAnsweredKeys()
+    {
+        CKeyGate* gate = m_hook.Gate();
+        return gate ? gate->TakeAnsweredKeys() : std::vector<CKeyGate::AnsweredKey>();
+    }
+    bool TakeUpKey(unsigned serial)
+    {
+        CKeyGate* gate = m_hook.Gate();
+        return !gate || gate->TakeUp(serial);
+    }
+    void AnswerKey(int answer)
+    {
+        if (CKeyGate* gate = m_hook.Gate())
+            gate->Answer(answer);
+    }
     // Takes the hooks out and ends the helper (at exit).
     void Stop();
     // Whether the hooks are meant to be in: reports that come while they are out are from hooks

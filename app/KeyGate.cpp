@@ -1,5 +1,7 @@
 #include "app/KeyGate.h"
 
+#include <algorithm>
+
 #include "app/ThreadMessages.h"
 #include "hook/HookMessages.h"
 
@@ -7,9 +9,11 @@ namespace {
 const char kGateWindowClass[] = "PennivoxKeyGate";
 }
 
+CKeyGate::CKeyGate(HWND engine) : m_engine(engine), m_answered(::CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
+
 bool CKeyGate::Create()
 {
-    if (!wnd::RegisterWindowClass(kGateWindowClass))
+    if (!m_answered || !wnd::RegisterWindowClass(kGateWindowClass))
         return false;
     RECT none{};
     return wnd::CWindow::Create(kGateWindowClass, "", 0, 0, none, HWND_MESSAGE);
@@ -22,6 +26,36 @@ void CKeyGate::Publish(const KeyGateRules& rules)
     m_published = true;
 }
 
+std::vector<CKeyGate::AnsweredKey> CKeyGate::TakeAnsweredKeys()
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    std::vector<AnsweredKey> keys;
+    keys.swap(m_answeredKeys);
+    m_swallowedPresses.clear();  // the engine has them all: it knows their releases
+    return keys;
+}
+
+bool CKeyGate::TakeUp(unsigned serial)
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    // Windows still delivers a message whose sender stopped waiting; Wine drops it.
+    if (std::find(m_answeredSerials.begin(), m_answeredSerials.end(), serial) != m_answeredSerials.end())
+        return false;
+    if (serial == m_askSerial && m_askState == AskState::Waiting)
+        m_askState = AskState::TakenUp;
+    return true;
+}
+
+void CKeyGate::Answer(int answer)
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_askState != AskState::TakenUp)
+        return;
+    m_askState = AskState::Answered;
+    m_askAnswer = answer;
+    ::SetEvent(m_answered.Get());
+}
+
 LRESULT CKeyGate::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_HOOK_KEY)
@@ -32,8 +66,8 @@ LRESULT CKeyGate::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 bool CKeyGate::OnlyPasses(const KeyReport& key)
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    // Rules published before the engine was done with the last key it was asked about may not
-    // show what that key started (a completion, keys held back).
+    // Rules published before the engine was done with the last key it was sent may not show what
+    // that key started (a completion, keys held back).
     return m_published && m_rules.keysDecided >= m_keysAsked && m_rules.OnlyPasses(key);
 }
 
@@ -41,12 +75,78 @@ int CKeyGate::OnHookKey(WPARAM chars, LPARAM keyInfo)
 {
     const KeyReport key = KeyReport::FromHook(static_cast<unsigned>(chars), static_cast<unsigned>(keyInfo));
     if (OnlyPasses(key)) {
-        ::PostMessageA(m_engine, WM_ENGINE_KEY_PASSED, chars, keyInfo);
+        ::PostMessageA(m_engine, WM_ENGINE_KEY_PASSED, chars & 0xFFFF, keyInfo);
         return 1;
     }
-    ++m_keysAsked;
+    return AskEngine(key, chars, keyInfo);
+}
+
+int CKeyGate::AskEngine(const KeyReport& key, WPARAM chars, LPARAM keyInfo)
+{
+    unsigned serial = 0;
+    UINT wait = kEngineTakeUpMs;
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        ++m_keysAsked;
+        m_askSerial = m_askSerial % 0xFFFF + 1;  // 1 ... 0xFFFF: 0 is a report from elsewhere
+        serial = m_askSerial;
+        m_askState = AskState::Waiting;
+        ::ResetEvent(m_answered.Get());
+        if (!m_answeredKeys.empty())
+            wait = kLateTakeUpMs;
+    }
+    const WPARAM report = (chars & 0xFFFF) | (static_cast<WPARAM>(serial) << 16);
     DWORD_PTR answer = 1;
-    if (!::SendMessageTimeoutA(m_engine, WM_HOOK_KEY, chars, keyInfo, SMTO_NORMAL, kEngineAnswerTimeoutMs, &answer))
-        return 1;  // as the hook does with a program that does not answer
-    return answer == 0 ? 0 : 1;
+    if (::SendMessageTimeoutA(m_engine, WM_HOOK_KEY, report, keyInfo, SMTO_NORMAL, wait, &answer))
+        return answer == 0 ? 0 : 1;
+    return AnswerLate(key);
+}
+
+int CKeyGate::AnswerLate(const KeyReport& key)
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_askState == AskState::Waiting) {
+            // Not taken up: the gate answers, and the engine goes the same way when it gets there.
+            m_askState = AskState::GivenUp;
+            const int answer = AnswerForEngine(key);
+            if (m_answeredKeys.empty())
+                m_lateSince = ::GetTickCount();
+            m_answeredKeys.push_back(AnsweredKey{key, answer});
+            m_answeredSerials.push_back(m_askSerial);
+            if (m_answeredSerials.size() > kSerialsKept)
+                m_answeredSerials.pop_front();
+            ::PostMessageA(m_engine, WM_ENGINE_KEYS_ANSWERED, 0, 0);
+            return answer;
+        }
+        if (m_askState == AskState::Answered)
+            return m_askAnswer;
+    }
+    // Taken up: the answer is on its way.
+    if (::WaitForSingleObject(m_answered.Get(), kEngineAnswerMs) == WAIT_OBJECT_0) {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_askState == AskState::Answered)
+            return m_askAnswer;
+    }
+    return 1;
+}
+
+int CKeyGate::AnswerForEngine(const KeyReport& key)
+{
+    const auto swallowed = std::find(m_swallowedPresses.begin(), m_swallowedPresses.end(), key.vk);
+    if (key.released && swallowed != m_swallowedPresses.end()) {
+        m_swallowedPresses.erase(swallowed);
+        return 0;  // goes the way its press went
+    }
+    if (KeyGateRules::IsOwnInputMarkerKey(key.vk))
+        return 0;
+    const bool hung = !m_answeredKeys.empty() && ::GetTickCount() - m_lateSince > kHungAfterMs;
+    if (KeyGateRules::IsModifierKey(key.vk) || hung)
+        return 1;
+    if (key.released) {
+        const auto& taken = m_rules.pressesTaken;
+        return std::find(taken.begin(), taken.end(), key.vk) != taken.end() ? 0 : 1;
+    }
+    m_swallowedPresses.push_back(key.vk);
+    return 0;
 }

@@ -15,6 +15,8 @@ void CKeyPacer::AnswerKey(int answer)
     // while the engine goes on with the prompt.
     if (::InSendMessage())
         ::ReplyMessage(answer);
+    if (m_answerSink)
+        m_answerSink(answer);
     if (m_workLog)
         m_workLog->NoteAnswer(answer);
 }

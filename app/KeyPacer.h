@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <utility>
+
 #include "app/engine/EngineServices.h"
 #include "app/engine/KeyReport.h"
 
@@ -23,6 +26,8 @@ public:
     // The engine's window: its own messages and timers go there.
     void SetWindow(HWND window) { m_window = window; }
     void SetWorkLog(CEngineWorkLog* log) { m_workLog = log; }
+    // Also told each answer: the key gate, which may have stopped waiting for the reply.
+    void SetAnswerSink(std::function<void(int)> sink) { m_answerSink = std::move(sink); }
 
     // Runs `work` on a key report (the engine answers through AnswerKey) and returns its answer.
     template <typename Work>
@@ -47,5 +52,6 @@ public:
 private:
     HWND m_window = nullptr;
     CEngineWorkLog* m_workLog = nullptr;
+    std::function<void(int)> m_answerSink;
     bool m_keyUnanswered = false;  // a WM_HOOK_KEY is being handled and not yet answered
 };

@@ -283,7 +283,7 @@ bool CPromptDialog::OnCommand(int id, int, HWND control)
 {
     // Tray and test commands that reach the prompt go to whoever runs the program.
     if ((id >= ID_TRAY_FIRST && id <= ID_TRAY_LAST) || id == ID_DEBUG_BUSY_WINDOW_THREAD ||
-        id == ID_DEBUG_HANG_ENGINE) {
+        id == ID_DEBUG_HANG_ENGINE || id == ID_DEBUG_HANG_ENGINE_AFTER_COMPLETION) {
         m_listener.OnPromptCommand(id, reinterpret_cast<LPARAM>(control));
         return true;
     }

@@ -23,7 +23,8 @@
 #define WM_ENGINE_ROW_DOUBLE_CLICKED (WM_APP + 6)
 // Removes the hook, closes the stores and ends the engine thread (posted).
 #define WM_ENGINE_STOP (WM_APP + 7)
-// Test and benchmark aid: the engine thread sleeps wParam milliseconds (posted).
+// Test and benchmark aid: the engine thread sleeps wParam milliseconds, now or (lParam 1) right
+// after it typed its next completion (posted).
 #define WM_ENGINE_DEBUG_HANG (WM_APP + 8)
 // Runs a const std::function<void(CEngineHost&)>* (wParam) on the engine thread (sent).
 #define WM_ENGINE_CALL (WM_APP + 9)
@@ -33,6 +34,9 @@
 // Key gate (the hook's thread) -> engine window (posted): a key the gate let pass, as WM_HOOK_KEY
 // reports it; it only joins the typed text (CCompletionEngine::OnPassedKey).
 #define WM_ENGINE_KEY_PASSED (WM_APP + 11)
+// Key gate -> engine window (posted): keys the engine did not take up in time were answered by the
+// gate; the engine takes them over (CKeyGate::TakeAnsweredKeys) before any later key.
+#define WM_ENGINE_KEYS_ANSWERED (WM_APP + 12)
 
 // Engine window -> itself (posted), beside the hook's WM_HOOK_KEY (WM_USER + 1003).
 // Run the searches the keys queued (CCompletionEngine::SearchTyped).

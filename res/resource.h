@@ -57,6 +57,8 @@
 #define ID_TRAY_LAST ID_TRAY_PHRASES
 
 // Test and benchmark aids, sent as WM_COMMAND to the prompt or the controller window with the
-// milliseconds in lParam: keep the window thread busy, or hold up the engine thread.
+// milliseconds in lParam: keep the window thread busy, or hold up the engine thread (now, or right
+// after it typed its next completion, while the keys typed behind it are held back).
 #define ID_DEBUG_BUSY_WINDOW_THREAD 0x7F10
 #define ID_DEBUG_HANG_ENGINE 0x7F11
+#define ID_DEBUG_HANG_ENGINE_AFTER_COMPLETION 0x7F12

@@ -821,8 +821,12 @@ void CCompletionEngine::ReplayHeldBackKey(const KeyReport& key)
         m_deferred.push_back(DeferredEvent{DeferredEvent::Key, key, 0});
         return;
     }
-    if (!ProcessKey(key))
-        return;  // the prompt took it
+    if (ProcessKey(key))
+        RetypeKey(key);
+}
+
+void CCompletionEngine::RetypeKey(const KeyReport& key)
+{
     const std::string text = key.PrintableText();
     // A character is typed again whole on its press; keys without one go down and up as they did.
     if (!text.empty()) {
@@ -831,6 +835,19 @@ void CCompletionEngine::ReplayHeldBackKey(const KeyReport& key)
     } else {
         m_output.ReplayKey(key.vk, key.released);
     }
+}
+
+void CCompletionEngine::OnSwallowedKey(const KeyReport& key)
+{
+    if (!OnHookKey(key))
+        return;
+    // A release that passes belongs to a press that reached the target.
+    if (key.released)
+        m_output.ReplayKey(key.vk, true);
+    else
+        RetypeKey(key);
+    // Keys typed after it reached the target first or wait there: the next ones wait for it.
+    SendOwnInputMarker();
 }
 
 int CCompletionEngine::CompleteSelection()

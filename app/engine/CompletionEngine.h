@@ -55,6 +55,10 @@ public:
     // A key that reached the target already, answered by the rules the engine published
     // (GateRules): it only joins the typed text.
     void OnPassedKey(const KeyReport& key);
+    // A key that was swallowed for the engine, which did not answer in time
+    // (KeyGateRules::AnswerWithoutEngine): it goes the way the engine would have sent it, and is
+    // typed again if that way was to pass.
+    void OnSwallowedKey(const KeyReport& key);
     // What lets a key be answered without the engine; keysDecided is left to the caller.
     KeyGateRules GateRules() const;
 
@@ -183,6 +187,7 @@ private:
     void SendOwnInputMarker();
     void OwnInputArrived();
     void ReplayHeldBackKey(const KeyReport& key);
+    void RetypeKey(const KeyReport& key);
     // A key's own work once it is not held back: answer, typed text, prompt.
     int ProcessKey(const KeyReport& key);
     // What a key that passed adds to or takes from the typed text.

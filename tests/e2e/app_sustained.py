@@ -2,7 +2,8 @@
 sustained fast typing into Wine's notepad: random words, every 10th completed from its first four
 letters by F1 as soon as the prompt shows, the habitual blank typed after it; notepad emptied
 between rounds. Every round's text must be exact: no key lost, doubled, misplaced or leaked (F1
-would open notepad's Help).
+would open notepad's Help). And when the engine stalls right after a completion, the keys typed
+meanwhile land once each, in order, behind it.
 
 PV_SUSTAINED_ROUNDS=N runs more rounds (the suite runs 3); PV_ENGINE_LOG_DIR=DIR keeps the engine
 thread's work log (engine.tsv) there."""
@@ -19,6 +20,9 @@ ROUNDS = int(os.environ.get("PV_SUSTAINED_ROUNDS", "3"))
 WORDS_PER_ROUND = 150
 COMPLETE_EVERY = 10
 KEY_DELAY_MS = 8
+WM_COMMAND = 0x111
+HANG_AFTER_COMPLETION = 0x7F12  # the program's test aid: the engine sleeps lParam ms after its next completion
+HANG_MS = 900
 CONSONANTS = "bcdfghjklmnpqrstvwxz"
 VOWELS = "aeiou"
 
@@ -55,7 +59,7 @@ with Session("app_sustained", limit=90 + 60 * ROUNDS) as s:
     folder = program_copy(s)
     pvdict = os.path.join(os.environ.get("PV_BINARY_DIR", "build/win"), "native-tools", "tools", "pvdict", "pvdict")
     per_round = WORDS_PER_ROUND // COMPLETE_EVERY
-    targets = completed_words(ROUNDS * per_round, rng, dictionary_heads(pvdict, os.path.join(folder, "Libs")))
+    targets = completed_words(ROUNDS * per_round + 1, rng, dictionary_heads(pvdict, os.path.join(folder, "Libs")))
     fillers = filler_words(ROUNDS * WORDS_PER_ROUND, rng)
     subprocess.run([pvdict, "create", os.path.join(folder, "Libs", "Made.lib"), "--type", "1", "--caption", "Made"],
                    input="".join(word + "\n" for word in targets).encode(), check=True, stdout=subprocess.DEVNULL)
@@ -107,4 +111,23 @@ with Session("app_sustained", limit=90 + 60 * ROUNDS) as s:
         s.focus(window)
         for number in range(ROUNDS):
             one_round(number)
+
+    def stalled_engine():
+        # Without the gate answering for it, keys typed while the engine sleeps would pass, and be
+        # held back and typed again once it wakes: doubled, and behind the ones typed after them.
+        s.focus(window)
+        s.set_text(edit, "")
+        word = targets[-1]
+        after = "and then some more words"
+        s.type("so " + word[:4], delay_ms=KEY_DELAY_MS)
+        s.wait_until(prompt_shows, "a prompt (typing %r)" % word[:4], 5.0)
+        s.ctl("post", "%x" % prompt, WM_COMMAND, HANG_AFTER_COMPLETION, HANG_MS)
+        time.sleep(0.2)
+        s.key("F1", delay_ms=KEY_DELAY_MS)
+        s.type(after, delay_ms=KEY_DELAY_MS)
+        expected = "so " + word + " " + after
+        s.wait_until(lambda: s.text(edit) == expected, "notepad's text %r (has %r)" % (expected, s.text(edit)), 10.0)
+        expect(s.ctl("popup", "%x" % window), "0", "a window opened by notepad (F1 reached it)")
+
+    s.case("stalled_engine", stalled_engine)
     s.case("sustained_rounds", rounds)

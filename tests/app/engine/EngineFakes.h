@@ -326,13 +326,35 @@ public:
         for (const std::string& piece : script.GetPieces())
             pieces += (pieces.empty() ? "" : "|") + piece;
         log.push_back("type " + pieces);
+        for (int i = 0; i < backspaces; ++i)
+            Press(0x08);
+        for (const std::string& piece : script.GetPieces())
+            typed += piece;
         if (duringTyping)
             duringTyping();
     }
-    void ReplayText(const std::string& text) override { log.push_back("again " + text); }
+    void ReplayText(const std::string& text) override
+    {
+        log.push_back("again " + text);
+        typed += text;
+    }
     void ReplayKey(unsigned vk, bool release) override
     {
         log.push_back("again key " + std::to_string(vk) + (release ? " up" : " down"));
+        if (!release)
+            Press(vk);
+    }
+    // What a key press that reaches a plain edit does to its text.
+    void Press(unsigned vk, const std::string& text = std::string())
+    {
+        if (vk == 0x08) {
+            if (!typed.empty())
+                typed.pop_back();
+        } else if (vk == 0x09 || vk == 0x0D) {
+            typed += static_cast<char>(vk);
+        } else if (!text.empty() && static_cast<unsigned char>(text[0]) >= 0x20) {
+            typed += text;
+        }
     }
     void SendOwnInputMarker(unsigned vk) override
     {
@@ -342,6 +364,7 @@ public:
     void Beep() override { log.push_back("beep"); }
 
     std::vector<std::string> log;
+    std::string typed;  // the target's text: the engine's output and the keys that passed (Press)
     int markersSent = 0;
     std::vector<unsigned> markerKeys;  // in the order sent
     // Runs while the text is being typed, as messages that a paste lets in would.

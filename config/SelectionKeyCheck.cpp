@@ -11,7 +11,7 @@ namespace {
 constexpr std::uint8_t kEmptySlot = 0xFF;
 constexpr std::uint8_t kUp = 0x26, kDown = 0x28, kPageDown = 0x22, kPageUp = 0x21;
 constexpr std::uint8_t kF1 = 0x70, kF10 = 0x79;
-// The complete keys the page lists: Ctrl, Shift, Space, Return, Tab.
+// The complete keys the page offers: Ctrl, Shift, Space, Return, Tab.
 constexpr std::uint8_t kCompleteKeys[] = {0x11, 0x10, 0x20, 0x0D, 0x09};
 
 // The punctuation keys ("[", "]", "-", "=" on the layout the page was used with).

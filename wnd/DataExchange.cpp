@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -94,6 +95,27 @@ void CDataExchange::Check(int id, std::int32_t& value)
     Check(id, checked);
     if (IsSaving() && Succeeded())
         value = checked ? 1 : 0;
+}
+
+void CDataExchange::CheckGroupOf(const ValueBox* boxes, std::size_t boxCount, std::uint8_t* slots,
+                                 std::size_t slotCount, std::uint8_t empty)
+{
+    if (Skipped())
+        return;
+    std::uint8_t* const end = slots + slotCount;
+    if (IsLoading()) {
+        for (const ValueBox* box = boxes; box != boxes + boxCount; ++box) {
+            bool held = box->value != empty && std::find(slots, end, box->value) != end;
+            ::CheckDlgButton(m_dialog, box->id, held ? BST_CHECKED : BST_UNCHECKED);
+        }
+        return;
+    }
+    std::fill(slots, end, empty);
+    std::uint8_t* next = slots;
+    for (const ValueBox* box = boxes; box != boxes + boxCount && next != end; ++box) {
+        if (::IsDlgButtonChecked(m_dialog, box->id) == BST_CHECKED)
+            *next++ = box->value;
+    }
 }
 
 void CDataExchange::Radio(int firstId, int lastId, int& index)

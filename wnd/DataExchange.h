@@ -10,12 +10,19 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
 namespace wnd {
 
 enum class ExchangeDirection { Load, Save };
+
+// A check box that stands for a value (CDataExchange::CheckGroup).
+struct ValueBox {
+    int id;
+    std::uint8_t value;
+};
 
 class CDataExchange {
 public:
@@ -31,6 +38,14 @@ public:
     void Check(int id, bool& value);
     // A check box for a 32-bit flag: any non-zero value checks it; saving gives 1 or 0.
     void Check(int id, std::int32_t& value);
+    // Check boxes that pick values into slots. Loading checks each box whose value is in a slot
+    // and clears the others; saving empties every slot, then fills them from the front with the
+    // values of the checked boxes, in the boxes' order.
+    template <std::size_t BoxCount, std::size_t SlotCount>
+    void CheckGroup(const ValueBox (&boxes)[BoxCount], std::uint8_t (&slots)[SlotCount], std::uint8_t empty)
+    {
+        CheckGroupOf(boxes, BoxCount, slots, SlotCount, empty);
+    }
     // Radio buttons firstId..lastId (consecutive ids): the index of the checked one, -1 for none.
     void Radio(int firstId, int lastId, int& index);
     // An edit's text; a maximum length above zero also limits typing.
@@ -53,6 +68,8 @@ public:
     void Fail(int id, const std::string& message);
 
 private:
+    void CheckGroupOf(const ValueBox* boxes, std::size_t boxCount, std::uint8_t* slots, std::size_t slotCount,
+                      std::uint8_t empty);
     void NumberOf(int id, std::uint32_t& value, int minimum, int maximum, int spinId);
     bool Skipped() const { return m_failedField != nullptr; }
     HWND Field(int id) const { return ::GetDlgItem(m_dialog, id); }

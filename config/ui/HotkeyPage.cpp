@@ -16,11 +16,18 @@ namespace {
 constexpr BYTE kEmptySlot = 0xFF;
 constexpr int kToggleItem = 0;  // "Enable/Disable Pennivox", the only other hotkey
 
-const struct {
-    const char* name;
-    BYTE key;
-} kCompleteKeys[] = {
-    {"CTRL", VK_CONTROL}, {"SHIFT", VK_SHIFT}, {"SPACE", VK_SPACE}, {"RETURN", VK_RETURN}, {"TAB", VK_TAB}};
+// The complete keys' boxes, in the order their keys fill the slots when a box changes.
+const wnd::ValueBox kCompleteKeyBoxes[] = {{IDC_HOTKEY_COMPLETE_CTRL, VK_CONTROL},
+                                           {IDC_HOTKEY_COMPLETE_RETURN, VK_RETURN},
+                                           {IDC_HOTKEY_COMPLETE_SHIFT, VK_SHIFT},
+                                           {IDC_HOTKEY_COMPLETE_SPACE, VK_SPACE},
+                                           {IDC_HOTKEY_COMPLETE_TAB, VK_TAB}};
+
+bool IsCompleteKeyBox(int id)
+{
+    return std::any_of(std::begin(kCompleteKeyBoxes), std::end(kCompleteKeyBoxes),
+                       [id](const wnd::ValueBox& box) { return box.id == id; });
+}
 
 // The virtual key that types the character on the current keyboard layout.
 BYTE KeyOfCharacter(char character)
@@ -34,18 +41,13 @@ CDlgOptionHotkey::CDlgOptionHotkey(CAppSettings& settings) : CDialogPage(IDD_OPT
 
 BOOL CDlgOptionHotkey::OnInitDialog()
 {
-    FillLists();
+    FillOtherList();
     SetItemText(IDC_HOTKEY_ESC, "Esc");
     return CDialogPage::OnInitDialog();
 }
 
-void CDlgOptionHotkey::FillLists() const
+void CDlgOptionHotkey::FillOtherList() const
 {
-    HWND complete = Item(IDC_HOTKEY_COMPLETE_LIST);
-    for (const auto& key : kCompleteKeys) {
-        LRESULT index = ::SendMessageA(complete, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(key.name));
-        ::SendMessageA(complete, LB_SETITEMDATA, static_cast<WPARAM>(index), key.key);
-    }
     std::string toggle = wnd::LoadResourceString(IDS_ENABLE_DISABLE_ITEM);
     ::SendDlgItemMessageA(Handle(), IDC_HOTKEY_OTHER_LIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(toggle.c_str()));
 }
@@ -72,8 +74,11 @@ void CDlgOptionHotkey::Exchange(wnd::CDataExchange& dx)
 {
     if (dx.IsLoading()) {
         RefreshControls();
+        dx.CheckGroup(kCompleteKeyBoxes, m_values.vkSelect, kEmptySlot);
         return;
     }
+    // The complete keys' slots were taken when a box changed; untouched, they stay as read.
+
     // The control is the last word, also if it did not report its last edit.
     if (::SendDlgItemMessageA(Handle(), IDC_HOTKEY_OTHER_LIST, LB_GETCURSEL, 0, 0) == kToggleItem) {
         DWORD hotkey = m_values.dwEnableZel;
@@ -90,26 +95,10 @@ void CDlgOptionHotkey::RefreshControls() const
                        m_values.vkSelectPageDown == VK_NEXT ? IDC_HOTKEY_PAGE_UP_DOWN : IDC_HOTKEY_MINUS_PLUS);
     ::CheckRadioButton(Handle(), IDC_HOTKEY_FUNCTION_KEYS, IDC_HOTKEY_MAIN_DIGITS,
                        m_values.vkSelectIndex[0] == '1' ? IDC_HOTKEY_MAIN_DIGITS : IDC_HOTKEY_FUNCTION_KEYS);
-    SelectCompleteKeys();
     HWND other = Item(IDC_HOTKEY_OTHER_LIST);
     ::SendMessageA(other, LB_SETITEMDATA, kToggleItem, static_cast<LPARAM>(m_values.dwEnableZel));
     ::SendMessageA(other, LB_SETCURSEL, kToggleItem, 0);
     ShowSelectedHotkey();
-}
-
-void CDlgOptionHotkey::SelectCompleteKeys() const
-{
-    HWND list = Item(IDC_HOTKEY_COMPLETE_LIST);
-    ::SendMessageA(list, LB_SETSEL, FALSE, -1);
-    int count = static_cast<int>(::SendMessageA(list, LB_GETCOUNT, 0, 0));
-    for (BYTE slot : m_values.vkSelect) {
-        for (int item = 0; item < count && slot != kEmptySlot; ++item) {
-            if (::SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(item), 0) == slot) {
-                ::SendMessageA(list, LB_SETSEL, TRUE, item);
-                break;
-            }
-        }
-    }
 }
 
 void CDlgOptionHotkey::ShowSelectedHotkey() const
@@ -135,11 +124,6 @@ bool CDlgOptionHotkey::OnCommand(int id, int code, HWND)
                 return false;
             OnKeyChoice(id);
             return true;
-        case IDC_HOTKEY_COMPLETE_LIST:
-            if (code != LBN_SELCHANGE)
-                return false;
-            OnCompleteKeysChanged();
-            return true;
         case IDC_HOTKEY_OTHER_LIST:
             if (code != LBN_SELCHANGE)
                 return false;
@@ -151,7 +135,10 @@ bool CDlgOptionHotkey::OnCommand(int id, int code, HWND)
             OnHotkeyEdited();
             return true;
         default:
-            return false;
+            if (code != BN_CLICKED || !IsCompleteKeyBox(id))
+                return false;
+            OnCompleteKeysChanged();
+            return true;
     }
 }
 
@@ -189,14 +176,8 @@ void CDlgOptionHotkey::OnKeyChoice(int id)
 
 void CDlgOptionHotkey::OnCompleteKeysChanged()
 {
-    std::fill(std::begin(m_values.vkSelect), std::end(m_values.vkSelect), kEmptySlot);
-    HWND list = Item(IDC_HOTKEY_COMPLETE_LIST);
-    int count = static_cast<int>(::SendMessageA(list, LB_GETCOUNT, 0, 0));
-    size_t filled = 0;
-    for (int item = 0; item < count && filled < std::size(m_values.vkSelect); ++item) {
-        if (::SendMessageA(list, LB_GETSEL, static_cast<WPARAM>(item), 0) > 0)
-            m_values.vkSelect[filled++] = static_cast<BYTE>(::SendMessageA(list, LB_GETITEMDATA, item, 0));
-    }
+    wnd::CDataExchange dx(Handle(), wnd::ExchangeDirection::Save);
+    dx.CheckGroup(kCompleteKeyBoxes, m_values.vkSelect, kEmptySlot);
     m_changed = true;
 }
 

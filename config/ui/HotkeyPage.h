@@ -23,9 +23,8 @@ protected:
     bool OnCommand(int id, int code, HWND control) override;
 
 private:
-    void FillLists() const;
+    void FillOtherList() const;
     void RefreshControls() const;
-    void SelectCompleteKeys() const;
     void ShowSelectedHotkey() const;
     void OnKeyChoice(int id);
     void OnCompleteKeysChanged();

@@ -1,6 +1,6 @@
-"""Pennivox.exe's Options dialog, opened through the controller's commands: saved keys and the
-toggle hotkey take effect at once, Cancel asks only after a change, and the start-up box writes
-and removes the user's Run value."""
+"""Pennivox.exe's Options dialog, opened through the controller's commands: saved keys (the complete
+keys' boxes too) and the toggle hotkey take effect at once, Cancel asks only after a change, and the
+start-up box writes and removes the user's Run value."""
 
 import os
 import subprocess
@@ -18,6 +18,7 @@ TVM_GETNEXTITEM, TVM_SELECTITEM, TVGN_ROOT, TVGN_NEXT, TVGN_CARET = 0x110A, 0x11
 TREE, CAPTION, HOTKEY_CONTROL = 1000, 1001, 1046
 FUNCTION_KEYS, MAIN_DIGITS = 1065, 1066
 WORD_BOX, STARTUP_BOX = 1040, 1067
+COMPLETE_BOXES = {"Ctrl": 1052, "Return": 1053, "Shift": 1054, "Space": 1055, "Tab": 1056}
 RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
 AUTOLEARN_LIST, AUTOLEARN_DELETE_SELECTED, AUTOLEARN_DELETE_ALL, AUTOLEARN_SAVE = 1044, 1033, 1077, 1079
 LVM_GETITEMCOUNT = 0x1004
@@ -230,3 +231,26 @@ with Session("options", limit=150) as s:
         s.wait_until(lambda: os.path.getsize(dic) == 0, "an empty AutoLearn.dic")
         close(dialog, IDCANCEL)  # saved: nothing left to ask about
     s.case("delete_all_and_save_empties_the_file", delete_all_and_save)
+
+    def ticked_complete_keys(dialog):
+        return [name for name, box in COMPLETE_BOXES.items() if checked(dialog, box)]
+
+    def complete_key_boxes():
+        """Last: Space then completes whatever a later case would type."""
+        dialog = open_options()
+        expect(ticked_complete_keys(dialog), ["Return", "Tab"], "complete keys ticked at first")
+        press(s, dialog, COMPLETE_BOXES["Return"])
+        press(s, dialog, COMPLETE_BOXES["Space"])
+        s.wait_until(lambda: ticked_complete_keys(dialog) == ["Space", "Tab"], "Return cleared, Space ticked")
+        s.screenshot("complete-keys-space-tab")
+        close(dialog, IDOK)
+        with open(os.path.join(folder, "Config.ini")) as f:
+            slots = [line.strip() for line in f if line.startswith("vkSelect=")]
+        expect(slots, ["vkSelect=2009FFFFFFFFFFFFFFFF"], "Space and Tab in the slots")
+        completes("xylop", ["space"], "xylophone ")
+        edit = fresh_edit(s, target, prompt, target.MULTI)
+        s.type("xylop")
+        s.wait_until(lambda: window_rect(s, prompt)[0], "the prompt shows")
+        s.key("Down", "Return")  # Return took a row moved to; now it is the line break
+        s.wait_text(edit, "xylop\r\n")
+    s.case("complete_key_boxes_take_effect_at_once", complete_key_boxes)

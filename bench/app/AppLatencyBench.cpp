@@ -26,6 +26,8 @@
 // one a line. KEYS (default 400) keys are timed in (a) and in (b); a key press starts every
 // PACE_MS milliseconds (default 50), a fast typist's pace. TARGET32_DIR holds keytarget.exe
 // with its own Zel32.dll and Zel32Host.exe (a copy: Zel32.dll's shared data is per file).
+//
+//   app_bench.exe --pattern ...   a typist's key pattern instead (bench/app/KeyPatternBench.h)
 #include <windows.h>
 #include <mmsystem.h>
 #include <tlhelp32.h>
@@ -38,6 +40,7 @@
 #include <vector>
 
 #include "bench/app/KeyBench.h"
+#include "bench/app/KeyPatternBench.h"
 #include "base/WinHandles.h"
 #include "bench/hook/KeyArrival.h"
 #include "bench/hook/KeyTargetWindow.h"
@@ -692,8 +695,12 @@ void C32BitSide::Stop()
 
 int main(int argc, char** argv)
 {
+    if (argc > 1 && strcmp(argv[1], "--pattern") == 0)
+        return keypattern::RunKeyPattern(argc, argv);
     if (argc < 3) {
-        fprintf(stderr, "usage: app_bench.exe PROGRAM_DIR WORDS_FILE [KEYS] [PACE_MS] [TARGET32_DIR]\n");
+        fprintf(stderr,
+                "usage: app_bench.exe PROGRAM_DIR WORDS_FILE [KEYS] [PACE_MS] [TARGET32_DIR]\n"
+                "       app_bench.exe --pattern ... (bench/app/KeyPatternBench.h)\n");
         return 2;
     }
     std::string folder = argv[1];

@@ -33,3 +33,33 @@ bench_wine() {
   # shellcheck disable=SC1091
   . "$bench_envdir/env.sh"
 }
+
+# bench_before COMMIT: builds that commit's Pennivox.exe, Zel.dll (and its 32-bit pieces) and the
+# dictionaries its own build makes, once per commit id, in $build/before/ID: a worktree of the
+# commit (src, with ../shared beside it and a copy of .deps) and its MinGW Release build. Sets
+# $before_id and $before_program (the program folder of that build).
+bench_before() {
+  before_id=$(git -C "$here" rev-parse --verify "$1^{commit}")
+  local root="$build/before/$before_id"
+  before_program="$root/build/Pennivox"
+  if [ -f "$root/built" ]; then
+    return 0
+  fi
+  echo "building $1 ($before_id) once in $root" >&2
+  mkdir -p "$root"
+  if [ ! -d "$root/src" ]; then
+    git -C "$here" worktree add --detach "$root/src" "$before_id" >/dev/null
+  fi
+  ln -sfn "$(cd "$here/../shared" && pwd)" "$root/shared"
+  if [ -d "$here/.deps" ] && [ ! -d "$root/src/.deps" ]; then
+    cp -a "$here/.deps" "$root/src/.deps"
+  fi
+  if ! cmake -S "$root/src" -B "$root/build" -DCMAKE_TOOLCHAIN_FILE="$root/src/cmake/mingw-w64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DPV_TESTS=OFF -DPV_BENCH=OFF >"$root/build.log" 2>&1 ||
+    ! cmake --build "$root/build" --target Pennivox Zel pv_default_dictionaries -j2 >>"$root/build.log" 2>&1; then
+    echo "$1 did not build with this toolchain; the end of $root/build.log:" >&2
+    tail -n 20 "$root/build.log" >&2
+    return 1
+  fi
+  touch "$root/built"
+}

@@ -26,18 +26,21 @@
 // one a line. KEYS (default 400) keys are timed in (a) and in (b); a key press starts every
 // PACE_MS milliseconds (default 50), a fast typist's pace. TARGET32_DIR holds keytarget.exe
 // with its own Zel32.dll and Zel32Host.exe (a copy: Zel32.dll's shared data is per file).
+//
+//   app_bench.exe --pattern ...   a typist's key pattern instead (bench/app/KeyPatternBench.h)
 #include <windows.h>
 #include <mmsystem.h>
 #include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "bench/app/ProgramProcess.h"
+#include "bench/app/KeyBench.h"
+#include "bench/app/KeyPatternBench.h"
 #include "base/WinHandles.h"
 #include "bench/hook/KeyArrival.h"
 #include "bench/hook/KeyTargetWindow.h"
@@ -47,14 +50,12 @@
 
 namespace {
 
+using namespace appbench;
 using bench::Microseconds;
 using bench::Now;
 using bench::Percentile;
 
 const char kTargetClass[] = "PvAppBenchTarget";
-const char kPromptClass[] = "#32770";
-const char kPromptReadyTitle[] = "Pennivox";
-const WORD kTrayEnableCommand = 32797;  // ID_TRAY_ENABLE of the program's resources
 // ID_DEBUG_BUSY_WINDOW_THREAD of the program's resources: lParam milliseconds without pumping.
 // Older programs ignore it.
 const WORD kBusyWindowThreadCommand = 0x7F10;
@@ -65,57 +66,9 @@ const int kWordsPerBatch = 4;
 
 // ---- the targets: an edit control of this process's UI thread, or one of keytarget.exe
 
-// Where keys are typed: the top-level window, its edit control, and what the injecting thread
-// waits for there (`event` is set when it arrived).
-struct KeyTarget {
-    HWND window = nullptr;
-    HWND edit = nullptr;
-    bench::KeyArrival* arrival = nullptr;
-    HANDLE event = nullptr;
-};
 bench::KeyArrival g_ownArrival = {};
 KeyTarget g_own;
 KeyTarget g_keys;  // the one typed into now
-
-// ---- the two processes
-
-struct Process {
-    PROCESS_INFORMATION info = {};
-
-    bool Start(const std::string& folder, const std::string& commandLine)
-    {
-        std::string command = commandLine;
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        return CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                              &info) != FALSE;
-    }
-    bool Owns(HWND window) const { return OwnedBy(window, info); }
-    void Stop(HWND window) { StopProgram(info, window, 10000); }
-};
-
-HWND WaitForWindow(const Process& process, const char* cls, const char* title, DWORD timeoutMs)
-{
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < timeoutMs) {
-        HWND window = FindWindowA(cls, title);
-        if (process.Owns(window))
-            return window;
-        if (WaitForSingleObject(process.info.hProcess, 20) == WAIT_OBJECT_0)
-            return nullptr;
-    }
-    return nullptr;
-}
-
-bool ReceiverCommand(HWND receiver, const char* text)
-{
-    COPYDATASTRUCT copy = {};
-    copy.dwData = RECEIVER_COMMAND_DATA;
-    copy.cbData = (DWORD)strlen(text) + 1;
-    copy.lpData = (void*)text;
-    DWORD_PTR result = 0;
-    return SendMessageTimeoutA(receiver, WM_COPYDATA, 0, (LPARAM)&copy, SMTO_NORMAL, 5000, &result) && result;
-}
 
 // ---- measuring
 
@@ -192,13 +145,6 @@ struct Bench {
     }
 };
 
-long long TicksPerSecond()
-{
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f.QuadPart;
-}
-
 enum class Watch { None, Shows, Moves };
 
 bool PromptRect(HWND prompt, RECT& rect)
@@ -206,27 +152,14 @@ bool PromptRect(HWND prompt, RECT& rect)
     return IsWindowVisible(prompt) && GetWindowRect(prompt, &rect);
 }
 
-INPUT KeyInput(WORD vk, bool release)
-{
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = vk;
-    input.ki.wScan = (WORD)MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
-    input.ki.dwFlags = release ? KEYEVENTF_KEYUP : 0;
-    return input;
-}
-
 // Injects one key event and waits for the edit control to get it. With `watch`, also spins until
 // the prompt shows (or moves) and reports how long that took in `promptUs` (-1: it did not).
 bool Inject(Bench& b, WORD vk, bool release, double& delayUs, Watch watch = Watch::None, double* promptUs = nullptr)
 {
-    INPUT input = KeyInput(vk, release);
     RECT before = {};
     bool wasVisible = PromptRect(b.prompt, before);
-    ResetEvent(g_keys.event);
-    g_keys.arrival->awaited = release ? WM_KEYUP : WM_KEYDOWN;
-    long long sent = Now();
-    SendInput(1, &input, sizeof input);
+    long long sent = 0;
+    InjectKey(g_keys, vk, release, sent);
     if (watch != Watch::None) {
         *promptUs = -1;
         long long limit = sent + TicksPerSecond();
@@ -243,10 +176,7 @@ bool Inject(Bench& b, WORD vk, bool release, double& delayUs, Watch watch = Watc
             SwitchToThread();
         }
     }
-    if (WaitForSingleObject(g_keys.event, 2000) != WAIT_OBJECT_0)
-        return false;
-    delayUs = Microseconds(g_keys.arrival->ticks - sent);
-    return true;
+    return AwaitKey(g_keys, sent, delayUs);
 }
 
 void WaitForPace(Bench& b)
@@ -306,64 +236,6 @@ void TypePair(Bench& b, WORD vk, KeyFigures& figures)
     }
 }
 
-bool WaitPromptHidden(HWND prompt, DWORD timeoutMs)
-{
-    DWORD start = GetTickCount();
-    while (IsWindowVisible(prompt)) {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        Sleep(1);
-    }
-    return true;
-}
-
-// ---- Pennivox's 32-bit helper
-
-// Zel32Host.exe processes started by `parentPid`.
-std::vector<DWORD> HelperPids(DWORD parentPid)
-{
-    std::vector<DWORD> pids;
-    pvbase::KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (snapshot.Get() == INVALID_HANDLE_VALUE)
-        return pids;
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot.Get(), &entry); more; more = Process32Next(snapshot.Get(), &entry)) {
-        const char* slash = strrchr(entry.szExeFile, '\\');
-        const char* name = slash ? slash + 1 : entry.szExeFile;
-        if (entry.th32ParentProcessID == parentPid && _stricmp(name, HOST32_EXE_NAME) == 0)
-            pids.push_back(entry.th32ProcessID);
-    }
-    return pids;
-}
-
-bool WaitForHelper(DWORD programPid, DWORD timeoutMs)
-{
-    DWORD start = GetTickCount();
-    while (HelperPids(programPid).empty()) {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        Sleep(20);
-    }
-    return true;
-}
-
-// Takes the program's helper's hooks out, as the program does when it is switched off; switching
-// it on puts them back. (Ending the helper would not do: Wine keeps the hooks of a killed thread.)
-bool TakeOutHelperHooks(DWORD programPid)
-{
-    bool told = false;
-    for (DWORD pid : HelperPids(programPid)) {
-        pvbase::KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
-        THREADENTRY32 entry = {};
-        entry.dwSize = sizeof entry;
-        for (BOOL more = Thread32First(snapshot.Get(), &entry); more; more = Thread32Next(snapshot.Get(), &entry))
-            if (entry.th32OwnerProcessID == pid && PostThreadMessageA(entry.th32ThreadID, WM_HOST32_REMOVE, 0, 0))
-                told = true;
-    }
-    return told;
-}
-
 // The helpers take their commands as posted thread messages: a moment for them to act before
 // keys in a 32-bit program are timed.
 const DWORD kHelperSettleMs = 50;
@@ -387,8 +259,7 @@ void HookToProgram(Bench& b)
     }
     SetReceiverHelper(b, false);
     if (!b.programHooked) {
-        DWORD_PTR ignored = 0;
-        SendMessageTimeoutA(b.prompt, WM_COMMAND, kTrayEnableCommand, 0, SMTO_NORMAL, 5000, &ignored);
+        ToggleProgram(b.prompt);
         b.programHooked = true;
     }
 }
@@ -396,8 +267,7 @@ void HookToProgram(Bench& b)
 void HookToReceiver(Bench& b)
 {
     if (b.programHooked) {
-        DWORD_PTR ignored = 0;
-        SendMessageTimeoutA(b.prompt, WM_COMMAND, kTrayEnableCommand, 0, SMTO_NORMAL, 5000, &ignored);
+        ToggleProgram(b.prompt);
         b.programHooked = false;
     }
     b.receiverHooked = ReceiverCommand(b.receiver, "install");
@@ -408,17 +278,7 @@ void HookToReceiver(Bench& b)
 bool SwitchTo(const KeyTarget& target)
 {
     g_keys = target;
-    SetForegroundWindow(target.window);
-    const DWORD thread = GetWindowThreadProcessId(target.window, nullptr);
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < 2000) {
-        GUITHREADINFO info = {};
-        info.cbSize = sizeof info;
-        if (GetForegroundWindow() == target.window && GetGUIThreadInfo(thread, &info) && info.hwndFocus == target.edit)
-            return true;
-        Sleep(5);
-    }
-    return false;
+    return Focus(target);
 }
 
 // A word ends with a space; the text is cleared between batches so the caret stays in view.
@@ -427,11 +287,6 @@ void StartBatch(Bench& b)
     TypeKey(b, VK_SPACE, nullptr);  // untimed warm-up, also ends the word before
     WaitPromptHidden(b.prompt, 1000);
     SendMessageTimeoutA(g_keys.edit, WM_SETTEXT, 0, (LPARAM) "", SMTO_NORMAL, 2000, nullptr);
-}
-
-WORD LetterKey(char c)
-{
-    return (WORD)('A' + (c - 'a'));
 }
 
 // One word and its space; `paired`: each release injected right behind its press. With `until`,
@@ -461,12 +316,6 @@ void TypeWords(Bench& b, KeyFigures& figures, bool paired = false)
 {
     for (int w = 0; w < kWordsPerBatch && figures.Timed() < figures.wanted; ++w)
         TypeWord(b, figures, paired);
-}
-
-bool WaitWindowAnswers(HWND window, DWORD timeoutMs)
-{
-    DWORD_PTR ignored = 0;
-    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &ignored) != 0;
 }
 
 // (e): words typed as in (d) while the program's window thread does not pump for kBusyMs.
@@ -761,23 +610,6 @@ void Print32(const Bench& b)
         printf("Pennivox showed no prompt for any word typed into the 32-bit program: its keys did not reach it\n");
 }
 
-std::vector<std::string> ReadWords(const char* path)
-{
-    std::vector<std::string> words;
-    std::ifstream in(path);
-    std::string line;
-    while (std::getline(in, line)) {
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
-            line.pop_back();
-        bool letters = !line.empty();
-        for (char c : line)
-            letters = letters && c >= 'a' && c <= 'z';
-        if (letters)
-            words.push_back(line);
-    }
-    return words;
-}
-
 // keytarget.exe, where (h) types, and the receiver's own Zel32Host.exe, for the run.
 class C32BitSide {
 public:
@@ -863,8 +695,12 @@ void C32BitSide::Stop()
 
 int main(int argc, char** argv)
 {
+    if (argc > 1 && strcmp(argv[1], "--pattern") == 0)
+        return keypattern::RunKeyPattern(argc, argv);
     if (argc < 3) {
-        fprintf(stderr, "usage: app_bench.exe PROGRAM_DIR WORDS_FILE [KEYS] [PACE_MS] [TARGET32_DIR]\n");
+        fprintf(stderr,
+                "usage: app_bench.exe PROGRAM_DIR WORDS_FILE [KEYS] [PACE_MS] [TARGET32_DIR]\n"
+                "       app_bench.exe --pattern ... (bench/app/KeyPatternBench.h)\n");
         return 2;
     }
     std::string folder = argv[1];
@@ -923,15 +759,8 @@ int main(int argc, char** argv)
     }
     SetForegroundWindow(b.target);
     SetFocus(g_own.edit);
+    PumpMessagesFor(500);
     MSG msg;
-    DWORD settle = GetTickCount();
-    while (GetTickCount() - settle < 500) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        Sleep(5);
-    }
 
     HANDLE thread = CreateThread(nullptr, 0, Injector, &b, 0, nullptr);
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

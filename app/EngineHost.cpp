@@ -196,12 +196,15 @@ void CEngineHost::TakeWaitingKeys()
     for (const CKeyGate::AnsweredKey& answered : m_hooks.TakeAnsweredKeys()) {
         ++m_keysDecided;
         const CEngineWorkLog::Entry entry(m_workLog, "answered-by-gate", answered.key.vk);
-        if (!m_hooks.Installed())
-            continue;
-        if (answered.answer)
+        if (!m_hooks.Installed()) {
+            // Switched off meanwhile: a key the gate swallowed still reaches the target.
+            if (!answered.answer && !KeyGateRules::IsOwnInputMarkerKey(answered.key.vk))
+                m_engine.TypeAgain(answered.key);
+        } else if (answered.answer) {
             m_engine.OnPassedKey(answered.key);
-        else
+        } else {
             m_engine.OnSwallowedKey(answered.key);
+        }
     }
 }
 
@@ -292,6 +295,7 @@ void CEngineHost::ApplySettings()
 
 void CEngineHost::SetEnabled(bool enabled)
 {
+    TakeWaitingKeys();              // they came while it was on
     m_engine.RestoreWindowText(0);  // forget the typed text
     m_hooks.Set(Window(), enabled);
     m_prompt.ShowPrompt(false);

@@ -841,13 +841,18 @@ void CCompletionEngine::OnSwallowedKey(const KeyReport& key)
 {
     if (!OnHookKey(key))
         return;
+    TypeAgain(key);
+    // Keys typed after it reached the target first or wait there: the next ones wait for it.
+    SendOwnInputMarker();
+}
+
+void CCompletionEngine::TypeAgain(const KeyReport& key)
+{
     // A release that passes belongs to a press that reached the target.
     if (key.released)
         m_output.ReplayKey(key.vk, true);
     else
         RetypeKey(key);
-    // Keys typed after it reached the target first or wait there: the next ones wait for it.
-    SendOwnInputMarker();
 }
 
 int CCompletionEngine::CompleteSelection()

@@ -59,6 +59,8 @@ public:
     // (KeyGateRules::AnswerWithoutEngine): it goes the way the engine would have sent it, and is
     // typed again if that way was to pass.
     void OnSwallowedKey(const KeyReport& key);
+    // Types a swallowed key as it was, the engine aside (switched off).
+    void TypeAgain(const KeyReport& key);
     // What lets a key be answered without the engine; keysDecided is left to the caller.
     KeyGateRules GateRules() const;
 

@@ -4,7 +4,8 @@ The user types each text character by character through pvengine and, before eac
 looks at the prompt's first page: when a row is the current word, it presses that row's index key
 (F1 ... F5) and goes on after the word; it never needs Return to complete. A blank the completion
 typed behind the word stands for the text's blank; a mark, tab or line break typed next takes its
-place; anything else costs a Back first. Every other character, every Back, and the Escape that a
+place (where the text has a blank before the mark, the user types that blank first); anything else
+costs a Back first. Every other character, every Back, and the Escape that a
 key needs at a shown prompt that would complete with it (Tab; in classic mode Return too), is one
 key. The user of "ranked+blank" types the blank behind a completed word out of habit, as users of
 other tools do; the engine keeps one blank, so it saves as many keys as "ranked+learn" less those
@@ -140,9 +141,11 @@ class User:
         # (compared as a whole: the edit's tail minus its blank would pass for the whole text)
         if edit.endswith(" ") and matched(text[:done] + " ", done + 1, edit) >= 0:
             if done < len(text) and text[done] == " ":
-                if self.habit:
+                # Before a mark the blank must be typed, or the mark would take its place ("mot ?").
+                needed = done + 1 < len(text) and text[done + 1] in BEFORE_BLANK
+                if self.habit or needed:
                     state = self.send({"type": " "})
-                    self.habit_blanks += 1
+                    self.habit_blanks += 0 if needed else 1
                     if matched(text, done + 1, state["text"]) < 0:
                         raise RuntimeError("a blank typed behind a completed word doubled it near %r" %
                                            text[max(done - 40, 0):done + 1])

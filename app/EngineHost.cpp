@@ -183,6 +183,7 @@ int CEngineHost::OnHookKey(WPARAM report, LPARAM keyInfo)
         return 1;  // the gate answered it, and it came among the waiting keys
     ++m_keysDecided;
     const KeyReport key = KeyReport::FromHook(static_cast<unsigned>(report & 0xFFFF), static_cast<unsigned>(keyInfo));
+    m_pacer.NoteKey(key);
     int answer = 1;
     if (m_hooks.Installed())  // switched off: every key passes untouched
         answer = m_pacer.Report([&] { return m_engine.OnHookKey(key); });
@@ -210,8 +211,10 @@ void CEngineHost::TakeWaitingKeys()
 
 void CEngineHost::OnPassedKey(WPARAM chars, LPARAM keyInfo)
 {
+    const KeyReport key = KeyReport::FromHook(static_cast<unsigned>(chars), static_cast<unsigned>(keyInfo));
+    m_pacer.NoteKey(key);
     if (m_hooks.Installed())
-        m_engine.OnPassedKey(KeyReport::FromHook(static_cast<unsigned>(chars), static_cast<unsigned>(keyInfo)));
+        m_engine.OnPassedKey(key);
 }
 
 void CEngineHost::TakePassedKeys()
@@ -225,9 +228,23 @@ void CEngineHost::TakePassedKeys()
 
 int CEngineHost::OnSearch()
 {
+    if (m_engine.HasQueuedSearches())
+        WaitForRelease();
     const int shown = m_engine.SearchTyped();
     m_learning.ScheduleSave(Window());
     return shown;
+}
+
+void CEngineHost::WaitForRelease()
+{
+    for (LONGLONG left = m_pacer.ReleaseWaitUs(); left > 0; left = m_pacer.ReleaseWaitUs()) {
+        const DWORD ms = static_cast<DWORD>((left + 999) / 1000);
+        if (::MsgWaitForMultipleObjects(0, nullptr, FALSE, ms, QS_POSTMESSAGE | QS_SENDMESSAGE) != WAIT_OBJECT_0)
+            return;
+        MSG msg;
+        ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);  // runs the keys sent
+        TakePassedKeys();
+    }
 }
 
 int CEngineHost::OnComplete()

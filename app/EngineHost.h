@@ -69,6 +69,8 @@ private:
     void PublishGateRules();
     int OnSearch();
     int OnComplete();
+    // Before a search: the release of the last press, if it is about to come, is handled first.
+    void WaitForRelease();
     void OnLoad();
     // False when no dictionary could be loaded.
     bool LoadDictionaries();

@@ -55,7 +55,12 @@ bool CHookOwnerThread::Run(UINT command)
 {
     if (!::PostThreadMessageA(m_threadId, command, 0, 0))
         return false;
-    ::WaitForSingleObject(m_done.Get(), INFINITE);
+    // The hook's thread may be asking this one about a key meanwhile: it is answered.
+    const HANDLE done = m_done.Get();
+    while (::MsgWaitForMultipleObjects(1, &done, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+        MSG msg;
+        ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
     return true;
 }
 

@@ -6,6 +6,35 @@
 #include "app/ThreadMessages.h"
 #include "app/engine/CompletionEngine.h"
 
+LONGLONG CKeyPacer::MicrosecondsNow()
+{
+    LARGE_INTEGER now{}, frequency{};
+    ::QueryPerformanceCounter(&now);
+    ::QueryPerformanceFrequency(&frequency);
+    return now.QuadPart / frequency.QuadPart * 1000000 +
+           now.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart;
+}
+
+void CKeyPacer::NoteKey(const KeyReport& key)
+{
+    if (!key.released) {
+        m_pressKey = key.vk;
+        m_pressAt = MicrosecondsNow();
+        m_releaseCame = false;
+    } else if (key.vk == m_pressKey && !m_releaseCame) {
+        m_releaseCame = true;
+        m_releaseGapUs = MicrosecondsNow() - m_pressAt;
+    }
+}
+
+LONGLONG CKeyPacer::ReleaseWaitUs() const
+{
+    if (m_releaseCame || m_releaseGapUs > kQuickReleaseUs)
+        return 0;
+    const LONGLONG waitUntil = m_pressAt + std::min(m_releaseGapUs + kReleaseMarginUs, kMaxHeadStartUs);
+    return std::max<LONGLONG>(waitUntil - MicrosecondsNow(), 0);
+}
+
 void CKeyPacer::AnswerKey(int answer)
 {
     if (!m_keyUnanswered)

@@ -1,6 +1,6 @@
 // Key answering and pacing on the engine thread: each key report is answered as soon as its fate
-// is known, and the engine's own work after a key goes through messages and timers of the engine's
-// window.
+// is known, the engine's own work after a key goes through messages and timers of the engine's
+// window, and a search lets a release that is about to come be answered first.
 #pragma once
 
 #include <windows.h>
@@ -22,6 +22,12 @@ public:
     // key typed meanwhile overtake the ones held back.
     static constexpr UINT_PTR TIMER_OWN_INPUT = 1005;
     static constexpr UINT kOwnInputWaitMs = 1000;
+    // Releases that came this soon after their press are waited for before a search, by their last
+    // gap plus a margin, at most kMaxHeadStartUs: the search would take the processor the key
+    // gate needs to answer them. A typist who holds keys longer gets the search at once.
+    static constexpr LONGLONG kQuickReleaseUs = 5000;
+    static constexpr LONGLONG kReleaseMarginUs = 1000;
+    static constexpr LONGLONG kMaxHeadStartUs = 5000;
 
     // The engine's window: its own messages and timers go there.
     void SetWindow(HWND window) { m_window = window; }
@@ -39,6 +45,11 @@ public:
         m_keyUnanswered = outerUnanswered;
         return answer;
     }
+    // A key the engine got (answered by it or by the gate).
+    void NoteKey(const KeyReport& key);
+    // How long a search should still wait for the release of the last press (0: not at all).
+    LONGLONG ReleaseWaitUs() const;
+    static LONGLONG MicrosecondsNow();
     // The engine's timers; false for a timer of someone else.
     bool OnTimer(UINT_PTR id, CCompletionEngine& engine);
 
@@ -54,4 +65,8 @@ private:
     CEngineWorkLog* m_workLog = nullptr;
     std::function<void(int)> m_answerSink;
     bool m_keyUnanswered = false;  // a WM_HOOK_KEY is being handled and not yet answered
+    unsigned m_pressKey = 0;       // the last key pressed, when it came, and whether its release did
+    LONGLONG m_pressAt = 0;
+    bool m_releaseCame = true;
+    LONGLONG m_releaseGapUs = kQuickReleaseUs + 1;  // from a press to its release, last time
 };

@@ -75,6 +75,7 @@ int CKeyGate::OnHookKey(WPARAM chars, LPARAM keyInfo)
 {
     const KeyReport key = KeyReport::FromHook(static_cast<unsigned>(chars), static_cast<unsigned>(keyInfo));
     if (OnlyPasses(key)) {
+        ::ReplyMessage(1);  // the key goes on before the engine hears of it
         ::PostMessageA(m_engine, WM_ENGINE_KEY_PASSED, chars & 0xFFFF, keyInfo);
         return 1;
     }

@@ -178,9 +178,10 @@ KeyGateRules CCompletionEngine::GateRules() const
 
 void CCompletionEngine::OnPassedKey(const KeyReport& key)
 {
+    if (key.released)
+        return;  // changes nothing the engine keeps: no need to ask the system anything
     m_focus.SyncFocus();
-    if (!key.released)
-        TakePress(key.vk, false);  // an earlier press of this key that was taken is over
+    TakePress(key.vk, false);  // an earlier press of this key that was taken is over
     if (!WorksInFocusWindow()) {
         ForgetTypedText();
         return;

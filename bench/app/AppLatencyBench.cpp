@@ -738,17 +738,9 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    g_own.event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    g_own.arrival = &g_ownArrival;
-    const bench::KeyTargetWindow own =
-        bench::CreateKeyTargetWindow(kTargetClass, "Typing into an edit box", 40, 40, g_own.arrival, g_own.event);
-    if (!own.edit) {
-        fprintf(stderr, "app_bench: no target window\n");
+    if (!OpenOwnTarget(g_own, &g_ownArrival, kTargetClass, "Typing into an edit box"))
         return 1;
-    }
-    b.target = own.window;
-    g_own.window = b.target;
-    g_own.edit = own.edit;
+    b.target = g_own.window;
     g_keys = g_own;
     C32BitSide side32;
     b.no32 = argc > 5 && *argv[5] ? side32.Start(b, argv[5], receiver.info.dwProcessId)

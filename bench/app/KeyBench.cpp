@@ -23,6 +23,21 @@ const DWORD kKeyWaitMs = 2000;          // a key not there by then is lost
 const char kPromptClass[] = "#32770";  // the prompt is a dialog
 const char kPromptReadyTitle[] = "Pennivox";
 
+bool OpenOwnTarget(KeyTarget& target, bench::KeyArrival* arrival, const char* className, const char* title)
+{
+    target.arrival = arrival;
+    target.event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    const bench::KeyTargetWindow own =
+        bench::CreateKeyTargetWindow(className, title, 40, 40, target.arrival, target.event);
+    if (!own.edit) {
+        fprintf(stderr, "app_bench: no target window\n");
+        return false;
+    }
+    target.window = own.window;
+    target.edit = own.edit;
+    return true;
+}
+
 bool Process::Start(const std::string& folder, const std::string& commandLine)
 {
     std::string command = commandLine;

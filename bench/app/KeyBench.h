@@ -22,6 +22,9 @@ struct KeyTarget {
     HANDLE event = nullptr;
 };
 
+// Opens an edit box of this process's thread to type into, focused: false when it could not.
+bool OpenOwnTarget(KeyTarget& target, bench::KeyArrival* arrival, const char* className, const char* title);
+
 struct Process {
     PROCESS_INFORMATION info = {};
 

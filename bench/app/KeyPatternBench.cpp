@@ -454,16 +454,8 @@ int RunKeyPattern(int argc, char** argv)
     timeBeginPeriod(1);
     static bench::KeyArrival arrival = {};
     KeyTarget target;
-    target.arrival = &arrival;
-    target.event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    const bench::KeyTargetWindow own =
-        bench::CreateKeyTargetWindow(kTargetClass, "Typing as a typist does", 40, 40, target.arrival, target.event);
-    if (!own.edit) {
-        fprintf(stderr, "app_bench: no target window\n");
+    if (!OpenOwnTarget(target, &arrival, kTargetClass, "Typing as a typist does"))
         return 1;
-    }
-    target.window = own.window;
-    target.edit = own.edit;
     SetForegroundWindow(target.window);
     SetFocus(target.edit);
     PumpMessagesFor(500);

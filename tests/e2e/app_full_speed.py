@@ -9,8 +9,8 @@ import random
 import subprocess
 import time
 
-from harness import Session, Failure, expect
-from program import program_copy, start_program
+from harness import Session, expect
+from program import program_copy, start_program, wait_exact_text
 
 ROUNDS = int(os.environ.get("PV_FULL_SPEED_ROUNDS", "3"))
 WORDS_PER_ROUND = 60
@@ -75,13 +75,7 @@ with Session("app_full_speed", limit=60 + 45 * ROUNDS) as s:
             s.key("F1", delay_ms=KEY_DELAY_MS)
             s.type(" ", delay_ms=KEY_DELAY_MS)
             expected += word + " "
-        try:
-            s.wait_until(lambda: s.text(edit) == expected, "notepad's text", 10.0)
-        except Failure:
-            got = s.text(edit)
-            at = next((i for i, (a, b) in enumerate(zip(got, expected)) if a != b), min(len(got), len(expected)))
-            raise Failure("round %d: text differs at %d of %d: expected ...%r, got ...%r" % (
-                number + 1, at, len(expected), expected[max(0, at - 30):at + 30], got[max(0, at - 30):at + 30]))
+        wait_exact_text(s, edit, expected, "round %d" % (number + 1), 10.0)
         no_other_window()
         s.log("round %d: %d words, %d completed, %.1f s" % (number + 1, WORDS_PER_ROUND,
                                                            WORDS_PER_ROUND // COMPLETE_EVERY,

@@ -13,8 +13,8 @@ import random
 import subprocess
 import time
 
-from harness import Session, Failure, expect
-from program import program_copy, start_program
+from harness import Session, expect
+from program import program_copy, start_program, wait_exact_text
 
 ROUNDS = int(os.environ.get("PV_SUSTAINED_ROUNDS", "3"))
 WORDS_PER_ROUND = 150
@@ -84,13 +84,7 @@ with Session("app_sustained", limit=90 + 60 * ROUNDS) as s:
         s.type(" ", delay_ms=KEY_DELAY_MS)
 
     def check_round(number, expected, start):
-        try:
-            s.wait_until(lambda: s.text(edit) == expected, "notepad's text", 15.0)
-        except Failure:
-            got = s.text(edit)
-            at = next((i for i, (a, b) in enumerate(zip(got, expected)) if a != b), min(len(got), len(expected)))
-            raise Failure("round %d: text differs at %d of %d: expected ...%r, got ...%r" % (
-                number + 1, at, len(expected), expected[max(0, at - 60):at + 60], got[max(0, at - 60):at + 60]))
+        wait_exact_text(s, edit, expected, "round %d" % (number + 1), 15.0)
         expect(s.ctl("popup", "%x" % window), "0", "a window opened by notepad (F1 reached it)")
         s.log("round %d: %d words, %d completed, %.1f s" % (number + 1, WORDS_PER_ROUND, per_round,
                                                            time.monotonic() - start))

@@ -100,6 +100,17 @@ def windows_path(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
+def wait_exact_text(s, edit, expected, what, timeout):
+    """Waits until the edit holds exactly `expected`; else says where the text first differs."""
+    try:
+        s.wait_until(lambda: s.text(edit) == expected, "the text", timeout)
+    except Failure:
+        got = s.text(edit)
+        at = next((i for i, (a, b) in enumerate(zip(got, expected)) if a != b), min(len(got), len(expected)))
+        raise Failure("%s: text differs at %d of %d: expected ...%r, got ...%r" % (
+            what, at, len(expected), expected[max(0, at - 60):at + 60], got[max(0, at - 60):at + 60]))
+
+
 def fresh_edit(s, target, prompt, ctrl_id=101):
     """An empty edit of the test target with the focus, as a new word starts there: a prompt left by
     an earlier case is closed, and a line end tells the program that a new word begins (it keeps what

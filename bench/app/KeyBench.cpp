@@ -2,11 +2,13 @@
 
 #include <tlhelp32.h>
 
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 
 #include "base/WinHandles.h"
 #include "bench/app/ProgramProcess.h"
+#include "bench/hook/KeyTargetWindow.h"
 #include "bench/hook/LatencyStats.h"
 #include "hook/host32/Host32Protocol.h"
 #include "tools/testkit/TestReceiver.h"

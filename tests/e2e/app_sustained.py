@@ -5,8 +5,9 @@ between rounds. Every round's text must be exact: no key lost, doubled, misplace
 would open notepad's Help). And when the engine stalls right after a completion, the keys typed
 meanwhile land once each, in order, behind it.
 
-PV_SUSTAINED_ROUNDS=N runs more rounds (the suite runs 3); PV_ENGINE_LOG_DIR=DIR keeps the engine
-thread's work log (engine.tsv) there."""
+PV_SUSTAINED_ROUNDS=N runs more rounds (the suite runs 3); PV_SUSTAINED_ORDER=classic runs it with
+suggestions in key order; PV_ENGINE_LOG_DIR=DIR keeps the engine thread's work log (engine.tsv)
+there."""
 
 import os
 import random
@@ -56,7 +57,7 @@ def filler_words(count, rng):
 
 with Session("app_sustained", limit=90 + 60 * ROUNDS) as s:
     rng = random.Random(int(os.environ.get("PV_SUSTAINED_SEED", "34")))
-    folder = program_copy(s)
+    folder = program_copy(s, classic=os.environ.get("PV_SUSTAINED_ORDER") == "classic")
     pvdict = os.path.join(os.environ.get("PV_BINARY_DIR", "build/win"), "native-tools", "tools", "pvdict", "pvdict")
     per_round = WORDS_PER_ROUND // COMPLETE_EVERY
     targets = completed_words(ROUNDS * per_round + 1, rng, dictionary_heads(pvdict, os.path.join(folder, "Libs")))

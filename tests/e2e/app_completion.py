@@ -169,7 +169,8 @@ with Session("app_completion", limit=120) as s:
 
     def second_copy():
         second = s.start(os.path.join(folder, "Pennivox.exe"), name="Pennivox-2")
-        box = s.wait_window(title="Pennivox - ERROR", timeout=10)
+        # A program starting under a loaded Wine may take a while to show its box.
+        box = s.wait_window(title="Pennivox - ERROR", timeout=30)
         static = s.child(box, cls="Static", ctrl_id=0xFFFF)
         expect(s.text(static), "Pennivox is Running!   ", "message")
         s.ctl("post", "%x" % box, 0x0010, 0, 0)  # WM_CLOSE

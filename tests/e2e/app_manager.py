@@ -147,14 +147,14 @@ with Session("app_manager", limit=240) as s:
             s._xdotool("windowmove", s.ctl("xid", "%x" % finder), "0", "0")
             s.wait_until(lambda: window_rect(s, finder)[1][:2] == (0, 0), "the finder moved aside")
         _, picture = window_rect(s, s.child(finder, ctrl_id=FINDER_PICTURE))
-        s._xdotool("mousemove", "--sync", str((picture[0] + picture[2]) // 2), str((picture[1] + picture[3]) // 2))
+        s.move_pointer((picture[0] + picture[2]) // 2, (picture[1] + picture[3]) // 2)
         s._xdotool("mousedown", "1")
         try:
             x, y = (edit[0] + edit[2]) // 2, (edit[1] + edit[3]) // 2
             for step in range(1, 6):
                 px = picture[0] + (x - picture[0]) * step // 5
                 py = picture[1] + (y - picture[1]) * step // 5
-                s._xdotool("mousemove", "--sync", str(px), str(py))
+                s._xdotool("mousemove", "--sync", str(px), str(py))  # a drag: straight on
                 time.sleep(0.05)
             id_box = s.child(finder, ctrl_id=FINDER_EDIT_ID)
             s.wait_text(id_box, "Edit#%d" % target.SINGLE)

@@ -420,6 +420,12 @@ class Session:
         except subprocess.TimeoutExpired:
             raise Failure("xdotool %s hung" % " ".join(args))
 
+    def move_pointer(self, x, y):
+        """Moves the mouse pointer there and waits until it is. xdotool's wait never ends when the
+        pointer is there already: it goes to a corner first."""
+        self._xdotool("mousemove", "0", "0")
+        self._xdotool("mousemove", "--sync", str(x), str(y))
+
     def type(self, text, delay_ms=12):
         self._xdotool("type", "--delay", str(delay_ms), "--", text)
 

@@ -4,6 +4,7 @@ of its windows and click on them."""
 import os
 import shutil
 import subprocess
+import time
 
 from harness import Failure, wine_loader
 
@@ -45,12 +46,18 @@ def start_program(s, folder):
 
 
 def wininfo(s, *args):
-    """pvwininfo.exe (tests/app/win): window rectangles and the caret of another process."""
-    done = subprocess.run([wine_loader(), os.path.join(s.bin_dir, "pvwininfo.exe")] + list(args), env=s.env,
-                          stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=20)
-    if done.returncode != 0:
-        raise Failure("pvwininfo %s failed" % " ".join(args))
-    return done.stdout.decode().split()
+    """pvwininfo.exe (tests/app/win): window rectangles and the caret of another process. A loaded
+    Wine now and then fails to start a program: one more try before it counts."""
+    for attempt in range(2):
+        done = subprocess.run([wine_loader(), os.path.join(s.bin_dir, "pvwininfo.exe")] + list(args), env=s.env,
+                              stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=20)
+        if done.returncode == 0:
+            return done.stdout.decode().split()
+        if done.returncode == 2:
+            break  # no such window: asking again tells nothing new
+        time.sleep(0.5)
+    raise Failure("pvwininfo %s failed (exit %d): %s" % (" ".join(args), done.returncode,
+                                                         done.stderr.decode(errors="replace").strip()[-300:]))
 
 
 def window_rect(s, hwnd):
@@ -61,7 +68,8 @@ def window_rect(s, hwnd):
 def click(s, hwnd):
     """A real mouse click in the middle of a window."""
     _, (left, top, right, bottom) = window_rect(s, hwnd)
-    s._xdotool("mousemove", "--sync", str((left + right) // 2), str((top + bottom) // 2), "click", "1")
+    s.move_pointer((left + right) // 2, (top + bottom) // 2)
+    s._xdotool("click", "1")
 
 
 def command(s, window, command_id):

@@ -82,9 +82,8 @@ void CEngineHost::PublishGateRules()
 {
     KeyGateRules rules = m_engine.GateRules();
     rules.keysDecided = m_keysDecided;
-    if (!m_gateRulesPublished || rules != m_gateRules) {
+    if (!m_gateRules || rules != *m_gateRules) {
         m_gateRules = rules;
-        m_gateRulesPublished = true;
         m_hooks.PublishRules(rules);
     }
 }

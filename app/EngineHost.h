@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/EngineWorkLog.h"
@@ -99,11 +100,11 @@ private:
     CLearningHandOver m_learning;
     CFileProblemTeller m_problems;
 
+    std::uint64_t m_keysDecided = 0;          // keys the engine answered itself
+    DWORD m_hangAfterCompletionMs = 0;        // a test's stall, armed for the next completion
+    std::optional<KeyGateRules> m_gateRules;  // published last
+
     // The edit-box rule of the last focus window asked about.
-    std::uint64_t m_keysDecided = 0;    // keys the engine answered itself
-    DWORD m_hangAfterCompletionMs = 0;  // a test's stall, armed for the next completion
-    KeyGateRules m_gateRules;           // published last
-    bool m_gateRulesPublished = false;
     HWND m_ruleWindow = nullptr;
     int m_ruleVerdict = -1;
     bool m_ruleKnown = false;

@@ -1,5 +1,7 @@
 #include "app/EngineWorkLog.h"
 
+#include "app/MicrosecondClock.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -14,15 +16,6 @@ CEngineWorkLog::CEngineWorkLog()
         m_path = path;
     if (Enabled())
         m_records.reserve(65536);
-}
-
-std::int64_t CEngineWorkLog::MicrosecondsNow()
-{
-    LARGE_INTEGER now{}, frequency{};
-    ::QueryPerformanceCounter(&now);
-    ::QueryPerformanceFrequency(&frequency);
-    return now.QuadPart / frequency.QuadPart * 1000000 +
-           now.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart;
 }
 
 CEngineWorkLog::Entry::Entry(CEngineWorkLog& log, const char* kind, std::uint32_t detail) : m_log(log), m_index(kNone)

@@ -34,8 +34,6 @@ public:
     // Writes what was recorded; false when the file could not be written.
     bool Write() const;
 
-    static std::int64_t MicrosecondsNow();
-
 private:
     struct Record {
         const char* kind;

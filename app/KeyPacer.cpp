@@ -3,17 +3,9 @@
 #include <algorithm>
 
 #include "app/EngineWorkLog.h"
+#include "app/MicrosecondClock.h"
 #include "app/ThreadMessages.h"
 #include "app/engine/CompletionEngine.h"
-
-LONGLONG CKeyPacer::MicrosecondsNow()
-{
-    LARGE_INTEGER now{}, frequency{};
-    ::QueryPerformanceCounter(&now);
-    ::QueryPerformanceFrequency(&frequency);
-    return now.QuadPart / frequency.QuadPart * 1000000 +
-           now.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart;
-}
 
 void CKeyPacer::NoteKey(const KeyReport& key)
 {

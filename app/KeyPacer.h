@@ -49,7 +49,6 @@ public:
     void NoteKey(const KeyReport& key);
     // How long a search should still wait for the release of the last press (0: not at all).
     LONGLONG ReleaseWaitUs() const;
-    static LONGLONG MicrosecondsNow();
     // The engine's timers; false for a timer of someone else.
     bool OnTimer(UINT_PTR id, CCompletionEngine& engine);
 

@@ -99,6 +99,9 @@ void CCompletionEngine::AssignPromptKeys()
     assign(m_settings.vkSelectPageDown, PromptKey::MOVE, kSelectNextPage);
     assign(m_settings.vkSelectNext, PromptKey::MOVE, kSelectNext);
     assign(m_settings.vkSelectPrev, PromptKey::MOVE, kSelectPrevious);
+    m_promptKeySet.reset();
+    for (std::size_t vk = 0; vk < m_promptKeys.size(); ++vk)
+        m_promptKeySet[vk] = m_promptKeys[vk].action != PromptKey::NONE;
 }
 
 CCompletionEngine::PromptKey CCompletionEngine::PromptKeyOf(unsigned vk) const
@@ -167,8 +170,7 @@ bool CCompletionEngine::MayTake(const KeyReport& key) const
 KeyGateRules CCompletionEngine::GateRules() const
 {
     KeyGateRules rules;
-    for (std::size_t vk = 0; vk < m_promptKeys.size(); ++vk)
-        rules.promptKeys[vk] = m_promptKeys[vk].action != PromptKey::NONE;
+    rules.promptKeys = m_promptKeySet;
     rules.holdingBack = IsHoldingBackKeys();
     rules.afterAddedBlank = m_blankTyped;
     rules.pressesTaken = m_takenKeys;

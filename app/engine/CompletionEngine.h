@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -221,6 +222,7 @@ private:
 
     EngineSettings m_settings;
     std::array<PromptKey, 256> m_promptKeys;  // by virtual key
+    std::bitset<256> m_promptKeySet;          // the keys with a role there
     int m_matchMode = MATCH_START;            // both follow the settings: ApplySettings, from the constructor on
     int m_pageSize = 1;
 

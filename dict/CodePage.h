@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "base/MultiByteText.h"
+#include "base/Utf8Text.h"
 
 // Whether a sorts before b with both texts folded byte by byte by the table (256 entries).
 inline bool FoldedLess(const unsigned char* fold, std::string_view a, std::string_view b)
@@ -146,8 +147,3 @@ const CCodePage& Windows1252CodePage();
 const CCodePage& AsciiCaseCodePage();
 // The portable code pages 1250, 1251 and 1252 by number; null for any other.
 const CCodePage* PortableCodePage(unsigned id);
-
-// UTF-8 <-> UTF-16 without the code page. Invalid UTF-8 sequences become U+FFFD;
-// unpaired surrogates are encoded as U+FFFD as well.
-void Utf8ToUtf16(std::string_view text, std::u16string& out);
-void Utf16ToUtf8(std::u16string_view text, std::string& out);

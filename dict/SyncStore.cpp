@@ -1,0 +1,292 @@
+#include "dict/SyncStore.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::int64_t kWholeFile = std::int64_t{1} << 40;
+// A new generation is written in pieces of this size (the sync client sees one file either way).
+constexpr std::size_t kWritePiece = 64 * 1024;
+
+std::string TemporaryName(const std::string& log)
+{
+    return log + ".tmp";
+}
+
+}  // namespace
+
+CSyncStore::CSyncStore(ISyncFolder& folder, const SyncPcId& own, SyncOptions options)
+    : m_folder(folder), m_own(own), m_options(std::move(options)), m_clock(m_options.wall)
+{
+}
+
+bool CSyncStore::Open()
+{
+    std::vector<ISyncFolder::FileInfo> files;
+    if (!m_folder.List(files)) {
+        Tell(std::string(), "the sync folder cannot be read");
+        return false;
+    }
+    const std::string ownName = OwnLogName();
+    bool ownFound = false;
+    for (const auto& file : files) {
+        if (file.name == TemporaryName(ownName))
+            m_folder.Remove(file.name);  // left by a compaction that was cut off
+        ownFound = ownFound || file.name == ownName;
+    }
+    m_writable = ownFound ? OpenOwnLog() : StartOwnLog();
+    for (const auto& file : files) {
+        SyncPcId pc;
+        if (file.name != ownName && IsSyncLogName(file.name, pc))
+            ReadLog(file, m_readers[file.name]);
+    }
+    return m_writable;
+}
+
+bool CSyncStore::OpenOwnLog()
+{
+    const std::string name = OwnLogName();
+    std::string bytes;
+    if (!m_folder.Read(name, 0, kWholeFile, bytes)) {
+        Tell(name, "this PC's log cannot be read");
+        return false;
+    }
+    SyncPcId pc;
+    SyncClock generation;
+    if (ReadSyncLogHeader(bytes, pc, generation) != SyncHeaderState::Valid || pc != m_own) {
+        Tell(name, "this PC's log was damaged and is started anew");
+        return StartOwnLog();
+    }
+    m_clock.Observe(generation);
+    const std::size_t end = kSyncHeaderSize + ApplyRecords(m_own, std::string_view(bytes).substr(kSyncHeaderSize));
+    // A record cut by a crash is removed, so that the next one follows the last whole one.
+    if (end < bytes.size() && !m_folder.Resize(name, static_cast<std::int64_t>(end))) {
+        Tell(name, "this PC's log cannot be written");
+        return false;
+    }
+    m_ownSize = static_cast<std::int64_t>(end);
+    m_compactedSize = m_ownSize;
+    return true;
+}
+
+bool CSyncStore::StartOwnLog()
+{
+    if (WriteNewGeneration(SyncLogHeader(m_own, m_clock.Tick())))
+        return true;
+    Tell(OwnLogName(), "this PC's log cannot be written");
+    return false;
+}
+
+bool CSyncStore::WriteNewGeneration(const std::string& bytes)
+{
+    const std::string name = OwnLogName(), temporary = TemporaryName(name);
+    bool ok = m_folder.Remove(temporary);
+    for (std::size_t at = 0; ok && at < bytes.size(); at += kWritePiece)
+        ok = m_folder.Write(temporary, static_cast<std::int64_t>(at), std::string_view(bytes).substr(at, kWritePiece));
+    ok = ok && m_folder.Flush(temporary) && m_folder.Replace(temporary, name);
+    if (!ok) {
+        m_folder.Remove(temporary);
+        return false;
+    }
+    m_ownSize = static_cast<std::int64_t>(bytes.size());
+    m_compactedSize = m_ownSize;
+    return true;
+}
+
+std::size_t CSyncStore::ApplyRecords(const SyncPcId& pc, std::string_view bytes)
+{
+    std::size_t at = 0;
+    SyncRecord record;
+    bool known = false;
+    while (const std::size_t length = ReadSyncRecord(bytes.substr(at), record, known)) {
+        if (known) {
+            m_clock.Observe(record.clock);
+            m_state.Apply(pc, record);
+        }
+        at += length;
+    }
+    return at;
+}
+
+bool CSyncStore::Append(SyncRecord& record)
+{
+    if (!m_writable)
+        return false;
+    record.clock = m_clock.Tick();
+    std::string bytes;
+    AppendSyncRecord(bytes, record);
+    if (!m_folder.Write(OwnLogName(), m_ownSize, bytes)) {
+        Tell(OwnLogName(), "this PC's log cannot be written");
+        return false;
+    }
+    m_told.erase(OwnLogName());
+    m_ownSize += static_cast<std::int64_t>(bytes.size());
+    m_state.Apply(m_own, record);
+    if (m_ownSize > std::max(m_options.compactAt, 2 * m_compactedSize))
+        Compact();
+    return true;
+}
+
+bool CSyncStore::SetEntry(std::string_view dictionary, std::string_view key, std::string_view data)
+{
+    SyncRecord record;
+    record.kind = SyncKind::Entry;
+    record.first = dictionary;
+    record.second = key;
+    record.value = data;
+    return Append(record);
+}
+
+bool CSyncStore::DeleteEntry(std::string_view dictionary, std::string_view key)
+{
+    SyncRecord record;
+    record.kind = SyncKind::Entry;
+    record.first = dictionary;
+    record.second = key;
+    record.deleted = true;
+    return Append(record);
+}
+
+bool CSyncStore::SetSetting(std::string_view section, std::string_view key, std::string_view value)
+{
+    SyncRecord record;
+    record.kind = SyncKind::Setting;
+    record.first = section;
+    record.second = key;
+    record.value = value;
+    return Append(record);
+}
+
+bool CSyncStore::DeleteSetting(std::string_view section, std::string_view key)
+{
+    SyncRecord record;
+    record.kind = SyncKind::Setting;
+    record.first = section;
+    record.second = key;
+    record.deleted = true;
+    return Append(record);
+}
+
+bool CSyncStore::Learn(std::string_view word, std::uint64_t times)
+{
+    SyncRecord record;
+    record.kind = SyncKind::LearntWord;
+    record.first = word;
+    record.count = m_state.CountOf(m_own, word) + times;
+    record.epoch = m_state.Forgotten(word);
+    return Append(record);
+}
+
+bool CSyncStore::LearnPair(std::string_view first, std::string_view second, std::uint64_t times)
+{
+    if (second.empty())
+        return false;
+    SyncRecord record;
+    record.kind = SyncKind::LearntPair;
+    record.first = first;
+    record.second = second;
+    record.count = m_state.CountOf(m_own, first, second) + times;
+    record.epoch = m_state.PairForgotten(first, second);
+    return Append(record);
+}
+
+bool CSyncStore::Forget(std::string_view word)
+{
+    SyncRecord record;
+    record.kind = SyncKind::ForgetWord;
+    record.first = word;
+    return Append(record);
+}
+
+std::vector<SyncChange> CSyncStore::Refresh()
+{
+    std::vector<ISyncFolder::FileInfo> files;
+    if (!m_folder.List(files)) {
+        Tell(std::string(), "the sync folder cannot be read");
+        return {};
+    }
+    m_told.erase(std::string());
+    m_state.TrackChanges(true);
+    const std::string ownName = OwnLogName();
+    for (const auto& file : files) {
+        SyncPcId pc;
+        if (file.name == ownName) {
+            if (m_writable && file.size != m_ownSize)
+                Tell(file.name, "another PC writes this PC's log (was the program folder copied?)");
+        } else if (IsSyncLogName(file.name, pc)) {
+            ReadLog(file, m_readers[file.name]);
+        }
+    }
+    std::vector<SyncChange> changes = m_state.TakeChanges();
+    m_state.TrackChanges(false);
+    return changes;
+}
+
+void CSyncStore::ReadLog(const ISyncFolder::FileInfo& file, LogReader& reader)
+{
+    if (reader.size == file.size && reader.stamp == file.stamp)
+        return;
+    const HeaderState header = ReadHeader(file.name, reader);
+    if (header == HeaderState::Unreadable)
+        return;  // looked at again next time
+    std::string bytes;
+    if (header == HeaderState::Ready && file.size > reader.offset) {
+        if (!m_folder.Read(file.name, reader.offset, file.size - reader.offset, bytes))
+            return;
+        reader.offset += static_cast<std::int64_t>(ApplyRecords(reader.pc, bytes));
+    }
+    reader.size = file.size;
+    reader.stamp = file.stamp;
+}
+
+CSyncStore::HeaderState CSyncStore::ReadHeader(const std::string& name, LogReader& reader)
+{
+    std::string bytes;
+    if (!m_folder.Read(name, 0, kSyncHeaderSize, bytes))
+        return HeaderState::Unreadable;
+    SyncPcId named, pc;
+    SyncClock generation;
+    IsSyncLogName(name, named);
+    const SyncHeaderState state = ReadSyncLogHeader(bytes, pc, generation);
+    if (state == SyncHeaderState::Incomplete)
+        return HeaderState::NotYet;
+    if (state == SyncHeaderState::Foreign || pc != named) {
+        reader.headerRead = false;
+        Tell(name, "the file is not a Pennivox sync log");
+        return HeaderState::NotYet;
+    }
+    // A new generation is read from its start. Within one generation the file only grows, so a
+    // copy that shrank (a sync client rewriting it) holds the same bytes where it grows back.
+    if (!reader.headerRead || reader.generation != generation) {
+        reader.offset = kSyncHeaderSize;
+        reader.headerRead = true;
+        reader.pc = pc;
+        reader.generation = generation;
+    }
+    return HeaderState::Ready;
+}
+
+void CSyncStore::Tell(const std::string& file, const std::string& reason)
+{
+    if (m_told.insert(file).second)
+        m_problems.push_back(SyncProblem{file, reason});
+}
+
+std::vector<SyncProblem> CSyncStore::TakeProblems()
+{
+    std::vector<SyncProblem> problems;
+    problems.swap(m_problems);
+    return problems;
+}
+
+bool CSyncStore::Compact()
+{
+    if (!m_writable)
+        return false;
+    std::string bytes = SyncLogHeader(m_own, m_clock.Tick());
+    m_state.ForEachCurrentRecordOf(m_own, [&bytes](const SyncRecord& record) { AppendSyncRecord(bytes, record); });
+    if (WriteNewGeneration(bytes))
+        return true;
+    Tell(OwnLogName(), "this PC's log cannot be compacted");
+    return false;
+}

@@ -203,33 +203,37 @@ bool IsSyncLogName(std::string_view name, SyncPcId& pc)
     return SyncPcId::FromHex(name.substr(0, 32), pc);
 }
 
-std::string SyncLogHeader(const SyncPcId& pc, const SyncClock& generation)
+std::string SyncLogHeader(const SyncPcId& pc, const SyncClock& generation, std::uint32_t& seed)
 {
     std::string header(kMagic, sizeof kMagic);
     header.append(reinterpret_cast<const char*>(pc.bytes.data()), pc.bytes.size());
     PutClock(header, generation);
-    PutU32(header, SyncCrc32(header));
+    seed = SyncCrc32(header);
+    PutU32(header, seed);
     return header;
 }
 
-SyncHeaderState ReadSyncLogHeader(std::string_view bytes, SyncPcId& pc, SyncClock& generation)
+SyncHeaderState ReadSyncLogHeader(std::string_view bytes, SyncPcId& pc, SyncClock& generation, std::uint32_t& seed)
 {
     const std::string_view magic(kMagic, sizeof kMagic);
-    const std::string_view start = bytes.substr(0, magic.size());
-    if (start != magic.substr(0, start.size()))
-        return start.find_first_not_of('\0') == std::string_view::npos ? SyncHeaderState::Incomplete
-                                                                       : SyncHeaderState::Foreign;
+    // Zeros stand for bytes not delivered yet; any other byte must be the magic's.
+    for (std::size_t i = 0; i < magic.size() && i < bytes.size(); ++i)
+        if (bytes[i] != magic[i] && bytes[i] != '\0')
+            return SyncHeaderState::Foreign;
+    if (bytes.substr(0, magic.size()) != magic)
+        return SyncHeaderState::Incomplete;
     if (bytes.size() < kSyncHeaderSize)
         return SyncHeaderState::Incomplete;
-    if (ReadU32(bytes, kSyncHeaderSize - 4) != SyncCrc32(bytes.substr(0, kSyncHeaderSize - 4)))
-        return SyncHeaderState::Foreign;
+    seed = ReadU32(bytes, kSyncHeaderSize - 4);
+    if (seed != SyncCrc32(bytes.substr(0, kSyncHeaderSize - 4)))
+        return SyncHeaderState::Incomplete;
     CFieldReader reader(bytes.substr(magic.size(), kSyncHeaderSize - 4 - magic.size()));
     pc = reader.Pc();
     generation = reader.Clock();
     return SyncHeaderState::Valid;
 }
 
-void AppendSyncRecord(std::string& out, const SyncRecord& record)
+void AppendSyncRecord(std::string& out, const SyncRecord& record, std::uint32_t seed)
 {
     const bool hasEpoch =
         !record.epoch.IsZero() && (record.kind == SyncKind::LearntWord || record.kind == SyncKind::LearntPair);
@@ -251,11 +255,11 @@ void AppendSyncRecord(std::string& out, const SyncRecord& record)
     std::string length;
     PutU32(length, static_cast<std::uint32_t>(payload.size()));
     out += length;
-    PutU32(out, SyncCrc32(payload, SyncCrc32(length)));
+    PutU32(out, SyncCrc32(payload, SyncCrc32(length, seed)));
     out += payload;
 }
 
-std::size_t ReadSyncRecord(std::string_view bytes, SyncRecord& record, bool& known)
+std::size_t ReadSyncRecord(std::string_view bytes, std::uint32_t seed, SyncRecord& record, bool& known)
 {
     if (bytes.size() < kSyncRecordHead)
         return 0;
@@ -263,7 +267,7 @@ std::size_t ReadSyncRecord(std::string_view bytes, SyncRecord& record, bool& kno
     if (length == 0 || length > kMaxSyncPayload || bytes.size() - kSyncRecordHead < length)
         return 0;
     const std::string_view payload = bytes.substr(kSyncRecordHead, length);
-    if (ReadU32(bytes, 4) != SyncCrc32(payload, SyncCrc32(bytes.substr(0, 4))))
+    if (ReadU32(bytes, 4) != SyncCrc32(payload, SyncCrc32(bytes.substr(0, 4), seed)))
         return 0;
     known = DecodePayload(payload, record);
     return kSyncRecordHead + length;

@@ -7,7 +7,9 @@
 // the file's making: wall time u64, counter u32, little-endian; a compaction makes a new one),
 // CRC-32 of the 36 bytes before it.
 // Record: payload length u32 (1 .. kMaxSyncPayload), CRC-32 of length and payload u32, payload.
-// A zero-filled stretch (a piece not yet delivered) never reads as a record.
+// The CRC goes on from the header's, so a record is valid only behind the header of its own
+// generation: bytes of an older generation that a sync client left behind a new header are not
+// read. A zero-filled stretch (a piece not yet delivered) never reads as a record either.
 // Payload: kind u8, flags u8 (1: deleted, 2: has an epoch), clock (u64, u32), then per kind
 // strings (varint length, bytes) and numbers (varint):
 //   Entry       dictionary, key, data (no data when deleted)
@@ -53,17 +55,19 @@ std::string SyncLogName(const SyncPcId& pc);
 // The PC whose log a file name is ("<32 hex digits>.pvsync", any letter case).
 bool IsSyncLogName(std::string_view name, SyncPcId& pc);
 
-std::string SyncLogHeader(const SyncPcId& pc, const SyncClock& generation);
+// seed: what the records behind this header are checked with.
+std::string SyncLogHeader(const SyncPcId& pc, const SyncClock& generation, std::uint32_t& seed);
 
 enum class SyncHeaderState {
     Valid,
-    Incomplete,  // too short or not yet delivered (zeros): read again when it changes
+    Incomplete,  // too short, not yet delivered (zeros) or half old, half new: read again when it changes
     Foreign,     // not a log of this kind
 };
-SyncHeaderState ReadSyncLogHeader(std::string_view bytes, SyncPcId& pc, SyncClock& generation);
+SyncHeaderState ReadSyncLogHeader(std::string_view bytes, SyncPcId& pc, SyncClock& generation, std::uint32_t& seed);
 
-void AppendSyncRecord(std::string& out, const SyncRecord& record);
+// seed: the header's (see ReadSyncLogHeader).
+void AppendSyncRecord(std::string& out, const SyncRecord& record, std::uint32_t seed);
 
 // The size of the record at the start of bytes, or 0 when none is complete and valid there.
 // known: false for a valid record this version cannot read (to be passed over).
-std::size_t ReadSyncRecord(std::string_view bytes, SyncRecord& record, bool& known);
+std::size_t ReadSyncRecord(std::string_view bytes, std::uint32_t seed, SyncRecord& record, bool& known);

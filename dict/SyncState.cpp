@@ -91,6 +91,13 @@ bool CSyncState::ApplyCount(std::uint16_t pc, const SyncRecord& record)
     if (own != counts.end() && !(own->clock < record.clock))
         return false;
     Note(found->first);
+    // An epoch tells of a forgetting as well as its record does: a PC that sees only the count of
+    // another (or its own, after a restart) still knows that the counts before it are gone.
+    if (found->second.forgotten < record.epoch) {
+        if (record.kind == SyncKind::LearntWord)
+            NotePairsOf(record.first);
+        found->second.forgotten = record.epoch;
+    }
     if (own == counts.end())
         own = counts.insert(counts.end(), PcCount{pc, {}, {}, 0});
     own->clock = record.clock;
@@ -128,7 +135,8 @@ SyncStamp CSyncState::Forgotten(std::string_view word) const
 
 SyncStamp CSyncState::PairForgotten(std::string_view first, std::string_view second) const
 {
-    return std::max(Forgotten(first), Forgotten(second));
+    const Counter* pair = FindCounter(SyncKind::LearntPair, first, second);
+    return std::max({Forgotten(first), Forgotten(second), pair ? pair->forgotten : SyncStamp()});
 }
 
 SyncStamp CSyncState::ForgottenOfKey(const std::string& key) const
@@ -260,7 +268,7 @@ void CSyncState::ForEachCurrentRecordOf(const SyncPcId& pc, const std::function<
     record.value = {};
     for (const auto& [key, counter] : m_counters) {
         SplitKey(key, record.kind, record.first, record.second);
-        if (counter.forgotten.pc == pc && !counter.forgotten.IsZero()) {
+        if (record.kind == SyncKind::LearntWord && counter.forgotten.pc == pc && !counter.forgotten.IsZero()) {
             SyncRecord forget;
             forget.kind = SyncKind::ForgetWord;
             forget.first = record.first;

@@ -81,7 +81,8 @@ private:
         SyncStamp epoch;
         std::uint64_t count;
     };
-    // A word's or a pair's counts; a word also keeps its latest forgetting.
+    // A word's or a pair's counts and the latest forgetting known of it (of a pair: that its
+    // counts' epochs tell; its words' own count as well).
     struct Counter {
         SyncStamp forgotten;
         std::vector<PcCount> counts;

@@ -53,12 +53,13 @@ bool CSyncStore::OpenOwnLog()
     }
     SyncPcId pc;
     SyncClock generation;
-    if (ReadSyncLogHeader(bytes, pc, generation) != SyncHeaderState::Valid || pc != m_own) {
+    if (ReadSyncLogHeader(bytes, pc, generation, m_ownSeed) != SyncHeaderState::Valid || pc != m_own) {
         Tell(name, "this PC's log was damaged and is started anew");
         return StartOwnLog();
     }
     m_clock.Observe(generation);
-    const std::size_t end = kSyncHeaderSize + ApplyRecords(m_own, std::string_view(bytes).substr(kSyncHeaderSize));
+    const std::size_t end =
+        kSyncHeaderSize + ApplyRecords(m_own, m_ownSeed, std::string_view(bytes).substr(kSyncHeaderSize));
     // A record cut by a crash is removed, so that the next one follows the last whole one.
     if (end < bytes.size() && !m_folder.Resize(name, static_cast<std::int64_t>(end))) {
         Tell(name, "this PC's log cannot be written");
@@ -71,10 +72,15 @@ bool CSyncStore::OpenOwnLog()
 
 bool CSyncStore::StartOwnLog()
 {
-    if (WriteNewGeneration(SyncLogHeader(m_own, m_clock.Tick())))
+    if (WriteNewGeneration(NewHeader()))
         return true;
     Tell(OwnLogName(), "this PC's log cannot be written");
     return false;
+}
+
+std::string CSyncStore::NewHeader()
+{
+    return SyncLogHeader(m_own, m_clock.Tick(), m_nextSeed);
 }
 
 bool CSyncStore::WriteNewGeneration(const std::string& bytes)
@@ -88,17 +94,18 @@ bool CSyncStore::WriteNewGeneration(const std::string& bytes)
         m_folder.Remove(temporary);
         return false;
     }
+    m_ownSeed = m_nextSeed;
     m_ownSize = static_cast<std::int64_t>(bytes.size());
     m_compactedSize = m_ownSize;
     return true;
 }
 
-std::size_t CSyncStore::ApplyRecords(const SyncPcId& pc, std::string_view bytes)
+std::size_t CSyncStore::ApplyRecords(const SyncPcId& pc, std::uint32_t seed, std::string_view bytes)
 {
     std::size_t at = 0;
     SyncRecord record;
     bool known = false;
-    while (const std::size_t length = ReadSyncRecord(bytes.substr(at), record, known)) {
+    while (const std::size_t length = ReadSyncRecord(bytes.substr(at), seed, record, known)) {
         if (known) {
             m_clock.Observe(record.clock);
             m_state.Apply(pc, record);
@@ -114,7 +121,7 @@ bool CSyncStore::Append(SyncRecord& record)
         return false;
     record.clock = m_clock.Tick();
     std::string bytes;
-    AppendSyncRecord(bytes, record);
+    AppendSyncRecord(bytes, record, m_ownSeed);
     if (!m_folder.Write(OwnLogName(), m_ownSize, bytes)) {
         Tell(OwnLogName(), "this PC's log cannot be written");
         return false;
@@ -122,6 +129,7 @@ bool CSyncStore::Append(SyncRecord& record)
     m_told.erase(OwnLogName());
     m_ownSize += static_cast<std::int64_t>(bytes.size());
     m_state.Apply(m_own, record);
+    m_lastChange = record.clock;
     if (m_ownSize > std::max(m_options.compactAt, 2 * m_compactedSize))
         Compact();
     return true;
@@ -233,7 +241,7 @@ void CSyncStore::ReadLog(const ISyncFolder::FileInfo& file, LogReader& reader)
     if (header == HeaderState::Ready && file.size > reader.offset) {
         if (!m_folder.Read(file.name, reader.offset, file.size - reader.offset, bytes))
             return;
-        reader.offset += static_cast<std::int64_t>(ApplyRecords(reader.pc, bytes));
+        reader.offset += static_cast<std::int64_t>(ApplyRecords(reader.pc, reader.seed, bytes));
     }
     reader.size = file.size;
     reader.stamp = file.stamp;
@@ -246,8 +254,9 @@ CSyncStore::HeaderState CSyncStore::ReadHeader(const std::string& name, LogReade
         return HeaderState::Unreadable;
     SyncPcId named, pc;
     SyncClock generation;
+    std::uint32_t seed = 0;
     IsSyncLogName(name, named);
-    const SyncHeaderState state = ReadSyncLogHeader(bytes, pc, generation);
+    const SyncHeaderState state = ReadSyncLogHeader(bytes, pc, generation, seed);
     if (state == SyncHeaderState::Incomplete)
         return HeaderState::NotYet;
     if (state == SyncHeaderState::Foreign || pc != named) {
@@ -262,6 +271,7 @@ CSyncStore::HeaderState CSyncStore::ReadHeader(const std::string& name, LogReade
         reader.headerRead = true;
         reader.pc = pc;
         reader.generation = generation;
+        reader.seed = seed;
     }
     return HeaderState::Ready;
 }
@@ -283,8 +293,9 @@ bool CSyncStore::Compact()
 {
     if (!m_writable)
         return false;
-    std::string bytes = SyncLogHeader(m_own, m_clock.Tick());
-    m_state.ForEachCurrentRecordOf(m_own, [&bytes](const SyncRecord& record) { AppendSyncRecord(bytes, record); });
+    std::string bytes = NewHeader();
+    const std::uint32_t seed = m_nextSeed;
+    m_state.ForEachCurrentRecordOf(m_own, [&](const SyncRecord& record) { AppendSyncRecord(bytes, record, seed); });
     if (WriteNewGeneration(bytes))
         return true;
     Tell(OwnLogName(), "this PC's log cannot be compacted");

@@ -77,8 +77,8 @@ public:
 
     const CSyncState& State() const { return m_state; }
     const SyncPcId& Own() const { return m_own; }
-    // The clock of the latest local change.
-    const SyncClock& LastClock() const { return m_clock.Last(); }
+    // The clock of the latest local change (its stamp is that and the own id).
+    const SyncClock& LastChange() const { return m_lastChange; }
     std::int64_t OwnLogSize() const { return m_ownSize; }
     std::string OwnLogName() const { return SyncLogName(m_own); }
 
@@ -89,6 +89,7 @@ private:
         std::int64_t stamp = 0;
         bool headerRead = false;
         SyncClock generation;
+        std::uint32_t seed = 0;
         std::int64_t offset = 0;  // where the next record starts
     };
 
@@ -99,7 +100,9 @@ private:
     enum class HeaderState { Ready, NotYet, Unreadable };
     HeaderState ReadHeader(const std::string& name, LogReader& reader);
     // Applies the records at the start of bytes; the count of bytes they took.
-    std::size_t ApplyRecords(const SyncPcId& pc, std::string_view bytes);
+    std::size_t ApplyRecords(const SyncPcId& pc, std::uint32_t seed, std::string_view bytes);
+    // A header of a new generation; the records that follow it are checked with m_nextSeed.
+    std::string NewHeader();
     bool WriteNewGeneration(const std::string& bytes);
     void Tell(const std::string& file, const std::string& reason);
 
@@ -107,8 +110,11 @@ private:
     SyncPcId m_own;
     SyncOptions m_options;
     CHybridClock m_clock;
+    SyncClock m_lastChange;
     CSyncState m_state;
     bool m_writable = false;
+    std::uint32_t m_ownSeed = 0;
+    std::uint32_t m_nextSeed = 0;
     std::int64_t m_ownSize = 0;
     std::int64_t m_compactedSize = 0;
     std::map<std::string, LogReader> m_readers;

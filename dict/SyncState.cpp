@@ -42,15 +42,23 @@ void CSyncState::SplitKey(const std::string& key, SyncKind& kind, std::string_vi
     second = all.substr(at + length);
 }
 
+void CSyncState::Reserve(std::size_t items)
+{
+    m_counters.reserve(items);
+    m_registers.reserve(items / 8);
+}
+
 std::uint16_t CSyncState::PcIndex(const SyncPcId& pc)
 {
+    if (m_lastPc < m_pcs.size() && m_pcs[m_lastPc] == pc)
+        return m_lastPc;
     const auto found = m_pcIndex.find(pc);
     if (found != m_pcIndex.end())
-        return found->second;
+        return m_lastPc = found->second;
     const auto index = static_cast<std::uint16_t>(m_pcs.size());
     m_pcs.push_back(pc);
     m_pcIndex.emplace(pc, index);
-    return index;
+    return m_lastPc = index;
 }
 
 bool CSyncState::Apply(const SyncPcId& pc, const SyncRecord& record)

@@ -68,6 +68,8 @@ public:
     std::vector<SyncChange> TakeChanges();
 
     std::size_t ItemCount() const { return m_registers.size() + m_counters.size(); }
+    // Room for about this many items, taken at once (a start-up that reads every log).
+    void Reserve(std::size_t items);
 
 private:
     struct Register {
@@ -110,6 +112,7 @@ private:
     std::unordered_map<std::string, Counter> m_counters;
     std::vector<SyncPcId> m_pcs;
     std::map<SyncPcId, std::uint16_t> m_pcIndex;
+    std::uint16_t m_lastPc = 0xFFFF;  // the index asked for last: records come log by log
     bool m_tracking = false;
     std::unordered_map<std::string, Snapshot> m_before;
 };

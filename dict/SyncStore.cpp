@@ -34,6 +34,11 @@ bool CSyncStore::Open()
             m_folder.Remove(file.name);  // left by a compaction that was cut off
         ownFound = ownFound || file.name == ownName;
     }
+    // A record takes some 40 bytes; most items have one or two.
+    std::int64_t bytes = 0;
+    for (const auto& file : files)
+        bytes += file.size;
+    m_state.Reserve(static_cast<std::size_t>(bytes / 64));
     m_writable = ownFound ? OpenOwnLog() : StartOwnLog();
     for (const auto& file : files) {
         SyncPcId pc;

@@ -34,7 +34,15 @@ SyncPcId MakeId(int pc)
 
 std::string Word(int i)
 {
-    static const char* const kSyllables[] = {"ka", "re", "mi", "\xC3\xBC" "n", "to", "sa", "\xD0\xBB\xD0\xB0", "be"};
+    static const char* const kSyllables[] = {"ka",
+                                             "re",
+                                             "mi",
+                                             "\xC3\xBC"
+                                             "n",
+                                             "to",
+                                             "sa",
+                                             "\xD0\xBB\xD0\xB0",
+                                             "be"};
     std::string word;
     for (int n = i + 1; n > 0; n /= 8)
         word += kSyllables[n % 8];
@@ -130,8 +138,8 @@ int main(int argc, char** argv)
         merged.Open();
         WriteLocalLog(merged.State(), local);
     }
-    std::printf("sync folder: 3 logs, %lld bytes; local log: %lld bytes\n",
-                static_cast<long long>(FolderBytes(synced)), static_cast<long long>(FolderBytes(local)));
+    std::printf("sync folder: 3 logs, %lld bytes; local log: %lld bytes\n", static_cast<long long>(FolderBytes(synced)),
+                static_cast<long long>(FolderBytes(local)));
 
     std::vector<double> syncTimes, localTimes, refreshTimes;
     std::size_t syncItems = 0, localItems = 0;

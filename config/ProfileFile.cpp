@@ -420,8 +420,8 @@ bool CProfileFile::PutSection(const char* section, const std::vector<std::string
 
 bool CProfileFile::KeepInUnicode()
 {
-    // The system writes an ANSI file in ANSI, a character the code page lacks as '?'; it writes
-    // a file that starts with the UTF-16 mark in UTF-16.
+    // The system writes an ANSI file in ANSI, a character the code page lacks as a look-alike or
+    // '?'; it writes a file that starts with the UTF-16 mark in UTF-16.
     Flush();
     std::string bytes;
     const bool exists = GetFileAttributesW(Widen(m_path).c_str()) != INVALID_FILE_ATTRIBUTES;

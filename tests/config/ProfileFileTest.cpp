@@ -413,7 +413,7 @@ TEST_F(ProfileFileTest, StagedUpdateWorksOnUnicodeFiles)
     }
 }
 
-// The system writes a character its code page lacks into an ANSI file as '?': such a file becomes
+// The system writes a character its code page lacks into an ANSI file as a look-alike: such a file becomes
 // UTF-16 first, and a file that holds nothing beyond the code page stays (or goes back to) ANSI.
 TEST_F(ProfileFileTest, TextBeyondTheCodePageTurnsTheFileUtf16WithItsTextKept)
 {
@@ -429,7 +429,7 @@ TEST_F(ProfileFileTest, TextBeyondTheCodePageTurnsTheFileUtf16WithItsTextKept)
     EXPECT_EQ("C:\\Łódź\\app.exe", ini.ReadText("S", "path"));
     EXPECT_EQ("Привет → ✓", ini.ReadText("Окно", "caption"));
     EXPECT_EQ("C:\\Apps\\x.exe", ini.ReadText("S", "old"));
-    EXPECT_TRUE(ini.HasSection("окно"));
+    EXPECT_TRUE(ini.HasSection("Окно"));
     std::vector<std::string> lines;
     ini.KeyLines("Окно", lines);
     EXPECT_EQ((std::vector<std::string>{"caption=Привет → ✓"}), lines);

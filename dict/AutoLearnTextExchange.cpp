@@ -6,11 +6,9 @@
 #include <cstdlib>
 #include <string>
 
-#ifdef _WIN32
-#include "base/Utf8Text.h"
-#endif
 #include "dict/AutoLearnDictionary.h"
 #include "dict/AutoLearnWordRules.h"
+#include "dict/Utf8File.h"
 
 namespace {
 
@@ -26,19 +24,9 @@ std::int32_t LeadingNumber(const std::string& text)
     return static_cast<std::int32_t>(value);
 }
 
-// Paths are UTF-8: Windows takes them in the wide form (the narrow one reads the code page).
-std::FILE* OpenFile(const std::string& path, const char* mode)
-{
-#ifdef _WIN32
-    return ::_wfopen(Widen(path).c_str(), Widen(mode).c_str());
-#else
-    return std::fopen(path.c_str(), mode);
-#endif
-}
-
 class CTextFile {
 public:
-    CTextFile(const std::string& path, const char* mode) : m_file(OpenFile(path, mode)) {}
+    CTextFile(const std::string& path, const char* mode) : m_file(OpenUtf8File(path, mode)) {}
     ~CTextFile()
     {
         if (m_file)

@@ -20,6 +20,7 @@
 #include "dict/DictionarySet.h"
 #include "dict/EntryText.h"
 #include "dict/TextScrambling.h"
+#include "dict/Utf8File.h"
 #include "tools/pvdict/DictionaryDump.h"
 #include "tools/pvdict/TabText.h"
 
@@ -174,15 +175,6 @@ bool FileExists(const std::string& path)
 #endif
 }
 
-std::FILE* OpenToRead(const std::string& path)
-{
-#ifdef _WIN32
-    return ::_wfopen(Widen(path).c_str(), L"rb");
-#else
-    return std::fopen(path.c_str(), "rb");
-#endif
-}
-
 // Converts one input value to the bytes kept in the file.
 void ToStoredForm(CEntryTextCodec& codec, int code, bool encrypt, bool utf8Input, std::string& value)
 {
@@ -214,7 +206,7 @@ void ToStoredForm(CEntryTextCodec& codec, int code, bool encrypt, bool utf8Input
 int CCommand::ReadRanks(const std::string& path, const std::vector<TabRow>& rows, std::vector<int>& ranks)
 {
     std::string text;
-    std::FILE* file = OpenToRead(path);
+    std::FILE* file = OpenUtf8File(path, "rb");
     if (!file)
         return Fail(PVDICT_FAILED, path + ": cannot open (" + std::strerror(errno) + ")");
     const bool ok = ReadAll(file, text);
@@ -267,7 +259,7 @@ int CCommand::Create(const Arguments& parsed)
 
     std::string text;
     if (const std::string* from = parsed.Option("--from")) {
-        std::FILE* file = OpenToRead(*from);
+        std::FILE* file = OpenUtf8File(*from, "rb");
         if (!file)
             return Fail(PVDICT_FAILED, *from + ": cannot open (" + std::strerror(errno) + ")");
         const bool ok = ReadAll(file, text);

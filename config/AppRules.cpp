@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/Utf8Text.h"
 #include "config/AppSettings.h"
 #include "config/ProcessInfo.h"
 #include "config/ProfileFile.h"
@@ -140,17 +141,16 @@ std::string CAppSettings::EditBoxId(HWND window)
 {
     if (!window || !IsWindow(window))
         return std::string();
-    char className[256];
-    int length = GetClassNameA(window, className, 255);
+    wchar_t className[256];
+    int length = GetClassNameW(window, className, 255);
     if (length <= 0)
         return std::string();
-    className[length] = '\0';
     // Only a child window has a control id: in a top-level window's place the system keeps the
     // handle of its menu, which changes from run to run.
-    const bool child = (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) != 0;
+    const bool child = (GetWindowLongW(window, GWL_STYLE) & WS_CHILD) != 0;
     char id[16];
     std::snprintf(id, sizeof id, "#%d", child ? GetDlgCtrlID(window) : 0);
-    return std::string(className) + id;
+    return Narrow(std::wstring_view(className, static_cast<std::size_t>(length))) + id;
 }
 
 std::string CAppSettings::DefaultImagePath(HWND window)
@@ -170,7 +170,7 @@ int32_t CAppSettings::IsAppEnabled(HWND window)
         return m_cachedVerdict;
     m_cachedVerdict = workOnOtherApps ? 1 : 0;
     for (const AppRule& rule : appRules) {
-        if (!rule.path.empty() && EqualsNoCaseAnsi(rule.path, path)) {
+        if (!rule.path.empty() && EqualsNoCase(rule.path, path)) {
             m_cachedVerdict = rule.workOn ? 1 : 0;
             break;
         }
@@ -190,7 +190,7 @@ int CAppSettings::EditBoxRule(HWND window) const
         const std::string id = EditBoxId(current);
         if (!id.empty()) {
             for (const AppRule& rule : appRules) {
-                if (!rule.editBoxId.empty() && EqualsNoCaseAnsi(rule.editBoxId, id))
+                if (!rule.editBoxId.empty() && EqualsNoCase(rule.editBoxId, id))
                     return rule.workOn ? 1 : 0;
             }
         }

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "base/ProgramPaths.h"
+#include "base/Utf8Text.h"
 #include "base/WinHandles.h"
 #include "config/DictionaryLanguages.h"
 #include "config/ProfileFile.h"
@@ -101,7 +102,7 @@ bool CAppSettings::IsDictionaryEnabled(const std::string& path) const
     std::vector<std::string> keys;
     ini.KeyNames(kDbs, keys);
     for (const std::string& key : keys) {
-        if (EqualsNoCaseAnsi(ini.ReadText(kDbs, key.c_str(), ""), path))
+        if (EqualsNoCase(ini.ReadText(kDbs, key.c_str(), ""), path))
             return ini.ReadBool(kDbs, (key + "-B").c_str(), true);
     }
     if (!m_userLanguagesKnown) {
@@ -127,7 +128,7 @@ bool CAppSettings::SetDictionaryEnabled(const std::string& path, bool enabled)
     std::vector<std::string> keys;
     ini.KeyNames(kDbs, keys);
     for (const std::string& key : keys) {
-        if (EqualsNoCaseAnsi(ini.ReadText(kDbs, key.c_str(), ""), path)) {
+        if (EqualsNoCase(ini.ReadText(kDbs, key.c_str(), ""), path)) {
             ini.WriteBool(kDbs, (key + "-B").c_str(), enabled);
             return ini.Commit();
         }
@@ -149,23 +150,25 @@ bool CAppSettings::SetDictionaryEnabled(const std::string& path, bool enabled)
 uint32_t CAppSettings::TakeFirstRun()
 {
     pvbase::RegistryKey key;
-    bool writable = RegCreateKeyExA(HKEY_LOCAL_MACHINE, m_optionRegistryKey.c_str(), 0, nullptr, 0,
-                                    KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, key.Receive(), nullptr) == ERROR_SUCCESS;
-    if (!writable && RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_optionRegistryKey.c_str(), 0, KEY_QUERY_VALUE,
-                                   key.Receive()) != ERROR_SUCCESS) {
+    const std::wstring keyName = Widen(m_optionRegistryKey);
+    const std::wstring valueName = Widen(kFirstRunValue);
+    bool writable = RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyName.c_str(), 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                                    nullptr, key.Receive(), nullptr) == ERROR_SUCCESS;
+    if (!writable &&
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyName.c_str(), 0, KEY_QUERY_VALUE, key.Receive()) != ERROR_SUCCESS) {
         return 1;  // a missing value counts as a first run
     }
     uint8_t bytes[4] = {0, 0, 0, 0};
     DWORD size = sizeof bytes;
     DWORD type = 0;
     uint32_t value = 1;
-    if (RegQueryValueExA(key.Get(), kFirstRunValue, nullptr, &type, bytes, &size) == ERROR_SUCCESS && size > 0) {
+    if (RegQueryValueExW(key.Get(), valueName.c_str(), nullptr, &type, bytes, &size) == ERROR_SUCCESS && size > 0) {
         value = 0;
         std::memcpy(&value, bytes, size <= sizeof value ? size : sizeof value);
     }
     if (value != 0 && writable) {
         const uint8_t zeros[4] = {0, 0, 0, 0};
-        RegSetValueExA(key.Get(), kFirstRunValue, 0, REG_BINARY, zeros, sizeof zeros);  // refusal ignored
+        RegSetValueExW(key.Get(), valueName.c_str(), 0, REG_BINARY, zeros, sizeof zeros);  // refusal ignored
     }
     return value;
 }

@@ -93,7 +93,7 @@ namespace {
 bool SameName(const std::string& a, const std::string& b)
 {
 #ifdef _WIN32
-    return EqualsNoCaseAnsi(a, b);
+    return EqualsNoCase(a, b);
 #else
     return ProfileText::EqualsNoCaseAscii(a, b);
 #endif

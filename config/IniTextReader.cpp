@@ -1,6 +1,7 @@
 #include "config/IniTextReader.h"
 
 #include "base/FileIo.h"
+#include "config/IniEncoding.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ CIniTextReader::CIniTextReader(const std::string& path)
     std::string text;
     m_loaded = ReadWholeFile(path, text);
     if (m_loaded)
-        m_sections = ProfileText::ParseIniText(text);
+        m_sections = ProfileText::ParseIniText(IniTextOf(text));
 }
 
 const std::string* CIniTextReader::Find(const char* section, const char* key) const

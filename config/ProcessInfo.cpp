@@ -2,25 +2,26 @@
 
 #include <tlhelp32.h>
 
-#include "base/WinHandles.h"
-
 #include <cstring>
+
+#include "base/Utf8Text.h"
+#include "base/WinHandles.h"
 
 namespace {
 
 // Only ever from the system directory: a DLL of the same name planted in the current or
 // the program directory must not be loaded into this process.
-HMODULE LoadSystemLibrary(const char* name)
+HMODULE LoadSystemLibrary(const wchar_t* name)
 {
-    char directory[MAX_PATH + 1];
-    UINT length = GetSystemDirectoryA(directory, MAX_PATH);
+    wchar_t directory[MAX_PATH + 1];
+    UINT length = GetSystemDirectoryW(directory, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return nullptr;
-    std::string path(directory, length);
-    if (path.back() != '\\')
-        path += '\\';
+    std::wstring path(directory, length);
+    if (path.back() != L'\\')
+        path += L'\\';
     path += name;
-    return LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 template <typename Fn>
@@ -35,13 +36,13 @@ using ProcessHandle = pvbase::KernelHandle;
 
 bool DetectNtFamily()
 {
-    OSVERSIONINFOA info;
+    OSVERSIONINFOW info;
     std::memset(&info, 0, sizeof info);
     info.dwOSVersionInfoSize = sizeof info;
 #if defined(_MSC_VER)
 #pragma warning(suppress : 4996)
 #endif
-    if (!GetVersionExA(&info))
+    if (!GetVersionExW(&info))
         return true;  // every system still in use is of the NT family
     return info.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
@@ -70,13 +71,13 @@ bool CProcessInfo::Init()
     if (!m_ntFamily)
         return true;
     if (!m_psapi)
-        m_psapi.Reset(LoadSystemLibrary("PSAPI.DLL"));
+        m_psapi.Reset(LoadSystemLibrary(L"PSAPI.DLL"));
     if (!m_vdmdbg)
-        m_vdmdbg.Reset(LoadSystemLibrary("VDMDBG.DLL"));
+        m_vdmdbg.Reset(LoadSystemLibrary(L"VDMDBG.DLL"));
     m_enumProcesses = Entry<EnumProcessesFn>(m_psapi.Get(), "EnumProcesses");
     m_enumProcessModules = Entry<EnumProcessModulesFn>(m_psapi.Get(), "EnumProcessModules");
-    m_getModuleFileNameEx = Entry<GetModuleFileNameExFn>(m_psapi.Get(), "GetModuleFileNameExA");
-    m_getModuleBaseName = Entry<GetModuleBaseNameFn>(m_psapi.Get(), "GetModuleBaseNameA");
+    m_getModuleFileNameEx = Entry<GetModuleFileNameExFn>(m_psapi.Get(), "GetModuleFileNameExW");
+    m_getModuleBaseName = Entry<GetModuleBaseNameFn>(m_psapi.Get(), "GetModuleBaseNameW");
     m_vdmEnumTaskWowEx = Entry<VdmEnumTaskWowExFn>(m_vdmdbg.Get(), "VDMEnumTaskWOWEx");
     // 16-bit tasks are not listed on their own; the library only has to be there.
     return m_psapi && m_vdmdbg && m_enumProcesses && m_enumProcessModules && m_getModuleFileNameEx &&
@@ -110,7 +111,8 @@ void CProcessInfo::EnumerateWithPsapi()
     }
     const std::size_t count = returned / sizeof(DWORD);
     std::vector<HMODULE> modules(1024);
-    char path[kMaxImagePath + 1];
+    // Long paths (\\?\\ names) are longer than MAX_PATH.
+    std::vector<wchar_t> path(32768);
     for (std::size_t i = 0; i < count; ++i) {
         ProcessHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, ids[i]));
         if (!process.Get())
@@ -121,10 +123,10 @@ void CProcessInfo::EnumerateWithPsapi()
             needed < sizeof(HMODULE)) {
             continue;
         }
-        DWORD length = m_getModuleFileNameEx(process.Get(), modules[0], path, static_cast<DWORD>(kMaxImagePath));
-        if (length == 0 || length > kMaxImagePath)
+        DWORD length = m_getModuleFileNameEx(process.Get(), modules[0], path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0 || length >= path.size())
             continue;
-        m_processes.push_back(ProcessRecord{std::string(path, length), ids[i]});
+        m_processes.push_back(ProcessRecord{Narrow(std::wstring_view(path.data(), length)), ids[i]});
     }
 }
 
@@ -134,13 +136,13 @@ void CProcessInfo::EnumerateWithSnapshot()
     if (snapshot == INVALID_HANDLE_VALUE)
         return;
     ProcessHandle owner(snapshot);
-    PROCESSENTRY32 entry;
+    PROCESSENTRY32W entry;
     std::memset(&entry, 0, sizeof entry);
     entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-        entry.szExeFile[sizeof entry.szExeFile - 1] = '\0';
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+        entry.szExeFile[MAX_PATH - 1] = L'\0';
         if (entry.szExeFile[0])
-            m_processes.push_back(ProcessRecord{entry.szExeFile, entry.th32ProcessID});
+            m_processes.push_back(ProcessRecord{Narrow(entry.szExeFile), entry.th32ProcessID});
     }
 }
 

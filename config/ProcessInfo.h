@@ -11,10 +11,8 @@
 
 class CProcessInfo {
 public:
-    static constexpr std::size_t kMaxImagePath = 260;
-
     struct ProcessRecord {
-        std::string path;  // full executable path
+        std::string path;  // full executable path, UTF-8
         DWORD processId = 0;
     };
 
@@ -48,8 +46,8 @@ public:
 private:
     using EnumProcessesFn = BOOL(WINAPI*)(DWORD*, DWORD, DWORD*);
     using EnumProcessModulesFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*);
-    using GetModuleFileNameExFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
-    using GetModuleBaseNameFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
+    using GetModuleFileNameExFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPWSTR, DWORD);
+    using GetModuleBaseNameFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPWSTR, DWORD);
     using VdmEnumTaskWowExFn = INT(WINAPI*)(DWORD, void*, LPARAM);
 
     void EnumerateWithPsapi();

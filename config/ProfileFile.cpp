@@ -2,7 +2,11 @@
 
 #include <cstring>
 
+#include "base/FileIo.h"
+#include "base/Utf8Text.h"
+#include "config/IniEncoding.h"
 #include "config/ProfileText.h"
+#include "config/WinText.h"
 
 namespace {
 
@@ -14,6 +18,22 @@ constexpr DWORD kReadSizeLimit = 64u * 1024u * 1024u;
 bool Present(const char* text)
 {
     return text != nullptr;
+}
+
+// A text argument of the W functions; null stays null (it removes a key or a section).
+class CWideText {
+public:
+    explicit CWideText(const char* text) : m_null(text == nullptr), m_text(text ? Widen(text) : std::wstring()) {}
+    const wchar_t* Get() const { return m_null ? nullptr : m_text.c_str(); }
+
+private:
+    bool m_null;
+    std::wstring m_text;
+};
+
+bool CodePageHolds(const char* text)
+{
+    return !text || AnsiOfUtf8(text).has_value();
 }
 
 }  // namespace
@@ -47,16 +67,19 @@ std::string CProfileFile::ReadText(const char* section, const char* key, const c
     const char* fallback = defaultText ? defaultText : "";
     if (!Present(section) || !Present(key) || m_path.empty())
         return fallback;
-    std::string buffer;
+    const std::wstring wideSection = Widen(section), wideKey = Widen(key), wideFallback = Widen(fallback);
+    const std::wstring widePath = Widen(m_path);
+    std::wstring buffer;
     DWORD size = kFirstReadSize;
     for (;;) {
-        buffer.assign(size, '\0');
-        DWORD got = GetPrivateProfileStringA(section, key, fallback, &buffer[0], size, m_path.c_str());
+        buffer.assign(size, L'\0');
+        DWORD got = GetPrivateProfileStringW(wideSection.c_str(), wideKey.c_str(), wideFallback.c_str(), &buffer[0],
+                                             size, widePath.c_str());
         if (got + 1 < size || size >= kReadSizeLimit) {
             if (got >= size)
                 got = size - 1;
             buffer.resize(got);
-            return buffer;
+            return Narrow(buffer);
         }
         size = (size > kReadSizeLimit / 2) ? kReadSizeLimit : size * 2;
     }
@@ -253,16 +276,19 @@ std::vector<std::string> CProfileFile::ReadMultiString(bool sectionNames, const 
 {
     if (m_path.empty() || (!sectionNames && !Present(section)))
         return {};
-    std::string buffer;
+    const std::wstring widePath = Widen(m_path);
+    const std::wstring wideSection = sectionNames ? std::wstring() : Widen(section);
+    std::wstring buffer;
     DWORD size = kFirstReadSize;
     for (;;) {
-        buffer.assign(size, '\0');
-        DWORD got = sectionNames ? GetPrivateProfileSectionNamesA(&buffer[0], size, m_path.c_str())
-                                 : GetPrivateProfileSectionA(section, &buffer[0], size, m_path.c_str());
+        buffer.assign(size, L'\0');
+        DWORD got = sectionNames ? GetPrivateProfileSectionNamesW(&buffer[0], size, widePath.c_str())
+                                 : GetPrivateProfileSectionW(wideSection.c_str(), &buffer[0], size, widePath.c_str());
         if (got + 2 < size || size >= kReadSizeLimit) {
             if (got > size)
                 got = size;
-            return ProfileText::SplitMultiString(buffer.data(), got);
+            const std::string items = Narrow(std::wstring_view(buffer.data(), got));  // keeps the zeros between
+            return ProfileText::SplitMultiString(items.data(), items.size());
         }
         size = (size > kReadSizeLimit / 2) ? kReadSizeLimit : size * 2;
     }
@@ -369,14 +395,17 @@ bool CProfileFile::MoveKey(const char* fromSection, const char* fromKey, const c
 void CProfileFile::Flush() const
 {
     if (!m_path.empty())
-        WritePrivateProfileStringA(nullptr, nullptr, nullptr, m_path.c_str());
+        WritePrivateProfileStringW(nullptr, nullptr, nullptr, Widen(m_path).c_str());
 }
 
 bool CProfileFile::PutString(const char* section, const char* key, const char* value)
 {
     if (m_path.empty())
         return false;
-    return WritePrivateProfileStringA(section, key, value, m_path.c_str()) != FALSE;
+    if (!(CodePageHolds(section) && CodePageHolds(key) && CodePageHolds(value)) && !KeepInUnicode())
+        return false;
+    return WritePrivateProfileStringW(CWideText(section).Get(), CWideText(key).Get(), CWideText(value).Get(),
+                                      Widen(m_path).c_str()) != FALSE;
 }
 
 bool CProfileFile::PutSection(const char* section, const std::vector<std::string>& lines)
@@ -384,5 +413,21 @@ bool CProfileFile::PutSection(const char* section, const std::vector<std::string
     if (m_path.empty())
         return false;
     std::string block = ProfileText::JoinMultiString(lines);
-    return WritePrivateProfileSectionA(section, block.c_str(), m_path.c_str()) != FALSE;
+    if (!(CodePageHolds(section) && CodePageHolds(block.c_str())) && !KeepInUnicode())
+        return false;
+    return WritePrivateProfileSectionW(Widen(section).c_str(), Widen(block).c_str(), Widen(m_path).c_str()) != FALSE;
+}
+
+bool CProfileFile::KeepInUnicode()
+{
+    // The system writes an ANSI file in ANSI, a character the code page lacks as a look-alike or
+    // '?'; it writes a file that starts with the UTF-16 mark in UTF-16.
+    Flush();
+    std::string bytes;
+    const bool exists = GetFileAttributesW(Widen(m_path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (exists && !pvbase::ReadWholeFile(m_path, bytes))
+        return false;
+    if (IniEncodingOf(bytes) != IniEncoding::Ansi)
+        return true;
+    return pvbase::WriteFileAtomically(m_path, IniBytesOf(IniTextOf(bytes), IniEncoding::Utf16));
 }

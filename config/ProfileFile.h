@@ -1,5 +1,6 @@
 // Typed access to one INI file through the system's private-profile functions.
 // The text forms live in config/ProfileText.h; this class only moves text in and out.
+// Text is UTF-8; the file stays ANSI until a value needs more than its code page (IniEncoding.h).
 #pragma once
 
 #include <windows.h>
@@ -92,6 +93,8 @@ protected:
     virtual bool PutSection(const char* section, const std::vector<std::string>& lines);
 
 private:
+    // Turns an ANSI file into UTF-16, its text kept, so that it can hold what its code page lacks.
+    bool KeepInUnicode();
     std::string ReadTyped(const char* section, const char* key) const;
     std::vector<std::string> ReadMultiString(bool sectionNames, const char* section) const;
 

@@ -6,7 +6,9 @@
 #include <set>
 
 #include "base/FileIo.h"
+#include "base/Utf8Text.h"
 #include "base/WinHandles.h"
+#include "config/IniEncoding.h"
 #include "config/ProfileText.h"
 
 namespace {
@@ -78,41 +80,26 @@ bool ReadWholeFile(HANDLE file, std::string* bytes)
     return true;
 }
 
-// The file's text in the ANSI code page: the profile writer keeps a file in the encoding
-// it found (ANSI, or UTF-8 / UTF-16 with a byte-order mark).
-bool AnsiTextOf(std::string bytes, std::string* text)
+FileHandle OpenFile(const std::string& path, DWORD access, DWORD share, DWORD disposition)
 {
-    std::wstring wide;
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-        static_cast<unsigned char>(bytes[1]) == 0xFE) {
-        wide.assign(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
-    } else if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-        int length = MultiByteToWideChar(CP_UTF8, 0, bytes.data() + 3, static_cast<int>(bytes.size() - 3), nullptr, 0);
-        wide.resize(static_cast<std::size_t>(length > 0 ? length : 0));
-        if (length > 0)
-            MultiByteToWideChar(CP_UTF8, 0, bytes.data() + 3, static_cast<int>(bytes.size() - 3), &wide[0], length);
-    } else {
-        *text = std::move(bytes);
-        return true;
-    }
-    text->clear();
-    if (wide.empty())
-        return true;
-    int length =
-        WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    if (length <= 0)
-        return false;
-    text->resize(static_cast<std::size_t>(length));
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &(*text)[0], length, nullptr, nullptr);
-    return true;
+    return FileHandle(
+        CreateFileW(Widen(path).c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-bool ReadAnsiText(const std::string& path, std::string* text)
+bool ReadFileBytes(const std::string& path, std::string* bytes)
 {
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
+    return file && ReadWholeFile(file.Get(), bytes);
+}
+
+// The file's text in UTF-8, whatever encoding it is kept in.
+bool ReadIniText(const std::string& path, std::string* text)
+{
     std::string bytes;
-    return file && ReadWholeFile(file.Get(), &bytes) && AnsiTextOf(std::move(bytes), text);
+    if (!ReadFileBytes(path, &bytes))
+        return false;
+    *text = IniTextOf(bytes);
+    return true;
 }
 
 // Copies left behind by a process that ended between staging and committing. Anything
@@ -121,8 +108,8 @@ void RemoveStaleCopies(const std::string& target)
 {
     const std::size_t slash = target.find_last_of("\\/");
     const std::string directory = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    WIN32_FIND_DATAA data;
-    pvbase::FindHandle find(FindFirstFileA((target + ".*.pvtmp").c_str(), &data));
+    WIN32_FIND_DATAW data;
+    pvbase::FindHandle find(FindFirstFileW(Widen(target + ".*.pvtmp").c_str(), &data));
     if (!find)
         return;
     FILETIME nowFile;
@@ -133,15 +120,15 @@ void RemoveStaleCopies(const std::string& target)
         const uint64_t written =
             (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
         if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && written + minute < now)
-            DeleteFileA((directory + data.cFileName).c_str());
-    } while (FindNextFileA(find.Get(), &data));
+            DeleteFileW(Widen(directory + Narrow(data.cFileName)).c_str());
+    } while (FindNextFileW(find.Get(), &data));
 }
 
 }  // namespace
 
 bool CProfileUpdate::ReadFileText(const std::string& path, std::string* text)
 {
-    return ReadAnsiText(path, text);
+    return ReadIniText(path, text);
 }
 
 CProfileUpdate::CProfileUpdate(const std::string& targetPath, Writes writes)
@@ -160,15 +147,14 @@ bool CProfileUpdate::StageCopy()
     if (m_target.empty())
         return false;
     std::string content;
-    const DWORD attributes = GetFileAttributesA(m_target.c_str());
+    const DWORD attributes = GetFileAttributesW(Widen(m_target).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         if (attributes & FILE_ATTRIBUTE_READONLY)
             return Failed(pvbase::FileFault::ReadOnly);
         if (attributes & FILE_ATTRIBUTE_DIRECTORY)
             return Failed(pvbase::FileFault::Other);
         // Sharing only reads: a file that someone else holds open for writing counts as locked.
-        FileHandle source(CreateFileA(m_target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        FileHandle source(OpenFile(m_target, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING));
         if (!source || !ReadWholeFile(source.Get(), &content))
             return Failed(m_target);
         FILETIME written;
@@ -186,8 +172,7 @@ bool CProfileUpdate::StageCopy()
         char suffix[48];
         std::snprintf(suffix, sizeof suffix, ".%u-%u.pvtmp", pid, g_copyCounter.fetch_add(1));
         std::string candidate = m_target + suffix;
-        FileHandle copy(CreateFileA(candidate.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        FileHandle copy(OpenFile(candidate, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, CREATE_NEW));
         if (!copy) {
             if (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS)
                 continue;
@@ -203,10 +188,7 @@ bool CProfileUpdate::StageCopy()
     SetPath(m_copyPath.c_str());
     // Named from the bytes just read, by the parser Verify judges with: asking the system
     // parses the whole file again, which for thousands of sections takes most of a save.
-    std::string text;
-    if (!AnsiTextOf(std::move(content), &text))
-        return false;
-    for (const ProfileText::IniSection& section : ProfileText::ParseIniText(text)) {
+    for (const ProfileText::IniSection& section : ProfileText::ParseIniText(IniTextOf(content))) {
         if (!section.name.empty())
             m_sectionsBefore.push_back(section.name);
     }
@@ -261,8 +243,8 @@ bool CProfileUpdate::PutSection(const char* section, const std::vector<std::stri
     return ok;
 }
 
-// Writes what was collected into the copy: its text changed in one pass and written back, or
-// through the system for a copy kept in another encoding than ANSI.
+// Writes what was collected into the copy: its text changed in one pass and written back in the
+// encoding it was in (an ANSI copy becomes UTF-16 when the code page lacks a character).
 bool CProfileUpdate::ApplyCollected()
 {
     if (m_collected.empty())
@@ -270,27 +252,30 @@ bool CProfileUpdate::ApplyCollected()
     std::vector<ProfileText::IniChange> changes;
     changes.swap(m_collected);
     std::string bytes;
-    {
-        FileHandle copy(CreateFileA(m_copyPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!copy || !ReadWholeFile(copy.Get(), &bytes))
-            return false;
-    }
-    const bool marked = (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-                         static_cast<unsigned char>(bytes[1]) == 0xFE) ||
-                        bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
-    if (marked) {
-        bool ok = true;
-        for (const ProfileText::IniChange& c : changes)
-            ok = CProfileFile::PutString(c.section.c_str(), c.removeSection ? nullptr : c.key.c_str(),
-                                         c.removeSection || c.removeKey ? nullptr : c.value.c_str()) &&
-                 ok;
-        return ok;
-    }
+    if (!ReadFileBytes(m_copyPath, &bytes))
+        return false;
+    const std::string text = ProfileText::ApplyIniChanges(IniTextOf(bytes), changes);
     Flush();  // nothing of the system's may stay cached over the new text
-    FileHandle copy(CreateFileA(m_copyPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return copy && WriteAll(copy.Get(), ProfileText::ApplyIniChanges(bytes, changes));
+    return RewriteCopy(IniBytesOf(text, IniEncodingOf(bytes)));
+}
+
+bool CProfileUpdate::RewriteCopy(const std::string& bytes) const
+{
+    FileHandle copy(OpenFile(m_copyPath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, TRUNCATE_EXISTING));
+    return copy && WriteAll(copy.Get(), bytes);
+}
+
+// A copy that went UTF-16 for a value since removed goes back to ANSI: other programs read the
+// file in the code page while it holds nothing more.
+bool CProfileUpdate::BackToAnsiWhereItFits()
+{
+    std::string bytes;
+    if (!ReadFileBytes(m_copyPath, &bytes))
+        return false;
+    if (IniEncodingOf(bytes) != IniEncoding::Utf16)
+        return true;
+    const std::string ansi = IniBytesOf(IniTextOf(bytes), IniEncoding::Ansi);
+    return IniEncodingOf(ansi) == IniEncoding::Utf16 || RewriteCopy(ansi);
 }
 
 bool CProfileUpdate::Verify() const
@@ -316,7 +301,7 @@ bool CProfileUpdate::Verify() const
 
     // Judge the bytes on disk, not what the system's profile cache remembers.
     std::string text;
-    if (!ReadAnsiText(m_copyPath, &text))
+    if (!ReadIniText(m_copyPath, &text))
         return false;
     const std::vector<ProfileText::IniSection> sections = ProfileText::ParseIniText(text);
     const ProfileText::CIniIndex index(sections);
@@ -360,6 +345,11 @@ bool CProfileUpdate::Commit()
         return false;
     }
     Flush();
+    if (!BackToAnsiWhereItFits()) {
+        Failed(m_copyPath);
+        Discard();
+        return false;
+    }
     if (!Verify()) {
         // The writer does not say why a value went missing: almost always a disk that filled up.
         Failed(pvbase::FileFault::DiskFull);
@@ -367,8 +357,7 @@ bool CProfileUpdate::Commit()
         return false;
     }
     {
-        FileHandle copy(CreateFileA(m_copyPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        FileHandle copy(OpenFile(m_copyPath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
         if (!copy || !FlushFileBuffers(copy.Get())) {
             Failed(m_copyPath);
             Discard();
@@ -377,12 +366,12 @@ bool CProfileUpdate::Commit()
     }
 
     // Someone may have changed the file since it was copied: never overwrite that.
-    const DWORD attributes = GetFileAttributesA(m_target.c_str());
+    const DWORD attributes = GetFileAttributesW(Widen(m_target).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         bool unchanged = m_targetExisted && !(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
         if (unchanged) {
             WIN32_FILE_ATTRIBUTE_DATA data;
-            unchanged = GetFileAttributesExA(m_target.c_str(), GetFileExInfoStandard, &data) &&
+            unchanged = GetFileAttributesExW(Widen(m_target).c_str(), GetFileExInfoStandard, &data) &&
                         ((static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
                          data.ftLastWriteTime.dwLowDateTime) == m_targetTime &&
                         ((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow) == m_targetSize;
@@ -394,7 +383,7 @@ bool CProfileUpdate::Commit()
         }
         const DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
         if (kept)
-            SetFileAttributesA(m_copyPath.c_str(), kept);
+            SetFileAttributesW(Widen(m_copyPath).c_str(), kept);
     } else if (m_targetExisted) {
         Failed(pvbase::FileFault::Missing);
         Discard();  // deleted meanwhile: leave it to whoever did that
@@ -428,7 +417,7 @@ bool CProfileUpdate::Failed(pvbase::FileFault fault)
 void CProfileUpdate::Discard()
 {
     if (!m_copyPath.empty()) {
-        DeleteFileA(m_copyPath.c_str());
+        DeleteFileW(Widen(m_copyPath).c_str());
         m_copyPath.clear();
     }
     m_staged = false;

@@ -42,8 +42,8 @@ public:
     // Why staging or Commit failed (None while nothing did).
     pvbase::FileFault Fault() const { return m_fault; }
 
-    // The text of an INI file in the ANSI code page, whatever encoding the profile writer kept
-    // it in; false when it cannot be read (or is larger than any settings file).
+    // The text of an INI file in UTF-8, whatever encoding it is kept in; false when it cannot be
+    // read (or is larger than any settings file).
     static bool ReadFileText(const std::string& path, std::string* text);
 
 protected:
@@ -62,6 +62,8 @@ private:
 
     bool StageCopy();
     bool ApplyCollected();
+    bool RewriteCopy(const std::string& bytes) const;
+    bool BackToAnsiWhereItFits();
     bool Verify() const;
     void Discard();
     // Records the fault of the system call that just failed on path; returns false.

@@ -1,6 +1,10 @@
 #include "config/StartupRegistration.h"
 
+#include <vector>
+
+#include "base/Utf8Text.h"
 #include "base/WinHandles.h"
+#include "config/WinText.h"
 
 const char CStartupRegistration::kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char CStartupRegistration::kValueName[] = "Pennivox";
@@ -9,11 +13,11 @@ namespace {
 
 std::string RunningExecutable()
 {
-    char path[MAX_PATH + 1] = "";
-    DWORD length = ::GetModuleFileNameA(nullptr, path, sizeof path);
-    if (length == 0 || length >= MAX_PATH)
+    std::vector<wchar_t> path(32768, L'\0');
+    DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0 || length >= path.size())
         return {};
-    return std::string(path, length);
+    return Narrow(std::wstring_view(path.data(), length));
 }
 
 std::string Unquoted(std::string text)
@@ -36,32 +40,37 @@ bool CStartupRegistration::IsRegistered() const
 {
     pvbase::RegistryKey key;
     if (m_executablePath.empty() ||
-        ::RegOpenKeyExA(HKEY_CURRENT_USER, m_runKey.c_str(), 0, KEY_QUERY_VALUE, key.Receive()) != ERROR_SUCCESS)
+        ::RegOpenKeyExW(HKEY_CURRENT_USER, Widen(m_runKey).c_str(), 0, KEY_QUERY_VALUE, key.Receive()) != ERROR_SUCCESS)
         return false;
-    char value[MAX_PATH * 2] = "";
-    DWORD size = sizeof value - 1;
+    wchar_t value[MAX_PATH * 4] = L"";
+    DWORD size = sizeof value - sizeof(wchar_t);
     DWORD type = 0;
-    if (::RegQueryValueExA(key.Get(), kValueName, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) !=
-            ERROR_SUCCESS ||
+    if (::RegQueryValueExW(key.Get(), Widen(kValueName).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value),
+                           &size) != ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ))
         return false;
-    value[size < sizeof value ? size : sizeof value - 1] = '\0';
-    return ::lstrcmpiA(Unquoted(value).c_str(), m_executablePath.c_str()) == 0;
+    const std::size_t units = size / sizeof(wchar_t);
+    std::wstring_view text(value, units < MAX_PATH * 4 ? units : MAX_PATH * 4 - 1);
+    while (!text.empty() && text.back() == L'\0')
+        text.remove_suffix(1);
+    return EqualsNoCase(Unquoted(Narrow(text)), m_executablePath);
 }
 
 bool CStartupRegistration::SetRegistered(bool registered) const
 {
     pvbase::RegistryKey key;
     if (!registered) {
-        if (::RegOpenKeyExA(HKEY_CURRENT_USER, m_runKey.c_str(), 0, KEY_SET_VALUE, key.Receive()) != ERROR_SUCCESS)
+        if (::RegOpenKeyExW(HKEY_CURRENT_USER, Widen(m_runKey).c_str(), 0, KEY_SET_VALUE, key.Receive()) !=
+            ERROR_SUCCESS)
             return true;  // no Run key: nothing starts us
-        LONG result = ::RegDeleteValueA(key.Get(), kValueName);
+        LONG result = ::RegDeleteValueW(key.Get(), Widen(kValueName).c_str());
         return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
     }
-    if (m_executablePath.empty() || ::RegCreateKeyExA(HKEY_CURRENT_USER, m_runKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                                                      nullptr, key.Receive(), nullptr) != ERROR_SUCCESS)
+    if (m_executablePath.empty() || ::RegCreateKeyExW(HKEY_CURRENT_USER, Widen(m_runKey).c_str(), 0, nullptr, 0,
+                                                      KEY_SET_VALUE, nullptr, key.Receive(), nullptr) != ERROR_SUCCESS)
         return false;
-    std::string command = Command();
-    return ::RegSetValueExA(key.Get(), kValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                            static_cast<DWORD>(command.size() + 1)) == ERROR_SUCCESS;
+    const std::wstring command = Widen(Command());
+    return ::RegSetValueExW(key.Get(), Widen(kValueName).c_str(), 0, REG_SZ,
+                            reinterpret_cast<const BYTE*>(command.c_str()),
+                            static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }

@@ -7,6 +7,7 @@
 
 #include "base/FileIo.h"
 #include "dict/AutoLearnTextExchange.h"
+#include "dict/Utf8File.h"
 
 namespace {
 
@@ -152,7 +153,7 @@ std::vector<std::string> CAutoLearnList::TakeRemovedTexts()
 
 int CAutoLearnList::ImportText(const std::string& path, const Progress& progress)
 {
-    FilePointer in(std::fopen(path.c_str(), "rb"));
+    FilePointer in(OpenUtf8File(path, "rb"));
     if (!in)
         return -1;
     std::unordered_map<std::string, std::size_t> listed;
@@ -207,7 +208,7 @@ int CAutoLearnList::ExportText(const std::string& path, const Progress& progress
 
 bool CAutoLearnList::WriteStoreFile(const std::string& path) const
 {
-    FilePointer out(std::fopen(path.c_str(), "wb"));
+    FilePointer out(OpenUtf8File(path, "wb"));
     if (!out)
         return false;
     unsigned char bytes[kAutoLearnRecordSize];

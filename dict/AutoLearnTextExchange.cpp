@@ -8,6 +8,7 @@
 
 #include "dict/AutoLearnDictionary.h"
 #include "dict/AutoLearnWordRules.h"
+#include "dict/Utf8File.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ std::int32_t LeadingNumber(const std::string& text)
 
 class CTextFile {
 public:
-    CTextFile(const std::string& path, const char* mode) : m_file(std::fopen(path.c_str(), mode)) {}
+    CTextFile(const std::string& path, const char* mode) : m_file(OpenUtf8File(path, mode)) {}
     ~CTextFile()
     {
         if (m_file)

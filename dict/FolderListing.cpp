@@ -7,6 +7,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
+#include "base/Utf8Text.h"
 #include "base/WinHandles.h"
 #else
 #include <filesystem>
@@ -64,16 +65,16 @@ std::vector<std::string> ListMatchingFiles(const std::string& pattern)
         return names;
 
 #ifdef _WIN32
-    // The system's own enumeration keeps file names in the ANSI code page.
-    WIN32_FIND_DATAA found;
-    pvbase::FindHandle search(FindFirstFileA(pattern.c_str(), &found));
+    WIN32_FIND_DATAW found;
+    pvbase::FindHandle search(FindFirstFileW(Widen(pattern).c_str(), &found));
     if (!search)
         return names;
     do {
         // The system also matches short 8.3 names ("*.lib" would take "a.libx"): check again.
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && WildcardMatch(wildcard.c_str(), found.cFileName))
-            names.emplace_back(found.cFileName);
-    } while (FindNextFileA(search.Get(), &found));
+        std::string name = Narrow(found.cFileName);
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && WildcardMatch(wildcard.c_str(), name.c_str()))
+            names.push_back(std::move(name));
+    } while (FindNextFileW(search.Get(), &found));
 #else
     std::error_code error;
     std::filesystem::directory_iterator it(folder.empty() ? std::string(".") : folder, error);

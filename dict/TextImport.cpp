@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "dict/CodePage.h"
+#include "dict/Utf8File.h"
 
 namespace {
 
@@ -142,7 +143,7 @@ bool CTextImportReader::Open(const std::string& path, TextImportReport& report)
     m_atEnd = false;
     m_unconvertible = 0;
     m_fileBytes = 0;
-    m_file.reset(path.empty() ? nullptr : std::fopen(path.c_str(), "rb"));
+    m_file.reset(path.empty() ? nullptr : OpenUtf8File(path, "rb"));
     if (m_file && std::fseek(m_file.get(), 0, SEEK_END) == 0) {
         const long end = std::ftell(m_file.get());
         m_fileBytes = end > 0 ? static_cast<std::uint64_t>(end) : 0;

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "base/Utf8Text.h"
 #include "config/ui/AppOptionDialog.h"
 #include "config/ui/ConfigUiIds.h"
 #include "res/resource.h"
@@ -13,7 +14,7 @@ namespace {
 HICON SmallIconOf(const std::string& path)
 {
     HICON icon = nullptr;
-    if (::ExtractIconExA(path.c_str(), 0, nullptr, &icon, 1) == 0)
+    if (::ExtractIconExW(Widen(path).c_str(), 0, nullptr, &icon, 1) == 0)
         return nullptr;
     return icon;
 }
@@ -36,13 +37,13 @@ CDlgAppManager::CDlgAppManager(CAppSettings& settings, RuleEditor editor)
 BOOL CDlgAppManager::OnInitDialog()
 {
     const HINSTANCE instance = wnd::ResourceInstance();
-    Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(::LoadIconA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME))));
+    Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(::LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME))));
     Send(WM_SETICON, ICON_SMALL,
          reinterpret_cast<LPARAM>(
-             ::LoadImageA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 16, 16, LR_SHARED)));
+             ::LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, 16, 16, LR_SHARED)));
     m_images.Reset(::ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 8, 8));
     wnd::IconHandle fallback(
-        static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(IDI_DEFAULT_APP), IMAGE_ICON, 16, 16, 0)));
+        static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_DEFAULT_APP), IMAGE_ICON, 16, 16, 0)));
     ::ImageList_AddIcon(m_images.Get(), fallback.Get());  // image 0: a program without an icon
     AttachList();
     m_list.SetImageList(m_images.Get(), LVSIL_SMALL);
@@ -82,8 +83,9 @@ std::string CDlgAppManager::CellText(const AppRule& rule, int column) const
 int CDlgAppManager::ImageOf(const std::string& path)
 {
     // Each program's icon is read once, however many rules name it.
-    std::string key = path;
-    ::CharLowerBuffA(&key[0], static_cast<DWORD>(key.size()));
+    std::wstring wideKey = Widen(path);
+    ::CharLowerBuffW(&wideKey[0], static_cast<DWORD>(wideKey.size()));
+    std::string key = Narrow(wideKey);
     auto known = m_imageOfPath.find(key);
     if (known != m_imageOfPath.end())
         return known->second;

@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 
+#include "base/Utf8Text.h"
 #include "config/ui/ConfigUiIds.h"
 #include "config/ui/RunningAppsDialog.h"
 #include "wnd/DataExchange.h"
@@ -9,10 +10,10 @@
 
 std::string ShownFileTitle(const std::string& path)
 {
-    char title[MAX_PATH] = "";
-    if (path.empty() || ::GetFileTitleA(path.c_str(), title, sizeof title) != 0)
+    wchar_t title[MAX_PATH] = L"";
+    if (path.empty() || ::GetFileTitleW(Widen(path).c_str(), title, MAX_PATH) != 0)
         return std::string();
-    return title;
+    return Narrow(title);
 }
 
 CDlgAppOption::CDlgAppOption(AppRule rule)

@@ -11,7 +11,7 @@ const char kDefaultCaption[] = "Edit1";
 
 HCURSOR FinderCursor()
 {
-    return ::LoadCursorA(wnd::ResourceInstance(), MAKEINTRESOURCEA(IDC_FINDER_CURSOR));
+    return ::LoadCursorW(wnd::ResourceInstance(), MAKEINTRESOURCEW(IDC_FINDER_CURSOR));
 }
 
 }  // namespace
@@ -124,15 +124,15 @@ void CDlgEditBoxFinder::EndDrag()
     m_dragging = false;  // first: releasing the capture reports WM_CAPTURECHANGED
     ::ReleaseCapture();
     ShowPicture(IDI_FINDER);
-    ::SetCursor(::LoadCursor(nullptr, IDC_ARROW));
+    ::SetCursor(::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)));
     if (m_frame)
         m_frame->Show(false);
 }
 
 void CDlgEditBoxFinder::ShowPicture(int iconId) const
 {
-    HICON icon = ::LoadIconA(wnd::ResourceInstance(), MAKEINTRESOURCEA(iconId));
-    ::SendMessageA(Item(IDC_FINDER_PICTURE), STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+    HICON icon = ::LoadIconW(wnd::ResourceInstance(), MAKEINTRESOURCEW(iconId));
+    ::SendMessageW(Item(IDC_FINDER_PICTURE), STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
 }
 
 bool CDlgEditBoxFinder::OnCommand(int id, int code, HWND)

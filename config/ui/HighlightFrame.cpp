@@ -5,6 +5,9 @@
 #include "wnd/Handles.h"
 
 const char kFrameEdgeClass[] = "RectWndClass";
+namespace {
+const wchar_t kFrameEdgeClassW[] = L"RectWndClass";
+}  // namespace
 
 RECT FrameEdgeRect(const FrameStyle& style, int side)
 {
@@ -61,40 +64,40 @@ private:
 
 bool CFrameEdgeWindow::RegisterOnce()
 {
-    WNDCLASSA existing;
-    if (::GetClassInfoA(g_frameInstance, kFrameEdgeClass, &existing))
+    WNDCLASSW existing;
+    if (::GetClassInfoW(g_frameInstance, kFrameEdgeClassW, &existing))
         return true;
-    WNDCLASSA wc = {};
+    WNDCLASSW wc = {};
     wc.style = CS_VREDRAW | CS_HREDRAW | CS_SAVEBITS;
     wc.lpfnWndProc = &CFrameEdgeWindow::WindowProc;
     wc.cbWndExtra = sizeof(LONG_PTR);
     wc.hInstance = g_frameInstance;
-    wc.lpszClassName = kFrameEdgeClass;
-    return ::RegisterClassA(&wc) != 0;
+    wc.lpszClassName = kFrameEdgeClassW;
+    return ::RegisterClassW(&wc) != 0;
 }
 
 bool CFrameEdgeWindow::Create()
 {
     if (!RegisterOnce())
         return false;
-    ::CreateWindowExA(WS_EX_TOOLWINDOW, kFrameEdgeClass, "", WS_POPUP, 1, 1, 1, 1, nullptr, nullptr, g_frameInstance,
+    ::CreateWindowExW(WS_EX_TOOLWINDOW, kFrameEdgeClassW, L"", WS_POPUP, 1, 1, 1, 1, nullptr, nullptr, g_frameInstance,
                       this);
     return m_hwnd != nullptr;
 }
 
 LRESULT CALLBACK CFrameEdgeWindow::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    auto* edge = reinterpret_cast<CFrameEdgeWindow*>(::GetWindowLongPtrA(window, 0));
+    auto* edge = reinterpret_cast<CFrameEdgeWindow*>(::GetWindowLongPtrW(window, 0));
     if (msg == WM_NCCREATE) {
-        edge = static_cast<CFrameEdgeWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        edge = static_cast<CFrameEdgeWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         edge->m_hwnd = window;
-        ::SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(edge));
+        ::SetWindowLongPtrW(window, 0, reinterpret_cast<LONG_PTR>(edge));
     }
     if (msg == WM_NCDESTROY && edge) {
         edge->m_hwnd = nullptr;
-        ::SetWindowLongPtrA(window, 0, 0);
+        ::SetWindowLongPtrW(window, 0, 0);
     }
-    return edge ? edge->HandleMessage(msg, wParam, lParam) : ::DefWindowProcA(window, msg, wParam, lParam);
+    return edge ? edge->HandleMessage(msg, wParam, lParam) : ::DefWindowProcW(window, msg, wParam, lParam);
 }
 
 LRESULT CFrameEdgeWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -106,7 +109,7 @@ LRESULT CFrameEdgeWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             Paint(reinterpret_cast<HDC>(wParam));
             return 1;
         default:
-            return ::DefWindowProcA(m_hwnd, msg, wParam, lParam);
+            return ::DefWindowProcW(m_hwnd, msg, wParam, lParam);
     }
 }
 

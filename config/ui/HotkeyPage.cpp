@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/Utf8Text.h"
 #include "config/AppSettings.h"
 #include "config/SettingsErrors.h"
 #include "config/ui/ConfigUiIds.h"
@@ -32,7 +33,7 @@ bool IsCompleteKeyBox(int id)
 // The virtual key that types the character on the current keyboard layout.
 BYTE KeyOfCharacter(char character)
 {
-    return LOBYTE(::VkKeyScanExA(character, ::GetKeyboardLayout(0)));
+    return LOBYTE(::VkKeyScanExW(static_cast<unsigned char>(character), ::GetKeyboardLayout(0)));
 }
 
 }  // namespace
@@ -48,8 +49,8 @@ BOOL CDlgOptionHotkey::OnInitDialog()
 
 void CDlgOptionHotkey::FillOtherList() const
 {
-    std::string toggle = wnd::LoadResourceString(IDS_ENABLE_DISABLE_ITEM);
-    ::SendDlgItemMessageA(Handle(), IDC_HOTKEY_OTHER_LIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(toggle.c_str()));
+    const std::wstring toggle = Widen(wnd::LoadResourceString(IDS_ENABLE_DISABLE_ITEM));
+    ::SendDlgItemMessageW(Handle(), IDC_HOTKEY_OTHER_LIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(toggle.c_str()));
 }
 
 void CDlgOptionHotkey::ReadModel()
@@ -80,7 +81,7 @@ void CDlgOptionHotkey::Exchange(wnd::CDataExchange& dx)
     // The complete keys' slots were taken when a box changed; untouched, they stay as read.
 
     // The control is the last word, also if it did not report its last edit.
-    if (::SendDlgItemMessageA(Handle(), IDC_HOTKEY_OTHER_LIST, LB_GETCURSEL, 0, 0) == kToggleItem) {
+    if (::SendDlgItemMessageW(Handle(), IDC_HOTKEY_OTHER_LIST, LB_GETCURSEL, 0, 0) == kToggleItem) {
         DWORD hotkey = m_values.dwEnableZel;
         dx.Hotkey(IDC_HOTKEY_CONTROL, hotkey);
         m_values.dwEnableZel = hotkey;
@@ -96,19 +97,19 @@ void CDlgOptionHotkey::RefreshControls() const
     ::CheckRadioButton(Handle(), IDC_HOTKEY_FUNCTION_KEYS, IDC_HOTKEY_MAIN_DIGITS,
                        m_values.vkSelectIndex[0] == '1' ? IDC_HOTKEY_MAIN_DIGITS : IDC_HOTKEY_FUNCTION_KEYS);
     HWND other = Item(IDC_HOTKEY_OTHER_LIST);
-    ::SendMessageA(other, LB_SETITEMDATA, kToggleItem, static_cast<LPARAM>(m_values.dwEnableZel));
-    ::SendMessageA(other, LB_SETCURSEL, kToggleItem, 0);
+    ::SendMessageW(other, LB_SETITEMDATA, kToggleItem, static_cast<LPARAM>(m_values.dwEnableZel));
+    ::SendMessageW(other, LB_SETCURSEL, kToggleItem, 0);
     ShowSelectedHotkey();
 }
 
 void CDlgOptionHotkey::ShowSelectedHotkey() const
 {
     HWND other = Item(IDC_HOTKEY_OTHER_LIST);
-    LRESULT selected = ::SendMessageA(other, LB_GETCURSEL, 0, 0);
+    LRESULT selected = ::SendMessageW(other, LB_GETCURSEL, 0, 0);
     if (selected == LB_ERR)
         return;
-    auto value = static_cast<DWORD>(::SendMessageA(other, LB_GETITEMDATA, static_cast<WPARAM>(selected), 0));
-    ::SendDlgItemMessageA(Handle(), IDC_HOTKEY_CONTROL, HKM_SETHOTKEY, wnd::HotkeyControlWord(value), 0);
+    auto value = static_cast<DWORD>(::SendMessageW(other, LB_GETITEMDATA, static_cast<WPARAM>(selected), 0));
+    ::SendDlgItemMessageW(Handle(), IDC_HOTKEY_CONTROL, HKM_SETHOTKEY, wnd::HotkeyControlWord(value), 0);
 }
 
 bool CDlgOptionHotkey::OnCommand(int id, int code, HWND)
@@ -184,15 +185,15 @@ void CDlgOptionHotkey::OnCompleteKeysChanged()
 void CDlgOptionHotkey::OnHotkeyEdited()
 {
     HWND other = Item(IDC_HOTKEY_OTHER_LIST);
-    LRESULT selected = ::SendMessageA(other, LB_GETCURSEL, 0, 0);
+    LRESULT selected = ::SendMessageW(other, LB_GETCURSEL, 0, 0);
     if (selected == LB_ERR)
         return;
-    auto word = static_cast<WORD>(::SendDlgItemMessageA(Handle(), IDC_HOTKEY_CONTROL, HKM_GETHOTKEY, 0, 0));
+    auto word = static_cast<WORD>(::SendDlgItemMessageW(Handle(), IDC_HOTKEY_CONTROL, HKM_GETHOTKEY, 0, 0));
     DWORD value = wnd::StoredHotkey(word);
-    auto previous = static_cast<DWORD>(::SendMessageA(other, LB_GETITEMDATA, static_cast<WPARAM>(selected), 0));
+    auto previous = static_cast<DWORD>(::SendMessageW(other, LB_GETITEMDATA, static_cast<WPARAM>(selected), 0));
     if (value == previous)
         return;
-    ::SendMessageA(other, LB_SETITEMDATA, static_cast<WPARAM>(selected), static_cast<LPARAM>(value));
+    ::SendMessageW(other, LB_SETITEMDATA, static_cast<WPARAM>(selected), static_cast<LPARAM>(value));
     if (selected == kToggleItem)
         m_values.dwEnableZel = value;
     m_changed = true;

@@ -4,20 +4,22 @@
 
 #include <vector>
 
+#include "base/Utf8Text.h"
+
 std::string KeyName(UINT virtualKey, bool extended)
 {
-    UINT scanCode = ::MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC);
+    UINT scanCode = ::MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC);
     LONG keyData = static_cast<LONG>(scanCode << 16);
     if (extended)
         keyData |= 1L << 24;
     // Some layouts have long names; a name that fills the buffer may have been cut.
     for (size_t size = 128;; size *= 2) {
-        std::vector<char> name(size, '\0');
-        int length = ::GetKeyNameTextA(keyData, name.data(), static_cast<int>(size));
+        std::vector<wchar_t> name(size, L'\0');
+        int length = ::GetKeyNameTextW(keyData, name.data(), static_cast<int>(size));
         if (length <= 0)
             return {};
         if (static_cast<size_t>(length) < size - 1 || size >= 0x10000)
-            return std::string(name.data(), static_cast<size_t>(length));
+            return Narrow(std::wstring_view(name.data(), static_cast<size_t>(length)));
     }
 }
 

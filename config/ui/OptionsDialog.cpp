@@ -3,6 +3,7 @@
 #include <htmlhelp.h>
 
 #include "base/ProgramPaths.h"
+#include "base/Utf8Text.h"
 #include "config/AppSettings.h"
 #include "config/ui/ConfigUiIds.h"
 #include "res/resource.h"
@@ -91,10 +92,10 @@ void CDlgOptions::SetIcons()
     HINSTANCE instance = wnd::ResourceInstance();
     // Shared icons belong to the module: nothing to free when the dialog closes.
     auto bigIcon =
-        static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
+        static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
                                         ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), LR_SHARED));
     auto smallIcon =
-        static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
+        static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
                                         ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
     Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
@@ -178,7 +179,7 @@ void CDlgOptions::ShowHelp() const
     link.cbStruct = sizeof link;
     link.pszKeywords = keyword;
     link.fIndexOnFail = TRUE;
-    const bool fileThere = ::GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES;
+    const bool fileThere = ::GetFileAttributesW(Widen(file).c_str()) != INVALID_FILE_ATTRIBUTES;
     if (fileThere &&
         (wnd::CallHtmlHelp(Handle(), file.c_str(), HH_ALINK_LOOKUP, reinterpret_cast<DWORD_PTR>(&link)) ||
          wnd::CallHtmlHelp(Handle(), file.c_str(), HH_KEYWORD_LOOKUP, reinterpret_cast<DWORD_PTR>(&link)) ||

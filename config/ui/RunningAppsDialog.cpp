@@ -3,35 +3,34 @@
 #include <shellapi.h>
 #include <tlhelp32.h>
 
-#include <algorithm>
-#include <cctype>
-
+#include "base/Utf8Text.h"
 #include "config/ui/ConfigUiIds.h"
 
 namespace {
 
-std::string Lower(std::string text)
+std::string Lower(const wchar_t* text)
 {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
-    return text;
+    std::wstring lower(text);
+    if (!lower.empty())
+        ::CharLowerBuffW(&lower[0], static_cast<DWORD>(lower.size()));
+    return Narrow(lower);
 }
 
 // The module that is the process's executable: the one with the process's module id, or the
 // one whose name holds the executable's name. False when the process has none we may read.
-bool MainModule(const PROCESSENTRY32& process, RunningProgram& program)
+bool MainModule(const PROCESSENTRY32W& process, RunningProgram& program)
 {
     pvbase::KernelHandle modules(::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, process.th32ProcessID));
     if (!modules.Get() || modules.Get() == INVALID_HANDLE_VALUE)
         return false;
     const std::string exeName = Lower(process.szExeFile);
-    MODULEENTRY32 module = {};
+    MODULEENTRY32W module = {};
     module.dwSize = sizeof module;
-    for (BOOL more = ::Module32First(modules.Get(), &module); more; more = ::Module32Next(modules.Get(), &module)) {
+    for (BOOL more = ::Module32FirstW(modules.Get(), &module); more; more = ::Module32NextW(modules.Get(), &module)) {
         const std::string name = Lower(module.szModule);
         if (module.th32ModuleID == process.th32ModuleID || name.find(exeName) != std::string::npos) {
             program.fileName = name;
-            program.path = module.szExePath;
+            program.path = Narrow(module.szExePath);
             return true;
         }
     }
@@ -46,10 +45,10 @@ std::vector<RunningProgram> ListRunningPrograms()
     pvbase::KernelHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot.Get() || snapshot.Get() == INVALID_HANDLE_VALUE)
         return programs;
-    PROCESSENTRY32 process = {};
+    PROCESSENTRY32W process = {};
     process.dwSize = sizeof process;
-    for (BOOL more = ::Process32First(snapshot.Get(), &process); more;
-         more = ::Process32Next(snapshot.Get(), &process)) {
+    for (BOOL more = ::Process32FirstW(snapshot.Get(), &process); more;
+         more = ::Process32NextW(snapshot.Get(), &process)) {
         // The idle process. A parent id of 0 is not a reason to skip: programs started from outside
         // the session have it, and the kernel's own process has no module list anyway.
         if (process.th32ProcessID == 0)
@@ -83,7 +82,7 @@ void CDlgRunningApps::FillList()
     for (const RunningProgram& program : ListRunningPrograms()) {
         int image = -1;
         HICON small = nullptr;
-        if (::ExtractIconExA(program.path.c_str(), 0, nullptr, &small, 1) != 0 && small) {
+        if (::ExtractIconExW(Widen(program.path).c_str(), 0, nullptr, &small, 1) != 0 && small) {
             wnd::IconHandle icon(small);
             image = ::ImageList_AddIcon(m_images.Get(), icon.Get());
         }

@@ -130,8 +130,8 @@ void CDictionaryEditor::ShowReadOnly()
     for (int id : {IDC_EDITOR_ADD, IDC_EDITOR_SAVE, IDC_EDITOR_DELETE, IDC_EDITOR_IMPORT, IDC_DICT_TYPE})
         EnableItem(id, false);
     for (int id : {IDC_DICT_NAME, IDC_DICT_DESCRIPTION, IDC_EDITOR_DATA})
-        ::SendMessageA(Item(id), EM_SETREADONLY, TRUE, 0);
-    ::PostMessageA(Handle(), WM_TELL_READ_ONLY, 0, 0);
+        ::SendMessageW(Item(id), EM_SETREADONLY, TRUE, 0);
+    Post(WM_TELL_READ_ONLY);
 }
 
 void CDictionaryEditor::ShowProperties()
@@ -140,10 +140,10 @@ void CDictionaryEditor::ShowProperties()
     m_list.SetColumns({{shorthand ? UINT(IDS_COLUMN_SHORTHAND) : UINT(IDS_COLUMN_SPELLING), kKeyColumnWidth},
                        {shorthand ? UINT(IDS_COLUMN_FULL_TEXT) : UINT(IDS_COLUMN_REMARK), kDataColumnWidth}});
     const HWND typeCombo = Item(IDC_DICT_TYPE);
-    const int count = static_cast<int>(::SendMessageA(typeCombo, CB_GETCOUNT, 0, 0));
+    const int count = static_cast<int>(::SendMessageW(typeCombo, CB_GETCOUNT, 0, 0));
     for (int item = 0; item < count; ++item) {
-        if (::SendMessageA(typeCombo, CB_GETITEMDATA, item, 0) == m_dictionary.Type())
-            ::SendMessageA(typeCombo, CB_SETCURSEL, item, 0);
+        if (::SendMessageW(typeCombo, CB_GETITEMDATA, item, 0) == m_dictionary.Type())
+            ::SendMessageW(typeCombo, CB_SETCURSEL, item, 0);
     }
     SetItemText(IDC_DICT_NAME, m_dictionary.DisplayName());
     SetItemText(IDC_DICT_DESCRIPTION, m_dictionary.Description());
@@ -159,7 +159,7 @@ void CDictionaryEditor::SetUpList()
 {
     m_list.Attach(Item(IDC_EDITOR_LIST));
     m_list.AddExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_INFOTIP);
-    m_images.Reset(::ImageList_LoadImageA(wnd::ResourceInstance(), MAKEINTRESOURCEA(IDB_CANDIDATE_KINDS), 16, 1,
+    m_images.Reset(::ImageList_LoadImageW(wnd::ResourceInstance(), MAKEINTRESOURCEW(IDB_CANDIDATE_KINDS), 16, 1,
                                           RGB(255, 0, 255), IMAGE_BITMAP, LR_CREATEDIBSECTION));
     m_list.SetImageList(m_images.Get(), LVSIL_SMALL);
     m_list.SetCellText([this](int row, int column) { return CellText(row, column); });
@@ -427,7 +427,7 @@ void CDictionaryEditor::Export()
 
 void CDictionaryEditor::ShowMiscMenu()
 {
-    wnd::MenuHandle menu(::LoadMenuA(wnd::ResourceInstance(), MAKEINTRESOURCEA(IDR_MISC_MENU)));
+    wnd::MenuHandle menu(::LoadMenuW(wnd::ResourceInstance(), MAKEINTRESOURCEW(IDR_MISC_MENU)));
     const HMENU popup = menu ? ::GetSubMenu(menu.Get(), 0) : nullptr;
     if (!popup)
         return;
@@ -442,12 +442,12 @@ void CDictionaryEditor::ShowMiscMenu()
 void CDictionaryEditor::InsertMacro(int commandId)
 {
     // The item's text is the macro's name.
-    wnd::MenuHandle menu(::LoadMenuA(wnd::ResourceInstance(), MAKEINTRESOURCEA(IDR_MISC_MENU)));
-    char name[64] = "";
-    if (!menu || ::GetMenuStringA(menu.Get(), commandId, name, sizeof name, MF_BYCOMMAND) <= 0)
+    wnd::MenuHandle menu(::LoadMenuW(wnd::ResourceInstance(), MAKEINTRESOURCEW(IDR_MISC_MENU)));
+    wchar_t name[64] = L"";
+    if (!menu || ::GetMenuStringW(menu.Get(), commandId, name, 64, MF_BYCOMMAND) <= 0)
         return;
     const HWND edit = Item(m_focusedEdit);
-    ::SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(name));
+    ::SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(name));
     ::SetFocus(edit);
 }
 

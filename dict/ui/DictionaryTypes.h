@@ -9,7 +9,7 @@
 // Fills a type combo box: "Dictionary " (words and phrases) and "Shorthand ".
 inline void FillDictionaryTypes(HWND combo)
 {
-    ::SendMessageA(combo, CB_RESETCONTENT, 0, 0);
+    ::SendMessageW(combo, CB_RESETCONTENT, 0, 0);
     wnd::AddComboItem(combo, "Dictionary ", DICTIONARY_WORDS);
     wnd::AddComboItem(combo, "Shorthand ", DICTIONARY_SHORTHAND);
 }

@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "base/ProgramPaths.h"
+#include "base/Utf8Text.h"
 #include "dict/ui/DictUiIds.h"
 #include "dict/ui/DictionaryTypes.h"
 #include "wnd/DataExchange.h"
@@ -40,7 +41,7 @@ bool IsDeviceName(const std::string& name)
 
 bool FileExists(const std::string& path)
 {
-    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return ::GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 }  // namespace
@@ -85,7 +86,7 @@ std::string CNewDictionaryDialog::FilePathOf(const std::string& name) const
 BOOL CNewDictionaryDialog::OnInitDialog()
 {
     FillDictionaryTypes(Item(IDC_DICT_TYPE));
-    ::SendMessageA(Item(IDC_DICT_NAME), EM_LIMITTEXT, MAX_PATH, 0);
+    ::SendMessageW(Item(IDC_DICT_NAME), EM_LIMITTEXT, MAX_PATH, 0);
     SetItemText(IDC_NEW_DICT_FILE, FilePathOf(""));
     return TRUE;
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Utf8Text.h"
 #include "config/AppSettings.h"
 #include "config/ProcessInfo.h"
 #include "config/ProfileFile.h"
@@ -392,6 +393,87 @@ TEST(ProcessInfo, FindsAChildProcessItStarts)
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     EXPECT_EQ("", info.ImagePathOfProcess(process.dwProcessId));
+}
+
+TEST_F(AppRulesTest, RulesBeyondTheCodePageAreSavedReadBackAndMatched)
+{
+    WriteAppConfig("[APP1]\r\nCAPTION=Editor\r\nPATH=C:\\Tools\\ed.exe\r\nEDIT_ID=\r\nWORK_ON_PV=0\r\n");
+    const std::string before = ReadRaw(AppIni());
+    CAppSettings settings(m_dir.Folder());
+    settings.LoadAppRules();
+    AppRule program;
+    program.caption = "Łódź";
+    program.path = "C:\\Łódź\\app.exe";
+    program.workOn = 0;
+    AppRule box;
+    box.caption = "Поле ввода";
+    box.editBoxId = "RichEdit20W#1001";
+    settings.AddAppRule(program);
+    settings.AddAppRule(box);
+    ASSERT_TRUE(settings.SaveAppRules());
+
+    CAppSettings read(m_dir.Folder());
+    read.LoadAppRules();
+    ASSERT_EQ((std::vector<std::string>{"APP1", "APP2", "APP3"}), Sections(read.appRules));
+    EXPECT_EQ("Łódź", read.appRules[1].caption);
+    EXPECT_EQ("C:\\Łódź\\app.exe", read.appRules[1].path);
+    EXPECT_EQ("Поле ввода", read.appRules[2].caption);
+    EXPECT_EQ("Editor", read.appRules[0].caption);
+    read.SetImagePathLookup([](CAppSettings::WindowHandle) { return std::string("c:\\ŁÓDŹ\\APP.EXE"); });
+    Window window("Static", nullptr, 0, WS_POPUP);
+    EXPECT_EQ(0, read.IsAppEnabled(window.get()));
+
+    // Without them the file is ANSI again, as other programs read it.
+    read.RemoveAppRule("APP2");
+    read.RemoveAppRule("APP3");
+    ASSERT_TRUE(read.SaveAppRules());
+    EXPECT_NE("\xFF\xFE", ReadRaw(AppIni()).substr(0, 2));
+    CAppSettings again(m_dir.Folder());
+    again.LoadAppRules();
+    EXPECT_EQ((std::vector<std::string>{"APP1"}), Sections(again.appRules));
+    EXPECT_EQ("C:\\Tools\\ed.exe", again.appRules[0].path);
+}
+
+TEST(ProcessInfo, FindsAProgramInAFolderBeyondTheCodePage)
+{
+    ScratchDir dir;
+    const std::wstring folder = Widen(dir.Folder() + "\\Łódź");
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    std::wstring child = Widen(OwnExePath());
+    child.resize(child.rfind(L'\\') + 1);
+    const std::wstring copy = folder + L"\\child.exe";
+    ASSERT_TRUE(CopyFileW((child + L"config_sleeping_child.exe").c_str(), copy.c_str(), FALSE));
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::wstring commandLine = L"\"" + copy + L"\"";
+    ASSERT_TRUE(CreateProcessW(copy.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &process));
+    CProcessInfo info;
+    info.Init();
+    std::string found;
+    for (int attempt = 0; attempt < 100 && found.empty(); ++attempt) {
+        found = info.ImagePathOfProcess(process.dwProcessId);
+        if (found.empty())
+            Sleep(20);
+    }
+    TerminateProcess(process.hProcess, 0);
+    WaitForSingleObject(process.hProcess, 5000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    EXPECT_EQ(Lower(Narrow(copy)), Lower(found));
+
+    // Its application rule names it in other letter case.
+    CAppSettings settings("unused");
+    AppRule rule;
+    rule.section = "APP1";
+    rule.path = dir.Folder() + "\\ŁÓDŹ\\CHILD.EXE";
+    rule.workOn = 0;
+    settings.appRules = {rule};
+    settings.workOnOtherApps = 1;
+    settings.SetImagePathLookup([&found](CAppSettings::WindowHandle) { return found; });
+    Window window("Static", nullptr, 0, WS_POPUP);
+    EXPECT_EQ(0, settings.IsAppEnabled(window.get()));
 }
 
 TEST(ProcessInfo, SnapshotsListExecutableNames)

@@ -258,6 +258,23 @@ TEST_F(AppSettingsTest, DictionaryFlagsPairPathsWithFirstFreeNumbers)
     EXPECT_FALSE(settings.SetDictionaryEnabled("", true));
 }
 
+TEST_F(AppSettingsTest, DictionaryPathsBeyondTheCodePageKeepTheirFlagsAndTheOtherValues)
+{
+    WriteConfig("[Others]\r\nnMinInput=3\r\n[DBS]\r\nDB1=C:\\Libs\\one.lib\r\nDB1-B=0\r\n");
+    CAppSettings settings(m_dir.Folder());
+    EXPECT_TRUE(settings.SetDictionaryEnabled("C:\\Łódź\\Libs\\Polish.lib", false));
+    EXPECT_EQ("\xFF\xFE", ReadRaw(ConfigIni()).substr(0, 2));
+    EXPECT_FALSE(settings.IsDictionaryEnabled("c:\\ŁÓDŹ\\libs\\polish.lib"));
+    EXPECT_FALSE(settings.IsDictionaryEnabled("C:\\Libs\\one.lib"));
+    EXPECT_EQ("C:\\Łódź\\Libs\\Polish.lib", Value("DBS", "DB2"));
+    // Both readers take the UTF-16 file: the system's and the portable one the tools use.
+    settings.LoadOthers();
+    EXPECT_EQ(3u, settings.nMinInput);
+    CAppSettings portable("unused");
+    EXPECT_TRUE(portable.ReadConfigFile(ConfigIni()));
+    EXPECT_EQ(3u, portable.nMinInput);
+}
+
 TEST_F(AppSettingsTest, BundledLanguagesWithoutARecordAreOnOnlyForTheirUsers)
 {
     // An existing user's records stay; a language dictionary new to them follows their language.

@@ -413,6 +413,53 @@ TEST_F(ProfileFileTest, StagedUpdateWorksOnUnicodeFiles)
     }
 }
 
+// The system writes a character its code page lacks into an ANSI file as a look-alike: such a file becomes
+// UTF-16 first, and a file that holds nothing beyond the code page stays (or goes back to) ANSI.
+TEST_F(ProfileFileTest, TextBeyondTheCodePageTurnsTheFileUtf16WithItsTextKept)
+{
+    const std::string ansi = "[S]\r\nold=C:\\Apps\\x.exe\r\n";
+    Write(ansi);
+    CProfileFile ini(m_path.c_str());
+    EXPECT_TRUE(ini.WriteText("S", "old", "C:\\Apps\\x.exe"));
+    EXPECT_EQ(ansi, ReadRaw(m_path));
+
+    EXPECT_TRUE(ini.WriteText("S", "path", "C:\\Łódź\\app.exe"));
+    EXPECT_TRUE(ini.WriteText("Окно", "caption", "Привет → ✓"));
+    EXPECT_EQ("\xFF\xFE", ReadRaw(m_path).substr(0, 2));
+    EXPECT_EQ("C:\\Łódź\\app.exe", ini.ReadText("S", "path"));
+    EXPECT_EQ("Привет → ✓", ini.ReadText("Окно", "caption"));
+    EXPECT_EQ("C:\\Apps\\x.exe", ini.ReadText("S", "old"));
+    EXPECT_TRUE(ini.HasSection("Окно"));
+    std::vector<std::string> lines;
+    ini.KeyLines("Окно", lines);
+    EXPECT_EQ((std::vector<std::string>{"caption=Привет → ✓"}), lines);
+}
+
+TEST_F(ProfileFileTest, StagedUpdatesKeepTextBeyondTheCodePageAndGoBackToAnsiWithout)
+{
+    for (CProfileUpdate::Writes writes : {CProfileUpdate::Writes::Each, CProfileUpdate::Writes::Together}) {
+        Write("[S]\r\nk=1\r\n");
+        {
+            CProfileUpdate update(m_path, writes);
+            EXPECT_TRUE(update.WriteText("APP1", "PATH", "C:\\Łódź\\app.exe"));
+            EXPECT_TRUE(update.Commit());
+        }
+        EXPECT_EQ("\xFF\xFE", ReadRaw(m_path).substr(0, 2));
+        EXPECT_EQ("C:\\Łódź\\app.exe", CProfileFile(m_path.c_str()).ReadText("APP1", "PATH"));
+        std::string text;
+        ASSERT_TRUE(CProfileUpdate::ReadFileText(m_path, &text));
+        EXPECT_NE(std::string::npos, text.find("PATH=C:\\Łódź\\app.exe"));
+        {
+            CProfileUpdate update(m_path, writes);
+            EXPECT_TRUE(update.RemoveSection("APP1"));
+            EXPECT_TRUE(update.Commit());
+        }
+        const std::string after = ReadRaw(m_path);
+        EXPECT_NE("\xFF\xFE", after.substr(0, 2));
+        EXPECT_EQ(0u, after.find("[S]\r\nk=1\r\n"));
+    }
+}
+
 TEST_F(ProfileFileTest, OldLeftoverCopiesAreCleanedUpYoungOnesKept)
 {
     Write("[S]\nk=1\n");

@@ -8,26 +8,24 @@ usage: app_languages.py --lang=de|pl|ru [CASE...]
 import os
 import sys
 
-import harness
 from harness import Session
 from keymap import hold_letters
 from program import NotepadCompletion, program_copy, start_program
 
-# locale, ANSI code page, letters typed beyond ASCII, what is typed -> what F1 completes it to
+# locale, letters typed beyond ASCII, what is typed -> what F1 completes it to
 LANGUAGES = {
-    "de": ("de_DE.UTF-8", "cp1252", "üé", "gemü", "Gemüse "),
-    "pl": ("pl_PL.UTF-8", "cp1250", "żó", "żó", "żółty "),
-    "ru": ("ru_RU.UTF-8", "cp1251", "прив", "прив", "привет "),
+    "de": ("de_DE.UTF-8", "üé", "gemü", "Gemüse "),
+    "pl": ("pl_PL.UTF-8", "żó", "żó", "żółty "),
+    "ru": ("ru_RU.UTF-8", "прив", "прив", "привет "),
 }
 LEARNT = "zébrolin"  # in no dictionary
 
 language = next((a.split("=", 1)[1] for a in sys.argv[1:] if a.startswith("--lang=")), "de")
-locale, codepage, letters, typed, completed = LANGUAGES[language]
-# Every program of the scenario, the control tool too, runs under the locale: texts come and go in
-# its code page.
+locale, letters, typed, completed = LANGUAGES[language]
+# Every program of the scenario runs under the locale (Wine takes the ANSI code page from it); the
+# control tool's texts are UTF-8 whatever it is.
 os.environ["LANG"] = locale
 os.environ.pop("LC_ALL", None)
-harness.ENCODING = codepage
 
 with Session("app_languages_" + language, limit=90) as s:
     hold_letters(s, letters)

@@ -43,7 +43,7 @@ import urllib.parse  # noqa: F401  (kept for scenarios that build titles)
 
 SCENARIO_LIMIT_S = 30
 POLL_S = 0.02
-ENCODING = "cp1252"
+ENCODING = "utf-8"  # of the texts the control tool and the target exchange
 
 
 class Failure(Exception):

@@ -12,11 +12,15 @@
 #include <sys/stat.h>
 
 #include "base/FileIo.h"
+#ifdef _WIN32
+#include "base/Utf8Text.h"
+#endif
 #include "dict/CodePage.h"
 #include "dict/DictionaryFile.h"
 #include "dict/DictionarySet.h"
 #include "dict/EntryText.h"
 #include "dict/TextScrambling.h"
+#include "dict/Utf8File.h"
 #include "tools/pvdict/DictionaryDump.h"
 #include "tools/pvdict/TabText.h"
 
@@ -159,10 +163,16 @@ bool ReadAll(std::FILE* file, std::string& text)
     }
 }
 
+// Paths are UTF-8: Windows takes them in the wide forms (the narrow ones read the code page).
 bool FileExists(const std::string& path)
 {
+#ifdef _WIN32
+    struct _stat64 info;
+    return ::_wstat64(Widen(path).c_str(), &info) == 0;
+#else
     struct stat info;
     return ::stat(path.c_str(), &info) == 0;
+#endif
 }
 
 // Converts one input value to the bytes kept in the file.
@@ -196,7 +206,7 @@ void ToStoredForm(CEntryTextCodec& codec, int code, bool encrypt, bool utf8Input
 int CCommand::ReadRanks(const std::string& path, const std::vector<TabRow>& rows, std::vector<int>& ranks)
 {
     std::string text;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = OpenUtf8File(path, "rb");
     if (!file)
         return Fail(PVDICT_FAILED, path + ": cannot open (" + std::strerror(errno) + ")");
     const bool ok = ReadAll(file, text);
@@ -241,15 +251,15 @@ int CCommand::Create(const Arguments& parsed)
 
     // What a run killed before its end left beside the file.
     const std::string temporary = path + ".pvdict-new";
-    std::remove(c4_FileStrategy::RewriteName(temporary).c_str());
-    std::remove(temporary.c_str());
+    pvbase::RemoveFileIfExists(c4_FileStrategy::RewriteName(temporary));
+    pvbase::RemoveFileIfExists(temporary);
 
     if (FileExists(path) && !parsed.Flag("--force"))
         return Fail(PVDICT_FAILED, path + ": exists (use --force to replace it)");
 
     std::string text;
     if (const std::string* from = parsed.Option("--from")) {
-        std::FILE* file = std::fopen(from->c_str(), "rb");
+        std::FILE* file = OpenUtf8File(*from, "rb");
         if (!file)
             return Fail(PVDICT_FAILED, *from + ": cannot open (" + std::strerror(errno) + ")");
         const bool ok = ReadAll(file, text);
@@ -328,12 +338,12 @@ int CCommand::Create(const Arguments& parsed)
         dictionary.Close();
     }
     if (!ok) {
-        std::remove(temporary.c_str());
+        pvbase::RemoveFileIfExists(temporary);
         return Fail(PVDICT_FAILED, path + ": could not write the dictionary");
     }
     // One step: a failed replace leaves the old file as it was.
     if (!pvbase::ReplaceFileAtomically(temporary, path)) {
-        std::remove(temporary.c_str());
+        pvbase::RemoveFileIfExists(temporary);
         return Fail(PVDICT_FAILED, path + ": cannot replace it");
     }
     return PVDICT_OK;

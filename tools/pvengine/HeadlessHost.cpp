@@ -164,9 +164,10 @@ bool CHeadlessHost::ListDirectory(const std::string& pattern, const std::functio
     std::replace(folder.begin(), folder.end(), '\\', '/');
     std::error_code error;
     std::vector<DirectoryEntry> entries;
-    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    for (std::filesystem::directory_iterator it(std::filesystem::u8path(folder), error), end; !error && it != end;
+         it.increment(error)) {
         const bool isFolder = it->is_directory(error);
-        entries.push_back(DirectoryEntry{it->path().filename().string(), isFolder ? kFileAttributeDirectory : 0u});
+        entries.push_back(DirectoryEntry{it->path().filename().u8string(), isFolder ? kFileAttributeDirectory : 0u});
     }
     if (error && entries.empty())
         return false;

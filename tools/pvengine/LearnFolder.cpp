@@ -11,7 +11,7 @@ namespace {
 // Dictionaries stay where they are: only what learning writes is copied.
 bool IsDictionaryFile(const fs::path& path)
 {
-    std::string name = path.filename().string();
+    std::string name = path.filename().u8string();
     for (char& c : name)
         c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
     auto endsWith = [&name](const std::string& end) {
@@ -26,7 +26,7 @@ CLearnFolder::~CLearnFolder()
 {
     if (!m_temporary.empty()) {
         std::error_code error;
-        fs::remove_all(m_temporary, error);
+        fs::remove_all(fs::u8path(m_temporary), error);
     }
 }
 
@@ -41,12 +41,12 @@ bool CLearnFolder::Prepare(const std::string& learnFile, bool save)
     const fs::path folder = fs::temp_directory_path(error) / ("pvengine-" + std::to_string(random()));
     if (error || !fs::create_directories(folder, error))
         return false;
-    m_temporary = folder.string();
-    const std::string name = learnFile.empty() ? std::string("AutoLearn.dic") : fs::path(learnFile).filename().string();
-    m_autoLearnPath = (folder / name).string();
+    // Paths are UTF-8 (u8path): on Windows a narrow path is read in the code page.
+    m_temporary = folder.u8string();
+    const fs::path source = fs::u8path(learnFile);
+    m_autoLearnPath = (folder / (learnFile.empty() ? fs::path("AutoLearn.dic") : source.filename())).u8string();
     if (learnFile.empty())
         return true;
-    const fs::path source(learnFile);
     const fs::path beside = source.has_parent_path() ? source.parent_path() : fs::path(".");
     for (fs::directory_iterator it(beside, error), end; !error && it != end; it.increment(error)) {
         if (it->is_regular_file(error) && !IsDictionaryFile(it->path()))

@@ -6,10 +6,15 @@
 #include <iostream>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
+#include <shellapi.h>
+
+#include "base/Utf8Text.h"
 #endif
 
 #include "app/engine/EngineCore.h"
@@ -43,14 +48,15 @@ int Usage(const std::string& message)
 }
 
 // 0 when the options are good, else the exit code.
-int ParseOptions(int argc, char** argv, Options& options)
+int ParseOptions(const std::vector<std::string>& args, Options& options)
 {
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
+    const std::size_t count = args.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string& arg = args[i];
         auto value = [&](std::string& into) {
-            if (i + 1 >= argc)
+            if (i + 1 >= count)
                 return false;
-            into = argv[++i];
+            into = args[++i];
             return true;
         };
         std::string number;
@@ -82,9 +88,25 @@ int ParseOptions(int argc, char** argv, Options& options)
     if (options.save && options.learn.empty())
         return Usage("--save needs --learn FILE");
     std::error_code error;
-    if (!options.libs.empty() && !std::filesystem::is_directory(options.libs, error))
+    if (!options.libs.empty() && !std::filesystem::is_directory(std::filesystem::u8path(options.libs), error))
         return Usage("no such folder: " + options.libs);
     return 0;
+}
+
+// The arguments in UTF-8: on Windows the narrow ones come in the code page.
+std::vector<std::string> Arguments(int argc, char** argv)
+{
+#ifdef _WIN32
+    int count = 0;
+    if (LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count)) {
+        std::vector<std::string> args;
+        for (int i = 1; i < count; ++i)
+            args.push_back(Narrow(wide[i]));
+        ::LocalFree(wide);
+        return args;
+    }
+#endif
+    return std::vector<std::string>(argv + 1, argv + argc);
 }
 
 }  // namespace
@@ -97,7 +119,7 @@ int main(int argc, char** argv)
 #endif
     std::ios::sync_with_stdio(false);
     Options options;
-    if (const int code = ParseOptions(argc, argv, options))
+    if (const int code = ParseOptions(Arguments(argc, argv), options))
         return code;
 
     CAppSettings settings("");

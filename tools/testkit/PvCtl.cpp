@@ -3,7 +3,7 @@
 //   pvctl.exe COMMAND ARGS...     run one command, print "ok VALUE" or "err MESSAGE"
 //   pvctl.exe serve               read commands from stdin, one per line, answer each with one line
 //
-// Window handles are hex; texts are passed as hex bytes (ANSI) so any character survives, "-" for none.
+// Window handles are hex; texts are passed as hex bytes of UTF-8 so any character survives, "-" for none.
 //   find CLASS|- TITLEHEX|- TIMEOUT_MS           top-level window by class and/or title
 //   popup HWND                                   a visible enabled window it owns (a box it shows), or 0
 //   enabled HWND                                 1 when the window takes input
@@ -16,7 +16,7 @@
 //   copydata HWND DATA HEX [TIMEOUT_MS]          WM_COPYDATA, prints the result
 //   alive PID                                    ok while the process runs
 //   kill HWND / killpid PID                      terminate the process that owns the window / by id
-//   getclip / setclip HEX                        CF_TEXT on the clipboard ("none" when absent)
+//   getclip / setclip HEX                        CF_UNICODETEXT on the clipboard ("none" when absent)
 //   lvtext HWND ROW COLUMN                       a list view cell of any process (hex text)
 //   lvsetstate HWND ROW STATE MASK               LVM_SETITEMSTATE (row -1: every row) of any process
 //   holdhotkey MODS VK                           registers the hotkey for this process (serve: held until quit)
@@ -93,9 +93,9 @@ struct ChildQuery {
 BOOL CALLBACK MatchChild(HWND window, LPARAM param)
 {
     auto* query = reinterpret_cast<ChildQuery*>(param);
-    char className[256] = "";
-    GetClassNameA(window, className, sizeof className);
-    if ((query->anyClass || lstrcmpiA(className, query->className.c_str()) == 0) &&
+    wchar_t className[256] = L"";
+    GetClassNameW(window, className, 256);
+    if ((query->anyClass || lstrcmpiW(className, testkit::Widen(query->className).c_str()) == 0) &&
         (query->anyId || GetDlgCtrlID(window) == query->id)) {
         query->found = window;
         return FALSE;
@@ -106,13 +106,13 @@ BOOL CALLBACK MatchChild(HWND window, LPARAM param)
 std::string WindowText(HWND window)
 {
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length))
+    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length))
         return std::string();
-    std::string text(length + 1, '\0');
+    std::wstring text(length + 1, L'\0');
     DWORD_PTR copied = 0;
-    SendMessageTimeoutA(window, WM_GETTEXT, text.size(), (LPARAM)&text[0], SMTO_ABORTIFHUNG, 5000, &copied);
+    SendMessageTimeoutW(window, WM_GETTEXT, text.size(), (LPARAM)&text[0], SMTO_ABORTIFHUNG, 5000, &copied);
     text.resize(copied);
-    return text;
+    return testkit::Narrow(text);
 }
 
 // Texts are hex; "-" stands for the empty text.
@@ -173,31 +173,31 @@ private:
 
 Reply ListViewText(HWND list, int row, int column)
 {
-    const SIZE_T textSize = 4096;
-    RemoteBuffer remote(list, sizeof(LVITEMA) + textSize);
-    LVITEMA item = {};
+    const SIZE_T textUnits = 4096;
+    RemoteBuffer remote(list, sizeof(LVITEMW) + textUnits * sizeof(wchar_t));
+    LVITEMW item = {};
     item.iSubItem = column;
-    item.pszText = remote.Address(sizeof item);
-    item.cchTextMax = (int)textSize;
+    item.pszText = reinterpret_cast<LPWSTR>(remote.Address(sizeof item));
+    item.cchTextMax = (int)textUnits;
     DWORD_PTR length = 0;
     if (!remote.Write(0, &item, sizeof item) ||
-        !SendMessageTimeoutA(list, LVM_GETITEMTEXTA, row, (LPARAM)remote.Address(), SMTO_ABORTIFHUNG, 5000, &length))
+        !SendMessageTimeoutW(list, LVM_GETITEMTEXTW, row, (LPARAM)remote.Address(), SMTO_ABORTIFHUNG, 5000, &length))
         return Err("no answer");
-    std::string text(length, '\0');
-    if (length && !remote.Read(sizeof item, &text[0], length))
+    std::wstring text(length, L'\0');
+    if (length && !remote.Read(sizeof item, &text[0], length * sizeof(wchar_t)))
         return Err("cannot read the text");
-    return Ok(ToHex(text));
+    return Ok(ToHex(testkit::Narrow(text)));
 }
 
 Reply ListViewSetState(HWND list, int row, UINT state, UINT mask)
 {
-    RemoteBuffer remote(list, sizeof(LVITEMA));
-    LVITEMA item = {};
+    RemoteBuffer remote(list, sizeof(LVITEMW));
+    LVITEMW item = {};
     item.state = state;
     item.stateMask = mask;
     DWORD_PTR result = 0;
     if (!remote.Write(0, &item, sizeof item) ||
-        !SendMessageTimeoutA(list, LVM_SETITEMSTATE, (WPARAM)row, (LPARAM)remote.Address(), SMTO_ABORTIFHUNG, 5000,
+        !SendMessageTimeoutW(list, LVM_SETITEMSTATE, (WPARAM)row, (LPARAM)remote.Address(), SMTO_ABORTIFHUNG, 5000,
                              &result))
         return Err("no answer");
     return result ? Ok() : Err("refused");
@@ -214,12 +214,13 @@ Reply VisibleRectsOfClass(const std::string& className)
     EnumWindows(
         [](HWND window, LPARAM param) {
             Query& q = *reinterpret_cast<Query*>(param);
-            char name[256] = "";
+            wchar_t name[256] = L"";
             RECT r;
-            if (GetClassNameA(window, name, sizeof name) && lstrcmpiA(name, q.className.c_str()) == 0 &&
+            if (GetClassNameW(window, name, 256) && lstrcmpiW(name, testkit::Widen(q.className).c_str()) == 0 &&
                 IsWindowVisible(window) && GetWindowRect(window, &r)) {
                 char text[64];
-                wsprintfA(text, "%s%ld,%ld,%ld,%ld", q.rects.empty() ? "" : " ", r.left, r.top, r.right, r.bottom);
+                snprintf(text, sizeof text, "%s%ld,%ld,%ld,%ld", q.rects.empty() ? "" : " ", r.left, r.top, r.right,
+                         r.bottom);
                 q.rects += text;
             }
             return TRUE;
@@ -247,7 +248,8 @@ Reply Run(const std::vector<std::string>& words)
             return Err("bad title");
         DWORD timeout = need(3) ? (DWORD)ParseNumber(arg(3)) : 0;
         HWND found = PollFor(timeout, [&] {
-            return FindWindowA(className == "-" ? nullptr : className.c_str(), anyTitle ? nullptr : title.c_str());
+            return FindWindowW(className == "-" ? nullptr : testkit::Widen(className).c_str(),
+                               anyTitle ? nullptr : testkit::Widen(title).c_str());
         });
         return found ? Ok(HandleText(found)) : Err("not found");
     }
@@ -273,13 +275,14 @@ Reply Run(const std::vector<std::string>& words)
         if (!TextArg(arg(2), text))
             return Err("bad text");
         DWORD_PTR result = 0;
-        if (!SendMessageTimeoutA(ParseHandle(arg(1)), WM_SETTEXT, 0, (LPARAM)text.c_str(), SMTO_ABORTIFHUNG, 5000,
+        const std::wstring wide = testkit::Widen(text);
+        if (!SendMessageTimeoutW(ParseHandle(arg(1)), WM_SETTEXT, 0, (LPARAM)wide.c_str(), SMTO_ABORTIFHUNG, 5000,
                                  &result))
             return Err("no answer");
         return Ok(Number((long long)result));
     }
     if (command == "xid" && need(1)) {
-        HANDLE id = GetPropA(ParseHandle(arg(1)), "__wine_x11_whole_window");
+        HANDLE id = GetPropW(ParseHandle(arg(1)), L"__wine_x11_whole_window");
         return id ? Ok(Number((long long)(ULONG_PTR)id)) : Err("no X window");
     }
     if (command == "foreground")
@@ -330,15 +333,15 @@ Reply Run(const std::vector<std::string>& words)
         WPARAM wParam = (WPARAM)ParseNumber(arg(3));
         LPARAM lParam = (LPARAM)ParseNumber(arg(4));
         if (command == "post")
-            return PostMessageA(window, message, wParam, lParam) ? Ok() : Err("post failed");
+            return PostMessageW(window, message, wParam, lParam) ? Ok() : Err("post failed");
         DWORD timeout = need(5) ? (DWORD)ParseNumber(arg(5)) : 5000;
         DWORD_PTR result = 0;
-        if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, timeout, &result))
+        if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, timeout, &result))
             return Err("no answer");
         return Ok(Number((long long)(LONG_PTR)result));
     }
     if (command == "close" && need(1))
-        return PostMessageA(ParseHandle(arg(1)), WM_CLOSE, 0, 0) ? Ok() : Err("post failed");
+        return PostMessageW(ParseHandle(arg(1)), WM_CLOSE, 0, 0) ? Ok() : Err("post failed");
     if (command == "copydata" && need(3)) {
         std::string data;
         if (!TextArg(arg(3), data))
@@ -346,7 +349,7 @@ Reply Run(const std::vector<std::string>& words)
         COPYDATASTRUCT copy = {(ULONG_PTR)ParseNumber(arg(2)), (DWORD)data.size() + 1, (PVOID)data.c_str()};
         DWORD timeout = need(4) ? (DWORD)ParseNumber(arg(4)) : 5000;
         DWORD_PTR result = 0;
-        if (!SendMessageTimeoutA(ParseHandle(arg(1)), WM_COPYDATA, 0, (LPARAM)&copy, SMTO_NORMAL, timeout, &result))
+        if (!SendMessageTimeoutW(ParseHandle(arg(1)), WM_COPYDATA, 0, (LPARAM)&copy, SMTO_NORMAL, timeout, &result))
             return Err("no answer");
         return Ok(Number((long long)(LONG_PTR)result));
     }
@@ -378,9 +381,9 @@ Reply Run(const std::vector<std::string>& words)
             return Err("clipboard busy");
         std::string text;
         bool present = false;
-        if (HANDLE data = GetClipboardData(CF_TEXT)) {
-            if (const char* bytes = static_cast<const char*>(GlobalLock(data))) {
-                text = bytes;
+        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+            if (const auto* units = static_cast<const wchar_t*>(GlobalLock(data))) {
+                text = testkit::Narrow(units);
                 present = true;
                 GlobalUnlock(data);
             }
@@ -395,12 +398,14 @@ Reply Run(const std::vector<std::string>& words)
         if (!OpenClipboardPatiently())
             return Err("clipboard busy");
         EmptyClipboard();
-        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+        const std::wstring wide = testkit::Widen(text);
+        const SIZE_T bytes = (wide.size() + 1) * sizeof(wchar_t);
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
         bool placed = false;
         if (memory) {
-            memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
+            memcpy(GlobalLock(memory), wide.c_str(), bytes);
             GlobalUnlock(memory);
-            placed = SetClipboardData(CF_TEXT, memory) != nullptr;
+            placed = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
             if (!placed)
                 GlobalFree(memory);
         }

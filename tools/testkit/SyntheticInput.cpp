@@ -28,6 +28,8 @@ int PasteClipboardText(const std::string& text)
 // Until text output is built: minimal synthetic events of our own.
 #include <vector>
 
+#include "tools/testkit/TestkitUtil.h"
+
 namespace {
 
 void AddKey(std::vector<INPUT>& inputs, BYTE virtualKey, bool release)
@@ -50,8 +52,8 @@ bool Send(std::vector<INPUT>& inputs)
 int TypeText(const std::string& text)
 {
     std::vector<INPUT> inputs;
-    for (char ch : text) {
-        SHORT scan = VkKeyScanA(ch);
+    for (wchar_t ch : testkit::Widen(text)) {
+        SHORT scan = VkKeyScanW(ch);
         if (scan == -1)
             return 0;
         bool shift = (scan & 0x100) != 0;

@@ -38,14 +38,15 @@ class TestReceiver {
 public:
     bool Create()
     {
-        WNDCLASSA wc = {};
+        const std::wstring className = testkit::Widen(RECEIVER_WINDOW_CLASS);
+        WNDCLASSW wc = {};
         wc.lpfnWndProc = &TestReceiver::StaticProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = RECEIVER_WINDOW_CLASS;
-        if (!RegisterClassA(&wc))
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = className.c_str();
+        if (!RegisterClassW(&wc))
             return false;
         // Hidden: it must never take the focus from the application being typed into.
-        m_window = CreateWindowExA(0, RECEIVER_WINDOW_CLASS, "Pennivox Test Receiver", WS_OVERLAPPED, 0, 0, 100, 100,
+        m_window = CreateWindowExW(0, className.c_str(), L"Pennivox Test Receiver", WS_OVERLAPPED, 0, 0, 100, 100,
                                    nullptr, nullptr, wc.hInstance, this);
         return m_window != nullptr;
     }
@@ -86,7 +87,7 @@ private:
         if (verb == "activate")
             return ActivateTarget();
         if (verb == "quit") {
-            PostMessageA(m_window, WM_CLOSE, 0, 0);
+            PostMessageW(m_window, WM_CLOSE, 0, 0);
             return 1;
         }
         if (verb == "clear") {
@@ -106,7 +107,7 @@ private:
         }
         if ((verb == "type" || verb == "paste" || verb == "key") && words.size() >= 2) {
             m_deferred.push_back(words);
-            PostMessageA(m_window, kRunDeferred, 0, 0);
+            PostMessageW(m_window, kRunDeferred, 0, 0);
             return 1;
         }
         return 0;
@@ -166,10 +167,10 @@ private:
     static LRESULT CALLBACK StaticProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     {
         if (message == WM_NCCREATE)
-            SetWindowLongPtrA(window, GWLP_USERDATA,
-                              (LONG_PTR) reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        auto* self = reinterpret_cast<TestReceiver*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-        return self ? self->Proc(window, message, wParam, lParam) : DefWindowProcA(window, message, wParam, lParam);
+            SetWindowLongPtrW(window, GWLP_USERDATA,
+                              (LONG_PTR) reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        auto* self = reinterpret_cast<TestReceiver*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        return self ? self->Proc(window, message, wParam, lParam) : DefWindowProcW(window, message, wParam, lParam);
     }
 
     LRESULT Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -198,7 +199,7 @@ private:
                 }
                 return 0;
         }
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     }
 
     HWND m_window = nullptr;
@@ -234,9 +235,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     receiver.log.Printf("ready hwnd=%llx pid=%lu", (unsigned long long)(ULONG_PTR)receiver.Window(),
                         GetCurrentProcessId());
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
     return 0;
 }

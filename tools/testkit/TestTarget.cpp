@@ -30,16 +30,19 @@ public:
     bool Create(const std::string& title, int focusId)
     {
         m_focusId = focusId;
-        WNDCLASSA wc = {};
+        // A Unicode window: its edits get every character the keyboard or the output sends.
+        const std::wstring className = testkit::Widen(TARGET_WINDOW_CLASS);
+        WNDCLASSW wc = {};
         wc.lpfnWndProc = &TestTargetWindow::StaticProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
         wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
-        wc.lpszClassName = TARGET_WINDOW_CLASS;
-        if (!RegisterClassA(&wc))
+        wc.lpszClassName = className.c_str();
+        if (!RegisterClassW(&wc))
             return false;
-        m_window = CreateWindowExA(0, TARGET_WINDOW_CLASS, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 420,
-                                   260, nullptr, nullptr, wc.hInstance, this);
+        m_window =
+            CreateWindowExW(0, className.c_str(), testkit::Widen(title).c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
+                            40, 420, 260, nullptr, nullptr, wc.hInstance, this);
         return m_window != nullptr;
     }
 
@@ -49,10 +52,10 @@ private:
     static LRESULT CALLBACK StaticProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     {
         if (message == WM_NCCREATE)
-            SetWindowLongPtrA(window, GWLP_USERDATA,
-                              (LONG_PTR) reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        auto* self = reinterpret_cast<TestTargetWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-        return self ? self->Proc(window, message, wParam, lParam) : DefWindowProcA(window, message, wParam, lParam);
+            SetWindowLongPtrW(window, GWLP_USERDATA,
+                              (LONG_PTR) reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        auto* self = reinterpret_cast<TestTargetWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        return self ? self->Proc(window, message, wParam, lParam) : DefWindowProcW(window, message, wParam, lParam);
     }
 
     static LRESULT CALLBACK EditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
@@ -84,7 +87,7 @@ private:
         switch (message) {
             case WM_CREATE:
                 for (const EditInfo& info : kEdits) {
-                    HWND edit = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
+                    HWND edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
                                                 WS_CHILD | WS_VISIBLE | WS_TABSTOP | info.style, 10, info.top, 380,
                                                 info.height, window, (HMENU)(INT_PTR)info.id, nullptr, nullptr);
                     SetWindowSubclass(edit, &TestTargetWindow::EditProc, 1, (DWORD_PTR)this);
@@ -95,9 +98,10 @@ private:
                 return 0;
             case WM_COMMAND:
                 if (HIWORD(wParam) == EN_CHANGE) {
-                    char text[4096];
-                    int n = GetDlgItemTextA(window, LOWORD(wParam), text, sizeof text);
-                    log.Printf("text id=%d hex=%s", (int)LOWORD(wParam), testkit::ToHex(std::string(text, n)).c_str());
+                    wchar_t text[4096];
+                    int n = GetDlgItemTextW(window, LOWORD(wParam), text, 4096);
+                    log.Printf("text id=%d hex=%s", (int)LOWORD(wParam),
+                               testkit::ToHex(testkit::Narrow(std::wstring_view(text, n > 0 ? n : 0))).c_str());
                 }
                 return 0;
             case TARGET_FOCUS_CONTROL: {
@@ -112,7 +116,7 @@ private:
                 PostQuitMessage(0);
                 return 0;
         }
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     }
 
     HWND m_window = nullptr;
@@ -144,9 +148,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     if (!target.Create(title, focusId))
         return 1;
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
     return 0;
 }

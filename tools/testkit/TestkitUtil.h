@@ -6,9 +6,34 @@
 #include <cstdarg>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace testkit {
+
+// Texts are UTF-8; the W functions take UTF-16. (The system converts: the test programs link no
+// library of the program, the 32-bit target included.)
+inline std::wstring Widen(std::string_view utf8)
+{
+    if (utf8.empty())
+        return std::wstring();
+    int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), (int)utf8.size(), nullptr, 0);
+    std::wstring wide(size > 0 ? size : 0, L'\0');
+    if (size > 0)
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), (int)utf8.size(), &wide[0], size);
+    return wide;
+}
+
+inline std::string Narrow(std::wstring_view wide)
+{
+    if (wide.empty())
+        return std::string();
+    int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), (int)wide.size(), nullptr, 0, nullptr, nullptr);
+    std::string utf8(size > 0 ? size : 0, '\0');
+    if (size > 0)
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), (int)wide.size(), &utf8[0], size, nullptr, nullptr);
+    return utf8;
+}
 
 // Appends whole lines to a file and writes each at once, so a test can read it while we run.
 class LineLog {
@@ -23,8 +48,9 @@ public:
         Close();
         if (path.empty())
             return false;
-        m_file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        m_file =
+            CreateFileW(Widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         return m_file != INVALID_HANDLE_VALUE;
     }
     void Close()
@@ -107,7 +133,7 @@ inline std::vector<std::string> SplitWords(const std::string& line)
     return words;
 }
 
-// The command line as separate arguments (ANSI).
+// The command line as separate arguments (UTF-8).
 inline std::vector<std::string> CommandLineArgs()
 {
     std::vector<std::string> args;
@@ -115,13 +141,8 @@ inline std::vector<std::string> CommandLineArgs()
     LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
     if (!wide)
         return args;
-    for (int i = 1; i < count; ++i) {
-        int size = WideCharToMultiByte(CP_ACP, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
-        std::string arg(size > 0 ? size - 1 : 0, '\0');
-        if (size > 1)
-            WideCharToMultiByte(CP_ACP, 0, wide[i], -1, &arg[0], size, nullptr, nullptr);
-        args.push_back(arg);
-    }
+    for (int i = 1; i < count; ++i)
+        args.push_back(Narrow(wide[i]));
     LocalFree(wide);
     return args;
 }

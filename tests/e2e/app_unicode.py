@@ -9,14 +9,12 @@ import json
 import os
 import subprocess
 
-import harness
 from harness import Failure, Session, expect
 from keymap import hold_letters
 from program import NotepadCompletion, program_copy, start_program, start_wordpad, windows_path
 
 os.environ["LANG"] = "en_US.UTF-8"
 os.environ.pop("LC_ALL", None)
-harness.ENCODING = "utf-8"  # the control tool's texts are UTF-8 whatever the code page
 
 LETTERS = "żółęприв"  # on the digit row (keymap.py): no layout of the display has them
 SHORTHAND, EXPANSION = "arw", "→ ✓ 😀"

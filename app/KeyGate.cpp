@@ -7,7 +7,8 @@
 
 namespace {
 const char kGateWindowClass[] = "PennivoxKeyGate";
-}
+const unsigned kUnicodeInputKey = VK_PACKET;
+}  // namespace
 
 CKeyGate::CKeyGate(HWND engine) : m_engine(engine), m_answered(::CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
 
@@ -90,6 +91,11 @@ bool CKeyGate::OnlyPasses(const KeyReport& key)
 int CKeyGate::OnHookKey(WPARAM chars, LPARAM keyInfo)
 {
     const KeyReport key = KeyReport::FromHook(UnitsOf(chars, keyInfo), static_cast<unsigned>(keyInfo));
+    // Unicode input: ours (the hook cannot always tell: its mark is not visible to it everywhere)
+    // or another program's, which types no key of the user. It passes, and the engine never
+    // sees it: held back behind a completion, our own output would wait for itself.
+    if (key.vk == kUnicodeInputKey)
+        return 1;
     if (OnlyPasses(key)) {
         ::ReplyMessage(1);  // the key goes on before the engine hears of it
         ::PostMessageA(m_engine, WM_ENGINE_KEY_PASSED, key.units, keyInfo);

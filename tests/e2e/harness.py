@@ -363,14 +363,22 @@ class Session:
     def text(self, hwnd):
         return _unhex(self.ctl("gettext", "%x" % hwnd))
 
+    def text_utf8(self, hwnd):
+        """The window's text through the W functions: whole beyond the code page."""
+        return bytes.fromhex(self.ctl("utext", "%x" % hwnd)).decode("utf-8")
+
+    def clipboard_utf8(self):
+        value = self.ctl("uclip")
+        return None if value == "none" else bytes.fromhex(value).decode("utf-8")
+
     def set_text(self, hwnd, text):
         self.ctl("settext", "%x" % hwnd, _hex(text))
 
-    def wait_text(self, hwnd, wanted, timeout=5.0):
+    def wait_text(self, hwnd, wanted, timeout=5.0, utf8=False):
         last = [None]
 
         def probe():
-            last[0] = self.text(hwnd)
+            last[0] = self.text_utf8(hwnd) if utf8 else self.text(hwnd)
             return last[0] == wanted
         try:
             self.wait_until(probe, "text %r" % wanted, timeout)

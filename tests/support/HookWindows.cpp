@@ -140,6 +140,19 @@ INPUT KeyInput(WORD vk, WORD scan, bool release)
     return input;
 }
 
+WORD KeyTyping(wchar_t letter)
+{
+    const BYTE noModifiers[256] = {};
+    for (UINT vk = 1; vk < 256; ++vk) {
+        const UINT scan = ::MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
+        WCHAR typed[4];
+        if (scan != 0 && ::ToUnicodeEx(vk, scan, noModifiers, typed, 4, 0, ::GetKeyboardLayout(0)) == 1 &&
+            typed[0] == letter)
+            return static_cast<WORD>(vk);
+    }
+    return 0;
+}
+
 INPUT UnicodeInput(wchar_t unit, bool release, ULONG_PTR extraInfo)
 {
     INPUT input = {};

@@ -62,6 +62,9 @@ private:
 bool BringToFront(HWND window);
 
 INPUT KeyInput(WORD vk, WORD scan, bool release);
+// The key that types the letter alone on the thread's keyboard layout (0 for none). A letter that
+// Wine's layout took from the X keymap is not found by VkKeyScanEx, so each key is tried.
+WORD KeyTyping(wchar_t letter);
 // A press or release of Unicode input (KEYEVENTF_UNICODE) with the given extra information.
 INPUT UnicodeInput(wchar_t unit, bool release, ULONG_PTR extraInfo);
 // A press and a release of each key, with its layout scan code or the one given.

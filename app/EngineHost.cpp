@@ -181,7 +181,7 @@ int CEngineHost::OnHookKey(WPARAM report, LPARAM keyInfo)
     if (!m_hooks.TakeUpKey(CKeyGate::SerialOf(report)))
         return 1;  // the gate answered it, and it came among the waiting keys
     ++m_keysDecided;
-    const KeyReport key = KeyReport::FromHook(static_cast<unsigned>(report & 0xFFFF), static_cast<unsigned>(keyInfo));
+    const KeyReport key = KeyReport::FromHook(CKeyGate::UnitsOf(report), static_cast<unsigned>(keyInfo));
     m_pacer.NoteKey(key);
     int answer = 1;
     if (m_hooks.Installed())  // switched off: every key passes untouched
@@ -208,9 +208,9 @@ void CEngineHost::TakeWaitingKeys()
     }
 }
 
-void CEngineHost::OnPassedKey(WPARAM chars, LPARAM keyInfo)
+void CEngineHost::OnPassedKey(WPARAM units, LPARAM keyInfo)
 {
-    const KeyReport key = KeyReport::FromHook(static_cast<unsigned>(chars), static_cast<unsigned>(keyInfo));
+    const KeyReport key = KeyReport::FromHook(CKeyGate::UnitsOf(units), static_cast<unsigned>(keyInfo));
     m_pacer.NoteKey(key);
     if (m_hooks.Installed())
         m_engine.OnPassedKey(key);

@@ -62,7 +62,7 @@ private:
     static const char* WorkKind(UINT msg);
     static std::uint32_t WorkDetail(UINT msg, WPARAM wParam, LPARAM lParam);
     int OnHookKey(WPARAM report, LPARAM keyInfo);
-    void OnPassedKey(WPARAM chars, LPARAM keyInfo);
+    void OnPassedKey(WPARAM units, LPARAM keyInfo);
     // Runs the passed keys still queued, in order.
     void TakePassedKeys();
     // Those, then the keys the gate answered because the engine was late.

@@ -7,7 +7,8 @@
 
 namespace {
 const char kGateWindowClass[] = "PennivoxKeyGate";
-}
+const unsigned kUnicodeInputKey = VK_PACKET;
+}  // namespace
 
 CKeyGate::CKeyGate(HWND engine) : m_engine(engine), m_answered(::CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
 
@@ -60,7 +61,23 @@ LRESULT CKeyGate::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_HOOK_KEY)
         return OnHookKey(wParam, lParam);
+    if (msg == WM_HOOK_KEY_TEXT) {
+        m_keyText.NoteText(static_cast<std::uint32_t>(wParam), static_cast<unsigned>(lParam), ::GetTickCount());
+        return 1;
+    }
     return wnd::CWindow::HandleMessage(msg, wParam, lParam);
+}
+
+std::uint32_t CKeyGate::UnitsOf(WPARAM chars, LPARAM keyInfo)
+{
+    if (const auto text = m_keyText.TakeFor(static_cast<unsigned>(keyInfo), ::GetTickCount()))
+        return *text;
+    const char bytes[2] = {static_cast<char>(chars & 0xFF), static_cast<char>((chars >> 8) & 0xFF)};
+    const int length = bytes[0] == 0 ? 0 : (bytes[1] == 0 ? 1 : 2);
+    wchar_t units[2] = {0, 0};
+    if (length > 0)
+        ::MultiByteToWideChar(CP_ACP, 0, bytes, length, units, 2);
+    return static_cast<std::uint32_t>(units[0]) | (static_cast<std::uint32_t>(units[1]) << 16);
 }
 
 bool CKeyGate::OnlyPasses(const KeyReport& key)
@@ -73,16 +90,21 @@ bool CKeyGate::OnlyPasses(const KeyReport& key)
 
 int CKeyGate::OnHookKey(WPARAM chars, LPARAM keyInfo)
 {
-    const KeyReport key = KeyReport::FromHook(static_cast<unsigned>(chars), static_cast<unsigned>(keyInfo));
+    const KeyReport key = KeyReport::FromHook(UnitsOf(chars, keyInfo), static_cast<unsigned>(keyInfo));
+    // Unicode input: ours (the hook cannot always tell: its mark is not visible to it everywhere)
+    // or another program's, which types no key of the user. It passes, and the engine never
+    // sees it: held back behind a completion, our own output would wait for itself.
+    if (key.vk == kUnicodeInputKey)
+        return 1;
     if (OnlyPasses(key)) {
         ::ReplyMessage(1);  // the key goes on before the engine hears of it
-        ::PostMessageA(m_engine, WM_ENGINE_KEY_PASSED, chars & 0xFFFF, keyInfo);
+        ::PostMessageA(m_engine, WM_ENGINE_KEY_PASSED, key.units, keyInfo);
         return 1;
     }
-    return AskEngine(key, chars, keyInfo);
+    return AskEngine(key, keyInfo);
 }
 
-int CKeyGate::AskEngine(const KeyReport& key, WPARAM chars, LPARAM keyInfo)
+int CKeyGate::AskEngine(const KeyReport& key, LPARAM keyInfo)
 {
     unsigned serial = 0;
     UINT wait = kEngineTakeUpMs;
@@ -96,7 +118,7 @@ int CKeyGate::AskEngine(const KeyReport& key, WPARAM chars, LPARAM keyInfo)
         if (!m_answeredKeys.empty())
             wait = kLateTakeUpMs;
     }
-    const WPARAM report = (chars & 0xFFFF) | (static_cast<WPARAM>(serial) << 16);
+    const WPARAM report = key.units | (static_cast<WPARAM>(serial) << 32);
     DWORD_PTR answer = 1;
     if (::SendMessageTimeoutA(m_engine, WM_HOOK_KEY, report, keyInfo, SMTO_NORMAL, wait, &answer))
         return answer == 0 ? 0 : 1;

@@ -53,8 +53,11 @@ public:
     // Engine thread: its answer to the key it took up last.
     void Answer(int answer);
 
-    // The serial rides in the high word of WM_HOOK_KEY's wParam (the low word holds the characters).
-    static unsigned SerialOf(WPARAM wParam) { return static_cast<unsigned>((wParam >> 16) & 0xFFFF); }
+    // The gate hands a key to the engine with its UTF-16 units (KeyReport::units) in wParam's low
+    // 32 bits; a key it asks about has its serial above them.
+    static_assert(sizeof(WPARAM) >= 8, "the units and the serial share wParam");
+    static unsigned SerialOf(WPARAM wParam) { return static_cast<unsigned>((wParam >> 32) & 0xFFFF); }
+    static std::uint32_t UnitsOf(WPARAM wParam) { return static_cast<std::uint32_t>(wParam & 0xFFFFFFFF); }
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -64,14 +67,17 @@ private:
     static constexpr std::size_t kSerialsKept = 256;
 
     int OnHookKey(WPARAM chars, LPARAM keyInfo);
+    // The key's UTF-16 units: the text sent beside its report, else its ANSI bytes converted.
+    std::uint32_t UnitsOf(WPARAM chars, LPARAM keyInfo);
     bool OnlyPasses(const KeyReport& key);
-    int AskEngine(const KeyReport& key, WPARAM chars, LPARAM keyInfo);
+    int AskEngine(const KeyReport& key, LPARAM keyInfo);
     // After the engine did not answer in time: its late answer, or the gate's own.
     int AnswerLate(const KeyReport& key);
     // The gate's own answer for a key the engine did not take up (under m_mutex).
     int AnswerForEngine(const KeyReport& key);
 
     const HWND m_engine;
+    CKeyTextPairing m_keyText;        // the hook's thread only
     pvbase::KernelHandle m_answered;  // set when the engine answers a key it took up late
     std::mutex m_mutex;               // guards what follows, up to m_keysAsked
     KeyGateRules m_rules;

@@ -31,8 +31,10 @@
 // From the engine's own listing thread: lParam a FolderListing* the receiver deletes (posted).
 #define WM_ENGINE_FOLDER_LISTED (WM_APP + 10)
 
-// Key gate (the hook's thread) -> engine window (posted): a key the gate let pass, as WM_HOOK_KEY
-// reports it; it only joins the typed text (CCompletionEngine::OnPassedKey).
+// Key gate (the hook's thread) -> engine window (posted): a key the gate let pass, wParam its
+// UTF-16 units (KeyReport::units), lParam as WM_HOOK_KEY's; it only joins the typed text
+// (CCompletionEngine::OnPassedKey). A key the gate asks the engine about comes as WM_HOOK_KEY
+// with the units in wParam's low 32 bits and the gate's serial above (CKeyGate::SerialOf).
 #define WM_ENGINE_KEY_PASSED (WM_APP + 11)
 // Key gate -> engine window (posted): keys the engine did not take up in time were answered by the
 // gate; the engine takes them over (CKeyGate::TakeAnsweredKeys) before any later key.

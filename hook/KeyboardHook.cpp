@@ -27,15 +27,64 @@ bool ShortcutModifierDown()
     return IsDown(VK_MENU) || IsDown(VK_CONTROL) || IsDown(VK_LMENU) || IsDown(VK_RMENU);
 }
 
-WORD TranslateKey(UINT vk, UINT scanCode)
+// What one key makes, translated once: each translation takes the layout's dead-key state, which
+// must stay as the target will find it.
+struct KeyText {
+    WCHAR units[2];  // up to two UTF-16 units, 0 where there is none
+    int count;
+    WPARAM ansi;      // WM_HOOK_KEY's wParam
+    bool beyondAnsi;  // the units are not what `ansi` converts back to: WM_HOOK_KEY_TEXT goes first
+};
+
+// The units in the ANSI code page as ToAsciiEx packs them; 0 when the code page lacks one of
+// them: a best fit ("l" for "ł") or the default character would be another letter.
+WPARAM AnsiOf(const WCHAR* units, int count)
 {
+    char bytes[4];
+    BOOL lacking = FALSE;
+    // The UTF-8 code page takes neither the flag nor the question.
+    const bool utf8 = GetACP() == CP_UTF8;
+    const int length = WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, units, count, bytes, sizeof bytes,
+                                           nullptr, utf8 ? nullptr : &lacking);
+    if (length <= 0 || length > 2 || lacking)
+        return 0;
+    WPARAM ansi = (BYTE)bytes[0];
+    if (length == 2)
+        ansi |= (WPARAM)(BYTE)bytes[1] << 8;
+    return ansi;
+}
+
+bool ConvertsBackTo(WPARAM ansi, const WCHAR* units, int count)
+{
+    const char bytes[2] = {(char)(ansi & 0xFF), (char)((ansi >> 8) & 0xFF)};
+    const int length = bytes[0] == 0 ? 0 : (bytes[1] == 0 ? 1 : 2);
+    WCHAR back[2];
+    const int backCount = length == 0 ? 0 : MultiByteToWideChar(CP_ACP, 0, bytes, length, back, 2);
+    if (backCount != count)
+        return false;
+    for (int i = 0; i < count; ++i)
+        if (back[i] != units[i])
+            return false;
+    return true;
+}
+
+KeyText TranslateKey(UINT vk, UINT scanCode)
+{
+    KeyText text = {{0, 0}, 0, 0, false};
     BYTE keyState[256];
     if (!GetKeyboardState(keyState))
-        return 0;
-    WORD chars = 0;
-    if (ToAsciiEx(vk, scanCode, keyState, &chars, 0, GetKeyboardLayout(0)) > 0)
-        return chars;
-    return 0;
+        return text;
+    WCHAR buffer[8];
+    // Below 0: a dead key, kept for the next key; it makes nothing yet.
+    const int count = ToUnicodeEx(vk, scanCode, keyState, buffer, 8, 0, GetKeyboardLayout(0));
+    if (count <= 0)
+        return text;
+    text.count = count < 2 ? count : 2;
+    for (int i = 0; i < text.count; ++i)
+        text.units[i] = buffer[i];
+    text.ansi = AnsiOf(text.units, text.count);
+    text.beyondAnsi = !ConvertsBackTo(text.ansi, text.units, text.count);
+    return text;
 }
 
 // Tick counts with bit 0 set, so a late mark is never 0; the same millisecond gives the same mark.
@@ -59,9 +108,15 @@ UINT AnswerTimeout()
     return kLateAnswerTimeoutMs;
 }
 
+void MarkLate()
+{
+    InterlockedExchange(&g_lateSinceTick, LateMark(GetTickCount()));
+}
+
 // True when the main window wants the key swallowed. A main window that is gone, hangs or
-// does not answer in time lets the key through, so it can never block typing everywhere.
-bool MainWindowSwallows(WPARAM character, LPARAM report)
+// does not answer in time lets the key through, so it can never block typing everywhere. The
+// text sent beside the report shares its time: a key never waits longer than one report would.
+bool MainWindowSwallows(const KeyText& text, LPARAM report)
 {
     HWND mainWindow = g_mainWindow;
     if (!mainWindow || !IsWindow(mainWindow))
@@ -69,15 +124,35 @@ bool MainWindowSwallows(WPARAM character, LPARAM report)
     UINT timeout = AnswerTimeout();
     if (timeout == 0)
         return false;
+    const UINT flags = SMTO_NORMAL | SMTO_ABORTIFHUNG;
+    if (text.beyondAnsi) {
+        const DWORD start = GetTickCount();
+        DWORD_PTR ignored = 0;
+        const WPARAM units = HOOK_TEXT_UNITS(text.units[0], text.units[1]);
+        if (!SendMessageTimeoutA(mainWindow, WM_HOOK_KEY_TEXT, units, report, flags, timeout, &ignored)) {
+            MarkLate();
+            return false;
+        }
+        const DWORD spent = GetTickCount() - start;
+        timeout = spent < timeout ? timeout - spent : 1;
+    }
     DWORD_PTR answer = 1;
-    if (!SendMessageTimeoutA(mainWindow, WM_HOOK_KEY, character, report, SMTO_NORMAL | SMTO_ABORTIFHUNG, timeout,
-                             &answer)) {
-        InterlockedExchange(&g_lateSinceTick, LateMark(GetTickCount()));
+    if (!SendMessageTimeoutA(mainWindow, WM_HOOK_KEY, text.ansi, report, flags, timeout, &answer)) {
+        MarkLate();
         return false;
     }
     if (g_lateSinceTick != 0)
         InterlockedExchange(&g_lateSinceTick, 0);
     return answer == 0;
+}
+
+// Key events the program typed itself. A Unicode event (VK_PACKET) carries its character where
+// the scan code would be, so it is known by its extra information.
+bool IsOwnKeyEvent(UINT vk, UINT scanCode)
+{
+    if (scanCode == SYNTHETIC_SCAN_CODE)
+        return true;
+    return vk == VK_PACKET && (ULONG_PTR)GetMessageExtraInfo() == SYNTHETIC_EXTRA_INFO;
 }
 
 // Threads of this process that are passing an event on down the hook chain (per process, not
@@ -147,11 +222,11 @@ LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam)
         return CallNextHookEx(g_keyboardHook, code, wParam, lParam);
     if (code == HC_ACTION) {
         UINT scanCode = (UINT)((lParam >> 16) & 0xFF);
-        if (scanCode != SYNTHETIC_SCAN_CODE && !ShortcutModifierDown()) {
-            UINT vk = (UINT)(wParam & 0xFF);
-            WPARAM character = TranslateKey(vk, scanCode);
+        UINT vk = (UINT)(wParam & 0xFF);
+        if (!IsOwnKeyEvent(vk, scanCode) && !ShortcutModifierDown()) {
+            const KeyText text = TranslateKey(vk, scanCode);
             LPARAM report = (LPARAM)(vk * 256 + ((lParam & 0x80000000) ? 1 : 0));
-            if (MainWindowSwallows(character, report))
+            if (MainWindowSwallows(text, report))
                 return -1;
         }
     }

@@ -17,7 +17,7 @@ void AppendEvent(KeyEventList& events, std::uint8_t virtualKey, std::uint8_t fla
     events.push_back(event);
 }
 
-bool NeedsShift(char ch, int shiftState, CInputSystem& input)
+bool NeedsShift(char32_t ch, int shiftState, CInputSystem& input)
 {
     // Letters follow Caps Lock so that the target receives the case we mean.
     if (ch >= 'a' && ch <= 'z')
@@ -42,24 +42,47 @@ void AppendKeyPress(KeyEventList& events, std::uint8_t virtualKey)
     AppendEvent(events, virtualKey, KEY_EVENT_UP);
 }
 
-bool CanTypeCharacter(char ch, CInputSystem& input)
+namespace {
+
+void AppendUnicodeUnit(KeyEventList& events, char16_t unit)
 {
-    return input.ScanCharacter(ch) != -1;
+    const std::uint8_t pressAndRelease[] = {KEY_EVENT_UNICODE, KEY_EVENT_UNICODE | KEY_EVENT_UP};
+    for (const std::uint8_t flags : pressAndRelease) {
+        KeyEvent event;
+        event.flags = flags;
+        event.unit = unit;
+        events.push_back(event);
+    }
 }
 
-void AppendCharacter(KeyEventList& events, char ch, CInputSystem& input)
+// Beyond the layout (or beyond the basic plane): each unit as it is, the target puts a surrogate
+// pair together.
+void AppendUnicodeCharacter(KeyEventList& events, char32_t character)
 {
-    const std::int16_t scan = input.ScanCharacter(ch);
-    std::uint8_t virtualKey = vkey::NoKey;
-    int shiftState = SHIFT_BIT;
-    if (scan != -1) {
-        virtualKey = static_cast<std::uint8_t>(scan & 0xFF);
-        shiftState = (scan >> 8) & 0xFF;
+    if (character < 0x10000) {
+        AppendUnicodeUnit(events, static_cast<char16_t>(character));
+        return;
     }
+    const char32_t above = character - 0x10000;
+    AppendUnicodeUnit(events, static_cast<char16_t>(0xD800 + (above >> 10)));
+    AppendUnicodeUnit(events, static_cast<char16_t>(0xDC00 + (above & 0x3FF)));
+}
+
+}  // namespace
+
+void AppendCharacter(KeyEventList& events, char32_t ch, CInputSystem& input)
+{
+    const std::int16_t scan = ch < 0x10000 ? input.ScanCharacter(static_cast<char16_t>(ch)) : -1;
+    if (scan == -1) {
+        AppendUnicodeCharacter(events, ch);
+        return;
+    }
+    const std::uint8_t virtualKey = static_cast<std::uint8_t>(scan & 0xFF);
+    const int shiftState = (scan >> 8) & 0xFF;
     const bool shift = NeedsShift(ch, shiftState, input);
     // A character on the AltGr level: Ctrl+Alt, which Windows reads as AltGr, else the base
     // key's character would be typed. Ctrl alone (control characters, line feed) is not pressed.
-    const bool altGr = scan != -1 && (shiftState & (CTRL_BIT | ALT_BIT)) == (CTRL_BIT | ALT_BIT);
+    const bool altGr = (shiftState & (CTRL_BIT | ALT_BIT)) == (CTRL_BIT | ALT_BIT);
 
     if (altGr) {
         AppendEvent(events, vkey::Control, 0);
@@ -76,7 +99,7 @@ void AppendCharacter(KeyEventList& events, char ch, CInputSystem& input)
     }
 }
 
-KeyEventList PlanKeystroke(char ch, std::uint8_t virtualKey, CInputSystem& input)
+KeyEventList PlanKeystroke(char32_t ch, std::uint8_t virtualKey, CInputSystem& input)
 {
     KeyEventList events;
     if (virtualKey != 0)
@@ -86,7 +109,7 @@ KeyEventList PlanKeystroke(char ch, std::uint8_t virtualKey, CInputSystem& input
     return events;
 }
 
-int SendKeystroke(CInputSystem& input, char ch, std::uint8_t virtualKey)
+int SendKeystroke(CInputSystem& input, char32_t ch, std::uint8_t virtualKey)
 {
     if (ch == 0 && virtualKey == 0)
         return 0;

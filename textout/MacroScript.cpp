@@ -1,6 +1,6 @@
 #include "textout/MacroScript.h"
 
-#include "base/MultiByteText.h"
+#include "base/Utf8Text.h"
 #include "textout/Keystrokes.h"
 
 const char* const g_macroNames[MACRO_NAME_COUNT + 1] = {
@@ -54,42 +54,39 @@ const std::uint8_t KEY_MACRO_KEYS[MACRO_NAME_COUNT - MACRO_UP] = {
 
 const char PERCENT = '%';
 
-std::size_t CountLineBreaks(const std::string& text)
+// The code points of a UTF-16 text, a surrogate pair as one.
+std::u32string CodePointsOf(const std::u16string& units)
 {
-    std::size_t count = 0;
-    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
-        if (text[i] == '\r' && text[i + 1] == '\n')
-            ++count;
+    std::u32string points;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const char16_t unit = units[i];
+        if ((unit & 0xFC00) == 0xD800 && i + 1 < units.size() && (units[i + 1] & 0xFC00) == 0xDC00) {
+            points += static_cast<char32_t>(0x10000 + ((unit - 0xD800) << 10) + (units[i + 1] - 0xDC00));
+            ++i;
+        } else {
+            points += unit;
+        }
     }
-    return count;
+    return points;
 }
 
-// Types or pastes one literal piece; returns the characters that the caret has to go back over.
+// Types one literal piece, key by key or as Unicode input, in one unit of input; returns the
+// caret steps the caret has to go back over.
 long PlayLiteral(const std::string& piece, CInputSystem& input)
 {
-    if (piece.empty())
+    const std::u32string characters = CodePointsOf(Utf16Of(piece));
+    if (characters.empty())
         return 0;
-    const std::size_t characters = CountCharacters(piece, input);
-    // The caret crosses a CR LF line break with one Left press, typed or pasted.
-    const long caretCharacters = static_cast<long>(characters - CountLineBreaks(piece));
-
-    bool typeable = characters == piece.size();
-    for (std::size_t i = 0; typeable && i < piece.size(); ++i)
-        typeable = CanTypeCharacter(piece[i], input);
-    if (!typeable) {
-        // Double-byte text, or a character the layout has no key for: keys would lose it.
-        // A failed paste puts nothing in the target, so the caret has nothing to go back over.
-        return PasteText(input, piece.c_str()) != 0 ? caretCharacters : 0;
-    }
-
     KeyEventList events;
-    for (std::size_t i = 0; i < piece.size(); ++i) {
-        AppendCharacter(events, piece[i], input);
-        if (piece[i] == '\r' && i + 1 < piece.size() && piece[i + 1] == '\n')
-            ++i;  // Return alone makes the line break
+    long caretSteps = 0;
+    for (std::size_t i = 0; i < characters.size(); ++i) {
+        AppendCharacter(events, characters[i], input);
+        ++caretSteps;
+        if (characters[i] == '\r' && i + 1 < characters.size() && characters[i + 1] == '\n')
+            ++i;  // Return alone makes the line break, one caret step
     }
     input.SendKeyEvents(events);
-    return caretCharacters;
+    return caretSteps;
 }
 
 }  // namespace
@@ -181,9 +178,8 @@ public:
     CPrefixedInput(const CPrefixedInput&) = delete;
     CPrefixedInput& operator=(const CPrefixedInput&) = delete;
 
-    std::int16_t ScanCharacter(char ch) override { return m_input.ScanCharacter(ch); }
+    std::int16_t ScanCharacter(char16_t unit) override { return m_input.ScanCharacter(unit); }
     bool IsCapsLockOn() override { return m_input.IsCapsLockOn(); }
-    bool IsLeadByte(char ch) override { return m_input.IsLeadByte(ch); }
     ClipboardResult PutTextOnClipboard(const std::string& text) override { return m_input.PutTextOnClipboard(text); }
     void SendKeyEvents(const KeyEventList& events) override
     {
@@ -247,10 +243,4 @@ int CMacroScript::PlayScript(CInputSystem& target, int leadingBackspaces) const
 void PlayText(CInputSystem& input, const std::string& text)
 {
     PlayLiteral(text, input);
-}
-
-std::size_t CountCharacters(const std::string& text, CInputSystem& input)
-{
-    return mbtext::CountCharacters(text,
-                                   [&input](unsigned char byte) { return input.IsLeadByte(static_cast<char>(byte)); });
 }

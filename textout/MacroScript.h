@@ -68,7 +68,7 @@ public:
     int ParseMacros(const std::string& text, const CClock& clock);
     int ParseMacros(const std::string& text);
 
-    // Types the pieces into the focused window and puts the caret back where %CARET% stood.
+    // Types the pieces (UTF-8) into the focused window and puts the caret back where %CARET% stood.
     // leadingBackspaces Backspace presses go out first, in one unit of input with the first
     // piece, so that no key of the user falls between the deleting and the typing. Returns 1.
     int PlayScript(CInputSystem& input, int leadingBackspaces = 0) const;
@@ -81,8 +81,5 @@ private:
     std::vector<std::string> m_pieces;
 };
 
-// Types a text as it stands (percent signs are just characters), pasting what keys cannot type.
+// Types a UTF-8 text as it stands (percent signs are just characters).
 void PlayText(CInputSystem& input, const std::string& text);
-
-// Characters in an ANSI text: a double-byte character counts once.
-std::size_t CountCharacters(const std::string& text, CInputSystem& input);

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <vector>
 
+#include "base/SyntheticKeys.h"
+#include "base/Utf8Text.h"
 #include "base/WinHandles.h"
 
 namespace {
@@ -15,19 +17,30 @@ constexpr DWORD PREVIOUS_PASTE_WAIT_MS = 1000;
 
 const char CLIPBOARD_OWNER_CLASS[] = "PennivoxClipboardOwner";
 
+// The UTF-8 text as CF_UNICODETEXT holds it: UTF-16 with a terminating zero.
 HGLOBAL CopyToGlobalMemory(const std::string& text)
 {
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, text.size() + 1);
+    const std::wstring wide = Widen(text);
+    const std::size_t size = (wide.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, size);
     if (memory == nullptr)
         return nullptr;
-    void* bytes = GlobalLock(memory);
-    if (bytes == nullptr) {
+    void* units = GlobalLock(memory);
+    if (units == nullptr) {
         GlobalFree(memory);
         return nullptr;
     }
-    std::memcpy(bytes, text.c_str(), text.size() + 1);
+    std::memcpy(units, wide.c_str(), size);
     GlobalUnlock(memory);
     return memory;
+}
+
+// The keyboard layout the target reads our keys with: that of the focus window's thread.
+HKL TargetLayout()
+{
+    const HWND foreground = GetForegroundWindow();
+    const DWORD thread = foreground != nullptr ? GetWindowThreadProcessId(foreground, nullptr) : 0;
+    return GetKeyboardLayout(thread);
 }
 
 CWin32InputSystem& DefaultInputSystem()
@@ -76,7 +89,7 @@ LRESULT CALLBACK CClipboardOwner::WindowProc(HWND window, UINT message, WPARAM w
     if (owner != nullptr) {
         switch (message) {
             case WM_RENDERFORMAT:
-                if (wParam == CF_TEXT)
+                if (wParam == CF_UNICODETEXT)
                     owner->Render();  // the requesting program holds the clipboard open
                 return 0;
             case WM_RENDERALLFORMATS: {
@@ -105,7 +118,7 @@ LRESULT CALLBACK CClipboardOwner::WindowProc(HWND window, UINT message, WPARAM w
 
 void CClipboardOwner::Render()
 {
-    if (m_pending != nullptr && SetClipboardData(CF_TEXT, m_pending) != nullptr)
+    if (m_pending != nullptr && SetClipboardData(CF_UNICODETEXT, m_pending) != nullptr)
         m_pending = nullptr;  // the clipboard owns it now
 }
 
@@ -141,33 +154,29 @@ ClipboardResult CClipboardOwner::Offer(const std::string& text)
         return ClipboardResult::Busy;
     }
     EmptyClipboard();  // frees a pending text of ours through WM_DESTROYCLIPBOARD
+    // The system gives programs that ask for CF_TEXT the code page's text made from it.
     if (delayed) {
-        SetClipboardData(CF_TEXT, nullptr);
+        SetClipboardData(CF_UNICODETEXT, nullptr);
         if (m_pending != nullptr)
             GlobalFree(m_pending);
         m_pending = memory;
         return ClipboardResult::Stored;
     }
-    if (SetClipboardData(CF_TEXT, memory) == nullptr) {
+    if (SetClipboardData(CF_UNICODETEXT, memory) == nullptr) {
         GlobalFree(memory);
         return ClipboardResult::NoMemory;
     }
     return ClipboardResult::Stored;
 }
 
-std::int16_t CWin32InputSystem::ScanCharacter(char ch)
+std::int16_t CWin32InputSystem::ScanCharacter(char16_t unit)
 {
-    return static_cast<std::int16_t>(VkKeyScanExA(ch, GetKeyboardLayout(0)));
+    return static_cast<std::int16_t>(VkKeyScanExW(static_cast<WCHAR>(unit), TargetLayout()));
 }
 
 bool CWin32InputSystem::IsCapsLockOn()
 {
     return (GetKeyState(VK_CAPITAL) & 1) != 0;
-}
-
-bool CWin32InputSystem::IsLeadByte(char ch)
-{
-    return IsDBCSLeadByte(static_cast<BYTE>(ch)) != FALSE;
 }
 
 ClipboardResult CWin32InputSystem::PutTextOnClipboard(const std::string& text)
@@ -184,16 +193,20 @@ void CWin32InputSystem::SendKeyEvents(const KeyEventList& events)
         INPUT& input = inputs[i];
         std::memset(&input, 0, sizeof input);
         input.type = INPUT_KEYBOARD;
-        input.ki.wVk = events[i].virtualKey;
-        input.ki.wScan = events[i].scanCode;
-        input.ki.dwFlags = (events[i].flags & KEY_EVENT_EXTENDED ? KEYEVENTF_EXTENDEDKEY : 0) |
-                           (events[i].flags & KEY_EVENT_UP ? KEYEVENTF_KEYUP : 0);
+        const KeyEvent& event = events[i];
+        input.ki.wVk = event.IsUnicode() ? 0 : event.virtualKey;
+        input.ki.wScan = event.IsUnicode() ? static_cast<WORD>(event.unit) : event.scanCode;
+        input.ki.dwFlags = (event.flags & KEY_EVENT_EXTENDED ? KEYEVENTF_EXTENDEDKEY : 0) |
+                           (event.flags & KEY_EVENT_UP ? KEYEVENTF_KEYUP : 0) |
+                           (event.IsUnicode() ? KEYEVENTF_UNICODE : 0);
+        // The hook knows our events by it: a Unicode event has no room for the scan code.
+        input.ki.dwExtraInfo = SYNTHETIC_EXTRA_INFO;
     }
     // One call: the system queues the whole batch before any of the user's own keys.
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-int SendKeystroke(char ch, BYTE virtualKey)
+int SendKeystroke(char32_t ch, BYTE virtualKey)
 {
     return SendKeystroke(DefaultInputSystem(), ch, virtualKey);
 }

@@ -1,5 +1,5 @@
-// Text output on Windows: SendInput, the thread's keyboard layout, the ANSI code page and the
-// clipboard. The free functions type into whatever window has the keyboard focus.
+// Text output on Windows: SendInput, the target thread's keyboard layout and the clipboard. Text
+// is UTF-8. The free functions type into whatever window has the keyboard focus.
 #pragma once
 
 #include <windows.h>
@@ -16,7 +16,8 @@ public:
     CClipboardOwner(const CClipboardOwner&) = delete;
     CClipboardOwner& operator=(const CClipboardOwner&) = delete;
 
-    // Puts the text on the clipboard as CF_TEXT, after the target took the previous text.
+    // Puts the UTF-8 text on the clipboard as CF_UNICODETEXT, after the target took the previous
+    // text.
     ClipboardResult Offer(const std::string& text);
 
 private:
@@ -32,9 +33,8 @@ private:
 // Use from one thread, the one with the message loop (the clipboard window belongs to it).
 class CWin32InputSystem : public CInputSystem {
 public:
-    std::int16_t ScanCharacter(char ch) override;
+    std::int16_t ScanCharacter(char16_t unit) override;
     bool IsCapsLockOn() override;
-    bool IsLeadByte(char ch) override;
     ClipboardResult PutTextOnClipboard(const std::string& text) override;
     void SendKeyEvents(const KeyEventList& events) override;
 
@@ -42,11 +42,13 @@ private:
     CClipboardOwner m_clipboard;
 };
 
-// Presses the virtual key (if not 0), then types the character (if not 0); 0 when both are 0.
-int SendKeystroke(char ch, BYTE virtualKey);
-// CF_TEXT on the clipboard, then Ctrl+V; 0 when the clipboard could not take the text.
+// Presses the virtual key (if not 0), then types the character (a code point, if not 0); 0 when
+// both are 0.
+int SendKeystroke(char32_t ch, BYTE virtualKey);
+// The UTF-8 text as CF_UNICODETEXT on the clipboard, then Ctrl+V; 0 when the clipboard could not
+// take the text.
 int PasteText(const char* text);
-// Types a text as it stands into the focused window.
+// Types a UTF-8 text as it stands into the focused window.
 void PlayText(const std::string& text);
 // One press or release of a key, with the synthetic scan code.
 void SendKeyEvent(BYTE virtualKey, bool release);

@@ -231,7 +231,7 @@ bool CCompletionEngine::PutMarkBeforeBlank(const KeyReport& key)
     if (IsPromptKey(key.vk) && PromptTakesPress(key))
         return false;
     m_blankTyped = false;
-    const std::string mark = key.Text();
+    const std::string mark = CodePageText(key).value_or(std::string());
     if (mark.size() != 1 || m_typedText.empty() || m_typedText.back() != ' ')
         return false;
     if (mark == " ") {
@@ -279,10 +279,27 @@ bool CCompletionEngine::PromptTakesPress(const KeyReport& key)
     return shown && !guessOnly;
 }
 
+std::optional<std::string> CCompletionEngine::CodePageText(const KeyReport& key) const
+{
+    std::string text;
+    int lacking = 0;
+    m_codePage.FromUtf16Counted(key.Utf16(), text, lacking);
+    if (lacking > 0)
+        return std::nullopt;
+    return text;
+}
+
 void CCompletionEngine::AddTypedBytes(const KeyReport& key)
 {
-    const std::string text = key.Text();
-    if (text.empty() || key.released)
+    if (key.released)
+        return;
+    const std::optional<std::string> typed = CodePageText(key);
+    if (!typed) {
+        ForgetTypedText();  // a character the text cannot hold: what came before is cut off
+        return;
+    }
+    const std::string& text = *typed;
+    if (text.empty())
         return;
     if (IsKeptText(text)) {
         AppendTyped(text);

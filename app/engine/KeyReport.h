@@ -1,29 +1,66 @@
-// One key event as the hook reports it (WM_HOOK_KEY), decoded once where the report arrives.
+// One key event as the hooks report it, decoded once where the report arrives: the key, press or
+// release, and the UTF-16 text it types (from WM_HOOK_KEY_TEXT, else WM_HOOK_KEY's ANSI bytes
+// converted by the key gate).
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
+#include "base/Utf8Text.h"
+
 struct KeyReport {
-    unsigned chars = 0;  // up to two ANSI bytes the key types, the low byte first
+    std::uint32_t units = 0;  // up to two UTF-16 units the key types, the first in the low half
     unsigned vk = 0;
     bool released = false;
 
-    // wParam and lParam of the report: lParam is vk << 8 with the release flag in its low bits.
-    static KeyReport FromHook(unsigned chars, unsigned keyInfo)
+    // The units and WM_HOOK_KEY's lParam: vk << 8 with the release flag in its low bits.
+    static KeyReport FromHook(std::uint32_t units, unsigned keyInfo)
     {
-        return KeyReport{chars, (keyInfo >> 8) & 0xFF, (keyInfo & 0x0F) != 0};
+        return KeyReport{units, (keyInfo >> 8) & 0xFF, (keyInfo & 0x0F) != 0};
     }
-    // The bytes the key types, up to the first zero.
-    std::string Text() const { return Bytes(1); }
-    // The bytes up to the first control character: what is typed again of a key held back.
-    std::string PrintableText() const { return Bytes(0x20); }
+    // The units up to the first zero.
+    std::u16string Utf16() const { return Units(1); }
+    // What the key types, in UTF-8.
+    std::string Text() const { return Utf8Of(Units(1)); }
+    // The text up to the first control character: what is typed again of a key held back.
+    std::string PrintableText() const { return Utf8Of(Units(0x20)); }
 
 private:
-    std::string Bytes(unsigned lowest) const
+    std::u16string Units(unsigned lowest) const
     {
-        std::string text;
-        for (unsigned c = chars & 0xFFFF; c != 0 && (c & 0xFF) >= lowest; c >>= 8)
-            text += static_cast<char>(c & 0xFF);
+        std::u16string text;
+        for (std::uint32_t u = units; u != 0 && (u & 0xFFFF) >= lowest; u >>= 16)
+            text += static_cast<char16_t>(u & 0xFFFF);
         return text;
     }
+};
+
+// Pairs the hook's WM_HOOK_KEY_TEXT with the WM_HOOK_KEY right behind it (same thread, same
+// lParam). A text that found no report in time is stale: its report was not sent (the hook's
+// time-out), and a later key of the same lParam must not take it.
+class CKeyTextPairing {
+public:
+    // Longer than a sender ever takes between the two, shorter than the hook waits after a
+    // time-out before it asks again.
+    static constexpr unsigned kPairWithinMs = 150;
+
+    void NoteText(std::uint32_t units, unsigned keyInfo, unsigned nowMs) { m_text = Text{units, keyInfo, nowMs}; }
+    // The text sent beside the report of keyInfo, if it came just before; nothing else is kept.
+    std::optional<std::uint32_t> TakeFor(unsigned keyInfo, unsigned nowMs)
+    {
+        const std::optional<Text> text = m_text;
+        m_text.reset();
+        if (!text || text->keyInfo != keyInfo || nowMs - text->atMs > kPairWithinMs)
+            return std::nullopt;
+        return text->units;
+    }
+
+private:
+    struct Text {
+        std::uint32_t units;
+        unsigned keyInfo;
+        unsigned atMs;
+    };
+    std::optional<Text> m_text;
 };

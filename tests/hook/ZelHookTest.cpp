@@ -223,6 +223,59 @@ TEST_F(HookFixture, SyntheticScanCodePassesUnreported)
     EXPECT_TRUE(m_reports.empty());
 }
 
+// Unicode input holds its character where the scan code would be, so the scan code cannot mark
+// ours. Wine sets the message's extra information only after the hook ran: there the hook reports
+// every such event as VK_PACKET, and the key gate lets them pass unseen by the engine.
+TEST_F(HookFixture, UnicodeInputIsReportedAsPacketAndArrivesWhole)
+{
+    m_install(m_receiver);
+    std::vector<INPUT> ours;
+    for (wchar_t unit : {L'\x017C', L'\xD83D', L'\xDE00', L'\x00EE'})
+        for (bool release : {false, true})
+            ours.push_back(pvtest::UnicodeInput(unit, release, SYNTHETIC_EXTRA_INFO));
+    Send(ours);
+    ASSERT_TRUE(WaitForText("ż😀î")) << "target holds " << m_windows->TargetText();
+    for (const Report& report : m_reports)
+        EXPECT_EQ(report.vk, (unsigned)VK_PACKET);
+}
+
+// The report a receiver written for the ANSI code page gets is unchanged; only a character the
+// code page cannot carry comes with a second message, just before the report, same lParam.
+TEST_F(HookFixture, TextBeyondTheCodePageComesJustBeforeItsReport)
+{
+    std::vector<std::pair<unsigned, LPARAM>> texts;  // units, and how many reports came before
+    m_windows->OnKeyText([&](HWND, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        texts.push_back({(unsigned)wParam, (LPARAM)m_reports.size()});
+        EXPECT_EQ(lParam, (LPARAM)('A' << 8)) << "the lParam of the report that follows";
+        return 0;  // the answer means nothing
+    });
+    m_install(m_receiver);
+    Send(Tap("A"));
+    ASSERT_TRUE(WaitForText("a"));
+    EXPECT_TRUE(texts.empty()) << "ASCII is carried by the report alone";
+    EXPECT_EQ(m_reports.size(), 2u);
+
+    // Under a layout with such a letter (see the key gate's test), the text comes first.
+    const WORD key = pvtest::KeyTyping(L'\x043F');  // п
+    BOOL lacking = FALSE;
+    char byte = 0;
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, L"\x043F", 1, &byte, 1, nullptr, &lacking);
+    if (key == 0 || !lacking)
+        GTEST_SKIP() << "the keyboard layout has no letter beyond the code page " << GetACP();
+    m_reports.clear();
+    m_windows->OnKeyText([&](HWND, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        texts.push_back({(unsigned)wParam, (LPARAM)m_reports.size()});
+        EXPECT_EQ(HOOK_KEY_VK(lParam), (unsigned)key);
+        return 0;
+    });
+    const WORD scan = (WORD)MapVirtualKeyA(key, MAPVK_VK_TO_VSC);
+    Send({KeyInput(key, scan, false), KeyInput(key, scan, true)});
+    ASSERT_TRUE(WaitForText("aп"));
+    ASSERT_EQ(m_reports.size(), 2u);
+    EXPECT_EQ(m_reports[0].character, 0u) << "the code page lacks it: no look-alike";
+    EXPECT_EQ(texts, (std::vector<std::pair<unsigned, LPARAM>>{{0x043F, 0}, {0x043F, 1}}));
+}
+
 TEST_F(HookFixture, KeysWithControlHeldPassUnreported)
 {
     m_install(m_receiver);

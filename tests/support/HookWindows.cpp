@@ -19,7 +19,8 @@ HookWindows::HookWindows(KeyHandler onKey) : m_onKey(std::move(onKey))
     ::RegisterClassA(&wc);  // fails harmlessly when already registered
     m_receiver =
         ::CreateWindowExA(0, kReceiverClass, "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, this);
-    m_target = ::CreateWindowExA(0, "EDIT", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 300, 80, nullptr, nullptr,
+    // Unicode, so that characters beyond the code page arrive whole.
+    m_target = ::CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 300, 80, nullptr, nullptr,
                                  wc.hInstance, nullptr);
     if (!Created())
         return;
@@ -51,14 +52,19 @@ LRESULT CALLBACK HookWindows::ReceiverProc(HWND window, UINT message, WPARAM wPa
     auto* self = reinterpret_cast<HookWindows*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
     if (message == WM_HOOK_KEY && self && self->m_onKey)
         return self->m_onKey(window, wParam, lParam);
+    if (message == WM_HOOK_KEY_TEXT && self && self->m_onText)
+        return self->m_onText(window, wParam, lParam);
     return ::DefWindowProcA(window, message, wParam, lParam);
 }
 
 std::string HookWindows::TargetText() const
 {
-    char text[256] = "";
-    ::GetWindowTextA(m_target, text, sizeof text);
-    return text;
+    wchar_t text[256] = L"";
+    const int length = ::GetWindowTextW(m_target, text, 256);
+    // In UTF-8 (the 32-bit build has no base library to convert with).
+    char utf8[1024] = "";
+    ::WideCharToMultiByte(CP_UTF8, 0, text, length, utf8, sizeof utf8 - 1, nullptr, nullptr);
+    return utf8;
 }
 
 bool HookWindows::WaitForText(const std::string& wanted, DWORD limitMs) const
@@ -131,6 +137,29 @@ INPUT KeyInput(WORD vk, WORD scan, bool release)
     input.ki.wVk = vk;
     input.ki.wScan = scan;
     input.ki.dwFlags = release ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
+WORD KeyTyping(wchar_t letter)
+{
+    const BYTE noModifiers[256] = {};
+    for (UINT vk = 1; vk < 256; ++vk) {
+        const UINT scan = ::MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
+        WCHAR typed[4];
+        if (scan != 0 && ::ToUnicodeEx(vk, scan, noModifiers, typed, 4, 0, ::GetKeyboardLayout(0)) == 1 &&
+            typed[0] == letter)
+            return static_cast<WORD>(vk);
+    }
+    return 0;
+}
+
+INPUT UnicodeInput(wchar_t unit, bool release, ULONG_PTR extraInfo)
+{
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wScan = static_cast<WORD>(unit);
+    input.ki.dwFlags = KEYEVENTF_UNICODE | (release ? KEYEVENTF_KEYUP : 0);
+    input.ki.dwExtraInfo = extraInfo;
     return input;
 }
 

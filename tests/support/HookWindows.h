@@ -20,6 +20,9 @@ public:
     HookWindows(const HookWindows&) = delete;
     HookWindows& operator=(const HookWindows&) = delete;
 
+    // Gets each WM_HOOK_KEY_TEXT the receivers are sent (none are heard without one).
+    void OnKeyText(KeyHandler onText) { m_onText = std::move(onText); }
+
     bool Created() const { return m_receiver && m_target; }
     HWND Receiver() const { return m_receiver; }
     HWND Target() const { return m_target; }
@@ -33,6 +36,7 @@ private:
     static LRESULT CALLBACK ReceiverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     KeyHandler m_onKey;
+    KeyHandler m_onText;
     HWND m_receiver = nullptr;
     HWND m_target = nullptr;
 };
@@ -58,6 +62,11 @@ private:
 bool BringToFront(HWND window);
 
 INPUT KeyInput(WORD vk, WORD scan, bool release);
+// The key that types the letter alone on the thread's keyboard layout (0 for none). A letter that
+// Wine's layout took from the X keymap is not found by VkKeyScanEx, so each key is tried.
+WORD KeyTyping(wchar_t letter);
+// A press or release of Unicode input (KEYEVENTF_UNICODE) with the given extra information.
+INPUT UnicodeInput(wchar_t unit, bool release, ULONG_PTR extraInfo);
 // A press and a release of each key, with its layout scan code or the one given.
 std::vector<INPUT> Tap(const std::string& keys, WORD scan = 0);
 void Send(const std::vector<INPUT>& inputs);

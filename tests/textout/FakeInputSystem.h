@@ -7,36 +7,31 @@
 #include <string>
 #include <vector>
 
+#include "base/Utf8Text.h"
 #include "textout/InputSystem.h"
 #include "textout/Keystrokes.h"
 
 struct OutputStep {
     enum Kind { Keys, Clipboard } kind = Keys;
     KeyEventList events;  // Keys: one batch as injected
-    std::string text;     // Clipboard: what was stored
+    std::string text;     // Clipboard: what was stored (UTF-8)
 };
 
 class CFakeInputSystem : public CInputSystem {
 public:
     bool capsLock = false;
-    bool doubleByteCodePage = false;  // Shift-JIS lead bytes when set
     ClipboardResult clipboardResult = ClipboardResult::Stored;
-    std::map<char, std::int16_t> layoutOverrides;  // e.g. AltGr characters of another layout
+    std::map<char16_t, std::int16_t> layoutOverrides;  // e.g. AltGr characters of another layout
     std::vector<OutputStep> steps;
 
-    std::int16_t ScanCharacter(char ch) override
+    std::int16_t ScanCharacter(char16_t unit) override
     {
-        auto found = layoutOverrides.find(ch);
+        auto found = layoutOverrides.find(unit);
         if (found != layoutOverrides.end())
             return found->second;
-        return UsLayoutScan(ch);
+        return unit < 0x80 ? UsLayoutScan(static_cast<char>(unit)) : -1;
     }
     bool IsCapsLockOn() override { return capsLock; }
-    bool IsLeadByte(char ch) override
-    {
-        const unsigned char b = static_cast<unsigned char>(ch);
-        return doubleByteCodePage && ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC));
-    }
     ClipboardResult PutTextOnClipboard(const std::string& text) override
     {
         if (clipboardResult == ClipboardResult::Stored) {
@@ -111,12 +106,14 @@ public:
     }
 };
 
-// What a target with a US layout makes of the events: typed characters, "<RET>" for Return,
-// "<TAB>", "<BS>", "<LEFT>" and "<vk 0x..>" for other keys, "<PASTE:text>" for Ctrl+V.
+// What a target with a US layout makes of the events: typed characters (Unicode input in UTF-8),
+// "<RET>" for Return, "<TAB>", "<BS>", "<LEFT>" and "<vk 0x..>" for other keys, "<PASTE:text>"
+// for Ctrl+V.
 inline std::string SimulateTarget(const std::vector<OutputStep>& steps, bool capsLock)
 {
     std::string out;
     std::string clipboard;
+    std::u16string units;  // Unicode input not yet put together
     bool shift = false, control = false;
     for (const OutputStep& step : steps) {
         if (step.kind == OutputStep::Clipboard) {
@@ -125,6 +122,15 @@ inline std::string SimulateTarget(const std::vector<OutputStep>& steps, bool cap
         }
         for (const KeyEvent& e : step.events) {
             const bool down = !e.IsRelease();
+            if (e.IsUnicode()) {
+                if (down)
+                    units += e.unit;
+                if (down && (e.unit & 0xFC00) != 0xD800) {
+                    out += Utf8Of(units);
+                    units.clear();
+                }
+                continue;
+            }
             if (e.virtualKey == vkey::Shift) {
                 shift = down;
                 continue;

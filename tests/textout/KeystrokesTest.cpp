@@ -20,7 +20,15 @@ KeyEvent Up(std::uint8_t vk, std::uint8_t extra = 0)
     return Down(vk, static_cast<std::uint8_t>(extra | KEY_EVENT_UP));
 }
 
-KeyEventList Typed(char ch, bool capsLock)
+KeyEvent Unicode(char16_t unit, bool release)
+{
+    KeyEvent e;
+    e.unit = unit;
+    e.flags = release ? KEY_EVENT_UNICODE | KEY_EVENT_UP : KEY_EVENT_UNICODE;
+    return e;
+}
+
+KeyEventList Typed(char32_t ch, bool capsLock)
 {
     CFakeInputSystem input;
     input.capsLock = capsLock;
@@ -83,18 +91,30 @@ TEST(SendKeystroke, ControlCharactersByLookupWithoutCtrl)
     EXPECT_EQ((KeyEventList{Down(vkey::Return), Up(vkey::Return)}), Typed('\n', false));
 }
 
-TEST(SendKeystroke, UnproducibleCharacterIsNoKeyWithShift)
+TEST(SendKeystroke, CharactersBeyondTheLayoutGoAsUnicodeInput)
 {
-    const KeyEventList expected{Down(vkey::Shift), Down(vkey::NoKey), Up(vkey::NoKey), Up(vkey::Shift)};
-    EXPECT_EQ(expected, Typed('\xE9', false));
-    EXPECT_EQ(expected, Typed('\x01', true));
+    // Unicode input knows no Shift or Caps Lock: the unit is what the target gets.
+    const KeyEventList acute{Unicode(0xE9, false), Unicode(0xE9, true)};
+    EXPECT_EQ(acute, Typed(U'\u00E9', false));
+    EXPECT_EQ(acute, Typed(U'\u00E9', true));
+    // Beyond the basic plane: both units of the pair, each pressed and released.
+    const KeyEventList grinning{Unicode(0xD83D, false), Unicode(0xD83D, true), Unicode(0xDE00, false),
+                                Unicode(0xDE00, true)};
+    EXPECT_EQ(grinning, Typed(U'\U0001F600', false));
+    // A layout that has the letter types it with its key.
+    CFakeInputSystem polish;
+    polish.layoutOverrides[u'\u017C'] = 0x06BE;  // AltGr+.
+    SendKeystroke(polish, U'\u017C', 0);
+    EXPECT_EQ(
+        (KeyEventList{Down(vkey::Control), Down(vkey::Menu), Down(0xBE), Up(0xBE), Up(vkey::Menu), Up(vkey::Control)}),
+        polish.AllEvents());
 }
 
 TEST(SendKeystroke, AltGrCharactersAreTypedWithCtrlAlt)
 {
     CFakeInputSystem input;
-    input.layoutOverrides['@'] = 0x0651;  // AltGr+Q
-    input.layoutOverrides['|'] = 0x07E2;  // Shift+AltGr on the OEM_102 key
+    input.layoutOverrides[u'@'] = 0x0651;  // AltGr+Q
+    input.layoutOverrides[u'|'] = 0x07E2;  // Shift+AltGr on the OEM_102 key
     SendKeystroke(input, '@', 0);
     SendKeystroke(input, '|', 0);
     const KeyEventList expected{
@@ -104,30 +124,39 @@ TEST(SendKeystroke, AltGrCharactersAreTypedWithCtrlAlt)
     EXPECT_EQ(expected, input.AllEvents());
 }
 
-TEST(SendKeystroke, EveryEventCarriesTheSyntheticScanCode)
+TEST(SendKeystroke, KeysCarryTheSyntheticScanCodeUnicodeInputItsUnit)
 {
     CFakeInputSystem input;
-    input.layoutOverrides['@'] = 0x0651;
-    for (int c = 1; c < 256; ++c)
-        SendKeystroke(input, static_cast<char>(c), static_cast<std::uint8_t>(c));
+    input.layoutOverrides[u'@'] = 0x0651;
+    for (char32_t c = 1; c < 0x300; ++c)
+        SendKeystroke(input, c, static_cast<std::uint8_t>(c));
     const KeyEventList all = input.AllEvents();
     ASSERT_GT(all.size(), 1000u);
     int downs = 0;
+    int unicode = 0;
     for (const KeyEvent& e : all) {
-        EXPECT_EQ(SYNTHETIC_SCAN_CODE, e.scanCode);
+        if (e.IsUnicode()) {
+            ++unicode;
+            EXPECT_EQ(0, e.virtualKey);
+            EXPECT_NE(0, e.unit);
+        } else {
+            EXPECT_EQ(SYNTHETIC_SCAN_CODE, e.scanCode);
+            EXPECT_EQ(0, e.unit);
+        }
         EXPECT_EQ(0, e.flags & KEY_EVENT_EXTENDED);
         downs += e.IsRelease() ? -1 : 1;
     }
     EXPECT_EQ(0, downs) << "every press is released";
+    EXPECT_GT(unicode, 2 * 0x200) << "beyond ASCII the US layout has nothing";
 }
 
 TEST(PasteText, StoresTheTextThenPressesCtrlVAsExtendedKeys)
 {
     CFakeInputSystem input;
-    EXPECT_EQ(1, PasteText(input, "\x93\xfa\x96\x7b text"));
+    EXPECT_EQ(1, PasteText(input, "żółw 😀 text"));
     ASSERT_EQ(2u, input.steps.size());
     EXPECT_EQ(OutputStep::Clipboard, input.steps[0].kind);
-    EXPECT_EQ("\x93\xfa\x96\x7b text", input.steps[0].text);
+    EXPECT_EQ("żółw 😀 text", input.steps[0].text);
     const KeyEventList ctrlV{Down(vkey::Control, KEY_EVENT_EXTENDED), Down(vkey::V, KEY_EVENT_EXTENDED),
                              Up(vkey::V, KEY_EVENT_EXTENDED), Up(vkey::Control, KEY_EVENT_EXTENDED)};
     EXPECT_EQ(ctrlV, input.steps[1].events);

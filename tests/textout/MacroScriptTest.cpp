@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "tests/textout/FakeInputSystem.h"
@@ -227,40 +228,39 @@ TEST(PlayScript, CarriageReturnLineFeedIsOneReturn)
     EXPECT_EQ("a<RET>b<LEFT><LEFT><LEFT>", Play("%CARET%a\r\nb"));
 }
 
-TEST(PlayScript, DoubleBytePiecesArePastedWhole)
-{
-    const std::string nihon = "\x93\xfa\x96\x7b";  // two double-byte characters
-    const std::string go = "\x8c\xea";
-    CFakeInputSystem input;
-    input.doubleByteCodePage = true;
-    EXPECT_EQ("<PASTE:" + nihon + "x>" + "<TAB>" + "<PASTE:" + go + ">", Play(nihon + "x%TAB%" + go, input));
-    EXPECT_EQ(OutputStep::Clipboard, input.steps[0].kind);
-
-    CFakeInputSystem caret;
-    caret.doubleByteCodePage = true;
-    EXPECT_EQ("<PASTE:" + nihon + "\r\n>" + Repeat("<LEFT>", 3), Play("%CARET%" + nihon + "\r\n", caret))
-        << "double-byte characters and the line break count once each";
-
-    // The same bytes in a single-byte code page are typed when the layout has keys for them.
-    CFakeInputSystem western;
-    western.layoutOverrides['\x93'] = 0x00DE;
-    western.layoutOverrides['\xfa'] = 0x00DE;
-    western.layoutOverrides['\x96'] = 0x00DE;
-    EXPECT_EQ("''''", Play("\x93\xfa\x96\xfa", western));
-}
-
-TEST(PlayScript, CharactersTheLayoutLacksArePasted)
-{
-    EXPECT_EQ("ab <TAB><PASTE:caf\xE9>", Play("ab %TAB%caf\xE9"));
-    EXPECT_EQ("<PASTE:caf\xE9><LEFT><LEFT><LEFT><LEFT>", Play("%CARET%caf\xE9"));
-}
-
-TEST(PlayScript, FailedPasteIsNotCountedForTheCaret)
+// Output is UTF-8: what the layout has goes as keys, everything else as Unicode input, in one
+// batch with the keys, and the caret goes back one step a character.
+TEST(PlayScript, CharactersBeyondTheLayoutAreUnicodeInput)
 {
     CFakeInputSystem input;
-    input.clipboardResult = ClipboardResult::Busy;
-    // The piece with the accented letter cannot be pasted: only a, b and Tab are gone over.
-    EXPECT_EQ("ab<TAB><LEFT><LEFT><LEFT>", Play("%CARET%ab%TAB%caf\xE9", input));
+    EXPECT_EQ("→ ✓ 😀", Play("→ ✓ 😀", input));
+    ASSERT_EQ(1u, input.steps.size());
+    const KeyEventList& events = input.steps[0].events;
+    // Arrow and check mark a unit each, the emoji two, all pressed and released; the blanks are keys.
+    ASSERT_EQ(12u, events.size());
+    EXPECT_TRUE(events[0].IsUnicode());
+    EXPECT_EQ(u'→', events[0].unit);
+    EXPECT_EQ(' ', events[2].virtualKey);
+    EXPECT_EQ(0xD83D, events[8].unit);
+    EXPECT_EQ(0xDE00, events[10].unit);
+    EXPECT_TRUE(events[11].IsUnicode() && events[11].IsRelease());
+
+    EXPECT_EQ("ab <TAB>café", Play("ab %TAB%café"));
+    EXPECT_EQ("ż😀x" + Repeat("<LEFT>", 3), Play("%CARET%ż😀x")) << "a surrogate pair is one caret step";
+    EXPECT_EQ("é<RET>x<LEFT><LEFT><LEFT>", Play("%CARET%é\r\nx"));
+}
+
+TEST(PlayScript, ALetterTheTargetsLayoutHasIsTypedWithItsKey)
+{
+    CFakeInputSystem polish;
+    polish.layoutOverrides[u'ż'] = 0x06BE;  // AltGr+.
+    CMacroScript script;
+    script.ParseMacros("ża");
+    script.PlayScript(polish);
+    const KeyEventList events = polish.AllEvents();
+    EXPECT_TRUE(std::none_of(events.begin(), events.end(), [](const KeyEvent& e) { return e.IsUnicode(); }));
+    EXPECT_EQ(0xBE, events.at(2).virtualKey);
+    EXPECT_EQ('A', events.at(6).virtualKey);
 }
 
 TEST(PlayScript, EachLiteralPieceIsOneBatch)
@@ -283,14 +283,14 @@ TEST(PlayScript, LeadingBackspacesGoOutWithTheFirstPiece)
     EXPECT_EQ(8u, typed.steps[0].events.size());  // two Backspaces and "ok", press and release each
     EXPECT_EQ(0x08, typed.steps[0].events[0].virtualKey);
 
-    // A pasted first piece: the clipboard is filled first, then Backspaces and Ctrl+V in one unit.
-    CFakeInputSystem pasted;
-    script.ParseMacros("caf\xE9");
-    script.PlayScript(pasted, 3);
-    ASSERT_EQ(2u, pasted.steps.size());
-    EXPECT_EQ(OutputStep::Clipboard, pasted.steps[0].kind);
-    EXPECT_EQ(0x08, pasted.steps[1].events[0].virtualKey);
-    EXPECT_GT(pasted.steps[1].events.size(), 6u);
+    // Unicode input joins the Backspaces' unit too.
+    CFakeInputSystem unicode;
+    script.ParseMacros("😀");
+    script.PlayScript(unicode, 3);
+    ASSERT_EQ(1u, unicode.steps.size());
+    EXPECT_EQ(10u, unicode.steps[0].events.size());
+    EXPECT_EQ(0x08, unicode.steps[0].events[0].virtualKey);
+    EXPECT_EQ(0xD83D, unicode.steps[0].events[6].unit);
 
     // Nothing to type: the Backspaces still go.
     CFakeInputSystem alone;
@@ -304,8 +304,7 @@ TEST(PlayScript, LeadingBackspacesGoOutWithTheFirstPiece)
 // change the text): parsing keeps every byte, and no literal piece ever holds a whole name.
 TEST(ParseMacros, RandomTextsKeepTheirBytes)
 {
-    const char* const fragments[] = {"%", "%%",    "TAB",     "CARET", "CARET%",  "x",
-                                     " ", "%TAB%", "%CARET%", "\r\n",  "\x93\xfa"};
+    const char* const fragments[] = {"%", "%%", "TAB", "CARET", "CARET%", "x", " ", "%TAB%", "%CARET%", "\r\n", "ż😀"};
     std::mt19937 random(1234);
     for (int round = 0; round < 2000; ++round) {
         std::string text;
@@ -323,7 +322,6 @@ TEST(ParseMacros, RandomTextsKeepTheirBytes)
         }
         ASSERT_EQ(text, joined);
         CFakeInputSystem input;
-        input.doubleByteCodePage = (round & 1) != 0;
         CMacroScript script;
         script.ParseMacros(text, SATURDAY_AFTERNOON);
         script.PlayScript(input);

@@ -1,5 +1,6 @@
-// The Windows layer against a real edit control in this process: the events that arrive are
-// the planned ones, all with the synthetic scan code, and the edit ends up with the text.
+// The Windows layer against a real (Unicode) edit control in this process: the events that arrive
+// are the planned ones, keys with the synthetic scan code, and the edit ends up with the UTF-8
+// text given, whatever the code page.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -8,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/Utf8Text.h"
 #include "hook/HookMessages.h"
 #include "tests/support/MessagePump.h"
 #include "textout/Win32InputSystem.h"
@@ -19,6 +21,7 @@ struct ArrivedKey {
     std::uint8_t virtualKey;
     unsigned scanCode;
     bool extended;
+    ULONG_PTR extraInfo;
 };
 
 std::vector<ArrivedKey> g_arrived;
@@ -32,26 +35,44 @@ LRESULT CALLBACK RecordingEditProc(HWND window, UINT message, WPARAM wParam, LPA
         key.virtualKey = static_cast<std::uint8_t>(wParam);
         key.scanCode = static_cast<unsigned>((lParam >> 16) & 0xFF);
         key.extended = ((lParam >> 24) & 1) != 0;
+        key.extraInfo = static_cast<ULONG_PTR>(GetMessageExtraInfo());
         g_arrived.push_back(key);
     }
-    return CallWindowProcA(g_editProc, window, message, wParam, lParam);
+    return CallWindowProcW(g_editProc, window, message, wParam, lParam);
 }
 
 using pvtest::PumpUntil;
 
-std::string ClipboardText()
+// The clipboard's Unicode text in UTF-8, or (format CF_TEXT) the code page's text the system
+// makes of it for programs that ask for that.
+std::string ClipboardText(UINT format = CF_UNICODETEXT)
 {
     std::string text;
     if (!OpenClipboard(nullptr))
         return "<clipboard busy>";
-    if (HANDLE data = GetClipboardData(CF_TEXT)) {
-        if (const char* bytes = static_cast<const char*>(GlobalLock(data))) {
-            text = bytes;
+    if (HANDLE data = GetClipboardData(format)) {
+        if (const void* memory = GlobalLock(data)) {
+            text = format == CF_UNICODETEXT ? Narrow(static_cast<const wchar_t*>(memory))
+                                            : std::string(static_cast<const char*>(memory));
             GlobalUnlock(data);
         }
     }
     CloseClipboard();
     return text;
+}
+
+HWND CreateUnicodeEdit(HWND parent)
+{
+    return CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL, 0, 0,
+                           380, 250, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+std::string UnicodeText(HWND edit)
+{
+    wchar_t buffer[1024] = {};
+    DWORD_PTR unused = 0;
+    SendMessageTimeoutW(edit, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_BLOCK, 1000, &unused);
+    return Narrow(buffer);
 }
 
 class Win32TextOutput : public ::testing::Test {
@@ -66,11 +87,10 @@ protected:
         m_frame = CreateWindowExA(0, windowClass.lpszClassName, "Text output test", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                                   10, 10, 400, 300, nullptr, nullptr, windowClass.hInstance, nullptr);
         ASSERT_NE(nullptr, m_frame);
-        m_edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL,
-                                 0, 0, 380, 250, m_frame, nullptr, windowClass.hInstance, nullptr);
+        m_edit = CreateUnicodeEdit(m_frame);
         ASSERT_NE(nullptr, m_edit);
         g_editProc = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(m_edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingEditProc)));
+            SetWindowLongPtrW(m_edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingEditProc)));
         SetForegroundWindow(m_frame);
         SetFocus(m_edit);
         ASSERT_TRUE(PumpUntil([&] { return GetFocus() == m_edit; }));
@@ -83,19 +103,14 @@ protected:
             DestroyWindow(m_frame);
     }
 
-    std::string EditText() const
-    {
-        char buffer[1024] = {};
-        GetWindowTextA(m_edit, buffer, sizeof buffer);
-        return buffer;
-    }
+    std::string EditText() const { return UnicodeText(m_edit); }
 
     bool WaitForText(const std::string& expected) const
     {
         return PumpUntil([&] { return EditText() == expected; });
     }
 
-    // The arrived key messages as press/release events, to compare with a plan.
+    // The arrived key messages as press/release events, to compare with a plan of keys.
     static KeyEventList ArrivedEvents()
     {
         KeyEventList events;
@@ -120,7 +135,7 @@ TEST_F(Win32TextOutput, TypedCharactersArriveAsPlanned)
     const std::string text = "Hello, World! 42 a-z\tEnd";
     CWin32InputSystem input;
     for (char ch : text)
-        ASSERT_NE(-1, input.ScanCharacter(ch)) << "the layout has no key for " << ch;
+        ASSERT_NE(-1, input.ScanCharacter(static_cast<char16_t>(ch))) << "the layout has no key for " << ch;
     KeyEventList plan;
     for (char ch : text) {
         const KeyEventList step = PlanKeystroke(ch, 0, input);
@@ -130,8 +145,10 @@ TEST_F(Win32TextOutput, TypedCharactersArriveAsPlanned)
     EXPECT_EQ(0, SendKeystroke(0, 0));
     ASSERT_TRUE(WaitForText(text)) << "edit holds: " << EditText();
     ASSERT_TRUE(PumpUntil([&] { return g_arrived.size() >= plan.size(); }));
-    for (const ArrivedKey& key : g_arrived)
+    for (const ArrivedKey& key : g_arrived) {
         EXPECT_EQ(SYNTHETIC_SCAN_CODE, key.scanCode) << "vk " << int(key.virtualKey);
+        EXPECT_EQ(SYNTHETIC_EXTRA_INFO, key.extraInfo) << "vk " << int(key.virtualKey);
+    }
     EXPECT_EQ(plan, ArrivedEvents());
 }
 
@@ -167,21 +184,44 @@ TEST_F(Win32TextOutput, ScriptPutsTheCaretBackAtTheMarker)
 
 TEST_F(Win32TextOutput, PasteLeavesTheTextOnTheClipboard)
 {
-    EXPECT_EQ(1, PasteText("pasted text"));
-    EXPECT_EQ("pasted text", ClipboardText());
-    ASSERT_TRUE(WaitForText("pasted text")) << "edit holds: " << EditText();
+    EXPECT_EQ(1, PasteText("pasted → żółw 😀"));
+    EXPECT_EQ("pasted → żółw 😀", ClipboardText());
+    EXPECT_EQ("pasted ", ClipboardText(CF_TEXT).substr(0, 7)) << "made for programs that ask for CF_TEXT";
+    ASSERT_TRUE(WaitForText("pasted → żółw 😀")) << "edit holds: " << EditText();
     ASSERT_TRUE(PumpUntil([&] { return g_arrived.size() >= 4; }));
     EXPECT_EQ(PlanPasteKeys(), ArrivedEvents());
 }
 
-TEST_F(Win32TextOutput, CharacterWithoutAKeyIsPasted)
+TEST_F(Win32TextOutput, CharactersBeyondTheLayoutArriveWhole)
 {
-    // Key events cannot type what the layout has no key for; the clipboard can.
-    CMacroScript script;
     // (Wine's layout on a bare X server has no keys for parentheses either.)
-    script.ParseMacros("caf\xE9 (42)%TAB%ok");
+    CMacroScript script;
+    script.ParseMacros("→ ✓ 😀 café (42)%TAB%żółw%CARET% Ωmega");
     PlayScript(script);
-    ASSERT_TRUE(WaitForText("caf\xE9 (42)\tok")) << "edit holds: " << EditText();
+    ASSERT_TRUE(WaitForText("→ ✓ 😀 café (42)\tżółw Ωmega")) << "edit holds: " << EditText();
+    // Unicode input arrives as VK_PACKET, marked as ours where its scan code cannot be.
+    int packets = 0;
+    for (const ArrivedKey& key : g_arrived) {
+        EXPECT_EQ(SYNTHETIC_EXTRA_INFO, key.extraInfo) << "vk " << int(key.virtualKey);
+        packets += key.virtualKey == VK_PACKET ? 1 : 0;
+    }
+    EXPECT_GT(packets, 0);
+}
+
+// Left presses count characters as the edit steps over them: where %CARET% stood, the caret is.
+// (Wine's edit steps over each unit of a surrogate pair, Windows' over the pair: none here.)
+TEST_F(Win32TextOutput, CaretStepsOverCharactersBeyondTheCodePage)
+{
+    CMacroScript script;
+    script.ParseMacros("→%CARET%ż✓x");
+    PlayScript(script);
+    ASSERT_TRUE(WaitForText("→ż✓x")) << "edit holds: " << EditText();
+    DWORD start = 0, end = 0;
+    PumpUntil([&] {
+        SendMessageW(m_edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        return start == 1;
+    });
+    EXPECT_EQ(1u, start) << "UTF-16 position of the caret";
 }
 
 TEST_F(Win32TextOutput, BusyClipboardIsNotPasted)
@@ -240,14 +280,7 @@ public:
     CTargetThread& operator=(const CTargetThread&) = delete;
 
     bool IsFocused() const { return m_focused; }
-    std::string Text() const
-    {
-        char buffer[1024] = {};
-        DWORD_PTR unused = 0;
-        SendMessageTimeoutA(m_edit, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer), SMTO_BLOCK, 1000,
-                            &unused);
-        return buffer;
-    }
+    std::string Text() const { return UnicodeText(m_edit); }
 
 private:
     void Run(HANDLE ready)
@@ -255,16 +288,15 @@ private:
         m_threadId = GetCurrentThreadId();
         HWND frame = CreateWindowExA(0, "STATIC", "Target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 400, 300, nullptr,
                                      nullptr, nullptr, nullptr);
-        m_edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_WANTRETURN, 0, 0, 380, 250,
-                                 frame, nullptr, nullptr, nullptr);
+        m_edit = CreateUnicodeEdit(frame);
         SetForegroundWindow(frame);
         SetFocus(m_edit);
         m_focused = PumpUntil([&] { return GetFocus() == m_edit && GetForegroundWindow() == frame; });
         SetEvent(ready);
         MSG msg;
-        while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
             TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+            DispatchMessageW(&msg);
         }
         DestroyWindow(frame);
     }
@@ -279,13 +311,13 @@ TEST(Win32TextOutputToAnotherThread, SecondPasteWaitsForTheFirst)
 {
     CTargetThread target;
     ASSERT_TRUE(target.IsFocused());
-    CMacroScript script;
-    // Both pieces go through the clipboard; the second must not replace the first too early.
-    script.ParseMacros("caf\xE9%TAB%na\xEFve (1)%RETURN%\xE0 la carte");
-    PlayScript(script);
-    const std::string expected = "caf\xE9\tna\xEFve (1)\r\n\xE0 la carte";
+    // The second text must not replace the first on the clipboard before the target pasted it.
+    PasteText("café → ");
+    PasteText("naïve ✓");
+    PlayText(" (1)");
+    const std::string expected = "café → naïve ✓ (1)";
     EXPECT_TRUE(PumpUntil([&] { return target.Text() == expected; })) << "target holds: " << target.Text();
-    EXPECT_EQ("\xE0 la carte", ClipboardText());
+    EXPECT_EQ("naïve ✓", ClipboardText());
 }
 
 }  // namespace

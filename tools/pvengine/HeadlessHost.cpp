@@ -39,8 +39,12 @@ bool CHeadlessHost::Load(const std::string& libsDirectory, const std::string& au
 
 void CHeadlessHost::Report(unsigned vk, char ch, bool release)
 {
-    const unsigned chars = static_cast<unsigned char>(ch);
-    if (m_core.Engine().OnHookKey(KeyReport{chars, vk, release}) && !release)
+    // The key gate hands the engine UTF-16: the code page's character as the system converts it.
+    std::u16string units;
+    if (ch != 0)
+        m_codePage.ToUtf16(std::string(1, ch), units);
+    const std::uint32_t unit = units.size() == 1 ? units[0] : 0;
+    if (m_core.Engine().OnHookKey(KeyReport{unit, vk, release}) && !release)
         m_edit.UserKey(vk, ch);
     Pump();
 }

@@ -78,7 +78,10 @@ void CTargetEdit::SendKeyEvents(const KeyEventList& events)
 {
     for (const KeyEvent& event : events) {
         const bool down = !event.IsRelease();
-        if (event.virtualKey == vkey::Shift) {
+        if (event.IsUnicode()) {
+            if (down)
+                ApplyUnit(event.unit);
+        } else if (event.virtualKey == vkey::Shift) {
             m_shift = down;
         } else if (event.virtualKey == vkey::Control) {
             m_control = down;
@@ -89,6 +92,23 @@ void CTargetEdit::SendKeyEvents(const KeyEventList& events)
                 Apply(event.virtualKey, CharacterOf(event.virtualKey, m_shift));
         }
     }
+}
+
+void CTargetEdit::ApplyUnit(char16_t unit)
+{
+    if ((unit & 0xFC00) == 0xD800) {
+        m_highSurrogate = unit;
+        return;
+    }
+    std::u16string character;
+    if (m_highSurrogate != 0 && (unit & 0xFC00) == 0xDC00)
+        character += m_highSurrogate;
+    m_highSurrogate = 0;
+    character += unit;
+    // The edit holds the engine's text: the code page's bytes of the character.
+    std::string text;
+    if (m_codePage.FromUtf16(character, text))
+        Insert(text);
 }
 
 void CTargetEdit::UserKey(unsigned vk, char ch)

@@ -26,14 +26,16 @@ public:
     std::size_t Caret() const { return m_caret; }
 
     // CInputSystem
-    std::int16_t ScanCharacter(char ch) override { return LayoutKey(ch); }
+    std::int16_t ScanCharacter(char16_t unit) override { return unit < 0x80 ? LayoutKey(static_cast<char>(unit)) : -1; }
     bool IsCapsLockOn() override { return false; }
-    bool IsLeadByte(char ch) override;
+    bool IsLeadByte(char ch);
     ClipboardResult PutTextOnClipboard(const std::string& text) override;
     void SendKeyEvents(const KeyEventList& events) override;
 
 private:
     void Apply(unsigned vk, char ch);
+    // A Unicode event's unit: a surrogate waits for its other half.
+    void ApplyUnit(char16_t unit);
     void Insert(const std::string& text);
     void DeleteBack();
     void DeleteForward();
@@ -47,4 +49,5 @@ private:
     std::string m_clipboard;
     bool m_shift = false;
     bool m_control = false;
+    char16_t m_highSurrogate = 0;
 };

@@ -8,10 +8,8 @@
 
 int TypeText(const std::string& text)
 {
-    int sent = 0;
-    for (char ch : text)
-        sent += SendKeystroke(ch, 0);
-    return sent == (int)text.size() ? 1 : 0;
+    PlayText(text);
+    return 1;
 }
 
 int TypeVirtualKey(BYTE virtualKey)

@@ -1,5 +1,5 @@
 // Typing from the test receiver, the way the main program types into the target: every event
-// carries the synthetic scan code, so the hook must not report it.
+// carries the program's marks, so the hook must not report it. Text is UTF-8.
 #pragma once
 #include <windows.h>
 

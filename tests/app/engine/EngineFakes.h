@@ -400,7 +400,30 @@ public:
     }
     unsigned Id() const override { return 1252; }
     bool ToUtf16(std::string_view, std::u16string&) const override { return false; }
-    bool FromUtf16(std::u16string_view, std::string&) const override { return false; }
+    // Keys come as UTF-16: a byte is the unit of its value, a double-byte character the unit
+    // of its two bytes (lead byte high); anything else is the default character.
+    bool FromUtf16(std::u16string_view text, std::string& out) const override
+    {
+        for (const char16_t unit : text) {
+            if (unit < 0x100 && !m_leadByte[unit]) {
+                out += static_cast<char>(unit);
+            } else if (unit >= 0x100 && m_leadByte[unit >> 8]) {
+                out += static_cast<char>(unit >> 8);
+                out += static_cast<char>(unit & 0xFF);
+            } else {
+                out += '?';
+            }
+        }
+        return true;
+    }
+    bool FromUtf16Counted(std::u16string_view text, std::string& out, int& unconvertible) const override
+    {
+        const std::size_t at = out.size();
+        FromUtf16(text, out);
+        unconvertible += static_cast<int>(std::count(out.begin() + static_cast<std::ptrdiff_t>(at), out.end(), '?') -
+                                          std::count(text.begin(), text.end(), u'?'));
+        return true;
+    }
 };
 
 // Virtual keys the tests press.
@@ -462,10 +485,10 @@ public:
 
     // One key report as the main window hands it on. The engine answers it exactly once, with
     // what it returns, before it touches the prompt or queues anything.
-    int Hook(unsigned chars, unsigned keyInfo)
+    int Hook(unsigned units, unsigned keyInfo)
     {
         // Only a press with searches still queued may wait for them.
-        const KeyReport key = KeyReport::FromHook(chars, keyInfo);
+        const KeyReport key = KeyReport::FromHook(units, keyInfo);
         const bool mayCatchUp =
             !key.released && std::find(view.queue.begin(), view.queue.end(), POSTED_SEARCH) != view.queue.end();
         view.answers.clear();
@@ -480,11 +503,12 @@ public:
         return result;
     }
 
-    // Press and release of one key as the hook reports them; the answers for both.
-    std::pair<int, int> Key(unsigned vk, unsigned chars = 0)
+    // Press and release of one key as the hook reports them (units: KeyReport::units); the
+    // answers for both.
+    std::pair<int, int> Key(unsigned vk, unsigned units = 0)
     {
-        const int press = Hook(chars, KeyInfo(vk, false));
-        const int release = Hook(chars, KeyInfo(vk, true));
+        const int press = Hook(units, KeyInfo(vk, false));
+        const int release = Hook(units, KeyInfo(vk, true));
         Pump();
         return {press, release};
     }
@@ -500,13 +524,28 @@ public:
         return 0xBA;  // some punctuation key
     }
 
-    // Types text key by key; every key must pass.
+    // The report's units of one character: a surrogate pair fills both halves.
+    static unsigned UnitsOf(std::u16string_view character)
+    {
+        unsigned units = 0;
+        for (std::size_t i = 0; i < character.size() && i < 2; ++i)
+            units |= static_cast<unsigned>(character[i]) << (16 * i);
+        return units;
+    }
+
+    // Types UTF-8 text key by key, one key a character (beyond ASCII on some punctuation key);
+    // every key must pass.
     void Type(const std::string& text)
     {
-        for (char c : text) {
-            const auto answers = Key(VirtualKeyOf(c), static_cast<unsigned char>(c));
-            EXPECT_EQ(answers.first, 1) << "press of '" << c << "'";
-            EXPECT_EQ(answers.second, 1) << "release of '" << c << "'";
+        const std::u16string units = Utf16Of(text);
+        for (std::size_t i = 0; i < units.size(); ++i) {
+            const bool pair = (units[i] & 0xFC00) == 0xD800 && i + 1 < units.size();
+            const std::u16string_view character = std::u16string_view(units).substr(i, pair ? 2 : 1);
+            const char c = units[i] < 0x80 ? static_cast<char>(units[i]) : '\x80';
+            const auto answers = Key(VirtualKeyOf(c), UnitsOf(character));
+            EXPECT_EQ(answers.first, 1) << "press of character " << i << " of " << text;
+            EXPECT_EQ(answers.second, 1) << "release of character " << i << " of " << text;
+            i += character.size() - 1;
         }
     }
 

@@ -108,7 +108,7 @@ void TypeTwice(unsigned seed, bool ranked, Gate gate)
     for (int step = 0; step < 600; ++step) {
         SCOPED_TRACE("step " + std::to_string(step));
         const KeyReport key = typist.Next();
-        const int expected = Deliver(asked, key, asked.Hook(key.chars, KeyInfo(key.vk, key.released)));
+        const int expected = Deliver(asked, key, asked.Hook(key.units, KeyInfo(key.vk, key.released)));
         gate(gated, key, expected, typist.Random());
         if (::testing::Test::HasFatalFailure())
             return;
@@ -138,7 +138,7 @@ TEST(KeyGateTest, KeysTheRulesLetPassAreKeysTheEngineLetsPassWithTheSameEffect)
                 gated.engine->OnPassedKey(key);
                 Deliver(gated, key, 1);
             } else {
-                ASSERT_EQ(Deliver(gated, key, gated.Hook(key.chars, KeyInfo(key.vk, key.released))), expected);
+                ASSERT_EQ(Deliver(gated, key, gated.Hook(key.units, KeyInfo(key.vk, key.released))), expected);
             }
         });
         if (::testing::Test::HasFatalFailure())
@@ -162,7 +162,7 @@ TEST(KeyGateTest, KeysSwallowedForALateEngineComeOutOnceAndInOrder)
                 ++swallowed;
                 gated.engine->OnSwallowedKey(key);
             } else {
-                Deliver(gated, key, gated.Hook(key.chars, KeyInfo(key.vk, key.released)));
+                Deliver(gated, key, gated.Hook(key.units, KeyInfo(key.vk, key.released)));
             }
         });
         if (::testing::Test::HasFatalFailure())

@@ -127,9 +127,9 @@ TEST_F(KeysTest, KeyWithTwoRolesKeepsTheStrongerOne)
     EXPECT_THAT(output.log, ElementsAre("front " + std::to_string(kTopA), "backspace 3", "type help"));
 }
 
-TEST(KeyReport, DecodesTheHooksReport)
+TEST(KeyReport, DecodesTheReportIntoUtf8)
 {
-    const KeyReport press = KeyReport::FromHook('x' | (0x01 << 8), (0x158u << 8) | 0x0);
+    const KeyReport press = KeyReport::FromHook('x' | (0x01 << 16), (0x158u << 8) | 0x0);
     EXPECT_EQ(press.vk, 0x58u);
     EXPECT_FALSE(press.released);
     EXPECT_EQ(press.Text(), "x\x01");
@@ -137,7 +137,35 @@ TEST(KeyReport, DecodesTheHooksReport)
     const KeyReport release = KeyReport::FromHook(0, (0x41u << 8) | 0x2);
     EXPECT_TRUE(release.released);
     EXPECT_EQ(release.Text(), "");
-    EXPECT_EQ(KeyReport::FromHook(0x4100, 0).Text(), "");  // nothing behind a zero low byte
+    EXPECT_EQ(KeyReport::FromHook(0x41u << 16, 0).Text(), "");  // nothing behind a zero first unit
+    // Beyond any code page: a letter, a dead key's accent with its letter, a surrogate pair.
+    EXPECT_EQ(KeyReport::FromHook(0x017C, 0).Text(), "\xC5\xBC");  // ż
+    EXPECT_EQ(KeyReport::FromHook(0x00B4 | ('e' << 16), 0).Text(),
+              "\xC2\xB4"
+              "e");  // ´e
+    const KeyReport emoji = KeyReport::FromHook(0xD83D | (0xDE00u << 16), 0);
+    EXPECT_EQ(emoji.Text(), "\xF0\x9F\x98\x80");
+    EXPECT_EQ(emoji.PrintableText(), emoji.Text());
+}
+
+// The text the hook sends beside a report belongs to the report right behind it, and to no other.
+TEST(KeyTextPairing, TakesTheTextOnlyForTheReportRightBehindIt)
+{
+    CKeyTextPairing pairing;
+    pairing.NoteText(0x017C, 0x5A00, 1000);
+    EXPECT_EQ(pairing.TakeFor(0x5A00, 1002), std::optional<std::uint32_t>(0x017C));
+    EXPECT_EQ(pairing.TakeFor(0x5A00, 1003), std::nullopt) << "taken once";
+
+    pairing.NoteText(0x017C, 0x5A00, 2000);
+    EXPECT_EQ(pairing.TakeFor(0x5A01, 2001), std::nullopt) << "the release is another report";
+    EXPECT_EQ(pairing.TakeFor(0x5A00, 2002), std::nullopt) << "a report without its text drops it";
+
+    // A text whose report timed out in the hook is not sent: a later key must not take it.
+    pairing.NoteText(0x017C, 0x5A00, 3000);
+    EXPECT_EQ(pairing.TakeFor(0x5A00, 3000 + CKeyTextPairing::kPairWithinMs + 1), std::nullopt);
+    // The tick count wraps.
+    pairing.NoteText(0x0142, 0x4C00, 0xFFFFFFF0u);
+    EXPECT_EQ(pairing.TakeFor(0x4C00, 0x10), std::optional<std::uint32_t>(0x0142));
 }
 
 // Escape in the middle of a word: the rest of it is no new word, and no prompt comes back for it;
@@ -166,13 +194,13 @@ TEST_F(KeysTest, OnlyPrintableAsciiReturnAndLineFeedAreKept)
     EXPECT_EQ(Key(0xDE, 0xE9), std::make_pair(1, 1));
     EXPECT_EQ(engine->TypedText(), "");
     Type("caf");
-    EXPECT_EQ(Key(0xDE, 0xE9 | ('x' << 8)), std::make_pair(1, 1));
+    EXPECT_EQ(Key(0xDE, 0xE9 | ('x' << 16)), std::make_pair(1, 1));
     EXPECT_EQ(engine->TypedText(), "");
     Type("caf");
     EXPECT_EQ(Key(0x09, '\t'), std::make_pair(1, 1));
     EXPECT_EQ(Key(0x41, 0x01), std::make_pair(1, 1));
     EXPECT_EQ(engine->TypedText(), "caf");
-    Key(0xBA, '~' | ('a' << 8));  // a dead key's two characters
+    Key(0xBA, '~' | ('a' << 16));  // a dead key's two characters
     Key(VK_RETURN_, '\r');
     Key(0x7F, 0x7F);
     EXPECT_EQ(engine->TypedText(), "caf~a\r\x7F");
@@ -500,17 +528,17 @@ protected:
 TEST_F(CodePageKeysTest, LettersAndDigitsOfTheCodePageAreKeptOtherMarksEndTheText)
 {
     UseCodePage(*PortableCodePage(1251));
-    Type("\xEF\xF0\xE8\xE2");  // прив
+    Type("прив");
     EXPECT_EQ(engine->TypedText(), "\xEF\xF0\xE8\xE2");
     Key(0xBA, 0xAB);  // « is no letter
     EXPECT_EQ(engine->TypedText(), "");
     UseCodePage(*PortableCodePage(1250));
-    Type("\xBF\xF3\xB3w \xB2");  // żółw and an ogonek alone
+    Type("żółw ˛");  // and an ogonek alone
     EXPECT_EQ(engine->TypedText(), "");
     UseCodePage(*PortableCodePage(1252));
-    Type("gem\xFC\xB2");  // ü and a superscript two: the system counts both
+    Type("gemü²");  // a superscript two: the system counts it
     EXPECT_EQ(engine->TypedText(), "gem\xFC\xB2");
-    Key(0xDE, 0xE9 | ('x' << 8));  // a dead key's two characters
+    Key(0xDE, 0xE9 | ('x' << 16));  // a dead key's two characters
     EXPECT_EQ(engine->TypedText(), "gem\xFC\xB2\xE9x");
     // Backspace takes one single-byte character.
     Key(VK_BACK_, 0x08);
@@ -521,7 +549,7 @@ TEST_F(CodePageKeysTest, LettersAndDigitsOfTheCodePageAreKeptOtherMarksEndTheTex
 TEST_F(DoubleByteKeysTest, ADoubleByteCharacterComesWholeAndIsKept)
 {
     Type("ab");
-    Key(0xDE, 0x82 | (0xA0 << 8));
+    Key(0xDE, 0x82A0);  // as the fake code page has it in UTF-16
     EXPECT_EQ(engine->TypedText(), "ab\x82\xA0");
     Key(0xDE, 0xA0);  // a trail byte alone is no letter of this code page
     EXPECT_EQ(engine->TypedText(), "");

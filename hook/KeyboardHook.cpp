@@ -27,6 +27,13 @@ bool ShortcutModifierDown()
     return IsDown(VK_MENU) || IsDown(VK_CONTROL) || IsDown(VK_LMENU) || IsDown(VK_RMENU);
 }
 
+// AltGr is the right Alt with Ctrl, which Windows holds for it. With it a layout types its third
+// letters (Polish "ż", "€", "@"): typing, not a shortcut, when the key makes a character.
+bool AltGrDown()
+{
+    return IsDown(VK_RMENU) && IsDown(VK_CONTROL) && !IsDown(VK_LMENU);
+}
+
 // What one key makes, translated once: each translation takes the layout's dead-key state, which
 // must stay as the target will find it.
 struct KeyText {
@@ -223,10 +230,13 @@ LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam)
     if (code == HC_ACTION) {
         UINT scanCode = (UINT)((lParam >> 16) & 0xFF);
         UINT vk = (UINT)(wParam & 0xFF);
-        if (!IsOwnKeyEvent(vk, scanCode) && !ShortcutModifierDown()) {
+        const bool shortcut = ShortcutModifierDown();
+        if (!IsOwnKeyEvent(vk, scanCode) && (!shortcut || AltGrDown())) {
             const KeyText text = TranslateKey(vk, scanCode);
             LPARAM report = (LPARAM)(vk * 256 + ((lParam & 0x80000000) ? 1 : 0));
-            if (MainWindowSwallows(text, report))
+            // An AltGr key that makes no printable character (a Ctrl+Alt shortcut) passes as before.
+            const bool printable = text.count > 0 && text.units[0] >= 0x20 && text.units[0] != 0x7F;
+            if ((!shortcut || printable) && MainWindowSwallows(text, report))
                 return -1;
         }
     }

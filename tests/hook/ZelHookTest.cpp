@@ -293,6 +293,26 @@ TEST_F(HookFixture, KeysWithControlHeldPassUnreported)
         EXPECT_EQ(report.vk, (unsigned)VK_CONTROL);
 }
 
+// Right Alt with Ctrl is AltGr: a key that makes no printable character with it (no letter of
+// the layout's third level) is a shortcut and passes unreported, as with Ctrl alone.
+TEST_F(HookFixture, CtrlAltKeysWithoutACharacterPassUnreported)
+{
+    m_install(m_receiver);
+    m_answer = [](unsigned) -> LRESULT {
+        return 0;
+    };
+    const WORD control = (WORD)MapVirtualKeyA(VK_CONTROL, 0), alt = (WORD)MapVirtualKeyA(VK_MENU, 0);
+    std::vector<INPUT> inputs{KeyInput(VK_LCONTROL, control, false), KeyInput(VK_RMENU, alt, false)};
+    for (const INPUT& key : Tap("C"))
+        inputs.push_back(key);
+    inputs.push_back(KeyInput(VK_RMENU, alt, true));
+    inputs.push_back(KeyInput(VK_LCONTROL, control, true));
+    Send(inputs);
+    pvtest::Pump(300);
+    for (const Report& report : m_reports)
+        EXPECT_NE(report.vk, (unsigned)'C') << "Ctrl+AltGr+C reached the main window";
+}
+
 TEST_F(HookFixture, InstallTwiceReportsOnceToTheSecondWindow)
 {
     HWND other = m_windows->NewReceiver();

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include "base/Utf8Text.h"
+#include "base/WinHandles.h"
+
 namespace pvbase {
 
 static HANDLE AsHandle(intptr_t h)
@@ -20,7 +23,7 @@ void NoteFileError(unsigned long error, const std::string& path)
             break;
         case ERROR_ACCESS_DENIED:
         case ERROR_WRITE_PROTECT:
-            fault = !path.empty() && ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES
+            fault = !path.empty() && ::GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES
                         ? FileFault::ReadOnly
                         : FileFault::FolderReadOnly;
             break;
@@ -59,8 +62,8 @@ std::unique_ptr<FileHandle> FileHandle::Open(const std::string& path, OpenMode m
         disposition = CREATE_ALWAYS;
     }
     // Full sharing: another storage may read this file or replace it while we hold it.
-    HANDLE h = ::CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = ::CreateFileW(Widen(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         NoteFileError(::GetLastError(), path);
         return nullptr;
@@ -153,8 +156,9 @@ bool ReplaceFileAtomically(const std::string& from, const std::string& to)
 {
     // Another process may hold the old file open for a moment (reading it at open);
     // sharing violations pass quickly, so retry for up to about two seconds.
+    const std::wstring wideFrom = Widen(from), wideTo = Widen(to);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        if (::MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return true;
         DWORD error = ::GetLastError();
         if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) {
@@ -171,13 +175,27 @@ bool ReplaceFileAtomically(const std::string& from, const std::string& to)
 
 bool RemoveFileIfExists(const std::string& path)
 {
-    if (::DeleteFileA(path.c_str()))
+    if (::DeleteFileW(Widen(path).c_str()))
         return true;
     DWORD error = ::GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
         return true;
     NoteFileError(error, path);
     return false;
+}
+
+bool ListFolder(const std::string& pattern, std::vector<FolderEntry>& entries, std::size_t maxEntries)
+{
+    WIN32_FIND_DATAW data;
+    FindHandle find(::FindFirstFileW(Widen(pattern).c_str(), &data));
+    if (!find)
+        return false;
+    do {
+        if (entries.size() >= maxEntries)
+            break;
+        entries.push_back(FolderEntry{Narrow(data.cFileName), data.dwFileAttributes});
+    } while (::FindNextFileW(find.Get(), &data));
+    return true;
 }
 
 }  // namespace pvbase

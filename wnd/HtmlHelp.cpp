@@ -97,7 +97,8 @@ HWND CHtmlHelpEntry::Call(HWND caller, const char* file, UINT command, DWORD_PTR
     if (!Load())
         return nullptr;
     const WideHelpData wideData(command, data);
-    return m_function(caller, Widen(file ? file : "").c_str(), command, wideData.Data());
+    const std::wstring wideFile = Widen(file ? file : "");
+    return m_function(caller, file ? wideFile.c_str() : nullptr, command, wideData.Data());
 }
 
 HWND CallHtmlHelp(HWND caller, const char* file, UINT command, DWORD_PTR data)

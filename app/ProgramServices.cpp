@@ -7,7 +7,6 @@
 #include "base/FileIo.h"
 #include "base/WindowTree.h"
 #include "textout/Win32InputSystem.h"
-#include "wnd/Handles.h"
 
 WindowHandle CWin32Desktop::ForegroundWindow()
 {

@@ -9,7 +9,7 @@ namespace {
 // What the program's own version resource says; empty in a program without one (the tests).
 std::string ProgramVersion()
 {
-    HRSRC found = ::FindResourceA(nullptr, MAKEINTRESOURCEA(VS_VERSION_INFO), MAKEINTRESOURCEA(16));
+    HRSRC found = ::FindResourceW(nullptr, MAKEINTRESOURCEW(VS_VERSION_INFO), MAKEINTRESOURCEW(16));
     HGLOBAL loaded = found ? ::LoadResource(nullptr, found) : nullptr;
     const void* data = loaded ? ::LockResource(loaded) : nullptr;
     return data ? pvbase::FileVersionText(data, ::SizeofResource(nullptr, found)) : std::string();

@@ -78,7 +78,7 @@ bool CController::Start(bool useHookLibrary)
     if (!m_engine.Start(Handle(), m_prompt.Handle(), useHookLibrary))
         return false;
     if (useHookLibrary)
-        ::PostMessageA(m_engine.Window(), WM_ENGINE_LOAD, 0, 0);
+        ::PostMessageW(m_engine.Window(), WM_ENGINE_LOAD, 0, 0);
     return true;
 }
 
@@ -89,7 +89,7 @@ void CController::Shutdown()
     m_started = false;
     // The hook goes first, so that no key waits for a program that is ending.
     if (m_engine.Window())
-        ::SendMessageA(m_engine.Window(), WM_ENGINE_SET_ENABLED, 0, 0);
+        ::SendMessageW(m_engine.Window(), WM_ENGINE_SET_ENABLED, 0, 0);
     m_engine.Stop();
     ::UnregisterHotKey(Handle(), HOTKEY_ENABLE);
     m_tray.Remove();
@@ -111,7 +111,7 @@ void CController::ApplySettings()
     m_enableHotkey = m_settingsBridge.LoadEnableHotkey();
     RegisterEnableHotkey();
     if (m_engine.Window())
-        ::PostMessageA(m_engine.Window(), WM_ENGINE_APPLY_SETTINGS, 0, 0);
+        ::PostMessageW(m_engine.Window(), WM_ENGINE_APPLY_SETTINGS, 0, 0);
 }
 
 void CController::RegisterEnableHotkey()
@@ -185,7 +185,7 @@ void CController::ToggleFeature(int id)
         return;
     }
     if (m_engine.Window())
-        ::PostMessageA(m_engine.Window(), WM_ENGINE_APPLY_SETTINGS, 0, 0);
+        ::PostMessageW(m_engine.Window(), WM_ENGINE_APPLY_SETTINGS, 0, 0);
 }
 
 void CController::ToggleEnable()
@@ -197,7 +197,7 @@ void CController::SetEnabled(bool enabled)
 {
     // Sent: when it returns the hook is in, or out, for every application.
     if (m_engine.Window())
-        ::SendMessageA(m_engine.Window(), WM_ENGINE_SET_ENABLED, enabled ? 1 : 0, 0);
+        ::SendMessageW(m_engine.Window(), WM_ENGINE_SET_ENABLED, enabled ? 1 : 0, 0);
     m_enabled = enabled;
     m_tray.ChangeIcon(enabled ? IDR_MAINFRAME : IDI_DISABLED);
 }
@@ -326,7 +326,7 @@ bool CController::RunCommand(int id, LPARAM lParam)
             return true;
         case ID_DEBUG_HANG_ENGINE:
         case ID_DEBUG_HANG_ENGINE_AFTER_COMPLETION:
-            ::PostMessageA(m_engine.Window(), WM_ENGINE_DEBUG_HANG,
+            ::PostMessageW(m_engine.Window(), WM_ENGINE_DEBUG_HANG,
                            std::min<DWORD>(static_cast<DWORD>(lParam), kMaxDebugBusyMs),
                            id == ID_DEBUG_HANG_ENGINE_AFTER_COMPLETION ? 1 : 0);
             return true;
@@ -337,12 +337,12 @@ bool CController::RunCommand(int id, LPARAM lParam)
 
 void CController::OnRowClicked(int row, unsigned pageSerial)
 {
-    ::PostMessageA(m_engine.Window(), WM_ENGINE_ROW_CLICKED, static_cast<WPARAM>(row), pageSerial);
+    ::PostMessageW(m_engine.Window(), WM_ENGINE_ROW_CLICKED, static_cast<WPARAM>(row), pageSerial);
 }
 
 void CController::OnRowDoubleClicked(int row, unsigned pageSerial)
 {
-    ::PostMessageA(m_engine.Window(), WM_ENGINE_ROW_DOUBLE_CLICKED, static_cast<WPARAM>(row), pageSerial);
+    ::PostMessageW(m_engine.Window(), WM_ENGINE_ROW_DOUBLE_CLICKED, static_cast<WPARAM>(row), pageSerial);
 }
 
 bool CController::DialogCommand(int id)
@@ -451,7 +451,7 @@ void CController::EditUserDictionary(UINT pathResourceId)
 void CController::ReloadDictionaries()
 {
     if (m_engine.Window())
-        ::PostMessageA(m_engine.Window(), WM_ENGINE_RELOAD_DICTIONARIES, 0, 0);
+        ::PostMessageW(m_engine.Window(), WM_ENGINE_RELOAD_DICTIONARIES, 0, 0);
 }
 
 void CController::RunOptions(UINT firstPageName)

@@ -6,6 +6,7 @@
 
 #include "app/ThreadMessages.h"
 #include "base/ProgramPaths.h"
+#include "base/Utf8Text.h"
 #include "dict/CodePage.h"
 #include "wnd/Window.h"
 
@@ -219,7 +220,7 @@ void CEngineHost::OnPassedKey(WPARAM units, LPARAM keyInfo)
 void CEngineHost::TakePassedKeys()
 {
     MSG msg;
-    while (::PeekMessageA(&msg, Window(), WM_ENGINE_KEY_PASSED, WM_ENGINE_KEY_PASSED, PM_REMOVE)) {
+    while (::PeekMessageW(&msg, Window(), WM_ENGINE_KEY_PASSED, WM_ENGINE_KEY_PASSED, PM_REMOVE)) {
         const CEngineWorkLog::Entry entry(m_workLog, "passed", static_cast<std::uint32_t>(msg.lParam));
         OnPassedKey(msg.wParam, msg.lParam);
     }
@@ -241,7 +242,7 @@ void CEngineHost::WaitForRelease()
         if (::MsgWaitForMultipleObjects(0, nullptr, FALSE, ms, QS_POSTMESSAGE | QS_SENDMESSAGE) != WAIT_OBJECT_0)
             return;
         MSG msg;
-        ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);  // runs the keys sent
+        ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);  // runs the keys sent
         TakePassedKeys();
     }
 }
@@ -283,7 +284,7 @@ void CEngineHost::OnLoad()
     SetEnabled(true);
     m_caretTracker.Start(this);
     m_caretTracker.SyncFocus();  // a control focused before start-up raises no event for us
-    ::PostMessageA(m_viewWindow, WM_VIEW_LOADED, noDictionary ? 1 : 0, 0);
+    ::PostMessageW(m_viewWindow, WM_VIEW_LOADED, noDictionary ? 1 : 0, 0);
 }
 
 bool CEngineHost::LoadDictionaries()
@@ -292,7 +293,7 @@ bool CEngineHost::LoadDictionaries()
     const std::string directory = m_settingsBridge.ProgramDirectory();
     if (directory.empty())
         return true;  // no program path: nothing is loaded, nothing is said
-    ::CreateDirectoryA(pvbase::LibsDirectory(directory).c_str(), nullptr);  // an existing one stays
+    ::CreateDirectoryW(Widen(pvbase::LibsDirectory(directory)).c_str(), nullptr);  // an existing one stays
     return m_core.LoadDictionaries(pvbase::DictionaryPattern(directory));
 }
 

@@ -15,7 +15,7 @@ bool CEngineThread::Start(HWND viewWindow, HWND promptWindow, bool useHookLibrar
 {
     if (m_thread.joinable())
         return m_window != nullptr;
-    wnd::HandleOwner ready(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    wnd::HandleOwner ready(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!ready)
         return false;
     m_thread = std::thread(&CEngineThread::Run, this, viewWindow, promptWindow, useHookLibrary, ready.Get());
@@ -32,7 +32,7 @@ void CEngineThread::Stop()
     if (!m_thread.joinable())
         return;
     if (m_window)
-        ::PostMessageA(m_window, WM_ENGINE_STOP, 0, 0);
+        ::PostMessageW(m_window, WM_ENGINE_STOP, 0, 0);
     m_thread.join();
     m_window = nullptr;
 }
@@ -40,7 +40,7 @@ void CEngineThread::Stop()
 void CEngineThread::Call(const std::function<void(CEngineHost&)>& work) const
 {
     if (m_window)
-        ::SendMessageA(m_window, WM_ENGINE_CALL, reinterpret_cast<WPARAM>(&work), 0);
+        ::SendMessageW(m_window, WM_ENGINE_CALL, reinterpret_cast<WPARAM>(&work), 0);
 }
 
 void CEngineThread::Run(HWND viewWindow, HWND promptWindow, bool useHookLibrary, HANDLE ready)
@@ -55,9 +55,9 @@ void CEngineThread::Run(HWND viewWindow, HWND promptWindow, bool useHookLibrary,
         ::SetEvent(ready);
         if (m_window) {
             MSG msg;
-            while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+            while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
                 ::TranslateMessage(&msg);
-                ::DispatchMessageA(&msg);
+                ::DispatchMessageW(&msg);
             }
         }
     }

@@ -13,7 +13,7 @@ void CFileProblemTeller::Tell(const std::string& file, const std::string& text)
     if (!m_toldFiles.insert(file).second)
         return;
     auto message = std::make_unique<std::string>(text);
-    if (::PostMessageA(m_viewWindow, WM_VIEW_FILE_PROBLEM, 0, reinterpret_cast<LPARAM>(message.get())))
+    if (::PostMessageW(m_viewWindow, WM_VIEW_FILE_PROBLEM, 0, reinterpret_cast<LPARAM>(message.get())))
         message.release();
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/ProgramPaths.h"
+#include "base/Utf8Text.h"
 #include "hook/host32/Host32Protocol.h"
 
 namespace {
@@ -15,12 +16,12 @@ const DWORD kHook32StopWaitMs = 1000;
 
 bool CHook32Helper::SystemRuns32BitPrograms()
 {
-    char folder[MAX_PATH];
-    const UINT length = ::GetSystemWow64DirectoryA(folder, MAX_PATH);
+    wchar_t folder[MAX_PATH];
+    const UINT length = ::GetSystemWow64DirectoryW(folder, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return false;
-    const std::string kernel = std::string(folder) + "\\kernel32.dll";
-    return ::GetFileAttributesA(kernel.c_str()) != INVALID_FILE_ATTRIBUTES;
+    const std::wstring kernel = std::wstring(folder, length) + L"\\kernel32.dll";
+    return ::GetFileAttributesW(kernel.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool CHook32Helper::Running() const
@@ -31,13 +32,13 @@ bool CHook32Helper::Running() const
 bool CHook32Helper::Start(HWND window)
 {
     Stop();
-    const std::string path = pvbase::ProgramDirectory() + HOST32_EXE_NAME;
-    std::string command = "\"" + path + "\" " + std::to_string(reinterpret_cast<ULONG_PTR>(window)) + " " +
-                          std::to_string(::GetCurrentProcessId());
-    STARTUPINFOA startup{};
+    const std::wstring path = Widen(pvbase::ProgramDirectory() + HOST32_EXE_NAME);
+    std::wstring command = L"\"" + path + L"\" " + std::to_wstring(reinterpret_cast<ULONG_PTR>(window)) + L" " +
+                           std::to_wstring(::GetCurrentProcessId());
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!::CreateProcessA(path.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+    if (!::CreateProcessW(path.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
         return false;
     m_process.Reset(info.hProcess);
     ::CloseHandle(info.hThread);
@@ -50,13 +51,13 @@ bool CHook32Helper::Start(HWND window)
 void CHook32Helper::SetHook(bool installed)
 {
     if (Running())
-        ::PostThreadMessageA(m_threadId, installed ? WM_HOST32_INSTALL : WM_HOST32_REMOVE, 0, 0);
+        ::PostThreadMessageW(m_threadId, installed ? WM_HOST32_INSTALL : WM_HOST32_REMOVE, 0, 0);
 }
 
 void CHook32Helper::Stop()
 {
     if (Running()) {
-        ::PostThreadMessageA(m_threadId, WM_QUIT, 0, 0);
+        ::PostThreadMessageW(m_threadId, WM_QUIT, 0, 0);
         if (::WaitForSingleObject(m_process.Get(), kHook32StopWaitMs) != WAIT_OBJECT_0)
             ::TerminateProcess(m_process.Get(), 1);
     }

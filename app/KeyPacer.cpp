@@ -58,12 +58,12 @@ bool CKeyPacer::OnTimer(UINT_PTR id, CCompletionEngine& engine)
 
 void CKeyPacer::PostSearch()
 {
-    ::PostMessageA(m_window, WM_PROMPT_SEARCH, 0, 0);
+    ::PostMessageW(m_window, WM_PROMPT_SEARCH, 0, 0);
 }
 
 void CKeyPacer::PostComplete()
 {
-    ::PostMessageA(m_window, WM_PROMPT_COMPLETE, 0, 0);
+    ::PostMessageW(m_window, WM_PROMPT_COMPLETE, 0, 0);
 }
 
 void CKeyPacer::StartAcceptInputTimer()

@@ -6,14 +6,14 @@
 #include "wnd/Dialog.h"
 #include "wnd/MessageBoxes.h"
 
-const char CPennivoxApp::kMutexName[] = "Pennivox";
+const wchar_t CPennivoxApp::kMutexName[] = L"Pennivox";
 
 int CPennivoxApp::InitInstance()
 {
     wnd::InitCommonControlsOnce();
 
     // Held for the life of the process and never closed: it marks the running copy.
-    HANDLE mutex = ::CreateMutexA(nullptr, TRUE, kMutexName);
+    HANDLE mutex = ::CreateMutexW(nullptr, TRUE, kMutexName);
     if (::GetLastError() == ERROR_ALREADY_EXISTS) {
         wnd::ShowMessage(nullptr, IDS_ALREADY_RUNNING, wnd::kErrorCaption, MB_ICONSTOP | MB_OK);
         return 0;

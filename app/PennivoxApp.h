@@ -5,7 +5,7 @@
 
 class CPennivoxApp {
 public:
-    static const char kMutexName[];
+    static const wchar_t kMutexName[];
     // The whole life of the program; returns the process exit code.
     int InitInstance();
 };

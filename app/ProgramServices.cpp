@@ -4,9 +4,9 @@
 
 #include "app/engine/CompletionEngine.h"
 #include "app/ThreadMessages.h"
+#include "base/FileIo.h"
 #include "base/WindowTree.h"
 #include "textout/Win32InputSystem.h"
-#include "wnd/Handles.h"
 
 WindowHandle CWin32Desktop::ForegroundWindow()
 {
@@ -34,14 +34,11 @@ std::unique_ptr<FolderListing> CBackgroundFileSystem::List(const std::string& pa
 {
     auto listing = std::make_unique<FolderListing>();
     listing->pattern = pattern;
-    WIN32_FIND_DATAA data;
-    wnd::FindHandle find(::FindFirstFileA(pattern.c_str(), &data));
-    listing->listed = static_cast<bool>(find);
-    if (find) {
-        do {
-            listing->entries.push_back(DirectoryEntry{data.cFileName, data.dwFileAttributes});
-        } while (listing->entries.size() < kMaxEntries && ::FindNextFileA(find.Get(), &data));
-    }
+    std::vector<pvbase::FolderEntry> entries;
+    listing->listed = pvbase::ListFolder(pattern, entries, kMaxEntries);
+    listing->entries.reserve(entries.size());
+    for (pvbase::FolderEntry& entry : entries)
+        listing->entries.push_back(DirectoryEntry{std::move(entry.name), entry.attributes});
     listing->madeAt = ::GetTickCount();
     return listing;
 }
@@ -72,7 +69,7 @@ void CBackgroundFileSystem::StartListing(const std::string& pattern)
     HWND notify = m_notify;
     std::thread([pattern, notify] {
         FolderListing* listing = List(pattern).release();
-        if (!::PostMessageA(notify, WM_ENGINE_FOLDER_LISTED, 0, reinterpret_cast<LPARAM>(listing)))
+        if (!::PostMessageW(notify, WM_ENGINE_FOLDER_LISTED, 0, reinterpret_cast<LPARAM>(listing)))
             delete listing;  // the engine is gone
     }).detach();
 }

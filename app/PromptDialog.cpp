@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/win/PromptPlacement.h"
+#include "base/Utf8Text.h"
 #include "wnd/Controls.h"
 #include "hook/ZelApi.h"
 #include "res/resource.h"
@@ -25,9 +26,9 @@ HIMAGELIST LoadKindIcons(int size)
 {
     HINSTANCE instance = wnd::ResourceInstance();
     auto strip = static_cast<HBITMAP>(
-        ::LoadImageA(instance, MAKEINTRESOURCEA(IDB_CANDIDATE_KINDS), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        ::LoadImageW(instance, MAKEINTRESOURCEW(IDB_CANDIDATE_KINDS), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     BITMAP info{};
-    if (!strip || !::GetObjectA(strip, sizeof info, &info) || info.bmHeight <= 0) {
+    if (!strip || !::GetObjectW(strip, sizeof info, &info) || info.bmHeight <= 0) {
         if (strip)
             ::DeleteObject(strip);
         return nullptr;
@@ -35,7 +36,7 @@ HIMAGELIST LoadKindIcons(int size)
     const int count = info.bmWidth / info.bmHeight;
     if (size != info.bmHeight) {
         ::DeleteObject(strip);
-        strip = static_cast<HBITMAP>(::LoadImageA(instance, MAKEINTRESOURCEA(IDB_CANDIDATE_KINDS), IMAGE_BITMAP,
+        strip = static_cast<HBITMAP>(::LoadImageW(instance, MAKEINTRESOURCEW(IDB_CANDIDATE_KINDS), IMAGE_BITMAP,
                                                   count * size, size, LR_CREATEDIBSECTION));
         if (!strip)
             return nullptr;
@@ -62,11 +63,11 @@ BOOL CPromptDialog::OnInitDialog()
     std::string about = wnd::LoadResourceString(IDS_ABOUTBOX);
     HMENU systemMenu = ::GetSystemMenu(CDialog::Handle(), FALSE);
     if (systemMenu && !about.empty()) {
-        ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
-        ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, about.c_str());
+        ::AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+        ::AppendMenuW(systemMenu, MF_STRING, IDM_ABOUTBOX, Widen(about).c_str());
     }
     m_icon.Reset(static_cast<HICON>(
-        ::LoadImageA(wnd::ResourceInstance(), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
+        ::LoadImageW(wnd::ResourceInstance(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
     Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon.Get()));
     Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon.Get()));
 
@@ -139,8 +140,8 @@ void CPromptDialog::RenderRows(const PromptState& state)
     if (listRect.left != 0 || listRect.top != 0 || listRect.right != list.cx || listRect.bottom != list.cy)
         ::SetWindowPos(m_list.Handle(), nullptr, 0, 0, list.cx, list.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     RECT frame{0, 0, list.cx, list.cy};
-    ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongPtrA(CDialog::Handle(), GWL_STYLE)), FALSE,
-                         static_cast<DWORD>(::GetWindowLongPtrA(CDialog::Handle(), GWL_EXSTYLE)));
+    ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongPtrW(CDialog::Handle(), GWL_STYLE)), FALSE,
+                         static_cast<DWORD>(::GetWindowLongPtrW(CDialog::Handle(), GWL_EXSTYLE)));
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
     const RECT window = WindowRect();
     if (window.right - window.left != width || window.bottom - window.top != height) {
@@ -181,7 +182,7 @@ bool CPromptDialog::IsShownOnTopAt(POINT point) const
     const RECT now = WindowRect();
     if (now.left != point.x || now.top != point.y)
         return false;
-    if (!(::GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_TOPMOST))
+    if (!(::GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST))
         return false;
     for (HWND above = ::GetWindow(w, GW_HWNDPREV); above; above = ::GetWindow(above, GW_HWNDPREV)) {
         if (above != m_preview.Handle() && ::IsWindowVisible(above))
@@ -197,7 +198,7 @@ void CPromptDialog::Hide()
         return;
     if (IsVisible())
         ::ShowWindow(w, SW_HIDE);
-    if (::GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_TOPMOST)
+    if (::GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST)
         ::SetWindowPos(w, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_HIDEWINDOW);
     m_preview.Hide();
 }

@@ -132,6 +132,6 @@ void CPromptStateBuilder::Publish()
     if (m_latestSerial)
         m_latestSerial->store(m_state.serial, std::memory_order_release);
     auto* copy = new PromptState(m_state);
-    if (!::PostMessageA(m_viewWindow, WM_VIEW_PROMPT_STATE, 0, reinterpret_cast<LPARAM>(copy)))
+    if (!::PostMessageW(m_viewWindow, WM_VIEW_PROMPT_STATE, 0, reinterpret_cast<LPARAM>(copy)))
         delete copy;
 }

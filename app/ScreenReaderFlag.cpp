@@ -7,8 +7,8 @@ namespace {
 void SetFlag(BOOL on)
 {
     // SPIF_SENDCHANGE without SPIF_UPDATEINIFILE: for this session only.
-    ::SystemParametersInfoA(SPI_SETSCREENREADER, on, nullptr, SPIF_SENDCHANGE);
-    ::PostMessageA(HWND_BROADCAST, WM_SETTINGCHANGE, SPI_SETSCREENREADER, 0);
+    ::SystemParametersInfoW(SPI_SETSCREENREADER, on, nullptr, SPIF_SENDCHANGE);
+    ::PostMessageW(HWND_BROADCAST, WM_SETTINGCHANGE, SPI_SETSCREENREADER, 0);
 }
 
 }  // namespace
@@ -18,7 +18,7 @@ void CScreenReaderFlag::TurnOn()
     if (m_set)
         return;
     BOOL before = FALSE;
-    if (!::SystemParametersInfoA(SPI_GETSCREENREADER, 0, &before, 0))
+    if (!::SystemParametersInfoW(SPI_GETSCREENREADER, 0, &before, 0))
         before = FALSE;
     m_before = before ? 1 : 0;
     m_set = true;

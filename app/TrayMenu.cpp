@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "base/Utf8Text.h"
 #include "config/ui/HotkeyText.h"
 #include "res/resource.h"
 #include "wnd/MessageBoxes.h"
@@ -28,13 +29,13 @@ void PrepareTrayMenu(HMENU popup, const TrayMenuState& state)
 
     const std::string text = EnableItemText(state.enabled, state.enableHotkey);
     ::DeleteMenu(popup, ID_TRAY_ENABLE, MF_BYCOMMAND);
-    ::InsertMenuA(popup, 0, MF_BYPOSITION | MF_STRING, ID_TRAY_ENABLE, text.c_str());
+    ::InsertMenuW(popup, 0, MF_BYPOSITION | MF_STRING, ID_TRAY_ENABLE, Widen(text).c_str());
 }
 
 bool OpenShellLink(HWND owner, const std::string& link)
 {
-    const auto result =
-        reinterpret_cast<INT_PTR>(::ShellExecuteA(owner, "open", link.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    const auto result = reinterpret_cast<INT_PTR>(
+        ::ShellExecuteW(owner, L"open", Widen(link).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     if (result > 32)
         return true;
     ::MessageBeep(0);

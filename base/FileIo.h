@@ -1,11 +1,12 @@
 // Minimal positional file access and the atomic replace: the one place with platform file
 // calls (FileIoPosix.cpp natively, FileIoWin.cpp on Windows). The storage layer, the AutoLearn
-// file and the settings updates all go through it.
+// file and the settings updates all go through it. Paths are UTF-8 (the W functions on Windows).
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace pvbase {
 
@@ -71,5 +72,17 @@ bool ReadWholeFile(const std::string& path, std::string& bytes);
 // Writes the bytes to path + ".new", forces them to disk and moves that file over path: a write
 // cut anywhere leaves the old file or the new one. The partial file is removed on failure.
 bool WriteFileAtomically(const std::string& path, const std::string& bytes);
+
+#ifdef _WIN32
+// An entry of a folder listing: its name and the system's FILE_ATTRIBUTE_* bits.
+struct FolderEntry {
+    std::string name;
+    std::uint32_t attributes = 0;
+};
+// Adds the entries matching the system's wildcard pattern ("C:\\folder\\*.lib"; the system also
+// matches short names) in the system's order, up to maxEntries in all. False when nothing matched or
+// the folder cannot be read.
+bool ListFolder(const std::string& pattern, std::vector<FolderEntry>& entries, std::size_t maxEntries = SIZE_MAX);
+#endif
 
 }  // namespace pvbase

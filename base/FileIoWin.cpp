@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "base/Utf8Text.h"
+#include "base/WinHandles.h"
 
 namespace pvbase {
 
@@ -155,8 +156,9 @@ bool ReplaceFileAtomically(const std::string& from, const std::string& to)
 {
     // Another process may hold the old file open for a moment (reading it at open);
     // sharing violations pass quickly, so retry for up to about two seconds.
+    const std::wstring wideFrom = Widen(from), wideTo = Widen(to);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        if (::MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        if (::MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return true;
         DWORD error = ::GetLastError();
         if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) {
@@ -180,6 +182,20 @@ bool RemoveFileIfExists(const std::string& path)
         return true;
     NoteFileError(error, path);
     return false;
+}
+
+bool ListFolder(const std::string& pattern, std::vector<FolderEntry>& entries, std::size_t maxEntries)
+{
+    WIN32_FIND_DATAW data;
+    FindHandle find(::FindFirstFileW(Widen(pattern).c_str(), &data));
+    if (!find)
+        return false;
+    do {
+        if (entries.size() >= maxEntries)
+            break;
+        entries.push_back(FolderEntry{Narrow(data.cFileName), data.dwFileAttributes});
+    } while (::FindNextFileW(find.Get(), &data));
+    return true;
 }
 
 }  // namespace pvbase

@@ -2,6 +2,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "base/Utf8Text.h"
 #endif
 
 namespace pvbase {
@@ -41,11 +43,11 @@ std::string DictionaryPattern(const std::string& programDirectory)
 #ifdef _WIN32
 std::string ProgramDirectory()
 {
-    char path[MAX_PATH + 1];
-    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    wchar_t path[MAX_PATH + 1];
+    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return std::string();
-    std::string directory(path, length);
+    std::string directory = Narrow(std::wstring_view(path, length));
     const std::size_t slash = directory.rfind('\\');
     if (slash != std::string::npos)
         directory.resize(slash + 1);

@@ -7,8 +7,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
-#include "base/Utf8Text.h"
-#include "base/WinHandles.h"
+#include "base/FileIo.h"
 #else
 #include <filesystem>
 #include <system_error>
@@ -65,16 +64,13 @@ std::vector<std::string> ListMatchingFiles(const std::string& pattern)
         return names;
 
 #ifdef _WIN32
-    WIN32_FIND_DATAW found;
-    pvbase::FindHandle search(FindFirstFileW(Widen(pattern).c_str(), &found));
-    if (!search)
-        return names;
-    do {
+    std::vector<pvbase::FolderEntry> found;
+    pvbase::ListFolder(pattern, found);
+    for (pvbase::FolderEntry& entry : found) {
         // The system also matches short 8.3 names ("*.lib" would take "a.libx"): check again.
-        std::string name = Narrow(found.cFileName);
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && WildcardMatch(wildcard.c_str(), name.c_str()))
-            names.push_back(std::move(name));
-    } while (FindNextFileW(search.Get(), &found));
+        if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY) && WildcardMatch(wildcard.c_str(), entry.name.c_str()))
+            names.push_back(std::move(entry.name));
+    }
 #else
     std::error_code error;
     std::filesystem::directory_iterator it(folder.empty() ? std::string(".") : folder, error);

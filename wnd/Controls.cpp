@@ -1,5 +1,9 @@
 #include "wnd/Controls.h"
 
+#include <iterator>
+
+#include "base/Utf8Text.h"
+
 namespace wnd {
 
 bool InitCommonControlsOnce()
@@ -16,51 +20,52 @@ bool InitCommonControlsOnce()
 
 HTREEITEM CTreeView::InsertItem(const std::string& text, LPARAM data, HTREEITEM parent, HTREEITEM after) const
 {
-    TVINSERTSTRUCTA insert{};
+    std::wstring wide = Widen(text);
+    TVINSERTSTRUCTW insert{};
     insert.hParent = parent;
     insert.hInsertAfter = after;
     insert.item.mask = TVIF_TEXT | TVIF_PARAM;
-    insert.item.pszText = const_cast<char*>(text.c_str());
+    insert.item.pszText = wide.data();
     insert.item.lParam = data;
-    return reinterpret_cast<HTREEITEM>(::SendMessageA(m_hwnd, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+    return reinterpret_cast<HTREEITEM>(::SendMessageW(m_hwnd, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 
 int AddComboItem(HWND combo, const std::string& text, LPARAM data)
 {
-    const LRESULT index = ::SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    const LRESULT index = ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(text).c_str()));
     if (index < 0)
         return -1;
-    ::SendMessageA(combo, CB_SETITEMDATA, static_cast<WPARAM>(index), data);
+    ::SendMessageW(combo, CB_SETITEMDATA, static_cast<WPARAM>(index), data);
     return static_cast<int>(index);
 }
 
 LPARAM SelectedComboData(HWND combo)
 {
-    const LRESULT selected = ::SendMessageA(combo, CB_GETCURSEL, 0, 0);
-    return selected == CB_ERR ? -1 : ::SendMessageA(combo, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0);
+    const LRESULT selected = ::SendMessageW(combo, CB_GETCURSEL, 0, 0);
+    return selected == CB_ERR ? -1 : ::SendMessageW(combo, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0);
 }
 
 LPARAM CTreeView::ItemData(HTREEITEM item) const
 {
-    TVITEMA query{};
+    TVITEMW query{};
     query.mask = TVIF_PARAM;
     query.hItem = item;
-    if (!item || !::SendMessageA(m_hwnd, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query)))
+    if (!item || !::SendMessageW(m_hwnd, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query)))
         return -1;
     return query.lParam;
 }
 
 std::string CTreeView::ItemText(HTREEITEM item) const
 {
-    char buffer[512] = "";
-    TVITEMA query{};
+    wchar_t buffer[512] = L"";
+    TVITEMW query{};
     query.mask = TVIF_TEXT;
     query.hItem = item;
     query.pszText = buffer;
-    query.cchTextMax = sizeof(buffer);
-    if (!item || !::SendMessageA(m_hwnd, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query)))
+    query.cchTextMax = static_cast<int>(std::size(buffer));
+    if (!item || !::SendMessageW(m_hwnd, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query)))
         return {};
-    return buffer;
+    return Narrow(buffer);
 }
 
 std::optional<LPARAM> CTreeView::SelectedData(const NMHDR& header)

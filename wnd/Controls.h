@@ -44,11 +44,11 @@ LPARAM SelectedComboData(HWND combo);
 // Sets a font on a window (and redraws it).
 inline void SetControlFont(HWND window, HFONT font)
 {
-    ::SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 inline HFONT WindowFont(HWND window)
 {
-    return reinterpret_cast<HFONT>(::SendMessageA(window, WM_GETFONT, 0, 0));
+    return reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0));
 }
 
 }  // namespace wnd

@@ -6,7 +6,9 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <iterator>
 
+#include "base/Utf8Text.h"
 #include "wnd/MessageBoxes.h"
 #include "wnd/Window.h"
 
@@ -37,12 +39,12 @@ bool ParseInteger(const std::string& text, int& value)
 
 void SetSpinRange(HWND spin, int minimum, int maximum)
 {
-    ::SendMessageA(spin, UDM_SETRANGE32, static_cast<WPARAM>(minimum), static_cast<LPARAM>(maximum));
+    ::SendMessageW(spin, UDM_SETRANGE32, static_cast<WPARAM>(minimum), static_cast<LPARAM>(maximum));
 }
 
 void SetSpinPosition(HWND spin, int value)
 {
-    ::SendMessageA(spin, UDM_SETPOS32, 0, static_cast<LPARAM>(value));
+    ::SendMessageW(spin, UDM_SETPOS32, 0, static_cast<LPARAM>(value));
 }
 
 WORD HotkeyControlWord(DWORD stored)
@@ -60,13 +62,13 @@ void FocusField(HWND field)
     HWND dialog = ::GetAncestor(field, GA_ROOT);
     // WM_NEXTDLGCTL keeps the dialog's default button in step with the focus.
     if (dialog && dialog != field)
-        ::SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
+        ::SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
     if (::GetFocus() != field)
         ::SetFocus(field);
-    char className[16] = "";
-    ::GetClassNameA(field, className, sizeof(className));
-    if (::lstrcmpiA(className, "Edit") == 0)
-        ::SendMessageA(field, EM_SETSEL, 0, -1);
+    wchar_t className[16] = L"";
+    ::GetClassNameW(field, className, static_cast<int>(std::size(className)));
+    if (::lstrcmpiW(className, L"Edit") == 0)
+        ::SendMessageW(field, EM_SETSEL, 0, -1);
 }
 
 void CDataExchange::Fail(int id, const std::string& message)
@@ -140,12 +142,13 @@ void CDataExchange::Text(int id, std::string& value, int maxLength)
         return;
     if (IsLoading()) {
         if (maxLength > 0)
-            ::SendMessageA(Field(id), EM_SETLIMITTEXT, static_cast<WPARAM>(maxLength), 0);
-        ::SetDlgItemTextA(m_dialog, id, value.c_str());
+            ::SendMessageW(Field(id), EM_SETLIMITTEXT, static_cast<WPARAM>(maxLength), 0);
+        SetTextOf(Field(id), value);
         return;
     }
     std::string text = WindowText(Field(id));
-    if (maxLength > 0 && text.size() > static_cast<size_t>(maxLength))
+    // The limit counts what the edit control counts: UTF-16 units, not UTF-8 bytes.
+    if (maxLength > 0 && Widen(text).size() > static_cast<size_t>(maxLength))
         Fail(id, "Please enter no more than " + std::to_string(maxLength) + " characters.");
     else
         value = text;
@@ -183,9 +186,9 @@ void CDataExchange::Hotkey(int id, DWORD& value)
     if (Skipped())
         return;
     if (IsLoading())
-        ::SendMessageA(Field(id), HKM_SETHOTKEY, HotkeyControlWord(value), 0);
+        ::SendMessageW(Field(id), HKM_SETHOTKEY, HotkeyControlWord(value), 0);
     else
-        value = StoredHotkey(static_cast<WORD>(::SendMessageA(Field(id), HKM_GETHOTKEY, 0, 0)));
+        value = StoredHotkey(static_cast<WORD>(::SendMessageW(Field(id), HKM_GETHOTKEY, 0, 0)));
 }
 
 void CDataExchange::ComboData(int id, LPARAM& value)
@@ -194,17 +197,17 @@ void CDataExchange::ComboData(int id, LPARAM& value)
         return;
     HWND combo = Field(id);
     if (IsSaving()) {
-        LRESULT selected = ::SendMessageA(combo, CB_GETCURSEL, 0, 0);
-        value = selected == CB_ERR ? -1 : ::SendMessageA(combo, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0);
+        LRESULT selected = ::SendMessageW(combo, CB_GETCURSEL, 0, 0);
+        value = selected == CB_ERR ? -1 : ::SendMessageW(combo, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0);
         return;
     }
-    LRESULT count = ::SendMessageA(combo, CB_GETCOUNT, 0, 0);
+    LRESULT count = ::SendMessageW(combo, CB_GETCOUNT, 0, 0);
     WPARAM match = static_cast<WPARAM>(-1);
     for (LRESULT item = 0; item < count && match == static_cast<WPARAM>(-1); ++item) {
-        if (::SendMessageA(combo, CB_GETITEMDATA, static_cast<WPARAM>(item), 0) == value)
+        if (::SendMessageW(combo, CB_GETITEMDATA, static_cast<WPARAM>(item), 0) == value)
             match = static_cast<WPARAM>(item);
     }
-    ::SendMessageA(combo, CB_SETCURSEL, match, 0);
+    ::SendMessageW(combo, CB_SETCURSEL, match, 0);
 }
 
 }  // namespace wnd

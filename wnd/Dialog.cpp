@@ -18,7 +18,7 @@ std::vector<HWND>& ModelessDialogs()
 // Posted by a dialog to itself once it is shown, to take the foreground.
 UINT BringForwardMessage()
 {
-    static const UINT message = ::RegisterWindowMessageA("PvDialogBringForward");
+    static const UINT message = ::RegisterWindowMessageW(L"PvDialogBringForward");
     return message;
 }
 
@@ -51,7 +51,7 @@ INT_PTR CDialog::DoModal(HWND parent)
     if (Handle())
         return -1;
     m_modal = true;
-    INT_PTR result = ::DialogBoxParamA(ResourceInstance(), MAKEINTRESOURCEA(m_templateId), parent, &CDialog::DialogProc,
+    INT_PTR result = ::DialogBoxParamW(ResourceInstance(), MAKEINTRESOURCEW(m_templateId), parent, &CDialog::DialogProc,
                                        reinterpret_cast<LPARAM>(this));
     m_modal = false;
     return result;
@@ -62,7 +62,7 @@ bool CDialog::CreateModeless(HWND parent)
     if (Handle())
         return false;
     m_modal = false;
-    HWND window = ::CreateDialogParamA(ResourceInstance(), MAKEINTRESOURCEA(m_templateId), parent, &CDialog::DialogProc,
+    HWND window = ::CreateDialogParamW(ResourceInstance(), MAKEINTRESOURCEW(m_templateId), parent, &CDialog::DialogProc,
                                        reinterpret_cast<LPARAM>(this));
     if (!window)
         return false;
@@ -75,7 +75,7 @@ bool CDialog::CreateChild(HWND parent)
     if (Handle() || !parent)
         return false;
     m_modal = false;
-    return ::CreateDialogParamA(ResourceInstance(), MAKEINTRESOURCEA(m_templateId), parent, &CDialog::DialogProc,
+    return ::CreateDialogParamW(ResourceInstance(), MAKEINTRESOURCEW(m_templateId), parent, &CDialog::DialogProc,
                                 reinterpret_cast<LPARAM>(this)) != nullptr;
 }
 
@@ -187,7 +187,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT msg, WPARAM wParam, LPARA
         return handled ? static_cast<INT_PTR>(result) : FALSE;
     if (!handled)
         return FALSE;
-    ::SetWindowLongPtrA(window, DWLP_MSGRESULT, result);
+    ::SetWindowLongPtrW(window, DWLP_MSGRESULT, result);
     return TRUE;
 }
 
@@ -208,14 +208,14 @@ int RunMessageLoop()
 {
     MSG msg;
     for (;;) {
-        BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+        BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0)
             return static_cast<int>(msg.wParam);
         if (got == -1)
             return -1;
         bool consumed = false;
         for (HWND dialog : ModelessDialogs()) {
-            if (::IsDialogMessageA(dialog, &msg)) {
+            if (::IsDialogMessageW(dialog, &msg)) {
                 consumed = true;
                 break;
             }
@@ -223,7 +223,7 @@ int RunMessageLoop()
         if (consumed)
             continue;
         ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
+        ::DispatchMessageW(&msg);
     }
 }
 

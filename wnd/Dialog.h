@@ -36,7 +36,7 @@ public:
 
     // Control helpers.
     std::string ItemText(int id) const { return WindowText(Item(id)); }
-    void SetItemText(int id, const std::string& text) const { ::SetDlgItemTextA(Handle(), id, text.c_str()); }
+    void SetItemText(int id, const std::string& text) const { SetTextOf(Item(id), text); }
     int ItemInt(int id, bool* ok = nullptr) const;
     void SetItemInt(int id, int value) const { ::SetDlgItemInt(Handle(), id, static_cast<UINT>(value), TRUE); }
     bool IsChecked(int id) const { return ::IsDlgButtonChecked(Handle(), id) == BST_CHECKED; }

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "base/Utf8Text.h"
+
 namespace wnd {
 namespace {
 
@@ -12,27 +14,31 @@ const size_t kPathCapacity = 4096;
 
 std::optional<std::string> RunFileDialog(const FileDialogOptions& options, bool save)
 {
-    std::string filter = SystemFilter(options.filter);
-    std::vector<char> path(kPathCapacity, '\0');
-    options.fileName.copy(path.data(), path.size() - 1);
+    const std::wstring filter = Widen(SystemFilter(options.filter));
+    const std::wstring fileName = Widen(options.fileName);
+    const std::wstring initialFolder = Widen(options.initialFolder);
+    const std::wstring title = Widen(options.title);
+    const std::wstring defaultExtension = Widen(options.defaultExtension);
+    std::vector<wchar_t> path(kPathCapacity, L'\0');
+    fileName.copy(path.data(), path.size() - 1);
 
-    OPENFILENAMEA dialog{};
+    OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = options.owner;
     dialog.lpstrFilter = filter.empty() ? nullptr : filter.c_str();
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = path.data();
     dialog.nMaxFile = static_cast<DWORD>(path.size());
-    dialog.lpstrInitialDir = options.initialFolder.empty() ? nullptr : options.initialFolder.c_str();
-    dialog.lpstrTitle = options.title.empty() ? nullptr : options.title.c_str();
-    dialog.lpstrDefExt = options.defaultExtension.empty() ? nullptr : options.defaultExtension.c_str();
+    dialog.lpstrInitialDir = initialFolder.empty() ? nullptr : initialFolder.c_str();
+    dialog.lpstrTitle = title.empty() ? nullptr : title.c_str();
+    dialog.lpstrDefExt = defaultExtension.empty() ? nullptr : defaultExtension.c_str();
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
     dialog.Flags |= save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST;
 
-    BOOL chosen = save ? ::GetSaveFileNameA(&dialog) : ::GetOpenFileNameA(&dialog);
-    if (!chosen || path[0] == '\0')
+    BOOL chosen = save ? ::GetSaveFileNameW(&dialog) : ::GetOpenFileNameW(&dialog);
+    if (!chosen || path[0] == L'\0')
         return std::nullopt;
-    return std::string(path.data());
+    return Narrow(path.data());
 }
 
 }  // namespace

@@ -10,7 +10,9 @@
 
 namespace wnd {
 
-// Calls HtmlHelpA; returns 0 when the help library or its entry cannot be found.
+// Calls HtmlHelpW with the UTF-8 file; a topic (HH_DISPLAY_TOPIC) and the texts of an HH_AKLINK
+// (HH_ALINK_LOOKUP, HH_KEYWORD_LOOKUP) given as data are UTF-8 too, other data goes as it is.
+// Returns 0 when the help library or its entry cannot be found.
 HWND CallHtmlHelp(HWND caller, const char* file, UINT command, DWORD_PTR data);
 
 // The library path of the registered HTML Help control, or "hhctrl.ocx" when none is registered.
@@ -27,7 +29,7 @@ public:
     bool Unavailable() const { return m_failed; }
 
 private:
-    using HtmlHelpFunction = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
+    using HtmlHelpFunction = HWND(WINAPI*)(HWND, LPCWSTR, UINT, DWORD_PTR);
     bool Load();
 
     LibraryLocator m_locator;

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "base/Utf8Text.h"
 #include "wnd/Controls.h"
 #include "wnd/MessageBoxes.h"
 #include "wnd/WndIds.h"
@@ -22,9 +23,9 @@ void CZELStatic::SetLinkTarget(const std::string& target)
     if (!Handle())
         return;
     // Without the notify style a static is transparent to the mouse.
-    LONG_PTR style = ::GetWindowLongPtrA(Handle(), GWL_STYLE);
+    LONG_PTR style = ::GetWindowLongPtrW(Handle(), GWL_STYLE);
     style = m_target.empty() ? (style & ~static_cast<LONG_PTR>(SS_NOTIFY)) : (style | SS_NOTIFY);
-    ::SetWindowLongPtrA(Handle(), GWL_STYLE, style);
+    ::SetWindowLongPtrW(Handle(), GWL_STYLE, style);
     ::InvalidateRect(Handle(), nullptr, TRUE);
 }
 
@@ -47,12 +48,12 @@ void CZELStatic::SetNotification(HWND window, UINT message, WPARAM value)
 void CZELStatic::Click()
 {
     if (m_notifyWindow && m_notifyMessage)
-        ::SendMessageA(m_notifyWindow, m_notifyMessage, m_notifyValue, reinterpret_cast<LPARAM>(Handle()));
+        ::SendMessageW(m_notifyWindow, m_notifyMessage, m_notifyValue, reinterpret_cast<LPARAM>(Handle()));
     if (m_target.empty())
         return;
     HWND owner = Handle() ? ::GetParent(Handle()) : nullptr;
-    const INT_PTR result =
-        reinterpret_cast<INT_PTR>(::ShellExecuteA(owner, "open", m_target.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    const INT_PTR result = reinterpret_cast<INT_PTR>(
+        ::ShellExecuteW(owner, L"open", Widen(m_target).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     if (result <= 32) {
         ::MessageBeep(MB_OK);
         wnd::ShowInfo(owner, "Unable to open " + m_target + ".", MB_ICONINFORMATION);
@@ -70,11 +71,11 @@ HFONT CZELStatic::LinkFont()
         base = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
     if (m_underlined && m_underlinedFrom == base)
         return m_underlined.Get();
-    LOGFONTA font{};
-    if (!::GetObjectA(base, sizeof(font), &font))
+    LOGFONTW font{};
+    if (!::GetObjectW(base, sizeof(font), &font))
         return base;
     font.lfUnderline = TRUE;
-    m_underlined.Reset(::CreateFontIndirectA(&font));
+    m_underlined.Reset(::CreateFontIndirectW(&font));
     m_underlinedFrom = base;
     return m_underlined ? m_underlined.Get() : base;
 }
@@ -88,21 +89,21 @@ void CZELStatic::Paint()
     wnd::SelectObjectScope font(dc.Get(), LinkFont());
     ::SetBkMode(dc.Get(), TRANSPARENT);
     ::SetTextColor(dc.Get(), m_visited ? m_visitedColour : m_linkColour);
-    const LONG_PTR style = ::GetWindowLongPtrA(Handle(), GWL_STYLE);
+    const LONG_PTR style = ::GetWindowLongPtrW(Handle(), GWL_STYLE);
     UINT align = DT_LEFT;
     if ((style & SS_TYPEMASK) == SS_CENTER)
         align = DT_CENTER;
     else if ((style & SS_TYPEMASK) == SS_RIGHT)
         align = DT_RIGHT;
-    const std::string text = Text();
-    ::DrawTextA(dc.Get(), text.c_str(), static_cast<int>(text.size()), &client, align | DT_NOPREFIX | DT_WORDBREAK);
+    const std::wstring text = Widen(Text());
+    ::DrawTextW(dc.Get(), text.c_str(), static_cast<int>(text.size()), &client, align | DT_NOPREFIX | DT_WORDBREAK);
 }
 
 HCURSOR CZELStatic::Cursor() const
 {
     if (!m_handCursor)
         return ::LoadCursorA(nullptr, IDC_ARROW);
-    HCURSOR hand = ::LoadCursorA(wnd::ResourceInstance(), MAKEINTRESOURCEA(IDC_HAND_CURSOR));
+    HCURSOR hand = ::LoadCursorW(wnd::ResourceInstance(), MAKEINTRESOURCEW(IDC_HAND_CURSOR));
     return hand ? hand : ::LoadCursorA(nullptr, IDC_HAND);
 }
 

@@ -1,8 +1,8 @@
 #include "wnd/ListView.h"
 
 #include <algorithm>
-#include <cstring>
 
+#include "base/Utf8Text.h"
 #include "wnd/Window.h"
 
 namespace wnd {
@@ -18,38 +18,41 @@ int CALLBACK CompareByData(LPARAM first, LPARAM second, LPARAM order)
     }
 }
 
-std::string FromWide(const wchar_t* text)
+// A list whose parent is an ANSI window talks in the system's code page.
+std::string FromCodePage(const char* text)
 {
-    int size = ::WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    const int size = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
     if (size <= 1)
         return {};
-    std::string result(static_cast<size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text, -1, &result[0], size, nullptr, nullptr);
-    result.resize(static_cast<size_t>(size) - 1);
-    return result;
+    std::wstring wide(static_cast<size_t>(size), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), size);
+    wide.resize(static_cast<size_t>(size) - 1);
+    return Narrow(wide);
 }
 
-std::wstring ToWide(const std::string& text)
+// Copies as much of the text as fits with its terminating zero, never half a surrogate pair.
+void CopyTruncated(const std::wstring& text, wchar_t* to, int capacity)
 {
-    int size = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring result(static_cast<size_t>(size > 0 ? size : 0), L'\0');
-    if (size > 0)
-        ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &result[0], size);
-    return result;
+    size_t n = std::min(text.size(), static_cast<size_t>(capacity) - 1);
+    if (n > 0 && n < text.size() && IS_HIGH_SURROGATE(text[n - 1]))
+        --n;
+    text.copy(to, n);
+    to[n] = L'\0';
 }
 
 }  // namespace
 
 int CListView::InsertColumn(int index, const char* title, int format, int width) const
 {
-    LVCOLUMNA column{};
+    std::wstring wideTitle = Widen(title ? title : "");
+    LVCOLUMNW column{};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = format;
     column.cx = ScaleToWindow(m_hwnd, width);
-    column.pszText = const_cast<char*>(title ? title : "");
+    column.pszText = wideTitle.data();
     column.iSubItem = index;
     return static_cast<int>(
-        ::SendMessageA(m_hwnd, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column)));
+        ::SendMessageW(m_hwnd, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column)));
 }
 
 int CListView::SetColumns(std::initializer_list<ListColumn> columns) const
@@ -73,13 +76,14 @@ int CListView::ColumnCount() const
 
 int CListView::InsertItem(int index, const std::string& text, int image, LPARAM data) const
 {
-    LVITEMA item{};
+    std::wstring wide = Widen(text);
+    LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_PARAM | (image >= 0 ? LVIF_IMAGE : 0);
     item.iItem = index;
-    item.pszText = const_cast<char*>(text.c_str());
+    item.pszText = wide.data();
     item.iImage = image;
     item.lParam = data;
-    return static_cast<int>(::SendMessageA(m_hwnd, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    return static_cast<int>(::SendMessageW(m_hwnd, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
 int CListView::InsertRow(int index, const std::vector<std::string>& cells, LPARAM data, int image) const
@@ -94,60 +98,61 @@ std::string CListView::ItemText(int index, int column) const
 {
     // The list copies at most the buffer less one: a full buffer may mean a longer text.
     for (size_t size = 256;; size *= 4) {
-        std::vector<char> buffer(size);
-        LVITEMA item{};
+        std::vector<wchar_t> buffer(size);
+        LVITEMW item{};
         item.iSubItem = column;
         item.pszText = buffer.data();
         item.cchTextMax = static_cast<int>(buffer.size());
         int n = static_cast<int>(
-            ::SendMessageA(m_hwnd, LVM_GETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)));
+            ::SendMessageW(m_hwnd, LVM_GETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)));
         if (n < static_cast<int>(size) - 1 || size >= (1u << 20))
-            return std::string(buffer.data(), n > 0 ? static_cast<size_t>(n) : 0);
+            return Narrow(std::wstring_view(buffer.data(), n > 0 ? static_cast<size_t>(n) : 0));
     }
 }
 
 bool CListView::SetItemText(int index, int column, const std::string& text) const
 {
-    LVITEMA item{};
+    std::wstring wide = Widen(text);
+    LVITEMW item{};
     item.iSubItem = column;
-    item.pszText = const_cast<char*>(text.c_str());
-    return ::SendMessageA(m_hwnd, LVM_SETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)) !=
+    item.pszText = wide.data();
+    return ::SendMessageW(m_hwnd, LVM_SETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)) !=
            FALSE;
 }
 
 LPARAM CListView::ItemData(int index) const
 {
-    LVITEMA item{};
+    LVITEMW item{};
     item.mask = LVIF_PARAM;
     item.iItem = index;
-    if (!::SendMessageA(m_hwnd, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
+    if (!::SendMessageW(m_hwnd, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)))
         return -1;
     return item.lParam;
 }
 
 bool CListView::SetItemData(int index, LPARAM data) const
 {
-    LVITEMA item{};
+    LVITEMW item{};
     item.mask = LVIF_PARAM;
     item.iItem = index;
     item.lParam = data;
-    return ::SendMessageA(m_hwnd, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item)) != FALSE;
+    return ::SendMessageW(m_hwnd, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)) != FALSE;
 }
 
 int CListView::FindData(LPARAM data) const
 {
-    LVFINDINFOA find{};
+    LVFINDINFOW find{};
     find.flags = LVFI_PARAM;
     find.lParam = data;
     return static_cast<int>(
-        ::SendMessageA(m_hwnd, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+        ::SendMessageW(m_hwnd, LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
 }
 
 bool CListView::ItemRect(int index, RECT& rect, int code) const
 {
     rect = RECT{};
     rect.left = code;
-    return ::SendMessageA(m_hwnd, LVM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect)) !=
+    return ::SendMessageW(m_hwnd, LVM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect)) !=
            FALSE;
 }
 
@@ -190,10 +195,10 @@ void CListView::SetFocused(int index) const
 
 bool CListView::SetState(int index, UINT state, UINT mask) const
 {
-    LVITEMA item{};
+    LVITEMW item{};
     item.stateMask = mask;
     item.state = state;
-    return ::SendMessageA(m_hwnd, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)) !=
+    return ::SendMessageW(m_hwnd, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)) !=
            FALSE;
 }
 
@@ -201,7 +206,7 @@ bool CListView::SortByData(const DataOrder& order) const
 {
     if (!order)
         return false;
-    return ::SendMessageA(m_hwnd, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&order),
+    return ::SendMessageW(m_hwnd, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&order),
                           reinterpret_cast<LPARAM>(&CompareByData)) != FALSE;
 }
 
@@ -210,15 +215,15 @@ bool CListView::SortByText(int column, bool ascending) const
     // Rows are numbered through their item data while sorting, then get their own data back:
     // the indexes that LVM_SORTITEMSEX passes shift while the sort moves rows.
     int count = ItemCount();
-    std::vector<std::string> texts(static_cast<size_t>(count));
+    std::vector<std::wstring> texts(static_cast<size_t>(count));
     std::vector<LPARAM> data(static_cast<size_t>(count));
     for (int row = 0; row < count; ++row) {
-        texts[row] = ItemText(row, column);
+        texts[row] = Widen(ItemText(row, column));
         data[row] = ItemData(row);
         SetItemData(row, row);
     }
     bool sorted = SortByData([&](LPARAM first, LPARAM second) {
-        int order = ::lstrcmpiA(texts[first].c_str(), texts[second].c_str());
+        int order = ::lstrcmpiW(texts[first].c_str(), texts[second].c_str());
         return ascending ? order : -order;
     });
     for (int row = 0; row < count; ++row) {
@@ -232,7 +237,7 @@ bool CListView::SortByText(int column, bool ascending) const
 HWND CListView::EditLabel(int index) const
 {
     ::SetFocus(m_hwnd);  // the list edits labels only while it has the focus
-    return reinterpret_cast<HWND>(::SendMessageA(m_hwnd, LVM_EDITLABELA, static_cast<WPARAM>(index), 0));
+    return reinterpret_cast<HWND>(::SendMessageW(m_hwnd, LVM_EDITLABELW, static_cast<WPARAM>(index), 0));
 }
 
 int CListView::LabelEditStartRow(const NMHDR& header)
@@ -251,12 +256,12 @@ std::optional<LabelEdit> CListView::EndedLabelEdit(const NMHDR& header)
         const auto& info = reinterpret_cast<const NMLVDISPINFOA&>(header);
         edit.row = info.item.iItem;
         if (info.item.pszText)
-            edit.text = std::string(info.item.pszText);
+            edit.text = FromCodePage(info.item.pszText);
     } else if (header.code == LVN_ENDLABELEDITW) {
         const auto& info = reinterpret_cast<const NMLVDISPINFOW&>(header);
         edit.row = info.item.iItem;
         if (info.item.pszText)
-            edit.text = FromWide(info.item.pszText);
+            edit.text = Narrow(info.item.pszText);
     } else {
         return std::nullopt;
     }
@@ -265,7 +270,7 @@ std::optional<LabelEdit> CListView::EndedLabelEdit(const NMHDR& header)
 
 bool CListView::SetItemCount(int count) const
 {
-    return ::SendMessageA(m_hwnd, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOSCROLL) != FALSE;
+    return ::SendMessageW(m_hwnd, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOSCROLL) != FALSE;
 }
 
 void CListView::ResetRows(int count) const
@@ -277,7 +282,7 @@ void CListView::ResetRows(int count) const
 
 int CListView::CompareTexts(const std::string& first, const std::string& second)
 {
-    return ::lstrcmpA(first.c_str(), second.c_str());
+    return ::lstrcmpW(Widen(first).c_str(), Widen(second).c_str());
 }
 
 bool CListView::HandleNotify(const NMHDR& header, LRESULT& result) const
@@ -308,16 +313,17 @@ void CListView::FillDisplayText(int row, int column, void* text, int capacity, b
 {
     if (!text || capacity <= 0)
         return;
-    std::string cell = m_cellText(row, column);
+    const std::wstring cell = Widen(m_cellText(row, column));
     if (wide) {
-        std::wstring wideCell = ToWide(cell);
-        size_t n = std::min(wideCell.size(), static_cast<size_t>(capacity) - 1);
-        wideCell.copy(static_cast<wchar_t*>(text), n);
-        static_cast<wchar_t*>(text)[n] = L'\0';
+        CopyTruncated(cell, static_cast<wchar_t*>(text), capacity);
         return;
     }
-    size_t n = std::min(cell.size(), static_cast<size_t>(capacity) - 1);
-    std::memcpy(text, cell.data(), n);
+    const int size =
+        ::WideCharToMultiByte(CP_ACP, 0, cell.data(), static_cast<int>(cell.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<size_t>(std::max(size, 0)), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, cell.data(), static_cast<int>(cell.size()), bytes.data(), size, nullptr, nullptr);
+    const size_t n = std::min(bytes.size(), static_cast<size_t>(capacity) - 1);
+    bytes.copy(static_cast<char*>(text), n);
     static_cast<char*>(text)[n] = '\0';
 }
 

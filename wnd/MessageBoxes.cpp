@@ -1,5 +1,6 @@
 #include "wnd/MessageBoxes.h"
 
+#include "base/Utf8Text.h"
 #include "wnd/Window.h"
 
 namespace wnd {
@@ -11,7 +12,8 @@ MessageText::MessageText(UINT resourceId) : m_text(LoadResourceString(resourceId
 
 int ShowMessage(HWND owner, const MessageText& text, const char* caption, UINT flags)
 {
-    return ::MessageBoxA(owner, text.Text().c_str(), caption, flags | MB_SETFOREGROUND);
+    return ::MessageBoxW(owner, Widen(text.Text()).c_str(), Widen(caption ? caption : "").c_str(),
+                         flags | MB_SETFOREGROUND);
 }
 
 int ShowInfo(HWND owner, const MessageText& text, UINT icon)

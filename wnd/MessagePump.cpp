@@ -1,19 +1,22 @@
 #include "wnd/MessagePump.h"
 
+#include <iterator>
+
 namespace wnd {
 namespace {
 
 bool IsDialogWindow(HWND window)
 {
-    char className[16] = "";
-    return window && ::GetClassNameA(window, className, sizeof(className)) && ::lstrcmpA(className, "#32770") == 0;
+    wchar_t className[16] = L"";
+    return window && ::GetClassNameW(window, className, static_cast<int>(std::size(className))) &&
+           ::lstrcmpW(className, L"#32770") == 0;
 }
 
 }  // namespace
 
 WaitingMessage TakeWaitingMessage(MSG& msg)
 {
-    if (!::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+    if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
         return WaitingMessage::None;
     if (msg.message == WM_QUIT) {
         ::PostQuitMessage(static_cast<int>(msg.wParam));
@@ -26,10 +29,10 @@ void DispatchTakenMessage(MSG& msg)
 {
     // The dialog the work was started from keeps Tab, Enter and Esc as its own loop would.
     HWND root = msg.hwnd ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-    if (IsDialogWindow(root) && ::IsDialogMessageA(root, &msg))
+    if (IsDialogWindow(root) && ::IsDialogMessageW(root, &msg))
         return;
     ::TranslateMessage(&msg);
-    ::DispatchMessageA(&msg);
+    ::DispatchMessageW(&msg);
 }
 
 bool IsWindowOrChild(HWND window, HWND candidate)

@@ -72,8 +72,8 @@ bool CPageHost::Create(Entry& entry)
     if (!m_parent || !entry.page->CreateChild(m_parent))
         return false;
     // Tab and arrow keys of the parent reach the page's controls.
-    LONG_PTR exStyle = ::GetWindowLongPtrA(entry.page->Handle(), GWL_EXSTYLE);
-    ::SetWindowLongPtrA(entry.page->Handle(), GWL_EXSTYLE, exStyle | WS_EX_CONTROLPARENT);
+    LONG_PTR exStyle = ::GetWindowLongPtrW(entry.page->Handle(), GWL_EXSTYLE);
+    ::SetWindowLongPtrW(entry.page->Handle(), GWL_EXSTYLE, exStyle | WS_EX_CONTROLPARENT);
     Place(entry);
     if (m_tabAfter)
         ::SetWindowPos(entry.page->Handle(), m_tabAfter, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -99,7 +99,7 @@ bool CPageHost::Show(int index)
     }
     ::ShowWindow(shown.page->Handle(), SW_SHOW);
     if (m_caption)
-        ::SetWindowTextA(m_caption, shown.title.c_str());
+        SetTextOf(m_caption, shown.title);
     // Selecting the item notifies TVN_SELCHANGED, which lands here again with m_current set.
     if (shown.treeItem && m_tree.Selection() != shown.treeItem)
         m_tree.Select(shown.treeItem);

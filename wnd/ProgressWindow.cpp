@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/Utf8Text.h"
 #include "wnd/Controls.h"
 #include "wnd/MessagePump.h"
 
@@ -20,11 +21,11 @@ const int kTextLines = 4;
 
 HFONT CreateMessageFont()
 {
-    NONCLIENTMETRICSA metrics{};
+    NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
-    if (!::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
+    if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
         return nullptr;
-    return ::CreateFontIndirectA(&metrics.lfMessageFont);
+    return ::CreateFontIndirectW(&metrics.lfMessageFont);
 }
 
 SIZE TextSize(HWND window, HFONT font, const char* text)
@@ -32,7 +33,8 @@ SIZE TextSize(HWND window, HFONT font, const char* text)
     wnd::ClientDC dc(window);
     wnd::SelectObjectScope select(dc.Get(), font);
     SIZE size{};
-    ::GetTextExtentPoint32A(dc.Get(), text, ::lstrlenA(text), &size);
+    const std::wstring wide = Widen(text);
+    ::GetTextExtentPoint32W(dc.Get(), wide.c_str(), static_cast<int>(wide.size()), &size);
     return size;
 }
 
@@ -77,22 +79,22 @@ bool CProgressWindow::CreateWindowAndControls(bool smoothBar)
                 m_options.owner))
         return false;
     m_text = CreateChild("STATIC", "", SS_LEFT | SS_LEFTNOWORDWRAP | SS_NOPREFIX, kTextId);
-    m_bar = CreateChild(PROGRESS_CLASSA, "", smoothBar ? PBS_SMOOTH : 0, kBarId);
+    m_bar = CreateChild("msctls_progress32", "", smoothBar ? PBS_SMOOTH : 0, kBarId);
     m_cancelButton = CreateChild("BUTTON", kCancelLabel, BS_PUSHBUTTON | WS_TABSTOP, kCancelId);
     if (!m_text || !m_bar || !m_cancelButton) {
         m_cancelButton = nullptr;
         return false;
     }
-    ::SendMessageA(m_bar, PBM_SETRANGE32, static_cast<WPARAM>(m_lower), m_upper);
-    ::SendMessageA(m_bar, PBM_SETSTEP, static_cast<WPARAM>(m_step), 0);
+    ::SendMessageW(m_bar, PBM_SETRANGE32, static_cast<WPARAM>(m_lower), m_upper);
+    ::SendMessageW(m_bar, PBM_SETSTEP, static_cast<WPARAM>(m_step), 0);
     return true;
 }
 
 HWND CProgressWindow::CreateChild(const char* className, const char* text, DWORD style, int id)
 {
-    HWND child =
-        ::CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, Handle(),
-                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleA(nullptr), nullptr);
+    HWND child = ::CreateWindowExW(0, Widen(className).c_str(), Widen(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0,
+                                   0, 10, 10, Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                   ::GetModuleHandleW(nullptr), nullptr);
     if (child && m_font)
         wnd::SetControlFont(child, m_font.Get());
     return child;
@@ -114,8 +116,8 @@ void CProgressWindow::LayOut()
     ::MoveWindow(m_bar, kMargin, rowTop, buttonLeft - 2 * kMargin, buttonHeight, FALSE);
 
     RECT frame{0, 0, kLayoutWidth, rowTop + buttonHeight + kMargin};
-    const DWORD style = static_cast<DWORD>(::GetWindowLongPtrA(Handle(), GWL_STYLE));
-    const DWORD exStyle = static_cast<DWORD>(::GetWindowLongPtrA(Handle(), GWL_EXSTYLE));
+    const DWORD style = static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_STYLE));
+    const DWORD exStyle = static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_EXSTYLE));
     ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
     ::SetWindowPos(Handle(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -138,7 +140,7 @@ void CProgressWindow::PlaceWindow()
     HMONITOR monitor = ::MonitorFromWindow(m_options.owner, MONITOR_DEFAULTTOPRIMARY);
     MONITORINFO info{};
     info.cbSize = sizeof(info);
-    ::GetMonitorInfoA(monitor, &info);
+    ::GetMonitorInfoW(monitor, &info);
     const RECT& area = info.rcWork;
     ::SetWindowPos(Handle(), nullptr, area.left + (area.right - area.left - width) / 2,
                    area.top + (area.bottom - area.top - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -170,8 +172,8 @@ void CProgressWindow::SetRange(int lower, int upper, int step)
     m_step = step;
     if (!Created())
         return;
-    ::SendMessageA(m_bar, PBM_SETRANGE32, static_cast<WPARAM>(lower), upper);
-    ::SendMessageA(m_bar, PBM_SETSTEP, static_cast<WPARAM>(step), 0);
+    ::SendMessageW(m_bar, PBM_SETRANGE32, static_cast<WPARAM>(lower), upper);
+    ::SendMessageW(m_bar, PBM_SETSTEP, static_cast<WPARAM>(step), 0);
 }
 
 void CProgressWindow::SetPosition(int position)
@@ -190,11 +192,9 @@ void CProgressWindow::UpdatePercentage()
     const int percentage = span > 0 ? static_cast<int>(static_cast<long long>(m_position) * 100 / span) : 0;
     if (percentage != m_shownPercentage) {
         m_shownPercentage = percentage;
-        char title[512];
-        std::snprintf(title, sizeof(title), "%s [%d%%]", m_options.title.c_str(), percentage);
-        wnd::CWindow::SetText(title);
+        wnd::CWindow::SetText(m_options.title + " [" + std::to_string(percentage) + "%]");
     }
-    ::SendMessageA(m_bar, PBM_SETPOS, static_cast<WPARAM>(m_position), 0);
+    ::SendMessageW(m_bar, PBM_SETPOS, static_cast<WPARAM>(m_position), 0);
 }
 
 void CProgressWindow::SetText(const char* format, ...)
@@ -211,7 +211,7 @@ void CProgressWindow::SetText(const char* format, ...)
     if (length > 0)
         std::vsnprintf(text.data(), text.size(), format, args);
     va_end(args);
-    ::SetWindowTextA(m_text, text.data());
+    wnd::SetTextOf(m_text, text.data());
 }
 
 void CProgressWindow::Clear()
@@ -220,7 +220,7 @@ void CProgressWindow::Clear()
     m_cancelled = false;
     if (!Created())
         return;
-    ::SetWindowTextA(m_text, "");
+    wnd::SetTextOf(m_text, "");
     UpdatePercentage();
 }
 

@@ -5,17 +5,19 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/Utf8Text.h"
+
 namespace wnd {
 namespace {
 
-const char kObjectProperty[] = "PvWindowObject";
+const wchar_t kObjectProperty[] = L"PvWindowObject";
 HINSTANCE g_resourceInstance = nullptr;
 
 }  // namespace
 
 HINSTANCE ResourceInstance()
 {
-    return g_resourceInstance ? g_resourceInstance : ::GetModuleHandleA(nullptr);
+    return g_resourceInstance ? g_resourceInstance : ::GetModuleHandleW(nullptr);
 }
 
 void SetResourceInstance(HINSTANCE instance)
@@ -25,12 +27,13 @@ void SetResourceInstance(HINSTANCE instance)
 
 bool RegisterWindowClass(const char* className, UINT classStyle, HICON icon, HBRUSH background, HCURSOR cursor)
 {
-    WNDCLASSEXA wc{};
+    const std::wstring name = Widen(className ? className : "");
+    WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
-    HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    if (::GetClassInfoExA(instance, className, &wc))
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    if (::GetClassInfoExW(instance, name.c_str(), &wc))
         return true;
-    wc = WNDCLASSEXA{};
+    wc = WNDCLASSEXW{};
     wc.cbSize = sizeof(wc);
     wc.style = classStyle;
     // A window created through CWindow::Create finds its object on WM_NCCREATE.
@@ -39,8 +42,8 @@ bool RegisterWindowClass(const char* className, UINT classStyle, HICON icon, HBR
     wc.hIcon = icon;
     wc.hCursor = cursor ? cursor : ::LoadCursorA(nullptr, IDC_ARROW);
     wc.hbrBackground = background;
-    wc.lpszClassName = className;
-    return ::RegisterClassExA(&wc) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    wc.lpszClassName = name.c_str();
+    return ::RegisterClassExW(&wc) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 CWindow::~CWindow()
@@ -56,19 +59,19 @@ CWindow::~CWindow()
 
 CWindow* CWindow::FromHandle(HWND window)
 {
-    return window ? static_cast<CWindow*>(::GetPropA(window, kObjectProperty)) : nullptr;
+    return window ? static_cast<CWindow*>(::GetPropW(window, kObjectProperty)) : nullptr;
 }
 
 void CWindow::AttachHandle(HWND window)
 {
     m_hwnd = window;
-    ::SetPropA(window, kObjectProperty, this);
+    ::SetPropW(window, kObjectProperty, this);
 }
 
 void CWindow::DetachHandle()
 {
     if (m_hwnd)
-        ::RemovePropA(m_hwnd, kObjectProperty);
+        ::RemovePropW(m_hwnd, kObjectProperty);
     m_hwnd = nullptr;
 }
 
@@ -77,9 +80,11 @@ bool CWindow::Create(const char* className, const char* title, DWORD style, DWOR
 {
     if (m_hwnd)
         return false;
-    HWND window =
-        ::CreateWindowExA(exStyle, className, title ? title : "", style, rect.left, rect.top, rect.right - rect.left,
-                          rect.bottom - rect.top, parent, menuOrId, ::GetModuleHandleA(nullptr), this);
+    const std::wstring wideClass = Widen(className ? className : "");
+    const std::wstring wideTitle = Widen(title ? title : "");
+    HWND window = ::CreateWindowExW(exStyle, wideClass.c_str(), wideTitle.c_str(), style, rect.left, rect.top,
+                                    rect.right - rect.left, rect.bottom - rect.top, parent, menuOrId,
+                                    ::GetModuleHandleW(nullptr), this);
     return window != nullptr && m_hwnd == window;
 }
 
@@ -89,7 +94,7 @@ bool CWindow::Subclass(HWND window)
         return false;
     AttachHandle(window);
     m_previousProc = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWindow::SubclassProc)));
+        ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWindow::SubclassProc)));
     if (!m_previousProc) {
         DetachHandle();
         return false;
@@ -101,7 +106,7 @@ void CWindow::Unsubclass()
 {
     if (!m_previousProc || !m_hwnd)
         return;
-    ::SetWindowLongPtrA(m_hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previousProc));
+    ::SetWindowLongPtrW(m_hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previousProc));
     m_previousProc = nullptr;
     DetachHandle();
 }
@@ -115,6 +120,11 @@ void CWindow::Destroy()
 std::string CWindow::Text() const
 {
     return WindowText(m_hwnd);
+}
+
+void CWindow::SetText(const std::string& text) const
+{
+    SetTextOf(m_hwnd, text);
 }
 
 RECT CWindow::WindowRect() const
@@ -164,8 +174,8 @@ LRESULT CWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 LRESULT CWindow::DefaultProcessing(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (m_previousProc)
-        return ::CallWindowProcA(m_previousProc, m_hwnd, msg, wParam, lParam);
-    return ::DefWindowProcA(m_hwnd, msg, wParam, lParam);
+        return ::CallWindowProcW(m_previousProc, m_hwnd, msg, wParam, lParam);
+    return ::DefWindowProcW(m_hwnd, msg, wParam, lParam);
 }
 
 LRESULT CWindow::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -186,7 +196,7 @@ LRESULT CALLBACK CWindow::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARA
 {
     CWindow* self = nullptr;
     if (msg == WM_NCCREATE) {
-        const CREATESTRUCTA* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        const CREATESTRUCTW* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
         self = create ? static_cast<CWindow*>(create->lpCreateParams) : nullptr;
         if (self)
             self->AttachHandle(window);
@@ -194,7 +204,7 @@ LRESULT CALLBACK CWindow::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARA
         self = FromHandle(window);
     }
     if (!self)
-        return ::DefWindowProcA(window, msg, wParam, lParam);
+        return ::DefWindowProcW(window, msg, wParam, lParam);
     LRESULT result = self->Dispatch(msg, wParam, lParam);
     if (msg == WM_NCDESTROY) {
         self->DetachHandle();
@@ -207,12 +217,12 @@ LRESULT CALLBACK CWindow::SubclassProc(HWND window, UINT msg, WPARAM wParam, LPA
 {
     CWindow* self = FromHandle(window);
     if (!self || !self->m_previousProc)
-        return ::DefWindowProcA(window, msg, wParam, lParam);
+        return ::DefWindowProcW(window, msg, wParam, lParam);
     if (msg == WM_NCDESTROY) {
         WNDPROC previous = self->m_previousProc;
         self->Unsubclass();
         self->OnFinalMessage();
-        return ::CallWindowProcA(previous, window, msg, wParam, lParam);
+        return ::CallWindowProcW(previous, window, msg, wParam, lParam);
     }
     return self->Dispatch(msg, wParam, lParam);
 }
@@ -223,11 +233,11 @@ void FitDialogToWorkArea(HWND dialog, HWND stretchy)
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     if (!stretchy || !::GetWindowRect(dialog, &window) || !::GetWindowRect(stretchy, &list) ||
-        !::GetMonitorInfoA(::MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &monitor))
+        !::GetMonitorInfoW(::MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &monitor))
         return;
     const RECT& area = monitor.rcWork;
-    const int excess = std::min<int>((window.bottom - window.top) - (area.bottom - area.top),
-                                     (list.bottom - list.top) * 2 / 3);
+    const int excess =
+        std::min<int>((window.bottom - window.top) - (area.bottom - area.top), (list.bottom - list.top) * 2 / 3);
     if (excess <= 0)
         return;
     ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&list), 2);
@@ -251,7 +261,7 @@ int WindowDpi(HWND window)
     // Newer systems tell per window; older ones have one system value.
     using DpiForWindow = UINT(WINAPI*)(HWND);
     static const auto dpiForWindow = reinterpret_cast<DpiForWindow>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
     UINT dpi = window && dpiForWindow ? dpiForWindow(window) : 0;
     if (dpi == 0) {
         HDC screen = ::GetDC(nullptr);
@@ -269,21 +279,27 @@ int ScaleToWindow(HWND window, int length96)
 
 std::string LoadResourceString(UINT id)
 {
-    char buffer[1024];
-    int n = ::LoadStringA(ResourceInstance(), id, buffer, sizeof(buffer));
-    return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
+    // With no buffer size the system hands out a pointer to the resource's own text.
+    const wchar_t* text = nullptr;
+    int n = ::LoadStringW(ResourceInstance(), id, reinterpret_cast<wchar_t*>(&text), 0);
+    return n > 0 && text ? Narrow(std::wstring_view(text, static_cast<size_t>(n))) : std::string();
 }
 
 std::string WindowText(HWND window)
 {
     if (!window)
         return {};
-    int length = ::GetWindowTextLengthA(window);
+    int length = ::GetWindowTextLengthW(window);
     if (length <= 0)
         return {};
-    std::vector<char> buffer(static_cast<size_t>(length) + 1);
-    int n = ::GetWindowTextA(window, buffer.data(), length + 1);
-    return std::string(buffer.data(), n > 0 ? static_cast<size_t>(n) : 0);
+    std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1);
+    int n = ::GetWindowTextW(window, buffer.data(), length + 1);
+    return Narrow(std::wstring_view(buffer.data(), n > 0 ? static_cast<size_t>(n) : 0));
+}
+
+bool SetTextOf(HWND window, const std::string& text)
+{
+    return window && ::SetWindowTextW(window, Widen(text).c_str()) != FALSE;
 }
 
 }  // namespace wnd

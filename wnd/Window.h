@@ -1,5 +1,7 @@
 // The window layer: a C++ object per window, one virtual entry point per message.
 //
+// Windows are Unicode windows (the W functions); text crosses this layer's API as UTF-8.
+//
 // A class derived from CWindow (or CDialog) overrides HandleMessage with a switch over the
 // messages it handles, each case calling one small OnXxx member, and passes everything else
 // to its base class's HandleMessage; that is the message map. Control notifications arrive
@@ -48,15 +50,15 @@ public:
     HWND Item(int id) const { return ::GetDlgItem(m_hwnd, id); }
     LRESULT Send(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const
     {
-        return ::SendMessageA(m_hwnd, msg, wParam, lParam);
+        return ::SendMessageW(m_hwnd, msg, wParam, lParam);
     }
     bool Post(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const
     {
-        return ::PostMessageA(m_hwnd, msg, wParam, lParam) != FALSE;
+        return ::PostMessageW(m_hwnd, msg, wParam, lParam) != FALSE;
     }
     bool IsVisible() const { return m_hwnd && ::IsWindowVisible(m_hwnd); }
     std::string Text() const;
-    void SetText(const std::string& text) const { ::SetWindowTextA(m_hwnd, text.c_str()); }
+    void SetText(const std::string& text) const;
     RECT WindowRect() const;
     RECT ClientRect() const;
     // The window rectangle of a child in this window's client coordinates.
@@ -123,5 +125,7 @@ void FitDialogToWorkArea(HWND dialog, HWND stretchy);
 std::string LoadResourceString(UINT id);
 // The text of any window.
 std::string WindowText(HWND window);
+// Sets the text of any window.
+bool SetTextOf(HWND window, const std::string& text);
 
 }  // namespace wnd

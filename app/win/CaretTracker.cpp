@@ -4,7 +4,9 @@
 #include <oleacc.h>
 
 #include <cctype>
+#include <iterator>
 
+#include "base/Utf8Text.h"
 #include "base/WindowTree.h"
 
 namespace {
@@ -82,7 +84,7 @@ void ClientRectToScreen(HWND window, RECT& rect)
     using SetThreadContext = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
     using WindowContext = DPI_AWARENESS_CONTEXT(WINAPI*)(HWND);
     using ToPhysical = BOOL(WINAPI*)(HWND, POINT*);
-    static HMODULE user32 = ::GetModuleHandleA("user32.dll");
+    static HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
     static const auto setThreadContext = reinterpret_cast<SetThreadContext>(
         reinterpret_cast<void*>(::GetProcAddress(user32, "SetThreadDpiAwarenessContext")));
     static const auto windowContext = reinterpret_cast<WindowContext>(
@@ -112,9 +114,9 @@ void ClientRectToScreen(HWND window, RECT& rect)
 
 std::string WindowClassName(HWND window)
 {
-    char name[501] = "";
-    int n = window ? ::GetClassNameA(window, name, sizeof(name)) : 0;
-    return std::string(name, n > 0 ? static_cast<size_t>(n) : 0);
+    wchar_t name[257] = L"";  // class names are at most 256 characters
+    int n = window ? ::GetClassNameW(window, name, static_cast<int>(std::size(name))) : 0;
+    return Narrow(std::wstring_view(name, n > 0 ? static_cast<size_t>(n) : 0));
 }
 
 CCaretTracker::CCaretTracker()
@@ -401,7 +403,7 @@ bool CCaretTracker::IsPasswordControl(WindowHandle handle)
         return false;
     if (window == m_protectedWindow)
         return true;
-    LONG_PTR style = ::GetWindowLongPtrA(window, GWL_STYLE);
+    LONG_PTR style = ::GetWindowLongPtrW(window, GWL_STYLE);
     if ((style & ES_PASSWORD) == 0)
         return false;
     // ES_PASSWORD means something else in other control classes. A window keeps its class: asked

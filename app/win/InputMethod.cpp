@@ -1,6 +1,10 @@
 #include "app/win/InputMethod.h"
 
+#include <iterator>
+
 #include <imm.h>
+
+#include "base/Utf8Text.h"
 
 namespace {
 const char kWinePlaceholder[] = "Wine XIM";
@@ -16,7 +20,7 @@ bool DescriptionMeansInputMethod(const std::string& description, bool underWine)
 bool RunningUnderWine()
 {
     static const bool wine = [] {
-        HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+        HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
         return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
     }();
     return wine;
@@ -24,11 +28,11 @@ bool RunningUnderWine()
 
 std::string InputMethodDescription(HKL layout)
 {
-    char buffer[1024] = "";
-    UINT n = ::ImmGetDescriptionA(layout, buffer, sizeof(buffer) - 1);
-    if (n >= sizeof(buffer))
-        n = sizeof(buffer) - 1;
-    return std::string(buffer, n);
+    wchar_t buffer[1024] = L"";
+    UINT n = ::ImmGetDescriptionW(layout, buffer, static_cast<UINT>(std::size(buffer)) - 1);
+    if (n >= std::size(buffer))
+        n = static_cast<UINT>(std::size(buffer)) - 1;
+    return Narrow(std::wstring_view(buffer, n));
 }
 
 bool ForegroundHasInputMethod()

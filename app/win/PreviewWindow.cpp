@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include "base/Utf8Text.h"
+
 namespace {
 
 const char kPreviewClass[] = "PennivoxPreview";
@@ -28,8 +30,8 @@ const UINT kTextFlags = DT_NOPREFIX | DT_EXPANDTABS;
 
 CPreviewWindow::CPreviewWindow()
 {
-    m_font.Reset(::CreateFontA(14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                               CLIP_DEFAULT_PRECIS, PROOF_QUALITY, VARIABLE_PITCH | FF_SWISS, "Arial"));
+    m_font.Reset(::CreateFontW(14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                               CLIP_DEFAULT_PRECIS, PROOF_QUALITY, VARIABLE_PITCH | FF_SWISS, L"Arial"));
 }
 
 bool CPreviewWindow::Create(HWND parent)
@@ -51,7 +53,7 @@ SIZE CPreviewWindow::MeasuredSize() const
         return size;
     wnd::SelectObjectScope font(dc.Get(), m_font.Get());
     RECT r{0, 0, 0, 0};
-    ::DrawTextA(dc.Get(), m_text.c_str(), static_cast<int>(m_text.size()), &r, kTextFlags | DT_CALCRECT);
+    ::DrawTextW(dc.Get(), m_wideText.c_str(), static_cast<int>(m_wideText.size()), &r, kTextFlags | DT_CALCRECT);
     size.cx += r.right - r.left;
     size.cy += r.bottom - r.top;
     return size;
@@ -73,6 +75,7 @@ void CPreviewWindow::SetText(const std::string& text, int style)
     if (text == m_text && style == m_style)
         return;  // the same preview for the next key: nothing to measure or paint
     m_text = text;
+    m_wideText = Widen(text);
     m_style = style;
     if (!Handle())
         return;
@@ -180,7 +183,7 @@ void CPreviewWindow::OnPaint()
     ::SetBkMode(dc, TRANSPARENT);
     RECT text = client;
     ::InflateRect(&text, -kMargin, -kMargin);
-    ::DrawTextA(dc, m_text.c_str(), static_cast<int>(m_text.size()), &text, kTextFlags);
+    ::DrawTextW(dc, m_wideText.c_str(), static_cast<int>(m_wideText.size()), &text, kTextFlags);
 }
 
 void CPreviewWindow::OnLButtonDown(POINT client)

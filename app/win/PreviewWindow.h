@@ -40,6 +40,7 @@ private:
     void FitToText();
 
     std::string m_text;
+    std::wstring m_wideText;  // m_text as drawn
     int m_style = kStyleNormal;
     wnd::FontHandle m_font;
     POINT m_dragStartClient{};

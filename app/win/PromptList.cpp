@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "base/Utf8Text.h"
 #include "wnd/Handles.h"
 
 namespace {
@@ -36,7 +37,7 @@ private:
 void FillSolid(HDC dc, const RECT& rect, COLORREF colour)
 {
     ::SetBkColor(dc, colour);
-    ::ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
+    ::ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
 }
 
 }  // namespace
@@ -85,13 +86,14 @@ void CPromptList::MeasureFont()
     if (!dc.Get())
         return;
     wnd::SelectObjectScope font(dc.Get(), CurrentFont());
-    TEXTMETRICA metrics{};
-    ::GetTextMetricsA(dc.Get(), &metrics);
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(dc.Get(), &metrics);
     m_rowHeight = std::max<int>(metrics.tmHeight + 2, m_iconSize.cy + 2);
     int widest = 0;
     for (const std::string& label : m_labels) {
         SIZE size{};
-        ::GetTextExtentPoint32A(dc.Get(), label.c_str(), static_cast<int>(label.size()), &size);
+        const std::wstring wide = Widen(label);
+        ::GetTextExtentPoint32W(dc.Get(), wide.c_str(), static_cast<int>(wide.size()), &size);
         widest = std::max<int>(widest, size.cx);
     }
     m_numbersWidth = std::max<int>(widest + 2 * kNumberPadding, 16);
@@ -108,6 +110,9 @@ void CPromptList::SetRowLabels(const std::vector<std::string>& labels)
 
 void CPromptList::MeasureTexts()
 {
+    m_wideTexts.resize(m_rows.size());
+    for (size_t i = 0; i < m_rows.size(); ++i)
+        m_wideTexts[i] = Widen(m_rows[i].text);
     m_textWidths.assign(m_rows.size(), 0);
     m_widestText = 0;
     wnd::ClientDC dc(Handle());
@@ -115,9 +120,9 @@ void CPromptList::MeasureTexts()
         return;
     wnd::SelectObjectScope font(dc.Get(), CurrentFont());
     for (size_t i = 0; i < m_rows.size(); ++i) {
-        const std::string& text = m_rows[i].text;
+        const std::wstring& text = m_wideTexts[i];
         SIZE extent{};
-        if (::GetTextExtentPoint32A(dc.Get(), text.c_str(), static_cast<int>(text.size()), &extent))
+        if (::GetTextExtentPoint32W(dc.Get(), text.c_str(), static_cast<int>(text.size()), &extent))
             m_textWidths[i] = extent.cx;
         m_widestText = std::max(m_widestText, m_textWidths[i]);
     }
@@ -186,8 +191,8 @@ SIZE CPromptList::PreferredWindowSize(int visibleRows) const
     RECT rect{0, 0, client.cx, client.cy};
     DWORD style = WS_CHILD | WS_BORDER, exStyle = 0;
     if (Handle()) {
-        style = static_cast<DWORD>(::GetWindowLongPtrA(Handle(), GWL_STYLE)) & ~WS_VSCROLL;
-        exStyle = static_cast<DWORD>(::GetWindowLongPtrA(Handle(), GWL_EXSTYLE));
+        style = static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_STYLE)) & ~WS_VSCROLL;
+        exStyle = static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_EXSTYLE));
     }
     ::AdjustWindowRectEx(&rect, style, FALSE, exStyle);
     return SIZE{rect.right - rect.left, rect.bottom - rect.top};
@@ -360,7 +365,8 @@ void CPromptList::PaintRow(HDC dc, int row) const
     text.left += TextOffset();
     text.right -= kTextRightMargin / 2;
     ::SetTextColor(dc, selected ? ::GetSysColor(COLOR_HIGHLIGHTTEXT) : RGB(0, 0, 0));
-    ::DrawTextA(dc, item.text.c_str(), static_cast<int>(item.text.size()), &text, kRowTextFlags);
+    const std::wstring& wide = m_wideTexts[static_cast<size_t>(row)];
+    ::DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &text, kRowTextFlags);
 }
 
 void CPromptList::PaintNumber(HDC dc, int row) const
@@ -369,9 +375,9 @@ void CPromptList::PaintNumber(HDC dc, int row) const
         return;
     const RECT rowRect = RowClientRect(row);
     RECT rect{0, rowRect.top, NumbersWidth(), rowRect.bottom};
-    const std::string& label = m_labels[static_cast<size_t>(row)];
+    const std::wstring label = Widen(m_labels[static_cast<size_t>(row)]);
     ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
-    ::DrawTextA(dc, label.c_str(), static_cast<int>(label.size()), &rect,
+    ::DrawTextW(dc, label.c_str(), static_cast<int>(label.size()), &rect,
                 DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_NOPREFIX);
 }
 
@@ -441,7 +447,7 @@ void CPromptList::OnMouseWheel(int delta)
     if (notches == 0)
         return;
     UINT lines = 3;
-    ::SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    ::SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
     const int step = lines == WHEEL_PAGESCROLL ? WholeRowsShown() : static_cast<int>(lines);
     ScrollTo(m_topRow - notches * step);
 }

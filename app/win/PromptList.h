@@ -1,5 +1,6 @@
 // The rows of the prompt: one child window that draws the candidates, their kind icons and the
-// row numbers itself. Filling it measures each text once; painting only draws. It never takes
+// row numbers itself. Rows are UTF-8, drawn with the W functions. Filling it converts and measures
+// each text once; painting only draws. It never takes
 // the focus and never activates its top-level window.
 #pragma once
 
@@ -88,7 +89,8 @@ private:
 
     std::vector<Row> m_rows;
     std::vector<std::string> m_labels{"1", "2", "3", "4", "5", "6", "7", "8", "9", "0"};
-    std::vector<int> m_textWidths;  // per row, measured when the rows are set
+    std::vector<std::wstring> m_wideTexts;  // per row, as drawn
+    std::vector<int> m_textWidths;          // per row, measured when the rows are set
     int m_widestText = 0;
     bool m_pathPage = false;
     int m_selected = -1;

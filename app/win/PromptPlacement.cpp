@@ -22,7 +22,7 @@ RECT WorkAreaAt(POINT point)
     HMONITOR monitor = ::MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST);
     MONITORINFO info{};
     info.cbSize = sizeof(info);
-    if (monitor && ::GetMonitorInfoA(monitor, &info))
+    if (monitor && ::GetMonitorInfoW(monitor, &info))
         area = info.rcWork;
     return area;
 }

@@ -2,8 +2,9 @@
 
 #include <shlwapi.h>
 
-#include <cstring>
+#include <algorithm>
 
+#include "base/Utf8Text.h"
 #include "wnd/Handles.h"
 
 namespace {
@@ -13,16 +14,30 @@ const char kTrayWindowClass[] = "PennivoxTrayWindow";
 HICON LoadProgramIcon(UINT resource)
 {
     // Shared icons from the program's resources: the system keeps them, nothing to free.
-    return static_cast<HICON>(::LoadImageA(wnd::ResourceInstance(), MAKEINTRESOURCEA(resource), IMAGE_ICON,
+    return static_cast<HICON>(::LoadImageW(wnd::ResourceInstance(), MAKEINTRESOURCEW(resource), IMAGE_ICON,
                                            ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
                                            LR_SHARED));
+}
+
+// The record's first version, which kRecordSize gives, holds 64 units of the tip.
+const size_t kTipCapacity = 64;
+
+// The tip as much as the record holds, never half a surrogate pair.
+void CopyTip(const std::string& tip, wchar_t* to)
+{
+    const std::wstring wide = Widen(tip);
+    size_t n = std::min(wide.size(), kTipCapacity - 1);
+    if (n > 0 && n < wide.size() && IS_HIGH_SURROGATE(wide[n - 1]))
+        --n;
+    std::fill(to, to + kTipCapacity, L'\0');
+    wide.copy(to, n);
 }
 
 }  // namespace
 
 bool ShellHasNotificationArea()
 {
-    HMODULE shell = ::GetModuleHandleA("shell32.dll");
+    HMODULE shell = ::GetModuleHandleW(L"shell32.dll");
     auto getVersion =
         shell ? reinterpret_cast<DLLGETVERSIONPROC>(reinterpret_cast<void*>(::GetProcAddress(shell, "DllGetVersion")))
               : nullptr;
@@ -48,24 +63,24 @@ bool CSystemTray::Install(HWND target, UINT callbackMessage, const std::string& 
         RECT small{0, 0, 10, 10};
         if (!wnd::RegisterWindowClass(kTrayWindowClass) || !Create(kTrayWindowClass, "", WS_POPUP, 0, small, nullptr))
             return false;
-        m_taskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
+        m_taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
     }
     m_target = target ? target : Handle();
     m_iconResource = iconResource;
-    m_record = NOTIFYICONDATAA{};
+    m_record = NOTIFYICONDATAW{};
     m_record.cbSize = kRecordSize;
     m_record.hWnd = m_target;
     m_record.uID = id;
     m_record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     m_record.uCallbackMessage = callbackMessage;
     m_record.hIcon = LoadProgramIcon(iconResource);
-    ::lstrcpynA(m_record.szTip, tip.c_str(), 64);
+    CopyTip(tip, m_record.szTip);
     return AddIcon();
 }
 
 bool CSystemTray::AddIcon()
 {
-    m_added = ::Shell_NotifyIconA(NIM_ADD, &m_record) != FALSE;
+    m_added = ::Shell_NotifyIconW(NIM_ADD, &m_record) != FALSE;
     return m_added;
 }
 
@@ -75,9 +90,9 @@ bool CSystemTray::ChangeIcon(UINT iconResource)
     m_record.hIcon = LoadProgramIcon(iconResource);
     if (!m_added)
         return false;
-    NOTIFYICONDATAA change = m_record;
+    NOTIFYICONDATAW change = m_record;
     change.uFlags = NIF_ICON;
-    return ::Shell_NotifyIconA(NIM_MODIFY, &change) != FALSE;
+    return ::Shell_NotifyIconW(NIM_MODIFY, &change) != FALSE;
 }
 
 void CSystemTray::SetDefaultCommand(UINT command, bool byPosition)
@@ -90,7 +105,7 @@ void CSystemTray::Remove()
 {
     if (!m_added)
         return;
-    ::Shell_NotifyIconA(NIM_DELETE, &m_record);
+    ::Shell_NotifyIconW(NIM_DELETE, &m_record);
     m_added = false;
 }
 
@@ -107,7 +122,7 @@ LRESULT CSystemTray::OnIconMessage(WPARAM iconId, LPARAM mouseMessage)
 
 void CSystemTray::ShowMenu()
 {
-    wnd::MenuHandle menu(::LoadMenuA(wnd::ResourceInstance(), MAKEINTRESOURCEA(m_record.uID)));
+    wnd::MenuHandle menu(::LoadMenuW(wnd::ResourceInstance(), MAKEINTRESOURCEW(m_record.uID)));
     HMENU popup = menu.Get() ? ::GetSubMenu(menu.Get(), 0) : nullptr;
     if (!popup)
         return;
@@ -119,7 +134,7 @@ void CSystemTray::ShowMenu()
         m_prepareMenu(popup);
     ::SetMenuDefaultItem(popup, m_defaultCommand, m_defaultByPosition);
     ::TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, m_target, nullptr);
-    ::PostMessageA(m_target, WM_NULL, 0, 0);
+    ::PostMessageW(m_target, WM_NULL, 0, 0);
 }
 
 UINT CSystemTray::DefaultCommand(HMENU popup) const
@@ -134,11 +149,11 @@ void CSystemTray::RunDefaultCommand()
     ::SetForegroundWindow(m_target);
     UINT command = m_defaultCommand;
     if (m_defaultByPosition) {
-        wnd::MenuHandle menu(::LoadMenuA(wnd::ResourceInstance(), MAKEINTRESOURCEA(m_record.uID)));
+        wnd::MenuHandle menu(::LoadMenuW(wnd::ResourceInstance(), MAKEINTRESOURCEW(m_record.uID)));
         command = DefaultCommand(menu.Get() ? ::GetSubMenu(menu.Get(), 0) : nullptr);
     }
     if (command != 0 && command != static_cast<UINT>(-1))
-        ::SendMessageA(m_target, WM_COMMAND, command, 0);
+        ::SendMessageW(m_target, WM_COMMAND, command, 0);
 }
 
 LRESULT CSystemTray::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)

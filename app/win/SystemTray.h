@@ -37,7 +37,7 @@ public:
     LRESULT OnIconMessage(WPARAM iconId, LPARAM mouseMessage);
 
     // The record's size: the running system's structure (the 64-bit one is larger than 88).
-    static constexpr DWORD kRecordSize = NOTIFYICONDATAA_V1_SIZE;
+    static constexpr DWORD kRecordSize = NOTIFYICONDATAW_V1_SIZE;
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -48,7 +48,7 @@ private:
     void RunDefaultCommand();
     UINT DefaultCommand(HMENU popup) const;
 
-    NOTIFYICONDATAA m_record{};
+    NOTIFYICONDATAW m_record{};
     HWND m_target = nullptr;
     UINT m_iconResource = 0;
     UINT m_defaultCommand = 0;

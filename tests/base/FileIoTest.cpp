@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/FileIo.h"
 #include "tests/support/TempFolder.h"
@@ -71,6 +76,43 @@ TEST_F(FileIoTest, BadRequestsAreRefused)
     EXPECT_FALSE(file->Write(-1, "x", 1));
     EXPECT_FALSE(file->Resize(-1));
     EXPECT_TRUE(pvbase::RemoveFileIfExists(Path("never-there")));
+}
+
+TEST_F(FileIoTest, AFolderNamedBeyondTheCodePageTakesEveryOperation)
+{
+    const std::string separator(1, static_cast<char>(fs::path::preferred_separator));
+    const std::string folder = m_folder.Folder() + separator + "Łódź";
+    ASSERT_TRUE(fs::create_directory(fs::u8path(folder)));
+    const std::string path = folder + separator + "słowa.txt";
+
+    ASSERT_TRUE(pvbase::WriteFileAtomically(path, "pierwsze"));
+    EXPECT_TRUE(fs::exists(fs::u8path(path)));  // under its own name, not its bytes in a code page
+    {
+        auto file = pvbase::FileHandle::Open(path, pvbase::OpenMode::ReadWrite);
+        ASSERT_TRUE(file);
+        EXPECT_TRUE(file->Write(8, " i drugie", 9));
+    }
+    std::string bytes;
+    ASSERT_TRUE(pvbase::ReadWholeFile(path, bytes));
+    EXPECT_EQ(bytes, "pierwsze i drugie");
+
+    const std::string fresh = folder + separator + "żółw.new";
+    ASSERT_TRUE(pvbase::WriteFileAtomically(fresh, "nowe"));
+    ASSERT_TRUE(pvbase::ReplaceFileAtomically(fresh, path));
+    ASSERT_TRUE(pvbase::ReadWholeFile(path, bytes));
+    EXPECT_EQ(bytes, "nowe");
+    EXPECT_FALSE(fs::exists(fs::u8path(fresh)));
+    EXPECT_EQ(pvbase::FolderWriteFault(folder + separator), pvbase::FileFault::None);
+#ifdef _WIN32
+    std::vector<pvbase::FolderEntry> entries;
+    ASSERT_TRUE(pvbase::ListFolder(folder + "\\*.txt", entries));
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, "słowa.txt");
+    EXPECT_FALSE(entries[0].attributes & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_FALSE(pvbase::ListFolder(folder + "\\*.lib", entries));
+#endif
+    EXPECT_TRUE(pvbase::RemoveFileIfExists(path));
+    EXPECT_FALSE(fs::exists(fs::u8path(path)));
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include "tests/support/BoxAnswer.h"
 
 #include <chrono>
+#include <iterator>
+
+#include "base/Utf8Text.h"
 
 namespace pvtest {
 namespace {
@@ -12,16 +15,16 @@ const int kFileNameIds[] = {0x47c, 0x480};  // the name combo and edit of the sy
 
 std::string TextOf(HWND window)
 {
-    char text[1024] = "";
-    ::GetWindowTextA(window, text, sizeof(text));
-    return text;
+    wchar_t text[1024] = L"";
+    ::GetWindowTextW(window, text, static_cast<int>(std::size(text)));
+    return Narrow(text);
 }
 
 BOOL CALLBACK CollectStaticText(HWND child, LPARAM text)
 {
-    char className[16] = "";
-    ::GetClassNameA(child, className, sizeof(className));
-    if (::lstrcmpiA(className, "Static") == 0)
+    wchar_t className[16] = L"";
+    ::GetClassNameW(child, className, static_cast<int>(std::size(className)));
+    if (::lstrcmpiW(className, L"Static") == 0)
         *reinterpret_cast<std::string*>(text) += TextOf(child);
     return TRUE;
 }
@@ -60,7 +63,7 @@ std::string BoxAnswer::Text()
 void BoxAnswer::Run()
 {
     for (auto until = std::chrono::steady_clock::now() + 10s; std::chrono::steady_clock::now() < until && !m_stop;) {
-        HWND box = ::FindWindowA(nullptr, m_caption.c_str());
+        HWND box = ::FindWindowW(nullptr, Widen(m_caption).c_str());
         if (box && ::IsWindowVisible(box)) {
             HWND message = ::GetDlgItem(box, kMessageStaticId);
             if (message)
@@ -69,10 +72,11 @@ void BoxAnswer::Run()
                 ::EnumChildWindows(box, &CollectStaticText, reinterpret_cast<LPARAM>(&m_text));
             for (int id : kFileNameIds) {
                 if (!m_fileName.empty())
-                    ::SendMessageA(::GetDlgItem(box, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(m_fileName.c_str()));
+                    ::SendMessageW(::GetDlgItem(box, id), WM_SETTEXT, 0,
+                                   reinterpret_cast<LPARAM>(Widen(m_fileName).c_str()));
             }
             m_seen = true;
-            ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(m_button, BN_CLICKED), 0);
+            ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(m_button, BN_CLICKED), 0);
             return;
         }
         std::this_thread::sleep_for(10ms);

@@ -1,6 +1,6 @@
 // Answers the next box with a given caption (a message box, or any dialog) from a thread of its
 // own, so that a test never hangs on a box it opened: keeps its text, can fill in a file
-// dialog's name, and presses a button. It gives up after ten seconds.
+// dialog's name, and presses a button. It gives up after ten seconds. Texts are UTF-8.
 #pragma once
 
 #include <windows.h>

@@ -434,6 +434,66 @@ TEST(PageHostTest, PagesSwitchFromTheTreeAndAFailedSaveShowsTheBadPage)
     dialog.EndDialog(IDCANCEL);
 }
 
+// Beyond every ANSI code page: Latin-2, Cyrillic, symbols and a surrogate pair.
+const char kMixed[] = "żółty привет → ✓ 😀";
+const wchar_t kMixedWide[] = L"żółty привет → ✓ 😀";
+
+std::wstring WideText(HWND window)
+{
+    wchar_t text[256] = L"";
+    ::GetWindowTextW(window, text, 256);
+    return text;
+}
+
+TEST(UnicodeTextTest, ControlsSetThroughTheLayerHoldAndGiveBackTheSameText)
+{
+    FieldsDialog fields;
+    fields.label = "żółtyżół";  // 8 characters in 14 bytes: the limit counts characters
+    ASSERT_TRUE(fields.CreateModeless(nullptr));
+    EXPECT_EQ(WideText(fields.Item(IDC_LABEL)), L"żółtyżół");
+    fields.label.clear();
+    ASSERT_TRUE(fields.SaveFields());
+    EXPECT_EQ(fields.label, "żółtyżół");
+    fields.SetItemText(IDC_COUNT, kMixed);
+    EXPECT_EQ(WideText(fields.Item(IDC_COUNT)), kMixedWide);  // the control holds the characters
+    EXPECT_EQ(fields.ItemText(IDC_COUNT), kMixed);
+    fields.SetText(kMixed);
+    EXPECT_EQ(WideText(fields.Handle()), kMixedWide);
+    EXPECT_EQ(fields.Text(), kMixed);
+    const int item = wnd::AddComboItem(fields.Item(IDC_KIND), kMixed, 7);
+    wchar_t comboText[64] = L"";
+    ::SendMessageW(fields.Item(IDC_KIND), CB_GETLBTEXT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(comboText));
+    EXPECT_STREQ(comboText, kMixedWide);
+    fields.EndDialog(IDCANCEL);
+
+    ListsDialog lists;
+    ASSERT_TRUE(lists.CreateModeless(nullptr));
+    lists.rows.InsertColumn(0, kMixed, LVCFMT_LEFT, 90);
+    EXPECT_EQ(lists.rows.AddRow({kMixed}), 0);
+    EXPECT_EQ(lists.rows.ItemText(0), kMixed);
+    lists.many.InsertColumn(0, "Key", LVCFMT_LEFT, 60);
+    lists.many.SetCellText([](int row, int) { return std::string(kMixed) + std::to_string(row); });
+    lists.many.SetItemCount(3);
+    EXPECT_EQ(lists.many.ItemText(2), std::string(kMixed) + "2");  // asked of the dialog, answered in UTF-16
+    HWND edit = lists.rows.EditLabel(0);
+    ASSERT_NE(edit, nullptr);
+    ::SetWindowTextW(edit, L"Łódź");
+    ::SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
+    ASSERT_EQ(lists.edits.size(), 1u);
+    EXPECT_EQ(lists.edits[0].text, std::optional<std::string>("Łódź"));
+    lists.EndDialog(IDCANCEL);
+
+    PagesDialog pages;
+    ASSERT_TRUE(pages.CreateModeless(nullptr));
+    wnd::CTreeView tree(pages.Item(IDC_PAGE_TREE));
+    EXPECT_EQ(tree.ItemText(tree.InsertItem(kMixed, 9)), kMixed);
+    pages.EndDialog(IDCANCEL);
+
+    pvtest::BoxAnswer closer("Pennivox");
+    wnd::ShowInfo(nullptr, kMixed);
+    EXPECT_EQ(closer.Text(), kMixed);
+}
+
 TEST(MessageBoxTest, CaptionsComeFromOnePlaceAndTextsFromResources)
 {
     {
@@ -461,19 +521,19 @@ TEST(FileDialogTest, FiltersAndASavedPathComeBack)
     char folder[MAX_PATH] = "";
     ASSERT_GT(::GetTempPathA(MAX_PATH, folder), 0u);
     wnd::FileDialogOptions options;
-    options.title = "Export test";
+    options.title = "Export → test";
     options.filter = "Text (*.txt)|*.txt||";
     options.defaultExtension = "txt";
     options.initialFolder = folder;
     {
-        pvtest::BoxAnswer closer("Export test", IDOK, std::string(folder) + "pv_wnd_export");
+        pvtest::BoxAnswer closer("Export → test", IDOK, std::string(folder) + "pv_wnd_Łódź");
         std::optional<std::string> path = wnd::AskSaveFile(options);
         closer.Join();
         ASSERT_TRUE(path.has_value());
-        EXPECT_EQ(*path, std::string(folder) + "pv_wnd_export.txt");  // the extension is added
+        EXPECT_EQ(*path, std::string(folder) + "pv_wnd_Łódź.txt");  // the extension is added
     }
     {
-        pvtest::BoxAnswer closer("Export test", IDCANCEL);
+        pvtest::BoxAnswer closer("Export → test", IDCANCEL);
         EXPECT_EQ(wnd::AskOpenFile(options), std::nullopt);
     }
 }

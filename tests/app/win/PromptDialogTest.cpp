@@ -15,11 +15,13 @@
 #include "app/ScreenReaderFlag.h"
 #include "app/ThreadMessages.h"
 #include "app/win/PromptPlacement.h"
+#include "base/Utf8Text.h"
 #include "hook/HookMessages.h"
 #include "res/resource.h"
 #include "tests/app/win/AccessibleAnswers.h"
 #include "tests/support/MessagePump.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/WindowImage.h"
 #include "wnd/Controls.h"
 
 namespace {
@@ -156,6 +158,39 @@ TEST_F(ProgramTest, AShownPromptTakesTheSizeOfEachNewPage)
     EXPECT_EQ(sizeOf(ScreenRect(prompt)).cx, shortSize.cx);
 }
 
+TEST_F(ProgramTest, RowsBeyondTheCodePageAreSizedByTheirCharacters)
+{
+    const std::vector<std::string> texts{"żółty", "привет", "→ ✓ 😀", "przyjaciół"};
+    ShowRows(Rows({"ab"}));
+    const long narrow = ListRect().right - ListRect().left;
+    std::vector<PromptRow> rows = Rows({"ab"});
+    for (const std::string& text : texts)
+        rows.push_back(PromptRow{text, 1});
+    ShowRows(rows);
+    CaretAt(150, 120, 2, 16);
+    ShowPrompt(true);
+    OnEngine([](CEngineHost& host) { host.Prompt().ShowPreview("→ ✓ 😀\r\nżółty привет", PREVIEW_SHORTHAND); });
+    ASSERT_TRUE(::IsWindowVisible(prompt));
+
+    const CPromptList& list = controller.Prompt().List();
+    wnd::ClientDC dc(list.Handle());
+    wnd::SelectObjectScope font(dc.Get(), wnd::WindowFont(list.Handle()));
+    auto width = [&](const std::string& text) {
+        const std::wstring wide = Widen(text);
+        SIZE extent{};
+        ::GetTextExtentPoint32W(dc.Get(), wide.c_str(), static_cast<int>(wide.size()), &extent);
+        return extent.cx;
+    };
+    long widest = 0;
+    for (const std::string& text : texts)
+        widest = std::max(widest, width(text));
+    EXPECT_EQ(ListRect().right - ListRect().left - narrow, widest - width("ab"));
+    ::UpdateWindow(prompt);
+    ::UpdateWindow(controller.Preview().Handle());
+    pvtest::SaveShotIfAsked(prompt, "prompt-unicode");
+    pvtest::SaveShotIfAsked(controller.Preview().Handle(), "preview-unicode");
+}
+
 TEST_F(ProgramTest, PathPagesScrollAndShowOnePageOfRows)
 {
     std::vector<PromptRow> rows;
@@ -243,9 +278,12 @@ TEST_F(ProgramTest, ThePreviewSitsBesideTheSelectedRowAndAClickSelectsForTheEngi
     ::ScreenToClient(list.Handle(), &at);
     ::SendMessageA(list.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
     ::SendMessageA(list.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
-    Pump();
+    // The click is posted to the engine: a call sent to it may overtake it on a loaded machine.
     int selected = -1;
-    OnEngine([&](CEngineHost& host) { selected = host.Prompt().State().selected; });
+    pvtest::PumpUntil([&] {
+        OnEngine([&](CEngineHost& host) { selected = host.Prompt().State().selected; });
+        return selected == 1;
+    });
     EXPECT_EQ(selected, 1);
     EXPECT_EQ(ScreenRect(preview.Handle()).top, list.RowScreenRect(1).top);
 
@@ -297,7 +335,8 @@ TEST_F(ProgramTest, HookReportsGetTheEnginesAnswer)
     EXPECT_EQ(Report(0, VK_DOWN, true), 0);
     // Escape closes it and is swallowed too; afterwards the same key passes.
     EXPECT_EQ(Report(27, VK_ESCAPE, false), 0);
-    EXPECT_FALSE(::IsWindowVisible(prompt));
+    // Answered before the engine decides what the prompt shows: the hidden state comes after.
+    EXPECT_TRUE(pvtest::PumpUntil([&] { return !::IsWindowVisible(prompt); }));
     EXPECT_EQ(Report(0, VK_DOWN, false), 1);
     EXPECT_EQ(Report('y', 'Y', false), 1);
     std::string typed;

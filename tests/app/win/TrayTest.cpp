@@ -81,7 +81,7 @@ TEST(TrayMenuTest, FirstItemAndCheckMarksFollowTheState)
 TEST(SystemTrayTest, RecordHasTheRunningSystemsSize)
 {
     // 88 is the 32-bit structure's size; a 64-bit shell reads past it.
-    EXPECT_EQ(CSystemTray::kRecordSize, offsetof(NOTIFYICONDATAA, szTip) + 64);
+    EXPECT_EQ(CSystemTray::kRecordSize, offsetof(NOTIFYICONDATAW, szTip) + 64 * sizeof(wchar_t));
     if (sizeof(void*) == 8)
         EXPECT_GT(CSystemTray::kRecordSize, 88u);
 }
@@ -95,16 +95,16 @@ TEST(SystemTrayTest, IconComesBackWhenTheShellRestarts)
     EXPECT_TRUE(tray.ChangeIcon(IDI_DISABLED));
 
     // The shell forgets the icon, as a restarted one has.
-    NOTIFYICONDATAA record{};
+    NOTIFYICONDATAW record{};
     record.cbSize = CSystemTray::kRecordSize;
     record.hWnd = sink.Handle();
     record.uID = IDR_TRAY;
-    ASSERT_TRUE(::Shell_NotifyIconA(NIM_DELETE, &record));
+    ASSERT_TRUE(::Shell_NotifyIconW(NIM_DELETE, &record));
     EXPECT_FALSE(tray.ChangeIcon(IDR_MAINFRAME));
 
     ::SendMessageA(tray.Handle(), ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
     EXPECT_TRUE(tray.ChangeIcon(IDI_DISABLED));
     EXPECT_EQ(tray.IconResource(), static_cast<UINT>(IDI_DISABLED));
     tray.Remove();
-    EXPECT_FALSE(::Shell_NotifyIconA(NIM_MODIFY, &record));
+    EXPECT_FALSE(::Shell_NotifyIconW(NIM_MODIFY, &record));
 }

@@ -251,14 +251,15 @@ inline void CDictionaryCursor::BeginSearch(const DictionaryQuery& query)
     m_quickSteps = false;
     m_cursor = -1;
     // The stored keys are encoded (and scrambled): so must the key that is looked up be.
-    // (NormalizeEntryTextCode reads every other code as ANSI.)
-    m_plainKeys = m_file.m_encrypted == 0 && m_file.m_keyCode != CODE_UTF8 && m_file.m_keyCode != CODE_UTF16;
+    m_plainKeys = m_file.m_encrypted == 0 && m_file.m_keyCode == CODE_UTF8;
     if (!m_file.m_open)
         return;
     if (!m_keyReader.IsCurrent())
         m_keyReader = m_file.m_data.StringReader(m_file.m_keyColumn);
-    // Keys stored as typed are looked up by the query in small letters: a capital beyond ASCII sorts
-    // apart from its small letter (what a file's order misses, a capitals mirror has).
+    if (m_file.m_shownColumn >= 0 && !m_shownReader.IsCurrent())
+        m_shownReader = m_file.m_data.StringReader(m_file.m_shownColumn);
+    // UTF-8 keys are looked up by the query in small letters: a capital beyond ASCII sorts apart
+    // from its small letter (what a file's order misses, a capitals mirror has).
     std::string_view searchKey = query.lowered;
     if (!m_plainKeys) {
         m_file.EncodeKey(query.text, m_searchKey);
@@ -386,8 +387,11 @@ bool CDictionaryCursor::StepToKey(Step step, bool allEntries, std::string_view& 
         } else if (!ContainsQuery(key)) {
             return false;
         }
-        if (m_file.m_capitalsMirror && !MissedByTheFile(key))
-            continue;
+        if (m_file.m_shownColumn >= 0) {
+            key = m_shownReader.Get(cursor);
+            if (m_file.m_capitalsMirror && !MissedByTheFile(key))
+                continue;
+        }
 
         m_currentKey = key;
         m_currentKeyValid = true;
@@ -403,11 +407,15 @@ std::string_view CDictionaryCursor::DecodeKey(std::string_view storedKey)
     return m_keyText;
 }
 
-// Whether a capitals mirror's key is one its file's search misses: a capital beyond ASCII where
-// the (lower-cased) query has its small letter.
+// Whether a capitals mirror's key (as shown) is one its file's search misses: a capital beyond
+// ASCII among its first characters, as many as the query has.
 bool CDictionaryCursor::MissedByTheFile(std::string_view key) const
 {
-    return HasCapitalBeyondAscii(m_codePage, key.substr(0, m_query->lowered.size()));
+    const std::string& query = m_query->lowered;
+    std::size_t end = 0;
+    for (std::size_t at = 0; at < query.size() && end < key.size(); at += m_codePage.CharLength(query, at))
+        end += m_codePage.CharLength(key, end);
+    return HasCapitalBeyondAscii(key.substr(0, end));
 }
 
 // Whether a word/phrase key is offered at all: its length and the word/phrase bits.
@@ -439,8 +447,8 @@ bool CDictionaryCursor::ReloadCurrentKey(std::string_view& key)
     // An edit since the step: the row under the cursor is read again.
     if (!m_onMatch || !m_file.m_open || m_cursor < 0 || m_cursor >= m_file.m_data.GetSize())
         return false;
-    m_currentKey = m_keyReader.Get(m_cursor);
-    if (m_file.m_encrypted != 0 || NormalizeEntryTextCode(m_file.m_keyCode) != CODE_ANSI)
+    m_currentKey = m_file.m_shownColumn >= 0 ? m_shownReader.Get(m_cursor) : m_keyReader.Get(m_cursor);
+    if (m_file.m_encrypted != 0 || m_file.m_keyCode != CODE_UTF8)
         m_currentKey = DecodeKey(m_currentKey);
     m_currentKeyValid = true;
     key = m_currentKey;
@@ -472,8 +480,7 @@ bool CDictionaryCursor::MatchAtCursor(DictionaryMatch& match)
     }
     if (data.empty())
         return true;
-    // As NormalizeEntryTextCode reads the code: any other one is ANSI.
-    const bool plainData = m_file.m_encrypted == 0 && m_file.m_dataCode != CODE_UTF8 && m_file.m_dataCode != CODE_UTF16;
+    const bool plainData = m_file.m_encrypted == 0 && m_file.m_dataCode == CODE_UTF8;
     if (!plainData) {
         m_file.m_codec.Decode(m_file.m_dataCode, m_file.m_encrypted != 0, data, m_dataText);
         data = m_dataText;
@@ -608,9 +615,13 @@ void CDictionaryCursor::FetchRankedRowsAhead(int row)
 bool CDictionaryCursor::TakeRankedRow(int row, std::string_view& key)
 {
     std::string_view stored = m_keyReader.Get(row);
-    if (!IsOffered(stored) || !m_codePage.StartsWithLoweredSingleByte(stored, m_query->lowered) ||
-        (m_file.m_capitalsMirror && !MissedByTheFile(stored)))
+    if (!IsOffered(stored) || !m_codePage.StartsWithLoweredSingleByte(stored, m_query->lowered))
         return false;
+    if (m_file.m_shownColumn >= 0) {
+        stored = m_shownReader.Get(row);
+        if (m_file.m_capitalsMirror && !MissedByTheFile(stored))
+            return false;
+    }
     m_cursor = row;
     m_unvisited = false;
     m_onMatch = true;

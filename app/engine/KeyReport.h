@@ -4,14 +4,22 @@
 #include <string>
 
 struct KeyReport {
-    unsigned chars = 0;  // up to two ANSI bytes the key types, the low byte first
+    unsigned chars = 0;  // up to four bytes the key types (one UTF-8 character), the low byte first
     unsigned vk = 0;
     bool released = false;
 
     // wParam and lParam of the report: lParam is vk << 8 with the release flag in its low bits.
     static KeyReport FromHook(unsigned chars, unsigned keyInfo)
     {
-        return KeyReport{chars, (keyInfo >> 8) & 0xFF, (keyInfo & 0x0F) != 0};
+        return KeyReport{chars & 0xFFFF, (keyInfo >> 8) & 0xFF, (keyInfo & 0x0F) != 0};
+    }
+    // A key that types this text (its first four bytes).
+    static KeyReport Typing(const std::string& text, unsigned vk, bool released)
+    {
+        unsigned chars = 0;
+        for (std::size_t i = text.size() < 4 ? text.size() : 4; i-- > 0;)
+            chars = (chars << 8) | static_cast<unsigned char>(text[i]);
+        return KeyReport{chars, vk, released};
     }
     // The bytes the key types, up to the first zero.
     std::string Text() const { return Bytes(1); }
@@ -22,7 +30,7 @@ private:
     std::string Bytes(unsigned lowest) const
     {
         std::string text;
-        for (unsigned c = chars & 0xFFFF; c != 0 && (c & 0xFF) >= lowest; c >>= 8)
+        for (unsigned c = chars; c != 0 && (c & 0xFF) >= lowest; c >>= 8)
             text += static_cast<char>(c & 0xFF);
         return text;
     }

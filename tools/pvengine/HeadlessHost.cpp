@@ -16,14 +16,14 @@ const std::time_t kClockStart = 1767603600;
 
 }  // namespace
 
-CHeadlessHost::CHeadlessHost(const CCodePage& codePage)
-    : m_codePage(codePage), m_edit(codePage), m_core(Platform(), nullptr)
+CHeadlessHost::CHeadlessHost(const CCodePage& ansiCodePage)
+    : m_ansiCodePage(ansiCodePage), m_edit(Utf8CodePage()), m_core(Platform(), nullptr)
 {
 }
 
 PlatformServices CHeadlessHost::Platform()
 {
-    return PlatformServices{this, this, this, this, this, this, this, &m_codePage};
+    return PlatformServices{this, this, this, this, this, this, this, &Utf8CodePage(), &m_ansiCodePage};
 }
 
 bool CHeadlessHost::Load(const std::string& libsDirectory, const std::string& autoLearnPath)
@@ -37,38 +37,38 @@ bool CHeadlessHost::Load(const std::string& libsDirectory, const std::string& au
 // ---------------------------------------------------------------------------------------------
 // Events
 
-void CHeadlessHost::Report(unsigned vk, char ch, bool release)
+void CHeadlessHost::Report(unsigned vk, const std::string& text, bool release)
 {
-    const unsigned chars = static_cast<unsigned char>(ch);
-    if (m_core.Engine().OnHookKey(KeyReport{chars, vk, release}) && !release)
-        m_edit.UserKey(vk, ch);
+    if (m_core.Engine().OnHookKey(KeyReport::Typing(text, vk, release)) && !release)
+        m_edit.UserKey(vk, text);
     Pump();
 }
 
-void CHeadlessHost::TypeCharacter(char ch)
+void CHeadlessHost::TypeCharacter(const std::string& character)
 {
-    if (ch == '\n' || ch == '\r') {
+    if (character == "\n" || character == "\r") {
         PressKey(vkey::Return, '\r');
         return;
     }
-    const std::int16_t scan = CTargetEdit::LayoutKey(ch);
+    const std::int16_t scan = character.size() == 1 ? CTargetEdit::LayoutKey(character[0]) : -1;
     // A character no key of the layout types still comes with some key.
     const unsigned vk = scan == -1 ? 0xDF : static_cast<unsigned>(scan & 0xFF);
     const bool shift = scan != -1 && (scan & 0x100) != 0;
     Step();
     if (shift)
-        Report(kShiftKey, 0, false);
-    Report(vk, ch, false);
-    Report(vk, ch, true);
+        Report(kShiftKey, std::string(), false);
+    Report(vk, character, false);
+    Report(vk, character, true);
     if (shift)
-        Report(kShiftKey, 0, true);
+        Report(kShiftKey, std::string(), true);
 }
 
 void CHeadlessHost::PressKey(unsigned vk, char ch)
 {
+    const std::string text = ch ? std::string(1, ch) : std::string();
     Step();
-    Report(vk, ch, false);
-    Report(vk, ch, true);
+    Report(vk, text, false);
+    Report(vk, text, true);
 }
 
 void CHeadlessHost::Reset()

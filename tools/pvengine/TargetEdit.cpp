@@ -85,15 +85,17 @@ void CTargetEdit::SendKeyEvents(const KeyEventList& events)
         } else if (down) {
             if (m_control && event.virtualKey == vkey::V)
                 Insert(m_clipboard);
-            else if (!m_control)
-                Apply(event.virtualKey, CharacterOf(event.virtualKey, m_shift));
+            else if (!m_control) {
+                const char ch = CharacterOf(event.virtualKey, m_shift);
+                Apply(event.virtualKey, ch ? std::string(1, ch) : std::string());
+            }
         }
     }
 }
 
-void CTargetEdit::UserKey(unsigned vk, char ch)
+void CTargetEdit::UserKey(unsigned vk, const std::string& text)
 {
-    Apply(vk, static_cast<unsigned char>(ch) >= 0x20 ? ch : 0);
+    Apply(vk, !text.empty() && static_cast<unsigned char>(text[0]) >= 0x20 ? text : std::string());
 }
 
 void CTargetEdit::Clear()
@@ -102,10 +104,10 @@ void CTargetEdit::Clear()
     m_caret = 0;
 }
 
-void CTargetEdit::Apply(unsigned vk, char ch)
+void CTargetEdit::Apply(unsigned vk, const std::string& text)
 {
-    if (ch != 0) {
-        Insert(std::string(1, ch));
+    if (!text.empty()) {
+        Insert(text);
         return;
     }
     switch (vk) {
@@ -123,11 +125,11 @@ void CTargetEdit::Apply(unsigned vk, char ch)
             break;
         case vkey::Left:
             if (m_caret > 0)
-                m_caret -= (m_caret >= 2 && IsLeadByte(m_text[m_caret - 2])) ? 2 : 1;
+                m_caret = m_codePage.PreviousCharStart(m_text, m_caret);
             break;
         case 0x27:  // Right
             if (m_caret < m_text.size())
-                m_caret += IsLeadByte(m_text[m_caret]) && m_caret + 1 < m_text.size() ? 2 : 1;
+                m_caret += m_codePage.CharLength(m_text, m_caret);
             break;
         case vkey::Home:
             m_caret = LineStart(m_caret);
@@ -154,7 +156,7 @@ void CTargetEdit::DeleteBack()
 {
     if (m_caret == 0)
         return;
-    const std::size_t width = (m_caret >= 2 && IsLeadByte(m_text[m_caret - 2])) ? 2 : 1;
+    const std::size_t width = m_caret - m_codePage.PreviousCharStart(m_text, m_caret);
     m_text.erase(m_caret - width, width);
     m_caret -= width;
 }
@@ -163,7 +165,7 @@ void CTargetEdit::DeleteForward()
 {
     if (m_caret >= m_text.size())
         return;
-    m_text.erase(m_caret, IsLeadByte(m_text[m_caret]) && m_caret + 1 < m_text.size() ? 2 : 1);
+    m_text.erase(m_caret, m_codePage.CharLength(m_text, m_caret));
 }
 
 std::size_t CTargetEdit::LineStart(std::size_t at) const

@@ -20,7 +20,7 @@ public:
     explicit CTargetEdit(const CCodePage& codePage) : m_codePage(codePage) {}
 
     // A key of the user's that reached the edit: its character (0 for none) or its action.
-    void UserKey(unsigned vk, char ch);
+    void UserKey(unsigned vk, const std::string& text);
     void Clear();
     const std::string& Text() const { return m_text; }
     std::size_t Caret() const { return m_caret; }
@@ -33,7 +33,7 @@ public:
     void SendKeyEvents(const KeyEventList& events) override;
 
 private:
-    void Apply(unsigned vk, char ch);
+    void Apply(unsigned vk, const std::string& text);
     void Insert(const std::string& text);
     void DeleteBack();
     void DeleteForward();

@@ -33,7 +33,7 @@ struct Options {
     bool save = false;
     bool noLearn = false;
     std::size_t tail = 0;
-    const CCodePage* codePage = nullptr;  // the system's when not given
+    const CCodePage* codePage = nullptr;  // of ANSI dictionary files; the system's when not given
 };
 
 int Usage(const std::string& message)
@@ -121,7 +121,7 @@ int main(int argc, char** argv)
     host.SetDriveRoot(options.drive);
     host.Load(options.libs, learnFolder.AutoLearnPath());
 
-    CProtocol protocol(host, codePage, options.tail);
+    CProtocol protocol(host, options.tail);
     std::string line;
     while (std::getline(std::cin, line)) {
         if (!line.empty() && line.back() == '\r')

@@ -262,7 +262,9 @@ inline void CDictionaryCursor::BeginSearch(const DictionaryQuery& query)
     // from its small letter (what a file's order misses, a capitals mirror has).
     std::string_view searchKey = query.lowered;
     if (!m_plainKeys) {
-        m_file.EncodeKey(query.text, m_searchKey);
+        // ANSI keys as typed are looked up in small letters too; encoded or scrambled ones as given.
+        const bool ansiAsTyped = m_file.m_encrypted == 0 && NormalizeEntryTextCode(m_file.m_keyCode) == CODE_ANSI;
+        m_file.EncodeKey(ansiAsTyped ? std::string_view(query.lowered) : query.text, m_searchKey);
         searchKey = m_searchKey;
     }
     int row = 0;

@@ -45,7 +45,7 @@ TEST_F(AutoLearnTextTest, ExportWritesOneLinePerRecordOldestFirst)
                                       return true;
                                   }),
               2);
-    EXPECT_EQ(pvtest::ReadFile(text), "alpha\t2\r\nbeta\t1\r\n");
+    EXPECT_EQ(pvtest::ReadFile(text), std::string(kAutoLearnTextMark) + "alpha\t2\r\nbeta\t1\r\n");
     EXPECT_TRUE(told.empty());
     EXPECT_EQ(ExportAutoLearnText(store, folder.File("no/such/folder.txt")), 0);
 }

@@ -61,7 +61,8 @@ int Utf8SequenceAt(const unsigned char* s, std::size_t n, std::size_t pos)
 // Text written to a file in large pieces; the file layer records why a write failed.
 class COutFile {
 public:
-    explicit COutFile(const std::string& path) : m_file(pvbase::FileHandle::Open(path, pvbase::OpenMode::CreateTruncate))
+    explicit COutFile(const std::string& path)
+        : m_file(pvbase::FileHandle::Open(path, pvbase::OpenMode::CreateTruncate))
     {
     }
     bool IsOpen() const { return m_file != nullptr; }

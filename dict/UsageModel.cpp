@@ -27,12 +27,12 @@ utf8proc_int32_t FoldCodePoint(utf8proc_int32_t cp)
     if (cp < 0x80)
         return cp >= 'A' && cp <= 'Z' ? cp + 32 : cp;
     switch (cp) {
-    case 0x3C2:  // final sigma
-        return 0x3C3;
-    case 0x1E9E:  // capital sharp s
-        return 0xDF;
-    default:
-        return utf8proc_tolower(cp);
+        case 0x3C2:  // final sigma
+            return 0x3C3;
+        case 0x1E9E:  // capital sharp s
+            return 0xDF;
+        default:
+            return utf8proc_tolower(cp);
     }
 }
 
@@ -47,8 +47,7 @@ std::size_t FoldedCharAt(std::string_view text, std::size_t pos, unsigned char o
         return 1;
     }
     utf8proc_int32_t cp = 0;
-    const utf8proc_ssize_t length =
-        utf8proc_iterate(s + pos, static_cast<utf8proc_ssize_t>(text.size() - pos), &cp);
+    const utf8proc_ssize_t length = utf8proc_iterate(s + pos, static_cast<utf8proc_ssize_t>(text.size() - pos), &cp);
     if (length <= 0) {
         out[0] = s[pos];
         outLength = 1;
@@ -96,7 +95,8 @@ bool IsLower(std::string_view text)
     const auto* s = reinterpret_cast<const utf8proc_uint8_t*>(text.data());
     for (std::size_t pos = 0; pos < text.size();) {
         utf8proc_int32_t cp = 0;
-        const utf8proc_ssize_t length = utf8proc_iterate(s + pos, static_cast<utf8proc_ssize_t>(text.size() - pos), &cp);
+        const utf8proc_ssize_t length =
+            utf8proc_iterate(s + pos, static_cast<utf8proc_ssize_t>(text.size() - pos), &cp);
         if (length <= 0)
             return false;
         if (utf8proc_tolower(cp) != cp)
@@ -153,25 +153,26 @@ bool CUsageModel::IsWord(std::string_view text)
     std::size_t characters = 0;
     for (std::size_t pos = 0; pos < text.size(); ++characters) {
         utf8proc_int32_t cp = 0;
-        const utf8proc_ssize_t length = utf8proc_iterate(s + pos, static_cast<utf8proc_ssize_t>(text.size() - pos), &cp);
+        const utf8proc_ssize_t length =
+            utf8proc_iterate(s + pos, static_cast<utf8proc_ssize_t>(text.size() - pos), &cp);
         if (length <= 0)
             return false;
         pos += static_cast<std::size_t>(length);
         switch (utf8proc_category(cp)) {
-        case UTF8PROC_CATEGORY_LU:
-        case UTF8PROC_CATEGORY_LL:
-        case UTF8PROC_CATEGORY_LT:
-        case UTF8PROC_CATEGORY_LM:
-        case UTF8PROC_CATEGORY_LO:
-            letter = true;
-            break;
-        case UTF8PROC_CATEGORY_MN:  // accents typed apart, vowel signs
-        case UTF8PROC_CATEGORY_MC:
-        case UTF8PROC_CATEGORY_ND:
-            break;
-        default:
-            if (cp != '\'' && cp != '-' && cp != 0x2019)  // right single quotation mark: an apostrophe
-                return false;
+            case UTF8PROC_CATEGORY_LU:
+            case UTF8PROC_CATEGORY_LL:
+            case UTF8PROC_CATEGORY_LT:
+            case UTF8PROC_CATEGORY_LM:
+            case UTF8PROC_CATEGORY_LO:
+                letter = true;
+                break;
+            case UTF8PROC_CATEGORY_MN:  // accents typed apart, vowel signs
+            case UTF8PROC_CATEGORY_MC:
+            case UTF8PROC_CATEGORY_ND:
+                break;
+            default:
+                if (cp != '\'' && cp != '-' && cp != 0x2019)  // right single quotation mark: an apostrophe
+                    return false;
         }
     }
     return letter && characters <= kMaxWordLength;
@@ -236,7 +237,8 @@ void CUsageModel::SortOrder()
     std::vector<std::string> folded(m_words.size());
     for (std::uint32_t index : m_order)
         folded[index] = Folded(TextOf(m_words[index]));
-    std::sort(m_order.begin(), m_order.end(), [&folded](std::uint32_t a, std::uint32_t b) { return folded[a] < folded[b]; });
+    std::sort(m_order.begin(), m_order.end(),
+              [&folded](std::uint32_t a, std::uint32_t b) { return folded[a] < folded[b]; });
 }
 
 void CUsageModel::MergePairs() const

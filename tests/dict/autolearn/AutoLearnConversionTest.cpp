@@ -132,8 +132,9 @@ TEST_F(AutoLearnConversionTest, ACutConversionLeavesTheOldFile)
 
     // A folder that takes no new files.
     pvtest::WriteFile(path, old);
-    std::filesystem::permissions(folder.Folder(), std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
-                                                    std::filesystem::perms::others_write,
+    std::filesystem::permissions(folder.Folder(),
+                                 std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
+                                     std::filesystem::perms::others_write,
                                  std::filesystem::perm_options::remove);
     const bool folderTakesFiles = std::ofstream(folder.File("probe")).good();
     if (!folderTakesFiles) {
@@ -144,7 +145,8 @@ TEST_F(AutoLearnConversionTest, ACutConversionLeavesTheOldFile)
         refused.Close();
         EXPECT_EQ(pvtest::ReadFile(path), old);
     }
-    std::filesystem::permissions(folder.Folder(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add);
+    std::filesystem::permissions(folder.Folder(), std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add);
 #endif
 }
 
@@ -187,7 +189,9 @@ TEST_F(AutoLearnConversionTest, AWordBeyondAsciiIsOfferedAsAsciiWordsAre)
     CAutoLearnDictionary store;
     ASSERT_TRUE(store.Open(path));
     store.SetOfferThreshold(2);  // offered once learnt twice
-    for (const std::string word : {"boat", "\xC5\x82\xC3\xB3" "dka"}) {  // "łódka"
+    for (const std::string word : {"boat",
+                                   "\xC5\x82\xC3\xB3"
+                                   "dka"}) {  // "łódka"
         SCOPED_TRACE(word);
         const std::string prefix = word.substr(0, Utf8CutLength(word, 3));
         EXPECT_EQ(store.Learn(word + " "), LearnOutcome::Added);
@@ -197,7 +201,10 @@ TEST_F(AutoLearnConversionTest, AWordBeyondAsciiIsOfferedAsAsciiWordsAre)
     }
     store.Close();
     ASSERT_TRUE(store.Open(path));
-    EXPECT_EQ(store.Records(), (std::vector<AutoLearnRecord>{{2, "boat"}, {2, "\xC5\x82\xC3\xB3" "dka"}}));
+    EXPECT_EQ(store.Records(), (std::vector<AutoLearnRecord>{{2, "boat"},
+                                                             {2,
+                                                              "\xC5\x82\xC3\xB3"
+                                                              "dka"}}));
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ public:
 
 struct PropertyCase {
     unsigned seed;
-    bool multiByte;  // texts beyond ASCII, and long ones that end in a character of three bytes
+    bool multiByte;                  // texts beyond ASCII, and long ones that end in a character of three bytes
     std::size_t indexedPrefixLimit;  // small: most prefixes take the walk over the records
 };
 
@@ -33,8 +33,10 @@ std::string RandomText(std::mt19937& rng, bool multiByte)
 {
     // Few letters, so texts repeat and share prefixes; some separators and odd characters.
     // Half of them from two letters only: long shared prefixes with many texts behind them.
-    static const char* const pieces[] = {"a", "b", "a", "a", "b", "b", "h", "e", "l", "A", "B", ";", " ", ",", ".",
-                                         "\t", "\x01", "\xC3\xA9", "\xC5\x82", "\xE2\x82\xAC", "\x82"};
+    static const char* const pieces[] = {
+        "a",   "b", "a", "a", "b", "b",  "h",    "e",        "l",        "A",
+        "B",   ";", " ", ",", ".", "\t", "\x01", "\xC3\xA9", "\xC5\x82", "\xE2\x82\xAC",
+        "\x82"};
     const int count = static_cast<int>(sizeof pieces / sizeof pieces[0]) - (multiByte ? 0 : 4);
     const int alphabet = std::uniform_int_distribution<int>(0, 1)(rng) ? 2 : count;
     std::string text;
@@ -42,7 +44,8 @@ std::string RandomText(std::mt19937& rng, bool multiByte)
     for (int i = 0; i < length; ++i)
         text += pieces[std::uniform_int_distribution<int>(0, alphabet - 1)(rng)];
     if (std::uniform_int_distribution<int>(0, 40)(rng) == 0)
-        text = std::string(505 + std::uniform_int_distribution<int>(0, 12)(rng), 'h') + (multiByte ? "\xE2\x82\xAC" : "");
+        text =
+            std::string(505 + std::uniform_int_distribution<int>(0, 12)(rng), 'h') + (multiByte ? "\xE2\x82\xAC" : "");
     if (std::uniform_int_distribution<int>(0, 1)(rng))
         text += " ";
     return text;

@@ -37,7 +37,7 @@ int ReferenceImport(CReferenceAutoLearn& reference, const std::string& text)
         if (line.empty())
             break;
         const AutoLearnRecord record = ParseAutoLearnLine(line);
-        if (!reference.Import(record.count, AutoLearnStoredText(record.text, reference.rules.LeadBytes())))
+        if (!reference.Import(record.count, AutoLearnStoredText(record.text)))
             break;
         ++imported;
     }

@@ -488,7 +488,7 @@ TEST_F(AutoLearnTest, OthersMayReadTheFileWhileItIsOpen)
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
     ASSERT_EQ(store.Learn("world "), LearnOutcome::Added);  // written while the reader is open
-    char bytes[2 * kAutoLearnRecordSize] = {};
+    char bytes[3 * kAutoLearnRecordSize] = {};
     DWORD got = 0;
     EXPECT_TRUE(ReadFile(reader, bytes, sizeof bytes, &got, nullptr));
     CloseHandle(reader);

@@ -54,8 +54,6 @@ CCompletionEngine::CCompletionEngine(const EngineServices& services)
       m_codePage(*services.codePage)
 {
     ApplySettings(EngineSettings());
-    // Double-byte code pages keep the storage's fold: their trail bytes are no letters.
-    m_usage.SetLowerCase(m_codePage.HasLeadBytes() ? nullptr : m_codePage.LowerTable());
 }
 
 bool CCompletionEngine::IsKeptText(const std::string& text) const

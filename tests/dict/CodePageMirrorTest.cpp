@@ -9,7 +9,6 @@
 #include "dict/CodePage.h"
 #include "dict/CodePageMirror.h"
 #include "dict/DictionarySet.h"
-#include "dict/UsageModel.h"
 #include "tests/dict/DictTestSupport.h"
 
 namespace {
@@ -244,35 +243,5 @@ TEST(CodePageMirror, Utf8AndAnsiFilesMergeAndWhatCannotBeReadIsLeftOutAndCounted
         std::string key, data;
         for (int row = 0; set.Dictionary(i).ReadEntry(row, key, data); ++row)
             EXPECT_EQ(key.find("\uFFFD"), std::string::npos) << key;
-    }
-}
-
-TEST(UsageModelCodePage, WordsThatDifferOnlyInCaseBeyondAsciiAreOneWord)
-{
-    for (unsigned id : {1250u, 1251u, 1252u}) {
-        SCOPED_TRACE(id);
-        const CCodePage& cp = *PortableCodePage(id);
-        // The first capital and the small letter of the code page's first case pair beyond ASCII.
-        int capital = 0x80;
-        while (!cp.IsCapital(static_cast<unsigned char>(capital)))
-            ++capital;
-        const std::string upper = std::string(1, static_cast<char>(capital)) + "xa";
-        const std::string lower = cp.Lowered(upper);
-        CUsageModel model;
-        model.SetLowerCase(cp.LowerTable());
-        ASSERT_TRUE(model.Learn(upper, "", 0, false));
-        ASSERT_TRUE(model.Learn(lower, "", 0, false));
-        std::vector<std::string> found;
-        model.ForEachWithPrefix(upper.substr(0, 1), [&](const CUsageModel::Word& word) {
-            found.push_back(std::string(word.text) + ":" + std::to_string(word.count));
-        });
-        // Once typed in small letters, the word is offered so.
-        EXPECT_EQ(found, std::vector<std::string>{lower + ":2"});
-        // Kept and read back in the same order.
-        CUsageModel again;
-        again.SetLowerCase(cp.LowerTable());
-        ASSERT_TRUE(again.Parse(model.Serialize()));
-        CUsageModel::Word word{};
-        EXPECT_TRUE(again.Find(upper, word));
     }
 }

@@ -12,6 +12,7 @@
 #include "base/Utf8Text.h"
 #include "dict/AutoLearnRecord.h"
 #include "dict/CodePage.h"
+#include "dict/Utf8Case.h"
 
 namespace {
 
@@ -19,92 +20,6 @@ const char kHeader[] = "PVUSAGE 2\n";
 // The first version: the same lines, words in the system's ANSI code page.
 const char kAnsiHeader[] = "PVUSAGE 1\n";
 constexpr std::size_t kHeaderLength = sizeof kHeader - 1;
-
-// Unicode's simple case folding, which utf8proc's lower case gives but for a few letters whose
-// small form has a variant of its own.
-utf8proc_int32_t FoldCodePoint(utf8proc_int32_t cp)
-{
-    if (cp < 0x80)
-        return cp >= 'A' && cp <= 'Z' ? cp + 32 : cp;
-    switch (cp) {
-        case 0x3C2:  // final sigma
-            return 0x3C3;
-        case 0x1E9E:  // capital sharp s
-            return 0xDF;
-        default:
-            return utf8proc_tolower(cp);
-    }
-}
-
-// The character at pos, folded, as UTF-8 into out (4 bytes); returns its length in text and sets
-// outLength. Invalid bytes stand for themselves.
-std::size_t FoldedCharAt(std::string_view text, std::size_t pos, unsigned char out[4], std::size_t& outLength)
-{
-    const auto* s = reinterpret_cast<const utf8proc_uint8_t*>(text.data());
-    if (s[pos] < 0x80) {
-        out[0] = static_cast<unsigned char>(FoldCodePoint(s[pos]));
-        outLength = 1;
-        return 1;
-    }
-    utf8proc_int32_t cp = 0;
-    const utf8proc_ssize_t length = utf8proc_iterate(s + pos, static_cast<utf8proc_ssize_t>(text.size() - pos), &cp);
-    if (length <= 0) {
-        out[0] = s[pos];
-        outLength = 1;
-        return 1;
-    }
-    outLength = static_cast<std::size_t>(utf8proc_encode_char(FoldCodePoint(cp), out));
-    return static_cast<std::size_t>(length);
-}
-
-std::string Folded(std::string_view text)
-{
-    std::string folded;
-    folded.reserve(text.size());
-    unsigned char bytes[4];
-    std::size_t length = 0;
-    for (std::size_t pos = 0; pos < text.size();) {
-        pos += FoldedCharAt(text, pos, bytes, length);
-        folded.append(reinterpret_cast<const char*>(bytes), length);
-    }
-    return folded;
-}
-
-// Folded comparison of a text with a folded one; prefixOnly: equal when the text starts with it.
-int CompareFolded(std::string_view text, std::string_view folded, bool prefixOnly)
-{
-    std::size_t at = 0;  // in folded
-    unsigned char bytes[4];
-    std::size_t length = 0;
-    for (std::size_t pos = 0; pos < text.size();) {
-        pos += FoldedCharAt(text, pos, bytes, length);
-        for (std::size_t i = 0; i < length; ++i, ++at) {
-            if (at == folded.size())
-                return prefixOnly ? 0 : 1;
-            const unsigned char b = static_cast<unsigned char>(folded[at]);
-            if (bytes[i] != b)
-                return bytes[i] < b ? -1 : 1;
-        }
-    }
-    return at < folded.size() ? -1 : 0;
-}
-
-// No character has a small form of its own (final sigma counts as small).
-bool IsLower(std::string_view text)
-{
-    const auto* s = reinterpret_cast<const utf8proc_uint8_t*>(text.data());
-    for (std::size_t pos = 0; pos < text.size();) {
-        utf8proc_int32_t cp = 0;
-        const utf8proc_ssize_t length =
-            utf8proc_iterate(s + pos, static_cast<utf8proc_ssize_t>(text.size() - pos), &cp);
-        if (length <= 0)
-            return false;
-        if (utf8proc_tolower(cp) != cp)
-            return false;
-        pos += static_cast<std::size_t>(length);
-    }
-    return true;
-}
 
 // What a stored word may hold: read back from a file, it was a word when it was learnt.
 bool IsStoredWord(std::string_view text)
@@ -194,11 +109,11 @@ CUsageModel::Word CUsageModel::ToWord(const Record& record) const
     return Word{TextOf(record), record.count, record.last, record.rank, record.known};
 }
 
-std::size_t CUsageModel::LowerBound(std::string_view folded) const
+std::size_t CUsageModel::LowerBound(std::string_view word) const
 {
     const auto at =
-        std::lower_bound(m_order.begin(), m_order.end(), folded, [this](std::uint32_t index, std::string_view key) {
-            return CompareFolded(TextOf(m_words[index]), key, false) < 0;
+        std::lower_bound(m_order.begin(), m_order.end(), word, [this](std::uint32_t index, std::string_view key) {
+            return utf8case::CompareNoCase(TextOf(m_words[index]), key) < 0;
         });
     return static_cast<std::size_t>(at - m_order.begin());
 }
@@ -207,9 +122,8 @@ int CUsageModel::IndexOf(std::string_view word) const
 {
     if (word.empty() || word.size() > 0xFF)
         return -1;
-    const std::string folded = Folded(word);
-    const std::size_t at = LowerBound(folded);
-    if (at < m_order.size() && CompareFolded(TextOf(m_words[m_order[at]]), folded, false) == 0)
+    const std::size_t at = LowerBound(word);
+    if (at < m_order.size() && utf8case::CompareNoCase(TextOf(m_words[m_order[at]]), word) == 0)
         return static_cast<int>(m_order[at]);
     return -1;
 }
@@ -225,7 +139,7 @@ int CUsageModel::AddWord(std::string_view word, int rank, bool known, bool keepO
     const auto index = static_cast<std::uint32_t>(m_words.size());
     m_words.push_back(record);
     if (keepOrder)
-        m_order.insert(m_order.begin() + static_cast<std::ptrdiff_t>(LowerBound(Folded(word))), index);
+        m_order.insert(m_order.begin() + static_cast<std::ptrdiff_t>(LowerBound(word)), index);
     else
         m_order.push_back(index);
     return static_cast<int>(index);
@@ -233,12 +147,9 @@ int CUsageModel::AddWord(std::string_view word, int rank, bool known, bool keepO
 
 void CUsageModel::SortOrder()
 {
-    // Folded once, not at every comparison.
-    std::vector<std::string> folded(m_words.size());
-    for (std::uint32_t index : m_order)
-        folded[index] = Folded(TextOf(m_words[index]));
-    std::sort(m_order.begin(), m_order.end(),
-              [&folded](std::uint32_t a, std::uint32_t b) { return folded[a] < folded[b]; });
+    std::sort(m_order.begin(), m_order.end(), [this](std::uint32_t a, std::uint32_t b) {
+        return utf8case::CompareNoCase(TextOf(m_words[a]), TextOf(m_words[b])) < 0;
+    });
 }
 
 void CUsageModel::MergePairs() const
@@ -301,7 +212,7 @@ bool CUsageModel::Learn(std::string_view word, std::string_view previous, int ra
         record.rank = static_cast<std::uint16_t>(std::clamp(rank, 0, 0xFFFF));
         record.known = known;
         // Once typed in small letters, a word is offered so (written in place when it is as long).
-        if (IsLower(word) && TextOf(record) != word) {
+        if (!utf8case::HasCapital(word) && TextOf(record) != word) {
             if (word.size() != record.length) {
                 record.textAt = static_cast<std::uint32_t>(m_pool.size());
                 record.length = static_cast<std::uint8_t>(word.size());
@@ -356,10 +267,9 @@ double CUsageModel::Score(const Word& word, std::string_view previous) const
 
 void CUsageModel::ForEachWithPrefix(std::string_view prefix, const std::function<void(const Word&)>& visit) const
 {
-    const std::string folded = Folded(prefix);
-    for (std::size_t at = LowerBound(folded); at < m_order.size(); ++at) {
+    for (std::size_t at = LowerBound(prefix); at < m_order.size(); ++at) {
         const Record& record = m_words[m_order[at]];
-        if (CompareFolded(TextOf(record), folded, true) != 0)
+        if (!utf8case::StartsWithNoCase(TextOf(record), prefix))
             break;
         visit(ToWord(record));
     }
@@ -579,8 +489,8 @@ bool CUsageModel::Parse(std::string_view text)
         return false;
     parsed.SortOrder();
     for (std::size_t i = 1; i < parsed.m_order.size(); ++i) {
-        const std::string before = Folded(parsed.TextOf(parsed.m_words[parsed.m_order[i - 1]]));
-        if (CompareFolded(parsed.TextOf(parsed.m_words[parsed.m_order[i]]), before, false) <= 0)
+        if (utf8case::CompareNoCase(parsed.TextOf(parsed.m_words[parsed.m_order[i - 1]]),
+                                    parsed.TextOf(parsed.m_words[parsed.m_order[i]])) >= 0)
             return false;  // a word twice
     }
     m_pool.swap(parsed.m_pool);

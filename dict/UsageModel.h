@@ -119,8 +119,8 @@ private:
     };
     std::string_view TextOf(const Record& record) const { return {m_pool.data() + record.textAt, record.length}; }
     Word ToWord(const Record& record) const;
-    // Index in m_order of the first word not below the folded text.
-    std::size_t LowerBound(std::string_view folded) const;
+    // Index in m_order of the first word not below the text, case folded (utf8case::CompareNoCase).
+    std::size_t LowerBound(std::string_view word) const;
     int IndexOf(std::string_view word) const;
     int AddWord(std::string_view word, int rank, bool known, bool keepOrder = true);
     void SortOrder();
@@ -144,7 +144,7 @@ private:
     std::vector<Record> m_words;
     const CCodePage* m_legacyCodePage = nullptr;
     bool m_parsedAnsi = false;
-    std::vector<std::uint32_t> m_order;    // word indices by folded text
+    std::vector<std::uint32_t> m_order;    // word indices by case-folded text
     mutable std::vector<Pair> m_pairs;     // sorted by (first, second)
     mutable std::vector<Pair> m_newPairs;  // not yet merged, in the order they came
     static constexpr std::size_t kNewPairs = 256;

@@ -21,6 +21,8 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 bool IsLetterOrDigit(std::string_view text);
 // Whether the text is well-formed UTF-8 (no overlong forms, surrogates or values beyond U+10FFFF).
 bool IsValid(std::string_view text);
+// Whether the text holds a capital (ASCII or beyond).
+bool HasCapital(std::string_view text);
 // Whether the text holds a capital beyond ASCII (a character with a small letter of its own).
 bool HasCapitalBeyondAscii(std::string_view text);
 

@@ -229,6 +229,17 @@ bool IsValid(std::string_view text)
     return true;
 }
 
+bool HasCapital(std::string_view text)
+{
+    for (std::size_t pos = 0; pos < text.size();) {
+        std::size_t length = 0;
+        if (IsCapital(Decode(text, pos, length)))
+            return true;
+        pos += length;
+    }
+    return false;
+}
+
 bool HasCapitalBeyondAscii(std::string_view text)
 {
     for (std::size_t pos = 0; pos < text.size();) {

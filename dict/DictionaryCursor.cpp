@@ -259,18 +259,22 @@ inline void CDictionaryCursor::BeginSearch(const DictionaryQuery& query)
     if (m_file.m_shownColumn >= 0 && !m_shownReader.IsCurrent())
         m_shownReader = m_file.m_data.StringReader(m_file.m_shownColumn);
     // UTF-8 keys are looked up by the query in small letters: a capital beyond ASCII sorts apart
-    // from its small letter (what a file's order misses, a capitals mirror has).
-    std::string_view searchKey = query.lowered;
+    // from its small letter (what a file's order misses, a capitals mirror has). An exact key
+    // (ContainsKey) is placed as the storage's own search places it: by the query as given,
+    // unless the keys are a capitals mirror's small letters.
+    const bool asTyped = m_lookUpAsTyped && m_file.m_shownColumn < 0;
+    m_foldedWalk = asTyped;
+    std::string_view searchKey = asTyped ? query.text : std::string_view(query.lowered);
     if (!m_plainKeys) {
         // ANSI keys as typed are looked up in small letters too; encoded or scrambled ones as given.
         const bool ansiAsTyped = m_file.m_encrypted == 0 && NormalizeEntryTextCode(m_file.m_keyCode) == CODE_ANSI;
-        m_file.EncodeKey(ansiAsTyped ? std::string_view(query.lowered) : query.text, m_searchKey);
+        m_file.EncodeKey(ansiAsTyped && !asTyped ? std::string_view(query.lowered) : query.text, m_searchKey);
         searchKey = m_searchKey;
     }
     int row = 0;
     if (!searchKey.empty()) {
         // A one- or two-byte key whose lower bound is known already is not looked up again.
-        const int slot = m_plainKeys && m_file.m_fold == mbtext::AsciiFoldTable()
+        const int slot = m_plainKeys && !asTyped && m_file.m_fold == mbtext::AsciiFoldTable()
                              ? query.prefixSlot
                              : PrefixSlot(searchKey, m_file.m_fold);
         if (slot >= 0 && m_prefixRows && m_prefixRows[slot] != 0)
@@ -324,10 +328,26 @@ bool CDictionaryCursor::FindPrevious(DictionaryMatch& match)
 
 bool CDictionaryCursor::ContainsKey(std::string_view key, DictionaryMatch& match, int mode)
 {
-    StoreQuery(key, mode);
-    const bool found = SearchStep(Step::First, match, true);
-    if (found && m_codePage.CompareNoCase(match.key, key) == 0)
+    bool found = false;
+    const auto lookUp = [&](bool asTyped) {
+        m_lookUpAsTyped = asTyped;
+        StoreQuery(key, mode);
+        m_lookUpAsTyped = false;
+        found = SearchStep(Step::First, match, true);
+        // The key as stored: the match's is adapted to the query's capitals ("ß" as "SS").
+        std::string_view stored;
+        return found && CurrentKey(stored) && m_codePage.CompareNoCase(stored, key) == 0;
+    };
+    // Placed as the storage places the key; a key with a capital beyond ASCII may be stored in
+    // small letters, which sort elsewhere. When neither is there the cursor stands where the
+    // storage's search stands.
+    if (lookUp(true))
         return true;
+    if (HasCapitalBeyondAscii(key) && m_file.m_shownColumn < 0) {
+        if (lookUp(false))
+            return true;
+        lookUp(true);
+    }
     // An empty query walks on from where the key would be: after the match handed out, or
     // from the row at the key's place when there was none (so FindNext does not skip it).
     m_ownQuery.lowered.clear();
@@ -382,8 +402,9 @@ bool CDictionaryCursor::StepToKey(Step step, bool allEntries, std::string_view& 
 
         if (m_query->startOnly) {
             // Only an occurrence at the start is accepted: the first one, if there is one.
-            const bool starts = m_singleByte ? m_codePage.StartsWithLoweredSingleByte(key, m_query->lowered)
-                                             : m_codePage.StartsWithLowered(key, m_query->lowered);
+            const bool starts = m_singleByte && !m_foldedWalk
+                                    ? m_codePage.StartsWithLoweredSingleByte(key, m_query->lowered)
+                                    : m_codePage.StartsWithLowered(key, m_query->lowered);
             if (!starts)
                 return false;
         } else if (!ContainsQuery(key)) {

@@ -203,6 +203,8 @@ private:
     const DictionaryQuery* m_query = &m_ownQuery;  // or that of a merged search (see KeepQuery)
     std::string m_searchKey;                       // the query as stored keys are: encoded and scrambled
     bool m_plainKeys = true;                       // keys stored as UTF-8, not scrambled, as of the last query
+    bool m_lookUpAsTyped = false;                  // the next BeginSearch places by the query as given
+    bool m_foldedWalk = false;                     // ... and the walk compares keys folded whole
     std::string m_foldedQuery;
     std::vector<ProbeSlot> m_probeCache;  // heap order: node 1 is the first probe
     std::unique_ptr<std::uint32_t[], FreeDeleter> m_prefixRows;

@@ -17,7 +17,7 @@ void AdaptCase(std::string& text, int leadingCapitals);
 int CompareNoCase(std::string_view a, std::string_view b);
 // Whether the text, folded as CompareNoCase folds, starts with the prefix folded alike.
 bool StartsWithNoCase(std::string_view text, std::string_view prefix);
-// Whether the first character of the text is a letter or a digit.
+// Whether the first character of the text is a letter, a digit or a combining mark.
 bool IsLetterOrDigit(std::string_view text);
 // Whether the text is well-formed UTF-8 (no overlong forms, surrogates or values beyond U+10FFFF).
 bool IsValid(std::string_view text);

@@ -209,8 +209,9 @@ bool IsLetterOrDigit(std::string_view text)
     const utf8proc_int32_t code = Decode(text, 0, length);
     if (code < 0)
         return false;
+    // Combining marks belong to the word they are in (a vowel sign, an accent typed apart).
     const utf8proc_category_t category = utf8proc_category(code);
-    return (category >= UTF8PROC_CATEGORY_LU && category <= UTF8PROC_CATEGORY_LO) ||
+    return (category >= UTF8PROC_CATEGORY_LU && category <= UTF8PROC_CATEGORY_MC) ||
            (category >= UTF8PROC_CATEGORY_ND && category <= UTF8PROC_CATEGORY_NO);
 }
 

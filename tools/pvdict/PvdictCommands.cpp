@@ -30,8 +30,9 @@ const char kUsage[] =
     "       pvdict search [--mode N] [--limit N] [--no-shorthand] [--no-header] [--lengths MIN,MAX] [--ranked]\n"
     "                     [--codepage 1250|1251|1252] QUERY FILE...\n"
     "Queries and output are UTF-8. Without --codepage, search reads the files as they are (ANSI texts in\n"
-    "the system's code page) and folds the letter case of ASCII only; with it, as the program does, ANSI\n"
-    "texts read in that code page.\n"
+    "the system's code page), in small letters: a key with a capital beyond ASCII sorts apart and is\n"
+    "missed. With it, as the program does: every file mirrored into UTF-8 at load (ANSI texts read in\n"
+    "that code page), keys found whatever their letter case.\n"
     "Rows are key<TAB>data, with the escapes \\\\ \\t \\r \\n \\xHH; ranks are key<TAB>rank (0 ... 65535).\n";
 
 // Command line of one command: options (with or without a value) and positional arguments.

@@ -609,7 +609,8 @@ bool CDictionaryCursor::FindFirstRankedKey(const DictionaryQuery& query, std::st
     m_rankedByIndex = true;
     m_rankedPhaseDone = false;
     m_rankFirst = m_cursor;
-    m_rankLast = UpperBoundOfPrefix(query.text, m_rankFirst);
+    // The prefix as BeginSearch looked it up: in small letters (a capital beyond ASCII sorts apart).
+    m_rankLast = UpperBoundOfPrefix(query.lowered, m_rankFirst);
     m_rankRow = m_rankFirst;
     m_rankWalk.Start(m_rankIndex, m_rankFirst, m_rankLast);
     m_rankBatchesFetched = 0;

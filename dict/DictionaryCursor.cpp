@@ -96,6 +96,12 @@ void DictionaryQuery::Set(std::string_view query, int searchMode, const CCodePag
     lowered.clear();
     lowered.append(query.data(), query.size());
     codePage.Lower(lowered);
+    // A query is the start of a word: a capital sigma that ends it goes on as the small sigma of
+    // the middle of a word, not as the final one (whose keys sort apart).
+    constexpr std::string_view kCapitalSigma = "\xCE\xA3", kFinalSigma = "\xCF\x82";
+    if (codePage.IsUtf8() && query.size() >= 2 && query.substr(query.size() - 2) == kCapitalSigma &&
+        std::string_view(lowered).substr(lowered.size() - 2) == kFinalSigma)
+        lowered.back() = '\x83';
     mode = searchMode;
     letterCase = LetterCaseOf(query, codePage);
     startOnly = mode != MATCH_ANY && (mode & MATCH_START);

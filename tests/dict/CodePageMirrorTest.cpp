@@ -177,7 +177,7 @@ TEST(CodePageMirror, TheCapitalsMirrorOffersOnlyWhatTheFileMisses)
     EXPECT_EQ(Keys(file, "CA", kWords), "CAESAR,CAFÉ");
     file.Close();
     // A capital beyond the query's length is the file's own match: offered once, by the file.
-    Make(path, Utf8CodePage(), {{"gemÜse", 1}, {"Éclair", 2}, {"Σοφία", 3}}, CODE_UTF8);
+    Make(path, Utf8CodePage(), {{"gemÜse", 1}, {"Éclair", 2}, {"Σοφία", 3}, {"κόσμος", 4}}, CODE_UTF8);
     CDictionarySet set;
     ASSERT_TRUE(set.LoadFiles({path}));
     set.MirrorAsUtf8();
@@ -186,6 +186,13 @@ TEST(CodePageMirror, TheCapitalsMirrorOffersOnlyWhatTheFileMisses)
     EXPECT_EQ(Keys(set, "gemü", kWords), "gemÜse");
     EXPECT_EQ(Keys(set, "σοφ", kWords), "Σοφία");
     EXPECT_EQ(Keys(set, "ΣΟ", kWords), "ΣΟΦΊΑ");
+    // A capital sigma ending the typed start is the sigma of a word's middle.
+    EXPECT_EQ(Keys(set, "ΚΌΣ", kWords), "ΚΌΣΜΟΣ");
+    EXPECT_EQ(Keys(set, "Κόσ", kWords), "Κόσμος");
+    DictionaryMatch match;
+    int rank = 0;
+    ASSERT_TRUE(set.FindFirstRanked("ΚΌΣ", match, kWords, true, rank));
+    EXPECT_EQ(match.key, "ΚΌΣΜΟΣ");
 }
 
 TEST(CodePageMirror, Utf8AndAnsiFilesMergeAndWhatCannotBeReadIsLeftOutAndCounted)

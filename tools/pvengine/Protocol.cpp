@@ -93,10 +93,15 @@ std::string CProtocol::Handle(const std::string& line)
 std::string CProtocol::State() const
 {
     const std::string& all = m_host.Edit().Text();
-    std::size_t from = m_tail && all.size() > m_tail ? all.size() - m_tail : 0;
-    // Whole characters only.
-    while (from > 0 && from < all.size() && (all[from] & 0xC0) == 0x80)
-        ++from;
+    // Back over tail characters (a character's continuation bytes do not count).
+    std::size_t from = all.size();
+    for (std::size_t characters = 0; m_tail && from > 0 && characters < m_tail; ++characters) {
+        do
+            --from;
+        while (from > 0 && (static_cast<unsigned char>(all[from]) & 0xC0) == 0x80);
+    }
+    if (!m_tail)
+        from = 0;
     nlohmann::ordered_json rows = nlohmann::ordered_json::array();
     for (const PromptRow& row : m_host.VisibleRows())
         rows.push_back({{"text", row.text}, {"kind", row.image + 1}});

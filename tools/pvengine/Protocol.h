@@ -11,8 +11,8 @@ class CHeadlessHost;
 
 class CProtocol {
 public:
-    // Text in and out is UTF-8. tail: the "text" carries only the edit's last tail bytes, whole
-    // characters (0: all of it).
+    // Text in and out is UTF-8. tail: the "text" carries only the edit's last tail characters
+    // (0: all of it).
     CProtocol(CHeadlessHost& host, std::size_t tail) : m_host(host), m_tail(tail) {}
     // Runs one input line and returns the output line (without its line break).
     std::string Handle(const std::string& line);

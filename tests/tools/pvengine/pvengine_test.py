@@ -126,6 +126,8 @@ class PvengineTest(EngineTestCase):
             self.assertTrue(done.stderr.startswith(b"pvengine: "), bad)
         tail = self.run_engine([{"type": "one two"}], "--tail", "3")
         self.assertEqual(tail[0]["text"], "two")
+        tail = self.run_engine([{"type": "жук ёжик"}], "--tail", "4")
+        self.assertEqual(tail[0]["text"], "ёжик", "characters, not bytes")
 
 
 if __name__ == "__main__":

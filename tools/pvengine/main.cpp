@@ -23,7 +23,8 @@ namespace {
 
 const char kUsage[] =
     "usage: pvengine [--libs DIR] [--config FILE] [--learn FILE [--save]] [--no-learn] [--drive DIR] [--tail N]\n"
-    "                [--codepage 1250|1251|1252]\n";
+    "                [--codepage 1250|1251|1252]\n"
+    "Events and states are UTF-8 JSON lines; --codepage only says what ANSI files are read in.\n";
 
 struct Options {
     std::string libs;

@@ -43,6 +43,8 @@ done
 
 cmake -S "$here" -B "$build" >/dev/null
 cmake --build "$build" --target pvengine pv_default_dictionaries -j2 >/dev/null
+# Absolute: the dictionaries are linked into the work folder.
+build=$(cd "$build" && pwd)
 python3 "$here/bench/ksr/texts.py" "$cache" "$work/texts"
 
 # The dictionaries each user has on: English ones, and for the German and French texts their

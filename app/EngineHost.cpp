@@ -17,7 +17,7 @@ const char kEngineWindowClass[] = "PennivoxEngine";
 PlatformServices MakePlatform(IPromptView* view, IEngineScheduler* scheduler, IFocusTracker* focus, IDesktop* desktop,
                               IFileSystem* files, IKeyOutput* output, const CClock* clock)
 {
-    return PlatformServices{view, scheduler, focus, desktop, files, output, clock, &SystemCodePage()};
+    return PlatformServices{view, scheduler, focus, desktop, files, output, clock, &Utf8CodePage(), &SystemCodePage()};
 }
 
 }  // namespace

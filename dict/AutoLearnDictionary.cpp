@@ -5,6 +5,8 @@
 #include <limits>
 #include <new>
 
+#include "dict/CodePage.h"
+
 namespace {
 
 // Records read per file access while loading.
@@ -46,6 +48,8 @@ bool CAutoLearnDictionary::Open(const std::string& path)
     Close();
     m_path = path;
     m_openFault = pvbase::FileFault::None;
+    m_writeFault = pvbase::FileFault::None;
+    m_foundAnsi = false;
     if (!m_file.Open(path)) {
         m_openFault = pvbase::LastFileFault();
         return false;
@@ -66,6 +70,35 @@ bool CAutoLearnDictionary::Open(const std::string& path)
     if (static_cast<std::uint64_t>(size) % kAutoLearnRecordSize != 0 && m_file.IsWritable())
         m_file.Resize(static_cast<std::int64_t>(count * kAutoLearnRecordSize));
 
+    if (!ReadRecords(count))
+        return false;
+    if (count == 0) {
+        MarkEmptyFile();
+    } else if (!m_marked) {
+        m_foundAnsi = true;
+        ConvertAnsiRecords();
+        if (m_file.IsWritable() && !RewriteInUtf8() && !m_file.IsOpen())
+            return false;
+    }
+    try {
+        m_heads.reserve(m_records.size());
+        for (const AutoLearnRecord& record : m_records)
+            m_heads.push_back(HeadOf(record.text));
+        BuildIndex();
+    } catch (const std::bad_alloc&) {
+        Close();
+        return false;
+    }
+
+    m_open = true;
+    m_current = 0;
+    LoadCurrent();
+    return true;
+}
+
+bool CAutoLearnDictionary::ReadRecords(std::uint64_t count)
+{
+    m_marked = false;
     try {
         std::vector<unsigned char> chunk(kLoadChunkRecords * kAutoLearnRecordSize);
         std::uint64_t loaded = 0;
@@ -77,28 +110,70 @@ bool CAutoLearnDictionary::Open(const std::string& path)
             if (got < 0)
                 throw std::bad_alloc();  // handled below like any other failed load
             const std::size_t whole = static_cast<std::size_t>(got) / kAutoLearnRecordSize;
-            for (std::size_t i = 0; i < whole; ++i)
+            std::size_t first = 0;
+            if (loaded == 0 && whole > 0 && IsAutoLearnMarker(chunk.data())) {
+                m_marked = true;
+                first = 1;
+            }
+            for (std::size_t i = first; i < whole; ++i)
                 m_records.push_back(DecodeAutoLearnRecord(chunk.data() + i * kAutoLearnRecordSize));
             loaded += whole;
             if (whole < want)
                 break;  // the file became shorter while it was read
         }
-        m_heads.reserve(m_records.size());
-        for (const AutoLearnRecord& record : m_records)
-            m_heads.push_back(HeadOf(record.text));
-        BuildIndex();
     } catch (const std::bad_alloc&) {
         m_records.clear();
-        m_heads.clear();
-        m_index.clear();
+        m_marked = false;
         m_file.Close();
         return false;
     }
-
-    m_open = true;
-    m_current = 0;
-    LoadCurrent();
     return true;
+}
+
+bool CAutoLearnDictionary::MarkEmptyFile()
+{
+    // A new file: nothing to convert, so the marker goes in place (a cut write leaves a partial
+    // record, which the next Open cuts off).
+    unsigned char marker[kAutoLearnRecordSize];
+    EncodeAutoLearnMarker(marker);
+    m_marked = m_file.IsWritable() && m_file.WriteAt(0, marker, sizeof marker);
+    if (!m_marked && m_file.IsWritable()) {
+        m_writeFault = pvbase::LastFileFault();
+        m_file.Resize(0);
+    }
+    return m_marked;
+}
+
+void CAutoLearnDictionary::ConvertAnsiRecords()
+{
+    const CCodePage& codePage = m_legacyCodePage ? *m_legacyCodePage : SystemCodePage();
+    for (AutoLearnRecord& record : m_records)
+        record.text = AutoLearnTextFromCodePage(record.text, codePage);
+}
+
+bool CAutoLearnDictionary::RewriteInUtf8()
+{
+    // Written whole beside the old file and moved over it only when complete: a crash or a
+    // failure at any step leaves the old file, converted again at the next start.
+    const std::string converted = m_path + ".utf8-part";
+    pvbase::SetLastFileFault(pvbase::FileFault::None);
+    const bool written = WriteAutoLearnStoreFile(converted, m_records);
+    m_file.Close();
+    if (written && pvbase::ReplaceFileAtomically(converted, m_path)) {
+        if (m_file.Open(m_path) && m_file.IsWritable()) {
+            m_marked = true;
+            return true;
+        }
+        m_openFault = pvbase::LastFileFault();
+        return false;
+    }
+    m_writeFault = pvbase::LastFileFault();
+    if (m_writeFault == pvbase::FileFault::None)
+        m_writeFault = pvbase::FileFault::Other;
+    pvbase::RemoveFileIfExists(converted);
+    if (!m_file.Open(m_path))
+        m_openFault = pvbase::LastFileFault();
+    return false;
 }
 
 void CAutoLearnDictionary::BuildIndex()
@@ -124,6 +199,7 @@ void CAutoLearnDictionary::Close()
 {
     m_file.Close();
     m_open = false;
+    m_marked = false;
     m_records.clear();
     m_heads.clear();
     m_index.clear();
@@ -142,8 +218,10 @@ bool CAutoLearnDictionary::Truncate()
         if (!Open(path))
             return false;
     }
-    if (!m_file.Resize(0))
+    if (m_marked ? !m_file.Resize(static_cast<std::int64_t>(kAutoLearnRecordSize)) : !m_file.Resize(0))
         return false;
+    if (!m_marked)
+        MarkEmptyFile();
     m_records.clear();
     m_heads.clear();
     m_index.clear();
@@ -195,8 +273,14 @@ bool CAutoLearnDictionary::WriteRecord(std::size_t index, std::int32_t count, co
 {
     unsigned char bytes[kAutoLearnRecordSize];
     EncodeAutoLearnRecord(count, text, bytes);
-    const std::int64_t offset = static_cast<std::int64_t>(index) * static_cast<std::int64_t>(kAutoLearnRecordSize);
+    const std::int64_t offset = OffsetOf(index);
     const bool replacing = index < m_records.size();
+    if (!m_marked) {
+        // Texts of the old layout stay as they are: no UTF-8 record goes among them.
+        if (m_writeFault == pvbase::FileFault::None)
+            m_writeFault = pvbase::FileFault::ReadOnly;
+        return false;
+    }
 
     unsigned char before[kAutoLearnRecordSize];
     const bool haveBefore =
@@ -233,7 +317,7 @@ bool CAutoLearnDictionary::UpdateCurrent()
 {
     if (!m_open || m_current >= m_records.size())
         return false;
-    const std::string text = AutoLearnStoredText(m_currentText, m_rules.LeadBytes());
+    const std::string text = AutoLearnStoredText(m_currentText);
     if (!WriteRecord(m_current, m_currentCount, text)) {
         LoadCurrent();
         return false;
@@ -249,7 +333,7 @@ bool CAutoLearnDictionary::Append()
 {
     if (!m_open || m_records.size() >= kMaxRecords)
         return false;
-    const std::string text = AutoLearnStoredText(m_currentText, m_rules.LeadBytes());
+    const std::string text = AutoLearnStoredText(m_currentText);
     const std::size_t index = m_records.size();
     if (!WriteRecord(index, m_currentCount, text))
         return false;
@@ -279,7 +363,7 @@ LearnOutcome CAutoLearnDictionary::Learn(std::string_view typedText)
     if (!m_open || !m_enabled)
         return LearnOutcome::NotLearnt;
     const std::string word = m_rules.ExtractWord(typedText);
-    if (word.empty() || word.size() < m_minWordLength)
+    if (word.empty() || CAutoLearnWordRules::Length(word) < m_minWordLength)
         return LearnOutcome::NotLearnt;
     if (m_knownWords && m_knownWords->HoldsExactly(word))
         return LearnOutcome::NotLearnt;

@@ -1,5 +1,6 @@
 #pragma once
-// The learnt-words store: AutoLearn.dic, a flat file of 516-byte records (see AutoLearnRecord.h).
+// The learnt-words store: AutoLearn.dic, a flat file of 516-byte records (see AutoLearnRecord.h),
+// texts in UTF-8 behind a marker record; a file of the old ANSI layout is converted once on Open.
 //
 // The file is the truth. Every record is also kept in memory with an ordered index of the
 // texts, so that learning and suggestions answer without reading the file on each keystroke;
@@ -17,6 +18,8 @@
 #include "dict/AutoLearnFile.h"
 #include "dict/AutoLearnRecord.h"
 #include "dict/AutoLearnWordRules.h"
+
+class CCodePage;
 
 // Answers whether the loaded dictionaries already hold a text exactly as typed (same bytes,
 // same case); such texts are not learnt. The engine's adapter runs the dictionary set's merged
@@ -45,13 +48,23 @@ public:
     // at the end (length not a multiple of 516) is cut off the file. A file that may only be
     // read is opened for suggestions; learning then reports WriteFailed. A file of more than
     // 2,000,000 records (about 1 GB) is refused and left untouched.
+    // A file without the UTF-8 marker holds ANSI texts: they are converted (see SetLegacyCodePage)
+    // and, when the file may be written, a converted file is written complete beside it and then
+    // moved over it. Should that fail (full disk, folder that takes no files, a crash), the old
+    // file stays as it was, the store offers the converted texts but learns nothing (WriteFault
+    // says why), and the next Open tries again. A read-only file is converted in memory only.
     bool Open(const std::string& path);
     void Close();
     // Empties the file (creates it when it is not open). False, with nothing changed, on failure.
     bool Truncate();
 
     bool IsOpen() const { return m_open; }
-    bool IsWritable() const { return m_open && m_file.IsWritable(); }
+    bool IsWritable() const { return m_open && m_file.IsWritable() && m_marked; }
+    // Whether the last Open found the old ANSI layout, and whether it rewrote the file in UTF-8.
+    bool FoundAnsiFile() const { return m_foundAnsi; }
+    bool ConvertedFile() const { return m_foundAnsi && m_marked; }
+    // The code page of files of the old layout: the system's ANSI code page unless set (not owned).
+    void SetLegacyCodePage(const CCodePage* codePage) { m_legacyCodePage = codePage; }
     // Why the last Open failed to open the file, and why the last write failed (None: it did not).
     pvbase::FileFault OpenFault() const { return m_openFault; }
     pvbase::FileFault WriteFault() const { return m_writeFault; }
@@ -74,8 +87,6 @@ public:
     // text leaves them as they are.
     void SetSeparators(std::string_view separators) { m_rules.SetSeparators(separators); }
     const std::string& Separators() const { return m_rules.Separators(); }
-    // Which bytes start a double-byte character in the ANSI code page in use (default: none).
-    void SetLeadBytes(const CLeadByteTable& leadBytes) { m_rules.SetLeadBytes(leadBytes); }
     const CAutoLearnWordRules& WordRules() const { return m_rules; }
     // Up to how many records sharing a prefix are answered from the index; beyond that the
     // records are walked in file order (tuning only: results are the same either way).
@@ -117,6 +128,14 @@ public:
     const std::vector<AutoLearnRecord>& Records() const { return m_records; }
 
 private:
+    bool ReadRecords(std::uint64_t count);
+    void ConvertAnsiRecords();
+    bool RewriteInUtf8();
+    bool MarkEmptyFile();
+    std::int64_t OffsetOf(std::size_t index) const
+    {
+        return static_cast<std::int64_t>(index + (m_marked ? 1 : 0)) * static_cast<std::int64_t>(kAutoLearnRecordSize);
+    }
     void LoadCurrent();
     void SetRecordText(std::size_t index, std::string text);
     void BuildIndex();
@@ -133,6 +152,9 @@ private:
     pvbase::FileFault m_openFault = pvbase::FileFault::None;
     pvbase::FileFault m_writeFault = pvbase::FileFault::None;
     bool m_open = false;
+    bool m_marked = false;     // the file starts with the UTF-8 marker: records may be written
+    bool m_foundAnsi = false;  // the last Open read the old layout
+    const CCodePage* m_legacyCodePage = nullptr;
     std::vector<AutoLearnRecord> m_records;
     // The first four bytes of each record's text, packed: a common prefix is looked for here
     // first, in a small contiguous array instead of the records.

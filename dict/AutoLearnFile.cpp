@@ -81,3 +81,33 @@ bool CAutoLearnFile::Sync()
 {
     return IsWritable() && m_file->Flush();
 }
+
+bool WriteAutoLearnStoreFile(const std::string& path, const std::vector<AutoLearnRecord>& records)
+{
+    const std::unique_ptr<FileHandle> file = FileHandle::Open(path, OpenMode::CreateTruncate);
+    if (!file)
+        return false;
+    // Written in pieces of this many records: a large store needs no second copy in memory.
+    constexpr std::size_t kPieceRecords = 256;
+    std::vector<unsigned char> piece(kPieceRecords * kAutoLearnRecordSize);
+    EncodeAutoLearnMarker(piece.data());
+    std::size_t filled = 1;
+    std::int64_t offset = 0;
+    const auto drain = [&] {
+        const int length = static_cast<int>(filled * kAutoLearnRecordSize);
+        if (!file->Write(offset, piece.data(), length))
+            return false;
+        offset += length;
+        filled = 0;
+        return true;
+    };
+    for (const AutoLearnRecord& record : records) {
+        if (record.text.empty())
+            continue;
+        EncodeAutoLearnRecord(record.count, AutoLearnStoredText(record.text),
+                              piece.data() + filled * kAutoLearnRecordSize);
+        if (++filled == kPieceRecords && !drain())
+            return false;
+    }
+    return (filled == 0 || drain()) && file->Flush();
+}

@@ -8,6 +8,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "dict/AutoLearnRecord.h"
 
 namespace pvbase {
 class FileHandle;
@@ -42,3 +45,8 @@ private:
     std::unique_ptr<pvbase::FileHandle> m_file;
     bool m_writable = false;
 };
+
+// Writes a whole UTF-8 store file (the marker, then the records; rows with an empty text are left
+// out), created or emptied, and hands it to the disk. False when any write failed: the file layer
+// tells why.
+bool WriteAutoLearnStoreFile(const std::string& path, const std::vector<AutoLearnRecord>& records);

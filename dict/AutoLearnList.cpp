@@ -1,48 +1,15 @@
 #include "dict/AutoLearnList.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <memory>
 #include <unordered_map>
 
 #include "base/FileIo.h"
+#include "dict/AutoLearnFile.h"
 #include "dict/AutoLearnTextExchange.h"
-#include "dict/Utf8File.h"
+#include "dict/CodePage.h"
 
 namespace {
-
-// What an import keeps of one line: a stored text holds 511 bytes and a count a few digits.
-constexpr std::size_t kMaxLine = 4096;
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePointer = std::unique_ptr<std::FILE, FileCloser>;
-
-// The next line without its end, cut at kMaxLine (the rest of a longer line is skipped, but its
-// last tab and count are kept); false at the end of the file.
-bool ReadBoundedLine(std::FILE* file, std::string& line)
-{
-    line.clear();
-    std::string tail;  // a cut line's last bytes, for its count
-    int c;
-    bool any = false;
-    while ((c = std::fgetc(file)) != EOF) {
-        any = true;
-        if (c == '\n')
-            break;
-        if (line.size() < kMaxLine)
-            line += static_cast<char>(c);
-        else if (c == '\t')
-            tail = "\t";
-        else if (!tail.empty() && tail.size() < 32)
-            tail += static_cast<char>(c);
-    }
-    line += tail;
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    return any;
-}
 
 // Text written to a file in large pieces; the file layer records why a write failed.
 class CBufferedOut {
@@ -153,17 +120,17 @@ std::vector<std::string> CAutoLearnList::TakeRemovedTexts()
 
 int CAutoLearnList::ImportText(const std::string& path, const Progress& progress)
 {
-    FilePointer in(OpenUtf8File(path, "rb"));
-    if (!in)
+    CAutoLearnTextReader in(SystemCodePage());
+    if (!in.Open(path))
         return -1;
     std::unordered_map<std::string, std::size_t> listed;
     for (std::size_t i = 0; i < m_records.size(); ++i)
         listed.emplace(m_records[i].text, i);
     int imported = 0;
     std::string line;
-    while (ReadBoundedLine(in.get(), line) && !line.empty()) {
+    while (in.ReadLine(line) && !line.empty()) {
         AutoLearnRecord record = ParseAutoLearnLine(line);
-        record.text = AutoLearnStoredText(record.text, m_leadBytes);
+        record.text = AutoLearnStoredText(record.text);
         const auto [at, isNew] = listed.emplace(record.text, m_records.size());
         if (isNew) {
             m_records.push_back(std::move(record));
@@ -187,6 +154,7 @@ int CAutoLearnList::ExportText(const std::string& path, const Progress& progress
     const bool ok = ReplaceFileWith(
         path,
         [&](CBufferedOut& out) {
+            out.Buffer() = kAutoLearnTextMark;
             for (const AutoLearnRecord& record : m_records) {
                 out.Buffer() += record.text;
                 out.Buffer() += '\t';
@@ -208,16 +176,5 @@ int CAutoLearnList::ExportText(const std::string& path, const Progress& progress
 
 bool CAutoLearnList::WriteStoreFile(const std::string& path) const
 {
-    FilePointer out(OpenUtf8File(path, "wb"));
-    if (!out)
-        return false;
-    unsigned char bytes[kAutoLearnRecordSize];
-    for (const AutoLearnRecord& record : m_records) {
-        if (record.text.empty())
-            continue;
-        EncodeAutoLearnRecord(record.count, AutoLearnStoredText(record.text, m_leadBytes), bytes);
-        if (std::fwrite(bytes, 1, sizeof bytes, out.get()) != sizeof bytes)
-            return false;
-    }
-    return std::fflush(out.get()) == 0;
+    return WriteAutoLearnStoreFile(path, m_records);
 }

@@ -29,17 +29,19 @@ public:
     // The texts removed or edited away since the last call (or Assign) that no row holds now.
     std::vector<std::string> TakeRemovedTexts();
 
-    // Tab-separated lines, "text<TAB>count", up to the end or the first empty line: a text the
+    // Tab-separated lines, "text<TAB>count", in ANSI (the system's code page), UTF-8 or UTF-16,
+    // up to the end or the first empty line: a text the
     // list holds gets the line's count added, a new one goes on top. Lines are read up to a bound
     // (longer ones are cut; a stored text holds 511 bytes). Returns the lines taken; -1 when the
     // file cannot be opened.
     int ImportText(const std::string& path, const Progress& progress = {});
-    // "text<TAB>count" lines (CR LF), oldest first, written beside the file and moved over it.
+    // "text<TAB>count" lines (CR LF) in UTF-8 after a byte-order mark, oldest first, written beside
+    // the file and moved over it.
     // Returns the lines written; -1 when it failed or progress cancelled it: the file is then left
     // as it was and nothing is left beside it. fault: why it failed (None when cancelled).
     int ExportText(const std::string& path, const Progress& progress = {}, pvbase::FileFault* fault = nullptr) const;
-    // A new store file (created or emptied) with the records, oldest first; rows with an empty
-    // text are left out. The caller moves it over AutoLearn.dic once it is complete.
+    // A new store file (created or emptied) in UTF-8 with the records, oldest first; rows with an
+    // empty text are left out. The caller moves it over AutoLearn.dic once it is complete.
     bool WriteStoreFile(const std::string& path) const;
 
 private:
@@ -47,5 +49,4 @@ private:
 
     std::vector<AutoLearnRecord> m_records;  // oldest first, as the file
     std::vector<std::string> m_removedTexts;
-    CLeadByteTable m_leadBytes;
 };

@@ -2,25 +2,54 @@
 
 #include <cstring>
 
-std::size_t CLeadByteTable::LastCharStart(std::string_view text) const
+#include "base/Utf8Text.h"
+#include "dict/CodePage.h"
+
+namespace {
+
+// Behind the marker's leading zero, so that no reader of texts sees it.
+constexpr char kMarkerSignature[] = "Pennivox AutoLearn UTF-8";
+
+bool IsContinuation(char byte)
 {
-    // Trail bytes may look like anything, so the boundaries are only known from the start.
-    std::size_t pos = 0;
-    std::size_t last = 0;
+    return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
+}
+
+}  // namespace
+
+std::size_t Utf8CharLength(std::string_view text, std::size_t pos)
+{
+    const unsigned char lead = static_cast<unsigned char>(text[pos]);
+    const std::size_t want = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    std::size_t length = 1;
+    while (length < want && pos + length < text.size() && IsContinuation(text[pos + length]))
+        ++length;
+    return length;
+}
+
+std::size_t Utf8LastCharStart(std::string_view text)
+{
+    std::size_t pos = 0, last = 0;
     while (pos < text.size()) {
         last = pos;
-        pos += CharLength(text, pos);
+        pos += Utf8CharLength(text, pos);
     }
     return last;
 }
 
-std::size_t CLeadByteTable::CutLength(std::string_view text, std::size_t maxBytes) const
+std::size_t Utf8CharacterCount(std::string_view text)
 {
-    if (text.size() <= maxBytes)
-        return text.size();
+    std::size_t count = 0;
+    for (std::size_t pos = 0; pos < text.size(); ++count)
+        pos += Utf8CharLength(text, pos);
+    return count;
+}
+
+std::size_t Utf8CutLength(std::string_view text, std::size_t maxBytes)
+{
     std::size_t pos = 0;
     while (pos < text.size()) {
-        const std::size_t next = pos + CharLength(text, pos);
+        const std::size_t next = pos + Utf8CharLength(text, pos);
         if (next > maxBytes)
             break;
         pos = next;
@@ -28,12 +57,20 @@ std::size_t CLeadByteTable::CutLength(std::string_view text, std::size_t maxByte
     return pos;
 }
 
-std::string AutoLearnStoredText(std::string_view text, const CLeadByteTable& leadBytes)
+std::string AutoLearnStoredText(std::string_view text)
 {
     const std::size_t zero = text.find('\0');
     if (zero != std::string_view::npos)
         text = text.substr(0, zero);
-    return std::string(text.substr(0, leadBytes.CutLength(text, kAutoLearnMaxText)));
+    return std::string(text.substr(0, Utf8CutLength(text, kAutoLearnMaxText)));
+}
+
+std::string AutoLearnTextFromCodePage(std::string_view ansi, const CCodePage& codePage)
+{
+    std::u16string wide;
+    if (!codePage.ToUtf16(ansi, wide))
+        return std::string();
+    return AutoLearnStoredText(Utf8Of(wide));
 }
 
 void EncodeAutoLearnRecord(std::int32_t count, std::string_view text, unsigned char out[kAutoLearnRecordSize])
@@ -61,4 +98,17 @@ AutoLearnRecord DecodeAutoLearnRecord(const unsigned char in[kAutoLearnRecordSiz
         zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - field) : kAutoLearnTextField;
     record.text.assign(field, length);
     return record;
+}
+
+void EncodeAutoLearnMarker(unsigned char out[kAutoLearnRecordSize])
+{
+    EncodeAutoLearnRecord(0, std::string_view(), out);
+    std::memcpy(out + 5, kMarkerSignature, sizeof kMarkerSignature);
+}
+
+bool IsAutoLearnMarker(const unsigned char in[kAutoLearnRecordSize])
+{
+    unsigned char marker[kAutoLearnRecordSize];
+    EncodeAutoLearnMarker(marker);
+    return std::memcmp(in, marker, kAutoLearnRecordSize) == 0;
 }

@@ -19,23 +19,17 @@ void CAutoLearnWordRules::SetSeparators(std::string_view separators)
     RebuildTables();
 }
 
-void CAutoLearnWordRules::SetLeadBytes(const CLeadByteTable& leadBytes)
-{
-    m_leadBytes = leadBytes;
-    RebuildTables();
-}
-
 void CAutoLearnWordRules::RebuildTables()
 {
     std::fill(std::begin(m_single), std::end(m_single), false);
-    m_double.clear();
+    m_multiByte.clear();
     const std::string_view all(m_separators);
     for (std::size_t pos = 0; pos < all.size();) {
-        const std::size_t length = m_leadBytes.CharLength(all, pos);
+        const std::size_t length = Utf8CharLength(all, pos);
         if (length == 1)
             m_single[static_cast<unsigned char>(all[pos])] = true;
         else
-            m_double.emplace_back(all.substr(pos, length));
+            m_multiByte.emplace_back(all.substr(pos, length));
         pos += length;
     }
 }
@@ -45,7 +39,7 @@ bool CAutoLearnWordRules::IsSeparator(std::string_view text, std::size_t pos, st
     if (length == 1)
         return m_single[static_cast<unsigned char>(text[pos])];
     const std::string_view character = text.substr(pos, length);
-    return std::find(m_double.begin(), m_double.end(), character) != m_double.end();
+    return std::find(m_multiByte.begin(), m_multiByte.end(), character) != m_multiByte.end();
 }
 
 bool CAutoLearnWordRules::EndsWithSeparator(std::string_view text) const
@@ -55,7 +49,7 @@ bool CAutoLearnWordRules::EndsWithSeparator(std::string_view text) const
         text = text.substr(0, zero);
     if (text.empty())
         return false;
-    const std::size_t last = m_leadBytes.LastCharStart(text);
+    const std::size_t last = Utf8LastCharStart(text);
     return IsSeparator(text, last, text.size() - last);
 }
 
@@ -73,7 +67,7 @@ std::string CAutoLearnWordRules::ExtractWord(std::string_view text) const
             ++begin;
             continue;
         }
-        const std::size_t length = m_leadBytes.CharLength(text, begin);
+        const std::size_t length = Utf8CharLength(text, begin);
         if (!IsSeparator(text, begin, length))
             break;
         begin += length;
@@ -87,7 +81,7 @@ std::string CAutoLearnWordRules::ExtractWord(std::string_view text) const
     std::size_t wordEnd = begin;
     bool inSeparators = false;
     for (std::size_t pos = begin; pos < text.size();) {
-        const std::size_t length = m_leadBytes.CharLength(text, pos);
+        const std::size_t length = Utf8CharLength(text, pos);
         if (IsSeparator(text, pos, length)) {
             inSeparators = true;
         } else {
@@ -98,5 +92,5 @@ std::string CAutoLearnWordRules::ExtractWord(std::string_view text) const
         }
         pos += length;
     }
-    return AutoLearnStoredText(text.substr(wordBegin, wordEnd - wordBegin), m_leadBytes);
+    return AutoLearnStoredText(text.substr(wordBegin, wordEnd - wordBegin));
 }

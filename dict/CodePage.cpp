@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "dict/Utf8Case.h"
+
 CCodePage::CCodePage()
 {
     for (int b = 0; b < 256; ++b) {
@@ -22,8 +24,54 @@ void CCodePage::Lower(char* text, std::size_t length) const
     }
 }
 
+void CCodePage::Lower(std::string& text) const
+{
+    if (m_utf8)
+        utf8case::Lower(text);
+    else
+        Lower(text.data(), text.size());
+}
+
+std::size_t CCodePage::Utf8CharLength(std::string_view text, std::size_t pos)
+{
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    const std::size_t wanted = lead < 0xC2 ? 1 : (lead < 0xE0 ? 2 : (lead < 0xF0 ? 3 : (lead < 0xF5 ? 4 : 1)));
+    std::size_t length = 1;
+    while (length < wanted && pos + length < text.size() &&
+           (static_cast<unsigned char>(text[pos + length]) & 0xC0) == 0x80)
+        ++length;
+    return length;
+}
+
+std::size_t CCodePage::PreviousCharStart(std::string_view text, std::size_t end) const
+{
+    if (end == 0)
+        return 0;
+    if (m_utf8) {
+        std::size_t start = end - 1;
+        // Back over at most three continuation bytes to the byte that leads them.
+        while (start > 0 && end - start < 4 && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80)
+            --start;
+        return start + Utf8CharLength(text, start) == end ? start : end - 1;
+    }
+    // A lead byte right before the last byte makes them one character (the last is its trail).
+    if (end >= 2 && IsLeadByte(static_cast<unsigned char>(text[end - 2])) &&
+        IsLeadByte(static_cast<unsigned char>(text[end - 1])))
+        return end - 2;
+    return end - 1;
+}
+
+bool CCodePage::IsLetterOrDigitAt(std::string_view text, std::size_t pos) const
+{
+    if (m_utf8)
+        return utf8case::IsLetterOrDigit(text.substr(pos));
+    return pos < text.size() && IsLetterOrDigit(static_cast<unsigned char>(text[pos]));
+}
+
 int CCodePage::LeadingCapitals(std::string_view text) const
 {
+    if (m_utf8)
+        return utf8case::LeadingCapitals(text);
     const auto capitalAt = [&](std::size_t i) {
         return i < text.size() && CharLength(text, i) == 1 && IsCapital(static_cast<unsigned char>(text[i]));
     };
@@ -34,6 +82,10 @@ int CCodePage::LeadingCapitals(std::string_view text) const
 
 void CCodePage::AdaptCase(std::string& text, int leadingCapitals) const
 {
+    if (m_utf8) {
+        utf8case::AdaptCase(text, leadingCapitals);
+        return;
+    }
     for (std::size_t i = 0; i < text.size() && leadingCapitals > 0;) {
         const std::size_t length = CharLength(text, i);
         if (length == 1)
@@ -60,6 +112,8 @@ unsigned NextChar(const CCodePage& cp, const unsigned char* s, std::size_t n, st
 
 int CCodePage::CompareNoCase(std::string_view a, std::string_view b) const
 {
+    if (m_utf8)
+        return utf8case::CompareNoCase(a, b);
     auto* pa = reinterpret_cast<const unsigned char*>(a.data());
     auto* pb = reinterpret_cast<const unsigned char*>(b.data());
     // Single-byte characters first (the common case): equal bytes need no folding.
@@ -107,6 +161,8 @@ bool CCodePage::HasLeadBytes() const
 
 bool CCodePage::StartsWithLowered(std::string_view text, std::string_view loweredPrefix) const
 {
+    if (m_utf8)
+        return utf8case::StartsWithNoCase(text, loweredPrefix);
     if (loweredPrefix.size() > text.size())
         return false;
     auto* t = reinterpret_cast<const unsigned char*>(text.data());

@@ -1,9 +1,12 @@
 #pragma once
-// The system's ANSI code page as the dictionaries and the completion engine see it:
-// conversion to and from UTF-16, lead-byte detection and case folding.
+// A text encoding as the dictionaries and the completion engine see it: conversion to and from
+// UTF-16, character walks and case folding. The program's own text is UTF-8 (Utf8CodePage(), case
+// and letters from utf8proc); the ANSI code pages (SystemCodePage(), the portable 1250/1251/1252)
+// only read and write ANSI files.
 //
-// Hot paths (search walks, merged comparison) only use the inline table lookups; the
-// conversions are virtual and used when a dictionary stores UTF-8 or UTF-16 text.
+// Hot paths (search walks, merged comparison) only use the inline table lookups; for UTF-8 the
+// tables hold ASCII alone, so those paths fold A-Z only, as the storage orders keys. The
+// conversions are virtual and used when a text is stored in another encoding.
 
 #include <algorithm>
 #include <cstddef>
@@ -53,24 +56,49 @@ public:
     // Whether the byte on its own is a letter or a digit of the code page (word lists split at other bytes).
     bool IsLetterOrDigit(unsigned char byte) const { return m_letterOrDigit[byte]; }
 
-    // Byte length of the character at pos (1 or 2); a lead byte at the very end counts alone.
+    // Whether the text is UTF-8 (characters of 1 to 4 bytes, letters of every script).
+    bool IsUtf8() const { return m_utf8; }
+
+    // Byte length of the character at pos (1 or 2; UTF-8: 1 to 4); a character cut by the end
+    // of the text counts what is left of it, a stray byte counts alone.
     std::size_t CharLength(std::string_view text, std::size_t pos) const
     {
+        if (m_utf8)
+            return Utf8CharLength(text, pos);
         return mbtext::CharLength(text, pos, [this](unsigned char byte) { return IsLeadByte(byte); });
     }
+    // Where the character that ends at `end` starts (end > 0).
+    std::size_t PreviousCharStart(std::string_view text, std::size_t end) const;
     std::size_t CountCharacters(std::string_view text) const
     {
-        return mbtext::CountCharacters(text, [this](unsigned char byte) { return IsLeadByte(byte); });
+        std::size_t count = 0;
+        for (std::size_t i = 0; i < text.size(); ++count)
+            i += CharLength(text, i);
+        return count;
     }
     // Length of the longest prefix of whole characters that is at most maxBytes long.
     std::size_t WholeCharacterPrefix(std::string_view text, std::size_t maxBytes) const
     {
-        return mbtext::WholeCharacterPrefix(text, maxBytes, [this](unsigned char byte) { return IsLeadByte(byte); });
+        if (text.size() <= maxBytes)
+            return text.size();
+        std::size_t end = 0;
+        while (end < maxBytes) {
+            const std::size_t length = CharLength(text, end);
+            if (end + length > maxBytes)
+                break;
+            end += length;
+        }
+        return end;
     }
+    // Whether the character a text starts with is a letter or a digit.
+    bool IsLetterOrDigitAt(std::string_view text, std::size_t pos) const;
 
-    // Lower-cases in place, leaving the bytes of double-byte characters alone.
+    // Lower-cases in place, leaving the bytes of double-byte characters alone. Not for UTF-8
+    // (its small letters may be shorter or longer): the string forms are.
     void Lower(char* text, std::size_t length) const;
-    void Lower(std::string& text) const { Lower(text.data(), text.size()); }
+    // Lower-cases a whole text; in UTF-8 by Unicode's simple mappings, a capital sigma that
+    // ends a word becoming the final small sigma. The length may change ("\u0130" -> "i").
+    void Lower(std::string& text) const;
     std::string Lowered(std::string text) const
     {
         Lower(text);
@@ -80,12 +108,14 @@ public:
     // Capitals at the start of a text: 0 none, 1 the first character only, 2 the first two. A
     // double-byte character is no capital.
     int LeadingCapitals(std::string_view text) const;
-    // Adapts a text to a typed one's LeadingCapitals: 1 its first letter becomes a capital, 2 all
-    // of them (single-byte characters only), 0 nothing.
+    // Adapts a text to a typed one's LeadingCapitals: 1 its first letter becomes a capital
+    // (UTF-8: its title case), 2 all of them (single-byte characters only; UTF-8: every letter,
+    // and "\u00DF" becomes "SS" as German writes it in capitals), 0 nothing.
     void AdaptCase(std::string& text, int leadingCapitals) const;
 
     // Case-insensitive comparison of two texts: <0, 0, >0. Single-byte characters are
-    // folded with the lower-case table, double-byte characters compared as they are.
+    // folded with the lower-case table, double-byte characters compared as they are; UTF-8
+    // characters by their small letters (both small sigmas alike).
     int CompareNoCase(std::string_view a, std::string_view b) const;
     // CompareNoCase for a code page without lead bytes (see HasLeadBytes), same answers there.
     // Inline: the merged search compares keys with it at every step.
@@ -104,7 +134,7 @@ public:
         }
         return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
     }
-    // Whether any byte starts a double-byte character.
+    // Whether any byte starts a double-byte character (never in UTF-8: its byte paths fold ASCII).
     bool HasLeadBytes() const;
 
     // Whether `text`, lower-cased as Lower does it, starts with `loweredPrefix`.
@@ -130,14 +160,19 @@ public:
 protected:
     // Case tables of ASCII (every code page has it), which implementations complete or replace.
     CCodePage();
+    static std::size_t Utf8CharLength(std::string_view text, std::size_t pos);
     // Implementations fill the tables in their constructors.
     unsigned char m_lower[256] = {};
     unsigned char m_upper[256] = {};
     bool m_leadByte[256] = {};
     bool m_letterOrDigit[256] = {};
+    bool m_utf8 = false;  // the UTF-8 implementation (dict/Utf8CodePage.cpp)
 };
 
-// The code page of this process: the ANSI code page on Windows, Windows-1252 elsewhere.
+// The program's text: UTF-8 (id 65001).
+const CCodePage& Utf8CodePage();
+// The ANSI code page of this process, for ANSI files: the system's on Windows, Windows-1252
+// elsewhere.
 const CCodePage& SystemCodePage();
 
 // The portable Windows-1252 implementation (also used by tests on every platform).

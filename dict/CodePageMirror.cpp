@@ -10,30 +10,15 @@
 #include "dict/CodePage.h"
 #include "dict/DictionaryFile.h"
 #include "dict/EntryText.h"
+#include "dict/Utf8Case.h"
 
 namespace {
 
 const char kInfoDescription[] = "DBINFO[prop:S,value:S]";
 const char kDataDescription[] = "DBDATA[key:S,data:S]";
 const char kRankedDataDescription[] = "DBDATA[key:S,data:S,rank:I]";
-
-// Double-byte code pages keep the storage's fold (their trail bytes are no letters).
-const unsigned char* MirrorFold(const CCodePage& codePage)
-{
-    return codePage.HasLeadBytes() ? mbtext::AsciiFoldTable() : codePage.LowerTable();
-}
-
-// Whether the code page has capitals that the storage's fold leaves apart from their small letters.
-bool HasCapitalsBeyondAscii(const CCodePage& codePage)
-{
-    if (codePage.HasLeadBytes())
-        return false;
-    for (int b = 0x80; b < 0x100; ++b) {
-        if (codePage.IsCapital(static_cast<unsigned char>(b)))
-            return true;
-    }
-    return false;
-}
+// A capitals mirror: keys in small letters (its order), each beside the key as the file holds it.
+const char kCapitalsDataDescription[] = "DBDATA[key:S,data:S,rank:I,shown:S]";
 
 // A storage in memory, read from the image its builder saved: frozen columns, read quickly.
 class CImageStrategy : public c4_FileStrategy {
@@ -62,12 +47,14 @@ private:
 struct MirrorEntry {
     std::uint32_t keyAt;
     std::uint32_t keyLength;
+    std::uint32_t shownAt;
+    std::uint32_t shownLength;
     std::uint32_t dataAt;
     std::uint32_t dataLength;
     std::uint16_t rank;
 };
 
-// The file's properties, its texts now plain code page text.
+// The file's properties, its texts now plain UTF-8.
 void CopyInfo(CDictionaryFile& file, c4_View& info)
 {
     const c4_StringProp prop("prop"), value("value");
@@ -77,38 +64,36 @@ void CopyInfo(CDictionaryFile& file, c4_View& info)
             continue;
         info.Add(prop[name] + value[text]);
     }
-    info.Add(prop["KEYCODE"] + value["1"]);
-    info.Add(prop["DATACODE"] + value["1"]);
+    info.Add(prop["KEYCODE"] + value["2"]);
+    info.Add(prop["DATACODE"] + value["2"]);
     info.Add(prop["DBEncrypt"] + value["0"]);
 }
 
 }  // namespace
 
-bool NeedsCodePageMirror(CDictionaryFile& file, const CCodePage& codePage)
+bool NeedsUtf8Mirror(CDictionaryFile& file)
 {
-    (void)codePage;
     return file.IsOpen() && !file.IsMirrored() &&
-           (file.IsEncrypted() || NormalizeEntryTextCode(file.KeyCode()) != CODE_ANSI);
+           (file.IsEncrypted() || NormalizeEntryTextCode(file.KeyCode()) != CODE_UTF8 ||
+            NormalizeEntryTextCode(file.DataCode()) != CODE_UTF8);
 }
 
-bool HasCapitalBeyondAscii(const CCodePage& codePage, std::string_view text)
+bool HasCapitalBeyondAscii(std::string_view text)
 {
-    return std::any_of(text.begin(), text.end(), [&codePage](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return byte >= 0x80 && codePage.IsCapital(byte);
-    });
+    return utf8case::HasCapitalBeyondAscii(text);
 }
 
 namespace {
 
-// The entries of a file in a storage of their own, as the code page reads them, sorted by the
-// mirror's fold. capitalsOnly: only the keys with a capital beyond ASCII. Null when there is
-// nothing to keep or the storage could not be made.
-std::unique_ptr<c4_Storage> BuildMirror(CDictionaryFile& file, const CCodePage& codePage, bool capitalsOnly,
+// The entries of a file in a storage of their own, as UTF-8, sorted as the storage sorts keys.
+// capitalsOnly: only the keys with a capital beyond ASCII, sorted by their small letters. Null
+// when there is nothing to keep or the storage could not be made.
+std::unique_ptr<c4_Storage> BuildMirror(CDictionaryFile& file, bool capitalsOnly,
                                         std::unique_ptr<c4_FileStrategy>& strategy, int& skipped)
 {
-    CEntryTextCodec codec(codePage);
-    const int keyCode = file.KeyCode(), dataCode = file.DataCode();
+    CEntryTextCodec codec(file.AnsiCodePage());
+    const int keyCode = file.IsMirrored() ? CODE_UTF8 : file.KeyCode();
+    const int dataCode = file.IsMirrored() ? CODE_UTF8 : file.DataCode();
     const bool encrypted = file.IsEncrypted();
     std::string pool, key, data;
     std::vector<MirrorEntry> entries;
@@ -116,43 +101,55 @@ std::unique_ptr<c4_Storage> BuildMirror(CDictionaryFile& file, const CCodePage& 
         entries.reserve(static_cast<std::size_t>(file.CountEntries()));
     std::string_view storedKey, storedData;
     for (int row = 0; file.ReadStoredEntry(row, storedKey, storedData); ++row) {
-        if (capitalsOnly && !HasCapitalBeyondAscii(codePage, storedKey))
+        if (capitalsOnly && (keyCode != CODE_UTF8 || encrypted || !HasCapitalBeyondAscii(storedKey)))
             continue;
         if (!codec.DecodeExactly(keyCode, encrypted, storedKey, key) || key.empty() ||
-            key.find('\0') != std::string::npos) {
+            key.find('\0') != std::string::npos || !codec.DecodeExactly(dataCode, encrypted, storedData, data)) {
             ++skipped;
             continue;
         }
-        codec.Decode(dataCode, encrypted, storedData, data);
-        const auto keyAt = static_cast<std::uint32_t>(pool.size());
+        MirrorEntry entry{};
+        entry.keyAt = static_cast<std::uint32_t>(pool.size());
+        if (capitalsOnly) {
+            pool += Utf8CodePage().Lowered(key);
+            entry.keyLength = static_cast<std::uint32_t>(pool.size() - entry.keyAt);
+            entry.shownAt = static_cast<std::uint32_t>(pool.size());
+            entry.shownLength = static_cast<std::uint32_t>(key.size());
+        } else {
+            entry.keyLength = static_cast<std::uint32_t>(key.size());
+        }
         pool += key;
-        const auto dataAt = static_cast<std::uint32_t>(pool.size());
+        entry.dataAt = static_cast<std::uint32_t>(pool.size());
+        entry.dataLength = static_cast<std::uint32_t>(data.size());
         pool += data;
-        entries.push_back(MirrorEntry{keyAt, static_cast<std::uint32_t>(key.size()), dataAt,
-                                      static_cast<std::uint32_t>(data.size()),
-                                      static_cast<std::uint16_t>(file.Rank(row))});
+        entry.rank = static_cast<std::uint16_t>(file.Rank(row));
+        entries.push_back(entry);
     }
     if (capitalsOnly && entries.empty())
         return nullptr;
-    const unsigned char* fold = MirrorFold(codePage);
-    const auto keyOf = [&pool](const MirrorEntry& e) {
-        return std::string_view(pool).substr(e.keyAt, e.keyLength);
+    const unsigned char* fold = mbtext::AsciiFoldTable();
+    const auto text = [&pool](std::uint32_t at, std::uint32_t length) {
+        return std::string_view(pool).substr(at, length);
     };
     // Stable: keys equal but for case keep the file's order (the newest first).
-    std::stable_sort(entries.begin(), entries.end(),
-                     [&](const MirrorEntry& a, const MirrorEntry& b) { return FoldedLess(fold, keyOf(a), keyOf(b)); });
+    std::stable_sort(entries.begin(), entries.end(), [&](const MirrorEntry& a, const MirrorEntry& b) {
+        return FoldedLess(fold, text(a.keyAt, a.keyLength), text(b.keyAt, b.keyLength));
+    });
 
     c4_Storage built;
     c4_View info = built.GetAs(kInfoDescription);
     CopyInfo(file, info);
     const bool ranked = file.HasRankColumn();
-    c4_View rows = built.GetAs(ranked ? kRankedDataDescription : kDataDescription);
-    const c4_StringProp keyProp("key"), dataProp("data");
+    c4_View rows =
+        built.GetAs(capitalsOnly ? kCapitalsDataDescription : (ranked ? kRankedDataDescription : kDataDescription));
+    const c4_StringProp keyProp("key"), dataProp("data"), shownProp("shown");
     const c4_IntProp rankProp("rank");
     for (const MirrorEntry& e : entries) {
-        c4_Row row = keyProp[keyOf(e)] + dataProp[std::string_view(pool).substr(e.dataAt, e.dataLength)];
-        if (ranked)
+        c4_Row row = keyProp[text(e.keyAt, e.keyLength)] + dataProp[text(e.dataAt, e.dataLength)];
+        if (ranked || capitalsOnly)
             row += rankProp[e.rank];
+        if (capitalsOnly)
+            row += shownProp[text(e.shownAt, e.shownLength)];
         rows.Add(row);
     }
     std::vector<std::uint8_t> image;
@@ -162,37 +159,49 @@ std::unique_ptr<c4_Storage> BuildMirror(CDictionaryFile& file, const CCodePage& 
     return std::make_unique<c4_Storage>(*strategy, false, 0);
 }
 
+// Whether every entry of a UTF-8 file can be read as it is.
+bool AllEntriesReadable(CDictionaryFile& file)
+{
+    std::string_view key, data;
+    for (int row = 0; file.ReadStoredEntry(row, key, data); ++row) {
+        if (!utf8case::IsValid(key) || !utf8case::IsValid(data))
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
-MirrorOutcome MirrorForCodePage(CDictionaryFile& file, const CCodePage& codePage)
+MirrorOutcome MirrorAsUtf8(CDictionaryFile& file)
 {
     MirrorOutcome outcome;
     if (!file.IsOpen() || file.IsMirrored())
         return outcome;
     std::unique_ptr<c4_FileStrategy> strategy;
-    std::unique_ptr<c4_Storage> storage = BuildMirror(file, codePage, false, strategy, outcome.skipped);
-    outcome.mirrored = storage && file.AdoptMirror(std::move(strategy), std::move(storage), MirrorFold(codePage));
+    std::unique_ptr<c4_Storage> storage = BuildMirror(file, false, strategy, outcome.skipped);
+    outcome.mirrored = storage && file.AdoptMirror(std::move(strategy), std::move(storage));
     return outcome;
 }
 
-MirrorOutcome MirrorIfNeeded(CDictionaryFile& file, const CCodePage& codePage)
+MirrorOutcome MirrorIfNeeded(CDictionaryFile& file)
 {
-    return NeedsCodePageMirror(file, codePage) ? MirrorForCodePage(file, codePage) : MirrorOutcome{};
+    if (NeedsUtf8Mirror(file) || (file.IsOpen() && !file.IsMirrored() && !AllEntriesReadable(file)))
+        return MirrorAsUtf8(file);
+    return MirrorOutcome{};
 }
 
-std::unique_ptr<CDictionaryFile> MirrorOfCapitals(CDictionaryFile& file, const CCodePage& codePage)
+std::unique_ptr<CDictionaryFile> MirrorOfCapitals(CDictionaryFile& file)
 {
-    if (!file.IsOpen() || file.IsMirrored() || !HasCapitalsBeyondAscii(codePage))
+    if (!file.IsOpen() || file.IsCapitalsMirror() || (!file.IsMirrored() && NeedsUtf8Mirror(file)))
         return nullptr;
     std::unique_ptr<c4_FileStrategy> strategy;
     int skipped = 0;
-    std::unique_ptr<c4_Storage> storage = BuildMirror(file, codePage, true, strategy, skipped);
+    std::unique_ptr<c4_Storage> storage = BuildMirror(file, true, strategy, skipped);
     if (!storage)
         return nullptr;
-    auto side = std::make_unique<CDictionaryFile>(codePage);
+    auto side = std::make_unique<CDictionaryFile>(file.AnsiCodePage());
     // Opened for its properties (caption, type, limits), then searching the mirror only.
-    if (!side->Open(file.Path(), true) ||
-        !side->AdoptMirror(std::move(strategy), std::move(storage), MirrorFold(codePage)))
+    if (!side->Open(file.Path(), true) || !side->AdoptMirror(std::move(strategy), std::move(storage)))
         return nullptr;
     side->SetLengthLimits(file.MinKeyLength(), file.MaxKeyLength());
     side->SetCaptionHeader(file.HasCaptionHeader());  // its rows show as the file's own

@@ -96,6 +96,12 @@ void DictionaryQuery::Set(std::string_view query, int searchMode, const CCodePag
     lowered.clear();
     lowered.append(query.data(), query.size());
     codePage.Lower(lowered);
+    // A query is the start of a word: a capital sigma that ends it goes on as the small sigma of
+    // the middle of a word, not as the final one (whose keys sort apart).
+    constexpr std::string_view kCapitalSigma = "\xCE\xA3", kFinalSigma = "\xCF\x82";
+    if (codePage.IsUtf8() && query.size() >= 2 && query.substr(query.size() - 2) == kCapitalSigma &&
+        std::string_view(lowered).substr(lowered.size() - 2) == kFinalSigma)
+        lowered.back() = '\x83';
     mode = searchMode;
     letterCase = LetterCaseOf(query, codePage);
     startOnly = mode != MATCH_ANY && (mode & MATCH_START);
@@ -251,23 +257,30 @@ inline void CDictionaryCursor::BeginSearch(const DictionaryQuery& query)
     m_quickSteps = false;
     m_cursor = -1;
     // The stored keys are encoded (and scrambled): so must the key that is looked up be.
-    // (NormalizeEntryTextCode reads every other code as ANSI.)
-    m_plainKeys = m_file.m_encrypted == 0 && m_file.m_keyCode != CODE_UTF8 && m_file.m_keyCode != CODE_UTF16;
+    m_plainKeys = m_file.m_encrypted == 0 && m_file.m_keyCode == CODE_UTF8;
     if (!m_file.m_open)
         return;
     if (!m_keyReader.IsCurrent())
         m_keyReader = m_file.m_data.StringReader(m_file.m_keyColumn);
-    // Keys stored as typed are looked up by the query in small letters: a capital beyond ASCII sorts
-    // apart from its small letter (what a file's order misses, a capitals mirror has).
-    std::string_view searchKey = query.lowered;
+    if (m_file.m_shownColumn >= 0 && !m_shownReader.IsCurrent())
+        m_shownReader = m_file.m_data.StringReader(m_file.m_shownColumn);
+    // UTF-8 keys are looked up by the query in small letters: a capital beyond ASCII sorts apart
+    // from its small letter (what a file's order misses, a capitals mirror has). An exact key
+    // (ContainsKey) is placed as the storage's own search places it: by the query as given,
+    // unless the keys are a capitals mirror's small letters.
+    const bool asTyped = m_lookUpAsTyped && m_file.m_shownColumn < 0;
+    m_foldedWalk = asTyped;
+    std::string_view searchKey = asTyped ? query.text : std::string_view(query.lowered);
     if (!m_plainKeys) {
-        m_file.EncodeKey(query.text, m_searchKey);
+        // ANSI keys as typed are looked up in small letters too; encoded or scrambled ones as given.
+        const bool ansiAsTyped = m_file.m_encrypted == 0 && NormalizeEntryTextCode(m_file.m_keyCode) == CODE_ANSI;
+        m_file.EncodeKey(ansiAsTyped && !asTyped ? std::string_view(query.lowered) : query.text, m_searchKey);
         searchKey = m_searchKey;
     }
     int row = 0;
     if (!searchKey.empty()) {
         // A one- or two-byte key whose lower bound is known already is not looked up again.
-        const int slot = m_plainKeys && m_file.m_fold == mbtext::AsciiFoldTable()
+        const int slot = m_plainKeys && !asTyped && m_file.m_fold == mbtext::AsciiFoldTable()
                              ? query.prefixSlot
                              : PrefixSlot(searchKey, m_file.m_fold);
         if (slot >= 0 && m_prefixRows && m_prefixRows[slot] != 0)
@@ -321,10 +334,26 @@ bool CDictionaryCursor::FindPrevious(DictionaryMatch& match)
 
 bool CDictionaryCursor::ContainsKey(std::string_view key, DictionaryMatch& match, int mode)
 {
-    StoreQuery(key, mode);
-    const bool found = SearchStep(Step::First, match, true);
-    if (found && m_codePage.CompareNoCase(match.key, key) == 0)
+    bool found = false;
+    const auto lookUp = [&](bool asTyped) {
+        m_lookUpAsTyped = asTyped;
+        StoreQuery(key, mode);
+        m_lookUpAsTyped = false;
+        found = SearchStep(Step::First, match, true);
+        // The key as stored: the match's is adapted to the query's capitals ("ß" as "SS").
+        std::string_view stored;
+        return found && CurrentKey(stored) && m_codePage.CompareNoCase(stored, key) == 0;
+    };
+    // Placed as the storage places the key; a key with a capital beyond ASCII may be stored in
+    // small letters, which sort elsewhere. When neither is there the cursor stands where the
+    // storage's search stands.
+    if (lookUp(true))
         return true;
+    if (HasCapitalBeyondAscii(key) && m_file.m_shownColumn < 0) {
+        if (lookUp(false))
+            return true;
+        lookUp(true);
+    }
     // An empty query walks on from where the key would be: after the match handed out, or
     // from the row at the key's place when there was none (so FindNext does not skip it).
     m_ownQuery.lowered.clear();
@@ -379,15 +408,19 @@ bool CDictionaryCursor::StepToKey(Step step, bool allEntries, std::string_view& 
 
         if (m_query->startOnly) {
             // Only an occurrence at the start is accepted: the first one, if there is one.
-            const bool starts = m_singleByte ? m_codePage.StartsWithLoweredSingleByte(key, m_query->lowered)
-                                             : m_codePage.StartsWithLowered(key, m_query->lowered);
+            const bool starts = m_singleByte && !m_foldedWalk
+                                    ? m_codePage.StartsWithLoweredSingleByte(key, m_query->lowered)
+                                    : m_codePage.StartsWithLowered(key, m_query->lowered);
             if (!starts)
                 return false;
         } else if (!ContainsQuery(key)) {
             return false;
         }
-        if (m_file.m_capitalsMirror && !MissedByTheFile(key))
-            continue;
+        if (m_file.m_shownColumn >= 0) {
+            key = m_shownReader.Get(cursor);
+            if (m_file.m_capitalsMirror && !MissedByTheFile(key))
+                continue;
+        }
 
         m_currentKey = key;
         m_currentKeyValid = true;
@@ -403,11 +436,15 @@ std::string_view CDictionaryCursor::DecodeKey(std::string_view storedKey)
     return m_keyText;
 }
 
-// Whether a capitals mirror's key is one its file's search misses: a capital beyond ASCII where
-// the (lower-cased) query has its small letter.
+// Whether a capitals mirror's key (as shown) is one its file's search misses: a capital beyond
+// ASCII among its first characters, as many as the query has.
 bool CDictionaryCursor::MissedByTheFile(std::string_view key) const
 {
-    return HasCapitalBeyondAscii(m_codePage, key.substr(0, m_query->lowered.size()));
+    const std::string& query = m_query->lowered;
+    std::size_t end = 0;
+    for (std::size_t at = 0; at < query.size() && end < key.size(); at += m_codePage.CharLength(query, at))
+        end += m_codePage.CharLength(key, end);
+    return HasCapitalBeyondAscii(key.substr(0, end));
 }
 
 // Whether a word/phrase key is offered at all: its length and the word/phrase bits.
@@ -439,8 +476,8 @@ bool CDictionaryCursor::ReloadCurrentKey(std::string_view& key)
     // An edit since the step: the row under the cursor is read again.
     if (!m_onMatch || !m_file.m_open || m_cursor < 0 || m_cursor >= m_file.m_data.GetSize())
         return false;
-    m_currentKey = m_keyReader.Get(m_cursor);
-    if (m_file.m_encrypted != 0 || NormalizeEntryTextCode(m_file.m_keyCode) != CODE_ANSI)
+    m_currentKey = m_file.m_shownColumn >= 0 ? m_shownReader.Get(m_cursor) : m_keyReader.Get(m_cursor);
+    if (m_file.m_encrypted != 0 || m_file.m_keyCode != CODE_UTF8)
         m_currentKey = DecodeKey(m_currentKey);
     m_currentKeyValid = true;
     key = m_currentKey;
@@ -472,8 +509,7 @@ bool CDictionaryCursor::MatchAtCursor(DictionaryMatch& match)
     }
     if (data.empty())
         return true;
-    // As NormalizeEntryTextCode reads the code: any other one is ANSI.
-    const bool plainData = m_file.m_encrypted == 0 && m_file.m_dataCode != CODE_UTF8 && m_file.m_dataCode != CODE_UTF16;
+    const bool plainData = m_file.m_encrypted == 0 && m_file.m_dataCode == CODE_UTF8;
     if (!plainData) {
         m_file.m_codec.Decode(m_file.m_dataCode, m_file.m_encrypted != 0, data, m_dataText);
         data = m_dataText;
@@ -579,7 +615,8 @@ bool CDictionaryCursor::FindFirstRankedKey(const DictionaryQuery& query, std::st
     m_rankedByIndex = true;
     m_rankedPhaseDone = false;
     m_rankFirst = m_cursor;
-    m_rankLast = UpperBoundOfPrefix(query.text, m_rankFirst);
+    // The prefix as BeginSearch looked it up: in small letters (a capital beyond ASCII sorts apart).
+    m_rankLast = UpperBoundOfPrefix(query.lowered, m_rankFirst);
     m_rankRow = m_rankFirst;
     m_rankWalk.Start(m_rankIndex, m_rankFirst, m_rankLast);
     m_rankBatchesFetched = 0;
@@ -608,9 +645,13 @@ void CDictionaryCursor::FetchRankedRowsAhead(int row)
 bool CDictionaryCursor::TakeRankedRow(int row, std::string_view& key)
 {
     std::string_view stored = m_keyReader.Get(row);
-    if (!IsOffered(stored) || !m_codePage.StartsWithLoweredSingleByte(stored, m_query->lowered) ||
-        (m_file.m_capitalsMirror && !MissedByTheFile(stored)))
+    if (!IsOffered(stored) || !m_codePage.StartsWithLoweredSingleByte(stored, m_query->lowered))
         return false;
+    if (m_file.m_shownColumn >= 0) {
+        stored = m_shownReader.Get(row);
+        if (m_file.m_capitalsMirror && !MissedByTheFile(stored))
+            return false;
+    }
     m_cursor = row;
     m_unvisited = false;
     m_onMatch = true;

@@ -23,8 +23,7 @@ struct DictionaryQuery {
     enum LetterCase : unsigned char {
         kAsStored,      // the query does not start with a capital
         kFirstCapital,  // "Th": the first letter of the key becomes a capital
-        kAllCapitals,   // "TH": every single-byte small letter of the key becomes a capital
-                        // (capitals and letters as the code page has them: "ÜB" too)
+        kAllCapitals,   // "TH": every small letter of the key becomes a capital ("ÜB" too)
     };
     static LetterCase LetterCaseOf(std::string_view query, const CCodePage& codePage);
 
@@ -89,6 +88,7 @@ public:
     void DropReaders()
     {
         m_keyReader = c4_StringReader();
+        m_shownReader = c4_StringReader();
         m_dataReader = c4_StringReader();
     }
     // A commit serves the rows from a fresh image: the key under the cursor is read anew, and
@@ -187,6 +187,7 @@ private:
     // Row reads of the search; made anew once an edit or commit has left them behind.
     c4_StringReader m_keyReader;
     c4_StringReader m_dataReader;
+    c4_StringReader m_shownReader;  // of a capitals mirror
 
     // The buffers keep their capacity from one step to the next.
     const bool m_singleByte;  // the code page has no double-byte characters
@@ -201,7 +202,9 @@ private:
     DictionaryQuery m_ownQuery;                    // of a search of this dictionary alone
     const DictionaryQuery* m_query = &m_ownQuery;  // or that of a merged search (see KeepQuery)
     std::string m_searchKey;                       // the query as stored keys are: encoded and scrambled
-    bool m_plainKeys = true;                       // keys stored as typed (ANSI, not scrambled), as of the last query
+    bool m_plainKeys = true;                       // keys stored as UTF-8, not scrambled, as of the last query
+    bool m_lookUpAsTyped = false;                  // the next BeginSearch places by the query as given
+    bool m_foldedWalk = false;                     // ... and the walk compares keys folded whole
     std::string m_foldedQuery;
     std::vector<ProbeSlot> m_probeCache;  // heap order: node 1 is the first probe
     std::unique_ptr<std::uint32_t[], FreeDeleter> m_prefixRows;

@@ -7,12 +7,14 @@
 
 #include "dict/CodePageMirror.h"
 #include "dict/ScramblingFileStrategy.h"
+#include "dict/Utf8Case.h"
 
 namespace {
 
 const char kInfoDescription[] = "DBINFO[prop:S,value:S]";
 const char kDataDescription[] = "DBDATA[key:S,data:S]";
 const char kRankedDataDescription[] = "DBDATA[key:S,data:S,rank:I]";
+const char kCapitalsDataDescription[] = "DBDATA[key:S,data:S,rank:I,shown:S]";
 
 const c4_StringProp pProp("prop");
 const c4_StringProp pValue("value");
@@ -37,8 +39,8 @@ int ParseNumber(std::string_view text)
 
 }  // namespace
 
-CDictionaryFile::CDictionaryFile(const CCodePage& codePage)
-    : m_codePage(codePage), m_codec(codePage), m_fold(mbtext::AsciiFoldTable()), m_search(*this, codePage)
+CDictionaryFile::CDictionaryFile(const CCodePage& ansiCodePage)
+    : m_codec(ansiCodePage), m_fold(mbtext::AsciiFoldTable()), m_search(*this, Utf8CodePage())
 {
 }
 
@@ -122,6 +124,11 @@ bool CDictionaryFile::Open(const std::string& path, bool readOnly)
     m_open = true;
     m_search.Unplace();
 
+    // A new file (nothing in it yet) keeps what the user enters whole: UTF-8.
+    if (m_info.GetSize() == 0 && m_data.GetSize() == 0) {
+        m_keyCode = CODE_UTF8;
+        m_dataCode = CODE_UTF8;
+    }
     ReadInfo();
     if (m_type == DICTIONARY_SHORTHAND)
         m_captionHeader = false;
@@ -136,6 +143,7 @@ void CDictionaryFile::ReleaseStorage(bool commit)
     m_info = c4_View();
     m_data = c4_View();
     m_rankColumn = -1;
+    m_shownColumn = -1;
     m_storage.reset();
     m_strategy.reset();
     m_mirrorStrategy.reset();
@@ -199,9 +207,9 @@ void CDictionaryFile::ReadInfo()
     if (find(kEncryptProp, value))
         m_encrypted = ParseNumber(value);
     if (find(kCaptionProp, value))
-        m_caption.assign(value.data(), value.size());
+        DecodeProperty(value, m_caption);
     if (find(kDescriptionProp, value))
-        m_description.assign(value.data(), value.size());
+        DecodeProperty(value, m_description);
     UpdateCaptionHeader();
 }
 
@@ -222,11 +230,26 @@ bool CDictionaryFile::WriteInfo()
     ok = write(kDataCodeProp, std::to_string(m_dataCode)) && ok;
     ok = write(kEditProp, std::to_string(m_editFlags)) && ok;
     ok = write(kEncryptProp, std::to_string(m_encrypted)) && ok;
+    std::string stored;
     if (!m_caption.empty())
-        ok = write(kCaptionProp, m_caption) && ok;
+        ok = write(kCaptionProp, EncodeProperty(m_caption, stored)) && ok;
     if (!m_description.empty())
-        ok = write(kDescriptionProp, m_description) && ok;
+        ok = write(kDescriptionProp, EncodeProperty(m_description, stored)) && ok;
     return CommitStorage() && ok;
+}
+
+// Texts of DBINFO are in the keys' encoding: UTF-8 in a file of UTF-8 keys, else ANSI (a UTF-16
+// file keeps them ANSI, as readers of the format expect one byte per character there).
+void CDictionaryFile::DecodeProperty(std::string_view stored, std::string& out)
+{
+    const bool utf8 = NormalizeEntryTextCode(m_keyCode) == CODE_UTF8 && utf8case::IsValid(stored);
+    m_codec.Decode(utf8 ? CODE_UTF8 : CODE_ANSI, false, stored, out);
+}
+
+const std::string& CDictionaryFile::EncodeProperty(std::string_view text, std::string& out)
+{
+    m_codec.Encode(NormalizeEntryTextCode(m_keyCode) == CODE_UTF8 ? CODE_UTF8 : CODE_ANSI, false, text, out);
+    return out;
 }
 
 std::string CDictionaryFile::DisplayName() const
@@ -267,14 +290,16 @@ int CDictionaryFile::CountEntries() const
     return m_open ? m_data.GetSize() : 0;
 }
 
-bool CDictionaryFile::AdoptMirror(std::unique_ptr<c4_FileStrategy> strategy, std::unique_ptr<c4_Storage> storage,
-                                  const unsigned char* fold)
+bool CDictionaryFile::AdoptMirror(std::unique_ptr<c4_FileStrategy> strategy, std::unique_ptr<c4_Storage> storage)
 {
     if (!m_open || !storage || !storage->IsValid())
         return false;
-    const bool ranked = storage->View("DBDATA").FindProperty("rank") >= 0;
+    const c4_View stored = storage->View("DBDATA");
+    const bool ranked = stored.FindProperty("rank") >= 0;
+    const bool shown = stored.FindProperty("shown") >= 0;
     c4_View info = storage->GetAs(kInfoDescription);
-    c4_View data = storage->GetAs(ranked ? kRankedDataDescription : kDataDescription);
+    c4_View data =
+        storage->GetAs(shown ? kCapitalsDataDescription : (ranked ? kRankedDataDescription : kDataDescription));
     m_search.EntriesChanged();
     m_search.DropReaders();
     m_info = info;
@@ -284,15 +309,15 @@ bool CDictionaryFile::AdoptMirror(std::unique_ptr<c4_FileStrategy> strategy, std
     m_keyColumn = data.FindProperty("key");
     m_dataColumn = data.FindProperty("data");
     m_rankColumn = data.FindProperty("rank");
+    m_shownColumn = data.FindProperty("shown");
     // The file's own storage goes before the strategy it reads through.
     m_storage = std::move(storage);
     m_strategy.reset();
     m_mirrorStrategy = std::move(strategy);
     m_readOnly = true;
-    m_keyCode = CODE_ANSI;
-    m_dataCode = CODE_ANSI;
+    m_keyCode = CODE_UTF8;
+    m_dataCode = CODE_UTF8;
     m_encrypted = 0;
-    m_fold = fold;
     m_search.Unplace();
     return true;
 }
@@ -321,6 +346,8 @@ bool CDictionaryFile::ReadEntry(int row, std::string& key, std::string& data)
     std::string_view storedKey, storedData;
     if (!ReadStoredEntry(row, storedKey, storedData))
         return false;
+    if (m_shownColumn >= 0)
+        storedKey = m_data.GetString(row, m_shownColumn);
     m_codec.Decode(m_keyCode, m_encrypted != 0, storedKey, key);
     m_codec.Decode(m_dataCode, m_encrypted != 0, storedData, data);
     return true;

@@ -25,7 +25,8 @@ public:
 
 class CDictionaryFile {
 public:
-    explicit CDictionaryFile(const CCodePage& codePage = SystemCodePage());
+    // ansiCodePage: what the file's ANSI texts are read and written in (the format does not say).
+    explicit CDictionaryFile(const CCodePage& ansiCodePage = SystemCodePage());
     ~CDictionaryFile();
     CDictionaryFile(const CDictionaryFile&) = delete;
     CDictionaryFile& operator=(const CDictionaryFile&) = delete;
@@ -121,17 +122,16 @@ public:
     bool ReplaceEntry(std::string_view oldKey, std::string_view newKey, std::string_view newData);
     int CountEntries() const;
     // Searches from now on a read-only copy of the entries in memory (dict/CodePageMirror.h): keys
-    // and data plain code page text, sorted by `fold` (256 bytes that outlive this object). The
-    // file itself is let go.
-    bool AdoptMirror(std::unique_ptr<c4_FileStrategy> strategy, std::unique_ptr<c4_Storage> storage,
-                     const unsigned char* fold);
+    // and data plain UTF-8, sorted as the storage sorts them (or, with a "shown" column beside the
+    // keys, keys in small letters and the keys to show there). The file itself is let go.
+    bool AdoptMirror(std::unique_ptr<c4_FileStrategy> strategy, std::unique_ptr<c4_Storage> storage);
     bool IsMirrored() const { return m_mirrorStrategy != nullptr; }
     // A mirror of the keys with capitals beyond ASCII beside the file (MirrorOfCapitals): it
     // offers a key only when such a capital lies within the query's length.
     void SetCapitalsMirror(bool on) { m_capitalsMirror = on; }
     bool IsCapitalsMirror() const { return m_capitalsMirror; }
 
-    // Entry of a row in stored order, decoded to ANSI text. False for a bad row.
+    // Entry of a row in stored order, decoded to UTF-8. False for a bad row.
     bool ReadEntry(int row, std::string& key, std::string& data);
     // Entry of a row as stored (encoded, and scrambled when encrypted). False for a bad row.
     bool ReadStoredEntry(int row, std::string_view& key, std::string_view& data) const;
@@ -147,7 +147,10 @@ public:
     const std::string& Caption() const { return m_caption; }
     const std::string& Description() const { return m_description; }
     const std::string& Path() const { return m_path; }
-    const CCodePage& CodePage() const { return m_codePage; }
+    // The text of entries, keys and properties as this object gives and takes them: UTF-8.
+    const CCodePage& CodePage() const { return Utf8CodePage(); }
+    // What ANSI values of the file are read and written in.
+    const CCodePage& AnsiCodePage() const { return m_codec.CodePage(); }
     void SetCaption(const char* text, std::size_t length);
     void SetCaption(std::string_view text) { SetCaption(text.data(), text.size()); }
     void SetDescription(const char* text, std::size_t length);
@@ -181,11 +184,12 @@ private:
 
     void ResetInfo();
     void UpdateCaptionHeader();
+    void DecodeProperty(std::string_view stored, std::string& out);
+    const std::string& EncodeProperty(std::string_view text, std::string& out);
     void ReleaseStorage(bool commit);
     bool CommitStorage();
     int FindStoredKey(std::string_view key);
 
-    const CCodePage& m_codePage;
     CEntryTextCodec m_codec;
 
     std::unique_ptr<CScramblingFileStrategy> m_strategy;
@@ -200,6 +204,7 @@ private:
     int m_propColumn = -1;
     int m_valueColumn = -1;
     int m_rankColumn = -1;
+    int m_shownColumn = -1;  // of a capitals mirror: the keys as the file holds them
     bool m_open = false;
     bool m_readOnly = false;
     std::string m_openError;

@@ -6,8 +6,8 @@
 #include "dict/DictionaryEnableStore.h"
 #include "dict/FolderListing.h"
 
-CDictionarySet::CDictionarySet(IDictionaryEnableStore* enableStore, const CCodePage& codePage)
-    : m_enableStore(enableStore), m_codePage(codePage), m_singleByte(!codePage.HasLeadBytes())
+CDictionarySet::CDictionarySet(IDictionaryEnableStore* enableStore, const CCodePage& ansiCodePage)
+    : m_enableStore(enableStore), m_ansiCodePage(ansiCodePage), m_codePage(Utf8CodePage())
 {
 }
 
@@ -30,12 +30,12 @@ void CDictionarySet::CloseAll()
     m_capitalsPending = false;
 }
 
-int CDictionarySet::MirrorForCodePage()
+int CDictionarySet::MirrorAsUtf8()
 {
     m_skipped.assign(m_dictionaries.size(), 0);
     int skipped = 0;
     for (std::size_t i = 0; i < m_dictionaries.size(); ++i) {
-        m_skipped[i] = MirrorIfNeeded(*m_dictionaries[i], m_codePage).skipped;
+        m_skipped[i] = MirrorIfNeeded(*m_dictionaries[i]).skipped;
         skipped += m_skipped[i];
     }
     m_capitalsPending = true;
@@ -46,7 +46,7 @@ void CDictionarySet::AddCapitalsMirrors()
 {
     m_capitalsPending = false;
     for (std::size_t i = 0; i < m_dictionaries.size(); ++i) {
-        std::unique_ptr<CDictionaryFile> side = MirrorOfCapitals(*m_dictionaries[i], m_codePage);
+        std::unique_ptr<CDictionaryFile> side = MirrorOfCapitals(*m_dictionaries[i]);
         if (!side)
             continue;
         // Right after its file: on equal keys it comes before the file's own matches, as a later
@@ -84,7 +84,7 @@ bool CDictionarySet::LoadFiles(const std::vector<std::string>& paths, bool readO
     CloseAll();
     bool anyOpened = false;
     for (const std::string& path : paths) {
-        auto dictionary = std::make_unique<CDictionaryFile>(m_codePage);
+        auto dictionary = std::make_unique<CDictionaryFile>(m_ansiCodePage);
         anyOpened = dictionary->Open(path, readOnly) || anyOpened;
         dictionary->SetLengthLimits(m_minKeyLength, m_maxKeyLength);
         m_paths.push_back(path);
@@ -124,11 +124,9 @@ void CDictionarySet::BeginSearch(std::string_view query, int mode, bool includeS
             m_dictionaries[i]->KeepQuery();
     }
     m_query.Set(query, mode, m_codePage);
-    // A small letter beyond ASCII in the query: the files' own order misses its capital.
-    if (m_capitalsPending && std::any_of(m_query.lowered.begin(), m_query.lowered.end(), [this](char c) {
-            const auto byte = static_cast<unsigned char>(c);
-            return byte >= 0x80 && m_codePage.UpperByte(byte) != byte;
-        }))
+    // A letter beyond ASCII in the query: the files' own order misses its capital.
+    if (m_capitalsPending &&
+        std::any_of(m_query.lowered.begin(), m_query.lowered.end(), [](char c) { return c & 0x80; }))
         AddCapitalsMirrors();
     m_pending.clear();
     m_backHandedOut = false;
@@ -167,8 +165,7 @@ inline void CDictionarySet::MoveBackToItsPlace(std::string_view key)
         const int queued = pending[at - 1];
         std::string_view other;
         if (m_dictionaries[queued]->CurrentKey(other)) {
-            const int order =
-                m_singleByte ? m_codePage.CompareNoCaseSingleByte(key, other) : m_codePage.CompareNoCase(key, other);
+            const int order = m_codePage.CompareNoCase(key, other);
             // On equal keys the later dictionary comes first.
             if (order < 0 || (order == 0 && index > queued))
                 break;
@@ -252,8 +249,7 @@ bool CDictionarySet::TakeBestRanked(DictionaryMatch& match, int& rank)
                 if (m_ranked[i].rank < other.rank)
                     continue;
                 if (m_ranked[i].rank == other.rank) {
-                    const int order = m_singleByte ? m_codePage.CompareNoCaseSingleByte(key, bestKey)
-                                                   : m_codePage.CompareNoCase(key, bestKey);
+                    const int order = m_codePage.CompareNoCase(key, bestKey);
                     if (order > 0 || (order == 0 && m_ranked[i].index < other.index))
                         continue;
                 }

@@ -16,8 +16,9 @@ class IDictionaryEnableStore;
 class CDictionarySet {
 public:
     // enableStore: where the per-file enable flags are kept; none: every file is enabled.
+    // ansiCodePage: what the files' ANSI texts are read in. Queries and matches are UTF-8.
     explicit CDictionarySet(IDictionaryEnableStore* enableStore = nullptr,
-                            const CCodePage& codePage = SystemCodePage());
+                            const CCodePage& ansiCodePage = SystemCodePage());
     ~CDictionarySet();
     CDictionarySet(const CDictionarySet&) = delete;
     CDictionarySet& operator=(const CDictionarySet&) = delete;
@@ -31,11 +32,11 @@ public:
     // The same for a list of files, in this order. readOnly: the files are never written.
     bool LoadFiles(const std::vector<std::string>& paths, bool readOnly = false);
     void CloseAll();
-    // For completion: every loaded dictionary that needs one is searched through a mirror in the
-    // set's code page from now on (dict/CodePageMirror.h), read-only; files of code page keys get
-    // the mirror of their keys with capitals beyond ASCII beside them at the first query that
-    // needs it. Returns the entries left out over all of them, for characters the code page lacks.
-    int MirrorForCodePage();
+    // For completion: every loaded dictionary that needs one is searched through a UTF-8 mirror
+    // from now on (dict/CodePageMirror.h), read-only; every file gets the mirror of its keys with
+    // capitals beyond ASCII beside it at the first query that needs it. Returns the entries left
+    // out over all of them, for they cannot be read (broken UTF-8 or UTF-16).
+    int MirrorAsUtf8();
     int SkippedEntries(int index) const;
 
     // Per-file enable flag; a file without a record, and an empty path, are enabled.
@@ -78,14 +79,13 @@ private:
     inline void MoveBackToItsPlace(std::string_view key);  // defined in DictionarySet.cpp
 
     IDictionaryEnableStore* m_enableStore;
-    const CCodePage& m_codePage;
-    // No double-byte characters: the merge compares keys with the simpler fold.
-    bool m_singleByte;
+    const CCodePage& m_ansiCodePage;
+    const CCodePage& m_codePage;  // of queries and matches: UTF-8
     // The query of the merged search, prepared once for all dictionaries.
     DictionaryQuery m_query;
     std::vector<std::string> m_paths;
     std::vector<std::unique_ptr<CDictionaryFile>> m_dictionaries;
-    std::vector<int> m_skipped;      // per dictionary, by MirrorForCodePage
+    std::vector<int> m_skipped;      // per dictionary, by MirrorAsUtf8
     bool m_capitalsPending = false;  // the capitals mirrors are still to be made
     void AddCapitalsMirrors();
     // Dictionaries whose cursor stands on a pending match (read only when it is taken), in the

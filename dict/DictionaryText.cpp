@@ -119,13 +119,16 @@ private:
         return m_size > 0;
     }
 
-    // Whether the line was cut in this piece.
+    // Whether the line was cut in this piece (after a whole UTF-8 character).
     static bool AppendUntilCut(std::string& line, std::string_view piece)
     {
         const std::size_t zero = piece.find('\0');
         const std::size_t room = kMaxTextBytes - line.size();
         const std::size_t take = zero < piece.size() ? zero : piece.size();
-        line.append(piece.data(), take < room ? take : room);
+        std::size_t kept = take < room ? take : room;
+        while (take > room && kept > 0 && (static_cast<unsigned char>(piece[kept]) & 0xC0) == 0x80)
+            --kept;
+        line.append(piece.data(), kept);
         return zero != std::string_view::npos || take > room;
     }
 
@@ -224,10 +227,11 @@ int ExportDictionaryText(CDictionaryFile& dictionary, const std::string& path, I
     if (!file)
         return 0;
     CChunkWriter writer(*file);
+    // UTF-8 with its mark, which tells the imports (ours, editors') the encoding at once.
+    bool ok = writer.Append("\xEF\xBB\xBF");
     // Rows rather than a search: uncommitted entries, and keys outside the length limits, go too.
     std::string key, data;
     int count = 0;
-    bool ok = true;
     for (int row = 0; ok && row < dictionary.CountEntries(); ++row) {
         ok = dictionary.ReadEntry(row, key, data);
         if (zeroAfterData && !data.empty())
@@ -258,7 +262,7 @@ int ImportDictionaryText(CDictionaryFile& dictionary, const std::string& path, I
     found = TextImportReport();
     if (!dictionary.IsOpen() || dictionary.IsReadOnly())
         return 0;
-    CTextImportReader source(codePage);
+    CTextImportReader source(dictionary.AnsiCodePage());
     if (!source.Open(path, found))
         return 0;
     CLineReader reader(source);
@@ -315,7 +319,7 @@ int ImportDictionaryWords(CDictionaryFile& dictionary, const std::string& path, 
     found = TextImportReport();
     if (!dictionary.IsOpen() || dictionary.IsReadOnly())
         return 0;
-    CTextImportReader source(codePage);
+    CTextImportReader source(dictionary.AnsiCodePage());
     if (!source.Open(path, found))
         return 0;
     CImportBatch batch(dictionary, source.FileBytes());
@@ -332,18 +336,21 @@ int ImportDictionaryWords(CDictionaryFile& dictionary, const std::string& path, 
     auto chunk = std::make_unique<char[]>(kReadChunk);
     bool cancelled = false;
     std::size_t got;
+    // The reader hands out whole characters: each piece is walked character by character.
     while (!cancelled && (got = source.Read(chunk.get(), kReadChunk)) > 0) {
         if (wait)
             wait->Pump();
-        for (std::size_t i = 0; i < got && !cancelled; ++i) {
-            const auto byte = static_cast<unsigned char>(chunk[i]);
-            if (codePage.IsLetterOrDigit(byte) || byte == '_' || byte == '-') {
-                // One byte past the buffer, so that the cut can keep whole characters.
+        const std::string_view text(chunk.get(), got);
+        for (std::size_t i = 0; i < got && !cancelled;) {
+            const std::size_t length = codePage.CharLength(text, i);
+            if (text[i] == '_' || text[i] == '-' || codePage.IsLetterOrDigitAt(text, i)) {
+                // Past the buffer by one character at most, so that the cut can keep whole characters.
                 if (word.size() <= kMaxWordBytes)
-                    word.push_back(static_cast<char>(byte));
+                    word.append(text.data() + i, length);
             } else {
                 addWord();
             }
+            i += length;
             cancelled = wait && wait->Cancelled();
         }
     }

@@ -8,12 +8,12 @@ class IWaitProgress;
 struct TextImportReport;
 
 // Each needs an open dictionary and a path, and takes an optional wait window. Export writes every
-// entry, committed or not, in stored order as tagged lines; the file is replaced only when complete
-// (a failed or cancelled export returns 0 and leaves it as it was). Returns the count written.
+// entry, committed or not, in stored order as tagged lines of UTF-8 behind a byte-order mark; the file is replaced only
+// when complete (a failed or cancelled export returns 0 and leaves it as it was). Returns the count written.
 int ExportDictionaryText(CDictionaryFile& dictionary, const std::string& path, IWaitProgress* wait = nullptr);
-// The imports read ANSI, UTF-8 and UTF-16 files (dict/TextImport.h) as code page text; a file that
-// cannot be read, is empty or is not text changes nothing. The optional report tells which, the
-// file's encoding and the characters the code page lacks.
+// The imports read ANSI (in the dictionary's ANSI code page), UTF-8 and UTF-16 files
+// (dict/TextImport.h) into UTF-8 entries; a file that cannot be read, is empty or is not text
+// changes nothing. The optional report tells which, the file's encoding and what was left out.
 // Adds the entries of a tagged file and commits; a cancelled import keeps what it added.
 int ImportDictionaryText(CDictionaryFile& dictionary, const std::string& path, IWaitProgress* wait = nullptr,
                          TextImportReport* report = nullptr);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include <utf8proc.h>
+
 #include "dict/CodePage.h"
 #include "dict/Utf8File.h"
 
@@ -51,6 +53,55 @@ char16_t Utf16Unit(const unsigned char* pair, bool bigEndian)
 bool IsHighSurrogate(char16_t unit)
 {
     return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+bool IsLowSurrogate(char16_t unit)
+{
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+// Drops the surrogates without a partner, counting them.
+void DropUnpairedSurrogates(std::u16string& units, int& dropped)
+{
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const char16_t unit = units[i];
+        if (IsHighSurrogate(unit) && i + 1 < units.size() && IsLowSurrogate(units[i + 1])) {
+            units[kept++] = unit;
+            units[kept++] = units[++i];
+        } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
+            ++dropped;
+        } else {
+            units[kept++] = unit;
+        }
+    }
+    units.resize(kept);
+}
+
+// Appends the well-formed UTF-8 of `bytes`, leaving out (and counting) each broken sequence.
+void AppendValidUtf8(std::string_view bytes, std::string& out, int& dropped)
+{
+    const auto* s = reinterpret_cast<const utf8proc_uint8_t*>(bytes.data());
+    for (std::size_t i = 0; i < bytes.size();) {
+        if (s[i] < 0x80) {
+            const std::size_t start = i;
+            while (i < bytes.size() && s[i] < 0x80)
+                ++i;
+            out.append(bytes.data() + start, i - start);
+            continue;
+        }
+        utf8proc_int32_t code = 0;
+        const utf8proc_ssize_t length = utf8proc_iterate(s + i, static_cast<utf8proc_ssize_t>(bytes.size() - i), &code);
+        if (length > 0) {
+            out.append(bytes.data() + i, static_cast<std::size_t>(length));
+            i += static_cast<std::size_t>(length);
+        } else {
+            ++dropped;
+            ++i;
+            while (i < bytes.size() && (s[i] & 0xC0) == 0x80)
+                ++i;
+        }
+    }
 }
 
 // Length of `bytes` without a multi-byte sequence that the next chunk completes.
@@ -130,7 +181,7 @@ private:
 
 }  // namespace
 
-CTextImportReader::CTextImportReader(const CCodePage& codePage) : m_codePage(codePage) {}
+CTextImportReader::CTextImportReader(const CCodePage& ansiCodePage) : m_ansiCodePage(ansiCodePage) {}
 
 CTextImportReader::~CTextImportReader() = default;
 
@@ -239,13 +290,18 @@ std::size_t CTextImportReader::Read(char* buffer, std::size_t capacity)
 {
     if (!m_file || capacity == 0)
         return 0;
-    if (m_encoding == Encoding::Ansi)
-        return std::fread(buffer, 1, capacity, m_file.get());
     while (m_position == m_converted.size()) {
         if (!Refill())
             return 0;
     }
-    const std::size_t count = std::min(capacity, m_converted.size() - m_position);
+    std::size_t count = std::min(capacity, m_converted.size() - m_position);
+    // Back to the start of a character cut by the capacity.
+    const std::size_t whole = count;
+    while (count > 0 && m_position + count < m_converted.size() &&
+           (static_cast<unsigned char>(m_converted[m_position + count]) & 0xC0) == 0x80)
+        --count;
+    if (count == 0)
+        count = whole;
     std::memcpy(buffer, m_converted.data() + m_position, count);
     m_position += count;
     return count;
@@ -262,21 +318,37 @@ bool CTextImportReader::Refill()
     m_raw.resize(carried + got);
     m_atEnd = got == 0;
     m_wide.clear();
-    if (m_encoding == Encoding::Utf8)
-        DecodeUtf8(m_atEnd);
-    else
-        DecodeUtf16(m_atEnd);
     m_converted.clear();
     m_position = 0;
-    if (!m_wide.empty() && !m_codePage.FromUtf16Counted(m_wide, m_converted, m_unconvertible))
-        m_unconvertible += static_cast<int>(m_wide.size());
+    if (m_encoding == Encoding::Utf8)
+        DecodeUtf8(m_atEnd);
+    else if (m_encoding == Encoding::Ansi)
+        DecodeAnsi(m_atEnd);
+    else
+        DecodeUtf16(m_atEnd);
     return true;
 }
 
 void CTextImportReader::DecodeUtf8(bool atEnd)
 {
     const std::size_t complete = atEnd ? m_raw.size() : CompleteUtf8Prefix(m_raw);
-    Utf8ToUtf16(std::string_view(m_raw).substr(0, complete), m_wide);
+    AppendValidUtf8(std::string_view(m_raw).substr(0, complete), m_converted, m_unconvertible);
+    m_raw.erase(0, complete);
+}
+
+void CTextImportReader::DecodeAnsi(bool atEnd)
+{
+    // A double-byte character split between chunks waits for its trail byte.
+    std::size_t complete = 0;
+    while (complete < m_raw.size()) {
+        const bool lead = m_ansiCodePage.IsLeadByte(static_cast<unsigned char>(m_raw[complete]));
+        if (lead && complete + 1 == m_raw.size() && !atEnd)
+            break;
+        complete += lead && complete + 1 < m_raw.size() ? 2 : 1;
+    }
+    if (complete > 0 && !m_ansiCodePage.ToUtf16(std::string_view(m_raw).substr(0, complete), m_wide))
+        m_unconvertible += static_cast<int>(complete);
+    Utf16ToUtf8(m_wide, m_converted);
     m_raw.erase(0, complete);
 }
 
@@ -298,4 +370,6 @@ void CTextImportReader::DecodeUtf16(bool atEnd)
         used = m_raw.size();
     }
     m_raw.erase(0, used);
+    DropUnpairedSurrogates(m_wide, m_unconvertible);
+    Utf16ToUtf8(m_wide, m_converted);
 }

@@ -6,42 +6,27 @@
 #include <cstdlib>
 #include <iterator>
 
+#include <utf8proc.h>
+
 #include "base/FileIo.h"
-#include "base/MultiByteText.h"
+#include "base/Utf8Text.h"
+#include "dict/AutoLearnRecord.h"
 #include "dict/CodePage.h"
+#include "dict/Utf8Case.h"
 
 namespace {
 
-const char kHeader[] = "PVUSAGE 1\n";
+const char kHeader[] = "PVUSAGE 2\n";
+// The first version: the same lines, words in the system's ANSI code page.
+const char kAnsiHeader[] = "PVUSAGE 1\n";
+constexpr std::size_t kHeaderLength = sizeof kHeader - 1;
 
-// Folded comparison of a text with a folded one; prefixOnly: equal when the text starts with it.
-int CompareFolded(const unsigned char* fold, std::string_view text, std::string_view folded, bool prefixOnly)
+// What a stored word may hold: read back from a file, it was a word when it was learnt.
+bool IsStoredWord(std::string_view text)
 {
-    const std::size_t n = std::min(text.size(), folded.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const unsigned char a = fold[static_cast<unsigned char>(text[i])];
-        const unsigned char b = static_cast<unsigned char>(folded[i]);
-        if (a != b)
-            return a < b ? -1 : 1;
-    }
-    if (text.size() < folded.size())
-        return -1;
-    return (prefixOnly || text.size() == folded.size()) ? 0 : 1;
-}
-
-std::string Folded(const unsigned char* fold, std::string_view text)
-{
-    std::string folded(text);
-    for (char& c : folded)
-        c = static_cast<char>(fold[static_cast<unsigned char>(c)]);
-    return folded;
-}
-
-bool IsLower(const unsigned char* fold, std::string_view text)
-{
-    return std::none_of(text.begin(), text.end(), [fold](char c) {
-        return fold[static_cast<unsigned char>(c)] != static_cast<unsigned char>(c);
-    });
+    if (text.empty() || text.size() > 0xFF || Utf8CharacterCount(text) > CUsageModel::kMaxWordLength)
+        return false;
+    return std::none_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) <= ' '; });
 }
 
 std::uint32_t Fnv(std::string_view bytes)
@@ -72,27 +57,40 @@ bool NextNumber(std::string_view& line, unsigned long long& value)
 
 CUsageModel::CUsageModel() : CUsageModel(Limits()) {}
 
-CUsageModel::CUsageModel(Limits limits) : m_limits(limits), m_fold(mbtext::AsciiFoldTable()) {}
-
-void CUsageModel::SetLowerCase(const unsigned char* table)
-{
-    m_fold = table ? table : mbtext::AsciiFoldTable();
-    SortOrder();
-}
+CUsageModel::CUsageModel(Limits limits) : m_limits(limits) {}
 
 bool CUsageModel::IsWord(std::string_view text)
 {
-    if (text.empty() || text.size() > kMaxWordLength)
+    if (text.empty() || text.size() > 0xFF)
         return false;
+    const auto* s = reinterpret_cast<const utf8proc_uint8_t*>(text.data());
     bool letter = false;
-    for (char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        const bool alpha = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c >= 0x80;
-        if (!alpha && !(c >= '0' && c <= '9') && c != '\'' && c != '-')
+    std::size_t characters = 0;
+    for (std::size_t pos = 0; pos < text.size(); ++characters) {
+        utf8proc_int32_t cp = 0;
+        const utf8proc_ssize_t length =
+            utf8proc_iterate(s + pos, static_cast<utf8proc_ssize_t>(text.size() - pos), &cp);
+        if (length <= 0)
             return false;
-        letter = letter || alpha;
+        pos += static_cast<std::size_t>(length);
+        switch (utf8proc_category(cp)) {
+            case UTF8PROC_CATEGORY_LU:
+            case UTF8PROC_CATEGORY_LL:
+            case UTF8PROC_CATEGORY_LT:
+            case UTF8PROC_CATEGORY_LM:
+            case UTF8PROC_CATEGORY_LO:
+                letter = true;
+                break;
+            case UTF8PROC_CATEGORY_MN:  // accents typed apart, vowel signs
+            case UTF8PROC_CATEGORY_MC:
+            case UTF8PROC_CATEGORY_ND:
+                break;
+            default:
+                if (cp != '\'' && cp != '-' && cp != 0x2019)  // right single quotation mark: an apostrophe
+                    return false;
+        }
     }
-    return letter;
+    return letter && characters <= kMaxWordLength;
 }
 
 void CUsageModel::Reset()
@@ -111,22 +109,21 @@ CUsageModel::Word CUsageModel::ToWord(const Record& record) const
     return Word{TextOf(record), record.count, record.last, record.rank, record.known};
 }
 
-std::size_t CUsageModel::LowerBound(std::string_view lowered) const
+std::size_t CUsageModel::LowerBound(std::string_view word) const
 {
     const auto at =
-        std::lower_bound(m_order.begin(), m_order.end(), lowered, [this](std::uint32_t index, std::string_view key) {
-            return CompareFolded(m_fold, TextOf(m_words[index]), key, false) < 0;
+        std::lower_bound(m_order.begin(), m_order.end(), word, [this](std::uint32_t index, std::string_view key) {
+            return utf8case::CompareNoCase(TextOf(m_words[index]), key) < 0;
         });
     return static_cast<std::size_t>(at - m_order.begin());
 }
 
 int CUsageModel::IndexOf(std::string_view word) const
 {
-    if (word.empty() || word.size() > kMaxWordLength)
+    if (word.empty() || word.size() > 0xFF)
         return -1;
-    const std::string folded = Folded(m_fold, word);
-    const std::size_t at = LowerBound(folded);
-    if (at < m_order.size() && CompareFolded(m_fold, TextOf(m_words[m_order[at]]), folded, false) == 0)
+    const std::size_t at = LowerBound(word);
+    if (at < m_order.size() && utf8case::CompareNoCase(TextOf(m_words[m_order[at]]), word) == 0)
         return static_cast<int>(m_order[at]);
     return -1;
 }
@@ -142,7 +139,7 @@ int CUsageModel::AddWord(std::string_view word, int rank, bool known, bool keepO
     const auto index = static_cast<std::uint32_t>(m_words.size());
     m_words.push_back(record);
     if (keepOrder)
-        m_order.insert(m_order.begin() + static_cast<std::ptrdiff_t>(LowerBound(Folded(m_fold, word))), index);
+        m_order.insert(m_order.begin() + static_cast<std::ptrdiff_t>(LowerBound(word)), index);
     else
         m_order.push_back(index);
     return static_cast<int>(index);
@@ -151,7 +148,7 @@ int CUsageModel::AddWord(std::string_view word, int rank, bool known, bool keepO
 void CUsageModel::SortOrder()
 {
     std::sort(m_order.begin(), m_order.end(), [this](std::uint32_t a, std::uint32_t b) {
-        return FoldedLess(m_fold, TextOf(m_words[a]), TextOf(m_words[b]));
+        return utf8case::CompareNoCase(TextOf(m_words[a]), TextOf(m_words[b])) < 0;
     });
 }
 
@@ -214,9 +211,15 @@ bool CUsageModel::Learn(std::string_view word, std::string_view previous, int ra
         Record& record = m_words[static_cast<std::size_t>(index)];
         record.rank = static_cast<std::uint16_t>(std::clamp(rank, 0, 0xFFFF));
         record.known = known;
-        // Once typed in small letters, a word is offered so (same length: written in place).
-        if (IsLower(m_fold, word))
+        // Once typed in small letters, a word is offered so (written in place when it is as long).
+        if (!utf8case::HasCapital(word) && TextOf(record) != word) {
+            if (word.size() != record.length) {
+                record.textAt = static_cast<std::uint32_t>(m_pool.size());
+                record.length = static_cast<std::uint8_t>(word.size());
+                m_pool.append(word.size(), ' ');
+            }
             m_pool.replace(record.textAt, record.length, word);
+        }
     }
     Record& record = m_words[static_cast<std::size_t>(index)];
     ++record.count;
@@ -264,10 +267,9 @@ double CUsageModel::Score(const Word& word, std::string_view previous) const
 
 void CUsageModel::ForEachWithPrefix(std::string_view prefix, const std::function<void(const Word&)>& visit) const
 {
-    const std::string folded = Folded(m_fold, prefix);
-    for (std::size_t at = LowerBound(folded); at < m_order.size(); ++at) {
+    for (std::size_t at = LowerBound(prefix); at < m_order.size(); ++at) {
         const Record& record = m_words[m_order[at]];
-        if (CompareFolded(m_fold, TextOf(record), folded, true) != 0)
+        if (!utf8case::StartsWithNoCase(TextOf(record), prefix))
             break;
         visit(ToWord(record));
     }
@@ -431,8 +433,10 @@ std::string CUsageModel::Serialize() const
 bool CUsageModel::Parse(std::string_view text)
 {
     const std::size_t endAt = text.rfind("end ");
-    if (text.substr(0, sizeof kHeader - 1) != kHeader || endAt == std::string_view::npos || text.back() != '\n')
+    const bool ansi = text.substr(0, kHeaderLength) == kAnsiHeader;
+    if ((!ansi && text.substr(0, kHeaderLength) != kHeader) || endAt == std::string_view::npos || text.back() != '\n')
         return false;
+    const CCodePage& codePage = m_legacyCodePage ? *m_legacyCodePage : SystemCodePage();
     std::string_view tail = text.substr(endAt + 4);
     unsigned long long words = 0, pairs = 0;
     if (!NextNumber(tail, words) || !NextNumber(tail, pairs) || tail.size() != 10 ||
@@ -440,8 +444,7 @@ bool CUsageModel::Parse(std::string_view text)
         return false;
 
     CUsageModel parsed(m_limits);
-    parsed.m_fold = m_fold;
-    std::string_view body = text.substr(sizeof kHeader - 1, endAt - (sizeof kHeader - 1));
+    std::string_view body = text.substr(kHeaderLength, endAt - kHeaderLength);
     unsigned long long typed = 0, serial = 0;
     std::string_view first = body.substr(0, body.find('\n') + 1);
     if (first.substr(0, 6) != "typed " || (first.remove_prefix(6), !NextNumber(first, typed)) ||
@@ -458,9 +461,13 @@ bool CUsageModel::Parse(std::string_view text)
         if (line.substr(0, 2) == "w ") {
             line.remove_prefix(2);
             if (!NextNumber(line, a) || !NextNumber(line, b) || !NextNumber(line, c) || !NextNumber(line, d) ||
-                line.size() < 2 || line[0] != ' ' || c > 0xFFFF || !IsWord(line.substr(1)))
+                line.size() < 2 || line[0] != ' ' || c > 0xFFFF)
                 return false;
-            const int index = parsed.AddWord(line.substr(1), static_cast<int>(c), d != 0, false);
+            const std::string word =
+                ansi ? AutoLearnTextFromCodePage(line.substr(1), codePage) : std::string(line.substr(1));
+            if (!IsStoredWord(word))
+                return false;
+            const int index = parsed.AddWord(word, static_cast<int>(c), d != 0, false);
             parsed.m_words[index].count = static_cast<std::uint32_t>(std::min<unsigned long long>(a, UINT32_MAX));
             parsed.m_words[index].last = static_cast<std::uint32_t>(std::min<unsigned long long>(b, serial));
         } else if (line.substr(0, 2) == "p ") {
@@ -482,8 +489,8 @@ bool CUsageModel::Parse(std::string_view text)
         return false;
     parsed.SortOrder();
     for (std::size_t i = 1; i < parsed.m_order.size(); ++i) {
-        const std::string_view before = parsed.TextOf(parsed.m_words[parsed.m_order[i - 1]]);
-        if (!FoldedLess(m_fold, before, parsed.TextOf(parsed.m_words[parsed.m_order[i]])))
+        if (utf8case::CompareNoCase(parsed.TextOf(parsed.m_words[parsed.m_order[i - 1]]),
+                                    parsed.TextOf(parsed.m_words[parsed.m_order[i]])) >= 0)
             return false;  // a word twice
     }
     m_pool.swap(parsed.m_pool);
@@ -494,6 +501,7 @@ bool CUsageModel::Parse(std::string_view text)
     m_order.shrink_to_fit();
     m_typed = typed;
     m_serial = static_cast<std::uint32_t>(std::min<unsigned long long>(serial, UINT32_MAX));
+    m_parsedAnsi = ansi;
     return true;
 }
 
@@ -505,8 +513,15 @@ bool CUsageModel::Load(const std::string& path)
     std::string bytes;
     if (!pvbase::ReadWholeFile(path, bytes))
         return true;  // none yet
-    if (bytes.empty() || Parse(bytes))
+    if (bytes.empty())
         return true;
+    if (Parse(bytes)) {
+        if (m_parsedAnsi) {
+            m_dirty = true;
+            Save();  // converted once: from now on the file is UTF-8
+        }
+        return true;
+    }
     Reset();
     m_dirty = true;  // the damaged file is replaced at the next save
     return false;

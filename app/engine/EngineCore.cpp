@@ -89,7 +89,7 @@ EngineServices CEngineCore::Wire(const PlatformServices& platform, IDictionarySe
 }
 
 CEngineCore::CEngineCore(const PlatformServices& platform, IDictionaryEnableStore* enableStore)
-    : m_dictionaries(enableStore, *platform.codePage),
+    : m_dictionaries(enableStore, *platform.ansiCodePage),
       m_dictionarySearch(m_dictionaries),
       m_autoLearnStore(m_autoLearn),
       m_engine(Wire(platform, &m_dictionarySearch, &m_autoLearnStore))
@@ -100,7 +100,7 @@ bool CEngineCore::LoadDictionaries(const std::string& pattern)
 {
     m_engine.ClearCandidates();
     const bool loaded = m_dictionaries.LoadFolder(pattern, false);
-    m_dictionaries.MirrorForCodePage();
+    m_dictionaries.MirrorAsUtf8();
     m_dictionaries.SetLengthLimits(static_cast<int>(m_settings.nMinWordLength),
                                    static_cast<int>(m_settings.nMaxWordLength));
     return loaded;

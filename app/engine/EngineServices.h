@@ -150,8 +150,9 @@ struct PlatformServices {
     IDesktop* desktop = nullptr;
     IFileSystem* files = nullptr;
     IKeyOutput* output = nullptr;
-    const CClock* clock = nullptr;        // date and time macros
-    const CCodePage* codePage = nullptr;  // lead bytes, case folding
+    const CClock* clock = nullptr;            // date and time macros
+    const CCodePage* codePage = nullptr;      // the engine's text (UTF-8): characters, case folding
+    const CCodePage* ansiCodePage = nullptr;  // what ANSI dictionary files are read in
 };
 
 // Everything the engine uses: the platform's part and the stores (CEngineCore wires them).

@@ -75,10 +75,9 @@ void CCompletionEngine::LearnUsage(const std::string& typedText)
     const std::string previous = WordBefore(typedText, typedText.size() - 1);
     // A capital at the start of a sentence is not the word's own: "The" is learnt as "the".
     int rank = m_dictionaries.RankOf(word);
-    if (rank < 0 && !m_codePage.IsLeadByte(static_cast<unsigned char>(word[0])) &&
-        m_codePage.IsCapital(static_cast<unsigned char>(word[0]))) {
-        std::string lower = word;
-        lower[0] = static_cast<char>(m_codePage.LowerByte(static_cast<unsigned char>(lower[0])));
+    if (rank < 0 && m_codePage.LeadingCapitals(word) > 0) {
+        const std::size_t first = m_codePage.CharLength(word, 0);
+        const std::string lower = m_codePage.Lowered(word.substr(0, first)) + word.substr(first);
         const int lowerRank = m_dictionaries.RankOf(lower);
         if (lowerRank >= 0) {
             word = lower;

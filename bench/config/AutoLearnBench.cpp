@@ -82,6 +82,8 @@ int main(int argc, char** argv)
     {
         std::ofstream out(indexedPath, std::ios::binary | std::ios::trunc);
         unsigned char bytes[kAutoLearnRecordSize];
+        EncodeAutoLearnMarker(bytes);  // a UTF-8 store, as the program writes it
+        out.write(reinterpret_cast<const char*>(bytes), sizeof bytes);
         for (std::size_t i = 0; i < records; ++i) {
             words.push_back(RandomWord(rng));
             EncodeAutoLearnRecord(1 + static_cast<int>(i % 5), words.back(), bytes);

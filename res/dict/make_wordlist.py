@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
-"""Turns a UTF-8 word list (one word a line) into dictionary rows in Windows-1252.
+"""Turns a UTF-8 word list (one word a line) into UTF-8 dictionary rows of English words.
 
 usage: make_wordlist.py WORDS OUTPUT [FREQUENCIES.json RANKS]
-Possessive forms ("word's") and words that Windows-1252 cannot hold are left out; each word
+Possessive forms ("word's") and words beyond Windows-1252 (not English) are left out; each word
 appears once. The short forms of "it is", "that is" ... stay. With a frequency list (a JSON array
 of {"word", "count"}), RANKS gets "word<TAB>rank" lines: 1000 * log10 of the word's expected count
 in 10^9 words, for the words the list knows.
@@ -91,13 +91,13 @@ def main():
     words = read_words(sys.argv[1])
     with open(sys.argv[2], "wb") as f:
         for word in words:
-            f.write(word.encode("cp1252") + b"\n")
+            f.write(word.encode("utf-8") + b"\n")
     if len(sys.argv) == 5:
         ranks = ranks_of(words, sys.argv[3])
         with open(sys.argv[4], "wb") as f:
             for word in words:
                 if word in ranks:
-                    f.write(word.encode("cp1252") + b"\t" + str(ranks[word]).encode() + b"\n")
+                    f.write(word.encode("utf-8") + b"\t" + str(ranks[word]).encode() + b"\n")
 
 
 if __name__ == "__main__":

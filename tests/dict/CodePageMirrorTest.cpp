@@ -1,6 +1,6 @@
-// Letters beyond ASCII in the store, under the code pages 1250, 1251 and 1252: searches meet
-// capitals and small letters alike, keys take the query's case, and UTF-8 dictionaries serve each
-// code page with what it can represent.
+// Letters beyond ASCII in the store: UTF-8 files searched in place and ANSI files of the code
+// pages 1250, 1251 and 1252 mirrored into UTF-8 meet capitals and small letters alike, keys take
+// the query's case, and entries that cannot be read are left out and counted.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -9,7 +9,6 @@
 #include "dict/CodePage.h"
 #include "dict/CodePageMirror.h"
 #include "dict/DictionarySet.h"
-#include "dict/UsageModel.h"
 #include "tests/dict/DictTestSupport.h"
 
 namespace {
@@ -21,22 +20,30 @@ using dicttest::TempFolder;
 constexpr int kWords = MATCH_START | MATCH_WORDS | MATCH_PHRASES;
 
 struct Entry {
-    std::string key;  // code page text, or UTF-8 for a UTF-8 dictionary
+    std::string key;  // UTF-8, or the stored bytes as they are (a broken sequence)
     int rank;
 };
 
+// keyCode CODE_ANSI: the keys are written in the code page given.
 void Make(const std::string& path, const CCodePage& codePage, const std::vector<Entry>& entries, int keyCode)
 {
     CDictionaryFile file(codePage);
     ASSERT_TRUE(file.Open(path));
     file.SetKeyCode(keyCode);
     file.SetDataCode(keyCode);
-    for (const Entry& e : entries)
-        ASSERT_TRUE(file.AddStoredEntry(e.key, keyCode == CODE_UTF8 ? "\xE2\x80\x94" : "-", e.rank));
+    std::string key, data;
+    for (const Entry& e : entries) {
+        if (keyCode == CODE_UTF8)
+            key = e.key;
+        else
+            file.EncodeKey(e.key, key);
+        file.EncodeData("\u2014", data);
+        ASSERT_TRUE(file.AddStoredEntry(key, data, e.rank));
+    }
     ASSERT_TRUE(file.WriteInfo());
 }
 
-// The words of one language in its code page: a capital and a small form of letters beyond ASCII.
+// The words of one language: a capital and a small form of letters beyond ASCII.
 struct Language {
     unsigned codePage;
     std::vector<Entry> words;
@@ -53,62 +60,31 @@ std::vector<Language> Languages()
 {
     return {
         {1252,
-         {{"\xDC"
-           "ber",
-           300},
-          {"\xFC"
-           "ber",
-           900},
-          {"\xFC"
-           "bel",
-           200},
-          {"Gem\xFC"
-           "se",
-           500},
-          {"gemein", 100}},
-         "\xFC"
-         "b",
-         "\xFC"
-         "bel,\xDC"
-         "ber,\xFC"
-         "ber",
-         "\xDC"
-         "b",
-         "\xDC"
-         "bel,\xDC"
-         "ber,\xDC"
-         "ber",
-         "\xDC"
-         "BEL",
-         "\xFC"
-         "ber",
+         {{"Über", 300}, {"über", 900}, {"übel", 200}, {"Gemüse", 500}, {"gemein", 100}},
+         "üb",
+         "übel,Über,über",
+         "Üb",
+         "Übel,Über,Über",
+         "ÜBEL",
+         "über",
          900},
         {1250,
-         {{"\xAF\xF3\xB3w", 300},
-          {"\xBF\xF3\xB3ty", 900},
-          {"\xA3\xF3"
-           "d\x9F",
-           200},
-          {"\xB3\xF3"
-           "dka",
-           100}},
-         "\xBF\xF3",
-         "\xBF\xF3\xB3ty,\xAF\xF3\xB3w",
-         "\xAF\xF3",
-         "\xAF\xF3\xB3ty,\xAF\xF3\xB3w",
-         "\xAF\xD3\xA3TY",
-         "\xBF\xF3\xB3ty",
+         {{"Żółw", 300}, {"żółty", 900}, {"Łódź", 200}, {"łódka", 100}},
+         "żó",
+         "żółty,Żółw",
+         "Żó",
+         "Żółty,Żółw",
+         "ŻÓŁTY",
+         "żółty",
          900},
         {1251,
-         {{"\xCF\xF0\xE8\xE2\xE5\xF2", 800},
-          {"\xEF\xF0\xE8\xE2\xFB\xF7\xEA\xE0", 400},
-          {"\xEF\xF0\xEE\xF1\xF2\xEE", 900}},
-         "\xEF\xF0\xE8",
-         "\xCF\xF0\xE8\xE2\xE5\xF2,\xEF\xF0\xE8\xE2\xFB\xF7\xEA\xE0",
-         "\xCF\xF0\xE8",
-         "\xCF\xF0\xE8\xE2\xE5\xF2,\xCF\xF0\xE8\xE2\xFB\xF7\xEA\xE0",
-         "\xCF\xD0\xC8\xC2\xC5\xD2",
-         "\xCF\xF0\xE8\xE2\xE5\xF2",
+         {{"Привет", 800}, {"привычка", 400}, {"просто", 900}},
+         "при",
+         "Привет,привычка",
+         "При",
+         "Привет,Привычка",
+         "ПРИВЕТ",
+         "Привет",
          800},
     };
 }
@@ -146,155 +122,133 @@ TEST(CodePages, CaseLettersAndConversionAgreeInEachCodePage)
     EXPECT_EQ(lost, 2);
 }
 
-TEST(CodePageMirror, SearchesMeetCapitalsBeyondAsciiInEachCodePage)
+TEST(CodePageMirror, AnsiAndUtf8FilesMeetCapitalsBeyondAsciiInEachScript)
 {
     TempFolder temp;
     for (const Language& language : Languages()) {
         const CCodePage& cp = *PortableCodePage(language.codePage);
-        SCOPED_TRACE(language.codePage);
-        const std::string path = temp.File(std::to_string(language.codePage) + ".lib");
-        Make(path, cp, language.words, CODE_ANSI);
-        const std::string before = ReadFile(path);
+        for (int keyCode : {CODE_ANSI, CODE_UTF8}) {
+            SCOPED_TRACE(std::to_string(language.codePage) + (keyCode == CODE_UTF8 ? " UTF-8" : " ANSI"));
+            const std::string path =
+                temp.File(std::to_string(language.codePage) + (keyCode == CODE_UTF8 ? "-utf8" : "") + ".lib");
+            Make(path, cp, language.words, keyCode);
+            const std::string before = ReadFile(path);
 
-        CDictionarySet set(nullptr, cp);
-        ASSERT_TRUE(set.LoadFiles({path}));
-        // The storage keeps the capitals beyond ASCII apart from their small letters.
-        EXPECT_NE(Keys(set, language.query, kWords), language.expected);
-        EXPECT_EQ(set.MirrorForCodePage(), 0);
-        EXPECT_EQ(Keys(set, "a", kWords), "");
-        EXPECT_EQ(set.Count(), 1) << "made at the first query with a letter beyond ASCII";
-        EXPECT_EQ(Keys(set, language.query, kWords), language.expected);
-        ASSERT_EQ(set.Count(), 2);
-        EXPECT_TRUE(set.Dictionary(1).IsCapitalsMirror());
-        EXPECT_FALSE(set.Dictionary(0).IsMirrored());
-        EXPECT_EQ(Keys(set, language.capitalQuery, kWords), language.capitalized);
-        std::string twoCapitals = std::string(language.query).substr(0, 2);
-        cp.AdaptCase(twoCapitals, 2);
-        DictionaryMatch match;
-        ASSERT_TRUE(set.FindFirst(twoCapitals, match, kWords));
-        EXPECT_EQ(match.key, language.allCapitals);
-        // Ranks are kept: the highest first, and each entry's own.
-        int rank = 0;
-        ASSERT_TRUE(set.FindFirstRanked(language.query, match, kWords, true, rank));
-        EXPECT_EQ(match.key, language.topRanked);
-        EXPECT_EQ(rank, language.topRank);
-        EXPECT_EQ(set.RankOf(language.words[0].key), language.words[0].rank);
-        set.CloseAll();
-        // The file on disk is never written.
-        EXPECT_EQ(ReadFile(path), before);
+            CDictionarySet set(nullptr, cp);
+            ASSERT_TRUE(set.LoadFiles({path}));
+            EXPECT_EQ(set.MirrorAsUtf8(), 0);
+            EXPECT_EQ(set.Dictionary(0).IsMirrored(), keyCode == CODE_ANSI) << "UTF-8 is searched in place";
+            EXPECT_EQ(Keys(set, "a", kWords), "");
+            EXPECT_EQ(set.Count(), 1) << "made at the first query with a letter beyond ASCII";
+            EXPECT_EQ(Keys(set, language.query, kWords), language.expected);
+            ASSERT_EQ(set.Count(), 2);
+            EXPECT_TRUE(set.Dictionary(1).IsCapitalsMirror());
+            EXPECT_EQ(Keys(set, language.capitalQuery, kWords), language.capitalized);
+            std::string twoCapitals = language.query;
+            twoCapitals.resize(Utf8CodePage().WholeCharacterPrefix(twoCapitals, 4));
+            Utf8CodePage().AdaptCase(twoCapitals, 2);
+            DictionaryMatch match;
+            ASSERT_TRUE(set.FindFirst(twoCapitals, match, kWords));
+            EXPECT_EQ(match.key, language.allCapitals);
+            EXPECT_EQ(match.data, "----" + set.Dictionary(0).DisplayName() + "----\r\n\u2014");
+            // Ranks are kept: the highest first, and each entry's own.
+            int rank = 0;
+            ASSERT_TRUE(set.FindFirstRanked(language.query, match, kWords, true, rank));
+            EXPECT_EQ(match.key, language.topRanked);
+            EXPECT_EQ(rank, language.topRank);
+            for (const Entry& e : language.words)
+                EXPECT_EQ(set.RankOf(e.key), e.rank) << e.key;
+            set.CloseAll();
+            // The file on disk is never written.
+            EXPECT_EQ(ReadFile(path), before);
+        }
     }
 }
 
 TEST(CodePageMirror, TheCapitalsMirrorOffersOnlyWhatTheFileMisses)
 {
     TempFolder temp;
-    const CCodePage& cp = *PortableCodePage(1252);
     const std::string path = temp.File("w.lib");
-    Make(path, cp, {{"caf\xE9", 1}, {"Caesar", 2}, {"na\xEFve", 3}}, CODE_ANSI);
-    CDictionaryFile file(cp);
+    Make(path, Utf8CodePage(), {{"café", 1}, {"Caesar", 2}, {"naïve", 3}}, CODE_UTF8);
+    CDictionaryFile file;
     ASSERT_TRUE(file.Open(path));
-    EXPECT_FALSE(NeedsCodePageMirror(file, cp));
-    EXPECT_EQ(MirrorOfCapitals(file, cp), nullptr) << "no capital beyond ASCII";
-    EXPECT_EQ(Keys(file, "CA", kWords), "CAESAR,CAF\xC9");
-    // Under another code page these bytes are small letters too.
-    EXPECT_EQ(MirrorOfCapitals(file, *PortableCodePage(1251)), nullptr);
+    EXPECT_FALSE(NeedsUtf8Mirror(file));
+    EXPECT_EQ(MirrorOfCapitals(file), nullptr) << "no capital beyond ASCII";
+    EXPECT_EQ(Keys(file, "CA", kWords), "CAESAR,CAFÉ");
     file.Close();
     // A capital beyond the query's length is the file's own match: offered once, by the file.
-    Make(path, cp,
-         {{"gem\xDCse", 1},
-          {"\xC9"
-           "clair",
-           2}},
-         CODE_ANSI);
-    CDictionarySet set(nullptr, cp);
+    Make(path, Utf8CodePage(), {{"gemÜse", 1}, {"Éclair", 2}, {"Σοφία", 3}, {"κόσμος", 4}}, CODE_UTF8);
+    CDictionarySet set;
     ASSERT_TRUE(set.LoadFiles({path}));
-    set.MirrorForCodePage();
-    EXPECT_EQ(Keys(set, "\xE9", kWords),
-              "\xC9"
-              "clair");
-    EXPECT_EQ(Keys(set, "gem", kWords), "gem\xDCse");
-    EXPECT_EQ(Keys(set, "gem\xFC", kWords), "gem\xDCse");
+    set.MirrorAsUtf8();
+    EXPECT_EQ(Keys(set, "é", kWords), "Éclair");
+    EXPECT_EQ(Keys(set, "gem", kWords), "gemÜse");
+    EXPECT_EQ(Keys(set, "gemü", kWords), "gemÜse");
+    EXPECT_EQ(Keys(set, "σοφ", kWords), "Σοφία");
+    EXPECT_EQ(Keys(set, "ΣΟ", kWords), "ΣΟΦΊΑ");
+    // A capital sigma ending the typed start is the sigma of a word's middle.
+    EXPECT_EQ(Keys(set, "ΚΌΣ", kWords), "ΚΌΣΜΟΣ");
+    EXPECT_EQ(Keys(set, "Κόσ", kWords), "Κόσμος");
+    DictionaryMatch match;
+    int rank = 0;
+    ASSERT_TRUE(set.FindFirstRanked("ΚΌΣ", match, kWords, true, rank));
+    EXPECT_EQ(match.key, "ΚΌΣΜΟΣ");
 }
 
-TEST(CodePageMirror, Utf8KeysServeEachCodePageWithWhatItCanRepresent)
+TEST(CodePageMirror, Utf8AndAnsiFilesMergeAndWhatCannotBeReadIsLeftOutAndCounted)
 {
     TempFolder temp;
-    const std::string path = temp.File("utf8.lib");
-    // German, Polish, Russian, French, and a word of no Windows code page of these three.
-    const std::vector<Entry> words = {
-        {"Gem\xC3\xBC"
-         "se",
-         700},
-        {"gemein", 600},
-        {"\xC5\xBC\xC3\xB3\xC5\x82w", 500},
-        {"\xD0\xBF\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82", 900},
-        {"caf\xC3\xA9", 300},
-        {"\xE6\x97\xA5\xE6\x9C\xAC", 800},
-        {"bad\xC3", 100},  // cut in the middle of a character
-    };
-    Make(path, Windows1252CodePage(), words, CODE_UTF8);
-    struct Expectation {
-        unsigned codePage;
-        int skipped;
-        std::string query, keys;
-    };
-    const std::vector<Expectation> expectations = {
-        {1252, 4, "ge",
-         "gemein,Gem\xFC"
-         "se"},
-        {1250, 3, "\xBF\xF3", "\xBF\xF3\xB3w"},
-        {1251, 5, "\xEF\xF0", "\xEF\xF0\xE8\xE2\xE5\xF2"},
-    };
-    for (const Expectation& e : expectations) {
-        SCOPED_TRACE(e.codePage);
-        const CCodePage& cp = *PortableCodePage(e.codePage);
-        CDictionarySet set(nullptr, cp);
-        ASSERT_TRUE(set.LoadFiles({path}));
-        EXPECT_EQ(set.MirrorForCodePage(), e.skipped);
-        EXPECT_EQ(set.SkippedEntries(0), e.skipped);
-        EXPECT_EQ(set.Dictionary(0).CountEntries(), static_cast<int>(words.size()) - e.skipped);
-        EXPECT_EQ(Keys(set, e.query, kWords), e.keys);
-        // Data comes decoded too; nothing of what is offered holds a default character.
-        DictionaryMatch match;
-        ASSERT_TRUE(set.FindFirst(e.query, match, kWords));
-        EXPECT_NE(match.data.find('\x97'), std::string::npos) << match.data;
-        for (int row = 0; row < set.Dictionary(0).CountEntries(); ++row) {
-            std::string key, data;
-            ASSERT_TRUE(set.Dictionary(0).ReadEntry(row, key, data));
-            EXPECT_EQ(key.find('?'), std::string::npos) << key;
-        }
-        int rank = 0;
-        ASSERT_TRUE(set.FindFirstRanked(e.query.substr(0, 1), match, kWords, true, rank));
-        EXPECT_GE(rank, 300);
+    const std::string utf8 = temp.File("utf8.lib"), ansi = temp.File("ansi.lib"), wide = temp.File("wide.lib");
+    // German, Polish, Russian, French, Japanese, and two keys cut in the middle of a character.
+    Make(utf8, Utf8CodePage(),
+         {{"Gemüse", 700},
+          {"żółw", 500},
+          {"привет", 900},
+          {"café", 300},
+          {"日本", 800},
+          {"bad\xC3", 100},
+          {"\xD0r", 100}},
+         CODE_UTF8);
+    const CCodePage& cp1250 = *PortableCodePage(1250);
+    Make(ansi, cp1250, {{"żółty", 600}, {"Żaba", 200}, {"gemein", 650}}, CODE_ANSI);
+    {
+        // UTF-16 with a surrogate out of its pair.
+        CDictionaryFile file;
+        ASSERT_TRUE(file.Open(wide));
+        file.SetKeyCode(CODE_UTF16);
+        file.SetDataCode(CODE_UTF16);
+        std::string key;
+        file.EncodeKey("😀 smile", key);
+        ASSERT_TRUE(file.AddStoredEntry(key, ""));
+        ASSERT_TRUE(file.AddStoredEntry(std::string("\x3D\xD8s\x00", 4), ""));
+        ASSERT_TRUE(file.WriteInfo());
     }
-}
-
-TEST(UsageModelCodePage, WordsThatDifferOnlyInCaseBeyondAsciiAreOneWord)
-{
-    for (unsigned id : {1250u, 1251u, 1252u}) {
-        SCOPED_TRACE(id);
-        const CCodePage& cp = *PortableCodePage(id);
-        // The first capital and the small letter of the code page's first case pair beyond ASCII.
-        int capital = 0x80;
-        while (!cp.IsCapital(static_cast<unsigned char>(capital)))
-            ++capital;
-        const std::string upper = std::string(1, static_cast<char>(capital)) + "xa";
-        const std::string lower = cp.Lowered(upper);
-        CUsageModel model;
-        model.SetLowerCase(cp.LowerTable());
-        ASSERT_TRUE(model.Learn(upper, "", 0, false));
-        ASSERT_TRUE(model.Learn(lower, "", 0, false));
-        std::vector<std::string> found;
-        model.ForEachWithPrefix(upper.substr(0, 1), [&](const CUsageModel::Word& word) {
-            found.push_back(std::string(word.text) + ":" + std::to_string(word.count));
-        });
-        // Once typed in small letters, the word is offered so.
-        EXPECT_EQ(found, std::vector<std::string>{lower + ":2"});
-        // Kept and read back in the same order.
-        CUsageModel again;
-        again.SetLowerCase(cp.LowerTable());
-        ASSERT_TRUE(again.Parse(model.Serialize()));
-        CUsageModel::Word word{};
-        EXPECT_TRUE(again.Find(upper, word));
+    CDictionarySet set(nullptr, cp1250);
+    ASSERT_TRUE(set.LoadFiles({utf8, ansi, wide}));
+    EXPECT_EQ(set.MirrorAsUtf8(), 3);
+    EXPECT_EQ(set.SkippedEntries(0), 2);
+    EXPECT_EQ(set.SkippedEntries(1), 0);
+    EXPECT_EQ(set.SkippedEntries(2), 1);
+    EXPECT_EQ(set.Dictionary(0).CountEntries(), 5);
+    EXPECT_EQ(Keys(set, "żó", kWords), "żółty,żółw");
+    EXPECT_EQ(Keys(set, "Ż", kWords), "Żaba,Żółty,Żółw");
+    EXPECT_EQ(Keys(set, "ge", kWords), "gemein,Gemüse");
+    EXPECT_EQ(Keys(set, "ПРИ", kWords), "ПРИВЕТ");
+    EXPECT_EQ(Keys(set, "日", kWords), "日本");
+    EXPECT_EQ(Keys(set, "😀", kWords), "😀 smile");
+    EXPECT_EQ(Keys(set, "ba", kWords), "");
+    // By rank over all three files.
+    DictionaryMatch match;
+    int rank = 0;
+    std::string ranked;
+    for (bool found = set.FindFirstRanked("g", match, kWords, true, rank); found;
+         found = set.FindNextRanked(match, rank))
+        ranked += match.key + ":" + std::to_string(rank) + ",";
+    EXPECT_EQ(ranked, "Gemüse:700,gemein:650,");
+    // Nothing offered holds a replacement character.
+    for (int i = 0; i < set.Count(); ++i) {
+        std::string key, data;
+        for (int row = 0; set.Dictionary(i).ReadEntry(row, key, data); ++row)
+            EXPECT_EQ(key.find("\uFFFD"), std::string::npos) << key;
     }
 }

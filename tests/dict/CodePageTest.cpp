@@ -183,37 +183,41 @@ TEST(TextScrambling, FileBytesDependOnTheAbsoluteOffsetOnly)
         EXPECT_EQ(b, 0);
 }
 
-TEST(EntryText, EncodesAndDecodesEachCode)
+TEST(EntryText, EncodesAndDecodesEachCodeFromAndToUtf8)
 {
     CEntryTextCodec codec(cp1252);
     std::string stored, text;
 
-    codec.Encode(CODE_ANSI, false, "caf\xE9", stored);
-    EXPECT_EQ(stored, "caf\xE9");
-    codec.Encode(CODE_UTF8, false, "caf\xE9 \x80", stored);
-    EXPECT_EQ(stored, "caf\xC3\xA9 \xE2\x82\xAC");
+    codec.Encode(CODE_ANSI, false, "café €", stored);
+    EXPECT_EQ(stored, "caf\xE9 \x80");
+    codec.Decode(CODE_ANSI, false, stored, text);
+    EXPECT_EQ(text, "café €");
+    codec.Encode(CODE_UTF8, false, "café €", stored);
+    EXPECT_EQ(stored, "café €");
     codec.Decode(CODE_UTF8, false, stored, text);
-    EXPECT_EQ(text, "caf\xE9 \x80");
+    EXPECT_EQ(text, "café €");
 
     // UTF-16 values are full of zero bytes: they stay whole.
-    codec.Encode(CODE_UTF16, false, "ab\xE9", stored);
-    EXPECT_EQ(stored, std::string("a\0b\0\xE9\0", 6));
+    codec.Encode(CODE_UTF16, false, "abé😀", stored);
+    EXPECT_EQ(stored, std::string("a\0b\0\xE9\0\x3D\xD8\x00\xDE", 10));
     codec.Decode(CODE_UTF16, false, stored, text);
-    EXPECT_EQ(text, "ab\xE9");
+    EXPECT_EQ(text, "abé😀");
     codec.Decode(CODE_UTF16, false, std::string("a\0b", 3), text);  // odd byte dropped
     EXPECT_EQ(text, "a");
 
-    // Unknown codes are ANSI.
-    codec.Encode(7, false, "x\xE9", stored);
-    EXPECT_EQ(stored, "x\xE9");
+    // Unknown codes are ANSI; characters the code page lacks become its default character.
+    codec.Encode(7, false, "xé中", stored);
+    EXPECT_EQ(stored, "x\xE9?");
     EXPECT_EQ(NormalizeEntryTextCode(0), CODE_ANSI);
 
-    // Characters outside the code page decode to '?'.
-    codec.Decode(CODE_UTF8, false,
-                 "\xE4\xB8\xAD"
-                 "a",
-                 text);
-    EXPECT_EQ(text, "?a");
+    // Exactly: broken UTF-8 and a surrogate out of its pair fail, whatever else is there.
+    EXPECT_TRUE(codec.DecodeExactly(CODE_UTF8, false, "中a", text));
+    EXPECT_EQ(text, "中a");
+    EXPECT_FALSE(codec.DecodeExactly(CODE_UTF8, false, "a\xE4\xB8", text));
+    EXPECT_FALSE(codec.DecodeExactly(CODE_UTF8, false, "\xC0\xAF", text)) << "overlong";
+    EXPECT_FALSE(codec.DecodeExactly(CODE_UTF16, false, std::string("a\0\x3D\xD8", 4), text));
+    EXPECT_TRUE(codec.DecodeExactly(CODE_ANSI, false, "\x80\xFF", text));
+    EXPECT_EQ(text, "€ÿ");
 }
 
 TEST(EntryText, EncryptedValuesAreScrambledAfterEncodingAndKeepZeroBytes)
@@ -229,12 +233,12 @@ TEST(EntryText, EncryptedValuesAreScrambledAfterEncodingAndKeepZeroBytes)
     codec.Decode(CODE_ANSI, true, stored, text);
     EXPECT_EQ(text, plain);
 
-    codec.Encode(CODE_UTF8, true, "\xE9", stored);
+    codec.Encode(CODE_UTF8, true, "é", stored);
     std::string expected = "\xC3\xA9";
     ScrambleText(expected.data(), expected.size());
     EXPECT_EQ(stored, expected);
     codec.Decode(CODE_UTF8, true, stored, text);
-    EXPECT_EQ(text, "\xE9");
+    EXPECT_EQ(text, "é");
 }
 
 TEST(SystemCodePage, AgreesWithThePortableTablesWhenItIsWindows1252)
@@ -256,4 +260,55 @@ TEST(SystemCodePage, AgreesWithThePortableTablesWhenItIsWindows1252)
     std::string back;
     ASSERT_TRUE(system.FromUtf16(wide, back));
     EXPECT_EQ(back, all);
+}
+
+// The program's text: letter case of every script from Unicode's tables, walks over characters
+// of one to four bytes, and byte lengths that change with the case.
+TEST(Utf8CodePage, FoldsAndAdaptsLetterCaseAcrossScripts)
+{
+    const CCodePage& utf8 = Utf8CodePage();
+    EXPECT_EQ(utf8.Id(), 65001u);
+    EXPECT_FALSE(utf8.HasLeadBytes()) << "the byte paths fold ASCII, as the storage orders keys";
+
+    EXPECT_EQ(utf8.Lowered("ÜBER Łódź ПРИВЕТ"), "über łódź привет");
+    // A capital sigma ending a word becomes the final sigma; one inside a word does not.
+    EXPECT_EQ(utf8.Lowered("ΟΔΟΣ ΣΟΦΙΑ Σ"), "οδος σοφια σ");
+    // Lower-casing may shorten a text: the dotted capital I is "i" (no language's own rules).
+    EXPECT_EQ(utf8.Lowered("İSTANBUL"), "istanbul");
+    EXPECT_EQ(utf8.Lowered("STRAẞE"), "straße");
+
+    EXPECT_EQ(utf8.CompareNoCase("über", "ÜBER"), 0);
+    EXPECT_EQ(utf8.CompareNoCase("Łza", "łzy"), -1);
+    EXPECT_EQ(utf8.CompareNoCase("λόγος", "ΛΌΓΟΣ"), 0) << "both small sigmas alike";
+    EXPECT_LT(utf8.CompareNoCase("zebra", "Ärger"), 0) << "by code point beyond ASCII";
+    EXPECT_TRUE(utf8.StartsWithLowered("ΣΟΦΙΑ", "σοφ"));
+    EXPECT_TRUE(utf8.StartsWithLowered("Żółty", "żó"));
+    EXPECT_FALSE(utf8.StartsWithLowered("Żółty", "żo"));
+
+    EXPECT_EQ(utf8.LeadingCapitals("Über"), 1);
+    EXPECT_EQ(utf8.LeadingCapitals("ŁÓ"), 2);
+    EXPECT_EQ(utf8.LeadingCapitals("İs"), 1);
+    EXPECT_EQ(utf8.LeadingCapitals("ßa"), 0);
+    EXPECT_EQ(utf8.LeadingCapitals("日本"), 0);
+    const auto adapted = [&utf8](std::string text, int capitals) {
+        utf8.AdaptCase(text, capitals);
+        return text;
+    };
+    EXPECT_EQ(adapted("łódź", 1), "Łódź");
+    EXPECT_EQ(adapted("σοφία", 2), "ΣΟΦΊΑ");
+    EXPECT_EQ(adapted("ǆungla", 1), "ǅungla") << "a first capital is the title case";
+    // German writes sharp s in capitals as SS.
+    EXPECT_EQ(adapted("straße", 2), "STRASSE");
+    EXPECT_EQ(adapted("istanbul", 2), "ISTANBUL");
+
+    // Characters of one to four bytes, walked both ways; a broken byte is one character.
+    const std::string mixed = "aé中😀\xC3";
+    EXPECT_EQ(utf8.CountCharacters(mixed), 5u);
+    EXPECT_EQ(utf8.PreviousCharStart(mixed, mixed.size()), mixed.size() - 1);
+    EXPECT_EQ(utf8.PreviousCharStart(mixed, mixed.size() - 1), 6u);
+    EXPECT_EQ(utf8.PreviousCharStart(mixed, 6), 3u);
+    EXPECT_EQ(utf8.WholeCharacterPrefix(mixed, 8), 6u);
+    EXPECT_TRUE(utf8.IsLetterOrDigitAt("ж", 0));
+    EXPECT_TRUE(utf8.IsLetterOrDigitAt("٣", 0));
+    EXPECT_FALSE(utf8.IsLetterOrDigitAt("→", 0));
 }

@@ -49,10 +49,14 @@ TEST_P(FixtureTest, ReadsToTheLibrarysDumpAndPositionsLikeItsSearch)
     WriteFile(copy, original);
 
     CDictionaryFile dictionary(cp1252);
+    CEntryTextCodec cp1252Codec(cp1252);
     ASSERT_TRUE(dictionary.Open(copy)) << dictionary.OpenError();
     EXPECT_EQ(DumpText(dictionary, true), ReadFile(FixturePath(name + ".expected.tsv")));
     if (name == "encrypted") {
-        EXPECT_EQ(DumpText(dictionary, false), ReadFile(FixturePath("encrypted.plain.tsv")));
+        // The library's plain dump is Windows-1252 text; entries are given as UTF-8.
+        std::string plain;
+        cp1252Codec.DecodePlain(CODE_ANSI, ReadFile(FixturePath("encrypted.plain.tsv")), plain);
+        EXPECT_EQ(DumpText(dictionary, false), plain);
     }
 
     // The library's Search for each query is where our cursor lands (queries of encrypted
@@ -70,20 +74,22 @@ TEST_P(FixtureTest, ReadsToTheLibrarysDumpAndPositionsLikeItsSearch)
         std::string error;
         ASSERT_TRUE(ParseFields(line, fields, error)) << error;
         ASSERT_EQ(fields.size(), 3u) << line;
-        const std::string& query = fields[0];
         const int search = std::stoi(fields[1]);
         const int find = std::stoi(fields[2]);
         bool ascii = true;
-        for (char c : query)
+        for (char c : fields[0])
             ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-        if (name == "utf8" && !ascii)
-            continue;  // those queries are UTF-8 bytes, ours are ANSI text
+        // Queries are UTF-8: those of the ANSI files are Windows-1252 bytes.
+        std::string query = fields[0];
+        if (name != "utf8" && !ascii)
+            cp1252Codec.DecodePlain(CODE_ANSI, fields[0], query);
         const bool contained = dictionary.ContainsKey(query, match, MATCH_START);
         // Without a match the cursor stands just before the key's place, for FindNext.
         EXPECT_EQ(dictionary.Cursor() + (match.key.empty() ? 1 : 0), search)
             << "query '" << line.substr(0, line.find('\t')) << "'";
-        // Equal keys ignoring case: the library folds ASCII letters only.
-        if (ascii && name != "encrypted") {
+        // Equal keys ignoring case (the library folds ASCII letters only; its queries beyond ASCII
+        // differ from every other key in more than letter case).
+        if (name != "encrypted") {
             EXPECT_EQ(contained, find >= 0) << "query '" << line.substr(0, line.find('\t')) << "'";
         }
         ++checked;
@@ -118,22 +124,21 @@ TEST(DictionaryFileFixtures, EmptyQueryWalksEveryEntryInStoredOrder)
     }
 }
 
-TEST(DictionaryFileFixtures, DecodesUtf8EntriesToTheCodePage)
+TEST(DictionaryFileFixtures, GivesUtf8EntriesAsTheyAreWhateverTheCodePage)
 {
     CDictionaryFile dictionary(cp1252);
     ASSERT_TRUE(dictionary.Open(FixturePath("utf8.lib"), true));
     EXPECT_EQ(dictionary.KeyCode(), CODE_UTF8);
     std::string key, data;
     ASSERT_TRUE(dictionary.ReadEntry(2, key, data));
-    EXPECT_EQ(key, "bangveemchoun\xE9");
-    EXPECT_EQ(data, "\xE9t\xE9");
+    EXPECT_EQ(key, "bangveemchoun\xC3\xA9");
+    EXPECT_EQ(data, "\xC3\xA9t\xC3\xA9");
     ASSERT_TRUE(dictionary.ReadEntry(3, key, data));
-    EXPECT_EQ(key, "bierthix?");
+    EXPECT_EQ(key, "bierthix\xE4\xB8\x80");  // a character Windows-1252 lacks
 
-    // A non-ASCII query is looked up in its stored (UTF-8) form.
     DictionaryMatch match;
-    ASSERT_TRUE(dictionary.FindFirst("bangveemchoun\xE9", match, kAllEntries));
-    EXPECT_EQ(match.key, "bangveemchoun\xE9");
+    ASSERT_TRUE(dictionary.FindFirst("BANGVEEMCHOUN\xC3\x89", match, kAllEntries));
+    EXPECT_EQ(match.key, "BANGVEEMCHOUN\xC3\x89");
 }
 
 TEST(DictionaryFileFixtures, LooksUpKeysExactlyWhereTheStoragesSearchDoesEvenInUnsortedFiles)
@@ -180,12 +185,22 @@ TEST(DictionaryFileFixtures, LooksUpKeysExactlyWhereTheStoragesSearchDoesEvenInU
         c4_View data = storage.View("DBDATA");
         c4_StringProp key("key");
         DictionaryMatch match;
+        CEntryTextCodec codec(cp1252);
+        std::string query;
         for (int i = 0; i < 3000; ++i) {
-            std::string query = i % 2 ? randomText(25) : keys[random() % keys.size()].substr(0, random() % 25);
-            dictionary.ContainsKey(query, match, MATCH_START);
-            // Looked up in small letters: capitals beyond ASCII sort apart from them.
-            ASSERT_EQ(dictionary.Cursor() + (match.key.empty() ? 1 : 0), data.Search(key[cp1252.Lowered(query)]))
-                << (sorted ? "sorted" : "unsorted") << " '" << query << "'";
+            const std::string stored = i % 2 ? randomText(25) : keys[random() % keys.size()].substr(0, random() % 25);
+            codec.DecodePlain(CODE_ANSI, stored, query);
+            const bool contained = dictionary.ContainsKey(query, match, MATCH_START);
+            // Placed by the key as given, as the storage places it; a key found only in small
+            // letters (capitals beyond ASCII sort apart from them) where those are.
+            const int asGiven = data.Search(key[stored.c_str()]);
+            const bool storedAsGiven =
+                asGiven < data.GetSize() &&
+                AsciiCaseCodePage().CompareNoCase(data.GetString(asGiven, data.FindProperty("key")), stored) == 0;
+            const int expected =
+                contained && !storedAsGiven ? data.Search(key[cp1252.Lowered(stored).c_str()]) : asGiven;
+            ASSERT_EQ(dictionary.Cursor() + (match.key.empty() ? 1 : 0), expected)
+                << (sorted ? "sorted" : "unsorted") << " '" << stored << "'";
         }
     }
 }
@@ -204,8 +219,9 @@ TEST(DictionaryFileInfo, MissingRowsReadAsDefaultsAndTheFileNameNamesIt)
     ASSERT_EQ(dictionary.Type(), DICTIONARY_SHORTHAND);
     ASSERT_TRUE(dictionary.Open(path));
     EXPECT_EQ(dictionary.Type(), DICTIONARY_WORDS);
-    EXPECT_EQ(dictionary.KeyCode(), CODE_ANSI);
-    EXPECT_EQ(dictionary.DataCode(), CODE_ANSI);
+    // Nothing in it yet: a new file, which keeps whatever is typed into it.
+    EXPECT_EQ(dictionary.KeyCode(), CODE_UTF8);
+    EXPECT_EQ(dictionary.DataCode(), CODE_UTF8);
     EXPECT_EQ(dictionary.EditFlags(), 1);
     EXPECT_FALSE(dictionary.IsEncrypted());
     EXPECT_TRUE(dictionary.HasCaptionHeader());
@@ -229,7 +245,7 @@ TEST(DictionaryFileInfo, WritingTwiceKeepsOneRowPerPropertyAndReadsBack)
         ASSERT_TRUE(dictionary.WriteInfo());
         EXPECT_EQ(dictionary.CountInfoRows(), 5);  // no caption or description rows yet
         dictionary.SetType(DICTIONARY_SHORTHAND);
-        dictionary.SetKeyCode(CODE_UTF8);
+        dictionary.SetKeyCode(CODE_ANSI);
         dictionary.SetEditFlags(0);
         dictionary.SetCaption("Caption");
         dictionary.SetDescription(std::string("two\r\nlines\0!", 12));
@@ -240,7 +256,7 @@ TEST(DictionaryFileInfo, WritingTwiceKeepsOneRowPerPropertyAndReadsBack)
     CDictionaryFile dictionary(cp1252);
     ASSERT_TRUE(dictionary.Open(path, true));
     EXPECT_EQ(DumpText(dictionary, true),
-              "#DBINFO 7\nDBTYPE\t2\nKEYCODE\t2\nDATACODE\t1\nDBEDIT\t0\nDBEncrypt\t0\nDBCAPTION\tCaption\n"
+              "#DBINFO 7\nDBTYPE\t2\nKEYCODE\t1\nDATACODE\t2\nDBEDIT\t0\nDBEncrypt\t0\nDBCAPTION\tCaption\n"
               "DBDESCRIPTION\ttwo\\r\\nlines\\x00!\n#DBDATA 0\n");
     EXPECT_EQ(dictionary.Type(), DICTIONARY_SHORTHAND);
     EXPECT_FALSE(dictionary.HasCaptionHeader());  // shorthand dictionaries have none
@@ -279,13 +295,13 @@ TEST(DictionaryFileSearch, AdaptsTheKeysLetterCaseToTheQuery)
 {
     TempFolder temp;
     CDictionaryFile dictionary(cp1252);
-    MakeDictionary(dictionary, temp.File("w.lib"), {{"the", ""}, {"them all", ""}, {"xyz\xE9", ""}});
+    MakeDictionary(dictionary, temp.File("w.lib"), {{"the", ""}, {"them all", ""}, {"xyz\xC3\xA9", ""}});
     EXPECT_EQ(Keys(dictionary, "TH", kAllEntries), "THE,THEM ALL");
     EXPECT_EQ(Keys(dictionary, "Th", kAllEntries), "The,Them all");
     EXPECT_EQ(Keys(dictionary, "th", kAllEntries), "the,them all");
     EXPECT_EQ(Keys(dictionary, "tHE", kAllEntries), "the,them all");
-    EXPECT_EQ(Keys(dictionary, "XY", kAllEntries), "XYZ\xC9");  // the code page's small letters all change
-    EXPECT_EQ(Keys(dictionary, "X", kAllEntries), "Xyz\xE9");
+    EXPECT_EQ(Keys(dictionary, "XY", kAllEntries), "XYZ\xC3\x89");  // small letters beyond ASCII change too
+    EXPECT_EQ(Keys(dictionary, "X", kAllEntries), "Xyz\xC3\xA9");
 
     // Shorthand keys are returned as stored.
     CDictionaryFile shorthands(cp1252);
@@ -555,7 +571,7 @@ TEST(DictionaryFileEdit, EncryptedAndUtf16ValuesKeepTheirZeroBytes)
         ASSERT_TRUE(utf16.Open(utf16Path));
         utf16.SetKeyCode(CODE_UTF16);
         utf16.SetDataCode(CODE_UTF16);
-        ASSERT_TRUE(utf16.AddEntry("caf\xE9", "cr\xE8me"));
+        ASSERT_TRUE(utf16.AddEntry("caf\xC3\xA9", "cr\xC3\xA8me \xD0\xB6"));
         ASSERT_TRUE(utf16.WriteInfo());
     }
     CDictionaryFile encrypted(cp1252);
@@ -588,8 +604,8 @@ TEST(DictionaryFileEdit, EncryptedAndUtf16ValuesKeepTheirZeroBytes)
     EXPECT_EQ(storedKey, std::string_view("c\0a\0f\0\xE9\0", 8));
     std::string key, data;
     ASSERT_TRUE(utf16.ReadEntry(0, key, data));
-    EXPECT_EQ(key, "caf\xE9");
-    EXPECT_EQ(data, "cr\xE8me");
+    EXPECT_EQ(key, "caf\xC3\xA9");
+    EXPECT_EQ(data, "cr\xC3\xA8me \xD0\xB6");
 }
 
 // ---------------------------------------------------------------- damaged and missing files

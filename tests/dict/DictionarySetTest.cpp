@@ -271,8 +271,6 @@ TEST(DictionarySet, DictionariesLeftOutOfASearchKeepTheirOwnWalk)
 
 namespace {
 
-using dicttest::CFakeDoubleByteCodePage;
-
 struct DictionaryKind {
     int type;
     int keyCode;
@@ -322,7 +320,7 @@ std::string Describe(const DictionaryMatch& match)
 }
 
 // What a merged search hands out, from each dictionary searched alone (every step on the general
-// path) merged by the code page's comparison, the later dictionary first on equal keys.
+// path) merged by the comparison of UTF-8 text, the later dictionary first on equal keys.
 std::string MergeOfSingleSearches(const std::vector<std::string>& paths, const CCodePage& codePage,
                                   const std::string& query, int mode, bool shorthand, int minimum, int maximum)
 {
@@ -344,7 +342,7 @@ std::string MergeOfSingleSearches(const std::vector<std::string>& paths, const C
         for (std::size_t d = 0; d < lists.size(); ++d) {
             if (next[d] == lists[d].size())
                 continue;
-            if (best < 0 || codePage.CompareNoCase(lists[d][next[d]].key, lists[best][next[best]].key) <= 0)
+            if (best < 0 || Utf8CodePage().CompareNoCase(lists[d][next[d]].key, lists[best][next[best]].key) <= 0)
                 best = static_cast<int>(d);
         }
         if (best < 0)
@@ -399,20 +397,18 @@ TEST(DictionarySet, MergedSearchHandsOutWhatEachDictionaryAloneFinds)
         {DICTIONARY_WORDS, CODE_ANSI, CODE_ANSI, false},      {DICTIONARY_SHORTHAND, CODE_ANSI, CODE_ANSI, false},
         {DICTIONARY_WORDS, CODE_ANSI, CODE_UTF8, true},       {DICTIONARY_WORDS, CODE_UTF8, CODE_UTF8, false},
         {DICTIONARY_SHORTHAND, CODE_UTF16, CODE_UTF16, true}, {DICTIONARY_WORDS, CODE_ANSI, CODE_ANSI, false}};
-    const std::vector<std::string> pieces = {"th", "Th", "TH", "e", "a", "B", " ", "\xC9", "\xE9", "_", "z", "ab"};
+    const std::vector<std::string> pieces = {"th", "Th", "TH", "e", "a", "B", " ", "É", "é", "_", "z", "ab"};
     const std::vector<std::string> paths = MakeRandomDictionaries(temp, cp1252, kinds, pieces, 3);
-    ExpectMergedAsAlone(paths, cp1252, {"", "t", "th", "Th", "TH", "tH", "a", "ab", "AB", "\xC9", "\xE9t", " ", "e "});
+    ExpectMergedAsAlone(paths, cp1252, {"", "t", "th", "Th", "TH", "tH", "a", "ab", "AB", "É", "ét", " ", "e "});
 }
 
-TEST(DictionarySet, MergedSearchOnADoubleByteCodePageHandsOutWhatEachDictionaryAloneFinds)
+TEST(DictionarySet, MergedSearchOfCharactersOfSeveralBytesHandsOutWhatEachDictionaryAloneFinds)
 {
     TempFolder temp;
-    const CFakeDoubleByteCodePage codePage;
-    const std::vector<DictionaryKind> kinds = {{DICTIONARY_WORDS, CODE_ANSI, CODE_ANSI, false},
-                                               {DICTIONARY_WORDS, CODE_ANSI, CODE_ANSI, true},
-                                               {DICTIONARY_SHORTHAND, CODE_ANSI, CODE_ANSI, false}};
-    // "\x82\x61" is one character whose trail byte looks like 'a'.
-    const std::vector<std::string> pieces = {"a", "A", "th", "TH", "\x82\x61", "\x82\x41", "\x81\x40", " ", "b"};
-    const std::vector<std::string> paths = MakeRandomDictionaries(temp, codePage, kinds, pieces, 4);
-    ExpectMergedAsAlone(paths, codePage, {"", "a", "A", "th", "Th", "TH", "\x82", "\x82\x61", "\x82\x41", "b"});
+    const std::vector<DictionaryKind> kinds = {{DICTIONARY_WORDS, CODE_UTF8, CODE_UTF8, false},
+                                               {DICTIONARY_WORDS, CODE_UTF8, CODE_UTF8, true},
+                                               {DICTIONARY_SHORTHAND, CODE_UTF16, CODE_UTF8, false}};
+    const std::vector<std::string> pieces = {"a", "A", "th", "TH", "日", "本", "Ж", "ж", "😀", " ", "b"};
+    const std::vector<std::string> paths = MakeRandomDictionaries(temp, Utf8CodePage(), kinds, pieces, 4);
+    ExpectMergedAsAlone(paths, Utf8CodePage(), {"", "a", "A", "th", "Th", "TH", "日", "日本", "ж", "Ж", "😀", "b"});
 }

@@ -46,15 +46,18 @@ TEST(DictionaryText, TaggedRoundTripKeepsMultiLineDataAndUncommittedEntries)
     ASSERT_TRUE(words.AddEntry("beta", "x\r\ny"));  // not committed
     ASSERT_TRUE(words.AddEntry("alpha", ""));
     EXPECT_EQ(ExportDictionaryText(words, temp.File("w.txt")), 2);
-    EXPECT_EQ(ReadFile(temp.File("w.txt")), "<key>alpha\r\n<data>\r\n<key>beta\r\n<data>x\r\ny\r\n");
+    // UTF-8 behind its mark; UTF-8 data is followed by its zero, as the format writes it.
+    const char exported[] = "\xEF\xBB\xBF<key>alpha\r\n<data>\r\n<key>beta\r\n<data>x\r\ny\0\r\n";
+    EXPECT_EQ(ReadFile(temp.File("w.txt")), std::string(exported, sizeof exported - 1));
 
     // Across types both ways, with the other pair of tags.
     ASSERT_TRUE(shorthands.Open(temp.File("s.lib")));
     shorthands.SetType(DICTIONARY_SHORTHAND);
     EXPECT_EQ(ImportDictionaryText(shorthands, temp.File("w.txt")), 2);
     EXPECT_EQ(ExportDictionaryText(shorthands, temp.File("s.txt")), 2);
-    EXPECT_EQ(ReadFile(temp.File("s.txt")),
-              "<shortkey>alpha\r\n<replacement text>\r\n<shortkey>beta\r\n<replacement text>x\r\ny\r\n");
+    const char exportedShorthands[] =
+        "\xEF\xBB\xBF<shortkey>alpha\r\n<replacement text>\r\n<shortkey>beta\r\n<replacement text>x\r\ny\0\r\n";
+    EXPECT_EQ(ReadFile(temp.File("s.txt")), std::string(exportedShorthands, sizeof exportedShorthands - 1));
     ASSERT_TRUE(back.Open(temp.File("b.lib")));
     EXPECT_EQ(ImportDictionaryText(back, temp.File("s.txt")), 2);
     back.Close();
@@ -62,20 +65,27 @@ TEST(DictionaryText, TaggedRoundTripKeepsMultiLineDataAndUncommittedEntries)
     EXPECT_EQ(Entries(back), "alpha=;beta=x\r\ny;");
 }
 
-TEST(DictionaryText, Utf8DataIsWrittenWithItsZeroAndReadUpToIt)
+TEST(DictionaryText, ExportsAreUtf8WhateverTheStoredCodeAndOldAnsiExportsStillImport)
 {
     TempFolder temp;
-    CDictionaryFile source(cp1252), target(cp1252);
+    CDictionaryFile source(cp1252), target(cp1252), ansi(*PortableCodePage(1251));
     ASSERT_TRUE(source.Open(temp.File("u.lib")));
+    source.SetKeyCode(CODE_ANSI);
     source.SetDataCode(CODE_UTF8);
-    ASSERT_TRUE(source.AddEntry("caf\xE9", "cr\xE8me"));
+    ASSERT_TRUE(source.AddEntry("caf\xC3\xA9", "cr\xC3\xA8me \xD0\xB6"));
     ASSERT_TRUE(source.AddEntry("empty", ""));
     EXPECT_EQ(ExportDictionaryText(source, temp.File("u.txt")), 2);
-    EXPECT_EQ(ReadFile(temp.File("u.txt")),
-              std::string("<key>caf\xE9\r\n<data>cr\xE8me\0\r\n<key>empty\r\n<data>\r\n", 45));
+    const char exported[] = "\xEF\xBB\xBF<key>caf\xC3\xA9\r\n<data>cr\xC3\xA8me \xD0\xB6\0\r\n<key>empty\r\n<data>\r\n";
+    EXPECT_EQ(ReadFile(temp.File("u.txt")), std::string(exported, sizeof exported - 1));
     ASSERT_TRUE(target.Open(temp.File("t.lib")));
     EXPECT_EQ(ImportDictionaryText(target, temp.File("u.txt")), 2);
-    EXPECT_EQ(Entries(target), "caf\xE9=cr\xE8me;empty=;");
+    EXPECT_EQ(Entries(target), "caf\xC3\xA9=cr\xC3\xA8me \xD0\xB6;empty=;");
+
+    // An export of before: the dictionary's ANSI code page, no mark.
+    WriteFile(temp.File("old.txt"), "<key>\xEF\xF0\xE8\xE2\xE5\xF2\r\n<data>\xEC\xE8\xF0\r\n");
+    ASSERT_TRUE(ansi.Open(temp.File("a.lib")));
+    EXPECT_EQ(ImportDictionaryText(ansi, temp.File("old.txt")), 1);
+    EXPECT_EQ(Entries(ansi), "\xD0\xBF\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82=\xD0\xBC\xD0\xB8\xD1\x80;");
 }
 
 TEST(DictionaryText, UntaggedTextIsNoEntryFileButAWordList)
@@ -87,7 +97,18 @@ TEST(DictionaryText, UntaggedTextIsNoEntryFileButAWordList)
     EXPECT_EQ(ImportDictionaryText(dictionary, temp.File("list.txt")), 0);
     EXPECT_EQ(dictionary.CountEntries(), 0);
     EXPECT_EQ(ImportDictionaryWords(dictionary, temp.File("list.txt")), 12);
-    EXPECT_EQ(Entries(dictionary), "42=;caf\xE9=;key=;last=;late=;Some=;two_part=;well-known=;words=;x=;y=;\xB9st=;");
+    EXPECT_EQ(Entries(dictionary),
+              "42=;caf\xC3\xA9=;key=;last=;late=;Some=;two_part=;well-known=;words=;x=;y=;\xC2\xB9st=;");
+
+    // Words of any script; an accent typed apart stays in its word, arrows and dashes split.
+    WriteFile(temp.File("utf8.txt"),
+              "\xD0\xBC\xD0\xB8\xD1\x80\xE2\x86\x92\xCE\xBB\xCF\x8C\xCE\xB3\xCE\xBF\xCF\x82 "
+              "e\xCC\x81t\xC3\xA9\xE2\x80\x94ok");
+    CDictionaryFile utf8(cp1252);
+    ASSERT_TRUE(utf8.Open(temp.File("u.lib")));
+    EXPECT_EQ(ImportDictionaryWords(utf8, temp.File("utf8.txt")), 4);
+    EXPECT_EQ(Entries(utf8),
+              "e\xCC\x81t\xC3\xA9=;ok=;\xCE\xBB\xCF\x8C\xCE\xB3\xCE\xBF\xCF\x82=;\xD0\xBC\xD0\xB8\xD1\x80=;");
 }
 
 TEST(DictionaryText, CancellingStopsExportWithoutTouchingTheFileAndImportKeepingWhatItAdded)

@@ -56,7 +56,7 @@ public:
 
 }  // namespace
 
-TEST(TextImport, EditorEncodingsArriveAsCodePageText)
+TEST(TextImport, EditorEncodingsArriveAsUtf8Entries)
 {
     TempFolder temp;
     const std::u16string tagged = u"<key>caf\u00E9\r\n<data>cr\u00E8me \u20AC\r\n";
@@ -81,41 +81,43 @@ TEST(TextImport, EditorEncodingsArriveAsCodePageText)
         EXPECT_EQ(ImportDictionaryText(dictionary, temp.File("in.txt"), nullptr, &report), 1);
         EXPECT_EQ(report.encoding, file.encoding);
         EXPECT_EQ(report.unconvertible, 0);
-        EXPECT_EQ(Entries(dictionary), "caf\xE9=cr\xE8me \x80;");
+        EXPECT_EQ(Entries(dictionary), "caf\xC3\xA9=cr\xC3\xA8me \xE2\x82\xAC;");
         dictionary.Close();
         fs::remove(temp.File("d.lib"));
     }
 
-    // One bad sequence anywhere makes the file ANSI, its bytes taken as they are.
+    // One bad sequence anywhere makes the file ANSI, read in the dictionary's code page.
     WriteFile(temp.File("mixed.txt"), "<key>\xC3\xA9t\xE9\r\n");
     CDictionaryFile dictionary(cp1252);
     ASSERT_TRUE(dictionary.Open(temp.File("w.lib")));
     TextImportReport report;
     EXPECT_EQ(ImportDictionaryText(dictionary, temp.File("mixed.txt"), nullptr, &report), 1);
     EXPECT_EQ(report.encoding, "ANSI");
-    EXPECT_EQ(Entries(dictionary), "\xC3\xA9t\xE9=;");
+    EXPECT_EQ(Entries(dictionary), "\xC3\x83\xC2\xA9t\xC3\xA9=;");
 }
 
 // Lines of varying length put chunk borders inside UTF-8 sequences and UTF-16 surrogate pairs.
-TEST(TextImport, SplitSequencesAndMissingCharactersAreCountedNotMangled)
+// A broken sequence (UTF-8 behind its mark) or an unpaired surrogate on each line is left out.
+TEST(TextImport, SplitSequencesAreKeptWholeAndBrokenOnesCountedAndLeftOut)
 {
     TempFolder temp;
-    std::u16string text;
-    std::string expected;
+    std::u16string text, broken;
+    std::string utf8 = "\xEF\xBB\xBF", expected;
     for (int i = 0; i < 3000; ++i) {
         const std::string number = std::to_string(i);
-        text += u"<key>\u00E9\U0001D11E" + std::u16string(number.begin(), number.end()) + u"\r\n";
-        expected += "\xE9?" + number + ";";
+        const std::u16string line = u"<key>\u00E9\U0001D11E" + std::u16string(number.begin(), number.end());
+        text += line + u"\r\n";
+        broken += line + (i % 2 ? u"\xD834" : u"\xDD1E") + u"\r\n";
+        utf8 += "<key>\xC3\xA9\xF0\x9D\x84\x9E" + number + (i % 2 ? "\xF0\x9D\x84" : "\xC0\xAF") + "\r\n";
+        expected += "\xC3\xA9\xF0\x9D\x84\x9E" + number + ";";
     }
-    std::string utf8;
-    Utf16ToUtf8(text, utf8);
-    for (const std::string& bytes : {utf8, Utf16Bytes(text, false, true), Utf16Bytes(text, true, true)}) {
+    for (const std::string& bytes : {utf8, Utf16Bytes(broken, false, true), Utf16Bytes(broken, true, true)}) {
         WriteFile(temp.File("in.txt"), bytes);
         CDictionaryFile dictionary(cp1252);
         ASSERT_TRUE(dictionary.Open(temp.File("d.lib")));
         TextImportReport report;
         EXPECT_EQ(ImportDictionaryText(dictionary, temp.File("in.txt"), nullptr, &report), 3000);
-        EXPECT_EQ(report.unconvertible, 3000);
+        EXPECT_EQ(report.unconvertible, 3000) << report.encoding;
         std::string keys, key, data;
         for (int row = 0; dictionary.ReadEntry(row, key, data); ++row)
             keys += key + ";";
@@ -206,7 +208,11 @@ TEST(TextImport, FiftyMegabyteLineOfUtf8IsCutAndTheNextLinesCount)
     EXPECT_EQ(ImportDictionaryText(dictionary, temp.File("long.txt")), 2);
     std::string key, data;
     ASSERT_TRUE(dictionary.ReadEntry(1, key, data));  // after "next"
-    EXPECT_TRUE(key == std::string((1 << 20) - 5, '\xE9')) << key.size() << " bytes";
+    // Cut after a whole character: 524285 of them, 1048570 bytes.
+    std::string expected;
+    for (int i = 0; i < ((1 << 20) - 5) / 2; ++i)
+        expected += "\xC3\xA9";
+    EXPECT_TRUE(key == expected) << key.size() << " bytes";
     EXPECT_EQ(data, "d");
 }
 
@@ -222,7 +228,7 @@ TEST(DictionaryCopy, ScrambledCopyReplacesTheTargetWithEveryEntry)
         source.SetDescription("notes");
         source.SetEditFlags(0);
         ASSERT_TRUE(source.AddEntry("brb", "be right back"));
-        ASSERT_TRUE(source.AddEntry("Caf\xE9", "cr\xE8me\r\nbr\xFBl\xE9"));
+        ASSERT_TRUE(source.AddEntry("Caf\xC3\xA9", "cr\xC3\xA8me\r\nbr\xC3\xBBl\xC3\xA9"));
         ASSERT_TRUE(source.AddEntry(longKey, ""));
         ASSERT_TRUE(source.WriteInfo());
         ASSERT_TRUE(old.Open(temp.File("t.lib")));
@@ -239,15 +245,15 @@ TEST(DictionaryCopy, ScrambledCopyReplacesTheTargetWithEveryEntry)
     EXPECT_EQ(copy.Caption(), "Mine");
     EXPECT_EQ(copy.Description(), "notes");
     EXPECT_EQ(copy.EditFlags(), 0);
-    EXPECT_EQ(copy.KeyCode(), CODE_ANSI);
+    EXPECT_EQ(copy.KeyCode(), CODE_UTF8);  // a new dictionary's
     ASSERT_EQ(copy.CountEntries(), 3);
     std::string_view storedKey, storedData;
     ASSERT_TRUE(copy.ReadStoredEntry(0, storedKey, storedData));
     EXPECT_EQ(storedKey.find("brb"), std::string_view::npos);
-    EXPECT_EQ(Keys(copy, "Caf", MATCH_START), "Caf\xE9");
+    EXPECT_EQ(Keys(copy, "Caf", MATCH_START), "Caf\xC3\xA9");
     DictionaryMatch match;
     ASSERT_TRUE(copy.FindFirst("C", match, MATCH_START));
-    EXPECT_EQ(std::string(match.data), "cr\xE8me\r\nbr\xFBl\xE9");
+    EXPECT_EQ(std::string(match.data), "cr\xC3\xA8me\r\nbr\xC3\xBBl\xC3\xA9");
     EXPECT_EQ(Keys(copy, "zzz", MATCH_START), longKey);
     copy.Close();
 

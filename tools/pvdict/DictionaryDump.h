@@ -1,6 +1,6 @@
 #pragma once
 // The text `pvdict dump` prints: "#DBINFO n", the info rows, "#DBDATA m", then the entries in
-// stored order, each an escaped "key<TAB>data" line; decoded to ANSI text, or as stored.
+// stored order, each an escaped "key<TAB>data" line; decoded to UTF-8, or as stored.
 
 #include <functional>
 #include <string>

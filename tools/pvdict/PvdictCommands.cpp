@@ -33,8 +33,10 @@ const char kUsage[] =
     "       pvdict dump [--raw] FILE\n"
     "       pvdict search [--mode N] [--limit N] [--no-shorthand] [--no-header] [--lengths MIN,MAX] [--ranked]\n"
     "                     [--codepage 1250|1251|1252] QUERY FILE...\n"
-    "Without --codepage, search finds keys by their bytes and the letter case of ASCII; with it, as the\n"
-    "program does in that code page.\n"
+    "Queries and output are UTF-8. Without --codepage, search reads the files as they are (ANSI texts in\n"
+    "the system's code page), in small letters: a key with a capital beyond ASCII sorts apart and is\n"
+    "missed. With it, as the program does: every file mirrored into UTF-8 at load (ANSI texts read in\n"
+    "that code page), keys found whatever their letter case.\n"
     "Rows are key<TAB>data, with the escapes \\\\ \\t \\r \\n \\xHH; ranks are key<TAB>rank (0 ... 65535).\n";
 
 // Command line of one command: options (with or without a value) and positional arguments.
@@ -175,31 +177,16 @@ bool FileExists(const std::string& path)
 #endif
 }
 
-// Converts one input value to the bytes kept in the file.
+// Converts one input value (UTF-8, or ANSI in the codec's code page) to the bytes kept in the file.
 void ToStoredForm(CEntryTextCodec& codec, int code, bool encrypt, bool utf8Input, std::string& value)
 {
-    std::string stored;
+    std::string text, stored;
     if (!utf8Input) {
-        codec.Encode(code, encrypt, value, stored);
-        value.swap(stored);
-        return;
+        codec.DecodePlain(CODE_ANSI, value, text);
+        value.swap(text);
     }
-    code = NormalizeEntryTextCode(code);
-    if (code != CODE_UTF8) {
-        std::u16string wide;
-        Utf8ToUtf16(value, wide);
-        if (code == CODE_UTF16) {
-            for (char16_t unit : wide) {
-                stored.push_back(static_cast<char>(unit & 0xFF));
-                stored.push_back(static_cast<char>(unit >> 8));
-            }
-        } else {
-            codec.CodePage().FromUtf16(wide, stored);
-        }
-        value.swap(stored);
-    }
-    if (encrypt)
-        ScrambleText(value.data(), value.size());
+    codec.Encode(code, encrypt, value, stored);
+    value.swap(stored);
 }
 
 // Ranks by key (as given, before encoding) from a key<TAB>rank file.
@@ -383,7 +370,7 @@ int CCommand::Search(const Arguments& parsed)
         if (*end != '\0' || end == second || minimum < 0 || maximum < minimum)
             return Fail(PVDICT_BAD_USAGE, "--lengths: expected MIN,MAX with 0 <= MIN <= MAX");
     }
-    const CCodePage* codePage = &AsciiCaseCodePage();
+    const CCodePage* codePage = &SystemCodePage();
     const std::string* codePageId = parsed.Option("--codepage");
     if (codePageId) {
         const bool digits = !codePageId->empty() && codePageId->size() < 6 &&
@@ -405,7 +392,7 @@ int CCommand::Search(const Arguments& parsed)
             set.Dictionary(i).SetCaptionHeader(false);
     }
     if (codePageId)
-        set.MirrorForCodePage();  // as the program loads them: other encodings, capitals beyond ASCII
+        set.MirrorAsUtf8();  // as the program loads them: other encodings, capitals beyond ASCII
 
     std::string text;
     DictionaryMatch match;

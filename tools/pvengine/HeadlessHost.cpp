@@ -1,5 +1,7 @@
 #include "tools/pvengine/HeadlessHost.h"
 
+#include "base/Utf8Text.h"
+
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
@@ -16,14 +18,14 @@ const std::time_t kClockStart = 1767603600;
 
 }  // namespace
 
-CHeadlessHost::CHeadlessHost(const CCodePage& codePage)
-    : m_codePage(codePage), m_edit(codePage), m_core(Platform(), nullptr)
+CHeadlessHost::CHeadlessHost(const CCodePage& ansiCodePage)
+    : m_ansiCodePage(ansiCodePage), m_edit(Utf8CodePage()), m_core(Platform(), nullptr)
 {
 }
 
 PlatformServices CHeadlessHost::Platform()
 {
-    return PlatformServices{this, this, this, this, this, this, this, &m_codePage};
+    return PlatformServices{this, this, this, this, this, this, this, &Utf8CodePage(), &m_ansiCodePage};
 }
 
 bool CHeadlessHost::Load(const std::string& libsDirectory, const std::string& autoLearnPath)
@@ -37,42 +39,43 @@ bool CHeadlessHost::Load(const std::string& libsDirectory, const std::string& au
 // ---------------------------------------------------------------------------------------------
 // Events
 
-void CHeadlessHost::Report(unsigned vk, char ch, bool release)
+void CHeadlessHost::Report(unsigned vk, const std::string& text, bool release)
 {
-    // The key gate hands the engine UTF-16: the code page's character as the system converts it.
-    std::u16string units;
-    if (ch != 0)
-        m_codePage.ToUtf16(std::string(1, ch), units);
-    const std::uint32_t unit = units.size() == 1 ? units[0] : 0;
-    if (m_core.Engine().OnHookKey(KeyReport{unit, vk, release}) && !release)
-        m_edit.UserKey(vk, ch);
+    // The key gate hands the engine the key's UTF-16 units, two at most.
+    const std::u16string units = Utf16Of(text);
+    std::uint32_t packed = 0;
+    for (std::size_t i = units.size() < 2 ? units.size() : 2; i-- > 0;)
+        packed = (packed << 16) | units[i];
+    if (m_core.Engine().OnHookKey(KeyReport::FromHook(packed, vk << 8 | (release ? 1u : 0u))) && !release)
+        m_edit.UserKey(vk, text);
     Pump();
 }
 
-void CHeadlessHost::TypeCharacter(char ch)
+void CHeadlessHost::TypeCharacter(const std::string& character)
 {
-    if (ch == '\n' || ch == '\r') {
+    if (character == "\n" || character == "\r") {
         PressKey(vkey::Return, '\r');
         return;
     }
-    const std::int16_t scan = CTargetEdit::LayoutKey(ch);
+    const std::int16_t scan = character.size() == 1 ? CTargetEdit::LayoutKey(character[0]) : -1;
     // A character no key of the layout types still comes with some key.
     const unsigned vk = scan == -1 ? 0xDF : static_cast<unsigned>(scan & 0xFF);
     const bool shift = scan != -1 && (scan & 0x100) != 0;
     Step();
     if (shift)
-        Report(kShiftKey, 0, false);
-    Report(vk, ch, false);
-    Report(vk, ch, true);
+        Report(kShiftKey, std::string(), false);
+    Report(vk, character, false);
+    Report(vk, character, true);
     if (shift)
-        Report(kShiftKey, 0, true);
+        Report(kShiftKey, std::string(), true);
 }
 
 void CHeadlessHost::PressKey(unsigned vk, char ch)
 {
+    const std::string text = ch ? std::string(1, ch) : std::string();
     Step();
-    Report(vk, ch, false);
-    Report(vk, ch, true);
+    Report(vk, text, false);
+    Report(vk, text, true);
 }
 
 void CHeadlessHost::Reset()

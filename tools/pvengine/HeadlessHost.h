@@ -20,7 +20,8 @@ class CHeadlessHost : public IPromptView,
                       public IKeyOutput,
                       public CClock {
 public:
-    explicit CHeadlessHost(const CCodePage& codePage);
+    // ansiCodePage: what ANSI dictionary files are read in. The engine's text is UTF-8.
+    explicit CHeadlessHost(const CCodePage& ansiCodePage);
 
     // libsDirectory: the dictionaries (*.lib); autoLearnPath: the AutoLearn store.
     bool Load(const std::string& libsDirectory, const std::string& autoLearnPath);
@@ -28,9 +29,9 @@ public:
     // Folder listings of drive paths ("C:\\...") come from this folder (none: nothing is listed).
     void SetDriveRoot(const std::string& folder) { m_driveRoot = folder; }
 
-    // One character typed as the hook reports it: a press and a release (with Shift around the
-    // shifted ones); '\n' is Return, '\t' Tab.
-    void TypeCharacter(char ch);
+    // One character (UTF-8) typed as the hook reports it: a press and a release (with Shift around
+    // the shifted ones); '\n' is Return, '\t' Tab.
+    void TypeCharacter(const std::string& character);
     // A key without a character of its own, or with the one given, pressed and released.
     void PressKey(unsigned vk, char ch);
     // The focus moved to a new, empty edit.
@@ -92,13 +93,13 @@ private:
 
     PlatformServices Platform();
     // One report of the hook; a key that passes reaches the edit on its press.
-    void Report(unsigned vk, char ch, bool release);
+    void Report(unsigned vk, const std::string& text, bool release);
     // Runs what the engine posted, hands it the markers behind its output and lets its timers
     // run out, until nothing is left.
     void Pump();
     void Step() { ++m_seconds; }
 
-    const CCodePage& m_codePage;
+    const CCodePage& m_ansiCodePage;
     CTargetEdit m_edit;
     std::string m_driveRoot;
     bool m_visible = false;

@@ -63,16 +63,13 @@ std::string CProtocol::Handle(const std::string& line)
     if (event.contains("type")) {
         if (!event["type"].is_string())
             return Error("\"type\" takes a string");
-        std::u16string wide;
-        Utf8ToUtf16(event["type"].get<std::string>(), wide);
-        std::string text;
-        int unconvertible = 0;
-        if (!m_codePage.FromUtf16Counted(wide, text, unconvertible) || unconvertible > 0)
-            return Error("\"type\" holds characters the code page has not");
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-                continue;  // CR LF is one Return
-            m_host.TypeCharacter(text[i]);
+        const std::string text = event["type"].get<std::string>();
+        const CCodePage& utf8 = Utf8CodePage();
+        for (std::size_t i = 0; i < text.size();) {
+            const std::size_t length = utf8.CharLength(text, i);
+            if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))  // CR LF is one Return
+                m_host.TypeCharacter(text.substr(i, length));
+            i += length;
         }
         return State();
     }
@@ -96,22 +93,22 @@ std::string CProtocol::Handle(const std::string& line)
 std::string CProtocol::State() const
 {
     const std::string& all = m_host.Edit().Text();
-    std::string shown = m_tail && all.size() > m_tail ? all.substr(all.size() - m_tail) : all;
-    auto toUtf8 = [this](const std::string& ansi) {
-        std::u16string wide;
-        std::string utf8;
-        if (!m_codePage.ToUtf16(ansi, wide))
-            return std::string();
-        Utf16ToUtf8(wide, utf8);
-        return utf8;
-    };
+    // Back over tail characters (a character's continuation bytes do not count).
+    std::size_t from = all.size();
+    for (std::size_t characters = 0; m_tail && from > 0 && characters < m_tail; ++characters) {
+        do
+            --from;
+        while (from > 0 && (static_cast<unsigned char>(all[from]) & 0xC0) == 0x80);
+    }
+    if (!m_tail)
+        from = 0;
     nlohmann::ordered_json rows = nlohmann::ordered_json::array();
     for (const PromptRow& row : m_host.VisibleRows())
-        rows.push_back({{"text", toUtf8(row.text)}, {"kind", row.image + 1}});
+        rows.push_back({{"text", row.text}, {"kind", row.image + 1}});
     nlohmann::ordered_json state;
-    state["text"] = toUtf8(shown);
+    state["text"] = all.substr(from);
     state["rows"] = std::move(rows);
     state["selected"] = m_host.Selected();
     state["page"] = m_host.Page();
-    return state.dump();
+    return state.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }

@@ -7,16 +7,13 @@
 #include <cstddef>
 #include <string>
 
-class CCodePage;
 class CHeadlessHost;
 
 class CProtocol {
 public:
-    // tail: the "text" carries only the edit's last tail bytes (0: all of it).
-    CProtocol(CHeadlessHost& host, const CCodePage& codePage, std::size_t tail)
-        : m_host(host), m_codePage(codePage), m_tail(tail)
-    {
-    }
+    // Text in and out is UTF-8. tail: the "text" carries only the edit's last tail characters
+    // (0: all of it).
+    CProtocol(CHeadlessHost& host, std::size_t tail) : m_host(host), m_tail(tail) {}
     // Runs one input line and returns the output line (without its line break).
     std::string Handle(const std::string& line);
 
@@ -28,6 +25,5 @@ private:
     static std::string Error(const std::string& message);
 
     CHeadlessHost& m_host;
-    const CCodePage& m_codePage;
     std::size_t m_tail;
 };

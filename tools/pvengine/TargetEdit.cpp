@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/Utf8Text.h"
 #include "dict/CodePage.h"
 #include "textout/Keystrokes.h"
 
@@ -63,11 +64,6 @@ std::int16_t CTargetEdit::LayoutKey(char ch)
     return -1;
 }
 
-bool CTargetEdit::IsLeadByte(char ch)
-{
-    return m_codePage.IsLeadByte(static_cast<unsigned char>(ch));
-}
-
 ClipboardResult CTargetEdit::PutTextOnClipboard(const std::string& text)
 {
     m_clipboard = text;
@@ -88,8 +84,10 @@ void CTargetEdit::SendKeyEvents(const KeyEventList& events)
         } else if (down) {
             if (m_control && event.virtualKey == vkey::V)
                 Insert(m_clipboard);
-            else if (!m_control)
-                Apply(event.virtualKey, CharacterOf(event.virtualKey, m_shift));
+            else if (!m_control) {
+                const char ch = CharacterOf(event.virtualKey, m_shift);
+                Apply(event.virtualKey, ch ? std::string(1, ch) : std::string());
+            }
         }
     }
 }
@@ -105,15 +103,12 @@ void CTargetEdit::ApplyUnit(char16_t unit)
         character += m_highSurrogate;
     m_highSurrogate = 0;
     character += unit;
-    // The edit holds the engine's text: the code page's bytes of the character.
-    std::string text;
-    if (m_codePage.FromUtf16(character, text))
-        Insert(text);
+    Insert(Utf8Of(character));
 }
 
-void CTargetEdit::UserKey(unsigned vk, char ch)
+void CTargetEdit::UserKey(unsigned vk, const std::string& text)
 {
-    Apply(vk, static_cast<unsigned char>(ch) >= 0x20 ? ch : 0);
+    Apply(vk, !text.empty() && static_cast<unsigned char>(text[0]) >= 0x20 ? text : std::string());
 }
 
 void CTargetEdit::Clear()
@@ -122,10 +117,10 @@ void CTargetEdit::Clear()
     m_caret = 0;
 }
 
-void CTargetEdit::Apply(unsigned vk, char ch)
+void CTargetEdit::Apply(unsigned vk, const std::string& text)
 {
-    if (ch != 0) {
-        Insert(std::string(1, ch));
+    if (!text.empty()) {
+        Insert(text);
         return;
     }
     switch (vk) {
@@ -143,11 +138,11 @@ void CTargetEdit::Apply(unsigned vk, char ch)
             break;
         case vkey::Left:
             if (m_caret > 0)
-                m_caret -= (m_caret >= 2 && IsLeadByte(m_text[m_caret - 2])) ? 2 : 1;
+                m_caret = m_codePage.PreviousCharStart(m_text, m_caret);
             break;
         case 0x27:  // Right
             if (m_caret < m_text.size())
-                m_caret += IsLeadByte(m_text[m_caret]) && m_caret + 1 < m_text.size() ? 2 : 1;
+                m_caret += m_codePage.CharLength(m_text, m_caret);
             break;
         case vkey::Home:
             m_caret = LineStart(m_caret);
@@ -174,7 +169,7 @@ void CTargetEdit::DeleteBack()
 {
     if (m_caret == 0)
         return;
-    const std::size_t width = (m_caret >= 2 && IsLeadByte(m_text[m_caret - 2])) ? 2 : 1;
+    const std::size_t width = m_caret - m_codePage.PreviousCharStart(m_text, m_caret);
     m_text.erase(m_caret - width, width);
     m_caret -= width;
 }
@@ -183,7 +178,7 @@ void CTargetEdit::DeleteForward()
 {
     if (m_caret >= m_text.size())
         return;
-    m_text.erase(m_caret, IsLeadByte(m_text[m_caret]) && m_caret + 1 < m_text.size() ? 2 : 1);
+    m_text.erase(m_caret, m_codePage.CharLength(m_text, m_caret));
 }
 
 std::size_t CTargetEdit::LineStart(std::size_t at) const

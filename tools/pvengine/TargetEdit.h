@@ -19,8 +19,8 @@ public:
 
     explicit CTargetEdit(const CCodePage& codePage) : m_codePage(codePage) {}
 
-    // A key of the user's that reached the edit: its character (0 for none) or its action.
-    void UserKey(unsigned vk, char ch);
+    // A key of the user's that reached the edit: its text (UTF-8, empty for none) or its action.
+    void UserKey(unsigned vk, const std::string& text);
     void Clear();
     const std::string& Text() const { return m_text; }
     std::size_t Caret() const { return m_caret; }
@@ -28,12 +28,11 @@ public:
     // CInputSystem
     std::int16_t ScanCharacter(char16_t unit) override { return unit < 0x80 ? LayoutKey(static_cast<char>(unit)) : -1; }
     bool IsCapsLockOn() override { return false; }
-    bool IsLeadByte(char ch);
     ClipboardResult PutTextOnClipboard(const std::string& text) override;
     void SendKeyEvents(const KeyEventList& events) override;
 
 private:
-    void Apply(unsigned vk, char ch);
+    void Apply(unsigned vk, const std::string& text);
     // A Unicode event's unit: a surrogate waits for its other half.
     void ApplyUnit(char16_t unit);
     void Insert(const std::string& text);

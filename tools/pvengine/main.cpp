@@ -28,7 +28,8 @@ namespace {
 
 const char kUsage[] =
     "usage: pvengine [--libs DIR] [--config FILE] [--learn FILE [--save]] [--no-learn] [--drive DIR] [--tail N]\n"
-    "                [--codepage 1250|1251|1252]\n";
+    "                [--codepage 1250|1251|1252]\n"
+    "Events and states are UTF-8 JSON lines; --codepage only says what ANSI files are read in.\n";
 
 struct Options {
     std::string libs;
@@ -38,7 +39,7 @@ struct Options {
     bool save = false;
     bool noLearn = false;
     std::size_t tail = 0;
-    const CCodePage* codePage = nullptr;  // the system's when not given
+    const CCodePage* codePage = nullptr;  // of ANSI dictionary files; the system's when not given
 };
 
 int Usage(const std::string& message)
@@ -143,7 +144,7 @@ int main(int argc, char** argv)
     host.SetDriveRoot(options.drive);
     host.Load(options.libs, learnFolder.AutoLearnPath());
 
-    CProtocol protocol(host, codePage, options.tail);
+    CProtocol protocol(host, options.tail);
     std::string line;
     while (std::getline(std::cin, line)) {
         if (!line.empty() && line.back() == '\r')

@@ -27,6 +27,14 @@ std::string RecordBytes(std::int32_t count, const std::string& text)
     return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
 }
 
+// What a UTF-8 file starts with.
+std::string MarkerBytes()
+{
+    unsigned char bytes[kAutoLearnRecordSize];
+    EncodeAutoLearnMarker(bytes);
+    return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
+}
+
 class CFakeDictionaries : public IKnownWords {
 public:
     std::set<std::string> words;
@@ -37,12 +45,6 @@ public:
         return words.count(text) != 0;
     }
 };
-
-// A double-byte code page shaped like Shift-JIS: lead bytes 0x81-0x9F and 0xE0-0xFC.
-CLeadByteTable DoubleByteTable()
-{
-    return CLeadByteTable([](unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); });
-}
 
 std::vector<std::string> AllSuggestions(CAutoLearnDictionary& store, const std::string& prefix)
 {
@@ -75,17 +77,25 @@ TEST(AutoLearnRecordTest, LayoutIsCountLittleEndianThenZeroPaddedText)
 
 TEST(AutoLearnRecordTest, TextsAreCutAtCharacterBoundaries)
 {
-    const CLeadByteTable single;
-    EXPECT_EQ(AutoLearnStoredText(std::string(600, 'a'), single).size(), 511u);
-    EXPECT_EQ(AutoLearnStoredText(std::string("ab\0cd", 5), single), "ab");
+    EXPECT_EQ(AutoLearnStoredText(std::string(600, 'a')).size(), 511u);
+    EXPECT_EQ(AutoLearnStoredText(std::string("ab\0cd", 5)), "ab");
 
-    // 510 single bytes and a double-byte character: the character would end at byte 512.
-    const std::string text = std::string(510, 'a') + "\x82\xA0" + "z";
-    EXPECT_EQ(AutoLearnStoredText(text, single).size(), 511u);
-    EXPECT_EQ(AutoLearnStoredText(text, DoubleByteTable()), std::string(510, 'a'));
-    // 509 and the character: it ends at 511 and stays whole.
-    EXPECT_EQ(AutoLearnStoredText(std::string(509, 'a') + "\x82\xA0zz", DoubleByteTable()),
-              std::string(509, 'a') + "\x82\xA0");
+    // 509 bytes and a character of three ("€"): it would end at byte 512.
+    EXPECT_EQ(AutoLearnStoredText(std::string(509, 'a') + "\xE2\x82\xAC" + "z"), std::string(509, 'a'));
+    // 507 and a character of four (an emoji): it ends at 511 and stays whole.
+    const std::string emoji = "\xF0\x9F\x98\x80";
+    EXPECT_EQ(AutoLearnStoredText(std::string(507, 'a') + emoji + "zz"), std::string(507, 'a') + emoji);
+    EXPECT_EQ(Utf8CharacterCount("\xC5\xBC\xC3\xB3\xC5\x82w"), 4u);  // "żółw"
+}
+
+TEST(AutoLearnRecordTest, TheMarkerIsARecordOldReadersNeverOffer)
+{
+    const std::string marker = MarkerBytes();
+    const AutoLearnRecord seen = DecodeAutoLearnRecord(reinterpret_cast<const unsigned char*>(marker.data()));
+    EXPECT_EQ(seen, (AutoLearnRecord{0, ""}));
+    EXPECT_TRUE(IsAutoLearnMarker(reinterpret_cast<const unsigned char*>(marker.data())));
+    // A record as learning writes it is never taken for one.
+    EXPECT_FALSE(IsAutoLearnMarker(reinterpret_cast<const unsigned char*>(RecordBytes(0, "").data())));
 }
 
 TEST(AutoLearnWordRulesTest, FindsTheLastWordBehindTheSeparators)
@@ -102,10 +112,10 @@ TEST(AutoLearnWordRulesTest, FindsTheLastWordBehindTheSeparators)
     EXPECT_EQ(rules.ExtractWord(" ,;. "), "");      // separators only
     EXPECT_EQ(rules.ExtractWord("\x05\x06 "), "");  // control characters only
     EXPECT_EQ(rules.ExtractWord(""), "");
-    // Letters of the code page above 0x7F start words like any other letter.
-    EXPECT_EQ(rules.ExtractWord("\xE9"
+    // Letters beyond ASCII start words like any other letter.
+    EXPECT_EQ(rules.ExtractWord("\xC3\xA9"
                                 "clair "),
-              "\xE9"
+              "\xC3\xA9"
               "clair");
 
     rules.SetSeparators("");  // ignored
@@ -117,20 +127,20 @@ TEST(AutoLearnWordRulesTest, FindsTheLastWordBehindTheSeparators)
     EXPECT_EQ(rules.ExtractWord("a b\n"), "a b");
 }
 
-TEST(AutoLearnWordRulesTest, TrailBytesAreNeverTakenForSeparators)
+TEST(AutoLearnWordRulesTest, SeparatorsOfAnyScriptMatchWholeCharactersOnly)
 {
     CAutoLearnWordRules rules;
-    rules.SetSeparators("@ ");
-    rules.SetLeadBytes(DoubleByteTable());
-    // 0x81 0x40 is one character whose trail byte is the code of '@'.
-    EXPECT_FALSE(rules.EndsWithSeparator("ab\x81@"));
-    EXPECT_TRUE(rules.EndsWithSeparator("ab\x81@@"));
-    EXPECT_EQ(rules.ExtractWord("x@\x81@y\x81@@"), "\x81@y\x81@");
-    // A double-byte separator matches only the whole character.
-    rules.SetSeparators("\x81\x41");
-    EXPECT_TRUE(rules.EndsWithSeparator("word\x81\x41"));
-    EXPECT_FALSE(rules.EndsWithSeparator("wordA"));
-    EXPECT_EQ(rules.ExtractWord("one\x81\x41two\x81\x41"), "two");
+    // "«" (C2 AB) and "»" (C2 BB) separate; "ū" (C5 AB) shares the last byte of "«" and does not.
+    rules.SetSeparators("\xC2\xAB\xC2\xBB ");
+    EXPECT_TRUE(rules.EndsWithSeparator("word\xC2\xBB"));
+    EXPECT_FALSE(rules.EndsWithSeparator("p\xC5\xAB"));
+    EXPECT_EQ(rules.ExtractWord("\xC2\xAB"
+                                "d\xC5\xAB"
+                                "ma\xC2\xBB"),
+              "d\xC5\xAB"
+              "ma");
+    EXPECT_EQ(rules.ExtractWord("\xD0\xBF\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 "),
+              "\xD0\xBF\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82");  // "привет"
 }
 
 TEST_F(AutoLearnTest, LearningCountsWordsWithTheDefaultSettings)
@@ -147,13 +157,13 @@ TEST_F(AutoLearnTest, LearningCountsWordsWithTheDefaultSettings)
     ASSERT_EQ(store.RecordCount(), 2u);
     EXPECT_EQ(store.Records()[0], (AutoLearnRecord{3, "hello"}));
     EXPECT_EQ(store.Records()[1], (AutoLearnRecord{1, "Hello"}));
-    EXPECT_EQ(pvtest::ReadFile(path), RecordBytes(3, "hello") + RecordBytes(1, "Hello"));
+    EXPECT_EQ(pvtest::ReadFile(path), MarkerBytes() + RecordBytes(3, "hello") + RecordBytes(1, "Hello"));
     // The record just counted is the current one.
     EXPECT_EQ(store.CurrentIndex(), 1u);
     EXPECT_EQ(store.CurrentText(), "Hello");
 }
 
-TEST_F(AutoLearnTest, MinimumLengthCountsBytes)
+TEST_F(AutoLearnTest, MinimumLengthCountsCharacters)
 {
     ASSERT_TRUE(store.Open(path));
     EXPECT_EQ(store.MinWordLength(), 3u);
@@ -163,9 +173,9 @@ TEST_F(AutoLearnTest, MinimumLengthCountsBytes)
     EXPECT_EQ(store.Separators(), std::string("; ',.!\"?\t\r\n"));
     EXPECT_EQ(store.Learn("a "), LearnOutcome::Added);
     EXPECT_EQ(store.Learn("b\r"), LearnOutcome::Added);
-    store.SetMinWordLength(6);
-    EXPECT_EQ(store.Learn("\x82\xA0\x82\xA2\x82 "), LearnOutcome::NotLearnt);  // 5 bytes
-    EXPECT_EQ(store.Learn("\x82\xA0\x82\xA2\x82\xA4 "), LearnOutcome::Added);  // 6 bytes
+    store.SetMinWordLength(4);
+    EXPECT_EQ(store.Learn("\xC5\xBC\xC3\xB3\xC5\x82 "), LearnOutcome::NotLearnt);  // "żół": 3 of 6 bytes
+    EXPECT_EQ(store.Learn("\xC5\xBC\xC3\xB3\xC5\x82w "), LearnOutcome::Added);     // "żółw": 4
     EXPECT_EQ(store.RecordCount(), 4u);
 }
 
@@ -291,7 +301,7 @@ TEST_F(AutoLearnTest, EditedTextsMoveBetweenPrefixes)
 
 TEST_F(AutoLearnTest, OddLengthFileLosesOnlyItsPartialRecord)
 {
-    const std::string good = RecordBytes(4, "alpha") + RecordBytes(2, "beta");
+    const std::string good = MarkerBytes() + RecordBytes(4, "alpha") + RecordBytes(2, "beta");
     pvtest::WriteFile(path, good + std::string(100, 'x'));
     ASSERT_TRUE(store.Open(path));
     EXPECT_EQ(store.RecordCount(), 2u);
@@ -312,10 +322,9 @@ TEST_F(AutoLearnTest, LongTextsAreCutAndCountedAsOne)
     EXPECT_EQ(store.Learn(word + " "), LearnOutcome::Counted);
     ASSERT_EQ(store.RecordCount(), 1u);
     EXPECT_EQ(store.Records()[0], (AutoLearnRecord{2, std::string(511, 'w')}));
-    EXPECT_EQ(pvtest::ReadFile(path), RecordBytes(2, std::string(511, 'w')));
+    EXPECT_EQ(pvtest::ReadFile(path), MarkerBytes() + RecordBytes(2, std::string(511, 'w')));
 
-    store.SetLeadBytes(DoubleByteTable());
-    const std::string wide = std::string(510, 'v') + "\x82\xA0\x82\xA0 ";
+    const std::string wide = std::string(510, 'v') + "\xE2\x82\xAC\xE2\x82\xAC ";
     EXPECT_EQ(store.Learn(wide), LearnOutcome::Added);
     EXPECT_EQ(store.Records()[1].text, std::string(510, 'v'));
     // Texts set by the page are cut the same way when written.
@@ -332,7 +341,7 @@ TEST_F(AutoLearnTest, TextFieldWithoutTerminatorIsReadToTheFieldEnd)
     std::string unterminated = RecordBytes(5, "");
     std::memset(&unterminated[4], 'q', kAutoLearnTextField);
     const std::string garbage(kAutoLearnRecordSize, '\xFF');
-    pvtest::WriteFile(path, RecordBytes(1, "first") + unterminated + garbage + RecordBytes(1, "last"));
+    pvtest::WriteFile(path, MarkerBytes() + RecordBytes(1, "first") + unterminated + garbage + RecordBytes(1, "last"));
 
     ASSERT_TRUE(store.Open(path));
     ASSERT_EQ(store.RecordCount(), 4u);
@@ -395,23 +404,23 @@ TEST_F(AutoLearnTest, IterationUpdateTruncateAndReopen)
     ASSERT_TRUE(store.Truncate());
     EXPECT_EQ(store.RecordCount(), 0u);
     EXPECT_TRUE(store.IsEnd());
-    EXPECT_EQ(pvtest::ReadFile(path).size(), 0u);
+    EXPECT_EQ(pvtest::ReadFile(path), MarkerBytes());
     EXPECT_EQ(store.FirstSuggestion("o"), "");
     EXPECT_EQ(store.Learn("three "), LearnOutcome::Added);
-    EXPECT_EQ(pvtest::ReadFile(path), RecordBytes(1, "three"));
+    EXPECT_EQ(pvtest::ReadFile(path), MarkerBytes() + RecordBytes(1, "three"));
 
     // Truncate on a closed store creates the file anew.
     store.Close();
     ASSERT_TRUE(store.Truncate());
     EXPECT_TRUE(store.IsOpen());
-    EXPECT_EQ(pvtest::ReadFile(path).size(), 0u);
+    EXPECT_EQ(pvtest::ReadFile(path), MarkerBytes());
 }
 
 TEST_F(AutoLearnTest, OpenCreatesTheFileAndFailsWhereItCannot)
 {
     ASSERT_TRUE(store.Open(path));
     EXPECT_TRUE(store.IsWritable());
-    EXPECT_EQ(pvtest::ReadFile(path).size(), 0u);
+    EXPECT_EQ(pvtest::ReadFile(path), MarkerBytes());  // a new file is UTF-8 from the start
     EXPECT_FALSE(store.Open(folder.File("missing-folder/AutoLearn.dic")));
     EXPECT_FALSE(store.IsOpen());
     EXPECT_EQ(store.Learn("hello "), LearnOutcome::NotLearnt);
@@ -479,11 +488,11 @@ TEST_F(AutoLearnTest, OthersMayReadTheFileWhileItIsOpen)
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
     ASSERT_EQ(store.Learn("world "), LearnOutcome::Added);  // written while the reader is open
-    char bytes[2 * kAutoLearnRecordSize] = {};
+    char bytes[3 * kAutoLearnRecordSize] = {};
     DWORD got = 0;
     EXPECT_TRUE(ReadFile(reader, bytes, sizeof bytes, &got, nullptr));
     CloseHandle(reader);
-    EXPECT_EQ(std::string(bytes, got), RecordBytes(1, "hello") + RecordBytes(1, "world"));
+    EXPECT_EQ(std::string(bytes, got), MarkerBytes() + RecordBytes(1, "hello") + RecordBytes(1, "world"));
 }
 #endif
 
@@ -502,7 +511,7 @@ TEST_F(AutoLearnTest, FullDiskLeavesNoHalfRecord)
     rlimit saved = {};
     getrlimit(RLIMIT_FSIZE, &saved);
     rlimit limited = saved;
-    limited.rlim_cur = 2 * kAutoLearnRecordSize + 300;
+    limited.rlim_cur = 3 * kAutoLearnRecordSize + 300;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
 
     const LearnOutcome added = store.Learn("gamma ");
@@ -517,7 +526,7 @@ TEST_F(AutoLearnTest, FullDiskLeavesNoHalfRecord)
     EXPECT_EQ(suggestion, "");
     const std::vector<AutoLearnRecord> expected{{2, "alpha"}, {1, "beta"}};
     EXPECT_EQ(store.Records(), expected);
-    EXPECT_EQ(pvtest::ReadFile(path).size(), 2 * kAutoLearnRecordSize);
+    EXPECT_EQ(pvtest::ReadFile(path).size(), 3 * kAutoLearnRecordSize);
     EXPECT_EQ(ScanAutoLearnFile(path), expected);
 
     EXPECT_EQ(store.Learn("gamma "), LearnOutcome::Added);  // room again

@@ -85,7 +85,7 @@ TEST(AutoLearnList, ExportImportAndTheStoreFileKeepWordsCountsAndOrder)
 
     list.Clear();
     ASSERT_TRUE(list.WriteStoreFile(temp.File("AutoLearn.dic")));
-    EXPECT_EQ(std::filesystem::file_size(temp.File("AutoLearn.dic")), 0u);
+    EXPECT_EQ(std::filesystem::file_size(temp.File("AutoLearn.dic")), kAutoLearnRecordSize);  // the marker
 }
 
 TEST(AutoLearnList, AFailedOrCancelledExportLeavesNothingAndSaysWhy)

@@ -28,6 +28,15 @@ public:
         std::fseek(m_file, 0, SEEK_END);
         m_count = static_cast<std::size_t>(std::ftell(m_file)) / kAutoLearnRecordSize;
         m_current = 0;
+        // Files are UTF-8: a new one gets the marker, which is no record.
+        if (m_count == 0) {
+            unsigned char marker[kAutoLearnRecordSize];
+            EncodeAutoLearnMarker(marker);
+            if (std::fwrite(marker, 1, sizeof marker, m_file) != sizeof marker || std::fflush(m_file) != 0)
+                return false;
+        } else {
+            --m_count;
+        }
         return true;
     }
     void Close()
@@ -50,7 +59,7 @@ public:
         if (!m_file)
             return LearnOutcome::NotLearnt;
         const std::string word = rules.ExtractWord(typed);
-        if (word.empty() || word.size() < minWordLength)
+        if (word.empty() || CAutoLearnWordRules::Length(word) < minWordLength)
             return LearnOutcome::NotLearnt;
         if (knownWords && knownWords->HoldsExactly(word))
             return LearnOutcome::NotLearnt;
@@ -132,7 +141,7 @@ private:
     bool Read(std::size_t index, AutoLearnRecord& record)
     {
         unsigned char bytes[kAutoLearnRecordSize];
-        if (std::fseek(m_file, static_cast<long>(index * kAutoLearnRecordSize), SEEK_SET) != 0 ||
+        if (std::fseek(m_file, static_cast<long>((index + 1) * kAutoLearnRecordSize), SEEK_SET) != 0 ||
             std::fread(bytes, 1, sizeof bytes, m_file) != sizeof bytes)
             return false;
         record = DecodeAutoLearnRecord(bytes);
@@ -141,8 +150,8 @@ private:
     bool Write(std::size_t index, std::int32_t count, const std::string& text)
     {
         unsigned char bytes[kAutoLearnRecordSize];
-        EncodeAutoLearnRecord(count, AutoLearnStoredText(text, rules.LeadBytes()), bytes);
-        return std::fseek(m_file, static_cast<long>(index * kAutoLearnRecordSize), SEEK_SET) == 0 &&
+        EncodeAutoLearnRecord(count, AutoLearnStoredText(text), bytes);
+        return std::fseek(m_file, static_cast<long>((index + 1) * kAutoLearnRecordSize), SEEK_SET) == 0 &&
                std::fwrite(bytes, 1, sizeof bytes, m_file) == sizeof bytes && std::fflush(m_file) == 0;
     }
 
@@ -151,7 +160,8 @@ private:
     std::size_t m_current = 0;
 };
 
-// Every whole record of a file, read afresh (a remainder past the last whole record is ignored).
+// Every whole record of a file but the UTF-8 marker, read afresh (a remainder past the last whole
+// record is ignored).
 inline std::vector<AutoLearnRecord> ScanAutoLearnFile(const std::string& path)
 {
     std::vector<AutoLearnRecord> all;
@@ -159,8 +169,10 @@ inline std::vector<AutoLearnRecord> ScanAutoLearnFile(const std::string& path)
     if (!file)
         return all;
     unsigned char bytes[kAutoLearnRecordSize];
-    while (std::fread(bytes, 1, sizeof bytes, file) == sizeof bytes)
-        all.push_back(DecodeAutoLearnRecord(bytes));
+    for (bool first = true; std::fread(bytes, 1, sizeof bytes, file) == sizeof bytes; first = false) {
+        if (!first || !IsAutoLearnMarker(bytes))
+            all.push_back(DecodeAutoLearnRecord(bytes));
+    }
     std::fclose(file);
     return all;
 }

@@ -45,7 +45,7 @@ TEST_F(AutoLearnTextTest, ExportWritesOneLinePerRecordOldestFirst)
                                       return true;
                                   }),
               2);
-    EXPECT_EQ(pvtest::ReadFile(text), "alpha\t2\r\nbeta\t1\r\n");
+    EXPECT_EQ(pvtest::ReadFile(text), std::string(kAutoLearnTextMark) + "alpha\t2\r\nbeta\t1\r\n");
     EXPECT_TRUE(told.empty());
     EXPECT_EQ(ExportAutoLearnText(store, folder.File("no/such/folder.txt")), 0);
 }
@@ -97,6 +97,59 @@ TEST_F(AutoLearnTextTest, ExportedTextImportsBackToTheSameRecords)
     store.Close();
     ASSERT_TRUE(store.Open(path));
     EXPECT_EQ(store.Records(), before);
+}
+
+}  // namespace
+
+namespace {
+
+std::string Utf16Bytes(const std::u16string& text, bool littleEndian)
+{
+    std::string bytes;
+    for (char16_t unit : text) {
+        const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+        bytes += littleEndian ? std::string{low, high} : std::string{high, low};
+    }
+    return bytes;
+}
+
+TEST_F(AutoLearnTextTest, ImportReadsAnsiUtf8AndUtf16AndExportWritesUtf8)
+{
+    const std::string mueller = "M\xC3\xBCller", zolw = "\xC5\xBC\xC3\xB3\xC5\x82w";
+    const std::u16string lines = u"M\u00FCller\t2\r\n\u017C\u00F3\u0142w\t3\r\n";
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::vector<AutoLearnRecord> expected;
+    };
+    const std::vector<Case> cases{
+        {"ANSI", "M\xFCller\t2\r\n", {{2, mueller}}},  // the system's code page: 1252 natively
+        {"UTF-8", mueller + "\t2\r\n" + zolw + "\t3\r\n", {{2, mueller}, {3, zolw}}},
+        {"UTF-8 with mark", std::string(kAutoLearnTextMark) + zolw + "\t3\n", {{3, zolw}}},
+        {"UTF-16LE", "\xFF\xFE" + Utf16Bytes(lines, true), {{2, mueller}, {3, zolw}}},
+        {"UTF-16BE", "\xFE\xFF" + Utf16Bytes(lines, false), {{2, mueller}, {3, zolw}}},
+        {"UTF-16LE without mark", Utf16Bytes(lines, true), {{2, mueller}, {3, zolw}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CAutoLearnDictionary fresh;
+        ASSERT_TRUE(fresh.Open(folder.File(std::string(c.name) + ".dic")));
+        pvtest::WriteFile(text, c.bytes);
+        EXPECT_EQ(ImportAutoLearnText(fresh, text), static_cast<int>(c.expected.size()));
+        EXPECT_EQ(fresh.Records(), c.expected);
+    }
+
+    // An export reads back as it was written.
+    ASSERT_TRUE(store.Open(path));
+    pvtest::WriteFile(text, mueller + "\t2\r\n" + zolw + "\t3\r\n");
+    ASSERT_EQ(ImportAutoLearnText(store, text), 2);
+    const std::string exported = folder.File("out.txt");
+    ASSERT_EQ(ExportAutoLearnText(store, exported), 2);
+    EXPECT_EQ(pvtest::ReadFile(exported), std::string(kAutoLearnTextMark) + mueller + "\t2\r\n" + zolw + "\t3\r\n");
+    CAutoLearnDictionary back;
+    ASSERT_TRUE(back.Open(folder.File("back.dic")));
+    EXPECT_EQ(ImportAutoLearnText(back, exported), 2);
+    EXPECT_EQ(back.Records(), store.Records());
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 // The store of what typing taught: scores, its bound, its file and how a cut write leaves it.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 
+#include "dict/CodePage.h"
 #include "dict/UsageModel.h"
 #include "tests/support/TempFolder.h"
 
@@ -136,4 +138,87 @@ TEST(UsageModel, ADamagedFileIsReplacedAtTheNextSave)
     CUsageModel again;
     ASSERT_TRUE(again.Load(path));
     EXPECT_EQ(WithPrefix(again, ""), std::vector<std::string>{"delta"});
+}
+
+TEST(UsageModel, WordsThatDifferOnlyInCaseAreOneWordInEveryScript)
+{
+    // Capital and small forms: Ü/ü, Ł/ł, Σ/σ (and the final ς), Ж/ж, İ/i.
+    const std::vector<std::pair<std::string, std::string>> pairs{
+        {"\xC3\x9C"
+         "ber",
+         "\xC3\xBC"
+         "ber"},
+        {"\xC5\x81\xC3\xB3"
+         "d\xC5\xBA",
+         "\xC5\x82\xC3\xB3"
+         "d\xC5\xBA"},
+        {"\xCE\xA3\xCE\x9F\xCE\xA6\xCE\x9F\xCE\xA3", "\xCF\x83\xCE\xBF\xCF\x86\xCE\xBF\xCF\x82"},
+        {"\xD0\x96\xD0\x98\xD0\x97\xD0\x9D\xD0\xAC", "\xD0\xB6\xD0\xB8\xD0\xB7\xD0\xBD\xD1\x8C"},
+        {"\xC4\xB0zmir", "izmir"}};
+    CUsageModel model;
+    for (const auto& [upper, lower] : pairs) {
+        ASSERT_TRUE(model.Learn(upper, "", 0, false)) << upper;
+        ASSERT_TRUE(model.Learn(lower, "", 0, false)) << lower;
+        // Once typed in small letters, the word is offered so, found by either form's start.
+        EXPECT_EQ(WithPrefix(model, upper.substr(0, 2)), std::vector<std::string>{lower}) << upper;
+        CUsageModel::Word word{};
+        ASSERT_TRUE(model.Find(upper, word));
+        EXPECT_EQ(word.count, 2u);
+    }
+    // Different words that only full case folding would join stay apart.
+    ASSERT_TRUE(
+        model.Learn("Ma\xC3\x9F"
+                    "e",
+                    "", 0, false));
+    ASSERT_TRUE(model.Learn("Masse", "", 0, false));
+    EXPECT_EQ(model.WordCount(), pairs.size() + 2);
+    // Letters of any script make words; arrows, emoji and marks alone do not.
+    EXPECT_TRUE(CUsageModel::IsWord("\xE0\xA4\xA8\xE0\xA4\xAE\xE0\xA4\xB8\xE0\xA5\x8D\xE0\xA4\xA4\xE0\xA5\x87"));
+    EXPECT_TRUE(
+        CUsageModel::IsWord("l\xE2\x80\x99"
+                            "eau"));
+    EXPECT_FALSE(CUsageModel::IsWord("\xE2\x86\x92"));
+    EXPECT_FALSE(CUsageModel::IsWord("ok\xF0\x9F\x98\x80"));
+    EXPECT_FALSE(CUsageModel::IsWord("M\xFCller"));  // not UTF-8
+    std::string long48;
+    for (int i = 0; i < 48; ++i)
+        long48 += "\xC5\x82";
+    EXPECT_TRUE(CUsageModel::IsWord(long48));  // 48 characters, 96 bytes
+    EXPECT_FALSE(CUsageModel::IsWord(long48 + "a"));
+
+    CUsageModel again;
+    ASSERT_TRUE(again.Parse(model.Serialize()));
+    CUsageModel::Word word{};
+    EXPECT_TRUE(again.Find("\xCE\xA3\xCE\x9F\xCE\xA6\xCE\x9F\xCE\xA3", word));
+}
+
+TEST(UsageModel, AFirstVersionFileIsReadInItsCodePageAndWrittenAnew)
+{
+    pvtest::TempFolder folder;
+    const std::string path = folder.File("AutoLearn.use");
+    // What the first version wrote for "żółw" then "Żółwie" typed after it, in code page 1250.
+    std::string old = "PVUSAGE 1\ntyped 3 serial 3\nw 2 3 0 0 \xBF\xF3\xB3w\nw 1 2 0 0 \xAF\xF3\xB3wie\np 0 1 1\n";
+    char end[40];
+    std::uint32_t hash = 2166136261u;
+    for (char c : old)
+        hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    std::snprintf(end, sizeof end, "end 2 1 %08lx\n", static_cast<unsigned long>(hash));
+    old += end;
+    pvtest::WriteFile(path, old);
+
+    CUsageModel model;
+    model.SetLegacyCodePage(PortableCodePage(1250));
+    ASSERT_TRUE(model.Load(path));
+    EXPECT_EQ(WithPrefix(model, "\xC5\xBB\xC3\xB3"),  // "Żó"
+              (std::vector<std::string>{"\xC5\xBC\xC3\xB3\xC5\x82w", "\xC5\xBB\xC3\xB3\xC5\x82wie"}));
+    EXPECT_EQ(model.PairCount("\xC5\xBC\xC3\xB3\xC5\x82w", "\xC5\xBC\xC3\xB3\xC5\x82wie"), 1u);
+    // Written anew at once, in UTF-8; read back the same in any code page.
+    EXPECT_FALSE(model.IsDirty());
+    const std::string written = pvtest::ReadFile(path);
+    EXPECT_EQ(written.substr(0, 10), "PVUSAGE 2\n");
+    EXPECT_EQ(written, model.Serialize());
+    CUsageModel again;
+    again.SetLegacyCodePage(PortableCodePage(1251));
+    ASSERT_TRUE(again.Load(path));
+    EXPECT_EQ(again.Serialize(), written);
 }

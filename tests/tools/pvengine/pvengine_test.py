@@ -63,14 +63,14 @@ class PvengineTest(EngineTestCase):
         self.assertEqual(out[4]["text"], "good mo")
         self.assertEqual(out[8]["text"], "good mo\t 7\n", "keys reach the edit while no prompt shows")
 
-    def test_edit_keys_and_code_page(self):
+    def test_edit_keys_and_text_beyond_ascii(self):
         keys = ["Up", "Home", "Delete", "Right", "Right", "End", "Down", "Left", "Back"]
         out = self.run_engine([{"type": "xab\ncd"}] + [{"key": k} for k in keys] +
                               [{"type": "caf\u00e9 \u20ac"}, {"type": "\u4e00"}])
         self.assertEqual([s["text"] for s in out[1:10]],
                          ["xab\ncd"] * 2 + ["ab\ncd"] * 5 + ["ab\ncd", "ab\nd"])
-        self.assertEqual(out[10]["text"], "ab\ncaf\u00e9 \u20acd", "ANSI characters of the code page")
-        self.assertIn("error", out[11], "a character the code page has not")
+        self.assertEqual(out[10]["text"], "ab\ncaf\u00e9 \u20acd")
+        self.assertEqual(out[11]["text"], "ab\ncaf\u00e9 \u20ac\u4e00d", "any character, whatever the code page")
         self.assertEqual(
             [s["selected"] for s in self.run_engine([{"type": "hel"}] + [{"key": "F%d" % n} for n in (12, 1)])],
             [0, 0, -1], "index keys beyond the page are swallowed, the first completes")
@@ -126,6 +126,8 @@ class PvengineTest(EngineTestCase):
             self.assertTrue(done.stderr.startswith(b"pvengine: "), bad)
         tail = self.run_engine([{"type": "one two"}], "--tail", "3")
         self.assertEqual(tail[0]["text"], "two")
+        tail = self.run_engine([{"type": "жук ёжик"}], "--tail", "4")
+        self.assertEqual(tail[0]["text"], "ёжик", "characters, not bytes")
 
 
 if __name__ == "__main__":

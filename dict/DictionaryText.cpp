@@ -218,9 +218,6 @@ int ExportDictionaryText(CDictionaryFile& dictionary, const std::string& path, I
         return 0;
     const std::string_view keyTag = type == DICTIONARY_WORDS ? kKeyTag : kShortKeyTag;
     const std::string_view dataTag = type == DICTIONARY_WORDS ? kDataTag : kReplacementTag;
-    // UTF-8 and UTF-16 data count their terminating zero, and so it is written.
-    const bool zeroAfterData = NormalizeEntryTextCode(dictionary.DataCode()) != CODE_ANSI;
-
     // Written beside the target and moved over it only when complete.
     const std::string temporary = path + ".part";
     std::unique_ptr<pvbase::FileHandle> file = pvbase::FileHandle::Open(temporary, pvbase::OpenMode::CreateTruncate);
@@ -233,9 +230,9 @@ int ExportDictionaryText(CDictionaryFile& dictionary, const std::string& path, I
     std::string key, data;
     int count = 0;
     for (int row = 0; ok && row < dictionary.CountEntries(); ++row) {
+        // Text lines alone: no zero after UTF-8 or UTF-16 data as exports of before wrote (the
+        // imports still take it).
         ok = dictionary.ReadEntry(row, key, data);
-        if (zeroAfterData && !data.empty())
-            data.push_back('\0');
         ok = ok && writer.AppendLine(keyTag, key) && writer.AppendLine(dataTag, data);
         ++count;
         if (wait && count % 10 == 0) {

@@ -24,7 +24,7 @@ bool IsTextControl(unsigned unit)
 }
 
 // Judges the first `judged` units (the rest is lookahead): a zero is allowed only right before a
-// line end (the export writes one after encoded data), other controls in at most one unit of 16.
+// line end (older exports wrote one after encoded data), other controls in at most one unit of 16.
 template <class Unit>
 bool LooksLikeText(const Unit* units, std::size_t count, std::size_t judged)
 {

@@ -46,18 +46,16 @@ TEST(DictionaryText, TaggedRoundTripKeepsMultiLineDataAndUncommittedEntries)
     ASSERT_TRUE(words.AddEntry("beta", "x\r\ny"));  // not committed
     ASSERT_TRUE(words.AddEntry("alpha", ""));
     EXPECT_EQ(ExportDictionaryText(words, temp.File("w.txt")), 2);
-    // UTF-8 behind its mark; UTF-8 data is followed by its zero, as the format writes it.
-    const char exported[] = "\xEF\xBB\xBF<key>alpha\r\n<data>\r\n<key>beta\r\n<data>x\r\ny\0\r\n";
-    EXPECT_EQ(ReadFile(temp.File("w.txt")), std::string(exported, sizeof exported - 1));
+    // UTF-8 behind its mark.
+    EXPECT_EQ(ReadFile(temp.File("w.txt")), "\xEF\xBB\xBF<key>alpha\r\n<data>\r\n<key>beta\r\n<data>x\r\ny\r\n");
 
     // Across types both ways, with the other pair of tags.
     ASSERT_TRUE(shorthands.Open(temp.File("s.lib")));
     shorthands.SetType(DICTIONARY_SHORTHAND);
     EXPECT_EQ(ImportDictionaryText(shorthands, temp.File("w.txt")), 2);
     EXPECT_EQ(ExportDictionaryText(shorthands, temp.File("s.txt")), 2);
-    const char exportedShorthands[] =
-        "\xEF\xBB\xBF<shortkey>alpha\r\n<replacement text>\r\n<shortkey>beta\r\n<replacement text>x\r\ny\0\r\n";
-    EXPECT_EQ(ReadFile(temp.File("s.txt")), std::string(exportedShorthands, sizeof exportedShorthands - 1));
+    EXPECT_EQ(ReadFile(temp.File("s.txt")),
+              "\xEF\xBB\xBF<shortkey>alpha\r\n<replacement text>\r\n<shortkey>beta\r\n<replacement text>x\r\ny\r\n");
     ASSERT_TRUE(back.Open(temp.File("b.lib")));
     EXPECT_EQ(ImportDictionaryText(back, temp.File("s.txt")), 2);
     back.Close();
@@ -75,14 +73,15 @@ TEST(DictionaryText, ExportsAreUtf8WhateverTheStoredCodeAndOldAnsiExportsStillIm
     ASSERT_TRUE(source.AddEntry("caf\xC3\xA9", "cr\xC3\xA8me \xD0\xB6"));
     ASSERT_TRUE(source.AddEntry("empty", ""));
     EXPECT_EQ(ExportDictionaryText(source, temp.File("u.txt")), 2);
-    const char exported[] = "\xEF\xBB\xBF<key>caf\xC3\xA9\r\n<data>cr\xC3\xA8me \xD0\xB6\0\r\n<key>empty\r\n<data>\r\n";
-    EXPECT_EQ(ReadFile(temp.File("u.txt")), std::string(exported, sizeof exported - 1));
+    EXPECT_EQ(ReadFile(temp.File("u.txt")),
+              "\xEF\xBB\xBF<key>caf\xC3\xA9\r\n<data>cr\xC3\xA8me \xD0\xB6\r\n<key>empty\r\n<data>\r\n");
     ASSERT_TRUE(target.Open(temp.File("t.lib")));
     EXPECT_EQ(ImportDictionaryText(target, temp.File("u.txt")), 2);
     EXPECT_EQ(Entries(target), "caf\xC3\xA9=cr\xC3\xA8me \xD0\xB6;empty=;");
 
-    // An export of before: the dictionary's ANSI code page, no mark.
-    WriteFile(temp.File("old.txt"), "<key>\xEF\xF0\xE8\xE2\xE5\xF2\r\n<data>\xEC\xE8\xF0\r\n");
+    // An export of before: the dictionary's ANSI code page, no mark, a zero after encoded data.
+    const char old[] = "<key>\xEF\xF0\xE8\xE2\xE5\xF2\r\n<data>\xEC\xE8\xF0\0\r\n";
+    WriteFile(temp.File("old.txt"), std::string(old, sizeof old - 1));
     ASSERT_TRUE(ansi.Open(temp.File("a.lib")));
     EXPECT_EQ(ImportDictionaryText(ansi, temp.File("old.txt")), 1);
     EXPECT_EQ(Entries(ansi), "\xD0\xBF\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82=\xD0\xBC\xD0\xB8\xD1\x80;");

@@ -81,7 +81,8 @@ with Session("dict_editor", limit=240) as s:
     def exports_byte_for_byte():
         out = s.new_file("export", ".txt")
         expect(choose_file(EXPORT, out), "6 items have been successfully exported !", "export")
-        wanted = tagged([(b"petrichor", b""), (b"quixotic", b"idealistic"), (b"quokka", b"line one\r\nline two"),
+        # UTF-8 behind its byte-order mark.
+        wanted = b"\xef\xbb\xbf" + tagged([(b"petrichor", b""), (b"quixotic", b"idealistic"), (b"quokka", b"line one\r\nline two"),
                          (b"sonder", b""), (b"vellichor", b""), (b"zorbleplank", b"a west wind")])
         with open(out, "rb") as f:
             expect(f.read(), wanted, "the exported file")

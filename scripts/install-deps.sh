@@ -141,9 +141,9 @@ debian_source() {  # name version
 # Unicode case mapping and character classes (MIT licence), for text in any script.
 debian_source utf8proc 2.8.0-1
 
-# Wine takes the ANSI code page from the locale: the end-to-end tests run Pennivox under German
+# Wine takes the ANSI code page from the locale: the end-to-end tests run Pennivox under English and German
 # (1252), Polish (1250) and Russian (1251) ones.
-wine_locales=(de_DE.UTF-8 pl_PL.UTF-8 ru_RU.UTF-8)
+wine_locales=(en_US.UTF-8 de_DE.UTF-8 pl_PL.UTF-8 ru_RU.UTF-8)
 missing_locales=()
 for l in "${wine_locales[@]}"; do
   locale -a 2>/dev/null | grep -qix "${l/UTF-8/utf8}" || missing_locales+=("$l")

@@ -169,9 +169,35 @@ ClipboardResult CClipboardOwner::Offer(const std::string& text)
     return ClipboardResult::Stored;
 }
 
+namespace {
+
+// Whether the key VkKeyScanExW gave types the character. Wine looks a character up by its ANSI
+// form, so one the code page lacks comes back as the key of "?".
+bool KeyTypes(SHORT scan, WCHAR unit, HKL layout)
+{
+    BYTE state[256] = {};
+    const BYTE shifts = HIBYTE(scan);
+    state[VK_SHIFT] = (shifts & 1) ? 0x80 : 0;
+    state[VK_CONTROL] = (shifts & 2) ? 0x80 : 0;
+    state[VK_MENU] = (shifts & 4) ? 0x80 : 0;
+    const UINT vk = LOBYTE(scan), scanCode = MapVirtualKeyExW(vk, MAPVK_VK_TO_VSC, layout);
+    WCHAR out[4];
+    // 0x4: the thread's dead-key state stays as it is (where the system knows the flag).
+    const int count = ToUnicodeEx(vk, scanCode, state, out, 4, 0x4, layout);
+    if (count < 0)
+        ToUnicodeEx(vk, scanCode, state, out, 4, 0x4, layout);  // takes the dead key back out
+    return count == 1 && out[0] == unit;
+}
+
+}  // namespace
+
 std::int16_t CWin32InputSystem::ScanCharacter(char16_t unit)
 {
-    return static_cast<std::int16_t>(VkKeyScanExW(static_cast<WCHAR>(unit), TargetLayout()));
+    const HKL layout = TargetLayout();
+    const SHORT scan = VkKeyScanExW(static_cast<WCHAR>(unit), layout);
+    if (scan == -1 || unit < 0x80 || KeyTypes(scan, static_cast<WCHAR>(unit), layout))
+        return static_cast<std::int16_t>(scan);
+    return -1;
 }
 
 bool CWin32InputSystem::IsCapsLockOn()

@@ -11,7 +11,8 @@ if(WIN32)
     SOURCE_DIR ${CMAKE_SOURCE_DIR}
     BINARY_DIR ${PV_NATIVE_TOOLS_DIR}
     CMAKE_ARGS -DPV_TESTS=OFF -DPV_BENCH=OFF -DCMAKE_BUILD_TYPE=Release -DPV_SHARED_DIR=${PV_SHARED_DIR}
-    BUILD_COMMAND ${CMAKE_COMMAND} --build ${PV_NATIVE_TOOLS_DIR} --target pvdict
+    # pvengine too: scenarios ask it where a word stands on the page.
+    BUILD_COMMAND ${CMAKE_COMMAND} --build ${PV_NATIVE_TOOLS_DIR} --target pvdict pvengine
     INSTALL_COMMAND ""
     BUILD_BYPRODUCTS ${PV_NATIVE_PVDICT}
     BUILD_ALWAYS ON

@@ -72,7 +72,7 @@ with Session("app_unicode", limit=200) as s:
         s.wait_text(edit, "proszę ")
     s.case("polish_word_on_the_first_page", polish_word_on_the_first_page)
 
-    s.case("shorthand_into_notepad", lambda: first_row_after(SHORTHAND, EXPANSION + " "))
+    s.case("shorthand_into_notepad", lambda: first_row_after(SHORTHAND, EXPANSION))  # no blank behind a shorthand
 
     def shorthand_into_wordpad():
         top, rich = start_wordpad(s)

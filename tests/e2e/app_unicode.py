@@ -11,7 +11,7 @@ import subprocess
 
 from harness import Failure, Session, expect
 from keymap import hold_letters
-from program import NotepadCompletion, program_copy, start_program, start_wordpad, windows_path
+from program import NotepadCompletion, answer_box, command, press, program_copy, start_program, start_wordpad, windows_path
 
 os.environ["LANG"] = "en_US.UTF-8"
 os.environ.pop("LC_ALL", None)
@@ -19,6 +19,9 @@ os.environ.pop("LC_ALL", None)
 LETTERS = "żółęприв"  # on the digit row (keymap.py): no layout of the display has them
 SHORTHAND, EXPANSION = "arw", "→ ✓ 😀"
 LEARNT = "łazikowo"  # in no dictionary
+ID_TRAY_USER_SHORTHANDS = 32839
+LVM_GETITEMCOUNT = 0x1004
+EDITOR_TITLE, EDITOR_KEY, EDITOR_DATA, EDITOR_ADD, EDITOR_LIST, IDOK = "Dictionary Option", 1008, 1009, 1010, 1007, 1
 
 
 def pvdict_path():
@@ -54,6 +57,7 @@ with Session("app_unicode", limit=200) as s:
     folder = program_copy(s)
     libs = prepare(folder)
     program, prompt = start_program(s, folder)
+    controller = s.wait_window(cls="PennivoxController")
     notepad, window, edit = s.start_notepad()
     notepad_f1 = NotepadCompletion(s, prompt, window, edit)
     first_row_after = notepad_f1.first_row_after
@@ -90,3 +94,22 @@ with Session("app_unicode", limit=200) as s:
         notepad_f1.type_fresh("%s i %s " % (LEARNT, LEARNT))
         first_row_after(LEARNT[:2], LEARNT + " ", before="na ")
     s.case("learnt_word_offered", learnt_word_offered)
+
+    def shorthand_entered_in_the_editor():
+        # What a user enters in a bundled user dictionary is kept whole and typed as entered.
+        command(s, controller, ID_TRAY_USER_SHORTHANDS)
+        editor = s.wait_window(cls="#32770", title=EDITOR_TITLE)
+        s.focus(editor)
+        s.set_text(s.child(editor, ctrl_id=EDITOR_KEY), "ptk")
+        s.set_text(s.child(editor, ctrl_id=EDITOR_DATA), "żółw → привет")
+        press(s, editor, EDITOR_ADD)
+        expect(answer_box(s, editor), "Add data succeed!", "the Add box")
+        listed = s.child(editor, ctrl_id=EDITOR_LIST)
+        rows = int(s.ctl("send", "%x" % listed, LVM_GETITEMCOUNT, 0, 0))
+        row = next(r for r in range(rows) if s.ctl("lvtext", "%x" % listed, r, 0) == b"ptk".hex())
+        expect(bytes.fromhex(s.ctl("lvtext", "%x" % listed, row, 1)).decode("utf-8"), "żółw → привет", "the listed data")
+        s.screenshot("editor-unicode")
+        press(s, editor, IDOK)
+        s.wait_until(lambda: s.ctl("exists", "%x" % editor) == "0", "the editor closes")
+        first_row_after("ptk", "żółw → привет")
+    s.case("shorthand_entered_in_the_editor", shorthand_entered_in_the_editor)

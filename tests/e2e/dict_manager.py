@@ -90,7 +90,7 @@ class Manager:
         return [tuple(self.cell(row, column) for column in range(4)) + (self.checked(row),) for row in range(count)]
 
     def cell(self, row, column):
-        return bytes.fromhex(self.s.ctl("lvtext", "%x" % self.list, row, column)).decode("cp1252")
+        return bytes.fromhex(self.s.ctl("lvtext", "%x" % self.list, row, column)).decode("utf-8")
 
     def checked(self, row):
         return int(self.s.ctl("send", "%x" % self.list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK)) >> 12 == 2

@@ -25,7 +25,13 @@ std::vector<AutoLearnRecord> CAutoLearnHome::LearntWords()
 bool CAutoLearnHome::AdoptAutoLearn(std::unique_ptr<CAutoLearnDictionary> store)
 {
     bool adopted = false;
-    m_engine.Call([&](CEngineHost& host) { adopted = host.Learning().AdoptAutoLearn(std::move(store)); });
+    m_engine.Call([&](CEngineHost& host) {
+        // Words the page deleted leave the sync folder's merge too.
+        host.Sync().BeforeAutoLearnAdopted();
+        adopted = host.Learning().AdoptAutoLearn(std::move(store));
+        if (adopted)
+            host.Sync().AfterAutoLearnAdopted();
+    });
     return adopted;
 }
 

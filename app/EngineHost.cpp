@@ -6,6 +6,7 @@
 
 #include "app/ThreadMessages.h"
 #include "base/ProgramPaths.h"
+#include "config/AppSettings.h"
 #include "base/Utf8Text.h"
 #include "dict/CodePage.h"
 #include "wnd/Window.h"
@@ -30,7 +31,8 @@ CEngineHost::CEngineHost(HWND viewWindow, HWND promptWindow, std::atomic<unsigne
              m_settingsBridge.EnableStore()),
       m_engine(m_core.Engine()),
       m_learning(m_core),
-      m_problems(viewWindow)
+      m_problems(viewWindow),
+      m_sync(m_core, m_problems)
 {
     m_caretTracker.SetEditBoxRule([this](HWND w) {
         // The rule walks the control's parents in the other process: once per focus window, not per key.
@@ -42,6 +44,7 @@ CEngineHost::CEngineHost(HWND viewWindow, HWND promptWindow, std::atomic<unsigne
         return m_ruleVerdict;
     });
     m_core.SetAutoLearnWriteFailedHandler([this] { TellAutoLearnProblem(); });
+    m_core.SetLearntHandler([this](const std::string& word) { m_sync.RecordLearnt(word); });
     ApplySettings();
 }
 
@@ -141,8 +144,10 @@ LRESULT CEngineHost::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             return 0;
         case WM_ENGINE_APPLY_SETTINGS:
             ApplySettings();
+            FollowSyncFolder();
             return 0;
         case WM_ENGINE_RELOAD_DICTIONARIES:
+            m_sync.RecordDictionaryEdits();
             LoadDictionaries();
             m_problems.TellUnloadedDictionaries(m_core.Dictionaries());
             return 0;
@@ -265,6 +270,8 @@ void CEngineHost::OnTimer(UINT_PTR id)
         m_learning.OnSaveTimer(Window());
     else if (id == CPromptStateBuilder::TIMER_FOLLOW_CARET)
         m_prompt.OnFollowCaretTimer();
+    else if (id == CSyncHandOver::TIMER_SYNC_REFRESH)
+        TakeUpSync(m_sync.OnRefreshTimer());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -281,6 +288,8 @@ void CEngineHost::OnLoad()
     m_problems.TellUnsavableFolder(directory, m_core.AutoLearn());
     if (!directory.empty() && !m_core.AutoLearn().IsOpen())
         TellAutoLearnProblem();
+    m_loaded = true;
+    FollowSyncFolder();
     SetEnabled(true);
     m_caretTracker.Start(this);
     m_caretTracker.SyncFocus();  // a control focused before start-up raises no event for us
@@ -310,6 +319,32 @@ void CEngineHost::ApplySettings()
     m_prompt.SetRowLabels(IndexKeyLabels(m_core.Settings()));
 }
 
+void CEngineHost::FollowSyncFolder()
+{
+    if (m_loaded)
+        TakeUpSync(m_sync.Follow(Window(), m_settingsBridge.ProgramDirectory(), m_core.Settings()));
+}
+
+void CEngineHost::TakeUpSync(const CSyncedWords::Outcome& outcome)
+{
+    if (outcome.dictionariesWritten) {
+        LoadDictionaries();
+        m_problems.TellUnloadedDictionaries(m_core.Dictionaries());
+    }
+    if (outcome.settingsChanged) {
+        // Saved as the Options pages save them, then taken up as after the dialog.
+        CAppSettings& file = m_settingsBridge.Settings();
+        file.LoadAll();
+        CopySettings(settings_sections::kAll, m_sync.MergedSettings(), file);
+        file.strSyncFolder = m_core.Settings().strSyncFolder;
+        file.dwEnableZel = m_core.Settings().dwEnableZel;
+        file.SaveAutoLearn();
+        file.SaveHotKeys();
+        file.SaveOthers();
+        ApplySettings();
+    }
+}
+
 void CEngineHost::SetEnabled(bool enabled)
 {
     TakeWaitingKeys();              // they came while it was on
@@ -335,6 +370,7 @@ void CEngineHost::OnStop()
     m_hooks.Stop();
     m_caretTracker.Stop();
     m_learning.WaitForWriter();
+    m_sync.Stop(Window());
     m_core.Close();
     m_workLog.Write();
     m_prompt.StopFollowingCaret();

@@ -22,6 +22,7 @@
 #include "app/ProgramServices.h"
 #include "app/PromptStateBuilder.h"
 #include "app/SettingsBridge.h"
+#include "app/SyncHandOver.h"
 #include "app/engine/EngineCore.h"
 #include "app/win/CaretTracker.h"
 #include "textout/TimeFormat.h"
@@ -53,6 +54,7 @@ public:
     CDictionarySet& Dictionaries() { return m_core.Dictionaries(); }
     CPromptStateBuilder& Prompt() { return m_prompt; }
     CLearningHandOver& Learning() { return m_learning; }
+    CSyncHandOver& Sync() { return m_sync; }
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -77,6 +79,9 @@ private:
     bool LoadDictionaries();
     void TellAutoLearnProblem();
     void ApplySettings();
+    // The sync folder's store follows the settings; what another PC changed is taken up.
+    void FollowSyncFolder();
+    void TakeUpSync(const CSyncedWords::Outcome& outcome);
     void SetEnabled(bool enabled);
     void OnRowClicked(int row, unsigned pageSerial, bool doubleClick);
     void OnTimer(UINT_PTR id);
@@ -99,6 +104,8 @@ private:
     CCompletionEngine& m_engine;
     CLearningHandOver m_learning;
     CFileProblemTeller m_problems;
+    CSyncHandOver m_sync;
+    bool m_loaded = false;
 
     std::uint64_t m_keysDecided = 0;          // keys the engine answered itself
     DWORD m_hangAfterCompletionMs = 0;        // a test's stall, armed for the next completion

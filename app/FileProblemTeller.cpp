@@ -62,3 +62,9 @@ void CFileProblemTeller::TellAutoLearnProblem(const std::string& directory, CAut
     Tell(path, "The learnt words could not be loaded from " + path + ": " +
                    pvbase::FileFaultReason(autoLearn.OpenFault()) + ".\r\nNothing is learnt.");
 }
+
+void CFileProblemTeller::TellSyncProblem(const std::string& file, const std::string& reason)
+{
+    Tell(file,
+         "Your words in the sync folder: " + file + ": " + reason + ".\r\nWhat this PC holds is kept and offered.");
+}

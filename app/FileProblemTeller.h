@@ -19,6 +19,8 @@ public:
     // directory: the program's folder (empty: nothing is said).
     void TellUnsavableFolder(const std::string& directory, CAutoLearnDictionary& autoLearn);
     void TellAutoLearnProblem(const std::string& directory, CAutoLearnDictionary& autoLearn);
+    // A file of the sync folder (or one the merge could not write) and why.
+    void TellSyncProblem(const std::string& file, const std::string& reason);
 
 private:
     void Tell(const std::string& file, const std::string& text);

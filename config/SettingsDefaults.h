@@ -58,7 +58,10 @@ struct Constant<KeyRow> {
     /* Candidates ordered by likelihood and what was typed before (off: learnt items first, then */              \
     /* the dictionaries in key order); with it, a completed word is followed by a blank. */                     \
     VALUE(Others, bRankByUse, Flag, 0, 0, 1)                                                                    \
-    VALUE(Others, bBlankAfterWord, Flag, 0, 0, 1)
+    VALUE(Others, bBlankAfterWord, Flag, 0, 0, 1)                                                               \
+    /* A folder a sync client shares between PCs, where the user's words are kept and merged */                  \
+    /* (empty: off; see app/SyncHandOver.h). */                                                                  \
+    VALUE(Others, strSyncFolder, Text, 0, 0, "")
 // clang-format on
 
 // What a page accepts for a typed number.

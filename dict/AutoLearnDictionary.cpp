@@ -358,6 +358,56 @@ bool CAutoLearnDictionary::CountIn(const AutoLearnRecord& record)
     return UpdateCurrent();
 }
 
+std::int32_t CAutoLearnDictionary::CountOf(std::string_view text) const
+{
+    const auto found = m_index.find(AutoLearnStoredText(text));
+    return found == m_index.end() ? 0 : m_records[found->second.front()].count;
+}
+
+bool CAutoLearnDictionary::SetCount(std::string_view text, std::int32_t count)
+{
+    const auto found = m_index.find(AutoLearnStoredText(text));
+    if (found == m_index.end()) {
+        SetCurrent(count, text);
+        return Append();
+    }
+    m_current = found->second.front();
+    SetCurrent(count, m_records[m_current].text);
+    return UpdateCurrent();
+}
+
+bool CAutoLearnDictionary::Remove(std::string_view text)
+{
+    const std::string stored = AutoLearnStoredText(text);
+    while (m_open) {
+        const auto found = m_index.find(stored);
+        if (found == m_index.end())
+            break;
+        const std::size_t at = found->second.back();
+        const std::size_t last = m_records.size() - 1;
+        if (at != last) {
+            const AutoLearnRecord moved = m_records[last];
+            if (!WriteRecord(at, moved.count, moved.text))
+                return false;
+            IndexRemove(stored, static_cast<std::uint32_t>(at));
+            IndexRemove(moved.text, static_cast<std::uint32_t>(last));
+            m_records[at] = moved;
+            m_heads[at] = m_heads[last];
+            IndexAdd(moved.text, static_cast<std::uint32_t>(at));
+        } else {
+            IndexRemove(stored, static_cast<std::uint32_t>(at));
+        }
+        m_records.pop_back();
+        m_heads.pop_back();
+        Changed();
+        if (!m_file.Resize(OffsetOf(m_records.size())))
+            return false;
+    }
+    m_current = 0;
+    LoadCurrent();
+    return true;
+}
+
 LearnOutcome CAutoLearnDictionary::Learn(std::string_view typedText)
 {
     if (!m_open || !m_enabled)

@@ -124,6 +124,15 @@ public:
     // bits) and makes that one current, or appends the record. False when the write failed.
     bool CountIn(const AutoLearnRecord& record);
 
+    // The count of the first record holding the text (stored form), 0 when none does.
+    std::int32_t CountOf(std::string_view text) const;
+    // Sets that count, appending a record when none holds the text. False when the write failed.
+    bool SetCount(std::string_view text, std::int32_t count);
+    // Removes every record of the text: the last record takes each one's place and the file is cut
+    // by one record (a crash between the two leaves a duplicate, which counts as one). False when
+    // a write failed.
+    bool Remove(std::string_view text);
+
     // Every record as memory holds it.
     const std::vector<AutoLearnRecord>& Records() const { return m_records; }
 

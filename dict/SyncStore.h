@@ -75,6 +75,11 @@ public:
     // Writes the own log anew with only what still counts (see the top of this file).
     bool Compact();
 
+    // A clock kept from an earlier run (the own log may be gone): later changes come after it.
+    void Observe(const SyncClock& seen) { m_clock.Observe(seen); }
+    // The highest clock made or seen so far.
+    const SyncClock& HighestClock() const { return m_clock.Last(); }
+
     const CSyncState& State() const { return m_state; }
     const SyncPcId& Own() const { return m_own; }
     // The clock of the latest local change (its stamp is that and the own id).

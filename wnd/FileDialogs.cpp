@@ -1,7 +1,10 @@
 #include "wnd/FileDialogs.h"
 
 #include <commdlg.h>
+#include <shlobj.h>
+#include <shobjidl.h>
 
+#include <memory>
 #include <vector>
 
 #include "base/Utf8Text.h"
@@ -41,7 +44,97 @@ std::optional<std::string> RunFileDialog(const FileDialogOptions& options, bool 
     return Narrow(path.data());
 }
 
+// COM for the folder dialog on a thread that may not have it yet; left as it was found.
+class CComScope {
+public:
+    CComScope() : m_started(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+    ~CComScope()
+    {
+        if (m_started)
+            ::CoUninitialize();
+    }
+    CComScope(const CComScope&) = delete;
+    CComScope& operator=(const CComScope&) = delete;
+
+private:
+    bool m_started;
+};
+
+template <class T>
+struct ComReleaser {
+    void operator()(T* object) const { object->Release(); }
+};
+template <class T>
+using ComPtr = std::unique_ptr<T, ComReleaser<T>>;
+
+// nullopt with `failed` set when the system has no such dialog (older systems): the caller asks
+// the old way.
+std::optional<std::string> PickFolderDialog(HWND owner, const std::string& title, const std::string& initialFolder,
+                                            bool& failed)
+{
+    failed = true;
+    IFileOpenDialog* raw = nullptr;
+    if (FAILED(::CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileOpenDialog,
+                                  reinterpret_cast<void**>(&raw))))
+        return std::nullopt;
+    ComPtr<IFileOpenDialog> dialog(raw);
+    FILEOPENDIALOGOPTIONS options = 0;
+    dialog->GetOptions(&options);
+    if (FAILED(dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST)))
+        return std::nullopt;
+    failed = false;
+    if (!title.empty())
+        dialog->SetTitle(Widen(title).c_str());
+    IShellItem* start = nullptr;
+    if (!initialFolder.empty() &&
+        SUCCEEDED(::SHCreateItemFromParsingName(Widen(initialFolder).c_str(), nullptr, IID_IShellItem,
+                                                reinterpret_cast<void**>(&start)))) {
+        dialog->SetFolder(start);
+        start->Release();
+    }
+    if (FAILED(dialog->Show(owner)))
+        return std::nullopt;  // cancelled
+    IShellItem* picked = nullptr;
+    if (FAILED(dialog->GetResult(&picked)))
+        return std::nullopt;
+    ComPtr<IShellItem> item(picked);
+    PWSTR path = nullptr;
+    if (FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &path)) || !path)
+        return std::nullopt;
+    std::string chosen = Narrow(path);
+    ::CoTaskMemFree(path);
+    return chosen.empty() ? std::nullopt : std::optional<std::string>(chosen);
+}
+
+std::optional<std::string> BrowseForFolder(HWND owner, const std::string& title)
+{
+    const std::wstring wideTitle = Widen(title);
+    BROWSEINFOW info{};
+    info.hwndOwner = owner;
+    info.lpszTitle = wideTitle.empty() ? nullptr : wideTitle.c_str();
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    PIDLIST_ABSOLUTE list = ::SHBrowseForFolderW(&info);
+    if (!list)
+        return std::nullopt;
+    std::vector<wchar_t> path(kPathCapacity, L'\0');
+    const bool named = ::SHGetPathFromIDListEx(list, path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT);
+    ::CoTaskMemFree(list);
+    if (!named || path[0] == L'\0')
+        return std::nullopt;
+    return Narrow(path.data());
+}
+
 }  // namespace
+
+std::optional<std::string> AskFolder(HWND owner, const std::string& title, const std::string& initialFolder)
+{
+    const CComScope com;
+    bool failed = false;
+    std::optional<std::string> chosen = PickFolderDialog(owner, title, initialFolder, failed);
+    if (failed)
+        chosen = BrowseForFolder(owner, title);
+    return chosen;
+}
 
 std::string SystemFilter(const std::string& filter)
 {

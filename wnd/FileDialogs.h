@@ -1,4 +1,4 @@
-// The system's open and save file dialogs.
+// The system's open and save file dialogs and its folder picker.
 #pragma once
 
 #include <windows.h>
@@ -22,6 +22,10 @@ struct FileDialogOptions {
 std::optional<std::string> AskOpenFile(const FileDialogOptions& options);
 // As AskOpenFile; the dialog asks before a file is overwritten.
 std::optional<std::string> AskSaveFile(const FileDialogOptions& options);
+
+// A folder the user picks (the system's folder dialog), starting at initialFolder when it is
+// given; nullopt when the user cancels.
+std::optional<std::string> AskFolder(HWND owner, const std::string& title, const std::string& initialFolder);
 
 // The filter in the system's form: each '|' becomes a zero, ending with two zeros.
 std::string SystemFilter(const std::string& filter);

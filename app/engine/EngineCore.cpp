@@ -57,8 +57,11 @@ bool CAutoLearnAdapter::EndsWithSeparator(const std::string& text)
 
 void CAutoLearnAdapter::Learn(const std::string& typedText)
 {
-    if (m_store->Learn(typedText) == LearnOutcome::WriteFailed && m_onWriteFailed)
+    const LearnOutcome outcome = m_store->Learn(typedText);
+    if (outcome == LearnOutcome::WriteFailed && m_onWriteFailed)
         m_onWriteFailed();
+    else if ((outcome == LearnOutcome::Counted || outcome == LearnOutcome::Added) && m_onLearnt)
+        m_onLearnt(std::string(m_store->CurrentText()));  // a copy: the handler may move the store on
 }
 
 std::string CAutoLearnAdapter::FirstSuggestion(const std::string& prefix)

@@ -39,6 +39,8 @@ public:
     explicit CAutoLearnAdapter(std::unique_ptr<CAutoLearnDictionary>& store) : m_store(store) {}
     // Called when the store refused to write a learnt word.
     void SetWriteFailedHandler(std::function<void()> handler) { m_onWriteFailed = std::move(handler); }
+    // Called with each word the store counted.
+    void SetLearntHandler(std::function<void(const std::string&)> handler) { m_onLearnt = std::move(handler); }
     bool EndsWithSeparator(const std::string& text) override;
     void Learn(const std::string& typedText) override;
     std::string FirstSuggestion(const std::string& prefix) override;
@@ -47,8 +49,8 @@ public:
 private:
     std::unique_ptr<CAutoLearnDictionary>& m_store;
     std::function<void()> m_onWriteFailed;
+    std::function<void(const std::string&)> m_onLearnt;
 };
-
 
 class CEngineCore {
 public:
@@ -79,6 +81,11 @@ public:
     void SetAutoLearnWriteFailedHandler(std::function<void()> handler)
     {
         m_autoLearnStore.SetWriteFailedHandler(std::move(handler));
+    }
+    // Called on the engine's thread with each word the AutoLearn store counted.
+    void SetLearntHandler(std::function<void(const std::string&)> handler)
+    {
+        m_autoLearnStore.SetLearntHandler(std::move(handler));
     }
     bool ForgetUsage();
     void Close();

@@ -10,6 +10,7 @@
 #define IDS_ENABLE_DISABLE_ITEM 154
 #define IDS_HOTKEYS_PAGE 157
 #define IDS_OTHERS_PAGE 159
+#define IDS_SYNC_FOLDER_TITLE 160
 
 #define IDC_OPTIONS_TREE 1000
 #define IDC_OPTIONS_CAPTION 1001
@@ -46,6 +47,9 @@
 #define IDC_OTHERS_ITEMS_SPIN 1089
 #define IDC_OTHERS_SHOW_AFTER_SPIN 1098
 #define IDC_OTHERS_SHOW_AFTER 1113
+#define IDC_OTHERS_SYNC 1114
+#define IDC_OTHERS_SYNC_FOLDER 1115
+#define IDC_OTHERS_SYNC_BROWSE 1116
 
 // The Applications Manager, one rule's options, the running applications; the Edit Box List and
 // its finder. The dialog icon is the program's IDR_MAINFRAME (res/resource.h).

@@ -1,11 +1,15 @@
 #include "config/ui/OthersPage.h"
 
+#include <optional>
+
 #include "config/AppSettings.h"
 #include "config/SettingsErrors.h"
 #include "config/StartupRegistration.h"
 #include "config/ui/ConfigUiIds.h"
 #include "wnd/DataExchange.h"
+#include "wnd/FileDialogs.h"
 #include "wnd/MessageBoxes.h"
+#include "wnd/Window.h"
 
 namespace {
 
@@ -43,6 +47,8 @@ void CDlgOptionOthers::Exchange(wnd::CDataExchange& dx)
     for (const auto& box : kFlagBoxes)
         dx.Check(box.id, m_values.*box.flag);
     dx.Check(IDC_OTHERS_STARTUP, m_runAtStartup);
+    if (dx.IsLoading())
+        ShowSyncFolder();
     dx.Number(IDC_OTHERS_SHOW_AFTER, m_values.nMinInput, settings_ranges::nMinInput, IDC_OTHERS_SHOW_AFTER_SPIN);
     dx.Number(IDC_OTHERS_MIN_CHARS, m_values.nMinWordLength, settings_ranges::nMinWordLength,
               IDC_OTHERS_MIN_CHARS_SPIN);
@@ -80,10 +86,42 @@ bool CDlgOptionOthers::OnCommand(int id, int code, HWND)
         return false;
     if (id == IDC_OTHERS_STARTUP)
         m_runAtStartup = IsChecked(id);
+    else if (id == IDC_OTHERS_SYNC)
+        OnSyncBox();
+    else if (id == IDC_OTHERS_SYNC_BROWSE)
+        PickSyncFolder();
     else if (settings_types::Flag* flag = FlagOf(id))
         *flag = IsChecked(id) ? 1 : 0;
     else
         return false;
     m_changed = true;
     return true;
+}
+
+void CDlgOptionOthers::OnSyncBox()
+{
+    if (!IsChecked(IDC_OTHERS_SYNC))
+        m_values.strSyncFolder.clear();  // off: the words merged so far stay here
+    else
+        PickSyncFolder();
+    ShowSyncFolder();
+}
+
+bool CDlgOptionOthers::PickSyncFolder()
+{
+    const std::optional<std::string> folder =
+        wnd::AskFolder(Handle(), wnd::LoadResourceString(IDS_SYNC_FOLDER_TITLE), m_values.strSyncFolder);
+    if (folder)
+        m_values.strSyncFolder = *folder;
+    ShowSyncFolder();
+    return folder.has_value();
+}
+
+void CDlgOptionOthers::ShowSyncFolder()
+{
+    const bool on = !m_values.strSyncFolder.empty();
+    ::CheckDlgButton(Handle(), IDC_OTHERS_SYNC, on ? BST_CHECKED : BST_UNCHECKED);
+    SetItemText(IDC_OTHERS_SYNC_FOLDER, m_values.strSyncFolder);
+    EnableItem(IDC_OTHERS_SYNC_FOLDER, on);
+    EnableItem(IDC_OTHERS_SYNC_BROWSE, on);
 }

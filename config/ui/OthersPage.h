@@ -1,5 +1,5 @@
-// The Others page of the Options dialog: what the prompt offers, its limits, and whether the
-// program starts at log-on.
+// The Others page of the Options dialog: what the prompt offers, its limits, whether the
+// program starts at log-on, and the sync folder the user's words are kept in.
 #pragma once
 
 #include <windows.h>
@@ -26,6 +26,10 @@ protected:
 private:
     // The flag a check box of [Others] shows, or null for other controls.
     settings_types::Flag* FlagOf(int id);
+    // The sync box and the folder picker: a folder is asked for when the box is ticked.
+    void OnSyncBox();
+    bool PickSyncFolder();
+    void ShowSyncFolder();
 
     CAppSettings& m_settings;
     const CStartupRegistration& m_startup;

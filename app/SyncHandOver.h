@@ -1,0 +1,53 @@
+// The sync folder on the engine thread: the store opened when the setting names a folder (and
+// again when it changes), a refresh at start-up and every kRefreshMs on a timer of its own, and
+// the local changes recorded as they happen (learning, the AutoLearn page, the editor, Options).
+// What another PC changed is written into the local files here: the dictionaries are then
+// reloaded and merged settings saved and applied by the host. Never on a key's path: timers and
+// posted messages only.
+#pragma once
+
+#include <windows.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/engine/SyncedWords.h"
+
+class CEngineCore;
+class CFileProblemTeller;
+
+class CSyncHandOver {
+public:
+    static constexpr UINT_PTR TIMER_SYNC_REFRESH = 1007;
+    static constexpr UINT kRefreshMs = 2000;
+
+    CSyncHandOver(CEngineCore& core, CFileProblemTeller& problems) : m_core(core), m_problems(problems) {}
+    CSyncHandOver(const CSyncHandOver&) = delete;
+    CSyncHandOver& operator=(const CSyncHandOver&) = delete;
+
+    // The settings now in force (start-up, Options saved): opens, closes or moves the store when
+    // the folder changed, else records the synced settings that changed. What came of it is in
+    // the outcome.
+    CSyncedWords::Outcome Follow(HWND window, const std::string& programDirectory, const SettingsRecord& settings);
+    // TIMER_SYNC_REFRESH.
+    CSyncedWords::Outcome OnRefreshTimer();
+    void RecordLearnt(const std::string& word);
+    // The AutoLearn page's save: the words that left the store are forgotten everywhere.
+    void BeforeAutoLearnAdopted();
+    void AfterAutoLearnAdopted();
+    // The editor committed: WM_ENGINE_RELOAD_DICTIONARIES.
+    void RecordDictionaryEdits();
+    const SettingsRecord& MergedSettings() const { return m_words ? m_words->Settings() : m_noSettings; }
+    void Stop(HWND window);
+
+private:
+    void TellProblems();
+
+    CEngineCore& m_core;
+    CFileProblemTeller& m_problems;
+    std::unique_ptr<CSyncedWords> m_words;
+    std::string m_programDirectory;
+    std::set<std::string> m_wordsBeforeAdoption;
+    SettingsRecord m_noSettings;
+};

@@ -1,0 +1,141 @@
+// Two program folders sharing one sync folder on disk, as two PCs would: learnt counts summed,
+// forgotten words kept forgotten across restarts, user dictionary entries and settings carried.
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "app/engine/SyncedWords.h"
+#include "dict/AutoLearnDictionary.h"
+#include "dict/DictionaryFile.h"
+#include "tests/support/TempFolder.h"
+
+namespace {
+
+// One PC: its program folder, its learnt words and its view of the sync folder.
+struct Pc {
+    std::string directory;
+    CAutoLearnDictionary autoLearn;
+    std::unique_ptr<CSyncedWords> sync;
+    SettingsRecord settings;
+    CSyncedWords::Outcome outcome;
+
+    Pc(const std::string& root, const std::string& name) : directory(root + "/" + name + "/")
+    {
+        std::filesystem::create_directories(directory + "Libs");
+        autoLearn.Open(directory + "Libs/AutoLearn.dic");
+        autoLearn.SetKnownWords(nullptr);
+        CDictionaryFile shorthands;
+        shorthands.Open(ShorthandsPath());
+        shorthands.Close();
+    }
+    std::string ShorthandsPath() const { return directory + "Libs/UserShortHands.lib"; }
+    bool Start(const std::string& folder)
+    {
+        sync = std::make_unique<CSyncedWords>(directory);
+        return sync->Open(folder, autoLearn, settings, outcome);
+    }
+    void Refresh() { outcome = sync->Refresh(autoLearn); }
+    void Type(const std::string& word)
+    {
+        ASSERT_NE(LearnOutcome::NotLearnt, autoLearn.Learn(word + " "));
+        sync->RecordLearnt(word, autoLearn);
+    }
+    std::string Shorthand(const std::string& key) const
+    {
+        CDictionaryFile file;
+        EXPECT_TRUE(file.Open(ShorthandsPath(), true));
+        std::string k, data;
+        for (int row = 0; row < file.CountEntries(); ++row)
+            if (file.ReadEntry(row, k, data) && k == key)
+                return data;
+        return "(none)";
+    }
+};
+
+class SyncedWordsTest : public ::testing::Test {
+protected:
+    pvtest::TempFolder root;
+    std::string folder = root.Folder() + "/shared";
+    void SetUp() override { std::filesystem::create_directories(folder); }
+};
+
+}  // namespace
+
+TEST_F(SyncedWordsTest, CountsAreSummedAndAForgottenWordStaysForgottenAfterRestarts)
+{
+    Pc a(root.Folder(), "a"), b(root.Folder(), "b");
+    ASSERT_TRUE(a.autoLearn.SetCount("zorbly", 2));  // learnt before the folder was set: merged in
+    ASSERT_TRUE(a.Start(folder));
+    ASSERT_TRUE(b.Start(folder));
+    EXPECT_EQ(2, b.autoLearn.CountOf("zorbly"));
+    b.Type("zorbly");
+    b.Type("zorbly");
+    a.Refresh();
+    EXPECT_EQ(4, a.autoLearn.CountOf("zorbly"));
+    EXPECT_EQ(4, b.autoLearn.CountOf("zorbly"));
+
+    b.Type("quendle");
+    a.Refresh();
+    EXPECT_EQ(1, a.autoLearn.CountOf("quendle"));
+    a.sync->RecordForgotten({"quendle"});
+    ASSERT_TRUE(a.autoLearn.Remove("quendle"));
+    b.sync.reset();  // B is off while A forgets; its own file still holds the word
+    ASSERT_TRUE(b.Start(folder));
+    EXPECT_EQ(0, b.autoLearn.CountOf("quendle"));
+    ASSERT_TRUE(a.Start(folder));
+    EXPECT_EQ(0, a.autoLearn.CountOf("quendle"));
+    EXPECT_EQ(4, a.autoLearn.CountOf("zorbly"));
+
+    // No file of the folder is written by both: each PC has its own log.
+    EXPECT_EQ(a.sync->Store()->OwnLogName() != b.sync->Store()->OwnLogName(), true);
+}
+
+TEST_F(SyncedWordsTest, ShorthandEntriesTravelBothWaysAndDeletionsStay)
+{
+    Pc a(root.Folder(), "a"), b(root.Folder(), "b");
+    ASSERT_TRUE(a.Start(folder));
+    ASSERT_TRUE(b.Start(folder));
+    {
+        CDictionaryFile file;
+        ASSERT_TRUE(file.Open(a.ShorthandsPath()));
+        ASSERT_TRUE(file.AddEntry("brb", "be right back"));
+        ASSERT_TRUE(file.Commit());
+    }
+    a.sync->RecordDictionaryEdits();
+    b.Refresh();
+    EXPECT_TRUE(b.outcome.dictionariesWritten);
+    EXPECT_EQ("be right back", b.Shorthand("brb"));
+
+    {
+        CDictionaryFile file;
+        ASSERT_TRUE(file.Open(b.ShorthandsPath()));
+        ASSERT_TRUE(file.RemoveEntry("brb"));
+    }
+    b.sync->RecordDictionaryEdits();
+    a.Refresh();
+    EXPECT_EQ("(none)", a.Shorthand("brb"));
+    ASSERT_TRUE(a.Start(folder));
+    EXPECT_EQ("(none)", a.Shorthand("brb"));
+}
+
+TEST_F(SyncedWordsTest, SharedSettingsTravelAndLocalOnesStay)
+{
+    Pc a(root.Folder(), "a"), b(root.Folder(), "b");
+    a.settings.strSyncFolder = folder;
+    b.settings.strSyncFolder = folder;
+    b.settings.dwEnableZel = 0x20075;
+    ASSERT_TRUE(a.Start(folder));
+    ASSERT_TRUE(b.Start(folder));
+    SettingsRecord changed = a.settings;
+    changed.nMaxItemShow = 8;
+    changed.dwEnableZel = 0x20076;
+    a.sync->RecordSettings(changed);
+    b.Refresh();
+    ASSERT_TRUE(b.outcome.settingsChanged);
+    EXPECT_EQ(8u, b.sync->Settings().nMaxItemShow);
+    EXPECT_EQ(0x20075u, b.sync->Settings().dwEnableZel);
+    EXPECT_EQ(folder, b.sync->Settings().strSyncFolder);
+}

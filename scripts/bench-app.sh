@@ -21,7 +21,8 @@
 #        PV_BENCH_BEFORE=COMMIT: also that commit's program, built once in BUILD_DIR/before.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$here/build/win}
+# Absolute: the older commit's build (PV_BENCH_BEFORE) runs from other folders.
+build=$(cd "${1:-$here/build/win}" && pwd)
 keys=${2:-400}
 pace=${3:-50}
 parts=${PV_BENCH_PARTS:-batches pattern}

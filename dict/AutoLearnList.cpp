@@ -4,40 +4,13 @@
 #include <memory>
 #include <unordered_map>
 
+#include "base/BufferedFileOut.h"
 #include "base/FileIo.h"
 #include "dict/AutoLearnFile.h"
 #include "dict/AutoLearnTextExchange.h"
 #include "dict/CodePage.h"
 
 namespace {
-
-// Text written to a file in large pieces; the file layer records why a write failed.
-class CBufferedOut {
-public:
-    explicit CBufferedOut(const std::string& path)
-        : m_file(pvbase::FileHandle::Open(path, pvbase::OpenMode::CreateTruncate))
-    {
-    }
-    bool IsOpen() const { return m_file != nullptr; }
-    std::string& Buffer() { return m_buffer; }
-    // Writes the buffer out once it is large, or whatever it holds when `all`.
-    bool Drain(bool all)
-    {
-        if (!m_file || (!all && m_buffer.size() < kPiece))
-            return m_file != nullptr;
-        if (!m_file->Write(m_written, m_buffer.data(), static_cast<int>(m_buffer.size())))
-            return false;
-        m_written += static_cast<std::int64_t>(m_buffer.size());
-        m_buffer.clear();
-        return !all || m_file->Flush();
-    }
-
-private:
-    static constexpr std::size_t kPiece = 1 << 16;
-    std::unique_ptr<pvbase::FileHandle> m_file;
-    std::string m_buffer;
-    std::int64_t m_written = 0;
-};
 
 // Writes bytes beside the file, then moves them over it; a failed or cancelled fill leaves the
 // file as it was and nothing beside it. The fault says why it failed (None: cancelled).
@@ -48,7 +21,7 @@ bool ReplaceFileWith(const std::string& path, Fill fill, pvbase::FileFault& faul
     fault = pvbase::FileFault::None;
     bool ok = false;
     {
-        CBufferedOut out(temporary);
+        pvbase::CBufferedFileOut out(temporary);
         if (!out.IsOpen()) {
             fault = pvbase::LastFileFault();
             return false;
@@ -153,7 +126,7 @@ int CAutoLearnList::ExportText(const std::string& path, const Progress& progress
     pvbase::FileFault failure = pvbase::FileFault::None;
     const bool ok = ReplaceFileWith(
         path,
-        [&](CBufferedOut& out) {
+        [&](pvbase::CBufferedFileOut& out) {
             out.Buffer() = kAutoLearnTextMark;
             for (const AutoLearnRecord& record : m_records) {
                 out.Buffer() += record.text;

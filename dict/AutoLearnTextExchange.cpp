@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/BufferedFileOut.h"
 #include "base/FileIo.h"
 #include "base/Utf8Text.h"
 #include "dict/AutoLearnDictionary.h"
@@ -57,32 +58,6 @@ int Utf8SequenceAt(const unsigned char* s, std::size_t n, std::size_t pos)
     }
     return need + 1;
 }
-
-// Text written to a file in large pieces; the file layer records why a write failed.
-class COutFile {
-public:
-    explicit COutFile(const std::string& path)
-        : m_file(pvbase::FileHandle::Open(path, pvbase::OpenMode::CreateTruncate))
-    {
-    }
-    bool IsOpen() const { return m_file != nullptr; }
-    std::string& Buffer() { return m_buffer; }
-    bool Drain(bool all)
-    {
-        if (!m_file || (!all && m_buffer.size() < kPiece))
-            return m_file != nullptr;
-        if (!m_file->Write(m_written, m_buffer.data(), static_cast<int>(m_buffer.size())))
-            return false;
-        m_written += static_cast<std::int64_t>(m_buffer.size());
-        m_buffer.clear();
-        return !all || m_file->Flush();
-    }
-
-private:
-    std::unique_ptr<pvbase::FileHandle> m_file;
-    std::string m_buffer;
-    std::int64_t m_written = 0;
-};
 
 }  // namespace
 
@@ -228,7 +203,7 @@ AutoLearnRecord ParseAutoLearnLine(std::string_view line)
 int ExportAutoLearnText(const CAutoLearnDictionary& store, const std::string& path,
                         const AutoLearnTextProgress& progress)
 {
-    COutFile out(path);
+    pvbase::CBufferedFileOut out(path);
     if (!out.IsOpen())
         return 0;
     out.Buffer() = kAutoLearnTextMark;

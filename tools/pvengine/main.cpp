@@ -12,12 +12,10 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
-#include <shellapi.h>
-
-#include "base/Utf8Text.h"
 #endif
 
 #include "app/engine/EngineCore.h"
+#include "base/CommandLine.h"
 #include "config/AppSettings.h"
 #include "dict/CodePage.h"
 #include "tools/pvengine/HeadlessHost.h"
@@ -94,22 +92,6 @@ int ParseOptions(const std::vector<std::string>& args, Options& options)
     return 0;
 }
 
-// The arguments in UTF-8: on Windows the narrow ones come in the code page.
-std::vector<std::string> Arguments(int argc, char** argv)
-{
-#ifdef _WIN32
-    int count = 0;
-    if (LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count)) {
-        std::vector<std::string> args;
-        for (int i = 1; i < count; ++i)
-            args.push_back(Narrow(wide[i]));
-        ::LocalFree(wide);
-        return args;
-    }
-#endif
-    return std::vector<std::string>(argv + 1, argv + argc);
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -120,7 +102,7 @@ int main(int argc, char** argv)
 #endif
     std::ios::sync_with_stdio(false);
     Options options;
-    if (const int code = ParseOptions(Arguments(argc, argv), options))
+    if (const int code = ParseOptions(pvbase::Utf8Arguments(argc, argv), options))
         return code;
 
     CAppSettings settings("");

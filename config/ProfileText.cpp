@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/HexDigit.h"
+
 namespace ProfileText {
 
 const char kMissingKeyMarker[] = "{63788286-AE30-4D6B-95DF-3B451C1C79F9}";
@@ -21,17 +23,6 @@ bool IsBlank(char c)
 bool IsTrimmed(char c)
 {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-int DigitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 char Lower(char c)
@@ -70,13 +61,13 @@ uint32_t ParseUnsigned(const std::string& text, int radix)
         ++i;
     }
     if (radix == 16 && i + 2 < value.size() && value[i] == '0' && (value[i + 1] == 'x' || value[i + 1] == 'X') &&
-        DigitValue(value[i + 2]) >= 0) {
+        pvbase::HexDigitValue(value[i + 2]) >= 0) {
         i += 2;
     }
     uint64_t result = 0;
     bool overflow = false;
     for (; i < value.size(); ++i) {
-        int digit = DigitValue(value[i]);
+        int digit = pvbase::HexDigitValue(value[i]);
         if (digit < 0 || digit >= radix)
             break;
         result = result * static_cast<uint64_t>(radix) + static_cast<uint64_t>(digit);
@@ -163,7 +154,7 @@ std::size_t DecodeBytes(const std::string& value, void* buffer, std::size_t size
     if (available <= offset)
         return 0;
     for (char c : value) {
-        if (DigitValue(c) < 0)
+        if (pvbase::HexDigitValue(c) < 0)
             return 0;
     }
     const std::size_t beyond = available - offset;
@@ -173,7 +164,8 @@ std::size_t DecodeBytes(const std::string& value, void* buffer, std::size_t size
     unsigned char* out = static_cast<unsigned char*>(buffer);
     for (std::size_t i = 0; i < n; ++i) {
         const std::size_t at = (offset + i) * 2;
-        out[i] = static_cast<unsigned char>(DigitValue(value[at]) * 16 + DigitValue(value[at + 1]));
+        out[i] =
+            static_cast<unsigned char>(pvbase::HexDigitValue(value[at]) * 16 + pvbase::HexDigitValue(value[at + 1]));
     }
     return n;
 }

@@ -4,6 +4,7 @@
 #include <random>
 
 #include "base/FileIo.h"
+#include "base/HexDigit.h"
 
 bool SyncPcId::IsNull() const
 {
@@ -25,28 +26,13 @@ std::string SyncPcId::Hex() const
     return text;
 }
 
-namespace {
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-}  // namespace
-
 bool SyncPcId::FromHex(std::string_view text, SyncPcId& id)
 {
     if (text.size() != 32)
         return false;
     SyncPcId parsed;
     for (std::size_t i = 0; i < 16; ++i) {
-        const int high = HexValue(text[2 * i]), low = HexValue(text[2 * i + 1]);
+        const int high = pvbase::HexDigitValue(text[2 * i]), low = pvbase::HexDigitValue(text[2 * i + 1]);
         if (high < 0 || low < 0)
             return false;
         parsed.bytes[i] = static_cast<std::uint8_t>(high << 4 | low);

@@ -2,20 +2,7 @@
 
 #include <algorithm>
 
-namespace {
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-}  // namespace
+#include "base/HexDigit.h"
 
 void AppendEscaped(std::string_view text, std::string& out)
 {
@@ -75,8 +62,8 @@ bool Unescape(std::string_view text, std::string& out, std::string& error)
                 out += '\n';
                 break;
             case 'x': {
-                const int hi = i + 1 < text.size() ? HexValue(text[i + 1]) : -1;
-                const int lo = i + 2 < text.size() ? HexValue(text[i + 2]) : -1;
+                const int hi = i + 1 < text.size() ? pvbase::HexDigitValue(text[i + 1]) : -1;
+                const int lo = i + 2 < text.size() ? pvbase::HexDigitValue(text[i + 2]) : -1;
                 if (hi < 0 || lo < 0) {
                     error = "\\x needs two hexadecimal digits";
                     return false;

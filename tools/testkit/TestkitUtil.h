@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/HexDigit.h"
+
 namespace testkit {
 
 // Texts are UTF-8; the W functions take UTF-16. (The system converts: the test programs link no
@@ -94,15 +96,7 @@ inline std::string ToHex(const std::string& bytes)
 
 inline bool FromHex(const std::string& hex, std::string& out)
 {
-    auto value = [](char c) -> int {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    };
+    const auto value = pvbase::HexDigitValue;
     out.clear();
     if (hex.size() % 2)
         return false;

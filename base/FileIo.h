@@ -74,10 +74,13 @@ bool ReadWholeFile(const std::string& path, std::string& bytes);
 bool WriteFileAtomically(const std::string& path, const std::string& bytes);
 
 #ifdef _WIN32
-// An entry of a folder listing: its name and the system's FILE_ATTRIBUTE_* bits.
+// An entry of a folder listing: its name, the system's FILE_ATTRIBUTE_* bits, its size and the
+// time it was last written (100 ns units since 1601).
 struct FolderEntry {
     std::string name;
     std::uint32_t attributes = 0;
+    std::int64_t size = 0;
+    std::int64_t lastWrite = 0;
 };
 // Adds the entries matching the system's wildcard pattern ("C:\\folder\\*.lib"; the system also
 // matches short names) in the system's order, up to maxEntries in all. False when nothing matched or

@@ -193,7 +193,11 @@ bool ListFolder(const std::string& pattern, std::vector<FolderEntry>& entries, s
     do {
         if (entries.size() >= maxEntries)
             break;
-        entries.push_back(FolderEntry{Narrow(data.cFileName), data.dwFileAttributes});
+        entries.push_back(
+            FolderEntry{Narrow(data.cFileName), data.dwFileAttributes,
+                        static_cast<std::int64_t>((std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow),
+                        static_cast<std::int64_t>((std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+                                                  data.ftLastWriteTime.dwLowDateTime)});
     } while (::FindNextFileW(find.Get(), &data));
     return true;
 }

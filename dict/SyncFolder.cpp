@@ -2,17 +2,45 @@
 
 #include <algorithm>
 #include <climits>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <filesystem>
 #include <system_error>
 
 namespace fs = std::filesystem;
+#endif
+
+namespace {
+#ifdef _WIN32
+constexpr char kSeparator = '\\';
+#else
+constexpr char kSeparator = '/';
+#endif
+}  // namespace
 
 CDiskSyncFolder::CDiskSyncFolder(std::string folder) : m_folder(std::move(folder))
 {
     if (!m_folder.empty() && m_folder.back() != '/' && m_folder.back() != '\\')
-        m_folder += '/';
+        m_folder += kSeparator;
 }
 
+#ifdef _WIN32
+// Through base's file layer: the W functions, so a folder named beyond the code page is listed.
+bool CDiskSyncFolder::List(std::vector<FileInfo>& files)
+{
+    files.clear();
+    std::vector<pvbase::FolderEntry> entries;
+    if (!pvbase::ListFolder(m_folder + "*", entries))
+        return false;
+    for (pvbase::FolderEntry& entry : entries) {
+        if (entry.attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE))
+            continue;
+        files.push_back(FileInfo{std::move(entry.name), entry.size, entry.lastWrite});
+    }
+    return true;
+}
+#else
 bool CDiskSyncFolder::List(std::vector<FileInfo>& files)
 {
     files.clear();
@@ -36,6 +64,7 @@ bool CDiskSyncFolder::List(std::vector<FileInfo>& files)
     }
     return !error;
 }
+#endif
 
 bool CDiskSyncFolder::Read(const std::string& name, std::int64_t offset, std::int64_t length, std::string& bytes)
 {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -233,3 +234,26 @@ TEST(SyncLog, FilesThatAreNoLogsAreToldOnceAndPassedOver)
 }
 
 }  // namespace
+
+TEST(SyncLog, FolderNamedBeyondTheCodePageIsSharedAndItsSubfoldersPassedOver)
+{
+    TempFolder temp;
+    const std::string name = temp.Folder() + "/synchronizacja żółw";
+    ASSERT_TRUE(std::filesystem::create_directory(std::filesystem::u8path(name)));
+    ASSERT_TRUE(std::filesystem::create_directory(std::filesystem::u8path(name + "/" + SyncLogName(MakeId(9)))));
+    CDiskSyncFolder diskA(name), diskB(name);
+    CSyncStore a(diskA, MakeId(1));
+    ASSERT_TRUE(a.Open());
+    ASSERT_TRUE(a.Learn("żółw", 3));
+
+    std::vector<ISyncFolder::FileInfo> files;
+    ASSERT_TRUE(diskB.List(files));
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].name, SyncLogName(MakeId(1)));
+    std::string bytes;
+    ASSERT_TRUE(diskB.Read(files[0].name, 0, 1 << 20, bytes));
+    EXPECT_EQ(files[0].size, static_cast<std::int64_t>(bytes.size()));
+    CSyncStore b(diskB, MakeId(2));
+    ASSERT_TRUE(b.Open());
+    EXPECT_EQ(b.State().LearntCount("żółw"), 3u);
+}

@@ -9,6 +9,7 @@
 
 #include "dict/AutoLearnDictionary.h"
 #include "dict/CodePage.h"
+#include "tests/dict/autolearn/AutoLearnReference.h"
 #include "tests/support/TempFolder.h"
 
 #ifdef _WIN32
@@ -19,20 +20,6 @@
 #endif
 
 namespace {
-
-std::string RecordBytes(std::int32_t count, const std::string& text)
-{
-    unsigned char bytes[kAutoLearnRecordSize];
-    EncodeAutoLearnRecord(count, text, bytes);
-    return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
-}
-
-std::string MarkerBytes()
-{
-    unsigned char bytes[kAutoLearnRecordSize];
-    EncodeAutoLearnMarker(bytes);
-    return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
-}
 
 struct AnsiWord {
     unsigned codePage;

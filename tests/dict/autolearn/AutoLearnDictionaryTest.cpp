@@ -20,21 +20,6 @@
 
 namespace {
 
-std::string RecordBytes(std::int32_t count, const std::string& text)
-{
-    unsigned char bytes[kAutoLearnRecordSize];
-    EncodeAutoLearnRecord(count, text, bytes);
-    return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
-}
-
-// What a UTF-8 file starts with.
-std::string MarkerBytes()
-{
-    unsigned char bytes[kAutoLearnRecordSize];
-    EncodeAutoLearnMarker(bytes);
-    return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
-}
-
 class CFakeDictionaries : public IKnownWords {
 public:
     std::set<std::string> words;

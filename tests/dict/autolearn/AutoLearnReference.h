@@ -13,6 +13,20 @@
 #include "dict/AutoLearnRecord.h"
 #include "dict/AutoLearnWordRules.h"
 
+// The bytes of one record, and of the marker a UTF-8 file starts with.
+inline std::string RecordBytes(std::int32_t count, const std::string& text)
+{
+    unsigned char bytes[kAutoLearnRecordSize];
+    EncodeAutoLearnRecord(count, text, bytes);
+    return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
+}
+inline std::string MarkerBytes()
+{
+    unsigned char bytes[kAutoLearnRecordSize];
+    EncodeAutoLearnMarker(bytes);
+    return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
+}
+
 class CReferenceAutoLearn {
 public:
     ~CReferenceAutoLearn() { Close(); }

@@ -140,43 +140,45 @@ bool CSyncStore::Append(SyncRecord& record)
     return true;
 }
 
-bool CSyncStore::SetEntry(std::string_view dictionary, std::string_view key, std::string_view data)
+namespace {
+
+// A change of one keyed item (a dictionary entry or a setting): its value, or its deletion.
+SyncRecord KeyedChange(SyncKind kind, std::string_view first, std::string_view second, const std::string_view* value)
 {
     SyncRecord record;
-    record.kind = SyncKind::Entry;
-    record.first = dictionary;
-    record.second = key;
-    record.value = data;
+    record.kind = kind;
+    record.first = first;
+    record.second = second;
+    if (value)
+        record.value = *value;
+    else
+        record.deleted = true;
+    return record;
+}
+
+}  // namespace
+
+bool CSyncStore::SetEntry(std::string_view dictionary, std::string_view key, std::string_view data)
+{
+    SyncRecord record = KeyedChange(SyncKind::Entry, dictionary, key, &data);
     return Append(record);
 }
 
 bool CSyncStore::DeleteEntry(std::string_view dictionary, std::string_view key)
 {
-    SyncRecord record;
-    record.kind = SyncKind::Entry;
-    record.first = dictionary;
-    record.second = key;
-    record.deleted = true;
+    SyncRecord record = KeyedChange(SyncKind::Entry, dictionary, key, nullptr);
     return Append(record);
 }
 
 bool CSyncStore::SetSetting(std::string_view section, std::string_view key, std::string_view value)
 {
-    SyncRecord record;
-    record.kind = SyncKind::Setting;
-    record.first = section;
-    record.second = key;
-    record.value = value;
+    SyncRecord record = KeyedChange(SyncKind::Setting, section, key, &value);
     return Append(record);
 }
 
 bool CSyncStore::DeleteSetting(std::string_view section, std::string_view key)
 {
-    SyncRecord record;
-    record.kind = SyncKind::Setting;
-    record.first = section;
-    record.second = key;
-    record.deleted = true;
+    SyncRecord record = KeyedChange(SyncKind::Setting, section, key, nullptr);
     return Append(record);
 }
 

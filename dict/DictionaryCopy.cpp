@@ -8,14 +8,23 @@
 
 namespace {
 
-void TakeProperties(const CDictionaryFile& source, CDictionaryFile& copy)
+enum class CopyForm { Encrypted, Utf8 };
+
+void TakeProperties(const CDictionaryFile& source, CDictionaryFile& copy, CopyForm form)
 {
     copy.SetDescription(source.Description());
     copy.SetCaption(source.Caption());
     copy.SetType(source.Type());
     copy.SetEditFlags(source.EditFlags());
-    copy.SetEncrypted(true);
-    copy.SetCaptionHeader(false);
+    if (form == CopyForm::Encrypted) {
+        copy.SetEncrypted(true);
+        copy.SetCaptionHeader(false);
+        return;
+    }
+    copy.SetEncrypted(source.IsEncrypted());
+    copy.SetCaptionHeader(source.HasCaptionHeader());
+    copy.SetKeyCode(CODE_UTF8);
+    copy.SetDataCode(CODE_UTF8);
 }
 
 // Adds the entries together: one at a time, each would move the rows behind its place.
@@ -35,9 +44,7 @@ bool CopyEntries(CDictionaryFile& source, CDictionaryFile& copy)
     return copy.AddStoredEntries(std::move(entries));
 }
 
-}  // namespace
-
-bool CopyEncrypted(const std::string& sourcePath, const std::string& targetPath, const CCodePage& codePage)
+bool CopyInForm(const std::string& sourcePath, const std::string& targetPath, const CCodePage& codePage, CopyForm form)
 {
     if (targetPath.empty())
         return false;
@@ -51,7 +58,7 @@ bool CopyEncrypted(const std::string& sourcePath, const std::string& targetPath,
         CDictionaryFile copy(codePage);
         ok = copy.Open(part);
         if (ok) {
-            TakeProperties(source, copy);
+            TakeProperties(source, copy, form);
             ok = CopyEntries(source, copy) && copy.WriteInfo();
         }
     }
@@ -60,4 +67,16 @@ bool CopyEncrypted(const std::string& sourcePath, const std::string& targetPath,
         return true;
     pvbase::RemoveFileIfExists(part);
     return false;
+}
+
+}  // namespace
+
+bool CopyEncrypted(const std::string& sourcePath, const std::string& targetPath, const CCodePage& codePage)
+{
+    return CopyInForm(sourcePath, targetPath, codePage, CopyForm::Encrypted);
+}
+
+bool CopyAsUtf8(const std::string& sourcePath, const std::string& targetPath, const CCodePage& codePage)
+{
+    return CopyInForm(sourcePath, targetPath, codePage, CopyForm::Utf8);
 }

@@ -1,6 +1,6 @@
 #pragma once
-// The scrambled copy of a dictionary: the same entries and properties in a file whose keys and
-// data are stored scrambled.
+// Copies of a dictionary in another stored form: the same entries and properties in a file whose
+// keys and data are stored scrambled, or as UTF-8.
 
 #include <string>
 
@@ -13,3 +13,8 @@
 // cannot be opened (nothing is written then) or the copy cannot be made.
 bool CopyEncrypted(const std::string& sourcePath, const std::string& targetPath,
                    const CCodePage& codePage = SystemCodePage());
+
+// The same entries and properties with keys and data stored as UTF-8 (scrambled when the source
+// is): what an ANSI file becomes to hold text beyond its code page. Written and moved as above.
+bool CopyAsUtf8(const std::string& sourcePath, const std::string& targetPath,
+                const CCodePage& codePage = SystemCodePage());

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <utility>
 
+#include "base/Utf8Text.h"
 #include "dict/CodePageMirror.h"
 #include "dict/ScramblingFileStrategy.h"
 #include "dict/Utf8Case.h"
@@ -125,7 +126,8 @@ bool CDictionaryFile::Open(const std::string& path, bool readOnly)
     m_search.Unplace();
 
     // A new file (nothing in it yet) keeps what the user enters whole: UTF-8.
-    if (m_info.GetSize() == 0 && m_data.GetSize() == 0) {
+    m_isNew = m_info.GetSize() == 0 && m_data.GetSize() == 0;
+    if (m_isNew) {
         m_keyCode = CODE_UTF8;
         m_dataCode = CODE_UTF8;
     }
@@ -137,9 +139,9 @@ bool CDictionaryFile::Open(const std::string& path, bool readOnly)
 
 void CDictionaryFile::ReleaseStorage(bool commit)
 {
-    m_search.StorageReleased();
     if (m_storage && commit && !m_readOnly)
-        m_storage->Commit();
+        CommitStorage();
+    m_search.StorageReleased();
     m_info = c4_View();
     m_data = c4_View();
     m_rankColumn = -1;
@@ -173,6 +175,10 @@ bool CDictionaryFile::Commit()
 
 bool CDictionaryFile::CommitStorage()
 {
+    // A new file's first entries go with its properties: a file without them is read as ANSI,
+    // and those entries would come back garbled.
+    if (m_isNew && m_info.GetSize() == 0 && m_data.GetSize() > 0)
+        StoreInfoRows();
     m_search.Committed();
     if (m_storage->Commit()) {
         m_commitFault = pvbase::FileFault::None;
@@ -219,6 +225,12 @@ bool CDictionaryFile::WriteInfo()
         m_commitFault = m_open ? pvbase::FileFault::ReadOnly : pvbase::FileFault::Other;
         return false;
     }
+    const bool stored = StoreInfoRows();
+    return CommitStorage() && stored;
+}
+
+bool CDictionaryFile::StoreInfoRows()
+{
     auto write = [this](const char* name, std::string_view value) {
         const int row = m_info.Find(pProp[name]);
         if (row >= 0)
@@ -235,7 +247,7 @@ bool CDictionaryFile::WriteInfo()
         ok = write(kCaptionProp, EncodeProperty(m_caption, stored)) && ok;
     if (!m_description.empty())
         ok = write(kDescriptionProp, EncodeProperty(m_description, stored)) && ok;
-    return CommitStorage() && ok;
+    return ok;
 }
 
 // Texts of DBINFO are in the keys' encoding: UTF-8 in a file of UTF-8 keys, else ANSI (a UTF-16
@@ -330,6 +342,20 @@ void CDictionaryFile::EncodeKey(std::string_view key, std::string& out)
 void CDictionaryFile::EncodeData(std::string_view data, std::string& out)
 {
     m_codec.Encode(m_dataCode, m_encrypted != 0, data, out);
+}
+
+bool CDictionaryFile::CanHold(std::string_view text) const
+{
+    const CCodePage& ansi = m_codec.CodePage();
+    const bool ansiKeys = NormalizeEntryTextCode(m_keyCode) == CODE_ANSI;
+    const bool ansiData = NormalizeEntryTextCode(m_dataCode) == CODE_ANSI;
+    if ((!ansiKeys && !ansiData) || ansi.IsUtf8())
+        return true;
+    std::u16string wide;
+    Utf8ToUtf16(text, wide);
+    std::string bytes;
+    int lacking = 0;
+    return wide.empty() || (ansi.FromUtf16Counted(wide, bytes, lacking) && lacking == 0);
 }
 
 bool CDictionaryFile::ReadStoredEntry(int row, std::string_view& key, std::string_view& data) const
@@ -431,7 +457,7 @@ int CDictionaryFile::FindStoredKey(std::string_view key)
     return m_data.Find(pKey[m_encoded]);
 }
 
-bool CDictionaryFile::RemoveEntry(std::string_view key)
+bool CDictionaryFile::RemoveEntry(std::string_view key, EditCommit commit)
 {
     if (!m_open || m_readOnly)
         return false;
@@ -441,10 +467,11 @@ bool CDictionaryFile::RemoveEntry(std::string_view key)
     m_search.EntriesChanged();
     if (!m_data.RemoveAt(row))
         return false;
-    return CommitStorage();
+    return commit == EditCommit::Later || CommitStorage();
 }
 
-bool CDictionaryFile::ReplaceEntry(std::string_view oldKey, std::string_view newKey, std::string_view newData)
+bool CDictionaryFile::ReplaceEntry(std::string_view oldKey, std::string_view newKey, std::string_view newData,
+                                   EditCommit commit)
 {
     if (!m_open || m_readOnly)
         return false;
@@ -458,5 +485,5 @@ bool CDictionaryFile::ReplaceEntry(std::string_view oldKey, std::string_view new
     m_search.EntriesChanged();
     if (!m_data.SetAt(row, pKey[m_encoded] + pData[m_encodedData]))
         return false;
-    return CommitStorage();
+    return commit == EditCommit::Later || CommitStorage();
 }

@@ -116,10 +116,14 @@ public:
     std::size_t RankIndexBytes() const { return m_search.RankIndexBytes(); }
     // Reads every rank now (a few milliseconds per million rows), so that no first search pays it.
     void SumUpRanks() { m_search.SumUpRanks(); }
+    // Whether an edit commits at once, or leaves it to a Commit after many (each commit writes
+    // the whole file).
+    enum class EditCommit { Now, Later };
     // Removes the first entry whose key equals this one (ASCII case ignored) and commits.
-    bool RemoveEntry(std::string_view key);
+    bool RemoveEntry(std::string_view key, EditCommit commit = EditCommit::Now);
     // Overwrites key and data of the first entry whose key equals oldKey, in place, and commits.
-    bool ReplaceEntry(std::string_view oldKey, std::string_view newKey, std::string_view newData);
+    bool ReplaceEntry(std::string_view oldKey, std::string_view newKey, std::string_view newData,
+                      EditCommit commit = EditCommit::Now);
     int CountEntries() const;
     // Searches from now on a read-only copy of the entries in memory (dict/CodePageMirror.h): keys
     // and data plain UTF-8, sorted as the storage sorts them (or, with a "shown" column beside the
@@ -141,6 +145,8 @@ public:
     // The stored form of a key: the entries are sorted by these.
     void EncodeKey(std::string_view key, std::string& out);
     void EncodeData(std::string_view data, std::string& out);
+    // Whether the text is stored without loss: an ANSI file lacks the characters its code page lacks.
+    bool CanHold(std::string_view text) const;
 
     // Caption, else the file name of the path, else "UNKNOWN DICTIONARY".
     std::string DisplayName() const;
@@ -188,6 +194,7 @@ private:
     const std::string& EncodeProperty(std::string_view text, std::string& out);
     void ReleaseStorage(bool commit);
     bool CommitStorage();
+    bool StoreInfoRows();
     int FindStoredKey(std::string_view key);
 
     CEntryTextCodec m_codec;
@@ -196,6 +203,7 @@ private:
     std::unique_ptr<c4_FileStrategy> m_mirrorStrategy;  // of a copy in memory (AdoptMirror)
     const unsigned char* m_fold;                        // the order of the keys: the storage's, or the mirror's
     bool m_capitalsMirror = false;
+    bool m_isNew = false;  // nothing was in the file when it was opened
     std::unique_ptr<c4_Storage> m_storage;
     c4_View m_info;
     c4_View m_data;

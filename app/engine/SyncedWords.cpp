@@ -9,6 +9,7 @@
 #include "base/FileIo.h"
 #include "config/ProfileText.h"
 #include "dict/AutoLearnDictionary.h"
+#include "dict/DictionaryCopy.h"
 #include "dict/DictionaryFile.h"
 
 const char* const CSyncedWords::kSyncedDictionaries[2] = {"UserDictionary.lib", "UserShortHands.lib"};
@@ -388,37 +389,63 @@ bool CSyncedWords::ApplyEntries()
     return written;
 }
 
+// An ANSI file that cannot hold a merged text (another PC's script) becomes UTF-8 first: stored
+// with its characters lost, the entry would differ from the merge again at every start.
+bool CSyncedWords::OpenToWrite(const std::string& path, const std::map<std::string, const std::string*>& changes,
+                               CDictionaryFile& file) const
+{
+    if (!FileExists(path) || !file.Open(path) || file.IsReadOnly())
+        return false;
+    const bool fits = std::all_of(changes.begin(), changes.end(), [&](const auto& change) {
+        return file.CanHold(change.first) && (!change.second || file.CanHold(*change.second));
+    });
+    if (fits)
+        return true;
+    file.Close();
+    return CopyAsUtf8(path, path) && file.Open(path) && !file.IsReadOnly();
+}
+
 bool CSyncedWords::WriteEntries(const std::string& name, const std::map<std::string, const std::string*>& changes)
 {
     const auto known = m_known.find(name);
     if (known == m_known.end() || changes.empty())
         return false;
     CDictionaryFile file;
-    if (!FileExists(DictionaryPath(name)) || !file.Open(DictionaryPath(name)) || file.IsReadOnly()) {
+    if (!OpenToWrite(DictionaryPath(name), changes, file)) {
         m_problems.push_back({DictionaryPath(name), "the merged entries cannot be written there"});
         return false;
     }
-    bool written = false;
+    // Every change first, then one commit: a commit writes the whole file.
+    using Commit = CDictionaryFile::EditCommit;
     Entries& entries = known->second;
+    Entries written = entries;
+    CStoredEntries added;
+    std::string storedKey, storedData;
     for (const auto& [key, data] : changes) {
         const auto local = entries.find(key);
-        bool done = false;
-        if (!data)
-            done = local == entries.end() || file.RemoveEntry(key);
-        else if (local != entries.end())
-            done = local->second == *data || file.ReplaceEntry(key, key, *data);
-        else
-            done = file.AddEntry(key, *data) && file.Commit();
-        if (!done)
-            continue;  // the file keeps its entry; the next change or start tries again
-        written = true;
-        if (data)
-            entries[key] = *data;
-        else if (local != entries.end())
-            entries.erase(local);
+        if (!data) {
+            if (local == entries.end() || file.RemoveEntry(key, Commit::Later))
+                written.erase(key);
+        } else if (local == entries.end()) {
+            file.EncodeKey(key, storedKey);
+            file.EncodeData(*data, storedData);
+            if (storedKey.empty())
+                continue;  // no key the file can hold
+            added.Add(storedKey, storedData);
+            written[key] = *data;
+        } else if (local->second == *data || file.ReplaceEntry(key, key, *data, Commit::Later)) {
+            written[key] = *data;
+        }
+    }
+    if ((added.Size() > 0 && !file.AddStoredEntries(std::move(added))) || !file.Commit()) {
+        // The file keeps its entries; the next change or start tries again.
+        m_problems.push_back({DictionaryPath(name), "the merged entries cannot be written there"});
+        return false;
     }
     file.Close();
-    return written;
+    const bool changed = written != entries;
+    entries = std::move(written);
+    return changed;
 }
 
 // ---------------------------------------------------------------------------------------------

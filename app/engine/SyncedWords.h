@@ -20,6 +20,7 @@
 #include "dict/SyncStore.h"
 
 class CAutoLearnDictionary;
+class CDictionaryFile;
 
 class CSyncedWords {
 public:
@@ -71,6 +72,8 @@ private:
 
     std::string DictionaryPath(const std::string& name) const;
     bool ReadDictionary(const std::string& name, Entries& entries) const;
+    bool OpenToWrite(const std::string& path, const std::map<std::string, const std::string*>& changes,
+                     CDictionaryFile& file) const;
     // Writes the changes into the file and the known entries; true when the file changed.
     bool WriteEntries(const std::string& name, const std::map<std::string, const std::string*>& changes);
     void RecordLocalEntries(bool folderIsNew);

@@ -3,6 +3,8 @@
 // them, a tenth of the entries edited on another), and the merge of that written as one PC's log.
 // Both are opened side by side, alternately; the median of the runs is given.
 // Usage: bench_sync WORK_FOLDER [RUNS]
+//        bench_sync --write FOLDER   only writes the three PCs' logs there (scripts/bench-sync-startup.sh
+//                                    times the program's start-up with them)
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -72,9 +74,11 @@ void WriteSyncFolder(const std::string& folder)
             pcs[(i + 2) % 3]->Learn(Word(i), 1);
     }
     for (int i = 0; i < kEntries; ++i)
-        pcs[i % 3]->SetEntry(i % 4 ? "User.lib" : "Shorthands.lib", Word(i * 7), "data of entry " + Word(i));
+        pcs[i % 3]->SetEntry(i % 4 ? "UserDictionary.lib" : "UserShortHands.lib", Word(i * 7),
+                             "data of entry " + Word(i));
     for (int i = 0; i < kEntries; i += 10)
-        pcs[(i + 1) % 3]->SetEntry(i % 4 ? "User.lib" : "Shorthands.lib", Word(i * 7), "edited " + Word(i));
+        pcs[(i + 1) % 3]->SetEntry(i % 4 ? "UserDictionary.lib" : "UserShortHands.lib", Word(i * 7),
+                                   "edited " + Word(i));
 }
 
 // The same merged words as one PC's own log.
@@ -120,8 +124,13 @@ double TimeOpen(const std::string& folder, std::size_t& items)
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: bench_sync WORK_FOLDER [RUNS]\n");
+        std::fprintf(stderr, "usage: bench_sync WORK_FOLDER [RUNS] | --write FOLDER\n");
         return 2;
+    }
+    if (std::string(argv[1]) == "--write" && argc == 3) {
+        std::filesystem::create_directories(argv[2]);
+        WriteSyncFolder(argv[2]);
+        return 0;
     }
     const std::string work = argv[1];
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 9;

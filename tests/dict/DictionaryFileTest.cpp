@@ -235,6 +235,25 @@ TEST(DictionaryFileInfo, MissingRowsReadAsDefaultsAndTheFileNameNamesIt)
     EXPECT_EQ(dictionary.Path(), "");
 }
 
+TEST(DictionaryFileInfo, ANewFilesFirstEntriesReadBackWholeWithoutItsPropertiesWritten)
+{
+    TempFolder temp;
+    const std::string path = temp.File("new.lib");
+    const std::string key = "\xD0\xBB\xD0\xB0\xC3\xBC";  // Cyrillic and a Latin letter
+    {
+        CDictionaryFile dictionary(cp1252);
+        ASSERT_TRUE(dictionary.Open(path));
+        ASSERT_TRUE(dictionary.AddEntry(key, "d\xC3\xBC"));
+        ASSERT_TRUE(dictionary.Commit());
+    }
+    CDictionaryFile dictionary(cp1252);
+    ASSERT_TRUE(dictionary.Open(path, true));
+    std::string readKey, readData;
+    ASSERT_TRUE(dictionary.ReadEntry(0, readKey, readData));
+    EXPECT_EQ(readKey, key);
+    EXPECT_EQ(readData, "d\xC3\xBC");
+}
+
 TEST(DictionaryFileInfo, WritingTwiceKeepsOneRowPerPropertyAndReadsBack)
 {
     TempFolder temp;

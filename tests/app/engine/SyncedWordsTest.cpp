@@ -10,6 +10,7 @@
 #include "app/engine/SyncedWords.h"
 #include "dict/AutoLearnDictionary.h"
 #include "dict/DictionaryFile.h"
+#include "dict/EntryText.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -54,6 +55,15 @@ struct Pc {
         return "(none)";
     }
 };
+
+// The merge's entries of one dictionary, as a PC sees them.
+std::size_t CountEntriesOf(const Pc& pc, const std::string& dictionary)
+{
+    std::size_t count = 0;
+    pc.sync->Store()->State().ForEachEntry(
+        [&](std::string_view name, std::string_view, const std::string&) { count += name == dictionary; });
+    return count;
+}
 
 class SyncedWordsTest : public ::testing::Test {
 protected:
@@ -119,6 +129,41 @@ TEST_F(SyncedWordsTest, ShorthandEntriesTravelBothWaysAndDeletionsStay)
     EXPECT_EQ("(none)", a.Shorthand("brb"));
     ASSERT_TRUE(a.Start(folder));
     EXPECT_EQ("(none)", a.Shorthand("brb"));
+}
+
+TEST_F(SyncedWordsTest, AnAnsiFileBecomesUtf8ForAnotherScriptAndDoesNotGrowAtRestarts)
+{
+    Pc a(root.Folder(), "a"), b(root.Folder(), "b");
+    {
+        CDictionaryFile file;  // B's shorthands from before UTF-8 files
+        ASSERT_TRUE(file.Open(b.ShorthandsPath()));
+        file.SetKeyCode(CODE_ANSI);
+        file.SetDataCode(CODE_ANSI);
+        ASSERT_TRUE(file.WriteInfo());
+        ASSERT_TRUE(file.AddEntry("caf\xC3\xA9", "coffee"));
+        ASSERT_TRUE(file.Commit());
+    }
+    const std::string key = "\xD0\xBF\xD0\xBA", expansion = "\xD0\xBF\xD0\xBE\xD0\xBA\xD0\xB0";
+    ASSERT_TRUE(a.Start(folder));
+    {
+        CDictionaryFile file;
+        ASSERT_TRUE(file.Open(a.ShorthandsPath()));
+        ASSERT_TRUE(file.AddEntry(key, expansion));
+        ASSERT_TRUE(file.Commit());
+    }
+    a.sync->RecordDictionaryEdits();
+    ASSERT_TRUE(b.Start(folder));
+    EXPECT_EQ(expansion, b.Shorthand(key));
+    EXPECT_EQ("coffee", b.Shorthand("caf\xC3\xA9"));
+    for (int restart = 0; restart < 2; ++restart) {
+        ASSERT_TRUE(b.Start(folder));
+        ASSERT_TRUE(a.Start(folder));
+    }
+    CDictionaryFile file;
+    ASSERT_TRUE(file.Open(b.ShorthandsPath(), true));
+    EXPECT_EQ(CODE_UTF8, file.KeyCode());
+    EXPECT_EQ(2, file.CountEntries());
+    EXPECT_EQ(2u, CountEntriesOf(a, "UserShortHands.lib"));
 }
 
 TEST_F(SyncedWordsTest, SharedSettingsTravelAndLocalOnesStay)

@@ -146,6 +146,9 @@ LRESULT CEngineHost::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             ApplySettings();
             FollowSyncFolder();
             return 0;
+        case WM_ENGINE_SYNC_PREPARED:
+            TakeUpSync(m_sync.OnPrepared(wParam));
+            return 0;
         case WM_ENGINE_RELOAD_DICTIONARIES:
             m_sync.RecordDictionaryEdits();
             LoadDictionaries();

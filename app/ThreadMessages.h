@@ -39,6 +39,9 @@
 // Key gate -> engine window (posted): keys the engine did not take up in time were answered by the
 // gate; the engine takes them over (CKeyGate::TakeAnsweredKeys) before any later key.
 #define WM_ENGINE_KEYS_ANSWERED (WM_APP + 12)
+// Sync folder's reading thread -> engine window (posted): the logs are read (CSyncHandOver::
+// OnPrepared); wParam the reading's serial, so a reading given up on is ignored.
+#define WM_ENGINE_SYNC_PREPARED (WM_APP + 13)
 
 // Engine window -> itself (posted), beside the hook's WM_HOOK_KEY (WM_USER + 1003).
 // Run the searches the keys queued (CCompletionEngine::SearchTyped).

@@ -30,7 +30,8 @@ export LANG=C.UTF-8
 unset LC_ALL
 printf '[Others]\r\nstrSyncFolder=%s\r\n' "$(winepath -w "$work/sync")" >"$work/synced/Config.ini"
 # The first start with the folder writes the merge into B's local files; A gets the same files.
-wine "$build/bin/startup_bench.exe" "$(winepath -w "$work/synced")" "$(winepath -w "$work/synced")" 1 >/dev/null
+PV_BENCH_LINGER_MS=30000 wine "$build/bin/startup_bench.exe" "$(winepath -w "$work/synced")" \
+  "$(winepath -w "$work/synced")" 0 >/dev/null
 for file in AutoLearn.dic AutoLearn.use UserDictionary.lib UserShortHands.lib; do
   [ -f "$work/synced/Libs/$file" ] && cp "$work/synced/Libs/$file" "$work/local/Libs/"
 done
@@ -38,3 +39,12 @@ echo "local files: $(cd "$work/local/Libs" && ls -l | awk 'NR > 1 { printf "%s %
 echo "sync folder: $(ls "$work/sync" | wc -l) logs, $(du -sb "$work/sync" | cut -f1) bytes"
 echo "A: the words local; B: the same with the sync folder"
 wine "$build/bin/startup_bench.exe" "$(winepath -w "$work/local")" "$(winepath -w "$work/synced")" "$runs"
+# B once more with the engine's work log: when after loading began the merge was taken up (the
+# logs are read on a thread of their own meanwhile), and how long the engine thread spent on it.
+export PV_ENGINE_LOG
+PV_ENGINE_LOG=$(winepath -w "$work/engine.log")
+PV_BENCH_LINGER_MS=5000 wine "$build/bin/startup_bench.exe" "$(winepath -w "$work/synced")" \
+  "$(winepath -w "$work/synced")" 0 >/dev/null
+awk -F'\t' '$2 == "message" && $3 == 32769 { load = $1; loadTook = $5 }
+  $2 == "message" && $3 == 32781 { printf "B, engine thread: loading %.0f ms; the merge taken up %.0f ms after loading began, in %.0f ms\n", loadTook / 1000, ($1 - load) / 1000, $5 / 1000 }' \
+  "$work/engine.log"

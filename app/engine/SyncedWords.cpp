@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <set>
+#include <unordered_map>
 
 #include "base/FileIo.h"
 #include "config/ProfileText.h"
@@ -125,32 +126,53 @@ CSyncedWords::~CSyncedWords()
 // ---------------------------------------------------------------------------------------------
 // Opening and closing
 
+std::unique_ptr<CSyncedWords::Opening> CSyncedWords::Prepare(const std::string& programDirectory,
+                                                             const std::string& folder,
+                                                             std::unique_ptr<ISyncFolder> folderForTests)
+{
+    auto opening = std::make_unique<Opening>();
+    opening->folder = folder;
+    if (folder.empty())
+        return opening;
+    SyncPcId own;
+    LoadOrMakeSyncPcId(programDirectory + kPcIdFile, own);
+    opening->syncFolder = folderForTests ? std::move(folderForTests) : std::make_unique<CDiskSyncFolder>(folder);
+    opening->store = std::make_unique<CSyncStore>(*opening->syncFolder, own);
+    SyncClock lastClock;
+    opening->ranBefore = LoadRunState(programDirectory, opening->lastFolder, lastClock);
+    opening->store->Observe(lastClock);
+    if (!opening->store->Open()) {
+        opening->problems.push_back({opening->store->OwnLogName(), "the sync folder cannot be written: " + folder});
+        if (!opening->store->IsWritable() && opening->store->State().ItemCount() == 0) {
+            opening->store.reset();
+            opening->syncFolder.reset();
+        }
+    }
+    return opening;
+}
+
 bool CSyncedWords::Open(const std::string& folder, CAutoLearnDictionary& autoLearn, const SettingsRecord& settings,
                         Outcome& outcome, std::unique_ptr<ISyncFolder> folderForTests)
+{
+    return Complete(Prepare(m_programDirectory, folder, std::move(folderForTests)), autoLearn, settings, outcome);
+}
+
+bool CSyncedWords::Complete(std::unique_ptr<Opening> opening, CAutoLearnDictionary& autoLearn,
+                            const SettingsRecord& settings, Outcome& outcome)
 {
     Close();
     outcome = Outcome();
     m_settings = settings;
-    if (folder.empty())
+    if (!opening)
         return false;
-    SyncPcId own;
-    LoadOrMakeSyncPcId(m_programDirectory + kPcIdFile, own);
-    m_syncFolder = folderForTests ? std::move(folderForTests) : std::make_unique<CDiskSyncFolder>(folder);
-    m_store = std::make_unique<CSyncStore>(*m_syncFolder, own);
-    std::string lastFolder;
-    SyncClock lastClock;
-    const bool ranBefore = LoadRunState(lastFolder, lastClock);
-    m_store->Observe(lastClock);
-    if (!m_store->Open()) {
-        m_problems.push_back({m_store->OwnLogName(), "the sync folder cannot be written: " + folder});
-        if (!m_store->IsWritable() && m_store->State().ItemCount() == 0) {
-            m_store.reset();
-            m_syncFolder.reset();
-            return false;
-        }
-    }
-    m_folder = folder;
-    const bool folderIsNew = !ranBefore || lastFolder != folder;
+    for (SyncProblem& problem : opening->problems)
+        m_problems.push_back(std::move(problem));
+    if (!opening->store)
+        return false;
+    m_syncFolder = std::move(opening->syncFolder);
+    m_store = std::move(opening->store);
+    m_folder = opening->folder;
+    const bool folderIsNew = !opening->ranBefore || opening->lastFolder != m_folder;
 
     for (const char* name : kSyncedDictionaries)
         ReadDictionary(name, m_known[name]);
@@ -177,10 +199,10 @@ void CSyncedWords::Close()
     m_folder.clear();
 }
 
-bool CSyncedWords::LoadRunState(std::string& folder, SyncClock& clock) const
+bool CSyncedWords::LoadRunState(const std::string& programDirectory, std::string& folder, SyncClock& clock)
 {
     std::string text;
-    if (!pvbase::ReadWholeFile(m_programDirectory + kStateFile, text))
+    if (!pvbase::ReadWholeFile(programDirectory + kStateFile, text))
         return false;
     // Line 1: the folder; line 2: the highest clock's wall time and counter.
     const std::size_t end = text.find('\n');
@@ -274,10 +296,21 @@ void CSyncedWords::RecordLocalWords(CAutoLearnDictionary& autoLearn)
 void CSyncedWords::ApplyWords(CAutoLearnDictionary& autoLearn)
 {
     const CSyncState& state = m_store->State();
+    // The local counts in one hash map first: a hundred thousand words are compared at each start.
+    std::unordered_map<std::string_view, std::int32_t> local;
+    local.reserve(autoLearn.Records().size());
+    for (const AutoLearnRecord& record : autoLearn.Records())
+        local.emplace(record.text, record.count);
+    std::vector<std::pair<std::string, std::int32_t>> counts;  // set after the walk: setting may add records
     state.ForEachLearntWord([&](std::string_view word, std::uint64_t count) {
-        if (autoLearn.CountOf(word) != ClampedCount(count))
-            autoLearn.SetCount(word, ClampedCount(count));
+        const auto found = local.find(word);
+        const std::int32_t known = found != local.end() ? found->second : autoLearn.CountOf(word);
+        if (known != ClampedCount(count))
+            counts.emplace_back(word, ClampedCount(count));
     });
+    local.clear();
+    for (const auto& [word, count] : counts)
+        autoLearn.SetCount(word, count);
     // Forgotten elsewhere; a word the merge has simply not seen yet (a log half delivered) stays.
     std::vector<std::string> forgotten;
     for (const AutoLearnRecord& record : autoLearn.Records())

@@ -44,6 +44,22 @@ public:
     // seen are. folderForTests replaces the disk folder. False when the folder cannot be used.
     bool Open(const std::string& folder, CAutoLearnDictionary& autoLearn, const SettingsRecord& settings,
               Outcome& outcome, std::unique_ptr<ISyncFolder> folderForTests = nullptr);
+
+    // Open in two steps. Reading every PC's log takes a while with many words, and touches
+    // nothing but the sync folder and this PC's id and last run's state: Prepare may run on a
+    // thread of its own. Complete takes it up where the local files are used (the engine thread).
+    struct Opening {
+        std::string folder;
+        std::unique_ptr<ISyncFolder> syncFolder;
+        std::unique_ptr<CSyncStore> store;  // null: the folder cannot be used
+        bool ranBefore = false;
+        std::string lastFolder;
+        std::vector<SyncProblem> problems;
+    };
+    static std::unique_ptr<Opening> Prepare(const std::string& programDirectory, const std::string& folder,
+                                            std::unique_ptr<ISyncFolder> folderForTests = nullptr);
+    bool Complete(std::unique_ptr<Opening> opening, CAutoLearnDictionary& autoLearn, const SettingsRecord& settings,
+                  Outcome& outcome);
     // Off: the merged state stays in the local files.
     void Close();
     bool IsOpen() const { return m_store != nullptr; }
@@ -85,7 +101,7 @@ private:
     bool ApplySettings();
     Outcome ApplyChanges(const std::vector<SyncChange>& changes, CAutoLearnDictionary& autoLearn);
     void SaveRunState() const;
-    bool LoadRunState(std::string& folder, SyncClock& clock) const;
+    static bool LoadRunState(const std::string& programDirectory, std::string& folder, SyncClock& clock);
 
     std::string m_programDirectory;
     std::string m_folder;

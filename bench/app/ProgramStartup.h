@@ -18,8 +18,8 @@ struct ProgramStartup {
 };
 
 // Starts FOLDER\Pennivox.exe, waits until its prompt takes the title that ends loading, reads
-// its memory and closes it again.
-inline ProgramStartup StartProgram(const std::string& folder)
+// its memory and closes it again (lingerMs later: work that goes on after loading).
+inline ProgramStartup StartProgram(const std::string& folder, DWORD lingerMs = 0)
 {
     ProgramStartup result;
     std::string command = "\"" + folder + "\\Pennivox.exe\"";
@@ -45,6 +45,8 @@ inline ProgramStartup StartProgram(const std::string& folder)
         if (WaitForSingleObject(info.hProcess, 5) == WAIT_OBJECT_0)
             break;
     }
+    if (result.ms >= 0)
+        Sleep(lingerMs);
     StopProgram(info, prompt, 15000);
     return result;
 }

@@ -166,6 +166,27 @@ TEST_F(SyncedWordsTest, AnAnsiFileBecomesUtf8ForAnotherScriptAndDoesNotGrowAtRes
     EXPECT_EQ(2u, CountEntriesOf(a, "UserShortHands.lib"));
 }
 
+TEST_F(SyncedWordsTest, AWordLearntWhileTheLogsAreReadOnAnotherThreadIsCountedOnce)
+{
+    Pc a(root.Folder(), "a"), b(root.Folder(), "b");
+    ASSERT_TRUE(a.Start(folder));
+    a.Type("zorbly");
+    a.Type("zorbly");
+    ASSERT_TRUE(b.Start(folder));
+    b.sync.reset();
+
+    // B's next start: the logs are read, B learns the word meanwhile, then the store is taken up
+    // and the word learnt meanwhile recorded, as the program's hand-over does.
+    auto opening = CSyncedWords::Prepare(b.directory, folder);
+    ASSERT_NE(LearnOutcome::NotLearnt, b.autoLearn.Learn("zorbly "));
+    b.sync = std::make_unique<CSyncedWords>(b.directory);
+    ASSERT_TRUE(b.sync->Complete(std::move(opening), b.autoLearn, b.settings, b.outcome));
+    b.sync->RecordLearnt("zorbly", b.autoLearn);
+    EXPECT_EQ(3, b.autoLearn.CountOf("zorbly"));
+    a.Refresh();
+    EXPECT_EQ(3, a.autoLearn.CountOf("zorbly"));
+}
+
 TEST_F(SyncedWordsTest, SharedSettingsTravelAndLocalOnesStay)
 {
     Pc a(root.Folder(), "a"), b(root.Folder(), "b");

@@ -102,8 +102,10 @@ bool CSyncState::ApplyCount(std::uint16_t pc, const SyncRecord& record)
     // An epoch tells of a forgetting as well as its record does: a PC that sees only the count of
     // another (or its own, after a restart) still knows that the counts before it are gone.
     if (found->second.forgotten < record.epoch) {
-        if (record.kind == SyncKind::LearntWord)
+        if (record.kind == SyncKind::LearntWord) {
             NotePairsOf(record.first);
+            m_forgottenWords += found->second.forgotten.IsZero() ? 1 : 0;
+        }
         found->second.forgotten = record.epoch;
     }
     if (own == counts.end())
@@ -125,6 +127,7 @@ bool CSyncState::ApplyForget(const SyncPcId& pc, const SyncRecord& record)
         found = m_counters.emplace(std::move(key), Counter()).first;
     Note(found->first);
     NotePairsOf(record.first);
+    m_forgottenWords += found->second.forgotten.IsZero() ? 1 : 0;
     found->second.forgotten = stamp;
     return true;
 }

@@ -44,6 +44,8 @@ public:
     // The latest forgetting of a word (of either word of a pair), zero when there was none.
     SyncStamp Forgotten(std::string_view word) const;
     SyncStamp PairForgotten(std::string_view first, std::string_view second) const;
+    // How many words were ever forgotten: none spares a start the look at every local word.
+    std::size_t ForgottenWordCount() const { return m_forgottenWords; }
     // A PC's count of a word (second empty) or pair since the current forgetting: what that PC
     // goes on counting from.
     std::uint64_t CountOf(const SyncPcId& pc, std::string_view first, std::string_view second = {}) const;
@@ -112,7 +114,8 @@ private:
     std::unordered_map<std::string, Counter> m_counters;
     std::vector<SyncPcId> m_pcs;
     std::map<SyncPcId, std::uint16_t> m_pcIndex;
-    std::uint16_t m_lastPc = 0xFFFF;  // the index asked for last: records come log by log
+    std::uint16_t m_lastPc = 0xFFFF;
+    std::size_t m_forgottenWords = 0;  // the index asked for last: records come log by log
     bool m_tracking = false;
     std::unordered_map<std::string, Snapshot> m_before;
 };

@@ -312,6 +312,8 @@ void CSyncedWords::ApplyWords(CAutoLearnDictionary& autoLearn)
     for (const auto& [word, count] : counts)
         autoLearn.SetCount(word, count);
     // Forgotten elsewhere; a word the merge has simply not seen yet (a log half delivered) stays.
+    if (state.ForgottenWordCount() == 0)
+        return;
     std::vector<std::string> forgotten;
     for (const AutoLearnRecord& record : autoLearn.Records())
         if (state.LearntCount(record.text) == 0 && !state.Forgotten(record.text).IsZero())

@@ -35,6 +35,9 @@ public:
     void Render(const PromptState& state);
 
     const CPromptList& List() const { return m_list; }
+    // Hidden until the engine shows it again; states that arrive while a window of this program
+    // (a dialog, a message box, the tray menu) is in front leave it hidden.
+    void Hide();
     void PlacePreview();
 
 protected:
@@ -48,7 +51,8 @@ private:
     void RenderRows(const PromptState& state);
     void RenderSelection(int row);
     void RenderPlace(const PromptState& state);
-    void Hide();
+    // The prompt belongs to the application typed into: it waits behind this program's own windows.
+    bool OwnWindowInFront() const;
     // Where the prompt goes: under the caret, moved to fit its monitor.
     POINT PromptPoint(const PromptState& state) const;
     // Shown at this point with no other visible window above it: placing it again changes nothing.

@@ -6,7 +6,7 @@ import subprocess
 
 from harness import Session, expect, wine_loader
 
-NO_DICTIONARY = ("No Dictionary had loaded! \n Are you wanted  to load the Dictionaries Manager now?")
+NO_DICTIONARY = "Pennivox has no dictionary to offer words from.\nOpen the Dictionaries Manager now?"
 OPTION_KEY = r"HKLM\SOFTWARE\Pennivox Pro\Option"
 
 

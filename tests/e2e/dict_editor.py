@@ -10,7 +10,8 @@ from program import (program_copy, start_program, click, command, press, shown_b
 
 ID_TRAY_USER_DICTIONARY = 32838
 ID_TRAY_USER_SHORTHANDS = 32839
-EDITOR_TITLE = "Dictionary Option"
+EDITOR_TITLE = "Dictionary Editor"  # a dictionary that did not open
+TITLES = {32838: "User Dictionary", 32839: "User Shorthands"}
 KEY, DATA, ADD, IMPORT, MISC_KEY, EXPORT, STATUS, LIST = 1008, 1009, 1010, 1013, 1014, 1015, 1034, 1007
 IDOK = 1
 WAIT_CANCEL = 1047
@@ -30,7 +31,7 @@ with Session("dict_editor", limit=240) as s:
 
     def open_editor(command_id):
         command(s, controller, command_id)
-        editor[0] = s.wait_window(cls="#32770", title=EDITOR_TITLE)
+        editor[0] = s.wait_window(cls="#32770", title=TITLES[command_id])
         s.focus(editor[0])
         return editor[0]
 
@@ -58,29 +59,29 @@ with Session("dict_editor", limit=240) as s:
     def adds_entry():
         open_editor(ID_TRAY_USER_DICTIONARY)
         s.screenshot("editor-opened")
-        expect(add("zorbleplank", "a west wind"), "Add data succeed!", "the Add box")
-        expect(s.text(field(STATUS)), "Items in dictionary: 1\r\nItems Loaded:1", "status after Add")
+        expect(add("zorbleplank", "a west wind"), '"zorbleplank" was added.', "the Add box")
+        expect(s.text(field(STATUS)), "Entries in the dictionary: 1\r\nEntries listed: 1", "status after Add")
         expect(s.ctl("lvtext", "%x" % field(LIST), 0, 1), "a west wind".encode().hex(), "the listed data")
 
     def refuses_case_twin():
-        expect(add("ZORBLEPLANK", "other"), "This data had in database!", "the refusal")
-        expect(s.text(field(STATUS)).endswith("Items Loaded:1"), True, "nothing added")
+        expect(add("ZORBLEPLANK", "other"), 'The dictionary already has "ZORBLEPLANK".', "the refusal")
+        expect(s.text(field(STATUS)).endswith("Entries listed: 1"), True, "nothing added")
 
     def imports_tagged_and_words():
         tagged_file = s.new_file("import", ".txt")
         with open(tagged_file, "wb") as f:
             f.write(tagged([(b"quixotic", b"idealistic"), (b"quokka", b"line one\r\nline two")]))
-        expect(choose_file(IMPORT, tagged_file), "2 items have been successfully imported !", "tagged import")
+        expect(choose_file(IMPORT, tagged_file), "2 entries were imported.", "tagged import")
         words_file = s.new_file("words", ".txt")
         with open(words_file, "wb") as f:
             f.write(b"vellichor, petrichor; sonder")
-        expect(choose_file(IMPORT, words_file), "3 items have been successfully imported !", "word import")
+        expect(choose_file(IMPORT, words_file), "3 entries were imported.", "word import")
         expect(list_count(), 6, "rows after the imports")
         s.screenshot("editor-imported")
 
     def exports_byte_for_byte():
         out = s.new_file("export", ".txt")
-        expect(choose_file(EXPORT, out), "6 items have been successfully exported !", "export")
+        expect(choose_file(EXPORT, out), "6 entries were exported.", "export")
         # UTF-8 behind its byte-order mark.
         wanted = b"\xef\xbb\xbf" + tagged([(b"petrichor", b""), (b"quixotic", b"idealistic"), (b"quokka", b"line one\r\nline two"),
                          (b"sonder", b""), (b"vellichor", b""), (b"zorbleplank", b"a west wind")])
@@ -133,7 +134,7 @@ with Session("dict_editor", limit=240) as s:
         s.ctl("post", "%x" % s.child(wait, ctrl_id=WAIT_CANCEL), BM_CLICK, 0, 0)
         text = answer_box(s, editor[0], timeout=30)
         count = int(text.split()[0])
-        expect(0 < count < total and text.endswith("items have been successfully imported !"), True,
+        expect(0 < count < total and text.endswith("entries were imported."), True,
                "a cancelled import keeps what it added: %r" % text)
 
     def damaged_file_left_alone():

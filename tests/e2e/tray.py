@@ -256,13 +256,13 @@ with Session("tray", limit=240) as s:
     s.case("exit_removes_hook_and_icon_and_start_again_remembers", exit_and_restart)
 
     def dialog_items():
-        for item, title in (("options", "Options"), ("edit_manager", "Edit Box List"),
+        for item, title in (("options", "Options"), ("edit_manager", "Edit Boxes"),
                             ("dict_manager", "Dictionaries Manager"), ("app_manager", "Applications Manager"),
                             ("autolearn_dictionary", "Options"), ("about", "About Pennivox"),
-                            ("user_dictionary", "User Dictionary"), ("user_shorthands", "User ShortHands")):
+                            ("user_dictionary", "User Dictionary"), ("user_shorthands", "User Shorthands")):
             choose(item)
             if item.startswith("user_"):  # the editor, on the user's own file
-                dialog = s.wait_window(cls="#32770", title="Dictionary Option")
+                dialog = s.wait_window(cls="#32770", title=title)  # the editor, titled with the name
                 s.wait_until(lambda: s.text(s.child(dialog, ctrl_id=DICT_NAME)) == title, "the editor on " + title)
             else:
                 dialog = s.wait_window(cls="#32770", title=title)
@@ -290,7 +290,7 @@ with Session("tray", limit=240) as s:
     def off_stays_off_after_ok():
         s.chord("ctrl", "F5")
         wait_icon(False)
-        for item, title in (("options", "Options"), ("edit_manager", "Edit Box List")):
+        for item, title in (("options", "Options"), ("edit_manager", "Edit Boxes")):
             choose(item)
             closed(s.wait_window(cls="#32770", title=title), IDOK)
             expect(offered("xylop"), False, "prompt after %s OK while off" % title)

@@ -5,6 +5,7 @@ opens whole on the screen, titled in that language, and a screenshot of it is ke
 
 import subprocess
 import sys
+import time
 
 from harness import Session, Failure, expect, wine_loader
 from program import program_copy, start_program, window_rect, command, press, translated
@@ -52,6 +53,7 @@ with Session(name, limit=200) as s:
         def shown(title, shot):
             dialog = s.wait_window(cls="#32770", title=title)
             s.wait_until(lambda: window_rect(s, dialog)[0], "%s shows" % title)
+            time.sleep(1.0)  # its controls paint one by one
             s.screenshot("%s-%s-%d" % (shot, lang, dpi))
             left, top, right, bottom = window_rect(s, dialog)[1]
             expect(left >= screen[0] and top >= screen[1] and right <= screen[2] and bottom <= screen[3], True,
@@ -97,11 +99,12 @@ with Session(name, limit=200) as s:
 
         def tray_menu():
             s.ctl("post", "%x" % controller, WM_TRAY_ICON, TRAY_ICON_ID, WM_RBUTTONUP)
-            menu = s.wait_until(lambda: int(s.ctl("find", "#32768", "-", 0), 16), "the tray menu")
+            menu = int(s.ctl("find", "#32768", "-", 5000, timeout=10), 16)
             s.wait_until(lambda: window_rect(s, menu)[0], "the tray menu shows")
             s.screenshot("tray-menu-%s-%d" % (lang, dpi))
             s.key("Escape")
-            s.wait_until(lambda: not window_rect(s, menu)[0], "the tray menu closes")
+            s.wait_until(lambda: s.ctl("visible", "%x" % menu) == "0" or s.ctl("exists", "%x" % menu) == "0",
+                         "the tray menu closes")
         s.case("tray_menu", tray_menu)
     finally:
         reg(s, "delete", DESKTOP_KEY, "/v", "LogPixels", "/f")

@@ -340,8 +340,14 @@ void CDictionaryEditor::Add()
     }
     if (m_dictionary.IsReadOnly())
         return;
-    if (m_dictionary.AddEntry(key, ItemText(IDC_EDITOR_DATA)))
+    if (m_dictionary.AddEntry(key, ItemText(IDC_EDITOR_DATA))) {
+        // The fields now show a stored entry: nothing typed is left to lose.
+        m_loadedKey = key;
+        m_loadedData = ItemText(IDC_EDITOR_DATA);
+        EnableItem(IDC_EDITOR_ADD, false);
+        EnableItem(IDC_EDITOR_SAVE, false);
         wnd::ShowInfo(Handle(), wnd::ResourceText(IDS_EDITOR_ADDED, {key}));
+    }
     Query(key);
 }
 

@@ -148,7 +148,7 @@ with Session("app_sync", limit=360) as s:
         s.set_text(s.child(editor, ctrl_id=EDITOR_KEY), SHORTHAND)
         s.set_text(s.child(editor, ctrl_id=EDITOR_DATA), EXPANSION)
         press(s, editor, EDITOR_ADD)
-        expect(answer_box(s, editor), "Add data succeed!", "the Add box")
+        expect(answer_box(s, editor), '"%s" was added.' % SHORTHAND, "the Add box")
         close(editor, IDOK)
         type_word("%s and %s " % (LEARNT, LEARNT))
         type_word(DELETED + " ")

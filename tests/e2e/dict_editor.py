@@ -4,7 +4,7 @@ while the editor imports."""
 
 import os
 
-from harness import Session, expect
+from harness import Session, Failure, expect
 from program import (program_copy, start_program, click, command, press, shown_box, answer_box, windows_path,
                      BM_CLICK)
 
@@ -139,6 +139,11 @@ with Session("dict_editor", limit=240) as s:
 
     def damaged_file_left_alone():
         press(s, editor[0], 2)  # IDCANCEL
+        # A key still typed in and not added (the refused case's) makes Cancel ask first.
+        try:
+            answer_box(s, editor[0], key="y", timeout=3)
+        except Failure:
+            pass
         s.wait_until(lambda: s.ctl("exists", "%x" % editor[0]) == "0", "the editor closes")
         damaged = os.path.join(folder, "Libs", "UserDictionary.lib")
         garbage = b"not a dictionary\x00\xff" * 64
@@ -155,7 +160,18 @@ with Session("dict_editor", limit=240) as s:
         with open(damaged, "rb") as f:
             expect(f.read() == garbage, True, "the damaged file is left as it was")
 
+    def escape_with_typed_key_asks():
+        # The default button is OK (Enter) and Escape asks before a typed key is lost: No keeps it.
+        s.set_text(field(KEY), "unaddedkey")
+        press(s, editor[0], 2)  # IDCANCEL, as Escape
+        expect(answer_box(s, editor[0], key="Return"),
+               "What you typed has not been added to the dictionary.\r\nClose the editor anyway?", "the question")
+        expect(s.ctl("exists", "%x" % editor[0]), "1", "the editor after No")
+        expect(s.text(field(KEY)), "unaddedkey", "the key kept")
+        s.set_text(field(KEY), "")
+
     s.case("adds_entry", adds_entry)
+    s.case("escape_with_typed_key_asks", escape_with_typed_key_asks)
     s.case("refuses_case_twin", refuses_case_twin)
     s.case("imports_tagged_and_words", imports_tagged_and_words)
     s.case("exports_byte_for_byte", exports_byte_for_byte)

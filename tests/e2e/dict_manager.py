@@ -159,7 +159,7 @@ with Session("dict_manager", limit=240) as s:
         d.answer(box)
         s.screenshot("manager")
         row = manager.rows()[manager.row_of("Broken.lib")]
-        expect((row[1], row[2], row[3].endswith("\\libs\\Broken.lib")), ("", "", True), "the damaged row %r" % (row,))
+        expect((row[1], row[2], row[3].endswith("\\Broken.lib")), ("", "", True), "the damaged row %r" % (row,))
         manager.select("Broken.lib")
         d.click(manager.hwnd, MANAGER_EDIT)
         box, text = d.box("Pennivox - ERROR", manager.hwnd)

@@ -22,7 +22,7 @@ COMPLETE_BOXES = {"Ctrl": 1052, "Return": 1053, "Shift": 1054, "Space": 1055, "T
 RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
 AUTOLEARN_LIST, AUTOLEARN_DELETE_SELECTED, AUTOLEARN_DELETE_ALL, AUTOLEARN_SAVE = 1044, 1033, 1077, 1079
 LVM_GETITEMCOUNT = 0x1004
-QUESTION = "Some options are changed!\r\nDo you want to save the options?"
+QUESTION = "You have changed some options.\r\nSave them?"
 
 with Session("options", limit=150) as s:
     folder = program_copy(s)

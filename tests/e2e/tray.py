@@ -308,7 +308,7 @@ with Session("tray", limit=240) as s:
             try:
                 closed(s.wait_window(title="Pennivox Help", timeout=3))
             except Failure:
-                expect(answer_box(s, controller()), "Unable to open %s%s." % (help_file, topic), "the message")
+                expect(answer_box(s, controller()), "%s%s could not be opened." % (help_file, topic), "the message")
     s.case("help_items_open_the_help_file", help_items)
 
     def hotkey_held_elsewhere():

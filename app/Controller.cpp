@@ -142,10 +142,7 @@ void CController::OnHotkeyRefused(std::uint32_t hotkey)
 void CController::InstallTray()
 {
     m_tray.SetDefaultCommand(ID_TRAY_ENABLE);
-    m_tray.SetMenuPreparer([this](HMENU popup) {
-        m_prompt.Hide();  // the menu comes in front of the application typed into
-        PrepareTrayMenu(popup, MenuState());
-    });
+    m_tray.SetMenuPreparer([this](HMENU popup) { PrepareTrayMenu(popup, MenuState()); });
     // No notification area: the program runs on, the hotkey still works.
     m_tray.Install(Handle(), WM_TRAY_ICON, wnd::LoadResourceString(IDS_TRAY_TIP), IDR_MAINFRAME, IDR_TRAY);
 }
@@ -390,7 +387,6 @@ bool CController::RunDialog(const std::function<bool()>& run)
         return false;
     }
     m_dialogOpen = true;
-    m_prompt.Hide();
     m_tray.SetMenuEnabled(false);
     const bool ok = run();
     m_tray.SetMenuEnabled(true);

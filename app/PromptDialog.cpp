@@ -1,7 +1,6 @@
 #include "app/PromptDialog.h"
 
 #include <algorithm>
-#include <string_view>
 
 #include "app/win/PromptPlacement.h"
 #include "base/Utf8Text.h"
@@ -114,28 +113,11 @@ void CPromptDialog::Render(const PromptState& state)
     m_shown = state;
     m_rowsShown = true;
     m_preview.SetText(state.preview, state.previewStyle);
-    if (!state.visible || OwnWindowInFront()) {
+    if (!state.visible) {
         Hide();
         return;
     }
     RenderPlace(state);
-}
-
-bool CPromptDialog::OwnWindowInFront() const
-{
-    GUITHREADINFO gui{};
-    gui.cbSize = sizeof gui;
-    if (::GetGUIThreadInfo(::GetCurrentThreadId(), &gui) && (gui.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE)))
-        return true;
-    // The program's own windows in front are its dialogs and message boxes.
-    const HWND front = ::GetForegroundWindow();
-    if (!front || !::IsWindowVisible(front) || front == CDialog::Handle() || front == m_preview.Handle())
-        return false;
-    wchar_t cls[16] = L"";
-    ::GetClassNameW(front, cls, 16);
-    DWORD process = 0;
-    ::GetWindowThreadProcessId(front, &process);
-    return process == ::GetCurrentProcessId() && std::wstring_view(cls) == L"#32770";
 }
 
 void CPromptDialog::RenderSelection(int row)

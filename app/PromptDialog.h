@@ -35,9 +35,6 @@ public:
     void Render(const PromptState& state);
 
     const CPromptList& List() const { return m_list; }
-    // Hidden until the engine shows it again; states that arrive while a window of this program
-    // (a dialog, a message box, the tray menu) is in front leave it hidden.
-    void Hide();
     void PlacePreview();
 
 protected:
@@ -51,8 +48,7 @@ private:
     void RenderRows(const PromptState& state);
     void RenderSelection(int row);
     void RenderPlace(const PromptState& state);
-    // The prompt belongs to the application typed into: it waits behind this program's own windows.
-    bool OwnWindowInFront() const;
+    void Hide();
     // Where the prompt goes: under the caret, moved to fit its monitor.
     POINT PromptPoint(const PromptState& state) const;
     // Shown at this point with no other visible window above it: placing it again changes nothing.

@@ -171,11 +171,11 @@ with Session("dict_editor", limit=240) as s:
         s.set_text(field(KEY), "")
 
     s.case("adds_entry", adds_entry)
-    s.case("escape_with_typed_key_asks", escape_with_typed_key_asks)
     s.case("refuses_case_twin", refuses_case_twin)
     s.case("imports_tagged_and_words", imports_tagged_and_words)
     s.case("exports_byte_for_byte", exports_byte_for_byte)
     s.case("offered_after_ok", offered_after_ok)
     s.case("misc_key_inserts_macro", misc_key_inserts_macro)
     s.case("keys_pass_during_import", keys_pass_during_import)
+    s.case("escape_with_typed_key_asks", escape_with_typed_key_asks)
     s.case("damaged_file_left_alone", damaged_file_left_alone)

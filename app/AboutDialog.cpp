@@ -31,6 +31,6 @@ BOOL CAboutDialog::OnInitDialog()
     m_link.SetLinkTarget(m_home);
     const std::string version = ProgramVersion();
     if (!version.empty())
-        SetItemText(IDC_ABOUT_VERSION, "Version " + version);
+        SetItemText(IDC_ABOUT_VERSION, wnd::ResourceText(IDS_ABOUT_VERSION, {version}));
     return CDialog::OnInitDialog();
 }

@@ -20,6 +20,7 @@
 #include "dict/ui/DictionariesManager.h"
 #include "dict/ui/DictionaryEditor.h"
 #include "res/resource.h"
+#include "wnd/Language.h"
 #include "wnd/HtmlHelp.h"
 #include "wnd/MessageBoxes.h"
 
@@ -61,6 +62,7 @@ bool CController::Start(bool useHookLibrary)
     m_started = true;
     if (useHookLibrary)
         m_screenReader.TurnOn();
+    wnd::SetUiLanguage(wnd::UiLanguageOfCode(m_settingsBridge.LoadLanguage()));
     m_enableHotkey = m_settingsBridge.LoadEnableHotkey();
     if (m_settingsBridge.SelectionKeysReplaced() && !m_replacedKeysTold) {
         m_replacedKeysTold = true;
@@ -108,6 +110,8 @@ void CController::Exit()
 
 void CController::ApplySettings()
 {
+    // Dialogs and menus opened from now on show the language chosen.
+    wnd::SetUiLanguage(wnd::UiLanguageOfCode(m_settingsBridge.LoadLanguage()));
     m_enableHotkey = m_settingsBridge.LoadEnableHotkey();
     RegisterEnableHotkey();
     if (m_engine.Window())
@@ -131,9 +135,7 @@ void CController::RegisterEnableHotkey()
 
 void CController::OnHotkeyRefused(std::uint32_t hotkey)
 {
-    const std::string text = "The hotkey " + HotkeyText(hotkey) +
-                             " that switches Pennivox on and off is used by another program.\n"
-                             "Choose another one on the Hotkeys page of the Options.";
+    const std::string text = wnd::ResourceText(IDS_HOTKEY_TAKEN, {HotkeyText(hotkey)});
     wnd::ShowMessage(Handle(), text, wnd::kErrorCaption, MB_ICONWARNING | MB_OK);
 }
 
@@ -179,7 +181,7 @@ void CController::ToggleFeature(int id)
     // Unsaved, the switch stays as the file has it: menu and engine both read the file.
     if (!saved) {
         RunDialog([&] {
-            wnd::ShowError(Handle(), SettingsNotSavedMessage(settings, "The switch stays as it was."));
+            wnd::ShowError(Handle(), SettingsNotSavedMessage(settings, wnd::LoadResourceString(IDS_SWITCH_NOT_SAVED)));
             return true;
         });
         return;
@@ -227,12 +229,10 @@ LRESULT CController::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             OnHotkeyRefused(static_cast<std::uint32_t>(wParam));
             return 0;
         case WM_SELECTION_KEYS_REPLACED:
-            wnd::ShowMessage(Handle(),
-                             "The selection keys in " + m_settingsBridge.ProgramDirectory() +
-                                 "Config.ini cannot all be used (a letter, the blank, or one key in several "
-                                 "roles). Pennivox uses the default keys instead.\n"
-                                 "Choose others on the Hotkeys page of the Options.",
-                             wnd::kErrorCaption, MB_ICONWARNING | MB_OK);
+            wnd::ShowMessage(
+                Handle(),
+                wnd::ResourceText(IDS_SELECTION_KEYS_REPLACED, {m_settingsBridge.ProgramDirectory() + "Config.ini"}),
+                wnd::kErrorCaption, MB_ICONWARNING | MB_OK);
             return 0;
         case WM_CLOSE:
             Exit();
@@ -404,7 +404,7 @@ void CController::ShowHelpTopic(const std::string& topic)
         file += "::/" + topic;
     if (!wnd::CallHtmlHelp(Handle(), file.c_str(), HH_DISPLAY_TOPIC, 0)) {
         ::MessageBeep(0);
-        wnd::ShowInfo(Handle(), wnd::LoadResourceString(IDS_UNABLE_TO_OPEN) + file + ".", MB_ICONINFORMATION);
+        wnd::ShowInfo(Handle(), wnd::ResourceText(IDS_UNABLE_TO_OPEN, {file}), MB_ICONINFORMATION);
     }
 }
 

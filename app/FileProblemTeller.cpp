@@ -7,6 +7,8 @@
 #include "base/ProgramPaths.h"
 #include "dict/AutoLearnDictionary.h"
 #include "dict/DictionarySet.h"
+#include "res/resource.h"
+#include "wnd/Window.h"
 
 void CFileProblemTeller::Tell(const std::string& file, const std::string& text)
 {
@@ -27,7 +29,7 @@ void CFileProblemTeller::TellUnloadedDictionaries(CDictionarySet& dictionaries)
             list += "\r\n" + path + ": " + pvbase::FileFaultReason(dictionary.OpenFault());
     }
     if (!list.empty())
-        Tell(list, "These dictionaries could not be loaded; their words are not offered:" + list);
+        Tell(list, wnd::ResourceText(IDS_DICTIONARIES_NOT_LOADED, {list}));
 }
 
 void CFileProblemTeller::TellUnsavableFolder(const std::string& directory, CAutoLearnDictionary& autoLearn)
@@ -38,33 +40,32 @@ void CFileProblemTeller::TellUnsavableFolder(const std::string& directory, CAuto
     const pvbase::FileFault libsFault = pvbase::FolderWriteFault(pvbase::LibsDirectory(directory));
     if (programFault == pvbase::FileFault::None && libsFault == pvbase::FileFault::None)
         return;
-    std::string lost = programFault != pvbase::FileFault::None ? "changed options" : "";
-    if (libsFault != pvbase::FileFault::None)
-        lost += lost.empty() ? "dictionary changes" : ", dictionary changes";
+    const bool options = programFault != pvbase::FileFault::None;
+    const bool dictionaries = libsFault != pvbase::FileFault::None;
     // Said here for the learnt words too, when they cannot be written either.
     const std::string autoLearnPath = pvbase::AutoLearnPath(directory);
-    if (!autoLearn.IsWritable() && m_toldFiles.insert(autoLearnPath).second)
-        lost += " and learnt words";
-    const pvbase::FileFault fault = programFault != pvbase::FileFault::None ? programFault : libsFault;
-    Tell(directory, std::string("Pennivox cannot save in its folder (") + pvbase::FileFaultReason(fault) + "):\r\n" +
-                        directory + "\r\nIt works with what is there, but " + lost + " will not be kept.");
+    const bool words = !autoLearn.IsWritable() && m_toldFiles.insert(autoLearnPath).second;
+    // Whole phrases: a translation cannot be put together from English pieces.
+    const UINT lost = options && dictionaries ? (words ? IDS_LOST_ALL : IDS_LOST_OPTIONS_DICTIONARIES)
+                      : options               ? (words ? IDS_LOST_OPTIONS_WORDS : IDS_LOST_OPTIONS)
+                                              : (words ? IDS_LOST_DICTIONARIES_WORDS : IDS_LOST_DICTIONARIES);
+    const pvbase::FileFault fault = options ? programFault : libsFault;
+    Tell(directory, wnd::ResourceText(IDS_FOLDER_UNSAVABLE,
+                                      {pvbase::FileFaultReason(fault), directory, wnd::LoadResourceString(lost)}));
 }
 
 void CFileProblemTeller::TellAutoLearnProblem(const std::string& directory, CAutoLearnDictionary& autoLearn)
 {
     if (autoLearn.IsOpen()) {
-        Tell(autoLearn.Path(), "Learnt words cannot be saved to " + autoLearn.Path() + ": " +
-                                   pvbase::FileFaultReason(autoLearn.WriteFault()) +
-                                   ".\r\nThe words learnt before are still offered.");
+        Tell(autoLearn.Path(), wnd::ResourceText(IDS_LEARNT_UNSAVABLE,
+                                                 {autoLearn.Path(), pvbase::FileFaultReason(autoLearn.WriteFault())}));
         return;
     }
     const std::string path = pvbase::AutoLearnPath(directory);
-    Tell(path, "The learnt words could not be loaded from " + path + ": " +
-                   pvbase::FileFaultReason(autoLearn.OpenFault()) + ".\r\nNothing is learnt.");
+    Tell(path, wnd::ResourceText(IDS_LEARNT_UNREADABLE, {path, pvbase::FileFaultReason(autoLearn.OpenFault())}));
 }
 
 void CFileProblemTeller::TellSyncProblem(const std::string& file, const std::string& reason)
 {
-    Tell(file,
-         "Your words in the sync folder: " + file + ": " + reason + ".\r\nWhat this PC holds is kept and offered.");
+    Tell(file, wnd::ResourceText(IDS_SYNC_PROBLEM, {file, reason}));
 }

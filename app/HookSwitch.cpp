@@ -2,18 +2,16 @@
 
 #include "base/WinHandles.h"
 #include "hook/host32/Host32Protocol.h"
+#include "res/resource.h"
 #include "wnd/MessageBoxes.h"
+#include "wnd/Window.h"
 
 namespace {
 
 // On a thread of its own: the engine thread never waits for a message box.
 DWORD WINAPI TellNo32BitPrompts(LPVOID)
 {
-    wnd::ShowInfo(nullptr,
-                  "Pennivox could not start " HOST32_EXE_NAME
-                  ". 32-bit applications will get no prompts; "
-                  "all others work as usual.",
-                  MB_ICONWARNING);
+    wnd::ShowInfo(nullptr, wnd::ResourceText(IDS_NO_32BIT_HOST, {HOST32_EXE_NAME}), MB_ICONWARNING);
     return 0;
 }
 

@@ -21,6 +21,12 @@ std::uint32_t CSettingsBridge::LoadEnableHotkey()
     return m_settings->dwEnableZel;
 }
 
+std::string CSettingsBridge::LoadLanguage()
+{
+    m_settings->LoadOthers();
+    return m_settings->strLanguage;
+}
+
 bool CSettingsBridge::SelectionKeysReplaced() const
 {
     return m_settings->selectionKeysReplaced;

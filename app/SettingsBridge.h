@@ -26,6 +26,8 @@ public:
     SettingsRecord Load();
     // Reads only the hotkeys' section: dwEnableZel.
     std::uint32_t LoadEnableHotkey();
+    // The interface language chosen in Options ("" for the user's Windows language).
+    std::string LoadLanguage();
     // The last load found selection keys that it replaced with the defaults.
     bool SelectionKeysReplaced() const;
     // Ends in a backslash.

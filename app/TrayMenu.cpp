@@ -39,6 +39,6 @@ bool OpenShellLink(HWND owner, const std::string& link)
     if (result > 32)
         return true;
     ::MessageBeep(0);
-    wnd::ShowInfo(owner, wnd::LoadResourceString(IDS_UNABLE_TO_OPEN) + link + ".", MB_ICONINFORMATION);
+    wnd::ShowInfo(owner, wnd::ResourceText(IDS_UNABLE_TO_OPEN, {link}), MB_ICONINFORMATION);
     return false;
 }

@@ -61,7 +61,9 @@ struct Constant<KeyRow> {
     VALUE(Others, bBlankAfterWord, Flag, 0, 0, 1)                                                               \
     /* A folder a sync client shares between PCs, where the user's words are kept and merged */                  \
     /* (empty: off; see app/SyncHandOver.h). */                                                                  \
-    VALUE(Others, strSyncFolder, Text, 0, 0, "")
+    VALUE(Others, strSyncFolder, Text, 0, 0, "")                                                               \
+    /* The interface's language ("de", ...; empty: the user's Windows language, see wnd/Language.h) */          \
+    VALUE(Others, strLanguage, Text, 0, 0, "")
 // clang-format on
 
 // What a page accepts for a typed number.

@@ -1,11 +1,12 @@
 #include "config/SettingsErrors.h"
 
+#include "base/TextPattern.h"
 #include "config/AppSettings.h"
 
-std::string SettingsNotSavedMessage(CAppSettings& settings, const char* consequence)
+std::string SettingsNotSavedMessage(CAppSettings& settings, const std::string& pattern)
 {
-    std::string text = "The options could not be saved to " + settings.ConfigPath() + ": " +
-                       pvbase::FileFaultReason(settings.SaveFault()) + ".\r\n" + consequence;
+    std::string text =
+        pvbase::FillPlaceholders(pattern, {settings.ConfigPath(), pvbase::FileFaultReason(settings.SaveFault())});
     settings.LoadAutoLearn();
     settings.LoadHotKeys();
     settings.LoadOthers();

@@ -6,9 +6,7 @@
 
 class CAppSettings;
 
-// What an Options page says after a refused save: the dialog stays open as it is.
-constexpr const char kValuesKept[] = "Your changes are still here.";
-
-// The file, why it refused, and what follows (e.g. that the user's values are still shown).
-// The settings object is read back from the file, so that it holds what is on disk again.
-std::string SettingsNotSavedMessage(CAppSettings& settings, const char* consequence);
+// pattern: the message, %1 standing for the file and %2 for why it refused (a string resource
+// that also says what follows, e.g. that the user's values are still shown). The settings object
+// is read back from the file, so that it holds what is on disk again.
+std::string SettingsNotSavedMessage(CAppSettings& settings, const std::string& pattern);

@@ -19,7 +19,7 @@ SetCompressor /SOLID lzma
 !define PV_NAME "Pennivox"
 !define PV_PUBLISHER "Pennivox"
 !define PV_UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Pennivox"
-; The value the Options page's "Run as Windows Startup" manages: same key, name and text.
+; The value the General page's "Start Pennivox with Windows" (Options) manages: same key, name and text.
 !define PV_RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define PV_RUN_VALUE "Pennivox"
 !define PV_CONTROLLER_CLASS "PennivoxController"
@@ -54,10 +54,10 @@ Var RemoveUserData
 !define MUI_ICON "${PV_ICON}"
 !define MUI_UNICON "${PV_ICON}"
 !define MUI_ABORTWARNING
-!define MUI_WELCOMEPAGE_TITLE "Welcome to the ${PV_NAME} ${PV_VERSION} Setup"
-!define MUI_WELCOMEPAGE_TEXT "Setup installs ${PV_NAME}, the typing assistant that offers words, phrases and shorthands while you type, for your user account only: no administrator rights are needed.$\r$\n$\r$\nAn installed copy is updated in place. Setup closes a running ${PV_NAME} first and keeps your settings, your dictionaries and the words ${PV_NAME} has learnt.$\r$\n$\r$\nClick Next to continue."
+!define MUI_WELCOMEPAGE_TITLE "$(PV_WELCOME_TITLE)"
+!define MUI_WELCOMEPAGE_TEXT "$(PV_WELCOME_TEXT)"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Pennivox.exe"
-!define MUI_FINISHPAGE_RUN_TEXT "Start ${PV_NAME} now"
+!define MUI_FINISHPAGE_RUN_TEXT "$(PV_RUN_NOW)"
 
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_DIRECTORY
@@ -68,7 +68,7 @@ Page custom OptionsPage OptionsPageLeave
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 
-!insertmacro MUI_LANGUAGE "English"
+!include "${__FILEDIR__}\Languages.nsh"
 
 ; ---------------------------------------------------------------------------------------------
 ; Shared by the installer and the uninstaller (un. prefix)
@@ -83,13 +83,13 @@ Function ${UN}CloseRunning
   ${If} $0 = 0
     Return
   ${EndIf}
-  DetailPrint "Closing the running ${PV_NAME}..."
+  DetailPrint "$(PV_CLOSING)"
   ; A dialog or message box of the program disables its window; the tray offers no Exit then.
   System::Call "user32::IsWindowEnabled(p r0) i .r1"
   ${If} $1 = 0
-    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${PV_NAME} has a dialog open. Close it (your changes there are not saved otherwise), then choose Retry." /SD IDCANCEL IDRETRY retry
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(PV_DIALOG_OPEN)" /SD IDCANCEL IDRETRY retry
     SetErrorLevel 3
-    Abort "${PV_NAME} is still running with a dialog open: nothing was changed."
+    Abort "$(PV_DIALOG_ABORT)"
   ${EndIf}
   System::Call "user32::GetWindowThreadProcessId(p r0, *i .r2)"
   System::Call "kernel32::OpenProcess(i 0x00100000, i 0, i r2) p .r3"  ; SYNCHRONIZE
@@ -101,9 +101,9 @@ Function ${UN}CloseRunning
     StrCpy $4 1
   ${EndIf}
   ${If} $4 <> 0
-    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${PV_NAME} did not end. Exit it from its tray icon, then choose Retry." /SD IDCANCEL IDRETRY retry
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(PV_NOT_ENDED)" /SD IDCANCEL IDRETRY retry
     SetErrorLevel 3
-    Abort "${PV_NAME} did not end: nothing was changed."
+    Abort "$(PV_NOT_ENDED_ABORT)"
   ${EndIf}
   StrCpy $WasRunning 1
 FunctionEnd
@@ -194,7 +194,7 @@ FunctionEnd
     Pop $1
     WriteINIStr "${PV_INSTALLED_INI}" "Bundled" "${NAME}" $1
   ${Else}
-    DetailPrint "Kept Libs\${NAME}: you changed it."
+    DetailPrint "$(PV_KEPT) Libs\${NAME}"
   ${EndIf}
 !macroend
 
@@ -236,22 +236,22 @@ Function .onInit
 FunctionEnd
 
 Function OptionsPage
-  !insertmacro MUI_HEADER_TEXT "Options" "Choose where ${PV_NAME} appears and whether it starts with Windows."
+  !insertmacro MUI_HEADER_TEXT "$(PV_OPTIONS_TITLE)" "$(PV_OPTIONS_SUBTITLE)"
   nsDialogs::Create 1018
   Pop $0
   ${If} $0 == error
     Abort
   ${EndIf}
-  ${NSD_CreateCheckbox} 0 0 100% 12u "Create a &Start menu shortcut"
+  ${NSD_CreateCheckbox} 0 0 100% 12u "$(PV_START_MENU)"
   Pop $StartMenuBox
   ${NSD_SetState} $StartMenuBox $StartMenuShortcut
-  ${NSD_CreateCheckbox} 0 18u 100% 12u "Create a &desktop shortcut"
+  ${NSD_CreateCheckbox} 0 18u 100% 12u "$(PV_DESKTOP)"
   Pop $DesktopBox
   ${NSD_SetState} $DesktopBox $DesktopShortcut
-  ${NSD_CreateCheckbox} 0 36u 100% 12u "Start ${PV_NAME} &with Windows"
+  ${NSD_CreateCheckbox} 0 36u 100% 12u "$(PV_WITH_WINDOWS)"
   Pop $StartWithWindowsBox
   ${NSD_SetState} $StartWithWindowsBox $StartWithWindows
-  ${NSD_CreateLabel} 12u 54u 280u 24u "The same choice as ${PV_NAME}'s Options, Others page, $\"Run as Windows Startup$\": change it there later."
+  ${NSD_CreateLabel} 12u 54u 280u 36u "$(PV_SAME_CHOICE)"
   Pop $0
   nsDialogs::Show
 FunctionEnd
@@ -338,7 +338,7 @@ Section "Uninstall"
   SetShellVarContext current
   Call un.CloseRunning
   ${IfNot} ${Silent}
-    MessageBox MB_YESNO|MB_ICONQUESTION "Keep your dictionaries, learnt words and settings in $INSTDIR for a later installation?$\r$\n$\r$\nChoose No to remove them too." IDYES keep
+    MessageBox MB_YESNO|MB_ICONQUESTION "$(PV_KEEP_DATA)" IDYES keep
     StrCpy $RemoveUserData 1
     keep:
   ${EndIf}

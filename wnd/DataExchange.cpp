@@ -11,12 +11,13 @@
 #include "base/Utf8Text.h"
 #include "wnd/MessageBoxes.h"
 #include "wnd/Window.h"
+#include "wnd/WndIds.h"
 
 namespace wnd {
 
 std::string RangeMessage(int minimum, int maximum)
 {
-    return "Please enter an integer between " + std::to_string(minimum) + " and " + std::to_string(maximum) + ".";
+    return ResourceText(IDS_WND_RANGE, {std::to_string(minimum), std::to_string(maximum)});
 }
 
 bool ParseInteger(const std::string& text, int& value)
@@ -149,7 +150,7 @@ void CDataExchange::Text(int id, std::string& value, int maxLength)
     std::string text = WindowText(Field(id));
     // The limit counts what the edit control counts: UTF-16 units, not UTF-8 bytes.
     if (maxLength > 0 && Widen(text).size() > static_cast<size_t>(maxLength))
-        Fail(id, "Please enter no more than " + std::to_string(maxLength) + " characters.");
+        Fail(id, ResourceText(IDS_WND_TOO_LONG, {std::to_string(maxLength)}));
     else
         value = text;
 }

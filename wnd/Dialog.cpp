@@ -1,6 +1,7 @@
 #include "wnd/Dialog.h"
 
 #include "wnd/DataExchange.h"
+#include "wnd/Language.h"
 
 #include <algorithm>
 #include <vector>
@@ -46,13 +47,18 @@ bool ReturnsResultDirectly(UINT msg)
 
 }  // namespace
 
+LPCDLGTEMPLATEW CDialog::Template() const
+{
+    return static_cast<LPCDLGTEMPLATEW>(LoadUiResource(UiResource::Dialog, static_cast<UINT>(m_templateId)));
+}
+
 INT_PTR CDialog::DoModal(HWND parent)
 {
     if (Handle())
         return -1;
     m_modal = true;
-    INT_PTR result = ::DialogBoxParamW(ResourceInstance(), MAKEINTRESOURCEW(m_templateId), parent, &CDialog::DialogProc,
-                                       reinterpret_cast<LPARAM>(this));
+    INT_PTR result = ::DialogBoxIndirectParamW(ResourceInstance(), Template(), parent, &CDialog::DialogProc,
+                                               reinterpret_cast<LPARAM>(this));
     m_modal = false;
     return result;
 }
@@ -62,8 +68,8 @@ bool CDialog::CreateModeless(HWND parent)
     if (Handle())
         return false;
     m_modal = false;
-    HWND window = ::CreateDialogParamW(ResourceInstance(), MAKEINTRESOURCEW(m_templateId), parent, &CDialog::DialogProc,
-                                       reinterpret_cast<LPARAM>(this));
+    HWND window = ::CreateDialogIndirectParamW(ResourceInstance(), Template(), parent, &CDialog::DialogProc,
+                                               reinterpret_cast<LPARAM>(this));
     if (!window)
         return false;
     AddModelessDialog(window);
@@ -75,8 +81,8 @@ bool CDialog::CreateChild(HWND parent)
     if (Handle() || !parent)
         return false;
     m_modal = false;
-    return ::CreateDialogParamW(ResourceInstance(), MAKEINTRESOURCEW(m_templateId), parent, &CDialog::DialogProc,
-                                reinterpret_cast<LPARAM>(this)) != nullptr;
+    return ::CreateDialogIndirectParamW(ResourceInstance(), Template(), parent, &CDialog::DialogProc,
+                                        reinterpret_cast<LPARAM>(this)) != nullptr;
 }
 
 bool CDialog::LoadFields()

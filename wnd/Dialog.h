@@ -63,6 +63,8 @@ protected:
     LRESULT DefaultProcessing(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // The template in the interface language (wnd/Language.h).
+    LPCDLGTEMPLATEW Template() const;
     static INT_PTR CALLBACK DialogProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
 
     int m_templateId;

@@ -56,7 +56,7 @@ void CZELStatic::Click()
         ::ShellExecuteW(owner, L"open", Widen(m_target).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     if (result <= 32) {
         ::MessageBeep(MB_OK);
-        wnd::ShowInfo(owner, "Unable to open " + m_target + ".", MB_ICONINFORMATION);
+        wnd::ShowInfo(owner, ResourceText(IDS_WND_CANNOT_OPEN, {m_target}), MB_ICONINFORMATION);
         return;
     }
     m_visited = true;

@@ -12,7 +12,10 @@ MessageText::MessageText(UINT resourceId) : m_text(LoadResourceString(resourceId
 
 int ShowMessage(HWND owner, const MessageText& text, const char* caption, UINT flags)
 {
-    return ::MessageBoxW(owner, Widen(text.Text()).c_str(), Widen(caption ? caption : "").c_str(),
+    // A page asks through its dialog: owned by a child window, the box would disable only that
+    // page, and the rest of the dialog would stay live (and its list undrawn) behind the box.
+    const HWND root = owner ? ::GetAncestor(owner, GA_ROOT) : nullptr;
+    return ::MessageBoxW(root, Widen(text.Text()).c_str(), Widen(caption ? caption : "").c_str(),
                          flags | MB_SETFOREGROUND);
 }
 

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/TextPattern.h"
 #include "base/Utf8Text.h"
+#include "wnd/Language.h"
 
 namespace wnd {
 namespace {
@@ -279,10 +281,12 @@ int ScaleToWindow(HWND window, int length96)
 
 std::string LoadResourceString(UINT id)
 {
-    // With no buffer size the system hands out a pointer to the resource's own text.
-    const wchar_t* text = nullptr;
-    int n = ::LoadStringW(ResourceInstance(), id, reinterpret_cast<wchar_t*>(&text), 0);
-    return n > 0 && text ? Narrow(std::wstring_view(text, static_cast<size_t>(n))) : std::string();
+    return Narrow(LoadUiString(id));
+}
+
+std::string ResourceText(UINT id, std::initializer_list<std::string> arguments)
+{
+    return pvbase::FillPlaceholders(LoadResourceString(id), arguments);
 }
 
 std::string WindowText(HWND window)

@@ -11,6 +11,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 
 namespace wnd {
@@ -121,8 +122,12 @@ int ScaleToWindow(HWND window, int length96);
 // centred on the work area again. A dialog that fits is left alone.
 void FitDialogToWorkArea(HWND dialog, HWND stretchy);
 
-// Loads a string resource of the resource module ("" when it is missing).
+// Loads a string resource of the resource module in the interface language (wnd/Language.h),
+// else in English ("" when it is missing).
 std::string LoadResourceString(UINT id);
+// A string resource with %1 ... %9 replaced by the arguments in that order ("%%" is one "%"):
+// a translation may put them where its language wants them.
+std::string ResourceText(UINT id, std::initializer_list<std::string> arguments = {});
 // The text of any window.
 std::string WindowText(HWND window);
 // Sets the text of any window.

@@ -6,6 +6,7 @@
 
 #include "base/Utf8Text.h"
 #include "wnd/Handles.h"
+#include "wnd/Language.h"
 
 namespace {
 
@@ -122,7 +123,7 @@ LRESULT CSystemTray::OnIconMessage(WPARAM iconId, LPARAM mouseMessage)
 
 void CSystemTray::ShowMenu()
 {
-    wnd::MenuHandle menu(::LoadMenuW(wnd::ResourceInstance(), MAKEINTRESOURCEW(m_record.uID)));
+    wnd::MenuHandle menu(wnd::LoadUiMenu(m_record.uID));
     HMENU popup = menu.Get() ? ::GetSubMenu(menu.Get(), 0) : nullptr;
     if (!popup)
         return;
@@ -149,7 +150,7 @@ void CSystemTray::RunDefaultCommand()
     ::SetForegroundWindow(m_target);
     UINT command = m_defaultCommand;
     if (m_defaultByPosition) {
-        wnd::MenuHandle menu(::LoadMenuW(wnd::ResourceInstance(), MAKEINTRESOURCEW(m_record.uID)));
+        wnd::MenuHandle menu(wnd::LoadUiMenu(m_record.uID));
         command = DefaultCommand(menu.Get() ? ::GetSubMenu(menu.Get(), 0) : nullptr);
     }
     if (command != 0 && command != static_cast<UINT>(-1))

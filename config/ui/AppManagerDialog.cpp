@@ -51,9 +51,9 @@ BOOL CDlgAppManager::OnInitDialog()
         const AppRule* rule = RuleOfRow(row);
         return rule ? ImageOf(rule->path) : 0;
     });
-    m_list.InsertColumn(0, "Caption", LVCFMT_LEFT, 120);
-    m_list.InsertColumn(1, "Status", LVCFMT_LEFT, 120);
-    m_list.InsertColumn(2, "Full Path", LVCFMT_LEFT, 300);
+    m_list.InsertColumn(0, wnd::LoadResourceString(IDS_COLUMN_RULE_NAME).c_str(), LVCFMT_LEFT, 120);
+    m_list.InsertColumn(1, wnd::LoadResourceString(IDS_COLUMN_RULE_STATUS).c_str(), LVCFMT_LEFT, 120);
+    m_list.InsertColumn(2, wnd::LoadResourceString(IDS_COLUMN_FULL_PATH).c_str(), LVCFMT_LEFT, 300);
     FillList();
     m_otherApps = m_settings.workOnOtherApps ? 1 : 0;
     SetChecked(IDC_APPS_ENABLE_OTHERS, m_otherApps == 1);

@@ -80,7 +80,7 @@ void CDlgAppOption::Browse()
 {
     wnd::FileDialogOptions options;
     options.owner = Handle();
-    options.filter = "Executable Files (*.exe)|*.exe|All Files (*.*)|*.*||";
+    options.filter = wnd::LoadResourceString(IDS_PROGRAM_FILTER);
     if (const std::optional<std::string> path = wnd::AskOpenFile(options))
         TakePath(*path);
 }

@@ -11,6 +11,21 @@
 #define IDS_HOTKEYS_PAGE 157
 #define IDS_OTHERS_PAGE 159
 #define IDS_SYNC_FOLDER_TITLE 160
+// Texts the configuration dialogs put together at run time.
+#define IDS_RULE_ON 2200
+#define IDS_RULE_OFF 2201
+#define IDS_COLUMN_RULE_NAME 2202
+#define IDS_COLUMN_RULE_STATUS 2203
+#define IDS_COLUMN_FULL_PATH 2204
+#define IDS_COLUMN_EDIT_BOX_ID 2205
+#define IDS_COLUMN_FILE_NAME 2206
+#define IDS_PROGRAM_FILTER 2207
+#define IDS_RULES_NOT_SAVED 2208
+#define IDS_HELP_MISSING 2209
+#define IDS_HELP_NOT_OPENED 2210
+#define IDS_OPTIONS_NOT_SAVED 2211
+#define IDS_SWITCH_NOT_SAVED 2212
+#define IDS_LANGUAGE_OF_WINDOWS 2213
 
 #define IDC_OPTIONS_TREE 1000
 #define IDC_OPTIONS_CAPTION 1001
@@ -50,6 +65,7 @@
 #define IDC_OTHERS_SYNC 1114
 #define IDC_OTHERS_SYNC_FOLDER 1115
 #define IDC_OTHERS_SYNC_BROWSE 1116
+#define IDC_OTHERS_LANGUAGE 1117
 
 // The Applications Manager, one rule's options, the running applications; the Edit Box List and
 // its finder. The dialog icon is the program's IDR_MAINFRAME (res/resource.h).

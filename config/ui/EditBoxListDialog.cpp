@@ -21,9 +21,9 @@ CDlgEditBoxList::CDlgEditBoxList(CAppSettings& settings, RuleEditor editor)
 BOOL CDlgEditBoxList::OnInitDialog()
 {
     AttachList();
-    m_list.InsertColumn(0, "Caption", LVCFMT_LEFT, 120);
-    m_list.InsertColumn(1, "Edit Box ID", LVCFMT_LEFT, 120);
-    m_list.InsertColumn(2, "Status", LVCFMT_LEFT, 120);
+    m_list.InsertColumn(0, wnd::LoadResourceString(IDS_COLUMN_RULE_NAME).c_str(), LVCFMT_LEFT, 120);
+    m_list.InsertColumn(1, wnd::LoadResourceString(IDS_COLUMN_EDIT_BOX_ID).c_str(), LVCFMT_LEFT, 120);
+    m_list.InsertColumn(2, wnd::LoadResourceString(IDS_COLUMN_RULE_STATUS).c_str(), LVCFMT_LEFT, 120);
     FillList();
     return TRUE;
 }

@@ -9,6 +9,7 @@
 #include "config/AppSettings.h"
 #include "config/SettingsErrors.h"
 #include "config/ui/ConfigUiIds.h"
+#include "config/ui/HotkeyText.h"
 #include "wnd/DataExchange.h"
 #include "wnd/MessageBoxes.h"
 
@@ -43,7 +44,7 @@ CDlgOptionHotkey::CDlgOptionHotkey(CAppSettings& settings) : CDialogPage(IDD_OPT
 BOOL CDlgOptionHotkey::OnInitDialog()
 {
     FillOtherList();
-    SetItemText(IDC_HOTKEY_ESC, "Esc");
+    SetItemText(IDC_HOTKEY_ESC, KeyName(VK_ESCAPE, false));  // as the keyboard names it
     return CDialogPage::OnInitDialog();
 }
 
@@ -64,7 +65,7 @@ bool CDlgOptionHotkey::WriteModel()
 {
     CopySettings(settings_sections::kHotKeys, m_values, m_settings);
     if (!m_settings.SaveHotKeys()) {
-        wnd::ShowError(Handle(), SettingsNotSavedMessage(m_settings, kValuesKept));
+        wnd::ShowError(Handle(), SettingsNotSavedMessage(m_settings, wnd::LoadResourceString(IDS_OPTIONS_NOT_SAVED)));
         return false;
     }
     m_changed = false;

@@ -186,6 +186,5 @@ void CDlgOptions::ShowHelp() const
          wnd::CallHtmlHelp(Handle(), file.c_str(), HH_DISPLAY_TOPIC, 0)))
         return;
     // Nothing showed: say so rather than leave the button doing nothing.
-    wnd::ShowError(Handle(), "The help could not be shown: " + file +
-                                 (fileThere ? " could not be opened by the help viewer." : " is missing."));
+    wnd::ShowError(Handle(), wnd::ResourceText(fileThere ? IDS_HELP_NOT_OPENED : IDS_HELP_MISSING, {file}));
 }

@@ -6,8 +6,10 @@
 #include "config/SettingsErrors.h"
 #include "config/StartupRegistration.h"
 #include "config/ui/ConfigUiIds.h"
+#include "wnd/Controls.h"
 #include "wnd/DataExchange.h"
 #include "wnd/FileDialogs.h"
+#include "wnd/Language.h"
 #include "wnd/MessageBoxes.h"
 #include "wnd/Window.h"
 
@@ -47,8 +49,12 @@ void CDlgOptionOthers::Exchange(wnd::CDataExchange& dx)
     for (const auto& box : kFlagBoxes)
         dx.Check(box.id, m_values.*box.flag);
     dx.Check(IDC_OTHERS_STARTUP, m_runAtStartup);
-    if (dx.IsLoading())
+    if (dx.IsLoading()) {
         ShowSyncFolder();
+        FillLanguages();
+    } else {
+        m_values.strLanguage = LanguageChosen();
+    }
     dx.Number(IDC_OTHERS_SHOW_AFTER, m_values.nMinInput, settings_ranges::nMinInput, IDC_OTHERS_SHOW_AFTER_SPIN);
     dx.Number(IDC_OTHERS_MIN_CHARS, m_values.nMinWordLength, settings_ranges::nMinWordLength,
               IDC_OTHERS_MIN_CHARS_SPIN);
@@ -65,11 +71,38 @@ bool CDlgOptionOthers::WriteModel()
     if (m_runAtStartup != m_registeredAtOpen && m_startup.SetRegistered(m_runAtStartup))
         m_registeredAtOpen = m_runAtStartup;
     if (!m_settings.SaveOthers()) {
-        wnd::ShowError(Handle(), SettingsNotSavedMessage(m_settings, kValuesKept));
+        wnd::ShowError(Handle(), SettingsNotSavedMessage(m_settings, wnd::LoadResourceString(IDS_OPTIONS_NOT_SAVED)));
         return false;
     }
     m_changed = false;
     return true;
+}
+
+void CDlgOptionOthers::FillLanguages()
+{
+    // The first item follows Windows and names the language that gives; the others by their own names.
+    const HWND combo = Item(IDC_OTHERS_LANGUAGE);
+    ::SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+    const auto& languages = wnd::UiLanguages();
+    std::string system = languages.front().nativeName;
+    for (const wnd::UiLanguageInfo& language : languages) {
+        if (language.primary == wnd::SystemUiLanguage())
+            system = language.nativeName;
+    }
+    int chosen = wnd::AddComboItem(combo, wnd::ResourceText(IDS_LANGUAGE_OF_WINDOWS, {system}), 0);
+    for (size_t index = 0; index < languages.size(); ++index) {
+        const int item = wnd::AddComboItem(combo, languages[index].nativeName, static_cast<LPARAM>(index + 1));
+        if (wnd::UiLanguageOfCode(m_values.strLanguage) == languages[index].primary)
+            chosen = item;
+    }
+    ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(chosen), 0);
+}
+
+std::string CDlgOptionOthers::LanguageChosen() const
+{
+    const LPARAM index = wnd::SelectedComboData(Item(IDC_OTHERS_LANGUAGE));
+    const auto& languages = wnd::UiLanguages();
+    return index >= 1 && static_cast<size_t>(index) <= languages.size() ? languages[index - 1].code : "";
 }
 
 settings_types::Flag* CDlgOptionOthers::FlagOf(int id)
@@ -82,6 +115,10 @@ settings_types::Flag* CDlgOptionOthers::FlagOf(int id)
 
 bool CDlgOptionOthers::OnCommand(int id, int code, HWND)
 {
+    if (id == IDC_OTHERS_LANGUAGE && code == CBN_SELCHANGE) {
+        m_changed = true;
+        return true;
+    }
     if (code != BN_CLICKED)
         return false;
     if (id == IDC_OTHERS_STARTUP)

@@ -30,6 +30,9 @@ private:
     void OnSyncBox();
     bool PickSyncFolder();
     void ShowSyncFolder();
+    // The language choice: Windows' own first, then every language of the interface.
+    void FillLanguages();
+    std::string LanguageChosen() const;
 
     CAppSettings& m_settings;
     const CStartupRegistration& m_startup;

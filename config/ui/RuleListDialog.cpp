@@ -5,9 +5,9 @@
 #include "config/ui/ConfigUiIds.h"
 #include "wnd/MessageBoxes.h"
 
-const char* WorkOnStatus(int32_t workOn)
+std::string WorkOnStatus(int32_t workOn)
 {
-    return workOn ? "Enable" : "Disable";
+    return wnd::LoadResourceString(workOn ? IDS_RULE_ON : IDS_RULE_OFF);
 }
 
 CRuleListDialog::CRuleListDialog(int templateId, int listId, CAppSettings& settings, RuleEditor editor)
@@ -102,8 +102,7 @@ void CRuleListDialog::DeleteSelected()
 bool CRuleListDialog::SaveAndClose()
 {
     if (!m_settings.SaveAppRules()) {
-        wnd::ShowError(Handle(), "The rules could not be saved to " + m_settings.AppConfigPath() +
-                                     ".\nThe file may be read-only or in use; your changes are still here.");
+        wnd::ShowError(Handle(), wnd::ResourceText(IDS_RULES_NOT_SAVED, {m_settings.AppConfigPath()}));
         return false;
     }
     m_settings.LoadAppRules();

@@ -66,4 +66,4 @@ private:
 };
 
 // "Enable" or "Disable", as the Status column shows a work-on flag.
-const char* WorkOnStatus(int32_t workOn);
+std::string WorkOnStatus(int32_t workOn);

@@ -67,8 +67,8 @@ BOOL CDlgRunningApps::OnInitDialog()
     m_images.Reset(::ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 16, 16));
     m_list.Attach(Item(IDC_RUNNING_LIST));
     m_list.SetImageList(m_images.Get(), LVSIL_SMALL);
-    m_list.InsertColumn(0, "File Name", LVCFMT_LEFT, 120);
-    m_list.InsertColumn(1, "Full Path", LVCFMT_LEFT, 300);
+    m_list.InsertColumn(0, wnd::LoadResourceString(IDS_COLUMN_FILE_NAME).c_str(), LVCFMT_LEFT, 120);
+    m_list.InsertColumn(1, wnd::LoadResourceString(IDS_COLUMN_FULL_PATH).c_str(), LVCFMT_LEFT, 300);
     m_list.AddExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_INFOTIP);
     FillList();
     m_chosenPath.clear();

@@ -7,7 +7,9 @@
 #include "config/SettingsErrors.h"
 #include "dict/AutoLearnDictionary.h"
 #include "dict/AutoLearnList.h"
+#include "config/ui/ConfigUiIds.h"
 #include "dict/ui/DictUiIds.h"
+#include "dict/ui/DictionaryTypes.h"
 #include "dict/ui/TextFileWork.h"
 #include "wnd/DataExchange.h"
 #include "wnd/MessageBoxes.h"
@@ -33,6 +35,9 @@ void CDlgAutoLearn::ReadModel()
 {
     m_settings.LoadAutoLearn();
     m_values = m_read = m_settings.Values();
+    // No word is shorter than one character: 0 learns what 1 learns, and the field shows that.
+    if (m_values.nMinLearnLength == 0)
+        m_values.nMinLearnLength = m_read.nMinLearnLength = 1;
 }
 
 void CDlgAutoLearn::Exchange(wnd::CDataExchange& dx)
@@ -41,14 +46,14 @@ void CDlgAutoLearn::Exchange(wnd::CDataExchange& dx)
     dx.Number(IDC_AUTOLEARN_MIN_LENGTH, m_values.nMinLearnLength, settings_ranges::nMinLearnLength);
     dx.Text(IDC_AUTOLEARN_SEPARATORS, m_values.strSeparate);
     if (dx.IsSaving() && m_values.strSeparate.empty())
-        dx.Fail(IDC_AUTOLEARN_SEPARATORS, "Separate characters must not NULL.");
+        dx.Fail(IDC_AUTOLEARN_SEPARATORS, wnd::LoadResourceString(IDS_NO_SEPARATORS));
 }
 
 bool CDlgAutoLearn::WriteModel()
 {
     CopySettings(settings_sections::kAutoLearn, m_values, m_settings);
     if (!m_settings.SaveAutoLearn()) {
-        wnd::ShowError(Handle(), SettingsNotSavedMessage(m_settings, kValuesKept));
+        wnd::ShowError(Handle(), SettingsNotSavedMessage(m_settings, wnd::LoadResourceString(IDS_OPTIONS_NOT_SAVED)));
         return false;
     }
     m_read = m_values;
@@ -143,7 +148,7 @@ void CDlgAutoLearn::CheckSeparators()
 {
     if (!ItemText(IDC_AUTOLEARN_SEPARATORS).empty())
         return;
-    wnd::ShowError(Handle(), "Separate characters must not NULL.");
+    wnd::ShowError(Handle(), IDS_NO_SEPARATORS);
     SetItemText(IDC_AUTOLEARN_SEPARATORS, m_values.strSeparate.empty() ? m_read.strSeparate : m_values.strSeparate);
     ::SetFocus(Item(IDC_AUTOLEARN_SEPARATORS));
 }
@@ -179,16 +184,20 @@ void CDlgAutoLearn::EndLabelEdit(const wnd::LabelEdit& edit)
 
 void CDlgAutoLearn::DeleteSelected()
 {
-    if (wnd::Ask(Handle(), "Are you sure you want to delete the items?") != IDOK)
+    const std::vector<int> selected = m_listView.SelectedIndexes();
+    std::vector<std::string> doomed;
+    for (int row : selected)
+        doomed.push_back(CellText(row, 0));
+    if (doomed.empty() || wnd::Ask(Handle(), DeleteQuestion(doomed, false)) != IDOK)
         return;
-    m_list->Remove(m_listView.SelectedIndexes());
+    m_list->Remove(selected);
     m_listChanged = true;
     ShowRows();
 }
 
 void CDlgAutoLearn::DeleteAll()
 {
-    if (wnd::Ask(Handle(), "Are you sure you want to delete all the items?") != IDOK)
+    if (wnd::Ask(Handle(), wnd::ResourceText(IDS_DELETE_ALL_WORDS, {std::to_string(m_listView.ItemCount())})) != IDOK)
         return;
     FillList();
     m_list->Clear();
@@ -216,7 +225,7 @@ bool CDlgAutoLearn::SaveList()
     }
     store.reset();
     pvbase::RemoveFileIfExists(built);
-    wnd::ShowError(Handle(), "The learnt words could not be saved; the file is as it was:\r\n" + path);
+    wnd::ShowError(Handle(), wnd::ResourceText(IDS_LEARNT_NOT_SAVED, {path}));
     return false;
 }
 
@@ -227,22 +236,23 @@ void CDlgAutoLearn::Import()
         return;
     FillList();
     int count = 0;
-    WithWaitDialog(Handle(), ::GetAncestor(Handle(), GA_ROOT), "Importing! Please wait ... ", [&](wnd::CDlgWait* wait) {
-        count = m_list->ImportText(*path, [wait](int done) {
-            if (!wait)
-                return true;
-            wait->SetText(Formatted("%d items have been imported!", done));
-            wait->ProcessMessages();
-            return !wait->Cancelled();
-        });
-    });
+    WithWaitDialog(Handle(), ::GetAncestor(Handle(), GA_ROOT), wnd::LoadResourceString(IDS_IMPORTING),
+                   [&](wnd::CDlgWait* wait) {
+                       count = m_list->ImportText(*path, [wait](int done) {
+                           if (!wait)
+                               return true;
+                           wait->SetText(wnd::ResourceText(IDS_IMPORTED_SO_FAR, {std::to_string(done)}));
+                           wait->ProcessMessages();
+                           return !wait->Cancelled();
+                       });
+                   });
     if (count < 0) {
-        wnd::ShowError(Handle(), "The file could not be read; nothing was imported:\r\n" + *path);
+        wnd::ShowError(Handle(), wnd::ResourceText(IDS_IMPORT_UNREADABLE, {*path}));
         return;
     }
     m_listChanged = m_listChanged || count > 0;
     ShowRows();
-    wnd::ShowInfo(Handle(), Formatted("%d items have been successfully imported !", count));
+    wnd::ShowInfo(Handle(), wnd::ResourceText(IDS_IMPORTED, {std::to_string(count)}));
 }
 
 void CDlgAutoLearn::Export()
@@ -253,21 +263,22 @@ void CDlgAutoLearn::Export()
     FillList();
     int count = 0;
     pvbase::FileFault fault = pvbase::FileFault::None;
-    WithWaitDialog(Handle(), ::GetAncestor(Handle(), GA_ROOT), "Exporting! Please wait ... ", [&](wnd::CDlgWait* wait) {
-        count = m_list->ExportText(
-            *path,
-            [wait](int done) {
-                if (!wait)
-                    return true;
-                wait->SetText(Formatted("%d items have been exported!", done));
-                wait->ProcessMessages();
-                return !wait->Cancelled();
-            },
-            &fault);
-    });
+    WithWaitDialog(Handle(), ::GetAncestor(Handle(), GA_ROOT), wnd::LoadResourceString(IDS_EXPORTING),
+                   [&](wnd::CDlgWait* wait) {
+                       count = m_list->ExportText(
+                           *path,
+                           [wait](int done) {
+                               if (!wait)
+                                   return true;
+                               wait->SetText(wnd::ResourceText(IDS_EXPORTED_SO_FAR, {std::to_string(done)}));
+                               wait->ProcessMessages();
+                               return !wait->Cancelled();
+                           },
+                           &fault);
+                   });
     if (count >= 0)
-        wnd::ShowInfo(Handle(), Formatted("%d items have been successfully exported !", count));
+        wnd::ShowInfo(Handle(), wnd::ResourceText(IDS_EXPORTED, {std::to_string(count)}));
     else if (fault != pvbase::FileFault::None)  // else cancelled: nothing was written, nothing to say
-        wnd::ShowError(Handle(), std::string("The file could not be written (") + pvbase::FileFaultReason(fault) +
-                                     "); nothing was exported:\r\n" + *path);
+        wnd::ShowError(Handle(),
+                       wnd::ResourceText(IDS_EXPORT_NOT_WRITTEN_BECAUSE, {pvbase::FileFaultReason(fault), *path}));
 }

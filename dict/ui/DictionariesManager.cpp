@@ -9,6 +9,7 @@
 #include "dict/ui/DictUiIds.h"
 #include "dict/ui/DictionaryEditor.h"
 #include "dict/ui/DictionaryEnableSettings.h"
+#include "dict/ui/DictionaryTypes.h"
 #include "dict/ui/NewDictionaryDialog.h"
 #include "wnd/MessageBoxes.h"
 #include "wnd/ModalRunner.h"
@@ -18,6 +19,7 @@ namespace {
 // The damaged files are reported over the dialog once it shows: a timer fires only when the queue
 // is empty, after the dialog came forward (a box over the hidden dialog closes at once under Wine).
 const UINT_PTR kReportDamagedTimer = 1;
+constexpr int kPathColumn = 3;
 
 std::string FileNameOf(const std::string& path)
 {
@@ -25,16 +27,38 @@ std::string FileNameOf(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-const char* TypeName(int type)
+// What a bundled dictionary holds, in the user's language: its file says nothing of it.
+struct BundledDescription {
+    const char* fileName;
+    UINT textId;
+};
+constexpr BundledDescription kBundledDescriptions[] = {
+    {"English.lib", IDS_ABOUT_ENGLISH_LIB},
+    {"Phrases.lib", IDS_ABOUT_PHRASES_LIB},
+    {"UserDictionary.lib", IDS_ABOUT_USER_DICTIONARY_LIB},
+    {"UserShortHands.lib", IDS_ABOUT_USER_SHORTHANDS_LIB},
+    {"German.lib", IDS_ABOUT_GERMAN_LIB},
+    {"French.lib", IDS_ABOUT_FRENCH_LIB},
+    {"Spanish.lib", IDS_ABOUT_SPANISH_LIB},
+    {"Italian.lib", IDS_ABOUT_ITALIAN_LIB},
+    {"Portuguese.lib", IDS_ABOUT_PORTUGUESE_LIB},
+    {"Dutch.lib", IDS_ABOUT_DUTCH_LIB},
+    {"Polish.lib", IDS_ABOUT_POLISH_LIB},
+    {"Swedish.lib", IDS_ABOUT_SWEDISH_LIB},
+    {"Russian.lib", IDS_ABOUT_RUSSIAN_LIB},
+};
+
+// The file's own description, or for a bundled file without one, what it holds.
+std::string DescriptionOf(const std::string& path, const CDictionaryFile& dictionary)
 {
-    switch (type) {
-        case DICTIONARY_WORDS:
-            return "Dictionary";
-        case DICTIONARY_SHORTHAND:
-            return "Shorthand";
-        default:
-            return "";
+    if (!dictionary.Description().empty())
+        return dictionary.Description();
+    const std::string name = FileNameOf(path);
+    for (const BundledDescription& bundled : kBundledDescriptions) {
+        if (::lstrcmpiA(name.c_str(), bundled.fileName) == 0)
+            return wnd::LoadResourceString(bundled.textId);
     }
+    return std::string();
 }
 
 }  // namespace
@@ -65,6 +89,10 @@ BOOL CDictionariesManager::OnInitDialog()
                        {IDS_COLUMN_DESCRIPTION, 185, LVCFMT_CENTER},
                        {IDS_COLUMN_FILE_PATH, 200, LVCFMT_CENTER}});
     m_list.AddExtendedStyle(LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_INFOTIP);
+    m_pathColumn.Attach(m_list, kPathColumn, [this](int row) {
+        const LPARAM index = m_list.ItemData(row);
+        return index >= 0 && index < m_set.Count() ? m_set.PathAt(static_cast<int>(index)) : std::string();
+    });
     FillList();
     ::SetTimer(Handle(), kReportDamagedTimer, 0, nullptr);
     return TRUE;
@@ -107,6 +135,7 @@ void CDictionariesManager::FillList()
         const auto shown = shownChecks.find(m_set.PathAt(index));
         AddRow(index, shown != shownChecks.end() ? shown->second : m_set.IsEnabled(m_set.PathAt(index)));
     }
+    m_pathColumn.Fit();
     EnableItem(IDC_MANAGER_EDIT, SelectedDictionary() >= 0);
 }
 
@@ -118,7 +147,8 @@ void CDictionariesManager::AddRow(int index, bool checked)
     if (IsDamaged(index))
         cells = {FileNameOf(path), "", "", path};
     else
-        cells = {dictionary.DisplayName(), TypeName(dictionary.Type()), dictionary.Description(), path};
+        cells = {dictionary.DisplayName(), DictionaryTypeName(dictionary.Type()), DescriptionOf(path, dictionary),
+                 path};
     const int row = m_list.AddRow(cells, index);
     if (row >= 0)
         m_list.SetChecked(row, checked);
@@ -132,7 +162,7 @@ void CDictionariesManager::ReportDamaged()
             paths += "\n" + m_set.PathAt(index);
     }
     if (!paths.empty())
-        wnd::ShowError(Handle(), "These dictionary files are damaged and were not opened:" + paths);
+        wnd::ShowError(Handle(), wnd::ResourceText(IDS_DICT_DAMAGED_LIST, {paths}));
 }
 
 int CDictionariesManager::SelectedDictionary() const
@@ -183,7 +213,7 @@ void CDictionariesManager::CreateDictionary()
         return;
     CDictionaryFile dictionary;
     if (!dictionary.Open(choice->path)) {
-        wnd::ShowError(Handle(), "Create the dictionary failed. Please try again!");
+        wnd::ShowError(Handle(), IDS_DICT_NOT_CREATED);
         return;
     }
     dictionary.SetType(choice->type);
@@ -193,7 +223,7 @@ void CDictionariesManager::CreateDictionary()
     const bool written = dictionary.WriteInfo();
     dictionary.Close();
     if (!written) {
-        wnd::ShowError(Handle(), "Create the dictionary failed. Please try again!");
+        wnd::ShowError(Handle(), IDS_DICT_NOT_CREATED);
         return;
     }
     CDictionaryEditor::Run(Handle(), choice->path, true);
@@ -208,7 +238,7 @@ void CDictionariesManager::EditSelected()
         return;
     const std::string path = m_set.PathAt(index);
     if (IsDamaged(index)) {
-        wnd::ShowError(Handle(), "This dictionary file is damaged and cannot be edited:\n" + path);
+        wnd::ShowError(Handle(), wnd::ResourceText(IDS_DICT_DAMAGED_EDIT, {path}));
         return;
     }
     const bool canEdit = (m_set.Dictionary(index).EditFlags() & 1) != 0;
@@ -223,13 +253,13 @@ void CDictionariesManager::EncryptSelected()
         return;
     const std::string path = m_set.PathAt(index);
     if (IsDamaged(index)) {
-        wnd::ShowError(Handle(), "This dictionary file is damaged and cannot be encrypted:\n" + path);
+        wnd::ShowError(Handle(), wnd::ResourceText(IDS_DICT_DAMAGED_COPY, {path}));
         return;
     }
     if (CopyEncrypted(path, path + ".dic"))
-        wnd::ShowMessage(Handle(), "Encrypt Succeed", "", MB_OK);
+        wnd::ShowInfo(Handle(), wnd::ResourceText(IDS_SCRAMBLED_SAVED, {path + ".dic"}));
     else
-        wnd::ShowError(Handle(), "Encrypt failed: the encrypted copy could not be written.\n" + path + ".dic");
+        wnd::ShowError(Handle(), wnd::ResourceText(IDS_SCRAMBLED_NOT_SAVED, {path + ".dic"}));
 }
 
 bool CDictionariesManager::SaveEnableFlags()
@@ -246,6 +276,6 @@ bool CDictionariesManager::SaveEnableFlags()
 void CDictionariesManager::OnOK()
 {
     if (!SaveEnableFlags())
-        wnd::ShowError(Handle(), "The choice of dictionaries could not be saved to Config.ini.");
+        wnd::ShowError(Handle(), IDS_CHOICE_NOT_SAVED);
     EndDialog(IDOK);
 }

@@ -9,6 +9,7 @@
 #include "dict/DictionarySet.h"
 #include "wnd/Dialog.h"
 #include "wnd/ListView.h"
+#include "wnd/PathColumn.h"
 
 class CAppSettings;
 class CDictionaryEnableSettings;
@@ -48,5 +49,6 @@ private:
     std::unique_ptr<CDictionaryEnableSettings> m_enableStore;
     CDictionarySet m_set;
     wnd::CListView m_list;
+    wnd::CPathColumn m_pathColumn;  // the file paths, cut to fit, whole in a tooltip
     std::set<std::string> m_reportedDamaged;
 };

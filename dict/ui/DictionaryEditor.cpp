@@ -11,6 +11,7 @@
 #include "dict/ui/TextFileWork.h"
 #include "res/resource.h"
 #include "wnd/Controls.h"
+#include "wnd/Language.h"
 #include "wnd/MessageBoxes.h"
 #include "wnd/ModalRunner.h"
 #include "wnd/ProgressWindow.h"
@@ -40,11 +41,11 @@ std::string ImportProblemText(TextImportReport::Problem problem, const std::stri
 {
     switch (problem) {
         case TextImportReport::Problem::Unreadable:
-            return "The file could not be read; nothing was imported:\r\n" + path;
+            return wnd::ResourceText(IDS_IMPORT_UNREADABLE, {path});
         case TextImportReport::Problem::Empty:
-            return "The file is empty; nothing was imported:\r\n" + path;
+            return wnd::ResourceText(IDS_IMPORT_EMPTY, {path});
         case TextImportReport::Problem::NotText:
-            return "The file is not a text file; nothing was imported:\r\n" + path;
+            return wnd::ResourceText(IDS_IMPORT_NOT_TEXT, {path});
         default:
             return std::string();
     }
@@ -119,9 +120,8 @@ bool CDictionaryEditor::OpenDictionary()
         return true;
     }
     // A damaged file is never written: the dialog stays empty and OK writes nothing.
-    wnd::ShowError(Handle(), std::string("The dictionary could not be opened (") +
-                                 pvbase::FileFaultReason(m_dictionary.OpenFault()) + "); it was left as it is:\r\n" +
-                                 m_path);
+    wnd::ShowError(Handle(),
+                   wnd::ResourceText(IDS_DICT_NOT_OPENED, {pvbase::FileFaultReason(m_dictionary.OpenFault()), m_path}));
     return false;
 }
 
@@ -145,7 +145,12 @@ void CDictionaryEditor::ShowProperties()
         if (::SendMessageW(typeCombo, CB_GETITEMDATA, item, 0) == m_dictionary.Type())
             ::SendMessageW(typeCombo, CB_SETCURSEL, item, 0);
     }
+    SetItemText(IDC_EDITOR_KEY_LABEL, wnd::LoadResourceString(shorthand ? IDS_LABEL_SHORTHAND : IDS_LABEL_WORD));
+    SetItemText(IDC_EDITOR_DATA_LABEL, wnd::LoadResourceString(shorthand ? IDS_LABEL_FULL_TEXT : IDS_LABEL_NOTE));
     SetItemText(IDC_DICT_NAME, m_dictionary.DisplayName());
+    // Titled as the menu item that opens it names the dictionary.
+    if (!m_dictionary.DisplayName().empty())
+        SetText(m_dictionary.DisplayName());
     SetItemText(IDC_DICT_DESCRIPTION, m_dictionary.Description());
     if ((m_dictionary.EditFlags() & 1) == 0) {
         EnableItem(IDC_EDITOR_EXPORT, false);
@@ -178,8 +183,7 @@ std::string CDictionaryEditor::CellText(int row, int column)
 LRESULT CDictionaryEditor::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_TELL_READ_ONLY) {
-        wnd::ShowInfo(Handle(),
-                      "This dictionary is read-only: its entries can be viewed but not changed.\r\n" + m_path);
+        wnd::ShowInfo(Handle(), wnd::ResourceText(IDS_DICT_READ_ONLY, {m_path}));
         return 0;
     }
     if (msg == WM_DESTROY) {
@@ -306,7 +310,7 @@ void CDictionaryEditor::Query(const std::string& text)
             options.title = wnd::kProgramCaption;
             options.position = &place;
             progress = std::make_unique<wnd::CProgressWindow>(options);
-            progress->SetText("Loading the Dictionary, Please wait ...");
+            progress->SetText("%s", wnd::LoadResourceString(IDS_EDITOR_LOADING).c_str());
             progress->SetRange(0, m_dictionary.CountEntries());
             progress->MakeModal();  // the editor takes no commands meanwhile
         }
@@ -322,10 +326,8 @@ void CDictionaryEditor::Query(const std::string& text)
 
 void CDictionaryEditor::ShowStatus()
 {
-    char text[96];
-    std::snprintf(text, sizeof text, "Items in dictionary: %d\r\nItems Loaded:%d", m_dictionary.CountEntries(),
-                  m_rows.Count());
-    SetItemText(IDC_EDITOR_STATUS, text);
+    SetItemText(IDC_EDITOR_STATUS, wnd::ResourceText(IDS_EDITOR_STATUS, {std::to_string(m_dictionary.CountEntries()),
+                                                                         std::to_string(m_rows.Count())}));
 }
 
 void CDictionaryEditor::Add()
@@ -333,13 +335,19 @@ void CDictionaryEditor::Add()
     const std::string key = ItemText(IDC_EDITOR_KEY);
     DictionaryMatch match;
     if (m_dictionary.ContainsKey(key, match, MATCH_START)) {
-        wnd::ShowMessage(Handle(), "This data had in database!", wnd::kProgramCaption, MB_OK | MB_ICONSTOP);
+        wnd::ShowInfo(Handle(), wnd::ResourceText(IDS_EDITOR_ALREADY_THERE, {key}), MB_ICONSTOP);
         return;
     }
     if (m_dictionary.IsReadOnly())
         return;
-    if (m_dictionary.AddEntry(key, ItemText(IDC_EDITOR_DATA)))
-        wnd::ShowMessage(Handle(), "Add data succeed!", wnd::kProgramCaption, MB_OK | MB_ICONEXCLAMATION);
+    if (m_dictionary.AddEntry(key, ItemText(IDC_EDITOR_DATA))) {
+        // The fields now show a stored entry: nothing typed is left to lose.
+        m_loadedKey = key;
+        m_loadedData = ItemText(IDC_EDITOR_DATA);
+        EnableItem(IDC_EDITOR_ADD, false);
+        EnableItem(IDC_EDITOR_SAVE, false);
+        wnd::ShowInfo(Handle(), wnd::ResourceText(IDS_EDITOR_ADDED, {key}));
+    }
     Query(key);
 }
 
@@ -348,17 +356,16 @@ void CDictionaryEditor::Save()
     WriteProperties();
     const std::string key = ItemText(IDC_EDITOR_KEY);
     const bool saved = m_dictionary.ReplaceEntry(key, key, ItemText(IDC_EDITOR_DATA));
-    wnd::ShowMessage(Handle(), saved ? "Save Succeed!" : "Save Failed!", wnd::kProgramCaption, MB_OK);
+    wnd::ShowInfo(Handle(), wnd::ResourceText(saved ? IDS_EDITOR_SAVED : IDS_EDITOR_NOT_SAVED, {key}),
+                  saved ? MB_ICONINFORMATION : MB_ICONSTOP);
     Query(key);
 }
 
 void CDictionaryEditor::Delete()
 {
-    if (wnd::Ask(Handle(), "Are you sure you want to delete the items?") != IDOK)
-        return;
     const std::vector<int> selected = m_list.SelectedIndexes();
     if (selected.empty()) {
-        wnd::ShowError(Handle(), "Please select the items to delete! ");
+        wnd::ShowError(Handle(), IDS_SELECT_TO_DELETE);
         return;
     }
     // Keys first: every removal moves the rows behind it.
@@ -368,9 +375,11 @@ void CDictionaryEditor::Delete()
         if (m_rows.Read(row, key, data) && !key.empty())
             keys.push_back(key);
     }
+    if (keys.empty() || wnd::Ask(Handle(), DeleteQuestion(keys, m_dictionary.Type() == DICTIONARY_SHORTHAND)) != IDOK)
+        return;
     for (const std::string& doomed : keys) {
         if (!m_dictionary.RemoveEntry(doomed)) {
-            wnd::ShowError(Handle(), "Delete Failed!");
+            wnd::ShowError(Handle(), IDS_DELETE_FAILED);
             Query(std::string());
             return;
         }
@@ -386,7 +395,7 @@ void CDictionaryEditor::Import()
         return;
     int count = 0;
     TextImportReport report;
-    WithWaitDialog(Handle(), Handle(), "Importing! Please wait ... ", [&](IWaitProgress* wait) {
+    WithWaitDialog(Handle(), Handle(), wnd::LoadResourceString(IDS_IMPORTING), [&](IWaitProgress* wait) {
         count = ImportDictionaryText(m_dictionary, *path, wait, &report);
         // A tagged file without entries is not a word list: its tags would become words.
         const bool cancelled = wait && wait->Cancelled();
@@ -397,9 +406,9 @@ void CDictionaryEditor::Import()
         wnd::ShowError(Handle(), ImportProblemText(report.problem, *path));
         return;
     }
-    std::string message = Formatted("%d items have been successfully imported !", count);
+    std::string message = wnd::ResourceText(IDS_IMPORTED, {std::to_string(count)});
     if (report.unconvertible > 0)
-        message += Formatted("\r\n%d broken characters of the file were left out.", report.unconvertible);
+        message += "\r\n" + wnd::ResourceText(IDS_BROKEN_LEFT_OUT, {std::to_string(report.unconvertible)});
     wnd::ShowInfo(Handle(), message);
     Query(std::string());
 }
@@ -411,22 +420,22 @@ void CDictionaryEditor::Export()
         return;
     int count = 0;
     bool cancelled = false;
-    WithWaitDialog(Handle(), Handle(), "Exporting! Please wait ... ", [&](IWaitProgress* wait) {
+    WithWaitDialog(Handle(), Handle(), wnd::LoadResourceString(IDS_EXPORTING), [&](IWaitProgress* wait) {
         // What Add left pending goes into the file first, so that file and export agree.
         m_dictionary.Commit();
         count = ExportDictionaryText(m_dictionary, *path, wait);
         cancelled = wait && wait->Cancelled();
     });
     if (count == 0 && m_dictionary.CountEntries() > 0 && !cancelled) {
-        wnd::ShowError(Handle(), "The file could not be written; nothing was exported:\r\n" + *path);
+        wnd::ShowError(Handle(), wnd::ResourceText(IDS_EXPORT_NOT_WRITTEN, {*path}));
         return;
     }
-    wnd::ShowInfo(Handle(), Formatted("%d items have been successfully exported !", count));
+    wnd::ShowInfo(Handle(), wnd::ResourceText(IDS_EXPORTED, {std::to_string(count)}));
 }
 
 void CDictionaryEditor::ShowMiscMenu()
 {
-    wnd::MenuHandle menu(::LoadMenuW(wnd::ResourceInstance(), MAKEINTRESOURCEW(IDR_MISC_MENU)));
+    wnd::MenuHandle menu(wnd::LoadUiMenu(IDR_MISC_MENU));
     const HMENU popup = menu ? ::GetSubMenu(menu.Get(), 0) : nullptr;
     if (!popup)
         return;
@@ -441,7 +450,7 @@ void CDictionaryEditor::ShowMiscMenu()
 void CDictionaryEditor::InsertMacro(int commandId)
 {
     // The item's text is the macro's name.
-    wnd::MenuHandle menu(::LoadMenuW(wnd::ResourceInstance(), MAKEINTRESOURCEW(IDR_MISC_MENU)));
+    wnd::MenuHandle menu(wnd::LoadUiMenu(IDR_MISC_MENU));
     wchar_t name[64] = L"";
     if (!menu || ::GetMenuStringW(menu.Get(), commandId, name, 64, MF_BYCOMMAND) <= 0)
         return;
@@ -455,8 +464,7 @@ void CDictionaryEditor::OnOK()
     // Nothing could be changed in a dictionary that did not open or may only be read.
     if (m_dictionary.IsOpen() && !m_dictionary.IsReadOnly() && !WriteProperties()) {
         // The entries added stay pending in memory: OK again writes them.
-        wnd::ShowError(Handle(), "The dictionary could not be saved: " + FaultReason() +
-                                     ".\r\nYour entries are still here: press OK again to save them.\r\n" + m_path);
+        wnd::ShowError(Handle(), wnd::ResourceText(IDS_DICT_NOT_SAVED, {FaultReason(), m_path}));
         return;
     }
     EndDialog(IDOK);
@@ -464,12 +472,14 @@ void CDictionaryEditor::OnOK()
 
 void CDictionaryEditor::OnCancel()
 {
+    // A key or text typed but neither added nor saved would be lost without a word.
+    const bool unsavedInput = ::IsWindowEnabled(Item(IDC_EDITOR_ADD)) || ::IsWindowEnabled(Item(IDC_EDITOR_SAVE));
+    if (unsavedInput && wnd::Ask(Handle(), IDS_UNSAVED_INPUT, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+        return;
     if (m_dictionary.IsOpen() && !m_dictionary.IsReadOnly()) {
         // What Add left pending is kept on the way out, as a close always did.
         const bool saved = ApplyUserFileRules() ? m_dictionary.WriteInfo() : m_dictionary.Commit();
-        if (!saved && wnd::ShowMessage(Handle(),
-                                       "The entries added could not be saved: " + FaultReason() +
-                                           ".\r\nClose the dictionary without them?\r\n" + m_path,
+        if (!saved && wnd::ShowMessage(Handle(), wnd::ResourceText(IDS_DICT_CLOSE_WITHOUT, {FaultReason(), m_path}),
                                        wnd::kErrorCaption, MB_YESNO | MB_ICONSTOP | MB_DEFBUTTON2) != IDYES)
             return;
     }

@@ -49,18 +49,17 @@ bool FileExists(const std::string& path)
 std::string DictionaryNameProblem(const std::string& name)
 {
     if (IsBlank(name))
-        return "Please enter a name for the dictionary.";
+        return wnd::LoadResourceString(IDS_NAME_MISSING);
     for (unsigned char c : name) {
         if (c < 0x20)
-            return "The dictionary name may not contain control characters.";
+            return wnd::LoadResourceString(IDS_NAME_CONTROL_CHARACTERS);
         for (const char* forbidden = kForbiddenCharacters; *forbidden; ++forbidden) {
             if (c == static_cast<unsigned char>(*forbidden))
-                return std::string("The dictionary name may not contain any of these characters: ") +
-                       kForbiddenCharacters;
+                return wnd::ResourceText(IDS_NAME_CHARACTERS, {kForbiddenCharacters});
         }
     }
     if (IsDeviceName(name))
-        return "\"" + name + "\" is reserved by the system; please choose another name.";
+        return wnd::ResourceText(IDS_NAME_RESERVED, {name});
     return std::string();
 }
 
@@ -106,10 +105,9 @@ void CNewDictionaryDialog::Exchange(wnd::CDataExchange& dx)
     }
     m_choice.path = FilePathOf(m_choice.name);
     if (m_choice.path.size() >= MAX_PATH) {
-        dx.Fail(IDC_DICT_NAME, "The name is too long for a file name; please choose a shorter one.");
+        dx.Fail(IDC_DICT_NAME, wnd::LoadResourceString(IDS_NAME_TOO_LONG));
     } else if (FileExists(m_choice.path)) {
-        dx.Fail(IDC_DICT_NAME,
-                "A dictionary file of this name already exists; please choose another name:\n" + m_choice.path);
+        dx.Fail(IDC_DICT_NAME, wnd::ResourceText(IDS_NAME_TAKEN, {m_choice.path}));
     }
 }
 

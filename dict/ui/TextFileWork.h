@@ -15,7 +15,7 @@ inline wnd::FileDialogOptions TextFileOptions(HWND owner)
 {
     wnd::FileDialogOptions options;
     options.owner = owner;
-    options.filter = "Text (*.txt)|*.txt|All Files (*.*)|*.*||";
+    options.filter = wnd::LoadResourceString(IDS_TEXT_FILTER);
     options.defaultExtension = "txt";
     options.fileName = "*.txt";
     return options;
@@ -31,7 +31,7 @@ inline std::string Formatted(const char* format, int value)
 // Runs work(wait) with a wait dialog saying text; wait is null when the dialog could not be shown.
 // The window `busy` takes no input meanwhile, so nothing re-enters it while the work pumps.
 template <class Work>
-void WithWaitDialog(HWND owner, HWND busy, const char* text, Work work)
+void WithWaitDialog(HWND owner, HWND busy, const std::string& text, Work work)
 {
     wnd::CDisabledWindow disabled(busy);
     wnd::CDlgWait wait;

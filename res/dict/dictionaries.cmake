@@ -40,9 +40,11 @@ set(_pv_dict_commands
           --from ${_pv_dict_src}/phrases.txt --keycode 2 --datacode 2 --input utf8 --force
   COMMAND ${PV_NATIVE_PVDICT} create ${_pv_libs}/UserDictionary.lib --type 1 --caption "User Dictionary"
           --from ${CMAKE_CURRENT_BINARY_DIR}/empty.rows --keycode 2 --datacode 2 --input utf8 --force
-  COMMAND ${PV_NATIVE_PVDICT} create ${_pv_libs}/UserShortHands.lib --type 2 --caption "User ShortHands"
+  COMMAND ${PV_NATIVE_PVDICT} create ${_pv_libs}/UserShortHands.lib --type 2 --caption "User Shorthands"
           --from ${_pv_dict_src}/shorthands.tsv --keycode 2 --datacode 2 --input utf8 --force)
-set(_pv_dict_depends ${_pv_dict_src}/phrases.txt ${_pv_dict_src}/shorthands.tsv ${_pv_pvdict_target})
+# This file too: a changed caption or option makes them anew.
+set(_pv_dict_depends ${_pv_dict_src}/phrases.txt ${_pv_dict_src}/shorthands.tsv ${_pv_pvdict_target}
+  ${CMAKE_CURRENT_LIST_FILE})
 if(EXISTS ${PV_WORD_LIST})
   list(APPEND _pv_dict_outputs ${_pv_libs}/English.lib)
   set(_pv_rank_args)

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/MultiByteText.h"
+#include "base/TextPattern.h"
 #include "base/ProgramPaths.h"
 #include "base/VersionInfo.h"
 
@@ -52,4 +53,18 @@ TEST(VersionInfo, TheFixedBlockGivesTheFileVersion)
     EXPECT_EQ("2.1.3.7", pvbase::FileVersionText(resource.data(), resource.size()));
     EXPECT_EQ("", pvbase::FileVersionText(resource.data(), 44));  // cut before the version
     EXPECT_EQ("", pvbase::FileVersionText(nullptr, 100));
+}
+
+TEST(TextPattern, ArgumentsGoWhereTheTranslationPutsThem)
+{
+    using pvbase::FillPlaceholders;
+    EXPECT_EQ(FillPlaceholders("Delete the word \"%1\"?", {"Quillbrook"}), "Delete the word \"Quillbrook\"?");
+    // A translation may turn the order round; each number takes its own argument.
+    EXPECT_EQ(FillPlaceholders("%2 (%1)", {"reason", "C:\\Libs"}), "C:\\Libs (reason)");
+    EXPECT_EQ(FillPlaceholders("%1%1", {"ab"}), "abab");
+    // "%%" is a percent sign; a number without an argument is left out; other percents stay.
+    EXPECT_EQ(FillPlaceholders("100%% of %3 and %d", {"x"}), "100% of  and %d");
+    // Arguments are not read as patterns themselves.
+    EXPECT_EQ(FillPlaceholders("%1 and %2", {"%2", "y"}), "%2 and y");
+    EXPECT_EQ(FillPlaceholders("ends with %", {}), "ends with %");
 }

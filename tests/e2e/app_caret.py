@@ -87,7 +87,7 @@ with Session("app_caret", limit=180) as s:
         expect(shows_within(s, prompt, 1.0), False, "a prompt over New Dictionary")
         s.key("Return")  # OK: the dictionary is made and its editor opens
         s.wait_until(lambda: s.ctl("exists", "%x" % new) == "0", "New Dictionary closes")
-        editor = s.wait_window(cls="#32770", title="Dictionary Option")
+        editor = s.wait_window(cls="#32770", title="xylop")  # titled with its name
         s.ctl("close", "%x" % editor)
         s.wait_until(lambda: s.ctl("exists", "%x" % editor) == "0", "the editor closes")
         s.ctl("close", "%x" % manager)

@@ -172,7 +172,7 @@ with Session("app_completion", limit=120) as s:
         # A program starting under a loaded Wine may take a while to show its box.
         box = s.wait_window(title="Pennivox - ERROR", timeout=30)
         static = s.child(box, cls="Static", ctrl_id=0xFFFF)
-        expect(s.text(static), "Pennivox is Running!   ", "message")
+        expect(s.text(static), "Pennivox is already running.", "message")
         s.ctl("post", "%x" % box, 0x0010, 0, 0)  # WM_CLOSE
         s.wait_until(lambda: s.ctl("exists", "%x" % box) == "0", "the box closes")
         expect(s.ctl("exists", "%x" % prompt), "1", "first copy still running")

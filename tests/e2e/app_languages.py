@@ -1,6 +1,8 @@
 """Letters beyond ASCII in Wine's notepad under the locale of another language (Wine takes the ANSI
 code page from it): the dictionary of that language is on at first start, its words are offered
-and completed with the right letters, and (German) a word with such a letter is learnt.
+and completed with the right letters, and (German) a word with such a letter is learnt. The interface
+follows the user's language: Options is titled in it, its first page too, and the choice of English
+on its General page shows at the next opening of a dialog.
 
 usage: app_languages.py --lang=de|pl|ru [CASE...]
 """
@@ -8,9 +10,9 @@ usage: app_languages.py --lang=de|pl|ru [CASE...]
 import os
 import sys
 
-from harness import Session
+from harness import Session, expect
 from keymap import hold_letters
-from program import NotepadCompletion, program_copy, start_program
+from program import NotepadCompletion, command, press, program_copy, start_program, translated
 
 # locale, letters typed beyond ASCII, what is typed -> what F1 completes it to
 LANGUAGES = {
@@ -44,3 +46,43 @@ with Session("app_languages_" + language, limit=90) as s:
         first_row_after(LEARNT[:2], LEARNT + " ", before="so ")
     if language == "de":
         s.case("learns", learns)
+
+    ID_TRAY_OPTIONS, IDC_OPTIONS_CAPTION, IDC_OTHERS_LANGUAGE, IDOK = 32771, 1001, 1117, 1
+    CB_SETCURSEL, WM_COMMAND, CBN_SELCHANGE = 0x014E, 0x0111, 1
+    TREE, TVM_GETNEXTITEM, TVM_SELECTITEM, TVGN_ROOT, TVGN_NEXT, TVGN_CARET = 1000, 0x110A, 0x110B, 0, 1, 9
+    controller = s.wait_window(cls="PennivoxController")
+
+    def options_in(code):
+        command(s, controller, ID_TRAY_OPTIONS)
+        return s.wait_window(cls="#32770", title=translated(code, "Options"))
+
+    def closed(dialog, button=2):
+        press(s, dialog, button)
+        s.wait_until(lambda: s.ctl("exists", "%x" % dialog) == "0", "Options closes")
+
+    def interface_in_language():
+        dialog = options_in(language)
+        s.screenshot("options-" + language)
+        s.wait_text(s.child(dialog, ctrl_id=IDC_OPTIONS_CAPTION), translated(language, "Hotkeys"))
+        closed(dialog)
+
+    def english_chosen_in_options():
+        dialog = options_in(language)
+        tree = s.child(dialog, ctrl_id=TREE)
+        item = int(s.ctl("send", "%x" % tree, TVM_GETNEXTITEM, TVGN_ROOT, 0))
+        for _ in range(2):  # the General page
+            item = int(s.ctl("send", "%x" % tree, TVM_GETNEXTITEM, TVGN_NEXT, item))
+        s.ctl("send", "%x" % tree, TVM_SELECTITEM, TVGN_CARET, item)
+        combo = s.child(dialog, ctrl_id=IDC_OTHERS_LANGUAGE)
+        s.ctl("send", "%x" % combo, CB_SETCURSEL, 1, 0)  # after "As Windows (...)": English
+        # The page hears of the choice as from the user.
+        page = int(s.ctl("parent", "%x" % combo), 16)
+        s.ctl("post", "%x" % page, WM_COMMAND, (CBN_SELCHANGE << 16) | IDC_OTHERS_LANGUAGE, combo)
+        closed(dialog, IDOK)
+        english = options_in("en")
+        closed(english)
+        with open(os.path.join(folder, "Config.ini")) as f:
+            expect("strLanguage=en" in f.read(), True, "the choice kept in Config.ini")
+    if language in ("de", "ru"):
+        s.case("interface_in_the_users_language", interface_in_language)
+        s.case("english_chosen_in_options_shows_next_time", english_chosen_in_options)

@@ -1,4 +1,4 @@
-"""Pennivox.exe's Applications Manager and Edit Box List, opened through the controller's commands
+"""Pennivox.exe's Applications Manager and Edit Boxes list, opened through the controller's commands
 and driven with the mouse: an application picked among the running programs is switched off,
 "Other Applications" switches off the rest, and an edit box picked with the finder is switched off
 on its own while its neighbour keeps working."""
@@ -83,26 +83,26 @@ with Session("app_manager", limit=240) as s:
     def disable_target_from_running_apps():
         manager = open_dialog(ID_TRAY_APP_MANAGER, "Applications Manager")
         click_item(manager, RULE_ADD)
-        option = s.wait_window(cls="#32770", title="Application Option")
+        option = s.wait_window(cls="#32770", title="Application")
         expect(checked(option, RULE_DISABLE), True, "a new rule starts with Disable")
         click_item(option, OPTION_RUNNING)
-        running = s.wait_window(cls="#32770", title="Applications")
+        running = s.wait_window(cls="#32770", title="Running Applications")
         listed = s.child(running, ctrl_id=RUNNING_LIST)
         names = s.wait_until(lambda: "pvtarget.exe" in rows(listed) and rows(listed), "pvtarget.exe listed")
         expect(names, sorted(names), "running programs sorted by name")
         select_row(listed, names.index("pvtarget.exe"))
         s.screenshot("running-applications")
         click_item(running, IDOK)
-        closes(running, "Applications")
+        closes(running, "Running Applications")
         path = s.wait_until(lambda: s.text(s.child(option, ctrl_id=OPTION_PATH)), "the chosen path")
         expect(path.lower().endswith("pvtarget.exe"), True, "path from the running programs: " + path)
         expect(s.text(s.child(option, ctrl_id=RULE_CAPTION)) in ("pvtarget", "pvtarget.exe"), True,
                "caption from the file title")
         s.screenshot("application-option")
         click_item(option, IDOK)
-        closes(option, "Application Option")
+        closes(option, "Application")
         apps = s.child(manager, ctrl_id=APPS_LIST)
-        s.wait_until(lambda: rows(apps, 1) == ["Disable"], "the rule listed as Disable")
+        s.wait_until(lambda: rows(apps, 1) == ["Off"], "the rule listed as off")
         expect(rows(apps, 2), [path], "the rule's full path")
         s.screenshot("applications-manager")
         click_item(manager, IDOK)
@@ -137,9 +137,9 @@ with Session("app_manager", limit=240) as s:
     s.case("other_applications_follow_their_choice", other_applications)
 
     def finder_drag():
-        edit_list = open_dialog(ID_TRAY_EDIT_MANAGER, "Edit Box List")
+        edit_list = open_dialog(ID_TRAY_EDIT_MANAGER, "Edit Boxes")
         click_item(edit_list, RULE_ADD)
-        finder = s.wait_window(cls="#32770", title="Edit Box Finder")
+        finder = s.wait_window(cls="#32770", title="Edit Box")
         s.wait_until(lambda: not window_rect(s, edit_list)[0], "the list hides while the finder runs")
         _, own = window_rect(s, finder)
         _, edit = window_rect(s, target.single)
@@ -174,14 +174,14 @@ with Session("app_manager", limit=240) as s:
         s.wait_until(lambda: checked(finder, RULE_DISABLE), "Disable chosen")
         s.screenshot("edit-box-finder")
         click_item(finder, IDOK)
-        closes(finder, "Edit Box Finder")
+        closes(finder, "Edit Box")
         s.wait_until(lambda: window_rect(s, edit_list)[0], "the list shows again")
         boxes = s.child(edit_list, ctrl_id=EDIT_BOX_LIST)
         s.wait_until(lambda: rows(boxes, 1) == ["Edit#%d" % target.SINGLE], "the edit box listed")
-        expect(rows(boxes, 2), ["Disable"], "its status")
+        expect(rows(boxes, 2), ["Off"], "its status")
         s.screenshot("edit-box-list")
         click_item(edit_list, IDOK)
-        closes(edit_list, "Edit Box List")
+        closes(edit_list, "Edit Boxes")
         expect(prompts_in(in_target(target.SINGLE), target.single), False, "prompt in the switched-off edit")
         expect(prompts_in(in_target(target.MULTI), target.multi), True, "prompt in the multi-line edit")
     s.case("an_edit_box_picked_with_the_finder_is_switched_off", finder_drag)

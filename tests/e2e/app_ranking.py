@@ -41,7 +41,7 @@ with Session("app_ranking", limit=150) as s:
     s.case("return_is_a_line_break", return_is_a_line_break)
 
     def switch_off_on_others_page(ctrl_id, what):
-        """Opens Options on its Others page, takes the check box's tick away and saves."""
+        """Opens Options on its General page, takes the check box's tick away and saves."""
         command(s, controller, ID_TRAY_OPTIONS)
         dialog = s.wait_window(cls="#32770", title="Options")
         tree = s.child(dialog, ctrl_id=TREE)

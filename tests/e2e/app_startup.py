@@ -6,7 +6,7 @@ import subprocess
 
 from harness import Session, expect, wine_loader
 
-NO_DICTIONARY = ("No Dictionary had loaded! \n Are you wanted  to load the Dictionaries Manager now?")
+NO_DICTIONARY = "Pennivox has no dictionary to offer words from.\nOpen the Dictionaries Manager now?"
 OPTION_KEY = r"HKLM\SOFTWARE\Pennivox Pro\Option"
 
 
@@ -75,7 +75,7 @@ with Session("app_startup", limit=90) as s:
                 return None
             return box, text
         box, text = s.wait_until(keys_box, "the box about the keys", 30)
-        expect("Config.ini" in text and "default keys" in text, True, "the box names the file: %r" % text)
+        expect("Config.ini" in text and "usual keys" in text, True, "the box names the file: %r" % text)
         s.screenshot("unusable-selection-keys")
         s.ctl("post", "%x" % box, 0x0111, 1, 0)  # OK
         s.wait_until(lambda: s.ctl("exists", "%x" % box) == "0", "the box closes")

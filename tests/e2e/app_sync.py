@@ -17,7 +17,7 @@ from harness import Failure, Session, expect
 from program import answer_box, command, fresh_edit, press, program_copy, start_program, window_rect, windows_path
 
 ID_TRAY_OPTIONS, ID_TRAY_USER_SHORTHANDS, ID_TRAY_AUTOLEARN_DICTIONARY = 32771, 32839, 32840
-EDITOR_TITLE, EDITOR_KEY, EDITOR_DATA, EDITOR_ADD = "Dictionary Option", 1008, 1009, 1010
+EDITOR_TITLE, EDITOR_KEY, EDITOR_DATA, EDITOR_ADD = "User Shorthands", 1008, 1009, 1010
 IDOK, IDCANCEL = 1, 2
 WM_CLOSE, BM_GETCHECK, LVM_GETITEMCOUNT = 0x0010, 0x00F0, 0x1004
 TVM_GETNEXTITEM, TVM_SELECTITEM, TVGN_ROOT, TVGN_NEXT, TVGN_CARET = 0x110A, 0x110B, 0, 1, 9
@@ -148,7 +148,7 @@ with Session("app_sync", limit=360) as s:
         s.set_text(s.child(editor, ctrl_id=EDITOR_KEY), SHORTHAND)
         s.set_text(s.child(editor, ctrl_id=EDITOR_DATA), EXPANSION)
         press(s, editor, EDITOR_ADD)
-        expect(answer_box(s, editor), "Add data succeed!", "the Add box")
+        expect(answer_box(s, editor), '"%s" was added.' % SHORTHAND, "the Add box")
         close(editor, IDOK)
         type_word("%s and %s " % (LEARNT, LEARNT))
         type_word(DELETED + " ")
@@ -208,7 +208,7 @@ with Session("app_sync", limit=360) as s:
         for _ in range(2):  # Hotkeys, AutoLearn, Others
             item = int(s.ctl("send", "%x" % tree, TVM_GETNEXTITEM, TVGN_NEXT, item))
         s.ctl("send", "%x" % tree, TVM_SELECTITEM, TVGN_CARET, item)
-        expect(s.text(s.child(dialog, ctrl_id=CAPTION)), "Others", "the page")
+        expect(s.text(s.child(dialog, ctrl_id=CAPTION)), "General", "the page")
         expect(int(s.ctl("send", "%x" % s.child(dialog, ctrl_id=SYNC_BOX), BM_GETCHECK, 0, 0)), 1, "the sync box")
         expect(s.text(s.child(dialog, ctrl_id=SYNC_FOLDER)), windows_path(sync), "the folder shown")
         expect(s.ctl("enabled", "%x" % s.child(dialog, ctrl_id=SYNC_BROWSE)), "1", "Browse with a folder set")
@@ -226,7 +226,7 @@ with Session("app_sync", limit=360) as s:
         expect(DELETED in words, True, "the word listed on A: %r" % words)
         s.ctl("lvsetstate", "%x" % listed, words.index(DELETED), 3, 3)
         press(s, dialog, AUTOLEARN_DELETE_SELECTED)
-        expect(answer_box(s, dialog), "Are you sure you want to delete the items?", "the question")
+        expect(answer_box(s, dialog), 'Delete the word "%s"?' % DELETED, "the question")
         close(dialog, IDOK)
         s.wait_until(lambda: DELETED not in learnt_counts(A), "the word gone from A's AutoLearn.dic")
     s.case("a_deletes_a_word_on_the_autolearn_page", a_deletes_a_word)

@@ -21,7 +21,7 @@ SHORTHAND, EXPANSION = "arw", "→ ✓ 😀"
 LEARNT = "łazikowo"  # in no dictionary
 ID_TRAY_USER_SHORTHANDS = 32839
 LVM_GETITEMCOUNT = 0x1004
-EDITOR_TITLE, EDITOR_KEY, EDITOR_DATA, EDITOR_ADD, EDITOR_LIST, IDOK = "Dictionary Option", 1008, 1009, 1010, 1007, 1
+EDITOR_TITLE, EDITOR_KEY, EDITOR_DATA, EDITOR_ADD, EDITOR_LIST, IDOK = "User Shorthands", 1008, 1009, 1010, 1007, 1
 
 
 def pvdict_path():
@@ -103,7 +103,7 @@ with Session("app_unicode", limit=200) as s:
         s.set_text(s.child(editor, ctrl_id=EDITOR_KEY), "ptk")
         s.set_text(s.child(editor, ctrl_id=EDITOR_DATA), "żółw → привет")
         press(s, editor, EDITOR_ADD)
-        expect(answer_box(s, editor), "Add data succeed!", "the Add box")
+        expect(answer_box(s, editor), '"ptk" was added.', "the Add box")
         listed = s.child(editor, ctrl_id=EDITOR_LIST)
         rows = int(s.ctl("send", "%x" % listed, LVM_GETITEMCOUNT, 0, 0))
         row = next(r for r in range(rows) if s.ctl("lvtext", "%x" % listed, r, 0) == b"ptk".hex())

@@ -4,13 +4,14 @@ while the editor imports."""
 
 import os
 
-from harness import Session, expect
+from harness import Session, Failure, expect
 from program import (program_copy, start_program, click, command, press, shown_box, answer_box, windows_path,
                      BM_CLICK)
 
 ID_TRAY_USER_DICTIONARY = 32838
 ID_TRAY_USER_SHORTHANDS = 32839
-EDITOR_TITLE = "Dictionary Option"
+EDITOR_TITLE = "Dictionary Editor"  # a dictionary that did not open
+TITLES = {32838: "User Dictionary", 32839: "User Shorthands"}
 KEY, DATA, ADD, IMPORT, MISC_KEY, EXPORT, STATUS, LIST = 1008, 1009, 1010, 1013, 1014, 1015, 1034, 1007
 IDOK = 1
 WAIT_CANCEL = 1047
@@ -30,7 +31,7 @@ with Session("dict_editor", limit=240) as s:
 
     def open_editor(command_id):
         command(s, controller, command_id)
-        editor[0] = s.wait_window(cls="#32770", title=EDITOR_TITLE)
+        editor[0] = s.wait_window(cls="#32770", title=TITLES[command_id])
         s.focus(editor[0])
         return editor[0]
 
@@ -58,29 +59,29 @@ with Session("dict_editor", limit=240) as s:
     def adds_entry():
         open_editor(ID_TRAY_USER_DICTIONARY)
         s.screenshot("editor-opened")
-        expect(add("zorbleplank", "a west wind"), "Add data succeed!", "the Add box")
-        expect(s.text(field(STATUS)), "Items in dictionary: 1\r\nItems Loaded:1", "status after Add")
+        expect(add("zorbleplank", "a west wind"), '"zorbleplank" was added.', "the Add box")
+        expect(s.text(field(STATUS)), "Entries in the dictionary: 1\r\nEntries listed: 1", "status after Add")
         expect(s.ctl("lvtext", "%x" % field(LIST), 0, 1), "a west wind".encode().hex(), "the listed data")
 
     def refuses_case_twin():
-        expect(add("ZORBLEPLANK", "other"), "This data had in database!", "the refusal")
-        expect(s.text(field(STATUS)).endswith("Items Loaded:1"), True, "nothing added")
+        expect(add("ZORBLEPLANK", "other"), 'The dictionary already has "ZORBLEPLANK".', "the refusal")
+        expect(s.text(field(STATUS)).endswith("Entries listed: 1"), True, "nothing added")
 
     def imports_tagged_and_words():
         tagged_file = s.new_file("import", ".txt")
         with open(tagged_file, "wb") as f:
             f.write(tagged([(b"quixotic", b"idealistic"), (b"quokka", b"line one\r\nline two")]))
-        expect(choose_file(IMPORT, tagged_file), "2 items have been successfully imported !", "tagged import")
+        expect(choose_file(IMPORT, tagged_file), "2 entries were imported.", "tagged import")
         words_file = s.new_file("words", ".txt")
         with open(words_file, "wb") as f:
             f.write(b"vellichor, petrichor; sonder")
-        expect(choose_file(IMPORT, words_file), "3 items have been successfully imported !", "word import")
+        expect(choose_file(IMPORT, words_file), "3 entries were imported.", "word import")
         expect(list_count(), 6, "rows after the imports")
         s.screenshot("editor-imported")
 
     def exports_byte_for_byte():
         out = s.new_file("export", ".txt")
-        expect(choose_file(EXPORT, out), "6 items have been successfully exported !", "export")
+        expect(choose_file(EXPORT, out), "6 entries were exported.", "export")
         # UTF-8 behind its byte-order mark.
         wanted = b"\xef\xbb\xbf" + tagged([(b"petrichor", b""), (b"quixotic", b"idealistic"), (b"quokka", b"line one\r\nline two"),
                          (b"sonder", b""), (b"vellichor", b""), (b"zorbleplank", b"a west wind")])
@@ -133,11 +134,16 @@ with Session("dict_editor", limit=240) as s:
         s.ctl("post", "%x" % s.child(wait, ctrl_id=WAIT_CANCEL), BM_CLICK, 0, 0)
         text = answer_box(s, editor[0], timeout=30)
         count = int(text.split()[0])
-        expect(0 < count < total and text.endswith("items have been successfully imported !"), True,
+        expect(0 < count < total and text.endswith("entries were imported."), True,
                "a cancelled import keeps what it added: %r" % text)
 
     def damaged_file_left_alone():
         press(s, editor[0], 2)  # IDCANCEL
+        # A key still typed in and not added (the refused case's) makes Cancel ask first.
+        try:
+            answer_box(s, editor[0], key="y", timeout=3)
+        except Failure:
+            pass
         s.wait_until(lambda: s.ctl("exists", "%x" % editor[0]) == "0", "the editor closes")
         damaged = os.path.join(folder, "Libs", "UserDictionary.lib")
         garbage = b"not a dictionary\x00\xff" * 64
@@ -154,6 +160,16 @@ with Session("dict_editor", limit=240) as s:
         with open(damaged, "rb") as f:
             expect(f.read() == garbage, True, "the damaged file is left as it was")
 
+    def escape_with_typed_key_asks():
+        # The default button is OK (Enter) and Escape asks before a typed key is lost: No keeps it.
+        s.set_text(field(KEY), "unaddedkey")
+        press(s, editor[0], 2)  # IDCANCEL, as Escape
+        expect(answer_box(s, editor[0], key="Return"),
+               "What you typed has not been added to the dictionary.\r\nClose the editor anyway?", "the question")
+        expect(s.ctl("exists", "%x" % editor[0]), "1", "the editor after No")
+        expect(s.text(field(KEY)), "unaddedkey", "the key kept")
+        s.set_text(field(KEY), "")
+
     s.case("adds_entry", adds_entry)
     s.case("refuses_case_twin", refuses_case_twin)
     s.case("imports_tagged_and_words", imports_tagged_and_words)
@@ -161,4 +177,5 @@ with Session("dict_editor", limit=240) as s:
     s.case("offered_after_ok", offered_after_ok)
     s.case("misc_key_inserts_macro", misc_key_inserts_macro)
     s.case("keys_pass_during_import", keys_pass_during_import)
+    s.case("escape_with_typed_key_asks", escape_with_typed_key_asks)
     s.case("damaged_file_left_alone", damaged_file_left_alone)

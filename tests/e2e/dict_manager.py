@@ -18,7 +18,7 @@ ID_TRAY_DICT_MANAGER, ID_TRAY_USER_SHORTHANDS = 32795, 32839
 MANAGER_LIST, MANAGER_CREATE, MANAGER_ENCRYPT, MANAGER_EDIT = 1019, 1021, 1047, 1068
 NAME_EDIT, NEW_FILE_EDIT, DESCRIPTION_EDIT = 1023, 1072, 1017
 EDITOR_KEY, EDITOR_DATA, EDITOR_ADD = 1008, 1009, 1010
-NO_DICTIONARY = "No Dictionary had loaded! \n Are you wanted  to load the Dictionaries Manager now?"
+NO_DICTIONARY = "Pennivox has no dictionary to offer words from.\nOpen the Dictionaries Manager now?"
 
 NEW_NAME = "E2E Shorthands"
 KEY, DATA = "zqsig", "Zq signed text"
@@ -159,7 +159,7 @@ with Session("dict_manager", limit=240) as s:
         d.answer(box)
         s.screenshot("manager")
         row = manager.rows()[manager.row_of("Broken.lib")]
-        expect((row[1], row[2], row[3].endswith("\\libs\\Broken.lib")), ("", "", True), "the damaged row %r" % (row,))
+        expect((row[1], row[2], row[3].endswith("\\Broken.lib")), ("", "", True), "the damaged row %r" % (row,))
         manager.select("Broken.lib")
         d.click(manager.hwnd, MANAGER_EDIT)
         box, text = d.box("Pennivox - ERROR", manager.hwnd)
@@ -195,23 +195,23 @@ with Session("dict_manager", limit=240) as s:
         s.set_text(name_edit, "")
         s.focus(dialog)
         s.type(NEW_NAME)
-        s.key("Tab", "Down", "Tab")  # to the type (the read-only file name takes no focus): "Shorthand "
+        s.key("Tab", "Down", "Tab")  # to the type (the read-only file name takes no focus): "Shorthands"
         s.type("made by the scenario")  # Return would go into the description: OK is clicked
         s.wait_text(s.child(dialog, ctrl_id=DESCRIPTION_EDIT), "made by the scenario")
         d.click(dialog, 1)
         d.closed(dialog)
-        editor = d.dialog("Dictionary Option")
+        editor = d.dialog(NEW_NAME)  # titled with its name
         s.screenshot("editor-on-new")
         s.set_text(s.child(editor, ctrl_id=EDITOR_KEY), KEY)
         s.set_text(s.child(editor, ctrl_id=EDITOR_DATA), DATA)
         d.click(editor, EDITOR_ADD)
         box, text = d.box(PROGRAM_TITLE, editor)
-        expect(text, "Add data succeed!", "the entry added")
+        expect(text, '"%s" was added.' % KEY, "the entry added")
         d.answer(box)
         d.click(editor, 1)
         d.closed(editor)
         row = manager.rows()[manager.row_of(NEW_NAME)]
-        expect(row[1:3] + (row[4],), ("Shorthand", "made by the scenario", True), "the new row %r" % (row,))
+        expect(row[1:3] + (row[4],), ("Shorthands", "made by the scenario", True), "the new row %r" % (row,))
         expect(os.path.isfile(os.path.join(folder, "Libs", NEW_NAME + ".lib")), True, "the file")
         s.screenshot("manager-with-new")
         manager.close(1)
@@ -256,8 +256,9 @@ with Session("dict_manager", limit=240) as s:
         manager = open_manager()
         manager.select(NEW_NAME)
         d.click(manager.hwnd, MANAGER_ENCRYPT)
-        box, text = d.box("", manager.hwnd)
-        expect(text, "Encrypt Succeed", "the copy's box")
+        box, text = d.box(PROGRAM_TITLE, manager.hwnd)
+        expect(text.startswith("A scrambled copy of the dictionary was saved:") and text.endswith(".lib.dic"), True,
+               "the copy's box: %r" % text)
         d.answer(box)
         manager.close(2)
         expect(os.path.getsize(os.path.join(folder, "Libs", NEW_NAME + ".lib.dic")) > 0, True, "the scrambled copy")
@@ -265,7 +266,7 @@ with Session("dict_manager", limit=240) as s:
 
     def user_shorthands_editor():
         d.command(ID_TRAY_USER_SHORTHANDS)
-        editor = d.dialog("Dictionary Option")
+        editor = d.dialog("User Shorthands")
         d.click(editor, 2)
         d.closed(editor)
         expect(os.path.isfile(os.path.join(folder, "Libs", "UserShortHands.lib")), True, "the user file")

@@ -9,6 +9,10 @@ import time
 from harness import Failure, wine_loader
 
 PROGRAM_TITLE = "Pennivox"
+# The editor is titled with its dictionary's name; this until a dictionary opens.
+EDITOR_TITLE = "Dictionary Editor"
+USER_DICTIONARY_TITLE = "User Dictionary"
+USER_SHORTHANDS_TITLE = "User Shorthands"
 WM_COMMAND = 0x111
 BM_CLICK = 0xF5
 MESSAGE_BOX_TEXT_ID = 0xFFFF
@@ -197,3 +201,19 @@ def prompt_under_caret(s, prompt, hwnd):
         return s.wait_until(placed, "the prompt under the caret", timeout=3)
     except Failure:
         raise Failure("prompt at %r, caret at %r" % (window_rect(s, prompt)[1][:2], caret_of(s, hwnd)))
+
+
+def translated(code, english):
+    """A text as the interface shows it in a language ("en": as it is), from res/lang/<code>.txt."""
+    if code == "en":
+        return english
+    path = os.path.join(os.environ.get("PV_SOURCE_DIR", ""), "res", "lang", code + ".txt")
+    table, key = {}, None
+    with open(path, encoding="utf-8") as f:
+        for line in f.read().splitlines():
+            if line.startswith("en: "):
+                key = line[4:].replace('""', '"')
+            elif key is not None and line.startswith(code + ": "):
+                table[key] = line[len(code) + 2:].replace('""', '"')
+                key = None
+    return table.get(english, english)

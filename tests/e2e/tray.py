@@ -256,13 +256,13 @@ with Session("tray", limit=240) as s:
     s.case("exit_removes_hook_and_icon_and_start_again_remembers", exit_and_restart)
 
     def dialog_items():
-        for item, title in (("options", "Options"), ("edit_manager", "Edit Box List"),
+        for item, title in (("options", "Options"), ("edit_manager", "Edit Boxes"),
                             ("dict_manager", "Dictionaries Manager"), ("app_manager", "Applications Manager"),
                             ("autolearn_dictionary", "Options"), ("about", "About Pennivox"),
-                            ("user_dictionary", "User Dictionary"), ("user_shorthands", "User ShortHands")):
+                            ("user_dictionary", "User Dictionary"), ("user_shorthands", "User Shorthands")):
             choose(item)
             if item.startswith("user_"):  # the editor, on the user's own file
-                dialog = s.wait_window(cls="#32770", title="Dictionary Option")
+                dialog = s.wait_window(cls="#32770", title=title)  # the editor, titled with the name
                 s.wait_until(lambda: s.text(s.child(dialog, ctrl_id=DICT_NAME)) == title, "the editor on " + title)
             else:
                 dialog = s.wait_window(cls="#32770", title=title)
@@ -290,7 +290,7 @@ with Session("tray", limit=240) as s:
     def off_stays_off_after_ok():
         s.chord("ctrl", "F5")
         wait_icon(False)
-        for item, title in (("options", "Options"), ("edit_manager", "Edit Box List")):
+        for item, title in (("options", "Options"), ("edit_manager", "Edit Boxes")):
             choose(item)
             closed(s.wait_window(cls="#32770", title=title), IDOK)
             expect(offered("xylop"), False, "prompt after %s OK while off" % title)
@@ -308,7 +308,7 @@ with Session("tray", limit=240) as s:
             try:
                 closed(s.wait_window(title="Pennivox Help", timeout=3))
             except Failure:
-                expect(answer_box(s, controller()), "Unable to open %s%s." % (help_file, topic), "the message")
+                expect(answer_box(s, controller()), "%s%s could not be opened." % (help_file, topic), "the message")
     s.case("help_items_open_the_help_file", help_items)
 
     def hotkey_held_elsewhere():
@@ -317,7 +317,7 @@ with Session("tray", limit=240) as s:
         expect(s.ctl("holdhotkey", 2, 0x74), "", "Ctrl+F5 held by the control tool")
         program = s.start(os.path.join(folder, "Pennivox.exe"), name="Pennivox", uses_hook=True)
         text = answer_box(s, controller(), timeout=20)
-        if not re.match(r"The hotkey (Ctrl|Control)\+F5 ", text):
+        if not re.match(r"Another program already uses (Ctrl|Control)\+F5, ", text):
             raise Failure("the box does not name the key: %r" % text)
         prompt = program.track(s.wait_window(cls="#32770", title="Pennivox", timeout=20))
         choose("options")

@@ -138,7 +138,7 @@ with Session("unwritable", limit=200) as s:
         no_error_box()
         # The editor shows a read-only dictionary and says so; nothing that changes it is enabled.
         command(s, running["controller"], ID_TRAY_USER_DICTIONARY)
-        editor = s.wait_window(cls="#32770", title="Dictionary Option")
+        editor = s.wait_window(cls="#32770", title="User Dictionary")
         text = error_box(editor, "Pennivox")
         expect(text.startswith("This dictionary is read-only") and text.endswith("UserDictionary.lib"), True,
                "the editor's report: %r" % text)
@@ -249,12 +249,12 @@ with Session("unwritable", limit=200) as s:
         libs = os.path.join(folder, "Libs")
         start(folder)
         command(s, running["controller"], ID_TRAY_USER_DICTIONARY)
-        editor = s.wait_window(cls="#32770", title="Dictionary Option")
+        editor = s.wait_window(cls="#32770", title="User Dictionary")
         for key in ("zorbleplank", "zorblequint"):
             s.set_text(s.child(editor, ctrl_id=EDITOR_KEY), key)
             s.set_text(s.child(editor, ctrl_id=EDITOR_DATA), "")
             press(s, editor, EDITOR_ADD)
-            expect(error_box(editor, "Pennivox"), "Add data succeed!", "the Add box")
+            expect(error_box(editor, "Pennivox"), '"%s" was added.' % key, "the Add box")
         os.chmod(libs, 0o555)  # the commit writes a new file beside the old one: refused now
         press(s, editor, IDOK)
         text = error_box(editor)
@@ -299,7 +299,7 @@ with Session("unwritable", limit=200) as s:
         with open(many, "w", newline="") as f:
             f.write("".join("zw%07d\t%d\r\n" % (i, i % 9 + 1) for i in range(LEARNT_WORDS)))
         choose_file(dialog, AUTOLEARN_IMPORT, many)
-        expect(error_box(dialog, "Pennivox", timeout=60), "%d items have been successfully imported !" % LEARNT_WORDS,
+        expect(error_box(dialog, "Pennivox", timeout=60), "%d entries were imported." % LEARNT_WORDS,
                "the import of many words")
 
         shut = os.path.join(s.out_dir, "read-only-folder")

@@ -81,7 +81,7 @@ TEST(DataExchangeTest, ANumberOutOfRangeIsRefusedWithTheFocusLeftOnIt)
         dialog.SetItemText(IDC_LABEL, "second");
         ::SetFocus(dialog.Item(IDC_LABEL));
         ASSERT_TRUE(SaveRefused(dialog, &message)) << bad;
-        EXPECT_EQ(message, "Please enter an integer between 1 and 10.") << bad;
+        EXPECT_EQ(message, "Please enter a whole number from 1 to 10.") << bad;
         EXPECT_EQ(::GetFocus(), dialog.Item(IDC_COUNT)) << bad;
         EXPECT_EQ(dialog.count, 5) << bad;
         EXPECT_EQ(dialog.label, "first") << bad;  // the save stopped at the bad field
@@ -414,7 +414,7 @@ TEST(PageHostTest, PagesSwitchFromTheTreeAndAFailedSaveShowsTheBadPage)
     pvtest::BoxAnswer closer(wnd::kProgramCaption);
     EXPECT_FALSE(dialog.pages.SaveAll());
     closer.Join();
-    EXPECT_EQ(closer.Text(), "Please enter an integer between 1 and 5.");
+    EXPECT_EQ(closer.Text(), "Please enter a whole number from 1 to 5.");
     EXPECT_EQ(dialog.pages.Current(), 0);
     EXPECT_TRUE(dialog.first.IsVisible());
     EXPECT_EQ(tree.ItemData(tree.Selection()), 0);

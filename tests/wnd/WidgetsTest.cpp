@@ -193,7 +193,7 @@ TEST(LinkStaticTest, AFailedOpenBeepsAndSaysSoAndTheNotificationComesFirst)
     pvtest::BoxAnswer closer(kProgramCaption);
     ::SendMessageA(control, WM_LBUTTONUP, 0, 0);
     EXPECT_TRUE(closer.Seen());
-    EXPECT_EQ(closer.Text(), "Unable to open " + target + ".");
+    EXPECT_EQ(closer.Text(), target + " could not be opened.");
     EXPECT_EQ(parent.count, 1);
     EXPECT_FALSE(link.Visited());
     EXPECT_NE(::LoadCursorA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_HAND_CURSOR)), nullptr);

@@ -10,7 +10,7 @@
 //   child HWND CLASS|- ID|- TIMEOUT_MS           descendant window by class and/or control id
 //   gettext HWND / settext HWND HEX              WM_GETTEXT / WM_SETTEXT
 //   xid HWND                                     the X window id (decimal) behind a top-level window
-//   foreground / setfg HWND / exists HWND / visible HWND / pid HWND / focusof HWND
+//   foreground / setfg HWND / parent HWND / exists HWND / visible HWND / pid HWND / focusof HWND
 //   send HWND MSG WPARAM LPARAM [TIMEOUT_MS]     SendMessageTimeout, prints the result
 //   post HWND MSG WPARAM LPARAM / close HWND     PostMessage, WM_CLOSE
 //   copydata HWND DATA HEX [TIMEOUT_MS]          WM_COPYDATA, prints the result
@@ -289,6 +289,8 @@ Reply Run(const std::vector<std::string>& words)
         return Ok(HandleText(GetForegroundWindow()));
     if (command == "setfg" && need(1))
         return Ok(Number(SetForegroundWindow(ParseHandle(arg(1)))));
+    if (command == "parent" && need(1))
+        return Ok(HandleText(::GetParent(ParseHandle(arg(1)))));
     if (command == "exists" && need(1))
         return Ok(Number(IsWindow(ParseHandle(arg(1))) ? 1 : 0));
     if (command == "visible" && need(1))

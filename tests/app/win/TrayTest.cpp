@@ -12,7 +12,9 @@
 #include "app/win/SystemTray.h"
 #include "config/ui/HotkeyText.h"
 #include "res/resource.h"
+#include "base/Utf8Text.h"
 #include "wnd/Handles.h"
+#include "wnd/Language.h"
 
 namespace {
 
@@ -24,6 +26,13 @@ std::string ItemText(HMENU menu, UINT id)
     char text[128] = "";
     ::GetMenuStringA(menu, id, text, sizeof text, MF_BYCOMMAND);
     return text;
+}
+
+std::string ItemTextUtf8(HMENU menu, UINT id)
+{
+    wchar_t text[128] = L"";
+    ::GetMenuStringW(menu, id, text, 128, MF_BYCOMMAND);
+    return Narrow(std::wstring_view(text));
 }
 
 bool Checked(HMENU menu, UINT id)
@@ -107,4 +116,31 @@ TEST(SystemTrayTest, IconComesBackWhenTheShellRestarts)
     EXPECT_EQ(tray.IconResource(), static_cast<UINT>(IDI_DISABLED));
     tray.Remove();
     EXPECT_FALSE(::Shell_NotifyIconW(NIM_MODIFY, &record));
+}
+
+TEST(TrayMenuTest, ComesInTheChosenLanguageAndInEnglishWhereThereIsNone)
+{
+    const std::string key = HotkeyText(kCtrlF5);
+    TrayMenuState state;
+    state.enabled = true;
+    state.enableHotkey = kCtrlF5;
+    const auto prepared = [&](LANGID language, UINT id) {
+        wnd::SetUiLanguage(language);
+        wnd::MenuHandle menu(wnd::LoadUiMenu(IDR_TRAY));
+        HMENU popup = menu.Get() ? ::GetSubMenu(menu.Get(), 0) : nullptr;
+        if (!popup)
+            return std::string("no menu");
+        PrepareTrayMenu(popup, state);
+        return ItemTextUtf8(popup, id);
+    };
+    EXPECT_EQ(prepared(LANG_GERMAN, ID_TRAY_ENABLE), "Pennivox &ausschalten\t" + key);
+    EXPECT_EQ(prepared(LANG_GERMAN, ID_TRAY_OPTIONS), "&Optionen...");
+    EXPECT_EQ(prepared(LANG_RUSSIAN, ID_TRAY_EXIT), "Вы&ход");
+    EXPECT_EQ(prepared(LANG_JAPANESE, ID_TRAY_OPTIONS), "&Options...");  // no Japanese resources
+    EXPECT_EQ(prepared(LANG_ENGLISH, ID_TRAY_ENABLE), "&Disable Pennivox\t" + key);
+    wnd::SetUiLanguage(LANG_GERMAN);
+    EXPECT_EQ(wnd::LoadResourceString(IDS_ALREADY_RUNNING), "Pennivox läuft bereits.");
+    // Strings that are no words stay as the English file has them.
+    EXPECT_EQ(wnd::LoadResourceString(IDS_USER_DICTIONARY), "\\Libs\\UserDictionary.lib");
+    wnd::SetUiLanguage(0);
 }

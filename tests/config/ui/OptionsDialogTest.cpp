@@ -111,19 +111,19 @@ TEST_F(OptionsDialogTest, HotkeyChoicesAreSavedAsTheLayoutsKeys)
 
 TEST_F(OptionsDialogTest, AValueOutOfRangeKeepsTheDialogOpenOnItAndSavesNothing)
 {
-    Open("Others");
+    Open("General");
     CDlgOptionOthers& page = dialog.OthersPage();
-    EXPECT_EQ(PageCaption(), "Others");
+    EXPECT_EQ(PageCaption(), "General");
     EXPECT_EQ(page.ItemText(IDC_OTHERS_MAX_CHARS), "500");
     page.SetItemText(IDC_OTHERS_MAX_CHARS, "3");
     page.SetItemText(IDC_OTHERS_ITEMS, "7");
     ::SetFocus(dialog.Item(IDC_OPTIONS_TREE));
     pvtest::BoxAnswer box(wnd::kProgramCaption, IDOK);
     PressOk();
-    EXPECT_EQ(box.Text(), "Please enter an integer between 4 and 10000.");
+    EXPECT_EQ(box.Text(), "Please enter a whole number from 4 to 10000.");
     ASSERT_NE(dialog.Handle(), nullptr);
     EXPECT_TRUE(page.IsVisible());
-    EXPECT_EQ(PageCaption(), "Others");
+    EXPECT_EQ(PageCaption(), "General");
     EXPECT_EQ(::GetFocus(), page.Item(IDC_OTHERS_MAX_CHARS));
     EXPECT_EQ(::GetFileAttributesA(settings.ConfigPath().c_str()), INVALID_FILE_ATTRIBUTES);
 
@@ -148,12 +148,12 @@ TEST_F(OptionsDialogTest, CancelAsksOnlyAfterAChangeAndYesSavesLikeOk)
     EXPECT_EQ(dialog.Handle(), nullptr);
     EXPECT_FALSE(dialog.Saved());
 
-    Open("Others");
+    Open("General");
     Click(dialog.OthersPage(), IDC_OTHERS_WORD);
     {
         pvtest::BoxAnswer no(wnd::kProgramCaption, IDNO);
         PressCancel();
-        EXPECT_EQ(no.Text(), "Some options are changed!\r\nDo you want to save the options?");
+        EXPECT_EQ(no.Text(), "You have changed some options.\r\nSave them?");
     }
     EXPECT_FALSE(dialog.Saved());
     EXPECT_EQ(::GetFileAttributesA(settings.ConfigPath().c_str()), INVALID_FILE_ATTRIBUTES);

@@ -181,7 +181,7 @@ TEST_F(RuleDialogTest, DeletingTwoSeparateRowsThenEditingAThirdEditsTheRuleThatR
     Open(manager);
     const wnd::CListView& list = manager.List();
     EXPECT_EQ(Column(list, 0), (std::vector<std::string>{"Alpha", "Bravo", "Charlie", "Delta"}));
-    EXPECT_EQ(Column(list, 1), (std::vector<std::string>{"Disable", "Disable", "Disable", "Disable"}));
+    EXPECT_EQ(Column(list, 1), (std::vector<std::string>{"Off", "Off", "Off", "Off"}));
 
     EXPECT_FALSE(::IsWindowEnabled(manager.Item(IDC_RULE_EDIT)));  // nothing to edit yet
     SelectRows(list, {0, 2});
@@ -194,7 +194,7 @@ TEST_F(RuleDialogTest, DeletingTwoSeparateRowsThenEditingAThirdEditsTheRuleThatR
     EXPECT_EQ(edited, "C:\\d.exe");
     EXPECT_EQ(Column(list, 0), (std::vector<std::string>{"Bravo", "Renamed"}));
     EXPECT_EQ(Column(list, 2), (std::vector<std::string>{"C:\\b.exe", "C:\\d.exe"}));
-    EXPECT_EQ(list.ItemText(1, 1), "Enable");
+    EXPECT_EQ(list.ItemText(1, 1), "On");
 
     Press(manager, IDOK);
     EXPECT_EQ(manager.Handle(), nullptr);
@@ -302,7 +302,7 @@ TEST_F(RuleDialogTest, EditBoxListShowsOnlyEditBoxRulesAndStepsAsideForTheFinder
     EXPECT_FALSE(listVisibleMeanwhile);
     EXPECT_TRUE(list.IsVisible());
     EXPECT_EQ(Column(list.List(), 0), (std::vector<std::string>{"Edit1", "Password"}));
-    EXPECT_EQ(Column(list.List(), 2), (std::vector<std::string>{"Enable", "Disable"}));
+    EXPECT_EQ(Column(list.List(), 2), (std::vector<std::string>{"On", "Off"}));
     Press(list, IDOK);
     CAppSettings saved(dir.Folder());
     saved.LoadAppRules();

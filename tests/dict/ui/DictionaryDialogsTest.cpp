@@ -32,7 +32,7 @@ TEST(DictionariesManagerTest, OpensADictionaryInAFolderBeyondTheCodePageAndRecor
     ASSERT_TRUE(manager.CreateModeless(nullptr));
     wnd::CListView list(manager.Item(IDC_MANAGER_LIST));
     ASSERT_EQ(1, list.ItemCount());
-    EXPECT_EQ("Dictionary", list.ItemText(0, 1));  // its type: opened, not listed as damaged
+    EXPECT_EQ("Words", list.ItemText(0, 1));  // its type: opened, not listed as damaged
     EXPECT_TRUE(list.IsChecked(0));
     list.SetChecked(0, false);
     manager.Send(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);

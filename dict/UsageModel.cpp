@@ -188,22 +188,20 @@ std::size_t CUsageModel::PairAt(std::uint32_t first, std::uint32_t second) const
     return static_cast<std::size_t>(at - m_pairs.begin());
 }
 
-void CUsageModel::CountPair(std::uint32_t first, std::uint32_t second)
+void CUsageModel::CountPair(std::uint32_t first, std::uint32_t second, std::uint32_t times)
 {
     if (const Pair* pair = FindPair(first, second)) {
-        ++const_cast<Pair*>(pair)->count;
+        const_cast<Pair*>(pair)->count += std::min(times, UINT32_MAX - pair->count);
     } else {
-        m_newPairs.push_back(Pair{first, second, 1});
+        m_newPairs.push_back(Pair{first, second, times});
         if (m_newPairs.size() >= kNewPairs)
             MergePairs();
     }
-    ++m_words[first].followers;
+    m_words[first].followers += std::min(times, UINT32_MAX - m_words[first].followers);
 }
 
-bool CUsageModel::Learn(std::string_view word, std::string_view previous, int rank, bool known)
+int CUsageModel::CountWord(std::string_view word, int rank, bool known, std::uint32_t times)
 {
-    if (!IsWord(word))
-        return false;
     int index = IndexOf(word);
     if (index < 0) {
         index = AddWord(word, rank, known);
@@ -222,14 +220,44 @@ bool CUsageModel::Learn(std::string_view word, std::string_view previous, int ra
         }
     }
     Record& record = m_words[static_cast<std::size_t>(index)];
-    ++record.count;
+    record.count += std::min(times, UINT32_MAX - record.count);
     record.last = ++m_serial;
-    ++m_typed;
+    m_typed += times;
+    m_dirty = true;
+    return index;
+}
+
+bool CUsageModel::Learn(std::string_view word, std::string_view previous, int rank, bool known)
+{
+    if (!IsWord(word))
+        return false;
+    const int index = CountWord(word, rank, known, 1);
     const int before = previous.empty() ? -1 : IndexOf(previous);
     if (before >= 0 && before != index)
         CountPair(static_cast<std::uint32_t>(before), static_cast<std::uint32_t>(index));
-    m_dirty = true;
     if (m_words.size() > m_limits.words || PairCountTotal() > m_limits.pairs)
+        Prune();
+    return true;
+}
+
+bool CUsageModel::Teach(std::string_view word, int rank, bool known, std::uint32_t times)
+{
+    if (times == 0 || !IsWord(word))
+        return false;
+    CountWord(word, rank, known, times);
+    if (m_words.size() > m_limits.words)
+        Prune();
+    return true;
+}
+
+bool CUsageModel::TeachPair(std::string_view previous, std::string_view word, std::uint32_t times)
+{
+    const int before = IndexOf(previous), index = IndexOf(word);
+    if (times == 0 || before < 0 || index < 0 || before == index)
+        return false;
+    CountPair(static_cast<std::uint32_t>(before), static_cast<std::uint32_t>(index), times);
+    m_dirty = true;
+    if (PairCountTotal() > m_limits.pairs)
         Prune();
     return true;
 }

@@ -81,6 +81,10 @@ public:
     // known: what the dictionaries say of the word (see IDictionarySearch::RankOf).
     // Texts that are no word (no letter, too long, punctuation) are not learnt: false.
     bool Learn(std::string_view word, std::string_view previous, int rank, bool known);
+    // What a document taught: a word read `times` times, and a pair of words read one after the
+    // other (both words taught before; a pair of an unknown word is left out). Bounded as Learn is.
+    bool Teach(std::string_view word, int rank, bool known, std::uint32_t times);
+    bool TeachPair(std::string_view previous, std::string_view word, std::uint32_t times);
     // Whether a text is a word worth learning: a letter of any script in it; letters, marks,
     // digits, apostrophes and hyphens only; valid UTF-8.
     static bool IsWord(std::string_view text);
@@ -129,7 +133,9 @@ private:
     void MergePairs() const;
     const Pair* FindPair(std::uint32_t first, std::uint32_t second) const;
     std::size_t PairAt(std::uint32_t first, std::uint32_t second) const;
-    void CountPair(std::uint32_t first, std::uint32_t second);
+    void CountPair(std::uint32_t first, std::uint32_t second, std::uint32_t times = 1);
+    // Counts a word `times` times (rank and the small-letter form as Learn takes them); its index.
+    int CountWord(std::string_view word, int rank, bool known, std::uint32_t times);
     void Prune();
     // Keeps only these words (indices into m_words) and the pairs between them.
     void KeepWords(std::vector<std::uint32_t> kept);

@@ -102,11 +102,13 @@ void CUsageModel::Reset()
     m_newPairs.clear();
     m_typed = 0;
     m_serial = 0;
+    ++m_orderChanges;
 }
 
 CUsageModel::Word CUsageModel::ToWord(const Record& record) const
 {
-    return Word{TextOf(record), record.count, record.last, record.rank, record.known};
+    return Word{TextOf(record), record.count, record.last,
+                record.rank,    record.known, static_cast<std::int32_t>(&record - m_words.data())};
 }
 
 std::size_t CUsageModel::LowerBound(std::string_view word) const
@@ -138,6 +140,7 @@ int CUsageModel::AddWord(std::string_view word, int rank, bool known, bool keepO
     m_pool.append(word.data(), word.size());
     const auto index = static_cast<std::uint32_t>(m_words.size());
     m_words.push_back(record);
+    ++m_orderChanges;
     if (keepOrder)
         m_order.insert(m_order.begin() + static_cast<std::ptrdiff_t>(LowerBound(word)), index);
     else
@@ -147,6 +150,7 @@ int CUsageModel::AddWord(std::string_view word, int rank, bool known, bool keepO
 
 void CUsageModel::SortOrder()
 {
+    ++m_orderChanges;
     std::sort(m_order.begin(), m_order.end(), [this](std::uint32_t a, std::uint32_t b) {
         return utf8case::CompareNoCase(TextOf(m_words[a]), TextOf(m_words[b])) < 0;
     });
@@ -274,22 +278,38 @@ double CUsageModel::ModelScore(int rank, std::string_view previous) const
         return 0.0;
     const double model = std::pow(10.0, rank / 1000.0 - 9.0);
     double score = m_blend.modelWeight * model / (static_cast<double>(m_typed) + m_blend.modelWeight);
-    const int before = previous.empty() ? -1 : IndexOf(previous);
+    const int before = IndexOfPrevious(previous);
     if (before >= 0)
         score *= m_blend.pairWeight / (m_words[before].followers + m_blend.pairWeight);
     return score;
 }
 
+int CUsageModel::IndexOfPrevious(std::string_view previous) const
+{
+    if (previous.empty())
+        return -1;
+    if (m_lastPreviousAt != m_orderChanges || previous != m_lastPrevious) {
+        m_lastPrevious.assign(previous);
+        m_lastPreviousIndex = IndexOf(previous);
+        m_lastPreviousAt = m_orderChanges;
+    }
+    return m_lastPreviousIndex;
+}
+
 double CUsageModel::Score(const Word& word, std::string_view previous) const
 {
-    const int index = IndexOf(word.text);
+    const bool placed = word.index >= 0 && static_cast<std::size_t>(word.index) < m_words.size() &&
+                        TextOf(m_words[static_cast<std::size_t>(word.index)]).data() == word.text.data();
+    const int index = placed ? word.index : IndexOf(word.text);
     const double model = word.rank > 0 ? std::pow(10.0, word.rank / 1000.0 - 9.0) : 0.0;
     const double own = index >= 0 ? WordWeight(m_words[index]) : 0.0;
     const double unigram = (own + m_blend.modelWeight * model) / (static_cast<double>(m_typed) + m_blend.modelWeight);
-    const int before = previous.empty() ? -1 : IndexOf(previous);
+    const int before = IndexOfPrevious(previous);
     if (before < 0)
         return unigram;
-    const double pair = index >= 0 ? PairCount(previous, word.text) : 0.0;
+    const Pair* found =
+        index >= 0 ? FindPair(static_cast<std::uint32_t>(before), static_cast<std::uint32_t>(index)) : nullptr;
+    const double pair = found ? found->count : 0.0;
     return (pair + m_blend.pairWeight * unigram) / (m_words[before].followers + m_blend.pairWeight);
 }
 
@@ -525,6 +545,7 @@ bool CUsageModel::Parse(std::string_view text)
     m_words.swap(parsed.m_words);
     m_order.swap(parsed.m_order);
     m_pairs.swap(parsed.m_pairs);
+    ++m_orderChanges;
     m_pool.shrink_to_fit();
     m_order.shrink_to_fit();
     m_typed = typed;

@@ -36,11 +36,12 @@ public:
         double recentWords = 2000.0;  // a word typed this many words ago counts half as much more
     };
     struct Word {
-        std::string_view text;  // as it is offered (the lower-case form once it was typed so)
-        std::uint32_t count;    // times typed
-        std::uint32_t last;     // serial of the word when it was last typed
-        std::uint16_t rank;     // the dictionaries' rank (0: none)
-        bool known;             // a dictionary holds it
+        std::string_view text;    // as it is offered (the lower-case form once it was typed so)
+        std::uint32_t count;      // times typed
+        std::uint32_t last;       // serial of the word when it was last typed
+        std::uint16_t rank;       // the dictionaries' rank (0: none)
+        bool known;               // a dictionary holds it
+        std::int32_t index = -1;  // its place in the store while the store is unchanged; -1: look it up
     };
 
     CUsageModel();
@@ -126,6 +127,8 @@ private:
     // Index in m_order of the first word not below the text, case folded (utf8case::CompareNoCase).
     std::size_t LowerBound(std::string_view word) const;
     int IndexOf(std::string_view word) const;
+    // IndexOf for the word before the candidates: one search scores many against the same one.
+    int IndexOfPrevious(std::string_view previous) const;
     int AddWord(std::string_view word, int rank, bool known, bool keepOrder = true);
     void SortOrder();
     // New pairs wait in a short unsorted list and join the sorted ones in batches, so that
@@ -154,6 +157,10 @@ private:
     mutable std::vector<Pair> m_pairs;     // sorted by (first, second)
     mutable std::vector<Pair> m_newPairs;  // not yet merged, in the order they came
     static constexpr std::size_t kNewPairs = 256;
-    std::uint64_t m_typed = 0;   // total count of all words
-    std::uint32_t m_serial = 0;  // words learnt so far (the clock of recency)
+    std::uint64_t m_typed = 0;         // total count of all words
+    std::uint32_t m_serial = 0;        // words learnt so far (the clock of recency)
+    std::uint64_t m_orderChanges = 0;  // goes up whenever indices or the order may change
+    mutable std::string m_lastPrevious;
+    mutable int m_lastPreviousIndex = -1;
+    mutable std::uint64_t m_lastPreviousAt = UINT64_MAX;  // m_orderChanges when it was looked up
 };

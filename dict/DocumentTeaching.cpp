@@ -28,6 +28,21 @@ std::vector<std::string> DocumentsInFolder(const std::string& folder, std::size_
     return documents;
 }
 
+std::vector<std::string> ExpandDocumentPaths(const std::vector<std::string>& paths)
+{
+    std::vector<std::string> documents;
+    for (const std::string& path : paths) {
+        std::error_code error;
+        if (fs::is_directory(fs::u8path(path), error)) {
+            const std::vector<std::string> inside = DocumentsInFolder(path);
+            documents.insert(documents.end(), inside.begin(), inside.end());
+        } else {
+            documents.push_back(path);
+        }
+    }
+    return documents;
+}
+
 bool ReadDocumentsToTeach(const std::vector<std::string>& paths, CTaughtWords& taught, TeachingReport& report,
                           const TeachingProgress& progress, const DocumentLimits& limits)
 {

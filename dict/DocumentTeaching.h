@@ -29,6 +29,9 @@ using TeachingProgress = std::function<bool(std::size_t done, std::size_t total,
 // The documents of known kinds in a folder and its sub-folders (at most `most`), sorted.
 std::vector<std::string> DocumentsInFolder(const std::string& folder, std::size_t most = 10000);
 
+// Files as they are, folders as the documents in them (DocumentsInFolder).
+std::vector<std::string> ExpandDocumentPaths(const std::vector<std::string>& paths);
+
 // Reads every document into taught. False when progress cancelled (taught then holds part of them).
 bool ReadDocumentsToTeach(const std::vector<std::string>& paths, CTaughtWords& taught, TeachingReport& report,
                           const TeachingProgress& progress = {}, const DocumentLimits& limits = {});

@@ -38,16 +38,7 @@ bool CHeadlessHost::Load(const std::string& libsDirectory, const std::string& au
 
 bool CHeadlessHost::Teach(const std::vector<std::string>& paths, TeachingReport& report)
 {
-    std::vector<std::string> documents;
-    for (const std::string& path : paths) {
-        std::error_code error;
-        if (std::filesystem::is_directory(std::filesystem::u8path(path), error)) {
-            const std::vector<std::string> inside = DocumentsInFolder(path);
-            documents.insert(documents.end(), inside.begin(), inside.end());
-        } else {
-            documents.push_back(path);
-        }
-    }
+    const std::vector<std::string> documents = ExpandDocumentPaths(paths);
     CTaughtWords taught;
     ReadDocumentsToTeach(documents, taught, report);
     const CTaughtWords::RankOf rankOf = [this](std::string_view word) {

@@ -2,10 +2,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <map>
+#include <thread>
 
+#include "dict/DocumentTeachingJob.h"
 #include "dict/TaughtWords.h"
 #include "dict/UsageModel.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -144,4 +149,34 @@ TEST(TaughtWords, TeachingABoundedStoreKeepsTheFrequentWords)
     EXPECT_LE(usage.PairCountTotal(), 8u);
     ASSERT_TRUE(usage.Find("frequent", word));
     EXPECT_EQ(word.count, 5u);
+}
+
+TEST(DocumentTeaching, AJobReadsFoldersAndACancelledOneSaysSo)
+{
+    pvtest::TempFolder folder;
+    std::filesystem::create_directories(folder.File("sub"));
+    ASSERT_TRUE(pvtest::WriteFile(folder.File("a.txt"), "Xanthoporix met Xanthoporix"));
+    ASSERT_TRUE(pvtest::WriteFile(folder.File("sub/b.md"), "# Xanthoporix\n```\nhidden\n```\n"));
+    ASSERT_TRUE(pvtest::WriteFile(folder.File("c.docx"), "not an archive"));
+    ASSERT_TRUE(pvtest::WriteFile(folder.File("photo.jpg"), "Xanthoporix"));
+    {
+        CDocumentTeachingJob job({folder.Folder()});
+        job.Start();
+        while (!job.IsDone())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        EXPECT_TRUE(job.Completed());
+        EXPECT_EQ(job.Report().documents, 2u);
+        ASSERT_EQ(job.Report().unread.size(), 1u);  // the damaged .docx; the .jpg is no document
+        EXPECT_EQ(job.CurrentProgress().done, 3u);
+        const auto counts = CountsOf(*job.TakeWords());
+        EXPECT_EQ(counts.at("Xanthoporix"), 3u);
+        EXPECT_EQ(counts.count("hidden"), 0u);
+    }
+    CDocumentTeachingJob cancelled({folder.Folder()});
+    cancelled.Cancel();
+    cancelled.Start();
+    while (!cancelled.IsDone())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_FALSE(cancelled.Completed());
+    EXPECT_TRUE(cancelled.TakeWords()->Words().empty());
 }

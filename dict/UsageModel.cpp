@@ -102,11 +102,13 @@ void CUsageModel::Reset()
     m_newPairs.clear();
     m_typed = 0;
     m_serial = 0;
+    ++m_orderChanges;
 }
 
 CUsageModel::Word CUsageModel::ToWord(const Record& record) const
 {
-    return Word{TextOf(record), record.count, record.last, record.rank, record.known};
+    return Word{TextOf(record), record.count, record.last,
+                record.rank,    record.known, static_cast<std::int32_t>(&record - m_words.data())};
 }
 
 std::size_t CUsageModel::LowerBound(std::string_view word) const
@@ -138,6 +140,7 @@ int CUsageModel::AddWord(std::string_view word, int rank, bool known, bool keepO
     m_pool.append(word.data(), word.size());
     const auto index = static_cast<std::uint32_t>(m_words.size());
     m_words.push_back(record);
+    ++m_orderChanges;
     if (keepOrder)
         m_order.insert(m_order.begin() + static_cast<std::ptrdiff_t>(LowerBound(word)), index);
     else
@@ -147,6 +150,7 @@ int CUsageModel::AddWord(std::string_view word, int rank, bool known, bool keepO
 
 void CUsageModel::SortOrder()
 {
+    ++m_orderChanges;
     std::sort(m_order.begin(), m_order.end(), [this](std::uint32_t a, std::uint32_t b) {
         return utf8case::CompareNoCase(TextOf(m_words[a]), TextOf(m_words[b])) < 0;
     });
@@ -188,22 +192,20 @@ std::size_t CUsageModel::PairAt(std::uint32_t first, std::uint32_t second) const
     return static_cast<std::size_t>(at - m_pairs.begin());
 }
 
-void CUsageModel::CountPair(std::uint32_t first, std::uint32_t second)
+void CUsageModel::CountPair(std::uint32_t first, std::uint32_t second, std::uint32_t times)
 {
     if (const Pair* pair = FindPair(first, second)) {
-        ++const_cast<Pair*>(pair)->count;
+        const_cast<Pair*>(pair)->count += std::min(times, UINT32_MAX - pair->count);
     } else {
-        m_newPairs.push_back(Pair{first, second, 1});
+        m_newPairs.push_back(Pair{first, second, times});
         if (m_newPairs.size() >= kNewPairs)
             MergePairs();
     }
-    ++m_words[first].followers;
+    m_words[first].followers += std::min(times, UINT32_MAX - m_words[first].followers);
 }
 
-bool CUsageModel::Learn(std::string_view word, std::string_view previous, int rank, bool known)
+int CUsageModel::CountWord(std::string_view word, int rank, bool known, std::uint32_t times)
 {
-    if (!IsWord(word))
-        return false;
     int index = IndexOf(word);
     if (index < 0) {
         index = AddWord(word, rank, known);
@@ -222,14 +224,44 @@ bool CUsageModel::Learn(std::string_view word, std::string_view previous, int ra
         }
     }
     Record& record = m_words[static_cast<std::size_t>(index)];
-    ++record.count;
+    record.count += std::min(times, UINT32_MAX - record.count);
     record.last = ++m_serial;
-    ++m_typed;
+    m_typed += times;
+    m_dirty = true;
+    return index;
+}
+
+bool CUsageModel::Learn(std::string_view word, std::string_view previous, int rank, bool known)
+{
+    if (!IsWord(word))
+        return false;
+    const int index = CountWord(word, rank, known, 1);
     const int before = previous.empty() ? -1 : IndexOf(previous);
     if (before >= 0 && before != index)
         CountPair(static_cast<std::uint32_t>(before), static_cast<std::uint32_t>(index));
-    m_dirty = true;
     if (m_words.size() > m_limits.words || PairCountTotal() > m_limits.pairs)
+        Prune();
+    return true;
+}
+
+bool CUsageModel::Teach(std::string_view word, int rank, bool known, std::uint32_t times)
+{
+    if (times == 0 || !IsWord(word))
+        return false;
+    CountWord(word, rank, known, times);
+    if (m_words.size() > m_limits.words)
+        Prune();
+    return true;
+}
+
+bool CUsageModel::TeachPair(std::string_view previous, std::string_view word, std::uint32_t times)
+{
+    const int before = IndexOf(previous), index = IndexOf(word);
+    if (times == 0 || before < 0 || index < 0 || before == index)
+        return false;
+    CountPair(static_cast<std::uint32_t>(before), static_cast<std::uint32_t>(index), times);
+    m_dirty = true;
+    if (PairCountTotal() > m_limits.pairs)
         Prune();
     return true;
 }
@@ -246,22 +278,38 @@ double CUsageModel::ModelScore(int rank, std::string_view previous) const
         return 0.0;
     const double model = std::pow(10.0, rank / 1000.0 - 9.0);
     double score = m_blend.modelWeight * model / (static_cast<double>(m_typed) + m_blend.modelWeight);
-    const int before = previous.empty() ? -1 : IndexOf(previous);
+    const int before = IndexOfPrevious(previous);
     if (before >= 0)
         score *= m_blend.pairWeight / (m_words[before].followers + m_blend.pairWeight);
     return score;
 }
 
+int CUsageModel::IndexOfPrevious(std::string_view previous) const
+{
+    if (previous.empty())
+        return -1;
+    if (m_lastPreviousAt != m_orderChanges || previous != m_lastPrevious) {
+        m_lastPrevious.assign(previous);
+        m_lastPreviousIndex = IndexOf(previous);
+        m_lastPreviousAt = m_orderChanges;
+    }
+    return m_lastPreviousIndex;
+}
+
 double CUsageModel::Score(const Word& word, std::string_view previous) const
 {
-    const int index = IndexOf(word.text);
+    const bool placed = word.index >= 0 && static_cast<std::size_t>(word.index) < m_words.size() &&
+                        TextOf(m_words[static_cast<std::size_t>(word.index)]).data() == word.text.data();
+    const int index = placed ? word.index : IndexOf(word.text);
     const double model = word.rank > 0 ? std::pow(10.0, word.rank / 1000.0 - 9.0) : 0.0;
     const double own = index >= 0 ? WordWeight(m_words[index]) : 0.0;
     const double unigram = (own + m_blend.modelWeight * model) / (static_cast<double>(m_typed) + m_blend.modelWeight);
-    const int before = previous.empty() ? -1 : IndexOf(previous);
+    const int before = IndexOfPrevious(previous);
     if (before < 0)
         return unigram;
-    const double pair = index >= 0 ? PairCount(previous, word.text) : 0.0;
+    const Pair* found =
+        index >= 0 ? FindPair(static_cast<std::uint32_t>(before), static_cast<std::uint32_t>(index)) : nullptr;
+    const double pair = found ? found->count : 0.0;
     return (pair + m_blend.pairWeight * unigram) / (m_words[before].followers + m_blend.pairWeight);
 }
 
@@ -497,6 +545,7 @@ bool CUsageModel::Parse(std::string_view text)
     m_words.swap(parsed.m_words);
     m_order.swap(parsed.m_order);
     m_pairs.swap(parsed.m_pairs);
+    ++m_orderChanges;
     m_pool.shrink_to_fit();
     m_order.shrink_to_fit();
     m_typed = typed;

@@ -36,11 +36,12 @@ public:
         double recentWords = 2000.0;  // a word typed this many words ago counts half as much more
     };
     struct Word {
-        std::string_view text;  // as it is offered (the lower-case form once it was typed so)
-        std::uint32_t count;    // times typed
-        std::uint32_t last;     // serial of the word when it was last typed
-        std::uint16_t rank;     // the dictionaries' rank (0: none)
-        bool known;             // a dictionary holds it
+        std::string_view text;    // as it is offered (the lower-case form once it was typed so)
+        std::uint32_t count;      // times typed
+        std::uint32_t last;       // serial of the word when it was last typed
+        std::uint16_t rank;       // the dictionaries' rank (0: none)
+        bool known;               // a dictionary holds it
+        std::int32_t index = -1;  // its place in the store while the store is unchanged; -1: look it up
     };
 
     CUsageModel();
@@ -81,6 +82,10 @@ public:
     // known: what the dictionaries say of the word (see IDictionarySearch::RankOf).
     // Texts that are no word (no letter, too long, punctuation) are not learnt: false.
     bool Learn(std::string_view word, std::string_view previous, int rank, bool known);
+    // What a document taught: a word read `times` times, and a pair of words read one after the
+    // other (both words taught before; a pair of an unknown word is left out). Bounded as Learn is.
+    bool Teach(std::string_view word, int rank, bool known, std::uint32_t times);
+    bool TeachPair(std::string_view previous, std::string_view word, std::uint32_t times);
     // Whether a text is a word worth learning: a letter of any script in it; letters, marks,
     // digits, apostrophes and hyphens only; valid UTF-8.
     static bool IsWord(std::string_view text);
@@ -122,6 +127,8 @@ private:
     // Index in m_order of the first word not below the text, case folded (utf8case::CompareNoCase).
     std::size_t LowerBound(std::string_view word) const;
     int IndexOf(std::string_view word) const;
+    // IndexOf for the word before the candidates: one search scores many against the same one.
+    int IndexOfPrevious(std::string_view previous) const;
     int AddWord(std::string_view word, int rank, bool known, bool keepOrder = true);
     void SortOrder();
     // New pairs wait in a short unsorted list and join the sorted ones in batches, so that
@@ -129,7 +136,9 @@ private:
     void MergePairs() const;
     const Pair* FindPair(std::uint32_t first, std::uint32_t second) const;
     std::size_t PairAt(std::uint32_t first, std::uint32_t second) const;
-    void CountPair(std::uint32_t first, std::uint32_t second);
+    void CountPair(std::uint32_t first, std::uint32_t second, std::uint32_t times = 1);
+    // Counts a word `times` times (rank and the small-letter form as Learn takes them); its index.
+    int CountWord(std::string_view word, int rank, bool known, std::uint32_t times);
     void Prune();
     // Keeps only these words (indices into m_words) and the pairs between them.
     void KeepWords(std::vector<std::uint32_t> kept);
@@ -148,6 +157,10 @@ private:
     mutable std::vector<Pair> m_pairs;     // sorted by (first, second)
     mutable std::vector<Pair> m_newPairs;  // not yet merged, in the order they came
     static constexpr std::size_t kNewPairs = 256;
-    std::uint64_t m_typed = 0;   // total count of all words
-    std::uint32_t m_serial = 0;  // words learnt so far (the clock of recency)
+    std::uint64_t m_typed = 0;         // total count of all words
+    std::uint32_t m_serial = 0;        // words learnt so far (the clock of recency)
+    std::uint64_t m_orderChanges = 0;  // goes up whenever indices or the order may change
+    mutable std::string m_lastPrevious;
+    mutable int m_lastPreviousIndex = -1;
+    mutable std::uint64_t m_lastPreviousAt = UINT64_MAX;  // m_orderChanges when it was looked up
 };

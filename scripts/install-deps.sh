@@ -133,13 +133,17 @@ debian_source() {  # name version
   fi
   rm -rf "$target"
   mkdir -p "$target"
-  tar -xzf "$work"/"${name}"_*.orig.tar.gz -C "$target" --strip-components=1
+  tar -xf "$work"/"${name}"_*.orig.tar.* -C "$target" --strip-components=1
   echo "$version" >"$target/.installed"
   rm -rf "$work"
   echo "install-deps: $name $version (source) in $target"
 }
 # Unicode case mapping and character classes (MIT licence), for text in any script.
 debian_source utf8proc 2.8.0-1
+# Documents the user teaches from: zip archives (zlib with its minizip reader, zlib licence) and XML
+# (expat, MIT licence), for .docx and .odt.
+debian_source zlib 1:1.2.13.dfsg-1
+debian_source expat 2.5.0-1+deb12u2
 
 # Wine takes the ANSI code page from the locale: the end-to-end tests run Pennivox under English and German
 # (1252), Polish (1250) and Russian (1251) ones.

@@ -43,6 +43,8 @@ MODES = [
     ("ranked", "[Others]\nbRankByUse=1\n", ["--no-learn"], False),
     ("ranked+learn", "[Others]\nbRankByUse=1\n", [], False),
     ("ranked+blank", "[Others]\nbRankByUse=1\n", [], True),
+    # Taught first (--teach) with the texts of --taught FOLDER/<text's name>/, learning as it goes.
+    ("taught", "[Others]\nbRankByUse=1\n", [], False),
     # Not run unless asked for (--modes): completions without the blank behind the word.
     ("no-blank", "[Others]\nbRankByUse=1\nbBlankAfterWord=0\n", [], False),
 ]
@@ -226,7 +228,8 @@ def main():
     parser.add_argument("--wordlist", required=True, help="the bundled word list's rows")
     parser.add_argument("--wordlist-encoding", default="cp1252")
     parser.add_argument("--frequencies", required=True, help="a word-frequency list ([{word, count}] or *.ranks)")
-    parser.add_argument("--modes", default=",".join(m[0] for m in MODES[:4]))
+    parser.add_argument("--modes", default=",".join(m[0] for m in MODES[:5]))
+    parser.add_argument("--taught", help="a folder with a folder of texts to teach for each text (by its name)")
     parser.add_argument("--jobs", type=int, default=2, help="replays run at once")
     parser.add_argument("--codepage", help="pvengine's --codepage (what ANSI files are read in)")
     parser.add_argument("texts", nargs="+")
@@ -247,7 +250,11 @@ def main():
             with open(config, "w") as f:
                 f.write(config_text)
             for path in args.texts:
-                runs[path, name] = pool.submit(run_mode, args.pvengine, args.libs, config, options, habit, path)
+                taught = taught_folder(args.taught, path)
+                if name == "taught" and not taught:
+                    continue
+                extra = ["--teach", taught] if name == "taught" else []
+                runs[path, name] = pool.submit(run_mode, args.pvengine, args.libs, config, options + extra, habit, path)
         totals = {c: 0 for c in columns}
         blanks = {name: 0 for name, _, _, _ in modes}
         seconds = {name: 0.0 for name, _, _, _ in modes}
@@ -255,6 +262,8 @@ def main():
         for path, text in texts.items():
             keys = {}
             for name, _, _, _ in modes:
+                if (path, name) not in runs:
+                    continue
                 keys[name], habit_blanks, took = runs[path, name].result()
                 blanks[name] += habit_blanks
                 seconds[name] += took
@@ -264,13 +273,16 @@ def main():
             keys["bound"] = replay_ordering(text, lambda word: 1)
             label = os.path.splitext(os.path.basename(path))[0]
             print("%-10s %8d %7d " % (label, len(text), len(WORD.findall(text))) +
-                  " ".join("%12.3f" % (1 - keys[c] / len(text)) for c in columns), flush=True)
+                  " ".join("%12.3f" % (1 - keys[c] / len(text)) if c in keys else "%12s" % "-" for c in columns),
+                  flush=True)
             for c in columns:
-                totals[c] += keys[c]
+                totals[c] += keys.get(c, 0)
     characters = sum(len(t) for t in texts.values())
     words_in_all = sum(len(WORD.findall(t)) for t in texts.values())
+    # A column that left texts out has no total.
+    complete = {c for c in columns if all((p, c) in runs for p in args.texts) or c not in blanks}
     print("%-10s %8d %7d " % ("all", characters, words_in_all) +
-          " ".join("%12.3f" % (1 - totals[c] / characters) for c in columns))
+          " ".join("%12.3f" % (1 - totals[c] / characters) if c in complete else "%12s" % "-" for c in columns))
     if "ranked+blank" in totals and "ranked+learn" in totals:
         more = totals["ranked+blank"] - totals["ranked+learn"]
         print("ranked+blank: %d keys more than ranked+learn, %d of them blanks typed behind completed words%s" %
@@ -279,6 +291,14 @@ def main():
         print("%s: the ideal user's replay of all texts through pvengine took %.1f s" % (name, took))
     took = piped_replay(args.pvengine, args.libs, texts.values(), engine_options)
     print("all texts typed into pvengine in one go (%d words, one event a character): %.1f s" % (words_in_all, took))
+
+
+def taught_folder(root, path):
+    """The folder of texts to teach before the text at path, or None."""
+    if not root:
+        return None
+    folder = os.path.join(root, os.path.splitext(os.path.basename(path))[0])
+    return folder if os.path.isdir(folder) else None
 
 
 def piped_replay(exe, libs, texts, options):

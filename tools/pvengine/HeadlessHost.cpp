@@ -36,6 +36,22 @@ bool CHeadlessHost::Load(const std::string& libsDirectory, const std::string& au
     return loaded;
 }
 
+bool CHeadlessHost::Teach(const std::vector<std::string>& paths, TeachingReport& report)
+{
+    const std::vector<std::string> documents = ExpandDocumentPaths(paths);
+    CTaughtWords taught;
+    ReadDocumentsToTeach(documents, taught, report);
+    const CTaughtWords::RankOf rankOf = [this](std::string_view word) {
+        return m_core.Dictionaries().RankOf(word);
+    };
+    TeachUsage(taught, m_core.Engine().Usage(), rankOf);
+    std::vector<std::string> added;
+    const std::string built = m_core.AutoLearn().Path() + ".taught";
+    std::unique_ptr<CAutoLearnDictionary> store =
+        BuildTaughtAutoLearn(taught, m_core.AutoLearn(), built, rankOf, added);
+    return store && m_core.AdoptAutoLearn(std::move(store));
+}
+
 // ---------------------------------------------------------------------------------------------
 // Events
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/engine/EngineCore.h"
+#include "dict/DocumentTeaching.h"
 #include "textout/TimeFormat.h"
 #include "tools/pvengine/TargetEdit.h"
 
@@ -26,6 +27,10 @@ public:
     // libsDirectory: the dictionaries (*.lib); autoLearnPath: the AutoLearn store.
     bool Load(const std::string& libsDirectory, const std::string& autoLearnPath);
     void ApplySettings(const SettingsRecord& settings) { m_core.ApplySettings(settings); }
+    // Learns the words of documents (files, or folders of them) into the usage store and AutoLearn,
+    // as the AutoLearn page's "Learn from documents" does. False when AutoLearn's new store could
+    // not be written (the usage store is taught all the same).
+    bool Teach(const std::vector<std::string>& paths, TeachingReport& report);
     // Folder listings of drive paths ("C:\\...") come from this folder (none: nothing is listed).
     void SetDriveRoot(const std::string& folder) { m_driveRoot = folder; }
 

@@ -26,8 +26,9 @@ namespace {
 
 const char kUsage[] =
     "usage: pvengine [--libs DIR] [--config FILE] [--learn FILE [--save]] [--no-learn] [--drive DIR] [--tail N]\n"
-    "                [--codepage 1250|1251|1252]\n"
-    "Events and states are UTF-8 JSON lines; --codepage only says what ANSI files are read in.\n";
+    "                [--codepage 1250|1251|1252] [--teach FILE|FOLDER...]\n"
+    "Events and states are UTF-8 JSON lines; --codepage only says what ANSI files are read in.\n"
+    "--teach learns the words of documents (.txt .md .eml .mbox .docx .odt) before the session.\n";
 
 struct Options {
     std::string libs;
@@ -37,6 +38,7 @@ struct Options {
     bool save = false;
     bool noLearn = false;
     std::size_t tail = 0;
+    std::vector<std::string> teach;
     const CCodePage* codePage = nullptr;  // of ANSI dictionary files; the system's when not given
 };
 
@@ -73,6 +75,11 @@ int ParseOptions(const std::vector<std::string>& args, Options& options)
             options.codePage = digits ? PortableCodePage(static_cast<unsigned>(std::stoul(number))) : nullptr;
             if (!options.codePage)
                 return Usage("--codepage takes 1250, 1251 or 1252");
+        } else if (arg == "--teach") {
+            while (i + 1 < count && args[i + 1].compare(0, 2, "--") != 0)
+                options.teach.push_back(args[++i]);
+            if (options.teach.empty())
+                return Usage("--teach takes files or folders");
         } else if (arg == "--libs" || arg == "--config" || arg == "--learn" || arg == "--drive") {
             std::string& into = arg == "--libs"     ? options.libs
                                 : arg == "--config" ? options.config
@@ -125,6 +132,13 @@ int main(int argc, char** argv)
     host.ApplySettings(values);
     host.SetDriveRoot(options.drive);
     host.Load(options.libs, learnFolder.AutoLearnPath());
+    if (!options.teach.empty()) {
+        TeachingReport report;
+        if (!host.Teach(options.teach, report))
+            std::cerr << "pvengine: the taught words could not be written to " << learnFolder.AutoLearnPath() << "\n";
+        for (const std::string& path : report.unread)
+            std::cerr << "pvengine: not read: " << path << "\n";
+    }
 
     CProtocol protocol(host, options.tail);
     std::string line;

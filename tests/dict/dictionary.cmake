@@ -33,3 +33,7 @@ if(PV_FUZZ AND NOT WIN32 AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
   target_link_options(fuzz_dictionary_import PRIVATE -fsanitize=fuzzer,address,undefined)
   target_link_libraries(fuzz_dictionary_import PRIVATE pv_dict)
 endif()
+
+pv_add_unit_test(dict_interchange_tests
+  SOURCES ShorthandInterchangeTest.cpp
+  LIBS pv_dict_interchange pv_textout_core pv_test_support)

@@ -40,3 +40,10 @@ endif()
 file(COPY ${PV_INTERCHANGE_JSON_DIR}/nlohmann DESTINATION ${CMAKE_BINARY_DIR}/interchange-include)
 add_library(pv_json INTERFACE)
 target_include_directories(pv_json SYSTEM INTERFACE ${CMAKE_BINARY_DIR}/interchange-include)
+
+# The shorthand readers' fuzz targets (tests/dict) reach into the parsers too.
+if(PV_FUZZ AND NOT WIN32 AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+  foreach(lib pv_libyaml pv_libcsv)
+    target_compile_options(${lib} PRIVATE -fsanitize=fuzzer-no-link,address,undefined)
+  endforeach()
+endif()

@@ -29,6 +29,8 @@ const KeyName kKeyNames[] = {
 };
 // More presses of one key than this in a {Key N} are taken for a mistake.
 constexpr int kMaxRepeat = 100;
+// The caret's {Left N} counts the characters behind it: any text's length.
+constexpr long kMaxCaretMoves = 1L << 30;
 
 bool EqualNoCase(std::string_view a, std::string_view b)
 {
@@ -117,9 +119,9 @@ std::string Unescaped(std::string_view text)
     return out;
 }
 
-// Walks `count` characters back from the end of `text` ("\r\n" one of them); npos when a macro or
-// the start stands in the way.
-std::size_t CharactersBack(const std::string& text, int count)
+// Walks `count` characters back from the end of `text` ("\r\n" one of them) to where %CARET% may
+// go; npos when the start or a percent sign stands in the way, or a macro would end past it.
+std::size_t CaretPlace(const std::string& text, int count)
 {
     std::size_t pos = text.size();
     for (; count > 0; --count) {
@@ -132,7 +134,12 @@ std::size_t CharactersBack(const std::string& text, int count)
                 --pos;
             while (pos > 0 && (static_cast<unsigned char>(text[pos]) & 0xC0) == 0x80);
     }
-    return pos;
+    // Read as the macros are, from the start: the caret must not become part of another macro.
+    const std::string placed = text.substr(0, pos) + kCaretMacro;
+    std::size_t i = 0;
+    while (i < pos)
+        i += std::max<std::size_t>(1, MacroAt(placed, i));
+    return i == pos ? pos : std::string::npos;
 }
 
 // The text as Send types it, in this program's macros; why not when it cannot be.
@@ -162,7 +169,8 @@ std::string FromSendSyntax(std::string_view text, std::string& reason)
             const std::string number(Trimmed(inner.substr(space + 1)));
             char* stop = nullptr;
             const long value = std::strtol(number.c_str(), &stop, 10);
-            if (number.empty() || *stop != '\0' || value < 0 || value > kMaxRepeat) {
+            const long most = EqualNoCase(inner.substr(0, space), "Left") ? kMaxCaretMoves : kMaxRepeat;
+            if (number.empty() || *stop != '\0' || value < 0 || value > most) {
                 reason = "{" + std::string(inner) + "} is no key press typed here";
                 return {};
             }
@@ -177,9 +185,9 @@ std::string FromSendSyntax(std::string_view text, std::string& reason)
             out.append(static_cast<std::size_t>(repeat), ' ');
             continue;
         }
-        if (EqualNoCase(inner, "Left") && text.find_first_not_of(' ', i + 1) == std::string_view::npos) {
+        if (EqualNoCase(inner, "Left") && i + 1 == text.size()) {
             // Left presses at the very end put the caret back: that is %CARET%.
-            const std::size_t caret = CharactersBack(out, repeat);
+            const std::size_t caret = CaretPlace(out, repeat);
             if (caret == std::string::npos) {
                 reason = "its {Left} moves over a key press or past the start";
                 return {};
@@ -374,11 +382,10 @@ std::string ToSendSyntax(std::string_view text, std::string& reason)
     std::size_t after = 0;  // characters behind the caret: {Left N}
     if (caret != std::string_view::npos) {
         const std::string_view tail = text.substr(caret + std::strlen(kCaretMacro));
-        for (std::size_t i = 0; i < tail.size(); ++i)
-            if (MacroAt(tail, i)) {
-                reason = "a key or date macro follows its %CARET%";
-                return {};
-            }
+        if (tail.find('%') != std::string_view::npos) {
+            reason = "a macro or percent sign follows its %CARET%";
+            return {};
+        }
         // "\r\n" is one press of Left.
         std::size_t pairs = 0;
         for (std::size_t i = 0; i + 1 < tail.size(); ++i)

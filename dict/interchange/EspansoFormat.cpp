@@ -19,6 +19,7 @@ namespace {
 // Merge keys ("<<: *defaults") nest no deeper than this; past it they are ignored (and a
 // self-referring alias cannot loop).
 constexpr int kMaxMergeDepth = 8;
+constexpr int kMaxMergeVisits = 32;
 
 class CYamlDocument {
 public:
@@ -58,29 +59,10 @@ public:
     static int Line(const yaml_node_t* node) { return node ? static_cast<int>(node->start_mark.line) + 1 : 0; }
 
     // The value of a mapping's key, merge keys ("<<") followed; null when it has none.
-    yaml_node_t* Value(yaml_node_t* mapping, std::string_view key, int depth = 0)
+    yaml_node_t* Value(yaml_node_t* mapping, std::string_view key)
     {
-        if (!mapping || mapping->type != YAML_MAPPING_NODE || depth > kMaxMergeDepth)
-            return nullptr;
-        yaml_node_t* merged = nullptr;
-        for (yaml_node_pair_t* pair = mapping->data.mapping.pairs.start; pair < mapping->data.mapping.pairs.top;
-             ++pair) {
-            const std::string_view name = Text(Node(pair->key));
-            if (name == key)
-                return Node(pair->value);
-            if (name == "<<" && !merged)
-                merged = Node(pair->value);
-        }
-        if (!merged)
-            return nullptr;
-        if (merged->type == YAML_SEQUENCE_NODE) {
-            for (yaml_node_item_t* item = merged->data.sequence.items.start; item < merged->data.sequence.items.top;
-                 ++item)
-                if (yaml_node_t* value = Value(Node(*item), key, depth + 1))
-                    return value;
-            return nullptr;
-        }
-        return Value(merged, key, depth + 1);
+        int budget = kMaxMergeVisits;
+        return Value(mapping, key, 0, budget);
     }
 
     template <class Visit>
@@ -95,6 +77,30 @@ public:
     }
 
 private:
+    // Merges may nest and fan out: a budget of mappings looked at keeps any file linear.
+    yaml_node_t* Value(yaml_node_t* mapping, std::string_view key, int depth, int& budget)
+    {
+        if (!mapping || mapping->type != YAML_MAPPING_NODE || depth > kMaxMergeDepth || --budget < 0)
+            return nullptr;
+        yaml_node_t* merged = nullptr;
+        for (yaml_node_pair_t* pair = mapping->data.mapping.pairs.start; pair < mapping->data.mapping.pairs.top;
+             ++pair) {
+            const std::string_view name = Text(Node(pair->key));
+            if (name == key)
+                return Node(pair->value);
+            if (name == "<<" && !merged)
+                merged = Node(pair->value);
+        }
+        if (!merged)
+            return nullptr;
+        if (merged->type != YAML_SEQUENCE_NODE)
+            return Value(merged, key, depth + 1, budget);
+        for (yaml_node_item_t* item = merged->data.sequence.items.start; item < merged->data.sequence.items.top; ++item)
+            if (yaml_node_t* value = Value(Node(*item), key, depth + 1, budget))
+                return value;
+        return nullptr;
+    }
+
     yaml_document_t m_document{};
     bool m_loaded = false;
 };

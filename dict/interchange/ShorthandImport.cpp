@@ -51,22 +51,23 @@ ShorthandImportPlan PlanShorthandImportOfBytes(const std::string& bytes, CDictio
     if (decoded.broken > 0)
         plan.skipped.push_back({0, "(file)", std::to_string(decoded.broken) + " broken characters were replaced"});
 
-    std::unordered_map<std::string, std::size_t> wanted;
+    // The entries by key as the dictionary compares keys; each key the dictionary has marks all
+    // of them, with the first text it holds for that key.
+    std::unordered_map<std::string, std::vector<std::size_t>> wanted;
     for (std::size_t i = 0; i < plan.entries.size(); ++i)
-        wanted.emplace(FoldedKey(plan.entries[i].abbreviation), i);
+        wanted[FoldedKey(plan.entries[i].abbreviation)].push_back(i);
     plan.existingText.assign(plan.entries.size(), std::string());
     plan.clashes.assign(plan.entries.size(), false);
     std::string key, data;
     for (int row = 0; !wanted.empty() && dictionary.ReadEntry(row, key, data); ++row) {
-        if (wanted.find(FoldedKey(key)) == wanted.end())
+        const auto found = wanted.find(FoldedKey(key));
+        if (found == wanted.end())
             continue;
-        // Every entry of the file with this key clashes, the first text of the dictionary shown.
-        for (std::size_t i = 0; i < plan.entries.size(); ++i)
-            if (!plan.clashes[i] && FoldedKey(plan.entries[i].abbreviation) == FoldedKey(key)) {
-                plan.clashes[i] = true;
-                plan.existingText[i] = data;
-            }
-        wanted.erase(FoldedKey(key));
+        for (std::size_t i : found->second) {
+            plan.clashes[i] = true;
+            plan.existingText[i] = data;
+        }
+        wanted.erase(found);
     }
     return plan;
 }

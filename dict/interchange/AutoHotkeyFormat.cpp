@@ -410,7 +410,7 @@ std::string ToSendSyntax(std::string_view text, std::string& reason)
             continue;
         }
         const char c = text[i];
-        const bool edge = i == 0 || i + 1 == text.size();
+        const bool edge = out.empty() || i + 1 == text.size();  // where the line would lose a blank
         if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
             out += "`n";
             i += 2;

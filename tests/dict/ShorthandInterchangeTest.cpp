@@ -175,6 +175,7 @@ TEST(ShorthandInterchange, RoundTripsEveryEntryTheFormatHolds)
         {"sig", "Best regards,\r\nJon \"JS\" Smith; {x} 100% ^!+#`", false, true},
         {"div", "<div>%CARET%</div>", false, false},
         {"end", "caret at the end%CARET%", true, true},
+        {"start", "%CARET% after the caret", false, true},
         {"tab", "\ttab and  two spaces ", false, true},
         {"ünï", "ünïcödé ✓ 日本", false, true},
         {"date", "Today %DAY_02%.%MONTH_02%.%YEAR% %TIME_24%", false, true},

@@ -378,7 +378,16 @@ private:
 std::string ToSendSyntax(std::string_view text, std::string& reason)
 {
     std::string out;
-    const std::size_t caret = text.find(kCaretMacro);
+    // The caret as the macros read, from the start: "%TAB%CARET%" holds none.
+    std::size_t caret = std::string_view::npos;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = MacroAt(text, i);
+        if (length != 0 && text.compare(i, length, kCaretMacro) == 0) {
+            caret = i;
+            break;
+        }
+        i += std::max<std::size_t>(1, length);
+    }
     std::size_t after = 0;  // characters behind the caret: {Left N}
     if (caret != std::string_view::npos) {
         const std::string_view tail = text.substr(caret + std::strlen(kCaretMacro));

@@ -176,6 +176,7 @@ TEST(ShorthandInterchange, RoundTripsEveryEntryTheFormatHolds)
         {"div", "<div>%CARET%</div>", false, false},
         {"end", "caret at the end%CARET%", true, true},
         {"start", "%CARET% after the caret", false, true},
+        {"overlap", "100%%TAB%CARET%", false, true},
         {"tab", "\ttab and  two spaces ", false, true},
         {"ünï", "ünïcödé ✓ 日本", false, true},
         {"date", "Today %DAY_02%.%MONTH_02%.%YEAR% %TIME_24%", false, true},
@@ -189,7 +190,7 @@ TEST(ShorthandInterchange, RoundTripsEveryEntryTheFormatHolds)
         bool keepsOptions;
     };
     const Format formats[] = {
-        {WriteEspanso, ShorthandFormat::Espanso, {"keys"}, true},
+        {WriteEspanso, ShorthandFormat::Espanso, {"overlap", "keys"}, true},
         {WriteAutoHotkey, ShorthandFormat::AutoHotkey, {"date"}, true},
         {WriteCsv, ShorthandFormat::Csv, {"btw", "div", "end"}, false},
     };

@@ -67,8 +67,8 @@ BOOL CImportPreviewDialog::OnInitDialog()
 void CImportPreviewDialog::FillSkipped()
 {
     m_skipped.InsertColumn(0, "Line", LVCFMT_RIGHT, 44);
-    m_skipped.InsertColumn(1, "Shorthand", LVCFMT_LEFT, 110);
-    m_skipped.InsertColumn(2, "Why it is skipped", LVCFMT_LEFT, 340);
+    m_skipped.InsertColumn(1, "Shorthand", LVCFMT_LEFT, 100);
+    m_skipped.InsertColumn(2, "Why it is skipped", LVCFMT_LEFT, 410);
     for (const interchange::SkippedItem& item : m_plan.skipped)
         m_skipped.AddRow({item.line > 0 ? std::to_string(item.line) : std::string(), OneLine(item.what), item.reason});
     EnableItem(IDC_PREVIEW_SKIPPED, !m_plan.skipped.empty());

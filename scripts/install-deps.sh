@@ -144,6 +144,11 @@ debian_source utf8proc 2.8.0-1
 # (expat, MIT licence), for .docx and .odt.
 debian_source zlib 1:1.2.13.dfsg-1
 debian_source expat 2.5.0-1+deb12u2
+# YAML parsing with anchors and aliases (MIT licence): espanso match files for the shorthand import.
+debian_source libyaml 0.2.5-1
+# RFC 4180 CSV with quoted fields and line breaks in them (LGPL 2.1+, linked statically into the
+# import only): spreadsheets' two-column shorthand lists.
+debian_source libcsv 3.0.3+dfsg-6
 
 # Wine takes the ANSI code page from the locale: the end-to-end tests run Pennivox under English and German
 # (1252), Polish (1250) and Russian (1251) ones.

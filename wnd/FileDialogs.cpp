@@ -29,7 +29,7 @@ std::optional<std::string> RunFileDialog(const FileDialogOptions& options, bool 
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = options.owner;
     dialog.lpstrFilter = filter.empty() ? nullptr : filter.c_str();
-    dialog.nFilterIndex = 1;
+    dialog.nFilterIndex = options.filterIndex ? static_cast<DWORD>(*options.filterIndex) : 1;
     dialog.lpstrFile = path.data();
     dialog.nMaxFile = static_cast<DWORD>(path.size());
     dialog.lpstrInitialDir = initialFolder.empty() ? nullptr : initialFolder.c_str();
@@ -41,6 +41,8 @@ std::optional<std::string> RunFileDialog(const FileDialogOptions& options, bool 
     BOOL chosen = save ? ::GetSaveFileNameW(&dialog) : ::GetOpenFileNameW(&dialog);
     if (!chosen || path[0] == L'\0')
         return std::nullopt;
+    if (options.filterIndex)
+        *options.filterIndex = static_cast<int>(dialog.nFilterIndex);
     return Narrow(path.data());
 }
 

@@ -16,6 +16,8 @@ struct FileDialogOptions {
     std::string initialFolder;
     std::string fileName;  // shown at first, e.g. "*.txt"
     std::string title;     // empty: the system's "Open" or "Save As"
+    // When given: the filter shown first (1 on), and the one the user left chosen.
+    int* filterIndex = nullptr;
 };
 
 // The chosen path; nullopt when the user cancels or the path is empty.

@@ -6,7 +6,9 @@
 #include "config/ProgressPosition.h"
 #include "dict/DictionaryText.h"
 #include "dict/TextImport.h"
+#include "dict/interchange/ShorthandImport.h"
 #include "dict/ui/DictUiIds.h"
+#include "dict/ui/ImportPreviewDialog.h"
 #include "dict/ui/DictionaryTypes.h"
 #include "dict/ui/TextFileWork.h"
 #include "res/resource.h"
@@ -49,6 +51,40 @@ std::string ImportProblemText(TextImportReport::Problem problem, const std::stri
         default:
             return std::string();
     }
+}
+
+// The editor's own tagged text: read by the text import, whatever else it looks like.
+bool IsTaggedText(const std::string& bytes)
+{
+    const std::string start = bytes.substr(0, 4096);
+    return start.find("<key>") != std::string::npos || start.find("<shortkey>") != std::string::npos;
+}
+
+// The export format of the filter chosen (1: tagged text), or else of the file's extension.
+std::optional<interchange::ExportFormat> ExportFormatOf(int filter, const std::string& path)
+{
+    using interchange::ExportFormat;
+    switch (filter) {
+        case 2:
+            return ExportFormat::Espanso;
+        case 3:
+            return ExportFormat::AutoHotkey;
+        case 4:
+            return ExportFormat::Csv;
+        case 5:
+            return ExportFormat::Words;
+        default:
+            break;
+    }
+    const std::size_t dot = path.find_last_of('.');
+    const std::string extension = dot == std::string::npos ? std::string() : path.substr(dot);
+    if (extension == ".yml" || extension == ".yaml")
+        return ExportFormat::Espanso;
+    if (extension == ".ahk")
+        return ExportFormat::AutoHotkey;
+    if (extension == ".csv")
+        return ExportFormat::Csv;
+    return std::nullopt;
 }
 
 }  // namespace
@@ -390,8 +426,16 @@ void CDictionaryEditor::Delete()
 
 void CDictionaryEditor::Import()
 {
-    const std::optional<std::string> path = wnd::AskOpenFile(TextFileOptions(Handle()));
+    wnd::FileDialogOptions options = TextFileOptions(Handle());
+    options.filter =
+        "Text and shorthand files|*.txt;*.yml;*.yaml;*.ahk;*.json;*.csv|Text (*.txt)|*.txt|"
+        "espanso (*.yml)|*.yml;*.yaml|AutoHotkey (*.ahk)|*.ahk|Beeftext (*.json)|*.json|CSV (*.csv)|*.csv|"
+        "All Files (*.*)|*.*||";
+    options.fileName.clear();
+    const std::optional<std::string> path = wnd::AskOpenFile(options);
     if (!path)
+        return;
+    if (ImportShorthands(*path))
         return;
     int count = 0;
     TextImportReport report;
@@ -413,11 +457,55 @@ void CDictionaryEditor::Import()
     Query(std::string());
 }
 
+bool CDictionaryEditor::ImportShorthands(const std::string& path)
+{
+    std::string bytes;
+    if (!pvbase::ReadWholeFile(path, bytes) || IsTaggedText(bytes))
+        return false;
+    interchange::ShorthandImportPlan plan;
+    WithWaitDialog(Handle(), Handle(), "Reading the file ... ",
+                   [&](IWaitProgress*) { plan = interchange::PlanShorthandImportOfBytes(bytes, m_dictionary); });
+    // A table is taken for shorthands only in a shorthand dictionary or from a .csv file: any
+    // word list with a comma on its first line would look like one.
+    const bool csvName =
+        path.size() > 4 && (path.substr(path.size() - 4) == ".csv" || path.substr(path.size() - 4) == ".CSV");
+    if (plan.format == interchange::ShorthandFormat::Unknown ||
+        (plan.format == interchange::ShorthandFormat::Csv && !csvName && m_dictionary.Type() != DICTIONARY_SHORTHAND))
+        return false;
+    if (!plan.problem.empty()) {
+        wnd::ShowError(Handle(), plan.problem + " Nothing was imported:\r\n" + path);
+        return true;
+    }
+    const std::optional<std::vector<interchange::ClashChoice>> choices = CImportPreviewDialog::Run(Handle(), plan);
+    if (!choices)
+        return true;
+    int count = 0;
+    WithWaitDialog(Handle(), Handle(), "Importing! Please wait ... ",
+                   [&](IWaitProgress*) { count = interchange::ImportShorthandPlan(m_dictionary, plan, *choices); });
+    if (count < 0)
+        wnd::ShowError(Handle(), "The dictionary could not be written (" + FaultReason() + ").");
+    else
+        wnd::ShowInfo(Handle(), Formatted("%d shorthands have been imported.", count));
+    Query(std::string());
+    return true;
+}
+
 void CDictionaryEditor::Export()
 {
-    const std::optional<std::string> path = wnd::AskSaveFile(TextFileOptions(Handle()));
+    wnd::FileDialogOptions options = TextFileOptions(Handle());
+    options.filter =
+        "Text (*.txt)|*.txt|espanso (*.yml)|*.yml|AutoHotkey (*.ahk)|*.ahk|CSV (*.csv)|*.csv|"
+        "Word list with ranks (*.txt)|*.txt||";
+    int filter = 1;
+    options.filterIndex = &filter;
+    const std::optional<std::string> path = wnd::AskSaveFile(options);
     if (!path)
         return;
+    const std::optional<interchange::ExportFormat> format = ExportFormatOf(filter, *path);
+    if (format) {
+        ExportAs(*path, *format);
+        return;
+    }
     int count = 0;
     bool cancelled = false;
     WithWaitDialog(Handle(), Handle(), wnd::LoadResourceString(IDS_EXPORTING), [&](IWaitProgress* wait) {
@@ -431,6 +519,28 @@ void CDictionaryEditor::Export()
         return;
     }
     wnd::ShowInfo(Handle(), wnd::ResourceText(IDS_EXPORTED, {std::to_string(count)}));
+}
+
+void CDictionaryEditor::ExportAs(const std::string& path, interchange::ExportFormat format)
+{
+    interchange::ShorthandExportResult result;
+    WithWaitDialog(Handle(), Handle(), "Exporting! Please wait ... ", [&](IWaitProgress*) {
+        m_dictionary.Commit();
+        result = interchange::ExportDictionary(m_dictionary, path, format);
+    });
+    if (!result.written) {
+        wnd::ShowError(Handle(), "The file could not be written; nothing was exported:\r\n" + path);
+        return;
+    }
+    std::string message = Formatted("%d items have been successfully exported !", result.entries);
+    if (!result.notHeld.empty())
+        message += Formatted("\r\n%d could not be written as they are:", static_cast<int>(result.notHeld.size()));
+    constexpr std::size_t kShown = 12;
+    for (std::size_t i = 0; i < result.notHeld.size() && i < kShown; ++i)
+        message += "\r\n" + result.notHeld[i].what + ": " + result.notHeld[i].reason;
+    if (result.notHeld.size() > kShown)
+        message += "\r\n...";
+    wnd::ShowInfo(Handle(), message);
 }
 
 void CDictionaryEditor::ShowMiscMenu()

@@ -7,6 +7,7 @@
 
 #include "dict/DictionaryFile.h"
 #include "dict/EntryRows.h"
+#include "dict/interchange/ShorthandImport.h"
 #include "wnd/Dialog.h"
 #include "wnd/Handles.h"
 #include "wnd/ListView.h"
@@ -50,7 +51,10 @@ private:
     void Save();
     void Delete();
     void Import();
+    // Another expander's file through the preview; false when the file is none of those formats.
+    bool ImportShorthands(const std::string& path);
     void Export();
+    void ExportAs(const std::string& path, interchange::ExportFormat format);
     void ShowMiscMenu();
     void InsertMacro(int commandId);
 

@@ -11,6 +11,7 @@
 #endif
 
 #include "tests/dict/DictTestSupport.h"
+#include "dict/interchange/ShorthandInterchange.h"
 #include "tools/pvdict/PvdictCommands.h"
 
 using namespace dicttest;
@@ -247,4 +248,38 @@ TEST(Pvdict, NextCreateRemovesWhatAKilledOneLeftBehind)
     ASSERT_EQ(Pvdict({"create", file, "--force"}, "one\t1\n").code, 0);
     EXPECT_EQ(leftovers(), 0);
 #endif
+}
+
+// Import into a new shorthand dictionary, again over it with each answer for the keys it has,
+// and export that reads back to the same entries.
+TEST(Pvdict, ImportsOtherExpandersFilesAndExportsThemAgain)
+{
+    TempFolder temp;
+    const std::string dict = temp.File("short.lib"), csv = temp.File("in.csv");
+    WriteFile(csv, "btw,by the way\r\nsig,\"Regards,\nJon\"\r\nlonely\r\n");
+    Result first = Pvdict({"import", csv, dict});
+    EXPECT_EQ(first.code, PVDICT_OK) << first.err;
+    EXPECT_EQ(first.out,
+              "CSV (UTF-8): 2 to import, 1 skipped, 0 already in the dictionary\n"
+              "skipped line 4: lonely: the row has no second column with the text\n2 imported\n");
+
+    WriteFile(csv, "BTW,by the way!\r\n");
+    EXPECT_EQ(Pvdict({"import", "--dry-run", csv, dict}).out,
+              "CSV (UTF-8): 1 to import, 0 skipped, 1 already in the dictionary\n");
+    EXPECT_EQ(Pvdict({"import", csv, dict}).out,
+              "CSV (UTF-8): 1 to import, 0 skipped, 1 already in the dictionary\n0 imported\n");  // kept
+    EXPECT_EQ(Pvdict({"import", "--existing", "replace", csv, dict}).code, PVDICT_OK);
+    EXPECT_EQ(Pvdict({"import", "--existing", "both", csv, dict}).code, PVDICT_OK);
+
+    const std::string out = temp.File("out.ahk");
+    Result exported = Pvdict({"export", "--format", "ahk", dict, out});
+    EXPECT_EQ(exported.out, "3 exported\n");
+    const interchange::ShorthandReading reading = interchange::ReadAutoHotkey(ReadFile(out));
+    std::string entries;
+    for (const interchange::ShorthandEntry& entry : reading.entries)
+        entries += entry.abbreviation + "=" + entry.text + ";";
+    EXPECT_EQ(entries, "BTW=by the way!;BTW=by the way!;sig=Regards,\r\nJon;");
+
+    ExpectOneLineError(Pvdict({"export", "--format", "yaml", dict, out}), PVDICT_BAD_USAGE);
+    ExpectOneLineError(Pvdict({"import", temp.File("missing.csv"), dict}), PVDICT_FAILED);
 }

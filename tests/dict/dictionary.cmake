@@ -33,3 +33,19 @@ if(PV_FUZZ AND NOT WIN32 AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
   target_link_options(fuzz_dictionary_import PRIVATE -fsanitize=fuzzer,address,undefined)
   target_link_libraries(fuzz_dictionary_import PRIVATE pv_dict)
 endif()
+
+pv_add_unit_test(dict_interchange_tests
+  SOURCES ShorthandInterchangeTest.cpp
+  LIBS pv_dict_interchange pv_textout_core pv_test_support)
+
+# libFuzzer, one target per shorthand reader: -DPV_FUZZ=ON with clang.
+if(PV_FUZZ AND NOT WIN32 AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+  foreach(format Espanso AutoHotkey Beeftext Csv)
+    string(TOLOWER ${format} name)
+    add_executable(fuzz_shorthand_${name} fuzz_shorthand_reader.cpp)
+    target_compile_definitions(fuzz_shorthand_${name} PRIVATE PV_FUZZ_FORMAT=${format})
+    target_compile_options(fuzz_shorthand_${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_options(fuzz_shorthand_${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_libraries(fuzz_shorthand_${name} PRIVATE pv_dict_interchange)
+  endforeach()
+endif()

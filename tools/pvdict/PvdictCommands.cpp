@@ -21,6 +21,7 @@
 #include "dict/EntryText.h"
 #include "dict/TextScrambling.h"
 #include "dict/Utf8File.h"
+#include "dict/interchange/ShorthandImport.h"
 #include "tools/pvdict/DictionaryDump.h"
 #include "tools/pvdict/TabText.h"
 
@@ -37,7 +38,12 @@ const char kUsage[] =
     "the system's code page), in small letters: a key with a capital beyond ASCII sorts apart and is\n"
     "missed. With it, as the program does: every file mirrored into UTF-8 at load (ANSI texts read in\n"
     "that code page), keys found whatever their letter case.\n"
-    "Rows are key<TAB>data, with the escapes \\\\ \\t \\r \\n \\xHH; ranks are key<TAB>rank (0 ... 65535).\n";
+    "Rows are key<TAB>data, with the escapes \\\\ \\t \\r \\n \\xHH; ranks are key<TAB>rank (0 ... 65535).\n"
+    "       pvdict import [--existing keep|replace|both] [--dry-run] FILE DICT\n"
+    "       pvdict export --format espanso|ahk|csv|words DICT FILE\n"
+    "import reads espanso YAML, AutoHotkey hotstrings, Beeftext JSON or two-column CSV (told by content)\n"
+    "into the shorthand dictionary DICT (made when missing) and lists what it left out and why; keys the\n"
+    "dictionary has are kept unless --existing says otherwise. export lists what the format cannot hold.\n";
 
 // Command line of one command: options (with or without a value) and positional arguments.
 struct Arguments {
@@ -72,6 +78,9 @@ private:
     int ReadRanks(const std::string& path, const std::vector<TabRow>& rows, std::vector<int>& ranks);
     int Dump(const Arguments& parsed);
     int Search(const Arguments& parsed);
+    int Import(const Arguments& parsed);
+    int Export(const Arguments& parsed);
+    void ListItems(const char* heading, const std::vector<interchange::SkippedItem>& items);
 
     std::FILE* m_in;
     std::FILE* m_out;
@@ -417,10 +426,87 @@ int CCommand::Search(const Arguments& parsed)
     return PVDICT_OK;
 }
 
+void CCommand::ListItems(const char* heading, const std::vector<interchange::SkippedItem>& items)
+{
+    for (const interchange::SkippedItem& item : items) {
+        std::string line = std::string(heading) + (item.line > 0 ? " line " + std::to_string(item.line) : "") + ": " +
+                           item.what + ": " + item.reason;
+        std::replace(line.begin(), line.end(), '\n', ' ');
+        std::replace(line.begin(), line.end(), '\r', ' ');
+        std::fprintf(m_out, "%s\n", line.c_str());
+    }
+}
+
+int CCommand::Import(const Arguments& parsed)
+{
+    using interchange::ClashChoice;
+    if (parsed.positional.size() != 2)
+        return Fail(PVDICT_BAD_USAGE, "import needs FILE and DICT");
+    ClashChoice choice = ClashChoice::Keep;
+    if (const std::string* existing = parsed.Option("--existing")) {
+        if (*existing != "keep" && *existing != "replace" && *existing != "both")
+            return Fail(PVDICT_BAD_USAGE, "--existing: keep, replace or both");
+        choice = *existing == "keep"      ? ClashChoice::Keep
+                 : *existing == "replace" ? ClashChoice::Replace
+                                          : ClashChoice::KeepBoth;
+    }
+    const std::string& path = parsed.positional[1];
+    const bool made = !FileExists(path);
+    if (made && parsed.Flag("--dry-run"))
+        return Fail(PVDICT_FAILED, path + ": no such dictionary to compare with");
+    CDictionaryFile dictionary;
+    if (!dictionary.Open(path, parsed.Flag("--dry-run")))
+        return Fail(PVDICT_FAILED, path + ": " + dictionary.OpenError());
+    if (made) {
+        dictionary.SetType(DICTIONARY_SHORTHAND);
+        if (!dictionary.WriteInfo())
+            return Fail(PVDICT_FAILED, path + ": cannot be written");
+    }
+    const interchange::ShorthandImportPlan plan = interchange::PlanShorthandImport(parsed.positional[0], dictionary);
+    if (!plan.problem.empty())
+        return Fail(PVDICT_FAILED, parsed.positional[0] + ": " + plan.problem);
+    std::fprintf(m_out, "%s (%s): %zu to import, %zu skipped, %d already in the dictionary\n",
+                 interchange::FormatName(plan.format), plan.encoding.c_str(), plan.entries.size(), plan.skipped.size(),
+                 plan.CountClashes());
+    ListItems("skipped", plan.skipped);
+    if (parsed.Flag("--dry-run"))
+        return PVDICT_OK;
+    const int count =
+        interchange::ImportShorthandPlan(dictionary, plan, std::vector<ClashChoice>(plan.entries.size(), choice));
+    if (count < 0)
+        return Fail(PVDICT_FAILED, path + ": cannot be written");
+    std::fprintf(m_out, "%d imported\n", count);
+    return PVDICT_OK;
+}
+
+int CCommand::Export(const Arguments& parsed)
+{
+    using interchange::ExportFormat;
+    if (parsed.positional.size() != 2)
+        return Fail(PVDICT_BAD_USAGE, "export needs DICT and FILE");
+    const std::string* name = parsed.Option("--format");
+    const std::map<std::string, ExportFormat> formats = {{"espanso", ExportFormat::Espanso},
+                                                         {"ahk", ExportFormat::AutoHotkey},
+                                                         {"csv", ExportFormat::Csv},
+                                                         {"words", ExportFormat::Words}};
+    if (!name || formats.count(*name) == 0)
+        return Fail(PVDICT_BAD_USAGE, "export needs --format espanso, ahk, csv or words");
+    CDictionaryFile dictionary;
+    if (!FileExists(parsed.positional[0]) || !dictionary.Open(parsed.positional[0], true))
+        return Fail(PVDICT_FAILED, parsed.positional[0] + ": cannot be opened");
+    const interchange::ShorthandExportResult result =
+        interchange::ExportDictionary(dictionary, parsed.positional[1], formats.at(*name));
+    if (!result.written)
+        return Fail(PVDICT_FAILED, parsed.positional[1] + ": cannot be written");
+    std::fprintf(m_out, "%d exported\n", result.entries);
+    ListItems("not held", result.notHeld);
+    return PVDICT_OK;
+}
+
 int CCommand::Run(const std::vector<std::string>& args)
 {
     if (args.empty())
-        return Fail(PVDICT_BAD_USAGE, "no command (create, dump, search or help)");
+        return Fail(PVDICT_BAD_USAGE, "no command (create, dump, search, import, export or help)");
     const std::string& command = args[0];
     Arguments parsed;
     if (command == "create") {
@@ -442,11 +528,21 @@ int CCommand::Run(const std::vector<std::string>& args)
             return PVDICT_BAD_USAGE;
         return Search(parsed);
     }
+    if (command == "import") {
+        if (!Parse(args, 1, {"--existing"}, {"--dry-run"}, parsed))
+            return PVDICT_BAD_USAGE;
+        return Import(parsed);
+    }
+    if (command == "export") {
+        if (!Parse(args, 1, {"--format"}, {}, parsed))
+            return PVDICT_BAD_USAGE;
+        return Export(parsed);
+    }
     if (command == "help" || command == "--help" || command == "-h") {
         std::fputs(kUsage, m_out);
         return PVDICT_OK;
     }
-    return Fail(PVDICT_BAD_USAGE, "unknown command '" + command + "' (create, dump, search or help)");
+    return Fail(PVDICT_BAD_USAGE, "unknown command '" + command + "' (create, dump, search, import, export or help)");
 }
 
 }  // namespace

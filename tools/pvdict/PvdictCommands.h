@@ -7,6 +7,8 @@
 //   pvdict dump [--raw] FILE
 //   pvdict search [--mode N] [--limit N] [--no-shorthand] [--lengths MIN,MAX] [--ranked] QUERY FILE...
 //                 (--ranked: the most likely first, each line ending with its rank)
+//   pvdict import [--existing keep|replace|both] [--dry-run] FILE DICT
+//   pvdict export --format espanso|ahk|csv|words DICT FILE
 //
 // Rows are "key<TAB>data" with the escapes \\ \t \r \n \xHH, in the ANSI code page or in UTF-8.
 // Ranks are "key<TAB>rank" lines in the same form: the rank of the rows with that key.

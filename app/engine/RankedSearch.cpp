@@ -2,6 +2,7 @@
 // dictionaries' ranks blended with what the user has typed (words, and which word follows which).
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 
 #include "app/engine/CompletionEngine.h"
 #include "dict/CodePage.h"
@@ -12,6 +13,17 @@ namespace {
 // word that followed is offered with nothing of it typed.
 constexpr std::size_t kMaxRaised = 64;
 constexpr std::uint32_t kMinPredictedPair = 2;
+// Phrases of the last words share the first page with the words of the last one: at most two,
+// from the fourth row on, so a phrase never hides every word (phrases have no ranks to compare).
+constexpr std::size_t kMaxTailPhrases = 2;
+constexpr std::size_t kPhraseRow = 3;
+// How far the current document's own words, pairs and triples raise a word.
+constexpr double kDocumentWeight = 0.25;
+// A capital typed mid-sentence: the matches looked at for a name, and how much a name is raised.
+constexpr int kNameWindow = 40;
+constexpr double kNameBoost = 100.0;
+// Where a capital starts a sentence rather than asks for a name.
+constexpr char kSentenceEnds[] = ".!?:;\"\r\n\t([{";
 
 bool IsWordByte(unsigned char c)
 {
@@ -30,6 +42,22 @@ std::string_view WordEndingAt(const std::string& text, std::size_t end)
     while (!word.empty() && (word.back() == '\'' || word.back() == '-'))
         word.remove_suffix(1);
     return word;
+}
+
+// Where the word before the one ending at end starts (npos when none in the same sentence).
+std::size_t StartOfWordBefore(const std::string& text, std::size_t end)
+{
+    std::size_t at = std::min(end, text.size());
+    while (at > 0 && IsWordByte(static_cast<unsigned char>(text[at - 1])))
+        --at;
+    std::size_t start = at;
+    while (start > 0 && text[start - 1] == ' ')
+        --start;
+    if (start == at || start == 0)
+        return std::string::npos;
+    while (start > 0 && IsWordByte(static_cast<unsigned char>(text[start - 1])))
+        --start;
+    return start;
 }
 
 }  // namespace
@@ -87,11 +115,148 @@ void CCompletionEngine::LearnUsage(const std::string& typedText)
     m_usage.Learn(word, previous, rank < 0 ? 0 : rank, rank >= 0);
 }
 
+double CCompletionEngine::InContext(double score, std::string_view word, bool ownCapital) const
+{
+    if (m_settings.bEanbleAutolearn)
+        score += kDocumentWeight * m_documentCache.Probability(word, m_previousWord2, m_previousWord);
+    return m_nameLikely && ownCapital ? score * kNameBoost : score;
+}
+
+void CCompletionEngine::SortRaised(std::vector<ScoredMatch>& raised) const
+{
+    std::stable_sort(raised.begin(), raised.end(),
+                     [](const ScoredMatch& a, const ScoredMatch& b) { return a.score > b.score; });
+}
+
+void CCompletionEngine::ObserveWordEnd(const std::string& typedText)
+{
+    if (typedText.empty() || IsWordByte(static_cast<unsigned char>(typedText.back())))
+        return;
+    const std::string word(WordEndingAt(typedText, typedText.size() - 1));
+    if (!CUsageModel::IsWord(word))
+        return;
+    m_languageEstimate.SetLanguages(m_dictionaries.Languages());
+    if (m_languageEstimate.IsActive())
+        m_languageEstimate.Observe(m_dictionaries.LanguagesHolding(word));
+    if (!m_settings.bEanbleAutolearn)
+        return;
+    const std::size_t previousStart = StartOfWordBefore(typedText, typedText.size() - 1);
+    const std::string previous = WordBefore(typedText, typedText.size() - 1);
+    const std::string before =
+        previousStart == std::string::npos ? std::string() : WordBefore(typedText, previousStart);
+    m_documentCache.Add(word, before, previous);
+}
+
+bool CCompletionEngine::NameLikely(const std::string& text, const std::string& key) const
+{
+    if (key.empty() || key.size() > text.size() || m_codePage.LeadingCapitals(key) != 1)
+        return false;
+    std::size_t at = text.size() - key.size();
+    while (at > 0 && text[at - 1] == ' ')
+        --at;
+    return at > 0 && std::strchr(kSentenceEnds, text[at - 1]) == nullptr;
+}
+
+void CCompletionEngine::CollectPhrases(const std::string& tail)
+{
+    if (m_tailPhrases.size() >= kMaxTailPhrases)
+        return;
+    const std::string lowerTail = m_codePage.Lowered(tail);
+    DictionaryMatch match;
+    int rank = 0;
+    for (bool found = m_dictionaries.FindFirstRanked(tail, m_matchMode, m_settings.bEnableShorthand, match, rank);
+         found && m_tailPhrases.size() < kMaxTailPhrases; found = m_dictionaries.FindNextRanked(match, rank)) {
+        const bool exact = m_codePage.Lowered(match.key) == lowerTail;
+        if (exact && match.type != KIND_SHORTHAND)
+            continue;
+        const double score = exact ? 2.0 : m_usage.ModelScore(rank, std::string());
+        m_tailPhrases.push_back(ScoredMatch{std::move(match), score, tail});
+    }
+    for (std::string text = m_autoLearn.FirstSuggestion(tail); !text.empty() && m_tailPhrases.size() < kMaxTailPhrases;
+         text = m_autoLearn.NextSuggestion(tail)) {
+        if (text.size() <= tail.size())
+            continue;
+        DictionaryMatch found;
+        found.key = text;
+        found.data = std::move(text);
+        found.type = KIND_LEARNT;
+        const double score = m_usage.Score(CUsageModel::Word{found.key, 1, 0, 0, false}, std::string());
+        m_tailPhrases.push_back(ScoredMatch{std::move(found), score, tail});
+    }
+}
+
+bool CCompletionEngine::SearchRanked(const std::string& text)
+{
+    m_tailPhrases.clear();
+    m_nameLikely = false;
+    std::string longer;
+    for (int n = 2; n >= 0; --n) {
+        m_searchKey = ExtractTail(text, n);
+        if (m_searchKey.empty() && n == 2) {
+            m_view.ShowPrompt(false);
+            return false;
+        }
+        if (!m_searchKey.empty() && FindPathCandidates(m_searchKey)) {
+            m_view.ShowPrompt(true);
+            return true;
+        }
+        if (n == 1 && m_autoLearn.EndsWithSeparator(m_searchKey)) {
+            // AutoLearn takes words only, not runs of marks or bare numbers.
+            if (CUsageModel::IsWord(ExtractTail(m_searchKey.substr(0, m_searchKey.size() - 1), 0)))
+                m_autoLearn.Learn(text);
+            if (m_searchKey != longer && m_searchKey.size() >= m_settings.nMinInput)
+                CollectPhrases(m_searchKey);
+            m_searchKey.clear();
+            const bool shown = PredictNextWords(text) || ShowTailPhrasesAlone();
+            m_view.ShowPrompt(shown);
+            return shown;
+        }
+        if (n > 0) {
+            // A tail of several words: its phrases; one word alone is searched as the word.
+            if (m_searchKey != longer && m_searchKey != ExtractTail(text, 0) &&
+                m_searchKey.size() >= m_settings.nMinInput)
+                CollectPhrases(m_searchKey);
+            longer = m_searchKey;
+            continue;
+        }
+        m_nameLikely = NameLikely(text, m_searchKey);
+        const bool found = m_searchKey.empty() || m_searchKey.size() < m_settings.nMinInput
+                               ? ShowTailPhrasesAlone()
+                               : FindRankedCandidates(m_searchKey) != 0;
+        m_nameLikely = false;
+        if (found) {
+            m_view.ShowPrompt(true);
+            return true;
+        }
+        break;
+    }
+    m_tailPhrases.clear();
+    m_searchKey.clear();
+    ClearCandidates();
+    m_view.ShowPrompt(false);
+    return false;
+}
+
+// Only phrases of the last words fit: they make the page.
+bool CCompletionEngine::ShowTailPhrasesAlone()
+{
+    if (m_tailPhrases.empty())
+        return false;
+    ClearCandidates();
+    m_pageStart = 0;
+    m_wordKey.clear();
+    PlaceTailPhrases();
+    return NextPage(m_pageSize) != 0;
+}
+
 int CCompletionEngine::FindRankedCandidates(const std::string& key)
 {
     ClearCandidates();
     m_pageStart = 0;
+    m_wordKey = key;
     m_previousWord = WordBefore(m_typedText, m_typedText.size());
+    const std::size_t previousStart = StartOfWordBefore(m_typedText, m_typedText.size());
+    m_previousWord2 = previousStart == std::string::npos ? std::string() : WordBefore(m_typedText, previousStart);
     const std::string lowerKey = m_codePage.Lowered(key);
 
     // Shorthands whose key is exactly what was typed come first, as the user asked for them.
@@ -100,7 +265,7 @@ int CCompletionEngine::FindRankedCandidates(const std::string& key)
         for (bool found = m_dictionaries.FindFirst(key, m_matchMode, true, match);
              found && m_codePage.Lowered(match.key) == lowerKey; found = m_dictionaries.FindNext(match)) {
             if (match.type == KIND_SHORTHAND)
-                m_raised.push_back(ScoredMatch{match, 2.0});
+                m_raised.push_back(ScoredMatch{match, 2.0, std::string()});
         }
     }
     // Words that typing raised: dictionary words the user typed, and AutoLearn's items (which
@@ -113,7 +278,9 @@ int CCompletionEngine::FindRankedCandidates(const std::string& key)
         found.key = AdaptCase(word.text, key);
         found.data = found.key;
         found.type = KIND_WORD;
-        raised.push_back(ScoredMatch{std::move(found), m_usage.Score(word, m_previousWord)});
+        const double score =
+            InContext(m_usage.Score(word, m_previousWord), word.text, m_codePage.LeadingCapitals(word.text) > 0);
+        raised.push_back(ScoredMatch{std::move(found), score, std::string()});
     });
     m_learntHits = 0;
     for (std::string text = m_autoLearn.FirstSuggestion(key); !text.empty(); text = m_autoLearn.NextSuggestion(key)) {
@@ -121,32 +288,50 @@ int CCompletionEngine::FindRankedCandidates(const std::string& key)
         if (text.size() > key.size()) {
             if (!m_usage.Find(text, word) || word.known)
                 word = CUsageModel::Word{text, 1, 0, 0, false};
-            const double score = m_usage.Score(word, m_previousWord);
+            const double score =
+                InContext(m_usage.Score(word, m_previousWord), text, m_codePage.LeadingCapitals(text) > 0);
             DictionaryMatch found;
             found.key = text;
             found.data = std::move(text);
             found.type = KIND_LEARNT;
-            raised.push_back(ScoredMatch{std::move(found), score});
+            raised.push_back(ScoredMatch{std::move(found), score, std::string()});
         }
         if (static_cast<std::size_t>(++m_learntHits) >= kMaxLearntCandidates)
             break;
     }
-    std::stable_sort(raised.begin(), raised.end(),
-                     [](const ScoredMatch& a, const ScoredMatch& b) { return a.score > b.score; });
+    SortRaised(raised);
     if (raised.size() > kMaxRaised)
         raised.resize(kMaxRaised);
-    for (ScoredMatch& item : raised)
-        m_raised.push_back(std::move(item));
+    PlaceTailPhrases();
 
+    m_languageEstimate.SetLanguages(m_dictionaries.Languages());
+    if (m_languageEstimate.IsActive())
+        m_dictionaries.SetLanguageOffsets(m_languageEstimate.RankOffsets());
     int rank = 0;
     m_dictionaryCursorLive = m_dictionaries.FindFirstRanked(key, m_matchMode, m_settings.bEnableShorthand, match, rank);
     if (m_dictionaryCursorLive) {
-        m_streamPeek = ScoredMatch{std::move(match), m_usage.ModelScore(rank, m_previousWord)};
+        m_streamPeek = ScoredMatch{std::move(match), m_usage.ModelScore(rank, m_previousWord), std::string()};
         m_streamPeeked = true;
     }
-    if (!m_dictionaryCursorLive && m_raised.empty())
+    // A name is looked for among the first matches, which the stream gives by rank alone.
+    for (int taken = 0; m_nameLikely && taken < kNameWindow && PeekRankedStream(); ++taken) {
+        m_streamPeeked = false;
+        m_streamPeek.score = InContext(m_streamPeek.score, m_streamPeek.match.key, m_streamPeek.match.ownCapital);
+        raised.push_back(std::move(m_streamPeek));
+    }
+    SortRaised(raised);
+    for (ScoredMatch& item : raised)
+        m_raised.push_back(std::move(item));
+    if (!m_dictionaryCursorLive && m_raised.empty() && m_placedPhrases.empty())
         return 0;
     return NextPage(m_pageSize);
+}
+
+void CCompletionEngine::PlaceTailPhrases()
+{
+    m_placedPhrases = std::move(m_tailPhrases);
+    m_tailPhrases.clear();
+    m_placedNext = 0;
 }
 
 // The next match of the ranked dictionary search, unless it ended.
@@ -162,30 +347,40 @@ bool CCompletionEngine::PeekRankedStream()
         return false;
     }
     m_streamPeek.score = m_usage.ModelScore(rank, m_previousWord);
+    m_streamPeek.replaces.clear();
     m_streamPeeked = true;
     return true;
 }
 
 void CCompletionEngine::FillRanked(std::size_t wanted)
 {
-    const std::string lowerKey = m_codePage.Lowered(m_searchKey);
     while (m_candidates.size() < wanted) {
         const bool stream = PeekRankedStream();
         const bool raised = m_raisedNext < m_raised.size();
-        if (!stream && !raised)
+        const bool phrase = m_placedNext < m_placedPhrases.size();
+        if (!stream && !raised && !phrase)
             break;
         DictionaryMatch next;
-        if (raised && (!stream || m_raised[m_raisedNext].score >= m_streamPeek.score)) {
+        std::string replaces;
+        if (phrase && (m_candidates.size() >= kPhraseRow || (!stream && !raised))) {
+            replaces = std::move(m_placedPhrases[m_placedNext].replaces);
+            next = std::move(m_placedPhrases[m_placedNext++].match);
+        } else if (raised && (!stream || m_raised[m_raisedNext].score >= m_streamPeek.score)) {
+            replaces = std::move(m_raised[m_raisedNext].replaces);
             next = std::move(m_raised[m_raisedNext++].match);
         } else {
             next = std::move(m_streamPeek.match);
             m_streamPeeked = false;
         }
+        if (replaces.empty())
+            replaces = m_wordKey;
         // What was typed already is no help as a candidate (a shorthand is: it expands).
-        if (next.type != KIND_SHORTHAND && m_codePage.Lowered(next.key) == lowerKey)
+        if (next.type != KIND_SHORTHAND && m_codePage.Lowered(next.key) == m_codePage.Lowered(replaces))
             continue;
-        if (next.type == KIND_SHORTHAND || IsOfferedOnce(next.key))
+        if (next.type == KIND_SHORTHAND || IsOfferedOnce(next.key)) {
             m_candidates.push_back(std::move(next));
+            m_candidateKeys.push_back(std::move(replaces));
+        }
     }
 }
 
@@ -204,7 +399,11 @@ int CCompletionEngine::PredictNextWords(const std::string& text)
     if (text.size() < 2 || text.back() != ' ' || !IsWordByte(static_cast<unsigned char>(text[text.size() - 2])))
         return 0;
     const std::string previous(WordEndingAt(text, text.size() - 1));
+    const std::size_t previousStart = StartOfWordBefore(text, text.size());
+    const std::string before = previousStart == std::string::npos ? std::string() : WordBefore(text, previousStart);
     std::vector<ScoredMatch> followers;
+    m_previousWord = previous;
+    m_previousWord2 = before;
     m_usage.ForEachFollower(previous, [&](const CUsageModel::Word& word, std::uint32_t count) {
         if (count < kMinPredictedPair || (!word.known && !AutoLearnHolds(word.text)))
             return;
@@ -212,15 +411,16 @@ int CCompletionEngine::PredictNextWords(const std::string& text)
         found.key = std::string(word.text);
         found.data = found.key;
         found.type = word.known ? KIND_WORD : KIND_LEARNT;
-        followers.push_back(ScoredMatch{std::move(found), m_usage.Score(word, previous)});
+        followers.push_back(
+            ScoredMatch{std::move(found), InContext(m_usage.Score(word, previous), word.text, false), std::string()});
     });
     if (followers.empty())
         return 0;
     ClearCandidates();
     m_pageStart = 0;
-    m_previousWord = previous;
-    std::stable_sort(followers.begin(), followers.end(),
-                     [](const ScoredMatch& a, const ScoredMatch& b) { return a.score > b.score; });
+    m_wordKey.clear();
+    PlaceTailPhrases();
+    SortRaised(followers);
     for (ScoredMatch& item : followers)
         m_raised.push_back(std::move(item));
     m_predicting = true;

@@ -21,7 +21,7 @@ constexpr std::size_t kPhraseRow = 3;
 constexpr double kDocumentWeight = 0.25;
 // A capital typed mid-sentence: the matches looked at for a name, and how much a name is raised.
 constexpr int kNameWindow = 40;
-constexpr double kNameBoost = 100.0;
+constexpr double kNameBoost = 30.0;
 // Where a capital starts a sentence rather than asks for a name.
 constexpr char kSentenceEnds[] = ".!?:;\"\r\n\t([{";
 

@@ -54,6 +54,10 @@ CCompletionEngine::CCompletionEngine(const EngineServices& services)
       m_codePage(*services.codePage)
 {
     ApplySettings(EngineSettings());
+    m_wordSources.push_back(std::make_unique<CExactShorthands>(m_dictionaries, m_codePage));
+    m_wordSources.push_back(std::make_unique<CTypedWords>(m_usage, m_codePage));
+    m_wordSources.push_back(std::make_unique<CLearntWords>(m_autoLearn, m_usage, m_codePage));
+    m_nextWordSources.push_back(std::make_unique<CNextWords>(m_usage, m_autoLearn));
 }
 
 bool CCompletionEngine::IsKeptText(const std::string& text) const

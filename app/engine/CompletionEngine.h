@@ -8,6 +8,7 @@
 #include <bitset>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "app/engine/EngineServices.h"
 #include "app/engine/EngineTypes.h"
 #include "app/engine/KeyGateRules.h"
+#include "app/engine/CandidateSources.h"
 #include "app/engine/DocumentCache.h"
 #include "app/engine/KeyReport.h"
 #include "app/engine/LanguageEstimate.h"
@@ -68,8 +70,9 @@ public:
     // What lets a key be answered without the engine; keysDecided is left to the caller.
     KeyGateRules GateRules() const;
 
-    // WM_PROMPT_SEARCH: runs the searches queued since the last one; whether a prompt is shown. Several queued by a burst of keys are done at once (the later messages find
-    // nothing left to do), but a word ended within the burst is still searched, so it is learnt.
+    // WM_PROMPT_SEARCH: runs the searches queued since the last one; whether a prompt is shown. Several queued by a
+    // burst of keys are done at once (the later messages find nothing left to do), but a word ended within the burst is
+    // still searched, so it is learnt.
     bool SearchTyped();
     bool HasQueuedSearches() const { return m_queuedSearches > 0; }
     // Something the last search could not see yet has arrived (a folder listing): search again.
@@ -190,8 +193,6 @@ private:
     bool PeekRankedStream();
     void LearnUsage(const std::string& typedText);
     bool IsOfferedOnce(const std::string& key);
-    bool AutoLearnHolds(std::string_view word);
-    std::string AdaptCase(std::string_view text, const std::string& key) const;
     void SortPathCandidates();
     void SelectRowAt(int row);
     // Script and Backspaces of the pending text by mode, and the typed text after it; returns the
@@ -261,11 +262,11 @@ private:
     // Ranked mode: the words that what was typed raised (best first) and the dictionary matches
     // after them, merged by score one page ahead.
     CUsageModel m_usage;
-    struct ScoredMatch {
-        DictionaryMatch match;
-        double score;
-        std::string replaces;  // the typed text it replaces (empty: the word being typed)
-    };
+    using ScoredMatch = ScoredCandidate;
+    // The sources of the word being typed and of the next word (CandidateSources.h).
+    std::vector<std::unique_ptr<ICandidateSource>> m_wordSources;
+    std::vector<std::unique_ptr<ICandidateSource>> m_nextWordSources;
+    CandidateQuery Query(const std::string& key) const;
     // Raises a word the document used lately, and one whose own capital a mid-sentence capital asks for.
     double InContext(double score, std::string_view word, bool ownCapital) const;
     void SortRaised(std::vector<ScoredMatch>& raised) const;

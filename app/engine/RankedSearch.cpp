@@ -12,7 +12,6 @@ namespace {
 // Words raised by use that one search takes at most, and the least count of a pair before the
 // word that followed is offered with nothing of it typed.
 constexpr std::size_t kMaxRaised = 64;
-constexpr std::uint32_t kMinPredictedPair = 2;
 // Phrases of the last words share the first page with the words of the last one: at most two,
 // from the fourth row on, so a phrase never hides every word (phrases have no ranks to compare).
 constexpr std::size_t kMaxTailPhrases = 2;
@@ -75,14 +74,6 @@ std::string CCompletionEngine::WordBefore(const std::string& text, std::size_t e
     return std::string(WordEndingAt(text, blanks));
 }
 
-std::string CCompletionEngine::AdaptCase(std::string_view text, const std::string& key) const
-{
-    // As the dictionaries adapt their keys: "Th" gives a first capital, "TH" all capitals.
-    std::string adapted(text);
-    m_codePage.AdaptCase(adapted, m_codePage.LeadingCapitals(key));
-    return adapted;
-}
-
 // Each key is offered once per search, whatever its letter case or source.
 bool CCompletionEngine::IsOfferedOnce(const std::string& key)
 {
@@ -120,6 +111,19 @@ double CCompletionEngine::InContext(double score, std::string_view word, bool ow
     if (m_settings.bEanbleAutolearn)
         score += kDocumentWeight * m_documentCache.Probability(word, m_previousWord2, m_previousWord);
     return m_nameLikely && ownCapital ? score * kNameBoost : score;
+}
+
+CandidateQuery CCompletionEngine::Query(const std::string& key) const
+{
+    CandidateQuery query;
+    query.key = key;
+    query.previous = m_previousWord;
+    query.matchMode = m_matchMode;
+    query.shorthands = m_settings.bEnableShorthand != 0;
+    query.inContext = [this](double score, std::string_view word, bool ownCapital) {
+        return InContext(score, word, ownCapital);
+    };
+    return query;
 }
 
 void CCompletionEngine::SortRaised(std::vector<ScoredMatch>& raised) const
@@ -259,46 +263,10 @@ int CCompletionEngine::FindRankedCandidates(const std::string& key)
     m_previousWord2 = previousStart == std::string::npos ? std::string() : WordBefore(m_typedText, previousStart);
     const std::string lowerKey = m_codePage.Lowered(key);
 
-    // Shorthands whose key is exactly what was typed come first, as the user asked for them.
-    DictionaryMatch match;
-    if (m_settings.bEnableShorthand) {
-        for (bool found = m_dictionaries.FindFirst(key, m_matchMode, true, match);
-             found && m_codePage.Lowered(match.key) == lowerKey; found = m_dictionaries.FindNext(match)) {
-            if (match.type == KIND_SHORTHAND)
-                m_raised.push_back(ScoredMatch{match, 2.0, std::string()});
-        }
-    }
-    // Words that typing raised: dictionary words the user typed, and AutoLearn's items (which
-    // decide which words no dictionary holds are offered: a word deleted there is gone).
     std::vector<ScoredMatch> raised;
-    m_usage.ForEachWithPrefix(key, [&](const CUsageModel::Word& word) {
-        if (!word.known || word.text.size() == key.size() || !(m_matchMode & MATCH_WORDS))
-            return;
-        DictionaryMatch found;
-        found.key = AdaptCase(word.text, key);
-        found.data = found.key;
-        found.type = KIND_WORD;
-        const double score =
-            InContext(m_usage.Score(word, m_previousWord), word.text, m_codePage.LeadingCapitals(word.text) > 0);
-        raised.push_back(ScoredMatch{std::move(found), score, std::string()});
-    });
-    m_learntHits = 0;
-    for (std::string text = m_autoLearn.FirstSuggestion(key); !text.empty(); text = m_autoLearn.NextSuggestion(key)) {
-        CUsageModel::Word word{};
-        if (text.size() > key.size()) {
-            if (!m_usage.Find(text, word) || word.known)
-                word = CUsageModel::Word{text, 1, 0, 0, false};
-            const double score =
-                InContext(m_usage.Score(word, m_previousWord), text, m_codePage.LeadingCapitals(text) > 0);
-            DictionaryMatch found;
-            found.key = text;
-            found.data = std::move(text);
-            found.type = KIND_LEARNT;
-            raised.push_back(ScoredMatch{std::move(found), score, std::string()});
-        }
-        if (static_cast<std::size_t>(++m_learntHits) >= kMaxLearntCandidates)
-            break;
-    }
+    const CandidateQuery query = Query(key);
+    for (const auto& source : m_wordSources)
+        source->Collect(query, raised);
     SortRaised(raised);
     if (raised.size() > kMaxRaised)
         raised.resize(kMaxRaised);
@@ -307,6 +275,7 @@ int CCompletionEngine::FindRankedCandidates(const std::string& key)
     m_languageEstimate.SetLanguages(m_dictionaries.Languages());
     if (m_languageEstimate.IsActive())
         m_dictionaries.SetLanguageOffsets(m_languageEstimate.RankOffsets());
+    DictionaryMatch match;
     int rank = 0;
     m_dictionaryCursorLive = m_dictionaries.FindFirstRanked(key, m_matchMode, m_settings.bEnableShorthand, match, rank);
     if (m_dictionaryCursorLive) {
@@ -384,16 +353,6 @@ void CCompletionEngine::FillRanked(std::size_t wanted)
     }
 }
 
-bool CCompletionEngine::AutoLearnHolds(std::string_view word)
-{
-    const std::string prefix(word);
-    for (std::string text = m_autoLearn.FirstSuggestion(prefix); !text.empty();
-         text = m_autoLearn.NextSuggestion(prefix))
-        if (text == word)
-            return true;
-    return false;
-}
-
 int CCompletionEngine::PredictNextWords(const std::string& text)
 {
     if (text.size() < 2 || text.back() != ' ' || !IsWordByte(static_cast<unsigned char>(text[text.size() - 2])))
@@ -404,16 +363,9 @@ int CCompletionEngine::PredictNextWords(const std::string& text)
     std::vector<ScoredMatch> followers;
     m_previousWord = previous;
     m_previousWord2 = before;
-    m_usage.ForEachFollower(previous, [&](const CUsageModel::Word& word, std::uint32_t count) {
-        if (count < kMinPredictedPair || (!word.known && !AutoLearnHolds(word.text)))
-            return;
-        DictionaryMatch found;
-        found.key = std::string(word.text);
-        found.data = found.key;
-        found.type = word.known ? KIND_WORD : KIND_LEARNT;
-        followers.push_back(
-            ScoredMatch{std::move(found), InContext(m_usage.Score(word, previous), word.text, false), std::string()});
-    });
+    const CandidateQuery query = Query(std::string());
+    for (const auto& source : m_nextWordSources)
+        source->Collect(query, followers);
     if (followers.empty())
         return 0;
     ClearCandidates();

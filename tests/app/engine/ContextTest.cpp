@@ -134,3 +134,37 @@ TEST_F(ContextTest, SearchesAndMovesAnswerWhatTheyMean)
     EXPECT_FALSE(engine->SearchAgain());
     EXPECT_FALSE(engine->MoveSelection(0)) << "no prompt";
 }
+
+// Each source on its own: typed words in the letter case typed, unknown ones left to AutoLearn;
+// next words once their pair came twice.
+TEST(CandidateSources, TypedWordsAndNextWordsKeepTheirRules)
+{
+    TestCodePage codePage;
+    CUsageModel usage;
+    usage.Learn("thermal", "", 3000, true);
+    usage.Learn("thermos", "", 0, false);
+    usage.Learn("flask", "thermal", 4000, true);
+    CandidateQuery query;
+    query.key = "THE";
+    query.matchMode = MATCH_START | MATCH_WORDS;
+    query.inContext = [](double score, std::string_view, bool) {
+        return score;
+    };
+    std::vector<ScoredCandidate> found;
+    CTypedWords(usage, codePage).Collect(query, found);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].match.key, "THERMAL");
+    EXPECT_GT(found[0].score, 0.0);
+
+    FakeAutoLearn autoLearn;
+    CNextWords next(usage, autoLearn);
+    query.key.clear();
+    query.previous = "thermal";
+    found.clear();
+    next.Collect(query, found);
+    EXPECT_TRUE(found.empty()) << "a pair seen once";
+    usage.Learn("flask", "thermal", 4000, true);
+    next.Collect(query, found);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].match.key, "flask");
+}

@@ -267,6 +267,7 @@ private:
     std::vector<std::unique_ptr<ICandidateSource>> m_wordSources;
     std::vector<std::unique_ptr<ICandidateSource>> m_nextWordSources;
     CandidateQuery Query(const std::string& key) const;
+    void WeighTypedWordsByLanguage(std::vector<ScoredMatch>& raised, const std::vector<LanguageRank>& offsets);
     // Raises a word the document used lately, and one whose own capital a mid-sentence capital asks for.
     double InContext(double score, std::string_view word, bool ownCapital) const;
     void SortRaised(std::vector<ScoredMatch>& raised) const;

@@ -2,6 +2,7 @@
 // dictionaries' ranks blended with what the user has typed (words, and which word follows which).
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstring>
 
 #include "app/engine/CompletionEngine.h"
@@ -273,8 +274,11 @@ int CCompletionEngine::FindRankedCandidates(const std::string& key)
     PlaceTailPhrases();
 
     m_languageEstimate.SetLanguages(m_dictionaries.Languages());
-    if (m_languageEstimate.IsActive())
-        m_dictionaries.SetLanguageOffsets(m_languageEstimate.RankOffsets());
+    if (m_languageEstimate.IsActive()) {
+        const std::vector<LanguageRank> offsets = m_languageEstimate.RankOffsets();
+        m_dictionaries.SetLanguageOffsets(offsets);
+        WeighTypedWordsByLanguage(raised, offsets);
+    }
     DictionaryMatch match;
     int rank = 0;
     m_dictionaryCursorLive = m_dictionaries.FindFirstRanked(key, m_matchMode, m_settings.bEnableShorthand, match, rank);
@@ -294,6 +298,26 @@ int CCompletionEngine::FindRankedCandidates(const std::string& key)
     if (!m_dictionaryCursorLive && m_raised.empty() && m_placedPhrases.empty())
         return 0;
     return NextPage(m_pageSize);
+}
+
+// A word typed before counts for the language being written only if that language holds it: one
+// typed in another language moves down as that language's dictionary does.
+void CCompletionEngine::WeighTypedWordsByLanguage(std::vector<ScoredMatch>& raised,
+                                                  const std::vector<LanguageRank>& offsets)
+{
+    for (ScoredMatch& item : raised) {
+        if (item.match.type != KIND_WORD)
+            continue;
+        int offset = -CLanguageEstimate::kMostMovedDown - 1;
+        for (const LanguageRank& held : m_dictionaries.LanguagesHolding(item.match.key))
+            for (const LanguageRank& language : offsets)
+                if (language.language == held.language)
+                    offset = std::max(offset, language.rank);
+        if (offset < -CLanguageEstimate::kMostMovedDown)
+            continue;  // no language's word: the user's own
+        item.score *= std::pow(10.0, offset / 1000.0);
+    }
+    SortRaised(raised);
 }
 
 void CCompletionEngine::PlaceTailPhrases()

@@ -1,6 +1,8 @@
 """Letters beyond ASCII in Wine's notepad under the locale of another language (Wine takes the ANSI
 code page from it): the dictionary of that language is on at first start, its words are offered
-and completed with the right letters, and (German) a word with such a letter is learnt.
+and completed with the right letters, and (German) a word with such a letter is learnt and the
+prompt follows the language being written: English words lead after an English sentence, German
+ones after a German sentence.
 
 usage: app_languages.py --lang=de|pl|ru [CASE...]
 """
@@ -10,7 +12,7 @@ import sys
 
 from harness import Session
 from keymap import hold_letters
-from program import NotepadCompletion, program_copy, start_program
+from program import NotepadCompletion, program_copy, start_program, window_rect
 
 # locale, letters typed beyond ASCII, what is typed -> what F1 completes it to
 LANGUAGES = {
@@ -44,3 +46,15 @@ with Session("app_languages_" + language, limit=90) as s:
         first_row_after(LEARNT[:2], LEARNT + " ", before="so ")
     if language == "de":
         s.case("learns", learns)
+
+    def follows_the_language():
+        # English and German are on: "be" leads with the words of the sentence's language.
+        for label, sentence, wanted in (("english", "I think it would ", "been "),
+                                        ("german", "Ich glaube, dass es ", "bei ")):
+            notepad_f1.type_fresh(sentence + "be")
+            s.wait_until(lambda: window_rect(s, prompt)[0], "the prompt shows")
+            s.screenshot("prompt-be-" + label)
+            s.key("F1")
+            s.wait_text(edit, sentence + wanted)
+    if language == "de":
+        s.case("follows_the_language", follows_the_language)

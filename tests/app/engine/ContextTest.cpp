@@ -70,7 +70,7 @@ TEST_F(ContextTest, TheLanguageBeingWrittenLeadsAndASwitchIsFollowedWithinAFewWo
     EXPECT_EQ(engine->LikeliestLanguage(), kEnglish);
     // The other language's words come after, not never: they still fit when no English one does.
     EXPECT_THAT(view.RowTexts(), ElementsAre("been", "because", "before", "bei", "bereits"));
-    Type("tter. das ist der be");
+    Type("en. das ist der be");  // a word typed in English moves down with English
     EXPECT_EQ(engine->LikeliestLanguage(), kGerman);
     EXPECT_THAT(view.RowTexts(), ElementsAre("bei", "bereits", "besser", "been", "because"));
 }

@@ -133,7 +133,8 @@ LRESULT CEngineHost::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         case WM_PROMPT_SEARCH:
             return OnSearch();
         case WM_PROMPT_SELECT:
-            return m_engine.MoveSelection(static_cast<int>(wParam));
+            m_engine.MoveSelection(static_cast<int>(wParam));
+            return 0;
         case WM_PROMPT_COMPLETE:
             return OnComplete();
         case WM_TIMER:
@@ -238,9 +239,9 @@ int CEngineHost::OnSearch()
 {
     if (m_engine.HasQueuedSearches())
         WaitForRelease();
-    const int shown = m_engine.SearchTyped();
+    m_engine.SearchTyped();
     m_learning.ScheduleSave(Window());
-    return shown;
+    return 0;
 }
 
 void CEngineHost::WaitForRelease()

@@ -496,6 +496,7 @@ bool CDictionaryCursor::MatchAtCursor(DictionaryMatch& match)
     }
     match.key.clear();
     match.key.append(key.data(), key.size());
+    match.ownCapital = m_codePage.LeadingCapitals(match.key) > 0;
     const DictionaryQuery::LetterCase letterCase = m_query->letterCase;
     if (letterCase != DictionaryQuery::kAsStored && m_file.m_type == DICTIONARY_WORDS)
         m_codePage.AdaptCase(match.key, letterCase == DictionaryQuery::kAllCapitals ? 2 : 1);

@@ -19,6 +19,8 @@ struct DictionaryMatch {
     std::string key;              // decoded to the ANSI code page, letter case adapted to the query
     std::string data;             // decoded, caption header in front where the dictionary has one; empty: no data
     int type = DICTIONARY_WORDS;  // DBTYPE of the dictionary; the engine adds its own kinds
+    int language = 0;             // primary language id of the dictionary (0: not known)
+    bool ownCapital = false;      // the entry itself begins with a capital (a name, a day, a month)
 
     bool HasData() const { return !data.empty(); }
     int KeyLength() const { return static_cast<int>(key.size()); }
@@ -30,5 +32,14 @@ struct DictionaryMatch {
         key.clear();
         data.clear();
         type = newType;
+        language = 0;
+        ownCapital = false;
     }
+};
+
+// A language's part in a ranked search: ranks are in units where 1000 is a factor of 10 in
+// likelihood. As a word's rank: 0 held without a rank. As an offset: what a language's ranks move.
+struct LanguageRank {
+    int language;
+    int rank;
 };

@@ -27,6 +27,7 @@ void CDictionarySet::CloseAll()
     m_rankedHandedOut = -1;
     m_paths.clear();
     m_skipped.clear();
+    m_languages.clear();
     m_capitalsPending = false;
 }
 
@@ -55,6 +56,7 @@ void CDictionarySet::AddCapitalsMirrors()
         const std::string path = m_paths[i];
         m_paths.insert(m_paths.begin() + static_cast<std::ptrdiff_t>(i) + 1, path);
         m_skipped.insert(m_skipped.begin() + static_cast<std::ptrdiff_t>(i) + 1, 0);
+        m_languages.insert(m_languages.begin() + static_cast<std::ptrdiff_t>(i) + 1, m_languages[i]);
         ++i;
     }
 }
@@ -88,6 +90,7 @@ bool CDictionarySet::LoadFiles(const std::vector<std::string>& paths, bool readO
         anyOpened = dictionary->Open(path, readOnly) || anyOpened;
         dictionary->SetLengthLimits(m_minKeyLength, m_maxKeyLength);
         m_paths.push_back(path);
+        m_languages.push_back(0);
         m_dictionaries.push_back(std::move(dictionary));
     }
     return anyOpened;
@@ -190,6 +193,7 @@ bool CDictionarySet::TakeSmallest(DictionaryMatch& match)
     while (!m_pending.empty()) {
         // The key and data are copied only for the match handed out.
         if (m_dictionaries[m_pending.back()]->MatchAtCursor(match)) {
+            match.language = m_languages[m_pending.back()];
             m_backHandedOut = true;
             return true;
         }
@@ -212,7 +216,8 @@ bool CDictionarySet::FindFirstRanked(std::string_view query, DictionaryMatch& ma
             continue;
         int found = 0;
         if (dictionary.FindFirstRankedKey(m_query, key, found))
-            m_ranked.push_back(RankedCursor{static_cast<int>(i), found});
+            m_ranked.push_back(
+                RankedCursor{static_cast<int>(i), found > 0 ? found + RankOffsetOf(static_cast<int>(i)) : 0});
     }
     return TakeBestRanked(match, rank);
 }
@@ -235,6 +240,8 @@ bool CDictionarySet::TakeBestRanked(DictionaryMatch& match, int& rank)
         std::string_view key;
         if (!m_dictionaries[cursor.index]->FindNextRankedKey(key, cursor.rank))
             m_ranked.erase(m_ranked.begin() + m_rankedHandedOut);
+        else if (cursor.rank > 0)
+            cursor.rank += RankOffsetOf(cursor.index);
         m_rankedHandedOut = -1;
     }
     while (!m_ranked.empty()) {
@@ -262,6 +269,7 @@ bool CDictionarySet::TakeBestRanked(DictionaryMatch& match, int& rank)
         if (m_dictionaries[m_ranked[best].index]->MatchAtCursor(match)) {
             m_rankedHandedOut = best;
             rank = m_ranked[best].rank;
+            match.language = m_languages[m_ranked[best].index];
             return true;
         }
         m_ranked.erase(m_ranked.begin() + best);
@@ -294,4 +302,72 @@ int CDictionarySet::RankOf(std::string_view word)
         }
     }
     return best;
+}
+
+void CDictionarySet::SetLanguage(int index, int language)
+{
+    if (index >= 0 && static_cast<std::size_t>(index) < m_languages.size())
+        m_languages[index] = language;
+}
+
+int CDictionarySet::LanguageAt(int index) const
+{
+    return index >= 0 && static_cast<std::size_t>(index) < m_languages.size() ? m_languages[index] : 0;
+}
+
+std::vector<int> CDictionarySet::Languages() const
+{
+    std::vector<int> languages;
+    for (std::size_t i = 0; i < m_dictionaries.size(); ++i) {
+        if (m_languages[i] != 0 && m_dictionaries[i]->IsOpen() && m_dictionaries[i]->Type() == DICTIONARY_WORDS &&
+            std::find(languages.begin(), languages.end(), m_languages[i]) == languages.end())
+            languages.push_back(m_languages[i]);
+    }
+    return languages;
+}
+
+void CDictionarySet::SetLanguageOffsets(const std::vector<LanguageRank>& offsets)
+{
+    m_languageOffsets = offsets;
+}
+
+int CDictionarySet::RankOffsetOf(int index) const
+{
+    const int language = m_languages[index];
+    for (const LanguageRank& entry : m_languageOffsets)
+        if (entry.language == language && language != 0)
+            return entry.rank;
+    return 0;
+}
+
+std::vector<LanguageRank> CDictionarySet::LanguagesHolding(std::string_view word)
+{
+    m_pending.clear();
+    m_backHandedOut = false;
+    m_ranked.clear();
+    m_rankedHandedOut = -1;
+    std::vector<LanguageRank> held;
+    DictionaryMatch match;
+    std::string key, data;
+    for (std::size_t i = 0; i < m_dictionaries.size(); ++i) {
+        CDictionaryFile& dictionary = *m_dictionaries[i];
+        if (m_languages[i] == 0 || !dictionary.IsOpen() || dictionary.Type() != DICTIONARY_WORDS ||
+            !dictionary.ContainsKey(word, match, MATCH_START))
+            continue;
+        int best = -1;
+        for (int row = dictionary.Cursor(); dictionary.ReadEntry(row, key, data); ++row) {
+            if (m_codePage.CompareNoCase(key, word) != 0)
+                break;
+            best = std::max(best, dictionary.Rank(row));
+        }
+        if (best < 0)
+            continue;
+        auto same = std::find_if(held.begin(), held.end(),
+                                 [&](const LanguageRank& entry) { return entry.language == m_languages[i]; });
+        if (same == held.end())
+            held.push_back(LanguageRank{m_languages[i], best});
+        else
+            same->rank = std::max(same->rank, best);
+    }
+    return held;
 }

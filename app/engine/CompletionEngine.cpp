@@ -54,6 +54,10 @@ CCompletionEngine::CCompletionEngine(const EngineServices& services)
       m_codePage(*services.codePage)
 {
     ApplySettings(EngineSettings());
+    m_wordSources.push_back(std::make_unique<CExactShorthands>(m_dictionaries, m_codePage));
+    m_wordSources.push_back(std::make_unique<CTypedWords>(m_usage, m_codePage));
+    m_wordSources.push_back(std::make_unique<CLearntWords>(m_autoLearn, m_usage, m_codePage));
+    m_nextWordSources.push_back(std::make_unique<CNextWords>(m_usage, m_autoLearn));
 }
 
 bool CCompletionEngine::IsKeptText(const std::string& text) const
@@ -339,7 +343,7 @@ void CCompletionEngine::ActOnPrompt(const KeyReport& key)
             }
             break;
         case PromptKey::CHOOSE:
-            if (key.released && MoveSelection(role.code) == 0)
+            if (key.released && MoveSelection(role.code))
                 QueueCompletion();
             break;
         case PromptKey::HIDE:
@@ -384,15 +388,19 @@ void CCompletionEngine::QueueSearch()
     m_scheduler.PostSearch();
 }
 
-int CCompletionEngine::SearchTyped()
+bool CCompletionEngine::SearchTyped()
 {
     if (m_queuedSearches == 0)
-        return m_view.IsPromptVisible() ? 0 : 1;  // done with an earlier message of the burst
+        return m_view.IsPromptVisible();  // done with an earlier message of the burst
     m_queuedSearches = 0;
     m_searchIsFocusOnly = false;
     m_selectionMoved = false;
     std::vector<std::string> wordEnds;
     wordEnds.swap(m_queuedWordEnds);
+    if (Ranked()) {
+        for (const std::string& text : wordEnds)
+            ObserveWordEnd(text);
+    }
     if (Ranked() && m_settings.bEanbleAutolearn) {
         for (const std::string& text : wordEnds)
             LearnUsage(text);
@@ -405,43 +413,40 @@ int CCompletionEngine::SearchTyped()
         m_hiddenForWord = false;
     if (m_hiddenForWord) {
         m_view.ShowPrompt(false);
-        return 1;
+        return false;
     }
     return SearchText(m_typedText);
 }
 
-int CCompletionEngine::SearchText(const std::string& text)
+// Classic: the first tail (of three words, two, one) that finds anything makes the page.
+bool CCompletionEngine::SearchText(const std::string& text)
 {
+    if (Ranked())
+        return SearchRanked(text);
     for (int n = 2; n >= 0; --n) {
         m_searchKey = ExtractTail(text, n);
         if (m_searchKey.empty()) {
             m_view.ShowPrompt(false);
-            return 1;
+            return false;
         }
         if (FindPathCandidates(m_searchKey)) {
             m_view.ShowPrompt(true);
-            return 0;
+            return true;
         }
         if (m_searchKey.size() >= m_settings.nMinInput && FindCandidates(m_searchKey)) {
             m_view.ShowPrompt(true);
-            return 0;
+            return true;
         }
         if (n == 1 && m_autoLearn.EndsWithSeparator(m_searchKey)) {
-            // Ranked, AutoLearn takes words only, not runs of marks or bare numbers.
-            if (!Ranked() || CUsageModel::IsWord(ExtractTail(m_searchKey.substr(0, m_searchKey.size() - 1), 0)))
-                m_autoLearn.Learn(text);
+            m_autoLearn.Learn(text);
             m_searchKey.clear();
-            if (Ranked() && PredictNextWords(text)) {
-                m_view.ShowPrompt(true);
-                return 0;
-            }
             m_view.ShowPrompt(false);
-            return 1;
+            return false;
         }
     }
     m_searchKey.clear();
     m_view.ShowPrompt(false);
-    return 1;
+    return false;
 }
 
 int CCompletionEngine::FindPathCandidates(const std::string& key)
@@ -627,17 +632,17 @@ void CCompletionEngine::SelectRowAt(int row)
     SetPending(m_rows[row]);
 }
 
-int CCompletionEngine::MoveSelection(int code)
+bool CCompletionEngine::MoveSelection(int code)
 {
     if (m_rows.empty())
-        return 1;
+        return false;
     if (m_selectedRow < 0) {
         SelectRowAt(0);
-        return 1;
+        return false;
     }
     const int n = static_cast<int>(m_rows.size());
     int cur = m_selectedRow;
-    int result = 0;
+    bool completable = true;
     if (code == kSelectPrevious) {
         --cur;
     } else if (code == kSelectNext) {
@@ -648,10 +653,10 @@ int CCompletionEngine::MoveSelection(int code)
         cur = code;
         if (code >= n) {
             m_output.Beep();
-            result = 1;
+            completable = false;
         }
     } else if (code != kSelectPreviousPage && code != kSelectNextPage && code != kSelectCurrent) {
-        return 1;
+        return false;
     }
 
     if (cur >= n || code == kSelectNextPage) {
@@ -660,9 +665,9 @@ int CCompletionEngine::MoveSelection(int code)
         cur = PreviousPage() ? static_cast<int>(m_rows.size()) - 1 : 0;
     }
     if (cur < 0 || cur >= static_cast<int>(m_rows.size()))
-        return 1;
+        return false;
     SelectRowAt(cur);
-    return result;
+    return completable;
 }
 
 void CCompletionEngine::SetPending(int candidateIndex)
@@ -673,6 +678,8 @@ void CCompletionEngine::SetPending(int candidateIndex)
         m_view.ShowPreview(std::string(), PREVIEW_NORMAL);
         return;
     }
+    if (static_cast<std::size_t>(candidateIndex) < m_candidateKeys.size())
+        m_searchKey = m_candidateKeys[candidateIndex];
     const DictionaryMatch& candidate = m_candidates[candidateIndex];
     std::string preview;
     int style = PREVIEW_NORMAL;
@@ -714,6 +721,7 @@ void CCompletionEngine::SetPendingText(const std::string& text, CompletionMode m
 void CCompletionEngine::ClearCandidates()
 {
     m_candidates.clear();
+    m_candidateKeys.clear();
     m_rows.clear();
     m_selectedRow = -1;
     m_view.ClearRows();
@@ -722,6 +730,8 @@ void CCompletionEngine::ClearCandidates()
     m_pathSorted = false;
     m_raised.clear();
     m_raisedNext = 0;
+    m_placedPhrases.clear();
+    m_placedNext = 0;
     m_streamPeeked = false;
     m_offeredKeys.clear();
     m_predicting = false;

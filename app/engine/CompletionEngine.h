@@ -8,6 +8,7 @@
 #include <bitset>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,7 +16,10 @@
 #include "app/engine/EngineServices.h"
 #include "app/engine/EngineTypes.h"
 #include "app/engine/KeyGateRules.h"
+#include "app/engine/CandidateSources.h"
+#include "app/engine/DocumentCache.h"
 #include "app/engine/KeyReport.h"
+#include "app/engine/LanguageEstimate.h"
 #include "app/engine/WindowTextMemory.h"
 #include "dict/UsageModel.h"
 
@@ -66,13 +70,13 @@ public:
     // What lets a key be answered without the engine; keysDecided is left to the caller.
     KeyGateRules GateRules() const;
 
-    // WM_PROMPT_SEARCH: runs the searches queued since the last one, 0 when a prompt is shown,
-    // 1 when not. Several queued by a burst of keys are done at once (the later messages find
-    // nothing left to do), but a word ended within the burst is still searched, so it is learnt.
-    int SearchTyped();
+    // WM_PROMPT_SEARCH: runs the searches queued since the last one; whether a prompt is shown. Several queued by a
+    // burst of keys are done at once (the later messages find nothing left to do), but a word ended within the burst is
+    // still searched, so it is learnt.
+    bool SearchTyped();
     bool HasQueuedSearches() const { return m_queuedSearches > 0; }
     // Something the last search could not see yet has arrived (a folder listing): search again.
-    int SearchAgain()
+    bool SearchAgain()
     {
         ++m_queuedSearches;
         return SearchTyped();
@@ -87,6 +91,8 @@ public:
     // The word before the last one of a typed text, in the same sentence (empty when a mark
     // other than blanks stands between them).
     static std::string WordBefore(const std::string& text, std::size_t end);
+    // The language the text is estimated to be in (ranked mode, several languages on; 0: none yet).
+    int LikeliestLanguage() const { return m_languageEstimate.Likeliest(); }
 
     int FindPathCandidates(const std::string& key);
     int FindCandidates(const std::string& key);
@@ -94,9 +100,10 @@ public:
     int NextPage(int count);
     int PreviousPage();
     int ShowPage(int first, int count);
-    // Codes 0 ... 9 select that row, the kSelect* codes move. 0 when the selected row may be
-    // completed, 1 otherwise.
-    int MoveSelection(int code);
+    // Codes 0 ... 9 select that row, the kSelect* codes move. Whether the selected row may be
+    // completed (false for a row beyond the page, a code of no row, an empty prompt, and a
+    // selection that only began).
+    bool MoveSelection(int code);
     void SetPending(int candidateIndex);
     // Types a text other than a candidate's.
     void SetPendingText(const std::string& text, CompletionMode mode);
@@ -166,7 +173,17 @@ private:
     void AppendTyped(const std::string& text);
     void RemoveLastTypedCharacter();
     void QueueSearch();
-    int SearchText(const std::string& text);
+    // Whether a prompt is shown.
+    bool SearchText(const std::string& text);
+    // Ranked: the phrases of the last words and the words of the last one, merged on one page.
+    bool SearchRanked(const std::string& text);
+    void CollectPhrases(const std::string& tail);
+    bool ShowTailPhrasesAlone();
+    // The phrases collected join the candidates of the search that follows.
+    void PlaceTailPhrases();
+    void ObserveWordEnd(const std::string& typedText);
+    // A capital typed mid-sentence: a name, a day or a month is likely.
+    bool NameLikely(const std::string& text, const std::string& key) const;
     void AddOrJoin(DictionaryMatch&& match);
     // Ranked mode (RankedSearch.cpp).
     bool Ranked() const { return m_settings.bRankByUse != 0; }
@@ -176,8 +193,6 @@ private:
     bool PeekRankedStream();
     void LearnUsage(const std::string& typedText);
     bool IsOfferedOnce(const std::string& key);
-    bool AutoLearnHolds(std::string_view word);
-    std::string AdaptCase(std::string_view text, const std::string& key) const;
     void SortPathCandidates();
     void SelectRowAt(int row);
     // Script and Backspaces of the pending text by mode, and the typed text after it; returns the
@@ -247,16 +262,31 @@ private:
     // Ranked mode: the words that what was typed raised (best first) and the dictionary matches
     // after them, merged by score one page ahead.
     CUsageModel m_usage;
-    struct ScoredMatch {
-        DictionaryMatch match;
-        double score;
-    };
+    using ScoredMatch = ScoredCandidate;
+    // The sources of the word being typed and of the next word (CandidateSources.h).
+    std::vector<std::unique_ptr<ICandidateSource>> m_wordSources;
+    std::vector<std::unique_ptr<ICandidateSource>> m_nextWordSources;
+    CandidateQuery Query(const std::string& key) const;
+    void WeighTypedWordsByLanguage(std::vector<ScoredMatch>& raised, const std::vector<LanguageRank>& offsets);
+    // Raises a word the document used lately, and one whose own capital a mid-sentence capital asks for.
+    double InContext(double score, std::string_view word, bool ownCapital) const;
+    void SortRaised(std::vector<ScoredMatch>& raised) const;
     std::vector<ScoredMatch> m_raised;
     std::size_t m_raisedNext = 0;
     bool m_streamPeeked = false;
     ScoredMatch m_streamPeek;
     std::vector<std::string> m_offeredKeys;  // lower-cased keys offered by this search
     std::string m_previousWord;
+    std::string m_previousWord2;  // the word before m_previousWord
+    std::string m_wordKey;        // the word being typed that the search is for
+    bool m_nameLikely = false;
+    // Phrases of the longer tails, merged with the words of the next search.
+    std::vector<ScoredMatch> m_tailPhrases;
+    std::vector<ScoredMatch> m_placedPhrases;  // those of the candidates shown
+    std::size_t m_placedNext = 0;
+    std::vector<std::string> m_candidateKeys;  // ranked: what each candidate replaces
+    CLanguageEstimate m_languageEstimate;
+    CDocumentCache m_documentCache;
     bool m_predicting = false;  // the candidates follow the last word: nothing typed of the next one
     bool m_blankTyped = false;  // the last completion typed a blank behind its word
     bool m_takingBackBlank = false;

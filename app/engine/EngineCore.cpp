@@ -1,6 +1,29 @@
 #include "app/engine/EngineCore.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include "base/FileIo.h"
+#include "config/DictionaryLanguages.h"
+
+namespace {
+
+constexpr int kEnglish = 0x09;
+
+// The bundled dictionaries by their file names; English and its phrases are not among those
+// DictionaryLanguages knows, being on for every user.
+int BundledLanguage(const std::string& path)
+{
+    if (const int language = dictionary_languages::LanguageOfFile(path))
+        return language;
+    const std::size_t slash = path.find_last_of("\\/");
+    std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
+    for (char& c : name)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name == "english.lib" || name == "phrases.lib" ? kEnglish : 0;
+}
+
+}  // namespace
 
 // ---------------------------------------------------------------------------------------------
 // Adapters
@@ -39,6 +62,12 @@ int CDictionarySearchAdapter::RankOf(const std::string& word)
 {
     m_searchInterrupted = true;
     return m_set.RankOf(word);
+}
+
+std::vector<LanguageRank> CDictionarySearchAdapter::LanguagesHolding(const std::string& word)
+{
+    m_searchInterrupted = true;
+    return m_set.LanguagesHolding(word);
 }
 
 bool CDictionarySearchAdapter::HoldsExactly(const std::string& text)
@@ -106,7 +135,55 @@ bool CEngineCore::LoadDictionaries(const std::string& pattern)
     m_dictionaries.MirrorAsUtf8();
     m_dictionaries.SetLengthLimits(static_cast<int>(m_settings.nMinWordLength),
                                    static_cast<int>(m_settings.nMaxWordLength));
+    AssignLanguages();
     return loaded;
+}
+
+void CEngineCore::AssignLanguages()
+{
+    for (int i = 0; i < m_dictionaries.Count(); ++i)
+        m_dictionaries.SetLanguage(i, BundledLanguage(m_dictionaries.PathAt(i)));
+    for (int i = 0; i < m_dictionaries.Count(); ++i) {
+        if (m_dictionaries.LanguageAt(i) == 0)
+            m_dictionaries.SetLanguage(i, LanguageByWords(i));
+    }
+}
+
+// Most of a dictionary's first words held by one language's dictionaries and few by any other:
+// the dictionary is of that language.
+int CEngineCore::LanguageByWords(int index)
+{
+    constexpr int kSampled = 200;
+    constexpr int kLeastVotes = 20;
+    CDictionaryFile& dictionary = m_dictionaries.Dictionary(index);
+    if (!dictionary.IsOpen() || dictionary.Type() != DICTIONARY_WORDS)
+        return 0;
+    std::vector<std::string> words;
+    std::string key, data;
+    for (int row = 0; row < kSampled && dictionary.ReadEntry(row, key, data); ++row) {
+        if (key.find(' ') == std::string::npos)
+            words.push_back(key);
+    }
+    std::vector<LanguageRank> votes;
+    int voters = 0;
+    for (const std::string& word : words) {
+        const std::vector<LanguageRank> held = m_dictionaries.LanguagesHolding(word);
+        voters += held.empty() ? 0 : 1;
+        for (const LanguageRank& language : held) {
+            auto it = std::find_if(votes.begin(), votes.end(),
+                                   [&](const LanguageRank& v) { return v.language == language.language; });
+            if (it == votes.end())
+                votes.push_back(LanguageRank{language.language, 1});
+            else
+                ++it->rank;
+        }
+    }
+    if (voters < kLeastVotes)
+        return 0;
+    std::sort(votes.begin(), votes.end(), [](const LanguageRank& a, const LanguageRank& b) { return a.rank > b.rank; });
+    // The winner holds four in five of the words, the runner-up under half.
+    const bool clear = votes[0].rank * 5 >= voters * 4 && (votes.size() < 2 || votes[1].rank * 2 < voters);
+    return clear ? votes[0].language : 0;
 }
 
 std::string CEngineCore::UsagePath(const std::string& autoLearnPath)

@@ -25,6 +25,9 @@ public:
                          int& rank) override;
     bool FindNextRanked(DictionaryMatch& match, int& rank) override;
     int RankOf(const std::string& word) override;
+    std::vector<int> Languages() override { return m_set.Languages(); }
+    std::vector<LanguageRank> LanguagesHolding(const std::string& word) override;
+    void SetLanguageOffsets(const std::vector<LanguageRank>& offsets) override { m_set.SetLanguageOffsets(offsets); }
     // IKnownWords: a dictionary holds the text exactly as typed.
     bool HoldsExactly(const std::string& text) override;
 
@@ -100,6 +103,9 @@ private:
     static EngineServices Wire(const PlatformServices& platform, IDictionarySearch* dictionaries,
                                IAutoLearnStore* autoLearn);
     void ApplyStoreSettings();
+    // Each dictionary's language: the bundled ones by name, others by their words.
+    void AssignLanguages();
+    int LanguageByWords(int index);
 
     CDictionarySet m_dictionaries;
     std::unique_ptr<CAutoLearnDictionary> m_autoLearn = std::make_unique<CAutoLearnDictionary>();

@@ -112,6 +112,17 @@ public:
         (void)word;
         return -1;
     }
+    // The known languages of the loaded word dictionaries (primary language ids).
+    virtual std::vector<int> Languages() { return {}; }
+    // Per known language, the best rank of the word's entries, letter case ignored (0: held
+    // without a rank). Ends the search in progress.
+    virtual std::vector<LanguageRank> LanguagesHolding(const std::string& word)
+    {
+        (void)word;
+        return {};
+    }
+    // What each language's ranks are moved by in the ranked searches from now on.
+    virtual void SetLanguageOffsets(const std::vector<LanguageRank>& offsets) { (void)offsets; }
 };
 
 // The AutoLearn store (CAutoLearnDictionary); closed or disabled it learns and offers nothing.

@@ -2,6 +2,8 @@
 // dictionaries' ranks blended with what the user has typed (words, and which word follows which).
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <cstring>
 
 #include "app/engine/CompletionEngine.h"
 #include "dict/CodePage.h"
@@ -11,7 +13,17 @@ namespace {
 // Words raised by use that one search takes at most, and the least count of a pair before the
 // word that followed is offered with nothing of it typed.
 constexpr std::size_t kMaxRaised = 64;
-constexpr std::uint32_t kMinPredictedPair = 2;
+// Phrases of the last words share the first page with the words of the last one: at most two,
+// from the fourth row on, so a phrase never hides every word (phrases have no ranks to compare).
+constexpr std::size_t kMaxTailPhrases = 2;
+constexpr std::size_t kPhraseRow = 3;
+// How far the current document's own words, pairs and triples raise a word.
+constexpr double kDocumentWeight = 0.25;
+// A capital typed mid-sentence: the matches looked at for a name, and how much a name is raised.
+constexpr int kNameWindow = 40;
+constexpr double kNameBoost = 30.0;
+// Where a capital starts a sentence rather than asks for a name.
+constexpr char kSentenceEnds[] = ".!?:;\"\r\n\t([{";
 
 bool IsWordByte(unsigned char c)
 {
@@ -32,6 +44,22 @@ std::string_view WordEndingAt(const std::string& text, std::size_t end)
     return word;
 }
 
+// Where the word before the one ending at end starts (npos when none in the same sentence).
+std::size_t StartOfWordBefore(const std::string& text, std::size_t end)
+{
+    std::size_t at = std::min(end, text.size());
+    while (at > 0 && IsWordByte(static_cast<unsigned char>(text[at - 1])))
+        --at;
+    std::size_t start = at;
+    while (start > 0 && text[start - 1] == ' ')
+        --start;
+    if (start == at || start == 0)
+        return std::string::npos;
+    while (start > 0 && IsWordByte(static_cast<unsigned char>(text[start - 1])))
+        --start;
+    return start;
+}
+
 }  // namespace
 
 std::string CCompletionEngine::WordBefore(const std::string& text, std::size_t end)
@@ -45,14 +73,6 @@ std::string CCompletionEngine::WordBefore(const std::string& text, std::size_t e
     if (blanks == at || blanks == 0)
         return std::string();
     return std::string(WordEndingAt(text, blanks));
-}
-
-std::string CCompletionEngine::AdaptCase(std::string_view text, const std::string& key) const
-{
-    // As the dictionaries adapt their keys: "Th" gives a first capital, "TH" all capitals.
-    std::string adapted(text);
-    m_codePage.AdaptCase(adapted, m_codePage.LeadingCapitals(key));
-    return adapted;
 }
 
 // Each key is offered once per search, whatever its letter case or source.
@@ -87,66 +107,224 @@ void CCompletionEngine::LearnUsage(const std::string& typedText)
     m_usage.Learn(word, previous, rank < 0 ? 0 : rank, rank >= 0);
 }
 
+double CCompletionEngine::InContext(double score, std::string_view word, bool ownCapital) const
+{
+    if (m_settings.bEanbleAutolearn)
+        score += kDocumentWeight * m_documentCache.Probability(word, m_previousWord2, m_previousWord);
+    return m_nameLikely && ownCapital ? score * kNameBoost : score;
+}
+
+CandidateQuery CCompletionEngine::Query(const std::string& key) const
+{
+    CandidateQuery query;
+    query.key = key;
+    query.previous = m_previousWord;
+    query.matchMode = m_matchMode;
+    query.shorthands = m_settings.bEnableShorthand != 0;
+    query.inContext = [this](double score, std::string_view word, bool ownCapital) {
+        return InContext(score, word, ownCapital);
+    };
+    return query;
+}
+
+void CCompletionEngine::SortRaised(std::vector<ScoredMatch>& raised) const
+{
+    std::stable_sort(raised.begin(), raised.end(),
+                     [](const ScoredMatch& a, const ScoredMatch& b) { return a.score > b.score; });
+}
+
+void CCompletionEngine::ObserveWordEnd(const std::string& typedText)
+{
+    if (typedText.empty() || IsWordByte(static_cast<unsigned char>(typedText.back())))
+        return;
+    const std::string word(WordEndingAt(typedText, typedText.size() - 1));
+    if (!CUsageModel::IsWord(word))
+        return;
+    m_languageEstimate.SetLanguages(m_dictionaries.Languages());
+    if (m_languageEstimate.IsActive())
+        m_languageEstimate.Observe(m_dictionaries.LanguagesHolding(word));
+    if (!m_settings.bEanbleAutolearn)
+        return;
+    const std::size_t previousStart = StartOfWordBefore(typedText, typedText.size() - 1);
+    const std::string previous = WordBefore(typedText, typedText.size() - 1);
+    const std::string before =
+        previousStart == std::string::npos ? std::string() : WordBefore(typedText, previousStart);
+    m_documentCache.Add(word, before, previous);
+}
+
+bool CCompletionEngine::NameLikely(const std::string& text, const std::string& key) const
+{
+    if (key.empty() || key.size() > text.size() || m_codePage.LeadingCapitals(key) != 1)
+        return false;
+    std::size_t at = text.size() - key.size();
+    while (at > 0 && text[at - 1] == ' ')
+        --at;
+    return at > 0 && std::strchr(kSentenceEnds, text[at - 1]) == nullptr;
+}
+
+void CCompletionEngine::CollectPhrases(const std::string& tail)
+{
+    if (m_tailPhrases.size() >= kMaxTailPhrases)
+        return;
+    const std::string lowerTail = m_codePage.Lowered(tail);
+    DictionaryMatch match;
+    int rank = 0;
+    for (bool found = m_dictionaries.FindFirstRanked(tail, m_matchMode, m_settings.bEnableShorthand, match, rank);
+         found && m_tailPhrases.size() < kMaxTailPhrases; found = m_dictionaries.FindNextRanked(match, rank)) {
+        const bool exact = m_codePage.Lowered(match.key) == lowerTail;
+        if (exact && match.type != KIND_SHORTHAND)
+            continue;
+        const double score = exact ? 2.0 : m_usage.ModelScore(rank, std::string());
+        m_tailPhrases.push_back(ScoredMatch{std::move(match), score, tail});
+    }
+    for (std::string text = m_autoLearn.FirstSuggestion(tail); !text.empty() && m_tailPhrases.size() < kMaxTailPhrases;
+         text = m_autoLearn.NextSuggestion(tail)) {
+        if (text.size() <= tail.size())
+            continue;
+        DictionaryMatch found;
+        found.key = text;
+        found.data = std::move(text);
+        found.type = KIND_LEARNT;
+        const double score = m_usage.Score(CUsageModel::Word{found.key, 1, 0, 0, false}, std::string());
+        m_tailPhrases.push_back(ScoredMatch{std::move(found), score, tail});
+    }
+}
+
+bool CCompletionEngine::SearchRanked(const std::string& text)
+{
+    m_tailPhrases.clear();
+    m_nameLikely = false;
+    std::string longer;
+    for (int n = 2; n >= 0; --n) {
+        m_searchKey = ExtractTail(text, n);
+        if (m_searchKey.empty() && n == 2) {
+            m_view.ShowPrompt(false);
+            return false;
+        }
+        if (!m_searchKey.empty() && FindPathCandidates(m_searchKey)) {
+            m_view.ShowPrompt(true);
+            return true;
+        }
+        if (n == 1 && m_autoLearn.EndsWithSeparator(m_searchKey)) {
+            // AutoLearn takes words only, not runs of marks or bare numbers.
+            if (CUsageModel::IsWord(ExtractTail(m_searchKey.substr(0, m_searchKey.size() - 1), 0)))
+                m_autoLearn.Learn(text);
+            if (m_searchKey != longer && m_searchKey.size() >= m_settings.nMinInput)
+                CollectPhrases(m_searchKey);
+            m_searchKey.clear();
+            const bool shown = PredictNextWords(text) || ShowTailPhrasesAlone();
+            m_view.ShowPrompt(shown);
+            return shown;
+        }
+        if (n > 0) {
+            // A tail of several words: its phrases; one word alone is searched as the word.
+            if (m_searchKey != longer && m_searchKey != ExtractTail(text, 0) &&
+                m_searchKey.size() >= m_settings.nMinInput)
+                CollectPhrases(m_searchKey);
+            longer = m_searchKey;
+            continue;
+        }
+        m_nameLikely = NameLikely(text, m_searchKey);
+        const bool found = m_searchKey.empty() || m_searchKey.size() < m_settings.nMinInput
+                               ? ShowTailPhrasesAlone()
+                               : FindRankedCandidates(m_searchKey) != 0;
+        m_nameLikely = false;
+        if (found) {
+            m_view.ShowPrompt(true);
+            return true;
+        }
+        break;
+    }
+    m_tailPhrases.clear();
+    m_searchKey.clear();
+    ClearCandidates();
+    m_view.ShowPrompt(false);
+    return false;
+}
+
+// Only phrases of the last words fit: they make the page.
+bool CCompletionEngine::ShowTailPhrasesAlone()
+{
+    if (m_tailPhrases.empty())
+        return false;
+    ClearCandidates();
+    m_pageStart = 0;
+    m_wordKey.clear();
+    PlaceTailPhrases();
+    return NextPage(m_pageSize) != 0;
+}
+
 int CCompletionEngine::FindRankedCandidates(const std::string& key)
 {
     ClearCandidates();
     m_pageStart = 0;
+    m_wordKey = key;
     m_previousWord = WordBefore(m_typedText, m_typedText.size());
+    const std::size_t previousStart = StartOfWordBefore(m_typedText, m_typedText.size());
+    m_previousWord2 = previousStart == std::string::npos ? std::string() : WordBefore(m_typedText, previousStart);
     const std::string lowerKey = m_codePage.Lowered(key);
 
-    // Shorthands whose key is exactly what was typed come first, as the user asked for them.
-    DictionaryMatch match;
-    if (m_settings.bEnableShorthand) {
-        for (bool found = m_dictionaries.FindFirst(key, m_matchMode, true, match);
-             found && m_codePage.Lowered(match.key) == lowerKey; found = m_dictionaries.FindNext(match)) {
-            if (match.type == KIND_SHORTHAND)
-                m_raised.push_back(ScoredMatch{match, 2.0});
-        }
-    }
-    // Words that typing raised: dictionary words the user typed, and AutoLearn's items (which
-    // decide which words no dictionary holds are offered: a word deleted there is gone).
     std::vector<ScoredMatch> raised;
-    m_usage.ForEachWithPrefix(key, [&](const CUsageModel::Word& word) {
-        if (!word.known || word.text.size() == key.size() || !(m_matchMode & MATCH_WORDS))
-            return;
-        DictionaryMatch found;
-        found.key = AdaptCase(word.text, key);
-        found.data = found.key;
-        found.type = KIND_WORD;
-        raised.push_back(ScoredMatch{std::move(found), m_usage.Score(word, m_previousWord)});
-    });
-    m_learntHits = 0;
-    for (std::string text = m_autoLearn.FirstSuggestion(key); !text.empty(); text = m_autoLearn.NextSuggestion(key)) {
-        CUsageModel::Word word{};
-        if (text.size() > key.size()) {
-            if (!m_usage.Find(text, word) || word.known)
-                word = CUsageModel::Word{text, 1, 0, 0, false};
-            const double score = m_usage.Score(word, m_previousWord);
-            DictionaryMatch found;
-            found.key = text;
-            found.data = std::move(text);
-            found.type = KIND_LEARNT;
-            raised.push_back(ScoredMatch{std::move(found), score});
-        }
-        if (static_cast<std::size_t>(++m_learntHits) >= kMaxLearntCandidates)
-            break;
-    }
-    std::stable_sort(raised.begin(), raised.end(),
-                     [](const ScoredMatch& a, const ScoredMatch& b) { return a.score > b.score; });
+    const CandidateQuery query = Query(key);
+    for (const auto& source : m_wordSources)
+        source->Collect(query, raised);
+    SortRaised(raised);
     if (raised.size() > kMaxRaised)
         raised.resize(kMaxRaised);
-    for (ScoredMatch& item : raised)
-        m_raised.push_back(std::move(item));
+    PlaceTailPhrases();
 
+    m_languageEstimate.SetLanguages(m_dictionaries.Languages());
+    if (m_languageEstimate.IsActive()) {
+        const std::vector<LanguageRank> offsets = m_languageEstimate.RankOffsets();
+        m_dictionaries.SetLanguageOffsets(offsets);
+        WeighTypedWordsByLanguage(raised, offsets);
+    }
+    DictionaryMatch match;
     int rank = 0;
     m_dictionaryCursorLive = m_dictionaries.FindFirstRanked(key, m_matchMode, m_settings.bEnableShorthand, match, rank);
     if (m_dictionaryCursorLive) {
-        m_streamPeek = ScoredMatch{std::move(match), m_usage.ModelScore(rank, m_previousWord)};
+        m_streamPeek = ScoredMatch{std::move(match), m_usage.ModelScore(rank, m_previousWord), std::string()};
         m_streamPeeked = true;
     }
-    if (!m_dictionaryCursorLive && m_raised.empty())
+    // A name is looked for among the first matches, which the stream gives by rank alone.
+    for (int taken = 0; m_nameLikely && taken < kNameWindow && PeekRankedStream(); ++taken) {
+        m_streamPeeked = false;
+        m_streamPeek.score = InContext(m_streamPeek.score, m_streamPeek.match.key, m_streamPeek.match.ownCapital);
+        raised.push_back(std::move(m_streamPeek));
+    }
+    SortRaised(raised);
+    for (ScoredMatch& item : raised)
+        m_raised.push_back(std::move(item));
+    if (!m_dictionaryCursorLive && m_raised.empty() && m_placedPhrases.empty())
         return 0;
     return NextPage(m_pageSize);
+}
+
+// A word typed before counts for the language being written only if that language holds it: one
+// typed in another language moves down as that language's dictionary does.
+void CCompletionEngine::WeighTypedWordsByLanguage(std::vector<ScoredMatch>& raised,
+                                                  const std::vector<LanguageRank>& offsets)
+{
+    for (ScoredMatch& item : raised) {
+        if (item.match.type != KIND_WORD)
+            continue;
+        int offset = -CLanguageEstimate::kMostMovedDown - 1;
+        for (const LanguageRank& held : m_dictionaries.LanguagesHolding(item.match.key))
+            for (const LanguageRank& language : offsets)
+                if (language.language == held.language)
+                    offset = std::max(offset, language.rank);
+        if (offset < -CLanguageEstimate::kMostMovedDown)
+            continue;  // no language's word: the user's own
+        item.score *= std::pow(10.0, offset / 1000.0);
+    }
+    SortRaised(raised);
+}
+
+void CCompletionEngine::PlaceTailPhrases()
+{
+    m_placedPhrases = std::move(m_tailPhrases);
+    m_tailPhrases.clear();
+    m_placedNext = 0;
 }
 
 // The next match of the ranked dictionary search, unless it ended.
@@ -162,41 +340,41 @@ bool CCompletionEngine::PeekRankedStream()
         return false;
     }
     m_streamPeek.score = m_usage.ModelScore(rank, m_previousWord);
+    m_streamPeek.replaces.clear();
     m_streamPeeked = true;
     return true;
 }
 
 void CCompletionEngine::FillRanked(std::size_t wanted)
 {
-    const std::string lowerKey = m_codePage.Lowered(m_searchKey);
     while (m_candidates.size() < wanted) {
         const bool stream = PeekRankedStream();
         const bool raised = m_raisedNext < m_raised.size();
-        if (!stream && !raised)
+        const bool phrase = m_placedNext < m_placedPhrases.size();
+        if (!stream && !raised && !phrase)
             break;
         DictionaryMatch next;
-        if (raised && (!stream || m_raised[m_raisedNext].score >= m_streamPeek.score)) {
+        std::string replaces;
+        if (phrase && (m_candidates.size() >= kPhraseRow || (!stream && !raised))) {
+            replaces = std::move(m_placedPhrases[m_placedNext].replaces);
+            next = std::move(m_placedPhrases[m_placedNext++].match);
+        } else if (raised && (!stream || m_raised[m_raisedNext].score >= m_streamPeek.score)) {
+            replaces = std::move(m_raised[m_raisedNext].replaces);
             next = std::move(m_raised[m_raisedNext++].match);
         } else {
             next = std::move(m_streamPeek.match);
             m_streamPeeked = false;
         }
+        if (replaces.empty())
+            replaces = m_wordKey;
         // What was typed already is no help as a candidate (a shorthand is: it expands).
-        if (next.type != KIND_SHORTHAND && m_codePage.Lowered(next.key) == lowerKey)
+        if (next.type != KIND_SHORTHAND && m_codePage.Lowered(next.key) == m_codePage.Lowered(replaces))
             continue;
-        if (next.type == KIND_SHORTHAND || IsOfferedOnce(next.key))
+        if (next.type == KIND_SHORTHAND || IsOfferedOnce(next.key)) {
             m_candidates.push_back(std::move(next));
+            m_candidateKeys.push_back(std::move(replaces));
+        }
     }
-}
-
-bool CCompletionEngine::AutoLearnHolds(std::string_view word)
-{
-    const std::string prefix(word);
-    for (std::string text = m_autoLearn.FirstSuggestion(prefix); !text.empty();
-         text = m_autoLearn.NextSuggestion(prefix))
-        if (text == word)
-            return true;
-    return false;
 }
 
 int CCompletionEngine::PredictNextWords(const std::string& text)
@@ -204,23 +382,21 @@ int CCompletionEngine::PredictNextWords(const std::string& text)
     if (text.size() < 2 || text.back() != ' ' || !IsWordByte(static_cast<unsigned char>(text[text.size() - 2])))
         return 0;
     const std::string previous(WordEndingAt(text, text.size() - 1));
+    const std::size_t previousStart = StartOfWordBefore(text, text.size());
+    const std::string before = previousStart == std::string::npos ? std::string() : WordBefore(text, previousStart);
     std::vector<ScoredMatch> followers;
-    m_usage.ForEachFollower(previous, [&](const CUsageModel::Word& word, std::uint32_t count) {
-        if (count < kMinPredictedPair || (!word.known && !AutoLearnHolds(word.text)))
-            return;
-        DictionaryMatch found;
-        found.key = std::string(word.text);
-        found.data = found.key;
-        found.type = word.known ? KIND_WORD : KIND_LEARNT;
-        followers.push_back(ScoredMatch{std::move(found), m_usage.Score(word, previous)});
-    });
+    m_previousWord = previous;
+    m_previousWord2 = before;
+    const CandidateQuery query = Query(std::string());
+    for (const auto& source : m_nextWordSources)
+        source->Collect(query, followers);
     if (followers.empty())
         return 0;
     ClearCandidates();
     m_pageStart = 0;
-    m_previousWord = previous;
-    std::stable_sort(followers.begin(), followers.end(),
-                     [](const ScoredMatch& a, const ScoredMatch& b) { return a.score > b.score; });
+    m_wordKey.clear();
+    PlaceTailPhrases();
+    SortRaised(followers);
     for (ScoredMatch& item : followers)
         m_raised.push_back(std::move(item));
     m_predicting = true;

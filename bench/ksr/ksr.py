@@ -14,7 +14,8 @@ the engine: the bundled word list ordered by a frequency list, by the text's own
 bound (every word offered first after its first letter).
 
 usage: ksr.py --pvengine EXE --libs DIR --wordlist ROWS [--wordlist-encoding E] --frequencies FILE
-              [--codepage N] TEXT...
+              [--codepage N] [--all-libs DIR] TEXT...
+With --all-libs, the column "all on" is ranked+learn with every bundled language's dictionary on.
 The frequency list is JSON ([{word, count}]) or, named *.ranks, the ranks the build gave the words
 (word<TAB>rank); texts are UTF-8.
 """
@@ -232,6 +233,8 @@ def main():
     parser.add_argument("--taught", help="a folder with a folder of texts to teach for each text (by its name)")
     parser.add_argument("--jobs", type=int, default=2, help="replays run at once")
     parser.add_argument("--codepage", help="pvengine's --codepage (what ANSI files are read in)")
+    parser.add_argument("--all-libs", help="a folder with every bundled dictionary: the column \"all on\" "
+                        "(ranked+learn with all languages on)")
     parser.add_argument("texts", nargs="+")
     args = parser.parse_args()
 
@@ -239,14 +242,17 @@ def main():
     counts = read_frequencies(args.frequencies)
     by_frequency = Ordering(words, lambda w: counts.get(w, 0))
     engine_options = ["--codepage", args.codepage] if args.codepage else []
-    modes = [(n, c, options + engine_options, h) for n, c, options, h in MODES if n in args.modes.split(",")]
+    modes = [(n, c, options + engine_options, h, args.libs) for n, c, options, h in MODES if n in args.modes.split(",")]
+    if args.all_libs:
+        name, config_text, options, habit = next(m for m in MODES if m[0] == "ranked+learn")
+        modes.append(("all on", config_text, options + engine_options, habit, args.all_libs))
 
     columns = [m[0] for m in modes] + ["frequency", "own counts", "bound"]
     texts = {path: open(path, encoding="utf-8").read() for path in args.texts}
     with tempfile.TemporaryDirectory() as folder, concurrent.futures.ProcessPoolExecutor(args.jobs) as pool:
         runs = {}
-        for name, config_text, options, habit in modes:
-            config = os.path.join(folder, name + ".ini")
+        for name, config_text, options, habit, libs in modes:
+            config = os.path.join(folder, name.replace(" ", "-") + ".ini")
             with open(config, "w") as f:
                 f.write(config_text)
             for path in args.texts:
@@ -254,14 +260,14 @@ def main():
                 if name == "taught" and not taught:
                     continue
                 extra = ["--teach", taught] if name == "taught" else []
-                runs[path, name] = pool.submit(run_mode, args.pvengine, args.libs, config, options + extra, habit, path)
+                runs[path, name] = pool.submit(run_mode, args.pvengine, libs, config, options + extra, habit, path)
         totals = {c: 0 for c in columns}
-        blanks = {name: 0 for name, _, _, _ in modes}
-        seconds = {name: 0.0 for name, _, _, _ in modes}
+        blanks = {name: 0 for name, _, _, _, _ in modes}
+        seconds = {name: 0.0 for name, _, _, _, _ in modes}
         print("%-10s %8s %7s " % ("text", "chars", "words") + " ".join("%12s" % c for c in columns))
         for path, text in texts.items():
             keys = {}
-            for name, _, _, _ in modes:
+            for name, _, _, _, _ in modes:
                 if (path, name) not in runs:
                     continue
                 keys[name], habit_blanks, took = runs[path, name].result()

@@ -249,3 +249,39 @@ TEST(RankedDictionary, EditsKeepRanksAndNewEntriesFollow)
         EXPECT_FALSE(dictionary.HasRankColumn());
     }
 }
+
+// Languages: a language's ranks move as a whole, the merge stays in order of the moved ranks, and
+// matches tell their language and whether the entry itself is capitalised.
+TEST(RankedDictionary, LanguageOffsetsMoveWholeDictionariesAndMatchesTellTheirLanguage)
+{
+    TempFolder folder;
+    MakeRanked(folder.File("en.lib"), {{"be", 0}, {"because", 7000}, {"been", 7200}, {"before", 6900}});
+    MakeRanked(folder.File("de.lib"), {{"bei", 7300}, {"bereits", 6500}, {"Berlin", 5000}, {"die", 8000}});
+    CDictionarySet set(nullptr, Windows1252CodePage());
+    ASSERT_TRUE(set.LoadFiles({folder.File("en.lib"), folder.File("de.lib")}));
+    set.SetLanguage(0, 0x09);
+    set.SetLanguage(1, 0x07);
+    EXPECT_EQ(set.Languages(), (std::vector<int>{0x09, 0x07}));
+    EXPECT_EQ(Ranked(set, "be"),
+              (std::vector<std::string>{"bei", "been", "because", "before", "bereits", "Berlin", "be"}));
+    set.SetLanguageOffsets({{0x07, -1000}});
+    std::vector<int> ranks;
+    EXPECT_EQ(Ranked(set, "be", &ranks),
+              (std::vector<std::string>{"been", "because", "before", "bei", "bereits", "Berlin", "be"}));
+    EXPECT_EQ(ranks, (std::vector<int>{7200, 7000, 6900, 6300, 5500, 4000, 0}));
+    DictionaryMatch match;
+    int rank = 0;
+    ASSERT_TRUE(set.FindFirstRanked("berl", match, kAllEntries, true, rank));
+    EXPECT_EQ(match.language, 0x07);
+    EXPECT_TRUE(match.ownCapital);
+    ASSERT_TRUE(set.FindFirstRanked("bee", match, kAllEntries, true, rank));
+    EXPECT_EQ(match.language, 0x09);
+    EXPECT_FALSE(match.ownCapital);
+    // Which languages hold a word, and how common it is in each; letter case ignored.
+    const std::vector<LanguageRank> held = set.LanguagesHolding("BERLIN");
+    ASSERT_EQ(held.size(), 1u);
+    EXPECT_EQ(held[0].language, 0x07);
+    EXPECT_EQ(held[0].rank, 5000);
+    EXPECT_EQ(set.LanguagesHolding("be").at(0).rank, 0);
+    EXPECT_TRUE(set.LanguagesHolding("xyz").empty());
+}

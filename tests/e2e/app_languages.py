@@ -1,8 +1,10 @@
 """Letters beyond ASCII in Wine's notepad under the locale of another language (Wine takes the ANSI
 code page from it): the dictionary of that language is on at first start, its words are offered
-and completed with the right letters, and (German) a word with such a letter is learnt. The interface
-follows the user's language: Options is titled in it, its first page too, and the choice of English
-on its General page shows at the next opening of a dialog.
+and completed with the right letters, and (German) a word with such a letter is learnt and the
+prompt follows the language being written: English words lead after an English sentence, German
+ones after a German sentence. The interface follows the user's language: Options is titled in it,
+its first page too, and the choice of English on its General page shows at the next opening of a
+dialog.
 
 usage: app_languages.py --lang=de|pl|ru [CASE...]
 """
@@ -12,7 +14,7 @@ import sys
 
 from harness import Session, expect
 from keymap import hold_letters
-from program import NotepadCompletion, command, press, program_copy, start_program, translated
+from program import NotepadCompletion, command, press, program_copy, start_program, translated, window_rect
 
 # locale, letters typed beyond ASCII, what is typed -> what F1 completes it to
 LANGUAGES = {
@@ -46,6 +48,18 @@ with Session("app_languages_" + language, limit=90) as s:
         first_row_after(LEARNT[:2], LEARNT + " ", before="so ")
     if language == "de":
         s.case("learns", learns)
+
+    def follows_the_language():
+        # English and German are on: "be" leads with the words of the sentence's language.
+        for label, sentence, wanted in (("english", "I think it would ", "been "),
+                                        ("german", "Ich glaube, dass es ", "bei ")):
+            notepad_f1.type_fresh(sentence + "be")
+            s.wait_until(lambda: window_rect(s, prompt)[0], "the prompt shows")
+            s.screenshot("prompt-be-" + label)
+            s.key("F1")
+            s.wait_text(edit, sentence + wanted)
+    if language == "de":
+        s.case("follows_the_language", follows_the_language)
 
     ID_TRAY_OPTIONS, IDC_OPTIONS_CAPTION, IDC_OTHERS_LANGUAGE, IDOK = 32771, 1001, 1117, 1
     CB_SETCURSEL, WM_COMMAND, CBN_SELCHANGE = 0x014E, 0x0111, 1

@@ -188,18 +188,45 @@ public:
         std::string data;
         int type;
         int rank;
+        int language = 0;
     };
     void Add(const std::string& key, const std::string& data = std::string(), int type = KIND_WORD, int rank = 0)
     {
         entries.push_back(Entry{key, data, type, rank});
     }
+    // A word of a language's dictionary.
+    void AddIn(int language, const std::string& key, int rank)
+    {
+        entries.push_back(Entry{key, std::string(), KIND_WORD, rank, language});
+    }
+    std::vector<int> Languages() override
+    {
+        std::vector<int> languages;
+        for (const Entry& entry : entries)
+            if (entry.language != 0 && std::find(languages.begin(), languages.end(), entry.language) == languages.end())
+                languages.push_back(entry.language);
+        return languages;
+    }
+    std::vector<LanguageRank> LanguagesHolding(const std::string& word) override
+    {
+        std::vector<LanguageRank> held;
+        for (const Entry& entry : entries)
+            if (entry.language != 0 && Lower(entry.key) == Lower(word))
+                held.push_back(LanguageRank{entry.language, entry.rank});
+        return held;
+    }
+    void SetLanguageOffsets(const std::vector<LanguageRank>& offsets) override { languageOffsets = offsets; }
     // Ranked: the matches of the key order, stably sorted by rank.
     bool FindFirstRanked(const std::string& query, int matchMode, bool includeShorthand, DictionaryMatch& match,
                          int& rank) override
     {
         m_ranked.clear();
-        for (bool found = FindFirst(query, matchMode, includeShorthand, match); found; found = Step(match))
+        for (bool found = FindFirst(query, matchMode, includeShorthand, match); found; found = Step(match)) {
             m_ranked.push_back(entries[m_cursor - 1]);
+            for (const LanguageRank& offset : languageOffsets)
+                if (offset.language == m_ranked.back().language && m_ranked.back().rank > 0)
+                    m_ranked.back().rank += offset.rank;
+        }
         std::stable_sort(m_ranked.begin(), m_ranked.end(),
                          [](const Entry& a, const Entry& b) { return a.rank > b.rank; });
         m_rankedNext = 0;
@@ -215,6 +242,8 @@ public:
         match.key = entry.key;
         match.data = entry.data;
         match.type = entry.type;
+        match.language = entry.language;
+        match.ownCapital = !entry.key.empty() && std::isupper(static_cast<unsigned char>(entry.key[0]));
         rank = entry.rank;
         return true;
     }
@@ -241,6 +270,7 @@ public:
     }
 
     std::vector<Entry> entries;
+    std::vector<LanguageRank> languageOffsets;
     int firstCalls = 0;
     int nextCalls = 0;
 

@@ -1,0 +1,86 @@
+#include "app/engine/CandidateSources.h"
+
+#include "dict/CodePage.h"
+
+void CExactShorthands::Collect(const CandidateQuery& query, std::vector<ScoredCandidate>& into)
+{
+    if (!query.shorthands || query.key.empty())
+        return;
+    const std::string lowerKey = m_codePage.Lowered(query.key);
+    DictionaryMatch match;
+    for (bool found = m_dictionaries.FindFirst(query.key, query.matchMode, true, match);
+         found && m_codePage.Lowered(match.key) == lowerKey; found = m_dictionaries.FindNext(match)) {
+        if (match.type == KIND_SHORTHAND)
+            into.push_back(ScoredCandidate{match, kAskedFor, std::string()});
+    }
+}
+
+void CTypedWords::Collect(const CandidateQuery& query, std::vector<ScoredCandidate>& into)
+{
+    if (query.key.empty() || !(query.matchMode & MATCH_WORDS))
+        return;
+    const int capitals = m_codePage.LeadingCapitals(query.key);
+    m_usage.ForEachWithPrefix(query.key, [&](const CUsageModel::Word& word) {
+        if (!word.known || word.text.size() == query.key.size())
+            return;
+        DictionaryMatch found;
+        found.key = std::string(word.text);
+        // As the dictionaries adapt their keys: "Th" gives a first capital, "TH" all capitals.
+        m_codePage.AdaptCase(found.key, capitals);
+        found.data = found.key;
+        found.type = KIND_WORD;
+        const double score =
+            query.inContext(m_usage.Score(word, query.previous), word.text, m_codePage.LeadingCapitals(word.text) > 0);
+        into.push_back(ScoredCandidate{std::move(found), score, std::string()});
+    });
+}
+
+void CLearntWords::Collect(const CandidateQuery& query, std::vector<ScoredCandidate>& into)
+{
+    if (query.key.empty())
+        return;
+    std::size_t taken = 0;
+    for (std::string text = m_autoLearn.FirstSuggestion(query.key); !text.empty();
+         text = m_autoLearn.NextSuggestion(query.key)) {
+        if (text.size() > query.key.size()) {
+            CUsageModel::Word word{};
+            if (!m_usage.Find(text, word) || word.known)
+                word = CUsageModel::Word{text, 1, 0, 0, false};
+            const double score =
+                query.inContext(m_usage.Score(word, query.previous), text, m_codePage.LeadingCapitals(text) > 0);
+            DictionaryMatch found;
+            found.key = text;
+            found.data = std::move(text);
+            found.type = KIND_LEARNT;
+            into.push_back(ScoredCandidate{std::move(found), score, std::string()});
+        }
+        if (++taken >= kMaxItems)
+            break;
+    }
+}
+
+bool CNextWords::AutoLearnHolds(std::string_view word)
+{
+    const std::string prefix(word);
+    for (std::string text = m_autoLearn.FirstSuggestion(prefix); !text.empty();
+         text = m_autoLearn.NextSuggestion(prefix))
+        if (text == word)
+            return true;
+    return false;
+}
+
+void CNextWords::Collect(const CandidateQuery& query, std::vector<ScoredCandidate>& into)
+{
+    if (!query.key.empty() || query.previous.empty())
+        return;
+    m_usage.ForEachFollower(query.previous, [&](const CUsageModel::Word& word, std::uint32_t count) {
+        if (count < kMinPair || (!word.known && !AutoLearnHolds(word.text)))
+            return;
+        DictionaryMatch found;
+        found.key = std::string(word.text);
+        found.data = found.key;
+        found.type = word.known ? KIND_WORD : KIND_LEARNT;
+        into.push_back(ScoredCandidate{
+            std::move(found), query.inContext(m_usage.Score(word, query.previous), word.text, false), std::string()});
+    });
+}

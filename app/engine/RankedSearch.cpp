@@ -370,7 +370,12 @@ void CCompletionEngine::FillRanked(std::size_t wanted)
         // What was typed already is no help as a candidate (a shorthand is: it expands).
         if (next.type != KIND_SHORTHAND && m_codePage.Lowered(next.key) == m_codePage.Lowered(replaces))
             continue;
-        if (next.type == KIND_SHORTHAND || IsOfferedOnce(next.key)) {
+        // A shorthand may have several expansions, each offered, but each once: the exact
+        // shorthands and the dictionaries' stream both find the one typed.
+        const bool once = next.type == KIND_SHORTHAND
+                              ? IsOfferedOnce(std::string(1, '\0') + next.key + '\0' + next.data)
+                              : IsOfferedOnce(next.key);
+        if (once) {
             m_candidates.push_back(std::move(next));
             m_candidateKeys.push_back(std::move(replaces));
         }

@@ -182,3 +182,16 @@ TEST_F(RankedTest, AReturnOrTabBehindTheAddedBlankTakesItsPlace)
     EXPECT_EQ(Key(VK_TAB_, '\t'), std::make_pair(0, 0));
     EXPECT_THAT(output.log, ElementsAre(kFront, "type york "));
 }
+
+TEST_F(RankedTest, AShorthandTypedInFullIsOfferedOnceAndEachOfItsExpansionsToo)
+{
+    dictionaries.Add("addr", "12 Main Street", KIND_SHORTHAND);
+    dictionaries.Add("addr", "PO Box 7", KIND_SHORTHAND);
+    dictionaries.Add("address", "", KIND_WORD, 6000);
+    Type("addr");
+    std::vector<std::string> shorthands;
+    for (const DictionaryMatch& candidate : engine->Candidates())
+        if (candidate.type == KIND_SHORTHAND)
+            shorthands.push_back(candidate.data);
+    EXPECT_THAT(shorthands, ::testing::UnorderedElementsAre("12 Main Street", "PO Box 7"));
+}

@@ -14,8 +14,7 @@ namespace {
 std::string AsciiLower(std::string_view text)
 {
     std::string lower(text);
-    for (char& c : lower)
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    utf8case::Lower(lower);
     return lower;
 }
 

@@ -4,15 +4,16 @@
 #include <string_view>
 #include <vector>
 
+#include "base/HexDigit.h"
 #include "dict/DocumentText.h"
+#include "dict/Utf8Case.h"
 
 namespace {
 
 std::string AsciiLower(std::string_view text)
 {
     std::string lower(text);
-    for (char& c : lower)
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    utf8case::Lower(lower);
     return lower;
 }
 
@@ -145,17 +146,6 @@ std::string DecodeBase64(std::string_view text)
     return out;
 }
 
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 std::string DecodeQuotedPrintable(std::string_view text)
 {
     std::string out;
@@ -173,8 +163,8 @@ std::string DecodeQuotedPrintable(std::string_view text)
             i = next + (text[next] == '\r' && next + 1 < text.size() && text[next + 1] == '\n' ? 1 : 0);
             continue;
         }
-        const int high = i + 1 < text.size() ? HexValue(text[i + 1]) : -1;
-        const int low = i + 2 < text.size() ? HexValue(text[i + 2]) : -1;
+        const int high = i + 1 < text.size() ? pvbase::HexDigitValue(text[i + 1]) : -1;
+        const int low = i + 2 < text.size() ? pvbase::HexDigitValue(text[i + 2]) : -1;
         if (high >= 0 && low >= 0) {
             out += static_cast<char>(high * 16 + low);
             i += 2;

@@ -272,10 +272,9 @@ void CEngineHost::OnTimer(UINT_PTR id)
         return;
     if (id == CLearningHandOver::TIMER_SAVE_USAGE)
         m_learning.OnSaveTimer(Window());
-    else if (id == CPromptStateBuilder::TIMER_FOLLOW_CARET) {
-        m_caretTracker.StepAsideForOwnWindow();
+    else if (id == CPromptStateBuilder::TIMER_FOLLOW_CARET)
         m_prompt.OnFollowCaretTimer();
-    } else if (id == CSyncHandOver::TIMER_SYNC_REFRESH)
+    else if (id == CSyncHandOver::TIMER_SYNC_REFRESH)
         TakeUpSync(m_sync.OnRefreshTimer());
 }
 

@@ -266,10 +266,6 @@ void CCaretTracker::SyncFocus()
         return;
     if (info.hwndFocus == m_focusWindow) {
         m_focusIsOwn = false;
-        if (m_textPutAside) {
-            m_textPutAside = false;
-            m_owner->RestoreWindowText(m_focusWindow);
-        }
         return;
     }
     // This program's own dialogs are no focus change: the control the user comes back to keeps
@@ -295,27 +291,8 @@ void CCaretTracker::ChangeFocus(HWND window)
     m_editClassCheckedFor = nullptr;
     if (m_protectedWindow != window)
         m_protectedWindow = nullptr;
-    if (!m_textPutAside)  // else it is saved already, and the text now typed is none
-        m_owner->SaveWindowText(old);
-    m_textPutAside = false;
+    m_owner->SaveWindowText(old);
     m_owner->RestoreWindowText(window);
-}
-
-bool CCaretTracker::StepAsideForOwnWindow()
-{
-    if (!m_owner || !m_focusWindow || m_focusIsOwn || m_textPutAside)
-        return false;
-    const HWND front = ::GetForegroundWindow();
-    DWORD process = 0;
-    if (!front || !::GetWindowThreadProcessId(front, &process) || process != m_owner->OwnProcess())
-        return false;
-    if (pvbase::TopLevelWindow(front) == m_owner->OwnerWindow())
-        return false;  // the prompt itself
-    m_focusIsOwn = true;
-    m_textPutAside = true;
-    m_owner->SaveWindowText(m_focusWindow);
-    m_owner->RestoreWindowText(nullptr);
-    return true;
 }
 
 DWORD CCaretTracker::FocusThread()

@@ -98,10 +98,6 @@ public:
     // and when tracking starts; a control of this program is never a completion target.
     void SyncFocus() override;
     bool FocusIsOwn() const { return m_focusIsOwn; }
-    // While the prompt shows: when the tray menu or another of this program's windows came to the
-    // front (no key tells of it), the focus window's typed text is put aside, which takes the
-    // prompt away; it comes back with the focus (SyncFocus). True when it stepped aside now.
-    bool StepAsideForOwnWindow();
 
     // The caret the tracker believes in for the focus window (see the top of this file).
     bool EffectiveCaret(HWND& window, RECT& rect);
@@ -132,7 +128,6 @@ private:
     bool m_isEditClass = false;
     DWORD m_focusThread = 0;
     bool m_focusIsOwn = false;         // the focus window belongs to this process
-    bool m_textPutAside = false;       // the focus window's text saved while one of ours is in front
     HWND m_seenCaretWindow = nullptr;  // the focus window, once the system showed its caret
     RECT m_seenCaret{};
 };

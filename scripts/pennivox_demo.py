@@ -44,7 +44,7 @@ with Session("demo", limit=120) as s:
         print("  typed %-12r + %-8s -> %r" % (typed, "+".join(keys), expected[0]), flush=True)
 
     def demo():
-        step("Pennivox says good mor", ["Tab"], "Pennivox says good morning ", "prompt-phrase")
+        step("Pennivox says good mor", ["F4"], "Pennivox says good morning ", "prompt-phrase")  # words first
         step(" to the xylop", ["F1"], "Pennivox says good morning to the xylophone ", "prompt-word")
         step(". ty", ["Tab"], "Pennivox says good morning to the xylophone. Thank you very much for your message.",
              "prompt-shorthand")

@@ -10,7 +10,7 @@ from program import (program_copy, start_program, command, press, shown_box, ans
                      window_rect)
 
 ID_TRAY_USER_SHORTHANDS = 32839
-EDITOR_TITLE = "Dictionary Option"
+EDITOR_TITLE = "User Shorthands"
 IMPORT, IDOK = 1013, 1
 PREVIEW_SUMMARY, PREVIEW_SKIPPED = 1101, 1102
 LVM_GETITEMCOUNT = 0x1004

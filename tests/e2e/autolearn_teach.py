@@ -123,6 +123,7 @@ with Session("autolearn_teach", limit=400) as s:
         close(dialog, IDCANCEL)
         time.sleep(1)
         expect(stores() == before, True, "AutoLearn.dic and AutoLearn.use as they were")
+        shutil.rmtree(long_documents, ignore_errors=True)  # some 200 MB
     s.case("cancel_keeps_the_stores", cancel_keeps_the_stores)
 
     def learn_from_documents():

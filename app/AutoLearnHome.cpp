@@ -46,3 +46,19 @@ bool CAutoLearnHome::ForgetUsage()
     m_engine.Call([&](CEngineHost& host) { forgotten = host.Learning().ForgetUsage(); });
     return forgotten;
 }
+
+std::vector<int> CAutoLearnHome::RanksOf(const std::vector<std::string>& words)
+{
+    std::vector<int> ranks;
+    ranks.reserve(words.size());
+    m_engine.Call([&](CEngineHost& host) {
+        for (const std::string& word : words)
+            ranks.push_back(host.Dictionaries().RankOf(word));
+    });
+    return ranks;
+}
+
+void CAutoLearnHome::TeachUsage(const CTaughtWords& taught, const CTaughtWords::RankOf& rankOf)
+{
+    m_engine.Call([&](CEngineHost& host) { host.Learning().Teach(taught, rankOf); });
+}

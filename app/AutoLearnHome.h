@@ -13,6 +13,8 @@ public:
     bool AdoptAutoLearn(std::unique_ptr<CAutoLearnDictionary> store) override;
     bool ForgetUsage() override;
     void ForgetWords(std::vector<std::string> words) override;
+    std::vector<int> RanksOf(const std::vector<std::string>& words) override;
+    void TeachUsage(const CTaughtWords& taught, const CTaughtWords::RankOf& rankOf) override;
 
 private:
     CEngineThread& m_engine;

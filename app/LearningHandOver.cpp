@@ -1,6 +1,7 @@
 #include "app/LearningHandOver.h"
 
 #include "base/FileIo.h"
+#include "dict/DocumentTeaching.h"
 
 bool CLearningHandOver::ForgetUsage()
 {
@@ -12,6 +13,12 @@ void CLearningHandOver::ForgetWords(const std::vector<std::string>& words)
 {
     if (m_core.Engine().Usage().Forget(words))
         SaveInBackground();
+}
+
+void CLearningHandOver::Teach(const CTaughtWords& taught, const CTaughtWords::RankOf& rankOf)
+{
+    TeachUsage(taught, m_core.Engine().Usage(), rankOf);
+    SaveInBackground();
 }
 
 void CLearningHandOver::ScheduleSave(HWND window)

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/engine/EngineCore.h"
+#include "dict/TaughtWords.h"
 
 class CLearningHandOver {
 public:
@@ -27,6 +28,8 @@ public:
     const std::vector<AutoLearnRecord>& LearntWords() { return m_core.AutoLearn().Records(); }
     // Delete All on the AutoLearn page: what typing taught goes too.
     bool ForgetUsage();
+    // Words taught from documents: counted into the usage store, which is then written.
+    void Teach(const CTaughtWords& taught, const CTaughtWords::RankOf& rankOf);
     // Words deleted on the AutoLearn page: their counts and pairs go, and the file is written anew.
     void ForgetWords(const std::vector<std::string>& words);
 

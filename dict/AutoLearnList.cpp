@@ -91,28 +91,51 @@ std::vector<std::string> CAutoLearnList::TakeRemovedTexts()
     return removed;
 }
 
+std::unordered_map<std::string, std::size_t> CAutoLearnList::ListedTexts() const
+{
+    std::unordered_map<std::string, std::size_t> listed;
+    for (std::size_t i = 0; i < m_records.size(); ++i)
+        listed.emplace(m_records[i].text, i);
+    return listed;
+}
+
+bool CAutoLearnList::AddCount(std::unordered_map<std::string, std::size_t>& listed, AutoLearnRecord record)
+{
+    const auto [at, isNew] = listed.emplace(record.text, m_records.size());
+    if (isNew) {
+        m_records.push_back(std::move(record));
+        return true;
+    }
+    // A word learnt already: its count grows instead of a second record that nobody sees.
+    std::int32_t& count = m_records[at->second].count;
+    const std::int64_t sum = static_cast<std::int64_t>(count) + record.count;
+    count = static_cast<std::int32_t>(std::clamp<std::int64_t>(sum, INT32_MIN, INT32_MAX));
+    return false;
+}
+
+int CAutoLearnList::AddRecords(const std::vector<AutoLearnRecord>& records)
+{
+    std::unordered_map<std::string, std::size_t> listed = ListedTexts();
+    int added = 0;
+    for (const AutoLearnRecord& record : records) {
+        if (!record.text.empty() && AddCount(listed, record))
+            ++added;
+    }
+    return added;
+}
+
 int CAutoLearnList::ImportText(const std::string& path, const Progress& progress)
 {
     CAutoLearnTextReader in(SystemCodePage());
     if (!in.Open(path))
         return -1;
-    std::unordered_map<std::string, std::size_t> listed;
-    for (std::size_t i = 0; i < m_records.size(); ++i)
-        listed.emplace(m_records[i].text, i);
+    std::unordered_map<std::string, std::size_t> listed = ListedTexts();
     int imported = 0;
     std::string line;
     while (in.ReadLine(line) && !line.empty()) {
         AutoLearnRecord record = ParseAutoLearnLine(line);
         record.text = AutoLearnStoredText(record.text);
-        const auto [at, isNew] = listed.emplace(record.text, m_records.size());
-        if (isNew) {
-            m_records.push_back(std::move(record));
-        } else {
-            // A word learnt already: its count grows instead of a second record that nobody sees.
-            std::int32_t& count = m_records[at->second].count;
-            const std::int64_t sum = static_cast<std::int64_t>(count) + record.count;
-            count = static_cast<std::int32_t>(std::clamp<std::int64_t>(sum, INT32_MIN, INT32_MAX));
-        }
+        AddCount(listed, std::move(record));
         ++imported;
         if (progress && imported % 10 == 0 && !progress(imported))
             break;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "base/FileIo.h"
@@ -26,6 +27,9 @@ public:
     void SetText(int row, std::string text);
     void Remove(std::vector<int> rows);
     void Clear() { m_records.clear(); }
+    // Words taught from documents: a text the list holds gets the count added, a new one goes on
+    // top. Returns the new rows.
+    int AddRecords(const std::vector<AutoLearnRecord>& records);
     // The texts removed or edited away since the last call (or Assign) that no row holds now.
     std::vector<std::string> TakeRemovedTexts();
 
@@ -45,6 +49,9 @@ public:
     bool WriteStoreFile(const std::string& path) const;
 
 private:
+    // Adds record's count to the row holding its text, or a new row; true when it is new.
+    bool AddCount(std::unordered_map<std::string, std::size_t>& listed, AutoLearnRecord record);
+    std::unordered_map<std::string, std::size_t> ListedTexts() const;
     std::size_t Index(int row) const { return m_records.size() - 1 - static_cast<std::size_t>(row); }
 
     std::vector<AutoLearnRecord> m_records;  // oldest first, as the file

@@ -15,14 +15,19 @@ namespace {
 // Paths longer than MAX_PATH exist; the buffer leaves room for them.
 const size_t kPathCapacity = 4096;
 
-std::optional<std::string> RunFileDialog(const FileDialogOptions& options, bool save)
+enum class FileDialogKind { Open, OpenSeveral, Save };
+
+// The dialog's buffer as the user left it; empty when cancelled.
+std::wstring RunFileDialog(const FileDialogOptions& options, FileDialogKind kind)
 {
+    const bool save = kind == FileDialogKind::Save;
     const std::wstring filter = Widen(SystemFilter(options.filter));
     const std::wstring fileName = Widen(options.fileName);
     const std::wstring initialFolder = Widen(options.initialFolder);
     const std::wstring title = Widen(options.title);
     const std::wstring defaultExtension = Widen(options.defaultExtension);
-    std::vector<wchar_t> path(kPathCapacity, L'\0');
+    // Several names share the buffer: room for a few hundred.
+    std::vector<wchar_t> path(kind == FileDialogKind::OpenSeveral ? 16 * kPathCapacity : kPathCapacity, L'\0');
     fileName.copy(path.data(), path.size() - 1);
 
     OPENFILENAMEW dialog{};
@@ -37,13 +42,25 @@ std::optional<std::string> RunFileDialog(const FileDialogOptions& options, bool 
     dialog.lpstrDefExt = defaultExtension.empty() ? nullptr : defaultExtension.c_str();
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
     dialog.Flags |= save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST;
+    if (kind == FileDialogKind::OpenSeveral)
+        dialog.Flags |= OFN_ALLOWMULTISELECT;
 
     BOOL chosen = save ? ::GetSaveFileNameW(&dialog) : ::GetOpenFileNameW(&dialog);
     if (!chosen || path[0] == L'\0')
-        return std::nullopt;
+        return std::wstring();
     if (options.filterIndex)
         *options.filterIndex = static_cast<int>(dialog.nFilterIndex);
-    return Narrow(path.data());
+    // Up to the two zeros that end a multiple selection (one name ends with them too).
+    std::size_t end = 0;
+    while (end + 1 < path.size() && !(path[end] == L'\0' && path[end + 1] == L'\0'))
+        ++end;
+    return std::wstring(path.data(), end + 1);
+}
+
+std::optional<std::string> OnePath(const std::wstring& buffer)
+{
+    const std::string path = Narrow(buffer.c_str());
+    return path.empty() ? std::nullopt : std::optional<std::string>(path);
 }
 
 // COM for the folder dialog on a thread that may not have it yet; left as it was found.
@@ -155,12 +172,41 @@ std::string SystemFilter(const std::string& filter)
 
 std::optional<std::string> AskOpenFile(const FileDialogOptions& options)
 {
-    return RunFileDialog(options, false);
+    return OnePath(RunFileDialog(options, FileDialogKind::Open));
+}
+
+std::vector<std::string> AskOpenFiles(const FileDialogOptions& options)
+{
+    return SplitOpenSelection(RunFileDialog(options, FileDialogKind::OpenSeveral));
 }
 
 std::optional<std::string> AskSaveFile(const FileDialogOptions& options)
 {
-    return RunFileDialog(options, true);
+    return OnePath(RunFileDialog(options, FileDialogKind::Save));
+}
+
+std::vector<std::string> SplitOpenSelection(const std::wstring& buffer)
+{
+    std::vector<std::wstring> parts;
+    for (std::size_t from = 0; from < buffer.size();) {
+        std::size_t end = buffer.find(L'\0', from);
+        if (end == std::wstring::npos)
+            end = buffer.size();
+        if (end == from)
+            break;  // the second zero
+        parts.emplace_back(buffer, from, end - from);
+        from = end + 1;
+    }
+    std::vector<std::string> paths;
+    if (parts.size() == 1)
+        paths.push_back(Narrow(parts[0]));
+    for (std::size_t i = 1; i < parts.size(); ++i) {
+        std::wstring path = parts[0];
+        if (path.back() != L'\\')
+            path += L'\\';  // a drive's root comes with its own
+        paths.push_back(Narrow(path + parts[i]));
+    }
+    return paths;
 }
 
 }  // namespace wnd

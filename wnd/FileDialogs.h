@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace wnd {
 
@@ -22,6 +23,12 @@ struct FileDialogOptions {
 
 // The chosen path; nullopt when the user cancels or the path is empty.
 std::optional<std::string> AskOpenFile(const FileDialogOptions& options);
+// Several files picked at once (a multi-select open dialog); empty when the user cancels.
+std::vector<std::string> AskOpenFiles(const FileDialogOptions& options);
+// What a multi-select open dialog leaves in its buffer, as paths: one full path, or the folder
+// followed by the names picked in it, each ended by a zero, the list by a second one.
+std::vector<std::string> SplitOpenSelection(const std::wstring& buffer);
+
 // As AskOpenFile; the dialog asks before a file is overwritten.
 std::optional<std::string> AskSaveFile(const FileDialogOptions& options);
 

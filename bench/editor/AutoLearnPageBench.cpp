@@ -27,6 +27,11 @@ public:
     bool AdoptAutoLearn(std::unique_ptr<CAutoLearnDictionary>) override { return false; }
     bool ForgetUsage() override { return false; }
     void ForgetWords(std::vector<std::string>) override {}
+    std::vector<int> RanksOf(const std::vector<std::string>& words) override
+    {
+        return std::vector<int>(words.size(), -1);
+    }
+    void TeachUsage(const CTaughtWords&, const CTaughtWords::RankOf&) override {}
 
 private:
     CAutoLearnDictionary& m_store;

@@ -1,5 +1,6 @@
 #include "dict/ui/AutoLearnPage.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "base/FileIo.h"
@@ -7,11 +8,16 @@
 #include "config/SettingsErrors.h"
 #include "dict/AutoLearnDictionary.h"
 #include "dict/AutoLearnList.h"
+#include "dict/DocumentTeaching.h"
+#include "dict/DocumentTeachingJob.h"
+#include "dict/TeachingRanks.h"
 #include "config/ui/ConfigUiIds.h"
 #include "dict/ui/DictUiIds.h"
 #include "dict/ui/DictionaryTypes.h"
+#include "dict/ui/TeachProgressDialog.h"
 #include "dict/ui/TextFileWork.h"
 #include "wnd/DataExchange.h"
+#include "wnd/FileDialogs.h"
 #include "wnd/MessageBoxes.h"
 
 CDlgAutoLearn::CDlgAutoLearn(CAppSettings& settings, IAutoLearnHome& home)
@@ -117,6 +123,9 @@ bool CDlgAutoLearn::OnCommand(int id, int code, HWND)
             return true;
         case IDC_AUTOLEARN_EXPORT:
             Export();
+            return true;
+        case IDC_AUTOLEARN_TEACH:
+            LearnFromDocuments();
             return true;
         case IDC_AUTOLEARN_RESET:
             SetItemText(IDC_AUTOLEARN_SEPARATORS, settings_defaults::strSeparate);
@@ -281,4 +290,53 @@ void CDlgAutoLearn::Export()
     else if (fault != pvbase::FileFault::None)  // else cancelled: nothing was written, nothing to say
         wnd::ShowError(Handle(),
                        wnd::ResourceText(IDS_EXPORT_NOT_WRITTEN_BECAUSE, {pvbase::FileFaultReason(fault), *path}));
+}
+
+void CDlgAutoLearn::LearnFromDocuments()
+{
+    wnd::FileDialogOptions options;
+    options.owner = Handle();
+    options.filter = wnd::LoadResourceString(IDS_TEACH_FILTER);
+    options.title = wnd::LoadResourceString(IDS_TEACH_TITLE);
+    const std::vector<std::string> paths = wnd::AskOpenFiles(options);
+    if (paths.empty())
+        return;
+    FillList();
+    CDocumentTeachingJob job(paths);
+    CDlgTeachProgress progress(job);
+    // Cancelled: nothing was handed to a store, so both stay as they were.
+    if (progress.DoModal(::GetAncestor(Handle(), GA_ROOT)) != IDOK)
+        return;
+    const int added = TakeTaughtWords(*job.TakeWords());
+    if (added < 0)
+        return;  // SaveList said why
+    std::string summary =
+        wnd::ResourceText(IDS_TEACH_DONE, {std::to_string(job.Report().documents), std::to_string(added)});
+    const std::vector<std::string>& unread = job.Report().unread;
+    if (!unread.empty()) {
+        std::string names;
+        for (std::size_t i = 0; i < unread.size() && i < 10; ++i)
+            names += (i ? "\n" : "") + unread[i];
+        summary += "\n\n" + wnd::ResourceText(IDS_TEACH_UNREAD, {std::to_string(unread.size()), names});
+    }
+    wnd::ShowInfo(Handle(), summary);
+}
+
+int CDlgAutoLearn::TakeTaughtWords(const CTaughtWords& taught)
+{
+    // The ranks are asked of the engine in batches, so typing goes on between them; the usage
+    // store then takes the words in one short step on the engine thread.
+    CCachedRanks ranks;
+    ResolveTaughtRanks(taught, ranks, [this](const std::vector<std::string>& words) { return m_home.RanksOf(words); });
+    m_home.TeachUsage(taught, ranks.Lookup());
+    const TeachingRules rules;
+    const std::vector<AutoLearnRecord> unknown = taught.UnknownWords(
+        ranks.Lookup(), std::max<unsigned>(m_read.nMinLearnLength, 1), rules.autoLearnMinCount, rules.autoLearnWords);
+    const int added = m_list->AddRecords(unknown);
+    m_listChanged = m_listChanged || !unknown.empty();
+    ShowRows();
+    // Saved at once, as the usage store was: what the documents taught is kept either way.
+    if (m_listChanged && !SaveList())
+        return -1;
+    return added;
 }

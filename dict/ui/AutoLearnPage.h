@@ -8,6 +8,7 @@
 
 #include "config/SettingsRecord.h"
 #include "dict/AutoLearnRecord.h"
+#include "dict/TaughtWords.h"
 #include "wnd/ListView.h"
 #include "wnd/PageHost.h"
 
@@ -31,6 +32,11 @@ public:
     virtual bool ForgetUsage() = 0;
     // Deleted words were saved: what typing taught of them goes too.
     virtual void ForgetWords(std::vector<std::string> words) = 0;
+    // What the dictionaries say of each word: its rank, or -1 when none holds it.
+    virtual std::vector<int> RanksOf(const std::vector<std::string>& words) = 0;
+    // Words taught from documents go into the usage store (written in the background), their
+    // ranks as rankOf gives them.
+    virtual void TeachUsage(const CTaughtWords& taught, const CTaughtWords::RankOf& rankOf) = 0;
 };
 
 class CDlgAutoLearn : public wnd::CDialogPage {
@@ -62,6 +68,11 @@ private:
     void DeleteAll();
     void Import();
     void Export();
+    // Learn from documents: the user picks them, a progress window reads them, and what they
+    // taught goes to the usage store and into the list, which is saved.
+    void LearnFromDocuments();
+    // The new rows, -1 when the list could not be saved.
+    int TakeTaughtWords(const CTaughtWords& taught);
     void CheckSeparators();
     // Writes the list as the engine's new AutoLearn.dic; false (said) when that failed.
     bool SaveList();

@@ -7,6 +7,7 @@
 #define IDD_NEW_DICTIONARY 145
 #define IDD_AUTOLEARN_PAGE 146
 #define IDD_IMPORT_PREVIEW 147
+#define IDD_TEACH_PROGRESS 148
 
 // Dictionary editor.
 #define IDC_EDITOR_QUERY 1005
@@ -62,6 +63,12 @@
 #define IDC_AUTOLEARN_MIN_LENGTH_SPIN 1086
 #define IDC_AUTOLEARN_SEPARATORS 1089
 #define IDC_AUTOLEARN_RESET 1090
+#define IDC_AUTOLEARN_TEACH 1108
+
+// Learn from documents: the progress window.
+#define IDC_TEACH_TEXT 1109
+#define IDC_TEACH_FILE 1110
+#define IDC_TEACH_BAR 1111
 
 // The MISC menu's macro names, in menu order: %CARET%, then the date, then the time macros.
 #define ID_MISC_FIRST 32801
@@ -148,3 +155,12 @@
 #define IDS_ABOUT_POLISH_LIB 2190
 #define IDS_ABOUT_SWEDISH_LIB 2191
 #define IDS_ABOUT_RUSSIAN_LIB 2192
+
+// Learn from documents.
+#define IDS_TEACH_FILTER 2193
+#define IDS_TEACH_TITLE 2194
+#define IDS_TEACH_LOOKING 2195
+#define IDS_TEACH_READING 2196
+#define IDS_TEACH_CANCELLING 2197
+#define IDS_TEACH_DONE 2198
+#define IDS_TEACH_UNREAD 2199

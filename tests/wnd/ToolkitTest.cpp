@@ -510,6 +510,18 @@ TEST(MessageBoxTest, CaptionsComeFromOnePlaceAndTextsFromResources)
     }
 }
 
+// A multi-select open dialog's buffer: one full path, or the folder then the names in it.
+TEST(FileDialogTest, AMultipleSelectionBecomesFullPaths)
+{
+    using namespace std::string_literals;
+    using Paths = std::vector<std::string>;
+    EXPECT_EQ(wnd::SplitOpenSelection(L"C:\\docs\\one.txt\0"s), Paths{"C:\\docs\\one.txt"});
+    EXPECT_EQ(wnd::SplitOpenSelection(L"C:\\docs\0a.txt\0b \u00e9.docx\0"s),
+              (Paths{"C:\\docs\\a.txt", "C:\\docs\\b \xc3\xa9.docx"}));
+    EXPECT_EQ(wnd::SplitOpenSelection(L"C:\\\0a.eml\0\0ignored\0"s), Paths{"C:\\a.eml"});
+    EXPECT_TRUE(wnd::SplitOpenSelection(L""s).empty());
+}
+
 TEST(FileDialogTest, FiltersAndASavedPathComeBack)
 {
     using namespace std::string_literals;

@@ -31,6 +31,15 @@ TEST(AutoLearnList, ImportAddsCountsToKnownTextsAndStopsAtTheFirstEmptyLine)
     EXPECT_EQ(list.ImportText(temp.File("missing.txt")), -1);
 }
 
+// Words taught from documents: known texts count on, new ones go on top, empty texts are skipped.
+TEST(AutoLearnList, AddedRecordsCountOnKnownTextsAndComeOnTopWhenNew)
+{
+    CAutoLearnList list;
+    list.Assign({{3, "alpha"}, {1, "beta"}});
+    EXPECT_EQ(list.AddRecords({{5, "gamma"}, {2, "alpha"}, {4, ""}, {INT32_MAX, "beta"}, {1, "gamma"}}), 1);
+    EXPECT_EQ(Rows(list), "gamma=6;beta=" + std::to_string(INT32_MAX) + ";alpha=5;");
+}
+
 // What a save tells the engine to forget: texts deleted or edited away, not those still in a row.
 TEST(AutoLearnList, RemovedTextsAreThoseNoRowHoldsAnyMore)
 {

@@ -1,5 +1,5 @@
-// The engine's services on Windows: window queries, the file system, the dictionaries, the
-// AutoLearn store and keystroke output.
+// The engine's ports on Windows that need the desktop: window queries, folder listings made off the
+// engine's thread, and keystroke output.
 #pragma once
 
 #include <windows.h>

@@ -177,6 +177,38 @@ void ShowCount(IWaitProgress& wait, const char* format, int count)
     wait.SetText(text);
 }
 
+// The start and the end both imports share: the report filled from the start, the file opened
+// only into a dictionary that can take it, the rows committed at the end.
+class CImportRun {
+public:
+    CImportRun(const CDictionaryFile& dictionary, TextImportReport* report)
+        : m_found(report ? *report : m_unused), m_source(dictionary.AnsiCodePage())
+    {
+        m_found = TextImportReport();
+    }
+
+    bool Open(const CDictionaryFile& dictionary, const std::string& path)
+    {
+        return dictionary.IsOpen() && !dictionary.IsReadOnly() && m_source.Open(path, m_found);
+    }
+    CTextImportReader& Source() { return m_source; }
+    TextImportReport& Found() { return m_found; }
+
+    // The number of entries the dictionary took.
+    int Finish(CDictionaryFile& dictionary, CImportBatch& batch, int added)
+    {
+        batch.Flush();
+        dictionary.Commit();
+        m_found.unconvertible = m_source.Unconvertible();
+        return added - batch.Lost();
+    }
+
+private:
+    TextImportReport m_unused;
+    TextImportReport& m_found;
+    CTextImportReader m_source;
+};
+
 // Buffered sequential writes to a file handle.
 class CChunkWriter {
 public:
@@ -254,14 +286,10 @@ int ImportDictionaryText(CDictionaryFile& dictionary, const std::string& path, I
                          TextImportReport* report)
 {
     const CCodePage& codePage = dictionary.CodePage();
-    TextImportReport unused;
-    TextImportReport& found = report ? *report : unused;
-    found = TextImportReport();
-    if (!dictionary.IsOpen() || dictionary.IsReadOnly())
+    CImportRun run(dictionary, report);
+    if (!run.Open(dictionary, path))
         return 0;
-    CTextImportReader source(dictionary.AnsiCodePage());
-    if (!source.Open(path, found))
-        return 0;
+    CTextImportReader& source = run.Source();
     CLineReader reader(source);
     CImportBatch batch(dictionary, source.FileBytes());
     std::string line, key, data;
@@ -287,7 +315,7 @@ int ImportDictionaryText(CDictionaryFile& dictionary, const std::string& path, I
             break;
         std::string_view rest;
         const LineKind kind = ClassifyLine(line, rest);
-        found.tagged = found.tagged || kind != LineKind::Plain;
+        run.Found().tagged = run.Found().tagged || kind != LineKind::Plain;
         if (kind == LineKind::Key) {
             addPending();
             AppendBounded(codePage, key, rest);
@@ -301,24 +329,17 @@ int ImportDictionaryText(CDictionaryFile& dictionary, const std::string& path, I
         }
     }
     addPending();
-    batch.Flush();
-    dictionary.Commit();
-    found.unconvertible = source.Unconvertible();
-    return count - batch.Lost();
+    return run.Finish(dictionary, batch, count);
 }
 
 int ImportDictionaryWords(CDictionaryFile& dictionary, const std::string& path, IWaitProgress* wait,
                           TextImportReport* report)
 {
     const CCodePage& codePage = dictionary.CodePage();
-    TextImportReport unused;
-    TextImportReport& found = report ? *report : unused;
-    found = TextImportReport();
-    if (!dictionary.IsOpen() || dictionary.IsReadOnly())
+    CImportRun run(dictionary, report);
+    if (!run.Open(dictionary, path))
         return 0;
-    CTextImportReader source(dictionary.AnsiCodePage());
-    if (!source.Open(path, found))
-        return 0;
+    CTextImportReader& source = run.Source();
     CImportBatch batch(dictionary, source.FileBytes());
     std::string word;
     int count = 0;
@@ -353,8 +374,5 @@ int ImportDictionaryWords(CDictionaryFile& dictionary, const std::string& path, 
     }
     if (!cancelled)
         addWord();
-    batch.Flush();
-    dictionary.Commit();
-    found.unconvertible = source.Unconvertible();
-    return count - batch.Lost();
+    return run.Finish(dictionary, batch, count);
 }

@@ -6,7 +6,6 @@
 #include "config/ui/AppOptionDialog.h"
 #include "config/ui/ConfigUiIds.h"
 #include "res/resource.h"
-#include "wnd/ModalRunner.h"
 
 namespace {
 
@@ -23,10 +22,7 @@ HICON SmallIconOf(const std::string& path)
 
 bool CDlgAppManager::Run(HWND owner)
 {
-    CAppSettings settings;
-    settings.LoadAppRules();
-    CDlgAppManager manager(settings);
-    return wnd::RunModal(manager, owner).EndedWithOk();
+    return RunOverSavedRules<CDlgAppManager>(owner);
 }
 
 CDlgAppManager::CDlgAppManager(CAppSettings& settings, RuleEditor editor)

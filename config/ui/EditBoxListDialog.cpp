@@ -2,14 +2,10 @@
 
 #include "config/ui/ConfigUiIds.h"
 #include "config/ui/EditBoxFinderDialog.h"
-#include "wnd/ModalRunner.h"
 
 bool CDlgEditBoxList::Run(HWND owner)
 {
-    CAppSettings settings;
-    settings.LoadAppRules();
-    CDlgEditBoxList list(settings);
-    return wnd::RunModal(list, owner).EndedWithOk();
+    return RunOverSavedRules<CDlgEditBoxList>(owner);
 }
 
 CDlgEditBoxList::CDlgEditBoxList(CAppSettings& settings, RuleEditor editor)

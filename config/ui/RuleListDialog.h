@@ -12,6 +12,7 @@
 #include "config/AppSettings.h"
 #include "wnd/Dialog.h"
 #include "wnd/ListView.h"
+#include "wnd/ModalRunner.h"
 
 class CRuleListDialog : public wnd::CDialog {
 public:
@@ -29,6 +30,17 @@ public:
     void DeleteSelected();
 
 protected:
+    // Runs a list over the rules AppConfig.ini holds now, modally over owner; true when it ended
+    // with OK (the file was saved).
+    template <class ListDialog>
+    static bool RunOverSavedRules(HWND owner)
+    {
+        CAppSettings settings;
+        settings.LoadAppRules();
+        ListDialog list(settings);
+        return wnd::RunModal(list, owner).EndedWithOk();
+    }
+
     // A rule the user starts from with Add.
     virtual AppRule NewRule() const = 0;
     // Whether the list shows this rule (live rules of the dialog's kind).

@@ -95,7 +95,9 @@ int ImportShorthandPlan(CDictionaryFile& dictionary, const ShorthandImportPlan& 
         if (plan.clashes[i] && choice == ClashChoice::Keep)
             continue;
         if (plan.clashes[i] && choice == ClashChoice::Replace) {
-            if (!dictionary.ReplaceEntry(entry.abbreviation, entry.abbreviation, entry.text))
+            // One commit at the end: each would write the whole file.
+            if (!dictionary.ReplaceEntry(entry.abbreviation, entry.abbreviation, entry.text,
+                                         CDictionaryFile::EditCommit::Later))
                 return -1;
             ++count;
             continue;

@@ -60,5 +60,8 @@ std::vector<int> CAutoLearnHome::RanksOf(const std::vector<std::string>& words)
 
 void CAutoLearnHome::TeachUsage(const CTaughtWords& taught, const CTaughtWords::RankOf& rankOf)
 {
-    m_engine.Call([&](CEngineHost& host) { host.Learning().Teach(taught, rankOf); });
+    m_engine.Call([&](CEngineHost& host) {
+        host.Learning().Teach(taught, rankOf);
+        host.Sync().AfterTeaching();
+    });
 }

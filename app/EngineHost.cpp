@@ -45,6 +45,8 @@ CEngineHost::CEngineHost(HWND viewWindow, HWND promptWindow, std::atomic<unsigne
     });
     m_core.SetAutoLearnWriteFailedHandler([this] { TellAutoLearnProblem(); });
     m_core.SetLearntHandler([this](const std::string& word) { m_sync.RecordLearnt(word); });
+    m_engine.Usage().SetPairLearntHandler(
+        [this](std::string_view previous, std::string_view word) { m_sync.RecordPairLearnt(previous, word); });
     ApplySettings();
 }
 

@@ -82,8 +82,11 @@ CSyncedWords::Outcome CSyncHandOver::TakeUp(std::unique_ptr<CSyncedWords::Openin
 {
     CSyncedWords::Outcome outcome;
     std::vector<std::string> learnt = std::move(m_learntWhilePreparing);
+    std::vector<std::pair<std::string, std::string>> pairs = std::move(m_pairsWhilePreparing);
     m_learntWhilePreparing.clear();
+    m_pairsWhilePreparing.clear();
     m_words = std::make_unique<CSyncedWords>(m_programDirectory);
+    m_words->AttachUsage(&m_core.Engine().Usage(), [this](std::string_view word) { return m_core.RankOf(word); });
     if (!m_words->Complete(std::move(opening), m_core.AutoLearn(), m_preparingSettings, outcome)) {
         TellProblems();
         m_words.reset();
@@ -91,6 +94,8 @@ CSyncedWords::Outcome CSyncHandOver::TakeUp(std::unique_ptr<CSyncedWords::Openin
     }
     for (const std::string& word : learnt)
         m_words->RecordLearnt(word, m_core.AutoLearn());
+    for (const auto& [previous, word] : pairs)
+        m_words->RecordPairLearnt(previous, word);
     TellProblems();
     ::SetTimer(m_window, TIMER_SYNC_REFRESH, kRefreshMs, nullptr);
     return outcome;
@@ -102,6 +107,7 @@ void CSyncHandOver::GiveUpPreparing()
         m_preparing.wait();  // its files are this program's: no second reading beside it
     m_preparing = {};
     m_learntWhilePreparing.clear();
+    m_pairsWhilePreparing.clear();
 }
 
 CSyncedWords::Outcome CSyncHandOver::OnRefreshTimer()
@@ -121,6 +127,21 @@ void CSyncHandOver::RecordLearnt(const std::string& word)
         m_words->RecordLearnt(word, m_core.AutoLearn());
     else if (IsPreparing())
         m_learntWhilePreparing.push_back(word);
+}
+
+void CSyncHandOver::RecordPairLearnt(std::string_view previous, std::string_view word)
+{
+    if (m_words)
+        m_words->RecordPairLearnt(previous, word);
+    else if (IsPreparing())
+        m_pairsWhilePreparing.emplace_back(previous, word);
+}
+
+void CSyncHandOver::AfterTeaching()
+{
+    Add(m_heldOutcome, FinishPreparing());  // compared with the whole merge
+    if (m_words)
+        m_words->RecordUsagePairs();
 }
 
 void CSyncHandOver::BeforeAutoLearnAdopted()

@@ -39,6 +39,10 @@ public:
     // TIMER_SYNC_REFRESH.
     CSyncedWords::Outcome OnRefreshTimer();
     void RecordLearnt(const std::string& word);
+    // The usage store counted a pair of words.
+    void RecordPairLearnt(std::string_view previous, std::string_view word);
+    // Documents taught the usage store: the pairs they brought.
+    void AfterTeaching();
     // The AutoLearn page's save: the words that left the store are forgotten everywhere.
     void BeforeAutoLearnAdopted();
     void AfterAutoLearnAdopted();
@@ -69,5 +73,6 @@ private:
     std::string m_preparingFolder;
     SettingsRecord m_preparingSettings;  // the latest settings, taken up with the store
     std::vector<std::string> m_learntWhilePreparing;
+    std::vector<std::pair<std::string, std::string>> m_pairsWhilePreparing;
     CSyncedWords::Outcome m_heldOutcome;  // of a take-up no message asked for: with the next refresh
 };

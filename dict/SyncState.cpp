@@ -92,8 +92,10 @@ bool CSyncState::ApplyCount(std::uint16_t pc, const SyncRecord& record)
     const std::string_view second = record.kind == SyncKind::LearntPair ? record.second : std::string_view();
     std::string key = KeyOf(record.kind, record.first, second);
     auto found = m_counters.find(key);
-    if (found == m_counters.end())
+    if (found == m_counters.end()) {
         found = m_counters.emplace(std::move(key), Counter()).first;
+        m_pairItems += record.kind == SyncKind::LearntPair ? 1 : 0;
+    }
     std::vector<PcCount>& counts = found->second.counts;
     auto own = std::find_if(counts.begin(), counts.end(), [pc](const PcCount& c) { return c.pc == pc; });
     if (own != counts.end() && !(own->clock < record.clock))
@@ -130,6 +132,34 @@ bool CSyncState::ApplyForget(const SyncPcId& pc, const SyncRecord& record)
     m_forgottenWords += found->second.forgotten.IsZero() ? 1 : 0;
     found->second.forgotten = stamp;
     return true;
+}
+
+void CSyncState::DropCount(const std::string& key, Counter& counter, std::uint16_t pc)
+{
+    const auto own = std::find_if(counter.counts.begin(), counter.counts.end(),
+                                  [pc](const PcCount& count) { return count.pc == pc; });
+    if (own == counter.counts.end())
+        return;
+    Note(key);
+    counter.counts.erase(own);
+}
+
+void CSyncState::DropPairCount(const SyncPcId& pc, std::string_view first, std::string_view second)
+{
+    const auto index = m_pcIndex.find(pc);
+    const auto found = m_counters.find(KeyOf(SyncKind::LearntPair, first, second));
+    if (index != m_pcIndex.end() && found != m_counters.end())
+        DropCount(found->first, found->second, index->second);
+}
+
+void CSyncState::DropPairCountsOf(const SyncPcId& pc)
+{
+    const auto index = m_pcIndex.find(pc);
+    if (index == m_pcIndex.end())
+        return;
+    for (auto& [key, counter] : m_counters)
+        if (static_cast<SyncKind>(key[0]) == SyncKind::LearntPair)
+            DropCount(key, counter, index->second);
 }
 
 const CSyncState::Counter* CSyncState::FindCounter(SyncKind kind, std::string_view first, std::string_view second) const

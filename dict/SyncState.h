@@ -10,6 +10,9 @@
 //    every count whose epoch is older than it: what each PC learnt until it saw the forgetting.
 //    A PC that learns the word again after seeing it counts from 0. A pair is forgotten with
 //    either of its words.
+//  - Pairs are bounded as each PC's usage store is: a PC's compaction leaves out the pairs its
+//    store let go of, and a reader takes that PC's pair counts from its newest generation alone.
+//    Learnt words are never dropped so.
 
 #include <cstdint>
 #include <functional>
@@ -46,6 +49,8 @@ public:
     SyncStamp PairForgotten(std::string_view first, std::string_view second) const;
     // How many words were ever forgotten: none spares a start the look at every local word.
     std::size_t ForgottenWordCount() const { return m_forgottenWords; }
+    // How many pairs were ever counted: none spares a start the walk over every item.
+    std::size_t PairItemCount() const { return m_pairItems; }
     // A PC's count of a word (second empty) or pair since the current forgetting: what that PC
     // goes on counting from.
     std::uint64_t CountOf(const SyncPcId& pc, std::string_view first, std::string_view second = {}) const;
@@ -63,6 +68,11 @@ public:
     // The records of pc that still count, one per item: what a compaction of its log keeps.
     // Changes another PC overrode, and counts a forgetting removed, are left out.
     void ForEachCurrentRecordOf(const SyncPcId& pc, const std::function<void(const SyncRecord&)>& visit) const;
+
+    // Takes back a PC's counts of pairs: those of one pair (its own store let go of it), or all
+    // (its log was compacted: what it still counts is read anew from the new generation).
+    void DropPairCount(const SyncPcId& pc, std::string_view first, std::string_view second);
+    void DropPairCountsOf(const SyncPcId& pc);
 
     // From now on the items whose merged value changes are noted, with their value before.
     void TrackChanges(bool on);
@@ -109,13 +119,15 @@ private:
     bool ApplyRegister(const SyncPcId& pc, const SyncRecord& record);
     bool ApplyCount(std::uint16_t pc, const SyncRecord& record);
     bool ApplyForget(const SyncPcId& pc, const SyncRecord& record);
+    void DropCount(const std::string& key, Counter& counter, std::uint16_t pc);
 
     std::unordered_map<std::string, Register> m_registers;
     std::unordered_map<std::string, Counter> m_counters;
     std::vector<SyncPcId> m_pcs;
     std::map<SyncPcId, std::uint16_t> m_pcIndex;
     std::uint16_t m_lastPc = 0xFFFF;
-    std::size_t m_forgottenWords = 0;  // the index asked for last: records come log by log
+    std::size_t m_forgottenWords = 0;
+    std::size_t m_pairItems = 0;  // the index asked for last: records come log by log
     bool m_tracking = false;
     std::unordered_map<std::string, Snapshot> m_before;
 };

@@ -120,21 +120,25 @@ std::size_t CSyncStore::ApplyRecords(const SyncPcId& pc, std::uint32_t seed, std
     return at;
 }
 
-bool CSyncStore::Append(SyncRecord& record)
+bool CSyncStore::AppendAll(SyncRecord* records, std::size_t count)
 {
     if (!m_writable)
         return false;
-    record.clock = m_clock.Tick();
     std::string bytes;
-    AppendSyncRecord(bytes, record, m_ownSeed);
+    for (std::size_t i = 0; i < count; ++i) {
+        records[i].clock = m_clock.Tick();
+        AppendSyncRecord(bytes, records[i], m_ownSeed);
+    }
     if (!m_folder.Write(OwnLogName(), m_ownSize, bytes)) {
         Tell(OwnLogName(), "this PC's log cannot be written");
         return false;
     }
     m_told.erase(OwnLogName());
     m_ownSize += static_cast<std::int64_t>(bytes.size());
-    m_state.Apply(m_own, record);
-    m_lastChange = record.clock;
+    for (std::size_t i = 0; i < count; ++i) {
+        m_state.Apply(m_own, records[i]);
+        m_lastChange = records[i].clock;
+    }
     if (m_ownSize > std::max(m_options.compactAt, 2 * m_compactedSize))
         Compact();
     return true;
@@ -203,6 +207,25 @@ bool CSyncStore::LearnPair(std::string_view first, std::string_view second, std:
     record.count = m_state.CountOf(m_own, first, second) + times;
     record.epoch = m_state.PairForgotten(first, second);
     return Append(record);
+}
+
+bool CSyncStore::LearnPairs(const std::vector<PairTimes>& pairs)
+{
+    std::vector<SyncRecord> records;
+    records.reserve(pairs.size());
+    for (const PairTimes& pair : pairs) {
+        if (pair.second.empty() || pair.times == 0)
+            continue;
+        SyncRecord record;
+        record.kind = SyncKind::LearntPair;
+        record.first = pair.first;
+        record.second = pair.second;
+        // A pair comes once in a batch: the counts before it are the merge's.
+        record.count = m_state.CountOf(m_own, pair.first, pair.second) + pair.times;
+        record.epoch = m_state.PairForgotten(pair.first, pair.second);
+        records.push_back(record);
+    }
+    return records.empty() || AppendAll(records.data(), records.size());
 }
 
 bool CSyncStore::Forget(std::string_view word)
@@ -274,6 +297,8 @@ CSyncStore::HeaderState CSyncStore::ReadHeader(const std::string& name, LogReade
     // A new generation is read from its start. Within one generation the file only grows, so a
     // copy that shrank (a sync client rewriting it) holds the same bytes where it grows back.
     if (!reader.headerRead || reader.generation != generation) {
+        if (reader.headerRead)
+            m_state.DropPairCountsOf(pc);
         reader.offset = kSyncHeaderSize;
         reader.headerRead = true;
         reader.pc = pc;
@@ -296,15 +321,24 @@ std::vector<SyncProblem> CSyncStore::TakeProblems()
     return problems;
 }
 
-bool CSyncStore::Compact()
+bool CSyncStore::Compact(const PairFilter& keepPair)
 {
     if (!m_writable)
         return false;
     std::string bytes = NewHeader();
     const std::uint32_t seed = m_nextSeed;
-    m_state.ForEachCurrentRecordOf(m_own, [&](const SyncRecord& record) { AppendSyncRecord(bytes, record, seed); });
-    if (WriteNewGeneration(bytes))
+    std::vector<std::pair<std::string, std::string>> dropped;
+    m_state.ForEachCurrentRecordOf(m_own, [&](const SyncRecord& record) {
+        if (record.kind == SyncKind::LearntPair && keepPair && !keepPair(record.first, record.second))
+            dropped.emplace_back(record.first, record.second);
+        else
+            AppendSyncRecord(bytes, record, seed);
+    });
+    if (WriteNewGeneration(bytes)) {
+        for (const auto& [first, second] : dropped)
+            m_state.DropPairCount(m_own, first, second);
         return true;
+    }
     Tell(OwnLogName(), "this PC's log cannot be compacted");
     return false;
 }

@@ -9,7 +9,8 @@
 // is read on from there when its size or change stamp moves (a sync client delivers in pieces,
 // maybe a later one first: a bad record stops the read until the file changes). A log with a new
 // generation (its PC compacted it) is read anew from its start: every record tells a latest
-// value, so reading one twice changes nothing. A file named as a log that is none is told once.
+// value, so reading one twice changes nothing; that PC's pair counts are taken from it alone (a
+// compaction may leave out pairs its usage store let go of). A file named as a log that is none is told once.
 //
 // Compaction: when the own log passes a bound (SyncOptions::compactAt, and twice its size after
 // the last compaction) the store writes a new generation beside it (".tmp") holding the own
@@ -22,6 +23,7 @@
 // Pure data and file calls, no threads: the owner calls it where it suits (never on a key path).
 
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <string>
 #include <map>
@@ -62,6 +64,12 @@ public:
     bool DeleteSetting(std::string_view section, std::string_view key);
     bool Learn(std::string_view word, std::uint64_t times = 1);
     bool LearnPair(std::string_view first, std::string_view second, std::uint64_t times = 1);
+    // Many pairs at once, in one write (a usage store's pairs beyond the merge).
+    struct PairTimes {
+        std::string first, second;
+        std::uint64_t times;
+    };
+    bool LearnPairs(const std::vector<PairTimes>& pairs);
     // The AutoLearn page deleted a word: its counts on every PC until then go, and its pairs'.
     bool Forget(std::string_view word);
 
@@ -72,8 +80,14 @@ public:
     // Files that could not be used, each told once; then the list starts anew.
     std::vector<SyncProblem> TakeProblems();
 
-    // Writes the own log anew with only what still counts (see the top of this file).
-    bool Compact();
+    // Writes the own log anew with only what still counts (see the top of this file), leaving out
+    // the own pairs keepPair refuses (the local store let go of them; null keeps all). They are
+    // taken out of the merge too.
+    using PairFilter = std::function<bool(std::string_view first, std::string_view second)>;
+    bool Compact(const PairFilter& keepPair);
+    bool Compact() { return Compact(m_keepPair); }
+    // The filter of the compactions the store starts itself.
+    void SetPairFilter(PairFilter keepPair) { m_keepPair = std::move(keepPair); }
 
     // A clock kept from an earlier run (the own log may be gone): later changes come after it.
     void Observe(const SyncClock& seen) { m_clock.Observe(seen); }
@@ -100,7 +114,8 @@ private:
 
     bool OpenOwnLog();
     bool StartOwnLog();
-    bool Append(SyncRecord& record);
+    bool Append(SyncRecord& record) { return AppendAll(&record, 1); }
+    bool AppendAll(SyncRecord* records, std::size_t count);
     void ReadLog(const ISyncFolder::FileInfo& file, LogReader& reader);
     enum class HeaderState { Ready, NotYet, Unreadable };
     HeaderState ReadHeader(const std::string& name, LogReader& reader);
@@ -125,4 +140,5 @@ private:
     std::map<std::string, LogReader> m_readers;
     std::set<std::string> m_told;
     std::vector<SyncProblem> m_problems;
+    PairFilter m_keepPair;
 };

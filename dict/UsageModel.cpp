@@ -237,11 +237,75 @@ bool CUsageModel::Learn(std::string_view word, std::string_view previous, int ra
         return false;
     const int index = CountWord(word, rank, known, 1);
     const int before = previous.empty() ? -1 : IndexOf(previous);
-    if (before >= 0 && before != index)
+    const bool paired = before >= 0 && before != index;
+    std::string pair[2];
+    if (paired) {
         CountPair(static_cast<std::uint32_t>(before), static_cast<std::uint32_t>(index));
+        if (m_onPairLearnt) {
+            pair[0].assign(TextOf(m_words[static_cast<std::size_t>(before)]));
+            pair[1].assign(TextOf(m_words[static_cast<std::size_t>(index)]));
+        }
+    }
+    if (m_words.size() > m_limits.words || PairCountTotal() > m_limits.pairs)
+        Prune();
+    if (paired && m_onPairLearnt)
+        m_onPairLearnt(pair[0], pair[1]);
+    return true;
+}
+
+int CUsageModel::PlaceWord(std::string_view word, const RankOf& rankOf)
+{
+    const int index = IndexOf(word);
+    if (index >= 0)
+        return index;
+    const int rank = rankOf ? rankOf(word) : -1;
+    return AddWord(word, rank < 0 ? 0 : rank, rank >= 0);
+}
+
+void CUsageModel::RemovePair(std::uint32_t first, std::uint32_t second)
+{
+    MergePairs();
+    const std::size_t at = PairAt(first, second);
+    if (at >= m_pairs.size() || m_pairs[at].first != first || m_pairs[at].second != second)
+        return;
+    m_words[first].followers -= std::min(m_words[first].followers, m_pairs[at].count);
+    m_pairs.erase(m_pairs.begin() + static_cast<std::ptrdiff_t>(at));
+}
+
+bool CUsageModel::SetPairCount(std::string_view previous, std::string_view word, std::uint32_t count,
+                               const RankOf& rankOf)
+{
+    if (!IsStoredWord(previous) || !IsStoredWord(word))
+        return false;
+    if (count == 0) {
+        const int first = IndexOf(previous), second = IndexOf(word);
+        if (first < 0 || second < 0 || !FindPair(static_cast<std::uint32_t>(first), static_cast<std::uint32_t>(second)))
+            return false;
+        RemovePair(static_cast<std::uint32_t>(first), static_cast<std::uint32_t>(second));
+        m_dirty = true;
+        return true;
+    }
+    const auto first = static_cast<std::uint32_t>(PlaceWord(previous, rankOf));
+    const auto second = static_cast<std::uint32_t>(PlaceWord(word, rankOf));
+    if (first == second)
+        return false;
+    const Pair* pair = FindPair(first, second);
+    if (pair && pair->count == count)
+        return false;
+    if (pair)
+        RemovePair(first, second);
+    CountPair(first, second, count);
+    m_dirty = true;
     if (m_words.size() > m_limits.words || PairCountTotal() > m_limits.pairs)
         Prune();
     return true;
+}
+
+void CUsageModel::ForEachPair(const std::function<void(std::string_view, std::string_view, std::uint32_t)>& visit) const
+{
+    MergePairs();
+    for (const Pair& pair : m_pairs)
+        visit(TextOf(m_words[pair.first]), TextOf(m_words[pair.second]), pair.count);
 }
 
 bool CUsageModel::Teach(std::string_view word, int rank, bool known, std::uint32_t times)

@@ -86,6 +86,17 @@ public:
     // other (both words taught before; a pair of an unknown word is left out). Bounded as Learn is.
     bool Teach(std::string_view word, int rank, bool known, std::uint32_t times);
     bool TeachPair(std::string_view previous, std::string_view word, std::uint32_t times);
+    // Told after Learn counted a pair, with the words as the store holds them (a sync folder
+    // records it). The store may be changed from it: Learn is done by then.
+    using PairHandler = std::function<void(std::string_view previous, std::string_view word)>;
+    void SetPairLearntHandler(PairHandler handler) { m_onPairLearnt = std::move(handler); }
+    // A pair's count as another source says (a sync folder's merge); 0 drops the pair. A word of
+    // it the store lacks is added, uncounted, with what rankOf says of it (-1: no dictionary
+    // holds it). Bounded as Learn is. False when nothing changed.
+    using RankOf = std::function<int(std::string_view word)>;
+    bool SetPairCount(std::string_view previous, std::string_view word, std::uint32_t count, const RankOf& rankOf);
+    void ForEachPair(
+        const std::function<void(std::string_view previous, std::string_view word, std::uint32_t count)>& visit) const;
     // Whether a text is a word worth learning: a letter of any script in it; letters, marks,
     // digits, apostrophes and hyphens only; valid UTF-8.
     static bool IsWord(std::string_view text);
@@ -137,6 +148,9 @@ private:
     const Pair* FindPair(std::uint32_t first, std::uint32_t second) const;
     std::size_t PairAt(std::uint32_t first, std::uint32_t second) const;
     void CountPair(std::uint32_t first, std::uint32_t second, std::uint32_t times = 1);
+    void RemovePair(std::uint32_t first, std::uint32_t second);
+    // The index of a word, added uncounted when the store lacks it.
+    int PlaceWord(std::string_view word, const RankOf& rankOf);
     // Counts a word `times` times (rank and the small-letter form as Learn takes them); its index.
     int CountWord(std::string_view word, int rank, bool known, std::uint32_t times);
     void Prune();
@@ -152,6 +166,7 @@ private:
     std::string m_pool;
     std::vector<Record> m_words;
     const CCodePage* m_legacyCodePage = nullptr;
+    PairHandler m_onPairLearnt;
     bool m_parsedAnsi = false;
     std::vector<std::uint32_t> m_order;    // word indices by case-folded text
     mutable std::vector<Pair> m_pairs;     // sorted by (first, second)

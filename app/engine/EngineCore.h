@@ -96,6 +96,8 @@ public:
     CCompletionEngine& Engine() { return m_engine; }
     const CCompletionEngine& Engine() const { return m_engine; }
     CDictionarySet& Dictionaries() { return m_dictionaries; }
+    // What the dictionaries say of a word (see CDictionarySet::RankOf), as the engine asks it.
+    int RankOf(std::string_view word) { return m_dictionarySearch.RankOf(std::string(word)); }
     CAutoLearnDictionary& AutoLearn() { return *m_autoLearn; }
     const SettingsRecord& Settings() const { return m_settings; }
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <set>
+#include <tuple>
 #include <unordered_map>
 
 #include "base/FileIo.h"
@@ -171,21 +172,33 @@ bool CSyncedWords::Complete(std::unique_ptr<Opening> opening, CAutoLearnDictiona
         return false;
     m_syncFolder = std::move(opening->syncFolder);
     m_store = std::move(opening->store);
+    m_store->SetPairFilter(KeepPairFilter());
     m_folder = opening->folder;
     const bool folderIsNew = !opening->ranBefore || opening->lastFolder != m_folder;
 
     for (const char* name : kSyncedDictionaries)
         ReadDictionary(name, m_known[name]);
-    if (folderIsNew)
+    if (folderIsNew) {
         RecordLocalWords(autoLearn);
+        RecordUsagePairs();
+    }
     RecordLocalEntries(folderIsNew);
     RecordLocalSettings(folderIsNew);
 
     ApplyWords(autoLearn);
+    ApplyPairs();
     outcome.dictionariesWritten = ApplyEntries();
     outcome.settingsChanged = ApplySettings();
     SaveRunState();
     return true;
+}
+
+void CSyncedWords::AttachUsage(CUsageModel* usage, CUsageModel::RankOf rankOf)
+{
+    m_usage = usage;
+    m_rankOf = std::move(rankOf);
+    if (m_store)
+        m_store->SetPairFilter(KeepPairFilter());
 }
 
 void CSyncedWords::Close()
@@ -249,6 +262,11 @@ CSyncedWords::Outcome CSyncedWords::ApplyChanges(const std::vector<SyncChange>& 
         switch (change.kind) {
             case SyncKind::LearntWord:
                 SetLocalCount(autoLearn, change.first, change.present ? change.count : 0);
+                if (!change.present && m_usage && !m_store->State().Forgotten(change.first).IsZero())
+                    m_usage->Forget({change.first});  // its counts and pairs go as on the page
+                break;
+            case SyncKind::LearntPair:
+                SetLocalPairCount(change.first, change.second, change.present ? change.count : 0);
                 break;
             case SyncKind::Entry:
                 if (IsSyncedDictionary(change.first))
@@ -320,6 +338,8 @@ void CSyncedWords::ApplyWords(CAutoLearnDictionary& autoLearn)
             forgotten.push_back(record.text);
     for (const std::string& word : forgotten)
         autoLearn.Remove(word);
+    if (m_usage)
+        m_usage->Forget(forgotten);
 }
 
 void CSyncedWords::SetLocalCount(CAutoLearnDictionary& autoLearn, const std::string& word, std::uint64_t count)
@@ -343,6 +363,70 @@ void CSyncedWords::RecordForgotten(const std::vector<std::string>& words)
         return;
     for (const std::string& word : words)
         m_store->Forget(word);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Word pairs
+
+CSyncStore::PairFilter CSyncedWords::KeepPairFilter() const
+{
+    // A compaction keeps the pairs the usage store holds: the log is bounded as the store is.
+    CUsageModel* usage = m_usage;
+    if (!usage)
+        return nullptr;
+    return [usage](std::string_view first, std::string_view second) {
+        return usage->PairCount(first, second) > 0;
+    };
+}
+
+void CSyncedWords::RecordUsagePairs()
+{
+    if (!m_usage || !m_store)
+        return;
+    const CSyncState& state = m_store->State();
+    std::vector<CSyncStore::PairTimes> beyond;
+    m_usage->ForEachPair([&](std::string_view first, std::string_view second, std::uint32_t count) {
+        const std::uint64_t merged = state.PairCount(first, second);
+        if (count > merged)
+            beyond.push_back({std::string(first), std::string(second), count - merged});
+    });
+    m_store->LearnPairs(beyond);
+}
+
+void CSyncedWords::ApplyPairs()
+{
+    if (!m_usage)
+        return;
+    const CSyncState& state = m_store->State();
+    std::vector<std::tuple<std::string, std::string, std::uint32_t>> counts;  // set after the walks
+    if (state.PairItemCount() != 0)
+        state.ForEachLearntPair([&](std::string_view first, std::string_view second, std::uint64_t count) {
+            const auto merged = static_cast<std::uint32_t>(std::min<std::uint64_t>(count, UINT32_MAX));
+            if (m_usage->PairCount(first, second) != merged)
+                counts.emplace_back(first, second, merged);
+        });
+    // Pairs of a word forgotten elsewhere; a pair the merge has simply not seen yet stays.
+    if (state.ForgottenWordCount() != 0)
+        m_usage->ForEachPair([&](std::string_view first, std::string_view second, std::uint32_t) {
+            if (state.PairCount(first, second) == 0 && !state.PairForgotten(first, second).IsZero())
+                counts.emplace_back(first, second, 0);
+        });
+    for (const auto& [first, second, count] : counts)
+        m_usage->SetPairCount(first, second, count, m_rankOf);
+}
+
+void CSyncedWords::SetLocalPairCount(std::string_view previous, std::string_view word, std::uint64_t count)
+{
+    if (m_usage)
+        m_usage->SetPairCount(previous, word, static_cast<std::uint32_t>(std::min<std::uint64_t>(count, UINT32_MAX)),
+                              m_rankOf);
+}
+
+void CSyncedWords::RecordPairLearnt(std::string_view previous, std::string_view word)
+{
+    if (!m_store || previous.empty() || word.empty() || !m_store->LearnPair(previous, word))
+        return;
+    SetLocalPairCount(previous, word, m_store->State().PairCount(previous, word));
 }
 
 // ---------------------------------------------------------------------------------------------

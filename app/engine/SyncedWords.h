@@ -1,6 +1,7 @@
 // The user's words kept in step with a sync folder (dict/SyncStore.h): what this PC learns, deletes,
 // edits and sets is recorded there, and what the merge of every PC's logs says is written into the
-// local files the engine uses (AutoLearn.dic, the user's dictionaries, the shared settings).
+// local files the engine uses (AutoLearn.dic, the word pairs of AutoLearn.use, the user's
+// dictionaries, the shared settings).
 //
 // Which dictionaries travel: the user's own files in Libs (kSyncedDictionaries). Which settings:
 // those a user wants on every PC (IsSyncedSetting): the selection keys, the feature switches, the
@@ -18,6 +19,7 @@
 
 #include "config/SettingsRecord.h"
 #include "dict/SyncStore.h"
+#include "dict/UsageModel.h"
 
 class CAutoLearnDictionary;
 class CDictionaryFile;
@@ -60,6 +62,9 @@ public:
                                             std::unique_ptr<ISyncFolder> folderForTests = nullptr);
     bool Complete(std::unique_ptr<Opening> opening, CAutoLearnDictionary& autoLearn, const SettingsRecord& settings,
                   Outcome& outcome);
+    // The usage store whose word pairs travel (AutoLearn.use): set before Open or Complete; it
+    // outlives this. rankOf tells what the dictionaries say of a word a pair brings.
+    void AttachUsage(CUsageModel* usage, CUsageModel::RankOf rankOf);
     // Off: the merged state stays in the local files.
     void Close();
     bool IsOpen() const { return m_store != nullptr; }
@@ -70,7 +75,11 @@ public:
 
     // This PC learnt a word (the store counted it): recorded, and the local count set to the merge.
     void RecordLearnt(const std::string& word, CAutoLearnDictionary& autoLearn);
+    // The usage store counted a pair (its words as it holds them): recorded, the count set to the merge.
+    void RecordPairLearnt(std::string_view previous, std::string_view word);
     void RecordForgotten(const std::vector<std::string>& words);
+    // The usage store's pair counts beyond the merge (pairs taught from documents): recorded.
+    void RecordUsagePairs();
     // The user's dictionaries were edited: their differences from the last known entries.
     void RecordDictionaryEdits();
     // Settings saved: the synced values that differ from the last known ones.
@@ -97,6 +106,9 @@ private:
     void RecordLocalWords(CAutoLearnDictionary& autoLearn);
     void ApplyWords(CAutoLearnDictionary& autoLearn);
     void SetLocalCount(CAutoLearnDictionary& autoLearn, const std::string& word, std::uint64_t count);
+    CSyncStore::PairFilter KeepPairFilter() const;
+    void ApplyPairs();
+    void SetLocalPairCount(std::string_view previous, std::string_view word, std::uint64_t count);
     void RecordLocalSettings(bool folderIsNew);
     bool ApplySettings();
     Outcome ApplyChanges(const std::vector<SyncChange>& changes, CAutoLearnDictionary& autoLearn);
@@ -111,4 +123,6 @@ private:
     std::map<std::string, std::string> m_knownSettings;  // "section\nkey" -> text
     SettingsRecord m_settings;
     std::vector<SyncProblem> m_problems;
+    CUsageModel* m_usage = nullptr;
+    CUsageModel::RankOf m_rankOf;
 };

@@ -1,8 +1,8 @@
 """Two PCs sharing a sync folder: two program folders in one Wine prefix, run one after the other
 (one "Pennivox" mutex per prefix), each with `[Others] strSyncFolder` naming the same folder. A
-shorthand entered on one is offered on the other, a word learnt twice on each has count 4 on both, a
-word deleted on the AutoLearn page stays deleted on both after restarts, and each PC writes only its
-own log. A log held back and delivered while a PC runs measures how soon the change is applied.
+shorthand entered on one is offered on the other, a word learnt twice on each has count 4 on both, the
+word pairs typed on one are in the other's usage store, a word deleted on the AutoLearn page stays
+deleted on both after restarts and takes its pairs along, and each PC writes only its own log. A log held back and delivered while a PC runs measures how soon the change is applied.
 
 usage: app_sync.py [CASE...]
 """
@@ -46,6 +46,22 @@ def learnt_counts(folder):
     return counts
 
 
+def usage_pairs(folder):
+    """AutoLearn.use's word pairs: (word, next word) -> count, words in small letters."""
+    path = os.path.join(folder, "Libs", "AutoLearn.use")
+    if not os.path.exists(path):
+        return {}
+    words, pairs = [], {}
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            fields = line.rstrip("\n").split(" ")
+            if fields[0] == "w":
+                words.append(" ".join(fields[5:]).lower())
+            elif fields[0] == "p":
+                pairs[(words[int(fields[1])], words[int(fields[2])])] = int(fields[3])
+    return pairs
+
+
 def pc_id(folder):
     with open(os.path.join(folder, "SyncPc.id")) as f:
         return f.read().strip().lower()
@@ -66,7 +82,8 @@ with Session("app_sync", limit=360) as s:
     for name in ("pc-a", "pc-b"):
         pcs[name] = program_copy(s, name=name, classic=True)
         with open(os.path.join(pcs[name], "Config.ini"), "w") as f:
-            f.write("[Others]\r\nbRankByUse=0\r\nstrSyncFolder=%s\r\n" % windows_path(sync))
+            # Ranked: the usage store learns the pairs that travel.
+            f.write("[Others]\r\nbRankByUse=1\r\nstrSyncFolder=%s\r\n" % windows_path(sync))
     A, B = pcs["pc-a"], pcs["pc-b"]
     target = s.start_target()
     running = {}  # the PC now running: folder, process, prompt, controller
@@ -151,7 +168,7 @@ with Session("app_sync", limit=360) as s:
         expect(answer_box(s, editor), '"%s" was added.' % SHORTHAND, "the Add box")
         close(editor, IDOK)
         type_word("%s and %s " % (LEARNT, LEARNT))
-        type_word(DELETED + " ")
+        type_word("and %s " % DELETED)
         count_becomes(A, LEARNT, 2)
         count_becomes(A, DELETED, 1)
         expect(sorted(os.listdir(sync)), [pc_id(A) + ".pvsync"], "the sync folder after A's first run")
@@ -182,6 +199,9 @@ with Session("app_sync", limit=360) as s:
     def a_applies_a_late_log():
         if running:
             stop()
+        pairs = usage_pairs(B)  # written at B's exit: A's pairs came with the merge
+        for pair in ((LEARNT, "and"), ("and", DELETED)):
+            expect(pairs.get(pair, 0) >= 1, True, "the pair %s in B's usage store: %r" % (pair, pairs))
         b_log = pc_id(B) + ".pvsync"
         shutil.move(os.path.join(sync, b_log), os.path.join(held, b_log))
         start(A)
@@ -241,6 +261,9 @@ with Session("app_sync", limit=360) as s:
             expect(offered(DELETED[:5]), False, "the deleted word offered on %s" % os.path.basename(folder))
         stop()
         expect(DELETED in learnt_counts(A) or DELETED in learnt_counts(B), False, "the word after the last exit")
+        for folder in (A, B):
+            kept = [pair for pair in usage_pairs(folder) if DELETED in pair]
+            expect(kept, [], "the deleted word's pairs in %s's usage store" % os.path.basename(folder))
     s.case("deleted_word_stays_deleted_after_restarts", deleted_stays_deleted)
 
     def one_writer_per_file():

@@ -1,5 +1,6 @@
 // Two program folders sharing one sync folder on disk, as two PCs would: learnt counts summed,
-// forgotten words kept forgotten across restarts, user dictionary entries and settings carried.
+// forgotten words kept forgotten across restarts, word pairs with them, user dictionary entries and
+// settings carried.
 
 #include <filesystem>
 #include <memory>
@@ -19,6 +20,7 @@ namespace {
 struct Pc {
     std::string directory;
     CAutoLearnDictionary autoLearn;
+    CUsageModel usage;
     std::unique_ptr<CSyncedWords> sync;
     SettingsRecord settings;
     CSyncedWords::Outcome outcome;
@@ -31,11 +33,17 @@ struct Pc {
         CDictionaryFile shorthands;
         shorthands.Open(ShorthandsPath());
         shorthands.Close();
+        usage.Load(directory + "Libs/AutoLearn.use");
+        usage.SetPairLearntHandler([this](std::string_view previous, std::string_view word) {
+            if (sync)
+                sync->RecordPairLearnt(previous, word);
+        });
     }
     std::string ShorthandsPath() const { return directory + "Libs/UserShortHands.lib"; }
     bool Start(const std::string& folder)
     {
         sync = std::make_unique<CSyncedWords>(directory);
+        sync->AttachUsage(&usage, [](std::string_view word) { return word == "the" ? 900 : -1; });
         return sync->Open(folder, autoLearn, settings, outcome);
     }
     void Refresh() { outcome = sync->Refresh(autoLearn); }
@@ -43,6 +51,12 @@ struct Pc {
     {
         ASSERT_NE(LearnOutcome::NotLearnt, autoLearn.Learn(word + " "));
         sync->RecordLearnt(word, autoLearn);
+    }
+    // Two words typed one after the other in a sentence.
+    void TypePair(const std::string& previous, const std::string& word)
+    {
+        ASSERT_TRUE(usage.Learn(previous, "", -1, false));
+        ASSERT_TRUE(usage.Learn(word, previous, -1, false));
     }
     std::string Shorthand(const std::string& key) const
     {
@@ -204,4 +218,56 @@ TEST_F(SyncedWordsTest, SharedSettingsTravelAndLocalOnesStay)
     EXPECT_EQ(8u, b.sync->Settings().nMaxItemShow);
     EXPECT_EQ(0x20075u, b.sync->Settings().dwEnableZel);
     EXPECT_EQ(folder, b.sync->Settings().strSyncFolder);
+}
+
+TEST_F(SyncedWordsTest, PairsAreSummedAndGoWithAWordForgottenOnAnyPc)
+{
+    Pc a(root.Folder(), "a"), b(root.Folder(), "b");
+    a.TypePair("zorbly", "quendle");  // counted before the folder was set: merged in
+    ASSERT_TRUE(a.Start(folder));
+    ASSERT_TRUE(b.Start(folder));
+    EXPECT_EQ(1u, b.usage.PairCount("zorbly", "quendle"));
+    b.TypePair("zorbly", "quendle");
+    b.TypePair("zorbly", "quendle");
+    a.TypePair("zorbly", "quendle");
+    b.TypePair("the", "quendle");
+    a.Refresh();
+    b.Refresh();
+    EXPECT_EQ(4u, a.usage.PairCount("zorbly", "quendle"));
+    EXPECT_EQ(4u, b.usage.PairCount("zorbly", "quendle"));
+    CUsageModel::Word the{};
+    ASSERT_TRUE(a.usage.Find("the", the));  // a word a pair brought: known as the dictionaries say
+    EXPECT_TRUE(the.known);
+    EXPECT_EQ(0u, the.count);
+
+    // B deletes the word on the AutoLearn page; A is off meanwhile and its own files still hold
+    // the pairs.
+    a.sync.reset();
+    b.sync->RecordForgotten({"quendle"});
+    b.usage.Forget({"quendle"});
+    ASSERT_TRUE(a.Start(folder));
+    EXPECT_EQ(0u, a.usage.PairCount("zorbly", "quendle"));
+    EXPECT_EQ(0u, a.usage.PairCount("the", "quendle"));
+    a.TypePair("zorbly", "quendle");  // learnt again after the deletion: counts from there
+    b.Refresh();
+    ASSERT_TRUE(b.Start(folder));
+    ASSERT_TRUE(a.Start(folder));
+    EXPECT_EQ(1u, a.usage.PairCount("zorbly", "quendle"));
+    EXPECT_EQ(1u, b.usage.PairCount("zorbly", "quendle"));
+    EXPECT_EQ(0u, b.usage.PairCount("the", "quendle"));
+}
+
+TEST_F(SyncedWordsTest, AWordForgottenWhileRunningTakesItsPairsFromTheOtherUsageStore)
+{
+    Pc a(root.Folder(), "a"), b(root.Folder(), "b");
+    ASSERT_TRUE(a.Start(folder));
+    ASSERT_TRUE(b.Start(folder));
+    a.TypePair("zorbly", "quendle");
+    a.TypePair("quendle", "zorbly");
+    b.Refresh();
+    ASSERT_EQ(1u, b.usage.PairCount("quendle", "zorbly"));
+    a.sync->RecordForgotten({"zorbly"});
+    b.Refresh();
+    EXPECT_EQ(0u, b.usage.PairCount("zorbly", "quendle"));
+    EXPECT_EQ(0u, b.usage.PairCount("quendle", "zorbly"));
 }

@@ -83,6 +83,46 @@ TEST(UsageModel, StaysWithinItsLimitsKeepingTheMostUsed)
     EXPECT_EQ(reread.Serialize(), model.Serialize());
 }
 
+// A sync folder's merge sets pairs: their words come uncounted, the counts follow the merge
+// both ways, the store stays within its limits and reads back what it writes.
+TEST(UsageModel, PairsSetFromAMergeKeepFollowersAndLimits)
+{
+    CUsageModel model(CUsageModel::Limits{100, 150});
+    const auto rankOf = [](std::string_view word) {
+        return word == "the" ? 7400 : -1;
+    };
+    model.Learn("the", "", 7400, true);
+    ASSERT_TRUE(model.SetPairCount("the", "zorblax", 5, rankOf));
+    EXPECT_FALSE(model.SetPairCount("THE", "zorblax", 5, rankOf));  // nothing changed
+    CUsageModel::Word zorblax{}, the{};
+    ASSERT_TRUE(model.Find("zorblax", zorblax));
+    ASSERT_TRUE(model.Find("the", the));
+    EXPECT_EQ(zorblax.count, 0u);
+    EXPECT_FALSE(zorblax.known);
+    EXPECT_EQ(the.count, 1u);
+    EXPECT_EQ(model.TypedWords(), 1u);
+    const double five = model.Score(zorblax, "the");
+    ASSERT_TRUE(model.SetPairCount("the", "zorblax", 2, rankOf));
+    EXPECT_EQ(model.PairCount("the", "zorblax"), 2u);
+    EXPECT_LT(model.Score(zorblax, "the"), five);
+    ASSERT_TRUE(model.SetPairCount("the", "zorblax", 0, rankOf));
+    EXPECT_EQ(model.PairCount("the", "zorblax"), 0u);
+    EXPECT_FALSE(model.SetPairCount("the", "zorblax", 0, rankOf));
+    EXPECT_FALSE(model.SetPairCount("the", "a b", 3, rankOf));  // no word a store can hold
+
+    for (int i = 0; i < 400; ++i) {
+        model.SetPairCount("w" + std::to_string(i), "the", 1 + i % 7, rankOf);
+        ASSERT_LE(model.WordCount(), 100u);
+        ASSERT_LE(model.PairCountTotal(), 150u);
+    }
+    std::size_t pairs = 0;
+    model.ForEachPair([&](std::string_view, std::string_view second, std::uint32_t) { pairs += second == "the"; });
+    EXPECT_GT(pairs, 0u);
+    CUsageModel reread;
+    ASSERT_TRUE(reread.Parse(model.Serialize()));
+    EXPECT_EQ(reread.Serialize(), model.Serialize());
+}
+
 TEST(UsageModel, AWriteCutAnywhereLeavesTheOldFileOrTheNew)
 {
     pvtest::TempFolder folder;

@@ -1,6 +1,7 @@
 // Two and three PCs, each with its own copy of the shared folder that a delivery model fills
 // (late, cut, a later piece first, twice), run seeded random schedules of edits, deletions,
-// learning, forgetting, restarts and compactions. Afterwards, with everything delivered, every PC
+// learning words and pairs, forgetting, restarts and compactions (some leaving out pairs the PC's
+// usage store let go of). Afterwards, with everything delivered, every PC
 // must hold the same state, the reference model's, and what each PC was told of changes must
 // add up to it. PV_SYNC_SCHEDULES sets the count of schedules, PV_SYNC_SEED runs one seed.
 
@@ -100,9 +101,26 @@ public:
         if (latest.first < stamp)
             latest = {stamp, std::move(value)};
     }
-    void Learn(std::string first, std::string second, const SyncStamp& epoch, std::uint64_t times)
+    void Learn(std::size_t pc, std::string first, std::string second, const SyncStamp& epoch, std::uint64_t times)
     {
-        m_learnt.push_back(Learnt{std::move(first), std::move(second), epoch, times});
+        m_learnt.push_back(Learnt{pc, std::move(first), std::move(second), epoch, times});
+    }
+    // A PC's compaction left out a pair: what it counted of it so far is gone.
+    void DropPair(std::size_t pc, const std::string& first, const std::string& second)
+    {
+        m_learnt.erase(std::remove_if(m_learnt.begin(), m_learnt.end(),
+                                      [&](const Learnt& learnt) {
+                                          return learnt.pc == pc && learnt.first == first && learnt.second == second;
+                                      }),
+                       m_learnt.end());
+    }
+    // Whether a pair was learnt after the latest forgetting of both its words.
+    bool LearntSinceForgetting(const std::string& first, const std::string& second) const
+    {
+        const SyncStamp latest = std::max(ForgottenOf(first), ForgottenOf(second));
+        return std::any_of(m_learnt.begin(), m_learnt.end(), [&](const Learnt& learnt) {
+            return learnt.first == first && learnt.second == second && learnt.epoch == latest;
+        });
     }
     void Forget(const std::string& word, const SyncStamp& stamp)
     {
@@ -133,6 +151,7 @@ public:
 
 private:
     struct Learnt {
+        std::size_t pc;
         std::string first, second;
         SyncStamp epoch;  // the latest forgetting the learning PC had seen
         std::uint64_t times;
@@ -239,8 +258,10 @@ private:
             Refresh(pc);
         } else if (what < 96) {
             Restart(pc);
-        } else {
+        } else if (what < 98) {
             Compact(pc);
+        } else {
+            DropPair(pc);
         }
     }
 
@@ -286,7 +307,7 @@ private:
         const SyncStamp epoch = State(pc).Forgotten(word);
         if (!Store(pc).Learn(word, times))
             return Fail("the learning was not written");
-        m_reference.Learn(word, std::string(), epoch, times);
+        m_reference.Learn(pc, word, std::string(), epoch, times);
         m_pcs[pc].told[WordItem(word)] = std::to_string(State(pc).LearntCount(word));
     }
 
@@ -297,7 +318,7 @@ private:
         const SyncStamp epoch = State(pc).PairForgotten(first, second);
         if (!Store(pc).LearnPair(first, second))
             return Fail("the pair was not written");
-        m_reference.Learn(first, second, epoch, 1);
+        m_reference.Learn(pc, first, second, epoch, 1);
         m_pcs[pc].told[PairItem(first, second)] = std::to_string(State(pc).PairCount(first, second));
     }
 
@@ -310,6 +331,9 @@ private:
         m_reference.Forget(word, LastStamp(pc));
         if (State(pc).LearntCount(word) != 0)
             return Fail("a word forgotten on pc" + std::to_string(pc) + " still counts there");
+        for (const char* other : kWords)
+            if (State(pc).PairCount(word, other) != 0 || State(pc).PairCount(other, word) != 0)
+                return Fail("a pair of " + word + " still counts on pc" + std::to_string(pc) + " after its forgetting");
         // The program drops the word and every pair it is part of.
         Lines& told = m_pcs[pc].told;
         told.erase(WordItem(word));
@@ -406,6 +430,25 @@ private:
             Fail("pc" + std::to_string(pc) + "'s state changed by its compaction");
     }
 
+    // The PC's usage store let go of a pair it counted: its compaction leaves the pair out.
+    void DropPair(std::size_t pc)
+    {
+        const std::string first = PickOf(kWords), second = PickOf(kWords);
+        m_trace << "pc" << pc << " compacts without the pair " << first << " " << second << "\n";
+        const auto keep = [&](std::string_view a, std::string_view b) {
+            return a != first || b != second;
+        };
+        if (!Store(pc).Compact(keep))
+            return Fail("the compaction failed");
+        m_reference.DropPair(pc, first, second);
+        if (State(pc).CountOf(m_pcs[pc].id, first, second) != 0)
+            return Fail("pc" + std::to_string(pc) + " still counts the pair it left out");
+        if (const std::uint64_t count = State(pc).PairCount(first, second))
+            m_pcs[pc].told[PairItem(first, second)] = std::to_string(count);
+        else
+            m_pcs[pc].told.erase(PairItem(first, second));
+    }
+
     void DeliverEverything()
     {
         m_trace << "everything delivered\n";
@@ -424,6 +467,11 @@ private:
         const Lines expected = m_reference.Expected();
         for (std::size_t pc = 0; pc < m_pcs.size() && m_failure.empty(); ++pc) {
             const Lines state = StateLines(State(pc));
+            State(pc).ForEachLearntPair([&](std::string_view first, std::string_view second, std::uint64_t) {
+                if (!m_reference.LearntSinceForgetting(std::string(first), std::string(second)))
+                    Fail("pc" + std::to_string(pc) + " holds the pair " + std::string(first) + " " +
+                         std::string(second) + ", which no PC counted since its words were last forgotten");
+            });
             if (state != expected)
                 Fail("pc" + std::to_string(pc) + " holds\n" + Describe(state) + "but the reference\n" +
                      Describe(expected));

@@ -36,8 +36,12 @@ CSyncedWords::Outcome CSyncHandOver::Follow(HWND window, const std::string& prog
     GiveUpPreparing();
     m_window = window;
     m_programDirectory = programDirectory;
-    if (folder.empty() || programDirectory.empty())
+    if (programDirectory.empty())
         return {};
+    if (folder.empty()) {
+        CSyncedWords::ForgetFolder(programDirectory);
+        return {};
+    }
     m_preparingSettings = settings;
     StartPreparing(window, folder);
     return {};

@@ -140,7 +140,7 @@ std::unique_ptr<CSyncedWords::Opening> CSyncedWords::Prepare(const std::string& 
     opening->syncFolder = folderForTests ? std::move(folderForTests) : std::make_unique<CDiskSyncFolder>(folder);
     opening->store = std::make_unique<CSyncStore>(*opening->syncFolder, own);
     SyncClock lastClock;
-    opening->ranBefore = LoadRunState(programDirectory, opening->lastFolder, lastClock);
+    opening->ranBefore = LoadRunState(programDirectory, opening->lastFolder, lastClock, &opening->ranWithoutFolder);
     opening->store->Observe(lastClock);
     if (!opening->store->Open()) {
         opening->problems.push_back({opening->store->OwnLogName(), "the sync folder cannot be written: " + folder});
@@ -175,12 +175,15 @@ bool CSyncedWords::Complete(std::unique_ptr<Opening> opening, CAutoLearnDictiona
     m_store->SetPairFilter(KeepPairFilter());
     m_folder = opening->folder;
     const bool folderIsNew = !opening->ranBefore || opening->lastFolder != m_folder;
+    // Back after running without it: what was learnt meanwhile goes in as with a new folder, but
+    // deletions and edits made elsewhere meanwhile are newer than the local files.
+    const bool returning = !folderIsNew && opening->ranWithoutFolder;
 
     for (const char* name : kSyncedDictionaries)
         ReadDictionary(name, m_known[name]);
-    if (folderIsNew) {
-        RecordLocalWords(autoLearn);
-        RecordUsagePairs();
+    if (folderIsNew || returning) {
+        RecordLocalWords(autoLearn, returning);
+        RecordUsagePairs(returning);
     }
     RecordLocalEntries(folderIsNew);
     RecordLocalSettings(folderIsNew);
@@ -212,7 +215,8 @@ void CSyncedWords::Close()
     m_folder.clear();
 }
 
-bool CSyncedWords::LoadRunState(const std::string& programDirectory, std::string& folder, SyncClock& clock)
+bool CSyncedWords::LoadRunState(const std::string& programDirectory, std::string& folder, SyncClock& clock,
+                                bool* ranWithoutFolder)
 {
     std::string text;
     if (!pvbase::ReadWholeFile(programDirectory + kStateFile, text))
@@ -228,14 +232,32 @@ bool CSyncedWords::LoadRunState(const std::string& programDirectory, std::string
         clock.wall = wall;
         clock.counter = counter;
     }
+    // Line 3, when there: "off", the program ran without the folder since.
+    if (ranWithoutFolder)
+        *ranWithoutFolder = text.find("\noff\n", end) != std::string::npos;
     return true;
+}
+
+void CSyncedWords::ForgetFolder(const std::string& programDirectory)
+{
+    std::string folder;
+    SyncClock clock;
+    bool off = false;
+    if (LoadRunState(programDirectory, folder, clock, &off) && !off)
+        WriteRunState(programDirectory, folder, clock, true);
+}
+
+void CSyncedWords::WriteRunState(const std::string& programDirectory, const std::string& folder, const SyncClock& clock,
+                                 bool ranWithoutFolder)
+{
+    const std::string text = folder + "\n" + std::to_string(clock.wall) + " " + std::to_string(clock.counter) + "\n" +
+                             (ranWithoutFolder ? "off\n" : "");
+    pvbase::WriteFileAtomically(programDirectory + kStateFile, text);
 }
 
 void CSyncedWords::SaveRunState() const
 {
-    const SyncClock& clock = m_store->HighestClock();
-    const std::string text = m_folder + "\n" + std::to_string(clock.wall) + " " + std::to_string(clock.counter) + "\n";
-    pvbase::WriteFileAtomically(m_programDirectory + kStateFile, text);
+    WriteRunState(m_programDirectory, m_folder, m_store->HighestClock(), false);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -299,13 +321,16 @@ std::vector<SyncProblem> CSyncedWords::TakeProblems()
 // ---------------------------------------------------------------------------------------------
 // Learnt words
 
-void CSyncedWords::RecordLocalWords(CAutoLearnDictionary& autoLearn)
+void CSyncedWords::RecordLocalWords(CAutoLearnDictionary& autoLearn, bool keepForgotten)
 {
     // What this PC learnt beyond the merge: all of it the first time, what came while off later.
+    const CSyncState& state = m_store->State();
     for (const AutoLearnRecord& record : autoLearn.Records()) {
         if (record.count <= 0 || record.text.empty())
             continue;
-        const std::uint64_t merged = m_store->State().LearntCount(record.text);
+        const std::uint64_t merged = state.LearntCount(record.text);
+        if (keepForgotten && merged == 0 && !state.Forgotten(record.text).IsZero())
+            continue;
         if (static_cast<std::uint64_t>(record.count) > merged)
             m_store->Learn(record.text, static_cast<std::uint64_t>(record.count) - merged);
     }
@@ -379,13 +404,18 @@ CSyncStore::PairFilter CSyncedWords::KeepPairFilter() const
     };
 }
 
-void CSyncedWords::RecordUsagePairs()
+void CSyncedWords::RecordUsagePairs(bool keepForgotten)
 {
     if (!m_usage || !m_store)
         return;
     const CSyncState& state = m_store->State();
+    auto forgotten = [&](std::string_view word) {
+        return state.LearntCount(word) == 0 && !state.Forgotten(word).IsZero();
+    };
     std::vector<CSyncStore::PairTimes> beyond;
     m_usage->ForEachPair([&](std::string_view first, std::string_view second, std::uint32_t count) {
+        if (keepForgotten && (forgotten(first) || forgotten(second)))
+            return;
         const std::uint64_t merged = state.PairCount(first, second);
         if (count > merged)
             beyond.push_back({std::string(first), std::string(second), count - merged});

@@ -56,6 +56,7 @@ public:
         std::unique_ptr<CSyncStore> store;  // null: the folder cannot be used
         bool ranBefore = false;
         std::string lastFolder;
+        bool ranWithoutFolder = false;  // since it last used lastFolder
         std::vector<SyncProblem> problems;
     };
     static std::unique_ptr<Opening> Prepare(const std::string& programDirectory, const std::string& folder,
@@ -67,6 +68,9 @@ public:
     void AttachUsage(CUsageModel* usage, CUsageModel::RankOf rankOf);
     // Off: the merged state stays in the local files.
     void Close();
+    // The program runs without the folder: what it learns now is the local files' alone, so the
+    // next Open takes them in as a new folder's (beyond the merge), not under it.
+    static void ForgetFolder(const std::string& programDirectory);
     bool IsOpen() const { return m_store != nullptr; }
     const std::string& Folder() const { return m_folder; }
 
@@ -79,7 +83,8 @@ public:
     void RecordPairLearnt(std::string_view previous, std::string_view word);
     void RecordForgotten(const std::vector<std::string>& words);
     // The usage store's pair counts beyond the merge (pairs taught from documents): recorded.
-    void RecordUsagePairs();
+    // keepForgotten: none of a word forgotten elsewhere.
+    void RecordUsagePairs(bool keepForgotten = false);
     // The user's dictionaries were edited: their differences from the last known entries.
     void RecordDictionaryEdits();
     // Settings saved: the synced values that differ from the last known ones.
@@ -103,7 +108,9 @@ private:
     bool WriteEntries(const std::string& name, const std::map<std::string, const std::string*>& changes);
     void RecordLocalEntries(bool folderIsNew);
     bool ApplyEntries();
-    void RecordLocalWords(CAutoLearnDictionary& autoLearn);
+    // keepForgotten: a word forgotten elsewhere stays forgotten (this PC was away from the folder,
+    // not new to it).
+    void RecordLocalWords(CAutoLearnDictionary& autoLearn, bool keepForgotten);
     void ApplyWords(CAutoLearnDictionary& autoLearn);
     void SetLocalCount(CAutoLearnDictionary& autoLearn, const std::string& word, std::uint64_t count);
     CSyncStore::PairFilter KeepPairFilter() const;
@@ -113,7 +120,10 @@ private:
     bool ApplySettings();
     Outcome ApplyChanges(const std::vector<SyncChange>& changes, CAutoLearnDictionary& autoLearn);
     void SaveRunState() const;
-    static bool LoadRunState(const std::string& programDirectory, std::string& folder, SyncClock& clock);
+    static bool LoadRunState(const std::string& programDirectory, std::string& folder, SyncClock& clock,
+                             bool* ranWithoutFolder = nullptr);
+    static void WriteRunState(const std::string& programDirectory, const std::string& folder, const SyncClock& clock,
+                              bool ranWithoutFolder);
 
     std::string m_programDirectory;
     std::string m_folder;

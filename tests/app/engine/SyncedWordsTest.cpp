@@ -117,6 +117,34 @@ TEST_F(SyncedWordsTest, CountsAreSummedAndAForgottenWordStaysForgottenAfterResta
     EXPECT_EQ(a.sync->Store()->OwnLogName() != b.sync->Store()->OwnLogName(), true);
 }
 
+TEST_F(SyncedWordsTest, WordsLearntWhileTheFolderWasOffTravelAndDeletionsMadeMeanwhileStay)
+{
+    Pc a(root.Folder(), "a"), b(root.Folder(), "b");
+    ASSERT_TRUE(a.Start(folder));
+    ASSERT_TRUE(b.Start(folder));
+    b.Type("quendle");
+    a.Refresh();
+    ASSERT_EQ(1, a.autoLearn.CountOf("quendle"));
+
+    a.sync.reset();  // A turns the folder off and learns on its own
+    CSyncedWords::ForgetFolder(a.directory);
+    ASSERT_TRUE(a.autoLearn.SetCount("zorbly", 2));
+    b.sync->RecordForgotten({"quendle"});
+    ASSERT_TRUE(b.autoLearn.Remove("quendle"));
+
+    ASSERT_TRUE(a.Start(folder));  // and back on
+    EXPECT_EQ(2, a.autoLearn.CountOf("zorbly"));
+    EXPECT_EQ(0, a.autoLearn.CountOf("quendle"));
+    b.Refresh();
+    EXPECT_EQ(2, b.autoLearn.CountOf("zorbly"));
+    EXPECT_EQ(0, b.autoLearn.CountOf("quendle"));
+
+    // An ordinary restart takes nothing in twice.
+    ASSERT_TRUE(a.Start(folder));
+    b.Refresh();
+    EXPECT_EQ(2, b.autoLearn.CountOf("zorbly"));
+}
+
 TEST_F(SyncedWordsTest, ShorthandEntriesTravelBothWaysAndDeletionsStay)
 {
     Pc a(root.Folder(), "a"), b(root.Folder(), "b");

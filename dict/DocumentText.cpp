@@ -11,13 +11,6 @@
 
 namespace {
 
-std::string AsciiLower(std::string_view text)
-{
-    std::string lower(text);
-    utf8case::Lower(lower);
-    return lower;
-}
-
 bool EndsWith(std::string_view text, std::string_view end)
 {
     return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
@@ -159,7 +152,7 @@ private:
 
 DocumentKind DocumentKindOf(std::string_view path)
 {
-    const std::string name = AsciiLower(path);
+    const std::string name = utf8case::Lowered(path);
     struct Ending {
         const char* text;
         DocumentKind kind;
@@ -178,7 +171,7 @@ DocumentKind DocumentKindOf(std::string_view path)
 
 std::string CharsetToUtf8(std::string_view bytes, std::string_view charset)
 {
-    std::string name = AsciiLower(charset);
+    std::string name = utf8case::Lowered(charset);
     name.erase(std::remove_if(name.begin(), name.end(), [](char c) { return c == '"' || c == ' '; }), name.end());
     if (name == "iso-8859-1" || name == "latin1" || name == "iso8859-1") {
         std::u16string wide(bytes.begin(), bytes.end());

@@ -161,6 +161,7 @@ DocumentKind DocumentKindOf(std::string_view path)
         {".txt", DocumentKind::PlainText},     {".text", DocumentKind::PlainText}, {".md", DocumentKind::Markdown},
         {".markdown", DocumentKind::Markdown}, {".eml", DocumentKind::Mail},       {".mbox", DocumentKind::Mbox},
         {".mbx", DocumentKind::Mbox},          {".docx", DocumentKind::Docx},      {".odt", DocumentKind::Odt},
+        {".html", DocumentKind::Html},         {".htm", DocumentKind::Html},       {".xhtml", DocumentKind::Html},
     };
     for (const Ending& ending : kEndings) {
         if (EndsWith(name, ending.text))
@@ -223,6 +224,8 @@ DocumentOutcome ReadDocument(DocumentKind kind, std::string_view bytes, const Do
         case DocumentKind::PlainText:
         case DocumentKind::Markdown:
             return bounded.Outcome(FeedPlainText(PlainTextToUtf8(bytes), inner, kind == DocumentKind::Markdown));
+        case DocumentKind::Html:
+            return bounded.Outcome(ReadHtmlDocument(bytes, inner));
         case DocumentKind::Mail:
             return bounded.Outcome(ReadMailMessage(bytes, inner, limits));
         case DocumentKind::Mbox:

@@ -225,7 +225,7 @@ DocumentOutcome ReadDocument(DocumentKind kind, std::string_view bytes, const Do
         case DocumentKind::Markdown:
             return bounded.Outcome(FeedPlainText(PlainTextToUtf8(bytes), inner, kind == DocumentKind::Markdown));
         case DocumentKind::Html:
-            return bounded.Outcome(ReadHtmlDocument(bytes, inner));
+            return bounded.Outcome(ReadHtmlDocument(bytes, inner, limits));
         case DocumentKind::Mail:
             return bounded.Outcome(ReadMailMessage(bytes, inner, limits));
         case DocumentKind::Mbox:

@@ -58,8 +58,9 @@ DocumentOutcome ReadMailMessage(std::string_view message, const DocumentSink& si
 DocumentOutcome ReadMbox(std::string_view mbox, const DocumentSink& sink, const DocumentLimits& limits);
 
 // The text a web page shows (HTML or XHTML, read by its byte-order mark or declared charset): no
-// script, style or head; a block element ends a paragraph.
-DocumentOutcome ReadHtmlDocument(std::string_view page, const DocumentSink& sink);
+// script, style or head; a block element ends a paragraph. A page nested deeper than xmlDepth is
+// damaged.
+DocumentOutcome ReadHtmlDocument(std::string_view page, const DocumentSink& sink, const DocumentLimits& limits);
 
 // The text of an office document's main XML part, taken out of its zip archive.
 DocumentOutcome ReadOfficeDocument(DocumentKind kind, std::string_view archive, const DocumentSink& sink,

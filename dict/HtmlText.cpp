@@ -82,7 +82,7 @@ struct ContextFreer {
 
 class CHtmlText {
 public:
-    explicit CHtmlText(const DocumentSink& sink) : m_sink(sink)
+    CHtmlText(const DocumentSink& sink, unsigned maxDepth) : m_sink(sink), m_maxDepth(maxDepth)
     {
         htmlSAXHandler handler{};
         handler.startElement = &CHtmlText::OnStart;
@@ -100,15 +100,15 @@ public:
         if (!m_context)
             return DocumentOutcome::Damaged;
         constexpr std::size_t kPiece = 64 * 1024;
-        for (std::size_t at = 0; at < utf8.size() && !m_stopped; at += kPiece) {
+        for (std::size_t at = 0; at < utf8.size() && !Over(); at += kPiece) {
             const std::string_view piece = utf8.substr(at, kPiece);
             htmlParseChunk(m_context.get(), piece.data(), static_cast<int>(piece.size()), 0);
         }
-        if (!m_stopped)
+        if (!Over())
             htmlParseChunk(m_context.get(), nullptr, 0, 1);
-        if (!m_stopped)
+        if (!Over())
             Break("\n");
-        return m_stopped ? DocumentOutcome::Stopped : DocumentOutcome::Read;
+        return m_stopped ? DocumentOutcome::Stopped : m_tooDeep ? DocumentOutcome::Damaged : DocumentOutcome::Read;
     }
 
 private:
@@ -121,8 +121,14 @@ private:
     }
     static const char* Name(const xmlChar* name) { return name ? reinterpret_cast<const char*>(name) : ""; }
 
+    bool Over() const { return m_stopped || m_tooDeep; }
+    // The parser keeps every open element: a page nested deeper than any real one is refused.
     void Start(const char* name)
     {
+        if (++m_depth > m_maxDepth && !m_tooDeep) {
+            m_tooDeep = true;
+            xmlStopParser(m_context.get());
+        }
         if (IsHidden(name))
             ++m_hidden;
         else if (std::strcmp(name, "pre") == 0)
@@ -134,6 +140,7 @@ private:
     }
     void End(const char* name)
     {
+        m_depth -= m_depth > 0 ? 1 : 0;
         if (IsHidden(name) && m_hidden > 0)
             --m_hidden;
         else if (std::strcmp(name, "pre") == 0 && m_preformatted > 0)
@@ -143,7 +150,7 @@ private:
     }
     void Text(std::string_view text)
     {
-        if (m_hidden > 0 || m_stopped)
+        if (m_hidden > 0 || Over())
             return;
         for (std::size_t at = 0; at < text.size(); ++at) {
             const char c = text[at];
@@ -176,7 +183,7 @@ private:
     }
     void Flush()
     {
-        if (m_stopped || m_text.empty())
+        if (Over() || m_text.empty())
             return;
         if (!m_sink(m_text)) {
             m_stopped = true;
@@ -186,7 +193,10 @@ private:
     }
 
     const DocumentSink& m_sink;
+    unsigned m_maxDepth;
     std::unique_ptr<htmlParserCtxt, ContextFreer> m_context;
+    unsigned m_depth = 0;
+    bool m_tooDeep = false;
     int m_hidden = 0;
     int m_preformatted = 0;
     std::string m_text;
@@ -195,12 +205,12 @@ private:
 
 }  // namespace
 
-DocumentOutcome ReadHtmlDocument(std::string_view bytes, const DocumentSink& sink)
+DocumentOutcome ReadHtmlDocument(std::string_view bytes, const DocumentSink& sink, const DocumentLimits& limits)
 {
     const std::string utf8 = PageToUtf8(bytes);
     const std::lock_guard<std::mutex> turn(ParserTurn());
     static const bool initialized = (xmlInitParser(), true);
     (void)initialized;
-    CHtmlText page(sink);
+    CHtmlText page(sink, limits.xmlDepth);
     return page.Read(utf8);
 }

@@ -126,12 +126,16 @@ TEST(HtmlText, HugeAndHostilePagesAreBounded)
     EXPECT_GT(text.size(), limits.textBytes / 2);
     EXPECT_EQ(text.substr(0, 10), "word word ");
 
-    // Nesting forty thousand deep, and a sink that stops the page at once.
-    std::string deep;
+    // Nesting deeper than the limit: the text above it is handed on, the page is damaged.
+    std::string deep = "<p>top</p>";
     for (int i = 0; i < 20000; ++i)
         deep += "<span><div>";
     deep += "bottom";
-    EXPECT_THAT(PageText(deep), HasSubstr("bottom"));
+    EXPECT_EQ(PageText(deep, DocumentOutcome::Damaged), "top\n\n");
+    // Nesting as deep as the limit allows is read; a sink that stops the page at once.
+    limits = {};
+    limits.xmlDepth = 1000;
+    EXPECT_THAT(PageText(deep.substr(0, 10 + 11 * 400) + "bottom", DocumentOutcome::Read, limits), HasSubstr("bottom"));
     int calls = 0;
     EXPECT_EQ(ReadDocument(DocumentKind::Html, page, [&](std::string_view) { return ++calls, false; }),
               DocumentOutcome::Stopped);

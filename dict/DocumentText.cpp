@@ -11,13 +11,6 @@
 
 namespace {
 
-std::string AsciiLower(std::string_view text)
-{
-    std::string lower(text);
-    utf8case::Lower(lower);
-    return lower;
-}
-
 bool EndsWith(std::string_view text, std::string_view end)
 {
     return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
@@ -159,7 +152,7 @@ private:
 
 DocumentKind DocumentKindOf(std::string_view path)
 {
-    const std::string name = AsciiLower(path);
+    const std::string name = utf8case::Lowered(path);
     struct Ending {
         const char* text;
         DocumentKind kind;
@@ -168,6 +161,7 @@ DocumentKind DocumentKindOf(std::string_view path)
         {".txt", DocumentKind::PlainText},     {".text", DocumentKind::PlainText}, {".md", DocumentKind::Markdown},
         {".markdown", DocumentKind::Markdown}, {".eml", DocumentKind::Mail},       {".mbox", DocumentKind::Mbox},
         {".mbx", DocumentKind::Mbox},          {".docx", DocumentKind::Docx},      {".odt", DocumentKind::Odt},
+        {".html", DocumentKind::Html},         {".htm", DocumentKind::Html},       {".xhtml", DocumentKind::Html},
     };
     for (const Ending& ending : kEndings) {
         if (EndsWith(name, ending.text))
@@ -178,7 +172,7 @@ DocumentKind DocumentKindOf(std::string_view path)
 
 std::string CharsetToUtf8(std::string_view bytes, std::string_view charset)
 {
-    std::string name = AsciiLower(charset);
+    std::string name = utf8case::Lowered(charset);
     name.erase(std::remove_if(name.begin(), name.end(), [](char c) { return c == '"' || c == ' '; }), name.end());
     if (name == "iso-8859-1" || name == "latin1" || name == "iso8859-1") {
         std::u16string wide(bytes.begin(), bytes.end());
@@ -230,6 +224,8 @@ DocumentOutcome ReadDocument(DocumentKind kind, std::string_view bytes, const Do
         case DocumentKind::PlainText:
         case DocumentKind::Markdown:
             return bounded.Outcome(FeedPlainText(PlainTextToUtf8(bytes), inner, kind == DocumentKind::Markdown));
+        case DocumentKind::Html:
+            return bounded.Outcome(ReadHtmlDocument(bytes, inner, limits));
         case DocumentKind::Mail:
             return bounded.Outcome(ReadMailMessage(bytes, inner, limits));
         case DocumentKind::Mbox:

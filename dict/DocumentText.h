@@ -1,6 +1,6 @@
 #pragma once
-// The text of the documents a user teaches from, in UTF-8: plain text, Markdown, e-mail (.eml and
-// mbox: bodies only, decoded), .docx and .odt. Each reader hands its text on in pieces; a piece
+// The text of the documents a user teaches from, in UTF-8: plain text, Markdown, web pages, e-mail
+// (.eml and mbox: bodies only, decoded), .docx and .odt. Each reader hands its text on in pieces; a piece
 // that ends a paragraph (or a line of a plain text) ends in '\n', so that nothing is taken as
 // following across it. Every reader is bounded: a document never costs more than its limits,
 // whatever its bytes say (zip bombs, deep XML, endless MIME nesting).
@@ -10,9 +10,10 @@
 #include <string>
 #include <string_view>
 
-enum class DocumentKind { Unknown, PlainText, Markdown, Mail, Mbox, Docx, Odt };
+enum class DocumentKind { Unknown, PlainText, Markdown, Html, Mail, Mbox, Docx, Odt };
 
-// By the file name's extension (case ignored): .txt .text .md .markdown .eml .mbox .mbx .docx .odt.
+// By the file name's extension (case ignored): .txt .text .md .markdown .html .htm .xhtml .eml .mbox
+// .mbx .docx .odt.
 DocumentKind DocumentKindOf(std::string_view path);
 
 struct DocumentLimits {
@@ -55,6 +56,11 @@ std::string MarkdownLineText(std::string_view line, bool& inFence);
 // base64 into UTF-8), headers left out. mbox: every message of the file.
 DocumentOutcome ReadMailMessage(std::string_view message, const DocumentSink& sink, const DocumentLimits& limits);
 DocumentOutcome ReadMbox(std::string_view mbox, const DocumentSink& sink, const DocumentLimits& limits);
+
+// The text a web page shows (HTML or XHTML, read by its byte-order mark or declared charset): no
+// script, style or head; a block element ends a paragraph. A page nested deeper than xmlDepth is
+// damaged.
+DocumentOutcome ReadHtmlDocument(std::string_view page, const DocumentSink& sink, const DocumentLimits& limits);
 
 // The text of an office document's main XML part, taken out of its zip archive.
 DocumentOutcome ReadOfficeDocument(DocumentKind kind, std::string_view archive, const DocumentSink& sink,

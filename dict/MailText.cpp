@@ -10,13 +10,6 @@
 
 namespace {
 
-std::string AsciiLower(std::string_view text)
-{
-    std::string lower(text);
-    utf8case::Lower(lower);
-    return lower;
-}
-
 std::string_view Trim(std::string_view text)
 {
     const std::size_t start = text.find_first_not_of(" \t\r\n");
@@ -48,7 +41,7 @@ struct MailHeaders {
 // "value; name=value; name=\"value\"": the value before the parameters, and one parameter.
 std::string HeaderValue(std::string_view field)
 {
-    return AsciiLower(Trim(field.substr(0, field.find(';'))));
+    return utf8case::Lowered(Trim(field.substr(0, field.find(';'))));
 }
 
 std::string HeaderParameter(std::string_view field, std::string_view wanted)
@@ -58,7 +51,7 @@ std::string HeaderParameter(std::string_view field, std::string_view wanted)
         const std::size_t equals = field.find('=', at + 1);
         if (equals == npos)
             return {};
-        const std::string name = AsciiLower(Trim(field.substr(at + 1, equals - at - 1)));
+        const std::string name = utf8case::Lowered(Trim(field.substr(at + 1, equals - at - 1)));
         std::size_t start = equals + 1;
         while (start < field.size() && (field[start] == ' ' || field[start] == '\t'))
             ++start;
@@ -86,7 +79,7 @@ MailHeaders ReadHeaders(std::string_view& text)
         const std::size_t colon = line.find(':');
         if (colon == std::string::npos)
             return;
-        const std::string name = AsciiLower(Trim(std::string_view(line).substr(0, colon)));
+        const std::string name = utf8case::Lowered(Trim(std::string_view(line).substr(0, colon)));
         const std::string_view value = std::string_view(line).substr(colon + 1);
         if (name == "content-type") {
             headers.type = HeaderValue(value);

@@ -9,24 +9,13 @@
 
 namespace {
 
-enum class CharClass { Letter, Digit, Joiner, Other };
+using utf8case::WordPart;
 
-CharClass ClassOf(utf8proc_int32_t cp)
+// Combining marks count with the letters they are typed with.
+WordPart PartOf(utf8proc_int32_t cp)
 {
-    switch (utf8proc_category(cp)) {
-        case UTF8PROC_CATEGORY_LU:
-        case UTF8PROC_CATEGORY_LL:
-        case UTF8PROC_CATEGORY_LT:
-        case UTF8PROC_CATEGORY_LM:
-        case UTF8PROC_CATEGORY_LO:
-        case UTF8PROC_CATEGORY_MN:
-        case UTF8PROC_CATEGORY_MC:
-            return CharClass::Letter;
-        case UTF8PROC_CATEGORY_ND:
-            return CharClass::Digit;
-        default:
-            return cp == '\'' || cp == '-' || cp == 0x2019 ? CharClass::Joiner : CharClass::Other;
-    }
+    const WordPart part = utf8case::WordPartOf(cp);
+    return part == WordPart::Mark ? WordPart::Letter : part;
 }
 
 bool IsBlank(char c)
@@ -53,13 +42,13 @@ void ForEachWord(std::string_view chunk, Visit visit)
             length = 1;
             cp = -1;
         }
-        const CharClass kind = cp < 0 ? CharClass::Other : ClassOf(cp);
+        const WordPart kind = PartOf(cp);
         const std::size_t next = pos + static_cast<std::size_t>(length);
-        if (kind == CharClass::Letter || kind == CharClass::Digit) {
+        if (kind == WordPart::Letter || kind == WordPart::Digit) {
             if (start == std::string_view::npos)
                 start = pos;
             end = next;
-        } else if (kind != CharClass::Joiner || start == std::string_view::npos || end != pos) {
+        } else if (kind != WordPart::Joiner || start == std::string_view::npos || end != pos) {
             finish(pos);
         }
         pos = next;
@@ -78,12 +67,12 @@ bool CTaughtWords::LooksSecret(std::string_view chunk)
         utf8proc_int32_t cp = -1;
         utf8proc_ssize_t length = utf8proc_iterate(s + pos, static_cast<utf8proc_ssize_t>(chunk.size() - pos), &cp);
         pos += length <= 0 ? 1 : static_cast<std::size_t>(length);
-        const CharClass kind = length <= 0 ? CharClass::Other : ClassOf(cp);
-        if (kind == CharClass::Letter || kind == CharClass::Digit) {
+        const WordPart kind = length <= 0 ? WordPart::Other : PartOf(cp);
+        if (kind == WordPart::Letter || kind == WordPart::Digit) {
             ++run;
-            (kind == CharClass::Letter ? letters : digits) += 1;
+            (kind == WordPart::Letter ? letters : digits) += 1;
             secret = run >= 8 && letters >= 2 && digits >= 2;
-        } else if (kind != CharClass::Joiner && cp != '_' && cp != '+' && cp != '/' && cp != '=') {
+        } else if (kind != WordPart::Joiner && cp != '_' && cp != '+' && cp != '/' && cp != '=') {
             // Key alphabets (base64, underscores) hold a secret together; other marks end the run.
             run = letters = digits = 0;
         }

@@ -73,22 +73,10 @@ bool CUsageModel::IsWord(std::string_view text)
         if (length <= 0)
             return false;
         pos += static_cast<std::size_t>(length);
-        switch (utf8proc_category(cp)) {
-            case UTF8PROC_CATEGORY_LU:
-            case UTF8PROC_CATEGORY_LL:
-            case UTF8PROC_CATEGORY_LT:
-            case UTF8PROC_CATEGORY_LM:
-            case UTF8PROC_CATEGORY_LO:
-                letter = true;
-                break;
-            case UTF8PROC_CATEGORY_MN:  // accents typed apart, vowel signs
-            case UTF8PROC_CATEGORY_MC:
-            case UTF8PROC_CATEGORY_ND:
-                break;
-            default:
-                if (cp != '\'' && cp != '-' && cp != 0x2019)  // right single quotation mark: an apostrophe
-                    return false;
-        }
+        const utf8case::WordPart part = utf8case::WordPartOf(cp);
+        if (part == utf8case::WordPart::Other)
+            return false;
+        letter = letter || part == utf8case::WordPart::Letter;
     }
     return letter && characters <= kMaxWordLength;
 }

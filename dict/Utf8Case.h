@@ -9,6 +9,8 @@ namespace utf8case {
 
 // Unicode's simple lower-case mapping; a capital sigma ending a word becomes the final sigma.
 void Lower(std::string& text);
+// The same, as a copy.
+std::string Lowered(std::string_view text);
 // 0: the text does not start with a capital; 1: the first character is one; 2: the first two.
 int LeadingCapitals(std::string_view text);
 // 1: the first letter in its title case; 2: every letter in capitals ("\u00DF" as "SS").
@@ -19,6 +21,12 @@ int CompareNoCase(std::string_view a, std::string_view b);
 bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 // Whether the first character of the text is a letter, a digit or a combining mark.
 bool IsLetterOrDigit(std::string_view text);
+// What a code point is to a word: a letter, a combining mark (an accent typed apart, a vowel
+// sign), a decimal digit, a joiner that may stand inside a word (the apostrophes and the hyphen),
+// or something else (a negative code, as for a broken sequence, too).
+enum class WordPart { Letter, Mark, Digit, Joiner, Other };
+WordPart WordPartOf(int code);
+
 // Whether the text is well-formed UTF-8 (no overlong forms, surrogates or values beyond U+10FFFF).
 bool IsValid(std::string_view text);
 // Whether the text holds a capital (ASCII or beyond).

@@ -134,6 +134,35 @@ void Lower(std::string& text)
     text.swap(out);
 }
 
+std::string Lowered(std::string_view text)
+{
+    std::string lower(text);
+    Lower(lower);
+    return lower;
+}
+
+WordPart WordPartOf(int code)
+{
+    if (code < 0)
+        return WordPart::Other;
+    switch (utf8proc_category(code)) {
+        case UTF8PROC_CATEGORY_LU:
+        case UTF8PROC_CATEGORY_LL:
+        case UTF8PROC_CATEGORY_LT:
+        case UTF8PROC_CATEGORY_LM:
+        case UTF8PROC_CATEGORY_LO:
+            return WordPart::Letter;
+        case UTF8PROC_CATEGORY_MN:
+        case UTF8PROC_CATEGORY_MC:
+            return WordPart::Mark;
+        case UTF8PROC_CATEGORY_ND:
+            return WordPart::Digit;
+        default:
+            // U+2019, the typographic apostrophe.
+            return code == '\'' || code == '-' || code == 0x2019 ? WordPart::Joiner : WordPart::Other;
+    }
+}
+
 int LeadingCapitals(std::string_view text)
 {
     if (text.empty())

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Teaching from documents through pvengine --teach: 5 MB and 10 MB of documents (a third each plain
-# text, .docx and .eml, made from the KSR benchmark's texts), against a start without teaching,
+# Teaching from documents through pvengine --teach: 5 MB and 10 MB of documents (a fourth each plain
+# text, .docx, .eml and .html, made from the KSR benchmark's texts), against a start without teaching,
 # side by side: seconds and peak memory. Memory is bounded when 10 MB costs no more than 5 MB.
 # Usage: scripts/bench-teach.sh [BUILD_DIR] [WORK_FOLDER]   (defaults build/native, build/bench-ksr-data)
 set -euo pipefail

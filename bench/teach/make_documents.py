@@ -1,5 +1,6 @@
 """Documents to teach from, made from the KSR benchmark's texts: as plain text, .docx (paragraphs
-in word/document.xml) and .eml (quoted-printable bodies), up to a size in bytes of text.
+in word/document.xml), .eml (quoted-printable bodies) and .html (paragraphs in a page with a head,
+a script and a menu), up to a size in bytes of text.
 
 usage: make_documents.py SOURCE_DIR OUTPUT_DIR MEGABYTES
 """
@@ -27,6 +28,14 @@ def eml(path, text):
         f.write(quopri.encodestring(text.encode("utf-8")))
 
 
+def html(path, paragraphs):
+    body = "".join("<p>%s</p>\n" % escape(p) for p in paragraphs)
+    with open(path, "w", encoding="utf-8") as f:
+        f.write("<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>notes</title>"
+                "<style>p { margin: 0 }</style><script>var shown = 1;</script></head><body>"
+                "<nav><a href=\"/\">Home</a></nav><article>%s</article></body></html>" % body)
+
+
 def main():
     source, output, megabytes = sys.argv[1], sys.argv[2], float(sys.argv[3])
     os.makedirs(output, exist_ok=True)
@@ -39,12 +48,14 @@ def main():
             if made >= budget:
                 break
             piece = text[:budget - made]
-            kind = ("txt", "docx", "eml")[serial % 3]
+            kind = ("txt", "docx", "eml", "html")[serial % 4]
             path = os.path.join(output, "doc%03d.%s" % (serial, kind))
             if kind == "txt":
                 open(path, "w", encoding="utf-8").write(piece)
             elif kind == "docx":
                 docx(path, piece.split("\n"))
+            elif kind == "html":
+                html(path, piece.split("\n"))
             else:
                 eml(path, piece)
             made += len(piece.encode("utf-8"))

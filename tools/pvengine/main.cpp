@@ -28,7 +28,7 @@ const char kUsage[] =
     "usage: pvengine [--libs DIR] [--config FILE] [--learn FILE [--save]] [--no-learn] [--drive DIR] [--tail N]\n"
     "                [--codepage 1250|1251|1252] [--teach FILE|FOLDER...]\n"
     "Events and states are UTF-8 JSON lines; --codepage only says what ANSI files are read in.\n"
-    "--teach learns the words of documents (.txt .md .eml .mbox .docx .odt) before the session.\n";
+    "--teach learns the words of documents (.txt .md .html .eml .mbox .docx .odt) before the session.\n";
 
 struct Options {
     std::string libs;

@@ -3,6 +3,7 @@
 // must stay within theirs.
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <string_view>
 
 #include "dict/DocumentText.h"
@@ -23,9 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     if (size < 1)
         return 0;
-    static const DocumentKind kKinds[] = {DocumentKind::PlainText, DocumentKind::Markdown, DocumentKind::Mail,
-                                          DocumentKind::Mbox,      DocumentKind::Docx,     DocumentKind::Odt};
-    const DocumentKind kind = kKinds[data[0] % 6];
+    static const DocumentKind kKinds[] = {DocumentKind::PlainText, DocumentKind::Markdown, DocumentKind::Html,
+                                          DocumentKind::Mail,      DocumentKind::Mbox,     DocumentKind::Docx,
+                                          DocumentKind::Odt};
+    const DocumentKind kind = kKinds[data[0] % std::size(kKinds)];
     const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
     DocumentLimits limits;
     limits.unpackedBytes = 1 << 20;

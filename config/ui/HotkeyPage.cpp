@@ -65,7 +65,8 @@ bool CDlgOptionHotkey::WriteModel()
 {
     CopySettings(settings_sections::kHotKeys, m_values, m_settings);
     if (!m_settings.SaveHotKeys()) {
-        wnd::ShowError(Handle(), SettingsNotSavedMessage(m_settings, wnd::LoadResourceString(IDS_OPTIONS_NOT_SAVED)));
+        wnd::ShowError(Handle(), SettingsNotSavedMessage(m_settings, wnd::LoadResourceString(IDS_OPTIONS_NOT_SAVED),
+                                                         wnd::FileFaultText));
         return false;
     }
     m_changed = false;

@@ -6,6 +6,7 @@
 
 #include "app/ThreadMessages.h"
 #include "base/ProgramPaths.h"
+#include "base/WindowTree.h"
 #include "config/AppSettings.h"
 #include "base/Utf8Text.h"
 #include "dict/CodePage.h"
@@ -25,6 +26,7 @@ PlatformServices MakePlatform(IPromptView* view, IEngineScheduler* scheduler, IF
 
 CEngineHost::CEngineHost(HWND viewWindow, HWND promptWindow, std::atomic<unsigned>* latestSerial)
     : m_viewWindow(viewWindow),
+      m_promptWindow(promptWindow),
       m_desktop([this](HWND w) { return m_settingsBridge.IsAppEnabled(w); }),
       m_prompt(viewWindow, promptWindow, latestSerial, m_caretTracker),
       m_core(MakePlatform(&m_prompt, &m_pacer, &m_caretTracker, &m_desktop, &m_files, &m_output, &m_clock),
@@ -272,9 +274,10 @@ void CEngineHost::OnTimer(UINT_PTR id)
         return;
     if (id == CLearningHandOver::TIMER_SAVE_USAGE)
         m_learning.OnSaveTimer(Window());
-    else if (id == CPromptStateBuilder::TIMER_FOLLOW_CARET)
+    else if (id == CPromptStateBuilder::TIMER_FOLLOW_CARET) {
+        StepAsideForOwnWindow();
         m_prompt.OnFollowCaretTimer();
-    else if (id == CSyncHandOver::TIMER_SYNC_REFRESH)
+    } else if (id == CSyncHandOver::TIMER_SYNC_REFRESH)
         TakeUpSync(m_sync.OnRefreshTimer());
 }
 
@@ -347,6 +350,21 @@ void CEngineHost::TakeUpSync(const CSyncedWords::Outcome& outcome)
         file.SaveOthers();
         ApplySettings();
     }
+}
+
+void CEngineHost::StepAsideForOwnWindow()
+{
+    // The tray menu or another window of this program came to the front, which no key tells of:
+    // the prompt makes way. The typed text stays; the next key in the target shows it again.
+    const HWND front = ::GetForegroundWindow();
+    DWORD process = 0;
+    if (!front || !::GetWindowThreadProcessId(front, &process) || process != ::GetCurrentProcessId())
+        return;
+    const HWND top = pvbase::TopLevelWindow(front);
+    if (top == m_promptWindow || top == Window())
+        return;
+    m_prompt.ShowPrompt(false);
+    m_prompt.Publish();
 }
 
 void CEngineHost::SetEnabled(bool enabled)

@@ -363,6 +363,11 @@ void CEngineHost::StepAsideForOwnWindow()
     const HWND top = pvbase::TopLevelWindow(front);
     if (top == m_promptWindow || top == Window())
         return;
+    // The window the prompt serves (in this process only in tests) is no reason to step aside.
+    for (HWND target : {m_caretTracker.FocusHwnd(), m_caretTracker.EventCaretWindow()}) {
+        if (target && pvbase::TopLevelWindow(target) == top)
+            return;
+    }
     m_prompt.ShowPrompt(false);
     m_prompt.Publish();
 }

@@ -181,7 +181,8 @@ void CController::ToggleFeature(int id)
     // Unsaved, the switch stays as the file has it: menu and engine both read the file.
     if (!saved) {
         RunDialog([&] {
-            wnd::ShowError(Handle(), SettingsNotSavedMessage(settings, wnd::LoadResourceString(IDS_SWITCH_NOT_SAVED)));
+            wnd::ShowError(Handle(), SettingsNotSavedMessage(settings, wnd::LoadResourceString(IDS_SWITCH_NOT_SAVED),
+                                                             wnd::FileFaultText));
             return true;
         });
         return;

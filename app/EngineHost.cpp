@@ -6,6 +6,7 @@
 
 #include "app/ThreadMessages.h"
 #include "base/ProgramPaths.h"
+#include "base/WindowTree.h"
 #include "config/AppSettings.h"
 #include "base/Utf8Text.h"
 #include "dict/CodePage.h"
@@ -25,6 +26,7 @@ PlatformServices MakePlatform(IPromptView* view, IEngineScheduler* scheduler, IF
 
 CEngineHost::CEngineHost(HWND viewWindow, HWND promptWindow, std::atomic<unsigned>* latestSerial)
     : m_viewWindow(viewWindow),
+      m_promptWindow(promptWindow),
       m_desktop([this](HWND w) { return m_settingsBridge.IsAppEnabled(w); }),
       m_prompt(viewWindow, promptWindow, latestSerial, m_caretTracker),
       m_core(MakePlatform(&m_prompt, &m_pacer, &m_caretTracker, &m_desktop, &m_files, &m_output, &m_clock),
@@ -274,9 +276,10 @@ void CEngineHost::OnTimer(UINT_PTR id)
         return;
     if (id == CLearningHandOver::TIMER_SAVE_USAGE)
         m_learning.OnSaveTimer(Window());
-    else if (id == CPromptStateBuilder::TIMER_FOLLOW_CARET)
+    else if (id == CPromptStateBuilder::TIMER_FOLLOW_CARET) {
+        StepAsideForOwnWindow();
         m_prompt.OnFollowCaretTimer();
-    else if (id == CSyncHandOver::TIMER_SYNC_REFRESH)
+    } else if (id == CSyncHandOver::TIMER_SYNC_REFRESH)
         TakeUpSync(m_sync.OnRefreshTimer());
 }
 
@@ -349,6 +352,26 @@ void CEngineHost::TakeUpSync(const CSyncedWords::Outcome& outcome)
         file.SaveOthers();
         ApplySettings();
     }
+}
+
+void CEngineHost::StepAsideForOwnWindow()
+{
+    // The tray menu or another window of this program came to the front, which no key tells of:
+    // the prompt makes way. The typed text stays; the next key in the target shows it again.
+    const HWND front = ::GetForegroundWindow();
+    DWORD process = 0;
+    if (!front || !::GetWindowThreadProcessId(front, &process) || process != ::GetCurrentProcessId())
+        return;
+    const HWND top = pvbase::TopLevelWindow(front);
+    if (top == m_promptWindow || top == Window())
+        return;
+    // The window the prompt serves (in this process only in tests) is no reason to step aside.
+    for (HWND target : {m_caretTracker.FocusHwnd(), m_caretTracker.EventCaretWindow()}) {
+        if (target && pvbase::TopLevelWindow(target) == top)
+            return;
+    }
+    m_prompt.ShowPrompt(false);
+    m_prompt.Publish();
 }
 
 void CEngineHost::SetEnabled(bool enabled)

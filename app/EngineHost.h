@@ -83,11 +83,14 @@ private:
     void FollowSyncFolder();
     void TakeUpSync(const CSyncedWords::Outcome& outcome);
     void SetEnabled(bool enabled);
+    // While the prompt shows: hidden when one of this program's windows is in front.
+    void StepAsideForOwnWindow();
     void OnRowClicked(int row, unsigned pageSerial, bool doubleClick);
     void OnTimer(UINT_PTR id);
     void OnStop();
 
     HWND m_viewWindow;
+    HWND m_promptWindow;
     CEngineWorkLog m_workLog;
     CHookSwitch m_hooks;
 

@@ -8,6 +8,7 @@
 #include "dict/AutoLearnDictionary.h"
 #include "dict/DictionarySet.h"
 #include "res/resource.h"
+#include "wnd/MessageBoxes.h"
 #include "wnd/Window.h"
 
 void CFileProblemTeller::Tell(const std::string& file, const std::string& text)
@@ -26,7 +27,7 @@ void CFileProblemTeller::TellUnloadedDictionaries(CDictionarySet& dictionaries)
         const CDictionaryFile& dictionary = dictionaries.Dictionary(i);
         const std::string& path = dictionaries.PathAt(i);
         if (!dictionary.IsOpen() && m_toldFiles.insert(path).second)
-            list += "\r\n" + path + ": " + pvbase::FileFaultReason(dictionary.OpenFault());
+            list += "\r\n" + path + ": " + wnd::FileFaultText(dictionary.OpenFault());
     }
     if (!list.empty())
         Tell(list, wnd::ResourceText(IDS_DICTIONARIES_NOT_LOADED, {list}));
@@ -51,18 +52,18 @@ void CFileProblemTeller::TellUnsavableFolder(const std::string& directory, CAuto
                                               : (words ? IDS_LOST_DICTIONARIES_WORDS : IDS_LOST_DICTIONARIES);
     const pvbase::FileFault fault = options ? programFault : libsFault;
     Tell(directory, wnd::ResourceText(IDS_FOLDER_UNSAVABLE,
-                                      {pvbase::FileFaultReason(fault), directory, wnd::LoadResourceString(lost)}));
+                                      {wnd::FileFaultText(fault), directory, wnd::LoadResourceString(lost)}));
 }
 
 void CFileProblemTeller::TellAutoLearnProblem(const std::string& directory, CAutoLearnDictionary& autoLearn)
 {
     if (autoLearn.IsOpen()) {
-        Tell(autoLearn.Path(), wnd::ResourceText(IDS_LEARNT_UNSAVABLE,
-                                                 {autoLearn.Path(), pvbase::FileFaultReason(autoLearn.WriteFault())}));
+        Tell(autoLearn.Path(),
+             wnd::ResourceText(IDS_LEARNT_UNSAVABLE, {autoLearn.Path(), wnd::FileFaultText(autoLearn.WriteFault())}));
         return;
     }
     const std::string path = pvbase::AutoLearnPath(directory);
-    Tell(path, wnd::ResourceText(IDS_LEARNT_UNREADABLE, {path, pvbase::FileFaultReason(autoLearn.OpenFault())}));
+    Tell(path, wnd::ResourceText(IDS_LEARNT_UNREADABLE, {path, wnd::FileFaultText(autoLearn.OpenFault())}));
 }
 
 void CFileProblemTeller::TellSyncProblem(const std::string& file, const std::string& reason)

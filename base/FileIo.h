@@ -29,8 +29,6 @@ void SetLastFileFault(FileFault fault);
 // Records the fault of a failed system call on path (errno natively, the system's error code on
 // Windows); path tells a read-only file from a read-only folder.
 void NoteFileError(unsigned long error, const std::string& path);
-// The reason in words, to follow "could not be saved: ", e.g. "the file is read-only".
-const char* FileFaultReason(FileFault fault);
 // Whether new files can be made in the folder (given with its final separator): None when they
 // can, else why not (FolderReadOnly, Missing, ...). Leaves nothing behind.
 FileFault FolderWriteFault(const std::string& folder);

@@ -65,7 +65,7 @@
   "Verknüpfung im &Startmenü anlegen" \
   "Verknüpfung auf dem &Desktop anlegen" \
   "${PV_NAME} mit &Windows starten" \
-  "Dieselbe Wahl wie $\"Pennivox mit Windows starten$\" auf der Seite „Allgemein“ der Optionen von ${PV_NAME}: Sie können sie dort später ändern." \
+  "Dieselbe Wahl wie „Pennivox mit Windows starten“ auf der Seite „Allgemein“ der Optionen von ${PV_NAME}: Sie können sie dort später ändern." \
   "Ihre Wörterbücher, gelernten Wörter und Einstellungen in $INSTDIR für eine spätere Installation behalten?$\r$\n$\r$\nWählen Sie Nein, um auch sie zu entfernen."
 
 !insertmacro PV_TEXTS FRENCH \

@@ -2,6 +2,7 @@
 
 #include "base/Utf8Text.h"
 #include "wnd/Window.h"
+#include "wnd/WndIds.h"
 
 namespace wnd {
 
@@ -32,6 +33,29 @@ int ShowError(HWND owner, const MessageText& text)
 int Ask(HWND owner, const MessageText& text, UINT flags)
 {
     return ShowMessage(owner, text, kProgramCaption, flags);
+}
+
+std::string FileFaultText(pvbase::FileFault fault)
+{
+    switch (fault) {
+        case pvbase::FileFault::None:
+            return {};
+        case pvbase::FileFault::Missing:
+            return LoadResourceString(IDS_WND_FAULT_MISSING);
+        case pvbase::FileFault::ReadOnly:
+            return LoadResourceString(IDS_WND_FAULT_READ_ONLY);
+        case pvbase::FileFault::FolderReadOnly:
+            return LoadResourceString(IDS_WND_FAULT_FOLDER_READ_ONLY);
+        case pvbase::FileFault::DiskFull:
+            return LoadResourceString(IDS_WND_FAULT_DISK_FULL);
+        case pvbase::FileFault::InUse:
+            return LoadResourceString(IDS_WND_FAULT_IN_USE);
+        case pvbase::FileFault::Damaged:
+            return LoadResourceString(IDS_WND_FAULT_DAMAGED);
+        case pvbase::FileFault::Other:
+            break;
+    }
+    return LoadResourceString(IDS_WND_FAULT_OTHER);
 }
 
 }  // namespace wnd

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "base/FileIo.h"
+
 namespace wnd {
 
 extern const char kProgramCaption[];  // "Pennivox": information and questions
@@ -30,5 +32,9 @@ int ShowError(HWND owner, const MessageText& text);
 int Ask(HWND owner, const MessageText& text, UINT flags = MB_OKCANCEL | MB_ICONQUESTION);
 // Any box under the program's caption.
 int ShowMessage(HWND owner, const MessageText& text, const char* caption, UINT flags);
+
+// Why a file could not be read or written, in the interface's language, to follow "could not be
+// saved: " (e.g. "the file is read-only"); empty for no fault.
+std::string FileFaultText(pvbase::FileFault fault);
 
 }  // namespace wnd

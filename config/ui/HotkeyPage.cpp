@@ -65,7 +65,8 @@ bool CDlgOptionHotkey::WriteModel()
 {
     CopySettings(settings_sections::kHotKeys, m_values, m_settings);
     if (!m_settings.SaveHotKeys()) {
-        wnd::ShowError(Handle(), SettingsNotSavedMessage(m_settings, wnd::LoadResourceString(IDS_OPTIONS_NOT_SAVED)));
+        wnd::ShowError(Handle(), SettingsNotSavedMessage(m_settings, wnd::LoadResourceString(IDS_OPTIONS_NOT_SAVED),
+                                                         wnd::FileFaultText));
         return false;
     }
     m_changed = false;
@@ -111,6 +112,14 @@ void CDlgOptionHotkey::ShowSelectedHotkey() const
         return;
     auto value = static_cast<DWORD>(::SendMessageW(other, LB_GETITEMDATA, static_cast<WPARAM>(selected), 0));
     ::SendDlgItemMessageW(Handle(), IDC_HOTKEY_CONTROL, HKM_SETHOTKEY, wnd::HotkeyControlWord(value), 0);
+    ShowHotkeyName(value);
+}
+
+void CDlgOptionHotkey::ShowHotkeyName(DWORD value) const
+{
+    // The system's hotkey control names the keys as Wine's X server does ("Control"); this is
+    // how the tray menu names them.
+    SetItemText(IDC_HOTKEY_DESCRIPTION, HotkeyText(value));
 }
 
 bool CDlgOptionHotkey::OnCommand(int id, int code, HWND)
@@ -195,6 +204,7 @@ void CDlgOptionHotkey::OnHotkeyEdited()
     if (value == previous)
         return;
     ::SendMessageW(other, LB_SETITEMDATA, static_cast<WPARAM>(selected), static_cast<LPARAM>(value));
+    ShowHotkeyName(value);
     if (selected == kToggleItem)
         m_values.dwEnableZel = value;
     m_changed = true;

@@ -26,6 +26,7 @@ private:
     void FillOtherList() const;
     void RefreshControls() const;
     void ShowSelectedHotkey() const;
+    void ShowHotkeyName(DWORD value) const;
     void OnKeyChoice(int id);
     void OnCompleteKeysChanged();
     void OnHotkeyEdited();

@@ -6,7 +6,38 @@
 
 #include "base/Utf8Text.h"
 
-std::string KeyName(UINT virtualKey, bool extended)
+namespace {
+
+// The names Wine gives the modifier keys: its X server's key names, whatever the Windows layout.
+const char* XServerName(UINT virtualKey)
+{
+    switch (virtualKey) {
+        case VK_CONTROL:
+            return "Control";
+        case VK_SHIFT:
+            return "Shift";
+        case VK_MENU:
+            return "Alt";
+    }
+    return nullptr;
+}
+
+// What Windows' own layouts of that language call the key; English names for the others.
+const char* WindowsModifierName(UINT virtualKey, LANGID layoutLanguage)
+{
+    const bool control = virtualKey == VK_CONTROL, shift = virtualKey == VK_SHIFT;
+    switch (PRIMARYLANGID(layoutLanguage)) {
+        case LANG_GERMAN:
+            return control ? "Strg" : shift ? "Umschalt" : "Alt";
+        case LANG_FRENCH:
+            return control ? "Ctrl" : shift ? "Maj" : "Alt";
+        case LANG_SWEDISH:
+            return control ? "Ctrl" : shift ? "Skift" : "Alt";
+    }
+    return control ? "Ctrl" : shift ? "Shift" : "Alt";
+}
+
+std::string SystemKeyName(UINT virtualKey, bool extended)
 {
     UINT scanCode = ::MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC);
     LONG keyData = static_cast<LONG>(scanCode << 16);
@@ -21,6 +52,22 @@ std::string KeyName(UINT virtualKey, bool extended)
         if (static_cast<size_t>(length) < size - 1 || size >= 0x10000)
             return Narrow(std::wstring_view(name.data(), static_cast<size_t>(length)));
     }
+}
+
+}  // namespace
+
+std::string ModifierNameFor(UINT virtualKey, const std::string& systemName, LANGID layoutLanguage)
+{
+    const char* xName = XServerName(virtualKey);
+    if (!xName || systemName != xName)
+        return systemName;
+    return WindowsModifierName(virtualKey, layoutLanguage);
+}
+
+std::string KeyName(UINT virtualKey, bool extended)
+{
+    const LANGID layoutLanguage = LOWORD(reinterpret_cast<UINT_PTR>(::GetKeyboardLayout(0)));
+    return ModifierNameFor(virtualKey, SystemKeyName(virtualKey, extended), layoutLanguage);
 }
 
 std::string HotkeyText(DWORD value)

@@ -12,3 +12,8 @@ std::string HotkeyText(DWORD value);
 // The layout's name of a key (through its scan code); extended: the key's extended variant
 // (the arrows and Insert block rather than the keypad).
 std::string KeyName(UINT virtualKey, bool extended);
+
+// Wine names Ctrl, Shift and Alt after the X server's keys ("Control") whatever the keyboard
+// layout; such a name becomes the one Windows' layout of that language gives ("Strg" for German).
+// Any other name is the system's own and stays.
+std::string ModifierNameFor(UINT virtualKey, const std::string& systemName, LANGID layoutLanguage);

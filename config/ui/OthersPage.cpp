@@ -71,7 +71,8 @@ bool CDlgOptionOthers::WriteModel()
     if (m_runAtStartup != m_registeredAtOpen && m_startup.SetRegistered(m_runAtStartup))
         m_registeredAtOpen = m_runAtStartup;
     if (!m_settings.SaveOthers()) {
-        wnd::ShowError(Handle(), SettingsNotSavedMessage(m_settings, wnd::LoadResourceString(IDS_OPTIONS_NOT_SAVED)));
+        wnd::ShowError(Handle(), SettingsNotSavedMessage(m_settings, wnd::LoadResourceString(IDS_OPTIONS_NOT_SAVED),
+                                                         wnd::FileFaultText));
         return false;
     }
     m_changed = false;

@@ -59,7 +59,8 @@ bool CDlgAutoLearn::WriteModel()
 {
     CopySettings(settings_sections::kAutoLearn, m_values, m_settings);
     if (!m_settings.SaveAutoLearn()) {
-        wnd::ShowError(Handle(), SettingsNotSavedMessage(m_settings, wnd::LoadResourceString(IDS_OPTIONS_NOT_SAVED)));
+        wnd::ShowError(Handle(), SettingsNotSavedMessage(m_settings, wnd::LoadResourceString(IDS_OPTIONS_NOT_SAVED),
+                                                         wnd::FileFaultText));
         return false;
     }
     m_read = m_values;
@@ -288,8 +289,7 @@ void CDlgAutoLearn::Export()
     if (count >= 0)
         wnd::ShowInfo(Handle(), wnd::ResourceText(IDS_EXPORTED, {std::to_string(count)}));
     else if (fault != pvbase::FileFault::None)  // else cancelled: nothing was written, nothing to say
-        wnd::ShowError(Handle(),
-                       wnd::ResourceText(IDS_EXPORT_NOT_WRITTEN_BECAUSE, {pvbase::FileFaultReason(fault), *path}));
+        wnd::ShowError(Handle(), wnd::ResourceText(IDS_EXPORT_NOT_WRITTEN_BECAUSE, {wnd::FileFaultText(fault), *path}));
 }
 
 void CDlgAutoLearn::LearnFromDocuments()

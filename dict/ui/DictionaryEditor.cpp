@@ -157,7 +157,7 @@ bool CDictionaryEditor::OpenDictionary()
     }
     // A damaged file is never written: the dialog stays empty and OK writes nothing.
     wnd::ShowError(Handle(),
-                   wnd::ResourceText(IDS_DICT_NOT_OPENED, {pvbase::FileFaultReason(m_dictionary.OpenFault()), m_path}));
+                   wnd::ResourceText(IDS_DICT_NOT_OPENED, {wnd::FileFaultText(m_dictionary.OpenFault()), m_path}));
     return false;
 }
 
@@ -598,7 +598,7 @@ void CDictionaryEditor::OnCancel()
 
 std::string CDictionaryEditor::FaultReason() const
 {
-    return pvbase::FileFaultReason(m_dictionary.CommitFault());
+    return wnd::FileFaultText(m_dictionary.CommitFault());
 }
 
 bool CDictionaryEditor::WriteProperties()

@@ -4,13 +4,14 @@ and completed with the right letters, and (German) a word with such a letter is 
 prompt follows the language being written: English words lead after an English sentence, German
 ones after a German sentence. The interface follows the user's language: Options is titled in it,
 its first page too, and the choice of English on its General page shows at the next opening of a
-dialog.
+dialog; a German user's keyboard names the toggle hotkey "Strg+F5" in Options and the tray menu.
 
 usage: app_languages.py --lang=de|pl|ru [CASE...]
 """
 
 import os
 import sys
+import time
 
 from harness import Session, expect
 from keymap import hold_letters
@@ -80,6 +81,23 @@ with Session("app_languages_" + language, limit=90) as s:
         s.wait_text(s.child(dialog, ctrl_id=IDC_OPTIONS_CAPTION), translated(language, "Hotkeys"))
         closed(dialog)
 
+    IDC_HOTKEY_DESCRIPTION, WM_TRAY_ICON, WM_RBUTTONUP, TRAY_ICON_ID = 1017, 0x0400 + 10, 0x0205, 171
+
+    def hotkey_named_as_the_keyboard_does():
+        # Wine's own names are its X server's ("Control"); a German keyboard says "Strg".
+        dialog = options_in(language)
+        s.wait_text(s.child(dialog, ctrl_id=IDC_HOTKEY_DESCRIPTION), "Strg+F5")
+        time.sleep(1.0)  # the page's other controls paint one by one
+        s.screenshot("options-hotkey-" + language)
+        closed(dialog)
+        s.ctl("post", "%x" % controller, WM_TRAY_ICON, TRAY_ICON_ID, WM_RBUTTONUP)
+        menu = int(s.ctl("find", "#32768", "-", 5000, timeout=10), 16)
+        s.wait_until(lambda: window_rect(s, menu)[0], "the tray menu shows")
+        s.screenshot("tray-menu-" + language)  # its first item ends in "Strg+F5"
+        s.key("Escape")
+        s.wait_until(lambda: s.ctl("visible", "%x" % menu) == "0" or s.ctl("exists", "%x" % menu) == "0",
+                     "the tray menu closes")
+
     def english_chosen_in_options():
         dialog = options_in(language)
         tree = s.child(dialog, ctrl_id=TREE)
@@ -99,4 +117,6 @@ with Session("app_languages_" + language, limit=90) as s:
             expect("strLanguage=en" in f.read(), True, "the choice kept in Config.ini")
     if language in ("de", "ru"):
         s.case("interface_in_the_users_language", interface_in_language)
+        if language == "de":
+            s.case("hotkey_named_as_a_german_keyboard_does", hotkey_named_as_the_keyboard_does)
         s.case("english_chosen_in_options_shows_next_time", english_chosen_in_options)

@@ -311,6 +311,21 @@ with Session("tray", limit=240) as s:
                 expect(answer_box(s, controller()), "%s%s could not be opened." % (help_file, topic), "the message")
     s.case("help_items_open_the_help_file", help_items)
 
+    def prompt_steps_aside_for_the_menu():
+        edit = fresh()
+        s.type("xylop")
+        s.wait_text(edit, "xylop")
+        s.wait_until(lambda: window_rect(s, prompt)[0], "the prompt")
+        open_menu()
+        s.wait_until(lambda: not window_rect(s, prompt)[0], "the prompt hides behind the tray menu", 3)
+        s.screenshot("menu-without-prompt")
+        close_menus()
+        target.focus(target.SINGLE)
+        s.type("h")  # the text typed before the menu is the control's again
+        s.wait_text(edit, "xyloph")
+        s.wait_until(lambda: window_rect(s, prompt)[0], "the prompt for the text typed on")
+    s.case("prompt_steps_aside_for_the_tray_menu", prompt_steps_aside_for_the_menu)
+
     def hotkey_held_elsewhere():
         global program, prompt
         exit_program()

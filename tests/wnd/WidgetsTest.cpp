@@ -5,8 +5,10 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <set>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <windows.h>
 #include <commctrl.h>
@@ -16,6 +18,7 @@
 #include "tests/support/BoxAnswer.h"
 #include "tests/support/TempFolder.h"
 #include "wnd/HtmlHelp.h"
+#include "wnd/Language.h"
 #include "wnd/LinkStatic.h"
 #include "wnd/MessageBoxes.h"
 #include "wnd/ProgressWindow.h"
@@ -211,6 +214,33 @@ TEST(HtmlHelpTest, AMissingLibraryIsLookedForOnceOnly)
     EXPECT_EQ(entry.Call(nullptr, "PVHelp.chm", 0, 0), nullptr);
     EXPECT_EQ(lookups, 1);
     EXPECT_FALSE(HtmlHelpLibraryPath().empty());
+}
+
+// Told inside translated sentences: each language needs its own words for every fault.
+TEST(FileFaultTextTest, EveryFaultHasItsOwnWordsInEveryLanguage)
+{
+    using pvbase::FileFault;
+    const FileFault faults[] = {FileFault::Missing, FileFault::ReadOnly, FileFault::FolderReadOnly, FileFault::DiskFull,
+                                FileFault::InUse,   FileFault::Damaged,  FileFault::Other};
+    SetUiLanguage(LANG_ENGLISH);
+    std::vector<std::string> english;
+    for (FileFault fault : faults)
+        english.push_back(FileFaultText(fault));
+    EXPECT_EQ(english[1], "the file is read-only");
+    EXPECT_EQ(FileFaultText(FileFault::None), "");
+    for (const UiLanguageInfo& language : UiLanguages()) {
+        SetUiLanguage(language.primary);
+        std::set<std::string> seen;
+        for (size_t i = 0; i < std::size(faults); ++i) {
+            const std::string text = FileFaultText(faults[i]);
+            EXPECT_TRUE(seen.insert(text).second) << language.code << ": " << text << " twice";
+            if (language.primary != LANG_ENGLISH)
+                EXPECT_NE(text, english[i]) << language.code << " leaves it English";
+        }
+    }
+    SetUiLanguage(LANG_GERMAN);
+    EXPECT_EQ(FileFaultText(FileFault::ReadOnly), "die Datei ist schreibgeschützt");
+    SetUiLanguage(0);
 }
 
 }  // namespace

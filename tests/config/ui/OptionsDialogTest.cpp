@@ -194,13 +194,30 @@ TEST(StartupRegistrationTest, TheBoxTellsWhetherThisExecutableIsNamed)
 
 TEST(HotkeyTextTest, ModifiersComeBeforeTheKeyInCtrlShiftAltOrder)
 {
-    // Windows' US layout says "Ctrl"; Wine's names the key after its X key, "Control".
+    // "Ctrl" on English layouts, "Strg" on German ones; never the X server's "Control" of Wine.
     const std::string ctrl = KeyName(VK_CONTROL, false);
-    EXPECT_TRUE(ctrl == "Ctrl" || ctrl == "Control") << ctrl;
+    EXPECT_TRUE(ctrl == "Ctrl" || ctrl == "Strg") << ctrl;
     EXPECT_EQ(HotkeyText(settings_defaults::dwEnableZel), ctrl + "+F5");
     EXPECT_EQ(HotkeyText(196683), ctrl + "+Shift+K");
     EXPECT_EQ(HotkeyText((HOTKEYF_ALT | HOTKEYF_SHIFT) << 16 | 'Q'), "Shift+Alt+Q");
     EXPECT_EQ(HotkeyText(0), "");
+}
+
+TEST(HotkeyTextTest, ModifiersNamedAfterTheXServerGetTheLayoutLanguagesName)
+{
+    const LANGID german = MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN);
+    const LANGID french = MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH);
+    EXPECT_EQ(ModifierNameFor(VK_CONTROL, "Control", german), "Strg");
+    EXPECT_EQ(ModifierNameFor(VK_SHIFT, "Shift", german), "Umschalt");
+    EXPECT_EQ(ModifierNameFor(VK_MENU, "Alt", german), "Alt");
+    EXPECT_EQ(ModifierNameFor(VK_SHIFT, "Shift", french), "Maj");
+    EXPECT_EQ(ModifierNameFor(VK_CONTROL, "Control", MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)), "Ctrl");
+    EXPECT_EQ(ModifierNameFor(VK_SHIFT, "Shift", MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)), "Shift");
+    // The names a Windows layout gives are its own, other keys' too.
+    EXPECT_EQ(ModifierNameFor(VK_CONTROL, "Ctrl", german), "Ctrl");
+    EXPECT_EQ(ModifierNameFor(VK_SHIFT, "Umschalt", german), "Umschalt");
+    EXPECT_EQ(ModifierNameFor(VK_F5, "F5", german), "F5");
+    EXPECT_EQ(ModifierNameFor('K', "Shift", german), "Shift");
 }
 
 }  // namespace

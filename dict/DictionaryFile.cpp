@@ -6,7 +6,6 @@
 #include <utility>
 
 #include "base/Utf8Text.h"
-#include "dict/CodePageMirror.h"
 #include "dict/ScramblingFileStrategy.h"
 #include "dict/Utf8Case.h"
 
@@ -41,7 +40,7 @@ int ParseNumber(std::string_view text)
 }  // namespace
 
 CDictionaryFile::CDictionaryFile(const CCodePage& ansiCodePage)
-    : m_codec(ansiCodePage), m_fold(mbtext::AsciiFoldTable()), m_search(*this, Utf8CodePage())
+    : m_codec(ansiCodePage), m_fold(mbtext::AsciiFoldTable()), m_search(*this, ansiCodePage)
 {
 }
 

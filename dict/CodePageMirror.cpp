@@ -73,9 +73,10 @@ void CopyInfo(const IDictionaryRows& file, c4_View& info)
 
 bool NeedsUtf8Mirror(const IDictionaryRows& file)
 {
+    const DictionaryRowsLayout layout = file.Layout();
     return file.IsOpen() && !file.IsMirrored() &&
-           (file.IsEncrypted() || NormalizeEntryTextCode(file.KeyCode()) != CODE_UTF8 ||
-            NormalizeEntryTextCode(file.DataCode()) != CODE_UTF8);
+           (layout.encrypted || NormalizeEntryTextCode(layout.keyCode) != CODE_UTF8 ||
+            NormalizeEntryTextCode(layout.dataCode) != CODE_UTF8);
 }
 
 bool HasCapitalBeyondAscii(std::string_view text)
@@ -92,9 +93,10 @@ std::unique_ptr<c4_Storage> BuildMirror(const IDictionaryRows& file, bool capita
                                         std::unique_ptr<c4_FileStrategy>& strategy, int& skipped)
 {
     CEntryTextCodec codec(file.AnsiCodePage());
-    const int keyCode = file.IsMirrored() ? CODE_UTF8 : file.KeyCode();
-    const int dataCode = file.IsMirrored() ? CODE_UTF8 : file.DataCode();
-    const bool encrypted = file.IsEncrypted();
+    const DictionaryRowsLayout layout = file.Layout();
+    const int keyCode = file.IsMirrored() ? CODE_UTF8 : layout.keyCode;
+    const int dataCode = file.IsMirrored() ? CODE_UTF8 : layout.dataCode;
+    const bool encrypted = layout.encrypted;
     std::string pool, key, data;
     std::vector<MirrorEntry> entries;
     if (!capitalsOnly)

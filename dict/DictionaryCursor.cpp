@@ -118,7 +118,7 @@ int CDictionaryCursor::LowerBound(std::string_view storedQuery)
     // Keys and the query count up to their first zero byte (the storage compares C strings).
     const std::string_view cut = CutAtZero(storedQuery);
     const int rows = m_rows.CountEntries();
-    const unsigned char* fold = m_rows.Fold();
+    const unsigned char* fold = m_layout.fold;
     if (m_probeCache.empty() && rows > 0) {
         std::size_t slots = 2;
         while (slots <= static_cast<std::size_t>(rows) && slots < (std::size_t{1} << 16))
@@ -194,7 +194,7 @@ const CDictionaryCursor::ProbeSlot& CDictionaryCursor::Probe(long long row, std:
     if (slot.length == kUnfilled) {
         const std::string_view key = CutAtZero(m_keyReader.Get(static_cast<int>(row)));
         const std::size_t kept = key.size() < kProbeBytes ? key.size() : kProbeBytes;
-        const unsigned char* fold = m_rows.Fold();
+        const unsigned char* fold = m_layout.fold;
         for (std::size_t i = 0; i < kept; ++i)
             slot.bytes[i] = fold[static_cast<unsigned char>(key[i])];
         slot.length = key.size() <= kProbeBytes ? static_cast<unsigned char>(key.size()) : kLonger;
@@ -208,7 +208,7 @@ const CDictionaryCursor::ProbeSlot& CDictionaryCursor::Probe(long long row, std:
 CDictionaryCursor::PrefixState CDictionaryCursor::DescendByPrefix(std::string_view prefix, bool whole)
 {
     std::int32_t lo = -1, hi = m_rows.CountEntries();
-    const unsigned char* fold = m_rows.Fold();
+    const unsigned char* fold = m_layout.fold;
     std::uint32_t node = 1;
     while (lo + 1 != hi) {
         const auto m = static_cast<std::int32_t>((static_cast<long long>(lo) + hi) / 2);
@@ -258,26 +258,22 @@ inline void CDictionaryCursor::BeginSearch(const DictionaryQuery& query)
     m_unvisited = false;
     m_quickSteps = false;
     m_cursor = -1;
+    m_layout = m_rows.Layout();
     // The stored keys are encoded (and scrambled): so must the key that is looked up be.
-    const bool encrypted = m_rows.IsEncrypted();
-    const int keyCode = m_rows.KeyCode();
+    const bool encrypted = m_layout.encrypted;
+    const int keyCode = m_layout.keyCode;
     m_plainKeys = !encrypted && keyCode == CODE_UTF8;
     if (!m_rows.IsOpen())
         return;
-    m_lengthFiltered = m_rows.Type() != DICTIONARY_SHORTHAND;
-    m_minKeyLength = m_rows.MinKeyLength();
-    m_maxKeyLength = m_rows.MaxKeyLength();
-    m_shownKeys = m_rows.HasShownKeys();
-    m_capitalsMirror = m_rows.IsCapitalsMirror();
     if (!m_keyReader.IsCurrent())
         m_keyReader = m_rows.KeyReader();
-    if (m_shownKeys && !m_shownReader.IsCurrent())
+    if (m_layout.shownKeys && !m_shownReader.IsCurrent())
         m_shownReader = m_rows.ShownReader();
     // UTF-8 keys are looked up by the query in small letters: a capital beyond ASCII sorts apart
     // from its small letter (what a file's order misses, a capitals mirror has). An exact key
     // (ContainsKey) is placed as the storage's own search places it: by the query as given,
     // unless the keys are a capitals mirror's small letters.
-    const bool asTyped = m_lookUpAsTyped && !m_shownKeys;
+    const bool asTyped = m_lookUpAsTyped && !m_layout.shownKeys;
     m_foldedWalk = asTyped;
     std::string_view searchKey = asTyped ? query.text : std::string_view(query.lowered);
     if (!m_plainKeys) {
@@ -290,7 +286,7 @@ inline void CDictionaryCursor::BeginSearch(const DictionaryQuery& query)
     int row = 0;
     if (!searchKey.empty()) {
         // A one- or two-byte key whose lower bound is known already is not looked up again.
-        const unsigned char* fold = m_rows.Fold();
+        const unsigned char* fold = m_layout.fold;
         const int slot = m_plainKeys && !asTyped && fold == mbtext::AsciiFoldTable() ? query.prefixSlot
                                                                                      : PrefixSlot(searchKey, fold);
         if (slot >= 0 && m_prefixRows && m_prefixRows[slot] != 0)
@@ -301,7 +297,7 @@ inline void CDictionaryCursor::BeginSearch(const DictionaryQuery& query)
     m_cursor = row < 0 ? 0 : row;
     m_positioned = true;
     m_unvisited = true;
-    m_quickSteps = m_plainKeys && query.startOnly && m_singleByte && !m_capitalsMirror;
+    m_quickSteps = m_plainKeys && query.startOnly && m_singleByte && !m_layout.capitalsMirror;
 }
 
 bool CDictionaryCursor::FindFirstKey(std::string_view query, std::string_view& key, int mode)
@@ -359,7 +355,7 @@ bool CDictionaryCursor::ContainsKey(std::string_view key, DictionaryMatch& match
     // storage's search stands.
     if (lookUp(true))
         return true;
-    if (utf8case::HasCapitalBeyondAscii(key) && !m_rows.HasShownKeys()) {
+    if (utf8case::HasCapitalBeyondAscii(key) && !m_layout.shownKeys) {
         if (lookUp(false))
             return true;
         lookUp(true);
@@ -381,7 +377,7 @@ bool CDictionaryCursor::SearchStep(Step step, DictionaryMatch& match, bool allEn
 {
     std::string_view key;
     if (!StepToKey(step, allEntries, key)) {
-        match.Clear(m_rows.Type());
+        match.Clear(m_layout.type);
         return false;
     }
     return MatchAtCursor(match);
@@ -398,7 +394,7 @@ bool CDictionaryCursor::StepToKey(Step step, bool allEntries, std::string_view& 
     const int direction = step == Step::Backwards ? -1 : 1;
     int cursor = m_unvisited ? m_cursor : m_cursor + direction;
     m_unvisited = false;
-    const bool filtered = m_lengthFiltered && !allEntries;
+    const bool filtered = m_layout.type != DICTIONARY_SHORTHAND && !allEntries;
 
     for (;; cursor += direction) {
         if (cursor < 0) {
@@ -426,9 +422,9 @@ bool CDictionaryCursor::StepToKey(Step step, bool allEntries, std::string_view& 
         } else if (!ContainsQuery(key)) {
             return false;
         }
-        if (m_shownKeys) {
+        if (m_layout.shownKeys) {
             key = m_shownReader.Get(cursor);
-            if (m_capitalsMirror && !MissedByTheFile(key))
+            if (m_layout.capitalsMirror && !MissedByTheFile(key))
                 continue;
         }
 
@@ -442,7 +438,7 @@ bool CDictionaryCursor::StepToKey(Step step, bool allEntries, std::string_view& 
 
 std::string_view CDictionaryCursor::DecodeKey(std::string_view storedKey)
 {
-    m_codec.Decode(m_rows.KeyCode(), m_rows.IsEncrypted(), storedKey, m_keyText);
+    m_codec.Decode(m_layout.keyCode, m_layout.encrypted, storedKey, m_keyText);
     return m_keyText;
 }
 
@@ -461,7 +457,7 @@ bool CDictionaryCursor::MissedByTheFile(std::string_view key) const
 bool CDictionaryCursor::IsOffered(std::string_view key) const
 {
     const long long length = static_cast<long long>(key.size());
-    if (length < m_minKeyLength || length > m_maxKeyLength)
+    if (length < m_layout.minKeyLength || length > m_layout.maxKeyLength)
         return false;
     if (m_query->wordsAndPhrases)
         return true;
@@ -486,8 +482,8 @@ bool CDictionaryCursor::ReloadCurrentKey(std::string_view& key)
     // An edit since the step: the row under the cursor is read again.
     if (!m_onMatch || !m_rows.IsOpen() || m_cursor < 0 || m_cursor >= m_rows.CountEntries())
         return false;
-    m_currentKey = m_rows.HasShownKeys() ? m_shownReader.Get(m_cursor) : m_keyReader.Get(m_cursor);
-    if (m_rows.IsEncrypted() || m_rows.KeyCode() != CODE_UTF8)
+    m_currentKey = m_layout.shownKeys ? m_shownReader.Get(m_cursor) : m_keyReader.Get(m_cursor);
+    if (m_layout.encrypted || m_layout.keyCode != CODE_UTF8)
         m_currentKey = DecodeKey(m_currentKey);
     m_currentKeyValid = true;
     key = m_currentKey;
@@ -498,7 +494,7 @@ bool CDictionaryCursor::ReloadCurrentKey(std::string_view& key)
 bool CDictionaryCursor::MatchAtCursor(DictionaryMatch& match)
 {
     match.data.clear();
-    const int type = m_rows.Type();
+    const int type = m_layout.type;
     match.type = type;
     std::string_view key;
     if (!CurrentKey(key)) {
@@ -521,14 +517,12 @@ bool CDictionaryCursor::MatchAtCursor(DictionaryMatch& match)
     }
     if (data.empty())
         return true;
-    const bool encrypted = m_rows.IsEncrypted();
-    const int dataCode = m_rows.DataCode();
-    if (encrypted || dataCode != CODE_UTF8) {
-        m_codec.Decode(dataCode, encrypted, data, m_dataText);
+    if (m_layout.encrypted || m_layout.dataCode != CODE_UTF8) {
+        m_codec.Decode(m_layout.dataCode, m_layout.encrypted, data, m_dataText);
         data = m_dataText;
     }
     if (!data.empty()) {
-        if (type != DICTIONARY_SHORTHAND && m_rows.HasCaptionHeader())
+        if (type != DICTIONARY_SHORTHAND && m_layout.captionHeader)
             match.data.append(m_rows.CaptionHeaderText());
         match.data.append(data.data(), data.size());
     }
@@ -567,7 +561,7 @@ bool CDictionaryCursor::PrepareRankIndex()
 int CDictionaryCursor::UpperBoundOfPrefix(std::string_view query, int first)
 {
     std::string bound(CutAtZero(query));
-    const unsigned char* fold = m_rows.Fold();
+    const unsigned char* fold = m_layout.fold;
     for (char& c : bound)
         c = static_cast<char>(fold[static_cast<unsigned char>(c)]);
     while (!bound.empty() && static_cast<unsigned char>(bound.back()) == 0xFF)
@@ -596,7 +590,7 @@ int CDictionaryCursor::UpperBoundOfPrefix(std::string_view query, int first)
 int CDictionaryCursor::RowBelowBound(const std::string& bound, int first)
 {
     const int rows = m_rows.CountEntries();
-    const unsigned char* fold = m_rows.Fold();
+    const unsigned char* fold = m_layout.fold;
     constexpr int kForwardRows = 16;
     auto below = [&](int row) {
         return CompareStoredKeys(fold, CutAtZero(m_keyReader.Get(row)), bound) < 0;
@@ -624,7 +618,7 @@ bool CDictionaryCursor::FindFirstRankedKey(const DictionaryQuery& query, std::st
     rank = 0;
     m_rankedByIndex = false;
     BeginSearch(query);
-    if (!m_rows.IsOpen() || !m_plainKeys || !m_singleByte || !query.startOnly || m_rows.Type() != DICTIONARY_WORDS ||
+    if (!m_rows.IsOpen() || !m_plainKeys || !m_singleByte || !query.startOnly || m_layout.type != DICTIONARY_WORDS ||
         query.text.empty() || !PrepareRankIndex())
         return StepToKey(Step::First, false, key);
     m_rankedByIndex = true;
@@ -662,9 +656,9 @@ bool CDictionaryCursor::TakeRankedRow(int row, std::string_view& key)
     std::string_view stored = m_keyReader.Get(row);
     if (!IsOffered(stored) || !m_codePage.StartsWithLoweredSingleByte(stored, m_query->lowered))
         return false;
-    if (m_shownKeys) {
+    if (m_layout.shownKeys) {
         stored = m_shownReader.Get(row);
-        if (m_capitalsMirror && !MissedByTheFile(stored))
+        if (m_layout.capitalsMirror && !MissedByTheFile(stored))
             return false;
     }
     m_cursor = row;

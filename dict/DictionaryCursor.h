@@ -202,14 +202,9 @@ private:
     };
 
     const IDictionaryRows& m_rows;
-    const CCodePage& m_codePage;  // of the entries' text: UTF-8
-    CEntryTextCodec m_codec;      // the query encoded as the keys are, keys and data decoded
-    // What a step reads of the file's properties, taken when a search starts.
-    bool m_lengthFiltered = true;  // word/phrase keys outside the length limits are not offered
-    int m_minKeyLength = 1;
-    int m_maxKeyLength = 500;
-    bool m_shownKeys = false;  // a capitals mirror's rows show another key
-    bool m_capitalsMirror = false;
+    const CCodePage& m_codePage;    // of the entries' text: UTF-8
+    CEntryTextCodec m_codec;        // the query encoded as the keys are, keys and data decoded
+    DictionaryRowsLayout m_layout;  // taken when a search starts
     // Row reads of the search; made anew once an edit or commit has left them behind.
     c4_StringReader m_keyReader;
     c4_StringReader m_dataReader;
@@ -263,9 +258,9 @@ inline int CDictionaryCursor::StepQuickly(std::string_view& key)
     std::string_view next;
     if (!m_keyReader.GetQuickly(row, next))
         return -1;
-    if (m_lengthFiltered) {
+    if (m_layout.type != DICTIONARY_SHORTHAND) {
         const long long length = static_cast<long long>(next.size());
-        if (!m_query->wordsAndPhrases || length < m_minKeyLength || length > m_maxKeyLength)
+        if (!m_query->wordsAndPhrases || length < m_layout.minKeyLength || length > m_layout.maxKeyLength)
             return -1;
     }
     m_unvisited = false;

@@ -296,6 +296,22 @@ void CDictionaryFile::SetLengthLimits(int minimum, int maximum)
     m_maxKeyLength = maximum;
 }
 
+DictionaryRowsLayout CDictionaryFile::Layout() const
+{
+    DictionaryRowsLayout layout;
+    layout.fold = m_fold;
+    layout.type = m_type;
+    layout.keyCode = m_keyCode;
+    layout.dataCode = m_dataCode;
+    layout.encrypted = m_encrypted != 0;
+    layout.shownKeys = m_shownColumn >= 0;
+    layout.capitalsMirror = m_capitalsMirror;
+    layout.captionHeader = m_captionHeader;
+    layout.minKeyLength = m_minKeyLength;
+    layout.maxKeyLength = m_maxKeyLength;
+    return layout;
+}
+
 int CDictionaryFile::CountEntries() const
 {
     return m_open ? m_data.GetSize() : 0;

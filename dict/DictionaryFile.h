@@ -93,7 +93,7 @@ public:
     // A mirror of the keys with capitals beyond ASCII beside the file (MirrorOfCapitals): it
     // offers a key only when such a capital lies within the query's length.
     void SetCapitalsMirror(bool on) { m_capitalsMirror = on; }
-    bool IsCapitalsMirror() const override { return m_capitalsMirror; }
+    bool IsCapitalsMirror() const { return m_capitalsMirror; }
 
     // Entry of a row in stored order, decoded to UTF-8. False for a bad row.
     bool ReadEntry(int row, std::string& key, std::string& data);
@@ -122,31 +122,30 @@ public:
     void SetDescription(const char* text, std::size_t length);
     void SetDescription(std::string_view text) { SetDescription(text.data(), text.size()); }
 
-    int Type() const override { return m_type; }
+    int Type() const { return m_type; }
     void SetType(int type) { m_type = type; }
-    int KeyCode() const override { return m_keyCode; }
+    int KeyCode() const { return m_keyCode; }
     void SetKeyCode(int code) { m_keyCode = code; }
-    int DataCode() const override { return m_dataCode; }
+    int DataCode() const { return m_dataCode; }
     void SetDataCode(int code) { m_dataCode = code; }
     int EditFlags() const { return m_editFlags; }
     void SetEditFlags(int flags) { m_editFlags = flags; }
     int EncryptFlag() const { return m_encrypted; }
-    bool IsEncrypted() const override { return m_encrypted != 0; }
+    bool IsEncrypted() const { return m_encrypted != 0; }
     void SetEncrypted(bool on) { m_encrypted = on ? 1 : 0; }
     // Whether match data starts with the "----caption----" header.
-    bool HasCaptionHeader() const override { return m_captionHeader; }
+    bool HasCaptionHeader() const { return m_captionHeader; }
     const std::string& CaptionHeaderText() const override { return m_captionHeaderText; }
     void SetCaptionHeader(bool on) { m_captionHeader = on; }
     // Word/phrase keys shorter than minimum or longer than maximum are not offered.
     void SetLengthLimits(int minimum, int maximum);
-    int MinKeyLength() const override { return m_minKeyLength; }
-    int MaxKeyLength() const override { return m_maxKeyLength; }
+    int MinKeyLength() const { return m_minKeyLength; }
+    int MaxKeyLength() const { return m_maxKeyLength; }
 
     // The rows as the cursor and the mirrors read them.
-    const unsigned char* Fold() const override { return m_fold; }
+    DictionaryRowsLayout Layout() const override;
     c4_StringReader KeyReader() const override { return m_data.StringReader(m_keyColumn); }
     c4_StringReader DataReader() const override { return m_data.StringReader(m_dataColumn); }
-    bool HasShownKeys() const override { return m_shownColumn >= 0; }
     c4_StringReader ShownReader() const override { return m_data.StringReader(m_shownColumn); }
     c4_IntReader RankReader() const override { return m_data.IntReader(m_rankColumn); }
 

@@ -4,11 +4,12 @@
 //
 // Rows:
 //  - Rows 0..CountEntries()-1 are in the order of their stored keys: each byte compared through
-//    Fold() (the storage's order, A-Z as a-z; a mirror's is the same), up to a key's first zero.
-//  - Keys and data are stored encoded (KeyCode(), DataCode(): ANSI in AnsiCodePage(), UTF-8,
-//    UTF-16) and scrambled when IsEncrypted(); a mirror's are plain UTF-8.
-//  - A capitals mirror (IsCapitalsMirror) keys its rows by their small letters and keeps the key
-//    to show beside each (HasShownKeys, ShownReader).
+//    the layout's fold (the storage's order, A-Z as a-z; a mirror's is the same), up to a key's
+//    first zero byte.
+//  - Keys and data are stored encoded (the layout's keyCode and dataCode: ANSI in AnsiCodePage(),
+//    UTF-8, UTF-16) and scrambled when encrypted; a mirror's are plain UTF-8.
+//  - A capitals mirror keys its rows by their small letters and keeps the key to show beside
+//    each (shownKeys, ShownReader).
 //
 // Reading:
 //  - Values handed out point into the file's memory: valid until the file's next edit, commit,
@@ -25,17 +26,30 @@
 
 class CCodePage;
 
+// How the rows are to be read, handed out whole: a search takes it once when it starts.
+struct DictionaryRowsLayout {
+    const unsigned char* fold = nullptr;  // the byte order of the keys (256 entries)
+    int type = 0;                         // DBTYPE
+    int keyCode = 0;
+    int dataCode = 0;
+    bool encrypted = false;
+    bool shownKeys = false;  // the rows show another key (ShownReader): a capitals mirror's
+    bool capitalsMirror = false;
+    bool captionHeader = false;  // match data starts with CaptionHeaderText()
+    // Word/phrase keys shorter than minimum or longer than maximum are not offered.
+    int minKeyLength = 0;
+    int maxKeyLength = 0;
+};
+
 class IDictionaryRows {
 public:
     virtual bool IsOpen() const = 0;
     virtual int CountEntries() const = 0;
-    // The byte order of the keys (256 entries).
-    virtual const unsigned char* Fold() const = 0;
+    virtual DictionaryRowsLayout Layout() const = 0;
 
     // Readers of the columns, row by row; the fast way for walks over many rows.
     virtual c4_StringReader KeyReader() const = 0;
     virtual c4_StringReader DataReader() const = 0;
-    virtual bool HasShownKeys() const = 0;
     virtual c4_StringReader ShownReader() const = 0;
     virtual bool HasRankColumn() const = 0;
     virtual c4_IntReader RankReader() const = 0;
@@ -48,18 +62,9 @@ public:
     // Rows of DBINFO as stored.
     virtual bool ReadInfoRow(int row, std::string_view& prop, std::string_view& value) const = 0;
 
-    virtual int Type() const = 0;
-    virtual int KeyCode() const = 0;
-    virtual int DataCode() const = 0;
-    virtual bool IsEncrypted() const = 0;
     virtual const CCodePage& AnsiCodePage() const = 0;
     virtual bool IsMirrored() const = 0;
-    virtual bool IsCapitalsMirror() const = 0;
-    // Word/phrase keys shorter than minimum or longer than maximum are not offered.
-    virtual int MinKeyLength() const = 0;
-    virtual int MaxKeyLength() const = 0;
-    // Whether match data starts with the "----caption----" header, and that header.
-    virtual bool HasCaptionHeader() const = 0;
+    // The "----caption----" header of match data (see DictionaryRowsLayout::captionHeader).
     virtual const std::string& CaptionHeaderText() const = 0;
 
 protected:

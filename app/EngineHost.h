@@ -89,6 +89,7 @@ private:
 
     HWND m_viewWindow;
     CEngineWorkLog m_workLog;
+    CFileProblemTeller m_problems;
     CHookSwitch m_hooks;
 
     // Services first: the engine refers to them.
@@ -103,7 +104,6 @@ private:
     CEngineCore m_core;
     CCompletionEngine& m_engine;
     CLearningHandOver m_learning;
-    CFileProblemTeller m_problems;
     CSyncHandOver m_sync;
     bool m_loaded = false;
 

@@ -218,7 +218,7 @@ LRESULT CController::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             OnLoaded(wParam != 0);
             return 0;
         case WM_VIEW_FILE_PROBLEM:
-            OnFileProblem(reinterpret_cast<std::string*>(lParam));
+            OnFileProblem(static_cast<ProblemWeight>(wParam), reinterpret_cast<std::string*>(lParam));
             return 0;
         case WM_HOTKEY:
             if (wParam == HOTKEY_ENABLE)
@@ -258,8 +258,8 @@ void CController::OnLoaded(bool noDictionary)
     if (!m_enabled)
         SetEnabled(false);
     m_loaded = true;
-    for (const std::string& text : std::exchange(m_problemsWhileLoading, {}))
-        wnd::ShowError(Handle(), text);
+    for (const auto& [weight, text] : std::exchange(m_problemsWhileLoading, {}))
+        ShowProblem(weight, text);
     if (noDictionary &&
         wnd::ShowMessage(Handle(), IDS_NO_DICTIONARY, wnd::kErrorCaption, MB_ICONSTOP | MB_OKCANCEL) == IDOK)
         RunDictionariesManager();
@@ -267,16 +267,24 @@ void CController::OnLoaded(bool noDictionary)
     m_prompt.SetText(kProgramTitle);
 }
 
-void CController::OnFileProblem(std::string* text)
+void CController::OnFileProblem(ProblemWeight weight, std::string* text)
 {
     std::unique_ptr<std::string> owned(text);
     if (!owned)
         return;
     if (!m_loaded) {
-        m_problemsWhileLoading.push_back(std::move(*owned));
+        m_problemsWhileLoading.emplace_back(weight, std::move(*owned));
         return;
     }
-    wnd::ShowError(Handle(), *owned);
+    ShowProblem(weight, *owned);
+}
+
+void CController::ShowProblem(ProblemWeight weight, const std::string& text)
+{
+    if (weight == ProblemWeight::Warning)
+        wnd::ShowInfo(Handle(), text, MB_ICONWARNING);
+    else
+        wnd::ShowError(Handle(), text);
 }
 
 bool CController::OnCommand(int id, int, HWND control)

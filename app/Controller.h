@@ -9,12 +9,14 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/EngineThread.h"
 #include "app/PromptDialog.h"
 #include "app/ScreenReaderFlag.h"
 #include "app/SettingsBridge.h"
+#include "app/ThreadMessages.h"
 #include "app/TrayMenu.h"
 #include "app/win/PreviewWindow.h"
 #include "app/win/SystemTray.h"
@@ -64,7 +66,8 @@ private:
     void OnPromptState(PromptState* state);
     void OnLoaded(bool noDictionary);
     // Told before the question about missing dictionaries while loading, at once after it.
-    void OnFileProblem(std::string* text);
+    void OnFileProblem(ProblemWeight weight, std::string* text);
+    void ShowProblem(ProblemWeight weight, const std::string& text);
     void RegisterEnableHotkey();
     void OnHotkeyRefused(std::uint32_t hotkey);
     void SetEnabled(bool enabled);
@@ -103,5 +106,5 @@ private:
     std::uint32_t m_refusedHotkeyTold = 0;  // the key the user was last told about
     bool m_replacedKeysTold = false;
     bool m_loaded = false;
-    std::vector<std::string> m_problemsWhileLoading;
+    std::vector<std::pair<ProblemWeight, std::string>> m_problemsWhileLoading;
 };

@@ -27,13 +27,14 @@ PlatformServices MakePlatform(IPromptView* view, IEngineScheduler* scheduler, IF
 CEngineHost::CEngineHost(HWND viewWindow, HWND promptWindow, std::atomic<unsigned>* latestSerial)
     : m_viewWindow(viewWindow),
       m_promptWindow(promptWindow),
+      m_problems(viewWindow),
+      m_hooks(m_problems),
       m_desktop([this](HWND w) { return m_settingsBridge.IsAppEnabled(w); }),
       m_prompt(viewWindow, promptWindow, latestSerial, m_caretTracker),
       m_core(MakePlatform(&m_prompt, &m_pacer, &m_caretTracker, &m_desktop, &m_files, &m_output, &m_clock),
              m_settingsBridge.EnableStore()),
       m_engine(m_core.Engine()),
       m_learning(m_core),
-      m_problems(viewWindow),
       m_sync(m_core, m_problems)
 {
     m_caretTracker.SetEditBoxRule([this](HWND w) {

@@ -92,6 +92,7 @@ private:
     HWND m_viewWindow;
     HWND m_promptWindow;
     CEngineWorkLog m_workLog;
+    CFileProblemTeller m_problems;
     CHookSwitch m_hooks;
 
     // Services first: the engine refers to them.
@@ -106,7 +107,6 @@ private:
     CEngineCore m_core;
     CCompletionEngine& m_engine;
     CLearningHandOver m_learning;
-    CFileProblemTeller m_problems;
     CSyncHandOver m_sync;
     bool m_loaded = false;
 

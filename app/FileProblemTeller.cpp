@@ -2,21 +2,22 @@
 
 #include <memory>
 
-#include "app/ThreadMessages.h"
 #include "base/FileIo.h"
 #include "base/ProgramPaths.h"
 #include "dict/AutoLearnDictionary.h"
 #include "dict/DictionarySet.h"
+#include "hook/host32/Host32Protocol.h"
 #include "res/resource.h"
 #include "wnd/MessageBoxes.h"
 #include "wnd/Window.h"
 
-void CFileProblemTeller::Tell(const std::string& file, const std::string& text)
+void CFileProblemTeller::Tell(const std::string& file, const std::string& text, ProblemWeight weight)
 {
     if (!m_toldFiles.insert(file).second)
         return;
     auto message = std::make_unique<std::string>(text);
-    if (::PostMessageW(m_viewWindow, WM_VIEW_FILE_PROBLEM, 0, reinterpret_cast<LPARAM>(message.get())))
+    if (::PostMessageW(m_viewWindow, WM_VIEW_FILE_PROBLEM, static_cast<WPARAM>(weight),
+                       reinterpret_cast<LPARAM>(message.get())))
         message.release();
 }
 
@@ -69,4 +70,9 @@ void CFileProblemTeller::TellAutoLearnProblem(const std::string& directory, CAut
 void CFileProblemTeller::TellSyncProblem(const std::string& file, const std::string& reason)
 {
     Tell(file, wnd::ResourceText(IDS_SYNC_PROBLEM, {file, reason}));
+}
+
+void CFileProblemTeller::TellNo32BitHelper()
+{
+    Tell(HOST32_EXE_NAME, wnd::ResourceText(IDS_NO_32BIT_HOST, {HOST32_EXE_NAME}), ProblemWeight::Warning);
 }

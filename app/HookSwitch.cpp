@@ -1,21 +1,6 @@
 #include "app/HookSwitch.h"
 
-#include "base/WinHandles.h"
-#include "hook/host32/Host32Protocol.h"
-#include "res/resource.h"
-#include "wnd/MessageBoxes.h"
-#include "wnd/Window.h"
-
-namespace {
-
-// On a thread of its own: the engine thread never waits for a message box.
-DWORD WINAPI TellNo32BitPrompts(LPVOID)
-{
-    wnd::ShowInfo(nullptr, wnd::ResourceText(IDS_NO_32BIT_HOST, {HOST32_EXE_NAME}), MB_ICONWARNING);
-    return 0;
-}
-
-}  // namespace
+#include "app/FileProblemTeller.h"
 
 void CHookSwitch::Set(HWND window, bool enabled)
 {
@@ -45,10 +30,9 @@ void CHookSwitch::Enable32BitHook(HWND window)
         m_hook32.SetHook(true);
         return;
     }
-    if (!CHook32Helper::SystemRuns32BitPrograms() || m_hook32.Start(window) || m_hook32FailureTold)
-        return;
-    m_hook32FailureTold = true;
-    pvbase::KernelHandle thread(::CreateThread(nullptr, 0, TellNo32BitPrompts, nullptr, 0, nullptr));
+    // The teller says it once, however often switching on tries again.
+    if (CHook32Helper::SystemRuns32BitPrograms() && !m_hook32.Start(window))
+        m_problems.TellNo32BitHelper();
 #else
     (void)window;
 #endif

@@ -8,8 +8,12 @@
 #include "app/Hook32Helper.h"
 #include "app/HookOwnerThread.h"
 
+class CFileProblemTeller;
+
 class CHookSwitch {
 public:
+    // A helper that cannot start is told through `problems`.
+    explicit CHookSwitch(CFileProblemTeller& problems) : m_problems(problems) {}
     // Tests run without the hook library.
     void UseHookLibrary(bool use) { m_useHookLibrary = use; }
     // Puts the hooks in, reporting to `window` through the key gate, or takes them out.
@@ -42,12 +46,12 @@ public:
     bool Installed() const { return m_installed; }
 
 private:
-    // The helper started (or told to put its hook in again); said once when it cannot start.
+    // The helper started (or told to put its hook in again); told when it cannot start.
     void Enable32BitHook(HWND window);
 
+    CFileProblemTeller& m_problems;
     bool m_useHookLibrary = true;
     bool m_installed = false;
     CHookOwnerThread m_hook;
     CHook32Helper m_hook32;
-    bool m_hook32FailureTold = false;
 };

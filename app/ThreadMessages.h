@@ -56,6 +56,10 @@
 #define WM_VIEW_PROMPT_STATE (WM_APP + 20)
 // Loading is over; wParam 1 when no dictionary could be loaded.
 #define WM_VIEW_LOADED (WM_APP + 21)
-// A file could not be loaded or saved: lParam a std::string* (the message) the receiver deletes.
-// Each file's trouble is sent once.
+// A file could not be loaded, saved or started: lParam a std::string* (the message) the receiver
+// deletes, wParam its ProblemWeight. Each file's trouble is sent once.
 #define WM_VIEW_FILE_PROBLEM (WM_APP + 22)
+enum class ProblemWeight : WPARAM {
+    Error,    // something the user has is not there or will not be kept
+    Warning,  // the program works on without it
+};

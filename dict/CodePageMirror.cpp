@@ -55,7 +55,7 @@ struct MirrorEntry {
 };
 
 // The file's properties, its texts now plain UTF-8.
-void CopyInfo(CDictionaryFile& file, c4_View& info)
+void CopyInfo(const IDictionaryRows& file, c4_View& info)
 {
     const c4_StringProp prop("prop"), value("value");
     std::string_view name, text;
@@ -71,11 +71,12 @@ void CopyInfo(CDictionaryFile& file, c4_View& info)
 
 }  // namespace
 
-bool NeedsUtf8Mirror(CDictionaryFile& file)
+bool NeedsUtf8Mirror(const IDictionaryRows& file)
 {
+    const DictionaryRowsLayout layout = file.Layout();
     return file.IsOpen() && !file.IsMirrored() &&
-           (file.IsEncrypted() || NormalizeEntryTextCode(file.KeyCode()) != CODE_UTF8 ||
-            NormalizeEntryTextCode(file.DataCode()) != CODE_UTF8);
+           (layout.encrypted || NormalizeEntryTextCode(layout.keyCode) != CODE_UTF8 ||
+            NormalizeEntryTextCode(layout.dataCode) != CODE_UTF8);
 }
 
 bool HasCapitalBeyondAscii(std::string_view text)
@@ -88,13 +89,14 @@ namespace {
 // The entries of a file in a storage of their own, as UTF-8, sorted as the storage sorts keys.
 // capitalsOnly: only the keys with a capital beyond ASCII, sorted by their small letters. Null
 // when there is nothing to keep or the storage could not be made.
-std::unique_ptr<c4_Storage> BuildMirror(CDictionaryFile& file, bool capitalsOnly,
+std::unique_ptr<c4_Storage> BuildMirror(const IDictionaryRows& file, bool capitalsOnly,
                                         std::unique_ptr<c4_FileStrategy>& strategy, int& skipped)
 {
     CEntryTextCodec codec(file.AnsiCodePage());
-    const int keyCode = file.IsMirrored() ? CODE_UTF8 : file.KeyCode();
-    const int dataCode = file.IsMirrored() ? CODE_UTF8 : file.DataCode();
-    const bool encrypted = file.IsEncrypted();
+    const DictionaryRowsLayout layout = file.Layout();
+    const int keyCode = file.IsMirrored() ? CODE_UTF8 : layout.keyCode;
+    const int dataCode = file.IsMirrored() ? CODE_UTF8 : layout.dataCode;
+    const bool encrypted = layout.encrypted;
     std::string pool, key, data;
     std::vector<MirrorEntry> entries;
     if (!capitalsOnly)
@@ -160,7 +162,7 @@ std::unique_ptr<c4_Storage> BuildMirror(CDictionaryFile& file, bool capitalsOnly
 }
 
 // Whether every entry of a UTF-8 file can be read as it is.
-bool AllEntriesReadable(CDictionaryFile& file)
+bool AllEntriesReadable(const IDictionaryRows& file)
 {
     std::string_view key, data;
     for (int row = 0; file.ReadStoredEntry(row, key, data); ++row) {

@@ -15,6 +15,7 @@
 
 class CCodePage;
 class CDictionaryFile;
+class IDictionaryRows;
 
 struct MirrorOutcome {
     bool mirrored = false;  // the file is now searched through a mirror
@@ -22,7 +23,7 @@ struct MirrorOutcome {
 };
 
 // Whether the file's search needs a mirror: keys stored as ANSI, UTF-16 or scrambled.
-bool NeedsUtf8Mirror(CDictionaryFile& file);
+bool NeedsUtf8Mirror(const IDictionaryRows& file);
 
 // Builds the mirror of an open file and has the file search it from now on (read-only).
 MirrorOutcome MirrorAsUtf8(CDictionaryFile& file);

@@ -3,11 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "dict/CodePageMirror.h"
-#include "dict/DictionaryFile.h"
+#include "dict/Utf8Case.h"
 
-CDictionaryCursor::CDictionaryCursor(CDictionaryFile& file, const CCodePage& codePage)
-    : m_file(file), m_codePage(codePage), m_singleByte(!codePage.HasLeadBytes())
+CDictionaryCursor::CDictionaryCursor(const IDictionaryRows& rows, const CCodePage& ansiCodePage)
+    : m_rows(rows), m_codePage(Utf8CodePage()), m_codec(ansiCodePage), m_singleByte(!Utf8CodePage().HasLeadBytes())
 {
 }
 
@@ -118,7 +117,8 @@ int CDictionaryCursor::LowerBound(std::string_view storedQuery)
 {
     // Keys and the query count up to their first zero byte (the storage compares C strings).
     const std::string_view cut = CutAtZero(storedQuery);
-    const int rows = m_file.m_data.GetSize();
+    const int rows = m_rows.CountEntries();
+    const unsigned char* fold = m_layout.fold;
     if (m_probeCache.empty() && rows > 0) {
         std::size_t slots = 2;
         while (slots <= static_cast<std::size_t>(rows) && slots < (std::size_t{1} << 16))
@@ -134,7 +134,7 @@ int CDictionaryCursor::LowerBound(std::string_view storedQuery)
         if (m_prefixRows) {
             char folded[2];
             for (std::size_t i = 0; i < cut.size(); ++i)
-                folded[i] = static_cast<char>(m_file.m_fold[static_cast<unsigned char>(cut[i])]);
+                folded[i] = static_cast<char>(fold[static_cast<unsigned char>(cut[i])]);
             const auto b0 = static_cast<unsigned char>(folded[0]);
             const std::size_t slot =
                 cut.size() == 1 ? 0x10000 + b0 : (std::size_t{b0} << 8) + static_cast<unsigned char>(folded[1]);
@@ -147,7 +147,7 @@ int CDictionaryCursor::LowerBound(std::string_view storedQuery)
     m_foldedQuery.clear();
     m_foldedQuery.append(cut.data(), cut.size());
     for (char& c : m_foldedQuery)
-        c = static_cast<char>(m_file.m_fold[static_cast<unsigned char>(c)]);
+        c = static_cast<char>(fold[static_cast<unsigned char>(c)]);
     const std::string_view query = m_foldedQuery;
     long long lo = -1, hi = rows;
     std::size_t node = 1;
@@ -178,10 +178,10 @@ int CDictionaryCursor::LowerBound(std::string_view storedQuery)
                 if (order == 0 && query.size() <= kProbeBytes)
                     order = 1;  // the key is longer than the query it starts with
                 else if (order == 0)
-                    order = CompareStoredKeys(m_file.m_fold, CutAtZero(m_keyReader.Get(static_cast<int>(m))), query);
+                    order = CompareStoredKeys(fold, CutAtZero(m_keyReader.Get(static_cast<int>(m))), query);
             }
         } else {
-            order = CompareStoredKeys(m_file.m_fold, CutAtZero(m_keyReader.Get(static_cast<int>(m))), query);
+            order = CompareStoredKeys(fold, CutAtZero(m_keyReader.Get(static_cast<int>(m))), query);
         }
         GoDown(order, m, lo, hi, node);
     }
@@ -194,8 +194,9 @@ const CDictionaryCursor::ProbeSlot& CDictionaryCursor::Probe(long long row, std:
     if (slot.length == kUnfilled) {
         const std::string_view key = CutAtZero(m_keyReader.Get(static_cast<int>(row)));
         const std::size_t kept = key.size() < kProbeBytes ? key.size() : kProbeBytes;
+        const unsigned char* fold = m_layout.fold;
         for (std::size_t i = 0; i < kept; ++i)
-            slot.bytes[i] = m_file.m_fold[static_cast<unsigned char>(key[i])];
+            slot.bytes[i] = fold[static_cast<unsigned char>(key[i])];
         slot.length = key.size() <= kProbeBytes ? static_cast<unsigned char>(key.size()) : kLonger;
     }
     return slot;
@@ -206,7 +207,8 @@ const CDictionaryCursor::ProbeSlot& CDictionaryCursor::Probe(long long row, std:
 // it does not decide, or where it ends.
 CDictionaryCursor::PrefixState CDictionaryCursor::DescendByPrefix(std::string_view prefix, bool whole)
 {
-    std::int32_t lo = -1, hi = m_file.m_data.GetSize();
+    std::int32_t lo = -1, hi = m_rows.CountEntries();
+    const unsigned char* fold = m_layout.fold;
     std::uint32_t node = 1;
     while (lo + 1 != hi) {
         const auto m = static_cast<std::int32_t>((static_cast<long long>(lo) + hi) / 2);
@@ -220,7 +222,7 @@ CDictionaryCursor::PrefixState CDictionaryCursor::DescendByPrefix(std::string_vi
             const std::string_view key = CutAtZero(m_keyReader.Get(static_cast<int>(m)));
             headLength = key.size();
             for (std::size_t i = 0; i < prefix.size() && i < key.size(); ++i)
-                head[i] = m_file.m_fold[static_cast<unsigned char>(key[i])];
+                head[i] = fold[static_cast<unsigned char>(key[i])];
         }
         int order = 0;
         const std::size_t common = headLength < prefix.size() ? headLength : prefix.size();
@@ -256,33 +258,37 @@ inline void CDictionaryCursor::BeginSearch(const DictionaryQuery& query)
     m_unvisited = false;
     m_quickSteps = false;
     m_cursor = -1;
+    m_layout = m_rows.Layout();
     // The stored keys are encoded (and scrambled): so must the key that is looked up be.
-    m_plainKeys = m_file.m_encrypted == 0 && m_file.m_keyCode == CODE_UTF8;
-    if (!m_file.m_open)
+    const bool encrypted = m_layout.encrypted;
+    const int keyCode = m_layout.keyCode;
+    m_plainKeys = !encrypted && keyCode == CODE_UTF8;
+    if (!m_rows.IsOpen())
         return;
     if (!m_keyReader.IsCurrent())
-        m_keyReader = m_file.m_data.StringReader(m_file.m_keyColumn);
-    if (m_file.m_shownColumn >= 0 && !m_shownReader.IsCurrent())
-        m_shownReader = m_file.m_data.StringReader(m_file.m_shownColumn);
+        m_keyReader = m_rows.KeyReader();
+    if (m_layout.shownKeys && !m_shownReader.IsCurrent())
+        m_shownReader = m_rows.ShownReader();
     // UTF-8 keys are looked up by the query in small letters: a capital beyond ASCII sorts apart
     // from its small letter (what a file's order misses, a capitals mirror has). An exact key
     // (ContainsKey) is placed as the storage's own search places it: by the query as given,
     // unless the keys are a capitals mirror's small letters.
-    const bool asTyped = m_lookUpAsTyped && m_file.m_shownColumn < 0;
+    const bool asTyped = m_lookUpAsTyped && !m_layout.shownKeys;
     m_foldedWalk = asTyped;
     std::string_view searchKey = asTyped ? query.text : std::string_view(query.lowered);
     if (!m_plainKeys) {
         // ANSI keys as typed are looked up in small letters too; encoded or scrambled ones as given.
-        const bool ansiAsTyped = m_file.m_encrypted == 0 && NormalizeEntryTextCode(m_file.m_keyCode) == CODE_ANSI;
-        m_file.EncodeKey(ansiAsTyped && !asTyped ? std::string_view(query.lowered) : query.text, m_searchKey);
+        const bool ansiAsTyped = !encrypted && NormalizeEntryTextCode(keyCode) == CODE_ANSI;
+        m_codec.Encode(keyCode, encrypted, ansiAsTyped && !asTyped ? std::string_view(query.lowered) : query.text,
+                       m_searchKey);
         searchKey = m_searchKey;
     }
     int row = 0;
     if (!searchKey.empty()) {
         // A one- or two-byte key whose lower bound is known already is not looked up again.
-        const int slot = m_plainKeys && !asTyped && m_file.m_fold == mbtext::AsciiFoldTable()
-                             ? query.prefixSlot
-                             : PrefixSlot(searchKey, m_file.m_fold);
+        const unsigned char* fold = m_layout.fold;
+        const int slot = m_plainKeys && !asTyped && fold == mbtext::AsciiFoldTable() ? query.prefixSlot
+                                                                                     : PrefixSlot(searchKey, fold);
         if (slot >= 0 && m_prefixRows && m_prefixRows[slot] != 0)
             row = static_cast<int>(m_prefixRows[slot] - 1);
         else
@@ -291,7 +297,7 @@ inline void CDictionaryCursor::BeginSearch(const DictionaryQuery& query)
     m_cursor = row < 0 ? 0 : row;
     m_positioned = true;
     m_unvisited = true;
-    m_quickSteps = m_plainKeys && query.startOnly && m_singleByte && !m_file.m_capitalsMirror;
+    m_quickSteps = m_plainKeys && query.startOnly && m_singleByte && !m_layout.capitalsMirror;
 }
 
 bool CDictionaryCursor::FindFirstKey(std::string_view query, std::string_view& key, int mode)
@@ -349,7 +355,7 @@ bool CDictionaryCursor::ContainsKey(std::string_view key, DictionaryMatch& match
     // storage's search stands.
     if (lookUp(true))
         return true;
-    if (HasCapitalBeyondAscii(key) && m_file.m_shownColumn < 0) {
+    if (utf8case::HasCapitalBeyondAscii(key) && !m_layout.shownKeys) {
         if (lookUp(false))
             return true;
         lookUp(true);
@@ -371,7 +377,7 @@ bool CDictionaryCursor::SearchStep(Step step, DictionaryMatch& match, bool allEn
 {
     std::string_view key;
     if (!StepToKey(step, allEntries, key)) {
-        match.Clear(m_file.m_type);
+        match.Clear(m_layout.type);
         return false;
     }
     return MatchAtCursor(match);
@@ -381,14 +387,14 @@ bool CDictionaryCursor::StepToKey(Step step, bool allEntries, std::string_view& 
 {
     m_onMatch = false;
     m_currentKeyValid = false;
-    if (!m_hasQuery || !m_file.m_open || !m_positioned)
+    if (!m_hasQuery || !m_rows.IsOpen() || !m_positioned)
         return false;
 
-    const int count = m_file.m_data.GetSize();
+    const int count = m_rows.CountEntries();
     const int direction = step == Step::Backwards ? -1 : 1;
     int cursor = m_unvisited ? m_cursor : m_cursor + direction;
     m_unvisited = false;
-    const bool filtered = m_file.m_type != DICTIONARY_SHORTHAND && !allEntries;
+    const bool filtered = m_layout.type != DICTIONARY_SHORTHAND && !allEntries;
 
     for (;; cursor += direction) {
         if (cursor < 0) {
@@ -416,9 +422,9 @@ bool CDictionaryCursor::StepToKey(Step step, bool allEntries, std::string_view& 
         } else if (!ContainsQuery(key)) {
             return false;
         }
-        if (m_file.m_shownColumn >= 0) {
+        if (m_layout.shownKeys) {
             key = m_shownReader.Get(cursor);
-            if (m_file.m_capitalsMirror && !MissedByTheFile(key))
+            if (m_layout.capitalsMirror && !MissedByTheFile(key))
                 continue;
         }
 
@@ -432,7 +438,7 @@ bool CDictionaryCursor::StepToKey(Step step, bool allEntries, std::string_view& 
 
 std::string_view CDictionaryCursor::DecodeKey(std::string_view storedKey)
 {
-    m_file.m_codec.Decode(m_file.m_keyCode, m_file.m_encrypted != 0, storedKey, m_keyText);
+    m_codec.Decode(m_layout.keyCode, m_layout.encrypted, storedKey, m_keyText);
     return m_keyText;
 }
 
@@ -444,14 +450,14 @@ bool CDictionaryCursor::MissedByTheFile(std::string_view key) const
     std::size_t end = 0;
     for (std::size_t at = 0; at < query.size() && end < key.size(); at += m_codePage.CharLength(query, at))
         end += m_codePage.CharLength(key, end);
-    return HasCapitalBeyondAscii(key.substr(0, end));
+    return utf8case::HasCapitalBeyondAscii(key.substr(0, end));
 }
 
 // Whether a word/phrase key is offered at all: its length and the word/phrase bits.
 bool CDictionaryCursor::IsOffered(std::string_view key) const
 {
     const long long length = static_cast<long long>(key.size());
-    if (length < m_file.m_minKeyLength || length > m_file.m_maxKeyLength)
+    if (length < m_layout.minKeyLength || length > m_layout.maxKeyLength)
         return false;
     if (m_query->wordsAndPhrases)
         return true;
@@ -474,10 +480,10 @@ bool CDictionaryCursor::ContainsQuery(std::string_view key)
 bool CDictionaryCursor::ReloadCurrentKey(std::string_view& key)
 {
     // An edit since the step: the row under the cursor is read again.
-    if (!m_onMatch || !m_file.m_open || m_cursor < 0 || m_cursor >= m_file.m_data.GetSize())
+    if (!m_onMatch || !m_rows.IsOpen() || m_cursor < 0 || m_cursor >= m_rows.CountEntries())
         return false;
-    m_currentKey = m_file.m_shownColumn >= 0 ? m_shownReader.Get(m_cursor) : m_keyReader.Get(m_cursor);
-    if (m_file.m_encrypted != 0 || m_file.m_keyCode != CODE_UTF8)
+    m_currentKey = m_layout.shownKeys ? m_shownReader.Get(m_cursor) : m_keyReader.Get(m_cursor);
+    if (m_layout.encrypted || m_layout.keyCode != CODE_UTF8)
         m_currentKey = DecodeKey(m_currentKey);
     m_currentKeyValid = true;
     key = m_currentKey;
@@ -488,7 +494,8 @@ bool CDictionaryCursor::ReloadCurrentKey(std::string_view& key)
 bool CDictionaryCursor::MatchAtCursor(DictionaryMatch& match)
 {
     match.data.clear();
-    match.type = m_file.m_type;
+    const int type = m_layout.type;
+    match.type = type;
     std::string_view key;
     if (!CurrentKey(key)) {
         match.key.clear();
@@ -498,26 +505,25 @@ bool CDictionaryCursor::MatchAtCursor(DictionaryMatch& match)
     match.key.append(key.data(), key.size());
     match.ownCapital = m_codePage.LeadingCapitals(match.key) > 0;
     const DictionaryQuery::LetterCase letterCase = m_query->letterCase;
-    if (letterCase != DictionaryQuery::kAsStored && m_file.m_type == DICTIONARY_WORDS)
+    if (letterCase != DictionaryQuery::kAsStored && type == DICTIONARY_WORDS)
         m_codePage.AdaptCase(match.key, letterCase == DictionaryQuery::kAllCapitals ? 2 : 1);
 
     // The data column's reader is made at the first match handed out, not with the key's.
     std::string_view data;
     if (!m_dataReader.GetQuickly(m_cursor, data)) {
         if (!m_dataReader.IsCurrent())
-            m_dataReader = m_file.m_data.StringReader(m_file.m_dataColumn);
+            m_dataReader = m_rows.DataReader();
         data = m_dataReader.Get(m_cursor);
     }
     if (data.empty())
         return true;
-    const bool plainData = m_file.m_encrypted == 0 && m_file.m_dataCode == CODE_UTF8;
-    if (!plainData) {
-        m_file.m_codec.Decode(m_file.m_dataCode, m_file.m_encrypted != 0, data, m_dataText);
+    if (m_layout.encrypted || m_layout.dataCode != CODE_UTF8) {
+        m_codec.Decode(m_layout.dataCode, m_layout.encrypted, data, m_dataText);
         data = m_dataText;
     }
     if (!data.empty()) {
-        if (m_file.m_captionHeader && m_file.m_type != DICTIONARY_SHORTHAND)
-            match.data.append(m_file.m_captionHeaderText);
+        if (type != DICTIONARY_SHORTHAND && m_layout.captionHeader)
+            match.data.append(m_rows.CaptionHeaderText());
         match.data.append(data.data(), data.size());
     }
     return true;
@@ -527,23 +533,23 @@ bool CDictionaryCursor::MatchAtCursor(DictionaryMatch& match)
 
 bool CDictionaryCursor::PrepareRankIndex()
 {
-    if (m_file.m_rankColumn < 0)
+    if (!m_rows.HasRankColumn())
         return false;
     // Ranks read in place follow the file image: a commit that replaced it takes them anew.
     if (m_rankIndexBuilt && (!m_rankInPlace || m_rankReader.IsCurrent()))
         return !m_rankIndex.Empty();
     m_rankIndexBuilt = true;
-    m_rankReader = m_file.m_data.IntReader(m_file.m_rankColumn);
+    m_rankReader = m_rows.RankReader();
     m_rankInPlace = false;
     if (m_rankReader.AllZero()) {
         m_rankIndex.Clear();
     } else if (const unsigned char* packed = m_rankReader.Packed16()) {
-        m_rankIndex.Attach(packed, static_cast<std::size_t>(m_file.m_data.GetSize()));
+        m_rankIndex.Attach(packed, static_cast<std::size_t>(m_rows.CountEntries()));
         m_rankInPlace = true;
     } else {
-        std::vector<std::uint16_t> ranks(static_cast<std::size_t>(m_file.m_data.GetSize()));
+        std::vector<std::uint16_t> ranks(static_cast<std::size_t>(m_rows.CountEntries()));
         for (std::size_t row = 0; row < ranks.size(); ++row)
-            ranks[row] = static_cast<std::uint16_t>(m_file.Rank(static_cast<int>(row)));
+            ranks[row] = static_cast<std::uint16_t>(m_rows.Rank(static_cast<int>(row)));
         m_rankIndex.Build(std::move(ranks));
     }
     return !m_rankIndex.Empty();
@@ -555,11 +561,12 @@ bool CDictionaryCursor::PrepareRankIndex()
 int CDictionaryCursor::UpperBoundOfPrefix(std::string_view query, int first)
 {
     std::string bound(CutAtZero(query));
+    const unsigned char* fold = m_layout.fold;
     for (char& c : bound)
-        c = static_cast<char>(m_file.m_fold[static_cast<unsigned char>(c)]);
+        c = static_cast<char>(fold[static_cast<unsigned char>(c)]);
     while (!bound.empty() && static_cast<unsigned char>(bound.back()) == 0xFF)
         bound.pop_back();
-    const int rows = m_file.m_data.GetSize();
+    const int rows = m_rows.CountEntries();
     if (bound.empty())
         return rows;
     bound.back() = static_cast<char>(static_cast<unsigned char>(bound.back()) + 1);
@@ -582,10 +589,11 @@ int CDictionaryCursor::UpperBoundOfPrefix(std::string_view query, int first)
 // The first row from `first` on whose folded key is not below the bound.
 int CDictionaryCursor::RowBelowBound(const std::string& bound, int first)
 {
-    const int rows = m_file.m_data.GetSize();
+    const int rows = m_rows.CountEntries();
+    const unsigned char* fold = m_layout.fold;
     constexpr int kForwardRows = 16;
     auto below = [&](int row) {
-        return CompareStoredKeys(m_file.m_fold, CutAtZero(m_keyReader.Get(row)), bound) < 0;
+        return CompareStoredKeys(fold, CutAtZero(m_keyReader.Get(row)), bound) < 0;
     };
     // Rows up to lo are below the bound, rows from hi on are not.
     int lo = first - 1, hi = rows;
@@ -610,7 +618,7 @@ bool CDictionaryCursor::FindFirstRankedKey(const DictionaryQuery& query, std::st
     rank = 0;
     m_rankedByIndex = false;
     BeginSearch(query);
-    if (!m_file.m_open || !m_plainKeys || !m_singleByte || !query.startOnly || m_file.m_type != DICTIONARY_WORDS ||
+    if (!m_rows.IsOpen() || !m_plainKeys || !m_singleByte || !query.startOnly || m_layout.type != DICTIONARY_WORDS ||
         query.text.empty() || !PrepareRankIndex())
         return StepToKey(Step::First, false, key);
     m_rankedByIndex = true;
@@ -648,9 +656,9 @@ bool CDictionaryCursor::TakeRankedRow(int row, std::string_view& key)
     std::string_view stored = m_keyReader.Get(row);
     if (!IsOffered(stored) || !m_codePage.StartsWithLoweredSingleByte(stored, m_query->lowered))
         return false;
-    if (m_file.m_shownColumn >= 0) {
+    if (m_layout.shownKeys) {
         stored = m_shownReader.Get(row);
-        if (m_file.m_capitalsMirror && !MissedByTheFile(stored))
+        if (m_layout.capitalsMirror && !MissedByTheFile(stored))
             return false;
     }
     m_cursor = row;

@@ -1,6 +1,7 @@
 #pragma once
 // The search cursor of a dictionary file: the query, the row it stands on, and the caches that
-// make a search fast (the key search's probes and prefixes, the rank index and its walk).
+// make a search fast (the key search's probes and prefixes, the rank index and its walk). It reads
+// the file through its rows (DictionaryRows.h) only.
 
 #include <cstdint>
 #include <cstdlib>
@@ -12,10 +13,10 @@
 
 #include "dict/CodePage.h"
 #include "dict/DictionaryMatch.h"
+#include "dict/DictionaryRows.h"
+#include "dict/EntryText.h"
 #include "dict/RankIndex.h"
 #include "storage/Storage.h"
-
-class CDictionaryFile;
 
 // A query prepared once for the searches of several dictionaries (the merged search).
 struct DictionaryQuery {
@@ -38,22 +39,35 @@ struct DictionaryQuery {
     int prefixSlot = -1;           // of the text as a search key of plain keys (see LowerBound)
 };
 
-// Owned by its CDictionaryFile, which hands its searches on (see there) and tells it of edits,
-// commits and storage that goes. It reads the file's rows and properties as they are.
+// Owned by its dictionary file (CDictionaryFile::Search), which tells it of edits, commits and
+// storage that goes. The entries' text is UTF-8. A search takes the file's properties (type,
+// length limits, encoding) when it starts.
 class CDictionaryCursor {
 public:
-    CDictionaryCursor(CDictionaryFile& file, const CCodePage& codePage);
+    // ansiCodePage: what the file's ANSI keys are encoded in (the query is, to look them up).
+    CDictionaryCursor(const IDictionaryRows& rows, const CCodePage& ansiCodePage);
     CDictionaryCursor(const CDictionaryCursor&) = delete;
     CDictionaryCursor& operator=(const CDictionaryCursor&) = delete;
 
-    bool FindFirst(std::string_view query, DictionaryMatch& match, int mode);
+    // Searches: see the search step in DictionaryCursor.cpp.
+    bool FindFirst(std::string_view query, DictionaryMatch& match, int mode = MATCH_ANY);
     bool FindNext(DictionaryMatch& match);
     bool FindPrevious(DictionaryMatch& match);
-    bool ContainsKey(std::string_view key, DictionaryMatch& match, int mode);
-    bool FindFirstKey(std::string_view query, std::string_view& key, int mode);
+    // Whether an entry with exactly this key exists (case ignored), whatever the length
+    // limits and word/phrase bits. Positions the cursor for FindNext either way; when the
+    // key is not there the stored query becomes empty, so FindNext walks on from the match
+    // handed out, or from the first row at or after the key's place when none was.
+    bool ContainsKey(std::string_view key, DictionaryMatch& match, int mode = MATCH_START);
+    // FindFirst and FindNext handing out just the key as the file holds it (decoded, letter case
+    // not adapted), valid until this dictionary's next search step or edit. MatchAtCursor gives
+    // the whole match of that row later; CurrentKey its key again (read anew after an edit).
+    // Both fail when the last step found nothing.
+    bool FindFirstKey(std::string_view query, std::string_view& key, int mode = MATCH_ANY);
+    // The query is not copied: it must stay as it is while this search goes on, unless KeepQuery
+    // is called before it changes.
     bool FindFirstKey(const DictionaryQuery& query, std::string_view& key);
+    // Takes a copy of the query of the last FindFirstKey, so that it may change.
     void KeepQuery();
-    // Defined (inline) in DictionaryFile.h: they read the file's properties.
     inline bool FindNextKey(std::string_view& key);
     bool CurrentKey(std::string_view& key)
     {
@@ -63,14 +77,20 @@ public:
         return true;
     }
     bool MatchAtCursor(DictionaryMatch& match);
+    // Ranked search: the keys that start with the query, those with a rank first (highest
+    // first, equal ranks in key order), then those without one in key order. A dictionary that
+    // cannot walk by rank (no ranks, shorthands, encoded keys, other modes) answers in key order
+    // with rank 0. Positions the cursor like FindFirstKey, so MatchAtCursor and CurrentKey work.
     bool FindFirstRankedKey(const DictionaryQuery& query, std::string_view& key, int& rank);
     bool FindNextRankedKey(std::string_view& key, int& rank);
     std::size_t RankIndexBytes() const { return m_rankIndex.MemoryBytes(); }
+    // Reads every rank now (a few milliseconds per million rows), so that no first search pays it.
     void SumUpRanks()
     {
         if (PrepareRankIndex())
             m_rankIndex.SumUpAll();
     }
+    // Row of the current match; -1 before the first row.
     int Row() const { return m_cursor; }
     int Mode() const { return m_query->mode; }
 
@@ -133,7 +153,6 @@ private:
     // match it hands out): keys stored as typed, a code page without double-byte characters, and a
     // row that the key reader reads on its short path and that no word/phrase bit leaves out.
     // Answers what StepToKey would (1 found, 0 not), or -1 when the general step has to decide.
-    // Defined (inline) in DictionaryFile.h.
     inline int StepQuickly(std::string_view& key);
     bool ReloadCurrentKey(std::string_view& key);
     void StoreQuery(std::string_view query, int mode);
@@ -182,8 +201,10 @@ private:
         void operator()(void* block) const { std::free(block); }
     };
 
-    CDictionaryFile& m_file;
-    const CCodePage& m_codePage;
+    const IDictionaryRows& m_rows;
+    const CCodePage& m_codePage;    // of the entries' text: UTF-8
+    CEntryTextCodec m_codec;        // the query encoded as the keys are, keys and data decoded
+    DictionaryRowsLayout m_layout;  // taken when a search starts
     // Row reads of the search; made anew once an edit or commit has left them behind.
     c4_StringReader m_keyReader;
     c4_StringReader m_dataReader;
@@ -228,3 +249,34 @@ private:
     std::string m_lowerKey;
     std::string m_dataText;
 };
+
+inline int CDictionaryCursor::StepQuickly(std::string_view& key)
+{
+    if (!m_quickSteps)
+        return -1;
+    const int row = m_unvisited ? m_cursor : m_cursor + 1;
+    std::string_view next;
+    if (!m_keyReader.GetQuickly(row, next))
+        return -1;
+    if (m_layout.type != DICTIONARY_SHORTHAND) {
+        const long long length = static_cast<long long>(next.size());
+        if (!m_query->wordsAndPhrases || length < m_layout.minKeyLength || length > m_layout.maxKeyLength)
+            return -1;
+    }
+    m_unvisited = false;
+    m_cursor = row;
+    const bool found = m_codePage.StartsWithLoweredSingleByte(next, m_query->lowered);
+    m_onMatch = found;
+    m_currentKeyValid = found;
+    if (found) {
+        m_currentKey = next;
+        key = next;
+    }
+    return found ? 1 : 0;
+}
+
+inline bool CDictionaryCursor::FindNextKey(std::string_view& key)
+{
+    const int quick = StepQuickly(key);
+    return quick >= 0 ? quick != 0 : StepToKey(Step::Forwards, false, key);
+}

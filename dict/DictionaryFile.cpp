@@ -6,7 +6,6 @@
 #include <utility>
 
 #include "base/Utf8Text.h"
-#include "dict/CodePageMirror.h"
 #include "dict/ScramblingFileStrategy.h"
 #include "dict/Utf8Case.h"
 
@@ -41,7 +40,7 @@ int ParseNumber(std::string_view text)
 }  // namespace
 
 CDictionaryFile::CDictionaryFile(const CCodePage& ansiCodePage)
-    : m_codec(ansiCodePage), m_fold(mbtext::AsciiFoldTable()), m_search(*this, Utf8CodePage())
+    : m_codec(ansiCodePage), m_fold(mbtext::AsciiFoldTable()), m_search(*this, ansiCodePage)
 {
 }
 
@@ -295,6 +294,22 @@ void CDictionaryFile::SetLengthLimits(int minimum, int maximum)
 {
     m_minKeyLength = minimum;
     m_maxKeyLength = maximum;
+}
+
+DictionaryRowsLayout CDictionaryFile::Layout() const
+{
+    DictionaryRowsLayout layout;
+    layout.fold = m_fold;
+    layout.type = m_type;
+    layout.keyCode = m_keyCode;
+    layout.dataCode = m_dataCode;
+    layout.encrypted = m_encrypted != 0;
+    layout.shownKeys = m_shownColumn >= 0;
+    layout.capitalsMirror = m_capitalsMirror;
+    layout.captionHeader = m_captionHeader;
+    layout.minKeyLength = m_minKeyLength;
+    layout.maxKeyLength = m_maxKeyLength;
+    return layout;
 }
 
 int CDictionaryFile::CountEntries() const

@@ -1,6 +1,7 @@
 #pragma once
 // One open dictionary file: its properties (view DBINFO), its entries (view DBDATA, kept
-// sorted by key) and a search cursor that walks the sorted entries directly (DictionaryCursor.h).
+// sorted by key) and a search cursor that walks the sorted entries directly (Search()). The
+// cursor and the mirrors read the file through its rows (DictionaryRows.h).
 
 #include <cstdint>
 #include <memory>
@@ -10,6 +11,7 @@
 #include "dict/CodePage.h"
 #include "dict/DictionaryCursor.h"
 #include "dict/DictionaryMatch.h"
+#include "dict/DictionaryRows.h"
 #include "dict/EntryText.h"
 #include "storage/Storage.h"
 
@@ -23,7 +25,7 @@ public:
     void Add(std::string_view storedKey, std::string_view storedData) { c4_StringRows::Add({storedKey, storedData}); }
 };
 
-class CDictionaryFile {
+class CDictionaryFile final : public IDictionaryRows {
 public:
     // ansiCodePage: what the file's ANSI texts are read and written in (the format does not say).
     explicit CDictionaryFile(const CCodePage& ansiCodePage = SystemCodePage());
@@ -38,7 +40,7 @@ public:
     bool Open(const std::string& path, bool readOnly = false);
     // Commits pending changes and closes. Safe on a closed object.
     void Close();
-    bool IsOpen() const { return m_open; }
+    bool IsOpen() const override { return m_open; }
     bool IsReadOnly() const { return m_readOnly; }
     // Why the last Open failed (empty after a successful one).
     const std::string& OpenError() const { return m_openError; }
@@ -54,37 +56,9 @@ public:
     // Writes pending changes. False if they could not be written (they are kept).
     bool Commit();
 
-    // Searches: see the search step in DictionaryCursor.cpp.
-    bool FindFirst(std::string_view query, DictionaryMatch& match, int mode = MATCH_ANY)
-    {
-        return m_search.FindFirst(query, match, mode);
-    }
-    bool FindNext(DictionaryMatch& match) { return m_search.FindNext(match); }
-    bool FindPrevious(DictionaryMatch& match) { return m_search.FindPrevious(match); }
-    // Whether an entry with exactly this key exists (case ignored), whatever the length
-    // limits and word/phrase bits. Positions the cursor for FindNext either way; when the
-    // key is not there the stored query becomes empty, so FindNext walks on from the match
-    // handed out, or from the first row at or after the key's place when none was.
-    bool ContainsKey(std::string_view key, DictionaryMatch& match, int mode = MATCH_START)
-    {
-        return m_search.ContainsKey(key, match, mode);
-    }
-    // FindFirst and FindNext handing out just the key as the file holds it (decoded, letter case
-    // not adapted), valid until this dictionary's next search step or edit. MatchAtCursor gives
-    // the whole match of that row later; CurrentKey its key again (read anew after an edit).
-    // Both fail when the last step found nothing.
-    bool FindFirstKey(std::string_view query, std::string_view& key, int mode = MATCH_ANY)
-    {
-        return m_search.FindFirstKey(query, key, mode);
-    }
-    // The query is not copied: it must stay as it is while this search goes on, unless KeepQuery
-    // is called before it changes.
-    bool FindFirstKey(const DictionaryQuery& query, std::string_view& key) { return m_search.FindFirstKey(query, key); }
-    // Takes a copy of the query of the last FindFirstKey, so that it may change.
-    void KeepQuery() { m_search.KeepQuery(); }
-    bool FindNextKey(std::string_view& key) { return m_search.FindNextKey(key); }
-    bool CurrentKey(std::string_view& key) { return m_search.CurrentKey(key); }
-    bool MatchAtCursor(DictionaryMatch& match) { return m_search.MatchAtCursor(match); }
+    // The search of this dictionary: its query and the row it stands on.
+    CDictionaryCursor& Search() { return m_search; }
+    const CDictionaryCursor& Search() const { return m_search; }
 
     // Inserts an entry at its sorted place (keys need not be unique). Does not commit.
     // Fails when the stored key would be empty.
@@ -100,22 +74,8 @@ public:
     // How likely a row's word is: 0 none, else 1000 * log10 of its expected count in 10^9 words
     // of text. Kept in an extra column of DBDATA that readers knowing nothing of it pass by; a
     // file without that column has no ranks.
-    int Rank(int row) const;
-    bool HasRankColumn() const { return m_rankColumn >= 0; }
-    static constexpr int kMaxRank = 0xFFFF;
-
-    // Ranked search: the keys that start with the query, those with a rank first (highest
-    // first, equal ranks in key order), then those without one in key order. A dictionary that
-    // cannot walk by rank (no ranks, shorthands, encoded keys, other modes) answers in key order
-    // with rank 0. Positions the cursor like FindFirstKey, so MatchAtCursor and CurrentKey work.
-    bool FindFirstRankedKey(const DictionaryQuery& query, std::string_view& key, int& rank)
-    {
-        return m_search.FindFirstRankedKey(query, key, rank);
-    }
-    bool FindNextRankedKey(std::string_view& key, int& rank) { return m_search.FindNextRankedKey(key, rank); }
-    std::size_t RankIndexBytes() const { return m_search.RankIndexBytes(); }
-    // Reads every rank now (a few milliseconds per million rows), so that no first search pays it.
-    void SumUpRanks() { m_search.SumUpRanks(); }
+    int Rank(int row) const override;
+    bool HasRankColumn() const override { return m_rankColumn >= 0; }
     // Whether an edit commits at once, or leaves it to a Commit after many (each commit writes
     // the whole file).
     enum class EditCommit { Now, Later };
@@ -124,12 +84,12 @@ public:
     // Overwrites key and data of the first entry whose key equals oldKey, in place, and commits.
     bool ReplaceEntry(std::string_view oldKey, std::string_view newKey, std::string_view newData,
                       EditCommit commit = EditCommit::Now);
-    int CountEntries() const;
+    int CountEntries() const override;
     // Searches from now on a read-only copy of the entries in memory (dict/CodePageMirror.h): keys
     // and data plain UTF-8, sorted as the storage sorts them (or, with a "shown" column beside the
     // keys, keys in small letters and the keys to show there). The file itself is let go.
     bool AdoptMirror(std::unique_ptr<c4_FileStrategy> strategy, std::unique_ptr<c4_Storage> storage);
-    bool IsMirrored() const { return m_mirrorStrategy != nullptr; }
+    bool IsMirrored() const override { return m_mirrorStrategy != nullptr; }
     // A mirror of the keys with capitals beyond ASCII beside the file (MirrorOfCapitals): it
     // offers a key only when such a capital lies within the query's length.
     void SetCapitalsMirror(bool on) { m_capitalsMirror = on; }
@@ -138,10 +98,10 @@ public:
     // Entry of a row in stored order, decoded to UTF-8. False for a bad row.
     bool ReadEntry(int row, std::string& key, std::string& data);
     // Entry of a row as stored (encoded, and scrambled when encrypted). False for a bad row.
-    bool ReadStoredEntry(int row, std::string_view& key, std::string_view& data) const;
+    bool ReadStoredEntry(int row, std::string_view& key, std::string_view& data) const override;
     // Rows of DBINFO as stored.
     int CountInfoRows() const;
-    bool ReadInfoRow(int row, std::string_view& prop, std::string_view& value) const;
+    bool ReadInfoRow(int row, std::string_view& prop, std::string_view& value) const override;
     // The stored form of a key: the entries are sorted by these.
     void EncodeKey(std::string_view key, std::string& out);
     void EncodeData(std::string_view data, std::string& out);
@@ -156,7 +116,7 @@ public:
     // The text of entries, keys and properties as this object gives and takes them: UTF-8.
     const CCodePage& CodePage() const { return Utf8CodePage(); }
     // What ANSI values of the file are read and written in.
-    const CCodePage& AnsiCodePage() const { return m_codec.CodePage(); }
+    const CCodePage& AnsiCodePage() const override { return m_codec.CodePage(); }
     void SetCaption(const char* text, std::size_t length);
     void SetCaption(std::string_view text) { SetCaption(text.data(), text.size()); }
     void SetDescription(const char* text, std::size_t length);
@@ -175,19 +135,21 @@ public:
     void SetEncrypted(bool on) { m_encrypted = on ? 1 : 0; }
     // Whether match data starts with the "----caption----" header.
     bool HasCaptionHeader() const { return m_captionHeader; }
+    const std::string& CaptionHeaderText() const override { return m_captionHeaderText; }
     void SetCaptionHeader(bool on) { m_captionHeader = on; }
     // Word/phrase keys shorter than minimum or longer than maximum are not offered.
     void SetLengthLimits(int minimum, int maximum);
     int MinKeyLength() const { return m_minKeyLength; }
     int MaxKeyLength() const { return m_maxKeyLength; }
-    // Row of the current match; -1 before the first row.
-    int Cursor() const { return m_search.Row(); }
-    int Mode() const { return m_search.Mode(); }
+
+    // The rows as the cursor and the mirrors read them.
+    DictionaryRowsLayout Layout() const override;
+    c4_StringReader KeyReader() const override { return m_data.StringReader(m_keyColumn); }
+    c4_StringReader DataReader() const override { return m_data.StringReader(m_dataColumn); }
+    c4_StringReader ShownReader() const override { return m_data.StringReader(m_shownColumn); }
+    c4_IntReader RankReader() const override { return m_data.IntReader(m_rankColumn); }
 
 private:
-    // The cursor reads the rows and properties directly.
-    friend class CDictionaryCursor;
-
     void ResetInfo();
     void UpdateCaptionHeader();
     void DecodeProperty(std::string_view stored, std::string& out);
@@ -236,35 +198,3 @@ private:
     std::string m_encodedData;
     CDictionaryCursor m_search;
 };
-
-// The cursor's inline steps read the file's properties, complete only here.
-inline int CDictionaryCursor::StepQuickly(std::string_view& key)
-{
-    if (!m_quickSteps)
-        return -1;
-    const int row = m_unvisited ? m_cursor : m_cursor + 1;
-    std::string_view next;
-    if (!m_keyReader.GetQuickly(row, next))
-        return -1;
-    if (m_file.m_type != DICTIONARY_SHORTHAND) {
-        const long long length = static_cast<long long>(next.size());
-        if (!m_query->wordsAndPhrases || length < m_file.m_minKeyLength || length > m_file.m_maxKeyLength)
-            return -1;
-    }
-    m_unvisited = false;
-    m_cursor = row;
-    const bool found = m_codePage.StartsWithLoweredSingleByte(next, m_query->lowered);
-    m_onMatch = found;
-    m_currentKeyValid = found;
-    if (found) {
-        m_currentKey = next;
-        key = next;
-    }
-    return found ? 1 : 0;
-}
-
-inline bool CDictionaryCursor::FindNextKey(std::string_view& key)
-{
-    const int quick = StepQuickly(key);
-    return quick >= 0 ? quick != 0 : StepToKey(Step::Forwards, false, key);
-}

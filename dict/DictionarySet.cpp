@@ -124,7 +124,7 @@ void CDictionarySet::BeginSearch(std::string_view query, int mode, bool includeS
     // The dictionaries left out of this search keep the query of their last one.
     for (std::size_t i = 0; !includeShorthand && i < m_dictionaries.size(); ++i) {
         if (m_dictionaries[i]->Type() == DICTIONARY_SHORTHAND)
-            m_dictionaries[i]->KeepQuery();
+            m_dictionaries[i]->Search().KeepQuery();
     }
     m_query.Set(query, mode, m_codePage);
     // A letter beyond ASCII in the query: the files' own order misses its capital.
@@ -144,7 +144,7 @@ bool CDictionarySet::FindFirst(std::string_view query, DictionaryMatch& match, i
         // By the dictionary's own type: it is known before its first search.
         if (!includeShorthand && dictionary.Type() == DICTIONARY_SHORTHAND)
             continue;
-        if (dictionary.FindFirstKey(m_query, key)) {
+        if (dictionary.Search().FindFirstKey(m_query, key)) {
             m_pending.push_back(static_cast<int>(i));
             MoveBackToItsPlace(key);
         }
@@ -167,7 +167,7 @@ inline void CDictionarySet::MoveBackToItsPlace(std::string_view key)
     for (; at > 0; --at) {
         const int queued = pending[at - 1];
         std::string_view other;
-        if (m_dictionaries[queued]->CurrentKey(other)) {
+        if (m_dictionaries[queued]->Search().CurrentKey(other)) {
             const int order = m_codePage.CompareNoCase(key, other);
             // On equal keys the later dictionary comes first.
             if (order < 0 || (order == 0 && index > queued))
@@ -185,14 +185,14 @@ bool CDictionarySet::TakeSmallest(DictionaryMatch& match)
         // Its dictionary steps on; most often it still holds the smallest key and stays.
         m_backHandedOut = false;
         std::string_view key;
-        if (m_dictionaries[m_pending.back()]->FindNextKey(key))
+        if (m_dictionaries[m_pending.back()]->Search().FindNextKey(key))
             MoveBackToItsPlace(key);
         else
             m_pending.pop_back();
     }
     while (!m_pending.empty()) {
         // The key and data are copied only for the match handed out.
-        if (m_dictionaries[m_pending.back()]->MatchAtCursor(match)) {
+        if (m_dictionaries[m_pending.back()]->Search().MatchAtCursor(match)) {
             match.language = m_languages[m_pending.back()];
             m_backHandedOut = true;
             return true;
@@ -215,7 +215,7 @@ bool CDictionarySet::FindFirstRanked(std::string_view query, DictionaryMatch& ma
         if (!includeShorthand && dictionary.Type() == DICTIONARY_SHORTHAND)
             continue;
         int found = 0;
-        if (dictionary.FindFirstRankedKey(m_query, key, found))
+        if (dictionary.Search().FindFirstRankedKey(m_query, key, found))
             m_ranked.push_back(
                 RankedCursor{static_cast<int>(i), found > 0 ? found + RankOffsetOf(static_cast<int>(i)) : 0});
     }
@@ -225,7 +225,7 @@ bool CDictionarySet::FindFirstRanked(std::string_view query, DictionaryMatch& ma
 void CDictionarySet::SumUpRanks()
 {
     for (const auto& dictionary : m_dictionaries)
-        dictionary->SumUpRanks();
+        dictionary->Search().SumUpRanks();
 }
 
 bool CDictionarySet::FindNextRanked(DictionaryMatch& match, int& rank)
@@ -238,7 +238,7 @@ bool CDictionarySet::TakeBestRanked(DictionaryMatch& match, int& rank)
     if (m_rankedHandedOut >= 0) {
         RankedCursor& cursor = m_ranked[m_rankedHandedOut];
         std::string_view key;
-        if (!m_dictionaries[cursor.index]->FindNextRankedKey(key, cursor.rank))
+        if (!m_dictionaries[cursor.index]->Search().FindNextRankedKey(key, cursor.rank))
             m_ranked.erase(m_ranked.begin() + m_rankedHandedOut);
         else if (cursor.rank > 0)
             cursor.rank += RankOffsetOf(cursor.index);
@@ -249,7 +249,7 @@ bool CDictionarySet::TakeBestRanked(DictionaryMatch& match, int& rank)
         std::string_view bestKey;
         for (std::size_t i = 0; i < m_ranked.size(); ++i) {
             std::string_view key;
-            if (!m_dictionaries[m_ranked[i].index]->CurrentKey(key))
+            if (!m_dictionaries[m_ranked[i].index]->Search().CurrentKey(key))
                 continue;
             if (best >= 0) {
                 const RankedCursor& other = m_ranked[best];
@@ -266,7 +266,7 @@ bool CDictionarySet::TakeBestRanked(DictionaryMatch& match, int& rank)
         }
         if (best < 0)
             break;
-        if (m_dictionaries[m_ranked[best].index]->MatchAtCursor(match)) {
+        if (m_dictionaries[m_ranked[best].index]->Search().MatchAtCursor(match)) {
             m_rankedHandedOut = best;
             rank = m_ranked[best].rank;
             match.language = m_languages[m_ranked[best].index];
@@ -291,10 +291,10 @@ int CDictionarySet::RankOf(std::string_view word)
     std::string key, data;
     for (auto& dictionary : m_dictionaries) {
         if (!dictionary->IsOpen() || dictionary->Type() != DICTIONARY_WORDS ||
-            !dictionary->ContainsKey(word, match, MATCH_START))
+            !dictionary->Search().ContainsKey(word, match, MATCH_START))
             continue;
         // Keys equal but for letter case stand together.
-        for (int row = dictionary->Cursor(); dictionary->ReadEntry(row, key, data); ++row) {
+        for (int row = dictionary->Search().Row(); dictionary->ReadEntry(row, key, data); ++row) {
             if (m_codePage.CompareNoCase(key, word) != 0)
                 break;
             if (key == word)
@@ -352,10 +352,10 @@ std::vector<LanguageRank> CDictionarySet::LanguagesHolding(std::string_view word
     for (std::size_t i = 0; i < m_dictionaries.size(); ++i) {
         CDictionaryFile& dictionary = *m_dictionaries[i];
         if (m_languages[i] == 0 || !dictionary.IsOpen() || dictionary.Type() != DICTIONARY_WORDS ||
-            !dictionary.ContainsKey(word, match, MATCH_START))
+            !dictionary.Search().ContainsKey(word, match, MATCH_START))
             continue;
         int best = -1;
-        for (int row = dictionary.Cursor(); dictionary.ReadEntry(row, key, data); ++row) {
+        for (int row = dictionary.Search().Row(); dictionary.ReadEntry(row, key, data); ++row) {
             if (m_codePage.CompareNoCase(key, word) != 0)
                 break;
             best = std::max(best, dictionary.Rank(row));

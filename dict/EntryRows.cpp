@@ -29,9 +29,9 @@ void CEntryRows::Query(CDictionaryFile& dictionary, std::string_view text, const
     dictionary.SetLengthLimits(0, INT_MAX);
     std::string_view key;
     int walked = 0;
-    for (bool found = dictionary.FindFirstKey(text, key, MATCH_START | MATCH_WORDS | MATCH_PHRASES); found;
-         found = dictionary.FindNextKey(key)) {
-        m_rows.push_back(dictionary.Cursor());
+    for (bool found = dictionary.Search().FindFirstKey(text, key, MATCH_START | MATCH_WORDS | MATCH_PHRASES); found;
+         found = dictionary.Search().FindNextKey(key)) {
+        m_rows.push_back(dictionary.Search().Row());
         if (progress && ++walked % kProgressStep == 0 && !progress(static_cast<int>(m_rows.size())))
             break;
     }

@@ -6,7 +6,9 @@ headers, that the folder's files may include and its CMake targets may link. A f
 longest folder of the table that holds it; so does an included path, and a target defined there.
 Every `#include "..."` and every linked target of the tree (`target_link_libraries`) that crosses
 the table
-is printed as FILE:LINE and the check exits 1.
+is printed as FILE:LINE and the check exits 1. So is every circle of includes between the units (a
+file and its header, X.cpp with X.h) of one of the UNTANGLED folders: a circle there is two
+classes that know each other's insides.
 
 Usage: check_layers.py [SOURCE_DIR]
 """
@@ -20,6 +22,7 @@ INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
 ROW = re.compile(r"^\|\s*(`[^|]+)\|.*\|([^|]*)\|\s*$")
 TARGET_DEFINITION = re.compile(r"\badd_(?:library|executable)\(\s*([A-Za-z_][\w.-]*)")
 LINK_COMMAND = re.compile(r"\btarget_link_libraries\(([^)]*)\)", re.S)
+UNTANGLED = ("base", "config", "dict", "textout")
 
 
 class Layers:
@@ -102,6 +105,72 @@ def check_links(layers, targets, path, folder, text):
                 yield f"{path}:{number}: links {name} ({folder}/ may not use {target}/)"
 
 
+def unit_of(path):
+    return os.path.splitext(path)[0]
+
+
+def untangled(path):
+    return any(path.startswith(folder + "/") for folder in UNTANGLED)
+
+
+def include_circles(root, files):
+    """Each circle of includes among the units of the untangled folders, as FILE:LINE of the
+    include that leaves its first unit (in path order) for the next one on the circle."""
+    units = {unit_of(path) for path in files if untangled(path) and path.endswith(SOURCE_EXTENSIONS)}
+    arrows = {}  # unit -> {included unit: FILE:LINE}
+    for path in sorted(files):
+        if unit_of(path) not in units:
+            continue
+        with open(os.path.join(root, path), encoding="utf-8", errors="replace") as stream:
+            for number, line in enumerate(stream, 1):
+                match = INCLUDE.match(line)
+                target = match and unit_of(match.group(1))
+                if target in units and target != unit_of(path):
+                    arrows.setdefault(unit_of(path), {}).setdefault(target, f"{path}:{number}")
+    for circle in strongly_connected(arrows):
+        first = min(circle)
+        step = min(unit for unit in arrows[first] if unit in circle)
+        members = ", ".join(sorted(circle))
+        yield f"{arrows[first][step]}: includes {step} in a circle of {members}"
+
+
+def strongly_connected(arrows):
+    """The groups of more than one unit that reach each other (Tarjan's algorithm, iterative)."""
+    index, low, stack, on_stack, groups = {}, {}, [], set(), []
+    for start in sorted(arrows):
+        if start in index:
+            continue
+        work = [(start, iter(sorted(arrows.get(start, ()))))]
+        index[start] = low[start] = len(index)
+        stack.append(start)
+        on_stack.add(start)
+        while work:
+            unit, targets = work[-1]
+            target = next(targets, None)
+            if target is None:
+                work.pop()
+                if work:
+                    low[work[-1][0]] = min(low[work[-1][0]], low[unit])
+                if low[unit] == index[unit]:
+                    group = set()
+                    while True:
+                        member = stack.pop()
+                        on_stack.discard(member)
+                        group.add(member)
+                        if member == unit:
+                            break
+                    if len(group) > 1:
+                        groups.append(group)
+            elif target not in index:
+                index[target] = low[target] = len(index)
+                stack.append(target)
+                on_stack.add(target)
+                work.append((target, iter(sorted(arrows.get(target, ())))))
+            elif target in on_stack:
+                low[unit] = min(low[unit], index[target])
+    return groups
+
+
 def main():
     root = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), ".."))
     with open(os.path.join(root, "ARCHITECTURE.md"), encoding="utf-8") as stream:
@@ -119,6 +188,7 @@ def main():
             problems.extend(check_links(layers, targets, path, folder, text))
         else:
             problems.extend(check_includes(layers, root, path, folder, text))
+    problems.extend(include_circles(root, files))
     for problem in problems:
         print(problem)
     print(f"layers: {len(files)} files of {len(layers.allowed)} folders checked, {len(problems)} links not allowed")

@@ -1,4 +1,5 @@
-"""The layering check finds an include and a link that cross the folder table, and nothing else."""
+"""The layering check finds an include and a link that cross the folder table, and a circle of
+includes in an untangled folder, and nothing else."""
 import os
 import subprocess
 import sys
@@ -22,11 +23,16 @@ FILES = {
     "wnd/CMakeLists.txt": "add_library(pv_wnd STATIC W.cpp)\ntarget_link_libraries(pv_wnd PUBLIC pv_base)\n",
     "wnd/W.cpp": '#include "wnd/ui/Dialog.h"\n',
     "wnd/ui/Dialog.h": '#include "wnd/Window.h"\n#include "dict/D.h"\n#include "PennivoxVersion.h"\n',
+    # A circle through a file's own header; wnd/ may hold circles.
+    "dict/P.h": '#include "dict/Q.h"\n',
+    "dict/Q.cpp": '#include "dict/Q.h"\n#include "dict/P.h"\n',
+    "dict/R.cpp": '#include "dict/P.h"\n',
+    "wnd/Window.h": '#include "wnd/W.h"\n',
 }
 
 
 class CheckLayersTest(unittest.TestCase):
-    def test_crossings_are_named_with_file_and_line(self):
+    def test_crossings_and_circles_are_named_with_file_and_line(self):
         with tempfile.TemporaryDirectory() as root:
             for path, text in FILES.items():
                 os.makedirs(os.path.dirname(os.path.join(root, path)), exist_ok=True)
@@ -35,7 +41,7 @@ class CheckLayersTest(unittest.TestCase):
             run = subprocess.run([sys.executable, SCRIPT, root], capture_output=True, text=True)
         found = [line.split(": ", 1)[0] for line in run.stdout.splitlines() if not line.startswith("layers:")]
         self.assertEqual(run.returncode, 1, run.stdout)
-        self.assertEqual(found, ["dict/CMakeLists.txt:3", "dict/D.cpp:4", "wnd/W.cpp:1"], run.stdout)
+        self.assertEqual(found, ["dict/CMakeLists.txt:3", "dict/D.cpp:4", "wnd/W.cpp:1", "dict/P.h:1"], run.stdout)
 
 
 if __name__ == "__main__":

@@ -224,8 +224,8 @@ void MeasureRanked(const std::string& path, const std::string& plainPath, const 
     }
     const long rankBytes = static_cast<long>(fs::file_size(path)) - static_cast<long>(fs::file_size(plainPath));
     std::printf("   rank index: %.1f MB in memory for %.1f MB of ranks in the file: %.2fx (target <= 2)\n",
-                set.Dictionary(0).RankIndexBytes() / 1e6, rankBytes / 1e6,
-                double(set.Dictionary(0).RankIndexBytes()) / rankBytes);
+                set.Dictionary(0).Search().RankIndexBytes() / 1e6, rankBytes / 1e6,
+                double(set.Dictionary(0).Search().RankIndexBytes()) / rankBytes);
     std::printf("   open + first search: %.1f ms ranked (index built), %.1f ms without ranks: %.2fx (target <= 1.2)\n",
                 rankedOpen * 1e3, plainOpen * 1e3, rankedOpen / plainOpen);
 }

@@ -370,7 +370,7 @@ void CDictionaryEditor::Add()
 {
     const std::string key = ItemText(IDC_EDITOR_KEY);
     DictionaryMatch match;
-    if (m_dictionary.ContainsKey(key, match, MATCH_START)) {
+    if (m_dictionary.Search().ContainsKey(key, match, MATCH_START)) {
         wnd::ShowInfo(Handle(), wnd::ResourceText(IDS_EDITOR_ALREADY_THERE, {key}), MB_ICONSTOP);
         return;
     }

@@ -174,7 +174,7 @@ TEST(CodePageMirror, TheCapitalsMirrorOffersOnlyWhatTheFileMisses)
     ASSERT_TRUE(file.Open(path));
     EXPECT_FALSE(NeedsUtf8Mirror(file));
     EXPECT_EQ(MirrorOfCapitals(file), nullptr) << "no capital beyond ASCII";
-    EXPECT_EQ(Keys(file, "CA", kWords), "CAESAR,CAFÉ");
+    EXPECT_EQ(Keys(file.Search(), "CA", kWords), "CAESAR,CAFÉ");
     file.Close();
     // A capital beyond the query's length is the file's own match: offered once, by the file.
     Make(path, Utf8CodePage(), {{"gemÜse", 1}, {"Éclair", 2}, {"Σοφία", 3}, {"κόσμος", 4}}, CODE_UTF8);

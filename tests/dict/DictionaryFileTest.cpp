@@ -83,9 +83,9 @@ TEST_P(FixtureTest, ReadsToTheLibrarysDumpAndPositionsLikeItsSearch)
         std::string query = fields[0];
         if (name != "utf8" && !ascii)
             cp1252Codec.DecodePlain(CODE_ANSI, fields[0], query);
-        const bool contained = dictionary.ContainsKey(query, match, MATCH_START);
+        const bool contained = dictionary.Search().ContainsKey(query, match, MATCH_START);
         // Without a match the cursor stands just before the key's place, for FindNext.
-        EXPECT_EQ(dictionary.Cursor() + (match.key.empty() ? 1 : 0), search)
+        EXPECT_EQ(dictionary.Search().Row() + (match.key.empty() ? 1 : 0), search)
             << "query '" << line.substr(0, line.find('\t')) << "'";
         // Equal keys ignoring case (the library folds ASCII letters only; its queries beyond ASCII
         // differ from every other key in more than letter case).
@@ -118,7 +118,8 @@ TEST(DictionaryFileFixtures, EmptyQueryWalksEveryEntryInStoredOrder)
             expected += key + '\t' + data + '\n';
         }
         DictionaryMatch match;
-        for (bool found = dictionary.FindFirst("", match, kAllEntries); found; found = dictionary.FindNext(match))
+        for (bool found = dictionary.Search().FindFirst("", match, kAllEntries); found;
+             found = dictionary.Search().FindNext(match))
             walked += match.key + '\t' + match.data + '\n';
         EXPECT_EQ(walked, expected) << name;
     }
@@ -137,7 +138,7 @@ TEST(DictionaryFileFixtures, GivesUtf8EntriesAsTheyAreWhateverTheCodePage)
     EXPECT_EQ(key, "bierthix\xE4\xB8\x80");  // a character Windows-1252 lacks
 
     DictionaryMatch match;
-    ASSERT_TRUE(dictionary.FindFirst("BANGVEEMCHOUN\xC3\x89", match, kAllEntries));
+    ASSERT_TRUE(dictionary.Search().FindFirst("BANGVEEMCHOUN\xC3\x89", match, kAllEntries));
     EXPECT_EQ(match.key, "BANGVEEMCHOUN\xC3\x89");
 }
 
@@ -190,7 +191,7 @@ TEST(DictionaryFileFixtures, LooksUpKeysExactlyWhereTheStoragesSearchDoesEvenInU
         for (int i = 0; i < 3000; ++i) {
             const std::string stored = i % 2 ? randomText(25) : keys[random() % keys.size()].substr(0, random() % 25);
             codec.DecodePlain(CODE_ANSI, stored, query);
-            const bool contained = dictionary.ContainsKey(query, match, MATCH_START);
+            const bool contained = dictionary.Search().ContainsKey(query, match, MATCH_START);
             // Placed by the key as given, as the storage places it; a key found only in small
             // letters (capitals beyond ASCII sort apart from them) where those are.
             const int asGiven = data.Search(key[stored.c_str()]);
@@ -199,7 +200,7 @@ TEST(DictionaryFileFixtures, LooksUpKeysExactlyWhereTheStoragesSearchDoesEvenInU
                 AsciiCaseCodePage().CompareNoCase(data.GetString(asGiven, data.FindProperty("key")), stored) == 0;
             const int expected =
                 contained && !storedAsGiven ? data.Search(key[cp1252.Lowered(stored).c_str()]) : asGiven;
-            ASSERT_EQ(dictionary.Cursor() + (match.key.empty() ? 1 : 0), expected)
+            ASSERT_EQ(dictionary.Search().Row() + (match.key.empty() ? 1 : 0), expected)
                 << (sorted ? "sorted" : "unsorted") << " '" << stored << "'";
         }
     }
@@ -315,17 +316,17 @@ TEST(DictionaryFileSearch, AdaptsTheKeysLetterCaseToTheQuery)
     TempFolder temp;
     CDictionaryFile dictionary(cp1252);
     MakeDictionary(dictionary, temp.File("w.lib"), {{"the", ""}, {"them all", ""}, {"xyz\xC3\xA9", ""}});
-    EXPECT_EQ(Keys(dictionary, "TH", kAllEntries), "THE,THEM ALL");
-    EXPECT_EQ(Keys(dictionary, "Th", kAllEntries), "The,Them all");
-    EXPECT_EQ(Keys(dictionary, "th", kAllEntries), "the,them all");
-    EXPECT_EQ(Keys(dictionary, "tHE", kAllEntries), "the,them all");
-    EXPECT_EQ(Keys(dictionary, "XY", kAllEntries), "XYZ\xC3\x89");  // small letters beyond ASCII change too
-    EXPECT_EQ(Keys(dictionary, "X", kAllEntries), "Xyz\xC3\xA9");
+    EXPECT_EQ(Keys(dictionary.Search(), "TH", kAllEntries), "THE,THEM ALL");
+    EXPECT_EQ(Keys(dictionary.Search(), "Th", kAllEntries), "The,Them all");
+    EXPECT_EQ(Keys(dictionary.Search(), "th", kAllEntries), "the,them all");
+    EXPECT_EQ(Keys(dictionary.Search(), "tHE", kAllEntries), "the,them all");
+    EXPECT_EQ(Keys(dictionary.Search(), "XY", kAllEntries), "XYZ\xC3\x89");  // small letters beyond ASCII change too
+    EXPECT_EQ(Keys(dictionary.Search(), "X", kAllEntries), "Xyz\xC3\xA9");
 
     // Shorthand keys are returned as stored.
     CDictionaryFile shorthands(cp1252);
     MakeDictionary(shorthands, temp.File("s.lib"), {{"btw", "by the way"}}, DICTIONARY_SHORTHAND);
-    EXPECT_EQ(Keys(shorthands, "BT", kAllEntries), "btw");
+    EXPECT_EQ(Keys(shorthands.Search(), "BT", kAllEntries), "btw");
 }
 
 TEST(DictionaryFileSearch, LengthLimitsAndWordPhraseBitsSkipRowsWithoutEndingTheWalk)
@@ -335,20 +336,20 @@ TEST(DictionaryFileSearch, LengthLimitsAndWordPhraseBitsSkipRowsWithoutEndingThe
     const std::string longKey = "ab" + std::string(600, 'x');
     MakeDictionary(dictionary, temp.File("w.lib"),
                    {{"a", ""}, {"ab", ""}, {"ab cd", ""}, {longKey.c_str(), ""}, {"abz", ""}, {"b", ""}});
-    EXPECT_EQ(Keys(dictionary, "a", kAllEntries), "a,ab,ab cd,abz");
-    EXPECT_EQ(Keys(dictionary, "a", MATCH_START | MATCH_WORDS), "a,ab,abz");
-    EXPECT_EQ(Keys(dictionary, "a", MATCH_START | MATCH_PHRASES), "ab cd");
-    EXPECT_EQ(Keys(dictionary, "a", MATCH_START), "");
+    EXPECT_EQ(Keys(dictionary.Search(), "a", kAllEntries), "a,ab,ab cd,abz");
+    EXPECT_EQ(Keys(dictionary.Search(), "a", MATCH_START | MATCH_WORDS), "a,ab,abz");
+    EXPECT_EQ(Keys(dictionary.Search(), "a", MATCH_START | MATCH_PHRASES), "ab cd");
+    EXPECT_EQ(Keys(dictionary.Search(), "a", MATCH_START), "");
     dictionary.SetLengthLimits(2, 3);
-    EXPECT_EQ(Keys(dictionary, "a", kAllEntries), "ab,abz");
+    EXPECT_EQ(Keys(dictionary.Search(), "a", kAllEntries), "ab,abz");
     dictionary.SetLengthLimits(1, 1000);
-    EXPECT_EQ(Keys(dictionary, "ab", MATCH_START | MATCH_WORDS), "ab," + longKey + ",abz");
+    EXPECT_EQ(Keys(dictionary.Search(), "ab", MATCH_START | MATCH_WORDS), "ab," + longKey + ",abz");
 
     // A shorthand dictionary skips nothing.
     CDictionaryFile shorthands(cp1252);
     MakeDictionary(shorthands, temp.File("s.lib"), {{longKey.c_str(), "long"}, {"ab cd", "phrase"}},
                    DICTIONARY_SHORTHAND);
-    EXPECT_EQ(Keys(shorthands, "ab", MATCH_START | MATCH_WORDS), "ab cd," + longKey);
+    EXPECT_EQ(Keys(shorthands.Search(), "ab", MATCH_START | MATCH_WORDS), "ab cd," + longKey);
 }
 
 TEST(DictionaryFileSearch, WalkEndsAtTheFirstRowWithoutTheQueryOrOutsideTheMode)
@@ -356,14 +357,14 @@ TEST(DictionaryFileSearch, WalkEndsAtTheFirstRowWithoutTheQueryOrOutsideTheMode)
     TempFolder temp;
     CDictionaryFile dictionary(cp1252);
     MakeDictionary(dictionary, temp.File("w.lib"), {{"car", ""}, {"card", ""}, {"cart", ""}, {"scar", ""}});
-    EXPECT_EQ(Keys(dictionary, "car", kAllEntries), "car,card,cart");
-    EXPECT_EQ(Keys(dictionary, "car", MATCH_ANY), "car,card,cart,scar");
+    EXPECT_EQ(Keys(dictionary.Search(), "car", kAllEntries), "car,card,cart");
+    EXPECT_EQ(Keys(dictionary.Search(), "car", MATCH_ANY), "car,card,cart,scar");
     // Rows at the query's place start with it: an end or inside mode rejects the first one.
-    EXPECT_EQ(Keys(dictionary, "car", MATCH_END | MATCH_WORDS), "car");
-    EXPECT_EQ(Keys(dictionary, "car", MATCH_INSIDE | MATCH_WORDS), "");
-    EXPECT_EQ(Keys(dictionary, "car", MATCH_WORDS), "");
-    EXPECT_EQ(Keys(dictionary, "cat", kAllEntries), "");
-    EXPECT_EQ(Keys(dictionary, "zz", kAllEntries), "");
+    EXPECT_EQ(Keys(dictionary.Search(), "car", MATCH_END | MATCH_WORDS), "car");
+    EXPECT_EQ(Keys(dictionary.Search(), "car", MATCH_INSIDE | MATCH_WORDS), "");
+    EXPECT_EQ(Keys(dictionary.Search(), "car", MATCH_WORDS), "");
+    EXPECT_EQ(Keys(dictionary.Search(), "cat", kAllEntries), "");
+    EXPECT_EQ(Keys(dictionary.Search(), "zz", kAllEntries), "");
 }
 
 TEST(DictionaryFileSearch, StepsBackwardsAndForwardsFromTheCursor)
@@ -372,32 +373,32 @@ TEST(DictionaryFileSearch, StepsBackwardsAndForwardsFromTheCursor)
     CDictionaryFile dictionary(cp1252);
     MakeDictionary(dictionary, temp.File("w.lib"), {{"a", ""}, {"b1", ""}, {"b2", ""}, {"b3", ""}, {"c", ""}});
     DictionaryMatch match;
-    ASSERT_TRUE(dictionary.FindFirst("b", match, kAllEntries));
+    ASSERT_TRUE(dictionary.Search().FindFirst("b", match, kAllEntries));
     EXPECT_EQ(match.key, "b1");
-    ASSERT_TRUE(dictionary.FindNext(match));
-    ASSERT_TRUE(dictionary.FindNext(match));
+    ASSERT_TRUE(dictionary.Search().FindNext(match));
+    ASSERT_TRUE(dictionary.Search().FindNext(match));
     EXPECT_EQ(match.key, "b3");
-    EXPECT_FALSE(dictionary.FindNext(match));  // "c"
+    EXPECT_FALSE(dictionary.Search().FindNext(match));  // "c"
     EXPECT_EQ(match.key, "");
-    EXPECT_EQ(dictionary.Cursor(), 4);
-    ASSERT_TRUE(dictionary.FindPrevious(match));
+    EXPECT_EQ(dictionary.Search().Row(), 4);
+    ASSERT_TRUE(dictionary.Search().FindPrevious(match));
     EXPECT_EQ(match.key, "b3");
-    ASSERT_TRUE(dictionary.FindPrevious(match));
-    ASSERT_TRUE(dictionary.FindPrevious(match));
+    ASSERT_TRUE(dictionary.Search().FindPrevious(match));
+    ASSERT_TRUE(dictionary.Search().FindPrevious(match));
     EXPECT_EQ(match.key, "b1");
-    EXPECT_FALSE(dictionary.FindPrevious(match));  // "a"
+    EXPECT_FALSE(dictionary.Search().FindPrevious(match));  // "a"
 
     // With an empty query the walk runs off both ends and can come back.
-    ASSERT_TRUE(dictionary.FindFirst("", match, kAllEntries));
+    ASSERT_TRUE(dictionary.Search().FindFirst("", match, kAllEntries));
     EXPECT_EQ(match.key, "a");
-    EXPECT_FALSE(dictionary.FindPrevious(match));
-    EXPECT_EQ(dictionary.Cursor(), -1);
-    ASSERT_TRUE(dictionary.FindNext(match));
+    EXPECT_FALSE(dictionary.Search().FindPrevious(match));
+    EXPECT_EQ(dictionary.Search().Row(), -1);
+    ASSERT_TRUE(dictionary.Search().FindNext(match));
     EXPECT_EQ(match.key, "a");
 
     CDictionaryFile closed(cp1252);
-    EXPECT_FALSE(closed.FindFirst("a", match, kAllEntries));
-    EXPECT_FALSE(closed.FindNext(match));
+    EXPECT_FALSE(closed.Search().FindFirst("a", match, kAllEntries));
+    EXPECT_FALSE(closed.Search().FindNext(match));
 }
 
 TEST(DictionaryFileSearch, CaptionHeaderOnlyForWordDictionaryEntriesWithData)
@@ -406,24 +407,24 @@ TEST(DictionaryFileSearch, CaptionHeaderOnlyForWordDictionaryEntriesWithData)
     CDictionaryFile words(cp1252);
     MakeDictionary(words, temp.File("Names.lib"), {{"alpha", "first\r\nletter"}, {"alpine", ""}});
     DictionaryMatch match;
-    ASSERT_TRUE(words.FindFirst("alp", match, kAllEntries));
+    ASSERT_TRUE(words.Search().FindFirst("alp", match, kAllEntries));
     EXPECT_EQ(match.data, "----Names.lib----\r\nfirst\r\nletter");
     EXPECT_EQ(match.DataLength(), static_cast<int>(match.data.size()));
     EXPECT_EQ(match.type, DICTIONARY_WORDS);
-    ASSERT_TRUE(words.FindNext(match));
+    ASSERT_TRUE(words.Search().FindNext(match));
     EXPECT_FALSE(match.HasData());
 
     words.SetCaption("Greek");
-    ASSERT_TRUE(words.FindFirst("alpha", match, kAllEntries));
+    ASSERT_TRUE(words.Search().FindFirst("alpha", match, kAllEntries));
     EXPECT_EQ(match.data, "----Greek----\r\nfirst\r\nletter");
     words.SetCaptionHeader(false);
-    ASSERT_TRUE(words.FindFirst("alpha", match, kAllEntries));
+    ASSERT_TRUE(words.Search().FindFirst("alpha", match, kAllEntries));
     EXPECT_EQ(match.data, "first\r\nletter");
 
     CDictionaryFile shorthands(cp1252);
     MakeDictionary(shorthands, temp.File("s.lib"), {{"brb", "be right back"}}, DICTIONARY_SHORTHAND);
     shorthands.SetCaptionHeader(true);
-    ASSERT_TRUE(shorthands.FindFirst("brb", match, kAllEntries));
+    ASSERT_TRUE(shorthands.Search().FindFirst("brb", match, kAllEntries));
     EXPECT_EQ(match.data, "be right back");
     EXPECT_EQ(match.type, DICTIONARY_SHORTHAND);
 }
@@ -435,30 +436,30 @@ TEST(DictionaryFileSearch, ContainsKeyIgnoresCaseLimitsAndBitsAndPositionsTheWal
     MakeDictionary(dictionary, temp.File("w.lib"), {{"apple", ""}, {"apple pie", ""}, {"apricot", ""}, {"x", ""}});
     dictionary.SetLengthLimits(6, 6);
     DictionaryMatch match;
-    EXPECT_TRUE(dictionary.ContainsKey("APPLE", match, MATCH_START));
+    EXPECT_TRUE(dictionary.Search().ContainsKey("APPLE", match, MATCH_START));
     EXPECT_EQ(match.key, "APPLE");
-    EXPECT_TRUE(dictionary.ContainsKey("apple pie", match, MATCH_START));
-    EXPECT_FALSE(dictionary.ContainsKey("appl", match, MATCH_START));
+    EXPECT_TRUE(dictionary.Search().ContainsKey("apple pie", match, MATCH_START));
+    EXPECT_FALSE(dictionary.Search().ContainsKey("appl", match, MATCH_START));
     EXPECT_EQ(match.key, "apple");  // the match found stays in the output
-    EXPECT_FALSE(dictionary.ContainsKey("b", match, MATCH_START));
+    EXPECT_FALSE(dictionary.Search().ContainsKey("b", match, MATCH_START));
 
     // A failed look-up leaves an empty query: the walk goes on from the key's place.
     dictionary.SetLengthLimits(1, 500);
-    EXPECT_FALSE(dictionary.ContainsKey("apq", match, kAllEntries));  // lands on "apricot"
+    EXPECT_FALSE(dictionary.Search().ContainsKey("apq", match, kAllEntries));  // lands on "apricot"
     EXPECT_EQ(match.key, "");
-    ASSERT_TRUE(dictionary.FindNext(match));
+    ASSERT_TRUE(dictionary.Search().FindNext(match));
     EXPECT_EQ(match.key, "apricot");
-    ASSERT_TRUE(dictionary.FindNext(match));
+    ASSERT_TRUE(dictionary.Search().FindNext(match));
     EXPECT_EQ(match.key, "x");
-    EXPECT_FALSE(dictionary.FindNext(match));
+    EXPECT_FALSE(dictionary.Search().FindNext(match));
     // With a match handed out, the walk goes on after it.
-    EXPECT_FALSE(dictionary.ContainsKey("appl", match, kAllEntries));
+    EXPECT_FALSE(dictionary.Search().ContainsKey("appl", match, kAllEntries));
     EXPECT_EQ(match.key, "apple");
-    ASSERT_TRUE(dictionary.FindNext(match));
+    ASSERT_TRUE(dictionary.Search().FindNext(match));
     EXPECT_EQ(match.key, "apple pie");
     // Past the last row there is nothing to walk.
-    EXPECT_FALSE(dictionary.ContainsKey("zz", match, kAllEntries));
-    EXPECT_FALSE(dictionary.FindNext(match));
+    EXPECT_FALSE(dictionary.Search().ContainsKey("zz", match, kAllEntries));
+    EXPECT_FALSE(dictionary.Search().FindNext(match));
 }
 
 // ---------------------------------------------------------------- editing
@@ -490,17 +491,17 @@ TEST(DictionaryFileEdit, SearchesAfterEditsSeeTheNewRows)
     TempFolder temp;
     CDictionaryFile dictionary(cp1252);
     MakeDictionary(dictionary, temp.File("w.lib"), {{"alpha", ""}, {"delta", ""}, {"omega", ""}});
-    EXPECT_EQ(Keys(dictionary, "d", kAllEntries), "delta");
+    EXPECT_EQ(Keys(dictionary.Search(), "d", kAllEntries), "delta");
     for (const char* key : {"beta", "gamma", "dawn", "epsilon", "zeta", "chi", "psi", "rho", "tau", "nu"})
         ASSERT_TRUE(dictionary.AddEntry(key, ""));
-    EXPECT_EQ(Keys(dictionary, "d", kAllEntries), "dawn,delta");
-    EXPECT_EQ(Keys(dictionary, "z", kAllEntries), "zeta");
+    EXPECT_EQ(Keys(dictionary.Search(), "d", kAllEntries), "dawn,delta");
+    EXPECT_EQ(Keys(dictionary.Search(), "z", kAllEntries), "zeta");
     ASSERT_TRUE(dictionary.RemoveEntry("dawn"));
-    EXPECT_EQ(Keys(dictionary, "d", kAllEntries), "delta");
+    EXPECT_EQ(Keys(dictionary.Search(), "d", kAllEntries), "delta");
     ASSERT_TRUE(dictionary.ReplaceEntry("delta", "Delta", "changed"));
     dictionary.SetCaptionHeader(false);
     DictionaryMatch match;
-    ASSERT_TRUE(dictionary.FindFirst("de", match, kAllEntries));
+    ASSERT_TRUE(dictionary.Search().FindFirst("de", match, kAllEntries));
     EXPECT_EQ(match.key, "Delta");
     EXPECT_EQ(match.data, "changed");
 }
@@ -534,7 +535,8 @@ TEST(DictionaryFileEdit, ShortQueriesFindTheFirstKeyWithTheirPrefixAcrossEdits)
         for (const char* query : {"a", "b", "c", "aa", "ab", "ba", "cc", "aab", "abc", "bca", "ccca"}) {
             auto first = std::lower_bound(sorted.begin(), sorted.end(), std::string(query));
             const bool expected = first != sorted.end() && first->compare(0, std::strlen(query), query) == 0;
-            ASSERT_EQ(dictionary.FindFirst(query, match, kAllEntries), expected) << stage << " '" << query << "'";
+            ASSERT_EQ(dictionary.Search().FindFirst(query, match, kAllEntries), expected)
+                << stage << " '" << query << "'";
             if (expected) {
                 EXPECT_EQ(lowered(match.key), *first) << stage << " '" << query << "'";
             }
@@ -608,14 +610,14 @@ TEST(DictionaryFileEdit, EncryptedAndUtf16ValuesKeepTheirZeroBytes)
     EXPECT_TRUE(keptWhole);
     DictionaryMatch match;
     encrypted.SetCaptionHeader(false);
-    ASSERT_TRUE(encrypted.FindFirst("key", match, kAllEntries));
+    ASSERT_TRUE(encrypted.Search().FindFirst("key", match, kAllEntries));
     EXPECT_EQ(match.key,
               "key\x0C"
               "one");
     EXPECT_EQ(match.data, withKeyByte);
-    ASSERT_TRUE(encrypted.FindFirst("Hel", match, kAllEntries));
+    ASSERT_TRUE(encrypted.Search().FindFirst("Hel", match, kAllEntries));
     EXPECT_EQ(match.data, "world");
-    EXPECT_TRUE(encrypted.ContainsKey("Hello", match, MATCH_START));
+    EXPECT_TRUE(encrypted.Search().ContainsKey("Hello", match, MATCH_START));
 
     CDictionaryFile utf16(cp1252);
     ASSERT_TRUE(utf16.Open(utf16Path, true));
@@ -649,7 +651,7 @@ TEST(DictionaryFileOpen, DamagedFilesAreRefusedAndLeftAsTheyWere)
         EXPECT_FALSE(dictionary.AddEntry("a", "b")) << name;
         EXPECT_FALSE(dictionary.WriteInfo()) << name;
         DictionaryMatch match;
-        EXPECT_FALSE(dictionary.FindFirst("", match, kAllEntries)) << name;
+        EXPECT_FALSE(dictionary.Search().FindFirst("", match, kAllEntries)) << name;
         EXPECT_EQ(dictionary.DisplayName(), name + ".lib");
         dictionary.Close();
         EXPECT_EQ(ReadFile(path), bytes) << name;
@@ -681,11 +683,11 @@ TEST(DictionaryFileOpen, MutatedFilesNeverCrashAndRefusedOnesAreNotWritten)
         // Whatever it holds, reading it through every path must be safe.
         DictionaryMatch match;
         int walked = 0;
-        for (bool found = dictionary.FindFirst("", match, MATCH_ANY); found && walked < 100000;
-             found = dictionary.FindNext(match))
+        for (bool found = dictionary.Search().FindFirst("", match, MATCH_ANY); found && walked < 100000;
+             found = dictionary.Search().FindNext(match))
             ++walked;
-        dictionary.FindFirst("s", match, kAllEntries);
-        dictionary.ContainsKey("brb", match, MATCH_START);
+        dictionary.Search().FindFirst("s", match, kAllEntries);
+        dictionary.Search().ContainsKey("brb", match, MATCH_START);
         std::string key, data;
         for (int row = 0; row < dictionary.CountEntries(); ++row)
             dictionary.ReadEntry(row, key, data);
@@ -736,7 +738,7 @@ TEST(DictionaryFileOpen, DamagedAndUnwritableFilesSayWhy)
     ASSERT_TRUE(dictionary.Open(locked)) << dictionary.OpenError();
     EXPECT_TRUE(dictionary.IsReadOnly());
     DictionaryMatch match;
-    EXPECT_TRUE(dictionary.FindFirst("", match, kAllEntries));
+    EXPECT_TRUE(dictionary.Search().FindFirst("", match, kAllEntries));
     EXPECT_FALSE(dictionary.WriteInfo());
     EXPECT_EQ(dictionary.CommitFault(), pvbase::FileFault::ReadOnly);
     dictionary.Close();
@@ -764,7 +766,7 @@ TEST(DictionaryFileEdit, AFailedCommitKeepsTheEntriesForTheNextOne)
     dictionary.Close();
     ASSERT_TRUE(dictionary.Open(path, true));
     DictionaryMatch match;
-    EXPECT_TRUE(dictionary.ContainsKey("beta", match));
+    EXPECT_TRUE(dictionary.Search().ContainsKey("beta", match));
     EXPECT_EQ(dictionary.CountEntries(), 2);
 }
 

@@ -263,7 +263,7 @@ TEST(DictionarySet, DictionariesLeftOutOfASearchKeepTheirOwnWalk)
     // A search without shorthands does not change the shorthand dictionary's query.
     ASSERT_TRUE(set.FindFirst("D", match, kAllEntries, false));
     EXPECT_EQ(match.key, "Dog");
-    ASSERT_TRUE(set.Dictionary(0).FindNext(match));
+    ASSERT_TRUE(set.Dictionary(0).Search().FindNext(match));
     EXPECT_EQ(match.key, "cat");
     ASSERT_TRUE(set.FindNext(match));
     EXPECT_EQ(match.key, "Dove");
@@ -332,7 +332,8 @@ std::string MergeOfSingleSearches(const std::vector<std::string>& paths, const C
         if (!shorthand && dictionary.Type() == DICTIONARY_SHORTHAND)
             continue;
         DictionaryMatch match;
-        for (bool found = dictionary.FindFirst(query, match, mode); found; found = dictionary.FindNext(match))
+        for (bool found = dictionary.Search().FindFirst(query, match, mode); found;
+             found = dictionary.Search().FindNext(match))
             lists[d].push_back(match);
     }
     std::vector<std::size_t> next(paths.size(), 0);

@@ -250,11 +250,11 @@ TEST(DictionaryCopy, ScrambledCopyReplacesTheTargetWithEveryEntry)
     std::string_view storedKey, storedData;
     ASSERT_TRUE(copy.ReadStoredEntry(0, storedKey, storedData));
     EXPECT_EQ(storedKey.find("brb"), std::string_view::npos);
-    EXPECT_EQ(Keys(copy, "Caf", MATCH_START), "Caf\xC3\xA9");
+    EXPECT_EQ(Keys(copy.Search(), "Caf", MATCH_START), "Caf\xC3\xA9");
     DictionaryMatch match;
-    ASSERT_TRUE(copy.FindFirst("C", match, MATCH_START));
+    ASSERT_TRUE(copy.Search().FindFirst("C", match, MATCH_START));
     EXPECT_EQ(std::string(match.data), "cr\xC3\xA8me\r\nbr\xC3\xBBl\xC3\xA9");
-    EXPECT_EQ(Keys(copy, "zzz", MATCH_START), longKey);
+    EXPECT_EQ(Keys(copy.Search(), "zzz", MATCH_START), longKey);
     copy.Close();
 
     // A damaged or missing source writes nothing.

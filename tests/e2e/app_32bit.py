@@ -122,7 +122,10 @@ with Session("app_32bit", limit=150) as s:
                 box = s.wait_until(lambda: told_box(0), "the message about 32-bit applications", 20)
                 second.track(box)
                 text = s.text(s.child(box, ctrl_id=MESSAGE_BOX_TEXT_ID))
-                expect("32-bit applications will get no prompts" in text, True, "the message: " + text)
+                expect("32-bit applications get no suggestions" in text, True, "the message: " + text)
+                # Told as every other message is: by the controller, in a box it owns.
+                controller = s.wait_window(cls="PennivoxController")
+                expect(int(s.ctl("popup", "%x" % controller), 16), box, "the box's owner")
                 s.screenshot("helper-missing-message")
                 s.focus(box)
                 s.key("Return")

@@ -81,38 +81,11 @@ void CCompletionEngine::ApplySettings(const EngineSettings& settings)
     m_matchMode = MATCH_START | (settings.bEnableWord ? MATCH_WORDS : 0) | (settings.bEnablePhrase ? MATCH_PHRASES : 0);
     // A page of no rows could never be shown or left.
     m_pageSize = static_cast<int>(std::min<std::uint32_t>(std::max<std::uint32_t>(settings.nMaxItemShow, 1), 1000));
-    AssignPromptKeys();
+    m_gate.AssignPromptKeys(settings);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Keys
-
-void CCompletionEngine::AssignPromptKeys()
-{
-    // Filled from the weakest role to the strongest: a key given two roles keeps the stronger.
-    m_promptKeys.fill(PromptKey());
-    const auto assign = [this](unsigned vk, PromptKey::Action action, int code) {
-        if (vk < m_promptKeys.size())
-            m_promptKeys[vk] = PromptKey{action, code};
-    };
-    assign(kEscapeKey, PromptKey::HIDE, 0);
-    for (std::uint8_t vk : m_settings.vkSelect)
-        assign(vk, PromptKey::CHOOSE, kSelectCurrent);
-    for (int slot = 9; slot >= 0; --slot)
-        assign(m_settings.vkSelectIndex[slot], PromptKey::CHOOSE, slot);
-    assign(m_settings.vkSelectPageUp, PromptKey::MOVE, kSelectPreviousPage);
-    assign(m_settings.vkSelectPageDown, PromptKey::MOVE, kSelectNextPage);
-    assign(m_settings.vkSelectNext, PromptKey::MOVE, kSelectNext);
-    assign(m_settings.vkSelectPrev, PromptKey::MOVE, kSelectPrevious);
-    m_promptKeySet.reset();
-    for (std::size_t vk = 0; vk < m_promptKeys.size(); ++vk)
-        m_promptKeySet[vk] = m_promptKeys[vk].action != PromptKey::NONE;
-}
-
-CCompletionEngine::PromptKey CCompletionEngine::PromptKeyOf(unsigned vk) const
-{
-    return vk < m_promptKeys.size() ? m_promptKeys[vk] : PromptKey();
-}
 
 void CCompletionEngine::ForgetTypedText()
 {
@@ -148,7 +121,7 @@ int CCompletionEngine::OnHookKey(const KeyReport& key)
     if (!MayTake(key))
         m_scheduler.AnswerKey(1);
     m_focus.SyncFocus();
-    if (IsOwnInputMarkerKey(key.vk))
+    if (KeyGateRules::IsOwnInputMarkerKey(key.vk))
         return OnOwnInputMarker(key);
     // Between the key that completes and the moment the target has taken the completion's output,
     // the user's keys would reach the target before it (or between its pieces) and its Backspaces
@@ -156,9 +129,9 @@ int CCompletionEngine::OnHookKey(const KeyReport& key)
     if (IsHoldingBackKeys())
         return HoldBackKey(key);
     // The release of a key whose press was held back goes the way its press went.
-    if (key.released && IsHeldBack(key.vk)) {
+    if (key.released && m_gate.IsHeldBack(key.vk)) {
         m_scheduler.AnswerKey(0);
-        ForgetHeldBack(key.vk);
+        m_gate.ForgetHeldBack(key.vk);
         ReplayHeldBackKey(key);
         return 0;
     }
@@ -172,13 +145,7 @@ bool CCompletionEngine::MayTake(const KeyReport& key) const
 
 KeyGateRules CCompletionEngine::GateRules() const
 {
-    KeyGateRules rules;
-    rules.promptKeys = m_promptKeySet;
-    rules.holdingBack = IsHoldingBackKeys();
-    rules.afterAddedBlank = m_blankTyped;
-    rules.pressesTaken = m_takenKeys;
-    rules.pressesTaken.insert(rules.pressesTaken.end(), m_heldBackKeys.begin(), m_heldBackKeys.end());
-    return rules;
+    return m_gate.Rules(IsHoldingBackKeys(), m_blankTyped);
 }
 
 void CCompletionEngine::OnPassedKey(const KeyReport& key)
@@ -186,7 +153,7 @@ void CCompletionEngine::OnPassedKey(const KeyReport& key)
     if (key.released)
         return;  // changes nothing the engine keeps: no need to ask the system anything
     m_focus.SyncFocus();
-    TakePress(key.vk, false);  // an earlier press of this key that was taken is over
+    m_gate.TakePress(key.vk, false);  // an earlier press of this key that was taken is over
     if (!WorksInFocusWindow()) {
         ForgetTypedText();
         return;
@@ -201,7 +168,7 @@ int CCompletionEngine::ProcessKey(const KeyReport& key)
     if (!WorksInFocusWindow()) {
         m_scheduler.AnswerKey(1);
         if (key.released)
-            TakeRelease(key.vk);
+            m_gate.TakeRelease(key.vk);
         ForgetTypedText();
         return 1;
     }
@@ -240,7 +207,7 @@ bool CCompletionEngine::PutMarkBeforeBlank(const KeyReport& key)
     if (mark == " ") {
         // The blank typed out of habit behind a completed word is there already: one stays.
         m_scheduler.AnswerKey(0);
-        TakePress(key.vk, true);  // its release goes the same way
+        m_gate.TakePress(key.vk, true);  // its release goes the same way
         return true;
     }
     if (!std::strchr(kMarksBeforeBlank, mark[0]))
@@ -263,7 +230,7 @@ bool CCompletionEngine::TakenByPrompt(const KeyReport& key)
     // Only the prompt's own keys are swallowed, only while it is shown, and a release goes the way
     // its press went: a key is never both passed and acted on. The target gets its key before the
     // prompt moves, the typed text changes or a search is queued.
-    const bool taken = key.released ? TakeRelease(key.vk) : TakePress(key.vk, PromptTakesPress(key));
+    const bool taken = key.released ? m_gate.TakeRelease(key.vk) : m_gate.TakePress(key.vk, PromptTakesPress(key));
     m_scheduler.AnswerKey(taken ? 0 : 1);
     return taken;
 }
@@ -305,36 +272,12 @@ bool CCompletionEngine::WorksInFocusWindow()
     return m_desktop.EngineWorksIn(focusWindow) && !m_focus.IsPasswordControl(focusWindow);
 }
 
-bool CCompletionEngine::TakePress(unsigned vk, bool take)
-{
-    const auto found = std::find(m_takenKeys.begin(), m_takenKeys.end(), vk);
-    if (take && found == m_takenKeys.end())
-        m_takenKeys.push_back(vk);
-    else if (!take && found != m_takenKeys.end())
-        m_takenKeys.erase(found);
-    return take;
-}
-
-bool CCompletionEngine::TakeRelease(unsigned vk)
-{
-    const auto found = std::find(m_takenKeys.begin(), m_takenKeys.end(), vk);
-    if (found == m_takenKeys.end())
-        return false;
-    m_takenKeys.erase(found);
-    return true;
-}
-
-bool CCompletionEngine::IsTaken(unsigned vk) const
-{
-    return std::find(m_takenKeys.begin(), m_takenKeys.end(), vk) != m_takenKeys.end();
-}
-
 void CCompletionEngine::ActOnPrompt(const KeyReport& key)
 {
     // A search run for the key may have closed the prompt: then the key does nothing.
     if (!m_view.IsPromptVisible())
         return;
-    const PromptKey role = PromptKeyOf(key.vk);
+    const PromptKey role = m_gate.PromptKeyOf(key.vk);
     switch (role.action) {
         case PromptKey::MOVE:
             if (!key.released) {
@@ -760,24 +703,12 @@ void CCompletionEngine::OnRowDoubleClicked(int row)
 
 int CCompletionEngine::HoldBackKey(const KeyReport& key)
 {
-    const unsigned vk = key.vk;
-    const bool released = key.released;
-    const bool pressHeld = IsHeldBack(vk);
-    // Modifiers, and releases of keys whose press reached the target before, pass: holding them
-    // back would leave the target with a key that never goes up. The release of a press the prompt
-    // took waits with the others and acts when its turn comes.
-    if (IsModifierKey(vk) || (released && !pressHeld && !IsTaken(vk))) {
+    if (m_gate.PassesWhileHoldingBack(key)) {
         m_scheduler.AnswerKey(1);
         return 1;
     }
     m_scheduler.AnswerKey(0);
-    // A release closes its press (and the repeats of it) now, so a later press of the same key
-    // that is held back too keeps its own release.
-    if (released)
-        ForgetHeldBack(vk);
-    else if (!pressHeld)
-        m_heldBackKeys.push_back(vk);
-    m_deferred.push_back(DeferredEvent{DeferredEvent::Key, key, 0});
+    m_gate.HoldBack(key);
     if (m_completionQueued && !m_typing)
         RunQueuedCompletion();  // the completion goes out first, then this key
     return 0;
@@ -786,28 +717,21 @@ int CCompletionEngine::HoldBackKey(const KeyReport& key)
 int CCompletionEngine::OnOwnInputMarker(const KeyReport& key)
 {
     m_scheduler.AnswerKey(0);
-    if (!key.released && key.vk == kOwnInputMarkerKeys[m_markerSlot])
+    if (m_gate.MarkerEndsWait(key))
         OwnInputArrived();
     return 0;
 }
 
+void CCompletionEngine::OnOwnInputTimer()
+{
+    if (m_gate.EndOwnInputWait())
+        OwnInputArrived();
+}
+
 void CCompletionEngine::OwnInputArrived()
 {
-    if (!m_awaitingOwnInput)
-        return;
-    m_awaitingOwnInput = false;
     if (!IsHoldingBackKeys())
         RunDeferredEvents();
-}
-
-bool CCompletionEngine::IsHeldBack(unsigned vk) const
-{
-    return std::find(m_heldBackKeys.begin(), m_heldBackKeys.end(), vk) != m_heldBackKeys.end();
-}
-
-void CCompletionEngine::ForgetHeldBack(unsigned vk)
-{
-    m_heldBackKeys.erase(std::remove(m_heldBackKeys.begin(), m_heldBackKeys.end(), vk), m_heldBackKeys.end());
 }
 
 void CCompletionEngine::QueueCompletion()
@@ -830,7 +754,7 @@ void CCompletionEngine::ReplayHeldBackKey(const KeyReport& key)
 {
     if (IsHoldingBackKeys()) {
         // A key replayed before this one started another completion: this one waits for it too.
-        m_deferred.push_back(DeferredEvent{DeferredEvent::Key, key, 0});
+        m_gate.DeferKey(key);
         return;
     }
     if (ProcessKey(key))
@@ -953,8 +877,7 @@ void CCompletionEngine::RunDeferredEvents()
 {
     if (IsHoldingBackKeys())
         return;
-    std::vector<DeferredEvent> events;
-    events.swap(m_deferred);
+    const std::vector<DeferredEvent> events = m_gate.TakeDeferred();
     bool replayed = false;
     for (const DeferredEvent& event : events) {
         switch (event.kind) {
@@ -978,17 +901,8 @@ void CCompletionEngine::RunDeferredEvents()
 
 void CCompletionEngine::SendOwnInputMarker()
 {
-    // Each marker differs from the one before: one that comes after the timer gave up on it must
-    // not end the wait for the next (a lagging target still holds keys typed before that one).
-    m_markerSlot = (m_markerSlot + 1) % std::size(kOwnInputMarkerKeys);
-    m_awaitingOwnInput = true;
-    m_output.SendOwnInputMarker(kOwnInputMarkerKeys[m_markerSlot]);
+    m_output.SendOwnInputMarker(m_gate.NextOwnInputMarker());
     m_scheduler.StartOwnInputTimer();
-}
-
-bool CCompletionEngine::IsOwnInputMarkerKey(unsigned vk)
-{
-    return KeyGateRules::IsOwnInputMarkerKey(vk);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -997,7 +911,7 @@ bool CCompletionEngine::IsOwnInputMarkerKey(unsigned vk)
 void CCompletionEngine::SaveWindowText(WindowHandle window)
 {
     if (IsHoldingBackKeys()) {
-        m_deferred.push_back(DeferredEvent{DeferredEvent::SaveText, KeyReport(), window});
+        m_gate.DeferFocusChange(DeferredEvent::SaveText, window);
         return;
     }
     if (window == 0 || window == m_view.Handle())
@@ -1012,7 +926,7 @@ void CCompletionEngine::SaveWindowText(WindowHandle window)
 void CCompletionEngine::RestoreWindowText(WindowHandle window)
 {
     if (IsHoldingBackKeys()) {
-        m_deferred.push_back(DeferredEvent{DeferredEvent::RestoreText, KeyReport(), window});
+        m_gate.DeferFocusChange(DeferredEvent::RestoreText, window);
         return;
     }
     if (!m_acceptInput)

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/engine/EngineKeyGate.h"
 #include "app/engine/EngineServices.h"
 #include "app/engine/EngineTypes.h"
 #include "app/engine/KeyGateRules.h"
@@ -38,12 +39,12 @@ public:
     static constexpr unsigned kBackspaceKey = 0x08;
     static constexpr unsigned kReturnKey = 0x0D;
 
-    // MoveSelection codes besides the row numbers 0 ... 9.
-    static constexpr int kSelectPrevious = -1;
-    static constexpr int kSelectNext = -2;
-    static constexpr int kSelectPreviousPage = -4;
-    static constexpr int kSelectNextPage = -5;
-    static constexpr int kSelectCurrent = -6;
+    // MoveSelection codes besides the row numbers 0 ... 9 (EngineTypes.h).
+    static constexpr int kSelectPrevious = ::kSelectPrevious;
+    static constexpr int kSelectNext = ::kSelectNext;
+    static constexpr int kSelectPreviousPage = ::kSelectPreviousPage;
+    static constexpr int kSelectNextPage = ::kSelectNextPage;
+    static constexpr int kSelectCurrent = ::kSelectCurrent;
 
     explicit CCompletionEngine(const EngineServices& services);
     CCompletionEngine(const CCompletionEngine&) = delete;
@@ -107,14 +108,9 @@ public:
     void SetPending(int candidateIndex);
     // Types a text other than a candidate's.
     void SetPendingText(const std::string& text, CompletionMode mode);
-    // The keys that the engine sends behind each completion's output, one after the other
-    // (unassigned in the system's list); a report of the one sent last tells that the target has
-    // taken the output.
-    static constexpr unsigned kOwnInputMarkerKeys[] = {0xE8, 0x97, 0x98, 0x99, 0x9A, 0x9B, 0x9C, 0x9D};
-    static bool IsOwnInputMarkerKey(unsigned vk);
     // The marker did not come in time (the target went away, another program's shortcut): the
     // keys held back go out now.
-    void OnOwnInputTimer() { OwnInputArrived(); }
+    void OnOwnInputTimer();
     // Types the selected candidate now: 1 when text was typed.
     int CompleteSelection();
     // WM_PROMPT_COMPLETE: the completion a key asked for, unless a later key ran it already.
@@ -146,22 +142,11 @@ public:
     const CWindowTextMemory& WindowTexts() const { return m_windowTexts; }
 
 private:
-    // What a key does to a shown prompt (selection keys of the settings, Escape): move the
-    // selection on its press, complete a row on its release, or hide the prompt.
-    struct PromptKey {
-        enum Action { NONE, MOVE, CHOOSE, HIDE } action = NONE;
-        int code = 0;  // MoveSelection code
-    };
-    void AssignPromptKeys();
-    PromptKey PromptKeyOf(unsigned vk) const;
-    bool IsPromptKey(unsigned vk) const { return PromptKeyOf(vk).action != PromptKey::NONE; }
+    using PromptKey = CEngineKeyGate::PromptKey;
+    using DeferredEvent = CEngineKeyGate::DeferredEvent;
+    bool IsPromptKey(unsigned vk) const { return m_gate.IsPromptKey(vk); }
     // The focused control takes completions and the rules let the engine work there.
     bool WorksInFocusWindow();
-    // Records the fate of a press (true: the prompt takes it); a release answers whether its press
-    // was taken.
-    bool TakePress(unsigned vk, bool take);
-    bool TakeRelease(unsigned vk);
-    bool IsTaken(unsigned vk) const;
     // Whether anything could swallow the key (the prompt, or a mark after a completion's blank);
     // every other key can only pass.
     bool MayTake(const KeyReport& key) const;
@@ -201,9 +186,10 @@ private:
     void RunDeferredEvents();
     void QueueCompletion();
     int HoldBackKey(const KeyReport& key);
-    bool IsHoldingBackKeys() const { return m_typing || m_completionQueued || m_awaitingOwnInput; }
+    bool IsHoldingBackKeys() const { return m_typing || m_completionQueued || m_gate.AwaitingOwnInput(); }
     int OnOwnInputMarker(const KeyReport& key);
     void SendOwnInputMarker();
+    // The target has taken the output (or the wait gave up): the keys held back go out.
     void OwnInputArrived();
     void ReplayHeldBackKey(const KeyReport& key);
     void RetypeKey(const KeyReport& key);
@@ -221,8 +207,6 @@ private:
     // What the key typed joins the typed text when typing adds each of its bytes.
     void AddTypedBytes(const KeyReport& key);
     static bool IsModifierKey(unsigned vk) { return KeyGateRules::IsModifierKey(vk); }
-    bool IsHeldBack(unsigned vk) const;
-    void ForgetHeldBack(unsigned vk);
     static bool IsPathKind(int kind) { return kind == KIND_FILE || kind == KIND_FOLDER; }
 
     IPromptView& m_view;
@@ -237,9 +221,8 @@ private:
     const CCodePage& m_codePage;
 
     EngineSettings m_settings;
-    std::array<PromptKey, 256> m_promptKeys;  // by virtual key
-    std::bitset<256> m_promptKeySet;          // the keys with a role there
-    int m_matchMode = MATCH_START;            // both follow the settings: ApplySettings, from the constructor on
+    CEngineKeyGate m_gate;
+    int m_matchMode = MATCH_START;  // both follow the settings: ApplySettings, from the constructor on
     int m_pageSize = 1;
 
     std::string m_typedText;
@@ -298,16 +281,6 @@ private:
     bool m_acceptInput = true;
     CWindowTextMemory m_windowTexts;
     // A completion is being typed; keys and focus changes that come meanwhile wait in order.
-    struct DeferredEvent {
-        enum Kind { Key, SaveText, RestoreText } kind;
-        KeyReport key;
-        WindowHandle window;
-    };
     bool m_typing = false;
     bool m_completionQueued = false;  // WM_PROMPT_COMPLETE posted and not yet run
-    bool m_awaitingOwnInput = false;  // the marker behind the last output has not come back
-    std::size_t m_markerSlot = 0;     // kOwnInputMarkerKeys: the one sent last
-    std::vector<DeferredEvent> m_deferred;
-    std::vector<unsigned> m_heldBackKeys;  // pressed while held back, release not yet come
-    std::vector<unsigned> m_takenKeys;     // pressed and taken by the prompt, not yet released
 };

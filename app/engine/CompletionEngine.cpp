@@ -12,27 +12,6 @@ namespace {
 // Marks, and the tab and line break, that take the place of a blank typed behind a completed word.
 const char kMarksBeforeBlank[] = ".,;:!?)]}\t\r";
 
-// The characters that cut the typed text into words for the search.
-const char kTailSeparators[] = " ,<>?:.;'\"[{]}=+!@#$%^&*()\r\n\t";
-
-bool IsBlankByte(unsigned char byte)
-{
-    return byte == ' ' || (byte >= '\t' && byte <= '\r');
-}
-
-std::string TrimLeadingBlanks(const std::string& text, std::size_t from)
-{
-    while (from < text.size() && IsBlankByte(static_cast<unsigned char>(text[from])))
-        ++from;
-    return text.substr(from);
-}
-
-// ASCII that typing may add to the typed text: printable characters, carriage return, line feed.
-bool IsTypedAscii(unsigned char byte)
-{
-    return (byte >= 0x20 && byte <= 0x7F) || byte == '\r' || byte == '\n';
-}
-
 void TrimTrailingLineBreaks(std::string& text)
 {
     while (!text.empty() && (text.back() == '\r' || text.back() == '\n'))
@@ -51,28 +30,14 @@ CCompletionEngine::CCompletionEngine(const EngineServices& services)
       m_autoLearn(*services.autoLearn),
       m_output(*services.output),
       m_clock(*services.clock),
-      m_codePage(*services.codePage)
+      m_codePage(*services.codePage),
+      m_typed(m_codePage)
 {
     ApplySettings(EngineSettings());
     m_wordSources.push_back(std::make_unique<CExactShorthands>(m_dictionaries, m_codePage));
     m_wordSources.push_back(std::make_unique<CTypedWords>(m_usage, m_codePage));
     m_wordSources.push_back(std::make_unique<CLearntWords>(m_autoLearn, m_usage, m_codePage));
     m_nextWordSources.push_back(std::make_unique<CNextWords>(m_usage, m_autoLearn));
-}
-
-bool CCompletionEngine::IsKeptText(const std::string& text) const
-{
-    const auto first = static_cast<unsigned char>(text[0]);
-    // A double-byte character comes as its two bytes.
-    if (text.size() == 2 && m_codePage.IsLeadByte(first))
-        return true;
-    for (std::size_t at = 0; at < text.size(); at += m_codePage.CharLength(text, at)) {
-        const auto byte = static_cast<unsigned char>(text[at]);
-        if (byte < 0x80 ? !IsTypedAscii(byte)
-                        : (m_codePage.IsLeadByte(byte) || !m_codePage.IsLetterOrDigitAt(text, at)))
-            return false;
-    }
-    return true;
 }
 
 void CCompletionEngine::ApplySettings(const EngineSettings& settings)
@@ -89,27 +54,10 @@ void CCompletionEngine::ApplySettings(const EngineSettings& settings)
 
 void CCompletionEngine::ForgetTypedText()
 {
-    m_typedText.clear();
+    m_typed.Clear();
     m_hiddenForWord = false;
     if (m_view.IsPromptVisible())
         m_view.ShowPrompt(false);
-}
-
-void CCompletionEngine::AppendTyped(const std::string& text)
-{
-    if (m_typedText.size() > kMaxTypedText) {
-        std::size_t cut = m_typedText.size() - kMaxTypedText;
-        // Whole characters only: the bytes that continue a UTF-8 character go with it.
-        while (m_codePage.IsUtf8() && cut < m_typedText.size() && (m_typedText[cut] & 0xC0) == 0x80)
-            ++cut;
-        m_typedText.erase(0, cut);
-    }
-    m_typedText += text;
-}
-
-void CCompletionEngine::RemoveLastTypedCharacter()
-{
-    m_typedText.resize(m_codePage.PreviousCharStart(m_typedText, m_typedText.size()));
 }
 
 // The hold-back gate: markers behind the engine's own output, keys that wait behind a completion
@@ -187,7 +135,7 @@ void CCompletionEngine::TypeKey(const KeyReport& key)
     if (key.vk != kBackspaceKey) {
         AddTypedBytes(key);
     } else if (!key.released) {
-        RemoveLastTypedCharacter();
+        m_typed.RemoveLastCharacter();
         QueueSearch();
     }
 }
@@ -202,7 +150,7 @@ bool CCompletionEngine::PutMarkBeforeBlank(const KeyReport& key)
         return false;
     m_blankTyped = false;
     const std::string mark = key.Text();
-    if (mark.size() != 1 || m_typedText.empty() || m_typedText.back() != ' ')
+    if (mark.size() != 1 || m_typed.Empty() || m_typed.Text().back() != ' ')
         return false;
     if (mark == " ") {
         // The blank typed out of habit behind a completed word is there already: one stays.
@@ -254,8 +202,8 @@ void CCompletionEngine::AddTypedBytes(const KeyReport& key)
     const std::string text = key.Text();
     if (text.empty() || key.released)
         return;
-    if (IsKeptText(text)) {
-        AppendTyped(text);
+    if (m_typed.IsKept(text)) {
+        m_typed.Append(text);
         QueueSearch();
     } else if (std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
         // A mark beyond ASCII (a quotation mark, a currency sign): the text before it is not
@@ -302,30 +250,12 @@ void CCompletionEngine::ActOnPrompt(const KeyReport& key)
 // ---------------------------------------------------------------------------------------------
 // Search
 
-bool CCompletionEngine::IsTailSeparator(unsigned char byte)
-{
-    return byte != 0 && std::strchr(kTailSeparators, byte) != nullptr;
-}
-
-std::string CCompletionEngine::ExtractTail(const std::string& text, int n)
-{
-    for (std::size_t i = text.size(); i-- > 0;) {
-        if (!IsTailSeparator(static_cast<unsigned char>(text[i])))
-            continue;
-        if (n <= 0)
-            return TrimLeadingBlanks(text, i + 1);
-        --n;
-    }
-    return TrimLeadingBlanks(text, 0);
-}
-
 void CCompletionEngine::QueueSearch()
 {
     // Learning happens in the search of the text that ends the word; a later key must not
     // take that text away before the search runs.
-    if (m_autoLearn.EndsWithSeparator(m_typedText) &&
-        (m_queuedWordEnds.empty() || m_queuedWordEnds.back() != m_typedText))
-        m_queuedWordEnds.push_back(m_typedText);
+    if (m_autoLearn.EndsWithSeparator(m_typed.Text()))
+        m_typed.QueueWordEnd();
     ++m_queuedSearches;
     m_searchIsFocusOnly = false;
     m_scheduler.PostSearch();
@@ -338,8 +268,7 @@ bool CCompletionEngine::SearchTyped()
     m_queuedSearches = 0;
     m_searchIsFocusOnly = false;
     m_selectionMoved = false;
-    std::vector<std::string> wordEnds;
-    wordEnds.swap(m_queuedWordEnds);
+    const std::vector<std::string> wordEnds = m_typed.TakeWordEnds();
     if (Ranked()) {
         for (const std::string& text : wordEnds)
             ObserveWordEnd(text);
@@ -349,16 +278,16 @@ bool CCompletionEngine::SearchTyped()
             LearnUsage(text);
     }
     for (const std::string& text : wordEnds) {
-        if (text != m_typedText)
+        if (text != m_typed.Text())
             SearchText(text);
     }
-    if (m_hiddenForWord && (m_typedText.empty() || m_autoLearn.EndsWithSeparator(m_typedText)))
+    if (m_hiddenForWord && (m_typed.Empty() || m_autoLearn.EndsWithSeparator(m_typed.Text())))
         m_hiddenForWord = false;
     if (m_hiddenForWord) {
         m_view.ShowPrompt(false);
         return false;
     }
-    return SearchText(m_typedText);
+    return SearchText(m_typed.Text());
 }
 
 // Classic: the first tail (of three words, two, one) that finds anything makes the page.
@@ -367,7 +296,7 @@ bool CCompletionEngine::SearchText(const std::string& text)
     if (Ranked())
         return SearchRanked(text);
     for (int n = 2; n >= 0; --n) {
-        m_searchKey = ExtractTail(text, n);
+        m_searchKey = CTypedText::ExtractTail(text, n);
         if (m_searchKey.empty()) {
             m_view.ShowPrompt(false);
             return false;
@@ -835,7 +764,7 @@ int CCompletionEngine::PrepareCompletion(CompletionMode mode, CMacroScript& scri
         case MODE_APPEND: {
             const std::string rest = keyLength < m_pendingText.size() ? m_pendingText.substr(keyLength) : std::string();
             script.ParseMacros(rest, m_clock);
-            m_typedText += rest;
+            m_typed.AppendOutput(rest);
             break;
         }
         case MODE_REPLACE:
@@ -846,10 +775,9 @@ int CCompletionEngine::PrepareCompletion(CompletionMode mode, CMacroScript& scri
             const bool blank = mode == MODE_REPLACE && Ranked() && m_settings.bBlankAfterWord && !m_takingBackBlank;
             script.ParseMacros(blank ? m_pendingText + " " : m_pendingText, m_clock);
             if (mode == MODE_REPLACE)
-                m_typedText = m_typedText.substr(0, m_typedText.size() - std::min(keyLength, m_typedText.size())) +
-                              m_pendingText + (blank ? " " : "");
+                m_typed.ReplaceEnd(keyLength, m_pendingText + (blank ? " " : ""));
             else
-                m_typedText.clear();
+                m_typed.Clear();
             m_blankTyped = blank;
             m_takingBackBlank = false;
             break;
@@ -861,12 +789,9 @@ int CCompletionEngine::PrepareCompletion(CompletionMode mode, CMacroScript& scri
                 backspaces = static_cast<int>(m_codePage.CountCharacters(m_searchKey.substr(slash + 1)));
             const std::string name = mode == MODE_FOLDER ? m_pendingText + "\\" : m_pendingText;
             script.ParseMacros(name, m_clock);
-            const std::size_t typedSlash = m_typedText.rfind('\\');
-            if (typedSlash != std::string::npos)
-                m_typedText.resize(typedSlash + 1);
-            m_typedText += name;
+            m_typed.ReplaceAfterLastBackslash(name);
             if (mode == MODE_FILE)
-                m_typedText.clear();
+                m_typed.Clear();
             break;
         }
     }
@@ -920,7 +845,7 @@ void CCompletionEngine::SaveWindowText(WindowHandle window)
         m_windowTexts.Forget(window);
         return;
     }
-    m_windowTexts.Save(window, m_typedText, [this](WindowHandle w) { return m_desktop.WindowExists(w); });
+    m_windowTexts.Save(window, m_typed.Text(), [this](WindowHandle w) { return m_desktop.WindowExists(w); });
 }
 
 void CCompletionEngine::RestoreWindowText(WindowHandle window)
@@ -931,9 +856,10 @@ void CCompletionEngine::RestoreWindowText(WindowHandle window)
     }
     if (!m_acceptInput)
         return;
-    if (window == 0 || window == m_view.Handle() || m_focus.IsPasswordControl(window) ||
-        !m_windowTexts.Lookup(window, m_typedText))
-        m_typedText.clear();
+    std::string restored;
+    if (window != 0 && window != m_view.Handle() && !m_focus.IsPasswordControl(window))
+        m_windowTexts.Lookup(window, restored);
+    m_typed.Assign(restored);
     m_hiddenForWord = false;
     QueueSearch();
     m_searchIsFocusOnly = true;

@@ -21,6 +21,7 @@
 #include "app/engine/DocumentCache.h"
 #include "app/engine/KeyReport.h"
 #include "app/engine/LanguageEstimate.h"
+#include "app/engine/TypedText.h"
 #include "app/engine/WindowTextMemory.h"
 #include "dict/UsageModel.h"
 
@@ -28,8 +29,6 @@ class CMacroScript;
 
 class CCompletionEngine {
 public:
-    // Typed text kept per control, in bytes.
-    static constexpr std::size_t kMaxTypedText = 1024;
     static constexpr std::size_t kMaxPendingText = 65536;
     // Entries taken from one folder listing, and AutoLearn items taken for one search.
     static constexpr std::size_t kMaxPathCandidates = 1000;
@@ -82,16 +81,10 @@ public:
         ++m_queuedSearches;
         return SearchTyped();
     }
-    // The last n + 1 words of text, cut at the separators, leading white space removed.
-    static std::string ExtractTail(const std::string& text, int n);
-    static bool IsTailSeparator(unsigned char byte);
 
     // What typing taught (ranked mode): the owner loads and saves it.
     CUsageModel& Usage() { return m_usage; }
     const CUsageModel& Usage() const { return m_usage; }
-    // The word before the last one of a typed text, in the same sentence (empty when a mark
-    // other than blanks stands between them).
-    static std::string WordBefore(const std::string& text, std::size_t end);
     // The language the text is estimated to be in (ranked mode, several languages on; 0: none yet).
     int LikeliestLanguage() const { return m_languageEstimate.Likeliest(); }
 
@@ -128,7 +121,7 @@ public:
     void OnRowSelected(int row);
     void OnRowDoubleClicked(int row);
 
-    const std::string& TypedText() const { return m_typedText; }
+    const std::string& TypedText() const { return m_typed.Text(); }
     const std::string& SearchKey() const { return m_searchKey; }
     const std::string& PendingText() const { return m_pendingText; }
     CompletionMode PendingMode() const { return m_pendingMode; }
@@ -152,11 +145,6 @@ private:
     bool MayTake(const KeyReport& key) const;
     void ActOnPrompt(const KeyReport& key);
     void ForgetTypedText();
-    // What typing adds to the typed text: printable ASCII, CR, LF, and the code page's letters and
-    // digits beyond it (a double-byte character whole).
-    bool IsKeptText(const std::string& text) const;
-    void AppendTyped(const std::string& text);
-    void RemoveLastTypedCharacter();
     void QueueSearch();
     // Whether a prompt is shown.
     bool SearchText(const std::string& text);
@@ -225,8 +213,8 @@ private:
     int m_matchMode = MATCH_START;  // both follow the settings: ApplySettings, from the constructor on
     int m_pageSize = 1;
 
-    std::string m_typedText;
-    // Searches posted and not yet run, and the typed text of those among them that ended a word.
+    CTypedText m_typed;
+    // Searches posted and not yet run (the typed text keeps the word ends among them).
     int m_queuedSearches = 0;
     // The queued search only shows the prompt of a control the focus came back to: the user has
     // not seen that prompt yet, so a prompt key must not act on it first.
@@ -235,7 +223,6 @@ private:
     bool m_hiddenForWord = false;
     // The user moved the selection (arrows, page keys) since the last search.
     bool m_selectionMoved = false;
-    std::vector<std::string> m_queuedWordEnds;
     std::string m_searchKey;
     std::vector<DictionaryMatch> m_candidates;
     std::vector<int> m_rows;
@@ -259,9 +246,7 @@ private:
     bool m_streamPeeked = false;
     ScoredMatch m_streamPeek;
     std::vector<std::string> m_offeredKeys;  // lower-cased keys offered by this search
-    std::string m_previousWord;
-    std::string m_previousWord2;  // the word before m_previousWord
-    std::string m_wordKey;        // the word being typed that the search is for
+    std::string m_wordKey;                   // the word being typed that the search is for
     bool m_nameLikely = false;
     // Phrases of the longer tails, merged with the words of the next search.
     std::vector<ScoredMatch> m_tailPhrases;

@@ -25,55 +25,7 @@ constexpr double kNameBoost = 30.0;
 // Where a capital starts a sentence rather than asks for a name.
 constexpr char kSentenceEnds[] = ".!?:;\"\r\n\t([{";
 
-bool IsWordByte(unsigned char c)
-{
-    return std::isalnum(c) || c == '\'' || c == '-' || c >= 0x80;
-}
-
-// The run of word bytes that ends at end (exclusive), apostrophes and hyphens at its ends left out.
-std::string_view WordEndingAt(const std::string& text, std::size_t end)
-{
-    std::size_t start = end;
-    while (start > 0 && IsWordByte(static_cast<unsigned char>(text[start - 1])))
-        --start;
-    std::string_view word(text.data() + start, end - start);
-    while (!word.empty() && (word.front() == '\'' || word.front() == '-'))
-        word.remove_prefix(1);
-    while (!word.empty() && (word.back() == '\'' || word.back() == '-'))
-        word.remove_suffix(1);
-    return word;
-}
-
-// Where the word before the one ending at end starts (npos when none in the same sentence).
-std::size_t StartOfWordBefore(const std::string& text, std::size_t end)
-{
-    std::size_t at = std::min(end, text.size());
-    while (at > 0 && IsWordByte(static_cast<unsigned char>(text[at - 1])))
-        --at;
-    std::size_t start = at;
-    while (start > 0 && text[start - 1] == ' ')
-        --start;
-    if (start == at || start == 0)
-        return std::string::npos;
-    while (start > 0 && IsWordByte(static_cast<unsigned char>(text[start - 1])))
-        --start;
-    return start;
-}
-
 }  // namespace
-
-std::string CCompletionEngine::WordBefore(const std::string& text, std::size_t end)
-{
-    std::size_t at = std::min(end, text.size());
-    while (at > 0 && IsWordByte(static_cast<unsigned char>(text[at - 1])))
-        --at;  // the word being typed
-    std::size_t blanks = at;
-    while (blanks > 0 && text[blanks - 1] == ' ')
-        --blanks;
-    if (blanks == at || blanks == 0)
-        return std::string();
-    return std::string(WordEndingAt(text, blanks));
-}
 
 // Each key is offered once per search, whatever its letter case or source.
 bool CCompletionEngine::IsOfferedOnce(const std::string& key)
@@ -87,12 +39,11 @@ bool CCompletionEngine::IsOfferedOnce(const std::string& key)
 
 void CCompletionEngine::LearnUsage(const std::string& typedText)
 {
-    if (typedText.empty() || IsWordByte(static_cast<unsigned char>(typedText.back())))
-        return;
-    std::string word(WordEndingAt(typedText, typedText.size() - 1));
+    CTypedText::EndedWord ended = CTypedText::WordEndedBy(typedText);
+    std::string& word = ended.word;
     if (!CUsageModel::IsWord(word))
         return;
-    const std::string previous = WordBefore(typedText, typedText.size() - 1);
+    const std::string& previous = ended.previous;
     // A capital at the start of a sentence is not the word's own: "The" is learnt as "the".
     int rank = m_dictionaries.RankOf(word);
     if (rank < 0 && m_codePage.LeadingCapitals(word) > 0) {
@@ -110,7 +61,8 @@ void CCompletionEngine::LearnUsage(const std::string& typedText)
 double CCompletionEngine::InContext(double score, std::string_view word, bool ownCapital) const
 {
     if (m_settings.bEanbleAutolearn)
-        score += kDocumentWeight * m_documentCache.Probability(word, m_previousWord2, m_previousWord);
+        score +=
+            kDocumentWeight * m_documentCache.Probability(word, m_typed.WordBeforePrevious(), m_typed.PreviousWord());
     return m_nameLikely && ownCapital ? score * kNameBoost : score;
 }
 
@@ -118,7 +70,7 @@ CandidateQuery CCompletionEngine::Query(const std::string& key) const
 {
     CandidateQuery query;
     query.key = key;
-    query.previous = m_previousWord;
+    query.previous = m_typed.PreviousWord();
     query.matchMode = m_matchMode;
     query.shorthands = m_settings.bEnableShorthand != 0;
     query.inContext = [this](double score, std::string_view word, bool ownCapital) {
@@ -135,9 +87,8 @@ void CCompletionEngine::SortRaised(std::vector<ScoredMatch>& raised) const
 
 void CCompletionEngine::ObserveWordEnd(const std::string& typedText)
 {
-    if (typedText.empty() || IsWordByte(static_cast<unsigned char>(typedText.back())))
-        return;
-    const std::string word(WordEndingAt(typedText, typedText.size() - 1));
+    const CTypedText::EndedWord ended = CTypedText::WordEndedBy(typedText);
+    const std::string& word = ended.word;
     if (!CUsageModel::IsWord(word))
         return;
     m_languageEstimate.SetLanguages(m_dictionaries.Languages());
@@ -145,11 +96,7 @@ void CCompletionEngine::ObserveWordEnd(const std::string& typedText)
         m_languageEstimate.Observe(m_dictionaries.LanguagesHolding(word));
     if (!m_settings.bEanbleAutolearn)
         return;
-    const std::size_t previousStart = StartOfWordBefore(typedText, typedText.size() - 1);
-    const std::string previous = WordBefore(typedText, typedText.size() - 1);
-    const std::string before =
-        previousStart == std::string::npos ? std::string() : WordBefore(typedText, previousStart);
-    m_documentCache.Add(word, before, previous);
+    m_documentCache.Add(word, ended.before, ended.previous);
 }
 
 bool CCompletionEngine::NameLikely(const std::string& text, const std::string& key) const
@@ -196,7 +143,7 @@ bool CCompletionEngine::SearchRanked(const std::string& text)
     m_nameLikely = false;
     std::string longer;
     for (int n = 2; n >= 0; --n) {
-        m_searchKey = ExtractTail(text, n);
+        m_searchKey = CTypedText::ExtractTail(text, n);
         if (m_searchKey.empty() && n == 2) {
             m_view.ShowPrompt(false);
             return false;
@@ -207,7 +154,7 @@ bool CCompletionEngine::SearchRanked(const std::string& text)
         }
         if (n == 1 && m_autoLearn.EndsWithSeparator(m_searchKey)) {
             // AutoLearn takes words only, not runs of marks or bare numbers.
-            if (CUsageModel::IsWord(ExtractTail(m_searchKey.substr(0, m_searchKey.size() - 1), 0)))
+            if (CUsageModel::IsWord(CTypedText::ExtractTail(m_searchKey.substr(0, m_searchKey.size() - 1), 0)))
                 m_autoLearn.Learn(text);
             if (m_searchKey != longer && m_searchKey.size() >= m_settings.nMinInput)
                 CollectPhrases(m_searchKey);
@@ -218,7 +165,7 @@ bool CCompletionEngine::SearchRanked(const std::string& text)
         }
         if (n > 0) {
             // A tail of several words: its phrases; one word alone is searched as the word.
-            if (m_searchKey != longer && m_searchKey != ExtractTail(text, 0) &&
+            if (m_searchKey != longer && m_searchKey != CTypedText::ExtractTail(text, 0) &&
                 m_searchKey.size() >= m_settings.nMinInput)
                 CollectPhrases(m_searchKey);
             longer = m_searchKey;
@@ -259,9 +206,7 @@ int CCompletionEngine::FindRankedCandidates(const std::string& key)
     ClearCandidates();
     m_pageStart = 0;
     m_wordKey = key;
-    m_previousWord = WordBefore(m_typedText, m_typedText.size());
-    const std::size_t previousStart = StartOfWordBefore(m_typedText, m_typedText.size());
-    m_previousWord2 = previousStart == std::string::npos ? std::string() : WordBefore(m_typedText, previousStart);
+    m_typed.FollowWordsBefore(m_typed.Text());
     const std::string lowerKey = m_codePage.Lowered(key);
 
     std::vector<ScoredMatch> raised;
@@ -283,7 +228,7 @@ int CCompletionEngine::FindRankedCandidates(const std::string& key)
     int rank = 0;
     m_dictionaryCursorLive = m_dictionaries.FindFirstRanked(key, m_matchMode, m_settings.bEnableShorthand, match, rank);
     if (m_dictionaryCursorLive) {
-        m_streamPeek = ScoredMatch{std::move(match), m_usage.ModelScore(rank, m_previousWord), std::string()};
+        m_streamPeek = ScoredMatch{std::move(match), m_usage.ModelScore(rank, m_typed.PreviousWord()), std::string()};
         m_streamPeeked = true;
     }
     // A name is looked for among the first matches, which the stream gives by rank alone.
@@ -339,7 +284,7 @@ bool CCompletionEngine::PeekRankedStream()
         m_dictionaryCursorLive = false;
         return false;
     }
-    m_streamPeek.score = m_usage.ModelScore(rank, m_previousWord);
+    m_streamPeek.score = m_usage.ModelScore(rank, m_typed.PreviousWord());
     m_streamPeek.replaces.clear();
     m_streamPeeked = true;
     return true;
@@ -384,14 +329,11 @@ void CCompletionEngine::FillRanked(std::size_t wanted)
 
 int CCompletionEngine::PredictNextWords(const std::string& text)
 {
-    if (text.size() < 2 || text.back() != ' ' || !IsWordByte(static_cast<unsigned char>(text[text.size() - 2])))
+    if (text.size() < 2 || text.back() != ' ' ||
+        !CTypedText::IsWordByte(static_cast<unsigned char>(text[text.size() - 2])))
         return 0;
-    const std::string previous(WordEndingAt(text, text.size() - 1));
-    const std::size_t previousStart = StartOfWordBefore(text, text.size());
-    const std::string before = previousStart == std::string::npos ? std::string() : WordBefore(text, previousStart);
     std::vector<ScoredMatch> followers;
-    m_previousWord = previous;
-    m_previousWord2 = before;
+    m_typed.FollowWordsBefore(text);
     const CandidateQuery query = Query(std::string());
     for (const auto& source : m_nextWordSources)
         source->Collect(query, followers);

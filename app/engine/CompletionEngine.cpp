@@ -12,12 +12,6 @@ namespace {
 // Marks, and the tab and line break, that take the place of a blank typed behind a completed word.
 const char kMarksBeforeBlank[] = ".,;:!?)]}\t\r";
 
-void TrimTrailingLineBreaks(std::string& text)
-{
-    while (!text.empty() && (text.back() == '\r' || text.back() == '\n'))
-        text.pop_back();
-}
-
 }  // namespace
 
 CCompletionEngine::CCompletionEngine(const EngineServices& services)
@@ -31,7 +25,8 @@ CCompletionEngine::CCompletionEngine(const EngineServices& services)
       m_output(*services.output),
       m_clock(*services.clock),
       m_codePage(*services.codePage),
-      m_typed(m_codePage)
+      m_typed(m_codePage),
+      m_pager(m_view, m_dictionaries, m_usage, m_codePage, [this](int candidate) { SetPending(candidate); })
 {
     ApplySettings(EngineSettings());
     m_wordSources.push_back(std::make_unique<CExactShorthands>(m_dictionaries, m_codePage));
@@ -45,7 +40,9 @@ void CCompletionEngine::ApplySettings(const EngineSettings& settings)
     m_settings = settings;
     m_matchMode = MATCH_START | (settings.bEnableWord ? MATCH_WORDS : 0) | (settings.bEnablePhrase ? MATCH_PHRASES : 0);
     // A page of no rows could never be shown or left.
-    m_pageSize = static_cast<int>(std::min<std::uint32_t>(std::max<std::uint32_t>(settings.nMaxItemShow, 1), 1000));
+    m_pager.Configure(
+        static_cast<int>(std::min<std::uint32_t>(std::max<std::uint32_t>(settings.nMaxItemShow, 1), 1000)),
+        settings.bRankByUse != 0);
     m_gate.AssignPromptKeys(settings);
 }
 
@@ -193,7 +190,7 @@ bool CCompletionEngine::PromptTakesPress(const KeyReport& key)
     const bool shown = m_view.IsPromptVisible() && !m_searchIsFocusOnly;
     // Ranked, the first row is a guess: Return there is the user's line break, unless they moved
     // to a row themselves.
-    const bool guessOnly = key.vk == kReturnKey && Ranked() && !m_selectionMoved;
+    const bool guessOnly = key.vk == kReturnKey && Ranked() && !m_pager.SelectionMoved();
     return shown && !guessOnly;
 }
 
@@ -229,7 +226,7 @@ void CCompletionEngine::ActOnPrompt(const KeyReport& key)
     switch (role.action) {
         case PromptKey::MOVE:
             if (!key.released) {
-                m_selectionMoved = true;
+                m_pager.SetSelectionMoved(true);
                 MoveSelection(role.code);
             }
             break;
@@ -267,7 +264,7 @@ bool CCompletionEngine::SearchTyped()
         return m_view.IsPromptVisible();  // done with an earlier message of the burst
     m_queuedSearches = 0;
     m_searchIsFocusOnly = false;
-    m_selectionMoved = false;
+    m_pager.SetSelectionMoved(false);
     const std::vector<std::string> wordEnds = m_typed.TakeWordEnds();
     if (Ranked()) {
         for (const std::string& text : wordEnds)
@@ -321,10 +318,10 @@ bool CCompletionEngine::SearchText(const std::string& text)
     return false;
 }
 
-int CCompletionEngine::FindPathCandidates(const std::string& key)
+bool CCompletionEngine::FindPathCandidates(const std::string& key)
 {
     if (key.size() < 3 || key[1] != ':' || key[2] != '\\')
-        return 0;
+        return false;
     const std::size_t slash = key.rfind('\\');
     const std::string folder = key.substr(0, slash + 1);
     const std::string name = m_codePage.Lowered(key.substr(slash + 1));
@@ -348,36 +345,38 @@ int CCompletionEngine::FindPathCandidates(const std::string& key)
         return true;
     });
     if (!listed)
-        return 0;
+        return false;
 
     ClearCandidates();
     if (found.empty())
-        return 0;
-    m_candidates = std::move(found);
-    m_pageStart = 0;
-    return ShowPage(0, 10);
+        return false;
+    for (DictionaryMatch& match : found)
+        m_pager.Add(std::move(match));
+    m_pager.Begin();
+    return m_pager.ShowPage(0, 10);
 }
 
-int CCompletionEngine::FindCandidates(const std::string& key)
+bool CCompletionEngine::FindCandidates(const std::string& key)
 {
     if (Ranked())
         return FindRankedCandidates(key);
     ClearCandidates();
-    m_pageStart = 0;
+    m_pager.Begin();
     m_learntHits = FindLearnt(key);
 
     DictionaryMatch match;
-    m_dictionaryCursorLive = m_dictionaries.FindFirst(key, m_matchMode, m_settings.bEnableShorthand, match);
-    if (m_dictionaryCursorLive)
-        m_candidates.push_back(std::move(match));
+    const bool cursorLive = m_dictionaries.FindFirst(key, m_matchMode, m_settings.bEnableShorthand, match);
+    m_pager.FollowDictionaryCursor(cursorLive);
+    if (cursorLive)
+        m_pager.Add(std::move(match));
     else if (m_learntHits < 1)
-        return 0;
+        return false;
 
-    const int shown = NextPage(m_pageSize);
+    const bool shown = ShowFirstPage();
     // What was typed is already complete.
-    if (m_candidates.size() == 1 && m_candidates[0].key == key) {
+    if (Candidates().size() == 1 && Candidates()[0].key == key) {
         ClearCandidates();
-        return 0;
+        return false;
     }
     return shown;
 }
@@ -390,169 +389,33 @@ int CCompletionEngine::FindLearnt(const std::string& key)
         match.key = text;
         match.data = std::move(text);
         match.type = KIND_LEARNT;
-        m_candidates.push_back(std::move(match));
+        m_pager.Add(std::move(match));
         if (static_cast<std::size_t>(++added) >= kMaxLearntCandidates)
             break;
     }
     return added;
 }
 
-void CCompletionEngine::AddOrJoin(DictionaryMatch&& match)
-{
-    for (DictionaryMatch& existing : m_candidates) {
-        if (existing.type != match.type || existing.key != match.key)
-            continue;
-        // The same key from another dictionary: one row showing the texts of both.
-        if (!match.data.empty()) {
-            if (existing.data.empty()) {
-                existing.data = std::move(match.data);
-            } else {
-                TrimTrailingLineBreaks(existing.data);
-                existing.data += "\r\n\r\n";
-                existing.data += match.data;
-            }
-        }
-        return;
-    }
-    m_candidates.push_back(std::move(match));
-}
-
-int CCompletionEngine::NextPage(int count)
-{
-    const int shown = static_cast<int>(m_rows.size());
-    if (shown > 0 && shown < m_pageSize)
-        return 0;  // the short last page
-    const std::size_t wanted = static_cast<std::size_t>(m_pageStart) + shown + std::max(count, 0);
-    if (Ranked())
-        FillRanked(wanted);
-    while (!Ranked() && m_candidates.size() < wanted && m_dictionaryCursorLive) {
-        DictionaryMatch match;
-        if (!m_dictionaries.FindNext(match)) {
-            m_dictionaryCursorLive = false;
-            break;
-        }
-        AddOrJoin(std::move(match));
-    }
-    if (m_candidates.size() > static_cast<std::size_t>(m_pageStart) + shown) {
-        m_pageStart += shown;
-        return ShowPage(m_pageStart, m_pageSize);
-    }
-    return 0;
-}
-
-int CCompletionEngine::PreviousPage()
-{
-    if (m_pageStart < 1)
-        return 0;
-    m_pageStart = std::max(0, m_pageStart - m_pageSize);
-    return ShowPage(m_pageStart, m_pageSize);
-}
-
-void CCompletionEngine::SortPathCandidates()
-{
-    if (m_pathSorted)
-        return;
-    // Folders first, then files, by name without regard to case; of equal names the one
-    // listed later comes first.
-    std::reverse(m_candidates.begin(), m_candidates.end());
-    std::stable_sort(m_candidates.begin(), m_candidates.end(),
-                     [this](const DictionaryMatch& a, const DictionaryMatch& b) {
-                         const bool aFolder = a.type == KIND_FOLDER;
-                         const bool bFolder = b.type == KIND_FOLDER;
-                         if (aFolder != bFolder)
-                             return aFolder;
-                         return m_codePage.CompareNoCase(a.key, b.key) < 0;
-                     });
-    m_pathSorted = true;
-}
-
-int CCompletionEngine::ShowPage(int first, int count)
-{
-    const int total = static_cast<int>(m_candidates.size());
-    if (first < 0 || first >= total)
-        return 0;
-    const bool pathPage = IsPathKind(m_candidates[first].type);
-    if (pathPage) {
-        SortPathCandidates();
-        first = 0;
-        count = total;
-    }
-
-    m_rows.clear();
-    m_selectedRow = -1;
-    std::vector<PromptRow> rows;
-    for (int i = first; i < first + count && i < total; ++i) {
-        m_rows.push_back(i);
-        rows.push_back(PromptRow{m_candidates[i].key, m_candidates[i].type - 1});
-    }
-    const int inserted = m_view.ShowRows(rows, pathPage);
-    if (inserted < static_cast<int>(m_rows.size()))
-        m_rows.resize(std::max(inserted, 0));
-    if (m_rows.empty()) {
-        SetPending(-1);
-        return 0;
-    }
-    m_selectedRow = 0;
-    SetPending(m_rows[0]);
-    return 1;
-}
-
-void CCompletionEngine::SelectRowAt(int row)
-{
-    m_selectedRow = row;
-    m_view.SelectRow(row);
-    SetPending(m_rows[row]);
-}
-
 bool CCompletionEngine::MoveSelection(int code)
 {
-    if (m_rows.empty())
-        return false;
-    if (m_selectedRow < 0) {
-        SelectRowAt(0);
-        return false;
-    }
-    const int n = static_cast<int>(m_rows.size());
-    int cur = m_selectedRow;
-    bool completable = true;
-    if (code == kSelectPrevious) {
-        --cur;
-    } else if (code == kSelectNext) {
-        ++cur;
-    } else if (code >= 0 && code <= 9) {
-        // No such row on this page: a beep, no completion, and the selection moves on as past
-        // the last row.
-        cur = code;
-        if (code >= n) {
-            m_output.Beep();
-            completable = false;
-        }
-    } else if (code != kSelectPreviousPage && code != kSelectNextPage && code != kSelectCurrent) {
-        return false;
-    }
-
-    if (cur >= n || code == kSelectNextPage) {
-        cur = NextPage(m_pageSize) ? 0 : static_cast<int>(m_rows.size()) - 1;
-    } else if (cur < 0 || code == kSelectPreviousPage) {
-        cur = PreviousPage() ? static_cast<int>(m_rows.size()) - 1 : 0;
-    }
-    if (cur < 0 || cur >= static_cast<int>(m_rows.size()))
-        return false;
-    SelectRowAt(cur);
-    return completable;
+    const CCandidatePager::Selection selection = m_pager.MoveSelection(code);
+    // No such row on this page: a beep, no completion.
+    if (selection == CCandidatePager::Selection::NO_SUCH_ROW)
+        m_output.Beep();
+    return selection == CCandidatePager::Selection::MOVED;
 }
 
 void CCompletionEngine::SetPending(int candidateIndex)
 {
-    if (candidateIndex < 0 || candidateIndex >= static_cast<int>(m_candidates.size())) {
+    if (candidateIndex < 0 || candidateIndex >= static_cast<int>(Candidates().size())) {
         m_pendingText.clear();
         m_pendingMode = MODE_APPEND;
         m_view.ShowPreview(std::string(), PREVIEW_NORMAL);
         return;
     }
-    if (static_cast<std::size_t>(candidateIndex) < m_candidateKeys.size())
-        m_searchKey = m_candidateKeys[candidateIndex];
-    const DictionaryMatch& candidate = m_candidates[candidateIndex];
+    if (const std::string* replaced = m_pager.ReplacedBy(candidateIndex))
+        m_searchKey = *replaced;
+    const DictionaryMatch& candidate = Candidates()[candidateIndex];
     std::string preview;
     int style = PREVIEW_NORMAL;
     switch (candidate.type) {
@@ -592,20 +455,8 @@ void CCompletionEngine::SetPendingText(const std::string& text, CompletionMode m
 
 void CCompletionEngine::ClearCandidates()
 {
-    m_candidates.clear();
-    m_candidateKeys.clear();
-    m_rows.clear();
-    m_selectedRow = -1;
-    m_view.ClearRows();
+    m_pager.Clear();
     m_learntHits = 0;
-    m_dictionaryCursorLive = false;
-    m_pathSorted = false;
-    m_raised.clear();
-    m_raisedNext = 0;
-    m_placedPhrases.clear();
-    m_placedNext = 0;
-    m_streamPeeked = false;
-    m_offeredKeys.clear();
     m_predicting = false;
     // What is pending belonged to a candidate that is gone.
     SetPending(-1);
@@ -613,17 +464,14 @@ void CCompletionEngine::ClearCandidates()
 
 void CCompletionEngine::OnRowSelected(int row)
 {
-    if (row < 0 || row >= static_cast<int>(m_rows.size()) || row == m_selectedRow)
-        return;
-    m_selectedRow = row;
-    SetPending(m_rows[row]);
+    m_pager.OnRowSelected(row);
 }
 
 void CCompletionEngine::OnRowDoubleClicked(int row)
 {
-    if (row < 0 || row >= static_cast<int>(m_rows.size()))
+    if (row < 0 || row >= static_cast<int>(Rows().size()))
         return;
-    SelectRowAt(row);
+    m_pager.SelectRow(row);
     QueueCompletion();
 }
 

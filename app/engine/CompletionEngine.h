@@ -17,6 +17,7 @@
 #include "app/engine/EngineServices.h"
 #include "app/engine/EngineTypes.h"
 #include "app/engine/KeyGateRules.h"
+#include "app/engine/CandidatePager.h"
 #include "app/engine/CandidateSources.h"
 #include "app/engine/DocumentCache.h"
 #include "app/engine/KeyReport.h"
@@ -53,7 +54,7 @@ public:
     const EngineSettings& Settings() const { return m_settings; }
     // The dictionary match mode the settings give: start of key, words and phrases as enabled.
     int MatchMode() const { return m_matchMode; }
-    int PageSize() const { return m_pageSize; }
+    int PageSize() const { return m_pager.PageSize(); }
 
     // WM_HOOK_KEY. 1: let the key reach the target; 0: swallow it. The same answer goes to
     // IEngineScheduler::AnswerKey once, as soon as it is known and before the key's other effects.
@@ -88,12 +89,11 @@ public:
     // The language the text is estimated to be in (ranked mode, several languages on; 0: none yet).
     int LikeliestLanguage() const { return m_languageEstimate.Likeliest(); }
 
-    int FindPathCandidates(const std::string& key);
-    int FindCandidates(const std::string& key);
+    // Whether a page of candidates is shown.
+    bool FindPathCandidates(const std::string& key);
+    bool FindCandidates(const std::string& key);
+    // The number of AutoLearn items added.
     int FindLearnt(const std::string& key);
-    int NextPage(int count);
-    int PreviousPage();
-    int ShowPage(int first, int count);
     // Codes 0 ... 9 select that row, the kSelect* codes move. Whether the selected row may be
     // completed (false for a row beyond the page, a code of no row, an empty prompt, and a
     // selection that only began).
@@ -125,11 +125,11 @@ public:
     const std::string& SearchKey() const { return m_searchKey; }
     const std::string& PendingText() const { return m_pendingText; }
     CompletionMode PendingMode() const { return m_pendingMode; }
-    const std::vector<DictionaryMatch>& Candidates() const { return m_candidates; }
+    const std::vector<DictionaryMatch>& Candidates() const { return m_pager.Candidates(); }
     // Candidate index of each row of the page shown.
-    const std::vector<int>& Rows() const { return m_rows; }
-    int SelectedRow() const { return m_selectedRow; }
-    int PageStart() const { return m_pageStart; }
+    const std::vector<int>& Rows() const { return m_pager.Rows(); }
+    int SelectedRow() const { return m_pager.SelectedRow(); }
+    int PageStart() const { return m_pager.PageStart(); }
     int LearntHits() const { return m_learntHits; }
     bool AcceptsInput() const { return m_acceptInput; }
     const CWindowTextMemory& WindowTexts() const { return m_windowTexts; }
@@ -154,20 +154,15 @@ private:
     bool ShowTailPhrasesAlone();
     // The phrases collected join the candidates of the search that follows.
     void PlaceTailPhrases();
+    bool ShowFirstPage() { return m_pager.NextPage(m_pager.PageSize()); }
     void ObserveWordEnd(const std::string& typedText);
     // A capital typed mid-sentence: a name, a day or a month is likely.
     bool NameLikely(const std::string& text, const std::string& key) const;
-    void AddOrJoin(DictionaryMatch&& match);
     // Ranked mode (RankedSearch.cpp).
     bool Ranked() const { return m_settings.bRankByUse != 0; }
-    int FindRankedCandidates(const std::string& key);
-    int PredictNextWords(const std::string& text);
-    void FillRanked(std::size_t wanted);
-    bool PeekRankedStream();
+    bool FindRankedCandidates(const std::string& key);
+    bool PredictNextWords(const std::string& text);
     void LearnUsage(const std::string& typedText);
-    bool IsOfferedOnce(const std::string& key);
-    void SortPathCandidates();
-    void SelectRowAt(int row);
     // Script and Backspaces of the pending text by mode, and the typed text after it; returns the
     // number of Backspaces.
     int PrepareCompletion(CompletionMode mode, CMacroScript& script);
@@ -195,7 +190,6 @@ private:
     // What the key typed joins the typed text when typing adds each of its bytes.
     void AddTypedBytes(const KeyReport& key);
     static bool IsModifierKey(unsigned vk) { return KeyGateRules::IsModifierKey(vk); }
-    static bool IsPathKind(int kind) { return kind == KIND_FILE || kind == KIND_FOLDER; }
 
     IPromptView& m_view;
     IEngineScheduler& m_scheduler;
@@ -210,8 +204,7 @@ private:
 
     EngineSettings m_settings;
     CEngineKeyGate m_gate;
-    int m_matchMode = MATCH_START;  // both follow the settings: ApplySettings, from the constructor on
-    int m_pageSize = 1;
+    int m_matchMode = MATCH_START;  // follows the settings: ApplySettings, from the constructor on
 
     CTypedText m_typed;
     // Searches posted and not yet run (the typed text keeps the word ends among them).
@@ -221,17 +214,12 @@ private:
     bool m_searchIsFocusOnly = false;
     // Escape hid the prompt: it stays hidden until the word ends.
     bool m_hiddenForWord = false;
-    // The user moved the selection (arrows, page keys) since the last search.
-    bool m_selectionMoved = false;
     std::string m_searchKey;
-    std::vector<DictionaryMatch> m_candidates;
-    std::vector<int> m_rows;
-    int m_selectedRow = -1;
-    int m_pageStart = 0;
     int m_learntHits = 0;
-    // Ranked mode: the words that what was typed raised (best first) and the dictionary matches
-    // after them, merged by score one page ahead.
+    // Ranked mode: what typing taught.
     CUsageModel m_usage;
+    // The candidates of the last search, paged.
+    CCandidatePager m_pager;
     using ScoredMatch = ScoredCandidate;
     // The sources of the word being typed and of the next word (CandidateSources.h).
     std::vector<std::unique_ptr<ICandidateSource>> m_wordSources;
@@ -241,26 +229,14 @@ private:
     // Raises a word the document used lately, and one whose own capital a mid-sentence capital asks for.
     double InContext(double score, std::string_view word, bool ownCapital) const;
     void SortRaised(std::vector<ScoredMatch>& raised) const;
-    std::vector<ScoredMatch> m_raised;
-    std::size_t m_raisedNext = 0;
-    bool m_streamPeeked = false;
-    ScoredMatch m_streamPeek;
-    std::vector<std::string> m_offeredKeys;  // lower-cased keys offered by this search
-    std::string m_wordKey;                   // the word being typed that the search is for
     bool m_nameLikely = false;
     // Phrases of the longer tails, merged with the words of the next search.
     std::vector<ScoredMatch> m_tailPhrases;
-    std::vector<ScoredMatch> m_placedPhrases;  // those of the candidates shown
-    std::size_t m_placedNext = 0;
-    std::vector<std::string> m_candidateKeys;  // ranked: what each candidate replaces
     CLanguageEstimate m_languageEstimate;
     CDocumentCache m_documentCache;
     bool m_predicting = false;  // the candidates follow the last word: nothing typed of the next one
     bool m_blankTyped = false;  // the last completion typed a blank behind its word
     bool m_takingBackBlank = false;
-    // The dictionary cursor belongs to the candidates shown and may still yield matches.
-    bool m_dictionaryCursorLive = false;
-    bool m_pathSorted = false;
     std::string m_pendingText;
     CompletionMode m_pendingMode = MODE_REPLACE;
     bool m_acceptInput = true;

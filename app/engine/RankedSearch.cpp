@@ -10,13 +10,11 @@
 
 namespace {
 
-// Words raised by use that one search takes at most, and the least count of a pair before the
-// word that followed is offered with nothing of it typed.
+// Words raised by use that one search takes at most.
 constexpr std::size_t kMaxRaised = 64;
-// Phrases of the last words share the first page with the words of the last one: at most two,
-// from the fourth row on, so a phrase never hides every word (phrases have no ranks to compare).
+// Phrases of the last words share the first page with the words of the last one (the pager
+// places them): at most two.
 constexpr std::size_t kMaxTailPhrases = 2;
-constexpr std::size_t kPhraseRow = 3;
 // How far the current document's own words, pairs and triples raise a word.
 constexpr double kDocumentWeight = 0.25;
 // A capital typed mid-sentence: the matches looked at for a name, and how much a name is raised.
@@ -26,16 +24,6 @@ constexpr double kNameBoost = 30.0;
 constexpr char kSentenceEnds[] = ".!?:;\"\r\n\t([{";
 
 }  // namespace
-
-// Each key is offered once per search, whatever its letter case or source.
-bool CCompletionEngine::IsOfferedOnce(const std::string& key)
-{
-    std::string lowered = m_codePage.Lowered(key);
-    if (std::find(m_offeredKeys.begin(), m_offeredKeys.end(), lowered) != m_offeredKeys.end())
-        return false;
-    m_offeredKeys.push_back(std::move(lowered));
-    return true;
-}
 
 void CCompletionEngine::LearnUsage(const std::string& typedText)
 {
@@ -195,17 +183,17 @@ bool CCompletionEngine::ShowTailPhrasesAlone()
     if (m_tailPhrases.empty())
         return false;
     ClearCandidates();
-    m_pageStart = 0;
-    m_wordKey.clear();
+    m_pager.Begin();
+    m_pager.SetWordKey(std::string());
     PlaceTailPhrases();
-    return NextPage(m_pageSize) != 0;
+    return ShowFirstPage();
 }
 
-int CCompletionEngine::FindRankedCandidates(const std::string& key)
+bool CCompletionEngine::FindRankedCandidates(const std::string& key)
 {
     ClearCandidates();
-    m_pageStart = 0;
-    m_wordKey = key;
+    m_pager.Begin();
+    m_pager.SetWordKey(key);
     m_typed.FollowWordsBefore(m_typed.Text());
     const std::string lowerKey = m_codePage.Lowered(key);
 
@@ -224,25 +212,18 @@ int CCompletionEngine::FindRankedCandidates(const std::string& key)
         m_dictionaries.SetLanguageOffsets(offsets);
         WeighTypedWordsByLanguage(raised, offsets);
     }
-    DictionaryMatch match;
-    int rank = 0;
-    m_dictionaryCursorLive = m_dictionaries.FindFirstRanked(key, m_matchMode, m_settings.bEnableShorthand, match, rank);
-    if (m_dictionaryCursorLive) {
-        m_streamPeek = ScoredMatch{std::move(match), m_usage.ModelScore(rank, m_typed.PreviousWord()), std::string()};
-        m_streamPeeked = true;
-    }
+    m_pager.OpenRankedStream(key, m_matchMode, m_settings.bEnableShorthand != 0, m_typed.PreviousWord());
     // A name is looked for among the first matches, which the stream gives by rank alone.
-    for (int taken = 0; m_nameLikely && taken < kNameWindow && PeekRankedStream(); ++taken) {
-        m_streamPeeked = false;
-        m_streamPeek.score = InContext(m_streamPeek.score, m_streamPeek.match.key, m_streamPeek.match.ownCapital);
-        raised.push_back(std::move(m_streamPeek));
+    ScoredMatch head;
+    for (int taken = 0; m_nameLikely && taken < kNameWindow && m_pager.TakeStreamHead(head); ++taken) {
+        head.score = InContext(head.score, head.match.key, head.match.ownCapital);
+        raised.push_back(std::move(head));
     }
     SortRaised(raised);
-    for (ScoredMatch& item : raised)
-        m_raised.push_back(std::move(item));
-    if (!m_dictionaryCursorLive && m_raised.empty() && m_placedPhrases.empty())
-        return 0;
-    return NextPage(m_pageSize);
+    m_pager.Raise(std::move(raised));
+    if (!m_pager.HasRankedCandidates())
+        return false;
+    return ShowFirstPage();
 }
 
 // A word typed before counts for the language being written only if that language holds it: one
@@ -267,67 +248,11 @@ void CCompletionEngine::WeighTypedWordsByLanguage(std::vector<ScoredMatch>& rais
 
 void CCompletionEngine::PlaceTailPhrases()
 {
-    m_placedPhrases = std::move(m_tailPhrases);
+    m_pager.PlacePhrases(std::move(m_tailPhrases));
     m_tailPhrases.clear();
-    m_placedNext = 0;
 }
 
-// The next match of the ranked dictionary search, unless it ended.
-bool CCompletionEngine::PeekRankedStream()
-{
-    if (m_streamPeeked)
-        return true;
-    if (!m_dictionaryCursorLive)
-        return false;
-    int rank = 0;
-    if (!m_dictionaries.FindNextRanked(m_streamPeek.match, rank)) {
-        m_dictionaryCursorLive = false;
-        return false;
-    }
-    m_streamPeek.score = m_usage.ModelScore(rank, m_typed.PreviousWord());
-    m_streamPeek.replaces.clear();
-    m_streamPeeked = true;
-    return true;
-}
-
-void CCompletionEngine::FillRanked(std::size_t wanted)
-{
-    while (m_candidates.size() < wanted) {
-        const bool stream = PeekRankedStream();
-        const bool raised = m_raisedNext < m_raised.size();
-        const bool phrase = m_placedNext < m_placedPhrases.size();
-        if (!stream && !raised && !phrase)
-            break;
-        DictionaryMatch next;
-        std::string replaces;
-        if (phrase && (m_candidates.size() >= kPhraseRow || (!stream && !raised))) {
-            replaces = std::move(m_placedPhrases[m_placedNext].replaces);
-            next = std::move(m_placedPhrases[m_placedNext++].match);
-        } else if (raised && (!stream || m_raised[m_raisedNext].score >= m_streamPeek.score)) {
-            replaces = std::move(m_raised[m_raisedNext].replaces);
-            next = std::move(m_raised[m_raisedNext++].match);
-        } else {
-            next = std::move(m_streamPeek.match);
-            m_streamPeeked = false;
-        }
-        if (replaces.empty())
-            replaces = m_wordKey;
-        // What was typed already is no help as a candidate (a shorthand is: it expands).
-        if (next.type != KIND_SHORTHAND && m_codePage.Lowered(next.key) == m_codePage.Lowered(replaces))
-            continue;
-        // A shorthand may have several expansions, each offered, but each once: the exact
-        // shorthands and the dictionaries' stream both find the one typed.
-        const bool once = next.type == KIND_SHORTHAND
-                              ? IsOfferedOnce(std::string(1, '\0') + next.key + '\0' + next.data)
-                              : IsOfferedOnce(next.key);
-        if (once) {
-            m_candidates.push_back(std::move(next));
-            m_candidateKeys.push_back(std::move(replaces));
-        }
-    }
-}
-
-int CCompletionEngine::PredictNextWords(const std::string& text)
+bool CCompletionEngine::PredictNextWords(const std::string& text)
 {
     if (text.size() < 2 || text.back() != ' ' ||
         !CTypedText::IsWordByte(static_cast<unsigned char>(text[text.size() - 2])))
@@ -338,14 +263,13 @@ int CCompletionEngine::PredictNextWords(const std::string& text)
     for (const auto& source : m_nextWordSources)
         source->Collect(query, followers);
     if (followers.empty())
-        return 0;
+        return false;
     ClearCandidates();
-    m_pageStart = 0;
-    m_wordKey.clear();
+    m_pager.Begin();
+    m_pager.SetWordKey(std::string());
     PlaceTailPhrases();
     SortRaised(followers);
-    for (ScoredMatch& item : followers)
-        m_raised.push_back(std::move(item));
+    m_pager.Raise(std::move(followers));
     m_predicting = true;
-    return NextPage(m_pageSize);
+    return ShowFirstPage();
 }

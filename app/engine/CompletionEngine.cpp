@@ -5,7 +5,6 @@
 #include <iterator>
 
 #include "dict/CodePage.h"
-#include "textout/MacroScript.h"
 
 namespace {
 
@@ -26,7 +25,8 @@ CCompletionEngine::CCompletionEngine(const EngineServices& services)
       m_clock(*services.clock),
       m_codePage(*services.codePage),
       m_typed(m_codePage),
-      m_pager(m_view, m_dictionaries, m_usage, m_codePage, [this](int candidate) { SetPending(candidate); })
+      m_pager(m_view, m_dictionaries, m_usage, m_codePage, [this](int candidate) { SetPending(candidate); }),
+      m_writer(m_output, m_clock, m_codePage)
 {
     ApplySettings(EngineSettings());
     m_wordSources.push_back(std::make_unique<CExactShorthands>(m_dictionaries, m_codePage));
@@ -90,7 +90,7 @@ bool CCompletionEngine::MayTake(const KeyReport& key) const
 
 KeyGateRules CCompletionEngine::GateRules() const
 {
-    return m_gate.Rules(IsHoldingBackKeys(), m_blankTyped);
+    return m_gate.Rules(IsHoldingBackKeys(), m_writer.BlankTyped());
 }
 
 void CCompletionEngine::OnPassedKey(const KeyReport& key)
@@ -140,12 +140,12 @@ void CCompletionEngine::TypeKey(const KeyReport& key)
 bool CCompletionEngine::PutMarkBeforeBlank(const KeyReport& key)
 {
     // Escape only hides the prompt: the blank still stands right before the caret.
-    if (!m_blankTyped || key.released || IsModifierKey(key.vk) || key.vk == kEscapeKey)
+    if (!m_writer.BlankTyped() || key.released || IsModifierKey(key.vk) || key.vk == kEscapeKey)
         return false;
     // A shown prompt takes its keys first (Tab completes the next word offered).
     if (IsPromptKey(key.vk) && PromptTakesPress(key))
         return false;
-    m_blankTyped = false;
+    m_writer.ForgetBlank();
     const std::string mark = key.Text();
     if (mark.size() != 1 || m_typed.Empty() || m_typed.Text().back() != ' ')
         return false;
@@ -159,8 +159,8 @@ bool CCompletionEngine::PutMarkBeforeBlank(const KeyReport& key)
         return false;
     m_scheduler.AnswerKey(0);
     m_searchKey = " ";
-    SetPendingText(mark, MODE_REPLACE);
-    m_takingBackBlank = true;
+    m_writer.SetPendingText(mark, MODE_REPLACE);
+    m_writer.TakeBackBlank();
     QueueCompletion();
     return true;
 }
@@ -408,49 +408,19 @@ bool CCompletionEngine::MoveSelection(int code)
 void CCompletionEngine::SetPending(int candidateIndex)
 {
     if (candidateIndex < 0 || candidateIndex >= static_cast<int>(Candidates().size())) {
-        m_pendingText.clear();
-        m_pendingMode = MODE_APPEND;
+        m_writer.ClearPending();
         m_view.ShowPreview(std::string(), PREVIEW_NORMAL);
         return;
     }
     if (const std::string* replaced = m_pager.ReplacedBy(candidateIndex))
         m_searchKey = *replaced;
-    const DictionaryMatch& candidate = Candidates()[candidateIndex];
-    std::string preview;
-    int style = PREVIEW_NORMAL;
-    switch (candidate.type) {
-        case KIND_SHORTHAND: {
-            const std::string& text = candidate.data.empty() ? candidate.key : candidate.data;
-            SetPendingText(text, MODE_EXPAND);
-            if (text != candidate.key) {
-                preview = text;
-                style = PREVIEW_SHORTHAND;
-            }
-            break;
-        }
-        case KIND_FOLDER:
-            SetPendingText(candidate.key, MODE_FOLDER);
-            break;
-        case KIND_FILE:
-            SetPendingText(candidate.key, MODE_FILE);
-            break;
-        default:  // words, phrases, learnt items
-            SetPendingText(candidate.key, MODE_REPLACE);
-            break;
-    }
-    if (candidate.type != KIND_SHORTHAND && candidate.data != candidate.key)
-        preview = candidate.data;
-    m_view.ShowPreview(preview, style);
+    const CCompletionWriter::Preview preview = m_writer.PendCandidate(Candidates()[candidateIndex]);
+    m_view.ShowPreview(preview.text, preview.style);
 }
 
 void CCompletionEngine::SetPendingText(const std::string& text, CompletionMode mode)
 {
-    m_pendingMode = mode;
-    if (text.size() <= kMaxPendingText) {
-        m_pendingText = text;
-        return;
-    }
-    m_pendingText = text.substr(0, m_codePage.WholeCharacterPrefix(text, kMaxPendingText));
+    m_writer.SetPendingText(text, mode);
 }
 
 void CCompletionEngine::ClearCandidates()
@@ -486,7 +456,7 @@ int CCompletionEngine::HoldBackKey(const KeyReport& key)
     }
     m_scheduler.AnswerKey(0);
     m_gate.HoldBack(key);
-    if (m_completionQueued && !m_typing)
+    if (m_writer.IsQueued() && !m_writer.IsTyping())
         RunQueuedCompletion();  // the completion goes out first, then this key
     return 0;
 }
@@ -513,15 +483,15 @@ void CCompletionEngine::OwnInputArrived()
 
 void CCompletionEngine::QueueCompletion()
 {
-    m_completionQueued = true;
+    m_writer.MarkQueued();
     m_scheduler.PostComplete();
 }
 
-int CCompletionEngine::RunQueuedCompletion()
+bool CCompletionEngine::RunQueuedCompletion()
 {
-    if (!m_completionQueued)
-        return 0;  // a key that came after the message ran it already
-    const int typed = CompleteSelection();
+    if (!m_writer.IsQueued())
+        return false;  // a key that came after the message ran it already
+    const bool typed = CompleteSelection();
     if (!typed)
         RunDeferredEvents();
     return typed;
@@ -568,82 +538,36 @@ void CCompletionEngine::TypeAgain(const KeyReport& key)
         RetypeKey(key);
 }
 
-int CCompletionEngine::CompleteSelection()
+bool CCompletionEngine::CompleteSelection()
 {
-    m_completionQueued = false;
-    if (m_typing)
-        return 0;  // a completion is being typed already
+    m_writer.TakeQueued();
+    if (m_writer.IsTyping())
+        return false;  // a completion is being typed already
     const WindowHandle prompt = m_view.Handle();
     const WindowHandle focusWindow = m_focus.FocusWindow();
     WindowHandle target = m_desktop.ForegroundWindow();
     if (target == prompt)
         target = focusWindow != 0 ? m_desktop.TopLevelAncestor(focusWindow) : 0;
-    if ((m_searchKey.empty() && !m_predicting) || target == 0 || m_pendingText.empty() || focusWindow == prompt)
-        return 0;
+    if ((m_searchKey.empty() && !m_predicting) || target == 0 || PendingText().empty() || focusWindow == prompt)
+        return false;
     if (focusWindow != 0 && m_focus.IsPasswordControl(focusWindow))
-        return 0;
+        return false;
 
     m_output.BringToFront(target);
-    CMacroScript script;
-    const CompletionMode mode = m_pendingMode;
-    const int backspaces = PrepareCompletion(mode, script);
-    // Typing may let messages in (a paste waits for the target): what they bring waits for the end.
-    m_typing = true;
-    m_output.Type(target, backspaces, script);
-    m_typing = false;
+    const CompletionMode mode = PendingMode();
+    // Ranked, a completed word is followed by its blank.
+    m_writer.Type(target, m_searchKey, Ranked() && m_settings.bBlankAfterWord, m_typed);
     // Keys typed before the output went out are still ahead of it in the target's queue: the
     // marker behind the output tells when the target has taken it.
     SendOwnInputMarker();
 
-    if (mode == MODE_FOLDER || m_blankTyped)
+    if (mode == MODE_FOLDER || m_writer.BlankTyped())
         QueueSearch();  // go on with the folder's entries; learn the word and offer the next
     else
         m_view.ShowPrompt(false);
     m_acceptInput = false;
     m_scheduler.StartAcceptInputTimer();
-    return 1;
-}
-
-int CCompletionEngine::PrepareCompletion(CompletionMode mode, CMacroScript& script)
-{
-    const std::size_t keyLength = m_searchKey.size();
-    int backspaces = 0;
-    switch (mode) {
-        case MODE_APPEND: {
-            const std::string rest = keyLength < m_pendingText.size() ? m_pendingText.substr(keyLength) : std::string();
-            script.ParseMacros(rest, m_clock);
-            m_typed.AppendOutput(rest);
-            break;
-        }
-        case MODE_REPLACE:
-        case MODE_EXPAND: {
-            // One Backspace deletes one character, also a double-byte one.
-            backspaces = static_cast<int>(m_codePage.CountCharacters(m_searchKey));
-            // Ranked, a completed word is followed by its blank (taken back before a mark).
-            const bool blank = mode == MODE_REPLACE && Ranked() && m_settings.bBlankAfterWord && !m_takingBackBlank;
-            script.ParseMacros(blank ? m_pendingText + " " : m_pendingText, m_clock);
-            if (mode == MODE_REPLACE)
-                m_typed.ReplaceEnd(keyLength, m_pendingText + (blank ? " " : ""));
-            else
-                m_typed.Clear();
-            m_blankTyped = blank;
-            m_takingBackBlank = false;
-            break;
-        }
-        case MODE_FOLDER:
-        case MODE_FILE: {
-            const std::size_t slash = m_searchKey.rfind('\\');
-            if (slash != std::string::npos && slash > 0)
-                backspaces = static_cast<int>(m_codePage.CountCharacters(m_searchKey.substr(slash + 1)));
-            const std::string name = mode == MODE_FOLDER ? m_pendingText + "\\" : m_pendingText;
-            script.ParseMacros(name, m_clock);
-            m_typed.ReplaceAfterLastBackslash(name);
-            if (mode == MODE_FILE)
-                m_typed.Clear();
-            break;
-        }
-    }
-    return backspaces;
+    return true;
 }
 
 void CCompletionEngine::RunDeferredEvents()

@@ -19,6 +19,7 @@
 #include "app/engine/KeyGateRules.h"
 #include "app/engine/CandidatePager.h"
 #include "app/engine/CandidateSources.h"
+#include "app/engine/CompletionWriter.h"
 #include "app/engine/DocumentCache.h"
 #include "app/engine/KeyReport.h"
 #include "app/engine/LanguageEstimate.h"
@@ -26,11 +27,8 @@
 #include "app/engine/WindowTextMemory.h"
 #include "dict/UsageModel.h"
 
-class CMacroScript;
-
 class CCompletionEngine {
 public:
-    static constexpr std::size_t kMaxPendingText = 65536;
     // Entries taken from one folder listing, and AutoLearn items taken for one search.
     static constexpr std::size_t kMaxPathCandidates = 1000;
     static constexpr std::size_t kMaxLearntCandidates = 1000;
@@ -104,10 +102,11 @@ public:
     // The marker did not come in time (the target went away, another program's shortcut): the
     // keys held back go out now.
     void OnOwnInputTimer();
-    // Types the selected candidate now: 1 when text was typed.
-    int CompleteSelection();
-    // WM_PROMPT_COMPLETE: the completion a key asked for, unless a later key ran it already.
-    int RunQueuedCompletion();
+    // Types the selected candidate now; whether text was typed.
+    bool CompleteSelection();
+    // WM_PROMPT_COMPLETE: the completion a key asked for, unless a later key ran it already;
+    // whether text was typed.
+    bool RunQueuedCompletion();
     void ClearCandidates();
 
     // The caret tracker's focus notifications, always Save then Restore.
@@ -123,8 +122,8 @@ public:
 
     const std::string& TypedText() const { return m_typed.Text(); }
     const std::string& SearchKey() const { return m_searchKey; }
-    const std::string& PendingText() const { return m_pendingText; }
-    CompletionMode PendingMode() const { return m_pendingMode; }
+    const std::string& PendingText() const { return m_writer.PendingText(); }
+    CompletionMode PendingMode() const { return m_writer.PendingMode(); }
     const std::vector<DictionaryMatch>& Candidates() const { return m_pager.Candidates(); }
     // Candidate index of each row of the page shown.
     const std::vector<int>& Rows() const { return m_pager.Rows(); }
@@ -163,13 +162,10 @@ private:
     bool FindRankedCandidates(const std::string& key);
     bool PredictNextWords(const std::string& text);
     void LearnUsage(const std::string& typedText);
-    // Script and Backspaces of the pending text by mode, and the typed text after it; returns the
-    // number of Backspaces.
-    int PrepareCompletion(CompletionMode mode, CMacroScript& script);
     void RunDeferredEvents();
     void QueueCompletion();
     int HoldBackKey(const KeyReport& key);
-    bool IsHoldingBackKeys() const { return m_typing || m_completionQueued || m_gate.AwaitingOwnInput(); }
+    bool IsHoldingBackKeys() const { return m_writer.IsTyping() || m_writer.IsQueued() || m_gate.AwaitingOwnInput(); }
     int OnOwnInputMarker(const KeyReport& key);
     void SendOwnInputMarker();
     // The target has taken the output (or the wait gave up): the keys held back go out.
@@ -235,13 +231,7 @@ private:
     CLanguageEstimate m_languageEstimate;
     CDocumentCache m_documentCache;
     bool m_predicting = false;  // the candidates follow the last word: nothing typed of the next one
-    bool m_blankTyped = false;  // the last completion typed a blank behind its word
-    bool m_takingBackBlank = false;
-    std::string m_pendingText;
-    CompletionMode m_pendingMode = MODE_REPLACE;
     bool m_acceptInput = true;
     CWindowTextMemory m_windowTexts;
-    // A completion is being typed; keys and focus changes that come meanwhile wait in order.
-    bool m_typing = false;
-    bool m_completionQueued = false;  // WM_PROMPT_COMPLETE posted and not yet run
+    CCompletionWriter m_writer;
 };

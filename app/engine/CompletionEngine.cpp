@@ -26,7 +26,8 @@ CCompletionEngine::CCompletionEngine(const EngineServices& services)
       m_codePage(*services.codePage),
       m_typed(m_codePage),
       m_pager(m_view, m_dictionaries, m_usage, m_codePage, [this](int candidate) { SetPending(candidate); }),
-      m_writer(m_output, m_clock, m_codePage)
+      m_writer(m_output, m_clock, m_codePage),
+      m_pathEntries(m_files, m_codePage)
 {
     ApplySettings(EngineSettings());
     m_wordSources.push_back(std::make_unique<CExactShorthands>(m_dictionaries, m_codePage));
@@ -320,31 +321,8 @@ bool CCompletionEngine::SearchText(const std::string& text)
 
 bool CCompletionEngine::FindPathCandidates(const std::string& key)
 {
-    if (key.size() < 3 || key[1] != ':' || key[2] != '\\')
-        return false;
-    const std::size_t slash = key.rfind('\\');
-    const std::string folder = key.substr(0, slash + 1);
-    const std::string name = m_codePage.Lowered(key.substr(slash + 1));
-
     std::vector<DictionaryMatch> found;
-    const bool listed = m_files.ListDirectory(folder + "*.*", [&](const DirectoryEntry& entry) {
-        if (found.size() >= kMaxPathCandidates)
-            return false;
-        if (entry.name.empty() || entry.name == "." || entry.name == "..")
-            return true;
-        if (!name.empty()) {
-            if (m_codePage.FindAtCharBoundary(m_codePage.Lowered(entry.name), name) == std::string::npos)
-                return true;
-        }
-        DictionaryMatch match;
-        match.key = entry.name;
-        match.data = entry.name;
-        // Any directory, whatever other attributes it carries (read-only, system, ...).
-        match.type = (entry.attributes & kFileAttributeDirectory) ? KIND_FOLDER : KIND_FILE;
-        found.push_back(std::move(match));
-        return true;
-    });
-    if (!listed)
+    if (!m_pathEntries.List(key, found))
         return false;
 
     ClearCandidates();

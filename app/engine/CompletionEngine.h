@@ -29,8 +29,7 @@
 
 class CCompletionEngine {
 public:
-    // Entries taken from one folder listing, and AutoLearn items taken for one search.
-    static constexpr std::size_t kMaxPathCandidates = 1000;
+    // AutoLearn items taken for one search.
     static constexpr std::size_t kMaxLearntCandidates = 1000;
     static constexpr unsigned kAcceptInputDelayMs = 100;
     static constexpr unsigned kEscapeKey = 0x1B;
@@ -234,4 +233,5 @@ private:
     bool m_acceptInput = true;
     CWindowTextMemory m_windowTexts;
     CCompletionWriter m_writer;
+    CPathEntries m_pathEntries;
 };

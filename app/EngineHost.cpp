@@ -263,12 +263,12 @@ void CEngineHost::WaitForRelease()
 
 int CEngineHost::OnComplete()
 {
-    const int typed = m_engine.RunQueuedCompletion();
+    const bool typed = m_engine.RunQueuedCompletion();
     if (typed && m_hangAfterCompletionMs) {
         ::Sleep(m_hangAfterCompletionMs);
         m_hangAfterCompletionMs = 0;
     }
-    return typed;
+    return typed ? 1 : 0;
 }
 
 void CEngineHost::OnTimer(UINT_PTR id)

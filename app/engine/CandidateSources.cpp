@@ -84,3 +84,37 @@ void CNextWords::Collect(const CandidateQuery& query, std::vector<ScoredCandidat
             std::move(found), query.inContext(m_usage.Score(word, query.previous), word.text, false), std::string()});
     });
 }
+
+bool CPathEntries::List(const std::string& key, std::vector<DictionaryMatch>& into)
+{
+    if (!IsPath(key))
+        return false;
+    const std::size_t slash = key.rfind('\\');
+    const std::string folder = key.substr(0, slash + 1);
+    const std::string name = m_codePage.Lowered(key.substr(slash + 1));
+    std::size_t taken = 0;
+    return m_files.ListDirectory(folder + "*.*", [&](const DirectoryEntry& entry) {
+        if (taken >= kMaxEntries)
+            return false;
+        if (entry.name.empty() || entry.name == "." || entry.name == "..")
+            return true;
+        if (!name.empty() && m_codePage.FindAtCharBoundary(m_codePage.Lowered(entry.name), name) == std::string::npos)
+            return true;
+        DictionaryMatch match;
+        match.key = entry.name;
+        match.data = entry.name;
+        // Any directory, whatever other attributes it carries (read-only, system, ...).
+        match.type = (entry.attributes & kFileAttributeDirectory) ? KIND_FOLDER : KIND_FILE;
+        into.push_back(std::move(match));
+        ++taken;
+        return true;
+    });
+}
+
+void CPathEntries::Collect(const CandidateQuery& query, std::vector<ScoredCandidate>& into)
+{
+    std::vector<DictionaryMatch> found;
+    List(query.key, found);
+    for (DictionaryMatch& match : found)
+        into.push_back(ScoredCandidate{std::move(match), 0.0, std::string()});
+}

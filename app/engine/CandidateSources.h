@@ -91,3 +91,19 @@ private:
     const CUsageModel& m_usage;
     IAutoLearnStore& m_autoLearn;
 };
+
+// The files and folders of a typed drive path ("C:\\Pro"): the entries of its folder whose name
+// holds what was typed of the name, as many as one page of a listing takes.
+class CPathEntries : public ICandidateSource {
+public:
+    static constexpr std::size_t kMaxEntries = 1000;
+    CPathEntries(IFileSystem& files, const CCodePage& codePage) : m_files(files), m_codePage(codePage) {}
+    static bool IsPath(const std::string& key) { return key.size() >= 3 && key[1] == ':' && key[2] == '\\'; }
+    // Whether key is a path whose folder could be listed (the folder may hold no such entry).
+    bool List(const std::string& key, std::vector<DictionaryMatch>& into);
+    void Collect(const CandidateQuery& query, std::vector<ScoredCandidate>& into) override;
+
+private:
+    IFileSystem& m_files;
+    const CCodePage& m_codePage;
+};

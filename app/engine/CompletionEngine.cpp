@@ -5,39 +5,11 @@
 #include <iterator>
 
 #include "dict/CodePage.h"
-#include "textout/MacroScript.h"
 
 namespace {
 
 // Marks, and the tab and line break, that take the place of a blank typed behind a completed word.
 const char kMarksBeforeBlank[] = ".,;:!?)]}\t\r";
-
-// The characters that cut the typed text into words for the search.
-const char kTailSeparators[] = " ,<>?:.;'\"[{]}=+!@#$%^&*()\r\n\t";
-
-bool IsBlankByte(unsigned char byte)
-{
-    return byte == ' ' || (byte >= '\t' && byte <= '\r');
-}
-
-std::string TrimLeadingBlanks(const std::string& text, std::size_t from)
-{
-    while (from < text.size() && IsBlankByte(static_cast<unsigned char>(text[from])))
-        ++from;
-    return text.substr(from);
-}
-
-// ASCII that typing may add to the typed text: printable characters, carriage return, line feed.
-bool IsTypedAscii(unsigned char byte)
-{
-    return (byte >= 0x20 && byte <= 0x7F) || byte == '\r' || byte == '\n';
-}
-
-void TrimTrailingLineBreaks(std::string& text)
-{
-    while (!text.empty() && (text.back() == '\r' || text.back() == '\n'))
-        text.pop_back();
-}
 
 }  // namespace
 
@@ -51,7 +23,11 @@ CCompletionEngine::CCompletionEngine(const EngineServices& services)
       m_autoLearn(*services.autoLearn),
       m_output(*services.output),
       m_clock(*services.clock),
-      m_codePage(*services.codePage)
+      m_codePage(*services.codePage),
+      m_typed(m_codePage),
+      m_pager(m_view, m_dictionaries, m_usage, m_codePage, [this](int candidate) { SetPending(candidate); }),
+      m_writer(m_output, m_clock, m_codePage),
+      m_pathEntries(m_files, m_codePage)
 {
     ApplySettings(EngineSettings());
     m_wordSources.push_back(std::make_unique<CExactShorthands>(m_dictionaries, m_codePage));
@@ -60,83 +36,26 @@ CCompletionEngine::CCompletionEngine(const EngineServices& services)
     m_nextWordSources.push_back(std::make_unique<CNextWords>(m_usage, m_autoLearn));
 }
 
-bool CCompletionEngine::IsKeptText(const std::string& text) const
-{
-    const auto first = static_cast<unsigned char>(text[0]);
-    // A double-byte character comes as its two bytes.
-    if (text.size() == 2 && m_codePage.IsLeadByte(first))
-        return true;
-    for (std::size_t at = 0; at < text.size(); at += m_codePage.CharLength(text, at)) {
-        const auto byte = static_cast<unsigned char>(text[at]);
-        if (byte < 0x80 ? !IsTypedAscii(byte)
-                        : (m_codePage.IsLeadByte(byte) || !m_codePage.IsLetterOrDigitAt(text, at)))
-            return false;
-    }
-    return true;
-}
-
 void CCompletionEngine::ApplySettings(const EngineSettings& settings)
 {
     m_settings = settings;
     m_matchMode = MATCH_START | (settings.bEnableWord ? MATCH_WORDS : 0) | (settings.bEnablePhrase ? MATCH_PHRASES : 0);
     // A page of no rows could never be shown or left.
-    m_pageSize = static_cast<int>(std::min<std::uint32_t>(std::max<std::uint32_t>(settings.nMaxItemShow, 1), 1000));
-    AssignPromptKeys();
+    m_pager.Configure(
+        static_cast<int>(std::min<std::uint32_t>(std::max<std::uint32_t>(settings.nMaxItemShow, 1), 1000)),
+        settings.bRankByUse != 0);
+    m_gate.AssignPromptKeys(settings);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Keys
 
-void CCompletionEngine::AssignPromptKeys()
-{
-    // Filled from the weakest role to the strongest: a key given two roles keeps the stronger.
-    m_promptKeys.fill(PromptKey());
-    const auto assign = [this](unsigned vk, PromptKey::Action action, int code) {
-        if (vk < m_promptKeys.size())
-            m_promptKeys[vk] = PromptKey{action, code};
-    };
-    assign(kEscapeKey, PromptKey::HIDE, 0);
-    for (std::uint8_t vk : m_settings.vkSelect)
-        assign(vk, PromptKey::CHOOSE, kSelectCurrent);
-    for (int slot = 9; slot >= 0; --slot)
-        assign(m_settings.vkSelectIndex[slot], PromptKey::CHOOSE, slot);
-    assign(m_settings.vkSelectPageUp, PromptKey::MOVE, kSelectPreviousPage);
-    assign(m_settings.vkSelectPageDown, PromptKey::MOVE, kSelectNextPage);
-    assign(m_settings.vkSelectNext, PromptKey::MOVE, kSelectNext);
-    assign(m_settings.vkSelectPrev, PromptKey::MOVE, kSelectPrevious);
-    m_promptKeySet.reset();
-    for (std::size_t vk = 0; vk < m_promptKeys.size(); ++vk)
-        m_promptKeySet[vk] = m_promptKeys[vk].action != PromptKey::NONE;
-}
-
-CCompletionEngine::PromptKey CCompletionEngine::PromptKeyOf(unsigned vk) const
-{
-    return vk < m_promptKeys.size() ? m_promptKeys[vk] : PromptKey();
-}
-
 void CCompletionEngine::ForgetTypedText()
 {
-    m_typedText.clear();
+    m_typed.Clear();
     m_hiddenForWord = false;
     if (m_view.IsPromptVisible())
         m_view.ShowPrompt(false);
-}
-
-void CCompletionEngine::AppendTyped(const std::string& text)
-{
-    if (m_typedText.size() > kMaxTypedText) {
-        std::size_t cut = m_typedText.size() - kMaxTypedText;
-        // Whole characters only: the bytes that continue a UTF-8 character go with it.
-        while (m_codePage.IsUtf8() && cut < m_typedText.size() && (m_typedText[cut] & 0xC0) == 0x80)
-            ++cut;
-        m_typedText.erase(0, cut);
-    }
-    m_typedText += text;
-}
-
-void CCompletionEngine::RemoveLastTypedCharacter()
-{
-    m_typedText.resize(m_codePage.PreviousCharStart(m_typedText, m_typedText.size()));
 }
 
 // The hold-back gate: markers behind the engine's own output, keys that wait behind a completion
@@ -148,7 +67,7 @@ int CCompletionEngine::OnHookKey(const KeyReport& key)
     if (!MayTake(key))
         m_scheduler.AnswerKey(1);
     m_focus.SyncFocus();
-    if (IsOwnInputMarkerKey(key.vk))
+    if (KeyGateRules::IsOwnInputMarkerKey(key.vk))
         return OnOwnInputMarker(key);
     // Between the key that completes and the moment the target has taken the completion's output,
     // the user's keys would reach the target before it (or between its pieces) and its Backspaces
@@ -156,9 +75,9 @@ int CCompletionEngine::OnHookKey(const KeyReport& key)
     if (IsHoldingBackKeys())
         return HoldBackKey(key);
     // The release of a key whose press was held back goes the way its press went.
-    if (key.released && IsHeldBack(key.vk)) {
+    if (key.released && m_gate.IsHeldBack(key.vk)) {
         m_scheduler.AnswerKey(0);
-        ForgetHeldBack(key.vk);
+        m_gate.ForgetHeldBack(key.vk);
         ReplayHeldBackKey(key);
         return 0;
     }
@@ -172,13 +91,7 @@ bool CCompletionEngine::MayTake(const KeyReport& key) const
 
 KeyGateRules CCompletionEngine::GateRules() const
 {
-    KeyGateRules rules;
-    rules.promptKeys = m_promptKeySet;
-    rules.holdingBack = IsHoldingBackKeys();
-    rules.afterAddedBlank = m_blankTyped;
-    rules.pressesTaken = m_takenKeys;
-    rules.pressesTaken.insert(rules.pressesTaken.end(), m_heldBackKeys.begin(), m_heldBackKeys.end());
-    return rules;
+    return m_gate.Rules(IsHoldingBackKeys(), m_writer.BlankTyped());
 }
 
 void CCompletionEngine::OnPassedKey(const KeyReport& key)
@@ -186,7 +99,7 @@ void CCompletionEngine::OnPassedKey(const KeyReport& key)
     if (key.released)
         return;  // changes nothing the engine keeps: no need to ask the system anything
     m_focus.SyncFocus();
-    TakePress(key.vk, false);  // an earlier press of this key that was taken is over
+    m_gate.TakePress(key.vk, false);  // an earlier press of this key that was taken is over
     if (!WorksInFocusWindow()) {
         ForgetTypedText();
         return;
@@ -201,7 +114,7 @@ int CCompletionEngine::ProcessKey(const KeyReport& key)
     if (!WorksInFocusWindow()) {
         m_scheduler.AnswerKey(1);
         if (key.released)
-            TakeRelease(key.vk);
+            m_gate.TakeRelease(key.vk);
         ForgetTypedText();
         return 1;
     }
@@ -220,7 +133,7 @@ void CCompletionEngine::TypeKey(const KeyReport& key)
     if (key.vk != kBackspaceKey) {
         AddTypedBytes(key);
     } else if (!key.released) {
-        RemoveLastTypedCharacter();
+        m_typed.RemoveLastCharacter();
         QueueSearch();
     }
 }
@@ -228,27 +141,27 @@ void CCompletionEngine::TypeKey(const KeyReport& key)
 bool CCompletionEngine::PutMarkBeforeBlank(const KeyReport& key)
 {
     // Escape only hides the prompt: the blank still stands right before the caret.
-    if (!m_blankTyped || key.released || IsModifierKey(key.vk) || key.vk == kEscapeKey)
+    if (!m_writer.BlankTyped() || key.released || IsModifierKey(key.vk) || key.vk == kEscapeKey)
         return false;
     // A shown prompt takes its keys first (Tab completes the next word offered).
     if (IsPromptKey(key.vk) && PromptTakesPress(key))
         return false;
-    m_blankTyped = false;
+    m_writer.ForgetBlank();
     const std::string mark = key.Text();
-    if (mark.size() != 1 || m_typedText.empty() || m_typedText.back() != ' ')
+    if (mark.size() != 1 || m_typed.Empty() || m_typed.Text().back() != ' ')
         return false;
     if (mark == " ") {
         // The blank typed out of habit behind a completed word is there already: one stays.
         m_scheduler.AnswerKey(0);
-        TakePress(key.vk, true);  // its release goes the same way
+        m_gate.TakePress(key.vk, true);  // its release goes the same way
         return true;
     }
     if (!std::strchr(kMarksBeforeBlank, mark[0]))
         return false;
     m_scheduler.AnswerKey(0);
     m_searchKey = " ";
-    SetPendingText(mark, MODE_REPLACE);
-    m_takingBackBlank = true;
+    m_writer.SetPendingText(mark, MODE_REPLACE);
+    m_writer.TakeBackBlank();
     QueueCompletion();
     return true;
 }
@@ -263,7 +176,7 @@ bool CCompletionEngine::TakenByPrompt(const KeyReport& key)
     // Only the prompt's own keys are swallowed, only while it is shown, and a release goes the way
     // its press went: a key is never both passed and acted on. The target gets its key before the
     // prompt moves, the typed text changes or a search is queued.
-    const bool taken = key.released ? TakeRelease(key.vk) : TakePress(key.vk, PromptTakesPress(key));
+    const bool taken = key.released ? m_gate.TakeRelease(key.vk) : m_gate.TakePress(key.vk, PromptTakesPress(key));
     m_scheduler.AnswerKey(taken ? 0 : 1);
     return taken;
 }
@@ -278,7 +191,7 @@ bool CCompletionEngine::PromptTakesPress(const KeyReport& key)
     const bool shown = m_view.IsPromptVisible() && !m_searchIsFocusOnly;
     // Ranked, the first row is a guess: Return there is the user's line break, unless they moved
     // to a row themselves.
-    const bool guessOnly = key.vk == kReturnKey && Ranked() && !m_selectionMoved;
+    const bool guessOnly = key.vk == kReturnKey && Ranked() && !m_pager.SelectionMoved();
     return shown && !guessOnly;
 }
 
@@ -287,8 +200,8 @@ void CCompletionEngine::AddTypedBytes(const KeyReport& key)
     const std::string text = key.Text();
     if (text.empty() || key.released)
         return;
-    if (IsKeptText(text)) {
-        AppendTyped(text);
+    if (m_typed.IsKept(text)) {
+        m_typed.Append(text);
         QueueSearch();
     } else if (std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
         // A mark beyond ASCII (a quotation mark, a currency sign): the text before it is not
@@ -305,40 +218,16 @@ bool CCompletionEngine::WorksInFocusWindow()
     return m_desktop.EngineWorksIn(focusWindow) && !m_focus.IsPasswordControl(focusWindow);
 }
 
-bool CCompletionEngine::TakePress(unsigned vk, bool take)
-{
-    const auto found = std::find(m_takenKeys.begin(), m_takenKeys.end(), vk);
-    if (take && found == m_takenKeys.end())
-        m_takenKeys.push_back(vk);
-    else if (!take && found != m_takenKeys.end())
-        m_takenKeys.erase(found);
-    return take;
-}
-
-bool CCompletionEngine::TakeRelease(unsigned vk)
-{
-    const auto found = std::find(m_takenKeys.begin(), m_takenKeys.end(), vk);
-    if (found == m_takenKeys.end())
-        return false;
-    m_takenKeys.erase(found);
-    return true;
-}
-
-bool CCompletionEngine::IsTaken(unsigned vk) const
-{
-    return std::find(m_takenKeys.begin(), m_takenKeys.end(), vk) != m_takenKeys.end();
-}
-
 void CCompletionEngine::ActOnPrompt(const KeyReport& key)
 {
     // A search run for the key may have closed the prompt: then the key does nothing.
     if (!m_view.IsPromptVisible())
         return;
-    const PromptKey role = PromptKeyOf(key.vk);
+    const PromptKey role = m_gate.PromptKeyOf(key.vk);
     switch (role.action) {
         case PromptKey::MOVE:
             if (!key.released) {
-                m_selectionMoved = true;
+                m_pager.SetSelectionMoved(true);
                 MoveSelection(role.code);
             }
             break;
@@ -359,30 +248,12 @@ void CCompletionEngine::ActOnPrompt(const KeyReport& key)
 // ---------------------------------------------------------------------------------------------
 // Search
 
-bool CCompletionEngine::IsTailSeparator(unsigned char byte)
-{
-    return byte != 0 && std::strchr(kTailSeparators, byte) != nullptr;
-}
-
-std::string CCompletionEngine::ExtractTail(const std::string& text, int n)
-{
-    for (std::size_t i = text.size(); i-- > 0;) {
-        if (!IsTailSeparator(static_cast<unsigned char>(text[i])))
-            continue;
-        if (n <= 0)
-            return TrimLeadingBlanks(text, i + 1);
-        --n;
-    }
-    return TrimLeadingBlanks(text, 0);
-}
-
 void CCompletionEngine::QueueSearch()
 {
     // Learning happens in the search of the text that ends the word; a later key must not
     // take that text away before the search runs.
-    if (m_autoLearn.EndsWithSeparator(m_typedText) &&
-        (m_queuedWordEnds.empty() || m_queuedWordEnds.back() != m_typedText))
-        m_queuedWordEnds.push_back(m_typedText);
+    if (m_autoLearn.EndsWithSeparator(m_typed.Text()))
+        m_typed.QueueWordEnd();
     ++m_queuedSearches;
     m_searchIsFocusOnly = false;
     m_scheduler.PostSearch();
@@ -394,9 +265,8 @@ bool CCompletionEngine::SearchTyped()
         return m_view.IsPromptVisible();  // done with an earlier message of the burst
     m_queuedSearches = 0;
     m_searchIsFocusOnly = false;
-    m_selectionMoved = false;
-    std::vector<std::string> wordEnds;
-    wordEnds.swap(m_queuedWordEnds);
+    m_pager.SetSelectionMoved(false);
+    const std::vector<std::string> wordEnds = m_typed.TakeWordEnds();
     if (Ranked()) {
         for (const std::string& text : wordEnds)
             ObserveWordEnd(text);
@@ -406,16 +276,16 @@ bool CCompletionEngine::SearchTyped()
             LearnUsage(text);
     }
     for (const std::string& text : wordEnds) {
-        if (text != m_typedText)
+        if (text != m_typed.Text())
             SearchText(text);
     }
-    if (m_hiddenForWord && (m_typedText.empty() || m_autoLearn.EndsWithSeparator(m_typedText)))
+    if (m_hiddenForWord && (m_typed.Empty() || m_autoLearn.EndsWithSeparator(m_typed.Text())))
         m_hiddenForWord = false;
     if (m_hiddenForWord) {
         m_view.ShowPrompt(false);
         return false;
     }
-    return SearchText(m_typedText);
+    return SearchText(m_typed.Text());
 }
 
 // Classic: the first tail (of three words, two, one) that finds anything makes the page.
@@ -424,7 +294,7 @@ bool CCompletionEngine::SearchText(const std::string& text)
     if (Ranked())
         return SearchRanked(text);
     for (int n = 2; n >= 0; --n) {
-        m_searchKey = ExtractTail(text, n);
+        m_searchKey = CTypedText::ExtractTail(text, n);
         if (m_searchKey.empty()) {
             m_view.ShowPrompt(false);
             return false;
@@ -449,63 +319,42 @@ bool CCompletionEngine::SearchText(const std::string& text)
     return false;
 }
 
-int CCompletionEngine::FindPathCandidates(const std::string& key)
+bool CCompletionEngine::FindPathCandidates(const std::string& key)
 {
-    if (key.size() < 3 || key[1] != ':' || key[2] != '\\')
-        return 0;
-    const std::size_t slash = key.rfind('\\');
-    const std::string folder = key.substr(0, slash + 1);
-    const std::string name = m_codePage.Lowered(key.substr(slash + 1));
-
     std::vector<DictionaryMatch> found;
-    const bool listed = m_files.ListDirectory(folder + "*.*", [&](const DirectoryEntry& entry) {
-        if (found.size() >= kMaxPathCandidates)
-            return false;
-        if (entry.name.empty() || entry.name == "." || entry.name == "..")
-            return true;
-        if (!name.empty()) {
-            if (m_codePage.FindAtCharBoundary(m_codePage.Lowered(entry.name), name) == std::string::npos)
-                return true;
-        }
-        DictionaryMatch match;
-        match.key = entry.name;
-        match.data = entry.name;
-        // Any directory, whatever other attributes it carries (read-only, system, ...).
-        match.type = (entry.attributes & kFileAttributeDirectory) ? KIND_FOLDER : KIND_FILE;
-        found.push_back(std::move(match));
-        return true;
-    });
-    if (!listed)
-        return 0;
+    if (!m_pathEntries.List(key, found))
+        return false;
 
     ClearCandidates();
     if (found.empty())
-        return 0;
-    m_candidates = std::move(found);
-    m_pageStart = 0;
-    return ShowPage(0, 10);
+        return false;
+    for (DictionaryMatch& match : found)
+        m_pager.Add(std::move(match));
+    m_pager.Begin();
+    return m_pager.ShowPage(0, 10);
 }
 
-int CCompletionEngine::FindCandidates(const std::string& key)
+bool CCompletionEngine::FindCandidates(const std::string& key)
 {
     if (Ranked())
         return FindRankedCandidates(key);
     ClearCandidates();
-    m_pageStart = 0;
+    m_pager.Begin();
     m_learntHits = FindLearnt(key);
 
     DictionaryMatch match;
-    m_dictionaryCursorLive = m_dictionaries.FindFirst(key, m_matchMode, m_settings.bEnableShorthand, match);
-    if (m_dictionaryCursorLive)
-        m_candidates.push_back(std::move(match));
+    const bool cursorLive = m_dictionaries.FindFirst(key, m_matchMode, m_settings.bEnableShorthand, match);
+    m_pager.FollowDictionaryCursor(cursorLive);
+    if (cursorLive)
+        m_pager.Add(std::move(match));
     else if (m_learntHits < 1)
-        return 0;
+        return false;
 
-    const int shown = NextPage(m_pageSize);
+    const bool shown = ShowFirstPage();
     // What was typed is already complete.
-    if (m_candidates.size() == 1 && m_candidates[0].key == key) {
+    if (Candidates().size() == 1 && Candidates()[0].key == key) {
         ClearCandidates();
-        return 0;
+        return false;
     }
     return shown;
 }
@@ -518,222 +367,44 @@ int CCompletionEngine::FindLearnt(const std::string& key)
         match.key = text;
         match.data = std::move(text);
         match.type = KIND_LEARNT;
-        m_candidates.push_back(std::move(match));
+        m_pager.Add(std::move(match));
         if (static_cast<std::size_t>(++added) >= kMaxLearntCandidates)
             break;
     }
     return added;
 }
 
-void CCompletionEngine::AddOrJoin(DictionaryMatch&& match)
-{
-    for (DictionaryMatch& existing : m_candidates) {
-        if (existing.type != match.type || existing.key != match.key)
-            continue;
-        // The same key from another dictionary: one row showing the texts of both.
-        if (!match.data.empty()) {
-            if (existing.data.empty()) {
-                existing.data = std::move(match.data);
-            } else {
-                TrimTrailingLineBreaks(existing.data);
-                existing.data += "\r\n\r\n";
-                existing.data += match.data;
-            }
-        }
-        return;
-    }
-    m_candidates.push_back(std::move(match));
-}
-
-int CCompletionEngine::NextPage(int count)
-{
-    const int shown = static_cast<int>(m_rows.size());
-    if (shown > 0 && shown < m_pageSize)
-        return 0;  // the short last page
-    const std::size_t wanted = static_cast<std::size_t>(m_pageStart) + shown + std::max(count, 0);
-    if (Ranked())
-        FillRanked(wanted);
-    while (!Ranked() && m_candidates.size() < wanted && m_dictionaryCursorLive) {
-        DictionaryMatch match;
-        if (!m_dictionaries.FindNext(match)) {
-            m_dictionaryCursorLive = false;
-            break;
-        }
-        AddOrJoin(std::move(match));
-    }
-    if (m_candidates.size() > static_cast<std::size_t>(m_pageStart) + shown) {
-        m_pageStart += shown;
-        return ShowPage(m_pageStart, m_pageSize);
-    }
-    return 0;
-}
-
-int CCompletionEngine::PreviousPage()
-{
-    if (m_pageStart < 1)
-        return 0;
-    m_pageStart = std::max(0, m_pageStart - m_pageSize);
-    return ShowPage(m_pageStart, m_pageSize);
-}
-
-void CCompletionEngine::SortPathCandidates()
-{
-    if (m_pathSorted)
-        return;
-    // Folders first, then files, by name without regard to case; of equal names the one
-    // listed later comes first.
-    std::reverse(m_candidates.begin(), m_candidates.end());
-    std::stable_sort(m_candidates.begin(), m_candidates.end(),
-                     [this](const DictionaryMatch& a, const DictionaryMatch& b) {
-                         const bool aFolder = a.type == KIND_FOLDER;
-                         const bool bFolder = b.type == KIND_FOLDER;
-                         if (aFolder != bFolder)
-                             return aFolder;
-                         return m_codePage.CompareNoCase(a.key, b.key) < 0;
-                     });
-    m_pathSorted = true;
-}
-
-int CCompletionEngine::ShowPage(int first, int count)
-{
-    const int total = static_cast<int>(m_candidates.size());
-    if (first < 0 || first >= total)
-        return 0;
-    const bool pathPage = IsPathKind(m_candidates[first].type);
-    if (pathPage) {
-        SortPathCandidates();
-        first = 0;
-        count = total;
-    }
-
-    m_rows.clear();
-    m_selectedRow = -1;
-    std::vector<PromptRow> rows;
-    for (int i = first; i < first + count && i < total; ++i) {
-        m_rows.push_back(i);
-        rows.push_back(PromptRow{m_candidates[i].key, m_candidates[i].type - 1});
-    }
-    const int inserted = m_view.ShowRows(rows, pathPage);
-    if (inserted < static_cast<int>(m_rows.size()))
-        m_rows.resize(std::max(inserted, 0));
-    if (m_rows.empty()) {
-        SetPending(-1);
-        return 0;
-    }
-    m_selectedRow = 0;
-    SetPending(m_rows[0]);
-    return 1;
-}
-
-void CCompletionEngine::SelectRowAt(int row)
-{
-    m_selectedRow = row;
-    m_view.SelectRow(row);
-    SetPending(m_rows[row]);
-}
-
 bool CCompletionEngine::MoveSelection(int code)
 {
-    if (m_rows.empty())
-        return false;
-    if (m_selectedRow < 0) {
-        SelectRowAt(0);
-        return false;
-    }
-    const int n = static_cast<int>(m_rows.size());
-    int cur = m_selectedRow;
-    bool completable = true;
-    if (code == kSelectPrevious) {
-        --cur;
-    } else if (code == kSelectNext) {
-        ++cur;
-    } else if (code >= 0 && code <= 9) {
-        // No such row on this page: a beep, no completion, and the selection moves on as past
-        // the last row.
-        cur = code;
-        if (code >= n) {
-            m_output.Beep();
-            completable = false;
-        }
-    } else if (code != kSelectPreviousPage && code != kSelectNextPage && code != kSelectCurrent) {
-        return false;
-    }
-
-    if (cur >= n || code == kSelectNextPage) {
-        cur = NextPage(m_pageSize) ? 0 : static_cast<int>(m_rows.size()) - 1;
-    } else if (cur < 0 || code == kSelectPreviousPage) {
-        cur = PreviousPage() ? static_cast<int>(m_rows.size()) - 1 : 0;
-    }
-    if (cur < 0 || cur >= static_cast<int>(m_rows.size()))
-        return false;
-    SelectRowAt(cur);
-    return completable;
+    const CCandidatePager::Selection selection = m_pager.MoveSelection(code);
+    // No such row on this page: a beep, no completion.
+    if (selection == CCandidatePager::Selection::NO_SUCH_ROW)
+        m_output.Beep();
+    return selection == CCandidatePager::Selection::MOVED;
 }
 
 void CCompletionEngine::SetPending(int candidateIndex)
 {
-    if (candidateIndex < 0 || candidateIndex >= static_cast<int>(m_candidates.size())) {
-        m_pendingText.clear();
-        m_pendingMode = MODE_APPEND;
+    if (candidateIndex < 0 || candidateIndex >= static_cast<int>(Candidates().size())) {
+        m_writer.ClearPending();
         m_view.ShowPreview(std::string(), PREVIEW_NORMAL);
         return;
     }
-    if (static_cast<std::size_t>(candidateIndex) < m_candidateKeys.size())
-        m_searchKey = m_candidateKeys[candidateIndex];
-    const DictionaryMatch& candidate = m_candidates[candidateIndex];
-    std::string preview;
-    int style = PREVIEW_NORMAL;
-    switch (candidate.type) {
-        case KIND_SHORTHAND: {
-            const std::string& text = candidate.data.empty() ? candidate.key : candidate.data;
-            SetPendingText(text, MODE_EXPAND);
-            if (text != candidate.key) {
-                preview = text;
-                style = PREVIEW_SHORTHAND;
-            }
-            break;
-        }
-        case KIND_FOLDER:
-            SetPendingText(candidate.key, MODE_FOLDER);
-            break;
-        case KIND_FILE:
-            SetPendingText(candidate.key, MODE_FILE);
-            break;
-        default:  // words, phrases, learnt items
-            SetPendingText(candidate.key, MODE_REPLACE);
-            break;
-    }
-    if (candidate.type != KIND_SHORTHAND && candidate.data != candidate.key)
-        preview = candidate.data;
-    m_view.ShowPreview(preview, style);
+    if (const std::string* replaced = m_pager.ReplacedBy(candidateIndex))
+        m_searchKey = *replaced;
+    const CCompletionWriter::Preview preview = m_writer.PendCandidate(Candidates()[candidateIndex]);
+    m_view.ShowPreview(preview.text, preview.style);
 }
 
 void CCompletionEngine::SetPendingText(const std::string& text, CompletionMode mode)
 {
-    m_pendingMode = mode;
-    if (text.size() <= kMaxPendingText) {
-        m_pendingText = text;
-        return;
-    }
-    m_pendingText = text.substr(0, m_codePage.WholeCharacterPrefix(text, kMaxPendingText));
+    m_writer.SetPendingText(text, mode);
 }
 
 void CCompletionEngine::ClearCandidates()
 {
-    m_candidates.clear();
-    m_candidateKeys.clear();
-    m_rows.clear();
-    m_selectedRow = -1;
-    m_view.ClearRows();
+    m_pager.Clear();
     m_learntHits = 0;
-    m_dictionaryCursorLive = false;
-    m_pathSorted = false;
-    m_raised.clear();
-    m_raisedNext = 0;
-    m_placedPhrases.clear();
-    m_placedNext = 0;
-    m_streamPeeked = false;
-    m_offeredKeys.clear();
     m_predicting = false;
     // What is pending belonged to a candidate that is gone.
     SetPending(-1);
@@ -741,17 +412,14 @@ void CCompletionEngine::ClearCandidates()
 
 void CCompletionEngine::OnRowSelected(int row)
 {
-    if (row < 0 || row >= static_cast<int>(m_rows.size()) || row == m_selectedRow)
-        return;
-    m_selectedRow = row;
-    SetPending(m_rows[row]);
+    m_pager.OnRowSelected(row);
 }
 
 void CCompletionEngine::OnRowDoubleClicked(int row)
 {
-    if (row < 0 || row >= static_cast<int>(m_rows.size()))
+    if (row < 0 || row >= static_cast<int>(Rows().size()))
         return;
-    SelectRowAt(row);
+    m_pager.SelectRow(row);
     QueueCompletion();
 }
 
@@ -760,25 +428,13 @@ void CCompletionEngine::OnRowDoubleClicked(int row)
 
 int CCompletionEngine::HoldBackKey(const KeyReport& key)
 {
-    const unsigned vk = key.vk;
-    const bool released = key.released;
-    const bool pressHeld = IsHeldBack(vk);
-    // Modifiers, and releases of keys whose press reached the target before, pass: holding them
-    // back would leave the target with a key that never goes up. The release of a press the prompt
-    // took waits with the others and acts when its turn comes.
-    if (IsModifierKey(vk) || (released && !pressHeld && !IsTaken(vk))) {
+    if (m_gate.PassesWhileHoldingBack(key)) {
         m_scheduler.AnswerKey(1);
         return 1;
     }
     m_scheduler.AnswerKey(0);
-    // A release closes its press (and the repeats of it) now, so a later press of the same key
-    // that is held back too keeps its own release.
-    if (released)
-        ForgetHeldBack(vk);
-    else if (!pressHeld)
-        m_heldBackKeys.push_back(vk);
-    m_deferred.push_back(DeferredEvent{DeferredEvent::Key, key, 0});
-    if (m_completionQueued && !m_typing)
+    m_gate.HoldBack(key);
+    if (m_writer.IsQueued() && !m_writer.IsTyping())
         RunQueuedCompletion();  // the completion goes out first, then this key
     return 0;
 }
@@ -786,41 +442,34 @@ int CCompletionEngine::HoldBackKey(const KeyReport& key)
 int CCompletionEngine::OnOwnInputMarker(const KeyReport& key)
 {
     m_scheduler.AnswerKey(0);
-    if (!key.released && key.vk == kOwnInputMarkerKeys[m_markerSlot])
+    if (m_gate.MarkerEndsWait(key))
         OwnInputArrived();
     return 0;
 }
 
+void CCompletionEngine::OnOwnInputTimer()
+{
+    if (m_gate.EndOwnInputWait())
+        OwnInputArrived();
+}
+
 void CCompletionEngine::OwnInputArrived()
 {
-    if (!m_awaitingOwnInput)
-        return;
-    m_awaitingOwnInput = false;
     if (!IsHoldingBackKeys())
         RunDeferredEvents();
 }
 
-bool CCompletionEngine::IsHeldBack(unsigned vk) const
-{
-    return std::find(m_heldBackKeys.begin(), m_heldBackKeys.end(), vk) != m_heldBackKeys.end();
-}
-
-void CCompletionEngine::ForgetHeldBack(unsigned vk)
-{
-    m_heldBackKeys.erase(std::remove(m_heldBackKeys.begin(), m_heldBackKeys.end(), vk), m_heldBackKeys.end());
-}
-
 void CCompletionEngine::QueueCompletion()
 {
-    m_completionQueued = true;
+    m_writer.MarkQueued();
     m_scheduler.PostComplete();
 }
 
-int CCompletionEngine::RunQueuedCompletion()
+bool CCompletionEngine::RunQueuedCompletion()
 {
-    if (!m_completionQueued)
-        return 0;  // a key that came after the message ran it already
-    const int typed = CompleteSelection();
+    if (!m_writer.IsQueued())
+        return false;  // a key that came after the message ran it already
+    const bool typed = CompleteSelection();
     if (!typed)
         RunDeferredEvents();
     return typed;
@@ -830,7 +479,7 @@ void CCompletionEngine::ReplayHeldBackKey(const KeyReport& key)
 {
     if (IsHoldingBackKeys()) {
         // A key replayed before this one started another completion: this one waits for it too.
-        m_deferred.push_back(DeferredEvent{DeferredEvent::Key, key, 0});
+        m_gate.DeferKey(key);
         return;
     }
     if (ProcessKey(key))
@@ -867,94 +516,43 @@ void CCompletionEngine::TypeAgain(const KeyReport& key)
         RetypeKey(key);
 }
 
-int CCompletionEngine::CompleteSelection()
+bool CCompletionEngine::CompleteSelection()
 {
-    m_completionQueued = false;
-    if (m_typing)
-        return 0;  // a completion is being typed already
+    m_writer.TakeQueued();
+    if (m_writer.IsTyping())
+        return false;  // a completion is being typed already
     const WindowHandle prompt = m_view.Handle();
     const WindowHandle focusWindow = m_focus.FocusWindow();
     WindowHandle target = m_desktop.ForegroundWindow();
     if (target == prompt)
         target = focusWindow != 0 ? m_desktop.TopLevelAncestor(focusWindow) : 0;
-    if ((m_searchKey.empty() && !m_predicting) || target == 0 || m_pendingText.empty() || focusWindow == prompt)
-        return 0;
+    if ((m_searchKey.empty() && !m_predicting) || target == 0 || PendingText().empty() || focusWindow == prompt)
+        return false;
     if (focusWindow != 0 && m_focus.IsPasswordControl(focusWindow))
-        return 0;
+        return false;
 
     m_output.BringToFront(target);
-    CMacroScript script;
-    const CompletionMode mode = m_pendingMode;
-    const int backspaces = PrepareCompletion(mode, script);
-    // Typing may let messages in (a paste waits for the target): what they bring waits for the end.
-    m_typing = true;
-    m_output.Type(target, backspaces, script);
-    m_typing = false;
+    const CompletionMode mode = PendingMode();
+    // Ranked, a completed word is followed by its blank.
+    m_writer.Type(target, m_searchKey, Ranked() && m_settings.bBlankAfterWord, m_typed);
     // Keys typed before the output went out are still ahead of it in the target's queue: the
     // marker behind the output tells when the target has taken it.
     SendOwnInputMarker();
 
-    if (mode == MODE_FOLDER || m_blankTyped)
+    if (mode == MODE_FOLDER || m_writer.BlankTyped())
         QueueSearch();  // go on with the folder's entries; learn the word and offer the next
     else
         m_view.ShowPrompt(false);
     m_acceptInput = false;
     m_scheduler.StartAcceptInputTimer();
-    return 1;
-}
-
-int CCompletionEngine::PrepareCompletion(CompletionMode mode, CMacroScript& script)
-{
-    const std::size_t keyLength = m_searchKey.size();
-    int backspaces = 0;
-    switch (mode) {
-        case MODE_APPEND: {
-            const std::string rest = keyLength < m_pendingText.size() ? m_pendingText.substr(keyLength) : std::string();
-            script.ParseMacros(rest, m_clock);
-            m_typedText += rest;
-            break;
-        }
-        case MODE_REPLACE:
-        case MODE_EXPAND: {
-            // One Backspace deletes one character, also a double-byte one.
-            backspaces = static_cast<int>(m_codePage.CountCharacters(m_searchKey));
-            // Ranked, a completed word is followed by its blank (taken back before a mark).
-            const bool blank = mode == MODE_REPLACE && Ranked() && m_settings.bBlankAfterWord && !m_takingBackBlank;
-            script.ParseMacros(blank ? m_pendingText + " " : m_pendingText, m_clock);
-            if (mode == MODE_REPLACE)
-                m_typedText = m_typedText.substr(0, m_typedText.size() - std::min(keyLength, m_typedText.size())) +
-                              m_pendingText + (blank ? " " : "");
-            else
-                m_typedText.clear();
-            m_blankTyped = blank;
-            m_takingBackBlank = false;
-            break;
-        }
-        case MODE_FOLDER:
-        case MODE_FILE: {
-            const std::size_t slash = m_searchKey.rfind('\\');
-            if (slash != std::string::npos && slash > 0)
-                backspaces = static_cast<int>(m_codePage.CountCharacters(m_searchKey.substr(slash + 1)));
-            const std::string name = mode == MODE_FOLDER ? m_pendingText + "\\" : m_pendingText;
-            script.ParseMacros(name, m_clock);
-            const std::size_t typedSlash = m_typedText.rfind('\\');
-            if (typedSlash != std::string::npos)
-                m_typedText.resize(typedSlash + 1);
-            m_typedText += name;
-            if (mode == MODE_FILE)
-                m_typedText.clear();
-            break;
-        }
-    }
-    return backspaces;
+    return true;
 }
 
 void CCompletionEngine::RunDeferredEvents()
 {
     if (IsHoldingBackKeys())
         return;
-    std::vector<DeferredEvent> events;
-    events.swap(m_deferred);
+    const std::vector<DeferredEvent> events = m_gate.TakeDeferred();
     bool replayed = false;
     for (const DeferredEvent& event : events) {
         switch (event.kind) {
@@ -978,17 +576,8 @@ void CCompletionEngine::RunDeferredEvents()
 
 void CCompletionEngine::SendOwnInputMarker()
 {
-    // Each marker differs from the one before: one that comes after the timer gave up on it must
-    // not end the wait for the next (a lagging target still holds keys typed before that one).
-    m_markerSlot = (m_markerSlot + 1) % std::size(kOwnInputMarkerKeys);
-    m_awaitingOwnInput = true;
-    m_output.SendOwnInputMarker(kOwnInputMarkerKeys[m_markerSlot]);
+    m_output.SendOwnInputMarker(m_gate.NextOwnInputMarker());
     m_scheduler.StartOwnInputTimer();
-}
-
-bool CCompletionEngine::IsOwnInputMarkerKey(unsigned vk)
-{
-    return KeyGateRules::IsOwnInputMarkerKey(vk);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -997,7 +586,7 @@ bool CCompletionEngine::IsOwnInputMarkerKey(unsigned vk)
 void CCompletionEngine::SaveWindowText(WindowHandle window)
 {
     if (IsHoldingBackKeys()) {
-        m_deferred.push_back(DeferredEvent{DeferredEvent::SaveText, KeyReport(), window});
+        m_gate.DeferFocusChange(DeferredEvent::SaveText, window);
         return;
     }
     if (window == 0 || window == m_view.Handle())
@@ -1006,20 +595,21 @@ void CCompletionEngine::SaveWindowText(WindowHandle window)
         m_windowTexts.Forget(window);
         return;
     }
-    m_windowTexts.Save(window, m_typedText, [this](WindowHandle w) { return m_desktop.WindowExists(w); });
+    m_windowTexts.Save(window, m_typed.Text(), [this](WindowHandle w) { return m_desktop.WindowExists(w); });
 }
 
 void CCompletionEngine::RestoreWindowText(WindowHandle window)
 {
     if (IsHoldingBackKeys()) {
-        m_deferred.push_back(DeferredEvent{DeferredEvent::RestoreText, KeyReport(), window});
+        m_gate.DeferFocusChange(DeferredEvent::RestoreText, window);
         return;
     }
     if (!m_acceptInput)
         return;
-    if (window == 0 || window == m_view.Handle() || m_focus.IsPasswordControl(window) ||
-        !m_windowTexts.Lookup(window, m_typedText))
-        m_typedText.clear();
+    std::string restored;
+    if (window != 0 && window != m_view.Handle() && !m_focus.IsPasswordControl(window))
+        m_windowTexts.Lookup(window, restored);
+    m_typed.Assign(restored);
     m_hiddenForWord = false;
     QueueSearch();
     m_searchIsFocusOnly = true;

@@ -13,37 +13,35 @@
 #include <string>
 #include <vector>
 
+#include "app/engine/EngineKeyGate.h"
 #include "app/engine/EngineServices.h"
 #include "app/engine/EngineTypes.h"
 #include "app/engine/KeyGateRules.h"
+#include "app/engine/CandidatePager.h"
 #include "app/engine/CandidateSources.h"
+#include "app/engine/CompletionWriter.h"
 #include "app/engine/DocumentCache.h"
 #include "app/engine/KeyReport.h"
 #include "app/engine/LanguageEstimate.h"
+#include "app/engine/TypedText.h"
 #include "app/engine/WindowTextMemory.h"
 #include "dict/UsageModel.h"
 
-class CMacroScript;
-
 class CCompletionEngine {
 public:
-    // Typed text kept per control, in bytes.
-    static constexpr std::size_t kMaxTypedText = 1024;
-    static constexpr std::size_t kMaxPendingText = 65536;
-    // Entries taken from one folder listing, and AutoLearn items taken for one search.
-    static constexpr std::size_t kMaxPathCandidates = 1000;
+    // AutoLearn items taken for one search.
     static constexpr std::size_t kMaxLearntCandidates = 1000;
     static constexpr unsigned kAcceptInputDelayMs = 100;
     static constexpr unsigned kEscapeKey = 0x1B;
     static constexpr unsigned kBackspaceKey = 0x08;
     static constexpr unsigned kReturnKey = 0x0D;
 
-    // MoveSelection codes besides the row numbers 0 ... 9.
-    static constexpr int kSelectPrevious = -1;
-    static constexpr int kSelectNext = -2;
-    static constexpr int kSelectPreviousPage = -4;
-    static constexpr int kSelectNextPage = -5;
-    static constexpr int kSelectCurrent = -6;
+    // MoveSelection codes besides the row numbers 0 ... 9 (EngineTypes.h).
+    static constexpr int kSelectPrevious = ::kSelectPrevious;
+    static constexpr int kSelectNext = ::kSelectNext;
+    static constexpr int kSelectPreviousPage = ::kSelectPreviousPage;
+    static constexpr int kSelectNextPage = ::kSelectNextPage;
+    static constexpr int kSelectCurrent = ::kSelectCurrent;
 
     explicit CCompletionEngine(const EngineServices& services);
     CCompletionEngine(const CCompletionEngine&) = delete;
@@ -53,7 +51,7 @@ public:
     const EngineSettings& Settings() const { return m_settings; }
     // The dictionary match mode the settings give: start of key, words and phrases as enabled.
     int MatchMode() const { return m_matchMode; }
-    int PageSize() const { return m_pageSize; }
+    int PageSize() const { return m_pager.PageSize(); }
 
     // WM_HOOK_KEY. 1: let the key reach the target; 0: swallow it. The same answer goes to
     // IEngineScheduler::AnswerKey once, as soon as it is known and before the key's other effects.
@@ -81,25 +79,18 @@ public:
         ++m_queuedSearches;
         return SearchTyped();
     }
-    // The last n + 1 words of text, cut at the separators, leading white space removed.
-    static std::string ExtractTail(const std::string& text, int n);
-    static bool IsTailSeparator(unsigned char byte);
 
     // What typing taught (ranked mode): the owner loads and saves it.
     CUsageModel& Usage() { return m_usage; }
     const CUsageModel& Usage() const { return m_usage; }
-    // The word before the last one of a typed text, in the same sentence (empty when a mark
-    // other than blanks stands between them).
-    static std::string WordBefore(const std::string& text, std::size_t end);
     // The language the text is estimated to be in (ranked mode, several languages on; 0: none yet).
     int LikeliestLanguage() const { return m_languageEstimate.Likeliest(); }
 
-    int FindPathCandidates(const std::string& key);
-    int FindCandidates(const std::string& key);
+    // Whether a page of candidates is shown.
+    bool FindPathCandidates(const std::string& key);
+    bool FindCandidates(const std::string& key);
+    // The number of AutoLearn items added.
     int FindLearnt(const std::string& key);
-    int NextPage(int count);
-    int PreviousPage();
-    int ShowPage(int first, int count);
     // Codes 0 ... 9 select that row, the kSelect* codes move. Whether the selected row may be
     // completed (false for a row beyond the page, a code of no row, an empty prompt, and a
     // selection that only began).
@@ -107,18 +98,14 @@ public:
     void SetPending(int candidateIndex);
     // Types a text other than a candidate's.
     void SetPendingText(const std::string& text, CompletionMode mode);
-    // The keys that the engine sends behind each completion's output, one after the other
-    // (unassigned in the system's list); a report of the one sent last tells that the target has
-    // taken the output.
-    static constexpr unsigned kOwnInputMarkerKeys[] = {0xE8, 0x97, 0x98, 0x99, 0x9A, 0x9B, 0x9C, 0x9D};
-    static bool IsOwnInputMarkerKey(unsigned vk);
     // The marker did not come in time (the target went away, another program's shortcut): the
     // keys held back go out now.
-    void OnOwnInputTimer() { OwnInputArrived(); }
-    // Types the selected candidate now: 1 when text was typed.
-    int CompleteSelection();
-    // WM_PROMPT_COMPLETE: the completion a key asked for, unless a later key ran it already.
-    int RunQueuedCompletion();
+    void OnOwnInputTimer();
+    // Types the selected candidate now; whether text was typed.
+    bool CompleteSelection();
+    // WM_PROMPT_COMPLETE: the completion a key asked for, unless a later key ran it already;
+    // whether text was typed.
+    bool RunQueuedCompletion();
     void ClearCandidates();
 
     // The caret tracker's focus notifications, always Save then Restore.
@@ -132,46 +119,30 @@ public:
     void OnRowSelected(int row);
     void OnRowDoubleClicked(int row);
 
-    const std::string& TypedText() const { return m_typedText; }
+    const std::string& TypedText() const { return m_typed.Text(); }
     const std::string& SearchKey() const { return m_searchKey; }
-    const std::string& PendingText() const { return m_pendingText; }
-    CompletionMode PendingMode() const { return m_pendingMode; }
-    const std::vector<DictionaryMatch>& Candidates() const { return m_candidates; }
+    const std::string& PendingText() const { return m_writer.PendingText(); }
+    CompletionMode PendingMode() const { return m_writer.PendingMode(); }
+    const std::vector<DictionaryMatch>& Candidates() const { return m_pager.Candidates(); }
     // Candidate index of each row of the page shown.
-    const std::vector<int>& Rows() const { return m_rows; }
-    int SelectedRow() const { return m_selectedRow; }
-    int PageStart() const { return m_pageStart; }
+    const std::vector<int>& Rows() const { return m_pager.Rows(); }
+    int SelectedRow() const { return m_pager.SelectedRow(); }
+    int PageStart() const { return m_pager.PageStart(); }
     int LearntHits() const { return m_learntHits; }
     bool AcceptsInput() const { return m_acceptInput; }
     const CWindowTextMemory& WindowTexts() const { return m_windowTexts; }
 
 private:
-    // What a key does to a shown prompt (selection keys of the settings, Escape): move the
-    // selection on its press, complete a row on its release, or hide the prompt.
-    struct PromptKey {
-        enum Action { NONE, MOVE, CHOOSE, HIDE } action = NONE;
-        int code = 0;  // MoveSelection code
-    };
-    void AssignPromptKeys();
-    PromptKey PromptKeyOf(unsigned vk) const;
-    bool IsPromptKey(unsigned vk) const { return PromptKeyOf(vk).action != PromptKey::NONE; }
+    using PromptKey = CEngineKeyGate::PromptKey;
+    using DeferredEvent = CEngineKeyGate::DeferredEvent;
+    bool IsPromptKey(unsigned vk) const { return m_gate.IsPromptKey(vk); }
     // The focused control takes completions and the rules let the engine work there.
     bool WorksInFocusWindow();
-    // Records the fate of a press (true: the prompt takes it); a release answers whether its press
-    // was taken.
-    bool TakePress(unsigned vk, bool take);
-    bool TakeRelease(unsigned vk);
-    bool IsTaken(unsigned vk) const;
     // Whether anything could swallow the key (the prompt, or a mark after a completion's blank);
     // every other key can only pass.
     bool MayTake(const KeyReport& key) const;
     void ActOnPrompt(const KeyReport& key);
     void ForgetTypedText();
-    // What typing adds to the typed text: printable ASCII, CR, LF, and the code page's letters and
-    // digits beyond it (a double-byte character whole).
-    bool IsKeptText(const std::string& text) const;
-    void AppendTyped(const std::string& text);
-    void RemoveLastTypedCharacter();
     void QueueSearch();
     // Whether a prompt is shown.
     bool SearchText(const std::string& text);
@@ -181,29 +152,22 @@ private:
     bool ShowTailPhrasesAlone();
     // The phrases collected join the candidates of the search that follows.
     void PlaceTailPhrases();
+    bool ShowFirstPage() { return m_pager.NextPage(m_pager.PageSize()); }
     void ObserveWordEnd(const std::string& typedText);
     // A capital typed mid-sentence: a name, a day or a month is likely.
     bool NameLikely(const std::string& text, const std::string& key) const;
-    void AddOrJoin(DictionaryMatch&& match);
     // Ranked mode (RankedSearch.cpp).
     bool Ranked() const { return m_settings.bRankByUse != 0; }
-    int FindRankedCandidates(const std::string& key);
-    int PredictNextWords(const std::string& text);
-    void FillRanked(std::size_t wanted);
-    bool PeekRankedStream();
+    bool FindRankedCandidates(const std::string& key);
+    bool PredictNextWords(const std::string& text);
     void LearnUsage(const std::string& typedText);
-    bool IsOfferedOnce(const std::string& key);
-    void SortPathCandidates();
-    void SelectRowAt(int row);
-    // Script and Backspaces of the pending text by mode, and the typed text after it; returns the
-    // number of Backspaces.
-    int PrepareCompletion(CompletionMode mode, CMacroScript& script);
     void RunDeferredEvents();
     void QueueCompletion();
     int HoldBackKey(const KeyReport& key);
-    bool IsHoldingBackKeys() const { return m_typing || m_completionQueued || m_awaitingOwnInput; }
+    bool IsHoldingBackKeys() const { return m_writer.IsTyping() || m_writer.IsQueued() || m_gate.AwaitingOwnInput(); }
     int OnOwnInputMarker(const KeyReport& key);
     void SendOwnInputMarker();
+    // The target has taken the output (or the wait gave up): the keys held back go out.
     void OwnInputArrived();
     void ReplayHeldBackKey(const KeyReport& key);
     void RetypeKey(const KeyReport& key);
@@ -221,9 +185,6 @@ private:
     // What the key typed joins the typed text when typing adds each of its bytes.
     void AddTypedBytes(const KeyReport& key);
     static bool IsModifierKey(unsigned vk) { return KeyGateRules::IsModifierKey(vk); }
-    bool IsHeldBack(unsigned vk) const;
-    void ForgetHeldBack(unsigned vk);
-    static bool IsPathKind(int kind) { return kind == KIND_FILE || kind == KIND_FOLDER; }
 
     IPromptView& m_view;
     IEngineScheduler& m_scheduler;
@@ -237,31 +198,23 @@ private:
     const CCodePage& m_codePage;
 
     EngineSettings m_settings;
-    std::array<PromptKey, 256> m_promptKeys;  // by virtual key
-    std::bitset<256> m_promptKeySet;          // the keys with a role there
-    int m_matchMode = MATCH_START;            // both follow the settings: ApplySettings, from the constructor on
-    int m_pageSize = 1;
+    CEngineKeyGate m_gate;
+    int m_matchMode = MATCH_START;  // follows the settings: ApplySettings, from the constructor on
 
-    std::string m_typedText;
-    // Searches posted and not yet run, and the typed text of those among them that ended a word.
+    CTypedText m_typed;
+    // Searches posted and not yet run (the typed text keeps the word ends among them).
     int m_queuedSearches = 0;
     // The queued search only shows the prompt of a control the focus came back to: the user has
     // not seen that prompt yet, so a prompt key must not act on it first.
     bool m_searchIsFocusOnly = false;
     // Escape hid the prompt: it stays hidden until the word ends.
     bool m_hiddenForWord = false;
-    // The user moved the selection (arrows, page keys) since the last search.
-    bool m_selectionMoved = false;
-    std::vector<std::string> m_queuedWordEnds;
     std::string m_searchKey;
-    std::vector<DictionaryMatch> m_candidates;
-    std::vector<int> m_rows;
-    int m_selectedRow = -1;
-    int m_pageStart = 0;
     int m_learntHits = 0;
-    // Ranked mode: the words that what was typed raised (best first) and the dictionary matches
-    // after them, merged by score one page ahead.
+    // Ranked mode: what typing taught.
     CUsageModel m_usage;
+    // The candidates of the last search, paged.
+    CCandidatePager m_pager;
     using ScoredMatch = ScoredCandidate;
     // The sources of the word being typed and of the next word (CandidateSources.h).
     std::vector<std::unique_ptr<ICandidateSource>> m_wordSources;
@@ -271,43 +224,14 @@ private:
     // Raises a word the document used lately, and one whose own capital a mid-sentence capital asks for.
     double InContext(double score, std::string_view word, bool ownCapital) const;
     void SortRaised(std::vector<ScoredMatch>& raised) const;
-    std::vector<ScoredMatch> m_raised;
-    std::size_t m_raisedNext = 0;
-    bool m_streamPeeked = false;
-    ScoredMatch m_streamPeek;
-    std::vector<std::string> m_offeredKeys;  // lower-cased keys offered by this search
-    std::string m_previousWord;
-    std::string m_previousWord2;  // the word before m_previousWord
-    std::string m_wordKey;        // the word being typed that the search is for
     bool m_nameLikely = false;
     // Phrases of the longer tails, merged with the words of the next search.
     std::vector<ScoredMatch> m_tailPhrases;
-    std::vector<ScoredMatch> m_placedPhrases;  // those of the candidates shown
-    std::size_t m_placedNext = 0;
-    std::vector<std::string> m_candidateKeys;  // ranked: what each candidate replaces
     CLanguageEstimate m_languageEstimate;
     CDocumentCache m_documentCache;
     bool m_predicting = false;  // the candidates follow the last word: nothing typed of the next one
-    bool m_blankTyped = false;  // the last completion typed a blank behind its word
-    bool m_takingBackBlank = false;
-    // The dictionary cursor belongs to the candidates shown and may still yield matches.
-    bool m_dictionaryCursorLive = false;
-    bool m_pathSorted = false;
-    std::string m_pendingText;
-    CompletionMode m_pendingMode = MODE_REPLACE;
     bool m_acceptInput = true;
     CWindowTextMemory m_windowTexts;
-    // A completion is being typed; keys and focus changes that come meanwhile wait in order.
-    struct DeferredEvent {
-        enum Kind { Key, SaveText, RestoreText } kind;
-        KeyReport key;
-        WindowHandle window;
-    };
-    bool m_typing = false;
-    bool m_completionQueued = false;  // WM_PROMPT_COMPLETE posted and not yet run
-    bool m_awaitingOwnInput = false;  // the marker behind the last output has not come back
-    std::size_t m_markerSlot = 0;     // kOwnInputMarkerKeys: the one sent last
-    std::vector<DeferredEvent> m_deferred;
-    std::vector<unsigned> m_heldBackKeys;  // pressed while held back, release not yet come
-    std::vector<unsigned> m_takenKeys;     // pressed and taken by the prompt, not yet released
+    CCompletionWriter m_writer;
+    CPathEntries m_pathEntries;
 };

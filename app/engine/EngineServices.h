@@ -148,7 +148,7 @@ public:
     // its text as it stands, or a key without text pressed or released.
     virtual void ReplayText(const std::string& text) = 0;
     virtual void ReplayKey(unsigned vk, bool release) = 0;
-    // Sends a key of CCompletionEngine::kOwnInputMarkerKeys behind the output, for the hook to report.
+    // Sends a key of CEngineKeyGate::kOwnInputMarkerKeys behind the output, for the hook to report.
     virtual void SendOwnInputMarker(unsigned vk) = 0;
     virtual void Beep() = 0;
 };

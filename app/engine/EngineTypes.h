@@ -28,6 +28,13 @@ enum CompletionMode {
     MODE_FILE = 4,     // delete the typed part of the name, type the file name
 };
 
+// Selection codes of the prompt keys besides the row numbers 0 ... 9.
+constexpr int kSelectPrevious = -1;
+constexpr int kSelectNext = -2;
+constexpr int kSelectPreviousPage = -4;
+constexpr int kSelectNextPage = -5;
+constexpr int kSelectCurrent = -6;
+
 // Preview styles.
 constexpr int PREVIEW_NORMAL = 1;
 constexpr int PREVIEW_SHORTHAND = 2;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "app/engine/CompletionEngine.h"
+#include "app/engine/EngineKeyGate.h"
 
 bool KeyGateRules::OnlyPasses(const KeyReport& key) const
 {
@@ -39,7 +39,7 @@ bool KeyGateRules::IsModifierKey(unsigned vk)
 
 bool KeyGateRules::IsOwnInputMarkerKey(unsigned vk)
 {
-    const auto& markers = CCompletionEngine::kOwnInputMarkerKeys;
+    const auto& markers = CEngineKeyGate::kOwnInputMarkerKeys;
     return std::find(std::begin(markers), std::end(markers), vk) != std::end(markers);
 }
 

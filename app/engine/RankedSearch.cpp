@@ -10,13 +10,11 @@
 
 namespace {
 
-// Words raised by use that one search takes at most, and the least count of a pair before the
-// word that followed is offered with nothing of it typed.
+// Words raised by use that one search takes at most.
 constexpr std::size_t kMaxRaised = 64;
-// Phrases of the last words share the first page with the words of the last one: at most two,
-// from the fourth row on, so a phrase never hides every word (phrases have no ranks to compare).
+// Phrases of the last words share the first page with the words of the last one (the pager
+// places them): at most two.
 constexpr std::size_t kMaxTailPhrases = 2;
-constexpr std::size_t kPhraseRow = 3;
 // How far the current document's own words, pairs and triples raise a word.
 constexpr double kDocumentWeight = 0.25;
 // A capital typed mid-sentence: the matches looked at for a name, and how much a name is raised.
@@ -25,74 +23,15 @@ constexpr double kNameBoost = 30.0;
 // Where a capital starts a sentence rather than asks for a name.
 constexpr char kSentenceEnds[] = ".!?:;\"\r\n\t([{";
 
-bool IsWordByte(unsigned char c)
-{
-    return std::isalnum(c) || c == '\'' || c == '-' || c >= 0x80;
-}
-
-// The run of word bytes that ends at end (exclusive), apostrophes and hyphens at its ends left out.
-std::string_view WordEndingAt(const std::string& text, std::size_t end)
-{
-    std::size_t start = end;
-    while (start > 0 && IsWordByte(static_cast<unsigned char>(text[start - 1])))
-        --start;
-    std::string_view word(text.data() + start, end - start);
-    while (!word.empty() && (word.front() == '\'' || word.front() == '-'))
-        word.remove_prefix(1);
-    while (!word.empty() && (word.back() == '\'' || word.back() == '-'))
-        word.remove_suffix(1);
-    return word;
-}
-
-// Where the word before the one ending at end starts (npos when none in the same sentence).
-std::size_t StartOfWordBefore(const std::string& text, std::size_t end)
-{
-    std::size_t at = std::min(end, text.size());
-    while (at > 0 && IsWordByte(static_cast<unsigned char>(text[at - 1])))
-        --at;
-    std::size_t start = at;
-    while (start > 0 && text[start - 1] == ' ')
-        --start;
-    if (start == at || start == 0)
-        return std::string::npos;
-    while (start > 0 && IsWordByte(static_cast<unsigned char>(text[start - 1])))
-        --start;
-    return start;
-}
-
 }  // namespace
-
-std::string CCompletionEngine::WordBefore(const std::string& text, std::size_t end)
-{
-    std::size_t at = std::min(end, text.size());
-    while (at > 0 && IsWordByte(static_cast<unsigned char>(text[at - 1])))
-        --at;  // the word being typed
-    std::size_t blanks = at;
-    while (blanks > 0 && text[blanks - 1] == ' ')
-        --blanks;
-    if (blanks == at || blanks == 0)
-        return std::string();
-    return std::string(WordEndingAt(text, blanks));
-}
-
-// Each key is offered once per search, whatever its letter case or source.
-bool CCompletionEngine::IsOfferedOnce(const std::string& key)
-{
-    std::string lowered = m_codePage.Lowered(key);
-    if (std::find(m_offeredKeys.begin(), m_offeredKeys.end(), lowered) != m_offeredKeys.end())
-        return false;
-    m_offeredKeys.push_back(std::move(lowered));
-    return true;
-}
 
 void CCompletionEngine::LearnUsage(const std::string& typedText)
 {
-    if (typedText.empty() || IsWordByte(static_cast<unsigned char>(typedText.back())))
-        return;
-    std::string word(WordEndingAt(typedText, typedText.size() - 1));
+    CTypedText::EndedWord ended = CTypedText::WordEndedBy(typedText);
+    std::string& word = ended.word;
     if (!CUsageModel::IsWord(word))
         return;
-    const std::string previous = WordBefore(typedText, typedText.size() - 1);
+    const std::string& previous = ended.previous;
     // A capital at the start of a sentence is not the word's own: "The" is learnt as "the".
     int rank = m_dictionaries.RankOf(word);
     if (rank < 0 && m_codePage.LeadingCapitals(word) > 0) {
@@ -110,7 +49,8 @@ void CCompletionEngine::LearnUsage(const std::string& typedText)
 double CCompletionEngine::InContext(double score, std::string_view word, bool ownCapital) const
 {
     if (m_settings.bEanbleAutolearn)
-        score += kDocumentWeight * m_documentCache.Probability(word, m_previousWord2, m_previousWord);
+        score +=
+            kDocumentWeight * m_documentCache.Probability(word, m_typed.WordBeforePrevious(), m_typed.PreviousWord());
     return m_nameLikely && ownCapital ? score * kNameBoost : score;
 }
 
@@ -118,7 +58,7 @@ CandidateQuery CCompletionEngine::Query(const std::string& key) const
 {
     CandidateQuery query;
     query.key = key;
-    query.previous = m_previousWord;
+    query.previous = m_typed.PreviousWord();
     query.matchMode = m_matchMode;
     query.shorthands = m_settings.bEnableShorthand != 0;
     query.inContext = [this](double score, std::string_view word, bool ownCapital) {
@@ -135,9 +75,8 @@ void CCompletionEngine::SortRaised(std::vector<ScoredMatch>& raised) const
 
 void CCompletionEngine::ObserveWordEnd(const std::string& typedText)
 {
-    if (typedText.empty() || IsWordByte(static_cast<unsigned char>(typedText.back())))
-        return;
-    const std::string word(WordEndingAt(typedText, typedText.size() - 1));
+    const CTypedText::EndedWord ended = CTypedText::WordEndedBy(typedText);
+    const std::string& word = ended.word;
     if (!CUsageModel::IsWord(word))
         return;
     m_languageEstimate.SetLanguages(m_dictionaries.Languages());
@@ -145,11 +84,7 @@ void CCompletionEngine::ObserveWordEnd(const std::string& typedText)
         m_languageEstimate.Observe(m_dictionaries.LanguagesHolding(word));
     if (!m_settings.bEanbleAutolearn)
         return;
-    const std::size_t previousStart = StartOfWordBefore(typedText, typedText.size() - 1);
-    const std::string previous = WordBefore(typedText, typedText.size() - 1);
-    const std::string before =
-        previousStart == std::string::npos ? std::string() : WordBefore(typedText, previousStart);
-    m_documentCache.Add(word, before, previous);
+    m_documentCache.Add(word, ended.before, ended.previous);
 }
 
 bool CCompletionEngine::NameLikely(const std::string& text, const std::string& key) const
@@ -196,7 +131,7 @@ bool CCompletionEngine::SearchRanked(const std::string& text)
     m_nameLikely = false;
     std::string longer;
     for (int n = 2; n >= 0; --n) {
-        m_searchKey = ExtractTail(text, n);
+        m_searchKey = CTypedText::ExtractTail(text, n);
         if (m_searchKey.empty() && n == 2) {
             m_view.ShowPrompt(false);
             return false;
@@ -207,7 +142,7 @@ bool CCompletionEngine::SearchRanked(const std::string& text)
         }
         if (n == 1 && m_autoLearn.EndsWithSeparator(m_searchKey)) {
             // AutoLearn takes words only, not runs of marks or bare numbers.
-            if (CUsageModel::IsWord(ExtractTail(m_searchKey.substr(0, m_searchKey.size() - 1), 0)))
+            if (CUsageModel::IsWord(CTypedText::ExtractTail(m_searchKey.substr(0, m_searchKey.size() - 1), 0)))
                 m_autoLearn.Learn(text);
             if (m_searchKey != longer && m_searchKey.size() >= m_settings.nMinInput)
                 CollectPhrases(m_searchKey);
@@ -218,7 +153,7 @@ bool CCompletionEngine::SearchRanked(const std::string& text)
         }
         if (n > 0) {
             // A tail of several words: its phrases; one word alone is searched as the word.
-            if (m_searchKey != longer && m_searchKey != ExtractTail(text, 0) &&
+            if (m_searchKey != longer && m_searchKey != CTypedText::ExtractTail(text, 0) &&
                 m_searchKey.size() >= m_settings.nMinInput)
                 CollectPhrases(m_searchKey);
             longer = m_searchKey;
@@ -248,20 +183,18 @@ bool CCompletionEngine::ShowTailPhrasesAlone()
     if (m_tailPhrases.empty())
         return false;
     ClearCandidates();
-    m_pageStart = 0;
-    m_wordKey.clear();
+    m_pager.Begin();
+    m_pager.SetWordKey(std::string());
     PlaceTailPhrases();
-    return NextPage(m_pageSize) != 0;
+    return ShowFirstPage();
 }
 
-int CCompletionEngine::FindRankedCandidates(const std::string& key)
+bool CCompletionEngine::FindRankedCandidates(const std::string& key)
 {
     ClearCandidates();
-    m_pageStart = 0;
-    m_wordKey = key;
-    m_previousWord = WordBefore(m_typedText, m_typedText.size());
-    const std::size_t previousStart = StartOfWordBefore(m_typedText, m_typedText.size());
-    m_previousWord2 = previousStart == std::string::npos ? std::string() : WordBefore(m_typedText, previousStart);
+    m_pager.Begin();
+    m_pager.SetWordKey(key);
+    m_typed.FollowWordsBefore(m_typed.Text());
     const std::string lowerKey = m_codePage.Lowered(key);
 
     std::vector<ScoredMatch> raised;
@@ -279,25 +212,18 @@ int CCompletionEngine::FindRankedCandidates(const std::string& key)
         m_dictionaries.SetLanguageOffsets(offsets);
         WeighTypedWordsByLanguage(raised, offsets);
     }
-    DictionaryMatch match;
-    int rank = 0;
-    m_dictionaryCursorLive = m_dictionaries.FindFirstRanked(key, m_matchMode, m_settings.bEnableShorthand, match, rank);
-    if (m_dictionaryCursorLive) {
-        m_streamPeek = ScoredMatch{std::move(match), m_usage.ModelScore(rank, m_previousWord), std::string()};
-        m_streamPeeked = true;
-    }
+    m_pager.OpenRankedStream(key, m_matchMode, m_settings.bEnableShorthand != 0, m_typed.PreviousWord());
     // A name is looked for among the first matches, which the stream gives by rank alone.
-    for (int taken = 0; m_nameLikely && taken < kNameWindow && PeekRankedStream(); ++taken) {
-        m_streamPeeked = false;
-        m_streamPeek.score = InContext(m_streamPeek.score, m_streamPeek.match.key, m_streamPeek.match.ownCapital);
-        raised.push_back(std::move(m_streamPeek));
+    ScoredMatch head;
+    for (int taken = 0; m_nameLikely && taken < kNameWindow && m_pager.TakeStreamHead(head); ++taken) {
+        head.score = InContext(head.score, head.match.key, head.match.ownCapital);
+        raised.push_back(std::move(head));
     }
     SortRaised(raised);
-    for (ScoredMatch& item : raised)
-        m_raised.push_back(std::move(item));
-    if (!m_dictionaryCursorLive && m_raised.empty() && m_placedPhrases.empty())
-        return 0;
-    return NextPage(m_pageSize);
+    m_pager.Raise(std::move(raised));
+    if (!m_pager.HasRankedCandidates())
+        return false;
+    return ShowFirstPage();
 }
 
 // A word typed before counts for the language being written only if that language holds it: one
@@ -322,88 +248,28 @@ void CCompletionEngine::WeighTypedWordsByLanguage(std::vector<ScoredMatch>& rais
 
 void CCompletionEngine::PlaceTailPhrases()
 {
-    m_placedPhrases = std::move(m_tailPhrases);
+    m_pager.PlacePhrases(std::move(m_tailPhrases));
     m_tailPhrases.clear();
-    m_placedNext = 0;
 }
 
-// The next match of the ranked dictionary search, unless it ended.
-bool CCompletionEngine::PeekRankedStream()
+bool CCompletionEngine::PredictNextWords(const std::string& text)
 {
-    if (m_streamPeeked)
-        return true;
-    if (!m_dictionaryCursorLive)
-        return false;
-    int rank = 0;
-    if (!m_dictionaries.FindNextRanked(m_streamPeek.match, rank)) {
-        m_dictionaryCursorLive = false;
-        return false;
-    }
-    m_streamPeek.score = m_usage.ModelScore(rank, m_previousWord);
-    m_streamPeek.replaces.clear();
-    m_streamPeeked = true;
-    return true;
-}
-
-void CCompletionEngine::FillRanked(std::size_t wanted)
-{
-    while (m_candidates.size() < wanted) {
-        const bool stream = PeekRankedStream();
-        const bool raised = m_raisedNext < m_raised.size();
-        const bool phrase = m_placedNext < m_placedPhrases.size();
-        if (!stream && !raised && !phrase)
-            break;
-        DictionaryMatch next;
-        std::string replaces;
-        if (phrase && (m_candidates.size() >= kPhraseRow || (!stream && !raised))) {
-            replaces = std::move(m_placedPhrases[m_placedNext].replaces);
-            next = std::move(m_placedPhrases[m_placedNext++].match);
-        } else if (raised && (!stream || m_raised[m_raisedNext].score >= m_streamPeek.score)) {
-            replaces = std::move(m_raised[m_raisedNext].replaces);
-            next = std::move(m_raised[m_raisedNext++].match);
-        } else {
-            next = std::move(m_streamPeek.match);
-            m_streamPeeked = false;
-        }
-        if (replaces.empty())
-            replaces = m_wordKey;
-        // What was typed already is no help as a candidate (a shorthand is: it expands).
-        if (next.type != KIND_SHORTHAND && m_codePage.Lowered(next.key) == m_codePage.Lowered(replaces))
-            continue;
-        // A shorthand may have several expansions, each offered, but each once: the exact
-        // shorthands and the dictionaries' stream both find the one typed.
-        const bool once = next.type == KIND_SHORTHAND
-                              ? IsOfferedOnce(std::string(1, '\0') + next.key + '\0' + next.data)
-                              : IsOfferedOnce(next.key);
-        if (once) {
-            m_candidates.push_back(std::move(next));
-            m_candidateKeys.push_back(std::move(replaces));
-        }
-    }
-}
-
-int CCompletionEngine::PredictNextWords(const std::string& text)
-{
-    if (text.size() < 2 || text.back() != ' ' || !IsWordByte(static_cast<unsigned char>(text[text.size() - 2])))
+    if (text.size() < 2 || text.back() != ' ' ||
+        !CTypedText::IsWordByte(static_cast<unsigned char>(text[text.size() - 2])))
         return 0;
-    const std::string previous(WordEndingAt(text, text.size() - 1));
-    const std::size_t previousStart = StartOfWordBefore(text, text.size());
-    const std::string before = previousStart == std::string::npos ? std::string() : WordBefore(text, previousStart);
     std::vector<ScoredMatch> followers;
-    m_previousWord = previous;
-    m_previousWord2 = before;
+    m_typed.FollowWordsBefore(text);
     const CandidateQuery query = Query(std::string());
     for (const auto& source : m_nextWordSources)
         source->Collect(query, followers);
     if (followers.empty())
-        return 0;
+        return false;
     ClearCandidates();
-    m_pageStart = 0;
-    m_wordKey.clear();
+    m_pager.Begin();
+    m_pager.SetWordKey(std::string());
     PlaceTailPhrases();
     SortRaised(followers);
-    for (ScoredMatch& item : followers)
-        m_raised.push_back(std::move(item));
+    m_pager.Raise(std::move(followers));
     m_predicting = true;
-    return NextPage(m_pageSize);
+    return ShowFirstPage();
 }

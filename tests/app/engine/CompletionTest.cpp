@@ -91,7 +91,7 @@ TEST_F(CompletionTest, AppendTypesOnlyWhatGoesBeyondTheTypedKey)
     dictionaries.Add("help");
     Type("hel");
     engine->SetPendingText("hello world", MODE_APPEND);
-    EXPECT_EQ(engine->CompleteSelection(), 1);
+    EXPECT_TRUE(engine->CompleteSelection());
     EXPECT_THAT(output.log, ElementsAre(kFront, "type lo world"));
     EXPECT_EQ(engine->TypedText(), "hello world");
 }
@@ -178,27 +178,27 @@ TEST_F(CompletionTest, DoubleClickCompletesTheRowClicked)
 
 TEST_F(CompletionTest, NothingIsTypedWithoutKeyTargetOrText)
 {
-    EXPECT_EQ(engine->CompleteSelection(), 0);  // no search yet
+    EXPECT_FALSE(engine->CompleteSelection());  // no search yet
     dictionaries.Add("hello");
     dictionaries.Add("help");
     Type("hel");
     desktop.foreground = 0;
-    EXPECT_EQ(engine->CompleteSelection(), 0);
+    EXPECT_FALSE(engine->CompleteSelection());
     desktop.foreground = kPrompt;
     focus.focus = kPrompt;
-    EXPECT_EQ(engine->CompleteSelection(), 0);
+    EXPECT_FALSE(engine->CompleteSelection());
     EXPECT_TRUE(output.log.empty());
 
     // With the prompt in front, the target is the top-level window of the focused control.
     focus.focus = kEditA;
-    EXPECT_EQ(engine->CompleteSelection(), 1);
+    EXPECT_TRUE(engine->CompleteSelection());
     EXPECT_THAT(output.log, ElementsAre(kFront, "backspace 3", "type hello"));
     Pump();  // the target takes the output
 
     // A search that found nothing leaves nothing to type.
     output.log.clear();
     Type(" zzz");
-    EXPECT_EQ(engine->CompleteSelection(), 0);
+    EXPECT_FALSE(engine->CompleteSelection());
     EXPECT_TRUE(output.log.empty());
 }
 
@@ -248,7 +248,7 @@ TEST_F(EngineFixture, KeysAndFocusChangesDuringTheTypingWaitForItsEnd)
         engine->SaveWindowText(kEditA);
         engine->RestoreWindowText(kEditB);
         EXPECT_EQ(engine->TypedText(), "hello");    // untouched until the typing is over
-        EXPECT_EQ(engine->CompleteSelection(), 0);  // no second completion on top of the first
+        EXPECT_FALSE(engine->CompleteSelection());  // no second completion on top of the first
     };
     Key(VK_TAB_, '\t');
     EXPECT_EQ(answeredDuringTyping, 0);  // held back, and typed again after the completion

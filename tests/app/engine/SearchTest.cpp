@@ -4,40 +4,6 @@
 using namespace enginetest;
 using ::testing::ElementsAre;
 
-TEST(ExtractTail, CutsAtTheSeparatorsCountingWordsFromTheEnd)
-{
-    EXPECT_EQ(CCompletionEngine::ExtractTail("", 0), "");
-    EXPECT_EQ(CCompletionEngine::ExtractTail("I said good mor", 0), "mor");
-    EXPECT_EQ(CCompletionEngine::ExtractTail("I said good mor", 1), "good mor");
-    EXPECT_EQ(CCompletionEngine::ExtractTail("I said good mor", 2), "said good mor");
-    EXPECT_EQ(CCompletionEngine::ExtractTail("good mor", 2), "good mor");
-    // Leading white space of the result goes; a text ending with a separator has no last word.
-    EXPECT_EQ(CCompletionEngine::ExtractTail("  \t hello", 2), "hello");
-    EXPECT_EQ(CCompletionEngine::ExtractTail("quick ", 0), "");
-    EXPECT_EQ(CCompletionEngine::ExtractTail("quick ", 1), "quick ");
-    // A backslash is part of a word; the colon of a drive is a separator.
-    EXPECT_EQ(CCompletionEngine::ExtractTail("C:\\Prog", 0), "\\Prog");
-    EXPECT_EQ(CCompletionEngine::ExtractTail("open C:\\Prog", 1), "C:\\Prog");
-}
-
-TEST(ExtractTail, KnowsExactlyTheTwentyNineSeparators)
-{
-    const std::string separators = std::string(" ,<>?:.;'\"[{]}=+!@#$%^&*()") + "\r\n\t";
-    ASSERT_EQ(separators.size(), 29u);
-    int count = 0;
-    for (int b = 1; b < 256; ++b) {
-        const bool expected = separators.find(static_cast<char>(b)) != std::string::npos;
-        EXPECT_EQ(CCompletionEngine::IsTailSeparator(static_cast<unsigned char>(b)), expected) << b;
-        if (expected) {
-            ++count;
-            EXPECT_EQ(CCompletionEngine::ExtractTail(std::string("ab") + static_cast<char>(b) + "cd", 0), "cd") << b;
-        }
-    }
-    EXPECT_EQ(count, 29);
-    for (char kept : std::string("\\/-_~`|"))
-        EXPECT_EQ(CCompletionEngine::ExtractTail(std::string("ab") + kept + "cd", 0), std::string("ab") + kept + "cd");
-}
-
 class SearchTest : public EngineFixture {};
 
 TEST_F(SearchTest, PhraseOfTheLongerTailComesBeforeWordsOfTheLastWord)

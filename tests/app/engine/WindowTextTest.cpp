@@ -120,7 +120,7 @@ TEST_F(WindowTextTest, PasswordBoxKeepsLearnsAndOffersNothing)
     EXPECT_TRUE(autoLearn.learnt.empty());
     EXPECT_EQ(Key(VK_TAB_, '\t'), std::make_pair(1, 1));
     EXPECT_EQ(Key(VK_F1_), std::make_pair(1, 1));
-    EXPECT_EQ(engine->CompleteSelection(), 0);
+    EXPECT_FALSE(engine->CompleteSelection());
     EXPECT_TRUE(output.log.empty());
 
     // Nothing of it is remembered, and the edit box it left still has its own text.

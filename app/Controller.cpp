@@ -376,10 +376,10 @@ bool CController::DialogCommand(int id)
             RunOptions(IDS_AUTOLEARN_PAGE);
             return true;
         case ID_TRAY_EDIT_MANAGER:
-            RunRulesDialog(&CDlgEditBoxList::Run);
+            RunRulesDialog(&CEditBoxListDialog::Run);
             return true;
         case ID_TRAY_APP_MANAGER:
-            RunRulesDialog(&CDlgAppManager::Run);
+            RunRulesDialog(&CAppManagerDialog::Run);
             return true;
         default:
             return false;
@@ -467,8 +467,8 @@ void CController::RunOptions(UINT firstPageName)
 {
     CAppSettings& settings = m_settingsBridge.Settings();
     CAutoLearnHome home(m_engine, m_settingsBridge.ProgramDirectory());
-    CDlgAutoLearn autoLearnPage(settings, home);
+    CAutoLearnPage autoLearnPage(settings, home);
     const std::string page = wnd::LoadResourceString(firstPageName);
-    if (RunDialog([&] { return CDlgOptions::Run(Handle(), page, autoLearnPage, settings); }))
+    if (RunDialog([&] { return COptionsDialog::Run(Handle(), page, autoLearnPage, settings); }))
         AfterSettingsSaved();
 }

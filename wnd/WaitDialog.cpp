@@ -5,9 +5,9 @@
 
 namespace wnd {
 
-CDlgWait::CDlgWait() : CDialog(IDD_WAIT) {}
+CWaitDialog::CWaitDialog() : CDialog(IDD_WAIT) {}
 
-bool CDlgWait::Create(HWND owner)
+bool CWaitDialog::Create(HWND owner)
 {
     m_cancelled = false;
     if (!CreateModeless(owner))
@@ -17,13 +17,13 @@ bool CDlgWait::Create(HWND owner)
     return true;
 }
 
-void CDlgWait::SetText(const std::string& text)
+void CWaitDialog::SetText(const std::string& text)
 {
     if (Handle())
         SetItemText(IDC_WAIT_TEXT, text);
 }
 
-void CDlgWait::ProcessMessages()
+void CWaitDialog::ProcessMessages()
 {
     MSG msg;
     while (!m_cancelled) {
@@ -38,7 +38,7 @@ void CDlgWait::ProcessMessages()
     }
 }
 
-bool CDlgWait::OnCommand(int id, int code, HWND)
+bool CWaitDialog::OnCommand(int id, int code, HWND)
 {
     if (id != IDC_WAIT_CANCEL || code != BN_CLICKED)
         return false;
@@ -46,7 +46,7 @@ bool CDlgWait::OnCommand(int id, int code, HWND)
     return true;
 }
 
-LRESULT CDlgWait::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+LRESULT CWaitDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_DESTROY)
         m_cancelled = true;  // work must not go on against a dialog that is gone

@@ -9,9 +9,9 @@
 
 namespace wnd {
 
-class CDlgWait : public wnd::CDialog, public IWaitProgress {
+class CWaitDialog : public wnd::CDialog, public IWaitProgress {
 public:
-    CDlgWait();
+    CWaitDialog();
 
     // Creates and shows the dialog; false when it cannot be created.
     bool Create(HWND owner);

@@ -81,7 +81,7 @@ ManagerTimes TimeManager(const std::string& folder)
     start = Now();
     CAppSettings settings(folder);
     settings.LoadAppRules();
-    CDlgAppManager manager(settings);
+    CAppManagerDialog manager(settings);
     if (!manager.CreateModeless(nullptr))
         return times;
     ShowWindow(manager.Handle(), SW_SHOW);

@@ -41,7 +41,7 @@ double TimePage(CAutoLearnDictionary& store, const std::string& folder, HWND par
 {
     CStoreHome home(store);
     CAppSettings settings(folder);
-    CDlgAutoLearn page(settings, home);
+    CAutoLearnPage page(settings, home);
     const double start = Now();
     page.CreateChild(parent);
     ::ShowWindow(page.Handle(), SW_SHOWNOACTIVATE);

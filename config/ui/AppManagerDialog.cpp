@@ -20,17 +20,17 @@ HICON SmallIconOf(const std::string& path)
 
 }  // namespace
 
-bool CDlgAppManager::Run(HWND owner)
+bool CAppManagerDialog::Run(HWND owner)
 {
-    return RunOverSavedRules<CDlgAppManager>(owner);
+    return RunOverSavedRules<CAppManagerDialog>(owner);
 }
 
-CDlgAppManager::CDlgAppManager(CAppSettings& settings, RuleEditor editor)
-    : CRuleListDialog(IDD_APP_MANAGER, IDC_APPS_LIST, settings, editor ? std::move(editor) : &CDlgAppOption::Edit)
+CAppManagerDialog::CAppManagerDialog(CAppSettings& settings, RuleEditor editor)
+    : CRuleListDialog(IDD_APP_MANAGER, IDC_APPS_LIST, settings, editor ? std::move(editor) : &CAppOptionDialog::Edit)
 {
 }
 
-BOOL CDlgAppManager::OnInitDialog()
+BOOL CAppManagerDialog::OnInitDialog()
 {
     const HINSTANCE instance = wnd::ResourceInstance();
     Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(::LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME))));
@@ -57,14 +57,14 @@ BOOL CDlgAppManager::OnInitDialog()
     return TRUE;
 }
 
-AppRule CDlgAppManager::NewRule() const
+AppRule CAppManagerDialog::NewRule() const
 {
     AppRule rule;
     rule.workOn = 0;  // a rule is mostly made to switch Pennivox off somewhere
     return rule;
 }
 
-std::string CDlgAppManager::CellText(const AppRule& rule, int column) const
+std::string CAppManagerDialog::CellText(const AppRule& rule, int column) const
 {
     switch (column) {
         case 0:
@@ -76,7 +76,7 @@ std::string CDlgAppManager::CellText(const AppRule& rule, int column) const
     }
 }
 
-int CDlgAppManager::ImageOf(const std::string& path)
+int CAppManagerDialog::ImageOf(const std::string& path)
 {
     // Each program's icon is read once, however many rules name it.
     std::wstring wideKey = Widen(path);
@@ -96,7 +96,7 @@ int CDlgAppManager::ImageOf(const std::string& path)
     return image;
 }
 
-bool CDlgAppManager::OnCommand(int id, int code, HWND control)
+bool CAppManagerDialog::OnCommand(int id, int code, HWND control)
 {
     if (code == BN_CLICKED && (id == IDC_APPS_ENABLE_OTHERS || id == IDC_APPS_DISABLE_OTHERS)) {
         m_otherApps = id == IDC_APPS_ENABLE_OTHERS ? 1 : 0;
@@ -105,7 +105,7 @@ bool CDlgAppManager::OnCommand(int id, int code, HWND control)
     return CRuleListDialog::OnCommand(id, code, control);
 }
 
-void CDlgAppManager::OnOK()
+void CAppManagerDialog::OnOK()
 {
     const int32_t before = m_settings.workOnOtherApps;
     m_settings.SetWorkOnOtherApps(m_otherApps);

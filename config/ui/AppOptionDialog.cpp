@@ -16,34 +16,34 @@ std::string ShownFileTitle(const std::string& path)
     return Narrow(title);
 }
 
-CDlgAppOption::CDlgAppOption(AppRule rule)
+CAppOptionDialog::CAppOptionDialog(AppRule rule)
     : CDialog(IDD_APP_OPTION), m_rule(std::move(rule)), m_path(m_rule.path), m_caption(m_rule.caption)
 {
 }
 
-bool CDlgAppOption::Edit(HWND owner, AppRule& rule)
+bool CAppOptionDialog::Edit(HWND owner, AppRule& rule)
 {
-    CDlgAppOption dialog(rule);
+    CAppOptionDialog dialog(rule);
     if (dialog.DoModal(owner) != IDOK)
         return false;
     rule = dialog.Rule();
     return true;
 }
 
-BOOL CDlgAppOption::OnInitDialog()
+BOOL CAppOptionDialog::OnInitDialog()
 {
     SetChecked(IDC_RULE_ENABLE, m_rule.workOn != 0);
     SetChecked(IDC_RULE_DISABLE, m_rule.workOn == 0);
     return TRUE;
 }
 
-void CDlgAppOption::Exchange(wnd::CDataExchange& dx)
+void CAppOptionDialog::Exchange(wnd::CDataExchange& dx)
 {
     dx.Text(IDC_OPTION_PATH, m_path, MAX_PATH - 1);
     dx.Text(IDC_RULE_CAPTION, m_caption);
 }
 
-void CDlgAppOption::TakePath(const std::string& path)
+void CAppOptionDialog::TakePath(const std::string& path)
 {
     SaveFields();
     m_path = path;
@@ -56,7 +56,7 @@ void CDlgAppOption::TakePath(const std::string& path)
     LoadFields();
 }
 
-bool CDlgAppOption::OnCommand(int id, int code, HWND)
+bool CAppOptionDialog::OnCommand(int id, int code, HWND)
 {
     if (code != BN_CLICKED)
         return false;
@@ -76,7 +76,7 @@ bool CDlgAppOption::OnCommand(int id, int code, HWND)
     }
 }
 
-void CDlgAppOption::Browse()
+void CAppOptionDialog::Browse()
 {
     wnd::FileDialogOptions options;
     options.owner = Handle();
@@ -85,14 +85,14 @@ void CDlgAppOption::Browse()
         TakePath(*path);
 }
 
-void CDlgAppOption::PickRunning()
+void CAppOptionDialog::PickRunning()
 {
-    CDlgRunningApps running;
+    CRunningAppsDialog running;
     if (running.DoModal(Handle()) == IDOK && !running.ChosenPath().empty())
         TakePath(running.ChosenPath());
 }
 
-void CDlgAppOption::OnOK()
+void CAppOptionDialog::OnOK()
 {
     if (!SaveFields())
         return;

@@ -9,9 +9,9 @@
 #include "config/AppSettings.h"
 #include "wnd/Dialog.h"
 
-class CDlgAppOption : public wnd::CDialog {
+class CAppOptionDialog : public wnd::CDialog {
 public:
-    explicit CDlgAppOption(AppRule rule);
+    explicit CAppOptionDialog(AppRule rule);
 
     // Runs the dialog modally over owner with a copy of rule; on OK the rule takes the result.
     static bool Edit(HWND owner, AppRule& rule);

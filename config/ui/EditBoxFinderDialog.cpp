@@ -16,18 +16,18 @@ HCURSOR FinderCursor()
 
 }  // namespace
 
-CDlgEditBoxFinder::CDlgEditBoxFinder(AppRule rule) : CDialog(IDD_EDIT_BOX_FINDER), m_rule(std::move(rule)) {}
+CEditBoxFinderDialog::CEditBoxFinderDialog(AppRule rule) : CDialog(IDD_EDIT_BOX_FINDER), m_rule(std::move(rule)) {}
 
-bool CDlgEditBoxFinder::Edit(HWND owner, AppRule& rule)
+bool CEditBoxFinderDialog::Edit(HWND owner, AppRule& rule)
 {
-    CDlgEditBoxFinder finder(rule);
+    CEditBoxFinderDialog finder(rule);
     if (finder.DoModal(owner) != IDOK)
         return false;
     rule = finder.Rule();
     return true;
 }
 
-BOOL CDlgEditBoxFinder::OnInitDialog()
+BOOL CEditBoxFinderDialog::OnInitDialog()
 {
     m_frame = CreateHighlightFrame(wnd::ResourceInstance());
     m_editBoxId = m_rule.editBoxId;
@@ -37,20 +37,20 @@ BOOL CDlgEditBoxFinder::OnInitDialog()
     return TRUE;
 }
 
-void CDlgEditBoxFinder::Exchange(wnd::CDataExchange& dx)
+void CEditBoxFinderDialog::Exchange(wnd::CDataExchange& dx)
 {
     dx.Text(IDC_FINDER_EDIT_ID, m_editBoxId);
     dx.Text(IDC_RULE_CAPTION, m_caption);
 }
 
-POINT CDlgEditBoxFinder::ScreenPoint(LPARAM lParam) const
+POINT CEditBoxFinderDialog::ScreenPoint(LPARAM lParam) const
 {
     POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     ::ClientToScreen(Handle(), &point);
     return point;
 }
 
-LRESULT CDlgEditBoxFinder::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+LRESULT CEditBoxFinderDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
         case WM_LBUTTONDOWN:
@@ -83,7 +83,7 @@ LRESULT CDlgEditBoxFinder::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     return CDialog::HandleMessage(msg, wParam, lParam);
 }
 
-bool CDlgEditBoxFinder::BeginDrag(POINT point)
+bool CEditBoxFinderDialog::BeginDrag(POINT point)
 {
     RECT picture;
     if (!::GetWindowRect(Item(IDC_FINDER_PICTURE), &picture) || !::PtInRect(&picture, point))
@@ -96,7 +96,7 @@ bool CDlgEditBoxFinder::BeginDrag(POINT point)
     return true;
 }
 
-void CDlgEditBoxFinder::FollowCursor(POINT point)
+void CEditBoxFinderDialog::FollowCursor(POINT point)
 {
     if (::PtInRect(&m_ownRect, point))
         return;  // over the finder itself
@@ -119,7 +119,7 @@ void CDlgEditBoxFinder::FollowCursor(POINT point)
     }
 }
 
-void CDlgEditBoxFinder::EndDrag()
+void CEditBoxFinderDialog::EndDrag()
 {
     m_dragging = false;  // first: releasing the capture reports WM_CAPTURECHANGED
     ::ReleaseCapture();
@@ -129,13 +129,13 @@ void CDlgEditBoxFinder::EndDrag()
         m_frame->Show(false);
 }
 
-void CDlgEditBoxFinder::ShowPicture(int iconId) const
+void CEditBoxFinderDialog::ShowPicture(int iconId) const
 {
     HICON icon = ::LoadIconW(wnd::ResourceInstance(), MAKEINTRESOURCEW(iconId));
     ::SendMessageW(Item(IDC_FINDER_PICTURE), STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
 }
 
-bool CDlgEditBoxFinder::OnCommand(int id, int code, HWND)
+bool CEditBoxFinderDialog::OnCommand(int id, int code, HWND)
 {
     if (code != BN_CLICKED || (id != IDC_RULE_ENABLE && id != IDC_RULE_DISABLE))
         return false;
@@ -143,7 +143,7 @@ bool CDlgEditBoxFinder::OnCommand(int id, int code, HWND)
     return true;
 }
 
-void CDlgEditBoxFinder::OnOK()
+void CEditBoxFinderDialog::OnOK()
 {
     if (!SaveFields())
         return;

@@ -11,9 +11,9 @@
 #include "config/ui/HighlightFrame.h"
 #include "wnd/Dialog.h"
 
-class CDlgEditBoxFinder : public wnd::CDialog {
+class CEditBoxFinderDialog : public wnd::CDialog {
 public:
-    explicit CDlgEditBoxFinder(AppRule rule);
+    explicit CEditBoxFinderDialog(AppRule rule);
 
     // Runs the finder modally over owner with a copy of rule; on OK the rule takes the result.
     static bool Edit(HWND owner, AppRule& rule);

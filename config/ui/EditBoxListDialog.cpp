@@ -3,18 +3,18 @@
 #include "config/ui/ConfigUiIds.h"
 #include "config/ui/EditBoxFinderDialog.h"
 
-bool CDlgEditBoxList::Run(HWND owner)
+bool CEditBoxListDialog::Run(HWND owner)
 {
-    return RunOverSavedRules<CDlgEditBoxList>(owner);
+    return RunOverSavedRules<CEditBoxListDialog>(owner);
 }
 
-CDlgEditBoxList::CDlgEditBoxList(CAppSettings& settings, RuleEditor editor)
+CEditBoxListDialog::CEditBoxListDialog(CAppSettings& settings, RuleEditor editor)
     : CRuleListDialog(IDD_EDIT_BOX_LIST, IDC_EDIT_BOX_LIST, settings,
-                      editor ? std::move(editor) : &CDlgEditBoxFinder::Edit)
+                      editor ? std::move(editor) : &CEditBoxFinderDialog::Edit)
 {
 }
 
-BOOL CDlgEditBoxList::OnInitDialog()
+BOOL CEditBoxListDialog::OnInitDialog()
 {
     AttachList();
     m_list.InsertColumn(0, wnd::LoadResourceString(IDS_COLUMN_RULE_NAME).c_str(), LVCFMT_LEFT, 120);
@@ -24,7 +24,7 @@ BOOL CDlgEditBoxList::OnInitDialog()
     return TRUE;
 }
 
-std::string CDlgEditBoxList::CellText(const AppRule& rule, int column) const
+std::string CEditBoxListDialog::CellText(const AppRule& rule, int column) const
 {
     switch (column) {
         case 0:
@@ -36,7 +36,7 @@ std::string CDlgEditBoxList::CellText(const AppRule& rule, int column) const
     }
 }
 
-bool CDlgEditBoxList::RunEditor(AppRule& rule)
+bool CEditBoxListDialog::RunEditor(AppRule& rule)
 {
     ::ShowWindow(Handle(), SW_HIDE);
     const bool accepted = CRuleListDialog::RunEditor(rule);

@@ -5,13 +5,13 @@
 
 #include "config/ui/RuleListDialog.h"
 
-class CDlgEditBoxList : public CRuleListDialog {
+class CEditBoxListDialog : public CRuleListDialog {
 public:
     // Runs the list modally over owner; true when it ended with OK (AppConfig.ini was saved).
     static bool Run(HWND owner);
 
     // The settings' rules must be loaded. The editor defaults to the Edit Box Finder.
-    explicit CDlgEditBoxList(CAppSettings& settings, RuleEditor editor = nullptr);
+    explicit CEditBoxListDialog(CAppSettings& settings, RuleEditor editor = nullptr);
 
 protected:
     BOOL OnInitDialog() override;

@@ -39,29 +39,29 @@ BYTE KeyOfCharacter(char character)
 
 }  // namespace
 
-CDlgOptionHotkey::CDlgOptionHotkey(CAppSettings& settings) : CDialogPage(IDD_OPTION_HOTKEY), m_settings(settings) {}
+CHotkeyPage::CHotkeyPage(CAppSettings& settings) : CDialogPage(IDD_OPTION_HOTKEY), m_settings(settings) {}
 
-BOOL CDlgOptionHotkey::OnInitDialog()
+BOOL CHotkeyPage::OnInitDialog()
 {
     FillOtherList();
     SetItemText(IDC_HOTKEY_ESC, KeyName(VK_ESCAPE, false));  // as the keyboard names it
     return CDialogPage::OnInitDialog();
 }
 
-void CDlgOptionHotkey::FillOtherList() const
+void CHotkeyPage::FillOtherList() const
 {
     const std::wstring toggle = Widen(wnd::LoadResourceString(IDS_ENABLE_DISABLE_ITEM));
     ::SendDlgItemMessageW(Handle(), IDC_HOTKEY_OTHER_LIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(toggle.c_str()));
 }
 
-void CDlgOptionHotkey::ReadModel()
+void CHotkeyPage::ReadModel()
 {
     m_settings.LoadHotKeys();
     m_values = m_settings.Values();
     m_changed = false;
 }
 
-bool CDlgOptionHotkey::WriteModel()
+bool CHotkeyPage::WriteModel()
 {
     CopySettings(settings_sections::kHotKeys, m_values, m_settings);
     if (!m_settings.SaveHotKeys()) {
@@ -73,7 +73,7 @@ bool CDlgOptionHotkey::WriteModel()
     return true;
 }
 
-void CDlgOptionHotkey::Exchange(wnd::CDataExchange& dx)
+void CHotkeyPage::Exchange(wnd::CDataExchange& dx)
 {
     if (dx.IsLoading()) {
         RefreshControls();
@@ -90,7 +90,7 @@ void CDlgOptionHotkey::Exchange(wnd::CDataExchange& dx)
     }
 }
 
-void CDlgOptionHotkey::RefreshControls() const
+void CHotkeyPage::RefreshControls() const
 {
     ::CheckRadioButton(Handle(), IDC_HOTKEY_UP_DOWN, IDC_HOTKEY_BRACKETS,
                        m_values.vkSelectPrev == VK_UP ? IDC_HOTKEY_UP_DOWN : IDC_HOTKEY_BRACKETS);
@@ -104,7 +104,7 @@ void CDlgOptionHotkey::RefreshControls() const
     ShowSelectedHotkey();
 }
 
-void CDlgOptionHotkey::ShowSelectedHotkey() const
+void CHotkeyPage::ShowSelectedHotkey() const
 {
     HWND other = Item(IDC_HOTKEY_OTHER_LIST);
     LRESULT selected = ::SendMessageW(other, LB_GETCURSEL, 0, 0);
@@ -115,14 +115,14 @@ void CDlgOptionHotkey::ShowSelectedHotkey() const
     ShowHotkeyName(value);
 }
 
-void CDlgOptionHotkey::ShowHotkeyName(DWORD value) const
+void CHotkeyPage::ShowHotkeyName(DWORD value) const
 {
     // The system's hotkey control names the keys as Wine's X server does ("Control"); this is
     // how the tray menu names them.
     SetItemText(IDC_HOTKEY_DESCRIPTION, HotkeyText(value));
 }
 
-bool CDlgOptionHotkey::OnCommand(int id, int code, HWND)
+bool CHotkeyPage::OnCommand(int id, int code, HWND)
 {
     switch (id) {
         case IDC_HOTKEY_UP_DOWN:
@@ -153,7 +153,7 @@ bool CDlgOptionHotkey::OnCommand(int id, int code, HWND)
     }
 }
 
-void CDlgOptionHotkey::OnKeyChoice(int id)
+void CHotkeyPage::OnKeyChoice(int id)
 {
     static const BYTE kDigits[10] = {'1', '2', '3', '4', '5', '6', '7', '8', '9', '0'};
     switch (id) {
@@ -185,14 +185,14 @@ void CDlgOptionHotkey::OnKeyChoice(int id)
     m_changed = true;
 }
 
-void CDlgOptionHotkey::OnCompleteKeysChanged()
+void CHotkeyPage::OnCompleteKeysChanged()
 {
     wnd::CDataExchange dx(Handle(), wnd::ExchangeDirection::Save);
     dx.CheckGroup(kCompleteKeyBoxes, m_values.vkSelect, kEmptySlot);
     m_changed = true;
 }
 
-void CDlgOptionHotkey::OnHotkeyEdited()
+void CHotkeyPage::OnHotkeyEdited()
 {
     HWND other = Item(IDC_HOTKEY_OTHER_LIST);
     LRESULT selected = ::SendMessageW(other, LB_GETCURSEL, 0, 0);

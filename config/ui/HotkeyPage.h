@@ -9,9 +9,9 @@
 
 class CAppSettings;
 
-class CDlgOptionHotkey : public wnd::CDialogPage {
+class CHotkeyPage : public wnd::CDialogPage {
 public:
-    explicit CDlgOptionHotkey(CAppSettings& settings);
+    explicit CHotkeyPage(CAppSettings& settings);
 
     bool IsChanged() const override { return m_changed; }
 

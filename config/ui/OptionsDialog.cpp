@@ -21,9 +21,9 @@ constexpr int kAutoLearnPage = 2;
 int PageOfItem(LPARAM treeItem)
 {
     switch (treeItem) {
-        case CDlgOptions::kAutoLearnItem:
+        case COptionsDialog::kAutoLearnItem:
             return kAutoLearnPage;
-        case CDlgOptions::kOthersItem:
+        case COptionsDialog::kOthersItem:
             return kOthersPage;
         default:
             return kHotkeysPage;
@@ -34,17 +34,18 @@ LPARAM ItemOfPage(int page)
 {
     switch (page) {
         case kAutoLearnPage:
-            return CDlgOptions::kAutoLearnItem;
+            return COptionsDialog::kAutoLearnItem;
         case kOthersPage:
-            return CDlgOptions::kOthersItem;
+            return COptionsDialog::kOthersItem;
         default:
-            return CDlgOptions::kHotkeysItem;
+            return COptionsDialog::kHotkeysItem;
     }
 }
 
 }  // namespace
 
-CDlgOptions::CDlgOptions(CAppSettings& settings, wnd::CDialogPage& autoLearnPage, const CStartupRegistration& startup)
+COptionsDialog::COptionsDialog(CAppSettings& settings, wnd::CDialogPage& autoLearnPage,
+                               const CStartupRegistration& startup)
     : CDialog(IDD_OPTIONS),
       m_settings(settings),
       m_othersPage(settings, startup),
@@ -54,16 +55,17 @@ CDlgOptions::CDlgOptions(CAppSettings& settings, wnd::CDialogPage& autoLearnPage
 {
 }
 
-bool CDlgOptions::Run(HWND owner, const std::string& firstPage, wnd::CDialogPage& autoLearnPage, CAppSettings& settings)
+bool COptionsDialog::Run(HWND owner, const std::string& firstPage, wnd::CDialogPage& autoLearnPage,
+                         CAppSettings& settings)
 {
     CStartupRegistration startup;
-    CDlgOptions dialog(settings, autoLearnPage, startup);
+    COptionsDialog dialog(settings, autoLearnPage, startup);
     dialog.SetFirstPage(firstPage);
     wnd::ModalResult result = wnd::RunModal(dialog, owner);
     return result.outcome == wnd::ModalOutcome::Closed && dialog.Saved();
 }
 
-BOOL CDlgOptions::OnInitDialog()
+BOOL COptionsDialog::OnInitDialog()
 {
     SetIcons();
     m_pages.Attach(Handle(), PageArea());
@@ -87,7 +89,7 @@ BOOL CDlgOptions::OnInitDialog()
     return TRUE;
 }
 
-void CDlgOptions::SetIcons()
+void COptionsDialog::SetIcons()
 {
     HINSTANCE instance = wnd::ResourceInstance();
     // Shared icons belong to the module: nothing to free when the dialog closes.
@@ -101,7 +103,7 @@ void CDlgOptions::SetIcons()
     Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
 }
 
-RECT CDlgOptions::PageArea() const
+RECT COptionsDialog::PageArea() const
 {
     // Below the caption's line, as wide as the line, down to the tree's bottom.
     RECT line = ChildRect(Item(IDC_OPTIONS_SEPARATOR));
@@ -109,7 +111,7 @@ RECT CDlgOptions::PageArea() const
     return RECT{line.left, line.bottom, line.right, tree.bottom};
 }
 
-void CDlgOptions::ShowItem(LPARAM treeItem)
+void COptionsDialog::ShowItem(LPARAM treeItem)
 {
     m_pages.Show(PageOfItem(treeItem));
     HTREEITEM item = m_treeItems[treeItem];
@@ -117,7 +119,7 @@ void CDlgOptions::ShowItem(LPARAM treeItem)
         m_tree.Select(item);
 }
 
-bool CDlgOptions::OnNotify(const NMHDR& header, LRESULT& result)
+bool COptionsDialog::OnNotify(const NMHDR& header, LRESULT& result)
 {
     if (header.hwndFrom != m_tree.Handle())
         return false;
@@ -129,7 +131,7 @@ bool CDlgOptions::OnNotify(const NMHDR& header, LRESULT& result)
     return true;
 }
 
-bool CDlgOptions::SavePages()
+bool COptionsDialog::SavePages()
 {
     if (m_pages.SaveAll())
         return true;
@@ -137,12 +139,12 @@ bool CDlgOptions::SavePages()
     return false;
 }
 
-bool CDlgOptions::AnyPageChanged() const
+bool COptionsDialog::AnyPageChanged() const
 {
     return m_hotkeyPage.IsChanged() || m_othersPage.IsChanged() || m_autoLearnPage.IsChanged();
 }
 
-void CDlgOptions::OnOK()
+void COptionsDialog::OnOK()
 {
     if (!SavePages())
         return;
@@ -150,7 +152,7 @@ void CDlgOptions::OnOK()
     EndDialog(IDOK);
 }
 
-void CDlgOptions::OnCancel()
+void COptionsDialog::OnCancel()
 {
     if (AnyPageChanged() &&
         wnd::Ask(Handle(), IDS_OPTIONS_CHANGED, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES) {
@@ -160,7 +162,7 @@ void CDlgOptions::OnCancel()
     EndDialog(IDCANCEL);
 }
 
-bool CDlgOptions::OnCommand(int id, int code, HWND)
+bool COptionsDialog::OnCommand(int id, int code, HWND)
 {
     if (id != IDC_OPTIONS_HELP || code != BN_CLICKED)
         return false;
@@ -168,7 +170,7 @@ bool CDlgOptions::OnCommand(int id, int code, HWND)
     return true;
 }
 
-void CDlgOptions::ShowHelp() const
+void COptionsDialog::ShowHelp() const
 {
     std::string directory = pvbase::ProgramDirectory();
     if (directory.empty())

@@ -15,12 +15,12 @@
 
 class CAppSettings;
 
-class CDlgOptions : public wnd::CDialog {
+class COptionsDialog : public wnd::CDialog {
 public:
     // Tree items' data, in tree order.
     enum TreeItem { kHotkeysItem = 0, kAutoLearnItem = 1, kOthersItem = 2 };
 
-    CDlgOptions(CAppSettings& settings, wnd::CDialogPage& autoLearnPage, const CStartupRegistration& startup);
+    COptionsDialog(CAppSettings& settings, wnd::CDialogPage& autoLearnPage, const CStartupRegistration& startup);
 
     // Runs the dialog modally, opened at the page of that name ("Hotkeys", "AutoLearn", "Others";
     // any other name opens Hotkeys). True when the pages were saved: OK, or Cancel answered Yes.
@@ -29,8 +29,8 @@ public:
     void SetFirstPage(std::string name) { m_firstPage = std::move(name); }
     // OK saved every page, or some page was written before another refused.
     bool Saved() const { return m_saved || m_pages.WroteAny(); }
-    CDlgOptionHotkey& HotkeyPage() { return m_hotkeyPage; }
-    CDlgOptionOthers& OthersPage() { return m_othersPage; }
+    CHotkeyPage& HotkeyPage() { return m_hotkeyPage; }
+    COthersPage& OthersPage() { return m_othersPage; }
     wnd::CDialogPage& AutoLearnPage() { return m_autoLearnPage; }
     const wnd::CPageHost& Pages() const { return m_pages; }
 
@@ -52,8 +52,8 @@ private:
     void ShowHelp() const;
 
     CAppSettings& m_settings;
-    CDlgOptionOthers m_othersPage;
-    CDlgOptionHotkey m_hotkeyPage;
+    COthersPage m_othersPage;
+    CHotkeyPage m_hotkeyPage;
     wnd::CDialogPage& m_autoLearnPage;
     std::string m_firstPage;
     wnd::CTreeView m_tree;

@@ -29,12 +29,12 @@ const struct {
 
 }  // namespace
 
-CDlgOptionOthers::CDlgOptionOthers(CAppSettings& settings, const CStartupRegistration& startup)
+COthersPage::COthersPage(CAppSettings& settings, const CStartupRegistration& startup)
     : CDialogPage(IDD_OPTION_OTHERS), m_settings(settings), m_startup(startup)
 {
 }
 
-void CDlgOptionOthers::ReadModel()
+void COthersPage::ReadModel()
 {
     m_settings.LoadOthers();
     m_values = m_settings.Values();
@@ -44,7 +44,7 @@ void CDlgOptionOthers::ReadModel()
     m_changed = false;
 }
 
-void CDlgOptionOthers::Exchange(wnd::CDataExchange& dx)
+void COthersPage::Exchange(wnd::CDataExchange& dx)
 {
     for (const auto& box : kFlagBoxes)
         dx.Check(box.id, m_values.*box.flag);
@@ -63,7 +63,7 @@ void CDlgOptionOthers::Exchange(wnd::CDataExchange& dx)
     dx.Number(IDC_OTHERS_ITEMS, m_values.nMaxItemShow, settings_ranges::nMaxItemShow, IDC_OTHERS_ITEMS_SPIN);
 }
 
-bool CDlgOptionOthers::WriteModel()
+bool COthersPage::WriteModel()
 {
     CopySettings(settings_sections::kOthers, m_values, m_settings);
     m_settings.bRunAtStartup = m_runAtStartup ? 1 : 0;
@@ -79,7 +79,7 @@ bool CDlgOptionOthers::WriteModel()
     return true;
 }
 
-void CDlgOptionOthers::FillLanguages()
+void COthersPage::FillLanguages()
 {
     // The first item follows Windows and names the language that gives; the others by their own names.
     const HWND combo = Item(IDC_OTHERS_LANGUAGE);
@@ -99,14 +99,14 @@ void CDlgOptionOthers::FillLanguages()
     ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(chosen), 0);
 }
 
-std::string CDlgOptionOthers::LanguageChosen() const
+std::string COthersPage::LanguageChosen() const
 {
     const LPARAM index = wnd::SelectedComboData(Item(IDC_OTHERS_LANGUAGE));
     const auto& languages = wnd::UiLanguages();
     return index >= 1 && static_cast<size_t>(index) <= languages.size() ? languages[index - 1].code : "";
 }
 
-settings_types::Flag* CDlgOptionOthers::FlagOf(int id)
+settings_types::Flag* COthersPage::FlagOf(int id)
 {
     for (const auto& box : kFlagBoxes)
         if (box.id == id)
@@ -114,7 +114,7 @@ settings_types::Flag* CDlgOptionOthers::FlagOf(int id)
     return nullptr;
 }
 
-bool CDlgOptionOthers::OnCommand(int id, int code, HWND)
+bool COthersPage::OnCommand(int id, int code, HWND)
 {
     if (id == IDC_OTHERS_LANGUAGE && code == CBN_SELCHANGE) {
         m_changed = true;
@@ -136,7 +136,7 @@ bool CDlgOptionOthers::OnCommand(int id, int code, HWND)
     return true;
 }
 
-void CDlgOptionOthers::OnSyncBox()
+void COthersPage::OnSyncBox()
 {
     if (!IsChecked(IDC_OTHERS_SYNC))
         m_values.strSyncFolder.clear();  // off: the words merged so far stay here
@@ -145,7 +145,7 @@ void CDlgOptionOthers::OnSyncBox()
     ShowSyncFolder();
 }
 
-bool CDlgOptionOthers::PickSyncFolder()
+bool COthersPage::PickSyncFolder()
 {
     const std::optional<std::string> folder =
         wnd::AskFolder(Handle(), wnd::LoadResourceString(IDS_SYNC_FOLDER_TITLE), m_values.strSyncFolder);
@@ -155,7 +155,7 @@ bool CDlgOptionOthers::PickSyncFolder()
     return folder.has_value();
 }
 
-void CDlgOptionOthers::ShowSyncFolder()
+void COthersPage::ShowSyncFolder()
 {
     const bool on = !m_values.strSyncFolder.empty();
     ::CheckDlgButton(Handle(), IDC_OTHERS_SYNC, on ? BST_CHECKED : BST_UNCHECKED);

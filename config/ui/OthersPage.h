@@ -10,9 +10,9 @@
 class CAppSettings;
 class CStartupRegistration;
 
-class CDlgOptionOthers : public wnd::CDialogPage {
+class COthersPage : public wnd::CDialogPage {
 public:
-    CDlgOptionOthers(CAppSettings& settings, const CStartupRegistration& startup);
+    COthersPage(CAppSettings& settings, const CStartupRegistration& startup);
 
     // A check box was clicked; typing in the numbers does not count.
     bool IsChanged() const override { return m_changed; }

@@ -60,9 +60,9 @@ std::vector<RunningProgram> ListRunningPrograms()
     return programs;
 }
 
-CDlgRunningApps::CDlgRunningApps() : CDialog(IDD_RUNNING_APPS) {}
+CRunningAppsDialog::CRunningAppsDialog() : CDialog(IDD_RUNNING_APPS) {}
 
-BOOL CDlgRunningApps::OnInitDialog()
+BOOL CRunningAppsDialog::OnInitDialog()
 {
     m_images.Reset(::ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 16, 16));
     m_list.Attach(Item(IDC_RUNNING_LIST));
@@ -75,7 +75,7 @@ BOOL CDlgRunningApps::OnInitDialog()
     return TRUE;
 }
 
-void CDlgRunningApps::FillList()
+void CRunningAppsDialog::FillList()
 {
     m_list.DeleteAllItems();
     ::ImageList_RemoveAll(m_images.Get());
@@ -90,7 +90,7 @@ void CDlgRunningApps::FillList()
     }
 }
 
-bool CDlgRunningApps::OnCommand(int id, int code, HWND)
+bool CRunningAppsDialog::OnCommand(int id, int code, HWND)
 {
     if (id != IDC_RUNNING_REFRESH || code != BN_CLICKED)
         return false;
@@ -98,7 +98,7 @@ bool CDlgRunningApps::OnCommand(int id, int code, HWND)
     return true;
 }
 
-bool CDlgRunningApps::OnNotify(const NMHDR& header, LRESULT&)
+bool CRunningAppsDialog::OnNotify(const NMHDR& header, LRESULT&)
 {
     if (header.idFrom != IDC_RUNNING_LIST || header.code != NM_DBLCLK)
         return false;
@@ -106,7 +106,7 @@ bool CDlgRunningApps::OnNotify(const NMHDR& header, LRESULT&)
     return true;
 }
 
-void CDlgRunningApps::OnOK()
+void CRunningAppsDialog::OnOK()
 {
     m_chosenPath.clear();
     for (int row : m_list.SelectedIndexes()) {

@@ -18,9 +18,9 @@ struct RunningProgram {
 // One entry per process with a main module (a program with several processes is listed each time).
 std::vector<RunningProgram> ListRunningPrograms();
 
-class CDlgRunningApps : public wnd::CDialog {
+class CRunningAppsDialog : public wnd::CDialog {
 public:
-    CDlgRunningApps();
+    CRunningAppsDialog();
 
     // The full path of the first selected row that has one; empty before OK.
     const std::string& ChosenPath() const { return m_chosenPath; }

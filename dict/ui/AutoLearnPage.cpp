@@ -20,14 +20,14 @@
 #include "wnd/FileDialogs.h"
 #include "wnd/MessageBoxes.h"
 
-CDlgAutoLearn::CDlgAutoLearn(CAppSettings& settings, IAutoLearnHome& home)
+CAutoLearnPage::CAutoLearnPage(CAppSettings& settings, IAutoLearnHome& home)
     : CDialogPage(IDD_AUTOLEARN_PAGE), m_settings(settings), m_home(home), m_list(std::make_unique<CAutoLearnList>())
 {
 }
 
-CDlgAutoLearn::~CDlgAutoLearn() = default;
+CAutoLearnPage::~CAutoLearnPage() = default;
 
-BOOL CDlgAutoLearn::OnInitDialog()
+BOOL CAutoLearnPage::OnInitDialog()
 {
     wnd::SetSpinRange(Item(IDC_AUTOLEARN_MIN_LENGTH_SPIN), 1, settings_ranges::nMinLearnLength.maximum);
     m_listView.Attach(Item(IDC_AUTOLEARN_LIST));
@@ -37,7 +37,7 @@ BOOL CDlgAutoLearn::OnInitDialog()
     return CDialogPage::OnInitDialog();
 }
 
-void CDlgAutoLearn::ReadModel()
+void CAutoLearnPage::ReadModel()
 {
     m_settings.LoadAutoLearn();
     m_values = m_read = m_settings.Values();
@@ -46,7 +46,7 @@ void CDlgAutoLearn::ReadModel()
         m_values.nMinLearnLength = m_read.nMinLearnLength = 1;
 }
 
-void CDlgAutoLearn::Exchange(wnd::CDataExchange& dx)
+void CAutoLearnPage::Exchange(wnd::CDataExchange& dx)
 {
     dx.Check(IDC_AUTOLEARN_ENABLE, m_values.bEanbleAutolearn);
     dx.Number(IDC_AUTOLEARN_MIN_LENGTH, m_values.nMinLearnLength, settings_ranges::nMinLearnLength);
@@ -55,7 +55,7 @@ void CDlgAutoLearn::Exchange(wnd::CDataExchange& dx)
         dx.Fail(IDC_AUTOLEARN_SEPARATORS, wnd::LoadResourceString(IDS_NO_SEPARATORS));
 }
 
-bool CDlgAutoLearn::WriteModel()
+bool CAutoLearnPage::WriteModel()
 {
     CopySettings(settings_sections::kAutoLearn, m_values, m_settings);
     if (!m_settings.SaveAutoLearn()) {
@@ -68,7 +68,7 @@ bool CDlgAutoLearn::WriteModel()
     return !m_listChanged || SaveList();
 }
 
-bool CDlgAutoLearn::IsChanged() const
+bool CAutoLearnPage::IsChanged() const
 {
     if (m_listChanged)
         return true;
@@ -81,7 +81,7 @@ bool CDlgAutoLearn::IsChanged() const
            ItemText(IDC_AUTOLEARN_SEPARATORS) != m_read.strSeparate;
 }
 
-void CDlgAutoLearn::FillList()
+void CAutoLearnPage::FillList()
 {
     if (m_filled)
         return;
@@ -90,13 +90,13 @@ void CDlgAutoLearn::FillList()
     ShowRows();
 }
 
-void CDlgAutoLearn::ShowRows()
+void CAutoLearnPage::ShowRows()
 {
     m_listView.SetItemCount(0);  // also drops the selection
     m_listView.SetItemCount(m_list->Count());
 }
 
-std::string CDlgAutoLearn::CellText(int row, int column) const
+std::string CAutoLearnPage::CellText(int row, int column) const
 {
     if (row < 0 || row >= m_list->Count())
         return std::string();
@@ -104,7 +104,7 @@ std::string CDlgAutoLearn::CellText(int row, int column) const
     return column == 0 ? record.text : Formatted("%d", record.count);
 }
 
-bool CDlgAutoLearn::OnCommand(int id, int code, HWND)
+bool CAutoLearnPage::OnCommand(int id, int code, HWND)
 {
     switch (id) {
         case IDC_AUTOLEARN_ADD:
@@ -142,7 +142,7 @@ bool CDlgAutoLearn::OnCommand(int id, int code, HWND)
     }
 }
 
-bool CDlgAutoLearn::OnNotify(const NMHDR& header, LRESULT& result)
+bool CAutoLearnPage::OnNotify(const NMHDR& header, LRESULT& result)
 {
     if (m_listView.HandleNotify(header, result))
         return true;
@@ -154,7 +154,7 @@ bool CDlgAutoLearn::OnNotify(const NMHDR& header, LRESULT& result)
     return false;
 }
 
-void CDlgAutoLearn::CheckSeparators()
+void CAutoLearnPage::CheckSeparators()
 {
     if (!ItemText(IDC_AUTOLEARN_SEPARATORS).empty())
         return;
@@ -163,7 +163,7 @@ void CDlgAutoLearn::CheckSeparators()
     ::SetFocus(Item(IDC_AUTOLEARN_SEPARATORS));
 }
 
-void CDlgAutoLearn::Add()
+void CAutoLearnPage::Add()
 {
     FillList();
     m_list->InsertTop(std::string());
@@ -175,7 +175,7 @@ void CDlgAutoLearn::Add()
     m_listView.EditLabel(0);
 }
 
-void CDlgAutoLearn::EndLabelEdit(const wnd::LabelEdit& edit)
+void CAutoLearnPage::EndLabelEdit(const wnd::LabelEdit& edit)
 {
     const bool wasNew = edit.row == m_newRow;
     m_newRow = -1;
@@ -192,7 +192,7 @@ void CDlgAutoLearn::EndLabelEdit(const wnd::LabelEdit& edit)
     ListView_RedrawItems(m_listView.Handle(), edit.row, edit.row);
 }
 
-void CDlgAutoLearn::DeleteSelected()
+void CAutoLearnPage::DeleteSelected()
 {
     const std::vector<int> selected = m_listView.SelectedIndexes();
     std::vector<std::string> doomed;
@@ -205,7 +205,7 @@ void CDlgAutoLearn::DeleteSelected()
     ShowRows();
 }
 
-void CDlgAutoLearn::DeleteAll()
+void CAutoLearnPage::DeleteAll()
 {
     if (wnd::Ask(Handle(), wnd::ResourceText(IDS_DELETE_ALL_WORDS, {std::to_string(m_listView.ItemCount())})) != IDOK)
         return;
@@ -216,7 +216,7 @@ void CDlgAutoLearn::DeleteAll()
     ShowRows();
 }
 
-bool CDlgAutoLearn::SaveList()
+bool CAutoLearnPage::SaveList()
 {
     FillList();
     // Built beside AutoLearn.dic and read into a store here; the engine then only swaps files.
@@ -239,7 +239,7 @@ bool CDlgAutoLearn::SaveList()
     return false;
 }
 
-void CDlgAutoLearn::Import()
+void CAutoLearnPage::Import()
 {
     const std::optional<std::string> path = wnd::AskOpenFile(TextFileOptions(Handle()));
     if (!path)
@@ -247,7 +247,7 @@ void CDlgAutoLearn::Import()
     FillList();
     int count = 0;
     WithWaitDialog(Handle(), ::GetAncestor(Handle(), GA_ROOT), wnd::LoadResourceString(IDS_IMPORTING),
-                   [&](wnd::CDlgWait* wait) {
+                   [&](wnd::CWaitDialog* wait) {
                        count = m_list->ImportText(*path, [wait](int done) {
                            if (!wait)
                                return true;
@@ -265,7 +265,7 @@ void CDlgAutoLearn::Import()
     wnd::ShowInfo(Handle(), wnd::ResourceText(IDS_IMPORTED, {std::to_string(count)}));
 }
 
-void CDlgAutoLearn::Export()
+void CAutoLearnPage::Export()
 {
     const std::optional<std::string> path = wnd::AskSaveFile(TextFileOptions(Handle()));
     if (!path)
@@ -274,7 +274,7 @@ void CDlgAutoLearn::Export()
     int count = 0;
     pvbase::FileFault fault = pvbase::FileFault::None;
     WithWaitDialog(Handle(), ::GetAncestor(Handle(), GA_ROOT), wnd::LoadResourceString(IDS_EXPORTING),
-                   [&](wnd::CDlgWait* wait) {
+                   [&](wnd::CWaitDialog* wait) {
                        count = m_list->ExportText(
                            *path,
                            [wait](int done) {
@@ -292,7 +292,7 @@ void CDlgAutoLearn::Export()
         wnd::ShowError(Handle(), wnd::ResourceText(IDS_EXPORT_NOT_WRITTEN_BECAUSE, {wnd::FileFaultText(fault), *path}));
 }
 
-void CDlgAutoLearn::LearnFromDocuments()
+void CAutoLearnPage::LearnFromDocuments()
 {
     wnd::FileDialogOptions options;
     options.owner = Handle();
@@ -303,7 +303,7 @@ void CDlgAutoLearn::LearnFromDocuments()
         return;
     FillList();
     CDocumentTeachingJob job(paths);
-    CDlgTeachProgress progress(job);
+    CTeachProgressDialog progress(job);
     // Cancelled: nothing was handed to a store, so both stay as they were.
     if (progress.DoModal(::GetAncestor(Handle(), GA_ROOT)) != IDOK)
         return;
@@ -322,7 +322,7 @@ void CDlgAutoLearn::LearnFromDocuments()
     wnd::ShowInfo(Handle(), summary);
 }
 
-int CDlgAutoLearn::TakeTaughtWords(const CTaughtWords& taught)
+int CAutoLearnPage::TakeTaughtWords(const CTaughtWords& taught)
 {
     // The ranks are asked of the engine in batches, so typing goes on between them; the usage
     // store then takes the words in one short step on the engine thread.

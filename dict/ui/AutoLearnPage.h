@@ -39,10 +39,10 @@ public:
     virtual void TeachUsage(const CTaughtWords& taught, const CTaughtWords::RankOf& rankOf) = 0;
 };
 
-class CDlgAutoLearn : public wnd::CDialogPage {
+class CAutoLearnPage : public wnd::CDialogPage {
 public:
-    CDlgAutoLearn(CAppSettings& settings, IAutoLearnHome& home);
-    ~CDlgAutoLearn() override;
+    CAutoLearnPage(CAppSettings& settings, IAutoLearnHome& home);
+    ~CAutoLearnPage() override;
 
     // The settings part changed (enable box, minimum length, separators, Reset), or the list did
     // (Add, label edits, Delete Select, Delete All, Import) and was not saved since.

@@ -4,9 +4,9 @@
 
 #include "dict/ui/DictUiIds.h"
 
-CDlgTeachProgress::CDlgTeachProgress(CDocumentTeachingJob& job) : CDialog(IDD_TEACH_PROGRESS), m_job(job) {}
+CTeachProgressDialog::CTeachProgressDialog(CDocumentTeachingJob& job) : CDialog(IDD_TEACH_PROGRESS), m_job(job) {}
 
-BOOL CDlgTeachProgress::OnInitDialog()
+BOOL CTeachProgressDialog::OnInitDialog()
 {
     ::SendMessageW(Item(IDC_TEACH_BAR), PBM_SETRANGE32, 0, 1000);
     SetItemText(IDC_TEACH_TEXT, wnd::LoadResourceString(IDS_TEACH_LOOKING));
@@ -15,7 +15,7 @@ BOOL CDlgTeachProgress::OnInitDialog()
     return TRUE;
 }
 
-void CDlgTeachProgress::OnCancel()
+void CTeachProgressDialog::OnCancel()
 {
     // The window stays until the job's thread has stopped: then no store can change after it.
     if (m_cancelling)
@@ -26,7 +26,7 @@ void CDlgTeachProgress::OnCancel()
     SetItemText(IDC_TEACH_TEXT, wnd::LoadResourceString(IDS_TEACH_CANCELLING));
 }
 
-LRESULT CDlgTeachProgress::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+LRESULT CTeachProgressDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_TIMER && wParam == kPollTimer) {
         Poll();
@@ -35,7 +35,7 @@ LRESULT CDlgTeachProgress::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     return CDialog::HandleMessage(msg, wParam, lParam);
 }
 
-void CDlgTeachProgress::Poll()
+void CTeachProgressDialog::Poll()
 {
     if (m_job.IsDone()) {
         ::KillTimer(Handle(), kPollTimer);

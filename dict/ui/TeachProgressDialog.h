@@ -6,9 +6,9 @@
 #include "dict/DocumentTeachingJob.h"
 #include "wnd/Dialog.h"
 
-class CDlgTeachProgress : public wnd::CDialog {
+class CTeachProgressDialog : public wnd::CDialog {
 public:
-    explicit CDlgTeachProgress(CDocumentTeachingJob& job);
+    explicit CTeachProgressDialog(CDocumentTeachingJob& job);
 
 protected:
     BOOL OnInitDialog() override;

@@ -34,7 +34,7 @@ template <class Work>
 void WithWaitDialog(HWND owner, HWND busy, const std::string& text, Work work)
 {
     wnd::CDisabledWindow disabled(busy);
-    wnd::CDlgWait wait;
+    wnd::CWaitDialog wait;
     const bool shown = wait.Create(owner);
     wait.SetText(text);
     work(shown ? &wait : nullptr);

@@ -141,7 +141,7 @@ TEST(ProgressWindowTest, PositionIsRememberedAndAnOffScreenOneIsCentred)
 
 TEST(WaitDialogTest, EscOrAButtonReleaseOverCancelStopsTheWork)
 {
-    CDlgWait dialog;
+    CWaitDialog dialog;
     ASSERT_TRUE(dialog.Create(nullptr));
     EXPECT_EQ(dialog.Text(), "Pennivox");
     IWaitProgress& wait = dialog;
@@ -154,7 +154,7 @@ TEST(WaitDialogTest, EscOrAButtonReleaseOverCancelStopsTheWork)
     EXPECT_TRUE(wait.Cancelled());
     dialog.EndDialog(IDCANCEL);
 
-    CDlgWait second;
+    CWaitDialog second;
     ASSERT_TRUE(second.Create(nullptr));
     RECT button{};
     ::GetWindowRect(second.Item(IDC_WAIT_CANCEL), &button);

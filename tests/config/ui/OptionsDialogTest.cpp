@@ -72,13 +72,13 @@ protected:
     CAppSettings settings;
     CStartupRegistration startup;
     StandInLearnPage learnPage;
-    CDlgOptions dialog{settings, learnPage, startup};
+    COptionsDialog dialog{settings, learnPage, startup};
 };
 
 TEST_F(OptionsDialogTest, HotkeyChoicesAreSavedAsTheLayoutsKeys)
 {
     Open();
-    CDlgOptionHotkey& page = dialog.HotkeyPage();
+    CHotkeyPage& page = dialog.HotkeyPage();
     EXPECT_EQ(PageCaption(), "Hotkeys");
     EXPECT_TRUE(page.IsVisible());
     EXPECT_TRUE(page.IsChecked(IDC_HOTKEY_FUNCTION_KEYS));
@@ -112,7 +112,7 @@ TEST_F(OptionsDialogTest, HotkeyChoicesAreSavedAsTheLayoutsKeys)
 TEST_F(OptionsDialogTest, AValueOutOfRangeKeepsTheDialogOpenOnItAndSavesNothing)
 {
     Open("General");
-    CDlgOptionOthers& page = dialog.OthersPage();
+    COthersPage& page = dialog.OthersPage();
     EXPECT_EQ(PageCaption(), "General");
     EXPECT_EQ(page.ItemText(IDC_OTHERS_MAX_CHARS), "500");
     page.SetItemText(IDC_OTHERS_MAX_CHARS, "3");

@@ -172,7 +172,7 @@ TEST_F(RuleDialogTest, DeletingTwoSeparateRowsThenEditingAThirdEditsTheRuleThatR
                Rule("APP3", "Charlie", "C:\\c.exe"), Rule("APP4", "Bravo", "C:\\b.exe"),
                Rule("APP5", "Box", "", "Edit#7")});
     std::string edited;
-    CDlgAppManager manager(settings, [&edited](HWND, AppRule& rule) {
+    CAppManagerDialog manager(settings, [&edited](HWND, AppRule& rule) {
         edited = rule.path;
         rule.caption = "Renamed";
         rule.workOn = 1;
@@ -210,7 +210,7 @@ TEST_F(RuleDialogTest, CancelAfterAddAndDeleteLeavesTheFileAsItWas)
     LoadRules({Rule("APP1", "Alpha", "C:\\a.exe"), Rule("APP2", "Bravo", "C:\\b.exe")}, 0);
     const std::string before = ReadRaw(AppIni());
     int newRuleWorkOn = -1;
-    CDlgAppManager manager(settings, [&newRuleWorkOn](HWND, AppRule& rule) {
+    CAppManagerDialog manager(settings, [&newRuleWorkOn](HWND, AppRule& rule) {
         newRuleWorkOn = rule.workOn;
         rule.path = "C:\\new.exe";
         rule.caption = "New";
@@ -230,7 +230,7 @@ TEST_F(RuleDialogTest, CancelAfterAddAndDeleteLeavesTheFileAsItWas)
     EXPECT_EQ(settings.appRules[0].deleted, 0);
 
     // OK without changes keeps Disable for the other applications.
-    CDlgAppManager again(settings);
+    CAppManagerDialog again(settings);
     Open(again);
     Press(again, IDOK);
     CAppSettings saved(dir.Folder());
@@ -244,7 +244,7 @@ TEST_F(RuleDialogTest, AFailedSaveIsReportedAndKeepsTheManagerOpen)
     LoadRules({Rule("APP1", "Alpha", "C:\\a.exe")});
     const std::string before = ReadRaw(AppIni());
     ASSERT_TRUE(::SetFileAttributesA(AppIni().c_str(), FILE_ATTRIBUTE_READONLY));
-    CDlgAppManager manager(settings);
+    CAppManagerDialog manager(settings);
     Open(manager);
     Press(manager, IDC_APPS_DISABLE_OTHERS);
     {
@@ -265,7 +265,7 @@ TEST_F(RuleDialogTest, AFailedSaveIsReportedAndKeepsTheManagerOpen)
 
 TEST_F(RuleDialogTest, AnUntouchedCaptionFollowsTheChosenFileATypedOneStays)
 {
-    CDlgAppOption option(AppRule{});
+    CAppOptionDialog option(AppRule{});
     Open(option);
     EXPECT_TRUE(option.IsChecked(IDC_RULE_ENABLE));  // AppRule's own default; the manager starts at Disable
     option.TakePath("C:\\Tools\\first.exe");
@@ -290,7 +290,7 @@ TEST_F(RuleDialogTest, EditBoxListShowsOnlyEditBoxRulesAndStepsAsideForTheFinder
 {
     LoadRules({Rule("APP1", "App", "C:\\a.exe"), Rule("APP2", "Password", "", "Edit#103", 0)});
     bool listVisibleMeanwhile = true;
-    CDlgEditBoxList list(settings, [&](HWND owner, AppRule& rule) {
+    CEditBoxListDialog list(settings, [&](HWND owner, AppRule& rule) {
         listVisibleMeanwhile = ::IsWindowVisible(owner) != FALSE;
         rule.editBoxId = "Edit#101";
         rule.caption = "Edit1";
@@ -318,7 +318,7 @@ TEST_F(RuleDialogTest, DraggingTheFinderOverAnEditShowsItsIdAndOutlinesIt)
     HWND edit = ::CreateWindowExA(0, "Edit", "", WS_CHILD | WS_VISIBLE | WS_BORDER, 20, 30, 200, 24, host,
                                   reinterpret_cast<HMENU>(1001), nullptr, nullptr);
     ASSERT_TRUE(host && edit);
-    CDlgEditBoxFinder finder(AppRule{});
+    CEditBoxFinderDialog finder(AppRule{});
     Open(finder);
     ::SetWindowPos(finder.Handle(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     EXPECT_EQ(finder.ItemText(IDC_RULE_CAPTION), "Edit1");

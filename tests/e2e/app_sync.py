@@ -10,7 +10,6 @@ usage: app_sync.py [CASE...]
 import os
 import shutil
 import struct
-import subprocess
 import time
 
 from harness import Failure, Session, expect
@@ -139,18 +138,6 @@ with Session("app_sync", limit=360) as s:
         s.focus(dialog)
         return dialog
 
-    def settled_screenshot(label):
-        """A screenshot once the screen stops changing: a page's controls paint one by one."""
-        last = [None]
-
-        def unchanged():
-            grab = subprocess.run(["import", "-window", "root", "-display", s.env["DISPLAY"], "ppm:-"],
-                                  stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=10).stdout
-            same, last[0] = grab == last[0], grab
-            return same
-        s.wait_until(unchanged, "the screen to settle", 5)
-        s.screenshot(label)
-
     def close(window, button):
         press(s, window, button)
         s.wait_until(lambda: s.ctl("exists", "%x" % window) == "0", "the window closes")
@@ -232,7 +219,7 @@ with Session("app_sync", limit=360) as s:
         expect(int(s.ctl("send", "%x" % s.child(dialog, ctrl_id=SYNC_BOX), BM_GETCHECK, 0, 0)), 1, "the sync box")
         expect(s.text(s.child(dialog, ctrl_id=SYNC_FOLDER)), windows_path(sync), "the folder shown")
         expect(s.ctl("enabled", "%x" % s.child(dialog, ctrl_id=SYNC_BROWSE)), "1", "Browse with a folder set")
-        settled_screenshot("others-page-sync")
+        s.settled_screenshot("others-page-sync")
         close(dialog, IDCANCEL)
     s.case("options_show_the_sync_folder", options_show_the_folder)
 

@@ -461,6 +461,35 @@ class Session:
             return None
         return path
 
+    def grab(self):
+        """The whole screen now: (width, height, RGB bytes)."""
+        ppm = subprocess.run(["import", "-window", "root", "-display", self.env.get("DISPLAY", ""), "ppm:-"],
+                             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=10).stdout
+        # P6, width, height, maxval, one blank, then the pixels.
+        fields, at = [], 0
+        while len(fields) < 4:
+            end = at
+            while ppm[end:end + 1] not in (b" ", b"\n", b"\t", b"\r"):
+                end += 1
+            fields.append(ppm[at:end])
+            at = end + 1
+        return int(fields[1]), int(fields[2]), ppm[at:]
+
+    def settled_grab(self, timeout=5.0):
+        """The screen once it stops changing: a window's controls paint one by one."""
+        last = [None]
+
+        def unchanged():
+            now = self.grab()
+            same, last[0] = now == last[0], now
+            return same
+        self.wait_until(unchanged, "the screen to settle", timeout)
+        return last[0]
+
+    def settled_screenshot(self, label, timeout=5.0):
+        self.settled_grab(timeout)
+        return self.screenshot(label)
+
     def case(self, name, fn):
         """Runs one case. A failure is recorded (with a screenshot) and the next case runs.
         Case names given on the command line select which cases run."""

@@ -6,8 +6,8 @@ import os
 import subprocess
 
 from harness import Session, Failure, expect, wine_loader
-from program import (program_copy, start_program, command, press, click, shown_box, answer_box, window_rect,
-                     fresh_edit)
+from program import (changed_pixels, program_copy, start_program, command, press, click, shown_box, answer_box,
+                     window_rect, fresh_edit)
 
 ID_TRAY_OPTIONS, ID_TRAY_AUTOLEARN_DICTIONARY = 32771, 32840
 IDOK, IDCANCEL, IDNO = 1, 2, 7
@@ -199,17 +199,25 @@ with Session("options", limit=150) as s:
 
     def deleted_word_not_offered():
         edit = fresh()
-        s.type("qwzzyx ")
-        s.wait_text(edit, "qwzzyx ")
+        # Enough words that rows show below the question's box.
+        typed = "qwzzyx plumbrick vantolee brindle caltrop dunmore eskar fenwick gorsedd hobnail "
+        s.type(typed)
+        s.wait_text(edit, typed)
         expect(offered("qwz"), True, "the learnt word is offered")
         dialog = open_options(ID_TRAY_AUTOLEARN_DICTIONARY)
         words = learnt_words(dialog)
         s.screenshot("autolearn-words")
         expect("qwzzyx" in words, True, "the learnt word listed: %r" % words)
         s.ctl("lvsetstate", "%x" % learnt_list(dialog), words.index("qwzzyx"), 3, 3)
+        before = s.settled_grab()
         press(s, dialog, AUTOLEARN_DELETE_SELECTED)
-        shown_box(s, dialog)
-        s.screenshot("autolearn-delete-question")  # the list stays drawn behind the question
+        box = shown_box(s, dialog)
+        during = s.settled_grab()
+        s.screenshot("autolearn-delete-question")
+        # The list stays drawn behind the question: outside the box, not a pixel of it changed.
+        _, list_rect = window_rect(s, learnt_list(dialog))
+        _, box_rect = window_rect(s, box)
+        expect(changed_pixels(before, during, list_rect, box_rect), 0, "pixels of the list changed behind the box")
         expect(answer_box(s, dialog), 'Delete the word "qwzzyx"?', "the question")
         expect("qwzzyx" in learnt_words(dialog), False, "deleted from the list")
         close(dialog, IDOK)

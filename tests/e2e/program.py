@@ -69,6 +69,22 @@ def window_rect(s, hwnd):
     return visible == 1, (left, top, right, bottom)
 
 
+def changed_pixels(before, after, rect, hole=None):
+    """How many pixels of rect (screen coordinates) differ between two grabs, those in hole left out."""
+    width, height, old = before
+    _, _, new = after
+    left, top, right, bottom = max(rect[0], 0), max(rect[1], 0), min(rect[2], width), min(rect[3], height)
+    changed = 0
+    for y in range(top, bottom):
+        row = y * width * 3
+        for x in range(left, right):
+            if hole and hole[0] <= x < hole[2] and hole[1] <= y < hole[3]:
+                continue
+            at = row + x * 3
+            changed += old[at:at + 3] != new[at:at + 3]
+    return changed
+
+
 def click(s, hwnd):
     """A real mouse click in the middle of a window."""
     _, (left, top, right, bottom) = window_rect(s, hwnd)

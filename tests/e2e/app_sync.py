@@ -13,15 +13,16 @@ import struct
 import time
 
 from harness import Failure, Session, expect
-from program import answer_box, command, fresh_edit, press, program_copy, start_program, window_rect, windows_path
+from program import (answer_box, command, fresh_edit, learnt_list, list_texts, press, program_copy, start_program,
+                     window_rect, windows_path)
 
 ID_TRAY_OPTIONS, ID_TRAY_USER_SHORTHANDS, ID_TRAY_AUTOLEARN_DICTIONARY = 32771, 32839, 32840
 EDITOR_TITLE, EDITOR_KEY, EDITOR_DATA, EDITOR_ADD = "User Shorthands", 1008, 1009, 1010
 IDOK, IDCANCEL = 1, 2
-WM_CLOSE, BM_GETCHECK, LVM_GETITEMCOUNT = 0x0010, 0x00F0, 0x1004
+WM_CLOSE, BM_GETCHECK = 0x0010, 0x00F0
 TVM_GETNEXTITEM, TVM_SELECTITEM, TVGN_ROOT, TVGN_NEXT, TVGN_CARET = 0x110A, 0x110B, 0, 1, 9
 TREE, CAPTION, SYNC_BOX, SYNC_FOLDER, SYNC_BROWSE = 1000, 1001, 1114, 1115, 1116
-AUTOLEARN_LIST, AUTOLEARN_DELETE_SELECTED = 1044, 1033
+AUTOLEARN_DELETE_SELECTED = 1033
 RECORD = 516  # AutoLearn.dic: a 4-byte little-endian count, then 512 bytes of text
 # A key that words begin with too: a shorthand no word begins with shows no prompt in the program.
 SHORTHAND, EXPANSION = "zealo", "quietly zealous shorthand"
@@ -227,9 +228,8 @@ with Session("app_sync", limit=360) as s:
         if running.get("folder") != A:
             restart(A)
         dialog = open_options(ID_TRAY_AUTOLEARN_DICTIONARY)
-        listed = s.child(dialog, cls="SysListView32", ctrl_id=AUTOLEARN_LIST)
-        rows = int(s.ctl("send", "%x" % listed, LVM_GETITEMCOUNT, 0, 0))
-        words = [bytes.fromhex(s.ctl("lvtext", "%x" % listed, row, 0)).decode() for row in range(rows)]
+        listed = learnt_list(s, dialog)
+        words = list_texts(s, listed)
         expect(DELETED in words, True, "the word listed on A: %r" % words)
         s.ctl("lvsetstate", "%x" % listed, words.index(DELETED), 3, 3)
         press(s, dialog, AUTOLEARN_DELETE_SELECTED)

@@ -10,12 +10,11 @@ import zipfile
 
 from harness import Session, expect
 from program import (NotepadCompletion, program_copy, start_program, command, press, shown_box, answer_box,
-                     windows_path)
+                     windows_path, learnt_list, learnt_words)
 
 ID_TRAY_AUTOLEARN_DICTIONARY = 32840
 IDOK, IDCANCEL = 1, 2
-AUTOLEARN_LIST, AUTOLEARN_DELETE_SELECTED, AUTOLEARN_TEACH = 1044, 1033, 1108
-LVM_GETITEMCOUNT = 0x1004
+AUTOLEARN_DELETE_SELECTED, AUTOLEARN_TEACH = 1033, 1108
 NAME = "Xanthoporix"
 FILLER = "The committee met on Tuesday and agreed that the harbour works would go on through the winter.\n"
 
@@ -77,14 +76,6 @@ with Session("autolearn_teach", limit=400) as s:
         s.focus(dialog)
         return dialog
 
-    def learnt_list(dialog):
-        return s.child(dialog, cls="SysListView32", ctrl_id=AUTOLEARN_LIST)
-
-    def learnt_words(dialog):
-        listed = learnt_list(dialog)
-        count = int(s.ctl("send", "%x" % listed, LVM_GETITEMCOUNT, 0, 0))
-        return [bytes.fromhex(s.ctl("lvtext", "%x" % listed, row, 0)).decode() for row in range(count)]
-
     def close(dialog, button):
         press(s, dialog, button)
         s.wait_until(lambda: s.ctl("exists", "%x" % dialog) == "0", "the Options dialog closes")
@@ -118,7 +109,7 @@ with Session("autolearn_teach", limit=400) as s:
         s.screenshot("progress-window")
         press(s, progress, IDCANCEL)
         s.wait_until(lambda: s.ctl("exists", "%x" % progress) == "0", "the progress window closes", timeout=30)
-        expect(NAME in learnt_words(dialog), False, "nothing learnt after Cancel")
+        expect(NAME in learnt_words(s, dialog), False, "nothing learnt after Cancel")
         expect(int(s.ctl("popup", "%x" % dialog), 16), 0, "no message after Cancel")
         close(dialog, IDCANCEL)
         time.sleep(1)
@@ -131,7 +122,7 @@ with Session("autolearn_teach", limit=400) as s:
         start_learning(dialog, documents, ['"notes.txt"', '"report.docx"', '"letter.eml"'])
         summary = answer_box(s, dialog, timeout=120)
         expect(summary.startswith("3 documents were read;"), True, "the summary: %r" % summary)
-        words = learnt_words(dialog)
+        words = learnt_words(s, dialog)
         expect(NAME in words, True, "the name listed: %r" % words[:20])
         time.sleep(1)  # the list paints
         s.screenshot("page-after-learning")
@@ -144,11 +135,11 @@ with Session("autolearn_teach", limit=400) as s:
 
     def delete_learnt_name():
         dialog = open_page()
-        words = learnt_words(dialog)
-        s.ctl("lvsetstate", "%x" % learnt_list(dialog), words.index(NAME), 3, 3)
+        words = learnt_words(s, dialog)
+        s.ctl("lvsetstate", "%x" % learnt_list(s, dialog), words.index(NAME), 3, 3)
         press(s, dialog, AUTOLEARN_DELETE_SELECTED)
         expect(answer_box(s, dialog), 'Delete the word "%s"?' % NAME, "the question")
-        expect(NAME in learnt_words(dialog), False, "deleted from the list")
+        expect(NAME in learnt_words(s, dialog), False, "deleted from the list")
         s.screenshot("page-after-delete")
         close(dialog, IDOK)
         s.wait_until(lambda: NAME.encode() not in open(os.path.join(libs, "AutoLearn.dic"), "rb").read(),

@@ -7,7 +7,7 @@ import subprocess
 
 from harness import Session, Failure, expect, wine_loader
 from program import (changed_pixels, program_copy, start_program, command, press, click, shown_box, answer_box,
-                     window_rect, fresh_edit)
+                     window_rect, fresh_edit, learnt_list, learnt_words)
 
 ID_TRAY_OPTIONS, ID_TRAY_AUTOLEARN_DICTIONARY = 32771, 32840
 IDOK, IDCANCEL, IDNO = 1, 2, 7
@@ -20,8 +20,7 @@ FUNCTION_KEYS, MAIN_DIGITS = 1065, 1066
 WORD_BOX, STARTUP_BOX = 1040, 1067
 COMPLETE_BOXES = {"Ctrl": 1052, "Return": 1053, "Shift": 1054, "Space": 1055, "Tab": 1056}
 RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
-AUTOLEARN_LIST, AUTOLEARN_DELETE_SELECTED, AUTOLEARN_DELETE_ALL, AUTOLEARN_SAVE = 1044, 1033, 1077, 1079
-LVM_GETITEMCOUNT = 0x1004
+AUTOLEARN_DELETE_SELECTED, AUTOLEARN_DELETE_ALL, AUTOLEARN_SAVE = 1033, 1077, 1079
 QUESTION = "You have changed some options.\r\nSave them?"
 
 with Session("options", limit=150) as s:
@@ -179,14 +178,6 @@ with Session("options", limit=150) as s:
         close(dialog, IDCANCEL)
     s.case("autolearn_page_first", autolearn_page)
 
-    def learnt_list(dialog):
-        return s.child(dialog, cls="SysListView32", ctrl_id=AUTOLEARN_LIST)
-
-    def learnt_words(dialog):
-        listed = learnt_list(dialog)
-        count = int(s.ctl("send", "%x" % listed, LVM_GETITEMCOUNT, 0, 0))
-        return [bytes.fromhex(s.ctl("lvtext", "%x" % listed, row, 0)).decode() for row in range(count)]
-
     def offered(typed):
         edit = fresh()
         s.type(typed)
@@ -205,21 +196,21 @@ with Session("options", limit=150) as s:
         s.wait_text(edit, typed)
         expect(offered("qwz"), True, "the learnt word is offered")
         dialog = open_options(ID_TRAY_AUTOLEARN_DICTIONARY)
-        words = learnt_words(dialog)
+        words = learnt_words(s, dialog)
         s.screenshot("autolearn-words")
         expect("qwzzyx" in words, True, "the learnt word listed: %r" % words)
-        s.ctl("lvsetstate", "%x" % learnt_list(dialog), words.index("qwzzyx"), 3, 3)
+        s.ctl("lvsetstate", "%x" % learnt_list(s, dialog), words.index("qwzzyx"), 3, 3)
         before = s.settled_grab()
         press(s, dialog, AUTOLEARN_DELETE_SELECTED)
         box = shown_box(s, dialog)
         during = s.settled_grab()
         s.screenshot("autolearn-delete-question")
         # The list stays drawn behind the question: outside the box, not a pixel of it changed.
-        _, list_rect = window_rect(s, learnt_list(dialog))
+        _, list_rect = window_rect(s, learnt_list(s, dialog))
         _, box_rect = window_rect(s, box)
         expect(changed_pixels(before, during, list_rect, box_rect), 0, "pixels of the list changed behind the box")
         expect(answer_box(s, dialog), 'Delete the word "qwzzyx"?', "the question")
-        expect("qwzzyx" in learnt_words(dialog), False, "deleted from the list")
+        expect("qwzzyx" in learnt_words(s, dialog), False, "deleted from the list")
         close(dialog, IDOK)
         expect(offered("qwz"), False, "a deleted word is offered")
         # What typing taught of it goes too, and is written at once.

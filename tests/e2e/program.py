@@ -69,6 +69,25 @@ def window_rect(s, hwnd):
     return visible == 1, (left, top, right, bottom)
 
 
+LVM_GETITEMCOUNT = 0x1004
+AUTOLEARN_LIST = 1044  # the AutoLearn page's list of learnt words
+
+
+def list_texts(s, listed, column=0):
+    """A list view's texts in one column, row by row."""
+    count = int(s.ctl("send", "%x" % listed, LVM_GETITEMCOUNT, 0, 0))
+    return [bytes.fromhex(s.ctl("lvtext", "%x" % listed, row, column)).decode() for row in range(count)]
+
+
+def learnt_list(s, dialog):
+    """The AutoLearn page's list in the Options dialog."""
+    return s.child(dialog, cls="SysListView32", ctrl_id=AUTOLEARN_LIST)
+
+
+def learnt_words(s, dialog):
+    return list_texts(s, learnt_list(s, dialog))
+
+
 def changed_pixels(before, after, rect, hole=None):
     """How many pixels of rect (screen coordinates) differ between two grabs, those in hole left out."""
     width, height, old = before

@@ -99,7 +99,9 @@ public:
     {
         if (!m_context)
             return DocumentOutcome::Damaged;
-        constexpr std::size_t kPiece = 64 * 1024;
+        // The parser is never halted from inside its own callbacks (it reads on past a halt there):
+        // a page that is over is cut between pieces, small so that little is parsed in vain.
+        constexpr std::size_t kPiece = 4 * 1024;
         for (std::size_t at = 0; at < utf8.size() && !Over(); at += kPiece) {
             const std::string_view piece = utf8.substr(at, kPiece);
             htmlParseChunk(m_context.get(), piece.data(), static_cast<int>(piece.size()), 0);
@@ -125,10 +127,8 @@ private:
     // The parser keeps every open element: a page nested deeper than any real one is refused.
     void Start(const char* name)
     {
-        if (++m_depth > m_maxDepth && !m_tooDeep) {
+        if (++m_depth > m_maxDepth)
             m_tooDeep = true;
-            xmlStopParser(m_context.get());
-        }
         if (IsHidden(name))
             ++m_hidden;
         else if (std::strcmp(name, "pre") == 0)
@@ -185,10 +185,7 @@ private:
     {
         if (Over() || m_text.empty())
             return;
-        if (!m_sink(m_text)) {
-            m_stopped = true;
-            xmlStopParser(m_context.get());
-        }
+        m_stopped = !m_sink(m_text);
         m_text.clear();
     }
 

@@ -23,9 +23,9 @@ bool IsPathKind(int kind)
 
 }  // namespace
 
-CCandidatePager::CCandidatePager(IPromptView& view, IDictionarySearch& dictionaries, const CUsageModel& usage,
-                                 const CCodePage& codePage, SelectionListener onSelect)
-    : m_view(view), m_dictionaries(dictionaries), m_usage(usage), m_codePage(codePage), m_onSelect(std::move(onSelect))
+CCandidatePager::CCandidatePager(IPromptView& view, ICandidateStream& stream, const CCodePage& codePage,
+                                 SelectionListener onSelect)
+    : m_view(view), m_stream(stream), m_codePage(codePage), m_onSelect(std::move(onSelect))
 {
 }
 
@@ -42,7 +42,7 @@ void CCandidatePager::Clear()
     m_rows.clear();
     m_selectedRow = -1;
     m_view.ClearRows();
-    m_dictionaryCursorLive = false;
+    m_streamLive = false;
     m_pathSorted = false;
     m_raised.clear();
     m_raisedNext = 0;
@@ -50,24 +50,20 @@ void CCandidatePager::Clear()
     m_placedNext = 0;
     m_streamPeeked = false;
     m_offeredKeys.clear();
+    m_onSelect(-1);
 }
 
-void CCandidatePager::OpenRankedStream(const std::string& key, int matchMode, bool shorthands,
-                                       const std::string& previous)
+bool CCandidatePager::OpenStream(const CandidateQuery& query)
 {
-    m_previousWord = previous;
-    DictionaryMatch match;
-    int rank = 0;
-    m_dictionaryCursorLive = m_dictionaries.FindFirstRanked(key, matchMode, shorthands, match, rank);
-    if (m_dictionaryCursorLive) {
-        m_streamPeek = ScoredCandidate{std::move(match), m_usage.ModelScore(rank, m_previousWord), std::string()};
-        m_streamPeeked = true;
-    }
+    m_stream.Open(query, m_ranked);
+    m_streamLive = true;
+    m_streamPeeked = false;
+    return PeekStream();
 }
 
 bool CCandidatePager::TakeStreamHead(ScoredCandidate& head)
 {
-    if (!PeekRankedStream())
+    if (!PeekStream())
         return false;
     m_streamPeeked = false;
     head = std::move(m_streamPeek);
@@ -88,7 +84,7 @@ void CCandidatePager::Raise(std::vector<ScoredCandidate> raised)
 
 bool CCandidatePager::HasRankedCandidates() const
 {
-    return m_dictionaryCursorLive || !m_raised.empty() || !m_placedPhrases.empty();
+    return m_streamLive || !m_raised.empty() || !m_placedPhrases.empty();
 }
 
 const std::string* CCandidatePager::ReplacedBy(int candidate) const
@@ -122,13 +118,9 @@ void CCandidatePager::AddOrJoin(DictionaryMatch&& match)
 
 void CCandidatePager::FillClassic(std::size_t wanted)
 {
-    while (m_candidates.size() < wanted && m_dictionaryCursorLive) {
-        DictionaryMatch match;
-        if (!m_dictionaries.FindNext(match)) {
-            m_dictionaryCursorLive = false;
-            break;
-        }
-        AddOrJoin(std::move(match));
+    while (m_candidates.size() < wanted && PeekStream()) {
+        m_streamPeeked = false;
+        AddOrJoin(std::move(m_streamPeek.match));
     }
 }
 
@@ -142,28 +134,22 @@ bool CCandidatePager::IsOfferedOnce(const std::string& key)
     return true;
 }
 
-// The next match of the ranked dictionary search, unless it ended.
-bool CCandidatePager::PeekRankedStream()
+// The stream's next candidate, unless it ended.
+bool CCandidatePager::PeekStream()
 {
     if (m_streamPeeked)
         return true;
-    if (!m_dictionaryCursorLive)
+    if (!m_streamLive)
         return false;
-    int rank = 0;
-    if (!m_dictionaries.FindNextRanked(m_streamPeek.match, rank)) {
-        m_dictionaryCursorLive = false;
-        return false;
-    }
-    m_streamPeek.score = m_usage.ModelScore(rank, m_previousWord);
-    m_streamPeek.replaces.clear();
-    m_streamPeeked = true;
-    return true;
+    m_streamLive = m_stream.Next(m_streamPeek);
+    m_streamPeeked = m_streamLive;
+    return m_streamLive;
 }
 
 void CCandidatePager::FillRanked(std::size_t wanted)
 {
     while (m_candidates.size() < wanted) {
-        const bool stream = PeekRankedStream();
+        const bool stream = PeekStream();
         const bool raised = m_raisedNext < m_raised.size();
         const bool phrase = m_placedNext < m_placedPhrases.size();
         if (!stream && !raised && !phrase)

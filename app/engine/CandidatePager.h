@@ -1,6 +1,6 @@
 // The candidates of one search in one list, paged onto the prompt. Classic, the list is what the
-// search added followed by the dictionaries' matches as pages ask for them; ranked, it merges one
-// page ahead the candidates the sources raised, the dictionaries' ranked stream and the phrases of
+// search added followed by the stream's matches (the dictionaries') as pages ask for them; ranked,
+// it merges one page ahead the candidates the sources raised, the ranked stream and the phrases of
 // the longer tails (two at most, from the fourth row on), each key offered once. It tells the
 // engine which candidate is selected; the engine makes it the pending completion.
 #pragma once
@@ -28,24 +28,22 @@ public:
     // Called with the candidate index that became selected, -1 when none is.
     using SelectionListener = std::function<void(int candidate)>;
 
-    CCandidatePager(IPromptView& view, IDictionarySearch& dictionaries, const CUsageModel& usage,
-                    const CCodePage& codePage, SelectionListener onSelect);
+    CCandidatePager(IPromptView& view, ICandidateStream& stream, const CCodePage& codePage, SelectionListener onSelect);
 
     void Configure(int pageSize, bool ranked);
     int PageSize() const { return m_pageSize; }
 
-    // Empties the list and the prompt's rows.
+    // Empties the list and the prompt's rows: no candidate is selected.
     void Clear();
     // A new list: its first page comes next.
     void Begin() { m_pageStart = 0; }
     // Ranked: the word being typed that the list is for (empty: phrases or next words alone).
     void SetWordKey(const std::string& wordKey) { m_wordKey = wordKey; }
     void Add(DictionaryMatch match) { m_candidates.push_back(std::move(match)); }
-    // Classic: the dictionaries' cursor goes on filling the list as pages ask for it.
-    void FollowDictionaryCursor(bool live) { m_dictionaryCursorLive = live; }
-    // Ranked: the dictionaries' ranked matches of key, scored after the previous word.
-    void OpenRankedStream(const std::string& key, int matchMode, bool shorthands, const std::string& previous);
-    // Takes the stream's next match out (to be raised with the sources' candidates).
+    // The stream's matches of the query go on filling the list as pages ask for them (ranked:
+    // merged by their score). Whether it has any.
+    bool OpenStream(const CandidateQuery& query);
+    // Ranked: takes the stream's next match out (to be raised with the sources' candidates).
     bool TakeStreamHead(ScoredCandidate& head);
     void PlacePhrases(std::vector<ScoredCandidate> phrases);
     // The sources' candidates, best first.
@@ -75,14 +73,13 @@ public:
 private:
     void FillRanked(std::size_t wanted);
     void FillClassic(std::size_t wanted);
-    bool PeekRankedStream();
+    bool PeekStream();
     bool IsOfferedOnce(const std::string& key);
     void AddOrJoin(DictionaryMatch&& match);
     void SortPathCandidates();
 
     IPromptView& m_view;
-    IDictionarySearch& m_dictionaries;
-    const CUsageModel& m_usage;
+    ICandidateStream& m_stream;
     const CCodePage& m_codePage;
     SelectionListener m_onSelect;
     int m_pageSize = 1;
@@ -94,11 +91,10 @@ private:
     int m_selectedRow = -1;
     int m_pageStart = 0;
     bool m_selectionMoved = false;
-    // The dictionary cursor belongs to the list and may still yield matches.
-    bool m_dictionaryCursorLive = false;
+    // The stream belongs to the list and may still yield matches.
+    bool m_streamLive = false;
     bool m_pathSorted = false;
     std::string m_wordKey;  // the word being typed that the list is for
-    std::string m_previousWord;
     std::vector<ScoredCandidate> m_raised;
     std::size_t m_raisedNext = 0;
     bool m_streamPeeked = false;

@@ -2,10 +2,38 @@
 
 #include "dict/CodePage.h"
 
-void CExactShorthands::Collect(const CandidateQuery& query, std::vector<ScoredCandidate>& into)
+void CDictionaryWords::Open(const CandidateQuery& query, bool ranked)
+{
+    m_query = query;
+    m_ranked = ranked;
+    m_opened = true;
+}
+
+bool CDictionaryWords::Next(ScoredCandidate& next)
+{
+    int rank = 0;
+    const bool first = m_opened;
+    m_opened = false;
+    bool found = false;
+    if (m_ranked)
+        found =
+            first ? m_dictionaries.FindFirstRanked(m_query.key, m_query.matchMode, m_query.shorthands, next.match, rank)
+                  : m_dictionaries.FindNextRanked(next.match, rank);
+    else
+        found = first ? m_dictionaries.FindFirst(m_query.key, m_query.matchMode, m_query.shorthands, next.match)
+                      : m_dictionaries.FindNext(next.match);
+    if (!found)
+        return false;
+    next.score = m_ranked ? m_usage.ModelScore(rank, m_query.previous) : 0.0;
+    next.replaces.clear();
+    return true;
+}
+
+bool CExactShorthands::Collect(const CandidateQuery& query, std::vector<ScoredCandidate>& into)
 {
     if (!query.shorthands || query.key.empty())
-        return;
+        return false;
+    const std::size_t before = into.size();
     const std::string lowerKey = m_codePage.Lowered(query.key);
     DictionaryMatch match;
     for (bool found = m_dictionaries.FindFirst(query.key, query.matchMode, true, match);
@@ -13,12 +41,14 @@ void CExactShorthands::Collect(const CandidateQuery& query, std::vector<ScoredCa
         if (match.type == KIND_SHORTHAND)
             into.push_back(ScoredCandidate{match, kAskedFor, std::string()});
     }
+    return into.size() > before;
 }
 
-void CTypedWords::Collect(const CandidateQuery& query, std::vector<ScoredCandidate>& into)
+bool CTypedWords::Collect(const CandidateQuery& query, std::vector<ScoredCandidate>& into)
 {
     if (query.key.empty() || !(query.matchMode & MATCH_WORDS))
-        return;
+        return false;
+    const std::size_t before = into.size();
     const int capitals = m_codePage.LeadingCapitals(query.key);
     m_usage.ForEachWithPrefix(query.key, [&](const CUsageModel::Word& word) {
         if (!word.known || word.text.size() == query.key.size())
@@ -33,12 +63,14 @@ void CTypedWords::Collect(const CandidateQuery& query, std::vector<ScoredCandida
             query.inContext(m_usage.Score(word, query.previous), word.text, m_codePage.LeadingCapitals(word.text) > 0);
         into.push_back(ScoredCandidate{std::move(found), score, std::string()});
     });
+    return into.size() > before;
 }
 
-void CLearntWords::Collect(const CandidateQuery& query, std::vector<ScoredCandidate>& into)
+bool CLearntWords::Collect(const CandidateQuery& query, std::vector<ScoredCandidate>& into)
 {
     if (query.key.empty())
-        return;
+        return false;
+    const std::size_t before = into.size();
     std::size_t taken = 0;
     for (std::string text = m_autoLearn.FirstSuggestion(query.key); !text.empty();
          text = m_autoLearn.NextSuggestion(query.key)) {
@@ -57,6 +89,39 @@ void CLearntWords::Collect(const CandidateQuery& query, std::vector<ScoredCandid
         if (++taken >= kMaxItems)
             break;
     }
+    return into.size() > before;
+}
+
+bool CTailPhrases::Collect(const CandidateQuery& query, std::vector<ScoredCandidate>& into)
+{
+    const std::size_t before = into.size();
+    const std::string& tail = query.key;
+    if (tail.empty() || into.size() >= kMaxPhrases)
+        return false;
+    const std::string lowerTail = m_codePage.Lowered(tail);
+    DictionaryMatch match;
+    int rank = 0;
+    for (bool found = m_dictionaries.FindFirstRanked(tail, query.matchMode, query.shorthands, match, rank);
+         found && into.size() < kMaxPhrases; found = m_dictionaries.FindNextRanked(match, rank)) {
+        const bool exact = m_codePage.Lowered(match.key) == lowerTail;
+        if (exact && match.type != KIND_SHORTHAND)
+            continue;
+        // An exact shorthand is what was asked for; other phrases by their rank alone.
+        const double score = exact ? 2.0 : m_usage.ModelScore(rank, std::string());
+        into.push_back(ScoredCandidate{std::move(match), score, tail});
+    }
+    for (std::string text = m_autoLearn.FirstSuggestion(tail); !text.empty() && into.size() < kMaxPhrases;
+         text = m_autoLearn.NextSuggestion(tail)) {
+        if (text.size() <= tail.size())
+            continue;
+        DictionaryMatch found;
+        found.key = text;
+        found.data = std::move(text);
+        found.type = KIND_LEARNT;
+        const double score = m_usage.Score(CUsageModel::Word{found.key, 1, 0, 0, false}, std::string());
+        into.push_back(ScoredCandidate{std::move(found), score, tail});
+    }
+    return into.size() > before;
 }
 
 bool CNextWords::AutoLearnHolds(std::string_view word)
@@ -69,10 +134,11 @@ bool CNextWords::AutoLearnHolds(std::string_view word)
     return false;
 }
 
-void CNextWords::Collect(const CandidateQuery& query, std::vector<ScoredCandidate>& into)
+bool CNextWords::Collect(const CandidateQuery& query, std::vector<ScoredCandidate>& into)
 {
     if (!query.key.empty() || query.previous.empty())
-        return;
+        return false;
+    const std::size_t before = into.size();
     m_usage.ForEachFollower(query.previous, [&](const CUsageModel::Word& word, std::uint32_t count) {
         if (count < kMinPair || (!word.known && !AutoLearnHolds(word.text)))
             return;
@@ -83,6 +149,7 @@ void CNextWords::Collect(const CandidateQuery& query, std::vector<ScoredCandidat
         into.push_back(ScoredCandidate{
             std::move(found), query.inContext(m_usage.Score(word, query.previous), word.text, false), std::string()});
     });
+    return into.size() > before;
 }
 
 bool CPathEntries::List(const std::string& key, std::vector<DictionaryMatch>& into)
@@ -111,10 +178,11 @@ bool CPathEntries::List(const std::string& key, std::vector<DictionaryMatch>& in
     });
 }
 
-void CPathEntries::Collect(const CandidateQuery& query, std::vector<ScoredCandidate>& into)
+bool CPathEntries::Collect(const CandidateQuery& query, std::vector<ScoredCandidate>& into)
 {
     std::vector<DictionaryMatch> found;
-    List(query.key, found);
+    const bool listed = List(query.key, found);
     for (DictionaryMatch& match : found)
         into.push_back(ScoredCandidate{std::move(match), 0.0, std::string()});
+    return listed;
 }

@@ -1,7 +1,7 @@
-// The sources of ranked candidates beside the dictionaries' ranked stream, which the pager merges
-// with them: each adds its candidates for the word being typed (or, after a blank, for the next
-// word), scored on the usage model's scale. A new source is one class here and one line where
-// CCompletionEngine lists its sources.
+// The sources of candidates: each adds its candidates for the word being typed (or, after a blank,
+// for the next word, or for the last words as a phrase), scored on the usage model's scale. The
+// dictionaries' words are too many to collect: they stream, the most likely first, as pages ask.
+// A new source is one class here and one line where CCandidateSearch lists its sources.
 #pragma once
 
 #include <functional>
@@ -32,7 +32,37 @@ struct CandidateQuery {
 class ICandidateSource {
 public:
     virtual ~ICandidateSource() = default;
-    virtual void Collect(const CandidateQuery& query, std::vector<ScoredCandidate>& into) = 0;
+    // Whether the query was this source's to answer: for most, whether it added any; a path's
+    // folder answers even when none of its entries fits.
+    virtual bool Collect(const CandidateQuery& query, std::vector<ScoredCandidate>& into) = 0;
+};
+
+// Candidates one by one as the pages ask, the most likely first (in key order where the search
+// has no ranks). One stream at a time: opening again starts over.
+class ICandidateStream {
+public:
+    virtual ~ICandidateStream() = default;
+    virtual void Open(const CandidateQuery& query, bool ranked) = 0;
+    // False once the stream has ended.
+    virtual bool Next(ScoredCandidate& next) = 0;
+};
+
+// The dictionaries' matches, scored by their rank after the previous word.
+class CDictionaryWords : public ICandidateStream {
+public:
+    CDictionaryWords(IDictionarySearch& dictionaries, const CUsageModel& usage)
+        : m_dictionaries(dictionaries), m_usage(usage)
+    {
+    }
+    void Open(const CandidateQuery& query, bool ranked) override;
+    bool Next(ScoredCandidate& next) override;
+
+private:
+    IDictionarySearch& m_dictionaries;
+    const CUsageModel& m_usage;
+    CandidateQuery m_query;
+    bool m_ranked = false;
+    bool m_opened = false;  // the first match is still to be asked for
 };
 
 // Shorthands whose key is exactly what was typed: first of all, as the user asked for them.
@@ -43,7 +73,7 @@ public:
         : m_dictionaries(dictionaries), m_codePage(codePage)
     {
     }
-    void Collect(const CandidateQuery& query, std::vector<ScoredCandidate>& into) override;
+    bool Collect(const CandidateQuery& query, std::vector<ScoredCandidate>& into) override;
 
 private:
     IDictionarySearch& m_dictionaries;
@@ -54,7 +84,7 @@ private:
 class CTypedWords : public ICandidateSource {
 public:
     CTypedWords(const CUsageModel& usage, const CCodePage& codePage) : m_usage(usage), m_codePage(codePage) {}
-    void Collect(const CandidateQuery& query, std::vector<ScoredCandidate>& into) override;
+    bool Collect(const CandidateQuery& query, std::vector<ScoredCandidate>& into) override;
 
 private:
     const CUsageModel& m_usage;
@@ -70,9 +100,28 @@ public:
         : m_autoLearn(autoLearn), m_usage(usage), m_codePage(codePage)
     {
     }
-    void Collect(const CandidateQuery& query, std::vector<ScoredCandidate>& into) override;
+    bool Collect(const CandidateQuery& query, std::vector<ScoredCandidate>& into) override;
 
 private:
+    IAutoLearnStore& m_autoLearn;
+    const CUsageModel& m_usage;
+    const CCodePage& m_codePage;
+};
+
+// Phrases of the last words (the query's key is the tail), the dictionaries' and AutoLearn's, two
+// at most however many tails ask: they share the first page with the words of the last one.
+class CTailPhrases : public ICandidateSource {
+public:
+    static constexpr std::size_t kMaxPhrases = 2;
+    CTailPhrases(IDictionarySearch& dictionaries, IAutoLearnStore& autoLearn, const CUsageModel& usage,
+                 const CCodePage& codePage)
+        : m_dictionaries(dictionaries), m_autoLearn(autoLearn), m_usage(usage), m_codePage(codePage)
+    {
+    }
+    bool Collect(const CandidateQuery& query, std::vector<ScoredCandidate>& into) override;
+
+private:
+    IDictionarySearch& m_dictionaries;
     IAutoLearnStore& m_autoLearn;
     const CUsageModel& m_usage;
     const CCodePage& m_codePage;
@@ -84,7 +133,7 @@ class CNextWords : public ICandidateSource {
 public:
     static constexpr std::uint32_t kMinPair = 2;
     CNextWords(const CUsageModel& usage, IAutoLearnStore& autoLearn) : m_usage(usage), m_autoLearn(autoLearn) {}
-    void Collect(const CandidateQuery& query, std::vector<ScoredCandidate>& into) override;
+    bool Collect(const CandidateQuery& query, std::vector<ScoredCandidate>& into) override;
 
 private:
     bool AutoLearnHolds(std::string_view word);
@@ -101,7 +150,7 @@ public:
     static bool IsPath(const std::string& key) { return key.size() >= 3 && key[1] == ':' && key[2] == '\\'; }
     // Whether key is a path whose folder could be listed (the folder may hold no such entry).
     bool List(const std::string& key, std::vector<DictionaryMatch>& into);
-    void Collect(const CandidateQuery& query, std::vector<ScoredCandidate>& into) override;
+    bool Collect(const CandidateQuery& query, std::vector<ScoredCandidate>& into) override;
 
 private:
     IFileSystem& m_files;

@@ -25,21 +25,18 @@ CCompletionEngine::CCompletionEngine(const EngineServices& services)
       m_clock(*services.clock),
       m_codePage(*services.codePage),
       m_typed(m_codePage),
-      m_pager(m_view, m_dictionaries, m_usage, m_codePage, [this](int candidate) { SetPending(candidate); }),
-      m_writer(m_output, m_clock, m_codePage),
-      m_pathEntries(m_files, m_codePage)
+      m_dictionaryWords(m_dictionaries, m_usage),
+      m_pager(m_view, m_dictionaryWords, m_codePage, [this](int candidate) { SetPending(candidate); }),
+      m_search(CCandidateSearch::Ports{m_pager, m_dictionaries, m_autoLearn, m_files, m_usage, m_codePage, m_typed}),
+      m_writer(m_output, m_clock, m_codePage)
 {
     ApplySettings(EngineSettings());
-    m_wordSources.push_back(std::make_unique<CExactShorthands>(m_dictionaries, m_codePage));
-    m_wordSources.push_back(std::make_unique<CTypedWords>(m_usage, m_codePage));
-    m_wordSources.push_back(std::make_unique<CLearntWords>(m_autoLearn, m_usage, m_codePage));
-    m_nextWordSources.push_back(std::make_unique<CNextWords>(m_usage, m_autoLearn));
 }
 
 void CCompletionEngine::ApplySettings(const EngineSettings& settings)
 {
     m_settings = settings;
-    m_matchMode = MATCH_START | (settings.bEnableWord ? MATCH_WORDS : 0) | (settings.bEnablePhrase ? MATCH_PHRASES : 0);
+    m_search.ApplySettings(settings);
     // A page of no rows could never be shown or left.
     m_pager.Configure(
         static_cast<int>(std::min<std::uint32_t>(std::max<std::uint32_t>(settings.nMaxItemShow, 1), 1000)),
@@ -159,7 +156,7 @@ bool CCompletionEngine::PutMarkBeforeBlank(const KeyReport& key)
     if (!std::strchr(kMarksBeforeBlank, mark[0]))
         return false;
     m_scheduler.AnswerKey(0);
-    m_searchKey = " ";
+    m_search.SetKey(" ");
     m_writer.SetPendingText(mark, MODE_REPLACE);
     m_writer.TakeBackBlank();
     QueueCompletion();
@@ -269,11 +266,11 @@ bool CCompletionEngine::SearchTyped()
     const std::vector<std::string> wordEnds = m_typed.TakeWordEnds();
     if (Ranked()) {
         for (const std::string& text : wordEnds)
-            ObserveWordEnd(text);
+            m_search.ObserveWordEnd(text);
     }
     if (Ranked() && m_settings.bEanbleAutolearn) {
         for (const std::string& text : wordEnds)
-            LearnUsage(text);
+            m_search.LearnUsage(text);
     }
     for (const std::string& text : wordEnds) {
         if (text != m_typed.Text())
@@ -288,90 +285,11 @@ bool CCompletionEngine::SearchTyped()
     return SearchText(m_typed.Text());
 }
 
-// Classic: the first tail (of three words, two, one) that finds anything makes the page.
 bool CCompletionEngine::SearchText(const std::string& text)
 {
-    if (Ranked())
-        return SearchRanked(text);
-    for (int n = 2; n >= 0; --n) {
-        m_searchKey = CTypedText::ExtractTail(text, n);
-        if (m_searchKey.empty()) {
-            m_view.ShowPrompt(false);
-            return false;
-        }
-        if (FindPathCandidates(m_searchKey)) {
-            m_view.ShowPrompt(true);
-            return true;
-        }
-        if (m_searchKey.size() >= m_settings.nMinInput && FindCandidates(m_searchKey)) {
-            m_view.ShowPrompt(true);
-            return true;
-        }
-        if (n == 1 && m_autoLearn.EndsWithSeparator(m_searchKey)) {
-            m_autoLearn.Learn(text);
-            m_searchKey.clear();
-            m_view.ShowPrompt(false);
-            return false;
-        }
-    }
-    m_searchKey.clear();
-    m_view.ShowPrompt(false);
-    return false;
-}
-
-bool CCompletionEngine::FindPathCandidates(const std::string& key)
-{
-    std::vector<DictionaryMatch> found;
-    if (!m_pathEntries.List(key, found))
-        return false;
-
-    ClearCandidates();
-    if (found.empty())
-        return false;
-    for (DictionaryMatch& match : found)
-        m_pager.Add(std::move(match));
-    m_pager.Begin();
-    return m_pager.ShowPage(0, 10);
-}
-
-bool CCompletionEngine::FindCandidates(const std::string& key)
-{
-    if (Ranked())
-        return FindRankedCandidates(key);
-    ClearCandidates();
-    m_pager.Begin();
-    m_learntHits = FindLearnt(key);
-
-    DictionaryMatch match;
-    const bool cursorLive = m_dictionaries.FindFirst(key, m_matchMode, m_settings.bEnableShorthand, match);
-    m_pager.FollowDictionaryCursor(cursorLive);
-    if (cursorLive)
-        m_pager.Add(std::move(match));
-    else if (m_learntHits < 1)
-        return false;
-
-    const bool shown = ShowFirstPage();
-    // What was typed is already complete.
-    if (Candidates().size() == 1 && Candidates()[0].key == key) {
-        ClearCandidates();
-        return false;
-    }
+    const bool shown = m_search.Search(text);
+    m_view.ShowPrompt(shown);
     return shown;
-}
-
-int CCompletionEngine::FindLearnt(const std::string& key)
-{
-    int added = 0;
-    for (std::string text = m_autoLearn.FirstSuggestion(key); !text.empty(); text = m_autoLearn.NextSuggestion(key)) {
-        DictionaryMatch match;
-        match.key = text;
-        match.data = std::move(text);
-        match.type = KIND_LEARNT;
-        m_pager.Add(std::move(match));
-        if (static_cast<std::size_t>(++added) >= kMaxLearntCandidates)
-            break;
-    }
-    return added;
 }
 
 bool CCompletionEngine::MoveSelection(int code)
@@ -391,7 +309,7 @@ void CCompletionEngine::SetPending(int candidateIndex)
         return;
     }
     if (const std::string* replaced = m_pager.ReplacedBy(candidateIndex))
-        m_searchKey = *replaced;
+        m_search.SetKey(*replaced);
     const CCompletionWriter::Preview preview = m_writer.PendCandidate(Candidates()[candidateIndex]);
     m_view.ShowPreview(preview.text, preview.style);
 }
@@ -403,11 +321,8 @@ void CCompletionEngine::SetPendingText(const std::string& text, CompletionMode m
 
 void CCompletionEngine::ClearCandidates()
 {
-    m_pager.Clear();
-    m_learntHits = 0;
-    m_predicting = false;
-    // What is pending belonged to a candidate that is gone.
-    SetPending(-1);
+    // The pager tells SetPending that no candidate is selected: what is pending belonged to one.
+    m_search.Clear();
 }
 
 void CCompletionEngine::OnRowSelected(int row)
@@ -526,7 +441,8 @@ bool CCompletionEngine::CompleteSelection()
     WindowHandle target = m_desktop.ForegroundWindow();
     if (target == prompt)
         target = focusWindow != 0 ? m_desktop.TopLevelAncestor(focusWindow) : 0;
-    if ((m_searchKey.empty() && !m_predicting) || target == 0 || PendingText().empty() || focusWindow == prompt)
+    if ((m_search.Key().empty() && !m_search.Predicting()) || target == 0 || PendingText().empty() ||
+        focusWindow == prompt)
         return false;
     if (focusWindow != 0 && m_focus.IsPasswordControl(focusWindow))
         return false;
@@ -534,7 +450,7 @@ bool CCompletionEngine::CompleteSelection()
     m_output.BringToFront(target);
     const CompletionMode mode = PendingMode();
     // Ranked, a completed word is followed by its blank.
-    m_writer.Type(target, m_searchKey, Ranked() && m_settings.bBlankAfterWord, m_typed);
+    m_writer.Type(target, m_search.Key(), Ranked() && m_settings.bBlankAfterWord, m_typed);
     // Keys typed before the output went out are still ahead of it in the target's queue: the
     // marker behind the output tells when the target has taken it.
     SendOwnInputMarker();

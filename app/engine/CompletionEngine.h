@@ -1,7 +1,8 @@
-// The completion engine: keeps the text typed in the target control, decides for each key
-// reported by the hook whether it passes, searches candidates for the last words typed (AutoLearn
-// items, dictionaries, or the files of a typed drive path), pages through them, and types the
-// chosen one. It has no window of its own; CPromptDialog forwards its messages here.
+// The completion engine: for each key reported by the hook it decides, through its pieces, whether
+// the key passes (the key gate), what the target control now holds (the typed text), which
+// candidates fit the last words (the search over the candidate sources), which of them the prompt
+// shows (the pager), and types the chosen one (the writer). It has no window of its own: the
+// engine thread's host hands it the hook's keys, the prompt's notifications and its timers.
 #pragma once
 
 #include <array>
@@ -18,19 +19,18 @@
 #include "app/engine/EngineTypes.h"
 #include "app/engine/KeyGateRules.h"
 #include "app/engine/CandidatePager.h"
+#include "app/engine/CandidateSearch.h"
 #include "app/engine/CandidateSources.h"
 #include "app/engine/CompletionWriter.h"
-#include "app/engine/DocumentCache.h"
 #include "app/engine/KeyReport.h"
-#include "app/engine/LanguageEstimate.h"
 #include "app/engine/TypedText.h"
 #include "app/engine/WindowTextMemory.h"
 #include "dict/UsageModel.h"
 
 class CCompletionEngine {
 public:
-    // AutoLearn items taken for one search.
-    static constexpr std::size_t kMaxLearntCandidates = 1000;
+    // AutoLearn items taken for one classic search.
+    static constexpr std::size_t kMaxLearntCandidates = CCandidateSearch::kMaxLearntCandidates;
     static constexpr unsigned kAcceptInputDelayMs = 100;
     static constexpr unsigned kEscapeKey = 0x1B;
     static constexpr unsigned kBackspaceKey = 0x08;
@@ -50,7 +50,7 @@ public:
     void ApplySettings(const EngineSettings& settings);
     const EngineSettings& Settings() const { return m_settings; }
     // The dictionary match mode the settings give: start of key, words and phrases as enabled.
-    int MatchMode() const { return m_matchMode; }
+    int MatchMode() const { return m_search.MatchMode(); }
     int PageSize() const { return m_pager.PageSize(); }
 
     // WM_HOOK_KEY. 1: let the key reach the target; 0: swallow it. The same answer goes to
@@ -84,13 +84,10 @@ public:
     CUsageModel& Usage() { return m_usage; }
     const CUsageModel& Usage() const { return m_usage; }
     // The language the text is estimated to be in (ranked mode, several languages on; 0: none yet).
-    int LikeliestLanguage() const { return m_languageEstimate.Likeliest(); }
+    int LikeliestLanguage() const { return m_search.LikeliestLanguage(); }
 
     // Whether a page of candidates is shown.
-    bool FindPathCandidates(const std::string& key);
-    bool FindCandidates(const std::string& key);
-    // The number of AutoLearn items added.
-    int FindLearnt(const std::string& key);
+    bool FindCandidates(const std::string& key) { return m_search.FindCandidates(key); }
     // Codes 0 ... 9 select that row, the kSelect* codes move. Whether the selected row may be
     // completed (false for a row beyond the page, a code of no row, an empty prompt, and a
     // selection that only began).
@@ -111,7 +108,7 @@ public:
     // The caret tracker's focus notifications, always Save then Restore.
     void SaveWindowText(WindowHandle window);
     void RestoreWindowText(WindowHandle window);
-    // Timer 1003: focus changes replace the typed text again.
+    // The accept-input timer ran out after a completion: focus changes replace the typed text again.
     void OnAcceptInputTimer() { m_acceptInput = true; }
 
     // The list's own notifications: a row became selected (LVN_ITEMCHANGED) or was
@@ -120,7 +117,7 @@ public:
     void OnRowDoubleClicked(int row);
 
     const std::string& TypedText() const { return m_typed.Text(); }
-    const std::string& SearchKey() const { return m_searchKey; }
+    const std::string& SearchKey() const { return m_search.Key(); }
     const std::string& PendingText() const { return m_writer.PendingText(); }
     CompletionMode PendingMode() const { return m_writer.PendingMode(); }
     const std::vector<DictionaryMatch>& Candidates() const { return m_pager.Candidates(); }
@@ -128,7 +125,7 @@ public:
     const std::vector<int>& Rows() const { return m_pager.Rows(); }
     int SelectedRow() const { return m_pager.SelectedRow(); }
     int PageStart() const { return m_pager.PageStart(); }
-    int LearntHits() const { return m_learntHits; }
+    int LearntHits() const { return m_search.LearntHits(); }
     bool AcceptsInput() const { return m_acceptInput; }
     const CWindowTextMemory& WindowTexts() const { return m_windowTexts; }
 
@@ -146,21 +143,7 @@ private:
     void QueueSearch();
     // Whether a prompt is shown.
     bool SearchText(const std::string& text);
-    // Ranked: the phrases of the last words and the words of the last one, merged on one page.
-    bool SearchRanked(const std::string& text);
-    void CollectPhrases(const std::string& tail);
-    bool ShowTailPhrasesAlone();
-    // The phrases collected join the candidates of the search that follows.
-    void PlaceTailPhrases();
-    bool ShowFirstPage() { return m_pager.NextPage(m_pager.PageSize()); }
-    void ObserveWordEnd(const std::string& typedText);
-    // A capital typed mid-sentence: a name, a day or a month is likely.
-    bool NameLikely(const std::string& text, const std::string& key) const;
-    // Ranked mode (RankedSearch.cpp).
     bool Ranked() const { return m_settings.bRankByUse != 0; }
-    bool FindRankedCandidates(const std::string& key);
-    bool PredictNextWords(const std::string& text);
-    void LearnUsage(const std::string& typedText);
     void RunDeferredEvents();
     void QueueCompletion();
     int HoldBackKey(const KeyReport& key);
@@ -199,7 +182,6 @@ private:
 
     EngineSettings m_settings;
     CEngineKeyGate m_gate;
-    int m_matchMode = MATCH_START;  // follows the settings: ApplySettings, from the constructor on
 
     CTypedText m_typed;
     // Searches posted and not yet run (the typed text keeps the word ends among them).
@@ -209,29 +191,14 @@ private:
     bool m_searchIsFocusOnly = false;
     // Escape hid the prompt: it stays hidden until the word ends.
     bool m_hiddenForWord = false;
-    std::string m_searchKey;
-    int m_learntHits = 0;
     // Ranked mode: what typing taught.
     CUsageModel m_usage;
+    // The dictionaries' matches, streamed into the pager as its pages ask.
+    CDictionaryWords m_dictionaryWords;
     // The candidates of the last search, paged.
     CCandidatePager m_pager;
-    using ScoredMatch = ScoredCandidate;
-    // The sources of the word being typed and of the next word (CandidateSources.h).
-    std::vector<std::unique_ptr<ICandidateSource>> m_wordSources;
-    std::vector<std::unique_ptr<ICandidateSource>> m_nextWordSources;
-    CandidateQuery Query(const std::string& key) const;
-    void WeighTypedWordsByLanguage(std::vector<ScoredMatch>& raised, const std::vector<LanguageRank>& offsets);
-    // Raises a word the document used lately, and one whose own capital a mid-sentence capital asks for.
-    double InContext(double score, std::string_view word, bool ownCapital) const;
-    void SortRaised(std::vector<ScoredMatch>& raised) const;
-    bool m_nameLikely = false;
-    // Phrases of the longer tails, merged with the words of the next search.
-    std::vector<ScoredMatch> m_tailPhrases;
-    CLanguageEstimate m_languageEstimate;
-    CDocumentCache m_documentCache;
-    bool m_predicting = false;  // the candidates follow the last word: nothing typed of the next one
+    CCandidateSearch m_search;
     bool m_acceptInput = true;
     CWindowTextMemory m_windowTexts;
     CCompletionWriter m_writer;
-    CPathEntries m_pathEntries;
 };

@@ -1,4 +1,4 @@
-// The pager on its own: classic lists filled lazily from the dictionaries' cursor, ranked lists
+// The pager on its own: classic lists filled lazily from the dictionaries' stream, ranked lists
 // merged from the raised candidates, the ranked stream and the phrases, path pages, and what a
 // selection key did.
 #include "EngineFakes.h"
@@ -17,10 +17,19 @@ ScoredCandidate Scored(const std::string& key, double score, int type = KIND_WOR
     return ScoredCandidate{match, score, std::string()};
 }
 
+CandidateQuery Query(const std::string& key)
+{
+    CandidateQuery query;
+    query.key = key;
+    query.matchMode = MATCH_START | MATCH_WORDS;
+    return query;
+}
+
 class CandidatePagerTest : public ::testing::Test {
 protected:
     CandidatePagerTest()
-        : pager(view, dictionaries, usage, codePage, [this](int candidate) { selections.push_back(candidate); })
+        : words(dictionaries, usage),
+          pager(view, words, codePage, [this](int candidate) { selections.push_back(candidate); })
     {
     }
 
@@ -29,6 +38,7 @@ protected:
     CUsageModel usage;
     TestCodePage codePage;
     std::vector<int> selections;
+    CDictionaryWords words;
     CCandidatePager pager;
 };
 
@@ -42,11 +52,8 @@ TEST_F(CandidatePagerTest, AClassicListAsksTheCursorOnlyForThePagesShownAndJoins
     for (const char* key : {"cab", "cad", "cam", "can"})
         dictionaries.Add(key);
     pager.Configure(2, false);
-    DictionaryMatch first;
-    ASSERT_TRUE(dictionaries.FindFirst("ca", MATCH_START | MATCH_WORDS, true, first));
     pager.Begin();
-    pager.Add(first);
-    pager.FollowDictionaryCursor(true);
+    ASSERT_TRUE(pager.OpenStream(Query("ca")));
 
     ASSERT_TRUE(pager.NextPage(2));
     EXPECT_THAT(view.RowTexts(), ElementsAre("cat", "cab"));
@@ -74,7 +81,7 @@ TEST_F(CandidatePagerTest, ARankedListMergesByScoreWithPhrasesFromTheFourthRowAn
     std::vector<ScoredCandidate> phrases{Scored("the end", 5.0), Scored("the rest", 5.0)};
     phrases[0].replaces = "the e";
     pager.PlacePhrases(phrases);
-    pager.OpenRankedStream("the", MATCH_START | MATCH_WORDS, true, std::string());
+    pager.OpenStream(Query("the"));
     pager.Raise({Scored("theme", 1e6), Scored("The", 1e5), Scored("THERE", 1e-9)});
     ASSERT_TRUE(pager.HasRankedCandidates());
 
@@ -113,11 +120,8 @@ TEST_F(CandidatePagerTest, ASelectionKeySaysWhetherARowMayBeCompleted)
     for (const char* key : {"aa", "ab", "ac"})
         dictionaries.Add(key);
     pager.Configure(2, false);
-    DictionaryMatch first;
-    dictionaries.FindFirst("a", MATCH_START | MATCH_WORDS, true, first);
     pager.Begin();
-    pager.Add(first);
-    pager.FollowDictionaryCursor(true);
+    ASSERT_TRUE(pager.OpenStream(Query("a")));
     ASSERT_TRUE(pager.NextPage(2));
 
     EXPECT_EQ(pager.MoveSelection(1), Selection::MOVED);
@@ -133,5 +137,6 @@ TEST_F(CandidatePagerTest, ASelectionKeySaysWhetherARowMayBeCompleted)
 
     pager.Clear();
     EXPECT_TRUE(view.rows.empty());
+    EXPECT_EQ(selections.back(), -1);
     EXPECT_EQ(pager.MoveSelection(kSelectCurrent), Selection::NONE);
 }

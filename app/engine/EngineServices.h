@@ -1,6 +1,8 @@
-// What the completion engine needs from the rest of the program. The main window implements
-// these with the real prompt list, caret tracker, dictionaries and keystroke output; the tests
-// use fakes, so the engine runs without a desktop.
+// What the completion engine needs from the rest of the program. On the engine thread the program
+// implements these with the prompt's state for the window thread (CPromptStateBuilder), the caret
+// tracker, the desktop, folder listings and keystroke output (app/ProgramServices.h); the
+// dictionaries and AutoLearn come through CEngineCore, which pvengine shares. The tests use fakes,
+// so the engine runs without a desktop.
 #pragma once
 
 #include <functional>

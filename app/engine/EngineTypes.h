@@ -1,4 +1,5 @@
-// Values shared by the completion engine and the main window that drives it.
+// Values shared by the completion engine and the program that drives it (the engine thread's host
+// and pvengine).
 #pragma once
 
 #include <cstdint>

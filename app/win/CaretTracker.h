@@ -3,7 +3,7 @@
 // Two sources feed the tracker:
 //  - accessibility events (SetWinEventHook, out of context): caret objects give the caret
 //    rectangle and its window, focus events give the focus window, focus events on menus
-//    clear it. The prompt window hears about focus changes (SaveWindowText, then
+//    clear it. The owner (IOwner) hears about focus changes (SaveWindowText, then
 //    RestoreWindowText) and caret moves (RefreshPrompt).
 //  - GetGUIThreadInfo of the focus window's thread. Many programs (and every program under
 //    Wine) never report their caret, so whenever no caret event has been seen for the current
@@ -28,7 +28,8 @@
 
 class CCaretTracker : public IFocusTracker {
 public:
-    // The prompt window's side of the notifications.
+    // Who hears of focus changes and caret moves: the engine thread's host, which hands them to
+    // the engine and the prompt.
     class IOwner {
     public:
         virtual ~IOwner() = default;

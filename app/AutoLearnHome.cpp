@@ -1,7 +1,8 @@
 #include "app/AutoLearnHome.h"
 
-#include "app/EngineHost.h"
 #include "app/EngineThread.h"
+#include "app/LearningHandOver.h"
+#include "app/SyncHandOver.h"
 #include "base/ProgramPaths.h"
 #include "dict/AutoLearnDictionary.h"
 
@@ -18,32 +19,32 @@ std::string CAutoLearnHome::AutoLearnPath() const
 std::vector<AutoLearnRecord> CAutoLearnHome::LearntWords()
 {
     std::vector<AutoLearnRecord> words;
-    m_engine.Call([&](CEngineHost& host) { words = host.Learning().LearntWords(); });
+    m_engine.Call([&](ILearningDesk& desk) { words = desk.Learning().LearntWords(); });
     return words;
 }
 
 bool CAutoLearnHome::AdoptAutoLearn(std::unique_ptr<CAutoLearnDictionary> store)
 {
     bool adopted = false;
-    m_engine.Call([&](CEngineHost& host) {
+    m_engine.Call([&](ILearningDesk& desk) {
         // Words the page deleted leave the sync folder's merge too.
-        host.Sync().BeforeAutoLearnAdopted();
-        adopted = host.Learning().AdoptAutoLearn(std::move(store));
+        desk.Sync().BeforeAutoLearnAdopted();
+        adopted = desk.Learning().AdoptAutoLearn(std::move(store));
         if (adopted)
-            host.Sync().AfterAutoLearnAdopted();
+            desk.Sync().AfterAutoLearnAdopted();
     });
     return adopted;
 }
 
 void CAutoLearnHome::ForgetWords(std::vector<std::string> words)
 {
-    m_engine.Call([&](CEngineHost& host) { host.Learning().ForgetWords(words); });
+    m_engine.Call([&](ILearningDesk& desk) { desk.Learning().ForgetWords(words); });
 }
 
 bool CAutoLearnHome::ForgetUsage()
 {
     bool forgotten = false;
-    m_engine.Call([&](CEngineHost& host) { forgotten = host.Learning().ForgetUsage(); });
+    m_engine.Call([&](ILearningDesk& desk) { forgotten = desk.Learning().ForgetUsage(); });
     return forgotten;
 }
 
@@ -51,17 +52,17 @@ std::vector<int> CAutoLearnHome::RanksOf(const std::vector<std::string>& words)
 {
     std::vector<int> ranks;
     ranks.reserve(words.size());
-    m_engine.Call([&](CEngineHost& host) {
+    m_engine.Call([&](ILearningDesk& desk) {
         for (const std::string& word : words)
-            ranks.push_back(host.Dictionaries().RankOf(word));
+            ranks.push_back(desk.RankOf(word));
     });
     return ranks;
 }
 
 void CAutoLearnHome::TeachUsage(const CTaughtWords& taught, const CTaughtWords::RankOf& rankOf)
 {
-    m_engine.Call([&](CEngineHost& host) {
-        host.Learning().Teach(taught, rankOf);
-        host.Sync().AfterTeaching();
+    m_engine.Call([&](ILearningDesk& desk) {
+        desk.Learning().Teach(taught, rankOf);
+        desk.Sync().AfterTeaching();
     });
 }

@@ -1,4 +1,5 @@
 #include "app/Controller.h"
+#include "app/ThreadPost.h"
 
 #include <commctrl.h>
 #include <htmlhelp.h>
@@ -80,7 +81,7 @@ bool CController::Start(bool useHookLibrary)
     if (!m_engine.Start(Handle(), m_prompt.Handle(), useHookLibrary))
         return false;
     if (useHookLibrary)
-        ::PostMessageW(m_engine.Window(), WM_ENGINE_LOAD, 0, 0);
+        m_engine.Load();
     return true;
 }
 
@@ -90,8 +91,7 @@ void CController::Shutdown()
         return;
     m_started = false;
     // The hook goes first, so that no key waits for a program that is ending.
-    if (m_engine.Window())
-        ::SendMessageW(m_engine.Window(), WM_ENGINE_SET_ENABLED, 0, 0);
+    m_engine.SetEnabled(false);
     m_engine.Stop();
     ::UnregisterHotKey(Handle(), HOTKEY_ENABLE);
     m_tray.Remove();
@@ -114,8 +114,7 @@ void CController::ApplySettings()
     wnd::SetUiLanguage(wnd::UiLanguageOfCode(m_settingsBridge.LoadLanguage()));
     m_enableHotkey = m_settingsBridge.LoadEnableHotkey();
     RegisterEnableHotkey();
-    if (m_engine.Window())
-        ::PostMessageW(m_engine.Window(), WM_ENGINE_APPLY_SETTINGS, 0, 0);
+    m_engine.ApplySettings();
 }
 
 void CController::RegisterEnableHotkey()
@@ -187,8 +186,7 @@ void CController::ToggleFeature(int id)
         });
         return;
     }
-    if (m_engine.Window())
-        ::PostMessageW(m_engine.Window(), WM_ENGINE_APPLY_SETTINGS, 0, 0);
+    m_engine.ApplySettings();
 }
 
 void CController::ToggleEnable()
@@ -199,8 +197,7 @@ void CController::ToggleEnable()
 void CController::SetEnabled(bool enabled)
 {
     // Sent: when it returns the hook is in, or out, for every application.
-    if (m_engine.Window())
-        ::SendMessageW(m_engine.Window(), WM_ENGINE_SET_ENABLED, enabled ? 1 : 0, 0);
+    m_engine.SetEnabled(enabled);
     m_enabled = enabled;
     m_tray.ChangeIcon(enabled ? IDR_MAINFRAME : IDI_DISABLED);
 }
@@ -212,13 +209,13 @@ LRESULT CController::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
         case WM_VIEW_PROMPT_STATE:
-            OnPromptState(reinterpret_cast<PromptState*>(lParam));
+            OnPromptState(threadpost::TakePosted<PromptState>(lParam));
             return 0;
         case WM_VIEW_LOADED:
             OnLoaded(wParam != 0);
             return 0;
         case WM_VIEW_FILE_PROBLEM:
-            OnFileProblem(static_cast<ProblemWeight>(wParam), reinterpret_cast<std::string*>(lParam));
+            OnFileProblem(static_cast<ProblemWeight>(wParam), threadpost::TakePosted<std::string>(lParam));
             return 0;
         case WM_HOTKEY:
             if (wParam == HOTKEY_ENABLE)
@@ -243,9 +240,8 @@ LRESULT CController::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     }
 }
 
-void CController::OnPromptState(PromptState* state)
+void CController::OnPromptState(std::unique_ptr<PromptState> owned)
 {
-    std::unique_ptr<PromptState> owned(state);
     // A newer state is on its way: drawing this one would only be undone.
     if (!owned || owned->serial < m_engine.LatestStateSerial())
         return;
@@ -267,9 +263,8 @@ void CController::OnLoaded(bool noDictionary)
     m_prompt.SetText(kProgramTitle);
 }
 
-void CController::OnFileProblem(ProblemWeight weight, std::string* text)
+void CController::OnFileProblem(ProblemWeight weight, std::unique_ptr<std::string> owned)
 {
-    std::unique_ptr<std::string> owned(text);
     if (!owned)
         return;
     if (!m_loaded) {
@@ -335,9 +330,8 @@ bool CController::RunCommand(int id, LPARAM lParam)
             return true;
         case ID_DEBUG_HANG_ENGINE:
         case ID_DEBUG_HANG_ENGINE_AFTER_COMPLETION:
-            ::PostMessageW(m_engine.Window(), WM_ENGINE_DEBUG_HANG,
-                           std::min<DWORD>(static_cast<DWORD>(lParam), kMaxDebugBusyMs),
-                           id == ID_DEBUG_HANG_ENGINE_AFTER_COMPLETION ? 1 : 0);
+            m_engine.Hang(std::min<DWORD>(static_cast<DWORD>(lParam), kMaxDebugBusyMs),
+                          id == ID_DEBUG_HANG_ENGINE_AFTER_COMPLETION);
             return true;
         default:
             return false;
@@ -346,12 +340,12 @@ bool CController::RunCommand(int id, LPARAM lParam)
 
 void CController::OnRowClicked(int row, unsigned pageSerial)
 {
-    ::PostMessageW(m_engine.Window(), WM_ENGINE_ROW_CLICKED, static_cast<WPARAM>(row), pageSerial);
+    m_engine.RowClicked(row, pageSerial);
 }
 
 void CController::OnRowDoubleClicked(int row, unsigned pageSerial)
 {
-    ::PostMessageW(m_engine.Window(), WM_ENGINE_ROW_DOUBLE_CLICKED, static_cast<WPARAM>(row), pageSerial);
+    m_engine.RowDoubleClicked(row, pageSerial);
 }
 
 bool CController::DialogCommand(int id)
@@ -459,8 +453,7 @@ void CController::EditUserDictionary(UINT pathResourceId)
 
 void CController::ReloadDictionaries()
 {
-    if (m_engine.Window())
-        ::PostMessageW(m_engine.Window(), WM_ENGINE_RELOAD_DICTIONARIES, 0, 0);
+    m_engine.ReloadDictionaries();
 }
 
 void CController::RunOptions(UINT firstPageName)

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include <functional>
 #include <string>
 #include <utility>
@@ -63,10 +65,10 @@ protected:
 
 private:
     bool RunCommand(int id, LPARAM lParam);
-    void OnPromptState(PromptState* state);
+    void OnPromptState(std::unique_ptr<PromptState> state);
     void OnLoaded(bool noDictionary);
     // Told before the question about missing dictionaries while loading, at once after it.
-    void OnFileProblem(ProblemWeight weight, std::string* text);
+    void OnFileProblem(ProblemWeight weight, std::unique_ptr<std::string> text);
     void ShowProblem(ProblemWeight weight, const std::string& text);
     void RegisterEnableHotkey();
     void OnHotkeyRefused(std::uint32_t hotkey);

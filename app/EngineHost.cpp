@@ -1,4 +1,5 @@
 #include "app/EngineHost.h"
+#include "app/ThreadPost.h"
 
 #include <functional>
 #include <memory>
@@ -67,10 +68,11 @@ bool CEngineHost::Create()
     if (!wnd::CWindow::Create(kEngineWindowClass, "", 0, 0, none, HWND_MESSAGE))
         return false;
     m_files.SetNotifyWindow(Window());
-    m_pacer.SetWindow(Window());
+    m_pacer.AttachWindow(Window());
     m_pacer.SetWorkLog(&m_workLog);
     m_pacer.SetAnswerSink([this](int answer) { m_hooks.AnswerKey(answer); });
-    m_prompt.SetTimerWindow(Window());
+    m_prompt.AttachWindow(Window());
+    m_learning.AttachWindow(Window());
     return true;
 }
 
@@ -111,6 +113,7 @@ const char* CEngineHost::WorkKind(UINT msg)
         case WM_TIMER:
             return "timer";
         case WM_ENGINE_CALL:
+        case WM_ENGINE_HOST_CALL:
             return "call";
         default:
             return "message";
@@ -177,10 +180,14 @@ LRESULT CEngineHost::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             OnStop();
             return 0;
         case WM_ENGINE_FOLDER_LISTED:
-            m_files.TakeListing(std::unique_ptr<FolderListing>(reinterpret_cast<FolderListing*>(lParam)));
+            m_files.TakeListing(threadpost::TakePosted<FolderListing>(lParam));
             m_engine.SearchAgain();
             return 0;
         case WM_ENGINE_CALL:
+            if (wParam)
+                (*reinterpret_cast<const std::function<void(ILearningDesk&)>*>(wParam))(*this);
+            return 0;
+        case WM_ENGINE_HOST_CALL:
             if (wParam)
                 (*reinterpret_cast<const std::function<void(CEngineHost&)>*>(wParam))(*this);
             return 0;
@@ -245,7 +252,7 @@ int CEngineHost::OnSearch()
     if (m_engine.HasQueuedSearches())
         WaitForRelease();
     m_engine.SearchTyped();
-    m_learning.ScheduleSave(Window());
+    m_learning.ScheduleSave();
     return 0;
 }
 
@@ -275,9 +282,9 @@ void CEngineHost::OnTimer(UINT_PTR id)
 {
     if (m_pacer.OnTimer(id, m_engine))
         return;
-    if (id == CLearningHandOver::TIMER_SAVE_USAGE)
-        m_learning.OnSaveTimer(Window());
-    else if (id == CPromptStateBuilder::TIMER_FOLLOW_CARET) {
+    if (id == TIMER_SAVE_USAGE)
+        m_learning.OnSaveTimer();
+    else if (id == TIMER_FOLLOW_CARET) {
         StepAsideForOwnWindow();
         m_prompt.OnFollowCaretTimer();
     } else if (id == CSyncHandOver::TIMER_SYNC_REFRESH)
@@ -406,8 +413,9 @@ void CEngineHost::OnStop()
     m_prompt.StopFollowingCaret();
     Destroy();
     // Nothing more is posted or timed on the window that is gone.
-    m_pacer.SetWindow(nullptr);
-    m_prompt.SetTimerWindow(nullptr);
+    m_pacer.AttachWindow(nullptr);
+    m_prompt.AttachWindow(nullptr);
+    m_learning.AttachWindow(nullptr);
     ::PostQuitMessage(0);
 }
 
@@ -434,4 +442,9 @@ void CEngineHost::RestoreWindowText(HWND window)
     m_ruleKnown = false;  // a new focus window; its handle may be a reused one
     m_engine.RestoreWindowText(ToHandle(window));
     m_prompt.Publish();
+}
+
+void CEngineHost::RunOnHost(HWND window, const std::function<void(CEngineHost&)>& work)
+{
+    ::SendMessageW(window, WM_ENGINE_HOST_CALL, reinterpret_cast<WPARAM>(&work), 0);
 }

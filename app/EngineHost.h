@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,6 +19,7 @@
 #include "app/FileProblemTeller.h"
 #include "app/HookSwitch.h"
 #include "app/KeyPacer.h"
+#include "app/LearningDesk.h"
 #include "app/LearningHandOver.h"
 #include "app/ProgramServices.h"
 #include "app/PromptStateBuilder.h"
@@ -28,7 +30,7 @@
 #include "textout/TimeFormat.h"
 #include "wnd/Window.h"
 
-class CEngineHost : public wnd::CWindow, public CCaretTracker::IOwner {
+class CEngineHost : public wnd::CWindow, public CCaretTracker::IOwner, public ILearningDesk {
 public:
     // viewWindow receives the states and the loading report; promptWindow is the prompt itself
     // (the engine never completes into it). latestSerial tells the window thread which state is
@@ -53,8 +55,14 @@ public:
     CCaretTracker& Tracker() { return m_caretTracker; }
     CDictionarySet& Dictionaries() { return m_core.Dictionaries(); }
     CPromptStateBuilder& Prompt() { return m_prompt; }
-    CLearningHandOver& Learning() { return m_learning; }
-    CSyncHandOver& Sync() { return m_sync; }
+    // ILearningDesk
+    CLearningHandOver& Learning() override { return m_learning; }
+    CSyncHandOver& Sync() override { return m_sync; }
+    int RankOf(const std::string& word) override { return Dictionaries().RankOf(word); }
+
+    // Runs work on the engine thread of window and waits for it: for tests, which look at the
+    // whole host. The program's window thread reaches only the learning desk (CEngineThread::Call).
+    static void RunOnHost(HWND window, const std::function<void(CEngineHost&)>& work);
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;

@@ -37,10 +37,16 @@ void CEngineThread::Stop()
     m_window = nullptr;
 }
 
-void CEngineThread::Call(const std::function<void(CEngineHost&)>& work) const
+void CEngineThread::Call(const std::function<void(ILearningDesk&)>& work) const
 {
     if (m_window)
         ::SendMessageW(m_window, WM_ENGINE_CALL, reinterpret_cast<WPARAM>(&work), 0);
+}
+
+void CEngineThread::SetEnabled(bool enabled) const
+{
+    if (m_window)
+        ::SendMessageW(m_window, WM_ENGINE_SET_ENABLED, enabled ? 1 : 0, 0);
 }
 
 void CEngineThread::Run(HWND viewWindow, HWND promptWindow, bool useHookLibrary, HANDLE ready)

@@ -1,4 +1,5 @@
 #include "app/FileProblemTeller.h"
+#include "app/ThreadPost.h"
 
 #include <memory>
 
@@ -15,10 +16,8 @@ void CFileProblemTeller::Tell(const std::string& file, const std::string& text, 
 {
     if (!m_toldFiles.insert(file).second)
         return;
-    auto message = std::make_unique<std::string>(text);
-    if (::PostMessageW(m_viewWindow, WM_VIEW_FILE_PROBLEM, static_cast<WPARAM>(weight),
-                       reinterpret_cast<LPARAM>(message.get())))
-        message.release();
+    threadpost::PostOwned(m_viewWindow, WM_VIEW_FILE_PROBLEM, static_cast<WPARAM>(weight),
+                          std::make_unique<std::string>(text));
 }
 
 void CFileProblemTeller::TellUnloadedDictionaries(CDictionarySet& dictionaries)

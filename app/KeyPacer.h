@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "app/ThreadMessages.h"
+
 #include <functional>
 #include <utility>
 
@@ -16,11 +18,9 @@ class CEngineWorkLog;
 
 class CKeyPacer : public IEngineScheduler {
 public:
-    static constexpr UINT_PTR TIMER_ACCEPT_INPUT = 1003;
     // How long keys typed behind a completion wait at most for the target to take its output. A
     // busy machine may take a few hundred milliseconds for a long output; giving up earlier lets a
     // key typed meanwhile overtake the ones held back.
-    static constexpr UINT_PTR TIMER_OWN_INPUT = 1005;
     static constexpr UINT kOwnInputWaitMs = 1000;
     // Releases that came this soon after their press are waited for before a search, by their last
     // gap plus a margin, at most kMaxHeadStartUs: the search would take the processor the key
@@ -30,7 +30,7 @@ public:
     static constexpr LONGLONG kMaxHeadStartUs = 5000;
 
     // The engine's window: its own messages and timers go there.
-    void SetWindow(HWND window) { m_window = window; }
+    void AttachWindow(HWND window) { m_window = window; }
     void SetWorkLog(CEngineWorkLog* log) { m_workLog = log; }
     // Also told each answer: the key gate, which may have stopped waiting for the reply.
     void SetAnswerSink(std::function<void(int)> sink) { m_answerSink = std::move(sink); }

@@ -21,16 +21,16 @@ void CLearningHandOver::Teach(const CTaughtWords& taught, const CTaughtWords::Ra
     SaveInBackground();
 }
 
-void CLearningHandOver::ScheduleSave(HWND window)
+void CLearningHandOver::ScheduleSave()
 {
-    if (m_saveScheduled || !m_core.Engine().Usage().IsDirty())
+    if (m_saveScheduled || !m_window || !m_core.Engine().Usage().IsDirty())
         return;
-    m_saveScheduled = ::SetTimer(window, TIMER_SAVE_USAGE, kSaveUsageMs, nullptr) != 0;
+    m_saveScheduled = ::SetTimer(m_window, TIMER_SAVE_USAGE, kSaveUsageMs, nullptr) != 0;
 }
 
-void CLearningHandOver::OnSaveTimer(HWND window)
+void CLearningHandOver::OnSaveTimer()
 {
-    ::KillTimer(window, TIMER_SAVE_USAGE);
+    ::KillTimer(m_window, TIMER_SAVE_USAGE);
     m_saveScheduled = false;
     SaveInBackground();
 }

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "app/ThreadMessages.h"
+
 #include <memory>
 #include <thread>
 #include <vector>
@@ -13,7 +15,6 @@
 
 class CLearningHandOver {
 public:
-    static constexpr UINT_PTR TIMER_SAVE_USAGE = 1006;
     static constexpr UINT kSaveUsageMs = 30000;
 
     explicit CLearningHandOver(CEngineCore& core) : m_core(core) {}
@@ -33,14 +34,17 @@ public:
     // Words deleted on the AutoLearn page: their counts and pairs go, and the file is written anew.
     void ForgetWords(const std::vector<std::string>& words);
 
-    // After a search: the save is due kSaveUsageMs after the first change, on a timer of `window`.
-    void ScheduleSave(HWND window);
+    // The engine window, whose timer saves (nullptr: none any more).
+    void AttachWindow(HWND window) { m_window = window; }
+    // After a search: the save is due kSaveUsageMs after the first change.
+    void ScheduleSave();
     // TIMER_SAVE_USAGE.
-    void OnSaveTimer(HWND window);
+    void OnSaveTimer();
     void WaitForWriter();
 
 private:
     void SaveInBackground();
+    HWND m_window = nullptr;
 
     CEngineCore& m_core;
     bool m_saveScheduled = false;

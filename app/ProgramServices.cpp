@@ -1,4 +1,5 @@
 #include "app/ProgramServices.h"
+#include "app/ThreadPost.h"
 
 #include <thread>
 
@@ -68,9 +69,8 @@ void CBackgroundFileSystem::StartListing(const std::string& pattern)
     m_listing = pattern;
     HWND notify = m_notify;
     std::thread([pattern, notify] {
-        FolderListing* listing = List(pattern).release();
-        if (!::PostMessageW(notify, WM_ENGINE_FOLDER_LISTED, 0, reinterpret_cast<LPARAM>(listing)))
-            delete listing;  // the engine is gone
+        // Freed here if the engine is gone.
+        threadpost::PostOwned(notify, WM_ENGINE_FOLDER_LISTED, 0, List(pattern));
     }).detach();
 }
 

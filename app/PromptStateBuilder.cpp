@@ -1,4 +1,5 @@
 #include "app/PromptStateBuilder.h"
+#include "app/ThreadPost.h"
 
 #include "app/ProgramServices.h"
 #include "app/ThreadMessages.h"
@@ -131,7 +132,5 @@ void CPromptStateBuilder::Publish()
     ++m_state.serial;
     if (m_latestSerial)
         m_latestSerial->store(m_state.serial, std::memory_order_release);
-    auto* copy = new PromptState(m_state);
-    if (!::PostMessageW(m_viewWindow, WM_VIEW_PROMPT_STATE, 0, reinterpret_cast<LPARAM>(copy)))
-        delete copy;
+    threadpost::PostOwned(m_viewWindow, WM_VIEW_PROMPT_STATE, 0, std::make_unique<PromptState>(m_state));
 }

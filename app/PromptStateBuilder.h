@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "app/ThreadMessages.h"
+
 #include <atomic>
 #include <string>
 #include <vector>
@@ -16,7 +18,6 @@ class CCaretTracker;
 class CPromptStateBuilder : public IPromptView {
 public:
     // While shown: follow a caret that no event reports.
-    static constexpr UINT_PTR TIMER_FOLLOW_CARET = 1004;
     static constexpr UINT kFollowCaretMs = 40;
 
     // viewWindow receives the states; promptWindow is the prompt itself. latestSerial tells the
@@ -24,7 +25,7 @@ public:
     CPromptStateBuilder(HWND viewWindow, HWND promptWindow, std::atomic<unsigned>* latestSerial, CCaretTracker& caret);
 
     // The engine's window, which runs the caret-following timer.
-    void SetTimerWindow(HWND window) { m_timerWindow = window; }
+    void AttachWindow(HWND window) { m_timerWindow = window; }
     void SetPageSize(int rows) { m_pageSize = rows; }
     void SetRowLabels(std::vector<std::string> labels);
     // Whether a row picked with the mouse is on the page shown (the page with pageSerial).

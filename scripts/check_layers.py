@@ -8,7 +8,9 @@ Every `#include "..."` and every linked target of the tree (`target_link_librari
 the table
 is printed as FILE:LINE and the check exits 1. So is every circle of includes between the units (a
 file and its header, X.cpp with X.h) of one of the UNTANGLED folders: a circle there is two
-classes that know each other's insides.
+classes that know each other's insides. So is an include of a header that only the files of
+PRIVATE_HEADERS may include: the engine thread's host is seen only by its own thread's files (the
+window thread reaches it through CEngineThread) and by the tests.
 
 Usage: check_layers.py [SOURCE_DIR]
 """
@@ -23,6 +25,10 @@ ROW = re.compile(r"^\|\s*(`[^|]+)\|.*\|([^|]*)\|\s*$")
 TARGET_DEFINITION = re.compile(r"\badd_(?:library|executable)\(\s*([A-Za-z_][\w.-]*)")
 LINK_COMMAND = re.compile(r"\btarget_link_libraries\(([^)]*)\)", re.S)
 UNTANGLED = ("base", "config", "dict", "textout")
+# Header: the files (or folders, ending in "/") that may include it.
+PRIVATE_HEADERS = {
+    "app/EngineHost.h": ("app/EngineHost.cpp", "app/EngineThread.cpp", "tests/"),
+}
 
 
 class Layers:
@@ -80,6 +86,9 @@ def check_includes(layers, root, path, folder, text):
         target = layers.folder_of(included)
         if not layers.permits(folder, included, target):
             yield f"{path}:{number}: includes {included} ({folder}/ may not use {target}/)"
+        readers = PRIVATE_HEADERS.get(included)
+        if readers and path != included and not any(path == r or (r.endswith("/") and path.startswith(r)) for r in readers):
+            yield f"{path}:{number}: includes {included} (only {', '.join(readers)} may)"
 
 
 def cmake_targets(layers, root, files):

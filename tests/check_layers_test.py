@@ -1,5 +1,6 @@
-"""The layering check finds an include and a link that cross the folder table, and a circle of
-includes in an untangled folder, and nothing else."""
+"""The layering check finds an include and a link that cross the folder table, a circle of
+includes in an untangled folder, and an include of the engine thread's host by a file not its own,
+and nothing else."""
 import os
 import subprocess
 import sys
@@ -9,6 +10,7 @@ import unittest
 SCRIPT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts", "check_layers.py")
 TABLE = """| folder | what | may use |
 |---|---|---|
+| `app/` | program | base |
 | `base/` | helpers | — |
 | `dict/` | files | base, `wnd/Ids.h` |
 | `wnd/` | windows | base |
@@ -28,6 +30,10 @@ FILES = {
     "dict/Q.cpp": '#include "dict/Q.h"\n#include "dict/P.h"\n',
     "dict/R.cpp": '#include "dict/P.h"\n',
     "wnd/Window.h": '#include "wnd/W.h"\n',
+    # The engine thread's host: its thread's files may include it, a window-thread file may not.
+    "app/EngineHost.h": '#include "base/A.h"\n',
+    "app/EngineThread.cpp": '#include "app/EngineHost.h"\n',
+    "app/AutoLearnHome.cpp": '#include "base/A.h"\n#include "app/EngineHost.h"\n',
 }
 
 
@@ -41,7 +47,7 @@ class CheckLayersTest(unittest.TestCase):
             run = subprocess.run([sys.executable, SCRIPT, root], capture_output=True, text=True)
         found = [line.split(": ", 1)[0] for line in run.stdout.splitlines() if not line.startswith("layers:")]
         self.assertEqual(run.returncode, 1, run.stdout)
-        self.assertEqual(found, ["dict/CMakeLists.txt:3", "dict/D.cpp:4", "wnd/W.cpp:1", "dict/P.h:1"], run.stdout)
+        self.assertEqual(found, ["app/AutoLearnHome.cpp:2", "dict/CMakeLists.txt:3", "dict/D.cpp:4", "wnd/W.cpp:1", "dict/P.h:1"], run.stdout)
 
 
 if __name__ == "__main__":

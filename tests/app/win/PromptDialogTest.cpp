@@ -74,7 +74,7 @@ protected:
     // Runs on the engine thread, then draws what it decided here.
     void OnEngine(const std::function<void(CEngineHost&)>& work)
     {
-        controller.Engine().Call(work);
+        CEngineHost::RunOnHost(controller.Engine().Window(), work);
         Pump();
     }
     void ShowRows(const std::vector<PromptRow>& rows, bool pathPage = false)

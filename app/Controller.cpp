@@ -153,7 +153,7 @@ TrayMenuState CController::MenuState()
     settings.LoadOthers();
     TrayMenuState state;
     state.enabled = m_enabled;
-    state.autoLearn = settings.bEanbleAutolearn != 0;
+    state.autoLearn = settings.bEnableAutolearn != 0;
     state.words = settings.bEnableWord != 0;
     state.phrases = settings.bEnablePhrase != 0;
     state.shorthands = settings.bEnableShorthand != 0;
@@ -167,7 +167,7 @@ void CController::ToggleFeature(int id)
     bool saved;
     if (id == ID_TRAY_AUTOLEARN) {
         settings.LoadAutoLearn();
-        settings.bEanbleAutolearn = settings.bEanbleAutolearn ? 0 : 1;
+        settings.bEnableAutolearn = settings.bEnableAutolearn ? 0 : 1;
         saved = settings.SaveAutoLearn();
     } else {
         settings.LoadOthers();

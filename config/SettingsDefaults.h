@@ -1,7 +1,8 @@
 #pragma once
 // Every value of Config.ini, one line each, in the order its section holds them in the file:
-//     (section, key, type, minimum, maximum, default)
-// The key is also the member's name in SettingsRecord (config/SettingsRecord.h), which reads,
+//     (section, member, key, type, minimum, maximum, default)
+// The member is the value's name in SettingsRecord (config/SettingsRecord.h), the key its name in
+// the file: the same but for one the first versions misspelt and every file since keeps. The record reads,
 // writes and copies the values by this table, so the engine, the Options pages and the file
 // agree. Minimum and maximum: what an Options page accepts for the number typed in its edit box
 // (0, 0 where nothing is typed). A new option is one line here plus its control.
@@ -36,34 +37,34 @@ struct Constant<KeyRow> {
 }  // namespace settings_types
 
 // clang-format off
-#define PV_CONFIG_INI(VALUE, SELECTION_KEY)                                                                     \
-    VALUE(AutoLearn, bEanbleAutolearn, Flag, 0, 0, 1)                                                           \
-    VALUE(AutoLearn, nMinLearnLength, Number, 0, 500, 0)                                                        \
-    VALUE(AutoLearn, strSeparate, Text, 0, 0, "; ',.!\"?")                                                      \
-    SELECTION_KEY(HotKeys, vkSelectIndex, KeyRow, 0, 0, 0x70, 0x71, 0x72, 0x73, 0x74, 0x75, 0x76, 0x77, 0x78, 0x79) \
-    SELECTION_KEY(HotKeys, vkSelectPrev, Key, 0, 0, 0x26)     /* Up */                                          \
-    SELECTION_KEY(HotKeys, vkSelectNext, Key, 0, 0, 0x28)     /* Down */                                        \
-    SELECTION_KEY(HotKeys, vkSelectPageDown, Key, 0, 0, 0x22) /* Page Down */                                   \
-    SELECTION_KEY(HotKeys, vkSelectPageUp, Key, 0, 0, 0x21)   /* Page Up */                                     \
-    SELECTION_KEY(HotKeys, vkSelect, KeyRow, 0, 0, 0x09, 0x0D, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF)  \
-    /* Ctrl+F5: bits 0-7 the key, 16-23 the hotkey control's modifiers */                                       \
-    VALUE(HotKeys, dwEnableZel, Number, 0, 0, 0x00020074)                                                       \
-    VALUE(Others, bEnableShorthand, Flag, 0, 0, 1)                                                              \
-    VALUE(Others, bEnableWord, Flag, 0, 0, 1)                                                                   \
-    VALUE(Others, bEnablePhrase, Flag, 0, 0, 1)                                                                 \
-    VALUE(Others, nMinInput, Number, 1, 10000, 1)      /* characters typed before the prompt shows */           \
-    VALUE(Others, nMinWordLength, Number, 1, 10000, 1) /* keys offered: shortest */                             \
-    VALUE(Others, nMaxWordLength, Number, 4, 10000, 500) /* and longest */                                      \
-    VALUE(Others, nMaxItemShow, Number, 1, 10, 5)      /* rows per page */                                      \
-    /* Candidates ordered by likelihood and what was typed before (off: learnt items first, then */              \
-    /* the dictionaries in key order); with it, a completed word is followed by a blank. */                     \
-    VALUE(Others, bRankByUse, Flag, 0, 0, 1)                                                                    \
-    VALUE(Others, bBlankAfterWord, Flag, 0, 0, 1)                                                               \
-    /* A folder a sync client shares between PCs, where the user's words are kept and merged */                  \
-    /* (empty: off; see app/SyncHandOver.h). */                                                                  \
-    VALUE(Others, strSyncFolder, Text, 0, 0, "")                                                               \
-    /* The interface's language ("de", ...; empty: the user's Windows language, see wnd/Language.h) */          \
-    VALUE(Others, strLanguage, Text, 0, 0, "")
+#define PV_CONFIG_INI(VALUE, SELECTION_KEY)                                                                                          \
+    VALUE(AutoLearn, bEnableAutolearn, "bEanbleAutolearn", Flag, 0, 0, 1)                                                            \
+    VALUE(AutoLearn, nMinLearnLength, "nMinLearnLength", Number, 0, 500, 0)                                                          \
+    VALUE(AutoLearn, strSeparate, "strSeparate", Text, 0, 0, "; ',.!\"?")                                                            \
+    SELECTION_KEY(HotKeys, vkSelectIndex, "vkSelectIndex", KeyRow, 0, 0, 0x70, 0x71, 0x72, 0x73, 0x74, 0x75, 0x76, 0x77, 0x78, 0x79) \
+    SELECTION_KEY(HotKeys, vkSelectPrev, "vkSelectPrev", Key, 0, 0, 0x26)     /* Up */                                               \
+    SELECTION_KEY(HotKeys, vkSelectNext, "vkSelectNext", Key, 0, 0, 0x28)     /* Down */                                             \
+    SELECTION_KEY(HotKeys, vkSelectPageDown, "vkSelectPageDown", Key, 0, 0, 0x22) /* Page Down */                                    \
+    SELECTION_KEY(HotKeys, vkSelectPageUp, "vkSelectPageUp", Key, 0, 0, 0x21)   /* Page Up */                                        \
+    SELECTION_KEY(HotKeys, vkSelect, "vkSelect", KeyRow, 0, 0, 0x09, 0x0D, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF)           \
+    /* Ctrl+F5: bits 0-7 the key, 16-23 the hotkey control's modifiers */                                                            \
+    VALUE(HotKeys, dwEnableZel, "dwEnableZel", Number, 0, 0, 0x00020074)                                                             \
+    VALUE(Others, bEnableShorthand, "bEnableShorthand", Flag, 0, 0, 1)                                                               \
+    VALUE(Others, bEnableWord, "bEnableWord", Flag, 0, 0, 1)                                                                         \
+    VALUE(Others, bEnablePhrase, "bEnablePhrase", Flag, 0, 0, 1)                                                                     \
+    VALUE(Others, nMinInput, "nMinInput", Number, 1, 10000, 1)      /* characters typed before the prompt shows */                   \
+    VALUE(Others, nMinWordLength, "nMinWordLength", Number, 1, 10000, 1) /* keys offered: shortest */                                \
+    VALUE(Others, nMaxWordLength, "nMaxWordLength", Number, 4, 10000, 500) /* and longest */                                         \
+    VALUE(Others, nMaxItemShow, "nMaxItemShow", Number, 1, 10, 5)      /* rows per page */                                           \
+    /* Candidates ordered by likelihood and what was typed before (off: learnt items first, then */                                  \
+    /* the dictionaries in key order); with it, a completed word is followed by a blank. */                                          \
+    VALUE(Others, bRankByUse, "bRankByUse", Flag, 0, 0, 1)                                                                           \
+    VALUE(Others, bBlankAfterWord, "bBlankAfterWord", Flag, 0, 0, 1)                                                                 \
+    /* A folder a sync client shares between PCs, where the user's words are kept and merged */                                      \
+    /* (empty: off; see app/SyncHandOver.h). */                                                                                      \
+    VALUE(Others, strSyncFolder, "strSyncFolder", Text, 0, 0, "")                                                                    \
+    /* The interface's language ("de", ...; empty: the user's Windows language, see wnd/Language.h) */                               \
+    VALUE(Others, strLanguage, "strLanguage", Text, 0, 0, "")
 // clang-format on
 
 // What a page accepts for a typed number.
@@ -72,10 +73,10 @@ struct SettingRange {
     int maximum;
 };
 
-#define PV_SETTING_DEFAULT(section, key, kind, minimum, maximum, ...) \
-    inline constexpr settings_types::Constant<settings_types::kind>::type key = {__VA_ARGS__};
-#define PV_SETTING_RANGE(section, key, kind, minimum, maximum, ...) \
-    inline constexpr SettingRange key = {minimum, maximum};
+#define PV_SETTING_DEFAULT(section, member, key, kind, minimum, maximum, ...) \
+    inline constexpr settings_types::Constant<settings_types::kind>::type member = {__VA_ARGS__};
+#define PV_SETTING_RANGE(section, member, key, kind, minimum, maximum, ...) \
+    inline constexpr SettingRange member = {minimum, maximum};
 
 // settings_defaults::nMaxItemShow is the value Config.ini gives when it has none.
 namespace settings_defaults {

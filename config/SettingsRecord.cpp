@@ -51,9 +51,9 @@ void CopyValue(const settings_types::KeyRow& from, settings_types::KeyRow& to)
 
 void CopySettings(const char* section, const SettingsRecord& from, SettingsRecord& to)
 {
-#define PV_COPY_SETTING(s, key, ...)            \
+#define PV_COPY_SETTING(s, member, ...)         \
     if (settings_sections::Covers(section, #s)) \
-        CopyValue(from.key, to.key);
+        CopyValue(from.member, to.member);
     PV_CONFIG_INI(PV_COPY_SETTING, PV_COPY_SETTING)
 #undef PV_COPY_SETTING
 }

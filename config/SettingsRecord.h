@@ -9,7 +9,7 @@
 
 #include "config/SettingsDefaults.h"
 
-#define PV_SETTING_MEMBER(section, key, kind, minimum, maximum, ...) settings_types::kind key = {__VA_ARGS__};
+#define PV_SETTING_MEMBER(section, member, key, kind, minimum, maximum, ...) settings_types::kind member = {__VA_ARGS__};
 #define PV_SETTING_NONE(...)
 
 // The keys that work the prompt ([HotKeys]), as virtual-key codes; 0xFF is an empty slot.
@@ -17,7 +17,7 @@ struct SelectionKeys {
     PV_CONFIG_INI(PV_SETTING_NONE, PV_SETTING_MEMBER)
 };
 
-// Member names are the Config.ini key names.
+// Members as the table names them (config/SettingsDefaults.h), each with its Config.ini key there.
 struct SettingsRecord : SelectionKeys {
     PV_CONFIG_INI(PV_SETTING_MEMBER, PV_SETTING_NONE)
 };
@@ -87,9 +87,9 @@ std::string TextOf(const KeyRow& value);
 template <class Reader>
 void ReadSettings(const Reader& ini, const char* section, SettingsRecord& record)
 {
-#define PV_READ_SETTING(s, key, ...)            \
+#define PV_READ_SETTING(s, member, key, ...)    \
     if (settings_sections::Covers(section, #s)) \
-        settings_io::Read(ini, #s, #key, record.key, settings_defaults::key);
+        settings_io::Read(ini, #s, key, record.member, settings_defaults::member);
     PV_CONFIG_INI(PV_READ_SETTING, PV_READ_SETTING)
 #undef PV_READ_SETTING
 }
@@ -98,9 +98,9 @@ void ReadSettings(const Reader& ini, const char* section, SettingsRecord& record
 template <class Writer>
 void WriteSettings(Writer& ini, const char* section, const SettingsRecord& record)
 {
-#define PV_WRITE_SETTING(s, key, ...)           \
+#define PV_WRITE_SETTING(s, member, key, ...)   \
     if (settings_sections::Covers(section, #s)) \
-        ini.WriteText(#s, #key, settings_io::TextOf(record.key).c_str());
+        ini.WriteText(#s, key, settings_io::TextOf(record.member).c_str());
     PV_CONFIG_INI(PV_WRITE_SETTING, PV_WRITE_SETTING)
 #undef PV_WRITE_SETTING
 }

@@ -168,7 +168,7 @@ void CCandidateSearch::LearnUsage(const std::string& typedText)
 
 double CCandidateSearch::InContext(double score, std::string_view word, bool ownCapital) const
 {
-    if (m_settings.bEanbleAutolearn)
+    if (m_settings.bEnableAutolearn)
         score +=
             kDocumentWeight * m_documentCache.Probability(word, m_typed.WordBeforePrevious(), m_typed.PreviousWord());
     return m_nameLikely && ownCapital ? score * kNameBoost : score;
@@ -196,7 +196,7 @@ void CCandidateSearch::ObserveWordEnd(const std::string& typedText)
     m_languageEstimate.SetLanguages(m_dictionaries.Languages());
     if (m_languageEstimate.IsActive())
         m_languageEstimate.Observe(m_dictionaries.LanguagesHolding(word));
-    if (!m_settings.bEanbleAutolearn)
+    if (!m_settings.bEnableAutolearn)
         return;
     m_documentCache.Add(word, ended.before, ended.previous);
 }

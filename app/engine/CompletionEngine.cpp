@@ -268,7 +268,7 @@ bool CCompletionEngine::SearchTyped()
         for (const std::string& text : wordEnds)
             m_search.ObserveWordEnd(text);
     }
-    if (Ranked() && m_settings.bEanbleAutolearn) {
+    if (Ranked() && m_settings.bEnableAutolearn) {
         for (const std::string& text : wordEnds)
             m_search.LearnUsage(text);
     }

@@ -230,7 +230,7 @@ void CEngineCore::ApplySettings(const SettingsRecord& settings)
 
 void CEngineCore::ApplyStoreSettings()
 {
-    m_autoLearn->ApplySettings(m_settings.bEanbleAutolearn != 0, m_settings.nMinLearnLength, m_settings.strSeparate);
+    m_autoLearn->ApplySettings(m_settings.bEnableAutolearn != 0, m_settings.nMinLearnLength, m_settings.strSeparate);
 }
 
 bool CEngineCore::AdoptAutoLearn(std::unique_ptr<CAutoLearnDictionary> store)

@@ -48,7 +48,7 @@ void CAutoLearnPage::ReadModel()
 
 void CAutoLearnPage::Exchange(wnd::CDataExchange& dx)
 {
-    dx.Check(IDC_AUTOLEARN_ENABLE, m_values.bEanbleAutolearn);
+    dx.Check(IDC_AUTOLEARN_ENABLE, m_values.bEnableAutolearn);
     dx.Number(IDC_AUTOLEARN_MIN_LENGTH, m_values.nMinLearnLength, settings_ranges::nMinLearnLength);
     dx.Text(IDC_AUTOLEARN_SEPARATORS, m_values.strSeparate);
     if (dx.IsSaving() && m_values.strSeparate.empty())
@@ -76,7 +76,7 @@ bool CAutoLearnPage::IsChanged() const
         return false;
     bool ok = false;
     const int minLength = ItemInt(IDC_AUTOLEARN_MIN_LENGTH, &ok);
-    return IsChecked(IDC_AUTOLEARN_ENABLE) != (m_read.bEanbleAutolearn != 0) ||
+    return IsChecked(IDC_AUTOLEARN_ENABLE) != (m_read.bEnableAutolearn != 0) ||
            (ok && static_cast<std::uint32_t>(minLength) != m_read.nMinLearnLength) ||
            ItemText(IDC_AUTOLEARN_SEPARATORS) != m_read.strSeparate;
 }

@@ -29,7 +29,7 @@ TEST(AppSettingsModel, DefaultsOfAFreshObject)
     EXPECT_EQ(0x0D, settings.vkSelect[1]);
     for (int i = 2; i < 10; ++i)
         EXPECT_EQ(0xFF, settings.vkSelect[i]);
-    EXPECT_EQ(1, settings.bEanbleAutolearn);
+    EXPECT_EQ(1, settings.bEnableAutolearn);
     EXPECT_EQ(0u, settings.nMinLearnLength);
     EXPECT_EQ(std::string("; ',.!\"?"), settings.strSeparate);
     EXPECT_EQ(8u, settings.strSeparate.size());
@@ -201,7 +201,7 @@ TEST(AppSettingsModel, ReadConfigFileTakesTheEngineSectionsAndKeepsDefaults)
     EXPECT_EQ(settings.vkSelectIndex[2], 0x72) << "bytes beyond the value keep their defaults";
     EXPECT_EQ(settings.vkSelectNext, SelectionKeys().vkSelectNext) << "a malformed value is ignored";
     EXPECT_EQ(settings.strSeparate, " ;") << "one pair of quotes is dropped";
-    EXPECT_EQ(settings.bEanbleAutolearn, 0);
+    EXPECT_EQ(settings.bEnableAutolearn, 0);
     std::remove(path.c_str());
 
     CAppSettings fresh("");

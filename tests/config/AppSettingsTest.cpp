@@ -41,7 +41,7 @@ void ExpectDefaults(const CAppSettings& s)
     EXPECT_EQ(0x28, s.vkSelectNext);
     EXPECT_EQ(0x22, s.vkSelectPageDown);
     EXPECT_EQ(0x21, s.vkSelectPageUp);
-    EXPECT_EQ(1, s.bEanbleAutolearn);
+    EXPECT_EQ(1, s.bEnableAutolearn);
     EXPECT_EQ(0u, s.nMinLearnLength);
     EXPECT_EQ(fresh.strSeparate, s.strSeparate);
     EXPECT_EQ(131188u, s.dwEnableZel);
@@ -122,7 +122,7 @@ TEST_F(AppSettingsTest, BooleansReadYesNumbersAndEmpty)
     EXPECT_EQ(3u, settings.nMinInput);
     EXPECT_EQ(5u, settings.nMaxItemShow);
     EXPECT_EQ(0xFFFFFFFFu, settings.nMaxWordLength);  // not range-checked on load
-    EXPECT_EQ(0, settings.bEanbleAutolearn);
+    EXPECT_EQ(0, settings.bEnableAutolearn);
     EXPECT_EQ(CAppSettings("x").strSeparate, settings.strSeparate);
 }
 
@@ -135,6 +135,7 @@ TEST_F(AppSettingsTest, SavedSectionsHaveTheirTextFormsAndReadBack)
     settings.nMaxItemShow = 9;
     settings.strSeparate = ";,";
     settings.nMinLearnLength = 4;
+    settings.bEnableAutolearn = 0;
     EXPECT_TRUE(settings.SaveHotKeys());
     EXPECT_TRUE(settings.SaveOthers());
     EXPECT_TRUE(settings.SaveAutoLearn());
@@ -145,6 +146,8 @@ TEST_F(AppSettingsTest, SavedSectionsHaveTheirTextFormsAndReadBack)
     EXPECT_EQ("1", Value("Others", "bEnablePhrase"));
     EXPECT_EQ("9", Value("Others", "nMaxItemShow"));
     EXPECT_EQ(";,", Value("AutoLearn", "strSeparate"));
+    EXPECT_EQ("0", Value("AutoLearn", "bEanbleAutolearn"));  // the key every file has had
+    EXPECT_EQ("<missing>", Value("AutoLearn", "bEnableAutolearn"));
 
     CAppSettings loaded(m_dir.Folder());
     loaded.LoadAll();
@@ -154,6 +157,7 @@ TEST_F(AppSettingsTest, SavedSectionsHaveTheirTextFormsAndReadBack)
     EXPECT_EQ(9u, loaded.nMaxItemShow);
     EXPECT_EQ(";,", loaded.strSeparate);
     EXPECT_EQ(4u, loaded.nMinLearnLength);
+    EXPECT_EQ(0, loaded.bEnableAutolearn);
 
     // The default separators (quotes, a blank, a leading semicolon) survive a round trip.
     CAppSettings defaults(m_dir.Folder());

@@ -119,7 +119,7 @@ int main(int argc, char** argv)
     }
     SettingsRecord values = settings.Values();
     if (options.noLearn)
-        values.bEanbleAutolearn = 0;
+        values.bEnableAutolearn = 0;
 
     CLearnFolder learnFolder;
     if (!learnFolder.Prepare(options.learn, options.save)) {

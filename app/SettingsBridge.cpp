@@ -1,5 +1,6 @@
 #include "app/SettingsBridge.h"
 
+#include "config/FirstRunRecord.h"
 #include "config/AppSettings.h"
 #include "dict/ui/DictionaryEnableSettings.h"
 
@@ -49,7 +50,7 @@ bool CSettingsBridge::IsAppEnabled(HWND window)
 
 std::uint32_t CSettingsBridge::TakeFirstRun()
 {
-    return m_settings->TakeFirstRun();
+    return CFirstRunRecord().Take();
 }
 
 IDictionaryEnableStore* CSettingsBridge::EnableStore()

@@ -22,7 +22,6 @@ using settings_sections::kAutoLearn;
 using settings_sections::kHotKeys;
 using settings_sections::kOthers;
 const char kDbs[] = "DBS";
-const char kFirstRunValue[] = "bFirstRun";
 
 }  // namespace
 
@@ -143,32 +142,4 @@ bool CAppSettings::SetDictionaryEnabled(const std::string& path, bool enabled)
     ini.WriteText(kDbs, name, ProfileText::SingleLine(path).c_str());
     ini.WriteBool(kDbs, (std::string(name) + "-B").c_str(), enabled);
     return ini.Commit();
-}
-
-// ---- registry ---------------------------------------------------------------------------
-
-uint32_t CAppSettings::TakeFirstRun()
-{
-    pvbase::RegistryKey key;
-    const std::wstring keyName = Widen(m_optionRegistryKey);
-    const std::wstring valueName = Widen(kFirstRunValue);
-    bool writable = RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyName.c_str(), 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
-                                    nullptr, key.Receive(), nullptr) == ERROR_SUCCESS;
-    if (!writable &&
-        RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyName.c_str(), 0, KEY_QUERY_VALUE, key.Receive()) != ERROR_SUCCESS) {
-        return 1;  // a missing value counts as a first run
-    }
-    uint8_t bytes[4] = {0, 0, 0, 0};
-    DWORD size = sizeof bytes;
-    DWORD type = 0;
-    uint32_t value = 1;
-    if (RegQueryValueExW(key.Get(), valueName.c_str(), nullptr, &type, bytes, &size) == ERROR_SUCCESS && size > 0) {
-        value = 0;
-        std::memcpy(&value, bytes, size <= sizeof value ? size : sizeof value);
-    }
-    if (value != 0 && writable) {
-        const uint8_t zeros[4] = {0, 0, 0, 0};
-        RegSetValueExW(key.Get(), valueName.c_str(), 0, REG_BINARY, zeros, sizeof zeros);  // refusal ignored
-    }
-    return value;
 }

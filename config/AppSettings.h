@@ -39,8 +39,6 @@ public:
     // Scoped to the class: the completion engine has a WindowHandle of its own.
     using WindowHandle = HWND__*;
 
-    static const char kOptionRegistryKey[];  // under HKEY_LOCAL_MACHINE
-
     // Windows: the directory of the running program.
     CAppSettings();
     // Any directory; a missing final backslash is added.
@@ -121,13 +119,6 @@ public:
     void SetImagePathLookup(ImagePathLookup lookup) { m_imagePathLookup = std::move(lookup); }
     static std::string DefaultImagePath(WindowHandle window);
 
-    // ---- registry (Windows) ----
-    // Reads bFirstRun (a missing value counts as 1) and, when it is non-zero, writes it back
-    // as four zero bytes. A write the system refuses is ignored. Returns the value read.
-    uint32_t TakeFirstRun();
-    // Where TakeFirstRun looks, below HKEY_LOCAL_MACHINE (tests use a key of their own).
-    void SetOptionRegistryKey(std::string key) { m_optionRegistryKey = std::move(key); }
-
 private:
     // Reads or writes one section of Config.ini (settings_sections::kAll: every section).
     bool LoadSection(const char* section);
@@ -144,7 +135,6 @@ private:
     WindowHandle m_cachedWindow = nullptr;
     int32_t m_cachedVerdict = 1;
     ImagePathLookup m_imagePathLookup;
-    std::string m_optionRegistryKey = kOptionRegistryKey;
     pvbase::FileFault m_saveFault = pvbase::FileFault::None;
     // Asked of the system at the first dictionary without a record.
     mutable std::vector<int> m_userLanguages;

@@ -14,7 +14,6 @@
 const char kOtherAppsSection[] = "Other_Apps";
 const char kWorkOnKey[] = "WORK_ON_PV";
 
-const char CAppSettings::kOptionRegistryKey[] = "SOFTWARE\\Pennivox Pro\\Option";
 
 CAppSettings::CAppSettings(std::string programDirectory)
     : m_programDirectory(pvbase::WithTrailingSeparator(std::move(programDirectory)))

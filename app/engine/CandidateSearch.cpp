@@ -71,6 +71,13 @@ void CCandidateSearch::Clear()
     m_predicting = false;
 }
 
+void CCandidateSearch::StartList(const std::string& wordKey)
+{
+    Clear();
+    m_pager.Begin();
+    m_pager.SetWordKey(wordKey);
+}
+
 bool CCandidateSearch::Search(const std::string& text)
 {
     return Ranked() ? SearchRanked(text) : SearchClassic(text);
@@ -262,18 +269,14 @@ bool CCandidateSearch::ShowTailPhrasesAlone()
 {
     if (m_tailPhrases.empty())
         return false;
-    Clear();
-    m_pager.Begin();
-    m_pager.SetWordKey(std::string());
+    StartList(std::string());
     PlaceTailPhrases();
     return ShowFirstPage();
 }
 
 bool CCandidateSearch::FindRankedCandidates(const std::string& key)
 {
-    Clear();
-    m_pager.Begin();
-    m_pager.SetWordKey(key);
+    StartList(key);
     m_typed.FollowWordsBefore(m_typed.Text());
 
     std::vector<ScoredCandidate> raised;
@@ -339,9 +342,7 @@ bool CCandidateSearch::PredictNextWords(const std::string& text)
     Collect(Role::NEXT_WORDS, Query(std::string()), followers);
     if (followers.empty())
         return false;
-    Clear();
-    m_pager.Begin();
-    m_pager.SetWordKey(std::string());
+    StartList(std::string());
     PlaceTailPhrases();
     SortByScore(followers);
     m_pager.Raise(std::move(followers));

@@ -85,6 +85,8 @@ private:
     bool PredictNextWords(const std::string& text);
     void CollectPhrases(const std::string& tail);
     bool ShowTailPhrasesAlone();
+    // A new ranked list for the word being typed (empty: phrases or next words alone).
+    void StartList(const std::string& wordKey);
     void PlaceTailPhrases();
     bool ShowFirstPage() { return m_pager.NextPage(m_pager.PageSize()); }
     CandidateQuery Query(const std::string& key) const;

@@ -1,4 +1,5 @@
 // CAppSettings against real Config.ini files, and the bFirstRun registry value.
+#include "config/FirstRunRecord.h"
 #include "config/AppSettings.h"
 
 #include <windows.h>
@@ -355,24 +356,22 @@ protected:
 
 TEST_F(FirstRunTest, MissingValueCountsAsFirstRunAndIsResetToFourZeroBytes)
 {
-    CAppSettings settings("unused");
-    settings.SetOptionRegistryKey(m_key);
-    EXPECT_EQ(1u, settings.TakeFirstRun());
+    CFirstRunRecord record(m_key);
+    EXPECT_EQ(1u, record.Take());
     std::string bytes;
     DWORD type = 0;
     ASSERT_TRUE(ReadValue(&bytes, &type));
     EXPECT_EQ(static_cast<DWORD>(REG_BINARY), type);
     EXPECT_EQ(std::string(4, '\0'), bytes);
-    EXPECT_EQ(0u, settings.TakeFirstRun());  // the second start is no first run
+    EXPECT_EQ(0u, record.Take());  // the second start is no first run
 }
 
 TEST_F(FirstRunTest, StoredOneIsReadAndReset)
 {
     const DWORD one = 1;
     SetValue(&one, sizeof one, REG_BINARY);
-    CAppSettings settings("unused");
-    settings.SetOptionRegistryKey(m_key);
-    EXPECT_EQ(1u, settings.TakeFirstRun());
+    CFirstRunRecord record(m_key);
+    EXPECT_EQ(1u, record.Take());
     std::string bytes;
     DWORD type = 0;
     ASSERT_TRUE(ReadValue(&bytes, &type));
@@ -380,7 +379,7 @@ TEST_F(FirstRunTest, StoredOneIsReadAndReset)
     // An oversized value is no reason to fail: it counts as set and is reset.
     const char big[16] = {1};
     SetValue(big, sizeof big, REG_BINARY);
-    EXPECT_NE(0u, settings.TakeFirstRun());
+    EXPECT_NE(0u, record.Take());
     ASSERT_TRUE(ReadValue(&bytes, &type));
     EXPECT_EQ(std::string(4, '\0'), bytes);
 }

@@ -5,7 +5,7 @@
 #include "dict/ui/DictionaryEnableSettings.h"
 
 CSettingsBridge::CSettingsBridge()
-    : m_settings(new CAppSettings()), m_enableStore(new CDictionaryEnableSettings(*m_settings))
+    : m_settings(new CAppSettings()), m_enableStore(new CDictionaryEnableSettings(m_settings->ConfigPath()))
 {
 }
 CSettingsBridge::~CSettingsBridge() = default;

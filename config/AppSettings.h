@@ -83,16 +83,6 @@ public:
     // Why the last of these saves failed: read-only, disk full, ... (None after one that worked).
     pvbase::FileFault SaveFault() const { return m_saveFault; }
 
-    // Section DBS: which dictionary files are switched on (paths compared without case).
-    // A path without an entry counts as enabled, except a bundled dictionary of a language that
-    // is none of the user's (config/DictionaryLanguages.h); a new path takes the first free DB<n>.
-    // The dictionary store reaches these through CDictionaryEnableSettings.
-    bool IsDictionaryEnabled(const std::string& path) const;
-    bool SetDictionaryEnabled(const std::string& path, bool enabled);
-    // The user's languages (primary language ids): by default the system's user interface
-    // language and the user's locale; tests give their own.
-    void SetUserLanguages(std::vector<int> languages);
-
     // ---- AppConfig.ini (Windows) ----
     // Every change to the rule list or to the other-applications value drops IsAppEnabled's
     // remembered verdict, so the window in front is judged by the new rules at its next key.
@@ -136,7 +126,4 @@ private:
     int32_t m_cachedVerdict = 1;
     ImagePathLookup m_imagePathLookup;
     pvbase::FileFault m_saveFault = pvbase::FileFault::None;
-    // Asked of the system at the first dictionary without a record.
-    mutable std::vector<int> m_userLanguages;
-    mutable bool m_userLanguagesKnown = false;
 };

@@ -67,7 +67,7 @@ CDictionariesManager::CDictionariesManager(std::string programDirectory)
     : CDialog(IDD_DICT_MANAGER),
       m_programDirectory(std::move(programDirectory)),
       m_settings(std::make_unique<CAppSettings>(m_programDirectory)),
-      m_enableStore(std::make_unique<CDictionaryEnableSettings>(*m_settings)),
+      m_enableStore(std::make_unique<CDictionaryEnableSettings>(m_settings->ConfigPath())),
       m_set(m_enableStore.get())
 {
 }

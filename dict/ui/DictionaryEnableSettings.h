@@ -4,19 +4,19 @@
 
 #include <string>
 
-#include "config/AppSettings.h"
+#include "config/DictionaryFlags.h"
 #include "dict/DictionaryEnableStore.h"
 
 class CDictionaryEnableSettings : public IDictionaryEnableStore {
 public:
-    explicit CDictionaryEnableSettings(CAppSettings& settings) : m_settings(settings) {}
+    explicit CDictionaryEnableSettings(std::string configPath) : m_flags(std::move(configPath)) {}
 
-    bool IsDictionaryEnabled(const std::string& path) const override { return m_settings.IsDictionaryEnabled(path); }
+    bool IsDictionaryEnabled(const std::string& path) const override { return m_flags.IsEnabled(path); }
     bool SetDictionaryEnabled(const std::string& path, bool enabled) override
     {
-        return m_settings.SetDictionaryEnabled(path, enabled);
+        return m_flags.SetEnabled(path, enabled);
     }
 
 private:
-    CAppSettings& m_settings;
+    CDictionaryFlags m_flags;
 };

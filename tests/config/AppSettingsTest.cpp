@@ -1,4 +1,5 @@
 // CAppSettings against real Config.ini files, and the bFirstRun registry value.
+#include "config/DictionaryFlags.h"
 #include "config/FirstRunRecord.h"
 #include "config/AppSettings.h"
 
@@ -211,7 +212,7 @@ TEST_F(AppSettingsTest, ReadOnlyConfigIsUntouchedAndMemoryKeepsTheValues)
     EXPECT_FALSE(settings.SaveOthers());
     EXPECT_FALSE(settings.SaveHotKeys());
     EXPECT_FALSE(settings.SaveAutoLearn());
-    EXPECT_FALSE(settings.SetDictionaryEnabled("C:\\x.lib", false));
+    EXPECT_FALSE(CDictionaryFlags(ConfigIni()).SetEnabled("C:\\x.lib", false));
     EXPECT_EQ(3u, settings.nMaxItemShow);
     EXPECT_EQ(131154u, settings.dwEnableZel);
     SetFileAttributesA(ConfigIni().c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -241,36 +242,37 @@ TEST_F(AppSettingsTest, CorruptConfigGivesDefaultsWhereValuesAreUnreadable)
 TEST_F(AppSettingsTest, DictionaryFlagsPairPathsWithFirstFreeNumbers)
 {
     WriteConfig("[DBS]\nDB1=C:\\Libs\\one.lib\nDB1-B=1\nDB2=c:\\libs\\two.lib\nDB2-B=0\nDB4=C:\\Libs\\four.lib\n");
-    CAppSettings settings(m_dir.Folder());
-    EXPECT_TRUE(settings.IsDictionaryEnabled("C:\\Libs\\one.lib"));
-    EXPECT_FALSE(settings.IsDictionaryEnabled("C:\\LIBS\\TWO.LIB"));  // case does not matter
-    EXPECT_TRUE(settings.IsDictionaryEnabled("C:\\Libs\\four.lib"));  // no flag: enabled
-    EXPECT_TRUE(settings.IsDictionaryEnabled("C:\\Libs\\unknown.lib"));
-    EXPECT_TRUE(settings.IsDictionaryEnabled(""));
+    CDictionaryFlags settings(ConfigIni());
+    EXPECT_TRUE(settings.IsEnabled("C:\\Libs\\one.lib"));
+    EXPECT_FALSE(settings.IsEnabled("C:\\LIBS\\TWO.LIB"));  // case does not matter
+    EXPECT_TRUE(settings.IsEnabled("C:\\Libs\\four.lib"));  // no flag: enabled
+    EXPECT_TRUE(settings.IsEnabled("C:\\Libs\\unknown.lib"));
+    EXPECT_TRUE(settings.IsEnabled(""));
 
     // An existing path only changes its flag.
-    EXPECT_TRUE(settings.SetDictionaryEnabled("C:\\LIBS\\two.lib", true));
+    EXPECT_TRUE(settings.SetEnabled("C:\\LIBS\\two.lib", true));
     EXPECT_EQ("1", Value("DBS", "DB2-B"));
     EXPECT_EQ("c:\\libs\\two.lib", Value("DBS", "DB2"));
     EXPECT_EQ("<missing>", Value("DBS", "DB3"));
     // A new path takes the first free number.
-    EXPECT_TRUE(settings.SetDictionaryEnabled("C:\\Libs\\new.lib", false));
+    EXPECT_TRUE(settings.SetEnabled("C:\\Libs\\new.lib", false));
     EXPECT_EQ("C:\\Libs\\new.lib", Value("DBS", "DB3"));
     EXPECT_EQ("0", Value("DBS", "DB3-B"));
-    EXPECT_FALSE(settings.IsDictionaryEnabled("c:\\libs\\NEW.lib"));
-    EXPECT_TRUE(settings.SetDictionaryEnabled("C:\\Libs\\newer.lib", true));
+    EXPECT_FALSE(settings.IsEnabled("c:\\libs\\NEW.lib"));
+    EXPECT_TRUE(settings.SetEnabled("C:\\Libs\\newer.lib", true));
     EXPECT_EQ("C:\\Libs\\newer.lib", Value("DBS", "DB5"));
-    EXPECT_FALSE(settings.SetDictionaryEnabled("", true));
+    EXPECT_FALSE(settings.SetEnabled("", true));
 }
 
 TEST_F(AppSettingsTest, DictionaryPathsBeyondTheCodePageKeepTheirFlagsAndTheOtherValues)
 {
     WriteConfig("[Others]\r\nnMinInput=3\r\n[DBS]\r\nDB1=C:\\Libs\\one.lib\r\nDB1-B=0\r\n");
+    CDictionaryFlags flags(ConfigIni());
     CAppSettings settings(m_dir.Folder());
-    EXPECT_TRUE(settings.SetDictionaryEnabled("C:\\Łódź\\Libs\\Polish.lib", false));
+    EXPECT_TRUE(flags.SetEnabled("C:\\Łódź\\Libs\\Polish.lib", false));
     EXPECT_EQ("\xFF\xFE", ReadRaw(ConfigIni()).substr(0, 2));
-    EXPECT_FALSE(settings.IsDictionaryEnabled("c:\\ŁÓDŹ\\libs\\polish.lib"));
-    EXPECT_FALSE(settings.IsDictionaryEnabled("C:\\Libs\\one.lib"));
+    EXPECT_FALSE(flags.IsEnabled("c:\\ŁÓDŹ\\libs\\polish.lib"));
+    EXPECT_FALSE(flags.IsEnabled("C:\\Libs\\one.lib"));
     EXPECT_EQ("C:\\Łódź\\Libs\\Polish.lib", Value("DBS", "DB2"));
     // Both readers take the UTF-16 file: the system's and the portable one the tools use.
     settings.LoadOthers();
@@ -284,26 +286,25 @@ TEST_F(AppSettingsTest, BundledLanguagesWithoutARecordAreOnOnlyForTheirUsers)
 {
     // An existing user's records stay; a language dictionary new to them follows their language.
     WriteConfig("[DBS]\nDB1=C:\\Libs\\English.lib\nDB1-B=0\nDB2=C:\\Libs\\French.lib\nDB2-B=1\n");
-    CAppSettings settings(m_dir.Folder());
+    CDictionaryFlags settings(ConfigIni());
     settings.SetUserLanguages({0x15, 0x09});
-    EXPECT_FALSE(settings.IsDictionaryEnabled("C:\\Libs\\English.lib"));
-    EXPECT_TRUE(settings.IsDictionaryEnabled("C:\\Libs\\French.lib"));
-    EXPECT_TRUE(settings.IsDictionaryEnabled("C:\\Libs\\polish.LIB"));
-    EXPECT_FALSE(settings.IsDictionaryEnabled("C:\\Libs\\German.lib"));
-    EXPECT_TRUE(settings.IsDictionaryEnabled("C:\\Libs\\Phrases.lib"));
-    EXPECT_TRUE(settings.SetDictionaryEnabled("C:\\Libs\\German.lib", true));
-    EXPECT_TRUE(settings.IsDictionaryEnabled("C:\\Libs\\German.lib"));
+    EXPECT_FALSE(settings.IsEnabled("C:\\Libs\\English.lib"));
+    EXPECT_TRUE(settings.IsEnabled("C:\\Libs\\French.lib"));
+    EXPECT_TRUE(settings.IsEnabled("C:\\Libs\\polish.LIB"));
+    EXPECT_FALSE(settings.IsEnabled("C:\\Libs\\German.lib"));
+    EXPECT_TRUE(settings.IsEnabled("C:\\Libs\\Phrases.lib"));
+    EXPECT_TRUE(settings.SetEnabled("C:\\Libs\\German.lib", true));
+    EXPECT_TRUE(settings.IsEnabled("C:\\Libs\\German.lib"));
 
     // Without languages given, the system's: under a Russian locale Russian.lib is on.
-    CAppSettings system(m_dir.Folder());
+    CDictionaryFlags system(ConfigIni());
     const bool russianUser = PRIMARYLANGID(GetUserDefaultLangID()) == LANG_RUSSIAN;
-    EXPECT_EQ(russianUser, system.IsDictionaryEnabled("C:\\Libs\\Russian.lib"));
+    EXPECT_EQ(russianUser, system.IsEnabled("C:\\Libs\\Russian.lib"));
 }
 
 TEST_F(AppSettingsTest, DictionaryStoreReachesTheFlagsThroughItsInterface)
 {
-    CAppSettings settings(m_dir.Folder());
-    CDictionaryEnableSettings adapter(settings);
+    CDictionaryEnableSettings adapter(ConfigIni());
     IDictionaryEnableStore& store = adapter;
     EXPECT_TRUE(store.IsDictionaryEnabled("C:\\a.lib"));
     EXPECT_TRUE(store.SetDictionaryEnabled("C:\\a.lib", false));
@@ -392,7 +393,7 @@ TEST_F(AppSettingsTest, ConfigThatIsAFolderGivesDefaultsAndIsNeverReplaced)
     settings.LoadAll();
     ExpectDefaults(settings);
     EXPECT_FALSE(settings.SaveOthers());
-    EXPECT_FALSE(settings.SetDictionaryEnabled("C:\\a.lib", true));
+    EXPECT_FALSE(CDictionaryFlags(ConfigIni()).SetEnabled("C:\\a.lib", true));
     EXPECT_TRUE(GetFileAttributesA(ConfigIni().c_str()) & FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_EQ((std::vector<std::string>{"Config.ini"}), m_dir.Entries());
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/Utf8Text.h"
+#include "config/DictionaryFlags.h"
 #include "config/AppSettings.h"
 #include "dict/DictionaryMatch.h"
 #include "dict/DictionaryFile.h"
@@ -43,9 +44,9 @@ TEST(DictionariesManagerTest, OpensADictionaryInAFolderBeyondTheCodePageAndRecor
     manager.Send(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 
     // The flag is recorded under the file's whole path, which Config.ini then holds in UTF-16.
-    CAppSettings settings(program);
-    EXPECT_FALSE(settings.IsDictionaryEnabled(path));
-    EXPECT_TRUE(settings.IsDictionaryEnabled(program + "libs\\Other.lib"));
+    CDictionaryFlags flags(CAppSettings(program).ConfigPath());
+    EXPECT_FALSE(flags.IsEnabled(path));
+    EXPECT_TRUE(flags.IsEnabled(program + "libs\\Other.lib"));
 }
 
 // The preview of an espanso file: the summary, every skipped item with its reason, the keys the

@@ -171,6 +171,8 @@ private:
                 m_text.resize(blank + 1);
                 Flush();
                 m_text = std::move(rest);
+            } else {
+                Flush();  // no word is that long; kept, every later piece would scan it again
             }
         }
     }

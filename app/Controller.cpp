@@ -148,9 +148,10 @@ void CController::InstallTray()
 
 TrayMenuState CController::MenuState()
 {
-    CAppSettings& settings = m_settingsBridge.Settings();
-    settings.LoadAutoLearn();
-    settings.LoadOthers();
+    CAppSettings& file = m_settingsBridge.Settings();
+    file.LoadAutoLearn();
+    file.LoadOthers();
+    const SettingsRecord& settings = file.Values();
     TrayMenuState state;
     state.enabled = m_enabled;
     state.autoLearn = settings.bEnableAutolearn != 0;
@@ -163,24 +164,25 @@ TrayMenuState CController::MenuState()
 
 void CController::ToggleFeature(int id)
 {
-    CAppSettings& settings = m_settingsBridge.Settings();
+    CAppSettings& file = m_settingsBridge.Settings();
+    SettingsRecord& settings = file.Values();
     bool saved;
     if (id == ID_TRAY_AUTOLEARN) {
-        settings.LoadAutoLearn();
+        file.LoadAutoLearn();
         settings.bEnableAutolearn = settings.bEnableAutolearn ? 0 : 1;
-        saved = settings.SaveAutoLearn();
+        saved = file.SaveAutoLearn();
     } else {
-        settings.LoadOthers();
+        file.LoadOthers();
         std::int32_t& flag = id == ID_TRAY_WORDS     ? settings.bEnableWord
                              : id == ID_TRAY_PHRASES ? settings.bEnablePhrase
                                                      : settings.bEnableShorthand;
         flag = flag ? 0 : 1;
-        saved = settings.SaveOthers();
+        saved = file.SaveOthers();
     }
     // Unsaved, the switch stays as the file has it: menu and engine both read the file.
     if (!saved) {
         RunDialog([&] {
-            wnd::ShowError(Handle(), SettingsNotSavedMessage(settings, wnd::LoadResourceString(IDS_SWITCH_NOT_SAVED),
+            wnd::ShowError(Handle(), SettingsNotSavedMessage(file, wnd::LoadResourceString(IDS_SWITCH_NOT_SAVED),
                                                              wnd::FileFaultText));
             return true;
         });

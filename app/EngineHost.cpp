@@ -352,9 +352,9 @@ void CEngineHost::TakeUpSync(const CSyncedWords::Outcome& outcome)
         // Saved as the Options pages save them, then taken up as after the dialog.
         CAppSettings& file = m_settingsBridge.Settings();
         file.LoadAll();
-        CopySettings(settings_sections::kAll, m_sync.MergedSettings(), file);
-        file.strSyncFolder = m_core.Settings().strSyncFolder;
-        file.dwEnableZel = m_core.Settings().dwEnableZel;
+        CopySettings(settings_sections::kAll, m_sync.MergedSettings(), file.Values());
+        file.Values().strSyncFolder = m_core.Settings().strSyncFolder;
+        file.Values().dwEnableZel = m_core.Settings().dwEnableZel;
         file.SaveAutoLearn();
         file.SaveHotKeys();
         file.SaveOthers();

@@ -1,4 +1,4 @@
-// The settings object (Config.ini, AppConfig.ini) seen through plain types: the engine's own
+// The settings files (Config.ini, AppConfig.ini) seen through plain types: the engine's own
 // settings record plus what the dialog hands to the stores and the hotkey.
 #pragma once
 
@@ -11,7 +11,9 @@
 #include "app/engine/EngineCore.h"
 #include "config/SettingsRecord.h"
 
+class CAppRules;
 class CAppSettings;
+class CAppVerdict;
 class IDictionaryEnableStore;
 class CDictionaryEnableSettings;
 
@@ -43,5 +45,7 @@ public:
 
 private:
     std::unique_ptr<CAppSettings> m_settings;
+    std::unique_ptr<CAppRules> m_rules;
+    std::unique_ptr<CAppVerdict> m_verdict;  // follows m_rules
     std::unique_ptr<CDictionaryEnableSettings> m_enableStore;
 };

@@ -1,13 +1,12 @@
-// AppConfig.ini: per-application and per-edit-box rules, and the two questions the key
-// handling asks about them.
+// Reading and writing AppConfig.ini, and the questions about windows that the rules answer.
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
 
+#include "base/ProgramPaths.h"
 #include "base/Utf8Text.h"
-#include "config/AppSettings.h"
-#include "config/ProcessInfo.h"
+#include "config/AppRules.h"
 #include "config/ProfileFile.h"
 #include "config/ProfileText.h"
 #include "config/ProfileUpdate.h"
@@ -21,10 +20,6 @@ const char kEditIdKey[] = "EDIT_ID";
 
 // A parent chain longer than this is a loop of owners, not a real window tree.
 constexpr int kLongestParentChain = 256;
-
-}  // namespace
-
-namespace {
 
 // The sections of AppConfig.ini and the values the rules read, as the system's profile reader
 // gives them. The file is read once: the system's reader looks it up again for every value,
@@ -57,10 +52,12 @@ std::vector<ProfileText::IniSection> ReadRuleSections(const std::string& path)
 
 }  // namespace
 
-bool CAppSettings::LoadAppRules()
+CAppRules::CAppRules() : CAppRules(pvbase::ProgramDirectory()) {}
+
+bool CAppRules::Load()
 {
-    appRules.clear();
-    const std::vector<ProfileText::IniSection> sections = ReadRuleSections(AppConfigPath());
+    std::vector<AppRule> rules;
+    const std::vector<ProfileText::IniSection> sections = ReadRuleSections(m_path);
     const ProfileText::CIniIndex index(sections);
     auto text = [&index](const std::string& section, const char* key) {
         const std::string* value = index.Value(section, key);
@@ -71,7 +68,7 @@ bool CAppSettings::LoadAppRules()
         if (name.empty())
             continue;  // not listed by the system either
         if (ProfileText::EqualsNoCaseAscii(name, kOtherAppsSection)) {
-            workOnOtherApps = ProfileText::ParseBool(text(name, kWorkOnKey), true) ? 1 : 0;
+            m_workOnOtherApps = ProfileText::ParseBool(text(name, kWorkOnKey), true) ? 1 : 0;
             continue;
         }
         AppRule rule;
@@ -81,19 +78,18 @@ bool CAppSettings::LoadAppRules()
         rule.editBoxId = text(name, kEditIdKey);
         rule.workOn = ProfileText::ParseBool(text(name, kWorkOnKey), true) ? 1 : 0;
         rule.deleted = 0;
-        appRules.push_back(std::move(rule));
+        rules.push_back(std::move(rule));
     }
-    savedAppRules = appRules;
-    ForgetAppVerdict();
+    Replace(std::move(rules));
     return true;
 }
 
-bool CAppSettings::SaveAppRules()
+bool CAppRules::Save()
 {
     // One staged update for the whole file: either every rule lands or none does.
-    CProfileUpdate ini(AppConfigPath(), CProfileUpdate::Writes::Together);
-    ini.WriteBool(kOtherAppsSection, kWorkOnKey, workOnOtherApps != 0);
-    for (const AppRule& rule : appRules) {
+    CProfileUpdate ini(m_path, CProfileUpdate::Writes::Together);
+    ini.WriteBool(kOtherAppsSection, kWorkOnKey, m_workOnOtherApps != 0);
+    for (const AppRule& rule : m_rules) {
         if (rule.section.empty())
             continue;
         const char* section = rule.section.c_str();
@@ -109,35 +105,35 @@ bool CAppSettings::SaveAppRules()
     return ini.Commit();
 }
 
-std::string CAppSettings::NewRuleSection()
+std::string CAppRules::NewSection()
 {
-    if (appRules.empty())
-        LoadAppRules();
+    if (m_rules.empty())
+        Load();
     char name[32];
-    std::snprintf(name, sizeof name, "APP%d", NextRuleSectionNumber(appRules));
+    std::snprintf(name, sizeof name, "APP%d", NextRuleSectionNumber(m_rules));
     return name;
 }
 
-int CAppSettings::AddAppRule(const AppRule& rule)
+int CAppRules::Add(const AppRule& rule)
 {
     AppRule added = rule;
     if (added.section.empty())
-        added.section = NewRuleSection();  // loads the file when the list is still empty
+        added.section = NewSection();
     if (added.path.empty() && added.editBoxId.empty())
         return -1;
     const int known = SameTargetRule(added);
     if (known >= 0) {
-        added.section = appRules[known].section;
+        added.section = m_rules[known].section;
         added.deleted = 0;
-        UpdateAppRule(added);
-        return static_cast<int>(appRules.size()) - 1;
+        Update(added);
+    } else {
+        m_rules.push_back(std::move(added));
+        Changed();
     }
-    appRules.push_back(std::move(added));
-    ForgetAppVerdict();
-    return static_cast<int>(appRules.size()) - 1;
+    return static_cast<int>(m_rules.size()) - 1;
 }
 
-std::string CAppSettings::EditBoxId(HWND window)
+std::string CAppRules::EditBoxId(HWND window)
 {
     if (!window || !IsWindow(window))
         return std::string();
@@ -153,43 +149,18 @@ std::string CAppSettings::EditBoxId(HWND window)
     return Narrow(std::wstring_view(className, static_cast<std::size_t>(length))) + id;
 }
 
-std::string CAppSettings::DefaultImagePath(HWND window)
-{
-    CProcessInfo info;
-    info.Init();
-    return info.ImagePathOfWindow(window);
-}
-
-int32_t CAppSettings::IsAppEnabled(HWND window)
-{
-    if (window == m_cachedWindow)
-        return m_cachedVerdict;
-    m_cachedWindow = window;
-    std::string path = m_imagePathLookup ? m_imagePathLookup(window) : DefaultImagePath(window);
-    if (path.empty())
-        return m_cachedVerdict;
-    m_cachedVerdict = workOnOtherApps ? 1 : 0;
-    for (const AppRule& rule : appRules) {
-        if (!rule.path.empty() && EqualsNoCase(rule.path, path)) {
-            m_cachedVerdict = rule.workOn ? 1 : 0;
-            break;
-        }
-    }
-    return m_cachedVerdict;
-}
-
-int CAppSettings::EditBoxRule(HWND window) const
+int CAppRules::EditBoxRule(HWND window) const
 {
     // Each step of the walk asks the window's process: skip it when no rule names an edit box.
     const bool anyEditBoxRule =
-        std::any_of(appRules.begin(), appRules.end(), [](const AppRule& rule) { return !rule.editBoxId.empty(); });
+        std::any_of(m_rules.begin(), m_rules.end(), [](const AppRule& rule) { return !rule.editBoxId.empty(); });
     if (!anyEditBoxRule)
         return -1;
     HWND current = window;
     for (int depth = 0; current && depth < kLongestParentChain; ++depth) {
         const std::string id = EditBoxId(current);
         if (!id.empty()) {
-            for (const AppRule& rule : appRules) {
+            for (const AppRule& rule : m_rules) {
                 if (!rule.editBoxId.empty() && EqualsNoCase(rule.editBoxId, id))
                     return rule.workOn ? 1 : 0;
             }

@@ -1,20 +1,11 @@
-// Config.ini, the DBS flags and the bFirstRun registry value.
+// Config.ini through the system's profile functions.
 #include "config/AppSettings.h"
 
 #include <windows.h>
 
-#include <cstdio>
-#include <cstring>
-#include <utility>
-
 #include "base/ProgramPaths.h"
-#include "base/Utf8Text.h"
-#include "base/WinHandles.h"
-#include "config/DictionaryLanguages.h"
 #include "config/ProfileFile.h"
-#include "config/ProfileText.h"
 #include "config/ProfileUpdate.h"
-#include "config/WinText.h"
 
 namespace {
 
@@ -30,7 +21,6 @@ CAppSettings::CAppSettings() : CAppSettings(pvbase::ProgramDirectory()) {}
 
 bool CAppSettings::LoadAll()
 {
-    LoadAppRules();
     LoadAutoLearn();
     LoadHotKeys();
     LoadOthers();
@@ -39,7 +29,7 @@ bool CAppSettings::LoadAll()
 
 bool CAppSettings::LoadSection(const char* section)
 {
-    ReadSettings(CProfileFile(ConfigPath().c_str()), section, *this);
+    ReadSettings(CProfileFile(ConfigPath().c_str()), section, m_values);
     CheckReadValues(section);
     return true;
 }
@@ -47,7 +37,7 @@ bool CAppSettings::LoadSection(const char* section)
 bool CAppSettings::SaveSection(const char* section)
 {
     CProfileUpdate ini(ConfigPath());
-    WriteSettings(ini, section, *this);
+    WriteSettings(ini, section, m_values);
     return Finish(ini);
 }
 

@@ -13,7 +13,7 @@
 
 #include "bench/app/ProgramStartup.h"
 #include "bench/editor/BenchTiming.h"
-#include "config/AppSettings.h"
+#include "config/AppRules.h"
 #include "config/ui/AppManagerDialog.h"
 #include "config/ui/ConfigUiIds.h"
 
@@ -59,7 +59,7 @@ struct ManagerTimes {
     double ok = 0;
     double read = 0;  // the file read whole, for comparison
     double save = 0;  // SaveAppRules alone
-    double load = 0;  // LoadAppRules alone
+    double load = 0;  // CAppRules::Load alone
     size_t rows = 0;
 };
 
@@ -79,9 +79,9 @@ ManagerTimes TimeManager(const std::string& folder)
     times.read = Now() - start;
 
     start = Now();
-    CAppSettings settings(folder);
-    settings.LoadAppRules();
-    CAppManagerDialog manager(settings);
+    CAppRules rules(folder);
+    rules.Load();
+    CAppManagerDialog manager(rules);
     if (!manager.CreateModeless(nullptr))
         return times;
     ShowWindow(manager.Handle(), SW_SHOW);
@@ -97,10 +97,10 @@ ManagerTimes TimeManager(const std::string& folder)
     times.ok = IsWindow(manager.Handle()) ? -1 : Now() - start;
     Pump();
     start = Now();
-    settings.SaveAppRules();
+    rules.Save();
     times.save = Now() - start;
     start = Now();
-    settings.LoadAppRules();
+    rules.Load();
     times.load = Now() - start;
     return times;
 }

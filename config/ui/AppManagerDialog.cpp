@@ -25,8 +25,8 @@ bool CAppManagerDialog::Run(HWND owner)
     return RunOverSavedRules<CAppManagerDialog>(owner);
 }
 
-CAppManagerDialog::CAppManagerDialog(CAppSettings& settings, RuleEditor editor)
-    : CRuleListDialog(IDD_APP_MANAGER, IDC_APPS_LIST, settings, editor ? std::move(editor) : &CAppOptionDialog::Edit)
+CAppManagerDialog::CAppManagerDialog(CAppRules& rules, RuleEditor editor)
+    : CRuleListDialog(IDD_APP_MANAGER, IDC_APPS_LIST, rules, editor ? std::move(editor) : &CAppOptionDialog::Edit)
 {
 }
 
@@ -51,7 +51,7 @@ BOOL CAppManagerDialog::OnInitDialog()
     m_list.InsertColumn(1, wnd::LoadResourceString(IDS_COLUMN_RULE_STATUS).c_str(), LVCFMT_LEFT, 120);
     m_list.InsertColumn(2, wnd::LoadResourceString(IDS_COLUMN_FULL_PATH).c_str(), LVCFMT_LEFT, 300);
     FillList();
-    m_otherApps = m_settings.workOnOtherApps ? 1 : 0;
+    m_otherApps = m_rules.WorkOnOtherApps() ? 1 : 0;
     SetChecked(IDC_APPS_ENABLE_OTHERS, m_otherApps == 1);
     SetChecked(IDC_APPS_DISABLE_OTHERS, m_otherApps == 0);
     return TRUE;
@@ -107,8 +107,8 @@ bool CAppManagerDialog::OnCommand(int id, int code, HWND control)
 
 void CAppManagerDialog::OnOK()
 {
-    const int32_t before = m_settings.workOnOtherApps;
-    m_settings.SetWorkOnOtherApps(m_otherApps);
+    const int32_t before = m_rules.WorkOnOtherApps();
+    m_rules.SetWorkOnOtherApps(m_otherApps);
     if (!SaveAndClose())
-        m_settings.SetWorkOnOtherApps(before);  // kept open: Cancel must still find the old value
+        m_rules.SetWorkOnOtherApps(before);  // kept open: Cancel must still find the old value
 }

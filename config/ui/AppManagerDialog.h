@@ -14,8 +14,8 @@ public:
     // Runs the manager modally over owner; true when it ended with OK (AppConfig.ini was saved).
     static bool Run(HWND owner);
 
-    // The settings' rules must be loaded. The editor defaults to the Application Option dialog.
-    explicit CAppManagerDialog(CAppSettings& settings, RuleEditor editor = nullptr);
+    // The rules must be loaded. The editor defaults to the Application Option dialog.
+    explicit CAppManagerDialog(CAppRules& rules, RuleEditor editor = nullptr);
 
     // The radio buttons' choice for applications without a rule (1 works, 0 does not).
     int OtherAppsChoice() const { return m_otherApps; }

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "config/AppSettings.h"
+#include "config/AppRules.h"
 #include "wnd/Dialog.h"
 
 class CAppOptionDialog : public wnd::CDialog {

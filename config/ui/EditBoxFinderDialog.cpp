@@ -105,7 +105,7 @@ void CEditBoxFinderDialog::FollowCursor(POINT point)
     if (!window || window == m_lastPicked)
         return;
     SaveFields();
-    m_editBoxId = CAppSettings::EditBoxId(window);
+    m_editBoxId = CAppRules::EditBoxId(window);
     LoadFields();
     m_lastPicked = window;
     RECT rect;

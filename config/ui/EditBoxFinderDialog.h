@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "config/AppSettings.h"
+#include "config/AppRules.h"
 #include "config/ui/HighlightFrame.h"
 #include "wnd/Dialog.h"
 

@@ -8,8 +8,8 @@ bool CEditBoxListDialog::Run(HWND owner)
     return RunOverSavedRules<CEditBoxListDialog>(owner);
 }
 
-CEditBoxListDialog::CEditBoxListDialog(CAppSettings& settings, RuleEditor editor)
-    : CRuleListDialog(IDD_EDIT_BOX_LIST, IDC_EDIT_BOX_LIST, settings,
+CEditBoxListDialog::CEditBoxListDialog(CAppRules& rules, RuleEditor editor)
+    : CRuleListDialog(IDD_EDIT_BOX_LIST, IDC_EDIT_BOX_LIST, rules,
                       editor ? std::move(editor) : &CEditBoxFinderDialog::Edit)
 {
 }

@@ -10,8 +10,8 @@ public:
     // Runs the list modally over owner; true when it ended with OK (AppConfig.ini was saved).
     static bool Run(HWND owner);
 
-    // The settings' rules must be loaded. The editor defaults to the Edit Box Finder.
-    explicit CEditBoxListDialog(CAppSettings& settings, RuleEditor editor = nullptr);
+    // The rules must be loaded. The editor defaults to the Edit Box Finder.
+    explicit CEditBoxListDialog(CAppRules& rules, RuleEditor editor = nullptr);
 
 protected:
     BOOL OnInitDialog() override;

@@ -63,7 +63,7 @@ void CHotkeyPage::ReadModel()
 
 bool CHotkeyPage::WriteModel()
 {
-    CopySettings(settings_sections::kHotKeys, m_values, m_settings);
+    CopySettings(settings_sections::kHotKeys, m_values, m_settings.Values());
     if (!m_settings.SaveHotKeys()) {
         wnd::ShowError(Handle(), SettingsNotSavedMessage(m_settings, wnd::LoadResourceString(IDS_OPTIONS_NOT_SAVED),
                                                          wnd::FileFaultText));

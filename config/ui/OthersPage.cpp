@@ -65,8 +65,7 @@ void COthersPage::Exchange(wnd::CDataExchange& dx)
 
 bool COthersPage::WriteModel()
 {
-    CopySettings(settings_sections::kOthers, m_values, m_settings);
-    m_settings.bRunAtStartup = m_runAtStartup ? 1 : 0;
+    CopySettings(settings_sections::kOthers, m_values, m_settings.Values());
     // Untouched, the value stays as it is (it may name another copy of the program).
     if (m_runAtStartup != m_registeredAtOpen && m_startup.SetRegistered(m_runAtStartup))
         m_registeredAtOpen = m_runAtStartup;

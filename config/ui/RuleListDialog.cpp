@@ -10,8 +10,8 @@ std::string WorkOnStatus(int32_t workOn)
     return wnd::LoadResourceString(workOn ? IDS_RULE_ON : IDS_RULE_OFF);
 }
 
-CRuleListDialog::CRuleListDialog(int templateId, int listId, CAppSettings& settings, RuleEditor editor)
-    : CDialog(templateId), m_settings(settings), m_listId(listId), m_editor(std::move(editor))
+CRuleListDialog::CRuleListDialog(int templateId, int listId, CAppRules& rules, RuleEditor editor)
+    : CDialog(templateId), m_rules(rules), m_listId(listId), m_editor(std::move(editor))
 {
 }
 
@@ -27,7 +27,7 @@ void CRuleListDialog::AttachList()
 
 void CRuleListDialog::FillList()
 {
-    const std::vector<AppRule>& rules = m_settings.appRules;
+    const std::vector<AppRule>& rules = m_rules.Rules();
     m_rows.clear();
     for (std::size_t index = 0; index < rules.size(); ++index) {
         if (!rules[index].deleted && Shows(rules[index]))
@@ -53,13 +53,13 @@ int CRuleListDialog::RuleIndexOfRow(int row) const
     if (row < 0 || row >= static_cast<int>(m_rows.size()))
         return -1;
     const int index = m_rows[static_cast<std::size_t>(row)];
-    return static_cast<std::size_t>(index) < m_settings.appRules.size() ? index : -1;
+    return static_cast<std::size_t>(index) < m_rules.Rules().size() ? index : -1;
 }
 
 const AppRule* CRuleListDialog::RuleOfRow(int row) const
 {
     const int index = RuleIndexOfRow(row);
-    return index < 0 ? nullptr : &m_settings.appRules[static_cast<std::size_t>(index)];
+    return index < 0 ? nullptr : &m_rules.Rules()[static_cast<std::size_t>(index)];
 }
 
 void CRuleListDialog::AddRule()
@@ -67,7 +67,7 @@ void CRuleListDialog::AddRule()
     AppRule rule = NewRule();
     if (!RunEditor(rule))
         return;
-    m_settings.AddAppRule(rule);  // a rule without its path or edit box id is not added
+    m_rules.Add(rule);  // a rule without its path or edit box id is not added
     FillList();
 }
 
@@ -77,10 +77,10 @@ void CRuleListDialog::EditSelected()
     const int index = row < 0 ? -1 : RuleIndexOfRow(row);
     if (index < 0)
         return;
-    AppRule rule = m_settings.appRules[index];
+    AppRule rule = m_rules.Rules()[index];
     if (!RunEditor(rule))
         return;
-    m_settings.UpdateAppRule(rule);
+    m_rules.Update(rule);
     FillList();
 }
 
@@ -92,27 +92,27 @@ void CRuleListDialog::DeleteSelected()
         const int index = RuleIndexOfRow(row);
         if (index < 0)
             break;
-        sections.push_back(m_settings.appRules[index].section);
+        sections.push_back(m_rules.Rules()[index].section);
     }
     for (const std::string& section : sections)
-        m_settings.RemoveAppRule(section);
+        m_rules.Remove(section);
     FillList();
 }
 
 bool CRuleListDialog::SaveAndClose()
 {
-    if (!m_settings.SaveAppRules()) {
-        wnd::ShowError(Handle(), wnd::ResourceText(IDS_RULES_NOT_SAVED, {m_settings.AppConfigPath()}));
+    if (!m_rules.Save()) {
+        wnd::ShowError(Handle(), wnd::ResourceText(IDS_RULES_NOT_SAVED, {m_rules.Path()}));
         return false;
     }
-    m_settings.LoadAppRules();
+    m_rules.Load();
     EndDialog(IDOK);
     return true;
 }
 
 void CRuleListDialog::OnCancel()
 {
-    m_settings.RestoreAppRules();
+    m_rules.Restore();
     EndDialog(IDCANCEL);
 }
 

@@ -1,5 +1,5 @@
 // What the Applications Manager and the Edit Box List share: an owner-data list of the rules of
-// one kind, sorted by caption, Add / Edit / Delete on the rule list of CAppSettings, OK that
+// one kind, sorted by caption, Add / Edit / Delete on the rule list of CAppRules, OK that
 // saves and reloads AppConfig.ini, Cancel that restores the list as it was loaded.
 #pragma once
 
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "config/AppSettings.h"
+#include "config/AppRules.h"
 #include "wnd/Dialog.h"
 #include "wnd/ListView.h"
 #include "wnd/ModalRunner.h"
@@ -19,7 +19,7 @@ public:
     // Edits one rule modally over owner; true when the user pressed OK.
     using RuleEditor = std::function<bool(HWND owner, AppRule& rule)>;
 
-    CRuleListDialog(int templateId, int listId, CAppSettings& settings, RuleEditor editor);
+    CRuleListDialog(int templateId, int listId, CAppRules& rules, RuleEditor editor);
 
     void SetRuleEditor(RuleEditor editor) { m_editor = std::move(editor); }
     const wnd::CListView& List() const { return m_list; }
@@ -35,9 +35,9 @@ protected:
     template <class ListDialog>
     static bool RunOverSavedRules(HWND owner)
     {
-        CAppSettings settings;
-        settings.LoadAppRules();
-        ListDialog list(settings);
+        CAppRules rules;
+        rules.Load();
+        ListDialog list(rules);
         return wnd::RunModal(list, owner).EndedWithOk();
     }
 
@@ -63,7 +63,7 @@ protected:
     void OnOK() override { SaveAndClose(); }
     void OnCancel() override;
 
-    CAppSettings& m_settings;
+    CAppRules& m_rules;
     wnd::CListView m_list;
 
 private:

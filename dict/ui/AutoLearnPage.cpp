@@ -57,7 +57,7 @@ void CAutoLearnPage::Exchange(wnd::CDataExchange& dx)
 
 bool CAutoLearnPage::WriteModel()
 {
-    CopySettings(settings_sections::kAutoLearn, m_values, m_settings);
+    CopySettings(settings_sections::kAutoLearn, m_values, m_settings.Values());
     if (!m_settings.SaveAutoLearn()) {
         wnd::ShowError(Handle(), SettingsNotSavedMessage(m_settings, wnd::LoadResourceString(IDS_OPTIONS_NOT_SAVED),
                                                          wnd::FileFaultText));

@@ -3,7 +3,6 @@
 #include <map>
 
 #include "base/ProgramPaths.h"
-#include "config/AppSettings.h"
 #include "dict/DictionaryCopy.h"
 #include "dict/FolderListing.h"
 #include "dict/ui/DictUiIds.h"
@@ -66,8 +65,8 @@ std::string DescriptionOf(const std::string& path, const CDictionaryFile& dictio
 CDictionariesManager::CDictionariesManager(std::string programDirectory)
     : CDialog(IDD_DICT_MANAGER),
       m_programDirectory(std::move(programDirectory)),
-      m_settings(std::make_unique<CAppSettings>(m_programDirectory)),
-      m_enableStore(std::make_unique<CDictionaryEnableSettings>(m_settings->ConfigPath())),
+      m_enableStore(std::make_unique<CDictionaryEnableSettings>(
+          pvbase::ConfigIniPath(pvbase::WithTrailingSeparator(m_programDirectory)))),
       m_set(m_enableStore.get())
 {
 }

@@ -11,7 +11,6 @@
 #include "wnd/ListView.h"
 #include "wnd/PathColumn.h"
 
-class CAppSettings;
 class CDictionaryEnableSettings;
 
 class CDictionariesManager : public wnd::CDialog {
@@ -45,7 +44,6 @@ private:
     bool SaveEnableFlags();
 
     std::string m_programDirectory;
-    std::unique_ptr<CAppSettings> m_settings;
     std::unique_ptr<CDictionaryEnableSettings> m_enableStore;
     CDictionarySet m_set;
     wnd::CListView m_list;

@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "base/Utf8Text.h"
-#include "config/AppSettings.h"
+#include "config/AppRules.h"
+#include "config/AppVerdict.h"
 #include "config/ProcessInfo.h"
 #include "config/ProfileFile.h"
 #include "tests/config/RuleLists.h"
@@ -91,38 +92,42 @@ TEST_F(AppRulesTest, LoadsRulesInFileOrderAndALowerCaseOtherAppsSection)
         "[other_apps]\nWORK_ON_PV=0\n"
         "[Custom]\nCAPTION=Box\nEDIT_ID=Edit#1001\n"
         "[Empty]\n");
-    CAppSettings settings(m_dir.Folder());
-    EXPECT_TRUE(settings.LoadAppRules());
-    EXPECT_EQ(0, settings.workOnOtherApps);
-    ASSERT_EQ((std::vector<std::string>{"APP1", "Custom", "Empty"}), Sections(settings.appRules));
-    EXPECT_EQ("Editor", settings.appRules[0].caption);
-    EXPECT_EQ("C:\\Tools\\ed.exe", settings.appRules[0].path);
-    EXPECT_EQ(0, settings.appRules[0].workOn);
-    EXPECT_EQ("Edit#1001", settings.appRules[1].editBoxId);
-    EXPECT_EQ(1, settings.appRules[1].workOn);  // missing: default 1
-    EXPECT_EQ("", settings.appRules[2].path);   // kept although it can never match
-    EXPECT_EQ(Sections(settings.appRules), Sections(settings.savedAppRules));
+    CAppRules rules(m_dir.Folder());
+    EXPECT_TRUE(rules.Load());
+    EXPECT_EQ(0, rules.WorkOnOtherApps());
+    ASSERT_EQ((std::vector<std::string>{"APP1", "Custom", "Empty"}), Sections(rules.Rules()));
+    EXPECT_EQ("Editor", rules.Rules()[0].caption);
+    EXPECT_EQ("C:\\Tools\\ed.exe", rules.Rules()[0].path);
+    EXPECT_EQ(0, rules.Rules()[0].workOn);
+    EXPECT_EQ("Edit#1001", rules.Rules()[1].editBoxId);
+    EXPECT_EQ(1, rules.Rules()[1].workOn);  // missing: default 1
+    EXPECT_EQ("", rules.Rules()[2].path);   // kept although it can never match
+    rules.Remove("APP1");
+    rules.Restore();  // the list as loaded
+    EXPECT_EQ((std::vector<std::string>{"APP1", "Custom", "Empty"}), Sections(rules.Rules()));
+    EXPECT_EQ(0, rules.Rules()[0].deleted);
 
     // Without an Other_Apps section the value stays as it was.
     WriteAppConfig("[APP1]\nPATH=x\n");
-    settings.LoadAppRules();
-    EXPECT_EQ(0, settings.workOnOtherApps);
+    rules.Load();
+    EXPECT_EQ(0, rules.WorkOnOtherApps());
 }
 
 TEST_F(AppRulesTest, SaveWritesTheFormatAndKeepsForeignSections)
 {
     WriteAppConfig("[Foreign]\nCAPTION=not ours\n");
-    CAppSettings settings(m_dir.Folder());
-    settings.LoadAppRules();
+    CAppRules rules(m_dir.Folder());
+    rules.Load();
     AppRule rule;
     rule.caption = "Two\r\nLines";
     rule.path = "C:\\Apps\\thing.exe";
     rule.workOn = 0;
-    EXPECT_EQ(1, settings.AddAppRule(rule));
-    EXPECT_EQ("APP1", settings.appRules[1].section);
-    EXPECT_EQ(-1, settings.AddAppRule(AppRule{}));       // neither path nor edit box
-    settings.appRules.erase(settings.appRules.begin());  // the list does not mention Foreign
-    EXPECT_TRUE(settings.SaveAppRules());
+    EXPECT_EQ(1, rules.Add(rule));
+    EXPECT_EQ("APP1", rules.Rules()[1].section);
+    EXPECT_EQ(-1, rules.Add(AppRule{}));  // neither path nor edit box
+    std::vector<AppRule> withoutForeign(rules.Rules().begin() + 1, rules.Rules().end());
+    rules.Replace(withoutForeign);  // the list does not mention Foreign
+    EXPECT_TRUE(rules.Save());
     const std::string text = ReadRaw(AppIni());
     EXPECT_NE(std::string::npos, text.find("[Foreign]"));
     EXPECT_LT(text.find("[Other_Apps]"), text.find("[APP1]"));
@@ -138,35 +143,37 @@ TEST_F(AppRulesTest, SaveWritesTheFormatAndKeepsForeignSections)
 TEST_F(AppRulesTest, NewRuleSectionFollowsTheLargestNumber)
 {
     WriteAppConfig("[APP1]\nPATH=a\n[APP3]\nPATH=b\n[APP7]\nPATH=c\n");
-    CAppSettings settings(m_dir.Folder());
-    EXPECT_EQ("APP8", settings.NewRuleSection());  // an empty list is loaded first
-    EXPECT_EQ(3u, settings.appRules.size());
+    CAppRules rules(m_dir.Folder());
+    EXPECT_EQ("APP8", rules.NewSection());  // an empty list is loaded first
+    EXPECT_EQ(3u, rules.Rules().size());
     WriteAppConfig("[MyRule5]\nPATH=a\n");
-    settings.LoadAppRules();
-    EXPECT_EQ("APP1", settings.NewRuleSection());
-    EXPECT_TRUE(settings.RemoveAppRule("MyRule5"));
-    settings.appRules.push_back(settings.appRules.back());
-    settings.appRules.back().section = "APP4";
-    settings.RemoveAppRule("APP4");
-    EXPECT_EQ("APP5", settings.NewRuleSection());  // numbers of deleted rules stay taken
+    rules.Load();
+    EXPECT_EQ("APP1", rules.NewSection());
+    EXPECT_TRUE(rules.Remove("MyRule5"));
+    std::vector<AppRule> list = rules.Rules();
+    list.push_back(list.back());
+    list.back().section = "APP4";
+    rules.Replace(list);
+    rules.Remove("APP4");
+    EXPECT_EQ("APP5", rules.NewSection());  // numbers of deleted rules stay taken
 }
 
 TEST_F(AppRulesTest, DeleteThenSaveRemovesTheSectionAndRestorePutsItBack)
 {
     WriteAppConfig("[Other_Apps]\nWORK_ON_PV=1\n[APP1]\nPATH=a\n[APP2]\nPATH=b\n[APP3]\nPATH=c\n");
-    CAppSettings settings(m_dir.Folder());
-    settings.LoadAppRules();
+    CAppRules rules(m_dir.Folder());
+    rules.Load();
     // Cancel: the list goes back to the last load, APP2 in its old place.
-    ASSERT_TRUE(settings.RemoveAppRule("APP2"));
-    settings.RestoreAppRules();
-    EXPECT_EQ((std::vector<std::string>{"APP1", "APP2", "APP3"}), Sections(settings.appRules));
-    EXPECT_EQ(0, settings.appRules[1].deleted);
+    ASSERT_TRUE(rules.Remove("APP2"));
+    rules.Restore();
+    EXPECT_EQ((std::vector<std::string>{"APP1", "APP2", "APP3"}), Sections(rules.Rules()));
+    EXPECT_EQ(0, rules.Rules()[1].deleted);
     // OK: save, then load.
-    ASSERT_TRUE(settings.RemoveAppRule("APP2"));
-    EXPECT_TRUE(settings.SaveAppRules());
-    settings.LoadAppRules();
+    ASSERT_TRUE(rules.Remove("APP2"));
+    EXPECT_TRUE(rules.Save());
+    rules.Load();
     EXPECT_EQ((std::vector<std::string>{"Other_Apps", "APP1", "APP3"}), FileSections());
-    EXPECT_EQ((std::vector<std::string>{"APP1", "APP3"}), Sections(settings.appRules));
+    EXPECT_EQ((std::vector<std::string>{"APP1", "APP3"}), Sections(rules.Rules()));
     EXPECT_EQ((std::vector<std::string>{"AppConfig.ini"}), m_dir.Entries());
 }
 
@@ -175,10 +182,10 @@ TEST_F(AppRulesTest, ReadOnlyAppConfigIsUntouched)
     const std::string original = "[APP1]\nPATH=a\n";
     WriteAppConfig(original);
     ASSERT_TRUE(SetFileAttributesA(AppIni().c_str(), FILE_ATTRIBUTE_READONLY));
-    CAppSettings settings(m_dir.Folder());
-    settings.LoadAppRules();
-    settings.RemoveAppRule("APP1");
-    EXPECT_FALSE(settings.SaveAppRules());
+    CAppRules rules(m_dir.Folder());
+    rules.Load();
+    rules.Remove("APP1");
+    EXPECT_FALSE(rules.Save());
     SetFileAttributesA(AppIni().c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(original, ReadRaw(AppIni()));
 }
@@ -190,21 +197,21 @@ TEST_F(AppRulesTest, CorruptAppConfigLoadsWithoutCrashing)
     for (int i = 0; i < 40; ++i)
         junk += "\n[R" + std::to_string(i) + "]\n=\n";
     WriteAppConfig(junk);
-    CAppSettings settings(m_dir.Folder());
-    settings.LoadAppRules();
-    EXPECT_GE(settings.appRules.size(), 41u);
-    auto app2 = std::find_if(settings.appRules.begin(), settings.appRules.end(),
-                             [](const AppRule& r) { return r.section == "APP2"; });
-    ASSERT_NE(settings.appRules.end(), app2);
+    CAppRules rules(m_dir.Folder());
+    rules.Load();
+    EXPECT_GE(rules.Rules().size(), 41u);
+    auto app2 =
+        std::find_if(rules.Rules().begin(), rules.Rules().end(), [](const AppRule& r) { return r.section == "APP2"; });
+    ASSERT_NE(rules.Rules().end(), app2);
     EXPECT_EQ(0, app2->workOn);  // no leading number
     EXPECT_EQ(50000u, app2->editBoxId.size());
-    EXPECT_EQ("APP3", settings.NewRuleSection());  // R0 .. R39 are too short to carry a number
+    EXPECT_EQ("APP3", rules.NewSection());  // R0 .. R39 are too short to carry a number
     // The profile writer may not hold a value this long: then the save fails as a whole and
     // the file stays byte for byte as it was; otherwise everything reads back.
-    if (settings.SaveAppRules()) {
-        CAppSettings again(m_dir.Folder());
-        again.LoadAppRules();
-        EXPECT_EQ(settings.appRules.size(), again.appRules.size());
+    if (rules.Save()) {
+        CAppRules again(m_dir.Folder());
+        again.Load();
+        EXPECT_EQ(rules.Rules().size(), again.Rules().size());
         EXPECT_EQ(50000u, CProfileFile(AppIni().c_str()).ReadText("APP2", "EDIT_ID").size());
     } else {
         EXPECT_EQ(junk, ReadRaw(AppIni()));
@@ -220,17 +227,17 @@ TEST(AppRulesWindows, EditBoxIdIsClassAndSignedControlId)
     ASSERT_TRUE(dialog.get());
     Window edit("Edit", dialog.get(), 15, WS_CHILD);
     Window negative("Button", dialog.get(), -2, WS_CHILD);
-    EXPECT_EQ("Edit#15", CAppSettings::EditBoxId(edit.get()));
-    EXPECT_EQ("#32770#0", CAppSettings::EditBoxId(dialog.get()));
-    EXPECT_EQ("Button#-2", CAppSettings::EditBoxId(negative.get()));
-    EXPECT_EQ("", CAppSettings::EditBoxId(nullptr));
+    EXPECT_EQ("Edit#15", CAppRules::EditBoxId(edit.get()));
+    EXPECT_EQ("#32770#0", CAppRules::EditBoxId(dialog.get()));
+    EXPECT_EQ("Button#-2", CAppRules::EditBoxId(negative.get()));
+    EXPECT_EQ("", CAppRules::EditBoxId(nullptr));
     // A top-level window with a menu: the system answers the menu's handle as its id.
     HMENU menu = CreateMenu();
     AppendMenuA(menu, MF_STRING, 1, "&File");
     HWND framed = CreateWindowExA(0, "#32770", "", WS_OVERLAPPEDWINDOW, 0, 0, 100, 50, nullptr, menu,
                                   GetModuleHandleA(nullptr), nullptr);
     ASSERT_TRUE(framed);
-    EXPECT_EQ("#32770#0", CAppSettings::EditBoxId(framed));
+    EXPECT_EQ("#32770#0", CAppRules::EditBoxId(framed));
     DestroyWindow(framed);  // destroys its menu too
 }
 
@@ -240,18 +247,18 @@ TEST(AppRulesWindows, EditBoxRuleWalksUpToTheDialog)
     Window panel("Static", dialog.get(), 7, WS_CHILD);
     Window edit("Edit", panel.get(), 15, WS_CHILD);
     ASSERT_TRUE(edit.get());
-    CAppSettings settings("unused");
-    settings.appRules = {EditRule("APP1", "#32770#0", 1), EditRule("APP2", "edit#15", 0)};
-    EXPECT_EQ(0, settings.EditBoxRule(edit.get()));  // the control's own rule, case aside
-    settings.appRules.erase(settings.appRules.begin() + 1);
-    EXPECT_EQ(1, settings.EditBoxRule(edit.get()));  // through the panel to the dialog
-    settings.appRules.clear();
-    EXPECT_EQ(-1, settings.EditBoxRule(edit.get()));
-    EXPECT_EQ(-1, settings.EditBoxRule(nullptr));
+    CAppRules rules("unused");
+    rules.Replace({EditRule("APP1", "#32770#0", 1), EditRule("APP2", "edit#15", 0)});
+    EXPECT_EQ(0, rules.EditBoxRule(edit.get()));  // the control's own rule, case aside
+    rules.Replace({EditRule("APP1", "#32770#0", 1)});
+    EXPECT_EQ(1, rules.EditBoxRule(edit.get()));  // through the panel to the dialog
+    rules.Replace({});
+    EXPECT_EQ(-1, rules.EditBoxRule(edit.get()));
+    EXPECT_EQ(-1, rules.EditBoxRule(nullptr));
     AppRule app;
     app.path = "C:\\x.exe";  // application rules never answer for edit boxes
-    settings.appRules = {app};
-    EXPECT_EQ(-1, settings.EditBoxRule(edit.get()));
+    rules.Replace({app});
+    EXPECT_EQ(-1, rules.EditBoxRule(edit.get()));
 }
 
 TEST(AppRulesWindows, IsAppEnabledMatchesPathsWithoutCaseAndAsksOncePerWindow)
@@ -259,97 +266,93 @@ TEST(AppRulesWindows, IsAppEnabledMatchesPathsWithoutCaseAndAsksOncePerWindow)
     Window first("Static", nullptr, 0, WS_POPUP);
     Window second("Static", nullptr, 0, WS_POPUP);
     ASSERT_TRUE(first.get() && second.get());
-    CAppSettings settings("unused");
+    CAppRules rules("unused");
     int lookups = 0;
-    settings.SetImagePathLookup([&lookups](CAppSettings::WindowHandle window) {
+    bool pathFound = true;
+    CAppVerdict verdict(rules, [&](CAppVerdict::WindowHandle window) {
         ++lookups;
-        return CAppSettings::DefaultImagePath(window);
+        return pathFound ? CAppVerdict::DefaultImagePath(window) : std::string();
     });
     AppRule rule;
     rule.section = "APP1";
     rule.path = Upper(OwnExePath());
     rule.workOn = 0;
-    settings.appRules = {rule};
-    settings.workOnOtherApps = 1;
-    EXPECT_EQ(0, settings.IsAppEnabled(first.get()));
-    EXPECT_EQ(0, settings.IsAppEnabled(first.get()));
+    rules.Replace({rule});
+    EXPECT_EQ(0, verdict.IsAppEnabled(first.get()));
+    EXPECT_EQ(0, verdict.IsAppEnabled(first.get()));
     EXPECT_EQ(1, lookups);  // the second question comes from the cache
-
-    // A change applies once another window was asked about.
-    settings.appRules.clear();
-    EXPECT_EQ(0, settings.IsAppEnabled(first.get()));
-    EXPECT_EQ(1, settings.IsAppEnabled(second.get()));
+    EXPECT_EQ(0, verdict.IsAppEnabled(second.get()));
     EXPECT_EQ(2, lookups);
 
-    // No path found: the cached verdict stands, now for this window.
-    settings.SetImagePathLookup([&lookups](CAppSettings::WindowHandle) {
-        ++lookups;
-        return std::string();
-    });
-    settings.workOnOtherApps = 0;
-    EXPECT_EQ(1, settings.IsAppEnabled(first.get()));
-    EXPECT_EQ(1, settings.IsAppEnabled(first.get()));
+    // No path found: the last verdict stands, now for this window.
+    pathFound = false;
+    EXPECT_EQ(0, verdict.IsAppEnabled(first.get()));
+    EXPECT_EQ(0, verdict.IsAppEnabled(first.get()));
     EXPECT_EQ(3, lookups);
+    // After a change of the rules there is no last verdict to keep: the program works.
+    rules.SetWorkOnOtherApps(0);
+    EXPECT_EQ(1, verdict.IsAppEnabled(first.get()));
+    EXPECT_EQ(4, lookups);
 }
 
 TEST(AppRulesWindows, EveryChangeOfTheRulesDropsTheRememberedVerdict)
 {
     Window window("Static", nullptr, 0, WS_POPUP);
-    CAppSettings settings("unused");
+    CAppRules rules("unused");
     int lookups = 0;
-    settings.SetImagePathLookup([&lookups](CAppSettings::WindowHandle) {
+    CAppVerdict verdict(rules, [&lookups](CAppVerdict::WindowHandle) {
         ++lookups;
         return std::string("C:\\Apps\\Game.exe");
     });
-    settings.appRules = {};
-    EXPECT_EQ(1, settings.IsAppEnabled(window.get()));
+    rules.Replace({});
+    EXPECT_EQ(1, verdict.IsAppEnabled(window.get()));
 
     AppRule game;
     game.section = "APP1";
     game.path = "c:\\apps\\game.exe";
     game.workOn = 0;
-    settings.AddAppRule(game);
-    EXPECT_EQ(0, settings.IsAppEnabled(window.get()));  // the same window, judged anew
+    rules.Add(game);
+    EXPECT_EQ(0, verdict.IsAppEnabled(window.get()));  // the same window, judged anew
     game.workOn = 1;
-    settings.UpdateAppRule(game);
-    EXPECT_EQ(1, settings.IsAppEnabled(window.get()));
-    settings.RemoveAppRule("APP1");  // deleted rules still match until the next load
-    settings.SetWorkOnOtherApps(0);
-    EXPECT_EQ(1, settings.IsAppEnabled(window.get()));
-    settings.RestoreAppRules();  // the list of the last load: none
-    EXPECT_EQ(0, settings.IsAppEnabled(window.get()));
+    rules.Update(game);
+    EXPECT_EQ(1, verdict.IsAppEnabled(window.get()));
+    rules.Remove("APP1");  // deleted rules still match until the next load
+    rules.SetWorkOnOtherApps(0);
+    EXPECT_EQ(1, verdict.IsAppEnabled(window.get()));
+    rules.Restore();  // the list of the last load: none
+    EXPECT_EQ(0, verdict.IsAppEnabled(window.get()));
     EXPECT_EQ(5, lookups);
-    EXPECT_EQ(0, settings.IsAppEnabled(window.get()));
+    EXPECT_EQ(0, verdict.IsAppEnabled(window.get()));
     EXPECT_EQ(5, lookups);  // unchanged rules: the cache answers
 }
 
 TEST_F(AppRulesTest, AddingAPathOrEditBoxThatHasARuleEditsThatRule)
 {
-    CAppSettings settings(m_dir.Folder());
-    settings.LoadAppRules();
+    CAppRules rules(m_dir.Folder());
+    rules.Load();
     AppRule first;
     first.caption = "Game";
     first.path = "C:\\Apps\\Game.exe";
     first.workOn = 0;
-    EXPECT_EQ(0, settings.AddAppRule(first));
-    settings.AddAppRule(EditRule("", "Edit#5", 0));
+    EXPECT_EQ(0, rules.Add(first));
+    rules.Add(EditRule("", "Edit#5", 0));
     AppRule again = first;
     again.path = "c:\\apps\\GAME.EXE";
     again.caption = "Game again";
     again.workOn = 1;
-    EXPECT_EQ(1, settings.AddAppRule(again));
-    ASSERT_EQ(2u, settings.appRules.size());
-    EXPECT_EQ("APP1", settings.appRules[1].section);
-    EXPECT_EQ("Game again", settings.appRules[1].caption);
-    EXPECT_EQ(1, settings.appRules[1].workOn);
-    EXPECT_EQ(1, settings.AddAppRule(EditRule("", "EDIT#5", 1)));
-    ASSERT_EQ(2u, settings.appRules.size());
-    EXPECT_EQ("APP2", settings.appRules[1].section);
+    EXPECT_EQ(1, rules.Add(again));
+    ASSERT_EQ(2u, rules.Rules().size());
+    EXPECT_EQ("APP1", rules.Rules()[1].section);
+    EXPECT_EQ("Game again", rules.Rules()[1].caption);
+    EXPECT_EQ(1, rules.Rules()[1].workOn);
+    EXPECT_EQ(1, rules.Add(EditRule("", "EDIT#5", 1)));
+    ASSERT_EQ(2u, rules.Rules().size());
+    EXPECT_EQ("APP2", rules.Rules()[1].section);
 
     // A deleted rule's path may be added again as a new rule.
-    settings.RemoveAppRule("APP1");
-    EXPECT_EQ(2, settings.AddAppRule(first));
-    EXPECT_EQ("APP3", settings.appRules[2].section);
+    rules.Remove("APP1");
+    EXPECT_EQ(2, rules.Add(first));
+    EXPECT_EQ("APP3", rules.Rules()[2].section);
 }
 
 TEST(ProcessInfo, FindsItsOwnPathAndNothingForANullWindow)
@@ -399,8 +402,8 @@ TEST_F(AppRulesTest, RulesBeyondTheCodePageAreSavedReadBackAndMatched)
 {
     WriteAppConfig("[APP1]\r\nCAPTION=Editor\r\nPATH=C:\\Tools\\ed.exe\r\nEDIT_ID=\r\nWORK_ON_PV=0\r\n");
     const std::string before = ReadRaw(AppIni());
-    CAppSettings settings(m_dir.Folder());
-    settings.LoadAppRules();
+    CAppRules rules(m_dir.Folder());
+    rules.Load();
     AppRule program;
     program.caption = "Łódź";
     program.path = "C:\\Łódź\\app.exe";
@@ -408,30 +411,30 @@ TEST_F(AppRulesTest, RulesBeyondTheCodePageAreSavedReadBackAndMatched)
     AppRule box;
     box.caption = "Поле ввода";
     box.editBoxId = "RichEdit20W#1001";
-    settings.AddAppRule(program);
-    settings.AddAppRule(box);
-    ASSERT_TRUE(settings.SaveAppRules());
+    rules.Add(program);
+    rules.Add(box);
+    ASSERT_TRUE(rules.Save());
 
-    CAppSettings read(m_dir.Folder());
-    read.LoadAppRules();
-    ASSERT_EQ((std::vector<std::string>{"APP1", "APP2", "APP3"}), Sections(read.appRules));
-    EXPECT_EQ("Łódź", read.appRules[1].caption);
-    EXPECT_EQ("C:\\Łódź\\app.exe", read.appRules[1].path);
-    EXPECT_EQ("Поле ввода", read.appRules[2].caption);
-    EXPECT_EQ("Editor", read.appRules[0].caption);
-    read.SetImagePathLookup([](CAppSettings::WindowHandle) { return std::string("c:\\ŁÓDŹ\\APP.EXE"); });
+    CAppRules read(m_dir.Folder());
+    read.Load();
+    ASSERT_EQ((std::vector<std::string>{"APP1", "APP2", "APP3"}), Sections(read.Rules()));
+    EXPECT_EQ("Łódź", read.Rules()[1].caption);
+    EXPECT_EQ("C:\\Łódź\\app.exe", read.Rules()[1].path);
+    EXPECT_EQ("Поле ввода", read.Rules()[2].caption);
+    EXPECT_EQ("Editor", read.Rules()[0].caption);
+    CAppVerdict verdict(read, [](CAppVerdict::WindowHandle) { return std::string("c:\\ŁÓDŹ\\APP.EXE"); });
     Window window("Static", nullptr, 0, WS_POPUP);
-    EXPECT_EQ(0, read.IsAppEnabled(window.get()));
+    EXPECT_EQ(0, verdict.IsAppEnabled(window.get()));
 
     // Without them the file is ANSI again, as other programs read it.
-    read.RemoveAppRule("APP2");
-    read.RemoveAppRule("APP3");
-    ASSERT_TRUE(read.SaveAppRules());
+    read.Remove("APP2");
+    read.Remove("APP3");
+    ASSERT_TRUE(read.Save());
     EXPECT_NE("\xFF\xFE", ReadRaw(AppIni()).substr(0, 2));
-    CAppSettings again(m_dir.Folder());
-    again.LoadAppRules();
-    EXPECT_EQ((std::vector<std::string>{"APP1"}), Sections(again.appRules));
-    EXPECT_EQ("C:\\Tools\\ed.exe", again.appRules[0].path);
+    CAppRules again(m_dir.Folder());
+    again.Load();
+    EXPECT_EQ((std::vector<std::string>{"APP1"}), Sections(again.Rules()));
+    EXPECT_EQ("C:\\Tools\\ed.exe", again.Rules()[0].path);
 }
 
 TEST(ProcessInfo, FindsAProgramInAFolderBeyondTheCodePage)
@@ -464,16 +467,15 @@ TEST(ProcessInfo, FindsAProgramInAFolderBeyondTheCodePage)
     EXPECT_EQ(Lower(Narrow(copy)), Lower(found));
 
     // Its application rule names it in other letter case.
-    CAppSettings settings("unused");
+    CAppRules rules("unused");
     AppRule rule;
     rule.section = "APP1";
     rule.path = dir.Folder() + "\\ŁÓDŹ\\CHILD.EXE";
     rule.workOn = 0;
-    settings.appRules = {rule};
-    settings.workOnOtherApps = 1;
-    settings.SetImagePathLookup([&found](CAppSettings::WindowHandle) { return found; });
+    rules.Replace({rule});
+    CAppVerdict verdict(rules, [&found](CAppVerdict::WindowHandle) { return found; });
     Window window("Static", nullptr, 0, WS_POPUP);
-    EXPECT_EQ(0, settings.IsAppEnabled(window.get()));
+    EXPECT_EQ(0, verdict.IsAppEnabled(window.get()));
 }
 
 TEST(ProcessInfo, SnapshotsListExecutableNames)

@@ -1,4 +1,5 @@
 // The settings' members and rule-list edits, which need no system calls.
+#include "config/AppRules.h"
 #include "config/AppSettings.h"
 #include "config/DictionaryLanguages.h"
 #include "config/SelectionKeyCheck.h"
@@ -18,7 +19,8 @@ using configtest::Sections;
 
 TEST(AppSettingsModel, DefaultsOfAFreshObject)
 {
-    CAppSettings settings("some/dir");
+    const CAppSettings file("some/dir");
+    const SettingsRecord& settings = file.Values();
     EXPECT_EQ(0x26, settings.vkSelectPrev);
     EXPECT_EQ(0x28, settings.vkSelectNext);
     for (int i = 0; i < 10; ++i)
@@ -37,16 +39,16 @@ TEST(AppSettingsModel, DefaultsOfAFreshObject)
     EXPECT_EQ(1, settings.bEnableWord);
     EXPECT_EQ(1, settings.bEnablePhrase);
     EXPECT_EQ(1, settings.bEnableShorthand);
-    EXPECT_EQ(1, settings.bRunAtStartup);
     EXPECT_EQ(1u, settings.nMinInput);
     EXPECT_EQ(1u, settings.nMinWordLength);
     EXPECT_EQ(500u, settings.nMaxWordLength);
     EXPECT_EQ(5u, settings.nMaxItemShow);
-    EXPECT_EQ(1, settings.workOnOtherApps);
-    EXPECT_TRUE(settings.appRules.empty());
-    EXPECT_EQ("some/dir\\", settings.ProgramDirectory());
-    EXPECT_EQ("some/dir\\Config.ini", settings.ConfigPath());
-    EXPECT_EQ("C:\\Pv\\AppConfig.ini", CAppSettings("C:\\Pv\\").AppConfigPath());
+    EXPECT_EQ("some/dir\\", file.ProgramDirectory());
+    EXPECT_EQ("some/dir\\Config.ini", file.ConfigPath());
+    const CAppRules rules("C:\\Pv");
+    EXPECT_EQ("C:\\Pv\\AppConfig.ini", rules.Path());
+    EXPECT_EQ(1, rules.WorkOnOtherApps());
+    EXPECT_TRUE(rules.Rules().empty());
 }
 
 TEST(AppSettingsModel, NextRuleSectionNumberTakesLeadingDigitsAfterThreeCharacters)
@@ -62,34 +64,33 @@ TEST(AppSettingsModel, NextRuleSectionNumberTakesLeadingDigitsAfterThreeCharacte
     EXPECT_EQ(0x7FFFFFFF, NextRuleSectionNumber({PathRule("APP99999999999999999999", "a")}));
 }
 
-TEST(AppSettingsModel, UpdateMovesTheReplacedRuleToTheEnd)
+TEST(AppRuleList, UpdateMovesTheReplacedRuleToTheEnd)
 {
-    CAppSettings settings("d");
-    settings.appRules = {PathRule("APP1", "a"), PathRule("APP2", "b"), PathRule("APP3", "c")};
+    CAppRules rules("d");
+    rules.Replace({PathRule("APP1", "a"), PathRule("APP2", "b"), PathRule("APP3", "c")});
     AppRule changed = PathRule("APP2", "B2", 0);
-    EXPECT_TRUE(settings.UpdateAppRule(changed));
-    EXPECT_EQ((std::vector<std::string>{"APP1", "APP3", "APP2"}), Sections(settings.appRules));
-    EXPECT_EQ("B2", settings.appRules.back().path);
-    EXPECT_EQ(0, settings.appRules.back().workOn);
-    EXPECT_FALSE(settings.UpdateAppRule(PathRule("app1", "x")));  // case matters
+    EXPECT_TRUE(rules.Update(changed));
+    EXPECT_EQ((std::vector<std::string>{"APP1", "APP3", "APP2"}), Sections(rules.Rules()));
+    EXPECT_EQ("B2", rules.Rules().back().path);
+    EXPECT_EQ(0, rules.Rules().back().workOn);
+    EXPECT_FALSE(rules.Update(PathRule("app1", "x")));  // case matters
     // Passing a rule of the list itself must not read freed memory.
-    EXPECT_TRUE(settings.UpdateAppRule(settings.appRules[0]));
-    EXPECT_EQ((std::vector<std::string>{"APP3", "APP2", "APP1"}), Sections(settings.appRules));
+    EXPECT_TRUE(rules.Update(rules.Rules()[0]));
+    EXPECT_EQ((std::vector<std::string>{"APP3", "APP2", "APP1"}), Sections(rules.Rules()));
 }
 
-TEST(AppSettingsModel, RemoveMarksAndMovesAndRestoreUndoes)
+TEST(AppRuleList, RemoveMarksAndMovesAndRestoreUndoes)
 {
-    CAppSettings settings("d");
-    settings.appRules = {PathRule("APP1", "a"), PathRule("APP2", "b"), PathRule("APP3", "c")};
-    settings.savedAppRules = settings.appRules;
-    EXPECT_TRUE(settings.RemoveAppRule("APP2"));
-    EXPECT_EQ((std::vector<std::string>{"APP1", "APP3", "APP2"}), Sections(settings.appRules));
-    EXPECT_EQ(1, settings.appRules.back().deleted);
-    EXPECT_FALSE(settings.RemoveAppRule("APP9"));
-    EXPECT_FALSE(settings.RemoveAppRule("app1"));
-    settings.RestoreAppRules();
-    EXPECT_EQ((std::vector<std::string>{"APP1", "APP2", "APP3"}), Sections(settings.appRules));
-    EXPECT_EQ(0, settings.appRules[1].deleted);
+    CAppRules rules("d");
+    rules.Replace({PathRule("APP1", "a"), PathRule("APP2", "b"), PathRule("APP3", "c")});
+    EXPECT_TRUE(rules.Remove("APP2"));
+    EXPECT_EQ((std::vector<std::string>{"APP1", "APP3", "APP2"}), Sections(rules.Rules()));
+    EXPECT_EQ(1, rules.Rules().back().deleted);
+    EXPECT_FALSE(rules.Remove("APP9"));
+    EXPECT_FALSE(rules.Remove("app1"));
+    rules.Restore();
+    EXPECT_EQ((std::vector<std::string>{"APP1", "APP2", "APP3"}), Sections(rules.Rules()));
+    EXPECT_EQ(0, rules.Rules()[1].deleted);
 }
 
 // Keys a hand-edited Config.ini may name: each role keeps only what the Options page could choose.
@@ -148,37 +149,39 @@ TEST(SelectionKeyCheck, KeysThePageCouldNotChooseFallBackToTheirDefaults)
     EXPECT_TRUE(same(keys, defaults));
 }
 
-TEST(AppSettingsModel, EditingARuleToAnotherRulesTargetMergesIntoThatRule)
+TEST(AppRuleList, EditingARuleToAnotherRulesTargetMergesIntoThatRule)
 {
-    CAppSettings settings("d");
-    settings.appRules = {PathRule("APP1", "C:\\Tools\\a.exe"), PathRule("APP2", "C:\\b.exe"),
-                         configtest::EditRule("APP3", "Edit#1", 1), configtest::EditRule("APP4", "Edit#2", 1)};
-    settings.RemoveAppRule("APP1");  // a deleted rule takes no merge
-    settings.appRules.push_back(PathRule("APP5", "c:\\tools\\A.EXE"));
-    AppRule edited = settings.appRules[0];  // APP2
+    CAppRules rules("d");
+    rules.Replace({PathRule("APP1", "C:\\Tools\\a.exe"), PathRule("APP2", "C:\\b.exe"),
+                   configtest::EditRule("APP3", "Edit#1", 1), configtest::EditRule("APP4", "Edit#2", 1)});
+    rules.Remove("APP1");  // a deleted rule takes no merge
+    std::vector<AppRule> list = rules.Rules();
+    list.push_back(PathRule("APP5", "c:\\tools\\A.EXE"));
+    rules.Replace(list);
+    AppRule edited = rules.Rules()[0];  // APP2
     edited.path = "C:\\TOOLS\\a.exe";
     edited.workOn = 0;
-    ASSERT_TRUE(settings.UpdateAppRule(edited));
-    EXPECT_EQ((std::vector<std::string>{"APP3", "APP4", "APP1", "APP2", "APP5"}), Sections(settings.appRules));
-    EXPECT_EQ(1, settings.appRules[3].deleted);  // APP2 leaves the file
-    EXPECT_EQ(0, settings.appRules[4].deleted);
-    EXPECT_EQ("C:\\TOOLS\\a.exe", settings.appRules[4].path);
-    EXPECT_EQ(0, settings.appRules[4].workOn);
+    ASSERT_TRUE(rules.Update(edited));
+    EXPECT_EQ((std::vector<std::string>{"APP3", "APP4", "APP1", "APP2", "APP5"}), Sections(rules.Rules()));
+    EXPECT_EQ(1, rules.Rules()[3].deleted);  // APP2 leaves the file
+    EXPECT_EQ(0, rules.Rules()[4].deleted);
+    EXPECT_EQ("C:\\TOOLS\\a.exe", rules.Rules()[4].path);
+    EXPECT_EQ(0, rules.Rules()[4].workOn);
 
-    AppRule box = settings.appRules[1];  // APP4 becomes Edit#1 as well
+    AppRule box = rules.Rules()[1];  // APP4 becomes Edit#1 as well
     box.editBoxId = "EDIT#1";
-    ASSERT_TRUE(settings.UpdateAppRule(box));
+    ASSERT_TRUE(rules.Update(box));
     int live = 0;
-    for (const AppRule& rule : settings.appRules)
+    for (const AppRule& rule : rules.Rules())
         live += !rule.deleted && !rule.editBoxId.empty();
     EXPECT_EQ(1, live);
-    EXPECT_EQ("APP3", settings.appRules.back().section);
-    EXPECT_EQ("EDIT#1", settings.appRules.back().editBoxId);
+    EXPECT_EQ("APP3", rules.Rules().back().section);
+    EXPECT_EQ("EDIT#1", rules.Rules().back().editBoxId);
     // An edit that keeps its own target stays in its own section.
-    AppRule same = settings.appRules.back();
+    AppRule same = rules.Rules().back();
     same.caption = "renamed";
-    ASSERT_TRUE(settings.UpdateAppRule(same));
-    EXPECT_EQ("APP3", settings.appRules.back().section);
+    ASSERT_TRUE(rules.Update(same));
+    EXPECT_EQ("APP3", rules.Rules().back().section);
 }
 
 // The portable reading of Config.ini that tools use: the same keys and text forms as the
@@ -191,8 +194,9 @@ TEST(AppSettingsModel, ReadConfigFileTakesTheEngineSectionsAndKeepsDefaults)
         ini << "[Others]\r\nnMaxItemShow = 7\r\nbEnableShorthand=no\r\n[HotKeys]\r\nvkSelectIndex=3132\r\n"
                "vkSelectNext=zz\r\n[AutoLearn]\r\nstrSeparate=\" ;\"\r\nbEanbleAutolearn=0\r\n";
     }
-    CAppSettings settings("");
-    ASSERT_TRUE(settings.ReadConfigFile(path));
+    CAppSettings file("");
+    ASSERT_TRUE(file.ReadConfigFile(path));
+    const SettingsRecord& settings = file.Values();
     EXPECT_EQ(settings.nMaxItemShow, 7u);
     EXPECT_EQ(settings.bEnableShorthand, 0);
     EXPECT_EQ(settings.bEnableWord, settings_defaults::bEnableWord);
@@ -206,7 +210,7 @@ TEST(AppSettingsModel, ReadConfigFileTakesTheEngineSectionsAndKeepsDefaults)
 
     CAppSettings fresh("");
     EXPECT_FALSE(fresh.ReadConfigFile(path));
-    EXPECT_EQ(fresh.nMaxItemShow, settings_defaults::nMaxItemShow);
+    EXPECT_EQ(fresh.Values().nMaxItemShow, settings_defaults::nMaxItemShow);
 }
 
 TEST(DictionaryLanguages, BundledFilesAreKnownByTheirNameInAnyFolderAndCase)

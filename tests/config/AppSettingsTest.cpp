@@ -37,24 +37,23 @@ protected:
 void ExpectDefaults(const CAppSettings& s)
 {
     const CAppSettings fresh("unused");
-    EXPECT_EQ(0, std::memcmp(fresh.vkSelectIndex, s.vkSelectIndex, 10));
-    EXPECT_EQ(0, std::memcmp(fresh.vkSelect, s.vkSelect, 10));
-    EXPECT_EQ(0x26, s.vkSelectPrev);
-    EXPECT_EQ(0x28, s.vkSelectNext);
-    EXPECT_EQ(0x22, s.vkSelectPageDown);
-    EXPECT_EQ(0x21, s.vkSelectPageUp);
-    EXPECT_EQ(1, s.bEnableAutolearn);
-    EXPECT_EQ(0u, s.nMinLearnLength);
-    EXPECT_EQ(fresh.strSeparate, s.strSeparate);
-    EXPECT_EQ(131188u, s.dwEnableZel);
-    EXPECT_EQ(1, s.bEnableWord);
-    EXPECT_EQ(1, s.bEnablePhrase);
-    EXPECT_EQ(1, s.bEnableShorthand);
-    EXPECT_EQ(1u, s.nMinInput);
-    EXPECT_EQ(1u, s.nMinWordLength);
-    EXPECT_EQ(500u, s.nMaxWordLength);
-    EXPECT_EQ(5u, s.nMaxItemShow);
-    EXPECT_EQ(1, s.workOnOtherApps);
+    EXPECT_EQ(0, std::memcmp(fresh.Values().vkSelectIndex, s.Values().vkSelectIndex, 10));
+    EXPECT_EQ(0, std::memcmp(fresh.Values().vkSelect, s.Values().vkSelect, 10));
+    EXPECT_EQ(0x26, s.Values().vkSelectPrev);
+    EXPECT_EQ(0x28, s.Values().vkSelectNext);
+    EXPECT_EQ(0x22, s.Values().vkSelectPageDown);
+    EXPECT_EQ(0x21, s.Values().vkSelectPageUp);
+    EXPECT_EQ(1, s.Values().bEnableAutolearn);
+    EXPECT_EQ(0u, s.Values().nMinLearnLength);
+    EXPECT_EQ(fresh.Values().strSeparate, s.Values().strSeparate);
+    EXPECT_EQ(131188u, s.Values().dwEnableZel);
+    EXPECT_EQ(1, s.Values().bEnableWord);
+    EXPECT_EQ(1, s.Values().bEnablePhrase);
+    EXPECT_EQ(1, s.Values().bEnableShorthand);
+    EXPECT_EQ(1u, s.Values().nMinInput);
+    EXPECT_EQ(1u, s.Values().nMinWordLength);
+    EXPECT_EQ(500u, s.Values().nMaxWordLength);
+    EXPECT_EQ(5u, s.Values().nMaxItemShow);
 }
 
 }  // namespace
@@ -74,8 +73,8 @@ TEST(AppSettingsProgramDirectory, IsTheFolderOfTheRunningProgram)
 TEST_F(AppSettingsTest, NoConfigFileGivesTheDefaultsAndCreatesNothing)
 {
     CAppSettings settings(m_dir.Folder());
-    settings.nMinLearnLength = 9;  // a load replaces what the member held
-    settings.dwEnableZel = 1;
+    settings.Values().nMinLearnLength = 9;  // a load replaces what the member held
+    settings.Values().dwEnableZel = 1;
     EXPECT_TRUE(settings.LoadAll());
     ExpectDefaults(settings);
     EXPECT_TRUE(m_dir.Entries().empty());
@@ -88,23 +87,23 @@ TEST_F(AppSettingsTest, ByteArraysNeverShrinkAndBadValuesLeaveMembersAlone)
         "vkSelectPageUp=\nvkSelectPageDown=0x\n");
     CAppSettings settings(m_dir.Folder());
     settings.LoadHotKeys();
-    EXPECT_EQ('1', settings.vkSelectIndex[0]);
-    EXPECT_EQ('2', settings.vkSelectIndex[1]);
+    EXPECT_EQ('1', settings.Values().vkSelectIndex[0]);
+    EXPECT_EQ('2', settings.Values().vkSelectIndex[1]);
     for (int i = 2; i < 10; ++i)
-        EXPECT_EQ(0x70 + i, settings.vkSelectIndex[i]) << i;  // F3..F10 stay
+        EXPECT_EQ(0x70 + i, settings.Values().vkSelectIndex[i]) << i;  // F3..F10 stay
     const CAppSettings fresh("unused");
-    EXPECT_EQ(0, std::memcmp(fresh.vkSelect, settings.vkSelect, 10));
-    EXPECT_EQ(0x26, settings.vkSelectPrev);    // one digit is no byte
-    EXPECT_EQ(0xDD, settings.vkSelectNext);    // one-byte member takes the first byte
-    EXPECT_EQ(0x21, settings.vkSelectPageUp);  // empty
-    EXPECT_EQ(0x22, settings.vkSelectPageDown);
-    EXPECT_EQ(131188u, settings.dwEnableZel);
-    EXPECT_FALSE(settings.selectionKeysReplaced);
+    EXPECT_EQ(0, std::memcmp(fresh.Values().vkSelect, settings.Values().vkSelect, 10));
+    EXPECT_EQ(0x26, settings.Values().vkSelectPrev);    // one digit is no byte
+    EXPECT_EQ(0xDD, settings.Values().vkSelectNext);    // one-byte member takes the first byte
+    EXPECT_EQ(0x21, settings.Values().vkSelectPageUp);  // empty
+    EXPECT_EQ(0x22, settings.Values().vkSelectPageDown);
+    EXPECT_EQ(131188u, settings.Values().dwEnableZel);
+    EXPECT_FALSE(settings.SelectionKeysReplaced());
     // Keys the Options page could not have chosen: the defaults, and the load says so.
     WriteConfig("[HotKeys]\nvkSelectNext=41\n");
     settings.LoadHotKeys();
-    EXPECT_EQ(0x28, settings.vkSelectNext);
-    EXPECT_TRUE(settings.selectionKeysReplaced);
+    EXPECT_EQ(0x28, settings.Values().vkSelectNext);
+    EXPECT_TRUE(settings.SelectionKeysReplaced());
 }
 
 TEST_F(AppSettingsTest, BooleansReadYesNumbersAndEmpty)
@@ -113,31 +112,31 @@ TEST_F(AppSettingsTest, BooleansReadYesNumbersAndEmpty)
         "[Others]\nbEnableWord=yes\nbEnablePhrase=0x1\nbEnableShorthand=\nnMinInput=3abc\n"
         "nMaxItemShow=\nnMaxWordLength=-1\n[AutoLearn]\nbEanbleAutolearn=No\nstrSeparate=\n");
     CAppSettings settings(m_dir.Folder());
-    settings.bEnableWord = 0;
-    settings.bEnablePhrase = 1;
-    settings.bEnableShorthand = 0;
+    settings.Values().bEnableWord = 0;
+    settings.Values().bEnablePhrase = 1;
+    settings.Values().bEnableShorthand = 0;
     settings.LoadOthers();
     settings.LoadAutoLearn();
-    EXPECT_EQ(1, settings.bEnableWord);
-    EXPECT_EQ(0, settings.bEnablePhrase);     // leading decimal number 0
-    EXPECT_EQ(1, settings.bEnableShorthand);  // empty: default
-    EXPECT_EQ(3u, settings.nMinInput);
-    EXPECT_EQ(5u, settings.nMaxItemShow);
-    EXPECT_EQ(0xFFFFFFFFu, settings.nMaxWordLength);  // not range-checked on load
-    EXPECT_EQ(0, settings.bEnableAutolearn);
-    EXPECT_EQ(CAppSettings("x").strSeparate, settings.strSeparate);
+    EXPECT_EQ(1, settings.Values().bEnableWord);
+    EXPECT_EQ(0, settings.Values().bEnablePhrase);     // leading decimal number 0
+    EXPECT_EQ(1, settings.Values().bEnableShorthand);  // empty: default
+    EXPECT_EQ(3u, settings.Values().nMinInput);
+    EXPECT_EQ(5u, settings.Values().nMaxItemShow);
+    EXPECT_EQ(0xFFFFFFFFu, settings.Values().nMaxWordLength);  // not range-checked on load
+    EXPECT_EQ(0, settings.Values().bEnableAutolearn);
+    EXPECT_EQ(SettingsRecord().strSeparate, settings.Values().strSeparate);
 }
 
 TEST_F(AppSettingsTest, SavedSectionsHaveTheirTextFormsAndReadBack)
 {
     CAppSettings settings(m_dir.Folder());
-    settings.dwEnableZel = 131154;  // Ctrl+R
-    settings.vkSelect[2] = 0x20;
-    settings.bEnablePhrase = 7;  // any non-zero value is written as 1
-    settings.nMaxItemShow = 9;
-    settings.strSeparate = ";,";
-    settings.nMinLearnLength = 4;
-    settings.bEnableAutolearn = 0;
+    settings.Values().dwEnableZel = 131154;  // Ctrl+R
+    settings.Values().vkSelect[2] = 0x20;
+    settings.Values().bEnablePhrase = 7;  // any non-zero value is written as 1
+    settings.Values().nMaxItemShow = 9;
+    settings.Values().strSeparate = ";,";
+    settings.Values().nMinLearnLength = 4;
+    settings.Values().bEnableAutolearn = 0;
     EXPECT_TRUE(settings.SaveHotKeys());
     EXPECT_TRUE(settings.SaveOthers());
     EXPECT_TRUE(settings.SaveAutoLearn());
@@ -153,19 +152,19 @@ TEST_F(AppSettingsTest, SavedSectionsHaveTheirTextFormsAndReadBack)
 
     CAppSettings loaded(m_dir.Folder());
     loaded.LoadAll();
-    EXPECT_EQ(131154u, loaded.dwEnableZel);
-    EXPECT_EQ(0x20, loaded.vkSelect[2]);
-    EXPECT_EQ(1, loaded.bEnablePhrase);
-    EXPECT_EQ(9u, loaded.nMaxItemShow);
-    EXPECT_EQ(";,", loaded.strSeparate);
-    EXPECT_EQ(4u, loaded.nMinLearnLength);
-    EXPECT_EQ(0, loaded.bEnableAutolearn);
+    EXPECT_EQ(131154u, loaded.Values().dwEnableZel);
+    EXPECT_EQ(0x20, loaded.Values().vkSelect[2]);
+    EXPECT_EQ(1, loaded.Values().bEnablePhrase);
+    EXPECT_EQ(9u, loaded.Values().nMaxItemShow);
+    EXPECT_EQ(";,", loaded.Values().strSeparate);
+    EXPECT_EQ(4u, loaded.Values().nMinLearnLength);
+    EXPECT_EQ(0, loaded.Values().bEnableAutolearn);
 
     // The default separators (quotes, a blank, a leading semicolon) survive a round trip.
     CAppSettings defaults(m_dir.Folder());
     EXPECT_TRUE(defaults.SaveAutoLearn());
     loaded.LoadAutoLearn();
-    EXPECT_EQ(CAppSettings("x").strSeparate, loaded.strSeparate);
+    EXPECT_EQ(SettingsRecord().strSeparate, loaded.Values().strSeparate);
     EXPECT_EQ((std::vector<std::string>{"Config.ini"}), m_dir.Entries());
 }
 
@@ -180,7 +179,7 @@ TEST_F(AppSettingsTest, SavedSectionsMakeTheFullConfigByteForByte)
     CAppSettings loaded(source.Folder());
     loaded.LoadAll();
     CAppSettings saved(m_dir.Folder());
-    CopySettings(settings_sections::kAll, loaded.Values(), saved);
+    CopySettings(settings_sections::kAll, loaded.Values(), saved.Values());
     EXPECT_TRUE(saved.SaveAutoLearn());
     EXPECT_TRUE(saved.SaveHotKeys());
     EXPECT_TRUE(saved.SaveOthers());
@@ -192,8 +191,8 @@ TEST_F(AppSettingsTest, SavingOneSectionKeepsTheOthers)
     WriteConfig("[DBS]\nDB1=C:\\libs\\a.lib\nDB1-B=0\n[Others]\nnMinInput=4\n[Foreign]\nkeep=me\n");
     CAppSettings settings(m_dir.Folder());
     settings.LoadAll();
-    EXPECT_EQ(4u, settings.nMinInput);
-    settings.nMinInput = 6;
+    EXPECT_EQ(4u, settings.Values().nMinInput);
+    settings.Values().nMinInput = 6;
     EXPECT_TRUE(settings.SaveOthers());
     EXPECT_EQ("me", Value("Foreign", "keep"));
     EXPECT_EQ("C:\\libs\\a.lib", Value("DBS", "DB1"));
@@ -207,14 +206,14 @@ TEST_F(AppSettingsTest, ReadOnlyConfigIsUntouchedAndMemoryKeepsTheValues)
     ASSERT_TRUE(SetFileAttributesA(ConfigIni().c_str(), FILE_ATTRIBUTE_READONLY));
     CAppSettings settings(m_dir.Folder());
     settings.LoadAll();
-    settings.nMaxItemShow = 3;
-    settings.dwEnableZel = 131154;
+    settings.Values().nMaxItemShow = 3;
+    settings.Values().dwEnableZel = 131154;
     EXPECT_FALSE(settings.SaveOthers());
     EXPECT_FALSE(settings.SaveHotKeys());
     EXPECT_FALSE(settings.SaveAutoLearn());
     EXPECT_FALSE(CDictionaryFlags(ConfigIni()).SetEnabled("C:\\x.lib", false));
-    EXPECT_EQ(3u, settings.nMaxItemShow);
-    EXPECT_EQ(131154u, settings.dwEnableZel);
+    EXPECT_EQ(3u, settings.Values().nMaxItemShow);
+    EXPECT_EQ(131154u, settings.Values().dwEnableZel);
     SetFileAttributesA(ConfigIni().c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(original, ReadRaw(ConfigIni()));
     EXPECT_EQ((std::vector<std::string>{"Config.ini"}), m_dir.Entries());
@@ -231,12 +230,12 @@ TEST_F(AppSettingsTest, CorruptConfigGivesDefaultsWhereValuesAreUnreadable)
     CAppSettings settings(m_dir.Folder());
     settings.LoadAll();
     const CAppSettings fresh("unused");
-    EXPECT_EQ(0, std::memcmp(fresh.vkSelectIndex, settings.vkSelectIndex, 10));
-    EXPECT_EQ(5u, settings.nMaxItemShow);             // no '=': missing
-    EXPECT_EQ(0xFFFFFFFFu, settings.nMinInput);       // too large: saturated, not wrapped
-    EXPECT_EQ(0, settings.bEnableWord);               // junk: leading number 0
-    EXPECT_EQ(200000u, settings.strSeparate.size());  // read whole
-    EXPECT_EQ(131188u, settings.dwEnableZel);
+    EXPECT_EQ(0, std::memcmp(fresh.Values().vkSelectIndex, settings.Values().vkSelectIndex, 10));
+    EXPECT_EQ(5u, settings.Values().nMaxItemShow);             // no '=': missing
+    EXPECT_EQ(0xFFFFFFFFu, settings.Values().nMinInput);       // too large: saturated, not wrapped
+    EXPECT_EQ(0, settings.Values().bEnableWord);               // junk: leading number 0
+    EXPECT_EQ(200000u, settings.Values().strSeparate.size());  // read whole
+    EXPECT_EQ(131188u, settings.Values().dwEnableZel);
 }
 
 TEST_F(AppSettingsTest, DictionaryFlagsPairPathsWithFirstFreeNumbers)
@@ -276,10 +275,10 @@ TEST_F(AppSettingsTest, DictionaryPathsBeyondTheCodePageKeepTheirFlagsAndTheOthe
     EXPECT_EQ("C:\\Łódź\\Libs\\Polish.lib", Value("DBS", "DB2"));
     // Both readers take the UTF-16 file: the system's and the portable one the tools use.
     settings.LoadOthers();
-    EXPECT_EQ(3u, settings.nMinInput);
+    EXPECT_EQ(3u, settings.Values().nMinInput);
     CAppSettings portable("unused");
     EXPECT_TRUE(portable.ReadConfigFile(ConfigIni()));
-    EXPECT_EQ(3u, portable.nMinInput);
+    EXPECT_EQ(3u, portable.Values().nMinInput);
 }
 
 TEST_F(AppSettingsTest, BundledLanguagesWithoutARecordAreOnOnlyForTheirUsers)
@@ -389,7 +388,7 @@ TEST_F(AppSettingsTest, ConfigThatIsAFolderGivesDefaultsAndIsNeverReplaced)
 {
     ASSERT_TRUE(CreateDirectoryA(ConfigIni().c_str(), nullptr));
     CAppSettings settings(m_dir.Folder());
-    settings.nMaxItemShow = 8;
+    settings.Values().nMaxItemShow = 8;
     settings.LoadAll();
     ExpectDefaults(settings);
     EXPECT_FALSE(settings.SaveOthers());

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "config/AppSettings.h"
+#include "config/AppRules.h"
 
 namespace configtest {
 

@@ -45,7 +45,7 @@ TEST(SettingsTable, FullConfigReadAndWrittenBackIsTheSameFile)
 {
     CAppSettings settings("");
     ASSERT_TRUE(settings.ReadConfigFile(kFullConfig));
-    EXPECT_FALSE(settings.selectionKeysReplaced);
+    EXPECT_FALSE(settings.SelectionKeysReplaced());
     const std::vector<ProfileText::IniChange> read = Writes(settings.Values(), settings_sections::kAll);
     EXPECT_EQ(ProfileText::ApplyIniChanges("", read), FileText(kFullConfig));
 

@@ -99,14 +99,14 @@ TEST_F(OptionsDialogTest, HotkeyChoicesAreSavedAsTheLayoutsKeys)
 
     CAppSettings saved = Reloaded();
     saved.LoadHotKeys();
-    EXPECT_EQ(saved.vkSelectPageDown, 0xBD);
-    EXPECT_EQ(saved.vkSelectPageUp, 0xBB);
-    EXPECT_EQ(saved.vkSelectIndex[0], '1');
-    EXPECT_EQ(saved.vkSelectIndex[9], '0');
+    EXPECT_EQ(saved.Values().vkSelectPageDown, 0xBD);
+    EXPECT_EQ(saved.Values().vkSelectPageUp, 0xBB);
+    EXPECT_EQ(saved.Values().vkSelectIndex[0], '1');
+    EXPECT_EQ(saved.Values().vkSelectIndex[9], '0');
     const uint8_t complete[10] = {16, 9, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-    EXPECT_EQ(std::string(saved.vkSelect, saved.vkSelect + 10), std::string(complete, complete + 10));
-    EXPECT_EQ(saved.dwEnableZel, 196683u);
-    EXPECT_EQ(saved.vkSelectPrev, 0x26);  // untouched choices keep their keys
+    EXPECT_EQ(std::string(saved.Values().vkSelect, saved.Values().vkSelect + 10), std::string(complete, complete + 10));
+    EXPECT_EQ(saved.Values().dwEnableZel, 196683u);
+    EXPECT_EQ(saved.Values().vkSelectPrev, 0x26);  // untouched choices keep their keys
 }
 
 TEST_F(OptionsDialogTest, AValueOutOfRangeKeepsTheDialogOpenOnItAndSavesNothing)
@@ -132,8 +132,8 @@ TEST_F(OptionsDialogTest, AValueOutOfRangeKeepsTheDialogOpenOnItAndSavesNothing)
     EXPECT_EQ(dialog.Handle(), nullptr);
     CAppSettings saved = Reloaded();
     saved.LoadOthers();
-    EXPECT_EQ(saved.nMaxWordLength, 40u);
-    EXPECT_EQ(saved.nMaxItemShow, 7u);
+    EXPECT_EQ(saved.Values().nMaxWordLength, 40u);
+    EXPECT_EQ(saved.Values().nMaxItemShow, 7u);
 }
 
 TEST_F(OptionsDialogTest, CancelAsksOnlyAfterAChangeAndYesSavesLikeOk)
@@ -172,7 +172,7 @@ TEST_F(OptionsDialogTest, CancelAsksOnlyAfterAChangeAndYesSavesLikeOk)
     EXPECT_TRUE(startup.IsRegistered());
     CAppSettings saved = Reloaded();
     saved.LoadOthers();
-    EXPECT_EQ(saved.bEnableWord, 0);
+    EXPECT_EQ(saved.Values().bEnableWord, 0);
 }
 
 TEST(StartupRegistrationTest, TheBoxTellsWhetherThisExecutableIsNamed)

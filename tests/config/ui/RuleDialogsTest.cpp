@@ -11,7 +11,7 @@
 
 #include <windows.h>
 
-#include "config/AppSettings.h"
+#include "config/AppRules.h"
 #include "config/ui/AppManagerDialog.h"
 #include "config/ui/AppOptionDialog.h"
 #include "config/ui/ConfigUiIds.h"
@@ -148,12 +148,12 @@ class RuleDialogTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(wnd::InitCommonControlsOnce()); }
     std::string AppIni() const { return dir.File("AppConfig.ini"); }
-    void LoadRules(const std::vector<AppRule>& rules, int otherApps = 1)
+    void LoadRules(const std::vector<AppRule>& list, int otherApps = 1)
     {
-        settings.appRules = rules;
-        settings.workOnOtherApps = otherApps;
-        ASSERT_TRUE(settings.SaveAppRules());
-        ASSERT_TRUE(settings.LoadAppRules());
+        rules.Replace(list);
+        rules.SetWorkOnOtherApps(otherApps);
+        ASSERT_TRUE(rules.Save());
+        ASSERT_TRUE(rules.Load());
     }
     static void Open(wnd::CDialog& dialog)
     {
@@ -163,7 +163,7 @@ protected:
     static void Press(wnd::CDialog& dialog, int id) { dialog.Send(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 
     ScratchDir dir;
-    CAppSettings settings{dir.Folder()};
+    CAppRules rules{dir.Folder()};
 };
 
 TEST_F(RuleDialogTest, DeletingTwoSeparateRowsThenEditingAThirdEditsTheRuleThatRowShows)
@@ -172,7 +172,7 @@ TEST_F(RuleDialogTest, DeletingTwoSeparateRowsThenEditingAThirdEditsTheRuleThatR
                Rule("APP3", "Charlie", "C:\\c.exe"), Rule("APP4", "Bravo", "C:\\b.exe"),
                Rule("APP5", "Box", "", "Edit#7")});
     std::string edited;
-    CAppManagerDialog manager(settings, [&edited](HWND, AppRule& rule) {
+    CAppManagerDialog manager(rules, [&edited](HWND, AppRule& rule) {
         edited = rule.path;
         rule.caption = "Renamed";
         rule.workOn = 1;
@@ -198,11 +198,11 @@ TEST_F(RuleDialogTest, DeletingTwoSeparateRowsThenEditingAThirdEditsTheRuleThatR
 
     Press(manager, IDOK);
     EXPECT_EQ(manager.Handle(), nullptr);
-    CAppSettings saved(dir.Folder());
-    saved.LoadAppRules();
-    ASSERT_EQ(saved.appRules.size(), 3u);  // Bravo, the edit box rule and Renamed (APP1)
-    EXPECT_EQ(saved.appRules[0].section, "APP1");
-    EXPECT_EQ(saved.appRules[0].caption, "Renamed");
+    CAppRules saved(dir.Folder());
+    saved.Load();
+    ASSERT_EQ(saved.Rules().size(), 3u);  // Bravo, the edit box rule and Renamed (APP1)
+    EXPECT_EQ(saved.Rules()[0].section, "APP1");
+    EXPECT_EQ(saved.Rules()[0].caption, "Renamed");
 }
 
 TEST_F(RuleDialogTest, CancelAfterAddAndDeleteLeavesTheFileAsItWas)
@@ -210,7 +210,7 @@ TEST_F(RuleDialogTest, CancelAfterAddAndDeleteLeavesTheFileAsItWas)
     LoadRules({Rule("APP1", "Alpha", "C:\\a.exe"), Rule("APP2", "Bravo", "C:\\b.exe")}, 0);
     const std::string before = ReadRaw(AppIni());
     int newRuleWorkOn = -1;
-    CAppManagerDialog manager(settings, [&newRuleWorkOn](HWND, AppRule& rule) {
+    CAppManagerDialog manager(rules, [&newRuleWorkOn](HWND, AppRule& rule) {
         newRuleWorkOn = rule.workOn;
         rule.path = "C:\\new.exe";
         rule.caption = "New";
@@ -225,18 +225,18 @@ TEST_F(RuleDialogTest, CancelAfterAddAndDeleteLeavesTheFileAsItWas)
     EXPECT_EQ(Column(manager.List(), 0), (std::vector<std::string>{"Bravo", "New"}));
     Press(manager, IDCANCEL);
     EXPECT_EQ(ReadRaw(AppIni()), before);
-    ASSERT_EQ(settings.appRules.size(), 2u);
-    EXPECT_EQ(settings.appRules[0].caption, "Alpha");
-    EXPECT_EQ(settings.appRules[0].deleted, 0);
+    ASSERT_EQ(rules.Rules().size(), 2u);
+    EXPECT_EQ(rules.Rules()[0].caption, "Alpha");
+    EXPECT_EQ(rules.Rules()[0].deleted, 0);
 
     // OK without changes keeps Disable for the other applications.
-    CAppManagerDialog again(settings);
+    CAppManagerDialog again(rules);
     Open(again);
     Press(again, IDOK);
-    CAppSettings saved(dir.Folder());
-    saved.workOnOtherApps = 1;
-    saved.LoadAppRules();
-    EXPECT_EQ(saved.workOnOtherApps, 0);
+    CAppRules saved(dir.Folder());
+    saved.SetWorkOnOtherApps(1);
+    saved.Load();
+    EXPECT_EQ(saved.WorkOnOtherApps(), 0);
 }
 
 TEST_F(RuleDialogTest, AFailedSaveIsReportedAndKeepsTheManagerOpen)
@@ -244,7 +244,7 @@ TEST_F(RuleDialogTest, AFailedSaveIsReportedAndKeepsTheManagerOpen)
     LoadRules({Rule("APP1", "Alpha", "C:\\a.exe")});
     const std::string before = ReadRaw(AppIni());
     ASSERT_TRUE(::SetFileAttributesA(AppIni().c_str(), FILE_ATTRIBUTE_READONLY));
-    CAppManagerDialog manager(settings);
+    CAppManagerDialog manager(rules);
     Open(manager);
     Press(manager, IDC_APPS_DISABLE_OTHERS);
     {
@@ -254,12 +254,12 @@ TEST_F(RuleDialogTest, AFailedSaveIsReportedAndKeepsTheManagerOpen)
     }
     ASSERT_NE(manager.Handle(), nullptr);
     EXPECT_EQ(ReadRaw(AppIni()), before);
-    EXPECT_EQ(settings.workOnOtherApps, 1);
+    EXPECT_EQ(rules.WorkOnOtherApps(), 1);
 
     ::SetFileAttributesA(AppIni().c_str(), FILE_ATTRIBUTE_NORMAL);
     Press(manager, IDOK);
     EXPECT_EQ(manager.Handle(), nullptr);
-    EXPECT_EQ(settings.workOnOtherApps, 0);
+    EXPECT_EQ(rules.WorkOnOtherApps(), 0);
     EXPECT_NE(ReadRaw(AppIni()).find("WORK_ON_PV=0"), std::string::npos);
 }
 
@@ -290,7 +290,7 @@ TEST_F(RuleDialogTest, EditBoxListShowsOnlyEditBoxRulesAndStepsAsideForTheFinder
 {
     LoadRules({Rule("APP1", "App", "C:\\a.exe"), Rule("APP2", "Password", "", "Edit#103", 0)});
     bool listVisibleMeanwhile = true;
-    CEditBoxListDialog list(settings, [&](HWND owner, AppRule& rule) {
+    CEditBoxListDialog list(rules, [&](HWND owner, AppRule& rule) {
         listVisibleMeanwhile = ::IsWindowVisible(owner) != FALSE;
         rule.editBoxId = "Edit#101";
         rule.caption = "Edit1";
@@ -304,11 +304,11 @@ TEST_F(RuleDialogTest, EditBoxListShowsOnlyEditBoxRulesAndStepsAsideForTheFinder
     EXPECT_EQ(Column(list.List(), 0), (std::vector<std::string>{"Edit1", "Password"}));
     EXPECT_EQ(Column(list.List(), 2), (std::vector<std::string>{"On", "Off"}));
     Press(list, IDOK);
-    CAppSettings saved(dir.Folder());
-    saved.LoadAppRules();
-    ASSERT_EQ(saved.appRules.size(), 3u);
-    EXPECT_EQ(saved.appRules[2].section, "APP3");
-    EXPECT_EQ(saved.appRules[2].editBoxId, "Edit#101");
+    CAppRules saved(dir.Folder());
+    saved.Load();
+    ASSERT_EQ(saved.Rules().size(), 3u);
+    EXPECT_EQ(saved.Rules()[2].section, "APP3");
+    EXPECT_EQ(saved.Rules()[2].editBoxId, "Edit#101");
 }
 
 TEST_F(RuleDialogTest, DraggingTheFinderOverAnEditShowsItsIdAndOutlinesIt)

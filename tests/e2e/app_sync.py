@@ -1,13 +1,16 @@
-"""Two PCs sharing a sync folder: two program folders in one Wine prefix, run one after the other
-(one "Pennivox" mutex per prefix), each with `[Others] strSyncFolder` naming the same folder. A
-shorthand entered on one is offered on the other, a word learnt twice on each has count 4 on both, the
-word pairs typed on one are in the other's usage store, a word deleted on the AutoLearn page stays
-deleted on both after restarts and takes its pairs along, and each PC writes only its own log. A log held back and delivered while a PC runs measures how soon the change is applied.
+"""Two PCs sharing a sync folder: two program folders in two Wine prefixes, running at the same time,
+each with `[Others] strSyncFolder` naming the same folder. A shorthand entered on one is offered on the
+other while both run, a word learnt twice on each has count 4 on both, the word pairs typed on one are
+in the other's usage store, a word deleted on the AutoLearn page of one leaves the other at once and
+stays deleted on both after restarts, taking its pairs along. Wine's file trace of each program tells
+which files in the folder it opened for writing: each PC writes only its own log. A log held back and
+delivered while a PC runs measures how soon the change is applied.
 
 usage: app_sync.py [CASE...]
 """
 
 import os
+import re
 import shutil
 import struct
 import time
@@ -26,8 +29,13 @@ AUTOLEARN_DELETE_SELECTED = 1033
 RECORD = 516  # AutoLearn.dic: a 4-byte little-endian count, then 512 bytes of text
 # A key that words begin with too: a shorthand no word begins with shows no prompt in the program.
 SHORTHAND, EXPANSION = "zealo", "quietly zealous shorthand"
-LEARNT, DELETED = "zyxquorn", "plovdak"  # in no dictionary
+LEARNT, DELETED, LATE = "zyxquorn", "plovdak", "quembrit"  # in no dictionary
 APPLY_GOAL_S = 5.0
+# Wine's trace of the files a program opens; the access bits that write (GENERIC_WRITE,
+# FILE_WRITE_DATA, FILE_APPEND_DATA).
+FILE_TRACE = "-all,trace+file"
+OPENED = re.compile(r'NtCreateFile handle=\S+ access=([0-9a-fA-F]+) name=L"((?:[^"\\]|\\.)*)"')
+WRITE_ACCESS = 0x40000006
 
 
 def learnt_counts(folder):
@@ -67,139 +75,189 @@ def pc_id(folder):
         return f.read().strip().lower()
 
 
-def folder_files(folder):
-    """name -> (size, modification time) of the files in the folder."""
-    return {name: (os.stat(os.path.join(folder, name)).st_size, os.stat(os.path.join(folder, name)).st_mtime_ns)
-            for name in os.listdir(folder)}
+def written_files(trace_path, folder):
+    """The names of the files in `folder` that the traced program opened for writing."""
+    prefix = ("\\??\\" + windows_path(folder) + "\\").lower()
+    names = set()
+    with open(trace_path, encoding="utf-8", errors="replace") as f:
+        for line in f:
+            found = OPENED.search(line)
+            if not found or not int(found.group(1), 16) & WRITE_ACCESS:
+                continue
+            path = re.sub(r"\\(.)", r"\1", found.group(2))
+            if path.lower().startswith(prefix) and "\\" not in path[len(prefix):]:
+                names.add(path[len(prefix):].lower())
+    return names
 
 
-with Session("app_sync", limit=360) as s:
-    sync = os.path.join(s.out_dir, "sync")
-    os.makedirs(sync)
-    held = os.path.join(s.out_dir, "held")  # a log the sync client has not delivered yet
-    os.makedirs(held)
-    pcs = {}
-    for name in ("pc-a", "pc-b"):
-        pcs[name] = program_copy(s, name=name, classic=True)
-        with open(os.path.join(pcs[name], "Config.ini"), "w") as f:
+class Pc:
+    """One PC: a program folder in its own prefix (`s`: the session or another prefix), with a test
+    target there. Its program runs with Wine's file trace into `trace`."""
+
+    def __init__(self, s, name, sync):
+        self.s, self.name = s, name
+        self.folder = program_copy(s, name=name, classic=True)
+        with open(os.path.join(self.folder, "Config.ini"), "w") as f:
             # Ranked: the usage store learns the pairs that travel.
             f.write("[Others]\r\nbRankByUse=1\r\nstrSyncFolder=%s\r\n" % windows_path(sync))
-    A, B = pcs["pc-a"], pcs["pc-b"]
-    target = s.start_target()
-    running = {}  # the PC now running: folder, process, prompt, controller
-    writers = {}  # sync folder file -> the PCs whose runs changed it
+        self.trace = os.path.join(s.out_dir, name + "-files.trace")
+        self.target = s.start_target()
+        self.program = self.prompt = self.controller = None
 
-    def start(folder):
-        before = folder_files(sync)
-        program, prompt = start_program(s, folder)
-        controller = s.wait_window(cls="PennivoxController")
-        running.update(folder=folder, program=program, prompt=prompt, controller=controller, before=before)
+    def start(self):
+        self.program, self.prompt = start_program(self.s, self.folder, env={"WINEDEBUG": FILE_TRACE},
+                                                  stderr_path=self.trace)
+        self.controller = self.s.wait_window(cls="PennivoxController")
         # Keys typed before loading ends pass unseen: the hook is in once a dictionary word is offered.
-        s.wait_until(lambda: offered("xylop"), "the program to offer words", 15)
+        self.s.wait_until(lambda: self.offered("xylop"), "%s to offer words" % self.name, 15)
 
-    def stop():
-        """Exits the running PC (as the tray's Exit) and notes which sync files its run changed."""
-        program, folder = running["program"], running["folder"]
-        s.ctl("post", "%x" % running["prompt"], WM_CLOSE, 0, 0)
-        s.wait_until(lambda: not s._win_pid_alive(program), "the program to end", 10)
-        after = folder_files(sync)
-        for name, stamp in after.items():
-            if running["before"].get(name) != stamp:
-                writers.setdefault(name, set()).add(os.path.basename(folder))
-        running.clear()
+    def stop(self):
+        """Exits the program as the tray's Exit does."""
+        s, program = self.s, self.program
+        s.ctl("post", "%x" % self.prompt, WM_CLOSE, 0, 0)
+        s.wait_until(lambda: not s._win_pid_alive(program), "%s's program to end" % self.name, 10)
+        self.program = None
 
-    def restart(folder):
-        if running:
-            stop()
-        start(folder)
+    def restart(self):
+        if self.program:
+            self.stop()
+        self.start()
 
-    def type_word(text):
-        edit = fresh_edit(s, target, running["prompt"])
-        s.type(text)
-        s.wait_text(edit, text)
+    def type_word(self, text):
+        edit = fresh_edit(self.s, self.target, self.prompt)
+        self.s.type(text)
+        self.s.wait_text(edit, text)
 
-    def count_becomes(folder, word, count, timeout=10.0):
+    def offered(self, typed):
+        self.type_word(typed)
         try:
-            s.wait_until(lambda: learnt_counts(folder).get(word) == count, "%s counted %d" % (word, count), timeout)
-        except Failure:
-            raise Failure("%s in %s: expected count %d, got %r" % (
-                word, os.path.basename(folder), count, learnt_counts(folder).get(word)))
-
-    def offered(typed):
-        type_word(typed)
-        try:
-            s.wait_until(lambda: window_rect(s, running["prompt"])[0], "the prompt", timeout=1.5)
+            self.s.wait_until(lambda: window_rect(self.s, self.prompt)[0], "the prompt", timeout=1.5)
             return True
         except Failure:
             return False
 
-    def open_options(command_id):
-        command(s, running["controller"], command_id)
-        dialog = s.wait_window(cls="#32770", title="Options")
-        s.focus(dialog)
+    def counts(self):
+        return learnt_counts(self.folder)
+
+    def count_becomes(self, word, count, timeout=10.0):
+        try:
+            self.s.wait_until(lambda: self.counts().get(word) == count, "%s counted %d" % (word, count), timeout)
+        except Failure:
+            raise Failure("%s on %s: expected count %r, got %r" % (word, self.name, count, self.counts().get(word)))
+
+    def open_options(self, command_id):
+        command(self.s, self.controller, command_id)
+        dialog = self.s.wait_window(cls="#32770", title="Options")
+        self.s.focus(dialog)
         return dialog
 
-    def close(window, button):
-        press(s, window, button)
-        s.wait_until(lambda: s.ctl("exists", "%x" % window) == "0", "the window closes")
+    def close(self, window, button):
+        press(self.s, window, button)
+        self.s.wait_until(lambda: self.s.ctl("exists", "%x" % window) == "0", "the window closes")
 
-    # ----- PC A: a shorthand entered, a word learnt twice, another once
 
-    def a_enters_and_learns():
-        start(A)
-        command(s, running["controller"], ID_TRAY_USER_SHORTHANDS)
-        editor = s.wait_window(cls="#32770", title=EDITOR_TITLE)
-        s.focus(editor)
-        s.set_text(s.child(editor, ctrl_id=EDITOR_KEY), SHORTHAND)
-        s.set_text(s.child(editor, ctrl_id=EDITOR_DATA), EXPANSION)
-        press(s, editor, EDITOR_ADD)
-        expect(answer_box(s, editor), '"%s" was added.' % SHORTHAND, "the Add box")
-        close(editor, IDOK)
-        type_word("%s and %s " % (LEARNT, LEARNT))
-        type_word("and %s " % DELETED)
-        count_becomes(A, LEARNT, 2)
-        count_becomes(A, DELETED, 1)
-        expect(sorted(os.listdir(sync)), [pc_id(A) + ".pvsync"], "the sync folder after A's first run")
-    s.case("a_enters_and_learns", a_enters_and_learns)
+with Session("app_sync", limit=480) as s:
+    sync = os.path.join(s.out_dir, "sync")
+    os.makedirs(sync)
+    held = os.path.join(s.out_dir, "held")  # a log the sync client has not delivered yet
+    os.makedirs(held)
+    A = Pc(s, "pc-a", sync)
+    B = Pc(s.other_prefix("pc-b"), "pc-b", sync)
 
-    # ----- PC B: what A did arrives; B learns the word twice too
+    # ----- both PCs run; A enters a shorthand and learns, B takes it up while it runs
+
+    def both_run_and_a_enters():
+        A.start()
+        B.start()
+        command(A.s, A.controller, ID_TRAY_USER_SHORTHANDS)
+        editor = A.s.wait_window(cls="#32770", title=EDITOR_TITLE)
+        A.s.focus(editor)
+        A.s.set_text(A.s.child(editor, ctrl_id=EDITOR_KEY), SHORTHAND)
+        A.s.set_text(A.s.child(editor, ctrl_id=EDITOR_DATA), EXPANSION)
+        press(A.s, editor, EDITOR_ADD)
+        expect(answer_box(A.s, editor), '"%s" was added.' % SHORTHAND, "the Add box")
+        A.close(editor, IDOK)
+        A.type_word("%s and %s " % (LEARNT, LEARNT))
+        A.type_word("and %s " % DELETED)
+        A.count_becomes(LEARNT, 2)
+        A.count_becomes(DELETED, 1)
+        B.count_becomes(LEARNT, 2, timeout=15)  # while B runs
+        B.count_becomes(DELETED, 1)
+        expect(sorted(os.listdir(sync)), sorted([pc_id(A.folder) + ".pvsync", pc_id(B.folder) + ".pvsync"]),
+               "the sync folder with both PCs running")
+    s.case("a_enters_and_learns_while_b_runs", both_run_and_a_enters)
 
     def b_offers_a_shorthand():
-        restart(B)
-        type_word(SHORTHAND)
-        s.wait_until(lambda: window_rect(s, running["prompt"])[0], "the prompt for the shorthand", 10)
+        B.type_word(SHORTHAND)
+        B.s.wait_until(lambda: window_rect(B.s, B.prompt)[0], "the prompt for the shorthand on B", 10)
         s.screenshot("b-shorthand-prompt")
-        s.key("F1")
-        s.wait_text(s.child(target.hwnd, ctrl_id=target.SINGLE), EXPANSION)
+        B.s.key("F1")
+        B.s.wait_text(B.s.child(B.target.hwnd, ctrl_id=B.target.SINGLE), EXPANSION)
     s.case("shorthand_from_a_offered_on_b", b_offers_a_shorthand)
 
     def b_learns_twice():
-        if running.get("folder") != B:
-            restart(B)
-        count_becomes(B, LEARNT, 2)  # A's two
-        count_becomes(B, DELETED, 1)
-        type_word("%s or %s " % (LEARNT, LEARNT))
-        count_becomes(B, LEARNT, 4)
-    s.case("b_learns_twice_and_counts_four", b_learns_twice)
-
-    # ----- PC A again, B's log delivered late: how soon a running PC applies it
-
-    def a_applies_a_late_log():
-        if running:
-            stop()
-        pairs = usage_pairs(B)  # written at B's exit: A's pairs came with the merge
+        B.type_word("%s or %s " % (LEARNT, LEARNT))
+        B.count_becomes(LEARNT, 4)
+        A.count_becomes(LEARNT, 4, timeout=15)  # while A runs
+        B.stop()
+        pairs = usage_pairs(B.folder)  # written at B's exit: A's pairs came with the merge
         for pair in ((LEARNT, "and"), ("and", DELETED)):
             expect(pairs.get(pair, 0) >= 1, True, "the pair %s in B's usage store: %r" % (pair, pairs))
-        b_log = pc_id(B) + ".pvsync"
-        shutil.move(os.path.join(sync, b_log), os.path.join(held, b_log))
-        start(A)
-        count_becomes(A, LEARNT, 2)
-        time.sleep(2.5)  # a refresh or more passes without B's log: still A's own two
-        expect(learnt_counts(A).get(LEARNT), 2, "A's count before B's log arrives")
+        B.start()
+    s.case("b_learns_twice_and_both_count_four", b_learns_twice)
+
+    # ----- a deletion on A leaves the running B at once and stays through restarts
+
+    def a_deletes_a_word():
+        dialog = A.open_options(ID_TRAY_AUTOLEARN_DICTIONARY)
+        listed = learnt_list(A.s, dialog)
+        words = list_texts(A.s, listed)
+        expect(DELETED in words, True, "the word listed on A: %r" % words)
+        A.s.ctl("lvsetstate", "%x" % listed, words.index(DELETED), 3, 3)
+        press(A.s, dialog, AUTOLEARN_DELETE_SELECTED)
+        expect(answer_box(A.s, dialog), 'Delete the word "%s"?' % DELETED, "the question")
+        A.close(dialog, IDOK)
+        A.s.wait_until(lambda: DELETED not in A.counts(), "the word gone from A's AutoLearn.dic")
+        B.s.wait_until(lambda: DELETED not in B.counts(), "the word gone from the running B's AutoLearn.dic", 15)
+    s.case("a_deletes_a_word_on_the_autolearn_page", a_deletes_a_word)
+
+    def deleted_stays_deleted():
+        # Each restart, the other PC running, must neither keep nor bring the word back.
+        for pc in (B, A, B):
+            pc.restart()
+            pc.count_becomes(LEARNT, 4)
+            pc.s.wait_until(lambda: DELETED not in pc.counts(), "%s gone from %s" % (DELETED, pc.name), 10)
+            expect(pc.offered(DELETED[:5]), False, "the deleted word offered on %s" % pc.name)
+        B.stop()
+        A.stop()
+        expect(DELETED in A.counts() or DELETED in B.counts(), False, "the word after the last exit")
+        for pc in (A, B):
+            kept = [pair for pair in usage_pairs(pc.folder) if DELETED in pair]
+            expect(kept, [], "the deleted word's pairs in %s's usage store" % pc.name)
+    s.case("deleted_word_stays_deleted_after_restarts", deleted_stays_deleted)
+
+    # ----- B learns while A is off; its newer log is delivered late, while A runs
+
+    def a_applies_a_late_log():
+        for pc in (A, B):
+            if pc.program:
+                pc.stop()
+        b_log = pc_id(B.folder) + ".pvsync"
+        delivered = os.path.join(held, "delivered-" + b_log)
+        shutil.copy2(os.path.join(sync, b_log), delivered)  # the version the client delivered so far
+        B.start()
+        B.type_word("%s " % LATE)
+        B.count_becomes(LATE, 1)
+        B.stop()
+        shutil.move(os.path.join(sync, b_log), os.path.join(held, b_log))  # B's newer log, not delivered yet
+        os.replace(delivered, os.path.join(sync, b_log))
+        A.start()
+        time.sleep(2.5)  # a refresh or more passes with B's older log
+        expect(A.counts().get(LATE), None, "the late word on A before B's newer log arrives")
+        expect(A.counts().get(LEARNT), 4, "what B's older log brings to A")
         os.replace(os.path.join(held, b_log), os.path.join(sync, b_log))  # the client's atomic rename
         arrived = time.monotonic()
-        running["before"][b_log] = folder_files(sync)[b_log]  # delivered here, not written by A
-        count_becomes(A, LEARNT, 4, timeout=15)
+        A.count_becomes(LATE, 1, timeout=15)
         applied = time.monotonic() - arrived
         s.log("a log's change applied on a running PC %.2f s after it arrived (goal <= %.1f s)"
               % (applied, APPLY_GOAL_S))
@@ -208,56 +266,31 @@ with Session("app_sync", limit=360) as s:
     s.case("late_log_applied_within_goal", a_applies_a_late_log)
 
     def options_show_the_folder():
-        if running.get("folder") != A:
-            restart(A)
-        dialog = open_options(ID_TRAY_OPTIONS)
-        tree = s.child(dialog, ctrl_id=TREE)
-        item = int(s.ctl("send", "%x" % tree, TVM_GETNEXTITEM, TVGN_ROOT, 0))
+        if not B.program:
+            B.start()
+        dialog = B.open_options(ID_TRAY_OPTIONS)
+        tree = B.s.child(dialog, ctrl_id=TREE)
+        item = int(B.s.ctl("send", "%x" % tree, TVM_GETNEXTITEM, TVGN_ROOT, 0))
         for _ in range(2):  # Hotkeys, AutoLearn, Others
-            item = int(s.ctl("send", "%x" % tree, TVM_GETNEXTITEM, TVGN_NEXT, item))
-        s.ctl("send", "%x" % tree, TVM_SELECTITEM, TVGN_CARET, item)
-        expect(s.text(s.child(dialog, ctrl_id=CAPTION)), "General", "the page")
-        expect(int(s.ctl("send", "%x" % s.child(dialog, ctrl_id=SYNC_BOX), BM_GETCHECK, 0, 0)), 1, "the sync box")
-        expect(s.text(s.child(dialog, ctrl_id=SYNC_FOLDER)), windows_path(sync), "the folder shown")
-        expect(s.ctl("enabled", "%x" % s.child(dialog, ctrl_id=SYNC_BROWSE)), "1", "Browse with a folder set")
+            item = int(B.s.ctl("send", "%x" % tree, TVM_GETNEXTITEM, TVGN_NEXT, item))
+        B.s.ctl("send", "%x" % tree, TVM_SELECTITEM, TVGN_CARET, item)
+        expect(B.s.text(B.s.child(dialog, ctrl_id=CAPTION)), "General", "the page")
+        expect(int(B.s.ctl("send", "%x" % B.s.child(dialog, ctrl_id=SYNC_BOX), BM_GETCHECK, 0, 0)), 1, "the sync box")
+        expect(B.s.text(B.s.child(dialog, ctrl_id=SYNC_FOLDER)), windows_path(sync), "the folder shown")
+        expect(B.s.ctl("enabled", "%x" % B.s.child(dialog, ctrl_id=SYNC_BROWSE)), "1", "Browse with a folder set")
         s.settled_screenshot("others-page-sync")
-        close(dialog, IDCANCEL)
+        B.close(dialog, IDCANCEL)
     s.case("options_show_the_sync_folder", options_show_the_folder)
 
-    def a_deletes_a_word():
-        if running.get("folder") != A:
-            restart(A)
-        dialog = open_options(ID_TRAY_AUTOLEARN_DICTIONARY)
-        listed = learnt_list(s, dialog)
-        words = list_texts(s, listed)
-        expect(DELETED in words, True, "the word listed on A: %r" % words)
-        s.ctl("lvsetstate", "%x" % listed, words.index(DELETED), 3, 3)
-        press(s, dialog, AUTOLEARN_DELETE_SELECTED)
-        expect(answer_box(s, dialog), 'Delete the word "%s"?' % DELETED, "the question")
-        close(dialog, IDOK)
-        s.wait_until(lambda: DELETED not in learnt_counts(A), "the word gone from A's AutoLearn.dic")
-    s.case("a_deletes_a_word_on_the_autolearn_page", a_deletes_a_word)
-
-    def deleted_stays_deleted():
-        # B still holds the word from before; each restart must neither keep nor bring it back.
-        for folder in (B, A, B):
-            restart(folder)
-            count_becomes(folder, LEARNT, 4)
-            s.wait_until(lambda: DELETED not in learnt_counts(folder),
-                         "%s gone from %s" % (DELETED, os.path.basename(folder)), 10)
-            expect(offered(DELETED[:5]), False, "the deleted word offered on %s" % os.path.basename(folder))
-        stop()
-        expect(DELETED in learnt_counts(A) or DELETED in learnt_counts(B), False, "the word after the last exit")
-        for folder in (A, B):
-            kept = [pair for pair in usage_pairs(folder) if DELETED in pair]
-            expect(kept, [], "the deleted word's pairs in %s's usage store" % os.path.basename(folder))
-    s.case("deleted_word_stays_deleted_after_restarts", deleted_stays_deleted)
-
     def one_writer_per_file():
-        if running:
-            stop()
-        logs = {pc_id(A) + ".pvsync": {"pc-a"}, pc_id(B) + ".pvsync": {"pc-b"}}
-        expect(pc_id(A) != pc_id(B), True, "the PCs' ids differ")
+        for pc in (A, B):
+            if pc.program:
+                pc.stop()
+        logs = {pc_id(pc.folder) + ".pvsync": pc for pc in (A, B)}
+        expect(len(logs), 2, "the PCs' ids differ")
         expect(sorted(os.listdir(sync)), sorted(logs), "the files in the sync folder")
-        expect(writers, logs, "the PCs whose runs changed each file")
+        written = {pc.name: written_files(pc.trace, sync) for pc in (A, B)}
+        for name, pc in logs.items():
+            expect(name in written[pc.name], True, "%s's own log among the files it wrote: %r" % (pc.name, written))
+        expect(written["pc-a"] & written["pc-b"], set(), "the files both PCs opened for writing")
     s.case("no_file_written_by_both", one_writer_per_file)

@@ -26,6 +26,8 @@ Session (one per script; reuses DISPLAY/WINEPREFIX from scripts/wine-env.sh, or 
     foreground(), clipboard(), ctl(*words)   the control tool (tools/testkit pvctl.exe) directly
     case(name, fn)                      run one case; failures are recorded, screenshot taken
     screenshot(label), log(msg)
+    other_prefix(name) -> OtherPrefix   a second Wine prefix on the same display, running beside
+                                        this one: another PC, with the same calls as the session
 Files (logs, screenshots) go to $PV_BINARY_DIR/Testing/e2e/<scenario>/.
 A scenario that must run as a user who is not root calls unprivileged.rerun_as_user() first.
 """
@@ -175,6 +177,7 @@ class Session:
         self._deadline = None
         self._file_count = 0
         self._hook_used = False
+        self._others = []
         self.selected = [a for a in sys.argv[1:] if not a.startswith("-")]
 
     # ----- set-up and tear-down
@@ -195,6 +198,8 @@ class Session:
             self.failures.append(("scenario", "".join(traceback.format_exception(kind, value, tb))))
             self.screenshot("scenario")
         self._deadline = time.monotonic() + 10  # room to clean up
+        for other in self._others:
+            other.close()
         self._stop_all()
         if self._ctl:
             self._ctl.close()
@@ -311,17 +316,29 @@ class Session:
 
     # ----- programs
 
-    def start(self, exe, *args, name=None, uses_hook=False, bits=64):
+    def start(self, exe, *args, name=None, uses_hook=False, bits=64, env=None, stderr_path=None):
         """Starts a Windows program. uses_hook: it installs Zel.dll's hook (see release_hook);
-        bits: the loader, which decides the bitness of Wine's builtin programs (wine_loader)."""
+        bits: the loader, which decides the bitness of Wine's builtin programs (wine_loader);
+        env: variables added to the session's (WINEDEBUG for a trace); stderr_path: where Wine's
+        messages and traces go (appended)."""
         self._hook_used = self._hook_used or uses_hook
         if not os.path.isabs(exe) and os.path.exists(os.path.join(self.bin_dir, exe)):
             exe = os.path.join(self.bin_dir, exe)
-        popen = subprocess.Popen([wine_loader(bits), exe] + [str(a) for a in args], env=self.env,
-                                 stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        errors = open(stderr_path, "ab") if stderr_path else subprocess.DEVNULL
+        try:
+            popen = subprocess.Popen([wine_loader(bits), exe] + [str(a) for a in args], env=dict(self.env, **(env or {})),
+                                     stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=errors)
+        finally:
+            if stderr_path:
+                errors.close()
         proc = Process(self, popen, name or os.path.basename(exe))
         self._procs.append(proc)
         return proc
+
+    def other_prefix(self, name):
+        other = OtherPrefix(self, name)
+        self._others.append(other)
+        return other
 
     def start_target(self, title="Pennivox Test Target", focus_id=101):
         return TestTarget(self, title, focus_id)
@@ -513,6 +530,63 @@ class Session:
         self.passed.append(name)
         self.log("ok %s (%.2f s)" % (name, time.monotonic() - start))
         return True
+
+
+class OtherPrefix(Session):
+    """A second Wine prefix beside the session's, with its own wineserver and control tool on the
+    same X display: a second PC whose programs run while the first one's do. Windows, processes
+    and files of one prefix are unknown to the other's calls; the keyboard is shared and goes to
+    the window with the X focus. It shares the session's clock and results and ends with it.
+
+    The prefix is the session's, hard-linked (Wine replaces its registry files whole, and those are
+    copied), so it takes a second instead of a new prefix's half a minute and a gigabyte."""
+
+    def __init__(self, session, name):
+        self.name = session.name
+        self.limit = session.limit
+        self.fresh_prefix = False
+        self.bin_dir = session.bin_dir
+        self.out_dir = session.out_dir
+        self.failures, self.passed = session.failures, session.passed
+        self._procs, self._others = [], []
+        self._own_env_dir = None
+        self._deadline = session._deadline
+        self._file_count = 0
+        self._hook_used = False
+        self.selected = session.selected
+        self._label = name
+        self.prefix = os.path.join(session.out_dir, name + "-prefix")
+        shutil.rmtree(self.prefix, ignore_errors=True)
+        source = session.env["WINEPREFIX"]
+        subprocess.check_call(["cp", "-al", source, self.prefix])
+        for folder, _, files in os.walk(self.prefix):
+            for file_name in files:
+                if file_name.endswith(".reg"):
+                    path = os.path.join(folder, file_name)
+                    shutil.copyfile(os.path.join(source, os.path.relpath(path, self.prefix)), path + ".new")
+                    os.replace(path + ".new", path)
+        self.env = dict(session.env, WINEPREFIX=self.prefix)
+        subprocess.call(["wineserver", "-p"], env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                        stderr=subprocess.DEVNULL, start_new_session=True)
+        self._ctl = Ctl(self)
+
+    def new_file(self, stem, suffix):
+        return Session.new_file(self, "%s-%s" % (self._label, stem), suffix)
+
+    def release_hook(self):
+        pass  # the prefix's wineserver ends with it, and its hooks with that
+
+    def close(self):
+        self._deadline = time.monotonic() + 10  # room to clean up
+        self._stop_all()
+        self._ctl.close()
+        for flag in ("-k", "-w"):
+            try:
+                subprocess.call(["wineserver", flag], env=self.env, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL, timeout=10)
+            except subprocess.TimeoutExpired:
+                pass
+        shutil.rmtree(self.prefix, ignore_errors=True)
 
 
 class TestTarget:

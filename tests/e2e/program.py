@@ -43,8 +43,10 @@ def program_copy(s, name="program", dictionaries=True, classic=False):
     return folder
 
 
-def start_program(s, folder):
-    proc = s.start(os.path.join(folder, "Pennivox.exe"), name="Pennivox", uses_hook=True)
+def start_program(s, folder, env=None, stderr_path=None):
+    """Starts the program folder's Pennivox.exe; env and stderr_path as Session.start takes them."""
+    proc = s.start(os.path.join(folder, "Pennivox.exe"), name="Pennivox", uses_hook=True, env=env,
+                   stderr_path=stderr_path)
     prompt = proc.track(s.wait_window(cls="#32770", title=PROGRAM_TITLE, timeout=20))
     return proc, prompt
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "dict/Utf8Case.h"
+
 namespace {
 
 bool IsRegister(SyncKind kind)
@@ -9,10 +11,25 @@ bool IsRegister(SyncKind kind)
     return kind == SyncKind::Entry || kind == SyncKind::Setting;
 }
 
+// A word as the usage stores compare it: small letters, both small sigmas alike.
+std::string Folded(std::string_view word)
+{
+    std::string folded = utf8case::Lowered(word);
+    static const std::string finalSigma = "\xCF\x82";
+    for (std::size_t at = folded.find(finalSigma); at != std::string::npos; at = folded.find(finalSigma, at))
+        folded[at + 1] = '\x83';
+    return folded;
+}
+
 }  // namespace
 
 std::string CSyncState::KeyOf(SyncKind kind, std::string_view first, std::string_view second)
 {
+    if (kind == SyncKind::LearntPair) {
+        const std::string foldedFirst = Folded(first), foldedSecond = Folded(second);
+        if (foldedFirst != first || foldedSecond != second)
+            return KeyOf(kind, foldedFirst, foldedSecond);
+    }
     std::string key;
     key.reserve(6 + first.size() + second.size());
     key += static_cast<char>(kind);
@@ -106,6 +123,7 @@ bool CSyncState::ApplyCount(std::uint16_t pc, const SyncRecord& record)
     if (found->second.forgotten < record.epoch) {
         if (record.kind == SyncKind::LearntWord) {
             NotePairsOf(record.first);
+            NotePairWordForgotten(record.first, record.epoch);
             m_forgottenWords += found->second.forgotten.IsZero() ? 1 : 0;
         }
         found->second.forgotten = record.epoch;
@@ -129,9 +147,24 @@ bool CSyncState::ApplyForget(const SyncPcId& pc, const SyncRecord& record)
         found = m_counters.emplace(std::move(key), Counter()).first;
     Note(found->first);
     NotePairsOf(record.first);
+    NotePairWordForgotten(record.first, stamp);
     m_forgottenWords += found->second.forgotten.IsZero() ? 1 : 0;
     found->second.forgotten = stamp;
     return true;
+}
+
+void CSyncState::NotePairWordForgotten(std::string_view word, const SyncStamp& stamp)
+{
+    SyncStamp& latest = m_pairWordForgotten[Folded(word)];
+    latest = std::max(latest, stamp);
+}
+
+SyncStamp CSyncState::PairWordForgotten(std::string_view word) const
+{
+    if (m_pairWordForgotten.empty())
+        return SyncStamp();
+    const auto found = m_pairWordForgotten.find(Folded(word));
+    return found == m_pairWordForgotten.end() ? SyncStamp() : found->second;
 }
 
 void CSyncState::DropCount(const std::string& key, Counter& counter, std::uint16_t pc)
@@ -177,7 +210,7 @@ SyncStamp CSyncState::Forgotten(std::string_view word) const
 SyncStamp CSyncState::PairForgotten(std::string_view first, std::string_view second) const
 {
     const Counter* pair = FindCounter(SyncKind::LearntPair, first, second);
-    return std::max({Forgotten(first), Forgotten(second), pair ? pair->forgotten : SyncStamp()});
+    return std::max({PairWordForgotten(first), PairWordForgotten(second), pair ? pair->forgotten : SyncStamp()});
 }
 
 SyncStamp CSyncState::ForgottenOfKey(const std::string& key) const
@@ -359,11 +392,12 @@ void CSyncState::NotePairsOf(std::string_view word)
     if (!m_tracking)
         return;
     // Forgetting is rare (the user deletes a word): a walk over the pairs is cheap enough.
+    const std::string folded = Folded(word);
     for (const auto& entry : m_counters) {
         SyncKind kind;
         std::string_view first, second;
         SplitKey(entry.first, kind, first, second);
-        if (kind == SyncKind::LearntPair && (first == word || second == word))
+        if (kind == SyncKind::LearntPair && (first == folded || second == folded))
             Note(entry.first);
     }
 }

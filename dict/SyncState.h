@@ -10,6 +10,8 @@
 //    every count whose epoch is older than it: what each PC learnt until it saw the forgetting.
 //    A PC that learns the word again after seeing it counts from 0. A pair is forgotten with
 //    either of its words.
+//  - A pair is one item whatever the capitals of its words, as the usage stores compare words
+//    (each keeps the form its user typed); a word's forgetting takes its pairs in every form.
 //  - Pairs are bounded as each PC's usage store is: a PC's compaction leaves out the pairs its
 //    store let go of, and a reader takes that PC's pair counts from its newest generation alone.
 //    Learnt words are never dropped so.
@@ -116,6 +118,9 @@ private:
     Snapshot Current(const std::string& key) const;
     void Note(const std::string& key);
     void NotePairsOf(std::string_view word);
+    // The latest forgetting of a word in any of its forms, as its pairs know it.
+    SyncStamp PairWordForgotten(std::string_view word) const;
+    void NotePairWordForgotten(std::string_view word, const SyncStamp& stamp);
     bool ApplyRegister(const SyncPcId& pc, const SyncRecord& record);
     bool ApplyCount(std::uint16_t pc, const SyncRecord& record);
     bool ApplyForget(const SyncPcId& pc, const SyncRecord& record);
@@ -127,6 +132,7 @@ private:
     std::map<SyncPcId, std::uint16_t> m_pcIndex;
     std::uint16_t m_lastPc = 0xFFFF;
     std::size_t m_forgottenWords = 0;
+    std::unordered_map<std::string, SyncStamp> m_pairWordForgotten;  // by the word folded
     std::size_t m_pairItems = 0;  // the index asked for last: records come log by log
     bool m_tracking = false;
     std::unordered_map<std::string, Snapshot> m_before;

@@ -299,3 +299,29 @@ TEST_F(SyncedWordsTest, AWordForgottenWhileRunningTakesItsPairsFromTheOtherUsage
     EXPECT_EQ(0u, b.usage.PairCount("zorbly", "quendle"));
     EXPECT_EQ(0u, b.usage.PairCount("quendle", "zorbly"));
 }
+
+// Usage stores compare words without case, and each keeps the form its user typed: the counts of
+// one pair written in two ways on two PCs are one count, and a deletion takes every form along.
+TEST_F(SyncedWordsTest, APairTypedWithOtherCapitalsOnEachPcIsCountedOnce)
+{
+    Pc a(root.Folder(), "a"), b(root.Folder(), "b");
+    ASSERT_TRUE(a.Start(folder));
+    ASSERT_TRUE(b.Start(folder));
+    a.TypePair("Zorbly", "quendle");
+    b.TypePair("zorbly", "Quendle");
+    b.TypePair("zorbly", "Quendle");
+    a.Refresh();
+    b.Refresh();
+    a.Refresh();
+    EXPECT_EQ(3u, a.usage.PairCount("zorbly", "quendle"));
+    EXPECT_EQ(3u, b.usage.PairCount("zorbly", "quendle"));
+    ASSERT_TRUE(a.Start(folder));  // a restart reads the same sum
+    EXPECT_EQ(3u, a.usage.PairCount("Zorbly", "Quendle"));
+
+    b.sync->RecordForgotten({"ZORBLY"});
+    b.usage.Forget({"ZORBLY"});
+    a.Refresh();
+    EXPECT_EQ(0u, a.usage.PairCount("zorbly", "quendle"));
+    ASSERT_TRUE(b.Start(folder));
+    EXPECT_EQ(0u, b.usage.PairCount("zorbly", "quendle"));
+}

@@ -311,12 +311,27 @@ private:
         m_pcs[pc].told[WordItem(word)] = std::to_string(State(pc).LearntCount(word));
     }
 
+    // A word as one PC's usage store may hold it: small, capitalised or in capitals.
+    std::string SomeForm(std::string word)
+    {
+        const int form = Pick(0, 2);
+        for (std::size_t i = 0; i < word.size() && form != 0; ++i) {
+            if (word[i] >= 'a' && word[i] <= 'z')
+                word[i] = static_cast<char>(word[i] - 'a' + 'A');
+            if (form == 1)
+                break;
+        }
+        return word;
+    }
+
+    // Pairs are written in any form and counted as one; the reference counts them in small letters.
     void LearnPair(std::size_t pc)
     {
         const std::string first = PickOf(kWords), second = PickOf(kWords);
-        m_trace << "pc" << pc << " learns the pair " << first << " " << second << "\n";
-        const SyncStamp epoch = State(pc).PairForgotten(first, second);
-        if (!Store(pc).LearnPair(first, second))
+        const std::string firstForm = SomeForm(first), secondForm = SomeForm(second);
+        m_trace << "pc" << pc << " learns the pair " << firstForm << " " << secondForm << "\n";
+        const SyncStamp epoch = State(pc).PairForgotten(firstForm, secondForm);
+        if (!Store(pc).LearnPair(firstForm, secondForm))
             return Fail("the pair was not written");
         m_reference.Learn(pc, first, second, epoch, 1);
         m_pcs[pc].told[PairItem(first, second)] = std::to_string(State(pc).PairCount(first, second));

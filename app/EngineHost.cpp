@@ -70,7 +70,7 @@ bool CEngineHost::Create()
     m_files.SetNotifyWindow(Window());
     m_pacer.AttachWindow(Window());
     m_pacer.SetWorkLog(&m_workLog);
-    m_pacer.SetAnswerSink([this](int answer) { m_hooks.AnswerKey(answer); });
+    m_pacer.SetAnswerSink([this](KeyAnswer answer) { m_hooks.AnswerKey(answer); });
     m_prompt.AttachWindow(Window());
     m_learning.AttachWindow(Window());
     return true;
@@ -140,9 +140,6 @@ LRESULT CEngineHost::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             return 0;
         case WM_PROMPT_SEARCH:
             return OnSearch();
-        case WM_PROMPT_SELECT:
-            m_engine.MoveSelection(static_cast<int>(wParam));
-            return 0;
         case WM_PROMPT_COMPLETE:
             return OnComplete();
         case WM_TIMER:
@@ -205,11 +202,11 @@ int CEngineHost::OnHookKey(WPARAM report, LPARAM keyInfo)
     ++m_keysDecided;
     const KeyReport key = KeyReport::FromHook(CKeyGate::UnitsOf(report), static_cast<unsigned>(keyInfo));
     m_pacer.NoteKey(key);
-    int answer = 1;
+    KeyAnswer answer = KeyAnswer::Pass;
     if (m_hooks.Installed())  // switched off: every key passes untouched
         answer = m_pacer.Report([&] { return m_engine.OnHookKey(key); });
     m_hooks.AnswerKey(answer);
-    return answer;
+    return static_cast<int>(answer);
 }
 
 void CEngineHost::TakeWaitingKeys()
@@ -220,9 +217,9 @@ void CEngineHost::TakeWaitingKeys()
         const CEngineWorkLog::Entry entry(m_workLog, "answered-by-gate", answered.key.vk);
         if (!m_hooks.Installed()) {
             // Switched off meanwhile: a key the gate swallowed still reaches the target.
-            if (!answered.answer && !KeyGateRules::IsOwnInputMarkerKey(answered.key.vk))
+            if (answered.answer == KeyAnswer::Swallow && !KeyGateRules::IsOwnInputMarkerKey(answered.key.vk))
                 m_engine.TypeAgain(answered.key);
-        } else if (answered.answer) {
+        } else if (answered.answer == KeyAnswer::Pass) {
             m_engine.OnPassedKey(answered.key);
         } else {
             m_engine.OnSwallowedKey(answered.key);

@@ -36,14 +36,14 @@ CEngineWorkLog::Entry::~Entry()
     m_log.m_open.pop_back();
 }
 
-void CEngineWorkLog::NoteAnswer(int answer)
+void CEngineWorkLog::NoteAnswer(KeyAnswer answer)
 {
     if (m_open.empty())
         return;
     Record& record = m_records[m_open.back()];
     if (record.answeredAfterUs < 0) {
         record.answeredAfterUs = MicrosecondsNow() - record.beganUs;
-        record.answer = answer;
+        record.answer = static_cast<int>(answer);
     }
 }
 

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "app/engine/KeyReport.h"
+
 class CEngineWorkLog {
 public:
     CEngineWorkLog();
@@ -30,7 +32,7 @@ public:
     };
 
     // The key being handled was answered now.
-    void NoteAnswer(int answer);
+    void NoteAnswer(KeyAnswer answer);
     // Writes what was recorded; false when the file could not be written.
     bool Write() const;
 

@@ -34,7 +34,7 @@ public:
         CKeyGate* gate = m_hook.Gate();
         return !gate || gate->TakeUp(serial);
     }
-    void AnswerKey(int answer)
+    void AnswerKey(KeyAnswer answer)
     {
         if (CKeyGate* gate = m_hook.Gate())
             gate->Answer(answer);

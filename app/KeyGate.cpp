@@ -47,7 +47,7 @@ bool CKeyGate::TakeUp(unsigned serial)
     return true;
 }
 
-void CKeyGate::Answer(int answer)
+void CKeyGate::Answer(KeyAnswer answer)
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
     if (m_askState != AskState::TakenUp)
@@ -101,10 +101,10 @@ int CKeyGate::OnHookKey(WPARAM chars, LPARAM keyInfo)
         ::PostMessageA(m_engine, WM_ENGINE_KEY_PASSED, key.units, keyInfo);
         return 1;
     }
-    return AskEngine(key, keyInfo);
+    return static_cast<int>(AskEngine(key, keyInfo));
 }
 
-int CKeyGate::AskEngine(const KeyReport& key, LPARAM keyInfo)
+KeyAnswer CKeyGate::AskEngine(const KeyReport& key, LPARAM keyInfo)
 {
     unsigned serial = 0;
     UINT wait = kEngineTakeUpMs;
@@ -121,18 +121,18 @@ int CKeyGate::AskEngine(const KeyReport& key, LPARAM keyInfo)
     const WPARAM report = key.units | (static_cast<WPARAM>(serial) << 32);
     DWORD_PTR answer = 1;
     if (::SendMessageTimeoutA(m_engine, WM_HOOK_KEY, report, keyInfo, SMTO_NORMAL, wait, &answer))
-        return answer == 0 ? 0 : 1;
+        return answer == 0 ? KeyAnswer::Swallow : KeyAnswer::Pass;
     return AnswerLate(key);
 }
 
-int CKeyGate::AnswerLate(const KeyReport& key)
+KeyAnswer CKeyGate::AnswerLate(const KeyReport& key)
 {
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
         if (m_askState == AskState::Waiting) {
             // Not taken up: the gate answers, and the engine goes the same way when it gets there.
             m_askState = AskState::GivenUp;
-            const int answer = AnswerForEngine(key);
+            const KeyAnswer answer = AnswerForEngine(key);
             if (m_answeredKeys.empty())
                 m_lateSince = ::GetTickCount();
             m_answeredKeys.push_back(AnsweredKey{key, answer});
@@ -151,25 +151,25 @@ int CKeyGate::AnswerLate(const KeyReport& key)
         if (m_askState == AskState::Answered)
             return m_askAnswer;
     }
-    return 1;
+    return KeyAnswer::Pass;
 }
 
-int CKeyGate::AnswerForEngine(const KeyReport& key)
+KeyAnswer CKeyGate::AnswerForEngine(const KeyReport& key)
 {
     const auto swallowed = std::find(m_swallowedPresses.begin(), m_swallowedPresses.end(), key.vk);
     if (key.released && swallowed != m_swallowedPresses.end()) {
         m_swallowedPresses.erase(swallowed);
-        return 0;  // goes the way its press went
+        return KeyAnswer::Swallow;  // goes the way its press went
     }
     if (KeyGateRules::IsOwnInputMarkerKey(key.vk))
-        return 0;
+        return KeyAnswer::Swallow;
     const bool hung = !m_answeredKeys.empty() && ::GetTickCount() - m_lateSince > kHungAfterMs;
     if (KeyGateRules::IsModifierKey(key.vk) || hung)
-        return 1;
+        return KeyAnswer::Pass;
     if (key.released) {
         const auto& taken = m_rules.pressesTaken;
-        return std::find(taken.begin(), taken.end(), key.vk) != taken.end() ? 0 : 1;
+        return std::find(taken.begin(), taken.end(), key.vk) != taken.end() ? KeyAnswer::Swallow : KeyAnswer::Pass;
     }
     m_swallowedPresses.push_back(key.vk);
-    return 0;
+    return KeyAnswer::Swallow;
 }

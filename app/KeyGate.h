@@ -35,7 +35,7 @@ public:
     // A key the gate answered for the engine, as the hook reported it.
     struct AnsweredKey {
         KeyReport key;
-        int answer;
+        KeyAnswer answer;
     };
 
     explicit CKeyGate(HWND engine);
@@ -51,7 +51,7 @@ public:
     // it (it came among TakeAnsweredKeys), true when the engine answers it now.
     bool TakeUp(unsigned serial);
     // Engine thread: its answer to the key it took up last.
-    void Answer(int answer);
+    void Answer(KeyAnswer answer);
 
     // The gate hands a key to the engine with its UTF-16 units (KeyReport::units) in wParam's low
     // 32 bits; a key it asks about has its serial above them.
@@ -70,11 +70,11 @@ private:
     // The key's UTF-16 units: the text sent beside its report, else its ANSI bytes converted.
     std::uint32_t UnitsOf(WPARAM chars, LPARAM keyInfo);
     bool OnlyPasses(const KeyReport& key);
-    int AskEngine(const KeyReport& key, LPARAM keyInfo);
+    KeyAnswer AskEngine(const KeyReport& key, LPARAM keyInfo);
     // After the engine did not answer in time: its late answer, or the gate's own.
-    int AnswerLate(const KeyReport& key);
+    KeyAnswer AnswerLate(const KeyReport& key);
     // The gate's own answer for a key the engine did not take up (under m_mutex).
-    int AnswerForEngine(const KeyReport& key);
+    KeyAnswer AnswerForEngine(const KeyReport& key);
 
     const HWND m_engine;
     CKeyTextPairing m_keyText;        // the hook's thread only
@@ -84,7 +84,7 @@ private:
     bool m_published = false;
     unsigned m_askSerial = 0;  // the key asked about last, and where it stands
     AskState m_askState = AskState::Answered;
-    int m_askAnswer = 1;
+    KeyAnswer m_askAnswer = KeyAnswer::Pass;
     std::vector<AnsweredKey> m_answeredKeys;   // answered for the engine, not yet taken over
     std::deque<unsigned> m_answeredSerials;    // the latest of them, taken over or not
     DWORD m_lateSince = 0;                     // tick of the oldest key not taken over

@@ -27,7 +27,7 @@ LONGLONG CKeyPacer::ReleaseWaitUs() const
     return std::max<LONGLONG>(waitUntil - MicrosecondsNow(), 0);
 }
 
-void CKeyPacer::AnswerKey(int answer)
+void CKeyPacer::AnswerKey(KeyAnswer answer)
 {
     if (!m_keyUnanswered)
         return;
@@ -35,7 +35,7 @@ void CKeyPacer::AnswerKey(int answer)
     // The hook's thread waits in SendMessageTimeout until this answer: its key reaches the target
     // while the engine goes on with the prompt.
     if (::InSendMessage())
-        ::ReplyMessage(answer);
+        ::ReplyMessage(static_cast<LRESULT>(answer));
     if (m_answerSink)
         m_answerSink(answer);
     if (m_workLog)

@@ -33,15 +33,15 @@ public:
     void AttachWindow(HWND window) { m_window = window; }
     void SetWorkLog(CEngineWorkLog* log) { m_workLog = log; }
     // Also told each answer: the key gate, which may have stopped waiting for the reply.
-    void SetAnswerSink(std::function<void(int)> sink) { m_answerSink = std::move(sink); }
+    void SetAnswerSink(std::function<void(KeyAnswer)> sink) { m_answerSink = std::move(sink); }
 
     // Runs `work` on a key report (the engine answers through AnswerKey) and returns its answer.
     template <typename Work>
-    int Report(Work&& work)
+    KeyAnswer Report(Work&& work)
     {
         const bool outerUnanswered = m_keyUnanswered;
         m_keyUnanswered = true;
-        const int answer = work();
+        const KeyAnswer answer = work();
         m_keyUnanswered = outerUnanswered;
         return answer;
     }
@@ -53,7 +53,7 @@ public:
     bool OnTimer(UINT_PTR id, CCompletionEngine& engine);
 
     // IEngineScheduler
-    void AnswerKey(int answer) override;
+    void AnswerKey(KeyAnswer answer) override;
     void PostSearch() override;
     void PostComplete() override;
     void StartAcceptInputTimer() override;
@@ -62,7 +62,7 @@ public:
 private:
     HWND m_window = nullptr;
     CEngineWorkLog* m_workLog = nullptr;
-    std::function<void(int)> m_answerSink;
+    std::function<void(KeyAnswer)> m_answerSink;
     bool m_keyUnanswered = false;  // a WM_HOOK_KEY is being handled and not yet answered
     unsigned m_pressKey = 0;       // the last key pressed, when it came, and whether its release did
     LONGLONG m_pressAt = 0;

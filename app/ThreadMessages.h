@@ -49,8 +49,6 @@ enum ThreadMessage : UINT {
     // Engine window -> itself (posted), beside the hook's WM_HOOK_KEY (WM_USER + 1003).
     // Run the searches the keys queued (CCompletionEngine::SearchTyped).
     WM_PROMPT_SEARCH = WM_USER + 1001,
-    // Move the selection: wParam a CCompletionEngine::MoveSelection code.
-    WM_PROMPT_SELECT = WM_USER + 1002,
     // Type the completion a key asked for (CCompletionEngine::RunQueuedCompletion).
     WM_PROMPT_COMPLETE = WM_USER + 1004,
 

@@ -57,12 +57,12 @@ void CCompletionEngine::ForgetTypedText()
 
 // The hold-back gate: markers behind the engine's own output, keys that wait behind a completion
 // and the releases of presses that waited; every other key is the engine's own work.
-int CCompletionEngine::OnHookKey(const KeyReport& key)
+KeyAnswer CCompletionEngine::OnHookKey(const KeyReport& key)
 {
     // Most keys can only pass: they reach the target before the focus is looked at, which asks
     // the system (and the target's process) a few things.
     if (!MayTake(key))
-        m_scheduler.AnswerKey(1);
+        m_scheduler.AnswerKey(KeyAnswer::Pass);
     m_focus.SyncFocus();
     if (KeyGateRules::IsOwnInputMarkerKey(key.vk))
         return OnOwnInputMarker(key);
@@ -73,10 +73,10 @@ int CCompletionEngine::OnHookKey(const KeyReport& key)
         return HoldBackKey(key);
     // The release of a key whose press was held back goes the way its press went.
     if (key.released && m_gate.IsHeldBack(key.vk)) {
-        m_scheduler.AnswerKey(0);
+        m_scheduler.AnswerKey(KeyAnswer::Swallow);
         m_gate.ForgetHeldBack(key.vk);
         ReplayHeldBackKey(key);
-        return 0;
+        return KeyAnswer::Swallow;
     }
     return ProcessKey(key);
 }
@@ -104,25 +104,25 @@ void CCompletionEngine::OnPassedKey(const KeyReport& key)
     TypeKey(key);
 }
 
-int CCompletionEngine::ProcessKey(const KeyReport& key)
+KeyAnswer CCompletionEngine::ProcessKey(const KeyReport& key)
 {
     // Keys in other controls, in applications the rules exclude, and in password boxes are
     // neither kept nor acted on.
     if (!WorksInFocusWindow()) {
-        m_scheduler.AnswerKey(1);
+        m_scheduler.AnswerKey(KeyAnswer::Pass);
         if (key.released)
             m_gate.TakeRelease(key.vk);
         ForgetTypedText();
-        return 1;
+        return KeyAnswer::Pass;
     }
     if (PutMarkBeforeBlank(key))
-        return 0;
+        return KeyAnswer::Swallow;
     if (TakenByPrompt(key)) {
         ActOnPrompt(key);
-        return 0;
+        return KeyAnswer::Swallow;
     }
     TypeKey(key);
-    return 1;
+    return KeyAnswer::Pass;
 }
 
 void CCompletionEngine::TypeKey(const KeyReport& key)
@@ -149,13 +149,13 @@ bool CCompletionEngine::PutMarkBeforeBlank(const KeyReport& key)
         return false;
     if (mark == " ") {
         // The blank typed out of habit behind a completed word is there already: one stays.
-        m_scheduler.AnswerKey(0);
+        m_scheduler.AnswerKey(KeyAnswer::Swallow);
         m_gate.TakePress(key.vk, true);  // its release goes the same way
         return true;
     }
     if (!std::strchr(kMarksBeforeBlank, mark[0]))
         return false;
-    m_scheduler.AnswerKey(0);
+    m_scheduler.AnswerKey(KeyAnswer::Swallow);
     m_search.SetKey(" ");
     m_writer.SetPendingText(mark, MODE_REPLACE);
     m_writer.TakeBackBlank();
@@ -174,7 +174,7 @@ bool CCompletionEngine::TakenByPrompt(const KeyReport& key)
     // its press went: a key is never both passed and acted on. The target gets its key before the
     // prompt moves, the typed text changes or a search is queued.
     const bool taken = key.released ? m_gate.TakeRelease(key.vk) : m_gate.TakePress(key.vk, PromptTakesPress(key));
-    m_scheduler.AnswerKey(taken ? 0 : 1);
+    m_scheduler.AnswerKey(taken ? KeyAnswer::Swallow : KeyAnswer::Pass);
     return taken;
 }
 
@@ -341,25 +341,25 @@ void CCompletionEngine::OnRowDoubleClicked(int row)
 // ---------------------------------------------------------------------------------------------
 // Completion
 
-int CCompletionEngine::HoldBackKey(const KeyReport& key)
+KeyAnswer CCompletionEngine::HoldBackKey(const KeyReport& key)
 {
     if (m_gate.PassesWhileHoldingBack(key)) {
-        m_scheduler.AnswerKey(1);
-        return 1;
+        m_scheduler.AnswerKey(KeyAnswer::Pass);
+        return KeyAnswer::Pass;
     }
-    m_scheduler.AnswerKey(0);
+    m_scheduler.AnswerKey(KeyAnswer::Swallow);
     m_gate.HoldBack(key);
     if (m_writer.IsQueued() && !m_writer.IsTyping())
         RunQueuedCompletion();  // the completion goes out first, then this key
-    return 0;
+    return KeyAnswer::Swallow;
 }
 
-int CCompletionEngine::OnOwnInputMarker(const KeyReport& key)
+KeyAnswer CCompletionEngine::OnOwnInputMarker(const KeyReport& key)
 {
-    m_scheduler.AnswerKey(0);
+    m_scheduler.AnswerKey(KeyAnswer::Swallow);
     if (m_gate.MarkerEndsWait(key))
         OwnInputArrived();
-    return 0;
+    return KeyAnswer::Swallow;
 }
 
 void CCompletionEngine::OnOwnInputTimer()
@@ -397,7 +397,7 @@ void CCompletionEngine::ReplayHeldBackKey(const KeyReport& key)
         m_gate.DeferKey(key);
         return;
     }
-    if (ProcessKey(key))
+    if (ProcessKey(key) == KeyAnswer::Pass)
         RetypeKey(key);
 }
 
@@ -415,7 +415,7 @@ void CCompletionEngine::RetypeKey(const KeyReport& key)
 
 void CCompletionEngine::OnSwallowedKey(const KeyReport& key)
 {
-    if (!OnHookKey(key))
+    if (OnHookKey(key) == KeyAnswer::Swallow)
         return;
     TypeAgain(key);
     // Keys typed after it reached the target first or wait there: the next ones wait for it.

@@ -53,9 +53,9 @@ public:
     int MatchMode() const { return m_search.MatchMode(); }
     int PageSize() const { return m_pager.PageSize(); }
 
-    // WM_HOOK_KEY. 1: let the key reach the target; 0: swallow it. The same answer goes to
+    // WM_HOOK_KEY: whether the key reaches the target. The same answer goes to
     // IEngineScheduler::AnswerKey once, as soon as it is known and before the key's other effects.
-    int OnHookKey(const KeyReport& key);
+    KeyAnswer OnHookKey(const KeyReport& key);
     // A key that reached the target already, answered by the rules the engine published
     // (GateRules): it only joins the typed text.
     void OnPassedKey(const KeyReport& key);
@@ -146,16 +146,16 @@ private:
     bool Ranked() const { return m_settings.bRankByUse != 0; }
     void RunDeferredEvents();
     void QueueCompletion();
-    int HoldBackKey(const KeyReport& key);
+    KeyAnswer HoldBackKey(const KeyReport& key);
     bool IsHoldingBackKeys() const { return m_writer.IsTyping() || m_writer.IsQueued() || m_gate.AwaitingOwnInput(); }
-    int OnOwnInputMarker(const KeyReport& key);
+    KeyAnswer OnOwnInputMarker(const KeyReport& key);
     void SendOwnInputMarker();
     // The target has taken the output (or the wait gave up): the keys held back go out.
     void OwnInputArrived();
     void ReplayHeldBackKey(const KeyReport& key);
     void RetypeKey(const KeyReport& key);
     // A key's own work once it is not held back: answer, typed text, prompt.
-    int ProcessKey(const KeyReport& key);
+    KeyAnswer ProcessKey(const KeyReport& key);
     // What a key that passed adds to or takes from the typed text.
     void TypeKey(const KeyReport& key);
     // A mark, tab or line break typed right behind the blank that a completion added goes before

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/engine/EngineTypes.h"
+#include "app/engine/KeyReport.h"
 
 class CCodePage;
 class CClock;
@@ -39,9 +40,9 @@ public:
 class IEngineScheduler {
 public:
     virtual ~IEngineScheduler() = default;
-    // The key being handled will be answered with `answer` (1 pass, 0 swallow): the hook's
-    // thread may go on with it now, while the engine finishes its own work on the key.
-    virtual void AnswerKey(int answer) = 0;
+    // The key being handled will be answered so: the hook's thread may go on with it now, while
+    // the engine finishes its own work on the key.
+    virtual void AnswerKey(KeyAnswer answer) = 0;
     // Post WM_PROMPT_SEARCH / WM_PROMPT_COMPLETE to the engine's own window.
     virtual void PostSearch() = 0;
     virtual void PostComplete() = 0;

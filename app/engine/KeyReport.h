@@ -9,6 +9,10 @@
 
 #include "base/Utf8Text.h"
 
+// What becomes of a reported key: it reaches the target, or the program takes it. The values are
+// the hook's reply to its message.
+enum class KeyAnswer : int { Swallow = 0, Pass = 1 };
+
 struct KeyReport {
     std::uint32_t units = 0;  // up to two UTF-16 units the key types, the first in the low half
     unsigned vk = 0;

@@ -62,7 +62,8 @@ void CHeadlessHost::Report(unsigned vk, const std::string& text, bool release)
     std::uint32_t packed = 0;
     for (std::size_t i = units.size() < 2 ? units.size() : 2; i-- > 0;)
         packed = (packed << 16) | units[i];
-    if (m_core.Engine().OnHookKey(KeyReport::FromHook(packed, vk << 8 | (release ? 1u : 0u))) && !release)
+    if (m_core.Engine().OnHookKey(KeyReport::FromHook(packed, vk << 8 | (release ? 1u : 0u))) == KeyAnswer::Pass &&
+        !release)
         m_edit.UserKey(vk, text);
     Pump();
 }

@@ -59,7 +59,7 @@ public:
     void ShowPreview(const std::string&, int) override {}
 
     // IEngineScheduler
-    void AnswerKey(int) override {}
+    void AnswerKey(KeyAnswer) override {}
     void PostSearch() override { m_queue.push_back(Message::Search); }
     void PostComplete() override { m_queue.push_back(Message::Complete); }
     void StartAcceptInputTimer() override { m_acceptInputTimer = true; }

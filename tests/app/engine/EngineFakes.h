@@ -69,7 +69,7 @@ public:
     }
     // As the program's window does, only the first answer to a report counts (keys typed again
     // after a completion are answered to nobody).
-    void AnswerKey(int answer) override
+    void AnswerKey(KeyAnswer answer) override
     {
         if (!awaitingAnswer)
             return;
@@ -119,7 +119,7 @@ public:
     int timerStarts = 0;
     int ownInputTimerStarts = 0;
     // Answers given to the key being reported, and what happened before the first one.
-    std::vector<int> answers;
+    std::vector<KeyAnswer> answers;
     bool awaitingAnswer = false;
     int effectsBeforeAnswer = 0;
 };
@@ -513,8 +513,9 @@ public:
         }
     }
 
-    // One key report as the main window hands it on. The engine answers it exactly once, with
-    // what it returns, before it touches the prompt or queues anything.
+    // One key report as the main window hands it on, answered as the hook reads the reply (1 the
+    // key passes, 0 it is swallowed). The engine answers it exactly once, with what it returns,
+    // before it touches the prompt or queues anything.
     int Hook(unsigned units, unsigned keyInfo)
     {
         // Only a press with searches still queued may wait for them.
@@ -524,13 +525,13 @@ public:
         view.answers.clear();
         view.awaitingAnswer = true;
         view.effectsBeforeAnswer = 0;
-        const int result = engine->OnHookKey(key);
+        const KeyAnswer result = engine->OnHookKey(key);
         view.awaitingAnswer = false;
-        EXPECT_EQ(view.answers, std::vector<int>{result}) << "key info " << keyInfo;
+        EXPECT_EQ(view.answers, std::vector<KeyAnswer>{result}) << "key info " << keyInfo;
         if (!mayCatchUp) {
             EXPECT_EQ(view.effectsBeforeAnswer, 0) << "key info " << keyInfo;
         }
-        return result;
+        return static_cast<int>(result);
     }
 
     // Press and release of one key as the hook reports them (units: KeyReport::units); the

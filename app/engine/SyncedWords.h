@@ -27,9 +27,11 @@ class CDictionaryFile;
 class CSyncedWords {
 public:
     static const char* const kSyncedDictionaries[2];
-    // Beside the program: the PC's id, and the folder and highest clock of the last run.
+    // Beside the program: the PC's id, the folder and highest clock of the last run, and a copy of
+    // the PC's own log as that run left it.
     static const char kPcIdFile[];
     static const char kStateFile[];
+    static const char kOwnLogCopyFile[];
 
     struct Outcome {
         bool dictionariesWritten = false;  // the engine reloads them
@@ -43,7 +45,8 @@ public:
     // Opens the store of a folder (closing any open one) and brings the local files in step. A
     // folder this program folder did not use last time gets the local words, entries and settings
     // recorded first (merged in, not over); at a later start only local items the merge has never
-    // seen are. folderForTests replaces the disk folder. False when the folder cannot be used.
+    // seen are. The PC's own log, gone from the folder it used last time, is put back from its copy
+    // first. folderForTests replaces the disk folder. False when the folder cannot be used.
     bool Open(const std::string& folder, CAutoLearnDictionary& autoLearn, const SettingsRecord& settings,
               Outcome& outcome, std::unique_ptr<ISyncFolder> folderForTests = nullptr);
 
@@ -120,6 +123,9 @@ private:
     bool ApplySettings();
     Outcome ApplyChanges(const std::vector<SyncChange>& changes, CAutoLearnDictionary& autoLearn);
     void SaveRunState() const;
+    // What no other PC holds: the own log is copied beside the program when a run leaves the folder.
+    void KeepOwnLogCopy() const;
+    static void RestoreOwnLog(const std::string& programDirectory, ISyncFolder& folder, const std::string& name);
     static bool LoadRunState(const std::string& programDirectory, std::string& folder, SyncClock& clock,
                              bool* ranWithoutFolder = nullptr);
     static void WriteRunState(const std::string& programDirectory, const std::string& folder, const SyncClock& clock,

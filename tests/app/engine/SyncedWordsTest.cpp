@@ -325,3 +325,39 @@ TEST_F(SyncedWordsTest, APairTypedWithOtherCapitalsOnEachPcIsCountedOnce)
     ASSERT_TRUE(b.Start(folder));
     EXPECT_EQ(0u, b.usage.PairCount("zorbly", "quendle"));
 }
+
+// No other PC holds what one learnt: its log removed from the folder (by a sync client, by hand)
+// comes back from the copy the PC keeps, instead of the PC taking the others' counts for its own.
+TEST_F(SyncedWordsTest, AnOwnLogGoneFromTheFolderIsPutBackFromThePcsCopy)
+{
+    Pc a(root.Folder(), "a"), b(root.Folder(), "b");
+    ASSERT_TRUE(a.Start(folder));
+    ASSERT_TRUE(b.Start(folder));
+    a.Type("zorbly");
+    b.Type("zorbly");
+    b.Type("zorbly");
+    b.Type("quendle");
+    a.Refresh();
+    ASSERT_EQ(3, a.autoLearn.CountOf("zorbly"));
+    const std::string bLog = folder + "/" + b.sync->Store()->OwnLogName();
+    b.sync.reset();
+    ASSERT_TRUE(std::filesystem::remove(bLog));
+
+    ASSERT_TRUE(b.Start(folder));
+    EXPECT_TRUE(b.sync->TakeProblems().empty());
+    EXPECT_EQ(3, b.autoLearn.CountOf("zorbly"));
+    EXPECT_EQ(1, b.autoLearn.CountOf("quendle"));
+    EXPECT_TRUE(std::filesystem::exists(bLog));
+    ASSERT_TRUE(a.Start(folder));
+    EXPECT_EQ(3, a.autoLearn.CountOf("zorbly"));
+    EXPECT_EQ(1, a.autoLearn.CountOf("quendle"));
+
+    // A copy from before the PC's id was made anew names another PC: nothing is put back for it.
+    b.sync.reset();
+    ASSERT_TRUE(std::filesystem::remove(bLog));
+    ASSERT_TRUE(std::filesystem::remove(b.directory + CSyncedWords::kPcIdFile));
+    ASSERT_TRUE(b.Start(folder));
+    EXPECT_TRUE(b.sync->TakeProblems().empty());  // nothing put under its name to be found damaged
+    EXPECT_FALSE(std::filesystem::exists(bLog));
+    EXPECT_TRUE(std::filesystem::exists(folder + "/" + b.sync->Store()->OwnLogName()));
+}

@@ -2,9 +2,10 @@
 each with `[Others] strSyncFolder` naming the same folder. A shorthand entered on one is offered on the
 other while both run, a word learnt twice on each has count 4 on both, the word pairs typed on one are
 in the other's usage store, a word deleted on the AutoLearn page of one leaves the other at once and
-stays deleted on both after restarts, taking its pairs along. Wine's file trace of each program tells
-which files in the folder it opened for writing: each PC writes only its own log. A log held back and
-delivered while a PC runs measures how soon the change is applied.
+stays deleted on both after restarts, taking its pairs along; a PC's log removed from the folder comes
+back from its copy. Wine's file trace of each program tells which files in the folder it opened for
+writing: each PC writes only its own log. A log held back and delivered while a PC runs measures how
+soon the change is applied.
 
 usage: app_sync.py [CASE...]
 """
@@ -264,6 +265,20 @@ with Session("app_sync", limit=480) as s:
         if applied > APPLY_GOAL_S:
             raise Failure("applied %.2f s after the log arrived, past %.1f s" % (applied, APPLY_GOAL_S))
     s.case("late_log_applied_within_goal", a_applies_a_late_log)
+
+    def own_log_put_back():
+        # B is off; its log goes from the folder (a sync client or a user removed it).
+        if B.program:
+            B.stop()
+        b_log = os.path.join(sync, pc_id(B.folder) + ".pvsync")
+        os.remove(b_log)
+        B.start()
+        B.count_becomes(LEARNT, 4)
+        B.count_becomes(LATE, 1)
+        expect(os.path.exists(b_log), True, "B's log in the folder again")
+        time.sleep(2.5)  # a refresh or more on the running A
+        expect((A.counts().get(LEARNT), A.counts().get(LATE)), (4, 1), "A's counts of B's words")
+    s.case("own_log_removed_is_put_back", own_log_put_back)
 
     def options_show_the_folder():
         if not B.program:

@@ -66,6 +66,17 @@ std::string PlainTextToUtf8(std::string_view bytes)
     return MixedUtf8(bytes);
 }
 
+// "# Title" ... "###### Title", indented by three blanks at most.
+bool IsMarkdownHeading(std::string_view line)
+{
+    const std::size_t indent = line.find_first_not_of(' ');
+    if (indent == std::string_view::npos || indent > 3 || line[indent] != '#')
+        return false;
+    const std::size_t hashes = line.find_first_not_of('#', indent);
+    const std::size_t level = (hashes == std::string_view::npos ? line.size() : hashes) - indent;
+    return level <= 6 && (hashes == std::string_view::npos || line[hashes] == ' ' || line[hashes] == '\t');
+}
+
 // Hands on lines (Markdown: their text only), each ending in '\n'.
 class CLineFeeder {
 public:
@@ -85,9 +96,10 @@ public:
     {
         if (!m_line.empty() && m_line.back() == '\r')
             m_line.pop_back();
+        const bool heading = m_markdown && IsMarkdownHeading(m_line);
         std::string out = m_markdown ? MarkdownLineText(m_line, m_inFence) : std::move(m_line);
         m_line.clear();
-        out += '\n';
+        out += heading ? "\n\n" : "\n";  // a heading stands apart, as if a blank line followed it
         return m_sink(out);
     }
 

@@ -165,8 +165,10 @@ private:
     {
         --m_depth;
         if (IsOneOf(name, m_vocabulary.paragraphs, 2)) {
+            // A blank line, as between the paragraphs of plain text: a heading's last word does
+            // not pair with the first of the paragraph after it.
             --m_inParagraph;
-            m_text += '\n';
+            m_text += "\n\n";
             Flush();
         } else if (m_vocabulary.textElement && std::strcmp(name, m_vocabulary.textElement) == 0) {
             --m_inText;

@@ -5,7 +5,12 @@
 
 #include <zip.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "dict/DocumentText.h"
+#include "dict/TaughtWords.h"
 #include "tests/support/TempFolder.h"
 
 using ::testing::HasSubstr;
@@ -71,7 +76,10 @@ TEST(DocumentText, MarkdownLeavesCodeOut)
 {
     const std::string text =
         TextOf(DocumentKind::Markdown, "# Title\nSome `inline code` here\n```\nint secretCode;\n```\nafter\n");
-    EXPECT_THAT(text, HasSubstr("# Title\n"));
+    EXPECT_THAT(text, HasSubstr("# Title\n\n"));  // a heading stands apart
+    // "#hashtag" and code indented by four are no headings.
+    EXPECT_EQ(TextOf(DocumentKind::Markdown, "#hashtag\n    # indented code\n## Two"),
+              "#hashtag\n# indented code\n## Two\n\n");
     EXPECT_THAT(text, HasSubstr("Some  here"));
     EXPECT_THAT(text, HasSubstr("after"));
     EXPECT_THAT(text, Not(HasSubstr("inline")));
@@ -151,7 +159,7 @@ TEST(DocumentText, OfficeDocumentsGiveTheirParagraphs)
                  {"word/document.xml", Docx("<w:p><w:r><w:t>Hello</w:t><w:tab/><w:t xml:space=\"preserve\">wor</w:t>"
                                             "<w:t>ld &amp; more</w:t></w:r></w:p><w:p><w:r><w:t>Next</w:t></w:r>"
                                             "<w:instrText>HYPERLINK</w:instrText></w:p>")}});
-    EXPECT_EQ(TextOf(DocumentKind::Docx, docx), "Hello world & more\nNext\n");
+    EXPECT_EQ(TextOf(DocumentKind::Docx, docx), "Hello world & more\n\nNext\n\n");
 
     const std::string odt =
         MakeArchive(folder, {{"mimetype", "application/vnd.oasis.opendocument.text"},
@@ -159,16 +167,39 @@ TEST(DocumentText, OfficeDocumentsGiveTheirParagraphs)
                               "<office:document-content xmlns:office=\"o\" xmlns:text=\"t\"><office:body>"
                               "<text:h>Heading</text:h><text:p>One<text:s/><text:span>two</text:span></text:p>"
                               "<office:meta>notext</office:meta></office:body></office:document-content>"}});
-    EXPECT_EQ(TextOf(DocumentKind::Odt, odt), "Heading\nOne two\n");
+    EXPECT_EQ(TextOf(DocumentKind::Odt, odt), "Heading\n\nOne two\n\n");
 
     // The same through a file; an archive without the part, and one that is no archive, are damaged.
     ASSERT_TRUE(pvtest::WriteFile(folder.File("r.docx"), docx));
     std::string fromFile;
     EXPECT_EQ(ReadDocumentFile(folder.File("r.docx"), [&](std::string_view t) { return fromFile.append(t), true; }),
               DocumentOutcome::Read);
-    EXPECT_EQ(fromFile, "Hello world & more\nNext\n");
+    EXPECT_EQ(fromFile, "Hello world & more\n\nNext\n\n");
     TextOf(DocumentKind::Docx, odt, DocumentOutcome::Damaged);
     TextOf(DocumentKind::Docx, "PK\x03\x04 not really", DocumentOutcome::Damaged);
+}
+
+// A heading's last word is not taught as followed by the first word of the paragraph after it.
+TEST(DocumentText, HeadingsDoNotPairWithTheParagraphAfterThem)
+{
+    pvtest::TempFolder folder;
+    const std::string odt =
+        MakeArchive(folder, {{"mimetype", "application/vnd.oasis.opendocument.text"},
+                             {"content.xml",
+                              "<office:document-content xmlns:office=\"o\" xmlns:text=\"t\"><office:body>"
+                              "<text:h>Quarterly results</text:h><text:p>Sales rose<text:line-break/>again</text:p>"
+                              "</office:body></office:document-content>"}});
+    for (const std::string& text : {TextOf(DocumentKind::Odt, odt),
+                                    TextOf(DocumentKind::Markdown, "## Quarterly results\nSales rose\nagain\n")}) {
+        CTaughtWords taught;
+        taught.Add(text);
+        taught.EndDocument();
+        std::vector<std::string> pairs;
+        for (const CTaughtWords::Pair& pair : taught.Pairs())
+            pairs.push_back(taught.Words()[pair.previous].text + " " + taught.Words()[pair.word].text);
+        std::sort(pairs.begin(), pairs.end());
+        EXPECT_EQ(pairs, (std::vector<std::string>{"Quarterly results", "Sales rose", "rose again"})) << text;
+    }
 }
 
 TEST(DocumentText, HostileDocumentsAreBounded)

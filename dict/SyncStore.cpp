@@ -63,6 +63,7 @@ bool CSyncStore::OpenOwnLog()
         return StartOwnLog();
     }
     m_clock.Observe(generation);
+    m_ownHeader = bytes.substr(0, kSyncHeaderSize);
     const std::size_t end =
         kSyncHeaderSize + ApplyRecords(m_own, m_ownSeed, std::string_view(bytes).substr(kSyncHeaderSize));
     // A record cut by a crash is removed, so that the next one follows the last whole one.
@@ -102,6 +103,7 @@ bool CSyncStore::WriteNewGeneration(const std::string& bytes)
     m_ownSeed = m_nextSeed;
     m_ownSize = static_cast<std::int64_t>(bytes.size());
     m_compactedSize = m_ownSize;
+    m_ownHeader = bytes.substr(0, kSyncHeaderSize);
     return true;
 }
 
@@ -236,6 +238,18 @@ bool CSyncStore::Forget(std::string_view word)
     return Append(record);
 }
 
+bool CSyncStore::OwnLogIntact(bool listed)
+{
+    // Removed while the program runs, its appends go to a file no other PC sees, or make one anew
+    // that starts with zeros where the header was: either way the log is written anew, whole.
+    if (!listed)
+        return false;
+    std::string header;
+    if (!m_folder.Read(OwnLogName(), 0, kSyncHeaderSize, header))
+        return true;  // busy (a sync client copying it): looked at again next time
+    return header == m_ownHeader;
+}
+
 std::vector<SyncChange> CSyncStore::Refresh()
 {
     std::vector<ISyncFolder::FileInfo> files;
@@ -246,15 +260,19 @@ std::vector<SyncChange> CSyncStore::Refresh()
     m_told.erase(std::string());
     m_state.TrackChanges(true);
     const std::string ownName = OwnLogName();
+    bool ownListed = false;
     for (const auto& file : files) {
         SyncPcId pc;
         if (file.name == ownName) {
+            ownListed = true;
             if (m_writable && file.size != m_ownSize)
                 Tell(file.name, "another PC writes this PC's log (was the program folder copied?)");
         } else if (IsSyncLogName(file.name, pc)) {
             ReadLog(file, m_readers[file.name]);
         }
     }
+    if (m_writable && !OwnLogIntact(ownListed))
+        Compact();
     std::vector<SyncChange> changes = m_state.TakeChanges();
     m_state.TrackChanges(false);
     return changes;

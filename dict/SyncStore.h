@@ -74,8 +74,9 @@ public:
     bool Forget(std::string_view word);
 
     // Reads the other logs whose size or stamp changed since the last look: a listing of the
-    // folder and nothing more when none did. Returns the items whose merged value changed
-    // (local changes are not among them: the caller made them).
+    // folder and a look at the own log's header when none did. Returns the items whose merged value changed
+    // (local changes are not among them: the caller made them). The own log, gone from the
+    // folder or its header overwritten meanwhile, is written anew whole (as a compaction).
     std::vector<SyncChange> Refresh();
     // Files that could not be used, each told once; then the list starts anew.
     std::vector<SyncProblem> TakeProblems();
@@ -125,6 +126,8 @@ private:
     std::string NewHeader();
     bool WriteNewGeneration(const std::string& bytes);
     void Tell(const std::string& file, const std::string& reason);
+    // Whether the own log is in the folder (listed) and still starts with the header written.
+    bool OwnLogIntact(bool listed);
 
     ISyncFolder& m_folder;
     SyncPcId m_own;
@@ -137,6 +140,7 @@ private:
     std::uint32_t m_nextSeed = 0;
     std::int64_t m_ownSize = 0;
     std::int64_t m_compactedSize = 0;
+    std::string m_ownHeader;
     std::map<std::string, LogReader> m_readers;
     std::set<std::string> m_told;
     std::vector<SyncProblem> m_problems;

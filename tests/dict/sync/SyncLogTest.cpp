@@ -207,6 +207,42 @@ TEST(SyncLog, TornOwnLogIsCutAndWrittenOn)
     EXPECT_EQ(ItemsHeld(reader.State()), ends.size());
 }
 
+// A log removed while its PC runs (by a sync client, by hand) takes that PC's appends into a file
+// no other PC sees, or one made anew that starts with zeros: the PC's next look writes it anew.
+TEST(SyncLog, OwnLogRemovedOrOverwrittenWhileRunningIsWrittenAnew)
+{
+    TempFolder folder;
+    CDiskSyncFolder diskA(folder.Folder()), diskB(folder.Folder());
+    CSyncStore a(diskA, MakeId(1)), b(diskB, MakeId(2));
+    ASSERT_TRUE(a.Open());
+    ASSERT_TRUE(b.Open());
+    ASSERT_TRUE(a.Learn("alpha", 2));
+    b.Refresh();
+    ASSERT_EQ(b.State().LearntCount("alpha"), 2u);
+
+    const std::string log = folder.File(a.OwnLogName());
+    ASSERT_TRUE(std::filesystem::remove(log));
+    ASSERT_TRUE(a.Learn("alpha"));
+    a.Refresh();
+    b.Refresh();
+    EXPECT_EQ(b.State().LearntCount("alpha"), 3u);
+
+    ASSERT_TRUE(a.Learn("beta"));
+    const std::string bytes = pvtest::ReadFile(log);
+    ASSERT_TRUE(pvtest::WriteFile(log, std::string(bytes.size(), '\0')));
+    a.Refresh();
+    b.Refresh();
+    EXPECT_EQ(b.State().LearntCount("alpha"), 3u);
+    EXPECT_EQ(b.State().LearntCount("beta"), 1u);
+    EXPECT_TRUE(a.TakeProblems().empty());
+
+    CDiskSyncFolder again(folder.Folder());
+    CSyncStore restarted(again, MakeId(1));
+    ASSERT_TRUE(restarted.Open());
+    EXPECT_EQ(restarted.State().LearntCount("alpha"), 3u);
+    EXPECT_TRUE(restarted.TakeProblems().empty());
+}
+
 TEST(SyncLog, FilesThatAreNoLogsAreToldOnceAndPassedOver)
 {
     TempFolder folder;

@@ -39,7 +39,8 @@ bool CSyncStore::Open()
     for (const auto& file : files)
         bytes += file.size;
     m_state.Reserve(static_cast<std::size_t>(bytes / 64));
-    m_writable = ownFound ? OpenOwnLog() : StartOwnLog();
+    m_writable = ownFound || PutBackOwnLog() ? OpenOwnLog() : StartOwnLog();
+    m_ownLogCopy.clear();
     for (const auto& file : files) {
         SyncPcId pc;
         if (file.name != ownName && IsSyncLogName(file.name, pc))
@@ -89,17 +90,32 @@ std::string CSyncStore::NewHeader()
     return SyncLogHeader(m_own, m_clock.Tick(), m_nextSeed);
 }
 
-bool CSyncStore::WriteNewGeneration(const std::string& bytes)
+bool CSyncStore::WriteOwnLogWhole(const std::string& bytes)
 {
     const std::string name = OwnLogName(), temporary = TemporaryName(name);
     bool ok = m_folder.Remove(temporary);
     for (std::size_t at = 0; ok && at < bytes.size(); at += kWritePiece)
         ok = m_folder.Write(temporary, static_cast<std::int64_t>(at), std::string_view(bytes).substr(at, kWritePiece));
     ok = ok && m_folder.Flush(temporary) && m_folder.Replace(temporary, name);
-    if (!ok) {
+    if (!ok)
         m_folder.Remove(temporary);
+    return ok;
+}
+
+bool CSyncStore::PutBackOwnLog()
+{
+    // Only this PC's own log: a copy left from an id since made anew would name another PC.
+    SyncPcId pc;
+    SyncClock generation;
+    std::uint32_t seed = 0;
+    return !m_ownLogCopy.empty() && ReadSyncLogHeader(m_ownLogCopy, pc, generation, seed) == SyncHeaderState::Valid &&
+           pc == m_own && WriteOwnLogWhole(m_ownLogCopy);
+}
+
+bool CSyncStore::WriteNewGeneration(const std::string& bytes)
+{
+    if (!WriteOwnLogWhole(bytes))
         return false;
-    }
     m_ownSeed = m_nextSeed;
     m_ownSize = static_cast<std::int64_t>(bytes.size());
     m_compactedSize = m_ownSize;

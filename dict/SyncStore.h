@@ -54,6 +54,10 @@ public:
     // Reads the own log (making it when missing, cutting a torn last record) and every other
     // log. False when the own log cannot be made or read: the store then only reads.
     bool Open();
+    // Before Open: a copy of the own log, put back whole should the folder lack it (a sync client
+    // or a user removed it), since no other PC holds what this one learnt. A copy whose header
+    // names another PC is passed over.
+    void SetOwnLogCopy(std::string bytes) { m_ownLogCopy = std::move(bytes); }
     bool IsWritable() const { return m_writable; }
 
     // Local changes, each written to the own log at once and then merged. False, with nothing
@@ -125,6 +129,9 @@ private:
     // A header of a new generation; the records that follow it are checked with m_nextSeed.
     std::string NewHeader();
     bool WriteNewGeneration(const std::string& bytes);
+    // Through a ".tmp" and a replace: a crash leaves the old log or the new one.
+    bool WriteOwnLogWhole(const std::string& bytes);
+    bool PutBackOwnLog();
     void Tell(const std::string& file, const std::string& reason);
     // Whether the own log is in the folder (listed) and still starts with the header written.
     bool OwnLogIntact(bool listed);
@@ -141,6 +148,7 @@ private:
     std::int64_t m_ownSize = 0;
     std::int64_t m_compactedSize = 0;
     std::string m_ownHeader;
+    std::string m_ownLogCopy;
     std::map<std::string, LogReader> m_readers;
     std::set<std::string> m_told;
     std::vector<SyncProblem> m_problems;

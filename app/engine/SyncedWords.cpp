@@ -143,8 +143,10 @@ std::unique_ptr<CSyncedWords::Opening> CSyncedWords::Prepare(const std::string& 
     SyncClock lastClock;
     opening->ranBefore = LoadRunState(programDirectory, opening->lastFolder, lastClock, &opening->ranWithoutFolder);
     opening->store->Observe(lastClock);
-    if (opening->ranBefore && opening->lastFolder == folder)
-        RestoreOwnLog(programDirectory, *opening->syncFolder, opening->store->OwnLogName());
+    std::string ownLogCopy;
+    if (opening->ranBefore && opening->lastFolder == folder &&
+        pvbase::ReadWholeFile(programDirectory + kOwnLogCopyFile, ownLogCopy))
+        opening->store->SetOwnLogCopy(std::move(ownLogCopy));
     if (!opening->store->Open()) {
         opening->problems.push_back({opening->store->OwnLogName(), "the sync folder cannot be written: " + folder});
         if (!opening->store->IsWritable() && opening->store->State().ItemCount() == 0) {
@@ -273,30 +275,6 @@ void CSyncedWords::KeepOwnLogCopy() const
         static_cast<std::int64_t>(bytes.size()) != size)
         return;
     pvbase::WriteFileAtomically(m_programDirectory + kOwnLogCopyFile, bytes);
-}
-
-void CSyncedWords::RestoreOwnLog(const std::string& programDirectory, ISyncFolder& folder, const std::string& name)
-{
-    // A folder that cannot be listed (a share that is away) is left alone: the log may be there.
-    std::vector<ISyncFolder::FileInfo> files;
-    if (!folder.List(files))
-        return;
-    for (const ISyncFolder::FileInfo& file : files)
-        if (file.name == name)
-            return;
-    // Only this PC's own log: a copy left from an id since made anew would name another PC.
-    std::string bytes;
-    SyncPcId pc;
-    SyncClock generation;
-    std::uint32_t seed = 0;
-    if (!pvbase::ReadWholeFile(programDirectory + kOwnLogCopyFile, bytes) ||
-        ReadSyncLogHeader(bytes, pc, generation, seed) != SyncHeaderState::Valid || SyncLogName(pc) != name)
-        return;
-    // Whole or not at all, as a compaction writes it: the store removes a ".tmp" left behind.
-    const std::string temporary = name + ".tmp";
-    if (folder.Write(temporary, 0, bytes) && folder.Flush(temporary) && folder.Replace(temporary, name))
-        return;
-    folder.Remove(temporary);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -123,9 +123,9 @@ private:
     bool ApplySettings();
     Outcome ApplyChanges(const std::vector<SyncChange>& changes, CAutoLearnDictionary& autoLearn);
     void SaveRunState() const;
-    // What no other PC holds: the own log is copied beside the program when a run leaves the folder.
+    // What no other PC holds: the own log is copied beside the program when a run leaves the folder
+    // (CSyncStore::SetOwnLogCopy puts it back).
     void KeepOwnLogCopy() const;
-    static void RestoreOwnLog(const std::string& programDirectory, ISyncFolder& folder, const std::string& name);
     static bool LoadRunState(const std::string& programDirectory, std::string& folder, SyncClock& clock,
                              bool* ranWithoutFolder = nullptr);
     static void WriteRunState(const std::string& programDirectory, const std::string& folder, const SyncClock& clock,

@@ -542,18 +542,9 @@ class OtherPrefix(Session):
     copied), so it takes a second instead of a new prefix's half a minute and a gigabyte."""
 
     def __init__(self, session, name):
-        self.name = session.name
-        self.limit = session.limit
-        self.fresh_prefix = False
-        self.bin_dir = session.bin_dir
-        self.out_dir = session.out_dir
+        Session.__init__(self, session.name, session.limit)
         self.failures, self.passed = session.failures, session.passed
-        self._procs, self._others = [], []
-        self._own_env_dir = None
         self._deadline = session._deadline
-        self._file_count = 0
-        self._hook_used = False
-        self.selected = session.selected
         self._label = name
         self.prefix = os.path.join(session.out_dir, name + "-prefix")
         shutil.rmtree(self.prefix, ignore_errors=True)

@@ -7,7 +7,7 @@
 //   find CLASS|- TITLEHEX|- TIMEOUT_MS           top-level window by class and/or title
 //   popup HWND                                   a visible enabled window it owns (a box it shows), or 0
 //   enabled HWND                                 1 when the window takes input
-//   child HWND CLASS|- ID|- TIMEOUT_MS           descendant window by class and/or control id
+//   child HWND CLASS|- ID|- TIMEOUT_MS           descendant window by class and/or control id, a shown one first
 //   gettext HWND / settext HWND HEX              WM_GETTEXT / WM_SETTEXT
 //   xid HWND                                     the X window id (decimal) behind a top-level window
 //   foreground / setfg HWND / parent HWND / exists HWND / visible HWND / pid HWND / focusof HWND
@@ -88,6 +88,7 @@ struct ChildQuery {
     int id;
     bool anyId;
     HWND found;
+    HWND firstHidden;  // the pages a dialog keeps hidden may reuse a shown page's ids
 };
 
 BOOL CALLBACK MatchChild(HWND window, LPARAM param)
@@ -97,8 +98,12 @@ BOOL CALLBACK MatchChild(HWND window, LPARAM param)
     GetClassNameW(window, className, 256);
     if ((query->anyClass || lstrcmpiW(className, testkit::Widen(query->className).c_str()) == 0) &&
         (query->anyId || GetDlgCtrlID(window) == query->id)) {
-        query->found = window;
-        return FALSE;
+        if (IsWindowVisible(window)) {
+            query->found = window;
+            return FALSE;
+        }
+        if (!query->firstHidden)
+            query->firstHidden = window;
     }
     return TRUE;
 }
@@ -255,12 +260,12 @@ Reply Run(const std::vector<std::string>& words)
     }
     if (command == "child" && need(3)) {
         HWND parent = ParseHandle(arg(1));
-        ChildQuery query{arg(2), arg(2) == "-", (int)ParseNumber(arg(3)), arg(3) == "-", nullptr};
+        ChildQuery query{arg(2), arg(2) == "-", (int)ParseNumber(arg(3)), arg(3) == "-", nullptr, nullptr};
         DWORD timeout = need(4) ? (DWORD)ParseNumber(arg(4)) : 0;
         HWND found = PollFor(timeout, [&] {
-            query.found = nullptr;
+            query.found = query.firstHidden = nullptr;
             EnumChildWindows(parent, MatchChild, (LPARAM)&query);
-            return query.found;
+            return query.found ? query.found : query.firstHidden;
         });
         return found ? Ok(HandleText(found)) : Err("not found");
     }

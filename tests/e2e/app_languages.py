@@ -86,8 +86,7 @@ with Session("app_languages_" + language, limit=90) as s:
     def hotkey_named_as_the_keyboard_does():
         # Wine's own names are its X server's ("Control"); a German keyboard says "Strg".
         dialog = options_in(language)
-        # The General page's least-letters box has the same id; the description is the static.
-        s.wait_text(s.child(dialog, cls="Static", ctrl_id=IDC_HOTKEY_DESCRIPTION), "Strg+F5")
+        s.wait_text(s.child(dialog, ctrl_id=IDC_HOTKEY_DESCRIPTION), "Strg+F5")
         time.sleep(1.0)  # the page's other controls paint one by one
         s.screenshot("options-hotkey-" + language)
         closed(dialog)

@@ -265,8 +265,12 @@ Reply Run(const std::vector<std::string>& words)
         HWND found = PollFor(timeout, [&] {
             query.found = query.firstHidden = nullptr;
             EnumChildWindows(parent, MatchChild, (LPARAM)&query);
-            return query.found ? query.found : query.firstHidden;
+            // Until the parent shows, all its children look hidden: a shown page's control is told
+            // from a hidden page's only then.
+            return query.found ? query.found : IsWindowVisible(parent) ? query.firstHidden : nullptr;
         });
+        if (!found)
+            found = query.firstHidden;  // the parent stayed hidden
         return found ? Ok(HandleText(found)) : Err("not found");
     }
     if (command == "gettext" && need(1)) {

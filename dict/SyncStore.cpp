@@ -40,7 +40,7 @@ bool CSyncStore::Open()
         bytes += file.size;
     m_state.Reserve(static_cast<std::size_t>(bytes / 64));
     m_writable = ownFound || PutBackOwnLog() ? OpenOwnLog() : StartOwnLog();
-    m_ownLogCopy.clear();
+    m_readOwnLogCopy = nullptr;
     for (const auto& file : files) {
         SyncPcId pc;
         if (file.name != ownName && IsSyncLogName(file.name, pc))
@@ -108,8 +108,10 @@ bool CSyncStore::PutBackOwnLog()
     SyncPcId pc;
     SyncClock generation;
     std::uint32_t seed = 0;
-    return !m_ownLogCopy.empty() && ReadSyncLogHeader(m_ownLogCopy, pc, generation, seed) == SyncHeaderState::Valid &&
-           pc == m_own && WriteOwnLogWhole(m_ownLogCopy);
+    std::string copy;
+    return m_readOwnLogCopy && m_readOwnLogCopy(copy) &&
+           ReadSyncLogHeader(copy, pc, generation, seed) == SyncHeaderState::Valid && pc == m_own &&
+           WriteOwnLogWhole(copy);
 }
 
 bool CSyncStore::WriteNewGeneration(const std::string& bytes)

@@ -54,10 +54,11 @@ public:
     // Reads the own log (making it when missing, cutting a torn last record) and every other
     // log. False when the own log cannot be made or read: the store then only reads.
     bool Open();
-    // Before Open: a copy of the own log, put back whole should the folder lack it (a sync client
-    // or a user removed it), since no other PC holds what this one learnt. A copy whose header
-    // names another PC is passed over.
-    void SetOwnLogCopy(std::string bytes) { m_ownLogCopy = std::move(bytes); }
+    // Before Open: where a copy of the own log is read, should the folder lack the log (a sync
+    // client or a user removed it); it is put back whole, since no other PC holds what this one
+    // learnt. A copy whose header names another PC is passed over.
+    using CopyReader = std::function<bool(std::string& bytes)>;
+    void SetOwnLogCopy(CopyReader readCopy) { m_readOwnLogCopy = std::move(readCopy); }
     bool IsWritable() const { return m_writable; }
 
     // Local changes, each written to the own log at once and then merged. False, with nothing
@@ -148,7 +149,7 @@ private:
     std::int64_t m_ownSize = 0;
     std::int64_t m_compactedSize = 0;
     std::string m_ownHeader;
-    std::string m_ownLogCopy;
+    CopyReader m_readOwnLogCopy;
     std::map<std::string, LogReader> m_readers;
     std::set<std::string> m_told;
     std::vector<SyncProblem> m_problems;

@@ -143,10 +143,10 @@ std::unique_ptr<CSyncedWords::Opening> CSyncedWords::Prepare(const std::string& 
     SyncClock lastClock;
     opening->ranBefore = LoadRunState(programDirectory, opening->lastFolder, lastClock, &opening->ranWithoutFolder);
     opening->store->Observe(lastClock);
-    std::string ownLogCopy;
-    if (opening->ranBefore && opening->lastFolder == folder &&
-        pvbase::ReadWholeFile(programDirectory + kOwnLogCopyFile, ownLogCopy))
-        opening->store->SetOwnLogCopy(std::move(ownLogCopy));
+    if (opening->ranBefore && opening->lastFolder == folder) {
+        const std::string copy = programDirectory + kOwnLogCopyFile;
+        opening->store->SetOwnLogCopy([copy](std::string& bytes) { return pvbase::ReadWholeFile(copy, bytes); });
+    }
     if (!opening->store->Open()) {
         opening->problems.push_back({opening->store->OwnLogName(), "the sync folder cannot be written: " + folder});
         if (!opening->store->IsWritable() && opening->store->State().ItemCount() == 0) {

@@ -48,6 +48,15 @@ std::string Docx(const std::string& body)
     return "<?xml version=\"1.0\"?><w:document xmlns:w=\"urn:w\"><w:body>" + body + "</w:body></w:document>";
 }
 
+// An .odt archive whose content has the body.
+std::string Odt(const pvtest::TempFolder& folder, const std::string& body)
+{
+    return MakeArchive(
+        folder, {{"mimetype", "application/vnd.oasis.opendocument.text"},
+                 {"content.xml", "<office:document-content xmlns:office=\"o\" xmlns:text=\"t\"><office:body>" + body +
+                                     "</office:body></office:document-content>"}});
+}
+
 }  // namespace
 
 TEST(DocumentText, KindsComeFromTheExtensionWhateverItsCase)
@@ -161,12 +170,9 @@ TEST(DocumentText, OfficeDocumentsGiveTheirParagraphs)
                                             "<w:instrText>HYPERLINK</w:instrText></w:p>")}});
     EXPECT_EQ(TextOf(DocumentKind::Docx, docx), "Hello world & more\n\nNext\n\n");
 
-    const std::string odt =
-        MakeArchive(folder, {{"mimetype", "application/vnd.oasis.opendocument.text"},
-                             {"content.xml",
-                              "<office:document-content xmlns:office=\"o\" xmlns:text=\"t\"><office:body>"
-                              "<text:h>Heading</text:h><text:p>One<text:s/><text:span>two</text:span></text:p>"
-                              "<office:meta>notext</office:meta></office:body></office:document-content>"}});
+    const std::string odt = Odt(folder,
+                                "<text:h>Heading</text:h><text:p>One<text:s/><text:span>two</text:span></text:p>"
+                                "<office:meta>notext</office:meta>");
     EXPECT_EQ(TextOf(DocumentKind::Odt, odt), "Heading\n\nOne two\n\n");
 
     // The same through a file; an archive without the part, and one that is no archive, are damaged.
@@ -184,11 +190,7 @@ TEST(DocumentText, HeadingsDoNotPairWithTheParagraphAfterThem)
 {
     pvtest::TempFolder folder;
     const std::string odt =
-        MakeArchive(folder, {{"mimetype", "application/vnd.oasis.opendocument.text"},
-                             {"content.xml",
-                              "<office:document-content xmlns:office=\"o\" xmlns:text=\"t\"><office:body>"
-                              "<text:h>Quarterly results</text:h><text:p>Sales rose<text:line-break/>again</text:p>"
-                              "</office:body></office:document-content>"}});
+        Odt(folder, "<text:h>Quarterly results</text:h><text:p>Sales rose<text:line-break/>again</text:p>");
     for (const std::string& text : {TextOf(DocumentKind::Odt, odt),
                                     TextOf(DocumentKind::Markdown, "## Quarterly results\nSales rose\nagain\n")}) {
         CTaughtWords taught;

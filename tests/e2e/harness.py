@@ -401,8 +401,9 @@ class Session:
         value = self.ctl("getclip")
         return None if value == "none" else _unhex(value)
 
-    def focus(self, hwnd):
-        """Gives a top-level window the X keyboard focus (no window manager runs on Xvfb)."""
+    def focus(self, hwnd, settle=2.0):
+        """Gives a top-level window the X keyboard focus (no window manager runs on Xvfb).
+        settle: how long Wine may take to activate it on its own before Windows is asked directly."""
         xid = self.ctl("xid", "%x" % hwnd)
         last = [None]
 
@@ -419,7 +420,7 @@ class Session:
         except Failure:
             raise Failure("could not focus window %x: %s" % (hwnd, last[0]))
         try:
-            self.wait_until(lambda: self.foreground() == hwnd, "window %x in the foreground" % hwnd, 2.0)
+            self.wait_until(lambda: self.foreground() == hwnd, "window %x in the foreground" % hwnd, settle)
         except Failure:
             # After a window of another program closed, Wine may keep the X focus without
             # activating: ask Windows directly.
@@ -596,8 +597,8 @@ class TestTarget:
         self.password = session.child(self.hwnd, ctrl_id=self.PASSWORD)
         self.focus()
 
-    def focus(self, ctrl_id=None):
-        self.session.focus(self.hwnd)
+    def focus(self, ctrl_id=None, settle=2.0):
+        self.session.focus(self.hwnd, settle)
         if ctrl_id is not None:
             expect(self.session.ctl("send", "%x" % self.hwnd, 0x8001, ctrl_id, 0), "1", "focus control %d" % ctrl_id)
 

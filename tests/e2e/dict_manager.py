@@ -64,7 +64,15 @@ class Dialogs:
         """The message box a window shows (boxes come to the foreground): (hwnd, its text)."""
         def probe():
             hwnd = self.s.foreground()
-            return hwnd if hwnd not in (0, owner) and self.s.text(hwnd) == title else None
+            if hwnd not in (0, owner) and self.s.text(hwnd) == title:
+                return hwnd
+            # A box that came up before the test focused its owner is behind the owner (no window
+            # manager keeps it above): bring it forward, as a click on the owner would.
+            popup = int(self.s.ctl("popup", "%x" % owner), 16)
+            if popup and self.s.text(popup) == title:
+                self.s.focus(popup)
+                return popup
+            return None
         hwnd = self.s.wait_until(probe, "a box titled %r" % title)
         return hwnd, self.s.text(self.s.child(hwnd, cls="Static", ctrl_id=0xFFFF)).replace("\r\n", "\n")
 

@@ -125,7 +125,7 @@ with Session("app_32bit", limit=150) as s:
                 expect("32-bit applications get no suggestions" in text, True, "the message: " + text)
                 # Told as every other message is: by the controller, in a box it owns.
                 controller = s.wait_window(cls="PennivoxController")
-                expect(int(s.ctl("popup", "%x" % controller), 16), box, "the box's owner")
+                expect(s.popup(controller), box, "the box's owner")
                 s.screenshot("helper-missing-message")
                 s.focus(box)
                 s.key("Return")

@@ -55,7 +55,7 @@ with Session("app_full_speed", limit=60 + 45 * ROUNDS) as s:
         return s.ctl("visible", "%x" % prompt) == "1"
 
     def no_other_window():
-        expect(s.ctl("popup", "%x" % window), "0", "a window opened by notepad (F1 reached it)")
+        expect(s.popup(window), 0, "a window opened by notepad (F1 reached it)")
         expect(s.foreground(), window, "the foreground window")
 
     def one_round(number):

@@ -86,7 +86,7 @@ with Session("app_sustained", limit=90 + 60 * ROUNDS) as s:
 
     def check_round(number, expected, start):
         wait_exact_text(s, edit, expected, "round %d" % (number + 1), 15.0)
-        expect(s.ctl("popup", "%x" % window), "0", "a window opened by notepad (F1 reached it)")
+        expect(s.popup(window), 0, "a window opened by notepad (F1 reached it)")
         s.log("round %d: %d words, %d completed, %.1f s" % (number + 1, WORDS_PER_ROUND, per_round,
                                                            time.monotonic() - start))
 
@@ -122,7 +122,7 @@ with Session("app_sustained", limit=90 + 60 * ROUNDS) as s:
         s.type(after, delay_ms=KEY_DELAY_MS)
         expected = "so " + word + " " + after
         s.wait_until(lambda: s.text(edit) == expected, "notepad's text %r (has %r)" % (expected, s.text(edit)), 10.0)
-        expect(s.ctl("popup", "%x" % window), "0", "a window opened by notepad (F1 reached it)")
+        expect(s.popup(window), 0, "a window opened by notepad (F1 reached it)")
 
     s.case("stalled_engine", stalled_engine)
     s.case("sustained_rounds", rounds)

@@ -68,7 +68,7 @@ class Dialogs:
                 return hwnd
             # A box that came up before the test focused its owner is behind the owner (no window
             # manager keeps it above): bring it forward, as a click on the owner would.
-            popup = int(self.s.ctl("popup", "%x" % owner), 16)
+            popup = self.s.popup(owner)
             if popup and self.s.text(popup) == title:
                 self.s.focus(popup)
                 return popup

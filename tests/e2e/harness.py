@@ -23,7 +23,7 @@ Session (one per script; reuses DISPLAY/WINEPREFIX from scripts/wine-env.sh, or 
     focus(hwnd)                         X focus to a top-level window (xdotool windowfocus --sync)
     type(text), key(*names), chord(mods, *names)   typing with xdotool
     wait_until(probe, what, timeout)    poll until probe() is truthy (never fixed sleeps)
-    foreground(), clipboard(), ctl(*words)   the control tool (tools/testkit pvctl.exe) directly
+    foreground(), popup(owner), clipboard(), ctl(*words)   the control tool (tools/testkit pvctl.exe) directly
     case(name, fn)                      run one case; failures are recorded, screenshot taken
     screenshot(label), log(msg)
     other_prefix(name) -> OtherPrefix   a second Wine prefix on the same display, running beside
@@ -396,6 +396,10 @@ class Session:
 
     def foreground(self):
         return int(self.ctl("foreground"), 16)
+
+    def popup(self, owner):
+        """The shown, enabled window that owner owns (a box or dialog over it), or 0."""
+        return int(self.ctl("popup", "%x" % owner), 16)
 
     def clipboard(self):
         value = self.ctl("getclip")

@@ -311,7 +311,7 @@ with Session("installer", limit=300, fresh_prefix=True) as s:
         expect(s.text(main).strip(), "Pennivox %s Uninstall" % version, "the uninstaller's title")
         s.focus(main)
         s.ctl("post", "%x" % setup_window_page(main, "&Uninstall", "un-confirm", 1029), BM_CLICK, 0, 0)
-        box = s.wait_until(lambda: int(s.ctl("popup", "%x" % main), 16), "the question", 30)
+        box = s.wait_until(lambda: s.popup(main), "the question", 30)
         expect(s.text(s.child(box, ctrl_id=0xFFFF)).startswith("Keep your dictionaries, learnt words and settings"),
                True, "the question")
         s.screenshot("un-question")

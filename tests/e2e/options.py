@@ -78,7 +78,7 @@ with Session("options", limit=150) as s:
         s.screenshot("page-hotkeys")
         expect(show_page(dialog, 2), "General", "caption after picking General")
         s.screenshot("page-others")
-        # Every page uses id 1017: a lookup finds the shown page's control, whatever the order.
+        # Three pages use id 1017 and two use 1040: a lookup finds the shown page's control.
         for ctrl_id in (1017, WORD_BOX):
             expect(s.ctl("visible", "%x" % s.child(dialog, ctrl_id=ctrl_id)), "1", "control %d shown" % ctrl_id)
         close(dialog, IDCANCEL)  # a question would keep the dialog open

@@ -125,13 +125,13 @@ def press(s, dialog, button_id):
 
 def shown_box(s, owner, timeout=10.0):
     """The window (a message box or a file dialog) that owner shows now."""
-    return s.wait_until(lambda: int(s.ctl("popup", "%x" % owner), 16), "a box over %x" % owner, timeout)
+    return s.wait_until(lambda: s.popup(owner), "a box over %x" % owner, timeout)
 
 
 def answer_box(s, owner, key="Return", timeout=10.0):
     """Reads the message box that owner shows, answers it with a key and returns its text."""
     def message_box():
-        box = int(s.ctl("popup", "%x" % owner), 16)
+        box = s.popup(owner)
         try:
             return box and int(s.ctl("child", "%x" % box, "-", MESSAGE_BOX_TEXT_ID, 0), 16) and box
         except Failure:  # another window of the owner (a file or wait dialog) still shows

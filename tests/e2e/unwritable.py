@@ -70,7 +70,7 @@ with Session("unwritable", limit=200) as s:
         if owner:
             # A wait dialog (titled "Pennivox" too, no text of a box) may show first.
             def shown():
-                box = int(s.ctl("popup", "%x" % owner), 16)
+                box = s.popup(owner)
                 try:
                     return box if box and s.text(box) == caption and s.child(box, ctrl_id=0xFFFF, timeout=0.2) else 0
                 except Failure:
@@ -181,7 +181,7 @@ with Session("unwritable", limit=200) as s:
     def cancel_options(dialog):
         """Cancel; the question after a change is answered No."""
         s.ctl("post", "%x" % dialog, WM_COMMAND, 2, 0)
-        question = s.wait_until(lambda: int(s.ctl("popup", "%x" % dialog), 16), "the question")
+        question = s.wait_until(lambda: s.popup(dialog), "the question")
         s.ctl("post", "%x" % question, WM_COMMAND, IDNO, 0)
         s.wait_until(lambda: s.ctl("exists", "%x" % dialog) == "0", "the dialog closes")
 
@@ -317,11 +317,11 @@ with Session("unwritable", limit=200) as s:
             f.write("an earlier export\n")
         choose_file(dialog, AUTOLEARN_EXPORT, kept, replace=True)
         wait = s.wait_until(lambda: (lambda box: box if box and s.text(box) == "Pennivox" else 0)(
-            int(s.ctl("popup", "%x" % dialog), 16)), "the export's wait dialog")
+            s.popup(dialog)), "the export's wait dialog")
         s.ctl("post", "%x" % s.child(wait, ctrl_id=WAIT_CANCEL), BM_CLICK, 0, 0)
         s.wait_until(lambda: s.ctl("exists", "%x" % wait) == "0", "the wait dialog closes", 30)
         no_error_box()
-        expect(int(s.ctl("popup", "%x" % dialog), 16), 0, "a box after a cancelled export")
+        expect(s.popup(dialog), 0, "a box after a cancelled export")
         with open(kept) as f:
             expect(f.read(), "an earlier export\n", "the file a cancelled export would have replaced")
         expect(sorted(n for n in os.listdir(s.out_dir) if n.startswith("kept")), [os.path.basename(kept)],
